@@ -1,0 +1,90 @@
+#include "measurement_table.h"
+
+#include <cstring>
+
+namespace qa {
+
+MeasurementTable::MeasurementTable(ResultKind kind) : kind_(kind) {
+    DefineField(0, "DATE", FieldText, &date);
+    DefineField(1, "TIME", FieldText, &time);
+    DefineField(2, ValueColumn(), FieldText, &value);
+    DefineField(3, "PID", FieldText, &pid);
+    DefineField(4, "OPID", FieldText, &opid);
+    DefineField(5, "EQ_TYPE", FieldText, &eqType);
+    DefineField(6, "p_NAME", FieldText, &name);
+    DefineField(7, "p_DOB", FieldText, &dob);
+    DefineField(8, "P_DIAGNOSE", FieldInt, &diagnose);
+    DefineField(9, "P_MEMO", FieldText, &memo);
+}
+
+const char* MeasurementTable::ValueColumn() const {
+    return kind_ == ResultKind::HbA1c ? "HbA1c_VALUE" : "Glucose_VALUE";
+}
+
+bool MeasurementTable::SetTableName(std::string_view name) {
+    if (name.empty() || name.size() >= kNameArea ||
+        name.find_first_of(std::string_view("[]\0", 3)) != std::string_view::npos) {
+        return false;
+    }
+    nameArea_.fill('\0');
+    std::memcpy(nameArea_.data(), name.data(), name.size());
+    return true;
+}
+
+std::string MeasurementTable::TableName() const { return std::string(nameArea_.data()); }
+
+bool MeasurementTable::Open(const std::string& path) {
+    if (OpenExisting(path) && Requery()) {
+        return true;
+    }
+    Close();
+    return false;
+}
+
+std::string MeasurementTable::StandardSort() const {
+    return FormatSql("[DATE] DESC, [TIME] DESC, [%s] DESC", ValueColumn());
+}
+
+std::string MeasurementTable::DuplicateCondition(std::string_view date, std::string_view time,
+                                                 std::string_view value,
+                                                 std::string_view pid) const {
+    std::string condition = "[DATE]='" + EscapeSqlLiteral(date) + "'and " + "[TIME]='" +
+                            EscapeSqlLiteral(time) + "'and " + "[" + ValueColumn() + "]='" +
+                            EscapeSqlLiteral(value) + "'";
+    if (kind_ == ResultKind::HbA1c) {
+        condition += "and [PID]='" + EscapeSqlLiteral(pid) + "' ";
+    } else {
+        condition += " ";
+    }
+    return condition;
+}
+
+std::string MeasurementTable::RecordCondition(std::string_view date, std::string_view time,
+                                              std::string_view value, std::string_view pid,
+                                              std::string_view opid) const {
+    return "[DATE]='" + EscapeSqlLiteral(date) + "'and " + "[TIME]='" + EscapeSqlLiteral(time) +
+           "'and " + "[" + ValueColumn() + "]='" + EscapeSqlLiteral(value) + "'and " +
+           "[PID]='" + EscapeSqlLiteral(pid) + "'and " + "[OPID]='" + EscapeSqlLiteral(opid) +
+           "'";
+}
+
+std::string MeasurementTable::ModifyCondition(std::string_view date, std::string_view time,
+                                              std::string_view value) const {
+    return "[DATE]='" + EscapeSqlLiteral(date) + "'and " + "[TIME]='" + EscapeSqlLiteral(time) +
+           "'and " + "[" + ValueColumn() + "]='" + EscapeSqlLiteral(value) + "'";
+}
+
+bool MeasurementTable::ResetView() {
+    sort = StandardSort();
+    bool ok = Requery();
+    filter.Clear();
+    return Requery() && ok;
+}
+
+void MeasurementTable::OnSchemaSynced() {
+    std::string table = TableName();
+    Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s_key] ON [%s] ([DATE], [TIME], [%s], [PID])",
+                      table.c_str(), ValueColumn(), table.c_str(), ValueColumn()));
+}
+
+} // namespace qa

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "sqlite_table.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qa {
+
+enum class ResultKind { HbA1c = 0, Glucose = 1 };
+
+// Table names inside the per-user files.
+inline constexpr const char* kMainTableName = "HospitalTlb";
+inline constexpr const char* kDownloadTableName = "DownLoadData";
+
+// One stored result: a row of a main or download file. Both kinds share this shape and
+// differ only in the name of the value column.
+class MeasurementTable : public SqliteTable {
+public:
+    static constexpr std::size_t kNameArea = 28;
+    static constexpr int kFieldCount = 10;
+
+    explicit MeasurementTable(ResultKind kind);
+
+    ResultKind Kind() const { return kind_; }
+    const char* ValueColumn() const;
+
+    // The name must fit the 28-byte area with its terminator; a longer name, an empty one
+    // or one that would break the bracketed name in SQL text is refused (false) and the
+    // previous name stays.
+    bool SetTableName(std::string_view name);
+    std::string TableName() const override;
+    int FieldCount() const override { return kFieldCount; }
+    bool Open(const std::string& path) override;
+
+    // The standard clauses, composed in one place. Values are escaped here, so callers
+    // pass the texts as they are.
+    std::string StandardSort() const;
+    std::string DuplicateCondition(std::string_view date, std::string_view time,
+                                   std::string_view value, std::string_view pid) const;
+    std::string RecordCondition(std::string_view date, std::string_view time,
+                                std::string_view value, std::string_view pid,
+                                std::string_view opid) const;
+    std::string ModifyCondition(std::string_view date, std::string_view time,
+                                std::string_view value) const;
+
+    // Standard sort, requery, then no filter and requery again: the state every user of
+    // the tables expects after opening or changing them.
+    bool ResetView();
+
+    BufferString date;
+    BufferString time;
+    BufferString value;
+    BufferString pid;
+    BufferString opid;
+    BufferString eqType;
+    BufferString name;
+    BufferString dob;
+    std::int32_t diagnose = 0;
+    BufferString memo;
+
+protected:
+    // The duplicate test of every import and the standard sort both walk these columns;
+    // without an index each test is a full scan of the file.
+    void OnSchemaSynced() override;
+
+private:
+    ResultKind kind_;
+    std::array<char, kNameArea> nameArea_{};
+};
+
+class HbA1cTable : public MeasurementTable {
+public:
+    HbA1cTable() : MeasurementTable(ResultKind::HbA1c) {}
+};
+
+class GlucoseTable : public MeasurementTable {
+public:
+    GlucoseTable() : MeasurementTable(ResultKind::Glucose) {}
+};
+
+} // namespace qa

@@ -1,0 +1,611 @@
+#include "sqlite_table.h"
+
+#include <sqlite3.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace qa {
+
+namespace {
+
+std::string VFormat(const char* pattern, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    int size = std::vsnprintf(nullptr, 0, pattern, copy);
+    va_end(copy);
+    if (size <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(size), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, pattern, args);
+    return text;
+}
+
+} // namespace
+
+void FormatSql(BufferString& out, const char* pattern, ...) {
+    va_list args;
+    va_start(args, pattern);
+    out = VFormat(pattern, args);
+    va_end(args);
+}
+
+std::string FormatSql(const char* pattern, ...) {
+    va_list args;
+    va_start(args, pattern);
+    std::string text = VFormat(pattern, args);
+    va_end(args);
+    return text;
+}
+
+std::string EscapeSqlLiteral(std::string_view value) {
+    std::string out;
+    out.reserve(value.size() + 2);
+    for (char c : value) {
+        out.push_back(c);
+        if (c == '\'') {
+            out.push_back('\'');
+        }
+    }
+    return out;
+}
+
+SqliteTable::SqliteTable() = default;
+
+SqliteTable::~SqliteTable() { Close(); }
+
+void SqliteTable::DefineField(int index, const char* name, FieldType type, void* member) {
+    if (fields_.empty()) {
+        fields_.resize(static_cast<std::size_t>(FieldCount()));
+    }
+    if (index < 0 || index >= FieldCount() || name == nullptr ||
+        std::strlen(name) >= kMaxFieldName) {
+        return;
+    }
+    FieldBinding& field = fields_[static_cast<std::size_t>(index)];
+    field.name = name;
+    field.type = type;
+    field.member = member;
+    field.column = -1;
+}
+
+bool SqliteTable::Open(const std::string& path) { return OpenExisting(path); }
+
+bool SqliteTable::OpenWithFlags(const std::string& path, int flags) {
+    if (open_ || db_ != nullptr) {
+        return false;
+    }
+    sqlite3* handle = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &handle, flags, nullptr);
+    if (rc != SQLITE_OK || handle == nullptr) {
+        lastError_ = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc);
+        if (handle != nullptr) {
+            sqlite3_close(handle);
+        }
+        return false;
+    }
+    db_ = handle;
+    open_ = true;
+    path_ = path;
+    Execute("PRAGMA auto_vacuum=1");
+    return true;
+}
+
+bool SqliteTable::OpenExisting(const std::string& path) {
+    return OpenWithFlags(path, SQLITE_OPEN_READWRITE);
+}
+
+bool SqliteTable::OpenOrCreate(const std::string& path) {
+    if (!OpenWithFlags(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) {
+        return false;
+    }
+    // A file that is not a database opens fine and only fails on first use: report that
+    // here instead of handing back a table that can do nothing.
+    if (!CreateTable() || !Requery()) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool SqliteTable::Close() {
+    if (open_ || db_ != nullptr) {
+        DropCachedStatements();
+        sqlite3_close(db_);
+        db_ = nullptr;
+        open_ = false;
+        schemaSynced_ = false;
+        path_.Clear();
+    }
+    return true;
+}
+
+void SqliteTable::NoteError() {
+    if (db_ != nullptr) {
+        lastError_ = sqlite3_errmsg(db_);
+    }
+}
+
+sqlite3_stmt* SqliteTable::Prepare(const std::string& statement) {
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(db_, statement.c_str(), -1, &prepared, nullptr) != SQLITE_OK) {
+        NoteError();
+        sqlite3_finalize(prepared);
+        return nullptr;
+    }
+    return prepared;
+}
+
+sqlite3_stmt* SqliteTable::Cached(sqlite3_stmt*& slot, const std::string& statement) {
+    std::string table = TableName();
+    if (table != cachedFor_) {
+        DropCachedStatements();
+        cachedFor_ = table;
+    }
+    if (slot == nullptr) {
+        slot = Prepare(statement);
+    }
+    return slot;
+}
+
+void SqliteTable::DropCachedStatements() {
+    sqlite3_finalize(rowStatement_);
+    sqlite3_finalize(insertStatement_);
+    rowStatement_ = nullptr;
+    insertStatement_ = nullptr;
+    cachedFor_.clear();
+}
+
+bool SqliteTable::Execute(const std::string& statement) {
+    if (!Usable()) {
+        return false;
+    }
+    int rc = SQLITE_ERROR;
+    sqlite3_stmt* prepared = Prepare(statement);
+    if (prepared != nullptr) {
+        rc = sqlite3_step(prepared);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            NoteError();
+        }
+    }
+    sqlite3_finalize(prepared);
+    return rc == SQLITE_ROW || rc == SQLITE_DONE;
+}
+
+bool SqliteTable::BeginTransaction() { return Execute("BEGIN IMMEDIATE"); }
+bool SqliteTable::CommitTransaction() { return Execute("COMMIT"); }
+bool SqliteTable::RollbackTransaction() { return Execute("ROLLBACK"); }
+
+bool SqliteTable::CreateTable() {
+    if (!Usable() || fields_.empty() || FieldCount() == 0) {
+        return false;
+    }
+    std::string sql = FormatSql("CREATE TABLE [%s] (", TableName().c_str());
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const char* pattern = "%c[%s] TEXT";
+        switch (fields_[i].type) {
+        case FieldText:
+            break;
+        case FieldInt:
+            pattern = "%c[%s] INT";
+            break;
+        case FieldDouble:
+            pattern = "%c[%s] DOUBLE";
+            break;
+        case FieldBlob:
+            pattern = "%c[%s] LongBinary";
+            break;
+        }
+        sql += FormatSql(pattern, i == 0 ? ' ' : ',', fields_[i].name.c_str());
+    }
+    sql += ")";
+    // An existing table makes this fail, which is the normal case for an old file.
+    Execute(sql);
+    DropCachedStatements();
+    return true;
+}
+
+bool SqliteTable::DropTable() {
+    if (!Usable() || fields_.empty()) {
+        return false;
+    }
+    std::string table = TableName();
+    DropCachedStatements();
+    Execute(FormatSql("DELETE FROM [%s]", table.c_str()));
+    Execute(FormatSql("DROP TABLE  [%s]", table.c_str()));
+    return true;
+}
+
+std::string SqliteTable::ReadClauses(const char* head, bool withFilter, bool withSort) const {
+    std::string sql = FormatSql(head, TableName().c_str());
+    if (withFilter && filter.Length() > 1) {
+        sql += FormatSql(" WHERE %s", filter.CStr());
+    }
+    if (withSort && sort.Length() > 1) {
+        sql += FormatSql(" ORDER BY %s", sort.CStr());
+    }
+    return sql;
+}
+
+bool SqliteTable::SyncSchema() {
+    if (!Usable() || fields_.empty() || FieldCount() == 0) {
+        return false;
+    }
+    std::string table = TableName();
+    sqlite3_stmt* probe = Prepare(ReadClauses("SELECT * FROM [%s]", true, true));
+    if (probe == nullptr) {
+        return false;
+    }
+    tableColumns_ = sqlite3_column_count(probe);
+    for (int c = 0; c < tableColumns_; ++c) {
+        const char* name = sqlite3_column_name(probe, c);
+        for (FieldBinding& field : fields_) {
+            if (field.column == -1 && name != nullptr && field.name == name) {
+                field.column = c;
+                break;
+            }
+        }
+    }
+    bool altered = false;
+    for (const FieldBinding& field : fields_) {
+        if (field.column != -1) {
+            continue;
+        }
+        const char* tname = table.c_str();
+        const char* cname = field.name.c_str();
+        switch (field.type) {
+        case FieldText:
+            Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] TEXT", tname, cname));
+            Execute(FormatSql("UPDATE %s SET [%s] = \"\"", tname, cname));
+            break;
+        case FieldInt:
+            Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] Integer", tname, cname));
+            Execute(FormatSql("UPDATE %s SET [%s] = 0", tname, cname));
+            break;
+        case FieldDouble:
+            Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] Double", tname, cname));
+            Execute(FormatSql("UPDATE %s SET [%s] = 0.0", tname, cname));
+            break;
+        case FieldBlob:
+            Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] LongBinary", tname, cname));
+            break;
+        }
+        altered = true;
+    }
+    sqlite3_finalize(probe);
+    if (altered) {
+        DropCachedStatements();
+    }
+    schemaSynced_ = true;
+    OnSchemaSynced();
+    return true;
+}
+
+int SqliteTable::CountRows() {
+    if (!open_ && db_ == nullptr) {
+        return 0;
+    }
+    int count = 0;
+    sqlite3_stmt* statement = Prepare(ReadClauses("SELECT COUNT (*) FROM [%s]", true, false));
+    if (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(statement, 0);
+        count = text ? std::atoi(reinterpret_cast<const char*>(text)) : 0;
+    }
+    sqlite3_finalize(statement);
+    return count;
+}
+
+bool SqliteTable::Requery() {
+    if (!Usable()) {
+        return false;
+    }
+    loadedRowIds_ = 0;
+    if (!schemaSynced_ && !SyncSchema()) {
+        return false;
+    }
+    rowCount_ = CountRows();
+    position_ = 1;
+    rowIds_.assign(static_cast<std::size_t>(rowCount_) + kRowIdGrowth, 0);
+    if (rowCount_ > 0) {
+        sqlite3_stmt* statement = Prepare(ReadClauses("SELECT ROWID FROM [%s]", true, true));
+        if (statement != nullptr) {
+            int rc = sqlite3_step(statement);
+            while (loadedRowIds_ < rowCount_ && rc == SQLITE_ROW) {
+                rowIds_[static_cast<std::size_t>(loadedRowIds_++)] =
+                    sqlite3_column_int(statement, 0);
+                rc = sqlite3_step(statement);
+            }
+        }
+        sqlite3_finalize(statement);
+        MoveTo(1);
+    }
+    return true;
+}
+
+bool SqliteTable::RequeryAny() { return Requery() && rowCount_ > 0; }
+
+bool SqliteTable::DeleteWhere() {
+    if (!Usable()) {
+        return false;
+    }
+    if (!schemaSynced_) {
+        SyncSchema();
+    }
+    int rc = SQLITE_ERROR;
+    sqlite3_stmt* statement = Prepare(ReadClauses("DELETE FROM [%s]", true, false));
+    if (statement != nullptr) {
+        rc = sqlite3_step(statement);
+        if (rc != SQLITE_DONE) {
+            NoteError();
+        }
+    }
+    sqlite3_finalize(statement);
+    position_ = 1;
+    return rc == SQLITE_DONE;
+}
+
+void SqliteTable::ClearMembers() {
+    for (FieldBinding& field : fields_) {
+        if (field.member == nullptr) {
+            continue;
+        }
+        switch (field.type) {
+        case FieldText:
+            *static_cast<BufferString*>(field.member) = "";
+            break;
+        case FieldInt:
+            *static_cast<std::int32_t*>(field.member) = 0;
+            break;
+        case FieldDouble:
+            *static_cast<double*>(field.member) = 0.0;
+            break;
+        case FieldBlob:
+            static_cast<BufferString*>(field.member)->Clear();
+            break;
+        }
+    }
+}
+
+void SqliteTable::LoadRow(sqlite3_stmt* statement) {
+    ClearMembers();
+    for (FieldBinding& field : fields_) {
+        if (field.column < 0 || field.member == nullptr) {
+            continue;
+        }
+        switch (field.type) {
+        case FieldText: {
+            const unsigned char* text = sqlite3_column_text(statement, field.column);
+            *static_cast<BufferString*>(field.member) =
+                text ? reinterpret_cast<const char*>(text) : "";
+            break;
+        }
+        case FieldInt:
+            *static_cast<std::int32_t*>(field.member) = sqlite3_column_int(statement, field.column);
+            break;
+        case FieldDouble:
+            *static_cast<double*>(field.member) = sqlite3_column_double(statement, field.column);
+            break;
+        case FieldBlob: {
+            const void* blob = sqlite3_column_blob(statement, field.column);
+            int size = sqlite3_column_bytes(statement, field.column);
+            if (blob != nullptr && size > 0) {
+                static_cast<BufferString*>(field.member)
+                    ->AssignBytes(blob, static_cast<std::size_t>(size));
+            }
+            break;
+        }
+        }
+    }
+    pendingRowId_ = 0;
+    adding_ = false;
+}
+
+bool SqliteTable::MoveTo(int position) {
+    if (!Usable() || rowIds_.empty() || pendingRowId_ != 0 || adding_ || position <= 0) {
+        return false;
+    }
+    if (rowCount_ == 0) {
+        return true;
+    }
+    if (rowCount_ >= position) {
+        int rowId = rowIds_[static_cast<std::size_t>(position - 1)];
+        sqlite3_stmt* statement =
+            Cached(rowStatement_, FormatSql("SELECT * FROM [%s] WHERE ROWID = ?",
+                                            TableName().c_str()));
+        if (statement != nullptr) {
+            sqlite3_bind_int(statement, 1, rowId);
+            if (sqlite3_step(statement) == SQLITE_ROW) {
+                LoadRow(statement);
+            } else {
+                ClearMembers();
+            }
+            sqlite3_reset(statement);
+            sqlite3_clear_bindings(statement);
+        }
+        currentRowId_ = rowId;
+    }
+    position_ = position;
+    return true;
+}
+
+bool SqliteTable::MoveFirst() { return open_ && MoveTo(1); }
+
+bool SqliteTable::MoveNext() {
+    if (rowCount_ < position_) {
+        return false;
+    }
+    ++position_;
+    return MoveTo(position_);
+}
+
+bool SqliteTable::IsEOF() const { return rowCount_ == 0 || position_ > rowCount_; }
+
+int SqliteTable::RowIdAt(int position) const {
+    if (position <= 0 || position > rowCount_ ||
+        static_cast<std::size_t>(position) > rowIds_.size()) {
+        return 0;
+    }
+    return rowIds_[static_cast<std::size_t>(position - 1)];
+}
+
+bool SqliteTable::AddNew() {
+    if (!Usable() || fields_.empty() || pendingRowId_ != 0 || adding_) {
+        return false;
+    }
+    ClearMembers();
+    adding_ = true;
+    return true;
+}
+
+bool SqliteTable::BeginEdit() {
+    if (!Usable() || fields_.empty() || pendingRowId_ != 0) {
+        return false;
+    }
+    adding_ = false;
+    return true;
+}
+
+int SqliteTable::BindFields(sqlite3_stmt* statement, bool onlyNamedInsert) {
+    int parameter = 0;
+    for (const FieldBinding& field : fields_) {
+        if (field.member == nullptr) {
+            continue;
+        }
+        const auto* buffer = static_cast<const BufferString*>(field.member);
+        if (onlyNamedInsert && field.type == FieldBlob && buffer->IsEmpty()) {
+            continue;
+        }
+        ++parameter;
+        switch (field.type) {
+        case FieldText:
+            // An emptied buffer binds a null pointer, which stores SQL NULL.
+            sqlite3_bind_text(statement, parameter, buffer->Data(),
+                              buffer->IsEmpty() ? 0 : static_cast<int>(buffer->View().size()),
+                              SQLITE_STATIC);
+            break;
+        case FieldInt:
+            sqlite3_bind_int(statement, parameter, *static_cast<const std::int32_t*>(field.member));
+            break;
+        case FieldDouble:
+            sqlite3_bind_double(statement, parameter, *static_cast<const double*>(field.member));
+            break;
+        case FieldBlob:
+            sqlite3_bind_blob(statement, parameter, buffer->Data(),
+                              static_cast<int>(buffer->Length()), SQLITE_STATIC);
+            break;
+        }
+    }
+    return parameter;
+}
+
+void SqliteTable::AppendRowId(int rowId) {
+    if (rowIds_.empty()) {
+        rowIds_.assign(static_cast<std::size_t>(rowCount_) + kRowIdGrowth, 0);
+    } else if (static_cast<std::size_t>(rowCount_) + 1 >= rowIds_.size()) {
+        rowIds_.resize(rowIds_.size() + kRowIdGrowth, 0);
+    }
+    rowIds_[static_cast<std::size_t>(rowCount_)] = rowId;
+    ++rowCount_;
+}
+
+bool SqliteTable::InsertByColumnNames() {
+    // The table is wider than our fields (a newer file): name our columns and let the
+    // rest take their defaults. Values are bound, so any text is stored unchanged.
+    std::string columns;
+    std::string marks;
+    for (const FieldBinding& field : fields_) {
+        if (field.member == nullptr) {
+            continue;
+        }
+        if (field.type == FieldBlob && static_cast<BufferString*>(field.member)->IsEmpty()) {
+            continue;
+        }
+        char separator = columns.empty() ? ' ' : ',';
+        columns += FormatSql("%c[%s]", separator, field.name.c_str());
+        marks += FormatSql("%c?", separator);
+    }
+    std::string sql = FormatSql("INSERT INTO [%s] (", TableName().c_str()) + columns +
+                      ") VALUES (" + marks + ")";
+    bool inserted = false;
+    sqlite3_stmt* statement = Prepare(sql);
+    if (statement != nullptr) {
+        BindFields(statement, true);
+        inserted = sqlite3_step(statement) == SQLITE_DONE;
+        if (!inserted) {
+            NoteError();
+        }
+    }
+    sqlite3_finalize(statement);
+    if (inserted) {
+        AppendRowId(static_cast<int>(sqlite3_last_insert_rowid(db_)));
+        position_ = rowCount_;
+    }
+    pendingRowId_ = 0;
+    adding_ = false;
+    return inserted;
+}
+
+bool SqliteTable::Update() {
+    if (FieldCount() < tableColumns_ && adding_ && Usable()) {
+        return InsertByColumnNames();
+    }
+    if (!Usable() || fields_.empty() || !adding_) {
+        return false;
+    }
+    std::string sql = FormatSql("INSERT INTO [%s] VALUES(", TableName().c_str());
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        sql += i == 0 ? "?" : ",?";
+    }
+    sql += ") ";
+    bool inserted = false;
+    sqlite3_stmt* statement = Cached(insertStatement_, sql);
+    if (statement != nullptr) {
+        BindFields(statement, false);
+        inserted = sqlite3_step(statement) == SQLITE_DONE;
+        if (!inserted) {
+            NoteError();
+        }
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+    // A failed insert must not leave a row id behind that points at nothing (or at a row
+    // inserted earlier), and must not leave the object stuck in add mode.
+    if (inserted) {
+        pendingRowId_ = static_cast<int>(sqlite3_last_insert_rowid(db_));
+        AppendRowId(pendingRowId_);
+        position_ = rowCount_;
+    }
+    pendingRowId_ = 0;
+    adding_ = false;
+    return inserted;
+}
+
+bool SqliteTable::UpdateWhere(const std::string& condition) {
+    if (!Usable() || fields_.empty() || adding_) {
+        return false;
+    }
+    std::string sql = FormatSql("UPDATE [%s] SET ", TableName().c_str());
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        sql += FormatSql("%c[%s] = ?", i == 0 ? ' ' : ',', fields_[i].name.c_str());
+    }
+    sql += FormatSql(" WHERE %s", condition.c_str());
+    bool updated = false;
+    sqlite3_stmt* statement = Prepare(sql);
+    if (statement != nullptr) {
+        BindFields(statement, false);
+        updated = sqlite3_step(statement) == SQLITE_DONE;
+        if (!updated) {
+            NoteError();
+        }
+        sqlite3_reset(statement);
+    }
+    sqlite3_finalize(statement);
+    // No matching row is still success; a statement that failed (read-only file, bad
+    // condition) is not, so an edit is never reported as saved when it was not.
+    return updated;
+}
+
+} // namespace qa

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "buffer_string.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace qa {
+
+enum FieldType : std::uint32_t {
+    FieldText = 1,
+    FieldInt = 2,
+    FieldDouble = 3,
+    FieldBlob = 4,
+};
+
+// Ties one column of the table to a member of the derived record class.
+struct FieldBinding {
+    FieldType type = FieldText;
+    void* member = nullptr; // BufferString*, std::int32_t* or double*, by type
+    int column = -1;        // index in "SELECT * FROM [table]"; -1 until the schema sync finds it
+    std::string name;
+};
+
+// Formats a statement piece printf-style and assigns it to `out`.
+void FormatSql(BufferString& out, const char* pattern, ...) __attribute__((format(printf, 2, 3)));
+std::string FormatSql(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
+// Doubles every single quote so that a value can be placed between single quotes in a
+// composed condition. Every condition built from outside text goes through this.
+std::string EscapeSqlLiteral(std::string_view value);
+
+// A record set over one table of one SQLite file. The derived class names the table and
+// binds its columns to members; a requery loads only the matching row ids (in filter and
+// sort order) and the cursor reads one whole row at a time into the bound members.
+class SqliteTable {
+public:
+    static constexpr int kRowIdGrowth = 5000;
+    static constexpr std::size_t kMaxFieldName = 100;
+
+    SqliteTable();
+    virtual ~SqliteTable();
+    SqliteTable(const SqliteTable&) = delete;
+    SqliteTable& operator=(const SqliteTable&) = delete;
+
+    virtual std::string TableName() const = 0;
+    virtual int FieldCount() const = 0;
+    virtual bool Open(const std::string& path);
+
+    bool OpenExisting(const std::string& path);
+    bool OpenOrCreate(const std::string& path);
+    bool Close();
+
+    bool Execute(const std::string& statement);
+    bool CreateTable();
+    bool DropTable();
+    bool SyncSchema();
+
+    int CountRows();
+    bool Requery();
+    bool RequeryAny();
+    bool DeleteWhere();
+
+    bool AddNew();
+    bool Update();
+    bool BeginEdit();
+    bool UpdateWhere(const std::string& condition);
+
+    bool MoveTo(int position);
+    bool MoveFirst();
+    bool MoveNext();
+    bool IsEOF() const;
+
+    // One transaction around many inserts turns an fsync per row into one per batch and
+    // makes a batch all-or-nothing when the process dies half-way.
+    bool BeginTransaction();
+    bool CommitTransaction();
+    bool RollbackTransaction();
+
+    // Condition placed after " WHERE " and ordering placed after " ORDER BY "; callers
+    // assign them before Requery, RequeryAny or DeleteWhere. Empty means none.
+    BufferString filter;
+    BufferString sort;
+
+    bool IsOpen() const { return open_; }
+    bool IsSchemaSynced() const { return schemaSynced_; }
+    bool IsAdding() const { return adding_; }
+    const BufferString& Path() const { return path_; }
+    int RowCount() const { return rowCount_; }
+    int Position() const { return position_; }
+    int TableColumns() const { return tableColumns_; }
+    int LoadedRowIds() const { return loadedRowIds_; }
+    int PendingRowId() const { return pendingRowId_; }
+    int RowIdCapacity() const { return static_cast<int>(rowIds_.size()); }
+    bool HasRowIdList() const { return !rowIds_.empty(); }
+    // Row id at a 1-based position of the list, 0 when out of range.
+    int RowIdAt(int position) const;
+    // Row id of the row the cursor last loaded (0 when none).
+    int CurrentRowId() const { return currentRowId_; }
+    const std::vector<FieldBinding>& Fields() const { return fields_; }
+    sqlite3* Handle() const { return db_; }
+    // SQLite's text for the last failed statement, for diagnostics.
+    const std::string& LastError() const { return lastError_; }
+
+protected:
+    void DefineField(int index, const char* name, FieldType type, void* member);
+    // Runs once a connection's schema has been checked (columns added where missing).
+    virtual void OnSchemaSynced() {}
+
+private:
+    bool OpenWithFlags(const std::string& path, int flags);
+    bool Usable() const { return open_ && db_ != nullptr; }
+    std::string ReadClauses(const char* head, bool withFilter, bool withSort) const;
+    sqlite3_stmt* Prepare(const std::string& statement);
+    sqlite3_stmt* Cached(sqlite3_stmt*& slot, const std::string& statement);
+    void DropCachedStatements();
+    void NoteError();
+    void ClearMembers();
+    void LoadRow(sqlite3_stmt* statement);
+    int BindFields(sqlite3_stmt* statement, bool onlyNamedInsert);
+    bool InsertByColumnNames();
+    void AppendRowId(int rowId);
+
+    sqlite3* db_ = nullptr;
+    std::vector<FieldBinding> fields_;
+    bool open_ = false;
+    BufferString path_;
+    int rowCount_ = 0;
+    int position_ = -1;
+    int tableColumns_ = 0;
+    bool schemaSynced_ = false;
+    std::vector<std::int32_t> rowIds_; // size() is the allocated capacity
+    int loadedRowIds_ = 0;
+    int pendingRowId_ = 0;
+    bool adding_ = false;
+    int currentRowId_ = 0;
+    std::string lastError_;
+
+    // Statements the cursor and the inserts run for every row: prepared once per
+    // connection and table name instead of once per call.
+    std::string cachedFor_;
+    sqlite3_stmt* rowStatement_ = nullptr;
+    sqlite3_stmt* insertStatement_ = nullptr;
+};
+
+} // namespace qa

@@ -1,0 +1,48 @@
+#include "instance_lock.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSysInfo>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qa;
+
+TEST(InstanceLock, SecondCopyIsRefusedUntilTheFirstLetsGo) {
+    qa::test::TempDir dir;
+    QString folder = QString::fromStdString(dir.Path());
+    {
+        InstanceLock first(folder);
+        ASSERT_EQ(first.Acquire(), InstanceLock::Result::Acquired);
+        InstanceLock second(folder);
+        EXPECT_EQ(second.Acquire(), InstanceLock::Result::AlreadyRunning);
+    }
+    InstanceLock third(folder);
+    EXPECT_EQ(third.Acquire(), InstanceLock::Result::Acquired);
+}
+
+TEST(InstanceLock, LockOfACopyThatDiedIsTakenOver) {
+    qa::test::TempDir dir;
+    QString folder = QString::fromStdString(dir.Path());
+    pid_t child = fork();
+    if (child == 0) {
+        InstanceLock lock(folder);
+        _exit(lock.Acquire() == InstanceLock::Result::Acquired ? 0 : 1); // dies holding it
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_TRUE(qa::test::FileExists(dir.File(kLockFileName)));
+
+    InstanceLock lock(folder);
+    EXPECT_EQ(lock.Acquire(), InstanceLock::Result::Acquired);
+}
+
+TEST(InstanceLock, UnwritableFolderIsAFailureNotAnotherCopy) {
+    InstanceLock lock(QStringLiteral("/proc/no-such-folder"));
+    EXPECT_EQ(lock.Acquire(), InstanceLock::Result::Failed);
+    EXPECT_FALSE(lock.ErrorText().isEmpty());
+}

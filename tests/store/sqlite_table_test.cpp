@@ -1,0 +1,378 @@
+#include "measurement_table.h"
+#include "sqlite_table.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+using namespace qa;
+using qa::test::TempDir;
+
+namespace {
+
+// A record with one field of every kind, to exercise what the measurement tables never use.
+class AllKindsTable : public SqliteTable {
+public:
+    AllKindsTable() {
+        DefineField(0, "NAME", FieldText, &name);
+        DefineField(1, "COUNT", FieldInt, &count);
+        DefineField(2, "RATIO", FieldDouble, &ratio);
+        DefineField(3, "DATA", FieldBlob, &data);
+        DefineField(4, std::string(100, 'x').c_str(), FieldText, &name); // refused: too long
+    }
+    std::string TableName() const override { return "Things"; }
+    int FieldCount() const override { return 4; }
+
+    BufferString name;
+    std::int32_t count = 0;
+    double ratio = 0.0;
+    BufferString data;
+};
+
+// Collects the text of every statement the connection runs.
+struct StatementLog {
+    std::vector<std::string> statements;
+
+    void Attach(sqlite3* db) {
+        sqlite3_trace_v2(
+            db, SQLITE_TRACE_STMT,
+            [](unsigned, void* self, void* statement, void*) {
+                const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(statement));
+                static_cast<StatementLog*>(self)->statements.emplace_back(sql ? sql : "");
+                return 0;
+            },
+            this);
+    }
+    bool Contains(const std::string& text) const {
+        for (const auto& s : statements) {
+            if (s == text) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+void RawExec(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "");
+    sqlite3_close(db);
+}
+
+std::string RawScalar(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_stmt* statement = nullptr;
+    std::string result = "<none>";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(statement, 0);
+        result = text ? reinterpret_cast<const char*>(text) : "<null>";
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return result;
+}
+
+void AddRow(HbA1cTable& table, const char* date, const char* time, const char* value,
+            const char* pid = "P1") {
+    ASSERT_TRUE(table.AddNew());
+    table.date = date;
+    table.time = time;
+    table.value = value;
+    table.pid = pid;
+    table.eqType = "1";
+    ASSERT_TRUE(table.Update());
+}
+
+class SqliteTableTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string path = dir.File("u_HbA1c.sqlite");
+    HbA1cTable table;
+
+    void SetUp() override { ASSERT_TRUE(table.SetTableName(kMainTableName)); }
+};
+
+} // namespace
+
+TEST_F(SqliteTableTest, NewFileGetsTheTableStatementAsWritten) {
+    StatementLog log;
+    sqlite3* db = nullptr; // an empty file, so the trace sees the first statement
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_TRUE(table.OpenExisting(path));
+    log.Attach(table.Handle());
+    ASSERT_TRUE(table.CreateTable());
+    EXPECT_TRUE(log.Contains("CREATE TABLE [HospitalTlb] ( [DATE] TEXT,[TIME] TEXT,"
+                             "[HbA1c_VALUE] TEXT,[PID] TEXT,[OPID] TEXT,[EQ_TYPE] TEXT,"
+                             "[p_NAME] TEXT,[p_DOB] TEXT,[P_DIAGNOSE] INT,[P_MEMO] TEXT)"));
+    EXPECT_TRUE(table.CreateTable()) << "an existing table is no failure";
+}
+
+TEST_F(SqliteTableTest, MissingColumnIsAddedFilledAndReadsEmptyUntilReopened) {
+    RawExec(path, "CREATE TABLE [HospitalTlb] ([DATE] TEXT,[TIME] TEXT,[HbA1c_VALUE] TEXT,"
+                  "[PID] TEXT,[OPID] TEXT,[EQ_TYPE] TEXT,[p_NAME] TEXT,[p_DOB] TEXT,"
+                  "[P_DIAGNOSE] INT);"
+                  "INSERT INTO HospitalTlb VALUES('20160620','1430','0650','P','','1','','',3);");
+    ASSERT_TRUE(table.OpenExisting(path));
+    StatementLog log;
+    log.Attach(table.Handle());
+    ASSERT_TRUE(table.Requery());
+    EXPECT_TRUE(log.Contains("ALTER TABLE [HospitalTlb] ADD COLUMN [P_MEMO] TEXT"));
+    EXPECT_TRUE(log.Contains("UPDATE HospitalTlb SET [P_MEMO] = \"\""));
+    EXPECT_EQ(table.TableColumns(), 9) << "the count seen before the column was added";
+    EXPECT_EQ(RawScalar(path, "SELECT P_MEMO FROM HospitalTlb"), "");
+
+    RawExec(path, "UPDATE HospitalTlb SET P_MEMO = 'note'");
+    ASSERT_TRUE(table.MoveFirst());
+    EXPECT_TRUE(table.memo == "") << "the added column stays unbound on this connection";
+    EXPECT_EQ(table.diagnose, 3);
+
+    table.Close();
+    ASSERT_TRUE(table.Open(path));
+    EXPECT_TRUE(table.memo == "note");
+}
+
+TEST_F(SqliteTableTest, ColumnsOfEveryKindAreAddedWithTheirFill) {
+    std::string things = dir.File("things.sqlite");
+    RawExec(things, "CREATE TABLE Things (NAME TEXT); INSERT INTO Things VALUES ('a');");
+    AllKindsTable t;
+    ASSERT_TRUE(t.OpenExisting(things));
+    StatementLog log;
+    log.Attach(t.Handle());
+    ASSERT_TRUE(t.Requery());
+    EXPECT_TRUE(log.Contains("ALTER TABLE [Things] ADD COLUMN [COUNT] Integer"));
+    EXPECT_TRUE(log.Contains("UPDATE Things SET [COUNT] = 0"));
+    EXPECT_TRUE(log.Contains("ALTER TABLE [Things] ADD COLUMN [RATIO] Double"));
+    EXPECT_TRUE(log.Contains("UPDATE Things SET [RATIO] = 0.0"));
+    EXPECT_TRUE(log.Contains("ALTER TABLE [Things] ADD COLUMN [DATA] LongBinary"));
+    EXPECT_EQ(RawScalar(things, "SELECT typeof(RATIO) || typeof(DATA) FROM Things"), "realnull");
+    EXPECT_EQ(t.Fields().size(), 4u);
+}
+
+TEST_F(SqliteTableTest, EveryFieldKindRoundTrips) {
+    std::string things = dir.File("things.sqlite");
+    AllKindsTable t;
+    ASSERT_TRUE(t.OpenOrCreate(things));
+    ASSERT_TRUE(t.AddNew());
+    t.name = "x";
+    t.count = -7;
+    t.ratio = 2.5;
+    const char blob[] = {1, 0, 2};
+    t.data.AssignBytes(blob, sizeof blob);
+    ASSERT_TRUE(t.Update());
+    ASSERT_TRUE(t.AddNew());
+    t.name.Clear(); // no data at all binds NULL
+    ASSERT_TRUE(t.Update());
+
+    ASSERT_TRUE(t.Requery());
+    EXPECT_TRUE(t.name == "x");
+    EXPECT_EQ(t.count, -7);
+    EXPECT_DOUBLE_EQ(t.ratio, 2.5);
+    ASSERT_EQ(t.data.Length(), 3u);
+    EXPECT_EQ(t.data.Data()[2], 2);
+    ASSERT_TRUE(t.MoveNext());
+    EXPECT_TRUE(t.name == "") << "NULL reads back as the empty text";
+    EXPECT_TRUE(t.data.IsEmpty());
+    EXPECT_EQ(RawScalar(things, "SELECT COUNT(*) FROM Things WHERE NAME IS NULL"), "1");
+}
+
+TEST_F(SqliteTableTest, InvalidFilterFailsBeforeTheSchemaSyncAndCountsNothingAfter) {
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    AddRow(table, "20160620", "1430", "0650");
+    table.Close();
+
+    ASSERT_TRUE(table.OpenExisting(path));
+    table.filter = "[DATE] = = 'broken";
+    EXPECT_FALSE(table.Requery()) << "the schema check runs the filter and fails";
+    EXPECT_FALSE(table.IsSchemaSynced());
+
+    table.filter.Clear();
+    ASSERT_TRUE(table.Requery());
+    table.filter = "[DATE] = = 'broken";
+    EXPECT_TRUE(table.Requery());
+    EXPECT_EQ(table.RowCount(), 0);
+    EXPECT_TRUE(table.IsEOF());
+}
+
+TEST_F(SqliteTableTest, CursorWalksToTheEndAndStops) {
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    AddRow(table, "20160620", "1430", "0650");
+    AddRow(table, "20160621", "0800", "0700");
+    table.sort = table.StandardSort();
+    ASSERT_TRUE(table.Requery());
+    EXPECT_EQ(table.Position(), 1);
+    EXPECT_TRUE(table.date == "20160621");
+    ASSERT_TRUE(table.MoveNext());
+    EXPECT_TRUE(table.date == "20160620");
+    EXPECT_FALSE(table.IsEOF());
+    EXPECT_TRUE(table.MoveNext()) << "stepping off the last row succeeds once";
+    EXPECT_EQ(table.Position(), 3);
+    EXPECT_TRUE(table.IsEOF());
+    EXPECT_FALSE(table.MoveNext());
+    EXPECT_EQ(table.Position(), 3);
+    EXPECT_FALSE(table.MoveTo(0));
+
+    table.filter = table.DuplicateCondition("20991231", "0000", "0100", "none");
+    EXPECT_FALSE(table.RequeryAny());
+    EXPECT_TRUE(table.IsEOF());
+    table.filter = table.DuplicateCondition("20160620", "1430", "0650", "P1");
+    EXPECT_TRUE(table.RequeryAny());
+    EXPECT_EQ(table.RowCount(), 1);
+}
+
+TEST_F(SqliteTableTest, RowIdListFollowsInsertsAndGrowsInSteps) {
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    EXPECT_EQ(table.RowIdCapacity(), SqliteTable::kRowIdGrowth);
+    ASSERT_TRUE(table.BeginTransaction());
+    for (int i = 0; i < SqliteTable::kRowIdGrowth; ++i) {
+        AddRow(table, "20160620", "1430", "0650");
+        ASSERT_EQ(table.Position(), table.RowCount());
+    }
+    ASSERT_TRUE(table.CommitTransaction());
+    EXPECT_EQ(table.RowCount(), SqliteTable::kRowIdGrowth);
+    EXPECT_EQ(table.RowIdCapacity(), 2 * SqliteTable::kRowIdGrowth)
+        << "the list grows when the next row would reach its end";
+    EXPECT_EQ(table.RowIdAt(table.RowCount()),
+              std::stoi(RawScalar(path, "SELECT MAX(ROWID) FROM HospitalTlb")));
+
+    ASSERT_TRUE(table.AddNew());
+    EXPECT_FALSE(table.AddNew()) << "already adding";
+    EXPECT_FALSE(table.MoveTo(1)) << "the cursor stays put while a row is being added";
+    EXPECT_FALSE(table.UpdateWhere("1=1"));
+    ASSERT_TRUE(table.BeginEdit());
+    EXPECT_FALSE(table.Update()) << "BeginEdit left add mode";
+    ASSERT_TRUE(table.Requery());
+    EXPECT_EQ(table.RowIdCapacity(), SqliteTable::kRowIdGrowth * 2);
+}
+
+TEST_F(SqliteTableTest, QuotesSurviveInsertUpdateAndFilter) {
+    const std::string tricky = "O'Brien \"Jr\"; DROP TABLE x; --";
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    AddRow(table, "20160620", "1430", "0650", tricky.c_str());
+    table.filter = "[PID]='" + EscapeSqlLiteral(tricky) + "'";
+    ASSERT_TRUE(table.RequeryAny());
+    EXPECT_TRUE(table.pid == tricky);
+
+    ASSERT_TRUE(table.BeginEdit());
+    table.name = "D'Arcy";
+    table.memo = "said \"hello\"";
+    ASSERT_TRUE(table.UpdateWhere(table.RecordCondition("20160620", "1430", "0650", tricky, "")));
+    table.filter = "[p_NAME]='" + EscapeSqlLiteral("D'Arcy") + "'";
+    ASSERT_TRUE(table.RequeryAny());
+    EXPECT_TRUE(table.memo == "said \"hello\"");
+    EXPECT_TRUE(table.pid == tricky);
+    EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM HospitalTlb"), "1");
+}
+
+TEST_F(SqliteTableTest, WiderTableIsFilledByColumnNamesWithValuesUnchanged) {
+    RawExec(path, "CREATE TABLE [HospitalTlb] ([DATE] TEXT,[TIME] TEXT,[HbA1c_VALUE] TEXT,"
+                  "[PID] TEXT,[OPID] TEXT,[EQ_TYPE] TEXT,[p_NAME] TEXT,[p_DOB] TEXT,"
+                  "[P_DIAGNOSE] INT,[P_MEMO] TEXT,[SITE] TEXT DEFAULT 'ward 3')");
+    ASSERT_TRUE(table.Open(path));
+    EXPECT_EQ(table.TableColumns(), 11);
+    ASSERT_TRUE(table.AddNew());
+    table.date = "20160620";
+    table.pid = "DATE"; // a column name: as a double-quoted literal it would read the column
+    table.name = "say \"hi\" 'there'";
+    table.diagnose = 4;
+    ASSERT_TRUE(table.Update());
+    EXPECT_EQ(table.RowCount(), 1);
+    EXPECT_EQ(RawScalar(path, "SELECT PID || '|' || p_NAME || '|' || P_DIAGNOSE || '|' || SITE "
+                              "FROM HospitalTlb"),
+              "DATE|say \"hi\" 'there'|4|ward 3");
+}
+
+TEST_F(SqliteTableTest, FailedInsertAppendsNothingAndLeavesAddMode) {
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    AddRow(table, "20160620", "1430", "0650");
+    ASSERT_TRUE(table.Requery());
+
+    // Another connection holds the write lock: the insert cannot happen.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_TRUE(table.AddNew());
+    table.date = "20160621";
+    EXPECT_FALSE(table.Update());
+    EXPECT_EQ(table.RowCount(), 1);
+    EXPECT_EQ(table.Position(), 1);
+    EXPECT_FALSE(table.IsAdding());
+    EXPECT_FALSE(table.LastError().empty());
+    ASSERT_TRUE(table.BeginEdit());
+    EXPECT_FALSE(table.UpdateWhere("[DATE]='20160620'")) << "a blocked change is no success";
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    EXPECT_TRUE(table.AddNew()) << "the object is usable again";
+}
+
+TEST_F(SqliteTableTest, SortOrderFollowsTheFixedWidthTexts) {
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    AddRow(table, "20160620", "1430", "0600");
+    AddRow(table, "20160620", "1430", "0650");
+    AddRow(table, "20160620", "0930", "1400");
+    AddRow(table, "20150101", "2359", "0400");
+    ASSERT_TRUE(table.ResetView());
+    std::vector<std::string> order;
+    for (table.MoveFirst(); !table.IsEOF(); table.MoveNext()) {
+        order.push_back(table.date.Str() + " " + table.time.Str() + " " + table.value.Str());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"20160620 1430 0650", "20160620 1430 0600",
+                                                "20160620 0930 1400", "20150101 2359 0400"}));
+}
+
+TEST_F(SqliteTableTest, DeleteByConditionAndDropTable) {
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    AddRow(table, "20160620", "1430", "0650", "A");
+    AddRow(table, "20160620", "1430", "0650", "B");
+    table.filter = table.RecordCondition("20160620", "1430", "0650", "A", "");
+    ASSERT_TRUE(table.DeleteWhere());
+    EXPECT_EQ(table.Position(), 1);
+    table.filter.Clear();
+    ASSERT_TRUE(table.Requery());
+    EXPECT_EQ(table.RowCount(), 1);
+    EXPECT_TRUE(table.pid == "B");
+    table.filter = "no such column = 1";
+    EXPECT_FALSE(table.DeleteWhere());
+    EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM HospitalTlb"), "1");
+
+    ASSERT_TRUE(table.DropTable());
+    ASSERT_TRUE(table.CreateTable());
+    table.filter.Clear();
+    ASSERT_TRUE(table.Requery());
+    EXPECT_EQ(table.RowCount(), 0);
+    AddRow(table, "20170101", "0000", "0500");
+    EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM HospitalTlb"), "1");
+}
+
+TEST_F(SqliteTableTest, BadFilesAreRefusedAndNothingIsLeftOpen) {
+    EXPECT_FALSE(table.OpenExisting(dir.File("missing.sqlite")));
+    EXPECT_FALSE(table.IsOpen());
+    EXPECT_FALSE(table.OpenOrCreate(dir.File("no/such/folder/x.sqlite")));
+    EXPECT_FALSE(table.IsOpen());
+    EXPECT_FALSE(table.Requery());
+    EXPECT_EQ(table.CountRows(), 0);
+    EXPECT_FALSE(table.Execute("SELECT 1"));
+
+    std::string garbage = dir.File("garbage.sqlite");
+    qa::test::WriteFile(garbage, std::string(4096, 'G'));
+    EXPECT_FALSE(table.Open(garbage));
+    EXPECT_FALSE(table.IsOpen());
+    EXPECT_FALSE(table.OpenOrCreate(garbage)) << "a file that is not a database is no table";
+    EXPECT_FALSE(table.IsOpen());
+    EXPECT_EQ(qa::test::ReadFile(garbage), std::string(4096, 'G')) << "and it is left alone";
+
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    EXPECT_FALSE(table.OpenOrCreate(path)) << "one file per object at a time";
+    EXPECT_TRUE(table.Close());
+    EXPECT_TRUE(table.Close());
+    EXPECT_TRUE(table.Path().IsEmpty());
+}
