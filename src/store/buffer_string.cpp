@@ -13,10 +13,17 @@ void BufferString::Assign(const char* text) {
 }
 
 void BufferString::Assign(std::string_view text) {
-    // Assigning from our own contents must survive the reallocation.
-    std::vector<char> copy(text.begin(), text.end());
-    copy.push_back('\0');
-    bytes_.swap(copy);
+    const char* begin = bytes_.data();
+    if (!bytes_.empty() && text.data() >= begin && text.data() < begin + bytes_.size()) {
+        // Our own contents: copy before the buffer is reused.
+        std::vector<char> copy(text.begin(), text.end());
+        copy.push_back('\0');
+        bytes_.swap(copy);
+        return;
+    }
+    // Reuses the capacity: the cursor assigns every column of every row it reads.
+    bytes_.assign(text.begin(), text.end());
+    bytes_.push_back('\0');
 }
 
 void BufferString::AssignBytes(const void* data, std::size_t size) {
@@ -46,9 +53,8 @@ std::string_view BufferString::View() const {
         return {};
     }
     const void* nul = std::memchr(bytes_.data(), '\0', bytes_.size());
-    std::size_t size =
-        nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes_.data())
-            : bytes_.size();
+    std::size_t size = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes_.data())
+                           : bytes_.size();
     return {bytes_.data(), size};
 }
 

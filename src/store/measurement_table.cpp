@@ -28,10 +28,13 @@ bool MeasurementTable::SetTableName(std::string_view name) {
     }
     nameArea_.fill('\0');
     std::memcpy(nameArea_.data(), name.data(), name.size());
+    TableNameChanged();
     return true;
 }
 
-std::string MeasurementTable::TableName() const { return std::string(nameArea_.data()); }
+std::string MeasurementTable::TableName() const {
+    return std::string(nameArea_.data());
+}
 
 bool MeasurementTable::Open(const std::string& path) {
     if (OpenExisting(path) && Requery()) {
@@ -63,9 +66,8 @@ std::string MeasurementTable::RecordCondition(std::string_view date, std::string
                                               std::string_view value, std::string_view pid,
                                               std::string_view opid) const {
     return "[DATE]='" + EscapeSqlLiteral(date) + "'and " + "[TIME]='" + EscapeSqlLiteral(time) +
-           "'and " + "[" + ValueColumn() + "]='" + EscapeSqlLiteral(value) + "'and " +
-           "[PID]='" + EscapeSqlLiteral(pid) + "'and " + "[OPID]='" + EscapeSqlLiteral(opid) +
-           "'";
+           "'and " + "[" + ValueColumn() + "]='" + EscapeSqlLiteral(value) + "'and " + "[PID]='" +
+           EscapeSqlLiteral(pid) + "'and " + "[OPID]='" + EscapeSqlLiteral(opid) + "'";
 }
 
 std::string MeasurementTable::ModifyCondition(std::string_view date, std::string_view time,
@@ -83,8 +85,9 @@ bool MeasurementTable::ResetView() {
 
 void MeasurementTable::OnSchemaSynced() {
     std::string table = TableName();
-    Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s_key] ON [%s] ([DATE], [TIME], [%s], [PID])",
-                      table.c_str(), ValueColumn(), table.c_str(), ValueColumn()));
+    Execute(
+        FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s_key] ON [%s] ([DATE], [TIME], [%s], [PID])",
+                  table.c_str(), ValueColumn(), table.c_str(), ValueColumn()));
 }
 
 } // namespace qa

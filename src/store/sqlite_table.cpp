@@ -55,7 +55,9 @@ std::string EscapeSqlLiteral(std::string_view value) {
 
 SqliteTable::SqliteTable() = default;
 
-SqliteTable::~SqliteTable() { Close(); }
+SqliteTable::~SqliteTable() {
+    Close();
+}
 
 void SqliteTable::DefineField(int index, const char* name, FieldType type, void* member) {
     if (fields_.empty()) {
@@ -72,7 +74,9 @@ void SqliteTable::DefineField(int index, const char* name, FieldType type, void*
     field.column = -1;
 }
 
-bool SqliteTable::Open(const std::string& path) { return OpenExisting(path); }
+bool SqliteTable::Open(const std::string& path) {
+    return OpenExisting(path);
+}
 
 bool SqliteTable::OpenWithFlags(const std::string& path, int flags) {
     if (open_ || db_ != nullptr) {
@@ -139,30 +143,25 @@ sqlite3_stmt* SqliteTable::Prepare(const std::string& statement) {
     return prepared;
 }
 
-sqlite3_stmt* SqliteTable::Cached(sqlite3_stmt*& slot, const std::string& statement) {
-    std::string table = TableName();
-    if (table != cachedFor_) {
-        DropCachedStatements();
-        cachedFor_ = table;
-    }
-    if (slot == nullptr) {
-        slot = Prepare(statement);
-    }
-    return slot;
+void SqliteTable::EndStream() {
+    sqlite3_finalize(stream_);
+    stream_ = nullptr;
+    streamPosition_ = 0;
 }
 
 void SqliteTable::DropCachedStatements() {
+    EndStream();
     sqlite3_finalize(rowStatement_);
     sqlite3_finalize(insertStatement_);
     rowStatement_ = nullptr;
     insertStatement_ = nullptr;
-    cachedFor_.clear();
 }
 
 bool SqliteTable::Execute(const std::string& statement) {
     if (!Usable()) {
         return false;
     }
+    EndStream();
     int rc = SQLITE_ERROR;
     sqlite3_stmt* prepared = Prepare(statement);
     if (prepared != nullptr) {
@@ -175,9 +174,15 @@ bool SqliteTable::Execute(const std::string& statement) {
     return rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 
-bool SqliteTable::BeginTransaction() { return Execute("BEGIN IMMEDIATE"); }
-bool SqliteTable::CommitTransaction() { return Execute("COMMIT"); }
-bool SqliteTable::RollbackTransaction() { return Execute("ROLLBACK"); }
+bool SqliteTable::BeginTransaction() {
+    return Execute("BEGIN IMMEDIATE");
+}
+bool SqliteTable::CommitTransaction() {
+    return Execute("COMMIT");
+}
+bool SqliteTable::RollbackTransaction() {
+    return Execute("ROLLBACK");
+}
 
 bool SqliteTable::CreateTable() {
     if (!Usable() || fields_.empty() || FieldCount() == 0) {
@@ -303,6 +308,8 @@ bool SqliteTable::Requery() {
         return false;
     }
     loadedRowIds_ = 0;
+    EndStream();
+    streamQuery_.clear();
     if (!schemaSynced_ && !SyncSchema()) {
         return false;
     }
@@ -320,12 +327,15 @@ bool SqliteTable::Requery() {
             }
         }
         sqlite3_finalize(statement);
+        streamQuery_ = ReadClauses("SELECT ROWID, * FROM [%s]", true, true);
         MoveTo(1);
     }
     return true;
 }
 
-bool SqliteTable::RequeryAny() { return Requery() && rowCount_ > 0; }
+bool SqliteTable::RequeryAny() {
+    return Requery() && rowCount_ > 0;
+}
 
 bool SqliteTable::DeleteWhere() {
     if (!Usable()) {
@@ -334,6 +344,7 @@ bool SqliteTable::DeleteWhere() {
     if (!schemaSynced_) {
         SyncSchema();
     }
+    EndStream();
     int rc = SQLITE_ERROR;
     sqlite3_stmt* statement = Prepare(ReadClauses("DELETE FROM [%s]", true, false));
     if (statement != nullptr) {
@@ -369,28 +380,29 @@ void SqliteTable::ClearMembers() {
     }
 }
 
-void SqliteTable::LoadRow(sqlite3_stmt* statement) {
+void SqliteTable::LoadRow(sqlite3_stmt* statement, int firstColumn) {
     ClearMembers();
     for (FieldBinding& field : fields_) {
         if (field.column < 0 || field.member == nullptr) {
             continue;
         }
+        int column = firstColumn + field.column;
         switch (field.type) {
         case FieldText: {
-            const unsigned char* text = sqlite3_column_text(statement, field.column);
+            const unsigned char* text = sqlite3_column_text(statement, column);
             *static_cast<BufferString*>(field.member) =
                 text ? reinterpret_cast<const char*>(text) : "";
             break;
         }
         case FieldInt:
-            *static_cast<std::int32_t*>(field.member) = sqlite3_column_int(statement, field.column);
+            *static_cast<std::int32_t*>(field.member) = sqlite3_column_int(statement, column);
             break;
         case FieldDouble:
-            *static_cast<double*>(field.member) = sqlite3_column_double(statement, field.column);
+            *static_cast<double*>(field.member) = sqlite3_column_double(statement, column);
             break;
         case FieldBlob: {
-            const void* blob = sqlite3_column_blob(statement, field.column);
-            int size = sqlite3_column_bytes(statement, field.column);
+            const void* blob = sqlite3_column_blob(statement, column);
+            int size = sqlite3_column_bytes(statement, column);
             if (blob != nullptr && size > 0) {
                 static_cast<BufferString*>(field.member)
                     ->AssignBytes(blob, static_cast<std::size_t>(size));
@@ -410,15 +422,19 @@ bool SqliteTable::MoveTo(int position) {
     if (rowCount_ == 0) {
         return true;
     }
-    if (rowCount_ >= position) {
+    if (rowCount_ >= position && LoadFromStream(position)) {
+        currentRowId_ = rowIds_[static_cast<std::size_t>(position - 1)];
+    } else if (rowCount_ >= position) {
         int rowId = rowIds_[static_cast<std::size_t>(position - 1)];
-        sqlite3_stmt* statement =
-            Cached(rowStatement_, FormatSql("SELECT * FROM [%s] WHERE ROWID = ?",
-                                            TableName().c_str()));
+        if (rowStatement_ == nullptr) {
+            rowStatement_ =
+                Prepare(FormatSql("SELECT * FROM [%s] WHERE ROWID = ?", TableName().c_str()));
+        }
+        sqlite3_stmt* statement = rowStatement_;
         if (statement != nullptr) {
             sqlite3_bind_int(statement, 1, rowId);
             if (sqlite3_step(statement) == SQLITE_ROW) {
-                LoadRow(statement);
+                LoadRow(statement, 0);
             } else {
                 ClearMembers();
             }
@@ -427,11 +443,47 @@ bool SqliteTable::MoveTo(int position) {
         }
         currentRowId_ = rowId;
     }
+    if (position > rowCount_) {
+        EndStream(); // walked off the end: let go of the read lock
+    }
     position_ = position;
     return true;
 }
 
-bool SqliteTable::MoveFirst() { return open_ && MoveTo(1); }
+bool SqliteTable::LoadFromStream(int position) {
+    if (stream_ != nullptr && position != streamPosition_ + 1) {
+        EndStream(); // a jump: the walk is over
+    }
+    // A walk starts with the step from row 1 to row 2; row 1 itself is read by lookup, so a
+    // requery followed by a single read (a duplicate test) never opens the stream.
+    if (stream_ == nullptr) {
+        if (position != 2 || streamQuery_.empty()) {
+            return false;
+        }
+        stream_ = Prepare(streamQuery_);
+        if (stream_ == nullptr) {
+            streamQuery_.clear(); // the lookup will do
+            return false;
+        }
+        if (sqlite3_step(stream_) != SQLITE_ROW || sqlite3_column_int(stream_, 0) != rowIds_[0]) {
+            EndStream();
+            return false;
+        }
+        streamPosition_ = 1;
+    }
+    if (sqlite3_step(stream_) != SQLITE_ROW ||
+        sqlite3_column_int(stream_, 0) != rowIds_[static_cast<std::size_t>(position - 1)]) {
+        EndStream();
+        return false;
+    }
+    streamPosition_ = position;
+    LoadRow(stream_, 1);
+    return true;
+}
+
+bool SqliteTable::MoveFirst() {
+    return open_ && MoveTo(1);
+}
 
 bool SqliteTable::MoveNext() {
     if (rowCount_ < position_) {
@@ -441,7 +493,9 @@ bool SqliteTable::MoveNext() {
     return MoveTo(position_);
 }
 
-bool SqliteTable::IsEOF() const { return rowCount_ == 0 || position_ > rowCount_; }
+bool SqliteTable::IsEOF() const {
+    return rowCount_ == 0 || position_ > rowCount_;
+}
 
 int SqliteTable::RowIdAt(int position) const {
     if (position <= 0 || position > rowCount_ ||
@@ -455,6 +509,7 @@ bool SqliteTable::AddNew() {
     if (!Usable() || fields_.empty() || pendingRowId_ != 0 || adding_) {
         return false;
     }
+    EndStream();
     ClearMembers();
     adding_ = true;
     return true;
@@ -527,8 +582,8 @@ bool SqliteTable::InsertByColumnNames() {
         columns += FormatSql("%c[%s]", separator, field.name.c_str());
         marks += FormatSql("%c?", separator);
     }
-    std::string sql = FormatSql("INSERT INTO [%s] (", TableName().c_str()) + columns +
-                      ") VALUES (" + marks + ")";
+    std::string sql =
+        FormatSql("INSERT INTO [%s] (", TableName().c_str()) + columns + ") VALUES (" + marks + ")";
     bool inserted = false;
     sqlite3_stmt* statement = Prepare(sql);
     if (statement != nullptr) {
@@ -555,13 +610,16 @@ bool SqliteTable::Update() {
     if (!Usable() || fields_.empty() || !adding_) {
         return false;
     }
-    std::string sql = FormatSql("INSERT INTO [%s] VALUES(", TableName().c_str());
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        sql += i == 0 ? "?" : ",?";
+    if (insertStatement_ == nullptr) {
+        std::string sql = FormatSql("INSERT INTO [%s] VALUES(", TableName().c_str());
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            sql += i == 0 ? "?" : ",?";
+        }
+        sql += ") ";
+        insertStatement_ = Prepare(sql);
     }
-    sql += ") ";
     bool inserted = false;
-    sqlite3_stmt* statement = Cached(insertStatement_, sql);
+    sqlite3_stmt* statement = insertStatement_;
     if (statement != nullptr) {
         BindFields(statement, false);
         inserted = sqlite3_step(statement) == SQLITE_DONE;
@@ -587,6 +645,7 @@ bool SqliteTable::UpdateWhere(const std::string& condition) {
     if (!Usable() || fields_.empty() || adding_) {
         return false;
     }
+    EndStream();
     std::string sql = FormatSql("UPDATE [%s] SET ", TableName().c_str());
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         sql += FormatSql("%c[%s] = ?", i == 0 ? ' ' : ',', fields_[i].name.c_str());

@@ -110,17 +110,21 @@ protected:
     void DefineField(int index, const char* name, FieldType type, void* member);
     // Runs once a connection's schema has been checked (columns added where missing).
     virtual void OnSchemaSynced() {}
+    // Derived classes call this when TableName() changes: statements prepared for the old
+    // name must not run against the new one.
+    void TableNameChanged() { DropCachedStatements(); }
 
 private:
     bool OpenWithFlags(const std::string& path, int flags);
     bool Usable() const { return open_ && db_ != nullptr; }
     std::string ReadClauses(const char* head, bool withFilter, bool withSort) const;
     sqlite3_stmt* Prepare(const std::string& statement);
-    sqlite3_stmt* Cached(sqlite3_stmt*& slot, const std::string& statement);
     void DropCachedStatements();
     void NoteError();
     void ClearMembers();
-    void LoadRow(sqlite3_stmt* statement);
+    void LoadRow(sqlite3_stmt* statement, int firstColumn);
+    bool LoadFromStream(int position);
+    void EndStream();
     int BindFields(sqlite3_stmt* statement, bool onlyNamedInsert);
     bool InsertByColumnNames();
     void AppendRowId(int rowId);
@@ -142,9 +146,17 @@ private:
 
     // Statements the cursor and the inserts run for every row: prepared once per
     // connection and table name instead of once per call.
-    std::string cachedFor_;
     sqlite3_stmt* rowStatement_ = nullptr;
     sqlite3_stmt* insertStatement_ = nullptr;
+
+    // Walking the list row by row with a lookup each costs a lock round trip per row; a walk
+    // in list order instead steps one query with the requery's own clauses. Every row it
+    // yields is checked against the row-id list, and anything else falls back to the lookup,
+    // so the cursor reads exactly the rows the list names. Ended by any change through this
+    // object, by a requery and at the end of the walk, so its read lock is not kept.
+    std::string streamQuery_;
+    sqlite3_stmt* stream_ = nullptr;
+    int streamPosition_ = 0; // list position of the row the stream stands on
 };
 
 } // namespace qa

@@ -41,9 +41,8 @@ TEST(MeasurementTable, OpenNeedsAnExistingFileAndIndexesTheKeyColumns) {
 
     ASSERT_TRUE(table.OpenOrCreate(dir.File("u_GlucoseDown.sqlite")));
     sqlite3_stmt* probe = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(table.Handle(),
-                                 "SELECT sql FROM sqlite_master WHERE type='index'", -1, &probe,
-                                 nullptr),
+    ASSERT_EQ(sqlite3_prepare_v2(table.Handle(), "SELECT sql FROM sqlite_master WHERE type='index'",
+                                 -1, &probe, nullptr),
               SQLITE_OK);
     ASSERT_EQ(sqlite3_step(probe), SQLITE_ROW);
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(probe, 0)),

@@ -326,7 +326,7 @@ TEST_F(SqliteTableTest, SortOrderFollowsTheFixedWidthTexts) {
         order.push_back(table.date.Str() + " " + table.time.Str() + " " + table.value.Str());
     }
     EXPECT_EQ(order, (std::vector<std::string>{"20160620 1430 0650", "20160620 1430 0600",
-                                                "20160620 0930 1400", "20150101 2359 0400"}));
+                                               "20160620 0930 1400", "20150101 2359 0400"}));
 }
 
 TEST_F(SqliteTableTest, DeleteByConditionAndDropTable) {
@@ -375,4 +375,48 @@ TEST_F(SqliteTableTest, BadFilesAreRefusedAndNothingIsLeftOpen) {
     EXPECT_TRUE(table.Close());
     EXPECT_TRUE(table.Close());
     EXPECT_TRUE(table.Path().IsEmpty());
+}
+
+TEST_F(SqliteTableTest, WalkReadsExactlyTheListedRowsWhateverHappensBetween) {
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    ASSERT_TRUE(table.BeginTransaction());
+    for (int i = 0; i < 20; ++i) {
+        char time[8];
+        std::snprintf(time, sizeof time, "%04d", 1000 + i);
+        AddRow(table, "20160620", time, "0650");
+    }
+    ASSERT_TRUE(table.CommitTransaction());
+    ASSERT_TRUE(table.ResetView());
+
+    // Another program removes a listed row after the requery: the list still names it and
+    // the cursor reads it as empty, while every other row is the row the list names.
+    RawExec(path, "DELETE FROM HospitalTlb WHERE TIME = '1016'");
+    std::vector<std::string> times;
+    for (; !table.IsEOF(); table.MoveNext()) {
+        times.push_back(table.time.Str());
+        if (times.size() == 5) {
+            // A change through this object in the middle of the walk is seen at once.
+            ASSERT_TRUE(table.BeginEdit());
+            table.time = "2222";
+            ASSERT_TRUE(table.UpdateWhere("[TIME]='1014'"));
+        }
+        EXPECT_EQ(table.CurrentRowId(), table.RowIdAt(table.Position()));
+    }
+    ASSERT_EQ(times.size(), 20u);
+    EXPECT_EQ(times[0], "1019");
+    EXPECT_EQ(times[3], "") << "the deleted row";
+    EXPECT_EQ(times[5], "2222") << "updated mid-walk";
+    EXPECT_EQ(times[19], "1000");
+
+    // Jumping back and walking again gives the same rows.
+    ASSERT_TRUE(table.MoveTo(18));
+    EXPECT_TRUE(table.time == "1002");
+    ASSERT_TRUE(table.MoveTo(2));
+    ASSERT_TRUE(table.MoveNext());
+    EXPECT_TRUE(table.time == "1017");
+
+    // A full walk lets go of its read lock: another connection can write afterwards.
+    for (; !table.IsEOF(); table.MoveNext()) {
+    }
+    RawExec(path, "INSERT INTO HospitalTlb (DATE) VALUES ('20990101')");
 }

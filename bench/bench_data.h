@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace qa::bench {
+
+// Path of a scratch folder that lives as long as the benchmark process.
+const std::string& ScratchFolder();
+
+// A main HbA1c file of `rows` distinct results in table "HospitalTlb", built once per
+// process and size; `withIndex` adds the duplicate-test index the tables create.
+std::string HbA1cFileWithRows(int rows, bool withIndex);
+
+// Copies a file (for benchmarks that change their input on every iteration).
+void CopyFile(const std::string& from, const std::string& to);
+
+// The date, time and value texts of synthetic result number i (distinct for every i).
+void SyntheticResult(int i, char date[16], char time[8], char value[8]);
+
+} // namespace qa::bench
