@@ -1,0 +1,122 @@
+#include "serial_channel.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qa {
+
+namespace {
+
+// QSerialPort reports a category; the operator and support want the system's own code.
+// Opening the device once more (non-blocking, no controlling terminal) gives it exactly.
+int SystemOpenError(const std::string& device) {
+    int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return EBUSY; // openable now, so the port refused us for another reason (in use)
+    }
+    return errno;
+}
+
+} // namespace
+
+std::string OpenFailureText(const std::string& device, int systemCode) {
+    std::string text = "error code - " + std::to_string(systemCode);
+    if (systemCode == EACCES || systemCode == EPERM) {
+        std::string group = "dialout";
+        struct stat info {};
+        if (::stat(device.c_str(), &info) == 0) {
+            if (const struct group* g = ::getgrgid(info.st_gid)) {
+                group = g->gr_name;
+            }
+        }
+        text += "\r\n" + device + ": permission denied. Serial ports belong to the group \"" +
+                group + "\": add this user to it (sudo adduser $USER " + group +
+                "), then log out and in again, or install a udev rule that grants access.";
+    }
+    return text;
+}
+
+SerialChannel::SerialChannel(ReplyCodeFn replyCode, DeliverFn deliver, QObject* parent)
+    : QObject(parent), replyCode_(std::move(replyCode)), deliver_(std::move(deliver)) {
+    connect(&port_, &QSerialPort::readyRead, this, &SerialChannel::OnReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialChannel::OnError);
+}
+
+SerialChannel::~SerialChannel() {
+    Close();
+}
+
+bool SerialChannel::Open(const std::string& device, std::string& error) {
+    Close();
+    lastError_.clear();
+    port_.setPortName(QString::fromStdString(device));
+    port_.setBaudRate(QSerialPort::Baud9600);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        int code =
+            port_.error() == QSerialPort::DeviceNotFoundError ? ENOENT : SystemOpenError(device);
+        error = OpenFailureText(device, code);
+        return false;
+    }
+    port_.clear(QSerialPort::AllDirections);
+    return true;
+}
+
+void SerialChannel::Close() {
+    if (port_.isOpen()) {
+        port_.close();
+    }
+}
+
+bool SerialChannel::IsOpen() const {
+    return port_.isOpen();
+}
+
+std::size_t SerialChannel::Write(const char* data, std::size_t size) {
+    if (!port_.isOpen()) {
+        return 0;
+    }
+    qint64 written = port_.write(data, static_cast<qint64>(size));
+    // Commands are tiny; push them out now rather than on the next event-loop turn, which
+    // may come only after a pause the meter is meant to spend working on them.
+    port_.flush();
+    return written < 0 ? 0 : static_cast<std::size_t>(written);
+}
+
+void SerialChannel::OnReadyRead() {
+    QByteArray bytes = port_.readAll();
+    for (char byte : bytes) {
+        if (!port_.isOpen()) {
+            return; // the session ended the exchange on an earlier byte of this batch
+        }
+        int code = replyCode_();
+        if (code == 0) {
+            continue;
+        }
+        deliver_(code, byte == '\0' ? ' ' : byte);
+    }
+}
+
+void SerialChannel::OnError(QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError ||
+        error == QSerialPort::OpenError || error == QSerialPort::DeviceNotFoundError ||
+        error == QSerialPort::PermissionError) {
+        return; // open failures are reported by Open itself
+    }
+    // After a hang-up (meter unplugged) QSerialPort would raise the same error again on
+    // every turn of the event loop; closing stops that and lets the watch end the exchange.
+    lastError_ = port_.errorString();
+    if (port_.isOpen()) {
+        port_.close();
+    }
+}
+
+} // namespace qa

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "byte_channel.h"
+
+#include <QObject>
+#include <QSerialPort>
+
+#include <functional>
+
+namespace qa {
+
+// The line to the meter over QSerialPort: 9600 8N1, no flow control. Received bytes are
+// handed on one at a time and in order, each with the reply code the session chose for it;
+// bytes nobody waits for are dropped, and a zero byte arrives as a blank.
+class SerialChannel : public QObject, public ByteChannel {
+    Q_OBJECT
+public:
+    using ReplyCodeFn = std::function<int()>;
+    using DeliverFn = std::function<void(int replyCode, char byte)>;
+
+    SerialChannel(ReplyCodeFn replyCode, DeliverFn deliver, QObject* parent = nullptr);
+    ~SerialChannel() override;
+
+    bool Open(const std::string& device, std::string& error) override;
+    void Close() override;
+    bool IsOpen() const override;
+    std::size_t Write(const char* data, std::size_t size) override;
+
+    // Text of the last port error (for example the device unplugged), empty when none.
+    QString LastPortError() const { return lastError_; }
+
+private:
+    void OnReadyRead();
+    void OnError(QSerialPort::SerialPortError error);
+
+    QSerialPort port_;
+    ReplyCodeFn replyCode_;
+    DeliverFn deliver_;
+    QString lastError_;
+};
+
+// The operator's message for a port that could not be opened: "error code - " with the
+// system's code, and for a refused permission, how to get access on this system.
+std::string OpenFailureText(const std::string& device, int systemCode);
+
+} // namespace qa

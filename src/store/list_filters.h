@@ -1,0 +1,33 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace qa {
+
+inline constexpr const char* kBadRangeText =
+    "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.";
+inline constexpr const char* kRangeTooLongText =
+    "최대 365일 데이터를 검색할 수 있습니다. \r\n다시 날짜 설정해 주세요.";
+inline constexpr int kMaxSearchSpanDays = 366;
+
+// A stored DATE text (eight digits) as a calendar day; nothing when it is not a valid date.
+std::optional<std::chrono::sys_days> ParseStoredDate(const std::string& date);
+std::string StoredDateText(std::chrono::sys_days day);
+
+struct FilterResult {
+    bool ok = false;
+    std::string filter;  // the condition for the table, when ok
+    std::string message; // the operator's message, when not ok
+};
+
+// The search button: both ends count, the end may lie at most 366 days after the start,
+// and an end before the start is refused. Dates are whole days (midnight).
+FilterResult SearchFilter(std::chrono::sys_days start, std::chrono::sys_days end);
+
+// The period list: item k (0 = all) covers the k weeks up to the newest stored date, not
+// up to today, so a meter that has been away for a while still shows its last results.
+std::string PeriodFilter(std::chrono::sys_days newest, int weeks);
+
+} // namespace qa

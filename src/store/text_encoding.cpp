@@ -1,0 +1,71 @@
+#include "text_encoding.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace qa {
+
+namespace {
+
+std::optional<std::string> Convert(const char* to, const char* from, std::string_view text) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.resize(text.size() * 2 + 16);
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    bool ok = true;
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) {
+            continue;
+        }
+        if (errno == E2BIG) {
+            std::size_t used = static_cast<std::size_t>(outPtr - out.data());
+            out.resize(out.size() * 2);
+            outPtr = out.data() + used;
+            outLeft = out.size() - used;
+            continue;
+        }
+        ok = false; // EILSEQ or EINVAL: not representable, or a cut sequence
+        break;
+    }
+    iconv_close(cd);
+    if (!ok) {
+        return std::nullopt;
+    }
+    out.resize(static_cast<std::size_t>(outPtr - out.data()));
+    return out;
+}
+
+} // namespace
+
+std::optional<std::string> Utf8ToCp949(std::string_view utf8) {
+    return Convert("CP949", "UTF-8", utf8);
+}
+
+std::optional<std::string> Cp949ToUtf8(std::string_view cp949) {
+    return Convert("UTF-8", "CP949", cp949);
+}
+
+std::size_t Cp949Length(std::string_view utf8) {
+    std::size_t length = 0;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t width = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (width == 1) {
+            ++length;
+        } else {
+            auto converted = Utf8ToCp949(utf8.substr(i, width));
+            length += converted ? converted->size() : 2;
+        }
+        i += width;
+    }
+    return length;
+}
+
+} // namespace qa

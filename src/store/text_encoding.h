@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qa {
+
+// Code page 949 (Korean, a superset of EUC-KR) is what spreadsheet programs on the clinic's
+// desktops expect in the exported files, and what the record dialogs' byte limits count.
+// Returns nothing when the text holds a character that code page 949 cannot represent.
+std::optional<std::string> Utf8ToCp949(std::string_view utf8);
+std::optional<std::string> Cp949ToUtf8(std::string_view cp949);
+
+// Length in code page 949 bytes; characters it cannot represent count as two bytes, the
+// widest a character takes there, so a limit is never exceeded by a later conversion.
+std::size_t Cp949Length(std::string_view utf8);
+
+} // namespace qa

@@ -1,0 +1,302 @@
+#include "download_session.h"
+#include "manual_timers.h"
+#include "scripted_prompter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace qa;
+using namespace qa::test;
+
+namespace {
+
+class RecordingHost : public SessionHost {
+public:
+    void SetProgressText(const std::string& text) override {
+        texts.push_back(text);
+        visible = true;
+    }
+    void HideProgress() override { visible = false; }
+    void StartImport(const Transfer& transfer) override { imports.push_back(transfer); }
+    void ShowNewRecords(int count) override { shownNew.push_back(count); }
+    void PortsFound() override { ++portsFound; }
+
+    std::vector<std::string> texts;
+    std::vector<Transfer> imports;
+    std::vector<int> shownNew;
+    bool visible = false;
+    int portsFound = 0;
+};
+
+class SessionTest : public ::testing::Test {
+protected:
+    FakeClock clock;
+    ManualTimers timers{clock};
+    FakeChannel channel;
+    ScriptedPrompter prompter;
+    RecordingHost host;
+    DownloadSession session{channel, timers, clock, prompter, host};
+
+    void SetUp() override {
+        timers.onTick = [this](int id) { session.OnTimer(id); };
+    }
+
+    // Connects, confirms and runs the mode sequence up to the version request.
+    void RunUpToVersion(int itemKind) {
+        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", itemKind, false));
+        timers.Advance(800 + 300 + 5 * 1000);
+        ASSERT_EQ(channel.Letters(), "EHV");
+        ASSERT_EQ(session.Exchange(), kExchangeVersion);
+    }
+    void Receive(const std::string& bytes) {
+        for (char b : bytes) {
+            session.OnByte(session.CurrentReplyCode(), b);
+        }
+    }
+    static std::string Records(int count, int size) {
+        std::string records;
+        for (int i = 0; i < count; ++i) {
+            std::string record(static_cast<std::size_t>(size), '1');
+            record[static_cast<std::size_t>(size - 2)] = '\r';
+            record[static_cast<std::size_t>(size - 1)] = '\n';
+            records += record;
+        }
+        return records;
+    }
+};
+
+} // namespace
+
+TEST_F(SessionTest, ConfirmedDownloadSendsTheCommandsAtTheirTimes) {
+    ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", 0, false));
+    EXPECT_TRUE(prompter.shown.empty()) << "the question waits for the port to settle";
+    timers.Advance(799);
+    EXPECT_TRUE(prompter.shown.empty());
+    timers.Advance(1);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text,
+              "ttyACM0 이 연결되었습니다.\r\n오르보에이원씨의 HbA1c 결과를 받겠습니까?");
+    EXPECT_EQ(session.RecordSize(), 29);
+    ASSERT_EQ(channel.written.size(), 1u);
+    EXPECT_EQ(channel.written[0], std::string("S E\n\r", 5));
+
+    timers.Advance(2299);
+    EXPECT_EQ(channel.Letters(), "E");
+    timers.Advance(1);
+    EXPECT_EQ(channel.Letters(), "EH") << "mode change 2.3 s after E";
+    EXPECT_EQ(session.DownloadMarker(), 1);
+    timers.Advance(2999);
+    EXPECT_EQ(channel.Letters(), "EH");
+    timers.Advance(1);
+    EXPECT_EQ(channel.Letters(), "EHV") << "version request 3 s after the mode change";
+    EXPECT_EQ(session.DownloadMarker(), -1);
+    EXPECT_FALSE(timers.Running(kModeTimerId));
+    EXPECT_TRUE(timers.Running(kWatchTimerId));
+    EXPECT_EQ(host.texts, (std::vector<std::string>{"Waiting....", "Waiting....", "모드 변경 명령.",
+                                                    "모드 변경", "모드 변경 완료.", "명령 전달."}));
+}
+
+TEST_F(SessionTest, NoOnTheQuestionLeavesThePortOpenAndSendsNothing) {
+    prompter.answers = {false};
+    ASSERT_TRUE(session.Connect("ttyUSB0", "/dev/ttyUSB0", 1, false));
+    timers.Advance(10'000);
+    EXPECT_EQ(prompter.shown.at(0).text,
+              "ttyUSB0 이 연결되었습니다.\r\n오르보에이원씨의 혈당 결과를 받겠습니까?");
+    EXPECT_TRUE(channel.open);
+    EXPECT_TRUE(channel.written.empty());
+}
+
+TEST_F(SessionTest, PortThatCannotBeOpenedShowsBothMessages) {
+    channel.failOpen = true;
+    EXPECT_FALSE(session.Connect("ttyUSB9", "/dev/ttyUSB9", 0, false));
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"error code - 2", kConnectFailedText}));
+    EXPECT_FALSE(session.Connect("", "", 0, false)) << "no port at all";
+    EXPECT_EQ(prompter.Texts().back(), kConnectFailedText);
+    timers.Advance(60'000);
+    EXPECT_TRUE(channel.written.empty());
+}
+
+TEST_F(SessionTest, VersionReplyChoosesTheRecordSize) {
+    struct Case {
+        int itemKind;
+        std::string model;
+        int size;
+        bool fourDigit;
+        char request;
+    };
+    for (const Case& c :
+         {Case{0, "EG", 30, true, 'H'}, Case{0, "CG", 30, true, 'H'}, Case{0, "XX", 29, false, 'H'},
+          Case{1, "EG", 15, true, 'G'}, Case{1, "AB", 15, false, 'G'}}) {
+        SCOPED_TRACE(c.model);
+        channel.written.clear();
+        RunUpToVersion(c.itemKind);
+        Receive("SV1.09" + c.model + "\r");
+        EXPECT_EQ(channel.Letters(), "EHV") << "nine bytes are not a reply yet";
+        Receive("\n");
+        EXPECT_EQ(session.RecordSize(), c.size);
+        EXPECT_EQ(session.FourDigit(), c.fourDigit);
+        EXPECT_EQ(channel.Letters(), std::string("EHV") + c.request) << "request follows at once";
+        EXPECT_TRUE(session.ReceivedText().empty());
+    }
+}
+
+TEST_F(SessionTest, MeterWithoutVersionReplyIsAskedForRecordsOneTickLater) {
+    RunUpToVersion(0);
+    timers.Advance(999);
+    EXPECT_EQ(channel.Letters(), "EHV");
+    timers.Advance(1);
+    EXPECT_EQ(channel.Letters(), "EHVH");
+    EXPECT_EQ(session.RecordSize(), 29) << "the size set at confirmation";
+    EXPECT_EQ(session.Exchange(), kExchangeHbA1c);
+}
+
+TEST_F(SessionTest, CountZeroEndsTheDownloadWithNoData) {
+    RunUpToVersion(0);
+    Receive("SV1.09EG\r\n");
+    Receive("SH00");
+    EXPECT_TRUE(prompter.shown.size() == 1) << "only the question so far";
+    Receive("0");
+    EXPECT_FALSE(host.visible);
+    EXPECT_FALSE(timers.Running(kWatchTimerId));
+    EXPECT_EQ(channel.Letters(), "EHVHE");
+    EXPECT_TRUE(channel.open) << "closed after the pause";
+    timers.Advance(300);
+    EXPECT_FALSE(channel.open);
+    EXPECT_EQ(prompter.shown.back().text, kNoDataText);
+    EXPECT_EQ(prompter.shown.back().caption, kMeterCaption);
+    EXPECT_EQ(session.Exchange(), kExchangeIdle);
+
+    // Glucose needs the full seven bytes before the count is read.
+    channel.written.clear();
+    RunUpToVersion(1);
+    Receive("SV1.09EG\r\n");
+    Receive("SG000\r");
+    EXPECT_EQ(prompter.shown.back().text.find("이 연결되었습니다") != std::string::npos, true);
+    Receive("\n");
+    timers.Advance(300);
+    EXPECT_EQ(prompter.shown.back().text, kNoDataText);
+}
+
+TEST_F(SessionTest, TransferIsHandedOverAtExactlyTheLastByte) {
+    RunUpToVersion(1);
+    Receive("SV1.09EG\r\n");
+    std::string reply = "SG003\r\n" + Records(3, 15);
+    ASSERT_EQ(reply.size(), 52u);
+    Receive(reply.substr(0, 51));
+    timers.Advance(1000);
+    EXPECT_TRUE(host.imports.empty());
+    Receive(reply.substr(51));
+    EXPECT_FALSE(timers.Running(kWatchTimerId));
+    EXPECT_TRUE(host.imports.empty()) << "handed over after a short pause";
+    timers.Advance(50);
+    ASSERT_EQ(host.imports.size(), 1u);
+    const Transfer& t = host.imports[0];
+    EXPECT_EQ(t.payload, Records(3, 15));
+    EXPECT_EQ(t.recordCount, 3);
+    EXPECT_EQ(t.recordSize, 15);
+    EXPECT_EQ(t.kind, ResultKind::Glucose);
+
+    // What the importer sends back ends the exchange.
+    session.FrameCommand(kCmdSendE);
+    session.FrameCommand(kCmdClosePort);
+    EXPECT_FALSE(channel.open);
+    session.SetImportedCount(0);
+    session.FrameCommand(kCmdImportDone);
+    EXPECT_EQ(host.texts.back(), kNoNewDataText);
+    session.SetImportedCount(3);
+    session.FrameCommand(kCmdImportDone);
+    EXPECT_EQ(host.shownNew, std::vector<int>{3});
+}
+
+TEST_F(SessionTest, NothingReceivedGivesUpAfter25sOnTheMetersPortAnd35sElsewhere) {
+    for (bool found : {true, false}) {
+        SCOPED_TRACE(found ? "recognised port" : "unrecognised port");
+        channel.written.clear();
+        prompter.shown.clear();
+        RunUpToVersion(0);
+        session.foundFlag = found;
+        timers.Advance(1000); // first tick: records request
+        ASSERT_EQ(channel.Letters(), "EHVH");
+        timers.Advance(1000); // the watch starts counting at this tick
+        int limit = found ? 25'000 : 35'000;
+        timers.Advance(limit - 1000);
+        EXPECT_TRUE(channel.open);
+        timers.Advance(1000);
+        EXPECT_FALSE(channel.open);
+        EXPECT_FALSE(host.visible);
+        EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
+        EXPECT_EQ(session.Exchange(), kExchangeNone);
+        EXPECT_FALSE(session.foundFlag);
+        EXPECT_FALSE(timers.Running(kWatchTimerId));
+    }
+}
+
+TEST_F(SessionTest, StalledTransferEndsAfterTenSilentTicksOnAnyPort) {
+    for (bool found : {true, false}) {
+        SCOPED_TRACE(found ? "recognised port" : "unrecognised port");
+        RunUpToVersion(0);
+        session.foundFlag = found;
+        Receive("SV1.09EG\r\n");
+        // A different length each round: the last length seen outlives a transfer.
+        Receive("SH005\r\n" + Records(found ? 2 : 1, 30));
+        timers.Advance(15'000); // watch start + 14 s: not yet counting
+        EXPECT_EQ(session.ErrorCount(), 0);
+        timers.Advance(1000); // 15 s: remembers the length
+        timers.Advance(9000);
+        EXPECT_EQ(session.ErrorCount(), 9);
+        EXPECT_EQ(host.texts.back(), "Error count : 9");
+        EXPECT_TRUE(channel.open);
+        timers.Advance(1000);
+        EXPECT_FALSE(channel.open);
+        EXPECT_TRUE(host.visible) << "the progress window stays";
+        EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
+        EXPECT_TRUE(host.imports.empty());
+        channel.written.clear();
+    }
+}
+
+TEST_F(SessionTest, BytesThatKeepComingAreNotAStall) {
+    RunUpToVersion(0);
+    Receive("SV1.09EG\r\n");
+    Receive("SH999\r\n");
+    for (int second = 0; second < 60; ++second) {
+        Receive("0");
+        timers.Advance(1000);
+    }
+    EXPECT_EQ(session.ErrorCount(), 0);
+    EXPECT_TRUE(channel.open);
+}
+
+TEST_F(SessionTest, FloodBeyondTheReceiveLimitEndsTheExchange) {
+    RunUpToVersion(0);
+    Receive("SV1.09EG\r\n");
+    Receive("SH999\r\n");
+    std::string flood(kReceiveLimit, 'x');
+    Receive(flood);
+    EXPECT_FALSE(channel.open);
+    EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
+    EXPECT_EQ(session.CurrentReplyCode(), kReplyNone) << "later bytes are dropped";
+}
+
+TEST_F(SessionTest, ClosedWindowStopsEverything) {
+    ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", 0, false));
+    timers.Advance(800 + 300 + 1000);
+    session.runFlag = false;
+    timers.Advance(60'000);
+    session.FrameCommand(kCmdVersion);
+    session.OnByte(kReplyHbA1c, 'S');
+    EXPECT_EQ(channel.Letters(), "E");
+    EXPECT_TRUE(session.ReceivedText().empty());
+}
+
+TEST_F(SessionTest, ReplyCodeFollowsTheExchange) {
+    EXPECT_EQ(session.CurrentReplyCode(), kReplyNone);
+    RunUpToVersion(1);
+    EXPECT_EQ(session.CurrentReplyCode(), kReplyVersion);
+    Receive("SV1.09EG\r\n");
+    EXPECT_EQ(session.CurrentReplyCode(), kReplyGlucose);
+    session.FrameCommand(kCmdSendE);
+    EXPECT_EQ(session.CurrentReplyCode(), kReplyNone) << "idle: replies are dropped";
+}

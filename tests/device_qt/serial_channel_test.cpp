@@ -1,0 +1,107 @@
+#include "qt_wait.h"
+#include "serial_channel.h"
+#include "sim_process.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <string>
+#include <vector>
+
+using namespace qa;
+using namespace qa::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Delivered {
+    int code;
+    char byte;
+};
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+TEST(SerialChannel, MissingDeviceReportsTheSystemCode) {
+    SerialChannel channel([] { return 0; }, [](int, char) {});
+    std::string error;
+    EXPECT_FALSE(channel.Open("/dev/ttyQA-no-such-port", error));
+    EXPECT_EQ(error, "error code - 2");
+    EXPECT_FALSE(channel.IsOpen());
+    EXPECT_EQ(channel.Write("S E\n\r", 5), 0u);
+}
+
+TEST(SerialChannel, PermissionProblemTellsHowToGetAccess) {
+    std::string text = OpenFailureText("/dev/null", 13);
+    EXPECT_EQ(text.rfind("error code - 13\r\n", 0), 0u);
+    EXPECT_NE(text.find("adduser"), std::string::npos);
+}
+
+TEST(SerialChannel, BytesArriveInOrderOnlyWhileAReplyIsAwaited) {
+    // One glucose record with a zero byte in it: the channel hands it on as a blank.
+    TempDir dir;
+    std::string record("1606201430\0"
+                       "99\r\n",
+                       15);
+    WriteFile(dir.File("glucose.bin"), record);
+    SimProcess sim({"--no-pace", "--glucose-file", dir.File("glucose.bin")});
+
+    int replyCode = 0;
+    std::vector<Delivered> delivered;
+    SerialChannel channel([&] { return replyCode; },
+                          [&](int code, char byte) {
+                              delivered.push_back({code, byte});
+                          });
+    std::string error;
+    ASSERT_TRUE(channel.Open(sim.linkPath(), error)) << error;
+    EXPECT_EQ(channel.Write("S E\n\r", 5), 5u);
+    EXPECT_EQ(channel.Write("S H\n\r", 5), 5u);
+
+    EXPECT_EQ(channel.Write("S V\n\r", 5), 5u);
+    PumpFor(300ms); // the version reply comes while nothing is awaited: dropped
+    EXPECT_TRUE(delivered.empty());
+
+    replyCode = 1100;
+    channel.Write("S G\n\r", 5);
+    ASSERT_TRUE(PumpUntil([&] { return delivered.size() >= 7 + 15; }, 5s));
+    std::string bytes;
+    for (const auto& d : delivered) {
+        EXPECT_EQ(d.code, 1100);
+        bytes += d.byte;
+    }
+    EXPECT_EQ(bytes, "SG001\r\n1606201430 99\r\n");
+
+    // Reopening while open starts over on a fresh port.
+    ASSERT_TRUE(channel.Open(sim.linkPath(), error));
+    EXPECT_TRUE(channel.IsOpen());
+    channel.Close();
+    EXPECT_FALSE(channel.IsOpen());
+}
+
+TEST(SerialChannel, UnpluggedMeterClosesThePortWithoutSpinning) {
+    auto sim = std::make_unique<SimProcess>(std::vector<std::string>{"--pace", "--hba1c", "200"});
+    std::size_t received = 0;
+    SerialChannel channel([] { return 1000; }, [&](int, char) { ++received; });
+    std::string error;
+    ASSERT_TRUE(channel.Open(sim->linkPath(), error)) << error;
+    for (char letter : {'E', 'H', 'H'}) {
+        std::string cmd = command(letter);
+        channel.Write(cmd.data(), cmd.size());
+    }
+    ASSERT_TRUE(PumpUntil([&] { return received > 50; }, 5s));
+    sim.reset(); // the meter goes away mid-transfer
+    ASSERT_TRUE(PumpUntil([&] { return !channel.IsOpen(); }, 5s));
+    EXPECT_FALSE(channel.LastPortError().isEmpty());
+
+    double before = CpuSeconds();
+    PumpFor(1000ms);
+    EXPECT_LT(CpuSeconds() - before, 0.5) << "the event loop must not spin on the dead port";
+}

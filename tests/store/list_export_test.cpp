@@ -1,0 +1,68 @@
+#include "csv_export.h"
+#include "list_filters.h"
+#include "temp_dir.h"
+#include "text_encoding.h"
+
+#include <gtest/gtest.h>
+
+using namespace qa;
+using namespace std::chrono;
+
+TEST(TextEncoding, Cp949CoversTheWholeHangulRangeAndRoundTrips) {
+    EXPECT_EQ(Utf8ToCp949("똠").value(), "\x8c\x63") << "outside EUC-KR, inside code page 949";
+    EXPECT_EQ(Utf8ToCp949("가").value(), "\xb0\xa1");
+    EXPECT_EQ(Cp949ToUtf8("\xb0\xa1\x41").value(), "가A");
+    EXPECT_FALSE(Utf8ToCp949("\xF0\x9F\x98\x80").has_value()) << "an emoji has no place";
+    EXPECT_EQ(Cp949Length("가나다라마바사"), 14u);
+    EXPECT_EQ(Cp949Length("ab가"), 4u);
+}
+
+TEST(CsvExport, LinesEndWithACommaAndOnlyRiskyCellsAreQuoted) {
+    std::vector<std::vector<std::string>> rows = {
+        {"1", "2016-06-20", "14:30", "6.5 %", "140 mg/dL", "P,01"},
+        {"2", "2016-06-21", "08:00", "7.0 %", "154 mg/dL", "say \"hi\""},
+        {"3", "2016-06-22", "09:00", "5.0 %", "97 mg/dL", "홍길동"},
+    };
+    std::string csv = ComposeCsv(0, rows);
+    EXPECT_EQ(csv, "No,Date,Time,Result,eAG,Patient ID\n"
+                   "1,2016-06-20,14:30,6.5 %,140 mg/dL,\"P,01\",\n"
+                   "2,2016-06-21,08:00,7.0 %,154 mg/dL,\"say \"\"hi\"\"\",\n"
+                   "3,2016-06-22,09:00,5.0 %,97 mg/dL,\xc8\xab\xb1\xe6\xb5\xbf,\n");
+    EXPECT_EQ(ComposeCsv(1, {}), "No,Date,Time,Result,Patient ID\n");
+    EXPECT_EQ(ComposeCsv(1, {{"1", "d", "t", "110 mg/dL"}}),
+              "No,Date,Time,Result,Patient ID\n1,d,t,110 mg/dL,\n")
+        << "glucose rows leave the last field empty";
+    EXPECT_EQ(ComposeCsv(1, {{"x\U0001F600y"}}), "No,Date,Time,Result,Patient ID\nx?y,\n");
+}
+
+TEST(CsvExport, FileIsReplacedWholeOrNotAtAll) {
+    qa::test::TempDir dir;
+    std::string path = dir.File("out.csv");
+    qa::test::WriteFile(path, "old content");
+    std::string error;
+    ASSERT_TRUE(WriteCsvFile(path, 1, {{"1", "a", "b", "c"}}, error)) << error;
+    EXPECT_EQ(qa::test::ReadFile(path), "No,Date,Time,Result,Patient ID\n1,a,b,c,\n");
+    EXPECT_FALSE(qa::test::FileExists(path + ".part"));
+    EXPECT_FALSE(WriteCsvFile(dir.File("missing/out.csv"), 1, {}, error));
+    EXPECT_NE(error.find("missing/out.csv"), std::string::npos);
+}
+
+TEST(ListFilters, SearchSpanRules) {
+    sys_days start = ParseStoredDate("20160101").value();
+    auto search = [&](int days) { return SearchFilter(start, start + std::chrono::days{days}); };
+    EXPECT_EQ(search(0).filter, "DATE between '20160101' and '20160101'");
+    EXPECT_EQ(search(366).filter, "DATE between '20160101' and '20170101'") << "leap year 2016";
+    EXPECT_FALSE(search(367).ok);
+    EXPECT_EQ(search(367).message, kRangeTooLongText);
+    EXPECT_EQ(search(-1).message, kBadRangeText);
+}
+
+TEST(ListFilters, PeriodCountsBackFromTheNewestDateAndDatesAreChecked) {
+    sys_days newest = ParseStoredDate("20160305").value();
+    EXPECT_EQ(PeriodFilter(newest, 0), "");
+    EXPECT_EQ(PeriodFilter(newest, 1), "DATE between '20160227' and '20160305'");
+    EXPECT_EQ(PeriodFilter(newest, 12), "DATE between '20151212' and '20160305'");
+    EXPECT_FALSE(ParseStoredDate("20160230").has_value());
+    EXPECT_FALSE(ParseStoredDate("2016023").has_value());
+    EXPECT_FALSE(ParseStoredDate("2016x230").has_value());
+}
