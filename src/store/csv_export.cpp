@@ -50,6 +50,10 @@ const char* CsvHeader(int itemKind) {
 }
 
 std::string ComposeCsv(int itemKind, const std::vector<std::vector<std::string>>& rows) {
+    return Encode(ComposeCsvUtf8(itemKind, rows));
+}
+
+std::string ComposeCsvUtf8(int itemKind, const std::vector<std::vector<std::string>>& rows) {
     std::string utf8 = CsvHeader(itemKind);
     for (const auto& row : rows) {
         for (const auto& cell : row) {
@@ -58,7 +62,7 @@ std::string ComposeCsv(int itemKind, const std::vector<std::vector<std::string>>
         }
         utf8 += '\n';
     }
-    return Encode(utf8);
+    return utf8;
 }
 
 bool WriteCsvFile(const std::string& path, int itemKind,

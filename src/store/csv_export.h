@@ -17,6 +17,8 @@ const char* CsvHeader(int itemKind);
 // after it); every other cell is written as it is. A character code page 949 cannot hold
 // is written as '?', so one odd name never loses the whole export.
 std::string ComposeCsv(int itemKind, const std::vector<std::vector<std::string>>& rows);
+// The same lines in UTF-8, for a console.
+std::string ComposeCsvUtf8(int itemKind, const std::vector<std::vector<std::string>>& rows);
 
 // Writes the file through a temporary file and a rename, so an existing export is never
 // left half-written. Returns false with `error` set when the file cannot be written.

@@ -1,0 +1,426 @@
+#include "cli.h"
+
+#include "clock.h"
+#include "csv_export.h"
+#include "data_folder.h"
+#include "display_format.h"
+#include "headless_download.h"
+#include "instance_lock.h"
+#include "list_filters.h"
+#include "port_discovery.h"
+#include "result_list.h"
+#include "settings.h"
+#include "users.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace qa {
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+std::string ConsoleText(std::string text) {
+    // Message texts use CR LF line breaks; a console wants plain line feeds.
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// Questions are answered yes (the command itself was the operator's decision); messages go
+// to the error stream, and the last one is kept to decide the exit code.
+class ConsolePrompter : public Prompter {
+public:
+    explicit ConsolePrompter(std::ostream& err) : err_(err) {}
+    bool Confirm(const std::string& text, const std::string&) override {
+        err_ << ConsoleText(text) << " yes\n";
+        return true;
+    }
+    void Inform(const std::string& text, const std::string&, Severity severity) override {
+        err_ << ConsoleText(text) << "\n";
+        messages.push_back(text);
+        if (severity == Severity::Error) {
+            ++errors;
+        }
+    }
+    std::vector<std::string> messages;
+    int errors = 0;
+
+private:
+    std::ostream& err_;
+};
+
+struct Options {
+    std::string dataDir;
+    std::string command;
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values; // --name VALUE
+    bool erase = false;
+};
+
+// Options that take a value.
+const char* const kValueOptions[] = {"--port", "--kind", "--user", "--weeks",
+                                     "--from", "--to",   "--out"};
+
+bool ParseArgs(const std::vector<std::string>& args, Options& options, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--data-dir") {
+            if (i + 1 >= args.size()) {
+                error = "--data-dir needs a folder";
+                return false;
+            }
+            options.dataDir = args[++i];
+        } else if (a == "--erase") {
+            options.erase = true;
+        } else if (std::find(std::begin(kValueOptions), std::end(kValueOptions), a) !=
+                   std::end(kValueOptions)) {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return false;
+            }
+            options.values[a] = args[++i];
+        } else if (a.rfind("--", 0) == 0) {
+            error = "unknown option " + a;
+            return false;
+        } else if (options.command.empty()) {
+            options.command = a;
+        } else {
+            options.positional.push_back(a);
+        }
+    }
+    if (options.command.empty()) {
+        error = "no command given";
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> Value(const Options& options, const char* name) {
+    auto found = options.values.find(name);
+    if (found == options.values.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+// The kind option: "hba1c" (the default) or "glucose"; -1 when it is neither.
+int ItemKindOption(const Options& options) {
+    std::string kind = Value(options, "--kind").value_or("hba1c");
+    std::transform(kind.begin(), kind.end(), kind.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return kind == "hba1c" ? 0 : kind == "glucose" ? 1 : -1;
+}
+
+class Cli {
+public:
+    Cli(std::ostream& out, std::ostream& err) : out_(out), err_(err), prompter_(err) {}
+
+    int Run(const std::vector<std::string>& args) {
+        std::string error;
+        if (!ParseArgs(args, options_, error)) {
+            return Usage(error);
+        }
+        DataFolderInputs inputs = DataFolderInputsFromEnvironment();
+        if (!options_.dataDir.empty()) {
+            inputs.explicitFolder = options_.dataDir;
+        }
+        folder_ = ResolveDataFolder(inputs);
+        if (!EnsureFolder(folder_)) {
+            err_ << "The data folder cannot be created: " << folder_ << "\n";
+            return kExitFailed;
+        }
+        const std::string& c = options_.command;
+        if (c == "download") {
+            return Download();
+        }
+        if (c == "list" || c == "export") {
+            return ListOrExport(c == "export");
+        }
+        if (c == "users") {
+            return Users();
+        }
+        if (c == "settings") {
+            return Settings();
+        }
+        if (c == "report") {
+            err_ << "The data report cannot be printed by this version.\n";
+            return kExitFailed;
+        }
+        return Usage("unknown command " + c);
+    }
+
+private:
+    int Usage(const std::string& problem) {
+        err_ << "quorina1c-cli: " << problem << "\n" << kCliUsage;
+        return kExitUsage;
+    }
+
+    // Commands that change files hold the same lock as the window, so a download never runs
+    // into the files of a window that is importing at the same time.
+    bool Lock() {
+        lock_ = std::make_unique<InstanceLock>(QString::fromStdString(folder_));
+        switch (lock_->Acquire()) {
+        case InstanceLock::Result::Acquired:
+            return true;
+        case InstanceLock::Result::AlreadyRunning:
+            err_ << "QuorinA1c is already running on this data folder: " << folder_ << "\n";
+            return false;
+        case InstanceLock::Result::Failed:
+            err_ << lock_->ErrorText().toStdString() << "\n";
+            return false;
+        }
+        return false;
+    }
+
+    // Loads the users and opens the files of --user (default: the current user).
+    // Returns an exit code, kExitOk when the user's files are open.
+    int OpenUser() {
+        users_ = std::make_unique<UserStore>(folder_, prompter_);
+        if (!users_->LoadUsers()) {
+            err_ << "The user file cannot be read: " << users_->UserInfoPath() << "\n";
+            return kExitFailed;
+        }
+        if (auto id = Value(options_, "--user")) {
+            const auto& list = users_->UserList();
+            if (std::find(list.begin(), list.end(), *id) == list.end()) {
+                err_ << "quorina1c-cli: unknown user " << *id << "\n";
+                return kExitUsage;
+            }
+            if (!users_->OpenUser(*id)) {
+                return kExitFailed;
+            }
+            return kExitOk;
+        }
+        if (!users_->OpenUserDatabases() || !users_->LoadSettings()) {
+            err_ << "The files of user " << users_->ActiveUserId() << " cannot be opened.\n";
+            return kExitFailed;
+        }
+        return kExitOk;
+    }
+
+    int Download();
+    int ListOrExport(bool toFile);
+    int Users();
+    int Settings();
+
+    std::ostream& out_;
+    std::ostream& err_;
+    ConsolePrompter prompter_;
+    Options options_;
+    std::string folder_;
+    std::unique_ptr<InstanceLock> lock_;
+    std::unique_ptr<UserStore> users_;
+};
+
+int Cli::Download() {
+    auto port = Value(options_, "--port");
+    int itemKind = ItemKindOption(options_);
+    if (!port || port->empty()) {
+        return Usage("download needs --port DEVICE");
+    }
+    if (itemKind < 0) {
+        return Usage("--kind is hba1c or glucose");
+    }
+    if (!Lock()) {
+        return kExitFailed;
+    }
+    if (int code = OpenUser(); code != kExitOk) {
+        return code;
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "quorina1c-cli";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    SteadyClock clock;
+    HeadlessDownload download(*users_, clock, prompter_, [this](const std::string& text) {
+        err_ << ConsoleText(text) << "\n";
+    });
+    auto device = PortDevicePath(*port);
+    auto result = download.Run(*port, device.value_or(""), itemKind, options_.erase);
+    if (result.outcome == HeadlessDownload::Outcome::Failed) {
+        return kExitFailed;
+    }
+    out_ << "imported " << result.imported << "\n";
+    return kExitOk;
+}
+
+int Cli::ListOrExport(bool toFile) {
+    int itemKind = ItemKindOption(options_);
+    if (itemKind < 0) {
+        return Usage("--kind is hba1c or glucose");
+    }
+    auto out = Value(options_, "--out");
+    if (toFile && (!out || out->empty())) {
+        return Usage("export needs --out FILE");
+    }
+    auto weeks = Value(options_, "--weeks");
+    auto from = Value(options_, "--from");
+    auto to = Value(options_, "--to");
+    if (weeks && (from || to)) {
+        return Usage("--weeks and --from/--to exclude each other");
+    }
+    if (from.has_value() != to.has_value()) {
+        return Usage("--from and --to go together");
+    }
+    std::optional<std::chrono::sys_days> fromDay, toDay;
+    if (from) {
+        fromDay = ParseStoredDate(*from);
+        toDay = ParseStoredDate(*to);
+        if (!fromDay || !toDay) {
+            return Usage("dates are written YYYYMMDD");
+        }
+    }
+    int weekCount = 0;
+    if (weeks) {
+        if (weeks->empty() || weeks->find_first_not_of("0123456789") != std::string::npos ||
+            weeks->size() > 2 || std::stoi(*weeks) > 12) {
+            return Usage("--weeks takes a number from 0 to 12");
+        }
+        weekCount = std::stoi(*weeks);
+    }
+    if (int code = OpenUser(); code != kExitOk) {
+        return code;
+    }
+    MeasurementTable& table =
+        itemKind == 0 ? static_cast<MeasurementTable&>(users_->HbA1cMain()) : users_->GlucoseMain();
+    const SettingsStore& settings = users_->Settings();
+    ResultList list = LoadResultList(table, settings, false);
+    if (fromDay) {
+        FilterResult search = SearchFilter(*fromDay, *toDay);
+        if (!search.ok) {
+            err_ << ConsoleText(search.message) << "\n";
+            return kExitFailed;
+        }
+        table.filter = search.filter;
+        table.Requery();
+        list = LoadResultList(table, settings, true);
+    } else if (weekCount > 0 && !list.newestDate.empty()) {
+        table.filter = PeriodFilter(*ParseStoredDate(list.newestDate), weekCount);
+        table.Requery();
+        list = LoadResultList(table, settings, true);
+    }
+    if (!toFile) {
+        out_ << ComposeCsvUtf8(itemKind, list.cells);
+        return kExitOk;
+    }
+    std::string error;
+    if (!WriteCsvFile(*out, itemKind, list.cells, error)) {
+        err_ << error << "\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int Cli::Users() {
+    if (options_.positional.empty()) {
+        return Usage("users needs list, add ID, delete ID or switch ID");
+    }
+    const std::string& action = options_.positional[0];
+    if (action == "list") {
+        users_ = std::make_unique<UserStore>(folder_, prompter_);
+        if (!users_->LoadUsers()) {
+            err_ << "The user file cannot be read: " << users_->UserInfoPath() << "\n";
+            return kExitFailed;
+        }
+        for (const auto& id : users_->UserList()) {
+            out_ << (id == users_->CurrentUserId() ? "* " : "  ") << id << "\n";
+        }
+        return kExitOk;
+    }
+    if (options_.positional.size() != 2 ||
+        (action != "add" && action != "delete" && action != "switch")) {
+        return Usage("users needs list, add ID, delete ID or switch ID");
+    }
+    const std::string& id = options_.positional[1];
+    if (!Lock()) {
+        return kExitFailed;
+    }
+    users_ = std::make_unique<UserStore>(folder_, prompter_);
+    if (!users_->Reload()) {
+        err_ << "The user file cannot be read: " << users_->UserInfoPath() << "\n";
+        return kExitFailed;
+    }
+    if (action == "add") {
+        return users_->AddUser(id) == UserStore::Outcome::Done ? kExitOk : kExitFailed;
+    }
+    const auto& list = users_->UserList();
+    if (std::find(list.begin(), list.end(), id) == list.end()) {
+        err_ << "quorina1c-cli: unknown user " << id << "\n";
+        return kExitUsage;
+    }
+    if (!users_->SwitchUser(id)) {
+        return kExitFailed;
+    }
+    if (action == "switch") {
+        return kExitOk;
+    }
+    return users_->DeleteCurrentUser() == UserStore::Outcome::Done ? kExitOk : kExitFailed;
+}
+
+int Cli::Settings() {
+    if (options_.positional.empty() ||
+        (options_.positional[0] != "show" && options_.positional[0] != "set")) {
+        return Usage("settings needs show or set KEY=VALUE...");
+    }
+    bool set = options_.positional[0] == "set";
+    if (set && options_.positional.size() < 2) {
+        return Usage("settings set needs KEY=VALUE");
+    }
+    if (set && !Lock()) {
+        return kExitFailed;
+    }
+    if (int code = OpenUser(); code != kExitOk) {
+        return code;
+    }
+    SettingsStore& s = users_->Settings();
+    if (!set) {
+        for (const auto& [key, value] : SettingsEntries(s)) {
+            out_ << key << "=" << value << "\n";
+        }
+        return kExitOk;
+    }
+    SettingsStore changed = s;
+    for (std::size_t i = 1; i < options_.positional.size(); ++i) {
+        const std::string& pair = options_.positional[i];
+        std::size_t eq = pair.find('=');
+        if (eq == std::string::npos) {
+            return Usage("settings set takes KEY=VALUE, not " + pair);
+        }
+        std::string problem;
+        if (!ApplySettingsEntry(changed, pair.substr(0, eq), pair.substr(eq + 1), problem)) {
+            return Usage(problem);
+        }
+    }
+    s = changed;
+    if (!users_->SaveSettings()) {
+        err_ << "The settings file cannot be written.\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Cli cli(out, err);
+    return cli.Run(args);
+}
+
+} // namespace qa

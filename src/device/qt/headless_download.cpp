@@ -1,0 +1,132 @@
+#include "headless_download.h"
+
+#include "importer.h"
+#include "qt_session_timers.h"
+#include "serial_channel.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <memory>
+
+namespace qa {
+
+namespace {
+
+// Watches what the session tells the operator: the "no data" message ends a download
+// successfully, any other message ends it as failed.
+class OutcomePrompter : public Prompter {
+public:
+    explicit OutcomePrompter(Prompter& inner) : inner_(inner) {}
+    bool Confirm(const std::string& text, const std::string& caption) override {
+        return inner_.Confirm(text, caption);
+    }
+    void Inform(const std::string& text, const std::string& caption, Severity severity) override {
+        inner_.Inform(text, caption, severity);
+        if (!outcome) {
+            outcome = text == kNoDataText ? HeadlessDownload::Outcome::NoData
+                                          : HeadlessDownload::Outcome::Failed;
+        }
+    }
+    std::optional<HeadlessDownload::Outcome> outcome;
+
+private:
+    Prompter& inner_;
+};
+
+} // namespace
+
+HeadlessDownload::HeadlessDownload(UserStore& users, Clock& clock, Prompter& prompter,
+                                   std::function<void(const std::string&)> progress,
+                                   SessionTimers* timers)
+    : users_(users), clock_(clock), prompter_(prompter), progress_(std::move(progress)),
+      externalTimers_(timers) {}
+
+HeadlessDownload::~HeadlessDownload() = default;
+
+void HeadlessDownload::SetProgressText(const std::string& text) {
+    // The receiving texts alternate per byte: a text among the last two is not repeated.
+    if (text == last_[0] || text == last_[1]) {
+        return;
+    }
+    last_[1] = last_[0];
+    last_[0] = text;
+    if (progress_) {
+        progress_(text);
+    }
+}
+
+void HeadlessDownload::StartImport(const Transfer& transfer) {
+    // Leave the byte handler first: the import sends commands on the same port.
+    QTimer::singleShot(0, [this, transfer] { Import(transfer); });
+}
+
+void HeadlessDownload::SendFrameCommand(int code) {
+    session_->FrameCommand(code);
+    if (code == kCmdImportDone && !finished_) {
+        finished_ = Outcome::Imported;
+    }
+}
+
+void HeadlessDownload::SetImportedCount(int count) {
+    imported_ = count;
+    session_->SetImportedCount(count);
+}
+
+void HeadlessDownload::Import(const Transfer& transfer) {
+    ImportServices services{users_.DataFolder(), clock_, prompter_, *this};
+    ImportResult result =
+        transfer.kind == ResultKind::HbA1c
+            ? ImportHbA1cResults(transfer, users_.HbA1cMain(), users_.HbA1cDownload(), services)
+            : ImportGlucoseResults(transfer, users_.GlucoseMain(), users_.GlucoseDownload(),
+                                   services);
+    if (result.status != ImportStatus::Imported) {
+        if (!result.error.empty() && progress_) {
+            progress_(result.error);
+        }
+        session_->FrameCommand(kCmdClosePort);
+        finished_ = Outcome::Failed;
+    }
+}
+
+HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
+                                               const std::string& device, int itemKind,
+                                               bool eraseAfterDownload, int limitMs) {
+    OutcomePrompter prompter(prompter_);
+    DownloadSession* session = nullptr;
+    SerialChannel channel([&] { return session->CurrentReplyCode(); },
+                          [&](int code, char byte) { session->OnByte(code, byte); });
+    QtSessionTimers qtTimers([&](int id) { session->OnTimer(id); });
+    SessionTimers& timers = externalTimers_ ? *externalTimers_ : qtTimers;
+    DownloadSession realSession(channel, timers, clock_, prompter, *this);
+    session = session_ = &realSession;
+    finished_.reset();
+    imported_ = 0;
+
+    Result result;
+    if (session->Connect(portText, device, itemKind, eraseAfterDownload)) {
+        QEventLoop loop;
+        QTimer poll;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (prompter.outcome && !finished_) {
+                finished_ = prompter.outcome;
+            }
+            if (finished_ || elapsed.elapsed() > limitMs) {
+                loop.quit();
+            }
+        });
+        poll.start(10);
+        loop.exec();
+    }
+    realSession.runFlag = false;
+    channel.Close();
+    session_ = nullptr;
+    result.outcome = finished_.value_or(Outcome::Failed);
+    result.imported = imported_;
+    return result;
+}
+
+} // namespace qa

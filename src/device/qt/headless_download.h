@@ -1,0 +1,66 @@
+#pragma once
+
+#include "clock.h"
+#include "download_session.h"
+#include "prompter.h"
+#include "users.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace qa {
+
+// A whole download without a window: the serial channel, the session and the import run on
+// the calling thread's event loop, and the import runs in place of the window's worker.
+// The command line uses it, and so do the end-to-end tests (with a faster clock).
+class HeadlessDownload : public SessionHost, public ImportHost {
+public:
+    enum class Outcome { Imported, NoData, Failed };
+    struct Result {
+        Outcome outcome = Outcome::Failed;
+        int imported = 0;
+    };
+
+    // `timers` may be null: Qt timers on this thread are used then.
+    HeadlessDownload(UserStore& users, Clock& clock, Prompter& prompter,
+                     std::function<void(const std::string&)> progress,
+                     SessionTimers* timers = nullptr);
+    ~HeadlessDownload() override;
+
+    // Runs until the exchange is over or `limitMs` of real time have passed. A Qt event
+    // loop must be possible on this thread (a QCoreApplication exists).
+    Result Run(const std::string& portText, const std::string& device, int itemKind,
+               bool eraseAfterDownload, int limitMs = 10 * 60 * 1000);
+
+    // For timers given from outside: forwards a tick to the running session.
+    void Tick(int id) {
+        if (session_ != nullptr) {
+            session_->OnTimer(id);
+        }
+    }
+
+    // SessionHost
+    void SetProgressText(const std::string& text) override;
+    void HideProgress() override {}
+    void StartImport(const Transfer& transfer) override;
+    void ShowNewRecords(int count) override { imported_ = count; }
+    // ImportHost
+    void SendFrameCommand(int code) override;
+    void SetImportedCount(int count) override;
+
+private:
+    void Import(const Transfer& transfer);
+
+    UserStore& users_;
+    Clock& clock_;
+    Prompter& prompter_;
+    std::function<void(const std::string&)> progress_;
+    SessionTimers* externalTimers_;
+    DownloadSession* session_ = nullptr;
+    std::optional<Outcome> finished_;
+    int imported_ = 0;
+    std::string last_[2];
+};
+
+} // namespace qa

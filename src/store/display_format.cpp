@@ -1,0 +1,291 @@
+#include "display_format.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace qa {
+
+namespace {
+
+constexpr double kGlucoseMmolPerMg = 0.055493894261759776; // 1 / 18.02
+constexpr double kEagSlope = 28.679;
+constexpr double kEagOffset = 46.393;
+constexpr double kMmolPerMolSlope = 10.929;
+constexpr double kMmolPerMolOffset = 23.5;
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// 0 = Sunday.
+int Weekday(int year, int month, int day) {
+    static constexpr int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    int y = month < 3 ? year - 1 : year;
+    int weekday = (y + y / 4 - y / 100 + y / 400 + kOffsets[month - 1] + day) % 7;
+    return weekday < 0 ? weekday + 7 : weekday;
+}
+
+// The piece parsed as atoi would: the stored texts are fixed-width digits, but a broken
+// record must still give some number rather than fail.
+int PieceValue(std::string_view text, std::size_t first, std::size_t count) {
+    if (first >= text.size()) {
+        return 0;
+    }
+    return LeadingInt(text.substr(first, count));
+}
+
+std::string TwoDigits(int value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d", value);
+    return buffer;
+}
+
+// The HbA1c in percent as the program has always computed it: a single-precision value, so
+// "0655" is 6.5500002 and shows as 6.6 rather than the 6.5 a double would give.
+float HbA1cPercent(std::string_view value) {
+    return static_cast<float>(LeadingDouble(value) * 0.01);
+}
+
+std::string DatePattern(std::int32_t dateFormat) {
+    switch (dateFormat) {
+    case 0:
+        return "%Y-%m-%d";
+    case 1:
+        return "%m-%d-%Y";
+    case 2:
+        return "%d-%m-%Y";
+    default:
+        return {};
+    }
+}
+
+std::string TimePattern(std::int32_t timeFormat) {
+    switch (timeFormat) {
+    case 0:
+        return "%I:%M %p";
+    case 1:
+        return "%H:%M";
+    default:
+        return {};
+    }
+}
+
+std::string FormatStored(std::string_view date, std::string_view time, const std::string& pattern) {
+    if (pattern.empty()) {
+        return {};
+    }
+    std::optional<CalendarDateTime> value = ParseStoredDateTime(date, time);
+    return value ? FormatCalendar(*value, pattern) : std::string();
+}
+
+} // namespace
+
+int RoundHalfAwayFromZero(double value) {
+    double shifted = value > 0 ? value + 0.5 : value - 0.5;
+    // Out-of-range values cannot come from the limited inputs, but a conversion of them to int
+    // would be undefined behaviour.
+    if (!(shifted < 2147483648.0 && shifted > -2147483649.0)) {
+        return value > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min();
+    }
+    return static_cast<int>(shifted);
+}
+
+std::optional<CalendarDateTime> ParseStoredDateTime(std::string_view date, std::string_view time) {
+    CalendarDateTime value;
+    value.year = PieceValue(date, 0, 4);
+    value.month = PieceValue(date, 4, 2);
+    value.day = PieceValue(date, 6, 2);
+    value.hour = PieceValue(time, 0, 2);
+    value.minute = PieceValue(time, 2, 2);
+    if (value.year < 100 || value.year > 9999 || value.month < 1 || value.month > 12 ||
+        value.day < 1 || value.day > DaysInMonth(value.year, value.month) || value.hour < 0 ||
+        value.hour > 23 || value.minute < 0 || value.minute > 59) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string FormatCalendar(const CalendarDateTime& value, std::string_view pattern) {
+    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%' || i + 1 == pattern.size()) {
+            out += pattern[i];
+            continue;
+        }
+        char conversion = pattern[++i];
+        switch (conversion) {
+        case 'Y': {
+            char buffer[16];
+            std::snprintf(buffer, sizeof buffer, "%d", value.year);
+            out += buffer;
+            break;
+        }
+        case 'm':
+            out += TwoDigits(value.month);
+            break;
+        case 'd':
+            out += TwoDigits(value.day);
+            break;
+        case 'H':
+            out += TwoDigits(value.hour);
+            break;
+        case 'I':
+            out += TwoDigits(value.hour % 12 == 0 ? 12 : value.hour % 12);
+            break;
+        case 'M':
+            out += TwoDigits(value.minute);
+            break;
+        case 'S':
+            out += TwoDigits(value.second);
+            break;
+        case 'p':
+            out += value.hour < 12 ? "AM" : "PM";
+            break;
+        case 'a':
+            if (value.month >= 1 && value.month <= 12) {
+                out += kWeekdays[Weekday(value.year, value.month, value.day)];
+            }
+            break;
+        case '%':
+            out += '%';
+            break;
+        default:
+            out += '%';
+            out += conversion;
+            break;
+        }
+    }
+    return out;
+}
+
+std::string FormatDateText(const SettingsStore& settings, std::string_view date,
+                           std::string_view time) {
+    return FormatStored(date, time, DatePattern(settings.dateFormat));
+}
+
+std::string FormatTimeText(const SettingsStore& settings, std::string_view date,
+                           std::string_view time) {
+    return FormatStored(date, time, TimePattern(settings.timeFormat));
+}
+
+std::string FormatGlucoseText(const SettingsStore& settings, std::string_view value) {
+    // The limits always apply to the mg/dL integer, whatever unit is shown.
+    int mgPerDl = LeadingInt(value);
+    if (mgPerDl >= 600) {
+        return "Hi";
+    }
+    if (settings.glucoseUnit == 0) {
+        return mgPerDl <= 10 ? "Lo" : std::to_string(mgPerDl) + " mg/dL";
+    }
+    if (mgPerDl <= 10) {
+        return "Low";
+    }
+    float mmolPerL = static_cast<float>(LeadingDouble(value) * kGlucoseMmolPerMg);
+    return FixedText(mmolPerL, 1) + " mmol/L";
+}
+
+std::string FormatHbA1cText(const SettingsStore& settings, std::string_view value,
+                            bool asEstimatedGlucose) {
+    float percent = HbA1cPercent(value);
+    bool mmolPerMol = !asEstimatedGlucose && settings.hba1cUnit != 0;
+    // In mmol/mol the limit texts keep a blank of their own before the appended " %".
+    if (percent >= 14) {
+        return mmolPerMol ? "> 14  %" : "> 14 %";
+    }
+    if (percent <= 4) {
+        return mmolPerMol ? "< 4  %" : "< 4 %";
+    }
+    if (asEstimatedGlucose) {
+        return std::to_string(RoundHalfAwayFromZero(percent * kEagSlope - kEagOffset)) + " mg/dL";
+    }
+    if (mmolPerMol) {
+        return std::to_string(
+                   RoundHalfAwayFromZero(percent * kMmolPerMolSlope - kMmolPerMolOffset)) +
+               " mmol/mol";
+    }
+    return FixedText(percent, 1) + " %";
+}
+
+std::string FormatRecordDateTimeText(const SettingsStore& settings, std::string_view date,
+                                     std::string_view time) {
+    std::string datePattern = DatePattern(settings.dateFormat);
+    std::string timePattern = TimePattern(settings.timeFormat);
+    if (!datePattern.empty()) {
+        datePattern += ' ';
+    }
+    return FormatStored(date, time, datePattern + timePattern);
+}
+
+std::string FormatRecordHbA1cText(const SettingsStore& settings, std::string_view value) {
+    float percent = HbA1cPercent(value);
+    if (settings.hba1cUnit != 0) {
+        if (percent >= 14) {
+            return "> 130 mmol/mol";
+        }
+        if (percent <= 4) {
+            return "< 20 mmol/mol";
+        }
+        return FixedText(percent * kMmolPerMolSlope - kMmolPerMolOffset, 1) + " mmol/mol";
+    }
+    if (percent >= 14) {
+        return "> 14 %";
+    }
+    if (percent <= 4) {
+        return "< 4 %";
+    }
+    return FixedText(percent, 1) + " %";
+}
+
+std::string DatePickerPattern(std::int32_t dateFormat) {
+    switch (dateFormat) {
+    case 0:
+        return "yyy'-'MM'-'dd";
+    case 1:
+        return "MM'/'dd'/'yyy";
+    case 2:
+        return "dd'-'MM'-'yyy";
+    default:
+        return {};
+    }
+}
+
+std::string DatePickerQtFormat(std::int32_t dateFormat) {
+    switch (dateFormat) {
+    case 0:
+        return "yyyy-MM-dd";
+    case 1:
+        return "MM/dd/yyyy";
+    case 2:
+        return "dd-MM-yyyy";
+    default:
+        return {};
+    }
+}
+
+std::string FormatReportDateTimeText(const SettingsStore& settings, const CalendarDateTime& now) {
+    std::string datePattern;
+    switch (settings.dateFormat) {
+    case 0:
+        datePattern = "%Y-%m-%d %a";
+        break;
+    case 1:
+        datePattern = "%m/%d/%Y %a";
+        break;
+    case 2:
+        datePattern = "%d/%m/%Y %a";
+        break;
+    default:
+        break;
+    }
+    return FormatCalendar(now, datePattern) + " " +
+           FormatCalendar(now, TimePattern(settings.timeFormat));
+}
+
+} // namespace qa

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qa {
+
+// Profile (INI) files as the Windows program wrote and read them, so that files carried
+// over from it keep working and the two stay interchangeable:
+// - section and key names compare without regard to ASCII case; keys and values are read
+//   with surrounding blanks and tabs removed;
+// - a lookup uses the first section of that name and the first key of that name in it;
+// - a read of a missing file, section or key gives the caller's default text;
+// - a read is cut to what fits a fixed buffer with its terminator (99 bytes of a 100-byte
+//   buffer), never in the middle of a UTF-8 sequence;
+// - a write creates the file, the section and the key as needed, a missing value deletes the
+//   key and a missing key deletes the section;
+// - everything else in the file (comments, unknown keys and sections, order, lines that are
+//   not entries at all, line endings, a byte order mark) is kept.
+// Unlike the Windows functions, values are not unquoted: a name typed with quotes around it
+// comes back with its quotes.
+inline constexpr const char* kProfileDefaultText = "-1";
+inline constexpr std::size_t kProfileBufferSize = 100;
+
+// One file's lines, parsed once and edited in memory.
+class ProfileDocument {
+public:
+    ProfileDocument() = default;
+    static ProfileDocument Parse(std::string_view text);
+    std::string Serialize() const;
+
+    // The trimmed value, or nothing when the section or key is missing. A line that names
+    // the key without '=' has no value, as in the Windows functions.
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+    // What a read into a buffer of `bufferSize` bytes gives: the value or `defaultText`, at
+    // most bufferSize - 1 bytes of it.
+    std::string Read(std::string_view section, std::string_view key,
+                     std::string_view defaultText = kProfileDefaultText,
+                     std::size_t bufferSize = kProfileBufferSize) const;
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+    // Every entry of that key in every section of that name, so no older duplicate comes
+    // back into view.
+    void RemoveKey(std::string_view section, std::string_view key);
+    void RemoveSection(std::string_view section);
+
+    std::vector<std::string> Sections() const;
+    std::vector<std::string> Keys(std::string_view section) const;
+
+private:
+    enum class Kind { Other, Header, Entry };
+    struct Line {
+        Kind kind = Kind::Other;
+        std::string text;  // as written, without its line break
+        std::string name;  // section name (Header) or key (Entry), trimmed
+        std::string value; // Entry only, trimmed
+    };
+    static Line ParseLine(std::string_view text);
+    // Index of the first header of that name, or lines_.size().
+    std::size_t FindSection(std::string_view section) const;
+    std::size_t SectionEnd(std::size_t header) const;
+
+    std::vector<Line> lines_;
+    bool bom_ = false;
+    std::string lineBreak_ = "\n";
+};
+
+// One change of a batch: a value sets the key, no value deletes the key, no key deletes the
+// section.
+struct ProfileChange {
+    std::string section;
+    std::optional<std::string> key;
+    std::optional<std::string> value;
+};
+
+// Reads one value into a buffer of `bufferSize` bytes: at most bufferSize - 1 bytes come
+// back. A missing file, section or key gives `defaultText`, cut the same way.
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key,
+                              std::string_view defaultText = kProfileDefaultText,
+                              std::size_t bufferSize = kProfileBufferSize);
+
+// Writes one key (or deletes it, or its section) and replaces the file in one step.
+// Returns false and leaves the file as it was when a name or value would break the file
+// (line breaks, a NUL, ']' in a section, '=' in a key, a key that reads as a comment or a
+// header), when an existing file cannot be read (rewriting it would lose its content), or
+// when the new file cannot be written.
+bool WriteProfileString(const std::string& path, std::string_view section,
+                        std::optional<std::string_view> key, std::optional<std::string_view> value);
+
+// Several changes applied together and written with one replacement, so a reader never sees
+// half of them (a count without its list entries, for example). All or nothing: one bad
+// change refuses the whole batch.
+bool WriteProfileStrings(const std::string& path, const std::vector<ProfileChange>& changes);
+
+// Whole-file helpers used by the profile functions and by anything else that must not leave
+// a half-written file behind.
+enum class FileReadStatus { Ok, Missing, Unreadable };
+FileReadStatus ReadWholeFile(const std::string& path, std::string& content);
+// Writes a temporary file next to `path`, flushes it to the disk and renames it over `path`:
+// after a crash the file holds either the old or the new content, never a mixture. An
+// existing file's permission bits are kept.
+bool ReplaceFileAtomically(const std::string& path, std::string_view content);
+
+} // namespace qa

@@ -1,0 +1,74 @@
+#include "result_list.h"
+
+#include "display_format.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace qa {
+
+namespace {
+
+bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+} // namespace
+
+ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings, bool keepFilter) {
+    ResultList list;
+    if (!table.IsOpen()) {
+        return list;
+    }
+    table.MoveFirst();
+    if (!keepFilter) {
+        table.ResetView();
+    }
+    const bool hba1c = table.Kind() == ResultKind::HbA1c;
+    const int count = table.RowCount();
+    list.rows.reserve(static_cast<std::size_t>(count));
+    list.cells.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count && !table.IsEOF(); ++i, table.MoveNext()) {
+        std::string date = table.date.Str();
+        std::string time = table.time.Str();
+        std::string value = table.value.Str();
+        std::vector<std::string> cells{std::to_string(i + 1), FormatDateText(settings, date, time),
+                                       FormatTimeText(settings, date, time)};
+        ListRow row;
+        row.rowIndex = i;
+        row.date = date;
+        row.time = time;
+        row.value = value;
+        row.patientId = table.pid.Str();
+        row.operatorId = table.opid.Str();
+        if (hba1c) {
+            cells.push_back(FormatHbA1cText(settings, value, false));
+            cells.push_back(FormatHbA1cText(settings, value, true));
+            cells.push_back(row.patientId);
+            bool known = std::any_of(
+                list.patientIds.begin(), list.patientIds.end(),
+                [&](const std::string& id) { return StartsWithIgnoringCase(id, row.patientId); });
+            if (!known) {
+                list.patientIds.push_back(row.patientId);
+            }
+            row.patientName = table.name.Str();
+            row.birthday = table.dob.Str();
+            row.diagnosis = table.diagnose;
+            row.memo = table.memo.Str();
+        } else {
+            cells.push_back(FormatGlucoseText(settings, value));
+        }
+        if (i == 0) {
+            list.newestDate = date;
+        }
+        list.rows.push_back(std::move(row));
+        list.cells.push_back(std::move(cells));
+    }
+    return list;
+}
+
+} // namespace qa

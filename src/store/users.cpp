@@ -1,0 +1,556 @@
+#include "users.h"
+
+#include "profile_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qa {
+
+namespace {
+
+constexpr const char* kCountSection = "User Count";
+constexpr const char* kListSection = "User Set";
+constexpr const char* kMarkerSection = "User info";
+constexpr const char* kTableCountSection = "Table Count";
+constexpr const char* kTableListSection = "Table Set";
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](char c) { return LowerAscii(c); });
+    return out;
+}
+
+bool IsControl(unsigned char c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        unsigned minimum = 0;
+        unsigned code = 0;
+        if (byte < 0x80) {
+            ++i;
+            continue;
+        } else if ((byte & 0xE0) == 0xC0) {
+            length = 2, minimum = 0x80, code = byte & 0x1F;
+        } else if ((byte & 0xF0) == 0xE0) {
+            length = 3, minimum = 0x800, code = byte & 0x0F;
+        } else if ((byte & 0xF8) == 0xF0) {
+            length = 4, minimum = 0x10000, code = byte & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+bool EndsWith(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+// A file that is already gone counts as deleted; anything else that keeps it is a failure.
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+// "no<n>" keys of the user list, by number. Leading zeros or other text make a key that the
+// "no%d" lookups never find, so such keys are not part of the list.
+std::map<long, std::string> NumberedEntries(const ProfileDocument& doc) {
+    std::map<long, std::string> entries;
+    for (const std::string& key : doc.Keys(kListSection)) {
+        std::string lowered = LowerAscii(key);
+        if (lowered.size() < 3 || lowered.size() > 11 || lowered.compare(0, 2, "no") != 0 ||
+            lowered[2] == '0' || !std::all_of(lowered.begin() + 2, lowered.end(), [](char c) {
+                return c >= '0' && c <= '9';
+            })) {
+            continue;
+        }
+        long number = std::stol(lowered.substr(2));
+        if (entries.count(number) == 0) {
+            entries[number] = doc.Read(kListSection, key);
+        }
+    }
+    return entries;
+}
+
+} // namespace
+
+std::string CheckNewUserId(std::string_view id) {
+    if (id.empty()) {
+        return user_text::kEmptyUserId;
+    }
+    for (char c : id) {
+        if (IsControl(static_cast<unsigned char>(c)) ||
+            std::string_view("/\\[]=;").find(c) != std::string_view::npos) {
+            return user_text::kUserIdBadCharacter;
+        }
+    }
+    if (id.front() == ' ' || id.back() == ' ') {
+        return user_text::kUserIdBlankAtEdge;
+    }
+    if (id.size() > kMaxUserIdBytes) {
+        return user_text::kUserIdTooLong;
+    }
+    if (!IsValidUtf8(id)) {
+        return user_text::kUserIdNotText;
+    }
+    // "-1" is what the user file reads as when it names no user, so such a user would work
+    // on the default user's files. "<x>_set_info" would have its table list in x's settings
+    // file (and delete it with its own files), "user_info" and "user_info_d" the user file.
+    // Compared without case so that a case-insensitive disk cannot make them collide either.
+    std::string lowered = LowerAscii(id);
+    if (id == "." || id == ".." || id == kNoUserId || lowered == "user_info" ||
+        lowered == "user_info_d" || EndsWith(lowered, "_set_info")) {
+        return user_text::kUserIdReserved;
+    }
+    return {};
+}
+
+bool IsUsableUserId(std::string_view id) {
+    if (id.empty() || id == kNoUserId || id == "." || id == "..") {
+        return false;
+    }
+    return std::none_of(id.begin(), id.end(), [](char c) {
+        return c == '/' || c == '\\' || IsControl(static_cast<unsigned char>(c));
+    });
+}
+
+UserStore::UserStore(std::string dataFolder, Prompter& prompter)
+    : folder_(std::move(dataFolder)), prompter_(prompter) {}
+
+UserStore::~UserStore() {
+    CloseTables();
+}
+
+std::string UserStore::ActiveUserId() const {
+    return IsUsableUserId(currentUserId_) ? currentUserId_ : std::string(kDefaultUserId);
+}
+
+std::string UserStore::UserInfoPath() const {
+    return PathOf(kUserInfoFileName);
+}
+
+UserFiles UserStore::FilesOf(const std::string& id) const {
+    UserFiles files;
+    files.activeInfo = PathOf(id + "_active.info");
+    files.tableList = PathOf(id + ".ini");
+    files.settings = SettingsFilePath(folder_, id);
+    files.hba1cMain = PathOf(id + "_HbA1c.sqlite");
+    files.hba1cDownload = PathOf(id + "_HbA1cDown.sqlite");
+    files.glucoseMain = PathOf(id + "_Glucose.sqlite");
+    files.glucoseDownload = PathOf(id + "_GlucoseDown.sqlite");
+    return files;
+}
+
+void UserStore::Error(const std::string& text) {
+    prompter_.Inform(text, kUserCaption, Prompter::Severity::Error);
+}
+
+bool UserStore::WriteFirstStart() {
+    bool ok =
+        WriteProfileStrings(UserInfoPath(), {
+                                                {kCountSection, "current_user", kDefaultUserId},
+                                                {kCountSection, "cnt", "1"},
+                                                {kListSection, "no1", kDefaultUserId},
+                                            });
+    ok =
+        WriteProfileString(FilesOf(kDefaultUserId).activeInfo, kMarkerSection, "Access", "1") && ok;
+    return ok;
+}
+
+bool UserStore::LoadUsers() {
+    users_.clear();
+    currentUserId_ = kNoUserId;
+    std::string content;
+    FileReadStatus status = ReadWholeFile(UserInfoPath(), content);
+    if (status == FileReadStatus::Missing) {
+        WriteFirstStart();
+        status = ReadWholeFile(UserInfoPath(), content);
+    }
+    if (status != FileReadStatus::Ok) {
+        return false;
+    }
+    ProfileDocument doc = ProfileDocument::Parse(content);
+    long count = LeadingInt(doc.Read(kCountSection, "cnt"));
+    std::map<long, std::string> entries = NumberedEntries(doc);
+    // Missing entries are skipped rather than listed as "-1": a count that runs ahead of the
+    // list must not invent a user. A file without a usable count still lists its entries.
+    for (const auto& [number, id] : entries) {
+        if ((count <= 0 || number <= count) && !id.empty() && id != kNoUserId) {
+            if (count <= 0 && number != static_cast<long>(users_.size()) + 1) {
+                break;
+            }
+            users_.push_back(id);
+        }
+    }
+    if (users_.empty()) {
+        // A user file that lists nobody leaves nothing to select and nothing to delete;
+        // start over with the default user, keeping whatever else the file holds.
+        if (!WriteFirstStart() || ReadWholeFile(UserInfoPath(), content) != FileReadStatus::Ok) {
+            return false;
+        }
+        doc = ProfileDocument::Parse(content);
+        users_.push_back(kDefaultUserId);
+    }
+    currentUserId_ = doc.Read(kCountSection, "current_user");
+    loaded_ = true;
+    return true;
+}
+
+bool UserStore::EnsureLoaded() {
+    return loaded_ || LoadUsers();
+}
+
+void UserStore::CloseTables() {
+    hba1cMain_.Close();
+    hba1cDownload_.Close();
+    glucoseMain_.Close();
+    glucoseDownload_.Close();
+}
+
+bool UserStore::OpenTableList(const UserFiles& files, bool newFiles, std::string& mainTableName) {
+    mainTableName = kMainTableName;
+    std::string content;
+    FileReadStatus status = ReadWholeFile(files.tableList, content);
+    if (status == FileReadStatus::Missing) {
+        return WriteProfileStrings(files.tableList,
+                                   {
+                                       {kTableCountSection, "current_table", kMainTableName},
+                                       {kTableCountSection, "cnt", "1"},
+                                       {kTableListSection, "no1", kMainTableName},
+                                   });
+    }
+    if (status != FileReadStatus::Ok) {
+        return false;
+    }
+    ProfileDocument doc = ProfileDocument::Parse(content);
+    if (newFiles) {
+        // Fresh database files hold only the default table, whatever the list named before.
+        std::int32_t count = LeadingInt(doc.Read(kTableCountSection, "cnt"));
+        if (count > 0) {
+            return WriteProfileStrings(files.tableList,
+                                       {
+                                           {kTableCountSection, "cnt", std::to_string(count)},
+                                           {kTableListSection, "no1", kMainTableName},
+                                       });
+        }
+        return true;
+    }
+    // A list without a usable current table (missing key, a name the table name area
+    // refuses) opens the default table instead of keeping the previous user's name.
+    std::string current = doc.Read(kTableCountSection, "current_table");
+    HbA1cTable probe;
+    if (current != kProfileDefaultText && probe.SetTableName(current)) {
+        mainTableName = current;
+    }
+    return true;
+}
+
+bool UserStore::OpenUserDatabases() {
+    CloseTables();
+    UserFiles files = FilesOf(ActiveUserId());
+    bool newFiles = !Exists(files.hba1cMain);
+    std::string mainTableName;
+    bool ok = OpenTableList(files, newFiles, mainTableName);
+
+    struct Slot {
+        MeasurementTable& table;
+        const std::string& path;
+        const char* name;
+    };
+    const Slot slots[] = {
+        {hba1cMain_, files.hba1cMain, mainTableName.c_str()},
+        {glucoseMain_, files.glucoseMain, mainTableName.c_str()},
+        {hba1cDownload_, files.hba1cDownload, kDownloadTableName},
+        {glucoseDownload_, files.glucoseDownload, kDownloadTableName},
+    };
+    for (const Slot& slot : slots) {
+        slot.table.SetTableName(slot.name);
+        // A missing file is created, also when its siblings exist: a delete that stopped
+        // half-way must not leave a user whose glucose results can never be stored again.
+        // An existing file is only opened, never given a table it lacks.
+        if (!Exists(slot.path)) {
+            if (!slot.table.OpenOrCreate(slot.path)) {
+                ok = false;
+                continue;
+            }
+            slot.table.Close();
+        }
+        if (!slot.table.Open(slot.path) || !slot.table.ResetView()) {
+            slot.table.Close();
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+bool UserStore::LoadSettings() {
+    return qa::LoadSettings(SettingsFilePath(folder_, ActiveUserId()), settings_);
+}
+
+bool UserStore::SaveSettings() {
+    bool saved = qa::SaveSettings(SettingsFilePath(folder_, ActiveUserId()), settings_);
+    return LoadSettings() && saved;
+}
+
+bool UserStore::Reload() {
+    bool ok = LoadUsers();
+    ok = OpenUserDatabases() && ok;
+    return LoadSettings() && ok;
+}
+
+bool UserStore::ReloadAndReport() {
+    if (Reload()) {
+        return true;
+    }
+    Error(std::string(user_text::kUserFilesNotOpened) + "\r\n" + folder_);
+    return false;
+}
+
+bool UserStore::SwitchUser(const std::string& id) {
+    if (!EnsureLoaded()) {
+        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        return false;
+    }
+    if (std::find(users_.begin(), users_.end(), id) == users_.end()) {
+        Error(user_text::kUserNotListed);
+        return false;
+    }
+    if (!IsUsableUserId(id)) {
+        Error(user_text::kUserIdUnusable);
+        return false;
+    }
+    if (!WriteProfileString(UserInfoPath(), kCountSection, "current_user", id)) {
+        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        return false;
+    }
+    currentUserId_ = id;
+    return ReloadAndReport();
+}
+
+// IDs are stored only as values: of "current_user" and of the positional keys no1 ... noN,
+// never as key or section names. The case-insensitive matching of names therefore cannot
+// merge "abc" and "ABC", and values are compared byte for byte. This is the layout existing
+// user files already have, so they read unchanged.
+bool UserStore::OpenUser(const std::string& id) {
+    if (std::find(users_.begin(), users_.end(), id) == users_.end()) {
+        Error(user_text::kUserNotListed);
+        return false;
+    }
+    if (!IsUsableUserId(id)) {
+        Error(user_text::kUserIdUnusable);
+        return false;
+    }
+    currentUserId_ = id;
+    bool ok = OpenUserDatabases();
+    return LoadSettings() && ok;
+}
+
+std::string UserStore::UserFileContent(const std::string& current, const std::string& base) const {
+    ProfileDocument doc = ProfileDocument::Parse(base);
+    std::map<long, std::string> entries = NumberedEntries(doc);
+    long previous = entries.empty() ? 0 : entries.rbegin()->first;
+    doc.Set(kCountSection, "cnt", std::to_string(users_.size()));
+    doc.Set(kCountSection, "current_user", current);
+    for (std::size_t i = 0; i < users_.size(); ++i) {
+        doc.Set(kListSection, "no" + std::to_string(i + 1), users_[i]);
+    }
+    // Entries past the new end would come back as users if the count were ever raised by
+    // hand or by an older program reading past it.
+    for (long number = static_cast<long>(users_.size()) + 1; number <= previous; ++number) {
+        doc.RemoveKey(kListSection, "no" + std::to_string(number));
+    }
+    return doc.Serialize();
+}
+
+bool UserStore::SharesFilesWithListedUser(const std::string& id) const {
+    struct stat mine {};
+    if (::stat(FilesOf(id).activeInfo.c_str(), &mine) != 0) {
+        return false;
+    }
+    for (const std::string& other : users_) {
+        struct stat theirs {};
+        if (other != id && LowerAscii(other) == LowerAscii(id) &&
+            ::stat(FilesOf(other).activeInfo.c_str(), &theirs) == 0 &&
+            theirs.st_dev == mine.st_dev && theirs.st_ino == mine.st_ino) {
+            return true;
+        }
+    }
+    return false;
+}
+
+UserStore::Outcome UserStore::AddUser(const std::string& id) {
+    if (!prompter_.Confirm(user_text::kAskAddUser, kUserCaption)) {
+        return Outcome::Declined;
+    }
+    // Everything is checked before the first byte is written.
+    std::string problem = CheckNewUserId(id);
+    if (!problem.empty()) {
+        prompter_.Inform(problem, kUserCaption, Prompter::Severity::Warning);
+        return Outcome::Refused;
+    }
+    if (!EnsureLoaded()) {
+        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        return Outcome::Failed;
+    }
+    if (std::find(users_.begin(), users_.end(), id) != users_.end()) {
+        prompter_.Inform(user_text::kDuplicateUserId, kUserCaption, Prompter::Severity::Warning);
+        return Outcome::Refused;
+    }
+    // On a disk that ignores case, "ABC" would silently take over the files of "abc".
+    if (SharesFilesWithListedUser(id)) {
+        prompter_.Inform(user_text::kUserIdSameFiles, kUserCaption, Prompter::Severity::Warning);
+        return Outcome::Refused;
+    }
+    std::string base;
+    if (ReadWholeFile(UserInfoPath(), base) == FileReadStatus::Unreadable) {
+        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        return Outcome::Failed;
+    }
+    // The marker first: a crash before the user file is replaced leaves only an unused
+    // marker, never a listed user without one (such a user could not be deleted).
+    UserFiles files = FilesOf(id);
+    if (!WriteProfileString(files.activeInfo, kMarkerSection, "Access", "1")) {
+        Error(std::string(user_text::kFileNotWritten) + "\r\n" + files.activeInfo);
+        return Outcome::Failed;
+    }
+    // Count, list entry and current user go in one replacement: a count that promises a
+    // user the list does not hold would read back as a user named "-1".
+    users_.push_back(id);
+    if (!ReplaceFileAtomically(UserInfoPath(), UserFileContent(id, base))) {
+        users_.pop_back();
+        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        return Outcome::Failed;
+    }
+    currentUserId_ = id;
+    ReloadAndReport();
+    return Outcome::Done;
+}
+
+bool UserStore::RenameFile(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool UserStore::RewriteUserFileThroughTemp(const std::string& current) {
+    std::string base;
+    if (ReadWholeFile(UserInfoPath(), base) == FileReadStatus::Unreadable) {
+        return false;
+    }
+    std::string content = UserFileContent(current, base);
+    std::string temp = PathOf(kUserInfoTempFileName);
+    // The old file is replaced by the rename itself, never deleted first: a crash between a
+    // delete and the rename would look like a first start and forget every user.
+    if (ReplaceFileAtomically(temp, content)) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (RenameFile(temp, UserInfoPath())) {
+                return true;
+            }
+        }
+    }
+    bool written = ReplaceFileAtomically(UserInfoPath(), content);
+    RemoveFile(temp);
+    return written;
+}
+
+UserStore::Outcome UserStore::DeleteCurrentUser() {
+    if (!prompter_.Confirm(user_text::kAskDeleteUser, kUserCaption)) {
+        return Outcome::Declined;
+    }
+    if (!EnsureLoaded()) {
+        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        return Outcome::Failed;
+    }
+    if (users_.empty()) {
+        return Outcome::Refused;
+    }
+    if (users_.size() == 1) {
+        prompter_.Inform(user_text::kLastUserNotDeletable, kUserCaption,
+                         Prompter::Severity::Warning);
+        return Outcome::Refused;
+    }
+    std::string id = ActiveUserId();
+    if (std::find(users_.begin(), users_.end(), id) == users_.end()) {
+        // Removing a user that is not listed would shorten the list by someone else.
+        prompter_.Inform(user_text::kUserNotListed, kUserCaption, Prompter::Severity::Warning);
+        return Outcome::Refused;
+    }
+    UserFiles files = FilesOf(id);
+    if (!Exists(files.activeInfo)) {
+        prompter_.Inform(user_text::kUserFilesMissing, kUserCaption, Prompter::Severity::Warning);
+        return Outcome::Refused;
+    }
+
+    CloseTables();
+    if (!RemoveFile(files.activeInfo)) {
+        OpenUserDatabases();
+        Error(user_text::kUserFilesNotDeleted);
+        return Outcome::Failed;
+    }
+    std::vector<std::string> kept;
+    for (const std::string* path :
+         {&files.tableList, &files.settings, &files.glucoseMain, &files.hba1cMain,
+          &files.hba1cDownload, &files.glucoseDownload}) {
+        if (!RemoveFile(*path)) {
+            kept.push_back(*path);
+        }
+        if (EndsWith(*path, ".sqlite")) {
+            // A journal left by a crash would be played into a new file of the same name.
+            for (const char* companion : {"-journal", "-wal", "-shm"}) {
+                if (!RemoveFile(*path + companion)) {
+                    kept.push_back(*path + companion);
+                }
+            }
+        }
+    }
+
+    users_.erase(std::remove(users_.begin(), users_.end(), id), users_.end());
+    std::string next = users_.front();
+    bool rewritten = RewriteUserFileThroughTemp(next);
+    ReloadAndReport();
+    if (!rewritten) {
+        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        return Outcome::Failed;
+    }
+    if (!kept.empty()) {
+        std::string text = user_text::kSomeFilesNotDeleted;
+        for (const std::string& path : kept) {
+            text += "\r\n" + path;
+        }
+        prompter_.Inform(text, kUserCaption, Prompter::Severity::Warning);
+        return Outcome::Done;
+    }
+    prompter_.Inform(user_text::kUserDeleted, kUserCaption);
+    return Outcome::Done;
+}
+
+} // namespace qa

@@ -1,0 +1,175 @@
+#pragma once
+
+#include "measurement_table.h"
+#include "prompter.h"
+#include "settings.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qa {
+
+inline constexpr const char* kUserInfoFileName = "user_info.ini";
+inline constexpr const char* kUserInfoTempFileName = "user_info_d.ini";
+inline constexpr const char* kDefaultUserId = "Basis";
+// What the user file gives for a missing "current_user": the default user's files are used.
+inline constexpr const char* kNoUserId = "-1";
+inline constexpr std::size_t kMaxUserIdBytes = 64;
+inline constexpr const char* kUserCaption = "QuorinA1c";
+
+// Operator texts of the user operations.
+namespace user_text {
+inline constexpr const char* kAskAddUser = "새로운 사용자를 추가하시겠습니까?";
+inline constexpr const char* kEmptyUserId =
+    "The user ID is not entered. \r\nPlease enter the user ID.";
+inline constexpr const char* kDuplicateUserId = "같은 사용자ID가 ㅈ있습니다.다시 입력해 주세요.";
+inline constexpr const char* kAskDeleteUser = "현재 사용자 데이터를 삭제하시겠습니까?";
+inline constexpr const char* kLastUserNotDeletable = "기본 사용자는 삭제할 수 없습니다.";
+inline constexpr const char* kUserDeleted = "사용자 데이터가 삭제되었습니다.";
+
+inline constexpr const char* kUserIdBadCharacter =
+    "The user ID must not contain / \\ [ ] = ; or control characters.\r\n"
+    "Please enter another user ID.";
+inline constexpr const char* kUserIdBlankAtEdge =
+    "The user ID must not begin or end with a blank.\r\nPlease enter another user ID.";
+inline constexpr const char* kUserIdTooLong =
+    "The user ID is longer than 64 bytes.\r\nPlease enter a shorter user ID.";
+inline constexpr const char* kUserIdNotText =
+    "The user ID is not valid text.\r\nPlease enter another user ID.";
+inline constexpr const char* kUserIdReserved =
+    "This user ID would name one of the program's own files.\r\nPlease enter another user ID.";
+inline constexpr const char* kUserIdSameFiles =
+    "On this disk the user ID names the same files as an existing user ID that differs only in "
+    "upper and lower case.\r\nPlease enter another user ID.";
+inline constexpr const char* kUserNotListed = "The user ID is not in the user list.";
+inline constexpr const char* kUserIdUnusable =
+    "The user ID in the user file cannot be used as part of a file name.";
+inline constexpr const char* kUserFilesMissing =
+    "The files of the current user were not found. Nothing was deleted.";
+inline constexpr const char* kUserFilesNotDeleted =
+    "The files of the current user could not be deleted. Nothing was changed.";
+inline constexpr const char* kSomeFilesNotDeleted =
+    "The user was removed from the user list, but these files could not be deleted:";
+inline constexpr const char* kFileNotWritten = "This file could not be written:";
+inline constexpr const char* kUserFilesNotOpened =
+    "The database or settings files of the current user could not be opened or created in:";
+} // namespace user_text
+
+// Why a user ID may not be given to a new user, or "" when it may. The ID becomes part of
+// file names and is written into profile files, so it must stay inside the data folder, read
+// back as written (no blanks at the ends, no line breaks), keep clear of the names of the
+// program's own files, and fit the buffers the files are read with.
+std::string CheckNewUserId(std::string_view id);
+
+// Whether files may be named after an ID read from the user file. Looser than the check for
+// new IDs, so users created by older versions with, say, ';' in their ID keep their data;
+// what would leave the data folder is never used.
+bool IsUsableUserId(std::string_view id);
+
+// The files of one user in the data folder.
+struct UserFiles {
+    std::string activeInfo;
+    std::string tableList;
+    std::string settings;
+    std::string hba1cMain;
+    std::string hba1cDownload;
+    std::string glucoseMain;
+    std::string glucoseDownload;
+};
+
+// The user accounts, the current user's four tables and settings. Every question and
+// message goes through the prompter. After a switch, an add or a delete the tables are open
+// for the new current user and its settings are loaded.
+class UserStore {
+public:
+    enum class Outcome {
+        Done,     // carried out
+        Declined, // the operator answered no
+        Refused,  // a message said why; nothing was written
+        Failed,   // a message said what failed
+    };
+
+    UserStore(std::string dataFolder, Prompter& prompter);
+    virtual ~UserStore();
+    UserStore(const UserStore&) = delete;
+    UserStore& operator=(const UserStore&) = delete;
+
+    const std::string& DataFolder() const { return folder_; }
+    // The user IDs in the order of the user file.
+    const std::vector<std::string>& UserList() const { return users_; }
+    // As the user file has it; kNoUserId when it names none.
+    const std::string& CurrentUserId() const { return currentUserId_; }
+    // The user whose files are in use: the current user, or the default user when the user
+    // file names none or names one that cannot be used for file names.
+    std::string ActiveUserId() const;
+
+    SettingsStore& Settings() { return settings_; }
+    const SettingsStore& Settings() const { return settings_; }
+    HbA1cTable& HbA1cMain() { return hba1cMain_; }
+    HbA1cTable& HbA1cDownload() { return hba1cDownload_; }
+    GlucoseTable& GlucoseMain() { return glucoseMain_; }
+    GlucoseTable& GlucoseDownload() { return glucoseDownload_; }
+
+    std::string UserInfoPath() const;
+    UserFiles FilesOf(const std::string& id) const;
+
+    // Reads the user file; the first start writes the default user. False when the user file
+    // cannot be read or created.
+    bool LoadUsers();
+    // Opens the four tables for the active user, creating missing files; every open table
+    // gets the standard sort and no filter. False unless all four are open.
+    bool OpenUserDatabases();
+    // Loads the active user's settings file, writing the defaults when it is missing.
+    bool LoadSettings();
+    // Writes Settings() to the active user's file, then loads it back.
+    bool SaveSettings();
+    // LoadUsers, OpenUserDatabases and LoadSettings, as after every change of user.
+    bool Reload();
+    void CloseTables();
+
+    // Makes a listed user current (byte-wise comparison) and reloads.
+    bool SwitchUser(const std::string& id);
+    // Opens a listed user's files and settings for this run only, leaving "current_user" in
+    // the user file as it is (the command line's --user). False, with a message, when the
+    // user is not listed or its files cannot be opened.
+    bool OpenUser(const std::string& id);
+    // Asks, checks the ID, writes the new user's marker and the user file (with the new user
+    // as current) and reloads, which creates the new user's files. On anything but Done the
+    // add dialog stays open.
+    Outcome AddUser(const std::string& id);
+    // Asks, refuses the last user, closes the tables, deletes the current user's files,
+    // rewrites the user file with the first remaining user as current, reloads and reports.
+    Outcome DeleteCurrentUser();
+
+protected:
+    // The last step of the user-file rewrite; tests make it fail.
+    virtual bool RenameFile(const std::string& from, const std::string& to);
+
+private:
+    std::string PathOf(const std::string& name) const { return folder_ + "/" + name; }
+    bool EnsureLoaded();
+    bool WriteFirstStart();
+    bool RewriteUserFileThroughTemp(const std::string& current);
+    std::string UserFileContent(const std::string& current, const std::string& base) const;
+    bool SharesFilesWithListedUser(const std::string& id) const;
+    bool OpenTableList(const UserFiles& files, bool newFiles, std::string& mainTableName);
+    void Error(const std::string& text);
+    // Reload after a change of user; says so when the new user's files cannot be used,
+    // instead of leaving empty lists that look like a user without results.
+    bool ReloadAndReport();
+
+    std::string folder_;
+    Prompter& prompter_;
+    std::vector<std::string> users_;
+    std::string currentUserId_ = kNoUserId;
+    bool loaded_ = false;
+    SettingsStore settings_;
+    HbA1cTable hba1cMain_;
+    HbA1cTable hba1cDownload_;
+    GlucoseTable glucoseMain_;
+    GlucoseTable glucoseDownload_;
+};
+
+} // namespace qa

@@ -1,0 +1,136 @@
+// Whole downloads: the simulated meter on a pseudo-terminal, the real serial channel, the
+// session, the importer and the user's SQLite files, with time running ten times faster.
+#include "headless_download.h"
+#include "qt_wait.h"
+#include "scaled_time.h"
+#include "scripted_prompter.h"
+#include "sim_process.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include <sys/resource.h>
+
+using namespace qa;
+using namespace qa::test;
+
+namespace {
+
+constexpr int kSpeed = 10;
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+class DownloadE2E : public ::testing::Test {
+protected:
+    TempDir data;
+    ScriptedPrompter prompter;
+    UserStore users{data.Path(), prompter};
+    ScaledClock clock{kSpeed};
+    std::vector<std::string> progress;
+    std::unique_ptr<HeadlessDownload> download;
+    std::unique_ptr<QtSessionTimers> qtTimers;
+    std::unique_ptr<ScaledTimers> timers;
+
+    void SetUp() override {
+        ASSERT_TRUE(users.Reload());
+        qtTimers = std::make_unique<QtSessionTimers>([this](int id) { download->Tick(id); });
+        timers = std::make_unique<ScaledTimers>(*qtTimers, kSpeed);
+        download = std::make_unique<HeadlessDownload>(
+            users, clock, prompter, [this](const std::string& t) { progress.push_back(t); },
+            timers.get());
+    }
+
+    HeadlessDownload::Result Run(SimProcess& sim, int itemKind, bool erase = false) {
+        return download->Run(sim.linkPath(), sim.linkPath(), itemKind, erase, 20'000);
+    }
+
+    static int Rows(MeasurementTable& table) {
+        table.filter.Clear();
+        table.Requery();
+        return table.RowCount();
+    }
+};
+
+} // namespace
+
+TEST_F(DownloadE2E, EveryRecordLayoutIsStoredOnceAndOnlyOnce) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int itemKind;
+        int expected;
+    };
+    for (const Case& c :
+         {Case{"30-byte HbA1c", {"--no-pace", "--hba1c", "12"}, 0, 12},
+          Case{"29-byte HbA1c", {"--no-pace", "--model", "XY", "--hba1c", "7"}, 0, 7},
+          Case{"glucose", {"--no-pace", "--glucose", "9"}, 1, 9}}) {
+        SCOPED_TRACE(c.name);
+        SimProcess sim(c.args);
+        MeasurementTable& main = c.itemKind == 0 ? static_cast<MeasurementTable&>(users.HbA1cMain())
+                                                 : users.GlucoseMain();
+        MeasurementTable& down = c.itemKind == 0
+                                     ? static_cast<MeasurementTable&>(users.HbA1cDownload())
+                                     : users.GlucoseDownload();
+        int before = Rows(main);
+        auto first = Run(sim, c.itemKind);
+        ASSERT_EQ(first.outcome, HeadlessDownload::Outcome::Imported) << prompter.Texts().back();
+        const int expected = c.expected;
+        EXPECT_EQ(first.imported, expected);
+        EXPECT_EQ(Rows(main) - before, expected);
+        EXPECT_EQ(Rows(down), expected);
+
+        auto second = Run(sim, c.itemKind);
+        EXPECT_EQ(second.outcome, HeadlessDownload::Outcome::Imported);
+        EXPECT_EQ(second.imported, 0);
+        EXPECT_EQ(Rows(main) - before, expected);
+        EXPECT_EQ(Rows(down), 0) << "the download list holds only the newest download";
+        EXPECT_EQ(progress.back(), kNoNewDataText);
+    }
+}
+
+TEST_F(DownloadE2E, ErasedMeterReportsNoData) {
+    SimProcess sim({"--no-pace", "--hba1c", "3"});
+    auto first = Run(sim, 0, true);
+    ASSERT_EQ(first.outcome, HeadlessDownload::Outcome::Imported);
+    EXPECT_EQ(first.imported, 3);
+    auto second = Run(sim, 0);
+    EXPECT_EQ(second.outcome, HeadlessDownload::Outcome::NoData);
+    EXPECT_EQ(prompter.shown.back().text, kNoDataText);
+}
+
+TEST_F(DownloadE2E, StalledTransferEndsWithItsMessageAndStoresNothing) {
+    SimProcess sim({"--no-pace", "--hba1c", "40", "--stall-after", "300"});
+    double cpuBefore = CpuSeconds();
+    auto result = Run(sim, 0);
+    EXPECT_EQ(result.outcome, HeadlessDownload::Outcome::Failed);
+    EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
+    EXPECT_EQ(Rows(users.HbA1cMain()), 0);
+    EXPECT_LT(CpuSeconds() - cpuBefore, 2.0) << "waiting must not spin";
+}
+
+TEST_F(DownloadE2E, UnpluggedMeterEndsTheDownloadWithoutSpinning) {
+    auto sim = std::make_unique<SimProcess>(std::vector<std::string>{"--pace", "--hba1c", "300"});
+    // The meter goes away while it is sending its records (the request goes out about
+    // 0.65 s after the start at this speed; at 960 bytes/s a second later it is mid-reply).
+    QTimer::singleShot(1700, [&] { sim.reset(); });
+    std::string link = sim->linkPath();
+    double cpuBefore = CpuSeconds();
+    auto result = download->Run(link, link, 0, false, 20'000);
+    EXPECT_EQ(result.outcome, HeadlessDownload::Outcome::Failed);
+    EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
+    EXPECT_EQ(Rows(users.HbA1cMain()), 0) << "nothing half-stored";
+    EXPECT_LT(CpuSeconds() - cpuBefore, 2.0) << "a dead port must not make the loop spin";
+}
+
+TEST_F(DownloadE2E, MissingPortGivesTheConnectionMessage) {
+    auto result = download->Run("ttyQA9", "/dev/ttyQA9", 0, false);
+    EXPECT_EQ(result.outcome, HeadlessDownload::Outcome::Failed);
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"error code - 2", kConnectFailedText}));
+}

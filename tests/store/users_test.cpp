@@ -1,0 +1,389 @@
+#include "profile_file.h"
+#include "scripted_prompter.h"
+#include "temp_dir.h"
+#include "users.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace qa;
+using qa::test::FileExists;
+using qa::test::ReadFile;
+using qa::test::ScriptedPrompter;
+using qa::test::TempDir;
+using qa::test::WriteFile;
+
+namespace {
+
+// Every file under a folder with its content, to prove that nothing was written.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        files[entry.path().string()] = entry.is_regular_file() ? ReadFile(entry.path()) : "<dir>";
+    }
+    return files;
+}
+
+// Renames fail a set number of times, as a file held open by a virus scanner would.
+class FlakyRenameStore : public UserStore {
+public:
+    using UserStore::UserStore;
+    int failuresLeft = 0;
+    int attempts = 0;
+
+protected:
+    bool RenameFile(const std::string& from, const std::string& to) override {
+        ++attempts;
+        if (failuresLeft > 0) {
+            --failuresLeft;
+            return false;
+        }
+        return UserStore::RenameFile(from, to);
+    }
+};
+
+class Users : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = root.File("data");
+        std::filesystem::create_directory(folder);
+    }
+    std::string File(const std::string& name) const { return folder + "/" + name; }
+    // The user file as an older installation may have left it.
+    void WriteUserFile(const std::string& text) { WriteFile(File(kUserInfoFileName), text); }
+    void Add(UserStore& store, const std::string& id) {
+        ASSERT_EQ(store.AddUser(id), UserStore::Outcome::Done) << id;
+    }
+
+    TempDir root;
+    std::string folder;
+    ScriptedPrompter prompter;
+};
+
+} // namespace
+
+TEST_F(Users, FirstStartCreatesTheDefaultUserAndItsFiles) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    EXPECT_EQ(store.UserList(), std::vector<std::string>{"Basis"});
+    EXPECT_EQ(store.CurrentUserId(), "Basis");
+    EXPECT_EQ(ReadFile(File("user_info.ini")),
+              "[User Count]\ncurrent_user=Basis\ncnt=1\n\n[User Set]\nno1=Basis\n");
+    EXPECT_EQ(ReadFile(File("Basis_active.info")), "[User info]\nAccess=1\n");
+    EXPECT_EQ(ReadFile(File("Basis.ini")),
+              "[Table Count]\ncurrent_table=HospitalTlb\ncnt=1\n\n[Table Set]\nno1=HospitalTlb\n");
+    EXPECT_TRUE(FileExists(File("Basis_set_info.ini")));
+    struct Expected {
+        MeasurementTable& table;
+        const char* file;
+        const char* name;
+    };
+    for (const Expected& e :
+         {Expected{store.HbA1cMain(), "Basis_HbA1c.sqlite", "HospitalTlb"},
+          Expected{store.HbA1cDownload(), "Basis_HbA1cDown.sqlite", "DownLoadData"},
+          Expected{store.GlucoseMain(), "Basis_Glucose.sqlite", "HospitalTlb"},
+          Expected{store.GlucoseDownload(), "Basis_GlucoseDown.sqlite", "DownLoadData"}}) {
+        EXPECT_TRUE(e.table.IsOpen()) << e.file;
+        EXPECT_EQ(e.table.Path().Str(), File(e.file));
+        EXPECT_EQ(e.table.TableName(), e.name);
+        EXPECT_EQ(e.table.sort.Str(), e.table.StandardSort());
+        EXPECT_TRUE(e.table.filter.IsEmpty());
+    }
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(Users, AddingChecksTheQuestionEmptyAndDuplicateIdsAndCaseMatters) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    std::string before = ReadFile(File("user_info.ini"));
+
+    prompter.answers = {false};
+    EXPECT_EQ(store.AddUser("abc"), UserStore::Outcome::Declined);
+    EXPECT_EQ(store.AddUser(""), UserStore::Outcome::Refused);
+    EXPECT_EQ(ReadFile(File("user_info.ini")), before);
+    EXPECT_FALSE(FileExists(File("abc_active.info")));
+
+    Add(store, "abc");
+    EXPECT_EQ(store.CurrentUserId(), "abc");
+    EXPECT_EQ(store.AddUser("abc"), UserStore::Outcome::Refused);
+    Add(store, "ABC");
+    EXPECT_EQ(store.UserList(), (std::vector<std::string>{"Basis", "abc", "ABC"}));
+    EXPECT_EQ(ReadFile(File("user_info.ini")), "[User Count]\ncurrent_user=ABC\ncnt=3\n\n"
+                                               "[User Set]\nno1=Basis\nno2=abc\nno3=ABC\n");
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{user_text::kAskAddUser, user_text::kAskAddUser,
+                                        user_text::kEmptyUserId, user_text::kAskAddUser,
+                                        user_text::kAskAddUser, user_text::kDuplicateUserId,
+                                        user_text::kAskAddUser}));
+    // A fresh user has all its files, among them settings with the thirteen defaults.
+    for (const char* name :
+         {"ABC_active.info", "ABC.ini", "ABC_HbA1c.sqlite", "ABC_HbA1cDown.sqlite",
+          "ABC_Glucose.sqlite", "ABC_GlucoseDown.sqlite"}) {
+        EXPECT_TRUE(FileExists(File(name))) << name;
+    }
+    ProfileDocument settings = ProfileDocument::Parse(ReadFile(File("ABC_set_info.ini")));
+    EXPECT_EQ(settings.Keys("SETTING VALUE").size(), 13u);
+    EXPECT_EQ(settings.Get("SETTING VALUE", "Glucose_high"), "160.0");
+    EXPECT_EQ(store.HbA1cMain().Path().Str(), File("ABC_HbA1c.sqlite"));
+
+    // Reading back finds both, even though profile keys ignore case.
+    UserStore again(folder, prompter);
+    ASSERT_TRUE(again.Reload());
+    EXPECT_EQ(again.UserList(), store.UserList());
+    EXPECT_EQ(again.CurrentUserId(), "ABC");
+}
+
+TEST_F(Users, HostileIdsAreRefusedBeforeAnythingIsWritten) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    struct Case {
+        std::string id;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"../evil", user_text::kUserIdBadCharacter},
+        {"a/b", user_text::kUserIdBadCharacter},
+        {"a\\b", user_text::kUserIdBadCharacter},
+        {"tab\there", user_text::kUserIdBadCharacter},
+        {"line\nbreak", user_text::kUserIdBadCharacter},
+        {std::string("nul\0x", 5), user_text::kUserIdBadCharacter},
+        {"del\x7f", user_text::kUserIdBadCharacter},
+        {"[User Set]", user_text::kUserIdBadCharacter},
+        {"a]b", user_text::kUserIdBadCharacter},
+        {"cnt=9", user_text::kUserIdBadCharacter},
+        {";comment", user_text::kUserIdBadCharacter},
+        {" lead", user_text::kUserIdBlankAtEdge},
+        {"trail ", user_text::kUserIdBlankAtEdge},
+        {std::string(65, 'x'), user_text::kUserIdTooLong},
+        {"bad\xff\xfe", user_text::kUserIdNotText},
+        {".", user_text::kUserIdReserved},
+        {"..", user_text::kUserIdReserved},
+        {"-1", user_text::kUserIdReserved},
+        {"user_info", user_text::kUserIdReserved},
+        {"USER_INFO_D", user_text::kUserIdReserved},
+        {"Basis_set_info", user_text::kUserIdReserved},
+    };
+    auto before = Snapshot(root.Path());
+    for (const Case& c : cases) {
+        prompter.shown.clear();
+        EXPECT_EQ(store.AddUser(c.id), UserStore::Outcome::Refused) << c.id;
+        ASSERT_EQ(prompter.shown.size(), 2u) << c.id;
+        EXPECT_EQ(prompter.shown[1].text, c.message) << c.id;
+        EXPECT_EQ(CheckNewUserId(c.id), c.message);
+    }
+    EXPECT_EQ(Snapshot(root.Path()), before);
+    EXPECT_EQ(store.UserList(), std::vector<std::string>{"Basis"});
+
+    // Quotes, Hangul and the longest allowed ID are ordinary users.
+    for (const std::string& id : {std::string("O'Brien \"Jr\""), std::string("김철수"),
+                                  std::string(64, 'y'), std::string("a b%s")}) {
+        Add(store, id);
+        EXPECT_TRUE(FileExists(File(id + "_HbA1c.sqlite"))) << id;
+    }
+    UserStore again(folder, prompter);
+    ASSERT_TRUE(again.Reload());
+    EXPECT_EQ(again.UserList(), store.UserList());
+}
+
+TEST_F(Users, TheLastUserCannotBeDeletedWhateverItsId) {
+    for (const char* id : {"Basis", "solo"}) {
+        WriteUserFile(std::string("[User Count]\ncnt=1\ncurrent_user=") + id +
+                      "\n[User Set]\nno1=" + id + "\n");
+        UserStore store(folder, prompter);
+        ASSERT_TRUE(store.Reload());
+        WriteFile(File(std::string(id) + "_active.info"), "[User info]\nAccess=1\n");
+        auto before = Snapshot(root.Path());
+        prompter.shown.clear();
+        EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Refused) << id;
+        EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{user_text::kAskDeleteUser,
+                                                              user_text::kLastUserNotDeletable}));
+        EXPECT_EQ(Snapshot(root.Path()), before) << id;
+    }
+}
+
+TEST_F(Users, DeletingBasisLeavesTheFirstOtherUserCurrentWithItsSettings) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    Add(store, "abc");
+    store.Settings().hba1cUnit = 1;
+    store.Settings().name = "Kim";
+    ASSERT_TRUE(store.SaveSettings());
+    Add(store, "xyz");
+    ASSERT_TRUE(store.SwitchUser("Basis"));
+    EXPECT_EQ(store.Settings().hba1cUnit, 0);
+    std::string basisPath = File("Basis_HbA1c.sqlite");
+    ASSERT_EQ(store.HbA1cMain().Path().Str(), basisPath);
+
+    prompter.shown.clear();
+    EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Done);
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{user_text::kAskDeleteUser, user_text::kUserDeleted}));
+    EXPECT_EQ(store.UserList(), (std::vector<std::string>{"abc", "xyz"}));
+    EXPECT_EQ(store.CurrentUserId(), "abc");
+    EXPECT_EQ(store.Settings().hba1cUnit, 1);
+    EXPECT_EQ(store.Settings().name, "Kim");
+    EXPECT_EQ(store.HbA1cMain().Path().Str(), File("abc_HbA1c.sqlite"));
+    for (const char* name : {"Basis_active.info", "Basis.ini", "Basis_set_info.ini",
+                             "Basis_HbA1c.sqlite", "Basis_HbA1cDown.sqlite", "Basis_Glucose.sqlite",
+                             "Basis_GlucoseDown.sqlite", "user_info_d.ini"}) {
+        EXPECT_FALSE(FileExists(File(name))) << name;
+    }
+    EXPECT_EQ(ReadFile(File("user_info.ini")), "[User Count]\ncurrent_user=abc\ncnt=2\n\n"
+                                               "[User Set]\nno1=abc\nno2=xyz\n")
+        << "the entry past the new end is gone too";
+    EXPECT_TRUE(FileExists(File("xyz_HbA1c.sqlite")));
+
+    prompter.answers = {false};
+    EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Declined);
+    EXPECT_EQ(store.UserList().size(), 2u);
+}
+
+TEST_F(Users, AMissingCurrentUserOpensTheDefaultUsersFiles) {
+    WriteUserFile("[User Count]\ncnt=2\n[User Set]\nno1=abc\nno2=Basis\n");
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    EXPECT_EQ(store.CurrentUserId(), "-1");
+    EXPECT_EQ(store.ActiveUserId(), "Basis");
+    EXPECT_EQ(store.HbA1cMain().Path().Str(), File("Basis_HbA1c.sqlite"));
+    EXPECT_EQ(store.GlucoseDownload().Path().Str(), File("Basis_GlucoseDown.sqlite"));
+    EXPECT_TRUE(FileExists(File("Basis_set_info.ini")));
+    EXPECT_FALSE(FileExists(File("-1_set_info.ini"))) << "settings follow the files in use";
+    EXPECT_FALSE(FileExists(File("abc_HbA1c.sqlite")));
+}
+
+TEST_F(Users, AHostileUserFileNeverLeadsOutOfTheDataFolder) {
+    WriteUserFile("[User Count]\ncnt=2\ncurrent_user=../../escape\n"
+                  "[User Set]\nno1=../../escape\nno2=Basis\n");
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    EXPECT_EQ(store.ActiveUserId(), "Basis");
+    EXPECT_FALSE(store.SwitchUser("../../escape"));
+    EXPECT_EQ(prompter.Texts().back(), user_text::kUserIdUnusable);
+    EXPECT_FALSE(store.SwitchUser("nobody"));
+    EXPECT_EQ(prompter.Texts().back(), user_text::kUserNotListed);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root.Path())) {
+        if (entry.path() != folder) {
+            EXPECT_EQ(entry.path().parent_path().string(), folder) << entry.path();
+        }
+    }
+}
+
+TEST_F(Users, BrokenUserFilesStillListTheirUsers) {
+    struct Case {
+        const char* what;
+        const char* file;
+        std::vector<std::string> users;
+    };
+    const Case cases[] = {
+        {"count ahead of the list", "[User Count]\ncnt=5\n[User Set]\nno1=a\nno2=b\n", {"a", "b"}},
+        {"count behind the list", "[User Count]\ncnt=1\n[User Set]\nno1=a\nno2=b\n", {"a"}},
+        {"garbage count", "[User Count]\ncnt=lots\n[User Set]\nno1=a\nno2=b\nno4=d\n", {"a", "b"}},
+        {"huge count", "[User Count]\ncnt=2000000000\n[User Set]\nno2=b\nno1=a\n", {"a", "b"}},
+        {"CR LF, BOM, case", "\xEF\xBB\xBF[user count]\r\nCNT=1\r\n[USER SET]\r\nNO1=a\r\n", {"a"}},
+        {"no user at all", "garbage\n\x01\x02\n", {"Basis"}},
+    };
+    for (const Case& c : cases) {
+        WriteUserFile(c.file);
+        UserStore store(folder, prompter);
+        EXPECT_TRUE(store.LoadUsers()) << c.what;
+        EXPECT_EQ(store.UserList(), c.users) << c.what;
+    }
+    EXPECT_NE(ReadFile(File("user_info.ini")).find("garbage"), std::string::npos)
+        << "repairing a file that lists nobody keeps its other content";
+}
+
+TEST_F(Users, TheUserFileRewriteRetriesTheRenameThenWritesDirectly) {
+    for (int failures : {2, 3}) {
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        FlakyRenameStore store(folder, prompter);
+        ASSERT_TRUE(store.Reload());
+        Add(store, "abc");
+        store.failuresLeft = failures;
+        EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Done);
+        EXPECT_EQ(store.attempts, 3) << failures;
+        EXPECT_FALSE(FileExists(File("user_info_d.ini")));
+        EXPECT_EQ(ReadFile(File("user_info.ini")),
+                  "[User Count]\ncurrent_user=Basis\ncnt=1\n\n[User Set]\nno1=Basis\n");
+        EXPECT_EQ(store.UserList(), std::vector<std::string>{"Basis"});
+    }
+}
+
+TEST_F(Users, FilesThatCannotBeDeletedAreReportedNotHidden) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    Add(store, "abc");
+    store.CloseTables();
+    // A directory in place of a database file cannot be unlinked.
+    std::filesystem::remove(File("abc_GlucoseDown.sqlite"));
+    std::filesystem::create_directory(File("abc_GlucoseDown.sqlite"));
+    WriteFile(File("abc_GlucoseDown.sqlite/x"), "x");
+    EXPECT_FALSE(store.OpenUserDatabases());
+
+    prompter.shown.clear();
+    EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Done);
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[1].text, std::string(user_text::kSomeFilesNotDeleted) + "\r\n" +
+                                          File("abc_GlucoseDown.sqlite"));
+    EXPECT_EQ(store.UserList(), std::vector<std::string>{"Basis"});
+}
+
+TEST_F(Users, DeletingAUserWithoutItsMarkerSaysSo) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    Add(store, "abc");
+    std::filesystem::remove(File("abc_active.info"));
+    prompter.shown.clear();
+    EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Refused);
+    EXPECT_EQ(prompter.Texts().back(), user_text::kUserFilesMissing);
+    EXPECT_TRUE(FileExists(File("abc_HbA1c.sqlite")));
+    EXPECT_EQ(store.UserList().size(), 2u);
+}
+
+TEST_F(Users, AUserLeftHalfDeletedGetsItsMissingFilesBack) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    Add(store, "abc");
+    store.CloseTables();
+    std::filesystem::remove(File("abc_Glucose.sqlite"));
+    std::filesystem::remove(File("abc.ini"));
+    ASSERT_TRUE(store.OpenUserDatabases());
+    EXPECT_TRUE(store.GlucoseMain().IsOpen());
+    EXPECT_EQ(store.GlucoseMain().TableName(), "HospitalTlb");
+    EXPECT_TRUE(FileExists(File("abc.ini")));
+}
+
+TEST_F(Users, ATableListWithoutAUsableCurrentTableOpensTheDefaultTable) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    for (const char* list : {"[Table Count]\ncnt=1\n", "[Table Count]\ncurrent_table="
+                                                       "a_name_far_too_long_for_the_area\n"}) {
+        WriteFile(File("Basis.ini"), list);
+        ASSERT_TRUE(store.OpenUserDatabases()) << list;
+        EXPECT_EQ(store.HbA1cMain().TableName(), "HospitalTlb");
+    }
+}
+
+TEST_F(Users, AnIdThatNamesAnotherUsersFilesIsRefused) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    Add(store, "abc");
+    // What a disk that ignores case shows: "ABC_active.info" is the file of "abc".
+    ASSERT_EQ(::link(File("abc_active.info").c_str(), File("ABC_active.info").c_str()), 0);
+    EXPECT_EQ(store.AddUser("ABC"), UserStore::Outcome::Refused);
+    EXPECT_EQ(prompter.Texts().back(), user_text::kUserIdSameFiles);
+    EXPECT_EQ(store.UserList(), (std::vector<std::string>{"Basis", "abc"}));
+}
+
+TEST_F(Users, ANewUserWhoseFilesCannotBeCreatedIsReported) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    std::filesystem::create_directory(File("new_Glucose.sqlite"));
+    prompter.shown.clear();
+    EXPECT_EQ(store.AddUser("new"), UserStore::Outcome::Done);
+    EXPECT_EQ(prompter.Texts().back(),
+              std::string(user_text::kUserFilesNotOpened) + "\r\n" + folder);
+    EXPECT_FALSE(store.GlucoseMain().IsOpen());
+    EXPECT_TRUE(store.HbA1cMain().IsOpen());
+}
