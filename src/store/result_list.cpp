@@ -40,6 +40,7 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
                                        FormatTimeText(settings, date, time)};
         ListRow row;
         row.rowIndex = i;
+        row.rowId = table.CurrentRowId();
         row.date = date;
         row.time = time;
         row.value = value;

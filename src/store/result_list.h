@@ -12,6 +12,7 @@ namespace qa {
 // names the stored values, never the formatted ones.
 struct ListRow {
     int rowIndex = 0;
+    int rowId = 0; // the stored row, so an edit changes exactly this one
     std::string date;
     std::string time;
     std::string value;

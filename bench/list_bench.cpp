@@ -1,0 +1,107 @@
+// Loading the all-data list of 100,000 stored rows up to its first painted screen: the
+// list's bulk load against a model with one item object per cell, added row by row.
+#include "bench_data.h"
+#include "budget.h"
+#include "list_ctrl_ext.h"
+#include "measurement_table.h"
+#include "result_list.h"
+
+#include <QApplication>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <benchmark/benchmark.h>
+
+using namespace qa;
+using namespace qa::bench;
+
+namespace {
+
+constexpr int kStoredRows = 100'000;
+
+// Widgets need an application object; the benchmark runner has none of its own.
+void EnsureApplication() {
+    if (QApplication::instance() != nullptr) {
+        return;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static int argc = 1;
+    static char name[] = "quorina1c_bench";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv); // lives until the process ends
+}
+
+void AddColumns(QStringList& headings) {
+    headings = {"No.", "Date", "Time", "Result", "eAG", "Patient ID"};
+}
+
+void LoadList(benchmark::State& state) {
+    EnsureApplication();
+    HbA1cTable table;
+    table.SetTableName(kMainTableName);
+    table.Open(HbA1cFileWithRows(kStoredRows, true));
+    SettingsStore settings;
+    views::CListCtrlExt list;
+    QStringList headings;
+    AddColumns(headings);
+    for (const QString& heading : headings) {
+        list.InsertColumn(list.ColumnCount(), heading, Qt::AlignCenter, 140);
+    }
+    list.resize(894, 467);
+    for (auto _ : state) {
+        list.DeleteAllRows();
+        ResultList loaded = LoadResultList(table, settings, false);
+        list.SetRows(std::move(loaded.cells));
+        list.SelectRow(0);
+        QPixmap screen = list.grab();
+        benchmark::DoNotOptimize(screen);
+        if (list.RowCount() != kStoredRows) {
+            state.SkipWithError("rows missing");
+        }
+    }
+}
+BENCHMARK(LoadList)->Name("Views/LoadList100k")->Unit(benchmark::kMillisecond);
+
+// The straightforward pattern: an item object for every cell, appended one row at a time.
+void LoadListItems(benchmark::State& state) {
+    EnsureApplication();
+    HbA1cTable table;
+    table.SetTableName(kMainTableName);
+    table.Open(HbA1cFileWithRows(kStoredRows, true));
+    SettingsStore settings;
+    QStringList headings;
+    AddColumns(headings);
+    for (auto _ : state) {
+        QStandardItemModel model;
+        model.setHorizontalHeaderLabels(headings);
+        QTableView view;
+        view.setModel(&model);
+        view.resize(894, 467);
+        ResultList loaded = LoadResultList(table, settings, false);
+        for (const auto& cells : loaded.cells) {
+            QList<QStandardItem*> row;
+            for (const std::string& cell : cells) {
+                row.append(new QStandardItem(QString::fromStdString(cell)));
+            }
+            model.appendRow(row);
+        }
+        view.selectRow(0);
+        QPixmap screen = view.grab();
+        benchmark::DoNotOptimize(screen);
+        state.PauseTiming(); // freeing 600,000 items is not part of loading them
+        view.setModel(nullptr);
+        model.clear();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(LoadListItems)
+    ->Name("Views/LoadList100kItems")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+const bool kBudgets = AddBudget({"load the all-data list of 100,000 rows", "Views/LoadList100k",
+                                 "Views/LoadList100kItems", 300});
+
+} // namespace

@@ -1,0 +1,79 @@
+// QuorinA1c: the window.
+#include "data_folder.h"
+#include "instance_lock.h"
+#include "main_frame.h"
+#include "print_dialog_service.h"
+#include "ui_services.h"
+#include "users.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("QuorinA1cComm");
+    QApplication::setOrganizationName("Local AppWizard-Generated Applications");
+    Q_INIT_RESOURCE(resources);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("QuorinA1c: results of the HbA1c and glucose meter");
+    parser.addHelpOption();
+    QCommandLineOption dataDir("data-dir", "Use DIR as the data folder.", "DIR");
+    QCommandLineOption port("port", "List DEVICE first and take it as the meter's port.", "DEVICE");
+    QCommandLineOption sysfs("sysfs-root", "Read serial ports below ROOT (for testing).", "ROOT");
+    parser.addOptions({dataDir, port, sysfs});
+    parser.process(app);
+
+    qa::DataFolderInputs inputs = qa::DataFolderInputsFromEnvironment();
+    if (parser.isSet(dataDir)) {
+        inputs.explicitFolder = parser.value(dataDir).toStdString();
+    }
+    std::string folder = qa::ResolveDataFolder(inputs);
+    if (!qa::EnsureFolder(folder)) {
+        QMessageBox::critical(nullptr, "QuorinA1c",
+                              QString::fromUtf8(qa::kInitFailedMessage) + "\n" +
+                                  QString::fromStdString(folder));
+        return 1;
+    }
+    qa::InstanceLock lock(QString::fromStdString(folder));
+    switch (lock.Acquire()) {
+    case qa::InstanceLock::Result::Acquired:
+        break;
+    case qa::InstanceLock::Result::AlreadyRunning: {
+        // The message says this copy closes by itself, so it does, also when nobody is
+        // there to press OK.
+        std::fprintf(stderr, "QuorinA1c: %s\n", qa::kAlreadyRunningMessage);
+        QMessageBox box(QMessageBox::Information, "QuorinA1c",
+                        QString::fromUtf8(qa::kAlreadyRunningMessage));
+        QTimer::singleShot(5000, &box, &QMessageBox::accept);
+        box.exec();
+        return 0;
+    }
+    case qa::InstanceLock::Result::Failed:
+        QMessageBox::critical(nullptr, "QuorinA1c",
+                              QString::fromUtf8(qa::kInitFailedMessage) + "\n" + lock.ErrorText());
+        return 1;
+    }
+
+    qa::QtPrompter prompter;
+    qa::UserStore users(folder, prompter);
+    qa::DesktopFileService files;
+    qa::QtPrintDialogService print;
+    qa::CMainFrame::Services services{users, prompter, files, &print};
+    if (parser.isSet(sysfs)) {
+        services.sysfsRoot = parser.value(sysfs).toStdString();
+    }
+    if (parser.isSet(port)) {
+        services.extraPort = parser.value(port).toStdString();
+    }
+    qa::CMainFrame frame(services);
+    prompter.SetParent(&frame);
+    frame.show();
+    // The late start-up runs once the window is on screen, as its first event.
+    QTimer::singleShot(0, &frame, [&frame] { frame.LateStartup(); });
+    return app.exec();
+}

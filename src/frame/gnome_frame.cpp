@@ -1,0 +1,195 @@
+#include "gnome_frame.h"
+
+#include "ui_services.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+#include <QWindow>
+
+namespace qa {
+
+namespace {
+
+// Skin colours as the original palette gives them (red, green, blue).
+const QColor kFace(0xE6, 0xE6, 0xE6);
+const QColor kSeparator(0x0B, 0x0B, 0x0C);
+const QColor kTopHighlight(0x95, 0xA9, 0xD6);
+const QColor kWhite(0xFF, 0xFF, 0xFF);
+const QColor kShadow(0xA1, 0xA1, 0xA1);
+const QColor kRightEdge(0xC4, 0xC4, 0xC4);
+const QColor kBottomEdge(0xB8, 0xB8, 0xB8);
+
+// Resource ids of the skin pictures, in the order of the Skin enumeration.
+const int kSkinIds[] = {131, 132, 138, 133, 134, 136, 139, 135, 137, 140};
+
+QRegion RoundedRegion(const QSize& size) {
+    QPainterPath path;
+    // An 11 x 11 corner ellipse, as the window shape has always had.
+    path.addRoundedRect(QRectF(0, 0, size.width(), size.height()), 5.5, 5.5);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+} // namespace
+
+CGnomeFrame::CGnomeFrame(QWidget* parent) : QMainWindow(parent) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint);
+    setContentsMargins(kLeftBorder, kCaptionHeight, kRightBorder, kBottomBorder);
+    setMouseTracking(true);
+    LoadSkin();
+}
+
+void CGnomeFrame::LoadSkin() {
+    for (int i = 0; i < SkinCount; ++i) {
+        skin_[static_cast<std::size_t>(i)] = QPixmap(ImagePath(kSkinIds[i]));
+    }
+}
+
+CGnomeFrame::CaptionButton CGnomeFrame::ButtonAt(const QPoint& pos) const {
+    if (pos.y() < 0 || pos.y() >= kCaptionHeight) {
+        return NoButton;
+    }
+    int right = width();
+    int x = pos.x();
+    if (x > right - 23) {
+        return CloseButton;
+    }
+    if (x > right - 44) {
+        return MaximiseButton;
+    }
+    if (x > right - 65) {
+        return MinimiseButton;
+    }
+    return NoButton;
+}
+
+void CGnomeFrame::paintEvent(QPaintEvent*) {
+    const int w = width();
+    const int h = height();
+    QPainter p(this);
+    p.setClipRegion(QRegion(rect()).subtracted(QRegion(contentsRect())));
+    p.fillRect(rect(), Qt::black);
+    p.setPen(Qt::black);
+    p.setBrush(kFace);
+    p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), 7, 7);
+
+    auto line = [&](const QColor& c, int x1, int y1, int x2, int y2) {
+        p.setPen(c);
+        p.drawLine(x1, y1, x2, y2);
+    };
+    line(kSeparator, 0, 19, w - 1, 19);
+    line(kTopHighlight, 10, 1, 10 + (w - 20) - 1, 1);
+    const int span = h - 26;
+    line(kWhite, 1, 20, 1, 20 + span - 1);
+    line(kShadow, 5, 20, 5, 20 + span - 1);
+    line(kRightEdge, w - 3, 20, w - 3, 20 + span - 1);
+    line(kWhite, w - 6, 20, w - 6, 20 + span - 1);
+    line(kShadow, w - 7, 20, w - 7, 20 + span - 1);
+    line(kBottomEdge, 5, h - 3, 5 + (w - 11) - 1, h - 3);
+    line(kWhite, 5, h - 6, 5 + (w - 11) - 1, h - 6);
+    line(kShadow, 5, h - 7, 5 + (w - 11) - 1, h - 7);
+
+    const QPixmap& tile = skin_[SkinCaptionTile];
+    for (int x = 23; x < w - 33 && !tile.isNull(); x += 30) {
+        p.drawPixmap(x, 2, tile);
+    }
+    p.drawPixmap(1, h - 23, skin_[SkinBottomLeft]);
+    p.drawPixmap(w - 23, h - 23, skin_[SkinBottomRight]);
+    p.drawPixmap(1, 1, skin_[SkinIcon]);
+    p.drawPixmap(w - 23, 1, skin_[pressed_ == CloseButton ? SkinClosePressed : SkinClose]);
+    p.drawPixmap(w - 44, 1, skin_[pressed_ == MaximiseButton ? SkinMaximisePressed : SkinMaximise]);
+    p.drawPixmap(w - 65, 1, skin_[pressed_ == MinimiseButton ? SkinMinimisePressed : SkinMinimise]);
+
+    p.setClipping(false);
+    p.setPen(kWhite);
+    QRect title(30, 0, qMax(0, w - 70 - 30), kCaptionHeight);
+    QString text = p.fontMetrics().elidedText(windowTitle(), Qt::ElideRight, title.width());
+    p.drawText(title, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+}
+
+void CGnomeFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    setMask(RoundedRegion(size()));
+}
+
+void CGnomeFrame::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || event->position().y() >= kCaptionHeight) {
+        QMainWindow::mousePressEvent(event);
+        return;
+    }
+    QPoint pos = event->position().toPoint();
+    pressed_ = ButtonAt(pos);
+    if (pressed_ != NoButton) {
+        update();
+        return;
+    }
+    // The top strip is the caption: let the window system move the window where it can,
+    // and move it ourselves otherwise.
+    if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {
+        return;
+    }
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void CGnomeFrame::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - dragOffset_);
+        return;
+    }
+    QMainWindow::mouseMoveEvent(event);
+}
+
+void CGnomeFrame::mouseReleaseEvent(QMouseEvent* event) {
+    dragging_ = false;
+    if (pressed_ == NoButton) {
+        QMainWindow::mouseReleaseEvent(event);
+        return;
+    }
+    CaptionButton was = pressed_;
+    pressed_ = NoButton;
+    update();
+    // Only a release on the button that was pressed counts.
+    if (ButtonAt(event->position().toPoint()) == was) {
+        OnCaptionButton(was);
+        emit CaptionButtonClicked(was);
+    }
+}
+
+void CGnomeFrame::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPoint pos = event->position().toPoint();
+    if (pos.y() < kCaptionHeight && ButtonAt(pos) == NoButton) {
+        isMaximized() ? showNormal() : showMaximized();
+        return;
+    }
+    QMainWindow::mouseDoubleClickEvent(event);
+}
+
+void CGnomeFrame::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && pressed_ != NoButton) {
+        pressed_ = NoButton; // the mouse was taken away mid-press
+        update();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void CGnomeFrame::OnCaptionButton(CaptionButton button) {
+    switch (button) {
+    case MinimiseButton:
+        showMinimized();
+        break;
+    case MaximiseButton:
+        isMaximized() ? showNormal() : showMaximized();
+        break;
+    case CloseButton:
+        close();
+        break;
+    case NoButton:
+        break;
+    }
+}
+
+} // namespace qa

@@ -1,0 +1,360 @@
+#include "main_frame.h"
+
+#include "all_data_page.h"
+#include "importer.h"
+#include "settings_dialog.h"
+#include "users.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStatusBar>
+
+namespace qa {
+
+// The importer's side of the window, used on the worker thread: commands run in the
+// window's thread before the import goes on; progress texts are only handed over.
+class CMainFrame::WorkerImportHost : public ImportHost {
+public:
+    explicit WorkerImportHost(CMainFrame& frame) : frame_(frame) {}
+    void SendFrameCommand(int code) override {
+        QMetaObject::invokeMethod(
+            &frame_, [this, code] { frame_.FrameCommand(code); }, Qt::BlockingQueuedConnection);
+    }
+    void SetProgressText(const std::string& text) override {
+        std::lock_guard lock(frame_.progressMutex_);
+        frame_.pendingProgress_ = text;
+        if (frame_.progressPosted_) {
+            return;
+        }
+        frame_.progressPosted_ = true;
+        QMetaObject::invokeMethod(
+            &frame_,
+            [frame = &frame_] {
+                std::string latest;
+                {
+                    std::lock_guard lock(frame->progressMutex_);
+                    latest = frame->pendingProgress_;
+                    frame->progressPosted_ = false;
+                }
+                frame->SetProgressText(latest);
+            },
+            Qt::QueuedConnection);
+    }
+    void SetImportedCount(int count) override {
+        QMetaObject::invokeMethod(
+            &frame_, [this, count] { frame_.session_->SetImportedCount(count); },
+            Qt::BlockingQueuedConnection);
+    }
+
+private:
+    CMainFrame& frame_;
+};
+
+CMainFrame::CMainFrame(Services services, QWidget* parent)
+    : CGnomeFrame(parent), services_(std::move(services)) {
+    setWindowTitle(QString::fromUtf8(kTitle));
+    setMaximumSize(1024, 768);
+    resize(1024, 768);
+
+    channel_ = std::make_unique<SerialChannel>(
+        [this] { return session_->CurrentReplyCode(); },
+        [this](int code, char byte) { session_->OnByte(code, byte); });
+    timers_ = std::make_unique<QtSessionTimers>([this](int id) { session_->OnTimer(id); });
+    session_ =
+        std::make_unique<DownloadSession>(*channel_, *timers_, clock_, services_.prompter, *this);
+    session_->SetDownloadMarker(-1);
+
+    views_ = new QStackedWidget(this);
+    views_->addWidget(new WaitingPage(views_));
+    setCentralWidget(views_);
+    auto* bar = new QStatusBar(this);
+    status_ = new QLabel(bar);
+    bar->addWidget(status_, 1);
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(indicator, bar);
+        label->setEnabled(false);
+        bar->addPermanentWidget(label);
+    }
+    setStatusBar(bar);
+
+    process_ = new ProcessDialog(this);
+    process_->hide();
+
+    worker_ = std::make_unique<SessionWorker>(
+        [this] {
+            DiscoveryResult result = Discover();
+            QMetaObject::invokeMethod(
+                this, [this, result] { DiscoveryFinished(result); }, Qt::QueuedConnection);
+        },
+        [this](const Transfer& transfer) { RunImport(transfer); });
+
+    if (QScreen* screen = QApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+CMainFrame::~CMainFrame() {
+    session_->runFlag = false;
+    if (worker_ && !worker_->Stop(3000)) {
+        (void)worker_.release(); // still blocked: leave it rather than free what it uses
+    }
+}
+
+void CMainFrame::LateStartup() {
+    if (started_) {
+        return;
+    }
+    started_ = true;
+    services_.users.Reload();
+    session_->SetDownloadMarker(-1);
+    FrameCommandFn command = [this](int code) { FrameCommand(code); };
+    homePage_ = new HomePage(command, views_);
+    downloadPage_ = new DownloadPage(
+        services_.users, services_.prompter, services_.files, command,
+        [this] { worker_->RequestDiscovery(); },
+        [this](const QString& text) { SetProgressText(text.toStdString()); }, views_);
+    allDataPage_ = new AllDataPage(services_.users, services_.prompter, services_.files,
+                                   services_.print, command, views_);
+    views_->addWidget(homePage_);
+    views_->addWidget(downloadPage_);
+    views_->addWidget(allDataPage_);
+    process_->adjustSize();
+    SwitchView(kViewWaiting, kViewHome);
+}
+
+int CMainFrame::ActiveView() const {
+    return views_->currentIndex();
+}
+
+void CMainFrame::SwitchView(int from, int to) {
+    (void)from;
+    if (to < 0 || to >= views_->count()) {
+        return;
+    }
+    views_->setCurrentIndex(to);
+    if (to == kViewDownload) {
+        downloadPage_->Activate();
+    } else if (to == kViewAllData) {
+        allDataPage_->Activate();
+    }
+}
+
+void CMainFrame::FrameCommand(int code) {
+    // While an import writes the tables on the worker, nothing here may read them: the
+    // pages are disabled and page commands wait for the end of the import.
+    const bool pageCommand = code == kCmdHome || code == kCmdGetData || code == kCmdViewData ||
+                             code == kCmdSettings || code == 12;
+    if (pageCommand && (importRunning_ || closing_ || !started_)) {
+        return;
+    }
+    switch (code) {
+    case kCmdHome:
+        if (ActiveView() != kViewHome) {
+            SwitchView(ActiveView(), kViewHome);
+        }
+        break;
+    case kCmdGetData: {
+        {
+            std::lock_guard lock(discoveryMutex_);
+            lastDiscovery_.found = false;
+            lastDiscovery_.foundPort = {};
+        }
+        if (ActiveView() == kViewDownload) {
+            worker_->RequestDiscovery();
+        } else {
+            SwitchView(ActiveView(), kViewDownload);
+        }
+        break;
+    }
+    case kCmdViewData:
+        if (ActiveView() != kViewAllData) {
+            SwitchView(ActiveView(), kViewAllData);
+        }
+        break;
+    case kCmdSettings:
+        ShowSettingsDialog();
+        break;
+    case 12:
+        if (ActiveView() == kViewAllData) {
+            allDataPage_->LoadList();
+        }
+        break;
+    case kCmdImportDone:
+        importRunning_ = false;
+        views_->setEnabled(true);
+        session_->FrameCommand(code);
+        break;
+    default:
+        session_->FrameCommand(code);
+        break;
+    }
+}
+
+DiscoveryResult CMainFrame::Discover() const {
+    ++discoveries_;
+    DiscoveryResult result = DiscoverPorts(services_.sysfsRoot);
+    if (!services_.extraPort.empty()) {
+        PortCandidate extra{services_.extraPort, "Simulated meter (" + services_.extraPort + ")",
+                            kMeterPortTag};
+        result.candidates.insert(result.candidates.begin(), extra);
+        result.found = true;
+        result.foundPort = extra;
+    }
+    return result;
+}
+
+DiscoveryResult CMainFrame::LastDiscovery() const {
+    std::lock_guard lock(discoveryMutex_);
+    return lastDiscovery_;
+}
+
+void CMainFrame::DiscoveryFinished(const DiscoveryResult& result) {
+    {
+        std::lock_guard lock(discoveryMutex_);
+        lastDiscovery_ = result;
+    }
+    session_->foundFlag = result.found;
+    if (!closing_ && ShouldOpenGetDataDialog(session_->DownloadMarker())) {
+        FrameCommand(kCmdPortsFound);
+    }
+}
+
+void CMainFrame::SearchPortsNow() {
+    DiscoveryFinished(Discover());
+}
+
+void CMainFrame::PortsFound() {
+    if (getData_) {
+        getData_->SetPorts(LastDiscovery());
+        return;
+    }
+    ShowGetDataDialog();
+}
+
+void CMainFrame::ShowGetDataDialog() {
+    GetDataDialog dialog(this);
+    getData_ = &dialog;
+    UserStore& users = services_.users;
+    dialog.SetPorts(LastDiscovery());
+    dialog.SetUsers(users.UserList(), users.ActiveUserId());
+    connect(&dialog, &GetDataDialog::PortSearchRequested, this, [this] { SearchPortsNow(); });
+    connect(&dialog, &GetDataDialog::UserChosen, this, [this, &dialog, &users](const QString& id) {
+        if (users.SwitchUser(id.toStdString())) {
+            dialog.SetUsers(users.UserList(), users.ActiveUserId());
+        }
+    });
+    int answer = dialog.exec();
+    getData_ = nullptr;
+    if (answer != QDialog::Accepted || closing_) {
+        return;
+    }
+    std::string port = dialog.PortText();
+    std::optional<std::string> device = PortDevicePath(port);
+    session_->Connect(port, device.value_or(""), dialog.ItemKind(),
+                      downloadPage_->EraseAfterDownload());
+}
+
+void CMainFrame::SetProgressText(const std::string& text) {
+    process_->SetProgressText(QString::fromStdString(text));
+}
+
+void CMainFrame::HideProgress() {
+    process_->hide();
+}
+
+void CMainFrame::StartImport(const Transfer& transfer) {
+    importRunning_ = true;
+    importKind_ = transfer.kind == ResultKind::HbA1c ? 0 : 1;
+    views_->setEnabled(false);
+    worker_->RequestImport(transfer);
+}
+
+void CMainFrame::RunImport(const Transfer& transfer) {
+    WorkerImportHost host(*this);
+    UserStore& users = services_.users;
+    ImportResult result;
+    // The failure message box must open in the window's thread.
+    struct UiPrompter : Prompter {
+        explicit UiPrompter(CMainFrame& f) : frame(f) {}
+        bool Confirm(const std::string& text, const std::string& caption) override {
+            bool answer = false;
+            QMetaObject::invokeMethod(
+                &frame, [&] { answer = frame.services_.prompter.Confirm(text, caption); },
+                Qt::BlockingQueuedConnection);
+            return answer;
+        }
+        void Inform(const std::string& text, const std::string& caption,
+                    Severity severity) override {
+            QMetaObject::invokeMethod(
+                &frame, [&] { frame.services_.prompter.Inform(text, caption, severity); },
+                Qt::BlockingQueuedConnection);
+        }
+        CMainFrame& frame;
+    } prompter(*this);
+    ImportServices uiServices{users.DataFolder(), clock_, prompter, host};
+    if (transfer.kind == ResultKind::HbA1c) {
+        result = ImportHbA1cResults(transfer, users.HbA1cMain(), users.HbA1cDownload(), uiServices);
+    } else {
+        result = ImportGlucoseResults(transfer, users.GlucoseMain(), users.GlucoseDownload(),
+                                      uiServices);
+    }
+    if (result.status != ImportStatus::Imported) {
+        QMetaObject::invokeMethod(
+            this, [this] { ImportFinished(); }, Qt::QueuedConnection);
+    }
+}
+
+void CMainFrame::ImportFinished() {
+    importRunning_ = false;
+    views_->setEnabled(true);
+}
+
+void CMainFrame::ShowNewRecords(int importedCount) {
+    (void)importedCount;
+    if (ActiveView() != kViewDownload) {
+        views_->setCurrentIndex(kViewDownload);
+    }
+    downloadPage_->ShowDownloaded(importKind_);
+}
+
+void CMainFrame::ShowSettingsDialog() {
+    SettingsDialog dialog(services_.users, services_.prompter, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        ApplySettingsChange();
+    } else if (dialog.UsersChanged()) {
+        ApplySettingsChange();
+    }
+}
+
+void CMainFrame::ApplySettingsChange() {
+    FrameCommand(12);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    closing_ = true;
+    // From here no byte, timer or command of the session is handled.
+    session_->runFlag = false;
+    // The worker may be in the middle of an import: let it finish its transaction before
+    // the tables close under it (it only needs this thread to answer its calls).
+    if (worker_ && !worker_->Stop(5000)) {
+        (void)worker_.release();
+    }
+    services_.users.CloseTables();
+    channel_->Close();
+    timers_->Kill(kWatchTimerId);
+    timers_->Kill(kModeTimerId);
+    process_->hide();
+    if (started_ && ActiveView() != kViewHome) {
+        views_->setCurrentIndex(kViewHome);
+    }
+    event->accept();
+}
+
+} // namespace qa

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "clock.h"
+#include "download_session.h"
+#include "gnome_frame.h"
+#include "pages.h"
+#include "port_discovery.h"
+#include "qt_session_timers.h"
+#include "serial_channel.h"
+#include "session_dialogs.h"
+#include "session_worker.h"
+#include "ui_services.h"
+
+#include <QPointer>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+class QStackedWidget;
+class QLabel;
+
+namespace qa {
+
+class AllDataPage;
+class PrintDialogService;
+class UserStore;
+
+// The one main window: hosts one page at a time, routes the frame commands, owns the
+// download session and its worker, and shuts everything down in a safe order.
+class CMainFrame : public CGnomeFrame, public SessionHost {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitle = "오르보에이원씨 관리 프로그램 v1.09";
+    enum View { kViewWaiting = 0, kViewHome = 1, kViewDownload = 2, kViewAllData = 3 };
+
+    struct Services {
+        UserStore& users;
+        Prompter& prompter;
+        FileService& files;
+        PrintDialogService* print = nullptr;
+        std::string sysfsRoot = "/";
+        // A port listed first and taken as the meter's (the simulated meter of the demo).
+        std::string extraPort;
+    };
+
+    explicit CMainFrame(Services services, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Runs once after the window is shown: users, settings, pages, home page.
+    void LateStartup();
+    void FrameCommand(int code);
+    void SwitchView(int from, int to);
+    int ActiveView() const;
+
+    DownloadSession& Session() { return *session_; }
+    ProcessDialog* Process() const { return process_; }
+    GetDataDialog* OpenGetData() const { return getData_; }
+    DownloadPage* Download() const { return downloadPage_; }
+    AllDataPage* AllData() const { return allDataPage_; }
+    bool ImportRunning() const { return importRunning_; }
+    DiscoveryResult LastDiscovery() const;
+    // Runs discovery here and now (the dialog's port-search button).
+    void SearchPortsNow();
+    // How many port searches have run (for checks that a search starts once).
+    int DiscoveryCount() const { return discoveries_.load(); }
+
+    // SessionHost
+    void SetProgressText(const std::string& text) override;
+    void HideProgress() override;
+    void StartImport(const Transfer& transfer) override;
+    void ShowNewRecords(int importedCount) override;
+    void PortsFound() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class WorkerImportHost;
+    DiscoveryResult Discover() const;
+    void DiscoveryFinished(const DiscoveryResult& result);
+    void RunImport(const Transfer& transfer);
+    void ImportFinished();
+    void ShowGetDataDialog();
+    void ShowSettingsDialog();
+    void ApplySettingsChange();
+
+    Services services_;
+    SteadyClock clock_;
+    std::unique_ptr<SerialChannel> channel_;
+    std::unique_ptr<QtSessionTimers> timers_;
+    std::unique_ptr<DownloadSession> session_;
+    std::unique_ptr<SessionWorker> worker_;
+
+    QStackedWidget* views_ = nullptr;
+    QLabel* status_ = nullptr;
+    ProcessDialog* process_ = nullptr;
+    QPointer<GetDataDialog> getData_;
+    HomePage* homePage_ = nullptr;
+    DownloadPage* downloadPage_ = nullptr;
+    AllDataPage* allDataPage_ = nullptr;
+    bool started_ = false;
+    bool importRunning_ = false;
+    bool closing_ = false;
+    int importKind_ = 0;
+
+    mutable std::atomic<int> discoveries_{0};
+    mutable std::mutex discoveryMutex_;
+    DiscoveryResult lastDiscovery_;
+
+    // Progress texts from the worker arrive once per checked byte: only the newest is
+    // kept, and one pending update carries it to the window.
+    std::mutex progressMutex_;
+    std::string pendingProgress_;
+    bool progressPosted_ = false;
+};
+
+} // namespace qa

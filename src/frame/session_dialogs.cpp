@@ -1,0 +1,157 @@
+#include "session_dialogs.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qa {
+
+GetDataDialog::GetDataDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(kTitle);
+    setObjectName("GetDataDialog");
+    QFont font(QStringLiteral("고딕체"));
+    font.setPixelSize(12);
+    font.setWeight(QFont::Normal);
+
+    auto label = [&](const char* text) {
+        auto* l = new QLabel(QString::fromUtf8(text), this);
+        l->setFont(font);
+        return l;
+    };
+    ports_ = new QComboBox(this);
+    ports_->setEditable(true);
+    ports_->setObjectName("port");
+    kinds_ = new QComboBox(this);
+    kinds_->addItems({"HbA1c", "Glucose"});
+    kinds_->setObjectName("kind");
+    users_ = new QComboBox(this);
+    users_->setObjectName("user");
+    ok_ = new QPushButton(QString::fromUtf8("데이터얻기"), this);
+    cancel_ = new QPushButton(QString::fromUtf8("취소"), this);
+    search_ = new QPushButton(QString::fromUtf8("포트 검색"), this);
+    for (QPushButton* b : {ok_, cancel_, search_}) {
+        b->setFont(font);
+    }
+    ok_->setDefault(true);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(label("Comm포트"), 0, 0);
+    grid->addWidget(ports_, 0, 1);
+    grid->addWidget(search_, 0, 2);
+    grid->addWidget(label("항목"), 1, 0);
+    grid->addWidget(kinds_, 1, 1);
+    grid->addWidget(label("사용자ID"), 2, 0);
+    grid->addWidget(users_, 2, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(search_, &QPushButton::clicked, this, &GetDataDialog::PortSearchRequested);
+    connect(users_, &QComboBox::currentTextChanged, this, [this](const QString& id) {
+        if (!filling_ && !id.isEmpty()) {
+            emit UserChosen(id);
+        }
+    });
+}
+
+void GetDataDialog::SetPorts(const DiscoveryResult& ports) {
+    lastPorts_ = ports;
+    ports_->clear();
+    int selected = 0;
+    for (const PortCandidate& c : ports.candidates) {
+        ports_->addItem(QString::fromStdString(c.portName));
+        if (ports.found && c.portName == ports.foundPort.portName && selected == 0) {
+            selected = ports_->count() - 1;
+        }
+    }
+    if (ports_->count() > 0) {
+        ports_->setCurrentIndex(selected);
+    }
+}
+
+void GetDataDialog::SetUsers(const std::vector<std::string>& users, const std::string& current) {
+    filling_ = true;
+    users_->clear();
+    int selected = 0;
+    for (const auto& id : users) {
+        users_->addItem(QString::fromStdString(id));
+        if (id == current) {
+            selected = users_->count() - 1;
+        }
+    }
+    users_->setCurrentIndex(users_->count() > 0 ? selected : -1);
+    filling_ = false;
+}
+
+std::string GetDataDialog::PortText() const {
+    std::string text = ports_->currentText().trimmed().toStdString();
+    return text.empty() ? DefaultPortName(lastPorts_) : text;
+}
+
+int GetDataDialog::ItemKind() const {
+    return kinds_->currentIndex() == 1 ? 1 : 0;
+}
+
+ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("Process");
+    setModal(false);
+    label_ = new QLabel(this);
+    label_->setObjectName("progress");
+    label_->setAlignment(Qt::AlignCenter);
+    label_->setMinimumSize(320, 60);
+    QFont font = label_->font();
+    font.setPixelSize(18);
+    label_->setFont(font);
+    // White at the top to slate blue at the bottom.
+    label_->setStyleSheet("color: black; background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
+                          "stop:0 #ffffff, stop:1 #7b68ee);");
+    close_ = new QPushButton("Close.", this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label_);
+    layout->addWidget(close_, 0, Qt::AlignHCenter);
+    connect(close_, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void ProcessDialog::SetProgressText(const QString& text) {
+    if (text != shown_) {
+        shown_ = text;
+        label_->setText(text);
+        label_->repaint();
+    }
+    if (isHidden()) {
+        show();
+    }
+}
+
+QString ProcessDialog::ProgressText() const {
+    return shown_;
+}
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("About QuorinA1c Self Comm");
+    auto* icon = new QLabel(this);
+    icon->setPixmap(windowIcon().pixmap(32, 32));
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(new QLabel("Windows Communication Program", this));
+    texts->addWidget(new QLabel("  Windows All for One       Version  1.00", this));
+    auto* ok = new QPushButton("OK", this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addLayout(texts);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(row);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+}
+
+} // namespace qa

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "importer.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace qa {
+
+// The window's background thread: port discovery and the import of a finished transfer
+// run here, so the window keeps painting while they work. Both talk back to the window
+// only through blocking calls into its thread, which Stop keeps serving while it waits.
+class SessionWorker {
+public:
+    using DiscoveryFn = std::function<void()>;
+    using ImportFn = std::function<void(const Transfer&)>;
+
+    SessionWorker(DiscoveryFn discovery, ImportFn import);
+    ~SessionWorker();
+    SessionWorker(const SessionWorker&) = delete;
+    SessionWorker& operator=(const SessionWorker&) = delete;
+
+    void RequestDiscovery();
+    void RequestImport(const Transfer& transfer);
+    bool Busy() const;
+
+    // Asks the thread to end and waits at most `boundMs`, running the calling thread's
+    // events meanwhile so that a blocking call from the worker can complete. Returns false
+    // when the thread did not end in time (it is then left to end on its own).
+    bool Stop(int boundMs);
+
+private:
+    void Loop();
+
+    DiscoveryFn discovery_;
+    ImportFn import_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool quit_ = false;
+    bool discoveryWanted_ = false;
+    std::deque<Transfer> imports_;
+    bool busy_ = false;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
+} // namespace qa

@@ -1,0 +1,303 @@
+#include "list_report.h"
+
+#include "display_format.h"
+#include "print_dialog_service.h"
+#include "text_encoding.h"
+
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace qa {
+
+namespace {
+
+constexpr int kReportTextBytes = 199;
+
+int EffectiveWidth(const ReportSource& source, int column) {
+    return source.ColumnVisible(column) ? std::max(0, source.ColumnWidth(column)) : 0;
+}
+
+} // namespace
+
+void TableReportSource::AddColumn(const QString& heading, int width) {
+    headings_.push_back(heading);
+    widths_.push_back(width);
+    visible_.push_back(true);
+}
+
+void TableReportSource::AddRow(std::vector<QString> cells) {
+    rows_.push_back(std::move(cells));
+}
+
+void TableReportSource::SetColumnVisible(int column, bool visible) {
+    if (column >= 0 && column < ColumnCount()) {
+        visible_[column] = visible;
+    }
+}
+
+QString TableReportSource::Heading(int column) const {
+    return column >= 0 && column < ColumnCount() ? headings_[column] : QString();
+}
+
+int TableReportSource::ColumnWidth(int column) const {
+    return column >= 0 && column < ColumnCount() ? widths_[column] : 0;
+}
+
+bool TableReportSource::ColumnVisible(int column) const {
+    return column >= 0 && column < ColumnCount() && visible_[column];
+}
+
+QString TableReportSource::CellText(int row, int column) const {
+    if (row < 0 || row >= RowCount() || column < 0) {
+        return QString();
+    }
+    const std::vector<QString>& cells = rows_[row];
+    return column < static_cast<int>(cells.size()) ? cells[column] : QString();
+}
+
+QString CutToReportBytes(const QString& text) {
+    // A character takes one or two bytes of code page 949 and one or two UTF-16 units, so a
+    // text of up to 99 units always fits.
+    if (text.size() <= kReportTextBytes / 2) {
+        return text;
+    }
+    std::size_t total = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype units = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        std::size_t bytes = Cp949Length(text.mid(i, units).toStdString());
+        if (total + bytes > static_cast<std::size_t>(kReportTextBytes)) {
+            break;
+        }
+        total += bytes;
+        i += units;
+    }
+    return text.left(i);
+}
+
+void ListReportJob::SetList(const ReportSource* source, bool useDefaultPrinter) {
+    source_ = source;
+    useDefaultPrinter_ = useDefaultPrinter;
+    columnCount_ = source ? std::max(0, source->ColumnCount()) : 0;
+}
+
+PrintDialogService* ListReportJob::GetPrintDialog() {
+    if (useDefaultPrinter_) {
+        SelectDefaultPrinter();
+        return nullptr;
+    }
+    return GPrintJob::GetPrintDialog();
+}
+
+void ListReportJob::PrintDocument() {
+    if (!source_) {
+        return;
+    }
+    double dpi = source_->ScreenDotsPerInch();
+    if (!(dpi > 0)) {
+        dpi = 96.0;
+    }
+    // Screen pixels per centimetre times a hundredth of the page width, two thirds of it: how
+    // much of the list's screen width one page takes.
+    const double pixelsPerCm = dpi / 2.54;
+    const int pageWidth = PrintableRect().Width();
+    const double limit = pixelsPerCm * (pageWidth * 0.01) * 0.6666666666666666;
+    if (columnCount_ <= 1) {
+        return;
+    }
+    int sum = EffectiveWidth(*source_, 0) - 30;
+    int groupStart = 1;
+    for (int i = 1; i < columnCount_; ++i) {
+        sum += EffectiveWidth(*source_, i) / 3;
+        if (static_cast<double>(sum) > limit || i == columnCount_ - 1) {
+            ListReportUnit unit(this, source_, groupStart, i);
+            unit.Print();
+            groupStart = i + 1;
+            sum = EffectiveWidth(*source_, 0);
+        }
+    }
+}
+
+ListReportUnit::ListReportUnit(ListReportJob* job, const ReportSource* source, int first, int last)
+    : GPrintUnit(job), reportJob_(job), first_(first), last_(last), source_(source) {}
+
+int ListReportUnit::ScreenWidth(int column) const {
+    return source_ ? EffectiveWidth(*source_, column) : 0;
+}
+
+bool ListReportUnit::Print() {
+    GPrintUnit::Print();
+    if (!source_) {
+        return false;
+    }
+    StartPage();
+    FontSelector body(Job()->Painter(), &bodyFont_.printer);
+    CurrentFontScope current(this, &bodyFont_);
+    const int rows = source_->RowCount();
+    for (int row = 0; row < rows; ++row) {
+        EnsureSpace(-2);
+        QString text = CutToReportBytes(source_->CellText(row, 0));
+        if (!text.isEmpty()) {
+            PrintCell(0, text, 0);
+        }
+        int k = 1;
+        for (int j = first_; j <= last_; ++j, ++k) {
+            text = CutToReportBytes(source_->CellText(row, j));
+            if (!text.isEmpty()) {
+                PrintCell(k, text, 0);
+            }
+        }
+        EndRow(true);
+    }
+    EndPage();
+    return true;
+}
+
+void ListReportUnit::DefineColumns() {
+    if (source_) {
+        double total = ScreenWidth(0);
+        for (int j = first_; j <= last_; ++j) {
+            total += ScreenWidth(j);
+        }
+        const int count = last_ - first_ + 2;
+        // With every column of the group zero wide there is nothing to measure by; equal
+        // shares keep the widths defined.
+        auto share = [&](int column) {
+            return total > 0 ? ScreenWidth(column) / total : 1.0 / count;
+        };
+        InsertColumn(0, CutToReportBytes(source_->Heading(0)), share(0), 0);
+        int k = 1;
+        for (int j = first_; j <= last_; ++j, ++k) {
+            InsertColumn(k, CutToReportBytes(source_->Heading(j)), share(j), 0);
+        }
+    }
+    AssignColumnPositions();
+}
+
+namespace {
+
+// Ligatures would turn "fi" in a printed word into one glyph that searching and copying the
+// document no longer find as the two letters.
+QFont ReportFont(const char* family, double points, QFont::Weight weight = QFont::Normal) {
+    QFont font{QString::fromLatin1(family)};
+    font.setPointSizeF(points);
+    font.setWeight(weight);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
+} // namespace
+
+void ListReportUnit::CreateFonts() {
+    headingFont_ = ReportFont("Arial", 9, QFont::Bold);
+    bodyFont_.printer = ReportFont("Arial", 9);
+    bodyFont_.screen = bodyFont_.printer;
+    headerFont_ = ReportFont("Garamond", 11);
+    footerFont_ = ReportFont("Garamond", 9);
+}
+
+void ListReportUnit::ComputeMetrics() {
+    QPaintDevice* device = Job()->Device();
+    auto height = [device](const QFont& font) {
+        return device ? QFontMetrics(font, device).height() : QFontMetrics(font).height();
+    };
+    headerLineHeight_ = height(headerFont_);
+    headerBandHeight_ = 2 * headerLineHeight_;
+    footerLineHeight_ = height(footerFont_);
+    footerBandHeight_ = 2 * footerLineHeight_;
+    textLineHeight_ = height(bodyFont_.printer);
+    headingRowHeight_ = textLineHeight_;
+    ComputePrintableRect();
+}
+
+void ListReportUnit::StartPage() {
+    GPrintUnit::StartPage();
+    FontSelector heading(Job()->Painter(), &headingFont_);
+    PrintHeadings(0, 0);
+}
+
+bool ListReportUnit::PrintHeadings(unsigned format, int mode) {
+    // A heading row that breaks the page is printed, rule included, by the new page itself.
+    if (HeadingsInProgress()) {
+        return false;
+    }
+    bool result = GPrintUnit::PrintHeadings(format, mode);
+    const DeviceRect& printable = Job()->PrintableRect();
+    if (QPainter* painter = Job()->Painter()) {
+        int y = Job()->Cursor().y();
+        painter->drawLine(printable.left, y, printable.right, y);
+    }
+    Job()->Cursor().ry() += 10;
+    return result;
+}
+
+QString ListReportUnit::HeaderText(const SettingsStore& settings, const QDateTime& now, int page) {
+    CalendarDateTime calendar;
+    calendar.year = now.date().year();
+    calendar.month = now.date().month();
+    calendar.day = now.date().day();
+    calendar.hour = now.time().hour();
+    calendar.minute = now.time().minute();
+    calendar.second = now.time().second();
+    QString text = QString::fromStdString(FormatReportDateTimeText(settings, calendar));
+    text += kUnitSeparator;
+    text += QLatin1String(kReportTitle);
+    text += kRecordSeparator;
+    text += QString::fromLatin1(kReportPagePattern).arg(page);
+    return text;
+}
+
+void ListReportUnit::PrintHeader() {
+    FontSelector header(Job()->Painter(), &headerFont_);
+    PrintHeaderText(
+        HeaderText(reportJob_->Settings(), reportJob_->Now(), Job()->Info()->currentPage));
+}
+
+void ListReportUnit::PrintFooter() {
+    FontSelector footer(Job()->Painter(), &footerFont_);
+    QString text = QLatin1String(kReportFooterLeft);
+    text += kUnitSeparator;
+    text += QLatin1String(kReportFooterCentre);
+    text += kRecordSeparator;
+    text += QLatin1String(kReportFooterRight);
+    PrintFooterText(text);
+}
+
+int PrintListReport(const ReportSource& source, const SettingsStore& settings,
+                    PrintDialogService& dialogs) {
+    ListReportJob job(&dialogs);
+    job.SetList(&source, false);
+    job.SetSettings(settings);
+    return job.Print();
+}
+
+bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
+                      const QString& pdfPath, QString* error) {
+    auto fail = [error](const QString& message) {
+        if (error) {
+            *error = message;
+        }
+        return false;
+    };
+    if (pdfPath.isEmpty()) {
+        return fail(QStringLiteral("No output file was given."));
+    }
+    PdfFileDialogService dialogs(pdfPath);
+    ListReportJob job(&dialogs);
+    job.SetList(&source, false);
+    job.SetSettings(settings);
+    int result = job.Print();
+    if (result != kPrintSpooled) {
+        return fail(QStringLiteral("The report could not be written to %1.").arg(pdfPath));
+    }
+    if (job.DevicePages() == 0) {
+        return fail(QStringLiteral("The list has no columns to print beside the first one; "
+                                   "no report was written."));
+    }
+    return true;
+}
+
+} // namespace qa

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "print_unit.h"
+#include "report_source.h"
+#include "settings.h"
+
+#include <QDateTime>
+#include <QFont>
+
+#include <functional>
+
+namespace qa {
+
+inline constexpr const char* kReportTitle = "QuorinA1c Self Report";
+inline constexpr const char* kReportPagePattern = "Page %1";
+inline constexpr const char* kReportFooterRight = "Data Report.";
+inline constexpr const char* kReportFooterLeft = "---";
+inline constexpr const char* kReportFooterCentre = "QuorinA1c HbA1c and Glucose Data Manager";
+
+// List texts are read as the list control hands them over, into a buffer of 200 bytes of code
+// page 949: at most 199 bytes, never ending in half a character.
+QString CutToReportBytes(const QString& text);
+
+// Prints a list as the data report: the columns in groups that fit the page, column 0
+// repeated in every group, each group over as many pages as its rows need.
+class ListReportJob : public GPrintJob {
+public:
+    explicit ListReportJob(PrintDialogService* dialogs = nullptr) : GPrintJob(dialogs) {}
+
+    // `source` is not owned and must outlive Print. With `useDefaultPrinter` the report goes to
+    // the current printer without a dialog.
+    void SetList(const ReportSource* source, bool useDefaultPrinter);
+    void SetSettings(const SettingsStore& settings) { settings_ = settings; }
+    // The clock of the header's date and time; local time by default.
+    void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
+
+    const SettingsStore& Settings() const { return settings_; }
+    QDateTime Now() const { return now_ ? now_() : QDateTime::currentDateTime(); }
+    int ColumnCount() const { return columnCount_; }
+
+protected:
+    PrintDialogService* GetPrintDialog() override;
+    void PrintDocument() override;
+
+private:
+    const ReportSource* source_ = nullptr;
+    int columnCount_ = 0;
+    bool useDefaultPrinter_ = false;
+    SettingsStore settings_;
+    std::function<QDateTime()> now_;
+};
+
+// One column group of the report: list column 0, then columns first to last.
+class ListReportUnit : public GPrintUnit {
+public:
+    ListReportUnit(ListReportJob* job, const ReportSource* source, int first, int last);
+
+    bool Print() override;
+    void DefineColumns() override;
+    void CreateFonts() override;
+    void ComputeMetrics() override;
+    void StartPage() override;
+    bool PrintHeadings(unsigned format, int mode) override;
+    void PrintFooter() override;
+    void PrintHeader() override;
+
+    // The header line: date and time by the settings, the title centred, the page at the right.
+    static QString HeaderText(const SettingsStore& settings, const QDateTime& now, int page);
+
+private:
+    ListReportJob* reportJob_;
+    FontPair bodyFont_;
+    QFont headingFont_;
+    QFont headerFont_;
+    QFont footerFont_;
+    int first_;
+    int last_;
+    const ReportSource* source_;
+
+    int ScreenWidth(int column) const;
+};
+
+// The print button of the all-data page: the report through the print dialog. Returns a
+// PrintResult.
+int PrintListReport(const ReportSource& source, const SettingsStore& settings,
+                    PrintDialogService& dialogs);
+
+// The same report written to a PDF file, for the command line. Needs a QGuiApplication.
+// False with `error` set when nothing was written: a list with no column beside the first
+// prints no page, and a file that cannot be written is refused.
+bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
+                      const QString& pdfPath, QString* error);
+
+} // namespace qa

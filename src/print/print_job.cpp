@@ -1,0 +1,220 @@
+#include "print_job.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPen>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+
+namespace qa {
+
+void DeviceRect::Normalize() {
+    if (left > right) {
+        std::swap(left, right);
+    }
+    if (top > bottom) {
+        std::swap(top, bottom);
+    }
+}
+
+GPrintJob::GPrintJob(PrintDialogService* dialogs)
+    : dialogs_(dialogs), painter_(std::make_unique<QPainter>()) {}
+
+GPrintJob::~GPrintJob() {
+    // A job torn down half-way (an exception out of a unit) must still close the file.
+    if (painter_ && painter_->isActive()) {
+        painter_->end();
+    }
+}
+
+int GPrintJob::Print() {
+    info_ = std::make_unique<PrintInfoRecord>();
+    activeDialog_ = GetPrintDialog();
+    if (activeDialog_) {
+        if (!PreparePrintDialog()) {
+            return kPrintNoPrinter;
+        }
+        if (ShowPrintDialog() != kDialogOk) {
+            return kPrintCancelled;
+        }
+    }
+    if (!GetOutputFile(outputFile_)) {
+        return kPrintFileCancelled;
+    }
+    if (!CreatePrinterDC()) {
+        return kPrintNoPrinter;
+    }
+    ComputePageRects();
+    FillDocInfo();
+    OnBeforeStartDoc();
+    if (!StartDocument()) {
+        return kPrintNoPrinter;
+    }
+    PrintDocument();
+    // A document that could not be written is not reported as printed.
+    bool failed = deviceFailed_;
+    EndDocument(failed);
+    OnAfterPrint(failed);
+    return failed ? kPrintNoPrinter : kPrintSpooled;
+}
+
+QPainter* GPrintJob::Painter() {
+    return painter_ && painter_->isActive() ? painter_.get() : nullptr;
+}
+
+QPaintDevice* GPrintJob::Device() const {
+    return selection_ && selection_->printer ? selection_->printer.get() : nullptr;
+}
+
+bool GPrintJob::StartDevicePage() {
+    if (deviceFailed_ || !documentOpen_ || !Device()) {
+        return false;
+    }
+    QPrinter* printer = selection_->printer.get();
+    // QPainter::begin opens the first page itself; later pages need newPage.
+    if (!painter_->isActive()) {
+        if (!painter_->begin(printer)) {
+            deviceFailed_ = true;
+            return false;
+        }
+        // A printer's default pen is one device dot wide; the PDF form of that is the
+        // thinnest line a device can show, which viewers never thin away to nothing.
+        painter_->setPen(QPen(Qt::black, 0));
+    } else if (devicePages_ > 0 && !printer->newPage()) {
+        deviceFailed_ = true;
+        return false;
+    }
+    ++devicePages_;
+    return true;
+}
+
+PrintDialogService* GPrintJob::GetPrintDialog() {
+    return dialogs_;
+}
+
+bool GPrintJob::PreparePrintDialog() {
+    PrinterSelection& selection = info_->selection;
+    if (selection.maxPage < selection.minPage) {
+        selection.maxPage = selection.minPage;
+    }
+    selection.fromPage = selection.minPage;
+    selection.toPage = selection.maxPage;
+    selection_ = &selection;
+    return true;
+}
+
+int GPrintJob::ShowPrintDialog() {
+    if (!activeDialog_ || !selection_) {
+        return kDialogCancel;
+    }
+    return activeDialog_->Exec(*selection_) == kDialogOk ? kDialogOk : kDialogCancel;
+}
+
+bool GPrintJob::GetOutputFile(QString& name) {
+    if (!selection_ || !selection_->printToFile) {
+        return true;
+    }
+    PrintDialogService* dialog = activeDialog_ ? activeDialog_ : dialogs_;
+    QString chosen;
+    if (!dialog || !dialog->AskOutputFile(chosen) || chosen.isEmpty()) {
+        return false;
+    }
+    name = chosen;
+    return true;
+}
+
+bool GPrintJob::CreatePrinterDC() {
+    return selection_ && selection_->printer && selection_->printer->isValid();
+}
+
+void GPrintJob::OnAfterPrint(bool failed) {
+    if (!failed && selection_ && selection_->printer) {
+        selection_->printer->setCopyCount(1);
+    }
+}
+
+bool GPrintJob::StartDocument() {
+    bool usable = Device() != nullptr;
+    QPrinter* printer = usable ? selection_->printer.get() : nullptr;
+    QString file = printer ? printer->outputFileName() : QString();
+    if (usable && !file.isEmpty()) {
+        // The file is opened only when the first page starts; find out now whether it can
+        // be, so a bad path is refused before anything is laid out.
+        QFileInfo info(file);
+        QFileInfo folder(info.absolutePath());
+        usable = folder.isDir() && folder.isWritable() && !info.isDir() &&
+                 (!info.exists() || info.isWritable());
+    }
+    if (!usable) {
+        OnAfterPrint(true);
+        EndDocument(true);
+        return false;
+    }
+    documentOpen_ = true;
+    return true;
+}
+
+void GPrintJob::EndDocument(bool abort) {
+    documentOpen_ = false;
+    if (!painter_->isActive()) {
+        return;
+    }
+    QPrinter* printer = selection_->printer.get();
+    if (abort) {
+        printer->abort();
+    }
+    painter_->end();
+    // The PDF engine cannot abort; a half-written file must not pass for a report.
+    if (abort && printer->outputFormat() == QPrinter::PdfFormat &&
+        !printer->outputFileName().isEmpty()) {
+        QFile::remove(printer->outputFileName());
+    }
+}
+
+void GPrintJob::ComputePageRects() {
+    if (!info_ || !Device()) {
+        return;
+    }
+    QPaintDevice* device = Device();
+    DeviceRect drawing{0, 0, device->width(), device->height()};
+    page_ = drawing;
+    DeviceRect margins;
+    if (GetMargins(margins)) {
+        drawing.left += margins.left;
+        drawing.top += margins.top;
+        drawing.right -= margins.right;
+        drawing.bottom -= margins.bottom;
+        drawing.Normalize();
+    }
+    info_->drawingRect = drawing;
+    printable_ = drawing;
+}
+
+bool GPrintJob::GetMargins(DeviceRect&) {
+    return false;
+}
+
+void GPrintJob::FillDocInfo() {
+    if (!outputFile_.isEmpty() && selection_ && selection_->printer) {
+        selection_->printer->setOutputFileName(outputFile_);
+    }
+}
+
+void GPrintJob::SelectDefaultPrinter() {
+    ownedSelection_ = std::make_unique<PrinterSelection>();
+    if (dialogs_) {
+        ownedSelection_->printer = dialogs_->DefaultPrinter();
+    } else {
+        QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (!info.isNull()) {
+            ownedSelection_->printer = std::make_shared<QPrinter>(info, QPrinter::HighResolution);
+        }
+    }
+    selection_ = ownedSelection_.get();
+}
+
+} // namespace qa

@@ -1,0 +1,154 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+#include <memory>
+
+class QPainter;
+class QPaintDevice;
+class QPrinter;
+
+namespace qa {
+
+// DrawText-style format bits, with the values the print code has always used. Only the bits
+// below are understood; prefix characters ('&') are never interpreted, so a patient name with
+// an ampersand prints as it was typed.
+enum TextFormat : unsigned {
+    kTextLeft = 0x0,
+    kTextCenter = 0x1,
+    kTextRight = 0x2,
+    kTextVCenter = 0x4, // with kTextSingleLine
+    kTextBottom = 0x8,  // with kTextSingleLine
+    kTextWordBreak = 0x10,
+    kTextSingleLine = 0x20,
+    kTextNoClip = 0x100,
+    // Wrap (through the rich-text layout) only when the text is wider than its cell.
+    kWrapIfNeeded = 0x2000,
+};
+
+// Results of GPrintJob::Print.
+enum PrintResult : int {
+    kPrintSpooled = 0,
+    kPrintCancelled = 1,     // the print dialog was cancelled
+    kPrintNoPrinter = 2,     // no usable printer, or the document could not be started or written
+    kPrintFileCancelled = 3, // the print-to-file name was not given
+};
+
+inline constexpr int kDialogOk = 1;
+inline constexpr int kDialogCancel = 2;
+
+// A rectangle in printer device pixels with right and bottom exclusive, so width and height
+// are plain differences as in the layout rules.
+struct DeviceRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    void Normalize();
+    bool operator==(const DeviceRect&) const = default;
+};
+
+// The printer chosen in the print dialog, with what the dialog edits.
+struct PrinterSelection {
+    std::shared_ptr<QPrinter> printer;
+    bool printToFile = false; // the dialog asked for a file: the job asks for its name
+    int minPage = 1;
+    int maxPage = 0xFFFF;
+    int fromPage = 1;
+    int toPage = 0xFFFF;
+};
+
+// The print dialog as a service: QPrintDialog in the window (QtPrintDialogService), a
+// scripted stand-in in tests.
+class PrintDialogService {
+public:
+    virtual ~PrintDialogService() = default;
+    // Shows the dialog; returns kDialogOk with `selection.printer` set, or kDialogCancel.
+    virtual int Exec(PrinterSelection& selection) = 0;
+    // The file of a print to file; false when the user cancels.
+    virtual bool AskOutputFile(QString& path) = 0;
+    // The current printer without showing anything; null when there is none.
+    virtual std::shared_ptr<QPrinter> DefaultPrinter() = 0;
+};
+
+// The job's print information: what its dialog edits, the drawing rectangle and the page
+// counters. The current page is the number page headers print; both counters keep counting
+// across all units of one job, so several units number their pages continuously.
+struct PrintInfoRecord {
+    PrinterSelection selection;
+    int currentPage = 1;
+    int pageCounter = 1;
+    DeviceRect drawingRect;
+    bool continuePrinting = true;
+};
+
+// Runs one print job: obtains a printer through the dialog service, computes the page
+// geometry, opens and closes the document and lets a subclass print the body with units.
+// Everything is in printer device pixels. The document is opened on the printer only when
+// the first page starts, so a job that prints no page writes no file and spools nothing.
+class GPrintJob {
+public:
+    // `dialogs` is not owned and may be null: then the printer must come from
+    // SelectDefaultPrinter.
+    explicit GPrintJob(PrintDialogService* dialogs = nullptr);
+    virtual ~GPrintJob();
+    GPrintJob(const GPrintJob&) = delete;
+    GPrintJob& operator=(const GPrintJob&) = delete;
+
+    // Returns a PrintResult.
+    int Print();
+
+    // What units read and move.
+    PrintInfoRecord* Info() { return info_.get(); }
+    QPainter* Painter();          // null unless a page is being drawn
+    QPaintDevice* Device() const; // the printer, for measuring fonts
+    DeviceRect& PrintableRect() { return printable_; }
+    const DeviceRect& PageRect() const { return page_; }
+    QPoint& Cursor() { return cursor_; }
+    bool InPage() const { return inPage_; }
+    void SetInPage(bool inPage) { inPage_ = inPage; }
+    const QString& OutputFile() const { return outputFile_; }
+    int DevicePages() const { return devicePages_; }
+
+    // Page operations on the printer, called by units.
+    bool StartDevicePage();
+    void EndDevicePage() {}
+
+protected:
+    virtual PrintDialogService* GetPrintDialog();
+    virtual bool PreparePrintDialog();
+    virtual int ShowPrintDialog();
+    virtual bool GetOutputFile(QString& name);
+    virtual bool CreatePrinterDC();
+    virtual void OnBeforeStartDoc() {}
+    virtual void OnAfterPrint(bool failed);
+    virtual bool StartDocument();
+    virtual void EndDocument(bool abort);
+    virtual void ComputePageRects();
+    virtual bool GetMargins(DeviceRect& margins);
+    virtual void FillDocInfo();
+    virtual void PrintDocument() {}
+    virtual void SelectDefaultPrinter();
+
+private:
+    PrintDialogService* dialogs_;
+    PrintDialogService* activeDialog_ = nullptr;
+    std::unique_ptr<PrintInfoRecord> info_;
+    PrinterSelection* selection_ = nullptr;
+    std::unique_ptr<PrinterSelection> ownedSelection_;
+    std::unique_ptr<QPainter> painter_;
+    DeviceRect printable_;
+    DeviceRect page_;
+    QPoint cursor_;
+    bool inPage_ = false;
+    bool documentOpen_ = false;
+    bool deviceFailed_ = false;
+    int devicePages_ = 0;
+    QString outputFile_;
+};
+
+} // namespace qa

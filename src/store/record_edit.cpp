@@ -1,0 +1,98 @@
+#include "record_edit.h"
+
+#include "settings.h"
+#include "text_encoding.h"
+
+#include <cstdio>
+
+namespace qa {
+
+namespace {
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+int Piece(std::string_view text, std::size_t first, std::size_t count) {
+    return first < text.size() ? LeadingInt(text.substr(first, count)) : 0;
+}
+
+} // namespace
+
+std::optional<BirthDate> ParseStoredBirthday(std::string_view text) {
+    BirthDate date{Piece(text, 0, 4), Piece(text, 4, 2), Piece(text, 6, 2)};
+    if (date.year < 100 || date.year > 9999 || date.month < 1 || date.month > 12 || date.day < 1 ||
+        date.day > DaysInMonth(date.year, date.month)) {
+        return std::nullopt;
+    }
+    return date;
+}
+
+std::string StoredBirthday(const BirthDate& date) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d%02d%02d", date.year, date.month, date.day);
+    return buffer;
+}
+
+std::optional<std::string> RecordEditLimitMessage(const RecordEdit& edit) {
+    if (Cp949Length(edit.patientName) > kPatientNameMaxBytes ||
+        Cp949Length(edit.patientId) > kPatientIdMaxBytes) {
+        return std::string(kNameOrIdTooLongText);
+    }
+    if (Cp949Length(edit.memo) > kMemoMaxBytes) {
+        return std::string(kMemoTooLongText);
+    }
+    return std::nullopt;
+}
+
+bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& changes,
+                  int storedRowId) {
+    if (!table.IsOpen()) {
+        return false;
+    }
+    const std::string savedFilter = table.filter.Str();
+    const std::string savedSort = table.sort.Str();
+    const bool hadFilter = !table.filter.IsEmpty();
+    const bool hadSort = !table.sort.IsEmpty();
+
+    // Date, time and value alone also match another patient's result of the same minute
+    // and value; the patient and operator IDs name the selected one.
+    std::string condition = table.RecordCondition(selected.date, selected.time, selected.value,
+                                                  selected.patientId, selected.operatorId);
+    if (storedRowId > 0) {
+        condition = FormatSql("ROWID = %d and ", storedRowId) + condition;
+    }
+    table.filter = condition;
+    table.sort = "ROWID";
+    bool written = false;
+    if (table.RequeryAny() && table.BeginEdit()) {
+        // The members hold the stored row now, so the columns the dialog does not change
+        // (the result kind among them) are written back as they are.
+        const int rowId = table.CurrentRowId();
+        table.name = changes.patientName;
+        table.pid = changes.patientId;
+        table.dob = StoredBirthday(changes.birthday);
+        table.diagnose = changes.diagnosis;
+        table.memo = changes.memo;
+        written = rowId > 0 && table.UpdateWhere(FormatSql("ROWID = %d", rowId));
+    }
+    if (hadFilter) {
+        table.filter = savedFilter;
+    } else {
+        table.filter.Clear();
+    }
+    if (hadSort) {
+        table.sort = savedSort;
+    } else {
+        table.sort.Clear();
+    }
+    table.Requery();
+    return written;
+}
+
+} // namespace qa

@@ -1,0 +1,1083 @@
+#include "list_ctrl_ext.h"
+
+#include "list_compare.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMetaProperty>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStyledItemDelegate>
+#include <QtEndian>
+
+#include <algorithm>
+#include <chrono>
+#include <numeric>
+#include <optional>
+
+namespace qa::views {
+
+namespace {
+
+const std::string kNoText;
+
+constexpr std::int64_t kSearchPauseMs = 2000;
+constexpr int kFitPadding = 12;
+constexpr int kEditorClientMargin = 4;
+// Anything wider than this in a saved layout is not a width someone dragged.
+constexpr int kMaxSavedWidth = 32767;
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QByteArray PackInts(const std::vector<int>& values) {
+    QByteArray bytes(static_cast<qsizetype>(values.size() * 4), '\0');
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        qToLittleEndian<qint32>(values[i], bytes.data() + i * 4);
+    }
+    return bytes;
+}
+
+// Exactly `count` little-endian 32-bit values, or nothing.
+std::optional<std::vector<int>> UnpackInts(const QVariant& value, int count) {
+    if (!value.isValid() || value.typeId() != QMetaType::QByteArray) {
+        return std::nullopt;
+    }
+    QByteArray bytes = value.toByteArray();
+    if (bytes.size() != static_cast<qsizetype>(count) * 4) {
+        return std::nullopt;
+    }
+    std::vector<int> values(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        values[static_cast<std::size_t>(i)] = qFromLittleEndian<qint32>(bytes.constData() + i * 4);
+    }
+    return values;
+}
+
+std::optional<int> ReadInt(const QSettings& profile, const char* key) {
+    QVariant value = profile.value(QString::fromLatin1(key));
+    bool ok = false;
+    int number = value.toInt(&ok);
+    return value.isValid() && ok ? std::optional<int>(number) : std::nullopt;
+}
+
+std::int64_t SteadyMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A dotted frame as the desktop draws around a focused item. Drawn here rather than by the
+// style, which shows focus frames only after keyboard use.
+void DrawFocusFrame(QPainter* painter, const QRect& rect, const QPalette& palette) {
+    painter->save();
+    painter->setPen(QPen(palette.color(QPalette::Text), 1, Qt::DotLine));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+}
+
+// Paints the focus cell unselected with a focus frame around it, so the operator sees which
+// cell the arrow keys and the type-ahead work on inside the selected row.
+class ListCellDelegate : public QStyledItemDelegate {
+public:
+    explicit ListCellDelegate(CListCtrlExt* list) : QStyledItemDelegate(list), list_(list) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt(option);
+        opt.state &= ~QStyle::State_HasFocus;
+        const bool focusCell =
+            index.row() == list_->FocusedRow() && index.column() == list_->FocusColumn();
+        if (focusCell) {
+            opt.state &= ~QStyle::State_Selected;
+            // The table has already painted the selected row's background under every cell.
+            QVariant own = index.data(Qt::BackgroundRole);
+            painter->fillRect(opt.rect, own.canConvert<QBrush>()
+                                            ? own.value<QBrush>()
+                                            : opt.palette.brush(QPalette::Base));
+        }
+        QStyledItemDelegate::paint(painter, opt, index);
+        if (focusCell) {
+            DrawFocusFrame(painter, opt.rect.adjusted(0, 0, list_->showGrid() ? -1 : 0, 0),
+                           opt.palette);
+        }
+    }
+
+private:
+    CListCtrlExt* list_;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// ListCtrlModel
+
+ListCtrlModel::ListCtrlModel(QObject* parent) : QAbstractTableModel(parent) {}
+ListCtrlModel::~ListCtrlModel() = default;
+
+int ListCtrlModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(cells_.size());
+}
+
+int ListCtrlModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QVariant ListCtrlModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !ValidRow(index.row()) || index.column() >= columnCount()) {
+        return {};
+    }
+    const int row = index.row();
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return FromUtf8(Cell(row, column));
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Alignment(column) | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole: {
+        // The most specific level that sets a colour wins: cell, row, column.
+        const bool back = role == Qt::BackgroundRole;
+        if (const ListCellRecord* cell = CellRecord(row, column)) {
+            const QColor& c = back ? cell->background : cell->text;
+            if (c.isValid()) {
+                return c;
+            }
+        }
+        if (const ListItemRecord* record = RowRecord(row)) {
+            const QColor& c = back ? record->background : record->text;
+            if (c.isValid()) {
+                return c;
+            }
+        }
+        if (const ListColumnRecord* record = ColumnRecord(column)) {
+            const QColor& c = back ? record->background : record->text;
+            if (c.isValid()) {
+                return c;
+            }
+        }
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant ListCtrlModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    if (role == Qt::DisplayRole) {
+        return Heading(section);
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(Alignment(section) | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+int ListCtrlModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment) {
+    column = std::clamp(column, 0, columnCount());
+    beginInsertColumns({}, column, column);
+    columns_.insert(columns_.begin() + column, Column{heading, alignment, nullptr});
+    for (auto& record : records_) {
+        if (record && static_cast<int>(record->cells.size()) > column) {
+            record->cells.insert(record->cells.begin() + column, ListCellRecord{});
+        }
+    }
+    for (auto& row : cells_) {
+        if (static_cast<int>(row.size()) > column) {
+            row.insert(row.begin() + column, std::string());
+        }
+    }
+    endInsertColumns();
+    return column;
+}
+
+bool ListCtrlModel::RemoveColumn(int column) {
+    if (column < 0 || column >= columnCount()) {
+        return false;
+    }
+    beginRemoveColumns({}, column, column);
+    columns_.erase(columns_.begin() + column);
+    for (auto& record : records_) {
+        if (record && static_cast<int>(record->cells.size()) > column) {
+            record->cells.erase(record->cells.begin() + column);
+        }
+    }
+    for (auto& row : cells_) {
+        if (static_cast<int>(row.size()) > column) {
+            row.erase(row.begin() + column);
+        }
+    }
+    endRemoveColumns();
+    return true;
+}
+
+QString ListCtrlModel::Heading(int column) const {
+    return column >= 0 && column < columnCount()
+               ? columns_[static_cast<std::size_t>(column)].heading
+               : QString();
+}
+
+Qt::Alignment ListCtrlModel::Alignment(int column) const {
+    return column >= 0 && column < columnCount()
+               ? columns_[static_cast<std::size_t>(column)].alignment
+               : Qt::Alignment(Qt::AlignLeft);
+}
+
+int ListCtrlModel::InsertRow(int row, std::string firstCell, bool withRecord) {
+    row = std::clamp(row, 0, rowCount());
+    beginInsertRows({}, row, row);
+    std::vector<std::string> cells;
+    cells.push_back(std::move(firstCell));
+    cells_.insert(cells_.begin() + row, std::move(cells));
+    records_.insert(records_.begin() + row,
+                    withRecord ? std::make_unique<ListItemRecord>() : nullptr);
+    endInsertRows();
+    return row;
+}
+
+void ListCtrlModel::SetRows(std::vector<std::vector<std::string>>&& rows) {
+    beginResetModel();
+    cells_ = std::move(rows);
+    records_.clear();
+    records_.resize(cells_.size());
+    endResetModel();
+}
+
+void ListCtrlModel::ClearRows() {
+    beginResetModel();
+    cells_.clear();
+    records_.clear();
+    endResetModel();
+}
+
+bool ListCtrlModel::SetCell(int row, int column, std::string text) {
+    if (!ValidRow(row) || column < 0 || column >= columnCount()) {
+        return false;
+    }
+    auto& cells = cells_[static_cast<std::size_t>(row)];
+    if (static_cast<int>(cells.size()) <= column) {
+        cells.resize(static_cast<std::size_t>(column) + 1);
+    }
+    cells[static_cast<std::size_t>(column)] = std::move(text);
+    CellsChanged(row, column, column);
+    return true;
+}
+
+const std::string& ListCtrlModel::Cell(int row, int column) const {
+    if (!ValidRow(row) || column < 0) {
+        return kNoText;
+    }
+    const auto& cells = cells_[static_cast<std::size_t>(row)];
+    return column < static_cast<int>(cells.size()) ? cells[static_cast<std::size_t>(column)]
+                                                   : kNoText;
+}
+
+ListItemRecord* ListCtrlModel::RowRecord(int row) const {
+    return ValidRow(row) ? records_[static_cast<std::size_t>(row)].get() : nullptr;
+}
+
+ListItemRecord& ListCtrlModel::EnsureRowRecord(int row) {
+    auto& record = records_.at(static_cast<std::size_t>(row));
+    if (!record) {
+        record = std::make_unique<ListItemRecord>();
+    }
+    return *record;
+}
+
+ListColumnRecord* ListCtrlModel::ColumnRecord(int column) const {
+    return column >= 0 && column < columnCount()
+               ? columns_[static_cast<std::size_t>(column)].record.get()
+               : nullptr;
+}
+
+ListColumnRecord& ListCtrlModel::EnsureColumnRecord(int column) {
+    auto& record = columns_.at(static_cast<std::size_t>(column)).record;
+    if (!record) {
+        record = std::make_unique<ListColumnRecord>();
+    }
+    return *record;
+}
+
+const ListCellRecord* ListCtrlModel::CellRecord(int row, int column) const {
+    const ListItemRecord* record = RowRecord(row);
+    if (record == nullptr || column < 0 || column >= static_cast<int>(record->cells.size())) {
+        return nullptr;
+    }
+    return &record->cells[static_cast<std::size_t>(column)];
+}
+
+ListCellRecord& ListCtrlModel::EnsureCellRecord(int row, int column) {
+    ListItemRecord& record = EnsureRowRecord(row);
+    if (static_cast<int>(record.cells.size()) <= column) {
+        record.cells.resize(static_cast<std::size_t>(column) + 1);
+    }
+    return record.cells[static_cast<std::size_t>(column)];
+}
+
+std::size_t ListCtrlModel::RowRecordCount() const {
+    return static_cast<std::size_t>(std::count_if(records_.begin(), records_.end(),
+                                                  [](const auto& r) { return r != nullptr; }));
+}
+
+void ListCtrlModel::SortRows(const std::function<bool(int a, int b)>& less) {
+    const int n = rowCount();
+    std::vector<int> order(static_cast<std::size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    // A merge sort: some comparison types are not transitive (real numbers closer than one
+    // compare equal), which an introsort may answer by running off its range.
+    std::stable_sort(order.begin(), order.end(), less);
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<std::vector<std::string>> cells(static_cast<std::size_t>(n));
+    std::vector<std::unique_ptr<ListItemRecord>> records(static_cast<std::size_t>(n));
+    std::vector<int> newRow(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        auto from = static_cast<std::size_t>(order[static_cast<std::size_t>(i)]);
+        cells[static_cast<std::size_t>(i)] = std::move(cells_[from]);
+        records[static_cast<std::size_t>(i)] = std::move(records_[from]);
+        newRow[from] = i;
+    }
+    cells_ = std::move(cells);
+    records_ = std::move(records);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        after.append(
+            index.row() >= 0 && index.row() < n
+                ? this->index(newRow[static_cast<std::size_t>(index.row())], index.column())
+                : QModelIndex());
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void ListCtrlModel::CellsChanged(int row, int firstColumn, int lastColumn) {
+    emit dataChanged(index(row, firstColumn), index(row, lastColumn));
+}
+
+// ---------------------------------------------------------------------------------------
+// CListCtrlExt
+
+CListCtrlExt::CListCtrlExt(QWidget* parent)
+    : QTableView(parent), model_(new ListCtrlModel(this)), header_(new CHeaderCtrlExt(this)),
+      clock_(SteadyMilliseconds) {
+    setModel(model_);
+    setHorizontalHeader(header_);
+    verticalHeader()->hide();
+    // A fixed row height lets the view place any of many rows without measuring them.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setShowGrid(true);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setItemDelegate(new ListCellDelegate(this));
+    connect(header_, &CHeaderCtrlExt::dividerDoubleClicked, this, &CListCtrlExt::FitColumn);
+}
+
+CListCtrlExt::~CListCtrlExt() {
+    if (activeHooks_.editor) {
+        activeHooks_.editor->removeEventFilter(this);
+    }
+}
+
+// --- columns ---------------------------------------------------------------------------
+
+int CListCtrlExt::InsertColumn(int column, const QString& heading, Qt::Alignment alignment,
+                               int width) {
+    column = model_->InsertColumn(column, heading, alignment);
+    header_->ColumnInserted(column, width);
+    header_->resizeSection(column, width);
+    return column;
+}
+
+bool CListCtrlExt::DeleteColumn(int column) {
+    if (column < 0 || column >= ColumnCount()) {
+        return false;
+    }
+    header_->ColumnRemoved(column);
+    return model_->RemoveColumn(column);
+}
+
+void CListCtrlExt::DeleteAllColumns() {
+    while (ColumnCount() > 0) {
+        DeleteColumn(0);
+    }
+}
+
+int CListCtrlExt::ColumnCount() const {
+    return header_->count();
+}
+
+QString CListCtrlExt::ColumnHeading(int column) const {
+    return model_->Heading(column);
+}
+
+Qt::Alignment CListCtrlExt::ColumnAlignment(int column) const {
+    return model_->Alignment(column);
+}
+
+int CListCtrlExt::ColumnWidth(int column) const {
+    if (column < 0 || column >= ColumnCount() || header_->isSectionHidden(column)) {
+        return 0;
+    }
+    return header_->sectionSize(column);
+}
+
+bool CListCtrlExt::SetColumnWidth(int column, int width) {
+    if (column < 0 || column >= ColumnCount() || width < 0) {
+        return false;
+    }
+    header_->resizeSection(column, width);
+    return true;
+}
+
+bool CListCtrlExt::IsColumnVisible(int column) const {
+    return header_->IsColumnVisible(column);
+}
+
+bool CListCtrlExt::SetColumnVisible(int column, bool visible) {
+    bool done = header_->SetColumnVisible(column, visible);
+    if (done && !visible && column == focusColumn_) {
+        focusColumn_ = -1; // a hidden cell cannot hold the focus frame
+    }
+    viewport()->update();
+    return done;
+}
+
+bool CListCtrlExt::SetColumnHideable(int column, bool hideable) {
+    return header_->SetColumnHideable(column, hideable);
+}
+
+std::vector<int> CListCtrlExt::ColumnOrder() const {
+    return header_->OrderArray();
+}
+
+// --- rows --------------------------------------------------------------------------------
+
+int CListCtrlExt::AddRow(int row, const QString& firstCell) {
+    return model_->InsertRow(row, firstCell.toStdString(), true);
+}
+
+bool CListCtrlExt::SetItemText(int row, int column, const QString& text) {
+    return model_->SetCell(row, column, text.toStdString());
+}
+
+void CListCtrlExt::SetRows(std::vector<std::vector<std::string>>&& rows) {
+    if (IsEditing()) {
+        EndEdit();
+    }
+    searchRow_ = -1;
+    model_->SetRows(std::move(rows));
+}
+
+void CListCtrlExt::DeleteAllRows() {
+    if (IsEditing()) {
+        EndEdit();
+    }
+    searchRow_ = -1;
+    model_->ClearRows();
+}
+
+int CListCtrlExt::RowCount() const {
+    return model_->rowCount();
+}
+
+QString CListCtrlExt::CellText(int row, int column) const {
+    return FromUtf8(model_->Cell(row, column));
+}
+
+const std::string& CListCtrlExt::CellTextUtf8(int row, int column) const {
+    return model_->Cell(row, column);
+}
+
+bool CListCtrlExt::SetRowData(int row, const QVariant& data) {
+    if (row < 0 || row >= RowCount()) {
+        return false;
+    }
+    model_->EnsureRowRecord(row).userData = data;
+    return true;
+}
+
+QVariant CListCtrlExt::GetRowData(int row) const {
+    const ListItemRecord* record = model_->RowRecord(row);
+    return record ? record->userData : QVariant();
+}
+
+// --- selection and focus -----------------------------------------------------------------
+
+void CListCtrlExt::SelectRow(int row) {
+    if (row < 0 || row >= RowCount()) {
+        return;
+    }
+    QModelIndex index = model_->index(row, std::max(focusColumn_, 0));
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+std::vector<int> CListCtrlExt::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int CListCtrlExt::FocusedRow() const {
+    QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void CListCtrlExt::SetFocusColumn(int column) {
+    focusColumn_ = column >= 0 && column < ColumnCount() && IsColumnVisible(column) ? column : -1;
+    SyncCurrentColumn();
+    viewport()->update();
+}
+
+void CListCtrlExt::SyncCurrentColumn() {
+    QModelIndex current = currentIndex();
+    if (focusColumn_ >= 0 && current.isValid() && current.column() != focusColumn_) {
+        selectionModel()->setCurrentIndex(model_->index(current.row(), focusColumn_),
+                                          QItemSelectionModel::NoUpdate);
+    }
+}
+
+void CListCtrlExt::MoveFocusColumn(int step) {
+    if (RowCount() == 0) {
+        focusColumn_ = -1;
+        return;
+    }
+    const int count = ColumnCount();
+    int target = -1;
+    if (focusColumn_ < 0) {
+        if (step > 0 && count > 0) {
+            target = header_->logicalIndex(0);
+        }
+    } else {
+        int position = header_->visualIndex(focusColumn_) + step;
+        if (position >= 0 && position < count) {
+            target = header_->logicalIndex(position);
+        }
+    }
+    if (target < 0 || !IsColumnVisible(target)) {
+        return;
+    }
+    focusColumn_ = target;
+    SyncCurrentColumn();
+    int row = std::max(FocusedRow(), 0);
+    scrollTo(model_->index(row, focusColumn_));
+    viewport()->update();
+}
+
+// --- sorting -----------------------------------------------------------------------------
+
+bool CListCtrlExt::SetColumnSort(int column, int flags, int type) {
+    if (column < 0 || column >= ColumnCount() ||
+        (flags & (SortAscending | SortDescending | SortToggle)) == 0) {
+        return false;
+    }
+    ListColumnRecord& record = model_->EnsureColumnRecord(column);
+    record.sortFlags = flags;
+    record.sortType = type;
+    record.compare = nullptr;
+    return true;
+}
+
+void CListCtrlExt::SetUserCompare(RowCompareFunction compare, int param) {
+    userCompare_ = std::move(compare);
+    userCompareParam_ = param;
+}
+
+bool CListCtrlExt::SetColumnCompare(int column, RowCompareFunction compare) {
+    ListColumnRecord* record = model_->ColumnRecord(column);
+    if (record == nullptr) {
+        return false;
+    }
+    record->compare = std::move(compare);
+    return true;
+}
+
+void CListCtrlExt::SetSortOnHeaderClick(bool enabled) {
+    header_->setSectionsClickable(enabled);
+    disconnect(header_, &QHeaderView::sectionClicked, this, nullptr);
+    if (enabled) {
+        connect(header_, &QHeaderView::sectionClicked, this,
+                [this](int column) { SortByColumn(column, true); });
+    }
+}
+
+void CListCtrlExt::SortByColumn(int column, bool toggle) {
+    if (column < 0 || column >= ColumnCount()) {
+        return;
+    }
+    ListColumnRecord* record = model_->ColumnRecord(column);
+    if (record == nullptr || (record->sortFlags & 7) == 0) {
+        return;
+    }
+    int& flags = record->sortFlags;
+    if (flags & SortToggle) {
+        if ((flags & (SortAscending | SortDescending)) == 0) {
+            flags |= SortDescending;
+        }
+        if (toggle) {
+            int directions = flags & (SortAscending | SortDescending);
+            flags &= ~(SortAscending | SortDescending);
+            flags |= ((directions & SortAscending) ? SortDescending : 0) |
+                     ((directions & SortDescending) ? SortAscending : 0);
+        }
+    }
+    sortColumn_ = column;
+    const int sign = (flags & SortAscending) ? 1 : (flags & (SortDescending | SortToggle)) ? -1 : 0;
+    if (sign != 0) {
+        // A column's own compare function serves that column only; the list's function
+        // serves the others.
+        const RowCompareFunction& compare = record->compare ? record->compare : userCompare_;
+        if (compare) {
+            const int param = userCompareParam_ != 0 ? userCompareParam_ : column;
+            model_->SortRows([&](int a, int b) {
+                return sign * compare(GetRowData(a), GetRowData(b), param) < 0;
+            });
+        } else {
+            const int type = record->sortType;
+            std::vector<SortKey> keys(static_cast<std::size_t>(RowCount()));
+            for (int row = 0; row < RowCount(); ++row) {
+                keys[static_cast<std::size_t>(row)] = MakeSortKey(model_->Cell(row, column), type);
+            }
+            model_->SortRows([&](int a, int b) {
+                return sign * CompareKeys(keys[static_cast<std::size_t>(a)],
+                                          model_->Cell(a, column),
+                                          keys[static_cast<std::size_t>(b)],
+                                          model_->Cell(b, column), type) <
+                       0;
+            });
+        }
+    }
+    sortAscending_ = (flags & SortAscending) != 0;
+    header_->setSortIndicatorShown(true);
+    header_->setSortIndicator(column, sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+// --- widths and layout -------------------------------------------------------------------
+
+void CListCtrlExt::FitColumn(int column) {
+    if (column < 0 || column >= ColumnCount()) {
+        return;
+    }
+    int position = header_->visualIndex(column);
+    while (position >= 0 && !IsColumnVisible(header_->logicalIndex(position))) {
+        --position;
+    }
+    if (position < 0 || RowCount() == 0) {
+        return;
+    }
+    column = header_->logicalIndex(position);
+    QFontMetrics metrics(font());
+    int widest = 0;
+    for (int row = 0; row < RowCount(); ++row) {
+        widest = std::max(widest, metrics.horizontalAdvance(CellText(row, column)));
+    }
+    int width = widest + kFitPadding;
+    if (column == 0) {
+        width += smallIconWidth_;
+    }
+    header_->resizeSection(column, width);
+}
+
+void CListCtrlExt::SetRowHeight(int height) {
+    verticalHeader()->setMinimumSectionSize(
+        std::min(height, verticalHeader()->minimumSectionSize()));
+    verticalHeader()->setDefaultSectionSize(height);
+}
+
+bool CListCtrlExt::SaveColumnState(QSettings& profile) const {
+    const int count = ColumnCount();
+    std::vector<int> widths(static_cast<std::size_t>(count));
+    std::vector<int> visible(static_cast<std::size_t>(count));
+    for (int c = 0; c < count; ++c) {
+        widths[static_cast<std::size_t>(c)] = ColumnWidth(c);
+        visible[static_cast<std::size_t>(c)] = IsColumnVisible(c) ? 1 : 0;
+    }
+    profile.beginGroup(QString::number(controlId_));
+    profile.setValue("ColumnCount", count);
+    profile.setValue("ColumnOrder", PackInts(ColumnOrder()));
+    profile.setValue("ColumnWidth", PackInts(widths));
+    profile.setValue("ColumnVisible", PackInts(visible));
+    profile.setValue("ColSortNum", sortColumn_);
+    profile.setValue("ColSortDir", sortAscending_ ? 1 : 0);
+    profile.endGroup();
+    profile.sync();
+    return profile.status() == QSettings::NoError;
+}
+
+bool CListCtrlExt::RestoreColumnState(QSettings& profile) {
+    const int count = ColumnCount();
+    if (count == 0) {
+        return false;
+    }
+    profile.beginGroup(QString::number(controlId_));
+    struct GroupEnd {
+        QSettings& p;
+        ~GroupEnd() { p.endGroup(); }
+    } groupEnd{profile};
+
+    // A layout saved for another set of columns (the other result kind) is not this one's.
+    if (ReadInt(profile, "ColumnCount") != count) {
+        return false;
+    }
+    std::optional<std::vector<int>> order = UnpackInts(profile.value("ColumnOrder"), count);
+    if (!order) {
+        return false;
+    }
+    std::vector<bool> seen(static_cast<std::size_t>(count), false);
+    for (int column : *order) {
+        if (column < 0 || column >= count || seen[static_cast<std::size_t>(column)]) {
+            return false;
+        }
+        seen[static_cast<std::size_t>(column)] = true;
+    }
+    header_->ApplyOrder(*order);
+
+    std::optional<std::vector<int>> widths = UnpackInts(profile.value("ColumnWidth"), count);
+    if (!widths || std::any_of(widths->begin(), widths->end(),
+                               [](int w) { return w < 0 || w > kMaxSavedWidth; })) {
+        return false;
+    }
+    for (int c = 0; c < count; ++c) {
+        SetColumnWidth(c, (*widths)[static_cast<std::size_t>(c)]);
+    }
+
+    std::optional<std::vector<int>> visible = UnpackInts(profile.value("ColumnVisible"), count);
+    if (!visible) {
+        return false;
+    }
+    for (int c = 0; c < count; ++c) {
+        // A column the operator may not hide is never hidden by a stored flag: nothing in
+        // the header menu could show it again.
+        bool show = (*visible)[static_cast<std::size_t>(c)] != 0 || !header_->IsColumnHideable(c);
+        SetColumnVisible(c, show);
+    }
+
+    std::optional<int> sortColumn = ReadInt(profile, "ColSortNum");
+    if (sortColumn && *sortColumn >= 0 && *sortColumn < count) {
+        const bool ascending = ReadInt(profile, "ColSortDir").value_or(0) == 1;
+        ListColumnRecord* record = model_->ColumnRecord(*sortColumn);
+        if (record != nullptr && (record->sortFlags & SortToggle)) {
+            // The saved direction itself, whatever direction the column last had.
+            record->sortFlags = SortToggle | (ascending ? SortAscending : SortDescending);
+        }
+        SortByColumn(*sortColumn, false);
+    }
+    return true;
+}
+
+bool CListCtrlExt::SaveColumnState() const {
+    QSettings profile(QSettings::IniFormat, QSettings::UserScope, kProfileOrganisation,
+                      kProfileApplication);
+    return SaveColumnState(profile);
+}
+
+bool CListCtrlExt::RestoreColumnState() {
+    QSettings profile(QSettings::IniFormat, QSettings::UserScope, kProfileOrganisation,
+                      kProfileApplication);
+    return RestoreColumnState(profile);
+}
+
+// --- colours -----------------------------------------------------------------------------
+
+bool CListCtrlExt::SetColumnColors(int column, const QColor& background, const QColor& text) {
+    if (column < 0 || column >= ColumnCount()) {
+        return false;
+    }
+    ListColumnRecord& record = model_->EnsureColumnRecord(column);
+    record.background = background;
+    record.text = text;
+    viewport()->update();
+    return true;
+}
+
+bool CListCtrlExt::SetRowColors(int row, const QColor& background, const QColor& text) {
+    if (row < 0 || row >= RowCount()) {
+        return false;
+    }
+    ListItemRecord& record = model_->EnsureRowRecord(row);
+    record.background = background;
+    record.text = text;
+    model_->CellsChanged(row, 0, std::max(ColumnCount() - 1, 0));
+    return true;
+}
+
+bool CListCtrlExt::SetCellColors(int row, int column, const QColor& background,
+                                 const QColor& text) {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) {
+        return false;
+    }
+    ListCellRecord& cell = model_->EnsureCellRecord(row, column);
+    cell.background = background;
+    cell.text = text;
+    model_->CellsChanged(row, column, column);
+    return true;
+}
+
+// --- in-place editing --------------------------------------------------------------------
+
+bool CListCtrlExt::SetColumnEditor(int column, EditorHooks hooks) {
+    if (column < 0 || column >= ColumnCount()) {
+        return false;
+    }
+    model_->EnsureColumnRecord(column).hooks = std::move(hooks);
+    return true;
+}
+
+bool CListCtrlExt::SetRowEditor(int row, EditorHooks hooks) {
+    if (row < 0 || row >= RowCount()) {
+        return false;
+    }
+    model_->EnsureRowRecord(row).hooks = std::move(hooks);
+    return true;
+}
+
+bool CListCtrlExt::SetCellEditor(int row, int column, EditorHooks hooks) {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) {
+        return false;
+    }
+    model_->EnsureCellRecord(row, column).hooks = std::move(hooks);
+    return true;
+}
+
+bool CListCtrlExt::IsReadOnly(int row, int column) const {
+    const ListItemRecord* rowRecord = model_->RowRecord(row);
+    const ListColumnRecord* columnRecord = model_->ColumnRecord(column);
+    const ListCellRecord* cell = model_->CellRecord(row, column);
+    return (rowRecord && rowRecord->hooks.readOnly) ||
+           (columnRecord && columnRecord->hooks.readOnly) || (cell && cell->hooks.readOnly);
+}
+
+const EditorHooks* CListCtrlExt::EditorFor(int row, int column) const {
+    if (const ListCellRecord* cell = model_->CellRecord(row, column); cell && cell->hooks.editor) {
+        return &cell->hooks;
+    }
+    if (const ListItemRecord* record = model_->RowRecord(row); record && record->hooks.editor) {
+        return &record->hooks;
+    }
+    if (const ListColumnRecord* record = model_->ColumnRecord(column);
+        record && record->hooks.editor) {
+        return &record->hooks;
+    }
+    return defaultHooks_.editor ? &defaultHooks_ : nullptr;
+}
+
+bool CListCtrlExt::StartEdit(int row, int column) {
+    if (IsEditing() || row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount() ||
+        !IsColumnVisible(column) || IsReadOnly(row, column)) {
+        return false;
+    }
+    const EditorHooks* hooks = EditorFor(row, column);
+    if (hooks == nullptr) {
+        return false;
+    }
+    QModelIndex index = model_->index(row, column);
+    scrollTo(index);
+    if (hooks->begin && !hooks->begin(row, column)) {
+        return false;
+    }
+    activeHooks_ = *hooks;
+    editRow_ = lastEditRow_ = row;
+    editColumn_ = lastEditColumn_ = column;
+    QWidget* editor = activeHooks_.editor;
+    if (editor->parentWidget() != viewport()) {
+        editor->setParent(viewport());
+    }
+    QMetaProperty text = editor->metaObject()->userProperty();
+    if (text.isValid()) {
+        text.write(editor, CellText(row, column));
+    }
+    QRect cell = visualRect(index);
+    cell.setRight(std::min(cell.right(), viewport()->width() - kEditorClientMargin - 1));
+    editor->setGeometry(cell);
+    editor->installEventFilter(this);
+    editor->show();
+    editor->setFocus();
+    return true;
+}
+
+void CListCtrlExt::EndEdit() {
+    if (endingEdit_ || !IsEditing()) {
+        return;
+    }
+    endingEdit_ = true;
+    const int row = editRow_;
+    const int column = editColumn_;
+    EditorHooks hooks = activeHooks_;
+    editRow_ = editColumn_ = -1;
+    activeHooks_ = {};
+    QString text;
+    if (QWidget* editor = hooks.editor) {
+        editor->removeEventFilter(this);
+        editor->hide();
+        QMetaProperty property = editor->metaObject()->userProperty();
+        if (property.isValid()) {
+            text = property.read(editor).toString();
+        }
+    }
+    int result = hooks.end ? hooks.end(row, column, text) : 1;
+    if (result != 0) {
+        SetItemText(row, column, text);
+    }
+    if (result == -1) {
+        SortByColumn(column, false);
+    }
+    setFocus();
+    if (int focused = FocusedRow(); focused >= 0) {
+        selectionModel()->select(model_->index(focused, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    endingEdit_ = false;
+}
+
+bool CListCtrlExt::eventFilter(QObject* watched, QEvent* event) {
+    if (IsEditing() && watched == activeHooks_.editor.data()) {
+        if (event->type() == QEvent::FocusOut) {
+            EndEdit();
+        } else if (event->type() == QEvent::KeyPress) {
+            int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+                EndEdit();
+                return true;
+            }
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+// --- input -------------------------------------------------------------------------------
+
+void CListCtrlExt::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    if ((key == Qt::Key_Left || key == Qt::Key_Right) && !ctrl) {
+        MoveFocusColumn(key == Qt::Key_Left ? -1 : 1);
+        event->accept();
+        return;
+    }
+    if (ctrl && key == Qt::Key_A) {
+        if (selectionMode() != QAbstractItemView::SingleSelection) {
+            selectAll();
+        }
+        event->accept();
+        return;
+    }
+    if (key == Qt::Key_F2) {
+        std::vector<int> selected = SelectedRows();
+        if (!selected.empty()) {
+            StartEdit(selected.front(), focusColumn_);
+        }
+        event->accept();
+        return;
+    }
+    const QString text = event->text();
+    if (ctrl && (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde)) {
+        searchText_.clear(); // typed with Ctrl held: a control character, not a search
+        event->accept();
+        return;
+    }
+    if (!ctrl && !text.isEmpty() && text.at(0).isPrint()) {
+        TypeAhead(text);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+    SyncCurrentColumn();
+}
+
+void CListCtrlExt::TypeAhead(const QString& character) {
+    const int rows = RowCount();
+    // Column 0 is searched when no other column holds the focus, as a plain list searches
+    // its first column.
+    const int column = focusColumn_ > 0 ? focusColumn_ : 0;
+    const int focused = FocusedRow();
+    const std::int64_t now = clock_();
+    if (now - searchTime_ >= kSearchPauseMs || column != searchColumn_ || focused != searchRow_) {
+        searchText_.clear();
+    }
+    searchTime_ = now;
+    searchColumn_ = column;
+    // Repeating one character steps through the rows that begin with it.
+    if (searchText_ != character) {
+        searchText_ += character;
+    }
+    if (rows == 0) {
+        return;
+    }
+    const int start = focused + 1;
+    for (int i = 0; i < rows; ++i) {
+        int row = (start + i) % rows;
+        if (CellText(row, column).startsWith(searchText_, Qt::CaseInsensitive)) {
+            SelectRow(row);
+            searchRow_ = row;
+            return;
+        }
+    }
+}
+
+void CListCtrlExt::mousePressEvent(QMouseEvent* event) {
+    QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() &&
+        (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
+        focusColumn_ = index.column();
+    }
+    QTableView::mousePressEvent(event);
+    viewport()->update();
+    if (event->button() == Qt::RightButton) {
+        emit rowRightClicked(index.isValid() ? index.row() : -1,
+                             index.isValid() ? index.column() : -1);
+    }
+}
+
+void CListCtrlExt::mouseDoubleClickEvent(QMouseEvent* event) {
+    QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid() &&
+        StartEdit(index.row(), index.column())) {
+        event->accept();
+        return;
+    }
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        emit rowDoubleClicked(index.isValid() ? index.row() : -1,
+                              index.isValid() ? index.column() : -1);
+    }
+}
+
+void CListCtrlExt::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    // Without a focus cell the focused row shows one frame around the whole row.
+    const int row = FocusedRow();
+    if (focusColumn_ >= 0 || row < 0 || !hasFocus()) {
+        return;
+    }
+    QRect frame;
+    for (int c = 0; c < ColumnCount(); ++c) {
+        if (IsColumnVisible(c)) {
+            frame = frame.united(visualRect(model_->index(row, c)));
+        }
+    }
+    if (frame.isEmpty()) {
+        return;
+    }
+    QPainter painter(viewport());
+    DrawFocusFrame(&painter, frame.adjusted(0, 0, showGrid() ? -1 : 0, 0), palette());
+}
+
+} // namespace qa::views

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "list_ctrl_ext.h"
+#include "ui_services.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+
+namespace qa {
+
+class ImageButton;
+class UserStore;
+
+using FrameCommandFn = std::function<void(int code)>;
+
+// Frame commands of the navigation row.
+enum NavigationCommand : int { kCmdHome = 1, kCmdGetData = 2, kCmdViewData = 3, kCmdSettings = 8 };
+
+// A page of the main window: a full-size picture behind transparent controls, and the row of
+// four navigation buttons with the page's own button shown in its page state.
+class FormPage : public QWidget {
+    Q_OBJECT
+public:
+    FormPage(int backgroundId, FrameCommandFn command, QWidget* parent = nullptr);
+
+    ImageButton* NavButton(int command) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    // Adds the four navigation buttons; `own` is this page's command (its button is
+    // disabled), `getDataBitmap` the picture of the get-data button.
+    void AddNavigation(int own, int getDataBitmap = 175);
+    ImageButton* AddImageButton(int bitmapId, const QString& tip, const QRect& place);
+    void OnNavigation(int code);
+
+    FrameCommandFn command_;
+
+private:
+    QPixmap background_;
+    std::vector<std::pair<int, ImageButton*>> nav_;
+};
+
+// The first page, shown until start-up has finished.
+class WaitingPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit WaitingPage(QWidget* parent = nullptr);
+};
+
+class HomePage : public FormPage {
+    Q_OBJECT
+public:
+    explicit HomePage(FrameCommandFn command, QWidget* parent = nullptr);
+};
+
+// Writes what a list shows to a CSV file the operator chooses, then opens it.
+void ExportList(QWidget* parent, const views::CListCtrlExt& list, int itemKind, Prompter& prompter,
+                FileService& files);
+
+// The download page: every arrival starts a port search; after an import it lists the
+// results that download added.
+class DownloadPage : public FormPage {
+    Q_OBJECT
+public:
+    static constexpr const char* kDownloadDoneText = "데이터 다운로드 완료";
+
+    DownloadPage(UserStore& users, Prompter& prompter, FileService& files, FrameCommandFn command,
+                 std::function<void()> startDiscovery, std::function<void(const QString&)> progress,
+                 QWidget* parent = nullptr);
+
+    void Activate();
+    bool EraseAfterDownload() const { return erase_; }
+    void SetEraseAfterDownload(bool erase);
+    // After an import with new rows: the columns of the kind, then the rows.
+    void ShowDownloaded(int itemKind);
+    void BuildDownloadColumns(int itemKind);
+    void LoadDownloadList(int itemKind);
+    views::CListCtrlExt* List() const { return list_; }
+
+private:
+    UserStore& users_;
+    Prompter& prompter_;
+    FileService& files_;
+    std::function<void()> startDiscovery_;
+    std::function<void(const QString&)> progress_;
+    views::CListCtrlExt* list_;
+    QCheckBox* eraseBox_;
+    bool erase_ = false;
+    int itemKind_ = 0;
+};
+
+} // namespace qa

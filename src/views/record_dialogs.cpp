@@ -1,0 +1,212 @@
+#include "record_dialogs.h"
+
+#include "display_format.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qa::views {
+
+namespace {
+
+QString Utf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Windows multi-line edits hold "\r\n"; stored memos keep that form, so the byte limit
+// counts a line break as the two bytes it is in the file.
+QString MemoForDisplay(const std::string& stored) {
+    return Utf8(stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+std::string MemoForStore(const QString& shown) {
+    QString text = shown;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text.toStdString();
+}
+
+// Drops typed characters other than digits; text put in by the program or pasted stays as
+// it is, so a stored ID with letters can still be shown and corrected.
+class DigitsOnlyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            const QString text = key->text();
+            if (!text.isEmpty() && text.at(0).isPrint() &&
+                !key->modifiers().testFlag(Qt::ControlModifier)) {
+                for (QChar c : text) {
+                    if (!c.isDigit()) {
+                        return true;
+                    }
+                }
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+QLineEdit* CentredEdit(const char* name, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setAlignment(Qt::AlignCenter);
+    return edit;
+}
+
+bool IsBlank(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
+} // namespace
+
+RecordDialog::RecordDialog(bool modify, const ListRow& record, const SettingsStore& settings,
+                           QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(modify ? tr("Data Modify") : tr("Data View"));
+    setModal(true);
+
+    dateTime_ = CentredEdit("edit1125", this);
+    operatorId_ = CentredEdit("edit1127", this);
+    result_ = CentredEdit("edit1126", this);
+    patientName_ = CentredEdit("edit1123", this);
+    patientId_ = CentredEdit("edit1124", this);
+    type_ = new QComboBox(this);
+    type_->setObjectName(QStringLiteral("combo1116"));
+    type_->setEditable(true);
+    type_->setInsertPolicy(QComboBox::NoInsert);
+    birthday_ = new QDateEdit(this);
+    birthday_->setObjectName(QStringLiteral("date1144"));
+    birthday_->setCalendarPopup(true);
+    birthday_->setMinimumDate(QDate(100, 1, 1));
+    memo_ = new QPlainTextEdit(this);
+    memo_->setObjectName(QStringLiteral("edit1001"));
+    memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo_->setMinimumHeight(90);
+    close_ = new QPushButton(modify ? tr("&Cancel") : tr("&Close"), this);
+    close_->setObjectName(QStringLiteral("button2"));
+    connect(close_, &QPushButton::clicked, this, &QDialog::reject);
+
+    for (QLineEdit* edit : {dateTime_, operatorId_, result_}) {
+        edit->setReadOnly(true);
+    }
+    patientName_->setReadOnly(!modify);
+    patientId_->setReadOnly(!modify);
+    memo_->setReadOnly(!modify);
+    // Read-only fields on the dialog's own colour, so the operator sees at a glance what can
+    // be changed.
+    for (QLineEdit* edit : {dateTime_, operatorId_, result_, patientName_, patientId_}) {
+        if (edit->isReadOnly()) {
+            QPalette palette = edit->palette();
+            palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
+            edit->setPalette(palette);
+        }
+    }
+    if (modify) {
+        patientId_->installEventFilter(new DigitsOnlyFilter(patientId_));
+    }
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(6);
+    const std::pair<const char*, QWidget*> rows[] = {
+        {"Date / Time:", dateTime_},      {"OPID :", operatorId_}, {"Result :", result_},
+        {"Patient Name :", patientName_}, {"PID :", patientId_},   {"Type :", type_},
+        {"Birthday :", birthday_},        {"Remark :", memo_},
+    };
+    int line = 0;
+    for (const auto& [label, field] : rows) {
+        auto* text = new QLabel(tr(label), this);
+        text->setBuddy(field);
+        text->setAlignment(field == memo_ ? Qt::AlignRight | Qt::AlignTop
+                                          : Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(text, line, 0);
+        grid->addWidget(field, line, 1);
+        ++line;
+    }
+    grid->setColumnStretch(1, 1);
+    buttons_ = new QHBoxLayout;
+    buttons_->addStretch(1);
+    buttons_->addWidget(close_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addSpacing(6);
+    layout->addLayout(buttons_);
+    setMinimumWidth(380);
+
+    // Filling.
+    dateTime_->setText(Utf8(FormatRecordDateTimeText(settings, record.date, record.time)));
+    result_->setText(Utf8(FormatRecordHbA1cText(settings, record.value)));
+    operatorId_->setText(Utf8(record.operatorId));
+    patientName_->setText(Utf8(record.patientName));
+    memo_->setPlainText(MemoForDisplay(record.memo));
+    patientId_->setText(modify && IsBlank(record.patientId) ? QString() : Utf8(record.patientId));
+    for (const char* name : kDiagnosisNames) {
+        type_->addItem(QString::fromLatin1(name));
+    }
+    // Every entry of the list can be shown again, "Normal" included: a record saved with it
+    // must not come back without a type and lose it on the next change.
+    type_->setCurrentIndex(
+        record.diagnosis >= 0 && record.diagnosis < kDiagnosisCount ? record.diagnosis : -1);
+    const std::string pattern = DatePickerQtFormat(settings.dateFormat);
+    birthday_->setDisplayFormat(Utf8(pattern.empty() ? DatePickerQtFormat(0) : pattern));
+    const BirthDate birth = ParseStoredBirthday(record.birthday).value_or(BirthDate{});
+    birthday_->setDate(QDate(birth.year, birth.month, birth.day));
+
+    if (!modify) {
+        type_->setEnabled(false);
+        birthday_->setEnabled(false);
+    }
+}
+
+RecordViewDialog::RecordViewDialog(const ListRow& record, const SettingsStore& settings,
+                                   QWidget* parent)
+    : RecordDialog(false, record, settings, parent) {
+    close_->setDefault(true);
+}
+
+RecordModifyDialog::RecordModifyDialog(const ListRow& record, const SettingsStore& settings,
+                                       Prompter& prompter, QWidget* parent)
+    : RecordDialog(true, record, settings, parent), prompter_(prompter),
+      rowNumber_(record.rowIndex + 1) {
+    change_ = new QPushButton(tr("&Change"), this);
+    change_->setObjectName(QStringLiteral("button1120"));
+    change_->setDefault(true);
+    buttons_->insertWidget(1, change_);
+    connect(change_, &QPushButton::clicked, this, &RecordModifyDialog::ConfirmChange);
+}
+
+void RecordModifyDialog::ConfirmChange() {
+    if (!prompter_.Confirm(kConfirmChangeText, kRecordCaption)) {
+        return;
+    }
+    RecordEdit edit;
+    edit.rowNumber = rowNumber_;
+    const QDate birthday = birthday_->date();
+    edit.birthday = BirthDate{birthday.year(), birthday.month(), birthday.day()};
+    edit.patientName = patientName_->text().toStdString();
+    edit.patientId = patientId_->text().toStdString();
+    edit.memo = MemoForStore(memo_->toPlainText());
+    // The list's edit field may hold typed text: only an entry of the list is a type.
+    const QString typed = type_->currentText();
+    edit.diagnosis = typed.isEmpty() ? -1 : type_->findText(typed, Qt::MatchExactly);
+    if (std::optional<std::string> refusal = RecordEditLimitMessage(edit)) {
+        prompter_.Inform(*refusal, kRecordCaption, Prompter::Severity::Warning);
+        return;
+    }
+    edit_ = std::move(edit);
+    accept();
+}
+
+} // namespace qa::views

@@ -1,0 +1,210 @@
+#include "settings_dialog.h"
+
+#include "users.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace qa {
+
+namespace {
+
+QString U(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QGroupBox* RadioGroup(QWidget* parent, const char* title, QButtonGroup*& group,
+                      std::initializer_list<const char*> labels) {
+    auto* box = new QGroupBox(U(title), parent);
+    auto* layout = new QHBoxLayout(box);
+    group = new QButtonGroup(box);
+    int id = 0;
+    for (const char* label : labels) {
+        auto* radio = new QRadioButton(U(label), box);
+        group->addButton(radio, id++);
+        layout->addWidget(radio);
+    }
+    return box;
+}
+
+void Check(QButtonGroup* group, int value) {
+    // A value outside the choices (a hand-edited file) checks nothing.
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons()) {
+        b->setChecked(false);
+    }
+    group->setExclusive(true);
+    if (QAbstractButton* b = group->button(value)) {
+        b->setChecked(true);
+    }
+}
+
+} // namespace
+
+AddUserDialog::AddUserDialog(UserStore& users, QWidget* parent) : QDialog(parent), users_(users) {
+    setWindowTitle("Add user ");
+    id_ = new QLineEdit(this);
+    id_->setObjectName("userId");
+    add_ = new QPushButton(U("추가"), this);
+    auto* cancel = new QPushButton(U("취소"), this);
+    auto* form = new QFormLayout;
+    form->addRow(U("사용자ID"), id_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(add_);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    connect(add_, &QPushButton::clicked, this, &AddUserDialog::Add);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void AddUserDialog::Add() {
+    // Declined, refused and failed additions keep the dialog open, with the store's
+    // message already shown.
+    if (users_.AddUser(id_->text().toStdString()) == UserStore::Outcome::Done) {
+        accept();
+    }
+}
+
+SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), users_(users), prompter_(prompter) {
+    setWindowTitle("Setting information");
+    QFont font(U("고딕체"));
+    font.setPixelSize(13);
+    font.setWeight(QFont::DemiBold);
+    setFont(font);
+
+    user_ = new QComboBox(this);
+    user_->setObjectName("currentUser");
+    language_ = new QComboBox(this);
+    language_->addItem("English");
+    auto* top = new QFormLayout;
+    top->addRow(U("현재 사용자ID"), user_);
+
+    auto* units = new QHBoxLayout;
+    units->addWidget(RadioGroup(this, "HbA1c", hba1cUnit_, {"%", "mmol/mol"}));
+    units->addWidget(RadioGroup(this, "Glucose", glucoseUnit_, {"mg/dL", "mmol/L"}));
+    auto* formats = new QHBoxLayout;
+    formats->addWidget(
+        RadioGroup(this, "날짜형식", dateFormat_, {"yyyy/MM/dd", "MM/dd/yyyy", "dd/MM/yyyy"}));
+    formats->addWidget(RadioGroup(this, "시간형식", timeFormat_, {"12 Hours", "24 Hours"}));
+
+    auto* info = new QGroupBox(U("사용자 정보"), this);
+    auto* infoForm = new QFormLayout(info);
+    name_ = new QLineEdit(info);
+    hospital_ = new QLineEdit(info);
+    email_ = new QLineEdit(info);
+    memo_ = new QLineEdit(info);
+    for (QLineEdit* edit : {name_, hospital_, email_, memo_}) {
+        edit->setMaxLength(99); // what the settings file keeps
+    }
+    infoForm->addRow(U("이름"), name_);
+    infoForm->addRow(U("병원"), hospital_);
+    infoForm->addRow("E-mail", email_);
+    infoForm->addRow(U("메모"), memo_);
+    infoForm->addRow("Languge", language_);
+
+    save_ = new QPushButton(U("저장"), this);
+    close_ = new QPushButton(U("닫기"), this);
+    addUser_ = new QPushButton(U("사용자 추가"), this);
+    deleteUser_ = new QPushButton(U("사용자 삭제"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addUser_);
+    buttons->addWidget(deleteUser_);
+    buttons->addStretch();
+    buttons->addWidget(save_);
+    buttons->addWidget(close_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(units);
+    layout->addLayout(formats);
+    layout->addWidget(info);
+    layout->addLayout(buttons);
+
+    connect(save_, &QPushButton::clicked, this, &SettingsDialog::Save);
+    connect(close_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(addUser_, &QPushButton::clicked, this, &SettingsDialog::AddUser);
+    connect(deleteUser_, &QPushButton::clicked, this, &SettingsDialog::DeleteUser);
+    connect(user_, &QComboBox::currentTextChanged, this, [this](const QString& id) {
+        if (filling_ || id.isEmpty() || id.toStdString() == users_.ActiveUserId()) {
+            return;
+        }
+        if (users_.SwitchUser(id.toStdString())) {
+            usersChanged_ = true;
+        }
+        Refresh();
+    });
+    Refresh();
+}
+
+void SettingsDialog::Refresh() {
+    filling_ = true;
+    const SettingsStore& s = users_.Settings();
+    Check(hba1cUnit_, s.hba1cUnit);
+    Check(glucoseUnit_, s.glucoseUnit);
+    Check(dateFormat_, s.dateFormat);
+    Check(timeFormat_, s.timeFormat);
+    user_->clear();
+    int selected = 0;
+    for (const auto& id : users_.UserList()) {
+        user_->addItem(QString::fromStdString(id));
+        if (id == users_.ActiveUserId()) {
+            selected = user_->count() - 1;
+        }
+    }
+    user_->setCurrentIndex(user_->count() > 0 ? selected : -1);
+    language_->setCurrentIndex(0);
+    name_->setText(QString::fromStdString(s.name));
+    email_->setText(QString::fromStdString(s.email));
+    hospital_->setText(QString::fromStdString(s.hospital));
+    memo_->setText(QString::fromStdString(s.command));
+    filling_ = false;
+}
+
+void SettingsDialog::Save() {
+    SettingsStore& s = users_.Settings();
+    s.hba1cUnit = hba1cUnit_->checkedId() == 0 ? 0 : 1;
+    s.glucoseUnit = glucoseUnit_->checkedId() == 0 ? 0 : 1;
+    s.dateFormat = dateFormat_->checkedId() == 0 ? 0 : dateFormat_->checkedId() == 1 ? 1 : 2;
+    s.timeFormat = timeFormat_->checkedId() == 0 ? 0 : 1;
+    s.name = name_->text().toStdString();
+    s.email = email_->text().toStdString();
+    s.hospital = hospital_->text().toStdString();
+    s.command = memo_->text().toStdString();
+    if (!users_.SaveSettings()) {
+        prompter_.Inform("The settings could not be saved.", "QuorinA1c",
+                         Prompter::Severity::Error);
+        Refresh();
+        return;
+    }
+    accept();
+}
+
+void SettingsDialog::AddUser() {
+    AddUserDialog dialog(users_, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        usersChanged_ = true;
+    }
+    Refresh();
+}
+
+void SettingsDialog::DeleteUser() {
+    if (users_.DeleteCurrentUser() == UserStore::Outcome::Done) {
+        usersChanged_ = true;
+    }
+    Refresh();
+}
+
+} // namespace qa

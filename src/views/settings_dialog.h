@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDialog>
+
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace qa {
+
+class Prompter;
+class UserStore;
+
+// "Add user ": one ID, checked by the user store before anything is written.
+class AddUserDialog : public QDialog {
+    Q_OBJECT
+public:
+    AddUserDialog(UserStore& users, QWidget* parent = nullptr);
+    QLineEdit* IdEdit() const { return id_; }
+    QPushButton* AddButton() const { return add_; }
+
+private:
+    void Add();
+    UserStore& users_;
+    QLineEdit* id_;
+    QPushButton* add_;
+};
+
+// "Setting information": units, formats and the user's details; adding, deleting and
+// switching users.
+class SettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    SettingsDialog(UserStore& users, Prompter& prompter, QWidget* parent = nullptr);
+
+    // True when the current user changed while the dialog was open (switch, add, delete),
+    // so the pages must reload even when the dialog closes without saving.
+    bool UsersChanged() const { return usersChanged_; }
+
+    QComboBox* UserCombo() const { return user_; }
+    QButtonGroup* HbA1cUnit() const { return hba1cUnit_; }
+    QButtonGroup* GlucoseUnit() const { return glucoseUnit_; }
+    QButtonGroup* DateFormat() const { return dateFormat_; }
+    QButtonGroup* TimeFormat() const { return timeFormat_; }
+    QLineEdit* NameEdit() const { return name_; }
+    QPushButton* SaveButton() const { return save_; }
+    QPushButton* AddUserButton() const { return addUser_; }
+    QPushButton* DeleteUserButton() const { return deleteUser_; }
+
+    void Save();
+    void AddUser();
+    void DeleteUser();
+
+private:
+    void Refresh();
+
+    UserStore& users_;
+    Prompter& prompter_;
+    QComboBox* user_;
+    QComboBox* language_;
+    QButtonGroup* hba1cUnit_;
+    QButtonGroup* glucoseUnit_;
+    QButtonGroup* dateFormat_;
+    QButtonGroup* timeFormat_;
+    QLineEdit* name_;
+    QLineEdit* hospital_;
+    QLineEdit* email_;
+    QLineEdit* memo_;
+    QPushButton* save_;
+    QPushButton* close_;
+    QPushButton* addUser_;
+    QPushButton* deleteUser_;
+    bool filling_ = false;
+    bool usersChanged_ = false;
+};
+
+} // namespace qa

@@ -1,0 +1,83 @@
+#include "ui_services.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QHash>
+#include <QMessageBox>
+#include <QUrl>
+
+#include <cstdio>
+
+namespace qa {
+
+QString ImagePath(int id) {
+    static const QHash<int, QString> paths = [] {
+        QHash<int, QString> found;
+        const QDir dir(":/images");
+        for (const QString& name : dir.entryList({"*.png"}, QDir::Files)) {
+            int underscore = name.lastIndexOf('_');
+            bool ok = false;
+            int number = name.mid(underscore + 1, name.size() - underscore - 5).toInt(&ok);
+            if (underscore > 0 && ok && !found.contains(number)) {
+                found.insert(number, dir.filePath(name));
+            }
+        }
+        return found;
+    }();
+    return paths.value(id);
+}
+
+namespace {
+
+// Support and scripts read what the operator was told from the error stream, one line each.
+void Log(const std::string& caption, const std::string& text) {
+    QString line = QString::fromStdString(text);
+    line.replace("\r\n", " ").replace('\n', ' ');
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), line.toUtf8().constData());
+}
+
+} // namespace
+
+bool QtPrompter::Confirm(const std::string& text, const std::string& caption) {
+    Log(caption, text);
+    return QMessageBox::question(parent_, QString::fromStdString(caption),
+                                 QString::fromStdString(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtPrompter::Inform(const std::string& text, const std::string& caption, Severity severity) {
+    Log(caption, text);
+    QString t = QString::fromStdString(text);
+    QString c = QString::fromStdString(caption);
+    switch (severity) {
+    case Severity::Information:
+        QMessageBox::information(parent_, c, t);
+        break;
+    case Severity::Warning:
+        QMessageBox::warning(parent_, c, t);
+        break;
+    case Severity::Error:
+        QMessageBox::critical(parent_, c, t);
+        break;
+    }
+}
+
+QString DesktopFileService::AskSavePath(QWidget* parent) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter("CSV File (*.csv)");
+    dialog.setDefaultSuffix("csv");
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().first();
+}
+
+bool DesktopFileService::OpenFile(const QString& path) {
+    // The path travels as one URL, so blanks in it reach the program as one argument.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace qa

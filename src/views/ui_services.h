@@ -1,0 +1,43 @@
+#pragma once
+
+#include "prompter.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace qa {
+
+// The picture of a resource id from the generated artwork (":/images/<role>_<id>.png");
+// an empty path when there is none.
+QString ImagePath(int id);
+
+// Message boxes for the window.
+class QtPrompter : public Prompter {
+public:
+    explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget* parent) { parent_ = parent; }
+    bool Confirm(const std::string& text, const std::string& caption) override;
+    void Inform(const std::string& text, const std::string& caption, Severity severity) override;
+
+private:
+    QWidget* parent_;
+};
+
+// Where an export goes and what opens it afterwards; scripted in tests.
+class FileService {
+public:
+    virtual ~FileService() = default;
+    // A save dialog for a CSV file; empty when the operator cancelled.
+    virtual QString AskSavePath(QWidget* parent) = 0;
+    // Opens a written file with the desktop's program for it.
+    virtual bool OpenFile(const QString& path) = 0;
+};
+
+class DesktopFileService : public FileService {
+public:
+    QString AskSavePath(QWidget* parent) override;
+    bool OpenFile(const QString& path) override;
+};
+
+} // namespace qa

@@ -1,0 +1,644 @@
+#include "fx_button.h"
+
+#include "sys_colors.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+
+#include <algorithm>
+
+#ifdef QA_HAVE_QT_MULTIMEDIA
+#include <QSoundEffect>
+#include <QUrl>
+#endif
+
+namespace qa {
+
+namespace {
+
+constexpr int kGlyphSize = 13;
+constexpr int kGlyphGap = 4;
+
+void playWithDevice([[maybe_unused]] const QString& sound) {
+#ifdef QA_HAVE_QT_MULTIMEDIA
+    auto* effect = new QSoundEffect(qApp);
+    effect->setSource(sound.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + sound)
+                                                         : QUrl::fromLocalFile(sound));
+    QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
+        if (!effect->isPlaying()) {
+            effect->deleteLater();
+        }
+    });
+    effect->play();
+#endif
+}
+
+CFxButton::SoundPlayer& soundPlayer() {
+    static CFxButton::SoundPlayer player = playWithDevice;
+    return player;
+}
+
+QColor adjustedChannels(const QColor& color, const int percent[3]) {
+    auto channel = [](int value, int p) {
+        return std::clamp(static_cast<int>(value + value * p * 0.01), 0, 255);
+    };
+    return QColor(channel(color.red(), percent[0]), channel(color.green(), percent[1]),
+                  channel(color.blue(), percent[2]));
+}
+
+QColor lightened(const QColor& color) {
+    auto up = [](int c) { return c + (255 - c) * 7 / 10; };
+    return QColor(up(color.red()), up(color.green()), up(color.blue()));
+}
+
+QColor darkened(const QColor& color) {
+    auto down = [](int c) { return c * 7 / 10; };
+    return QColor(down(color.red()), down(color.green()), down(color.blue()));
+}
+
+} // namespace
+
+CFxButton::CFxButton(QWidget* parent) : QAbstractButton(parent) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on && m_kind == Radio) {
+            uncheckGroup();
+        }
+        update();
+    });
+    setDefaultOffsets();
+}
+
+CFxButton::CFxButton(const QString& text, Kind kind, QWidget* parent) : CFxButton(parent) {
+    setText(text);
+    SetKind(kind);
+}
+
+CFxButton::Kind CFxButton::KindFromStyle(quint32 style) {
+    if ((style & kStyleAutoCheckBox) == kStyleAutoCheckBox) {
+        return CheckBox;
+    }
+    if ((style & kStyleAutoRadio) == kStyleAutoRadio) {
+        return Radio;
+    }
+    return Push;
+}
+
+void CFxButton::ApplyStyle(quint32 style) {
+    m_pushLike = style & kStylePushLike;
+    m_textLeft = style & kStyleLeftText;
+    SetKind(KindFromStyle(style));
+}
+
+void CFxButton::SetKind(Kind kind) {
+    m_kind = kind;
+    setCheckable(kind != Push);
+    if (kind == Push) {
+        setChecked(false);
+    }
+    setDefaultOffsets();
+    updateGeometry();
+    update();
+}
+
+void CFxButton::SetPushLike(bool pushLike) {
+    m_pushLike = pushLike;
+    setDefaultOffsets();
+    update();
+}
+
+void CFxButton::SetTextLeft(bool textLeft) {
+    m_textLeft = textLeft;
+    update();
+}
+
+void CFxButton::setDefaultOffsets() {
+    const bool pushing = m_kind == Push || m_pushLike;
+    for (State state : {Normal, Pressed, Hover, Disabled}) {
+        StateLook& look = m_looks[index(state)];
+        if (!pushing) {
+            look.offset = OffsetNone;
+        } else {
+            look.offset = state == Pressed ? OffsetDownRight : OffsetUpLeft;
+        }
+    }
+}
+
+void CFxButton::SetCheck(bool checked) {
+    if (m_kind == Push) {
+        return;
+    }
+    setChecked(checked);
+}
+
+void CFxButton::Uncheck() {
+    if (m_kind == Radio && isChecked()) {
+        setChecked(false);
+    }
+}
+
+void CFxButton::uncheckGroup() {
+    QWidget* parent = parentWidget();
+    if (!parent) {
+        return;
+    }
+    const auto siblings = parent->findChildren<CFxButton*>(Qt::FindDirectChildrenOnly);
+    for (CFxButton* sibling : siblings) {
+        if (sibling != this && sibling->m_group == m_group) {
+            sibling->Uncheck();
+        }
+    }
+}
+
+void CFxButton::toggleByUser() {
+    if (m_kind == CheckBox) {
+        SetCheck(!isChecked());
+    } else if (m_kind == Radio) {
+        SetCheck(true);
+    }
+}
+
+void CFxButton::nextCheckState() {
+    toggleByUser();
+}
+
+CFxButton::State CFxButton::CurrentState() const {
+    if (!isEnabled()) {
+        return Disabled;
+    }
+    if (isDown() || isChecked()) {
+        return Pressed;
+    }
+    if (m_hovering) {
+        return Hover;
+    }
+    return Normal;
+}
+
+template <typename F> void CFxButton::forStates(int state, F&& apply) {
+    for (State each : {Normal, Pressed, Hover, Disabled}) {
+        if (state == AllStates || state == each) {
+            apply(m_looks[index(each)]);
+        }
+    }
+    update();
+}
+
+void CFxButton::SetBkColor(int state, const QColor& color) {
+    forStates(state, [&](StateLook& look) { look.background = color; });
+}
+
+void CFxButton::SetTextColor(int state, const QColor& color) {
+    forStates(state, [&](StateLook& look) { look.textColor = color; });
+}
+
+void CFxButton::SetStateText(int state, const QString& text) {
+    forStates(state, [&](StateLook& look) { look.text = text; });
+}
+
+void CFxButton::SetFontFace(int state, const QString& face) {
+    forStates(state, [&](StateLook& look) { look.fontFace = face; });
+}
+
+void CFxButton::SetFontHeight(int state, int pixelHeight) {
+    forStates(state, [&](StateLook& look) { look.fontHeight = std::max(0, pixelHeight); });
+}
+
+void CFxButton::SetFontStyle(int state, int styleBits) {
+    forStates(state, [&](StateLook& look) { look.fontStyle = styleBits; });
+}
+
+void CFxButton::SetTextOffset(int state, TextOffset mode) {
+    forStates(state, [&](StateLook& look) { look.offset = mode; });
+}
+
+void CFxButton::EnableTextOffset(int state, bool enable) {
+    forStates(state, [&](StateLook& look) { look.offsetEnabled = enable; });
+}
+
+void CFxButton::SetBorder(int state, int width, const QColor& outerTopLeft,
+                          const QColor& outerBottomRight, const QColor& innerTopLeft,
+                          const QColor& innerBottomRight) {
+    forStates(state, [&](StateLook& look) {
+        look.borderWidth = std::clamp(width, 0, 2);
+        look.border = {outerTopLeft, outerBottomRight, innerTopLeft, innerBottomRight};
+    });
+}
+
+void CFxButton::SetBitmap(int state, const QPixmap& bitmap) {
+    forStates(state, [&](StateLook& look) { look.bitmap = bitmap; });
+}
+
+void CFxButton::SetRegion(int state, const QRegion& region) {
+    forStates(state, [&](StateLook& look) { look.region = region; });
+    m_regionState.reset();
+    applyRegion();
+}
+
+void CFxButton::SetSkin(int state, const QImage& source, const QColor& transparent1,
+                        const QColor& transparent2) {
+    forStates(state, [&](StateLook& look) {
+        look.skinSource = source;
+        look.skinTransparent1 = transparent1;
+        look.skinTransparent2 = transparent2;
+        rebuildSkin(look);
+    });
+    m_regionState.reset();
+    applyRegion();
+}
+
+void CFxButton::rebuildSkin(StateLook& look) {
+    if (look.skinSource.isNull() || width() <= 0 || height() <= 0) {
+        return;
+    }
+    // Stretched without smoothing so the transparent colours stay exact.
+    const QImage scaled =
+        look.skinSource.scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    look.skin = QPixmap::fromImage(scaled);
+    look.region = RegionFromBitmap(scaled, look.skinTransparent1, look.skinTransparent2);
+}
+
+void CFxButton::SetParentBackground(const QPixmap& parentBackground) {
+    m_parentBackground = parentBackground;
+    update();
+}
+
+QColor CFxButton::GetBkColor(State state) const {
+    const auto& look = m_looks[index(state)];
+    return look.background.value_or(GetSysColor(SysColor::BtnFace));
+}
+
+QColor CFxButton::GetTextColor(State state) const {
+    const auto& look = m_looks[index(state)];
+    if (look.textColor) {
+        return *look.textColor;
+    }
+    return GetSysColor(state == Disabled ? SysColor::GrayText : SysColor::BtnText);
+}
+
+QString CFxButton::GetStateText(State state) const {
+    return m_looks[index(state)].text.value_or(text());
+}
+
+QFont CFxButton::GetStateFont(State state) const {
+    const auto& look = m_looks[index(state)];
+    QFont result = font();
+    if (!look.fontFace.isEmpty()) {
+        result.setFamily(look.fontFace);
+    }
+    if (look.fontHeight > 0) {
+        result.setPixelSize(look.fontHeight);
+    }
+    if (look.fontStyle & FontBold) {
+        result.setBold(true);
+    }
+    if (look.fontStyle & FontItalic) {
+        result.setItalic(true);
+    }
+    if (look.fontStyle & FontUnderline) {
+        result.setUnderline(true);
+    }
+    if (look.fontStyle & FontStrikeOut) {
+        result.setStrikeOut(true);
+    }
+    return result;
+}
+
+CFxButton::TextOffset CFxButton::GetTextOffset(State state) const {
+    return m_looks[index(state)].offset;
+}
+
+QRegion CFxButton::GetRegion(State state) const {
+    return m_looks[index(state)].region;
+}
+
+void CFxButton::SetFillBackground(bool enable) {
+    m_fillBackground = enable;
+    update();
+}
+
+void CFxButton::SetDrawText(bool enable) {
+    m_drawText = enable;
+    update();
+}
+
+void CFxButton::SetDrawBorder(bool enable) {
+    m_drawBorder = enable;
+    update();
+}
+
+void CFxButton::SetDrawFocusRect(bool enable) {
+    m_drawFocusRect = enable;
+    update();
+}
+
+void CFxButton::SetFocusColoring(bool enable) {
+    m_focusColoring = enable;
+    update();
+}
+
+void CFxButton::SetFocusColorPercent(int red, int green, int blue) {
+    m_focusPercent[0] = red;
+    m_focusPercent[1] = green;
+    m_focusPercent[2] = blue;
+    update();
+}
+
+void CFxButton::SetDrawGlyph(bool enable) {
+    m_drawGlyph = enable;
+    update();
+}
+
+void CFxButton::SetSounds(const QString& hoverSound, const QString& pressSound) {
+    m_hoverSound = hoverSound;
+    m_pressSound = pressSound;
+}
+
+CFxButton::SoundPlayer CFxButton::SetSoundPlayer(SoundPlayer player) {
+    SoundPlayer previous = std::move(soundPlayer());
+    soundPlayer() = std::move(player);
+    return previous;
+}
+
+void CFxButton::playSound(const QString& sound) const {
+    if (!sound.isEmpty() && soundPlayer()) {
+        soundPlayer()(sound);
+    }
+}
+
+void CFxButton::SetToolTipText(const QString& text) {
+    setToolTip(text);
+}
+
+QRegion CFxButton::RegionFromBitmap(const QImage& image, const QColor& transparent1,
+                                    const QColor& transparent2) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key1 = transparent1.isValid() ? transparent1.rgb() & RGB_MASK : 0;
+    const QRgb key2 = transparent2.isValid() ? transparent2.rgb() & RGB_MASK : 0;
+    auto isTransparent = [&](QRgb pixel) {
+        // Fully transparent pixels of an image with alpha count as cut out too.
+        if (qAlpha(pixel) == 0) {
+            return true;
+        }
+        const QRgb rgb = pixel & RGB_MASK;
+        return (transparent1.isValid() && rgb == key1) || (transparent2.isValid() && rgb == key2);
+    };
+    QRegion region;
+    for (int y = argb.height() - 1; y >= 0; --y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        int x = 0;
+        while (x < argb.width()) {
+            while (x < argb.width() && isTransparent(row[x])) {
+                ++x;
+            }
+            const int start = x;
+            while (x < argb.width() && !isTransparent(row[x])) {
+                ++x;
+            }
+            if (x > start) {
+                region += QRect(start, y, x - start, 1);
+            }
+        }
+    }
+    return region;
+}
+
+QSize CFxButton::sizeHint() const {
+    const QFontMetrics metrics(GetStateFont(Normal));
+    QSize size = metrics.size(Qt::TextShowMnemonic, text());
+    size += QSize(16, 10);
+    if (m_kind != Push && !m_pushLike && m_drawGlyph) {
+        size.rwidth() += kGlyphSize + kGlyphGap;
+        size.setHeight(std::max(size.height(), kGlyphSize + 4));
+    }
+    return size;
+}
+
+bool CFxButton::event(QEvent* event) {
+    const bool result = QAbstractButton::event(event);
+    if (event->type() != QEvent::Paint && event->type() != QEvent::Destroy) {
+        applyRegion();
+    }
+    return result;
+}
+
+void CFxButton::applyRegion() {
+    const State state = CurrentState();
+    if (m_regionState == state) {
+        return;
+    }
+    m_regionState = state;
+    const QRegion& region = m_looks[index(state)].region;
+    if (region.isEmpty()) {
+        clearMask();
+    } else {
+        setMask(region);
+    }
+}
+
+void CFxButton::resizeEvent(QResizeEvent* event) {
+    QAbstractButton::resizeEvent(event);
+    for (StateLook& look : m_looks) {
+        rebuildSkin(look);
+    }
+    m_regionState.reset();
+    applyRegion();
+}
+
+QRect CFxButton::glyphRect() const {
+    const int top = (height() - kGlyphSize) / 2;
+    const int left = m_textLeft ? width() - kGlyphSize - 2 : 2;
+    return {left, top, kGlyphSize, kGlyphSize};
+}
+
+QRect CFxButton::textRect() const {
+    if (m_kind != Push && !m_pushLike && m_drawGlyph) {
+        const QRect glyph = glyphRect();
+        return m_textLeft ? QRect(2, 0, glyph.left() - kGlyphGap - 2, height())
+                          : QRect(glyph.right() + 1 + kGlyphGap, 0,
+                                  width() - glyph.right() - 1 - kGlyphGap, height());
+    }
+    int border = 0;
+    for (const StateLook& look : m_looks) {
+        border = std::max(border, look.borderWidth);
+    }
+    return rect().adjusted(border, border, -border, -border);
+}
+
+void CFxButton::paintEvent(QPaintEvent*) {
+    const State state = CurrentState();
+    if (m_regionState != state) {
+        // The shape follows the look; changing it from inside a paint would recurse.
+        QMetaObject::invokeMethod(
+            this, [this] { applyRegion(); }, Qt::QueuedConnection);
+    }
+    QPainter painter(this);
+    const StateLook& look = m_looks[index(state)];
+    if (!m_parentBackground.isNull()) {
+        painter.drawPixmap(rect(), m_parentBackground, geometry());
+    }
+    if (!look.skin.isNull()) {
+        painter.drawPixmap(0, 0, look.skin);
+    } else if (m_fillBackground) {
+        OnFillBackground(painter, state);
+    }
+    OnDrawBitmap(painter, state);
+    if (m_drawText) {
+        OnDrawText(painter, state);
+    }
+    if (m_drawBorder && look.region.isEmpty() && (m_kind == Push || m_pushLike)) {
+        OnDrawBorder(painter, state);
+    }
+    if (hasFocus() && m_drawFocusRect) {
+        OnDrawFocus(painter, state);
+    }
+}
+
+void CFxButton::OnFillBackground(QPainter& painter, State state) {
+    QColor color = GetBkColor(state);
+    if (hasFocus() && m_focusColoring) {
+        color = adjustedChannels(color, m_focusPercent);
+    }
+    painter.fillRect(rect(), color);
+}
+
+void CFxButton::OnDrawBorder(QPainter& painter, State state) {
+    const StateLook& look = m_looks[index(state)];
+    const QColor face = GetSysColor(SysColor::BtnFace);
+    const QColor frame = GetSysColor(SysColor::InactiveBorder);
+    const QColor defaults[4] = {frame, frame, face, face};
+    auto colour = [&](int i) { return look.border[i].value_or(defaults[i]); };
+    auto draw3dRect = [&](const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
+        painter.setPen(topLeft);
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(bottomRight);
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+    };
+    if (look.borderWidth >= 1) {
+        draw3dRect(rect(), colour(0), colour(1));
+    }
+    if (look.borderWidth >= 2) {
+        draw3dRect(rect().adjusted(1, 1, -1, -1), colour(2), colour(3));
+    }
+}
+
+void CFxButton::OnDrawBitmap(QPainter& painter, State state) {
+    const QPixmap& bitmap = m_looks[index(state)].bitmap;
+    if (bitmap.isNull()) {
+        return;
+    }
+    const QSize size = bitmap.deviceIndependentSize().toSize();
+    painter.drawPixmap((width() - size.width()) / 2, (height() - size.height()) / 2, bitmap);
+}
+
+void CFxButton::OnDrawText(QPainter& painter, State state) {
+    const StateLook& look = m_looks[index(state)];
+    const bool glyph = m_kind != Push && !m_pushLike && m_drawGlyph;
+    if (glyph) {
+        QStyleOptionButton option;
+        option.initFrom(this);
+        option.rect = glyphRect();
+        option.state &= ~(QStyle::State_On | QStyle::State_Off | QStyle::State_MouseOver |
+                          QStyle::State_Sunken | QStyle::State_HasFocus);
+        option.state |= isChecked() ? QStyle::State_On : QStyle::State_Off;
+        if (state == Disabled) {
+            option.state &= ~QStyle::State_Enabled;
+        }
+        style()->drawPrimitive(m_kind == Radio ? QStyle::PE_IndicatorRadioButton
+                                               : QStyle::PE_IndicatorCheckBox,
+                               &option, &painter, this);
+    }
+
+    const QString label = GetStateText(state);
+    if (label.isEmpty()) {
+        return;
+    }
+    QRect area = textRect();
+    if (look.offsetEnabled) {
+        if (look.offset == OffsetUpLeft) {
+            area.translate(-1, -1);
+        } else if (look.offset == OffsetDownRight) {
+            area.translate(1, 1);
+        }
+    }
+    const int flags = Qt::TextShowMnemonic | Qt::AlignVCenter |
+                      (glyph ? (m_textLeft ? Qt::AlignRight : Qt::AlignLeft) : Qt::AlignHCenter);
+    painter.setFont(GetStateFont(state));
+    const QColor colour = GetTextColor(state);
+    if (state == Disabled) {
+        painter.setPen(lightened(colour));
+        painter.drawText(area.translated(1, 1), flags, label);
+        painter.setPen(darkened(colour));
+    } else {
+        painter.setPen(colour);
+    }
+    painter.drawText(area, flags, label);
+}
+
+void CFxButton::OnDrawFocus(QPainter& painter, State state) {
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = rect().adjusted(3, 3, -3, -3);
+    option.backgroundColor = GetBkColor(state);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void CFxButton::enterEvent(QEnterEvent* event) {
+    QAbstractButton::enterEvent(event);
+    if (!m_hovering) {
+        m_hovering = true;
+        if (isEnabled()) {
+            playSound(m_hoverSound);
+        }
+        update();
+    }
+}
+
+void CFxButton::leaveEvent(QEvent* event) {
+    QAbstractButton::leaveEvent(event);
+    if (m_hovering) {
+        m_hovering = false;
+        update();
+    }
+}
+
+void CFxButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && isEnabled()) {
+        playSound(m_pressSound);
+    }
+    QAbstractButton::mousePressEvent(event);
+}
+
+void CFxButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+void CFxButton::keyPressEvent(QKeyEvent* event) {
+    // Check boxes and radios change on the key going down, and say so at once.
+    if (event->key() == Qt::Key_Space && m_kind != Push && !event->isAutoRepeat() &&
+        event->modifiers() == Qt::NoModifier) {
+        toggleByUser();
+        emit clicked(isChecked());
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void CFxButton::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && m_kind != Push) {
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyReleaseEvent(event);
+}
+
+} // namespace qa

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "tool_tip_button.h"
+
+#include <QPixmap>
+
+namespace qa {
+
+// A button drawn entirely from one strip of four equally wide state images, left to right:
+// normal, pressed, hover, disabled. The button takes the size of one image.
+class ImageButton : public ToolTipButton {
+    Q_OBJECT
+public:
+    enum class Face { Normal = 0, Pressed = 1, Hover = 2, Disabled = 3 };
+
+    explicit ImageButton(QWidget* parent = nullptr);
+
+    // False (and the button unchanged) when the strip is missing or narrower than four pixels,
+    // so a page notices a lost resource instead of showing an empty button.
+    bool LoadBitmap(const QPixmap& strip);
+    bool LoadBitmap(const QString& resourcePath);
+
+    QSize ImageSize() const { return {m_imageWidth, m_imageHeight}; }
+    bool IsHovering() const { return m_hovering; }
+    // Disabled wins over pressed, pressed over hover.
+    Face CurrentFace() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    QPixmap m_strip;
+    int m_imageWidth = 0;
+    int m_imageHeight = 0;
+    bool m_hovering = false;
+};
+
+} // namespace qa

@@ -1,0 +1,199 @@
+#include "registry_key.h"
+
+#include <QSettings>
+#include <QStringList>
+
+namespace qa {
+
+namespace {
+
+// Keys exist without values in the registry; an INI group does not, so every created key
+// carries this entry. Value names starting with '@' are reserved for it and for the key's
+// unnamed (default) value.
+const QString kKeyMarker = QStringLiteral("@key");
+const QString kDefaultValue = QStringLiteral("@");
+
+QString storedName(const QString& name) {
+    return name.isEmpty() ? kDefaultValue : name;
+}
+
+} // namespace
+
+RegistryKey::RegistryKey()
+    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                             QString::fromLatin1(kOrganization),
+                                             QString::fromLatin1(kApplication))) {}
+
+RegistryKey::RegistryKey(const QString& iniPath)
+    : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+
+RegistryKey::~RegistryKey() = default;
+
+bool RegistryKey::SetRootKey(quint32 root) {
+    if (root < ClassesRoot || root > Users) {
+        m_lastError = ErrorInvalidParameter;
+        return false;
+    }
+    m_root = root;
+    m_lastError = ErrorNone;
+    return true;
+}
+
+QString RegistryKey::rootGroup() const {
+    switch (m_root) {
+    case ClassesRoot:
+        return QStringLiteral("HKEY_CLASSES_ROOT");
+    case LocalMachine:
+        return QStringLiteral("HKEY_LOCAL_MACHINE");
+    case Users:
+        return QStringLiteral("HKEY_USERS");
+    default:
+        return QStringLiteral("HKEY_CURRENT_USER");
+    }
+}
+
+QString RegistryKey::groupFor(const QString& path) const {
+    if (path.isEmpty()) {
+        return rootGroup();
+    }
+    return rootGroup() + QLatin1Char('/') +
+           QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+bool RegistryKey::normalise(const QString& subKey, QString& path) {
+    // A '/' would split a key name into two groups, and an empty name between separators
+    // names no key.
+    if (subKey.contains(QLatin1Char('/'))) {
+        return false;
+    }
+    QStringList parts = subKey.split(QLatin1Char('\\'));
+    while (!parts.isEmpty() && parts.front().isEmpty()) {
+        parts.removeFirst();
+    }
+    while (!parts.isEmpty() && parts.back().isEmpty()) {
+        parts.removeLast();
+    }
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part.startsWith(QLatin1Char('@'))) {
+            return false;
+        }
+    }
+    path = parts.join(QLatin1Char('\\'));
+    return true;
+}
+
+bool RegistryKey::validValueName(const QString& name) {
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           !name.startsWith(QLatin1Char('@'));
+}
+
+bool RegistryKey::keyExists(const QString& path) const {
+    if (path.isEmpty()) {
+        return true;
+    }
+    m_settings->beginGroup(groupFor(path));
+    const bool exists = !m_settings->childKeys().isEmpty() || !m_settings->childGroups().isEmpty();
+    m_settings->endGroup();
+    return exists;
+}
+
+void RegistryKey::flush() {
+    if (!m_noFlush) {
+        m_settings->sync();
+    }
+}
+
+bool RegistryKey::SetKey(const QString& subKey, bool create) {
+    if (subKey.isEmpty()) {
+        m_path.clear();
+        m_lastError = ErrorNone;
+        return true;
+    }
+    QString path;
+    if (!normalise(subKey, path) || path.isEmpty()) {
+        m_lastError = ErrorInvalidParameter;
+        return false;
+    }
+    if (!keyExists(path)) {
+        if (!create) {
+            m_lastError = ErrorFileNotFound;
+            return false;
+        }
+        m_settings->setValue(groupFor(path) + QLatin1Char('/') + kKeyMarker, QString());
+    }
+    flush();
+    if (m_settings->status() != QSettings::NoError) {
+        m_lastError = ErrorAccessDenied;
+        return false;
+    }
+    m_path = path;
+    m_lastError = ErrorNone;
+    return true;
+}
+
+quint32 RegistryKey::GetValueType(const QString& name) const {
+    if (!validValueName(name) || !keyExists(m_path)) {
+        m_lastError = ErrorFileNotFound;
+        return TypeNone;
+    }
+    const QVariant value =
+        m_settings->value(groupFor(m_path) + QLatin1Char('/') + storedName(name));
+    if (!value.isValid()) {
+        m_lastError = ErrorFileNotFound;
+        return TypeNone;
+    }
+    m_lastError = ErrorNone;
+    switch (value.typeId()) {
+    case QMetaType::QByteArray:
+        return TypeBinary;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return TypeDword;
+    default:
+        return TypeString;
+    }
+}
+
+QString RegistryKey::ReadString(const QString& name, const QString& defaultValue) const {
+    const quint32 type = GetValueType(name);
+    if (type != TypeString && type != TypeExpandString) {
+        return defaultValue;
+    }
+    return m_settings->value(groupFor(m_path) + QLatin1Char('/') + storedName(name)).toString();
+}
+
+bool RegistryKey::WriteString(const QString& name, const QString& value) {
+    if (!validValueName(name)) {
+        m_lastError = ErrorInvalidParameter;
+        return false;
+    }
+    if (!keyExists(m_path)) {
+        m_lastError = ErrorFileNotFound;
+        return false;
+    }
+    m_settings->setValue(groupFor(m_path) + QLatin1Char('/') + storedName(name), value);
+    flush();
+    if (m_settings->status() != QSettings::NoError) {
+        m_lastError = ErrorAccessDenied;
+        return false;
+    }
+    m_lastError = ErrorNone;
+    return true;
+}
+
+bool RegistryKey::DeleteValue(const QString& name) {
+    if (GetValueType(name) == TypeNone) {
+        return false;
+    }
+    m_settings->remove(groupFor(m_path) + QLatin1Char('/') + storedName(name));
+    flush();
+    return m_settings->status() == QSettings::NoError;
+}
+
+QString RegistryKey::FileName() const {
+    return m_settings->fileName();
+}
+
+} // namespace qa

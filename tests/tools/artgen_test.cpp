@@ -1,0 +1,159 @@
+// The image generator as the window code relies on it: every image at its size, four
+// different states in every strip, strips that blend into the ground they sit on, a resource
+// list that matches the files, and the same bytes on every run.
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QString>
+
+#include <cstdlib>
+#include <string>
+
+using qa::test::ReadFile;
+using qa::test::TempDir;
+
+namespace {
+
+struct Expected {
+    const char* file;
+    int width;
+    int height;
+    bool strip;
+};
+
+const Expected kImages[] = {
+    {"skin_corner_bottom_left_131.png", 21, 21, false},
+    {"skin_corner_bottom_right_132.png", 21, 21, false},
+    {"skin_caption_tile_133.png", 30, 17, false},
+    {"skin_close_134.png", 21, 19, false},
+    {"skin_close_pressed_135.png", 21, 19, false},
+    {"skin_maximise_136.png", 21, 19, false},
+    {"skin_maximise_pressed_137.png", 21, 19, false},
+    {"skin_caption_icon_138.png", 22, 19, false},
+    {"skin_minimise_139.png", 21, 19, false},
+    {"skin_minimise_pressed_140.png", 21, 19, false},
+    {"icon_close_171.png", 32, 32, false},
+    {"nav_home_173.png", 440, 100, true},
+    {"nav_settings_174.png", 440, 100, true},
+    {"nav_get_data_175.png", 440, 100, true},
+    {"nav_view_data_176.png", 440, 100, true},
+    {"bg_list_178.png", 1014, 738, false},
+    {"nav_get_data_current_179.png", 440, 100, true},
+    {"cmd_print_180.png", 252, 35, true},
+    {"cmd_export_181.png", 252, 35, true},
+    {"cmd_search_182.png", 252, 35, true},
+    {"bg_home_209.png", 1014, 738, false},
+    {"pic_meter_304.png", 200, 240, false},
+    {"app_icon_128_16.png", 16, 16, false},
+    {"app_icon_128_32.png", 32, 32, false},
+    {"app_icon_128_48.png", 48, 48, false},
+    {"app_icon_128_256.png", 256, 256, false},
+};
+
+void generate(const std::string& dir) {
+    const std::string command = std::string(QA_ARTGEN_PATH) + " " + dir + " > /dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+QImage load(const std::string& dir, const char* file) {
+    return QImage(QString::fromStdString(dir + "/images/" + file));
+}
+
+class ArtGen : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        out_ = new TempDir;
+        generate(out_->Path());
+    }
+    static void TearDownTestSuite() {
+        delete out_;
+        out_ = nullptr;
+    }
+    static TempDir* out_;
+};
+
+TempDir* ArtGen::out_ = nullptr;
+
+TEST_F(ArtGen, WritesEveryImageAtItsSizeWithFourDifferentStatesInEachStrip) {
+    for (const Expected& e : kImages) {
+        SCOPED_TRACE(e.file);
+        const QImage image = load(out_->Path(), e.file);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.width(), e.width);
+        EXPECT_EQ(image.height(), e.height);
+        if (!e.strip) {
+            continue;
+        }
+        const int w = image.width() / 4;
+        for (int a = 0; a < 4; ++a) {
+            for (int b = a + 1; b < 4; ++b) {
+                EXPECT_NE(image.copy(a * w, 0, w, image.height()),
+                          image.copy(b * w, 0, w, image.height()))
+                    << "states " << a << " and " << b;
+            }
+        }
+    }
+}
+
+TEST_F(ArtGen, StripCornersMatchTheGroundTheButtonsSitOn) {
+    // Navigation buttons sit on the header band, command buttons on the white filter card;
+    // a corner of another colour would show as a box around the rounded face.
+    const QImage page = load(out_->Path(), "bg_list_178.png");
+    const QRgb band = page.pixel(499, 14);
+    EXPECT_EQ(page.pixel(954 - 1, 14 + 99), band);
+    EXPECT_EQ(load(out_->Path(), "bg_home_209.png").pixel(499, 14), band);
+    EXPECT_EQ(page.pixel(747, 145), QColor(Qt::white).rgb());
+    EXPECT_EQ(page.pixel(871, 142), QColor(Qt::white).rgb());
+    for (const Expected& e : kImages) {
+        if (!e.strip) {
+            continue;
+        }
+        SCOPED_TRACE(e.file);
+        const QImage image = load(out_->Path(), e.file);
+        const QRgb ground = e.width == 440 ? band : QColor(Qt::white).rgb();
+        const int w = image.width() / 4;
+        for (int s = 0; s < 4; ++s) {
+            EXPECT_EQ(image.pixel(s * w, 0), ground) << "state " << s;
+            EXPECT_EQ(image.pixel(s * w + w - 1, 0), ground) << "state " << s;
+        }
+    }
+}
+
+TEST_F(ArtGen, ResourceListNamesExactlyTheWrittenImages) {
+    const QString qrc = QString::fromStdString(ReadFile(out_->File("resources.qrc")));
+    const QStringList written =
+        QDir(QString::fromStdString(out_->File("images"))).entryList({"*.png"}, QDir::Files);
+    ASSERT_GE(written.size(), static_cast<qsizetype>(std::size(kImages)));
+    EXPECT_EQ(qrc.count("<file>"), written.size());
+    for (const QString& file : written) {
+        EXPECT_TRUE(qrc.contains("<file>images/" + file + "</file>")) << file.toStdString();
+    }
+    EXPECT_TRUE(qrc.contains("<qresource prefix=\"/\">"));
+}
+
+TEST_F(ArtGen, SameBytesOnEveryRunAndAsCheckedIn) {
+    TempDir again;
+    generate(again.Path());
+    const QDir checkedIn(QString(QA_SOURCE_DIR) + "/res/images");
+    const QStringList files =
+        QDir(QString::fromStdString(out_->File("images"))).entryList(QDir::Files);
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        const std::string name = "images/" + file.toStdString();
+        EXPECT_EQ(ReadFile(out_->File(name)), ReadFile(again.File(name)));
+        // Other font versions may draw text a little differently, so the checked-in copy is
+        // only compared by its dimensions.
+        ASSERT_TRUE(checkedIn.exists(file));
+        if (file.endsWith(".png")) {
+            EXPECT_EQ(QImage(checkedIn.filePath(file)).size(),
+                      load(out_->Path(), qPrintable(file)).size());
+        }
+    }
+}
+
+} // namespace
