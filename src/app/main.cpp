@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     qa::UserStore users(folder, prompter);
     qa::DesktopFileService files;
     qa::QtPrintDialogService print;
-    qa::CMainFrame::Services services{users, prompter, files, &print};
+    qa::CMainFrame::Services services{users, prompter, files, &print, "/", ""};
     if (parser.isSet(sysfs)) {
         services.sysfsRoot = parser.value(sysfs).toStdString();
     }
