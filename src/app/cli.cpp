@@ -7,12 +7,15 @@
 #include "headless_download.h"
 #include "instance_lock.h"
 #include "list_filters.h"
+#include "list_report.h"
 #include "port_discovery.h"
+#include "report_source.h"
 #include "result_list.h"
 #include "settings.h"
 #include "users.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cctype>
@@ -147,18 +150,14 @@ public:
         if (c == "download") {
             return Download();
         }
-        if (c == "list" || c == "export") {
-            return ListOrExport(c == "export");
+        if (c == "list" || c == "export" || c == "report") {
+            return ListOrExport(c);
         }
         if (c == "users") {
             return Users();
         }
         if (c == "settings") {
             return Settings();
-        }
-        if (c == "report") {
-            err_ << "The data report cannot be printed by this version.\n";
-            return kExitFailed;
         }
         return Usage("unknown command " + c);
     }
@@ -213,7 +212,8 @@ private:
     }
 
     int Download();
-    int ListOrExport(bool toFile);
+    int ListOrExport(const std::string& command);
+    int Report(int itemKind, const ResultList& list, const std::string& path);
     int Users();
     int Settings();
 
@@ -261,14 +261,15 @@ int Cli::Download() {
     return kExitOk;
 }
 
-int Cli::ListOrExport(bool toFile) {
+int Cli::ListOrExport(const std::string& command) {
+    const bool toFile = command != "list";
     int itemKind = ItemKindOption(options_);
     if (itemKind < 0) {
         return Usage("--kind is hba1c or glucose");
     }
     auto out = Value(options_, "--out");
     if (toFile && (!out || out->empty())) {
-        return Usage("export needs --out FILE");
+        return Usage(command + " needs --out FILE");
     }
     auto weeks = Value(options_, "--weeks");
     auto from = Value(options_, "--from");
@@ -320,9 +321,52 @@ int Cli::ListOrExport(bool toFile) {
         out_ << ComposeCsvUtf8(itemKind, list.cells);
         return kExitOk;
     }
+    if (command == "report") {
+        return Report(itemKind, list, *out);
+    }
     std::string error;
     if (!WriteCsvFile(*out, itemKind, list.cells, error)) {
         err_ << error << "\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int Cli::Report(int itemKind, const ResultList& list, const std::string& path) {
+    // Printing lays text out with the window system's fonts; without a display the
+    // offscreen platform does the same work.
+    std::unique_ptr<QGuiApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        static int argc = 1;
+        static char name[] = "quorina1c-cli";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    // The columns of the all-data list, at their screen widths.
+    TableReportSource source;
+    source.AddColumn("No.", 80);
+    source.AddColumn("Date", 150);
+    source.AddColumn("Time", 100);
+    source.AddColumn("Result", itemKind == 0 ? 180 : 200);
+    if (itemKind == 0) {
+        source.AddColumn("eAG", 180);
+        source.AddColumn("Patient ID", 180);
+    }
+    source.Reserve(list.cells.size());
+    for (const auto& row : list.cells) {
+        std::vector<QString> cells;
+        for (const auto& cell : row) {
+            cells.push_back(QString::fromStdString(cell));
+        }
+        source.AddRow(std::move(cells));
+    }
+    QString error;
+    if (!PrintReportToPdf(source, users_->Settings(), QString::fromStdString(path), &error)) {
+        err_ << error.toStdString() << "\n";
         return kExitFailed;
     }
     return kExitOk;

@@ -1,6 +1,11 @@
 #include "session_dialogs.h"
 
+#include "gradient_label.h"
+#include "shade_button.h"
+#include "ui_services.h"
+
 #include <QComboBox>
+#include <QIcon>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -104,17 +109,20 @@ int GetDataDialog::ItemKind() const {
 ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Process");
     setModal(false);
-    label_ = new QLabel(this);
-    label_->setObjectName("progress");
-    label_->setAlignment(Qt::AlignCenter);
-    label_->setMinimumSize(320, 60);
-    QFont font = label_->font();
-    font.setPixelSize(18);
-    label_->setFont(font);
+    auto* label = new GradientLabel(this);
+    label->setObjectName("progress");
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumSize(320, 60);
+    label->SetFont("SYSTEM", 18, 0);
+    label->SetTextColor(Qt::black);
     // White at the top to slate blue at the bottom.
-    label_->setStyleSheet("color: black; background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
-                          "stop:0 #ffffff, stop:1 #7b68ee);");
-    close_ = new QPushButton("Close.", this);
+    label->SetBkColor(Qt::white, QColor(0x7B, 0x68, 0xEE), GradientLabel::GradientVertical);
+    label_ = label;
+    auto* close = new ShadeButton(this);
+    close->setText("Close.");
+    close->SetShade(6, 8, 10);
+    close->SetIcon(ImagePath(171));
+    close_ = close;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
     layout->addWidget(close_, 0, Qt::AlignHCenter);

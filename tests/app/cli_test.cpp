@@ -70,6 +70,21 @@ TEST(Cli, DownloadThenListAndExport) {
     EXPECT_EQ(Cp949ToUtf8(ReadFile(dir.File("all.csv"))).value(), list.out)
         << "export writes the listed lines, in code page 949";
 
+    // The same list printed as the data report, to a PDF file.
+    CliRun report = Cli(data, {"report", "--out", dir.File("report.pdf")});
+    ASSERT_EQ(report.code, 0) << report.err;
+    std::string text;
+    {
+        std::string command =
+            "pdftotext -layout " + dir.File("report.pdf") + " " + dir.File("report.txt");
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        text = ReadFile(dir.File("report.txt"));
+    }
+    EXPECT_NE(text.find("QuorinA1c Self Report"), std::string::npos);
+    EXPECT_NE(text.find(lines[6].substr(lines[6].rfind(',', lines[6].size() - 2) + 1, 14)),
+              std::string::npos)
+        << "the last listed patient ID is printed";
+
     // The newest date's week only, and an explicit range.
     std::string newest = lines[1].substr(2, 10);
     std::string compact = newest.substr(0, 4) + newest.substr(5, 2) + newest.substr(8, 2);
