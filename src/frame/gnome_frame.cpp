@@ -126,6 +126,10 @@ void CGnomeFrame::mousePressEvent(QMouseEvent* event) {
         update();
         return;
     }
+    if (pos.x() < 23) {
+        emit CaptionIconClicked();
+        return;
+    }
     // The top strip is the caption: let the window system move the window where it can,
     // and move it ourselves otherwise.
     if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {

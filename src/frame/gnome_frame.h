@@ -43,6 +43,8 @@ public:
 signals:
     // A caption button was pressed and released on itself.
     void CaptionButtonClicked(int button);
+    // The caption icon was clicked: the window's own menu, which holds the About box.
+    void CaptionIconClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -82,6 +82,7 @@ CMainFrame::CMainFrame(Services services, QWidget* parent)
 
     process_ = new ProcessDialog(this);
     process_->hide();
+    connect(this, &CGnomeFrame::CaptionIconClicked, this, [this] { AboutDialog(this).exec(); });
 
     worker_ = std::make_unique<SessionWorker>(
         [this] {

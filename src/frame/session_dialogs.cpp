@@ -5,9 +5,9 @@
 #include "ui_services.h"
 
 #include <QComboBox>
-#include <QIcon>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>

@@ -102,10 +102,14 @@ TEST_F(FrameTest, GetDataFromHomeSearchesOnce) {
     Start();
     int before = frame->DiscoveryCount();
     int dialogs = 0;
-    QTimer cancel; // the search ends in the "Get data" dialog: the operator cancels it
+    QTimer cancel; // the search ends in the "Get data" dialog: search again, then cancel
     QObject::connect(&cancel, &QTimer::timeout, [&] {
         if (auto* dialog = frame->OpenGetData(); dialog && dialog->isVisible()) {
             ++dialogs;
+            int searches = frame->DiscoveryCount();
+            dialog->SearchButton()->click();
+            EXPECT_EQ(frame->DiscoveryCount(), searches + 1) << "searched in place";
+            EXPECT_EQ(frame->OpenGetData(), dialog) << "the open dialog is refreshed";
             dialog->reject();
         }
     });
@@ -114,8 +118,8 @@ TEST_F(FrameTest, GetDataFromHomeSearchesOnce) {
     EXPECT_EQ(frame->ActiveView(), CMainFrame::kViewDownload);
     ASSERT_TRUE(PumpUntil([&] { return dialogs == 1; }, 5s));
     PumpFor(300ms);
-    EXPECT_EQ(frame->DiscoveryCount(), before + 1);
-    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(frame->DiscoveryCount(), before + 2) << "one search on arrival, one by the button";
+    EXPECT_EQ(dialogs, 1) << "the button's search opened no second dialog";
     Render(frame.get(), "frame_download");
 }
 
@@ -207,6 +211,21 @@ TEST_F(FrameTest, WholeDownloadEndsOnTheDownloadPageListingTheNewRows) {
     EXPECT_FALSE(frame->ImportRunning());
     Render(frame.get(), "frame_downloaded");
     Render(frame->Process(), "dialog_process");
+}
+
+TEST_F(FrameTest, ClosingStopsTheSessionAndClosesTheFiles) {
+    SimProcess sim({"--no-pace", "--hba1c", "3"});
+    Start(sim.linkPath());
+    frame->Session().Connect(sim.linkPath(), sim.linkPath(), 0, false);
+    ASSERT_TRUE(PumpUntil([&] { return frame->Session().DownloadMarker() == 1; }, 5s));
+    frame->FrameCommand(kCmdViewData);
+    frame->close();
+    EXPECT_FALSE(frame->Session().runFlag);
+    EXPECT_FALSE(users.HbA1cMain().IsOpen());
+    EXPECT_FALSE(users.GlucoseDownload().IsOpen());
+    EXPECT_EQ(frame->ActiveView(), CMainFrame::kViewHome);
+    PumpFor(1500ms); // the mode sequence's timer no longer sends anything
+    EXPECT_EQ(frame->Session().Exchange(), kExchangeIdle);
 }
 
 #ifdef QA_GUI_PATH
