@@ -1,0 +1,104 @@
+// A whole paced download from the simulated meter, against the least time the exchange can
+// take: its fixed pauses plus every byte at 960 bytes a second.
+#include "budget.h"
+#include "headless_download.h"
+#include "users.h"
+
+#include <benchmark/benchmark.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qa;
+
+namespace {
+
+class SilentPrompter : public Prompter {
+public:
+    bool Confirm(const std::string&, const std::string&) override { return true; }
+    void Inform(const std::string&, const std::string&, Severity) override {}
+};
+
+// The simulated meter in a child process, on a pseudo-terminal linked at `link`.
+class Meter {
+public:
+    Meter(const std::string& link, int records) {
+        pipe(fds_);
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(fds_[1], STDOUT_FILENO);
+            std::string count = std::to_string(records);
+            execl(QA_METER_SIM_PATH, QA_METER_SIM_PATH, "--link", link.c_str(), "--pace", "--hba1c",
+                  count.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds_[1]);
+        char c;
+        while (read(fds_[0], &c, 1) == 1 && c != '\n') {
+        }
+    }
+    ~Meter() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        close(fds_[0]);
+    }
+
+private:
+    int fds_[2]{};
+    pid_t pid_ = -1;
+};
+
+// Settle 800 ms, 300 ms after E, five mode-sequence ticks, 50 ms before the import, and the
+// importer's two 300 ms pauses; the version reply (10 bytes) and the records reply.
+double MinimumMs(int records) {
+    double fixed = 800 + 300 + 5 * 1000 + 50 + 300 + 300;
+    double bytes = 10 + 7 + 30.0 * records;
+    return fixed + bytes / 960.0 * 1000.0;
+}
+
+void PacedDownload(benchmark::State& state) {
+    const int records = static_cast<int>(state.range(0));
+    std::string folder = std::filesystem::temp_directory_path() / "qa-bench-download";
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        SilentPrompter prompter;
+        UserStore users(folder, prompter);
+        users.Reload();
+        std::string link = folder + "/meter";
+        Meter meter(link, records);
+        SteadyClock clock;
+        HeadlessDownload download(users, clock, prompter, nullptr);
+        state.ResumeTiming();
+        auto result = download.Run(link, link, 0, false, 120'000);
+        if (result.imported != records) {
+            state.SkipWithError("download did not import every record");
+        }
+    }
+    std::filesystem::remove_all(folder);
+    state.counters["minimum_ms"] = MinimumMs(records);
+}
+BENCHMARK(PacedDownload)
+    ->Name("Download/Paced100")
+    ->Arg(100)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(PacedDownload)
+    ->Name("Download/Paced999")
+    ->Arg(999)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+const bool kBudgets = bench::AddBudget({"paced download of 100 records", "Download/Paced100", "",
+                                        MinimumMs(100) * 1.02}) &&
+                      bench::AddBudget({"paced download of 999 records", "Download/Paced999", "",
+                                        MinimumMs(999) * 1.02});
+
+} // namespace
