@@ -28,8 +28,9 @@ public:
     bool Busy() const;
 
     // Asks the thread to end and waits at most `boundMs`, running the calling thread's
-    // events meanwhile so that a blocking call from the worker can complete. Returns false
-    // when the thread did not end in time (it is then left to end on its own).
+    // events meanwhile so that a blocking call from the worker can complete. A request
+    // still waiting is dropped: the meter erases nothing before its results are stored.
+    // Returns false when the thread did not end in time (it is then left to end on its own).
     bool Stop(int boundMs);
 
 private:
