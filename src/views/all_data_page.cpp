@@ -1,60 +1,464 @@
 #include "all_data_page.h"
 
-#include "result_list.h"
+#include "display_format.h"
+#include "image_button.h"
+#include "list_filters.h"
+#include "list_report.h"
+#include "list_report_source.h"
+#include "record_dialogs.h"
+#include "record_edit.h"
+#include "result_delete.h"
 #include "users.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDateEdit>
+#include <QLabel>
+#include <QMenu>
+
+#include <chrono>
+#include <cstdlib>
+#include <initializer_list>
+
 namespace qa {
+
+namespace {
+
+constexpr const char* kCaption = "QuorinA1c";
+constexpr const char* kAllDataItem = "ALL Data";
+constexpr int kPeriodItems = 13; // "ALL", then 1 to 12 weeks
+
+QString Utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+std::chrono::sys_days ToDays(const QDate& date) {
+    using namespace std::chrono;
+    return sys_days{year{date.year()} / month{static_cast<unsigned>(date.month())} /
+                    day{static_cast<unsigned>(date.day())}};
+}
+
+QDate ToQDate(std::chrono::sys_days days) {
+    std::chrono::year_month_day ymd{days};
+    return QDate(static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+                 static_cast<int>(static_cast<unsigned>(ymd.day())));
+}
+
+QLabel* AddLabel(QWidget* parent, const char* text, const QRect& place, Qt::Alignment alignment,
+                 const char* name) {
+    auto* label = new QLabel(Utf8(text), parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setAlignment(alignment);
+    // The labels sit on the white card of the background picture and show it through.
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setAutoFillBackground(false);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(0x1f, 0x2a, 0x37));
+    label->setPalette(palette);
+    return label;
+}
+
+QComboBox* AddCombo(QWidget* parent, const QRect& place, const char* name) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setGeometry(place);
+    return combo;
+}
+
+QDateEdit* AddPicker(QWidget* parent, const QRect& place, const char* name) {
+    auto* picker = new QDateEdit(parent);
+    picker->setObjectName(name);
+    picker->setGeometry(place);
+    picker->setCalendarPopup(true);
+    picker->setAlignment(Qt::AlignCenter);
+    return picker;
+}
+
+} // namespace
 
 AllDataPage::AllDataPage(UserStore& users, Prompter& prompter, FileService& files,
                          PrintDialogService* print, FrameCommandFn command, QWidget* parent)
     : FormPage(178, std::move(command), parent), users_(users), prompter_(prompter), files_(files),
       print_(print) {
+    InitialUpdate();
+}
+
+AllDataPage::~AllDataPage() {
+    list_->SaveColumnState();
+}
+
+void AllDataPage::InitialUpdate() {
     AddNavigation(kCmdViewData);
+
+    userLabel_ = AddLabel(this, "사용자ID", QRect(60, 150, 60, 25),
+                          Qt::AlignLeft | Qt::AlignVCenter, "static1010");
+    userList_ = AddCombo(this, QRect(126, 150, 115, 25), "combo1185");
+    kindList_ = AddCombo(this, QRect(247, 150, 115, 25), "combo1062");
+    periodList_ = AddCombo(this, QRect(368, 150, 115, 25), "combo1059");
+    startPicker_ = AddPicker(this, QRect(489, 150, 115, 25), "date1200");
+    tilde_ =
+        AddLabel(this, "~", QRect(610, 160, 10, 25), Qt::AlignLeft | Qt::AlignTop, "static1012");
+    endPicker_ = AddPicker(this, QRect(626, 150, 115, 25), "date1201");
+    searchButton_ = AddImageButton(182, Utf8("검색"), QRect(747, 145, 63, 35));
+    printButton_ = AddImageButton(180, Utf8("프린트"), QRect(816, 145, 63, 35));
+    exportButton_ = AddImageButton(181, Utf8("내보내기"), QRect(885, 145, 63, 35));
+    searchButton_->setObjectName("button1060");
+    printButton_->setObjectName("button1167");
+    exportButton_->setObjectName("button1007");
+
+    // The patient- and operator-ID filters are never shown; the search is composed as if
+    // both stood on "ALL Data".
+    patientIdList_ = AddCombo(this, QRect(60, 110, 115, 25), "combo1058");
+    operatorIdList_ = AddCombo(this, QRect(180, 110, 115, 25), "combo1061");
+    patientIdLabel_ = AddLabel(this, "PID", QRect(300, 110, 40, 25), Qt::AlignLeft, "staticPid");
+    operatorIdLabel_ =
+        AddLabel(this, "Patient ID", QRect(340, 110, 80, 25), Qt::AlignLeft, "staticPatientId");
+    for (QWidget* hidden : std::initializer_list<QWidget*>{patientIdList_, operatorIdList_,
+                                                           patientIdLabel_, operatorIdLabel_}) {
+        hidden->hide();
+    }
+
+    comboFont_ = QFont(QStringLiteral("Malgun Gothic"), 10);
+    for (QComboBox* combo : {patientIdList_, periodList_, kindList_}) {
+        combo->setFont(comboFont_);
+    }
+    patientIdList_->addItem(Utf8(kAllDataItem));
+    patientIdList_->setCurrentIndex(0);
+    operatorIdList_->addItem(Utf8(kAllDataItem));
+    kindList_->addItems({QStringLiteral("HbA1c"), QStringLiteral("Glucose")});
+    kindList_->setCurrentIndex(0);
+    periodList_->addItem(QStringLiteral("ALL"));
+    periodList_->addItem(QStringLiteral("1 week"));
+    for (int weeks = 2; weeks < kPeriodItems; ++weeks) {
+        periodList_->addItem(QStringLiteral("%1 weeks").arg(weeks));
+    }
+    periodList_->setCurrentIndex(0);
+
     list_ = new views::CListCtrlExt(this);
     list_->setObjectName("allDataList");
     list_->SetControlId(1001);
     list_->setGeometry(60, 190, 894, 467);
+    // One 1 x 32 image per row sets the row height of the list and of its header.
+    list_->SetSmallIconWidth(1);
     list_->SetRowHeight(32);
+    list_->Header()->setMinimumHeight(32);
+    listFont_ = QFont(QStringLiteral("Malgun Gothic"));
+    listFont_.setPixelSize(15);
+    listFont_.setWeight(QFont::DemiBold);
+    listFont_.setStyleHint(QFont::SansSerif, QFont::PreferQuality);
+    list_->setFont(listFont_);
+    list_->Header()->setFont(listFont_);
+    list_->setShowGrid(true);
+    list_->Header()->setSectionsMovable(true);
+    // Delete and record capture depend on which row was clicked: one row at a time.
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
     BuildColumns();
+
+    connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
+    connect(printButton_, &QPushButton::clicked, this, [this] { PrintList(); });
+    connect(exportButton_, &QPushButton::clicked, this, [this] { ExportList(); });
+    connect(periodList_, &QComboBox::activated, this, [this](int item) { ChoosePeriod(item); });
+    connect(kindList_, &QComboBox::activated, this, [this](int item) { ChooseKind(item); });
+    connect(userList_, &QComboBox::activated, this, [this](int item) { ChooseUser(item); });
+    connect(list_, &views::CListCtrlExt::rowDoubleClicked, this,
+            [this](int row, int column) { DeleteRow(row, column); });
+    connect(list_, &views::CListCtrlExt::rowRightClicked, this,
+            [this](int row, int column) { CaptureRecord(row, column); });
 }
 
 void AllDataPage::BuildColumns() {
     list_->DeleteAllRows();
     list_->DeleteAllColumns();
+    list_->RestoreColumnState();
     struct Column {
         const char* heading;
         int width;
     };
-    std::vector<Column> columns =
-        itemKind_ == 0
-            ? std::vector<Column>{{"No.", 80},     {"Date", 150}, {"Time", 100},
-                                  {"Result", 180}, {"eAG", 180},  {"Patient ID", 180}}
-            : std::vector<Column>{{"No.", 80}, {"Date", 150}, {"Time", 100}, {"Result", 200}};
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        int c = static_cast<int>(i);
-        list_->InsertColumn(c, columns[i].heading, Qt::AlignCenter, columns[i].width);
-        list_->SetColumnSort(c, 4, 1);
+    static const Column kHbA1c[] = {{"No.", 80},     {"Date", 150}, {"Time", 100},
+                                    {"Result", 180}, {"eAG", 180},  {"Patient ID", 180}};
+    static const Column kGlucose[] = {{"No.", 80}, {"Date", 150}, {"Time", 100}, {"Result", 200}};
+    const Column* columns = itemKind_ == 0 ? kHbA1c : kGlucose;
+    const int count = itemKind_ == 0 ? 6 : 4;
+    for (int c = 0; c < count; ++c) {
+        list_->InsertColumn(c, Utf8(columns[c].heading), Qt::AlignCenter, columns[c].width);
+    }
+    for (int c = 0; c < count; ++c) {
+        list_->SetColumnSort(c, views::SortToggle, 1);
     }
     list_->SetColumnHideable(0, false);
+    // A layout saved for the other kind has another column count and is ignored.
+    list_->RestoreColumnState();
+}
+
+MeasurementTable& AllDataPage::Table() {
+    if (itemKind_ == 0) {
+        return users_.HbA1cMain();
+    }
+    return users_.GlucoseMain();
+}
+
+void AllDataPage::ApplyFilter(const std::string& filter) {
+    MeasurementTable& table = Table();
+    if (filter.empty()) {
+        table.filter.Clear();
+    } else {
+        table.filter = filter;
+    }
+    table.Requery();
+}
+
+void AllDataPage::ApplyPickerFormat() {
+    QString format = QString::fromStdString(DatePickerQtFormat(users_.Settings().dateFormat));
+    if (format.isEmpty()) {
+        format = QStringLiteral("yyyy-MM-dd");
+    }
+    startPicker_->setDisplayFormat(format);
+    endPicker_->setDisplayFormat(format);
+}
+
+QDate AllDataPage::Today() const {
+    return today_ ? today_() : QDate::currentDate();
+}
+
+const ListRow* AllDataPage::RowAt(int listRow) const {
+    if (listRow < 0 || listRow >= list_->RowCount()) {
+        return nullptr;
+    }
+    // The number column names the loaded row, so a list that was reordered on the screen
+    // still deletes or opens the row the operator clicked.
+    const int number = std::atoi(list_->CellTextUtf8(listRow, 0).c_str());
+    if (number < 1 || number > static_cast<int>(rows_.size())) {
+        return nullptr;
+    }
+    return &rows_[static_cast<std::size_t>(number - 1)];
 }
 
 void AllDataPage::Activate() {
+    periodList_->setCurrentIndex(0);
+    kindList_->setCurrentIndex(itemKind_);
+    listFiltered_ = false;
+    keepFilter_ = false;
     BuildColumns();
     LoadList();
+    ResetDatePickers();
 }
 
 void AllDataPage::LoadList() {
+    operatorIdList_->clear();
+    operatorIdList_->addItem(Utf8(kAllDataItem));
+    rows_.clear();
     list_->DeleteAllRows();
-    MeasurementTable& table = itemKind_ == 0 ? static_cast<MeasurementTable&>(users_.HbA1cMain())
-                                             : static_cast<MeasurementTable&>(users_.GlucoseMain());
+    ApplyPickerFormat();
+    MeasurementTable& table = Table();
     if (!table.IsOpen()) {
+        keepFilter_ = false;
+        operatorIdList_->setCurrentIndex(0);
         return;
     }
-    ResultList rows = LoadResultList(table, users_.Settings(), false);
-    list_->SetRows(std::move(rows.cells));
+    ResultList loaded = LoadResultList(table, users_.Settings(), keepFilter_);
+    if (!loaded.newestDate.empty()) {
+        newestDate_ = loaded.newestDate;
+    }
+    if (itemKind_ == 0) {
+        const QString all = Utf8(kAllDataItem);
+        QStringList ids;
+        for (const std::string& id : loaded.patientIds) {
+            QString text = QString::fromStdString(id);
+            if (!all.startsWith(text, Qt::CaseInsensitive)) {
+                ids.push_back(text);
+            }
+        }
+        operatorIdList_->addItems(ids);
+    }
+    list_->SetRows(std::move(loaded.cells));
+    rows_ = std::move(loaded.rows);
     if (list_->RowCount() > 0) {
         list_->SelectRow(0);
     }
+    keepFilter_ = false;
+    operatorIdList_->setCurrentIndex(0);
+}
+
+void AllDataPage::ResetDatePickers() {
+    userList_->clear();
+    int current = 0;
+    const auto& ids = users_.UserList();
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        userList_->addItem(QString::fromStdString(ids[i]));
+        if (ids[i] == users_.CurrentUserId() && current == 0) {
+            current = static_cast<int>(i);
+        }
+    }
+    userList_->setCurrentIndex(userList_->count() > 0 ? current : -1);
+
+    if (newestDate_.empty()) {
+        newestDate_ = StoredDateText(ToDays(Today()));
+    }
+    // A stored date that names no day (a damaged row) would leave the pickers anywhere.
+    auto newest = ParseStoredDate(newestDate_);
+    const QDate end = newest ? ToQDate(*newest) : Today();
+    ApplyPickerFormat();
+    endPicker_->setDate(end);
+    startPicker_->setDate(end.addDays(-7));
+}
+
+void AllDataPage::Search() {
+    FilterResult search = SearchFilter(ToDays(startPicker_->date()), ToDays(endPicker_->date()));
+    if (!search.ok) {
+        prompter_.Inform(search.message, kCaption, Prompter::Severity::Warning);
+        return;
+    }
+    ApplyFilter(search.filter);
+    keepFilter_ = true;
+    listFiltered_ = true;
+    LoadList();
+}
+
+void AllDataPage::ChoosePeriod(int item) {
+    if (item < 0 || item >= kPeriodItems) {
+        return;
+    }
+    periodList_->setCurrentIndex(item);
+    // Before any load has found a row the period counts back from today.
+    auto newest = ParseStoredDate(newestDate_);
+    ApplyFilter(PeriodFilter(newest ? *newest : ToDays(Today()), item));
+    keepFilter_ = true;
+    listFiltered_ = true;
+    LoadList();
+}
+
+void AllDataPage::ChooseKind(int item) {
+    itemKind_ = item == 0 ? 0 : 1;
+    kindList_->setCurrentIndex(itemKind_);
+    BuildColumns();
+    periodList_->setCurrentIndex(0);
+    ApplyFilter("");
+    LoadList();
+}
+
+void AllDataPage::ChooseUser(int item) {
+    const auto& ids = users_.UserList();
+    const std::string chosen = userList_->itemText(item).toStdString();
+    std::string id;
+    for (const std::string& candidate : ids) {
+        if (candidate == chosen) {
+            id = candidate;
+            break;
+        }
+    }
+    if (id.empty() && item >= 0 && item < static_cast<int>(ids.size())) {
+        id = ids[static_cast<std::size_t>(item)];
+    }
+    if (!id.empty()) {
+        users_.SwitchUser(id); // says itself what went wrong
+    }
+    periodList_->setCurrentIndex(0);
+    kindList_->setCurrentIndex(itemKind_);
+    listFiltered_ = false;
+    keepFilter_ = false;
+    LoadList();
+    ResetDatePickers();
+}
+
+void AllDataPage::DeleteRow(int row, int column) {
+    if (listFiltered_ || row < 0 || column < 0) {
+        return;
+    }
+    const ListRow* clicked = RowAt(row);
+    if (clicked == nullptr) {
+        return;
+    }
+    const ListRow record = *clicked;
+    if (!prompter_.Confirm(kDeleteQuestion, kCaption)) {
+        return;
+    }
+    if (!DeleteRecord(Table(), record)) {
+        prompter_.Inform(kDeleteFailedText, kCaption, Prompter::Severity::Error);
+        return;
+    }
+    LoadList();
+}
+
+void AllDataPage::CaptureRecord(int row, int column) {
+    if (listFiltered_ || row < 0 || column < 0 || itemKind_ != 0) {
+        return;
+    }
+    if (const ListRow* clicked = RowAt(row)) {
+        selected_ = *clicked;
+        hasSelected_ = true;
+    }
+}
+
+void AllDataPage::contextMenuEvent(QContextMenuEvent* event) {
+    ShowRecordMenu(event->globalPos());
+    event->accept();
+}
+
+void AllDataPage::ShowRecordMenu(const QPoint& globalPos) {
+    if (itemKind_ != 0) {
+        return;
+    }
+    QMenu menu(window());
+    QAction* modify = menu.addAction(Utf8(kMenuModifyText));
+    modify->setData(kMenuModify);
+    QAction* view = menu.addAction(Utf8(kMenuViewText));
+    view->setData(kMenuView);
+    QAction* chosen = menuRunner_ ? menuRunner_(menu, globalPos) : menu.exec(globalPos);
+    if (chosen == modify) {
+        ModifySelectedRecord();
+    } else if (chosen == view) {
+        ShowSelectedRecord();
+    }
+}
+
+void AllDataPage::ShowSelectedRecord() {
+    views::RecordViewDialog dialog(selected_, users_.Settings(), this);
+    dialogRunner_ ? dialogRunner_(dialog) : dialog.exec();
+}
+
+void AllDataPage::ModifySelectedRecord() {
+    views::RecordModifyDialog dialog(selected_, users_.Settings(), prompter_, this);
+    const int result = dialogRunner_ ? dialogRunner_(dialog) : dialog.exec();
+    if (result != QDialog::Accepted) {
+        return;
+    }
+    // With nothing captured the dialog showed an empty record, which names no stored row.
+    if (hasSelected_) {
+        const RecordEdit& edit = dialog.Edit();
+        if (ModifyRecord(users_.HbA1cMain(), selected_, edit, selected_.rowId)) {
+            // The record now holds the new details; a second change from the menu must still
+            // find it.
+            selected_.patientId = edit.patientId;
+            selected_.patientName = edit.patientName;
+            selected_.birthday = StoredBirthday(edit.birthday);
+            selected_.diagnosis = edit.diagnosis;
+            selected_.memo = edit.memo;
+        } else {
+            prompter_.Inform(kModifyFailedText, kCaption, Prompter::Severity::Warning);
+        }
+    }
+    LoadList();
+}
+
+int AllDataPage::PrintList() {
+    if (print_ == nullptr) {
+        return -1;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    views::ListCtrlReportSource source(*list_);
+    const int result = PrintListReport(source, users_.Settings(), *print_);
+    QApplication::restoreOverrideCursor();
+    if (result == kPrintNoPrinter) {
+        // Otherwise the operator waits at the printer for a report that never comes.
+        prompter_.Inform(kPrintFailedText, kCaption, Prompter::Severity::Error);
+    }
+    return result;
+}
+
+void AllDataPage::ExportList() {
+    qa::ExportList(this, *list_, itemKind_, prompter_, files_);
 }
 
 } // namespace qa

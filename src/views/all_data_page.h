@@ -1,32 +1,148 @@
 #pragma once
 
 #include "pages.h"
+#include "result_list.h"
+
+#include <QDate>
+#include <QFont>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QDateEdit;
+class QDialog;
+class QLabel;
+class QMenu;
 
 namespace qa {
 
+class MeasurementTable;
 class PrintDialogService;
 
-// The stored results of the current user, one kind at a time, newest first.
+// The stored results of the current user, one kind at a time, newest first: switch user and
+// kind, narrow to a week count or a date range, delete a row, view or change one HbA1c record,
+// print and export what the list shows.
 class AllDataPage : public FormPage {
     Q_OBJECT
 public:
+    // Commands of the record menu.
+    static constexpr int kMenuModify = 32795;
+    static constexpr int kMenuView = 32771;
+    static constexpr const char* kMenuModifyText = "Modifly Data";
+    static constexpr const char* kMenuViewText = "Access the data";
+    static constexpr const char* kDeleteQuestion = "선택한 데이터를 삭제하시겠습니까?";
+    static constexpr const char* kDeleteFailedText =
+        "The selected data could not be deleted.\r\nThe list is unchanged.";
+    static constexpr const char* kModifyFailedText =
+        "The change could not be written.\r\nThe record may have been deleted meanwhile.";
+    static constexpr const char* kPrintFailedText =
+        "The list could not be printed: no printer is available, or the document could not "
+        "be written.";
+
+    using TodayFn = std::function<QDate()>;
+    // Shows the record menu at a global position; returns the chosen action or null.
+    using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& globalPos)>;
+    // Runs a record dialog modally; returns its result code.
+    using DialogRunner = std::function<int(QDialog& dialog)>;
+
     AllDataPage(UserStore& users, Prompter& prompter, FileService& files, PrintDialogService* print,
                 FrameCommandFn command, QWidget* parent = nullptr);
+    ~AllDataPage() override;
 
+    // The operations of the page, also reached by its controls.
     void Activate();
     void LoadList();
+    void ResetDatePickers();
+    void Search();
+    void ChoosePeriod(int item);
+    void ChooseKind(int item);
+    void ChooseUser(int item);
+    void DeleteRow(int row, int column);
+    void CaptureRecord(int row, int column);
+    void ShowRecordMenu(const QPoint& globalPos);
+    void ShowSelectedRecord();   // "Access the data"
+    void ModifySelectedRecord(); // "Modifly Data"
+    int PrintList();             // a PrintResult, or -1 without a print service
+    void ExportList();
+
     views::CListCtrlExt* List() const { return list_; }
     int ItemKind() const { return itemKind_; }
+    // A download chooses the kind the next activation shows.
+    void SetItemKind(int kind) { itemKind_ = kind == 0 ? 0 : 1; }
+    // Set by a search or a period choice; while set, double-click delete and record capture
+    // are off.
+    bool ListFiltered() const { return listFiltered_; }
+    const std::string& NewestDate() const { return newestDate_; }
+    // The stored values of the rows shown, by row number - 1.
+    const std::vector<ListRow>& Rows() const { return rows_; }
+    const ListRow& SelectedRecord() const { return selected_; }
+    bool HasSelectedRecord() const { return hasSelected_; }
+
+    QComboBox* UserList() const { return userList_; }
+    QComboBox* KindList() const { return kindList_; }
+    QComboBox* PeriodList() const { return periodList_; }
+    QComboBox* PatientIdList() const { return patientIdList_; }
+    QComboBox* OperatorIdList() const { return operatorIdList_; }
+    QDateEdit* StartPicker() const { return startPicker_; }
+    QDateEdit* EndPicker() const { return endPicker_; }
+    ImageButton* SearchButton() const { return searchButton_; }
+    ImageButton* PrintButton() const { return printButton_; }
+    ImageButton* ExportButton() const { return exportButton_; }
+
+    // Test seams: the date "today" is read from, the menu and the dialogs.
+    void SetToday(TodayFn today) { today_ = std::move(today); }
+    void SetMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
+    void SetDialogRunner(DialogRunner runner) { dialogRunner_ = std::move(runner); }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void InitialUpdate();
     void BuildColumns();
+    MeasurementTable& Table();
+    void ApplyFilter(const std::string& filter);
+    void ApplyPickerFormat();
+    const ListRow* RowAt(int listRow) const;
+    QDate Today() const;
 
     UserStore& users_;
     Prompter& prompter_;
     FileService& files_;
     PrintDialogService* print_;
-    views::CListCtrlExt* list_;
+
+    views::CListCtrlExt* list_ = nullptr;
+    QLabel* userLabel_ = nullptr;
+    QComboBox* userList_ = nullptr;
+    QComboBox* kindList_ = nullptr;
+    QComboBox* periodList_ = nullptr;
+    QDateEdit* startPicker_ = nullptr;
+    QLabel* tilde_ = nullptr;
+    QDateEdit* endPicker_ = nullptr;
+    ImageButton* searchButton_ = nullptr;
+    ImageButton* printButton_ = nullptr;
+    ImageButton* exportButton_ = nullptr;
+    QComboBox* patientIdList_ = nullptr;
+    QComboBox* operatorIdList_ = nullptr;
+    QLabel* patientIdLabel_ = nullptr;
+    QLabel* operatorIdLabel_ = nullptr;
+    QFont listFont_;
+    QFont comboFont_;
+
     int itemKind_ = 0;
+    bool listFiltered_ = false;
+    bool keepFilter_ = false;
+    std::string newestDate_;
+    std::vector<ListRow> rows_;
+    ListRow selected_;
+    bool hasSelected_ = false;
+
+    TodayFn today_;
+    MenuRunner menuRunner_;
+    DialogRunner dialogRunner_;
 };
 
 } // namespace qa

@@ -1,0 +1,16 @@
+#include "result_delete.h"
+
+namespace qa {
+
+bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
+    if (!table.IsOpen()) {
+        return false;
+    }
+    table.filter =
+        table.RecordCondition(row.date, row.time, row.value, row.patientId, row.operatorId);
+    const bool deleted = table.DeleteWhere();
+    table.ResetView();
+    return deleted;
+}
+
+} // namespace qa

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "measurement_table.h"
+#include "result_list.h"
+
+namespace qa {
+
+// Deletes every stored row of `table` that shares the date, time, value, patient ID and
+// operator ID of `row`: results the meter sent twice are one result to the operator, so they
+// go together. Afterwards the table has the standard sort and no filter, requeried, whether
+// or not the delete went through, so a failed delete never leaves its condition behind to
+// narrow a later read. False when the table is closed or the delete failed.
+bool DeleteRecord(MeasurementTable& table, const ListRow& row);
+
+} // namespace qa

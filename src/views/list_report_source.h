@@ -1,0 +1,26 @@
+#pragma once
+
+#include "list_ctrl_ext.h"
+#include "report_source.h"
+
+namespace qa::views {
+
+// The data report reads a list as the operator sees it: hidden columns print with no width,
+// and widths are screen pixels at the list's own resolution.
+class ListCtrlReportSource : public ReportSource {
+public:
+    explicit ListCtrlReportSource(const CListCtrlExt& list) : list_(list) {}
+
+    int ColumnCount() const override { return list_.ColumnCount(); }
+    QString Heading(int column) const override { return list_.ColumnHeading(column); }
+    int ColumnWidth(int column) const override { return list_.ColumnWidth(column); }
+    bool ColumnVisible(int column) const override { return list_.IsColumnVisible(column); }
+    int RowCount() const override { return list_.RowCount(); }
+    QString CellText(int row, int column) const override { return list_.CellText(row, column); }
+    double ScreenDotsPerInch() const override { return list_.logicalDpiX(); }
+
+private:
+    const CListCtrlExt& list_;
+};
+
+} // namespace qa::views

@@ -1,0 +1,535 @@
+// The all-data page over real per-user SQLite files, with scripted prompts, save dialog,
+// print dialog, menu and record dialogs.
+#include "all_data_page.h"
+#include "csv_export.h"
+#include "image_button.h"
+#include "list_filters.h"
+#include "print_test_support.h"
+#include "record_dialogs.h"
+#include "scripted_prompter.h"
+#include "temp_dir.h"
+#include "users.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+// At global scope: the macro declares the initialiser of the generated resource code.
+static void InitResources() {
+#ifdef QA_HAVE_RESOURCES
+    Q_INIT_RESOURCE(resources);
+#endif
+}
+
+using namespace qa;
+using namespace qa::test;
+
+namespace {
+
+class ScriptedFiles : public FileService {
+public:
+    QString AskSavePath(QWidget*) override {
+        ++asked;
+        return savePath;
+    }
+    bool OpenFile(const QString& path) override {
+        opened.push_back(path);
+        return true;
+    }
+    QString savePath;
+    int asked = 0;
+    std::vector<QString> opened;
+};
+
+// Notes whether the dialog came up under the wait cursor.
+class WatchingPrintDialog : public ScriptedPrintDialog {
+public:
+    using ScriptedPrintDialog::ScriptedPrintDialog;
+    int Exec(PrinterSelection& selection) override {
+        const QCursor* cursor = QApplication::overrideCursor();
+        underWaitCursor = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+        return ScriptedPrintDialog::Exec(selection);
+    }
+    bool underWaitCursor = false;
+};
+
+struct Result {
+    std::string date, time, value, pid = "P1", opid = "OP", name = "";
+};
+
+class AllDataPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitResources();
+        // The page keeps its column layout in the application profile; keep it in here.
+        defaultConfig_ = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QString::fromStdString(config.Path()));
+        ASSERT_TRUE(users.Reload());
+        page = std::make_unique<AllDataPage>(users, prompter, files, &print,
+                                             [this](int code) { commands.push_back(code); });
+        page->SetToday([] { return QDate(2016, 6, 20); });
+        page->SetMenuRunner([this](QMenu& menu, const QPoint&) -> QAction* {
+            ++menusShown;
+            menuTexts.clear();
+            QAction* chosen = nullptr;
+            for (QAction* action : menu.actions()) {
+                menuTexts.push_back(action->text());
+                if (action->data().toInt() == menuChoice) {
+                    chosen = action;
+                }
+            }
+            return chosen;
+        });
+        page->SetDialogRunner([this](QDialog& dialog) {
+            return dialogScript ? dialogScript(dialog) : int(QDialog::Rejected);
+        });
+        page->resize(1014, 738);
+        page->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+    }
+    void TearDown() override {
+        page.reset();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, defaultConfig_);
+    }
+
+    void AddHbA1c(const Result& r) { Add(users.HbA1cMain(), r); }
+    void AddGlucose(const Result& r) { Add(users.GlucoseMain(), r); }
+    static void Add(MeasurementTable& table, const Result& r) {
+        ASSERT_TRUE(table.AddNew());
+        table.date = r.date;
+        table.time = r.time;
+        table.value = r.value;
+        table.pid = r.pid;
+        table.opid = r.opid;
+        table.eqType = "1";
+        table.name = r.name;
+        table.dob = "19000101";
+        ASSERT_TRUE(table.Update());
+    }
+
+    // Every stored HbA1c row as "date time value pid opid name memo", in storage order.
+    std::vector<std::string> StoredHbA1c() {
+        HbA1cTable& t = users.HbA1cMain();
+        t.filter.Clear();
+        t.sort = "ROWID";
+        t.Requery();
+        std::vector<std::string> rows;
+        for (; !t.IsEOF(); t.MoveNext()) {
+            rows.push_back(t.date.Str() + " " + t.time.Str() + " " + t.value.Str() + " " +
+                           t.pid.Str() + " " + t.opid.Str() + " " + t.name.Str() + " " +
+                           t.memo.Str());
+        }
+        t.ResetView();
+        return rows;
+    }
+
+    views::CListCtrlExt* List() { return page->List(); }
+    std::vector<QString> Column(int column) {
+        std::vector<QString> texts;
+        for (int r = 0; r < List()->RowCount(); ++r) {
+            texts.push_back(List()->CellText(r, column));
+        }
+        return texts;
+    }
+    QPoint CellCentre(int row, int column) {
+        return List()->visualRect(List()->Model()->index(row, column)).center();
+    }
+    void SetRange(QDate start, QDate end) {
+        page->StartPicker()->setDate(start);
+        page->EndPicker()->setDate(end);
+    }
+
+    TempDir data;
+    TempDir config;
+    ScriptedPrompter prompter;
+    UserStore users{data.Path(), prompter};
+    ScriptedFiles files;
+    WatchingPrintDialog print{QString::fromStdString(data.File("report.pdf"))};
+    std::vector<int> commands;
+    std::unique_ptr<AllDataPage> page;
+
+    int menuChoice = 0;
+    int menusShown = 0;
+    std::vector<QString> menuTexts;
+    std::function<int(QDialog&)> dialogScript;
+
+private:
+    QString defaultConfig_;
+};
+
+const std::string kRangeTooLong = kRangeTooLongText;
+const std::string kBadRange = kBadRangeText;
+
+} // namespace
+
+TEST_F(AllDataPageTest, EmptyTableShowsNoRowsAndTheWeekUpToToday) {
+    page->Activate();
+    EXPECT_EQ(List()->RowCount(), 0);
+    EXPECT_TRUE(List()->SelectedRows().empty());
+    EXPECT_EQ(page->EndPicker()->date(), QDate(2016, 6, 20));
+    EXPECT_EQ(page->StartPicker()->date(), QDate(2016, 6, 13));
+    EXPECT_EQ(page->NewestDate(), "20160620");
+    EXPECT_EQ(page->UserList()->currentText(), "Basis");
+    EXPECT_EQ(page->OperatorIdList()->count(), 1);
+    EXPECT_TRUE(prompter.shown.empty());
+
+    // The fixed controls: lists, places and the navigation row.
+    ASSERT_EQ(List()->ColumnCount(), 6);
+    EXPECT_EQ(List()->ColumnHeading(4), "eAG");
+    EXPECT_EQ(List()->ColumnWidth(5), 180);
+    EXPECT_EQ(List()->geometry(), QRect(60, 190, 894, 467));
+    EXPECT_EQ(page->PeriodList()->count(), 13);
+    EXPECT_EQ(page->PeriodList()->itemText(1), "1 week");
+    EXPECT_EQ(page->PeriodList()->itemText(12), "12 weeks");
+    EXPECT_EQ(page->KindList()->itemText(1), "Glucose");
+    EXPECT_EQ(page->KindList()->font().pointSize(), 10);
+    EXPECT_EQ(page->EndPicker()->geometry(), QRect(626, 150, 115, 25));
+    EXPECT_EQ(page->ExportButton()->geometry(), QRect(885, 145, 63, 35));
+    EXPECT_FALSE(page->PatientIdList()->isVisible());
+    EXPECT_FALSE(page->OperatorIdList()->isVisible());
+    EXPECT_FALSE(page->NavButton(kCmdViewData)->isEnabled());
+    page->NavButton(kCmdSettings)->click();
+    page->NavButton(kCmdHome)->click();
+    EXPECT_EQ(commands, (std::vector<int>{kCmdSettings, kCmdHome}));
+}
+
+TEST_F(AllDataPageTest, ListsNewestFirstAndKeepsTheStoredValuesOfEachRow) {
+    AddHbA1c({"20160619", "0800", "0700", "ab7"});
+    AddHbA1c({"20160620", "1430", "0650", "AB7"});
+    AddHbA1c({"20160620", "0915", "1500", "A"}); // a prefix of "ALL Data"
+    AddHbA1c({"20160101", "2359", "0380", "C9"});
+    page->Activate();
+    ASSERT_EQ(List()->RowCount(), 4);
+    EXPECT_EQ(Column(0), (std::vector<QString>{"1", "2", "3", "4"}));
+    EXPECT_EQ(Column(5), (std::vector<QString>{"AB7", "A", "ab7", "C9"}));
+    EXPECT_EQ(List()->CellText(0, 3), "6.5 %");
+    EXPECT_EQ(List()->CellText(1, 4), "> 14 %");
+    EXPECT_EQ(List()->CellText(3, 4), "< 4 %");
+    EXPECT_EQ(List()->SelectedRows(), std::vector<int>{0});
+    EXPECT_EQ(page->NewestDate(), "20160620");
+    EXPECT_EQ(page->EndPicker()->date(), QDate(2016, 6, 20));
+    ASSERT_EQ(page->Rows().size(), 4u);
+    EXPECT_EQ(page->Rows()[3].value, "0380");
+    EXPECT_EQ(page->Rows()[3].time, "2359");
+    EXPECT_GT(page->Rows()[3].rowId, 0);
+    // Hidden operator-ID list: one entry per distinct ID, case-insensitively.
+    QStringList ids;
+    for (int i = 0; i < page->OperatorIdList()->count(); ++i) {
+        ids << page->OperatorIdList()->itemText(i);
+    }
+    EXPECT_EQ(ids, (QStringList{"ALL Data", "AB7", "C9"}));
+
+    // The display settings apply on the next load.
+    users.Settings().hba1cUnit = 1;
+    users.Settings().timeFormat = 1;
+    page->LoadList();
+    EXPECT_EQ(List()->CellText(0, 3), "48 mmol/mol");
+    EXPECT_EQ(List()->CellText(0, 2), "14:30");
+}
+
+TEST_F(AllDataPageTest, SearchAcceptsUpTo366DaysAndRefusesWrongRanges) {
+    for (const char* date : {"20151231", "20160101", "20160620", "20170101", "20170102"}) {
+        AddHbA1c({date, "1200", "0600"});
+    }
+    page->Activate();
+    ASSERT_EQ(List()->RowCount(), 5);
+
+    SetRange(QDate(2016, 6, 20), QDate(2016, 6, 20));
+    page->SearchButton()->click();
+    EXPECT_EQ(Column(0).size(), 1u);
+    ASSERT_EQ(page->Rows().size(), 1u);
+    EXPECT_EQ(page->Rows()[0].date, "20160620");
+    EXPECT_TRUE(page->ListFiltered());
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(users.HbA1cMain().filter.Str(), "DATE between '20160620' and '20160620'");
+
+    SetRange(QDate(2016, 1, 1), QDate(2017, 1, 1)); // 366 days
+    page->Search();
+    EXPECT_EQ(List()->RowCount(), 3);
+    EXPECT_TRUE(prompter.shown.empty());
+
+    SetRange(QDate(2015, 12, 31), QDate(2017, 1, 1)); // 367 days
+    page->Search();
+    ASSERT_EQ(prompter.Texts(), std::vector<std::string>{kRangeTooLong});
+    EXPECT_EQ(List()->RowCount(), 3) << "the list stays as it was";
+
+    SetRange(QDate(2016, 6, 21), QDate(2016, 6, 20));
+    page->Search();
+    ASSERT_EQ(prompter.Texts(), (std::vector<std::string>{kRangeTooLong, kBadRange}));
+    EXPECT_EQ(List()->RowCount(), 3);
+}
+
+TEST_F(AllDataPageTest, PeriodsCountBackFromTheNewestResultAndAllStillFilters) {
+    for (const char* date : {"20150101", "20150107", "20150113", "20150120"}) {
+        AddHbA1c({date, "1200", "0600"});
+    }
+    page->Activate();
+    EXPECT_EQ(page->EndPicker()->date(), QDate(2015, 1, 20)) << "the newest result, not today";
+    EXPECT_EQ(page->StartPicker()->date(), QDate(2015, 1, 13));
+
+    page->ChoosePeriod(1);
+    EXPECT_EQ(List()->RowCount(), 2); // 13th to 20th
+    page->ChoosePeriod(2);
+    EXPECT_EQ(List()->RowCount(), 3);
+    EXPECT_EQ(page->PeriodList()->currentIndex(), 2);
+
+    page->ChoosePeriod(0);
+    EXPECT_EQ(List()->RowCount(), 4);
+    EXPECT_TRUE(page->ListFiltered());
+    QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, CellCentre(0, 1));
+    page->CaptureRecord(0, 1);
+    EXPECT_TRUE(prompter.shown.empty()) << "no delete question while filtered";
+    EXPECT_FALSE(page->HasSelectedRecord());
+    EXPECT_EQ(List()->RowCount(), 4);
+
+    page->Activate();
+    EXPECT_FALSE(page->ListFiltered());
+    EXPECT_EQ(page->PeriodList()->currentIndex(), 0);
+}
+
+TEST_F(AllDataPageTest, OneDoubleClickDeletesEveryRowWithTheSameFiveFields) {
+    Result twin{"20160620", "1430", "0650", "P'1", "OP"};
+    AddHbA1c(twin);
+    AddHbA1c({"20160620", "1430", "0650", "P'1", "OTHER"});
+    AddHbA1c(twin);
+    AddHbA1c({"20150101", "0800", "0500", "OLD", "OP"});
+    page->Activate();
+    ASSERT_EQ(List()->RowCount(), 4);
+    int twinRow = -1;
+    for (int r = 0; r < 4 && twinRow < 0; ++r) {
+        const ListRow& row = page->Rows()[static_cast<std::size_t>(r)];
+        twinRow = row.operatorId == "OP" && row.patientId == "P'1" ? r : -1;
+    }
+    ASSERT_GE(twinRow, 0);
+
+    prompter.answers = {false};
+    QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, CellCentre(twinRow, 2));
+    ASSERT_EQ(prompter.Texts(), std::vector<std::string>{AllDataPage::kDeleteQuestion});
+    EXPECT_EQ(StoredHbA1c().size(), 4u);
+
+    QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, CellCentre(twinRow, 2));
+    EXPECT_EQ(StoredHbA1c(), (std::vector<std::string>{"20160620 1430 0650 P'1 OTHER  ",
+                                                       "20150101 0800 0500 OLD OP  "}));
+    EXPECT_EQ(List()->RowCount(), 2) << "reloaded";
+
+    // Reordered on the screen, the clicked row is still the one deleted.
+    List()->SortByColumn(0, true);
+    List()->SortByColumn(0, true); // descending by number: the oldest result on top
+    ASSERT_EQ(List()->CellText(0, 0), "2");
+    page->DeleteRow(0, 0);
+    EXPECT_EQ(StoredHbA1c(), std::vector<std::string>{"20160620 1430 0650 P'1 OTHER  "});
+}
+
+TEST_F(AllDataPageTest, KindSwitchRebuildsColumnsAndGlucoseHasNoRecordMenu) {
+    AddHbA1c({"20160620", "1430", "0650"});
+    AddGlucose({"20160621", "0700", "110"});
+    AddGlucose({"20160620", "0700", "5"});
+    page->Activate();
+    List()->SetColumnVisible(2, false);
+    ASSERT_TRUE(List()->SaveColumnState());
+    page->ChoosePeriod(0);
+
+    page->ChooseKind(1);
+    EXPECT_EQ(page->ItemKind(), 1);
+    ASSERT_EQ(List()->ColumnCount(), 4);
+    EXPECT_EQ(List()->ColumnHeading(3), "Result");
+    EXPECT_TRUE(List()->IsColumnVisible(2)) << "a six-column layout does not fit four columns";
+    EXPECT_EQ(Column(3), (std::vector<QString>{"110 mg/dL", "Lo"}));
+    EXPECT_TRUE(page->ListFiltered()) << "a kind switch leaves the filter state alone";
+    EXPECT_EQ(page->NewestDate(), "20160621");
+
+    page->Activate(); // unfiltered, glucose still chosen
+    EXPECT_EQ(page->KindList()->currentIndex(), 1);
+    QTest::mousePress(List()->viewport(), Qt::RightButton, {}, CellCentre(0, 1));
+    QTest::mouseRelease(List()->viewport(), Qt::RightButton, {}, CellCentre(0, 1));
+    EXPECT_FALSE(page->HasSelectedRecord());
+    QContextMenuEvent request(QContextMenuEvent::Mouse, CellCentre(0, 1), QPoint(0, 0));
+    QApplication::sendEvent(List()->viewport(), &request);
+    page->ShowRecordMenu(QPoint(100, 100));
+    EXPECT_EQ(menusShown, 0);
+
+    page->ChooseKind(0);
+    ASSERT_EQ(List()->ColumnCount(), 6);
+    EXPECT_FALSE(List()->IsColumnVisible(2)) << "the saved six-column layout is back";
+    EXPECT_EQ(List()->RowCount(), 1);
+    QContextMenuEvent again(QContextMenuEvent::Mouse, CellCentre(0, 1), QPoint(0, 0));
+    QApplication::sendEvent(List()->viewport(), &again);
+    EXPECT_EQ(menusShown, 1);
+    EXPECT_EQ(menuTexts, (std::vector<QString>{"Modifly Data", "Access the data"}));
+}
+
+TEST_F(AllDataPageTest, ModifyChangesOnlyTheSelectedRecord) {
+    AddHbA1c({"20160620", "1430", "0650", "111", "OP", "Kim"});
+    AddHbA1c({"20160620", "1430", "0650", "222", "OP", "Lee"});
+    page->Activate();
+    const int kimRow = List()->CellText(0, 5) == "111" ? 0 : 1;
+    QTest::mousePress(List()->viewport(), Qt::RightButton, {}, CellCentre(kimRow, 3));
+    QTest::mouseRelease(List()->viewport(), Qt::RightButton, {}, CellCentre(kimRow, 3));
+    ASSERT_TRUE(page->HasSelectedRecord());
+    EXPECT_EQ(page->SelectedRecord().patientName, "Kim");
+
+    QString shownId;
+    dialogScript = [&](QDialog& dialog) {
+        auto* view = dynamic_cast<views::RecordViewDialog*>(&dialog);
+        shownId = view ? view->PatientIdEdit()->text() : QString();
+        return int(QDialog::Rejected);
+    };
+    menuChoice = AllDataPage::kMenuView;
+    page->ShowRecordMenu(QPoint(10, 10));
+    EXPECT_EQ(shownId, "111");
+
+    dialogScript = [](QDialog& dialog) {
+        auto& modify = dynamic_cast<views::RecordModifyDialog&>(dialog);
+        modify.PatientNameEdit()->setText("Park");
+        modify.PatientIdEdit()->setText("333");
+        modify.ConfirmChange();
+        return modify.result();
+    };
+    menuChoice = AllDataPage::kMenuModify;
+    page->ShowRecordMenu(QPoint(10, 10));
+    EXPECT_EQ(StoredHbA1c(), (std::vector<std::string>{"20160620 1430 0650 333 OP Park ",
+                                                       "20160620 1430 0650 222 OP Lee "}));
+    EXPECT_TRUE(Column(5) == (std::vector<QString>{"333", "222"}) ||
+                Column(5) == (std::vector<QString>{"222", "333"}))
+        << "the list shows the change";
+
+    // A second change from the menu still finds the record it changed before.
+    dialogScript = [](QDialog& dialog) {
+        auto& modify = dynamic_cast<views::RecordModifyDialog&>(dialog);
+        modify.MemoEdit()->setPlainText("again");
+        modify.ConfirmChange();
+        return modify.result();
+    };
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(500, 100), QPoint(0, 0));
+    QApplication::sendEvent(page.get(), &request); // the form itself also opens the menu
+    EXPECT_EQ(StoredHbA1c(), (std::vector<std::string>{"20160620 1430 0650 333 OP Park again",
+                                                       "20160620 1430 0650 222 OP Lee "}));
+    EXPECT_TRUE(std::none_of(prompter.shown.begin(), prompter.shown.end(), [](const auto& s) {
+        return s.text == AllDataPage::kModifyFailedText;
+    }));
+}
+
+TEST_F(AllDataPageTest, ExportWritesTheRowsShownAndOpensTheFile) {
+    files.savePath = QString::fromStdString(data.File("out.csv"));
+    page->Activate();
+    page->ExportButton()->click();
+    EXPECT_EQ(ReadFile(data.File("out.csv")), "No,Date,Time,Result,eAG,Patient ID\n");
+    EXPECT_EQ(files.opened, std::vector<QString>{files.savePath});
+
+    AddGlucose({"20160620", "1430", "110"});
+    AddGlucose({"20160101", "1430", "120"});
+    page->ChooseKind(1);
+    page->ChoosePeriod(1);
+    ASSERT_EQ(List()->RowCount(), 1);
+    page->ExportList();
+    std::string csv = ReadFile(data.File("out.csv"));
+    EXPECT_EQ(csv.substr(0, csv.find('\n') + 1), "No,Date,Time,Result,Patient ID\n");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2);
+    EXPECT_NE(csv.find("110 mg/dL,\n"), std::string::npos);
+
+    prompter.answers = {false};
+    const int asked = files.asked;
+    page->ExportList();
+    EXPECT_EQ(files.asked, asked) << "declined: no save dialog";
+}
+
+TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
+    AddHbA1c({"20160620", "1430", "0650", "P7"});
+    page->Activate();
+    page->PrintButton()->click();
+    EXPECT_EQ(print.shown, 1);
+    EXPECT_TRUE(print.underWaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    QStringList pages = PdfPageTexts(QString::fromStdString(data.File("report.pdf")));
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_TRUE(Normalized(pages.join(' ')).contains("6.5 %"));
+    EXPECT_TRUE(prompter.shown.empty());
+
+    print.answer = ScriptedPrintDialog::Answer::Cancel;
+    EXPECT_EQ(page->PrintList(), kPrintCancelled);
+    EXPECT_TRUE(prompter.shown.empty());
+
+    WatchingPrintDialog nowhere(QString::fromStdString(data.File("no/such/folder/r.pdf")));
+    AllDataPage other(users, prompter, files, &nowhere, [](int) {});
+    other.Activate();
+    EXPECT_EQ(other.PrintList(), kPrintNoPrinter);
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{AllDataPage::kPrintFailedText});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AllDataPageTest, ChoosingAUserShowsTheirListAndKeepsTheLastNewestDate) {
+    AddHbA1c({"20150120", "1200", "0600"});
+    ASSERT_EQ(users.AddUser("nurse"), UserStore::Outcome::Done);
+    ASSERT_TRUE(users.SwitchUser("Basis"));
+    page->Activate();
+    page->ChoosePeriod(2);
+    ASSERT_EQ(page->UserList()->count(), 2);
+    const int nurse = page->UserList()->findText("nurse");
+    ASSERT_GE(nurse, 0);
+
+    page->ChooseUser(nurse);
+    EXPECT_EQ(users.CurrentUserId(), "nurse");
+    EXPECT_EQ(page->UserList()->currentText(), "nurse");
+    EXPECT_EQ(List()->RowCount(), 0);
+    EXPECT_FALSE(page->ListFiltered());
+    EXPECT_EQ(page->PeriodList()->currentIndex(), 0);
+    EXPECT_EQ(page->EndPicker()->date(), QDate(2015, 1, 20));
+
+    page->ChooseUser(page->UserList()->findText("Basis"));
+    EXPECT_EQ(List()->RowCount(), 1);
+}
+
+// Renders the page in several display settings for a person to look at; runs only when
+// QA_VIEWS_RENDER_DIR names a folder.
+TEST_F(AllDataPageTest, RendersInEachUnitAndFormat) {
+    const QString dir = qEnvironmentVariable("QA_VIEWS_RENDER_DIR");
+    if (dir.isEmpty()) {
+        GTEST_SKIP() << "set QA_VIEWS_RENDER_DIR to render";
+    }
+    QDir().mkpath(dir);
+    const char* values[] = {"0650", "0420", "1450", "0380", "0712", "0999", "0575", "0810"};
+    for (int i = 0; i < 24; ++i) {
+        char date[16], time[8];
+        std::snprintf(date, sizeof date, "201606%02d", 20 - i % 19);
+        std::snprintf(time, sizeof time, "%02d%02d", (7 + 3 * i) % 24, (11 * i) % 60);
+        AddHbA1c(
+            {date, time, values[i % 8], i % 5 == 0 ? "홍길동01" : "P" + std::to_string(1000 + i)});
+        AddGlucose({date, time, std::to_string(i % 6 == 0 ? 5 : 60 + 23 * i)});
+    }
+    struct Variant {
+        const char* name;
+        int kind, hba1cUnit, glucoseUnit, dateFormat, timeFormat;
+    };
+    const Variant variants[] = {{"hba1c_percent_ymd_12h", 0, 0, 0, 0, 0},
+                                {"hba1c_mmol_mdy_24h", 0, 1, 0, 1, 1},
+                                {"glucose_mgdl_dmy_12h", 1, 0, 0, 2, 0},
+                                {"glucose_mmol_ymd_24h", 1, 0, 1, 0, 1}};
+    for (const Variant& v : variants) {
+        users.Settings().hba1cUnit = v.hba1cUnit;
+        users.Settings().glucoseUnit = v.glucoseUnit;
+        users.Settings().dateFormat = v.dateFormat;
+        users.Settings().timeFormat = v.timeFormat;
+        page->SetItemKind(v.kind);
+        page->Activate();
+        EXPECT_FALSE(List()->CellText(0, 1).isEmpty());
+        QCoreApplication::processEvents(); // the view lays out its scroll bars when idle
+        ASSERT_TRUE(page->grab().save(dir + "/all_data_" + v.name + ".png"));
+    }
+}
