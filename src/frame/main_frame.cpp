@@ -269,6 +269,8 @@ void CMainFrame::HideProgress() {
 void CMainFrame::StartImport(const Transfer& transfer) {
     importRunning_ = true;
     importKind_ = transfer.kind == ResultKind::HbA1c ? 0 : 1;
+    // The kind just downloaded is the kind the data page shows next.
+    allDataPage_->SetItemKind(importKind_);
     views_->setEnabled(false);
     worker_->RequestImport(transfer);
 }
