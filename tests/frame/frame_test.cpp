@@ -88,6 +88,10 @@ TEST_F(FrameTest, StartsOnHomeAndIgnoresRequestsForTheActivePage) {
     EXPECT_EQ(frame->size(), QSize(1024, 768));
     Render(frame.get(), "frame_home");
 
+    AboutDialog about(frame.get());
+    Render(&about, "dialog_about");
+    EXPECT_EQ(about.windowTitle(), "About QuorinA1c Self Comm");
+
     frame->FrameCommand(kCmdHome);
     EXPECT_EQ(frame->ActiveView(), CMainFrame::kViewHome);
     frame->FrameCommand(kCmdViewData);
