@@ -3,7 +3,6 @@
 #include "clock.h"
 #include "csv_export.h"
 #include "data_folder.h"
-#include "display_format.h"
 #include "headless_download.h"
 #include "instance_lock.h"
 #include "list_filters.h"
@@ -44,7 +43,7 @@ std::string ConsoleText(std::string text) {
 }
 
 // Questions are answered yes (the command itself was the operator's decision); messages go
-// to the error stream, and the last one is kept to decide the exit code.
+// to the error stream.
 class ConsolePrompter : public Prompter {
 public:
     explicit ConsolePrompter(std::ostream& err) : err_(err) {}
@@ -52,15 +51,9 @@ public:
         err_ << ConsoleText(text) << " yes\n";
         return true;
     }
-    void Inform(const std::string& text, const std::string&, Severity severity) override {
+    void Inform(const std::string& text, const std::string&, Severity) override {
         err_ << ConsoleText(text) << "\n";
-        messages.push_back(text);
-        if (severity == Severity::Error) {
-            ++errors;
-        }
     }
-    std::vector<std::string> messages;
-    int errors = 0;
 
 private:
     std::ostream& err_;
