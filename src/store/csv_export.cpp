@@ -11,23 +11,6 @@ namespace qa {
 
 namespace {
 
-std::string Encode(const std::string& utf8) {
-    if (auto converted = Utf8ToCp949(utf8)) {
-        return *converted;
-    }
-    // Character by character, so only what cannot be represented is replaced.
-    std::string out;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t width = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        auto converted = Utf8ToCp949(utf8.substr(i, width));
-        out += converted ? *converted : std::string("?");
-        i += width;
-    }
-    return out;
-}
-
 std::string Cell(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) {
         return text;
@@ -50,7 +33,7 @@ const char* CsvHeader(int itemKind) {
 }
 
 std::string ComposeCsv(int itemKind, const std::vector<std::vector<std::string>>& rows) {
-    return Encode(ComposeCsvUtf8(itemKind, rows));
+    return Utf8ToCp949Lossy(ComposeCsvUtf8(itemKind, rows));
 }
 
 std::string ComposeCsvUtf8(int itemKind, const std::vector<std::vector<std::string>>& rows) {

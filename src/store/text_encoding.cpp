@@ -51,20 +51,43 @@ std::optional<std::string> Cp949ToUtf8(std::string_view cp949) {
     return Convert("UTF-8", "CP949", cp949);
 }
 
-std::size_t Cp949Length(std::string_view utf8) {
-    std::size_t length = 0;
+namespace {
+
+// Calls `each` with every UTF-8 character of the text and its code page 949 bytes (nothing
+// when it has none there).
+template <typename Each> void ForEachCharacter(std::string_view utf8, Each each) {
     std::size_t i = 0;
     while (i < utf8.size()) {
         unsigned char lead = static_cast<unsigned char>(utf8[i]);
         std::size_t width = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        std::string_view character = utf8.substr(i, width);
         if (width == 1) {
-            ++length;
+            each(std::optional<std::string>(std::string(character)));
         } else {
-            auto converted = Utf8ToCp949(utf8.substr(i, width));
-            length += converted ? converted->size() : 2;
+            each(Utf8ToCp949(character));
         }
         i += width;
     }
+}
+
+} // namespace
+
+std::string Utf8ToCp949Lossy(std::string_view utf8) {
+    if (auto whole = Utf8ToCp949(utf8)) {
+        return *whole;
+    }
+    std::string out;
+    ForEachCharacter(utf8, [&](const std::optional<std::string>& bytes) {
+        out += bytes ? *bytes : std::string("?");
+    });
+    return out;
+}
+
+std::size_t Cp949Length(std::string_view utf8) {
+    std::size_t length = 0;
+    ForEachCharacter(utf8, [&](const std::optional<std::string>& bytes) {
+        length += bytes ? bytes->size() : 2;
+    });
     return length;
 }
 

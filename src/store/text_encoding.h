@@ -11,6 +11,8 @@ namespace qa {
 // Returns nothing when the text holds a character that code page 949 cannot represent.
 std::optional<std::string> Utf8ToCp949(std::string_view utf8);
 std::optional<std::string> Cp949ToUtf8(std::string_view cp949);
+// As Utf8ToCp949, with every character code page 949 cannot hold written as '?'.
+std::string Utf8ToCp949Lossy(std::string_view utf8);
 
 // Length in code page 949 bytes; characters it cannot represent count as two bytes, the
 // widest a character takes there, so a limit is never exceeded by a later conversion.
