@@ -133,7 +133,7 @@ void ProcessDialog::SetProgressText(const QString& text) {
     if (text != shown_) {
         shown_ = text;
         label_->setText(text);
-        label_->repaint();
+        label_->update(); // coalesced: texts change with every received byte
     }
     if (isHidden()) {
         show();
