@@ -44,19 +44,6 @@ private:
     QString path_;
 };
 
-void EnsureApplication() {
-    if (QApplication::instance() != nullptr) {
-        return;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static int argc = 1;
-    static char name[] = "quorina1c_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv); // lives until the process ends
-}
-
 // A data folder whose default user holds 100,000 HbA1c results, and the page over it. The
 // column layout goes to the scratch folder, not to the profile of whoever runs this.
 struct PageFixture {
@@ -67,7 +54,6 @@ struct PageFixture {
     std::unique_ptr<AllDataPage> page;
 
     PageFixture() {
-        EnsureApplication();
         InitAllPageResources();
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QString::fromStdString(ScratchFolder() + "/config"));

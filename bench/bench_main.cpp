@@ -47,7 +47,7 @@ bool AddBudget(Budget budget) {
 
 int main(int argc, char** argv) {
     using namespace qa::bench;
-    // One application for every benchmark: lists and reports need widgets and fonts, the
+    // The one application of every benchmark: lists and reports need widgets and fonts, the
     // download an event loop. Offscreen, so the benchmarks run without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -19,26 +19,11 @@ namespace {
 
 constexpr int kStoredRows = 100'000;
 
-// Widgets need an application object; the benchmark runner has none of its own.
-void EnsureApplication() {
-    if (QApplication::instance() != nullptr) {
-        return;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static int argc = 1;
-    static char name[] = "quorina1c_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv); // lives until the process ends
-}
-
 void AddColumns(QStringList& headings) {
     headings = {"No.", "Date", "Time", "Result", "eAG", "Patient ID"};
 }
 
 void LoadList(benchmark::State& state) {
-    EnsureApplication();
     HbA1cTable table;
     table.SetTableName(kMainTableName);
     table.Open(HbA1cFileWithRows(kStoredRows, true));
@@ -66,7 +51,6 @@ BENCHMARK(LoadList)->Name("Views/LoadList100k")->Unit(benchmark::kMillisecond);
 
 // The straightforward pattern: an item object for every cell, appended one row at a time.
 void LoadListItems(benchmark::State& state) {
-    EnsureApplication();
     HbA1cTable table;
     table.SetTableName(kMainTableName);
     table.Open(HbA1cFileWithRows(kStoredRows, true));

@@ -21,20 +21,6 @@ namespace {
 
 constexpr int kRows = 10'000;
 
-// Fonts and printers need a GUI application; the benchmark program has none of its own.
-void EnsureGuiApplication() {
-    if (QGuiApplication::instance()) {
-        return;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static int argc = 1;
-    static char name[] = "quorina1c_bench";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
-
 // The all-data list of HbA1c results as the page shows it.
 const TableReportSource& HbA1cList() {
     static TableReportSource source = [] {
@@ -63,7 +49,6 @@ const TableReportSource& HbA1cList() {
 }
 
 void ReportToPdf(benchmark::State& state) {
-    EnsureGuiApplication();
     const TableReportSource& list = HbA1cList();
     QString path = QString::fromStdString(ScratchFolder() + "/report.pdf");
     SettingsStore settings;
@@ -78,7 +63,6 @@ void ReportToPdf(benchmark::State& state) {
 BENCHMARK(ReportToPdf)->Name("Report/Pdf10k")->Unit(benchmark::kMillisecond);
 
 void ReportToPdfLiteral(benchmark::State& state) {
-    EnsureGuiApplication();
     const TableReportSource& list = HbA1cList();
     QString path = QString::fromStdString(ScratchFolder() + "/report-literal.pdf");
     for (auto _ : state) {
