@@ -75,12 +75,6 @@ bool DownloadSession::Connect(const std::string& portText, const std::string& de
     return true;
 }
 
-bool DownloadSession::TransferRunning() const {
-    int kind = exchangeKind_.load();
-    return downloadMarker_ == 1 || kind == kExchangeVersion || kind == kExchangeHbA1c ||
-           kind == kExchangeGlucose;
-}
-
 int DownloadSession::CurrentReplyCode() const {
     switch (exchangeKind_.load()) {
     case kExchangeVersion:

@@ -112,7 +112,6 @@ public:
     int ErrorCount() const { return errorCount_; }
     const std::string& ReceivedText() const { return received_; }
     const std::string& ChosenPort() const { return chosenPort_; }
-    bool TransferRunning() const;
     bool EraseAfterDownload() const { return erase_; }
 
 private:

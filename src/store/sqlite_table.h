@@ -96,7 +96,6 @@ public:
     int LoadedRowIds() const { return loadedRowIds_; }
     int PendingRowId() const { return pendingRowId_; }
     int RowIdCapacity() const { return static_cast<int>(rowIds_.size()); }
-    bool HasRowIdList() const { return !rowIds_.empty(); }
     // Row id at a 1-based position of the list, 0 when out of range.
     int RowIdAt(int position) const;
     // Row id of the row the cursor last loaded (0 when none).
