@@ -92,7 +92,7 @@ void ShowPagePerRowStatement(benchmark::State& state) {
     PageFixture& f = Fixture();
     HbA1cTable& table = f.users->HbA1cMain();
     const SettingsStore& settings = f.users->Settings();
-    views::CListCtrlExt* list = f.page->List();
+    views::DataListView* list = f.page->List();
     auto text = [](sqlite3_stmt* statement, int column) {
         const unsigned char* t = sqlite3_column_text(statement, column);
         return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
@@ -153,7 +153,7 @@ BENCHMARK(Export)->Name("Views/Export100k")->Unit(benchmark::kMillisecond)->UseR
 void ExportPerCell(benchmark::State& state) {
     PageFixture& f = Fixture();
     f.page->Activate();
-    const views::CListCtrlExt& list = *f.page->List();
+    const views::DataListView& list = *f.page->List();
     for (auto _ : state) {
         QFile file(QString::fromStdString(ScratchFolder() + "/allpage_literal.csv"));
         file.open(QIODevice::WriteOnly | QIODevice::Truncate);

@@ -2,7 +2,7 @@
 // list's bulk load against a model with one item object per cell, added row by row.
 #include "bench_data.h"
 #include "budget.h"
-#include "list_ctrl_ext.h"
+#include "data_list_view.h"
 #include "measurement_table.h"
 #include "result_list.h"
 
@@ -28,7 +28,7 @@ void LoadList(benchmark::State& state) {
     table.SetTableName(kMainTableName);
     table.Open(HbA1cFileWithRows(kStoredRows, true));
     SettingsStore settings;
-    views::CListCtrlExt list;
+    views::DataListView list;
     QStringList headings;
     AddColumns(headings);
     for (const QString& heading : headings) {

@@ -1,7 +1,7 @@
 // Start-up to the home page: users and settings loaded, the four files opened, the pages
 // built and the home page painted once.
 #include "budget.h"
-#include "main_frame.h"
+#include "main_window.h"
 #include "ui_services.h"
 #include "users.h"
 
@@ -37,7 +37,7 @@ void StartToHome(benchmark::State& state) {
         SilentPrompter prompter;
         qa::UserStore users(folder, prompter);
         qa::DesktopFileService files;
-        qa::CMainFrame frame({users, prompter, files, nullptr, sysfs, ""});
+        qa::MainWindow frame({users, prompter, files, nullptr, sysfs, ""});
         frame.show();
         frame.LateStartup();
         frame.grab(); // painted once

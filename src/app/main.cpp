@@ -1,7 +1,7 @@
 // QuorinA1c: the window.
 #include "data_folder.h"
 #include "instance_lock.h"
-#include "main_frame.h"
+#include "main_window.h"
 #include "print_dialog_service.h"
 #include "ui_services.h"
 #include "users.h"
@@ -63,14 +63,14 @@ int main(int argc, char** argv) {
     qa::UserStore users(folder, prompter);
     qa::DesktopFileService files;
     qa::QtPrintDialogService print;
-    qa::CMainFrame::Services services{users, prompter, files, &print, "/", ""};
+    qa::MainWindow::Services services{users, prompter, files, &print, "/", ""};
     if (parser.isSet(sysfs)) {
         services.sysfsRoot = parser.value(sysfs).toStdString();
     }
     if (parser.isSet(port)) {
         services.extraPort = parser.value(port).toStdString();
     }
-    qa::CMainFrame frame(services);
+    qa::MainWindow frame(services);
     prompter.SetParent(&frame);
     frame.show();
     // The late start-up runs once the window is on screen, as its first event.

@@ -89,7 +89,7 @@ PrintDialogService* ListReportJob::GetPrintDialog() {
         SelectDefaultPrinter();
         return nullptr;
     }
-    return GPrintJob::GetPrintDialog();
+    return PrintJob::GetPrintDialog();
 }
 
 void ListReportJob::PrintDocument() {
@@ -122,14 +122,14 @@ void ListReportJob::PrintDocument() {
 }
 
 ListReportUnit::ListReportUnit(ListReportJob* job, const ReportSource* source, int first, int last)
-    : GPrintUnit(job), reportJob_(job), first_(first), last_(last), source_(source) {}
+    : PrintUnit(job), reportJob_(job), first_(first), last_(last), source_(source) {}
 
 int ListReportUnit::ScreenWidth(int column) const {
     return source_ ? EffectiveWidth(*source_, column) : 0;
 }
 
 bool ListReportUnit::Print() {
-    GPrintUnit::Print();
+    PrintUnit::Print();
     if (!source_) {
         return false;
     }
@@ -214,7 +214,7 @@ void ListReportUnit::ComputeMetrics() {
 }
 
 void ListReportUnit::StartPage() {
-    GPrintUnit::StartPage();
+    PrintUnit::StartPage();
     FontSelector heading(Job()->Painter(), &headingFont_);
     PrintHeadings(0, 0);
 }
@@ -224,7 +224,7 @@ bool ListReportUnit::PrintHeadings(unsigned format, int mode) {
     if (HeadingsInProgress()) {
         return false;
     }
-    bool result = GPrintUnit::PrintHeadings(format, mode);
+    bool result = PrintUnit::PrintHeadings(format, mode);
     const DeviceRect& printable = Job()->PrintableRect();
     if (QPainter* painter = Job()->Painter()) {
         int y = Job()->Cursor().y();

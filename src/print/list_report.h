@@ -23,9 +23,9 @@ QString CutToReportBytes(const QString& text);
 
 // Prints a list as the data report: the columns in groups that fit the page, column 0
 // repeated in every group, each group over as many pages as its rows need.
-class ListReportJob : public GPrintJob {
+class ListReportJob : public PrintJob {
 public:
-    explicit ListReportJob(PrintDialogService* dialogs = nullptr) : GPrintJob(dialogs) {}
+    explicit ListReportJob(PrintDialogService* dialogs = nullptr) : PrintJob(dialogs) {}
 
     // `source` is not owned and must outlive Print. With `useDefaultPrinter` the report goes to
     // the current printer without a dialog.
@@ -51,7 +51,7 @@ private:
 };
 
 // One column group of the report: list column 0, then columns first to last.
-class ListReportUnit : public GPrintUnit {
+class ListReportUnit : public PrintUnit {
 public:
     ListReportUnit(ListReportJob* job, const ReportSource* source, int first, int last);
 

@@ -21,17 +21,17 @@ void DeviceRect::Normalize() {
     }
 }
 
-GPrintJob::GPrintJob(PrintDialogService* dialogs)
+PrintJob::PrintJob(PrintDialogService* dialogs)
     : dialogs_(dialogs), painter_(std::make_unique<QPainter>()) {}
 
-GPrintJob::~GPrintJob() {
+PrintJob::~PrintJob() {
     // A job torn down half-way (an exception out of a unit) must still close the file.
     if (painter_ && painter_->isActive()) {
         painter_->end();
     }
 }
 
-int GPrintJob::Print() {
+int PrintJob::Print() {
     info_ = std::make_unique<PrintInfoRecord>();
     activeDialog_ = GetPrintDialog();
     if (activeDialog_) {
@@ -62,15 +62,15 @@ int GPrintJob::Print() {
     return failed ? kPrintNoPrinter : kPrintSpooled;
 }
 
-QPainter* GPrintJob::Painter() {
+QPainter* PrintJob::Painter() {
     return painter_ && painter_->isActive() ? painter_.get() : nullptr;
 }
 
-QPaintDevice* GPrintJob::Device() const {
+QPaintDevice* PrintJob::Device() const {
     return selection_ && selection_->printer ? selection_->printer.get() : nullptr;
 }
 
-bool GPrintJob::StartDevicePage() {
+bool PrintJob::StartDevicePage() {
     if (deviceFailed_ || !documentOpen_ || !Device()) {
         return false;
     }
@@ -92,11 +92,11 @@ bool GPrintJob::StartDevicePage() {
     return true;
 }
 
-PrintDialogService* GPrintJob::GetPrintDialog() {
+PrintDialogService* PrintJob::GetPrintDialog() {
     return dialogs_;
 }
 
-bool GPrintJob::PreparePrintDialog() {
+bool PrintJob::PreparePrintDialog() {
     PrinterSelection& selection = info_->selection;
     if (selection.maxPage < selection.minPage) {
         selection.maxPage = selection.minPage;
@@ -107,14 +107,14 @@ bool GPrintJob::PreparePrintDialog() {
     return true;
 }
 
-int GPrintJob::ShowPrintDialog() {
+int PrintJob::ShowPrintDialog() {
     if (!activeDialog_ || !selection_) {
         return kDialogCancel;
     }
     return activeDialog_->Exec(*selection_) == kDialogOk ? kDialogOk : kDialogCancel;
 }
 
-bool GPrintJob::GetOutputFile(QString& name) {
+bool PrintJob::GetOutputFile(QString& name) {
     if (!selection_ || !selection_->printToFile) {
         return true;
     }
@@ -127,17 +127,17 @@ bool GPrintJob::GetOutputFile(QString& name) {
     return true;
 }
 
-bool GPrintJob::CreatePrinterDC() {
+bool PrintJob::CreatePrinterDC() {
     return selection_ && selection_->printer && selection_->printer->isValid();
 }
 
-void GPrintJob::OnAfterPrint(bool failed) {
+void PrintJob::OnAfterPrint(bool failed) {
     if (!failed && selection_ && selection_->printer) {
         selection_->printer->setCopyCount(1);
     }
 }
 
-bool GPrintJob::StartDocument() {
+bool PrintJob::StartDocument() {
     bool usable = Device() != nullptr;
     QPrinter* printer = usable ? selection_->printer.get() : nullptr;
     QString file = printer ? printer->outputFileName() : QString();
@@ -158,7 +158,7 @@ bool GPrintJob::StartDocument() {
     return true;
 }
 
-void GPrintJob::EndDocument(bool abort) {
+void PrintJob::EndDocument(bool abort) {
     documentOpen_ = false;
     if (!painter_->isActive()) {
         return;
@@ -175,7 +175,7 @@ void GPrintJob::EndDocument(bool abort) {
     }
 }
 
-void GPrintJob::ComputePageRects() {
+void PrintJob::ComputePageRects() {
     if (!info_ || !Device()) {
         return;
     }
@@ -194,17 +194,17 @@ void GPrintJob::ComputePageRects() {
     printable_ = drawing;
 }
 
-bool GPrintJob::GetMargins(DeviceRect&) {
+bool PrintJob::GetMargins(DeviceRect&) {
     return false;
 }
 
-void GPrintJob::FillDocInfo() {
+void PrintJob::FillDocInfo() {
     if (!outputFile_.isEmpty() && selection_ && selection_->printer) {
         selection_->printer->setOutputFileName(outputFile_);
     }
 }
 
-void GPrintJob::SelectDefaultPrinter() {
+void PrintJob::SelectDefaultPrinter() {
     ownedSelection_ = std::make_unique<PrinterSelection>();
     if (dialogs_) {
         ownedSelection_->printer = dialogs_->DefaultPrinter();

@@ -27,7 +27,7 @@ enum TextFormat : unsigned {
     kWrapIfNeeded = 0x2000,
 };
 
-// Results of GPrintJob::Print.
+// Results of PrintJob::Print.
 enum PrintResult : int {
     kPrintSpooled = 0,
     kPrintCancelled = 1,     // the print dialog was cancelled
@@ -90,14 +90,14 @@ struct PrintInfoRecord {
 // geometry, opens and closes the document and lets a subclass print the body with units.
 // Everything is in printer device pixels. The document is opened on the printer only when
 // the first page starts, so a job that prints no page writes no file and spools nothing.
-class GPrintJob {
+class PrintJob {
 public:
     // `dialogs` is not owned and may be null: then the printer must come from
     // SelectDefaultPrinter.
-    explicit GPrintJob(PrintDialogService* dialogs = nullptr);
-    virtual ~GPrintJob();
-    GPrintJob(const GPrintJob&) = delete;
-    GPrintJob& operator=(const GPrintJob&) = delete;
+    explicit PrintJob(PrintDialogService* dialogs = nullptr);
+    virtual ~PrintJob();
+    PrintJob(const PrintJob&) = delete;
+    PrintJob& operator=(const PrintJob&) = delete;
 
     // Returns a PrintResult.
     int Print();

@@ -109,7 +109,7 @@ FontSelector::~FontSelector() {
     }
 }
 
-CurrentFontScope::CurrentFontScope(GPrintUnit* unit, FontPair* font)
+CurrentFontScope::CurrentFontScope(PrintUnit* unit, FontPair* font)
     : unit_(unit), saved_(unit ? unit->CurrentFont() : nullptr) {
     if (unit_) {
         unit_->SetCurrentFont(font);
@@ -122,26 +122,26 @@ CurrentFontScope::~CurrentFontScope() {
     }
 }
 
-GPrintUnit::GPrintUnit(GPrintJob* job) : job_(job) {}
+PrintUnit::PrintUnit(PrintJob* job) : job_(job) {}
 
-GPrintUnit::~GPrintUnit() = default;
+PrintUnit::~PrintUnit() = default;
 
-bool GPrintUnit::Print() {
+bool PrintUnit::Print() {
     CreateFonts();
     ComputeMetrics();
     DefineColumns();
     return true;
 }
 
-void GPrintUnit::DefineColumns() {
+void PrintUnit::DefineColumns() {
     AssignColumnPositions();
 }
 
-void GPrintUnit::InsertColumn(int position, const QString& text, double share, int set) {
+void PrintUnit::InsertColumn(int position, const QString& text, double share, int set) {
     InsertColumn(ColumnSpec{position, text, share, kColumnNarrow}, set);
 }
 
-void GPrintUnit::InsertColumn(const ColumnSpec& spec, int set) {
+void PrintUnit::InsertColumn(const ColumnSpec& spec, int set) {
     if (set < 0) {
         return;
     }
@@ -169,7 +169,7 @@ void GPrintUnit::InsertColumn(const ColumnSpec& spec, int set) {
     RefreshCurrentColumns();
 }
 
-int GPrintUnit::AssignColumnPositions() {
+int PrintUnit::AssignColumnPositions() {
     for (ColumnSet& columns : sets_) {
         int x = job_->PrintableRect().left;
         for (auto& column : columns) {
@@ -184,7 +184,7 @@ int GPrintUnit::AssignColumnPositions() {
     return static_cast<int>(sets_.size());
 }
 
-void GPrintUnit::RefreshCurrentColumns() {
+void PrintUnit::RefreshCurrentColumns() {
     currentColumns_.clear();
     if (currentSet_ >= 0 && currentSet_ < static_cast<int>(sets_.size())) {
         for (auto& column : sets_[currentSet_]) {
@@ -193,14 +193,14 @@ void GPrintUnit::RefreshCurrentColumns() {
     }
 }
 
-void GPrintUnit::StartPage() {
+void PrintUnit::StartPage() {
     job_->SetInPage(true);
     job_->Cursor() = QPoint(job_->PrintableRect().left, job_->PrintableRect().top);
     job_->StartDevicePage();
     PrintHeader();
 }
 
-void GPrintUnit::EndPage() {
+void PrintUnit::EndPage() {
     job_->SetInPage(false);
     PrintFooter();
     job_->EndDevicePage();
@@ -208,7 +208,7 @@ void GPrintUnit::EndPage() {
     ++job_->Info()->pageCounter;
 }
 
-void GPrintUnit::EjectBlankPage(bool count) {
+void PrintUnit::EjectBlankPage(bool count) {
     job_->Cursor() = QPoint(job_->PrintableRect().left, job_->PrintableRect().top);
     job_->StartDevicePage();
     job_->EndDevicePage();
@@ -218,7 +218,7 @@ void GPrintUnit::EjectBlankPage(bool count) {
     }
 }
 
-int GPrintUnit::SelectHeight(int height) const {
+int PrintUnit::SelectHeight(int height) const {
     if (height == -2) {
         return textLineHeight_;
     }
@@ -228,7 +228,7 @@ int GPrintUnit::SelectHeight(int height) const {
     return std::max(height, 0);
 }
 
-bool GPrintUnit::EnsureSpace(int height) {
+bool PrintUnit::EnsureSpace(int height) {
     if (job_->Cursor().y() + SelectHeight(height) > job_->PrintableRect().bottom) {
         EndPage();
         StartPage();
@@ -237,7 +237,7 @@ bool GPrintUnit::EnsureSpace(int height) {
     return false;
 }
 
-bool GPrintUnit::EndRow(bool flush) {
+bool PrintUnit::EndRow(bool flush) {
     auto anyOverflow = [this] {
         return std::any_of(currentColumns_.begin(), currentColumns_.end(),
                            [](const PrintColumn* column) { return !column->overflow.isEmpty(); });
@@ -266,16 +266,16 @@ bool GPrintUnit::EndRow(bool flush) {
     return broke;
 }
 
-void GPrintUnit::NewPage() {
+void PrintUnit::NewPage() {
     EndPage();
     StartPage();
 }
 
-bool GPrintUnit::ContinuePrinting() {
+bool PrintUnit::ContinuePrinting() {
     return job_->Info() && job_->Info()->continuePrinting;
 }
 
-void GPrintUnit::PrintCell(int index, const QString& text, unsigned format) {
+void PrintUnit::PrintCell(int index, const QString& text, unsigned format) {
     if (text.isNull() || index < 0 || index >= static_cast<int>(currentColumns_.size())) {
         return;
     }
@@ -290,7 +290,7 @@ void GPrintUnit::PrintCell(int index, const QString& text, unsigned format) {
     job_->Cursor().rx() += column->width;
 }
 
-int GPrintUnit::DrawText(QPainter* painter, const QString& text, const DeviceRect& rect,
+int PrintUnit::DrawText(QPainter* painter, const QString& text, const DeviceRect& rect,
                          unsigned format) {
     if (!painter) {
         return 0;
@@ -368,7 +368,7 @@ int GPrintUnit::DrawText(QPainter* painter, const QString& text, const DeviceRec
     return height;
 }
 
-int GPrintUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned format, int,
+int PrintUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned format, int,
                              PrintColumn* column) {
     QPainter* painter = job_->Painter();
     bool rich = column && (column->flags & kColumnRichText);
@@ -394,7 +394,7 @@ int GPrintUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned form
     return used;
 }
 
-int GPrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool render,
+int PrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool render,
                                int* usedHeight) {
     QPainter* painter = job_->Painter();
     if (!richText_) {
@@ -445,7 +445,7 @@ int GPrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool
     return std::min(firstUnfit, static_cast<int>(text.size()));
 }
 
-bool GPrintUnit::PrintHeadings(unsigned format, int mode) {
+bool PrintUnit::PrintHeadings(unsigned format, int mode) {
     if (headingsInProgress_) {
         return false;
     }
@@ -475,7 +475,7 @@ bool GPrintUnit::PrintHeadings(unsigned format, int mode) {
     return EndRow(false);
 }
 
-void GPrintUnit::DrawHeadingText(int, const QString& text, DeviceRect rect, unsigned format, int) {
+void PrintUnit::DrawHeadingText(int, const QString& text, DeviceRect rect, unsigned format, int) {
     QPainter* painter = job_->Painter();
     if (!painter || rect.Width() <= 0) {
         return;
@@ -486,7 +486,7 @@ void GPrintUnit::DrawHeadingText(int, const QString& text, DeviceRect rect, unsi
     }
 }
 
-void GPrintUnit::ComputePrintableRect() {
+void PrintUnit::ComputePrintableRect() {
     DeviceRect rect = job_->Info()->drawingRect;
     rect.top += headerBandHeight_;
     rect.bottom -= footerBandHeight_;
@@ -496,7 +496,7 @@ void GPrintUnit::ComputePrintableRect() {
     job_->PrintableRect() = rect;
 }
 
-void GPrintUnit::DrawDotLeaders(const DeviceRect& rect) {
+void PrintUnit::DrawDotLeaders(const DeviceRect& rect) {
     QPainter* painter = job_->Painter();
     if (!painter) {
         return;
@@ -512,7 +512,7 @@ void GPrintUnit::DrawDotLeaders(const DeviceRect& rect) {
     DrawText(painter, QString(count, QChar('.')), rect, kTextSingleLine);
 }
 
-void GPrintUnit::PrintTextBlock(const TextBlock& block) {
+void PrintUnit::PrintTextBlock(const TextBlock& block) {
     const int lineHeight = block.lineHeight != 0 ? block.lineHeight : textLineHeight_;
     const int lines = static_cast<int>(block.text.count(QChar('\n'))) + 1;
     int top = block.top;
@@ -565,7 +565,7 @@ void GPrintUnit::PrintTextBlock(const TextBlock& block) {
     }
 }
 
-void GPrintUnit::PrintHeaderText(const QString& text) {
+void PrintUnit::PrintHeaderText(const QString& text) {
     // The header is printed while a row may be half done (a page break inside it); the row's
     // height must not take the header's.
     int saved = rowHeightUsed_;
@@ -580,7 +580,7 @@ void GPrintUnit::PrintHeaderText(const QString& text) {
     rowHeightUsed_ = saved;
 }
 
-void GPrintUnit::PrintFooterText(const QString& text) {
+void PrintUnit::PrintFooterText(const QString& text) {
     int saved = rowHeightUsed_;
     const DeviceRect& printable = job_->PrintableRect();
     TextBlock block;

@@ -98,29 +98,29 @@ private:
     QFont previous_;
 };
 
-class GPrintUnit;
+class PrintUnit;
 
 // Makes a font pair the unit's current font (used by the wrapping layout) for a scope.
 class CurrentFontScope {
 public:
-    CurrentFontScope(GPrintUnit* unit, FontPair* font);
+    CurrentFontScope(PrintUnit* unit, FontPair* font);
     ~CurrentFontScope();
     CurrentFontScope(const CurrentFontScope&) = delete;
     CurrentFontScope& operator=(const CurrentFontScope&) = delete;
 
 private:
-    GPrintUnit* unit_;
+    PrintUnit* unit_;
     FontPair* saved_;
 };
 
 // Prints one section of a document for a job: fonts, columns, page header and footer, the
 // row cursor and page breaks, and wrapping text that continues on the next page.
-class GPrintUnit {
+class PrintUnit {
 public:
-    explicit GPrintUnit(GPrintJob* job);
-    virtual ~GPrintUnit();
-    GPrintUnit(const GPrintUnit&) = delete;
-    GPrintUnit& operator=(const GPrintUnit&) = delete;
+    explicit PrintUnit(PrintJob* job);
+    virtual ~PrintUnit();
+    PrintUnit(const PrintUnit&) = delete;
+    PrintUnit& operator=(const PrintUnit&) = delete;
 
     virtual bool Print();
     virtual void DefineColumns();
@@ -160,7 +160,7 @@ public:
     void PrintHeaderText(const QString& text);
     void PrintFooterText(const QString& text);
 
-    GPrintJob* Job() const { return job_; }
+    PrintJob* Job() const { return job_; }
     FontPair* CurrentFont() const { return currentFont_; }
     void SetCurrentFont(FontPair* font) { currentFont_ = font; }
     bool HeadingsInProgress() const { return headingsInProgress_ != 0; }
@@ -191,7 +191,7 @@ protected:
 private:
     using ColumnSet = std::vector<std::unique_ptr<PrintColumn>>;
 
-    GPrintJob* job_;
+    PrintJob* job_;
     int currentSet_ = -1;
     std::vector<ColumnSet> sets_;
     std::vector<PrintColumn*> currentColumns_;

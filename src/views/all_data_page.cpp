@@ -136,7 +136,7 @@ void AllDataPage::InitialUpdate() {
     }
     periodList_->setCurrentIndex(0);
 
-    list_ = new views::CListCtrlExt(this);
+    list_ = new views::DataListView(this);
     list_->setObjectName("allDataList");
     list_->SetControlId(1001);
     list_->setGeometry(60, 190, 894, 467);
@@ -162,9 +162,9 @@ void AllDataPage::InitialUpdate() {
     connect(periodList_, &QComboBox::activated, this, [this](int item) { ChoosePeriod(item); });
     connect(kindList_, &QComboBox::activated, this, [this](int item) { ChooseKind(item); });
     connect(userList_, &QComboBox::activated, this, [this](int item) { ChooseUser(item); });
-    connect(list_, &views::CListCtrlExt::rowDoubleClicked, this,
+    connect(list_, &views::DataListView::rowDoubleClicked, this,
             [this](int row, int column) { DeleteRow(row, column); });
-    connect(list_, &views::CListCtrlExt::rowRightClicked, this,
+    connect(list_, &views::DataListView::rowRightClicked, this,
             [this](int row, int column) { CaptureRecord(row, column); });
 }
 
@@ -447,7 +447,7 @@ int AllDataPage::PrintList() {
         return -1;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    views::ListCtrlReportSource source(*list_);
+    views::ListViewReportSource source(*list_);
     const int result = PrintListReport(source, users_.Settings(), *print_);
     QApplication::restoreOverrideCursor();
     if (result == kPrintNoPrinter) {

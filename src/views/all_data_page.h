@@ -68,7 +68,7 @@ public:
     int PrintList();             // a PrintResult, or -1 without a print service
     void ExportList();
 
-    views::CListCtrlExt* List() const { return list_; }
+    views::DataListView* List() const { return list_; }
     int ItemKind() const { return itemKind_; }
     // A download chooses the kind the next activation shows.
     void SetItemKind(int kind) { itemKind_ = kind == 0 ? 0 : 1; }
@@ -114,7 +114,7 @@ private:
     FileService& files_;
     PrintDialogService* print_;
 
-    views::CListCtrlExt* list_ = nullptr;
+    views::DataListView* list_ = nullptr;
     QLabel* userLabel_ = nullptr;
     QComboBox* userList_ = nullptr;
     QComboBox* kindList_ = nullptr;

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "list_ctrl_ext.h"
+#include "data_list_view.h"
 #include "report_source.h"
 
 namespace qa::views {
 
 // The data report reads a list as the operator sees it: hidden columns print with no width,
 // and widths are screen pixels at the list's own resolution.
-class ListCtrlReportSource : public ReportSource {
+class ListViewReportSource : public ReportSource {
 public:
-    explicit ListCtrlReportSource(const CListCtrlExt& list) : list_(list) {}
+    explicit ListViewReportSource(const DataListView& list) : list_(list) {}
 
     int ColumnCount() const override { return list_.ColumnCount(); }
     QString Heading(int column) const override { return list_.ColumnHeading(column); }
@@ -20,7 +20,7 @@ public:
     double ScreenDotsPerInch() const override { return list_.logicalDpiX(); }
 
 private:
-    const CListCtrlExt& list_;
+    const DataListView& list_;
 };
 
 } // namespace qa::views

@@ -101,7 +101,7 @@ HomePage::HomePage(FrameCommandFn command, QWidget* parent)
     AddNavigation(kCmdHome);
 }
 
-void ExportList(QWidget* parent, const views::CListCtrlExt& list, int itemKind, Prompter& prompter,
+void ExportList(QWidget* parent, const views::DataListView& list, int itemKind, Prompter& prompter,
                 FileService& files) {
     if (!prompter.Confirm(kExportQuestion, "QuorinA1c")) {
         return;
@@ -147,7 +147,7 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     connect(exportButton, &QPushButton::clicked, this,
             [this] { ExportList(this, *list_, itemKind_, prompter_, files_); });
 
-    list_ = new views::CListCtrlExt(this);
+    list_ = new views::DataListView(this);
     list_->setObjectName("downloadList");
     list_->SetControlId(1000);
     list_->setGeometry(kListPlace);

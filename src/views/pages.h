@@ -1,6 +1,6 @@
 #pragma once
 
-#include "list_ctrl_ext.h"
+#include "data_list_view.h"
 #include "ui_services.h"
 
 #include <QPixmap>
@@ -59,7 +59,7 @@ public:
 };
 
 // Writes what a list shows to a CSV file the operator chooses, then opens it.
-void ExportList(QWidget* parent, const views::CListCtrlExt& list, int itemKind, Prompter& prompter,
+void ExportList(QWidget* parent, const views::DataListView& list, int itemKind, Prompter& prompter,
                 FileService& files);
 
 // The download page: every arrival starts a port search; after an import it lists the
@@ -80,7 +80,7 @@ public:
     void ShowDownloaded(int itemKind);
     void BuildDownloadColumns(int itemKind);
     void LoadDownloadList(int itemKind);
-    views::CListCtrlExt* List() const { return list_; }
+    views::DataListView* List() const { return list_; }
 
 private:
     UserStore& users_;
@@ -88,7 +88,7 @@ private:
     FileService& files_;
     std::function<void()> startDiscovery_;
     std::function<void(const QString&)> progress_;
-    views::CListCtrlExt* list_;
+    views::DataListView* list_;
     QCheckBox* eraseBox_;
     bool erase_ = false;
     int itemKind_ = 0;

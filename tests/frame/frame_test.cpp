@@ -1,6 +1,6 @@
 #include "all_data_page.h"
 #include "instance_lock.h"
-#include "main_frame.h"
+#include "main_window.h"
 #include "qt_wait.h"
 #include "scripted_prompter.h"
 #include "settings_dialog.h"
@@ -59,12 +59,12 @@ protected:
     ScriptedPrompter prompter;
     UserStore users{data.Path(), prompter};
     ScriptedFiles files;
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 
     void Start(const std::string& extraPort = "") {
         InitResources();
-        CMainFrame::Services services{users, prompter, files, nullptr, sysfs.Path(), extraPort};
-        frame = std::make_unique<CMainFrame>(services);
+        MainWindow::Services services{users, prompter, files, nullptr, sysfs.Path(), extraPort};
+        frame = std::make_unique<MainWindow>(services);
         frame->show();
         frame->LateStartup();
     }
@@ -83,7 +83,7 @@ TEST(FrameFonts, KoreanGlyphsHaveAFont) {
 
 TEST_F(FrameTest, StartsOnHomeAndIgnoresRequestsForTheActivePage) {
     Start();
-    EXPECT_EQ(frame->ActiveView(), CMainFrame::kViewHome);
+    EXPECT_EQ(frame->ActiveView(), MainWindow::kViewHome);
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("오르보에이원씨 관리 프로그램 v1.09"));
     EXPECT_EQ(frame->size(), QSize(1024, 768));
     Render(frame.get(), "frame_home");
@@ -93,9 +93,9 @@ TEST_F(FrameTest, StartsOnHomeAndIgnoresRequestsForTheActivePage) {
     EXPECT_EQ(about.windowTitle(), "About QuorinA1c Self Comm");
 
     frame->FrameCommand(kCmdHome);
-    EXPECT_EQ(frame->ActiveView(), CMainFrame::kViewHome);
+    EXPECT_EQ(frame->ActiveView(), MainWindow::kViewHome);
     frame->FrameCommand(kCmdViewData);
-    EXPECT_EQ(frame->ActiveView(), CMainFrame::kViewAllData);
+    EXPECT_EQ(frame->ActiveView(), MainWindow::kViewAllData);
     frame->AllData()->List()->InsertColumn(6, "marker", Qt::AlignLeft, 10);
     frame->FrameCommand(kCmdViewData);
     EXPECT_EQ(frame->AllData()->List()->ColumnCount(), 7) << "no rebuild of the active page";
@@ -119,7 +119,7 @@ TEST_F(FrameTest, GetDataFromHomeSearchesOnce) {
     });
     cancel.start(20);
     frame->FrameCommand(kCmdGetData);
-    EXPECT_EQ(frame->ActiveView(), CMainFrame::kViewDownload);
+    EXPECT_EQ(frame->ActiveView(), MainWindow::kViewDownload);
     ASSERT_TRUE(PumpUntil([&] { return dialogs == 1; }, 5s));
     PumpFor(300ms);
     EXPECT_EQ(frame->DiscoveryCount(), before + 2) << "one search on arrival, one by the button";
@@ -130,22 +130,22 @@ TEST_F(FrameTest, GetDataFromHomeSearchesOnce) {
 TEST_F(FrameTest, CaptionButtonNeedsPressAndReleaseOnItself) {
     Start();
     int clicks = 0;
-    QObject::connect(frame.get(), &CGnomeFrame::CaptionButtonClicked, [&] { ++clicks; });
+    QObject::connect(frame.get(), &SkinnedFrame::CaptionButtonClicked, [&] { ++clicks; });
     const int w = frame->width();
     QPoint minimise(w - 55, 8), maximise(w - 34, 8), away(300, 8);
-    EXPECT_EQ(frame->ButtonAt(minimise), CGnomeFrame::MinimiseButton);
-    EXPECT_EQ(frame->ButtonAt(maximise), CGnomeFrame::MaximiseButton);
-    EXPECT_EQ(frame->ButtonAt(QPoint(w - 10, 8)), CGnomeFrame::CloseButton);
-    EXPECT_EQ(frame->ButtonAt(QPoint(w - 10, 25)), CGnomeFrame::NoButton);
+    EXPECT_EQ(frame->ButtonAt(minimise), SkinnedFrame::MinimiseButton);
+    EXPECT_EQ(frame->ButtonAt(maximise), SkinnedFrame::MaximiseButton);
+    EXPECT_EQ(frame->ButtonAt(QPoint(w - 10, 8)), SkinnedFrame::CloseButton);
+    EXPECT_EQ(frame->ButtonAt(QPoint(w - 10, 25)), SkinnedFrame::NoButton);
 
     QTest::mousePress(frame.get(), Qt::LeftButton, {}, minimise);
-    EXPECT_EQ(frame->PressedButton(), CGnomeFrame::MinimiseButton);
+    EXPECT_EQ(frame->PressedButton(), SkinnedFrame::MinimiseButton);
     QTest::mouseRelease(frame.get(), Qt::LeftButton, {}, away);
     QTest::mousePress(frame.get(), Qt::LeftButton, {}, minimise);
     QTest::mouseRelease(frame.get(), Qt::LeftButton, {}, maximise);
     EXPECT_EQ(clicks, 0);
     EXPECT_FALSE(frame->isMinimized());
-    EXPECT_EQ(frame->PressedButton(), CGnomeFrame::NoButton);
+    EXPECT_EQ(frame->PressedButton(), SkinnedFrame::NoButton);
 }
 
 TEST_F(FrameTest, SavedSettingsReloadTheActiveList) {
@@ -209,7 +209,7 @@ TEST_F(FrameTest, WholeDownloadEndsOnTheDownloadPageListingTheNewRows) {
     frame->FrameCommand(kCmdGetData);
     ASSERT_TRUE(PumpUntil([&] { return frame->Download()->List()->RowCount() == 4; }, 20s))
         << (prompter.shown.empty() ? "" : prompter.shown.back().text);
-    EXPECT_EQ(frame->ActiveView(), CMainFrame::kViewDownload);
+    EXPECT_EQ(frame->ActiveView(), MainWindow::kViewDownload);
     EXPECT_EQ(frame->Process()->ProgressText(), QString::fromUtf8("데이터 다운로드 완료"));
     EXPECT_EQ(frame->Download()->List()->ColumnCount(), 4) << "glucose columns";
     EXPECT_FALSE(frame->ImportRunning());
@@ -227,7 +227,7 @@ TEST_F(FrameTest, ClosingStopsTheSessionAndClosesTheFiles) {
     EXPECT_FALSE(frame->Session().runFlag);
     EXPECT_FALSE(users.HbA1cMain().IsOpen());
     EXPECT_FALSE(users.GlucoseDownload().IsOpen());
-    EXPECT_EQ(frame->ActiveView(), CMainFrame::kViewHome);
+    EXPECT_EQ(frame->ActiveView(), MainWindow::kViewHome);
     PumpFor(1500ms); // the mode sequence's timer no longer sends anything
     EXPECT_EQ(frame->Session().Exchange(), kExchangeIdle);
 }

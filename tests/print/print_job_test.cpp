@@ -18,9 +18,9 @@ using namespace qa::test;
 
 namespace {
 
-class ScriptJob : public GPrintJob {
+class ScriptJob : public PrintJob {
 public:
-    using GPrintJob::GPrintJob;
+    using PrintJob::PrintJob;
     std::function<void(ScriptJob&)> body;
 
 protected:
@@ -33,7 +33,7 @@ protected:
 
 // A unit with one body font, a header "Header" US "Title" RS "Page n", a footer, and the
 // columns a test gives it.
-class TestUnit : public GPrintUnit {
+class TestUnit : public PrintUnit {
 public:
     struct Column {
         QString heading;
@@ -41,8 +41,8 @@ public:
         unsigned flags;
     };
 
-    explicit TestUnit(GPrintJob* job, std::vector<Column> columns = {{"Col", 0.5, kColumnNarrow}})
-        : GPrintUnit(job), columns_(std::move(columns)) {}
+    explicit TestUnit(PrintJob* job, std::vector<Column> columns = {{"Col", 0.5, kColumnNarrow}})
+        : PrintUnit(job), columns_(std::move(columns)) {}
 
     FontPair font;
     bool headingsOnEachPage = false;
@@ -67,7 +67,7 @@ public:
         AssignColumnPositions();
     }
     void StartPage() override {
-        GPrintUnit::StartPage();
+        PrintUnit::StartPage();
         if (headingsOnEachPage) {
             PrintHeadings(0, 0);
         }
@@ -85,7 +85,7 @@ public:
 
     // Fonts, metrics, columns, the first page, and the body font selected from here on.
     void Begin() {
-        GPrintUnit::Print();
+        PrintUnit::Print();
         StartPage();
         Job()->Painter()->setFont(font.printer);
         SetCurrentFont(&font);

@@ -140,7 +140,7 @@ protected:
         return rows;
     }
 
-    views::CListCtrlExt* List() { return page->List(); }
+    views::DataListView* List() { return page->List(); }
     std::vector<QString> Column(int column) {
         std::vector<QString> texts;
         for (int r = 0; r < List()->RowCount(); ++r) {

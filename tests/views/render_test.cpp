@@ -1,6 +1,6 @@
 // Renders the list and both record dialogs to PNG files for a person to look at; runs only
 // when QA_VIEWS_RENDER_DIR names a folder.
-#include "list_ctrl_ext.h"
+#include "data_list_view.h"
 #include "record_dialogs.h"
 #include "scripted_prompter.h"
 
@@ -45,7 +45,7 @@ TEST(Render, ListAndRecordDialogs) {
     if (RenderDir().isEmpty()) {
         GTEST_SKIP() << "set QA_VIEWS_RENDER_DIR to render";
     }
-    CListCtrlExt list;
+    DataListView list;
     QFont font(QStringLiteral("Malgun Gothic"));
     font.setPixelSize(15);
     font.setWeight(QFont::DemiBold);

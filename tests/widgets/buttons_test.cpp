@@ -1,4 +1,4 @@
-#include "fx_button.h"
+#include "skin_button.h"
 #include "icon_button.h"
 #include "image_button.h"
 #include "render_helpers.h"
@@ -276,16 +276,16 @@ TEST(IconButton, IconFollowsHoverAndAlignment) {
     EXPECT_EQ(Grab(button).pixelColor(60, 3 + 8), QColor(Qt::red));
 }
 
-// ---- CFxButton -------------------------------------------------------------------------
+// ---- SkinButton -------------------------------------------------------------------------
 
-TEST(CFxButton, CheckBoxTogglesOnClickAndOnSpaceAndDrawsItsGlyph) {
+TEST(SkinButton, CheckBoxTogglesOnClickAndOnSpaceAndDrawsItsGlyph) {
     QWidget window;
     window.resize(200, 60);
-    CFxButton box(&window);
+    SkinButton box(&window);
     box.setText(QStringLiteral("Erase after download"));
-    box.ApplyStyle(CFxButton::kStyleAutoCheckBox);
+    box.ApplyStyle(SkinButton::kStyleAutoCheckBox);
     box.setGeometry(5, 5, 180, 24);
-    ASSERT_EQ(box.GetKind(), CFxButton::CheckBox);
+    ASSERT_EQ(box.GetKind(), SkinButton::CheckBox);
     ASSERT_TRUE(ShowActive(window));
     QSignalSpy clicks(&box, &QAbstractButton::clicked);
 
@@ -310,16 +310,16 @@ TEST(CFxButton, CheckBoxTogglesOnClickAndOnSpaceAndDrawsItsGlyph) {
     EXPECT_TRUE(box.GetCheck());
 }
 
-TEST(CFxButton, PushButtonsNeverCheckAndStyleBitsChooseTheKind) {
-    EXPECT_EQ(CFxButton::KindFromStyle(0x0), CFxButton::Push);
-    EXPECT_EQ(CFxButton::KindFromStyle(0x1), CFxButton::Push);
-    EXPECT_EQ(CFxButton::KindFromStyle(0x3), CFxButton::CheckBox);
-    EXPECT_EQ(CFxButton::KindFromStyle(0x1003), CFxButton::CheckBox);
-    EXPECT_EQ(CFxButton::KindFromStyle(0x9), CFxButton::Radio);
-    EXPECT_EQ(CFxButton::KindFromStyle(0x6), CFxButton::Push);
+TEST(SkinButton, PushButtonsNeverCheckAndStyleBitsChooseTheKind) {
+    EXPECT_EQ(SkinButton::KindFromStyle(0x0), SkinButton::Push);
+    EXPECT_EQ(SkinButton::KindFromStyle(0x1), SkinButton::Push);
+    EXPECT_EQ(SkinButton::KindFromStyle(0x3), SkinButton::CheckBox);
+    EXPECT_EQ(SkinButton::KindFromStyle(0x1003), SkinButton::CheckBox);
+    EXPECT_EQ(SkinButton::KindFromStyle(0x9), SkinButton::Radio);
+    EXPECT_EQ(SkinButton::KindFromStyle(0x6), SkinButton::Push);
 
     QWidget window;
-    CFxButton push(QStringLiteral("OK"), CFxButton::Push, &window);
+    SkinButton push(QStringLiteral("OK"), SkinButton::Push, &window);
     push.resize(80, 24);
     window.show();
     push.SetCheck(true);
@@ -329,18 +329,18 @@ TEST(CFxButton, PushButtonsNeverCheckAndStyleBitsChooseTheKind) {
     EXPECT_FALSE(push.GetCheck());
 }
 
-TEST(CFxButton, CheckingOneRadioUnchecksTheOthersOfItsGroupOnly) {
+TEST(SkinButton, CheckingOneRadioUnchecksTheOthersOfItsGroupOnly) {
     QWidget window;
     window.resize(400, 200);
-    CFxButton a(QStringLiteral("HbA1c"), CFxButton::Radio, &window);
-    CFxButton b(QStringLiteral("Glucose"), CFxButton::Radio, &window);
-    CFxButton c(QStringLiteral("Both"), CFxButton::Radio, &window);
-    CFxButton otherGroup(QStringLiteral("mg/dL"), CFxButton::Radio, &window);
+    SkinButton a(QStringLiteral("HbA1c"), SkinButton::Radio, &window);
+    SkinButton b(QStringLiteral("Glucose"), SkinButton::Radio, &window);
+    SkinButton c(QStringLiteral("Both"), SkinButton::Radio, &window);
+    SkinButton otherGroup(QStringLiteral("mg/dL"), SkinButton::Radio, &window);
     otherGroup.SetGroup(1);
     QWidget elsewhere(&window);
-    CFxButton otherParent(QStringLiteral("%"), CFxButton::Radio, &elsewhere);
+    SkinButton otherParent(QStringLiteral("%"), SkinButton::Radio, &elsewhere);
     int y = 0;
-    for (CFxButton* radio : {&a, &b, &c, &otherGroup}) {
+    for (SkinButton* radio : {&a, &b, &c, &otherGroup}) {
         radio->setGeometry(0, y, 120, 24);
         y += 30;
     }
@@ -368,42 +368,42 @@ TEST(CFxButton, CheckingOneRadioUnchecksTheOthersOfItsGroupOnly) {
     EXPECT_FALSE(c.GetCheck()) << "checking through the plain Qt call unchecks too";
 }
 
-TEST(CFxButton, StateChoiceAndPerStateColours) {
+TEST(SkinButton, StateChoiceAndPerStateColours) {
     QWidget window;
     window.resize(200, 100);
-    CFxButton button(QStringLiteral("Go"), CFxButton::CheckBox, &window);
+    SkinButton button(QStringLiteral("Go"), SkinButton::CheckBox, &window);
     button.SetPushLike(true);
     button.setGeometry(0, 0, 80, 30);
-    button.SetBkColor(CFxButton::Normal, Qt::red);
-    button.SetBkColor(CFxButton::Hover, Qt::green);
-    button.SetBkColor(CFxButton::Pressed, Qt::blue);
-    button.SetBkColor(CFxButton::Disabled, Qt::gray);
+    button.SetBkColor(SkinButton::Normal, Qt::red);
+    button.SetBkColor(SkinButton::Hover, Qt::green);
+    button.SetBkColor(SkinButton::Pressed, Qt::blue);
+    button.SetBkColor(SkinButton::Disabled, Qt::gray);
     button.setFocusPolicy(Qt::NoFocus);
     window.show();
 
     auto face = [&] { return Grab(button).pixelColor(4, 4); };
-    EXPECT_EQ(button.CurrentState(), CFxButton::Normal);
+    EXPECT_EQ(button.CurrentState(), SkinButton::Normal);
     EXPECT_EQ(face(), QColor(Qt::red));
     Hover(button);
-    EXPECT_EQ(button.CurrentState(), CFxButton::Hover);
+    EXPECT_EQ(button.CurrentState(), SkinButton::Hover);
     EXPECT_EQ(face(), QColor(Qt::green));
     button.SetCheck(true);
-    EXPECT_EQ(button.CurrentState(), CFxButton::Pressed) << "checked looks pressed";
+    EXPECT_EQ(button.CurrentState(), SkinButton::Pressed) << "checked looks pressed";
     EXPECT_EQ(face(), QColor(Qt::blue));
     button.setEnabled(false);
-    EXPECT_EQ(button.CurrentState(), CFxButton::Disabled);
+    EXPECT_EQ(button.CurrentState(), SkinButton::Disabled);
     EXPECT_EQ(face(), QColor(Qt::gray));
 
     button.setEnabled(true);
     button.SetCheck(false);
     Unhover(button);
-    button.SetBkColor(CFxButton::AllStates, Qt::white);
+    button.SetBkColor(SkinButton::AllStates, Qt::white);
     EXPECT_EQ(face(), QColor(Qt::white));
 }
 
-TEST(CFxButton, DisabledShowsGreyEmbossedTextAndTheInactiveGlyph) {
+TEST(SkinButton, DisabledShowsGreyEmbossedTextAndTheInactiveGlyph) {
     QWidget window;
-    CFxButton box(QStringLiteral("Erase"), CFxButton::CheckBox, &window);
+    SkinButton box(QStringLiteral("Erase"), SkinButton::CheckBox, &window);
     box.setFont(CrispFont(18));
     box.setGeometry(0, 0, 120, 28);
     box.SetCheck(true);
@@ -442,12 +442,12 @@ TEST(CFxButton, DisabledShowsGreyEmbossedTextAndTheInactiveGlyph) {
     EXPECT_NE(enabled.copy(glyph), disabled.copy(glyph));
 }
 
-TEST(CFxButton, FocusColouringChangesEachChannelByItsPercentageWithinRange) {
+TEST(SkinButton, FocusColouringChangesEachChannelByItsPercentageWithinRange) {
     QWidget window;
     window.resize(100, 60);
-    CFxButton button(QStringLiteral(""), CFxButton::Push, &window);
+    SkinButton button(QStringLiteral(""), SkinButton::Push, &window);
     button.setGeometry(0, 0, 60, 30);
-    button.SetBkColor(CFxButton::AllStates, QColor(100, 200, 100));
+    button.SetBkColor(SkinButton::AllStates, QColor(100, 200, 100));
     button.SetFocusColorPercent(50, 50, -150);
     button.SetDrawFocusRect(false);
     QWidget elsewhere(&window);
@@ -461,7 +461,7 @@ TEST(CFxButton, FocusColouringChangesEachChannelByItsPercentageWithinRange) {
     EXPECT_EQ(Grab(button).pixelColor(10, 10), QColor(150, 255, 0));
 }
 
-TEST(CFxButton, RegionFromBitmapKeepsRunsOfNeitherTransparentColour) {
+TEST(SkinButton, RegionFromBitmapKeepsRunsOfNeitherTransparentColour) {
     QImage image(10, 10, QImage::Format_RGB32);
     image.fill(Qt::magenta);
     for (int y = 5; y < 8; ++y) {
@@ -473,27 +473,27 @@ TEST(CFxButton, RegionFromBitmapKeepsRunsOfNeitherTransparentColour) {
     image.setPixelColor(9, 0, Qt::cyan);
     image.setPixelColor(4, 6, Qt::cyan);
 
-    const QRegion region = CFxButton::RegionFromBitmap(image, Qt::magenta, Qt::cyan);
+    const QRegion region = SkinButton::RegionFromBitmap(image, Qt::magenta, Qt::cyan);
     QRegion expected = QRegion(2, 5, 4, 3) - QRegion(4, 6, 1, 1);
     expected += QRect(8, 0, 1, 1);
     EXPECT_EQ(region, expected);
-    EXPECT_TRUE(CFxButton::RegionFromBitmap(image, Qt::magenta, QColor()).contains(QPoint(9, 0)));
+    EXPECT_TRUE(SkinButton::RegionFromBitmap(image, Qt::magenta, QColor()).contains(QPoint(9, 0)));
 
     QWidget window;
-    CFxButton button(QStringLiteral("Skin"), CFxButton::Push, &window);
+    SkinButton button(QStringLiteral("Skin"), SkinButton::Push, &window);
     button.setGeometry(0, 0, 20, 20);
-    button.SetSkin(CFxButton::AllStates, image, Qt::magenta, Qt::cyan);
+    button.SetSkin(SkinButton::AllStates, image, Qt::magenta, Qt::cyan);
     window.show();
     QApplication::processEvents();
     EXPECT_TRUE(button.mask().contains(QPoint(5, 11)));
     EXPECT_FALSE(button.mask().contains(QPoint(0, 0)));
 }
 
-TEST(CFxButton, HoverAndPressSoundsPlayThroughThePlayer) {
+TEST(SkinButton, HoverAndPressSoundsPlayThroughThePlayer) {
     QStringList played;
-    const auto previous = CFxButton::SetSoundPlayer([&](const QString& sound) { played << sound; });
+    const auto previous = SkinButton::SetSoundPlayer([&](const QString& sound) { played << sound; });
     QWidget window;
-    CFxButton button(QStringLiteral("Beep"), CFxButton::Push, &window);
+    SkinButton button(QStringLiteral("Beep"), SkinButton::Push, &window);
     button.resize(80, 24);
     window.show();
 
@@ -510,7 +510,7 @@ TEST(CFxButton, HoverAndPressSoundsPlayThroughThePlayer) {
     button.setEnabled(false);
     Hover(button);
     EXPECT_EQ(played.size(), 2) << "a disabled button stays silent";
-    CFxButton::SetSoundPlayer(previous);
+    SkinButton::SetSoundPlayer(previous);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Renders every widget in its main states onto one sheet for a person to look at:
 // $QA_WIDGET_SHEET, or widget_sheet.png in the temporary folder.
-#include "fx_button.h"
+#include "skin_button.h"
 #include "gradient_label.h"
 #include "icon_button.h"
 #include "image_button.h"
@@ -99,44 +99,44 @@ TEST(WidgetSheet, RendersEveryWidgetInItsMainStates) {
     icons[6]->setEnabled(false);
     y += 60;
 
-    caption(QStringLiteral("CFxButton (push, hover, pressed, check boxes, radios, disabled)"));
-    auto* push = new CFxButton(QStringLiteral("&Search"), CFxButton::Push, &sheet);
+    caption(QStringLiteral("SkinButton (push, hover, pressed, check boxes, radios, disabled)"));
+    auto* push = new SkinButton(QStringLiteral("&Search"), SkinButton::Push, &sheet);
     push->setGeometry(8, y, 80, 28);
-    auto* hovered = new CFxButton(QStringLiteral("Hover"), CFxButton::Push, &sheet);
+    auto* hovered = new SkinButton(QStringLiteral("Hover"), SkinButton::Push, &sheet);
     hovered->setGeometry(96, y, 80, 28);
-    hovered->SetBkColor(CFxButton::Hover, QColor(200, 225, 255));
-    auto* pressed = new CFxButton(QStringLiteral("Pressed"), CFxButton::Push, &sheet);
+    hovered->SetBkColor(SkinButton::Hover, QColor(200, 225, 255));
+    auto* pressed = new SkinButton(QStringLiteral("Pressed"), SkinButton::Push, &sheet);
     pressed->setGeometry(184, y, 80, 28);
     pressed->setDown(true);
-    auto* box = new CFxButton(QStringLiteral("Erase data"), CFxButton::CheckBox, &sheet);
+    auto* box = new SkinButton(QStringLiteral("Erase data"), SkinButton::CheckBox, &sheet);
     box->setGeometry(272, y, 100, 28);
     box->SetCheck(true);
-    auto* boxOff = new CFxButton(QStringLiteral("Beep"), CFxButton::CheckBox, &sheet);
+    auto* boxOff = new SkinButton(QStringLiteral("Beep"), SkinButton::CheckBox, &sheet);
     boxOff->setGeometry(376, y, 70, 28);
-    auto* boxDisabled = new CFxButton(QStringLiteral("Locked"), CFxButton::CheckBox, &sheet);
+    auto* boxDisabled = new SkinButton(QStringLiteral("Locked"), SkinButton::CheckBox, &sheet);
     boxDisabled->setGeometry(450, y, 80, 28);
     boxDisabled->SetCheck(true);
     boxDisabled->setEnabled(false);
-    auto* radioA = new CFxButton(QStringLiteral("HbA1c"), CFxButton::Radio, &sheet);
+    auto* radioA = new SkinButton(QStringLiteral("HbA1c"), SkinButton::Radio, &sheet);
     radioA->setGeometry(534, y, 70, 28);
-    auto* radioB = new CFxButton(QStringLiteral("Glucose"), CFxButton::Radio, &sheet);
+    auto* radioB = new SkinButton(QStringLiteral("Glucose"), SkinButton::Radio, &sheet);
     radioB->setGeometry(606, y, 80, 28);
     radioA->SetCheck(true);
     radioB->SetCheck(true);
     y += 34;
-    auto* disabledPush = new CFxButton(QStringLiteral("Disabled"), CFxButton::Push, &sheet);
+    auto* disabledPush = new SkinButton(QStringLiteral("Disabled"), SkinButton::Push, &sheet);
     disabledPush->setGeometry(8, y, 80, 28);
     disabledPush->setEnabled(false);
-    auto* coloured = new CFxButton(QStringLiteral("Bold red"), CFxButton::Push, &sheet);
+    auto* coloured = new SkinButton(QStringLiteral("Bold red"), SkinButton::Push, &sheet);
     coloured->setGeometry(96, y, 100, 28);
-    coloured->SetBkColor(CFxButton::AllStates, QColor(250, 235, 200));
-    coloured->SetTextColor(CFxButton::AllStates, QColor(180, 20, 20));
-    coloured->SetFontStyle(CFxButton::AllStates, CFxButton::FontBold | CFxButton::FontUnderline);
-    auto* pushLike = new CFxButton(QStringLiteral("Push-like on"), CFxButton::CheckBox, &sheet);
+    coloured->SetBkColor(SkinButton::AllStates, QColor(250, 235, 200));
+    coloured->SetTextColor(SkinButton::AllStates, QColor(180, 20, 20));
+    coloured->SetFontStyle(SkinButton::AllStates, SkinButton::FontBold | SkinButton::FontUnderline);
+    auto* pushLike = new SkinButton(QStringLiteral("Push-like on"), SkinButton::CheckBox, &sheet);
     pushLike->SetPushLike(true);
     pushLike->setGeometry(204, y, 100, 28);
     pushLike->SetCheck(true);
-    pushLike->SetBkColor(CFxButton::Pressed, QColor(210, 210, 210));
+    pushLike->SetBkColor(SkinButton::Pressed, QColor(210, 210, 210));
     y += 40;
 
     caption(QStringLiteral("GradientLabel (progress label, horizontal, centred wrapped, right)"));

@@ -17,14 +17,14 @@ struct HeaderColumnState {
     bool visible = true;
 };
 
-// The header of CListCtrlExt. Hidden columns are hidden sections kept behind the visible
+// The header of DataListView. Hidden columns are hidden sections kept behind the visible
 // ones in display order; a hidden section has no divider of its own, so no drag or
 // double-click on a divider can open one: the divider at its place belongs to the nearest
 // visible column on its left.
-class CHeaderCtrlExt : public QHeaderView {
+class DataListHeader : public QHeaderView {
     Q_OBJECT
 public:
-    explicit CHeaderCtrlExt(QWidget* parent = nullptr);
+    explicit DataListHeader(QWidget* parent = nullptr);
 
     // Bookkeeping of the list's column insertions and removals (logical indexes).
     void ColumnInserted(int column, int width);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "header_ctrl_ext.h"
+#include "data_list_header.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -64,14 +64,14 @@ struct ListColumnRecord {
     RowCompareFunction compare;
 };
 
-// The rows and columns of a CListCtrlExt. Cells are UTF-8 texts produced on demand for the
+// The rows and columns of a DataListView. Cells are UTF-8 texts produced on demand for the
 // rows on screen; a row carries a record only once something row-specific is set on it, so
 // a bulk load of many rows allocates no object per row or cell.
-class ListCtrlModel : public QAbstractTableModel {
+class DataListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit ListCtrlModel(QObject* parent = nullptr);
-    ~ListCtrlModel() override;
+    explicit DataListModel(QObject* parent = nullptr);
+    ~DataListModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -120,11 +120,11 @@ private:
 // operator hides and shows from the header menu and reorders by dragging, a focus cell moved
 // with the arrow keys, type-ahead search in the focus column, per-cell colours, in-place
 // edit hooks, and the column layout kept in the application profile.
-class CListCtrlExt : public QTableView {
+class DataListView : public QTableView {
     Q_OBJECT
 public:
-    explicit CListCtrlExt(QWidget* parent = nullptr);
-    ~CListCtrlExt() override;
+    explicit DataListView(QWidget* parent = nullptr);
+    ~DataListView() override;
 
     // The section of the application profile that holds this list's layout.
     void SetControlId(int id) { controlId_ = id; }
@@ -143,8 +143,8 @@ public:
     bool SetColumnVisible(int column, bool visible);
     bool SetColumnHideable(int column, bool hideable);
     std::vector<int> ColumnOrder() const; // display position -> column
-    CHeaderCtrlExt* Header() const { return header_; }
-    ListCtrlModel* Model() const { return model_; }
+    DataListHeader* Header() const { return header_; }
+    DataListModel* Model() const { return model_; }
 
     // Rows.
     int AddRow(int row, const QString& firstCell);
@@ -222,8 +222,8 @@ private:
     bool IsReadOnly(int row, int column) const;
     void SyncCurrentColumn();
 
-    ListCtrlModel* model_;
-    CHeaderCtrlExt* header_;
+    DataListModel* model_;
+    DataListHeader* header_;
     int controlId_ = 0;
 
     int sortColumn_ = -1;

@@ -1,5 +1,5 @@
 #include "list_compare.h"
-#include "list_ctrl_ext.h"
+#include "data_list_view.h"
 #include "temp_dir.h"
 
 #include <QApplication>
@@ -19,8 +19,8 @@ using namespace qa::views;
 namespace {
 
 // A list with the given headings, 100 pixels each, every column toggle-sortable by `type`.
-std::unique_ptr<CListCtrlExt> MakeList(std::vector<QString> headings, int type = SortInteger) {
-    auto list = std::make_unique<CListCtrlExt>();
+std::unique_ptr<DataListView> MakeList(std::vector<QString> headings, int type = SortInteger) {
+    auto list = std::make_unique<DataListView>();
     list->SetControlId(1001);
     for (std::size_t c = 0; c < headings.size(); ++c) {
         list->InsertColumn(static_cast<int>(c), headings[c], Qt::AlignCenter, 100);
@@ -29,13 +29,13 @@ std::unique_ptr<CListCtrlExt> MakeList(std::vector<QString> headings, int type =
     return list;
 }
 
-std::unique_ptr<CListCtrlExt> SixColumns() {
+std::unique_ptr<DataListView> SixColumns() {
     auto list = MakeList({"No.", "Date", "Time", "Result", "eAG", "Patient ID"});
     list->SetColumnHideable(0, false);
     return list;
 }
 
-std::vector<std::string> Column(const CListCtrlExt& list, int column) {
+std::vector<std::string> Column(const DataListView& list, int column) {
     std::vector<std::string> texts;
     for (int row = 0; row < list.RowCount(); ++row) {
         texts.push_back(list.CellTextUtf8(row, column));
@@ -43,7 +43,7 @@ std::vector<std::string> Column(const CListCtrlExt& list, int column) {
     return texts;
 }
 
-void SetColumnTexts(CListCtrlExt& list, std::vector<std::string> texts) {
+void SetColumnTexts(DataListView& list, std::vector<std::string> texts) {
     std::vector<std::vector<std::string>> rows;
     for (auto& text : texts) {
         rows.push_back({text});
@@ -114,7 +114,7 @@ TEST(ListSort, FixedDirectionsUnsortableColumnsAndStrayColumns) {
     list->SortByColumn(1, true);
     EXPECT_EQ(Column(*list, 1), (Texts{"3", "2", "1"})) << "a fixed direction never toggles";
 
-    auto plain = std::make_unique<CListCtrlExt>();
+    auto plain = std::make_unique<DataListView>();
     plain->InsertColumn(0, "A", Qt::AlignLeft, 50);
     SetColumnTexts(*plain, {"2", "1"});
     plain->SortByColumn(0, true);
@@ -208,7 +208,7 @@ TEST(ListColumns, DraggingAColumnBehindHiddenOnesPutsItBackInFront) {
     auto list = SixColumns();
     list->resize(800, 300);
     list->SetColumnVisible(2, false);
-    CHeaderCtrlExt* header = list->Header();
+    DataListHeader* header = list->Header();
     header->moveSection(header->visualIndex(3), 5); // dropped after the hidden column
     QApplication::processEvents();
     std::vector<int> order = list->ColumnOrder();
@@ -265,7 +265,7 @@ TEST(ListColumns, DividerDragsNeverOpenAHiddenColumn) {
     list->resize(900, 300);
     list->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
-    CHeaderCtrlExt* header = list->Header();
+    DataListHeader* header = list->Header();
     list->SetColumnVisible(2, false);
     list->SetColumnVisible(5, false);
     const int y = header->height() / 2;
@@ -337,7 +337,7 @@ TEST(ListColumnState, WrongOrGarbledLayoutsAreIgnored) {
     glucose->SetColumnWidth(1, 150);
     ASSERT_TRUE(glucose->SaveColumnState(profile));
 
-    auto untouched = [](const CListCtrlExt& list) {
+    auto untouched = [](const DataListView& list) {
         EXPECT_EQ(list.ColumnOrder(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
         for (int c = 0; c < 6; ++c) {
             EXPECT_EQ(list.ColumnWidth(c), 100);
@@ -424,7 +424,7 @@ protected:
         now = at;
         QTest::keyClick(list.get(), c, modifiers);
     }
-    std::unique_ptr<CListCtrlExt> list;
+    std::unique_ptr<DataListView> list;
     std::int64_t now = 1'000'000;
 };
 
@@ -585,10 +585,10 @@ TEST(ListSignals, DoubleAndRightClicksReportTheirCell) {
     list->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
     std::vector<std::pair<int, int>> doubles, rights;
-    QObject::connect(list.get(), &CListCtrlExt::rowDoubleClicked, [&](int r, int c) {
+    QObject::connect(list.get(), &DataListView::rowDoubleClicked, [&](int r, int c) {
         doubles.push_back({r, c});
     });
-    QObject::connect(list.get(), &CListCtrlExt::rowRightClicked, [&](int r, int c) {
+    QObject::connect(list.get(), &DataListView::rowRightClicked, [&](int r, int c) {
         rights.push_back({r, c});
     });
     QPoint cell = list->visualRect(list->Model()->index(1, 1)).center();

@@ -1,4 +1,4 @@
-#include "list_ctrl_ext.h"
+#include "data_list_view.h"
 
 #include "list_compare.h"
 
@@ -83,7 +83,7 @@ void DrawFocusFrame(QPainter* painter, const QRect& rect, const QPalette& palett
 // cell the arrow keys and the type-ahead work on inside the selected row.
 class ListCellDelegate : public QStyledItemDelegate {
 public:
-    explicit ListCellDelegate(CListCtrlExt* list) : QStyledItemDelegate(list), list_(list) {}
+    explicit ListCellDelegate(DataListView* list) : QStyledItemDelegate(list), list_(list) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -107,26 +107,26 @@ public:
     }
 
 private:
-    CListCtrlExt* list_;
+    DataListView* list_;
 };
 
 } // namespace
 
 // ---------------------------------------------------------------------------------------
-// ListCtrlModel
+// DataListModel
 
-ListCtrlModel::ListCtrlModel(QObject* parent) : QAbstractTableModel(parent) {}
-ListCtrlModel::~ListCtrlModel() = default;
+DataListModel::DataListModel(QObject* parent) : QAbstractTableModel(parent) {}
+DataListModel::~DataListModel() = default;
 
-int ListCtrlModel::rowCount(const QModelIndex& parent) const {
+int DataListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(cells_.size());
 }
 
-int ListCtrlModel::columnCount(const QModelIndex& parent) const {
+int DataListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
-QVariant ListCtrlModel::data(const QModelIndex& index, int role) const {
+QVariant DataListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !ValidRow(index.row()) || index.column() >= columnCount()) {
         return {};
     }
@@ -167,7 +167,7 @@ QVariant ListCtrlModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant ListCtrlModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant DataListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
@@ -180,7 +180,7 @@ QVariant ListCtrlModel::headerData(int section, Qt::Orientation orientation, int
     return {};
 }
 
-int ListCtrlModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment) {
+int DataListModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment) {
     column = std::clamp(column, 0, columnCount());
     beginInsertColumns({}, column, column);
     columns_.insert(columns_.begin() + column, Column{heading, alignment, nullptr});
@@ -198,7 +198,7 @@ int ListCtrlModel::InsertColumn(int column, const QString& heading, Qt::Alignmen
     return column;
 }
 
-bool ListCtrlModel::RemoveColumn(int column) {
+bool DataListModel::RemoveColumn(int column) {
     if (column < 0 || column >= columnCount()) {
         return false;
     }
@@ -218,19 +218,19 @@ bool ListCtrlModel::RemoveColumn(int column) {
     return true;
 }
 
-QString ListCtrlModel::Heading(int column) const {
+QString DataListModel::Heading(int column) const {
     return column >= 0 && column < columnCount()
                ? columns_[static_cast<std::size_t>(column)].heading
                : QString();
 }
 
-Qt::Alignment ListCtrlModel::Alignment(int column) const {
+Qt::Alignment DataListModel::Alignment(int column) const {
     return column >= 0 && column < columnCount()
                ? columns_[static_cast<std::size_t>(column)].alignment
                : Qt::Alignment(Qt::AlignLeft);
 }
 
-int ListCtrlModel::InsertRow(int row, std::string firstCell, bool withRecord) {
+int DataListModel::InsertRow(int row, std::string firstCell, bool withRecord) {
     row = std::clamp(row, 0, rowCount());
     beginInsertRows({}, row, row);
     std::vector<std::string> cells;
@@ -242,7 +242,7 @@ int ListCtrlModel::InsertRow(int row, std::string firstCell, bool withRecord) {
     return row;
 }
 
-void ListCtrlModel::SetRows(std::vector<std::vector<std::string>>&& rows) {
+void DataListModel::SetRows(std::vector<std::vector<std::string>>&& rows) {
     beginResetModel();
     cells_ = std::move(rows);
     records_.clear();
@@ -250,14 +250,14 @@ void ListCtrlModel::SetRows(std::vector<std::vector<std::string>>&& rows) {
     endResetModel();
 }
 
-void ListCtrlModel::ClearRows() {
+void DataListModel::ClearRows() {
     beginResetModel();
     cells_.clear();
     records_.clear();
     endResetModel();
 }
 
-bool ListCtrlModel::SetCell(int row, int column, std::string text) {
+bool DataListModel::SetCell(int row, int column, std::string text) {
     if (!ValidRow(row) || column < 0 || column >= columnCount()) {
         return false;
     }
@@ -270,7 +270,7 @@ bool ListCtrlModel::SetCell(int row, int column, std::string text) {
     return true;
 }
 
-const std::string& ListCtrlModel::Cell(int row, int column) const {
+const std::string& DataListModel::Cell(int row, int column) const {
     if (!ValidRow(row) || column < 0) {
         return kNoText;
     }
@@ -279,11 +279,11 @@ const std::string& ListCtrlModel::Cell(int row, int column) const {
                                                    : kNoText;
 }
 
-ListItemRecord* ListCtrlModel::RowRecord(int row) const {
+ListItemRecord* DataListModel::RowRecord(int row) const {
     return ValidRow(row) ? records_[static_cast<std::size_t>(row)].get() : nullptr;
 }
 
-ListItemRecord& ListCtrlModel::EnsureRowRecord(int row) {
+ListItemRecord& DataListModel::EnsureRowRecord(int row) {
     auto& record = records_.at(static_cast<std::size_t>(row));
     if (!record) {
         record = std::make_unique<ListItemRecord>();
@@ -291,13 +291,13 @@ ListItemRecord& ListCtrlModel::EnsureRowRecord(int row) {
     return *record;
 }
 
-ListColumnRecord* ListCtrlModel::ColumnRecord(int column) const {
+ListColumnRecord* DataListModel::ColumnRecord(int column) const {
     return column >= 0 && column < columnCount()
                ? columns_[static_cast<std::size_t>(column)].record.get()
                : nullptr;
 }
 
-ListColumnRecord& ListCtrlModel::EnsureColumnRecord(int column) {
+ListColumnRecord& DataListModel::EnsureColumnRecord(int column) {
     auto& record = columns_.at(static_cast<std::size_t>(column)).record;
     if (!record) {
         record = std::make_unique<ListColumnRecord>();
@@ -305,7 +305,7 @@ ListColumnRecord& ListCtrlModel::EnsureColumnRecord(int column) {
     return *record;
 }
 
-const ListCellRecord* ListCtrlModel::CellRecord(int row, int column) const {
+const ListCellRecord* DataListModel::CellRecord(int row, int column) const {
     const ListItemRecord* record = RowRecord(row);
     if (record == nullptr || column < 0 || column >= static_cast<int>(record->cells.size())) {
         return nullptr;
@@ -313,7 +313,7 @@ const ListCellRecord* ListCtrlModel::CellRecord(int row, int column) const {
     return &record->cells[static_cast<std::size_t>(column)];
 }
 
-ListCellRecord& ListCtrlModel::EnsureCellRecord(int row, int column) {
+ListCellRecord& DataListModel::EnsureCellRecord(int row, int column) {
     ListItemRecord& record = EnsureRowRecord(row);
     if (static_cast<int>(record.cells.size()) <= column) {
         record.cells.resize(static_cast<std::size_t>(column) + 1);
@@ -321,12 +321,12 @@ ListCellRecord& ListCtrlModel::EnsureCellRecord(int row, int column) {
     return record.cells[static_cast<std::size_t>(column)];
 }
 
-std::size_t ListCtrlModel::RowRecordCount() const {
+std::size_t DataListModel::RowRecordCount() const {
     return static_cast<std::size_t>(std::count_if(records_.begin(), records_.end(),
                                                   [](const auto& r) { return r != nullptr; }));
 }
 
-void ListCtrlModel::SortRows(const std::function<bool(int a, int b)>& less) {
+void DataListModel::SortRows(const std::function<bool(int a, int b)>& less) {
     const int n = rowCount();
     std::vector<int> order(static_cast<std::size_t>(n));
     std::iota(order.begin(), order.end(), 0);
@@ -359,15 +359,15 @@ void ListCtrlModel::SortRows(const std::function<bool(int a, int b)>& less) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void ListCtrlModel::CellsChanged(int row, int firstColumn, int lastColumn) {
+void DataListModel::CellsChanged(int row, int firstColumn, int lastColumn) {
     emit dataChanged(index(row, firstColumn), index(row, lastColumn));
 }
 
 // ---------------------------------------------------------------------------------------
-// CListCtrlExt
+// DataListView
 
-CListCtrlExt::CListCtrlExt(QWidget* parent)
-    : QTableView(parent), model_(new ListCtrlModel(this)), header_(new CHeaderCtrlExt(this)),
+DataListView::DataListView(QWidget* parent)
+    : QTableView(parent), model_(new DataListModel(this)), header_(new DataListHeader(this)),
       clock_(SteadyMilliseconds) {
     setModel(model_);
     setHorizontalHeader(header_);
@@ -383,10 +383,10 @@ CListCtrlExt::CListCtrlExt(QWidget* parent)
     setShowGrid(true);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setItemDelegate(new ListCellDelegate(this));
-    connect(header_, &CHeaderCtrlExt::dividerDoubleClicked, this, &CListCtrlExt::FitColumn);
+    connect(header_, &DataListHeader::dividerDoubleClicked, this, &DataListView::FitColumn);
 }
 
-CListCtrlExt::~CListCtrlExt() {
+DataListView::~DataListView() {
     if (activeHooks_.editor) {
         activeHooks_.editor->removeEventFilter(this);
     }
@@ -394,7 +394,7 @@ CListCtrlExt::~CListCtrlExt() {
 
 // --- columns ---------------------------------------------------------------------------
 
-int CListCtrlExt::InsertColumn(int column, const QString& heading, Qt::Alignment alignment,
+int DataListView::InsertColumn(int column, const QString& heading, Qt::Alignment alignment,
                                int width) {
     column = model_->InsertColumn(column, heading, alignment);
     header_->ColumnInserted(column, width);
@@ -402,7 +402,7 @@ int CListCtrlExt::InsertColumn(int column, const QString& heading, Qt::Alignment
     return column;
 }
 
-bool CListCtrlExt::DeleteColumn(int column) {
+bool DataListView::DeleteColumn(int column) {
     if (column < 0 || column >= ColumnCount()) {
         return false;
     }
@@ -410,32 +410,32 @@ bool CListCtrlExt::DeleteColumn(int column) {
     return model_->RemoveColumn(column);
 }
 
-void CListCtrlExt::DeleteAllColumns() {
+void DataListView::DeleteAllColumns() {
     while (ColumnCount() > 0) {
         DeleteColumn(0);
     }
 }
 
-int CListCtrlExt::ColumnCount() const {
+int DataListView::ColumnCount() const {
     return header_->count();
 }
 
-QString CListCtrlExt::ColumnHeading(int column) const {
+QString DataListView::ColumnHeading(int column) const {
     return model_->Heading(column);
 }
 
-Qt::Alignment CListCtrlExt::ColumnAlignment(int column) const {
+Qt::Alignment DataListView::ColumnAlignment(int column) const {
     return model_->Alignment(column);
 }
 
-int CListCtrlExt::ColumnWidth(int column) const {
+int DataListView::ColumnWidth(int column) const {
     if (column < 0 || column >= ColumnCount() || header_->isSectionHidden(column)) {
         return 0;
     }
     return header_->sectionSize(column);
 }
 
-bool CListCtrlExt::SetColumnWidth(int column, int width) {
+bool DataListView::SetColumnWidth(int column, int width) {
     if (column < 0 || column >= ColumnCount() || width < 0) {
         return false;
     }
@@ -443,11 +443,11 @@ bool CListCtrlExt::SetColumnWidth(int column, int width) {
     return true;
 }
 
-bool CListCtrlExt::IsColumnVisible(int column) const {
+bool DataListView::IsColumnVisible(int column) const {
     return header_->IsColumnVisible(column);
 }
 
-bool CListCtrlExt::SetColumnVisible(int column, bool visible) {
+bool DataListView::SetColumnVisible(int column, bool visible) {
     bool done = header_->SetColumnVisible(column, visible);
     if (done && !visible && column == focusColumn_) {
         focusColumn_ = -1; // a hidden cell cannot hold the focus frame
@@ -456,25 +456,25 @@ bool CListCtrlExt::SetColumnVisible(int column, bool visible) {
     return done;
 }
 
-bool CListCtrlExt::SetColumnHideable(int column, bool hideable) {
+bool DataListView::SetColumnHideable(int column, bool hideable) {
     return header_->SetColumnHideable(column, hideable);
 }
 
-std::vector<int> CListCtrlExt::ColumnOrder() const {
+std::vector<int> DataListView::ColumnOrder() const {
     return header_->OrderArray();
 }
 
 // --- rows --------------------------------------------------------------------------------
 
-int CListCtrlExt::AddRow(int row, const QString& firstCell) {
+int DataListView::AddRow(int row, const QString& firstCell) {
     return model_->InsertRow(row, firstCell.toStdString(), true);
 }
 
-bool CListCtrlExt::SetItemText(int row, int column, const QString& text) {
+bool DataListView::SetItemText(int row, int column, const QString& text) {
     return model_->SetCell(row, column, text.toStdString());
 }
 
-void CListCtrlExt::SetRows(std::vector<std::vector<std::string>>&& rows) {
+void DataListView::SetRows(std::vector<std::vector<std::string>>&& rows) {
     if (IsEditing()) {
         EndEdit();
     }
@@ -482,7 +482,7 @@ void CListCtrlExt::SetRows(std::vector<std::vector<std::string>>&& rows) {
     model_->SetRows(std::move(rows));
 }
 
-void CListCtrlExt::DeleteAllRows() {
+void DataListView::DeleteAllRows() {
     if (IsEditing()) {
         EndEdit();
     }
@@ -490,19 +490,19 @@ void CListCtrlExt::DeleteAllRows() {
     model_->ClearRows();
 }
 
-int CListCtrlExt::RowCount() const {
+int DataListView::RowCount() const {
     return model_->rowCount();
 }
 
-QString CListCtrlExt::CellText(int row, int column) const {
+QString DataListView::CellText(int row, int column) const {
     return FromUtf8(model_->Cell(row, column));
 }
 
-const std::string& CListCtrlExt::CellTextUtf8(int row, int column) const {
+const std::string& DataListView::CellTextUtf8(int row, int column) const {
     return model_->Cell(row, column);
 }
 
-bool CListCtrlExt::SetRowData(int row, const QVariant& data) {
+bool DataListView::SetRowData(int row, const QVariant& data) {
     if (row < 0 || row >= RowCount()) {
         return false;
     }
@@ -510,14 +510,14 @@ bool CListCtrlExt::SetRowData(int row, const QVariant& data) {
     return true;
 }
 
-QVariant CListCtrlExt::GetRowData(int row) const {
+QVariant DataListView::GetRowData(int row) const {
     const ListItemRecord* record = model_->RowRecord(row);
     return record ? record->userData : QVariant();
 }
 
 // --- selection and focus -----------------------------------------------------------------
 
-void CListCtrlExt::SelectRow(int row) {
+void DataListView::SelectRow(int row) {
     if (row < 0 || row >= RowCount()) {
         return;
     }
@@ -527,7 +527,7 @@ void CListCtrlExt::SelectRow(int row) {
     scrollTo(index);
 }
 
-std::vector<int> CListCtrlExt::SelectedRows() const {
+std::vector<int> DataListView::SelectedRows() const {
     std::vector<int> rows;
     for (const QModelIndex& index : selectionModel()->selectedRows()) {
         rows.push_back(index.row());
@@ -536,18 +536,18 @@ std::vector<int> CListCtrlExt::SelectedRows() const {
     return rows;
 }
 
-int CListCtrlExt::FocusedRow() const {
+int DataListView::FocusedRow() const {
     QModelIndex current = currentIndex();
     return current.isValid() ? current.row() : -1;
 }
 
-void CListCtrlExt::SetFocusColumn(int column) {
+void DataListView::SetFocusColumn(int column) {
     focusColumn_ = column >= 0 && column < ColumnCount() && IsColumnVisible(column) ? column : -1;
     SyncCurrentColumn();
     viewport()->update();
 }
 
-void CListCtrlExt::SyncCurrentColumn() {
+void DataListView::SyncCurrentColumn() {
     QModelIndex current = currentIndex();
     if (focusColumn_ >= 0 && current.isValid() && current.column() != focusColumn_) {
         selectionModel()->setCurrentIndex(model_->index(current.row(), focusColumn_),
@@ -555,7 +555,7 @@ void CListCtrlExt::SyncCurrentColumn() {
     }
 }
 
-void CListCtrlExt::MoveFocusColumn(int step) {
+void DataListView::MoveFocusColumn(int step) {
     if (RowCount() == 0) {
         focusColumn_ = -1;
         return;
@@ -584,7 +584,7 @@ void CListCtrlExt::MoveFocusColumn(int step) {
 
 // --- sorting -----------------------------------------------------------------------------
 
-bool CListCtrlExt::SetColumnSort(int column, int flags, int type) {
+bool DataListView::SetColumnSort(int column, int flags, int type) {
     if (column < 0 || column >= ColumnCount() ||
         (flags & (SortAscending | SortDescending | SortToggle)) == 0) {
         return false;
@@ -596,12 +596,12 @@ bool CListCtrlExt::SetColumnSort(int column, int flags, int type) {
     return true;
 }
 
-void CListCtrlExt::SetUserCompare(RowCompareFunction compare, int param) {
+void DataListView::SetUserCompare(RowCompareFunction compare, int param) {
     userCompare_ = std::move(compare);
     userCompareParam_ = param;
 }
 
-bool CListCtrlExt::SetColumnCompare(int column, RowCompareFunction compare) {
+bool DataListView::SetColumnCompare(int column, RowCompareFunction compare) {
     ListColumnRecord* record = model_->ColumnRecord(column);
     if (record == nullptr) {
         return false;
@@ -610,7 +610,7 @@ bool CListCtrlExt::SetColumnCompare(int column, RowCompareFunction compare) {
     return true;
 }
 
-void CListCtrlExt::SetSortOnHeaderClick(bool enabled) {
+void DataListView::SetSortOnHeaderClick(bool enabled) {
     header_->setSectionsClickable(enabled);
     disconnect(header_, &QHeaderView::sectionClicked, this, nullptr);
     if (enabled) {
@@ -619,7 +619,7 @@ void CListCtrlExt::SetSortOnHeaderClick(bool enabled) {
     }
 }
 
-void CListCtrlExt::SortByColumn(int column, bool toggle) {
+void DataListView::SortByColumn(int column, bool toggle) {
     if (column < 0 || column >= ColumnCount()) {
         return;
     }
@@ -672,7 +672,7 @@ void CListCtrlExt::SortByColumn(int column, bool toggle) {
 
 // --- widths and layout -------------------------------------------------------------------
 
-void CListCtrlExt::FitColumn(int column) {
+void DataListView::FitColumn(int column) {
     if (column < 0 || column >= ColumnCount()) {
         return;
     }
@@ -696,13 +696,13 @@ void CListCtrlExt::FitColumn(int column) {
     header_->resizeSection(column, width);
 }
 
-void CListCtrlExt::SetRowHeight(int height) {
+void DataListView::SetRowHeight(int height) {
     verticalHeader()->setMinimumSectionSize(
         std::min(height, verticalHeader()->minimumSectionSize()));
     verticalHeader()->setDefaultSectionSize(height);
 }
 
-bool CListCtrlExt::SaveColumnState(QSettings& profile) const {
+bool DataListView::SaveColumnState(QSettings& profile) const {
     const int count = ColumnCount();
     std::vector<int> widths(static_cast<std::size_t>(count));
     std::vector<int> visible(static_cast<std::size_t>(count));
@@ -722,7 +722,7 @@ bool CListCtrlExt::SaveColumnState(QSettings& profile) const {
     return profile.status() == QSettings::NoError;
 }
 
-bool CListCtrlExt::RestoreColumnState(QSettings& profile) {
+bool DataListView::RestoreColumnState(QSettings& profile) {
     const int count = ColumnCount();
     if (count == 0) {
         return false;
@@ -783,13 +783,13 @@ bool CListCtrlExt::RestoreColumnState(QSettings& profile) {
     return true;
 }
 
-bool CListCtrlExt::SaveColumnState() const {
+bool DataListView::SaveColumnState() const {
     QSettings profile(QSettings::IniFormat, QSettings::UserScope, kProfileOrganisation,
                       kProfileApplication);
     return SaveColumnState(profile);
 }
 
-bool CListCtrlExt::RestoreColumnState() {
+bool DataListView::RestoreColumnState() {
     QSettings profile(QSettings::IniFormat, QSettings::UserScope, kProfileOrganisation,
                       kProfileApplication);
     return RestoreColumnState(profile);
@@ -797,7 +797,7 @@ bool CListCtrlExt::RestoreColumnState() {
 
 // --- colours -----------------------------------------------------------------------------
 
-bool CListCtrlExt::SetColumnColors(int column, const QColor& background, const QColor& text) {
+bool DataListView::SetColumnColors(int column, const QColor& background, const QColor& text) {
     if (column < 0 || column >= ColumnCount()) {
         return false;
     }
@@ -808,7 +808,7 @@ bool CListCtrlExt::SetColumnColors(int column, const QColor& background, const Q
     return true;
 }
 
-bool CListCtrlExt::SetRowColors(int row, const QColor& background, const QColor& text) {
+bool DataListView::SetRowColors(int row, const QColor& background, const QColor& text) {
     if (row < 0 || row >= RowCount()) {
         return false;
     }
@@ -819,7 +819,7 @@ bool CListCtrlExt::SetRowColors(int row, const QColor& background, const QColor&
     return true;
 }
 
-bool CListCtrlExt::SetCellColors(int row, int column, const QColor& background,
+bool DataListView::SetCellColors(int row, int column, const QColor& background,
                                  const QColor& text) {
     if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) {
         return false;
@@ -833,7 +833,7 @@ bool CListCtrlExt::SetCellColors(int row, int column, const QColor& background,
 
 // --- in-place editing --------------------------------------------------------------------
 
-bool CListCtrlExt::SetColumnEditor(int column, EditorHooks hooks) {
+bool DataListView::SetColumnEditor(int column, EditorHooks hooks) {
     if (column < 0 || column >= ColumnCount()) {
         return false;
     }
@@ -841,7 +841,7 @@ bool CListCtrlExt::SetColumnEditor(int column, EditorHooks hooks) {
     return true;
 }
 
-bool CListCtrlExt::SetRowEditor(int row, EditorHooks hooks) {
+bool DataListView::SetRowEditor(int row, EditorHooks hooks) {
     if (row < 0 || row >= RowCount()) {
         return false;
     }
@@ -849,7 +849,7 @@ bool CListCtrlExt::SetRowEditor(int row, EditorHooks hooks) {
     return true;
 }
 
-bool CListCtrlExt::SetCellEditor(int row, int column, EditorHooks hooks) {
+bool DataListView::SetCellEditor(int row, int column, EditorHooks hooks) {
     if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) {
         return false;
     }
@@ -857,7 +857,7 @@ bool CListCtrlExt::SetCellEditor(int row, int column, EditorHooks hooks) {
     return true;
 }
 
-bool CListCtrlExt::IsReadOnly(int row, int column) const {
+bool DataListView::IsReadOnly(int row, int column) const {
     const ListItemRecord* rowRecord = model_->RowRecord(row);
     const ListColumnRecord* columnRecord = model_->ColumnRecord(column);
     const ListCellRecord* cell = model_->CellRecord(row, column);
@@ -865,7 +865,7 @@ bool CListCtrlExt::IsReadOnly(int row, int column) const {
            (columnRecord && columnRecord->hooks.readOnly) || (cell && cell->hooks.readOnly);
 }
 
-const EditorHooks* CListCtrlExt::EditorFor(int row, int column) const {
+const EditorHooks* DataListView::EditorFor(int row, int column) const {
     if (const ListCellRecord* cell = model_->CellRecord(row, column); cell && cell->hooks.editor) {
         return &cell->hooks;
     }
@@ -879,7 +879,7 @@ const EditorHooks* CListCtrlExt::EditorFor(int row, int column) const {
     return defaultHooks_.editor ? &defaultHooks_ : nullptr;
 }
 
-bool CListCtrlExt::StartEdit(int row, int column) {
+bool DataListView::StartEdit(int row, int column) {
     if (IsEditing() || row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount() ||
         !IsColumnVisible(column) || IsReadOnly(row, column)) {
         return false;
@@ -913,7 +913,7 @@ bool CListCtrlExt::StartEdit(int row, int column) {
     return true;
 }
 
-void CListCtrlExt::EndEdit() {
+void DataListView::EndEdit() {
     if (endingEdit_ || !IsEditing()) {
         return;
     }
@@ -947,7 +947,7 @@ void CListCtrlExt::EndEdit() {
     endingEdit_ = false;
 }
 
-bool CListCtrlExt::eventFilter(QObject* watched, QEvent* event) {
+bool DataListView::eventFilter(QObject* watched, QEvent* event) {
     if (IsEditing() && watched == activeHooks_.editor.data()) {
         if (event->type() == QEvent::FocusOut) {
             EndEdit();
@@ -964,7 +964,7 @@ bool CListCtrlExt::eventFilter(QObject* watched, QEvent* event) {
 
 // --- input -------------------------------------------------------------------------------
 
-void CListCtrlExt::keyPressEvent(QKeyEvent* event) {
+void DataListView::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
     if ((key == Qt::Key_Left || key == Qt::Key_Right) && !ctrl) {
@@ -1002,7 +1002,7 @@ void CListCtrlExt::keyPressEvent(QKeyEvent* event) {
     SyncCurrentColumn();
 }
 
-void CListCtrlExt::TypeAhead(const QString& character) {
+void DataListView::TypeAhead(const QString& character) {
     const int rows = RowCount();
     // Column 0 is searched when no other column holds the focus, as a plain list searches
     // its first column.
@@ -1032,7 +1032,7 @@ void CListCtrlExt::TypeAhead(const QString& character) {
     }
 }
 
-void CListCtrlExt::mousePressEvent(QMouseEvent* event) {
+void DataListView::mousePressEvent(QMouseEvent* event) {
     QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid() &&
         (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
@@ -1046,7 +1046,7 @@ void CListCtrlExt::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void CListCtrlExt::mouseDoubleClickEvent(QMouseEvent* event) {
+void DataListView::mouseDoubleClickEvent(QMouseEvent* event) {
     QModelIndex index = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && index.isValid() &&
         StartEdit(index.row(), index.column())) {
@@ -1060,7 +1060,7 @@ void CListCtrlExt::mouseDoubleClickEvent(QMouseEvent* event) {
     }
 }
 
-void CListCtrlExt::paintEvent(QPaintEvent* event) {
+void DataListView::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
     // Without a focus cell the focused row shows one frame around the whole row.
     const int row = FocusedRow();

@@ -14,7 +14,7 @@ namespace qa {
 // A skinnable button with four looks (normal, pressed, hover, disabled), each with its own
 // colours, font, text, bitmap, region and text offset; it behaves as a push button, a check
 // box or a radio button.
-class CFxButton : public QAbstractButton {
+class SkinButton : public QAbstractButton {
     Q_OBJECT
 public:
     enum State { Normal = 260, Pressed = 261, Hover = 262, Disabled = 263 };
@@ -39,8 +39,8 @@ public:
     // without audio.
     using SoundPlayer = std::function<void(const QString&)>;
 
-    explicit CFxButton(QWidget* parent = nullptr);
-    CFxButton(const QString& text, Kind kind, QWidget* parent = nullptr);
+    explicit SkinButton(QWidget* parent = nullptr);
+    SkinButton(const QString& text, Kind kind, QWidget* parent = nullptr);
 
     static Kind KindFromStyle(quint32 style);
     // Kind, push-like and text-left flags from a button style, with the text offsets of that

@@ -1,4 +1,4 @@
-#include "fx_button.h"
+#include "skin_button.h"
 
 #include "sys_colors.h"
 
@@ -38,8 +38,8 @@ void playWithDevice([[maybe_unused]] const QString& sound) {
 #endif
 }
 
-CFxButton::SoundPlayer& soundPlayer() {
-    static CFxButton::SoundPlayer player = playWithDevice;
+SkinButton::SoundPlayer& soundPlayer() {
+    static SkinButton::SoundPlayer player = playWithDevice;
     return player;
 }
 
@@ -63,7 +63,7 @@ QColor darkened(const QColor& color) {
 
 } // namespace
 
-CFxButton::CFxButton(QWidget* parent) : QAbstractButton(parent) {
+SkinButton::SkinButton(QWidget* parent) : QAbstractButton(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QAbstractButton::toggled, this, [this](bool on) {
@@ -75,12 +75,12 @@ CFxButton::CFxButton(QWidget* parent) : QAbstractButton(parent) {
     setDefaultOffsets();
 }
 
-CFxButton::CFxButton(const QString& text, Kind kind, QWidget* parent) : CFxButton(parent) {
+SkinButton::SkinButton(const QString& text, Kind kind, QWidget* parent) : SkinButton(parent) {
     setText(text);
     SetKind(kind);
 }
 
-CFxButton::Kind CFxButton::KindFromStyle(quint32 style) {
+SkinButton::Kind SkinButton::KindFromStyle(quint32 style) {
     if ((style & kStyleAutoCheckBox) == kStyleAutoCheckBox) {
         return CheckBox;
     }
@@ -90,13 +90,13 @@ CFxButton::Kind CFxButton::KindFromStyle(quint32 style) {
     return Push;
 }
 
-void CFxButton::ApplyStyle(quint32 style) {
+void SkinButton::ApplyStyle(quint32 style) {
     m_pushLike = style & kStylePushLike;
     m_textLeft = style & kStyleLeftText;
     SetKind(KindFromStyle(style));
 }
 
-void CFxButton::SetKind(Kind kind) {
+void SkinButton::SetKind(Kind kind) {
     m_kind = kind;
     setCheckable(kind != Push);
     if (kind == Push) {
@@ -107,18 +107,18 @@ void CFxButton::SetKind(Kind kind) {
     update();
 }
 
-void CFxButton::SetPushLike(bool pushLike) {
+void SkinButton::SetPushLike(bool pushLike) {
     m_pushLike = pushLike;
     setDefaultOffsets();
     update();
 }
 
-void CFxButton::SetTextLeft(bool textLeft) {
+void SkinButton::SetTextLeft(bool textLeft) {
     m_textLeft = textLeft;
     update();
 }
 
-void CFxButton::setDefaultOffsets() {
+void SkinButton::setDefaultOffsets() {
     const bool pushing = m_kind == Push || m_pushLike;
     for (State state : {Normal, Pressed, Hover, Disabled}) {
         StateLook& look = m_looks[index(state)];
@@ -130,33 +130,33 @@ void CFxButton::setDefaultOffsets() {
     }
 }
 
-void CFxButton::SetCheck(bool checked) {
+void SkinButton::SetCheck(bool checked) {
     if (m_kind == Push) {
         return;
     }
     setChecked(checked);
 }
 
-void CFxButton::Uncheck() {
+void SkinButton::Uncheck() {
     if (m_kind == Radio && isChecked()) {
         setChecked(false);
     }
 }
 
-void CFxButton::uncheckGroup() {
+void SkinButton::uncheckGroup() {
     QWidget* parent = parentWidget();
     if (!parent) {
         return;
     }
-    const auto siblings = parent->findChildren<CFxButton*>(Qt::FindDirectChildrenOnly);
-    for (CFxButton* sibling : siblings) {
+    const auto siblings = parent->findChildren<SkinButton*>(Qt::FindDirectChildrenOnly);
+    for (SkinButton* sibling : siblings) {
         if (sibling != this && sibling->m_group == m_group) {
             sibling->Uncheck();
         }
     }
 }
 
-void CFxButton::toggleByUser() {
+void SkinButton::toggleByUser() {
     if (m_kind == CheckBox) {
         SetCheck(!isChecked());
     } else if (m_kind == Radio) {
@@ -164,11 +164,11 @@ void CFxButton::toggleByUser() {
     }
 }
 
-void CFxButton::nextCheckState() {
+void SkinButton::nextCheckState() {
     toggleByUser();
 }
 
-CFxButton::State CFxButton::CurrentState() const {
+SkinButton::State SkinButton::CurrentState() const {
     if (!isEnabled()) {
         return Disabled;
     }
@@ -181,7 +181,7 @@ CFxButton::State CFxButton::CurrentState() const {
     return Normal;
 }
 
-template <typename F> void CFxButton::forStates(int state, F&& apply) {
+template <typename F> void SkinButton::forStates(int state, F&& apply) {
     for (State each : {Normal, Pressed, Hover, Disabled}) {
         if (state == AllStates || state == each) {
             apply(m_looks[index(each)]);
@@ -190,39 +190,39 @@ template <typename F> void CFxButton::forStates(int state, F&& apply) {
     update();
 }
 
-void CFxButton::SetBkColor(int state, const QColor& color) {
+void SkinButton::SetBkColor(int state, const QColor& color) {
     forStates(state, [&](StateLook& look) { look.background = color; });
 }
 
-void CFxButton::SetTextColor(int state, const QColor& color) {
+void SkinButton::SetTextColor(int state, const QColor& color) {
     forStates(state, [&](StateLook& look) { look.textColor = color; });
 }
 
-void CFxButton::SetStateText(int state, const QString& text) {
+void SkinButton::SetStateText(int state, const QString& text) {
     forStates(state, [&](StateLook& look) { look.text = text; });
 }
 
-void CFxButton::SetFontFace(int state, const QString& face) {
+void SkinButton::SetFontFace(int state, const QString& face) {
     forStates(state, [&](StateLook& look) { look.fontFace = face; });
 }
 
-void CFxButton::SetFontHeight(int state, int pixelHeight) {
+void SkinButton::SetFontHeight(int state, int pixelHeight) {
     forStates(state, [&](StateLook& look) { look.fontHeight = std::max(0, pixelHeight); });
 }
 
-void CFxButton::SetFontStyle(int state, int styleBits) {
+void SkinButton::SetFontStyle(int state, int styleBits) {
     forStates(state, [&](StateLook& look) { look.fontStyle = styleBits; });
 }
 
-void CFxButton::SetTextOffset(int state, TextOffset mode) {
+void SkinButton::SetTextOffset(int state, TextOffset mode) {
     forStates(state, [&](StateLook& look) { look.offset = mode; });
 }
 
-void CFxButton::EnableTextOffset(int state, bool enable) {
+void SkinButton::EnableTextOffset(int state, bool enable) {
     forStates(state, [&](StateLook& look) { look.offsetEnabled = enable; });
 }
 
-void CFxButton::SetBorder(int state, int width, const QColor& outerTopLeft,
+void SkinButton::SetBorder(int state, int width, const QColor& outerTopLeft,
                           const QColor& outerBottomRight, const QColor& innerTopLeft,
                           const QColor& innerBottomRight) {
     forStates(state, [&](StateLook& look) {
@@ -231,17 +231,17 @@ void CFxButton::SetBorder(int state, int width, const QColor& outerTopLeft,
     });
 }
 
-void CFxButton::SetBitmap(int state, const QPixmap& bitmap) {
+void SkinButton::SetBitmap(int state, const QPixmap& bitmap) {
     forStates(state, [&](StateLook& look) { look.bitmap = bitmap; });
 }
 
-void CFxButton::SetRegion(int state, const QRegion& region) {
+void SkinButton::SetRegion(int state, const QRegion& region) {
     forStates(state, [&](StateLook& look) { look.region = region; });
     m_regionState.reset();
     applyRegion();
 }
 
-void CFxButton::SetSkin(int state, const QImage& source, const QColor& transparent1,
+void SkinButton::SetSkin(int state, const QImage& source, const QColor& transparent1,
                         const QColor& transparent2) {
     forStates(state, [&](StateLook& look) {
         look.skinSource = source;
@@ -253,7 +253,7 @@ void CFxButton::SetSkin(int state, const QImage& source, const QColor& transpare
     applyRegion();
 }
 
-void CFxButton::rebuildSkin(StateLook& look) {
+void SkinButton::rebuildSkin(StateLook& look) {
     if (look.skinSource.isNull() || width() <= 0 || height() <= 0) {
         return;
     }
@@ -264,17 +264,17 @@ void CFxButton::rebuildSkin(StateLook& look) {
     look.region = RegionFromBitmap(scaled, look.skinTransparent1, look.skinTransparent2);
 }
 
-void CFxButton::SetParentBackground(const QPixmap& parentBackground) {
+void SkinButton::SetParentBackground(const QPixmap& parentBackground) {
     m_parentBackground = parentBackground;
     update();
 }
 
-QColor CFxButton::GetBkColor(State state) const {
+QColor SkinButton::GetBkColor(State state) const {
     const auto& look = m_looks[index(state)];
     return look.background.value_or(GetSysColor(SysColor::BtnFace));
 }
 
-QColor CFxButton::GetTextColor(State state) const {
+QColor SkinButton::GetTextColor(State state) const {
     const auto& look = m_looks[index(state)];
     if (look.textColor) {
         return *look.textColor;
@@ -282,11 +282,11 @@ QColor CFxButton::GetTextColor(State state) const {
     return GetSysColor(state == Disabled ? SysColor::GrayText : SysColor::BtnText);
 }
 
-QString CFxButton::GetStateText(State state) const {
+QString SkinButton::GetStateText(State state) const {
     return m_looks[index(state)].text.value_or(text());
 }
 
-QFont CFxButton::GetStateFont(State state) const {
+QFont SkinButton::GetStateFont(State state) const {
     const auto& look = m_looks[index(state)];
     QFont result = font();
     if (!look.fontFace.isEmpty()) {
@@ -310,73 +310,73 @@ QFont CFxButton::GetStateFont(State state) const {
     return result;
 }
 
-CFxButton::TextOffset CFxButton::GetTextOffset(State state) const {
+SkinButton::TextOffset SkinButton::GetTextOffset(State state) const {
     return m_looks[index(state)].offset;
 }
 
-QRegion CFxButton::GetRegion(State state) const {
+QRegion SkinButton::GetRegion(State state) const {
     return m_looks[index(state)].region;
 }
 
-void CFxButton::SetFillBackground(bool enable) {
+void SkinButton::SetFillBackground(bool enable) {
     m_fillBackground = enable;
     update();
 }
 
-void CFxButton::SetDrawText(bool enable) {
+void SkinButton::SetDrawText(bool enable) {
     m_drawText = enable;
     update();
 }
 
-void CFxButton::SetDrawBorder(bool enable) {
+void SkinButton::SetDrawBorder(bool enable) {
     m_drawBorder = enable;
     update();
 }
 
-void CFxButton::SetDrawFocusRect(bool enable) {
+void SkinButton::SetDrawFocusRect(bool enable) {
     m_drawFocusRect = enable;
     update();
 }
 
-void CFxButton::SetFocusColoring(bool enable) {
+void SkinButton::SetFocusColoring(bool enable) {
     m_focusColoring = enable;
     update();
 }
 
-void CFxButton::SetFocusColorPercent(int red, int green, int blue) {
+void SkinButton::SetFocusColorPercent(int red, int green, int blue) {
     m_focusPercent[0] = red;
     m_focusPercent[1] = green;
     m_focusPercent[2] = blue;
     update();
 }
 
-void CFxButton::SetDrawGlyph(bool enable) {
+void SkinButton::SetDrawGlyph(bool enable) {
     m_drawGlyph = enable;
     update();
 }
 
-void CFxButton::SetSounds(const QString& hoverSound, const QString& pressSound) {
+void SkinButton::SetSounds(const QString& hoverSound, const QString& pressSound) {
     m_hoverSound = hoverSound;
     m_pressSound = pressSound;
 }
 
-CFxButton::SoundPlayer CFxButton::SetSoundPlayer(SoundPlayer player) {
+SkinButton::SoundPlayer SkinButton::SetSoundPlayer(SoundPlayer player) {
     SoundPlayer previous = std::move(soundPlayer());
     soundPlayer() = std::move(player);
     return previous;
 }
 
-void CFxButton::playSound(const QString& sound) const {
+void SkinButton::playSound(const QString& sound) const {
     if (!sound.isEmpty() && soundPlayer()) {
         soundPlayer()(sound);
     }
 }
 
-void CFxButton::SetToolTipText(const QString& text) {
+void SkinButton::SetToolTipText(const QString& text) {
     setToolTip(text);
 }
 
-QRegion CFxButton::RegionFromBitmap(const QImage& image, const QColor& transparent1,
+QRegion SkinButton::RegionFromBitmap(const QImage& image, const QColor& transparent1,
                                     const QColor& transparent2) {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     const QRgb key1 = transparent1.isValid() ? transparent1.rgb() & RGB_MASK : 0;
@@ -409,7 +409,7 @@ QRegion CFxButton::RegionFromBitmap(const QImage& image, const QColor& transpare
     return region;
 }
 
-QSize CFxButton::sizeHint() const {
+QSize SkinButton::sizeHint() const {
     const QFontMetrics metrics(GetStateFont(Normal));
     QSize size = metrics.size(Qt::TextShowMnemonic, text());
     size += QSize(16, 10);
@@ -420,7 +420,7 @@ QSize CFxButton::sizeHint() const {
     return size;
 }
 
-bool CFxButton::event(QEvent* event) {
+bool SkinButton::event(QEvent* event) {
     const bool result = QAbstractButton::event(event);
     if (event->type() != QEvent::Paint && event->type() != QEvent::Destroy) {
         applyRegion();
@@ -428,7 +428,7 @@ bool CFxButton::event(QEvent* event) {
     return result;
 }
 
-void CFxButton::applyRegion() {
+void SkinButton::applyRegion() {
     const State state = CurrentState();
     if (m_regionState == state) {
         return;
@@ -442,7 +442,7 @@ void CFxButton::applyRegion() {
     }
 }
 
-void CFxButton::resizeEvent(QResizeEvent* event) {
+void SkinButton::resizeEvent(QResizeEvent* event) {
     QAbstractButton::resizeEvent(event);
     for (StateLook& look : m_looks) {
         rebuildSkin(look);
@@ -451,13 +451,13 @@ void CFxButton::resizeEvent(QResizeEvent* event) {
     applyRegion();
 }
 
-QRect CFxButton::glyphRect() const {
+QRect SkinButton::glyphRect() const {
     const int top = (height() - kGlyphSize) / 2;
     const int left = m_textLeft ? width() - kGlyphSize - 2 : 2;
     return {left, top, kGlyphSize, kGlyphSize};
 }
 
-QRect CFxButton::textRect() const {
+QRect SkinButton::textRect() const {
     if (m_kind != Push && !m_pushLike && m_drawGlyph) {
         const QRect glyph = glyphRect();
         return m_textLeft ? QRect(2, 0, glyph.left() - kGlyphGap - 2, height())
@@ -471,7 +471,7 @@ QRect CFxButton::textRect() const {
     return rect().adjusted(border, border, -border, -border);
 }
 
-void CFxButton::paintEvent(QPaintEvent*) {
+void SkinButton::paintEvent(QPaintEvent*) {
     const State state = CurrentState();
     if (m_regionState != state) {
         // The shape follows the look; changing it from inside a paint would recurse.
@@ -500,7 +500,7 @@ void CFxButton::paintEvent(QPaintEvent*) {
     }
 }
 
-void CFxButton::OnFillBackground(QPainter& painter, State state) {
+void SkinButton::OnFillBackground(QPainter& painter, State state) {
     QColor color = GetBkColor(state);
     if (hasFocus() && m_focusColoring) {
         color = adjustedChannels(color, m_focusPercent);
@@ -508,7 +508,7 @@ void CFxButton::OnFillBackground(QPainter& painter, State state) {
     painter.fillRect(rect(), color);
 }
 
-void CFxButton::OnDrawBorder(QPainter& painter, State state) {
+void SkinButton::OnDrawBorder(QPainter& painter, State state) {
     const StateLook& look = m_looks[index(state)];
     const QColor face = GetSysColor(SysColor::BtnFace);
     const QColor frame = GetSysColor(SysColor::InactiveBorder);
@@ -530,7 +530,7 @@ void CFxButton::OnDrawBorder(QPainter& painter, State state) {
     }
 }
 
-void CFxButton::OnDrawBitmap(QPainter& painter, State state) {
+void SkinButton::OnDrawBitmap(QPainter& painter, State state) {
     const QPixmap& bitmap = m_looks[index(state)].bitmap;
     if (bitmap.isNull()) {
         return;
@@ -539,7 +539,7 @@ void CFxButton::OnDrawBitmap(QPainter& painter, State state) {
     painter.drawPixmap((width() - size.width()) / 2, (height() - size.height()) / 2, bitmap);
 }
 
-void CFxButton::OnDrawText(QPainter& painter, State state) {
+void SkinButton::OnDrawText(QPainter& painter, State state) {
     const StateLook& look = m_looks[index(state)];
     const bool glyph = m_kind != Push && !m_pushLike && m_drawGlyph;
     if (glyph) {
@@ -583,7 +583,7 @@ void CFxButton::OnDrawText(QPainter& painter, State state) {
     painter.drawText(area, flags, label);
 }
 
-void CFxButton::OnDrawFocus(QPainter& painter, State state) {
+void SkinButton::OnDrawFocus(QPainter& painter, State state) {
     QStyleOptionFocusRect option;
     option.initFrom(this);
     option.rect = rect().adjusted(3, 3, -3, -3);
@@ -591,7 +591,7 @@ void CFxButton::OnDrawFocus(QPainter& painter, State state) {
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
-void CFxButton::enterEvent(QEnterEvent* event) {
+void SkinButton::enterEvent(QEnterEvent* event) {
     QAbstractButton::enterEvent(event);
     if (!m_hovering) {
         m_hovering = true;
@@ -602,7 +602,7 @@ void CFxButton::enterEvent(QEnterEvent* event) {
     }
 }
 
-void CFxButton::leaveEvent(QEvent* event) {
+void SkinButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
     if (m_hovering) {
         m_hovering = false;
@@ -610,18 +610,18 @@ void CFxButton::leaveEvent(QEvent* event) {
     }
 }
 
-void CFxButton::mousePressEvent(QMouseEvent* event) {
+void SkinButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && isEnabled()) {
         playSound(m_pressSound);
     }
     QAbstractButton::mousePressEvent(event);
 }
 
-void CFxButton::mouseDoubleClickEvent(QMouseEvent* event) {
+void SkinButton::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
 }
 
-void CFxButton::keyPressEvent(QKeyEvent* event) {
+void SkinButton::keyPressEvent(QKeyEvent* event) {
     // Check boxes and radios change on the key going down, and say so at once.
     if (event->key() == Qt::Key_Space && m_kind != Push && !event->isAutoRepeat() &&
         event->modifiers() == Qt::NoModifier) {
@@ -633,7 +633,7 @@ void CFxButton::keyPressEvent(QKeyEvent* event) {
     QAbstractButton::keyPressEvent(event);
 }
 
-void CFxButton::keyReleaseEvent(QKeyEvent* event) {
+void SkinButton::keyReleaseEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && m_kind != Push) {
         event->accept();
         return;

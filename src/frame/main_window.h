@@ -2,7 +2,7 @@
 
 #include "clock.h"
 #include "download_session.h"
-#include "gnome_frame.h"
+#include "skinned_frame.h"
 #include "pages.h"
 #include "port_discovery.h"
 #include "qt_session_timers.h"
@@ -28,7 +28,7 @@ class UserStore;
 
 // The one main window: hosts one page at a time, routes the frame commands, owns the
 // download session and its worker, and shuts everything down in a safe order.
-class CMainFrame : public CGnomeFrame, public SessionHost {
+class MainWindow : public SkinnedFrame, public SessionHost {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "오르보에이원씨 관리 프로그램 v1.09";
@@ -44,8 +44,8 @@ public:
         std::string extraPort;
     };
 
-    explicit CMainFrame(Services services, QWidget* parent = nullptr);
-    ~CMainFrame() override;
+    explicit MainWindow(Services services, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Runs once after the window is shown: users, settings, pages, home page.
     void LateStartup();

@@ -1,4 +1,4 @@
-#include "main_frame.h"
+#include "main_window.h"
 
 #include "all_data_page.h"
 #include "importer.h"
@@ -16,9 +16,9 @@ namespace qa {
 
 // The importer's side of the window, used on the worker thread: commands run in the
 // window's thread before the import goes on; progress texts are only handed over.
-class CMainFrame::WorkerImportHost : public ImportHost {
+class MainWindow::WorkerImportHost : public ImportHost {
 public:
-    explicit WorkerImportHost(CMainFrame& frame) : frame_(frame) {}
+    explicit WorkerImportHost(MainWindow& frame) : frame_(frame) {}
     void SendFrameCommand(int code) override {
         QMetaObject::invokeMethod(
             &frame_, [this, code] { frame_.FrameCommand(code); }, Qt::BlockingQueuedConnection);
@@ -50,11 +50,11 @@ public:
     }
 
 private:
-    CMainFrame& frame_;
+    MainWindow& frame_;
 };
 
-CMainFrame::CMainFrame(Services services, QWidget* parent)
-    : CGnomeFrame(parent), services_(std::move(services)) {
+MainWindow::MainWindow(Services services, QWidget* parent)
+    : SkinnedFrame(parent), services_(std::move(services)) {
     setWindowTitle(QString::fromUtf8(kTitle));
     setMaximumSize(1024, 768);
     resize(1024, 768);
@@ -82,7 +82,7 @@ CMainFrame::CMainFrame(Services services, QWidget* parent)
 
     process_ = new ProcessDialog(this);
     process_->hide();
-    connect(this, &CGnomeFrame::CaptionIconClicked, this, [this] { AboutDialog(this).exec(); });
+    connect(this, &SkinnedFrame::CaptionIconClicked, this, [this] { AboutDialog(this).exec(); });
 
     worker_ = std::make_unique<SessionWorker>(
         [this] {
@@ -97,14 +97,14 @@ CMainFrame::CMainFrame(Services services, QWidget* parent)
     }
 }
 
-CMainFrame::~CMainFrame() {
+MainWindow::~MainWindow() {
     session_->runFlag = false;
     if (worker_ && !worker_->Stop(3000)) {
         (void)worker_.release(); // still blocked: leave it rather than free what it uses
     }
 }
 
-void CMainFrame::LateStartup() {
+void MainWindow::LateStartup() {
     if (started_) {
         return;
     }
@@ -126,11 +126,11 @@ void CMainFrame::LateStartup() {
     SwitchView(kViewWaiting, kViewHome);
 }
 
-int CMainFrame::ActiveView() const {
+int MainWindow::ActiveView() const {
     return views_->currentIndex();
 }
 
-void CMainFrame::SwitchView(int from, int to) {
+void MainWindow::SwitchView(int from, int to) {
     (void)from;
     if (to < 0 || to >= views_->count()) {
         return;
@@ -143,7 +143,7 @@ void CMainFrame::SwitchView(int from, int to) {
     }
 }
 
-void CMainFrame::FrameCommand(int code) {
+void MainWindow::FrameCommand(int code) {
     // While an import writes the tables on the worker, nothing here may read them: the
     // pages are disabled and page commands wait for the end of the import.
     const bool pageCommand = code == kCmdHome || code == kCmdGetData || code == kCmdViewData ||
@@ -194,7 +194,7 @@ void CMainFrame::FrameCommand(int code) {
     }
 }
 
-DiscoveryResult CMainFrame::Discover() const {
+DiscoveryResult MainWindow::Discover() const {
     ++discoveries_;
     DiscoveryResult result = DiscoverPorts(services_.sysfsRoot);
     if (!services_.extraPort.empty()) {
@@ -207,12 +207,12 @@ DiscoveryResult CMainFrame::Discover() const {
     return result;
 }
 
-DiscoveryResult CMainFrame::LastDiscovery() const {
+DiscoveryResult MainWindow::LastDiscovery() const {
     std::lock_guard lock(discoveryMutex_);
     return lastDiscovery_;
 }
 
-void CMainFrame::DiscoveryFinished(const DiscoveryResult& result) {
+void MainWindow::DiscoveryFinished(const DiscoveryResult& result) {
     {
         std::lock_guard lock(discoveryMutex_);
         lastDiscovery_ = result;
@@ -223,11 +223,11 @@ void CMainFrame::DiscoveryFinished(const DiscoveryResult& result) {
     }
 }
 
-void CMainFrame::SearchPortsNow() {
+void MainWindow::SearchPortsNow() {
     DiscoveryFinished(Discover());
 }
 
-void CMainFrame::PortsFound() {
+void MainWindow::PortsFound() {
     if (getData_) {
         getData_->SetPorts(LastDiscovery());
         return;
@@ -235,7 +235,7 @@ void CMainFrame::PortsFound() {
     ShowGetDataDialog();
 }
 
-void CMainFrame::ShowGetDataDialog() {
+void MainWindow::ShowGetDataDialog() {
     GetDataDialog dialog(this);
     getData_ = &dialog;
     UserStore& users = services_.users;
@@ -258,15 +258,15 @@ void CMainFrame::ShowGetDataDialog() {
                       downloadPage_->EraseAfterDownload());
 }
 
-void CMainFrame::SetProgressText(const std::string& text) {
+void MainWindow::SetProgressText(const std::string& text) {
     process_->SetProgressText(QString::fromStdString(text));
 }
 
-void CMainFrame::HideProgress() {
+void MainWindow::HideProgress() {
     process_->hide();
 }
 
-void CMainFrame::StartImport(const Transfer& transfer) {
+void MainWindow::StartImport(const Transfer& transfer) {
     importRunning_ = true;
     importKind_ = transfer.kind == ResultKind::HbA1c ? 0 : 1;
     // The kind just downloaded is the kind the data page shows next.
@@ -275,13 +275,13 @@ void CMainFrame::StartImport(const Transfer& transfer) {
     worker_->RequestImport(transfer);
 }
 
-void CMainFrame::RunImport(const Transfer& transfer) {
+void MainWindow::RunImport(const Transfer& transfer) {
     WorkerImportHost host(*this);
     UserStore& users = services_.users;
     ImportResult result;
     // The failure message box must open in the window's thread.
     struct UiPrompter : Prompter {
-        explicit UiPrompter(CMainFrame& f) : frame(f) {}
+        explicit UiPrompter(MainWindow& f) : frame(f) {}
         bool Confirm(const std::string& text, const std::string& caption) override {
             bool answer = false;
             QMetaObject::invokeMethod(
@@ -295,7 +295,7 @@ void CMainFrame::RunImport(const Transfer& transfer) {
                 &frame, [&] { frame.services_.prompter.Inform(text, caption, severity); },
                 Qt::BlockingQueuedConnection);
         }
-        CMainFrame& frame;
+        MainWindow& frame;
     } prompter(*this);
     ImportServices uiServices{users.DataFolder(), clock_, prompter, host};
     if (transfer.kind == ResultKind::HbA1c) {
@@ -310,12 +310,12 @@ void CMainFrame::RunImport(const Transfer& transfer) {
     }
 }
 
-void CMainFrame::ImportFinished() {
+void MainWindow::ImportFinished() {
     importRunning_ = false;
     views_->setEnabled(true);
 }
 
-void CMainFrame::ShowNewRecords(int importedCount) {
+void MainWindow::ShowNewRecords(int importedCount) {
     (void)importedCount;
     if (ActiveView() != kViewDownload) {
         views_->setCurrentIndex(kViewDownload);
@@ -323,7 +323,7 @@ void CMainFrame::ShowNewRecords(int importedCount) {
     downloadPage_->ShowDownloaded(importKind_);
 }
 
-void CMainFrame::ShowSettingsDialog() {
+void MainWindow::ShowSettingsDialog() {
     SettingsDialog dialog(services_.users, services_.prompter, this);
     if (dialog.exec() == QDialog::Accepted) {
         ApplySettingsChange();
@@ -332,11 +332,11 @@ void CMainFrame::ShowSettingsDialog() {
     }
 }
 
-void CMainFrame::ApplySettingsChange() {
+void MainWindow::ApplySettingsChange() {
     FrameCommand(12);
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (closing_) {
         event->accept();
         return;

@@ -1,4 +1,4 @@
-#include "gnome_frame.h"
+#include "skinned_frame.h"
 
 #include "ui_services.h"
 
@@ -34,7 +34,7 @@ QRegion RoundedRegion(const QSize& size) {
 
 } // namespace
 
-CGnomeFrame::CGnomeFrame(QWidget* parent) : QMainWindow(parent) {
+SkinnedFrame::SkinnedFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint);
     setContentsMargins(kLeftBorder, kCaptionHeight, kRightBorder, kBottomBorder);
@@ -42,13 +42,13 @@ CGnomeFrame::CGnomeFrame(QWidget* parent) : QMainWindow(parent) {
     LoadSkin();
 }
 
-void CGnomeFrame::LoadSkin() {
+void SkinnedFrame::LoadSkin() {
     for (int i = 0; i < SkinCount; ++i) {
         skin_[static_cast<std::size_t>(i)] = QPixmap(ImagePath(kSkinIds[i]));
     }
 }
 
-CGnomeFrame::CaptionButton CGnomeFrame::ButtonAt(const QPoint& pos) const {
+SkinnedFrame::CaptionButton SkinnedFrame::ButtonAt(const QPoint& pos) const {
     if (pos.y() < 0 || pos.y() >= kCaptionHeight) {
         return NoButton;
     }
@@ -66,7 +66,7 @@ CGnomeFrame::CaptionButton CGnomeFrame::ButtonAt(const QPoint& pos) const {
     return NoButton;
 }
 
-void CGnomeFrame::paintEvent(QPaintEvent*) {
+void SkinnedFrame::paintEvent(QPaintEvent*) {
     const int w = width();
     const int h = height();
     QPainter p(this);
@@ -110,12 +110,12 @@ void CGnomeFrame::paintEvent(QPaintEvent*) {
     p.drawText(title, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
 
-void CGnomeFrame::resizeEvent(QResizeEvent* event) {
+void SkinnedFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     setMask(RoundedRegion(size()));
 }
 
-void CGnomeFrame::mousePressEvent(QMouseEvent* event) {
+void SkinnedFrame::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || event->position().y() >= kCaptionHeight) {
         QMainWindow::mousePressEvent(event);
         return;
@@ -139,7 +139,7 @@ void CGnomeFrame::mousePressEvent(QMouseEvent* event) {
     dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
-void CGnomeFrame::mouseMoveEvent(QMouseEvent* event) {
+void SkinnedFrame::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_ && (event->buttons() & Qt::LeftButton)) {
         move(event->globalPosition().toPoint() - dragOffset_);
         return;
@@ -147,7 +147,7 @@ void CGnomeFrame::mouseMoveEvent(QMouseEvent* event) {
     QMainWindow::mouseMoveEvent(event);
 }
 
-void CGnomeFrame::mouseReleaseEvent(QMouseEvent* event) {
+void SkinnedFrame::mouseReleaseEvent(QMouseEvent* event) {
     dragging_ = false;
     if (pressed_ == NoButton) {
         QMainWindow::mouseReleaseEvent(event);
@@ -163,7 +163,7 @@ void CGnomeFrame::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-void CGnomeFrame::mouseDoubleClickEvent(QMouseEvent* event) {
+void SkinnedFrame::mouseDoubleClickEvent(QMouseEvent* event) {
     QPoint pos = event->position().toPoint();
     if (pos.y() < kCaptionHeight && ButtonAt(pos) == NoButton) {
         isMaximized() ? showNormal() : showMaximized();
@@ -172,7 +172,7 @@ void CGnomeFrame::mouseDoubleClickEvent(QMouseEvent* event) {
     QMainWindow::mouseDoubleClickEvent(event);
 }
 
-void CGnomeFrame::changeEvent(QEvent* event) {
+void SkinnedFrame::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && pressed_ != NoButton) {
         pressed_ = NoButton; // the mouse was taken away mid-press
         update();
@@ -180,7 +180,7 @@ void CGnomeFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
-void CGnomeFrame::OnCaptionButton(CaptionButton button) {
+void SkinnedFrame::OnCaptionButton(CaptionButton button) {
     switch (button) {
     case MinimiseButton:
         showMinimized();

@@ -10,7 +10,7 @@ namespace qa {
 // A frameless main window that paints its own caption strip, borders and caption buttons
 // from the skin pictures, with a rounded outline. The client area is the central widget,
 // inset by the skin's border widths.
-class CGnomeFrame : public QMainWindow {
+class SkinnedFrame : public QMainWindow {
     Q_OBJECT
 public:
     enum CaptionButton { NoButton = 0, MinimiseButton = 1, MaximiseButton = 2, CloseButton = 3 };
@@ -33,7 +33,7 @@ public:
     static constexpr int kBottomBorder = 7;
     static constexpr int kCornerEllipse = 11;
 
-    explicit CGnomeFrame(QWidget* parent = nullptr);
+    explicit SkinnedFrame(QWidget* parent = nullptr);
 
     // The caption button under a point in window coordinates.
     CaptionButton ButtonAt(const QPoint& pos) const;

@@ -1,4 +1,4 @@
-#include "header_ctrl_ext.h"
+#include "data_list_header.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -9,7 +9,7 @@
 
 namespace qa::views {
 
-CHeaderCtrlExt::CHeaderCtrlExt(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+DataListHeader::DataListHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     setSectionsMovable(true);
     setSectionsClickable(false);
     setStretchLastSection(false);
@@ -26,22 +26,22 @@ CHeaderCtrlExt::CHeaderCtrlExt(QWidget* parent) : QHeaderView(Qt::Horizontal, pa
     });
 }
 
-bool CHeaderCtrlExt::InRange(int column) const {
+bool DataListHeader::InRange(int column) const {
     return column >= 0 && column < static_cast<int>(states_.size());
 }
 
-void CHeaderCtrlExt::ColumnInserted(int column, int width) {
+void DataListHeader::ColumnInserted(int column, int width) {
     column = std::clamp(column, 0, static_cast<int>(states_.size()));
     states_.insert(states_.begin() + column, HeaderColumnState{width, true, true});
 }
 
-void CHeaderCtrlExt::ColumnRemoved(int column) {
+void DataListHeader::ColumnRemoved(int column) {
     if (InRange(column)) {
         states_.erase(states_.begin() + column);
     }
 }
 
-bool CHeaderCtrlExt::SetColumnHideable(int column, bool hideable) {
+bool DataListHeader::SetColumnHideable(int column, bool hideable) {
     if (!InRange(column)) {
         return false;
     }
@@ -49,24 +49,24 @@ bool CHeaderCtrlExt::SetColumnHideable(int column, bool hideable) {
     return true;
 }
 
-bool CHeaderCtrlExt::IsColumnHideable(int column) const {
+bool DataListHeader::IsColumnHideable(int column) const {
     return InRange(column) && states_[static_cast<std::size_t>(column)].hideable;
 }
 
-bool CHeaderCtrlExt::IsColumnVisible(int column) const {
+bool DataListHeader::IsColumnVisible(int column) const {
     return InRange(column) && states_[static_cast<std::size_t>(column)].visible;
 }
 
-int CHeaderCtrlExt::RememberedWidth(int column) const {
+int DataListHeader::RememberedWidth(int column) const {
     return InRange(column) ? states_[static_cast<std::size_t>(column)].rememberedWidth : 0;
 }
 
-int CHeaderCtrlExt::VisibleColumnCount() const {
+int DataListHeader::VisibleColumnCount() const {
     return static_cast<int>(
         std::count_if(states_.begin(), states_.end(), [](const auto& s) { return s.visible; }));
 }
 
-bool CHeaderCtrlExt::SetColumnVisible(int column, bool visible) {
+bool DataListHeader::SetColumnVisible(int column, bool visible) {
     if (!InRange(column) || column >= count()) {
         return false;
     }
@@ -91,7 +91,7 @@ bool CHeaderCtrlExt::SetColumnVisible(int column, bool visible) {
     return true;
 }
 
-std::vector<int> CHeaderCtrlExt::OrderArray() const {
+std::vector<int> DataListHeader::OrderArray() const {
     std::vector<int> order(static_cast<std::size_t>(count()));
     for (int v = 0; v < count(); ++v) {
         order[static_cast<std::size_t>(v)] = logicalIndex(v);
@@ -99,7 +99,7 @@ std::vector<int> CHeaderCtrlExt::OrderArray() const {
     return order;
 }
 
-void CHeaderCtrlExt::ApplyOrder(const std::vector<int>& order) {
+void DataListHeader::ApplyOrder(const std::vector<int>& order) {
     const int n = count();
     if (static_cast<int>(order.size()) != n || n != static_cast<int>(states_.size())) {
         return;
@@ -128,11 +128,11 @@ void CHeaderCtrlExt::ApplyOrder(const std::vector<int>& order) {
     viewport()->update();
 }
 
-void CHeaderCtrlExt::ReapplyOrderAfterDrag() {
+void DataListHeader::ReapplyOrderAfterDrag() {
     ApplyOrder(OrderArray());
 }
 
-int CHeaderCtrlExt::DividerAt(int x) const {
+int DataListHeader::DividerAt(int x) const {
     const int margin = style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, this);
     // The last visible column's right edge, for a click past every section.
     auto lastVisible = [this] {
@@ -167,7 +167,7 @@ int CHeaderCtrlExt::DividerAt(int x) const {
     return -1;
 }
 
-void CHeaderCtrlExt::mouseDoubleClickEvent(QMouseEvent* event) {
+void DataListHeader::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         int column = DividerAt(event->position().toPoint().x());
         if (column >= 0) {
@@ -181,7 +181,7 @@ void CHeaderCtrlExt::mouseDoubleClickEvent(QMouseEvent* event) {
     QHeaderView::mouseDoubleClickEvent(event);
 }
 
-std::unique_ptr<QMenu> CHeaderCtrlExt::CreateColumnMenu(QWidget* parent) const {
+std::unique_ptr<QMenu> DataListHeader::CreateColumnMenu(QWidget* parent) const {
     const int n = std::min(count(), static_cast<int>(states_.size()));
     int hideable = 0;
     for (int c = 0; c < n; ++c) {
@@ -206,14 +206,14 @@ std::unique_ptr<QMenu> CHeaderCtrlExt::CreateColumnMenu(QWidget* parent) const {
     return menu;
 }
 
-void CHeaderCtrlExt::ApplyColumnMenuCommand(int command) {
+void DataListHeader::ApplyColumnMenuCommand(int command) {
     int column = command - 1;
     if (IsColumnHideable(column)) {
         SetColumnVisible(column, !IsColumnVisible(column));
     }
 }
 
-void CHeaderCtrlExt::contextMenuEvent(QContextMenuEvent* event) {
+void DataListHeader::contextMenuEvent(QContextMenuEvent* event) {
     event->accept(); // the list's owner has a menu of its own; it is not for the header
     std::unique_ptr<QMenu> menu = CreateColumnMenu(this);
     if (!menu) {
