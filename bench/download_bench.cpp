@@ -1,8 +1,8 @@
 // A whole paced download from the simulated meter, against the least time the exchange can
 // take: its fixed pauses plus every byte at 960 bytes a second.
 #include "budget.h"
-#include "headless_download.h"
-#include "users.h"
+#include "device/qt/headless_download.h"
+#include "store/users.h"
 
 #include <benchmark/benchmark.h>
 

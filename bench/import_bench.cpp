@@ -2,7 +2,7 @@
 // requeried per record, and every insert prepared for the call and committed on its own.
 #include "bench_data.h"
 #include "budget.h"
-#include "importer.h"
+#include "device/importer.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

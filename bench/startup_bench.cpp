@@ -1,9 +1,9 @@
 // Start-up to the home page: users and settings loaded, the four files opened, the pages
 // built and the home page painted once.
 #include "budget.h"
-#include "main_window.h"
-#include "ui_services.h"
-#include "users.h"
+#include "frame/main_window.h"
+#include "views/ui_services.h"
+#include "store/users.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // statement per row read, and an autocommitted insert after a full-scan duplicate test.
 #include "bench_data.h"
 #include "budget.h"
-#include "measurement_table.h"
+#include "store/measurement_table.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

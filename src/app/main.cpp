@@ -1,10 +1,10 @@
 // QuorinA1c: the window.
-#include "data_folder.h"
-#include "instance_lock.h"
-#include "main_window.h"
-#include "print_dialog_service.h"
-#include "ui_services.h"
-#include "users.h"
+#include "app/data_folder.h"
+#include "app/instance_lock.h"
+#include "frame/main_window.h"
+#include "print/print_dialog_service.h"
+#include "views/ui_services.h"
+#include "store/users.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

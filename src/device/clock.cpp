@@ -1,4 +1,4 @@
-#include "clock.h"
+#include "device/clock.h"
 
 #include <thread>
 

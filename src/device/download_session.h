@@ -1,9 +1,9 @@
 #pragma once
 
-#include "byte_channel.h"
-#include "clock.h"
-#include "importer.h"
-#include "prompter.h"
+#include "device/byte_channel.h"
+#include "device/clock.h"
+#include "device/importer.h"
+#include "store/prompter.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "importer.h"
+#include "device/importer.h"
 
 #include <sqlite3.h>
 

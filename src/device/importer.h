@@ -1,8 +1,8 @@
 #pragma once
 
-#include "clock.h"
-#include "measurement_table.h"
-#include "prompter.h"
+#include "device/clock.h"
+#include "store/measurement_table.h"
+#include "store/prompter.h"
 
 #include <cstdint>
 #include <string>

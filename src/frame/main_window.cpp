@@ -1,9 +1,9 @@
-#include "main_window.h"
+#include "frame/main_window.h"
 
-#include "all_data_page.h"
-#include "importer.h"
-#include "settings_dialog.h"
-#include "users.h"
+#include "views/all_data_page.h"
+#include "device/importer.h"
+#include "views/settings_dialog.h"
+#include "store/users.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "clock.h"
-#include "download_session.h"
-#include "skinned_frame.h"
-#include "pages.h"
-#include "port_discovery.h"
-#include "qt_session_timers.h"
-#include "serial_channel.h"
-#include "session_dialogs.h"
-#include "session_worker.h"
-#include "ui_services.h"
+#include "device/clock.h"
+#include "device/download_session.h"
+#include "frame/skinned_frame.h"
+#include "views/pages.h"
+#include "device/port_discovery.h"
+#include "device/qt/qt_session_timers.h"
+#include "device/qt/serial_channel.h"
+#include "frame/session_dialogs.h"
+#include "frame/session_worker.h"
+#include "views/ui_services.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "port_discovery.h"
+#include "device/port_discovery.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "session_worker.h"
+#include "frame/session_worker.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

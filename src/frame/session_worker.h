@@ -1,6 +1,6 @@
 #pragma once
 
-#include "importer.h"
+#include "device/importer.h"
 
 #include <condition_variable>
 #include <deque>

@@ -1,6 +1,6 @@
-#include "skinned_frame.h"
+#include "frame/skinned_frame.h"
 
-#include "ui_services.h"
+#include "views/ui_services.h"
 
 #include <QEvent>
 #include <QMouseEvent>

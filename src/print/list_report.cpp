@@ -1,8 +1,8 @@
-#include "list_report.h"
+#include "print/list_report.h"
 
-#include "display_format.h"
-#include "print_dialog_service.h"
-#include "text_encoding.h"
+#include "store/display_format.h"
+#include "print/print_dialog_service.h"
+#include "store/text_encoding.h"
 
 #include <QFileInfo>
 #include <QFontMetrics>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "print_unit.h"
-#include "report_source.h"
-#include "settings.h"
+#include "print/print_unit.h"
+#include "print/report_source.h"
+#include "store/settings.h"
 
 #include <QDateTime>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "print_dialog_service.h"
+#include "print/print_dialog_service.h"
 
 #include <QFileDialog>
 #include <QPageLayout>

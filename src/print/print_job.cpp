@@ -1,4 +1,4 @@
-#include "print_job.h"
+#include "print/print_job.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "print_unit.h"
+#include "print/print_unit.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print_job.h"
+#include "print/print_job.h"
 
 #include <QFont>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "csv_export.h"
+#include "store/csv_export.h"
 
-#include "text_encoding.h"
+#include "store/text_encoding.h"
 
 #include <cerrno>
 #include <cstdio>

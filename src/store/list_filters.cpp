@@ -1,4 +1,4 @@
-#include "list_filters.h"
+#include "store/list_filters.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sqlite_table.h"
+#include "store/sqlite_table.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "record_edit.h"
+#include "store/record_edit.h"
 
-#include "settings.h"
-#include "text_encoding.h"
+#include "store/settings.h"
+#include "store/text_encoding.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "measurement_table.h"
-#include "result_list.h"
+#include "store/measurement_table.h"
+#include "store/result_list.h"
 
 namespace qa {
 

@@ -1,6 +1,6 @@
-#include "result_list.h"
+#include "store/result_list.h"
 
-#include "display_format.h"
+#include "store/display_format.h"
 
 #include <algorithm>
 #include <cctype>

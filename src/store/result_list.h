@@ -1,7 +1,7 @@
 #pragma once
 
-#include "measurement_table.h"
-#include "settings.h"
+#include "store/measurement_table.h"
+#include "store/settings.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "settings.h"
+#include "store/settings.h"
 
-#include "profile_file.h"
+#include "store/profile_file.h"
 
 #include <algorithm>
 #include <cctype>

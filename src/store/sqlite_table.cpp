@@ -1,4 +1,4 @@
-#include "sqlite_table.h"
+#include "store/sqlite_table.h"
 
 #include <sqlite3.h>
 

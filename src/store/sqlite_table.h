@@ -1,6 +1,6 @@
 #pragma once
 
-#include "buffer_string.h"
+#include "store/buffer_string.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "users.h"
+#include "store/users.h"
 
-#include "profile_file.h"
+#include "store/profile_file.h"
 
 #include <algorithm>
 #include <cerrno>

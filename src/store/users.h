@@ -1,8 +1,8 @@
 #pragma once
 
-#include "measurement_table.h"
-#include "prompter.h"
-#include "settings.h"
+#include "store/measurement_table.h"
+#include "store/prompter.h"
+#include "store/settings.h"
 
 #include <cstddef>
 #include <string>

@@ -1,14 +1,14 @@
-#include "all_data_page.h"
+#include "views/all_data_page.h"
 
-#include "display_format.h"
-#include "image_button.h"
-#include "list_filters.h"
-#include "list_report.h"
-#include "list_report_source.h"
-#include "record_dialogs.h"
-#include "record_edit.h"
-#include "result_delete.h"
-#include "users.h"
+#include "store/display_format.h"
+#include "widgets/image_button.h"
+#include "store/list_filters.h"
+#include "print/list_report.h"
+#include "views/list_report_source.h"
+#include "views/record_dialogs.h"
+#include "store/record_edit.h"
+#include "store/result_delete.h"
+#include "store/users.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "data_list_header.h"
+#include "views/data_list_header.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>

@@ -1,6 +1,6 @@
-#include "data_list_view.h"
+#include "views/data_list_view.h"
 
-#include "list_compare.h"
+#include "views/list_compare.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>

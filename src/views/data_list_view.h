@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data_list_header.h"
+#include "views/data_list_header.h"
 
 #include <QAbstractTableModel>
 #include <QColor>

@@ -1,6 +1,6 @@
-#include "list_compare.h"
+#include "views/list_compare.h"
 
-#include "settings.h"
+#include "store/settings.h"
 
 #include <QLocale>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data_list_view.h"
-#include "report_source.h"
+#include "views/data_list_view.h"
+#include "print/report_source.h"
 
 namespace qa::views {
 

@@ -1,9 +1,9 @@
-#include "pages.h"
+#include "views/pages.h"
 
-#include "csv_export.h"
-#include "image_button.h"
-#include "result_list.h"
-#include "users.h"
+#include "store/csv_export.h"
+#include "widgets/image_button.h"
+#include "store/result_list.h"
+#include "store/users.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data_list_view.h"
-#include "ui_services.h"
+#include "views/data_list_view.h"
+#include "views/ui_services.h"
 
 #include <QPixmap>
 #include <QWidget>

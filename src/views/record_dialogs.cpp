@@ -1,6 +1,6 @@
-#include "record_dialogs.h"
+#include "views/record_dialogs.h"
 
-#include "display_format.h"
+#include "store/display_format.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "prompter.h"
-#include "record_edit.h"
-#include "result_list.h"
-#include "settings.h"
+#include "store/prompter.h"
+#include "store/record_edit.h"
+#include "store/result_list.h"
+#include "store/settings.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "settings_dialog.h"
+#include "views/settings_dialog.h"
 
-#include "users.h"
+#include "store/users.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "ui_services.h"
+#include "views/ui_services.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "prompter.h"
+#include "store/prompter.h"
 
 #include <QString>
 

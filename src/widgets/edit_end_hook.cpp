@@ -1,4 +1,4 @@
-#include "edit_end_hook.h"
+#include "widgets/edit_end_hook.h"
 
 #include <QApplication>
 #include <QInputEvent>
@@ -14,7 +14,7 @@ QEvent::Type EditEndEvent::EventType() {
 }
 
 EditEndEvent::EditEndEvent(QWidget* editor, bool keep)
-    : QEvent(EventType()), m_editor(editor), m_keep(keep) {}
+    : QEvent(EventType()), editor_(editor), keep_(keep) {}
 
 EditEndHook* EditEndHook::instance() {
     // Never destroyed: it may outlive the application object that it filters.
@@ -24,23 +24,23 @@ EditEndHook* EditEndHook::instance() {
 
 void EditEndHook::Install() {
     EditEndHook* hook = instance();
-    if (++hook->m_clients == 1 && qApp) {
+    if (++hook->clients_ == 1 && qApp) {
         qApp->installEventFilter(hook);
     }
 }
 
 void EditEndHook::Uninstall() {
     EditEndHook* hook = instance();
-    if (hook->m_clients == 0) {
+    if (hook->clients_ == 0) {
         return;
     }
-    if (--hook->m_clients == 0 && qApp) {
+    if (--hook->clients_ == 0 && qApp) {
         qApp->removeEventFilter(hook);
     }
 }
 
 bool EditEndHook::IsInstalled() {
-    return instance()->m_clients > 0;
+    return instance()->clients_ > 0;
 }
 
 bool EditEndHook::Watch(QWidget* editor, QObject* owner, QObject* notify) {
@@ -48,7 +48,7 @@ bool EditEndHook::Watch(QWidget* editor, QObject* owner, QObject* notify) {
         return false;
     }
     EditEndHook* hook = instance();
-    hook->m_watchers.insert(editor, Watcher{editor, owner, notify, false});
+    hook->watchers_.insert(editor, Watcher{editor, owner, notify, false});
     connect(editor, &QObject::destroyed, hook, &EditEndHook::onEditorDestroyed,
             Qt::UniqueConnection);
     return true;
@@ -56,27 +56,27 @@ bool EditEndHook::Watch(QWidget* editor, QObject* owner, QObject* notify) {
 
 void EditEndHook::Unwatch(QWidget* editor) {
     EditEndHook* hook = instance();
-    if (editor && hook->m_watchers.remove(editor) > 0) {
+    if (editor && hook->watchers_.remove(editor) > 0) {
         disconnect(editor, &QObject::destroyed, hook, &EditEndHook::onEditorDestroyed);
     }
 }
 
 void EditEndHook::onEditorDestroyed(QObject* editor) {
-    m_watchers.remove(editor);
+    watchers_.remove(editor);
 }
 
 bool EditEndHook::IsWatched(const QWidget* editor) {
-    return instance()->m_watchers.contains(editor);
+    return instance()->watchers_.contains(editor);
 }
 
 bool EditEndHook::IsSuspended(const QWidget* editor) {
-    const auto& watchers = instance()->m_watchers;
+    const auto& watchers = instance()->watchers_;
     const auto it = watchers.constFind(editor);
     return it != watchers.cend() && it->suspended;
 }
 
 int EditEndHook::WatchCount() {
-    return static_cast<int>(instance()->m_watchers.size());
+    return static_cast<int>(instance()->watchers_.size());
 }
 
 bool EditEndHook::isInside(const QWidget* widget, const QWidget* editor) {
@@ -99,8 +99,8 @@ EditEndHook::Watcher* EditEndHook::findWatcher(QObject* object) {
         return nullptr;
     }
     for (QWidget* w = static_cast<QWidget*>(object); w; w = w->parentWidget()) {
-        const auto it = m_watchers.find(w);
-        if (it != m_watchers.end() && it->editor) {
+        const auto it = watchers_.find(w);
+        if (it != watchers_.end() && it->editor) {
             return &*it;
         }
     }
@@ -108,8 +108,8 @@ EditEndHook::Watcher* EditEndHook::findWatcher(QObject* object) {
 }
 
 void EditEndHook::notify(QWidget* editor, bool keep) {
-    const auto it = m_watchers.constFind(editor);
-    if (it == m_watchers.cend()) {
+    const auto it = watchers_.constFind(editor);
+    if (it == watchers_.cend()) {
         return;
     }
     QObject* target = it->notify ? it->notify.data() : it->owner.data();
@@ -122,10 +122,10 @@ void EditEndHook::notify(QWidget* editor, bool keep) {
 
 void EditEndHook::endAllOutside() {
     // Owners usually stop watching when told, so walk a snapshot.
-    const QList<const QObject*> editors = m_watchers.keys();
+    const QList<const QObject*> editors = watchers_.keys();
     for (const QObject* key : editors) {
-        const auto it = m_watchers.constFind(key);
-        if (it == m_watchers.cend() || !it->editor || it->suspended || popupOpen(it->editor)) {
+        const auto it = watchers_.constFind(key);
+        if (it == watchers_.cend() || !it->editor || it->suspended || popupOpen(it->editor)) {
             continue;
         }
         notify(it->editor, true);
@@ -141,13 +141,13 @@ bool EditEndHook::isPropagation(QWidget* receiver, QEvent* event) {
         position = static_cast<QSinglePointEvent*>(event)->globalPosition();
     }
     // The same press handed on from a child to one of its ancestors.
-    const bool repeat = m_lastReceiver && m_lastReceiver != receiver &&
-                        event->type() == m_lastType && key == m_lastKey &&
-                        position == m_lastPosition && receiver->isAncestorOf(m_lastReceiver);
-    m_lastReceiver = receiver;
-    m_lastType = event->type();
-    m_lastPosition = position;
-    m_lastKey = key;
+    const bool repeat = lastReceiver_ && lastReceiver_ != receiver &&
+                        event->type() == lastType_ && key == lastKey_ &&
+                        position == lastPosition_ && receiver->isAncestorOf(lastReceiver_);
+    lastReceiver_ = receiver;
+    lastType_ = event->type();
+    lastPosition_ = position;
+    lastKey_ = key;
     return repeat;
 }
 
@@ -157,8 +157,8 @@ void EditEndHook::focusLeft(QPointer<QWidget> editor) {
     if (!editor) {
         return;
     }
-    const auto it = m_watchers.constFind(editor.data());
-    if (it == m_watchers.cend() || it->suspended || popupOpen(editor)) {
+    const auto it = watchers_.constFind(editor.data());
+    if (it == watchers_.cend() || it->suspended || popupOpen(editor)) {
         return;
     }
     const QWidget* focus = QApplication::focusWidget();
@@ -169,7 +169,7 @@ void EditEndHook::focusLeft(QPointer<QWidget> editor) {
 }
 
 bool EditEndHook::eventFilter(QObject* watched, QEvent* event) {
-    if (m_watchers.isEmpty() || !watched->isWidgetType()) {
+    if (watchers_.isEmpty() || !watched->isWidgetType()) {
         return false;
     }
     auto* widget = static_cast<QWidget*>(watched);

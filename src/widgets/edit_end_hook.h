@@ -15,14 +15,14 @@ public:
     static QEvent::Type EventType();
 
     EditEndEvent(QWidget* editor, bool keep);
-    QWidget* Editor() const { return m_editor; }
+    QWidget* Editor() const { return editor_; }
     // True to keep the edited value (Enter, a click or focus elsewhere), false to drop it
     // (Escape).
-    bool Keep() const { return m_keep; }
+    bool Keep() const { return keep_; }
 
 private:
-    QPointer<QWidget> m_editor;
-    bool m_keep;
+    QPointer<QWidget> editor_;
+    bool keep_;
 };
 
 // One application-wide event filter that watches in-place editors and tells their owners when
@@ -64,17 +64,17 @@ private:
     void endAllOutside();
     void onEditorDestroyed(QObject* editor);
 
-    int m_clients = 0;
-    QHash<const QObject*, Watcher> m_watchers;
+    int clients_ = 0;
+    QHash<const QObject*, Watcher> watchers_;
     bool isPropagation(QWidget* receiver, QEvent* event);
     void focusLeft(QPointer<QWidget> editor);
 
     // Ignored mouse and key events travel on to the parents and arrive here once per widget;
     // one notice per user action is enough.
-    QPointer<QWidget> m_lastReceiver;
-    QEvent::Type m_lastType = QEvent::None;
-    QPointF m_lastPosition;
-    int m_lastKey = 0;
+    QPointer<QWidget> lastReceiver_;
+    QEvent::Type lastType_ = QEvent::None;
+    QPointF lastPosition_;
+    int lastKey_ = 0;
 };
 
 } // namespace qa

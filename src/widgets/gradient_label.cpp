@@ -1,6 +1,6 @@
-#include "gradient_label.h"
+#include "widgets/gradient_label.h"
 
-#include "sys_colors.h"
+#include "widgets/sys_colors.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -10,31 +10,31 @@ namespace qa {
 GradientLabel::GradientLabel(QWidget* parent) : GradientLabel(QString(), parent) {}
 
 GradientLabel::GradientLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-    m_textColor = GetSysColor(SysColor::WindowText);
-    m_background = GetSysColor(SysColor::BtnFace);
-    m_gradientEnd = m_background;
-    m_font = font();
+    textColor_ = GetSysColor(SysColor::WindowText);
+    background_ = GetSysColor(SysColor::BtnFace);
+    gradientEnd_ = background_;
+    font_ = font();
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QLabel::setWordWrap(true);
 }
 
 void GradientLabel::SetBkColor(const QColor& background, const QColor& gradientEnd,
                                int gradientMode) {
-    m_background = background;
-    m_gradientEnd = gradientEnd.isValid() ? gradientEnd : background;
-    m_mode = gradientMode;
+    background_ = background;
+    gradientEnd_ = gradientEnd.isValid() ? gradientEnd : background;
+    mode_ = gradientMode;
     update();
 }
 
 void GradientLabel::SetTextColor(const QColor& color, bool redraw) {
-    m_textColor = color;
+    textColor_ = color;
     if (redraw) {
         update();
     }
 }
 
 void GradientLabel::SetFont(const QString& face, int height, int weight, bool redraw) {
-    QFont requested = m_font;
+    QFont requested = font_;
     if (!face.isEmpty()) {
         requested.setFamily(face);
     }
@@ -48,7 +48,7 @@ void GradientLabel::SetFont(const QString& face, int height, int weight, bool re
 }
 
 void GradientLabel::SetFont(const QFont& font, bool redraw) {
-    m_font = font;
+    font_ = font;
     setFont(font);
     if (redraw) {
         update();
@@ -56,18 +56,18 @@ void GradientLabel::SetFont(const QFont& font, bool redraw) {
 }
 
 void GradientLabel::SetTransparent(bool transparent) {
-    m_transparent = transparent;
+    transparent_ = transparent;
     update();
 }
 
 void GradientLabel::SetWordWrap(bool wrap) {
-    m_wordWrap = wrap;
+    wordWrap_ = wrap;
     QLabel::setWordWrap(wrap);
     update();
 }
 
 void GradientLabel::SetShrinkToFit(bool shrink) {
-    m_shrinkToFit = shrink;
+    shrinkToFit_ = shrink;
     update();
 }
 
@@ -81,12 +81,12 @@ bool GradientLabel::LoadBackgroundBitmap(const QString& path) {
 }
 
 void GradientLabel::SetBackgroundBitmap(const QPixmap& bitmap) {
-    m_backgroundBitmap = bitmap;
+    backgroundBitmap_ = bitmap;
     update();
 }
 
 QStringList GradientLabel::LaidOutLines() const {
-    return layoutLines(QFontMetrics(m_font), contentsRect().width());
+    return layoutLines(QFontMetrics(font_), contentsRect().width());
 }
 
 QStringList GradientLabel::layoutLines(const QFontMetrics& metrics, int width) const {
@@ -96,7 +96,7 @@ QStringList GradientLabel::layoutLines(const QFontMetrics& metrics, int width) c
         if (paragraph.endsWith(QLatin1Char('\r'))) {
             paragraph.chop(1);
         }
-        if (!m_wordWrap) {
+        if (!wordWrap_) {
             lines << paragraph;
             continue;
         }
@@ -126,31 +126,31 @@ void GradientLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect area = rect();
 
-    if (!m_backgroundBitmap.isNull()) {
-        painter.drawPixmap(area, m_backgroundBitmap);
-    } else if (!m_transparent) {
-        if (m_mode == GradientNone) {
-            painter.fillRect(area, m_background);
+    if (!backgroundBitmap_.isNull()) {
+        painter.drawPixmap(area, backgroundBitmap_);
+    } else if (!transparent_) {
+        if (mode_ == GradientNone) {
+            painter.fillRect(area, background_);
         } else {
             // Pixel centres of the first and last row (or column) carry the exact start and
             // end colours.
             QLinearGradient gradient;
-            if (m_mode == GradientHorizontal) {
+            if (mode_ == GradientHorizontal) {
                 gradient = QLinearGradient(area.left() + 0.5, 0, area.right() + 0.5, 0);
             } else {
                 gradient = QLinearGradient(0, area.top() + 0.5, 0, area.bottom() + 0.5);
             }
-            gradient.setColorAt(0, m_background);
-            gradient.setColorAt(1, m_gradientEnd);
+            gradient.setColorAt(0, background_);
+            gradient.setColorAt(1, gradientEnd_);
             painter.fillRect(area, gradient);
         }
     }
 
     const QRect textArea = contentsRect();
-    QStringList lines = layoutLines(QFontMetrics(m_font), textArea.width());
-    if (m_shrinkToFit) {
-        while (QFontMetrics(m_font).height() * lines.size() > textArea.height()) {
-            QFont smaller = m_font;
+    QStringList lines = layoutLines(QFontMetrics(font_), textArea.width());
+    if (shrinkToFit_) {
+        while (QFontMetrics(font_).height() * lines.size() > textArea.height()) {
+            QFont smaller = font_;
             if (smaller.pixelSize() > 0) {
                 if (smaller.pixelSize() <= 1) {
                     break;
@@ -162,12 +162,12 @@ void GradientLabel::paintEvent(QPaintEvent*) {
                 }
                 smaller.setPointSizeF(smaller.pointSizeF() - 1);
             }
-            m_font = smaller;
-            lines = layoutLines(QFontMetrics(m_font), textArea.width());
+            font_ = smaller;
+            lines = layoutLines(QFontMetrics(font_), textArea.width());
         }
     }
 
-    const QFontMetrics metrics(m_font);
+    const QFontMetrics metrics(font_);
     const int lineHeight = metrics.height();
     int top = textArea.top();
     if (alignment() & Qt::AlignVCenter) {
@@ -181,8 +181,8 @@ void GradientLabel::paintEvent(QPaintEvent*) {
     } else {
         flags |= Qt::AlignLeft;
     }
-    painter.setFont(m_font);
-    painter.setPen(m_textColor);
+    painter.setFont(font_);
+    painter.setPen(textColor_);
     for (int i = 0; i < lines.size(); ++i) {
         const QRect lineRect(textArea.left(), top + i * lineHeight, textArea.width(), lineHeight);
         painter.drawText(lineRect, flags, lines[i]);

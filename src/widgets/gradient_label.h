@@ -21,22 +21,22 @@ public:
     // end colour means the background colour.
     void SetBkColor(const QColor& background, const QColor& gradientEnd = QColor(),
                     int gradientMode = GradientNone);
-    QColor GetBkColor() const { return m_background; }
-    QColor GetGradientEndColor() const { return m_gradientEnd; }
-    int GetGradientMode() const { return m_mode; }
+    QColor GetBkColor() const { return background_; }
+    QColor GetGradientEndColor() const { return gradientEnd_; }
+    int GetGradientMode() const { return mode_; }
 
     void SetTextColor(const QColor& color, bool redraw = true);
-    QColor GetTextColor() const { return m_textColor; }
+    QColor GetTextColor() const { return textColor_; }
 
     // Face, height in pixels (0 keeps the current size) and weight on the 100-900 scale (0
     // keeps the current weight).
     void SetFont(const QString& face, int height, int weight, bool redraw = true);
     void SetFont(const QFont& font, bool redraw = true);
-    QFont GetFont() const { return m_font; }
+    QFont GetFont() const { return font_; }
 
     void SetTransparent(bool transparent);
     void SetWordWrap(bool wrap);
-    bool GetWordWrap() const { return m_wordWrap; }
+    bool GetWordWrap() const { return wordWrap_; }
     // A text taller than the label makes the font smaller until it fits.
     void SetShrinkToFit(bool shrink);
 
@@ -52,15 +52,15 @@ protected:
 private:
     QStringList layoutLines(const QFontMetrics& metrics, int width) const;
 
-    QColor m_textColor;
-    QColor m_background;
-    QColor m_gradientEnd;
-    int m_mode = GradientNone;
-    bool m_transparent = false;
-    bool m_wordWrap = true;
-    bool m_shrinkToFit = false;
-    QFont m_font;
-    QPixmap m_backgroundBitmap;
+    QColor textColor_;
+    QColor background_;
+    QColor gradientEnd_;
+    int mode_ = GradientNone;
+    bool transparent_ = false;
+    bool wordWrap_ = true;
+    bool shrinkToFit_ = false;
+    QFont font_;
+    QPixmap backgroundBitmap_;
 };
 
 } // namespace qa

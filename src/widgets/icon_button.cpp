@@ -1,6 +1,6 @@
-#include "icon_button.h"
+#include "widgets/icon_button.h"
 
-#include "sys_colors.h"
+#include "widgets/sys_colors.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -27,14 +27,14 @@ constexpr int kTextFlags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnem
 
 IconButton::IconButton(QWidget* parent) : QPushButton(parent) {
     setMouseTracking(true);
-    m_repeatTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_repeatTimer, &QTimer::timeout, this, &IconButton::onRepeatTimer);
+    repeatTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&repeatTimer_, &QTimer::timeout, this, &IconButton::onRepeatTimer);
     connect(this, &QAbstractButton::clicked, this, &IconButton::onClicked);
 }
 
 void IconButton::SetIcon(const QPixmap& hoverIcon, const QPixmap& normalIcon) {
-    m_hoverIcon = hoverIcon;
-    m_normalIcon = normalIcon;
+    hoverIcon_ = hoverIcon;
+    normalIcon_ = normalIcon;
     updateGeometry();
     repaint();
 }
@@ -47,15 +47,15 @@ void IconButton::SetAlign(int align) {
     if (align < AlignHoriz || align > AlignHorizRight) {
         return;
     }
-    m_align = align;
+    align_ = align;
     updateGeometry();
     update();
 }
 
 void IconButton::SetFlat(bool flat, bool redraw) {
-    m_flat = flat;
+    flat_ = flat;
     if (!flat) {
-        m_hovering = false;
+        hovering_ = false;
     }
     if (redraw) {
         update();
@@ -63,14 +63,14 @@ void IconButton::SetFlat(bool flat, bool redraw) {
 }
 
 void IconButton::DrawBorder(bool enable, bool redraw) {
-    m_drawBorder = enable;
+    drawBorder_ = enable;
     if (redraw) {
         update();
     }
 }
 
 void IconButton::DrawFlatFocus(bool enable, bool redraw) {
-    m_flatFocus = enable;
+    flatFocus_ = enable;
     if (redraw) {
         update();
     }
@@ -92,7 +92,7 @@ void IconButton::SetCheck(bool checked, bool redraw) {
 }
 
 void IconButton::SetTransparent(bool transparent) {
-    m_transparent = transparent;
+    transparent_ = transparent;
     update();
 }
 
@@ -100,7 +100,7 @@ void IconButton::SetColor(ColorIndex index, const QColor& color, bool redraw) {
     if (index < ColorBkIn || index > ColorFgOut) {
         return;
     }
-    m_colors[index] = color;
+    colors_[index] = color;
     if (redraw) {
         update();
     }
@@ -110,15 +110,15 @@ QColor IconButton::GetColor(ColorIndex index) const {
     if (index < ColorBkIn || index > ColorFgOut) {
         return {};
     }
-    if (m_colors[index]) {
-        return *m_colors[index];
+    if (colors_[index]) {
+        return *colors_[index];
     }
     const bool background = index == ColorBkIn || index == ColorBkOut;
     return GetSysColor(background ? SysColor::BtnFace : SysColor::BtnText);
 }
 
 void IconButton::SetDefaultColors(bool redraw) {
-    for (auto& color : m_colors) {
+    for (auto& color : colors_) {
         color.reset();
     }
     if (redraw) {
@@ -135,7 +135,7 @@ void IconButton::ClearBtnCursor() {
 }
 
 void IconButton::SetURL(const QString& url) {
-    m_url = url;
+    url_ = url;
 }
 
 IconButton::LinkOpener IconButton::SetLinkOpener(LinkOpener opener) {
@@ -148,29 +148,29 @@ void IconButton::SetToolTipText(const QString& text, bool activate) {
     if (text.isNull()) {
         return;
     }
-    m_tipText = text;
+    tipText_ = text;
     ActivateToolTip(activate);
 }
 
 void IconButton::ActivateToolTip(bool activate) {
-    m_tipActive = activate;
-    setToolTip(activate ? m_tipText : QString());
+    tipActive_ = activate;
+    setToolTip(activate ? tipText_ : QString());
 }
 
 void IconButton::SetAutoRepeat(bool enable, int periodMs) {
-    m_autoRepeat = enable;
-    m_repeatPeriod = periodMs > 0 ? periodMs : 1;
+    autoRepeat_ = enable;
+    repeatPeriod_ = periodMs > 0 ? periodMs : 1;
 }
 
 QSize IconButton::sizeHint() const {
     const QSize textSize =
         text().isEmpty() ? QSize(0, 0) : fontMetrics().size(Qt::TextShowMnemonic, text());
-    const QPixmap icon = m_hoverIcon.isNull() ? m_normalIcon : m_hoverIcon;
+    const QPixmap icon = hoverIcon_.isNull() ? normalIcon_ : hoverIcon_;
     const QSize iconSize = icon.isNull() ? QSize(0, 0) : icon.deviceIndependentSize().toSize();
     int width = textSize.width();
     int height = textSize.height();
     if (!icon.isNull()) {
-        if (m_align == AlignVert) {
+        if (align_ == AlignVert) {
             width = std::max(width, iconSize.width());
             height += iconSize.height() + kIconGap;
         } else {
@@ -208,9 +208,9 @@ void IconButton::paintEvent(QPaintEvent*) {
     QRect rect = this->rect();
     const bool pressed = isDown() || (isCheckable() && isChecked());
     const bool focused = hasFocus();
-    const bool hovering = m_hovering;
+    const bool hovering = hovering_;
 
-    if (!m_flat && (focused || isDefault())) {
+    if (!flat_ && (focused || isDefault())) {
         painter.setPen(Qt::black);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
         rect.adjust(1, 1, -1, -1);
@@ -218,16 +218,16 @@ void IconButton::paintEvent(QPaintEvent*) {
 
     // A transparent button paints nothing under itself: the parent's background shows
     // through, which is what the copied parent background achieved.
-    if (!m_transparent) {
+    if (!transparent_) {
         OnDrawBackground(painter, rect, hovering, pressed);
     }
 
-    if (pressed && !m_flat) {
+    if (pressed && !flat_) {
         painter.setPen(GetSysColor(SysColor::BtnShadow));
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
-    } else if (pressed && m_drawBorder) {
+    } else if (pressed && drawBorder_) {
         OnDrawBorder(painter, rect, true);
-    } else if (!pressed && !m_flat) {
+    } else if (!pressed && !flat_) {
         const QRect inner = rect.adjusted(1, 1, -1, -1);
         painter.setPen(GetSysColor(SysColor::BtnHighlight));
         painter.drawLine(rect.topLeft(), rect.topRight());
@@ -241,13 +241,13 @@ void IconButton::paintEvent(QPaintEvent*) {
         painter.setPen(GetSysColor(SysColor::BtnShadow));
         painter.drawLine(inner.bottomLeft(), inner.bottomRight());
         painter.drawLine(inner.topRight(), inner.bottomRight());
-    } else if (!pressed && hovering && m_drawBorder) {
+    } else if (!pressed && hovering && drawBorder_) {
         OnDrawBorder(painter, rect, false);
     }
 
     drawIconAndText(painter, rect, hovering, pressed);
 
-    if (focused && (!m_flat || m_flatFocus)) {
+    if (focused && (!flat_ || flatFocus_)) {
         QStyleOptionFocusRect option;
         option.initFrom(this);
         option.rect = rect.adjusted(3, 3, -3, -3);
@@ -257,10 +257,10 @@ void IconButton::paintEvent(QPaintEvent*) {
 }
 
 QPixmap IconButton::currentIcon(bool hovering, bool pressed) const {
-    if (m_normalIcon.isNull() || hovering || pressed) {
-        return m_hoverIcon.isNull() ? m_normalIcon : m_hoverIcon;
+    if (normalIcon_.isNull() || hovering || pressed) {
+        return hoverIcon_.isNull() ? normalIcon_ : hoverIcon_;
     }
-    return m_normalIcon;
+    return normalIcon_;
 }
 
 void IconButton::drawIconAndText(QPainter& painter, const QRect& rect, bool hovering,
@@ -275,7 +275,7 @@ void IconButton::drawIconAndText(QPainter& painter, const QRect& rect, bool hove
     if (!icon.isNull()) {
         const QSize size = icon.deviceIndependentSize().toSize();
         QPoint at;
-        switch (m_align) {
+        switch (align_) {
         case AlignVert:
             at.setX(rect.left() + (rect.width() - size.width()) / 2);
             if (hasText) {
@@ -337,8 +337,8 @@ void IconButton::drawIconAndText(QPainter& painter, const QRect& rect, bool hove
 void IconButton::enterEvent(QEnterEvent* event) {
     QPushButton::enterEvent(event);
     const bool leftDown = QApplication::mouseButtons() & Qt::LeftButton;
-    if (m_flat && !m_hovering && !leftDown && isEnabled() && isActiveWindow()) {
-        m_hovering = true;
+    if (flat_ && !hovering_ && !leftDown && isEnabled() && isActiveWindow()) {
+        hovering_ = true;
         update();
     }
 }
@@ -352,39 +352,39 @@ void IconButton::mouseMoveEvent(QMouseEvent* event) {
     QPushButton::mouseMoveEvent(event);
     const bool inside = rect().contains(event->position().toPoint());
     const bool leftDown = event->buttons() & Qt::LeftButton;
-    if (!m_flat) {
+    if (!flat_) {
         return;
     }
-    if (m_hovering && !inside) {
+    if (hovering_ && !inside) {
         leaveHover();
-    } else if (!m_hovering && inside && !leftDown && isEnabled() && isActiveWindow()) {
-        m_hovering = true;
+    } else if (!hovering_ && inside && !leftDown && isEnabled() && isActiveWindow()) {
+        hovering_ = true;
         update();
     }
 }
 
 void IconButton::mousePressEvent(QMouseEvent* event) {
     QPushButton::mousePressEvent(event);
-    if (!m_autoRepeat || event->button() != Qt::LeftButton || !isDown()) {
+    if (!autoRepeat_ || event->button() != Qt::LeftButton || !isDown()) {
         return;
     }
-    m_repeating = true;
-    m_repeatCount = 0;
+    repeating_ = true;
+    repeatCount_ = 0;
     onRepeatTimer();
-    m_repeatTimer.start(m_repeatPeriod);
+    repeatTimer_.start(repeatPeriod_);
 }
 
 void IconButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (!m_repeating || event->button() != Qt::LeftButton) {
+    if (!repeating_ || event->button() != Qt::LeftButton) {
         QPushButton::mouseReleaseEvent(event);
         return;
     }
-    m_repeatTimer.stop();
+    repeatTimer_.stop();
     // An even number of clicks per press, so a pair of repeated toggles cancels out.
-    if (m_repeatCount % 2 != 0) {
+    if (repeatCount_ % 2 != 0) {
         onRepeatTimer();
     }
-    m_repeating = false;
+    repeating_ = false;
     setDown(false);
     emit released();
     if (!rect().contains(event->position().toPoint())) {
@@ -398,7 +398,7 @@ void IconButton::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void IconButton::focusOutEvent(QFocusEvent* event) {
     QPushButton::focusOutEvent(event);
-    if (m_flat) {
+    if (flat_) {
         leaveHover();
     }
 }
@@ -412,24 +412,24 @@ void IconButton::changeEvent(QEvent* event) {
 }
 
 void IconButton::leaveHover() {
-    if (m_hovering) {
-        m_hovering = false;
+    if (hovering_) {
+        hovering_ = false;
         update();
     }
 }
 
 void IconButton::onRepeatTimer() {
-    ++m_repeatCount;
+    ++repeatCount_;
     emit clicked(isChecked());
 }
 
 void IconButton::onClicked() {
     // Repeated clicks neither toggle nor open the link again.
-    if (m_repeating || isCheckable() || m_url.isEmpty()) {
+    if (repeating_ || isCheckable() || url_.isEmpty()) {
         return;
     }
     if (linkOpener()) {
-        linkOpener()(QUrl::fromUserInput(m_url));
+        linkOpener()(QUrl::fromUserInput(url_));
     }
 }
 

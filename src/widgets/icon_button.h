@@ -30,10 +30,10 @@ public:
     void SetIcon(const QPixmap& hoverIcon, const QPixmap& normalIcon = QPixmap());
     void SetIcon(const QString& hoverPath, const QString& normalPath = QString());
     void SetAlign(int align);
-    int GetAlign() const { return m_align; }
+    int GetAlign() const { return align_; }
 
     void SetFlat(bool flat, bool redraw = true);
-    bool GetFlat() const { return m_flat; }
+    bool GetFlat() const { return flat_; }
     void DrawBorder(bool enable, bool redraw = true);
     void DrawFlatFocus(bool enable, bool redraw = true);
 
@@ -44,7 +44,7 @@ public:
     bool GetCheck() const { return isChecked(); }
 
     void SetTransparent(bool transparent);
-    bool IsTransparent() const { return m_transparent; }
+    bool IsTransparent() const { return transparent_; }
 
     void SetColor(ColorIndex index, const QColor& color, bool redraw = true);
     QColor GetColor(ColorIndex index) const;
@@ -54,7 +54,7 @@ public:
     void ClearBtnCursor();
 
     void SetURL(const QString& url);
-    QString GetURL() const { return m_url; }
+    QString GetURL() const { return url_; }
     static LinkOpener SetLinkOpener(LinkOpener opener);
 
     void SetToolTipText(const QString& text, bool activate = true);
@@ -63,9 +63,9 @@ public:
     // While the left button is held the click repeats every `periodMs`; the number of clicks
     // of one press is always even.
     void SetAutoRepeat(bool enable, int periodMs = 100);
-    bool GetAutoRepeat() const { return m_autoRepeat; }
+    bool GetAutoRepeat() const { return autoRepeat_; }
 
-    bool IsHovering() const { return m_hovering; }
+    bool IsHovering() const { return hovering_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -93,23 +93,23 @@ private:
     QPixmap currentIcon(bool hovering, bool pressed) const;
     void drawIconAndText(QPainter& painter, const QRect& rect, bool hovering, bool pressed);
 
-    QPixmap m_hoverIcon;
-    QPixmap m_normalIcon;
-    int m_align = AlignHoriz;
-    bool m_flat = true;
-    bool m_drawBorder = true;
-    bool m_flatFocus = false;
-    bool m_transparent = false;
-    std::optional<QColor> m_colors[4];
-    QString m_url;
-    QString m_tipText;
-    bool m_tipActive = false;
-    bool m_autoRepeat = false;
-    int m_repeatPeriod = 100;
-    QTimer m_repeatTimer;
-    int m_repeatCount = 0;
-    bool m_repeating = false;
-    bool m_hovering = false;
+    QPixmap hoverIcon_;
+    QPixmap normalIcon_;
+    int align_ = AlignHoriz;
+    bool flat_ = true;
+    bool drawBorder_ = true;
+    bool flatFocus_ = false;
+    bool transparent_ = false;
+    std::optional<QColor> colors_[4];
+    QString url_;
+    QString tipText_;
+    bool tipActive_ = false;
+    bool autoRepeat_ = false;
+    int repeatPeriod_ = 100;
+    QTimer repeatTimer_;
+    int repeatCount_ = 0;
+    bool repeating_ = false;
+    bool hovering_ = false;
 };
 
 } // namespace qa

@@ -1,4 +1,4 @@
-#include "image_button.h"
+#include "widgets/image_button.h"
 
 #include <QPainter>
 
@@ -12,10 +12,10 @@ bool ImageButton::LoadBitmap(const QPixmap& strip) {
     if (strip.isNull() || strip.width() < 4) {
         return false;
     }
-    m_strip = strip;
-    m_imageWidth = strip.width() / 4;
-    m_imageHeight = strip.height();
-    resize(m_imageWidth, m_imageHeight);
+    strip_ = strip;
+    imageWidth_ = strip.width() / 4;
+    imageHeight_ = strip.height();
+    resize(imageWidth_, imageHeight_);
     updateGeometry();
     update();
     return true;
@@ -32,37 +32,37 @@ ImageButton::Face ImageButton::CurrentFace() const {
     if (isDown()) {
         return Face::Pressed;
     }
-    if (m_hovering) {
+    if (hovering_) {
         return Face::Hover;
     }
     return Face::Normal;
 }
 
 QSize ImageButton::sizeHint() const {
-    if (m_strip.isNull()) {
+    if (strip_.isNull()) {
         return QPushButton::sizeHint();
     }
-    return {m_imageWidth, m_imageHeight};
+    return {imageWidth_, imageHeight_};
 }
 
 void ImageButton::paintEvent(QPaintEvent*) {
-    if (m_strip.isNull()) {
+    if (strip_.isNull()) {
         return;
     }
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const int sourceX = static_cast<int>(CurrentFace()) * m_imageWidth;
-    painter.drawPixmap(0, 0, m_strip, sourceX, 0, m_imageWidth, m_imageHeight);
+    const int sourceX = static_cast<int>(CurrentFace()) * imageWidth_;
+    painter.drawPixmap(0, 0, strip_, sourceX, 0, imageWidth_, imageHeight_);
 }
 
 void ImageButton::enterEvent(QEnterEvent* event) {
-    m_hovering = true;
+    hovering_ = true;
     update();
     ToolTipButton::enterEvent(event);
 }
 
 void ImageButton::leaveEvent(QEvent* event) {
-    m_hovering = false;
+    hovering_ = false;
     update();
     ToolTipButton::leaveEvent(event);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tool_tip_button.h"
+#include "widgets/tool_tip_button.h"
 
 #include <QPixmap>
 
@@ -20,8 +20,8 @@ public:
     bool LoadBitmap(const QPixmap& strip);
     bool LoadBitmap(const QString& resourcePath);
 
-    QSize ImageSize() const { return {m_imageWidth, m_imageHeight}; }
-    bool IsHovering() const { return m_hovering; }
+    QSize ImageSize() const { return {imageWidth_, imageHeight_}; }
+    bool IsHovering() const { return hovering_; }
     // Disabled wins over pressed, pressed over hover.
     Face CurrentFace() const;
 
@@ -34,10 +34,10 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    QPixmap m_strip;
-    int m_imageWidth = 0;
-    int m_imageHeight = 0;
-    bool m_hovering = false;
+    QPixmap strip_;
+    int imageWidth_ = 0;
+    int imageHeight_ = 0;
+    bool hovering_ = false;
 };
 
 } // namespace qa

@@ -1,4 +1,4 @@
-#include "palette_dib.h"
+#include "widgets/palette_dib.h"
 
 #include <QPainter>
 
@@ -34,26 +34,26 @@ bool PaletteDib::Create(int width, int height, int bits) {
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
         return false;
     }
-    m_width = width;
-    m_height = height;
-    m_bits = RoundBits(bits);
-    m_stride = StrideFor(width, m_bits);
-    m_palette.assign(m_bits == 24 ? 0 : (std::size_t{1} << m_bits), qRgb(0, 0, 0));
-    m_pixels.assign(static_cast<std::size_t>(m_stride) * m_height, 0);
+    width_ = width;
+    height_ = height;
+    bits_ = RoundBits(bits);
+    stride_ = StrideFor(width, bits_);
+    palette_.assign(bits_ == 24 ? 0 : (std::size_t{1} << bits_), qRgb(0, 0, 0));
+    pixels_.assign(static_cast<std::size_t>(stride_) * height_, 0);
     return true;
 }
 
 void PaletteDib::Clear() {
-    m_width = m_height = m_bits = m_stride = 0;
-    m_palette.clear();
-    m_pixels.clear();
+    width_ = height_ = bits_ = stride_ = 0;
+    palette_.clear();
+    pixels_.clear();
 }
 
 void PaletteDib::SetPaletteEntry(int index, int red, int green, int blue) {
     if (index < 0 || index >= PaletteSize()) {
         return;
     }
-    m_palette[index] =
+    palette_[index] =
         qRgb(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
 }
 
@@ -61,16 +61,16 @@ QRgb PaletteDib::PaletteEntry(int index) const {
     if (index < 0 || index >= PaletteSize()) {
         return 0;
     }
-    return m_palette[index];
+    return palette_[index];
 }
 
 void PaletteDib::SetPixel(int x, int y, int index) {
-    if (x < 0 || y < 0 || x >= m_width || y >= m_height) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         return;
     }
     std::uint8_t* row = rowFromTop(y);
     const auto value = static_cast<std::uint8_t>(index & 0xFF);
-    switch (m_bits) {
+    switch (bits_) {
     case 1: {
         const std::uint8_t bit = 0x80 >> (x % 8);
         row[x / 8] = (value & 1) ? (row[x / 8] | bit) : (row[x / 8] & ~bit);
@@ -92,11 +92,11 @@ void PaletteDib::SetPixel(int x, int y, int index) {
 }
 
 int PaletteDib::PixelIndex(int x, int y) const {
-    if (x < 0 || y < 0 || x >= m_width || y >= m_height) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         return -1;
     }
     const std::uint8_t* row = rowFromTop(y);
-    switch (m_bits) {
+    switch (bits_) {
     case 1:
         return (row[x / 8] >> (7 - x % 8)) & 1;
     case 4:
@@ -114,31 +114,31 @@ void PaletteDib::Fill(int index) {
     }
     const auto value = static_cast<std::uint8_t>(index & 0xFF);
     std::uint8_t pattern = value;
-    if (m_bits == 1) {
+    if (bits_ == 1) {
         pattern = (value & 1) ? 0xFF : 0x00;
-    } else if (m_bits == 4) {
+    } else if (bits_ == 4) {
         pattern = static_cast<std::uint8_t>(((value & 0x0F) << 4) | (value & 0x0F));
     }
-    std::fill(m_pixels.begin(), m_pixels.end(), pattern);
+    std::fill(pixels_.begin(), pixels_.end(), pattern);
 }
 
 bool PaletteDib::CopyFrom(const PaletteDib& other) {
     if (this == &other) {
         return IsValid();
     }
-    m_width = other.m_width;
-    m_height = other.m_height;
-    m_bits = other.m_bits;
-    m_stride = other.m_stride;
-    m_palette = other.m_palette;
-    m_pixels = other.m_pixels;
+    width_ = other.width_;
+    height_ = other.height_;
+    bits_ = other.bits_;
+    stride_ = other.stride_;
+    palette_ = other.palette_;
+    pixels_ = other.pixels_;
     return IsValid();
 }
 
 void PaletteDib::BlendPalette(const QColor& color, int percent) {
     const int p = std::clamp(percent, 0, 100);
     auto mix = [p](int toward, int old) { return (toward * p + old * (100 - p)) / 100; };
-    for (QRgb& entry : m_palette) {
+    for (QRgb& entry : palette_) {
         entry = qRgb(mix(color.red(), qRed(entry)), mix(color.green(), qGreen(entry)),
                      mix(color.blue(), qBlue(entry)));
     }
@@ -148,18 +148,18 @@ QImage PaletteDib::ToImage() const {
     if (!IsValid()) {
         return {};
     }
-    QImage image(m_width, m_height, QImage::Format_RGB32);
-    for (int y = 0; y < m_height; ++y) {
+    QImage image(width_, height_, QImage::Format_RGB32);
+    for (int y = 0; y < height_; ++y) {
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        if (m_bits == 24) {
+        if (bits_ == 24) {
             // Bitmap rows store blue, green, red.
             const std::uint8_t* row = rowFromTop(y);
-            for (int x = 0; x < m_width; ++x) {
+            for (int x = 0; x < width_; ++x) {
                 out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
             }
         } else {
-            for (int x = 0; x < m_width; ++x) {
-                out[x] = m_palette[PixelIndex(x, y)];
+            for (int x = 0; x < width_; ++x) {
+                out[x] = palette_[PixelIndex(x, y)];
             }
         }
     }

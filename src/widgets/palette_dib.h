@@ -21,17 +21,17 @@ public:
     // empty or absurdly large size; the bitmap is then empty.
     bool Create(int width, int height, int bits);
     void Clear();
-    bool IsValid() const { return m_width > 0; }
+    bool IsValid() const { return width_ > 0; }
 
     static int RoundBits(int bits);
     static int StrideFor(int width, int bits);
 
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    int BitCount() const { return m_bits; }
-    int Stride() const { return m_stride; }
-    int ImageSize() const { return m_stride * m_height; }
-    int PaletteSize() const { return static_cast<int>(m_palette.size()); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int BitCount() const { return bits_; }
+    int Stride() const { return stride_; }
+    int ImageSize() const { return stride_ * height_; }
+    int PaletteSize() const { return static_cast<int>(palette_.size()); }
 
     void SetPaletteEntry(int index, int red, int green, int blue);
     QRgb PaletteEntry(int index) const;
@@ -49,20 +49,20 @@ public:
     void Draw(QPainter& painter, int x, int y) const;
 
     // Raw rows, bottom row first.
-    const std::uint8_t* Bits() const { return m_pixels.data(); }
+    const std::uint8_t* Bits() const { return pixels_.data(); }
 
 private:
-    std::uint8_t* rowFromTop(int y) { return m_pixels.data() + (m_height - 1 - y) * m_stride; }
+    std::uint8_t* rowFromTop(int y) { return pixels_.data() + (height_ - 1 - y) * stride_; }
     const std::uint8_t* rowFromTop(int y) const {
-        return m_pixels.data() + (m_height - 1 - y) * m_stride;
+        return pixels_.data() + (height_ - 1 - y) * stride_;
     }
 
-    int m_width = 0;
-    int m_height = 0;
-    int m_bits = 0;
-    int m_stride = 0;
-    std::vector<QRgb> m_palette;
-    std::vector<std::uint8_t> m_pixels;
+    int width_ = 0;
+    int height_ = 0;
+    int bits_ = 0;
+    int stride_ = 0;
+    std::vector<QRgb> palette_;
+    std::vector<std::uint8_t> pixels_;
 };
 
 } // namespace qa

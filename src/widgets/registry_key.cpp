@@ -1,4 +1,4 @@
-#include "registry_key.h"
+#include "widgets/registry_key.h"
 
 #include <QSettings>
 #include <QStringList>
@@ -20,27 +20,27 @@ QString storedName(const QString& name) {
 } // namespace
 
 RegistryKey::RegistryKey()
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                              QString::fromLatin1(kOrganization),
                                              QString::fromLatin1(kApplication))) {}
 
 RegistryKey::RegistryKey(const QString& iniPath)
-    : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+    : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
 
 RegistryKey::~RegistryKey() = default;
 
 bool RegistryKey::SetRootKey(quint32 root) {
     if (root < ClassesRoot || root > Users) {
-        m_lastError = ErrorInvalidParameter;
+        lastError_ = ErrorInvalidParameter;
         return false;
     }
-    m_root = root;
-    m_lastError = ErrorNone;
+    root_ = root;
+    lastError_ = ErrorNone;
     return true;
 }
 
 QString RegistryKey::rootGroup() const {
-    switch (m_root) {
+    switch (root_) {
     case ClassesRoot:
         return QStringLiteral("HKEY_CLASSES_ROOT");
     case LocalMachine:
@@ -91,58 +91,58 @@ bool RegistryKey::keyExists(const QString& path) const {
     if (path.isEmpty()) {
         return true;
     }
-    m_settings->beginGroup(groupFor(path));
-    const bool exists = !m_settings->childKeys().isEmpty() || !m_settings->childGroups().isEmpty();
-    m_settings->endGroup();
+    settings_->beginGroup(groupFor(path));
+    const bool exists = !settings_->childKeys().isEmpty() || !settings_->childGroups().isEmpty();
+    settings_->endGroup();
     return exists;
 }
 
 void RegistryKey::flush() {
-    if (!m_noFlush) {
-        m_settings->sync();
+    if (!noFlush_) {
+        settings_->sync();
     }
 }
 
 bool RegistryKey::SetKey(const QString& subKey, bool create) {
     if (subKey.isEmpty()) {
-        m_path.clear();
-        m_lastError = ErrorNone;
+        path_.clear();
+        lastError_ = ErrorNone;
         return true;
     }
     QString path;
     if (!normalise(subKey, path) || path.isEmpty()) {
-        m_lastError = ErrorInvalidParameter;
+        lastError_ = ErrorInvalidParameter;
         return false;
     }
     if (!keyExists(path)) {
         if (!create) {
-            m_lastError = ErrorFileNotFound;
+            lastError_ = ErrorFileNotFound;
             return false;
         }
-        m_settings->setValue(groupFor(path) + QLatin1Char('/') + kKeyMarker, QString());
+        settings_->setValue(groupFor(path) + QLatin1Char('/') + kKeyMarker, QString());
     }
     flush();
-    if (m_settings->status() != QSettings::NoError) {
-        m_lastError = ErrorAccessDenied;
+    if (settings_->status() != QSettings::NoError) {
+        lastError_ = ErrorAccessDenied;
         return false;
     }
-    m_path = path;
-    m_lastError = ErrorNone;
+    path_ = path;
+    lastError_ = ErrorNone;
     return true;
 }
 
 quint32 RegistryKey::GetValueType(const QString& name) const {
-    if (!validValueName(name) || !keyExists(m_path)) {
-        m_lastError = ErrorFileNotFound;
+    if (!validValueName(name) || !keyExists(path_)) {
+        lastError_ = ErrorFileNotFound;
         return TypeNone;
     }
     const QVariant value =
-        m_settings->value(groupFor(m_path) + QLatin1Char('/') + storedName(name));
+        settings_->value(groupFor(path_) + QLatin1Char('/') + storedName(name));
     if (!value.isValid()) {
-        m_lastError = ErrorFileNotFound;
+        lastError_ = ErrorFileNotFound;
         return TypeNone;
     }
-    m_lastError = ErrorNone;
+    lastError_ = ErrorNone;
     switch (value.typeId()) {
     case QMetaType::QByteArray:
         return TypeBinary;
@@ -161,25 +161,25 @@ QString RegistryKey::ReadString(const QString& name, const QString& defaultValue
     if (type != TypeString && type != TypeExpandString) {
         return defaultValue;
     }
-    return m_settings->value(groupFor(m_path) + QLatin1Char('/') + storedName(name)).toString();
+    return settings_->value(groupFor(path_) + QLatin1Char('/') + storedName(name)).toString();
 }
 
 bool RegistryKey::WriteString(const QString& name, const QString& value) {
     if (!validValueName(name)) {
-        m_lastError = ErrorInvalidParameter;
+        lastError_ = ErrorInvalidParameter;
         return false;
     }
-    if (!keyExists(m_path)) {
-        m_lastError = ErrorFileNotFound;
+    if (!keyExists(path_)) {
+        lastError_ = ErrorFileNotFound;
         return false;
     }
-    m_settings->setValue(groupFor(m_path) + QLatin1Char('/') + storedName(name), value);
+    settings_->setValue(groupFor(path_) + QLatin1Char('/') + storedName(name), value);
     flush();
-    if (m_settings->status() != QSettings::NoError) {
-        m_lastError = ErrorAccessDenied;
+    if (settings_->status() != QSettings::NoError) {
+        lastError_ = ErrorAccessDenied;
         return false;
     }
-    m_lastError = ErrorNone;
+    lastError_ = ErrorNone;
     return true;
 }
 
@@ -187,13 +187,13 @@ bool RegistryKey::DeleteValue(const QString& name) {
     if (GetValueType(name) == TypeNone) {
         return false;
     }
-    m_settings->remove(groupFor(m_path) + QLatin1Char('/') + storedName(name));
+    settings_->remove(groupFor(path_) + QLatin1Char('/') + storedName(name));
     flush();
-    return m_settings->status() == QSettings::NoError;
+    return settings_->status() == QSettings::NoError;
 }
 
 QString RegistryKey::FileName() const {
-    return m_settings->fileName();
+    return settings_->fileName();
 }
 
 } // namespace qa

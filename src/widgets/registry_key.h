@@ -46,12 +46,12 @@ public:
 
     // Only the four predefined roots are accepted; anything else leaves the root unchanged.
     bool SetRootKey(quint32 root);
-    quint32 GetRootKey() const { return m_root; }
+    quint32 GetRootKey() const { return root_; }
 
     // An empty sub-key clears the current path. Otherwise opens the key, or creates it with
     // `create`; false when it does not exist (or the path is malformed).
     bool SetKey(const QString& subKey, bool create);
-    QString GetKey() const { return m_path; }
+    QString GetKey() const { return path_; }
 
     // TypeNone when the key or the value does not exist.
     quint32 GetValueType(const QString& name) const;
@@ -60,8 +60,8 @@ public:
     bool WriteString(const QString& name, const QString& value);
     bool DeleteValue(const QString& name);
 
-    void SetNoFlush(bool noFlush) { m_noFlush = noFlush; }
-    quint32 GetLastError() const { return m_lastError; }
+    void SetNoFlush(bool noFlush) { noFlush_ = noFlush; }
+    quint32 GetLastError() const { return lastError_; }
     QString FileName() const;
 
 private:
@@ -72,11 +72,11 @@ private:
     static bool validValueName(const QString& name);
     void flush();
 
-    std::unique_ptr<QSettings> m_settings;
-    mutable quint32 m_lastError = ErrorNone;
-    quint32 m_root = CurrentUser;
-    bool m_noFlush = false;
-    QString m_path;
+    std::unique_ptr<QSettings> settings_;
+    mutable quint32 lastError_ = ErrorNone;
+    quint32 root_ = CurrentUser;
+    bool noFlush_ = false;
+    QString path_;
 };
 
 } // namespace qa

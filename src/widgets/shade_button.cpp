@@ -1,6 +1,6 @@
-#include "shade_button.h"
+#include "widgets/shade_button.h"
 
-#include "sys_colors.h"
+#include "widgets/sys_colors.h"
 
 #include <QPainter>
 
@@ -29,22 +29,22 @@ ShadeButton::ShadeButton(QWidget* parent) : IconButton(parent) {}
 
 void ShadeButton::SetShade(int effect, int granularity, int highlight, int coloringPercent,
                            const QColor& coloring) {
-    m_shaded = true;
-    m_effect = effect;
-    m_granularity = std::clamp(granularity, 0, 127);
-    m_highlight = highlight;
-    m_coloringPercent = coloringPercent;
-    m_coloring = coloring;
-    m_face.Clear();
-    m_hover.Clear();
+    shaded_ = true;
+    effect_ = effect;
+    granularity_ = std::clamp(granularity, 0, 127);
+    highlight_ = highlight;
+    coloringPercent_ = coloringPercent;
+    coloring_ = coloring;
+    face_.Clear();
+    hover_.Clear();
     update();
 }
 
 int ShadeButton::nextRandom() const {
     // The C library generator the textures were designed with, kept per button so a texture
     // does not change when it is rebuilt for a new size.
-    m_randomState = m_randomState * 214013u + 2531011u;
-    return static_cast<int>((m_randomState >> 16) & 0x7FFF);
+    randomState_ = randomState_ * 214013u + 2531011u;
+    return static_cast<int>((randomState_ >> 16) & 0x7FFF);
 }
 
 int ShadeButton::ShadeValue(int effect, int x, int y, int w, int h, int g) {
@@ -81,17 +81,17 @@ int ShadeButton::ShadeValue(int effect, int x, int y, int w, int h, int g) {
 
 const PaletteDib& ShadeButton::FaceTexture() const {
     ensureTextures();
-    return m_face;
+    return face_;
 }
 
 const PaletteDib& ShadeButton::HoverTexture() const {
     ensureTextures();
-    return m_hover;
+    return hover_;
 }
 
 void ShadeButton::ensureTextures() const {
     // Sizes change while hidden without a resize event, so the size is checked at each use.
-    if (m_shaded && (m_face.Width() != width() || m_face.Height() != height())) {
+    if (shaded_ && (face_.Width() != width() || face_.Height() != height())) {
         buildTextures();
     }
 }
@@ -99,12 +99,12 @@ void ShadeButton::ensureTextures() const {
 void ShadeButton::buildTextures() const {
     const int w = width();
     const int h = height();
-    if (!m_shaded || w <= 0 || h <= 0 || !m_face.Create(w, h, 8)) {
-        m_face.Clear();
-        m_hover.Clear();
+    if (!shaded_ || w <= 0 || h <= 0 || !face_.Create(w, h, 8)) {
+        face_.Clear();
+        hover_.Clear();
         return;
     }
-    m_randomState = 1;
+    randomState_ = 1;
 
     const QColor shadow = GetSysColor(SysColor::BtnShadow);
     const QColor face = GetSysColor(SysColor::BtnFace);
@@ -116,45 +116,45 @@ void ShadeButton::buildTextures() const {
     };
     for (int i = 0; i <= 128; ++i) {
         const QColor c = ramp(shadow, face, i, 128);
-        m_face.SetPaletteEntry(i, c.red(), c.green(), c.blue());
+        face_.SetPaletteEntry(i, c.red(), c.green(), c.blue());
     }
     for (int i = 129; i <= 255; ++i) {
         const QColor c = ramp(face, light, i - 128, 127);
-        m_face.SetPaletteEntry(i, c.red(), c.green(), c.blue());
+        face_.SetPaletteEntry(i, c.red(), c.green(), c.blue());
     }
 
-    const int g = m_granularity;
+    const int g = granularity_;
     const int range = g == 0 ? 1 : 2 * g;
     auto noise = [&] { return nextRandom() / (kRandMax / range) - g; };
-    const bool known = m_effect >= EffectDiagonal && m_effect <= EffectMetal;
+    const bool known = effect_ >= EffectDiagonal && effect_ <= EffectMetal;
     for (int y = 0; y < h; ++y) {
         // Metal: every row carries its own streak brightness.
-        const int streak = m_effect == EffectMetal ? nextRandom() % 41 - 20 : 0;
+        const int streak = effect_ == EffectMetal ? nextRandom() % 41 - 20 : 0;
         for (int x = 0; x < w; ++x) {
             int value;
             if (!known) {
                 value = noise() - 128;
-            } else if (m_effect == EffectMetal) {
+            } else if (effect_ == EffectMetal) {
                 const int sheen = (255 * (w - x) / w - 127) / 4;
                 value = toIndex(streak + sheen, g) + noise();
             } else {
-                value = ShadeValue(m_effect, x, y, w, h, g) + noise();
+                value = ShadeValue(effect_, x, y, w, h, g) + noise();
             }
-            m_face.SetPixel(x, y, ((value % 256) + 256) % 256);
+            face_.SetPixel(x, y, ((value % 256) + 256) % 256);
         }
     }
 
-    if (m_coloringPercent > 0 && m_coloring.isValid()) {
-        m_face.BlendPalette(m_coloring, m_coloringPercent);
+    if (coloringPercent_ > 0 && coloring_.isValid()) {
+        face_.BlendPalette(coloring_, coloringPercent_);
     }
-    m_hover.CopyFrom(m_face);
-    m_hover.BlendPalette(light, m_highlight);
+    hover_.CopyFrom(face_);
+    hover_.BlendPalette(light, highlight_);
 }
 
 void ShadeButton::OnDrawBackground(QPainter& painter, const QRect& rect, bool hovering,
                                    bool pressed) {
     ensureTextures();
-    if (!m_face.IsValid()) {
+    if (!face_.IsValid()) {
         IconButton::OnDrawBackground(painter, rect, hovering, pressed);
         return;
     }
@@ -162,12 +162,12 @@ void ShadeButton::OnDrawBackground(QPainter& painter, const QRect& rect, bool ho
     painter.setClipRect(rect);
     if (pressed) {
         // Shifted by one pixel; the uncovered edge keeps the unshifted texture.
-        m_hover.Draw(painter, 0, 0);
-        m_hover.Draw(painter, 1, 1);
+        hover_.Draw(painter, 0, 0);
+        hover_.Draw(painter, 1, 1);
     } else if (hovering) {
-        m_hover.Draw(painter, 0, 0);
+        hover_.Draw(painter, 0, 0);
     } else {
-        m_face.Draw(painter, 0, 0);
+        face_.Draw(painter, 0, 0);
     }
     painter.restore();
 }

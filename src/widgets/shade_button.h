@@ -1,7 +1,7 @@
 #pragma once
 
-#include "icon_button.h"
-#include "palette_dib.h"
+#include "widgets/icon_button.h"
+#include "widgets/palette_dib.h"
 
 #include <QColor>
 
@@ -50,15 +50,15 @@ private:
     void buildTextures() const;
     int nextRandom() const;
 
-    bool m_shaded = false;
-    int m_effect = EffectSoftBump;
-    int m_granularity = 8;
-    int m_highlight = 10;
-    int m_coloringPercent = 0;
-    QColor m_coloring;
-    mutable std::uint32_t m_randomState = 1;
-    mutable PaletteDib m_face;
-    mutable PaletteDib m_hover;
+    bool shaded_ = false;
+    int effect_ = EffectSoftBump;
+    int granularity_ = 8;
+    int highlight_ = 10;
+    int coloringPercent_ = 0;
+    QColor coloring_;
+    mutable std::uint32_t randomState_ = 1;
+    mutable PaletteDib face_;
+    mutable PaletteDib hover_;
 };
 
 } // namespace qa

@@ -1,6 +1,6 @@
-#include "skin_button.h"
+#include "widgets/skin_button.h"
 
-#include "sys_colors.h"
+#include "widgets/sys_colors.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -67,7 +67,7 @@ SkinButton::SkinButton(QWidget* parent) : QAbstractButton(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QAbstractButton::toggled, this, [this](bool on) {
-        if (on && m_kind == Radio) {
+        if (on && kind_ == Radio) {
             uncheckGroup();
         }
         update();
@@ -91,13 +91,13 @@ SkinButton::Kind SkinButton::KindFromStyle(quint32 style) {
 }
 
 void SkinButton::ApplyStyle(quint32 style) {
-    m_pushLike = style & kStylePushLike;
-    m_textLeft = style & kStyleLeftText;
+    pushLike_ = style & kStylePushLike;
+    textLeft_ = style & kStyleLeftText;
     SetKind(KindFromStyle(style));
 }
 
 void SkinButton::SetKind(Kind kind) {
-    m_kind = kind;
+    kind_ = kind;
     setCheckable(kind != Push);
     if (kind == Push) {
         setChecked(false);
@@ -108,20 +108,20 @@ void SkinButton::SetKind(Kind kind) {
 }
 
 void SkinButton::SetPushLike(bool pushLike) {
-    m_pushLike = pushLike;
+    pushLike_ = pushLike;
     setDefaultOffsets();
     update();
 }
 
 void SkinButton::SetTextLeft(bool textLeft) {
-    m_textLeft = textLeft;
+    textLeft_ = textLeft;
     update();
 }
 
 void SkinButton::setDefaultOffsets() {
-    const bool pushing = m_kind == Push || m_pushLike;
+    const bool pushing = kind_ == Push || pushLike_;
     for (State state : {Normal, Pressed, Hover, Disabled}) {
-        StateLook& look = m_looks[index(state)];
+        StateLook& look = looks_[index(state)];
         if (!pushing) {
             look.offset = OffsetNone;
         } else {
@@ -131,14 +131,14 @@ void SkinButton::setDefaultOffsets() {
 }
 
 void SkinButton::SetCheck(bool checked) {
-    if (m_kind == Push) {
+    if (kind_ == Push) {
         return;
     }
     setChecked(checked);
 }
 
 void SkinButton::Uncheck() {
-    if (m_kind == Radio && isChecked()) {
+    if (kind_ == Radio && isChecked()) {
         setChecked(false);
     }
 }
@@ -150,16 +150,16 @@ void SkinButton::uncheckGroup() {
     }
     const auto siblings = parent->findChildren<SkinButton*>(Qt::FindDirectChildrenOnly);
     for (SkinButton* sibling : siblings) {
-        if (sibling != this && sibling->m_group == m_group) {
+        if (sibling != this && sibling->group_ == group_) {
             sibling->Uncheck();
         }
     }
 }
 
 void SkinButton::toggleByUser() {
-    if (m_kind == CheckBox) {
+    if (kind_ == CheckBox) {
         SetCheck(!isChecked());
-    } else if (m_kind == Radio) {
+    } else if (kind_ == Radio) {
         SetCheck(true);
     }
 }
@@ -175,7 +175,7 @@ SkinButton::State SkinButton::CurrentState() const {
     if (isDown() || isChecked()) {
         return Pressed;
     }
-    if (m_hovering) {
+    if (hovering_) {
         return Hover;
     }
     return Normal;
@@ -184,7 +184,7 @@ SkinButton::State SkinButton::CurrentState() const {
 template <typename F> void SkinButton::forStates(int state, F&& apply) {
     for (State each : {Normal, Pressed, Hover, Disabled}) {
         if (state == AllStates || state == each) {
-            apply(m_looks[index(each)]);
+            apply(looks_[index(each)]);
         }
     }
     update();
@@ -237,7 +237,7 @@ void SkinButton::SetBitmap(int state, const QPixmap& bitmap) {
 
 void SkinButton::SetRegion(int state, const QRegion& region) {
     forStates(state, [&](StateLook& look) { look.region = region; });
-    m_regionState.reset();
+    regionState_.reset();
     applyRegion();
 }
 
@@ -249,7 +249,7 @@ void SkinButton::SetSkin(int state, const QImage& source, const QColor& transpar
         look.skinTransparent2 = transparent2;
         rebuildSkin(look);
     });
-    m_regionState.reset();
+    regionState_.reset();
     applyRegion();
 }
 
@@ -265,17 +265,17 @@ void SkinButton::rebuildSkin(StateLook& look) {
 }
 
 void SkinButton::SetParentBackground(const QPixmap& parentBackground) {
-    m_parentBackground = parentBackground;
+    parentBackground_ = parentBackground;
     update();
 }
 
 QColor SkinButton::GetBkColor(State state) const {
-    const auto& look = m_looks[index(state)];
+    const auto& look = looks_[index(state)];
     return look.background.value_or(GetSysColor(SysColor::BtnFace));
 }
 
 QColor SkinButton::GetTextColor(State state) const {
-    const auto& look = m_looks[index(state)];
+    const auto& look = looks_[index(state)];
     if (look.textColor) {
         return *look.textColor;
     }
@@ -283,11 +283,11 @@ QColor SkinButton::GetTextColor(State state) const {
 }
 
 QString SkinButton::GetStateText(State state) const {
-    return m_looks[index(state)].text.value_or(text());
+    return looks_[index(state)].text.value_or(text());
 }
 
 QFont SkinButton::GetStateFont(State state) const {
-    const auto& look = m_looks[index(state)];
+    const auto& look = looks_[index(state)];
     QFont result = font();
     if (!look.fontFace.isEmpty()) {
         result.setFamily(look.fontFace);
@@ -311,53 +311,53 @@ QFont SkinButton::GetStateFont(State state) const {
 }
 
 SkinButton::TextOffset SkinButton::GetTextOffset(State state) const {
-    return m_looks[index(state)].offset;
+    return looks_[index(state)].offset;
 }
 
 QRegion SkinButton::GetRegion(State state) const {
-    return m_looks[index(state)].region;
+    return looks_[index(state)].region;
 }
 
 void SkinButton::SetFillBackground(bool enable) {
-    m_fillBackground = enable;
+    fillBackground_ = enable;
     update();
 }
 
 void SkinButton::SetDrawText(bool enable) {
-    m_drawText = enable;
+    drawText_ = enable;
     update();
 }
 
 void SkinButton::SetDrawBorder(bool enable) {
-    m_drawBorder = enable;
+    drawBorder_ = enable;
     update();
 }
 
 void SkinButton::SetDrawFocusRect(bool enable) {
-    m_drawFocusRect = enable;
+    drawFocusRect_ = enable;
     update();
 }
 
 void SkinButton::SetFocusColoring(bool enable) {
-    m_focusColoring = enable;
+    focusColoring_ = enable;
     update();
 }
 
 void SkinButton::SetFocusColorPercent(int red, int green, int blue) {
-    m_focusPercent[0] = red;
-    m_focusPercent[1] = green;
-    m_focusPercent[2] = blue;
+    focusPercent_[0] = red;
+    focusPercent_[1] = green;
+    focusPercent_[2] = blue;
     update();
 }
 
 void SkinButton::SetDrawGlyph(bool enable) {
-    m_drawGlyph = enable;
+    drawGlyph_ = enable;
     update();
 }
 
 void SkinButton::SetSounds(const QString& hoverSound, const QString& pressSound) {
-    m_hoverSound = hoverSound;
-    m_pressSound = pressSound;
+    hoverSound_ = hoverSound;
+    pressSound_ = pressSound;
 }
 
 SkinButton::SoundPlayer SkinButton::SetSoundPlayer(SoundPlayer player) {
@@ -413,7 +413,7 @@ QSize SkinButton::sizeHint() const {
     const QFontMetrics metrics(GetStateFont(Normal));
     QSize size = metrics.size(Qt::TextShowMnemonic, text());
     size += QSize(16, 10);
-    if (m_kind != Push && !m_pushLike && m_drawGlyph) {
+    if (kind_ != Push && !pushLike_ && drawGlyph_) {
         size.rwidth() += kGlyphSize + kGlyphGap;
         size.setHeight(std::max(size.height(), kGlyphSize + 4));
     }
@@ -430,11 +430,11 @@ bool SkinButton::event(QEvent* event) {
 
 void SkinButton::applyRegion() {
     const State state = CurrentState();
-    if (m_regionState == state) {
+    if (regionState_ == state) {
         return;
     }
-    m_regionState = state;
-    const QRegion& region = m_looks[index(state)].region;
+    regionState_ = state;
+    const QRegion& region = looks_[index(state)].region;
     if (region.isEmpty()) {
         clearMask();
     } else {
@@ -444,28 +444,28 @@ void SkinButton::applyRegion() {
 
 void SkinButton::resizeEvent(QResizeEvent* event) {
     QAbstractButton::resizeEvent(event);
-    for (StateLook& look : m_looks) {
+    for (StateLook& look : looks_) {
         rebuildSkin(look);
     }
-    m_regionState.reset();
+    regionState_.reset();
     applyRegion();
 }
 
 QRect SkinButton::glyphRect() const {
     const int top = (height() - kGlyphSize) / 2;
-    const int left = m_textLeft ? width() - kGlyphSize - 2 : 2;
+    const int left = textLeft_ ? width() - kGlyphSize - 2 : 2;
     return {left, top, kGlyphSize, kGlyphSize};
 }
 
 QRect SkinButton::textRect() const {
-    if (m_kind != Push && !m_pushLike && m_drawGlyph) {
+    if (kind_ != Push && !pushLike_ && drawGlyph_) {
         const QRect glyph = glyphRect();
-        return m_textLeft ? QRect(2, 0, glyph.left() - kGlyphGap - 2, height())
+        return textLeft_ ? QRect(2, 0, glyph.left() - kGlyphGap - 2, height())
                           : QRect(glyph.right() + 1 + kGlyphGap, 0,
                                   width() - glyph.right() - 1 - kGlyphGap, height());
     }
     int border = 0;
-    for (const StateLook& look : m_looks) {
+    for (const StateLook& look : looks_) {
         border = std::max(border, look.borderWidth);
     }
     return rect().adjusted(border, border, -border, -border);
@@ -473,43 +473,43 @@ QRect SkinButton::textRect() const {
 
 void SkinButton::paintEvent(QPaintEvent*) {
     const State state = CurrentState();
-    if (m_regionState != state) {
+    if (regionState_ != state) {
         // The shape follows the look; changing it from inside a paint would recurse.
         QMetaObject::invokeMethod(
             this, [this] { applyRegion(); }, Qt::QueuedConnection);
     }
     QPainter painter(this);
-    const StateLook& look = m_looks[index(state)];
-    if (!m_parentBackground.isNull()) {
-        painter.drawPixmap(rect(), m_parentBackground, geometry());
+    const StateLook& look = looks_[index(state)];
+    if (!parentBackground_.isNull()) {
+        painter.drawPixmap(rect(), parentBackground_, geometry());
     }
     if (!look.skin.isNull()) {
         painter.drawPixmap(0, 0, look.skin);
-    } else if (m_fillBackground) {
+    } else if (fillBackground_) {
         OnFillBackground(painter, state);
     }
     OnDrawBitmap(painter, state);
-    if (m_drawText) {
+    if (drawText_) {
         OnDrawText(painter, state);
     }
-    if (m_drawBorder && look.region.isEmpty() && (m_kind == Push || m_pushLike)) {
+    if (drawBorder_ && look.region.isEmpty() && (kind_ == Push || pushLike_)) {
         OnDrawBorder(painter, state);
     }
-    if (hasFocus() && m_drawFocusRect) {
+    if (hasFocus() && drawFocusRect_) {
         OnDrawFocus(painter, state);
     }
 }
 
 void SkinButton::OnFillBackground(QPainter& painter, State state) {
     QColor color = GetBkColor(state);
-    if (hasFocus() && m_focusColoring) {
-        color = adjustedChannels(color, m_focusPercent);
+    if (hasFocus() && focusColoring_) {
+        color = adjustedChannels(color, focusPercent_);
     }
     painter.fillRect(rect(), color);
 }
 
 void SkinButton::OnDrawBorder(QPainter& painter, State state) {
-    const StateLook& look = m_looks[index(state)];
+    const StateLook& look = looks_[index(state)];
     const QColor face = GetSysColor(SysColor::BtnFace);
     const QColor frame = GetSysColor(SysColor::InactiveBorder);
     const QColor defaults[4] = {frame, frame, face, face};
@@ -531,7 +531,7 @@ void SkinButton::OnDrawBorder(QPainter& painter, State state) {
 }
 
 void SkinButton::OnDrawBitmap(QPainter& painter, State state) {
-    const QPixmap& bitmap = m_looks[index(state)].bitmap;
+    const QPixmap& bitmap = looks_[index(state)].bitmap;
     if (bitmap.isNull()) {
         return;
     }
@@ -540,8 +540,8 @@ void SkinButton::OnDrawBitmap(QPainter& painter, State state) {
 }
 
 void SkinButton::OnDrawText(QPainter& painter, State state) {
-    const StateLook& look = m_looks[index(state)];
-    const bool glyph = m_kind != Push && !m_pushLike && m_drawGlyph;
+    const StateLook& look = looks_[index(state)];
+    const bool glyph = kind_ != Push && !pushLike_ && drawGlyph_;
     if (glyph) {
         QStyleOptionButton option;
         option.initFrom(this);
@@ -552,7 +552,7 @@ void SkinButton::OnDrawText(QPainter& painter, State state) {
         if (state == Disabled) {
             option.state &= ~QStyle::State_Enabled;
         }
-        style()->drawPrimitive(m_kind == Radio ? QStyle::PE_IndicatorRadioButton
+        style()->drawPrimitive(kind_ == Radio ? QStyle::PE_IndicatorRadioButton
                                                : QStyle::PE_IndicatorCheckBox,
                                &option, &painter, this);
     }
@@ -570,7 +570,7 @@ void SkinButton::OnDrawText(QPainter& painter, State state) {
         }
     }
     const int flags = Qt::TextShowMnemonic | Qt::AlignVCenter |
-                      (glyph ? (m_textLeft ? Qt::AlignRight : Qt::AlignLeft) : Qt::AlignHCenter);
+                      (glyph ? (textLeft_ ? Qt::AlignRight : Qt::AlignLeft) : Qt::AlignHCenter);
     painter.setFont(GetStateFont(state));
     const QColor colour = GetTextColor(state);
     if (state == Disabled) {
@@ -593,10 +593,10 @@ void SkinButton::OnDrawFocus(QPainter& painter, State state) {
 
 void SkinButton::enterEvent(QEnterEvent* event) {
     QAbstractButton::enterEvent(event);
-    if (!m_hovering) {
-        m_hovering = true;
+    if (!hovering_) {
+        hovering_ = true;
         if (isEnabled()) {
-            playSound(m_hoverSound);
+            playSound(hoverSound_);
         }
         update();
     }
@@ -604,15 +604,15 @@ void SkinButton::enterEvent(QEnterEvent* event) {
 
 void SkinButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
-    if (m_hovering) {
-        m_hovering = false;
+    if (hovering_) {
+        hovering_ = false;
         update();
     }
 }
 
 void SkinButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && isEnabled()) {
-        playSound(m_pressSound);
+        playSound(pressSound_);
     }
     QAbstractButton::mousePressEvent(event);
 }
@@ -623,7 +623,7 @@ void SkinButton::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void SkinButton::keyPressEvent(QKeyEvent* event) {
     // Check boxes and radios change on the key going down, and say so at once.
-    if (event->key() == Qt::Key_Space && m_kind != Push && !event->isAutoRepeat() &&
+    if (event->key() == Qt::Key_Space && kind_ != Push && !event->isAutoRepeat() &&
         event->modifiers() == Qt::NoModifier) {
         toggleByUser();
         emit clicked(isChecked());
@@ -634,7 +634,7 @@ void SkinButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void SkinButton::keyReleaseEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space && m_kind != Push) {
+    if (event->key() == Qt::Key_Space && kind_ != Push) {
         event->accept();
         return;
     }

@@ -47,20 +47,20 @@ public:
     // kind.
     void ApplyStyle(quint32 style);
     void SetKind(Kind kind);
-    Kind GetKind() const { return m_kind; }
+    Kind GetKind() const { return kind_; }
     void SetPushLike(bool pushLike);
-    bool IsPushLike() const { return m_pushLike; }
+    bool IsPushLike() const { return pushLike_; }
     void SetTextLeft(bool textLeft);
 
     // Push buttons never become checked.
     void SetCheck(bool checked);
     bool GetCheck() const { return isChecked(); }
     // Radios of the same parent and group number uncheck each other.
-    void SetGroup(int group) { m_group = group; }
-    int GetGroup() const { return m_group; }
+    void SetGroup(int group) { group_ = group; }
+    int GetGroup() const { return group_; }
 
     State CurrentState() const;
-    bool IsHovering() const { return m_hovering; }
+    bool IsHovering() const { return hovering_; }
 
     void SetBkColor(int state, const QColor& color);
     void SetTextColor(int state, const QColor& color);
@@ -162,23 +162,23 @@ private:
     QRect textRect() const;
     void playSound(const QString& sound) const;
 
-    std::array<StateLook, 4> m_looks;
-    Kind m_kind = Push;
-    bool m_pushLike = false;
-    bool m_textLeft = false;
-    int m_group = 0;
-    bool m_hovering = false;
-    bool m_fillBackground = true;
-    bool m_drawText = true;
-    bool m_drawBorder = true;
-    bool m_drawFocusRect = true;
-    bool m_focusColoring = true;
-    int m_focusPercent[3] = {0, 0, 0};
-    bool m_drawGlyph = true;
-    QPixmap m_parentBackground;
-    QString m_hoverSound;
-    QString m_pressSound;
-    std::optional<State> m_regionState;
+    std::array<StateLook, 4> looks_;
+    Kind kind_ = Push;
+    bool pushLike_ = false;
+    bool textLeft_ = false;
+    int group_ = 0;
+    bool hovering_ = false;
+    bool fillBackground_ = true;
+    bool drawText_ = true;
+    bool drawBorder_ = true;
+    bool drawFocusRect_ = true;
+    bool focusColoring_ = true;
+    int focusPercent_[3] = {0, 0, 0};
+    bool drawGlyph_ = true;
+    QPixmap parentBackground_;
+    QString hoverSound_;
+    QString pressSound_;
+    std::optional<State> regionState_;
 };
 
 } // namespace qa

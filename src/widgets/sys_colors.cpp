@@ -1,4 +1,4 @@
-#include "sys_colors.h"
+#include "widgets/sys_colors.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,6 +1,6 @@
-#include "text_progress_ctrl.h"
+#include "widgets/text_progress_ctrl.h"
 
-#include "sys_colors.h"
+#include "widgets/sys_colors.h"
 
 #include <QPainter>
 
@@ -10,95 +10,95 @@
 namespace qa {
 
 TextProgressCtrl::TextProgressCtrl(QWidget* parent) : QWidget(parent) {
-    m_barColor = GetSysColor(SysColor::Highlight);
-    m_bkColor = GetSysColor(SysColor::BtnFace);
-    m_textColor = GetSysColor(SysColor::Highlight);
-    m_textBarColor = GetSysColor(SysColor::Window);
+    barColor_ = GetSysColor(SysColor::Highlight);
+    bkColor_ = GetSysColor(SysColor::BtnFace);
+    textColor_ = GetSysColor(SysColor::Highlight);
+    textBarColor_ = GetSysColor(SysColor::Window);
 }
 
 void TextProgressCtrl::SetRange(int lower, int upper) {
-    m_lower = lower;
-    m_upper = upper;
-    if (m_lower < m_upper) {
-        m_pos = std::clamp(m_pos, m_lower, m_upper);
+    lower_ = lower;
+    upper_ = upper;
+    if (lower_ < upper_) {
+        pos_ = std::clamp(pos_, lower_, upper_);
     }
     update();
 }
 
 int TextProgressCtrl::SetPos(int pos) {
-    const int old = m_pos;
-    m_pos = m_lower < m_upper ? std::clamp(pos, m_lower, m_upper) : pos;
-    if (m_pos != old) {
+    const int old = pos_;
+    pos_ = lower_ < upper_ ? std::clamp(pos, lower_, upper_) : pos;
+    if (pos_ != old) {
         update();
     }
     return old;
 }
 
 int TextProgressCtrl::OffsetPos(int delta) {
-    return SetPos(m_pos + delta);
+    return SetPos(pos_ + delta);
 }
 
 int TextProgressCtrl::SetStep(int step) {
-    const int old = m_step;
-    m_step = step;
+    const int old = step_;
+    step_ = step;
     return old;
 }
 
 int TextProgressCtrl::StepIt() {
-    return SetPos(m_pos + m_step);
+    return SetPos(pos_ + step_);
 }
 
 void TextProgressCtrl::SetShowText(bool show) {
-    m_showText = show;
+    showText_ = show;
     update();
 }
 
 void TextProgressCtrl::SetWindowText(const QString& text) {
     const QString value = text.isNull() ? QString(QLatin1String("")) : text;
-    if (value == m_text) {
+    if (value == text_) {
         return;
     }
-    m_text = value;
+    text_ = value;
     update();
 }
 
 void TextProgressCtrl::SetBarColor(const QColor& color) {
-    m_barColor = color;
+    barColor_ = color;
     update();
 }
 
 void TextProgressCtrl::SetBkColor(const QColor& color) {
-    m_bkColor = color;
+    bkColor_ = color;
     update();
 }
 
 void TextProgressCtrl::SetTextColor(const QColor& color) {
-    m_textColor = color;
+    textColor_ = color;
     update();
 }
 
 void TextProgressCtrl::SetTextBkColor(const QColor& color) {
-    m_textBarColor = color;
+    textBarColor_ = color;
     update();
 }
 
 double TextProgressCtrl::fraction() const {
-    return static_cast<double>(m_pos - m_lower) / static_cast<double>(m_upper - m_lower);
+    return static_cast<double>(pos_ - lower_) / static_cast<double>(upper_ - lower_);
 }
 
 QString TextProgressCtrl::DisplayText() const {
-    if (m_lower >= m_upper || !m_showText) {
+    if (lower_ >= upper_ || !showText_) {
         return {};
     }
     const int percent = static_cast<int>(std::trunc(fraction() * 100.0));
-    if (m_text.isEmpty()) {
+    if (text_.isEmpty()) {
         return QStringLiteral("%1%").arg(percent);
     }
-    return QStringLiteral("%1  %2%").arg(m_text).arg(percent);
+    return QStringLiteral("%1  %2%").arg(text_).arg(percent);
 }
 
 int TextProgressCtrl::BarWidth() const {
-    if (m_lower >= m_upper) {
+    if (lower_ >= upper_) {
         return 0;
     }
     return static_cast<int>(std::trunc(width() * fraction()));
@@ -109,15 +109,15 @@ QSize TextProgressCtrl::sizeHint() const {
 }
 
 void TextProgressCtrl::paintEvent(QPaintEvent*) {
-    if (m_lower >= m_upper) {
+    if (lower_ >= upper_) {
         return;
     }
     QPainter painter(this);
     const QRect area = rect();
     const QRect bar(area.left(), area.top(), BarWidth(), area.height());
     const QRect rest(bar.right() + 1, area.top(), area.width() - bar.width(), area.height());
-    painter.fillRect(bar, m_barColor);
-    painter.fillRect(rest, m_bkColor);
+    painter.fillRect(bar, barColor_);
+    painter.fillRect(rest, bkColor_);
 
     const QString label = DisplayText();
     if (label.isEmpty()) {
@@ -126,11 +126,11 @@ void TextProgressCtrl::paintEvent(QPaintEvent*) {
     constexpr int flags = Qt::AlignCenter | Qt::TextSingleLine;
     painter.save();
     painter.setClipRect(bar);
-    painter.setPen(m_textBarColor);
+    painter.setPen(textBarColor_);
     painter.drawText(area, flags, label);
     painter.restore();
     painter.setClipRect(rest);
-    painter.setPen(m_textColor);
+    painter.setPen(textColor_);
     painter.drawText(area, flags, label);
 }
 

@@ -14,20 +14,20 @@ public:
     explicit TextProgressCtrl(QWidget* parent = nullptr);
 
     void SetRange(int lower, int upper);
-    int GetLower() const { return m_lower; }
-    int GetUpper() const { return m_upper; }
+    int GetLower() const { return lower_; }
+    int GetUpper() const { return upper_; }
     // The position stays within the range (when the range is not empty); returns the old one.
     int SetPos(int pos);
-    int GetPos() const { return m_pos; }
+    int GetPos() const { return pos_; }
     int OffsetPos(int delta);
     int SetStep(int step);
     int StepIt();
 
     void SetShowText(bool show);
-    bool GetShowText() const { return m_showText; }
+    bool GetShowText() const { return showText_; }
     // A null text counts as empty; repaints only when the text changed.
     void SetWindowText(const QString& text);
-    QString GetWindowText() const { return m_text; }
+    QString GetWindowText() const { return text_; }
 
     void SetBarColor(const QColor& color);
     void SetBkColor(const QColor& color);
@@ -35,10 +35,10 @@ public:
     void SetTextColor(const QColor& color);
     // Text over the bar.
     void SetTextBkColor(const QColor& color);
-    QColor GetBarColor() const { return m_barColor; }
-    QColor GetBkColor() const { return m_bkColor; }
-    QColor GetTextColor() const { return m_textColor; }
-    QColor GetTextBkColor() const { return m_textBarColor; }
+    QColor GetBarColor() const { return barColor_; }
+    QColor GetBkColor() const { return bkColor_; }
+    QColor GetTextColor() const { return textColor_; }
+    QColor GetTextBkColor() const { return textBarColor_; }
 
     // The text as painted ("37%" or "<text>  37%"); empty when nothing is painted.
     QString DisplayText() const;
@@ -53,16 +53,16 @@ protected:
 private:
     double fraction() const;
 
-    int m_pos = 0;
-    int m_step = 1;
-    int m_lower = 0;
-    int m_upper = 100;
-    QString m_text;
-    bool m_showText = true;
-    QColor m_barColor;
-    QColor m_bkColor;
-    QColor m_textColor;
-    QColor m_textBarColor;
+    int pos_ = 0;
+    int step_ = 1;
+    int lower_ = 0;
+    int upper_ = 100;
+    QString text_;
+    bool showText_ = true;
+    QColor barColor_;
+    QColor bkColor_;
+    QColor textColor_;
+    QColor textBarColor_;
 };
 
 } // namespace qa

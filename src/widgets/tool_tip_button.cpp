@@ -1,4 +1,4 @@
-#include "tool_tip_button.h"
+#include "widgets/tool_tip_button.h"
 
 namespace qa {
 
@@ -8,18 +8,18 @@ void ToolTipButton::SetToolTipText(const QString& text, bool activate) {
     if (text.isNull()) {
         return;
     }
-    m_tipText = text;
-    m_tipActive = activate;
+    tipText_ = text;
+    tipActive_ = activate;
     applyToolTip();
 }
 
 void ToolTipButton::ActivateToolTip(bool activate) {
-    m_tipActive = activate;
+    tipActive_ = activate;
     applyToolTip();
 }
 
 void ToolTipButton::applyToolTip() {
-    setToolTip(m_tipActive ? m_tipText : QString());
+    setToolTip(tipActive_ ? tipText_ : QString());
 }
 
 } // namespace qa

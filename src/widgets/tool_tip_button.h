@@ -16,14 +16,14 @@ public:
     void SetToolTipText(const QString& text, bool activate = true);
     void ActivateToolTip(bool activate);
 
-    QString ToolTipText() const { return m_tipText; }
-    bool IsToolTipActive() const { return m_tipActive; }
+    QString ToolTipText() const { return tipText_; }
+    bool IsToolTipActive() const { return tipActive_; }
 
 private:
     void applyToolTip();
 
-    QString m_tipText;
-    bool m_tipActive = false;
+    QString tipText_;
+    bool tipActive_ = false;
 };
 
 } // namespace qa

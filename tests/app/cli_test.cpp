@@ -1,7 +1,7 @@
-#include "cli.h"
+#include "app/cli.h"
 #include "sim_process.h"
 #include "temp_dir.h"
-#include "text_encoding.h"
+#include "store/text_encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "data_folder.h"
+#include "app/data_folder.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "download_session.h"
+#include "device/download_session.h"
 #include "manual_timers.h"
 #include "scripted_prompter.h"
 

@@ -1,4 +1,4 @@
-#include "importer.h"
+#include "device/importer.h"
 
 #include "fake_clock.h"
 #include "scripted_prompter.h"

@@ -1,4 +1,4 @@
-#include "port_discovery.h"
+#include "device/port_discovery.h"
 
 #include "temp_dir.h"
 

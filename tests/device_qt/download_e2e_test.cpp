@@ -1,6 +1,6 @@
 // Whole downloads: the simulated meter on a pseudo-terminal, the real serial channel, the
 // session, the importer and the user's SQLite files, with time running ten times faster.
-#include "headless_download.h"
+#include "device/qt/headless_download.h"
 #include "qt_wait.h"
 #include "scaled_time.h"
 #include "scripted_prompter.h"

@@ -1,5 +1,5 @@
 #include "qt_wait.h"
-#include "session_worker.h"
+#include "frame/session_worker.h"
 
 #include <gtest/gtest.h>
 

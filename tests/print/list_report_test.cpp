@@ -1,6 +1,6 @@
 // The data report printed to PDF files and read back with poppler's tools.
-#include "list_report.h"
-#include "print_dialog_service.h"
+#include "print/list_report.h"
+#include "print/print_dialog_service.h"
 #include "print_test_support.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "print_test_support.h"
 
-#include "print_dialog_service.h"
+#include "print/print_dialog_service.h"
 
 #include <QFile>
 #include <QPrinter>

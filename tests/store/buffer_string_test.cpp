@@ -1,4 +1,4 @@
-#include "buffer_string.h"
+#include "store/buffer_string.h"
 
 #include <gtest/gtest.h>
 

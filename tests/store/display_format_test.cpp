@@ -1,4 +1,4 @@
-#include "display_format.h"
+#include "store/display_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "csv_export.h"
-#include "list_filters.h"
+#include "store/csv_export.h"
+#include "store/list_filters.h"
 #include "temp_dir.h"
-#include "text_encoding.h"
+#include "store/text_encoding.h"
 
 #include <gtest/gtest.h>
 

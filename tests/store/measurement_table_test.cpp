@@ -1,4 +1,4 @@
-#include "measurement_table.h"
+#include "store/measurement_table.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

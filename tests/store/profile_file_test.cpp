@@ -1,4 +1,4 @@
-#include "profile_file.h"
+#include "store/profile_file.h"
 #include "temp_dir.h"
 
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "record_edit.h"
+#include "store/record_edit.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

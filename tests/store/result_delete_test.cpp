@@ -1,4 +1,4 @@
-#include "result_delete.h"
+#include "store/result_delete.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "settings.h"
+#include "store/settings.h"
 #include "temp_dir.h"
 
 #include <clocale>

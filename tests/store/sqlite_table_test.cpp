@@ -1,5 +1,5 @@
-#include "measurement_table.h"
-#include "sqlite_table.h"
+#include "store/measurement_table.h"
+#include "store/sqlite_table.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clock.h"
+#include "device/clock.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "byte_channel.h"
+#include "device/byte_channel.h"
 #include "fake_clock.h"
 
 #include <functional>

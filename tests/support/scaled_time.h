@@ -1,8 +1,8 @@
 #pragma once
 
-#include "byte_channel.h"
-#include "clock.h"
-#include "qt_session_timers.h"
+#include "device/byte_channel.h"
+#include "device/clock.h"
+#include "device/qt/qt_session_timers.h"
 
 #include <chrono>
 #include <thread>

@@ -1,14 +1,14 @@
 // The all-data page over real per-user SQLite files, with scripted prompts, save dialog,
 // print dialog, menu and record dialogs.
-#include "all_data_page.h"
-#include "csv_export.h"
-#include "image_button.h"
-#include "list_filters.h"
+#include "views/all_data_page.h"
+#include "store/csv_export.h"
+#include "widgets/image_button.h"
+#include "store/list_filters.h"
 #include "print_test_support.h"
-#include "record_dialogs.h"
+#include "views/record_dialogs.h"
 #include "scripted_prompter.h"
 #include "temp_dir.h"
-#include "users.h"
+#include "store/users.h"
 
 #include <QAction>
 #include <QApplication>

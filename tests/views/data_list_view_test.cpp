@@ -1,5 +1,5 @@
-#include "list_compare.h"
-#include "data_list_view.h"
+#include "views/list_compare.h"
+#include "views/data_list_view.h"
 #include "temp_dir.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "record_dialogs.h"
+#include "views/record_dialogs.h"
 #include "scripted_prompter.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // Renders the list and both record dialogs to PNG files for a person to look at; runs only
 // when QA_VIEWS_RENDER_DIR names a folder.
-#include "data_list_view.h"
-#include "record_dialogs.h"
+#include "views/data_list_view.h"
+#include "views/record_dialogs.h"
 #include "scripted_prompter.h"
 
 #include <QFont>

@@ -1,8 +1,8 @@
-#include "skin_button.h"
-#include "icon_button.h"
-#include "image_button.h"
+#include "widgets/skin_button.h"
+#include "widgets/icon_button.h"
+#include "widgets/image_button.h"
 #include "render_helpers.h"
-#include "sys_colors.h"
+#include "widgets/sys_colors.h"
 
 #include <QApplication>
 #include <QEnterEvent>

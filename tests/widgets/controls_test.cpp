@@ -1,9 +1,9 @@
-#include "gradient_label.h"
-#include "palette_dib.h"
+#include "widgets/gradient_label.h"
+#include "widgets/palette_dib.h"
 #include "render_helpers.h"
-#include "shade_button.h"
-#include "sys_colors.h"
-#include "text_progress_ctrl.h"
+#include "widgets/shade_button.h"
+#include "widgets/sys_colors.h"
+#include "widgets/text_progress_ctrl.h"
 
 #include <QApplication>
 #include <QEnterEvent>

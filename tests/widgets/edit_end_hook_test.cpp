@@ -1,4 +1,4 @@
-#include "edit_end_hook.h"
+#include "widgets/edit_end_hook.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "registry_key.h"
+#include "widgets/registry_key.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sys_colors.h"
+#include "widgets/sys_colors.h"
 
 #include <QColor>
 #include <QFont>

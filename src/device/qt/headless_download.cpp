@@ -1,8 +1,8 @@
-#include "headless_download.h"
+#include "device/qt/headless_download.h"
 
-#include "importer.h"
-#include "qt_session_timers.h"
-#include "serial_channel.h"
+#include "device/importer.h"
+#include "device/qt/qt_session_timers.h"
+#include "device/qt/serial_channel.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "clock.h"
-#include "download_session.h"
-#include "prompter.h"
-#include "users.h"
+#include "device/clock.h"
+#include "device/download_session.h"
+#include "store/prompter.h"
+#include "store/users.h"
 
 #include <functional>
 #include <optional>

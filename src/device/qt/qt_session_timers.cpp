@@ -1,4 +1,4 @@
-#include "qt_session_timers.h"
+#include "device/qt/qt_session_timers.h"
 
 namespace qa {
 

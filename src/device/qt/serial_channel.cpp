@@ -1,4 +1,4 @@
-#include "serial_channel.h"
+#include "device/qt/serial_channel.h"
 
 #include <cerrno>
 #include <cstring>
