@@ -1,12 +1,12 @@
 // The all-data page with 100,000 stored HbA1c results: activated up to its first painted
 // screen, and exported to CSV. Baselines: reading every row through a statement of its own,
 // and an export that converts each cell on its own.
-#include "views/all_data_page.h"
 #include "bench_data.h"
 #include "budget.h"
 #include "store/display_format.h"
 #include "store/text_encoding.h"
 #include "store/users.h"
+#include "views/all_data_page.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

@@ -2,9 +2,9 @@
 // list's bulk load against a model with one item object per cell, added row by row.
 #include "bench_data.h"
 #include "budget.h"
-#include "views/data_list_view.h"
 #include "store/measurement_table.h"
 #include "store/result_list.h"
+#include "views/data_list_view.h"
 
 #include <QApplication>
 #include <QStandardItemModel>

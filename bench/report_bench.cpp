@@ -3,9 +3,9 @@
 // every cell through the general text layout.
 #include "bench_data.h"
 #include "budget.h"
-#include "store/display_format.h"
 #include "print/list_report.h"
 #include "print/print_dialog_service.h"
+#include "store/display_format.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 // built and the home page painted once.
 #include "budget.h"
 #include "frame/main_window.h"
-#include "views/ui_services.h"
 #include "store/users.h"
+#include "views/ui_services.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 #include "app/instance_lock.h"
 #include "frame/main_window.h"
 #include "print/print_dialog_service.h"
-#include "views/ui_services.h"
 #include "store/users.h"
+#include "views/ui_services.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

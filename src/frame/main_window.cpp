@@ -1,9 +1,9 @@
 #include "frame/main_window.h"
 
-#include "views/all_data_page.h"
 #include "device/importer.h"
-#include "views/settings_dialog.h"
 #include "store/users.h"
+#include "views/all_data_page.h"
+#include "views/settings_dialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,13 +2,13 @@
 
 #include "device/clock.h"
 #include "device/download_session.h"
-#include "frame/skinned_frame.h"
-#include "views/pages.h"
 #include "device/port_discovery.h"
 #include "device/qt/qt_session_timers.h"
 #include "device/qt/serial_channel.h"
 #include "frame/session_dialogs.h"
 #include "frame/session_worker.h"
+#include "frame/skinned_frame.h"
+#include "views/pages.h"
 #include "views/ui_services.h"
 
 #include <QPointer>

@@ -1,8 +1,8 @@
 #include "frame/session_dialogs.h"
 
+#include "views/ui_services.h"
 #include "widgets/gradient_label.h"
 #include "widgets/shade_button.h"
-#include "views/ui_services.h"
 
 #include <QComboBox>
 #include <QGridLayout>

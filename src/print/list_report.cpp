@@ -1,7 +1,7 @@
 #include "print/list_report.h"
 
-#include "store/display_format.h"
 #include "print/print_dialog_service.h"
+#include "store/display_format.h"
 #include "store/text_encoding.h"
 
 #include <QFileInfo>

@@ -291,7 +291,7 @@ void PrintUnit::PrintCell(int index, const QString& text, unsigned format) {
 }
 
 int PrintUnit::DrawText(QPainter* painter, const QString& text, const DeviceRect& rect,
-                         unsigned format) {
+                        unsigned format) {
     if (!painter) {
         return 0;
     }
@@ -369,7 +369,7 @@ int PrintUnit::DrawText(QPainter* painter, const QString& text, const DeviceRect
 }
 
 int PrintUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned format, int,
-                             PrintColumn* column) {
+                            PrintColumn* column) {
     QPainter* painter = job_->Painter();
     bool rich = column && (column->flags & kColumnRichText);
     if (!rich) {
@@ -395,7 +395,7 @@ int PrintUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned forma
 }
 
 int PrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool render,
-                               int* usedHeight) {
+                              int* usedHeight) {
     QPainter* painter = job_->Painter();
     if (!richText_) {
         richText_ = std::make_unique<QTextDocument>();

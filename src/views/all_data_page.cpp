@@ -1,14 +1,14 @@
 #include "views/all_data_page.h"
 
-#include "store/display_format.h"
-#include "widgets/image_button.h"
-#include "store/list_filters.h"
 #include "print/list_report.h"
-#include "views/list_report_source.h"
-#include "views/record_dialogs.h"
+#include "store/display_format.h"
+#include "store/list_filters.h"
 #include "store/record_edit.h"
 #include "store/result_delete.h"
 #include "store/users.h"
+#include "views/list_report_source.h"
+#include "views/record_dialogs.h"
+#include "widgets/image_button.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "views/pages.h"
 #include "store/result_list.h"
+#include "views/pages.h"
 
 #include <QDate>
 #include <QFont>

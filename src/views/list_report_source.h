@@ -1,7 +1,7 @@
 #pragma once
 
-#include "views/data_list_view.h"
 #include "print/report_source.h"
+#include "views/data_list_view.h"
 
 namespace qa::views {
 

@@ -1,9 +1,9 @@
 #include "views/pages.h"
 
 #include "store/csv_export.h"
-#include "widgets/image_button.h"
 #include "store/result_list.h"
 #include "store/users.h"
+#include "widgets/image_button.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -141,9 +141,9 @@ bool EditEndHook::isPropagation(QWidget* receiver, QEvent* event) {
         position = static_cast<QSinglePointEvent*>(event)->globalPosition();
     }
     // The same press handed on from a child to one of its ancestors.
-    const bool repeat = lastReceiver_ && lastReceiver_ != receiver &&
-                        event->type() == lastType_ && key == lastKey_ &&
-                        position == lastPosition_ && receiver->isAncestorOf(lastReceiver_);
+    const bool repeat = lastReceiver_ && lastReceiver_ != receiver && event->type() == lastType_ &&
+                        key == lastKey_ && position == lastPosition_ &&
+                        receiver->isAncestorOf(lastReceiver_);
     lastReceiver_ = receiver;
     lastType_ = event->type();
     lastPosition_ = position;

@@ -21,8 +21,8 @@ QString storedName(const QString& name) {
 
 RegistryKey::RegistryKey()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             QString::fromLatin1(kOrganization),
-                                             QString::fromLatin1(kApplication))) {}
+                                            QString::fromLatin1(kOrganization),
+                                            QString::fromLatin1(kApplication))) {}
 
 RegistryKey::RegistryKey(const QString& iniPath)
     : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
@@ -136,8 +136,7 @@ quint32 RegistryKey::GetValueType(const QString& name) const {
         lastError_ = ErrorFileNotFound;
         return TypeNone;
     }
-    const QVariant value =
-        settings_->value(groupFor(path_) + QLatin1Char('/') + storedName(name));
+    const QVariant value = settings_->value(groupFor(path_) + QLatin1Char('/') + storedName(name));
     if (!value.isValid()) {
         lastError_ = ErrorFileNotFound;
         return TypeNone;

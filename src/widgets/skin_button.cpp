@@ -223,8 +223,8 @@ void SkinButton::EnableTextOffset(int state, bool enable) {
 }
 
 void SkinButton::SetBorder(int state, int width, const QColor& outerTopLeft,
-                          const QColor& outerBottomRight, const QColor& innerTopLeft,
-                          const QColor& innerBottomRight) {
+                           const QColor& outerBottomRight, const QColor& innerTopLeft,
+                           const QColor& innerBottomRight) {
     forStates(state, [&](StateLook& look) {
         look.borderWidth = std::clamp(width, 0, 2);
         look.border = {outerTopLeft, outerBottomRight, innerTopLeft, innerBottomRight};
@@ -242,7 +242,7 @@ void SkinButton::SetRegion(int state, const QRegion& region) {
 }
 
 void SkinButton::SetSkin(int state, const QImage& source, const QColor& transparent1,
-                        const QColor& transparent2) {
+                         const QColor& transparent2) {
     forStates(state, [&](StateLook& look) {
         look.skinSource = source;
         look.skinTransparent1 = transparent1;
@@ -377,7 +377,7 @@ void SkinButton::SetToolTipText(const QString& text) {
 }
 
 QRegion SkinButton::RegionFromBitmap(const QImage& image, const QColor& transparent1,
-                                    const QColor& transparent2) {
+                                     const QColor& transparent2) {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     const QRgb key1 = transparent1.isValid() ? transparent1.rgb() & RGB_MASK : 0;
     const QRgb key2 = transparent2.isValid() ? transparent2.rgb() & RGB_MASK : 0;
@@ -461,8 +461,8 @@ QRect SkinButton::textRect() const {
     if (kind_ != Push && !pushLike_ && drawGlyph_) {
         const QRect glyph = glyphRect();
         return textLeft_ ? QRect(2, 0, glyph.left() - kGlyphGap - 2, height())
-                          : QRect(glyph.right() + 1 + kGlyphGap, 0,
-                                  width() - glyph.right() - 1 - kGlyphGap, height());
+                         : QRect(glyph.right() + 1 + kGlyphGap, 0,
+                                 width() - glyph.right() - 1 - kGlyphGap, height());
     }
     int border = 0;
     for (const StateLook& look : looks_) {
@@ -553,7 +553,7 @@ void SkinButton::OnDrawText(QPainter& painter, State state) {
             option.state &= ~QStyle::State_Enabled;
         }
         style()->drawPrimitive(kind_ == Radio ? QStyle::PE_IndicatorRadioButton
-                                               : QStyle::PE_IndicatorCheckBox,
+                                              : QStyle::PE_IndicatorCheckBox,
                                &option, &painter, this);
     }
 

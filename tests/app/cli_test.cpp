@@ -1,7 +1,7 @@
 #include "app/cli.h"
 #include "sim_process.h"
-#include "temp_dir.h"
 #include "store/text_encoding.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "qt_wait.h"
 #include "device/qt/serial_channel.h"
+#include "qt_wait.h"
 #include "sim_process.h"
 #include "temp_dir.h"
 

@@ -1,12 +1,12 @@
-#include "views/all_data_page.h"
 #include "app/instance_lock.h"
 #include "frame/main_window.h"
 #include "qt_wait.h"
 #include "scripted_prompter.h"
-#include "views/settings_dialog.h"
 #include "sim_process.h"
-#include "temp_dir.h"
 #include "store/users.h"
+#include "temp_dir.h"
+#include "views/all_data_page.h"
+#include "views/settings_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "qt_wait.h"
 #include "frame/session_worker.h"
+#include "qt_wait.h"
 
 #include <gtest/gtest.h>
 

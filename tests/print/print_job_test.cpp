@@ -1,6 +1,6 @@
 // The print framework printed to real PDF files and read back with poppler's tools.
-#include "print_test_support.h"
 #include "print/print_unit.h"
+#include "print_test_support.h"
 
 #include <QFile>
 #include <QFontMetrics>

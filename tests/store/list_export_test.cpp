@@ -1,7 +1,7 @@
 #include "store/csv_export.h"
 #include "store/list_filters.h"
-#include "temp_dir.h"
 #include "store/text_encoding.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "store/profile_file.h"
 #include "scripted_prompter.h"
-#include "temp_dir.h"
+#include "store/profile_file.h"
 #include "store/users.h"
+#include "temp_dir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

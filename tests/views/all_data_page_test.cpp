@@ -1,14 +1,14 @@
 // The all-data page over real per-user SQLite files, with scripted prompts, save dialog,
 // print dialog, menu and record dialogs.
-#include "views/all_data_page.h"
-#include "store/csv_export.h"
-#include "widgets/image_button.h"
-#include "store/list_filters.h"
 #include "print_test_support.h"
-#include "views/record_dialogs.h"
 #include "scripted_prompter.h"
-#include "temp_dir.h"
+#include "store/csv_export.h"
+#include "store/list_filters.h"
 #include "store/users.h"
+#include "temp_dir.h"
+#include "views/all_data_page.h"
+#include "views/record_dialogs.h"
+#include "widgets/image_button.h"
 
 #include <QAction>
 #include <QApplication>

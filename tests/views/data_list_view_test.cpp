@@ -1,6 +1,6 @@
-#include "views/list_compare.h"
-#include "views/data_list_view.h"
 #include "temp_dir.h"
+#include "views/data_list_view.h"
+#include "views/list_compare.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
-#include "views/record_dialogs.h"
 #include "scripted_prompter.h"
+#include "views/record_dialogs.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,8 +1,8 @@
 // Renders the list and both record dialogs to PNG files for a person to look at; runs only
 // when QA_VIEWS_RENDER_DIR names a folder.
+#include "scripted_prompter.h"
 #include "views/data_list_view.h"
 #include "views/record_dialogs.h"
-#include "scripted_prompter.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -1,7 +1,7 @@
-#include "widgets/skin_button.h"
+#include "render_helpers.h"
 #include "widgets/icon_button.h"
 #include "widgets/image_button.h"
-#include "render_helpers.h"
+#include "widgets/skin_button.h"
 #include "widgets/sys_colors.h"
 
 #include <QApplication>
@@ -491,7 +491,8 @@ TEST(SkinButton, RegionFromBitmapKeepsRunsOfNeitherTransparentColour) {
 
 TEST(SkinButton, HoverAndPressSoundsPlayThroughThePlayer) {
     QStringList played;
-    const auto previous = SkinButton::SetSoundPlayer([&](const QString& sound) { played << sound; });
+    const auto previous =
+        SkinButton::SetSoundPlayer([&](const QString& sound) { played << sound; });
     QWidget window;
     SkinButton button(QStringLiteral("Beep"), SkinButton::Push, &window);
     button.resize(80, 24);

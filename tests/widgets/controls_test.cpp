@@ -1,6 +1,6 @@
+#include "render_helpers.h"
 #include "widgets/gradient_label.h"
 #include "widgets/palette_dib.h"
-#include "render_helpers.h"
 #include "widgets/shade_button.h"
 #include "widgets/sys_colors.h"
 #include "widgets/text_progress_ctrl.h"

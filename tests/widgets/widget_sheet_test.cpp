@@ -1,10 +1,10 @@
 // Renders every widget in its main states onto one sheet for a person to look at:
 // $QA_WIDGET_SHEET, or widget_sheet.png in the temporary folder.
-#include "widgets/skin_button.h"
 #include "widgets/gradient_label.h"
 #include "widgets/icon_button.h"
 #include "widgets/image_button.h"
 #include "widgets/shade_button.h"
+#include "widgets/skin_button.h"
 #include "widgets/text_progress_ctrl.h"
 
 #include <QApplication>
