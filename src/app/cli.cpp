@@ -17,7 +17,9 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <csignal>
 #include <map>
 #include <memory>
 #include <optional>
@@ -219,6 +221,38 @@ private:
     std::unique_ptr<UserStore> users_;
 };
 
+// SIGINT and SIGTERM during a download only raise this flag; the download loop polls it
+// and stops the exchange cleanly, so the process can say what happened and exit 1.
+std::atomic<bool> gStopDownload{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void RequestDownloadStop(int) {
+    gStopDownload.store(true);
+}
+
+// Installs the stop handlers for the lifetime of one download, then puts back what was there.
+class StopSignals {
+public:
+    StopSignals() {
+        gStopDownload = false;
+        struct sigaction action {};
+        action.sa_handler = RequestDownloadStop;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
 int Cli::Download() {
     auto port = Value(options_, "--port");
     int itemKind = ItemKindOption(options_);
@@ -246,7 +280,14 @@ int Cli::Download() {
         err_ << ConsoleText(text) << "\n";
     });
     auto device = PortDevicePath(*port);
+    StopSignals stopSignals;
+    download.SetCancelRequest(&gStopDownload);
     auto result = download.Run(*port, device.value_or(""), itemKind, options_.erase);
+    if (result.outcome == HeadlessDownload::Outcome::Cancelled) {
+        err_ << "Download cancelled: nothing of the transfer was stored, and the meter keeps "
+                "its results.\n";
+        return kExitFailed;
+    }
     if (result.outcome == HeadlessDownload::Outcome::Failed) {
         return kExitFailed;
     }

@@ -1,5 +1,6 @@
 #include "device/download_session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -52,10 +53,12 @@ bool DownloadSession::Connect(const std::string& portText, const std::string& de
     erase_ = eraseAfterDownload;
     std::string error;
     if (device.empty() || !channel_.Open(device, error)) {
+        // One box: what failed, then the system's reason and what to do about it.
+        std::string text = kConnectFailedText;
         if (!error.empty()) {
-            prompter_.Inform(error, kMeterCaption, Prompter::Severity::Error);
+            text += "\r\n\r\n" + error;
         }
-        prompter_.Inform(kConnectFailedText, kMeterCaption, Prompter::Severity::Error);
+        prompter_.Inform(text, kMeterCaption, Prompter::Severity::Error);
         return false;
     }
     // The adapter needs a moment after opening before the meter hears anything.
@@ -111,6 +114,7 @@ void DownloadSession::FrameCommand(int code) {
         }
         break;
     case kCmdImportDone:
+        SetRunning(false);
         if (importedCount_ > 0) {
             host_.ShowNewRecords(importedCount_);
         } else {
@@ -154,7 +158,43 @@ void DownloadSession::SendCommand(int code) {
     }
 }
 
+void DownloadSession::SetRunning(bool running) {
+    if (running_ != running) {
+        running_ = running;
+        host_.SessionRunning(running);
+    }
+}
+
+bool DownloadSession::Cancel() {
+    const bool wasActive = running_ || channel_.IsOpen();
+    // Every deferred step and tick checks the generation or the marker: none acts after this.
+    ++generation_;
+    timers_.Kill(kModeTimerId);
+    timers_.Kill(kWatchTimerId);
+    downloadMarker_ = -1;
+    modeState_ = 0;
+    exchangeKind_ = kExchangeNone;
+    received_.clear();
+    receivedLength_ = 0;
+    if (channel_.IsOpen()) {
+        channel_.Close();
+    }
+    SetRunning(false);
+    return wasActive;
+}
+
+void DownloadSession::ImportFailed() {
+    if (channel_.IsOpen()) {
+        channel_.Close();
+    }
+    exchangeKind_ = kExchangeNone;
+    SetRunning(false);
+}
+
 void DownloadSession::StartSequence() {
+    SetRunning(true);
+    importedCount_ = 0;
+    lastReportedRecords_ = -1;
     host_.SetProgressText(kWaitingText);
     FrameCommand(kCmdSendE);
     unsigned generation = ++generation_;
@@ -260,6 +300,7 @@ void DownloadSession::HandleRecordsByte() {
     }
     int count = LeadingNumber(received_, 2, 3);
     if (count == 0) {
+        SetRunning(false);
         host_.HideProgress();
         timers_.Kill(kWatchTimerId);
         FrameCommand(kCmdSendE);
@@ -274,6 +315,15 @@ void DownloadSession::HandleRecordsByte() {
         return;
     }
     std::size_t payloadSize = received_.size() > 7 ? received_.size() - 7 : 0;
+    if (count > 0 && recordSize_ > 0) {
+        const int records = static_cast<int>(
+            std::min<std::size_t>(payloadSize / static_cast<std::size_t>(recordSize_),
+                                  static_cast<std::size_t>(count)));
+        if (records != lastReportedRecords_) {
+            lastReportedRecords_ = records;
+            host_.TransferProgress(records, count);
+        }
+    }
     if (count > 0 && payloadSize == static_cast<std::size_t>(count) * recordSize_) {
         timers_.Kill(kWatchTimerId);
         Transfer transfer;
@@ -330,6 +380,7 @@ void DownloadSession::WatchTick() {
 }
 
 void DownloadSession::GiveUp(bool hideProgress) {
+    SetRunning(false);
     if (hideProgress) {
         host_.HideProgress();
     }

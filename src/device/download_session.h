@@ -74,6 +74,13 @@ public:
     virtual void ShowNewRecords(int importedCount) = 0;
     // Discovery finished (command 10): open the "Get data" dialog, or refresh the open one.
     virtual void PortsFound() {}
+    // Records received so far of the count the meter announced (once the count is known).
+    virtual void TransferProgress(int received, int announced) {
+        (void)received;
+        (void)announced;
+    }
+    // A download started (the operator said yes) or ended, however it ended.
+    virtual void SessionRunning(bool running) { (void)running; }
 };
 
 // The conversation with the meter: commands, the mode sequence, the per-byte completeness
@@ -97,6 +104,17 @@ public:
     int CurrentReplyCode() const;
     // The importer finished (its command 500 comes through FrameCommand as well).
     void SetImportedCount(int count) { importedCount_ = count; }
+    int ImportedCount() const { return importedCount_; }
+
+    // From the operator's yes until the exchange is over: no-data, import done, give-up,
+    // a failed import (its closing command) or Cancel.
+    bool Running() const { return running_; }
+    // Stops the exchange at once: no further command, timer or deferred step, the port
+    // closed, nothing received kept. The meter is never told anything, so it keeps its
+    // results. Returns false when there was nothing to stop.
+    bool Cancel();
+    // The transfer was handed over but the import refused it: the exchange is over.
+    void ImportFailed();
 
     // Cleared when the main window closes: from then on nothing is handled.
     std::atomic<bool> runFlag{true};
@@ -121,6 +139,7 @@ private:
     void WatchTick();
     void GiveUp(bool hideProgress);
     void HandleRecordsByte();
+    void SetRunning(bool running);
 
     ByteChannel& channel_;
     SessionTimers& timers_;
@@ -144,6 +163,8 @@ private:
     std::size_t lastLengthSeen_ = 0;
     int errorCount_ = 0;
     int importedCount_ = 0;
+    bool running_ = false;
+    int lastReportedRecords_ = -1;
     // Bumped whenever a new exchange starts, so a deferred step of an older one does nothing.
     unsigned generation_ = 0;
 };

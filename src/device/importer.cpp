@@ -1,5 +1,7 @@
 #include "device/importer.h"
 
+#include "store/settings.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -45,17 +47,11 @@ bool RecordEndByteOk(char c, ResultKind kind) {
     return c == kCR || c == kLF || (kind == ResultKind::HbA1c && c == kBlank);
 }
 
-// The value of the field's leading digits, 0 when it starts with anything else. Fields are
-// at most four characters, so this cannot overflow.
+// The value field read by the leading-integer rule of stored texts: leading blanks are
+// skipped (some meters pad " 65"), then digits up to the first other character; 0 when
+// there are none. A result is never negative.
 int LeadingDigits(std::string_view field) {
-    int value = 0;
-    for (char c : field) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    return std::max(0, static_cast<int>(LeadingInt(field)));
 }
 
 // One record decoded into the texts stored in both tables (the HbA1c main table alone also

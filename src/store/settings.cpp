@@ -1,6 +1,7 @@
 #include "store/settings.h"
 
 #include "store/profile_file.h"
+#include "store/text_encoding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -46,6 +47,10 @@ std::string IntText(std::int32_t value) {
 }
 
 } // namespace
+
+bool SettingsTextFits(std::string_view utf8) {
+    return utf8.size() <= kSettingsTextMaxBytes && Cp949Length(utf8) <= kSettingsTextMaxBytes;
+}
 
 std::int32_t LeadingInt(std::string_view text) {
     bool negative = false;
@@ -169,6 +174,33 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
         field = parsed;
         return true;
     };
+    // A code outside its list would leave every date or time printed empty.
+    auto code = [&](std::int32_t& field, std::int32_t highest, const char* meanings) {
+        std::int32_t parsed = 0;
+        if (!integer(parsed)) {
+            problem += " (allowed: " + std::string(meanings) + ")";
+            return false;
+        }
+        if (parsed < 0 || parsed > highest) {
+            problem = std::string(key) + " takes " + meanings + ", not " + std::string(value);
+            return false;
+        }
+        field = parsed;
+        return true;
+    };
+    // Never stored shortened: a later, unrelated save would write the cut text for good.
+    auto text = [&](std::string& field) {
+        std::string line = OneLine(value);
+        if (!SettingsTextFits(line)) {
+            problem = std::string(key) + " is too long: at most " +
+                      std::to_string(kSettingsTextMaxBytes) +
+                      " bytes (a Hangul syllable takes 3), this one takes " +
+                      std::to_string(line.size());
+            return false;
+        }
+        field = std::move(line);
+        return true;
+    };
     auto real = [&](float& field) {
         double parsed = LeadingDouble(value);
         if (value.empty() || value.find_first_not_of("0123456789.") != std::string_view::npos) {
@@ -180,15 +212,15 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
         return true;
     };
     if (is("HbA1c_unit"))
-        return integer(store.hba1cUnit);
+        return code(store.hba1cUnit, 1, "0 (%) or 1 (mmol/mol)");
     if (is("Glucose_unit"))
-        return integer(store.glucoseUnit);
+        return code(store.glucoseUnit, 1, "0 (mg/dL) or 1 (mmol/L)");
     if (is("Date"))
-        return integer(store.dateFormat);
+        return code(store.dateFormat, 2, "0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy)");
     if (is("time"))
-        return integer(store.timeFormat);
+        return code(store.timeFormat, 1, "0 (12 hours) or 1 (24 hours)");
     if (is("lang"))
-        return integer(store.language);
+        return code(store.language, 1, "0 (Korean) or 1 (English)");
     if (is("HbA1c_high"))
         return real(store.hba1cHigh);
     if (is("HbA1c_low"))
@@ -198,13 +230,13 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
     if (is("Glucose_low"))
         return real(store.glucoseLow);
     if (is("Name"))
-        return store.name = OneLine(value), true;
+        return text(store.name);
     if (is("Hospital"))
-        return store.hospital = OneLine(value), true;
+        return text(store.hospital);
     if (is("Email"))
-        return store.email = OneLine(value), true;
+        return text(store.email);
     if (is("Command"))
-        return store.command = OneLine(value), true;
+        return text(store.command);
     problem = "unknown setting " + std::string(key);
     return false;
 }

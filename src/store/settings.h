@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -57,6 +58,12 @@ std::vector<std::pair<std::string, std::string>> SettingsEntries(const SettingsS
 // unknown key or a value that does not fit it.
 bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value,
                         std::string& problem);
+
+// The user-information texts (name, hospital, e-mail, memo) are kept whole only up to this
+// many bytes, both as stored here (UTF-8, cut at this length when read back) and in the
+// code page 949 the Windows program counted: a Hangul syllable takes three and two.
+inline constexpr std::size_t kSettingsTextMaxBytes = 99;
+bool SettingsTextFits(std::string_view utf8);
 
 std::int32_t LeadingInt(std::string_view text);
 double LeadingDouble(std::string_view text);

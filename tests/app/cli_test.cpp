@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace qa;
 using namespace qa::test;
@@ -159,6 +164,109 @@ TEST(Cli, DownloadFromAMissingPortFails) {
     TempDir dir;
     CliRun run = Cli(dir.File("data"), {"download", "--port", "ttyQA-none"});
     EXPECT_EQ(run.code, 1);
-    EXPECT_NE(run.err.find("error code - 2"), std::string::npos);
+    EXPECT_NE(run.err.find("No such file or directory (error code - 2)"), std::string::npos);
     EXPECT_NE(run.err.find("통신 포트 연결 실패."), std::string::npos);
+}
+
+// Interrupted mid-transfer, the download stops at once, stores nothing, never tells the
+// meter to erase (even with --erase) and exits 1 with a message. Both stop signals.
+TEST(Cli, StopSignalMidTransferStoresNothingAndExits1) {
+    for (int sig : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(strsignal(sig));
+        TempDir dir;
+        const std::string data = dir.File("data");
+        const std::string log = dir.File("sim.log");
+        // 999 paced records take about half a minute on the wire: plenty of "mid".
+        SimProcess sim({"--pace", "--hba1c", "999", "--seed", "3", "--log", log});
+        const std::string errPath = dir.File("err.txt");
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            std::freopen(dir.File("out.txt").c_str(), "w", stdout);
+            std::freopen(errPath.c_str(), "w", stderr);
+            execl(QA_CLI_PATH, QA_CLI_PATH, "--data-dir", data.c_str(), "download", "--port",
+                  sim.linkPath().c_str(), "--erase", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Wait until records are arriving (the receiving texts are on stderr).
+        bool receiving = false;
+        for (int i = 0; i < 3000 && !receiving; ++i) {
+            receiving = ReadFile(errPath).find("받는 중") != std::string::npos;
+            if (!receiving) {
+                usleep(10'000);
+            }
+        }
+        ASSERT_TRUE(receiving) << ReadFile(errPath);
+        ASSERT_EQ(kill(pid, sig), 0);
+        auto stopped = std::chrono::steady_clock::now();
+        int status = 0;
+        // A hang guard, not a speed check: the measured stop time is far below this.
+        for (int i = 0; i < 1000 && waitpid(pid, &status, WNOHANG) == 0; ++i) {
+            usleep(10'000);
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - stopped).count();
+        if (waitpid(pid, &status, WNOHANG) == 0 && !WIFEXITED(status)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            FAIL() << "still running " << seconds << " s after the signal";
+        }
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal instead of stopping cleanly";
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        const std::string err = ReadFile(errPath);
+        EXPECT_NE(err.find("Download cancelled"), std::string::npos) << err;
+        EXPECT_EQ(ReadFile(dir.File("out.txt")), "");
+        std::printf("[ stopped %.3f s after %s ]\n", seconds, strsignal(sig));
+
+        CliRun list = Cli(data, {"list"});
+        ASSERT_EQ(list.code, 0) << list.err;
+        EXPECT_EQ(Lines(list.out).size(), 1u) << "only the header: nothing stored\n" << list.out;
+        sim.stop();
+        const std::string transcript = ReadFile(log);
+        EXPECT_NE(transcript.find("<- S H"), std::string::npos) << transcript;
+        EXPECT_EQ(transcript.find("<- S D"), std::string::npos) << "the meter was told to erase";
+    }
+}
+
+TEST(Cli, SettingsRefuseOverLongTextsAndCodesOutsideTheirLists) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    ASSERT_EQ(Cli(data, {"settings", "set", "Name=Kim"}).code, 0);
+
+    // 33 Hangul syllables are 99 bytes as stored: they fit. One more does not, and nothing
+    // of it is stored, not even the first 33.
+    std::string syllables;
+    for (int i = 0; i < 34; ++i) {
+        syllables += "한";
+    }
+    const std::string fits = syllables.substr(0, 99);
+    ASSERT_EQ(Cli(data, {"settings", "set", "Hospital=" + fits}).code, 0);
+    for (const char* key : {"Name", "Hospital", "Email", "Command"}) {
+        CliRun run = Cli(data, {"settings", "set", std::string(key) + "=" + syllables});
+        EXPECT_EQ(run.code, 2) << key;
+        EXPECT_NE(run.err.find(std::string(key) + " is too long: at most 99 bytes"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(Cli(data, {"settings", "set", "Email=" + std::string(100, 'a')}).code, 2);
+    ASSERT_EQ(Cli(data, {"settings", "set", "Email=" + std::string(99, 'a')}).code, 0);
+
+    CliRun bad = Cli(data, {"settings", "set", "Date=5"});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_NE(bad.err.find("0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy)"), std::string::npos)
+        << bad.err;
+    for (const char* pair : {"HbA1c_unit=2", "Glucose_unit=-1", "time=2", "lang=7", "Date=x"}) {
+        CliRun run = Cli(data, {"settings", "set", pair});
+        EXPECT_EQ(run.code, 2) << pair;
+        EXPECT_NE(run.err.find(" or "), std::string::npos) << pair << ": " << run.err;
+    }
+    // A refused pair refuses the whole command: the good one before it is not stored either.
+    EXPECT_EQ(Cli(data, {"settings", "set", "time=1", "Date=3"}).code, 2);
+
+    CliRun show = Cli(data, {"settings", "show"});
+    EXPECT_NE(show.out.find("Name=Kim\n"), std::string::npos) << show.out;
+    EXPECT_NE(show.out.find("Hospital=" + fits + "\n"), std::string::npos) << "kept whole";
+    EXPECT_NE(show.out.find("Date=0\n"), std::string::npos);
+    EXPECT_NE(show.out.find("time=0\n"), std::string::npos);
+    EXPECT_NE(show.out.find("Email=" + std::string(99, 'a') + "\n"), std::string::npos);
 }

@@ -22,12 +22,18 @@ public:
     void StartImport(const Transfer& transfer) override { imports.push_back(transfer); }
     void ShowNewRecords(int count) override { shownNew.push_back(count); }
     void PortsFound() override { ++portsFound; }
+    void TransferProgress(int received, int announced) override {
+        progress.emplace_back(received, announced);
+    }
+    void SessionRunning(bool on) override { running.push_back(on); }
 
     std::vector<std::string> texts;
     std::vector<Transfer> imports;
     std::vector<int> shownNew;
     bool visible = false;
     int portsFound = 0;
+    std::vector<std::pair<int, int>> progress;
+    std::vector<bool> running;
 };
 
 class SessionTest : public ::testing::Test {
@@ -108,10 +114,11 @@ TEST_F(SessionTest, NoOnTheQuestionLeavesThePortOpenAndSendsNothing) {
     EXPECT_TRUE(channel.written.empty());
 }
 
-TEST_F(SessionTest, PortThatCannotBeOpenedShowsBothMessages) {
+TEST_F(SessionTest, PortThatCannotBeOpenedSaysSoWithTheReasonInOneBox) {
     channel.failOpen = true;
     EXPECT_FALSE(session.Connect("ttyUSB9", "/dev/ttyUSB9", 0, false));
-    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"error code - 2", kConnectFailedText}));
+    EXPECT_EQ(prompter.Texts(),
+              (std::vector<std::string>{std::string(kConnectFailedText) + "\r\n\r\nerror code - 2"}));
     EXPECT_FALSE(session.Connect("", "", 0, false)) << "no port at all";
     EXPECT_EQ(prompter.Texts().back(), kConnectFailedText);
     timers.Advance(60'000);
@@ -299,4 +306,65 @@ TEST_F(SessionTest, ReplyCodeFollowsTheExchange) {
     EXPECT_EQ(session.CurrentReplyCode(), kReplyGlucose);
     session.FrameCommand(kCmdSendE);
     EXPECT_EQ(session.CurrentReplyCode(), kReplyNone) << "idle: replies are dropped";
+}
+
+TEST_F(SessionTest, ProgressCountsWholeRecordsOfTheAnnouncedCount) {
+    RunUpToVersion(1);
+    Receive("SV1.09EG\r\n");
+    EXPECT_EQ(host.running, std::vector<bool>{true});
+    EXPECT_TRUE(session.Running());
+    std::string reply = "SG003\r\n" + Records(3, 15);
+    Receive(reply.substr(0, 7 + 14));
+    EXPECT_EQ(host.progress, (std::vector<std::pair<int, int>>{{0, 3}}));
+    Receive(reply.substr(21, 1));
+    Receive(reply.substr(22));
+    EXPECT_EQ(host.progress, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
+    timers.Advance(50);
+    ASSERT_EQ(host.imports.size(), 1u);
+    EXPECT_TRUE(session.Running()) << "running until the import has ended";
+    session.SetImportedCount(2);
+    session.FrameCommand(kCmdImportDone);
+    EXPECT_FALSE(session.Running());
+    EXPECT_EQ(host.running, (std::vector<bool>{true, false}));
+}
+
+TEST_F(SessionTest, CancelStopsEverythingAndTellsTheMeterNothing) {
+    // At every stage: during the mode sequence, waiting for the version, mid-transfer, and
+    // in the pause before the hand-over.
+    for (int stage = 0; stage < 4; ++stage) {
+        SCOPED_TRACE(stage);
+        channel.written.clear();
+        host.imports.clear();
+        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", 1, true));
+        timers.Advance(800 + 300 + 1000);
+        if (stage >= 1) {
+            timers.Advance(4000);
+            ASSERT_EQ(channel.Letters(), "EHV");
+        }
+        std::string reply = "SG003\r\n" + Records(3, 15);
+        if (stage == 2) {
+            Receive("SV1.09EG\r\n");
+            Receive(reply.substr(0, 30));
+        }
+        if (stage == 3) {
+            Receive("SV1.09EG\r\n");
+            Receive(reply);
+        }
+        const std::string before = channel.Letters();
+        EXPECT_TRUE(session.Running());
+        EXPECT_TRUE(session.Cancel());
+        EXPECT_FALSE(session.Running());
+        EXPECT_FALSE(channel.open);
+        EXPECT_FALSE(timers.Running(kModeTimerId));
+        EXPECT_FALSE(timers.Running(kWatchTimerId));
+        EXPECT_EQ(session.CurrentReplyCode(), kReplyNone) << "late bytes are dropped";
+        timers.Advance(120'000);
+        EXPECT_EQ(channel.Letters(), before) << "no command after Cancel, never D";
+        EXPECT_EQ(channel.Letters().find('D'), std::string::npos);
+        EXPECT_TRUE(host.imports.empty()) << "nothing handed to the importer";
+        EXPECT_FALSE(session.Cancel()) << "nothing left to stop";
+    }
+    // The next download starts from the beginning.
+    channel.written.clear();
+    RunUpToVersion(0);
 }

@@ -170,15 +170,16 @@ TEST_F(ImportTest, DecodesHbA1cRecordsIntoTheRowsOfBothTables) {
     // Twelve bytes 160620143065, then a blank: the value field "65 " reads as 65 tenths.
     std::string payload = std::string("160620143065 ") + "PATIENT0000001" + "\r\n" +
                           HbA1c29("9912312359", "6A5", "SZ'quote,comma") +
-                          HbA1c29("0001010000", "A65", "              ");
-    ImportResult result = ImportHbA1c(payload, 3, 29, false);
+                          HbA1c29("0001010000", "A65", "              ") +
+                          HbA1c29("0001010001", " 65", "PATIENT0000002");
+    ImportResult result = ImportHbA1c(payload, 4, 29, false);
     ASSERT_EQ(result.status, ImportStatus::Imported);
-    EXPECT_EQ(result.importedCount, 3);
+    EXPECT_EQ(result.importedCount, 4);
 
     auto main = Rows(hba1c.mainPath, kMainTableName);
     auto download = Rows(hba1c.downloadPath, kDownloadTableName);
-    ASSERT_EQ(main.size(), 3u);
-    ASSERT_EQ(download.size(), 3u);
+    ASSERT_EQ(main.size(), 4u);
+    ASSERT_EQ(download.size(), 4u);
     std::map<std::string, std::string> expected{
         {"DATE", "20160620"}, {"TIME", "1430"}, {"HbA1c_VALUE", "0650"}, {"PID", "PATIENT0000001"},
         {"OPID", ""},         {"EQ_TYPE", "1"}, {"p_NAME", ""},          {"p_DOB", "19000101"},
@@ -192,10 +193,11 @@ TEST_F(ImportTest, DecodesHbA1cRecordsIntoTheRowsOfBothTables) {
     EXPECT_EQ(main[1]["PID"], "SZ'quote,comma") << "stored as received";
     EXPECT_EQ(main[2]["HbA1c_VALUE"], "0000") << "no leading digit";
     EXPECT_EQ(main[2]["PID"], "              ");
+    EXPECT_EQ(main[3]["HbA1c_VALUE"], "0650") << "a leading blank is skipped";
 
     // The diagnostic copy holds the whole transfer, letters S and Z of an ID included.
     EXPECT_EQ(qa::test::ReadFile(dir.File("hr_lowdata.dat")), payload);
-    EXPECT_EQ(hba1c.main.RowCount(), 3) << "the table objects are requeried";
+    EXPECT_EQ(hba1c.main.RowCount(), 4) << "the table objects are requeried";
     EXPECT_EQ(hba1c.main.date, "20991231") << "standard sort, newest first";
 }
 

@@ -34,14 +34,14 @@ TEST(SerialChannel, MissingDeviceReportsTheSystemCode) {
     SerialChannel channel([] { return 0; }, [](int, char) {});
     std::string error;
     EXPECT_FALSE(channel.Open("/dev/ttyQA-no-such-port", error));
-    EXPECT_EQ(error, "error code - 2");
+    EXPECT_EQ(error, "/dev/ttyQA-no-such-port: No such file or directory (error code - 2)");
     EXPECT_FALSE(channel.IsOpen());
     EXPECT_EQ(channel.Write("S E\n\r", 5), 0u);
 }
 
 TEST(SerialChannel, PermissionProblemTellsHowToGetAccess) {
     std::string text = OpenFailureText("/dev/null", 13);
-    EXPECT_EQ(text.rfind("error code - 13\r\n", 0), 0u);
+    EXPECT_EQ(text.rfind("/dev/null: Permission denied (error code - 13)\r\n", 0), 0u);
     EXPECT_NE(text.find("adduser"), std::string::npos);
 }
 

@@ -75,6 +75,9 @@ void HeadlessDownload::SetImportedCount(int count) {
 }
 
 void HeadlessDownload::Import(const Transfer& transfer) {
+    if (finished_) {
+        return; // cancelled between the hand-over and this step: nothing is stored
+    }
     ImportServices services{users_.DataFolder(), clock_, prompter_, *this};
     ImportResult result =
         transfer.kind == ResultKind::HbA1c
@@ -111,6 +114,10 @@ HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
         QElapsedTimer elapsed;
         elapsed.start();
         QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (cancelRequest_ != nullptr && cancelRequest_->load() && !finished_) {
+                session->Cancel();
+                finished_ = Outcome::Cancelled;
+            }
             if (prompter.outcome && !finished_) {
                 finished_ = prompter.outcome;
             }

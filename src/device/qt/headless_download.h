@@ -5,6 +5,7 @@
 #include "store/prompter.h"
 #include "store/users.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,7 +17,7 @@ namespace qa {
 // The command line uses it, and so do the end-to-end tests (with a faster clock).
 class HeadlessDownload : public SessionHost, public ImportHost {
 public:
-    enum class Outcome { Imported, NoData, Failed };
+    enum class Outcome { Imported, NoData, Failed, Cancelled };
     struct Result {
         Outcome outcome = Outcome::Failed;
         int imported = 0;
@@ -32,6 +33,11 @@ public:
     // loop must be possible on this thread (a QCoreApplication exists).
     Result Run(const std::string& portText, const std::string& device, int itemKind,
                bool eraseAfterDownload, int limitMs = 10 * 60 * 1000);
+
+    // Polled while the download runs: once it reads true the exchange stops as the window's
+    // Cancel stops it (nothing stored, the meter told nothing) and Run returns Cancelled.
+    // Set from a signal handler, so only a lock-free flag.
+    void SetCancelRequest(const std::atomic<bool>* flag) { cancelRequest_ = flag; }
 
     // For timers given from outside: forwards a tick to the running session.
     void Tick(int id) {
@@ -59,6 +65,7 @@ private:
     SessionTimers* externalTimers_;
     DownloadSession* session_ = nullptr;
     std::optional<Outcome> finished_;
+    const std::atomic<bool>* cancelRequest_ = nullptr;
     int imported_ = 0;
     std::string last_[2];
 };

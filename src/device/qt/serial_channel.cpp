@@ -25,7 +25,8 @@ int SystemOpenError(const std::string& device) {
 } // namespace
 
 std::string OpenFailureText(const std::string& device, int systemCode) {
-    std::string text = "error code - " + std::to_string(systemCode);
+    std::string text = device + ": " + std::strerror(systemCode) + " (error code - " +
+                       std::to_string(systemCode) + ")";
     if (systemCode == EACCES || systemCode == EPERM) {
         std::string group = "dialout";
         struct stat info {};
@@ -34,7 +35,7 @@ std::string OpenFailureText(const std::string& device, int systemCode) {
                 group = g->gr_name;
             }
         }
-        text += "\r\n" + device + ": permission denied. Serial ports belong to the group \"" +
+        text += "\r\nSerial ports belong to the group \"" +
                 group + "\": add this user to it (sudo adduser $USER " + group +
                 "), then log out and in again, or install a udev rule that grants access.";
     }
