@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("QuorinA1cComm");
     QApplication::setOrganizationName("Local AppWizard-Generated Applications");
     Q_INIT_RESOURCE(resources);
+    QApplication::setWindowIcon(qa::AppIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription("QuorinA1c: results of the HbA1c and glucose meter");

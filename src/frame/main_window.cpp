@@ -4,6 +4,7 @@
 #include "store/users.h"
 #include "views/all_data_page.h"
 #include "views/settings_dialog.h"
+#include "widgets/image_button.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,6 +12,8 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
+
+#include <initializer_list>
 
 namespace qa {
 
@@ -56,6 +59,7 @@ private:
 MainWindow::MainWindow(Services services, QWidget* parent)
     : SkinnedFrame(parent), services_(std::move(services)) {
     setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowIcon(AppIcon());
     setMaximumSize(1024, 768);
     resize(1024, 768);
 
@@ -82,6 +86,7 @@ MainWindow::MainWindow(Services services, QWidget* parent)
 
     process_ = new ProcessDialog(this);
     process_->hide();
+    connect(process_, &ProcessDialog::CancelRequested, this, [this] { CancelDownload(); });
     connect(this, &SkinnedFrame::CaptionIconClicked, this, [this] { AboutDialog(this).exec(); });
 
     worker_ = std::make_unique<SessionWorker>(
@@ -151,6 +156,10 @@ void MainWindow::FrameCommand(int code) {
     if (pageCommand && (importRunning_ || closing_ || !started_)) {
         return;
     }
+    // A second "Get data" while one runs would close its port under it.
+    if (code == kCmdGetData && DownloadBusy()) {
+        return;
+    }
     switch (code) {
     case kCmdHome:
         if (ActiveView() != kViewHome) {
@@ -187,6 +196,8 @@ void MainWindow::FrameCommand(int code) {
         importRunning_ = false;
         views_->setEnabled(true);
         session_->FrameCommand(code);
+        process_->SetDetail(
+            QStringLiteral("%1 new results stored.").arg(session_->ImportedCount()));
         break;
     default:
         session_->FrameCommand(code);
@@ -236,6 +247,12 @@ void MainWindow::PortsFound() {
 }
 
 void MainWindow::ShowGetDataDialog() {
+    if (DownloadBusy()) {
+        return;
+    }
+    // What the last download said (an error count, a failure) is not about this one.
+    process_->Reset();
+    process_->hide();
     GetDataDialog dialog(this);
     getData_ = &dialog;
     UserStore& users = services_.users;
@@ -268,6 +285,8 @@ void MainWindow::HideProgress() {
 
 void MainWindow::StartImport(const Transfer& transfer) {
     importRunning_ = true;
+    // The transfer is complete: from here the import's transaction decides, not Cancel.
+    process_->SetRunning(false);
     importKind_ = transfer.kind == ResultKind::HbA1c ? 0 : 1;
     // The kind just downloaded is the kind the data page shows next.
     allDataPage_->SetItemKind(importKind_);
@@ -306,12 +325,63 @@ void MainWindow::RunImport(const Transfer& transfer) {
     }
     if (result.status != ImportStatus::Imported) {
         QMetaObject::invokeMethod(
-            this, [this] { ImportFinished(); }, Qt::QueuedConnection);
+            this,
+            [this, status = result.status, error = result.error] { ImportFinished(status, error); },
+            Qt::QueuedConnection);
     }
 }
 
-void MainWindow::ImportFinished() {
+void MainWindow::ImportFinished(ImportStatus status, const std::string& error) {
     importRunning_ = false;
+    views_->setEnabled(true);
+    session_->ImportFailed();
+    // The window must not go on saying "receiving" after the transfer was refused.
+    if (status == ImportStatus::StoreFailed) {
+        SetProgressText("Error. the results could not be saved.");
+        process_->SetDetail(QString::fromStdString(error) +
+                            QStringLiteral("\nNothing was stored; the meter keeps its results."));
+    } else {
+        SetProgressText(kFramingFailText);
+        process_->SetDetail(
+            QStringLiteral("The transfer was refused: nothing was stored, and the meter keeps "
+                           "its results."));
+    }
+}
+
+void MainWindow::TransferProgress(int received, int announced) {
+    process_->SetRecords(received, announced);
+}
+
+void MainWindow::SessionRunning(bool running) {
+    process_->SetRunning(running);
+    EnableDownloadCommand(!running);
+    if (running && downloadPage_ != nullptr) {
+        // The operator started a new download: the list of the last one makes way for it.
+        downloadPage_->List()->DeleteAllRows();
+    }
+}
+
+bool MainWindow::DownloadBusy() const {
+    return session_->Running() || importRunning_;
+}
+
+void MainWindow::EnableDownloadCommand(bool enabled) {
+    for (FormPage* page :
+         std::initializer_list<FormPage*>{homePage_, downloadPage_, allDataPage_}) {
+        if (page != nullptr) {
+            if (ImageButton* button = page->NavButton(kCmdGetData)) {
+                button->setEnabled(enabled);
+            }
+        }
+    }
+}
+
+void MainWindow::CancelDownload() {
+    if (importRunning_ || !session_->Cancel()) {
+        return;
+    }
+    SetProgressText(ProcessDialog::kCancelledText);
+    process_->SetDetail(QString::fromUtf8(ProcessDialog::kCancelledDetail));
     views_->setEnabled(true);
 }
 

@@ -71,6 +71,14 @@ public:
     void StartImport(const Transfer& transfer) override;
     void ShowNewRecords(int importedCount) override;
     void PortsFound() override;
+    void TransferProgress(int received, int announced) override;
+    void SessionRunning(bool running) override;
+
+    // The Process window's Cancel: stops the exchange, stores nothing, tells the meter
+    // nothing; the pages work again at once.
+    void CancelDownload();
+    // A download or its import is under way: the download command waits for its end.
+    bool DownloadBusy() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -80,7 +88,8 @@ private:
     DiscoveryResult Discover() const;
     void DiscoveryFinished(const DiscoveryResult& result);
     void RunImport(const Transfer& transfer);
-    void ImportFinished();
+    void ImportFinished(ImportStatus status, const std::string& error);
+    void EnableDownloadCommand(bool enabled);
     void ShowGetDataDialog();
     void ShowSettingsDialog();
     void ApplySettingsChange();

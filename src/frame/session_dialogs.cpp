@@ -3,6 +3,7 @@
 #include "views/ui_services.h"
 #include "widgets/gradient_label.h"
 #include "widgets/shade_button.h"
+#include "widgets/text_progress_ctrl.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -50,12 +51,17 @@ GetDataDialog::GetDataDialog(QWidget* parent) : QDialog(parent) {
     grid->addWidget(kinds_, 1, 1);
     grid->addWidget(label("사용자ID"), 2, 0);
     grid->addWidget(users_, 2, 1);
+    noMeter_ = new QLabel(QString::fromUtf8(kNoMeterText), this);
+    noMeter_->setObjectName("noMeter");
+    noMeter_->setWordWrap(true);
+    noMeter_->hide();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok_);
     buttons->addWidget(cancel_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addWidget(noMeter_);
     layout->addLayout(buttons);
 
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
@@ -81,6 +87,9 @@ void GetDataDialog::SetPorts(const DiscoveryResult& ports) {
     if (ports_->count() > 0) {
         ports_->setCurrentIndex(selected);
     }
+    // The first port listed is only a guess then: the question after OK must not be taken
+    // as proof that a meter is there.
+    noMeter_->setVisible(!ports.found);
 }
 
 void GetDataDialog::SetUsers(const std::vector<std::string>& users, const std::string& current) {
@@ -123,10 +132,67 @@ ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
     close->SetShade(6, 8, 10);
     close->SetIcon(ImagePath(171));
     close_ = close;
+    records_ = new TextProgressCtrl(this);
+    records_->setObjectName("records");
+    records_->setMinimumHeight(20);
+    records_->hide();
+    detail_ = new QLabel(this);
+    detail_->setObjectName("detail");
+    detail_->setWordWrap(true);
+    detail_->setAlignment(Qt::AlignCenter);
+    detail_->hide();
+    cancel_ = new QPushButton("Cancel", this);
+    cancel_->setObjectName("cancel");
+    cancel_->setEnabled(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancel_);
+    buttons->addWidget(close_);
+    buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label_);
-    layout->addWidget(close_, 0, Qt::AlignHCenter);
+    layout->addWidget(records_);
+    layout->addWidget(detail_);
+    layout->addLayout(buttons);
     connect(close_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(cancel_, &QPushButton::clicked, this, &ProcessDialog::CancelRequested);
+}
+
+void ProcessDialog::SetRecords(int received, int announced) {
+    records_->SetRange(0, announced);
+    records_->SetPos(received);
+    records_->SetWindowText(QStringLiteral("%1 / %2 records").arg(received).arg(announced));
+    records_->show();
+}
+
+void ProcessDialog::SetDetail(const QString& text) {
+    detail_->setText(text);
+    detail_->setVisible(!text.isEmpty());
+    if (isHidden()) {
+        show();
+    }
+}
+
+QString ProcessDialog::Detail() const {
+    return detail_->text();
+}
+
+void ProcessDialog::SetRunning(bool running) {
+    cancel_->setEnabled(running);
+    if (running) {
+        cancel_->setDefault(true);
+    }
+}
+
+void ProcessDialog::Reset() {
+    shown_.clear();
+    label_->setText(QString());
+    records_->SetPos(0);
+    records_->SetWindowText(QString());
+    records_->hide();
+    detail_->clear();
+    detail_->hide();
+    cancel_->setEnabled(false);
 }
 
 void ProcessDialog::SetProgressText(const QString& text) {
@@ -147,7 +213,7 @@ QString ProcessDialog::ProgressText() const {
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("About QuorinA1c Self Comm");
     auto* icon = new QLabel(this);
-    icon->setPixmap(windowIcon().pixmap(32, 32));
+    icon->setPixmap(AppIcon().pixmap(32, 32));
     auto* texts = new QVBoxLayout;
     texts->addWidget(new QLabel("Windows Communication Program", this));
     texts->addWidget(new QLabel("  Windows All for One       Version  1.00", this));

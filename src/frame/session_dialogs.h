@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace qa {
 
+class TextProgressCtrl;
+
 // "Get data": port, result kind and user for a download. The port can also be typed.
 class GetDataDialog : public QDialog {
     Q_OBJECT
@@ -35,6 +37,11 @@ public:
     QComboBox* UserCombo() const { return users_; }
     QPushButton* SearchButton() const { return search_; }
     QPushButton* OkButton() const { return ok_; }
+    // Says when discovery recognised no meter (the operator may still choose a port).
+    QLabel* NoMeterNote() const { return noMeter_; }
+    static constexpr const char* kNoMeterText =
+        "No meter was recognised on any port. Connect the meter and press 포트 검색, or "
+        "choose its port yourself.";
 
 signals:
     void PortSearchRequested();
@@ -47,20 +54,46 @@ private:
     QPushButton* ok_;
     QPushButton* cancel_;
     QPushButton* search_;
+    QLabel* noMeter_;
     DiscoveryResult lastPorts_;
     bool filling_ = false;
 };
 
-// "Process": the one progress window of a download. Setting a text also shows it.
+// "Process": the one progress window of a download. Setting a text also shows it. Below the
+// session's own texts: the records received of the count announced, a line saying how the
+// download ended, and Cancel while a download runs.
 class ProcessDialog : public QDialog {
     Q_OBJECT
 public:
+    static constexpr const char* kCancelledText = "다운로드 취소";
+    static constexpr const char* kCancelledDetail =
+        "Cancelled: nothing of this transfer was stored, and the meter keeps its results.";
+
     explicit ProcessDialog(QWidget* parent = nullptr);
     void SetProgressText(const QString& text);
     QString ProgressText() const;
+    // Records received so far of the count the meter announced.
+    void SetRecords(int received, int announced);
+    // The line under the texts: how the download ended, or why it failed.
+    void SetDetail(const QString& text);
+    QString Detail() const;
+    // Cancel is offered only while a download runs.
+    void SetRunning(bool running);
+    // A new download: the texts, counts and detail of the last one go.
+    void Reset();
+
+    TextProgressCtrl* Records() const { return records_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    QPushButton* CloseButton() const { return close_; }
+
+signals:
+    void CancelRequested();
 
 private:
     QLabel* label_;
+    TextProgressCtrl* records_;
+    QLabel* detail_;
+    QPushButton* cancel_;
     QPushButton* close_;
     QString shown_;
 };

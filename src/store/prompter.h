@@ -14,6 +14,11 @@ public:
     virtual ~Prompter() = default;
     // A yes/no question; true for yes.
     virtual bool Confirm(const std::string& text, const std::string& caption) = 0;
+    // A question before something that cannot be undone: No is the default answer, so a
+    // stray Enter keeps the data.
+    virtual bool ConfirmDefaultNo(const std::string& text, const std::string& caption) {
+        return Confirm(text, caption);
+    }
     // A message with an OK button.
     virtual void Inform(const std::string& text, const std::string& caption,
                         Severity severity = Severity::Information) = 0;

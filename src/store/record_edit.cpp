@@ -40,8 +40,11 @@ std::string StoredBirthday(const BirthDate& date) {
 }
 
 std::optional<std::string> RecordEditLimitMessage(const RecordEdit& edit) {
-    if (Cp949Length(edit.patientName) > kPatientNameMaxBytes ||
-        Cp949Length(edit.patientId) > kPatientIdMaxBytes) {
+    // Each field names itself: the operator must know which of the two to shorten.
+    if (Cp949Length(edit.patientName) > kPatientNameMaxBytes) {
+        return std::string(kNameTooLongText);
+    }
+    if (Cp949Length(edit.patientId) > kPatientIdMaxBytes) {
         return std::string(kNameOrIdTooLongText);
     }
     if (Cp949Length(edit.memo) > kMemoMaxBytes) {

@@ -19,6 +19,8 @@ inline constexpr const char* kRecordCaption = "QuorinA1c";
 inline constexpr const char* kConfirmChangeText = "데이터 변경하시겠습니까?";
 inline constexpr const char* kNameOrIdTooLongText =
     "환자ID 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)";
+inline constexpr const char* kNameTooLongText =
+    "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)";
 inline constexpr const char* kMemoTooLongText =
     "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)";
 

@@ -410,10 +410,8 @@ bool UserStore::SharesFilesWithListedUser(const std::string& id) const {
 }
 
 UserStore::Outcome UserStore::AddUser(const std::string& id) {
-    if (!prompter_.Confirm(user_text::kAskAddUser, kUserCaption)) {
-        return Outcome::Declined;
-    }
-    // Everything is checked before the first byte is written.
+    // Everything is checked before the question (a yes to an ID that is then refused asks
+    // for nothing) and before the first byte is written.
     std::string problem = CheckNewUserId(id);
     if (!problem.empty()) {
         prompter_.Inform(problem, kUserCaption, Prompter::Severity::Warning);
@@ -431,6 +429,9 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
     if (SharesFilesWithListedUser(id)) {
         prompter_.Inform(user_text::kUserIdSameFiles, kUserCaption, Prompter::Severity::Warning);
         return Outcome::Refused;
+    }
+    if (!prompter_.Confirm(user_text::kAskAddUser, kUserCaption)) {
+        return Outcome::Declined;
     }
     std::string base;
     if (ReadWholeFile(UserInfoPath(), base) == FileReadStatus::Unreadable) {
@@ -483,9 +484,7 @@ bool UserStore::RewriteUserFileThroughTemp(const std::string& current) {
 }
 
 UserStore::Outcome UserStore::DeleteCurrentUser() {
-    if (!prompter_.Confirm(user_text::kAskDeleteUser, kUserCaption)) {
-        return Outcome::Declined;
-    }
+    // Checked before the question: a yes must not be asked for a delete that cannot happen.
     if (!EnsureLoaded()) {
         Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
         return Outcome::Failed;
@@ -508,6 +507,9 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
     if (!Exists(files.activeInfo)) {
         prompter_.Inform(user_text::kUserFilesMissing, kUserCaption, Prompter::Severity::Warning);
         return Outcome::Refused;
+    }
+    if (!prompter_.ConfirmDefaultNo(user_text::kAskDeleteUser, kUserCaption)) {
+        return Outcome::Declined;
     }
 
     CloseTables();

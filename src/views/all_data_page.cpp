@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 
@@ -166,6 +167,8 @@ void AllDataPage::InitialUpdate() {
             [this](int row, int column) { DeleteRow(row, column); });
     connect(list_, &views::DataListView::rowRightClicked, this,
             [this](int row, int column) { CaptureRecord(row, column); });
+    // The Delete key does what a double-click does, on the selected row.
+    list_->installEventFilter(this);
 }
 
 void AllDataPage::BuildColumns() {
@@ -246,6 +249,10 @@ void AllDataPage::Activate() {
 }
 
 void AllDataPage::LoadList() {
+    // A capture names a row of the list being replaced: the next menu captures afresh.
+    hasSelected_ = false;
+    selected_ = ListRow{};
+    SyncUserBox();
     operatorIdList_->clear();
     operatorIdList_->addItem(Utf8(kAllDataItem));
     rows_.clear();
@@ -281,17 +288,24 @@ void AllDataPage::LoadList() {
     operatorIdList_->setCurrentIndex(0);
 }
 
-void AllDataPage::ResetDatePickers() {
+void AllDataPage::SyncUserBox() {
     userList_->clear();
     int current = 0;
     const auto& ids = users_.UserList();
+    // The user whose files are open, which is the default user when the current one cannot
+    // be used: the box must name the user the list shows.
+    const std::string active = users_.ActiveUserId();
     for (std::size_t i = 0; i < ids.size(); ++i) {
         userList_->addItem(QString::fromStdString(ids[i]));
-        if (ids[i] == users_.CurrentUserId() && current == 0) {
+        if (ids[i] == active && current == 0) {
             current = static_cast<int>(i);
         }
     }
     userList_->setCurrentIndex(userList_->count() > 0 ? current : -1);
+}
+
+void AllDataPage::ResetDatePickers() {
+    SyncUserBox();
 
     if (newestDate_.empty()) {
         newestDate_ = StoredDateText(ToDays(Today()));
@@ -371,7 +385,7 @@ void AllDataPage::DeleteRow(int row, int column) {
         return;
     }
     const ListRow record = *clicked;
-    if (!prompter_.Confirm(kDeleteQuestion, kCaption)) {
+    if (!prompter_.ConfirmDefaultNo(DeleteQuestion(row), kCaption)) {
         return;
     }
     if (!DeleteRecord(Table(), record)) {
@@ -381,8 +395,23 @@ void AllDataPage::DeleteRow(int row, int column) {
     LoadList();
 }
 
+std::string AllDataPage::DeleteQuestion(int row) const {
+    // What the operator sees in the row, so the question names the record being deleted.
+    auto cell = [&](int column) { return list_->CellTextUtf8(row, column); };
+    std::string text = std::string(kDeleteQuestion) + "\r\n\r\nDate: " + cell(1) +
+                       "   Time: " + cell(2) + "\r\nResult: " + cell(3);
+    if (itemKind_ == 0 && list_->ColumnCount() > 5) {
+        text += "\r\nPatient ID: " + cell(5);
+    }
+    return text;
+}
+
 void AllDataPage::CaptureRecord(int row, int column) {
-    if (listFiltered_ || row < 0 || column < 0 || itemKind_ != 0) {
+    // Every request captures afresh: a row that names no record leaves nothing captured, so
+    // the menu cannot open the record of an earlier click.
+    hasSelected_ = false;
+    selected_ = ListRow{};
+    if (row < 0 || column < 0 || itemKind_ != 0) {
         return;
     }
     if (const ListRow* clicked = RowAt(row)) {
@@ -392,8 +421,42 @@ void AllDataPage::CaptureRecord(int row, int column) {
 }
 
 void AllDataPage::contextMenuEvent(QContextMenuEvent* event) {
-    ShowRecordMenu(event->globalPos());
+    // The position is the page's own here, whichever child the request started in.
+    RequestRecordMenu(event->pos(), event->reason() == QContextMenuEvent::Keyboard);
     event->accept();
+}
+
+void AllDataPage::RequestRecordMenu(const QPoint& pagePos, bool fromKeyboard) {
+    int row = -1;
+    QPoint at = mapToGlobal(pagePos);
+    if (fromKeyboard) {
+        // The Menu key acts on the row the keyboard is on, and the menu opens beside it.
+        std::vector<int> selected = list_->SelectedRows();
+        row = !selected.empty() ? selected.front() : list_->FocusedRow();
+        if (row >= 0) {
+            const QRect place = list_->visualRect(list_->model()->index(row, 0));
+            at = list_->viewport()->mapToGlobal(place.center());
+        }
+    } else {
+        const QPoint local = list_->viewport()->mapFrom(this, pagePos);
+        if (list_->viewport()->rect().contains(local)) {
+            row = list_->indexAt(local).row();
+        }
+    }
+    CaptureRecord(row, row >= 0 ? 0 : -1);
+    ShowRecordMenu(at);
+}
+
+bool AllDataPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        std::vector<int> selected = list_->SelectedRows();
+        if (!selected.empty()) {
+            DeleteRow(selected.front(), 0);
+        }
+        return true;
+    }
+    return FormPage::eventFilter(watched, event);
 }
 
 void AllDataPage::ShowRecordMenu(const QPoint& globalPos) {
@@ -405,6 +468,9 @@ void AllDataPage::ShowRecordMenu(const QPoint& globalPos) {
     modify->setData(kMenuModify);
     QAction* view = menu.addAction(Utf8(kMenuViewText));
     view->setData(kMenuView);
+    // Without a captured record there is nothing to show or change.
+    modify->setEnabled(hasSelected_);
+    view->setEnabled(hasSelected_);
     QAction* chosen = menuRunner_ ? menuRunner_(menu, globalPos) : menu.exec(globalPos);
     if (chosen == modify) {
         ModifySelectedRecord();
@@ -414,11 +480,17 @@ void AllDataPage::ShowRecordMenu(const QPoint& globalPos) {
 }
 
 void AllDataPage::ShowSelectedRecord() {
+    if (!hasSelected_) {
+        return;
+    }
     views::RecordViewDialog dialog(selected_, users_.Settings(), this);
     dialogRunner_ ? dialogRunner_(dialog) : dialog.exec();
 }
 
 void AllDataPage::ModifySelectedRecord() {
+    if (!hasSelected_) {
+        return;
+    }
     views::RecordModifyDialog dialog(selected_, users_.Settings(), prompter_, this);
     const int result = dialogRunner_ ? dialogRunner_(dialog) : dialog.exec();
     if (result != QDialog::Accepted) {

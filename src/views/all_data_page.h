@@ -61,7 +61,12 @@ public:
     void ChooseKind(int item);
     void ChooseUser(int item);
     void DeleteRow(int row, int column);
+    // The delete question for a list row: the fixed question, then the record it deletes.
+    std::string DeleteQuestion(int row) const;
     void CaptureRecord(int row, int column);
+    // A context-menu request (mouse or keyboard) at a point of the page: captures the row it
+    // was opened on (the keyboard's row for the Menu key), or nothing, then shows the menu.
+    void RequestRecordMenu(const QPoint& pagePos, bool fromKeyboard);
     void ShowRecordMenu(const QPoint& globalPos);
     void ShowSelectedRecord();   // "Access the data"
     void ModifySelectedRecord(); // "Modifly Data"
@@ -72,8 +77,7 @@ public:
     int ItemKind() const { return itemKind_; }
     // A download chooses the kind the next activation shows.
     void SetItemKind(int kind) { itemKind_ = kind == 0 ? 0 : 1; }
-    // Set by a search or a period choice; while set, double-click delete and record capture
-    // are off.
+    // Set by a search or a period choice; while set, double-click delete is off.
     bool ListFiltered() const { return listFiltered_; }
     const std::string& NewestDate() const { return newestDate_; }
     // The stored values of the rows shown, by row number - 1.
@@ -99,9 +103,12 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void InitialUpdate();
+    // The user box names the user whose table the list shows.
+    void SyncUserBox();
     void BuildColumns();
     MeasurementTable& Table();
     void ApplyFilter(const std::string& filter);

@@ -136,12 +136,8 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     : FormPage(178, std::move(command), parent), users_(users), prompter_(prompter), files_(files),
       startDiscovery_(std::move(startDiscovery)), progress_(std::move(progress)) {
     AddNavigation(kCmdGetData, 179);
-    // Its own button starts over: the list is emptied, then the frame searches again.
-    disconnect(NavButton(kCmdGetData), &QPushButton::clicked, this, nullptr);
-    connect(NavButton(kCmdGetData), &QPushButton::clicked, this, [this] {
-        list_->DeleteAllRows();
-        command_(kCmdGetData);
-    });
+    // Its own button searches again. The list of the last download stays until the
+    // operator confirms the next one: a search, or a dialog cancelled, must not wipe it.
     ImageButton* exportButton =
         AddImageButton(181, QString::fromUtf8("내보내기"), QRect(871, 142, 63, 35));
     connect(exportButton, &QPushButton::clicked, this,
@@ -162,6 +158,11 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
 
     BuildDownloadColumns(0);
     erase_ = true;
+}
+
+DownloadPage::~DownloadPage() {
+    // Kept like the all-data list's: the operator's widths and order come back next time.
+    list_->SaveColumnState();
 }
 
 void DownloadPage::SetEraseAfterDownload(bool erase) {

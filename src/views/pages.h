@@ -73,6 +73,8 @@ public:
                  std::function<void()> startDiscovery, std::function<void(const QString&)> progress,
                  QWidget* parent = nullptr);
 
+    ~DownloadPage() override;
+
     void Activate();
     bool EraseAfterDownload() const { return erase_; }
     void SetEraseAfterDownload(bool erase);

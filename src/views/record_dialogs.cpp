@@ -34,30 +34,6 @@ std::string MemoForStore(const QString& shown) {
     return text.toStdString();
 }
 
-// Drops typed characters other than digits; text put in by the program or pasted stays as
-// it is, so a stored ID with letters can still be shown and corrected.
-class DigitsOnlyFilter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            const QString text = key->text();
-            if (!text.isEmpty() && text.at(0).isPrint() &&
-                !key->modifiers().testFlag(Qt::ControlModifier)) {
-                for (QChar c : text) {
-                    if (!c.isDigit()) {
-                        return true;
-                    }
-                }
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 QLineEdit* CentredEdit(const char* name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
@@ -112,9 +88,6 @@ RecordDialog::RecordDialog(bool modify, const ListRow& record, const SettingsSto
             palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
             edit->setPalette(palette);
         }
-    }
-    if (modify) {
-        patientId_->installEventFilter(new DigitsOnlyFilter(patientId_));
     }
 
     auto* grid = new QGridLayout;
@@ -188,9 +161,6 @@ RecordModifyDialog::RecordModifyDialog(const ListRow& record, const SettingsStor
 }
 
 void RecordModifyDialog::ConfirmChange() {
-    if (!prompter_.Confirm(kConfirmChangeText, kRecordCaption)) {
-        return;
-    }
     RecordEdit edit;
     edit.rowNumber = rowNumber_;
     const QDate birthday = birthday_->date();
@@ -201,8 +171,12 @@ void RecordModifyDialog::ConfirmChange() {
     // The list's edit field may hold typed text: only an entry of the list is a type.
     const QString typed = type_->currentText();
     edit.diagnosis = typed.isEmpty() ? -1 : type_->findText(typed, Qt::MatchExactly);
+    // Checked before the question: a yes must not lead to a refusal.
     if (std::optional<std::string> refusal = RecordEditLimitMessage(edit)) {
         prompter_.Inform(*refusal, kRecordCaption, Prompter::Severity::Warning);
+        return;
+    }
+    if (!prompter_.Confirm(kConfirmChangeText, kRecordCaption)) {
         return;
     }
     edit_ = std::move(edit);

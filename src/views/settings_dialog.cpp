@@ -1,5 +1,6 @@
 #include "views/settings_dialog.h"
 
+#include "store/settings.h"
 #include "store/users.h"
 
 #include <QButtonGroup>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace qa {
 
@@ -35,6 +37,16 @@ QGroupBox* RadioGroup(QWidget* parent, const char* title, QButtonGroup*& group,
     }
     return box;
 }
+
+// Typing stops at what the settings file keeps whole, in bytes (see SettingsTextFits), so
+// nothing typed is cut off later without a word.
+class StoredBytesValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return SettingsTextFits(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
 
 void Check(QButtonGroup* group, int value) {
     // A value outside the choices (a hand-edited file) checks nothing.
@@ -107,7 +119,8 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
     email_ = new QLineEdit(info);
     memo_ = new QLineEdit(info);
     for (QLineEdit* edit : {name_, hospital_, email_, memo_}) {
-        edit->setMaxLength(99); // what the settings file keeps
+        edit->setMaxLength(static_cast<int>(kSettingsTextMaxBytes));
+        edit->setValidator(new StoredBytesValidator(edit));
     }
     infoForm->addRow(U("이름"), name_);
     infoForm->addRow(U("병원"), hospital_);
@@ -174,6 +187,20 @@ void SettingsDialog::Refresh() {
 }
 
 void SettingsDialog::Save() {
+    // Text put in by other means than typing (a paste is validated, a program's setText is
+    // not) is refused whole rather than stored shortened.
+    const std::pair<const char*, QLineEdit*> texts[] = {
+        {"이름", name_}, {"병원", hospital_}, {"E-mail", email_}, {"메모", memo_}};
+    for (const auto& [label, edit] : texts) {
+        if (!SettingsTextFits(edit->text().toStdString())) {
+            prompter_.Inform(std::string(label) + ": too long. At most " +
+                                 std::to_string(kSettingsTextMaxBytes) +
+                                 " bytes are kept (a Hangul syllable takes 3).",
+                             "QuorinA1c", Prompter::Severity::Warning);
+            edit->setFocus();
+            return;
+        }
+    }
     SettingsStore& s = users_.Settings();
     s.hba1cUnit = hba1cUnit_->checkedId() == 0 ? 0 : 1;
     s.glucoseUnit = glucoseUnit_->checkedId() == 0 ? 0 : 1;

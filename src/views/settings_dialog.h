@@ -44,6 +44,7 @@ public:
     QButtonGroup* DateFormat() const { return dateFormat_; }
     QButtonGroup* TimeFormat() const { return timeFormat_; }
     QLineEdit* NameEdit() const { return name_; }
+    QLineEdit* HospitalEdit() const { return hospital_; }
     QPushButton* SaveButton() const { return save_; }
     QPushButton* AddUserButton() const { return addUser_; }
     QPushButton* DeleteUserButton() const { return deleteUser_; }

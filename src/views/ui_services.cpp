@@ -28,6 +28,15 @@ QString ImagePath(int id) {
     return paths.value(id);
 }
 
+QIcon AppIcon() {
+    QIcon icon;
+    const QDir dir(":/images");
+    for (const QString& name : dir.entryList({"app_icon_128_*.png"}, QDir::Files)) {
+        icon.addFile(dir.filePath(name));
+    }
+    return icon;
+}
+
 namespace {
 
 // Support and scripts read what the operator was told from the error stream, one line each.
@@ -39,11 +48,24 @@ void Log(const std::string& caption, const std::string& text) {
 
 } // namespace
 
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* parent, const std::string& text,
+                                             const std::string& caption, bool defaultNo) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QString::fromStdString(caption),
+                                             QString::fromStdString(text),
+                                             QMessageBox::Yes | QMessageBox::No, parent);
+    box->setDefaultButton(defaultNo ? QMessageBox::No : QMessageBox::Yes);
+    box->setEscapeButton(QMessageBox::No);
+    return box;
+}
+
 bool QtPrompter::Confirm(const std::string& text, const std::string& caption) {
     Log(caption, text);
-    return QMessageBox::question(parent_, QString::fromStdString(caption),
-                                 QString::fromStdString(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return MakeQuestionBox(parent_, text, caption, false)->exec() == QMessageBox::Yes;
+}
+
+bool QtPrompter::ConfirmDefaultNo(const std::string& text, const std::string& caption) {
+    Log(caption, text);
+    return MakeQuestionBox(parent_, text, caption, true)->exec() == QMessageBox::Yes;
 }
 
 void QtPrompter::Inform(const std::string& text, const std::string& caption, Severity severity) {

@@ -2,8 +2,12 @@
 
 #include "store/prompter.h"
 
+#include <QIcon>
 #include <QString>
 
+#include <memory>
+
+class QMessageBox;
 class QWidget;
 
 namespace qa {
@@ -11,13 +15,20 @@ namespace qa {
 // The picture of a resource id from the generated artwork (":/images/<role>_<id>.png");
 // an empty path when there is none.
 QString ImagePath(int id);
+// The program's icon (resource 128) in every size drawn for it: task bar, caption, About box.
+QIcon AppIcon();
 
 // Message boxes for the window.
+// The yes/no box the prompter shows (built apart so that it can be looked at offscreen).
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* parent, const std::string& text,
+                                             const std::string& caption, bool defaultNo);
+
 class QtPrompter : public Prompter {
 public:
     explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
     bool Confirm(const std::string& text, const std::string& caption) override;
+    bool ConfirmDefaultNo(const std::string& text, const std::string& caption) override;
     void Inform(const std::string& text, const std::string& caption, Severity severity) override;
 
 private:

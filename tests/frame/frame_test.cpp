@@ -7,6 +7,8 @@
 #include "temp_dir.h"
 #include "views/all_data_page.h"
 #include "views/settings_dialog.h"
+#include "widgets/image_button.h"
+#include "widgets/text_progress_ctrl.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +17,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -73,6 +79,47 @@ protected:
             frame->close();
         }
     }
+
+    // Answers every "Get data" dialog that opens: `tweak` may look at it and change it, then
+    // it is confirmed (or cancelled when `tweak` returns false).
+    void AnswerGetData(std::function<bool(GetDataDialog&)> tweak) {
+        answer_ = std::make_unique<QTimer>();
+        QObject::connect(answer_.get(), &QTimer::timeout, [this, tweak] {
+            GetDataDialog* dialog = frame ? frame->OpenGetData() : nullptr;
+            if (dialog == nullptr || !dialog->isVisible() || dialog == answered_) {
+                return;
+            }
+            answered_ = dialog;
+            ++getDataDialogs;
+            if (tweak(*dialog)) {
+                dialog->OkButton()->click();
+            } else {
+                dialog->reject();
+            }
+        });
+        answer_->start(20);
+    }
+    // Runs one download through the window, from the get-data command to the dialog's OK.
+    void RequestDownload() {
+        answered_ = nullptr;
+        frame->FrameCommand(kCmdGetData);
+    }
+    int StoredHbA1c() { return users.HbA1cMain().CountRows(); }
+    bool DownloadCommandEnabled() {
+        for (FormPage* page : {static_cast<FormPage*>(frame->Download()),
+                               static_cast<FormPage*>(frame->AllData())}) {
+            if (!page->NavButton(kCmdGetData)->isEnabled()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    int getDataDialogs = 0;
+
+private:
+    std::unique_ptr<QTimer> answer_;
+    GetDataDialog* answered_ = nullptr;
 };
 
 } // namespace
@@ -86,6 +133,8 @@ TEST_F(FrameTest, StartsOnHomeAndIgnoresRequestsForTheActivePage) {
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewHome);
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("오르보에이원씨 관리 프로그램 v1.09"));
     EXPECT_EQ(frame->size(), QSize(1024, 768));
+    EXPECT_FALSE(frame->windowIcon().isNull()) << "task bar and About box show the icon";
+    EXPECT_GE(frame->windowIcon().availableSizes().size(), 4);
     Render(frame.get(), "frame_home");
 
     AboutDialog about(frame.get());
@@ -199,6 +248,7 @@ TEST_F(FrameTest, WholeDownloadEndsOnTheDownloadPageListingTheNewRows) {
     QObject::connect(&confirm, &QTimer::timeout, [&] {
         if (auto* dialog = frame->OpenGetData(); dialog && dialog->isVisible() && !confirmed) {
             EXPECT_EQ(dialog->PortCombo()->currentText().toStdString(), sim.linkPath());
+            EXPECT_FALSE(dialog->NoMeterNote()->isVisible()) << "the meter was recognised";
             dialog->KindCombo()->setCurrentIndex(1);
             Render(dialog, "dialog_get_data");
             confirmed = true;
@@ -211,6 +261,8 @@ TEST_F(FrameTest, WholeDownloadEndsOnTheDownloadPageListingTheNewRows) {
         << (prompter.shown.empty() ? "" : prompter.shown.back().text);
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewDownload);
     EXPECT_EQ(frame->Process()->ProgressText(), QString::fromUtf8("데이터 다운로드 완료"));
+    EXPECT_EQ(frame->Process()->Detail(), "4 new results stored.");
+    EXPECT_EQ(frame->Process()->Records()->GetWindowText(), "4 / 4 records");
     EXPECT_EQ(frame->Download()->List()->ColumnCount(), 4) << "glucose columns";
     EXPECT_FALSE(frame->ImportRunning());
     Render(frame.get(), "frame_downloaded");
@@ -230,6 +282,284 @@ TEST_F(FrameTest, ClosingStopsTheSessionAndClosesTheFiles) {
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewHome);
     PumpFor(1500ms); // the mode sequence's timer no longer sends anything
     EXPECT_EQ(frame->Session().Exchange(), kExchangeIdle);
+}
+
+// Cancel in the Process window mid-transfer: the exchange stops at once, nothing of it is
+// stored, the meter is never told to erase (erase was asked for), and the pages work again.
+// While the transfer runs, a second "Get data" cannot be started.
+TEST_F(FrameTest, CancelMidTransferStoresNothingAndFreesThePages) {
+    const std::string log = data.File("sim.log");
+    SimProcess sim({"--pace", "--hba1c", "200", "--seed", "5", "--log", log});
+    Start(sim.linkPath());
+    AnswerGetData([&](GetDataDialog&) {
+        frame->Download()->SetEraseAfterDownload(true);
+        return true;
+    });
+    RequestDownload();
+    ProcessDialog* process = frame->Process();
+    ASSERT_TRUE(PumpUntil([&] { return process->Records()->GetPos() >= 5; }, 30s))
+        << (prompter.shown.empty() ? "" : prompter.shown.back().text);
+    ASSERT_TRUE(frame->Session().Running());
+    EXPECT_TRUE(process->CancelButton()->isEnabled());
+    EXPECT_TRUE(process->Records()->GetWindowText().endsWith(" / 200 records"))
+        << process->Records()->GetWindowText().toStdString();
+    EXPECT_FALSE(DownloadCommandEnabled());
+    const int searches = frame->DiscoveryCount();
+    frame->FrameCommand(kCmdGetData);
+    frame->Download()->NavButton(kCmdGetData)->click();
+    PumpFor(300ms);
+    EXPECT_EQ(frame->DiscoveryCount(), searches) << "no second download while one runs";
+    EXPECT_EQ(getDataDialogs, 1);
+    Render(process, "process_receiving");
+
+    process->CancelButton()->click();
+    EXPECT_FALSE(frame->Session().Running());
+    EXPECT_EQ(frame->Session().Exchange(), kExchangeNone);
+    EXPECT_EQ(process->ProgressText(), QString::fromUtf8(ProcessDialog::kCancelledText));
+    EXPECT_EQ(process->Detail(), QString::fromUtf8(ProcessDialog::kCancelledDetail));
+    EXPECT_FALSE(process->CancelButton()->isEnabled());
+    EXPECT_TRUE(DownloadCommandEnabled());
+    Render(process, "process_cancelled");
+
+    PumpFor(1500ms); // whatever was on its way arrives and is dropped
+    EXPECT_EQ(StoredHbA1c(), 0);
+    EXPECT_EQ(frame->Download()->List()->RowCount(), 0);
+    for (const auto& shown : prompter.shown) {
+        EXPECT_TRUE(shown.question) << "no message after Cancel: " << shown.text;
+    }
+    frame->FrameCommand(kCmdViewData);
+    EXPECT_EQ(frame->ActiveView(), MainWindow::kViewAllData);
+    sim.stop();
+    const std::string transcript = ReadFile(log);
+    EXPECT_NE(transcript.find("<- S H"), std::string::npos);
+    EXPECT_EQ(transcript.find("<- S D"), std::string::npos) << "the meter was told to erase";
+}
+
+// Where no meter was recognised the dialog says so; Cancel stays offered through the whole
+// wait for a meter that does not answer; a port that cannot be opened says why.
+TEST_F(FrameTest, GetDataWithoutAMeterSaysSoAndCanBeCancelledThroughout) {
+    Start();
+    frame->SetProgressText("Error count : 3"); // left over from an earlier download
+    bool noMeterShown = false;
+    bool staleTextGone = false;
+    AnswerGetData([&](GetDataDialog& dialog) {
+        noMeterShown = dialog.NoMeterNote()->isVisible();
+        staleTextGone = frame->Process()->isHidden() && frame->Process()->ProgressText().isEmpty();
+        Render(&dialog, "dialog_get_data_no_meter");
+        dialog.PortCombo()->setEditText("/dev/ttyQA-none");
+        return true;
+    });
+    RequestDownload();
+    ASSERT_TRUE(PumpUntil([&] { return !prompter.shown.empty(); }, 10s));
+    EXPECT_TRUE(noMeterShown);
+    EXPECT_TRUE(staleTextGone) << "the old error text went when the new download began";
+    const std::string& failure = prompter.shown.back().text;
+    EXPECT_EQ(failure.rfind(kConnectFailedText, 0), 0u) << failure;
+    EXPECT_NE(failure.find("/dev/ttyQA-none: No such file or directory"), std::string::npos)
+        << failure;
+    EXPECT_FALSE(frame->Session().Running());
+    EXPECT_TRUE(DownloadCommandEnabled());
+
+    // A port where nothing answers the records request.
+    SimProcess sim({"--no-pace", "--hba1c", "5", "--stall-after", "0"});
+    AnswerGetData([&](GetDataDialog& dialog) {
+        dialog.PortCombo()->setEditText(QString::fromStdString(sim.linkPath()));
+        return true;
+    });
+    RequestDownload();
+    ProcessDialog* process = frame->Process();
+    ASSERT_TRUE(PumpUntil([&] { return frame->Session().Running(); }, 10s));
+    EXPECT_TRUE(process->CancelButton()->isEnabled()) << "during the mode sequence";
+    ASSERT_TRUE(PumpUntil([&] { return frame->Session().Exchange() == kExchangeHbA1c; }, 15s));
+    PumpFor(1200ms);
+    EXPECT_TRUE(process->isVisible());
+    EXPECT_TRUE(process->CancelButton()->isEnabled()) << "while waiting for the records";
+    const std::size_t messages = prompter.shown.size();
+    process->CancelButton()->click();
+    EXPECT_FALSE(frame->Session().Running());
+    PumpFor(1500ms);
+    EXPECT_EQ(prompter.shown.size(), messages) << "no give-up message later";
+}
+
+// Each ending of a download says how it ended: new results stored with their number, no new
+// results, no data at all, a refused transfer. A new download starts with a clean window.
+TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
+    SimProcess sim({"--no-pace", "--hba1c", "3", "--seed", "9"});
+    Start(sim.linkPath());
+    ProcessDialog* process = frame->Process();
+    bool cleanAtStart = true;
+    AnswerGetData([&](GetDataDialog&) {
+        cleanAtStart = cleanAtStart && process->ProgressText().isEmpty() &&
+                       process->Detail().isEmpty() && process->Records()->isHidden();
+        return true;
+    });
+    RequestDownload();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !frame->Session().Running() && process->Detail().endsWith("stored."); }, 20s));
+    EXPECT_EQ(process->Detail(), "3 new results stored.");
+    EXPECT_EQ(process->Records()->GetWindowText(), "3 / 3 records");
+    EXPECT_EQ(frame->Download()->List()->RowCount(), 3);
+    EXPECT_EQ(StoredHbA1c(), 3);
+    Render(process, "process_done");
+
+    // The same three again: nothing new.
+    RequestDownload();
+    ASSERT_TRUE(PumpUntil([&] { return getDataDialogs == 2; }, 10s));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !frame->Session().Running() && process->Detail().endsWith("stored."); }, 20s));
+    EXPECT_TRUE(cleanAtStart) << "the last download's texts went when the new one began";
+    EXPECT_EQ(process->ProgressText(), QString::fromUtf8(kNoNewDataText));
+    EXPECT_EQ(process->Detail(), "0 new results stored.");
+    EXPECT_EQ(StoredHbA1c(), 3);
+    Render(process, "process_no_new_data");
+    sim.stop();
+
+    // A meter without results.
+    SimProcess empty({"--no-pace", "--hba1c", "0"});
+    AnswerGetData([&](GetDataDialog& dialog) {
+        dialog.PortCombo()->setEditText(QString::fromStdString(empty.linkPath()));
+        return true;
+    });
+    RequestDownload();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !prompter.shown.empty() && prompter.shown.back().text == kNoDataText; }, 20s));
+    EXPECT_FALSE(frame->Session().Running());
+    EXPECT_TRUE(DownloadCommandEnabled());
+    Render(process, "process_no_data");
+    empty.stop();
+
+    // Records whose framing is wrong: refused, and the window says so instead of "receiving".
+    std::string records;
+    for (int i = 0; i < 2; ++i) {
+        records += "1606201430" + std::string("0650") + "PATIENT000000" + std::to_string(i) + "XX";
+    }
+    ASSERT_EQ(records.size(), 60u);
+    const std::string file = data.File("bad_records.bin");
+    {
+        FILE* out = std::fopen(file.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fwrite(records.data(), 1, records.size(), out);
+        std::fclose(out);
+    }
+    SimProcess bad({"--no-pace", "--hba1c-file", file});
+    AnswerGetData([&](GetDataDialog& dialog) {
+        dialog.PortCombo()->setEditText(QString::fromStdString(bad.linkPath()));
+        return true;
+    });
+    RequestDownload();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !prompter.shown.empty() && prompter.shown.back().text == kFramingFailText; },
+        20s));
+    ASSERT_TRUE(
+        PumpUntil([&] { return !frame->ImportRunning() && !frame->Session().Running(); }, 5s));
+    PumpFor(100ms);
+    EXPECT_EQ(process->ProgressText(), QString::fromUtf8(kFramingFailText));
+    EXPECT_NE(process->Detail().indexOf("nothing was stored"), -1);
+    EXPECT_EQ(StoredHbA1c(), 3);
+    EXPECT_TRUE(DownloadCommandEnabled());
+    Render(process, "process_failed");
+}
+
+// The download list keeps the operator's column layout from one run to the next.
+TEST_F(FrameTest, DownloadListColumnLayoutIsKept) {
+    TempDir config;
+    const QString defaultConfig =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QString::fromStdString(config.Path()));
+    Start();
+    views::DataListView* list = frame->Download()->List();
+    list->SetColumnWidth(3, 233);
+    list->SetColumnVisible(4, false);
+    frame->close();
+    frame.reset();
+    Start();
+    list = frame->Download()->List();
+    EXPECT_EQ(list->ColumnWidth(3), 233);
+    EXPECT_FALSE(list->IsColumnVisible(4));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, defaultConfig);
+}
+
+// Adding, switching and deleting users in the settings dialog: the data page's user box and
+// its list always name and show the same, current user.
+TEST_F(FrameTest, UserBoxFollowsEveryChangeOfUser) {
+    Start();
+    ASSERT_TRUE(users.HbA1cMain().AddNew());
+    users.HbA1cMain().date = "20160620";
+    users.HbA1cMain().time = "1430";
+    users.HbA1cMain().value = "0650";
+    ASSERT_TRUE(users.HbA1cMain().Update());
+    frame->FrameCommand(kCmdViewData);
+    AllDataPage* page = frame->AllData();
+    ASSERT_EQ(page->UserList()->currentText(), "Basis");
+
+    // Drives the modal settings dialog: `step` acts on it (and on the add dialog) once.
+    auto inSettings = [&](std::function<void(SettingsDialog&)> step) {
+        bool done = false;
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* add = qobject_cast<AddUserDialog*>(modal)) {
+                add->IdEdit()->setText("Nurse");
+                add->AddButton()->click();
+            } else if (auto* settings = qobject_cast<SettingsDialog*>(modal)) {
+                if (!done) {
+                    done = true;
+                    step(*settings);
+                }
+                settings->reject();
+            }
+        });
+        driver.start(20);
+        frame->FrameCommand(kCmdSettings);
+    };
+    inSettings([](SettingsDialog& s) { s.AddUserButton()->click(); });
+    EXPECT_EQ(users.ActiveUserId(), "Nurse");
+    EXPECT_EQ(page->UserList()->currentText(), "Nurse");
+    EXPECT_EQ(page->List()->RowCount(), 0);
+
+    inSettings([](SettingsDialog& s) { s.UserCombo()->setCurrentText("Basis"); });
+    EXPECT_EQ(page->UserList()->currentText(), "Basis");
+    EXPECT_EQ(page->List()->RowCount(), 1);
+
+    inSettings([](SettingsDialog& s) { s.UserCombo()->setCurrentText("Nurse"); });
+    inSettings([](SettingsDialog& s) { s.DeleteUserButton()->click(); });
+    EXPECT_EQ(users.ActiveUserId(), "Basis");
+    EXPECT_EQ(page->UserList()->currentText(), "Basis");
+    EXPECT_EQ(page->UserList()->count(), 1);
+    EXPECT_EQ(page->List()->RowCount(), 1);
+}
+
+// Typed texts stop at what the settings file keeps whole; a longer text put in otherwise is
+// refused, never stored shortened.
+TEST_F(FrameTest, SettingsTextsAreLimitedInStoredBytes) {
+    Start();
+    SettingsDialog dialog(users, prompter, frame.get());
+    dialog.NameEdit()->setFocus();
+    QString syllables;
+    for (int i = 0; i < 50; ++i) {
+        syllables += QString::fromUtf8("한");
+    }
+    for (QChar c : syllables) { // QTest::keyClicks would send Latin-1 only
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(dialog.NameEdit(), &press);
+    }
+    EXPECT_EQ(dialog.NameEdit()->text().size(), 33) << "99 bytes as stored";
+    dialog.HospitalEdit()->setText(syllables);
+    dialog.Save();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_FALSE(prompter.shown.empty());
+    EXPECT_EQ(prompter.shown.back().text.rfind("병원: too long", 0), 0u)
+        << prompter.shown.back().text;
+    ASSERT_TRUE(users.LoadSettings());
+    EXPECT_TRUE(users.Settings().hospital.empty()) << "nothing shortened was stored";
+
+    dialog.HospitalEdit()->setText("Seoul");
+    dialog.Save();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    ASSERT_TRUE(users.LoadSettings());
+    EXPECT_EQ(QString::fromStdString(users.Settings().name), syllables.left(33));
+    EXPECT_EQ(users.Settings().hospital, "Seoul");
 }
 
 #ifdef QA_GUI_PATH

@@ -161,7 +161,7 @@ TEST(RecordEdit, LimitsAreCodePage949Bytes) {
     edit.patientName = "가나다라마바사"; // 14 bytes
     EXPECT_FALSE(RecordEditLimitMessage(edit).has_value());
     edit.patientName += "아";
-    EXPECT_EQ(RecordEditLimitMessage(edit), kNameOrIdTooLongText);
+    EXPECT_EQ(RecordEditLimitMessage(edit), kNameTooLongText) << "the name is named";
     edit.patientName = "";
     edit.patientId = std::string(16, '1');
     EXPECT_EQ(RecordEditLimitMessage(edit), kNameOrIdTooLongText);

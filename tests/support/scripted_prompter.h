@@ -16,6 +16,7 @@ public:
         std::string text;
         std::string caption;
         bool question = false;
+        bool defaultNo = false;
     };
 
     bool Confirm(const std::string& text, const std::string& caption) override {
@@ -25,6 +26,11 @@ public:
         }
         bool answer = answers.front();
         answers.pop_front();
+        return answer;
+    }
+    bool ConfirmDefaultNo(const std::string& text, const std::string& caption) override {
+        bool answer = Confirm(text, caption);
+        shown.back().defaultNo = true;
         return answer;
     }
     void Inform(const std::string& text, const std::string& caption, Severity) override {

@@ -8,6 +8,7 @@
 #include "temp_dir.h"
 #include "views/all_data_page.h"
 #include "views/record_dialogs.h"
+#include "views/ui_services.h"
 #include "widgets/image_button.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QStandardPaths>
@@ -294,9 +296,10 @@ TEST_F(AllDataPageTest, PeriodsCountBackFromTheNewestResultAndAllStillFilters) {
     EXPECT_EQ(List()->RowCount(), 4);
     EXPECT_TRUE(page->ListFiltered());
     QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, CellCentre(0, 1));
-    page->CaptureRecord(0, 1);
+    QTest::keyClick(List(), Qt::Key_Delete);
     EXPECT_TRUE(prompter.shown.empty()) << "no delete question while filtered";
-    EXPECT_FALSE(page->HasSelectedRecord());
+    page->CaptureRecord(0, 1);
+    EXPECT_TRUE(page->HasSelectedRecord()) << "the record menu works in every list state";
     EXPECT_EQ(List()->RowCount(), 4);
 
     page->Activate();
@@ -321,7 +324,12 @@ TEST_F(AllDataPageTest, OneDoubleClickDeletesEveryRowWithTheSameFiveFields) {
 
     prompter.answers = {false};
     QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, CellCentre(twinRow, 2));
-    ASSERT_EQ(prompter.Texts(), std::vector<std::string>{AllDataPage::kDeleteQuestion});
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    // The question names the record it deletes, and a stray Enter keeps it.
+    EXPECT_EQ(prompter.shown[0].text, std::string(AllDataPage::kDeleteQuestion) +
+                                          "\r\n\r\nDate: 2016-06-20   Time: PM 02:30\r\n"
+                                          "Result: 6.5 %\r\nPatient ID: P'1");
+    EXPECT_TRUE(prompter.shown[0].defaultNo);
     EXPECT_EQ(StoredHbA1c().size(), 4u);
 
     QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, CellCentre(twinRow, 2));
@@ -417,13 +425,170 @@ TEST_F(AllDataPageTest, ModifyChangesOnlyTheSelectedRecord) {
         modify.ConfirmChange();
         return modify.result();
     };
-    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(500, 100), QPoint(0, 0));
-    QApplication::sendEvent(page.get(), &request); // the form itself also opens the menu
+    const int parkRow = List()->CellText(0, 5) == "333" ? 0 : 1;
+    QContextMenuEvent request(QContextMenuEvent::Mouse, CellCentre(parkRow, 1), QPoint(0, 0));
+    QApplication::sendEvent(List()->viewport(), &request);
     EXPECT_EQ(StoredHbA1c(), (std::vector<std::string>{"20160620 1430 0650 333 OP Park again",
                                                        "20160620 1430 0650 222 OP Lee "}));
     EXPECT_TRUE(std::none_of(prompter.shown.begin(), prompter.shown.end(), [](const auto& s) {
         return s.text == AllDataPage::kModifyFailedText;
     }));
+}
+
+// Whatever the list state (filtered, searched, reordered) and however the menu is asked for
+// (right-click, Menu key), the record dialogs open the row the request was made on, and a
+// change writes that record and no other.
+TEST_F(AllDataPageTest, RecordMenuCapturesTheRowItWasOpenedOnInEveryListState) {
+    AddHbA1c({"20160620", "1430", "0650", "AAA", "OP", "Ann"});
+    AddHbA1c({"20160619", "1000", "0700", "BBB", "OP", "Ben"});
+    AddHbA1c({"20160618", "0900", "0550", "CCC", "OP", "Cho"});
+    AddHbA1c({"20160101", "0800", "0600", "DDD", "OP", "Dan"});
+    page->Activate();
+    const std::vector<std::string> before = StoredHbA1c();
+    auto rowOf = [&](const char* pid) {
+        for (int r = 0; r < List()->RowCount(); ++r) {
+            if (List()->CellText(r, 5) == pid) {
+                return r;
+            }
+        }
+        return -1;
+    };
+    auto rightClick = [&](int row) {
+        // A real right-click: the press, then the menu request at the same point.
+        const QPoint at = CellCentre(row, 2);
+        QTest::mousePress(List()->viewport(), Qt::RightButton, {}, at);
+        QTest::mouseRelease(List()->viewport(), Qt::RightButton, {}, at);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at,
+                                  List()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(List()->viewport(), &request);
+    };
+    QString viewedId;
+    dialogScript = [&](QDialog& dialog) {
+        auto* view = dynamic_cast<views::RecordViewDialog*>(&dialog);
+        viewedId = view ? view->PatientIdEdit()->text() : QString("?");
+        return int(QDialog::Rejected);
+    };
+    menuChoice = AllDataPage::kMenuView;
+
+    // Captured unfiltered first: the later requests must not fall back to it.
+    rightClick(rowOf("AAA"));
+    EXPECT_EQ(viewedId, "AAA");
+
+    page->ChoosePeriod(0); // "ALL" filters too
+    rightClick(rowOf("CCC"));
+    EXPECT_EQ(viewedId, "CCC");
+
+    page->ChoosePeriod(1);
+    ASSERT_EQ(List()->RowCount(), 3);
+    rightClick(rowOf("BBB"));
+    EXPECT_EQ(viewedId, "BBB");
+
+    SetRange(QDate(2016, 1, 1), QDate(2016, 1, 1));
+    page->Search();
+    ASSERT_EQ(List()->RowCount(), 1);
+    rightClick(rowOf("DDD"));
+    EXPECT_EQ(viewedId, "DDD");
+
+    // The Menu key acts on the keyboard's row.
+    page->ChoosePeriod(0);
+    List()->SortByColumn(5, true);
+    List()->setFocus();
+    List()->SelectRow(rowOf("CCC"));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QApplication::sendEvent(List(), &key);
+    EXPECT_EQ(viewedId, "CCC");
+
+    // Below the last row nothing is captured: the items are there but disabled.
+    viewedId.clear();
+    menuChoice = 0;
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, QPoint(400, 440), QPoint(0, 0));
+    QApplication::sendEvent(List()->viewport(), &empty);
+    ASSERT_FALSE(page->HasSelectedRecord());
+    page->ShowSelectedRecord();
+    EXPECT_TRUE(viewedId.isEmpty()) << "no empty \"< 4 %\" record";
+    QMenu* lastMenu = nullptr;
+    page->SetMenuRunner([&](QMenu& menu, const QPoint&) -> QAction* {
+        for (QAction* action : menu.actions()) {
+            EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+        }
+        lastMenu = &menu;
+        return nullptr;
+    });
+    QApplication::sendEvent(List()->viewport(), &empty);
+    EXPECT_NE(lastMenu, nullptr);
+
+    // Filtered, another row right-clicked and changed: only that record changes.
+    page->SetMenuRunner([&](QMenu& menu, const QPoint&) -> QAction* {
+        for (QAction* action : menu.actions()) {
+            if (action->data().toInt() == AllDataPage::kMenuModify) {
+                return action;
+            }
+        }
+        return nullptr;
+    });
+    page->ChoosePeriod(1);
+    dialogScript = [](QDialog& dialog) {
+        auto& modify = dynamic_cast<views::RecordModifyDialog&>(dialog);
+        modify.PatientNameEdit()->setText("Changed");
+        modify.ConfirmChange();
+        return modify.result();
+    };
+    rightClick(rowOf("BBB"));
+    std::vector<std::string> expected = before;
+    expected[1] = "20160619 1000 0700 BBB OP Changed ";
+    EXPECT_EQ(StoredHbA1c(), expected);
+}
+
+TEST_F(AllDataPageTest, DeleteKeyAsksLikeADoubleClickAndDeletesOnYesOnly) {
+    AddHbA1c({"20160620", "1430", "0650", "KEEP", "OP"});
+    AddHbA1c({"20160619", "0905", "0710", "GONE", "OP"});
+    page->Activate();
+    const int gone = List()->CellText(0, 5) == "GONE" ? 0 : 1;
+    List()->setFocus();
+    List()->SelectRow(gone);
+    prompter.answers = {false, true};
+    QTest::keyClick(List(), Qt::Key_Delete);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].defaultNo);
+    EXPECT_NE(prompter.shown[0].text.find("Date: 2016-06-19   Time: AM 09:05"), std::string::npos)
+        << prompter.shown[0].text;
+    EXPECT_NE(prompter.shown[0].text.find("Result: 7.1 %"), std::string::npos);
+    EXPECT_NE(prompter.shown[0].text.find("Patient ID: GONE"), std::string::npos);
+    EXPECT_EQ(StoredHbA1c().size(), 2u) << "No keeps it";
+    List()->SelectRow(gone);
+    QTest::keyClick(List(), Qt::Key_Delete);
+    EXPECT_EQ(StoredHbA1c(), std::vector<std::string>{"20160620 1430 0650 KEEP OP  "});
+
+    // The question as the operator sees it.
+    auto box = MakeQuestionBox(page.get(), prompter.shown[0].text, "QuorinA1c", true);
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+    QDir().mkpath(QA_RENDER_DIR);
+    box->adjustSize();
+    EXPECT_TRUE(box->grab().save(QString(QA_RENDER_DIR) + "/question_delete.png"));
+}
+
+TEST_F(AllDataPageTest, UserBoxNamesTheUserTheListShows) {
+    AddHbA1c({"20160620", "1430", "0650"});
+    page->Activate();
+    ASSERT_EQ(page->UserList()->currentText(), "Basis");
+    prompter.answers = {true};
+    ASSERT_EQ(users.AddUser("Nurse"), UserStore::Outcome::Done);
+    page->LoadList(); // what the window does after the settings dialog
+    EXPECT_EQ(page->UserList()->currentText(), "Nurse");
+    EXPECT_EQ(List()->RowCount(), 0) << "the new user's empty table";
+
+    page->ChooseUser(page->UserList()->findText("Basis"));
+    EXPECT_EQ(page->UserList()->currentText(), "Basis");
+    EXPECT_EQ(List()->RowCount(), 1);
+    ASSERT_TRUE(users.SwitchUser("Nurse"));
+    page->LoadList();
+    EXPECT_EQ(page->UserList()->currentText(), "Nurse");
+    prompter.answers = {true};
+    ASSERT_EQ(users.DeleteCurrentUser(), UserStore::Outcome::Done);
+    page->LoadList();
+    EXPECT_EQ(page->UserList()->currentText(), QString::fromStdString(users.ActiveUserId()));
+    EXPECT_EQ(page->UserList()->count(), 1);
+    EXPECT_EQ(List()->RowCount(), 1);
 }
 
 TEST_F(AllDataPageTest, ExportWritesTheRowsShownAndOpensTheFile) {

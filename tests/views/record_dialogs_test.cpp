@@ -145,11 +145,11 @@ TEST(RecordDialogs, ByteLimitsCountCodePage949) {
     };
     const Case cases[] = {
         {std::string(15, 'n'), "", "", true, nullptr},
-        {std::string(16, 'n'), "", "", false, kNameOrIdTooLongText},
+        {std::string(16, 'n'), "", "", false, kNameTooLongText},
         {Hangul(7), "", "", true, nullptr},
-        {Hangul(8), "", "", false, kNameOrIdTooLongText},
+        {Hangul(8), "", "", false, kNameTooLongText},
         {Hangul(7) + "x", "", "", true, nullptr},
-        {Hangul(7) + "xy", "", "", false, kNameOrIdTooLongText},
+        {Hangul(7) + "xy", "", "", false, kNameTooLongText},
         {"", std::string(15, '1'), "", true, nullptr},
         {"", std::string(16, '1'), "", false, kNameOrIdTooLongText},
         {"", "", std::string(99, 'm'), true, nullptr},
@@ -159,7 +159,7 @@ TEST(RecordDialogs, ByteLimitsCountCodePage949) {
         // A line break is the two bytes it takes in the file.
         {"", "", std::string(49, 'm') + "\n" + std::string(48, 'm'), true, nullptr},
         {"", "", std::string(49, 'm') + "\n" + std::string(49, 'm'), false, kMemoTooLongText},
-        {std::string(16, 'n'), "", std::string(100, 'm'), false, kNameOrIdTooLongText},
+        {std::string(16, 'n'), "", std::string(100, 'm'), false, kNameTooLongText},
     };
     for (const Case& c : cases) {
         test::ScriptedPrompter prompter;
@@ -171,15 +171,16 @@ TEST(RecordDialogs, ByteLimitsCountCodePage949) {
         SCOPED_TRACE(c.name + "|" + c.pid + "|" + c.memo);
         EXPECT_EQ(dialog.result() == QDialog::Accepted, c.accepted);
         if (c.message != nullptr) {
-            ASSERT_EQ(prompter.shown.size(), 2u);
-            EXPECT_EQ(prompter.shown[1].text, c.message);
+            // Refused before the question is asked: the field named, nothing to say yes to.
+            ASSERT_EQ(prompter.shown.size(), 1u);
+            EXPECT_EQ(prompter.shown[0].text, c.message);
             EXPECT_EQ(dialog.PatientNameEdit()->text().toStdString(), c.name)
                 << "the operator's input stays";
         }
     }
 }
 
-TEST(RecordDialogs, PatientIdTakesTypedDigitsOnlyAndTypeNeedsAListEntry) {
+TEST(RecordDialogs, PatientIdTakesWhatTheMeterStoresAndTypeNeedsAListEntry) {
     SettingsStore settings;
     test::ScriptedPrompter prompter;
     ListRow row = ImportedRow();
@@ -187,11 +188,12 @@ TEST(RecordDialogs, PatientIdTakesTypedDigitsOnlyAndTypeNeedsAListEntry) {
     RecordModifyDialog dialog(row, settings, prompter);
     EXPECT_EQ(dialog.PatientIdEdit()->text(), QStringLiteral("AB12"));
     dialog.PatientIdEdit()->clear();
-    QTest::keyClicks(dialog.PatientIdEdit(), "12a-3 4");
-    EXPECT_EQ(dialog.PatientIdEdit()->text(), QStringLiteral("1234"));
+    // Meter IDs are alphanumeric: typed letters stay.
+    QTest::keyClicks(dialog.PatientIdEdit(), "PAT-12a 4");
+    EXPECT_EQ(dialog.PatientIdEdit()->text(), QStringLiteral("PAT-12a 4"));
 
     dialog.TypeList()->setEditText("Type 3");
     dialog.ConfirmChange();
     EXPECT_EQ(dialog.Edit().diagnosis, -1);
-    EXPECT_EQ(dialog.Edit().patientId, "1234");
+    EXPECT_EQ(dialog.Edit().patientId, "PAT-12a 4");
 }
