@@ -179,9 +179,6 @@ QString ProcessDialog::Detail() const {
 
 void ProcessDialog::SetRunning(bool running) {
     cancel_->setEnabled(running);
-    if (running) {
-        cancel_->setDefault(true);
-    }
 }
 
 void ProcessDialog::Reset() {

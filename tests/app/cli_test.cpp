@@ -179,6 +179,7 @@ TEST(Cli, StopSignalMidTransferStoresNothingAndExits1) {
         // 999 paced records take about half a minute on the wire: plenty of "mid".
         SimProcess sim({"--pace", "--hba1c", "999", "--seed", "3", "--log", log});
         const std::string errPath = dir.File("err.txt");
+        std::fflush(nullptr); // the child must not write out what this process buffered
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {

@@ -93,7 +93,8 @@ TEST_F(Users, FirstStartCreatesTheDefaultUserAndItsFiles) {
     EXPECT_TRUE(prompter.shown.empty());
 }
 
-TEST_F(Users, AddingChecksTheQuestionEmptyAndDuplicateIdsAndCaseMatters) {
+// The ID is checked before the question: a refused ID is never asked about.
+TEST_F(Users, AddingChecksTheIdThenAsksAndCaseMatters) {
     UserStore store(folder, prompter);
     ASSERT_TRUE(store.Reload());
     std::string before = ReadFile(File("user_info.ini"));
@@ -112,8 +113,7 @@ TEST_F(Users, AddingChecksTheQuestionEmptyAndDuplicateIdsAndCaseMatters) {
     EXPECT_EQ(ReadFile(File("user_info.ini")), "[User Count]\ncurrent_user=ABC\ncnt=3\n\n"
                                                "[User Set]\nno1=Basis\nno2=abc\nno3=ABC\n");
     EXPECT_EQ(prompter.Texts(),
-              (std::vector<std::string>{user_text::kAskAddUser, user_text::kAskAddUser,
-                                        user_text::kEmptyUserId, user_text::kAskAddUser,
+              (std::vector<std::string>{user_text::kAskAddUser, user_text::kEmptyUserId,
                                         user_text::kAskAddUser, user_text::kDuplicateUserId,
                                         user_text::kAskAddUser}));
     // A fresh user has all its files, among them settings with the thirteen defaults.
@@ -168,8 +168,8 @@ TEST_F(Users, HostileIdsAreRefusedBeforeAnythingIsWritten) {
     for (const Case& c : cases) {
         prompter.shown.clear();
         EXPECT_EQ(store.AddUser(c.id), UserStore::Outcome::Refused) << c.id;
-        ASSERT_EQ(prompter.shown.size(), 2u) << c.id;
-        EXPECT_EQ(prompter.shown[1].text, c.message) << c.id;
+        ASSERT_EQ(prompter.shown.size(), 1u) << c.id << ": refused before the question";
+        EXPECT_EQ(prompter.shown[0].text, c.message) << c.id;
         EXPECT_EQ(CheckNewUserId(c.id), c.message);
     }
     EXPECT_EQ(Snapshot(root.Path()), before);
@@ -196,8 +196,8 @@ TEST_F(Users, TheLastUserCannotBeDeletedWhateverItsId) {
         auto before = Snapshot(root.Path());
         prompter.shown.clear();
         EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Refused) << id;
-        EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{user_text::kAskDeleteUser,
-                                                              user_text::kLastUserNotDeletable}));
+        // Refused before the question: no yes is asked for a delete that cannot happen.
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{user_text::kLastUserNotDeletable});
         EXPECT_EQ(Snapshot(root.Path()), before) << id;
     }
 }
@@ -219,6 +219,7 @@ TEST_F(Users, DeletingBasisLeavesTheFirstOtherUserCurrentWithItsSettings) {
     EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Done);
     EXPECT_EQ(prompter.Texts(),
               (std::vector<std::string>{user_text::kAskDeleteUser, user_text::kUserDeleted}));
+    EXPECT_TRUE(prompter.shown[0].defaultNo) << "a stray Enter keeps the user";
     EXPECT_EQ(store.UserList(), (std::vector<std::string>{"abc", "xyz"}));
     EXPECT_EQ(store.CurrentUserId(), "abc");
     EXPECT_EQ(store.Settings().hba1cUnit, 1);

@@ -501,7 +501,7 @@ TEST_F(AllDataPageTest, RecordMenuCapturesTheRowItWasOpenedOnInEveryListState) {
     // Below the last row nothing is captured: the items are there but disabled.
     viewedId.clear();
     menuChoice = 0;
-    QContextMenuEvent empty(QContextMenuEvent::Mouse, QPoint(400, 440), QPoint(0, 0));
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, QPoint(400, 300), QPoint(0, 0));
     QApplication::sendEvent(List()->viewport(), &empty);
     ASSERT_FALSE(page->HasSelectedRecord());
     page->ShowSelectedRecord();
