@@ -82,3 +82,53 @@ SendPending(Outbox& outbox, MllpSender& sender,
 }
 
 } // namespace qa::interop
+
+namespace qa::interop {
+
+namespace {
+
+bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path,
+                const MessageContext& context, std::string& problem) {
+    table.SetTableName(kMainTableName);
+    if (!table.OpenExisting(path)) {
+        return true; // a user without results of this kind yet
+    }
+    if (QueueResults(outbox, ReadStoredResults(table, context.display), context) < 0) {
+        problem = "The delivery file cannot be written: " + outbox.LastError();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* stop) {
+    DeliverySummary summary;
+    Outbox outbox;
+    if (!outbox.Open(Outbox::PathFor(job.dataFolder, job.context.operatorId), summary.problem)) {
+        return summary;
+    }
+    if (job.retryHeld && outbox.ReleaseHeld() < 0) {
+        summary.problem = "The delivery file cannot be written: " + outbox.LastError();
+        return summary;
+    }
+    HbA1cTable hba1c;
+    GlucoseTable glucose;
+    bool queued = QueueTable(outbox, hba1c, job.hba1cFile, job.context, summary.problem) &&
+                  QueueTable(outbox, glucose, job.glucoseFile, job.context, summary.problem);
+    if (queued && job.send) {
+        std::optional<MllpEndpoint> endpoint = ParseMllpDestination(job.context.link.destination);
+        if (!endpoint) {
+            summary.problem = "The destination is not an address of the form mllp://host:port: " +
+                              job.context.link.destination;
+        } else {
+            MllpSender sender(*endpoint, std::chrono::seconds(job.context.link.ackTimeoutSeconds));
+            return SendPending(outbox, sender, {}, stop);
+        }
+    }
+    summary.pending = outbox.Count(DeliveryState::Pending);
+    summary.heldTotal = outbox.Count(DeliveryState::Held);
+    return summary;
+}
+
+} // namespace qa::interop

@@ -39,3 +39,20 @@ SendPending(Outbox& outbox, MllpSender& sender,
             const std::atomic<bool>* stop = nullptr);
 
 } // namespace qa::interop
+
+namespace qa::interop {
+
+// One operator's whole delivery, for a background thread: reads the stored results through
+// its own connections to the operator's files (the window's tables stay untouched), queues
+// the new ones, and with `send` sends what is pending to the link's destination.
+struct DeliveryJob {
+    std::string dataFolder;
+    std::string hba1cFile;
+    std::string glucoseFile;
+    MessageContext context; // operatorId names the outbox
+    bool send = false;
+    bool retryHeld = false;
+};
+DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* stop = nullptr);
+
+} // namespace qa::interop

@@ -119,8 +119,12 @@ bool Outbox::Open(const std::string& path, std::string& error) {
         return false;
     }
     sqlite3_busy_timeout(db_, 5000);
-    // Every state change is on disk before the next message goes out.
-    if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;") || !Exec(kSchema)) {
+    // WAL with NORMAL sync: a state change survives the program being killed at any point;
+    // only a power cut can lose the last changes, and then in the safe direction only: a
+    // "sent" mark lost means the result goes again with the same control ID (the receiver
+    // can drop the copy), a queued entry lost is queued again from the stored results.
+    // Syncing every acknowledgement would cost a disk flush per message.
+    if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;") || !Exec(kSchema)) {
         error = "The delivery file cannot be used: " + path + " (" + error_ + ")";
         Close();
         return false;

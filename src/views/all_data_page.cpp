@@ -6,6 +6,7 @@
 #include "store/record_edit.h"
 #include "store/result_delete.h"
 #include "store/users.h"
+#include "views/delivery_panel.h"
 #include "views/list_report_source.h"
 #include "views/record_dialogs.h"
 #include "widgets/image_button.h"
@@ -155,6 +156,7 @@ void AllDataPage::InitialUpdate() {
     // Delete and record capture depend on which row was clicked: one row at a time.
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     BuildColumns();
+    AddDeliveryPanel();
 
     connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
     connect(printButton_, &QPushButton::clicked, this, [this] { PrintList(); });
@@ -243,6 +245,7 @@ void AllDataPage::Activate() {
     BuildColumns();
     LoadList();
     ResetDatePickers();
+    delivery_->ShowPending();
 }
 
 void AllDataPage::LoadList() {
@@ -455,6 +458,22 @@ int AllDataPage::PrintList() {
         prompter_.Inform(kPrintFailedText, kCaption, Prompter::Severity::Error);
     }
     return result;
+}
+
+void AllDataPage::AddDeliveryPanel() {
+    delivery_ = new DeliveryPanel(users_, prompter_, this);
+    delivery_->setGeometry(60, 662, 894, 30);
+    // The HL7 and FHIR files hold what the list shows, as the CSV export does.
+    delivery_->SetSelection([this] {
+        std::vector<interop::StoredResult> results;
+        const ResultKind kind = itemKind_ == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
+        for (int row = 0; row < list_->RowCount(); ++row) {
+            if (const ListRow* stored = RowAt(row)) {
+                results.push_back(interop::FromListRow(kind, *stored));
+            }
+        }
+        return results;
+    });
 }
 
 void AllDataPage::ExportList() {

@@ -19,6 +19,7 @@ class QMenu;
 
 namespace qa {
 
+class DeliveryPanel;
 class MeasurementTable;
 class PrintDialogService;
 
@@ -91,6 +92,8 @@ public:
     ImageButton* SearchButton() const { return searchButton_; }
     ImageButton* PrintButton() const { return printButton_; }
     ImageButton* ExportButton() const { return exportButton_; }
+    // Pending count, "Send pending", HL7/FHIR export of the rows shown.
+    DeliveryPanel* Delivery() const { return delivery_; }
 
     // Test seams: the date "today" is read from, the menu and the dialogs.
     void SetToday(TodayFn today) { today_ = std::move(today); }
@@ -103,6 +106,7 @@ protected:
 private:
     void InitialUpdate();
     void BuildColumns();
+    void AddDeliveryPanel();
     MeasurementTable& Table();
     void ApplyFilter(const std::string& filter);
     void ApplyPickerFormat();
@@ -131,6 +135,7 @@ private:
     QLabel* operatorIdLabel_ = nullptr;
     QFont listFont_;
     QFont comboFont_;
+    DeliveryPanel* delivery_ = nullptr;
 
     int itemKind_ = 0;
     bool listFiltered_ = false;
