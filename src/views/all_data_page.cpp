@@ -282,6 +282,7 @@ void AllDataPage::LoadList() {
     }
     keepFilter_ = false;
     operatorIdList_->setCurrentIndex(0);
+    MarkDeliveryStates();
 }
 
 void AllDataPage::ResetDatePickers() {
@@ -474,6 +475,29 @@ void AllDataPage::AddDeliveryPanel() {
         }
         return results;
     });
+    connect(delivery_, &DeliveryPanel::runFinished, this, [this] { MarkDeliveryStates(); });
+}
+
+void AllDataPage::MarkDeliveryStates() {
+    // The number cell of each row carries the delivery state in its colour, so the columns
+    // (and with them the CSV file and the printout) stay as they are.
+    const auto states = delivery_->States();
+    if (!states) {
+        return;
+    }
+    const ResultKind kind = itemKind_ == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
+    const std::string operatorId = users_.ActiveUserId();
+    for (int row = 0; row < list_->RowCount(); ++row) {
+        const ListRow* stored = RowAt(row);
+        if (stored == nullptr) {
+            continue;
+        }
+        auto found =
+            states->find(interop::ControlId(operatorId, interop::FromListRow(kind, *stored)));
+        const interop::DeliveryState state =
+            found == states->end() ? interop::DeliveryState::Pending : found->second;
+        list_->SetCellColors(row, 0, DeliveryPanel::StateColor(state), QColor());
+    }
 }
 
 void AllDataPage::ExportList() {

@@ -107,6 +107,7 @@ private:
     void InitialUpdate();
     void BuildColumns();
     void AddDeliveryPanel();
+    void MarkDeliveryStates();
     MeasurementTable& Table();
     void ApplyFilter(const std::string& filter);
     void ApplyPickerFormat();

@@ -109,6 +109,34 @@ void DeliveryPanel::Refresh(bool send) {
     });
 }
 
+std::optional<std::unordered_map<std::string, interop::DeliveryState>>
+DeliveryPanel::States() const {
+    const InterfaceSettings link = LinkSettings();
+    if (!link.enabled && link.destination.empty()) {
+        return std::nullopt;
+    }
+    interop::Outbox outbox;
+    std::string error;
+    std::unordered_map<std::string, interop::DeliveryState> states;
+    if (!outbox.Open(interop::Outbox::PathFor(users_.DataFolder(), users_.ActiveUserId()), error) ||
+        !outbox.KnownIds(states)) {
+        return std::nullopt;
+    }
+    return states;
+}
+
+QColor DeliveryPanel::StateColor(interop::DeliveryState state) {
+    switch (state) {
+    case interop::DeliveryState::Sent:
+        return QColor(0xc8, 0xe6, 0xc9);
+    case interop::DeliveryState::Held:
+        return QColor(0xef, 0x9a, 0x9a);
+    case interop::DeliveryState::Pending:
+        break;
+    }
+    return QColor(0xff, 0xe0, 0x82);
+}
+
 void DeliveryPanel::ShowPending() {
     const InterfaceSettings link = LinkSettings();
     if (!link.enabled && link.destination.empty()) {
@@ -145,7 +173,8 @@ void DeliveryPanel::Finished(interop::DeliverySummary summary, bool sent) {
         text += QStringLiteral(" - ") + Utf8(summary_.problem);
     }
     pending_->setText(text);
-    pending_->setToolTip(text);
+    pending_->setToolTip(QStringLiteral("Row numbers: green sent, amber pending, red held by "
+                                        "the receiver"));
     emit runFinished();
 }
 

@@ -3,11 +3,15 @@
 #include "interop/delivery.h"
 #include "store/interface_settings.h"
 
+#include <QColor>
 #include <QWidget>
 
 #include <atomic>
 #include <functional>
+#include <optional>
+#include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 class QLabel;
@@ -49,6 +53,12 @@ public:
     void WaitForRun();
 
     bool ExportSelection(const QString& format); // "hl7" or "fhir"
+
+    // The delivery state of every queued result by control ID (a result not queued yet is
+    // pending); nothing while no interface is set up.
+    std::optional<std::unordered_map<std::string, interop::DeliveryState>> States() const;
+    // Background of a row's number cell: pending amber, held red, sent green.
+    static QColor StateColor(interop::DeliveryState state);
 
     InterfaceSettings LinkSettings() const;
     bool SaveLinkSettings(const InterfaceSettings& settings);

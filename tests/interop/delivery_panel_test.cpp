@@ -6,6 +6,7 @@
 #include "store/users.h"
 #include "temp_dir.h"
 #include "views/all_data_page.h"
+#include "views/data_list_view.h"
 #include "views/delivery_panel.h"
 
 #include <QLabel>
@@ -47,6 +48,11 @@ struct PageFixture {
         table.pid = pid;
         ASSERT_TRUE(table.Update());
     }
+    // The delivery colour of a listed row's number cell.
+    QColor Marked(int row) const {
+        auto* model = page->List()->Model();
+        return model->data(model->index(row, 0), Qt::BackgroundRole).value<QColor>();
+    }
     bool Run(DeliveryPanel& panel, std::function<void()> start) {
         QSignalSpy finished(&panel, &DeliveryPanel::runFinished);
         start();
@@ -85,10 +91,13 @@ TEST(DeliveryPanel, NewResultsGoOutAfterADownloadAndTheCountFollows) {
 
         ASSERT_TRUE(f.Run(*panel, [&] { f.page->Activate(); }));
         EXPECT_EQ(panel->PendingLabel()->text(), "Pending: 2") << "counted, not sent";
+        EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending));
         EXPECT_TRUE(listener.Received().empty());
 
         ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(); }));
         EXPECT_EQ(panel->PendingLabel()->text(), "Pending: 0 - sent 2");
+        EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
+        EXPECT_EQ(f.Marked(1), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
         f.Add("0920", "0720", "P3");
         ASSERT_TRUE(f.Run(*panel, [&] { panel->SendButton()->click(); }));
         EXPECT_EQ(panel->LastSummary().sent, 1) << "only the new one";
@@ -101,6 +110,9 @@ TEST(DeliveryPanel, NewResultsGoOutAfterADownloadAndTheCountFollows) {
     ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(); }));
     EXPECT_TRUE(panel->PendingLabel()->text().startsWith("Pending: 1 - sent 0 - cannot connect"))
         << panel->PendingLabel()->text().toStdString();
+    f.page->LoadList();
+    EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending)) << "P4";
+    EXPECT_EQ(f.Marked(1), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
 }
 
 TEST(DeliveryPanel, TheListShownIsExportedAsHl7) {
