@@ -5,10 +5,16 @@
 #include "device/clock.h"
 #include "device/port_discovery.h"
 #include "device/qt/headless_download.h"
+#include "interop/delivery.h"
+#include "interop/fhir_bundle.h"
+#include "interop/hl7_message.h"
+#include "interop/outbox.h"
 #include "print/list_report.h"
 #include "print/report_source.h"
 #include "store/csv_export.h"
+#include "store/interface_settings.h"
 #include "store/list_filters.h"
+#include "store/profile_file.h"
 #include "store/result_list.h"
 #include "store/settings.h"
 #include "store/users.h"
@@ -67,11 +73,12 @@ struct Options {
     std::vector<std::string> positional;
     std::map<std::string, std::string> values; // --name VALUE
     bool erase = false;
+    bool retryHeld = false;
 };
 
 // Options that take a value.
 const char* const kValueOptions[] = {"--port", "--kind", "--user", "--weeks",
-                                     "--from", "--to",   "--out"};
+                                     "--from", "--to",   "--out",  "--format"};
 
 bool ParseArgs(const std::vector<std::string>& args, Options& options, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -84,6 +91,8 @@ bool ParseArgs(const std::vector<std::string>& args, Options& options, std::stri
             options.dataDir = args[++i];
         } else if (a == "--erase") {
             options.erase = true;
+        } else if (a == "--retry-held") {
+            options.retryHeld = true;
         } else if (std::find(std::begin(kValueOptions), std::end(kValueOptions), a) !=
                    std::end(kValueOptions)) {
             if (i + 1 >= args.size()) {
@@ -154,6 +163,9 @@ public:
         if (c == "settings") {
             return Settings();
         }
+        if (c == "send") {
+            return Send();
+        }
         return Usage("unknown command " + c);
     }
 
@@ -211,6 +223,11 @@ private:
     int Report(int itemKind, const ResultList& list, const std::string& path);
     int Users();
     int Settings();
+    // Interface to the laboratory system: messages, files, delivery.
+    int ExportMessages(const std::string& format, int itemKind, const ResultList& list,
+                       const std::string& path);
+    interop::MessageContext MessageContextOfUser();
+    int Send();
 
     std::ostream& out_;
     std::ostream& err_;
@@ -305,6 +322,13 @@ int Cli::ListOrExport(const std::string& command) {
     if (toFile && (!out || out->empty())) {
         return Usage(command + " needs --out FILE");
     }
+    const std::string format = Value(options_, "--format").value_or("csv");
+    if (Value(options_, "--format") && command != "export") {
+        return Usage("--format goes with export");
+    }
+    if (format != "csv" && format != "hl7" && format != "fhir") {
+        return Usage("--format is csv, hl7 or fhir");
+    }
     auto weeks = Value(options_, "--weeks");
     auto from = Value(options_, "--from");
     auto to = Value(options_, "--to");
@@ -357,6 +381,9 @@ int Cli::ListOrExport(const std::string& command) {
     }
     if (command == "report") {
         return Report(itemKind, list, *out);
+    }
+    if (format != "csv") {
+        return ExportMessages(format, itemKind, list, *out);
     }
     std::string error;
     if (!WriteCsvFile(*out, itemKind, list.cells, error)) {
@@ -472,8 +499,20 @@ int Cli::Settings() {
         for (const auto& [key, value] : SettingsEntries(s)) {
             out_ << key << "=" << value << "\n";
         }
+        InterfaceSettings link;
+        LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), link);
+        for (const auto& [key, value] : InterfaceEntries(link)) {
+            out_ << key << "=" << value << "\n";
+        }
         return kExitOk;
     }
+    const std::string settingsPath = SettingsFilePath(folder_, users_->ActiveUserId());
+    InterfaceSettings link;
+    if (!LoadInterfaceSettings(settingsPath, link)) {
+        err_ << "The settings file cannot be read: " << settingsPath << "\n";
+        return kExitFailed;
+    }
+    const InterfaceSettings linkBefore = link;
     SettingsStore changed = s;
     for (std::size_t i = 1; i < options_.positional.size(); ++i) {
         const std::string& pair = options_.positional[i];
@@ -482,9 +521,15 @@ int Cli::Settings() {
             return Usage("settings set takes KEY=VALUE, not " + pair);
         }
         std::string problem;
-        if (!ApplySettingsEntry(changed, pair.substr(0, eq), pair.substr(eq + 1), problem)) {
+        const std::string key = pair.substr(0, eq);
+        if (IsInterfaceKey(key) ? !ApplyInterfaceEntry(link, key, pair.substr(eq + 1), problem)
+                                : !ApplySettingsEntry(changed, key, pair.substr(eq + 1), problem)) {
             return Usage(problem);
         }
+    }
+    if (link != linkBefore && !SaveInterfaceSettings(settingsPath, link)) {
+        err_ << "The settings file cannot be written.\n";
+        return kExitFailed;
     }
     s = changed;
     if (!users_->SaveSettings()) {
@@ -492,6 +537,96 @@ int Cli::Settings() {
         return kExitFailed;
     }
     return kExitOk;
+}
+
+interop::MessageContext Cli::MessageContextOfUser() {
+    interop::MessageContext context;
+    context.display = users_->Settings();
+    LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), context.link);
+    context.operatorId = users_->ActiveUserId();
+    context.composed = interop::LocalNow();
+    return context;
+}
+
+int Cli::ExportMessages(const std::string& format, int itemKind, const ResultList& list,
+                        const std::string& path) {
+    const interop::MessageContext context = MessageContextOfUser();
+    const ResultKind kind = itemKind == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
+    std::vector<interop::StoredResult> results;
+    results.reserve(list.rows.size());
+    for (const ListRow& row : list.rows) {
+        results.push_back(interop::FromListRow(kind, row));
+    }
+    std::string content;
+    if (format == "hl7") {
+        std::vector<std::string> messages;
+        messages.reserve(results.size());
+        for (const interop::StoredResult& result : results) {
+            messages.push_back(interop::ComposeOruR01(result, context));
+        }
+        content = interop::ComposeHl7Batch(messages, context);
+    } else {
+        content = interop::ComposeFhirBundle(results, context);
+    }
+    if (!ReplaceFileAtomically(path, content)) {
+        err_ << "The file cannot be written: " << path << "\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+// Queues every stored result the outbox does not know, then sends what is pending, one
+// message at a time; the outcome of each is in the outbox before the next goes out.
+int Cli::Send() {
+    if (!Lock()) {
+        return kExitFailed;
+    }
+    if (int code = OpenUser(); code != kExitOk) {
+        return code;
+    }
+    interop::MessageContext context = MessageContextOfUser();
+    const std::string destination = Value(options_, "--to").value_or(context.link.destination);
+    if (destination.empty()) {
+        return Usage("send needs --to mllp://HOST:PORT or the Destination setting");
+    }
+    auto endpoint = interop::ParseMllpDestination(destination);
+    if (!endpoint) {
+        return Usage("the destination is written mllp://HOST:PORT, not " + destination);
+    }
+    interop::Outbox outbox;
+    std::string error;
+    if (!outbox.Open(interop::Outbox::PathFor(folder_, users_->ActiveUserId()), error)) {
+        err_ << error << "\n";
+        return kExitFailed;
+    }
+    if (options_.retryHeld && outbox.ReleaseHeld() < 0) {
+        err_ << "The delivery file cannot be written: " << outbox.LastError() << "\n";
+        return kExitFailed;
+    }
+    const SettingsStore& display = users_->Settings();
+    for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
+                                    static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
+        if (interop::QueueResults(outbox, interop::ReadStoredResults(*table, display), context) <
+            0) {
+            err_ << "The delivery file cannot be written: " << outbox.LastError() << "\n";
+            return kExitFailed;
+        }
+    }
+    interop::MllpSender sender(*endpoint, std::chrono::seconds(context.link.ackTimeoutSeconds));
+    interop::DeliverySummary summary = interop::SendPending(
+        outbox, sender,
+        [this](const interop::OutboxEntry& entry, const interop::MllpSender::Reply& reply) {
+            if (reply.outcome == interop::MllpSender::Outcome::Refused) {
+                err_ << "held " << entry.controlId << ": " << reply.ack.code << " "
+                     << reply.ack.reason << "\n";
+            }
+        });
+    if (!summary.problem.empty()) {
+        err_ << summary.problem << "\n";
+    }
+    const int undelivered = summary.pending + summary.heldTotal;
+    out_ << "sent " << summary.sent << ", pending " << undelivered << "\n";
+    return undelivered == 0 ? kExitOk : kExitFailed;
 }
 
 } // namespace

@@ -15,9 +15,10 @@ inline constexpr const char* kCliUsage =
     "usage: quorina1c-cli [--data-dir DIR] COMMAND ...\n"
     "  download --port DEVICE [--kind hba1c|glucose] [--user ID] [--erase]\n"
     "  list     [--kind K] [--user ID] [--weeks N | --from YYYYMMDD --to YYYYMMDD]\n"
-    "  export   --out FILE [same filters as list]\n"
+    "  export   [--format csv|hl7|fhir] --out FILE [same filters as list]\n"
     "  report   --out FILE.pdf [same filters as list]\n"
     "  users    list | add ID | delete ID | switch ID\n"
-    "  settings show | set KEY=VALUE...\n";
+    "  settings show | set KEY=VALUE...\n"
+    "  send     [--to mllp://HOST:PORT] [--retry-held] [--user ID]\n";
 
 } // namespace qa

@@ -3,6 +3,7 @@
 #include "device/importer.h"
 #include "store/users.h"
 #include "views/all_data_page.h"
+#include "views/delivery_panel.h"
 #include "views/settings_dialog.h"
 #include "widgets/image_button.h"
 
@@ -387,6 +388,8 @@ void MainWindow::CancelDownload() {
 
 void MainWindow::ShowNewRecords(int importedCount) {
     (void)importedCount;
+    // With the laboratory interface on, the new results go out in the background.
+    allDataPage_->Delivery()->AfterDownload();
     if (ActiveView() != kViewDownload) {
         views_->setCurrentIndex(kViewDownload);
     }

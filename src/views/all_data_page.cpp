@@ -6,6 +6,7 @@
 #include "store/record_edit.h"
 #include "store/result_delete.h"
 #include "store/users.h"
+#include "views/delivery_panel.h"
 #include "views/list_report_source.h"
 #include "views/record_dialogs.h"
 #include "widgets/image_button.h"
@@ -156,6 +157,7 @@ void AllDataPage::InitialUpdate() {
     // Delete and record capture depend on which row was clicked: one row at a time.
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     BuildColumns();
+    AddDeliveryPanel();
 
     connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
     connect(printButton_, &QPushButton::clicked, this, [this] { PrintList(); });
@@ -246,6 +248,7 @@ void AllDataPage::Activate() {
     BuildColumns();
     LoadList();
     ResetDatePickers();
+    delivery_->ShowPending();
 }
 
 void AllDataPage::LoadList() {
@@ -286,6 +289,7 @@ void AllDataPage::LoadList() {
     }
     keepFilter_ = false;
     operatorIdList_->setCurrentIndex(0);
+    MarkDeliveryStates();
 }
 
 void AllDataPage::SyncUserBox() {
@@ -527,6 +531,45 @@ int AllDataPage::PrintList() {
         prompter_.Inform(kPrintFailedText, kCaption, Prompter::Severity::Error);
     }
     return result;
+}
+
+void AllDataPage::AddDeliveryPanel() {
+    delivery_ = new DeliveryPanel(users_, prompter_, this);
+    delivery_->setGeometry(60, 662, 894, 30);
+    // The HL7 and FHIR files hold what the list shows, as the CSV export does.
+    delivery_->SetSelection([this] {
+        std::vector<interop::StoredResult> results;
+        const ResultKind kind = itemKind_ == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
+        for (int row = 0; row < list_->RowCount(); ++row) {
+            if (const ListRow* stored = RowAt(row)) {
+                results.push_back(interop::FromListRow(kind, *stored));
+            }
+        }
+        return results;
+    });
+    connect(delivery_, &DeliveryPanel::runFinished, this, [this] { MarkDeliveryStates(); });
+}
+
+void AllDataPage::MarkDeliveryStates() {
+    // The number cell of each row carries the delivery state in its colour, so the columns
+    // (and with them the CSV file and the printout) stay as they are.
+    const auto states = delivery_->States();
+    if (!states) {
+        return;
+    }
+    const ResultKind kind = itemKind_ == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
+    const std::string operatorId = users_.ActiveUserId();
+    for (int row = 0; row < list_->RowCount(); ++row) {
+        const ListRow* stored = RowAt(row);
+        if (stored == nullptr) {
+            continue;
+        }
+        auto found =
+            states->find(interop::ControlId(operatorId, interop::FromListRow(kind, *stored)));
+        const interop::DeliveryState state =
+            found == states->end() ? interop::DeliveryState::Pending : found->second;
+        list_->SetCellColors(row, 0, DeliveryPanel::StateColor(state), QColor());
+    }
 }
 
 void AllDataPage::ExportList() {

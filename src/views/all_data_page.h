@@ -19,6 +19,7 @@ class QMenu;
 
 namespace qa {
 
+class DeliveryPanel;
 class MeasurementTable;
 class PrintDialogService;
 
@@ -95,6 +96,8 @@ public:
     ImageButton* SearchButton() const { return searchButton_; }
     ImageButton* PrintButton() const { return printButton_; }
     ImageButton* ExportButton() const { return exportButton_; }
+    // Pending count, "Send pending", HL7/FHIR export of the rows shown.
+    DeliveryPanel* Delivery() const { return delivery_; }
 
     // Test seams: the date "today" is read from, the menu and the dialogs.
     void SetToday(TodayFn today) { today_ = std::move(today); }
@@ -110,6 +113,8 @@ private:
     // The user box names the user whose table the list shows.
     void SyncUserBox();
     void BuildColumns();
+    void AddDeliveryPanel();
+    void MarkDeliveryStates();
     MeasurementTable& Table();
     void ApplyFilter(const std::string& filter);
     void ApplyPickerFormat();
@@ -138,6 +143,7 @@ private:
     QLabel* operatorIdLabel_ = nullptr;
     QFont listFont_;
     QFont comboFont_;
+    DeliveryPanel* delivery_ = nullptr;
 
     int itemKind_ = 0;
     bool listFiltered_ = false;

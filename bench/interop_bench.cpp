@@ -1,0 +1,297 @@
+// Results to the laboratory system: HL7 and FHIR files of 100,000 stored results (read from
+// the table, coded, written), and 1,000 pending results sent over MLLP to a loopback
+// receiver that acknowledges at once. Each against the straightforward pattern in the same
+// run: a stream per message flushed to the file, and a connection and autocommit per send.
+#include "bench_data.h"
+#include "budget.h"
+#include "interop/delivery.h"
+#include "interop/fhir_bundle.h"
+#include "interop/hl7_message.h"
+#include "store/profile_file.h"
+
+#include <sqlite3.h>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <benchmark/benchmark.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace qa;
+using namespace qa::interop;
+using namespace qa::bench;
+
+namespace {
+
+constexpr int kExportRows = 100'000;
+constexpr int kSendCount = 1'000;
+
+// The bench table with patient IDs drawn from a clinic's population.
+const std::string& ClinicFile() {
+    static const std::string path = [] {
+        std::string file = ScratchFolder() + "/interop_clinic.sqlite";
+        CopyFile(HbA1cFileWithRows(kExportRows, true), file);
+        sqlite3* db = nullptr;
+        sqlite3_open(file.c_str(), &db);
+        sqlite3_exec(db,
+                     "UPDATE HospitalTlb SET PID = printf('P%07d', (rowid * 7919) % 60000), "
+                     "p_NAME = printf('Name %d', rowid % 997)",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        return file;
+    }();
+    return path;
+}
+
+MessageContext Context() {
+    MessageContext context;
+    context.operatorId = "nurse";
+    context.link.sendingFacility = "Ward 3";
+    context.link.receivingApplication = "LIS";
+    context.composed = LocalNow();
+    return context;
+}
+
+std::vector<StoredResult> LoadClinic(HbA1cTable& table, const SettingsStore& settings) {
+    return ReadStoredResults(table, settings);
+}
+
+void ExportHl7(benchmark::State& state) {
+    HbA1cTable table;
+    table.SetTableName(kMainTableName);
+    table.Open(ClinicFile());
+    const MessageContext context = Context();
+    const std::string path = ScratchFolder() + "/export.hl7";
+    for (auto _ : state) {
+        std::vector<StoredResult> results = LoadClinic(table, context.display);
+        std::vector<std::string> messages;
+        messages.reserve(results.size());
+        for (const StoredResult& result : results) {
+            messages.push_back(ComposeOruR01(result, context));
+        }
+        if (!ReplaceFileAtomically(path, ComposeHl7Batch(messages, context)) ||
+            messages.size() != kExportRows) {
+            state.SkipWithError("export failed");
+        }
+    }
+}
+BENCHMARK(ExportHl7)->Name("Interop/Hl7Export100k")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Straightforward: every segment built in a string stream, each message flushed on its own.
+void ExportHl7Stream(benchmark::State& state) {
+    HbA1cTable table;
+    table.SetTableName(kMainTableName);
+    table.Open(ClinicFile());
+    const MessageContext context = Context();
+    for (auto _ : state) {
+        std::vector<StoredResult> results = LoadClinic(table, context.display);
+        std::ofstream file(ScratchFolder() + "/export_literal.hl7", std::ios::binary);
+        for (const StoredResult& result : results) {
+            std::ostringstream message;
+            CodedValue coded = CodeValue(result.kind, result.value, context.display);
+            message << "MSH|^~\\&|" << Hl7Escape(context.link.sendingApplication) << "|"
+                    << Hl7Escape(context.link.sendingFacility) << "|||"
+                    << Hl7Time(context.composed, context.utcOffset) << "||ORU^R01^ORU_R01|"
+                    << ControlId(context.operatorId, result) << "|P|2.5.1\r";
+            message << "PID|1||" << Hl7Escape(result.patientId) << "^^^^PI||"
+                    << Hl7Escape(result.patientName) << "\r";
+            message << "OBR|1||" << ControlId(context.operatorId, result) << "|" << coded.loinc
+                    << "^^LN\r";
+            message << "OBX|1|NM|" << coded.loinc << "^^LN||" << coded.number << "|" << coded.ucum
+                    << "\r";
+            file << message.str() << std::flush;
+        }
+    }
+}
+BENCHMARK(ExportHl7Stream)
+    ->Name("Interop/Hl7Export100kStream")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+
+void ExportFhir(benchmark::State& state) {
+    HbA1cTable table;
+    table.SetTableName(kMainTableName);
+    table.Open(ClinicFile());
+    const MessageContext context = Context();
+    const std::string path = ScratchFolder() + "/export.json";
+    for (auto _ : state) {
+        std::vector<StoredResult> results = LoadClinic(table, context.display);
+        if (!ReplaceFileAtomically(path, ComposeFhirBundle(results, context))) {
+            state.SkipWithError("export failed");
+        }
+    }
+}
+BENCHMARK(ExportFhir)->Name("Interop/FhirExport100k")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Straightforward: one bundle per result written and flushed as its own small document.
+void ExportFhirPerResult(benchmark::State& state) {
+    HbA1cTable table;
+    table.SetTableName(kMainTableName);
+    table.Open(ClinicFile());
+    const MessageContext context = Context();
+    for (auto _ : state) {
+        std::vector<StoredResult> results = LoadClinic(table, context.display);
+        std::ofstream file(ScratchFolder() + "/export_literal.json", std::ios::binary);
+        for (const StoredResult& result : results) {
+            file << ComposeFhirBundle({result}, context) << std::flush;
+        }
+    }
+}
+BENCHMARK(ExportFhirPerResult)
+    ->Name("Interop/FhirExport100kPerResult")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+
+// A receiver on the loopback interface that acknowledges every message at once.
+class AckServer {
+public:
+    AckServer() {
+        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int on = 1;
+        ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        ::listen(listen_, 16);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~AckServer() {
+        stop_ = true;
+        ::shutdown(listen_, SHUT_RDWR);
+        ::close(listen_);
+        thread_.join();
+    }
+    int port() const { return port_; }
+
+private:
+    void Serve() {
+        while (!stop_) {
+            int client = ::accept(listen_, nullptr, nullptr);
+            if (client < 0) {
+                return;
+            }
+            std::string buffer;
+            char chunk[65536];
+            for (ssize_t n; (n = ::recv(client, chunk, sizeof chunk, 0)) > 0;) {
+                buffer.append(chunk, static_cast<std::size_t>(n));
+                std::size_t end;
+                while ((end = buffer.find('\x1c')) != std::string::npos) {
+                    std::string message = buffer.substr(1, end - 1);
+                    buffer.erase(0, end + 2);
+                    // MSH-10 is the tenth field.
+                    std::size_t at = 0;
+                    for (int bar = 0; bar < 9 && at != std::string::npos; ++bar) {
+                        at = message.find('|', at + 1);
+                    }
+                    std::string id = message.substr(at + 1, message.find('|', at + 1) - at - 1);
+                    std::string ack = "\x0bMSH|^~\\&|LIS||QuorinA1c||20261208||ACK^R01^ACK|A" + id +
+                                      "|P|2.5.1\rMSA|AA|" + id + "\r\x1c\r";
+                    ::send(client, ack.data(), ack.size(), MSG_NOSIGNAL);
+                }
+            }
+            ::close(client);
+        }
+    }
+
+    int listen_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+std::vector<StoredResult> SendResults() {
+    std::vector<StoredResult> results;
+    for (int i = 0; i < kSendCount; ++i) {
+        char date[16], time[8], value[8];
+        SyntheticResult(i, date, time, value);
+        results.push_back(
+            {ResultKind::HbA1c, date, time, value, "P" + std::to_string(i), "", "", ""});
+    }
+    return results;
+}
+
+void SendPending1000(benchmark::State& state) {
+    AckServer server;
+    const MessageContext context = Context();
+    const std::vector<StoredResult> results = SendResults();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Outbox outbox;
+        std::string error;
+        outbox.Open(ScratchFolder() + "/send_" + std::to_string(round++) + kOutboxFileSuffix,
+                    error);
+        QueueResults(outbox, results, context);
+        state.ResumeTiming();
+        MllpSender sender({"127.0.0.1", server.port()}, std::chrono::seconds(5));
+        DeliverySummary summary = SendPending(outbox, sender);
+        if (summary.sent != kSendCount) {
+            state.SkipWithError(
+                ("sent " + std::to_string(summary.sent) + ": " + summary.problem).c_str());
+        }
+    }
+}
+BENCHMARK(SendPending1000)->Name("Interop/Send1000")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Straightforward: a connection per message, and each state change its own fsync'd
+// rollback-journal commit.
+void SendPendingPerConnection(benchmark::State& state) {
+    AckServer server;
+    const MessageContext context = Context();
+    const std::vector<StoredResult> results = SendResults();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string path = ScratchFolder() + "/literal_" + std::to_string(round++) + ".sqlite";
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_exec(db,
+                     "PRAGMA synchronous=FULL; CREATE TABLE outbox(id TEXT PRIMARY KEY, "
+                     "message TEXT, state INT)",
+                     nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        for (const StoredResult& result : results) {
+            std::string sql = "INSERT INTO outbox VALUES('" + ControlId("nurse", result) + "', '" +
+                              ComposeOruR01(result, context) + "', 0)";
+            sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+        }
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        state.ResumeTiming();
+        for (const StoredResult& result : results) {
+            MllpSender sender({"127.0.0.1", server.port()}, std::chrono::seconds(5));
+            std::string id = ControlId("nurse", result);
+            if (sender.Send(ComposeOruR01(result, context), id).outcome !=
+                MllpSender::Outcome::Accepted) {
+                state.SkipWithError("not accepted");
+                break;
+            }
+            std::string sql = "UPDATE outbox SET state = 1 WHERE id = '" + id + "'";
+            sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+        }
+        sqlite3_close(db);
+    }
+}
+BENCHMARK(SendPendingPerConnection)
+    ->Name("Interop/Send1000PerConnection")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+
+const bool kBudgets = AddBudget({"HL7 export of 100,000 results", "Interop/Hl7Export100k",
+                                 "Interop/Hl7Export100kStream", 1000}) &&
+                      AddBudget({"FHIR export of 100,000 results", "Interop/FhirExport100k",
+                                 "Interop/FhirExport100kPerResult", 1000}) &&
+                      AddBudget({"send 1,000 pending results over MLLP (loopback, immediate ACK)",
+                                 "Interop/Send1000", "Interop/Send1000PerConnection", 2000});
+
+} // namespace

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "interop/mllp_sender.h"
+#include "interop/outbox.h"
+#include "interop/result_mapping.h"
+#include "store/result_list.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qa::interop {
+
+StoredResult FromListRow(ResultKind kind, const ListRow& row);
+// Every stored result of a table, in the list's order.
+std::vector<StoredResult> ReadStoredResults(MeasurementTable& table, const SettingsStore& display);
+
+// Queues the results the outbox does not know yet, each with its message made now; results
+// already queued keep their state and message (a repeated send carries the same bytes).
+// Returns the number added, -1 when the outbox could not be written.
+int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
+                 const MessageContext& context);
+
+struct DeliverySummary {
+    int sent = 0;        // acknowledged with AA in this run
+    int held = 0;        // refused in this run
+    int pending = 0;     // still pending afterwards
+    int heldTotal = 0;   // held afterwards, from this run or before
+    std::string problem; // why sending stopped early
+};
+
+// Sends the pending messages one at a time, oldest first. An acceptance marks the entry
+// sent, a refusal holds it with the reason; a missing answer stops the run and leaves that
+// entry and the rest pending. `stop` ends the run between messages.
+DeliverySummary
+SendPending(Outbox& outbox, MllpSender& sender,
+            const std::function<void(const OutboxEntry&, const MllpSender::Reply&)>& onReply = {},
+            const std::atomic<bool>* stop = nullptr);
+
+} // namespace qa::interop
+
+namespace qa::interop {
+
+// One operator's whole delivery, for a background thread: reads the stored results through
+// its own connections to the operator's files (the window's tables stay untouched), queues
+// the new ones, and with `send` sends what is pending to the link's destination.
+struct DeliveryJob {
+    std::string dataFolder;
+    std::string hba1cFile;
+    std::string glucoseFile;
+    MessageContext context; // operatorId names the outbox
+    bool send = false;
+    bool retryHeld = false;
+};
+DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* stop = nullptr);
+
+} // namespace qa::interop

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "interop/result_mapping.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qa::interop {
+
+inline constexpr const char* kPatientIdSystem = "urn:quorina1c:patient-id";
+inline constexpr const char* kControlIdSystem = "urn:quorina1c:result-id";
+inline constexpr const char* kOperatorIdSystem = "urn:quorina1c:operator-id";
+inline constexpr const char* kDeviceSystem = "urn:quorina1c:meter";
+
+// A FHIR R4 transaction Bundle: one Observation per result, each created only when no
+// Observation with its control ID exists, and one Patient per patient ID, created only when
+// no Patient with that identifier exists. Observations name their patient by identifier and
+// by the Patient entry of the same bundle.
+std::string ComposeFhirBundle(const std::vector<StoredResult>& results,
+                              const MessageContext& context);
+
+// The search text of a conditional create: "identifier=" with the system and value, the
+// value's own '|', ',', '$' and '\' escaped as FHIR search wants, and the whole percent-encoded.
+std::string IdentifierQuery(std::string_view system, std::string_view value);
+
+// The patient identifier system of the operator's facility.
+std::string PatientIdSystem(const InterfaceSettings& link);
+
+} // namespace qa::interop

@@ -1,0 +1,221 @@
+#include "interop/hl7_message.h"
+
+#include <charconv>
+#include <cstdio>
+#include <initializer_list>
+
+namespace qa::interop {
+
+namespace {
+
+// Joins a segment's fields; fields[0] is the segment name.
+std::string Segment(std::initializer_list<std::string_view> fields) {
+    std::string out;
+    bool first = true;
+    for (std::string_view field : fields) {
+        if (!first) {
+            out += '|';
+        }
+        out += field;
+        first = false;
+    }
+    // Trailing empty fields carry nothing.
+    while (!out.empty() && out.back() == '|') {
+        out.pop_back();
+    }
+    out += '\r';
+    return out;
+}
+
+std::string Header(std::string_view name, const MessageContext& context) {
+    const InterfaceSettings& link = context.link;
+    return std::string(name) + "|^~\\&|" + Hl7Escape(link.sendingApplication) + "|" +
+           Hl7Escape(link.sendingFacility) + "|" + Hl7Escape(link.receivingApplication) + "|" +
+           Hl7Escape(link.receivingFacility) + "|" + Hl7Time(context.composed, context.utcOffset);
+}
+
+std::vector<std::string_view> SplitView(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+std::string Hl7Escape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '|':
+            out += "\\F\\";
+            break;
+        case '^':
+            out += "\\S\\";
+            break;
+        case '~':
+            out += "\\R\\";
+            break;
+        case '\\':
+            out += "\\E\\";
+            break;
+        case '&':
+            out += "\\T\\";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "\\X%02X\\", static_cast<unsigned char>(c));
+                out += hex;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out;
+}
+
+std::string Hl7Unescape(std::string_view text, char field, char component, char repetition,
+                        char escape, char subcomponent) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t close = text[i] == escape ? text.find(escape, i + 1) : std::string_view::npos;
+        if (close == std::string_view::npos) {
+            out += text[i];
+            continue;
+        }
+        std::string_view code = text.substr(i + 1, close - i - 1);
+        if (code == "F") {
+            out += field;
+        } else if (code == "S") {
+            out += component;
+        } else if (code == "R") {
+            out += repetition;
+        } else if (code == "E") {
+            out += escape;
+        } else if (code == "T") {
+            out += subcomponent;
+        } else if (code.size() >= 3 && code.front() == 'X' && code.size() % 2 == 1) {
+            for (std::size_t h = 1; h + 1 < code.size(); h += 2) {
+                unsigned value = 0;
+                auto [end, error] =
+                    std::from_chars(code.data() + h, code.data() + h + 2, value, 16);
+                if (error == std::errc() && end == code.data() + h + 2) {
+                    out += static_cast<char>(value);
+                }
+            }
+        } else {
+            // Formatting escapes (\H\, \.br\ …) carry no text of their own.
+        }
+        i = close;
+    }
+    return out;
+}
+
+std::string ComposeOruR01(const StoredResult& result, const MessageContext& context) {
+    const std::string controlId = ControlId(context.operatorId, result);
+    const CodedValue coded = CodeValue(result.kind, result.value, context.display);
+    std::optional<CalendarDateTime> measured = ParseStoredDateTime(result.date, result.time);
+    const std::string observed = measured ? Hl7Time(*measured, context.utcOffset) : std::string();
+
+    std::string message = Header("MSH", context) + "||ORU^R01^ORU_R01|" + Hl7Escape(controlId) +
+                          "|P|2.5.1||||||UNICODE UTF-8\r";
+    if (HasPatient(result)) {
+        std::string identifier = Hl7Escape(result.patientId) + "^^^";
+        if (!context.link.sendingFacility.empty()) {
+            identifier += Hl7Escape(context.link.sendingFacility);
+        }
+        identifier += "^PI";
+        std::optional<CalendarDateTime> born = EnteredBirthday(result);
+        message += Segment({"PID", "1", "", identifier, "", Hl7Escape(result.patientName), "",
+                            born ? FormatCalendar(*born, "%Y%m%d") : std::string()});
+    }
+    const std::string code = coded.loinc + "^" + Hl7Escape(coded.loincName) + "^LN";
+    message += Segment({"OBR", "1", "", Hl7Escape(controlId),
+                        code,  "",  "", observed,
+                        "",    "",  "", "",
+                        "",    "",  "", "",
+                        "",    "",  "", "",
+                        "",    "",  "", "",
+                        "",    "F"});
+    const bool comparator = !coded.comparator.empty();
+    const std::string value = comparator ? coded.comparator + "^" + coded.number : coded.number;
+    const std::string unit = Hl7Escape(coded.ucum) + "^" + Hl7Escape(coded.ucum) + "^UCUM";
+    const std::string device =
+        result.deviceModel.empty() ? std::string() : Hl7Escape(result.deviceModel);
+    message += Segment({"OBX", "1", comparator ? "SN" : "NM", code, "", value, unit, "", "", "", "",
+                        "F", "", "", observed, "", Hl7Escape(context.operatorId), "", device});
+    return message;
+}
+
+std::string ComposeHl7Batch(const std::vector<std::string>& messages,
+                            const MessageContext& context) {
+    std::size_t size = 256;
+    for (const std::string& message : messages) {
+        size += message.size();
+    }
+    std::string out;
+    out.reserve(size);
+    out += Header("FHS", context) + "\r";
+    out += Header("BHS", context) + "\r";
+    for (const std::string& message : messages) {
+        out += message;
+    }
+    out += "BTS|" + std::to_string(messages.size()) + "\r";
+    out += "FTS|1\r";
+    return out;
+}
+
+Acknowledgement ParseAcknowledgement(std::string_view message) {
+    Acknowledgement ack;
+    if (message.size() < 8 || message.substr(0, 3) != "MSH") {
+        return ack;
+    }
+    const char field = message[3];
+    const char component = message[4];
+    const char repetition = message[5];
+    const char escape = message[6];
+    const char subcomponent = message[7];
+    auto text = [&](std::string_view raw) {
+        return Hl7Unescape(raw, field, component, repetition, escape, subcomponent);
+    };
+    std::string errorText;
+    for (std::string_view segment : SplitView(message, '\r')) {
+        while (!segment.empty() && segment.front() == '\n') {
+            segment.remove_prefix(1);
+        }
+        std::vector<std::string_view> fields = SplitView(segment, field);
+        if (fields[0] == "MSA") {
+            if (fields.size() > 1) {
+                ack.code = text(fields[1]);
+            }
+            if (fields.size() > 2) {
+                ack.controlId = text(fields[2]);
+            }
+            if (fields.size() > 3) {
+                ack.reason = text(fields[3]);
+            }
+        } else if (fields[0] == "ERR" && errorText.empty()) {
+            // ERR-8 is the text meant for a person; ERR-3 the coded error (code^text).
+            if (fields.size() > 8 && !fields[8].empty()) {
+                errorText = text(fields[8]);
+            } else if (fields.size() > 3) {
+                std::vector<std::string_view> parts = SplitView(fields[3], component);
+                errorText = text(parts.size() > 1 && !parts[1].empty() ? parts[1] : parts[0]);
+            }
+        }
+    }
+    if (ack.reason.empty()) {
+        ack.reason = errorText;
+    }
+    return ack;
+}
+
+} // namespace qa::interop

@@ -1,0 +1,215 @@
+#include "interop/mllp_sender.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace qa::interop {
+
+namespace {
+
+constexpr char kStartBlock = 0x0b;
+constexpr char kEndBlock = 0x1c;
+constexpr char kCarriageReturn = 0x0d;
+// An acknowledgement is small; a peer that streams more than this is not answering.
+constexpr std::size_t kMaxReplyBytes = 1 << 20;
+
+using Clock = std::chrono::steady_clock;
+
+int RemainingMs(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() < 0 ? 0 : static_cast<int>(left.count());
+}
+
+// Waits for `events` on the socket until the deadline; false on time-out or error.
+bool WaitFor(int fd, short events, Clock::time_point deadline) {
+    while (true) {
+        pollfd entry{fd, events, 0};
+        int ready = ::poll(&entry, 1, RemainingMs(deadline));
+        if (ready > 0) {
+            return true;
+        }
+        if (ready == 0 || errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+} // namespace
+
+std::optional<MllpEndpoint> ParseMllpDestination(std::string_view text) {
+    constexpr std::string_view kScheme = "mllp://";
+    if (text.substr(0, kScheme.size()) != kScheme) {
+        return std::nullopt;
+    }
+    std::string_view rest = text.substr(kScheme.size());
+    while (!rest.empty() && rest.back() == '/') {
+        rest.remove_suffix(1);
+    }
+    std::size_t colon = rest.rfind(':');
+    if (colon == std::string_view::npos || colon == 0) {
+        return std::nullopt;
+    }
+    std::string_view host = rest.substr(0, colon);
+    std::string_view port = rest.substr(colon + 1);
+    if (host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    int number = 0;
+    auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), number);
+    if (host.empty() || error != std::errc() || end != port.data() + port.size() || number < 1 ||
+        number > 65535) {
+        return std::nullopt;
+    }
+    return MllpEndpoint{std::string(host), number};
+}
+
+MllpSender::MllpSender(MllpEndpoint endpoint, std::chrono::milliseconds timeout)
+    : endpoint_(std::move(endpoint)), timeout_(timeout) {}
+
+MllpSender::~MllpSender() {
+    Disconnect();
+}
+
+void MllpSender::Disconnect() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    buffer_.clear();
+}
+
+bool MllpSender::Connect(Clock::time_point deadline, std::string& problem) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const std::string port = std::to_string(endpoint_.port);
+    int status = ::getaddrinfo(endpoint_.host.c_str(), port.c_str(), &hints, &found);
+    if (status != 0) {
+        problem = "cannot find " + endpoint_.host + ": " + ::gai_strerror(status);
+        return false;
+    }
+    problem = "cannot connect to " + endpoint_.host + ":" + port;
+    for (addrinfo* address = found; address != nullptr; address = address->ai_next) {
+        int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
+                          address->ai_protocol);
+        if (fd < 0) {
+            continue;
+        }
+        int result = ::connect(fd, address->ai_addr, address->ai_addrlen);
+        if (result != 0 && errno == EINPROGRESS && WaitFor(fd, POLLOUT, deadline)) {
+            int error = 0;
+            socklen_t length = sizeof error;
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+            result = error == 0 ? 0 : -1;
+            errno = error;
+        }
+        if (result == 0) {
+            int on = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            fd_ = fd;
+            break;
+        }
+        problem = "cannot connect to " + endpoint_.host + ":" + port + ": " +
+                  (RemainingMs(deadline) == 0 ? "timed out" : std::strerror(errno));
+        ::close(fd);
+    }
+    ::freeaddrinfo(found);
+    return fd_ >= 0;
+}
+
+MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view controlId) {
+    Reply reply;
+    const Clock::time_point deadline = Clock::now() + timeout_;
+    if (fd_ < 0 && !Connect(deadline, reply.problem)) {
+        return reply;
+    }
+    std::string frame;
+    frame.reserve(message.size() + 3);
+    frame += kStartBlock;
+    frame += message;
+    frame += kEndBlock;
+    frame += kCarriageReturn;
+    std::size_t written = 0;
+    while (written < frame.size()) {
+        ssize_t count = ::send(fd_, frame.data() + written, frame.size() - written, MSG_NOSIGNAL);
+        if (count > 0) {
+            written += static_cast<std::size_t>(count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+            WaitFor(fd_, POLLOUT, deadline)) {
+            continue;
+        }
+        reply.problem = "the connection was lost while sending";
+        Disconnect();
+        return reply;
+    }
+    // Read until one whole acknowledgement block has arrived.
+    while (true) {
+        std::size_t start = buffer_.find(kStartBlock);
+        std::size_t end =
+            start == std::string::npos ? std::string::npos : buffer_.find(kEndBlock, start + 1);
+        if (end != std::string::npos) {
+            std::string block = buffer_.substr(start + 1, end - start - 1);
+            // The trailing CR may still be on its way; it carries nothing.
+            std::size_t consumed = end + 1;
+            if (consumed < buffer_.size() && buffer_[consumed] == kCarriageReturn) {
+                ++consumed;
+            }
+            buffer_.erase(0, consumed);
+            reply.ack = ParseAcknowledgement(block);
+            if (reply.ack.controlId != controlId) {
+                // An answer to some earlier message (one whose answer came late) says nothing
+                // about this one: keep waiting within the same time-out.
+                continue;
+            }
+            const std::string& code = reply.ack.code;
+            if (code == "AA" || code == "CA") {
+                reply.outcome = Outcome::Accepted;
+            } else if (code == "AE" || code == "AR" || code == "CE" || code == "CR") {
+                reply.outcome = Outcome::Refused;
+                if (reply.ack.reason.empty()) {
+                    reply.ack.reason = code;
+                }
+            } else {
+                reply.problem = "an acknowledgement without a known code";
+                Disconnect();
+            }
+            return reply;
+        }
+        if (buffer_.size() > kMaxReplyBytes) {
+            reply.problem = "the answer is not an acknowledgement";
+            Disconnect();
+            return reply;
+        }
+        if (!WaitFor(fd_, POLLIN, deadline)) {
+            reply.problem = "no acknowledgement within the time-out";
+            Disconnect();
+            return reply;
+        }
+        char chunk[4096];
+        ssize_t count = ::recv(fd_, chunk, sizeof chunk, 0);
+        if (count > 0) {
+            buffer_.append(chunk, static_cast<std::size_t>(count));
+        } else if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+            reply.problem = "the receiver closed the connection without an acknowledgement";
+            Disconnect();
+            return reply;
+        }
+    }
+}
+
+} // namespace qa::interop

@@ -1,0 +1,252 @@
+#include "interop/outbox.h"
+
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qa::interop {
+
+namespace {
+
+// Finalizes on every path out of a function.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql, std::string& error) {
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
+            error = sqlite3_errmsg(db);
+            stmt_ = nullptr;
+        }
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    explicit operator bool() const { return stmt_ != nullptr; }
+    sqlite3_stmt* get() const { return stmt_; }
+    void Bind(int index, const std::string& text) {
+        sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
+                          SQLITE_TRANSIENT);
+    }
+    void Bind(int index, int value) { sqlite3_bind_int(stmt_, index, value); }
+    std::string Text(int column) const {
+        const unsigned char* text = sqlite3_column_text(stmt_, column);
+        return text ? std::string(reinterpret_cast<const char*>(text),
+                                  static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+                    : std::string();
+    }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+DeliveryState StateOf(int code) {
+    return code == 1   ? DeliveryState::Sent
+           : code == 2 ? DeliveryState::Held
+                       : DeliveryState::Pending;
+}
+
+int CodeOf(DeliveryState state) {
+    return state == DeliveryState::Sent ? 1 : state == DeliveryState::Held ? 2 : 0;
+}
+
+constexpr const char* kSchema = R"(
+CREATE TABLE IF NOT EXISTS outbox (
+    seq        INTEGER PRIMARY KEY AUTOINCREMENT,
+    control_id TEXT NOT NULL UNIQUE,
+    message    TEXT NOT NULL,
+    state      INTEGER NOT NULL DEFAULT 0,   -- 0 pending, 1 sent, 2 held
+    reason     TEXT NOT NULL DEFAULT '',
+    queued_at  TEXT NOT NULL DEFAULT (strftime('%Y-%m-%dT%H:%M:%SZ','now')),
+    changed_at TEXT
+);
+CREATE INDEX IF NOT EXISTS outbox_state ON outbox(state, seq);
+)";
+
+} // namespace
+
+const char* DeliveryStateText(DeliveryState state) {
+    switch (state) {
+    case DeliveryState::Pending:
+        return "pending";
+    case DeliveryState::Sent:
+        return "sent";
+    case DeliveryState::Held:
+        return "held";
+    }
+    return "";
+}
+
+Outbox::~Outbox() {
+    Close();
+}
+
+std::string Outbox::PathFor(const std::string& dataFolder, const std::string& operatorId) {
+    return dataFolder + "/" + operatorId + kOutboxFileSuffix;
+}
+
+void Outbox::Close() {
+    if (db_ != nullptr) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+}
+
+bool Outbox::Exec(const char* sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        error_ = message ? message : sqlite3_errmsg(db_);
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+bool Outbox::Open(const std::string& path, std::string& error) {
+    Close();
+    // Created owner-only before SQLite opens it: the file holds patients' IDs and names.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        error = "The delivery file cannot be opened: " + path;
+        return false;
+    }
+    ::close(fd);
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK) {
+        error = "The delivery file cannot be opened: " + path + " (" +
+                (db_ ? sqlite3_errmsg(db_) : "out of memory") + ")";
+        Close();
+        return false;
+    }
+    sqlite3_busy_timeout(db_, 5000);
+    // WAL with NORMAL sync: a state change survives the program being killed at any point;
+    // only a power cut can lose the last changes, and then in the safe direction only: a
+    // "sent" mark lost means the result goes again with the same control ID (the receiver
+    // can drop the copy), a queued entry lost is queued again from the stored results.
+    // Syncing every acknowledgement would cost a disk flush per message.
+    if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;") || !Exec(kSchema)) {
+        error = "The delivery file cannot be used: " + path + " (" + error_ + ")";
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool Outbox::KnownIds(std::unordered_map<std::string, DeliveryState>& states) const {
+    states.clear();
+    Statement select(db_, "SELECT control_id, state FROM outbox", error_);
+    if (!select) {
+        return false;
+    }
+    while (sqlite3_step(select.get()) == SQLITE_ROW) {
+        states.emplace(select.Text(0), StateOf(sqlite3_column_int(select.get(), 1)));
+    }
+    return true;
+}
+
+int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
+    if (entries.empty()) {
+        return 0;
+    }
+    if (!Exec("BEGIN IMMEDIATE")) {
+        return -1;
+    }
+    int added = 0;
+    {
+        Statement insert(db_, "INSERT OR IGNORE INTO outbox(control_id, message) VALUES(?, ?)",
+                         error_);
+        if (!insert) {
+            Exec("ROLLBACK");
+            return -1;
+        }
+        for (const OutboxEntry& entry : entries) {
+            insert.Bind(1, entry.controlId);
+            insert.Bind(2, entry.message);
+            if (sqlite3_step(insert.get()) != SQLITE_DONE) {
+                error_ = sqlite3_errmsg(db_);
+                sqlite3_reset(insert.get());
+                Exec("ROLLBACK");
+                return -1;
+            }
+            added += sqlite3_changes(db_);
+            sqlite3_reset(insert.get());
+        }
+    }
+    if (!Exec("COMMIT")) {
+        Exec("ROLLBACK");
+        return -1;
+    }
+    return added;
+}
+
+std::vector<OutboxEntry> Outbox::Pending() const {
+    std::vector<OutboxEntry> entries;
+    Statement select(
+        db_, "SELECT control_id, message, reason FROM outbox WHERE state = 0 ORDER BY seq", error_);
+    if (!select) {
+        return entries;
+    }
+    while (sqlite3_step(select.get()) == SQLITE_ROW) {
+        entries.push_back({select.Text(0), select.Text(1), DeliveryState::Pending, select.Text(2)});
+    }
+    return entries;
+}
+
+std::optional<OutboxEntry> Outbox::Find(const std::string& controlId) const {
+    Statement select(db_, "SELECT message, state, reason FROM outbox WHERE control_id = ?", error_);
+    if (!select) {
+        return std::nullopt;
+    }
+    select.Bind(1, controlId);
+    if (sqlite3_step(select.get()) != SQLITE_ROW) {
+        return std::nullopt;
+    }
+    return OutboxEntry{controlId, select.Text(0), StateOf(sqlite3_column_int(select.get(), 1)),
+                       select.Text(2)};
+}
+
+int Outbox::Count(DeliveryState state) const {
+    Statement select(db_, "SELECT count(*) FROM outbox WHERE state = ?", error_);
+    if (!select) {
+        return -1;
+    }
+    select.Bind(1, CodeOf(state));
+    return sqlite3_step(select.get()) == SQLITE_ROW ? sqlite3_column_int(select.get(), 0) : -1;
+}
+
+bool Outbox::SetState(const std::string& controlId, DeliveryState state,
+                      const std::string& reason) {
+    Statement update(db_,
+                     "UPDATE outbox SET state = ?, reason = ?, "
+                     "changed_at = strftime('%Y-%m-%dT%H:%M:%SZ','now') WHERE control_id = ?",
+                     error_);
+    if (!update) {
+        return false;
+    }
+    update.Bind(1, CodeOf(state));
+    update.Bind(2, reason);
+    update.Bind(3, controlId);
+    if (sqlite3_step(update.get()) != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        return false;
+    }
+    return sqlite3_changes(db_) == 1;
+}
+
+bool Outbox::MarkSent(const std::string& controlId) {
+    return SetState(controlId, DeliveryState::Sent, "");
+}
+
+bool Outbox::MarkHeld(const std::string& controlId, const std::string& reason) {
+    return SetState(controlId, DeliveryState::Held, reason);
+}
+
+int Outbox::ReleaseHeld() {
+    if (!Exec("UPDATE outbox SET state = 0, changed_at = strftime('%Y-%m-%dT%H:%M:%SZ','now') "
+              "WHERE state = 2")) {
+        return -1;
+    }
+    return sqlite3_changes(db_);
+}
+
+} // namespace qa::interop

@@ -1,0 +1,167 @@
+#include "interop/result_mapping.h"
+
+#include "store/record_edit.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+namespace qa::interop {
+
+namespace {
+
+constexpr const char* kNoPatientId = "00000000000000";
+constexpr const char* kPlaceholderBirthday = "19000101";
+// The glucose limits "Hi" and "Lo"/"Low" are mg/dL integers whatever unit is shown.
+constexpr double kGlucoseHighMgPerDl = 600;
+constexpr double kGlucoseLowMgPerDl = 10;
+constexpr double kMgPerDlPerMmolPerL = 18.02;
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+void SetCode(CodedValue& coded, std::string_view unit) {
+    if (unit == "%") {
+        coded.loinc = "4548-4";
+        coded.loincName = "Hemoglobin A1c/Hemoglobin.total in Blood";
+    } else if (unit == "mmol/mol") {
+        coded.loinc = "59261-8";
+        coded.loincName = "Hemoglobin A1c/Hemoglobin.total in Blood by IFCC protocol";
+    } else if (unit == "mg/dL") {
+        coded.loinc = "41653-7";
+        coded.loincName = "Glucose [Mass/volume] in Capillary blood by Glucometer";
+    } else {
+        coded.loinc = "14743-9";
+        coded.loincName = "Glucose [Moles/volume] in Capillary blood by Glucometer";
+    }
+    coded.ucum = std::string(unit);
+}
+
+// "6.5 %", "> 14  %", "48 mmol/mol", "104 mg/dL": optional comparator, number, unit.
+CodedValue SplitShown(std::string_view shown) {
+    CodedValue coded;
+    shown = Trim(shown);
+    if (!shown.empty() && (shown.front() == '>' || shown.front() == '<')) {
+        coded.comparator = std::string(1, shown.front());
+        shown = Trim(shown.substr(1));
+    }
+    std::size_t blank = shown.find(' ');
+    coded.number = std::string(shown.substr(0, blank));
+    SetCode(coded,
+            blank == std::string_view::npos ? std::string_view() : Trim(shown.substr(blank)));
+    return coded;
+}
+
+std::uint64_t Fnv1a(std::string_view text, std::uint64_t hash) {
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 0x100000001b3ULL;
+    }
+    return hash;
+}
+
+std::string OffsetText(int minutes, bool withColon) {
+    char sign = minutes < 0 ? '-' : '+';
+    int magnitude = minutes < 0 ? -minutes : minutes;
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, withColon ? "%c%02d:%02d" : "%c%02d%02d", sign,
+                  magnitude / 60, magnitude % 60);
+    return buffer;
+}
+
+} // namespace
+
+CodedValue CodeValue(ResultKind kind, std::string_view storedValue, const SettingsStore& settings) {
+    if (kind == ResultKind::HbA1c) {
+        return SplitShown(FormatHbA1cText(settings, storedValue, false));
+    }
+    std::string shown = FormatGlucoseText(settings, storedValue);
+    const bool mmol = settings.glucoseUnit != 0;
+    if (shown == "Hi" || shown == "Lo" || shown == "Low") {
+        // The list's words stand for limits that are themselves possible readings.
+        CodedValue coded;
+        const bool high = shown == "Hi";
+        const double limit = high ? kGlucoseHighMgPerDl : kGlucoseLowMgPerDl;
+        coded.comparator = high ? ">=" : "<=";
+        coded.number = mmol ? FixedText(static_cast<float>(limit / kMgPerDlPerMmolPerL), 1)
+                            : std::to_string(static_cast<int>(limit));
+        SetCode(coded, mmol ? "mmol/L" : "mg/dL");
+        return coded;
+    }
+    return SplitShown(shown);
+}
+
+bool HasPatient(const StoredResult& result) {
+    return !result.patientId.empty() && result.patientId != kNoPatientId;
+}
+
+std::optional<CalendarDateTime> EnteredBirthday(const StoredResult& result) {
+    if (result.birthday.empty() || result.birthday == kPlaceholderBirthday) {
+        return std::nullopt;
+    }
+    std::optional<BirthDate> date = ParseStoredBirthday(result.birthday);
+    if (!date) {
+        return std::nullopt;
+    }
+    return CalendarDateTime{date->year, date->month, date->day, 0, 0, 0};
+}
+
+std::string ControlId(std::string_view operatorId, const StoredResult& result) {
+    // The fields a stored result is told apart by (the import's duplicate test), with the
+    // operator and kind, since each operator and kind has its own table.
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (std::string_view part :
+         {operatorId, std::string_view(result.kind == ResultKind::HbA1c ? "H" : "G"),
+          std::string_view(result.date), std::string_view(result.time),
+          std::string_view(result.value), std::string_view(result.patientId)}) {
+        hash = Fnv1a(part, hash);
+        hash = Fnv1a(std::string_view("\x1f", 1), hash);
+    }
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "QA%c%016llx",
+                  result.kind == ResultKind::HbA1c ? 'H' : 'G',
+                  static_cast<unsigned long long>(hash));
+    return buffer;
+}
+
+int LocalUtcOffsetMinutes(const CalendarDateTime& local) {
+    std::tm fields{};
+    fields.tm_year = local.year - 1900;
+    fields.tm_mon = local.month - 1;
+    fields.tm_mday = local.day;
+    fields.tm_hour = local.hour;
+    fields.tm_min = local.minute;
+    fields.tm_sec = local.second;
+    fields.tm_isdst = -1; // the zone's rules decide whether summer time applied then
+    std::time_t moment = std::mktime(&fields);
+    std::tm back{};
+    if (moment == static_cast<std::time_t>(-1) || localtime_r(&moment, &back) == nullptr) {
+        return 0;
+    }
+    return static_cast<int>(back.tm_gmtoff / 60);
+}
+
+std::string Hl7Time(const CalendarDateTime& local, const UtcOffsetFunction& offset) {
+    return FormatCalendar(local, "%Y%m%d%H%M%S") + OffsetText(offset(local), false);
+}
+
+std::string FhirTime(const CalendarDateTime& local, const UtcOffsetFunction& offset) {
+    return FormatCalendar(local, "%Y-%m-%dT%H:%M:%S") + OffsetText(offset(local), true);
+}
+
+CalendarDateTime LocalNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm fields{};
+    localtime_r(&now, &fields);
+    return CalendarDateTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,
+                            fields.tm_hour,        fields.tm_min,     fields.tm_sec};
+}
+
+} // namespace qa::interop

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "store/display_format.h"
+#include "store/interface_settings.h"
+#include "store/measurement_table.h"
+#include "store/settings.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qa::interop {
+
+// One stored result, as the tables hold it.
+struct StoredResult {
+    ResultKind kind = ResultKind::HbA1c;
+    std::string date; // "YYYYMMDD"
+    std::string time; // "HHMM"
+    std::string value;
+    std::string patientId;
+    std::string patientName;
+    std::string birthday;    // "YYYYMMDD"; the import's placeholder means not entered
+    std::string deviceModel; // the meter's model code when known
+};
+
+// The coded result: what the list shows, split into comparator, number and unit.
+struct CodedValue {
+    std::string loinc;
+    std::string loincName;
+    std::string ucum;       // unit code and text
+    std::string comparator; // "", ">", "<", ">=", "<="
+    std::string number;     // decimal text exactly as the list shows it
+};
+
+// Codes the value as the all-data list shows it in the operator's units. A "> 14" or "Hi"
+// becomes a comparator with its limit, never a plain number; the limit texts of the mmol/mol
+// list are shown in percent and are coded in percent.
+CodedValue CodeValue(ResultKind kind, std::string_view storedValue, const SettingsStore& settings);
+
+// The meter's placeholder patient ID (glucose records carry no patient) counts as none: a
+// made-up ID would file the result under a patient who does not exist.
+bool HasPatient(const StoredResult& result);
+// The birth date when one was entered.
+std::optional<CalendarDateTime> EnteredBirthday(const StoredResult& result);
+
+// Message control ID of a result: stable for the same operator and stored result, so a
+// repeated send carries the same ID and the receiver can drop the copy; at most 20
+// characters as HL7 v2.5.1 allows.
+std::string ControlId(std::string_view operatorId, const StoredResult& result);
+
+// Minutes east of UTC of the machine's zone at that local moment.
+using UtcOffsetFunction = std::function<int(const CalendarDateTime&)>;
+int LocalUtcOffsetMinutes(const CalendarDateTime& local);
+
+// Everything a message needs besides the result.
+struct MessageContext {
+    SettingsStore display;
+    InterfaceSettings link;
+    std::string operatorId;    // the program's current user: the performer
+    CalendarDateTime composed; // local time the message is made
+    UtcOffsetFunction utcOffset = LocalUtcOffsetMinutes;
+};
+
+// "YYYYMMDDHHMMSS+ZZZZ" and "YYYY-MM-DDThh:mm:ss+zz:zz" with the zone offset of that moment.
+std::string Hl7Time(const CalendarDateTime& local, const UtcOffsetFunction& offset);
+std::string FhirTime(const CalendarDateTime& local, const UtcOffsetFunction& offset);
+
+// Now in local time (the composed time of new messages).
+CalendarDateTime LocalNow();
+
+} // namespace qa::interop

@@ -1,0 +1,260 @@
+#include "views/delivery_panel.h"
+
+#include "interop/fhir_bundle.h"
+#include "interop/hl7_message.h"
+#include "store/profile_file.h"
+#include "store/users.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace qa {
+
+namespace {
+
+QString Utf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+DeliveryPanel::DeliveryPanel(UserStore& users, Prompter& prompter, QWidget* parent)
+    : QWidget(parent), users_(users), prompter_(prompter) {
+    setObjectName("deliveryPanel");
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    pending_ = new QLabel(this);
+    pending_->setObjectName("deliveryPending");
+    send_ = new QPushButton(QString::fromUtf8(kSendText), this);
+    send_->setObjectName("deliverySend");
+    hl7_ = new QPushButton(QStringLiteral("Export HL7"), this);
+    hl7_->setObjectName("deliveryHl7");
+    fhir_ = new QPushButton(QStringLiteral("Export FHIR"), this);
+    fhir_->setObjectName("deliveryFhir");
+    setup_ = new QPushButton(QStringLiteral("Interface..."), this);
+    setup_->setObjectName("deliverySetup");
+    row->addWidget(pending_, 1);
+    for (QPushButton* button : {send_, hl7_, fhir_, setup_}) {
+        row->addWidget(button);
+    }
+    connect(send_, &QPushButton::clicked, this, [this] { Refresh(true); });
+    connect(hl7_, &QPushButton::clicked, this, [this] { ExportSelection(QStringLiteral("hl7")); });
+    connect(fhir_, &QPushButton::clicked, this,
+            [this] { ExportSelection(QStringLiteral("fhir")); });
+    connect(setup_, &QPushButton::clicked, this, [this] { EditLinkSettings(); });
+    savePath_ = [](QWidget* owner, const QString& filter) {
+        return QFileDialog::getSaveFileName(owner, QString(), QString(), filter);
+    };
+}
+
+DeliveryPanel::~DeliveryPanel() {
+    // Stops between messages; a message on the wire waits for its answer or time-out, so
+    // nothing is left half-recorded.
+    stop_ = true;
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+InterfaceSettings DeliveryPanel::LinkSettings() const {
+    InterfaceSettings link;
+    LoadInterfaceSettings(SettingsFilePath(users_.DataFolder(), users_.ActiveUserId()), link);
+    return link;
+}
+
+bool DeliveryPanel::SaveLinkSettings(const InterfaceSettings& settings) {
+    return SaveInterfaceSettings(SettingsFilePath(users_.DataFolder(), users_.ActiveUserId()),
+                                 settings);
+}
+
+interop::MessageContext DeliveryPanel::Context() const {
+    interop::MessageContext context;
+    context.display = users_.Settings();
+    context.link = LinkSettings();
+    context.operatorId = users_.ActiveUserId();
+    context.composed = interop::LocalNow();
+    return context;
+}
+
+void DeliveryPanel::Refresh(bool send) {
+    if (running_) {
+        return;
+    }
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    interop::DeliveryJob job;
+    job.dataFolder = users_.DataFolder();
+    const UserFiles files = users_.FilesOf(users_.ActiveUserId());
+    job.hba1cFile = files.hba1cMain;
+    job.glucoseFile = files.glucoseMain;
+    job.context = Context();
+    job.send = send && !job.context.link.destination.empty();
+    running_ = true;
+    send_->setEnabled(false);
+    stop_ = false;
+    thread_ = std::thread([this, job] {
+        interop::DeliverySummary summary = interop::RunDelivery(job, &stop_);
+        QMetaObject::invokeMethod(
+            this, [this, summary, sent = job.send] { Finished(summary, sent); },
+            Qt::QueuedConnection);
+    });
+}
+
+std::optional<std::unordered_map<std::string, interop::DeliveryState>>
+DeliveryPanel::States() const {
+    const InterfaceSettings link = LinkSettings();
+    if (!link.enabled && link.destination.empty()) {
+        return std::nullopt;
+    }
+    interop::Outbox outbox;
+    std::string error;
+    std::unordered_map<std::string, interop::DeliveryState> states;
+    if (!outbox.Open(interop::Outbox::PathFor(users_.DataFolder(), users_.ActiveUserId()), error) ||
+        !outbox.KnownIds(states)) {
+        return std::nullopt;
+    }
+    return states;
+}
+
+QColor DeliveryPanel::StateColor(interop::DeliveryState state) {
+    switch (state) {
+    case interop::DeliveryState::Sent:
+        return QColor(0xc8, 0xe6, 0xc9);
+    case interop::DeliveryState::Held:
+        return QColor(0xef, 0x9a, 0x9a);
+    case interop::DeliveryState::Pending:
+        break;
+    }
+    return QColor(0xff, 0xe0, 0x82);
+}
+
+void DeliveryPanel::ShowPending() {
+    const InterfaceSettings link = LinkSettings();
+    if (!link.enabled && link.destination.empty()) {
+        pending_->setText(QStringLiteral("Laboratory interface not set up"));
+        return;
+    }
+    Refresh(false);
+}
+
+void DeliveryPanel::AfterDownload() {
+    if (LinkSettings().enabled) {
+        Refresh(true);
+    }
+}
+
+void DeliveryPanel::WaitForRun() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+void DeliveryPanel::Finished(interop::DeliverySummary summary, bool sent) {
+    running_ = false;
+    send_->setEnabled(true);
+    summary_ = std::move(summary);
+    QString text = QStringLiteral("Pending: %1").arg(summary_.pending + summary_.heldTotal);
+    if (summary_.heldTotal > 0) {
+        text += QStringLiteral(" (held by the receiver: %1)").arg(summary_.heldTotal);
+    }
+    if (sent) {
+        text += QStringLiteral(" - sent %1").arg(summary_.sent);
+    }
+    if (!summary_.problem.empty()) {
+        text += QStringLiteral(" - ") + Utf8(summary_.problem);
+    }
+    pending_->setText(text);
+    pending_->setToolTip(QStringLiteral("Row numbers: green sent, amber pending, red held by "
+                                        "the receiver"));
+    emit runFinished();
+}
+
+bool DeliveryPanel::ExportSelection(const QString& format) {
+    const bool hl7 = format == QStringLiteral("hl7");
+    const QString path = savePath_(this, hl7 ? QStringLiteral("HL7 v2 (*.hl7)")
+                                             : QStringLiteral("FHIR bundle (*.json)"));
+    if (path.isEmpty()) {
+        return false;
+    }
+    const std::vector<interop::StoredResult> results =
+        selection_ ? selection_() : std::vector<interop::StoredResult>{};
+    const interop::MessageContext context = Context();
+    std::string content;
+    if (hl7) {
+        std::vector<std::string> messages;
+        for (const interop::StoredResult& result : results) {
+            messages.push_back(interop::ComposeOruR01(result, context));
+        }
+        content = interop::ComposeHl7Batch(messages, context);
+    } else {
+        content = interop::ComposeFhirBundle(results, context);
+    }
+    if (!ReplaceFileAtomically(path.toStdString(), content)) {
+        prompter_.Inform("The file could not be written:\r\n" + path.toStdString(), "QuorinA1c",
+                         Prompter::Severity::Warning);
+        return false;
+    }
+    return true;
+}
+
+void DeliveryPanel::EditLinkSettings() {
+    InterfaceSettings link = LinkSettings();
+    QDialog dialog(this);
+    dialog.setObjectName("interfaceSettingsDialog");
+    dialog.setWindowTitle(QStringLiteral("Laboratory interface"));
+    auto* form = new QFormLayout(&dialog);
+    auto* enabled = new QCheckBox(QStringLiteral("Send new results after each download"), &dialog);
+    enabled->setChecked(link.enabled);
+    auto* destination = new QLineEdit(Utf8(link.destination), &dialog);
+    destination->setPlaceholderText(QStringLiteral("mllp://host:port"));
+    auto* sendingApp = new QLineEdit(Utf8(link.sendingApplication), &dialog);
+    auto* sendingFacility = new QLineEdit(Utf8(link.sendingFacility), &dialog);
+    auto* receivingApp = new QLineEdit(Utf8(link.receivingApplication), &dialog);
+    auto* receivingFacility = new QLineEdit(Utf8(link.receivingFacility), &dialog);
+    auto* timeout = new QSpinBox(&dialog);
+    timeout->setRange(1, 600);
+    timeout->setValue(link.ackTimeoutSeconds);
+    timeout->setSuffix(QStringLiteral(" s"));
+    form->addRow(enabled);
+    form->addRow(QStringLiteral("Destination"), destination);
+    form->addRow(QStringLiteral("Sending application"), sendingApp);
+    form->addRow(QStringLiteral("Sending facility"), sendingFacility);
+    form->addRow(QStringLiteral("Receiving application"), receivingApp);
+    form->addRow(QStringLiteral("Receiving facility"), receivingFacility);
+    form->addRow(QStringLiteral("Acknowledgement time-out"), timeout);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (!destination->text().isEmpty() &&
+        !interop::ParseMllpDestination(destination->text().toStdString())) {
+        prompter_.Inform("The destination is written mllp://host:port.", "QuorinA1c",
+                         Prompter::Severity::Warning);
+        return;
+    }
+    link.enabled = enabled->isChecked();
+    link.destination = destination->text().toStdString();
+    link.sendingApplication = sendingApp->text().toStdString();
+    link.sendingFacility = sendingFacility->text().toStdString();
+    link.receivingApplication = receivingApp->text().toStdString();
+    link.receivingFacility = receivingFacility->text().toStdString();
+    link.ackTimeoutSeconds = timeout->value();
+    if (!SaveLinkSettings(link)) {
+        prompter_.Inform("The settings file could not be written.", "QuorinA1c",
+                         Prompter::Severity::Warning);
+    }
+}
+
+} // namespace qa

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "interop/delivery.h"
+#include "store/interface_settings.h"
+
+#include <QColor>
+#include <QWidget>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+
+namespace qa {
+
+class Prompter;
+class UserStore;
+
+// The link to the laboratory system on the all-data page: how many results still wait,
+// "Send pending", the selection exported as HL7 or FHIR, and the interface settings.
+// Queueing and sending run on a thread of their own with their own connections to the
+// files, so the window never waits for the network.
+class DeliveryPanel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char* kSendText = "Send pending";
+    // Asks where an export goes; empty when cancelled. `filter` is a file-dialog filter.
+    using SavePathFn = std::function<QString(QWidget* parent, const QString& filter)>;
+    // The results the operator selected (the list shown when none is).
+    using SelectionFn = std::function<std::vector<interop::StoredResult>()>;
+
+    DeliveryPanel(UserStore& users, Prompter& prompter, QWidget* parent = nullptr);
+    ~DeliveryPanel() override;
+
+    void SetSelection(SelectionFn selection) { selection_ = std::move(selection); }
+    void SetSavePath(SavePathFn savePath) { savePath_ = std::move(savePath); }
+
+    // Queues new results and counts (and with `send`, sends) in the background; with the
+    // interface off, a send only counts. Ignored while a run is on.
+    void Refresh(bool send);
+    // Counts what waits, when an interface is set up at all.
+    void ShowPending();
+    // After a download: new results go out when the interface is on.
+    void AfterDownload();
+    bool Running() const { return running_; }
+    // Blocks until the background run has ended (tests, closing).
+    void WaitForRun();
+
+    bool ExportSelection(const QString& format); // "hl7" or "fhir"
+
+    // The delivery state of every queued result by control ID (a result not queued yet is
+    // pending); nothing while no interface is set up.
+    std::optional<std::unordered_map<std::string, interop::DeliveryState>> States() const;
+    // Background of a row's number cell: pending amber, held red, sent green.
+    static QColor StateColor(interop::DeliveryState state);
+
+    InterfaceSettings LinkSettings() const;
+    bool SaveLinkSettings(const InterfaceSettings& settings);
+    void EditLinkSettings();
+
+    const interop::DeliverySummary& LastSummary() const { return summary_; }
+    QLabel* PendingLabel() const { return pending_; }
+    QPushButton* SendButton() const { return send_; }
+    QPushButton* Hl7Button() const { return hl7_; }
+    QPushButton* FhirButton() const { return fhir_; }
+    QPushButton* SetupButton() const { return setup_; }
+
+signals:
+    void runFinished();
+
+private:
+    interop::MessageContext Context() const;
+    void Finished(interop::DeliverySummary summary, bool sent);
+
+    UserStore& users_;
+    Prompter& prompter_;
+    QLabel* pending_ = nullptr;
+    QPushButton* send_ = nullptr;
+    QPushButton* hl7_ = nullptr;
+    QPushButton* fhir_ = nullptr;
+    QPushButton* setup_ = nullptr;
+    SelectionFn selection_;
+    SavePathFn savePath_;
+    interop::DeliverySummary summary_;
+    bool running_ = false;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+} // namespace qa

@@ -1,0 +1,145 @@
+// The delivery strip of the all-data page over real files, against python3-hl7's MLLP
+// server: pending count, sending after a download in the background, export of the list.
+#include "interop/outbox.h"
+#include "interop_support.h"
+#include "scripted_prompter.h"
+#include "store/users.h"
+#include "temp_dir.h"
+#include "views/all_data_page.h"
+#include "views/data_list_view.h"
+#include "views/delivery_panel.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace qa;
+using namespace qa::test;
+
+namespace {
+
+class NoFiles : public FileService {
+public:
+    QString AskSavePath(QWidget*) override { return {}; }
+    bool OpenFile(const QString&) override { return true; }
+};
+
+struct PageFixture {
+    TempDir dir;
+    ScriptedPrompter prompter;
+    UserStore users{dir.File("data"), prompter};
+    NoFiles files;
+    std::unique_ptr<AllDataPage> page;
+
+    PageFixture() {
+        EnsureFolder();
+        EXPECT_TRUE(users.Reload());
+        page = std::make_unique<AllDataPage>(users, prompter, files, nullptr, [](int) {});
+    }
+    void EnsureFolder() { ::mkdir(dir.File("data").c_str(), 0700); }
+    void Add(const char* time, const char* value, const std::string& pid) {
+        HbA1cTable& table = users.HbA1cMain();
+        ASSERT_TRUE(table.AddNew());
+        table.date = "20261207";
+        table.time = time;
+        table.value = value;
+        table.pid = pid;
+        ASSERT_TRUE(table.Update());
+    }
+    // The delivery colour of a listed row's number cell.
+    QColor Marked(int row) const {
+        auto* model = page->List()->Model();
+        return model->data(model->index(row, 0), Qt::BackgroundRole).value<QColor>();
+    }
+    bool Run(DeliveryPanel& panel, std::function<void()> start) {
+        QSignalSpy finished(&panel, &DeliveryPanel::runFinished);
+        start();
+        return finished.wait(30000);
+    }
+};
+
+} // namespace
+
+TEST(DeliveryPanel, NothingHappensUntilTheInterfaceIsSetUp) {
+    PageFixture f;
+    f.Add("0900", "0650", "P1");
+    f.page->Activate();
+    DeliveryPanel* panel = f.page->Delivery();
+    EXPECT_EQ(panel->PendingLabel()->text(), "Laboratory interface not set up");
+    EXPECT_FALSE(panel->Running());
+    panel->AfterDownload();
+    EXPECT_FALSE(panel->Running()) << "interface off: nothing goes out after a download";
+    EXPECT_FALSE(FileExists(interop::Outbox::PathFor(f.users.DataFolder(), "Basis")));
+}
+
+TEST(DeliveryPanel, NewResultsGoOutAfterADownloadAndTheCountFollows) {
+    PageFixture f;
+    f.Add("0900", "0650", "P1|x");
+    f.Add("0910", "1450", "P2^y");
+    interop::DeliverySummary summary;
+    {
+        MllpListener listener(f.dir.Path(), "aa");
+        InterfaceSettings link;
+        link.enabled = true;
+        link.destination = listener.url();
+        link.ackTimeoutSeconds = 5;
+        DeliveryPanel* panel = f.page->Delivery();
+        ASSERT_TRUE(panel->SaveLinkSettings(link));
+        EXPECT_EQ(panel->LinkSettings(), link);
+
+        ASSERT_TRUE(f.Run(*panel, [&] { f.page->Activate(); }));
+        EXPECT_EQ(panel->PendingLabel()->text(), "Pending: 2") << "counted, not sent";
+        EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending));
+        EXPECT_TRUE(listener.Received().empty());
+
+        ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(); }));
+        EXPECT_EQ(panel->PendingLabel()->text(), "Pending: 0 - sent 2");
+        EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
+        EXPECT_EQ(f.Marked(1), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
+        f.Add("0920", "0720", "P3");
+        ASSERT_TRUE(f.Run(*panel, [&] { panel->SendButton()->click(); }));
+        EXPECT_EQ(panel->LastSummary().sent, 1) << "only the new one";
+        listener.Stop();
+        EXPECT_EQ(listener.Received().size(), 3u);
+    }
+    // The receiver is gone: the next result stays pending and the window says why.
+    f.Add("0930", "0700", "P4");
+    DeliveryPanel* panel = f.page->Delivery();
+    ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(); }));
+    EXPECT_TRUE(panel->PendingLabel()->text().startsWith("Pending: 1 - sent 0 - cannot connect"))
+        << panel->PendingLabel()->text().toStdString();
+    f.page->LoadList();
+    EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending)) << "P4";
+    EXPECT_EQ(f.Marked(1), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
+}
+
+TEST(DeliveryPanel, TheListShownIsExportedAsHl7) {
+    PageFixture f;
+    f.Add("0900", "0650", "A|B^C~D\\E&F");
+    f.Add("0910", "0400", "P2");
+    f.page->Activate();
+    DeliveryPanel* panel = f.page->Delivery();
+    const std::string path = f.dir.File("list.hl7");
+    panel->SetSavePath([&](QWidget*, const QString& filter) {
+        EXPECT_TRUE(filter.contains("hl7"));
+        return QString::fromStdString(path);
+    });
+    ASSERT_TRUE(panel->ExportSelection("hl7"));
+    Readback read = ReadHl7WithPython(path);
+    ASSERT_EQ(read.exitCode, 0) << read.errors;
+    EXPECT_EQ(read.values["messages"], "2");
+    EXPECT_EQ(read.values["m0.patient_id"], "P2") << "newest first, as listed";
+    EXPECT_EQ(read.values["m0.obx_value.1"], "<");
+    EXPECT_EQ(read.values["m1.patient_id"], "A|B^C~D\\E&F");
+
+    panel->SetSavePath([](QWidget*, const QString&) { return QString(); });
+    EXPECT_FALSE(panel->ExportSelection("fhir")) << "cancelled";
+    panel->SetSavePath([&](QWidget*, const QString&) {
+        return QString::fromStdString(f.dir.File("missing/x.json"));
+    });
+    EXPECT_FALSE(panel->ExportSelection("fhir"));
+    ASSERT_FALSE(f.prompter.Texts().empty());
+    EXPECT_NE(f.prompter.Texts().back().find("missing/x.json"), std::string::npos);
+}

@@ -1,0 +1,145 @@
+#include "interop/delivery.h"
+#include "interop_support.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace qa;
+using namespace qa::interop;
+using namespace qa::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+MessageContext Context() {
+    MessageContext context;
+    context.operatorId = "nurse";
+    context.link.sendingFacility = "Ward 3";
+    context.composed = {2026, 12, 8, 9, 0, 0};
+    return context;
+}
+
+std::vector<StoredResult> Results(int count, const std::string& pidPrefix = "P") {
+    std::vector<StoredResult> results;
+    for (int i = 0; i < count; ++i) {
+        StoredResult r;
+        r.kind = ResultKind::HbA1c;
+        r.date = "20261207";
+        char time[16];
+        std::snprintf(time, sizeof time, "%04d", 1000 + i);
+        r.time = time;
+        r.value = "0650";
+        r.patientId = pidPrefix + std::to_string(i) + "|^~\\&";
+        results.push_back(r);
+    }
+    return results;
+}
+
+// A port nothing listens on: bound, never listening, closed.
+int FreePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+} // namespace
+
+TEST(MllpDestination, OnlyMllpUrlsWithAPortAreTaken) {
+    auto endpoint = ParseMllpDestination("mllp://lis.example:2575");
+    ASSERT_TRUE(endpoint);
+    EXPECT_EQ(endpoint->host, "lis.example");
+    EXPECT_EQ(endpoint->port, 2575);
+    EXPECT_EQ(ParseMllpDestination("mllp://[::1]:6661/")->host, "::1");
+    for (const char* bad : {"http://lis:80", "mllp://lis", "mllp://:2575", "mllp://lis:0",
+                            "mllp://lis:70000", "mllp://lis:25x", ""}) {
+        EXPECT_FALSE(ParseMllpDestination(bad)) << bad;
+    }
+}
+
+// Against python3-hl7's own MLLP server: accepted once, refused with the reason, pending
+// through an outage and a receiver that never answers, delivered after.
+TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
+    TempDir dir;
+    Outbox outbox;
+    std::string error;
+    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    const MessageContext context = Context();
+    std::vector<StoredResult> first = Results(3);
+    ASSERT_EQ(QueueResults(outbox, first, context), 3);
+
+    std::vector<std::string> ids;
+    for (auto it = first.rbegin(); it != first.rend(); ++it) {
+        ids.push_back(ControlId("nurse", *it));
+    }
+    {
+        MllpListener listener(dir.Path(), "aa");
+        MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
+        DeliverySummary summary = SendPending(outbox, sender);
+        EXPECT_EQ(summary.sent, 3);
+        EXPECT_EQ(summary.pending, 0);
+        EXPECT_TRUE(summary.problem.empty()) << summary.problem;
+        // Nothing pending: a second run sends nothing again.
+        EXPECT_EQ(SendPending(outbox, sender).sent, 0);
+        // Queueing the same results again does not bring them back.
+        EXPECT_EQ(QueueResults(outbox, first, context), 0);
+        listener.Stop();
+        EXPECT_EQ(listener.Received(), ids) << "each exactly once, oldest first";
+        auto lines = listener.Lines();
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_NE(lines[0].find(R"("patient_id": "P2|^~\\&")"), std::string::npos) << lines[0];
+    }
+
+    ASSERT_EQ(QueueResults(outbox, Results(1, "Q"), context), 1);
+    {
+        MllpListener listener(dir.Path(), "ae");
+        MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
+        DeliverySummary summary = SendPending(outbox, sender);
+        EXPECT_EQ(summary.sent, 0);
+        EXPECT_EQ(summary.held, 1);
+        EXPECT_EQ(summary.heldTotal, 1);
+        listener.Stop();
+    }
+    const std::string heldId = ControlId("nurse", Results(1, "Q")[0]);
+    EXPECT_EQ(outbox.Find(heldId)->state, DeliveryState::Held);
+    EXPECT_EQ(outbox.Find(heldId)->reason, "Patient not registered");
+
+    // Outage: nobody listens, then a receiver that never answers.
+    ASSERT_EQ(QueueResults(outbox, Results(2, "R"), context), 2);
+    {
+        MllpSender sender(MllpEndpoint{"127.0.0.1", FreePort()}, 2s);
+        DeliverySummary summary = SendPending(outbox, sender);
+        EXPECT_EQ(summary.sent, 0);
+        EXPECT_EQ(summary.pending, 2);
+        EXPECT_NE(summary.problem.find("cannot connect"), std::string::npos) << summary.problem;
+    }
+    {
+        MllpListener listener(dir.Path(), "silent");
+        MllpSender sender(*ParseMllpDestination(listener.url()), 300ms);
+        auto start = std::chrono::steady_clock::now();
+        DeliverySummary summary = SendPending(outbox, sender);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << "one time-out, not one each";
+        EXPECT_EQ(summary.pending, 2);
+        EXPECT_NE(summary.problem.find("time-out"), std::string::npos) << summary.problem;
+        listener.Stop();
+    }
+    {
+        MllpListener listener(dir.Path(), "aa");
+        MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
+        DeliverySummary summary = SendPending(outbox, sender);
+        EXPECT_EQ(summary.sent, 2);
+        EXPECT_EQ(summary.pending, 0);
+        EXPECT_EQ(summary.heldTotal, 1) << "held stays held until asked";
+        listener.Stop();
+    }
+    EXPECT_EQ(outbox.Count(DeliveryState::Sent), 5);
+}

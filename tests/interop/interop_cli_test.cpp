@@ -1,0 +1,194 @@
+#include "app/cli.h"
+#include "interop/outbox.h"
+#include "interop/result_mapping.h"
+#include "interop_support.h"
+#include "scripted_prompter.h"
+#include "store/users.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sstream>
+#include <sys/wait.h>
+
+using namespace qa;
+using namespace qa::interop;
+using namespace qa::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kHostileId = "X|1^2~3\\4&5";
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+CliRun Cli(const std::string& folder, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--data-dir", folder});
+    std::ostringstream out, err;
+    int code = RunCli(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+struct Row {
+    const char* date;
+    const char* time;
+    const char* value;
+    std::string pid;
+};
+
+// A data folder whose default user holds these HbA1c results and one glucose result.
+void StoreResults(const std::string& folder, const std::vector<Row>& rows) {
+    ASSERT_EQ(Cli(folder, {"users", "list"}).code, 0) << "creates the folder and default user";
+    ScriptedPrompter prompter;
+    UserStore users(folder, prompter);
+    ASSERT_TRUE(users.Reload());
+    for (const Row& row : rows) {
+        HbA1cTable& table = users.HbA1cMain();
+        ASSERT_TRUE(table.AddNew());
+        table.date = row.date;
+        table.time = row.time;
+        table.value = row.value;
+        table.pid = row.pid;
+        table.dob = "19000101";
+        ASSERT_TRUE(table.Update());
+    }
+    GlucoseTable& glucose = users.GlucoseMain();
+    ASSERT_TRUE(glucose.AddNew());
+    glucose.date = "20261201";
+    glucose.time = "0700";
+    glucose.value = "104";
+    glucose.pid = "00000000000000";
+    ASSERT_TRUE(glucose.Update());
+}
+
+const std::vector<Row> kRows = {
+    {"20261205", "0900", "0650", kHostileId},
+    {"20261206", "1000", "1450", "P2"},
+    {"20261207", "1100", "0720", "P3"},
+};
+
+} // namespace
+
+TEST(InteropCli, SettingsExportHl7AndFhirReadBackIndependently) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    StoreResults(data, kRows);
+    CliRun set =
+        Cli(data, {"settings", "set", "Interface=1", "Destination=mllp://lis:2575",
+                   "Sending_facility=Ward|7", "receiving_application=LIS", "HbA1c_unit=1"});
+    ASSERT_EQ(set.code, 0) << set.err;
+    CliRun show = Cli(data, {"settings", "show"});
+    EXPECT_NE(show.out.find("HbA1c_unit=1\n"), std::string::npos);
+    EXPECT_NE(show.out.find("Interface=1\nDestination=mllp://lis:2575\n"), std::string::npos);
+    EXPECT_NE(show.out.find("Sending_facility=Ward|7\n"), std::string::npos);
+    EXPECT_EQ(Cli(data, {"settings", "set", "Interface=yes"}).code, 2);
+    EXPECT_EQ(Cli(data, {"settings", "set", "Ack_timeout=0"}).code, 2);
+
+    ASSERT_EQ(Cli(data, {"export", "--format", "hl7", "--out", dir.File("r.hl7")}).code, 0);
+    Readback hl7 = ReadHl7WithPython(dir.File("r.hl7"));
+    ASSERT_EQ(hl7.exitCode, 0) << hl7.errors;
+    EXPECT_EQ(hl7.values["messages"], "3") << "the HbA1c list, as csv exports it";
+    // Newest first, as the list shows them.
+    EXPECT_EQ(hl7.values["m2.patient_id"], kHostileId);
+    EXPECT_EQ(hl7.values["m2.patient_id_authority"], "Ward|7");
+    EXPECT_EQ(hl7.values["m2.obx_code.1"], "59261-8");
+    EXPECT_EQ(hl7.values["m2.obx_value.1"], "48");
+    EXPECT_EQ(hl7.values["m1.obx_value.1"], ">");
+    EXPECT_EQ(hl7.values["m1.obx_value.2"], "14");
+    EXPECT_EQ(hl7.values["m0.sending_facility"], "Ward|7");
+    EXPECT_EQ(hl7.values["m0.obx_observer"], kDefaultUserId);
+
+    ASSERT_EQ(
+        Cli(data, {"export", "--format", "fhir", "--kind", "glucose", "--out", dir.File("g.json")})
+            .code,
+        0);
+    Readback fhir = ValidateFhir(dir.File("g.json"));
+    ASSERT_EQ(fhir.exitCode, 0) << fhir.errors;
+    EXPECT_EQ(EntryTypes(fhir.values), std::vector<std::string>{"Observation"});
+    EXPECT_EQ(fhir.values["entry.0.resource.code.coding.0.code"], "41653-7");
+    EXPECT_EQ(fhir.values["entry.0.resource.valueQuantity.value"], "104");
+
+    ASSERT_EQ(
+        Cli(data, {"export", "--format", "fhir", "--weeks", "1", "--out", dir.File("w.json")}).code,
+        0);
+    Readback week = ValidateFhir(dir.File("w.json"));
+    ASSERT_EQ(week.exitCode, 0) << week.errors;
+    EXPECT_EQ(EntryTypes(week.values).size(), 6u) << "three patients, three results";
+
+    EXPECT_EQ(Cli(data, {"export", "--format", "pdf", "--out", dir.File("x")}).code, 2);
+    EXPECT_EQ(Cli(data, {"list", "--format", "hl7"}).code, 2);
+    ASSERT_EQ(Cli(data, {"export", "--out", dir.File("r.csv")}).code, 0);
+    EXPECT_EQ(ReadFile(dir.File("r.csv")).substr(0, 4), "No,D") << "csv stays the default";
+}
+
+// The program itself, killed between sending a message and its acknowledgement: the result
+// stays pending and goes once more, with the same control ID; the receiver drops nothing.
+TEST(InteropCli, SendThroughOutageRefusalAndAKilledSender) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    StoreResults(data, kRows);
+    ASSERT_EQ(Cli(data, {"settings", "set", "Ack_timeout=1"}).code, 0);
+    EXPECT_EQ(Cli(data, {"send"}).code, 2) << "no destination anywhere";
+    EXPECT_EQ(Cli(data, {"send", "--to", "http://lis"}).code, 2);
+
+    std::vector<std::string> ids;
+    {
+        // A receiver that takes the first message and never answers; the sender is killed
+        // while it waits.
+        MllpListener silent(dir.Path(), "silent");
+        ASSERT_EQ(Cli(data, {"settings", "set", "Ack_timeout=30"}).code, 0);
+        ChildProcess sender({QA_CLI_PATH, "--data-dir", data, "send", "--to", silent.url()},
+                            dir.File("out1"), dir.File("err1"));
+        ASSERT_TRUE(WaitUntil([&] { return silent.Received().size() == 1; }, 20s));
+        sender.Kill(SIGKILL);
+        EXPECT_EQ(sender.Wait(5s), 128 + SIGKILL);
+        silent.Stop();
+        ids = silent.Received();
+    }
+    ASSERT_EQ(Cli(data, {"settings", "set", "Ack_timeout=1"}).code, 0);
+    {
+        Outbox outbox;
+        std::string error;
+        ASSERT_TRUE(outbox.Open(Outbox::PathFor(data, kDefaultUserId), error)) << error;
+        EXPECT_EQ(outbox.Count(DeliveryState::Pending), 4) << "nothing lost, nothing sent";
+        EXPECT_EQ(outbox.Count(DeliveryState::Sent), 0);
+    }
+    {
+        MllpListener refusing(dir.Path(), "ae");
+        CliRun run = Cli(data, {"send", "--to", refusing.url()});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.out, "sent 0, pending 4\n");
+        EXPECT_NE(run.err.find("Patient not registered"), std::string::npos) << run.err;
+        refusing.Stop();
+    }
+    {
+        CliRun run = Cli(data, {"send", "--to", "mllp://127.0.0.1:1"});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.out, "sent 0, pending 4\n") << "held ones count as not delivered";
+    }
+    {
+        // Sent again only when asked.
+        MllpListener accepting(dir.Path(), "aa");
+        CliRun run = Cli(data, {"send", "--to", accepting.url(), "--retry-held"});
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.out, "sent 4, pending 0\n");
+        CliRun again = Cli(data, {"send", "--to", accepting.url()});
+        EXPECT_EQ(again.code, 0);
+        EXPECT_EQ(again.out, "sent 0, pending 0\n");
+        accepting.Stop();
+        std::vector<std::string> all = accepting.Received();
+        // silent: 1, refusing: 4, accepting: 4 — the first message three times, same ID.
+        ASSERT_EQ(all.size(), 9u);
+        EXPECT_EQ(all[0], ids[0]);
+        EXPECT_EQ(all[1], ids[0]) << "the killed send goes again first, with its control ID";
+        EXPECT_EQ(all[5], ids[0]);
+        std::vector<std::string> last(all.begin() + 5, all.end());
+        std::sort(last.begin(), last.end());
+        EXPECT_EQ(std::unique(last.begin(), last.end()), last.end()) << "each once when accepted";
+    }
+}
