@@ -1,5 +1,6 @@
 // A whole paced download from the simulated meter, against the least time the exchange can
 // take: its fixed pauses plus every byte at 960 bytes a second.
+#include "bench_data.h"
 #include "budget.h"
 #include "device/qt/headless_download.h"
 #include "store/users.h"
@@ -69,13 +70,13 @@ void PacedDownload(benchmark::State& state) {
         std::filesystem::create_directories(folder);
         SilentPrompter prompter;
         UserStore users(folder, prompter);
-        users.Reload();
+        bench::Require(users.Reload(), "Reload");
         std::string link = folder + "/meter";
         Meter meter(link, records);
         SteadyClock clock;
         HeadlessDownload download(users, clock, prompter, nullptr);
         state.ResumeTiming();
-        auto result = download.Run(link, link, 0, false, 120'000);
+        auto result = download.Run(link, link, ResultKind::HbA1c, false, 120'000);
         if (result.imported != records) {
             state.SkipWithError("download did not import every record");
         }

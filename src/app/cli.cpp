@@ -124,12 +124,18 @@ std::optional<std::string> Value(const Options& options, const char* name) {
     return found->second;
 }
 
-// The kind option: "hba1c" (the default) or "glucose"; -1 when it is neither.
-int ItemKindOption(const Options& options) {
+// The kind option: "hba1c" (the default) or "glucose"; nothing when it is neither.
+std::optional<ResultKind> KindOption(const Options& options) {
     std::string kind = Value(options, "--kind").value_or("hba1c");
     std::transform(kind.begin(), kind.end(), kind.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return kind == "hba1c" ? 0 : kind == "glucose" ? 1 : -1;
+    if (kind == "hba1c") {
+        return ResultKind::HbA1c;
+    }
+    if (kind == "glucose") {
+        return ResultKind::Glucose;
+    }
+    return std::nullopt;
 }
 
 class Cli {
@@ -220,11 +226,11 @@ private:
 
     int Download();
     int ListOrExport(const std::string& command);
-    int Report(int itemKind, const ResultList& list, const std::string& path);
+    int Report(ResultKind kind, const ResultList& list, const std::string& path);
     int Users();
     int Settings();
     // Interface to the laboratory system: messages, files, delivery.
-    int ExportMessages(const std::string& format, int itemKind, const ResultList& list,
+    int ExportMessages(const std::string& format, ResultKind kind, const ResultList& list,
                        const std::string& path);
     interop::MessageContext MessageContextOfUser();
     int Send();
@@ -272,11 +278,11 @@ private:
 
 int Cli::Download() {
     auto port = Value(options_, "--port");
-    int itemKind = ItemKindOption(options_);
+    std::optional<ResultKind> kind = KindOption(options_);
     if (!port || port->empty()) {
         return Usage("download needs --port DEVICE");
     }
-    if (itemKind < 0) {
+    if (!kind) {
         return Usage("--kind is hba1c or glucose");
     }
     if (!Lock()) {
@@ -299,7 +305,7 @@ int Cli::Download() {
     auto device = PortDevicePath(*port);
     StopSignals stopSignals;
     download.SetCancelRequest(&gStopDownload);
-    auto result = download.Run(*port, device.value_or(""), itemKind, options_.erase);
+    auto result = download.Run(*port, device.value_or(""), *kind, options_.erase);
     if (result.outcome == HeadlessDownload::Outcome::Cancelled) {
         err_ << "Download cancelled: nothing of the transfer was stored, and the meter keeps "
                 "its results.\n";
@@ -314,8 +320,8 @@ int Cli::Download() {
 
 int Cli::ListOrExport(const std::string& command) {
     const bool toFile = command != "list";
-    int itemKind = ItemKindOption(options_);
-    if (itemKind < 0) {
+    std::optional<ResultKind> kind = KindOption(options_);
+    if (!kind) {
         return Usage("--kind is hba1c or glucose");
     }
     auto out = Value(options_, "--out");
@@ -357,8 +363,9 @@ int Cli::ListOrExport(const std::string& command) {
     if (int code = OpenUser(); code != kExitOk) {
         return code;
     }
-    MeasurementTable& table =
-        itemKind == 0 ? static_cast<MeasurementTable&>(users_->HbA1cMain()) : users_->GlucoseMain();
+    MeasurementTable& table = *kind == ResultKind::HbA1c
+                                  ? static_cast<MeasurementTable&>(users_->HbA1cMain())
+                                  : users_->GlucoseMain();
     const SettingsStore& settings = users_->Settings();
     ResultList list = LoadResultList(table, settings, false);
     if (fromDay) {
@@ -368,32 +375,42 @@ int Cli::ListOrExport(const std::string& command) {
             return kExitFailed;
         }
         table.filter = search.filter;
-        table.Requery();
+        if (!table.Requery()) {
+            err_ << table.LastError() << "\n";
+            return kExitFailed;
+        }
         list = LoadResultList(table, settings, true);
     } else if (weekCount > 0 && !list.newestDate.empty()) {
         table.filter = PeriodFilter(*ParseStoredDate(list.newestDate), weekCount);
-        table.Requery();
+        if (!table.Requery()) {
+            err_ << table.LastError() << "\n";
+            return kExitFailed;
+        }
         list = LoadResultList(table, settings, true);
     }
+    if (!list.read) {
+        err_ << table.LastError() << "\n";
+        return kExitFailed;
+    }
     if (!toFile) {
-        out_ << ComposeCsvUtf8(itemKind, list.cells);
+        out_ << ComposeCsvUtf8(*kind, list.cells);
         return kExitOk;
     }
     if (command == "report") {
-        return Report(itemKind, list, *out);
+        return Report(*kind, list, *out);
     }
     if (format != "csv") {
-        return ExportMessages(format, itemKind, list, *out);
+        return ExportMessages(format, *kind, list, *out);
     }
     std::string error;
-    if (!WriteCsvFile(*out, itemKind, list.cells, error)) {
+    if (!WriteCsvFile(*out, *kind, list.cells, error)) {
         err_ << error << "\n";
         return kExitFailed;
     }
     return kExitOk;
 }
 
-int Cli::Report(int itemKind, const ResultList& list, const std::string& path) {
+int Cli::Report(ResultKind kind, const ResultList& list, const std::string& path) {
     // Printing lays text out with the window system's fonts; without a display the
     // offscreen platform does the same work.
     std::unique_ptr<QGuiApplication> app;
@@ -412,8 +429,8 @@ int Cli::Report(int itemKind, const ResultList& list, const std::string& path) {
     source.AddColumn("No.", 80);
     source.AddColumn("Date", 150);
     source.AddColumn("Time", 100);
-    source.AddColumn("Result", itemKind == 0 ? 180 : 200);
-    if (itemKind == 0) {
+    source.AddColumn("Result", kind == ResultKind::HbA1c ? 180 : 200);
+    if (kind == ResultKind::HbA1c) {
         source.AddColumn("eAG", 180);
         source.AddColumn("Patient ID", 180);
     }
@@ -548,10 +565,9 @@ interop::MessageContext Cli::MessageContextOfUser() {
     return context;
 }
 
-int Cli::ExportMessages(const std::string& format, int itemKind, const ResultList& list,
+int Cli::ExportMessages(const std::string& format, ResultKind kind, const ResultList& list,
                         const std::string& path) {
     const interop::MessageContext context = MessageContextOfUser();
-    const ResultKind kind = itemKind == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
     std::vector<interop::StoredResult> results;
     results.reserve(list.rows.size());
     for (const ListRow& row : list.rows) {

@@ -1,6 +1,7 @@
 #include "device/download_session.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,6 +31,10 @@ char CommandLetter(int code) {
     }
 }
 
+int Ms(std::chrono::milliseconds duration) {
+    return static_cast<int>(duration.count());
+}
+
 // Reads like atoi: leading blanks skipped, stops at the first non-digit.
 int LeadingNumber(const std::string& text, std::size_t from, std::size_t width) {
     std::string field = text.substr(from, width);
@@ -42,14 +47,20 @@ DownloadSession::DownloadSession(ByteChannel& channel, SessionTimers& timers, Cl
                                  Prompter& prompter, SessionHost& host)
     : channel_(channel), timers_(timers), clock_(clock), prompter_(prompter), host_(host) {}
 
-bool DownloadSession::Connect(const std::string& portText, const std::string& device, int itemKind,
-                              bool eraseAfterDownload) {
+bool DownloadSession::Connect(const std::string& portText, const std::string& device,
+                              ResultKind kind, bool eraseAfterDownload) {
     if (channel_.IsOpen()) {
         channel_.Close();
     }
+    // A new download ends whatever the previous one was still doing: its timers would
+    // otherwise tick into this exchange and end it with a time-out of their own.
     ++generation_;
+    KillTimer(kModeTimerId);
+    KillTimer(kWatchTimerId);
+    modeStep_ = ModeStep::Off;
+    exchangeKind_ = ExchangeKind::None;
     chosenPort_ = portText;
-    itemKind_ = itemKind == 0 ? 0 : 1;
+    kind_ = kind;
     erase_ = eraseAfterDownload;
     std::string error;
     if (device.empty() || !channel_.Open(device, error)) {
@@ -59,35 +70,39 @@ bool DownloadSession::Connect(const std::string& portText, const std::string& de
             text += "\r\n\r\n" + error;
         }
         prompter_.Inform(text, kMeterCaption, Prompter::Severity::Error);
+        CheckInvariants();
         return false;
     }
     // The adapter needs a moment after opening before the meter hears anything.
     unsigned generation = generation_;
-    timers_.RunAfter(kSettleMs, [this, generation] {
+    timers_.RunAfter(Ms(kPortSettle), [this, generation] {
         if (generation != generation_ || !runFlag || !channel_.IsOpen()) {
             return;
         }
         std::string question =
-            chosenPort_ + kQuestionHead + (itemKind_ == 0 ? kAskHbA1c : kAskGlucose);
+            chosenPort_ + kQuestionHead + (kind_ == ResultKind::HbA1c ? kAskHbA1c : kAskGlucose);
         if (!prompter_.Confirm(question, kMeterCaption)) {
             return; // the port stays open until the next download or the end
         }
-        recordSize_ = itemKind_ == 0 ? 29 : 15;
+        recordSize_ = kind_ == ResultKind::HbA1c ? 29 : 15;
         FrameCommand(kCmdStartSequence);
     });
+    CheckInvariants();
     return true;
 }
 
 int DownloadSession::CurrentReplyCode() const {
     switch (exchangeKind_.load()) {
-    case kExchangeVersion:
+    case ExchangeKind::Version:
         return kReplyVersion;
-    case kExchangeHbA1c:
-    case kExchangeGlucose:
-        return itemKind_ == 0 ? kReplyHbA1c : kReplyGlucose;
-    default:
-        return kReplyNone;
+    case ExchangeKind::HbA1c:
+    case ExchangeKind::Glucose:
+        return kind_ == ResultKind::HbA1c ? kReplyHbA1c : kReplyGlucose;
+    case ExchangeKind::None:
+    case ExchangeKind::Idle:
+        break;
     }
+    return kReplyNone;
 }
 
 void DownloadSession::FrameCommand(int code) {
@@ -124,37 +139,43 @@ void DownloadSession::FrameCommand(int code) {
     default:
         break;
     }
+    CheckInvariants();
 }
 
 void DownloadSession::SendCommand(int code) {
     received_.clear();
-    receivedLength_ = 0;
     switch (code) {
     case kCmdModeChange:
-        exchangeKind_ = kExchangeIdle;
+        exchangeKind_ = ExchangeKind::Idle;
         host_.SetProgressText("모드 변경");
         break;
     case kCmdSendE:
-        exchangeKind_ = kExchangeIdle;
+        exchangeKind_ = ExchangeKind::Idle;
         break;
     case kCmdRequestHbA1c:
     case kCmdRequestGlucose:
-        exchangeKind_ = code;
+        exchangeKind_ = code == kCmdRequestHbA1c ? ExchangeKind::HbA1c : ExchangeKind::Glucose;
         errorCount_ = 0;
         watchStarted_ = false;
         host_.SetProgressText("데이터 전송이 시작됩니다.");
         break;
     case kCmdVersion:
-        exchangeKind_ = kExchangeVersion;
+        exchangeKind_ = ExchangeKind::Version;
         fourDigit_ = false;
         break;
     default:
         break;
     }
     const char bytes[5] = {'S', ' ', CommandLetter(code), '\n', '\r'};
-    channel_.Write(bytes, sizeof bytes);
+    const bool wasOpen = channel_.IsOpen();
+    const std::size_t written = channel_.Write(bytes, sizeof bytes);
     if (code == kCmdRequestHbA1c || code == kCmdRequestGlucose || code == kCmdVersion) {
-        timers_.Start(kWatchTimerId, kTimerIntervalMs);
+        StartTimer(kWatchTimerId);
+    }
+    // A command the meter never got cannot be answered: say so now rather than after the
+    // silence limit. A closed port is no exchange at all, so there is nothing to end there.
+    if (wasOpen && written != sizeof bytes) {
+        GiveUp(true);
     }
 }
 
@@ -169,17 +190,17 @@ bool DownloadSession::Cancel() {
     const bool wasActive = running_ || channel_.IsOpen();
     // Every deferred step and tick checks the generation or the marker: none acts after this.
     ++generation_;
-    timers_.Kill(kModeTimerId);
-    timers_.Kill(kWatchTimerId);
+    KillTimer(kModeTimerId);
+    KillTimer(kWatchTimerId);
     downloadMarker_ = -1;
-    modeState_ = 0;
-    exchangeKind_ = kExchangeNone;
+    modeStep_ = ModeStep::Off;
+    exchangeKind_ = ExchangeKind::None;
     received_.clear();
-    receivedLength_ = 0;
     if (channel_.IsOpen()) {
         channel_.Close();
     }
     SetRunning(false);
+    CheckInvariants();
     return wasActive;
 }
 
@@ -187,8 +208,9 @@ void DownloadSession::ImportFailed() {
     if (channel_.IsOpen()) {
         channel_.Close();
     }
-    exchangeKind_ = kExchangeNone;
+    exchangeKind_ = ExchangeKind::None;
     SetRunning(false);
+    CheckInvariants();
 }
 
 void DownloadSession::StartSequence() {
@@ -198,14 +220,25 @@ void DownloadSession::StartSequence() {
     host_.SetProgressText(kWaitingText);
     FrameCommand(kCmdSendE);
     unsigned generation = ++generation_;
-    timers_.RunAfter(300, [this, generation] {
+    timers_.RunAfter(Ms(kAfterEnd), [this, generation] {
         if (generation != generation_ || !runFlag) {
             return;
         }
-        modeState_ = 1;
+        modeStep_ = ModeStep::Announce;
         downloadMarker_ = 1;
-        timers_.Start(kModeTimerId, kTimerIntervalMs);
+        StartTimer(kModeTimerId);
+        CheckInvariants();
     });
+}
+
+void DownloadSession::StartTimer(int id) {
+    timers_.Start(id, Ms(kTick));
+    (id == kModeTimerId ? modeTimerOn_ : watchTimerOn_) = true;
+}
+
+void DownloadSession::KillTimer(int id) {
+    timers_.Kill(id);
+    (id == kModeTimerId ? modeTimerOn_ : watchTimerOn_) = false;
 }
 
 void DownloadSession::OnTimer(int id) {
@@ -217,6 +250,7 @@ void DownloadSession::OnTimer(int id) {
     } else if (id == kWatchTimerId) {
         WatchTick();
     }
+    CheckInvariants();
 }
 
 void DownloadSession::ModeTick() {
@@ -224,46 +258,51 @@ void DownloadSession::ModeTick() {
         return;
     }
     // Differences in unsigned 32 bits, as a tick counter would give them.
-    auto since = [this] {
-        return static_cast<std::uint32_t>(clock_.NowMs()) - static_cast<std::uint32_t>(modeStamp_);
+    auto reached = [this](std::chrono::milliseconds pause) {
+        std::uint32_t since =
+            static_cast<std::uint32_t>(clock_.NowMs()) - static_cast<std::uint32_t>(modeStamp_);
+        return since >= static_cast<std::uint32_t>(pause.count());
     };
-    switch (modeState_) {
-    case 1:
+    switch (modeStep_) {
+    case ModeStep::Announce:
         host_.SetProgressText(kWaitingText);
         modeStamp_ = clock_.NowMs();
-        modeState_ = 3;
+        modeStep_ = ModeStep::SendModeChange;
         break;
-    case 3:
-        if (since() >= 800) {
+    case ModeStep::SendModeChange:
+        if (reached(kModeChangeDelay)) {
             host_.SetProgressText("모드 변경 명령.");
-            FrameCommand(kCmdModeChange);
             modeStamp_ = clock_.NowMs();
-            modeState_ = 5;
+            modeStep_ = ModeStep::AwaitModeChange;
+            FrameCommand(kCmdModeChange);
         }
         break;
-    case 5:
-        if (since() >= 800) {
+    case ModeStep::AwaitModeChange:
+        if (reached(kModeChangeDelay)) {
             host_.SetProgressText("모드 변경 완료.");
-            modeState_ = 7;
+            modeStep_ = ModeStep::AwaitCommand;
         }
         break;
-    case 7:
-        if (since() >= 1500) {
+    case ModeStep::AwaitCommand:
+        if (reached(kCommandDelay)) {
             host_.SetProgressText("명령 전달.");
-            modeState_ = 10;
+            modeStep_ = ModeStep::AskVersion;
         }
         break;
-    case 10:
-        timers_.Kill(kModeTimerId);
+    case ModeStep::AskVersion:
+        KillTimer(kModeTimerId);
         downloadMarker_ = -1;
         received_.clear();
-        receivedLength_ = 0;
-        modeState_ = 0;
+        modeStep_ = ModeStep::Off;
         FrameCommand(kCmdVersion);
         break;
-    default:
+    case ModeStep::Off:
         break;
     }
+}
+
+void DownloadSession::RequestRecords() {
+    FrameCommand(kind_ == ResultKind::HbA1c ? kCmdRequestHbA1c : kCmdRequestGlucose);
 }
 
 void DownloadSession::OnByte(int replyCode, char byte) {
@@ -271,30 +310,31 @@ void DownloadSession::OnByte(int replyCode, char byte) {
         return;
     }
     received_.push_back(byte);
-    ++receivedLength_;
-    if (receivedLength_ > kReceiveLimit) {
+    if (received_.size() > kReceiveLimit) {
         GiveUp(true);
+        CheckInvariants();
         return;
     }
     if (replyCode == kReplyVersion) {
-        if (receivedLength_ >= 10 && received_.compare(0, 2, "SV") == 0) {
+        if (received_.size() >= 10 && received_.compare(0, 2, "SV") == 0) {
             std::string model = received_.substr(6, 2);
             fourDigit_ = model == "EG" || model == "CG";
-            if (itemKind_ == 0) {
+            if (kind_ == ResultKind::HbA1c) {
                 recordSize_ = fourDigit_ ? 30 : 29;
             } else {
                 recordSize_ = 15;
             }
-            FrameCommand(itemKind_ == 0 ? kCmdRequestHbA1c : kCmdRequestGlucose);
+            RequestRecords();
         }
     } else if (replyCode == kReplyHbA1c || replyCode == kReplyGlucose) {
         HandleRecordsByte();
     }
+    CheckInvariants();
 }
 
 void DownloadSession::HandleRecordsByte() {
-    host_.SetProgressText(receivedLength_ % 4 == 0 ? "받는 중 ...***." : "받는 중 ..*.");
-    std::size_t needed = itemKind_ == 0 ? 5 : 7;
+    host_.SetProgressText(received_.size() % 4 == 0 ? "받는 중 ...***." : "받는 중 ..*.");
+    std::size_t needed = kind_ == ResultKind::HbA1c ? 5 : 7;
     if (received_[0] != 'S' || received_.size() < needed) {
         return;
     }
@@ -302,10 +342,10 @@ void DownloadSession::HandleRecordsByte() {
     if (count == 0) {
         SetRunning(false);
         host_.HideProgress();
-        timers_.Kill(kWatchTimerId);
+        KillTimer(kWatchTimerId);
         FrameCommand(kCmdSendE);
         unsigned generation = ++generation_;
-        timers_.RunAfter(300, [this, generation] {
+        timers_.RunAfter(Ms(kAfterEnd), [this, generation] {
             if (generation != generation_ || !runFlag) {
                 return;
             }
@@ -316,25 +356,24 @@ void DownloadSession::HandleRecordsByte() {
     }
     std::size_t payloadSize = received_.size() > 7 ? received_.size() - 7 : 0;
     if (count > 0 && recordSize_ > 0) {
-        const int records = static_cast<int>(
-            std::min<std::size_t>(payloadSize / static_cast<std::size_t>(recordSize_),
-                                  static_cast<std::size_t>(count)));
+        const int records = static_cast<int>(std::min<std::size_t>(
+            payloadSize / static_cast<std::size_t>(recordSize_), static_cast<std::size_t>(count)));
         if (records != lastReportedRecords_) {
             lastReportedRecords_ = records;
             host_.TransferProgress(records, count);
         }
     }
     if (count > 0 && payloadSize == static_cast<std::size_t>(count) * recordSize_) {
-        timers_.Kill(kWatchTimerId);
+        KillTimer(kWatchTimerId);
         Transfer transfer;
         transfer.payload = received_.substr(7);
         transfer.recordCount = count;
         transfer.recordSize = recordSize_;
         transfer.fourDigitValues = fourDigit_;
-        transfer.kind = itemKind_ == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
+        transfer.kind = kind_;
         transfer.eraseAfterDownload = erase_;
         unsigned generation = ++generation_;
-        timers_.RunAfter(50, [this, generation, transfer] {
+        timers_.RunAfter(Ms(kHandOverDelay), [this, generation, transfer] {
             if (generation != generation_ || !runFlag) {
                 return;
             }
@@ -348,33 +387,30 @@ void DownloadSession::WatchTick() {
         watchStarted_ = true;
         watchStart_ = clock_.NowMs();
     }
-    if (exchangeKind_ == kExchangeVersion) {
+    if (exchangeKind_ == ExchangeKind::Version) {
         // No version reply: ask for the records with the size set at confirmation.
-        FrameCommand(itemKind_ == 0 ? kCmdRequestHbA1c : kCmdRequestGlucose);
+        RequestRecords();
         return;
     }
-    bool nothing = received_.empty() || receivedLength_ == 0;
-    std::int64_t elapsed = clock_.NowMs() - watchStart_;
+    const bool nothing = received_.empty();
+    auto watched = [this] { return std::chrono::milliseconds(clock_.NowMs() - watchStart_); };
     // A transfer that stalls part-way is ended the same way whether or not discovery
     // recognised the port; otherwise an unrecognised adapter could wait forever.
-    if (elapsed >= 15000 && !nothing) {
-        if (receivedLength_ == lastLengthSeen_) {
+    if (watched() >= kStallWatchFrom && !nothing) {
+        if (received_.size() == lastLengthSeen_) {
             ++errorCount_;
             char text[32];
             std::snprintf(text, sizeof text, "Error count : %d", errorCount_);
             host_.SetProgressText(text);
         } else {
-            lastLengthSeen_ = receivedLength_;
+            lastLengthSeen_ = received_.size();
         }
         if (errorCount_ >= kGiveUpErrorCount) {
             GiveUp(false);
             return;
         }
     }
-    elapsed = clock_.NowMs() - watchStart_;
-    if (elapsed >= 25000 && foundFlag && nothing) {
-        GiveUp(true);
-    } else if (elapsed >= 35000 && !foundFlag && nothing) {
+    if (nothing && watched() >= (foundFlag ? kSilentOnMetersPort : kSilentOnOtherPort)) {
         GiveUp(true);
     }
 }
@@ -385,13 +421,56 @@ void DownloadSession::GiveUp(bool hideProgress) {
         host_.HideProgress();
     }
     foundFlag = false;
-    timers_.Kill(kWatchTimerId);
+    KillTimer(kWatchTimerId);
+    KillTimer(kModeTimerId);
+    modeStep_ = ModeStep::Off;
     ++generation_;
     if (channel_.IsOpen()) {
         channel_.Close();
     }
-    exchangeKind_ = kExchangeNone;
+    exchangeKind_ = ExchangeKind::None;
     prompter_.Inform(kNotArrivingText, kMeterCaption, Prompter::Severity::Error);
+}
+
+std::string DownloadSession::BrokenInvariant() const {
+    if (modeTimerOn_ != (modeStep_ != ModeStep::Off)) {
+        return "the mode timer runs without a pending mode step, or a step waits without it";
+    }
+    const ExchangeKind exchange = exchangeKind_.load();
+    const bool awaitingRecords =
+        exchange == ExchangeKind::HbA1c || exchange == ExchangeKind::Glucose;
+    if (watchTimerOn_ && !awaitingRecords && exchange != ExchangeKind::Version) {
+        return "the watch timer runs while nothing is awaited";
+    }
+    if (awaitingRecords) {
+        const bool hba1c = exchange == ExchangeKind::HbA1c;
+        if (hba1c != (kind_ == ResultKind::HbA1c)) {
+            return "the records awaited are not of the kind chosen";
+        }
+        const int expectedSize = hba1c ? (fourDigit_ ? 30 : 29) : 15;
+        if (recordSize_ != expectedSize) {
+            return "the record size does not fit the kind and the meter";
+        }
+    }
+    if (errorCount_ > kGiveUpErrorCount) {
+        return "the error count passed the give-up limit";
+    }
+    if (received_.size() > kReceiveLimit + 1) {
+        return "more bytes held than the receive limit";
+    }
+    return {};
+}
+
+void DownloadSession::CheckInvariants() const {
+#ifndef NDEBUG
+    if (runFlag) {
+        const std::string broken = BrokenInvariant();
+        if (!broken.empty()) {
+            std::fprintf(stderr, "download session: %s\n", broken.c_str());
+            assert(broken.empty());
+        }
+    }
+#endif
 }
 
 } // namespace qa

@@ -115,7 +115,7 @@ void MainWindow::LateStartup() {
         return;
     }
     started_ = true;
-    services_.users.Reload();
+    (void)services_.users.ReloadAndReport(); // the operator is told; the pages show what opened
     session_->SetDownloadMarker(-1);
     FrameCommandFn command = [this](int code) { FrameCommand(code); };
     homePage_ = new HomePage(command, views_);
@@ -272,8 +272,9 @@ void MainWindow::ShowGetDataDialog() {
     }
     std::string port = dialog.PortText();
     std::optional<std::string> device = PortDevicePath(port);
-    session_->Connect(port, device.value_or(""), dialog.ItemKind(),
-                      downloadPage_->EraseAfterDownload());
+    // A port that cannot be opened has been reported to the operator by the session.
+    (void)session_->Connect(port, device.value_or(""), dialog.Kind(),
+                            downloadPage_->EraseAfterDownload());
 }
 
 void MainWindow::SetProgressText(const std::string& text) {
@@ -288,9 +289,9 @@ void MainWindow::StartImport(const Transfer& transfer) {
     importRunning_ = true;
     // The transfer is complete: from here the import's transaction decides, not Cancel.
     process_->SetRunning(false);
-    importKind_ = transfer.kind == ResultKind::HbA1c ? 0 : 1;
+    importKind_ = transfer.kind;
     // The kind just downloaded is the kind the data page shows next.
-    allDataPage_->SetItemKind(importKind_);
+    allDataPage_->SetKind(importKind_);
     views_->setEnabled(false);
     worker_->RequestImport(transfer);
 }

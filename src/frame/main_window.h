@@ -111,7 +111,7 @@ private:
     bool started_ = false;
     bool importRunning_ = false;
     bool closing_ = false;
-    int importKind_ = 0;
+    ResultKind importKind_ = ResultKind::HbA1c;
 
     mutable std::atomic<int> discoveries_{0};
     mutable std::mutex discoveryMutex_;

@@ -111,8 +111,8 @@ std::string GetDataDialog::PortText() const {
     return text.empty() ? DefaultPortName(lastPorts_) : text;
 }
 
-int GetDataDialog::ItemKind() const {
-    return kinds_->currentIndex() == 1 ? 1 : 0;
+ResultKind GetDataDialog::Kind() const {
+    return kinds_->currentIndex() == 1 ? ResultKind::Glucose : ResultKind::HbA1c;
 }
 
 ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {

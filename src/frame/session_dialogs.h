@@ -30,7 +30,7 @@ public:
     // The port as the operator left it: typed or chosen; empty falls back to the
     // recognised port, then to the first one listed.
     std::string PortText() const;
-    int ItemKind() const;
+    ResultKind Kind() const;
 
     QComboBox* PortCombo() const { return ports_; }
     QComboBox* KindCombo() const { return kinds_; }

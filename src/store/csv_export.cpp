@@ -27,17 +27,17 @@ std::string Cell(const std::string& text) {
 
 } // namespace
 
-const char* CsvHeader(int itemKind) {
-    return itemKind == 0 ? "No,Date,Time,Result,eAG,Patient ID\n"
-                         : "No,Date,Time,Result,Patient ID\n";
+const char* CsvHeader(ResultKind kind) {
+    return kind == ResultKind::HbA1c ? "No,Date,Time,Result,eAG,Patient ID\n"
+                                     : "No,Date,Time,Result,Patient ID\n";
 }
 
-std::string ComposeCsv(int itemKind, const std::vector<std::vector<std::string>>& rows) {
-    return Utf8ToCp949Lossy(ComposeCsvUtf8(itemKind, rows));
+std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::string>>& rows) {
+    return Utf8ToCp949Lossy(ComposeCsvUtf8(kind, rows));
 }
 
-std::string ComposeCsvUtf8(int itemKind, const std::vector<std::vector<std::string>>& rows) {
-    std::string utf8 = CsvHeader(itemKind);
+std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::string>>& rows) {
+    std::string utf8 = CsvHeader(kind);
     for (const auto& row : rows) {
         for (const auto& cell : row) {
             utf8 += Cell(cell);
@@ -48,9 +48,9 @@ std::string ComposeCsvUtf8(int itemKind, const std::vector<std::vector<std::stri
     return utf8;
 }
 
-bool WriteCsvFile(const std::string& path, int itemKind,
+bool WriteCsvFile(const std::string& path, ResultKind kind,
                   const std::vector<std::vector<std::string>>& rows, std::string& error) {
-    std::string content = ComposeCsv(itemKind, rows);
+    std::string content = ComposeCsv(kind, rows);
     std::string temp = path + ".part";
     std::FILE* file = std::fopen(temp.c_str(), "wb");
     if (file == nullptr) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/measurement_table.h"
+
 #include <string>
 #include <vector>
 
@@ -7,8 +9,8 @@ namespace qa {
 
 inline constexpr const char* kExportQuestion = "현재 데이터 내보내기를 하시겠습니까?";
 
-// The header line of an export, chosen by the result kind (0 HbA1c, 1 glucose).
-const char* CsvHeader(int itemKind);
+// The header line of an export, chosen by the result kind.
+const char* CsvHeader(ResultKind kind);
 
 // The whole file for the rows a list shows: the header, then every cell of every row in
 // column order, each followed by a comma, each row ending in a line feed; in code page 949.
@@ -16,13 +18,14 @@ const char* CsvHeader(int itemKind);
 // patient ID from the meter may hold a comma, and unquoted it would shift every column
 // after it); every other cell is written as it is. A character code page 949 cannot hold
 // is written as '?', so one odd name never loses the whole export.
-std::string ComposeCsv(int itemKind, const std::vector<std::vector<std::string>>& rows);
+std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::string>>& rows);
 // The same lines in UTF-8, for a console.
-std::string ComposeCsvUtf8(int itemKind, const std::vector<std::vector<std::string>>& rows);
+std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::string>>& rows);
 
 // Writes the file through a temporary file and a rename, so an existing export is never
 // left half-written. Returns false with `error` set when the file cannot be written.
-bool WriteCsvFile(const std::string& path, int itemKind,
-                  const std::vector<std::vector<std::string>>& rows, std::string& error);
+[[nodiscard]] bool WriteCsvFile(const std::string& path, ResultKind kind,
+                                const std::vector<std::vector<std::string>>& rows,
+                                std::string& error);
 
 } // namespace qa

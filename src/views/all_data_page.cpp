@@ -88,7 +88,9 @@ AllDataPage::AllDataPage(UserStore& users, Prompter& prompter, FileService& file
 }
 
 AllDataPage::~AllDataPage() {
-    list_->SaveColumnState();
+    // Only the layout is lost when the profile cannot be written: the next start shows the
+    // columns at their standard widths.
+    (void)list_->SaveColumnState();
 }
 
 void AllDataPage::InitialUpdate() {
@@ -184,8 +186,8 @@ void AllDataPage::BuildColumns() {
     static const Column kHbA1c[] = {{"No.", 80},     {"Date", 150}, {"Time", 100},
                                     {"Result", 180}, {"eAG", 180},  {"Patient ID", 180}};
     static const Column kGlucose[] = {{"No.", 80}, {"Date", 150}, {"Time", 100}, {"Result", 200}};
-    const Column* columns = itemKind_ == 0 ? kHbA1c : kGlucose;
-    const int count = itemKind_ == 0 ? 6 : 4;
+    const Column* columns = kind_ == ResultKind::HbA1c ? kHbA1c : kGlucose;
+    const int count = kind_ == ResultKind::HbA1c ? 6 : 4;
     for (int c = 0; c < count; ++c) {
         list_->InsertColumn(c, Utf8(columns[c].heading), Qt::AlignCenter, columns[c].width);
     }
@@ -198,7 +200,7 @@ void AllDataPage::BuildColumns() {
 }
 
 MeasurementTable& AllDataPage::Table() {
-    if (itemKind_ == 0) {
+    if (kind_ == ResultKind::HbA1c) {
         return users_.HbA1cMain();
     }
     return users_.GlucoseMain();
@@ -211,7 +213,9 @@ void AllDataPage::ApplyFilter(const std::string& filter) {
     } else {
         table.filter = filter;
     }
-    table.Requery();
+    // The list loaded next reads the table and shows what the query gave, nothing when
+    // it failed.
+    (void)table.Requery();
 }
 
 void AllDataPage::ApplyPickerFormat() {
@@ -242,7 +246,7 @@ const ListRow* AllDataPage::RowAt(int listRow) const {
 
 void AllDataPage::Activate() {
     periodList_->setCurrentIndex(0);
-    kindList_->setCurrentIndex(itemKind_);
+    kindList_->setCurrentIndex(static_cast<int>(kind_));
     listFiltered_ = false;
     keepFilter_ = false;
     BuildColumns();
@@ -271,7 +275,7 @@ void AllDataPage::LoadList() {
     if (!loaded.newestDate.empty()) {
         newestDate_ = loaded.newestDate;
     }
-    if (itemKind_ == 0) {
+    if (kind_ == ResultKind::HbA1c) {
         const QString all = Utf8(kAllDataItem);
         QStringList ids;
         for (const std::string& id : loaded.patientIds) {
@@ -348,8 +352,8 @@ void AllDataPage::ChoosePeriod(int item) {
 }
 
 void AllDataPage::ChooseKind(int item) {
-    itemKind_ = item == 0 ? 0 : 1;
-    kindList_->setCurrentIndex(itemKind_);
+    kind_ = item == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
+    kindList_->setCurrentIndex(static_cast<int>(kind_));
     BuildColumns();
     periodList_->setCurrentIndex(0);
     ApplyFilter("");
@@ -370,10 +374,10 @@ void AllDataPage::ChooseUser(int item) {
         id = ids[static_cast<std::size_t>(item)];
     }
     if (!id.empty()) {
-        users_.SwitchUser(id); // says itself what went wrong
+        (void)users_.SwitchUser(id); // says itself what went wrong
     }
     periodList_->setCurrentIndex(0);
-    kindList_->setCurrentIndex(itemKind_);
+    kindList_->setCurrentIndex(static_cast<int>(kind_));
     listFiltered_ = false;
     keepFilter_ = false;
     LoadList();
@@ -404,7 +408,7 @@ std::string AllDataPage::DeleteQuestion(int row) const {
     auto cell = [&](int column) { return list_->CellTextUtf8(row, column); };
     std::string text = std::string(kDeleteQuestion) + "\r\n\r\nDate: " + cell(1) +
                        "   Time: " + cell(2) + "\r\nResult: " + cell(3);
-    if (itemKind_ == 0 && list_->ColumnCount() > 5) {
+    if (kind_ == ResultKind::HbA1c && list_->ColumnCount() > 5) {
         text += "\r\nPatient ID: " + cell(5);
     }
     return text;
@@ -415,7 +419,7 @@ void AllDataPage::CaptureRecord(int row, int column) {
     // the menu cannot open the record of an earlier click.
     hasSelected_ = false;
     selected_ = ListRow{};
-    if (row < 0 || column < 0 || itemKind_ != 0) {
+    if (row < 0 || column < 0 || kind_ != ResultKind::HbA1c) {
         return;
     }
     if (const ListRow* clicked = RowAt(row)) {
@@ -464,7 +468,7 @@ bool AllDataPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AllDataPage::ShowRecordMenu(const QPoint& globalPos) {
-    if (itemKind_ != 0) {
+    if (kind_ != ResultKind::HbA1c) {
         return;
     }
     QMenu menu(window());
@@ -539,7 +543,7 @@ void AllDataPage::AddDeliveryPanel() {
     // The HL7 and FHIR files hold what the list shows, as the CSV export does.
     delivery_->SetSelection([this] {
         std::vector<interop::StoredResult> results;
-        const ResultKind kind = itemKind_ == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
+        const ResultKind kind = kind_;
         for (int row = 0; row < list_->RowCount(); ++row) {
             if (const ListRow* stored = RowAt(row)) {
                 results.push_back(interop::FromListRow(kind, *stored));
@@ -557,7 +561,7 @@ void AllDataPage::MarkDeliveryStates() {
     if (!states) {
         return;
     }
-    const ResultKind kind = itemKind_ == 0 ? ResultKind::HbA1c : ResultKind::Glucose;
+    const ResultKind kind = kind_;
     const std::string operatorId = users_.ActiveUserId();
     for (int row = 0; row < list_->RowCount(); ++row) {
         const ListRow* stored = RowAt(row);
@@ -573,7 +577,7 @@ void AllDataPage::MarkDeliveryStates() {
 }
 
 void AllDataPage::ExportList() {
-    qa::ExportList(this, *list_, itemKind_, prompter_, files_);
+    qa::ExportList(this, *list_, kind_, prompter_, files_);
 }
 
 } // namespace qa

@@ -75,9 +75,9 @@ public:
     void ExportList();
 
     views::DataListView* List() const { return list_; }
-    int ItemKind() const { return itemKind_; }
+    ResultKind Kind() const { return kind_; }
     // A download chooses the kind the next activation shows.
-    void SetItemKind(int kind) { itemKind_ = kind == 0 ? 0 : 1; }
+    void SetKind(ResultKind kind) { kind_ = kind; }
     // Set by a search or a period choice; while set, double-click delete is off.
     bool ListFiltered() const { return listFiltered_; }
     const std::string& NewestDate() const { return newestDate_; }
@@ -145,7 +145,7 @@ private:
     QFont comboFont_;
     DeliveryPanel* delivery_ = nullptr;
 
-    int itemKind_ = 0;
+    ResultKind kind_ = ResultKind::HbA1c;
     bool listFiltered_ = false;
     bool keepFilter_ = false;
     std::string newestDate_;

@@ -101,8 +101,8 @@ HomePage::HomePage(FrameCommandFn command, QWidget* parent)
     AddNavigation(kCmdHome);
 }
 
-void ExportList(QWidget* parent, const views::DataListView& list, int itemKind, Prompter& prompter,
-                FileService& files) {
+void ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
+                Prompter& prompter, FileService& files) {
     if (!prompter.Confirm(kExportQuestion, "QuorinA1c")) {
         return;
     }
@@ -121,7 +121,7 @@ void ExportList(QWidget* parent, const views::DataListView& list, int itemKind, 
         }
     }
     std::string error;
-    if (!WriteCsvFile(path.toStdString(), itemKind, cells, error)) {
+    if (!WriteCsvFile(path.toStdString(), kind, cells, error)) {
         // Saying nothing would leave the operator looking for a file that is not there.
         prompter.Inform("The file could not be written:\r\n" + error, "QuorinA1c",
                         Prompter::Severity::Error);
@@ -141,7 +141,7 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     ImageButton* exportButton =
         AddImageButton(181, QString::fromUtf8("내보내기"), QRect(871, 142, 63, 35));
     connect(exportButton, &QPushButton::clicked, this,
-            [this] { ExportList(this, *list_, itemKind_, prompter_, files_); });
+            [this] { ExportList(this, *list_, kind_, prompter_, files_); });
 
     list_ = new views::DataListView(this);
     list_->setObjectName("downloadList");
@@ -156,7 +156,7 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     eraseBox_->setEnabled(false);
     connect(eraseBox_, &QCheckBox::toggled, this, [this](bool on) { erase_ = on; });
 
-    BuildDownloadColumns(0);
+    BuildDownloadColumns(ResultKind::HbA1c);
     erase_ = true;
 }
 
@@ -178,7 +178,7 @@ void DownloadPage::Activate() {
     }
 }
 
-void DownloadPage::BuildDownloadColumns(int itemKind) {
+void DownloadPage::BuildDownloadColumns(ResultKind kind) {
     list_->DeleteAllRows();
     list_->DeleteAllColumns();
     list_->RestoreColumnState();
@@ -187,7 +187,7 @@ void DownloadPage::BuildDownloadColumns(int itemKind) {
         int width;
     };
     std::vector<Column> columns = {{"No.", 80}, {"Date", 150}, {"Time", 100}, {"Result", 180}};
-    if (itemKind == 0) {
+    if (kind == ResultKind::HbA1c) {
         columns.push_back({"eAG", 120});
         columns.push_back({"Patient ID", 180});
     }
@@ -200,10 +200,10 @@ void DownloadPage::BuildDownloadColumns(int itemKind) {
     list_->RestoreColumnState();
 }
 
-void DownloadPage::LoadDownloadList(int itemKind) {
-    itemKind_ = itemKind;
+void DownloadPage::LoadDownloadList(ResultKind kind) {
+    kind_ = kind;
     list_->DeleteAllRows();
-    MeasurementTable& table = itemKind == 0
+    MeasurementTable& table = kind == ResultKind::HbA1c
                                   ? static_cast<MeasurementTable&>(users_.HbA1cDownload())
                                   : static_cast<MeasurementTable&>(users_.GlucoseDownload());
     if (table.IsOpen()) {
@@ -218,9 +218,9 @@ void DownloadPage::LoadDownloadList(int itemKind) {
     }
 }
 
-void DownloadPage::ShowDownloaded(int itemKind) {
-    BuildDownloadColumns(itemKind);
-    LoadDownloadList(itemKind);
+void DownloadPage::ShowDownloaded(ResultKind kind) {
+    BuildDownloadColumns(kind);
+    LoadDownloadList(kind);
 }
 
 } // namespace qa

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/measurement_table.h"
 #include "views/data_list_view.h"
 #include "views/ui_services.h"
 
@@ -59,8 +60,8 @@ public:
 };
 
 // Writes what a list shows to a CSV file the operator chooses, then opens it.
-void ExportList(QWidget* parent, const views::DataListView& list, int itemKind, Prompter& prompter,
-                FileService& files);
+void ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
+                Prompter& prompter, FileService& files);
 
 // The download page: every arrival starts a port search; after an import it lists the
 // results that download added.
@@ -79,9 +80,9 @@ public:
     bool EraseAfterDownload() const { return erase_; }
     void SetEraseAfterDownload(bool erase);
     // After an import with new rows: the columns of the kind, then the rows.
-    void ShowDownloaded(int itemKind);
-    void BuildDownloadColumns(int itemKind);
-    void LoadDownloadList(int itemKind);
+    void ShowDownloaded(ResultKind kind);
+    void BuildDownloadColumns(ResultKind kind);
+    void LoadDownloadList(ResultKind kind);
     views::DataListView* List() const { return list_; }
 
 private:
@@ -93,7 +94,7 @@ private:
     views::DataListView* list_;
     QCheckBox* eraseBox_;
     bool erase_ = false;
-    int itemKind_ = 0;
+    ResultKind kind_ = ResultKind::HbA1c;
 };
 
 } // namespace qa

@@ -46,19 +46,24 @@ protected:
     DownloadSession session{channel, timers, clock, prompter, host};
 
     void SetUp() override {
-        timers.onTick = [this](int id) { session.OnTimer(id); };
+        timers.onTick = [this](int id) {
+            session.OnTimer(id);
+            EXPECT_EQ(session.BrokenInvariant(), "") << "after a tick of timer " << id;
+        };
     }
 
     // Connects, confirms and runs the mode sequence up to the version request.
-    void RunUpToVersion(int itemKind) {
-        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", itemKind, false));
+    void RunUpToVersion(ResultKind kind) {
+        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", kind, false));
         timers.Advance(800 + 300 + 5 * 1000);
         ASSERT_EQ(channel.Letters(), "EHV");
-        ASSERT_EQ(session.Exchange(), kExchangeVersion);
+        ASSERT_EQ(session.Exchange(), ExchangeKind::Version);
     }
     void Receive(const std::string& bytes) {
         for (char b : bytes) {
             session.OnByte(session.CurrentReplyCode(), b);
+            ASSERT_EQ(session.BrokenInvariant(), "")
+                << "after byte " << session.ReceivedText().size();
         }
     }
     static std::string Records(int count, int size) {
@@ -76,7 +81,7 @@ protected:
 } // namespace
 
 TEST_F(SessionTest, ConfirmedDownloadSendsTheCommandsAtTheirTimes) {
-    ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", 0, false));
+    ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
     EXPECT_TRUE(prompter.shown.empty()) << "the question waits for the port to settle";
     timers.Advance(799);
     EXPECT_TRUE(prompter.shown.empty());
@@ -106,7 +111,7 @@ TEST_F(SessionTest, ConfirmedDownloadSendsTheCommandsAtTheirTimes) {
 
 TEST_F(SessionTest, NoOnTheQuestionLeavesThePortOpenAndSendsNothing) {
     prompter.answers = {false};
-    ASSERT_TRUE(session.Connect("ttyUSB0", "/dev/ttyUSB0", 1, false));
+    ASSERT_TRUE(session.Connect("ttyUSB0", "/dev/ttyUSB0", ResultKind::Glucose, false));
     timers.Advance(10'000);
     EXPECT_EQ(prompter.shown.at(0).text,
               "ttyUSB0 이 연결되었습니다.\r\n오르보에이원씨의 혈당 결과를 받겠습니까?");
@@ -116,29 +121,32 @@ TEST_F(SessionTest, NoOnTheQuestionLeavesThePortOpenAndSendsNothing) {
 
 TEST_F(SessionTest, PortThatCannotBeOpenedSaysSoWithTheReasonInOneBox) {
     channel.failOpen = true;
-    EXPECT_FALSE(session.Connect("ttyUSB9", "/dev/ttyUSB9", 0, false));
-    EXPECT_EQ(prompter.Texts(),
-              (std::vector<std::string>{std::string(kConnectFailedText) + "\r\n\r\nerror code - 2"}));
-    EXPECT_FALSE(session.Connect("", "", 0, false)) << "no port at all";
-    EXPECT_EQ(prompter.Texts().back(), kConnectFailedText);
+    EXPECT_FALSE(session.Connect("ttyUSB9", "/dev/ttyUSB9", ResultKind::HbA1c, false));
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{
+                                    "통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.\r\n\r\n"
+                                    "error code - 2"}));
+    EXPECT_FALSE(session.Connect("", "", ResultKind::HbA1c, false)) << "no port at all";
+    EXPECT_EQ(prompter.Texts().back(), "통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.");
     timers.Advance(60'000);
     EXPECT_TRUE(channel.written.empty());
 }
 
 TEST_F(SessionTest, VersionReplyChoosesTheRecordSize) {
     struct Case {
-        int itemKind;
+        ResultKind kind;
         std::string model;
         int size;
         bool fourDigit;
         char request;
     };
-    for (const Case& c :
-         {Case{0, "EG", 30, true, 'H'}, Case{0, "CG", 30, true, 'H'}, Case{0, "XX", 29, false, 'H'},
-          Case{1, "EG", 15, true, 'G'}, Case{1, "AB", 15, false, 'G'}}) {
+    for (const Case& c : {Case{ResultKind::HbA1c, "EG", 30, true, 'H'},
+                          Case{ResultKind::HbA1c, "CG", 30, true, 'H'},
+                          Case{ResultKind::HbA1c, "XX", 29, false, 'H'},
+                          Case{ResultKind::Glucose, "EG", 15, true, 'G'},
+                          Case{ResultKind::Glucose, "AB", 15, false, 'G'}}) {
         SCOPED_TRACE(c.model);
         channel.written.clear();
-        RunUpToVersion(c.itemKind);
+        RunUpToVersion(c.kind);
         Receive("SV1.09" + c.model + "\r");
         EXPECT_EQ(channel.Letters(), "EHV") << "nine bytes are not a reply yet";
         Receive("\n");
@@ -150,17 +158,17 @@ TEST_F(SessionTest, VersionReplyChoosesTheRecordSize) {
 }
 
 TEST_F(SessionTest, MeterWithoutVersionReplyIsAskedForRecordsOneTickLater) {
-    RunUpToVersion(0);
+    RunUpToVersion(ResultKind::HbA1c);
     timers.Advance(999);
     EXPECT_EQ(channel.Letters(), "EHV");
     timers.Advance(1);
     EXPECT_EQ(channel.Letters(), "EHVH");
     EXPECT_EQ(session.RecordSize(), 29) << "the size set at confirmation";
-    EXPECT_EQ(session.Exchange(), kExchangeHbA1c);
+    EXPECT_EQ(session.Exchange(), ExchangeKind::HbA1c);
 }
 
 TEST_F(SessionTest, CountZeroEndsTheDownloadWithNoData) {
-    RunUpToVersion(0);
+    RunUpToVersion(ResultKind::HbA1c);
     Receive("SV1.09EG\r\n");
     Receive("SH00");
     EXPECT_TRUE(prompter.shown.size() == 1) << "only the question so far";
@@ -171,23 +179,23 @@ TEST_F(SessionTest, CountZeroEndsTheDownloadWithNoData) {
     EXPECT_TRUE(channel.open) << "closed after the pause";
     timers.Advance(300);
     EXPECT_FALSE(channel.open);
-    EXPECT_EQ(prompter.shown.back().text, kNoDataText);
-    EXPECT_EQ(prompter.shown.back().caption, kMeterCaption);
-    EXPECT_EQ(session.Exchange(), kExchangeIdle);
+    EXPECT_EQ(prompter.shown.back().text, "데이터가 없습니다.");
+    EXPECT_EQ(prompter.shown.back().caption, "오르보에이원씨");
+    EXPECT_EQ(session.Exchange(), ExchangeKind::Idle);
 
     // Glucose needs the full seven bytes before the count is read.
     channel.written.clear();
-    RunUpToVersion(1);
+    RunUpToVersion(ResultKind::Glucose);
     Receive("SV1.09EG\r\n");
     Receive("SG000\r");
     EXPECT_EQ(prompter.shown.back().text.find("이 연결되었습니다") != std::string::npos, true);
     Receive("\n");
     timers.Advance(300);
-    EXPECT_EQ(prompter.shown.back().text, kNoDataText);
+    EXPECT_EQ(prompter.shown.back().text, "데이터가 없습니다.");
 }
 
 TEST_F(SessionTest, TransferIsHandedOverAtExactlyTheLastByte) {
-    RunUpToVersion(1);
+    RunUpToVersion(ResultKind::Glucose);
     Receive("SV1.09EG\r\n");
     std::string reply = "SG003\r\n" + Records(3, 15);
     ASSERT_EQ(reply.size(), 52u);
@@ -211,7 +219,7 @@ TEST_F(SessionTest, TransferIsHandedOverAtExactlyTheLastByte) {
     EXPECT_FALSE(channel.open);
     session.SetImportedCount(0);
     session.FrameCommand(kCmdImportDone);
-    EXPECT_EQ(host.texts.back(), kNoNewDataText);
+    EXPECT_EQ(host.texts.back(), "새로운 데이터가 없습니다.");
     session.SetImportedCount(3);
     session.FrameCommand(kCmdImportDone);
     EXPECT_EQ(host.shownNew, std::vector<int>{3});
@@ -222,7 +230,7 @@ TEST_F(SessionTest, NothingReceivedGivesUpAfter25sOnTheMetersPortAnd35sElsewhere
         SCOPED_TRACE(found ? "recognised port" : "unrecognised port");
         channel.written.clear();
         prompter.shown.clear();
-        RunUpToVersion(0);
+        RunUpToVersion(ResultKind::HbA1c);
         session.foundFlag = found;
         timers.Advance(1000); // first tick: records request
         ASSERT_EQ(channel.Letters(), "EHVH");
@@ -233,8 +241,10 @@ TEST_F(SessionTest, NothingReceivedGivesUpAfter25sOnTheMetersPortAnd35sElsewhere
         timers.Advance(1000);
         EXPECT_FALSE(channel.open);
         EXPECT_FALSE(host.visible);
-        EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
-        EXPECT_EQ(session.Exchange(), kExchangeNone);
+        EXPECT_EQ(prompter.shown.back().text, "오르보에이원씨로부터 데이터가 전송이 되지 않고 "
+                                              "있습니다.\r\n오르보에이원씨와의 연결 포트를 "
+                                              "다시 확인해 주세요.");
+        EXPECT_EQ(session.Exchange(), ExchangeKind::None);
         EXPECT_FALSE(session.foundFlag);
         EXPECT_FALSE(timers.Running(kWatchTimerId));
     }
@@ -243,7 +253,7 @@ TEST_F(SessionTest, NothingReceivedGivesUpAfter25sOnTheMetersPortAnd35sElsewhere
 TEST_F(SessionTest, StalledTransferEndsAfterTenSilentTicksOnAnyPort) {
     for (bool found : {true, false}) {
         SCOPED_TRACE(found ? "recognised port" : "unrecognised port");
-        RunUpToVersion(0);
+        RunUpToVersion(ResultKind::HbA1c);
         session.foundFlag = found;
         Receive("SV1.09EG\r\n");
         // A different length each round: the last length seen outlives a transfer.
@@ -258,14 +268,16 @@ TEST_F(SessionTest, StalledTransferEndsAfterTenSilentTicksOnAnyPort) {
         timers.Advance(1000);
         EXPECT_FALSE(channel.open);
         EXPECT_TRUE(host.visible) << "the progress window stays";
-        EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
+        EXPECT_EQ(prompter.shown.back().text, "오르보에이원씨로부터 데이터가 전송이 되지 않고 "
+                                              "있습니다.\r\n오르보에이원씨와의 연결 포트를 "
+                                              "다시 확인해 주세요.");
         EXPECT_TRUE(host.imports.empty());
         channel.written.clear();
     }
 }
 
 TEST_F(SessionTest, BytesThatKeepComingAreNotAStall) {
-    RunUpToVersion(0);
+    RunUpToVersion(ResultKind::HbA1c);
     Receive("SV1.09EG\r\n");
     Receive("SH999\r\n");
     for (int second = 0; second < 60; ++second) {
@@ -277,18 +289,20 @@ TEST_F(SessionTest, BytesThatKeepComingAreNotAStall) {
 }
 
 TEST_F(SessionTest, FloodBeyondTheReceiveLimitEndsTheExchange) {
-    RunUpToVersion(0);
+    RunUpToVersion(ResultKind::HbA1c);
     Receive("SV1.09EG\r\n");
     Receive("SH999\r\n");
     std::string flood(kReceiveLimit, 'x');
     Receive(flood);
     EXPECT_FALSE(channel.open);
-    EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
+    EXPECT_EQ(prompter.shown.back().text, "오르보에이원씨로부터 데이터가 전송이 되지 않고 "
+                                          "있습니다.\r\n오르보에이원씨와의 연결 포트를 "
+                                          "다시 확인해 주세요.");
     EXPECT_EQ(session.CurrentReplyCode(), kReplyNone) << "later bytes are dropped";
 }
 
 TEST_F(SessionTest, ClosedWindowStopsEverything) {
-    ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", 0, false));
+    ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
     timers.Advance(800 + 300 + 1000);
     session.runFlag = false;
     timers.Advance(60'000);
@@ -300,7 +314,7 @@ TEST_F(SessionTest, ClosedWindowStopsEverything) {
 
 TEST_F(SessionTest, ReplyCodeFollowsTheExchange) {
     EXPECT_EQ(session.CurrentReplyCode(), kReplyNone);
-    RunUpToVersion(1);
+    RunUpToVersion(ResultKind::Glucose);
     EXPECT_EQ(session.CurrentReplyCode(), kReplyVersion);
     Receive("SV1.09EG\r\n");
     EXPECT_EQ(session.CurrentReplyCode(), kReplyGlucose);
@@ -309,7 +323,7 @@ TEST_F(SessionTest, ReplyCodeFollowsTheExchange) {
 }
 
 TEST_F(SessionTest, ProgressCountsWholeRecordsOfTheAnnouncedCount) {
-    RunUpToVersion(1);
+    RunUpToVersion(ResultKind::Glucose);
     Receive("SV1.09EG\r\n");
     EXPECT_EQ(host.running, std::vector<bool>{true});
     EXPECT_TRUE(session.Running());
@@ -335,7 +349,7 @@ TEST_F(SessionTest, CancelStopsEverythingAndTellsTheMeterNothing) {
         SCOPED_TRACE(stage);
         channel.written.clear();
         host.imports.clear();
-        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", 1, true));
+        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::Glucose, true));
         timers.Advance(800 + 300 + 1000);
         if (stage >= 1) {
             timers.Advance(4000);
@@ -366,5 +380,77 @@ TEST_F(SessionTest, CancelStopsEverythingAndTellsTheMeterNothing) {
     }
     // The next download starts from the beginning.
     channel.written.clear();
-    RunUpToVersion(0);
-}
+    RunUpToVersion(ResultKind::HbA1c);
+
+    TEST_F(SessionTest, ModeSequenceWalksItsNamedSteps) {
+        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
+        timers.Advance(800 + 300);
+        EXPECT_EQ(session.Step(), ModeStep::Announce);
+        std::vector<ModeStep> steps;
+        for (int tick = 0; tick < 5; ++tick) {
+            timers.Advance(1000);
+            steps.push_back(session.Step());
+        }
+        EXPECT_EQ(steps, (std::vector<ModeStep>{ModeStep::SendModeChange, ModeStep::AwaitModeChange,
+                                                ModeStep::AwaitCommand, ModeStep::AskVersion,
+                                                ModeStep::Off}));
+        EXPECT_EQ(session.Exchange(), ExchangeKind::Version);
+    }
+
+    // The case the documentation of the session walks through: a records reply that stops
+    // after 100 bytes ends 25 s of watch time (26 s) after the request, with nothing handed over.
+    TEST_F(SessionTest, ReplyThatStopsAfterHundredBytesEndsAfterTenSilentTicks) {
+        RunUpToVersion(ResultKind::HbA1c);
+        session.foundFlag = true;
+        Receive("SV1.09EG\r\n");
+        ASSERT_EQ(channel.Letters(), "EHVH");
+        Receive(("SH010\r\n" + Records(10, 30)).substr(0, 100));
+        timers.Advance(25'000);
+        EXPECT_EQ(session.ErrorCount(), 9);
+        EXPECT_TRUE(channel.open);
+        timers.Advance(1000);
+        EXPECT_EQ(session.ErrorCount(), 10);
+        EXPECT_FALSE(channel.open);
+        EXPECT_EQ(prompter.shown.back().text,
+                  "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n오르보에이원씨와의 "
+                  "연결 포트를 다시 확인해 주세요.");
+        EXPECT_EQ(host.texts.back(), "Error count : 10");
+        EXPECT_TRUE(host.imports.empty());
+        EXPECT_EQ(session.Exchange(), ExchangeKind::None);
+    }
+
+    TEST_F(SessionTest, CommandTheLineDidNotTakeEndsTheExchangeAtOnce) {
+        RunUpToVersion(ResultKind::Glucose);
+        channel.failWrites = true;
+        timers.Advance(1000); // the records request goes out only in part
+        EXPECT_FALSE(channel.open);
+        EXPECT_EQ(session.Exchange(), ExchangeKind::None);
+        EXPECT_FALSE(timers.Running(kWatchTimerId));
+        EXPECT_EQ(prompter.shown.back().text.rfind("오르보에이원씨로부터 데이터가", 0), 0u);
+        const std::size_t messages = prompter.shown.size();
+        timers.Advance(60'000);
+        EXPECT_EQ(prompter.shown.size(), messages) << "no second time-out follows";
+
+        // The same during the mode sequence: the mode change never reached the meter.
+        channel.failWrites = false;
+        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
+        timers.Advance(800 + 300 + 1000);
+        channel.failWrites = true;
+        timers.Advance(1000);
+        EXPECT_FALSE(channel.open);
+        EXPECT_EQ(session.Step(), ModeStep::Off);
+        EXPECT_FALSE(timers.Running(kModeTimerId));
+    }
+
+    TEST_F(SessionTest, NewConnectEndsTheExchangeStillRunning) {
+        RunUpToVersion(ResultKind::HbA1c);
+        Receive("SV1.09EG\r\n");
+        prompter.answers = {false};
+        ASSERT_TRUE(session.Connect("ttyUSB0", "/dev/ttyUSB0", ResultKind::Glucose, false));
+        EXPECT_FALSE(timers.Running(kWatchTimerId));
+        EXPECT_EQ(session.Exchange(), ExchangeKind::None);
+        const std::size_t messages = prompter.shown.size();
+        timers.Advance(60'000);
+        EXPECT_TRUE(channel.open) << "the old watch does not end the new connection";
+        EXPECT_EQ(prompter.shown.size(), messages + 1) << "only the question";
+    }

@@ -47,13 +47,13 @@ protected:
             timers.get());
     }
 
-    HeadlessDownload::Result Run(SimProcess& sim, int itemKind, bool erase = false) {
-        return download->Run(sim.linkPath(), sim.linkPath(), itemKind, erase, 20'000);
+    HeadlessDownload::Result Run(SimProcess& sim, ResultKind kind, bool erase = false) {
+        return download->Run(sim.linkPath(), sim.linkPath(), kind, erase, 20'000);
     }
 
     static int Rows(MeasurementTable& table) {
         table.filter.Clear();
-        table.Requery();
+        EXPECT_TRUE(table.Requery());
         return table.RowCount();
     }
 };
@@ -64,53 +64,59 @@ TEST_F(DownloadE2E, EveryRecordLayoutIsStoredOnceAndOnlyOnce) {
     struct Case {
         const char* name;
         std::vector<std::string> args;
-        int itemKind;
+        ResultKind kind;
         int expected;
     };
     for (const Case& c :
-         {Case{"30-byte HbA1c", {"--no-pace", "--hba1c", "12"}, 0, 12},
-          Case{"29-byte HbA1c", {"--no-pace", "--model", "XY", "--hba1c", "7"}, 0, 7},
-          Case{"glucose", {"--no-pace", "--glucose", "9"}, 1, 9}}) {
+         {Case{"30-byte HbA1c", {"--no-pace", "--hba1c", "12"}, ResultKind::HbA1c, 12},
+          Case{"29-byte HbA1c",
+               {"--no-pace", "--model", "XY", "--hba1c", "7"},
+               ResultKind::HbA1c,
+               7},
+          Case{"glucose", {"--no-pace", "--glucose", "9"}, ResultKind::Glucose, 9}}) {
         SCOPED_TRACE(c.name);
         SimProcess sim(c.args);
-        MeasurementTable& main = c.itemKind == 0 ? static_cast<MeasurementTable&>(users.HbA1cMain())
-                                                 : users.GlucoseMain();
-        MeasurementTable& down = c.itemKind == 0
+        MeasurementTable& main = c.kind == ResultKind::HbA1c
+                                     ? static_cast<MeasurementTable&>(users.HbA1cMain())
+                                     : users.GlucoseMain();
+        MeasurementTable& down = c.kind == ResultKind::HbA1c
                                      ? static_cast<MeasurementTable&>(users.HbA1cDownload())
                                      : users.GlucoseDownload();
         int before = Rows(main);
-        auto first = Run(sim, c.itemKind);
+        auto first = Run(sim, c.kind);
         ASSERT_EQ(first.outcome, HeadlessDownload::Outcome::Imported) << prompter.Texts().back();
         const int expected = c.expected;
         EXPECT_EQ(first.imported, expected);
         EXPECT_EQ(Rows(main) - before, expected);
         EXPECT_EQ(Rows(down), expected);
 
-        auto second = Run(sim, c.itemKind);
+        auto second = Run(sim, c.kind);
         EXPECT_EQ(second.outcome, HeadlessDownload::Outcome::Imported);
         EXPECT_EQ(second.imported, 0);
         EXPECT_EQ(Rows(main) - before, expected);
         EXPECT_EQ(Rows(down), 0) << "the download list holds only the newest download";
-        EXPECT_EQ(progress.back(), kNoNewDataText);
+        EXPECT_EQ(progress.back(), "새로운 데이터가 없습니다.");
     }
 }
 
 TEST_F(DownloadE2E, ErasedMeterReportsNoData) {
     SimProcess sim({"--no-pace", "--hba1c", "3"});
-    auto first = Run(sim, 0, true);
+    auto first = Run(sim, ResultKind::HbA1c, true);
     ASSERT_EQ(first.outcome, HeadlessDownload::Outcome::Imported);
     EXPECT_EQ(first.imported, 3);
-    auto second = Run(sim, 0);
+    auto second = Run(sim, ResultKind::HbA1c);
     EXPECT_EQ(second.outcome, HeadlessDownload::Outcome::NoData);
-    EXPECT_EQ(prompter.shown.back().text, kNoDataText);
+    EXPECT_EQ(prompter.shown.back().text, "데이터가 없습니다.");
 }
 
 TEST_F(DownloadE2E, StalledTransferEndsWithItsMessageAndStoresNothing) {
     SimProcess sim({"--no-pace", "--hba1c", "40", "--stall-after", "300"});
     double cpuBefore = CpuSeconds();
-    auto result = Run(sim, 0);
+    auto result = Run(sim, ResultKind::HbA1c);
     EXPECT_EQ(result.outcome, HeadlessDownload::Outcome::Failed);
-    EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
+    EXPECT_EQ(prompter.shown.back().text, "오르보에이원씨로부터 데이터가 전송이 되지 않고 "
+                                          "있습니다.\r\n오르보에이원씨와의 연결 포트를 "
+                                          "다시 확인해 주세요.");
     EXPECT_EQ(Rows(users.HbA1cMain()), 0);
     EXPECT_LT(CpuSeconds() - cpuBefore, 2.0) << "waiting must not spin";
 }
@@ -122,17 +128,20 @@ TEST_F(DownloadE2E, UnpluggedMeterEndsTheDownloadWithoutSpinning) {
     QTimer::singleShot(1700, [&] { sim.reset(); });
     std::string link = sim->linkPath();
     double cpuBefore = CpuSeconds();
-    auto result = download->Run(link, link, 0, false, 20'000);
+    auto result = download->Run(link, link, ResultKind::HbA1c, false, 20'000);
     EXPECT_EQ(result.outcome, HeadlessDownload::Outcome::Failed);
-    EXPECT_EQ(prompter.shown.back().text, kNotArrivingText);
+    EXPECT_EQ(prompter.shown.back().text, "오르보에이원씨로부터 데이터가 전송이 되지 않고 "
+                                          "있습니다.\r\n오르보에이원씨와의 연결 포트를 "
+                                          "다시 확인해 주세요.");
     EXPECT_EQ(Rows(users.HbA1cMain()), 0) << "nothing half-stored";
     EXPECT_LT(CpuSeconds() - cpuBefore, 2.0) << "a dead port must not make the loop spin";
 }
 
 TEST_F(DownloadE2E, MissingPortGivesTheConnectionMessage) {
-    auto result = download->Run("ttyQA9", "/dev/ttyQA9", 0, false);
+    auto result = download->Run("ttyQA9", "/dev/ttyQA9", ResultKind::HbA1c, false);
     EXPECT_EQ(result.outcome, HeadlessDownload::Outcome::Failed);
     ASSERT_EQ(prompter.Texts().size(), 1u);
-    EXPECT_EQ(prompter.Texts()[0], std::string(kConnectFailedText) +
-                                       "\r\n\r\n/dev/ttyQA9: No such file or directory (error code - 2)");
+    EXPECT_EQ(prompter.Texts()[0],
+              std::string("통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.") +
+                  "\r\n\r\n/dev/ttyQA9: No such file or directory (error code - 2)");
 }

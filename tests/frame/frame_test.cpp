@@ -272,7 +272,7 @@ TEST_F(FrameTest, WholeDownloadEndsOnTheDownloadPageListingTheNewRows) {
 TEST_F(FrameTest, ClosingStopsTheSessionAndClosesTheFiles) {
     SimProcess sim({"--no-pace", "--hba1c", "3"});
     Start(sim.linkPath());
-    frame->Session().Connect(sim.linkPath(), sim.linkPath(), 0, false);
+    ASSERT_TRUE(frame->Session().Connect(sim.linkPath(), sim.linkPath(), ResultKind::HbA1c, false));
     ASSERT_TRUE(PumpUntil([&] { return frame->Session().DownloadMarker() == 1; }, 5s));
     frame->FrameCommand(kCmdViewData);
     frame->close();
@@ -281,7 +281,7 @@ TEST_F(FrameTest, ClosingStopsTheSessionAndClosesTheFiles) {
     EXPECT_FALSE(users.GlucoseDownload().IsOpen());
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewHome);
     PumpFor(1500ms); // the mode sequence's timer no longer sends anything
-    EXPECT_EQ(frame->Session().Exchange(), kExchangeIdle);
+    EXPECT_EQ(frame->Session().Exchange(), ExchangeKind::Idle);
 }
 
 // Cancel in the Process window mid-transfer: the exchange stops at once, nothing of it is

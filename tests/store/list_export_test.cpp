@@ -23,16 +23,17 @@ TEST(CsvExport, LinesEndWithACommaAndOnlyRiskyCellsAreQuoted) {
         {"2", "2016-06-21", "08:00", "7.0 %", "154 mg/dL", "say \"hi\""},
         {"3", "2016-06-22", "09:00", "5.0 %", "97 mg/dL", "홍길동"},
     };
-    std::string csv = ComposeCsv(0, rows);
+    std::string csv = ComposeCsv(ResultKind::HbA1c, rows);
     EXPECT_EQ(csv, "No,Date,Time,Result,eAG,Patient ID\n"
                    "1,2016-06-20,14:30,6.5 %,140 mg/dL,\"P,01\",\n"
                    "2,2016-06-21,08:00,7.0 %,154 mg/dL,\"say \"\"hi\"\"\",\n"
                    "3,2016-06-22,09:00,5.0 %,97 mg/dL,\xc8\xab\xb1\xe6\xb5\xbf,\n");
-    EXPECT_EQ(ComposeCsv(1, {}), "No,Date,Time,Result,Patient ID\n");
-    EXPECT_EQ(ComposeCsv(1, {{"1", "d", "t", "110 mg/dL"}}),
+    EXPECT_EQ(ComposeCsv(ResultKind::Glucose, {}), "No,Date,Time,Result,Patient ID\n");
+    EXPECT_EQ(ComposeCsv(ResultKind::Glucose, {{"1", "d", "t", "110 mg/dL"}}),
               "No,Date,Time,Result,Patient ID\n1,d,t,110 mg/dL,\n")
         << "glucose rows leave the last field empty";
-    EXPECT_EQ(ComposeCsv(1, {{"x\U0001F600y"}}), "No,Date,Time,Result,Patient ID\nx?y,\n");
+    EXPECT_EQ(ComposeCsv(ResultKind::Glucose, {{"x\U0001F600y"}}),
+              "No,Date,Time,Result,Patient ID\nx?y,\n");
 }
 
 TEST(CsvExport, FileIsReplacedWholeOrNotAtAll) {
@@ -40,10 +41,10 @@ TEST(CsvExport, FileIsReplacedWholeOrNotAtAll) {
     std::string path = dir.File("out.csv");
     qa::test::WriteFile(path, "old content");
     std::string error;
-    ASSERT_TRUE(WriteCsvFile(path, 1, {{"1", "a", "b", "c"}}, error)) << error;
+    ASSERT_TRUE(WriteCsvFile(path, ResultKind::Glucose, {{"1", "a", "b", "c"}}, error)) << error;
     EXPECT_EQ(qa::test::ReadFile(path), "No,Date,Time,Result,Patient ID\n1,a,b,c,\n");
     EXPECT_FALSE(qa::test::FileExists(path + ".part"));
-    EXPECT_FALSE(WriteCsvFile(dir.File("missing/out.csv"), 1, {}, error));
+    EXPECT_FALSE(WriteCsvFile(dir.File("missing/out.csv"), ResultKind::Glucose, {}, error));
     EXPECT_NE(error.find("missing/out.csv"), std::string::npos);
 }
 
@@ -53,8 +54,9 @@ TEST(ListFilters, SearchSpanRules) {
     EXPECT_EQ(search(0).filter, "DATE between '20160101' and '20160101'");
     EXPECT_EQ(search(366).filter, "DATE between '20160101' and '20170101'") << "leap year 2016";
     EXPECT_FALSE(search(367).ok);
-    EXPECT_EQ(search(367).message, kRangeTooLongText);
-    EXPECT_EQ(search(-1).message, kBadRangeText);
+    EXPECT_EQ(search(367).message,
+              "최대 365일 데이터를 검색할 수 있습니다. \r\n다시 날짜 설정해 주세요.");
+    EXPECT_EQ(search(-1).message, "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.");
 }
 
 TEST(ListFilters, PeriodCountsBackFromTheNewestDateAndDatesAreChecked) {

@@ -104,6 +104,9 @@ public:
         if (!open) {
             return 0;
         }
+        if (failWrites) {
+            return size / 2; // a line that takes part of a command, then nothing
+        }
         written.emplace_back(data, size);
         return size;
     }
@@ -118,6 +121,7 @@ public:
 
     bool open = false;
     bool failOpen = false;
+    bool failWrites = false;
     int closes = 0;
     std::vector<std::string> opened;
     std::vector<std::string> written;

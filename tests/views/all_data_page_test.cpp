@@ -131,14 +131,14 @@ protected:
         HbA1cTable& t = users.HbA1cMain();
         t.filter.Clear();
         t.sort = "ROWID";
-        t.Requery();
+        EXPECT_TRUE(t.Requery());
         std::vector<std::string> rows;
         for (; !t.IsEOF(); t.MoveNext()) {
             rows.push_back(t.date.Str() + " " + t.time.Str() + " " + t.value.Str() + " " +
                            t.pid.Str() + " " + t.opid.Str() + " " + t.name.Str() + " " +
                            t.memo.Str());
         }
-        t.ResetView();
+        EXPECT_TRUE(t.ResetView());
         return rows;
     }
 
@@ -176,8 +176,9 @@ private:
     QString defaultConfig_;
 };
 
-const std::string kRangeTooLong = kRangeTooLongText;
-const std::string kBadRange = kBadRangeText;
+const std::string kRangeTooLong =
+    "최대 365일 데이터를 검색할 수 있습니다. \r\n다시 날짜 설정해 주세요.";
+const std::string kBadRange = "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.";
 
 } // namespace
 
@@ -326,7 +327,7 @@ TEST_F(AllDataPageTest, OneDoubleClickDeletesEveryRowWithTheSameFiveFields) {
     QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, CellCentre(twinRow, 2));
     ASSERT_EQ(prompter.shown.size(), 1u);
     // The question names the record it deletes, and a stray Enter keeps it.
-    EXPECT_EQ(prompter.shown[0].text, std::string(AllDataPage::kDeleteQuestion) +
+    EXPECT_EQ(prompter.shown[0].text, std::string("선택한 데이터를 삭제하시겠습니까?") +
                                           "\r\n\r\nDate: 2016-06-20   Time: PM 02:30\r\n"
                                           "Result: 6.5 %\r\nPatient ID: P'1");
     EXPECT_TRUE(prompter.shown[0].defaultNo);
@@ -355,7 +356,7 @@ TEST_F(AllDataPageTest, KindSwitchRebuildsColumnsAndGlucoseHasNoRecordMenu) {
     page->ChoosePeriod(0);
 
     page->ChooseKind(1);
-    EXPECT_EQ(page->ItemKind(), 1);
+    EXPECT_EQ(page->Kind(), ResultKind::Glucose);
     ASSERT_EQ(List()->ColumnCount(), 4);
     EXPECT_EQ(List()->ColumnHeading(3), "Result");
     EXPECT_TRUE(List()->IsColumnVisible(2)) << "a six-column layout does not fit four columns";
@@ -431,7 +432,8 @@ TEST_F(AllDataPageTest, ModifyChangesOnlyTheSelectedRecord) {
     EXPECT_EQ(StoredHbA1c(), (std::vector<std::string>{"20160620 1430 0650 333 OP Park again",
                                                        "20160620 1430 0650 222 OP Lee "}));
     EXPECT_TRUE(std::none_of(prompter.shown.begin(), prompter.shown.end(), [](const auto& s) {
-        return s.text == AllDataPage::kModifyFailedText;
+        return s.text == "The change could not be written.\r\nThe record may have "
+                         "been deleted meanwhile.";
     }));
 }
 
@@ -635,7 +637,12 @@ TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
     AllDataPage other(users, prompter, files, &nowhere, [](int) {});
     other.Activate();
     EXPECT_EQ(other.PrintList(), kPrintNoPrinter);
-    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{AllDataPage::kPrintFailedText});
+    EXPECT_EQ(
+        prompter.Texts(),
+        std::vector<std::string>{
+            AllDataPage::
+                "The list could not be printed: no printer is available, or the document could not "
+                "be written."});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -680,18 +687,19 @@ TEST_F(AllDataPageTest, RendersInEachUnitAndFormat) {
     }
     struct Variant {
         const char* name;
-        int kind, hba1cUnit, glucoseUnit, dateFormat, timeFormat;
+        ResultKind kind;
+        int hba1cUnit, glucoseUnit, dateFormat, timeFormat;
     };
-    const Variant variants[] = {{"hba1c_percent_ymd_12h", 0, 0, 0, 0, 0},
-                                {"hba1c_mmol_mdy_24h", 0, 1, 0, 1, 1},
-                                {"glucose_mgdl_dmy_12h", 1, 0, 0, 2, 0},
-                                {"glucose_mmol_ymd_24h", 1, 0, 1, 0, 1}};
+    const Variant variants[] = {{"hba1c_percent_ymd_12h", ResultKind::HbA1c, 0, 0, 0, 0},
+                                {"hba1c_mmol_mdy_24h", ResultKind::HbA1c, 1, 0, 1, 1},
+                                {"glucose_mgdl_dmy_12h", ResultKind::Glucose, 0, 0, 2, 0},
+                                {"glucose_mmol_ymd_24h", ResultKind::Glucose, 0, 1, 0, 1}};
     for (const Variant& v : variants) {
         users.Settings().hba1cUnit = v.hba1cUnit;
         users.Settings().glucoseUnit = v.glucoseUnit;
         users.Settings().dateFormat = v.dateFormat;
         users.Settings().timeFormat = v.timeFormat;
-        page->SetItemKind(v.kind);
+        page->SetKind(v.kind);
         page->Activate();
         EXPECT_FALSE(List()->CellText(0, 1).isEmpty());
         QCoreApplication::processEvents(); // the view lays out its scroll bars when idle

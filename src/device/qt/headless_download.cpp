@@ -94,7 +94,7 @@ void HeadlessDownload::Import(const Transfer& transfer) {
 }
 
 HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
-                                               const std::string& device, int itemKind,
+                                               const std::string& device, ResultKind kind,
                                                bool eraseAfterDownload, int limitMs) {
     OutcomePrompter prompter(prompter_);
     DownloadSession* session = nullptr;
@@ -108,7 +108,7 @@ HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
     imported_ = 0;
 
     Result result;
-    if (session->Connect(portText, device, itemKind, eraseAfterDownload)) {
+    if (session->Connect(portText, device, kind, eraseAfterDownload)) {
         QEventLoop loop;
         QTimer poll;
         QElapsedTimer elapsed;

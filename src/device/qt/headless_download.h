@@ -31,7 +31,7 @@ public:
 
     // Runs until the exchange is over or `limitMs` of real time have passed. A Qt event
     // loop must be possible on this thread (a QCoreApplication exists).
-    Result Run(const std::string& portText, const std::string& device, int itemKind,
+    Result Run(const std::string& portText, const std::string& device, ResultKind kind,
                bool eraseAfterDownload, int limitMs = 10 * 60 * 1000);
 
     // Polled while the download runs: once it reads true the exchange stops as the window's
