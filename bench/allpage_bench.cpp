@@ -99,7 +99,7 @@ void ShowPagePerRowStatement(benchmark::State& state) {
     };
     for (auto _ : state) {
         list->DeleteAllRows();
-        table.ResetView();
+        Require(table.ResetView(), "ResetView");
         std::vector<std::vector<std::string>> cells;
         std::vector<ListRow> rows;
         for (int i = 1; i <= table.RowCount(); ++i) {

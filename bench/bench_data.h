@@ -1,5 +1,6 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 namespace qa::bench {
@@ -16,5 +17,12 @@ void CopyFile(const std::string& from, const std::string& to);
 
 // The date, time and value texts of synthetic result number i (distinct for every i).
 void SyntheticResult(int i, char date[16], char time[8], char value[8]);
+
+// A setup step that fails would make the figures measure something else: the run ends.
+inline void Require(bool ok, const char* step) {
+    if (!ok) {
+        throw std::runtime_error(std::string("benchmark setup failed: ") + step);
+    }
+}
 
 } // namespace qa::bench

@@ -65,8 +65,8 @@ Files PrepareFiles(bool withIndex) {
     if (emptyDownload.empty()) {
         emptyDownload = ScratchFolder() + "/empty_down.sqlite";
         HbA1cTable table;
-        table.SetTableName(kDownloadTableName);
-        table.OpenOrCreate(emptyDownload);
+        Require(table.SetTableName(kDownloadTableName), "SetTableName");
+        Require(table.OpenOrCreate(emptyDownload), "OpenOrCreate");
     }
     Files files{ScratchFolder() + "/import_main.sqlite", ScratchFolder() + "/import_down.sqlite"};
     CopyFile(HbA1cFileWithRows(kStoredRows, withIndex), files.main);
@@ -84,10 +84,10 @@ void ImportIntoStored(benchmark::State& state, int first, int count) {
         state.PauseTiming();
         Files files = PrepareFiles(true);
         HbA1cTable main, download;
-        main.SetTableName(kMainTableName);
-        download.SetTableName(kDownloadTableName);
-        main.Open(files.main);
-        download.Open(files.download);
+        Require(main.SetTableName(kMainTableName), "SetTableName");
+        Require(download.SetTableName(kDownloadTableName), "SetTableName");
+        Require(main.Open(files.main), "main)");
+        Require(download.Open(files.download), "download)");
         state.ResumeTiming();
 
         ImportResult result = ImportHbA1cResults(transfer, main, download, services);
@@ -126,11 +126,11 @@ void LiteralImportIntoStored(benchmark::State& state, int first, int count) {
         state.PauseTiming();
         Files files = PrepareFiles(false);
         HbA1cTable main, download;
-        main.SetTableName(kMainTableName);
-        download.SetTableName(kDownloadTableName);
-        main.Open(files.main);
-        download.Open(files.download);
-        main.Execute("DROP INDEX IF EXISTS [HospitalTlb_HbA1c_VALUE_key]");
+        Require(main.SetTableName(kMainTableName), "SetTableName");
+        Require(download.SetTableName(kDownloadTableName), "SetTableName");
+        Require(main.Open(files.main), "main)");
+        Require(download.Open(files.download), "download)");
+        Require(main.Execute("DROP INDEX IF EXISTS [HospitalTlb_HbA1c_VALUE_key]"), "Execute");
         state.ResumeTiming();
 
         int imported = 0;
@@ -145,8 +145,8 @@ void LiteralImportIntoStored(benchmark::State& state, int first, int count) {
             InsertPreparedPerCall(download.Handle(), date, time, value, "");
             ++imported;
         }
-        main.ResetView();
-        download.ResetView();
+        Require(main.ResetView(), "ResetView");
+        Require(download.ResetView(), "ResetView");
         benchmark::DoNotOptimize(imported);
 
         state.PauseTiming();

@@ -25,8 +25,8 @@ void AddColumns(QStringList& headings) {
 
 void LoadList(benchmark::State& state) {
     HbA1cTable table;
-    table.SetTableName(kMainTableName);
-    table.Open(HbA1cFileWithRows(kStoredRows, true));
+    Require(table.SetTableName(kMainTableName), "SetTableName");
+    Require(table.Open(HbA1cFileWithRows(kStoredRows, true)), "Open");
     SettingsStore settings;
     views::DataListView list;
     QStringList headings;
@@ -52,8 +52,8 @@ BENCHMARK(LoadList)->Name("Views/LoadList100k")->Unit(benchmark::kMillisecond);
 // The straightforward pattern: an item object for every cell, appended one row at a time.
 void LoadListItems(benchmark::State& state) {
     HbA1cTable table;
-    table.SetTableName(kMainTableName);
-    table.Open(HbA1cFileWithRows(kStoredRows, true));
+    Require(table.SetTableName(kMainTableName), "SetTableName");
+    Require(table.Open(HbA1cFileWithRows(kStoredRows, true)), "Open");
     SettingsStore settings;
     QStringList headings;
     AddColumns(headings);

@@ -19,10 +19,10 @@ constexpr int kNewRows = 1'000;
 
 // The main table of a file, in the list's order, with its row ids loaded.
 void OpenSorted(HbA1cTable& table, const std::string& path) {
-    table.SetTableName(kMainTableName);
-    table.Open(path);
+    Require(table.SetTableName(kMainTableName), "SetTableName");
+    Require(table.Open(path), "Open");
     table.sort = table.StandardSort();
-    table.Requery();
+    Require(table.Requery(), "Requery");
 }
 
 void ReadAllRows(benchmark::State& state) {
@@ -68,25 +68,25 @@ void InsertAfterDuplicateTest(benchmark::State& state) {
         state.PauseTiming();
         CopyFile(base, path);
         HbA1cTable table;
-        table.SetTableName(kMainTableName);
-        table.Open(path);
+        Require(table.SetTableName(kMainTableName), "SetTableName");
+        Require(table.Open(path), "Open");
         state.ResumeTiming();
 
-        table.BeginTransaction();
+        Require(table.BeginTransaction(), "BeginTransaction");
         for (int i = kStoredRows; i < kStoredRows + kNewRows; ++i) {
             char date[16], time[8], value[8];
             SyntheticResult(i, date, time, value);
             table.filter = table.DuplicateCondition(date, time, value, "PATIENT0000001");
             if (!table.RequeryAny()) {
-                table.AddNew();
+                Require(table.AddNew(), "AddNew");
                 table.date = date;
                 table.time = time;
                 table.value = value;
                 table.pid = "PATIENT0000001";
-                table.Update();
+                Require(table.Update(), "Update");
             }
         }
-        table.CommitTransaction();
+        Require(table.CommitTransaction(), "CommitTransaction");
     }
 }
 BENCHMARK(InsertAfterDuplicateTest)

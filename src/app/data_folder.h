@@ -25,6 +25,6 @@ DataFolderInputs DataFolderInputsFromEnvironment();
 // created too: on a fresh account ~/.local/share may not exist yet, and a data folder that
 // silently fails to appear would make every later save fail. Returns false when the path
 // cannot be made a folder.
-bool EnsureFolder(const std::string& path);
+[[nodiscard]] bool EnsureFolder(const std::string& path);
 
 } // namespace qa

@@ -22,7 +22,7 @@ public:
     explicit InstanceLock(const QString& dataFolder);
     ~InstanceLock();
 
-    Result Acquire();
+    [[nodiscard]] Result Acquire();
     QString ErrorText() const { return error_; }
 
 private:

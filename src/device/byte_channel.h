@@ -14,11 +14,11 @@ public:
     // Opens the device at 9600 8N1 without flow control and clears both buffers. On failure
     // `error` holds the text for the operator ("error code - " with the system's code, plus
     // how to get access when permission was refused).
-    virtual bool Open(const std::string& device, std::string& error) = 0;
+    [[nodiscard]] virtual bool Open(const std::string& device, std::string& error) = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     // Returns the number of bytes written, 0 when closed or on failure.
-    virtual std::size_t Write(const char* data, std::size_t size) = 0;
+    [[nodiscard]] virtual std::size_t Write(const char* data, std::size_t size) = 0;
 };
 
 // Timers and deferred steps of the session. The window and the command line run them on

@@ -138,29 +138,37 @@ void WriteRawDump(const std::string& folder, const std::string& payload) {
 // The standard sort and no filter, as every user of the tables expects them after a change.
 // One requery gives the same end state as requerying once per clause; on a main table of
 // 100,000 rows each requery costs more than storing a thousand results.
-void ResetList(MeasurementTable& table) {
+[[nodiscard]] bool ResetList(MeasurementTable& table) {
     table.filter.Clear();
     table.sort = table.StandardSort();
-    table.Requery();
+    return table.Requery();
 }
 
 // The download table lists the new results of the last import only. Dropping and creating
 // happen in one transaction, so a kill in between cannot leave a file without its table.
-void EmptyDownloadTable(MeasurementTable& download) {
+// Returns false when the table still holds the earlier results (or lost its table), with
+// the reason in download.LastError().
+[[nodiscard]] bool EmptyDownloadTable(MeasurementTable& download) {
     download.filter.Clear();
     if (download.CountRows() <= 0) {
-        return;
+        return true;
     }
-    bool inTransaction = download.BeginTransaction();
-    download.SetTableName(kDownloadTableName);
-    download.DropTable();
-    download.SetTableName(kDownloadTableName);
-    download.CreateTable();
-    download.SyncSchema(); // the index went with the old table
-    if (inTransaction && !download.CommitTransaction()) {
-        download.RollbackTransaction();
+    if (!download.BeginTransaction()) {
+        return false;
     }
-    ResetList(download);
+    // Setting the name again drops the statements prepared for the old table.
+    bool emptied = download.SetTableName(kDownloadTableName) && download.DropTable() &&
+                   download.SetTableName(kDownloadTableName) && download.CreateTable() &&
+                   download.SyncSchema(); // the index went with the old table
+    if (emptied) {
+        emptied = download.CommitTransaction();
+    }
+    if (!emptied) {
+        // The earlier results stay as they were; LastError() keeps the failure's reason.
+        (void)download.RollbackTransaction();
+        return false;
+    }
+    return ResetList(download);
 }
 
 // The duplicate test as one cached statement with bound values: a composed condition would
@@ -169,24 +177,20 @@ void EmptyDownloadTable(MeasurementTable& download) {
 class DuplicateProbe {
 public:
     explicit DuplicateProbe(MeasurementTable& table) : withPid_(table.Kind() == ResultKind::HbA1c) {
-        if (!table.IsSchemaSynced()) {
-            table.SyncSchema();
+        if (!table.IsSchemaSynced() && !table.SyncSchema()) {
+            error_ = table.Handle() ? table.LastError() : "the table is not open";
+            return;
         }
         std::string sql = FormatSql(
             "SELECT 1 FROM [%s] WHERE [DATE]=?1 AND [TIME]=?2 AND [%s]=?3%s LIMIT 1",
             table.TableName().c_str(), table.ValueColumn(), withPid_ ? " AND [PID]=?4" : "");
-        if (table.Handle() == nullptr || sqlite3_prepare_v2(table.Handle(), sql.c_str(), -1,
-                                                            &statement_, nullptr) != SQLITE_OK) {
+        statement_ = PrepareStatement(table.Handle(), sql);
+        if (!statement_) {
             error_ = table.Handle() ? sqlite3_errmsg(table.Handle()) : "the table is not open";
-            sqlite3_finalize(statement_);
-            statement_ = nullptr;
         }
     }
-    ~DuplicateProbe() { sqlite3_finalize(statement_); }
-    DuplicateProbe(const DuplicateProbe&) = delete;
-    DuplicateProbe& operator=(const DuplicateProbe&) = delete;
 
-    bool Ready() const { return statement_ != nullptr; }
+    bool Ready() const { return static_cast<bool>(statement_); }
     const std::string& Error() const { return error_; }
 
     // 1 stored already, 0 new, -1 the query failed.
@@ -197,22 +201,22 @@ public:
         if (withPid_) {
             Bind(4, record.pid);
         }
-        int rc = sqlite3_step(statement_);
+        int rc = sqlite3_step(statement_.Get());
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            error_ = sqlite3_errmsg(sqlite3_db_handle(statement_));
+            error_ = sqlite3_errmsg(sqlite3_db_handle(statement_.Get()));
         }
-        sqlite3_reset(statement_);
+        sqlite3_reset(statement_.Get());
         return rc == SQLITE_ROW ? 1 : rc == SQLITE_DONE ? 0 : -1;
     }
 
 private:
     void Bind(int index, const std::string& text) {
-        sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
+        sqlite3_bind_text(statement_.Get(), index, text.data(), static_cast<int>(text.size()),
                           SQLITE_STATIC);
     }
 
     bool withPid_;
-    sqlite3_stmt* statement_ = nullptr;
+    SqliteStatement statement_;
     std::string error_;
 };
 
@@ -261,12 +265,14 @@ StoreOutcome StoreRecords(const std::vector<std::string_view>& records, ResultKi
     }
     if (!main.BeginTransaction()) {
         std::string error = main.LastError();
-        download.RollbackTransaction();
+        (void)download.RollbackTransaction(); // nothing written yet: nothing to lose
         return Fail(error);
     }
+    // The failure reported is the first one; a rollback that fails as well leaves the
+    // transaction to end with the connection, which discards it just the same.
     auto abandon = [&](std::string error) {
-        main.RollbackTransaction();
-        download.RollbackTransaction();
+        (void)main.RollbackTransaction();
+        (void)download.RollbackTransaction();
         return Fail(std::move(error));
     };
 
@@ -284,9 +290,13 @@ StoreOutcome StoreRecords(const std::vector<std::string_view>& records, ResultKi
         if (found > 0) {
             continue;
         }
-        main.AddNew();
+        if (!main.AddNew()) {
+            return abandon(main.LastError());
+        }
         AssignRow(main, record, true);
-        download.AddNew();
+        if (!download.AddNew()) {
+            return abandon(download.LastError());
+        }
         AssignRow(download, record, false);
         if (!main.Update()) {
             return abandon(main.LastError());
@@ -305,12 +315,12 @@ StoreOutcome StoreRecords(const std::vector<std::string_view>& records, ResultKi
     }
     if (!main.CommitTransaction()) {
         std::string error = main.LastError();
-        main.RollbackTransaction();
+        (void)main.RollbackTransaction();
         // Download is already committed: take its new rows back out so that both files say
         // the same. Should that fail too, the next import drops them (see above).
         if (firstDownloadRowId > 0) {
-            download.Execute(FormatSql("DELETE FROM [%s] WHERE ROWID >= %d",
-                                       download.TableName().c_str(), firstDownloadRowId));
+            (void)download.Execute(FormatSql("DELETE FROM [%s] WHERE ROWID >= %d",
+                                             download.TableName().c_str(), firstDownloadRowId));
         }
         return Fail(error);
     }
@@ -341,7 +351,9 @@ ImportResult ImportResults(const Transfer& transfer, ResultKind kind, Measuremen
 
     // No "DATA" folder is made in the working directory: nothing here uses it.
     WriteRawDump(services.dataFolder, transfer.payload);
-    EmptyDownloadTable(download);
+    // Results stored beside the earlier ones would be listed as just downloaded: without an
+    // empty download table nothing is stored, and the meter keeps its results.
+    const bool downloadEmptied = EmptyDownloadTable(download);
 
     // The framing check. A record size that does not match the layout would put the
     // record-end test on the wrong bytes, so it fails like a bad record.
@@ -377,7 +389,9 @@ ImportResult ImportResults(const Transfer& transfer, ResultKind kind, Measuremen
     // Stored before the meter is told anything: erasing the meter's results is only safe
     // once they are committed here.
     host.SetImportedCount(0);
-    StoreOutcome stored = StoreRecords(checked, kind, fourDigit, main, download, host);
+    StoreOutcome stored = downloadEmptied
+                              ? StoreRecords(checked, kind, fourDigit, main, download, host)
+                              : Fail(download.LastError());
 
     bool erase = transfer.eraseAfterDownload && stored.ok;
     if (erase) {
@@ -390,9 +404,10 @@ ImportResult ImportResults(const Transfer& transfer, ResultKind kind, Measuremen
     clock.SleepMs(kPauseAfterSendE);
     host.SendFrameCommand(kFrameClosePort);
 
-    // After a failure too: the objects' row lists must match the files again.
-    ResetList(main);
-    ResetList(download);
+    // After a failure too: the objects' row lists must match the files again. A list that
+    // cannot be read now is read again, and reported, by the page that shows it.
+    (void)ResetList(main);
+    (void)ResetList(download);
 
     if (!stored.ok) {
         std::string text = "Error. the results could not be saved : " + stored.error + ".";

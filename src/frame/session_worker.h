@@ -31,7 +31,7 @@ public:
     // events meanwhile so that a blocking call from the worker can complete. A request
     // still waiting is dropped: the meter erases nothing before its results are stored.
     // Returns false when the thread did not end in time (it is then left to end on its own).
-    bool Stop(int boundMs);
+    [[nodiscard]] bool Stop(int boundMs);
 
 private:
     void Loop();

@@ -107,15 +107,12 @@ public:
     QPainter* Painter();          // null unless a page is being drawn
     QPaintDevice* Device() const; // the printer, for measuring fonts
     DeviceRect& PrintableRect() { return printable_; }
-    const DeviceRect& PageRect() const { return page_; }
     QPoint& Cursor() { return cursor_; }
-    bool InPage() const { return inPage_; }
     void SetInPage(bool inPage) { inPage_ = inPage; }
-    const QString& OutputFile() const { return outputFile_; }
     int DevicePages() const { return devicePages_; }
 
     // Page operations on the printer, called by units.
-    bool StartDevicePage();
+    [[nodiscard]] bool StartDevicePage();
     void EndDevicePage() {}
 
 protected:
@@ -126,7 +123,7 @@ protected:
     virtual bool CreatePrinterDC();
     virtual void OnBeforeStartDoc() {}
     virtual void OnAfterPrint(bool failed);
-    virtual bool StartDocument();
+    [[nodiscard]] virtual bool StartDocument();
     virtual void EndDocument(bool abort);
     virtual void ComputePageRects();
     virtual bool GetMargins(DeviceRect& margins);

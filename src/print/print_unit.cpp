@@ -196,7 +196,7 @@ void PrintUnit::RefreshCurrentColumns() {
 void PrintUnit::StartPage() {
     job_->SetInPage(true);
     job_->Cursor() = QPoint(job_->PrintableRect().left, job_->PrintableRect().top);
-    job_->StartDevicePage();
+    (void)job_->StartDevicePage(); // a failure stays with the job, which reports it at the end
     PrintHeader();
 }
 
@@ -210,7 +210,7 @@ void PrintUnit::EndPage() {
 
 void PrintUnit::EjectBlankPage(bool count) {
     job_->Cursor() = QPoint(job_->PrintableRect().left, job_->PrintableRect().top);
-    job_->StartDevicePage();
+    (void)job_->StartDevicePage(); // a failure stays with the job, which reports it at the end
     job_->EndDevicePage();
     if (count) {
         ++job_->Info()->currentPage;

@@ -165,7 +165,6 @@ public:
     void SetCurrentFont(FontPair* font) { currentFont_ = font; }
     bool HeadingsInProgress() const { return headingsInProgress_ != 0; }
     int TextLineHeight() const { return textLineHeight_; }
-    int HeadingRowHeight() const { return headingRowHeight_; }
     int RowHeightUsed() const { return rowHeightUsed_; }
 
     // DrawText as the print code uses it: lines broken at line feeds unless single-line,

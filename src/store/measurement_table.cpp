@@ -21,13 +21,13 @@ const char* MeasurementTable::ValueColumn() const {
     return kind_ == ResultKind::HbA1c ? "HbA1c_VALUE" : "Glucose_VALUE";
 }
 
-bool MeasurementTable::SetTableName(std::string_view name) {
-    if (name.empty() || name.size() >= kNameArea ||
-        name.find_first_of(std::string_view("[]\0", 3)) != std::string_view::npos) {
+bool MeasurementTable::SetTableName(std::string_view tableName) {
+    if (tableName.empty() || tableName.size() >= kNameArea ||
+        tableName.find_first_of(std::string_view("[]\0", 3)) != std::string_view::npos) {
         return false;
     }
     nameArea_.fill('\0');
-    std::memcpy(nameArea_.data(), name.data(), name.size());
+    std::memcpy(nameArea_.data(), tableName.data(), tableName.size());
     TableNameChanged();
     return true;
 }
@@ -48,32 +48,36 @@ std::string MeasurementTable::StandardSort() const {
     return FormatSql("[DATE] DESC, [TIME] DESC, [%s] DESC", ValueColumn());
 }
 
-std::string MeasurementTable::DuplicateCondition(std::string_view date, std::string_view time,
-                                                 std::string_view value,
-                                                 std::string_view pid) const {
-    std::string condition = "[DATE]='" + EscapeSqlLiteral(date) + "'and " + "[TIME]='" +
-                            EscapeSqlLiteral(time) + "'and " + "[" + ValueColumn() + "]='" +
-                            EscapeSqlLiteral(value) + "'";
+std::string MeasurementTable::DuplicateCondition(std::string_view dateText,
+                                                 std::string_view timeText,
+                                                 std::string_view valueText,
+                                                 std::string_view patientId) const {
+    std::string condition = "[DATE]='" + EscapeSqlLiteral(dateText) + "'and " + "[TIME]='" +
+                            EscapeSqlLiteral(timeText) + "'and " + "[" + ValueColumn() + "]='" +
+                            EscapeSqlLiteral(valueText) + "'";
     if (kind_ == ResultKind::HbA1c) {
-        condition += "and [PID]='" + EscapeSqlLiteral(pid) + "' ";
+        condition += "and [PID]='" + EscapeSqlLiteral(patientId) + "' ";
     } else {
         condition += " ";
     }
     return condition;
 }
 
-std::string MeasurementTable::RecordCondition(std::string_view date, std::string_view time,
-                                              std::string_view value, std::string_view pid,
-                                              std::string_view opid) const {
-    return "[DATE]='" + EscapeSqlLiteral(date) + "'and " + "[TIME]='" + EscapeSqlLiteral(time) +
-           "'and " + "[" + ValueColumn() + "]='" + EscapeSqlLiteral(value) + "'and " + "[PID]='" +
-           EscapeSqlLiteral(pid) + "'and " + "[OPID]='" + EscapeSqlLiteral(opid) + "'";
+std::string MeasurementTable::RecordCondition(std::string_view dateText, std::string_view timeText,
+                                              std::string_view valueText,
+                                              std::string_view patientId,
+                                              std::string_view operatorId) const {
+    return "[DATE]='" + EscapeSqlLiteral(dateText) + "'and " + "[TIME]='" +
+           EscapeSqlLiteral(timeText) + "'and " + "[" + ValueColumn() + "]='" +
+           EscapeSqlLiteral(valueText) + "'and " + "[PID]='" + EscapeSqlLiteral(patientId) +
+           "'and " + "[OPID]='" + EscapeSqlLiteral(operatorId) + "'";
 }
 
-std::string MeasurementTable::ModifyCondition(std::string_view date, std::string_view time,
-                                              std::string_view value) const {
-    return "[DATE]='" + EscapeSqlLiteral(date) + "'and " + "[TIME]='" + EscapeSqlLiteral(time) +
-           "'and " + "[" + ValueColumn() + "]='" + EscapeSqlLiteral(value) + "'";
+std::string MeasurementTable::ModifyCondition(std::string_view dateText, std::string_view timeText,
+                                              std::string_view valueText) const {
+    return "[DATE]='" + EscapeSqlLiteral(dateText) + "'and " + "[TIME]='" +
+           EscapeSqlLiteral(timeText) + "'and " + "[" + ValueColumn() + "]='" +
+           EscapeSqlLiteral(valueText) + "'";
 }
 
 bool MeasurementTable::ResetView() {
@@ -85,7 +89,8 @@ bool MeasurementTable::ResetView() {
 
 void MeasurementTable::OnSchemaSynced() {
     std::string table = TableName();
-    Execute(
+    // Only speed depends on the index: a file that cannot take it still works.
+    (void)Execute(
         FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s_key] ON [%s] ([DATE], [TIME], [%s], [PID])",
                   table.c_str(), ValueColumn(), table.c_str(), ValueColumn()));
 }

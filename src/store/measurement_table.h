@@ -30,25 +30,25 @@ public:
     // The name must fit the 28-byte area with its terminator; a longer name, an empty one
     // or one that would break the bracketed name in SQL text is refused (false) and the
     // previous name stays.
-    bool SetTableName(std::string_view name);
+    [[nodiscard]] bool SetTableName(std::string_view tableName);
     std::string TableName() const override;
     int FieldCount() const override { return kFieldCount; }
-    bool Open(const std::string& path) override;
+    [[nodiscard]] bool Open(const std::string& path) override;
 
     // The standard clauses, composed in one place. Values are escaped here, so callers
     // pass the texts as they are.
     std::string StandardSort() const;
-    std::string DuplicateCondition(std::string_view date, std::string_view time,
-                                   std::string_view value, std::string_view pid) const;
-    std::string RecordCondition(std::string_view date, std::string_view time,
-                                std::string_view value, std::string_view pid,
-                                std::string_view opid) const;
-    std::string ModifyCondition(std::string_view date, std::string_view time,
-                                std::string_view value) const;
+    std::string DuplicateCondition(std::string_view dateText, std::string_view timeText,
+                                   std::string_view valueText, std::string_view patientId) const;
+    std::string RecordCondition(std::string_view dateText, std::string_view timeText,
+                                std::string_view valueText, std::string_view patientId,
+                                std::string_view operatorId) const;
+    std::string ModifyCondition(std::string_view dateText, std::string_view timeText,
+                                std::string_view valueText) const;
 
     // Standard sort, requery, then no filter and requery again: the state every user of
     // the tables expects after opening or changing them.
-    bool ResetView();
+    [[nodiscard]] bool ResetView();
 
     BufferString date;
     BufferString time;

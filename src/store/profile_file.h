@@ -93,7 +93,8 @@ bool WriteProfileString(const std::string& path, std::string_view section,
 // Several changes applied together and written with one replacement, so a reader never sees
 // half of them (a count without its list entries, for example). All or nothing: one bad
 // change refuses the whole batch.
-bool WriteProfileStrings(const std::string& path, const std::vector<ProfileChange>& changes);
+[[nodiscard]] bool WriteProfileStrings(const std::string& path,
+                                       const std::vector<ProfileChange>& changes);
 
 // Whole-file helpers used by the profile functions and by anything else that must not leave
 // a half-written file behind.
@@ -102,6 +103,6 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string& content);
 // Writes a temporary file next to `path`, flushes it to the disk and renames it over `path`:
 // after a crash the file holds either the old or the new content, never a mixture. An
 // existing file's permission bits are kept.
-bool ReplaceFileAtomically(const std::string& path, std::string_view content);
+[[nodiscard]] bool ReplaceFileAtomically(const std::string& path, std::string_view content);
 
 } // namespace qa

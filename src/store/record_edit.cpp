@@ -94,7 +94,9 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
     } else {
         table.sort.Clear();
     }
-    table.Requery();
+    // The edit is in the file whether or not the list can be read again; the list's next
+    // requery (each page does one when shown) brings it up to date.
+    (void)table.Requery();
     return written;
 }
 

@@ -10,6 +10,6 @@ namespace qa {
 // go together. Afterwards the table has the standard sort and no filter, requeried, whether
 // or not the delete went through, so a failed delete never leaves its condition behind to
 // narrow a later read. False when the table is closed or the delete failed.
-bool DeleteRecord(MeasurementTable& table, const ListRow& row);
+[[nodiscard]] bool DeleteRecord(MeasurementTable& table, const ListRow& row);
 
 } // namespace qa

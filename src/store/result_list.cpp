@@ -26,7 +26,7 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
     }
     table.MoveFirst();
     if (!keepFilter) {
-        table.ResetView();
+        list.read = table.ResetView();
     }
     const bool hba1c = table.Kind() == ResultKind::HbA1c;
     const int count = table.RowCount();

@@ -32,6 +32,8 @@ struct ResultList {
     std::vector<std::vector<std::string>> cells;
     std::string newestDate;              // DATE of the first row; empty when no row
     std::vector<std::string> patientIds; // distinct PIDs, first seen first (HbA1c)
+    // False when the table could not be queried: the rows are then those of its last query.
+    bool read = true;
 };
 
 // Reads the table into the texts the all-data list shows, newest first. Unless

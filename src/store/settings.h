@@ -38,15 +38,15 @@ std::string SettingsFilePath(const std::string& dataFolder, const std::string& u
 // that is missing loads as -1 (numbers) or "-1" (texts), texts are cut to 99 bytes. Returns
 // false, with the defaults in `store` and the file untouched, when the file exists but
 // cannot be read, or when the missing file cannot be created.
-bool LoadSettings(const std::string& path, SettingsStore& store);
+[[nodiscard]] bool LoadSettings(const std::string& path, SettingsStore& store);
 
 // Writes all thirteen keys in one replacement of the file; other content of the file stays.
 // Line breaks in the texts become blanks, since they would end the entry and let the rest
 // of a memo be read as keys of the file.
-bool SaveSettings(const std::string& path, const SettingsStore& store);
+[[nodiscard]] bool SaveSettings(const std::string& path, const SettingsStore& store);
 
 // Resets `store` to the defaults and writes all thirteen keys.
-bool WriteDefaultSettings(const std::string& path, SettingsStore& store);
+[[nodiscard]] bool WriteDefaultSettings(const std::string& path, SettingsStore& store);
 
 // The number parsing of the settings file, also used for stored result texts: the leading
 // part of the text as a number (leading blanks and a sign allowed), 0 when there is none.

@@ -94,7 +94,8 @@ bool SqliteTable::OpenWithFlags(const std::string& path, int flags) {
     db_ = handle;
     open_ = true;
     path_ = path;
-    Execute("PRAGMA auto_vacuum=1");
+    // Takes effect on a new file only; an old file keeps its own setting, which is no fault.
+    (void)Execute("PRAGMA auto_vacuum=1");
     return true;
 }
 
@@ -115,7 +116,7 @@ bool SqliteTable::OpenOrCreate(const std::string& path) {
     return true;
 }
 
-bool SqliteTable::Close() {
+void SqliteTable::Close() {
     if (open_ || db_ != nullptr) {
         DropCachedStatements();
         sqlite3_close(db_);
@@ -124,7 +125,6 @@ bool SqliteTable::Close() {
         schemaSynced_ = false;
         path_.Clear();
     }
-    return true;
 }
 
 void SqliteTable::NoteError() {
@@ -133,28 +133,23 @@ void SqliteTable::NoteError() {
     }
 }
 
-sqlite3_stmt* SqliteTable::Prepare(const std::string& statement) {
-    sqlite3_stmt* prepared = nullptr;
-    if (sqlite3_prepare_v2(db_, statement.c_str(), -1, &prepared, nullptr) != SQLITE_OK) {
+SqliteStatement SqliteTable::Prepare(const std::string& statement) {
+    SqliteStatement prepared = PrepareStatement(db_, statement);
+    if (!prepared) {
         NoteError();
-        sqlite3_finalize(prepared);
-        return nullptr;
     }
     return prepared;
 }
 
 void SqliteTable::EndStream() {
-    sqlite3_finalize(stream_);
-    stream_ = nullptr;
+    stream_.Reset();
     streamPosition_ = 0;
 }
 
 void SqliteTable::DropCachedStatements() {
     EndStream();
-    sqlite3_finalize(rowStatement_);
-    sqlite3_finalize(insertStatement_);
-    rowStatement_ = nullptr;
-    insertStatement_ = nullptr;
+    rowStatement_.Reset();
+    insertStatement_.Reset();
 }
 
 bool SqliteTable::Execute(const std::string& statement) {
@@ -163,14 +158,13 @@ bool SqliteTable::Execute(const std::string& statement) {
     }
     EndStream();
     int rc = SQLITE_ERROR;
-    sqlite3_stmt* prepared = Prepare(statement);
-    if (prepared != nullptr) {
-        rc = sqlite3_step(prepared);
+    SqliteStatement prepared = Prepare(statement);
+    if (prepared) {
+        rc = sqlite3_step(prepared.Get());
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
             NoteError();
         }
     }
-    sqlite3_finalize(prepared);
     return rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 
@@ -207,8 +201,9 @@ bool SqliteTable::CreateTable() {
         sql += FormatSql(pattern, i == 0 ? ' ' : ',', fields_[i].name.c_str());
     }
     sql += ")";
-    // An existing table makes this fail, which is the normal case for an old file.
-    Execute(sql);
+    // An existing table makes this fail, which is the normal case for an old file; a file
+    // that cannot hold the table fails the schema sync of the next requery instead.
+    (void)Execute(sql);
     DropCachedStatements();
     return true;
 }
@@ -219,9 +214,14 @@ bool SqliteTable::DropTable() {
     }
     std::string table = TableName();
     DropCachedStatements();
-    Execute(FormatSql("DELETE FROM [%s]", table.c_str()));
-    Execute(FormatSql("DROP TABLE  [%s]", table.c_str()));
-    return true;
+    // Emptied first so the freed pages go back to the file; whether the table is gone is
+    // what the caller needs to know.
+    (void)Execute(FormatSql("DELETE FROM [%s]", table.c_str()));
+    const bool dropped = Execute(FormatSql("DROP TABLE  [%s]", table.c_str()));
+    if (dropped) {
+        schemaSynced_ = false;
+    }
+    return dropped;
 }
 
 std::string SqliteTable::ReadClauses(const char* head, bool withFilter, bool withSort) const {
@@ -240,13 +240,13 @@ bool SqliteTable::SyncSchema() {
         return false;
     }
     std::string table = TableName();
-    sqlite3_stmt* probe = Prepare(ReadClauses("SELECT * FROM [%s]", true, true));
-    if (probe == nullptr) {
+    SqliteStatement probe = Prepare(ReadClauses("SELECT * FROM [%s]", true, true));
+    if (!probe) {
         return false;
     }
-    tableColumns_ = sqlite3_column_count(probe);
+    tableColumns_ = sqlite3_column_count(probe.Get());
     for (int c = 0; c < tableColumns_; ++c) {
-        const char* name = sqlite3_column_name(probe, c);
+        const char* name = sqlite3_column_name(probe.Get(), c);
         for (FieldBinding& field : fields_) {
             if (field.column == -1 && name != nullptr && field.name == name) {
                 field.column = c;
@@ -254,35 +254,44 @@ bool SqliteTable::SyncSchema() {
             }
         }
     }
+    // The probe holds the table's schema; it must be gone before the table is altered.
+    probe.Reset();
     bool altered = false;
+    bool complete = true;
     for (const FieldBinding& field : fields_) {
         if (field.column != -1) {
             continue;
         }
         const char* tname = table.c_str();
         const char* cname = field.name.c_str();
+        bool added = false;
         switch (field.type) {
         case FieldText:
-            Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] TEXT", tname, cname));
-            Execute(FormatSql("UPDATE %s SET [%s] = \"\"", tname, cname));
+            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] TEXT", tname, cname)) &&
+                    Execute(FormatSql("UPDATE %s SET [%s] = \"\"", tname, cname));
             break;
         case FieldInt:
-            Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] Integer", tname, cname));
-            Execute(FormatSql("UPDATE %s SET [%s] = 0", tname, cname));
+            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] Integer", tname, cname)) &&
+                    Execute(FormatSql("UPDATE %s SET [%s] = 0", tname, cname));
             break;
         case FieldDouble:
-            Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] Double", tname, cname));
-            Execute(FormatSql("UPDATE %s SET [%s] = 0.0", tname, cname));
+            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] Double", tname, cname)) &&
+                    Execute(FormatSql("UPDATE %s SET [%s] = 0.0", tname, cname));
             break;
         case FieldBlob:
-            Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] LongBinary", tname, cname));
+            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] LongBinary", tname, cname));
             break;
         }
-        altered = true;
+        altered = altered || added;
+        complete = complete && added;
     }
-    sqlite3_finalize(probe);
     if (altered) {
         DropCachedStatements();
+    }
+    // A column that could not be added (a read-only or damaged file) leaves the schema
+    // unsynced: rows read now would leave that field empty, and an insert would fail.
+    if (!complete) {
+        return false;
     }
     schemaSynced_ = true;
     OnSchemaSynced();
@@ -294,12 +303,11 @@ int SqliteTable::CountRows() {
         return 0;
     }
     int count = 0;
-    sqlite3_stmt* statement = Prepare(ReadClauses("SELECT COUNT (*) FROM [%s]", true, false));
-    if (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(statement, 0);
+    SqliteStatement statement = Prepare(ReadClauses("SELECT COUNT (*) FROM [%s]", true, false));
+    if (statement && sqlite3_step(statement.Get()) == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(statement.Get(), 0);
         count = text ? std::atoi(reinterpret_cast<const char*>(text)) : 0;
     }
-    sqlite3_finalize(statement);
     return count;
 }
 
@@ -317,18 +325,20 @@ bool SqliteTable::Requery() {
     position_ = 1;
     rowIds_.assign(static_cast<std::size_t>(rowCount_) + kRowIdGrowth, 0);
     if (rowCount_ > 0) {
-        sqlite3_stmt* statement = Prepare(ReadClauses("SELECT ROWID FROM [%s]", true, true));
-        if (statement != nullptr) {
-            int rc = sqlite3_step(statement);
+        SqliteStatement statement = Prepare(ReadClauses("SELECT ROWID FROM [%s]", true, true));
+        if (statement) {
+            int rc = sqlite3_step(statement.Get());
             while (loadedRowIds_ < rowCount_ && rc == SQLITE_ROW) {
                 rowIds_[static_cast<std::size_t>(loadedRowIds_++)] =
-                    sqlite3_column_int(statement, 0);
-                rc = sqlite3_step(statement);
+                    sqlite3_column_int(statement.Get(), 0);
+                rc = sqlite3_step(statement.Get());
             }
         }
-        sqlite3_finalize(statement);
+        statement.Reset();
         streamQuery_ = ReadClauses("SELECT ROWID, * FROM [%s]", true, true);
-        MoveTo(1);
+        // The cursor stands on the first row; a row that cannot be read leaves the members
+        // empty, and the list itself is complete either way.
+        (void)MoveTo(1);
     }
     return true;
 }
@@ -341,19 +351,20 @@ bool SqliteTable::DeleteWhere() {
     if (!Usable()) {
         return false;
     }
+    // A delete needs no added column: it goes ahead on a table whose schema could not be
+    // brought up to date.
     if (!schemaSynced_) {
-        SyncSchema();
+        (void)SyncSchema();
     }
     EndStream();
     int rc = SQLITE_ERROR;
-    sqlite3_stmt* statement = Prepare(ReadClauses("DELETE FROM [%s]", true, false));
-    if (statement != nullptr) {
-        rc = sqlite3_step(statement);
+    SqliteStatement statement = Prepare(ReadClauses("DELETE FROM [%s]", true, false));
+    if (statement) {
+        rc = sqlite3_step(statement.Get());
         if (rc != SQLITE_DONE) {
             NoteError();
         }
     }
-    sqlite3_finalize(statement);
     position_ = 1;
     return rc == SQLITE_DONE;
 }
@@ -426,11 +437,11 @@ bool SqliteTable::MoveTo(int position) {
         currentRowId_ = rowIds_[static_cast<std::size_t>(position - 1)];
     } else if (rowCount_ >= position) {
         int rowId = rowIds_[static_cast<std::size_t>(position - 1)];
-        if (rowStatement_ == nullptr) {
+        if (!rowStatement_) {
             rowStatement_ =
                 Prepare(FormatSql("SELECT * FROM [%s] WHERE ROWID = ?", TableName().c_str()));
         }
-        sqlite3_stmt* statement = rowStatement_;
+        sqlite3_stmt* statement = rowStatement_.Get();
         if (statement != nullptr) {
             sqlite3_bind_int(statement, 1, rowId);
             if (sqlite3_step(statement) == SQLITE_ROW) {
@@ -451,33 +462,34 @@ bool SqliteTable::MoveTo(int position) {
 }
 
 bool SqliteTable::LoadFromStream(int position) {
-    if (stream_ != nullptr && position != streamPosition_ + 1) {
+    if (stream_ && position != streamPosition_ + 1) {
         EndStream(); // a jump: the walk is over
     }
     // A walk starts with the step from row 1 to row 2; row 1 itself is read by lookup, so a
     // requery followed by a single read (a duplicate test) never opens the stream.
-    if (stream_ == nullptr) {
+    if (!stream_) {
         if (position != 2 || streamQuery_.empty()) {
             return false;
         }
         stream_ = Prepare(streamQuery_);
-        if (stream_ == nullptr) {
+        if (!stream_) {
             streamQuery_.clear(); // the lookup will do
             return false;
         }
-        if (sqlite3_step(stream_) != SQLITE_ROW || sqlite3_column_int(stream_, 0) != rowIds_[0]) {
+        if (sqlite3_step(stream_.Get()) != SQLITE_ROW ||
+            sqlite3_column_int(stream_.Get(), 0) != rowIds_[0]) {
             EndStream();
             return false;
         }
         streamPosition_ = 1;
     }
-    if (sqlite3_step(stream_) != SQLITE_ROW ||
-        sqlite3_column_int(stream_, 0) != rowIds_[static_cast<std::size_t>(position - 1)]) {
+    if (sqlite3_step(stream_.Get()) != SQLITE_ROW ||
+        sqlite3_column_int(stream_.Get(), 0) != rowIds_[static_cast<std::size_t>(position - 1)]) {
         EndStream();
         return false;
     }
     streamPosition_ = position;
-    LoadRow(stream_, 1);
+    LoadRow(stream_.Get(), 1);
     return true;
 }
 
@@ -585,15 +597,14 @@ bool SqliteTable::InsertByColumnNames() {
     std::string sql =
         FormatSql("INSERT INTO [%s] (", TableName().c_str()) + columns + ") VALUES (" + marks + ")";
     bool inserted = false;
-    sqlite3_stmt* statement = Prepare(sql);
-    if (statement != nullptr) {
-        BindFields(statement, true);
-        inserted = sqlite3_step(statement) == SQLITE_DONE;
+    SqliteStatement statement = Prepare(sql);
+    if (statement) {
+        BindFields(statement.Get(), true);
+        inserted = sqlite3_step(statement.Get()) == SQLITE_DONE;
         if (!inserted) {
             NoteError();
         }
     }
-    sqlite3_finalize(statement);
     if (inserted) {
         AppendRowId(static_cast<int>(sqlite3_last_insert_rowid(db_)));
         position_ = rowCount_;
@@ -610,7 +621,7 @@ bool SqliteTable::Update() {
     if (!Usable() || fields_.empty() || !adding_) {
         return false;
     }
-    if (insertStatement_ == nullptr) {
+    if (!insertStatement_) {
         std::string sql = FormatSql("INSERT INTO [%s] VALUES(", TableName().c_str());
         for (std::size_t i = 0; i < fields_.size(); ++i) {
             sql += i == 0 ? "?" : ",?";
@@ -619,7 +630,7 @@ bool SqliteTable::Update() {
         insertStatement_ = Prepare(sql);
     }
     bool inserted = false;
-    sqlite3_stmt* statement = insertStatement_;
+    sqlite3_stmt* statement = insertStatement_.Get();
     if (statement != nullptr) {
         BindFields(statement, false);
         inserted = sqlite3_step(statement) == SQLITE_DONE;
@@ -652,16 +663,14 @@ bool SqliteTable::UpdateWhere(const std::string& condition) {
     }
     sql += FormatSql(" WHERE %s", condition.c_str());
     bool updated = false;
-    sqlite3_stmt* statement = Prepare(sql);
-    if (statement != nullptr) {
-        BindFields(statement, false);
-        updated = sqlite3_step(statement) == SQLITE_DONE;
+    SqliteStatement statement = Prepare(sql);
+    if (statement) {
+        BindFields(statement.Get(), false);
+        updated = sqlite3_step(statement.Get()) == SQLITE_DONE;
         if (!updated) {
             NoteError();
         }
-        sqlite3_reset(statement);
     }
-    sqlite3_finalize(statement);
     // No matching row is still success; a statement that failed (read-only file, bad
     // condition) is not, so an edit is never reported as saved when it was not.
     return updated;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/buffer_string.h"
+#include "store/sqlite_statement.h"
 
 #include <cstdint>
 #include <string>
@@ -49,37 +50,37 @@ public:
 
     virtual std::string TableName() const = 0;
     virtual int FieldCount() const = 0;
-    virtual bool Open(const std::string& path);
+    [[nodiscard]] virtual bool Open(const std::string& path);
 
-    bool OpenExisting(const std::string& path);
-    bool OpenOrCreate(const std::string& path);
-    bool Close();
+    [[nodiscard]] bool OpenExisting(const std::string& path);
+    [[nodiscard]] bool OpenOrCreate(const std::string& path);
+    void Close();
 
-    bool Execute(const std::string& statement);
-    bool CreateTable();
-    bool DropTable();
-    bool SyncSchema();
+    [[nodiscard]] bool Execute(const std::string& statement);
+    [[nodiscard]] bool CreateTable();
+    [[nodiscard]] bool DropTable();
+    [[nodiscard]] bool SyncSchema();
 
     int CountRows();
-    bool Requery();
-    bool RequeryAny();
-    bool DeleteWhere();
+    [[nodiscard]] bool Requery();
+    [[nodiscard]] bool RequeryAny();
+    [[nodiscard]] bool DeleteWhere();
 
-    bool AddNew();
-    bool Update();
-    bool BeginEdit();
-    bool UpdateWhere(const std::string& condition);
+    [[nodiscard]] bool AddNew();
+    [[nodiscard]] bool Update();
+    [[nodiscard]] bool BeginEdit();
+    [[nodiscard]] bool UpdateWhere(const std::string& condition);
 
-    bool MoveTo(int position);
+    [[nodiscard]] bool MoveTo(int position);
     bool MoveFirst();
     bool MoveNext();
     bool IsEOF() const;
 
     // One transaction around many inserts turns an fsync per row into one per batch and
     // makes a batch all-or-nothing when the process dies half-way.
-    bool BeginTransaction();
-    bool CommitTransaction();
-    bool RollbackTransaction();
+    [[nodiscard]] bool BeginTransaction();
+    [[nodiscard]] bool CommitTransaction();
+    [[nodiscard]] bool RollbackTransaction();
 
     // Condition placed after " WHERE " and ordering placed after " ORDER BY "; callers
     // assign them before Requery, RequeryAny or DeleteWhere. Empty means none.
@@ -93,8 +94,6 @@ public:
     int RowCount() const { return rowCount_; }
     int Position() const { return position_; }
     int TableColumns() const { return tableColumns_; }
-    int LoadedRowIds() const { return loadedRowIds_; }
-    int PendingRowId() const { return pendingRowId_; }
     int RowIdCapacity() const { return static_cast<int>(rowIds_.size()); }
     // Row id at a 1-based position of the list, 0 when out of range.
     int RowIdAt(int position) const;
@@ -117,7 +116,7 @@ private:
     bool OpenWithFlags(const std::string& path, int flags);
     bool Usable() const { return open_ && db_ != nullptr; }
     std::string ReadClauses(const char* head, bool withFilter, bool withSort) const;
-    sqlite3_stmt* Prepare(const std::string& statement);
+    SqliteStatement Prepare(const std::string& statement);
     void DropCachedStatements();
     void NoteError();
     void ClearMembers();
@@ -145,8 +144,8 @@ private:
 
     // Statements the cursor and the inserts run for every row: prepared once per
     // connection and table name instead of once per call.
-    sqlite3_stmt* rowStatement_ = nullptr;
-    sqlite3_stmt* insertStatement_ = nullptr;
+    SqliteStatement rowStatement_;
+    SqliteStatement insertStatement_;
 
     // Walking the list row by row with a lookup each costs a lock round trip per row; a walk
     // in list order instead steps one query with the requery's own clauses. Every row it
@@ -154,7 +153,7 @@ private:
     // so the cursor reads exactly the rows the list names. Ended by any change through this
     // object, by a requery and at the end of the walk, so its read lock is not kept.
     std::string streamQuery_;
-    sqlite3_stmt* stream_ = nullptr;
+    SqliteStatement stream_;
     int streamPosition_ = 0; // list position of the row the stream stands on
 };
 

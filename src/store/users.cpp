@@ -194,7 +194,8 @@ bool UserStore::LoadUsers() {
     std::string content;
     FileReadStatus status = ReadWholeFile(UserInfoPath(), content);
     if (status == FileReadStatus::Missing) {
-        WriteFirstStart();
+        // A first start that could not be written shows up as the read failing below.
+        (void)WriteFirstStart();
         status = ReadWholeFile(UserInfoPath(), content);
     }
     if (status != FileReadStatus::Ok) {
@@ -295,7 +296,12 @@ bool UserStore::OpenUserDatabases() {
         {glucoseDownload_, files.glucoseDownload, kDownloadTableName},
     };
     for (const Slot& slot : slots) {
-        slot.table.SetTableName(slot.name);
+        if (!slot.table.SetTableName(slot.name)) {
+            // A table list naming a table no table can be called: opening the file under
+            // the previous user's name would read the wrong table, so it stays closed.
+            ok = false;
+            continue;
+        }
         // A missing file is created, also when its siblings exist: a delete that stopped
         // half-way must not leave a user whose glucose results can never be stored again.
         // An existing file is only opened, never given a table it lacks.
@@ -454,7 +460,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         return Outcome::Failed;
     }
     currentUserId_ = id;
-    ReloadAndReport();
+    (void)ReloadAndReport(); // the user exists now; a file that does not open is reported
     return Outcome::Done;
 }
 
@@ -514,8 +520,11 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
 
     CloseTables();
     if (!RemoveFile(files.activeInfo)) {
-        OpenUserDatabases();
+        const bool reopened = OpenUserDatabases();
         Error(user_text::kUserFilesNotDeleted);
+        if (!reopened) {
+            Error(std::string(user_text::kUserFilesNotOpened) + "\r\n" + folder_);
+        }
         return Outcome::Failed;
     }
     std::vector<std::string> kept;
@@ -538,7 +547,7 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
     users_.erase(std::remove(users_.begin(), users_.end(), id), users_.end());
     std::string next = users_.front();
     bool rewritten = RewriteUserFileThroughTemp(next);
-    ReloadAndReport();
+    (void)ReloadAndReport(); // reports itself; the rewrite's failure is reported below
     if (!rewritten) {
         Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
         return Outcome::Failed;

@@ -117,24 +117,24 @@ public:
 
     // Reads the user file; the first start writes the default user. False when the user file
     // cannot be read or created.
-    bool LoadUsers();
+    [[nodiscard]] bool LoadUsers();
     // Opens the four tables for the active user, creating missing files; every open table
     // gets the standard sort and no filter. False unless all four are open.
-    bool OpenUserDatabases();
+    [[nodiscard]] bool OpenUserDatabases();
     // Loads the active user's settings file, writing the defaults when it is missing.
-    bool LoadSettings();
+    [[nodiscard]] bool LoadSettings();
     // Writes Settings() to the active user's file, then loads it back.
-    bool SaveSettings();
+    [[nodiscard]] bool SaveSettings();
     // LoadUsers, OpenUserDatabases and LoadSettings, as after every change of user.
-    bool Reload();
+    [[nodiscard]] bool Reload();
     void CloseTables();
 
     // Makes a listed user current (byte-wise comparison) and reloads.
-    bool SwitchUser(const std::string& id);
+    [[nodiscard]] bool SwitchUser(const std::string& id);
     // Opens a listed user's files and settings for this run only, leaving "current_user" in
     // the user file as it is (the command line's --user). False, with a message, when the
     // user is not listed or its files cannot be opened.
-    bool OpenUser(const std::string& id);
+    [[nodiscard]] bool OpenUser(const std::string& id);
     // Asks, checks the ID, writes the new user's marker and the user file (with the new user
     // as current) and reloads, which creates the new user's files. On anything but Done the
     // add dialog stays open.
@@ -142,23 +142,24 @@ public:
     // Asks, refuses the last user, closes the tables, deletes the current user's files,
     // rewrites the user file with the first remaining user as current, reloads and reports.
     Outcome DeleteCurrentUser();
+    // Reload; says so when the user's files cannot be used, instead of leaving empty lists
+    // that look like a user without results.
+    [[nodiscard]] bool ReloadAndReport();
 
 protected:
     // The last step of the user-file rewrite; tests make it fail.
-    virtual bool RenameFile(const std::string& from, const std::string& to);
+    [[nodiscard]] virtual bool RenameFile(const std::string& from, const std::string& to);
 
 private:
     std::string PathOf(const std::string& name) const { return folder_ + "/" + name; }
-    bool EnsureLoaded();
-    bool WriteFirstStart();
-    bool RewriteUserFileThroughTemp(const std::string& current);
+    [[nodiscard]] bool EnsureLoaded();
+    [[nodiscard]] bool WriteFirstStart();
+    [[nodiscard]] bool RewriteUserFileThroughTemp(const std::string& current);
     std::string UserFileContent(const std::string& current, const std::string& base) const;
     bool SharesFilesWithListedUser(const std::string& id) const;
-    bool OpenTableList(const UserFiles& files, bool newFiles, std::string& mainTableName);
+    [[nodiscard]] bool OpenTableList(const UserFiles& files, bool newFiles,
+                                     std::string& mainTableName);
     void Error(const std::string& text);
-    // Reload after a change of user; says so when the new user's files cannot be used,
-    // instead of leaving empty lists that look like a user without results.
-    bool ReloadAndReport();
 
     std::string folder_;
     Prompter& prompter_;

@@ -502,11 +502,11 @@ const std::string& DataListView::CellTextUtf8(int row, int column) const {
     return model_->Cell(row, column);
 }
 
-bool DataListView::SetRowData(int row, const QVariant& data) {
+bool DataListView::SetRowData(int row, const QVariant& rowData) {
     if (row < 0 || row >= RowCount()) {
         return false;
     }
-    model_->EnsureRowRecord(row).userData = data;
+    model_->EnsureRowRecord(row).userData = rowData;
     return true;
 }
 

@@ -128,7 +128,6 @@ public:
 
     // The section of the application profile that holds this list's layout.
     void SetControlId(int id) { controlId_ = id; }
-    int ControlId() const { return controlId_; }
 
     // Columns.
     int InsertColumn(int column, const QString& heading, Qt::Alignment alignment, int width);
@@ -155,7 +154,7 @@ public:
     int RowCount() const;
     QString CellText(int row, int column) const;
     const std::string& CellTextUtf8(int row, int column) const;
-    bool SetRowData(int row, const QVariant& data);
+    bool SetRowData(int row, const QVariant& rowData);
     QVariant GetRowData(int row) const;
 
     // Selection and focus.
@@ -179,9 +178,9 @@ public:
     void FitColumn(int column);
     void SetSmallIconWidth(int width) { smallIconWidth_ = width; }
     void SetRowHeight(int height);
-    bool SaveColumnState(QSettings& profile) const;
+    [[nodiscard]] bool SaveColumnState(QSettings& profile) const;
     bool RestoreColumnState(QSettings& profile);
-    bool SaveColumnState() const;
+    [[nodiscard]] bool SaveColumnState() const;
     bool RestoreColumnState();
 
     // Colours; an invalid colour clears the level.

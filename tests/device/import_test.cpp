@@ -1,4 +1,5 @@
 #include "device/importer.h"
+#include "store/sqlite_statement.h"
 
 #include "fake_clock.h"
 #include "scripted_prompter.h"
@@ -77,20 +78,19 @@ std::vector<std::map<std::string, std::string>> Rows(const std::string& path, co
     std::vector<std::map<std::string, std::string>> rows;
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    std::string sql = std::string("SELECT * FROM [") + table + "] ORDER BY ROWID";
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW) {
+    {
+        SqliteStatement statement =
+            PrepareStatement(db, std::string("SELECT * FROM [") + table + "] ORDER BY ROWID");
+        while (statement && sqlite3_step(statement.Get()) == SQLITE_ROW) {
             std::map<std::string, std::string> row;
-            for (int c = 0; c < sqlite3_column_count(statement); ++c) {
-                const unsigned char* text = sqlite3_column_text(statement, c);
-                row[sqlite3_column_name(statement, c)] =
+            for (int c = 0; c < sqlite3_column_count(statement.Get()); ++c) {
+                const unsigned char* text = sqlite3_column_text(statement.Get(), c);
+                row[sqlite3_column_name(statement.Get(), c)] =
                     text ? reinterpret_cast<const char*>(text) : "<null>";
             }
             rows.push_back(row);
         }
     }
-    sqlite3_finalize(statement);
     sqlite3_close(db);
     return rows;
 }
@@ -99,12 +99,10 @@ std::string IntegrityCheck(const std::string& path) {
     sqlite3* db = nullptr;
     std::string result = "cannot open";
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr);
-        if (sqlite3_step(statement) == SQLITE_ROW) {
-            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        SqliteStatement statement = PrepareStatement(db, "PRAGMA integrity_check");
+        if (statement && sqlite3_step(statement.Get()) == SQLITE_ROW) {
+            result = reinterpret_cast<const char*>(sqlite3_column_text(statement.Get(), 0));
         }
-        sqlite3_finalize(statement);
     }
     sqlite3_close(db);
     return result;
@@ -119,8 +117,8 @@ public:
         Open();
     }
     void Open() {
-        main.SetTableName(kMainTableName);
-        download.SetTableName(kDownloadTableName);
+        EXPECT_TRUE(main.SetTableName(kMainTableName));
+        EXPECT_TRUE(download.SetTableName(kDownloadTableName));
         EXPECT_TRUE(main.OpenOrCreate(mainPath));
         EXPECT_TRUE(download.OpenOrCreate(downloadPath));
     }
@@ -299,13 +297,11 @@ TEST_F(ImportTest, SecondImportOfTheSameMeterStoresNothingAndEmptiesTheDownloadL
     payload += HbA1c29("1606201530", "070", Pid(99));
     EXPECT_EQ(ImportHbA1c(payload, 21, 29, false).importedCount, 1);
     EXPECT_EQ(Rows(hba1c.downloadPath, kDownloadTableName).at(0)["PID"], Pid(99));
-    sqlite3_stmt* probe = nullptr;
-    sqlite3_prepare_v2(hba1c.download.Handle(),
-                       "SELECT count(*) FROM sqlite_master WHERE type='index'", -1, &probe,
-                       nullptr);
-    ASSERT_EQ(sqlite3_step(probe), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(probe, 0), 1);
-    sqlite3_finalize(probe);
+    SqliteStatement probe = PrepareStatement(
+        hba1c.download.Handle(), "SELECT count(*) FROM sqlite_master WHERE type='index'");
+    ASSERT_TRUE(probe);
+    ASSERT_EQ(sqlite3_step(probe.Get()), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(probe.Get(), 0), 1);
 }
 
 TEST_F(ImportTest, DuplicateTestUsesThePatientIdForHbA1cOnly) {
@@ -384,6 +380,28 @@ TEST_F(ImportTest, StoreFailureRollsBackBothFilesAndKeepsTheMeterData) {
     EXPECT_EQ(hba1c.DownloadCount(), 0u);
 
     EXPECT_EQ(ImportHbA1c(payload, 3, 29, false).importedCount, 3) << "and a retry works";
+}
+
+TEST_F(ImportTest, DownloadListThatCannotBeEmptiedStoresNothing) {
+    const std::string first =
+        HbA1c29("1606201430", "065", Pid(1)) + HbA1c29("1606201431", "065", Pid(2));
+    ASSERT_EQ(ImportHbA1c(first, 2, 29, false).importedCount, 2);
+    const std::string payload = first + HbA1c29("1606201432", "065", Pid(3));
+    prompter.shown.clear();
+    // The drop and the new table cannot be committed: the earlier list stays.
+    sqlite3_commit_hook(
+        hba1c.download.Handle(), [](void*) { return 1; }, nullptr);
+    ImportResult result = ImportHbA1c(payload, 3, 29, false, true);
+    sqlite3_commit_hook(hba1c.download.Handle(), nullptr, nullptr);
+    EXPECT_EQ(result.status, ImportStatus::StoreFailed);
+    EXPECT_EQ(hba1c.MainCount(), 2u);
+    EXPECT_EQ(hba1c.DownloadCount(), 2u) << "the earlier list, not earlier and new mixed";
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_NE(prompter.shown[0].text.find("The meter's results were not erased."),
+              std::string::npos);
+
+    EXPECT_EQ(ImportHbA1c(payload, 3, 29, false).importedCount, 1) << "and a retry works";
+    EXPECT_EQ(hba1c.DownloadCount(), 1u);
 }
 
 TEST_F(ImportTest, ReadOnlyDumpIsKeptAndOtherKindsAreRefused) {
@@ -489,8 +507,8 @@ TEST_P(ImportKillTest, BothFilesStayConsistentAndTheNextImportCompletes) {
     if (child == 0) {
         close(pipeFds[0]);
         HbA1cTable main, download;
-        main.SetTableName(kMainTableName);
-        download.SetTableName(kDownloadTableName);
+        EXPECT_TRUE(main.SetTableName(kMainTableName));
+        EXPECT_TRUE(download.SetTableName(kDownloadTableName));
         if (!main.Open(files->mainPath) || !download.Open(files->downloadPath)) {
             _exit(3);
         }
@@ -549,6 +567,23 @@ TEST_P(ImportKillTest, BothFilesStayConsistentAndTheNextImportCompletes) {
 INSTANTIATE_TEST_SUITE_P(KillPoints, ImportKillTest,
                          ::testing::Values(KillPoint::DuringCheck, KillPoint::DuringStore,
                                            KillPoint::AtDownloadCommit, KillPoint::AtMainCommit,
-                                           KillPoint::AfterCommits, KillPoint::FromParent));
+                                           KillPoint::AfterCommits, KillPoint::FromParent),
+                         [](const ::testing::TestParamInfo<KillPoint>& point) {
+                             switch (point.param) {
+                             case KillPoint::DuringCheck:
+                                 return "DuringCheck";
+                             case KillPoint::DuringStore:
+                                 return "DuringStore";
+                             case KillPoint::AtDownloadCommit:
+                                 return "AtDownloadCommit";
+                             case KillPoint::AtMainCommit:
+                                 return "AtMainCommit";
+                             case KillPoint::AfterCommits:
+                                 return "AfterCommits";
+                             case KillPoint::FromParent:
+                                 break;
+                             }
+                             return "FromParent";
+                         });
 
 } // namespace

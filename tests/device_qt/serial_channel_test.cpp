@@ -70,7 +70,7 @@ TEST(SerialChannel, BytesArriveInOrderOnlyWhileAReplyIsAwaited) {
     EXPECT_TRUE(delivered.empty());
 
     replyCode = 1100;
-    channel.Write("S G\n\r", 5);
+    ASSERT_EQ(channel.Write("S G\n\r", 5), 5u);
     ASSERT_TRUE(PumpUntil([&] { return delivered.size() >= 7 + 15; }, 5s));
     std::string bytes;
     for (const auto& d : delivered) {
@@ -94,7 +94,7 @@ TEST(SerialChannel, UnpluggedMeterClosesThePortWithoutSpinning) {
     ASSERT_TRUE(channel.Open(sim->linkPath(), error)) << error;
     for (char letter : {'E', 'H', 'H'}) {
         std::string cmd = command(letter);
-        channel.Write(cmd.data(), cmd.size());
+        ASSERT_EQ(channel.Write(cmd.data(), cmd.size()), cmd.size());
     }
     ASSERT_TRUE(PumpUntil([&] { return received > 50; }, 5s));
     sim.reset(); // the meter goes away mid-transfer

@@ -1,4 +1,5 @@
 #include "store/measurement_table.h"
+#include "store/sqlite_statement.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -40,15 +41,15 @@ TEST(MeasurementTable, OpenNeedsAnExistingFileAndIndexesTheKeyColumns) {
     EXPECT_FALSE(qa::test::FileExists(dir.File("u_GlucoseDown.sqlite")));
 
     ASSERT_TRUE(table.OpenOrCreate(dir.File("u_GlucoseDown.sqlite")));
-    sqlite3_stmt* probe = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(table.Handle(), "SELECT sql FROM sqlite_master WHERE type='index'",
-                                 -1, &probe, nullptr),
-              SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(probe), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(probe, 0)),
-                 "CREATE INDEX [DownLoadData_Glucose_VALUE_key] ON [DownLoadData] ([DATE], "
-                 "[TIME], [Glucose_VALUE], [PID])");
-    sqlite3_finalize(probe);
+    {
+        SqliteStatement probe =
+            PrepareStatement(table.Handle(), "SELECT sql FROM sqlite_master WHERE type='index'");
+        ASSERT_TRUE(probe);
+        ASSERT_EQ(sqlite3_step(probe.Get()), SQLITE_ROW);
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(probe.Get(), 0)),
+                     "CREATE INDEX [DownLoadData_Glucose_VALUE_key] ON [DownLoadData] ([DATE], "
+                     "[TIME], [Glucose_VALUE], [PID])");
+    }
     table.Close();
     ASSERT_TRUE(table.Open(dir.File("u_GlucoseDown.sqlite")));
     EXPECT_EQ(table.RowCount(), 0);

@@ -39,7 +39,7 @@ protected:
     std::vector<Stored> All() {
         table.filter.Clear();
         table.sort = "ROWID";
-        table.Requery();
+        EXPECT_TRUE(table.Requery());
         std::vector<Stored> rows;
         for (; !table.IsEOF(); table.MoveNext()) {
             rows.push_back({table.date.Str(), table.time.Str(), table.value.Str(), table.pid.Str(),
@@ -103,7 +103,7 @@ TEST_F(RecordEditTest, UnchangedColumnsKeepTheirStoredValues) {
     // The result kind of the edited row is not whatever the table read last.
     Add({"20160620", "1430", "0650", "111", "OPA", "1", "", "", 0, ""});
     Add({"20160621", "0900", "0700", "222", "OPB", "2", "", "", 0, ""});
-    table.MoveTo(2); // the last row read is the other one
+    ASSERT_TRUE(table.MoveTo(2)); // the last row read is the other one
     ASSERT_TRUE(ModifyRecord(table, Selected(All()[0]), Change("A", "1")));
     std::vector<Stored> rows = All();
     EXPECT_EQ(rows[0].eqType, "1");
@@ -137,7 +137,7 @@ TEST_F(RecordEditTest, QuotesTravelSafelyAndTheTableViewIsKept) {
     Add({"20160101", "0800", "0600", "2", "OP", "1", "", "", 0, ""});
     table.filter = "[DATE] > '20160000'";
     table.sort = "[DATE] ASC";
-    table.Requery();
+    EXPECT_TRUE(table.Requery());
     ASSERT_TRUE(ModifyRecord(table, Selected(quoted), Change("O'Brien", "5")));
     EXPECT_EQ(table.filter.Str(), "[DATE] > '20160000'");
     EXPECT_EQ(table.sort.Str(), "[DATE] ASC");
@@ -161,15 +161,20 @@ TEST(RecordEdit, LimitsAreCodePage949Bytes) {
     edit.patientName = "가나다라마바사"; // 14 bytes
     EXPECT_FALSE(RecordEditLimitMessage(edit).has_value());
     edit.patientName += "아";
-    EXPECT_EQ(RecordEditLimitMessage(edit), kNameTooLongText) << "the name is named";
+    EXPECT_EQ(RecordEditLimitMessage(edit),
+              "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)")
+        << "the name is named";
     edit.patientName = "";
     edit.patientId = std::string(16, '1');
-    EXPECT_EQ(RecordEditLimitMessage(edit), kNameOrIdTooLongText);
+    EXPECT_EQ(RecordEditLimitMessage(edit),
+              "환자ID 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)");
     edit.patientId = std::string(15, '1');
     edit.memo = std::string(99, 'm');
     EXPECT_FALSE(RecordEditLimitMessage(edit).has_value());
     edit.memo += "m";
-    EXPECT_EQ(RecordEditLimitMessage(edit), kMemoTooLongText);
+    EXPECT_EQ(RecordEditLimitMessage(edit),
+              "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)");
     edit.memo = std::string(98, 'm') + "\xF0\x9F\x98\x80"; // no place in 949: counts two
-    EXPECT_EQ(RecordEditLimitMessage(edit), kMemoTooLongText);
+    EXPECT_EQ(RecordEditLimitMessage(edit),
+              "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)");
 }

@@ -41,7 +41,7 @@ protected:
     std::vector<std::string> Remaining() {
         table.filter.Clear();
         table.sort = "ROWID";
-        table.Requery();
+        EXPECT_TRUE(table.Requery());
         std::vector<std::string> rows;
         for (; !table.IsEOF(); table.MoveNext()) {
             rows.push_back(table.time.Str() + "/" + table.pid.Str() + "/" + table.opid.Str());

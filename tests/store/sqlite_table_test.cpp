@@ -1,4 +1,5 @@
 #include "store/measurement_table.h"
+#include "store/sqlite_statement.h"
 #include "store/sqlite_table.h"
 #include "temp_dir.h"
 
@@ -68,14 +69,14 @@ void RawExec(const std::string& path, const std::string& sql) {
 std::string RawScalar(const std::string& path, const std::string& sql) {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
-    sqlite3_stmt* statement = nullptr;
     std::string result = "<none>";
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(statement, 0);
-        result = text ? reinterpret_cast<const char*>(text) : "<null>";
+    {
+        SqliteStatement statement = PrepareStatement(db, sql);
+        if (statement && sqlite3_step(statement.Get()) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(statement.Get(), 0);
+            result = text ? reinterpret_cast<const char*>(text) : "<null>";
+        }
     }
-    sqlite3_finalize(statement);
     sqlite3_close(db);
     return result;
 }
@@ -138,6 +139,22 @@ TEST_F(SqliteTableTest, MissingColumnIsAddedFilledAndReadsEmptyUntilReopened) {
     table.Close();
     ASSERT_TRUE(table.Open(path));
     EXPECT_TRUE(table.memo == "note");
+}
+
+TEST_F(SqliteTableTest, ColumnThatCannotBeAddedLeavesTheSchemaUnsynced) {
+    RawExec(path, "CREATE TABLE [HospitalTlb] ([DATE] TEXT,[TIME] TEXT,[HbA1c_VALUE] TEXT,"
+                  "[PID] TEXT,[OPID] TEXT,[EQ_TYPE] TEXT,[p_NAME] TEXT,[p_DOB] TEXT,"
+                  "[P_DIAGNOSE] INT);");
+    ASSERT_TRUE(table.OpenExisting(path));
+    ASSERT_TRUE(table.Execute("PRAGMA query_only=1")); // the ALTER TABLE fails
+    EXPECT_FALSE(table.Requery());
+    EXPECT_FALSE(table.IsSchemaSynced());
+    EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM pragma_table_info('HospitalTlb')"), "9");
+
+    ASSERT_TRUE(table.Execute("PRAGMA query_only=0"));
+    EXPECT_TRUE(table.Requery()) << "the next requery adds the column";
+    EXPECT_TRUE(table.IsSchemaSynced());
+    EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM pragma_table_info('HospitalTlb')"), "10");
 }
 
 TEST_F(SqliteTableTest, ColumnsOfEveryKindAreAddedWithTheirFill) {
@@ -345,6 +362,7 @@ TEST_F(SqliteTableTest, DeleteByConditionAndDropTable) {
     EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM HospitalTlb"), "1");
 
     ASSERT_TRUE(table.DropTable());
+    EXPECT_FALSE(table.DropTable()) << "a table that is not there was not dropped";
     ASSERT_TRUE(table.CreateTable());
     table.filter.Clear();
     ASSERT_TRUE(table.Requery());
@@ -372,8 +390,9 @@ TEST_F(SqliteTableTest, BadFilesAreRefusedAndNothingIsLeftOpen) {
 
     ASSERT_TRUE(table.OpenOrCreate(path));
     EXPECT_FALSE(table.OpenOrCreate(path)) << "one file per object at a time";
-    EXPECT_TRUE(table.Close());
-    EXPECT_TRUE(table.Close());
+    table.Close();
+    table.Close(); // a second close is harmless
+    EXPECT_FALSE(table.IsOpen());
     EXPECT_TRUE(table.Path().IsEmpty());
 }
 

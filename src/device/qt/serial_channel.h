@@ -21,10 +21,10 @@ public:
     SerialChannel(ReplyCodeFn replyCode, DeliverFn deliver, QObject* parent = nullptr);
     ~SerialChannel() override;
 
-    bool Open(const std::string& device, std::string& error) override;
+    [[nodiscard]] bool Open(const std::string& device, std::string& error) override;
     void Close() override;
     bool IsOpen() const override;
-    std::size_t Write(const char* data, std::size_t size) override;
+    [[nodiscard]] std::size_t Write(const char* data, std::size_t size) override;
 
     // Text of the last port error (for example the device unplugged), empty when none.
     QString LastPortError() const { return lastError_; }
