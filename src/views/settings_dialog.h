@@ -40,8 +40,6 @@ public:
 
     QComboBox* UserCombo() const { return user_; }
     QButtonGroup* HbA1cUnit() const { return hba1cUnit_; }
-    QButtonGroup* GlucoseUnit() const { return glucoseUnit_; }
-    QButtonGroup* DateFormat() const { return dateFormat_; }
     QButtonGroup* TimeFormat() const { return timeFormat_; }
     QLineEdit* NameEdit() const { return name_; }
     QLineEdit* HospitalEdit() const { return hospital_; }

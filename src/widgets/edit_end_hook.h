@@ -8,6 +8,9 @@
 
 namespace qa {
 
+// Part of the widget set the program was designed with; no window of this program shows it
+// at present. It is kept, with its tests, for the pages that will.
+//
 // Sent (synchronously) to the notify object, or to the owner when there is none, when an
 // in-place edit should end. Owners should destroy the editor with deleteLater().
 class EditEndEvent : public QEvent {

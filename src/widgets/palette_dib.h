@@ -10,6 +10,9 @@ class QPainter;
 
 namespace qa {
 
+// Part of the widget set the program was designed with; no window of this program shows it
+// at present. It is kept, with its tests, for the pages that will.
+//
 // A device-independent bitmap with a colour table: 1, 4 or 8 bits per pixel with 2, 16 or 256
 // palette entries, or 24 bits without. Rows are kept bottom-up with a stride padded to four
 // bytes, as the bitmap format has them; the operations take (x, y) with y counted from the top.

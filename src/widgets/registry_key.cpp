@@ -29,27 +29,18 @@ RegistryKey::RegistryKey(const QString& iniPath)
 
 RegistryKey::~RegistryKey() = default;
 
-bool RegistryKey::SetRootKey(quint32 root) {
-    if (root < ClassesRoot || root > Users) {
-        lastError_ = ErrorInvalidParameter;
-        return false;
-    }
-    root_ = root;
-    lastError_ = ErrorNone;
-    return true;
-}
-
 QString RegistryKey::rootGroup() const {
     switch (root_) {
-    case ClassesRoot:
+    case Root::ClassesRoot:
         return QStringLiteral("HKEY_CLASSES_ROOT");
-    case LocalMachine:
+    case Root::LocalMachine:
         return QStringLiteral("HKEY_LOCAL_MACHINE");
-    case Users:
+    case Root::Users:
         return QStringLiteral("HKEY_USERS");
-    default:
-        return QStringLiteral("HKEY_CURRENT_USER");
+    case Root::CurrentUser:
+        break;
     }
+    return QStringLiteral("HKEY_CURRENT_USER");
 }
 
 QString RegistryKey::groupFor(const QString& path) const {
@@ -106,58 +97,58 @@ void RegistryKey::flush() {
 bool RegistryKey::SetKey(const QString& subKey, bool create) {
     if (subKey.isEmpty()) {
         path_.clear();
-        lastError_ = ErrorNone;
+        lastError_ = Error::None;
         return true;
     }
     QString path;
     if (!normalise(subKey, path) || path.isEmpty()) {
-        lastError_ = ErrorInvalidParameter;
+        lastError_ = Error::InvalidParameter;
         return false;
     }
     if (!keyExists(path)) {
         if (!create) {
-            lastError_ = ErrorFileNotFound;
+            lastError_ = Error::NotFound;
             return false;
         }
         settings_->setValue(groupFor(path) + QLatin1Char('/') + kKeyMarker, QString());
     }
     flush();
     if (settings_->status() != QSettings::NoError) {
-        lastError_ = ErrorAccessDenied;
+        lastError_ = Error::AccessDenied;
         return false;
     }
     path_ = path;
-    lastError_ = ErrorNone;
+    lastError_ = Error::None;
     return true;
 }
 
-quint32 RegistryKey::GetValueType(const QString& name) const {
+RegistryKey::ValueType RegistryKey::GetValueType(const QString& name) const {
     if (!validValueName(name) || !keyExists(path_)) {
-        lastError_ = ErrorFileNotFound;
-        return TypeNone;
+        lastError_ = Error::NotFound;
+        return ValueType::None;
     }
     const QVariant value = settings_->value(groupFor(path_) + QLatin1Char('/') + storedName(name));
     if (!value.isValid()) {
-        lastError_ = ErrorFileNotFound;
-        return TypeNone;
+        lastError_ = Error::NotFound;
+        return ValueType::None;
     }
-    lastError_ = ErrorNone;
+    lastError_ = Error::None;
     switch (value.typeId()) {
     case QMetaType::QByteArray:
-        return TypeBinary;
+        return ValueType::Binary;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
-        return TypeDword;
+        return ValueType::Number;
     default:
-        return TypeString;
+        return ValueType::String;
     }
 }
 
 QString RegistryKey::ReadString(const QString& name, const QString& defaultValue) const {
-    const quint32 type = GetValueType(name);
-    if (type != TypeString && type != TypeExpandString) {
+    const ValueType type = GetValueType(name);
+    if (type != ValueType::String && type != ValueType::ExpandString) {
         return defaultValue;
     }
     return settings_->value(groupFor(path_) + QLatin1Char('/') + storedName(name)).toString();
@@ -165,25 +156,25 @@ QString RegistryKey::ReadString(const QString& name, const QString& defaultValue
 
 bool RegistryKey::WriteString(const QString& name, const QString& value) {
     if (!validValueName(name)) {
-        lastError_ = ErrorInvalidParameter;
+        lastError_ = Error::InvalidParameter;
         return false;
     }
     if (!keyExists(path_)) {
-        lastError_ = ErrorFileNotFound;
+        lastError_ = Error::NotFound;
         return false;
     }
     settings_->setValue(groupFor(path_) + QLatin1Char('/') + storedName(name), value);
     flush();
     if (settings_->status() != QSettings::NoError) {
-        lastError_ = ErrorAccessDenied;
+        lastError_ = Error::AccessDenied;
         return false;
     }
-    lastError_ = ErrorNone;
+    lastError_ = Error::None;
     return true;
 }
 
 bool RegistryKey::DeleteValue(const QString& name) {
-    if (GetValueType(name) == TypeNone) {
+    if (GetValueType(name) == ValueType::None) {
         return false;
     }
     settings_->remove(groupFor(path_) + QLatin1Char('/') + storedName(name));

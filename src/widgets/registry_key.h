@@ -8,30 +8,19 @@ class QSettings;
 
 namespace qa {
 
+// Part of the widget set the program was designed with; no part of this program uses it at
+// present (the settings live in the program's own files). It is kept, with its tests.
+//
 // Registry keys and string values kept in the application's INI settings file: each
 // predefined root is a top-level group, a sub-key path ("Software\\Vendor\\App") the groups
 // below it. Keys exist on their own, even without values.
 class RegistryKey {
 public:
-    enum Root : quint32 {
-        ClassesRoot = 0x80000000,
-        CurrentUser = 0x80000001,
-        LocalMachine = 0x80000002,
-        Users = 0x80000003,
-    };
-    enum ValueType : quint32 {
-        TypeNone = 0,
-        TypeString = 1,
-        TypeExpandString = 2,
-        TypeBinary = 3,
-        TypeDword = 4
-    };
-    enum Error : quint32 {
-        ErrorNone = 0,
-        ErrorFileNotFound = 2,
-        ErrorAccessDenied = 5,
-        ErrorInvalidParameter = 87
-    };
+    // The predefined roots; each is a top-level group of the file, named as the system
+    // names the root ("HKEY_CURRENT_USER"), so the file reads like an exported registry.
+    enum class Root { ClassesRoot, CurrentUser, LocalMachine, Users };
+    enum class ValueType { None, String, ExpandString, Binary, Number };
+    enum class Error { None, NotFound, AccessDenied, InvalidParameter };
 
     static constexpr const char* kOrganization = "Local AppWizard-Generated Applications";
     static constexpr const char* kApplication = "QuorinA1cComm";
@@ -44,24 +33,23 @@ public:
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
-    // Only the four predefined roots are accepted; anything else leaves the root unchanged.
-    bool SetRootKey(quint32 root);
-    quint32 GetRootKey() const { return root_; }
+    void SetRootKey(Root root) { root_ = root; }
+    Root GetRootKey() const { return root_; }
 
     // An empty sub-key clears the current path. Otherwise opens the key, or creates it with
     // `create`; false when it does not exist (or the path is malformed).
-    bool SetKey(const QString& subKey, bool create);
+    [[nodiscard]] bool SetKey(const QString& subKey, bool create);
     QString GetKey() const { return path_; }
 
-    // TypeNone when the key or the value does not exist.
-    quint32 GetValueType(const QString& name) const;
+    // ValueType::None when the key or the value does not exist.
+    ValueType GetValueType(const QString& name) const;
     // The whole value, whatever its length; the default for a missing or non-text value.
     QString ReadString(const QString& name, const QString& defaultValue) const;
-    bool WriteString(const QString& name, const QString& value);
-    bool DeleteValue(const QString& name);
+    [[nodiscard]] bool WriteString(const QString& name, const QString& value);
+    [[nodiscard]] bool DeleteValue(const QString& name);
 
     void SetNoFlush(bool noFlush) { noFlush_ = noFlush; }
-    quint32 GetLastError() const { return lastError_; }
+    Error GetLastError() const { return lastError_; }
     QString FileName() const;
 
 private:
@@ -73,8 +61,8 @@ private:
     void flush();
 
     std::unique_ptr<QSettings> settings_;
-    mutable quint32 lastError_ = ErrorNone;
-    quint32 root_ = CurrentUser;
+    mutable Error lastError_ = Error::None;
+    Root root_ = Root::CurrentUser;
     bool noFlush_ = false;
     QString path_;
 };

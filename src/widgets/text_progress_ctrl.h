@@ -6,6 +6,9 @@
 
 namespace qa {
 
+// Part of the widget set the program was designed with; no window of this program shows it
+// at present. It is kept, with its tests, for the pages that will.
+//
 // A progress bar that prints its percentage (after an optional text) centred over itself, in
 // one colour over the bar and another beside it.
 class TextProgressCtrl : public QWidget {

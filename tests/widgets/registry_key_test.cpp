@@ -19,17 +19,24 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(RegistryKeyTest, OnlyTheFourPredefinedRootsAreAccepted) {
+TEST_F(RegistryKeyTest, EachRootIsItsOwnGroupOfTheFile) {
     RegistryKey key;
-    EXPECT_EQ(key.GetRootKey(), RegistryKey::CurrentUser);
-    for (quint32 root : {0x80000000u, 0x80000001u, 0x80000002u, 0x80000003u}) {
-        EXPECT_TRUE(key.SetRootKey(root)) << std::hex << root;
-        EXPECT_EQ(key.GetRootKey(), root);
+    EXPECT_EQ(key.GetRootKey(), RegistryKey::Root::CurrentUser);
+    const std::pair<RegistryKey::Root, const char*> roots[] = {
+        {RegistryKey::Root::ClassesRoot, "HKEY_CLASSES_ROOT"},
+        {RegistryKey::Root::CurrentUser, "HKEY_CURRENT_USER"},
+        {RegistryKey::Root::LocalMachine, "HKEY_LOCAL_MACHINE"},
+        {RegistryKey::Root::Users, "HKEY_USERS"}};
+    for (const auto& [root, group] : roots) {
+        key.SetRootKey(root);
+        ASSERT_TRUE(key.SetKey(QStringLiteral("Software"), true));
+        ASSERT_TRUE(key.WriteString(QStringLiteral("Root"), QString::fromLatin1(group)));
     }
-    for (quint32 root : {0x80000004u, 0x80000005u, 0x7FFFFFFFu, 0u, 0xFFFFFFFFu}) {
-        EXPECT_FALSE(key.SetRootKey(root)) << std::hex << root;
-        EXPECT_EQ(key.GetRootKey(), RegistryKey::Users) << "the root stays as it was";
-        EXPECT_NE(key.GetLastError(), 0u);
+    QSettings file(key.FileName(), QSettings::IniFormat);
+    for (const auto& [root, group] : roots) {
+        EXPECT_EQ(
+            file.value(QString::fromLatin1(group) + QStringLiteral("/Software/Root")).toString(),
+            QString::fromLatin1(group));
     }
 }
 
@@ -37,7 +44,7 @@ TEST_F(RegistryKeyTest, KeysAreOpenedOrCreatedAndLiveInTheApplicationSettingsFil
     {
         RegistryKey key;
         EXPECT_FALSE(key.SetKey(QStringLiteral("Software\\QuorinA1c\\Lists"), false));
-        EXPECT_EQ(key.GetLastError(), quint32(RegistryKey::ErrorFileNotFound));
+        EXPECT_EQ(key.GetLastError(), RegistryKey::Error::NotFound);
         EXPECT_TRUE(key.GetKey().isEmpty());
         ASSERT_TRUE(key.SetKey(QStringLiteral("Software\\QuorinA1c\\Lists"), true));
         EXPECT_EQ(key.GetKey(), QStringLiteral("Software\\QuorinA1c\\Lists"));
@@ -51,19 +58,19 @@ TEST_F(RegistryKeyTest, KeysAreOpenedOrCreatedAndLiveInTheApplicationSettingsFil
     EXPECT_TRUE(again.SetKey(QStringLiteral("Software\\QuorinA1c"), false));
     EXPECT_TRUE(again.SetKey(QString(), false));
     EXPECT_TRUE(again.GetKey().isEmpty());
-    again.SetRootKey(RegistryKey::LocalMachine);
+    again.SetRootKey(RegistryKey::Root::LocalMachine);
     EXPECT_FALSE(again.SetKey(QStringLiteral("Software\\QuorinA1c\\Lists"), false))
         << "each root has its own keys";
 
     EXPECT_FALSE(again.SetKey(QStringLiteral("a\\\\b"), true));
     EXPECT_FALSE(again.SetKey(QStringLiteral("a/b"), true));
-    EXPECT_EQ(again.GetLastError(), quint32(RegistryKey::ErrorInvalidParameter));
+    EXPECT_EQ(again.GetLastError(), RegistryKey::Error::InvalidParameter);
 }
 
 TEST_F(RegistryKeyTest, StringValuesReadBackWholeAndMissingOnesGiveTheDefault) {
     RegistryKey key;
     ASSERT_TRUE(key.SetKey(QStringLiteral("Software\\QuorinA1c"), true));
-    EXPECT_EQ(key.GetValueType(QStringLiteral("Port")), 0u);
+    EXPECT_EQ(key.GetValueType(QStringLiteral("Port")), RegistryKey::ValueType::None);
     EXPECT_EQ(key.ReadString(QStringLiteral("Port"), QStringLiteral("-1")), QStringLiteral("-1"));
 
     ASSERT_TRUE(key.WriteString(QStringLiteral("Port"), QStringLiteral("ttyUSB0")));
@@ -73,11 +80,12 @@ TEST_F(RegistryKeyTest, StringValuesReadBackWholeAndMissingOnesGiveTheDefault) {
 
     RegistryKey reader;
     ASSERT_TRUE(reader.SetKey(QStringLiteral("Software\\QuorinA1c"), false));
-    EXPECT_EQ(reader.GetValueType(QStringLiteral("Port")), quint32(RegistryKey::TypeString));
+    EXPECT_EQ(reader.GetValueType(QStringLiteral("Port")), RegistryKey::ValueType::String);
     EXPECT_EQ(reader.ReadString(QStringLiteral("Port"), QString()), QStringLiteral("ttyUSB0"));
     EXPECT_EQ(reader.ReadString(QString(), QString()), QStringLiteral("default value"));
     EXPECT_EQ(reader.ReadString(QStringLiteral("Layout"), QString()), longText);
-    EXPECT_EQ(reader.GetValueType(QStringLiteral("@key")), 0u) << "reserved names stay hidden";
+    EXPECT_EQ(reader.GetValueType(QStringLiteral("@key")), RegistryKey::ValueType::None)
+        << "reserved names stay hidden";
     EXPECT_FALSE(reader.WriteString(QStringLiteral("a/b"), QStringLiteral("x")));
 
     ASSERT_TRUE(reader.DeleteValue(QStringLiteral("Port")));
