@@ -191,12 +191,18 @@ QFont ReportFont(const char* family, double points, QFont::Weight weight = QFont
 
 } // namespace
 
+// Families the installation provides (fonts-nanum), both with Hangul: a name like "Arial"
+// resolves to whatever each machine substitutes, and with it the line height and so the
+// number of rows on a page.
+constexpr const char* kReportSans = "NanumGothic";
+constexpr const char* kReportSerif = "NanumMyeongjo";
+
 void ListReportUnit::CreateFonts() {
-    headingFont_ = ReportFont("Arial", 9, QFont::Bold);
-    bodyFont_.printer = ReportFont("Arial", 9);
+    headingFont_ = ReportFont(kReportSans, 9, QFont::Bold);
+    bodyFont_.printer = ReportFont(kReportSans, 9);
     bodyFont_.screen = bodyFont_.printer;
-    headerFont_ = ReportFont("Garamond", 11);
-    footerFont_ = ReportFont("Garamond", 9);
+    headerFont_ = ReportFont(kReportSerif, 11);
+    footerFont_ = ReportFont(kReportSerif, 9);
 }
 
 void ListReportUnit::ComputeMetrics() {

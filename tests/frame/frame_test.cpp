@@ -315,7 +315,7 @@ TEST_F(FrameTest, CancelMidTransferStoresNothingAndFreesThePages) {
     process->CancelButton()->click();
     EXPECT_FALSE(frame->Session().Running());
     EXPECT_EQ(frame->Session().Exchange(), kExchangeNone);
-    EXPECT_EQ(process->ProgressText(), QString::fromUtf8(ProcessDialog::kCancelledText));
+    EXPECT_EQ(process->ProgressText(), QString::fromUtf8("다운로드 취소"));
     EXPECT_EQ(process->Detail(), QString::fromUtf8(ProcessDialog::kCancelledDetail));
     EXPECT_FALSE(process->CancelButton()->isEnabled());
     EXPECT_TRUE(DownloadCommandEnabled());
@@ -354,7 +354,8 @@ TEST_F(FrameTest, GetDataWithoutAMeterSaysSoAndCanBeCancelledThroughout) {
     EXPECT_TRUE(noMeterShown);
     EXPECT_TRUE(staleTextGone) << "the old error text went when the new download began";
     const std::string& failure = prompter.shown.back().text;
-    EXPECT_EQ(failure.rfind(kConnectFailedText, 0), 0u) << failure;
+    EXPECT_EQ(failure.rfind("통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.", 0), 0u)
+        << failure;
     EXPECT_NE(failure.find("/dev/ttyQA-none: No such file or directory"), std::string::npos)
         << failure;
     EXPECT_FALSE(frame->Session().Running());
@@ -408,7 +409,7 @@ TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
     ASSERT_TRUE(PumpUntil(
         [&] { return !frame->Session().Running() && process->Detail().endsWith("stored."); }, 20s));
     EXPECT_TRUE(cleanAtStart) << "the last download's texts went when the new one began";
-    EXPECT_EQ(process->ProgressText(), QString::fromUtf8(kNoNewDataText));
+    EXPECT_EQ(process->ProgressText(), QString::fromUtf8("새로운 데이터가 없습니다."));
     EXPECT_EQ(process->Detail(), "0 new results stored.");
     EXPECT_EQ(StoredHbA1c(), 3);
     Render(process, "process_no_new_data");
@@ -422,7 +423,10 @@ TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
     });
     RequestDownload();
     ASSERT_TRUE(PumpUntil(
-        [&] { return !prompter.shown.empty() && prompter.shown.back().text == kNoDataText; }, 20s));
+        [&] {
+            return !prompter.shown.empty() && prompter.shown.back().text == "데이터가 없습니다.";
+        },
+        20s));
     EXPECT_FALSE(frame->Session().Running());
     EXPECT_TRUE(DownloadCommandEnabled());
     Render(process, "process_no_data");
@@ -448,12 +452,15 @@ TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
     });
     RequestDownload();
     ASSERT_TRUE(PumpUntil(
-        [&] { return !prompter.shown.empty() && prompter.shown.back().text == kFramingFailText; },
+        [&] {
+            return !prompter.shown.empty() &&
+                   prompter.shown.back().text == "Error. cyclic redundancy check : Fail.";
+        },
         20s));
     ASSERT_TRUE(
         PumpUntil([&] { return !frame->ImportRunning() && !frame->Session().Running(); }, 5s));
     PumpFor(100ms);
-    EXPECT_EQ(process->ProgressText(), QString::fromUtf8(kFramingFailText));
+    EXPECT_EQ(process->ProgressText(), QString::fromUtf8("Error. cyclic redundancy check : Fail."));
     EXPECT_NE(process->Detail().indexOf("nothing was stored"), -1);
     EXPECT_EQ(StoredHbA1c(), 3);
     EXPECT_TRUE(DownloadCommandEnabled());

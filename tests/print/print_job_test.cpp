@@ -48,7 +48,7 @@ public:
     bool headingsOnEachPage = false;
 
     void CreateFonts() override {
-        font.printer = QFont(QStringLiteral("Arial"));
+        font.printer = QFont(QStringLiteral("NanumGothic"));
         font.printer.setPointSizeF(10);
         font.screen = font.printer;
     }
@@ -380,7 +380,7 @@ TEST_F(PrintJobTest, WrappedCellContinuesOnFollowingPagesWithoutLosingText) {
 
 TEST_F(PrintJobTest, LineTallerThanAPageStillEndsTheJob) {
     FontPair huge;
-    huge.printer = QFont(QStringLiteral("Arial"));
+    huge.printer = QFont(QStringLiteral("NanumGothic"));
     huge.printer.setPointSizeF(1000); // a line taller than the A4 page
     huge.screen = huge.printer;
     int pages = 0;

@@ -113,9 +113,11 @@ TEST_F(Users, AddingChecksTheIdThenAsksAndCaseMatters) {
     EXPECT_EQ(ReadFile(File("user_info.ini")), "[User Count]\ncurrent_user=ABC\ncnt=3\n\n"
                                                "[User Set]\nno1=Basis\nno2=abc\nno3=ABC\n");
     EXPECT_EQ(prompter.Texts(),
-              (std::vector<std::string>{user_text::kAskAddUser, user_text::kEmptyUserId,
-                                        user_text::kAskAddUser, user_text::kDuplicateUserId,
-                                        user_text::kAskAddUser}));
+              (std::vector<std::string>{"새로운 사용자를 추가하시겠습니까?",
+                                        "The user ID is not entered. \r\nPlease enter the user ID.",
+                                        "새로운 사용자를 추가하시겠습니까?",
+                                        "같은 사용자ID가 ㅈ있습니다.다시 입력해 주세요.",
+                                        "새로운 사용자를 추가하시겠습니까?"}));
     // A fresh user has all its files, among them settings with the thirteen defaults.
     for (const char* name :
          {"ABC_active.info", "ABC.ini", "ABC_HbA1c.sqlite", "ABC_HbA1cDown.sqlite",
@@ -141,28 +143,37 @@ TEST_F(Users, HostileIdsAreRefusedBeforeAnythingIsWritten) {
         std::string id;
         const char* message;
     };
+    const char* badCharacter =
+        "The user ID must not contain / \\ [ ] = ; or control characters.\r\n"
+        "Please enter another user ID.";
+    const char* blankAtEdge =
+        "The user ID must not begin or end with a blank.\r\nPlease enter another user ID.";
+    const char* tooLong = "The user ID is longer than 64 bytes.\r\nPlease enter a shorter user ID.";
+    const char* notText = "The user ID is not valid text.\r\nPlease enter another user ID.";
+    const char* reserved =
+        "This user ID would name one of the program's own files.\r\nPlease enter another user ID.";
     const std::vector<Case> cases = {
-        {"../evil", user_text::kUserIdBadCharacter},
-        {"a/b", user_text::kUserIdBadCharacter},
-        {"a\\b", user_text::kUserIdBadCharacter},
-        {"tab\there", user_text::kUserIdBadCharacter},
-        {"line\nbreak", user_text::kUserIdBadCharacter},
-        {std::string("nul\0x", 5), user_text::kUserIdBadCharacter},
-        {"del\x7f", user_text::kUserIdBadCharacter},
-        {"[User Set]", user_text::kUserIdBadCharacter},
-        {"a]b", user_text::kUserIdBadCharacter},
-        {"cnt=9", user_text::kUserIdBadCharacter},
-        {";comment", user_text::kUserIdBadCharacter},
-        {" lead", user_text::kUserIdBlankAtEdge},
-        {"trail ", user_text::kUserIdBlankAtEdge},
-        {std::string(65, 'x'), user_text::kUserIdTooLong},
-        {"bad\xff\xfe", user_text::kUserIdNotText},
-        {".", user_text::kUserIdReserved},
-        {"..", user_text::kUserIdReserved},
-        {"-1", user_text::kUserIdReserved},
-        {"user_info", user_text::kUserIdReserved},
-        {"USER_INFO_D", user_text::kUserIdReserved},
-        {"Basis_set_info", user_text::kUserIdReserved},
+        {"../evil", badCharacter},
+        {"a/b", badCharacter},
+        {"a\\b", badCharacter},
+        {"tab\there", badCharacter},
+        {"line\nbreak", badCharacter},
+        {std::string("nul\0x", 5), badCharacter},
+        {"del\x7f", badCharacter},
+        {"[User Set]", badCharacter},
+        {"a]b", badCharacter},
+        {"cnt=9", badCharacter},
+        {";comment", badCharacter},
+        {" lead", blankAtEdge},
+        {"trail ", blankAtEdge},
+        {std::string(65, 'x'), tooLong},
+        {"bad\xff\xfe", notText},
+        {".", reserved},
+        {"..", reserved},
+        {"-1", reserved},
+        {"user_info", reserved},
+        {"USER_INFO_D", reserved},
+        {"Basis_set_info", reserved},
     };
     auto before = Snapshot(root.Path());
     for (const Case& c : cases) {
@@ -197,7 +208,7 @@ TEST_F(Users, TheLastUserCannotBeDeletedWhateverItsId) {
         prompter.shown.clear();
         EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Refused) << id;
         // Refused before the question: no yes is asked for a delete that cannot happen.
-        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{user_text::kLastUserNotDeletable});
+        EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"기본 사용자는 삭제할 수 없습니다."});
         EXPECT_EQ(Snapshot(root.Path()), before) << id;
     }
 }
@@ -217,8 +228,8 @@ TEST_F(Users, DeletingBasisLeavesTheFirstOtherUserCurrentWithItsSettings) {
 
     prompter.shown.clear();
     EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Done);
-    EXPECT_EQ(prompter.Texts(),
-              (std::vector<std::string>{user_text::kAskDeleteUser, user_text::kUserDeleted}));
+    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"현재 사용자 데이터를 삭제하시겠습니까?",
+                                                          "사용자 데이터가 삭제되었습니다."}));
     EXPECT_TRUE(prompter.shown[0].defaultNo) << "a stray Enter keeps the user";
     EXPECT_EQ(store.UserList(), (std::vector<std::string>{"abc", "xyz"}));
     EXPECT_EQ(store.CurrentUserId(), "abc");
@@ -260,9 +271,10 @@ TEST_F(Users, AHostileUserFileNeverLeadsOutOfTheDataFolder) {
     ASSERT_TRUE(store.Reload());
     EXPECT_EQ(store.ActiveUserId(), "Basis");
     EXPECT_FALSE(store.SwitchUser("../../escape"));
-    EXPECT_EQ(prompter.Texts().back(), user_text::kUserIdUnusable);
+    EXPECT_EQ(prompter.Texts().back(),
+              "The user ID in the user file cannot be used as part of a file name.");
     EXPECT_FALSE(store.SwitchUser("nobody"));
-    EXPECT_EQ(prompter.Texts().back(), user_text::kUserNotListed);
+    EXPECT_EQ(prompter.Texts().back(), "The user ID is not in the user list.");
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root.Path())) {
         if (entry.path() != folder) {
             EXPECT_EQ(entry.path().parent_path().string(), folder) << entry.path();
@@ -325,8 +337,11 @@ TEST_F(Users, FilesThatCannotBeDeletedAreReportedNotHidden) {
     prompter.shown.clear();
     EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Done);
     ASSERT_EQ(prompter.shown.size(), 2u);
-    EXPECT_EQ(prompter.shown[1].text, std::string(user_text::kSomeFilesNotDeleted) + "\r\n" +
-                                          File("abc_GlucoseDown.sqlite"));
+    EXPECT_EQ(
+        prompter.shown[1].text,
+        std::string(
+            "The user was removed from the user list, but these files could not be deleted:") +
+            "\r\n" + File("abc_GlucoseDown.sqlite"));
     EXPECT_EQ(store.UserList(), std::vector<std::string>{"Basis"});
 }
 
@@ -337,7 +352,8 @@ TEST_F(Users, DeletingAUserWithoutItsMarkerSaysSo) {
     std::filesystem::remove(File("abc_active.info"));
     prompter.shown.clear();
     EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Refused);
-    EXPECT_EQ(prompter.Texts().back(), user_text::kUserFilesMissing);
+    EXPECT_EQ(prompter.Texts().back(),
+              "The files of the current user were not found. Nothing was deleted.");
     EXPECT_TRUE(FileExists(File("abc_HbA1c.sqlite")));
     EXPECT_EQ(store.UserList().size(), 2u);
 }
@@ -373,7 +389,10 @@ TEST_F(Users, AnIdThatNamesAnotherUsersFilesIsRefused) {
     // What a disk that ignores case shows: "ABC_active.info" is the file of "abc".
     ASSERT_EQ(::link(File("abc_active.info").c_str(), File("ABC_active.info").c_str()), 0);
     EXPECT_EQ(store.AddUser("ABC"), UserStore::Outcome::Refused);
-    EXPECT_EQ(prompter.Texts().back(), user_text::kUserIdSameFiles);
+    EXPECT_EQ(
+        prompter.Texts().back(),
+        "On this disk the user ID names the same files as an existing user ID that differs only in "
+        "upper and lower case.\r\nPlease enter another user ID.");
     EXPECT_EQ(store.UserList(), (std::vector<std::string>{"Basis", "abc"}));
 }
 
@@ -383,8 +402,9 @@ TEST_F(Users, ANewUserWhoseFilesCannotBeCreatedIsReported) {
     std::filesystem::create_directory(File("new_Glucose.sqlite"));
     prompter.shown.clear();
     EXPECT_EQ(store.AddUser("new"), UserStore::Outcome::Done);
-    EXPECT_EQ(prompter.Texts().back(),
-              std::string(user_text::kUserFilesNotOpened) + "\r\n" + folder);
+    EXPECT_EQ(prompter.Texts().back(), std::string("The database or settings files of the current "
+                                                   "user could not be opened or created in:") +
+                                           "\r\n" + folder);
     EXPECT_FALSE(store.GlucoseMain().IsOpen());
     EXPECT_TRUE(store.HbA1cMain().IsOpen());
 }

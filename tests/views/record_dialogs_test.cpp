@@ -113,7 +113,7 @@ TEST(RecordDialogs, UntouchedChangeWritesTheRecordsOwnValues) {
     dialog.ChangeButton()->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, kConfirmChangeText);
+    EXPECT_EQ(prompter.shown[0].text, "데이터 변경하시겠습니까?");
     EXPECT_EQ(prompter.shown[0].caption, "QuorinA1c");
     const RecordEdit& edit = dialog.Edit();
     EXPECT_EQ(edit.rowNumber, 5);
@@ -145,21 +145,28 @@ TEST(RecordDialogs, ByteLimitsCountCodePage949) {
     };
     const Case cases[] = {
         {std::string(15, 'n'), "", "", true, nullptr},
-        {std::string(16, 'n'), "", "", false, kNameTooLongText},
+        {std::string(16, 'n'), "", "", false,
+         "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)"},
         {Hangul(7), "", "", true, nullptr},
-        {Hangul(8), "", "", false, kNameTooLongText},
+        {Hangul(8), "", "", false,
+         "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)"},
         {Hangul(7) + "x", "", "", true, nullptr},
-        {Hangul(7) + "xy", "", "", false, kNameTooLongText},
+        {Hangul(7) + "xy", "", "", false,
+         "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)"},
         {"", std::string(15, '1'), "", true, nullptr},
-        {"", std::string(16, '1'), "", false, kNameOrIdTooLongText},
+        {"", std::string(16, '1'), "", false,
+         "환자ID 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)"},
         {"", "", std::string(99, 'm'), true, nullptr},
-        {"", "", std::string(100, 'm'), false, kMemoTooLongText},
+        {"", "", std::string(100, 'm'), false,
+         "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)"},
         {"", "", Hangul(49) + "m", true, nullptr},
-        {"", "", Hangul(50), false, kMemoTooLongText},
+        {"", "", Hangul(50), false, "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)"},
         // A line break is the two bytes it takes in the file.
         {"", "", std::string(49, 'm') + "\n" + std::string(48, 'm'), true, nullptr},
-        {"", "", std::string(49, 'm') + "\n" + std::string(49, 'm'), false, kMemoTooLongText},
-        {std::string(16, 'n'), "", std::string(100, 'm'), false, kNameTooLongText},
+        {"", "", std::string(49, 'm') + "\n" + std::string(49, 'm'), false,
+         "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)"},
+        {std::string(16, 'n'), "", std::string(100, 'm'), false,
+         "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)"},
     };
     for (const Case& c : cases) {
         test::ScriptedPrompter prompter;

@@ -1,5 +1,6 @@
 // Renders every widget in its main states onto one sheet for a person to look at:
-// $QA_WIDGET_SHEET, or widget_sheet.png in the temporary folder.
+// $QA_WIDGET_SHEET, or widget_sheet.png in a temporary folder of the test's own, removed
+// afterwards (set the variable to keep the sheet).
 #include "widgets/gradient_label.h"
 #include "widgets/icon_button.h"
 #include "widgets/image_button.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -215,9 +217,11 @@ TEST(WidgetSheet, RendersEveryWidgetInItsMainStates) {
     Hover(*hovered);
     Hover(*shades[6]);
 
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
     const QString path = qEnvironmentVariableIsSet("QA_WIDGET_SHEET")
                              ? qEnvironmentVariable("QA_WIDGET_SHEET")
-                             : QDir::temp().filePath(QStringLiteral("widget_sheet.png"));
+                             : scratch.filePath(QStringLiteral("widget_sheet.png"));
     const QImage image = sheet.grab().toImage();
     ASSERT_TRUE(image.save(path)) << path.toStdString();
     EXPECT_TRUE(icons[1]->IsHovering());
