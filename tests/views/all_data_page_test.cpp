@@ -496,7 +496,7 @@ TEST_F(AllDataPageTest, RecordMenuCapturesTheRowItWasOpenedOnInEveryListState) {
     List()->SortByColumn(5, true);
     List()->setFocus();
     List()->SelectRow(rowOf("CCC"));
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), List()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(List(), &key);
     EXPECT_EQ(viewedId, "CCC");
 
@@ -552,7 +552,7 @@ TEST_F(AllDataPageTest, DeleteKeyAsksLikeADoubleClickAndDeletesOnYesOnly) {
     QTest::keyClick(List(), Qt::Key_Delete);
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_TRUE(prompter.shown[0].defaultNo);
-    EXPECT_NE(prompter.shown[0].text.find("Date: 2016-06-19   Time: AM 09:05"), std::string::npos)
+    EXPECT_NE(prompter.shown[0].text.find("Date: 2016-06-19   Time: 09:05 AM"), std::string::npos)
         << prompter.shown[0].text;
     EXPECT_NE(prompter.shown[0].text.find("Result: 7.1 %"), std::string::npos);
     EXPECT_NE(prompter.shown[0].text.find("Patient ID: GONE"), std::string::npos);
