@@ -341,6 +341,8 @@ void DownloadSession::HandleRecordsByte() {
     int count = LeadingNumber(received_, 2, 3);
     if (count == 0) {
         SetRunning(false);
+        // Hidden as before, but no longer saying "receiving" should it be shown again.
+        host_.SetProgressText(kNoDataText);
         host_.HideProgress();
         KillTimer(kWatchTimerId);
         FrameCommand(kCmdSendE);

@@ -174,6 +174,7 @@ TEST_F(SessionTest, CountZeroEndsTheDownloadWithNoData) {
     EXPECT_TRUE(prompter.shown.size() == 1) << "only the question so far";
     Receive("0");
     EXPECT_FALSE(host.visible);
+    EXPECT_EQ(host.texts.back(), kNoDataText) << "the hidden window no longer says receiving";
     EXPECT_FALSE(timers.Running(kWatchTimerId));
     EXPECT_EQ(channel.Letters(), "EHVHE");
     EXPECT_TRUE(channel.open) << "closed after the pause";

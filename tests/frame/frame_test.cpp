@@ -429,6 +429,8 @@ TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
         20s));
     EXPECT_FALSE(frame->Session().Running());
     EXPECT_TRUE(DownloadCommandEnabled());
+    EXPECT_TRUE(process->isHidden());
+    EXPECT_EQ(process->ProgressText(), QString::fromUtf8(kNoDataText));
     Render(process, "process_no_data");
     empty.stop();
 

@@ -328,7 +328,7 @@ TEST_F(AllDataPageTest, OneDoubleClickDeletesEveryRowWithTheSameFiveFields) {
     ASSERT_EQ(prompter.shown.size(), 1u);
     // The question names the record it deletes, and a stray Enter keeps it.
     EXPECT_EQ(prompter.shown[0].text, std::string("선택한 데이터를 삭제하시겠습니까?") +
-                                          "\r\n\r\nDate: 2016-06-20   Time: PM 02:30\r\n"
+                                          "\r\n\r\nDate: 2016-06-20   Time: 02:30 PM\r\n"
                                           "Result: 6.5 %\r\nPatient ID: P'1");
     EXPECT_TRUE(prompter.shown[0].defaultNo);
     EXPECT_EQ(StoredHbA1c().size(), 4u);
@@ -496,7 +496,8 @@ TEST_F(AllDataPageTest, RecordMenuCapturesTheRowItWasOpenedOnInEveryListState) {
     List()->SortByColumn(5, true);
     List()->setFocus();
     List()->SelectRow(rowOf("CCC"));
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), List()->mapToGlobal(QPoint(5, 5)));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                          List()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(List(), &key);
     EXPECT_EQ(viewedId, "CCC");
 
