@@ -35,8 +35,8 @@ std::string OpenFailureText(const std::string& device, int systemCode) {
                 group = g->gr_name;
             }
         }
-        text += "\r\nSerial ports belong to the group \"" +
-                group + "\": add this user to it (sudo adduser $USER " + group +
+        text += "\r\nSerial ports belong to the group \"" + group +
+                "\": add this user to it (sudo adduser $USER " + group +
                 "), then log out and in again, or install a udev rule that grants access.";
     }
     return text;
