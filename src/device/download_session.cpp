@@ -306,7 +306,9 @@ void DownloadSession::RequestRecords() {
 }
 
 void DownloadSession::OnByte(int replyCode, char byte) {
-    if (!runFlag) {
+    // A byte nothing awaits is dropped here as well as by the channel, so no caller can fill
+    // the buffer of an exchange that is over.
+    if (!runFlag || replyCode == kReplyNone) {
         return;
     }
     received_.push_back(byte);

@@ -89,7 +89,10 @@ namespace {
 
 bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path,
                 const MessageContext& context, std::string& problem) {
-    table.SetTableName(kMainTableName);
+    if (!table.SetTableName(kMainTableName)) {
+        problem = "The result table cannot be opened: its name was refused.";
+        return false;
+    }
     if (!table.OpenExisting(path)) {
         return true; // a user without results of this kind yet
     }
