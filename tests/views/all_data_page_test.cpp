@@ -496,7 +496,8 @@ TEST_F(AllDataPageTest, RecordMenuCapturesTheRowItWasOpenedOnInEveryListState) {
     List()->SortByColumn(5, true);
     List()->setFocus();
     List()->SelectRow(rowOf("CCC"));
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                          List()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(List(), &key);
     EXPECT_EQ(viewedId, "CCC");
 
@@ -640,9 +641,8 @@ TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
     EXPECT_EQ(
         prompter.Texts(),
         std::vector<std::string>{
-            AllDataPage::
-                "The list could not be printed: no printer is available, or the document could not "
-                "be written."});
+            "The list could not be printed: no printer is available, or the document could not "
+            "be written."});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
