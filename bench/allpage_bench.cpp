@@ -59,11 +59,11 @@ struct PageFixture {
                            QString::fromStdString(ScratchFolder() + "/config"));
         std::filesystem::create_directories(folder);
         users = std::make_unique<UserStore>(folder, prompter);
-        users->Reload();
+        Require(users->Reload(), "Reload");
         users->CloseTables();
         CopyFile(HbA1cFileWithRows(kStoredRows, true),
                  users->FilesOf(users->ActiveUserId()).hba1cMain);
-        users->Reload();
+        Require(users->Reload(), "Reload");
         page = std::make_unique<AllDataPage>(*users, prompter, files, nullptr, [](int) {});
         page->resize(1014, 738);
     }

@@ -150,7 +150,9 @@ void DownloadSession::SendCommand(int code) {
         host_.SetProgressText("모드 변경");
         break;
     case kCmdSendE:
+        // E ends whatever the meter was sending: nothing is awaited, so nothing is watched.
         exchangeKind_ = ExchangeKind::Idle;
+        KillTimer(kWatchTimerId);
         break;
     case kCmdRequestHbA1c:
     case kCmdRequestGlucose:

@@ -190,6 +190,7 @@ public:
 //                 |                            | exchange None; the meter is told nothing
 //                 |                            | -> Closed
 //   Importing     | ImportFailed()             | port closed, exchange None -> Closed
+//   any           | E sent (FrameCommand 54)   | exchange Idle, watch timer off
 //   any           | runFlag cleared (window    | nothing more is handled: no byte, tick, step
 //                 | closes)                    | or command
 //   Closed,       | a byte from the meter      | dropped: CurrentReplyCode() is kReplyNone

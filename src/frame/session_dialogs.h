@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/port_discovery.h"
+#include "store/measurement_table.h"
 
 #include <QDialog>
 

@@ -11,7 +11,9 @@ SessionWorker::SessionWorker(DiscoveryFn discovery, ImportFn import)
 
 SessionWorker::~SessionWorker() {
     if (thread_.joinable()) {
-        Stop(3000);
+        // Stop joins when the worker ends within the bound and detaches it otherwise; the
+        // owner that must know asked Stop itself before destroying the worker.
+        (void)Stop(3000);
     }
 }
 

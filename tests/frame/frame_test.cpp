@@ -314,7 +314,7 @@ TEST_F(FrameTest, CancelMidTransferStoresNothingAndFreesThePages) {
 
     process->CancelButton()->click();
     EXPECT_FALSE(frame->Session().Running());
-    EXPECT_EQ(frame->Session().Exchange(), kExchangeNone);
+    EXPECT_EQ(frame->Session().Exchange(), ExchangeKind::None);
     EXPECT_EQ(process->ProgressText(), QString::fromUtf8("다운로드 취소"));
     EXPECT_EQ(process->Detail(), QString::fromUtf8(ProcessDialog::kCancelledDetail));
     EXPECT_FALSE(process->CancelButton()->isEnabled());
@@ -371,7 +371,7 @@ TEST_F(FrameTest, GetDataWithoutAMeterSaysSoAndCanBeCancelledThroughout) {
     ProcessDialog* process = frame->Process();
     ASSERT_TRUE(PumpUntil([&] { return frame->Session().Running(); }, 10s));
     EXPECT_TRUE(process->CancelButton()->isEnabled()) << "during the mode sequence";
-    ASSERT_TRUE(PumpUntil([&] { return frame->Session().Exchange() == kExchangeHbA1c; }, 15s));
+    ASSERT_TRUE(PumpUntil([&] { return frame->Session().Exchange() == ExchangeKind::HbA1c; }, 15s));
     PumpFor(1200ms);
     EXPECT_TRUE(process->isVisible());
     EXPECT_TRUE(process->CancelButton()->isEnabled()) << "while waiting for the records";
