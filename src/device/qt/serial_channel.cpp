@@ -16,8 +16,10 @@ namespace {
 int SystemOpenError(const std::string& device) {
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
+        // A file or any other device that is not a terminal is no serial port.
+        bool terminal = ::isatty(fd) != 0;
         ::close(fd);
-        return EBUSY; // openable now, so the port refused us for another reason (in use)
+        return terminal ? EBUSY : ENOTTY; // openable now: in use, or no port at all
     }
     return errno;
 }
@@ -38,6 +40,9 @@ std::string OpenFailureText(const std::string& device, int systemCode) {
         text += "\r\nSerial ports belong to the group \"" + group +
                 "\": add this user to it (sudo adduser $USER " + group +
                 "), then log out and in again, or install a udev rule that grants access.";
+    } else {
+        std::string reason = systemCode == ENOTTY ? "not a serial port" : std::strerror(systemCode);
+        text += "\r\n" + device + ": " + reason;
     }
     return text;
 }
