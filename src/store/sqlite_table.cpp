@@ -295,11 +295,11 @@ bool SqliteTable::CreateTable() {
         sql += FormatSql(pattern, i == 0 ? ' ' : ',', fields_[i].name.c_str());
     }
     sql += ")";
-    // An existing table makes this fail, which is the normal case for an old file; a file
-    // that cannot hold the table fails the schema sync of the next requery instead.
-    (void)Execute(sql);
+    // An existing table makes this fail, which is the normal case for an old file; any
+    // other failure (a full disk, a damaged file) is one.
+    bool created = Execute(sql) || lastError_.find("already exists") != std::string::npos;
     DropCachedStatements();
-    return true;
+    return created;
 }
 
 bool SqliteTable::DropTable() {

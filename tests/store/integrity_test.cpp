@@ -62,15 +62,16 @@ std::string RawScalar(const std::string& path, const std::string& sql) {
 
 // A main table as the Windows program leaves it: no auto_vacuum, rows in code page 949.
 void WriteForeignMainTable(const std::string& path, int rows) {
-    std::string sql = "CREATE TABLE [HospitalTlb] ([DATE] TEXT,[TIME] TEXT,[HbA1c_VALUE] TEXT,"
-                      "[PID] TEXT,[OPID] TEXT,[EQ_TYPE] TEXT,[p_NAME] TEXT,[p_DOB] TEXT,"
-                      "[P_DIAGNOSE] INT,[P_MEMO] TEXT);";
+    std::string sql =
+        "BEGIN;CREATE TABLE [HospitalTlb] ([DATE] TEXT,[TIME] TEXT,[HbA1c_VALUE] TEXT,"
+        "[PID] TEXT,[OPID] TEXT,[EQ_TYPE] TEXT,[p_NAME] TEXT,[p_DOB] TEXT,"
+        "[P_DIAGNOSE] INT,[P_MEMO] TEXT);";
     for (int i = 0; i < rows; ++i) {
         sql += "INSERT INTO HospitalTlb VALUES ('201606" + std::to_string(10 + i % 18) +
                "','1430','0650','" + kPidCp949 + "','OP','1','" + kNameCp949 + "','19700101',1,'" +
                kMemoCp949 + "');";
     }
-    RawExec(path, sql);
+    RawExec(path, sql + "COMMIT;");
 }
 
 struct StatementLog {
