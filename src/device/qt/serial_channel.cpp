@@ -27,8 +27,11 @@ int SystemOpenError(const std::string& device) {
 } // namespace
 
 std::string OpenFailureText(const std::string& device, int systemCode) {
-    std::string text = device + ": " + std::strerror(systemCode) + " (error code - " +
-                       std::to_string(systemCode) + ")";
+    // A file or another device that is no terminal: the system's own words for that
+    // ("Inappropriate ioctl for device") would not tell the operator what is wrong.
+    std::string reason = systemCode == ENOTTY ? "not a serial port" : std::strerror(systemCode);
+    std::string text =
+        device + ": " + reason + " (error code - " + std::to_string(systemCode) + ")";
     if (systemCode == EACCES || systemCode == EPERM) {
         std::string group = "dialout";
         struct stat info {};
@@ -40,9 +43,6 @@ std::string OpenFailureText(const std::string& device, int systemCode) {
         text += "\r\nSerial ports belong to the group \"" + group +
                 "\": add this user to it (sudo adduser $USER " + group +
                 "), then log out and in again, or install a udev rule that grants access.";
-    } else {
-        std::string reason = systemCode == ENOTTY ? "not a serial port" : std::strerror(systemCode);
-        text += "\r\n" + device + ": " + reason;
     }
     return text;
 }
