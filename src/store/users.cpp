@@ -569,7 +569,7 @@ bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>&
         RemoveFile(temp);
         RemoveFile(temp + "-journal");
         MeasurementTable table(database.kind);
-        table.SetTableName(database.table);
+        (void)table.SetTableName(database.table); // both names are the fixed ones
         bool made = table.OpenOrCreate(temp);
         std::string error = table.LastError();
         table.Close();

@@ -97,7 +97,7 @@ TEST(StoreIntegrity, ReadersOpenReadOnlyAndOnlyNewFilesGetTheVacuumSetting) {
     std::string before = ReadFile(foreign);
 
     HbA1cTable reader;
-    reader.SetTableName(kMainTableName);
+    ASSERT_TRUE(reader.SetTableName(kMainTableName));
     reader.SetReadOnly(true);
     ASSERT_TRUE(reader.Open(foreign)) << reader.LastError();
     EXPECT_EQ(sqlite3_db_readonly(reader.Handle(), "main"), 1);
@@ -113,7 +113,7 @@ TEST(StoreIntegrity, ReadersOpenReadOnlyAndOnlyNewFilesGetTheVacuumSetting) {
     EXPECT_FALSE(FileExists(foreign + "-journal"));
 
     HbA1cTable writer;
-    writer.SetTableName(kMainTableName);
+    ASSERT_TRUE(writer.SetTableName(kMainTableName));
     ASSERT_TRUE(writer.Open(foreign));
     writer.Close();
     EXPECT_EQ(RawScalar(foreign, "PRAGMA auto_vacuum"), "0") << "an existing file keeps its own";
@@ -137,7 +137,7 @@ TEST(StoreIntegrity, DamagedFilesAreNamedAndLeftAsTheyAre) {
     WriteFile(path, content);
 
     HbA1cTable table;
-    table.SetTableName(kMainTableName);
+    ASSERT_TRUE(table.SetTableName(kMainTableName));
     EXPECT_FALSE(table.Open(path));
     EXPECT_TRUE(table.IsDamaged()) << table.LastError();
     EXPECT_NE(table.LastError().find("malformed"), std::string::npos) << table.LastError();
@@ -227,7 +227,8 @@ TEST(StoreIntegrity, OutputsRefuseWhatIsNotARegularFileOutsideTheDataFolder) {
     };
     for (const std::string& target : refused) {
         std::string error;
-        EXPECT_FALSE(WriteCsvFile(target, 1, {{"1", "a", "b", "c"}}, error, data)) << target;
+        EXPECT_FALSE(WriteCsvFile(target, ResultKind::Glucose, {{"1", "a", "b", "c"}}, error, data))
+            << target;
         EXPECT_EQ(error.rfind(target + ": ", 0), 0u) << error;
     }
     struct stat info {};
@@ -240,7 +241,8 @@ TEST(StoreIntegrity, OutputsRefuseWhatIsNotARegularFileOutsideTheDataFolder) {
     std::string error;
     std::string target = dir.File("out.csv");
     WriteFile(target, "old");
-    ASSERT_TRUE(WriteCsvFile(target, 1, {{"1", "a", "b", "c"}}, error, data)) << error;
+    ASSERT_TRUE(WriteCsvFile(target, ResultKind::Glucose, {{"1", "a", "b", "c"}}, error, data))
+        << error;
     EXPECT_EQ(ReadFile(target), "No,Date,Time,Result,Patient ID\n1,a,b,c,\n");
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
@@ -275,7 +277,8 @@ TEST(StoreIntegrity, CodePage949TextsAreShownExportedAndSavedWithoutLoss) {
     EXPECT_EQ(list.rows[0].patientName, "김민수");
     EXPECT_EQ(list.rows[0].memo, "당뇨 추적");
     EXPECT_EQ(list.rows[0].patientId, kPidCp949) << "kept as stored, to find the row by";
-    EXPECT_NE(ComposeCsv(0, list.cells).find("," + kPidCp949 + ","), std::string::npos)
+    EXPECT_NE(ComposeCsv(ResultKind::HbA1c, list.cells).find("," + kPidCp949 + ","),
+              std::string::npos)
         << "exported in code page 949 as it was";
 
     // Saving the settings and the record back keeps every character.
