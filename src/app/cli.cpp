@@ -14,6 +14,7 @@
 #include "store/csv_export.h"
 #include "store/interface_settings.h"
 #include "store/list_filters.h"
+#include "store/output_target.h"
 #include "store/profile_file.h"
 #include "store/result_list.h"
 #include "store/settings.h"
@@ -25,10 +26,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace qa {
 
@@ -152,9 +156,14 @@ public:
             inputs.explicitFolder = options_.dataDir;
         }
         folder_ = ResolveDataFolder(inputs);
+        UsePrivateFileModes();
         if (!EnsureFolder(folder_)) {
-            err_ << "The data folder cannot be created: " << folder_ << "\n";
+            err_ << "The data folder cannot be created: " << folder_ << ": " << std::strerror(errno)
+                 << "\n";
             return kExitFailed;
+        }
+        if (std::string note = MakeDataFolderPrivate(folder_); !note.empty()) {
+            err_ << note << "\n";
         }
         const std::string& c = options_.command;
         if (c == "download") {
@@ -187,6 +196,7 @@ private:
         lock_ = std::make_unique<InstanceLock>(QString::fromStdString(folder_));
         switch (lock_->Acquire()) {
         case InstanceLock::Result::Acquired:
+            RemoveStaleTempFiles(folder_);
             return true;
         case InstanceLock::Result::AlreadyRunning:
             err_ << "QuorinA1c is already running on this data folder: " << folder_ << "\n";
@@ -200,10 +210,12 @@ private:
 
     // Loads the users and opens the files of --user (default: the current user).
     // Returns an exit code, kExitOk when the user's files are open.
-    int OpenUser() {
+    int OpenUser(bool readOnly = false) {
         users_ = std::make_unique<UserStore>(folder_, prompter_);
+        users_->SetReadOnly(readOnly);
         if (!users_->LoadUsers()) {
-            err_ << "The user file cannot be read: " << users_->UserInfoPath() << "\n";
+            err_ << "The user file cannot be read: " << users_->UserInfoPath() << ": "
+                 << std::strerror(errno) << "\n";
             return kExitFailed;
         }
         if (auto id = Value(options_, "--user")) {
@@ -213,15 +225,48 @@ private:
                 return kExitUsage;
             }
             if (!users_->OpenUser(*id)) {
-                return kExitFailed;
+                return OpenFailure();
             }
             return kExitOk;
         }
         if (!users_->OpenUserDatabases() || !users_->LoadSettings()) {
-            err_ << "The files of user " << users_->ActiveUserId() << " cannot be opened.\n";
-            return kExitFailed;
+            return OpenFailure();
         }
         return kExitOk;
+    }
+
+    int OpenFailure() {
+        err_ << (users_->HasDamagedFile()
+                     ? ConsoleText(user_text::kDamagedFile)
+                     : "The files of user " + users_->ActiveUserId() + " cannot be opened:")
+             << "\n";
+        for (const std::string& problem : users_->OpenProblems()) {
+            err_ << "  " << problem << "\n";
+        }
+        if (users_->OpenProblems().empty()) {
+            err_ << "  " << SettingsFilePath(folder_, users_->ActiveUserId()) << "\n";
+        }
+        return kExitFailed;
+    }
+
+    // A list that could not be read whole is an error, never an empty or short list.
+    int ReadFailure(const MeasurementTable& table) {
+        if (table.IsDamaged()) {
+            err_ << ConsoleText(user_text::kDamagedFile) << "\n";
+        } else {
+            err_ << "The results cannot be read:\n";
+        }
+        err_ << "  " << table.Path().Str() << ": " << table.LastError() << "\n";
+        return kExitFailed;
+    }
+
+    // Stray words after a command were once ignored, so a mistyped option ran the command
+    // with other settings than the operator meant.
+    int Extra(std::size_t allowed) {
+        if (options_.positional.size() <= allowed) {
+            return kExitOk;
+        }
+        return Usage("unexpected argument " + options_.positional[allowed]);
     }
 
     int Download();
@@ -277,6 +322,9 @@ private:
 };
 
 int Cli::Download() {
+    if (int code = Extra(0); code != kExitOk) {
+        return code;
+    }
     auto port = Value(options_, "--port");
     std::optional<ResultKind> kind = KindOption(options_);
     if (!port || port->empty()) {
@@ -319,6 +367,9 @@ int Cli::Download() {
 }
 
 int Cli::ListOrExport(const std::string& command) {
+    if (int code = Extra(0); code != kExitOk) {
+        return code;
+    }
     const bool toFile = command != "list";
     std::optional<ResultKind> kind = KindOption(options_);
     if (!kind) {
@@ -360,7 +411,7 @@ int Cli::ListOrExport(const std::string& command) {
         }
         weekCount = std::stoi(*weeks);
     }
-    if (int code = OpenUser(); code != kExitOk) {
+    if (int code = OpenUser(true); code != kExitOk) {
         return code;
     }
     MeasurementTable& table = *kind == ResultKind::HbA1c
@@ -380,7 +431,7 @@ int Cli::ListOrExport(const std::string& command) {
             return kExitFailed;
         }
         list = LoadResultList(table, settings, true);
-    } else if (weekCount > 0 && !list.newestDate.empty()) {
+    } else if (weekCount > 0 && ParseStoredDate(list.newestDate)) {
         table.filter = PeriodFilter(*ParseStoredDate(list.newestDate), weekCount);
         if (!table.Requery()) {
             err_ << table.LastError() << "\n";
@@ -388,9 +439,8 @@ int Cli::ListOrExport(const std::string& command) {
         }
         list = LoadResultList(table, settings, true);
     }
-    if (!list.read) {
-        err_ << table.LastError() << "\n";
-        return kExitFailed;
+    if (!list.read || table.ReadFailed()) {
+        return ReadFailure(table);
     }
     if (!toFile) {
         out_ << ComposeCsvUtf8(*kind, list.cells);
@@ -400,10 +450,14 @@ int Cli::ListOrExport(const std::string& command) {
         return Report(*kind, list, *out);
     }
     if (format != "csv") {
+        if (std::string refused = CheckOutputTarget(*out, folder_); !refused.empty()) {
+            err_ << refused << "\n";
+            return kExitFailed;
+        }
         return ExportMessages(format, *kind, list, *out);
     }
     std::string error;
-    if (!WriteCsvFile(*out, *kind, list.cells, error)) {
+    if (!WriteCsvFile(*out, *kind, list.cells, error, folder_)) {
         err_ << error << "\n";
         return kExitFailed;
     }
@@ -442,9 +496,22 @@ int Cli::Report(ResultKind kind, const ResultList& list, const std::string& path
         }
         source.AddRow(std::move(cells));
     }
+    if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {
+        err_ << refused << "\n";
+        return kExitFailed;
+    }
+    // Written beside the target and renamed, so a failed report never leaves half a file
+    // under the name the operator gave, nor writes through a link planted there.
+    std::string temp = TempPathBeside(path) + ".pdf"; // the printer picks PDF by the suffix
     QString error;
-    if (!PrintReportToPdf(source, users_->Settings(), QString::fromStdString(path), &error)) {
+    if (!PrintReportToPdf(source, users_->Settings(), QString::fromStdString(temp), &error)) {
+        ::unlink(temp.c_str());
         err_ << error.toStdString() << "\n";
+        return kExitFailed;
+    }
+    std::string moveError;
+    if (!MoveIntoPlace(temp, path, moveError)) {
+        err_ << moveError << "\n";
         return kExitFailed;
     }
     return kExitOk;
@@ -456,13 +523,17 @@ int Cli::Users() {
     }
     const std::string& action = options_.positional[0];
     if (action == "list") {
+        if (int code = Extra(1); code != kExitOk) {
+            return code;
+        }
         users_ = std::make_unique<UserStore>(folder_, prompter_);
         if (!users_->LoadUsers()) {
-            err_ << "The user file cannot be read: " << users_->UserInfoPath() << "\n";
+            err_ << "The user file cannot be read: " << users_->UserInfoPath() << ": "
+                 << std::strerror(errno) << "\n";
             return kExitFailed;
         }
         for (const auto& id : users_->UserList()) {
-            out_ << (id == users_->CurrentUserId() ? "* " : "  ") << id << "\n";
+            out_ << (id == users_->ActiveUserId() ? "* " : "  ") << id << "\n";
         }
         return kExitOk;
     }
@@ -475,8 +546,11 @@ int Cli::Users() {
         return kExitFailed;
     }
     users_ = std::make_unique<UserStore>(folder_, prompter_);
-    if (!users_->Reload()) {
-        err_ << "The user file cannot be read: " << users_->UserInfoPath() << "\n";
+    // Only the user file: a user whose database cannot be opened can still be switched away
+    // from, deleted, or have another user added beside it.
+    if (!users_->LoadUsers()) {
+        err_ << "The user file cannot be read: " << users_->UserInfoPath() << ": "
+             << std::strerror(errno) << "\n";
         return kExitFailed;
     }
     if (action == "add") {
@@ -487,11 +561,11 @@ int Cli::Users() {
         err_ << "quorina1c-cli: unknown user " << id << "\n";
         return kExitUsage;
     }
-    if (!users_->SwitchUser(id)) {
-        return kExitFailed;
-    }
-    if (action == "switch") {
-        return kExitOk;
+    // A switch whose files cannot be opened has said so; a delete still goes ahead as long
+    // as the user became the current one, so that damaged files can be removed.
+    bool switched = users_->SwitchUser(id);
+    if (action == "switch" || (!switched && users_->CurrentUserId() != id)) {
+        return switched ? kExitOk : kExitFailed;
     }
     return users_->DeleteCurrentUser() == UserStore::Outcome::Done ? kExitOk : kExitFailed;
 }
@@ -505,10 +579,15 @@ int Cli::Settings() {
     if (set && options_.positional.size() < 2) {
         return Usage("settings set needs KEY=VALUE");
     }
+    if (!set) {
+        if (int code = Extra(1); code != kExitOk) {
+            return code;
+        }
+    }
     if (set && !Lock()) {
         return kExitFailed;
     }
-    if (int code = OpenUser(); code != kExitOk) {
+    if (int code = OpenUser(!set); code != kExitOk) {
         return code;
     }
     SettingsStore& s = users_->Settings();
@@ -550,7 +629,9 @@ int Cli::Settings() {
     }
     s = changed;
     if (!users_->SaveSettings()) {
-        err_ << "The settings file cannot be written.\n";
+        err_ << "The settings file cannot be written: "
+             << SettingsFilePath(folder_, users_->ActiveUserId()) << ": " << std::strerror(errno)
+             << "\n";
         return kExitFailed;
     }
     return kExitOk;
@@ -594,6 +675,9 @@ int Cli::ExportMessages(const std::string& format, ResultKind kind, const Result
 // Queues every stored result the outbox does not know, then sends what is pending, one
 // message at a time; the outcome of each is in the outbox before the next goes out.
 int Cli::Send() {
+    if (int code = Extra(0); code != kExitOk) {
+        return code;
+    }
     if (!Lock()) {
         return kExitFailed;
     }

@@ -2,9 +2,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace qa {
 
@@ -68,7 +74,100 @@ bool EnsureFolder(const std::string& path) {
         return true;
     }
     std::filesystem::create_directories(path, error);
-    return std::filesystem::is_directory(path, error);
+    if (!std::filesystem::is_directory(path, error)) {
+        return false;
+    }
+    ::chmod(path.c_str(), 0700);
+    return true;
+}
+
+void UsePrivateFileModes() {
+    ::umask(077);
+}
+
+std::string MakeDataFolderPrivate(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || (info.st_mode & 077) == 0 ||
+        info.st_uid != ::geteuid()) {
+        return {};
+    }
+    if (::chmod(path.c_str(), info.st_mode & 0700) != 0) {
+        return {};
+    }
+    if (DIR* dir = ::opendir(path.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            std::string file = path + "/" + entry->d_name;
+            struct stat fileInfo {};
+            // lstat: a link in the folder is not followed to tighten someone else's file.
+            if (::lstat(file.c_str(), &fileInfo) == 0 && S_ISREG(fileInfo.st_mode) &&
+                (fileInfo.st_mode & 077) != 0) {
+                ::chmod(file.c_str(), fileInfo.st_mode & 0700);
+            }
+        }
+        ::closedir(dir);
+    }
+    return "The data folder could be read by other accounts of this computer. It and its files "
+           "are now private to this account: " +
+           path;
+}
+
+namespace {
+
+// The owner's process id of a ".NAME.tmp-PID-N" file (with or without "-journal"), or 0.
+pid_t TempFileOwner(const std::string& name) {
+    if (name.size() < 2 || name[0] != '.') {
+        return 0;
+    }
+    std::size_t mark = name.rfind(".tmp-");
+    if (mark == std::string::npos || mark == 0) {
+        return 0;
+    }
+    std::string rest = name.substr(mark + 5);
+    std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string::npos || rest.find_first_not_of("0123456789") != dash) {
+        return 0;
+    }
+    std::string counter = rest.substr(dash + 1);
+    const std::string journal = "-journal";
+    if (counter.size() > journal.size() &&
+        counter.compare(counter.size() - journal.size(), journal.size(), journal) == 0) {
+        counter.resize(counter.size() - journal.size());
+    }
+    if (counter.empty() || counter.find_first_not_of("0123456789") != std::string::npos ||
+        dash > 9) {
+        return 0;
+    }
+    return static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+}
+
+} // namespace
+
+std::vector<std::string> RemoveStaleTempFiles(const std::string& path) {
+    std::vector<std::string> removed;
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) {
+        return removed;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : names) {
+        pid_t owner = TempFileOwner(name);
+        bool stale = name == "user_info_d.ini";
+        if (owner > 0) {
+            // A reader without the lock may be writing a missing settings file right now.
+            stale = owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH;
+        }
+        std::string file = path + "/" + name;
+        struct stat info {};
+        if (stale && ::lstat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::unlink(file.c_str()) == 0) {
+            removed.push_back(file);
+        }
+    }
+    return removed;
 }
 
 } // namespace qa

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qa {
 
@@ -26,5 +27,19 @@ DataFolderInputs DataFolderInputsFromEnvironment();
 // silently fails to appear would make every later save fail. Returns false when the path
 // cannot be made a folder.
 [[nodiscard]] bool EnsureFolder(const std::string& path);
+
+// Patients' results are for this account only: files the program creates are 0600 and the
+// data folder 0700. Sets the process's file mode mask accordingly.
+void UsePrivateFileModes();
+// A data folder that other accounts can read (made by an older version, or copied in) is
+// made private once, with every file in it; returns the message saying so, or "" when the
+// folder was private already or could not be changed.
+std::string MakeDataFolderPrivate(const std::string& path);
+
+// Temporary files left in the data folder by a copy that was killed while writing: the
+// hidden ".NAME.tmp-PID-N" files of an owner that no longer runs (and their journals), and
+// the user-file rewrite's "user_info_d.ini". Only called while holding the folder's lock.
+// Returns the paths it removed.
+std::vector<std::string> RemoveStaleTempFiles(const std::string& path);
 
 } // namespace qa

@@ -2,6 +2,10 @@
 
 #include <QDir>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace qa {
 
 InstanceLock::InstanceLock(const QString& dataFolder)
@@ -12,8 +16,26 @@ InstanceLock::InstanceLock(const QString& dataFolder)
 
 InstanceLock::~InstanceLock() = default;
 
+// The owner of a lock holds an exclusive flock on the lock file for as long as it runs. When
+// nobody holds it, the file was left behind, whatever it says: empty, garbled, or naming a
+// process that has ended or a process id that another program now has.
+bool InstanceLock::OwnerIsGone() const {
+    QByteArray name = QFile::encodeName(lock_->fileName());
+    int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return false;
+    }
+    bool gone = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return gone;
+}
+
 InstanceLock::Result InstanceLock::Acquire() {
     if (lock_->tryLock(0)) {
+        return Result::Acquired;
+    }
+    if (lock_->error() == QLockFile::LockFailedError && OwnerIsGone() &&
+        lock_->removeStaleLockFile() && lock_->tryLock(0)) {
         return Result::Acquired;
     }
     switch (lock_->error()) {

@@ -26,6 +26,8 @@ public:
     QString ErrorText() const { return error_; }
 
 private:
+    bool OwnerIsGone() const;
+
     std::unique_ptr<QLockFile> lock_;
     QString error_;
 };

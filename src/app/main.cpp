@@ -34,15 +34,18 @@ int main(int argc, char** argv) {
         inputs.explicitFolder = parser.value(dataDir).toStdString();
     }
     std::string folder = qa::ResolveDataFolder(inputs);
+    qa::UsePrivateFileModes();
     if (!qa::EnsureFolder(folder)) {
         QMessageBox::critical(nullptr, "QuorinA1c",
                               QString::fromUtf8(qa::kInitFailedMessage) + "\n" +
                                   QString::fromStdString(folder));
         return 1;
     }
+    std::string privacyNote = qa::MakeDataFolderPrivate(folder);
     qa::InstanceLock lock(QString::fromStdString(folder));
     switch (lock.Acquire()) {
     case qa::InstanceLock::Result::Acquired:
+        qa::RemoveStaleTempFiles(folder);
         break;
     case qa::InstanceLock::Result::AlreadyRunning: {
         // The message says this copy closes by itself, so it does, also when nobody is
@@ -75,6 +78,11 @@ int main(int argc, char** argv) {
     prompter.SetParent(&frame);
     frame.show();
     // The late start-up runs once the window is on screen, as its first event.
-    QTimer::singleShot(0, &frame, [&frame] { frame.LateStartup(); });
+    QTimer::singleShot(0, &frame, [&frame, &prompter, privacyNote] {
+        if (!privacyNote.empty()) {
+            prompter.Inform(privacyNote, "QuorinA1c", qa::Prompter::Severity::Information);
+        }
+        frame.LateStartup();
+    });
     return app.exec();
 }

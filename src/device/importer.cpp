@@ -1,5 +1,6 @@
 #include "device/importer.h"
 
+#include "store/profile_file.h"
 #include "store/settings.h"
 
 #include <sqlite3.h>
@@ -126,13 +127,10 @@ void WriteRawDump(const std::string& folder, const std::string& payload) {
         (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
         return;
     }
-    // A diagnostic copy: failing to write it must not stop the import.
-    std::FILE* file = std::fopen(path.c_str(), "w+b");
-    if (file == nullptr) {
-        return;
-    }
-    std::fwrite(payload.data(), 1, payload.size(), file);
-    std::fclose(file);
+    // A diagnostic copy: failing to write it must not stop the import. Written to a new
+    // hidden file and renamed over the name, so a link planted under either name is
+    // replaced, never followed to overwrite what it points at.
+    (void)ReplaceFileAtomically(path, payload);
 }
 
 // The standard sort and no filter, as every user of the tables expects them after a change.

@@ -115,7 +115,9 @@ void MainWindow::LateStartup() {
         return;
     }
     started_ = true;
-    (void)services_.users.ReloadAndReport(); // the operator is told; the pages show what opened
+    // Files that cannot be opened (damaged, unreadable) are named now, not shown as a user
+    // without results; the pages show what opened.
+    (void)services_.users.ReloadAndReport();
     session_->SetDownloadMarker(-1);
     FrameCommandFn command = [this](int code) { FrameCommand(code); };
     homePage_ = new HomePage(command, views_);

@@ -1,6 +1,7 @@
 #include "interop/delivery.h"
 
 #include "interop/hl7_message.h"
+#include "store/text_encoding.h"
 
 #include <unordered_map>
 
@@ -12,7 +13,8 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row) {
     result.date = row.date;
     result.time = row.time;
     result.value = row.value;
-    result.patientId = row.patientId;
+    // Messages are UTF-8: an ID the Windows program stored in code page 949 goes out decoded.
+    result.patientId = DecodeStoredText(row.patientId);
     result.patientName = row.patientName;
     result.birthday = row.birthday;
     return result;

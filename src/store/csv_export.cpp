@@ -1,11 +1,11 @@
 #include "store/csv_export.h"
 
+#include "store/output_target.h"
+#include "store/profile_file.h"
 #include "store/text_encoding.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 namespace qa {
 
@@ -49,28 +49,19 @@ std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::s
 }
 
 bool WriteCsvFile(const std::string& path, ResultKind kind,
-                  const std::vector<std::vector<std::string>>& rows, std::string& error) {
-    std::string content = ComposeCsv(kind, rows);
-    std::string temp = path + ".part";
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (file == nullptr) {
+                  const std::vector<std::vector<std::string>>& rows, std::string& error,
+                  const std::string& dataFolder) {
+    error = CheckOutputTarget(path, dataFolder);
+    if (!error.empty()) {
+        return false;
+    }
+    // A hidden temporary file beside the target, created exclusively: a link planted under
+    // the temporary name is never followed.
+    if (!ReplaceFileAtomically(path, ComposeCsv(kind, rows))) {
         error = path + ": " + std::strerror(errno);
         return false;
     }
-    bool ok = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    ok = (std::fflush(file) == 0) && ok;
-    int savedErrno = errno;
-    ok = (std::fclose(file) == 0) && ok;
-    std::error_code renameError;
-    if (ok) {
-        std::filesystem::rename(temp, path, renameError);
-        ok = !renameError;
-    }
-    if (!ok) {
-        error = path + ": " + (renameError ? renameError.message() : std::strerror(savedErrno));
-        std::remove(temp.c_str());
-    }
-    return ok;
+    return true;
 }
 
 } // namespace qa

@@ -24,8 +24,9 @@ std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::s
 
 // Writes the file through a temporary file and a rename, so an existing export is never
 // left half-written. Returns false with `error` set when the file cannot be written.
+// A target that CheckOutputTarget refuses (given the data folder) is not touched.
 [[nodiscard]] bool WriteCsvFile(const std::string& path, ResultKind kind,
                                 const std::vector<std::vector<std::string>>& rows,
-                                std::string& error);
+                                std::string& error, const std::string& dataFolder = {});
 
 } // namespace qa

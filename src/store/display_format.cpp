@@ -81,7 +81,17 @@ std::string FormatStored(std::string_view date, std::string_view time, const std
         return {};
     }
     std::optional<CalendarDateTime> value = ParseStoredDateTime(date, time);
-    return value ? FormatCalendar(*value, pattern) : std::string();
+    if (value) {
+        return FormatCalendar(*value, pattern);
+    }
+    // Not a calendar moment (month 13, day 32, a cut value): the stored digits as they are,
+    // marked, so that the row can still be found and deleted.
+    bool hasDate = pattern.find("%d") != std::string::npos;
+    bool hasTime = pattern.find("%M") != std::string::npos;
+    std::string stored = hasDate && hasTime ? std::string(date) + " " + std::string(time)
+                         : hasDate          ? std::string(date)
+                                            : std::string(time);
+    return kInvalidDateMark + stored;
 }
 
 } // namespace

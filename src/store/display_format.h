@@ -30,8 +30,12 @@ std::optional<CalendarDateTime> ParseStoredDateTime(std::string_view date, std::
 // the desktop's language half-way through a report.
 std::string FormatCalendar(const CalendarDateTime& value, std::string_view pattern);
 
-// Date and time columns of the result lists. A format outside its list, or a record whose
-// date and time are not a real moment, gives an empty text.
+// Marks a stored date or time that is not a calendar moment; the stored text follows it.
+inline constexpr const char* kInvalidDateMark = "?";
+
+// Date and time columns of the result lists. A format outside its list gives an empty text;
+// a record whose date and time are not a real moment gives the mark and the stored text.
+
 std::string FormatDateText(const SettingsStore& settings, std::string_view date,
                            std::string_view time);
 std::string FormatTimeText(const SettingsStore& settings, std::string_view date,

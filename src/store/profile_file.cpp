@@ -368,7 +368,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
         temp = folder + "/." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
                std::to_string(counter.fetch_add(1));
         // 0666 so the process umask decides, as for any file the program creates.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
             return false;
         }

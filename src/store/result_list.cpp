@@ -1,6 +1,7 @@
 #include "store/result_list.h"
 
 #include "store/display_format.h"
+#include "store/text_encoding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,17 +50,18 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
         if (hba1c) {
             cells.push_back(FormatHbA1cText(settings, value, false));
             cells.push_back(FormatHbA1cText(settings, value, true));
-            cells.push_back(row.patientId);
+            // Shown decoded; the row keeps the stored bytes, which a delete or edit matches.
+            cells.push_back(DecodeStoredText(row.patientId));
             bool known = std::any_of(
                 list.patientIds.begin(), list.patientIds.end(),
                 [&](const std::string& id) { return StartsWithIgnoringCase(id, row.patientId); });
             if (!known) {
                 list.patientIds.push_back(row.patientId);
             }
-            row.patientName = table.name.Str();
-            row.birthday = table.dob.Str();
+            row.patientName = DecodeStoredText(table.name.View());
+            row.birthday = DecodeStoredText(table.dob.View());
             row.diagnosis = table.diagnose;
-            row.memo = table.memo.Str();
+            row.memo = DecodeStoredText(table.memo.View());
         } else {
             cells.push_back(FormatGlucoseText(settings, value));
         }

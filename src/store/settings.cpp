@@ -1,5 +1,7 @@
 #include "store/settings.h"
 
+#include "store/text_encoding.h"
+
 #include "store/profile_file.h"
 #include "store/text_encoding.h"
 
@@ -276,10 +278,12 @@ bool LoadSettings(const std::string& path, SettingsStore& store) {
     store.glucoseHigh = real("Glucose_high");
     store.glucoseLow = real("Glucose_low");
     store.language = LeadingInt(text("lang"));
-    store.name = text("Name");
-    store.hospital = text("Hospital");
-    store.email = text("Email");
-    store.command = text("Command");
+    // Files written by the Windows program hold these in code page 949; they are saved back
+    // as UTF-8, which reads the same.
+    store.name = DecodeStoredText(text("Name"));
+    store.hospital = DecodeStoredText(text("Hospital"));
+    store.email = DecodeStoredText(text("Email"));
+    store.command = DecodeStoredText(text("Command"));
     return true;
 }
 

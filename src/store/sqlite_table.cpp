@@ -82,24 +82,105 @@ bool SqliteTable::OpenWithFlags(const std::string& path, int flags) {
     if (open_ || db_ != nullptr) {
         return false;
     }
+    damaged_ = false;
+    readFailed_ = false;
     sqlite3* handle = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &handle, flags, nullptr);
     if (rc != SQLITE_OK || handle == nullptr) {
-        lastError_ = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc);
-        if (handle != nullptr) {
-            sqlite3_close(handle);
-        }
+        NoteError(handle ? sqlite3_extended_errcode(handle) : rc,
+                  handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc));
+        sqlite3_close(handle);
         return false;
     }
+    sqlite3_extended_result_codes(handle, 1);
+    // Readers and the writer of a data folder share its files; without a timeout a reader
+    // that meets a commit fails at once (and a download fails on a reader's lock).
+    sqlite3_busy_timeout(handle, kBusyTimeoutMs);
     db_ = handle;
     open_ = true;
     path_ = path;
-    // Takes effect on a new file only; an old file keeps its own setting, which is no fault.
-    (void)Execute("PRAGMA auto_vacuum=1");
+    if (!CheckOnOpen()) {
+        std::string error = lastError_;
+        int code = lastCode_;
+        bool damaged = damaged_;
+        Close();
+        lastError_ = error;
+        lastCode_ = code;
+        damaged_ = damaged;
+        return false;
+    }
+    return true;
+}
+
+bool SqliteTable::CheckOnOpen() {
+    // Reading the page count reads the header and the schema: a file that is not a
+    // database, or whose first page is damaged, fails here rather than listing as empty.
+    sqlite3_int64 pages = -1;
+    {
+        SqliteStatement statement = Prepare("PRAGMA page_count");
+        if (!statement) {
+            return false;
+        }
+        if (sqlite3_step(statement.Get()) == SQLITE_ROW) {
+            pages = sqlite3_column_int64(statement.Get(), 0);
+        } else {
+            NoteError();
+        }
+    }
+    if (pages < 0) {
+        return false;
+    }
+    if (pages == 0) {
+        // Only a file that holds nothing yet takes the setting; on any other file the pragma
+        // would only cost a write lock and a journal for nothing.
+        if (sqlite3_db_readonly(db_, "main") == 0) {
+            (void)Execute("PRAGMA auto_vacuum=1"); // checked by the table creation after it
+        }
+        return true;
+    }
+    sqlite3_int64 pageSize = 0;
+    {
+        SqliteStatement statement = Prepare("PRAGMA page_size");
+        if (statement && sqlite3_step(statement.Get()) == SQLITE_ROW) {
+            pageSize = sqlite3_column_int64(statement.Get(), 0);
+        }
+    }
+    if (pages * pageSize > kQuickCheckLimit) {
+        return true;
+    }
+    SqliteStatement check = Prepare("PRAGMA quick_check(1)");
+    if (!check) {
+        return false;
+    }
+    std::string verdict;
+    int rc = sqlite3_step(check.Get());
+    if (rc == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(check.Get(), 0);
+        verdict = text ? reinterpret_cast<const char*>(text) : "";
+    } else {
+        NoteError();
+    }
+    if (rc != SQLITE_ROW) {
+        return false;
+    }
+    if (verdict != "ok") {
+        NoteError(SQLITE_CORRUPT, "database disk image is malformed: " + verdict);
+        return false;
+    }
     return true;
 }
 
 bool SqliteTable::OpenExisting(const std::string& path) {
+    if (readOnly_) {
+        if (OpenWithFlags(path, SQLITE_OPEN_READONLY)) {
+            return true;
+        }
+        // A writer that died left a journal to be played back first, which a read-only
+        // connection cannot do: this one connection writes, and only that.
+        if (lastCode_ != SQLITE_READONLY_ROLLBACK) {
+            return false;
+        }
+    }
     return OpenWithFlags(path, SQLITE_OPEN_READWRITE);
 }
 
@@ -110,7 +191,9 @@ bool SqliteTable::OpenOrCreate(const std::string& path) {
     // A file that is not a database opens fine and only fails on first use: report that
     // here instead of handing back a table that can do nothing.
     if (!CreateTable() || !Requery()) {
+        std::string error = lastError_;
         Close();
+        lastError_ = error;
         return false;
     }
     return true;
@@ -129,8 +212,19 @@ void SqliteTable::Close() {
 
 void SqliteTable::NoteError() {
     if (db_ != nullptr) {
-        lastError_ = sqlite3_errmsg(db_);
+        NoteError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
     }
+}
+
+void SqliteTable::NoteError(int code, const std::string& text) {
+    lastCode_ = code;
+    lastError_ = text;
+    int primary = code & 0xFF;
+    damaged_ = damaged_ || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+void SqliteTable::NoteReadError() {
+    readFailed_ = true;
 }
 
 SqliteStatement SqliteTable::Prepare(const std::string& statement) {
@@ -201,11 +295,11 @@ bool SqliteTable::CreateTable() {
         sql += FormatSql(pattern, i == 0 ? ' ' : ',', fields_[i].name.c_str());
     }
     sql += ")";
-    // An existing table makes this fail, which is the normal case for an old file; a file
-    // that cannot hold the table fails the schema sync of the next requery instead.
-    (void)Execute(sql);
+    // An existing table makes this fail, which is the normal case for an old file; any
+    // other failure (a full disk, a damaged file) is one.
+    bool created = Execute(sql) || lastError_.find("already exists") != std::string::npos;
     DropCachedStatements();
-    return true;
+    return created;
 }
 
 bool SqliteTable::DropTable() {
@@ -299,14 +393,20 @@ bool SqliteTable::SyncSchema() {
 }
 
 int SqliteTable::CountRows() {
-    if (!open_ && db_ == nullptr) {
+    if (!Usable()) {
         return 0;
     }
-    int count = 0;
+    int count = -1;
     SqliteStatement statement = Prepare(ReadClauses("SELECT COUNT (*) FROM [%s]", true, false));
-    if (statement && sqlite3_step(statement.Get()) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(statement.Get(), 0);
-        count = text ? std::atoi(reinterpret_cast<const char*>(text)) : 0;
+    if (statement) {
+        if (sqlite3_step(statement.Get()) == SQLITE_ROW) {
+            count = sqlite3_column_int(statement.Get(), 0);
+        } else {
+            NoteError();
+        }
+    }
+    if (count < 0) {
+        NoteReadError();
     }
     return count;
 }
@@ -316,25 +416,44 @@ bool SqliteTable::Requery() {
         return false;
     }
     loadedRowIds_ = 0;
+    readFailed_ = false;
     EndStream();
     streamQuery_.clear();
     if (!schemaSynced_ && !SyncSchema()) {
+        readFailed_ = true;
         return false;
     }
-    rowCount_ = CountRows();
+    int counted = CountRows();
+    rowCount_ = counted < 0 ? 0 : counted;
     position_ = 1;
     rowIds_.assign(static_cast<std::size_t>(rowCount_) + kRowIdGrowth, 0);
+    if (counted < 0) {
+        return false;
+    }
     if (rowCount_ > 0) {
         SqliteStatement statement = Prepare(ReadClauses("SELECT ROWID FROM [%s]", true, true));
+        int rc = SQLITE_ERROR;
         if (statement) {
-            int rc = sqlite3_step(statement.Get());
+            rc = sqlite3_step(statement.Get());
             while (loadedRowIds_ < rowCount_ && rc == SQLITE_ROW) {
                 rowIds_[static_cast<std::size_t>(loadedRowIds_++)] =
                     sqlite3_column_int(statement.Get(), 0);
                 rc = sqlite3_step(statement.Get());
             }
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+                NoteError();
+            }
         }
         statement.Reset();
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            rowCount_ = 0;
+            loadedRowIds_ = 0;
+            NoteReadError();
+            return false;
+        }
+        // Rows deleted by another connection between the count and the list are not
+        // listed as empty rows.
+        rowCount_ = loadedRowIds_;
         streamQuery_ = ReadClauses("SELECT ROWID, * FROM [%s]", true, true);
         // The cursor stands on the first row; a row that cannot be read leaves the members
         // empty, and the list itself is complete either way.
@@ -444,13 +563,21 @@ bool SqliteTable::MoveTo(int position) {
         sqlite3_stmt* statement = rowStatement_.Get();
         if (statement != nullptr) {
             sqlite3_bind_int(statement, 1, rowId);
-            if (sqlite3_step(statement) == SQLITE_ROW) {
+            int rc = sqlite3_step(statement);
+            if (rc == SQLITE_ROW) {
                 LoadRow(statement, 0);
             } else {
                 ClearMembers();
+                if (rc != SQLITE_DONE) {
+                    NoteError();
+                    NoteReadError();
+                }
             }
             sqlite3_reset(statement);
             sqlite3_clear_bindings(statement);
+        } else {
+            ClearMembers();
+            NoteReadError();
         }
         currentRowId_ = rowId;
     }

@@ -54,6 +54,15 @@ public:
 
     [[nodiscard]] bool OpenExisting(const std::string& path);
     [[nodiscard]] bool OpenOrCreate(const std::string& path);
+    // Later opens of existing files are read-only: a command that only reads never takes a
+    // write lock or journals, so it cannot get in the way of a download.
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    bool IsReadOnly() const { return readOnly_; }
+    // How long a statement waits for another connection's lock before it fails.
+    static constexpr int kBusyTimeoutMs = 5000;
+    // Files up to this size get a full quick check when opened; larger ones are checked as
+    // far as their header and schema, and every query reports damage it meets.
+    static constexpr long long kQuickCheckLimit = 16LL * 1024 * 1024;
     void Close();
 
     [[nodiscard]] bool Execute(const std::string& statement);
@@ -61,6 +70,7 @@ public:
     [[nodiscard]] bool DropTable();
     [[nodiscard]] bool SyncSchema();
 
+    // -1 when the count could not be read (LastError() says why), never 0 in its place.
     int CountRows();
     [[nodiscard]] bool Requery();
     [[nodiscard]] bool RequeryAny();
@@ -103,6 +113,13 @@ public:
     sqlite3* Handle() const { return db_; }
     // SQLite's text for the last failed statement, for diagnostics.
     const std::string& LastError() const { return lastError_; }
+    // SQLite's extended result code of the last failure.
+    int LastErrorCode() const { return lastCode_; }
+    // The last failure said the file is not a database or is damaged.
+    bool IsDamaged() const { return damaged_; }
+    // A read since the last requery failed (count, row list or row), so what was read is
+    // not the whole table. Cleared by the next requery.
+    bool ReadFailed() const { return readFailed_; }
 
 protected:
     void DefineField(int index, const char* name, FieldType type, void* member);
@@ -119,6 +136,9 @@ private:
     SqliteStatement Prepare(const std::string& statement);
     void DropCachedStatements();
     void NoteError();
+    void NoteError(int code, const std::string& text);
+    void NoteReadError();
+    bool CheckOnOpen();
     void ClearMembers();
     void LoadRow(sqlite3_stmt* statement, int firstColumn);
     bool LoadFromStream(int position);
@@ -141,6 +161,10 @@ private:
     bool adding_ = false;
     int currentRowId_ = 0;
     std::string lastError_;
+    int lastCode_ = 0;
+    bool damaged_ = false;
+    bool readFailed_ = false;
+    bool readOnly_ = false;
 
     // Statements the cursor and the inserts run for every row: prepared once per
     // connection and table name instead of once per call.

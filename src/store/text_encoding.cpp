@@ -83,6 +83,63 @@ std::string Utf8ToCp949Lossy(std::string_view utf8) {
     return out;
 }
 
+bool IsUtf8Text(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        unsigned minimum = 0;
+        unsigned code = 0;
+        if (byte < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((byte & 0xE0) == 0xC0) {
+            length = 2, minimum = 0x80, code = byte & 0x1Fu;
+        } else if ((byte & 0xF0) == 0xE0) {
+            length = 3, minimum = 0x800, code = byte & 0x0Fu;
+        } else if ((byte & 0xF8) == 0xF0) {
+            length = 4, minimum = 0x10000, code = byte & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string DecodeStoredText(std::string_view stored) {
+    if (IsUtf8Text(stored)) {
+        return std::string(stored);
+    }
+    if (auto decoded = Cp949ToUtf8(stored)) {
+        return *decoded;
+    }
+    // Neither: every byte outside ASCII is shown as a replacement character.
+    std::string out;
+    for (char c : stored) {
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out += c;
+        } else {
+            out += "\xEF\xBF\xBD";
+        }
+    }
+    return out;
+}
+
 std::size_t Cp949Length(std::string_view utf8) {
     std::size_t length = 0;
     ForEachCharacter(utf8, [&](const std::optional<std::string>& bytes) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -152,8 +154,32 @@ UserStore::~UserStore() {
     CloseTables();
 }
 
+bool UserStore::IsListed(const std::string& id) const {
+    return std::find(users_.begin(), users_.end(), id) != users_.end();
+}
+
+// Results go only to a listed user: those of an unlisted one could afterwards be neither
+// shown under any user nor deleted.
 std::string UserStore::ActiveUserId() const {
-    return IsUsableUserId(currentUserId_) ? currentUserId_ : std::string(kDefaultUserId);
+    if (users_.empty()) {
+        return IsUsableUserId(currentUserId_) ? currentUserId_ : std::string(kDefaultUserId);
+    }
+    if (IsUsableUserId(currentUserId_) && IsListed(currentUserId_)) {
+        return currentUserId_;
+    }
+    if (currentUserId_ == kNoUserId && IsListed(kDefaultUserId)) {
+        return kDefaultUserId;
+    }
+    for (const std::string& id : users_) {
+        if (IsUsableUserId(id)) {
+            return id;
+        }
+    }
+    return kDefaultUserId;
+}
+
+void UserStore::SetReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
 }
 
 std::string UserStore::UserInfoPath() const {
@@ -225,6 +251,14 @@ bool UserStore::LoadUsers() {
     }
     currentUserId_ = doc.Read(kCountSection, "current_user");
     loaded_ = true;
+    if (currentUserId_ != kNoUserId && !IsListed(currentUserId_) &&
+        reportedUnlisted_ != currentUserId_) {
+        reportedUnlisted_ = currentUserId_;
+        prompter_.Inform("The current user \"" + currentUserId_ +
+                             "\" is not in the user list.\r\nThe files of \"" + ActiveUserId() +
+                             "\" are used instead.",
+                         kUserCaption, Prompter::Severity::Warning);
+    }
     return true;
 }
 
@@ -277,12 +311,51 @@ bool UserStore::OpenTableList(const UserFiles& files, bool newFiles, std::string
     return true;
 }
 
+bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
+    table.SetReadOnly(readOnly_);
+    // A missing file is created, also when its siblings exist: a delete that stopped
+    // half-way must not leave a user whose glucose results can never be stored again.
+    if (!Exists(path)) {
+        if (!table.OpenOrCreate(path)) {
+            openProblems_.push_back(path + ": " + table.LastError());
+            damagedFile_ = damagedFile_ || table.IsDamaged();
+            return false;
+        }
+        table.Close();
+    }
+    if (table.Open(path) && table.ResetView()) {
+        return true;
+    }
+    // A file made by an add or a delete that stopped before its table was created holds no
+    // table: it gets its table rather than making the user impossible to open or delete.
+    bool missingTable = !table.IsDamaged() && table.LastError().rfind("no such table", 0) == 0;
+    table.Close();
+    if (missingTable) {
+        table.SetReadOnly(false);
+        bool repaired = table.OpenExisting(path) && table.CreateTable() && table.Requery();
+        table.Close();
+        table.SetReadOnly(readOnly_);
+        if (repaired && table.Open(path) && table.ResetView()) {
+            return true;
+        }
+        table.Close();
+    }
+    openProblems_.push_back(path + ": " + table.LastError());
+    damagedFile_ = damagedFile_ || table.IsDamaged();
+    return false;
+}
+
 bool UserStore::OpenUserDatabases() {
     CloseTables();
+    openProblems_.clear();
+    damagedFile_ = false;
     UserFiles files = FilesOf(ActiveUserId());
     bool newFiles = !Exists(files.hba1cMain);
     std::string mainTableName;
     bool ok = OpenTableList(files, newFiles, mainTableName);
+    if (!ok) {
+        openProblems_.push_back(files.tableList + ": " + std::strerror(errno));
+    }
 
     struct Slot {
         MeasurementTable& table;
@@ -302,18 +375,7 @@ bool UserStore::OpenUserDatabases() {
             ok = false;
             continue;
         }
-        // A missing file is created, also when its siblings exist: a delete that stopped
-        // half-way must not leave a user whose glucose results can never be stored again.
-        // An existing file is only opened, never given a table it lacks.
-        if (!Exists(slot.path)) {
-            if (!slot.table.OpenOrCreate(slot.path)) {
-                ok = false;
-                continue;
-            }
-            slot.table.Close();
-        }
-        if (!slot.table.Open(slot.path) || !slot.table.ResetView()) {
-            slot.table.Close();
+        if (!OpenTable(slot.table, slot.path)) {
             ok = false;
         }
     }
@@ -339,7 +401,13 @@ bool UserStore::ReloadAndReport() {
     if (Reload()) {
         return true;
     }
-    Error(std::string(user_text::kUserFilesNotOpened) + "\r\n" + folder_);
+    std::string text = damagedFile_
+                           ? std::string(user_text::kDamagedFile)
+                           : std::string(user_text::kUserFilesNotOpened) + "\r\n" + folder_;
+    for (const std::string& problem : openProblems_) {
+        text += "\r\n" + problem;
+    }
+    Error(text);
     return false;
 }
 
@@ -444,24 +512,105 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
         return Outcome::Failed;
     }
-    // The marker first: a crash before the user file is replaced leaves only an unused
-    // marker, never a listed user without one (such a user could not be deleted).
-    UserFiles files = FilesOf(id);
-    if (!WriteProfileString(files.activeInfo, kMarkerSection, "Access", "1")) {
-        Error(std::string(user_text::kFileNotWritten) + "\r\n" + files.activeInfo);
+    // Every file of the new user is complete before the user file names the user: a kill or
+    // a full disk before that leaves at most unlisted files, which a later add of the same ID
+    // takes over, never a listed user whose files cannot be opened.
+    std::vector<std::string> created;
+    std::string failure;
+    if (!CreateUserFiles(id, created, failure)) {
+        for (const std::string& path : created) {
+            RemoveFile(path);
+        }
+        Error(std::string(user_text::kUserNotAdded) + "\r\n" + failure);
         return Outcome::Failed;
     }
     // Count, list entry and current user go in one replacement: a count that promises a
     // user the list does not hold would read back as a user named "-1".
     users_.push_back(id);
     if (!ReplaceFileAtomically(UserInfoPath(), UserFileContent(id, base))) {
+        std::string reason = std::strerror(errno);
         users_.pop_back();
-        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        for (const std::string& path : created) {
+            RemoveFile(path);
+        }
+        Error(std::string(user_text::kUserNotAdded) + "\r\n" + UserInfoPath() + ": " + reason);
         return Outcome::Failed;
     }
     currentUserId_ = id;
     (void)ReloadAndReport(); // the user exists now; a file that does not open is reported
     return Outcome::Done;
+}
+
+bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>& created,
+                                std::string& failure) {
+    UserFiles files = FilesOf(id);
+    struct Database {
+        const std::string& path;
+        ResultKind kind;
+        const char* table;
+    };
+    const Database databases[] = {
+        {files.hba1cMain, ResultKind::HbA1c, kMainTableName},
+        {files.glucoseMain, ResultKind::Glucose, kMainTableName},
+        {files.hba1cDownload, ResultKind::HbA1c, kDownloadTableName},
+        {files.glucoseDownload, ResultKind::Glucose, kDownloadTableName},
+    };
+    for (const Database& database : databases) {
+        struct stat info {};
+        if (::lstat(database.path.c_str(), &info) == 0) {
+            if (!S_ISREG(info.st_mode)) {
+                failure = database.path + ": exists and is not a regular file";
+                return false;
+            }
+            continue; // left by an add that stopped; opening gives it a missing table
+        }
+        std::string name = database.path.substr(folder_.size() + 1);
+        std::string temp = PathOf("." + name + ".tmp-" + std::to_string(::getpid()) + "-0");
+        RemoveFile(temp);
+        RemoveFile(temp + "-journal");
+        MeasurementTable table(database.kind);
+        (void)table.SetTableName(database.table); // both names are the fixed ones
+        bool made = table.OpenOrCreate(temp);
+        std::string error = table.LastError();
+        table.Close();
+        if (!made || ::rename(temp.c_str(), database.path.c_str()) != 0) {
+            failure = database.path + ": " + (made ? std::strerror(errno) : error);
+            RemoveFile(temp);
+            RemoveFile(temp + "-journal");
+            return false;
+        }
+        created.push_back(database.path);
+    }
+    bool hadTableList = Exists(files.tableList);
+    std::string mainTableName;
+    if (!OpenTableList(files, false, mainTableName)) {
+        failure = files.tableList + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!hadTableList) {
+        created.push_back(files.tableList);
+    }
+    bool hadSettings = Exists(files.settings);
+    SettingsStore defaults;
+    if (!qa::LoadSettings(files.settings, defaults)) {
+        failure = files.settings + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!hadSettings) {
+        created.push_back(files.settings);
+    }
+    if (!WriteProfileString(files.activeInfo, kMarkerSection, "Access", "1")) {
+        failure = files.activeInfo + ": " + std::strerror(errno);
+        return false;
+    }
+    created.push_back(files.activeInfo);
+    // The renames must be on the disk before the user file that relies on them.
+    int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
 }
 
 bool UserStore::RenameFile(const std::string& from, const std::string& to) {

@@ -55,6 +55,10 @@ inline constexpr const char* kSomeFilesNotDeleted =
 inline constexpr const char* kFileNotWritten = "This file could not be written:";
 inline constexpr const char* kUserFilesNotOpened =
     "The database or settings files of the current user could not be opened or created in:";
+inline constexpr const char* kDamagedFile =
+    "This database file is damaged. It was left as it is; restore it from a backup:";
+inline constexpr const char* kUserNotAdded =
+    "The user was not added. This file could not be written:";
 } // namespace user_text
 
 // Why a user ID may not be given to a new user, or "" when it may. The ID becomes part of
@@ -104,6 +108,12 @@ public:
     // The user whose files are in use: the current user, or the default user when the user
     // file names none or names one that cannot be used for file names.
     std::string ActiveUserId() const;
+    // Readers (list, export, report) open existing database files read-only.
+    void SetReadOnly(bool readOnly);
+    // What went wrong in the last OpenUserDatabases, one "file: reason" line per file.
+    const std::vector<std::string>& OpenProblems() const { return openProblems_; }
+    // Whether one of those files is damaged rather than missing or locked.
+    bool HasDamagedFile() const { return damagedFile_; }
 
     SettingsStore& Settings() { return settings_; }
     const SettingsStore& Settings() const { return settings_; }
@@ -160,12 +170,20 @@ private:
     [[nodiscard]] bool OpenTableList(const UserFiles& files, bool newFiles,
                                      std::string& mainTableName);
     void Error(const std::string& text);
+    bool IsListed(const std::string& id) const;
+    [[nodiscard]] bool OpenTable(MeasurementTable& table, const std::string& path);
+    [[nodiscard]] bool CreateUserFiles(const std::string& id, std::vector<std::string>& created,
+                                       std::string& failure);
 
     std::string folder_;
     Prompter& prompter_;
     std::vector<std::string> users_;
     std::string currentUserId_ = kNoUserId;
     bool loaded_ = false;
+    bool readOnly_ = false;
+    bool damagedFile_ = false;
+    std::vector<std::string> openProblems_;
+    std::string reportedUnlisted_;
     SettingsStore settings_;
     HbA1cTable hba1cMain_;
     HbA1cTable hba1cDownload_;

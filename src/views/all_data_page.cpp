@@ -577,7 +577,7 @@ void AllDataPage::MarkDeliveryStates() {
 }
 
 void AllDataPage::ExportList() {
-    qa::ExportList(this, *list_, kind_, prompter_, files_);
+    qa::ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder());
 }
 
 } // namespace qa

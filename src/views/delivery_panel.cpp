@@ -2,6 +2,7 @@
 
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
+#include "store/output_target.h"
 #include "store/profile_file.h"
 #include "store/users.h"
 
@@ -15,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <cerrno>
+#include <cstring>
 
 namespace qa {
 
@@ -198,8 +201,12 @@ bool DeliveryPanel::ExportSelection(const QString& format) {
     } else {
         content = interop::ComposeFhirBundle(results, context);
     }
-    if (!ReplaceFileAtomically(path.toStdString(), content)) {
-        prompter_.Inform("The file could not be written:\r\n" + path.toStdString(), "QuorinA1c",
+    // Like the list export: never a device, a link or a file of the data folder.
+    std::string refused = CheckOutputTarget(path.toStdString(), users_.DataFolder());
+    if (!refused.empty() || !ReplaceFileAtomically(path.toStdString(), content)) {
+        std::string reason =
+            refused.empty() ? path.toStdString() + ": " + std::strerror(errno) : refused;
+        prompter_.Inform("The file could not be written:\r\n" + reason, "QuorinA1c",
                          Prompter::Severity::Warning);
         return false;
     }

@@ -102,7 +102,7 @@ HomePage::HomePage(FrameCommandFn command, QWidget* parent)
 }
 
 void ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
-                Prompter& prompter, FileService& files) {
+                Prompter& prompter, FileService& files, const std::string& dataFolder) {
     if (!prompter.Confirm(kExportQuestion, "QuorinA1c")) {
         return;
     }
@@ -121,7 +121,7 @@ void ExportList(QWidget* parent, const views::DataListView& list, ResultKind kin
         }
     }
     std::string error;
-    if (!WriteCsvFile(path.toStdString(), kind, cells, error)) {
+    if (!WriteCsvFile(path.toStdString(), kind, cells, error, dataFolder)) {
         // Saying nothing would leave the operator looking for a file that is not there.
         prompter.Inform("The file could not be written:\r\n" + error, "QuorinA1c",
                         Prompter::Severity::Error);
@@ -141,7 +141,7 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     ImageButton* exportButton =
         AddImageButton(181, QString::fromUtf8("내보내기"), QRect(871, 142, 63, 35));
     connect(exportButton, &QPushButton::clicked, this,
-            [this] { ExportList(this, *list_, kind_, prompter_, files_); });
+            [this] { ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder()); });
 
     list_ = new views::DataListView(this);
     list_->setObjectName("downloadList");

@@ -1,5 +1,7 @@
 #include "views/record_dialogs.h"
 
+#include "store/text_encoding.h"
+
 #include "store/display_format.h"
 
 #include <QComboBox>
@@ -121,10 +123,13 @@ RecordDialog::RecordDialog(bool modify, const ListRow& record, const SettingsSto
     // Filling.
     dateTime_->setText(Utf8(FormatRecordDateTimeText(settings, record.date, record.time)));
     result_->setText(Utf8(FormatRecordHbA1cText(settings, record.value)));
-    operatorId_->setText(Utf8(record.operatorId));
+    // The IDs are kept as stored (a change is found by them); a text the Windows program
+    // stored in code page 949 is shown, and saved back, as the same characters.
+    operatorId_->setText(Utf8(DecodeStoredText(record.operatorId)));
     patientName_->setText(Utf8(record.patientName));
     memo_->setPlainText(MemoForDisplay(record.memo));
-    patientId_->setText(modify && IsBlank(record.patientId) ? QString() : Utf8(record.patientId));
+    patientId_->setText(
+        modify && IsBlank(record.patientId) ? QString() : Utf8(DecodeStoredText(record.patientId)));
     for (const char* name : kDiagnosisNames) {
         type_->addItem(QString::fromLatin1(name));
     }

@@ -46,3 +46,32 @@ TEST(InstanceLock, UnwritableFolderIsAFailureNotAnotherCopy) {
     EXPECT_EQ(lock.Acquire(), InstanceLock::Result::Failed);
     EXPECT_FALSE(lock.ErrorText().isEmpty());
 }
+
+// An empty or garbled lock file, or one naming a process that is not running, belongs to no
+// running copy; one that a running copy holds stays its lock whatever it says.
+TEST(InstanceLock, ALockThatNoRunningCopyHoldsIsStale) {
+    qa::test::TempDir dir;
+    QString folder = QString::fromStdString(dir.Path());
+    pid_t gone = fork();
+    if (gone == 0) {
+        _exit(0);
+    }
+    ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+    const std::string contents[] = {
+        "",
+        "\x01\x02garbage\n",
+        std::to_string(gone) + "\nquorina1c\n" + QSysInfo::machineHostName().toStdString() + "\n",
+        "1\ninit\nsome-other-host\n",
+    };
+    for (const std::string& content : contents) {
+        qa::test::WriteFile(dir.File(kLockFileName), content);
+        InstanceLock lock(folder);
+        EXPECT_EQ(lock.Acquire(), InstanceLock::Result::Acquired) << content;
+    }
+
+    InstanceLock holder(folder);
+    ASSERT_EQ(holder.Acquire(), InstanceLock::Result::Acquired);
+    qa::test::WriteFile(dir.File(kLockFileName), ""); // emptied in place: still held
+    InstanceLock second(folder);
+    EXPECT_EQ(second.Acquire(), InstanceLock::Result::AlreadyRunning);
+}

@@ -420,6 +420,18 @@ TEST_F(ImportTest, ReadOnlyDumpIsKeptAndOtherKindsAreRefused) {
     EXPECT_EQ(hba1c.MainCount(), 1u);
 }
 
+TEST_F(ImportTest, RawDumpReplacesALinkInsteadOfWritingThroughIt) {
+    std::string dump = dir.File("hr_lowdata.dat");
+    std::string victim = dir.File("victim.txt");
+    qa::test::WriteFile(victim, "not the meter's");
+    std::filesystem::create_symlink(victim, dump);
+    std::string payload = HbA1c29("1606201430", "065", Pid(1));
+    EXPECT_EQ(ImportHbA1c(payload, 1, 29, false).importedCount, 1);
+    EXPECT_EQ(qa::test::ReadFile(victim), "not the meter's");
+    EXPECT_FALSE(std::filesystem::is_symlink(dump));
+    EXPECT_EQ(qa::test::ReadFile(dump).substr(0, payload.size()), payload);
+}
+
 // ---- A kill -9 in the middle of a large import -------------------------------------------
 
 enum class KillPoint {

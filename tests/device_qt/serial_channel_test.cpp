@@ -39,6 +39,13 @@ TEST(SerialChannel, MissingDeviceReportsTheSystemCode) {
     EXPECT_EQ(channel.Write("S E\n\r", 5), 0u);
 }
 
+TEST(SerialChannel, SomethingThatIsNoTerminalIsNoPort) {
+    SerialChannel channel([] { return 0; }, [](int, char) {});
+    std::string error;
+    EXPECT_FALSE(channel.Open("/etc/hostname", error));
+    EXPECT_EQ(error, "/etc/hostname: not a serial port (error code - 25)");
+}
+
 TEST(SerialChannel, PermissionProblemTellsHowToGetAccess) {
     std::string text = OpenFailureText("/dev/null", 13);
     EXPECT_EQ(text.rfind("/dev/null: Permission denied (error code - 13)\r\n", 0), 0u);

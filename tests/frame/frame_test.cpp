@@ -590,3 +590,15 @@ TEST(FrameInstance, SecondCopyShowsTheMessageAndEnds) {
                     .contains(QString::fromUtf8("이미 실행중입니다")));
 }
 #endif
+
+TEST_F(FrameTest, ADamagedDatabaseIsNamedAtStartAndLeftAlone) {
+    std::string file = data.File("Basis_HbA1c.sqlite");
+    std::string garbage = "SQLite format 3" + std::string(8192, '\x5A');
+    WriteFile(file, garbage);
+    Start();
+    ASSERT_FALSE(prompter.Texts().empty());
+    std::string text = prompter.Texts().back();
+    EXPECT_EQ(text.rfind(user_text::kDamagedFile, 0), 0u) << text;
+    EXPECT_NE(text.find(file + ": "), std::string::npos) << text;
+    EXPECT_EQ(ReadFile(file), garbage);
+}

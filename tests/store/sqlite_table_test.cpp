@@ -201,7 +201,7 @@ TEST_F(SqliteTableTest, EveryFieldKindRoundTrips) {
     EXPECT_EQ(RawScalar(things, "SELECT COUNT(*) FROM Things WHERE NAME IS NULL"), "1");
 }
 
-TEST_F(SqliteTableTest, InvalidFilterFailsBeforeTheSchemaSyncAndCountsNothingAfter) {
+TEST_F(SqliteTableTest, InvalidFilterFailsBeforeAndAfterTheSchemaSync) {
     ASSERT_TRUE(table.OpenOrCreate(path));
     AddRow(table, "20160620", "1430", "0650");
     table.Close();
@@ -213,10 +213,17 @@ TEST_F(SqliteTableTest, InvalidFilterFailsBeforeTheSchemaSyncAndCountsNothingAft
 
     table.filter.Clear();
     ASSERT_TRUE(table.Requery());
+    EXPECT_FALSE(table.ReadFailed());
     table.filter = "[DATE] = = 'broken";
-    EXPECT_TRUE(table.Requery());
+    EXPECT_FALSE(table.Requery()) << "a failed count is an error, not an empty list";
+    EXPECT_TRUE(table.ReadFailed());
+    EXPECT_EQ(table.CountRows(), -1);
+    EXPECT_NE(table.LastError().find("syntax error"), std::string::npos) << table.LastError();
     EXPECT_EQ(table.RowCount(), 0);
     EXPECT_TRUE(table.IsEOF());
+    table.filter.Clear();
+    EXPECT_TRUE(table.Requery());
+    EXPECT_FALSE(table.ReadFailed());
 }
 
 TEST_F(SqliteTableTest, CursorWalksToTheEndAndStops) {

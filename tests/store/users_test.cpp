@@ -396,15 +396,17 @@ TEST_F(Users, AnIdThatNamesAnotherUsersFilesIsRefused) {
     EXPECT_EQ(store.UserList(), (std::vector<std::string>{"Basis", "abc"}));
 }
 
-TEST_F(Users, ANewUserWhoseFilesCannotBeCreatedIsReported) {
+TEST_F(Users, ANewUserWhoseFilesCannotBeCreatedIsNotAdded) {
     UserStore store(folder, prompter);
     ASSERT_TRUE(store.Reload());
     std::filesystem::create_directory(File("new_Glucose.sqlite"));
+    auto before = Snapshot(folder);
     prompter.shown.clear();
-    EXPECT_EQ(store.AddUser("new"), UserStore::Outcome::Done);
-    EXPECT_EQ(prompter.Texts().back(), std::string("The database or settings files of the current "
-                                                   "user could not be opened or created in:") +
-                                           "\r\n" + folder);
-    EXPECT_FALSE(store.GlucoseMain().IsOpen());
-    EXPECT_TRUE(store.HbA1cMain().IsOpen());
+    EXPECT_EQ(store.AddUser("new"), UserStore::Outcome::Failed);
+    EXPECT_EQ(prompter.Texts().back().rfind(user_text::kUserNotAdded, 0), 0u);
+    EXPECT_NE(prompter.Texts().back().find(File("new_Glucose.sqlite")), std::string::npos)
+        << prompter.Texts().back();
+    EXPECT_EQ(store.UserList(), (std::vector<std::string>{"Basis"}));
+    EXPECT_EQ(Snapshot(folder), before) << "nothing of the new user is left behind";
+    EXPECT_TRUE(store.HbA1cMain().IsOpen()) << "the current user's files stay open";
 }

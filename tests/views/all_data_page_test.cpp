@@ -595,10 +595,11 @@ TEST_F(AllDataPageTest, UserBoxNamesTheUserTheListShows) {
 }
 
 TEST_F(AllDataPageTest, ExportWritesTheRowsShownAndOpensTheFile) {
-    files.savePath = QString::fromStdString(data.File("out.csv"));
+    TempDir elsewhere;
+    files.savePath = QString::fromStdString(elsewhere.File("out.csv"));
     page->Activate();
     page->ExportButton()->click();
-    EXPECT_EQ(ReadFile(data.File("out.csv")), "No,Date,Time,Result,eAG,Patient ID\n");
+    EXPECT_EQ(ReadFile(elsewhere.File("out.csv")), "No,Date,Time,Result,eAG,Patient ID\n");
     EXPECT_EQ(files.opened, std::vector<QString>{files.savePath});
 
     AddGlucose({"20160620", "1430", "110"});
@@ -607,7 +608,7 @@ TEST_F(AllDataPageTest, ExportWritesTheRowsShownAndOpensTheFile) {
     page->ChoosePeriod(1);
     ASSERT_EQ(List()->RowCount(), 1);
     page->ExportList();
-    std::string csv = ReadFile(data.File("out.csv"));
+    std::string csv = ReadFile(elsewhere.File("out.csv"));
     EXPECT_EQ(csv.substr(0, csv.find('\n') + 1), "No,Date,Time,Result,Patient ID\n");
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2);
     EXPECT_NE(csv.find("110 mg/dL,\n"), std::string::npos);
@@ -616,6 +617,18 @@ TEST_F(AllDataPageTest, ExportWritesTheRowsShownAndOpensTheFile) {
     const int asked = files.asked;
     page->ExportList();
     EXPECT_EQ(files.asked, asked) << "declined: no save dialog";
+
+    // Never into the data folder, where an export could replace the program's own files.
+    files.opened.clear();
+    files.savePath = QString::fromStdString(data.File("Basis_HbA1c.sqlite"));
+    std::string database = ReadFile(data.File("Basis_HbA1c.sqlite"));
+    prompter.shown.clear();
+    page->ExportList();
+    EXPECT_EQ(ReadFile(data.File("Basis_HbA1c.sqlite")), database);
+    EXPECT_TRUE(files.opened.empty());
+    ASSERT_FALSE(prompter.Texts().empty());
+    EXPECT_NE(prompter.Texts().back().find("inside the data folder"), std::string::npos)
+        << prompter.Texts().back();
 }
 
 TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {

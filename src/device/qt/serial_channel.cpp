@@ -16,8 +16,10 @@ namespace {
 int SystemOpenError(const std::string& device) {
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
+        // A file or any other device that is not a terminal is no serial port.
+        bool terminal = ::isatty(fd) != 0;
         ::close(fd);
-        return EBUSY; // openable now, so the port refused us for another reason (in use)
+        return terminal ? EBUSY : ENOTTY; // openable now: in use, or no port at all
     }
     return errno;
 }
@@ -25,8 +27,11 @@ int SystemOpenError(const std::string& device) {
 } // namespace
 
 std::string OpenFailureText(const std::string& device, int systemCode) {
-    std::string text = device + ": " + std::strerror(systemCode) + " (error code - " +
-                       std::to_string(systemCode) + ")";
+    // A file or another device that is no terminal: the system's own words for that
+    // ("Inappropriate ioctl for device") would not tell the operator what is wrong.
+    std::string reason = systemCode == ENOTTY ? "not a serial port" : std::strerror(systemCode);
+    std::string text =
+        device + ": " + reason + " (error code - " + std::to_string(systemCode) + ")";
     if (systemCode == EACCES || systemCode == EPERM) {
         std::string group = "dialout";
         struct stat info {};
