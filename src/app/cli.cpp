@@ -656,12 +656,7 @@ int Cli::ExportMessages(const std::string& format, ResultKind kind, const Result
     }
     std::string content;
     if (format == "hl7") {
-        std::vector<std::string> messages;
-        messages.reserve(results.size());
-        for (const interop::StoredResult& result : results) {
-            messages.push_back(interop::ComposeOruR01(result, context));
-        }
-        content = interop::ComposeHl7Batch(messages, context);
+        content = interop::ComposeHl7Batch(results, context);
     } else {
         content = interop::ComposeFhirBundle(results, context);
     }
@@ -703,11 +698,9 @@ int Cli::Send() {
         err_ << "The delivery file cannot be written: " << outbox.LastError() << "\n";
         return kExitFailed;
     }
-    const SettingsStore& display = users_->Settings();
     for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
                                     static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
-        if (interop::QueueResults(outbox, interop::ReadStoredResults(*table, display), context) <
-            0) {
+        if (interop::QueueResults(outbox, interop::ReadStoredResults(*table), context) < 0) {
             err_ << "The delivery file cannot be written: " << outbox.LastError() << "\n";
             return kExitFailed;
         }

@@ -20,12 +20,30 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row) {
     return result;
 }
 
-std::vector<StoredResult> ReadStoredResults(MeasurementTable& table, const SettingsStore& display) {
-    ResultList list = LoadResultList(table, display, false);
+std::vector<StoredResult> ReadStoredResults(MeasurementTable& table) {
+    // A walk of its own rather than the list's loader: the messages need the stored texts
+    // only, not the formatted cells or the list's patient-ID choices.
     std::vector<StoredResult> results;
-    results.reserve(list.rows.size());
-    for (const ListRow& row : list.rows) {
-        results.push_back(FromListRow(table.Kind(), row));
+    if (!table.IsOpen()) {
+        return results;
+    }
+    table.MoveFirst();
+    table.ResetView();
+    const bool hba1c = table.Kind() == ResultKind::HbA1c;
+    const int count = table.RowCount();
+    results.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count && !table.IsEOF(); ++i, table.MoveNext()) {
+        StoredResult result;
+        result.kind = table.Kind();
+        result.date = table.date.Str();
+        result.time = table.time.Str();
+        result.value = table.value.Str();
+        result.patientId = table.pid.Str();
+        if (hba1c) {
+            result.patientName = table.name.Str();
+            result.birthday = table.dob.Str();
+        }
+        results.push_back(std::move(result));
     }
     return results;
 }
@@ -98,7 +116,7 @@ bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path
     if (!table.OpenExisting(path)) {
         return true; // a user without results of this kind yet
     }
-    if (QueueResults(outbox, ReadStoredResults(table, context.display), context) < 0) {
+    if (QueueResults(outbox, ReadStoredResults(table), context) < 0) {
         problem = "The delivery file cannot be written: " + outbox.LastError();
         return false;
     }

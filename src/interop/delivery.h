@@ -14,7 +14,7 @@ namespace qa::interop {
 
 StoredResult FromListRow(ResultKind kind, const ListRow& row);
 // Every stored result of a table, in the list's order.
-std::vector<StoredResult> ReadStoredResults(MeasurementTable& table, const SettingsStore& display);
+std::vector<StoredResult> ReadStoredResults(MeasurementTable& table);
 
 // Queues the results the outbox does not know yet, each with its message made now; results
 // already queued keep their state and message (a repeated send carries the same bytes).

@@ -8,9 +8,9 @@ namespace qa::interop {
 
 namespace {
 
-// Joins a segment's fields; fields[0] is the segment name.
-std::string Segment(std::initializer_list<std::string_view> fields) {
-    std::string out;
+// Appends a segment, its fields joined; fields[0] is the segment name.
+void Segment(std::string& out, std::initializer_list<std::string_view> fields) {
+    const std::size_t start = out.size();
     bool first = true;
     for (std::string_view field : fields) {
         if (!first) {
@@ -20,11 +20,10 @@ std::string Segment(std::initializer_list<std::string_view> fields) {
         first = false;
     }
     // Trailing empty fields carry nothing.
-    while (!out.empty() && out.back() == '|') {
+    while (out.size() > start && out.back() == '|') {
         out.pop_back();
     }
     out += '\r';
-    return out;
 }
 
 std::string Header(std::string_view name, const MessageContext& context) {
@@ -120,13 +119,21 @@ std::string Hl7Unescape(std::string_view text, char field, char component, char 
 }
 
 std::string ComposeOruR01(const StoredResult& result, const MessageContext& context) {
+    std::string message;
+    AppendOruR01(message, result, context);
+    return message;
+}
+
+void AppendOruR01(std::string& message, const StoredResult& result, const MessageContext& context) {
     const std::string controlId = ControlId(context.operatorId, result);
     const CodedValue coded = CodeValue(result.kind, result.value, context.display);
     std::optional<CalendarDateTime> measured = ParseStoredDateTime(result.date, result.time);
     const std::string observed = measured ? Hl7Time(*measured, context.utcOffset) : std::string();
 
-    std::string message = Header("MSH", context) + "||ORU^R01^ORU_R01|" + Hl7Escape(controlId) +
-                          "|P|2.5.1||||||UNICODE UTF-8\r";
+    message += Header("MSH", context);
+    message += "||ORU^R01^ORU_R01|";
+    message += Hl7Escape(controlId);
+    message += "|P|2.5.1||||||UNICODE UTF-8\r";
     if (HasPatient(result)) {
         std::string identifier = Hl7Escape(result.patientId) + "^^^";
         if (!context.link.sendingFacility.empty()) {
@@ -134,25 +141,24 @@ std::string ComposeOruR01(const StoredResult& result, const MessageContext& cont
         }
         identifier += "^PI";
         std::optional<CalendarDateTime> born = EnteredBirthday(result);
-        message += Segment({"PID", "1", "", identifier, "", Hl7Escape(result.patientName), "",
-                            born ? FormatCalendar(*born, "%Y%m%d") : std::string()});
+        Segment(message, {"PID", "1", "", identifier, "", Hl7Escape(result.patientName), "",
+                          born ? FormatCalendar(*born, "%Y%m%d") : std::string()});
     }
     const std::string code = coded.loinc + "^" + Hl7Escape(coded.loincName) + "^LN";
-    message += Segment({"OBR", "1", "", Hl7Escape(controlId),
-                        code,  "",  "", observed,
-                        "",    "",  "", "",
-                        "",    "",  "", "",
-                        "",    "",  "", "",
-                        "",    "",  "", "",
-                        "",    "F"});
+    Segment(message, {"OBR", "1", "", Hl7Escape(controlId),
+                      code,  "",  "", observed,
+                      "",    "",  "", "",
+                      "",    "",  "", "",
+                      "",    "",  "", "",
+                      "",    "",  "", "",
+                      "",    "F"});
     const bool comparator = !coded.comparator.empty();
     const std::string value = comparator ? coded.comparator + "^" + coded.number : coded.number;
     const std::string unit = Hl7Escape(coded.ucum) + "^" + Hl7Escape(coded.ucum) + "^UCUM";
     const std::string device =
         result.deviceModel.empty() ? std::string() : Hl7Escape(result.deviceModel);
-    message += Segment({"OBX", "1", comparator ? "SN" : "NM", code, "", value, unit, "", "", "", "",
-                        "F", "", "", observed, "", Hl7Escape(context.operatorId), "", device});
-    return message;
+    Segment(message, {"OBX", "1", comparator ? "SN" : "NM", code, "", value, unit, "", "", "", "",
+                      "F", "", "", observed, "", Hl7Escape(context.operatorId), "", device});
 }
 
 std::string ComposeHl7Batch(const std::vector<std::string>& messages,
@@ -169,6 +175,20 @@ std::string ComposeHl7Batch(const std::vector<std::string>& messages,
         out += message;
     }
     out += "BTS|" + std::to_string(messages.size()) + "\r";
+    out += "FTS|1\r";
+    return out;
+}
+
+std::string ComposeHl7Batch(const std::vector<StoredResult>& results,
+                            const MessageContext& context) {
+    std::string out;
+    out.reserve(results.size() * 420 + 256);
+    out += Header("FHS", context) + "\r";
+    out += Header("BHS", context) + "\r";
+    for (const StoredResult& result : results) {
+        AppendOruR01(out, result, context);
+    }
+    out += "BTS|" + std::to_string(results.size()) + "\r";
     out += "FTS|1\r";
     return out;
 }

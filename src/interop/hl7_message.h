@@ -17,9 +17,13 @@ std::string Hl7Unescape(std::string_view text, char field = '|', char component 
 // One ORU^R01 (HL7 v2.5.1) per result: MSH, PID (when the result has a patient), OBR, OBX;
 // segments end in CR. The control ID is ControlId(context.operatorId, result).
 std::string ComposeOruR01(const StoredResult& result, const MessageContext& context);
+void AppendOruR01(std::string& out, const StoredResult& result, const MessageContext& context);
 
 // A file of messages: FHS, BHS, the messages, BTS with their count, FTS.
 std::string ComposeHl7Batch(const std::vector<std::string>& messages,
+                            const MessageContext& context);
+// The same file made straight from the results (no message copies on the way).
+std::string ComposeHl7Batch(const std::vector<StoredResult>& results,
                             const MessageContext& context);
 
 // What an acknowledgement says: MSA-1, MSA-2, and a reason from MSA-3 or ERR.

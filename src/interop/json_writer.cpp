@@ -95,6 +95,20 @@ void JsonWriter::BeforeValue() {
 void JsonWriter::Quoted(std::string_view text) {
     out_ += '"';
     for (std::size_t i = 0; i < text.size();) {
+        // Plain printable ASCII goes over in one piece; most texts are nothing else.
+        std::size_t plain = i;
+        while (plain < text.size()) {
+            unsigned char p = static_cast<unsigned char>(text[plain]);
+            if (p < 0x20 || p >= 0x7f || p == '"' || p == '\\') {
+                break;
+            }
+            ++plain;
+        }
+        if (plain > i) {
+            out_.append(text.data() + i, plain - i);
+            i = plain;
+            continue;
+        }
         unsigned char c = static_cast<unsigned char>(text[i]);
         switch (c) {
         case '"':

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <unordered_map>
 
 namespace qa::interop {
 
@@ -67,13 +69,46 @@ std::uint64_t Fnv1a(std::string_view text, std::uint64_t hash) {
     return hash;
 }
 
-std::string OffsetText(int minutes, bool withColon) {
-    char sign = minutes < 0 ? '-' : '+';
+void Digits(std::string& out, int value, int width) {
+    char buffer[12];
+    int n = 0;
+    unsigned magnitude = value < 0 ? 0u : static_cast<unsigned>(value);
+    do {
+        buffer[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0 && n < 10);
+    for (int pad = n; pad < width; ++pad) {
+        out += '0';
+    }
+    while (n > 0) {
+        out += buffer[--n];
+    }
+}
+
+void AppendOffset(std::string& out, int minutes, bool withColon) {
+    out += minutes < 0 ? '-' : '+';
     int magnitude = minutes < 0 ? -minutes : minutes;
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, withColon ? "%c%02d:%02d" : "%c%02d%02d", sign,
-                  magnitude / 60, magnitude % 60);
-    return buffer;
+    Digits(out, magnitude / 60, 2);
+    if (withColon) {
+        out += ':';
+    }
+    Digits(out, magnitude % 60, 2);
+}
+
+// Composes "YYYY?MM?DD?hh?mm?ss" with the given separators (0 for none).
+std::string Stamp(const CalendarDateTime& t, char dateSep, char middle, char timeSep) {
+    std::string out;
+    out.reserve(32);
+    Digits(out, t.year, 4);
+    const int rest[] = {t.month, t.day, t.hour, t.minute, t.second};
+    const char separators[] = {dateSep, dateSep, middle, timeSep, timeSep};
+    for (int i = 0; i < 5; ++i) {
+        if (separators[i] != 0) {
+            out += separators[i];
+        }
+        Digits(out, rest[i], 2);
+    }
+    return out;
 }
 
 } // namespace
@@ -148,12 +183,44 @@ int LocalUtcOffsetMinutes(const CalendarDateTime& local) {
     return static_cast<int>(back.tm_gmtoff / 60);
 }
 
+int CachedLocalUtcOffsetMinutes(const CalendarDateTime& local) {
+    // Asking the C library costs a look at the zone file each time; zones change their
+    // offset on the hour or half hour, so one answer per half hour of local time serves
+    // every result in it. A changed TZ starts the cache afresh.
+    thread_local std::unordered_map<std::int64_t, int> cache;
+    thread_local std::string zone;
+    const char* current = std::getenv("TZ");
+    if (zone != (current ? current : "\x01")) {
+        zone = current ? current : "\x01";
+        cache.clear();
+    }
+    const std::int64_t key =
+        ((((static_cast<std::int64_t>(local.year) * 13 + local.month) * 32 + local.day) * 24 +
+          local.hour) *
+         2) +
+        (local.minute >= 30 ? 1 : 0);
+    auto found = cache.find(key);
+    if (found != cache.end()) {
+        return found->second;
+    }
+    if (cache.size() > 100'000) {
+        cache.clear();
+    }
+    const int offset = LocalUtcOffsetMinutes(local);
+    cache.emplace(key, offset);
+    return offset;
+}
+
 std::string Hl7Time(const CalendarDateTime& local, const UtcOffsetFunction& offset) {
-    return FormatCalendar(local, "%Y%m%d%H%M%S") + OffsetText(offset(local), false);
+    std::string out = Stamp(local, 0, 0, 0);
+    AppendOffset(out, offset(local), false);
+    return out;
 }
 
 std::string FhirTime(const CalendarDateTime& local, const UtcOffsetFunction& offset) {
-    return FormatCalendar(local, "%Y-%m-%dT%H:%M:%S") + OffsetText(offset(local), true);
+    std::string out = Stamp(local, '-', 'T', ':');
+    AppendOffset(out, offset(local), true);
+    return out;
 }
 
 CalendarDateTime LocalNow() {

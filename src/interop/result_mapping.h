@@ -52,6 +52,8 @@ std::string ControlId(std::string_view operatorId, const StoredResult& result);
 // Minutes east of UTC of the machine's zone at that local moment.
 using UtcOffsetFunction = std::function<int(const CalendarDateTime&)>;
 int LocalUtcOffsetMinutes(const CalendarDateTime& local);
+// The same, remembered per half hour of local time (a thread's own cache).
+int CachedLocalUtcOffsetMinutes(const CalendarDateTime& local);
 
 // Everything a message needs besides the result.
 struct MessageContext {
@@ -59,7 +61,7 @@ struct MessageContext {
     InterfaceSettings link;
     std::string operatorId;    // the program's current user: the performer
     CalendarDateTime composed; // local time the message is made
-    UtcOffsetFunction utcOffset = LocalUtcOffsetMinutes;
+    UtcOffsetFunction utcOffset = CachedLocalUtcOffsetMinutes;
 };
 
 // "YYYYMMDDHHMMSS+ZZZZ" and "YYYY-MM-DDThh:mm:ss+zz:zz" with the zone offset of that moment.

@@ -193,11 +193,7 @@ bool DeliveryPanel::ExportSelection(const QString& format) {
     const interop::MessageContext context = Context();
     std::string content;
     if (hl7) {
-        std::vector<std::string> messages;
-        for (const interop::StoredResult& result : results) {
-            messages.push_back(interop::ComposeOruR01(result, context));
-        }
-        content = interop::ComposeHl7Batch(messages, context);
+        content = interop::ComposeHl7Batch(results, context);
     } else {
         content = interop::ComposeFhirBundle(results, context);
     }

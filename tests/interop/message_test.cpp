@@ -142,15 +142,16 @@ TEST(ResultCoding, TimesCarryTheMachinesOffsetOfThatMoment) {
     {
         ScopedTimeZone zone("Asia/Seoul");
         EXPECT_EQ(LocalUtcOffsetMinutes({2026, 7, 1, 12, 0, 0}), 540);
-        EXPECT_EQ(FhirTime({2026, 12, 7, 14, 30, 0}, LocalUtcOffsetMinutes),
+        EXPECT_EQ(FhirTime({2026, 12, 7, 14, 30, 0}, CachedLocalUtcOffsetMinutes),
                   "2026-12-07T14:30:00+09:00");
     }
     ScopedTimeZone zone("America/New_York");
-    EXPECT_EQ(LocalUtcOffsetMinutes({2026, 1, 15, 12, 0, 0}), -300);
-    EXPECT_EQ(LocalUtcOffsetMinutes({2026, 7, 15, 12, 0, 0}), -240) << "summer time then";
-    EXPECT_EQ(Hl7Time({2026, 7, 15, 8, 5, 0}, LocalUtcOffsetMinutes), "20260715080500-0400");
+    EXPECT_EQ(CachedLocalUtcOffsetMinutes({2026, 1, 15, 12, 0, 0}), -300);
+    EXPECT_EQ(CachedLocalUtcOffsetMinutes({2026, 7, 15, 12, 0, 0}), -240) << "summer time then";
+    EXPECT_EQ(Hl7Time({2026, 7, 15, 8, 5, 0}, CachedLocalUtcOffsetMinutes), "20260715080500-0400");
     ScopedTimeZone india("Asia/Kolkata");
-    EXPECT_EQ(FhirTime({2026, 1, 2, 3, 4, 5}, LocalUtcOffsetMinutes), "2026-01-02T03:04:05+05:30");
+    EXPECT_EQ(FhirTime({2026, 1, 2, 3, 4, 5}, CachedLocalUtcOffsetMinutes),
+              "2026-01-02T03:04:05+05:30");
 }
 
 TEST(Hl7, EscapingRoundTripsEveryDelimiterAndControlCharacter) {
