@@ -32,6 +32,8 @@ std::vector<UsageItem> DataFiles() {
          "The stored HbA1c and glucose results of operator ID (SQLite databases)."},
         {"ID_HbA1cDown.sqlite, ID_GlucoseDown.sqlite",
          "The results of operator ID's last download of each kind."},
+        {"ID_Outbox.sqlite", "The delivery state of operator ID's results sent to the laboratory "
+                             "system: pending, sent or held."},
         {"hr_lowdata.dat", "The raw bytes of the last transfer from the meter, for support."},
         {"QuorinA1c.lock", "Held while a program works on the folder, so that a second one "
                            "does not; a lock left behind by a program that died is taken "
@@ -97,7 +99,8 @@ ProgramUsage MakeCliUsage() {
          "Fetches the stored results of one kind from the meter on the serial port DEVICE and "
          "stores the new ones; results already stored are skipped. The progress texts go to "
          "standard error and \"imported N\" to standard output. The meter's records are erased "
-         "only with --erase, and only once they are stored.",
+         "only with --erase, and only once they are stored. SIGINT or SIGTERM stops a download "
+         "within a second; nothing of the partial transfer is stored and the exit status is 1.",
          {}},
         {"list",
          filters,
@@ -105,9 +108,10 @@ ProgramUsage MakeCliUsage() {
          "rows that export writes, formatted by the operator's settings.",
          {}},
         {"export",
-         "--out FILE " + filters,
-         "Writes the same list to FILE as a CSV file in code page 949 for spreadsheet "
-         "programs, as the window's export button does.",
+         "[--format FORMAT] --out FILE " + filters,
+         "Writes the same list to FILE: as a CSV file in code page 949 for spreadsheet "
+         "programs, as the window's export button does, or with --format hl7 as a batch of "
+         "HL7 v2 ORU^R01 messages, or with --format fhir as a FHIR R4 bundle.",
          {}},
         {"report",
          "--out FILE " + filters,
@@ -138,7 +142,21 @@ ProgramUsage MakeCliUsage() {
              {"lang", "the language: 0 Korean, 1 English."},
              {"Name, Hospital, Email", "the operator's details."},
              {"Command", "the operator's memo."},
+             {"Interface", "sending results to the laboratory system: 0 off, 1 on."},
+             {"Destination", "where send delivers them, mllp://HOST:PORT."},
+             {"Sending_application, Sending_facility, Receiving_application, "
+              "Receiving_facility",
+              "the names the HL7 messages carry."},
+             {"Ack_timeout", "seconds to wait for the receiver's acknowledgement."},
          }},
+        {"send",
+         "[--to mllp://HOST:PORT] [--retry-held] [--user ID]",
+         "Queues every stored result that has not been queued yet and sends the pending ones "
+         "to the laboratory system over MLLP, one message at a time; a result counts as sent "
+         "only once the receiver has acknowledged it. Prints \"sent N, pending M\" and exits "
+         "1 while anything is left undelivered. Results the receiver refused stay held until "
+         "--retry-held.",
+         {}},
     };
     u.options = {
         DataDirOption(),
@@ -154,9 +172,13 @@ ProgramUsage MakeCliUsage() {
         {"--from", "DATE",
          "Together with --to: only the results from DATE to the --to date, as the search of "
          "the window's list. Dates are written YYYYMMDD and lie at most 366 days apart."},
-        {"--to", "DATE", "The last date of a --from search."},
+        {"--to", "DATE",
+         "The last date of a --from search. With send, the destination mllp://HOST:PORT, "
+         "instead of the Destination setting."},
         {"--out", "FILE", "The file that export or report writes."},
+        {"--format", "FORMAT", "What export writes: csv (the default), hl7 or fhir."},
         {"--erase", "", "Let download erase the meter's records once they are stored."},
+        {"--retry-held", "", "Let send try the results the receiver refused once more."},
         HelpOption(),
         VersionOption(),
     };

@@ -3,6 +3,7 @@
 // are those of the settings file.
 #include "app/cli.h"
 #include "app/usage.h"
+#include "store/interface_settings.h"
 #include "store/settings.h"
 #include "temp_dir.h"
 
@@ -125,6 +126,9 @@ TEST(Usage, DocumentedSettingsKeysAreTheSettingsFileKeys) {
     }
     std::set<std::string> keys;
     for (const auto& entry : SettingsEntries(SettingsStore{})) {
+        keys.insert(entry.first);
+    }
+    for (const auto& entry : InterfaceEntries(InterfaceSettings{})) {
         keys.insert(entry.first);
     }
     EXPECT_EQ(documented, keys);
