@@ -2,6 +2,7 @@
 
 #include "app/data_folder.h"
 #include "app/instance_lock.h"
+#include "app/usage.h"
 #include "device/clock.h"
 #include "device/port_discovery.h"
 #include "device/qt/headless_download.h"
@@ -32,6 +33,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <unistd.h>
 
 namespace qa {
@@ -76,13 +78,8 @@ struct Options {
     std::string command;
     std::vector<std::string> positional;
     std::map<std::string, std::string> values; // --name VALUE
-    bool erase = false;
-    bool retryHeld = false;
+    std::set<std::string> flags;               // options without a value
 };
-
-// Options that take a value.
-const char* const kValueOptions[] = {"--port", "--kind", "--user", "--weeks",
-                                     "--from", "--to",   "--out",  "--format"};
 
 bool ParseArgs(const std::vector<std::string>& args, Options& options, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -93,12 +90,11 @@ bool ParseArgs(const std::vector<std::string>& args, Options& options, std::stri
                 return false;
             }
             options.dataDir = args[++i];
-        } else if (a == "--erase") {
-            options.erase = true;
-        } else if (a == "--retry-held") {
-            options.retryHeld = true;
-        } else if (std::find(std::begin(kValueOptions), std::end(kValueOptions), a) !=
-                   std::end(kValueOptions)) {
+        } else if (const UsageOption* option = FindOption(CliUsage(), a)) {
+            if (option->value.empty()) {
+                options.flags.insert(option->name);
+                continue;
+            }
             if (i + 1 >= args.size()) {
                 error = a + " needs a value";
                 return false;
@@ -113,7 +109,7 @@ bool ParseArgs(const std::vector<std::string>& args, Options& options, std::stri
             options.positional.push_back(a);
         }
     }
-    if (options.command.empty()) {
+    if (options.command.empty() && options.flags.empty()) {
         error = "no command given";
         return false;
     }
@@ -151,6 +147,21 @@ public:
         if (!ParseArgs(args, options_, error)) {
             return Usage(error);
         }
+        if (options_.flags.count("--help") != 0) {
+            out_ << HelpText(CliUsage());
+            return kExitOk;
+        }
+        if (options_.flags.count("--version") != 0) {
+            out_ << VersionText() << "\n";
+            return kExitOk;
+        }
+        if (options_.command.empty()) {
+            return Usage("no command given");
+        }
+        // Before the data folder is made: a mistyped command should leave no trace.
+        if (FindCommand(CliUsage(), options_.command) == nullptr) {
+            return Usage("unknown command " + options_.command);
+        }
         DataFolderInputs inputs = DataFolderInputsFromEnvironment();
         if (!options_.dataDir.empty()) {
             inputs.explicitFolder = options_.dataDir;
@@ -186,7 +197,7 @@ public:
 
 private:
     int Usage(const std::string& problem) {
-        err_ << "quorina1c-cli: " << problem << "\n" << kCliUsage;
+        err_ << "quorina1c-cli: " << problem << "\n" << ShortUsageText(CliUsage());
         return kExitUsage;
     }
 
@@ -353,7 +364,8 @@ int Cli::Download() {
     auto device = PortDevicePath(*port);
     StopSignals stopSignals;
     download.SetCancelRequest(&gStopDownload);
-    auto result = download.Run(*port, device.value_or(""), *kind, options_.erase);
+    auto result =
+        download.Run(*port, device.value_or(""), *kind, options_.flags.count("--erase") != 0);
     if (result.outcome == HeadlessDownload::Outcome::Cancelled) {
         err_ << "Download cancelled: nothing of the transfer was stored, and the meter keeps "
                 "its results.\n";
@@ -694,7 +706,7 @@ int Cli::Send() {
         err_ << error << "\n";
         return kExitFailed;
     }
-    if (options_.retryHeld && outbox.ReleaseHeld() < 0) {
+    if (options_.flags.count("--retry-held") != 0 && outbox.ReleaseHeld() < 0) {
         err_ << "The delivery file cannot be written: " << outbox.LastError() << "\n";
         return kExitFailed;
     }

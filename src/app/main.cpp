@@ -1,6 +1,7 @@
 // QuorinA1c: the window.
 #include "app/data_folder.h"
 #include "app/instance_lock.h"
+#include "app/usage.h"
 #include "frame/main_window.h"
 #include "print/print_dialog_service.h"
 #include "store/users.h"
@@ -12,21 +13,39 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv) {
+    // Help and version need no display, so they are answered before the toolkit starts.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(qa::HelpText(qa::WindowUsage()).c_str(), stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s\n", qa::VersionText().c_str());
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("QuorinA1cComm");
     QApplication::setOrganizationName("Local AppWizard-Generated Applications");
+    QGuiApplication::setDesktopFileName(QA_APP_ID);
     Q_INIT_RESOURCE(resources);
     QApplication::setWindowIcon(qa::AppIcon());
 
+    // The options with a value come from the usage table that --help prints.
     QCommandLineParser parser;
-    parser.setApplicationDescription("QuorinA1c: results of the HbA1c and glucose meter");
-    parser.addHelpOption();
-    QCommandLineOption dataDir("data-dir", "Use DIR as the data folder.", "DIR");
-    QCommandLineOption port("port", "List DEVICE first and take it as the meter's port.", "DEVICE");
-    QCommandLineOption sysfs("sysfs-root", "Read serial ports below ROOT (for testing).", "ROOT");
-    parser.addOptions({dataDir, port, sysfs});
+    for (const qa::UsageOption& option : qa::WindowUsage().options) {
+        if (!option.value.empty()) {
+            parser.addOption(QCommandLineOption(QString::fromStdString(option.name.substr(2)),
+                                                QString::fromStdString(option.text),
+                                                QString::fromStdString(option.value)));
+        }
+    }
+    const QString dataDir = "data-dir";
+    const QString port = "port";
+    const QString sysfs = "sysfs-root";
     parser.process(app);
 
     qa::DataFolderInputs inputs = qa::DataFolderInputsFromEnvironment();

@@ -7,6 +7,9 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -47,9 +50,38 @@ TEST(SerialChannel, SomethingThatIsNoTerminalIsNoPort) {
 }
 
 TEST(SerialChannel, PermissionProblemTellsHowToGetAccess) {
-    std::string text = OpenFailureText("/dev/null", 13);
-    EXPECT_EQ(text.rfind("/dev/null: Permission denied (error code - 13)\r\n", 0), 0u);
-    EXPECT_NE(text.find("adduser"), std::string::npos);
+    // Without the udev rule: the port's group.
+    std::string text = OpenFailureText("/dev/null", 13, "");
+    EXPECT_EQ(text.rfind("/dev/null: Permission denied (error code - 13)\r\n", 0), 0u) << text;
+    EXPECT_NE(text.find("sudo adduser $USER root"), std::string::npos) << text;
+    EXPECT_NE(text.find("udev rule"), std::string::npos) << text;
+
+    // With the rule installed it comes first, named by its path; the group stays the fallback.
+    TempDir dir;
+    const std::string rule = dir.File("70-quorina1c.rules");
+    std::filesystem::create_directory(dir.File("etc"));
+    std::filesystem::create_directory(dir.File("etc/70-quorina1c.rules"));
+    const std::vector<std::string> candidates{dir.File("etc/70-quorina1c.rules"),
+                                              dir.File("run/70-quorina1c.rules"), rule};
+    EXPECT_EQ(InstalledUdevRule(candidates), "") << "a folder or nothing is not a rule";
+    WriteFile(rule, "SUBSYSTEM==\"tty\"\n");
+    ASSERT_EQ(InstalledUdevRule(candidates), rule);
+    text = OpenFailureText("/dev/null", 13, rule);
+    const std::size_t rulePos = text.find("The udev rule " + rule);
+    ASSERT_NE(rulePos, std::string::npos) << text;
+    EXPECT_EQ(text.rfind("/dev/null: Permission denied (error code - 13)\r\n", 0), 0u) << text;
+    EXPECT_NE(text.find("plug it in again", rulePos), std::string::npos) << text;
+    EXPECT_LT(rulePos, text.find("sudo adduser $USER root")) << text;
+
+    // Other failures say nothing about access.
+    EXPECT_EQ(OpenFailureText("/dev/ttyUSB0", 16, rule),
+              "/dev/ttyUSB0: Device or resource busy (error code - 16)");
+    // The build's own install folder is looked at first, then the folders udev reads.
+    const std::vector<std::string> standard = UdevRuleCandidates();
+    ASSERT_GE(standard.size(), 2u);
+    EXPECT_EQ(std::filesystem::path(standard.front()).filename(), "70-quorina1c.rules");
+    EXPECT_NE(std::find(standard.begin(), standard.end(), "/etc/udev/rules.d/70-quorina1c.rules"),
+              standard.end());
 }
 
 TEST(SerialChannel, BytesArriveInOrderOnlyWhileAReplyIsAwaited) {

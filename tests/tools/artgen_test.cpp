@@ -7,6 +7,8 @@
 
 #include <QColor>
 #include <QDir>
+#include <QDirIterator>
+#include <QDomDocument>
 #include <QFile>
 #include <QImage>
 #include <QString>
@@ -136,6 +138,39 @@ TEST_F(ArtGen, ResourceListNamesExactlyTheWrittenImages) {
     EXPECT_TRUE(qrc.contains("<qresource prefix=\"/\">"));
 }
 
+TEST_F(ArtGen, ThemeIconsAtEveryDesktopSizeAndAsScalableSvg) {
+    const QString theme = QString::fromStdString(out_->File("icons/hicolor"));
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        SCOPED_TRACE(size);
+        const QImage icon(QString("%1/%2x%2/apps/quorina1c.png").arg(theme).arg(size));
+        ASSERT_EQ(icon.size(), QSize(size, size));
+        // Rounded corners on a transparent ground; the white drop at the centre line.
+        EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
+        EXPECT_EQ(qAlpha(icon.pixel(size / 2, size / 2)), 255);
+        const QColor drop = icon.pixelColor(size / 2, size * 2 / 5);
+        EXPECT_GT(drop.lightness(), 220) << drop.name().toStdString();
+    }
+    // The same mark as SVG: well-formed, the face and drop drawn as outlines, the text too
+    // (so it needs no font where it is shown).
+    const QString svg =
+        QString::fromStdString(ReadFile(out_->File("icons/hicolor/scalable/apps/quorina1c.svg")));
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(svg));
+    const QDomElement root = document.documentElement();
+    EXPECT_EQ(root.tagName(), "svg");
+    EXPECT_EQ(root.attribute("viewBox"), "0 0 256 256");
+    EXPECT_EQ(document.elementsByTagName("rect").size(), 2);
+    EXPECT_EQ(document.elementsByTagName("text").size(), 0);
+    const QDomNodeList paths = document.elementsByTagName("path");
+    ASSERT_EQ(paths.size(), 2) << "drop and text";
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString d = paths.at(i).toElement().attribute("d");
+        EXPECT_TRUE(d.startsWith('M') && d.endsWith('Z')) << d.left(40).toStdString();
+        EXPECT_GT(d.count('C'), 3);
+    }
+    EXPECT_EQ(paths.at(0).toElement().attribute("fill"), "#ffffff");
+}
+
 TEST_F(ArtGen, SameBytesOnEveryRunAndAsCheckedIn) {
     TempDir again;
     generate(again.Path());
@@ -154,6 +189,23 @@ TEST_F(ArtGen, SameBytesOnEveryRunAndAsCheckedIn) {
                       load(out_->Path(), qPrintable(file)).size());
         }
     }
+    // The theme icons likewise.
+    const QDir icons(QString::fromStdString(out_->File("icons")));
+    QDirIterator it(icons.path(), QDir::Files, QDirIterator::Subdirectories);
+    int count = 0;
+    while (it.hasNext()) {
+        const QString name = icons.relativeFilePath(it.next());
+        SCOPED_TRACE(name.toStdString());
+        ++count;
+        const std::string path = "icons/" + name.toStdString();
+        EXPECT_EQ(ReadFile(out_->File(path)), ReadFile(again.File(path)));
+        const QString checkedInIcon = QString(QA_SOURCE_DIR) + "/res/icons/" + name;
+        ASSERT_TRUE(QFile::exists(checkedInIcon));
+        if (name.endsWith(".png")) {
+            EXPECT_EQ(QImage(checkedInIcon).size(), QImage(icons.filePath(name)).size());
+        }
+    }
+    EXPECT_EQ(count, 10);
 }
 
 } // namespace

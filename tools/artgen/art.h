@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRectF>
 #include <QString>
 
@@ -32,6 +33,8 @@ inline const QColor textOnBand{0xBC, 0xD3, 0xE8}; // secondary text on the band
 inline const QColor greyFace{0xC5, 0xCE, 0xD7};   // disabled faces
 inline const QColor greyInk{0x7A, 0x88, 0x95};    // disabled glyphs and labels
 inline const QColor greyLine{0xAE, 0xB9, 0xC4};   // disabled outlines
+inline const QColor logoFrom{0x2C, 0x74, 0xB3};   // the product mark's face, top left
+inline const QColor logoTo{0x16, 0xA3, 0xA8};     // and bottom right
 } // namespace colour
 
 // Fixed pixel sizes so the output does not depend on the screen's resolution.
@@ -73,6 +76,19 @@ void drawGlyph(QPainter& p, Glyph glyph, const QRectF& box, const QColor& ink,
 
 // The product mark: a rounded square in blue and teal with a white drop, drawn into box.
 void drawLogo(QPainter& p, const QRectF& box);
+// The mark's geometry, shared by the bitmaps and the scalable icon.
+struct LogoParts {
+    static constexpr int sheenAlpha = 60; // white at the top edge, fading out halfway down
+    static constexpr const char* text = "A1c";
+    QRectF box;
+    qreal cornerRadius = 0;
+    QPointF sheenEnd;
+    QPainterPath drop;
+    bool hasText = false; // the text only from 40 pixels up
+    QFont font;
+    QRectF textRect; // the text is centred in it
+};
+LogoParts logoParts(const QRectF& box);
 // A handheld meter showing an HbA1c result, for the home page and its picture.
 void drawMeterIllustration(QPainter& p, const QRectF& box);
 
@@ -89,6 +105,15 @@ std::vector<Artwork> skinArtwork();
 std::vector<Artwork> buttonArtwork();
 std::vector<Artwork> pageArtwork();
 std::vector<Artwork> iconArtwork();
+
+// The application icon for desktop icon themes (hicolor): bitmaps at the sizes desktops ask
+// for, and the same mark as SVG.
+struct ThemeIcon {
+    int size;
+    QImage image;
+};
+std::vector<ThemeIcon> themeIcons();
+QString appIconSvg();
 
 // The layout the page backgrounds are drawn for; the README passes it on to the page code.
 namespace layout {

@@ -284,35 +284,47 @@ void drawGlyph(QPainter& p, Glyph glyph, const QRectF& box, const QColor& ink,
     p.restore();
 }
 
-void drawLogo(QPainter& p, const QRectF& box) {
-    p.save();
+LogoParts logoParts(const QRectF& box) {
+    LogoParts parts;
     const qreal s = box.width();
-    QLinearGradient face(box.topLeft(), box.bottomRight());
-    face.setColorAt(0.0, QColor(0x2C, 0x74, 0xB3));
-    face.setColorAt(1.0, QColor(0x16, 0xA3, 0xA8));
-    p.setPen(Qt::NoPen);
-    p.setBrush(face);
-    p.drawRoundedRect(box, s * 0.22, s * 0.22);
-    // A soft light edge at the top keeps the mark readable on the dark caption and band.
-    QLinearGradient sheen(box.topLeft(), QPointF(box.left(), box.top() + s * 0.5));
-    sheen.setColorAt(0.0, QColor(255, 255, 255, 60));
-    sheen.setColorAt(1.0, QColor(255, 255, 255, 0));
-    p.setBrush(sheen);
-    p.drawRoundedRect(box, s * 0.22, s * 0.22);
-
+    parts.box = box;
+    parts.cornerRadius = s * 0.22;
+    parts.sheenEnd = QPointF(box.left(), box.top() + s * 0.5);
     const qreal radius = s * 0.27;
     const qreal tip = box.top() + s * 0.12;
-    QPainterPath drop = dropPath(box.center().x(), tip, radius);
-    p.setBrush(Qt::white);
-    p.drawPath(drop);
-    if (s >= 40) {
-        QFont font = latinFont(qRound(s * 0.2), true);
-        font.setLetterSpacing(QFont::PercentageSpacing, 94);
-        p.setFont(font);
-        p.setPen(colour::navyDark);
+    parts.drop = dropPath(box.center().x(), tip, radius);
+    parts.hasText = s >= 40;
+    if (parts.hasText) {
+        parts.font = latinFont(qRound(s * 0.2), true);
+        parts.font.setLetterSpacing(QFont::PercentageSpacing, 94);
         const qreal centreY = tip + radius * 1.75;
-        p.drawText(QRectF(box.left(), centreY - radius * 0.75, s, radius * 1.5), Qt::AlignCenter,
-                   "A1c");
+        parts.textRect = QRectF(box.left(), centreY - radius * 0.75, s, radius * 1.5);
+    }
+    return parts;
+}
+
+void drawLogo(QPainter& p, const QRectF& box) {
+    p.save();
+    const LogoParts parts = logoParts(box);
+    QLinearGradient face(box.topLeft(), box.bottomRight());
+    face.setColorAt(0.0, colour::logoFrom);
+    face.setColorAt(1.0, colour::logoTo);
+    p.setPen(Qt::NoPen);
+    p.setBrush(face);
+    p.drawRoundedRect(box, parts.cornerRadius, parts.cornerRadius);
+    // A soft light edge at the top keeps the mark readable on the dark caption and band.
+    QLinearGradient sheen(box.topLeft(), parts.sheenEnd);
+    sheen.setColorAt(0.0, QColor(255, 255, 255, LogoParts::sheenAlpha));
+    sheen.setColorAt(1.0, QColor(255, 255, 255, 0));
+    p.setBrush(sheen);
+    p.drawRoundedRect(box, parts.cornerRadius, parts.cornerRadius);
+
+    p.setBrush(Qt::white);
+    p.drawPath(parts.drop);
+    if (parts.hasText) {
+        p.setFont(parts.font);
+        p.setPen(colour::navyDark);
+        p.drawText(parts.textRect, Qt::AlignCenter, LogoParts::text);
     }
     p.restore();
 }

@@ -1,7 +1,8 @@
 // quorina1c-artgen OUTDIR [--preview DIR]
 //
 // Draws every image of the program's frame, pages, buttons and dialogs and writes them to
-// OUTDIR/images as PNG, with OUTDIR/resources.qrc and OUTDIR/images/README.md. The output is
+// OUTDIR/images as PNG, with OUTDIR/resources.qrc and OUTDIR/images/README.md, and the
+// application icon for desktop icon themes to OUTDIR/icons/hicolor. The output is
 // the same, byte for byte, on every run with the same fonts, so the checked-in files only
 // change when the drawing does.
 #include "art.h"
@@ -157,6 +158,19 @@ int main(int argc, char** argv) {
     for (const Artwork& art : all) {
         ok = writePng(art.image, out.filePath("images/" + art.file)) && ok;
     }
+    // The icon theme's own layout, so the install rules copy it as it is.
+    int themeFiles = 0;
+    for (const artgen::ThemeIcon& icon : artgen::themeIcons()) {
+        const QString folder = QString("icons/hicolor/%1x%1/apps").arg(icon.size);
+        ok = out.mkpath(folder) && writePng(icon.image, out.filePath(folder + "/quorina1c.png")) &&
+             ok;
+        ++themeFiles;
+    }
+    ok = out.mkpath("icons/hicolor/scalable/apps") &&
+         writeText(out.filePath("icons/hicolor/scalable/apps/quorina1c.svg"),
+                   artgen::appIconSvg()) &&
+         ok;
+    ++themeFiles;
     ok = writeText(out.filePath("resources.qrc"), qrcText(all)) && ok;
     ok = writeText(out.filePath("images/README.md"), readmeText(all)) && ok;
     if (!previewDir.isEmpty()) {
@@ -166,6 +180,8 @@ int main(int argc, char** argv) {
             ok = writePng(image, QDir(previewDir).filePath(name)) && ok;
         }
     }
-    std::printf("wrote %zu images to %s\n", all.size(), qPrintable(out.filePath("images")));
+    std::printf("wrote %zu images to %s and %d theme icons to %s\n", all.size(),
+                qPrintable(out.filePath("images")), themeFiles,
+                qPrintable(out.filePath("icons/hicolor")));
     return ok ? 0 : 1;
 }

@@ -26,7 +26,29 @@ int SystemOpenError(const std::string& device) {
 
 } // namespace
 
-std::string OpenFailureText(const std::string& device, int systemCode) {
+std::vector<std::string> UdevRuleCandidates() {
+    std::vector<std::string> paths{QA_UDEV_RULE_PATH};
+    // The folders udev reads; an administrator may also have copied the rule to /etc.
+    for (const char* folder :
+         {"/etc/udev/rules.d", "/run/udev/rules.d", "/usr/local/lib/udev/rules.d",
+          "/usr/lib/udev/rules.d", "/lib/udev/rules.d"}) {
+        paths.push_back(std::string(folder) + "/" + QA_UDEV_RULE_FILE);
+    }
+    return paths;
+}
+
+std::string InstalledUdevRule(const std::vector<std::string>& candidates) {
+    for (const std::string& path : candidates) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+            return path;
+        }
+    }
+    return {};
+}
+
+std::string OpenFailureText(const std::string& device, int systemCode,
+                            const std::string& installedRule) {
     // A file or another device that is no terminal: the system's own words for that
     // ("Inappropriate ioctl for device") would not tell the operator what is wrong.
     std::string reason = systemCode == ENOTTY ? "not a serial port" : std::strerror(systemCode);
@@ -40,11 +62,30 @@ std::string OpenFailureText(const std::string& device, int systemCode) {
                 group = g->gr_name;
             }
         }
-        text += "\r\nSerial ports belong to the group \"" + group +
-                "\": add this user to it (sudo adduser $USER " + group +
-                "), then log out and in again, or install a udev rule that grants access.";
+        if (installedRule.empty()) {
+            text += "\r\nSerial ports belong to the group \"" + group +
+                    "\": add this user to it (sudo adduser $USER " + group +
+                    "), then log out and in again, or install a udev rule that grants access.";
+        } else {
+            // The rule tags the port when it appears, so a meter that was plugged in before
+            // the rule was installed keeps its old permissions until it is plugged in again.
+            text += "\r\nThe udev rule " + installedRule +
+                    " gives the user logged in at this computer access to the meter's port and "
+                    "to Prolific adapters: unplug the meter and plug it in again. If that does "
+                    "not help (another adapter, or a user not logged in at this computer), add "
+                    "this user to the group \"" +
+                    group + "\" that the port belongs to (sudo adduser $USER " + group +
+                    "), then log out and in again.";
+        }
     }
     return text;
+}
+
+std::string OpenFailureText(const std::string& device, int systemCode) {
+    if (systemCode != EACCES && systemCode != EPERM) {
+        return OpenFailureText(device, systemCode, std::string());
+    }
+    return OpenFailureText(device, systemCode, InstalledUdevRule(UdevRuleCandidates()));
 }
 
 SerialChannel::SerialChannel(ReplyCodeFn replyCode, DeliverFn deliver, QObject* parent)

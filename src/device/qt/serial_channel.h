@@ -6,6 +6,8 @@
 #include <QSerialPort>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace qa {
 
@@ -40,7 +42,16 @@ private:
 };
 
 // The operator's message for a port that could not be opened: "error code - " with the
-// system's code, and for a refused permission, how to get access on this system.
+// system's code, and for a refused permission, how to get access on this system: first the
+// udev rule when `installedRule` names it, then the dialout group.
+std::string OpenFailureText(const std::string& device, int systemCode,
+                            const std::string& installedRule);
+// The same, looking for the installed rule itself.
 std::string OpenFailureText(const std::string& device, int systemCode);
+
+// Where udev reads rules from, with the folder this build installs its rule into first.
+std::vector<std::string> UdevRuleCandidates();
+// The first of `candidates` that exists, or empty.
+std::string InstalledUdevRule(const std::vector<std::string>& candidates);
 
 } // namespace qa
