@@ -1,24 +1,10 @@
 #include "store/result_list.h"
 
 #include "store/display_format.h"
+#include "store/patient_id_set.h"
 #include "store/text_encoding.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace qa {
-
-namespace {
-
-bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
-} // namespace
 
 ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings, bool keepFilter) {
     ResultList list;
@@ -33,6 +19,7 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
     const int count = table.RowCount();
     list.rows.reserve(static_cast<std::size_t>(count));
     list.cells.reserve(static_cast<std::size_t>(count));
+    PatientIdSet patients;
     for (int i = 0; i < count && !table.IsEOF(); ++i, table.MoveNext()) {
         std::string date = table.date.Str();
         std::string time = table.time.Str();
@@ -52,12 +39,7 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
             cells.push_back(FormatHbA1cText(settings, value, true));
             // Shown decoded; the row keeps the stored bytes, which a delete or edit matches.
             cells.push_back(DecodeStoredText(row.patientId));
-            bool known = std::any_of(
-                list.patientIds.begin(), list.patientIds.end(),
-                [&](const std::string& id) { return StartsWithIgnoringCase(id, row.patientId); });
-            if (!known) {
-                list.patientIds.push_back(row.patientId);
-            }
+            patients.Add(row.patientId);
             row.patientName = DecodeStoredText(table.name.View());
             row.birthday = DecodeStoredText(table.dob.View());
             row.diagnosis = table.diagnose;
@@ -71,6 +53,7 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
         list.rows.push_back(std::move(row));
         list.cells.push_back(std::move(cells));
     }
+    list.patientIds = patients.TakeIds();
     return list;
 }
 
