@@ -712,7 +712,12 @@ int Cli::Send() {
     }
     for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
                                     static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
-        if (interop::QueueResults(outbox, interop::ReadStoredResults(*table), context) < 0) {
+        std::vector<interop::StoredResult> results;
+        if (!interop::ReadStoredResults(*table, results)) {
+            err_ << "The stored results cannot be read: " << table->LastError() << "\n";
+            return kExitFailed;
+        }
+        if (interop::QueueResults(outbox, results, context) < 0) {
             err_ << "The delivery file cannot be written: " << outbox.LastError() << "\n";
             return kExitFailed;
         }

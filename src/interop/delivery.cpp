@@ -20,15 +20,17 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row) {
     return result;
 }
 
-std::vector<StoredResult> ReadStoredResults(MeasurementTable& table) {
+bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& results) {
     // A walk of its own rather than the list's loader: the messages need the stored texts
     // only, not the formatted cells or the list's patient-ID choices.
-    std::vector<StoredResult> results;
+    results.clear();
     if (!table.IsOpen()) {
-        return results;
+        return true;
     }
     table.MoveFirst();
-    table.ResetView();
+    if (!table.ResetView()) {
+        return false;
+    }
     const bool hba1c = table.Kind() == ResultKind::HbA1c;
     const int count = table.RowCount();
     results.reserve(static_cast<std::size_t>(count));
@@ -45,7 +47,7 @@ std::vector<StoredResult> ReadStoredResults(MeasurementTable& table) {
         }
         results.push_back(std::move(result));
     }
-    return results;
+    return true;
 }
 
 int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
@@ -116,7 +118,12 @@ bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path
     if (!table.OpenExisting(path)) {
         return true; // a user without results of this kind yet
     }
-    if (QueueResults(outbox, ReadStoredResults(table), context) < 0) {
+    std::vector<StoredResult> results;
+    if (!ReadStoredResults(table, results)) {
+        problem = "The results of " + path + " cannot be read: " + table.LastError();
+        return false;
+    }
+    if (QueueResults(outbox, results, context) < 0) {
         problem = "The delivery file cannot be written: " + outbox.LastError();
         return false;
     }

@@ -13,8 +13,9 @@
 namespace qa::interop {
 
 StoredResult FromListRow(ResultKind kind, const ListRow& row);
-// Every stored result of a table, in the list's order.
-std::vector<StoredResult> ReadStoredResults(MeasurementTable& table);
+// Every stored result of a table, in the list's order; false when the table could not be read
+// (nothing must then be queued as if the table were empty).
+[[nodiscard]] bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& results);
 
 // Queues the results the outbox does not know yet, each with its message made now; results
 // already queued keep their state and message (a repeated send carries the same bytes).
