@@ -150,7 +150,9 @@ void DownloadSession::SendCommand(int code) {
         host_.SetProgressText("모드 변경");
         break;
     case kCmdSendE:
+        // E ends whatever the meter was sending: nothing is awaited, so nothing is watched.
         exchangeKind_ = ExchangeKind::Idle;
+        KillTimer(kWatchTimerId);
         break;
     case kCmdRequestHbA1c:
     case kCmdRequestGlucose:
@@ -306,7 +308,9 @@ void DownloadSession::RequestRecords() {
 }
 
 void DownloadSession::OnByte(int replyCode, char byte) {
-    if (!runFlag) {
+    // A byte nothing awaits is dropped here as well as by the channel, so no caller can fill
+    // the buffer of an exchange that is over.
+    if (!runFlag || replyCode == kReplyNone) {
         return;
     }
     received_.push_back(byte);

@@ -290,17 +290,18 @@ StoreOutcome StoreRecords(const std::vector<std::string_view>& records, ResultKi
         if (found > 0) {
             continue;
         }
+        // One table at a time: a table is never left in add mode by the other's failure.
         if (!main.AddNew()) {
             return abandon(main.LastError());
         }
         AssignRow(main, record, true);
+        if (!main.Update()) {
+            return abandon(main.LastError());
+        }
         if (!download.AddNew()) {
             return abandon(download.LastError());
         }
         AssignRow(download, record, false);
-        if (!main.Update()) {
-            return abandon(main.LastError());
-        }
         if (!download.Update()) {
             return abandon(download.LastError());
         }

@@ -89,7 +89,10 @@ namespace {
 
 bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path,
                 const MessageContext& context, std::string& problem) {
-    table.SetTableName(kMainTableName);
+    if (!table.SetTableName(kMainTableName)) {
+        problem = "The results table cannot be named in " + path;
+        return false;
+    }
     if (!table.OpenExisting(path)) {
         return true; // a user without results of this kind yet
     }

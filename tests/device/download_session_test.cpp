@@ -382,76 +382,77 @@ TEST_F(SessionTest, CancelStopsEverythingAndTellsTheMeterNothing) {
     // The next download starts from the beginning.
     channel.written.clear();
     RunUpToVersion(ResultKind::HbA1c);
+}
 
-    TEST_F(SessionTest, ModeSequenceWalksItsNamedSteps) {
-        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
-        timers.Advance(800 + 300);
-        EXPECT_EQ(session.Step(), ModeStep::Announce);
-        std::vector<ModeStep> steps;
-        for (int tick = 0; tick < 5; ++tick) {
-            timers.Advance(1000);
-            steps.push_back(session.Step());
-        }
-        EXPECT_EQ(steps, (std::vector<ModeStep>{ModeStep::SendModeChange, ModeStep::AwaitModeChange,
-                                                ModeStep::AwaitCommand, ModeStep::AskVersion,
-                                                ModeStep::Off}));
-        EXPECT_EQ(session.Exchange(), ExchangeKind::Version);
-    }
-
-    // The case the documentation of the session walks through: a records reply that stops
-    // after 100 bytes ends 25 s of watch time (26 s) after the request, with nothing handed over.
-    TEST_F(SessionTest, ReplyThatStopsAfterHundredBytesEndsAfterTenSilentTicks) {
-        RunUpToVersion(ResultKind::HbA1c);
-        session.foundFlag = true;
-        Receive("SV1.09EG\r\n");
-        ASSERT_EQ(channel.Letters(), "EHVH");
-        Receive(("SH010\r\n" + Records(10, 30)).substr(0, 100));
-        timers.Advance(25'000);
-        EXPECT_EQ(session.ErrorCount(), 9);
-        EXPECT_TRUE(channel.open);
+TEST_F(SessionTest, ModeSequenceWalksItsNamedSteps) {
+    ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
+    timers.Advance(800 + 300);
+    EXPECT_EQ(session.Step(), ModeStep::Announce);
+    std::vector<ModeStep> steps;
+    for (int tick = 0; tick < 5; ++tick) {
         timers.Advance(1000);
-        EXPECT_EQ(session.ErrorCount(), 10);
-        EXPECT_FALSE(channel.open);
-        EXPECT_EQ(prompter.shown.back().text,
-                  "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n오르보에이원씨와의 "
-                  "연결 포트를 다시 확인해 주세요.");
-        EXPECT_EQ(host.texts.back(), "Error count : 10");
-        EXPECT_TRUE(host.imports.empty());
-        EXPECT_EQ(session.Exchange(), ExchangeKind::None);
+        steps.push_back(session.Step());
     }
+    EXPECT_EQ(steps,
+              (std::vector<ModeStep>{ModeStep::SendModeChange, ModeStep::AwaitModeChange,
+                                     ModeStep::AwaitCommand, ModeStep::AskVersion, ModeStep::Off}));
+    EXPECT_EQ(session.Exchange(), ExchangeKind::Version);
+}
 
-    TEST_F(SessionTest, CommandTheLineDidNotTakeEndsTheExchangeAtOnce) {
-        RunUpToVersion(ResultKind::Glucose);
-        channel.failWrites = true;
-        timers.Advance(1000); // the records request goes out only in part
-        EXPECT_FALSE(channel.open);
-        EXPECT_EQ(session.Exchange(), ExchangeKind::None);
-        EXPECT_FALSE(timers.Running(kWatchTimerId));
-        EXPECT_EQ(prompter.shown.back().text.rfind("오르보에이원씨로부터 데이터가", 0), 0u);
-        const std::size_t messages = prompter.shown.size();
-        timers.Advance(60'000);
-        EXPECT_EQ(prompter.shown.size(), messages) << "no second time-out follows";
+// The case the documentation of the session walks through: a records reply that stops
+// after 100 bytes ends 25 s of watch time (26 s) after the request, with nothing handed over.
+TEST_F(SessionTest, ReplyThatStopsAfterHundredBytesEndsAfterTenSilentTicks) {
+    RunUpToVersion(ResultKind::HbA1c);
+    session.foundFlag = true;
+    Receive("SV1.09EG\r\n");
+    ASSERT_EQ(channel.Letters(), "EHVH");
+    Receive(("SH010\r\n" + Records(10, 30)).substr(0, 100));
+    timers.Advance(25'000);
+    EXPECT_EQ(session.ErrorCount(), 9);
+    EXPECT_TRUE(channel.open);
+    timers.Advance(1000);
+    EXPECT_EQ(session.ErrorCount(), 10);
+    EXPECT_FALSE(channel.open);
+    EXPECT_EQ(prompter.shown.back().text,
+              "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n오르보에이원씨와의 "
+              "연결 포트를 다시 확인해 주세요.");
+    EXPECT_EQ(host.texts.back(), "Error count : 10");
+    EXPECT_TRUE(host.imports.empty());
+    EXPECT_EQ(session.Exchange(), ExchangeKind::None);
+}
 
-        // The same during the mode sequence: the mode change never reached the meter.
-        channel.failWrites = false;
-        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
-        timers.Advance(800 + 300 + 1000);
-        channel.failWrites = true;
-        timers.Advance(1000);
-        EXPECT_FALSE(channel.open);
-        EXPECT_EQ(session.Step(), ModeStep::Off);
-        EXPECT_FALSE(timers.Running(kModeTimerId));
-    }
+TEST_F(SessionTest, CommandTheLineDidNotTakeEndsTheExchangeAtOnce) {
+    RunUpToVersion(ResultKind::Glucose);
+    channel.failWrites = true;
+    timers.Advance(1000); // the records request goes out only in part
+    EXPECT_FALSE(channel.open);
+    EXPECT_EQ(session.Exchange(), ExchangeKind::None);
+    EXPECT_FALSE(timers.Running(kWatchTimerId));
+    EXPECT_EQ(prompter.shown.back().text.rfind("오르보에이원씨로부터 데이터가", 0), 0u);
+    const std::size_t messages = prompter.shown.size();
+    timers.Advance(60'000);
+    EXPECT_EQ(prompter.shown.size(), messages) << "no second time-out follows";
 
-    TEST_F(SessionTest, NewConnectEndsTheExchangeStillRunning) {
-        RunUpToVersion(ResultKind::HbA1c);
-        Receive("SV1.09EG\r\n");
-        prompter.answers = {false};
-        ASSERT_TRUE(session.Connect("ttyUSB0", "/dev/ttyUSB0", ResultKind::Glucose, false));
-        EXPECT_FALSE(timers.Running(kWatchTimerId));
-        EXPECT_EQ(session.Exchange(), ExchangeKind::None);
-        const std::size_t messages = prompter.shown.size();
-        timers.Advance(60'000);
-        EXPECT_TRUE(channel.open) << "the old watch does not end the new connection";
-        EXPECT_EQ(prompter.shown.size(), messages + 1) << "only the question";
-    }
+    // The same during the mode sequence: the mode change never reached the meter.
+    channel.failWrites = false;
+    ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
+    timers.Advance(800 + 300 + 1000);
+    channel.failWrites = true;
+    timers.Advance(1000);
+    EXPECT_FALSE(channel.open);
+    EXPECT_EQ(session.Step(), ModeStep::Off);
+    EXPECT_FALSE(timers.Running(kModeTimerId));
+}
+
+TEST_F(SessionTest, NewConnectEndsTheExchangeStillRunning) {
+    RunUpToVersion(ResultKind::HbA1c);
+    Receive("SV1.09EG\r\n");
+    prompter.answers = {false};
+    ASSERT_TRUE(session.Connect("ttyUSB0", "/dev/ttyUSB0", ResultKind::Glucose, false));
+    EXPECT_FALSE(timers.Running(kWatchTimerId));
+    EXPECT_EQ(session.Exchange(), ExchangeKind::None);
+    const std::size_t messages = prompter.shown.size();
+    timers.Advance(60'000);
+    EXPECT_TRUE(channel.open) << "the old watch does not end the new connection";
+    EXPECT_EQ(prompter.shown.size(), messages + 1) << "only the question";
+}
