@@ -162,7 +162,8 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
 
 DownloadPage::~DownloadPage() {
     // Kept like the all-data list's: the operator's widths and order come back next time.
-    list_->SaveColumnState();
+    // Only the layout is lost when the profile cannot be written.
+    (void)list_->SaveColumnState();
 }
 
 void DownloadPage::SetEraseAfterDownload(bool erase) {

@@ -641,9 +641,8 @@ TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
     EXPECT_EQ(
         prompter.Texts(),
         std::vector<std::string>{
-            AllDataPage::
-                "The list could not be printed: no printer is available, or the document could not "
-                "be written."});
+            "The list could not be printed: no printer is available, or the document could not "
+            "be written."});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
