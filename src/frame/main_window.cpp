@@ -39,7 +39,7 @@ public:
             [frame = &frame_] {
                 std::string latest;
                 {
-                    std::lock_guard lock(frame->progressMutex_);
+                    std::lock_guard pendingLock(frame->progressMutex_);
                     latest = frame->pendingProgress_;
                     frame->progressPosted_ = false;
                 }
