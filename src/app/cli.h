@@ -19,6 +19,9 @@ inline constexpr const char* kCliUsage =
     "  report   --out FILE.pdf [same filters as list]\n"
     "  users    list | add ID | delete ID | switch ID\n"
     "  settings show | set KEY=VALUE...\n"
-    "  send     [--to mllp://HOST:PORT] [--retry-held] [--user ID]\n";
+    "  send     [--to mllp://HOST:PORT] [--retry-held] [--user ID]\n"
+    "  audit    [--patient ID] [--from YYYYMMDD --to YYYYMMDD]\n"
+    "  backup   --out FILE\n"
+    "  restore  FILE\n";
 
 } // namespace qa

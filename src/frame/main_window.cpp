@@ -272,6 +272,7 @@ void MainWindow::ShowGetDataDialog() {
     }
     std::string port = dialog.PortText();
     std::optional<std::string> device = PortDevicePath(port);
+    importPort_ = device.value_or(port);
     // A port that cannot be opened has been reported to the operator by the session.
     (void)session_->Connect(port, device.value_or(""), dialog.Kind(),
                             downloadPage_->EraseAfterDownload());
@@ -319,6 +320,7 @@ void MainWindow::RunImport(const Transfer& transfer) {
         MainWindow& frame;
     } prompter(*this);
     ImportServices uiServices{users.DataFolder(), clock_, prompter, host};
+    uiServices.port = importPort_;
     if (transfer.kind == ResultKind::HbA1c) {
         result = ImportHbA1cResults(transfer, users.HbA1cMain(), users.HbA1cDownload(), uiServices);
     } else {

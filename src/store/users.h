@@ -160,6 +160,8 @@ private:
     [[nodiscard]] bool OpenTableList(const UserFiles& files, bool newFiles,
                                      std::string& mainTableName);
     void Error(const std::string& text);
+    // Appends to the data folder's audit log in the name of the active user.
+    void Audit(const char* action, const std::string& detail);
 
     std::string folder_;
     Prompter& prompter_;
