@@ -29,6 +29,7 @@
 #include <atomic>
 #include <cctype>
 #include <csignal>
+#include <cstdio>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -756,6 +757,12 @@ int Cli::Restore() {
     if (!result.ok) {
         err_ << "The backup was not restored; nothing was changed: " << result.error << "\n";
         return kExitFailed;
+    }
+    if (!result.asidePath.empty()) {
+        // The lock moved aside with the old folder; it goes on guarding the restored one
+        // until this command ends.
+        std::rename((result.asidePath + "/" + kLockFileName).c_str(),
+                    (folder_ + "/" + kLockFileName).c_str());
     }
     AuditEntry entry;
     entry.action = audit_action::kRestore;
