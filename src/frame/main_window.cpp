@@ -401,6 +401,7 @@ void MainWindow::ShowNewRecords(int importedCount) {
 
 void MainWindow::ShowSettingsDialog() {
     SettingsDialog dialog(services_.users, services_.prompter, this);
+    dialog.SetFileService(&services_.files);
     if (dialog.exec() == QDialog::Accepted) {
         ApplySettingsChange();
     } else if (dialog.UsersChanged()) {

@@ -2,6 +2,7 @@
 
 #include "store/program_version.h"
 #include "store/sqlite_table.h"
+#include "store/users.h"
 
 #include <sqlite3.h>
 
@@ -172,6 +173,16 @@ bool AppendAudit(const SqliteTable& table, AuditEntry entry, std::string* error)
         }
     }
     return AppendAudit(folder, std::move(entry), error);
+}
+
+bool AuditOutput(const UserStore& users, const char* action, ResultKind kind, std::size_t rows,
+                 const std::string& where) {
+    AuditEntry entry;
+    entry.operatorId = users.ActiveUserId();
+    entry.action = action;
+    entry.detail =
+        std::to_string(rows) + (itemKind == 0 ? " HbA1c" : " glucose") + " results to " + where;
+    return AppendAudit(users.DataFolder(), std::move(entry));
 }
 
 bool ReadAudit(const std::string& dataFolder, const AuditQuery& query,

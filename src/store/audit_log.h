@@ -1,11 +1,14 @@
 #pragma once
 
+#include "store/measurement_table.h"
+
 #include <string>
 #include <vector>
 
 namespace qa {
 
 class SqliteTable;
+class UserStore;
 
 // Every change to stored results, every user and settings change and every export or
 // print of a data folder is appended to this SQLite file in the folder. Rows are only ever
@@ -49,6 +52,11 @@ bool AppendAudit(const std::string& dataFolder, AuditEntry entry, std::string* e
 // Appends for an operation on `table`: the data folder and the operator are those whose
 // file the table is.
 bool AppendAudit(const SqliteTable& table, AuditEntry entry, std::string* error = nullptr);
+
+// Records an export or a print of `rows` results of the kind to
+// `where`, in the name of the active user of `users`.
+bool AuditOutput(const UserStore& users, const char* action, ResultKind kind, std::size_t rows,
+                 const std::string& where);
 
 // The matching entries, oldest first. A missing log is an empty one.
 bool ReadAudit(const std::string& dataFolder, const AuditQuery& query,

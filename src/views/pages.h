@@ -60,8 +60,8 @@ public:
 };
 
 // Writes what a list shows to a CSV file the operator chooses, then opens it.
-void ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
-                Prompter& prompter, FileService& files);
+QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
+                   Prompter& prompter, FileService& files);
 
 // The download page: every arrival starts a port search; after an import it lists the
 // results that download added.
