@@ -2,6 +2,7 @@
 // print dialog, menu and record dialogs.
 #include "print_test_support.h"
 #include "scripted_prompter.h"
+#include "store/audit_log.h"
 #include "store/csv_export.h"
 #include "store/list_filters.h"
 #include "store/users.h"
@@ -616,6 +617,14 @@ TEST_F(AllDataPageTest, ExportWritesTheRowsShownAndOpensTheFile) {
     const int asked = files.asked;
     page->ExportList();
     EXPECT_EQ(files.asked, asked) << "declined: no save dialog";
+
+    std::vector<AuditEntry> log;
+    std::string error;
+    ASSERT_TRUE(ReadAudit(data.Path(), {}, log, error)) << error;
+    ASSERT_EQ(log.size(), 2u) << "each written export once, the declined one not";
+    EXPECT_EQ(log[0].action, "export");
+    EXPECT_EQ(log[0].detail, "0 HbA1c results to " + data.File("out.csv"));
+    EXPECT_EQ(log[1].detail, "1 glucose results to " + data.File("out.csv"));
 }
 
 TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
@@ -645,6 +654,13 @@ TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
                 "The list could not be printed: no printer is available, or the document could not "
                 "be written."});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    std::vector<AuditEntry> log;
+    std::string error;
+    ASSERT_TRUE(ReadAudit(data.Path(), {}, log, error)) << error;
+    ASSERT_EQ(log.size(), 1u) << "only the report that went to the printer";
+    EXPECT_EQ(log[0].action, "print");
+    EXPECT_EQ(log[0].detail, "1 HbA1c results to the printer");
 }
 
 TEST_F(AllDataPageTest, ChoosingAUserShowsTheirListAndKeepsTheLastNewestDate) {
