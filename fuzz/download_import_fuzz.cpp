@@ -45,7 +45,8 @@ const std::set<std::string> kAllowed = {"u_HbA1c.sqlite",           "u_HbA1cDown
                                         "u_HbA1c.sqlite-journal",   "u_HbA1cDown.sqlite-journal",
                                         "u_Glucose.sqlite-journal", "u_GlucoseDown.sqlite-journal",
                                         "hr_lowdata.dat",           "audit.sqlite",
-                                        "audit.sqlite-journal"};
+                                        "audit.sqlite-journal",     "audit.sqlite-wal",
+                                        "audit.sqlite-shm"};
 
 bool Contains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;

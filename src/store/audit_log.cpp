@@ -94,6 +94,18 @@ Db OpenLog(const std::string& folder, bool create, std::string& error) {
     }
     sqlite3_busy_timeout(db.get(), kBusyMilliseconds);
     if (create) {
+        // Write-ahead: an append is one write to the log's journal, with no wait for the disk
+        // on every entry (an import's entry would otherwise cost more than the import). A
+        // crash of the program loses nothing committed; a power cut may lose the last entries.
+        sqlite3_exec(db.get(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    }
+    if (create) {
+        sqlite3_exec(db.get(), "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        // The log is opened for every entry: a checkpoint on each close would bring back the
+        // wait for the disk that write-ahead avoids. SQLite checkpoints as the journal grows.
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    }
+    if (create && !existed) {
         char* message = nullptr;
         if (sqlite3_exec(db.get(), kSchema, nullptr, nullptr, &message) != SQLITE_OK) {
             error = path + ": " + (message ? message : "cannot be written");
@@ -129,11 +141,15 @@ bool AppendAudit(const std::string& dataFolder, AuditEntry entry, std::string* e
     if (entry.version.empty()) {
         entry.version = kProgramVersion;
     }
+    const char* kInsert = "INSERT INTO audit(time, day, operator, account, version, action,"
+                          " patient, detail) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
     sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(db.get(),
-                       "INSERT INTO audit(time, day, operator, account, version, action, patient,"
-                       " detail) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
-                       -1, &raw, nullptr);
+    if (sqlite3_prepare_v2(db.get(), kInsert, -1, &raw, nullptr) != SQLITE_OK) {
+        // A log file that lacks its table (made by hand, or cut short when it was new).
+        sqlite3_exec(db.get(), kSchema, nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(db.get(), kInsert, -1, &raw, nullptr);
+    }
+
     Statement insert(raw);
     if (!insert) {
         if (error) {
