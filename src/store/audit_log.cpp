@@ -196,8 +196,8 @@ bool AuditOutput(const UserStore& users, const char* action, ResultKind kind, st
     AuditEntry entry;
     entry.operatorId = users.ActiveUserId();
     entry.action = action;
-    entry.detail =
-        std::to_string(rows) + (itemKind == 0 ? " HbA1c" : " glucose") + " results to " + where;
+    entry.detail = std::to_string(rows) + (kind == ResultKind::HbA1c ? " HbA1c" : " glucose") +
+                   " results to " + where;
     return AppendAudit(users.DataFolder(), std::move(entry));
 }
 
