@@ -4,6 +4,7 @@
 #include "fuzz_common.h"
 #include "store/csv_export.h"
 #include "store/display_format.h"
+#include "store/measurement_table.h"
 #include "store/settings.h"
 #include "store/text_encoding.h"
 
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.timeFormat = (data[0] >> 2) & 1;
     settings.hba1cUnit = (data[0] >> 3) & 1;
     settings.glucoseUnit = (data[0] >> 4) & 1;
-    const int itemKind = data[1] & 1;
+    const ResultKind itemKind = (data[1] & 1) != 0 ? ResultKind::Glucose : ResultKind::HbA1c;
     std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
 
     // Pieces the formatting paths take: date, time, value, and a free text.
