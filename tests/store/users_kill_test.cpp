@@ -51,13 +51,13 @@ bool RunAndKill(const std::string& folder, Operation op, std::chrono::microsecon
             users.AddUser("Kim");
             break;
         case Operation::DeleteUser:
-            users.SwitchUser("Kim");
+            (void)users.SwitchUser("Kim");
             users.DeleteCurrentUser();
             break;
         case Operation::SaveSettings:
             users.Settings().name = "new name";
             users.Settings().dateFormat = 2;
-            users.SaveSettings();
+            (void)users.SaveSettings();
             break;
         }
         _exit(0);
@@ -106,7 +106,7 @@ TEST_P(UsersKillTest, EveryListedUserOpensAndSettingsAreWholeAfterAKill) {
             users.DeleteCurrentUser();
         } else {
             users.Settings().name = "new name";
-            users.SaveSettings();
+            (void)users.SaveSettings();
         }
         span = std::chrono::duration_cast<std::chrono::microseconds>(
             std::chrono::steady_clock::now() - start);
