@@ -12,11 +12,14 @@
 #include "interop/outbox.h"
 #include "print/list_report.h"
 #include "print/report_source.h"
+#include "store/audit_log.h"
+#include "store/backup.h"
 #include "store/csv_export.h"
 #include "store/interface_settings.h"
 #include "store/list_filters.h"
 #include "store/output_target.h"
 #include "store/profile_file.h"
+#include "store/program_version.h"
 #include "store/result_list.h"
 #include "store/settings.h"
 #include "store/users.h"
@@ -29,7 +32,9 @@
 #include <cctype>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <optional>
@@ -192,6 +197,15 @@ public:
         if (c == "send") {
             return Send();
         }
+        if (c == "audit") {
+            return Audit();
+        }
+        if (c == "backup") {
+            return Backup();
+        }
+        if (c == "restore") {
+            return Restore();
+        }
         return Usage("unknown command " + c);
     }
 
@@ -290,6 +304,12 @@ private:
                        const std::string& path);
     interop::MessageContext MessageContextOfUser();
     int Send();
+    int Audit();
+    int Backup();
+    int Restore();
+    // Records an export or a print of the listed results in the audit log.
+    void AuditOutput(const char* action, ResultKind kind, std::size_t rows,
+                     const std::string& path);
 
     std::ostream& out_;
     std::ostream& err_;
@@ -459,20 +479,30 @@ int Cli::ListOrExport(const std::string& command) {
         return kExitOk;
     }
     if (command == "report") {
-        return Report(*kind, list, *out);
+        int code = Report(*kind, list, *out);
+        if (code == kExitOk) {
+            AuditOutput(audit_action::kPrint, *kind, list.cells.size(), *out);
+        }
+        return code;
     }
     if (format != "csv") {
         if (std::string refused = CheckOutputTarget(*out, folder_); !refused.empty()) {
             err_ << refused << "\n";
             return kExitFailed;
         }
-        return ExportMessages(format, *kind, list, *out);
+        int code = ExportMessages(format, *kind, list, *out);
+        if (code == kExitOk) {
+            AuditOutput(audit_action::kExport, *kind, list.cells.size(),
+                        *out + " (" + format + ")");
+        }
+        return code;
     }
     std::string error;
     if (!WriteCsvFile(*out, *kind, list.cells, error, folder_)) {
         err_ << error << "\n";
         return kExitFailed;
     }
+    AuditOutput(audit_action::kExport, *kind, list.cells.size(), *out);
     return kExitOk;
 }
 
@@ -737,6 +767,106 @@ int Cli::Send() {
     const int undelivered = summary.pending + summary.heldTotal;
     out_ << "sent " << summary.sent << ", pending " << undelivered << "\n";
     return undelivered == 0 ? kExitOk : kExitFailed;
+}
+
+void Cli::AuditOutput(const char* action, ResultKind kind, std::size_t rows,
+                      const std::string& path) {
+    AuditEntry entry;
+    entry.operatorId = users_->ActiveUserId();
+    entry.action = action;
+    entry.patientId = Value(options_, "--patient").value_or("");
+    entry.detail = std::to_string(rows) + (kind == ResultKind::HbA1c ? " HbA1c" : " glucose") +
+                   " results to " + path;
+    std::string error;
+    if (!AppendAudit(folder_, std::move(entry), &error)) {
+        err_ << "The audit log cannot be written: " << error << "\n";
+    }
+}
+
+int Cli::Audit() {
+    if (!options_.positional.empty()) {
+        return Usage("audit takes no argument " + options_.positional[0]);
+    }
+    AuditQuery query;
+    query.patientId = Value(options_, "--patient").value_or("");
+    auto from = Value(options_, "--from");
+    auto to = Value(options_, "--to");
+    for (const auto& day : {from, to}) {
+        if (day && !ParseStoredDate(*day)) {
+            return Usage("dates are written YYYYMMDD");
+        }
+    }
+    query.fromDay = from.value_or("");
+    query.toDay = to.value_or("");
+    std::vector<AuditEntry> entries;
+    std::string error;
+    if (!ReadAudit(folder_, query, entries, error)) {
+        err_ << "The audit log cannot be read: " << error << "\n";
+        return kExitFailed;
+    }
+    for (const auto& entry : entries) {
+        out_ << AuditLine(entry) << "\n";
+    }
+    return kExitOk;
+}
+
+int Cli::Backup() {
+    auto out = Value(options_, "--out");
+    if (!out || out->empty()) {
+        return Usage("backup needs --out FILE");
+    }
+    if (!options_.positional.empty()) {
+        return Usage("backup takes no argument " + options_.positional[0]);
+    }
+    std::string error;
+    std::vector<BackupMember> members;
+    if (!WriteBackup(folder_, *out, kProgramVersion, error, &members)) {
+        err_ << "The backup could not be written: " << error << "\n";
+        return kExitFailed;
+    }
+    AuditEntry entry;
+    entry.action = audit_action::kBackup;
+    entry.detail = std::to_string(members.size()) + " files to " + *out;
+    AppendAudit(folder_, std::move(entry));
+    out_ << "backed up " << members.size() << " files to " << *out << "\n";
+    return kExitOk;
+}
+
+int Cli::Restore() {
+    if (options_.positional.size() != 1) {
+        return Usage("restore needs one FILE");
+    }
+    const std::string archive = options_.positional[0];
+    // The window and every writing command hold this lock: nothing may have the files
+    // open while the folder is swapped.
+    if (!Lock()) {
+        return kExitFailed;
+    }
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%S", &tm);
+    RestoreResult result = RestoreBackup(archive, folder_, stamp);
+    if (!result.ok) {
+        err_ << "The backup was not restored; nothing was changed: " << result.error << "\n";
+        return kExitFailed;
+    }
+    if (!result.asidePath.empty()) {
+        // The lock moved aside with the old folder; it goes on guarding the restored one
+        // until this command ends.
+        std::rename((result.asidePath + "/" + kLockFileName).c_str(),
+                    (folder_ + "/" + kLockFileName).c_str());
+    }
+    AuditEntry entry;
+    entry.action = audit_action::kRestore;
+    entry.detail = "from " + archive + "; the replaced folder is " + result.asidePath;
+    AppendAudit(folder_, std::move(entry));
+    out_ << "restored " << archive << "\n";
+    if (!result.asidePath.empty()) {
+        out_ << "the replaced data folder is kept as " << result.asidePath << "\n";
+    }
+    return kExitOk;
 }
 
 } // namespace

@@ -34,6 +34,9 @@ std::vector<UsageItem> DataFiles() {
          "The results of operator ID's last download of each kind."},
         {"ID_Outbox.sqlite", "The delivery state of operator ID's results sent to the laboratory "
                              "system: pending, sent or held."},
+        {"audit.sqlite", "The audit trail: every change to stored results, operators and "
+                         "settings, and every export, print, backup and restore; entries are "
+                         "only ever added."},
         {"hr_lowdata.dat", "The raw bytes of the last transfer from the meter, for support."},
         {"QuorinA1c.lock", "Held while a program works on the folder, so that a second one "
                            "does not; a lock left behind by a program that died is taken "
@@ -157,6 +160,24 @@ ProgramUsage MakeCliUsage() {
          "1 while anything is left undelivered. Results the receiver refused stay held until "
          "--retry-held.",
          {}},
+        {"audit",
+         "[--patient ID] [--from DATE --to DATE]",
+         "Prints the data folder's audit trail, oldest first: every modify, delete, import, "
+         "operator added or deleted, settings change, export, print, backup and restore, with "
+         "the operator, the time and the program version. --patient keeps the entries of one "
+         "patient ID, --from and --to those of a span of days.",
+         {}},
+        {"backup",
+         "--out FILE",
+         "Writes a consistent snapshot of the data folder into one archive FILE (a tar file "
+         "with a manifest of SHA-256 checksums), also while the window runs.",
+         {}},
+        {"restore",
+         "FILE",
+         "Checks the archive FILE whole (manifest, checksums, every database) before it "
+         "replaces anything, then puts it in place of the data folder; the replaced folder is "
+         "kept beside it, renamed with the time of the restore. The window must be closed.",
+         {}},
     };
     u.options = {
         DataDirOption(),
@@ -177,6 +198,7 @@ ProgramUsage MakeCliUsage() {
          "instead of the Destination setting."},
         {"--out", "FILE", "The file that export or report writes."},
         {"--format", "FORMAT", "What export writes: csv (the default), hl7 or fhir."},
+        {"--patient", "ID", "With audit: only the entries of this patient ID."},
         {"--erase", "", "Let download erase the meter's records once they are stored."},
         {"--retry-held", "", "Let send try the results the receiver refused once more."},
         HelpOption(),

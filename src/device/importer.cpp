@@ -1,5 +1,6 @@
 #include "device/importer.h"
 
+#include "store/audit_log.h"
 #include "store/profile_file.h"
 #include "store/settings.h"
 
@@ -418,6 +419,15 @@ ImportResult ImportResults(const Transfer& transfer, ResultKind kind, Measuremen
         result.error = stored.error;
         return result;
     }
+
+    AuditEntry entry;
+    entry.action = audit_action::kImport;
+    entry.detail = std::string(kind == ResultKind::HbA1c ? "HbA1c" : "glucose") + ": " +
+                   std::to_string(transfer.recordCount) + " received, " +
+                   std::to_string(stored.inserted) + " new; meter with " + std::to_string(size) +
+                   "-byte records; port " + (services.port.empty() ? "unknown" : services.port) +
+                   (erase ? "; meter erased" : "");
+    AppendAudit(main, std::move(entry));
 
     result.status = ImportStatus::Imported;
     result.importedCount = stored.inserted;

@@ -37,6 +37,8 @@ struct ImportServices {
     Clock& clock;
     Prompter& prompter;
     ImportHost& host;
+    // For the audit log: the port the results came through, when the caller knows it.
+    std::string port = {};
 };
 
 enum class ImportStatus {

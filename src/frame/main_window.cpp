@@ -274,6 +274,7 @@ void MainWindow::ShowGetDataDialog() {
     }
     std::string port = dialog.PortText();
     std::optional<std::string> device = PortDevicePath(port);
+    importPort_ = device.value_or(port);
     // A port that cannot be opened has been reported to the operator by the session.
     (void)session_->Connect(port, device.value_or(""), dialog.Kind(),
                             downloadPage_->EraseAfterDownload());
@@ -321,6 +322,7 @@ void MainWindow::RunImport(const Transfer& transfer) {
         MainWindow& frame;
     } prompter(*this);
     ImportServices uiServices{users.DataFolder(), clock_, prompter, host};
+    uiServices.port = importPort_;
     if (transfer.kind == ResultKind::HbA1c) {
         result = ImportHbA1cResults(transfer, users.HbA1cMain(), users.HbA1cDownload(), uiServices);
     } else {
@@ -401,6 +403,7 @@ void MainWindow::ShowNewRecords(int importedCount) {
 
 void MainWindow::ShowSettingsDialog() {
     SettingsDialog dialog(services_.users, services_.prompter, this);
+    dialog.SetFileService(&services_.files);
     if (dialog.exec() == QDialog::Accepted) {
         ApplySettingsChange();
     } else if (dialog.UsersChanged()) {

@@ -110,6 +110,7 @@ private:
     AllDataPage* allDataPage_ = nullptr;
     bool started_ = false;
     bool importRunning_ = false;
+    std::string importPort_; // for the audit log of the import
     bool closing_ = false;
     ResultKind importKind_ = ResultKind::HbA1c;
 

@@ -1,9 +1,11 @@
 #include "store/record_edit.h"
 
+#include "store/audit_log.h"
 #include "store/settings.h"
 #include "store/text_encoding.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace qa {
 
@@ -20,6 +22,15 @@ int DaysInMonth(int year, int month) {
 
 int Piece(std::string_view text, std::size_t first, std::size_t count) {
     return first < text.size() ? LeadingInt(text.substr(first, count)) : 0;
+}
+
+// The columns the modify dialog changes, as the audit log names them.
+const std::vector<std::string> kAuditedFieldNames = {"name", "patient ID", "birthday", "diagnosis",
+                                                     "memo"};
+
+std::vector<std::string> AuditedFields(const HbA1cTable& table) {
+    return {table.name.Str(), table.pid.Str(), table.dob.Str(), std::to_string(table.diagnose),
+            table.memo.Str()};
 }
 
 } // namespace
@@ -77,12 +88,21 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
         // The members hold the stored row now, so the columns the dialog does not change
         // (the result kind among them) are written back as they are.
         const int rowId = table.CurrentRowId();
+        const std::vector<std::string> before = AuditedFields(table);
         table.name = changes.patientName;
         table.pid = changes.patientId;
         table.dob = StoredBirthday(changes.birthday);
         table.diagnose = changes.diagnosis;
         table.memo = changes.memo;
         written = rowId > 0 && table.UpdateWhere(FormatSql("ROWID = %d", rowId));
+        if (written) {
+            AuditEntry entry;
+            entry.action = audit_action::kModify;
+            entry.patientId = before[1];
+            entry.detail = "result " + selected.date + " " + selected.time + " " + selected.value +
+                           ": " + AuditChanges(kAuditedFieldNames, before, AuditedFields(table));
+            AppendAudit(table, std::move(entry));
+        }
     }
     if (hadFilter) {
         table.filter = savedFilter;

@@ -1,5 +1,7 @@
 #include "store/result_delete.h"
 
+#include "store/audit_log.h"
+
 namespace qa {
 
 bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
@@ -9,6 +11,18 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
     table.filter =
         table.RecordCondition(row.date, row.time, row.value, row.patientId, row.operatorId);
     const bool deleted = table.DeleteWhere();
+    if (deleted) {
+        AuditEntry entry;
+        entry.action = audit_action::kDelete;
+        entry.patientId = row.patientId;
+        entry.detail = std::string(table.Kind() == ResultKind::HbA1c ? "HbA1c" : "glucose") +
+                       " result: date \"" + row.date + "\", time \"" + row.time + "\", value \"" +
+                       row.value + "\", patient ID \"" + row.patientId + "\", operator ID \"" +
+                       row.operatorId + "\", name \"" + row.patientName + "\", birthday \"" +
+                       row.birthday + "\", diagnosis " + std::to_string(row.diagnosis) +
+                       ", memo \"" + row.memo + "\"";
+        AppendAudit(table, std::move(entry));
+    }
     // The delete decides the answer; the list is read again by the page that shows it.
     (void)table.ResetView();
     return deleted;

@@ -60,9 +60,20 @@ template <typename Each> void ForEachCharacter(std::string_view utf8, Each each)
     while (i < utf8.size()) {
         unsigned char lead = static_cast<unsigned char>(utf8[i]);
         std::size_t width = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        // A broken sequence ends at the first byte that cannot continue it: taking the lead
+        // byte's width on trust swallowed the comma and line feed after a stray byte, and
+        // an export row merged with the next.
+        for (std::size_t k = 1; k < width; ++k) {
+            if (i + k >= utf8.size() || (static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
+                width = k;
+                break;
+            }
+        }
         std::string_view character = utf8.substr(i, width);
-        if (width == 1) {
+        if (lead < 0x80) {
             each(std::optional<std::string>(std::string(character)));
+        } else if (width == 1) {
+            each(std::nullopt);
         } else {
             each(Utf8ToCp949(character));
         }

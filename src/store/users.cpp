@@ -1,5 +1,6 @@
 #include "store/users.h"
 
+#include "store/audit_log.h"
 #include "store/profile_file.h"
 
 #include <algorithm>
@@ -387,8 +388,34 @@ bool UserStore::LoadSettings() {
 }
 
 bool UserStore::SaveSettings() {
-    bool saved = qa::SaveSettings(SettingsFilePath(folder_, ActiveUserId()), settings_);
+    const std::string path = SettingsFilePath(folder_, ActiveUserId());
+    SettingsStore before;
+    const bool hadBefore = qa::LoadSettings(path, before);
+    bool saved = qa::SaveSettings(path, settings_);
+    if (saved) {
+        // Field by field, in the file's own keys, so the log reads like the settings file.
+        std::vector<std::string> names, was, now;
+        for (const auto& [key, value] : SettingsEntries(settings_)) {
+            names.push_back(key);
+            now.push_back(value);
+        }
+        for (const auto& [key, value] : SettingsEntries(before)) {
+            was.push_back(hadBefore ? value : "");
+        }
+        std::string changes = AuditChanges(names, was, now);
+        if (!changes.empty()) {
+            Audit(audit_action::kSettings, path + ": " + changes);
+        }
+    }
     return LoadSettings() && saved;
+}
+
+void UserStore::Audit(const char* action, const std::string& detail) {
+    AuditEntry entry;
+    entry.operatorId = ActiveUserId();
+    entry.action = action;
+    entry.detail = detail;
+    AppendAudit(folder_, std::move(entry));
 }
 
 bool UserStore::Reload() {
@@ -536,6 +563,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         Error(std::string(user_text::kUserNotAdded) + "\r\n" + UserInfoPath() + ": " + reason);
         return Outcome::Failed;
     }
+    Audit(audit_action::kUserAdd, "user " + id);
     currentUserId_ = id;
     (void)ReloadAndReport(); // the user exists now; a file that does not open is reported
     return Outcome::Done;
@@ -693,6 +721,7 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
         }
     }
 
+    Audit(audit_action::kUserDelete, "user " + id);
     users_.erase(std::remove(users_.begin(), users_.end(), id), users_.end());
     std::string next = users_.front();
     bool rewritten = RewriteUserFileThroughTemp(next);

@@ -174,6 +174,8 @@ private:
     [[nodiscard]] bool OpenTable(MeasurementTable& table, const std::string& path);
     [[nodiscard]] bool CreateUserFiles(const std::string& id, std::vector<std::string>& created,
                                        std::string& failure);
+    // Appends to the data folder's audit log in the name of the active user.
+    void Audit(const char* action, const std::string& detail);
 
     std::string folder_;
     Prompter& prompter_;

@@ -1,6 +1,7 @@
 #include "views/all_data_page.h"
 
 #include "print/list_report.h"
+#include "store/audit_log.h"
 #include "store/display_format.h"
 #include "store/list_filters.h"
 #include "store/record_edit.h"
@@ -530,6 +531,9 @@ int AllDataPage::PrintList() {
     views::ListViewReportSource source(*list_);
     const int result = PrintListReport(source, users_.Settings(), *print_);
     QApplication::restoreOverrideCursor();
+    if (result == kPrintSpooled) {
+        AuditOutput(users_, audit_action::kPrint, kind_, list_->RowCount(), "the printer");
+    }
     if (result == kPrintNoPrinter) {
         // Otherwise the operator waits at the printer for a report that never comes.
         prompter_.Inform(kPrintFailedText, kCaption, Prompter::Severity::Error);
@@ -577,7 +581,10 @@ void AllDataPage::MarkDeliveryStates() {
 }
 
 void AllDataPage::ExportList() {
-    qa::ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder());
+    QString path = qa::ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder());
+    if (!path.isEmpty()) {
+        AuditOutput(users_, audit_action::kExport, kind_, list_->RowCount(), path.toStdString());
+    }
 }
 
 } // namespace qa

@@ -1,5 +1,7 @@
 #include "views/pages.h"
 
+#include "store/audit_log.h"
+
 #include "store/csv_export.h"
 #include "store/result_list.h"
 #include "store/users.h"
@@ -101,14 +103,14 @@ HomePage::HomePage(FrameCommandFn command, QWidget* parent)
     AddNavigation(kCmdHome);
 }
 
-void ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
-                Prompter& prompter, FileService& files, const std::string& dataFolder) {
+QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
+                   Prompter& prompter, FileService& files, const std::string& dataFolder) {
     if (!prompter.Confirm(kExportQuestion, "QuorinA1c")) {
-        return;
+        return {};
     }
     QString path = files.AskSavePath(parent);
     if (path.isEmpty()) {
-        return;
+        return {};
     }
     const int rows = list.RowCount();
     const int columns = list.ColumnCount();
@@ -125,9 +127,10 @@ void ExportList(QWidget* parent, const views::DataListView& list, ResultKind kin
         // Saying nothing would leave the operator looking for a file that is not there.
         prompter.Inform("The file could not be written:\r\n" + error, "QuorinA1c",
                         Prompter::Severity::Error);
-        return;
+        return {};
     }
     files.OpenFile(path);
+    return path;
 }
 
 DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& files,
@@ -140,8 +143,13 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     // operator confirms the next one: a search, or a dialog cancelled, must not wipe it.
     ImageButton* exportButton =
         AddImageButton(181, QString::fromUtf8("내보내기"), QRect(871, 142, 63, 35));
-    connect(exportButton, &QPushButton::clicked, this,
-            [this] { ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder()); });
+    connect(exportButton, &QPushButton::clicked, this, [this] {
+        QString path = ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder());
+        if (!path.isEmpty()) {
+            AuditOutput(users_, audit_action::kExport, kind_, list_->RowCount(),
+                        path.toStdString());
+        }
+    });
 
     list_ = new views::DataListView(this);
     list_->setObjectName("downloadList");

@@ -61,8 +61,9 @@ public:
 
 // Writes what a list shows to a CSV file the operator chooses, then opens it.
 // Exports never go into `dataFolder`, where they could replace the program's own files.
-void ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
-                Prompter& prompter, FileService& files, const std::string& dataFolder = {});
+// Returns the written file's path, empty when nothing was written.
+QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
+                   Prompter& prompter, FileService& files, const std::string& dataFolder = {});
 
 // The download page: every arrival starts a port search; after an import it lists the
 // results that download added.

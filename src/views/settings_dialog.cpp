@@ -1,7 +1,12 @@
 #include "views/settings_dialog.h"
 
+#include "store/audit_log.h"
+#include "store/backup.h"
+#include "store/program_version.h"
 #include "store/settings.h"
 #include "store/users.h"
+#include "views/audit_dialog.h"
+#include "views/ui_services.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -135,6 +140,14 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(addUser_);
     buttons->addWidget(deleteUser_);
+    backup_ = new QPushButton("Backup...", this);
+    backup_->setObjectName("backup");
+    audit_ = new QPushButton("Audit log...", this);
+    audit_->setObjectName("auditLog");
+    backup_->hide();
+    audit_->hide();
+    buttons->addWidget(backup_);
+    buttons->addWidget(audit_);
     buttons->addStretch();
     buttons->addWidget(save_);
     buttons->addWidget(close_);
@@ -150,6 +163,8 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
     connect(addUser_, &QPushButton::clicked, this, &SettingsDialog::AddUser);
     connect(deleteUser_, &QPushButton::clicked, this, &SettingsDialog::DeleteUser);
+    connect(backup_, &QPushButton::clicked, this, &SettingsDialog::Backup);
+    connect(audit_, &QPushButton::clicked, this, &SettingsDialog::ShowAudit);
     connect(user_, &QComboBox::currentTextChanged, this, [this](const QString& id) {
         if (filling_ || id.isEmpty() || id.toStdString() == users_.ActiveUserId()) {
             return;
@@ -232,6 +247,41 @@ void SettingsDialog::DeleteUser() {
         usersChanged_ = true;
     }
     Refresh();
+}
+
+void SettingsDialog::SetFileService(FileService* files) {
+    files_ = files;
+    backup_->setVisible(files_ != nullptr);
+    audit_->setVisible(files_ != nullptr);
+}
+
+void SettingsDialog::Backup() {
+    if (files_ == nullptr) {
+        return;
+    }
+    QString path = files_->AskBackupPath(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    std::string error;
+    std::vector<BackupMember> members;
+    if (!WriteBackup(users_.DataFolder(), path.toStdString(), kProgramVersion, error, &members)) {
+        prompter_.Inform("The backup could not be written:\r\n" + error, "QuorinA1c",
+                         Prompter::Severity::Error);
+        return;
+    }
+    AuditEntry entry;
+    entry.operatorId = users_.ActiveUserId();
+    entry.action = audit_action::kBackup;
+    entry.detail = std::to_string(members.size()) + " files to " + path.toStdString();
+    AppendAudit(users_.DataFolder(), std::move(entry));
+    prompter_.Inform("The backup was written:\r\n" + path.toStdString(), "QuorinA1c",
+                     Prompter::Severity::Information);
+}
+
+void SettingsDialog::ShowAudit() {
+    AuditDialog dialog(users_.DataFolder(), this);
+    dialog.exec();
 }
 
 } // namespace qa

@@ -9,6 +9,7 @@ class QPushButton;
 
 namespace qa {
 
+class FileService;
 class Prompter;
 class UserStore;
 
@@ -51,6 +52,14 @@ public:
     void AddUser();
     void DeleteUser();
 
+    // The data folder's backup and audit log buttons; shown once a file service is given.
+    void SetFileService(FileService* files);
+    QPushButton* BackupButton() const { return backup_; }
+    QPushButton* AuditButton() const { return audit_; }
+    // Asks where, then writes a backup of the whole data folder there.
+    void Backup();
+    void ShowAudit();
+
 private:
     void Refresh();
 
@@ -70,6 +79,9 @@ private:
     QPushButton* close_;
     QPushButton* addUser_;
     QPushButton* deleteUser_;
+    QPushButton* backup_ = nullptr;
+    QPushButton* audit_ = nullptr;
+    FileService* files_ = nullptr;
     bool filling_ = false;
     bool usersChanged_ = false;
 };

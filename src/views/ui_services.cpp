@@ -1,5 +1,6 @@
 #include "views/ui_services.h"
 
+#include <QDate>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -91,6 +92,18 @@ QString DesktopFileService::AskSavePath(QWidget* parent) {
     dialog.setNameFilter("CSV File (*.csv)");
     dialog.setDefaultSuffix("csv");
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().first();
+}
+
+QString DesktopFileService::AskBackupPath(QWidget* parent) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter("QuorinA1c backup (*.tar)");
+    dialog.setDefaultSuffix("tar");
+    dialog.selectFile("QuorinA1c-backup-" + QDate::currentDate().toString("yyyyMMdd") + ".tar");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }

@@ -43,12 +43,16 @@ public:
     virtual QString AskSavePath(QWidget* parent) = 0;
     // Opens a written file with the desktop's program for it.
     virtual bool OpenFile(const QString& path) = 0;
+    // A save dialog for a backup archive; empty when the operator cancelled. Stand-ins
+    // that script one answer for every save dialog need not override it.
+    virtual QString AskBackupPath(QWidget* parent) { return AskSavePath(parent); }
 };
 
 class DesktopFileService : public FileService {
 public:
     QString AskSavePath(QWidget* parent) override;
     bool OpenFile(const QString& path) override;
+    QString AskBackupPath(QWidget* parent) override;
 };
 
 } // namespace qa

@@ -106,6 +106,62 @@ TEST(Cli, DownloadThenListAndExport) {
     EXPECT_NE(show.out.find("HbA1c_unit=1\n"), std::string::npos);
     EXPECT_NE(show.out.find("Date=2\n"), std::string::npos);
     EXPECT_NE(Cli(data, {"list"}).out.find("mmol/mol"), std::string::npos);
+
+    // Every change and every file written is in the audit log, in order.
+    CliRun audit = Cli(data, {"audit"});
+    ASSERT_EQ(audit.code, 0) << audit.err;
+    auto entries = Lines(audit.out);
+    ASSERT_EQ(entries.size(), 4u) << audit.out;
+    EXPECT_NE(entries[0].find("\timport\t\tHbA1c: 6 received, 6 new; meter with 30-byte records"),
+              std::string::npos)
+        << entries[0];
+    EXPECT_NE(entries[1].find("\texport\t\t6 HbA1c results to " + dir.File("all.csv")),
+              std::string::npos)
+        << entries[1];
+    EXPECT_NE(entries[2].find("\tprint\t\t6 HbA1c results to " + dir.File("report.pdf")),
+              std::string::npos);
+    EXPECT_NE(entries[3].find("HbA1c_unit: \"0\" -> \"1\"; Date: \"0\" -> \"2\""),
+              std::string::npos)
+        << entries[3];
+    EXPECT_EQ(entries[0].substr(19, 7), "\tBasis\t") << "time, then the operator";
+    EXPECT_EQ(Cli(data, {"audit", "--from", "20000101", "--to", "20000102"}).out, "");
+}
+
+TEST(Cli, BackupAndRestoreThroughTheCommandLine) {
+    TempDir dir;
+    std::string data = dir.File("data");
+    ASSERT_EQ(Cli(data, {"users", "add", "Lee"}).code, 0);
+    CliRun backup = Cli(data, {"backup", "--out", dir.File("b.tar")});
+    ASSERT_EQ(backup.code, 0) << backup.err;
+    ASSERT_EQ(Cli(data, {"users", "add", "Park"}).code, 0);
+    EXPECT_EQ(Cli(data, {"users", "list"}).out, "  Basis\n  Lee\n* Park\n");
+
+    WriteFile(dir.File("bad.tar"), ReadFile(dir.File("b.tar")).substr(0, 3000));
+    CliRun refused = Cli(data, {"restore", dir.File("bad.tar")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("nothing was changed"), std::string::npos) << refused.err;
+    EXPECT_EQ(Cli(data, {"users", "list"}).out, "  Basis\n  Lee\n* Park\n");
+
+    CliRun restored = Cli(data, {"restore", dir.File("b.tar")});
+    ASSERT_EQ(restored.code, 0) << restored.err;
+    EXPECT_EQ(Cli(data, {"users", "list"}).out, "  Basis\n* Lee\n");
+    auto lines = Lines(restored.out);
+    ASSERT_EQ(lines.size(), 2u);
+    std::string aside = lines[1].substr(lines[1].rfind(' ') + 1);
+    EXPECT_TRUE(FileExists(aside + "/Park_HbA1c.sqlite")) << "the replaced folder is kept";
+    EXPECT_FALSE(FileExists(data + "/QuorinA1c.lock")) << "the lock went with the command";
+    CliRun audit = Cli(data, {"audit"});
+    EXPECT_NE(audit.out.find("\trestore\t\tfrom " + dir.File("b.tar")), std::string::npos)
+        << audit.out;
+
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"backup"},
+                                                {"backup", "--out", dir.File("c.tar"), "extra"},
+                                                {"restore"},
+                                                {"restore", "a", "b"},
+                                                {"audit", "--from", "2016-01-01"},
+                                                {"audit", "stray"}}) {
+        EXPECT_EQ(Cli(data, bad).code, 2) << bad[0];
+    }
 }
 
 TEST(Cli, SearchRangeRulesAndBadUsage) {

@@ -2,6 +2,7 @@
 // print dialog, menu and record dialogs.
 #include "print_test_support.h"
 #include "scripted_prompter.h"
+#include "store/audit_log.h"
 #include "store/csv_export.h"
 #include "store/list_filters.h"
 #include "store/users.h"
@@ -618,6 +619,14 @@ TEST_F(AllDataPageTest, ExportWritesTheRowsShownAndOpensTheFile) {
     page->ExportList();
     EXPECT_EQ(files.asked, asked) << "declined: no save dialog";
 
+    std::vector<AuditEntry> log;
+    std::string error;
+    ASSERT_TRUE(ReadAudit(data.Path(), {}, log, error)) << error;
+    ASSERT_EQ(log.size(), 2u) << "each written export once, the declined one not";
+    EXPECT_EQ(log[0].action, "export");
+    EXPECT_EQ(log[0].detail, "0 HbA1c results to " + elsewhere.File("out.csv"));
+    EXPECT_EQ(log[1].detail, "1 glucose results to " + elsewhere.File("out.csv"));
+
     // Never into the data folder, where an export could replace the program's own files.
     files.opened.clear();
     files.savePath = QString::fromStdString(data.File("Basis_HbA1c.sqlite"));
@@ -657,6 +666,13 @@ TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
             "The list could not be printed: no printer is available, or the document could not "
             "be written."});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    std::vector<AuditEntry> log;
+    std::string error;
+    ASSERT_TRUE(ReadAudit(data.Path(), {}, log, error)) << error;
+    ASSERT_EQ(log.size(), 1u) << "only the report that went to the printer";
+    EXPECT_EQ(log[0].action, "print");
+    EXPECT_EQ(log[0].detail, "1 HbA1c results to the printer");
 }
 
 TEST_F(AllDataPageTest, ChoosingAUserShowsTheirListAndKeepsTheLastNewestDate) {

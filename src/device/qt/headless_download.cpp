@@ -79,6 +79,7 @@ void HeadlessDownload::Import(const Transfer& transfer) {
         return; // cancelled between the hand-over and this step: nothing is stored
     }
     ImportServices services{users_.DataFolder(), clock_, prompter_, *this};
+    services.port = port_;
     ImportResult result =
         transfer.kind == ResultKind::HbA1c
             ? ImportHbA1cResults(transfer, users_.HbA1cMain(), users_.HbA1cDownload(), services)
@@ -96,6 +97,7 @@ void HeadlessDownload::Import(const Transfer& transfer) {
 HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
                                                const std::string& device, ResultKind kind,
                                                bool eraseAfterDownload, int limitMs) {
+    port_ = device.empty() ? portText : device;
     OutcomePrompter prompter(prompter_);
     DownloadSession* session = nullptr;
     SerialChannel channel([&] { return session->CurrentReplyCode(); },

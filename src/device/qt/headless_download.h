@@ -67,6 +67,7 @@ private:
     std::optional<Outcome> finished_;
     const std::atomic<bool>* cancelRequest_ = nullptr;
     int imported_ = 0;
+    std::string port_; // for the audit log of the import
     std::string last_[2];
 };
 

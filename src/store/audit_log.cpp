@@ -1,0 +1,270 @@
+#include "store/audit_log.h"
+
+#include "store/program_version.h"
+#include "store/sqlite_table.h"
+#include "store/users.h"
+
+#include <sqlite3.h>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <memory>
+
+namespace qa {
+
+namespace {
+
+constexpr int kBusyMilliseconds = 5000;
+
+// Suffixes of the per-user database files, longest first, so "_HbA1cDown" is not read as
+// "_HbA1c" of a user whose ID ends in "Down".
+constexpr const char* kUserFileSuffixes[] = {"_GlucoseDown.sqlite", "_HbA1cDown.sqlite",
+                                             "_Glucose.sqlite", "_HbA1c.sqlite"};
+
+constexpr const char* kSchema =
+    "CREATE TABLE IF NOT EXISTS audit("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " time TEXT NOT NULL, day TEXT NOT NULL, operator TEXT NOT NULL, account TEXT NOT NULL,"
+    " version TEXT NOT NULL, action TEXT NOT NULL, patient TEXT NOT NULL, detail TEXT NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS audit_day ON audit(day);"
+    "CREATE INDEX IF NOT EXISTS audit_patient ON audit(patient);"
+    "CREATE TRIGGER IF NOT EXISTS audit_no_update BEFORE UPDATE ON audit"
+    " BEGIN SELECT RAISE(ABORT, 'the audit log is append-only'); END;"
+    "CREATE TRIGGER IF NOT EXISTS audit_no_delete BEFORE DELETE ON audit"
+    " BEGIN SELECT RAISE(ABORT, 'the audit log is append-only'); END;";
+
+struct SqliteCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using Db = std::unique_ptr<sqlite3, SqliteCloser>;
+
+struct StatementCloser {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
+
+std::string LogPath(const std::string& folder) {
+    return folder + "/" + kAuditFileName;
+}
+
+std::string Account() {
+    struct passwd pw {};
+    struct passwd* found = nullptr;
+    char buffer[1024];
+    if (::getpwuid_r(::geteuid(), &pw, buffer, sizeof buffer, &found) == 0 && found) {
+        return found->pw_name;
+    }
+    return std::to_string(::geteuid());
+}
+
+std::string LocalTime() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&now, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
+    return text;
+}
+
+// "YYYY-MM-DD ..." to "YYYYMMDD".
+std::string DayOf(const std::string& time) {
+    if (time.size() < 10) {
+        return time;
+    }
+    return time.substr(0, 4) + time.substr(5, 2) + time.substr(8, 2);
+}
+
+Db OpenLog(const std::string& folder, bool create, std::string& error) {
+    std::string path = LogPath(folder);
+    sqlite3* raw = nullptr;
+    int flags = create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+    struct stat st {};
+    bool existed = ::stat(path.c_str(), &st) == 0;
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOFOLLOW, nullptr);
+    Db db(raw);
+    if (rc != SQLITE_OK) {
+        error = path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
+        return nullptr;
+    }
+    if (!existed) {
+        ::chmod(path.c_str(), 0600);
+    }
+    sqlite3_busy_timeout(db.get(), kBusyMilliseconds);
+    if (create) {
+        // Write-ahead: an append is one write to the log's journal, with no wait for the disk
+        // on every entry (an import's entry would otherwise cost more than the import). A
+        // crash of the program loses nothing committed; a power cut may lose the last entries.
+        sqlite3_exec(db.get(), "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    }
+    if (create) {
+        sqlite3_exec(db.get(), "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        // The log is opened for every entry: a checkpoint on each close would bring back the
+        // wait for the disk that write-ahead avoids. SQLite checkpoints as the journal grows.
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    }
+    if (create && !existed) {
+        char* message = nullptr;
+        if (sqlite3_exec(db.get(), kSchema, nullptr, nullptr, &message) != SQLITE_OK) {
+            error = path + ": " + (message ? message : "cannot be written");
+            sqlite3_free(message);
+            return nullptr;
+        }
+    }
+    return db;
+}
+
+std::string Column(sqlite3_stmt* s, int i) {
+    const unsigned char* text = sqlite3_column_text(s, i);
+    return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+} // namespace
+
+bool AppendAudit(const std::string& dataFolder, AuditEntry entry, std::string* error) {
+    std::string why;
+    Db db = OpenLog(dataFolder, true, why);
+    if (!db) {
+        if (error) {
+            *error = why;
+        }
+        return false;
+    }
+    if (entry.time.empty()) {
+        entry.time = LocalTime();
+    }
+    if (entry.account.empty()) {
+        entry.account = Account();
+    }
+    if (entry.version.empty()) {
+        entry.version = kProgramVersion;
+    }
+    const char* kInsert = "INSERT INTO audit(time, day, operator, account, version, action,"
+                          " patient, detail) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db.get(), kInsert, -1, &raw, nullptr) != SQLITE_OK) {
+        // A log file that lacks its table (made by hand, or cut short when it was new).
+        sqlite3_exec(db.get(), kSchema, nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(db.get(), kInsert, -1, &raw, nullptr);
+    }
+
+    Statement insert(raw);
+    if (!insert) {
+        if (error) {
+            *error = LogPath(dataFolder) + ": " + sqlite3_errmsg(db.get());
+        }
+        return false;
+    }
+    const std::string day = DayOf(entry.time);
+    const std::string* values[] = {&entry.time,    &day,          &entry.operatorId, &entry.account,
+                                   &entry.version, &entry.action, &entry.patientId,  &entry.detail};
+    for (int i = 0; i < 8; ++i) {
+        sqlite3_bind_text(insert.get(), i + 1, values[i]->c_str(),
+                          static_cast<int>(values[i]->size()), SQLITE_TRANSIENT);
+    }
+    if (sqlite3_step(insert.get()) != SQLITE_DONE) {
+        if (error) {
+            *error = LogPath(dataFolder) + ": " + sqlite3_errmsg(db.get());
+        }
+        return false;
+    }
+    return true;
+}
+
+bool AppendAudit(const SqliteTable& table, AuditEntry entry, std::string* error) {
+    std::string path = table.Path().Str();
+    auto slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (entry.operatorId.empty()) {
+        for (const char* suffix : kUserFileSuffixes) {
+            std::string tail(suffix);
+            if (file.size() > tail.size() &&
+                file.compare(file.size() - tail.size(), tail.size(), tail) == 0) {
+                entry.operatorId = file.substr(0, file.size() - tail.size());
+                break;
+            }
+        }
+    }
+    return AppendAudit(folder, std::move(entry), error);
+}
+
+bool AuditOutput(const UserStore& users, const char* action, ResultKind kind, std::size_t rows,
+                 const std::string& where) {
+    AuditEntry entry;
+    entry.operatorId = users.ActiveUserId();
+    entry.action = action;
+    entry.detail = std::to_string(rows) + (kind == ResultKind::HbA1c ? " HbA1c" : " glucose") +
+                   " results to " + where;
+    return AppendAudit(users.DataFolder(), std::move(entry));
+}
+
+bool ReadAudit(const std::string& dataFolder, const AuditQuery& query,
+               std::vector<AuditEntry>& entries, std::string& error) {
+    entries.clear();
+    struct stat st {};
+    if (::stat(LogPath(dataFolder).c_str(), &st) != 0) {
+        return true;
+    }
+    Db db = OpenLog(dataFolder, false, error);
+    if (!db) {
+        return false;
+    }
+    std::string sql = "SELECT id, time, operator, account, version, action, patient, detail"
+                      " FROM audit WHERE (?1 = '' OR patient = ?1) AND (?2 = '' OR day >= ?2)"
+                      " AND (?3 = '' OR day <= ?3) ORDER BY id";
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &raw, nullptr);
+    Statement select(raw);
+    if (!select) {
+        error = LogPath(dataFolder) + ": " + sqlite3_errmsg(db.get());
+        return false;
+    }
+    sqlite3_bind_text(select.get(), 1, query.patientId.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(select.get(), 2, query.fromDay.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(select.get(), 3, query.toDay.c_str(), -1, SQLITE_TRANSIENT);
+    int rc;
+    while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
+        AuditEntry e;
+        e.id = sqlite3_column_int64(select.get(), 0);
+        e.time = Column(select.get(), 1);
+        e.operatorId = Column(select.get(), 2);
+        e.account = Column(select.get(), 3);
+        e.version = Column(select.get(), 4);
+        e.action = Column(select.get(), 5);
+        e.patientId = Column(select.get(), 6);
+        e.detail = Column(select.get(), 7);
+        entries.push_back(std::move(e));
+    }
+    if (rc != SQLITE_DONE) {
+        error = LogPath(dataFolder) + ": " + sqlite3_errmsg(db.get());
+        entries.clear();
+        return false;
+    }
+    return true;
+}
+
+std::string AuditLine(const AuditEntry& e) {
+    return e.time + "\t" + e.operatorId + "\t" + e.account + "\t" + e.version + "\t" + e.action +
+           "\t" + e.patientId + "\t" + e.detail;
+}
+
+std::string AuditChanges(const std::vector<std::string>& names,
+                         const std::vector<std::string>& before,
+                         const std::vector<std::string>& after) {
+    std::string out;
+    for (std::size_t i = 0; i < names.size() && i < before.size() && i < after.size(); ++i) {
+        if (before[i] == after[i]) {
+            continue;
+        }
+        if (!out.empty()) {
+            out += "; ";
+        }
+        out += names[i] + ": \"" + before[i] + "\" -> \"" + after[i] + "\"";
+    }
+    return out;
+}
+
+} // namespace qa

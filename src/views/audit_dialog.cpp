@@ -1,0 +1,98 @@
+#include "views/audit_dialog.h"
+
+#include "store/audit_log.h"
+
+#include <QCheckBox>
+#include <QDate>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace qa {
+
+AuditDialog::AuditDialog(std::string dataFolder, QWidget* parent)
+    : QDialog(parent), folder_(std::move(dataFolder)) {
+    setWindowTitle("Audit log");
+    resize(900, 500);
+    patient_ = new QLineEdit(this);
+    patient_->setObjectName("auditPatient");
+    period_ = new QCheckBox("Period", this);
+    from_ = new QDateEdit(QDate::currentDate().addMonths(-1), this);
+    to_ = new QDateEdit(QDate::currentDate(), this);
+    for (QDateEdit* edit : {from_, to_}) {
+        edit->setDisplayFormat("yyyy/MM/dd");
+        edit->setCalendarPopup(true);
+        edit->setEnabled(false);
+    }
+    search_ = new QPushButton("Search", this);
+    auto* close = new QPushButton("Close", this);
+
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(new QLabel("Patient ID", this));
+    filters->addWidget(patient_);
+    filters->addWidget(period_);
+    filters->addWidget(from_);
+    filters->addWidget(new QLabel("~", this));
+    filters->addWidget(to_);
+    filters->addWidget(search_);
+
+    table_ = new QTableWidget(0, 7, this);
+    table_->setHorizontalHeaderLabels(
+        {"Time", "Operator", "Account", "Version", "Action", "Patient ID", "Details"});
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->hide();
+    status_ = new QLabel(this);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(table_, 1);
+    layout->addLayout(bottom);
+
+    connect(period_, &QCheckBox::toggled, this, [this](bool on) {
+        from_->setEnabled(on);
+        to_->setEnabled(on);
+    });
+    connect(search_, &QPushButton::clicked, this, &AuditDialog::Search);
+    connect(patient_, &QLineEdit::returnPressed, this, &AuditDialog::Search);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    Search();
+}
+
+void AuditDialog::Search() {
+    AuditQuery query;
+    query.patientId = patient_->text().trimmed().toStdString();
+    if (period_->isChecked()) {
+        query.fromDay = from_->date().toString("yyyyMMdd").toStdString();
+        query.toDay = to_->date().toString("yyyyMMdd").toStdString();
+    }
+    std::vector<AuditEntry> entries;
+    std::string error;
+    table_->setRowCount(0);
+    if (!ReadAudit(folder_, query, entries, error)) {
+        status_->setText("The audit log cannot be read: " + QString::fromStdString(error));
+        return;
+    }
+    table_->setRowCount(static_cast<int>(entries.size()));
+    for (int r = 0; r < static_cast<int>(entries.size()); ++r) {
+        const AuditEntry& e = entries[static_cast<std::size_t>(r)];
+        const std::string* cells[] = {&e.time,   &e.operatorId, &e.account, &e.version,
+                                      &e.action, &e.patientId,  &e.detail};
+        for (int c = 0; c < 7; ++c) {
+            table_->setItem(r, c, new QTableWidgetItem(QString::fromStdString(*cells[c])));
+        }
+    }
+    table_->resizeColumnsToContents();
+    status_->setText(QString::number(entries.size()) + " entries");
+}
+
+} // namespace qa

@@ -1,0 +1,147 @@
+#include "store/settings.h"
+#include "store/users.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace qa;
+using namespace qa::test;
+
+// A kill -9 at points spread over a user delete and a settings write (and a user add, which
+// the same harness drives), as the import's crash test does for downloads: afterwards the user file
+// reads, every listed user's files open, and the settings are the old ones or the new ones, never a
+// mix.
+
+namespace {
+
+class YesPrompter : public Prompter {
+public:
+    bool Confirm(const std::string&, const std::string&) override { return true; }
+    void Inform(const std::string&, const std::string&, Severity) override {}
+};
+
+enum class Operation { AddUser, DeleteUser, SaveSettings };
+
+// Runs the operation in a child and kills it after `delay`; returns false when the child
+// had finished by then.
+bool RunAndKill(const std::string& folder, Operation op, std::chrono::microseconds delay) {
+    int ready[2];
+    if (pipe(ready) != 0) {
+        return false;
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        YesPrompter prompter;
+        UserStore users(folder, prompter);
+        if (!users.Reload()) {
+            _exit(3);
+        }
+        char byte = 1;
+        (void)!write(ready[1], &byte, 1);
+        switch (op) {
+        case Operation::AddUser:
+            users.AddUser("Kim");
+            break;
+        case Operation::DeleteUser:
+            (void)users.SwitchUser("Kim");
+            users.DeleteCurrentUser();
+            break;
+        case Operation::SaveSettings:
+            users.Settings().name = "new name";
+            users.Settings().dateFormat = 2;
+            (void)users.SaveSettings();
+            break;
+        }
+        _exit(0);
+    }
+    close(ready[1]);
+    char byte = 0;
+    (void)!read(ready[0], &byte, 1);
+    close(ready[0]);
+    std::this_thread::sleep_for(delay);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
+}
+
+void CheckUsable(const std::string& folder, const std::string& context) {
+    YesPrompter prompter;
+    UserStore users(folder, prompter);
+    ASSERT_TRUE(users.LoadUsers()) << context;
+    ASSERT_FALSE(users.UserList().empty()) << context;
+    for (const auto& id : users.UserList()) {
+        EXPECT_TRUE(users.OpenUser(id)) << context << ": user " << id;
+    }
+}
+
+class UsersKillTest : public ::testing::TestWithParam<Operation> {};
+
+} // namespace
+
+TEST_P(UsersKillTest, EveryListedUserOpensAndSettingsAreWholeAfterAKill) {
+    const Operation op = GetParam();
+    // How long the operation takes here, so the kills spread over all of it.
+    std::chrono::microseconds span{0};
+    {
+        TempDir probe;
+        YesPrompter prompter;
+        UserStore users(probe.Path(), prompter);
+        ASSERT_TRUE(users.Reload());
+        if (op == Operation::DeleteUser) {
+            ASSERT_EQ(users.AddUser("Kim"), UserStore::Outcome::Done);
+        }
+        auto start = std::chrono::steady_clock::now();
+        if (op == Operation::AddUser) {
+            users.AddUser("Kim");
+        } else if (op == Operation::DeleteUser) {
+            users.DeleteCurrentUser();
+        } else {
+            users.Settings().name = "new name";
+            (void)users.SaveSettings();
+        }
+        span = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - start);
+    }
+    constexpr int kPoints = 12;
+    int killedInside = 0;
+    for (int point = 0; point < kPoints; ++point) {
+        TempDir dir;
+        {
+            YesPrompter prompter;
+            UserStore users(dir.Path(), prompter);
+            ASSERT_TRUE(users.Reload());
+            if (op == Operation::DeleteUser) {
+                ASSERT_EQ(users.AddUser("Kim"), UserStore::Outcome::Done);
+            }
+            users.Settings().name = "old name";
+            ASSERT_TRUE(users.SaveSettings());
+        }
+        const std::string context = "kill point " + std::to_string(point);
+        if (RunAndKill(dir.Path(), op, span * point / kPoints)) {
+            ++killedInside;
+        }
+        CheckUsable(dir.Path(), context);
+        if (op == Operation::SaveSettings) {
+            YesPrompter prompter;
+            UserStore users(dir.Path(), prompter);
+            ASSERT_TRUE(users.Reload());
+            const auto& s = users.Settings();
+            EXPECT_TRUE((s.name == "old name" && s.dateFormat == 0) ||
+                        (s.name == "new name" && s.dateFormat == 2))
+                << context << ": " << s.name << " " << s.dateFormat;
+        }
+    }
+    EXPECT_GT(killedInside, 0) << "no kill landed inside the operation";
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, UsersKillTest,
+                         ::testing::Values(Operation::DeleteUser, Operation::SaveSettings));
