@@ -56,7 +56,9 @@ template <typename Table>
 void CheckStored(Table& table, const std::string& sent, bool hba1c, std::size_t maxRows) {
     table.filter.Clear();
     table.sort = "ROWID";
-    table.Requery();
+    if (!table.Requery()) {
+        Broken("the stored rows could not be read");
+    }
     std::size_t rows = 0;
     for (; !table.IsEOF(); table.MoveNext()) {
         ++rows;
@@ -81,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 1) {
         return 0;
     }
-    const int itemKind = data[0] & 1;
+    const ResultKind kind = (data[0] & 1) != 0 ? ResultKind::Glucose : ResultKind::HbA1c;
     const bool erase = (data[0] & 2) != 0;
     const std::string sent(reinterpret_cast<const char*>(data + 1), size - 1);
     // The files are created once: an fsync'd create per input would leave a few inputs a
@@ -90,11 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static HbA1cTable hMain, hDown;
     static GlucoseTable gMain, gDown;
     static const bool opened = [] {
-        hMain.SetTableName(kMainTableName);
-        gMain.SetTableName(kMainTableName);
-        hDown.SetTableName(kDownloadTableName);
-        gDown.SetTableName(kDownloadTableName);
-        return hMain.OpenOrCreate(folder + "/u_HbA1c.sqlite") &&
+        return hMain.SetTableName(kMainTableName) && gMain.SetTableName(kMainTableName) &&
+               hDown.SetTableName(kDownloadTableName) && gDown.SetTableName(kDownloadTableName) &&
+               hMain.OpenOrCreate(folder + "/u_HbA1c.sqlite") &&
                hDown.OpenOrCreate(folder + "/u_HbA1cDown.sqlite") &&
                gMain.OpenOrCreate(folder + "/u_Glucose.sqlite") &&
                gDown.OpenOrCreate(folder + "/u_GlucoseDown.sqlite");
@@ -105,8 +105,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (MeasurementTable* t :
          {static_cast<MeasurementTable*>(&hMain), static_cast<MeasurementTable*>(&hDown),
           static_cast<MeasurementTable*>(&gMain), static_cast<MeasurementTable*>(&gDown)}) {
-        t->Execute("PRAGMA synchronous=OFF");
-        t->Execute("DELETE FROM [" + t->TableName() + "]");
+        if (!t->Execute("PRAGMA synchronous=OFF") ||
+            !t->Execute("DELETE FROM [" + t->TableName() + "]")) {
+            Broken("the tables could not be emptied");
+        }
     }
 
     test::FakeClock clock;
@@ -116,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Host host;
     DownloadSession session(channel, timers, clock, prompter, host);
     timers.onTick = [&](int id) { session.OnTimer(id); };
-    if (!session.Connect("ttyACM0", "/dev/ttyACM0", itemKind, erase)) {
+    if (!session.Connect("ttyACM0", "/dev/ttyACM0", kind, erase)) {
         Broken("the fake port did not open");
     }
     timers.Advance(800 + 300 + 5 * 1000);

@@ -195,8 +195,7 @@ TEST_F(Install, MenuEntryAndAppStreamDataPassTheirValidators) {
     const Shell desktop = RunShell("desktop-file-validate " + Quote(desktopPath));
     EXPECT_EQ(desktop.code, 0) << desktop.output;
     EXPECT_EQ(desktop.output, "") << "hints and warnings count too";
-    const Shell appstream =
-        RunShell("appstreamcli validate --no-net " + Quote(metainfoPath));
+    const Shell appstream = RunShell("appstreamcli validate --no-net " + Quote(metainfoPath));
     EXPECT_EQ(appstream.code, 0) << appstream.output;
 
     // What the validators cannot know: the names point at installed files, and the data
