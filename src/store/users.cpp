@@ -2,6 +2,7 @@
 
 #include "store/audit_log.h"
 #include "store/profile_file.h"
+#include "store/text_encoding.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -33,43 +34,6 @@ std::string LowerAscii(std::string_view text) {
 
 bool IsControl(unsigned char c) {
     return c < 0x20 || c == 0x7F;
-}
-
-bool IsValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        unsigned minimum = 0;
-        unsigned code = 0;
-        if (byte < 0x80) {
-            ++i;
-            continue;
-        } else if ((byte & 0xE0) == 0xC0) {
-            length = 2, minimum = 0x80, code = byte & 0x1F;
-        } else if ((byte & 0xF0) == 0xE0) {
-            length = 3, minimum = 0x800, code = byte & 0x0F;
-        } else if ((byte & 0xF8) == 0xF0) {
-            length = 4, minimum = 0x10000, code = byte & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
 }
 
 bool EndsWith(std::string_view text, std::string_view tail) {
@@ -124,7 +88,7 @@ std::string CheckNewUserId(std::string_view id) {
     if (id.size() > kMaxUserIdBytes) {
         return user_text::kUserIdTooLong;
     }
-    if (!IsValidUtf8(id)) {
+    if (!IsUtf8Text(id)) {
         return user_text::kUserIdNotText;
     }
     // "-1" is what the user file reads as when it names no user, so such a user would work
