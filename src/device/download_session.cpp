@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -164,6 +165,7 @@ void DownloadSession::SendCommand(int code) {
     case kCmdVersion:
         exchangeKind_ = ExchangeKind::Version;
         fourDigit_ = false;
+        model_.clear();
         break;
     default:
         break;
@@ -322,6 +324,10 @@ void DownloadSession::OnByte(int replyCode, char byte) {
     if (replyCode == kReplyVersion) {
         if (received_.size() >= 10 && received_.compare(0, 2, "SV") == 0) {
             std::string model = received_.substr(6, 2);
+            model_ = std::all_of(model.begin(), model.end(),
+                                 [](unsigned char c) { return std::isalnum(c) != 0; })
+                         ? model
+                         : std::string();
             fourDigit_ = model == "EG" || model == "CG";
             if (kind_ == ResultKind::HbA1c) {
                 recordSize_ = fourDigit_ ? 30 : 29;
@@ -378,6 +384,7 @@ void DownloadSession::HandleRecordsByte() {
         transfer.fourDigitValues = fourDigit_;
         transfer.kind = kind_;
         transfer.eraseAfterDownload = erase_;
+        transfer.meterModel = model_;
         unsigned generation = ++generation_;
         timers_.RunAfter(Ms(kHandOverDelay), [this, generation, transfer] {
             if (generation != generation_ || !runFlag) {

@@ -256,6 +256,7 @@ public:
     ModeStep Step() const { return modeStep_; }
     int RecordSize() const { return recordSize_; }
     bool FourDigit() const { return fourDigit_; }
+    const std::string& MeterModel() const { return model_; }
     int DownloadMarker() const { return downloadMarker_; }
     void SetDownloadMarker(int marker) { downloadMarker_ = marker; }
     int ErrorCount() const { return errorCount_; }
@@ -289,6 +290,7 @@ private:
     std::atomic<ExchangeKind> exchangeKind_{ExchangeKind::None};
     int recordSize_ = 43;
     bool fourDigit_ = false;
+    std::string model_; // letters and digits only: it goes into the laboratory messages
     std::string received_;
     int downloadMarker_ = -1;
     ModeStep modeStep_ = ModeStep::Off;

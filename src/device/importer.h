@@ -18,6 +18,7 @@ struct Transfer {
     bool fourDigitValues = false; // HbA1c values in hundredths (30-byte records)
     ResultKind kind = ResultKind::HbA1c;
     bool eraseAfterDownload = false;
+    std::string meterModel; // the model code of the version reply ("EG", "CG"...)
 };
 
 // The session side of an import. Progress texts arrive once per checked byte and once per

@@ -293,6 +293,7 @@ void MainWindow::StartImport(const Transfer& transfer) {
     // The transfer is complete: from here the import's transaction decides, not Cancel.
     process_->SetRunning(false);
     importKind_ = transfer.kind;
+    importMeterModel_ = transfer.meterModel;
     // The kind just downloaded is the kind the data page shows next.
     allDataPage_->SetKind(importKind_);
     views_->setEnabled(false);
@@ -394,7 +395,7 @@ void MainWindow::CancelDownload() {
 void MainWindow::ShowNewRecords(int importedCount) {
     (void)importedCount;
     // With the laboratory interface on, the new results go out in the background.
-    allDataPage_->Delivery()->AfterDownload();
+    allDataPage_->Delivery()->AfterDownload(importKind_, importMeterModel_);
     if (ActiveView() != kViewDownload) {
         views_->setCurrentIndex(kViewDownload);
     }

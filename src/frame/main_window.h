@@ -113,6 +113,7 @@ private:
     std::string importPort_; // for the audit log of the import
     bool closing_ = false;
     ResultKind importKind_ = ResultKind::HbA1c;
+    std::string importMeterModel_;
 
     mutable std::atomic<int> discoveries_{0};
     mutable std::mutex discoveryMutex_;

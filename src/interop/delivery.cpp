@@ -4,6 +4,7 @@
 #include "store/text_encoding.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace qa::interop {
 
@@ -109,8 +110,31 @@ namespace qa::interop {
 
 namespace {
 
+// The control IDs of the results a download has just stored; empty when the table cannot be
+// read, which only costs those results their device.
+std::unordered_set<std::string> DownloadedIds(const DeliveryJob& job) {
+    std::unordered_set<std::string> ids;
+    if (job.meterModel.empty() || job.downloadFile.empty()) {
+        return ids;
+    }
+    HbA1cTable hba1c;
+    GlucoseTable glucose;
+    MeasurementTable& table =
+        job.downloadedKind == ResultKind::HbA1c ? static_cast<MeasurementTable&>(hba1c) : glucose;
+    std::vector<StoredResult> results;
+    if (table.SetTableName(kDownloadTableName) && table.OpenExisting(job.downloadFile) &&
+        ReadStoredResults(table, results)) {
+        for (const StoredResult& result : results) {
+            ids.insert(ControlId(job.context.operatorId, result));
+        }
+    }
+    return ids;
+}
+
 bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path,
-                const MessageContext& context, std::string& problem) {
+                const DeliveryJob& job, const std::unordered_set<std::string>& downloaded,
+                std::string& problem) {
+    const MessageContext& context = job.context;
     if (!table.SetTableName(kMainTableName)) {
         problem = "The result table cannot be opened: its name was refused.";
         return false;
@@ -122,6 +146,13 @@ bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path
     if (!ReadStoredResults(table, results)) {
         problem = "The results of " + path + " cannot be read: " + table.LastError();
         return false;
+    }
+    if (!downloaded.empty()) {
+        for (StoredResult& result : results) {
+            if (downloaded.count(ControlId(context.operatorId, result)) != 0) {
+                result.deviceModel = job.meterModel;
+            }
+        }
     }
     if (QueueResults(outbox, results, context) < 0) {
         problem = "The delivery file cannot be written: " + outbox.LastError();
@@ -144,8 +175,9 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
     }
     HbA1cTable hba1c;
     GlucoseTable glucose;
-    bool queued = QueueTable(outbox, hba1c, job.hba1cFile, job.context, summary.problem) &&
-                  QueueTable(outbox, glucose, job.glucoseFile, job.context, summary.problem);
+    const std::unordered_set<std::string> downloaded = DownloadedIds(job);
+    bool queued = QueueTable(outbox, hba1c, job.hba1cFile, job, downloaded, summary.problem) &&
+                  QueueTable(outbox, glucose, job.glucoseFile, job, downloaded, summary.problem);
     if (queued && job.send) {
         std::optional<MllpEndpoint> endpoint = ParseMllpDestination(job.context.link.destination);
         if (!endpoint) {

@@ -53,6 +53,11 @@ struct DeliveryJob {
     MessageContext context; // operatorId names the outbox
     bool send = false;
     bool retryHeld = false;
+    // Right after a download: the results it stored (the download table of that kind) name
+    // the meter they came from. Results read later from the main tables have no known meter.
+    std::string meterModel;
+    ResultKind downloadedKind = ResultKind::HbA1c;
+    std::string downloadFile;
 };
 DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* stop = nullptr);
 

@@ -84,6 +84,11 @@ bool SqliteTable::OpenWithFlags(const std::string& path, int flags) {
     }
     damaged_ = false;
     readFailed_ = false;
+    if (path.empty()) {
+        // SQLite would open a private temporary database: results stored there vanish.
+        NoteError(SQLITE_CANTOPEN, "no file name");
+        return false;
+    }
     sqlite3* handle = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &handle, flags, nullptr);
     if (rc != SQLITE_OK || handle == nullptr) {

@@ -87,13 +87,7 @@ interop::MessageContext DeliveryPanel::Context() const {
     return context;
 }
 
-void DeliveryPanel::Refresh(bool send) {
-    if (running_) {
-        return;
-    }
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+interop::DeliveryJob DeliveryPanel::Job(bool send) const {
     interop::DeliveryJob job;
     job.dataFolder = users_.DataFolder();
     const UserFiles files = users_.FilesOf(users_.ActiveUserId());
@@ -101,6 +95,20 @@ void DeliveryPanel::Refresh(bool send) {
     job.glucoseFile = files.glucoseMain;
     job.context = Context();
     job.send = send && !job.context.link.destination.empty();
+    return job;
+}
+
+void DeliveryPanel::Refresh(bool send) {
+    Start(Job(send));
+}
+
+void DeliveryPanel::Start(const interop::DeliveryJob& job) {
+    if (running_) {
+        return;
+    }
+    if (thread_.joinable()) {
+        thread_.join();
+    }
     running_ = true;
     send_->setEnabled(false);
     stop_ = false;
@@ -149,10 +157,16 @@ void DeliveryPanel::ShowPending() {
     Refresh(false);
 }
 
-void DeliveryPanel::AfterDownload() {
-    if (LinkSettings().enabled) {
-        Refresh(true);
+void DeliveryPanel::AfterDownload(ResultKind kind, const std::string& meterModel) {
+    if (!LinkSettings().enabled) {
+        return;
     }
+    interop::DeliveryJob job = Job(true);
+    const UserFiles files = users_.FilesOf(users_.ActiveUserId());
+    job.meterModel = meterModel;
+    job.downloadedKind = kind;
+    job.downloadFile = kind == ResultKind::HbA1c ? files.hba1cDownload : files.glucoseDownload;
+    Start(job);
 }
 
 void DeliveryPanel::WaitForRun() {

@@ -46,8 +46,9 @@ public:
     void Refresh(bool send);
     // Counts what waits, when an interface is set up at all.
     void ShowPending();
-    // After a download: new results go out when the interface is on.
-    void AfterDownload();
+    // After a download: new results go out when the interface is on, naming the meter they
+    // came from.
+    void AfterDownload(ResultKind kind, const std::string& meterModel);
     bool Running() const { return running_; }
     // Blocks until the background run has ended (tests, closing).
     void WaitForRun();
@@ -75,6 +76,8 @@ signals:
     void runFinished();
 
 private:
+    interop::DeliveryJob Job(bool send) const;
+    void Start(const interop::DeliveryJob& job);
     interop::MessageContext Context() const;
     void Finished(interop::DeliverySummary summary, bool sent);
 

@@ -138,12 +138,14 @@ TEST_F(SessionTest, VersionReplyChoosesTheRecordSize) {
         int size;
         bool fourDigit;
         char request;
+        std::string named = model; // what the laboratory messages call the meter
     };
     for (const Case& c : {Case{ResultKind::HbA1c, "EG", 30, true, 'H'},
                           Case{ResultKind::HbA1c, "CG", 30, true, 'H'},
                           Case{ResultKind::HbA1c, "XX", 29, false, 'H'},
                           Case{ResultKind::Glucose, "EG", 15, true, 'G'},
-                          Case{ResultKind::Glucose, "AB", 15, false, 'G'}}) {
+                          Case{ResultKind::Glucose, "AB", 15, false, 'G'},
+                          Case{ResultKind::HbA1c, "|\x01", 29, false, 'H', ""}}) {
         SCOPED_TRACE(c.model);
         channel.written.clear();
         RunUpToVersion(c.kind);
@@ -152,6 +154,7 @@ TEST_F(SessionTest, VersionReplyChoosesTheRecordSize) {
         Receive("\n");
         EXPECT_EQ(session.RecordSize(), c.size);
         EXPECT_EQ(session.FourDigit(), c.fourDigit);
+        EXPECT_EQ(session.MeterModel(), c.named);
         EXPECT_EQ(channel.Letters(), std::string("EHV") + c.request) << "request follows at once";
         EXPECT_TRUE(session.ReceivedText().empty());
     }
@@ -213,6 +216,7 @@ TEST_F(SessionTest, TransferIsHandedOverAtExactlyTheLastByte) {
     EXPECT_EQ(t.recordCount, 3);
     EXPECT_EQ(t.recordSize, 15);
     EXPECT_EQ(t.kind, ResultKind::Glucose);
+    EXPECT_EQ(t.meterModel, "EG") << "the laboratory messages name the meter";
 
     // What the importer sends back ends the exchange.
     session.FrameCommand(kCmdSendE);

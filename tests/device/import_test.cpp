@@ -139,11 +139,11 @@ class ImportTest : public ::testing::Test {
 protected:
     ImportResult ImportHbA1c(const std::string& payload, int count, int size, bool fourDigit,
                              bool erase = false) {
-        Transfer transfer{payload, count, size, fourDigit, ResultKind::HbA1c, erase};
+        Transfer transfer{payload, count, size, fourDigit, ResultKind::HbA1c, erase, ""};
         return ImportHbA1cResults(transfer, hba1c.main, hba1c.download, Services());
     }
     ImportResult ImportGlucose(const std::string& payload, int count, bool erase = false) {
-        Transfer transfer{payload, count, 15, false, ResultKind::Glucose, erase};
+        Transfer transfer{payload, count, 15, false, ResultKind::Glucose, erase, ""};
         return ImportGlucoseResults(transfer, glucose.main, glucose.download, Services());
     }
     ImportServices Services() { return {dir.Path(), clock, prompter, host}; }
@@ -414,7 +414,7 @@ TEST_F(ImportTest, ReadOnlyDumpIsKeptAndOtherKindsAreRefused) {
     EXPECT_EQ(std::filesystem::exists("DATA"), hadDataFolder) << "no folder in the working one";
 
     Transfer glucoseTransfer{
-        Glucose15("1606201430", "110"), 1, 15, false, ResultKind::Glucose, false};
+        Glucose15("1606201430", "110"), 1, 15, false, ResultKind::Glucose, false, ""};
     EXPECT_EQ(ImportHbA1cResults(glucoseTransfer, hba1c.main, hba1c.download, Services()).status,
               ImportStatus::WrongKind);
     EXPECT_EQ(hba1c.MainCount(), 1u);
@@ -506,14 +506,14 @@ TEST_P(ImportKillTest, BothFilesStayConsistentAndTheNextImportCompletes) {
     qa::test::ScriptedPrompter prompter;
     auto files = std::make_unique<UserFiles<HbA1cTable>>(dir, "HbA1c");
     ImportServices services{dir.Path(), clock, prompter, host};
-    Transfer first{oldPayload, kOld, kSize, true, ResultKind::HbA1c, false};
+    Transfer first{oldPayload, kOld, kSize, true, ResultKind::HbA1c, false, ""};
     ASSERT_EQ(ImportHbA1cResults(first, files->main, files->download, services).importedCount,
               kOld);
     files->Close();
 
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);
-    Transfer full{payload, kOld + kNew, kSize, true, ResultKind::HbA1c, false};
+    Transfer full{payload, kOld + kNew, kSize, true, ResultKind::HbA1c, false, ""};
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

@@ -69,7 +69,7 @@ TEST(DeliveryPanel, NothingHappensUntilTheInterfaceIsSetUp) {
     DeliveryPanel* panel = f.page->Delivery();
     EXPECT_EQ(panel->PendingLabel()->text(), "Laboratory interface not set up");
     EXPECT_FALSE(panel->Running());
-    panel->AfterDownload();
+    panel->AfterDownload(ResultKind::HbA1c, "");
     EXPECT_FALSE(panel->Running()) << "interface off: nothing goes out after a download";
     EXPECT_FALSE(FileExists(interop::Outbox::PathFor(f.users.DataFolder(), "Basis")));
 }
@@ -94,7 +94,7 @@ TEST(DeliveryPanel, NewResultsGoOutAfterADownloadAndTheCountFollows) {
         EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending));
         EXPECT_TRUE(listener.Received().empty());
 
-        ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(); }));
+        ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(ResultKind::HbA1c, ""); }));
         EXPECT_EQ(panel->PendingLabel()->text(), "Pending: 0 - sent 2");
         EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
         EXPECT_EQ(f.Marked(1), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
@@ -107,7 +107,7 @@ TEST(DeliveryPanel, NewResultsGoOutAfterADownloadAndTheCountFollows) {
     // The receiver is gone: the next result stays pending and the window says why.
     f.Add("0930", "0700", "P4");
     DeliveryPanel* panel = f.page->Delivery();
-    ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(); }));
+    ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(ResultKind::HbA1c, ""); }));
     EXPECT_TRUE(panel->PendingLabel()->text().startsWith("Pending: 1 - sent 0 - cannot connect"))
         << panel->PendingLabel()->text().toStdString();
     f.page->LoadList();

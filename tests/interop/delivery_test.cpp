@@ -143,3 +143,62 @@ TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
     }
     EXPECT_EQ(outbox.Count(DeliveryState::Sent), 5);
 }
+
+namespace {
+
+void AddHbA1c(HbA1cTable& table, const char* time, const char* pid) {
+    ASSERT_TRUE(table.AddNew());
+    table.date = "20261207";
+    table.time = time;
+    table.value = "0650";
+    table.pid = pid;
+    ASSERT_TRUE(table.Update());
+}
+
+} // namespace
+
+TEST(Delivery, OnlyTheResultsOfTheDownloadNameTheMeter) {
+    TempDir dir;
+    const std::string main = dir.File("nurse_HbA1c.sqlite");
+    const std::string down = dir.File("nurse_HbA1cDown.sqlite");
+    {
+        HbA1cTable table;
+        ASSERT_TRUE(table.SetTableName(kMainTableName));
+        ASSERT_TRUE(table.OpenOrCreate(main));
+        AddHbA1c(table, "0800", "OLD");
+        AddHbA1c(table, "0900", "NEW");
+        HbA1cTable download;
+        ASSERT_TRUE(download.SetTableName(kDownloadTableName));
+        ASSERT_TRUE(download.OpenOrCreate(down));
+        AddHbA1c(download, "0900", "NEW");
+    }
+    DeliveryJob job;
+    job.dataFolder = dir.Path();
+    job.hba1cFile = main;
+    job.context = Context();
+    job.meterModel = "EG";
+    job.downloadedKind = ResultKind::HbA1c;
+    job.downloadFile = down;
+    DeliverySummary summary = RunDelivery(job);
+    ASSERT_TRUE(summary.problem.empty()) << summary.problem;
+    EXPECT_EQ(summary.pending, 2);
+
+    Outbox outbox;
+    std::string error;
+    ASSERT_TRUE(outbox.Open(Outbox::PathFor(dir.Path(), "nurse"), error)) << error;
+    int checked = 0;
+    for (const OutboxEntry& entry : outbox.Pending()) {
+        const std::string path = dir.File(entry.controlId + ".hl7");
+        FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(entry.message.data(), 1, entry.message.size(), file);
+        std::fclose(file);
+        Readback back = ReadHl7WithPython(path);
+        ASSERT_EQ(back.exitCode, 0) << back.errors;
+        const bool downloaded = back.values["m0.patient_id"] == "NEW";
+        EXPECT_EQ(back.values["m0.obx_equipment"], downloaded ? "EG" : "")
+            << back.values["m0.patient_id"] << ": only the downloaded result knows its meter";
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2);
+}

@@ -79,6 +79,7 @@ def describe(message):
     out["obx_status"] = str(field(obx, 11))
     out["obx_time"] = str(field(obx, 14))
     out["obx_observer"] = text(message, field(obx, 16))
+    out["obx_equipment"] = text(message, field(obx, 18))
     return out
 
 

@@ -383,6 +383,8 @@ TEST_F(SqliteTableTest, BadFilesAreRefusedAndNothingIsLeftOpen) {
     EXPECT_FALSE(table.IsOpen());
     EXPECT_FALSE(table.OpenOrCreate(dir.File("no/such/folder/x.sqlite")));
     EXPECT_FALSE(table.IsOpen());
+    EXPECT_FALSE(table.OpenOrCreate("")) << "not a temporary database whose rows vanish";
+    EXPECT_FALSE(table.IsOpen());
     EXPECT_FALSE(table.Requery());
     EXPECT_EQ(table.CountRows(), 0);
     EXPECT_FALSE(table.Execute("SELECT 1"));
