@@ -20,6 +20,11 @@ std::vector<Budget>& Budgets() {
     return budgets;
 }
 
+std::vector<RelativeBudget>& RelativeBudgets() {
+    static std::vector<RelativeBudget> budgets;
+    return budgets;
+}
+
 class CollectingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -29,17 +34,32 @@ public:
             }
             double inUnit = run.GetAdjustedRealTime(); // per iteration, in run.time_unit
             double ms = inUnit / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
-            millis[run.run_name.function_name] = ms;
+            // Sized benchmarks are told apart by their argument: "Scale/List/1000000".
+            std::string key = run.run_name.function_name;
+            if (!run.run_name.args.empty()) {
+                millis[key] = ms;
+                key += "/" + run.run_name.args;
+            }
+            millis[key] = ms;
+            for (const auto& [name, counter] : run.counters) {
+                counters[key][name] = counter.value;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> millis;
+    std::map<std::string, std::map<std::string, double>> counters;
 };
 
 } // namespace
 
 bool AddBudget(Budget budget) {
     Budgets().push_back(std::move(budget));
+    return true;
+}
+
+bool AddRelativeBudget(RelativeBudget budget) {
+    RelativeBudgets().push_back(std::move(budget));
     return true;
 }
 
@@ -73,6 +93,36 @@ int main(int argc, char** argv) {
         }
         std::printf(")%s\n", measured > budget.limitMs ? "  MISSED" : "");
         if (measured > budget.limitMs) {
+            ++missed;
+        }
+    }
+    for (const RelativeBudget& budget : RelativeBudgets()) {
+        auto found = reporter.millis.find(budget.benchmark);
+        if (found == reporter.millis.end()) {
+            continue;
+        }
+        double measured = 0;
+        if (budget.measure == Measure::Counter) {
+            auto& counters = reporter.counters[budget.benchmark];
+            auto counter = counters.find(budget.other);
+            if (counter == counters.end()) {
+                continue;
+            }
+            measured = counter->second;
+            std::printf("%s: %.1f %s (budget %.0f %s; %.2f ms per run)", budget.name.c_str(),
+                        measured, budget.unit.c_str(), budget.limit, budget.unit.c_str(),
+                        found->second);
+        } else {
+            auto other = reporter.millis.find(budget.other);
+            if (other == reporter.millis.end() || other->second <= 0) {
+                continue;
+            }
+            measured = found->second / other->second;
+            std::printf("%s: %.2fx (budget %.1fx; %.2f ms vs %.2f ms of %s)", budget.name.c_str(),
+                        measured, budget.limit, found->second, other->second, budget.other.c_str());
+        }
+        std::printf("%s\n", measured > budget.limit ? "  MISSED" : "");
+        if (measured > budget.limit) {
             ++missed;
         }
     }

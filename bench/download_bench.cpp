@@ -2,6 +2,7 @@
 // take: its fixed pauses plus every byte at 960 bytes a second.
 #include "bench_data.h"
 #include "budget.h"
+#include "clinic_data.h"
 #include "device/qt/headless_download.h"
 #include "store/users.h"
 
@@ -63,6 +64,7 @@ double MinimumMs(int records) {
 
 void PacedDownload(benchmark::State& state) {
     const int records = static_cast<int>(state.range(0));
+    const int stored = state.range(1) > 0 ? static_cast<int>(state.range(1)) : 0;
     std::string folder = std::filesystem::temp_directory_path() / "qa-bench-download";
     for (auto _ : state) {
         state.PauseTiming();
@@ -71,6 +73,14 @@ void PacedDownload(benchmark::State& state) {
         SilentPrompter prompter;
         UserStore users(folder, prompter);
         bench::Require(users.Reload(), "Reload");
+        if (stored > 0) {
+            // Into a clinic's main file: every duplicate test runs against its rows.
+            users.CloseTables();
+            std::filesystem::copy_file(bench::ClinicHbA1cFile(stored),
+                                       users.FilesOf(users.ActiveUserId()).hba1cMain,
+                                       std::filesystem::copy_options::overwrite_existing);
+            bench::Require(users.Reload(), "Reload");
+        }
         std::string link = folder + "/meter";
         Meter meter(link, records);
         SteadyClock clock;
@@ -86,13 +96,19 @@ void PacedDownload(benchmark::State& state) {
 }
 BENCHMARK(PacedDownload)
     ->Name("Download/Paced100")
-    ->Arg(100)
+    ->Args({100, 0})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
 BENCHMARK(PacedDownload)
     ->Name("Download/Paced999")
-    ->Arg(999)
+    ->Args({999, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(PacedDownload)
+    ->Name("Download/Paced999Into1M")
+    ->Args({999, 1'000'000})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
@@ -100,6 +116,8 @@ BENCHMARK(PacedDownload)
 const bool kBudgets = bench::AddBudget({"paced download of 100 records", "Download/Paced100", "",
                                         MinimumMs(100) * 1.02}) &&
                       bench::AddBudget({"paced download of 999 records", "Download/Paced999", "",
-                                        MinimumMs(999) * 1.02});
+                                        MinimumMs(999) * 1.02}) &&
+                      bench::AddBudget({"paced download of 999 records into 1M stored rows",
+                                        "Download/Paced999Into1M", "", MinimumMs(999) * 1.02});
 
 } // namespace

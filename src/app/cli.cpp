@@ -25,6 +25,7 @@
 #include "store/users.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -296,7 +297,8 @@ private:
 
     int Download();
     int ListOrExport(const std::string& command);
-    int Report(ResultKind kind, const ResultList& list, const std::string& path);
+    int Report(ResultKind kind, ResultListStream& stream, const std::string& path,
+               std::size_t& printed);
     int Users();
     int Settings();
     // Interface to the laboratory system: messages, files, delivery.
@@ -449,8 +451,9 @@ int Cli::ListOrExport(const std::string& command) {
     MeasurementTable& table = *kind == ResultKind::HbA1c
                                   ? static_cast<MeasurementTable&>(users_->HbA1cMain())
                                   : users_->GlucoseMain();
-    const SettingsStore& settings = users_->Settings();
-    ResultList list = LoadResultList(table, settings, false);
+    // One query walks the list while the lines are written: a clinic's file of a million
+    // results is never held in memory.
+    ResultListStream stream(table, users_->Settings(), false);
     if (fromDay) {
         FilterResult search = SearchFilter(*fromDay, *toDay);
         if (!search.ok) {
@@ -458,30 +461,29 @@ int Cli::ListOrExport(const std::string& command) {
             return kExitFailed;
         }
         table.filter = search.filter;
-        if (!table.Requery()) {
-            err_ << table.LastError() << "\n";
-            return kExitFailed;
-        }
-        list = LoadResultList(table, settings, true);
-    } else if (weekCount > 0 && ParseStoredDate(list.newestDate)) {
-        table.filter = PeriodFilter(*ParseStoredDate(list.newestDate), weekCount);
-        if (!table.Requery()) {
-            err_ << table.LastError() << "\n";
-            return kExitFailed;
-        }
-        list = LoadResultList(table, settings, true);
+    } else if (weekCount > 0 && stream.Next() && ParseStoredDate(stream.Row().date)) {
+        // The weeks count back from the newest stored date: the whole list's first row.
+        table.filter = PeriodFilter(*ParseStoredDate(stream.Row().date), weekCount);
     }
-    if (!list.read || table.ReadFailed()) {
+    if (!stream.Restart() || table.ReadFailed()) {
         return ReadFailure(table);
     }
     if (!toFile) {
-        out_ << ComposeCsvUtf8(*kind, list.cells);
-        return kExitOk;
+        out_ << CsvHeader(*kind);
+        std::string line;
+        while (stream.Next()) {
+            line.clear();
+            AppendCsvLineUtf8(stream.Cells(), line);
+            out_ << line;
+        }
+        out_.flush();
+        return stream.Failed() ? ReadFailure(table) : kExitOk;
     }
     if (command == "report") {
-        int code = Report(*kind, list, *out);
+        std::size_t printed = 0;
+        int code = Report(*kind, stream, *out, printed);
         if (code == kExitOk) {
-            AuditOutput(audit_action::kPrint, *kind, list.cells.size(), *out);
+            AuditOutput(audit_action::kPrint, *kind, printed, *out);
         }
         return code;
     }
@@ -489,6 +491,16 @@ int Cli::ListOrExport(const std::string& command) {
         if (std::string refused = CheckOutputTarget(*out, folder_); !refused.empty()) {
             err_ << refused << "\n";
             return kExitFailed;
+        }
+        // The messages carry the stored name and birthday too: these formats still read the
+        // whole list first.
+        table.EndWalk();
+        if (!table.Requery()) {
+            return ReadFailure(table);
+        }
+        ResultList list = LoadResultList(table, users_->Settings(), true);
+        if (!list.read || table.ReadFailed()) {
+            return ReadFailure(table);
         }
         int code = ExportMessages(format, *kind, list, *out);
         if (code == kExitOk) {
@@ -498,15 +510,99 @@ int Cli::ListOrExport(const std::string& command) {
         return code;
     }
     std::string error;
-    if (!WriteCsvFile(*out, *kind, list.cells, error, folder_)) {
+    CsvFileWriter writer(*out, *kind, folder_);
+    if (!writer.Open(error)) {
         err_ << error << "\n";
         return kExitFailed;
     }
-    AuditOutput(audit_action::kExport, *kind, list.cells.size(), *out);
+    std::size_t written = 0;
+    while (stream.Next()) {
+        writer.WriteRow(stream.Cells());
+        ++written;
+    }
+    if (stream.Failed()) {
+        return ReadFailure(table); // the writer leaves the target as it was
+    }
+    if (!writer.Finish(error)) {
+        err_ << error << "\n";
+        return kExitFailed;
+    }
+    AuditOutput(audit_action::kExport, *kind, written, *out);
     return kExitOk;
 }
 
-int Cli::Report(ResultKind kind, const ResultList& list, const std::string& path) {
+namespace {
+
+// The data report read straight from the list's query: rows are asked for in order, once per
+// column group, so the stream moves forward and starts over for the next group; nothing but
+// the current row is held, however many pages the report takes.
+class StreamedReportSource : public ReportSource {
+public:
+    StreamedReportSource(ResultListStream& stream, ResultKind kind, int rows)
+        : stream_(stream), rows_(rows) {
+        // The columns of the all-data list, at their screen widths.
+        AddColumn("No.", 80);
+        AddColumn("Date", 150);
+        AddColumn("Time", 100);
+        AddColumn("Result", kind == ResultKind::HbA1c ? 180 : 200);
+        if (kind == ResultKind::HbA1c) {
+            AddColumn("eAG", 180);
+            AddColumn("Patient ID", 180);
+        }
+    }
+
+    int ColumnCount() const override { return static_cast<int>(headings_.size()); }
+    QString Heading(int column) const override {
+        return column >= 0 && column < ColumnCount() ? headings_[column] : QString();
+    }
+    int ColumnWidth(int column) const override {
+        return column >= 0 && column < ColumnCount() ? widths_[column] : 0;
+    }
+    int RowCount() const override { return rows_; }
+    QString CellText(int row, int column) const override {
+        if (!MoveTo(row) || column < 0 || column >= static_cast<int>(cells_.size())) {
+            return QString();
+        }
+        return cells_[static_cast<std::size_t>(column)];
+    }
+    bool Failed() const { return stream_.Failed(); }
+
+private:
+    void AddColumn(const char* heading, int width) {
+        headings_.push_back(QString::fromLatin1(heading));
+        widths_.push_back(width);
+    }
+    bool MoveTo(int row) const {
+        if (row == stream_.Index() && !cells_.empty()) {
+            return true;
+        }
+        if (row < stream_.Index() && !stream_.Restart()) {
+            return false;
+        }
+        while (stream_.Index() < row) {
+            if (!stream_.Next()) {
+                cells_.clear();
+                return false;
+            }
+        }
+        cells_.clear();
+        for (const std::string& cell : stream_.Cells()) {
+            cells_.push_back(QString::fromStdString(cell));
+        }
+        return true;
+    }
+
+    ResultListStream& stream_;
+    int rows_;
+    std::vector<QString> headings_;
+    std::vector<int> widths_;
+    mutable std::vector<QString> cells_;
+};
+
+} // namespace
+
+int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& path,
+                std::size_t& printed) {
     // Printing lays text out with the window system's fonts; without a display the
     // offscreen platform does the same work.
     std::unique_ptr<QGuiApplication> app;
@@ -520,24 +616,15 @@ int Cli::Report(ResultKind kind, const ResultList& list, const std::string& path
         static char* argv[] = {name, nullptr};
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
-    // The columns of the all-data list, at their screen widths.
-    TableReportSource source;
-    source.AddColumn("No.", 80);
-    source.AddColumn("Date", 150);
-    source.AddColumn("Time", 100);
-    source.AddColumn("Result", kind == ResultKind::HbA1c ? 180 : 200);
-    if (kind == ResultKind::HbA1c) {
-        source.AddColumn("eAG", 180);
-        source.AddColumn("Patient ID", 180);
+    MeasurementTable& table = kind == ResultKind::HbA1c
+                                  ? static_cast<MeasurementTable&>(users_->HbA1cMain())
+                                  : users_->GlucoseMain();
+    const int rows = table.CountRows();
+    if (rows < 0) {
+        return ReadFailure(table);
     }
-    source.Reserve(list.cells.size());
-    for (const auto& row : list.cells) {
-        std::vector<QString> cells;
-        for (const auto& cell : row) {
-            cells.push_back(QString::fromStdString(cell));
-        }
-        source.AddRow(std::move(cells));
-    }
+    printed = static_cast<std::size_t>(rows);
+    StreamedReportSource source(stream, kind, rows);
     if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {
         err_ << refused << "\n";
         return kExitFailed;
@@ -550,6 +637,10 @@ int Cli::Report(ResultKind kind, const ResultList& list, const std::string& path
         ::unlink(temp.c_str());
         err_ << error.toStdString() << "\n";
         return kExitFailed;
+    }
+    if (source.Failed()) {
+        ::unlink(temp.c_str());
+        return ReadFailure(table);
     }
     std::string moveError;
     if (!MoveIntoPlace(temp, path, moveError)) {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace qa {
 
@@ -36,14 +37,22 @@ std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::strin
     return Utf8ToCp949Lossy(ComposeCsvUtf8(kind, rows));
 }
 
+void AppendCsvLineUtf8(const std::vector<std::string>& cells, std::string& out) {
+    for (const auto& cell : cells) {
+        if (cell.find_first_of(",\"\r\n") == std::string::npos) {
+            out += cell;
+        } else {
+            out += Cell(cell);
+        }
+        out += ',';
+    }
+    out += '\n';
+}
+
 std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::string>>& rows) {
     std::string utf8 = CsvHeader(kind);
     for (const auto& row : rows) {
-        for (const auto& cell : row) {
-            utf8 += Cell(cell);
-            utf8 += ',';
-        }
-        utf8 += '\n';
+        AppendCsvLineUtf8(row, utf8);
     }
     return utf8;
 }
@@ -51,14 +60,70 @@ std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::s
 bool WriteCsvFile(const std::string& path, ResultKind kind,
                   const std::vector<std::vector<std::string>>& rows, std::string& error,
                   const std::string& dataFolder) {
-    error = CheckOutputTarget(path, dataFolder);
+    CsvFileWriter writer(path, kind, dataFolder);
+    if (!writer.Open(error)) {
+        return false;
+    }
+    for (const auto& row : rows) {
+        writer.WriteRow(row);
+    }
+    return writer.Finish(error);
+}
+
+namespace {
+
+// Lines are gathered and written in blocks of about this size.
+constexpr std::size_t kWriteBlock = 1 << 16;
+
+} // namespace
+
+CsvFileWriter::CsvFileWriter(std::string path, ResultKind kind, std::string dataFolder)
+    : path_(std::move(path)), kind_(kind), dataFolder_(std::move(dataFolder)), file_(path_) {}
+
+bool CsvFileWriter::Open(std::string& error) {
+    error = CheckOutputTarget(path_, dataFolder_);
     if (!error.empty()) {
         return false;
     }
-    // A hidden temporary file beside the target, created exclusively: a link planted under
-    // the temporary name is never followed.
-    if (!ReplaceFileAtomically(path, ComposeCsv(kind, rows))) {
-        error = path + ": " + std::strerror(errno);
+    if (!file_.Open()) {
+        error = path_ + ": " + std::strerror(errno);
+        return false;
+    }
+    open_ = true;
+    encoder_.AppendLossy(CsvHeader(kind_), buffer_);
+    return true;
+}
+
+void CsvFileWriter::Flush() {
+    if (open_ && !failed_ && !buffer_.empty() && !file_.Write(buffer_)) {
+        failed_ = true;
+        failedErrno_ = errno;
+    }
+    buffer_.clear();
+}
+
+void CsvFileWriter::WriteRow(const std::vector<std::string>& cells) {
+    line_.clear();
+    AppendCsvLineUtf8(cells, line_);
+    encoder_.AppendLossy(line_, buffer_);
+    if (buffer_.size() >= kWriteBlock) {
+        Flush();
+    }
+}
+
+bool CsvFileWriter::Finish(std::string& error) {
+    if (!open_) {
+        error = path_ + ": " + std::strerror(EBADF);
+        return false;
+    }
+    Flush();
+    open_ = false;
+    if (failed_) {
+        error = path_ + ": " + std::strerror(failedErrno_);
+        return false;
+    }
+    if (!file_.Commit()) {
+        error = path_ + ": " + std::strerror(errno);
         return false;
     }
     return true;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "store/cp949_encoder.h"
 #include "store/measurement_table.h"
+#include "store/profile_file.h"
 
 #include <string>
 #include <vector>
@@ -28,5 +30,39 @@ std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::s
 [[nodiscard]] bool WriteCsvFile(const std::string& path, ResultKind kind,
                                 const std::vector<std::vector<std::string>>& rows,
                                 std::string& error, const std::string& dataFolder = {});
+
+// One line of the export for a row of cells, in UTF-8: each cell as ComposeCsv writes it,
+// followed by a comma, then a line feed.
+void AppendCsvLineUtf8(const std::vector<std::string>& cells, std::string& out);
+
+// The export written line by line as the rows arrive, with the bytes WriteCsvFile writes:
+// into a temporary file beside the target, renamed over it by Finish. Dropped unfinished, the
+// temporary file goes and the target stays as it was.
+class CsvFileWriter {
+public:
+    CsvFileWriter(std::string path, ResultKind kind, std::string dataFolder = {});
+
+    // Checks the target as WriteCsvFile does, creates the temporary file and writes the
+    // header; false with `error` set when it cannot.
+    [[nodiscard]] bool Open(std::string& error);
+    void WriteRow(const std::vector<std::string>& cells);
+    // Writes what is left and puts the file in place; false with `error` set when any write
+    // failed, and then nothing is left behind.
+    [[nodiscard]] bool Finish(std::string& error);
+
+private:
+    void Flush();
+
+    std::string path_;
+    ResultKind kind_;
+    std::string dataFolder_;
+    AtomicFileWriter file_;
+    bool open_ = false;
+    bool failed_ = false;
+    int failedErrno_ = 0;
+    Cp949Encoder encoder_;
+    std::string line_;
+    std::string buffer_;
+};
 
 } // namespace qa

@@ -350,45 +350,87 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string& content) {
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+    AtomicFileWriter writer(path);
+    return writer.Open() && writer.Write(content) && writer.Commit();
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string path)
+    : path_(std::move(path)), folder_(FolderOf(path_)) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    Abandon();
+}
+
+void AtomicFileWriter::Abandon() {
+    if (fd_ >= 0) {
+        int saved = errno;
+        ::close(fd_);
+        ::unlink(temp_.c_str());
+        fd_ = -1;
+        errno = saved;
+    }
+}
+
+bool AtomicFileWriter::Open() {
     static std::atomic<unsigned> counter{0};
-    std::string folder = FolderOf(path);
-    std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    Abandon();
+    std::size_t slash = path_.rfind('/');
+    std::string base = path_.substr(slash == std::string::npos ? 0 : slash + 1);
     if (base.empty()) {
+        errno = EISDIR;
         return false;
     }
     struct stat old {};
-    bool hadFile = ::stat(path.c_str(), &old) == 0;
-    if (hadFile && !S_ISREG(old.st_mode)) {
+    hadFile_ = ::stat(path_.c_str(), &old) == 0;
+    if (hadFile_ && !S_ISREG(old.st_mode)) {
+        errno = EISDIR;
         return false;
     }
-
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + "/." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
-               std::to_string(counter.fetch_add(1));
-        // 0666 so the process umask decides, as for any file the program creates.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
+    mode_ = old.st_mode & 07777;
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temp_ = folder_ + "/." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
+                std::to_string(counter.fetch_add(1));
+        // 0666 so the process umask decides, as for any file the program creates; created
+        // exclusively, so a link planted under the temporary name is never followed.
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
             return false;
         }
     }
-    if (fd < 0) {
+    return fd_ >= 0;
+}
+
+bool AtomicFileWriter::Write(std::string_view content) {
+    if (fd_ < 0) {
+        errno = EBADF;
         return false;
     }
-    bool ok = WriteAll(fd, content);
-    if (ok && hadFile) {
-        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    if (!WriteAll(fd_, content)) {
+        Abandon();
+        return false;
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    return true;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (fd_ < 0) {
+        errno = EBADF;
+        return false;
+    }
+    bool ok = !hadFile_ || ::fchmod(fd_, mode_) == 0;
+    ok = ok && ::fsync(fd_) == 0;
+    int saved = errno;
+    ok = (::close(fd_) == 0) && ok;
+    fd_ = -1;
+    ok = ok && ::rename(temp_.c_str(), path_.c_str()) == 0;
     if (!ok) {
-        ::unlink(temp.c_str());
+        saved = errno != 0 ? errno : saved;
+        ::unlink(temp_.c_str());
+        errno = saved;
         return false;
     }
     // The rename itself must reach the disk too, or a crash can bring back the old name.
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

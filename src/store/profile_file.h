@@ -105,4 +105,30 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string& content);
 // existing file's permission bits are kept.
 [[nodiscard]] bool ReplaceFileAtomically(const std::string& path, std::string_view content);
 
+// ReplaceFileAtomically for content written piece by piece (an export too long to hold):
+// the temporary file is created by Open, filled by Write and put in place by Commit. Dropped
+// before Commit, or after any failure, the temporary file goes and `path` stays as it was.
+// errno tells why a call failed.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::string path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    [[nodiscard]] bool Open();
+    [[nodiscard]] bool Write(std::string_view content);
+    [[nodiscard]] bool Commit();
+
+private:
+    void Abandon();
+
+    std::string path_;
+    std::string folder_;
+    std::string temp_;
+    int fd_ = -1;
+    bool hadFile_ = false;
+    unsigned mode_ = 0;
+};
+
 } // namespace qa

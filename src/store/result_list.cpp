@@ -6,6 +6,35 @@
 
 namespace qa {
 
+void ReadListRow(MeasurementTable& table, const SettingsStore& settings, int index, ListRow& row,
+                 std::vector<std::string>& cells) {
+    const bool hba1c = table.Kind() == ResultKind::HbA1c;
+    row = ListRow{};
+    row.rowIndex = index;
+    row.rowId = table.CurrentRowId();
+    row.date = table.date.Str();
+    row.time = table.time.Str();
+    row.value = table.value.Str();
+    row.patientId = table.pid.Str();
+    row.operatorId = table.opid.Str();
+    cells.clear();
+    cells.push_back(std::to_string(index + 1));
+    cells.push_back(FormatDateText(settings, row.date, row.time));
+    cells.push_back(FormatTimeText(settings, row.date, row.time));
+    if (hba1c) {
+        cells.push_back(FormatHbA1cText(settings, row.value, false));
+        cells.push_back(FormatHbA1cText(settings, row.value, true));
+        // Shown decoded; the row keeps the stored bytes, which a delete or edit matches.
+        cells.push_back(DecodeStoredText(row.patientId));
+        row.patientName = DecodeStoredText(table.name.View());
+        row.birthday = DecodeStoredText(table.dob.View());
+        row.diagnosis = table.diagnose;
+        row.memo = DecodeStoredText(table.memo.View());
+    } else {
+        cells.push_back(FormatGlucoseText(settings, row.value));
+    }
+}
+
 ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings, bool keepFilter) {
     ResultList list;
     if (!table.IsOpen()) {
@@ -21,40 +50,114 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
     list.cells.reserve(static_cast<std::size_t>(count));
     PatientIdSet patients;
     for (int i = 0; i < count && !table.IsEOF(); ++i, table.MoveNext()) {
-        std::string date = table.date.Str();
-        std::string time = table.time.Str();
-        std::string value = table.value.Str();
-        std::vector<std::string> cells{std::to_string(i + 1), FormatDateText(settings, date, time),
-                                       FormatTimeText(settings, date, time)};
         ListRow row;
-        row.rowIndex = i;
-        row.rowId = table.CurrentRowId();
-        row.date = date;
-        row.time = time;
-        row.value = value;
-        row.patientId = table.pid.Str();
-        row.operatorId = table.opid.Str();
+        std::vector<std::string> cells;
+        ReadListRow(table, settings, i, row, cells);
         if (hba1c) {
-            cells.push_back(FormatHbA1cText(settings, value, false));
-            cells.push_back(FormatHbA1cText(settings, value, true));
-            // Shown decoded; the row keeps the stored bytes, which a delete or edit matches.
-            cells.push_back(DecodeStoredText(row.patientId));
             patients.Add(row.patientId);
-            row.patientName = DecodeStoredText(table.name.View());
-            row.birthday = DecodeStoredText(table.dob.View());
-            row.diagnosis = table.diagnose;
-            row.memo = DecodeStoredText(table.memo.View());
-        } else {
-            cells.push_back(FormatGlucoseText(settings, value));
         }
         if (i == 0) {
-            list.newestDate = date;
+            list.newestDate = row.date;
         }
         list.rows.push_back(std::move(row));
         list.cells.push_back(std::move(cells));
     }
     list.patientIds = patients.TakeIds();
     return list;
+}
+
+ResultListStream::ResultListStream(MeasurementTable& table, const SettingsStore& settings,
+                                   bool keepFilter)
+    : table_(table), settings_(settings) {
+    if (!keepFilter && table_.IsOpen()) {
+        table_.sort = table_.StandardSort();
+        table_.filter.Clear();
+    }
+}
+
+ResultListStream::~ResultListStream() {
+    table_.EndWalk();
+}
+
+bool ResultListStream::Restart() {
+    index_ = -1;
+    // Only what the texts show: date, time, value and patient ID are all in the table's
+    // index, so the walk reads the index alone and never looks a row up in the table.
+    started_ = table_.IsOpen() && table_.StartWalk({0, 1, 2, 3});
+    return started_;
+}
+
+bool ResultListStream::Next() {
+    if (!started_ && !Restart()) {
+        return false;
+    }
+    if (!table_.WalkNext()) {
+        return false;
+    }
+    ++index_;
+    ReadListRow(table_, settings_, index_, row_, cells_);
+    return true;
+}
+
+bool ResultListStream::Failed() const {
+    return table_.WalkFailed();
+}
+
+void ResultListIndex::Clear() {
+    table_ = nullptr;
+    rowIds_.clear();
+    rowIds_.shrink_to_fit();
+    newestDate_.clear();
+    patientIds_.clear();
+}
+
+bool ResultListIndex::Load(MeasurementTable& table, const SettingsStore& settings,
+                           bool keepFilter) {
+    Clear();
+    if (!table.IsOpen()) {
+        return false;
+    }
+    if (!keepFilter) {
+        table.sort = table.StandardSort();
+        table.filter.Clear();
+    }
+    const bool hba1c = table.Kind() == ResultKind::HbA1c;
+    PatientIdSet patients;
+    const bool ok = table.ForEachRowId("PID", [&](int rowId, std::string_view pid) {
+        rowIds_.push_back(rowId);
+        if (hba1c) {
+            patients.Add(pid);
+        }
+    });
+    if (!ok) {
+        rowIds_.clear();
+        return false;
+    }
+    table_ = &table;
+    settings_ = settings;
+    patientIds_ = patients.TakeIds();
+    if (!rowIds_.empty() && table.LoadRowById(rowIds_.front())) {
+        newestDate_ = table.date.Str();
+    }
+    return true;
+}
+
+int ResultListIndex::RowId(int index) const {
+    return index >= 0 && index < Count() ? rowIds_[static_cast<std::size_t>(index)] : 0;
+}
+
+bool ResultListIndex::Read(int index, ListRow& row, std::vector<std::string>& cells) const {
+    if (table_ == nullptr || index < 0 || index >= Count()) {
+        row = ListRow{};
+        cells.clear();
+        return false;
+    }
+    const bool found = table_->LoadRowById(rowIds_[static_cast<std::size_t>(index)]);
+    ReadListRow(*table_, settings_, index, row, cells);
+    if (!found) {
+        cells.resize(1);
+    }
+    return found;
 }
 
 } // namespace qa

@@ -3,6 +3,8 @@
 #include "store/measurement_table.h"
 #include "store/settings.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,5 +42,74 @@ struct ResultList {
 // `keepFilter`, the table gets the standard sort and no filter first; with it, the filter
 // and sort the caller set are used as they are.
 ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings, bool keepFilter);
+
+// The same rows, texts and order as LoadResultList, read one at a time while one query runs,
+// so a list of any length is written out without being held (the command line's list,
+// export and report). Unless `keepFilter`, the table gets the standard sort and no filter
+// first, as LoadResultList does, but no requery: the table's row-id list is neither built
+// nor changed.
+class ResultListStream {
+public:
+    ResultListStream(MeasurementTable& table, const SettingsStore& settings, bool keepFilter);
+    ~ResultListStream();
+    ResultListStream(const ResultListStream&) = delete;
+    ResultListStream& operator=(const ResultListStream&) = delete;
+
+    // Moves to the next row (the first, after construction or Restart); false at the end or
+    // when the query failed (Failed tells them apart; a closed table is an empty list).
+    bool Next();
+    // Starts again before the first row.
+    bool Restart();
+    bool Failed() const;
+
+    // The row Next moved to, numbered from 0. Of its stored values only those the texts show
+    // are read: row id, date, time, value and patient ID.
+    int Index() const { return index_; }
+    const ListRow& Row() const { return row_; }
+    const std::vector<std::string>& Cells() const { return cells_; }
+
+private:
+    MeasurementTable& table_;
+    const SettingsStore& settings_;
+    bool started_ = false;
+    int index_ = -1;
+    ListRow row_;
+    std::vector<std::string> cells_;
+};
+
+// The all-data list as a window holds it: only the row ids, in list order, and the list's
+// patient-ID set; a row's values and texts are read by its id when the list shows it. Order,
+// numbers, texts and IDs are those of LoadResultList.
+class ResultListIndex {
+public:
+    // Reads the ids in list order (unless `keepFilter`, the standard sort and no filter, set
+    // on the table without a requery) and, for HbA1c, the patient IDs. False when the table
+    // is closed or the query failed; the index is then empty.
+    bool Load(MeasurementTable& table, const SettingsStore& settings, bool keepFilter);
+    void Clear();
+
+    int Count() const { return static_cast<int>(rowIds_.size()); }
+    int RowId(int index) const;
+    // The row numbered index + 1: its stored values and displayed texts, read from the table
+    // now, with the settings of the load. False when it is no longer stored (its texts then
+    // hold only the number).
+    bool Read(int index, ListRow& row, std::vector<std::string>& cells) const;
+
+    const std::string& NewestDate() const { return newestDate_; }
+    const std::vector<std::string>& PatientIds() const { return patientIds_; }
+    std::vector<std::string> TakePatientIds() { return std::move(patientIds_); }
+
+private:
+    MeasurementTable* table_ = nullptr;
+    SettingsStore settings_;
+    std::vector<std::int32_t> rowIds_;
+    std::string newestDate_;
+    std::vector<std::string> patientIds_;
+};
+
+// The values and texts of the row the table has just loaded, as row number index + 1 of the
+// list.
+void ReadListRow(MeasurementTable& table, const SettingsStore& settings, int index, ListRow& row,
+                 std::vector<std::string>& cells);
 
 } // namespace qa

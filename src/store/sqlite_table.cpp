@@ -246,6 +246,7 @@ void SqliteTable::EndStream() {
 }
 
 void SqliteTable::DropCachedStatements() {
+    EndWalk();
     EndStream();
     rowStatement_.Reset();
     insertStatement_.Reset();
@@ -515,6 +516,31 @@ void SqliteTable::ClearMembers() {
     }
 }
 
+void SqliteTable::LoadField(FieldBinding& field, sqlite3_stmt* statement, int column) {
+    switch (field.type) {
+    case FieldText: {
+        const unsigned char* text = sqlite3_column_text(statement, column);
+        *static_cast<BufferString*>(field.member) = text ? reinterpret_cast<const char*>(text) : "";
+        break;
+    }
+    case FieldInt:
+        *static_cast<std::int32_t*>(field.member) = sqlite3_column_int(statement, column);
+        break;
+    case FieldDouble:
+        *static_cast<double*>(field.member) = sqlite3_column_double(statement, column);
+        break;
+    case FieldBlob: {
+        const void* blob = sqlite3_column_blob(statement, column);
+        int size = sqlite3_column_bytes(statement, column);
+        if (blob != nullptr && size > 0) {
+            static_cast<BufferString*>(field.member)
+                ->AssignBytes(blob, static_cast<std::size_t>(size));
+        }
+        break;
+    }
+    }
+}
+
 void SqliteTable::LoadRow(sqlite3_stmt* statement, int firstColumn) {
     ClearMembers();
     for (FieldBinding& field : fields_) {
@@ -623,6 +649,155 @@ bool SqliteTable::LoadFromStream(int position) {
     streamPosition_ = position;
     LoadRow(stream_.Get(), 1);
     return true;
+}
+
+bool SqliteTable::StartWalk() {
+    return StartWalk({});
+}
+
+bool SqliteTable::StartWalk(const std::vector<int>& fields) {
+    EndWalk();
+    if (!Usable() || pendingRowId_ != 0 || adding_) {
+        walkFailed_ = true;
+        return false;
+    }
+    EndStream();
+    if (!schemaSynced_ && !SyncSchema()) {
+        walkFailed_ = true;
+        return false;
+    }
+    std::string head = "SELECT ROWID, *";
+    if (!fields.empty()) {
+        head = "SELECT ROWID";
+        for (int index : fields) {
+            if (index < 0 || index >= static_cast<int>(fields_.size()) ||
+                fields_[static_cast<std::size_t>(index)].column < 0 ||
+                fields_[static_cast<std::size_t>(index)].member == nullptr) {
+                walkFailed_ = true;
+                return false;
+            }
+            head += ", [" + fields_[static_cast<std::size_t>(index)].name + "]";
+        }
+    }
+    walk_ = Prepare(ReadClauses((head + " FROM [%s]").c_str(), true, true));
+    walkFields_ = fields;
+    walkFailed_ = !walk_;
+    if (walkFailed_) {
+        NoteReadError();
+    }
+    return !walkFailed_;
+}
+
+bool SqliteTable::WalkNext() {
+    sqlite3_stmt* walk = walk_.Get();
+    if (walk == nullptr) {
+        return false;
+    }
+    int rc = sqlite3_step(walk);
+    if (rc == SQLITE_ROW && !walkFields_.empty()) {
+        ClearMembers();
+        for (std::size_t k = 0; k < walkFields_.size(); ++k) {
+            LoadField(fields_[static_cast<std::size_t>(walkFields_[k])], walk,
+                      static_cast<int>(k) + 1);
+        }
+        currentRowId_ = sqlite3_column_int(walk, 0);
+        return true;
+    }
+    if (rc == SQLITE_ROW) {
+        LoadRow(walk, 1);
+        currentRowId_ = sqlite3_column_int(walk, 0);
+        return true;
+    }
+    if (rc != SQLITE_DONE) {
+        NoteError();
+        NoteReadError();
+        walkFailed_ = true;
+    }
+    // Done: let go of the read lock at once.
+    walk_.Reset();
+    return false;
+}
+
+void SqliteTable::EndWalk() {
+    walk_.Reset();
+    walkFailed_ = false;
+}
+
+bool SqliteTable::ForEachRow(const std::function<bool()>& each) {
+    if (!StartWalk()) {
+        return false;
+    }
+    while (WalkNext()) {
+        if (!each()) {
+            break;
+        }
+    }
+    const bool ok = !walkFailed_;
+    EndWalk();
+    return ok;
+}
+
+bool SqliteTable::ForEachRowId(const std::string& column,
+                               const std::function<void(int rowId, std::string_view text)>& each) {
+    if (!Usable() || column.find_first_of("[]") != std::string::npos) {
+        return false;
+    }
+    if (!schemaSynced_ && !SyncSchema()) {
+        return false;
+    }
+    std::string head = "SELECT ROWID, [" + column + "] FROM [%s]";
+    SqliteStatement prepared = Prepare(ReadClauses(head.c_str(), true, true));
+    sqlite3_stmt* statement = prepared.Get();
+    if (statement == nullptr) {
+        NoteReadError();
+        return false;
+    }
+    int rc = sqlite3_step(statement);
+    while (rc == SQLITE_ROW) {
+        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+        // Up to the first NUL, as the bound members read a text.
+        each(sqlite3_column_int(statement, 0), text ? std::string_view(text) : std::string_view());
+        rc = sqlite3_step(statement);
+    }
+    if (rc != SQLITE_DONE) {
+        NoteError();
+        NoteReadError();
+    }
+    return rc == SQLITE_DONE;
+}
+
+bool SqliteTable::LoadRowById(int rowId) {
+    if (!Usable() || pendingRowId_ != 0 || adding_) {
+        return false;
+    }
+    if (!schemaSynced_ && !SyncSchema()) {
+        return false;
+    }
+    if (!rowStatement_) {
+        rowStatement_ =
+            Prepare(FormatSql("SELECT * FROM [%s] WHERE ROWID = ?", TableName().c_str()));
+    }
+    bool found = false;
+    if (sqlite3_stmt* statement = rowStatement_.Get()) {
+        sqlite3_bind_int(statement, 1, rowId);
+        int rc = sqlite3_step(statement);
+        found = rc == SQLITE_ROW;
+        if (found) {
+            LoadRow(statement, 0);
+        } else if (rc != SQLITE_DONE) {
+            NoteError();
+            NoteReadError();
+        }
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    } else {
+        NoteReadError();
+    }
+    if (!found) {
+        ClearMembers();
+    }
+    currentRowId_ = rowId;
+    return found;
 }
 
 bool SqliteTable::MoveFirst() {

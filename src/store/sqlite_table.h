@@ -4,7 +4,9 @@
 #include "store/sqlite_statement.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -76,6 +78,30 @@ public:
     [[nodiscard]] bool RequeryAny();
     [[nodiscard]] bool DeleteWhere();
 
+    // A walk: the rows of the filter and sort read in order through one query, each loaded
+    // into the bound members (and CurrentRowId) by WalkNext, which is false at the end or on a
+    // failure (WalkFailed tells them apart). Neither the row-id list nor the position changes,
+    // so a list larger than memory wants to hold is read with none of it kept. Closing or
+    // renaming the table ends the walk.
+    [[nodiscard]] bool StartWalk();
+    // A walk that reads only the fields named by index (the others stay empty): when they
+    // are all in an index the rows come from the index alone, not the table.
+    [[nodiscard]] bool StartWalk(const std::vector<int>& fields);
+    bool WalkNext();
+    bool WalkFailed() const { return walkFailed_; }
+    void EndWalk();
+    // A whole walk; `each` returns false to stop early. False when the query failed.
+    [[nodiscard]] bool ForEachRow(const std::function<bool()>& each);
+    // The same order with only the row id and one column's text: what a long list keeps of
+    // each row before any of it is shown.
+    [[nodiscard]] bool
+    ForEachRowId(const std::string& column,
+                 const std::function<void(int rowId, std::string_view text)>& each);
+    // Loads the row with this id into the bound members (and CurrentRowId), leaving the
+    // position and the row-id list alone; false, with the members emptied, when no such row
+    // is stored any more.
+    [[nodiscard]] bool LoadRowById(int rowId);
+
     [[nodiscard]] bool AddNew();
     [[nodiscard]] bool Update();
     [[nodiscard]] bool BeginEdit();
@@ -141,6 +167,7 @@ private:
     bool CheckOnOpen();
     void ClearMembers();
     void LoadRow(sqlite3_stmt* statement, int firstColumn);
+    static void LoadField(FieldBinding& field, sqlite3_stmt* statement, int column);
     bool LoadFromStream(int position);
     void EndStream();
     int BindFields(sqlite3_stmt* statement, bool onlyNamedInsert);
@@ -179,6 +206,10 @@ private:
     std::string streamQuery_;
     SqliteStatement stream_;
     int streamPosition_ = 0; // list position of the row the stream stands on
+
+    SqliteStatement walk_;
+    bool walkFailed_ = false;
+    std::vector<int> walkFields_; // of a narrow walk; empty for all fields
 };
 
 } // namespace qa

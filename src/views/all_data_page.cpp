@@ -12,6 +12,7 @@
 #include "views/record_dialogs.h"
 #include "widgets/image_button.h"
 
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QMenu>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <initializer_list>
@@ -79,6 +81,59 @@ QDateEdit* AddPicker(QWidget* parent, const QRect& place, const char* name) {
     return picker;
 }
 
+// The hidden operator-ID list: "ALL Data", then the list's patient IDs. Texts are made when
+// asked for, so a clinic's hundreds of thousands of IDs cost no item object each.
+class PatientIdModel : public QAbstractListModel {
+public:
+    explicit PatientIdModel(QObject* parent) : QAbstractListModel(parent) {}
+
+    void SetIds(std::vector<std::string> ids) {
+        beginResetModel();
+        ids_ = std::move(ids);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(ids_.size()) + 1;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole) ||
+            index.row() > static_cast<int>(ids_.size())) {
+            return {};
+        }
+        return index.row() == 0
+                   ? Utf8(kAllDataItem)
+                   : QString::fromStdString(ids_[static_cast<std::size_t>(index.row() - 1)]);
+    }
+
+private:
+    std::vector<std::string> ids_;
+};
+
+// An ID that "ALL Data" begins with, ignoring case, is left out of the list.
+bool NamesAllData(const std::string& id) {
+    static const QString all = Utf8(kAllDataItem);
+    if (id.size() > static_cast<std::size_t>(all.size()) &&
+        std::all_of(id.begin(), id.end(), [](char c) { return (c & 0x80) == 0; })) {
+        return false; // longer than the item in any case
+    }
+    return all.startsWith(QString::fromStdString(id), Qt::CaseInsensitive);
+}
+
+// The list's texts, read by row number when the list shows a row.
+class StoredRowSource : public views::ListRowSource {
+public:
+    explicit StoredRowSource(const ResultListIndex& index) : index_(index) {}
+    std::vector<std::string> RowCells(int key) override {
+        ListRow row;
+        std::vector<std::string> cells;
+        index_.Read(key, row, cells);
+        return cells;
+    }
+
+private:
+    const ResultListIndex& index_;
+};
+
 } // namespace
 
 AllDataPage::AllDataPage(UserStore& users, Prompter& prompter, FileService& files,
@@ -131,7 +186,8 @@ void AllDataPage::InitialUpdate() {
     }
     patientIdList_->addItem(Utf8(kAllDataItem));
     patientIdList_->setCurrentIndex(0);
-    operatorIdList_->addItem(Utf8(kAllDataItem));
+    operatorIds_ = new PatientIdModel(operatorIdList_);
+    operatorIdList_->setModel(operatorIds_);
     kindList_->addItems({QStringLiteral("HbA1c"), QStringLiteral("Glucose")});
     kindList_->setCurrentIndex(0);
     periodList_->addItem(QStringLiteral("ALL"));
@@ -239,10 +295,21 @@ const ListRow* AllDataPage::RowAt(int listRow) const {
     // The number column names the loaded row, so a list that was reordered on the screen
     // still deletes or opens the row the operator clicked.
     const int number = std::atoi(list_->CellTextUtf8(listRow, 0).c_str());
-    if (number < 1 || number > static_cast<int>(rows_.size())) {
+    if (number < 1 || number > index_.Count()) {
         return nullptr;
     }
-    return &rows_[static_cast<std::size_t>(number - 1)];
+    std::vector<std::string> cells;
+    index_.Read(number - 1, fetched_, cells);
+    return &fetched_;
+}
+
+std::vector<ListRow> AllDataPage::Rows() const {
+    std::vector<ListRow> rows(static_cast<std::size_t>(index_.Count()));
+    std::vector<std::string> cells;
+    for (int i = 0; i < index_.Count(); ++i) {
+        index_.Read(i, rows[static_cast<std::size_t>(i)], cells);
+    }
+    return rows;
 }
 
 void AllDataPage::Activate() {
@@ -261,10 +328,10 @@ void AllDataPage::LoadList() {
     hasSelected_ = false;
     selected_ = ListRow{};
     SyncUserBox();
-    operatorIdList_->clear();
-    operatorIdList_->addItem(Utf8(kAllDataItem));
-    rows_.clear();
+    operatorIdList_->setCurrentIndex(0);
+    static_cast<PatientIdModel*>(operatorIds_)->SetIds({});
     list_->DeleteAllRows();
+    index_.Clear();
     ApplyPickerFormat();
     MeasurementTable& table = Table();
     if (!table.IsOpen()) {
@@ -272,23 +339,17 @@ void AllDataPage::LoadList() {
         operatorIdList_->setCurrentIndex(0);
         return;
     }
-    ResultList loaded = LoadResultList(table, users_.Settings(), keepFilter_);
-    if (!loaded.newestDate.empty()) {
-        newestDate_ = loaded.newestDate;
+    // Only the row ids are read now; the list reads a row's texts when it shows the row.
+    index_.Load(table, users_.Settings(), keepFilter_);
+    if (!index_.NewestDate().empty()) {
+        newestDate_ = index_.NewestDate();
     }
     if (kind_ == ResultKind::HbA1c) {
-        const QString all = Utf8(kAllDataItem);
-        QStringList ids;
-        for (const std::string& id : loaded.patientIds) {
-            QString text = QString::fromStdString(id);
-            if (!all.startsWith(text, Qt::CaseInsensitive)) {
-                ids.push_back(text);
-            }
-        }
-        operatorIdList_->addItems(ids);
+        std::vector<std::string> ids = index_.TakePatientIds();
+        ids.erase(std::remove_if(ids.begin(), ids.end(), NamesAllData), ids.end());
+        static_cast<PatientIdModel*>(operatorIds_)->SetIds(std::move(ids));
     }
-    list_->SetRows(std::move(loaded.cells));
-    rows_ = std::move(loaded.rows);
+    list_->SetRowSource(std::make_shared<StoredRowSource>(index_), index_.Count());
     if (list_->RowCount() > 0) {
         list_->SelectRow(0);
     }

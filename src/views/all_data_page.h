@@ -11,6 +11,7 @@
 #include <vector>
 
 class QAction;
+class QAbstractListModel;
 class QComboBox;
 class QDateEdit;
 class QDialog;
@@ -81,8 +82,9 @@ public:
     // Set by a search or a period choice; while set, double-click delete is off.
     bool ListFiltered() const { return listFiltered_; }
     const std::string& NewestDate() const { return newestDate_; }
-    // The stored values of the rows shown, by row number - 1.
-    const std::vector<ListRow>& Rows() const { return rows_; }
+    // The stored values of the rows shown, by row number - 1, read from the table now. Each
+    // row is read when asked for: the page itself keeps only their ids.
+    std::vector<ListRow> Rows() const;
     const ListRow& SelectedRecord() const { return selected_; }
     bool HasSelectedRecord() const { return hasSelected_; }
 
@@ -141,6 +143,7 @@ private:
     QComboBox* operatorIdList_ = nullptr;
     QLabel* patientIdLabel_ = nullptr;
     QLabel* operatorIdLabel_ = nullptr;
+    QAbstractListModel* operatorIds_ = nullptr;
     QFont listFont_;
     QFont comboFont_;
     DeliveryPanel* delivery_ = nullptr;
@@ -149,7 +152,8 @@ private:
     bool listFiltered_ = false;
     bool keepFilter_ = false;
     std::string newestDate_;
-    std::vector<ListRow> rows_;
+    ResultListIndex index_;
+    mutable ListRow fetched_; // the row RowAt read last
     ListRow selected_;
     bool hasSelected_ = false;
 

@@ -119,7 +119,10 @@ DataListModel::DataListModel(QObject* parent) : QAbstractTableModel(parent) {}
 DataListModel::~DataListModel() = default;
 
 int DataListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(cells_.size());
+    if (parent.isValid()) {
+        return 0;
+    }
+    return static_cast<int>(source_ ? keys_.size() : cells_.size());
 }
 
 int DataListModel::columnCount(const QModelIndex& parent) const {
@@ -181,6 +184,7 @@ QVariant DataListModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 int DataListModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment) {
+    Materialise();
     column = std::clamp(column, 0, columnCount());
     beginInsertColumns({}, column, column);
     columns_.insert(columns_.begin() + column, Column{heading, alignment, nullptr});
@@ -202,6 +206,7 @@ bool DataListModel::RemoveColumn(int column) {
     if (column < 0 || column >= columnCount()) {
         return false;
     }
+    Materialise();
     beginRemoveColumns({}, column, column);
     columns_.erase(columns_.begin() + column);
     for (auto& record : records_) {
@@ -231,6 +236,7 @@ Qt::Alignment DataListModel::Alignment(int column) const {
 }
 
 int DataListModel::InsertRow(int row, std::string firstCell, bool withRecord) {
+    Materialise();
     row = std::clamp(row, 0, rowCount());
     beginInsertRows({}, row, row);
     std::vector<std::string> cells;
@@ -244,23 +250,76 @@ int DataListModel::InsertRow(int row, std::string firstCell, bool withRecord) {
 
 void DataListModel::SetRows(std::vector<std::vector<std::string>>&& rows) {
     beginResetModel();
+    source_.reset();
+    keys_.clear();
+    shown_.clear();
+    older_.clear();
     cells_ = std::move(rows);
     records_.clear();
     records_.resize(cells_.size());
     endResetModel();
 }
 
+void DataListModel::SetRowSource(std::shared_ptr<ListRowSource> source, int rows) {
+    beginResetModel();
+    cells_.clear();
+    shown_.clear();
+    older_.clear();
+    source_ = std::move(source);
+    keys_.resize(source_ ? static_cast<std::size_t>(std::max(rows, 0)) : 0);
+    std::iota(keys_.begin(), keys_.end(), 0);
+    records_.clear();
+    records_.resize(keys_.size());
+    endResetModel();
+}
+
 void DataListModel::ClearRows() {
     beginResetModel();
+    source_.reset();
+    keys_.clear();
+    shown_.clear();
+    older_.clear();
     cells_.clear();
     records_.clear();
     endResetModel();
+}
+
+const std::vector<std::string>& DataListModel::SourceRow(int row) const {
+    const int key = keys_[static_cast<std::size_t>(row)];
+    if (auto found = shown_.find(key); found != shown_.end()) {
+        return found->second;
+    }
+    if (shown_.size() >= kCachedRows) {
+        // The older half goes; what was shown last moves there, its texts in place.
+        older_ = std::move(shown_);
+        shown_.clear();
+    }
+    if (auto found = older_.find(key); found != older_.end()) {
+        return shown_.emplace(key, found->second).first->second;
+    }
+    return shown_.emplace(key, source_->RowCells(key)).first->second;
+}
+
+void DataListModel::Materialise() {
+    if (!source_) {
+        return;
+    }
+    std::vector<std::vector<std::string>> cells(keys_.size());
+    for (std::size_t row = 0; row < keys_.size(); ++row) {
+        cells[row] = SourceRow(static_cast<int>(row));
+    }
+    cells_ = std::move(cells);
+    source_.reset();
+    keys_.clear();
+    shown_.clear();
+    older_.clear();
 }
 
 bool DataListModel::SetCell(int row, int column, std::string text) {
     if (!ValidRow(row) || column < 0 || column >= columnCount()) {
         return false;
     }
+    Materialise(); // an edited text must outlive the cache
     auto& cells = cells_[static_cast<std::size_t>(row)];
     if (static_cast<int>(cells.size()) <= column) {
         cells.resize(static_cast<std::size_t>(column) + 1);
@@ -274,7 +333,7 @@ const std::string& DataListModel::Cell(int row, int column) const {
     if (!ValidRow(row) || column < 0) {
         return kNoText;
     }
-    const auto& cells = cells_[static_cast<std::size_t>(row)];
+    const auto& cells = source_ ? SourceRow(row) : cells_[static_cast<std::size_t>(row)];
     return column < static_cast<int>(cells.size()) ? cells[static_cast<std::size_t>(column)]
                                                    : kNoText;
 }
@@ -335,16 +394,25 @@ void DataListModel::SortRows(const std::function<bool(int a, int b)>& less) {
     std::stable_sort(order.begin(), order.end(), less);
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<std::vector<std::string>> cells(static_cast<std::size_t>(n));
+    std::vector<std::vector<std::string>> cells(source_ ? 0 : static_cast<std::size_t>(n));
+    std::vector<int> keys(source_ ? static_cast<std::size_t>(n) : 0);
     std::vector<std::unique_ptr<ListItemRecord>> records(static_cast<std::size_t>(n));
     std::vector<int> newRow(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         auto from = static_cast<std::size_t>(order[static_cast<std::size_t>(i)]);
-        cells[static_cast<std::size_t>(i)] = std::move(cells_[from]);
+        if (source_) {
+            keys[static_cast<std::size_t>(i)] = keys_[from];
+        } else {
+            cells[static_cast<std::size_t>(i)] = std::move(cells_[from]);
+        }
         records[static_cast<std::size_t>(i)] = std::move(records_[from]);
         newRow[from] = i;
     }
-    cells_ = std::move(cells);
+    if (source_) {
+        keys_ = std::move(keys);
+    } else {
+        cells_ = std::move(cells);
+    }
     records_ = std::move(records);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
@@ -480,6 +548,14 @@ void DataListView::SetRows(std::vector<std::vector<std::string>>&& rows) {
     }
     searchRow_ = -1;
     model_->SetRows(std::move(rows));
+}
+
+void DataListView::SetRowSource(std::shared_ptr<ListRowSource> source, int rows) {
+    if (IsEditing()) {
+        EndEdit();
+    }
+    searchRow_ = -1;
+    model_->SetRowSource(std::move(source), rows);
 }
 
 void DataListView::DeleteAllRows() {
@@ -652,15 +728,26 @@ void DataListView::SortByColumn(int column, bool toggle) {
             });
         } else {
             const int type = record->sortType;
+            // Rows from a source are cached only while shown: the sort reads each text once
+            // and keeps its own copy.
+            std::vector<std::string> texts;
+            if (model_->HasRowSource()) {
+                texts.reserve(static_cast<std::size_t>(RowCount()));
+                for (int row = 0; row < RowCount(); ++row) {
+                    texts.push_back(model_->Cell(row, column));
+                }
+            }
+            auto text = [&](int row) -> const std::string& {
+                return texts.empty() ? model_->Cell(row, column)
+                                     : texts[static_cast<std::size_t>(row)];
+            };
             std::vector<SortKey> keys(static_cast<std::size_t>(RowCount()));
             for (int row = 0; row < RowCount(); ++row) {
-                keys[static_cast<std::size_t>(row)] = MakeSortKey(model_->Cell(row, column), type);
+                keys[static_cast<std::size_t>(row)] = MakeSortKey(text(row), type);
             }
             model_->SortRows([&](int a, int b) {
-                return sign * CompareKeys(keys[static_cast<std::size_t>(a)],
-                                          model_->Cell(a, column),
-                                          keys[static_cast<std::size_t>(b)],
-                                          model_->Cell(b, column), type) <
+                return sign * CompareKeys(keys[static_cast<std::size_t>(a)], text(a),
+                                          keys[static_cast<std::size_t>(b)], text(b), type) <
                        0;
             });
         }

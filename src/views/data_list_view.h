@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QSettings;
@@ -64,9 +65,19 @@ struct ListColumnRecord {
     RowCompareFunction compare;
 };
 
-// The rows and columns of a DataListView. Cells are UTF-8 texts produced on demand for the
-// rows on screen; a row carries a record only once something row-specific is set on it, so
-// a bulk load of many rows allocates no object per row or cell.
+// Produces a row's cell texts when the list first needs them, so a list of a million stored
+// results holds per row only the key it was loaded under.
+class ListRowSource {
+public:
+    virtual ~ListRowSource() = default;
+    // The cell texts (UTF-8) of the row loaded as number `key` (0 = the first loaded).
+    virtual std::vector<std::string> RowCells(int key) = 0;
+};
+
+// The rows and columns of a DataListView. Cells are UTF-8 texts, either held for every row
+// or taken from a row source for the rows on screen and cached for a while; a row carries a
+// record only once something row-specific is set on it, so a bulk load of many rows
+// allocates no object per row or cell.
 class DataListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -86,6 +97,9 @@ public:
 
     int InsertRow(int row, std::string firstCell, bool withRecord);
     void SetRows(std::vector<std::vector<std::string>>&& rows);
+    // `rows` rows whose texts come from `source`, keys 0 to rows - 1 in this order.
+    void SetRowSource(std::shared_ptr<ListRowSource> source, int rows);
+    bool HasRowSource() const { return source_ != nullptr; }
     void ClearRows();
     bool SetCell(int row, int column, std::string text);
     const std::string& Cell(int row, int column) const;
@@ -104,7 +118,13 @@ public:
     void CellsChanged(int row, int firstColumn, int lastColumn);
 
 private:
-    bool ValidRow(int row) const { return row >= 0 && row < static_cast<int>(cells_.size()); }
+    bool ValidRow(int row) const { return row >= 0 && row < rowCount(); }
+    // Texts of a source row, fetched or from the cache. A reference stays valid for at least
+    // kCachedRows later fetches: comparing two rows' texts never reads a dropped one.
+    const std::vector<std::string>& SourceRow(int row) const;
+    // Takes every row's texts from the source and leaves source mode, for the rare changes
+    // (an inserted row or column) that a source cannot follow.
+    void Materialise();
 
     struct Column {
         QString heading;
@@ -114,6 +134,12 @@ private:
     std::vector<Column> columns_;
     std::vector<std::vector<std::string>> cells_;
     std::vector<std::unique_ptr<ListItemRecord>> records_;
+
+    static constexpr std::size_t kCachedRows = 1024;
+    std::shared_ptr<ListRowSource> source_;
+    std::vector<int> keys_; // per row in source mode
+    mutable std::unordered_map<int, std::vector<std::string>> shown_;
+    mutable std::unordered_map<int, std::vector<std::string>> older_;
 };
 
 // A report list of rows and columns: sorting by a column with a comparison type, columns the
@@ -150,6 +176,8 @@ public:
     bool SetItemText(int row, int column, const QString& text);
     // Replaces every row at once (cell texts in UTF-8), for loading large lists.
     void SetRows(std::vector<std::vector<std::string>>&& rows);
+    // Replaces every row by `rows` rows whose texts `source` gives when they are shown.
+    void SetRowSource(std::shared_ptr<ListRowSource> source, int rows);
     void DeleteAllRows();
     int RowCount() const;
     QString CellText(int row, int column) const;

@@ -112,18 +112,21 @@ QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind 
     if (path.isEmpty()) {
         return {};
     }
+    // Row by row as the list shows them: a long list's texts are never all held at once.
     const int rows = list.RowCount();
     const int columns = list.ColumnCount();
-    std::vector<std::vector<std::string>> cells(static_cast<std::size_t>(rows));
-    for (int r = 0; r < rows; ++r) {
-        auto& row = cells[static_cast<std::size_t>(r)];
-        row.reserve(static_cast<std::size_t>(columns));
-        for (int c = 0; c < columns; ++c) {
-            row.push_back(list.CellTextUtf8(r, c));
-        }
-    }
     std::string error;
-    if (!WriteCsvFile(path.toStdString(), kind, cells, error, dataFolder)) {
+    CsvFileWriter writer(path.toStdString(), kind, dataFolder);
+    bool written = writer.Open(error);
+    std::vector<std::string> cells;
+    for (int r = 0; written && r < rows; ++r) {
+        cells.clear();
+        for (int c = 0; c < columns; ++c) {
+            cells.push_back(list.CellTextUtf8(r, c));
+        }
+        writer.WriteRow(cells);
+    }
+    if (!written || !writer.Finish(error)) {
         // Saying nothing would leave the operator looking for a file that is not there.
         prompter.Inform("The file could not be written:\r\n" + error, "QuorinA1c",
                         Prompter::Severity::Error);

@@ -1,7 +1,13 @@
 #include "app/cli.h"
+#include "print/list_report.h"
+#include "scripted_prompter.h"
 #include "sim_process.h"
+#include "store/result_list.h"
 #include "store/text_encoding.h"
+#include "store/users.h"
 #include "temp_dir.h"
+
+#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -162,6 +168,83 @@ TEST(Cli, BackupAndRestoreThroughTheCommandLine) {
                                                 {"audit", "stray"}}) {
         EXPECT_EQ(Cli(data, bad).code, 2) << bad[0];
     }
+}
+
+// The pages of a PDF as pdftotext reads them, without the header line (it holds the time).
+std::vector<std::string> PdfPagesWithoutHeader(const std::string& pdf) {
+    const std::string txt = pdf + ".txt";
+    EXPECT_EQ(std::system(("pdftotext -layout " + pdf + " " + txt).c_str()), 0);
+    std::vector<std::string> pages;
+    std::string text = ReadFile(txt);
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\f', start)) != std::string::npos; start = end + 1) {
+        std::string page;
+        for (const std::string& line : Lines(text.substr(start, end - start))) {
+            if (line.find("QuorinA1c Self Report") == std::string::npos) {
+                page += line + "\n";
+            }
+        }
+        pages.push_back(page);
+    }
+    return pages;
+}
+
+TEST(Cli, TheStreamedReportHasThePagesOfTheHeldList) {
+    TempDir dir;
+    std::string data = dir.File("data");
+    ASSERT_EQ(Cli(data, {"list"}).code, 0);
+    ResultList held;
+    SettingsStore settings;
+    {
+        ScriptedPrompter prompter;
+        UserStore users(data, prompter);
+        ASSERT_TRUE(users.Reload());
+        HbA1cTable& table = users.HbA1cMain();
+        ASSERT_TRUE(table.BeginTransaction());
+        for (int i = 0; i < 400; ++i) {
+            ASSERT_TRUE(table.AddNew());
+            table.date = "201606" + std::to_string(10 + i % 20);
+            table.time = i % 2 ? "0800" : "1430";
+            table.value = std::to_string(500 + i % 9 * 50);
+            table.pid = "P" + std::to_string(i) + (i % 7 ? "" : ", long patient identifier");
+            ASSERT_TRUE(table.Update());
+        }
+        ASSERT_TRUE(table.CommitTransaction());
+        held = LoadResultList(table, users.Settings(), false);
+        settings = users.Settings();
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static int argc = 1;
+    static char name[] = "app_test";
+    static char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    CliRun report = Cli(data, {"report", "--out", dir.File("streamed.pdf")});
+    ASSERT_EQ(report.code, 0) << report.err;
+
+    TableReportSource source;
+    source.AddColumn("No.", 80);
+    source.AddColumn("Date", 150);
+    source.AddColumn("Time", 100);
+    source.AddColumn("Result", 180);
+    source.AddColumn("eAG", 180);
+    source.AddColumn("Patient ID", 180);
+    for (const auto& row : held.cells) {
+        std::vector<QString> cells;
+        for (const std::string& cell : row) {
+            cells.push_back(QString::fromStdString(cell));
+        }
+        source.AddRow(std::move(cells));
+    }
+    QString error;
+    ASSERT_TRUE(
+        PrintReportToPdf(source, settings, QString::fromStdString(dir.File("held.pdf")), &error))
+        << error.toStdString();
+    auto streamed = PdfPagesWithoutHeader(dir.File("streamed.pdf"));
+    auto expected = PdfPagesWithoutHeader(dir.File("held.pdf"));
+    ASSERT_GT(expected.size(), 3u) << "several pages";
+    EXPECT_EQ(streamed, expected);
 }
 
 TEST(Cli, SearchRangeRulesAndBadUsage) {

@@ -319,7 +319,7 @@ TEST_F(AllDataPageTest, OneDoubleClickDeletesEveryRowWithTheSameFiveFields) {
     ASSERT_EQ(List()->RowCount(), 4);
     int twinRow = -1;
     for (int r = 0; r < 4 && twinRow < 0; ++r) {
-        const ListRow& row = page->Rows()[static_cast<std::size_t>(r)];
+        const ListRow row = page->Rows()[static_cast<std::size_t>(r)];
         twinRow = row.operatorId == "OP" && row.patientId == "P'1" ? r : -1;
     }
     ASSERT_GE(twinRow, 0);
@@ -638,6 +638,46 @@ TEST_F(AllDataPageTest, ExportWritesTheRowsShownAndOpensTheFile) {
     ASSERT_FALSE(prompter.Texts().empty());
     EXPECT_NE(prompter.Texts().back().find("inside the data folder"), std::string::npos)
         << prompter.Texts().back();
+}
+
+TEST_F(AllDataPageTest, ALongListShowsAndExportsExactlyTheLoadedListsTexts) {
+    // More rows than the list caches, ties that only the patient tells apart, and IDs that
+    // are prefixes of each other in both orders.
+    HbA1cTable& table = users.HbA1cMain();
+    ASSERT_TRUE(table.BeginTransaction());
+    for (int i = 0; i < 3000; ++i) {
+        char date[16], time[8], value[8], pid[16];
+        std::snprintf(date, sizeof date, "2016%02d%02d", i % 12 + 1, i % 28 + 1);
+        std::snprintf(time, sizeof time, "%02d00", i % 3);
+        std::snprintf(value, sizeof value, "%04d", 500 + i % 7);
+        std::snprintf(pid, sizeof pid, i % 5 == 0 ? "p%d" : "P%d", i % 900);
+        AddHbA1c({date, time, value, pid});
+    }
+    ASSERT_TRUE(table.CommitTransaction());
+    page->Activate();
+    ResultList expected = LoadResultList(table, users.Settings(), false);
+    ASSERT_EQ(List()->RowCount(), 3000);
+    for (int row : {0, 1500, 2999, 7}) {
+        for (int column = 0; column < 6; ++column) {
+            EXPECT_EQ(
+                List()->CellTextUtf8(row, column),
+                expected.cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
+        }
+    }
+    QStringList ids;
+    for (int i = 1; i < page->OperatorIdList()->count(); ++i) {
+        ids << page->OperatorIdList()->itemText(i);
+    }
+    QStringList expectedIds;
+    for (const std::string& id : expected.patientIds) {
+        expectedIds << QString::fromStdString(id);
+    }
+    EXPECT_EQ(ids, expectedIds);
+
+    TempDir elsewhere;
+    files.savePath = QString::fromStdString(elsewhere.File("long.csv"));
+    page->ExportList();
+    EXPECT_EQ(ReadFile(elsewhere.File("long.csv")), ComposeCsv(ResultKind::HbA1c, expected.cells));
 }
 
 TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {

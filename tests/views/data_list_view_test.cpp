@@ -578,6 +578,61 @@ TEST(ListLoad, HundredThousandRowsMakeNoItemPerRowOrCell) {
     EXPECT_EQ(list->RowCount(), 0);
 }
 
+// Rows produced on demand, counting what was asked for.
+class CountingSource : public ListRowSource {
+public:
+    explicit CountingSource(std::vector<std::vector<std::string>> rows) : rows_(std::move(rows)) {}
+    std::vector<std::string> RowCells(int key) override {
+        ++fetches;
+        return rows_.at(static_cast<std::size_t>(key));
+    }
+    int fetches = 0;
+
+private:
+    std::vector<std::vector<std::string>> rows_;
+};
+
+TEST(ListLoad, RowsFromASourceAreReadWhenShownAndSortLikeHeldRows) {
+    std::vector<std::vector<std::string>> rows;
+    std::mt19937 random(7);
+    for (int i = 0; i < 5000; ++i) {
+        rows.push_back({std::to_string(i + 1), std::to_string(random() % 300), "x",
+                        std::to_string(random() % 40) + " %"});
+    }
+    auto held = MakeList({"No.", "A", "B", "C"});
+    held->SetRows(std::vector<std::vector<std::string>>(rows));
+    auto shown = MakeList({"No.", "A", "B", "C"});
+    shown->resize(400, 300);
+    auto source = std::make_shared<CountingSource>(rows);
+    shown->SetRowSource(source, static_cast<int>(rows.size()));
+    ASSERT_EQ(shown->RowCount(), 5000);
+    EXPECT_FALSE(shown->grab().isNull());
+    EXPECT_GT(source->fetches, 0);
+    EXPECT_LT(source->fetches, 50) << "only the rows on screen";
+    const int afterPaint = source->fetches;
+    EXPECT_FALSE(shown->grab().isNull());
+    EXPECT_EQ(source->fetches, afterPaint) << "shown rows are cached";
+    EXPECT_EQ(shown->CellTextUtf8(4999, 3), rows[4999][3]);
+
+    for (int column : {1, 3, 1}) {
+        held->SortByColumn(column, true);
+        shown->SortByColumn(column, true);
+        ASSERT_EQ(Column(*shown, 0), Column(*held, 0)) << "column " << column;
+    }
+    shown->SelectRow(10);
+    const std::string number = shown->CellTextUtf8(10, 0);
+    ASSERT_TRUE(shown->SetItemText(10, 2, "edited"));
+    EXPECT_EQ(shown->CellTextUtf8(10, 2), "edited");
+    EXPECT_EQ(shown->CellTextUtf8(10, 0), number);
+    EXPECT_EQ(Column(*shown, 0), Column(*held, 0)) << "an edit keeps every row in place";
+    EXPECT_EQ(shown->SelectedRows(), std::vector<int>{10});
+
+    shown->SetRowSource(source, 3);
+    EXPECT_EQ(Column(*shown, 0), (Texts{"1", "2", "3"})) << "a new load starts in key order";
+    shown->DeleteAllRows();
+    EXPECT_EQ(shown->RowCount(), 0);
+}
+
 TEST(ListSignals, DoubleAndRightClicksReportTheirCell) {
     auto list = MakeList({"A", "B"});
     list->SetRows({{"1", "x"}, {"2", "y"}});

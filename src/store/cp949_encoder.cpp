@@ -1,0 +1,86 @@
+#include "store/cp949_encoder.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace qa {
+
+namespace {
+
+iconv_t Handle(void* converter) {
+    return static_cast<iconv_t>(converter);
+}
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+} // namespace
+
+Cp949Encoder::Cp949Encoder() : converter_(iconv_open("CP949", "UTF-8")) {}
+
+Cp949Encoder::~Cp949Encoder() {
+    if (Handle(converter_) != kNoConverter) {
+        iconv_close(Handle(converter_));
+    }
+}
+
+bool Cp949Encoder::AppendExact(std::string_view utf8, std::string& out) {
+    iconv_t cd = Handle(converter_);
+    if (cd == kNoConverter) {
+        return false;
+    }
+    const std::size_t start = out.size();
+    out.resize(start + utf8.size() * 2 + 16);
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* outPtr = out.data() + start;
+    std::size_t outLeft = out.size() - start;
+    bool ok = true;
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) {
+            continue;
+        }
+        if (errno == E2BIG) {
+            std::size_t used = static_cast<std::size_t>(outPtr - out.data());
+            out.resize(out.size() * 2);
+            outPtr = out.data() + used;
+            outLeft = out.size() - used;
+            continue;
+        }
+        ok = false; // EILSEQ or EINVAL: not representable, or a cut sequence
+        break;
+    }
+    // A failed conversion may leave the converter mid-sequence; the next text starts clean.
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out.resize(ok ? static_cast<std::size_t>(outPtr - out.data()) : start);
+    return ok;
+}
+
+void Cp949Encoder::AppendLossy(std::string_view utf8, std::string& out) {
+    if (AppendExact(utf8, out)) {
+        return;
+    }
+    // Character by character, each taken by the width its lead byte announces, as
+    // Utf8ToCp949Lossy does.
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t width = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        // A broken sequence ends at the first byte that cannot continue it, so a stray byte
+        // never swallows the comma and line feed after it.
+        for (std::size_t k = 1; k < width; ++k) {
+            if (i + k >= utf8.size() || (static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
+                width = k;
+                break;
+            }
+        }
+        std::string_view character = utf8.substr(i, width);
+        if (lead < 0x80) {
+            out += character;
+        } else if (width == 1 || !AppendExact(character, out)) {
+            out += '?';
+        }
+        i += width;
+    }
+}
+
+} // namespace qa

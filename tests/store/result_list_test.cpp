@@ -1,0 +1,261 @@
+#include "store/csv_export.h"
+#include "store/patient_id_set.h"
+#include "store/result_list.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <random>
+
+using namespace qa;
+
+namespace {
+
+// The list's patient-ID set as it was first written: a case-insensitive prefix test against
+// every ID held. The ordered set must give exactly its answers.
+std::vector<std::string> ScanEveryId(const std::vector<std::string>& rows) {
+    std::vector<std::string> ids;
+    for (const std::string& pid : rows) {
+        bool known = std::any_of(ids.begin(), ids.end(), [&](const std::string& id) {
+            return id.size() >= pid.size() &&
+                   std::equal(pid.begin(), pid.end(), id.begin(), [](char a, char b) {
+                       return std::tolower(static_cast<unsigned char>(a)) ==
+                              std::tolower(static_cast<unsigned char>(b));
+                   });
+        });
+        if (!known) {
+            ids.push_back(pid);
+        }
+    }
+    return ids;
+}
+
+std::vector<std::string> OrderedSet(const std::vector<std::string>& rows) {
+    PatientIdSet set;
+    for (const std::string& pid : rows) {
+        set.Add(pid);
+    }
+    return set.TakeIds();
+}
+
+TEST(PatientIdSet, KeepsTheFirstIdThatNoLaterOneIsAPrefixOfIgnoringCase) {
+    const std::vector<std::vector<std::string>> cases = {
+        // A shorter ID after a longer one it begins is known; the other way round it is new.
+        {"P12345", "P123", "p1", "P12", "P123456", "P2"},
+        {"ab", "abc", "ABCD", "abcd", "Ab", "b"},
+        // The empty ID joins only an empty set, and then hides nothing longer.
+        {"", "x", "", "X", "xy"},
+        {"x", "", "y"},
+        // Bytes past ASCII are compared as they are: no folding across Hangul, accented
+        // letters or a cut UTF-8 sequence, and they sort above every ASCII byte.
+        {"홍길동", "홍", "홍길", "홍길동2", "\xed", "ÉCOLE", "école", "éco", "Éc"},
+        {"a\xff", "a\x7f", "a", "A\xff\x01", "a\x80"},
+        // Neighbours in order that share no prefix: the lower bound must not look past them.
+        {"abd", "abc", "ab", "abb", "aba", "abe"},
+        {"P-1", "P.1", "P/1", "P-", "P", "p"},
+        // Repeats.
+        {"same", "same", "SAME", "same"},
+    };
+    for (const auto& rows : cases) {
+        EXPECT_EQ(OrderedSet(rows), ScanEveryId(rows)) << "rows starting " << rows.front();
+    }
+}
+
+TEST(PatientIdSet, AgreesWithTheScanOnManyRandomIds) {
+    // A small alphabet of mixed case and high bytes makes prefixes and case twins common.
+    const std::string alphabet = "aAbB1\xc3\xa9";
+    std::mt19937 random(20);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::string> rows;
+        for (int i = 0; i < 300; ++i) {
+            std::string id;
+            const int length = static_cast<int>(random() % 5);
+            for (int k = 0; k < length; ++k) {
+                id += alphabet[random() % alphabet.size()];
+            }
+            rows.push_back(id);
+        }
+        ASSERT_EQ(OrderedSet(rows), ScanEveryId(rows)) << "round " << round;
+    }
+    PatientIdSet set;
+    set.Add("Patient-7");
+    EXPECT_TRUE(set.HasIdStartingWith("pATIENT-"));
+    EXPECT_FALSE(set.HasIdStartingWith("Patient-70"));
+}
+
+class ResultListStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (MeasurementTable* table :
+             {static_cast<MeasurementTable*>(&hba1c), static_cast<MeasurementTable*>(&glucose)}) {
+            ASSERT_TRUE(table->SetTableName(kMainTableName));
+        }
+        ASSERT_TRUE(hba1c.OpenOrCreate(dir.File("h.sqlite")));
+        ASSERT_TRUE(glucose.OpenOrCreate(dir.File("g.sqlite")));
+        settings.hba1cUnit = 1;
+    }
+    static void Add(MeasurementTable& table, const char* date, const char* time, const char* value,
+                    const char* pid) {
+        ASSERT_TRUE(table.AddNew());
+        table.date = date;
+        table.time = time;
+        table.value = value;
+        table.pid = pid;
+        table.opid = "op";
+        table.name = std::string("name of ") + pid;
+        table.diagnose = 2;
+        ASSERT_TRUE(table.Update());
+    }
+    void Fill(MeasurementTable& table) {
+        ASSERT_TRUE(table.BeginTransaction());
+        // Out of order, with ties on date, time and value that only the patient tells apart.
+        Add(table, "20160101", "0900", "0650", "P3");
+        Add(table, "20170505", "1200", "0700", "p1");
+        Add(table, "20160101", "0900", "0650", "P1,x");
+        Add(table, "20161231", "2359", "1800", "홍길동");
+        Add(table, "20160101", "0900", "0650", "P2");
+        Add(table, "20170505", "0800", "0400", "");
+        ASSERT_TRUE(table.CommitTransaction());
+    }
+    static std::vector<std::vector<std::string>> Streamed(MeasurementTable& table,
+                                                          const SettingsStore& settings,
+                                                          bool keepFilter,
+                                                          std::vector<ListRow>* rows = nullptr) {
+        std::vector<std::vector<std::string>> cells;
+        ResultListStream stream(table, settings, keepFilter);
+        while (stream.Next()) {
+            EXPECT_EQ(stream.Index(), static_cast<int>(cells.size()));
+            cells.push_back(stream.Cells());
+            if (rows) {
+                rows->push_back(stream.Row());
+            }
+        }
+        EXPECT_FALSE(stream.Failed());
+        return cells;
+    }
+
+    test::TempDir dir;
+    HbA1cTable hba1c;
+    GlucoseTable glucose;
+    SettingsStore settings;
+};
+
+TEST_F(ResultListStreamTest, GivesTheLoadedListsRowsTextsAndOrder) {
+    for (MeasurementTable* table :
+         {static_cast<MeasurementTable*>(&hba1c), static_cast<MeasurementTable*>(&glucose)}) {
+        Fill(*table);
+        table->sort = "ROWID"; // whatever the caller left: the stream starts from the standard
+        table->filter = "PID = 'P2'";
+        std::vector<ListRow> rows;
+        auto cells = Streamed(*table, settings, false, &rows);
+        ResultList loaded = LoadResultList(*table, settings, false);
+        ASSERT_EQ(cells.size(), 6u);
+        EXPECT_EQ(cells, loaded.cells);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const ListRow& a = rows[i];
+            const ListRow& b = loaded.rows[i];
+            EXPECT_EQ(std::tie(a.rowIndex, a.rowId, a.date, a.time, a.value, a.patientId),
+                      std::tie(b.rowIndex, b.rowId, b.date, b.time, b.value, b.patientId));
+        }
+    }
+    const auto newest = Streamed(hba1c, settings, false);
+    EXPECT_EQ(newest[0][0], "1");
+    EXPECT_EQ(newest[0][5], "p1") << "newest first";
+    EXPECT_EQ(newest[5][0], "6");
+
+    // The caller's filter is kept when asked, and the stream leaves the row-id list alone.
+    hba1c.filter = "DATE between '20160101' and '20161231'";
+    ASSERT_TRUE(hba1c.Requery());
+    const int listed = hba1c.RowCount();
+    auto filtered = Streamed(hba1c, settings, true);
+    EXPECT_EQ(filtered, LoadResultList(hba1c, settings, true).cells);
+    EXPECT_EQ(filtered.size(), 4u);
+    EXPECT_EQ(filtered[0][5], "홍길동");
+    EXPECT_EQ(hba1c.RowCount(), listed);
+}
+
+TEST_F(ResultListStreamTest, StartsOverAndReportsAFailedQuery) {
+    Fill(hba1c);
+    ResultListStream stream(hba1c, settings, false);
+    ASSERT_TRUE(stream.Next());
+    ASSERT_TRUE(stream.Next());
+    const std::string second = stream.Cells()[5];
+    ASSERT_TRUE(stream.Restart());
+    ASSERT_TRUE(stream.Next());
+    ASSERT_TRUE(stream.Next());
+    EXPECT_EQ(stream.Index(), 1);
+    EXPECT_EQ(stream.Cells()[5], second);
+
+    hba1c.filter = "NO_SUCH_COLUMN = 1";
+    ResultListStream broken(hba1c, settings, true);
+    EXPECT_FALSE(broken.Next());
+    EXPECT_TRUE(broken.Failed()) << "a failed query is not an empty list";
+}
+
+// The names in a folder, so a test sees any temporary file left beside a target.
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(CsvFileWriter, WritesTheBytesOfTheWholeFileCompositionLineByLine) {
+    test::TempDir dir;
+    const std::vector<std::vector<std::string>> rows = {
+        {"1", "2016-06-20", "14:30", "6.5 %", "140 mg/dL", "P,01"},
+        {"2", "2016-06-21", "08:00", "7.0 %", "154 mg/dL", "say \"hi\"\r\n"},
+        {"3", "2016-06-22", "09:00", "5.0 %", "97 mg/dL", "홍길동"},
+        {"4", "d", "t", "r", "e", "x\U0001F600y똠"},
+        {"5", "d", "t", "r", "e", ""},
+        {"6", "d", "t", "r", "e", "stray\xE9"}, // a cut sequence must not eat the comma
+    };
+    for (ResultKind kind : {ResultKind::HbA1c, ResultKind::Glucose}) {
+        const std::string path = dir.File(kind == ResultKind::HbA1c ? "a.csv" : "g.csv");
+        CsvFileWriter writer(path, kind);
+        std::string error;
+        ASSERT_TRUE(writer.Open(error)) << error;
+        for (int copy = 0; copy < 2000; ++copy) { // past the write block
+            for (const auto& row : rows) {
+                writer.WriteRow(row);
+            }
+        }
+        ASSERT_TRUE(writer.Finish(error)) << error;
+        std::vector<std::vector<std::string>> all;
+        for (int copy = 0; copy < 2000; ++copy) {
+            all.insert(all.end(), rows.begin(), rows.end());
+        }
+        EXPECT_EQ(test::ReadFile(path), ComposeCsv(kind, all));
+    }
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"a.csv", "g.csv"}));
+
+    // Dropped before Finish: the old file stays and no temporary file is left.
+    const std::string kept = dir.File("a.csv");
+    test::WriteFile(kept, "old");
+    {
+        CsvFileWriter writer(kept, ResultKind::HbA1c);
+        std::string error;
+        ASSERT_TRUE(writer.Open(error));
+        writer.WriteRow(rows[0]);
+    }
+    EXPECT_EQ(test::ReadFile(kept), "old");
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"a.csv", "g.csv"}));
+
+    // A target inside the data folder is refused before anything is written.
+    test::TempDir data;
+    const std::string database = data.File("HbA1c.db");
+    test::WriteFile(database, "database");
+    CsvFileWriter refused(database, ResultKind::HbA1c, data.Path());
+    std::string error;
+    EXPECT_FALSE(refused.Open(error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(test::ReadFile(database), "database");
+    EXPECT_EQ(NamesIn(data.Path()), (std::vector<std::string>{"HbA1c.db"}));
+}
+
+} // namespace
