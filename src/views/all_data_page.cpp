@@ -18,6 +18,7 @@
 #include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QKeyEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 
@@ -217,6 +218,7 @@ void AllDataPage::InitialUpdate() {
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     BuildColumns();
     AddDeliveryPanel();
+    ArrangeControls();
 
     connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
     connect(printButton_, &QPushButton::clicked, this, [this] { PrintList(); });
@@ -230,6 +232,39 @@ void AllDataPage::InitialUpdate() {
             [this](int row, int column) { CaptureRecord(row, column); });
     // The Delete key does what a double-click does, on the selected row.
     list_->installEventFilter(this);
+}
+
+void AllDataPage::ArrangeControls() {
+    // The filter row keeps the widths of the page it was drawn for; the commands move with
+    // the list's right edge and the list takes what the window gives.
+    auto* filters = new QHBoxLayout;
+    filters->setSpacing(6);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             userLabel_, userList_, kindList_, periodList_, startPicker_, tilde_, endPicker_}) {
+        control->setMinimumSize(control->size());
+        control->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        filters->addWidget(control);
+    }
+    filters->addStretch(1);
+    for (QWidget* command :
+         std::initializer_list<QWidget*>{searchButton_, printButton_, exportButton_}) {
+        filters->addWidget(command);
+    }
+    Body()->addSpacing(3);
+    Body()->addLayout(filters);
+    Body()->addSpacing(10);
+    Body()->addWidget(list_, 1);
+    Body()->addSpacing(5);
+    delivery_->setMinimumHeight(delivery_->height());
+    Body()->addWidget(delivery_);
+
+    QWidget* previous = NavButton(kCmdSettings);
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             userList_, kindList_, periodList_, startPicker_, endPicker_, searchButton_,
+             printButton_, exportButton_, list_, delivery_}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 void AllDataPage::BuildColumns() {
