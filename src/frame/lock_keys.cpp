@@ -11,8 +11,8 @@ namespace qa {
 
 std::optional<LockKeyState> ReadLockKeys() {
 #ifdef QA_HAVE_X11
-    auto* x11 = qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>()
-                                : nullptr;
+    auto* x11 =
+        qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 != nullptr ? x11->display() : nullptr;
     if (display == nullptr) {
         return std::nullopt;
@@ -24,8 +24,7 @@ std::optional<LockKeyState> ReadLockKeys() {
         int index = 0;
         Bool on = False;
         Bool real = False;
-        if (atom == None ||
-            !XkbGetNamedIndicator(display, atom, &index, &on, nullptr, &real)) {
+        if (atom == None || !XkbGetNamedIndicator(display, atom, &index, &on, nullptr, &real)) {
             return std::nullopt;
         }
         return on != False;

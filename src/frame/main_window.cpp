@@ -154,9 +154,9 @@ void MainWindow::AddShortcuts() {
         auto* action = new QAction(this);
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, [this, act = std::move(act)] {
+        connect(action, &QAction::triggered, this, [this, run = std::move(act)] {
             if (started_ && !closing_ && views_->isEnabled()) {
-                act();
+                run();
             }
         });
         addAction(action);
@@ -201,11 +201,11 @@ void MainWindow::AddShortcuts() {
     tip(allDataPage_->PrintButton(), print);
     tip(allDataPage_->ExportButton(), exportKeys);
     tip(downloadPage_->ExportButton(), exportKeys);
-    const QString findTip = tr("Search from this date (%1)").arg(find.toString(QKeySequence::NativeText));
+    const QString findTip =
+        tr("Search from this date (%1)").arg(find.toString(QKeySequence::NativeText));
     allDataPage_->StartPicker()->setToolTip(findTip);
-    allDataPage_->List()->setToolTip(
-        tr("Delete: delete the selected result. %1: reload the list.")
-            .arg(refresh.toString(QKeySequence::NativeText)));
+    allDataPage_->List()->setToolTip(tr("Delete: delete the selected result. %1: reload the list.")
+                                         .arg(refresh.toString(QKeySequence::NativeText)));
 }
 
 MainWindow::~MainWindow() {

@@ -61,7 +61,8 @@ Qt::Edges SkinnedFrame::ResizeEdgesAt(const QPoint& pos) const {
     const int w = width();
     const int h = height();
     const bool lowCorner = pos.y() >= h - kCornerGrip;
-    if (pos.x() < kLeftBorder || (lowCorner && pos.x() < kCornerGrip && pos.y() >= h - kBottomBorder)) {
+    if (pos.x() < kLeftBorder ||
+        (lowCorner && pos.x() < kCornerGrip && pos.y() >= h - kBottomBorder)) {
         edges |= Qt::LeftEdge;
     }
     if (pos.x() >= w - kRightBorder) {

@@ -92,8 +92,7 @@ void RestoreWindowPlacement(QWidget& window) {
         }
     }
     const WindowPlacement placement = LoadWindowPlacement();
-    window.setGeometry(
-        PlaceWindow(placement.geometry, window.minimumSize(), areas, preferred));
+    window.setGeometry(PlaceWindow(placement.geometry, window.minimumSize(), areas, preferred));
     if (placement.maximised) {
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
     }

@@ -17,8 +17,8 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 
@@ -241,8 +241,7 @@ void AllDataPage::ArrangeControls() {
     filters->setSpacing(6);
     for (QWidget* control : std::initializer_list<QWidget*>{
              userLabel_, userList_, kindList_, periodList_, startPicker_, tilde_, endPicker_}) {
-        control->setMinimumSize(control->size());
-        control->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        control->setFixedSize(control->size());
         filters->addWidget(control);
     }
     filters->addStretch(1);
@@ -250,6 +249,7 @@ void AllDataPage::ArrangeControls() {
          std::initializer_list<QWidget*>{searchButton_, printButton_, exportButton_}) {
         filters->addWidget(command);
     }
+    filters->addSpacing(6);
     Body()->addSpacing(3);
     Body()->addLayout(filters);
     Body()->addSpacing(10);
@@ -259,9 +259,9 @@ void AllDataPage::ArrangeControls() {
     Body()->addWidget(delivery_);
 
     QWidget* previous = NavButton(kCmdSettings);
-    for (QWidget* next : std::initializer_list<QWidget*>{
-             userList_, kindList_, periodList_, startPicker_, endPicker_, searchButton_,
-             printButton_, exportButton_, list_, delivery_}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{userList_, kindList_, periodList_,
+                                                         startPicker_, endPicker_, searchButton_,
+                                                         printButton_, exportButton_, list_}) {
         setTabOrder(previous, next);
         previous = next;
     }

@@ -33,11 +33,11 @@ constexpr int kNavHeight = 100;
 
 // Where the page pictures may stretch or shrink: columns and rows of plain band, ground or
 // card (see res/images/README.md for the layout the pictures are drawn for).
-constexpr int kFixedLeft = 480;  // logo and product name
-constexpr int kStretchX = 484;   // plain band, plain card
+constexpr int kFixedLeft = 480; // logo and product name
+constexpr int kStretchX = 484;  // plain band, plain card
 constexpr int kFixedRightFrom = 490;
-constexpr int kFixedTop = 300;   // band, filter row, top of the list card
-constexpr int kStretchY = 400;   // card sides and inside
+constexpr int kFixedTop = 300; // band, filter row, top of the list card
+constexpr int kStretchY = 400; // card sides and inside
 constexpr int kFixedBottomFrom = 440;
 constexpr int kHomeBandEnd = 140;  // home page: band and teal rule
 constexpr int kHomeCardsEnd = 632; // home page: introduction and step cards

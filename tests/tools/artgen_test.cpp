@@ -114,8 +114,9 @@ TEST_F(ArtGen, EveryImageAlsoAtTwiceThePixelsAndLikeItsPlainFile) {
         EXPECT_EQ(big.size(), QSize(2 * e.width, 2 * e.height));
         EXPECT_EQ(big.devicePixelRatio(), 2.0); // as Qt reads the name
         const QImage plain = load(out_->Path(), e.file).convertToFormat(QImage::Format_ARGB32);
-        const QImage down = big.scaled(plain.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                .convertToFormat(QImage::Format_ARGB32);
+        const QImage down =
+            big.scaled(plain.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_ARGB32);
         qint64 difference = 0;
         for (int y = 0; y < plain.height(); ++y) {
             for (int x = 0; x < plain.width(); ++x) {
