@@ -10,6 +10,7 @@
 #include "views/delivery_panel.h"
 #include "views/list_report_source.h"
 #include "views/record_dialogs.h"
+#include "widgets/date_typing.h"
 #include "widgets/image_button.h"
 
 #include <QAbstractListModel>
@@ -34,6 +35,9 @@ namespace {
 constexpr const char* kCaption = "QuorinA1c";
 constexpr const char* kAllDataItem = "ALL Data";
 constexpr int kPeriodItems = 13; // "ALL", then 1 to 12 weeks
+// From the bottom of the list card (in the page picture) to the bottom of the page, and
+// the card's inner margin.
+constexpr int kCardBottomSpace = 67 + 8;
 
 QString Utf8(const char* text) {
     return QString::fromUtf8(text);
@@ -239,6 +243,8 @@ void AllDataPage::ArrangeControls() {
     // the list's right edge and the list takes what the window gives.
     auto* filters = new QHBoxLayout;
     filters->setSpacing(6);
+    AcceptTypedDates(startPicker_);
+    AcceptTypedDates(endPicker_);
     for (QWidget* control : std::initializer_list<QWidget*>{
              userLabel_, userList_, kindList_, periodList_, startPicker_, tilde_, endPicker_}) {
         control->setFixedSize(control->size());
@@ -257,6 +263,10 @@ void AllDataPage::ArrangeControls() {
     Body()->addSpacing(5);
     delivery_->setMinimumHeight(delivery_->height());
     Body()->addWidget(delivery_);
+    // The laboratory row stays on the list's card, clear of the footer under it.
+    QMargins margins = Body()->contentsMargins();
+    margins.setBottom(kCardBottomSpace);
+    Body()->setContentsMargins(margins);
 
     QWidget* previous = NavButton(kCmdSettings);
     for (QWidget* next : std::initializer_list<QWidget*>{userList_, kindList_, periodList_,

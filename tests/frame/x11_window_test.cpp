@@ -108,7 +108,7 @@ TEST_F(X11Window, WholeWindowOnTheScaledScreenWithItsIconSet) {
 
     // Maximised it fills the screen (there is no panel on this server).
     frame->showMaximized();
-    QTest::qWaitFor([&] { return frame->geometry() == screen->availableGeometry(); }, 3000);
+    (void)QTest::qWaitFor([&] { return frame->geometry() == screen->availableGeometry(); }, 3000);
     EXPECT_EQ(frame->geometry(), screen->availableGeometry());
 }
 
