@@ -120,8 +120,10 @@ void FormPage::DrawBackground(QPainter& p, const QPixmap& picture, const QRect& 
     const qreal room = h - footerHeight - kHomeBandEnd;
     const qreal scale = qBound(0.0, qMin(room / cardsHeight, w / pictureWidth), 1.0);
     p.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1.0);
+    // Centred in the room they have, as they sit in the picture itself.
+    const qreal cardsTop = kHomeBandEnd + qMax(0.0, (room - cardsHeight * scale) / 2);
     DrawPiece(p, picture,
-              QRectF((w - pictureWidth * scale) / 2, kHomeBandEnd, pictureWidth * scale,
+              QRectF((w - pictureWidth * scale) / 2, cardsTop, pictureWidth * scale,
                      cardsHeight * scale),
               QRectF(0, kHomeBandEnd, pictureWidth, cardsHeight));
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
