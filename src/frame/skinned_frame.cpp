@@ -60,9 +60,7 @@ Qt::Edges SkinnedFrame::ResizeEdgesAt(const QPoint& pos) const {
     }
     const int w = width();
     const int h = height();
-    const bool lowCorner = pos.y() >= h - kCornerGrip;
-    if (pos.x() < kLeftBorder ||
-        (lowCorner && pos.x() < kCornerGrip && pos.y() >= h - kBottomBorder)) {
+    if (pos.x() < kLeftBorder) {
         edges |= Qt::LeftEdge;
     }
     if (pos.x() >= w - kRightBorder) {
@@ -70,16 +68,18 @@ Qt::Edges SkinnedFrame::ResizeEdgesAt(const QPoint& pos) const {
     }
     if (pos.y() >= h - kBottomBorder) {
         edges |= Qt::BottomEdge;
-        if (pos.x() < kCornerGrip) {
-            edges |= Qt::LeftEdge;
-        } else if (pos.x() >= w - kCornerGrip) {
-            edges |= Qt::RightEdge;
-        }
     }
     if (pos.y() < kTopResizeBand) {
         edges |= Qt::TopEdge;
     }
-    if ((edges & (Qt::LeftEdge | Qt::RightEdge)) && lowCorner) {
+    // Along the drawn bottom corners a border press takes the corner, as a grip does.
+    if ((edges & Qt::BottomEdge) && pos.x() < kCornerGrip) {
+        edges |= Qt::LeftEdge;
+    }
+    if ((edges & Qt::BottomEdge) && pos.x() >= w - kCornerGrip) {
+        edges |= Qt::RightEdge;
+    }
+    if ((edges & (Qt::LeftEdge | Qt::RightEdge)) && pos.y() >= h - kCornerGrip) {
         edges |= Qt::BottomEdge;
     }
     return edges;

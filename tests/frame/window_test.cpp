@@ -243,6 +243,10 @@ TEST_F(WindowTest, CaptionMaximisesToTheScreenAndRestoresAndTheEdgesAndGripResiz
     EXPECT_EQ(frame->ResizeEdgesAt(border), Qt::RightEdge);
     EXPECT_EQ(frame->ResizeEdgesAt(QPoint(frame->width() - 3, frame->height() - 3)),
               Qt::RightEdge | Qt::BottomEdge);
+    EXPECT_EQ(frame->ResizeEdgesAt(QPoint(2, 300)), Qt::LeftEdge);
+    EXPECT_EQ(frame->ResizeEdgesAt(QPoint(500, 1)), Qt::TopEdge);
+    EXPECT_EQ(frame->ResizeEdgesAt(QPoint(500, 10)), Qt::Edges()) << "the caption moves";
+    EXPECT_EQ(frame->ResizeEdgesAt(QPoint(10, frame->height() - 2)), Qt::LeftEdge | Qt::BottomEdge);
     QTest::mousePress(frame.get(), Qt::LeftButton, {}, border);
     QMouseEvent move(QEvent::MouseMove, QPointF(border - QPoint(60, 0)),
                      QPointF(frame->mapToGlobal(border - QPoint(60, 0))), Qt::LeftButton,
