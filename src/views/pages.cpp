@@ -122,10 +122,10 @@ void FormPage::DrawBackground(QPainter& p, const QPixmap& picture, const QRect& 
     p.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1.0);
     // Centred in the room they have, as they sit in the picture itself.
     const qreal cardsTop = kHomeBandEnd + qMax(0.0, (room - cardsHeight * scale) / 2);
-    DrawPiece(p, picture,
-              QRectF((w - pictureWidth * scale) / 2, cardsTop, pictureWidth * scale,
-                     cardsHeight * scale),
-              QRectF(0, kHomeBandEnd, pictureWidth, cardsHeight));
+    DrawPiece(
+        p, picture,
+        QRectF((w - pictureWidth * scale) / 2, cardsTop, pictureWidth * scale, cardsHeight * scale),
+        QRectF(0, kHomeBandEnd, pictureWidth, cardsHeight));
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     DrawRow(p, picture, w, 0, kHomeBandEnd, 0, kHomeBandEnd);
     p.restore();
