@@ -1,18 +1,22 @@
 #include "frame/main_window.h"
 
 #include "device/importer.h"
+#include "frame/window_placement.h"
 #include "store/users.h"
 #include "views/all_data_page.h"
 #include "views/delivery_panel.h"
 #include "views/settings_dialog.h"
 #include "widgets/image_button.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateEdit>
 #include <QLabel>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <initializer_list>
 
@@ -61,8 +65,8 @@ MainWindow::MainWindow(Services services, QWidget* parent)
     : SkinnedFrame(parent), services_(std::move(services)) {
     setWindowTitle(QString::fromUtf8(kTitle));
     setWindowIcon(AppIcon());
-    setMaximumSize(1024, 768);
-    resize(1024, 768);
+    setMinimumSize(kMinimumWindowSize);
+    resize(kDefaultWindowSize);
 
     channel_ = std::make_unique<SerialChannel>(
         [this] { return session_->CurrentReplyCode(); },
@@ -78,17 +82,14 @@ MainWindow::MainWindow(Services services, QWidget* parent)
     auto* bar = new QStatusBar(this);
     status_ = new QLabel(bar);
     bar->addWidget(status_, 1);
-    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
-        auto* label = new QLabel(indicator, bar);
-        label->setEnabled(false);
-        bar->addPermanentWidget(label);
-    }
+    AddLockKeyFields(bar);
+    bar->setSizeGripEnabled(true);
     setStatusBar(bar);
 
     process_ = new ProcessDialog(this);
     process_->hide();
     connect(process_, &ProcessDialog::CancelRequested, this, [this] { CancelDownload(); });
-    connect(this, &SkinnedFrame::CaptionIconClicked, this, [this] { AboutDialog(this).exec(); });
+    connect(this, &SkinnedFrame::CaptionIconClicked, this, [this] { ShowAbout(); });
 
     worker_ = std::make_unique<SessionWorker>(
         [this] {
@@ -98,9 +99,113 @@ MainWindow::MainWindow(Services services, QWidget* parent)
         },
         [this](const Transfer& transfer) { RunImport(transfer); });
 
-    if (QScreen* screen = QApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+    // Centred on the screen, or where the operator left it if that is still on a screen.
+    RestoreWindowPlacement(*this);
+}
+
+void MainWindow::AddLockKeyFields(QStatusBar* bar) {
+    if (!ReadLockKeys()) {
+        return;
     }
+    const char* names[] = {"CAP", "NUM", "SCRL"};
+    for (std::size_t i = 0; i < lockFields_.size(); ++i) {
+        lockFields_[i] = new QLabel(names[i], bar);
+        lockFields_[i]->setObjectName(QString::fromLatin1(names[i]));
+        bar->addPermanentWidget(lockFields_[i]);
+    }
+    RefreshLockKeys();
+    // Another program may switch a lock key while this window is in the background.
+    lockTimer_ = new QTimer(this);
+    lockTimer_->setInterval(300);
+    connect(lockTimer_, &QTimer::timeout, this, [this] { RefreshLockKeys(); });
+    lockTimer_->start();
+}
+
+QLabel* MainWindow::LockKeyField(int index) const {
+    return index >= 0 && index < static_cast<int>(lockFields_.size())
+               ? lockFields_[static_cast<std::size_t>(index)]
+               : nullptr;
+}
+
+void MainWindow::RefreshLockKeys() {
+    if (lockFields_[0] == nullptr) {
+        return;
+    }
+    const std::optional<LockKeyState> state = ReadLockKeys();
+    const bool on[] = {state && state->caps, state && state->num, state && state->scroll};
+    for (std::size_t i = 0; i < lockFields_.size(); ++i) {
+        lockFields_[i]->setEnabled(on[i]);
+    }
+}
+
+void MainWindow::ShowAbout() {
+    if (findChild<AboutDialog*>() != nullptr) {
+        return;
+    }
+    auto* about = new AboutDialog(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
+}
+
+void MainWindow::AddShortcuts() {
+    // Window-wide keys act on the page shown; a command whose button is disabled does
+    // nothing, as its button would.
+    auto add = [this](const QKeySequence& keys, std::function<void()> act) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [this, run = std::move(act)] {
+            if (started_ && !closing_ && views_->isEnabled()) {
+                run();
+            }
+        });
+        addAction(action);
+    };
+    auto tip = [](ImageButton* button, const QKeySequence& keys) {
+        button->SetToolTipText(button->ToolTipText() + QStringLiteral(" (") +
+                               keys.toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    };
+    const QKeySequence print(Qt::CTRL | Qt::Key_P);
+    const QKeySequence exportKeys(Qt::CTRL | Qt::Key_E);
+    const QKeySequence refresh(Qt::Key_F5);
+    const QKeySequence find(Qt::CTRL | Qt::Key_F);
+    add(print, [this] {
+        if (ActiveView() == kViewAllData) {
+            allDataPage_->PrintButton()->click();
+        }
+    });
+    add(exportKeys, [this] {
+        if (ActiveView() == kViewAllData) {
+            allDataPage_->ExportButton()->click();
+        } else if (ActiveView() == kViewDownload) {
+            downloadPage_->ExportButton()->click();
+        }
+    });
+    add(refresh, [this] {
+        if (ActiveView() == kViewAllData) {
+            allDataPage_->LoadList();
+        }
+    });
+    add(find, [this] {
+        if (ActiveView() == kViewAllData) {
+            allDataPage_->StartPicker()->setFocus(Qt::ShortcutFocusReason);
+            allDataPage_->StartPicker()->selectAll();
+        }
+    });
+    // F1 is "help" everywhere; here the About box, as the caption icon's menu has it.
+    auto* about = new QAction(this);
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(about, &QAction::triggered, this, [this] { ShowAbout(); });
+    addAction(about);
+
+    tip(allDataPage_->PrintButton(), print);
+    tip(allDataPage_->ExportButton(), exportKeys);
+    tip(downloadPage_->ExportButton(), exportKeys);
+    const QString findTip =
+        tr("Search from this date (%1)").arg(find.toString(QKeySequence::NativeText));
+    allDataPage_->StartPicker()->setToolTip(findTip);
+    allDataPage_->List()->setToolTip(tr("Delete: delete the selected result. %1: reload the list.")
+                                         .arg(refresh.toString(QKeySequence::NativeText)));
 }
 
 MainWindow::~MainWindow() {
@@ -131,6 +236,7 @@ void MainWindow::LateStartup() {
     views_->addWidget(downloadPage_);
     views_->addWidget(allDataPage_);
     process_->adjustSize();
+    AddShortcuts();
     SwitchView(kViewWaiting, kViewHome);
 }
 
@@ -422,6 +528,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
+    SaveWindowPlacement(*this);
     // From here no byte, timer or command of the session is handled.
     session_->runFlag = false;
     // The worker may be in the middle of an import: let it finish its transaction before

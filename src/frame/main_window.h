@@ -5,6 +5,7 @@
 #include "device/port_discovery.h"
 #include "device/qt/qt_session_timers.h"
 #include "device/qt/serial_channel.h"
+#include "frame/lock_keys.h"
 #include "frame/session_dialogs.h"
 #include "frame/session_worker.h"
 #include "frame/skinned_frame.h"
@@ -13,12 +14,15 @@
 
 #include <QPointer>
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
 
 class QStackedWidget;
 class QLabel;
+class QStatusBar;
+class QTimer;
 
 namespace qa {
 
@@ -80,6 +84,14 @@ public:
     // A download or its import is under way: the download command waits for its end.
     bool DownloadBusy() const;
 
+    // The About box, opened without blocking (the caption icon and F1).
+    void ShowAbout();
+    // The keyboard's lock keys as the status bar shows them; the fields are absent
+    // (null) where the window system does not tell their state.
+    QLabel* LockKeyField(int index) const;
+    // Reads the lock keys again (a timer does it while the window is active).
+    void RefreshLockKeys();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -93,6 +105,8 @@ private:
     void ShowGetDataDialog();
     void ShowSettingsDialog();
     void ApplySettingsChange();
+    void AddShortcuts();
+    void AddLockKeyFields(QStatusBar* bar);
 
     Services services_;
     SteadyClock clock_;
@@ -103,6 +117,8 @@ private:
 
     QStackedWidget* views_ = nullptr;
     QLabel* status_ = nullptr;
+    std::array<QLabel*, 3> lockFields_{};
+    QTimer* lockTimer_ = nullptr;
     ProcessDialog* process_ = nullptr;
     QPointer<GetDataDialog> getData_;
     HomePage* homePage_ = nullptr;

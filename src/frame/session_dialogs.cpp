@@ -2,6 +2,7 @@
 
 #include "views/ui_services.h"
 #include "widgets/gradient_label.h"
+#include "widgets/program_palette.h"
 #include "widgets/shade_button.h"
 #include "widgets/text_progress_ctrl.h"
 
@@ -16,6 +17,7 @@
 namespace qa {
 
 GetDataDialog::GetDataDialog(QWidget* parent) : QDialog(parent) {
+    ApplyProgramPalette(this);
     setWindowTitle(kTitle);
     setObjectName("GetDataDialog");
     QFont font(QStringLiteral("고딕체"));
@@ -118,18 +120,19 @@ ResultKind GetDataDialog::Kind() const {
 ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Process");
     setModal(false);
+    ApplyProgramPalette(this);
     auto* label = new GradientLabel(this);
     label->setObjectName("progress");
     label->setAlignment(Qt::AlignCenter);
     label->setMinimumSize(320, 60);
     label->SetFont("SYSTEM", 18, 0);
-    label->SetTextColor(Qt::black);
-    // White at the top to slate blue at the bottom.
-    label->SetBkColor(Qt::white, QColor(0x7B, 0x68, 0xEE), GradientLabel::GradientVertical);
+    label->SetTextColor(program_colour::kNavyDark);
+    // White at the top to the pages' light teal at the bottom.
+    label->SetBkColor(Qt::white, program_colour::kTealLight, GradientLabel::GradientVertical);
     label_ = label;
     auto* close = new ShadeButton(this);
     close->setText("Close.");
-    close->SetShade(6, 8, 10);
+    close->SetShade(6, 8, 10, 35, program_colour::kNavy);
     close->SetIcon(ImagePath(171));
     close_ = close;
     records_ = new TextProgressCtrl(this);
@@ -208,6 +211,7 @@ QString ProcessDialog::ProgressText() const {
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+    ApplyProgramPalette(this);
     setWindowTitle("About QuorinA1c Self Comm");
     auto* icon = new QLabel(this);
     icon->setPixmap(AppIcon().pixmap(32, 32));

@@ -1,6 +1,7 @@
 #include "frame/skinned_frame.h"
 
 #include "views/ui_services.h"
+#include "widgets/hidpi_pixmap.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -25,6 +26,10 @@ const QColor kBottomEdge(0xB8, 0xB8, 0xB8);
 // Resource ids of the skin pictures, in the order of the Skin enumeration.
 const int kSkinIds[] = {131, 132, 138, 133, 134, 136, 139, 135, 137, 140};
 
+// The top edge resizes above the caption buttons; the drawn corners are the size grips.
+constexpr int kTopResizeBand = 3;
+constexpr int kCornerGrip = 23;
+
 QRegion RoundedRegion(const QSize& size) {
     QPainterPath path;
     // An 11 x 11 corner ellipse, as the window shape has always had.
@@ -44,7 +49,55 @@ SkinnedFrame::SkinnedFrame(QWidget* parent) : QMainWindow(parent) {
 
 void SkinnedFrame::LoadSkin() {
     for (int i = 0; i < SkinCount; ++i) {
-        skin_[static_cast<std::size_t>(i)] = QPixmap(ImagePath(kSkinIds[i]));
+        skin_[static_cast<std::size_t>(i)] = LoadPixmap(ImagePath(kSkinIds[i]));
+    }
+}
+
+Qt::Edges SkinnedFrame::ResizeEdgesAt(const QPoint& pos) const {
+    Qt::Edges edges;
+    if (isMaximized() || isFullScreen() || !rect().contains(pos)) {
+        return edges;
+    }
+    const int w = width();
+    const int h = height();
+    if (pos.x() < kLeftBorder) {
+        edges |= Qt::LeftEdge;
+    }
+    if (pos.x() >= w - kRightBorder) {
+        edges |= Qt::RightEdge;
+    }
+    if (pos.y() >= h - kBottomBorder) {
+        edges |= Qt::BottomEdge;
+    }
+    if (pos.y() < kTopResizeBand) {
+        edges |= Qt::TopEdge;
+    }
+    // Along the drawn bottom corners a border press takes the corner, as a grip does.
+    if ((edges & Qt::BottomEdge) && pos.x() < kCornerGrip) {
+        edges |= Qt::LeftEdge;
+    }
+    if ((edges & Qt::BottomEdge) && pos.x() >= w - kCornerGrip) {
+        edges |= Qt::RightEdge;
+    }
+    if ((edges & (Qt::LeftEdge | Qt::RightEdge)) && pos.y() >= h - kCornerGrip) {
+        edges |= Qt::BottomEdge;
+    }
+    return edges;
+}
+
+void SkinnedFrame::UpdateEdgeCursor(const QPoint& pos) {
+    const Qt::Edges edges = ResizeEdgesAt(pos);
+    const bool horizontal = edges & (Qt::LeftEdge | Qt::RightEdge);
+    const bool vertical = edges & (Qt::TopEdge | Qt::BottomEdge);
+    if (horizontal && vertical) {
+        const bool falling = (edges & Qt::LeftEdge) == bool(edges & Qt::TopEdge);
+        setCursor(falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor);
+    } else if (horizontal) {
+        setCursor(Qt::SizeHorCursor);
+    } else if (vertical) {
+        setCursor(Qt::SizeVerCursor);
+    } else {
+        unsetCursor();
     }
 }
 
@@ -116,6 +169,16 @@ void SkinnedFrame::resizeEvent(QResizeEvent* event) {
 }
 
 void SkinnedFrame::mousePressEvent(QMouseEvent* event) {
+    const Qt::Edges edges = ResizeEdgesAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && edges) {
+        if (windowHandle() != nullptr && windowHandle()->startSystemResize(edges)) {
+            return;
+        }
+        resizing_ = edges;
+        resizeStart_ = geometry();
+        resizeOrigin_ = event->globalPosition().toPoint();
+        return;
+    }
     if (event->button() != Qt::LeftButton || event->position().y() >= kCaptionHeight) {
         QMainWindow::mousePressEvent(event);
         return;
@@ -140,6 +203,28 @@ void SkinnedFrame::mousePressEvent(QMouseEvent* event) {
 }
 
 void SkinnedFrame::mouseMoveEvent(QMouseEvent* event) {
+    if (resizing_ && (event->buttons() & Qt::LeftButton)) {
+        const QPoint delta = event->globalPosition().toPoint() - resizeOrigin_;
+        QRect target = resizeStart_;
+        if (resizing_ & Qt::LeftEdge) {
+            target.setLeft(qMin(target.left() + delta.x(), target.right() - minimumWidth() + 1));
+        }
+        if (resizing_ & Qt::RightEdge) {
+            target.setRight(target.right() + delta.x());
+        }
+        if (resizing_ & Qt::TopEdge) {
+            target.setTop(qMin(target.top() + delta.y(), target.bottom() - minimumHeight() + 1));
+        }
+        if (resizing_ & Qt::BottomEdge) {
+            target.setBottom(target.bottom() + delta.y());
+        }
+        target.setSize(target.size().expandedTo(minimumSize()).boundedTo(maximumSize()));
+        setGeometry(target);
+        return;
+    }
+    if (!(event->buttons() & Qt::LeftButton)) {
+        UpdateEdgeCursor(event->position().toPoint());
+    }
     if (dragging_ && (event->buttons() & Qt::LeftButton)) {
         move(event->globalPosition().toPoint() - dragOffset_);
         return;
@@ -149,6 +234,7 @@ void SkinnedFrame::mouseMoveEvent(QMouseEvent* event) {
 
 void SkinnedFrame::mouseReleaseEvent(QMouseEvent* event) {
     dragging_ = false;
+    resizing_ = {};
     if (pressed_ == NoButton) {
         QMainWindow::mouseReleaseEvent(event);
         return;

@@ -38,6 +38,8 @@ public:
     // The caption button under a point in window coordinates.
     CaptionButton ButtonAt(const QPoint& pos) const;
     CaptionButton PressedButton() const { return pressed_; }
+    // The window edges a press at pos (window coordinates) resizes; none while maximised.
+    Qt::Edges ResizeEdgesAt(const QPoint& pos) const;
     void SetSkin(Skin which, const QPixmap& pixmap) { skin_[which] = pixmap; }
 
 signals:
@@ -60,11 +62,16 @@ protected:
 
 private:
     void LoadSkin();
+    void UpdateEdgeCursor(const QPoint& pos);
 
     std::array<QPixmap, SkinCount> skin_;
     CaptionButton pressed_ = NoButton;
     bool dragging_ = false;
     QPoint dragOffset_;
+    // Resizing by hand where the window system cannot do it.
+    Qt::Edges resizing_;
+    QRect resizeStart_;
+    QPoint resizeOrigin_;
 };
 
 } // namespace qa

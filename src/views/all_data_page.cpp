@@ -10,6 +10,7 @@
 #include "views/delivery_panel.h"
 #include "views/list_report_source.h"
 #include "views/record_dialogs.h"
+#include "widgets/date_typing.h"
 #include "widgets/image_button.h"
 
 #include <QAbstractListModel>
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -33,6 +35,9 @@ namespace {
 constexpr const char* kCaption = "QuorinA1c";
 constexpr const char* kAllDataItem = "ALL Data";
 constexpr int kPeriodItems = 13; // "ALL", then 1 to 12 weeks
+// From the bottom of the list card (in the page picture) to the bottom of the page, and
+// the card's inner margin.
+constexpr int kCardBottomSpace = 67 + 8;
 
 QString Utf8(const char* text) {
     return QString::fromUtf8(text);
@@ -217,6 +222,7 @@ void AllDataPage::InitialUpdate() {
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     BuildColumns();
     AddDeliveryPanel();
+    ArrangeControls();
 
     connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
     connect(printButton_, &QPushButton::clicked, this, [this] { PrintList(); });
@@ -230,6 +236,45 @@ void AllDataPage::InitialUpdate() {
             [this](int row, int column) { CaptureRecord(row, column); });
     // The Delete key does what a double-click does, on the selected row.
     list_->installEventFilter(this);
+}
+
+void AllDataPage::ArrangeControls() {
+    // The filter row keeps the widths of the page it was drawn for; the commands move with
+    // the list's right edge and the list takes what the window gives.
+    auto* filters = new QHBoxLayout;
+    filters->setSpacing(6);
+    AcceptTypedDates(startPicker_);
+    AcceptTypedDates(endPicker_);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             userLabel_, userList_, kindList_, periodList_, startPicker_, tilde_, endPicker_}) {
+        control->setFixedSize(control->size());
+        filters->addWidget(control);
+    }
+    filters->addStretch(1);
+    for (QWidget* command :
+         std::initializer_list<QWidget*>{searchButton_, printButton_, exportButton_}) {
+        filters->addWidget(command);
+    }
+    filters->addSpacing(6);
+    Body()->addSpacing(3);
+    Body()->addLayout(filters);
+    Body()->addSpacing(10);
+    Body()->addWidget(list_, 1);
+    Body()->addSpacing(5);
+    delivery_->setMinimumHeight(delivery_->height());
+    Body()->addWidget(delivery_);
+    // The laboratory row stays on the list's card, clear of the footer under it.
+    QMargins margins = Body()->contentsMargins();
+    margins.setBottom(kCardBottomSpace);
+    Body()->setContentsMargins(margins);
+
+    QWidget* previous = NavButton(kCmdSettings);
+    for (QWidget* next : std::initializer_list<QWidget*>{userList_, kindList_, periodList_,
+                                                         startPicker_, endPicker_, searchButton_,
+                                                         printButton_, exportButton_, list_}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 void AllDataPage::BuildColumns() {

@@ -116,6 +116,7 @@ private:
     void SyncUserBox();
     void BuildColumns();
     void AddDeliveryPanel();
+    void ArrangeControls();
     void MarkDeliveryStates();
     MeasurementTable& Table();
     void ApplyFilter(const std::string& filter);

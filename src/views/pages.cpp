@@ -5,6 +5,7 @@
 #include "store/csv_export.h"
 #include "store/result_list.h"
 #include "store/users.h"
+#include "widgets/hidpi_pixmap.h"
 #include "widgets/image_button.h"
 
 #include <QCheckBox>
@@ -21,7 +22,50 @@ namespace {
 constexpr int kNavTop = 14;
 constexpr int kNavLeft = 499;
 constexpr int kNavStep = 115;
+constexpr int kNavGap = 5;
 const QRect kListPlace(60, 190, 894, 467);
+// Controls keep the card's inner margin from the page's sides; the rows start under the
+// band's teal rule and end above the footer text.
+constexpr int kPageSide = 60;
+constexpr int kBodyTop = 142;
+constexpr int kFooterSpace = 46;
+constexpr int kNavHeight = 100;
+
+// Where the page pictures may stretch or shrink: columns and rows of plain band, ground or
+// card (see res/images/README.md for the layout the pictures are drawn for).
+constexpr int kFixedLeft = 480; // logo and product name
+constexpr int kStretchX = 484;  // plain band, plain card
+constexpr int kFixedRightFrom = 490;
+constexpr int kFixedTop = 300; // band, filter row, top of the list card
+constexpr int kStretchY = 400; // card sides and inside
+constexpr int kFixedBottomFrom = 440;
+constexpr int kHomeBandEnd = 140;  // home page: band and teal rule
+constexpr int kHomeCardsEnd = 632; // home page: introduction and step cards
+constexpr int kHomeFooterFrom = 668;
+
+// Draws the source rectangle (logical pixels of the picture) into the target.
+void DrawPiece(QPainter& p, const QPixmap& picture, const QRectF& target, const QRectF& source) {
+    if (target.width() <= 0 || target.height() <= 0) {
+        return;
+    }
+    const qreal ratio = picture.devicePixelRatio();
+    p.drawPixmap(target, picture,
+                 QRectF(source.x() * ratio, source.y() * ratio, source.width() * ratio,
+                        source.height() * ratio));
+}
+
+// One horizontal strip of the picture (source rows from..to) across the whole target width:
+// the left part and the right part keep their pixels, one plain column stretches between.
+void DrawRow(QPainter& p, const QPixmap& picture, int width, qreal y, qreal height, qreal from,
+             qreal to) {
+    const qreal pictureWidth = picture.deviceIndependentSize().width();
+    const qreal rightWidth = pictureWidth - kFixedRightFrom;
+    DrawPiece(p, picture, QRectF(kFixedLeft, y, width - rightWidth - kFixedLeft, height),
+              QRectF(kStretchX, from, 1, to - from));
+    DrawPiece(p, picture, QRectF(0, y, kFixedLeft, height), QRectF(0, from, kFixedLeft, to - from));
+    DrawPiece(p, picture, QRectF(width - rightWidth, y, rightWidth, height),
+              QRectF(kFixedRightFrom, from, rightWidth, to - from));
+}
 
 QFont ListFont(const char* face, int height, QFont::Weight weight) {
     QFont font(QString::fromUtf8(face));
@@ -33,24 +77,74 @@ QFont ListFont(const char* face, int height, QFont::Weight weight) {
 } // namespace
 
 FormPage::FormPage(int backgroundId, FrameCommandFn command, QWidget* parent)
-    : QWidget(parent), command_(std::move(command)), background_(ImagePath(backgroundId)) {}
+    : QWidget(parent), command_(std::move(command)),
+      background_(LoadPixmap(ImagePath(backgroundId))), homeCards_(backgroundId == 209) {
+    body_ = new QVBoxLayout(this);
+    body_->setContentsMargins(kPageSide, kNavTop, kPageSide, kFooterSpace);
+    body_->setSpacing(0);
+    navRow_ = new QHBoxLayout;
+    navRow_->setSpacing(kNavGap);
+    navRow_->addStretch(1);
+    body_->addLayout(navRow_);
+    body_->addSpacing(kBodyTop - kNavTop - kNavHeight);
+}
+
+void FormPage::DrawBackground(QPainter& p, const QPixmap& picture, const QRect& target,
+                              bool homeCards) {
+    if (picture.isNull()) {
+        return;
+    }
+    p.save();
+    p.translate(target.topLeft());
+    p.setClipRect(QRect(QPoint(0, 0), target.size()));
+    const int w = target.width();
+    const int h = target.height();
+    const qreal pictureHeight = picture.deviceIndependentSize().height();
+    if (!homeCards) {
+        const qreal bottomHeight = pictureHeight - kFixedBottomFrom;
+        DrawRow(p, picture, w, kFixedTop, h - bottomHeight - kFixedTop, kStretchY, kStretchY + 1);
+        DrawRow(p, picture, w, 0, kFixedTop, 0, kFixedTop);
+        DrawRow(p, picture, w, h - bottomHeight, bottomHeight, kFixedBottomFrom, pictureHeight);
+        p.restore();
+        return;
+    }
+    // The home page: the ground everywhere, the band across the top, the footer at the
+    // bottom, and the cards in between, scaled down (never up) when the page is short.
+    const qreal ratio = picture.devicePixelRatio();
+    const QColor ground = picture.toImage().pixelColor(QPoint(10, 10 + kHomeCardsEnd) * ratio);
+    p.fillRect(QRect(0, 0, w, h), ground);
+    const qreal footerHeight = pictureHeight - kHomeFooterFrom;
+    DrawRow(p, picture, w, h - footerHeight, footerHeight, kHomeFooterFrom, pictureHeight);
+    const qreal pictureWidth = picture.deviceIndependentSize().width();
+    const qreal cardsHeight = kHomeCardsEnd - kHomeBandEnd;
+    const qreal room = h - footerHeight - kHomeBandEnd;
+    const qreal scale = qBound(0.0, qMin(room / cardsHeight, w / pictureWidth), 1.0);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1.0);
+    // Centred in the room they have, as they sit in the picture itself.
+    const qreal cardsTop = kHomeBandEnd + qMax(0.0, (room - cardsHeight * scale) / 2);
+    DrawPiece(
+        p, picture,
+        QRectF((w - pictureWidth * scale) / 2, cardsTop, pictureWidth * scale, cardsHeight * scale),
+        QRectF(0, kHomeBandEnd, pictureWidth, cardsHeight));
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    DrawRow(p, picture, w, 0, kHomeBandEnd, 0, kHomeBandEnd);
+    p.restore();
+}
 
 void FormPage::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().button());
-    p.drawPixmap(0, 0, background_);
+    DrawBackground(p, background_, rect(), homeCards_);
 }
 
 ImageButton* FormPage::AddImageButton(int bitmapId, const QString& tip, const QRect& place) {
     auto* button = new ImageButton(this);
     button->LoadBitmap(ImagePath(bitmapId));
     button->SetToolTipText(tip);
-    if (place.width() > 0) {
-        button->setGeometry(place);
-    } else {
-        button->move(place.topLeft());
-        button->resize(button->sizeHint());
-    }
+    // The page's layout places it; the rectangle is where the pictures expect it on a page
+    // of the pictures' own size.
+    button->move(place.topLeft());
+    button->resize(button->sizeHint());
     return button;
 }
 
@@ -69,6 +163,7 @@ void FormPage::AddNavigation(int own, int getDataBitmap) {
         ImageButton* button =
             AddImageButton(nav.bitmap, QString::fromUtf8(nav.tip), QRect(x, kNavTop, 0, 0));
         x += kNavStep;
+        navRow_->addWidget(button);
         int code = nav.command;
         // The home and view-data pages disable their own button; the download page's own
         // button starts a new search, so it stays enabled there.
@@ -101,6 +196,7 @@ WaitingPage::WaitingPage(QWidget* parent) : QWidget(parent) {
 HomePage::HomePage(FrameCommandFn command, QWidget* parent)
     : FormPage(209, std::move(command), parent) {
     AddNavigation(kCmdHome);
+    Body()->addStretch(1);
 }
 
 QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
@@ -146,6 +242,7 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     // operator confirms the next one: a search, or a dialog cancelled, must not wipe it.
     ImageButton* exportButton =
         AddImageButton(181, QString::fromUtf8("내보내기"), QRect(871, 142, 63, 35));
+    exportButton_ = exportButton;
     connect(exportButton, &QPushButton::clicked, this, [this] {
         QString path = ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder());
         if (!path.isEmpty()) {
@@ -169,6 +266,20 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
 
     BuildDownloadColumns(ResultKind::HbA1c);
     erase_ = true;
+    ArrangeControls();
+}
+
+void DownloadPage::ArrangeControls() {
+    auto* commands = new QHBoxLayout;
+    commands->addStretch(1);
+    commands->addWidget(exportButton_);
+    Body()->addLayout(commands);
+    Body()->addSpacing(kListPlace.top() - kBodyTop - exportButton_->height());
+    Body()->addWidget(list_, 1);
+    // The list ends where it ended on a page of the picture's size, above the card's edge.
+    Body()->addSpacing(738 - kListPlace.bottom() - 1 - kFooterSpace);
+    setTabOrder(NavButton(kCmdSettings), exportButton_);
+    setTabOrder(exportButton_, list_);
 }
 
 DownloadPage::~DownloadPage() {

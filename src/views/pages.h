@@ -9,8 +9,12 @@
 
 #include <functional>
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
+class QPainter;
+class QVBoxLayout;
 
 namespace qa {
 
@@ -31,8 +35,17 @@ public:
 
     ImageButton* NavButton(int command) const;
 
+    // Paints a page picture over any page size: the header band and the footer keep their
+    // pixels, the plain ground and the card between them stretch (list pages), or the home
+    // page's cards shrink to fit and stay centred.
+    static void DrawBackground(QPainter& painter, const QPixmap& picture, const QRect& target,
+                               bool homeCards);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The page's rows under the navigation row: controls go in here, so they follow the
+    // window's size. Its margins keep the picture's header band and footer free.
+    QVBoxLayout* Body() const { return body_; }
     // Adds the four navigation buttons; `own` is this page's command (its button is
     // disabled), `getDataBitmap` the picture of the get-data button.
     void AddNavigation(int own, int getDataBitmap = 175);
@@ -43,6 +56,9 @@ protected:
 
 private:
     QPixmap background_;
+    bool homeCards_ = false;
+    QVBoxLayout* body_ = nullptr;
+    QHBoxLayout* navRow_ = nullptr;
     std::vector<std::pair<int, ImageButton*>> nav_;
 };
 
@@ -86,14 +102,18 @@ public:
     void BuildDownloadColumns(ResultKind kind);
     void LoadDownloadList(ResultKind kind);
     views::DataListView* List() const { return list_; }
+    ImageButton* ExportButton() const { return exportButton_; }
 
 private:
+    void ArrangeControls();
+
     UserStore& users_;
     Prompter& prompter_;
     FileService& files_;
     std::function<void()> startDiscovery_;
     std::function<void(const QString&)> progress_;
     views::DataListView* list_;
+    ImageButton* exportButton_ = nullptr;
     QCheckBox* eraseBox_;
     bool erase_ = false;
     ResultKind kind_ = ResultKind::HbA1c;

@@ -3,6 +3,7 @@
 #include "store/text_encoding.h"
 
 #include "store/display_format.h"
+#include "widgets/program_palette.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -54,6 +55,7 @@ RecordDialog::RecordDialog(bool modify, const ListRow& record, const SettingsSto
     : QDialog(parent) {
     setWindowTitle(modify ? tr("Data Modify") : tr("Data View"));
     setModal(true);
+    ApplyProgramPalette(this);
 
     dateTime_ = CentredEdit("edit1125", this);
     operatorId_ = CentredEdit("edit1127", this);

@@ -1,5 +1,7 @@
 #include "views/ui_services.h"
 
+#include "widgets/program_palette.h"
+
 #include <QDate>
 #include <QDesktopServices>
 #include <QDir>
@@ -33,7 +35,10 @@ QIcon AppIcon() {
     QIcon icon;
     const QDir dir(":/images");
     for (const QString& name : dir.entryList({"app_icon_128_*.png"}, QDir::Files)) {
-        icon.addFile(dir.filePath(name));
+        // QIcon adds the "@2x" file of each size itself.
+        if (!name.contains(QLatin1Char('@'))) {
+            icon.addFile(dir.filePath(name));
+        }
     }
     return icon;
 }
@@ -56,6 +61,7 @@ std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* parent, const std::string&
                                              QMessageBox::Yes | QMessageBox::No, parent);
     box->setDefaultButton(defaultNo ? QMessageBox::No : QMessageBox::Yes);
     box->setEscapeButton(QMessageBox::No);
+    ApplyProgramPalette(box.get());
     return box;
 }
 
@@ -73,17 +79,12 @@ void QtPrompter::Inform(const std::string& text, const std::string& caption, Sev
     Log(caption, text);
     QString t = QString::fromStdString(text);
     QString c = QString::fromStdString(caption);
-    switch (severity) {
-    case Severity::Information:
-        QMessageBox::information(parent_, c, t);
-        break;
-    case Severity::Warning:
-        QMessageBox::warning(parent_, c, t);
-        break;
-    case Severity::Error:
-        QMessageBox::critical(parent_, c, t);
-        break;
-    }
+    const QMessageBox::Icon icon = severity == Severity::Information ? QMessageBox::Information
+                                   : severity == Severity::Warning   ? QMessageBox::Warning
+                                                                     : QMessageBox::Critical;
+    QMessageBox box(icon, c, t, QMessageBox::Ok, parent_);
+    ApplyProgramPalette(&box);
+    box.exec();
 }
 
 QString DesktopFileService::AskSavePath(QWidget* parent) {

@@ -1,5 +1,6 @@
 #include "widgets/icon_button.h"
 
+#include "widgets/hidpi_pixmap.h"
 #include "widgets/sys_colors.h"
 
 #include <QApplication>
@@ -40,7 +41,7 @@ void IconButton::SetIcon(const QPixmap& hoverIcon, const QPixmap& normalIcon) {
 }
 
 void IconButton::SetIcon(const QString& hoverPath, const QString& normalPath) {
-    SetIcon(QPixmap(hoverPath), normalPath.isEmpty() ? QPixmap() : QPixmap(normalPath));
+    SetIcon(LoadPixmap(hoverPath), normalPath.isEmpty() ? QPixmap() : LoadPixmap(normalPath));
 }
 
 void IconButton::SetAlign(int align) {

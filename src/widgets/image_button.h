@@ -2,6 +2,7 @@
 
 #include "widgets/tool_tip_button.h"
 
+#include <QColor>
 #include <QPixmap>
 
 namespace qa {
@@ -12,6 +13,8 @@ class ImageButton : public ToolTipButton {
     Q_OBJECT
 public:
     enum class Face { Normal = 0, Pressed = 1, Hover = 2, Disabled = 3 };
+    // The ring drawn around the button while it has the keyboard focus.
+    static inline const QColor kFocusColour{0x15, 0x9A, 0xA3};
 
     explicit ImageButton(QWidget* parent = nullptr);
 
@@ -32,6 +35,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void DrawFocusIndicator(QPainter& painter) const;
 
 private:
     QPixmap strip_;

@@ -102,6 +102,38 @@ TEST_F(ArtGen, WritesEveryImageAtItsSizeWithFourDifferentStatesInEachStrip) {
     }
 }
 
+TEST_F(ArtGen, EveryImageAlsoAtTwiceThePixelsAndLikeItsPlainFile) {
+    // The @2x file is a sharper drawing of the same picture: scaled down it must look like
+    // the plain one (same layout, same colours), not be another picture or an enlargement.
+    for (const Expected& e : kImages) {
+        SCOPED_TRACE(e.file);
+        QString name = QString::fromLatin1(e.file);
+        name.insert(name.lastIndexOf('.'), "@2x");
+        const QImage big(QString::fromStdString(out_->Path() + "/images/") + name);
+        ASSERT_FALSE(big.isNull());
+        EXPECT_EQ(big.size(), QSize(2 * e.width, 2 * e.height));
+        EXPECT_EQ(big.devicePixelRatio(), 2.0); // as Qt reads the name
+        const QImage plain = load(out_->Path(), e.file).convertToFormat(QImage::Format_ARGB32);
+        const QImage down =
+            big.scaled(plain.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_ARGB32);
+        qint64 difference = 0;
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+                const QRgb a = plain.pixel(x, y);
+                const QRgb b = down.pixel(x, y);
+                difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                              std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+            }
+        }
+        // Edges and text differ by antialiasing; a shifted or different drawing by far more.
+        EXPECT_LT(double(difference) / (plain.width() * plain.height()), 24.0);
+        // Not an enlarged bitmap: the big file has detail between the plain file's pixels.
+        const QImage enlarged = plain.scaled(big.size()).convertToFormat(QImage::Format_ARGB32);
+        EXPECT_NE(enlarged, big.convertToFormat(QImage::Format_ARGB32));
+    }
+}
+
 TEST_F(ArtGen, StripCornersMatchTheGroundTheButtonsSitOn) {
     // Navigation buttons sit on the header band, command buttons on the white filter card;
     // a corner of another colour would show as a box around the rounded face.

@@ -8,6 +8,7 @@
 #include "store/users.h"
 #include "temp_dir.h"
 #include "views/all_data_page.h"
+#include "views/delivery_panel.h"
 #include "views/record_dialogs.h"
 #include "views/ui_services.h"
 #include "widgets/image_button.h"
@@ -198,7 +199,9 @@ TEST_F(AllDataPageTest, EmptyTableShowsNoRowsAndTheWeekUpToToday) {
     ASSERT_EQ(List()->ColumnCount(), 6);
     EXPECT_EQ(List()->ColumnHeading(4), "eAG");
     EXPECT_EQ(List()->ColumnWidth(5), 180);
-    EXPECT_EQ(List()->geometry(), QRect(60, 190, 894, 467));
+    // The laboratory row under the list stays on the card, above the footer.
+    EXPECT_EQ(List()->geometry(), QRect(60, 190, 894, 438));
+    EXPECT_EQ(page->Delivery()->geometry(), QRect(60, 633, 894, 30));
     EXPECT_EQ(page->PeriodList()->count(), 13);
     EXPECT_EQ(page->PeriodList()->itemText(1), "1 week");
     EXPECT_EQ(page->PeriodList()->itemText(12), "12 weeks");

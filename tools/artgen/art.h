@@ -41,9 +41,17 @@ inline const QColor logoTo{0x16, 0xA3, 0xA8};     // and bottom right
 QFont hangulFont(int pixelSize, bool bold = false);
 QFont latinFont(int pixelSize, bool bold = false);
 
-// An opaque canvas filled with one colour, or a transparent one for icons.
+// The pixels per logical pixel of the images being drawn: 1 for the plain files, 2 for
+// the "@2x" files that Qt picks on screens of twice the density. Every drawing works in
+// logical pixels, so the same code draws both.
+int& drawScale();
+
+// An opaque canvas filled with one colour, or a transparent one for icons; logical size,
+// drawScale() pixels per logical pixel.
 QImage canvas(int width, int height, const QColor& fill);
 QImage transparentCanvas(int width, int height);
+// A part of an image, in logical pixels.
+QImage cut(const QImage& image, int x, int y, int width, int height);
 void prepare(QPainter& p);
 
 // Draws text inside rect, shrinking the font one pixel at a time until it fits.

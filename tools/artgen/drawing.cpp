@@ -73,16 +73,32 @@ QFont latinFont(int pixelSize, bool bold) {
     return makeFont("DejaVu Sans", pixelSize, bold);
 }
 
+int& drawScale() {
+    static int scale = 1;
+    return scale;
+}
+
 QImage canvas(int width, int height, const QColor& fill) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    const int s = drawScale();
+    QImage image(width * s, height * s, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(s);
     image.fill(fill);
     return image;
 }
 
 QImage transparentCanvas(int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    const int s = drawScale();
+    QImage image(width * s, height * s, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(s);
     image.fill(Qt::transparent);
     return image;
+}
+
+QImage cut(const QImage& image, int x, int y, int width, int height) {
+    const int s = qRound(image.devicePixelRatio());
+    QImage part = image.copy(x * s, y * s, width * s, height * s);
+    part.setDevicePixelRatio(s);
+    return part;
 }
 
 void prepare(QPainter& p) {

@@ -63,7 +63,7 @@ QImage closeIcon() {
 
 std::vector<Artwork> iconArtwork() {
     std::vector<Artwork> icons;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         icons.push_back({128, QString("app_icon_128_%1.png").arg(size),
                          QString("one image, transparent"),
                          QString("application icon %1 × %1 (window, About box, desktop)").arg(size),

@@ -82,6 +82,11 @@ QString readmeText(const std::vector<Artwork>& all) {
            "is listed in `res/resources.qrc` under the prefix `/`, so the code loads "
            "`:/images/<file>`. `quorina1c-artgen res --preview DIR` also writes mock windows "
            "assembled from these images and a contact sheet into DIR.\n\n"
+           "Every image also comes drawn at twice the pixels as `<name>@2x.png` (not listed "
+           "below): the program loads that file instead on screens with a device pixel ratio "
+           "of 2 or more, as Qt does for icons, so nothing is an enlarged bitmap there. The "
+           "application icon is there at 16, 22, 24, 32, 48, 64, 128 and 256 pixels, each "
+           "also @2x.\n\n"
            "| id | file | size | states | use |\n|---|---|---|---|---|\n";
     for (const Artwork& art : all) {
         out << "| " << art.id << " | " << art.file << " | " << art.image.width() << " × "
@@ -144,18 +149,36 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Every image twice: as drawn for the plain files, and at twice the pixels for
+    // "<name>@2x.png", which Qt loads instead on screens of twice the density.
     std::vector<Artwork> all;
-    for (auto part :
-         {artgen::skinArtwork, artgen::buttonArtwork, artgen::pageArtwork, artgen::iconArtwork}) {
-        std::vector<Artwork> some = part();
-        std::move(some.begin(), some.end(), std::back_inserter(all));
+    std::vector<Artwork> doubled;
+    for (int scale : {1, 2}) {
+        artgen::drawScale() = scale;
+        for (auto part : {artgen::skinArtwork, artgen::buttonArtwork, artgen::pageArtwork,
+                          artgen::iconArtwork}) {
+            std::vector<Artwork> some = part();
+            for (Artwork& art : some) {
+                if (scale == 1) {
+                    all.push_back(std::move(art));
+                } else {
+                    art.file.insert(art.file.lastIndexOf('.'), QStringLiteral("@2x"));
+                    doubled.push_back(std::move(art));
+                }
+            }
+        }
     }
-    std::stable_sort(all.begin(), all.end(), [](const Artwork& a, const Artwork& b) {
+    artgen::drawScale() = 1;
+    auto byId = [](const Artwork& a, const Artwork& b) {
         return a.id != b.id ? a.id < b.id : a.image.width() < b.image.width();
-    });
+    };
+    std::stable_sort(all.begin(), all.end(), byId);
+    std::stable_sort(doubled.begin(), doubled.end(), byId);
+    std::vector<Artwork> files = all;
+    files.insert(files.end(), doubled.begin(), doubled.end());
 
     bool ok = true;
-    for (const Artwork& art : all) {
+    for (const Artwork& art : files) {
         ok = writePng(art.image, out.filePath("images/" + art.file)) && ok;
     }
     // The icon theme's own layout, so the install rules copy it as it is.
@@ -171,7 +194,7 @@ int main(int argc, char** argv) {
                    artgen::appIconSvg()) &&
          ok;
     ++themeFiles;
-    ok = writeText(out.filePath("resources.qrc"), qrcText(all)) && ok;
+    ok = writeText(out.filePath("resources.qrc"), qrcText(files)) && ok;
     ok = writeText(out.filePath("images/README.md"), readmeText(all)) && ok;
     if (!previewDir.isEmpty()) {
         // Mock windows and a contact sheet, for looking at the images together.
@@ -180,7 +203,7 @@ int main(int argc, char** argv) {
             ok = writePng(image, QDir(previewDir).filePath(name)) && ok;
         }
     }
-    std::printf("wrote %zu images to %s and %d theme icons to %s\n", all.size(),
+    std::printf("wrote %zu images to %s and %d theme icons to %s\n", files.size(),
                 qPrintable(out.filePath("images")), themeFiles,
                 qPrintable(out.filePath("icons/hicolor")));
     return ok ? 0 : 1;

@@ -20,9 +20,9 @@ const QColor edgeShadow{0xA1, 0xA1, 0xA1};
 const QColor rightOuter{0xC4, 0xC4, 0xC4};
 const QColor bottomOuter{0xB8, 0xB8, 0xB8};
 
-// The caption strip's colour on window row y (rows 1 to 19).
-QColor captionRow(int y) {
-    if (y <= 1) {
+// The caption strip's colour on window row y (rows 1 to 19; fractions on denser images).
+QColor captionRow(qreal y) {
+    if (y < 2) {
         return topHighlight;
     }
     if (y >= 19) {
@@ -52,8 +52,10 @@ QImage frameModel() {
     p.save();
     p.setClipPath(inside);
     p.setRenderHint(QPainter::Antialiasing, false);
-    for (int y = 1; y <= 19; ++y) {
-        p.fillRect(QRect(0, y, w, 1), captionRow(y));
+    const int s = drawScale();
+    for (int row = s; row < 20 * s; ++row) {
+        // Each pixel row of its own colour, so the gradient is as smooth as the image allows.
+        p.fillRect(QRectF(0, qreal(row) / s, w, 1.0 / s), captionRow(qreal(row) / s));
     }
     p.restore();
 
@@ -76,7 +78,7 @@ enum class CaptionButton { Minimise, Maximise, Close };
 QImage captionButton(const QImage& model, CaptionButton which, bool pressed) {
     const int offsets[] = {65, 44, 23};
     const int x = modelWidth - offsets[static_cast<int>(which)];
-    QImage image = model.copy(x, 1, 21, 19);
+    QImage image = cut(model, x, 1, 21, 19);
     QPainter p(&image);
     prepare(p);
 
@@ -126,7 +128,7 @@ QImage captionButton(const QImage& model, CaptionButton which, bool pressed) {
 }
 
 QImage captionIcon(const QImage& model) {
-    QImage image = model.copy(1, 1, 22, 19);
+    QImage image = cut(model, 1, 1, 22, 19);
     QPainter p(&image);
     prepare(p);
     drawLogo(p, QRectF(5, 2, 15, 15));
@@ -141,11 +143,11 @@ std::vector<Artwork> skinArtwork() {
     const QString pressedUse = "frame skin, while pressed";
     return {
         {131, "skin_corner_bottom_left_131.png", "one image", frame + ": bottom-left corner",
-         model.copy(1, modelHeight - 23, 21, 21)},
+         cut(model, 1, modelHeight - 23, 21, 21)},
         {132, "skin_corner_bottom_right_132.png", "one image", frame + ": bottom-right corner",
-         model.copy(modelWidth - 23, modelHeight - 23, 21, 21)},
+         cut(model, modelWidth - 23, modelHeight - 23, 21, 21)},
         {133, "skin_caption_tile_133.png", "one image",
-         frame + ": caption strip, tiled every 30 pixels", model.copy(23, 2, 30, 17)},
+         frame + ": caption strip, tiled every 30 pixels", cut(model, 23, 2, 30, 17)},
         {134, "skin_close_134.png", "one image", frame + ": close button",
          captionButton(model, CaptionButton::Close, false)},
         {135, "skin_close_pressed_135.png", "one image", pressedUse + ": close button",
