@@ -302,8 +302,8 @@ private:
     int Users();
     int Settings();
     // Interface to the laboratory system: messages, files, delivery.
-    int ExportMessages(const std::string& format, ResultKind kind, const ResultList& list,
-                       const std::string& path);
+    int ExportMessages(const std::string& format, MeasurementTable& table, const std::string& path,
+                       std::size_t& count);
     interop::MessageContext MessageContextOfUser();
     int Send();
     int Audit();
@@ -492,20 +492,13 @@ int Cli::ListOrExport(const std::string& command) {
             err_ << refused << "\n";
             return kExitFailed;
         }
-        // The messages carry the stored name and birthday too: these formats still read the
-        // whole list first.
+        // The stream's walk reads only the list's columns; the messages read whole rows
+        // through their own walk, in the same order.
         table.EndWalk();
-        if (!table.Requery()) {
-            return ReadFailure(table);
-        }
-        ResultList list = LoadResultList(table, users_->Settings(), true);
-        if (!list.read || table.ReadFailed()) {
-            return ReadFailure(table);
-        }
-        int code = ExportMessages(format, *kind, list, *out);
+        std::size_t count = 0;
+        int code = ExportMessages(format, table, *out, count);
         if (code == kExitOk) {
-            AuditOutput(audit_action::kExport, *kind, list.cells.size(),
-                        *out + " (" + format + ")");
+            AuditOutput(audit_action::kExport, *kind, count, *out + " (" + format + ")");
         }
         return code;
     }
@@ -779,22 +772,32 @@ interop::MessageContext Cli::MessageContextOfUser() {
     return context;
 }
 
-int Cli::ExportMessages(const std::string& format, ResultKind kind, const ResultList& list,
-                        const std::string& path) {
+int Cli::ExportMessages(const std::string& format, MeasurementTable& table, const std::string& path,
+                        std::size_t& count) {
     const interop::MessageContext context = MessageContextOfUser();
-    std::vector<interop::StoredResult> results;
-    results.reserve(list.rows.size());
-    for (const ListRow& row : list.rows) {
-        results.push_back(interop::FromListRow(kind, row));
+    bool readFailed = false;
+    // A walk of the table for each pass of the writer; the count is that of the last pass.
+    const interop::ResultWalk walk = [&](const interop::ResultEach& each) {
+        count = 0;
+        const bool read = interop::ForEachListedResult(table, [&](const interop::StoredResult& r) {
+            ++count;
+            return each(r);
+        });
+        readFailed = readFailed || !read;
+        return read;
+    };
+    AtomicFileWriter file(path);
+    bool written = file.Open();
+    const interop::TextSink sink = [&file](std::string_view block) { return file.Write(block); };
+    if (written) {
+        written = format == "hl7" ? interop::WriteHl7Batch(walk, context, sink)
+                                  : interop::WriteFhirBundle(walk, context, sink);
     }
-    std::string content;
-    if (format == "hl7") {
-        content = interop::ComposeHl7Batch(results, context);
-    } else {
-        content = interop::ComposeFhirBundle(results, context);
+    if (readFailed) {
+        return ReadFailure(table); // the temporary file goes with the writer
     }
-    if (!ReplaceFileAtomically(path, content)) {
-        err_ << "The file cannot be written: " << path << "\n";
+    if (!written || !file.Commit()) {
+        err_ << "The file cannot be written: " << path << ": " << std::strerror(errno) << "\n";
         return kExitFailed;
     }
     return kExitOk;

@@ -51,6 +51,26 @@ bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& resul
     return true;
 }
 
+bool ForEachListedResult(MeasurementTable& table, const ResultEach& each) {
+    if (!table.IsOpen()) {
+        return true;
+    }
+    const bool hba1c = table.Kind() == ResultKind::HbA1c;
+    StoredResult result;
+    result.kind = table.Kind();
+    return table.ForEachRow([&] {
+        result.date = table.date.Str();
+        result.time = table.time.Str();
+        result.value = table.value.Str();
+        result.patientId = DecodeStoredText(table.pid.View());
+        if (hba1c) {
+            result.patientName = DecodeStoredText(table.name.View());
+            result.birthday = DecodeStoredText(table.dob.View());
+        }
+        return each(result);
+    });
+}
+
 int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
                  const MessageContext& context) {
     std::unordered_map<std::string, DeliveryState> known;

@@ -16,6 +16,10 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row);
 // Every stored result of a table, in the list's order; false when the table could not be read
 // (nothing must then be queued as if the table were empty).
 [[nodiscard]] bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& results);
+// The results of the table's filter and sort, in that order, each as FromListRow gives it
+// for the list's row; read by one walk of the table, none of them held. `each` returns false
+// to stop. False when the query failed.
+[[nodiscard]] bool ForEachListedResult(MeasurementTable& table, const ResultEach& each);
 
 // Queues the results the outbox does not know yet, each with its message made now; results
 // already queued keep their state and message (a repeated send carries the same bytes).

@@ -152,31 +152,55 @@ std::string IdentifierQuery(std::string_view system, std::string_view value) {
 
 std::string ComposeFhirBundle(const std::vector<StoredResult>& results,
                               const MessageContext& context) {
-    const std::string patientSystem = PatientIdSystem(context.link);
     std::string out;
     out.reserve(results.size() * 1400 + 256);
-    JsonWriter json(out);
+    (void)WriteFhirBundle(WalkOf(results), context, [&out](std::string_view block) {
+        out += block;
+        return true;
+    });
+    return out;
+}
+
+bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context, const TextSink& sink) {
+    constexpr std::size_t kBlock = 1 << 16;
+    const std::string patientSystem = PatientIdSystem(context.link);
+    std::string block;
+    block.reserve(kBlock + 8192);
+    JsonWriter json(block);
     json.BeginObject().Field("resourceType", "Bundle").Field("type", "transaction");
     json.Field("timestamp", FhirTime(context.composed, context.utcOffset));
-    if (results.empty()) {
-        // FHIR allows no empty arrays.
-        json.EndObject();
-        out += '\n';
-        return out;
-    }
-    json.Key("entry").BeginArray();
+    bool written = true;
+    auto flush = [&] {
+        if (block.size() >= kBlock) {
+            written = sink(block);
+            block.clear();
+        }
+        return written;
+    };
+    // FHIR allows no empty arrays: the entries open with the first result.
+    bool any = false;
     std::unordered_set<std::string> patients;
-    for (const StoredResult& result : results) {
+    bool read = walk([&](const StoredResult& result) {
+        if (!any) {
+            json.Key("entry").BeginArray();
+            any = true;
+        }
         if (HasPatient(result) && patients.insert(result.patientId).second) {
             WritePatient(json, result, patientSystem);
         }
+        return flush();
+    });
+    patients = {};
+    if (read && written && any) {
+        read = walk([&](const StoredResult& result) {
+            WriteObservation(json, result, context, patientSystem);
+            return flush();
+        });
+        json.EndArray();
     }
-    for (const StoredResult& result : results) {
-        WriteObservation(json, result, context, patientSystem);
-    }
-    json.EndArray().EndObject();
-    out += '\n';
-    return out;
+    json.EndObject();
+    block += '\n';
+    return read && written && sink(block);
 }
 
 } // namespace qa::interop

@@ -183,14 +183,33 @@ std::string ComposeHl7Batch(const std::vector<StoredResult>& results,
                             const MessageContext& context) {
     std::string out;
     out.reserve(results.size() * 420 + 256);
-    out += Header("FHS", context) + "\r";
-    out += Header("BHS", context) + "\r";
-    for (const StoredResult& result : results) {
-        AppendOruR01(out, result, context);
-    }
-    out += "BTS|" + std::to_string(results.size()) + "\r";
-    out += "FTS|1\r";
+    (void)WriteHl7Batch(WalkOf(results), context, [&out](std::string_view block) {
+        out += block;
+        return true;
+    });
     return out;
+}
+
+bool WriteHl7Batch(const ResultWalk& walk, const MessageContext& context, const TextSink& sink) {
+    constexpr std::size_t kBlock = 1 << 16;
+    std::string block;
+    block.reserve(kBlock + 4096);
+    block += Header("FHS", context) + "\r";
+    block += Header("BHS", context) + "\r";
+    std::size_t count = 0;
+    bool written = true;
+    const bool read = walk([&](const StoredResult& result) {
+        AppendOruR01(block, result, context);
+        ++count;
+        if (block.size() >= kBlock) {
+            written = sink(block);
+            block.clear();
+        }
+        return written;
+    });
+    block += "BTS|" + std::to_string(count) + "\r";
+    block += "FTS|1\r";
+    return read && written && sink(block);
 }
 
 Acknowledgement ParseAcknowledgement(std::string_view message) {

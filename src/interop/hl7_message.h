@@ -25,6 +25,10 @@ std::string ComposeHl7Batch(const std::vector<std::string>& messages,
 // The same file made straight from the results (no message copies on the way).
 std::string ComposeHl7Batch(const std::vector<StoredResult>& results,
                             const MessageContext& context);
+// The same file again, handed to `sink` in blocks while the walk runs. False when the walk
+// or the sink failed; what the sink got is then no whole file.
+[[nodiscard]] bool WriteHl7Batch(const ResultWalk& walk, const MessageContext& context,
+                                 const TextSink& sink);
 
 // What an acknowledgement says: MSA-1, MSA-2, and a reason from MSA-3 or ERR.
 struct Acknowledgement {

@@ -231,4 +231,15 @@ CalendarDateTime LocalNow() {
                             fields.tm_hour,        fields.tm_min,     fields.tm_sec};
 }
 
+ResultWalk WalkOf(const std::vector<StoredResult>& results) {
+    return [&results](const ResultEach& each) {
+        for (const StoredResult& result : results) {
+            if (!each(result)) {
+                break;
+            }
+        }
+        return true;
+    };
+}
+
 } // namespace qa::interop

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qa::interop {
 
@@ -70,5 +71,15 @@ std::string FhirTime(const CalendarDateTime& local, const UtcOffsetFunction& off
 
 // Now in local time (the composed time of new messages).
 CalendarDateTime LocalNow();
+
+// Results handed over one at a time, so a file of any length is written without all of them
+// held: a walk calls `each` with every result in order (stopping when it returns false) and
+// returns false when the results could not all be read.
+using ResultEach = std::function<bool(const StoredResult&)>;
+using ResultWalk = std::function<bool(const ResultEach& each)>;
+// Where such a file goes, block by block; false when the block could not be written.
+using TextSink = std::function<bool(std::string_view)>;
+// A walk over results already held.
+ResultWalk WalkOf(const std::vector<StoredResult>& results);
 
 } // namespace qa::interop

@@ -108,6 +108,9 @@ void ResultListIndex::Clear() {
     rowIds_.clear();
     rowIds_.shrink_to_fit();
     newestDate_.clear();
+    filter_.clear();
+    sort_.clear();
+    patientIdsRead_ = false;
     patientIds_.clear();
 }
 
@@ -121,25 +124,44 @@ bool ResultListIndex::Load(MeasurementTable& table, const SettingsStore& setting
         table.sort = table.StandardSort();
         table.filter.Clear();
     }
-    const bool hba1c = table.Kind() == ResultKind::HbA1c;
-    PatientIdSet patients;
-    const bool ok = table.ForEachRowId("PID", [&](int rowId, std::string_view pid) {
-        rowIds_.push_back(rowId);
-        if (hba1c) {
-            patients.Add(pid);
-        }
-    });
+    const bool ok =
+        table.ForEachRowId({}, [&](int rowId, std::string_view) { rowIds_.push_back(rowId); });
     if (!ok) {
         rowIds_.clear();
         return false;
     }
     table_ = &table;
     settings_ = settings;
-    patientIds_ = patients.TakeIds();
+    filter_ = table.filter.Str();
+    sort_ = table.sort.Str();
     if (!rowIds_.empty() && table.LoadRowById(rowIds_.front())) {
         newestDate_ = table.date.Str();
     }
     return true;
+}
+
+const std::vector<std::string>& ResultListIndex::PatientIds() const {
+    if (patientIdsRead_ || table_ == nullptr) {
+        return patientIds_;
+    }
+    patientIdsRead_ = true;
+    if (table_->Kind() != ResultKind::HbA1c) {
+        return patientIds_;
+    }
+    // The walk runs under the filter and sort of the load; the table's own are put back.
+    const std::string filter = table_->filter.Str();
+    const std::string sort = table_->sort.Str();
+    table_->filter = filter_;
+    table_->sort = sort_;
+    PatientIdSet patients;
+    const bool ok =
+        table_->ForEachRowId("PID", [&](int, std::string_view pid) { patients.Add(pid); });
+    table_->filter = filter;
+    table_->sort = sort;
+    if (ok) {
+        patientIds_ = patients.TakeIds();
+    }
+    return patientIds_;
 }
 
 int ResultListIndex::RowId(int index) const {

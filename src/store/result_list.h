@@ -77,14 +77,14 @@ private:
     std::vector<std::string> cells_;
 };
 
-// The all-data list as a window holds it: only the row ids, in list order, and the list's
-// patient-ID set; a row's values and texts are read by its id when the list shows it. Order,
-// numbers, texts and IDs are those of LoadResultList.
+// The all-data list as a window holds it: only the row ids, in list order; a row's values and
+// texts are read by its id when the list shows it, and the list's patient-ID set when it is
+// first asked for. Order, numbers, texts and IDs are those of LoadResultList.
 class ResultListIndex {
 public:
     // Reads the ids in list order (unless `keepFilter`, the standard sort and no filter, set
-    // on the table without a requery) and, for HbA1c, the patient IDs. False when the table
-    // is closed or the query failed; the index is then empty.
+    // on the table without a requery). False when the table is closed or the query failed;
+    // the index is then empty.
     bool Load(MeasurementTable& table, const SettingsStore& settings, bool keepFilter);
     void Clear();
 
@@ -96,15 +96,21 @@ public:
     bool Read(int index, ListRow& row, std::vector<std::string>& cells) const;
 
     const std::string& NewestDate() const { return newestDate_; }
-    const std::vector<std::string>& PatientIds() const { return patientIds_; }
-    std::vector<std::string> TakePatientIds() { return std::move(patientIds_); }
+    // The distinct patient IDs of the loaded list (HbA1c), first seen first, read by a walk
+    // of the patient column under the filter and sort of the load the first time they are
+    // asked for: a clinic's list names nearly a patient per row, and a window that never
+    // shows them should not wait for them. Empty when that walk failed.
+    const std::vector<std::string>& PatientIds() const;
 
 private:
     MeasurementTable* table_ = nullptr;
     SettingsStore settings_;
+    std::string filter_;
+    std::string sort_;
     std::vector<std::int32_t> rowIds_;
     std::string newestDate_;
-    std::vector<std::string> patientIds_;
+    mutable bool patientIdsRead_ = false;
+    mutable std::vector<std::string> patientIds_;
 };
 
 // The values and texts of the row the table has just loaded, as row number index + 1 of the

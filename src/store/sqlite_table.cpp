@@ -745,7 +745,8 @@ bool SqliteTable::ForEachRowId(const std::string& column,
     if (!schemaSynced_ && !SyncSchema()) {
         return false;
     }
-    std::string head = "SELECT ROWID, [" + column + "] FROM [%s]";
+    std::string head = column.empty() ? "SELECT ROWID, NULL FROM [%s]"
+                                      : "SELECT ROWID, [" + column + "] FROM [%s]";
     SqliteStatement prepared = Prepare(ReadClauses(head.c_str(), true, true));
     sqlite3_stmt* statement = prepared.Get();
     if (statement == nullptr) {

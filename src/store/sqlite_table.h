@@ -92,8 +92,8 @@ public:
     void EndWalk();
     // A whole walk; `each` returns false to stop early. False when the query failed.
     [[nodiscard]] bool ForEachRow(const std::function<bool()>& each);
-    // The same order with only the row id and one column's text: what a long list keeps of
-    // each row before any of it is shown.
+    // The same order with only the row id and one column's text (none for an empty column
+    // name): what a long list keeps of each row before any of it is shown.
     [[nodiscard]] bool
     ForEachRowId(const std::string& column,
                  const std::function<void(int rowId, std::string_view text)>& each);

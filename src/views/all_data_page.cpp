@@ -13,6 +13,7 @@
 #include "widgets/date_typing.h"
 #include "widgets/image_button.h"
 
+#include <QAbstractItemView>
 #include <QAbstractListModel>
 #include <QApplication>
 #include <QComboBox>
@@ -26,7 +27,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <initializer_list>
+#include <optional>
+#include <unordered_map>
 
 namespace qa {
 
@@ -87,15 +91,30 @@ QDateEdit* AddPicker(QWidget* parent, const QRect& place, const char* name) {
 }
 
 // The hidden operator-ID list: "ALL Data", then the list's patient IDs. Texts are made when
-// asked for, so a clinic's hundreds of thousands of IDs cost no item object each.
+// asked for, so a clinic's hundreds of thousands of IDs cost no item object each; and the
+// IDs are read only when the list drops down, never while the page opens.
 class PatientIdModel : public QAbstractListModel {
 public:
     explicit PatientIdModel(QObject* parent) : QAbstractListModel(parent) {}
 
-    void SetIds(std::vector<std::string> ids) {
+    void SetSource(std::function<std::vector<std::string>()> source) {
         beginResetModel();
-        ids_ = std::move(ids);
+        ids_.clear();
+        source_ = std::move(source);
         endResetModel();
+    }
+    void Fill() {
+        if (!source_) {
+            return;
+        }
+        std::vector<std::string> ids = source_();
+        source_ = nullptr;
+        if (ids.empty()) {
+            return;
+        }
+        beginInsertRows({}, 1, static_cast<int>(ids.size()));
+        ids_ = std::move(ids);
+        endInsertRows();
     }
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(ids_.size()) + 1;
@@ -112,6 +131,7 @@ public:
 
 private:
     std::vector<std::string> ids_;
+    std::function<std::vector<std::string>()> source_; // until the IDs are read
 };
 
 // An ID that "ALL Data" begins with, ignoring case, is left out of the list.
@@ -124,19 +144,49 @@ bool NamesAllData(const std::string& id) {
     return all.startsWith(QString::fromStdString(id), Qt::CaseInsensitive);
 }
 
-// The list's texts, read by row number when the list shows a row.
+// The list's texts, read by row number when the list shows a row, and the colour of its
+// number cell from the delivery state of its result.
 class StoredRowSource : public views::ListRowSource {
 public:
-    explicit StoredRowSource(const ResultListIndex& index) : index_(index) {}
+    StoredRowSource(const ResultListIndex& index, ResultKind kind, std::string operatorId)
+        : index_(index), kind_(kind), operatorId_(std::move(operatorId)) {}
+
     std::vector<std::string> RowCells(int key) override {
-        ListRow row;
         std::vector<std::string> cells;
-        index_.Read(key, row, cells);
+        found_ = index_.Read(key, row_, cells);
+        key_ = key;
         return cells;
     }
+    QColor FirstCellBackground(int key) override {
+        if (!states_) {
+            return {};
+        }
+        if (key != key_) {
+            std::vector<std::string> cells;
+            found_ = index_.Read(key, row_, cells);
+            key_ = key;
+        }
+        if (!found_) {
+            return {};
+        }
+        auto state =
+            states_->find(interop::ControlId(operatorId_, interop::FromListRow(kind_, row_)));
+        return DeliveryPanel::StateColor(state == states_->end() ? interop::DeliveryState::Pending
+                                                                 : state->second);
+    }
+    void SetStates(std::optional<std::unordered_map<std::string, interop::DeliveryState>> states) {
+        states_ = std::move(states);
+    }
+    bool HasStates() const { return states_.has_value(); }
 
 private:
     const ResultListIndex& index_;
+    ResultKind kind_;
+    std::string operatorId_;
+    std::optional<std::unordered_map<std::string, interop::DeliveryState>> states_;
+    int key_ = -1;
+    bool found_ = false;
+    ListRow row_;
 };
 
 } // namespace
@@ -193,6 +243,7 @@ void AllDataPage::InitialUpdate() {
     patientIdList_->setCurrentIndex(0);
     operatorIds_ = new PatientIdModel(operatorIdList_);
     operatorIdList_->setModel(operatorIds_);
+    operatorIdList_->view()->installEventFilter(this);
     kindList_->addItems({QStringLiteral("HbA1c"), QStringLiteral("Glucose")});
     kindList_->setCurrentIndex(0);
     periodList_->addItem(QStringLiteral("ALL"));
@@ -374,7 +425,7 @@ void AllDataPage::LoadList() {
     selected_ = ListRow{};
     SyncUserBox();
     operatorIdList_->setCurrentIndex(0);
-    static_cast<PatientIdModel*>(operatorIds_)->SetIds({});
+    static_cast<PatientIdModel*>(operatorIds_)->SetSource(nullptr);
     list_->DeleteAllRows();
     index_.Clear();
     ApplyPickerFormat();
@@ -390,11 +441,14 @@ void AllDataPage::LoadList() {
         newestDate_ = index_.NewestDate();
     }
     if (kind_ == ResultKind::HbA1c) {
-        std::vector<std::string> ids = index_.TakePatientIds();
-        ids.erase(std::remove_if(ids.begin(), ids.end(), NamesAllData), ids.end());
-        static_cast<PatientIdModel*>(operatorIds_)->SetIds(std::move(ids));
+        static_cast<PatientIdModel*>(operatorIds_)->SetSource([this] {
+            std::vector<std::string> ids = index_.PatientIds();
+            ids.erase(std::remove_if(ids.begin(), ids.end(), NamesAllData), ids.end());
+            return ids;
+        });
     }
-    list_->SetRowSource(std::make_shared<StoredRowSource>(index_), index_.Count());
+    rowSource_ = std::make_shared<StoredRowSource>(index_, kind_, users_.ActiveUserId());
+    list_->SetRowSource(rowSource_, index_.Count());
     if (list_->RowCount() > 0) {
         list_->SelectRow(0);
     }
@@ -563,6 +617,9 @@ void AllDataPage::RequestRecordMenu(const QPoint& pagePos, bool fromKeyboard) {
 }
 
 bool AllDataPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == operatorIdList_->view() && event->type() == QEvent::Show) {
+        static_cast<PatientIdModel*>(operatorIds_)->Fill();
+    }
     if (watched == list_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         std::vector<int> selected = list_->SelectedRows();
@@ -666,8 +723,18 @@ void AllDataPage::AddDeliveryPanel() {
 
 void AllDataPage::MarkDeliveryStates() {
     // The number cell of each row carries the delivery state in its colour, so the columns
-    // (and with them the CSV file and the printout) stay as they are.
-    const auto states = delivery_->States();
+    // (and with them the CSV file and the printout) stay as they are. The colour is worked
+    // out with a row's texts when the list shows the row: marking a million rows up front
+    // would stall the page.
+    auto states = delivery_->States();
+    if (rowSource_ && list_->Model()->HasRowSource()) {
+        auto& source = static_cast<StoredRowSource&>(*rowSource_);
+        if (states || source.HasStates()) {
+            source.SetStates(std::move(states));
+            list_->Model()->RefreshSourceRows();
+        }
+        return;
+    }
     if (!states) {
         return;
     }

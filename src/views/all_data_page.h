@@ -7,6 +7,7 @@
 #include <QFont>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -154,7 +155,8 @@ private:
     bool keepFilter_ = false;
     std::string newestDate_;
     ResultListIndex index_;
-    mutable ListRow fetched_; // the row RowAt read last
+    std::shared_ptr<views::ListRowSource> rowSource_; // gives the list its texts and marks
+    mutable ListRow fetched_;                         // the row RowAt read last
     ListRow selected_;
     bool hasSelected_ = false;
 

@@ -157,6 +157,12 @@ QVariant DataListModel::data(const QModelIndex& index, int role) const {
                 return c;
             }
         }
+        if (back && column == 0 && source_) {
+            const QColor& c = SourceRow(row).firstCellBackground;
+            if (c.isValid()) {
+                return c;
+            }
+        }
         if (const ListColumnRecord* record = ColumnRecord(column)) {
             const QColor& c = back ? record->background : record->text;
             if (c.isValid()) {
@@ -284,7 +290,18 @@ void DataListModel::ClearRows() {
     endResetModel();
 }
 
-const std::vector<std::string>& DataListModel::SourceRow(int row) const {
+void DataListModel::RefreshSourceRows() {
+    if (!source_) {
+        return;
+    }
+    shown_.clear();
+    older_.clear();
+    if (rowCount() > 0 && columnCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    }
+}
+
+const DataListModel::SourcedRow& DataListModel::SourceRow(int row) const {
     const int key = keys_[static_cast<std::size_t>(row)];
     if (auto found = shown_.find(key); found != shown_.end()) {
         return found->second;
@@ -297,7 +314,10 @@ const std::vector<std::string>& DataListModel::SourceRow(int row) const {
     if (auto found = older_.find(key); found != older_.end()) {
         return shown_.emplace(key, found->second).first->second;
     }
-    return shown_.emplace(key, source_->RowCells(key)).first->second;
+    SourcedRow fetched;
+    fetched.cells = source_->RowCells(key);
+    fetched.firstCellBackground = source_->FirstCellBackground(key);
+    return shown_.emplace(key, std::move(fetched)).first->second;
 }
 
 void DataListModel::Materialise() {
@@ -305,10 +325,22 @@ void DataListModel::Materialise() {
         return;
     }
     std::vector<std::vector<std::string>> cells(keys_.size());
+    std::vector<std::pair<int, QColor>> marked;
     for (std::size_t row = 0; row < keys_.size(); ++row) {
-        cells[row] = SourceRow(static_cast<int>(row));
+        const SourcedRow& sourced = SourceRow(static_cast<int>(row));
+        cells[row] = sourced.cells;
+        if (sourced.firstCellBackground.isValid()) {
+            marked.emplace_back(static_cast<int>(row), sourced.firstCellBackground);
+        }
     }
     cells_ = std::move(cells);
+    // A colour the source gave stays with its cell, unless the cell has its own.
+    for (const auto& [row, colour] : marked) {
+        ListCellRecord& cell = EnsureCellRecord(row, 0);
+        if (!cell.background.isValid()) {
+            cell.background = colour;
+        }
+    }
     source_.reset();
     keys_.clear();
     shown_.clear();
@@ -333,7 +365,7 @@ const std::string& DataListModel::Cell(int row, int column) const {
     if (!ValidRow(row) || column < 0) {
         return kNoText;
     }
-    const auto& cells = source_ ? SourceRow(row) : cells_[static_cast<std::size_t>(row)];
+    const auto& cells = source_ ? SourceRow(row).cells : cells_[static_cast<std::size_t>(row)];
     return column < static_cast<int>(cells.size()) ? cells[static_cast<std::size_t>(column)]
                                                    : kNoText;
 }

@@ -72,6 +72,9 @@ public:
     virtual ~ListRowSource() = default;
     // The cell texts (UTF-8) of the row loaded as number `key` (0 = the first loaded).
     virtual std::vector<std::string> RowCells(int key) = 0;
+    // The background of that row's first cell when its stored values decide it (invalid:
+    // none); asked right after RowCells for the same key and kept with its texts.
+    virtual QColor FirstCellBackground(int /*key*/) { return {}; }
 };
 
 // The rows and columns of a DataListView. Cells are UTF-8 texts, either held for every row
@@ -100,6 +103,9 @@ public:
     // `rows` rows whose texts come from `source`, keys 0 to rows - 1 in this order.
     void SetRowSource(std::shared_ptr<ListRowSource> source, int rows);
     bool HasRowSource() const { return source_ != nullptr; }
+    // Forgets what the source gave, so the rows on screen are read again (their stored
+    // values, or what the source derives from them, changed).
+    void RefreshSourceRows();
     void ClearRows();
     bool SetCell(int row, int column, std::string text);
     const std::string& Cell(int row, int column) const;
@@ -121,7 +127,11 @@ private:
     bool ValidRow(int row) const { return row >= 0 && row < rowCount(); }
     // Texts of a source row, fetched or from the cache. A reference stays valid for at least
     // kCachedRows later fetches: comparing two rows' texts never reads a dropped one.
-    const std::vector<std::string>& SourceRow(int row) const;
+    struct SourcedRow {
+        std::vector<std::string> cells;
+        QColor firstCellBackground;
+    };
+    const SourcedRow& SourceRow(int row) const;
     // Takes every row's texts from the source and leaves source mode, for the rare changes
     // (an inserted row or column) that a source cannot follow.
     void Materialise();
@@ -138,8 +148,8 @@ private:
     static constexpr std::size_t kCachedRows = 1024;
     std::shared_ptr<ListRowSource> source_;
     std::vector<int> keys_; // per row in source mode
-    mutable std::unordered_map<int, std::vector<std::string>> shown_;
-    mutable std::unordered_map<int, std::vector<std::string>> older_;
+    mutable std::unordered_map<int, SourcedRow> shown_;
+    mutable std::unordered_map<int, SourcedRow> older_;
 };
 
 // A report list of rows and columns: sorting by a column with a comparison type, columns the

@@ -1,4 +1,6 @@
 #include "interop/delivery.h"
+#include "interop/fhir_bundle.h"
+#include "interop/hl7_message.h"
 #include "interop_support.h"
 #include "temp_dir.h"
 
@@ -201,4 +203,75 @@ TEST(Delivery, OnlyTheResultsOfTheDownloadNameTheMeter) {
         ++checked;
     }
     EXPECT_EQ(checked, 2);
+}
+
+// The command line's HL7 and FHIR files: one walk of the table per pass, written in blocks,
+// with the bytes of the messages composed from the list the window would load.
+TEST(ResultExport, StreamedFilesHoldTheFilteredListInItsOrder) {
+    TempDir dir;
+    HbA1cTable table;
+    ASSERT_TRUE(table.SetTableName(kMainTableName));
+    ASSERT_TRUE(table.OpenOrCreate(dir.File("nurse_HbA1c.sqlite")));
+    ASSERT_TRUE(table.BeginTransaction());
+    for (int i = 0; i < 400; ++i) { // past one block of either file
+        ASSERT_TRUE(table.AddNew());
+        char time[8], pid[16];
+        std::snprintf(time, sizeof time, "%02d%02d", i / 60 % 24, i % 60);
+        std::snprintf(pid, sizeof pid, i % 3 == 0 ? "\xB1\xE8%d" : "P|%d", i % 150); // cp949 김
+        table.date = i % 2 == 0 ? "20261207" : "20261208";
+        table.time = time;
+        table.value = i % 17 == 0 ? "1500" : "0650";
+        table.pid = pid;
+        table.name = i % 5 == 0 ? "\xC8\xAB" : "Kim"; // cp949 홍
+        table.dob = "19800215";
+        ASSERT_TRUE(table.Update());
+    }
+    ASSERT_TRUE(table.CommitTransaction());
+    table.sort = table.StandardSort();
+    table.filter = "PID <> 'P|7'";
+    ASSERT_TRUE(table.Requery());
+    SettingsStore settings;
+    ResultList list = LoadResultList(table, settings, true);
+    ASSERT_GT(list.rows.size(), 390u);
+    std::vector<StoredResult> expected;
+    for (const ListRow& row : list.rows) {
+        expected.push_back(FromListRow(ResultKind::HbA1c, row));
+    }
+
+    const ResultWalk walk = [&](const ResultEach& each) {
+        return ForEachListedResult(table, each);
+    };
+    const MessageContext context = Context();
+    for (bool hl7 : {true, false}) {
+        std::string file;
+        int blocks = 0;
+        const TextSink sink = [&](std::string_view block) {
+            file += block;
+            ++blocks;
+            return true;
+        };
+        ASSERT_TRUE(hl7 ? WriteHl7Batch(walk, context, sink)
+                        : WriteFhirBundle(walk, context, sink));
+        EXPECT_GT(blocks, 1);
+        EXPECT_EQ(file,
+                  hl7 ? ComposeHl7Batch(expected, context) : ComposeFhirBundle(expected, context));
+
+        // A target that stops taking blocks stops the walk and fails the file.
+        int taken = 0;
+        const TextSink full = [&](std::string_view) { return ++taken < 2; };
+        EXPECT_FALSE(hl7 ? WriteHl7Batch(walk, context, full)
+                         : WriteFhirBundle(walk, context, full));
+        EXPECT_EQ(taken, 2);
+    }
+
+    // A query that fails is a failed file, never a short one.
+    table.filter = "NO_SUCH_COLUMN = 1";
+    std::string file;
+    const TextSink sink = [&](std::string_view block) {
+        file += block;
+        return true;
+    };
+    EXPECT_FALSE(WriteHl7Batch(walk, context, sink));
+    EXPECT_FALSE(WriteFhirBundle(walk, context, sink));
+    EXPECT_TRUE(table.ReadFailed());
 }

@@ -236,7 +236,11 @@ TEST_F(AllDataPageTest, ListsNewestFirstAndKeepsTheStoredValuesOfEachRow) {
     EXPECT_EQ(page->Rows()[3].value, "0380");
     EXPECT_EQ(page->Rows()[3].time, "2359");
     EXPECT_GT(page->Rows()[3].rowId, 0);
-    // Hidden operator-ID list: one entry per distinct ID, case-insensitively.
+    // Hidden operator-ID list: one entry per distinct ID, case-insensitively, read when the
+    // list drops down.
+    EXPECT_EQ(page->OperatorIdList()->count(), 1);
+    page->OperatorIdList()->showPopup();
+    page->OperatorIdList()->hidePopup();
     QStringList ids;
     for (int i = 0; i < page->OperatorIdList()->count(); ++i) {
         ids << page->OperatorIdList()->itemText(i);
@@ -667,6 +671,8 @@ TEST_F(AllDataPageTest, ALongListShowsAndExportsExactlyTheLoadedListsTexts) {
                 expected.cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
         }
     }
+    page->OperatorIdList()->showPopup();
+    page->OperatorIdList()->hidePopup();
     QStringList ids;
     for (int i = 1; i < page->OperatorIdList()->count(); ++i) {
         ids << page->OperatorIdList()->itemText(i);

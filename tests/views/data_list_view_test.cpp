@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 
 using namespace qa::views;
 
@@ -586,7 +587,12 @@ public:
         ++fetches;
         return rows_.at(static_cast<std::size_t>(key));
     }
+    // Marks the first cell of every row whose key is in `marked`.
+    QColor FirstCellBackground(int key) override {
+        return marked.count(key) != 0 ? QColor(Qt::green) : QColor();
+    }
     int fetches = 0;
+    std::set<int> marked;
 
 private:
     std::vector<std::vector<std::string>> rows_;
@@ -629,6 +635,24 @@ TEST(ListLoad, RowsFromASourceAreReadWhenShownAndSortLikeHeldRows) {
 
     shown->SetRowSource(source, 3);
     EXPECT_EQ(Column(*shown, 0), (Texts{"1", "2", "3"})) << "a new load starts in key order";
+
+    // A colour the source derives from a row: read with it, read again on a refresh, and
+    // kept by the cell when the rows are taken over from the source; a cell's own colour wins.
+    auto background = [&](int row) {
+        return shown->Model()->index(row, 0).data(Qt::BackgroundRole).value<QColor>();
+    };
+    EXPECT_FALSE(background(1).isValid());
+    source->marked = {1, 2};
+    EXPECT_FALSE(background(1).isValid()) << "cached with the texts";
+    shown->Model()->RefreshSourceRows();
+    EXPECT_EQ(background(1), QColor(Qt::green));
+    shown->SetCellColors(2, 0, Qt::red, QColor());
+    EXPECT_EQ(background(2), QColor(Qt::red));
+    ASSERT_TRUE(shown->SetItemText(0, 2, "held now"));
+    EXPECT_FALSE(shown->Model()->HasRowSource());
+    EXPECT_EQ(background(1), QColor(Qt::green));
+    EXPECT_EQ(background(2), QColor(Qt::red));
+    EXPECT_FALSE(background(0).isValid());
     shown->DeleteAllRows();
     EXPECT_EQ(shown->RowCount(), 0);
 }
