@@ -1,5 +1,7 @@
 #include "store/measurement_table.h"
 
+#include "store/patient_history.h"
+
 #include <cstring>
 
 namespace qa {
@@ -93,6 +95,8 @@ void MeasurementTable::OnSchemaSynced() {
     (void)Execute(
         FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s_key] ON [%s] ([DATE], [TIME], [%s], [PID])",
                   table.c_str(), ValueColumn(), table.c_str(), ValueColumn()));
+    // A patient's history is looked up by ID alone.
+    (void)EnsurePatientIndex(*this);
 }
 
 } // namespace qa
