@@ -317,6 +317,14 @@ std::string PatientSearchCondition(std::string_view typed) {
     return condition + ")";
 }
 
+std::string PatientIdCondition(std::string_view patientId) {
+    std::string condition = "([PID]='" + EscapeSqlLiteral(patientId) + "'";
+    if (std::string other = Cp949Spelling(patientId); other != patientId) {
+        condition += " or [PID]='" + EscapeSqlLiteral(other) + "'";
+    }
+    return condition + ")";
+}
+
 std::string JoinConditions(const std::string& first, const std::string& second) {
     if (first.empty()) {
         return second;

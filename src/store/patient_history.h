@@ -101,6 +101,10 @@ bool ReadPatientOverview(MeasurementTable& table, std::vector<PatientOverview>& 
 // '%', '_' and the HL7 delimiters alike). Empty when `typed` is empty or only blanks.
 std::string PatientSearchCondition(std::string_view typed);
 
+// The condition of one patient's rows: the stored ID equal to `patientId`, or to its code
+// page 949 spelling; every character taken literally.
+std::string PatientIdCondition(std::string_view patientId);
+
 // Joins two conditions with "and"; either may be empty.
 std::string JoinConditions(const std::string& first, const std::string& second);
 
