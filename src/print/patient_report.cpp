@@ -344,10 +344,12 @@ void PatientReportUnit::PrintSummary(ResultKind kind, const std::vector<PatientR
         QString change = Q(FormatFigure(settings, kind, s.change, true));
         QString mean = Q(FormatFigure(settings, kind, s.mean12Months, false));
         lines << Tr("Last result: %1 on %2")
-                     .arg(ResultText(settings, last), DateText(settings, s.lastDate));
+                     .arg(ResultText(settings, last),
+                          DateText(settings, s.lastDate) + QLatin1Char(' ') +
+                              Q(FormatTimeText(settings, s.lastDate, s.lastTime)));
         lines << Tr("Change since the previous result: %1")
                      .arg(change.isEmpty() ? QStringLiteral("-") : change);
-        lines << Tr("Mean of the last 12 months: %1 (%2 results)")
+        lines << Tr("Mean of the last 12 months: %1 (n = %2)")
                      .arg(mean.isEmpty() ? QStringLiteral("-") : mean)
                      .arg(s.countIn12Months);
     }

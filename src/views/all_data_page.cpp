@@ -9,6 +9,7 @@
 #include "store/users.h"
 #include "views/delivery_panel.h"
 #include "views/list_report_source.h"
+#include "views/patient_page.h"
 #include "views/record_dialogs.h"
 #include "widgets/date_typing.h"
 #include "widgets/image_button.h"
@@ -38,7 +39,8 @@ namespace {
 
 constexpr const char* kCaption = "QuorinA1c";
 constexpr const char* kAllDataItem = "ALL Data";
-constexpr int kPeriodItems = 13; // "ALL", then 1 to 12 weeks
+constexpr int kPeriodItems = 13;  // "ALL", then 1 to 12 weeks
+constexpr int kPatientColumn = 5; // of the HbA1c list
 // From the bottom of the list card (in the page picture) to the bottom of the page, and
 // the card's inner margin.
 constexpr int kCardBottomSpace = 67 + 8;
@@ -281,8 +283,16 @@ void AllDataPage::InitialUpdate() {
     connect(periodList_, &QComboBox::activated, this, [this](int item) { ChoosePeriod(item); });
     connect(kindList_, &QComboBox::activated, this, [this](int item) { ChooseKind(item); });
     connect(userList_, &QComboBox::activated, this, [this](int item) { ChooseUser(item); });
-    connect(list_, &views::DataListView::rowDoubleClicked, this,
-            [this](int row, int column) { DeleteRow(row, column); });
+    connect(list_, &views::DataListView::rowDoubleClicked, this, [this](int row, int column) {
+        // The patient column opens the patient's history; elsewhere a double-click deletes.
+        if (kind_ == ResultKind::HbA1c && column == kPatientColumn) {
+            if (const ListRow* clicked = RowAt(row)) {
+                OpenPatientHistory(clicked->patientId);
+            }
+            return;
+        }
+        DeleteRow(row, column);
+    });
     connect(list_, &views::DataListView::rowRightClicked, this,
             [this](int row, int column) { CaptureRecord(row, column); });
     // The Delete key does what a double-click does, on the selected row.
@@ -640,15 +650,29 @@ void AllDataPage::ShowRecordMenu(const QPoint& globalPos) {
     modify->setData(kMenuModify);
     QAction* view = menu.addAction(Utf8(kMenuViewText));
     view->setData(kMenuView);
+    QAction* history = menu.addAction(tr("Patient history"));
+    history->setData(kMenuPatientHistory);
     // Without a captured record there is nothing to show or change.
     modify->setEnabled(hasSelected_);
     view->setEnabled(hasSelected_);
+    history->setEnabled(hasSelected_);
     QAction* chosen = menuRunner_ ? menuRunner_(menu, globalPos) : menu.exec(globalPos);
     if (chosen == modify) {
         ModifySelectedRecord();
     } else if (chosen == view) {
         ShowSelectedRecord();
+    } else if (chosen == history && hasSelected_) {
+        OpenPatientHistory(selected_.patientId);
     }
+}
+
+void AllDataPage::OpenPatientHistory(const std::string& patientId) {
+    PatientPage page(users_, prompter_, print_, patientId, this);
+    if (today_) {
+        page.SetToday(today_);
+        (void)page.Reload();
+    }
+    dialogRunner_ ? dialogRunner_(page) : page.exec();
 }
 
 void AllDataPage::ShowSelectedRecord() {

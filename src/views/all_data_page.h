@@ -34,6 +34,7 @@ public:
     // Commands of the record menu.
     static constexpr int kMenuModify = 32795;
     static constexpr int kMenuView = 32771;
+    static constexpr int kMenuPatientHistory = 32800;
     static constexpr const char* kMenuModifyText = "Modifly Data";
     static constexpr const char* kMenuViewText = "Access the data";
     static constexpr const char* kDeleteQuestion = "선택한 데이터를 삭제하시겠습니까?";
@@ -73,7 +74,10 @@ public:
     void ShowRecordMenu(const QPoint& globalPos);
     void ShowSelectedRecord();   // "Access the data"
     void ModifySelectedRecord(); // "Modifly Data"
-    int PrintList();             // a PrintResult, or -1 without a print service
+    // The patient page of one stored patient ID ("Patient history", a double-click on the
+    // patient column).
+    void OpenPatientHistory(const std::string& patientId);
+    int PrintList(); // a PrintResult, or -1 without a print service
     void ExportList();
 
     views::DataListView* List() const { return list_; }

@@ -110,7 +110,10 @@ PatientPage::PatientPage(UserStore& users, Prompter& prompter, PrintDialogServic
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->setVisible(false);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    for (int c = 0; c < 4; ++c) {
+        table_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
+    table_->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
     layout->addWidget(table_, 2);
 
     auto* buttons = new QHBoxLayout;
@@ -193,13 +196,14 @@ void PatientPage::Fill() {
                         .arg(s.count)
                         .arg(Q(FormatDateText(settings, s.firstDate, "0000")),
                              Q(FormatDateText(settings, s.lastDate, "0000")));
-            text +=
-                QLatin1Char('\n') + tr("Last result: %1 on %2")
-                                        .arg(ResultText(settings, last),
-                                             Q(FormatDateText(settings, s.lastDate, s.lastTime)));
+            text += QLatin1Char('\n') +
+                    tr("Last result: %1 on %2")
+                        .arg(ResultText(settings, last),
+                             Q(FormatDateText(settings, s.lastDate, s.lastTime) + " " +
+                               FormatTimeText(settings, s.lastDate, s.lastTime)));
             text += QLatin1Char('\n') + tr("Change since the previous result: %1")
                                             .arg(change.isEmpty() ? QStringLiteral("-") : change);
-            text += QLatin1Char('\n') + tr("Mean of the last 12 months: %1 (%2 results)")
+            text += QLatin1Char('\n') + tr("Mean of the last 12 months: %1 (n = %2)")
                                             .arg(mean.isEmpty() ? QStringLiteral("-") : mean)
                                             .arg(s.countIn12Months);
         }
@@ -232,7 +236,6 @@ void PatientPage::Fill() {
             table_->setItem(i, c, item);
         }
     }
-    table_->resizeColumnsToContents();
 }
 
 void PatientPage::FillChart(ResultKind kind) {
@@ -321,6 +324,7 @@ void PatientPage::FillChart(ResultKind kind) {
     const double span = std::max(maxValue - minValue, 1.0);
     yAxis->setRange(std::max(0.0, minValue - span * 0.12), maxValue + span * 0.12);
     yAxis->applyNiceNumbers();
+    yAxis->setLabelFormat(QStringLiteral("%g"));
     yAxis->setTitleText(unit);
     chart->addAxis(xAxis, Qt::AlignBottom);
     chart->addAxis(yAxis, Qt::AlignLeft);

@@ -389,7 +389,8 @@ TEST_F(AllDataPageTest, KindSwitchRebuildsColumnsAndGlucoseHasNoRecordMenu) {
     QContextMenuEvent again(QContextMenuEvent::Mouse, CellCentre(0, 1), QPoint(0, 0));
     QApplication::sendEvent(List()->viewport(), &again);
     EXPECT_EQ(menusShown, 1);
-    EXPECT_EQ(menuTexts, (std::vector<QString>{"Modifly Data", "Access the data"}));
+    EXPECT_EQ(menuTexts,
+              (std::vector<QString>{"Modifly Data", "Access the data", "Patient history"}));
 }
 
 TEST_F(AllDataPageTest, ModifyChangesOnlyTheSelectedRecord) {
