@@ -1,11 +1,14 @@
 #include "views/all_data_page.h"
 
 #include "print/list_report.h"
+#include "print/report_header.h"
 #include "store/audit_log.h"
 #include "store/display_format.h"
 #include "store/list_filters.h"
+#include "store/patient_history.h"
 #include "store/record_edit.h"
 #include "store/result_delete.h"
+#include "store/text_encoding.h"
 #include "store/users.h"
 #include "views/delivery_panel.h"
 #include "views/list_report_source.h"
@@ -23,7 +26,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <chrono>
@@ -275,6 +280,7 @@ void AllDataPage::InitialUpdate() {
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     BuildColumns();
     AddDeliveryPanel();
+    AddSearchField();
     ArrangeControls();
 
     connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
@@ -319,7 +325,16 @@ void AllDataPage::ArrangeControls() {
     filters->addSpacing(6);
     Body()->addSpacing(3);
     Body()->addLayout(filters);
-    Body()->addSpacing(10);
+    Body()->addSpacing(6);
+    auto* search = new QHBoxLayout;
+    searchField_->setFixedSize(searchField_->size());
+    resultCount_->setMinimumWidth(resultCount_->width());
+    search->addWidget(searchField_);
+    search->addSpacing(4);
+    search->addWidget(resultCount_);
+    search->addStretch(1);
+    Body()->addLayout(search);
+    Body()->addSpacing(6);
     Body()->addWidget(list_, 1);
     Body()->addSpacing(5);
     delivery_->setMinimumHeight(delivery_->height());
@@ -330,9 +345,9 @@ void AllDataPage::ArrangeControls() {
     Body()->setContentsMargins(margins);
 
     QWidget* previous = NavButton(kCmdSettings);
-    for (QWidget* next : std::initializer_list<QWidget*>{userList_, kindList_, periodList_,
-                                                         startPicker_, endPicker_, searchButton_,
-                                                         printButton_, exportButton_, list_}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             userList_, kindList_, periodList_, startPicker_, endPicker_, searchButton_,
+             printButton_, exportButton_, searchField_, list_}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -371,10 +386,13 @@ MeasurementTable& AllDataPage::Table() {
 
 void AllDataPage::ApplyFilter(const std::string& filter) {
     MeasurementTable& table = Table();
-    if (filter.empty()) {
+    periodFilter_ = filter;
+    const std::string combined =
+        JoinConditions(filter, PatientSearchCondition(searchField_->text().toStdString()));
+    if (combined.empty()) {
         table.filter.Clear();
     } else {
-        table.filter = filter;
+        table.filter = combined;
     }
     // The list loaded next reads the table and shows what the query gave, nothing when
     // it failed.
@@ -419,6 +437,10 @@ std::vector<ListRow> AllDataPage::Rows() const {
 }
 
 void AllDataPage::Activate() {
+    searchField_->clear();
+    periodFilter_.clear();
+    periodFrom_.clear();
+    periodTo_.clear();
     periodList_->setCurrentIndex(0);
     kindList_->setCurrentIndex(static_cast<int>(kind_));
     listFiltered_ = false;
@@ -439,6 +461,11 @@ void AllDataPage::LoadList() {
     list_->DeleteAllRows();
     index_.Clear();
     ApplyPickerFormat();
+    if (!keepFilter_ && !searchField_->text().isEmpty()) {
+        // This load reads the table unfiltered: the field must not claim a search.
+        const QSignalBlocker quiet(searchField_);
+        searchField_->clear();
+    }
     MeasurementTable& table = Table();
     if (!table.IsOpen()) {
         keepFilter_ = false;
@@ -465,6 +492,7 @@ void AllDataPage::LoadList() {
     keepFilter_ = false;
     operatorIdList_->setCurrentIndex(0);
     MarkDeliveryStates();
+    ShowResultCount();
 }
 
 void AllDataPage::SyncUserBox() {
@@ -504,6 +532,8 @@ void AllDataPage::Search() {
         return;
     }
     ApplyFilter(search.filter);
+    periodFrom_ = StoredDateText(ToDays(startPicker_->date()));
+    periodTo_ = StoredDateText(ToDays(endPicker_->date()));
     keepFilter_ = true;
     listFiltered_ = true;
     LoadList();
@@ -516,7 +546,10 @@ void AllDataPage::ChoosePeriod(int item) {
     periodList_->setCurrentIndex(item);
     // Before any load has found a row the period counts back from today.
     auto newest = ParseStoredDate(newestDate_);
-    ApplyFilter(PeriodFilter(newest ? *newest : ToDays(Today()), item));
+    const auto end = newest ? *newest : ToDays(Today());
+    ApplyFilter(PeriodFilter(end, item));
+    periodFrom_ = item == 0 ? "" : StoredDateText(end - std::chrono::days{7 * item});
+    periodTo_ = item == 0 ? "" : StoredDateText(end);
     keepFilter_ = true;
     listFiltered_ = true;
     LoadList();
@@ -528,6 +561,10 @@ void AllDataPage::ChooseKind(int item) {
     BuildColumns();
     periodList_->setCurrentIndex(0);
     ApplyFilter("");
+    periodFrom_.clear();
+    periodTo_.clear();
+    // The search stays and applies to the other kind's results.
+    keepFilter_ = !searchField_->text().trimmed().isEmpty();
     LoadList();
 }
 
@@ -551,6 +588,10 @@ void AllDataPage::ChooseUser(int item) {
     kindList_->setCurrentIndex(static_cast<int>(kind_));
     listFiltered_ = false;
     keepFilter_ = false;
+    searchField_->clear();
+    periodFilter_.clear();
+    periodFrom_.clear();
+    periodTo_.clear();
     LoadList();
     ResetDatePickers();
 }
@@ -716,7 +757,17 @@ int AllDataPage::PrintList() {
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     views::ListViewReportSource source(*list_);
-    const int result = PrintListReport(source, users_.Settings(), *print_);
+    ReportContext context;
+    context.clinic = QString::fromStdString(users_.Settings().hospital);
+    context.operatorId = QString::fromStdString(users_.ActiveUserId());
+    context.subject =
+        tr("Result kind: %1")
+            .arg(kind_ == ResultKind::HbA1c ? QStringLiteral("HbA1c") : tr("Glucose"));
+    context.period = ReportPeriodText(users_.Settings(), periodFrom_, periodTo_);
+    if (!searchField_->text().trimmed().isEmpty()) {
+        context.subject += QStringLiteral("   ") + tr("Search: %1").arg(searchField_->text());
+    }
+    const int result = PrintListReport(source, users_.Settings(), *print_, context);
     QApplication::restoreOverrideCursor();
     if (result == kPrintSpooled) {
         AuditOutput(users_, audit_action::kPrint, kind_, list_->RowCount(), "the printer");
@@ -726,6 +777,64 @@ int AllDataPage::PrintList() {
         prompter_.Inform(kPrintFailedText, kCaption, Prompter::Severity::Error);
     }
     return result;
+}
+
+void AllDataPage::AddSearchField() {
+    searchField_ = new QLineEdit(this);
+    searchField_->setObjectName("patientSearch");
+    searchField_->setGeometry(60, 190, 240, 28);
+    searchField_->setPlaceholderText(tr("Search patient ID or name"));
+    searchField_->setClearButtonEnabled(true);
+    resultCount_ = AddLabel(this, "", QRect(310, 190, 200, 28), Qt::AlignLeft | Qt::AlignVCenter,
+                            "resultCount");
+    connect(searchField_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { ApplySearch(text); });
+    connect(searchField_, &QLineEdit::returnPressed, this, [this] { OpenSearchedPatient(); });
+}
+
+void AllDataPage::ApplySearch(const QString& text) {
+    if (searchField_->text() != text) {
+        const QSignalBlocker quiet(searchField_);
+        searchField_->setText(text);
+    }
+    // The period chosen before stays; the search narrows it.
+    ApplyFilter(periodFilter_);
+    keepFilter_ = true;
+    listFiltered_ = listFiltered_ || !text.trimmed().isEmpty();
+    LoadList();
+}
+
+void AllDataPage::OpenSearchedPatient() {
+    const std::string typed = searchField_->text().trimmed().toStdString();
+    if (typed.empty()) {
+        return;
+    }
+    std::string only;
+    bool one = !rows_.empty();
+    for (const ListRow& row : rows_) {
+        if (only.empty()) {
+            only = row.patientId;
+        } else if (row.patientId != only) {
+            one = false;
+            break;
+        }
+    }
+    if (one) {
+        OpenPatientHistory(only);
+    } else {
+        for (const ListRow& row : rows_) {
+            if (QString::fromStdString(DecodeStoredText(row.patientId))
+                    .compare(QString::fromStdString(typed), Qt::CaseInsensitive) == 0) {
+                OpenPatientHistory(row.patientId);
+                return;
+            }
+        }
+    }
+}
+
+void AllDataPage::ShowResultCount() {
+    const int count = list_->RowCount();
+    resultCount_->setText(count == 1 ? tr("1 result") : tr("%1 results").arg(count));
 }
 
 void AllDataPage::AddDeliveryPanel() {

@@ -17,6 +17,7 @@ class QComboBox;
 class QDateEdit;
 class QDialog;
 class QLabel;
+class QLineEdit;
 class QMenu;
 
 namespace qa {
@@ -105,6 +106,13 @@ public:
     ImageButton* ExportButton() const { return exportButton_; }
     // Pending count, "Send pending", HL7/FHIR export of the rows shown.
     DeliveryPanel* Delivery() const { return delivery_; }
+    // The patient search: filters by patient ID or name as typed, within the period.
+    QLineEdit* SearchField() const { return searchField_; }
+    QLabel* ResultCount() const { return resultCount_; }
+    void ApplySearch(const QString& text);
+    // Enter in the search field: the patient page of the one patient the list shows, or of
+    // the patient whose ID is the text typed.
+    void OpenSearchedPatient();
 
     // Test seams: the date "today" is read from, the menu and the dialogs.
     void SetToday(TodayFn today) { today_ = std::move(today); }
@@ -122,6 +130,8 @@ private:
     void BuildColumns();
     void AddDeliveryPanel();
     void ArrangeControls();
+    void AddSearchField();
+    void ShowResultCount();
     void MarkDeliveryStates();
     MeasurementTable& Table();
     void ApplyFilter(const std::string& filter);
@@ -153,6 +163,13 @@ private:
     QFont listFont_;
     QFont comboFont_;
     DeliveryPanel* delivery_ = nullptr;
+    QLineEdit* searchField_ = nullptr;
+    QLabel* resultCount_ = nullptr;
+    // The period or date-range condition the search is combined with, and what it covers
+    // (stored dates; empty for all), for the report's header.
+    std::string periodFilter_;
+    std::string periodFrom_;
+    std::string periodTo_;
 
     ResultKind kind_ = ResultKind::HbA1c;
     bool listFiltered_ = false;
