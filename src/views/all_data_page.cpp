@@ -162,6 +162,16 @@ public:
         std::vector<std::string> cells;
         found_ = index_.Read(key, row_, cells);
         key_ = key;
+        // The optional columns: name and memo as entered in Data Modify (the memo on one
+        // line), then the delivery state.
+        if (kind_ == ResultKind::HbA1c) {
+            std::string memo = row_.memo;
+            std::erase(memo, '\r');
+            std::replace(memo.begin(), memo.end(), '\n', ' ');
+            cells.push_back(row_.patientName);
+            cells.push_back(std::move(memo));
+        }
+        cells.push_back(found_ ? DeliveryText() : std::string());
         return cells;
     }
     QColor FirstCellBackground(int key) override {
@@ -180,6 +190,16 @@ public:
             states_->find(interop::ControlId(operatorId_, interop::FromListRow(kind_, row_)));
         return DeliveryPanel::StateColor(state == states_->end() ? interop::DeliveryState::Pending
                                                                  : state->second);
+    }
+    std::string DeliveryText() const {
+        if (!states_) {
+            return "";
+        }
+        auto state =
+            states_->find(interop::ControlId(operatorId_, interop::FromListRow(kind_, row_)));
+        return AllDataPage::DeliveryStateName(
+                   state == states_->end() ? interop::DeliveryState::Pending : state->second)
+            .toStdString();
     }
     void SetStates(std::optional<std::unordered_map<std::string, interop::DeliveryState>> states) {
         states_ = std::move(states);
@@ -372,9 +392,27 @@ void AllDataPage::BuildColumns() {
     for (int c = 0; c < count; ++c) {
         list_->SetColumnSort(c, views::SortToggle, 1);
     }
+    AddOptionalColumns(count);
     list_->SetColumnHideable(0, false);
     // A layout saved for the other kind has another column count and is ignored.
     list_->RestoreColumnState();
+}
+
+void AllDataPage::AddOptionalColumns(int first) {
+    // Hidden until the operator shows them from the header menu; a layout saved before they
+    // existed has fewer columns and is not applied, so they start hidden there too.
+    std::vector<std::pair<QString, int>> extra;
+    if (kind_ == ResultKind::HbA1c) {
+        extra = {{tr("Patient name"), 150}, {tr("Memo"), 200}};
+    }
+    extra.emplace_back(tr("Delivery"), 100);
+    int column = first;
+    for (const auto& [heading, width] : extra) {
+        list_->InsertColumn(column, heading, Qt::AlignCenter, width);
+        list_->SetColumnSort(column, views::SortToggle, 5);
+        list_->SetColumnVisible(column, false);
+        ++column;
+    }
 }
 
 MeasurementTable& AllDataPage::Table() {
@@ -805,30 +843,33 @@ void AllDataPage::ApplySearch(const QString& text) {
 }
 
 void AllDataPage::OpenSearchedPatient() {
-    const std::string typed = searchField_->text().trimmed().toStdString();
-    if (typed.empty()) {
+    const QString typed = searchField_->text().trimmed();
+    if (typed.isEmpty() || list_->RowCount() == 0) {
         return;
     }
+    // The one patient the list shows, else the one whose ID is what was typed.
     std::string only;
-    bool one = !rows_.empty();
-    for (const ListRow& row : rows_) {
+    std::string exact;
+    bool one = true;
+    for (int row = 0; row < list_->RowCount() && (one || exact.empty()); ++row) {
+        const ListRow* stored = RowAt(row);
+        if (stored == nullptr) {
+            continue;
+        }
         if (only.empty()) {
-            only = row.patientId;
-        } else if (row.patientId != only) {
+            only = stored->patientId;
+        } else if (stored->patientId != only) {
             one = false;
-            break;
+        }
+        if (exact.empty() && QString::fromStdString(DecodeStoredText(stored->patientId))
+                                     .compare(typed, Qt::CaseInsensitive) == 0) {
+            exact = stored->patientId;
         }
     }
-    if (one) {
+    if (one && !only.empty()) {
         OpenPatientHistory(only);
-    } else {
-        for (const ListRow& row : rows_) {
-            if (QString::fromStdString(DecodeStoredText(row.patientId))
-                    .compare(QString::fromStdString(typed), Qt::CaseInsensitive) == 0) {
-                OpenPatientHistory(row.patientId);
-                return;
-            }
-        }
+    } else if (!exact.empty()) {
+        OpenPatientHistory(exact);
     }
 }
 
@@ -852,6 +893,18 @@ void AllDataPage::AddDeliveryPanel() {
         return results;
     });
     connect(delivery_, &DeliveryPanel::runFinished, this, [this] { MarkDeliveryStates(); });
+}
+
+QString AllDataPage::DeliveryStateName(interop::DeliveryState state) {
+    switch (state) {
+    case interop::DeliveryState::Sent:
+        return tr("sent");
+    case interop::DeliveryState::Held:
+        return tr("held");
+    case interop::DeliveryState::Pending:
+        break;
+    }
+    return tr("pending");
 }
 
 void AllDataPage::MarkDeliveryStates() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interop/outbox.h"
 #include "store/result_list.h"
 #include "views/pages.h"
 
@@ -8,7 +9,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QAction;
@@ -110,6 +113,8 @@ public:
     QLineEdit* SearchField() const { return searchField_; }
     QLabel* ResultCount() const { return resultCount_; }
     void ApplySearch(const QString& text);
+    // The delivery column's text for a state.
+    static QString DeliveryStateName(interop::DeliveryState state);
     // Enter in the search field: the patient page of the one patient the list shows, or of
     // the patient whose ID is the text typed.
     void OpenSearchedPatient();
@@ -131,6 +136,9 @@ private:
     void AddDeliveryPanel();
     void ArrangeControls();
     void AddSearchField();
+    // Patient name and memo (HbA1c) and the delivery state, after the kind's own columns.
+    void AddOptionalColumns(int first);
+
     void ShowResultCount();
     void MarkDeliveryStates();
     MeasurementTable& Table();

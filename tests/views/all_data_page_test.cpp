@@ -4,6 +4,7 @@
 #include "scripted_prompter.h"
 #include "store/audit_log.h"
 #include "store/csv_export.h"
+#include "store/interface_settings.h"
 #include "store/list_filters.h"
 #include "store/users.h"
 #include "temp_dir.h"
@@ -197,7 +198,7 @@ TEST_F(AllDataPageTest, EmptyTableShowsNoRowsAndTheWeekUpToToday) {
     EXPECT_TRUE(prompter.shown.empty());
 
     // The fixed controls: lists, places and the navigation row.
-    ASSERT_EQ(List()->ColumnCount(), 6);
+    ASSERT_EQ(List()->ColumnCount(), 9) << "six columns and three optional ones";
     EXPECT_EQ(List()->ColumnHeading(4), "eAG");
     EXPECT_EQ(List()->ColumnWidth(5), 180);
     // The laboratory row under the list stays on the card, above the footer; the patient
@@ -208,6 +209,9 @@ TEST_F(AllDataPageTest, EmptyTableShowsNoRowsAndTheWeekUpToToday) {
     EXPECT_EQ(page->SearchField()->geometry().left(), 60);
     EXPECT_GT(page->SearchField()->geometry().top(), page->PeriodList()->geometry().bottom());
     EXPECT_LT(page->SearchField()->geometry().bottom(), List()->geometry().top());
+    for (int c = 6; c < 9; ++c) {
+        EXPECT_FALSE(List()->IsColumnVisible(c)) << "optional column " << c << " starts hidden";
+    }
     EXPECT_EQ(page->PeriodList()->count(), 13);
     EXPECT_EQ(page->PeriodList()->itemText(1), "1 week");
     EXPECT_EQ(page->PeriodList()->itemText(12), "12 weeks");
@@ -371,9 +375,9 @@ TEST_F(AllDataPageTest, KindSwitchRebuildsColumnsAndGlucoseHasNoRecordMenu) {
 
     page->ChooseKind(1);
     EXPECT_EQ(page->Kind(), ResultKind::Glucose);
-    ASSERT_EQ(List()->ColumnCount(), 4);
+    ASSERT_EQ(List()->ColumnCount(), 5) << "four columns and the delivery state";
     EXPECT_EQ(List()->ColumnHeading(3), "Result");
-    EXPECT_TRUE(List()->IsColumnVisible(2)) << "a six-column layout does not fit four columns";
+    EXPECT_TRUE(List()->IsColumnVisible(2)) << "the HbA1c layout does not fit the glucose list";
     EXPECT_EQ(Column(3), (std::vector<QString>{"110 mg/dL", "Lo"}));
     EXPECT_TRUE(page->ListFiltered()) << "a kind switch leaves the filter state alone";
     EXPECT_EQ(page->NewestDate(), "20160621");
@@ -389,8 +393,8 @@ TEST_F(AllDataPageTest, KindSwitchRebuildsColumnsAndGlucoseHasNoRecordMenu) {
     EXPECT_EQ(menusShown, 0);
 
     page->ChooseKind(0);
-    ASSERT_EQ(List()->ColumnCount(), 6);
-    EXPECT_FALSE(List()->IsColumnVisible(2)) << "the saved six-column layout is back";
+    ASSERT_EQ(List()->ColumnCount(), 9);
+    EXPECT_FALSE(List()->IsColumnVisible(2)) << "the saved HbA1c layout is back";
     EXPECT_EQ(List()->RowCount(), 1);
     QContextMenuEvent again(QContextMenuEvent::Mouse, CellCentre(0, 1), QPoint(0, 0));
     QApplication::sendEvent(List()->viewport(), &again);
@@ -866,4 +870,50 @@ TEST_F(AllDataPageTest, PatientSearchCombinesWithPeriodsAndOpensThePatientPage) 
     QApplication::sendEvent(List()->viewport(), &request);
     EXPECT_EQ(opened.size(), 3u);
     EXPECT_EQ(opened.back(), page->Rows()[2].patientId);
+}
+
+// Patient name, memo and delivery state are optional columns: hidden at first, shown from the
+// header menu, and then written by the export (named at the end of the header) and printed.
+TEST_F(AllDataPageTest, OptionalNameMemoAndDeliveryColumnsFollowTheExportAndReport) {
+    AddHbA1c({"20160620", "1430", "0650", "P7", "OP", "Kim"});
+    ASSERT_TRUE(users.HbA1cMain().Execute(
+        "UPDATE HospitalTlb SET P_MEMO='fasting, 2h\r\nrepeat' WHERE PID='P7'"));
+    InterfaceSettings link;
+    link.enabled = true;
+    link.destination = "mllp://127.0.0.1:9";
+    ASSERT_TRUE(SaveInterfaceSettings(SettingsFilePath(data.Path(), "Basis"), link));
+    page->Activate();
+    EXPECT_EQ(List()->ColumnHeading(6), "Patient name");
+    EXPECT_EQ(List()->CellText(0, 6), "Kim");
+    EXPECT_EQ(List()->CellText(0, 7), "fasting, 2h repeat") << "one line in the list";
+    EXPECT_EQ(List()->CellText(0, 8), "pending");
+
+    TempDir elsewhere;
+    files.savePath = QString::fromStdString(elsewhere.File("out.csv"));
+    page->ExportList();
+    EXPECT_EQ(ReadFile(elsewhere.File("out.csv")), "No,Date,Time,Result,eAG,Patient ID\n"
+                                                   "1,2016-06-20,02:30 PM,6.5 %,140 mg/dL,P7,\n")
+        << "hidden optional columns stay out";
+    List()->SetColumnVisible(6, true);
+    List()->SetColumnVisible(8, true);
+    page->ExportList();
+    EXPECT_EQ(ReadFile(elsewhere.File("out.csv")),
+              "No,Date,Time,Result,eAG,Patient ID,Patient name,Delivery\n"
+              "1,2016-06-20,02:30 PM,6.5 %,140 mg/dL,P7,Kim,pending,\n");
+    page->PrintList();
+    const QString printed =
+        Normalized(PdfPageTexts(QString::fromStdString(data.File("report.pdf"))).join(' '));
+    EXPECT_TRUE(printed.contains("Patient name")) << printed.toStdString();
+    EXPECT_TRUE(printed.contains("Kim"));
+    EXPECT_FALSE(printed.contains("fasting")) << "the memo column is hidden";
+
+    // Glucose: the delivery column follows the empty patient ID of its header.
+    AddGlucose({"20160620", "0700", "110"});
+    page->ChooseKind(1);
+    ASSERT_EQ(List()->ColumnCount(), 5);
+    List()->SetColumnVisible(4, true);
+    page->ExportList();
+    EXPECT_EQ(
+        ReadFile(elsewhere.File("out.csv")),
+        "No,Date,Time,Result,Patient ID,Delivery\n1,2016-06-20,07:00 AM,110 mg/dL,,pending,\n");
 }
