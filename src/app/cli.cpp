@@ -751,8 +751,16 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
         err_ << moveError << "\n";
         return kExitFailed;
     }
-    AuditOutput(audit_action::kPrint, ResultKind::HbA1c, data.hba1c.size() + data.glucose.size(),
-                path + " (patient report)");
+    AuditEntry entry;
+    entry.operatorId = users_->ActiveUserId();
+    entry.action = audit_action::kPrint;
+    entry.patientId = patientId;
+    entry.detail = "patient report of " + std::to_string(data.hba1c.size()) + " HbA1c and " +
+                   std::to_string(data.glucose.size()) + " glucose results to " + path;
+    std::string auditError;
+    if (!AppendAudit(folder_, std::move(entry), &auditError)) {
+        err_ << "The audit log cannot be written: " << auditError << "\n";
+    }
     return kExitOk;
 }
 

@@ -121,6 +121,11 @@ TEST(CliPatients, PatientsListAndPatientFiltersOnListExportAndReport) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     }
     EXPECT_EQ(text.find("6.0 %"), std::string::npos) << "another patient";
+    CliRun audit = Cli(data, {"audit", "--patient", kId});
+    EXPECT_NE(
+        audit.out.find("patient report of 3 HbA1c and 1 glucose results to " + dir.File("p.pdf")),
+        std::string::npos)
+        << audit.out;
     ASSERT_EQ(Cli(data, {"report", "--patient", kId, "--from", "20240301", "--to", "20240331",
                          "--out", dir.File("march.pdf")})
                   .code,
