@@ -95,8 +95,11 @@ void MeasurementTable::OnSchemaSynced() {
     (void)Execute(
         FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s_key] ON [%s] ([DATE], [TIME], [%s], [PID])",
                   table.c_str(), ValueColumn(), table.c_str(), ValueColumn()));
-    // A patient's history is looked up by ID alone.
-    (void)EnsurePatientIndex(*this);
+    // A patient's history is looked up by ID alone, in the main tables; the download table
+    // holds one download and is never searched by patient.
+    if (table != kDownloadTableName) {
+        (void)EnsurePatientIndex(*this);
+    }
 }
 
 } // namespace qa
