@@ -11,17 +11,21 @@
 #include "interop/hl7_message.h"
 #include "interop/outbox.h"
 #include "print/list_report.h"
+#include "print/patient_report.h"
 #include "print/report_source.h"
 #include "store/audit_log.h"
 #include "store/backup.h"
 #include "store/csv_export.h"
+#include "store/display_format.h"
 #include "store/interface_settings.h"
 #include "store/list_filters.h"
 #include "store/output_target.h"
+#include "store/patient_history.h"
 #include "store/profile_file.h"
 #include "store/program_version.h"
 #include "store/result_list.h"
 #include "store/settings.h"
+#include "store/text_encoding.h"
 #include "store/users.h"
 
 #include <QCoreApplication>
@@ -189,6 +193,9 @@ public:
         if (c == "list" || c == "export" || c == "report") {
             return ListOrExport(c);
         }
+        if (c == "patients") {
+            return Patients();
+        }
         if (c == "users") {
             return Users();
         }
@@ -298,7 +305,12 @@ private:
     int Download();
     int ListOrExport(const std::string& command);
     int Report(ResultKind kind, ResultListStream& stream, const std::string& path,
-               std::size_t& printed);
+               std::size_t& printed, const ReportContext& context);
+    // The patient's results of both kinds, within the period of --from/--to or --weeks.
+    int PatientReport(const std::string& patientId, const std::string& path);
+    int Patients();
+    // Starts a QGuiApplication for printing when none runs.
+    std::unique_ptr<QGuiApplication> PrintingApplication();
     int Users();
     int Settings();
     // Interface to the laboratory system: messages, files, delivery.
@@ -448,6 +460,13 @@ int Cli::ListOrExport(const std::string& command) {
     if (int code = OpenUser(true); code != kExitOk) {
         return code;
     }
+    const std::optional<std::string> patient = Value(options_, "--patient");
+    if (patient && command == "report") {
+        return PatientReport(*patient, *out);
+    }
+    const std::string patientCondition = patient ? PatientIdCondition(*patient) : "";
+    std::string periodFrom;
+    std::string periodTo;
     MeasurementTable& table = *kind == ResultKind::HbA1c
                                   ? static_cast<MeasurementTable&>(users_->HbA1cMain())
                                   : users_->GlucoseMain();
@@ -460,10 +479,17 @@ int Cli::ListOrExport(const std::string& command) {
             err_ << ConsoleText(search.message) << "\n";
             return kExitFailed;
         }
-        table.filter = search.filter;
+        table.filter = JoinConditions(search.filter, patientCondition);
+        periodFrom = *from;
+        periodTo = *to;
     } else if (weekCount > 0 && stream.Next() && ParseStoredDate(stream.Row().date)) {
         // The weeks count back from the newest stored date: the whole list's first row.
-        table.filter = PeriodFilter(*ParseStoredDate(stream.Row().date), weekCount);
+        const auto newest = *ParseStoredDate(stream.Row().date);
+        periodTo = stream.Row().date;
+        periodFrom = StoredDateText(newest - std::chrono::days{7 * weekCount});
+        table.filter = JoinConditions(PeriodFilter(newest, weekCount), patientCondition);
+    } else if (!patientCondition.empty()) {
+        table.filter = patientCondition;
     }
     if (!stream.Restart() || table.ReadFailed()) {
         return ReadFailure(table);
@@ -480,8 +506,16 @@ int Cli::ListOrExport(const std::string& command) {
         return stream.Failed() ? ReadFailure(table) : kExitOk;
     }
     if (command == "report") {
+        ReportContext context;
+        context.clinic = QString::fromStdString(users_->Settings().hospital);
+        context.operatorId = QString::fromStdString(users_->ActiveUserId());
+        context.subject = QCoreApplication::translate("ReportHeader", "Result kind: %1")
+                              .arg(*kind == ResultKind::HbA1c
+                                       ? QStringLiteral("HbA1c")
+                                       : QCoreApplication::translate("ReportHeader", "Glucose"));
+        context.period = ReportPeriodText(users_->Settings(), periodFrom, periodTo);
         std::size_t printed = 0;
-        int code = Report(*kind, stream, *out, printed);
+        int code = Report(*kind, stream, *out, printed, context);
         if (code == kExitOk) {
             AuditOutput(audit_action::kPrint, *kind, printed, *out);
         }
@@ -594,8 +628,7 @@ private:
 
 } // namespace
 
-int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& path,
-                std::size_t& printed) {
+std::unique_ptr<QGuiApplication> Cli::PrintingApplication() {
     // Printing lays text out with the window system's fonts; without a display the
     // offscreen platform does the same work.
     std::unique_ptr<QGuiApplication> app;
@@ -609,6 +642,12 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
         static char* argv[] = {name, nullptr};
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
+    return app;
+}
+
+int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& path,
+                std::size_t& printed, const ReportContext& context) {
+    std::unique_ptr<QGuiApplication> app = PrintingApplication();
     MeasurementTable& table = kind == ResultKind::HbA1c
                                   ? static_cast<MeasurementTable&>(users_->HbA1cMain())
                                   : users_->GlucoseMain();
@@ -626,7 +665,8 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
     // under the name the operator gave, nor writes through a link planted there.
     std::string temp = TempPathBeside(path) + ".pdf"; // the printer picks PDF by the suffix
     QString error;
-    if (!PrintReportToPdf(source, users_->Settings(), QString::fromStdString(temp), &error)) {
+    if (!PrintReportToPdf(source, users_->Settings(), QString::fromStdString(temp), &error,
+                          context)) {
         ::unlink(temp.c_str());
         err_ << error.toStdString() << "\n";
         return kExitFailed;
@@ -639,6 +679,123 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
     if (!MoveIntoPlace(temp, path, moveError)) {
         err_ << moveError << "\n";
         return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int Cli::PatientReport(const std::string& patientId, const std::string& path) {
+    PatientReportData data;
+    data.patientId = patientId;
+    data.operatorId = users_->ActiveUserId();
+    data.today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+    for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
+                                    static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
+        std::vector<PatientResult> results;
+        std::string error;
+        if (!ReadPatientResults(*table, patientId, results, error)) {
+            err_ << "The results cannot be read:\n  " << error << "\n";
+            return kExitFailed;
+        }
+        (table->Kind() == ResultKind::HbA1c ? data.hba1c : data.glucose) = std::move(results);
+    }
+    auto from = Value(options_, "--from");
+    auto to = Value(options_, "--to");
+    if (from) {
+        FilterResult search = SearchFilter(*ParseStoredDate(*from), *ParseStoredDate(*to));
+        if (!search.ok) {
+            err_ << ConsoleText(search.message) << "\n";
+            return kExitFailed;
+        }
+        data.fromDate = *from;
+        data.toDate = *to;
+    } else if (auto weeks = Value(options_, "--weeks"); weeks && std::stoi(*weeks) > 0) {
+        // Counted back from the patient's newest result, as the list's period choice counts
+        // from the newest stored date.
+        std::string newest;
+        for (const auto* list : {&data.hba1c, &data.glucose}) {
+            if (!list->empty()) {
+                newest = std::max(newest, list->front().date);
+            }
+        }
+        if (auto day = ParseStoredDate(newest)) {
+            data.fromDate = StoredDateText(*day - std::chrono::days{7 * std::stoi(*weeks)});
+            data.toDate = newest;
+        }
+    }
+    if (!data.fromDate.empty()) {
+        for (auto* list : {&data.hba1c, &data.glucose}) {
+            std::erase_if(*list, [&](const PatientResult& r) {
+                return r.date < data.fromDate || r.date > data.toDate;
+            });
+        }
+    }
+    for (const auto* list : {&data.hba1c, &data.glucose}) {
+        if (!list->empty() && data.patientName.empty()) {
+            data.patientName = list->front().patientName;
+        }
+    }
+    if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {
+        err_ << refused << "\n";
+        return kExitFailed;
+    }
+    std::unique_ptr<QGuiApplication> app = PrintingApplication();
+    std::string temp = TempPathBeside(path) + ".pdf"; // the printer picks PDF by the suffix
+    QString error;
+    if (!PrintPatientReportToPdf(data, users_->Settings(), QString::fromStdString(temp), &error)) {
+        ::unlink(temp.c_str());
+        err_ << error.toStdString() << "\n";
+        return kExitFailed;
+    }
+    std::string moveError;
+    if (!MoveIntoPlace(temp, path, moveError)) {
+        err_ << moveError << "\n";
+        return kExitFailed;
+    }
+    AuditEntry entry;
+    entry.operatorId = users_->ActiveUserId();
+    entry.action = audit_action::kPrint;
+    entry.patientId = patientId;
+    entry.detail = "patient report of " + std::to_string(data.hba1c.size()) + " HbA1c and " +
+                   std::to_string(data.glucose.size()) + " glucose results to " + path;
+    std::string auditError;
+    if (!AppendAudit(folder_, std::move(entry), &auditError)) {
+        err_ << "The audit log cannot be written: " << auditError << "\n";
+    }
+    return kExitOk;
+}
+
+int Cli::Patients() {
+    if (int code = Extra(0); code != kExitOk) {
+        return code;
+    }
+    std::optional<ResultKind> kind = KindOption(options_);
+    if (!kind) {
+        return Usage("--kind is hba1c or glucose");
+    }
+    for (const char* option : {"--weeks", "--from", "--to", "--out", "--format", "--patient"}) {
+        if (Value(options_, option)) {
+            return Usage(std::string(option) + " does not go with patients");
+        }
+    }
+    if (int code = OpenUser(true); code != kExitOk) {
+        return code;
+    }
+    MeasurementTable& table = *kind == ResultKind::HbA1c
+                                  ? static_cast<MeasurementTable&>(users_->HbA1cMain())
+                                  : users_->GlucoseMain();
+    std::vector<PatientOverview> patients;
+    std::string error;
+    if (!ReadPatientOverview(table, patients, error)) {
+        err_ << "The results cannot be read:\n  " << error << "\n";
+        return kExitFailed;
+    }
+    const SettingsStore& settings = users_->Settings();
+    for (const PatientOverview& p : patients) {
+        out_ << DecodeStoredText(p.patientId) << "\t" << p.count << "\t"
+             << FormatDateText(settings, p.lastDate, p.lastTime) << "\t"
+             << (*kind == ResultKind::HbA1c ? FormatHbA1cText(settings, p.lastValue, false)
+                                            : FormatGlucoseText(settings, p.lastValue))
+             << "\n";
     }
     return kExitOk;
 }

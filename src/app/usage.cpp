@@ -106,20 +106,28 @@ ProgramUsage MakeCliUsage() {
          "within a second; nothing of the partial transfer is stored and the exit status is 1.",
          {}},
         {"list",
-         filters,
+         filters + " [--patient ID]",
          "Prints the stored results on standard output in UTF-8, newest first: the header and "
          "rows that export writes, formatted by the operator's settings.",
          {}},
         {"export",
-         "[--format FORMAT] --out FILE " + filters,
+         "[--format FORMAT] --out FILE " + filters + " [--patient ID]",
          "Writes the same list to FILE: as a CSV file in code page 949 for spreadsheet "
          "programs, as the window's export button does, or with --format hl7 as a batch of "
          "HL7 v2 ORU^R01 messages, or with --format fhir as a FHIR R4 bundle.",
          {}},
         {"report",
-         "--out FILE " + filters,
+         "--out FILE " + filters + " [--patient ID]",
          "Prints the data report of the same list to FILE as PDF, through the print code of "
-         "the window's print button. It needs no display.",
+         "the window's print button. With --patient it prints the patient report instead: "
+         "the patient's HbA1c and glucose results of the period with their summary and "
+         "charts, as the patient page prints it. It needs no display.",
+         {}},
+        {"patients",
+         "[--kind KIND] [--user ID]",
+         "Prints one line per patient ID among the stored results of one kind, in the order "
+         "of the IDs: the ID, the number of results, the date of the newest result and that "
+         "result, formatted by the operator's settings, separated by tabs.",
          {}},
         {"users",
          "list | add ID | delete ID | switch ID",
@@ -198,7 +206,9 @@ ProgramUsage MakeCliUsage() {
          "instead of the Destination setting."},
         {"--out", "FILE", "The file that export or report writes."},
         {"--format", "FORMAT", "What export writes: csv (the default), hl7 or fhir."},
-        {"--patient", "ID", "With audit: only the entries of this patient ID."},
+        {"--patient", "ID",
+         "Only the results of this patient ID, exactly as stored (list, export, report), or "
+         "with audit only the entries of this patient ID."},
         {"--erase", "", "Let download erase the meter's records once they are stored."},
         {"--retry-held", "", "Let send try the results the receiver refused once more."},
         HelpOption(),

@@ -211,7 +211,7 @@ void ListReportUnit::ComputeMetrics() {
         return device ? QFontMetrics(font, device).height() : QFontMetrics(font).height();
     };
     headerLineHeight_ = height(headerFont_);
-    headerBandHeight_ = 2 * headerLineHeight_;
+    headerBandHeight_ = (reportJob_->Context() ? 3 : 2) * headerLineHeight_;
     footerLineHeight_ = height(footerFont_);
     footerBandHeight_ = 2 * footerLineHeight_;
     textLineHeight_ = height(bodyFont_.printer);
@@ -260,6 +260,13 @@ void ListReportUnit::PrintHeader() {
     FontSelector header(Job()->Painter(), &headerFont_);
     PrintHeaderText(
         HeaderText(reportJob_->Settings(), reportJob_->Now(), Job()->Info()->currentPage));
+    if (reportJob_->Context()) {
+        const int saved = rowHeightUsed_;
+        PrintReportContextLine(*this, ReportContextText(*reportJob_->Context()),
+                               Job()->PrintableRect().top - headerBandHeight_ + headerLineHeight_,
+                               headerLineHeight_);
+        rowHeightUsed_ = saved;
+    }
 }
 
 void ListReportUnit::PrintFooter() {
@@ -273,15 +280,19 @@ void ListReportUnit::PrintFooter() {
 }
 
 int PrintListReport(const ReportSource& source, const SettingsStore& settings,
-                    PrintDialogService& dialogs) {
+                    PrintDialogService& dialogs, const std::optional<ReportContext>& context) {
     ListReportJob job(&dialogs);
+    if (context) {
+        job.SetContext(*context);
+    }
     job.SetList(&source, false);
     job.SetSettings(settings);
     return job.Print();
 }
 
 bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
-                      const QString& pdfPath, QString* error) {
+                      const QString& pdfPath, QString* error,
+                      const std::optional<ReportContext>& context) {
     auto fail = [error](const QString& message) {
         if (error) {
             *error = message;
@@ -295,6 +306,9 @@ bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
     ListReportJob job(&dialogs);
     job.SetList(&source, false);
     job.SetSettings(settings);
+    if (context) {
+        job.SetContext(*context);
+    }
     int result = job.Print();
     if (result != kPrintSpooled) {
         return fail(QStringLiteral("The report could not be written to %1.").arg(pdfPath));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/print_unit.h"
+#include "print/report_header.h"
 #include "print/report_source.h"
 #include "store/settings.h"
 
@@ -8,6 +9,7 @@
 #include <QFont>
 
 #include <functional>
+#include <optional>
 
 namespace qa {
 
@@ -31,6 +33,9 @@ public:
     // the current printer without a dialog.
     void SetList(const ReportSource* source, bool useDefaultPrinter);
     void SetSettings(const SettingsStore& settings) { settings_ = settings; }
+    // Clinic, operator, result kind and period, printed under the title line of every page.
+    void SetContext(const ReportContext& context) { context_ = context; }
+    const std::optional<ReportContext>& Context() const { return context_; }
     // The clock of the header's date and time; local time by default.
     void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
 
@@ -48,6 +53,7 @@ private:
     bool useDefaultPrinter_ = false;
     SettingsStore settings_;
     std::function<QDateTime()> now_;
+    std::optional<ReportContext> context_;
 };
 
 // One column group of the report: list column 0, then columns first to last.
@@ -83,12 +89,13 @@ private:
 // The print button of the all-data page: the report through the print dialog. Returns a
 // PrintResult.
 int PrintListReport(const ReportSource& source, const SettingsStore& settings,
-                    PrintDialogService& dialogs);
+                    PrintDialogService& dialogs, const std::optional<ReportContext>& context = {});
 
 // The same report written to a PDF file, for the command line. Needs a QGuiApplication.
 // False with `error` set when nothing was written: a list with no column beside the first
 // prints no page, and a file that cannot be written is refused.
 bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
-                      const QString& pdfPath, QString* error);
+                      const QString& pdfPath, QString* error,
+                      const std::optional<ReportContext>& context = {});
 
 } // namespace qa

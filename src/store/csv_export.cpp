@@ -33,8 +33,9 @@ const char* CsvHeader(ResultKind kind) {
                                      : "No,Date,Time,Result,Patient ID\n";
 }
 
-std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::string>>& rows) {
-    return Utf8ToCp949Lossy(ComposeCsvUtf8(kind, rows));
+std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::string>>& rows,
+                       const std::vector<std::string>& extraHeadings) {
+    return Utf8ToCp949Lossy(ComposeCsvUtf8(kind, rows, extraHeadings));
 }
 
 void AppendCsvLineUtf8(const std::vector<std::string>& cells, std::string& out) {
@@ -49,8 +50,21 @@ void AppendCsvLineUtf8(const std::vector<std::string>& cells, std::string& out) 
     out += '\n';
 }
 
-std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::string>>& rows) {
-    std::string utf8 = CsvHeader(kind);
+std::string CsvHeader(ResultKind kind, const std::vector<std::string>& extraHeadings) {
+    std::string header = CsvHeader(kind);
+    if (!extraHeadings.empty()) {
+        header.pop_back(); // the line feed
+        for (const std::string& heading : extraHeadings) {
+            header += ',' + Cell(heading);
+        }
+        header += '\n';
+    }
+    return header;
+}
+
+std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::string>>& rows,
+                           const std::vector<std::string>& extraHeadings) {
+    std::string utf8 = CsvHeader(kind, extraHeadings);
     for (const auto& row : rows) {
         AppendCsvLineUtf8(row, utf8);
     }
@@ -59,8 +73,8 @@ std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::s
 
 bool WriteCsvFile(const std::string& path, ResultKind kind,
                   const std::vector<std::vector<std::string>>& rows, std::string& error,
-                  const std::string& dataFolder) {
-    CsvFileWriter writer(path, kind, dataFolder);
+                  const std::string& dataFolder, const std::vector<std::string>& extraHeadings) {
+    CsvFileWriter writer(path, kind, dataFolder, extraHeadings);
     if (!writer.Open(error)) {
         return false;
     }
@@ -77,8 +91,10 @@ constexpr std::size_t kWriteBlock = 1 << 16;
 
 } // namespace
 
-CsvFileWriter::CsvFileWriter(std::string path, ResultKind kind, std::string dataFolder)
-    : path_(std::move(path)), kind_(kind), dataFolder_(std::move(dataFolder)), file_(path_) {}
+CsvFileWriter::CsvFileWriter(std::string path, ResultKind kind, std::string dataFolder,
+                             std::vector<std::string> extraHeadings)
+    : path_(std::move(path)), kind_(kind), dataFolder_(std::move(dataFolder)),
+      extraHeadings_(std::move(extraHeadings)), file_(path_) {}
 
 bool CsvFileWriter::Open(std::string& error) {
     error = CheckOutputTarget(path_, dataFolder_);
@@ -90,7 +106,7 @@ bool CsvFileWriter::Open(std::string& error) {
         return false;
     }
     open_ = true;
-    encoder_.AppendLossy(CsvHeader(kind_), buffer_);
+    encoder_.AppendLossy(CsvHeader(kind_, extraHeadings_), buffer_);
     return true;
 }
 

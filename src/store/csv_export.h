@@ -13,6 +13,8 @@ inline constexpr const char* kExportQuestion = "현재 데이터 내보내기를
 
 // The header line of an export, chosen by the result kind.
 const char* CsvHeader(ResultKind kind);
+// The header line with the headings of optional columns appended.
+std::string CsvHeader(ResultKind kind, const std::vector<std::string>& extraHeadings);
 
 // The whole file for the rows a list shows: the header, then every cell of every row in
 // column order, each followed by a comma, each row ending in a line feed; in code page 949.
@@ -20,16 +22,21 @@ const char* CsvHeader(ResultKind kind);
 // patient ID from the meter may hold a comma, and unquoted it would shift every column
 // after it); every other cell is written as it is. A character code page 949 cannot hold
 // is written as '?', so one odd name never loses the whole export.
-std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::string>>& rows);
+// `extraHeadings` name the optional columns a list shows beyond its kind's own (patient name,
+// memo, delivery), appended to the header line.
+std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::string>>& rows,
+                       const std::vector<std::string>& extraHeadings = {});
 // The same lines in UTF-8, for a console.
-std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::string>>& rows);
+std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::string>>& rows,
+                           const std::vector<std::string>& extraHeadings = {});
 
 // Writes the file through a temporary file and a rename, so an existing export is never
 // left half-written. Returns false with `error` set when the file cannot be written.
 // A target that CheckOutputTarget refuses (given the data folder) is not touched.
 [[nodiscard]] bool WriteCsvFile(const std::string& path, ResultKind kind,
                                 const std::vector<std::vector<std::string>>& rows,
-                                std::string& error, const std::string& dataFolder = {});
+                                std::string& error, const std::string& dataFolder = {},
+                                const std::vector<std::string>& extraHeadings = {});
 
 // One line of the export for a row of cells, in UTF-8: each cell as ComposeCsv writes it,
 // followed by a comma, then a line feed.
@@ -40,7 +47,9 @@ void AppendCsvLineUtf8(const std::vector<std::string>& cells, std::string& out);
 // temporary file goes and the target stays as it was.
 class CsvFileWriter {
 public:
-    CsvFileWriter(std::string path, ResultKind kind, std::string dataFolder = {});
+    // `extraHeadings` as for ComposeCsv.
+    CsvFileWriter(std::string path, ResultKind kind, std::string dataFolder = {},
+                  std::vector<std::string> extraHeadings = {});
 
     // Checks the target as WriteCsvFile does, creates the temporary file and writes the
     // header; false with `error` set when it cannot.
@@ -56,6 +65,7 @@ private:
     std::string path_;
     ResultKind kind_;
     std::string dataFolder_;
+    std::vector<std::string> extraHeadings_;
     AtomicFileWriter file_;
     bool open_ = false;
     bool failed_ = false;

@@ -1,5 +1,7 @@
 #include "store/measurement_table.h"
 
+#include "store/patient_history.h"
+
 #include <cstring>
 
 namespace qa {
@@ -93,6 +95,11 @@ void MeasurementTable::OnSchemaSynced() {
     (void)Execute(
         FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s_key] ON [%s] ([DATE], [TIME], [%s], [PID])",
                   table.c_str(), ValueColumn(), table.c_str(), ValueColumn()));
+    // A patient's history is looked up by ID alone, in the main tables; the download table
+    // holds one download and is never searched by patient.
+    if (table != kDownloadTableName) {
+        (void)EnsurePatientIndex(*this);
+    }
 }
 
 } // namespace qa

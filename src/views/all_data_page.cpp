@@ -1,14 +1,18 @@
 #include "views/all_data_page.h"
 
 #include "print/list_report.h"
+#include "print/report_header.h"
 #include "store/audit_log.h"
 #include "store/display_format.h"
 #include "store/list_filters.h"
+#include "store/patient_history.h"
 #include "store/record_edit.h"
 #include "store/result_delete.h"
+#include "store/text_encoding.h"
 #include "store/users.h"
 #include "views/delivery_panel.h"
 #include "views/list_report_source.h"
+#include "views/patient_page.h"
 #include "views/record_dialogs.h"
 #include "widgets/date_typing.h"
 #include "widgets/image_button.h"
@@ -22,7 +26,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <chrono>
@@ -38,7 +44,8 @@ namespace {
 
 constexpr const char* kCaption = "QuorinA1c";
 constexpr const char* kAllDataItem = "ALL Data";
-constexpr int kPeriodItems = 13; // "ALL", then 1 to 12 weeks
+constexpr int kPeriodItems = 13;  // "ALL", then 1 to 12 weeks
+constexpr int kPatientColumn = 5; // of the HbA1c list
 // From the bottom of the list card (in the page picture) to the bottom of the page, and
 // the card's inner margin.
 constexpr int kCardBottomSpace = 67 + 8;
@@ -155,6 +162,16 @@ public:
         std::vector<std::string> cells;
         found_ = index_.Read(key, row_, cells);
         key_ = key;
+        // The optional columns: name and memo as entered in Data Modify (the memo on one
+        // line), then the delivery state.
+        if (kind_ == ResultKind::HbA1c) {
+            std::string memo = row_.memo;
+            std::erase(memo, '\r');
+            std::replace(memo.begin(), memo.end(), '\n', ' ');
+            cells.push_back(row_.patientName);
+            cells.push_back(std::move(memo));
+        }
+        cells.push_back(found_ ? DeliveryText() : std::string());
         return cells;
     }
     QColor FirstCellBackground(int key) override {
@@ -173,6 +190,16 @@ public:
             states_->find(interop::ControlId(operatorId_, interop::FromListRow(kind_, row_)));
         return DeliveryPanel::StateColor(state == states_->end() ? interop::DeliveryState::Pending
                                                                  : state->second);
+    }
+    std::string DeliveryText() const {
+        if (!states_) {
+            return "";
+        }
+        auto state =
+            states_->find(interop::ControlId(operatorId_, interop::FromListRow(kind_, row_)));
+        return AllDataPage::DeliveryStateName(
+                   state == states_->end() ? interop::DeliveryState::Pending : state->second)
+            .toStdString();
     }
     void SetStates(std::optional<std::unordered_map<std::string, interop::DeliveryState>> states) {
         states_ = std::move(states);
@@ -273,6 +300,7 @@ void AllDataPage::InitialUpdate() {
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     BuildColumns();
     AddDeliveryPanel();
+    AddSearchField();
     ArrangeControls();
 
     connect(searchButton_, &QPushButton::clicked, this, [this] { Search(); });
@@ -281,8 +309,16 @@ void AllDataPage::InitialUpdate() {
     connect(periodList_, &QComboBox::activated, this, [this](int item) { ChoosePeriod(item); });
     connect(kindList_, &QComboBox::activated, this, [this](int item) { ChooseKind(item); });
     connect(userList_, &QComboBox::activated, this, [this](int item) { ChooseUser(item); });
-    connect(list_, &views::DataListView::rowDoubleClicked, this,
-            [this](int row, int column) { DeleteRow(row, column); });
+    connect(list_, &views::DataListView::rowDoubleClicked, this, [this](int row, int column) {
+        // The patient column opens the patient's history; elsewhere a double-click deletes.
+        if (kind_ == ResultKind::HbA1c && column == kPatientColumn) {
+            if (const ListRow* clicked = RowAt(row)) {
+                OpenPatientHistory(clicked->patientId);
+            }
+            return;
+        }
+        DeleteRow(row, column);
+    });
     connect(list_, &views::DataListView::rowRightClicked, this,
             [this](int row, int column) { CaptureRecord(row, column); });
     // The Delete key does what a double-click does, on the selected row.
@@ -309,7 +345,16 @@ void AllDataPage::ArrangeControls() {
     filters->addSpacing(6);
     Body()->addSpacing(3);
     Body()->addLayout(filters);
-    Body()->addSpacing(10);
+    Body()->addSpacing(6);
+    auto* search = new QHBoxLayout;
+    searchField_->setFixedSize(searchField_->size());
+    resultCount_->setMinimumWidth(resultCount_->width());
+    search->addWidget(searchField_);
+    search->addSpacing(4);
+    search->addWidget(resultCount_);
+    search->addStretch(1);
+    Body()->addLayout(search);
+    Body()->addSpacing(6);
     Body()->addWidget(list_, 1);
     Body()->addSpacing(5);
     delivery_->setMinimumHeight(delivery_->height());
@@ -320,9 +365,9 @@ void AllDataPage::ArrangeControls() {
     Body()->setContentsMargins(margins);
 
     QWidget* previous = NavButton(kCmdSettings);
-    for (QWidget* next : std::initializer_list<QWidget*>{userList_, kindList_, periodList_,
-                                                         startPicker_, endPicker_, searchButton_,
-                                                         printButton_, exportButton_, list_}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             userList_, kindList_, periodList_, startPicker_, endPicker_, searchButton_,
+             printButton_, exportButton_, searchField_, list_}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -347,9 +392,27 @@ void AllDataPage::BuildColumns() {
     for (int c = 0; c < count; ++c) {
         list_->SetColumnSort(c, views::SortToggle, 1);
     }
+    AddOptionalColumns(count);
     list_->SetColumnHideable(0, false);
     // A layout saved for the other kind has another column count and is ignored.
     list_->RestoreColumnState();
+}
+
+void AllDataPage::AddOptionalColumns(int first) {
+    // Hidden until the operator shows them from the header menu; a layout saved before they
+    // existed has fewer columns and is not applied, so they start hidden there too.
+    std::vector<std::pair<QString, int>> extra;
+    if (kind_ == ResultKind::HbA1c) {
+        extra = {{tr("Patient name"), 150}, {tr("Memo"), 200}};
+    }
+    extra.emplace_back(tr("Delivery"), 100);
+    int column = first;
+    for (const auto& [heading, width] : extra) {
+        list_->InsertColumn(column, heading, Qt::AlignCenter, width);
+        list_->SetColumnSort(column, views::SortToggle, 5);
+        list_->SetColumnVisible(column, false);
+        ++column;
+    }
 }
 
 MeasurementTable& AllDataPage::Table() {
@@ -361,10 +424,13 @@ MeasurementTable& AllDataPage::Table() {
 
 void AllDataPage::ApplyFilter(const std::string& filter) {
     MeasurementTable& table = Table();
-    if (filter.empty()) {
+    periodFilter_ = filter;
+    const std::string combined =
+        JoinConditions(filter, PatientSearchCondition(searchField_->text().toStdString()));
+    if (combined.empty()) {
         table.filter.Clear();
     } else {
-        table.filter = filter;
+        table.filter = combined;
     }
     // The list loaded next reads the table and shows what the query gave, nothing when
     // it failed.
@@ -409,6 +475,10 @@ std::vector<ListRow> AllDataPage::Rows() const {
 }
 
 void AllDataPage::Activate() {
+    searchField_->clear();
+    periodFilter_.clear();
+    periodFrom_.clear();
+    periodTo_.clear();
     periodList_->setCurrentIndex(0);
     kindList_->setCurrentIndex(static_cast<int>(kind_));
     listFiltered_ = false;
@@ -429,6 +499,11 @@ void AllDataPage::LoadList() {
     list_->DeleteAllRows();
     index_.Clear();
     ApplyPickerFormat();
+    if (!keepFilter_ && !searchField_->text().isEmpty()) {
+        // This load reads the table unfiltered: the field must not claim a search.
+        const QSignalBlocker quiet(searchField_);
+        searchField_->clear();
+    }
     MeasurementTable& table = Table();
     if (!table.IsOpen()) {
         keepFilter_ = false;
@@ -455,6 +530,7 @@ void AllDataPage::LoadList() {
     keepFilter_ = false;
     operatorIdList_->setCurrentIndex(0);
     MarkDeliveryStates();
+    ShowResultCount();
 }
 
 void AllDataPage::SyncUserBox() {
@@ -494,6 +570,8 @@ void AllDataPage::Search() {
         return;
     }
     ApplyFilter(search.filter);
+    periodFrom_ = StoredDateText(ToDays(startPicker_->date()));
+    periodTo_ = StoredDateText(ToDays(endPicker_->date()));
     keepFilter_ = true;
     listFiltered_ = true;
     LoadList();
@@ -506,7 +584,10 @@ void AllDataPage::ChoosePeriod(int item) {
     periodList_->setCurrentIndex(item);
     // Before any load has found a row the period counts back from today.
     auto newest = ParseStoredDate(newestDate_);
-    ApplyFilter(PeriodFilter(newest ? *newest : ToDays(Today()), item));
+    const auto end = newest ? *newest : ToDays(Today());
+    ApplyFilter(PeriodFilter(end, item));
+    periodFrom_ = item == 0 ? "" : StoredDateText(end - std::chrono::days{7 * item});
+    periodTo_ = item == 0 ? "" : StoredDateText(end);
     keepFilter_ = true;
     listFiltered_ = true;
     LoadList();
@@ -518,6 +599,10 @@ void AllDataPage::ChooseKind(int item) {
     BuildColumns();
     periodList_->setCurrentIndex(0);
     ApplyFilter("");
+    periodFrom_.clear();
+    periodTo_.clear();
+    // The search stays and applies to the other kind's results.
+    keepFilter_ = !searchField_->text().trimmed().isEmpty();
     LoadList();
 }
 
@@ -541,6 +626,10 @@ void AllDataPage::ChooseUser(int item) {
     kindList_->setCurrentIndex(static_cast<int>(kind_));
     listFiltered_ = false;
     keepFilter_ = false;
+    searchField_->clear();
+    periodFilter_.clear();
+    periodFrom_.clear();
+    periodTo_.clear();
     LoadList();
     ResetDatePickers();
 }
@@ -640,15 +729,29 @@ void AllDataPage::ShowRecordMenu(const QPoint& globalPos) {
     modify->setData(kMenuModify);
     QAction* view = menu.addAction(Utf8(kMenuViewText));
     view->setData(kMenuView);
+    QAction* history = menu.addAction(tr("Patient history"));
+    history->setData(kMenuPatientHistory);
     // Without a captured record there is nothing to show or change.
     modify->setEnabled(hasSelected_);
     view->setEnabled(hasSelected_);
+    history->setEnabled(hasSelected_);
     QAction* chosen = menuRunner_ ? menuRunner_(menu, globalPos) : menu.exec(globalPos);
     if (chosen == modify) {
         ModifySelectedRecord();
     } else if (chosen == view) {
         ShowSelectedRecord();
+    } else if (chosen == history && hasSelected_) {
+        OpenPatientHistory(selected_.patientId);
     }
+}
+
+void AllDataPage::OpenPatientHistory(const std::string& patientId) {
+    PatientPage page(users_, prompter_, print_, patientId, this);
+    if (today_) {
+        page.SetToday(today_);
+        (void)page.Reload();
+    }
+    dialogRunner_ ? dialogRunner_(page) : page.exec();
 }
 
 void AllDataPage::ShowSelectedRecord() {
@@ -692,7 +795,17 @@ int AllDataPage::PrintList() {
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     views::ListViewReportSource source(*list_);
-    const int result = PrintListReport(source, users_.Settings(), *print_);
+    ReportContext context;
+    context.clinic = QString::fromStdString(users_.Settings().hospital);
+    context.operatorId = QString::fromStdString(users_.ActiveUserId());
+    context.subject =
+        tr("Result kind: %1")
+            .arg(kind_ == ResultKind::HbA1c ? QStringLiteral("HbA1c") : tr("Glucose"));
+    context.period = ReportPeriodText(users_.Settings(), periodFrom_, periodTo_);
+    if (!searchField_->text().trimmed().isEmpty()) {
+        context.subject += QStringLiteral("   ") + tr("Search: %1").arg(searchField_->text());
+    }
+    const int result = PrintListReport(source, users_.Settings(), *print_, context);
     QApplication::restoreOverrideCursor();
     if (result == kPrintSpooled) {
         AuditOutput(users_, audit_action::kPrint, kind_, list_->RowCount(), "the printer");
@@ -702,6 +815,67 @@ int AllDataPage::PrintList() {
         prompter_.Inform(kPrintFailedText, kCaption, Prompter::Severity::Error);
     }
     return result;
+}
+
+void AllDataPage::AddSearchField() {
+    searchField_ = new QLineEdit(this);
+    searchField_->setObjectName("patientSearch");
+    searchField_->setGeometry(60, 190, 240, 28);
+    searchField_->setPlaceholderText(tr("Search patient ID or name"));
+    searchField_->setClearButtonEnabled(true);
+    resultCount_ = AddLabel(this, "", QRect(310, 190, 200, 28), Qt::AlignLeft | Qt::AlignVCenter,
+                            "resultCount");
+    connect(searchField_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { ApplySearch(text); });
+    connect(searchField_, &QLineEdit::returnPressed, this, [this] { OpenSearchedPatient(); });
+}
+
+void AllDataPage::ApplySearch(const QString& text) {
+    if (searchField_->text() != text) {
+        const QSignalBlocker quiet(searchField_);
+        searchField_->setText(text);
+    }
+    // The period chosen before stays; the search narrows it.
+    ApplyFilter(periodFilter_);
+    keepFilter_ = true;
+    listFiltered_ = listFiltered_ || !text.trimmed().isEmpty();
+    LoadList();
+}
+
+void AllDataPage::OpenSearchedPatient() {
+    const QString typed = searchField_->text().trimmed();
+    if (typed.isEmpty() || list_->RowCount() == 0) {
+        return;
+    }
+    // The one patient the list shows, else the one whose ID is what was typed.
+    std::string only;
+    std::string exact;
+    bool one = true;
+    for (int row = 0; row < list_->RowCount() && (one || exact.empty()); ++row) {
+        const ListRow* stored = RowAt(row);
+        if (stored == nullptr) {
+            continue;
+        }
+        if (only.empty()) {
+            only = stored->patientId;
+        } else if (stored->patientId != only) {
+            one = false;
+        }
+        if (exact.empty() && QString::fromStdString(DecodeStoredText(stored->patientId))
+                                     .compare(typed, Qt::CaseInsensitive) == 0) {
+            exact = stored->patientId;
+        }
+    }
+    if (one && !only.empty()) {
+        OpenPatientHistory(only);
+    } else if (!exact.empty()) {
+        OpenPatientHistory(exact);
+    }
+}
+
+void AllDataPage::ShowResultCount() {
+    const int count = list_->RowCount();
+    resultCount_->setText(count == 1 ? tr("1 result") : tr("%1 results").arg(count));
 }
 
 void AllDataPage::AddDeliveryPanel() {
@@ -719,6 +893,18 @@ void AllDataPage::AddDeliveryPanel() {
         return results;
     });
     connect(delivery_, &DeliveryPanel::runFinished, this, [this] { MarkDeliveryStates(); });
+}
+
+QString AllDataPage::DeliveryStateName(interop::DeliveryState state) {
+    switch (state) {
+    case interop::DeliveryState::Sent:
+        return tr("sent");
+    case interop::DeliveryState::Held:
+        return tr("held");
+    case interop::DeliveryState::Pending:
+        break;
+    }
+    return tr("pending");
 }
 
 void AllDataPage::MarkDeliveryStates() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interop/outbox.h"
 #include "store/result_list.h"
 #include "views/pages.h"
 
@@ -8,7 +9,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QAction;
@@ -17,6 +20,7 @@ class QComboBox;
 class QDateEdit;
 class QDialog;
 class QLabel;
+class QLineEdit;
 class QMenu;
 
 namespace qa {
@@ -34,6 +38,7 @@ public:
     // Commands of the record menu.
     static constexpr int kMenuModify = 32795;
     static constexpr int kMenuView = 32771;
+    static constexpr int kMenuPatientHistory = 32800;
     static constexpr const char* kMenuModifyText = "Modifly Data";
     static constexpr const char* kMenuViewText = "Access the data";
     static constexpr const char* kDeleteQuestion = "선택한 데이터를 삭제하시겠습니까?";
@@ -73,7 +78,10 @@ public:
     void ShowRecordMenu(const QPoint& globalPos);
     void ShowSelectedRecord();   // "Access the data"
     void ModifySelectedRecord(); // "Modifly Data"
-    int PrintList();             // a PrintResult, or -1 without a print service
+    // The patient page of one stored patient ID ("Patient history", a double-click on the
+    // patient column).
+    void OpenPatientHistory(const std::string& patientId);
+    int PrintList(); // a PrintResult, or -1 without a print service
     void ExportList();
 
     views::DataListView* List() const { return list_; }
@@ -101,6 +109,15 @@ public:
     ImageButton* ExportButton() const { return exportButton_; }
     // Pending count, "Send pending", HL7/FHIR export of the rows shown.
     DeliveryPanel* Delivery() const { return delivery_; }
+    // The patient search: filters by patient ID or name as typed, within the period.
+    QLineEdit* SearchField() const { return searchField_; }
+    QLabel* ResultCount() const { return resultCount_; }
+    void ApplySearch(const QString& text);
+    // The delivery column's text for a state.
+    static QString DeliveryStateName(interop::DeliveryState state);
+    // Enter in the search field: the patient page of the one patient the list shows, or of
+    // the patient whose ID is the text typed.
+    void OpenSearchedPatient();
 
     // Test seams: the date "today" is read from, the menu and the dialogs.
     void SetToday(TodayFn today) { today_ = std::move(today); }
@@ -118,6 +135,11 @@ private:
     void BuildColumns();
     void AddDeliveryPanel();
     void ArrangeControls();
+    void AddSearchField();
+    // Patient name and memo (HbA1c) and the delivery state, after the kind's own columns.
+    void AddOptionalColumns(int first);
+
+    void ShowResultCount();
     void MarkDeliveryStates();
     MeasurementTable& Table();
     void ApplyFilter(const std::string& filter);
@@ -149,6 +171,13 @@ private:
     QFont listFont_;
     QFont comboFont_;
     DeliveryPanel* delivery_ = nullptr;
+    QLineEdit* searchField_ = nullptr;
+    QLabel* resultCount_ = nullptr;
+    // The period or date-range condition the search is combined with, and what it covers
+    // (stored dates; empty for all), for the report's header.
+    std::string periodFilter_;
+    std::string periodFrom_;
+    std::string periodTo_;
 
     ResultKind kind_ = ResultKind::HbA1c;
     bool listFiltered_ = false;

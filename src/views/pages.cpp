@@ -14,6 +14,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace qa {
 
 namespace {
@@ -210,15 +212,33 @@ QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind 
     }
     // Row by row as the list shows them: a long list's texts are never all held at once.
     const int rows = list.RowCount();
-    const int columns = list.ColumnCount();
+    // The kind's own columns are all written, hidden or not; the optional ones beyond them
+    // (patient name, memo, delivery) only when shown, named at the end of the header.
+    const int own = std::min(list.ColumnCount(), kind == ResultKind::HbA1c ? 6 : 4);
+    std::vector<int> columns;
+    for (int c = 0; c < own; ++c) {
+        columns.push_back(c);
+    }
+    std::vector<std::string> extraHeadings;
+    for (int c = own; c < list.ColumnCount(); ++c) {
+        if (list.IsColumnVisible(c)) {
+            columns.push_back(c);
+            extraHeadings.push_back(list.ColumnHeading(c).toStdString());
+        }
+    }
+    // The glucose header names a patient ID its rows leave empty; extra columns follow it.
+    const bool padPatientId = kind == ResultKind::Glucose && !extraHeadings.empty();
     std::string error;
-    CsvFileWriter writer(path.toStdString(), kind, dataFolder);
+    CsvFileWriter writer(path.toStdString(), kind, dataFolder, extraHeadings);
     bool written = writer.Open(error);
     std::vector<std::string> cells;
     for (int r = 0; written && r < rows; ++r) {
         cells.clear();
-        for (int c = 0; c < columns; ++c) {
-            cells.push_back(list.CellTextUtf8(r, c));
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (padPatientId && i == static_cast<std::size_t>(own)) {
+                cells.emplace_back();
+            }
+            cells.push_back(list.CellTextUtf8(r, columns[i]));
         }
         writer.WriteRow(cells);
     }

@@ -238,8 +238,13 @@ TEST(Cli, TheStreamedReportHasThePagesOfTheHeldList) {
         source.AddRow(std::move(cells));
     }
     QString error;
-    ASSERT_TRUE(
-        PrintReportToPdf(source, settings, QString::fromStdString(dir.File("held.pdf")), &error))
+    // The command line's header names clinic, operator, kind and period.
+    ReportContext context;
+    context.operatorId = "Basis";
+    context.subject = "Result kind: HbA1c";
+    context.period = "All results";
+    ASSERT_TRUE(PrintReportToPdf(source, settings, QString::fromStdString(dir.File("held.pdf")),
+                                 &error, context))
         << error.toStdString();
     auto streamed = PdfPagesWithoutHeader(dir.File("streamed.pdf"));
     auto expected = PdfPagesWithoutHeader(dir.File("held.pdf"));

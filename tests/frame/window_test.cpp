@@ -23,6 +23,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
@@ -313,7 +314,8 @@ TEST_F(WindowTest, EveryPageFitsAt1280x720And1920x1080AndTheListsGrow) {
         // The list ends above the delivery row, which ends above the footer.
         EXPECT_LT(all->List()->geometry().bottom(), all->Delivery()->geometry().top());
         EXPECT_EQ(all->SearchButton()->geometry().top(), 145);
-        EXPECT_EQ(all->List()->geometry().top(), 190);
+        EXPECT_EQ(all->SearchField()->geometry().top(), 186) << "the patient search row";
+        EXPECT_EQ(all->List()->geometry().top(), 220);
         EXPECT_EQ(all->List()->geometry().right(), all->width() - 61);
         EXPECT_EQ(frame->Download()->List()->geometry().top(), 190);
     }
@@ -382,9 +384,9 @@ TEST_F(WindowTest, TabWalksThePageInReadingOrderAndFocusIsDrawn) {
     ImageButton* settings = all->NavButton(kCmdSettings);
     settings->setFocus(Qt::TabFocusReason);
     const std::vector<QWidget*> expected = {
-        all->UserList(),    all->KindList(),     all->PeriodList(),
-        all->StartPicker(), all->EndPicker(),    all->SearchButton(),
-        all->PrintButton(), all->ExportButton(), all->List()};
+        all->UserList(),    all->KindList(),     all->PeriodList(),  all->StartPicker(),
+        all->EndPicker(),   all->SearchButton(), all->PrintButton(), all->ExportButton(),
+        all->SearchField(), all->List()};
     QWidget* at = settings;
     for (QWidget* next : expected) {
         at = at->nextInFocusChain();

@@ -4,11 +4,13 @@
 #include "scripted_prompter.h"
 #include "store/audit_log.h"
 #include "store/csv_export.h"
+#include "store/interface_settings.h"
 #include "store/list_filters.h"
 #include "store/users.h"
 #include "temp_dir.h"
 #include "views/all_data_page.h"
 #include "views/delivery_panel.h"
+#include "views/patient_page.h"
 #include "views/record_dialogs.h"
 #include "views/ui_services.h"
 #include "widgets/image_button.h"
@@ -196,12 +198,20 @@ TEST_F(AllDataPageTest, EmptyTableShowsNoRowsAndTheWeekUpToToday) {
     EXPECT_TRUE(prompter.shown.empty());
 
     // The fixed controls: lists, places and the navigation row.
-    ASSERT_EQ(List()->ColumnCount(), 6);
+    ASSERT_EQ(List()->ColumnCount(), 9) << "six columns and three optional ones";
     EXPECT_EQ(List()->ColumnHeading(4), "eAG");
     EXPECT_EQ(List()->ColumnWidth(5), 180);
-    // The laboratory row under the list stays on the card, above the footer.
-    EXPECT_EQ(List()->geometry(), QRect(60, 190, 894, 438));
+    // The laboratory row under the list stays on the card, above the footer; the patient
+    // search sits between the filter row and the list.
     EXPECT_EQ(page->Delivery()->geometry(), QRect(60, 633, 894, 30));
+    EXPECT_EQ(List()->geometry().left(), 60);
+    EXPECT_EQ(List()->geometry().bottom(), 627);
+    EXPECT_EQ(page->SearchField()->geometry().left(), 60);
+    EXPECT_GT(page->SearchField()->geometry().top(), page->PeriodList()->geometry().bottom());
+    EXPECT_LT(page->SearchField()->geometry().bottom(), List()->geometry().top());
+    for (int c = 6; c < 9; ++c) {
+        EXPECT_FALSE(List()->IsColumnVisible(c)) << "optional column " << c << " starts hidden";
+    }
     EXPECT_EQ(page->PeriodList()->count(), 13);
     EXPECT_EQ(page->PeriodList()->itemText(1), "1 week");
     EXPECT_EQ(page->PeriodList()->itemText(12), "12 weeks");
@@ -365,9 +375,9 @@ TEST_F(AllDataPageTest, KindSwitchRebuildsColumnsAndGlucoseHasNoRecordMenu) {
 
     page->ChooseKind(1);
     EXPECT_EQ(page->Kind(), ResultKind::Glucose);
-    ASSERT_EQ(List()->ColumnCount(), 4);
+    ASSERT_EQ(List()->ColumnCount(), 5) << "four columns and the delivery state";
     EXPECT_EQ(List()->ColumnHeading(3), "Result");
-    EXPECT_TRUE(List()->IsColumnVisible(2)) << "a six-column layout does not fit four columns";
+    EXPECT_TRUE(List()->IsColumnVisible(2)) << "the HbA1c layout does not fit the glucose list";
     EXPECT_EQ(Column(3), (std::vector<QString>{"110 mg/dL", "Lo"}));
     EXPECT_TRUE(page->ListFiltered()) << "a kind switch leaves the filter state alone";
     EXPECT_EQ(page->NewestDate(), "20160621");
@@ -383,13 +393,14 @@ TEST_F(AllDataPageTest, KindSwitchRebuildsColumnsAndGlucoseHasNoRecordMenu) {
     EXPECT_EQ(menusShown, 0);
 
     page->ChooseKind(0);
-    ASSERT_EQ(List()->ColumnCount(), 6);
-    EXPECT_FALSE(List()->IsColumnVisible(2)) << "the saved six-column layout is back";
+    ASSERT_EQ(List()->ColumnCount(), 9);
+    EXPECT_FALSE(List()->IsColumnVisible(2)) << "the saved HbA1c layout is back";
     EXPECT_EQ(List()->RowCount(), 1);
     QContextMenuEvent again(QContextMenuEvent::Mouse, CellCentre(0, 1), QPoint(0, 0));
     QApplication::sendEvent(List()->viewport(), &again);
     EXPECT_EQ(menusShown, 1);
-    EXPECT_EQ(menuTexts, (std::vector<QString>{"Modifly Data", "Access the data"}));
+    EXPECT_EQ(menuTexts,
+              (std::vector<QString>{"Modifly Data", "Access the data", "Patient history"}));
 }
 
 TEST_F(AllDataPageTest, ModifyChangesOnlyTheSelectedRecord) {
@@ -783,4 +794,126 @@ TEST_F(AllDataPageTest, RendersInEachUnitAndFormat) {
         QCoreApplication::processEvents(); // the view lays out its scroll bars when idle
         ASSERT_TRUE(page->grab().save(dir + "/all_data_" + v.name + ".png"));
     }
+}
+
+// The patient search filters by ID or name as typed, quotes and HL7 delimiters included,
+// within the chosen period; the count follows; Enter, the record menu and a double-click on
+// the patient column open the patient page; the report's header says what was printed.
+TEST_F(AllDataPageTest, PatientSearchCombinesWithPeriodsAndOpensThePatientPage) {
+    const std::string hostile = "O'K|^~\\&,1";
+    AddHbA1c({"20160620", "1430", "0650", hostile, "OP", "Kim"});
+    AddHbA1c({"20160301", "0900", "0700", hostile, "OP", ""});
+    AddHbA1c({"20160610", "0900", "0710", "X%Y", "OP", "o'k lee"});
+    AddHbA1c({"20160611", "0900", "0720", "OTHER", "OP", ""});
+    users.Settings().hospital = "Seoul Clinic";
+    page->Activate();
+    EXPECT_EQ(page->ResultCount()->text(), "4 results");
+
+    QTest::keyClicks(page->SearchField(), "o'k");
+    EXPECT_EQ(List()->RowCount(), 3) << "ID and name, ignoring case";
+    EXPECT_EQ(page->ResultCount()->text(), "3 results");
+    page->ApplySearch(QString::fromStdString("|^~\\&,"));
+    EXPECT_EQ(Column(5), (std::vector<QString>{QString::fromStdString(hostile),
+                                               QString::fromStdString(hostile)}));
+    page->ApplySearch("%");
+    EXPECT_EQ(Column(5), (std::vector<QString>{"X%Y"})) << "'%' matches only itself";
+
+    // A period, then a search inside it, then the search cleared: the period stays.
+    page->ApplySearch("");
+    page->ChoosePeriod(2);
+    EXPECT_EQ(List()->RowCount(), 3);
+    page->ApplySearch("O'K|");
+    EXPECT_EQ(List()->RowCount(), 1);
+    page->ApplySearch("");
+    EXPECT_EQ(List()->RowCount(), 3);
+    SetRange(QDate(2016, 3, 1), QDate(2016, 3, 31));
+    page->Search();
+    page->ApplySearch("o'k|");
+    EXPECT_EQ(Column(1), (std::vector<QString>{"2016-03-01"}));
+    EXPECT_EQ(page->ResultCount()->text(), "1 result");
+
+    std::vector<std::string> opened;
+    dialogScript = [&](QDialog& dialog) {
+        if (auto* patient = dynamic_cast<PatientPage*>(&dialog)) {
+            opened.push_back(patient->Data().patientId);
+            if (patient->Data().patientId == hostile) {
+                EXPECT_EQ(patient->Data().hba1c.size(), 2u) << "all of the patient's results";
+            }
+        }
+        return int(QDialog::Rejected);
+    };
+    QTest::keyClick(page->SearchField(), Qt::Key_Return);
+    ASSERT_EQ(opened, std::vector<std::string>{hostile});
+
+    page->PrintButton()->click();
+    const QString printed =
+        Normalized(PdfPageTexts(QString::fromStdString(data.File("report.pdf"))).join(' '));
+    for (const char* expected : {"Clinic: Seoul Clinic", "Operator: Basis", "Result kind: HbA1c",
+                                 "Period: 2016-03-01 - 2016-03-31", "Search: o'k|"}) {
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(expected))) << expected;
+    }
+    QDir().mkpath(QA_RENDER_DIR);
+    EXPECT_TRUE(page->grab().save(QString(QA_RENDER_DIR) + "/all_data_search.png"));
+
+    // Activation starts unfiltered; the patient column's double-click and the menu open the
+    // patient page without deleting anything.
+    page->Activate();
+    EXPECT_TRUE(page->SearchField()->text().isEmpty());
+    EXPECT_EQ(List()->RowCount(), 4);
+    const int otherRow = List()->CellText(0, 5) == "OTHER" ? 0 : 1;
+    QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, CellCentre(otherRow, 5));
+    EXPECT_EQ(opened.back(), "OTHER");
+    EXPECT_EQ(List()->RowCount(), 4);
+    EXPECT_TRUE(prompter.shown.empty()) << "no delete question";
+    menuChoice = AllDataPage::kMenuPatientHistory;
+    QContextMenuEvent request(QContextMenuEvent::Mouse, CellCentre(2, 1), QPoint(0, 0));
+    QApplication::sendEvent(List()->viewport(), &request);
+    EXPECT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened.back(), page->Rows()[2].patientId);
+}
+
+// Patient name, memo and delivery state are optional columns: hidden at first, shown from the
+// header menu, and then written by the export (named at the end of the header) and printed.
+TEST_F(AllDataPageTest, OptionalNameMemoAndDeliveryColumnsFollowTheExportAndReport) {
+    AddHbA1c({"20160620", "1430", "0650", "P7", "OP", "Kim"});
+    ASSERT_TRUE(users.HbA1cMain().Execute(
+        "UPDATE HospitalTlb SET P_MEMO='fasting, 2h\r\nrepeat' WHERE PID='P7'"));
+    InterfaceSettings link;
+    link.enabled = true;
+    link.destination = "mllp://127.0.0.1:9";
+    ASSERT_TRUE(SaveInterfaceSettings(SettingsFilePath(data.Path(), "Basis"), link));
+    page->Activate();
+    EXPECT_EQ(List()->ColumnHeading(6), "Patient name");
+    EXPECT_EQ(List()->CellText(0, 6), "Kim");
+    EXPECT_EQ(List()->CellText(0, 7), "fasting, 2h repeat") << "one line in the list";
+    EXPECT_EQ(List()->CellText(0, 8), "pending");
+
+    TempDir elsewhere;
+    files.savePath = QString::fromStdString(elsewhere.File("out.csv"));
+    page->ExportList();
+    EXPECT_EQ(ReadFile(elsewhere.File("out.csv")), "No,Date,Time,Result,eAG,Patient ID\n"
+                                                   "1,2016-06-20,02:30 PM,6.5 %,140 mg/dL,P7,\n")
+        << "hidden optional columns stay out";
+    List()->SetColumnVisible(6, true);
+    List()->SetColumnVisible(8, true);
+    page->ExportList();
+    EXPECT_EQ(ReadFile(elsewhere.File("out.csv")),
+              "No,Date,Time,Result,eAG,Patient ID,Patient name,Delivery\n"
+              "1,2016-06-20,02:30 PM,6.5 %,140 mg/dL,P7,Kim,pending,\n");
+    page->PrintList();
+    const QString printed =
+        Normalized(PdfPageTexts(QString::fromStdString(data.File("report.pdf"))).join(' '));
+    EXPECT_TRUE(printed.contains("Patient name")) << printed.toStdString();
+    EXPECT_TRUE(printed.contains("Kim"));
+    EXPECT_FALSE(printed.contains("fasting")) << "the memo column is hidden";
+
+    // Glucose: the delivery column follows the empty patient ID of its header.
+    AddGlucose({"20160620", "0700", "110"});
+    page->ChooseKind(1);
+    ASSERT_EQ(List()->ColumnCount(), 5);
+    List()->SetColumnVisible(4, true);
+    page->ExportList();
+    EXPECT_EQ(
+        ReadFile(elsewhere.File("out.csv")),
+        "No,Date,Time,Result,Patient ID,Delivery\n1,2016-06-20,07:00 AM,110 mg/dL,,pending,\n");
 }

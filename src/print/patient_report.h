@@ -1,0 +1,101 @@
+#pragma once
+
+#include "print/print_unit.h"
+#include "print/report_header.h"
+#include "store/patient_history.h"
+#include "store/settings.h"
+
+#include <QDateTime>
+#include <QFont>
+#include <QRectF>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QPainter;
+
+namespace qa {
+
+// Everything the patient report prints, read before printing starts.
+struct PatientReportData {
+    std::string patientId; // as stored
+    std::string patientName;
+    std::vector<PatientResult> hba1c;   // newest first
+    std::vector<PatientResult> glucose; // newest first
+    std::string fromDate;               // stored dates of the period; empty when unlimited
+    std::string toDate;
+    std::string operatorId;
+    std::chrono::sys_days today{};
+};
+
+// Draws the results of one kind over time in `area`: value axis in the operator's unit, the
+// target range of the settings (HbA1c: target lines at the low and high limits; glucose: the
+// range as a band), one point per result joined in date order. Vectors only, so it prints
+// sharp on any printer and in the PDF.
+void DrawResultChart(QPainter& painter, const QRectF& area, const SettingsStore& settings,
+                     ResultKind kind, const std::vector<PatientResult>& results, const QFont& font);
+
+class PatientReportJob : public PrintJob {
+public:
+    explicit PatientReportJob(PrintDialogService* dialogs = nullptr) : PrintJob(dialogs) {}
+
+    // `data` is not owned and must outlive Print.
+    void SetData(const PatientReportData* data) { data_ = data; }
+    void SetSettings(const SettingsStore& settings) { settings_ = settings; }
+    void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
+
+    const SettingsStore& Settings() const { return settings_; }
+    const PatientReportData* Data() const { return data_; }
+    QDateTime Now() const { return now_ ? now_() : QDateTime::currentDateTime(); }
+
+protected:
+    void PrintDocument() override;
+
+private:
+    const PatientReportData* data_ = nullptr;
+    SettingsStore settings_;
+    std::function<QDateTime()> now_;
+};
+
+// Page 1: summary of each kind and the charts; then the results table over as many pages as
+// it needs, every page with the two-line header and the footer.
+class PatientReportUnit : public PrintUnit {
+public:
+    explicit PatientReportUnit(PatientReportJob* job);
+
+    bool Print() override;
+    void DefineColumns() override;
+    void CreateFonts() override;
+    void ComputeMetrics() override;
+    void StartPage() override;
+    bool PrintHeadings(unsigned format, int mode) override;
+    void PrintHeader() override;
+    void PrintFooter() override;
+
+private:
+    void PrintSummary(ResultKind kind, const std::vector<PatientResult>& results);
+    void PrintChart(ResultKind kind, const std::vector<PatientResult>& results, int height);
+    void PrintTitleLine(const QString& text);
+
+    PatientReportJob* reportJob_;
+    FontPair bodyFont_;
+    QFont titleFont_;
+    QFont headingFont_;
+    QFont headerFont_;
+    QFont footerFont_;
+    QFont chartFont_;
+    bool tableStarted_ = false;
+};
+
+// The print button of the patient page.
+int PrintPatientReport(const PatientReportData& data, const SettingsStore& settings,
+                       PrintDialogService& dialogs);
+
+// The patient report written to a PDF file (the command line, tests). Needs a
+// QGuiApplication. False with `error` set when nothing was written.
+bool PrintPatientReportToPdf(const PatientReportData& data, const SettingsStore& settings,
+                             const QString& pdfPath, QString* error,
+                             std::function<QDateTime()> now = {});
+
+} // namespace qa
