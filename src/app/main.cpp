@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     // The late start-up runs once the window is on screen, as its first event.
     QTimer::singleShot(0, &frame, [&frame, &prompter, privacyNote] {
         if (!privacyNote.empty()) {
-            prompter.Inform(privacyNote, "QuorinA1c", qa::Prompter::Severity::Information);
+            prompter.Inform(qa::Message::Verbatim(privacyNote), qa::MessageId::CaptionProgram,
+                            qa::Prompter::Severity::Information);
         }
         frame.LateStartup();
     });
