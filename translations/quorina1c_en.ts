@@ -829,6 +829,14 @@ The record may have been deleted meanwhile.</translation>
         <source>오르보에이원씨 관리 프로그램 v1.09</source>
         <translation>OrvoA1c Data Manager v1.09</translation>
     </message>
+    <message>
+        <source>Search from this date (%1)</source>
+        <translation>Search from this date (%1)</translation>
+    </message>
+    <message>
+        <source>Delete: delete the selected result. %1: reload the list.</source>
+        <translation>Delete: delete the selected result. %1: reload the list.</translation>
+    </message>
 </context>
 <context>
     <name>qa::ProcessDialog</name>

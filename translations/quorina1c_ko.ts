@@ -829,6 +829,14 @@ The record may have been deleted meanwhile.</source>
         <source>오르보에이원씨 관리 프로그램 v1.09</source>
         <translation>오르보에이원씨 관리 프로그램 v1.09</translation>
     </message>
+    <message>
+        <source>Search from this date (%1)</source>
+        <translation>이 날짜부터 검색 (%1)</translation>
+    </message>
+    <message>
+        <source>Delete: delete the selected result. %1: reload the list.</source>
+        <translation>Delete: 선택한 결과 삭제. %1: 목록 새로 읽기.</translation>
+    </message>
 </context>
 <context>
     <name>qa::ProcessDialog</name>

@@ -112,9 +112,9 @@ void MainWindow::AddLockKeyFields(QStatusBar* bar) {
     if (!ReadLockKeys()) {
         return;
     }
-    const char* names[] = {"CAP", "NUM", "SCRL"};
+    const char* names[] = {QT_TR_NOOP("CAP"), QT_TR_NOOP("NUM"), QT_TR_NOOP("SCRL")};
     for (std::size_t i = 0; i < lockFields_.size(); ++i) {
-        lockFields_[i] = new QLabel(names[i], bar);
+        lockFields_[i] = new QLabel(tr(names[i]), bar);
         lockFields_[i]->setObjectName(QString::fromLatin1(names[i]));
         bar->addPermanentWidget(lockFields_[i]);
     }

@@ -1,5 +1,6 @@
 #include "i18n/language.h"
 
+#include "i18n/message_catalogue.h"
 #include "widgets/tool_tip_button.h"
 
 #include <QAbstractButton>
@@ -13,8 +14,12 @@
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTranslator>
+
+#include <algorithm>
+#include <vector>
 
 namespace qa {
 
@@ -38,8 +43,9 @@ public:
         if (source != nullptr && context != nullptr) {
             QMutexLocker lock(&mutex_);
             const QString shown = text.isNull() ? QString::fromUtf8(source) : text;
-            if (!shown.isEmpty()) {
+            if (!shown.isEmpty() && !shown_.contains(shown)) {
                 shown_.insert(shown, {context, source, disambiguation});
+                RememberPattern(shown, {context, source, disambiguation});
             }
         }
         return text;
@@ -57,11 +63,61 @@ public:
         key = *it;
         return true;
     }
+    // A shown text that a text with %1, %2 ... became once its arguments were filled in:
+    // the key and the arguments, in the order of their numbers.
+    bool PatternOf(const QString& shown, CatalogueKey& key, QStringList& args) const {
+        QMutexLocker lock(&mutex_);
+        for (const Pattern& pattern : patterns_) {
+            const QRegularExpressionMatch match = pattern.expression.match(shown);
+            if (match.hasMatch()) {
+                key = pattern.key;
+                args.clear();
+                for (int number = 1; number <= pattern.highest; ++number) {
+                    const int group = pattern.groupOf.value(number, -1);
+                    args << (group > 0 ? match.captured(group) : QString());
+                }
+                return true;
+            }
+        }
+        return false;
+    }
 
 private:
+    struct Pattern {
+        QRegularExpression expression;
+        QHash<int, int> groupOf; // %number -> capture group
+        int highest = 0;
+        CatalogueKey key;
+    };
+    void RememberPattern(const QString& shown, const CatalogueKey& key) const {
+        static const QRegularExpression marker(QStringLiteral("%([1-9])"));
+        QString expression = QStringLiteral("^");
+        Pattern pattern;
+        qsizetype from = 0;
+        int group = 0;
+        for (auto it = marker.globalMatch(shown); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            expression += QRegularExpression::escape(shown.mid(from, m.capturedStart() - from));
+            expression += QStringLiteral("(.*?)");
+            const int number = m.captured(1).toInt();
+            pattern.groupOf.insert(number, ++group);
+            pattern.highest = std::max(pattern.highest, number);
+            from = m.capturedEnd();
+        }
+        if (group == 0) {
+            return;
+        }
+        expression += QRegularExpression::escape(shown.mid(from)) + QStringLiteral("$");
+        pattern.expression =
+            QRegularExpression(expression, QRegularExpression::DotMatchesEverythingOption);
+        pattern.key = key;
+        patterns_.push_back(std::move(pattern));
+    }
+
     QTranslator* inner_ = nullptr;
     mutable QMutex mutex_;
     mutable QHash<QString, CatalogueKey> shown_;
+    mutable std::vector<Pattern> patterns_;
 };
 
 struct LanguageState {
@@ -81,14 +137,39 @@ LanguageState& State() {
     return *state;
 }
 
-QString Again(const QString& shown) {
-    CatalogueKey key;
-    if (shown.isEmpty() || !State().recorder.KeyOf(shown, key)) {
-        return shown;
-    }
+QString Lookup(const CatalogueKey& key) {
     return QCoreApplication::translate(
         key.context.constData(), key.source.constData(),
         key.disambiguation.isEmpty() ? nullptr : key.disambiguation.constData());
+}
+
+// The text `shown` in the current language: a catalogue text as it is, a text with its
+// arguments filled in, or a catalogue text followed by a key name in brackets (a shortcut).
+QString Again(const QString& shown) {
+    if (shown.isEmpty()) {
+        return shown;
+    }
+    CatalogueKey key;
+    if (State().recorder.KeyOf(shown, key)) {
+        return Lookup(key);
+    }
+    QStringList args;
+    if (State().recorder.PatternOf(shown, key, args)) {
+        std::vector<std::string> values;
+        for (const QString& arg : args) {
+            values.push_back(arg.toStdString());
+        }
+        return QString::fromStdString(FillArguments(Lookup(key).toStdString(), values));
+    }
+    const qsizetype bracket = shown.lastIndexOf(QStringLiteral(" ("));
+    if (bracket > 0 && shown.endsWith(QLatin1Char(')'))) {
+        const QString head = shown.left(bracket);
+        const QString again = Again(head);
+        if (again != head) {
+            return again + shown.mid(bracket);
+        }
+    }
+    return shown;
 }
 
 // Every widget receives LanguageChange; each is retranslated once, on its own event.
