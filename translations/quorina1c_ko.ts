@@ -984,6 +984,19 @@ The record may have been deleted meanwhile.</source>
     </message>
 </context>
 <context>
+    <name>qa::Startup</name>
+    <message>
+        <source>오르보에이원씨 초기화 실패</source>
+        <translation>오르보에이원씨 초기화 실패</translation>
+    </message>
+    <message>
+        <source>오르보에이원씨 관리 프로그램이 이미 실행중입니다.<byte value="xd"/>
+ 프로그램이 자동으로 종료 됩니다.</source>
+        <translation>오르보에이원씨 관리 프로그램이 이미 실행중입니다.<byte value="xd"/>
+ 프로그램이 자동으로 종료 됩니다.</translation>
+    </message>
+</context>
+<context>
     <name>qa::WaitingPage</name>
     <message>
         <source>Waiting....................</source>

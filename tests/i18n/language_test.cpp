@@ -3,6 +3,7 @@
 #include "i18n/language.h"
 #include "i18n/message_catalogue.h"
 #include "i18n/message_text.h"
+#include "i18n/operator_language.h"
 #include "scripted_prompter.h"
 #include "store/settings.h"
 #include "store/users.h"
@@ -347,6 +348,20 @@ TEST_F(LanguageTest, CsvHeaderAndEncodingFollowTheLanguage) {
     ASSERT_TRUE(WriteCsvFile(koPath, korean, {{"1", "d", "t", "110 mg/dL"}}, error)) << error;
     // 번호 in code page 949.
     EXPECT_EQ(ReadFile(koPath).substr(0, 4), "\xB9\xF8\xC8\xA3");
+}
+
+// Before the files are open (another copy running), the program speaks the language of the
+// operator the user file names, read without writing anything.
+TEST_F(LanguageTest, MessagesBeforeTheWindowFollowTheRecordedOperator) {
+    EXPECT_EQ(RecordedOperatorLanguage(data.File("nothing-here")), Language::Korean);
+    ASSERT_TRUE(users.Reload());
+    EXPECT_EQ(RecordedOperatorLanguage(data.Path()), Language::Korean);
+    ASSERT_EQ(users.AddUser("nurse"), UserStore::Outcome::Done);
+    users.Settings().language = 1;
+    ASSERT_TRUE(users.SaveSettings());
+    EXPECT_EQ(RecordedOperatorLanguage(data.Path()), Language::English);
+    ASSERT_TRUE(users.SwitchUser("Basis"));
+    EXPECT_EQ(RecordedOperatorLanguage(data.Path()), Language::Korean);
 }
 
 } // namespace
