@@ -259,6 +259,96 @@ Please enter it again. (Max 100)</translation>
     </message>
 </context>
 <context>
+    <name>PatientReport</name>
+    <message>
+        <source>Glucose</source>
+        <translation>Glucose</translation>
+    </message>
+    <message>
+        <source>No.</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>Memo</translation>
+    </message>
+    <message>
+        <source>QuorinA1c Patient Report</source>
+        <translation>QuorinA1c Patient Report</translation>
+    </message>
+    <message>
+        <source>Patient: %1</source>
+        <translation>Patient: %1</translation>
+    </message>
+    <message>
+        <source>Patient Report.</source>
+        <translation>Patient Report.</translation>
+    </message>
+    <message>
+        <source>No results.</source>
+        <translation>No results.</translation>
+    </message>
+    <message>
+        <source>Results: %1, from %2 to %3</source>
+        <translation>Results: %1, from %2 to %3</translation>
+    </message>
+    <message>
+        <source>Last result: %1 on %2</source>
+        <translation>Last result: %1 on %2</translation>
+    </message>
+    <message>
+        <source>Change since the previous result: %1</source>
+        <translation>Change since the previous result: %1</translation>
+    </message>
+    <message>
+        <source>Mean of the last 12 months: %1 (n = %2)</source>
+        <translation>Mean of the last 12 months: %1 (n = %2)</translation>
+    </message>
+</context>
+<context>
+    <name>ReportHeader</name>
+    <message>
+        <source>Result kind: %1</source>
+        <translation>Result kind: %1</translation>
+    </message>
+    <message>
+        <source>Glucose</source>
+        <translation>Glucose</translation>
+    </message>
+    <message>
+        <source>Clinic: %1</source>
+        <translation>Clinic: %1</translation>
+    </message>
+    <message>
+        <source>Operator: %1</source>
+        <translation>Operator: %1</translation>
+    </message>
+    <message>
+        <source>Period: %1</source>
+        <translation>Period: %1</translation>
+    </message>
+    <message>
+        <source>All results</source>
+        <translation>All results</translation>
+    </message>
+</context>
+<context>
     <name>qa::AboutDialog</name>
     <message>
         <source>About QuorinA1c Self Comm</source>
@@ -383,6 +473,54 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>The list could not be printed: no printer is available, or the document could not be written.</source>
         <translation>The list could not be printed: no printer is available, or the document could not be written.</translation>
+    </message>
+    <message>
+        <source>Patient name</source>
+        <translation>Patient name</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>Memo</translation>
+    </message>
+    <message>
+        <source>Delivery</source>
+        <translation>Delivery</translation>
+    </message>
+    <message>
+        <source>Patient history</source>
+        <translation>Patient history</translation>
+    </message>
+    <message>
+        <source>Result kind: %1</source>
+        <translation>Result kind: %1</translation>
+    </message>
+    <message>
+        <source>Search: %1</source>
+        <translation>Search: %1</translation>
+    </message>
+    <message>
+        <source>Search patient ID or name</source>
+        <translation>Search patient ID or name</translation>
+    </message>
+    <message>
+        <source>1 result</source>
+        <translation>1 result</translation>
+    </message>
+    <message>
+        <source>%1 results</source>
+        <translation>%1 results</translation>
+    </message>
+    <message>
+        <source>sent</source>
+        <translation>sent</translation>
+    </message>
+    <message>
+        <source>held</source>
+        <translation>held</translation>
+    </message>
+    <message>
+        <source>pending</source>
+        <translation>pending</translation>
     </message>
 </context>
 <context>
@@ -836,6 +974,93 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>Delete: delete the selected result. %1: reload the list.</source>
         <translation>Delete: delete the selected result. %1: reload the list.</translation>
+    </message>
+</context>
+<context>
+    <name>qa::PatientPage</name>
+    <message>
+        <source>Patient history</source>
+        <translation>Patient history</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>Memo</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>The results of this patient could not be read:</source>
+        <translation>The results of this patient could not be read:</translation>
+    </message>
+    <message>
+        <source>Patient %1</source>
+        <translation>Patient %1</translation>
+    </message>
+    <message>
+        <source>Glucose</source>
+        <translation>Glucose</translation>
+    </message>
+    <message>
+        <source>No results.</source>
+        <translation>No results.</translation>
+    </message>
+    <message>
+        <source>Results: %1, from %2 to %3</source>
+        <translation>Results: %1, from %2 to %3</translation>
+    </message>
+    <message>
+        <source>Last result: %1 on %2</source>
+        <translation>Last result: %1 on %2</translation>
+    </message>
+    <message>
+        <source>Change since the previous result: %1</source>
+        <translation>Change since the previous result: %1</translation>
+    </message>
+    <message>
+        <source>Mean of the last 12 months: %1 (n = %2)</source>
+        <translation>Mean of the last 12 months: %1 (n = %2)</translation>
+    </message>
+    <message>
+        <source>Glucose (%1)</source>
+        <translation>Glucose (%1)</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Results</translation>
+    </message>
+    <message>
+        <source>Target range</source>
+        <translation>Target range</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>Target</translation>
+    </message>
+    <message>
+        <source>The patient report could not be printed: no printer is available, or the document could not be written.</source>
+        <translation>The patient report could not be printed: no printer is available, or the document could not be written.</translation>
     </message>
 </context>
 <context>

@@ -259,6 +259,96 @@ The files of &quot;%2&quot; are used instead.</source>
     </message>
 </context>
 <context>
+    <name>PatientReport</name>
+    <message>
+        <source>Glucose</source>
+        <translation>혈당</translation>
+    </message>
+    <message>
+        <source>No.</source>
+        <translation>번호</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>날짜</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>시간</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>검사</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>결과</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>메모</translation>
+    </message>
+    <message>
+        <source>QuorinA1c Patient Report</source>
+        <translation>QuorinA1c 환자 보고서</translation>
+    </message>
+    <message>
+        <source>Patient: %1</source>
+        <translation>환자: %1</translation>
+    </message>
+    <message>
+        <source>Patient Report.</source>
+        <translation>환자 보고서.</translation>
+    </message>
+    <message>
+        <source>No results.</source>
+        <translation>결과가 없습니다.</translation>
+    </message>
+    <message>
+        <source>Results: %1, from %2 to %3</source>
+        <translation>결과: %1건, %2 ~ %3</translation>
+    </message>
+    <message>
+        <source>Last result: %1 on %2</source>
+        <translation>최근 결과: %2 %1</translation>
+    </message>
+    <message>
+        <source>Change since the previous result: %1</source>
+        <translation>이전 결과 대비 변화: %1</translation>
+    </message>
+    <message>
+        <source>Mean of the last 12 months: %1 (n = %2)</source>
+        <translation>최근 12개월 평균: %1 (n = %2)</translation>
+    </message>
+</context>
+<context>
+    <name>ReportHeader</name>
+    <message>
+        <source>Result kind: %1</source>
+        <translation>항목: %1</translation>
+    </message>
+    <message>
+        <source>Glucose</source>
+        <translation>혈당</translation>
+    </message>
+    <message>
+        <source>Clinic: %1</source>
+        <translation>병원: %1</translation>
+    </message>
+    <message>
+        <source>Operator: %1</source>
+        <translation>사용자: %1</translation>
+    </message>
+    <message>
+        <source>Period: %1</source>
+        <translation>기간: %1</translation>
+    </message>
+    <message>
+        <source>All results</source>
+        <translation>전체 결과</translation>
+    </message>
+</context>
+<context>
     <name>qa::AboutDialog</name>
     <message>
         <source>About QuorinA1c Self Comm</source>
@@ -383,6 +473,54 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>The list could not be printed: no printer is available, or the document could not be written.</source>
         <translation>목록을 인쇄할 수 없습니다: 프린터가 없거나 문서를 쓸 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>Patient name</source>
+        <translation>환자 이름</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>메모</translation>
+    </message>
+    <message>
+        <source>Delivery</source>
+        <translation>전송</translation>
+    </message>
+    <message>
+        <source>Patient history</source>
+        <translation>환자 이력</translation>
+    </message>
+    <message>
+        <source>Result kind: %1</source>
+        <translation>항목: %1</translation>
+    </message>
+    <message>
+        <source>Search: %1</source>
+        <translation>검색: %1</translation>
+    </message>
+    <message>
+        <source>Search patient ID or name</source>
+        <translation>환자ID 또는 이름 검색</translation>
+    </message>
+    <message>
+        <source>1 result</source>
+        <translation>결과 1건</translation>
+    </message>
+    <message>
+        <source>%1 results</source>
+        <translation>결과 %1건</translation>
+    </message>
+    <message>
+        <source>sent</source>
+        <translation>전송됨</translation>
+    </message>
+    <message>
+        <source>held</source>
+        <translation>보류</translation>
+    </message>
+    <message>
+        <source>pending</source>
+        <translation>대기</translation>
     </message>
 </context>
 <context>
@@ -836,6 +974,93 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>Delete: delete the selected result. %1: reload the list.</source>
         <translation>Delete: 선택한 결과 삭제. %1: 목록 새로 읽기.</translation>
+    </message>
+</context>
+<context>
+    <name>qa::PatientPage</name>
+    <message>
+        <source>Patient history</source>
+        <translation>환자 이력</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>날짜</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>시간</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>검사</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>결과</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>메모</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>인쇄</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>닫기</translation>
+    </message>
+    <message>
+        <source>The results of this patient could not be read:</source>
+        <translation>이 환자의 결과를 읽을 수 없습니다:</translation>
+    </message>
+    <message>
+        <source>Patient %1</source>
+        <translation>환자 %1</translation>
+    </message>
+    <message>
+        <source>Glucose</source>
+        <translation>혈당</translation>
+    </message>
+    <message>
+        <source>No results.</source>
+        <translation>결과가 없습니다.</translation>
+    </message>
+    <message>
+        <source>Results: %1, from %2 to %3</source>
+        <translation>결과: %1건, %2 ~ %3</translation>
+    </message>
+    <message>
+        <source>Last result: %1 on %2</source>
+        <translation>최근 결과: %2 %1</translation>
+    </message>
+    <message>
+        <source>Change since the previous result: %1</source>
+        <translation>이전 결과 대비 변화: %1</translation>
+    </message>
+    <message>
+        <source>Mean of the last 12 months: %1 (n = %2)</source>
+        <translation>최근 12개월 평균: %1 (n = %2)</translation>
+    </message>
+    <message>
+        <source>Glucose (%1)</source>
+        <translation>혈당 (%1)</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>결과</translation>
+    </message>
+    <message>
+        <source>Target range</source>
+        <translation>목표 범위</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>목표</translation>
+    </message>
+    <message>
+        <source>The patient report could not be printed: no printer is available, or the document could not be written.</source>
+        <translation>환자 보고서를 인쇄할 수 없습니다: 프린터가 없거나 문서를 쓸 수 없습니다.</translation>
     </message>
 </context>
 <context>

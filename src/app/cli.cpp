@@ -731,7 +731,7 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
     if (from) {
         FilterResult search = SearchFilter(*ParseStoredDate(*from), *ParseStoredDate(*to));
         if (!search.ok) {
-            err_ << ConsoleText(search.message) << "\n";
+            err_ << ConsoleText(MessageUtf8(search.message)) << "\n";
             return kExitFailed;
         }
         data.fromDate = *from;
