@@ -534,10 +534,11 @@ int Cli::ListOrExport(const std::string& command) {
         ReportContext context;
         context.clinic = QString::fromStdString(users_->Settings().hospital);
         context.operatorId = QString::fromStdString(users_->ActiveUserId());
-        context.subject = QCoreApplication::translate("ReportHeader", "Result kind: %1")
-                              .arg(*kind == ResultKind::HbA1c
-                                       ? QStringLiteral("HbA1c")
-                                       : QCoreApplication::translate("ReportHeader", "Glucose"));
+        context.subject =
+            Translate("ReportHeader", QT_TRANSLATE_NOOP("ReportHeader", "Result kind: %1"))
+                .arg(*kind == ResultKind::HbA1c
+                         ? QStringLiteral("HbA1c")
+                         : Translate("ReportHeader", QT_TRANSLATE_NOOP("ReportHeader", "Glucose")));
         context.period = ReportPeriodText(users_->Settings(), periodFrom, periodTo);
         std::size_t printed = 0;
         int code = Report(*kind, stream, *out, printed, context);

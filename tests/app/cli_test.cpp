@@ -246,8 +246,8 @@ TEST(Cli, TheStreamedReportHasThePagesOfTheHeldList) {
     // The command line's header names clinic, operator, kind and period.
     ReportContext context;
     context.operatorId = "Basis";
-    context.subject = "Result kind: HbA1c";
-    context.period = "All results";
+    context.subject = QCoreApplication::translate("ReportHeader", "Result kind: %1").arg("HbA1c");
+    context.period = QCoreApplication::translate("ReportHeader", "All results");
     ASSERT_TRUE(PrintReportToPdf(source, settings, QString::fromStdString(dir.File("held.pdf")),
                                  &error, context))
         << error.toStdString();
