@@ -30,8 +30,8 @@ constexpr int kStoredRows = 100'000;
 
 class SilentPrompter : public Prompter {
 public:
-    bool Confirm(const std::string&, const std::string&) override { return true; }
-    void Inform(const std::string&, const std::string&, Severity) override {}
+    bool Confirm(const qa::Message&, const qa::Message&) override { return true; }
+    void Inform(const qa::Message&, const qa::Message&, Severity) override {}
 };
 
 class FixedFile : public FileService {

@@ -22,8 +22,8 @@ constexpr int kClinicVersion = 1;
 
 class SilentPrompter : public Prompter {
 public:
-    bool Confirm(const std::string&, const std::string&) override { return true; }
-    void Inform(const std::string&, const std::string&, Severity) override {}
+    bool Confirm(const qa::Message&, const qa::Message&) override { return true; }
+    void Inform(const qa::Message&, const qa::Message&, Severity) override {}
 };
 
 void Exec(sqlite3* db, const char* sql) {

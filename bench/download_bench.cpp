@@ -21,8 +21,8 @@ namespace {
 
 class SilentPrompter : public Prompter {
 public:
-    bool Confirm(const std::string&, const std::string&) override { return true; }
-    void Inform(const std::string&, const std::string&, Severity) override {}
+    bool Confirm(const qa::Message&, const qa::Message&) override { return true; }
+    void Inform(const qa::Message&, const qa::Message&, Severity) override {}
 };
 
 // The simulated meter in a child process, on a pseudo-terminal linked at `link`.

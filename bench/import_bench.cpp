@@ -21,9 +21,9 @@ constexpr const char* kPatient = "PATIENT0000001";
 class QuietHost : public ImportHost {
 public:
     void SendFrameCommand(int) override {}
-    void SetProgressText(const std::string& text) override { last = &text; }
+    void SetProgressText(const Message& text) override { last = &text; }
     void SetImportedCount(int) override {}
-    const std::string* last = nullptr;
+    const Message* last = nullptr;
 };
 
 class NoWaitClock : public Clock {
@@ -34,8 +34,8 @@ public:
 
 class SilentPrompter : public Prompter {
 public:
-    bool Confirm(const std::string&, const std::string&) override { return true; }
-    void Inform(const std::string&, const std::string&, Severity) override {}
+    bool Confirm(const qa::Message&, const qa::Message&) override { return true; }
+    void Inform(const qa::Message&, const qa::Message&, Severity) override {}
 };
 
 // Four-digit HbA1c records of synthetic results first .. first + count - 1; the stored rows

@@ -143,8 +143,8 @@ void Sqlite3Shell(benchmark::State& state) {
 
 class SilentPrompter : public Prompter {
 public:
-    bool Confirm(const std::string&, const std::string&) override { return true; }
-    void Inform(const std::string&, const std::string&, Severity) override {}
+    bool Confirm(const qa::Message&, const qa::Message&) override { return true; }
+    void Inform(const qa::Message&, const qa::Message&, Severity) override {}
 };
 
 class NoFiles : public FileService {

@@ -20,20 +20,20 @@ namespace {
 
 class YesPrompter : public Prompter {
 public:
-    bool Confirm(const std::string&, const std::string&) override { return true; }
-    void Inform(const std::string&, const std::string&, Severity) override {}
+    bool Confirm(const qa::Message&, const qa::Message&) override { return true; }
+    void Inform(const qa::Message&, const qa::Message&, Severity) override {}
 };
 
 class NullImportHost : public ImportHost {
 public:
     void SendFrameCommand(int) override {}
-    void SetProgressText(const std::string&) override {}
+    void SetProgressText(const Message&) override {}
     void SetImportedCount(int) override {}
 };
 
 class Host : public SessionHost {
 public:
-    void SetProgressText(const std::string&) override {}
+    void SetProgressText(const Message&) override {}
     void HideProgress() override {}
     void StartImport(const Transfer& transfer) override { transfers.push_back(transfer); }
     void ShowNewRecords(int) override {}

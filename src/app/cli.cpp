@@ -6,6 +6,10 @@
 #include "device/clock.h"
 #include "device/port_discovery.h"
 #include "device/qt/headless_download.h"
+#include "i18n/export_language.h"
+#include "i18n/language.h"
+#include "i18n/message_catalogue.h"
+#include "i18n/message_text.h"
 #include "interop/delivery.h"
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
@@ -66,17 +70,23 @@ std::string ConsoleText(std::string text) {
     return out;
 }
 
+// A text of the command line itself in the current language.
+std::string CliText(const char* text) {
+    return Translate("qa::Cli", text).toStdString();
+}
+
 // Questions are answered yes (the command itself was the operator's decision); messages go
 // to the error stream.
 class ConsolePrompter : public Prompter {
 public:
     explicit ConsolePrompter(std::ostream& err) : err_(err) {}
-    bool Confirm(const std::string& text, const std::string&) override {
-        err_ << ConsoleText(text) << " yes\n";
+    bool Confirm(const Message& text, const Message&) override {
+        err_ << ConsoleText(MessageUtf8(text)) << " "
+             << CliText(QT_TRANSLATE_NOOP("qa::Cli", "yes")) << "\n";
         return true;
     }
-    void Inform(const std::string& text, const std::string&, Severity) override {
-        err_ << ConsoleText(text) << "\n";
+    void Inform(const Message& text, const Message&, Severity) override {
+        err_ << ConsoleText(MessageUtf8(text)) << "\n";
     }
 
 private:
@@ -179,8 +189,8 @@ public:
         folder_ = ResolveDataFolder(inputs);
         UsePrivateFileModes();
         if (!EnsureFolder(folder_)) {
-            err_ << "The data folder cannot be created: " << folder_ << ": " << std::strerror(errno)
-                 << "\n";
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The data folder cannot be created: "))
+                 << folder_ << ": " << std::strerror(errno) << "\n";
             return kExitFailed;
         }
         if (std::string note = MakeDataFolderPrivate(folder_); !note.empty()) {
@@ -232,7 +242,9 @@ private:
             RemoveStaleTempFiles(folder_);
             return true;
         case InstanceLock::Result::AlreadyRunning:
-            err_ << "QuorinA1c is already running on this data folder: " << folder_ << "\n";
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                              "QuorinA1c is already running on this data folder: "))
+                 << folder_ << "\n";
             return false;
         case InstanceLock::Result::Failed:
             err_ << lock_->ErrorText().toStdString() << "\n";
@@ -247,31 +259,41 @@ private:
         users_ = std::make_unique<UserStore>(folder_, prompter_);
         users_->SetReadOnly(readOnly);
         if (!users_->LoadUsers()) {
-            err_ << "The user file cannot be read: " << users_->UserInfoPath() << ": "
-                 << std::strerror(errno) << "\n";
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
+                 << users_->UserInfoPath() << ": " << std::strerror(errno) << "\n";
             return kExitFailed;
         }
         if (auto id = Value(options_, "--user")) {
             const auto& list = users_->UserList();
             if (std::find(list.begin(), list.end(), *id) == list.end()) {
-                err_ << "quorina1c-cli: unknown user " << *id << "\n";
+                err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "quorina1c-cli: unknown user ")) << *id
+                     << "\n";
                 return kExitUsage;
             }
             if (!users_->OpenUser(*id)) {
                 return OpenFailure();
             }
+            FollowOperatorLanguage();
             return kExitOk;
         }
         if (!users_->OpenUserDatabases() || !users_->LoadSettings()) {
             return OpenFailure();
         }
+        FollowOperatorLanguage();
         return kExitOk;
+    }
+
+    // What the command prints from here on is in the language of the operator it works for.
+    void FollowOperatorLanguage() {
+        ApplyLanguage(LanguageFromSetting(users_->Settings().language));
     }
 
     int OpenFailure() {
         err_ << (users_->HasDamagedFile()
-                     ? ConsoleText(user_text::kDamagedFile)
-                     : "The files of user " + users_->ActiveUserId() + " cannot be opened:")
+                     ? ConsoleText(MessageUtf8(Message(user_text::kDamagedFile, {})))
+                     : FillArguments(CliText(QT_TRANSLATE_NOOP(
+                                         "qa::Cli", "The files of user %1 cannot be opened:")),
+                                     {users_->ActiveUserId()}))
              << "\n";
         for (const std::string& problem : users_->OpenProblems()) {
             err_ << "  " << problem << "\n";
@@ -285,9 +307,9 @@ private:
     // A list that could not be read whole is an error, never an empty or short list.
     int ReadFailure(const MeasurementTable& table) {
         if (table.IsDamaged()) {
-            err_ << ConsoleText(user_text::kDamagedFile) << "\n";
+            err_ << ConsoleText(MessageUtf8(Message(user_text::kDamagedFile, {}))) << "\n";
         } else {
-            err_ << "The results cannot be read:\n";
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n"));
         }
         err_ << "  " << table.Path().Str() << ": " << table.LastError() << "\n";
         return kExitFailed;
@@ -391,9 +413,10 @@ int Cli::Download() {
         static char* argv[] = {name, nullptr};
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    ApplyLanguage(CurrentLanguage());
     SteadyClock clock;
-    HeadlessDownload download(*users_, clock, prompter_, [this](const std::string& text) {
-        err_ << ConsoleText(text) << "\n";
+    HeadlessDownload download(*users_, clock, prompter_, [this](const Message& text) {
+        err_ << ConsoleText(MessageUtf8(text)) << "\n";
     });
     auto device = PortDevicePath(*port);
     StopSignals stopSignals;
@@ -401,8 +424,10 @@ int Cli::Download() {
     auto result =
         download.Run(*port, device.value_or(""), *kind, options_.flags.count("--erase") != 0);
     if (result.outcome == HeadlessDownload::Outcome::Cancelled) {
-        err_ << "Download cancelled: nothing of the transfer was stored, and the meter keeps "
-                "its results.\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Download cancelled: nothing of the "
+                                                     "transfer was stored, and the meter "
+                                                     "keeps its results."))
+             << "\n";
         return kExitFailed;
     }
     if (result.outcome == HeadlessDownload::Outcome::Failed) {
@@ -476,7 +501,7 @@ int Cli::ListOrExport(const std::string& command) {
     if (fromDay) {
         FilterResult search = SearchFilter(*fromDay, *toDay);
         if (!search.ok) {
-            err_ << ConsoleText(search.message) << "\n";
+            err_ << ConsoleText(MessageUtf8(search.message)) << "\n";
             return kExitFailed;
         }
         table.filter = JoinConditions(search.filter, patientCondition);
@@ -495,7 +520,7 @@ int Cli::ListOrExport(const std::string& command) {
         return ReadFailure(table);
     }
     if (!toFile) {
-        out_ << CsvHeader(*kind);
+        out_ << CsvOptionsForLanguage(*kind).header;
         std::string line;
         while (stream.Next()) {
             line.clear();
@@ -509,10 +534,11 @@ int Cli::ListOrExport(const std::string& command) {
         ReportContext context;
         context.clinic = QString::fromStdString(users_->Settings().hospital);
         context.operatorId = QString::fromStdString(users_->ActiveUserId());
-        context.subject = QCoreApplication::translate("ReportHeader", "Result kind: %1")
-                              .arg(*kind == ResultKind::HbA1c
-                                       ? QStringLiteral("HbA1c")
-                                       : QCoreApplication::translate("ReportHeader", "Glucose"));
+        context.subject =
+            Translate("ReportHeader", QT_TRANSLATE_NOOP("ReportHeader", "Result kind: %1"))
+                .arg(*kind == ResultKind::HbA1c
+                         ? QStringLiteral("HbA1c")
+                         : Translate("ReportHeader", QT_TRANSLATE_NOOP("ReportHeader", "Glucose")));
         context.period = ReportPeriodText(users_->Settings(), periodFrom, periodTo);
         std::size_t printed = 0;
         int code = Report(*kind, stream, *out, printed, context);
@@ -537,7 +563,7 @@ int Cli::ListOrExport(const std::string& command) {
         return code;
     }
     std::string error;
-    CsvFileWriter writer(*out, *kind, folder_);
+    CsvFileWriter writer(*out, CsvOptionsForLanguage(*kind), folder_);
     if (!writer.Open(error)) {
         err_ << error << "\n";
         return kExitFailed;
@@ -596,7 +622,8 @@ public:
 
 private:
     void AddColumn(const char* heading, int width) {
-        headings_.push_back(QString::fromLatin1(heading));
+        // Headed as the list heads them, in the operator's language.
+        headings_.push_back(Translate("qa::ListHeading", heading));
         widths_.push_back(width);
     }
     bool MoveTo(int row) const {
@@ -642,6 +669,8 @@ std::unique_ptr<QGuiApplication> Cli::PrintingApplication() {
         static char* argv[] = {name, nullptr};
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
+    // The printed words are in the language of the operator the command works for.
+    ApplyLanguage(CurrentLanguage());
     return app;
 }
 
@@ -703,7 +732,7 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
     if (from) {
         FilterResult search = SearchFilter(*ParseStoredDate(*from), *ParseStoredDate(*to));
         if (!search.ok) {
-            err_ << ConsoleText(search.message) << "\n";
+            err_ << ConsoleText(MessageUtf8(search.message)) << "\n";
             return kExitFailed;
         }
         data.fromDate = *from;
@@ -811,8 +840,8 @@ int Cli::Users() {
         }
         users_ = std::make_unique<UserStore>(folder_, prompter_);
         if (!users_->LoadUsers()) {
-            err_ << "The user file cannot be read: " << users_->UserInfoPath() << ": "
-                 << std::strerror(errno) << "\n";
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
+                 << users_->UserInfoPath() << ": " << std::strerror(errno) << "\n";
             return kExitFailed;
         }
         for (const auto& id : users_->UserList()) {
@@ -832,8 +861,8 @@ int Cli::Users() {
     // Only the user file: a user whose database cannot be opened can still be switched away
     // from, deleted, or have another user added beside it.
     if (!users_->LoadUsers()) {
-        err_ << "The user file cannot be read: " << users_->UserInfoPath() << ": "
-             << std::strerror(errno) << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
+             << users_->UserInfoPath() << ": " << std::strerror(errno) << "\n";
         return kExitFailed;
     }
     if (action == "add") {
@@ -841,7 +870,7 @@ int Cli::Users() {
     }
     const auto& list = users_->UserList();
     if (std::find(list.begin(), list.end(), id) == list.end()) {
-        err_ << "quorina1c-cli: unknown user " << id << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "quorina1c-cli: unknown user ")) << id << "\n";
         return kExitUsage;
     }
     // A switch whose files cannot be opened has said so; a delete still goes ahead as long
@@ -888,7 +917,8 @@ int Cli::Settings() {
     const std::string settingsPath = SettingsFilePath(folder_, users_->ActiveUserId());
     InterfaceSettings link;
     if (!LoadInterfaceSettings(settingsPath, link)) {
-        err_ << "The settings file cannot be read: " << settingsPath << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The settings file cannot be read: "))
+             << settingsPath << "\n";
         return kExitFailed;
     }
     const InterfaceSettings linkBefore = link;
@@ -907,12 +937,12 @@ int Cli::Settings() {
         }
     }
     if (link != linkBefore && !SaveInterfaceSettings(settingsPath, link)) {
-        err_ << "The settings file cannot be written.\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The settings file cannot be written.\n"));
         return kExitFailed;
     }
     s = changed;
     if (!users_->SaveSettings()) {
-        err_ << "The settings file cannot be written: "
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The settings file cannot be written: "))
              << SettingsFilePath(folder_, users_->ActiveUserId()) << ": " << std::strerror(errno)
              << "\n";
         return kExitFailed;
@@ -954,7 +984,8 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
         return ReadFailure(table); // the temporary file goes with the writer
     }
     if (!written || !file.Commit()) {
-        err_ << "The file cannot be written: " << path << ": " << std::strerror(errno) << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file cannot be written: ")) << path
+             << ": " << std::strerror(errno) << "\n";
         return kExitFailed;
     }
     return kExitOk;
@@ -988,18 +1019,21 @@ int Cli::Send() {
         return kExitFailed;
     }
     if (options_.flags.count("--retry-held") != 0 && outbox.ReleaseHeld() < 0) {
-        err_ << "The delivery file cannot be written: " << outbox.LastError() << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
+             << outbox.LastError() << "\n";
         return kExitFailed;
     }
     for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
                                     static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
         std::vector<interop::StoredResult> results;
         if (!interop::ReadStoredResults(*table, results)) {
-            err_ << "The stored results cannot be read: " << table->LastError() << "\n";
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The stored results cannot be read: "))
+                 << table->LastError() << "\n";
             return kExitFailed;
         }
         if (interop::QueueResults(outbox, results, context) < 0) {
-            err_ << "The delivery file cannot be written: " << outbox.LastError() << "\n";
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
+                 << outbox.LastError() << "\n";
             return kExitFailed;
         }
     }
@@ -1030,7 +1064,8 @@ void Cli::AuditOutput(const char* action, ResultKind kind, std::size_t rows,
                    " results to " + path;
     std::string error;
     if (!AppendAudit(folder_, std::move(entry), &error)) {
-        err_ << "The audit log cannot be written: " << error << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The audit log cannot be written: ")) << error
+             << "\n";
     }
 }
 
@@ -1052,7 +1087,8 @@ int Cli::Audit() {
     std::vector<AuditEntry> entries;
     std::string error;
     if (!ReadAudit(folder_, query, entries, error)) {
-        err_ << "The audit log cannot be read: " << error << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The audit log cannot be read: ")) << error
+             << "\n";
         return kExitFailed;
     }
     for (const auto& entry : entries) {
@@ -1072,7 +1108,8 @@ int Cli::Backup() {
     std::string error;
     std::vector<BackupMember> members;
     if (!WriteBackup(folder_, *out, kProgramVersion, error, &members)) {
-        err_ << "The backup could not be written: " << error << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The backup could not be written: ")) << error
+             << "\n";
         return kExitFailed;
     }
     AuditEntry entry;
@@ -1100,7 +1137,9 @@ int Cli::Restore() {
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%S", &tm);
     RestoreResult result = RestoreBackup(archive, folder_, stamp);
     if (!result.ok) {
-        err_ << "The backup was not restored; nothing was changed: " << result.error << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                          "The backup was not restored; nothing was changed: "))
+             << result.error << "\n";
         return kExitFailed;
     }
     if (!result.asidePath.empty()) {

@@ -3,6 +3,7 @@
 #include "app/instance_lock.h"
 #include "app/usage.h"
 #include "frame/main_window.h"
+#include "i18n/operator_language.h"
 #include "print/print_dialog_service.h"
 #include "store/users.h"
 #include "views/ui_services.h"
@@ -53,10 +54,14 @@ int main(int argc, char** argv) {
         inputs.explicitFolder = parser.value(dataDir).toStdString();
     }
     std::string folder = qa::ResolveDataFolder(inputs);
+    qa::ApplyLanguage(qa::RecordedOperatorLanguage(folder));
+    auto startupText = [](const char* text) {
+        return QCoreApplication::translate("qa::Startup", text);
+    };
     qa::UsePrivateFileModes();
     if (!qa::EnsureFolder(folder)) {
         QMessageBox::critical(nullptr, "QuorinA1c",
-                              QString::fromUtf8(qa::kInitFailedMessage) + "\n" +
+                              startupText(qa::kInitFailedMessage) + "\n" +
                                   QString::fromStdString(folder));
         return 1;
     }
@@ -69,16 +74,17 @@ int main(int argc, char** argv) {
     case qa::InstanceLock::Result::AlreadyRunning: {
         // The message says this copy closes by itself, so it does, also when nobody is
         // there to press OK.
-        std::fprintf(stderr, "QuorinA1c: %s\n", qa::kAlreadyRunningMessage);
+        std::fprintf(stderr, "QuorinA1c: %s\n",
+                     startupText(qa::kAlreadyRunningMessage).toUtf8().constData());
         QMessageBox box(QMessageBox::Information, "QuorinA1c",
-                        QString::fromUtf8(qa::kAlreadyRunningMessage));
+                        startupText(qa::kAlreadyRunningMessage));
         QTimer::singleShot(5000, &box, &QMessageBox::accept);
         box.exec();
         return 0;
     }
     case qa::InstanceLock::Result::Failed:
         QMessageBox::critical(nullptr, "QuorinA1c",
-                              QString::fromUtf8(qa::kInitFailedMessage) + "\n" + lock.ErrorText());
+                              startupText(qa::kInitFailedMessage) + "\n" + lock.ErrorText());
         return 1;
     }
 
@@ -99,7 +105,8 @@ int main(int argc, char** argv) {
     // The late start-up runs once the window is on screen, as its first event.
     QTimer::singleShot(0, &frame, [&frame, &prompter, privacyNote] {
         if (!privacyNote.empty()) {
-            prompter.Inform(privacyNote, "QuorinA1c", qa::Prompter::Severity::Information);
+            prompter.Inform(qa::Message::Verbatim(privacyNote), qa::MessageId::CaptionProgram,
+                            qa::Prompter::Severity::Information);
         }
         frame.LateStartup();
     });

@@ -10,10 +10,6 @@ namespace qa {
 
 namespace {
 
-constexpr const char* kQuestionHead = " 이 연결되었습니다.";
-constexpr const char* kAskHbA1c = "\r\n오르보에이원씨의 HbA1c 결과를 받겠습니까?";
-constexpr const char* kAskGlucose = "\r\n오르보에이원씨의 혈당 결과를 받겠습니까?";
-
 char CommandLetter(int code) {
     switch (code) {
     case kCmdModeChange:
@@ -66,10 +62,8 @@ bool DownloadSession::Connect(const std::string& portText, const std::string& de
     std::string error;
     if (device.empty() || !channel_.Open(device, error)) {
         // One box: what failed, then the system's reason and what to do about it.
-        std::string text = kConnectFailedText;
-        if (!error.empty()) {
-            text += "\r\n\r\n" + error;
-        }
+        Message text = error.empty() ? Message(kConnectFailedText)
+                                     : Message(MessageId::ConnectFailedBecause, {error});
         prompter_.Inform(text, kMeterCaption, Prompter::Severity::Error);
         CheckInvariants();
         return false;
@@ -80,8 +74,9 @@ bool DownloadSession::Connect(const std::string& portText, const std::string& de
         if (generation != generation_ || !runFlag || !channel_.IsOpen()) {
             return;
         }
-        std::string question =
-            chosenPort_ + kQuestionHead + (kind_ == ResultKind::HbA1c ? kAskHbA1c : kAskGlucose);
+        Message question(kind_ == ResultKind::HbA1c ? MessageId::AskReceiveHbA1c
+                                                    : MessageId::AskReceiveGlucose,
+                         {chosenPort_});
         if (!prompter_.Confirm(question, kMeterCaption)) {
             return; // the port stays open until the next download or the end
         }
@@ -148,7 +143,7 @@ void DownloadSession::SendCommand(int code) {
     switch (code) {
     case kCmdModeChange:
         exchangeKind_ = ExchangeKind::Idle;
-        host_.SetProgressText("모드 변경");
+        host_.SetProgressText(MessageId::ModeChange);
         break;
     case kCmdSendE:
         // E ends whatever the meter was sending: nothing is awaited, so nothing is watched.
@@ -160,7 +155,7 @@ void DownloadSession::SendCommand(int code) {
         exchangeKind_ = code == kCmdRequestHbA1c ? ExchangeKind::HbA1c : ExchangeKind::Glucose;
         errorCount_ = 0;
         watchStarted_ = false;
-        host_.SetProgressText("데이터 전송이 시작됩니다.");
+        host_.SetProgressText(MessageId::TransferStarts);
         break;
     case kCmdVersion:
         exchangeKind_ = ExchangeKind::Version;
@@ -275,7 +270,7 @@ void DownloadSession::ModeTick() {
         break;
     case ModeStep::SendModeChange:
         if (reached(kModeChangeDelay)) {
-            host_.SetProgressText("모드 변경 명령.");
+            host_.SetProgressText(MessageId::ModeChangeCommand);
             modeStamp_ = clock_.NowMs();
             modeStep_ = ModeStep::AwaitModeChange;
             FrameCommand(kCmdModeChange);
@@ -283,13 +278,13 @@ void DownloadSession::ModeTick() {
         break;
     case ModeStep::AwaitModeChange:
         if (reached(kModeChangeDelay)) {
-            host_.SetProgressText("모드 변경 완료.");
+            host_.SetProgressText(MessageId::ModeChangeDone);
             modeStep_ = ModeStep::AwaitCommand;
         }
         break;
     case ModeStep::AwaitCommand:
         if (reached(kCommandDelay)) {
-            host_.SetProgressText("명령 전달.");
+            host_.SetProgressText(MessageId::CommandSent);
             modeStep_ = ModeStep::AskVersion;
         }
         break;
@@ -343,7 +338,8 @@ void DownloadSession::OnByte(int replyCode, char byte) {
 }
 
 void DownloadSession::HandleRecordsByte() {
-    host_.SetProgressText(received_.size() % 4 == 0 ? "받는 중 ...***." : "받는 중 ..*.");
+    host_.SetProgressText(received_.size() % 4 == 0 ? MessageId::ReceivingA
+                                                    : MessageId::ReceivingB);
     std::size_t needed = kind_ == ResultKind::HbA1c ? 5 : 7;
     if (received_[0] != 'S' || received_.size() < needed) {
         return;
@@ -412,9 +408,7 @@ void DownloadSession::WatchTick() {
     if (watched() >= kStallWatchFrom && !nothing) {
         if (received_.size() == lastLengthSeen_) {
             ++errorCount_;
-            char text[32];
-            std::snprintf(text, sizeof text, "Error count : %d", errorCount_);
-            host_.SetProgressText(text);
+            host_.SetProgressText(Message(MessageId::ErrorCount, {std::to_string(errorCount_)}));
         } else {
             lastLengthSeen_ = received_.size();
         }

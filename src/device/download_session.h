@@ -75,22 +75,19 @@ inline constexpr std::size_t kReceiveLimit = 1'000'000;
 // Silent watch ticks in a row, once stall counting has started, that end a transfer.
 inline constexpr int kGiveUpErrorCount = 10;
 
-inline constexpr const char* kMeterCaption = "오르보에이원씨";
-inline constexpr const char* kConnectFailedText =
-    "통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.";
-inline constexpr const char* kNoDataText = "데이터가 없습니다.";
-inline constexpr const char* kNotArrivingText =
-    "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n오르보에이원씨와의 연결 포트를 "
-    "다시 확인해 주세요.";
-inline constexpr const char* kNoNewDataText = "새로운 데이터가 없습니다.";
-inline constexpr const char* kWaitingText = "Waiting....";
+inline constexpr MessageId kMeterCaption = MessageId::CaptionMeter;
+inline constexpr MessageId kConnectFailedText = MessageId::ConnectFailed;
+inline constexpr MessageId kNoDataText = MessageId::NoData;
+inline constexpr MessageId kNotArrivingText = MessageId::NotArriving;
+inline constexpr MessageId kNoNewDataText = MessageId::NoNewData;
+inline constexpr MessageId kWaitingText = MessageId::Waiting;
 
 // What the window (or the command line) does for the session.
 class SessionHost {
 public:
     virtual ~SessionHost() = default;
     // The one progress window: setting a text also shows it.
-    virtual void SetProgressText(const std::string& text) = 0;
+    virtual void SetProgressText(const Message& text) = 0;
     virtual void HideProgress() = 0;
     // A complete transfer: hand it to the importer (on the worker, in the window).
     virtual void StartImport(const Transfer& transfer) = 0;
@@ -141,19 +138,19 @@ public:
 //
 //   any           | Connect(port, kind, erase) | close an open port, cancel pending steps,
 //                 |                            | open the port -> Settling; on failure show
-//                 |                            | the system's error and "통신 포트 연결 실패..."
+//                 |                            | the system's error and ConnectFailedBecause
 //                 |                            | -> Closed (Connect returns false)
-//   Settling      | kPortSettle (800 ms)       | ask "<port> 이 연결되었습니다...받겠습니까?"
+//   Settling      | kPortSettle (800 ms)       | ask AskReceiveHbA1c/Glucose (the port)
 //                 |                            | no -> Declined; yes -> record size 29 (HbA1c)
 //                 |                            | or 15 (glucose), show "Waiting....", send E,
 //                 |                            | exchange Idle -> Starting
 //   Starting      | kAfterEnd (300 ms)         | download marker 1, mode timer on
 //                 |                            | -> ModeSequence/Announce
 //   Announce      | tick                       | show "Waiting....", stamp -> SendModeChange
-//   SendModeChange| tick, >= 800 ms since stamp| show "모드 변경 명령.", send H (exchange Idle,
-//                 |                            | shows "모드 변경"), stamp -> AwaitModeChange
-//   AwaitModeChange| tick, >= 800 ms since H   | show "모드 변경 완료." -> AwaitCommand
-//   AwaitCommand  | tick, >= 1500 ms since H   | show "명령 전달." -> AskVersion
+//   SendModeChange| tick, >= 800 ms since stamp| show ModeChangeCommand, send H (exchange Idle,
+//                 |                            | shows ModeChange), stamp -> AwaitModeChange
+//   AwaitModeChange| tick, >= 800 ms since H   | show ModeChangeDone -> AwaitCommand
+//   AwaitCommand  | tick, >= 1500 ms since H   | show CommandSent -> AskVersion
 //   AskVersion    | tick                       | mode timer off, marker -1, send V (exchange
 //                 |                            | Version), watch timer on -> AwaitVersion
 //   AwaitVersion  | 10th byte, reply "SV...."  | models EG/CG send four-digit values; record
@@ -161,12 +158,12 @@ public:
 //                 |                            | -> AwaitRecords
 //   AwaitVersion  | watch tick                 | no reply: send H or G with the size chosen
 //                 |                            | at the question -> AwaitRecords
-//   AwaitRecords  | byte, header incomplete    | show "받는 중 ..." (stays); once the count is
+//   AwaitRecords  | byte, header incomplete    | show Receiving A/B (stays); once the count is
 //                 | or records incomplete      | known, each whole record is reported to the
 //                 |                            | host (TransferProgress)
 //                 | byte, count 0              | hide progress, watch off, send E, after
-//                 |                            | 300 ms close the port and show "데이터가
-//                 |                            | 없습니다." -> Closed
+//                 |                            | 300 ms close the port and show NoData
+//                 |                            | -> Closed
 //                 | byte completing count x    | watch off; after kHandOverDelay (50 ms) hand
 //                 | size bytes after the header| the transfer to the host -> Importing
 //                 | watch tick, watch time >=  | if the length equals the one remembered at the
@@ -178,10 +175,10 @@ public:
 //                 | byte beyond kReceiveLimit  | GivenUp
 //   GivenUp       | (entered)                  | hide progress (not for a stall), watch and mode
 //                 |                            | timers off, cancel pending steps, close the
-//                 |                            | port, exchange None, show "오르보에이원씨로부터
-//                 |                            | 데이터가 전송이 되지 않고 있습니다..." -> Closed
+//                 |                            | port, exchange None, show NotArriving
+//                 |                            | -> Closed
 //   Importing     | commands from the importer | E, D (erase when asked), port close; then
-//                 |                            | import done: "새로운 데이터가 없습니다." or the
+//                 |                            | import done: NoNewData or the
 //                 |                            | new records -> Closed
 //   any with the  | a command whose five bytes | GivenUp at once instead of waiting for the
 //   port open     | are not all written        | silence limit

@@ -25,9 +25,9 @@ constexpr std::int64_t kPauseBeforeEnd = 300;
 constexpr std::int64_t kPauseAfterSendE = 300;
 
 // Shown once per byte and per record: built once, not for every call.
-const std::string& CheckingText(bool first) {
-    static const std::string a = kCheckingTextA;
-    static const std::string b = kCheckingTextB;
+const Message& CheckingText(bool first) {
+    static const Message a = kCheckingTextA;
+    static const Message b = kCheckingTextB;
     return first ? a : b;
 }
 
@@ -327,7 +327,7 @@ StoreOutcome StoreRecords(const std::vector<std::string_view>& records, ResultKi
     return {true, inserted, {}};
 }
 
-void Refuse(Prompter& prompter, const char* text) {
+void Refuse(Prompter& prompter, MessageId text) {
     prompter.Inform(text, kImportCaption, Prompter::Severity::Error);
 }
 
@@ -338,7 +338,7 @@ ImportResult ImportResults(const Transfer& transfer, ResultKind kind, Measuremen
     ImportResult result;
 
     if (transfer.kind != kind || main.Kind() != kind || download.Kind() != kind) {
-        Refuse(services.prompter, "Error. the received results are not of the selected kind.");
+        Refuse(services.prompter, MessageId::WrongKind);
         result.status = ImportStatus::WrongKind;
         return result;
     }
@@ -410,10 +410,9 @@ ImportResult ImportResults(const Transfer& transfer, ResultKind kind, Measuremen
     (void)ResetList(download);
 
     if (!stored.ok) {
-        std::string text = "Error. the results could not be saved : " + stored.error + ".";
-        if (transfer.eraseAfterDownload) {
-            text += " The meter's results were not erased.";
-        }
+        Message text(transfer.eraseAfterDownload ? MessageId::NotSavedNotErased
+                                                 : MessageId::NotSaved,
+                     {stored.error});
         services.prompter.Inform(text, kImportCaption, Prompter::Severity::Error);
         result.status = ImportStatus::StoreFailed;
         result.error = stored.error;

@@ -28,7 +28,7 @@ class ImportHost {
 public:
     virtual ~ImportHost() = default;
     virtual void SendFrameCommand(int code) = 0;
-    virtual void SetProgressText(const std::string& text) = 0;
+    virtual void SetProgressText(const Message& text) = 0;
     // Called before the end report (command 500) so that it can tell "no new data" apart.
     virtual void SetImportedCount(int count) = 0;
 };
@@ -63,11 +63,11 @@ inline constexpr int kFrameImportDone = 500;
 
 inline constexpr std::size_t kMaxPayloadBytes = 10'000'000; // a payload must be shorter
 inline constexpr const char* kRawDumpName = "hr_lowdata.dat";
-inline constexpr const char* kFramingFailText = "Error. cyclic redundancy check : Fail.";
-inline constexpr const char* kImportCaption = "QuorinA1c";
-inline constexpr const char* kCheckingTextA = "데이터 받는중 ...***.";
-inline constexpr const char* kCheckingTextB = "데이터 받는중 ...*.";
-inline constexpr const char* kCheckDoneText = "데이터 검사 완료";
+inline constexpr MessageId kFramingFailText = MessageId::FramingFailed;
+inline constexpr MessageId kImportCaption = MessageId::CaptionProgram;
+inline constexpr MessageId kCheckingTextA = MessageId::CheckingA;
+inline constexpr MessageId kCheckingTextB = MessageId::CheckingB;
+inline constexpr MessageId kCheckDoneText = MessageId::CheckDone;
 
 // The tables are the current user's main and download tables of the kind, open, and not
 // used by anyone else until the call returns.

@@ -2,6 +2,8 @@
 
 #include "device/importer.h"
 #include "frame/window_placement.h"
+#include "i18n/language.h"
+#include "i18n/message_text.h"
 #include "store/users.h"
 #include "views/all_data_page.h"
 #include "views/delivery_panel.h"
@@ -31,7 +33,7 @@ public:
         QMetaObject::invokeMethod(
             &frame_, [this, code] { frame_.FrameCommand(code); }, Qt::BlockingQueuedConnection);
     }
-    void SetProgressText(const std::string& text) override {
+    void SetProgressText(const Message& text) override {
         std::lock_guard lock(frame_.progressMutex_);
         frame_.pendingProgress_ = text;
         if (frame_.progressPosted_) {
@@ -41,7 +43,7 @@ public:
         QMetaObject::invokeMethod(
             &frame_,
             [frame = &frame_] {
-                std::string latest;
+                Message latest;
                 {
                     std::lock_guard pendingLock(frame->progressMutex_);
                     latest = frame->pendingProgress_;
@@ -63,7 +65,10 @@ private:
 
 MainWindow::MainWindow(Services services, QWidget* parent)
     : SkinnedFrame(parent), services_(std::move(services)) {
-    setWindowTitle(QString::fromUtf8(kTitle));
+    // The catalogue is in place before the first text: every text shown from here on can be
+    // shown again in the operator's language once the operator is known.
+    ApplyLanguage(CurrentLanguage());
+    setWindowTitle(tr(kTitle));
     setWindowIcon(AppIcon());
     setMinimumSize(kMinimumWindowSize);
     resize(kDefaultWindowSize);
@@ -107,9 +112,9 @@ void MainWindow::AddLockKeyFields(QStatusBar* bar) {
     if (!ReadLockKeys()) {
         return;
     }
-    const char* names[] = {"CAP", "NUM", "SCRL"};
+    const char* names[] = {QT_TR_NOOP("CAP"), QT_TR_NOOP("NUM"), QT_TR_NOOP("SCRL")};
     for (std::size_t i = 0; i < lockFields_.size(); ++i) {
-        lockFields_[i] = new QLabel(names[i], bar);
+        lockFields_[i] = new QLabel(tr(names[i]), bar);
         lockFields_[i]->setObjectName(QString::fromLatin1(names[i]));
         bar->addPermanentWidget(lockFields_[i]);
     }
@@ -223,13 +228,15 @@ void MainWindow::LateStartup() {
     // Files that cannot be opened (damaged, unreadable) are named now, not shown as a user
     // without results; the pages show what opened.
     (void)services_.users.ReloadAndReport();
+    ApplyLanguage(LanguageFromSetting(services_.users.Settings().language));
     session_->SetDownloadMarker(-1);
     FrameCommandFn command = [this](int code) { FrameCommand(code); };
     homePage_ = new HomePage(command, views_);
     downloadPage_ = new DownloadPage(
         services_.users, services_.prompter, services_.files, command,
         [this] { worker_->RequestDiscovery(); },
-        [this](const QString& text) { SetProgressText(text.toStdString()); }, views_);
+        [this](const QString& text) { SetProgressText(Message::Verbatim(text.toStdString())); },
+        views_);
     allDataPage_ = new AllDataPage(services_.users, services_.prompter, services_.files,
                                    services_.print, command, views_);
     views_->addWidget(homePage_);
@@ -305,8 +312,7 @@ void MainWindow::FrameCommand(int code) {
         importRunning_ = false;
         views_->setEnabled(true);
         session_->FrameCommand(code);
-        process_->SetDetail(
-            QStringLiteral("%1 new results stored.").arg(session_->ImportedCount()));
+        process_->SetDetail(tr("%1 new results stored.").arg(session_->ImportedCount()));
         break;
     default:
         session_->FrameCommand(code);
@@ -371,6 +377,8 @@ void MainWindow::ShowGetDataDialog() {
     connect(&dialog, &GetDataDialog::UserChosen, this, [this, &dialog, &users](const QString& id) {
         if (users.SwitchUser(id.toStdString())) {
             dialog.SetUsers(users.UserList(), users.ActiveUserId());
+            // The operator who downloads reads the download in their own language.
+            ApplyLanguage(LanguageFromSetting(users.Settings().language));
         }
     });
     int answer = dialog.exec();
@@ -386,8 +394,8 @@ void MainWindow::ShowGetDataDialog() {
                             downloadPage_->EraseAfterDownload());
 }
 
-void MainWindow::SetProgressText(const std::string& text) {
-    process_->SetProgressText(QString::fromStdString(text));
+void MainWindow::SetProgressText(const Message& text) {
+    process_->SetProgressText(MessageText(text));
 }
 
 void MainWindow::HideProgress() {
@@ -413,15 +421,14 @@ void MainWindow::RunImport(const Transfer& transfer) {
     // The failure message box must open in the window's thread.
     struct UiPrompter : Prompter {
         explicit UiPrompter(MainWindow& f) : frame(f) {}
-        bool Confirm(const std::string& text, const std::string& caption) override {
+        bool Confirm(const Message& text, const Message& caption) override {
             bool answer = false;
             QMetaObject::invokeMethod(
                 &frame, [&] { answer = frame.services_.prompter.Confirm(text, caption); },
                 Qt::BlockingQueuedConnection);
             return answer;
         }
-        void Inform(const std::string& text, const std::string& caption,
-                    Severity severity) override {
+        void Inform(const Message& text, const Message& caption, Severity severity) override {
             QMetaObject::invokeMethod(
                 &frame, [&] { frame.services_.prompter.Inform(text, caption, severity); },
                 Qt::BlockingQueuedConnection);
@@ -450,14 +457,14 @@ void MainWindow::ImportFinished(ImportStatus status, const std::string& error) {
     session_->ImportFailed();
     // The window must not go on saying "receiving" after the transfer was refused.
     if (status == ImportStatus::StoreFailed) {
-        SetProgressText("Error. the results could not be saved.");
-        process_->SetDetail(QString::fromStdString(error) +
-                            QStringLiteral("\nNothing was stored; the meter keeps its results."));
+        SetProgressText(
+            Message::Verbatim(tr("Error. the results could not be saved.").toStdString()));
+        process_->SetDetail(QString::fromStdString(error) + "\n" +
+                            tr("Nothing was stored; the meter keeps its results."));
     } else {
         SetProgressText(kFramingFailText);
-        process_->SetDetail(
-            QStringLiteral("The transfer was refused: nothing was stored, and the meter keeps "
-                           "its results."));
+        process_->SetDetail(tr("The transfer was refused: nothing was stored, and the meter "
+                               "keeps its results."));
     }
 }
 
@@ -493,8 +500,11 @@ void MainWindow::CancelDownload() {
     if (importRunning_ || !session_->Cancel()) {
         return;
     }
-    SetProgressText(ProcessDialog::kCancelledText);
-    process_->SetDetail(QString::fromUtf8(ProcessDialog::kCancelledDetail));
+    SetProgressText(Message::Verbatim(
+        QCoreApplication::translate("qa::ProcessDialog", ProcessDialog::kCancelledText)
+            .toStdString()));
+    process_->SetDetail(
+        QCoreApplication::translate("qa::ProcessDialog", ProcessDialog::kCancelledDetail));
     views_->setEnabled(true);
 }
 
@@ -519,6 +529,8 @@ void MainWindow::ShowSettingsDialog() {
 }
 
 void MainWindow::ApplySettingsChange() {
+    // The language is the current operator's: a saved choice or another operator applies now.
+    ApplyLanguage(LanguageFromSetting(services_.users.Settings().language));
     FrameCommand(12);
 }
 

@@ -35,7 +35,7 @@ class UserStore;
 class MainWindow : public SkinnedFrame, public SessionHost {
     Q_OBJECT
 public:
-    static constexpr const char* kTitle = "오르보에이원씨 관리 프로그램 v1.09";
+    static constexpr const char* kTitle = QT_TR_NOOP("오르보에이원씨 관리 프로그램 v1.09");
     enum View { kViewWaiting = 0, kViewHome = 1, kViewDownload = 2, kViewAllData = 3 };
 
     struct Services {
@@ -70,7 +70,7 @@ public:
     int DiscoveryCount() const { return discoveries_.load(); }
 
     // SessionHost
-    void SetProgressText(const std::string& text) override;
+    void SetProgressText(const Message& text) override;
     void HideProgress() override;
     void StartImport(const Transfer& transfer) override;
     void ShowNewRecords(int importedCount) override;
@@ -138,7 +138,7 @@ private:
     // Progress texts from the worker arrive once per checked byte: only the newest is
     // kept, and one pending update carries it to the window.
     std::mutex progressMutex_;
-    std::string pendingProgress_;
+    Message pendingProgress_;
     bool progressPosted_ = false;
 };
 

@@ -18,14 +18,14 @@ namespace qa {
 
 GetDataDialog::GetDataDialog(QWidget* parent) : QDialog(parent) {
     ApplyProgramPalette(this);
-    setWindowTitle(kTitle);
+    setWindowTitle(tr(kTitle));
     setObjectName("GetDataDialog");
     QFont font(QStringLiteral("고딕체"));
     font.setPixelSize(12);
     font.setWeight(QFont::Normal);
 
-    auto label = [&](const char* text) {
-        auto* l = new QLabel(QString::fromUtf8(text), this);
+    auto label = [&](const QString& text) {
+        auto* l = new QLabel(text, this);
         l->setFont(font);
         return l;
     };
@@ -33,27 +33,27 @@ GetDataDialog::GetDataDialog(QWidget* parent) : QDialog(parent) {
     ports_->setEditable(true);
     ports_->setObjectName("port");
     kinds_ = new QComboBox(this);
-    kinds_->addItems({"HbA1c", "Glucose"});
+    kinds_->addItems({tr("HbA1c"), tr("Glucose")});
     kinds_->setObjectName("kind");
     users_ = new QComboBox(this);
     users_->setObjectName("user");
-    ok_ = new QPushButton(QString::fromUtf8("데이터얻기"), this);
-    cancel_ = new QPushButton(QString::fromUtf8("취소"), this);
-    search_ = new QPushButton(QString::fromUtf8("포트 검색"), this);
+    ok_ = new QPushButton(tr("데이터얻기"), this);
+    cancel_ = new QPushButton(tr("취소"), this);
+    search_ = new QPushButton(tr("포트 검색"), this);
     for (QPushButton* b : {ok_, cancel_, search_}) {
         b->setFont(font);
     }
     ok_->setDefault(true);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(label("Comm포트"), 0, 0);
+    grid->addWidget(label(tr("Comm포트")), 0, 0);
     grid->addWidget(ports_, 0, 1);
     grid->addWidget(search_, 0, 2);
-    grid->addWidget(label("항목"), 1, 0);
+    grid->addWidget(label(tr("항목")), 1, 0);
     grid->addWidget(kinds_, 1, 1);
-    grid->addWidget(label("사용자ID"), 2, 0);
+    grid->addWidget(label(tr("사용자ID")), 2, 0);
     grid->addWidget(users_, 2, 1);
-    noMeter_ = new QLabel(QString::fromUtf8(kNoMeterText), this);
+    noMeter_ = new QLabel(tr(kNoMeterText), this);
     noMeter_->setObjectName("noMeter");
     noMeter_->setWordWrap(true);
     noMeter_->hide();
@@ -118,7 +118,7 @@ ResultKind GetDataDialog::Kind() const {
 }
 
 ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Process");
+    setWindowTitle(tr("Process"));
     setModal(false);
     ApplyProgramPalette(this);
     auto* label = new GradientLabel(this);
@@ -131,7 +131,7 @@ ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
     label->SetBkColor(Qt::white, program_colour::kTealLight, GradientLabel::GradientVertical);
     label_ = label;
     auto* close = new ShadeButton(this);
-    close->setText("Close.");
+    close->setText(tr("Close."));
     close->SetShade(6, 8, 10, 35, program_colour::kNavy);
     close->SetIcon(ImagePath(171));
     close_ = close;
@@ -144,7 +144,7 @@ ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
     detail_->setWordWrap(true);
     detail_->setAlignment(Qt::AlignCenter);
     detail_->hide();
-    cancel_ = new QPushButton("Cancel", this);
+    cancel_ = new QPushButton(tr("Cancel"), this);
     cancel_->setObjectName("cancel");
     cancel_->setEnabled(false);
     auto* buttons = new QHBoxLayout;
@@ -164,7 +164,7 @@ ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
 void ProcessDialog::SetRecords(int received, int announced) {
     records_->SetRange(0, announced);
     records_->SetPos(received);
-    records_->SetWindowText(QStringLiteral("%1 / %2 records").arg(received).arg(announced));
+    records_->SetWindowText(tr("%1 / %2 records").arg(received).arg(announced));
     records_->show();
 }
 
@@ -212,13 +212,13 @@ QString ProcessDialog::ProgressText() const {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     ApplyProgramPalette(this);
-    setWindowTitle("About QuorinA1c Self Comm");
+    setWindowTitle(tr("About QuorinA1c Self Comm"));
     auto* icon = new QLabel(this);
     icon->setPixmap(AppIcon().pixmap(32, 32));
     auto* texts = new QVBoxLayout;
-    texts->addWidget(new QLabel("Windows Communication Program", this));
-    texts->addWidget(new QLabel("  Windows All for One       Version  1.00", this));
-    auto* ok = new QPushButton("OK", this);
+    texts->addWidget(new QLabel(tr("Windows Communication Program"), this));
+    texts->addWidget(new QLabel(tr("  Windows All for One       Version  1.00"), this));
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     auto* row = new QHBoxLayout;

@@ -20,7 +20,7 @@ class TextProgressCtrl;
 class GetDataDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr const char* kTitle = "Get data";
+    static constexpr const char* kTitle = QT_TR_NOOP("Get data");
 
     explicit GetDataDialog(QWidget* parent = nullptr);
 
@@ -41,8 +41,8 @@ public:
     // Says when discovery recognised no meter (the operator may still choose a port).
     QLabel* NoMeterNote() const { return noMeter_; }
     static constexpr const char* kNoMeterText =
-        "No meter was recognised on any port. Connect the meter and press 포트 검색, or "
-        "choose its port yourself.";
+        QT_TR_NOOP("No meter was recognised on any port. Connect the meter and press 포트 "
+                   "검색, or choose its port yourself.");
 
 signals:
     void PortSearchRequested();
@@ -66,9 +66,9 @@ private:
 class ProcessDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr const char* kCancelledText = "다운로드 취소";
-    static constexpr const char* kCancelledDetail =
-        "Cancelled: nothing of this transfer was stored, and the meter keeps its results.";
+    static constexpr const char* kCancelledText = QT_TR_NOOP("다운로드 취소");
+    static constexpr const char* kCancelledDetail = QT_TR_NOOP(
+        "Cancelled: nothing of this transfer was stored, and the meter keeps its results.");
 
     explicit ProcessDialog(QWidget* parent = nullptr);
     void SetProgressText(const QString& text);

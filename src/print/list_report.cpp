@@ -250,9 +250,9 @@ QString ListReportUnit::HeaderText(const SettingsStore& settings, const QDateTim
     calendar.second = now.time().second();
     QString text = QString::fromStdString(FormatReportDateTimeText(settings, calendar));
     text += kUnitSeparator;
-    text += QLatin1String(kReportTitle);
+    text += QCoreApplication::translate("qa::ListReport", kReportTitle);
     text += kRecordSeparator;
-    text += QString::fromLatin1(kReportPagePattern).arg(page);
+    text += QCoreApplication::translate("qa::ListReport", kReportPagePattern).arg(page);
     return text;
 }
 
@@ -273,9 +273,9 @@ void ListReportUnit::PrintFooter() {
     FontSelector footer(Job()->Painter(), &footerFont_);
     QString text = QLatin1String(kReportFooterLeft);
     text += kUnitSeparator;
-    text += QLatin1String(kReportFooterCentre);
+    text += QCoreApplication::translate("qa::ListReport", kReportFooterCentre);
     text += kRecordSeparator;
-    text += QLatin1String(kReportFooterRight);
+    text += QCoreApplication::translate("qa::ListReport", kReportFooterRight);
     PrintFooterText(text);
 }
 
@@ -300,7 +300,7 @@ bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
         return false;
     };
     if (pdfPath.isEmpty()) {
-        return fail(QStringLiteral("No output file was given."));
+        return fail(QCoreApplication::translate("qa::ListReport", "No output file was given."));
     }
     PdfFileDialogService dialogs(pdfPath);
     ListReportJob job(&dialogs);
@@ -311,11 +311,14 @@ bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
     }
     int result = job.Print();
     if (result != kPrintSpooled) {
-        return fail(QStringLiteral("The report could not be written to %1.").arg(pdfPath));
+        return fail(
+            QCoreApplication::translate("qa::ListReport", "The report could not be written to %1.")
+                .arg(pdfPath));
     }
     if (job.DevicePages() == 0) {
-        return fail(QStringLiteral("The list has no columns to print beside the first one; "
-                                   "no report was written."));
+        return fail(QCoreApplication::translate("qa::ListReport",
+                                                "The list has no columns to print beside the "
+                                                "first one; no report was written."));
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include "print/report_source.h"
 #include "store/settings.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFont>
 
@@ -13,11 +14,15 @@
 
 namespace qa {
 
-inline constexpr const char* kReportTitle = "QuorinA1c Self Report";
-inline constexpr const char* kReportPagePattern = "Page %1";
-inline constexpr const char* kReportFooterRight = "Data Report.";
+// The report's fixed texts, printed in the current language (context "qa::ListReport").
+inline constexpr const char* kReportTitle =
+    QT_TRANSLATE_NOOP("qa::ListReport", "QuorinA1c Self Report");
+inline constexpr const char* kReportPagePattern = QT_TRANSLATE_NOOP("qa::ListReport", "Page %1");
+inline constexpr const char* kReportFooterRight =
+    QT_TRANSLATE_NOOP("qa::ListReport", "Data Report.");
 inline constexpr const char* kReportFooterLeft = "---";
-inline constexpr const char* kReportFooterCentre = "QuorinA1c HbA1c and Glucose Data Manager";
+inline constexpr const char* kReportFooterCentre =
+    QT_TRANSLATE_NOOP("qa::ListReport", "QuorinA1c HbA1c and Glucose Data Manager");
 
 // List texts are read as the list control hands them over, into a buffer of 200 bytes of code
 // page 949: at most 199 bytes, never ending in half a character.

@@ -62,7 +62,8 @@ double DayOf(const PatientResult& result) {
 }
 
 QString KindName(ResultKind kind) {
-    return kind == ResultKind::HbA1c ? QStringLiteral("HbA1c") : Tr("Glucose");
+    return kind == ResultKind::HbA1c ? QStringLiteral("HbA1c")
+                                     : Tr(QT_TRANSLATE_NOOP("PatientReport", "Glucose"));
 }
 
 QString ResultText(const SettingsStore& settings, const PatientResult& result) {
@@ -242,12 +243,12 @@ void PatientReportUnit::ComputeMetrics() {
 }
 
 void PatientReportUnit::DefineColumns() {
-    InsertColumn(0, Tr("No."), 0.07, 0);
-    InsertColumn(1, Tr("Date"), 0.15, 0);
-    InsertColumn(2, Tr("Time"), 0.11, 0);
-    InsertColumn(3, Tr("Test"), 0.11, 0);
-    InsertColumn(4, Tr("Result"), 0.17, 0);
-    InsertColumn(5, Tr("Memo"), 0.39, 0);
+    InsertColumn(0, Tr(QT_TRANSLATE_NOOP("PatientReport", "No.")), 0.07, 0);
+    InsertColumn(1, Tr(QT_TRANSLATE_NOOP("PatientReport", "Date")), 0.15, 0);
+    InsertColumn(2, Tr(QT_TRANSLATE_NOOP("PatientReport", "Time")), 0.11, 0);
+    InsertColumn(3, Tr(QT_TRANSLATE_NOOP("PatientReport", "Test")), 0.11, 0);
+    InsertColumn(4, Tr(QT_TRANSLATE_NOOP("PatientReport", "Result")), 0.17, 0);
+    InsertColumn(5, Tr(QT_TRANSLATE_NOOP("PatientReport", "Memo")), 0.39, 0);
     AssignColumnPositions();
 }
 
@@ -282,7 +283,7 @@ void PatientReportUnit::PrintHeader() {
                               now.time().hour(), now.time().minute(), now.time().second()};
     QString first = Q(FormatReportDateTimeText(settings, calendar));
     first += kUnitSeparator;
-    first += Tr("QuorinA1c Patient Report");
+    first += Tr(QT_TRANSLATE_NOOP("PatientReport", "QuorinA1c Patient Report"));
     first += kRecordSeparator;
     first += QString::fromLatin1(kReportPagePattern).arg(Job()->Info()->currentPage);
     PrintHeaderText(first);
@@ -294,7 +295,7 @@ void PatientReportUnit::PrintHeader() {
     if (!data.patientName.empty()) {
         patient += QStringLiteral("  ") + Q(data.patientName);
     }
-    context.subject = Tr("Patient: %1").arg(patient);
+    context.subject = Tr(QT_TRANSLATE_NOOP("PatientReport", "Patient: %1")).arg(patient);
     context.period = ReportPeriodText(settings, data.fromDate, data.toDate);
     const int saved = rowHeightUsed_;
     PrintReportContextLine(*this, ReportContextText(context),
@@ -309,7 +310,7 @@ void PatientReportUnit::PrintFooter() {
     text += kUnitSeparator;
     text += QLatin1String(kReportFooterCentre);
     text += kRecordSeparator;
-    text += Tr("Patient Report.");
+    text += Tr(QT_TRANSLATE_NOOP("PatientReport", "Patient Report."));
     PrintFooterText(text);
 }
 
@@ -333,9 +334,9 @@ void PatientReportUnit::PrintSummary(ResultKind kind, const std::vector<PatientR
     PrintTitleLine(KindName(kind));
     QStringList lines;
     if (s.count == 0) {
-        lines << Tr("No results.");
+        lines << Tr(QT_TRANSLATE_NOOP("PatientReport", "No results."));
     } else {
-        lines << Tr("Results: %1, from %2 to %3")
+        lines << Tr(QT_TRANSLATE_NOOP("PatientReport", "Results: %1, from %2 to %3"))
                      .arg(s.count)
                      .arg(DateText(settings, s.firstDate), DateText(settings, s.lastDate));
         PatientResult last;
@@ -343,13 +344,13 @@ void PatientReportUnit::PrintSummary(ResultKind kind, const std::vector<PatientR
         last.value = s.lastValue;
         QString change = Q(FormatFigure(settings, kind, s.change, true));
         QString mean = Q(FormatFigure(settings, kind, s.mean12Months, false));
-        lines << Tr("Last result: %1 on %2")
+        lines << Tr(QT_TRANSLATE_NOOP("PatientReport", "Last result: %1 on %2"))
                      .arg(ResultText(settings, last),
                           DateText(settings, s.lastDate) + QLatin1Char(' ') +
                               Q(FormatTimeText(settings, s.lastDate, s.lastTime)));
-        lines << Tr("Change since the previous result: %1")
+        lines << Tr(QT_TRANSLATE_NOOP("PatientReport", "Change since the previous result: %1"))
                      .arg(change.isEmpty() ? QStringLiteral("-") : change);
-        lines << Tr("Mean of the last 12 months: %1 (n = %2)")
+        lines << Tr(QT_TRANSLATE_NOOP("PatientReport", "Mean of the last 12 months: %1 (n = %2)"))
                      .arg(mean.isEmpty() ? QStringLiteral("-") : mean)
                      .arg(s.countIn12Months);
     }

@@ -15,20 +15,21 @@ QString Tr(const char* text) {
 } // namespace
 
 QString ReportContextText(const ReportContext& context) {
-    QString left = Tr("Clinic: %1").arg(context.clinic);
-    left += QStringLiteral("   ") + Tr("Operator: %1").arg(context.operatorId);
+    QString left = Tr(QT_TRANSLATE_NOOP("ReportHeader", "Clinic: %1")).arg(context.clinic);
+    left += QStringLiteral("   ") +
+            Tr(QT_TRANSLATE_NOOP("ReportHeader", "Operator: %1")).arg(context.operatorId);
     QString text = left;
     text += kUnitSeparator;
     text += context.subject;
     text += kRecordSeparator;
-    text += Tr("Period: %1").arg(context.period);
+    text += Tr(QT_TRANSLATE_NOOP("ReportHeader", "Period: %1")).arg(context.period);
     return text;
 }
 
 QString ReportPeriodText(const SettingsStore& settings, const std::string& fromDate,
                          const std::string& toDate) {
     if (fromDate.empty() && toDate.empty()) {
-        return Tr("All results");
+        return Tr(QT_TRANSLATE_NOOP("ReportHeader", "All results"));
     }
     return QString::fromStdString(FormatDateText(settings, fromDate, "0000")) +
            QStringLiteral(" - ") + QString::fromStdString(FormatDateText(settings, toDate, "0000"));

@@ -64,7 +64,12 @@ std::string CsvHeader(ResultKind kind, const std::vector<std::string>& extraHead
 
 std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::string>>& rows,
                            const std::vector<std::string>& extraHeadings) {
-    std::string utf8 = CsvHeader(kind, extraHeadings);
+    return ComposeCsvUtf8(CsvHeader(kind, extraHeadings), rows);
+}
+
+std::string ComposeCsvUtf8(const std::string& header,
+                           const std::vector<std::vector<std::string>>& rows) {
+    std::string utf8 = header;
     for (const auto& row : rows) {
         AppendCsvLineUtf8(row, utf8);
     }
@@ -74,7 +79,14 @@ std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::s
 bool WriteCsvFile(const std::string& path, ResultKind kind,
                   const std::vector<std::vector<std::string>>& rows, std::string& error,
                   const std::string& dataFolder, const std::vector<std::string>& extraHeadings) {
-    CsvFileWriter writer(path, kind, dataFolder, extraHeadings);
+    return WriteCsvFile(path, CsvOptions{CsvHeader(kind, extraHeadings), CsvEncoding::Cp949}, rows,
+                        error, dataFolder);
+}
+
+bool WriteCsvFile(const std::string& path, const CsvOptions& options,
+                  const std::vector<std::vector<std::string>>& rows, std::string& error,
+                  const std::string& dataFolder) {
+    CsvFileWriter writer(path, options, dataFolder);
     if (!writer.Open(error)) {
         return false;
     }
@@ -93,8 +105,20 @@ constexpr std::size_t kWriteBlock = 1 << 16;
 
 CsvFileWriter::CsvFileWriter(std::string path, ResultKind kind, std::string dataFolder,
                              std::vector<std::string> extraHeadings)
-    : path_(std::move(path)), kind_(kind), dataFolder_(std::move(dataFolder)),
-      extraHeadings_(std::move(extraHeadings)), file_(path_) {}
+    : CsvFileWriter(std::move(path), CsvOptions{CsvHeader(kind, extraHeadings), CsvEncoding::Cp949},
+                    std::move(dataFolder)) {}
+
+CsvFileWriter::CsvFileWriter(std::string path, CsvOptions options, std::string dataFolder)
+    : path_(std::move(path)), options_(std::move(options)), dataFolder_(std::move(dataFolder)),
+      file_(path_) {}
+
+void CsvFileWriter::Append(const std::string& utf8) {
+    if (options_.encoding == CsvEncoding::Cp949) {
+        encoder_.AppendLossy(utf8, buffer_);
+    } else {
+        buffer_ += utf8;
+    }
+}
 
 bool CsvFileWriter::Open(std::string& error) {
     error = CheckOutputTarget(path_, dataFolder_);
@@ -106,7 +130,10 @@ bool CsvFileWriter::Open(std::string& error) {
         return false;
     }
     open_ = true;
-    encoder_.AppendLossy(CsvHeader(kind_, extraHeadings_), buffer_);
+    if (options_.encoding == CsvEncoding::Utf8WithBom) {
+        buffer_ = "\xEF\xBB\xBF";
+    }
+    Append(options_.header);
     return true;
 }
 
@@ -121,7 +148,7 @@ void CsvFileWriter::Flush() {
 void CsvFileWriter::WriteRow(const std::vector<std::string>& cells) {
     line_.clear();
     AppendCsvLineUtf8(cells, line_);
-    encoder_.AppendLossy(line_, buffer_);
+    Append(line_);
     if (buffer_.size() >= kWriteBlock) {
         Flush();
     }

@@ -9,8 +9,6 @@
 
 namespace qa {
 
-inline constexpr const char* kExportQuestion = "현재 데이터 내보내기를 하시겠습니까?";
-
 // The header line of an export, chosen by the result kind.
 const char* CsvHeader(ResultKind kind);
 // The header line with the headings of optional columns appended.
@@ -30,6 +28,20 @@ std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::strin
 std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::string>>& rows,
                            const std::vector<std::string>& extraHeadings = {});
 
+// How an export file is written. Code page 949 is what the Korean program wrote and what
+// Korean spreadsheets read; UTF-8 with a byte-order mark lets a spreadsheet anywhere read
+// every character (without the mark many take the file for the local code page).
+enum class CsvEncoding { Cp949, Utf8WithBom };
+
+struct CsvOptions {
+    std::string header; // the first line in UTF-8, line feed included (the reader's words)
+    CsvEncoding encoding = CsvEncoding::Cp949;
+};
+
+// The lines in UTF-8 under a header of the caller's.
+std::string ComposeCsvUtf8(const std::string& header,
+                           const std::vector<std::vector<std::string>>& rows);
+
 // Writes the file through a temporary file and a rename, so an existing export is never
 // left half-written. Returns false with `error` set when the file cannot be written.
 // A target that CheckOutputTarget refuses (given the data folder) is not touched.
@@ -37,6 +49,9 @@ std::string ComposeCsvUtf8(ResultKind kind, const std::vector<std::vector<std::s
                                 const std::vector<std::vector<std::string>>& rows,
                                 std::string& error, const std::string& dataFolder = {},
                                 const std::vector<std::string>& extraHeadings = {});
+[[nodiscard]] bool WriteCsvFile(const std::string& path, const CsvOptions& options,
+                                const std::vector<std::vector<std::string>>& rows,
+                                std::string& error, const std::string& dataFolder = {});
 
 // One line of the export for a row of cells, in UTF-8: each cell as ComposeCsv writes it,
 // followed by a comma, then a line feed.
@@ -50,6 +65,8 @@ public:
     // `extraHeadings` as for ComposeCsv.
     CsvFileWriter(std::string path, ResultKind kind, std::string dataFolder = {},
                   std::vector<std::string> extraHeadings = {});
+    // Under the caller's header, in the caller's encoding.
+    CsvFileWriter(std::string path, CsvOptions options, std::string dataFolder = {});
 
     // Checks the target as WriteCsvFile does, creates the temporary file and writes the
     // header; false with `error` set when it cannot.
@@ -61,11 +78,11 @@ public:
 
 private:
     void Flush();
+    void Append(const std::string& utf8);
 
     std::string path_;
-    ResultKind kind_;
+    CsvOptions options_;
     std::string dataFolder_;
-    std::vector<std::string> extraHeadings_;
     AtomicFileWriter file_;
     bool open_ = false;
     bool failed_ = false;

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "store/message.h"
+
 #include <chrono>
 #include <optional>
 #include <string>
 
 namespace qa {
 
-inline constexpr const char* kBadRangeText =
-    "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.";
-inline constexpr const char* kRangeTooLongText =
-    "최대 365일 데이터를 검색할 수 있습니다. \r\n다시 날짜 설정해 주세요.";
+inline constexpr MessageId kBadRangeText = MessageId::BadRange;
+inline constexpr MessageId kRangeTooLongText = MessageId::RangeTooLong;
 inline constexpr int kMaxSearchSpanDays = 366;
 
 // A stored DATE text (eight digits) as a calendar day; nothing when it is not a valid date.
@@ -18,8 +18,8 @@ std::string StoredDateText(std::chrono::sys_days day);
 
 struct FilterResult {
     bool ok = false;
-    std::string filter;  // the condition for the table, when ok
-    std::string message; // the operator's message, when not ok
+    std::string filter; // the condition for the table, when ok
+    Message message;    // the operator's message, when not ok
 };
 
 // The search button: both ends count, the end may lie at most 366 days after the start,

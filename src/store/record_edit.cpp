@@ -50,16 +50,16 @@ std::string StoredBirthday(const BirthDate& date) {
     return buffer;
 }
 
-std::optional<std::string> RecordEditLimitMessage(const RecordEdit& edit) {
+std::optional<MessageId> RecordEditLimitMessage(const RecordEdit& edit) {
     // Each field names itself: the operator must know which of the two to shorten.
     if (Cp949Length(edit.patientName) > kPatientNameMaxBytes) {
-        return std::string(kNameTooLongText);
+        return kNameTooLongText;
     }
     if (Cp949Length(edit.patientId) > kPatientIdMaxBytes) {
-        return std::string(kNameOrIdTooLongText);
+        return kNameOrIdTooLongText;
     }
     if (Cp949Length(edit.memo) > kMemoMaxBytes) {
-        return std::string(kMemoTooLongText);
+        return kMemoTooLongText;
     }
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/measurement_table.h"
+#include "store/message.h"
 #include "store/result_list.h"
 
 #include <cstddef>
@@ -15,18 +16,11 @@ inline constexpr std::size_t kPatientNameMaxBytes = 15;
 inline constexpr std::size_t kPatientIdMaxBytes = 15;
 inline constexpr std::size_t kMemoMaxBytes = 99;
 
-inline constexpr const char* kRecordCaption = "QuorinA1c";
-inline constexpr const char* kConfirmChangeText = "데이터 변경하시겠습니까?";
-inline constexpr const char* kNameOrIdTooLongText =
-    "환자ID 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)";
-inline constexpr const char* kNameTooLongText =
-    "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)";
-inline constexpr const char* kMemoTooLongText =
-    "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)";
+inline constexpr MessageId kNameOrIdTooLongText = MessageId::NameOrIdTooLong;
+inline constexpr MessageId kNameTooLongText = MessageId::NameTooLong;
+inline constexpr MessageId kMemoTooLongText = MessageId::MemoTooLong;
 
-// The diagnosis texts of the record dialogs, in index order.
-inline constexpr const char* kDiagnosisNames[] = {"None", "Type  I", "Type II", "Gestational",
-                                                  "Normal"};
+// The diagnoses a record can name, by index (the record dialogs give their texts).
 inline constexpr int kDiagnosisCount = 5;
 
 struct BirthDate {
@@ -54,7 +48,7 @@ std::string StoredBirthday(const BirthDate& date);
 
 // The refusal for the first detail over its limit (name, then patient ID, then memo), or
 // nothing when all fit.
-std::optional<std::string> RecordEditLimitMessage(const RecordEdit& edit);
+std::optional<MessageId> RecordEditLimitMessage(const RecordEdit& edit);
 
 // Writes the changed patient details to the one stored row the operator selected: found by
 // all five key fields (and by its row id too when `storedRowId` is not 0), and when several

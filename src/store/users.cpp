@@ -72,7 +72,7 @@ std::map<long, std::string> NumberedEntries(const ProfileDocument& doc) {
 
 } // namespace
 
-std::string CheckNewUserId(std::string_view id) {
+std::optional<MessageId> CheckNewUserId(std::string_view id) {
     if (id.empty()) {
         return user_text::kEmptyUserId;
     }
@@ -100,7 +100,7 @@ std::string CheckNewUserId(std::string_view id) {
         lowered == "user_info_d" || EndsWith(lowered, "_set_info")) {
         return user_text::kUserIdReserved;
     }
-    return {};
+    return std::nullopt;
 }
 
 bool IsUsableUserId(std::string_view id) {
@@ -163,7 +163,7 @@ UserFiles UserStore::FilesOf(const std::string& id) const {
     return files;
 }
 
-void UserStore::Error(const std::string& text) {
+void UserStore::Error(const Message& text) {
     prompter_.Inform(text, kUserCaption, Prompter::Severity::Error);
 }
 
@@ -219,9 +219,7 @@ bool UserStore::LoadUsers() {
     if (currentUserId_ != kNoUserId && !IsListed(currentUserId_) &&
         reportedUnlisted_ != currentUserId_) {
         reportedUnlisted_ = currentUserId_;
-        prompter_.Inform("The current user \"" + currentUserId_ +
-                             "\" is not in the user list.\r\nThe files of \"" + ActiveUserId() +
-                             "\" are used instead.",
+        prompter_.Inform(Message(MessageId::CurrentUserNotListed, {currentUserId_, ActiveUserId()}),
                          kUserCaption, Prompter::Severity::Warning);
     }
     return true;
@@ -392,19 +390,18 @@ bool UserStore::ReloadAndReport() {
     if (Reload()) {
         return true;
     }
-    std::string text = damagedFile_
-                           ? std::string(user_text::kDamagedFile)
-                           : std::string(user_text::kUserFilesNotOpened) + "\r\n" + folder_;
+    std::string where = damagedFile_ ? std::string() : folder_;
     for (const std::string& problem : openProblems_) {
-        text += "\r\n" + problem;
+        where += (where.empty() ? "" : "\r\n") + problem;
     }
-    Error(text);
+    Error(
+        Message(damagedFile_ ? user_text::kDamagedFile : user_text::kUserFilesNotOpened, {where}));
     return false;
 }
 
 bool UserStore::SwitchUser(const std::string& id) {
     if (!EnsureLoaded()) {
-        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return false;
     }
     if (std::find(users_.begin(), users_.end(), id) == users_.end()) {
@@ -416,7 +413,7 @@ bool UserStore::SwitchUser(const std::string& id) {
         return false;
     }
     if (!WriteProfileString(UserInfoPath(), kCountSection, "current_user", id)) {
-        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return false;
     }
     currentUserId_ = id;
@@ -477,13 +474,12 @@ bool UserStore::SharesFilesWithListedUser(const std::string& id) const {
 UserStore::Outcome UserStore::AddUser(const std::string& id) {
     // Everything is checked before the question (a yes to an ID that is then refused asks
     // for nothing) and before the first byte is written.
-    std::string problem = CheckNewUserId(id);
-    if (!problem.empty()) {
-        prompter_.Inform(problem, kUserCaption, Prompter::Severity::Warning);
+    if (std::optional<MessageId> problem = CheckNewUserId(id)) {
+        prompter_.Inform(*problem, kUserCaption, Prompter::Severity::Warning);
         return Outcome::Refused;
     }
     if (!EnsureLoaded()) {
-        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return Outcome::Failed;
     }
     if (std::find(users_.begin(), users_.end(), id) != users_.end()) {
@@ -500,7 +496,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
     }
     std::string base;
     if (ReadWholeFile(UserInfoPath(), base) == FileReadStatus::Unreadable) {
-        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return Outcome::Failed;
     }
     // Every file of the new user is complete before the user file names the user: a kill or
@@ -512,7 +508,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         for (const std::string& path : created) {
             RemoveFile(path);
         }
-        Error(std::string(user_text::kUserNotAdded) + "\r\n" + failure);
+        Error(Message(user_text::kUserNotAdded, {failure}));
         return Outcome::Failed;
     }
     // Count, list entry and current user go in one replacement: a count that promises a
@@ -524,7 +520,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         for (const std::string& path : created) {
             RemoveFile(path);
         }
-        Error(std::string(user_text::kUserNotAdded) + "\r\n" + UserInfoPath() + ": " + reason);
+        Error(Message(user_text::kUserNotAdded, {UserInfoPath() + ": " + reason}));
         return Outcome::Failed;
     }
     Audit(audit_action::kUserAdd, "user " + id);
@@ -633,7 +629,7 @@ bool UserStore::RewriteUserFileThroughTemp(const std::string& current) {
 UserStore::Outcome UserStore::DeleteCurrentUser() {
     // Checked before the question: a yes must not be asked for a delete that cannot happen.
     if (!EnsureLoaded()) {
-        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return Outcome::Failed;
     }
     if (users_.empty()) {
@@ -664,7 +660,7 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
         const bool reopened = OpenUserDatabases();
         Error(user_text::kUserFilesNotDeleted);
         if (!reopened) {
-            Error(std::string(user_text::kUserFilesNotOpened) + "\r\n" + folder_);
+            Error(Message(user_text::kUserFilesNotOpened, {folder_}));
         }
         return Outcome::Failed;
     }
@@ -691,15 +687,16 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
     bool rewritten = RewriteUserFileThroughTemp(next);
     (void)ReloadAndReport(); // reports itself; the rewrite's failure is reported below
     if (!rewritten) {
-        Error(std::string(user_text::kFileNotWritten) + "\r\n" + UserInfoPath());
+        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return Outcome::Failed;
     }
     if (!kept.empty()) {
-        std::string text = user_text::kSomeFilesNotDeleted;
+        std::string paths;
         for (const std::string& path : kept) {
-            text += "\r\n" + path;
+            paths += (paths.empty() ? "" : "\r\n") + path;
         }
-        prompter_.Inform(text, kUserCaption, Prompter::Severity::Warning);
+        prompter_.Inform(Message(user_text::kSomeFilesNotDeleted, {paths}), kUserCaption,
+                         Prompter::Severity::Warning);
         return Outcome::Done;
     }
     prompter_.Inform(user_text::kUserDeleted, kUserCaption);

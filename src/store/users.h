@@ -5,6 +5,7 @@
 #include "store/settings.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,55 +18,39 @@ inline constexpr const char* kDefaultUserId = "Basis";
 // What the user file gives for a missing "current_user": the default user's files are used.
 inline constexpr const char* kNoUserId = "-1";
 inline constexpr std::size_t kMaxUserIdBytes = 64;
-inline constexpr const char* kUserCaption = "QuorinA1c";
+inline constexpr MessageId kUserCaption = MessageId::CaptionProgram;
 
-// Operator texts of the user operations.
+// Operator messages of the user operations.
 namespace user_text {
-inline constexpr const char* kAskAddUser = "새로운 사용자를 추가하시겠습니까?";
-inline constexpr const char* kEmptyUserId =
-    "The user ID is not entered. \r\nPlease enter the user ID.";
-inline constexpr const char* kDuplicateUserId = "같은 사용자ID가 ㅈ있습니다.다시 입력해 주세요.";
-inline constexpr const char* kAskDeleteUser = "현재 사용자 데이터를 삭제하시겠습니까?";
-inline constexpr const char* kLastUserNotDeletable = "기본 사용자는 삭제할 수 없습니다.";
-inline constexpr const char* kUserDeleted = "사용자 데이터가 삭제되었습니다.";
-
-inline constexpr const char* kUserIdBadCharacter =
-    "The user ID must not contain / \\ [ ] = ; or control characters.\r\n"
-    "Please enter another user ID.";
-inline constexpr const char* kUserIdBlankAtEdge =
-    "The user ID must not begin or end with a blank.\r\nPlease enter another user ID.";
-inline constexpr const char* kUserIdTooLong =
-    "The user ID is longer than 64 bytes.\r\nPlease enter a shorter user ID.";
-inline constexpr const char* kUserIdNotText =
-    "The user ID is not valid text.\r\nPlease enter another user ID.";
-inline constexpr const char* kUserIdReserved =
-    "This user ID would name one of the program's own files.\r\nPlease enter another user ID.";
-inline constexpr const char* kUserIdSameFiles =
-    "On this disk the user ID names the same files as an existing user ID that differs only in "
-    "upper and lower case.\r\nPlease enter another user ID.";
-inline constexpr const char* kUserNotListed = "The user ID is not in the user list.";
-inline constexpr const char* kUserIdUnusable =
-    "The user ID in the user file cannot be used as part of a file name.";
-inline constexpr const char* kUserFilesMissing =
-    "The files of the current user were not found. Nothing was deleted.";
-inline constexpr const char* kUserFilesNotDeleted =
-    "The files of the current user could not be deleted. Nothing was changed.";
-inline constexpr const char* kSomeFilesNotDeleted =
-    "The user was removed from the user list, but these files could not be deleted:";
-inline constexpr const char* kFileNotWritten = "This file could not be written:";
-inline constexpr const char* kUserFilesNotOpened =
-    "The database or settings files of the current user could not be opened or created in:";
-inline constexpr const char* kDamagedFile =
-    "This database file is damaged. It was left as it is; restore it from a backup:";
-inline constexpr const char* kUserNotAdded =
-    "The user was not added. This file could not be written:";
+inline constexpr MessageId kAskAddUser = MessageId::AskAddUser;
+inline constexpr MessageId kEmptyUserId = MessageId::EmptyUserId;
+inline constexpr MessageId kDuplicateUserId = MessageId::DuplicateUserId;
+inline constexpr MessageId kAskDeleteUser = MessageId::AskDeleteUser;
+inline constexpr MessageId kLastUserNotDeletable = MessageId::LastUserNotDeletable;
+inline constexpr MessageId kUserDeleted = MessageId::UserDeleted;
+inline constexpr MessageId kUserIdBadCharacter = MessageId::UserIdBadCharacter;
+inline constexpr MessageId kUserIdBlankAtEdge = MessageId::UserIdBlankAtEdge;
+inline constexpr MessageId kUserIdTooLong = MessageId::UserIdTooLong;
+inline constexpr MessageId kUserIdNotText = MessageId::UserIdNotText;
+inline constexpr MessageId kUserIdReserved = MessageId::UserIdReserved;
+inline constexpr MessageId kUserIdSameFiles = MessageId::UserIdSameFiles;
+inline constexpr MessageId kUserNotListed = MessageId::UserNotListed;
+inline constexpr MessageId kUserIdUnusable = MessageId::UserIdUnusable;
+inline constexpr MessageId kUserFilesMissing = MessageId::UserFilesMissing;
+inline constexpr MessageId kUserFilesNotDeleted = MessageId::UserFilesNotDeleted;
+// These name the files or folder in their argument.
+inline constexpr MessageId kSomeFilesNotDeleted = MessageId::SomeFilesNotDeleted;
+inline constexpr MessageId kFileNotWritten = MessageId::FileNotWritten;
+inline constexpr MessageId kUserFilesNotOpened = MessageId::UserFilesNotOpened;
+inline constexpr MessageId kDamagedFile = MessageId::DamagedFile;
+inline constexpr MessageId kUserNotAdded = MessageId::UserNotAdded;
 } // namespace user_text
 
-// Why a user ID may not be given to a new user, or "" when it may. The ID becomes part of
+// Why a user ID may not be given to a new user, or nothing when it may. The ID becomes part of
 // file names and is written into profile files, so it must stay inside the data folder, read
 // back as written (no blanks at the ends, no line breaks), keep clear of the names of the
 // program's own files, and fit the buffers the files are read with.
-std::string CheckNewUserId(std::string_view id);
+std::optional<MessageId> CheckNewUserId(std::string_view id);
 
 // Whether files may be named after an ID read from the user file. Looser than the check for
 // new IDs, so users created by older versions with, say, ';' in their ID keep their data;
@@ -169,7 +154,7 @@ private:
     bool SharesFilesWithListedUser(const std::string& id) const;
     [[nodiscard]] bool OpenTableList(const UserFiles& files, bool newFiles,
                                      std::string& mainTableName);
-    void Error(const std::string& text);
+    void Error(const Message& text);
     bool IsListed(const std::string& id) const;
     [[nodiscard]] bool OpenTable(MeasurementTable& table, const std::string& path);
     [[nodiscard]] bool CreateUserFiles(const std::string& id, std::vector<std::string>& created,

@@ -22,7 +22,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDateEdit>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -42,8 +44,8 @@ namespace qa {
 
 namespace {
 
-constexpr const char* kCaption = "QuorinA1c";
-constexpr const char* kAllDataItem = "ALL Data";
+constexpr MessageId kCaption = MessageId::CaptionProgram;
+constexpr const char* kAllDataItem = QT_TRANSLATE_NOOP("qa::AllDataPage", "ALL Data");
 constexpr int kPeriodItems = 13;  // "ALL", then 1 to 12 weeks
 constexpr int kPatientColumn = 5; // of the HbA1c list
 // From the bottom of the list card (in the page picture) to the bottom of the page, and
@@ -66,9 +68,9 @@ QDate ToQDate(std::chrono::sys_days days) {
                  static_cast<int>(static_cast<unsigned>(ymd.day())));
 }
 
-QLabel* AddLabel(QWidget* parent, const char* text, const QRect& place, Qt::Alignment alignment,
+QLabel* AddLabel(QWidget* parent, const QString& text, const QRect& place, Qt::Alignment alignment,
                  const char* name) {
-    auto* label = new QLabel(Utf8(text), parent);
+    auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(place);
     label->setAlignment(alignment);
@@ -132,7 +134,7 @@ public:
             return {};
         }
         return index.row() == 0
-                   ? Utf8(kAllDataItem)
+                   ? QCoreApplication::translate("qa::AllDataPage", kAllDataItem)
                    : QString::fromStdString(ids_[static_cast<std::size_t>(index.row() - 1)]);
     }
 
@@ -234,7 +236,7 @@ AllDataPage::~AllDataPage() {
 void AllDataPage::InitialUpdate() {
     AddNavigation(kCmdViewData);
 
-    userLabel_ = AddLabel(this, "사용자ID", QRect(60, 150, 60, 25),
+    userLabel_ = AddLabel(this, tr("사용자ID"), QRect(60, 150, 60, 25),
                           Qt::AlignLeft | Qt::AlignVCenter, "static1010");
     userList_ = AddCombo(this, QRect(126, 150, 115, 25), "combo1185");
     kindList_ = AddCombo(this, QRect(247, 150, 115, 25), "combo1062");
@@ -243,9 +245,9 @@ void AllDataPage::InitialUpdate() {
     tilde_ =
         AddLabel(this, "~", QRect(610, 160, 10, 25), Qt::AlignLeft | Qt::AlignTop, "static1012");
     endPicker_ = AddPicker(this, QRect(626, 150, 115, 25), "date1201");
-    searchButton_ = AddImageButton(182, Utf8("검색"), QRect(747, 145, 63, 35));
-    printButton_ = AddImageButton(180, Utf8("프린트"), QRect(816, 145, 63, 35));
-    exportButton_ = AddImageButton(181, Utf8("내보내기"), QRect(885, 145, 63, 35));
+    searchButton_ = AddImageButton(182, tr("검색"), QRect(747, 145, 63, 35));
+    printButton_ = AddImageButton(180, tr("프린트"), QRect(816, 145, 63, 35));
+    exportButton_ = AddImageButton(181, tr("내보내기"), QRect(885, 145, 63, 35));
     searchButton_->setObjectName("button1060");
     printButton_->setObjectName("button1167");
     exportButton_->setObjectName("button1007");
@@ -254,9 +256,10 @@ void AllDataPage::InitialUpdate() {
     // both stood on "ALL Data".
     patientIdList_ = AddCombo(this, QRect(60, 110, 115, 25), "combo1058");
     operatorIdList_ = AddCombo(this, QRect(180, 110, 115, 25), "combo1061");
-    patientIdLabel_ = AddLabel(this, "PID", QRect(300, 110, 40, 25), Qt::AlignLeft, "staticPid");
+    patientIdLabel_ =
+        AddLabel(this, tr("PID"), QRect(300, 110, 40, 25), Qt::AlignLeft, "staticPid");
     operatorIdLabel_ =
-        AddLabel(this, "Patient ID", QRect(340, 110, 80, 25), Qt::AlignLeft, "staticPatientId");
+        AddLabel(this, tr("Patient ID"), QRect(340, 110, 80, 25), Qt::AlignLeft, "staticPatientId");
     for (QWidget* hidden : std::initializer_list<QWidget*>{patientIdList_, operatorIdList_,
                                                            patientIdLabel_, operatorIdLabel_}) {
         hidden->hide();
@@ -266,17 +269,15 @@ void AllDataPage::InitialUpdate() {
     for (QComboBox* combo : {patientIdList_, periodList_, kindList_}) {
         combo->setFont(comboFont_);
     }
-    patientIdList_->addItem(Utf8(kAllDataItem));
+    patientIdList_->addItem(tr(kAllDataItem));
     patientIdList_->setCurrentIndex(0);
     operatorIds_ = new PatientIdModel(operatorIdList_);
     operatorIdList_->setModel(operatorIds_);
     operatorIdList_->view()->installEventFilter(this);
-    kindList_->addItems({QStringLiteral("HbA1c"), QStringLiteral("Glucose")});
+    kindList_->addItems({tr("HbA1c"), tr("Glucose")});
     kindList_->setCurrentIndex(0);
-    periodList_->addItem(QStringLiteral("ALL"));
-    periodList_->addItem(QStringLiteral("1 week"));
-    for (int weeks = 2; weeks < kPeriodItems; ++weeks) {
-        periodList_->addItem(QStringLiteral("%1 weeks").arg(weeks));
+    for (int item = 0; item < kPeriodItems; ++item) {
+        periodList_->addItem(PeriodText(item));
     }
     periodList_->setCurrentIndex(0);
 
@@ -381,9 +382,16 @@ void AllDataPage::BuildColumns() {
         const char* heading;
         int width;
     };
-    static const Column kHbA1c[] = {{"No.", 80},     {"Date", 150}, {"Time", 100},
-                                    {"Result", 180}, {"eAG", 180},  {"Patient ID", 180}};
-    static const Column kGlucose[] = {{"No.", 80}, {"Date", 150}, {"Time", 100}, {"Result", 200}};
+    static const Column kHbA1c[] = {{QT_TRANSLATE_NOOP("qa::ListHeading", "No."), 80},
+                                    {QT_TRANSLATE_NOOP("qa::ListHeading", "Date"), 150},
+                                    {QT_TRANSLATE_NOOP("qa::ListHeading", "Time"), 100},
+                                    {QT_TRANSLATE_NOOP("qa::ListHeading", "Result"), 180},
+                                    {QT_TRANSLATE_NOOP("qa::ListHeading", "eAG"), 180},
+                                    {QT_TRANSLATE_NOOP("qa::ListHeading", "Patient ID"), 180}};
+    static const Column kGlucose[] = {{QT_TRANSLATE_NOOP("qa::ListHeading", "No."), 80},
+                                      {QT_TRANSLATE_NOOP("qa::ListHeading", "Date"), 150},
+                                      {QT_TRANSLATE_NOOP("qa::ListHeading", "Time"), 100},
+                                      {QT_TRANSLATE_NOOP("qa::ListHeading", "Result"), 200}};
     const Column* columns = kind_ == ResultKind::HbA1c ? kHbA1c : kGlucose;
     const int count = kind_ == ResultKind::HbA1c ? 6 : 4;
     for (int c = 0; c < count; ++c) {
@@ -643,11 +651,12 @@ void AllDataPage::DeleteRow(int row, int column) {
         return;
     }
     const ListRow record = *clicked;
-    if (!prompter_.ConfirmDefaultNo(DeleteQuestion(row), kCaption)) {
+    if (!prompter_.ConfirmDefaultNo(Message::Verbatim(DeleteQuestion(row)), kCaption)) {
         return;
     }
     if (!DeleteRecord(Table(), record)) {
-        prompter_.Inform(kDeleteFailedText, kCaption, Prompter::Severity::Error);
+        prompter_.Inform(Message::Verbatim(tr(kDeleteFailedText).toStdString()), kCaption,
+                         Prompter::Severity::Error);
         return;
     }
     LoadList();
@@ -656,12 +665,14 @@ void AllDataPage::DeleteRow(int row, int column) {
 std::string AllDataPage::DeleteQuestion(int row) const {
     // What the operator sees in the row, so the question names the record being deleted.
     auto cell = [&](int column) { return list_->CellTextUtf8(row, column); };
-    std::string text = std::string(kDeleteQuestion) + "\r\n\r\nDate: " + cell(1) +
-                       "   Time: " + cell(2) + "\r\nResult: " + cell(3);
+    QString text = tr(kDeleteQuestion) + "\r\n\r\n" +
+                   tr("Date: %1   Time: %2\r\nResult: %3")
+                       .arg(QString::fromStdString(cell(1)), QString::fromStdString(cell(2)),
+                            QString::fromStdString(cell(3)));
     if (kind_ == ResultKind::HbA1c && list_->ColumnCount() > 5) {
-        text += "\r\nPatient ID: " + cell(5);
+        text += "\r\n" + tr("Patient ID: %1").arg(QString::fromStdString(cell(5)));
     }
-    return text;
+    return text.toStdString();
 }
 
 void AllDataPage::CaptureRecord(int row, int column) {
@@ -725,9 +736,9 @@ void AllDataPage::ShowRecordMenu(const QPoint& globalPos) {
         return;
     }
     QMenu menu(window());
-    QAction* modify = menu.addAction(Utf8(kMenuModifyText));
+    QAction* modify = menu.addAction(tr(kMenuModifyText));
     modify->setData(kMenuModify);
-    QAction* view = menu.addAction(Utf8(kMenuViewText));
+    QAction* view = menu.addAction(tr(kMenuViewText));
     view->setData(kMenuView);
     QAction* history = menu.addAction(tr("Patient history"));
     history->setData(kMenuPatientHistory);
@@ -783,7 +794,8 @@ void AllDataPage::ModifySelectedRecord() {
             selected_.diagnosis = edit.diagnosis;
             selected_.memo = edit.memo;
         } else {
-            prompter_.Inform(kModifyFailedText, kCaption, Prompter::Severity::Warning);
+            prompter_.Inform(Message::Verbatim(tr(kModifyFailedText).toStdString()), kCaption,
+                             Prompter::Severity::Warning);
         }
     }
     LoadList();
@@ -812,7 +824,8 @@ int AllDataPage::PrintList() {
     }
     if (result == kPrintNoPrinter) {
         // Otherwise the operator waits at the printer for a report that never comes.
-        prompter_.Inform(kPrintFailedText, kCaption, Prompter::Severity::Error);
+        prompter_.Inform(Message::Verbatim(tr(kPrintFailedText).toStdString()), kCaption,
+                         Prompter::Severity::Error);
     }
     return result;
 }
@@ -943,6 +956,23 @@ void AllDataPage::ExportList() {
     QString path = qa::ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder());
     if (!path.isEmpty()) {
         AuditOutput(users_, audit_action::kExport, kind_, list_->RowCount(), path.toStdString());
+    }
+}
+
+QString AllDataPage::PeriodText(int item) const {
+    if (item == 0) {
+        return tr("ALL");
+    }
+    return item == 1 ? tr("1 week") : tr("%1 weeks").arg(item);
+}
+
+void AllDataPage::changeEvent(QEvent* event) {
+    FormPage::changeEvent(event);
+    // The period items carry a number, so they are composed again rather than looked up.
+    if (event->type() == QEvent::LanguageChange && periodList_ != nullptr) {
+        for (int item = 0; item < periodList_->count(); ++item) {
+            periodList_->setItemText(item, PeriodText(item));
+        }
     }
 }
 

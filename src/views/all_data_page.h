@@ -39,16 +39,16 @@ public:
     static constexpr int kMenuModify = 32795;
     static constexpr int kMenuView = 32771;
     static constexpr int kMenuPatientHistory = 32800;
-    static constexpr const char* kMenuModifyText = "Modifly Data";
-    static constexpr const char* kMenuViewText = "Access the data";
-    static constexpr const char* kDeleteQuestion = "선택한 데이터를 삭제하시겠습니까?";
+    static constexpr const char* kMenuModifyText = QT_TR_NOOP("Modifly Data");
+    static constexpr const char* kMenuViewText = QT_TR_NOOP("Access the data");
+    static constexpr const char* kDeleteQuestion = QT_TR_NOOP("선택한 데이터를 삭제하시겠습니까?");
     static constexpr const char* kDeleteFailedText =
-        "The selected data could not be deleted.\r\nThe list is unchanged.";
-    static constexpr const char* kModifyFailedText =
-        "The change could not be written.\r\nThe record may have been deleted meanwhile.";
+        QT_TR_NOOP("The selected data could not be deleted.\r\nThe list is unchanged.");
+    static constexpr const char* kModifyFailedText = QT_TR_NOOP(
+        "The change could not be written.\r\nThe record may have been deleted meanwhile.");
     static constexpr const char* kPrintFailedText =
-        "The list could not be printed: no printer is available, or the document could not "
-        "be written.";
+        QT_TR_NOOP("The list could not be printed: no printer is available, or the document "
+                   "could not be written.");
 
     using TodayFn = std::function<QDate()>;
     // Shows the record menu at a global position; returns the chosen action or null.
@@ -127,8 +127,11 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Item `item` of the period list: all, then 1 to 12 weeks.
+    QString PeriodText(int item) const;
     void InitialUpdate();
     // The user box names the user whose table the list shows.
     void SyncUserBox();

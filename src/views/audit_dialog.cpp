@@ -17,11 +17,11 @@ namespace qa {
 
 AuditDialog::AuditDialog(std::string dataFolder, QWidget* parent)
     : QDialog(parent), folder_(std::move(dataFolder)) {
-    setWindowTitle("Audit log");
+    setWindowTitle(tr("Audit log"));
     resize(900, 500);
     patient_ = new QLineEdit(this);
     patient_->setObjectName("auditPatient");
-    period_ = new QCheckBox("Period", this);
+    period_ = new QCheckBox(tr("Period"), this);
     from_ = new QDateEdit(QDate::currentDate().addMonths(-1), this);
     to_ = new QDateEdit(QDate::currentDate(), this);
     for (QDateEdit* edit : {from_, to_}) {
@@ -29,11 +29,11 @@ AuditDialog::AuditDialog(std::string dataFolder, QWidget* parent)
         edit->setCalendarPopup(true);
         edit->setEnabled(false);
     }
-    search_ = new QPushButton("Search", this);
-    auto* close = new QPushButton("Close", this);
+    search_ = new QPushButton(tr("Search"), this);
+    auto* close = new QPushButton(tr("Close"), this);
 
     auto* filters = new QHBoxLayout;
-    filters->addWidget(new QLabel("Patient ID", this));
+    filters->addWidget(new QLabel(tr("Patient ID"), this));
     filters->addWidget(patient_);
     filters->addWidget(period_);
     filters->addWidget(from_);
@@ -42,8 +42,8 @@ AuditDialog::AuditDialog(std::string dataFolder, QWidget* parent)
     filters->addWidget(search_);
 
     table_ = new QTableWidget(0, 7, this);
-    table_->setHorizontalHeaderLabels(
-        {"Time", "Operator", "Account", "Version", "Action", "Patient ID", "Details"});
+    table_->setHorizontalHeaderLabels({tr("Time"), tr("Operator"), tr("Account"), tr("Version"),
+                                       tr("Action"), tr("Patient ID"), tr("Details")});
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -79,7 +79,7 @@ void AuditDialog::Search() {
     std::string error;
     table_->setRowCount(0);
     if (!ReadAudit(folder_, query, entries, error)) {
-        status_->setText("The audit log cannot be read: " + QString::fromStdString(error));
+        status_->setText(tr("The audit log cannot be read: %1").arg(QString::fromStdString(error)));
         return;
     }
     table_->setRowCount(static_cast<int>(entries.size()));
@@ -92,7 +92,7 @@ void AuditDialog::Search() {
         }
     }
     table_->resizeColumnsToContents();
-    status_->setText(QString::number(entries.size()) + " entries");
+    status_->setText(tr("%1 entries").arg(entries.size()));
 }
 
 } // namespace qa

@@ -2,6 +2,7 @@
 
 #include "views/list_compare.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMetaProperty>
@@ -181,7 +182,9 @@ QVariant DataListModel::headerData(int section, Qt::Orientation orientation, int
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (role == Qt::DisplayRole) {
-        return Heading(section);
+        // Headings are kept as the catalogue's keys and shown in the current language.
+        return QCoreApplication::translate("qa::ListHeading",
+                                           Heading(section).toUtf8().constData());
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Alignment(section) | Qt::AlignVCenter);

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -36,13 +37,13 @@ DeliveryPanel::DeliveryPanel(UserStore& users, Prompter& prompter, QWidget* pare
     row->setContentsMargins(0, 0, 0, 0);
     pending_ = new QLabel(this);
     pending_->setObjectName("deliveryPending");
-    send_ = new QPushButton(QString::fromUtf8(kSendText), this);
+    send_ = new QPushButton(tr(kSendText), this);
     send_->setObjectName("deliverySend");
-    hl7_ = new QPushButton(QStringLiteral("Export HL7"), this);
+    hl7_ = new QPushButton(tr("Export HL7"), this);
     hl7_->setObjectName("deliveryHl7");
-    fhir_ = new QPushButton(QStringLiteral("Export FHIR"), this);
+    fhir_ = new QPushButton(tr("Export FHIR"), this);
     fhir_->setObjectName("deliveryFhir");
-    setup_ = new QPushButton(QStringLiteral("Interface..."), this);
+    setup_ = new QPushButton(tr("Interface..."), this);
     setup_->setObjectName("deliverySetup");
     row->addWidget(pending_, 1);
     for (QPushButton* button : {send_, hl7_, fhir_, setup_}) {
@@ -151,7 +152,7 @@ QColor DeliveryPanel::StateColor(interop::DeliveryState state) {
 void DeliveryPanel::ShowPending() {
     const InterfaceSettings link = LinkSettings();
     if (!link.enabled && link.destination.empty()) {
-        pending_->setText(QStringLiteral("Laboratory interface not set up"));
+        pending_->setText(tr("Laboratory interface not set up"));
         return;
     }
     Refresh(false);
@@ -179,26 +180,24 @@ void DeliveryPanel::Finished(interop::DeliverySummary summary, bool sent) {
     running_ = false;
     send_->setEnabled(true);
     summary_ = std::move(summary);
-    QString text = QStringLiteral("Pending: %1").arg(summary_.pending + summary_.heldTotal);
+    QString text = tr("Pending: %1").arg(summary_.pending + summary_.heldTotal);
     if (summary_.heldTotal > 0) {
-        text += QStringLiteral(" (held by the receiver: %1)").arg(summary_.heldTotal);
+        text += tr(" (held by the receiver: %1)").arg(summary_.heldTotal);
     }
     if (sent) {
-        text += QStringLiteral(" - sent %1").arg(summary_.sent);
+        text += tr(" - sent %1").arg(summary_.sent);
     }
     if (!summary_.problem.empty()) {
         text += QStringLiteral(" - ") + Utf8(summary_.problem);
     }
     pending_->setText(text);
-    pending_->setToolTip(QStringLiteral("Row numbers: green sent, amber pending, red held by "
-                                        "the receiver"));
+    pending_->setToolTip(tr("Row numbers: green sent, amber pending, red held by the receiver"));
     emit runFinished();
 }
 
 bool DeliveryPanel::ExportSelection(const QString& format) {
     const bool hl7 = format == QStringLiteral("hl7");
-    const QString path = savePath_(this, hl7 ? QStringLiteral("HL7 v2 (*.hl7)")
-                                             : QStringLiteral("FHIR bundle (*.json)"));
+    const QString path = savePath_(this, hl7 ? tr("HL7 v2 (*.hl7)") : tr("FHIR bundle (*.json)"));
     if (path.isEmpty()) {
         return false;
     }
@@ -216,8 +215,10 @@ bool DeliveryPanel::ExportSelection(const QString& format) {
     if (!refused.empty() || !ReplaceFileAtomically(path.toStdString(), content)) {
         std::string reason =
             refused.empty() ? path.toStdString() + ": " + std::strerror(errno) : refused;
-        prompter_.Inform("The file could not be written:\r\n" + reason, "QuorinA1c",
-                         Prompter::Severity::Warning);
+        prompter_.Inform(Message::Verbatim(tr("The file could not be written:\r\n%1")
+                                               .arg(QString::fromStdString(reason))
+                                               .toStdString()),
+                         MessageId::CaptionProgram, Prompter::Severity::Warning);
         return false;
     }
     return true;
@@ -227,9 +228,9 @@ void DeliveryPanel::EditLinkSettings() {
     InterfaceSettings link = LinkSettings();
     QDialog dialog(this);
     dialog.setObjectName("interfaceSettingsDialog");
-    dialog.setWindowTitle(QStringLiteral("Laboratory interface"));
+    dialog.setWindowTitle(tr("Laboratory interface"));
     auto* form = new QFormLayout(&dialog);
-    auto* enabled = new QCheckBox(QStringLiteral("Send new results after each download"), &dialog);
+    auto* enabled = new QCheckBox(tr("Send new results after each download"), &dialog);
     enabled->setChecked(link.enabled);
     auto* destination = new QLineEdit(Utf8(link.destination), &dialog);
     destination->setPlaceholderText(QStringLiteral("mllp://host:port"));
@@ -242,12 +243,12 @@ void DeliveryPanel::EditLinkSettings() {
     timeout->setValue(link.ackTimeoutSeconds);
     timeout->setSuffix(QStringLiteral(" s"));
     form->addRow(enabled);
-    form->addRow(QStringLiteral("Destination"), destination);
-    form->addRow(QStringLiteral("Sending application"), sendingApp);
-    form->addRow(QStringLiteral("Sending facility"), sendingFacility);
-    form->addRow(QStringLiteral("Receiving application"), receivingApp);
-    form->addRow(QStringLiteral("Receiving facility"), receivingFacility);
-    form->addRow(QStringLiteral("Acknowledgement time-out"), timeout);
+    form->addRow(tr("Destination"), destination);
+    form->addRow(tr("Sending application"), sendingApp);
+    form->addRow(tr("Sending facility"), sendingFacility);
+    form->addRow(tr("Receiving application"), receivingApp);
+    form->addRow(tr("Receiving facility"), receivingFacility);
+    form->addRow(tr("Acknowledgement time-out"), timeout);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -257,8 +258,9 @@ void DeliveryPanel::EditLinkSettings() {
     }
     if (!destination->text().isEmpty() &&
         !interop::ParseMllpDestination(destination->text().toStdString())) {
-        prompter_.Inform("The destination is written mllp://host:port.", "QuorinA1c",
-                         Prompter::Severity::Warning);
+        prompter_.Inform(
+            Message::Verbatim(tr("The destination is written mllp://host:port.").toStdString()),
+            MessageId::CaptionProgram, Prompter::Severity::Warning);
         return;
     }
     link.enabled = enabled->isChecked();
@@ -269,8 +271,17 @@ void DeliveryPanel::EditLinkSettings() {
     link.receivingFacility = receivingFacility->text().toStdString();
     link.ackTimeoutSeconds = timeout->value();
     if (!SaveLinkSettings(link)) {
-        prompter_.Inform("The settings file could not be written.", "QuorinA1c",
-                         Prompter::Severity::Warning);
+        prompter_.Inform(
+            Message::Verbatim(tr("The settings file could not be written.").toStdString()),
+            MessageId::CaptionProgram, Prompter::Severity::Warning);
+    }
+}
+
+void DeliveryPanel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The pending line is composed with counts: it is read and composed again.
+    if (event->type() == QEvent::LanguageChange && !running_) {
+        ShowPending();
     }
 }
 

@@ -29,7 +29,7 @@ class UserStore;
 class DeliveryPanel : public QWidget {
     Q_OBJECT
 public:
-    static constexpr const char* kSendText = "Send pending";
+    static constexpr const char* kSendText = QT_TR_NOOP("Send pending");
     // Asks where an export goes; empty when cancelled. `filter` is a file-dialog filter.
     using SavePathFn = std::function<QString(QWidget* parent, const QString& filter)>;
     // The results the operator selected (the list shown when none is).
@@ -74,6 +74,9 @@ public:
 
 signals:
     void runFinished();
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     interop::DeliveryJob Job(bool send) const;

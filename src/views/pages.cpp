@@ -1,5 +1,6 @@
 #include "views/pages.h"
 
+#include "i18n/export_language.h"
 #include "store/audit_log.h"
 
 #include "store/csv_export.h"
@@ -10,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -156,14 +158,13 @@ void FormPage::AddNavigation(int own, int getDataBitmap) {
         int bitmap;
         const char* tip;
     };
-    const Nav navs[] = {{kCmdHome, 173, "홈"},
-                        {kCmdGetData, getDataBitmap, "측정기 저장 데이터 가져오기"},
-                        {kCmdViewData, 176, "데이터 보기"},
-                        {kCmdSettings, 174, "설정"}};
+    const Nav navs[] = {{kCmdHome, 173, QT_TR_NOOP("홈")},
+                        {kCmdGetData, getDataBitmap, QT_TR_NOOP("측정기 저장 데이터 가져오기")},
+                        {kCmdViewData, 176, QT_TR_NOOP("데이터 보기")},
+                        {kCmdSettings, 174, QT_TR_NOOP("설정")}};
     int x = kNavLeft;
     for (const Nav& nav : navs) {
-        ImageButton* button =
-            AddImageButton(nav.bitmap, QString::fromUtf8(nav.tip), QRect(x, kNavTop, 0, 0));
+        ImageButton* button = AddImageButton(nav.bitmap, tr(nav.tip), QRect(x, kNavTop, 0, 0));
         x += kNavStep;
         navRow_->addWidget(button);
         int code = nav.command;
@@ -192,7 +193,10 @@ ImageButton* FormPage::NavButton(int command) const {
 
 WaitingPage::WaitingPage(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Waiting....................", this), 0, Qt::AlignCenter);
+    layout->addWidget(
+        new QLabel(QCoreApplication::translate("qa::WaitingPage", "Waiting...................."),
+                   this),
+        0, Qt::AlignCenter);
 }
 
 HomePage::HomePage(FrameCommandFn command, QWidget* parent)
@@ -203,7 +207,11 @@ HomePage::HomePage(FrameCommandFn command, QWidget* parent)
 
 QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
                    Prompter& prompter, FileService& files, const std::string& dataFolder) {
-    if (!prompter.Confirm(kExportQuestion, "QuorinA1c")) {
+    if (!prompter.Confirm(
+            Message::Verbatim(
+                QCoreApplication::translate("qa::FormPage", "현재 데이터 내보내기를 하시겠습니까?")
+                    .toStdString()),
+            MessageId::CaptionProgram)) {
         return {};
     }
     QString path = files.AskSavePath(parent);
@@ -229,7 +237,8 @@ QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind 
     // The glucose header names a patient ID its rows leave empty; extra columns follow it.
     const bool padPatientId = kind == ResultKind::Glucose && !extraHeadings.empty();
     std::string error;
-    CsvFileWriter writer(path.toStdString(), kind, dataFolder, extraHeadings);
+    CsvFileWriter writer(path.toStdString(), CsvOptionsForLanguage(kind, extraHeadings),
+                         dataFolder);
     bool written = writer.Open(error);
     std::vector<std::string> cells;
     for (int r = 0; written && r < rows; ++r) {
@@ -244,8 +253,12 @@ QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind 
     }
     if (!written || !writer.Finish(error)) {
         // Saying nothing would leave the operator looking for a file that is not there.
-        prompter.Inform("The file could not be written:\r\n" + error, "QuorinA1c",
-                        Prompter::Severity::Error);
+        prompter.Inform(
+            Message::Verbatim(
+                QCoreApplication::translate("qa::FormPage", "The file could not be written:\r\n%1")
+                    .arg(QString::fromStdString(error))
+                    .toStdString()),
+            MessageId::CaptionProgram, Prompter::Severity::Error);
         return {};
     }
     files.OpenFile(path);
@@ -260,8 +273,8 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     AddNavigation(kCmdGetData, 179);
     // Its own button searches again. The list of the last download stays until the
     // operator confirms the next one: a search, or a dialog cancelled, must not wipe it.
-    ImageButton* exportButton =
-        AddImageButton(181, QString::fromUtf8("내보내기"), QRect(871, 142, 63, 35));
+    ImageButton* exportButton = AddImageButton(
+        181, QCoreApplication::translate("qa::DownloadPage", "내보내기"), QRect(871, 142, 63, 35));
     exportButton_ = exportButton;
     connect(exportButton, &QPushButton::clicked, this, [this] {
         QString path = ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder());
@@ -279,7 +292,8 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     list_->setFont(ListFont("고딕체", 14, QFont::Bold));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    eraseBox_ = new QCheckBox("delete all data of a meter", this);
+    eraseBox_ = new QCheckBox(
+        QCoreApplication::translate("qa::DownloadPage", "delete all data of a meter"), this);
     eraseBox_->hide();
     eraseBox_->setEnabled(false);
     connect(eraseBox_, &QCheckBox::toggled, this, [this](bool on) { erase_ = on; });
@@ -329,10 +343,13 @@ void DownloadPage::BuildDownloadColumns(ResultKind kind) {
         const char* heading;
         int width;
     };
-    std::vector<Column> columns = {{"No.", 80}, {"Date", 150}, {"Time", 100}, {"Result", 180}};
+    std::vector<Column> columns = {{QT_TRANSLATE_NOOP("qa::ListHeading", "No."), 80},
+                                   {QT_TRANSLATE_NOOP("qa::ListHeading", "Date"), 150},
+                                   {QT_TRANSLATE_NOOP("qa::ListHeading", "Time"), 100},
+                                   {QT_TRANSLATE_NOOP("qa::ListHeading", "Result"), 180}};
     if (kind == ResultKind::HbA1c) {
-        columns.push_back({"eAG", 120});
-        columns.push_back({"Patient ID", 180});
+        columns.push_back({QT_TRANSLATE_NOOP("qa::ListHeading", "eAG"), 120});
+        columns.push_back({QT_TRANSLATE_NOOP("qa::ListHeading", "Patient ID"), 180});
     }
     for (std::size_t i = 0; i < columns.size(); ++i) {
         int c = static_cast<int>(i);
@@ -357,7 +374,7 @@ void DownloadPage::LoadDownloadList(ResultKind kind) {
         }
     }
     if (progress_) {
-        progress_(QString::fromUtf8(kDownloadDoneText));
+        progress_(QCoreApplication::translate("qa::DownloadPage", kDownloadDoneText));
     }
 }
 

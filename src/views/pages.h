@@ -86,7 +86,8 @@ QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind 
 class DownloadPage : public FormPage {
     Q_OBJECT
 public:
-    static constexpr const char* kDownloadDoneText = "데이터 다운로드 완료";
+    static constexpr const char* kDownloadDoneText =
+        QT_TRANSLATE_NOOP("qa::DownloadPage", "데이터 다운로드 완료");
 
     DownloadPage(UserStore& users, Prompter& prompter, FileService& files, FrameCommandFn command,
                  std::function<void()> startDiscovery, std::function<void(const QString&)> progress,

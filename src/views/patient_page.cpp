@@ -152,9 +152,11 @@ bool PatientPage::Reload() {
         std::string error;
         if (!ReadPatientResults(*table, data_.patientId, results, error)) {
             // Half a history would read as a patient with fewer results: say so instead.
-            prompter_.Inform(tr("The results of this patient could not be read:").toStdString() +
-                                 "\r\n" + error,
-                             kUserCaption, Prompter::Severity::Warning);
+            prompter_.Inform(
+                Message::Verbatim(
+                    tr("The results of this patient could not be read:").toStdString() + "\r\n" +
+                    error),
+                kUserCaption, Prompter::Severity::Warning);
             ok = false;
             continue;
         }
@@ -357,10 +359,11 @@ int PatientPage::PrintReport() {
     }
     const int result = PrintPatientReport(data_, users_.Settings(), *print_);
     if (result == kPrintNoPrinter) {
-        prompter_.Inform(tr("The patient report could not be printed: no printer is available, "
-                            "or the document could not be written.")
-                             .toStdString(),
-                         kUserCaption, Prompter::Severity::Warning);
+        prompter_.Inform(
+            Message::Verbatim(tr("The patient report could not be printed: no printer is "
+                                 "available, or the document could not be written.")
+                                  .toStdString()),
+            kUserCaption, Prompter::Severity::Warning);
     }
     return result;
 }

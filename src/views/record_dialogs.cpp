@@ -98,9 +98,10 @@ RecordDialog::RecordDialog(bool modify, const ListRow& record, const SettingsSto
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(6);
     const std::pair<const char*, QWidget*> rows[] = {
-        {"Date / Time:", dateTime_},      {"OPID :", operatorId_}, {"Result :", result_},
-        {"Patient Name :", patientName_}, {"PID :", patientId_},   {"Type :", type_},
-        {"Birthday :", birthday_},        {"Remark :", memo_},
+        {QT_TR_NOOP("Date / Time:"), dateTime_}, {QT_TR_NOOP("OPID :"), operatorId_},
+        {QT_TR_NOOP("Result :"), result_},       {QT_TR_NOOP("Patient Name :"), patientName_},
+        {QT_TR_NOOP("PID :"), patientId_},       {QT_TR_NOOP("Type :"), type_},
+        {QT_TR_NOOP("Birthday :"), birthday_},   {QT_TR_NOOP("Remark :"), memo_},
     };
     int line = 0;
     for (const auto& [label, field] : rows) {
@@ -132,8 +133,12 @@ RecordDialog::RecordDialog(bool modify, const ListRow& record, const SettingsSto
     memo_->setPlainText(MemoForDisplay(record.memo));
     patientId_->setText(
         modify && IsBlank(record.patientId) ? QString() : Utf8(DecodeStoredText(record.patientId)));
+    // The diagnosis texts in index order: the stored value is the index.
+    static const char* const kDiagnosisNames[kDiagnosisCount] = {
+        QT_TR_NOOP("None"), QT_TR_NOOP("Type  I"), QT_TR_NOOP("Type II"), QT_TR_NOOP("Gestational"),
+        QT_TR_NOOP("Normal")};
     for (const char* name : kDiagnosisNames) {
-        type_->addItem(QString::fromLatin1(name));
+        type_->addItem(tr(name));
     }
     // Every entry of the list can be shown again, "Normal" included: a record saved with it
     // must not come back without a type and lose it on the next change.
@@ -179,11 +184,12 @@ void RecordModifyDialog::ConfirmChange() {
     const QString typed = type_->currentText();
     edit.diagnosis = typed.isEmpty() ? -1 : type_->findText(typed, Qt::MatchExactly);
     // Checked before the question: a yes must not lead to a refusal.
-    if (std::optional<std::string> refusal = RecordEditLimitMessage(edit)) {
-        prompter_.Inform(*refusal, kRecordCaption, Prompter::Severity::Warning);
+    if (std::optional<MessageId> refusal = RecordEditLimitMessage(edit)) {
+        prompter_.Inform(*refusal, MessageId::CaptionProgram, Prompter::Severity::Warning);
         return;
     }
-    if (!prompter_.Confirm(kConfirmChangeText, kRecordCaption)) {
+    if (!prompter_.Confirm(Message::Verbatim(tr("데이터 변경하시겠습니까?").toStdString()),
+                           MessageId::CaptionProgram)) {
         return;
     }
     edit_ = std::move(edit);

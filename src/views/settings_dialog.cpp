@@ -1,5 +1,6 @@
 #include "views/settings_dialog.h"
 
+#include "i18n/language.h"
 #include "store/audit_log.h"
 #include "store/backup.h"
 #include "store/program_version.h"
@@ -29,14 +30,14 @@ QString U(const char* text) {
     return QString::fromUtf8(text);
 }
 
-QGroupBox* RadioGroup(QWidget* parent, const char* title, QButtonGroup*& group,
-                      std::initializer_list<const char*> labels) {
-    auto* box = new QGroupBox(U(title), parent);
+QGroupBox* RadioGroup(QWidget* parent, const QString& title, QButtonGroup*& group,
+                      std::initializer_list<QString> labels) {
+    auto* box = new QGroupBox(title, parent);
     auto* layout = new QHBoxLayout(box);
     group = new QButtonGroup(box);
     int id = 0;
-    for (const char* label : labels) {
-        auto* radio = new QRadioButton(U(label), box);
+    for (const QString& label : labels) {
+        auto* radio = new QRadioButton(label, box);
         group->addButton(radio, id++);
         layout->addWidget(radio);
     }
@@ -68,13 +69,13 @@ void Check(QButtonGroup* group, int value) {
 } // namespace
 
 AddUserDialog::AddUserDialog(UserStore& users, QWidget* parent) : QDialog(parent), users_(users) {
-    setWindowTitle("Add user ");
+    setWindowTitle(tr("Add user "));
     id_ = new QLineEdit(this);
     id_->setObjectName("userId");
-    add_ = new QPushButton(U("추가"), this);
-    auto* cancel = new QPushButton(U("취소"), this);
+    add_ = new QPushButton(tr("추가"), this);
+    auto* cancel = new QPushButton(tr("취소"), this);
     auto* form = new QFormLayout;
-    form->addRow(U("사용자ID"), id_);
+    form->addRow(tr("사용자ID"), id_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(add_);
@@ -96,7 +97,7 @@ void AddUserDialog::Add() {
 
 SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* parent)
     : QDialog(parent), users_(users), prompter_(prompter) {
-    setWindowTitle("Setting information");
+    setWindowTitle(tr("Setting information"));
     QFont font(U("고딕체"));
     font.setPixelSize(13);
     font.setWeight(QFont::DemiBold);
@@ -105,19 +106,23 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
     user_ = new QComboBox(this);
     user_->setObjectName("currentUser");
     language_ = new QComboBox(this);
-    language_->addItem("English");
+    // Each language is named in its own words, so an operator can always find theirs.
+    language_->setObjectName("language");
+    language_->addItem(U("한국어"));
+    language_->addItem(QStringLiteral("English"));
     auto* top = new QFormLayout;
-    top->addRow(U("현재 사용자ID"), user_);
+    top->addRow(tr("현재 사용자ID"), user_);
 
     auto* units = new QHBoxLayout;
-    units->addWidget(RadioGroup(this, "HbA1c", hba1cUnit_, {"%", "mmol/mol"}));
-    units->addWidget(RadioGroup(this, "Glucose", glucoseUnit_, {"mg/dL", "mmol/L"}));
+    units->addWidget(RadioGroup(this, tr("HbA1c"), hba1cUnit_, {"%", "mmol/mol"}));
+    units->addWidget(RadioGroup(this, tr("Glucose"), glucoseUnit_, {"mg/dL", "mmol/L"}));
     auto* formats = new QHBoxLayout;
     formats->addWidget(
-        RadioGroup(this, "날짜형식", dateFormat_, {"yyyy/MM/dd", "MM/dd/yyyy", "dd/MM/yyyy"}));
-    formats->addWidget(RadioGroup(this, "시간형식", timeFormat_, {"12 Hours", "24 Hours"}));
+        RadioGroup(this, tr("날짜형식"), dateFormat_, {"yyyy/MM/dd", "MM/dd/yyyy", "dd/MM/yyyy"}));
+    formats->addWidget(
+        RadioGroup(this, tr("시간형식"), timeFormat_, {tr("12 Hours"), tr("24 Hours")}));
 
-    auto* info = new QGroupBox(U("사용자 정보"), this);
+    auto* info = new QGroupBox(tr("사용자 정보"), this);
     auto* infoForm = new QFormLayout(info);
     name_ = new QLineEdit(info);
     hospital_ = new QLineEdit(info);
@@ -127,22 +132,22 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
         edit->setMaxLength(static_cast<int>(kSettingsTextMaxBytes));
         edit->setValidator(new StoredBytesValidator(edit));
     }
-    infoForm->addRow(U("이름"), name_);
-    infoForm->addRow(U("병원"), hospital_);
-    infoForm->addRow("E-mail", email_);
-    infoForm->addRow(U("메모"), memo_);
-    infoForm->addRow("Languge", language_);
+    infoForm->addRow(tr("이름"), name_);
+    infoForm->addRow(tr("병원"), hospital_);
+    infoForm->addRow(tr("E-mail"), email_);
+    infoForm->addRow(tr("메모"), memo_);
+    infoForm->addRow(tr("Language"), language_);
 
-    save_ = new QPushButton(U("저장"), this);
-    close_ = new QPushButton(U("닫기"), this);
-    addUser_ = new QPushButton(U("사용자 추가"), this);
-    deleteUser_ = new QPushButton(U("사용자 삭제"), this);
+    save_ = new QPushButton(tr("저장"), this);
+    close_ = new QPushButton(tr("닫기"), this);
+    addUser_ = new QPushButton(tr("사용자 추가"), this);
+    deleteUser_ = new QPushButton(tr("사용자 삭제"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(addUser_);
     buttons->addWidget(deleteUser_);
-    backup_ = new QPushButton("Backup...", this);
+    backup_ = new QPushButton(tr("Backup..."), this);
     backup_->setObjectName("backup");
-    audit_ = new QPushButton("Audit log...", this);
+    audit_ = new QPushButton(tr("Audit log..."), this);
     audit_->setObjectName("auditLog");
     backup_->hide();
     audit_->hide();
@@ -193,7 +198,7 @@ void SettingsDialog::Refresh() {
         }
     }
     user_->setCurrentIndex(user_->count() > 0 ? selected : -1);
-    language_->setCurrentIndex(0);
+    language_->setCurrentIndex(LanguageFromSetting(s.language) == Language::English ? 1 : 0);
     name_->setText(QString::fromStdString(s.name));
     email_->setText(QString::fromStdString(s.email));
     hospital_->setText(QString::fromStdString(s.hospital));
@@ -204,14 +209,17 @@ void SettingsDialog::Refresh() {
 void SettingsDialog::Save() {
     // Text put in by other means than typing (a paste is validated, a program's setText is
     // not) is refused whole rather than stored shortened.
-    const std::pair<const char*, QLineEdit*> texts[] = {
-        {"이름", name_}, {"병원", hospital_}, {"E-mail", email_}, {"메모", memo_}};
+    const std::pair<QString, QLineEdit*> texts[] = {
+        {tr("이름"), name_}, {tr("병원"), hospital_}, {tr("E-mail"), email_}, {tr("메모"), memo_}};
     for (const auto& [label, edit] : texts) {
         if (!SettingsTextFits(edit->text().toStdString())) {
-            prompter_.Inform(std::string(label) + ": too long. At most " +
-                                 std::to_string(kSettingsTextMaxBytes) +
-                                 " bytes are kept (a Hangul syllable takes 3).",
-                             "QuorinA1c", Prompter::Severity::Warning);
+            prompter_.Inform(
+                Message::Verbatim(
+                    tr("%1: too long. At most %2 bytes are kept (a Hangul syllable takes 3).")
+                        .arg(label)
+                        .arg(kSettingsTextMaxBytes)
+                        .toStdString()),
+                MessageId::CaptionProgram, Prompter::Severity::Warning);
             edit->setFocus();
             return;
         }
@@ -225,9 +233,10 @@ void SettingsDialog::Save() {
     s.email = email_->text().toStdString();
     s.hospital = hospital_->text().toStdString();
     s.command = memo_->text().toStdString();
+    s.language = language_->currentIndex() == 1 ? 1 : 0;
     if (!users_.SaveSettings()) {
-        prompter_.Inform("The settings could not be saved.", "QuorinA1c",
-                         Prompter::Severity::Error);
+        prompter_.Inform(Message::Verbatim(tr("The settings could not be saved.").toStdString()),
+                         MessageId::CaptionProgram, Prompter::Severity::Error);
         Refresh();
         return;
     }
@@ -266,8 +275,10 @@ void SettingsDialog::Backup() {
     std::string error;
     std::vector<BackupMember> members;
     if (!WriteBackup(users_.DataFolder(), path.toStdString(), kProgramVersion, error, &members)) {
-        prompter_.Inform("The backup could not be written:\r\n" + error, "QuorinA1c",
-                         Prompter::Severity::Error);
+        prompter_.Inform(Message::Verbatim(tr("The backup could not be written:\r\n%1")
+                                               .arg(QString::fromStdString(error))
+                                               .toStdString()),
+                         MessageId::CaptionProgram, Prompter::Severity::Error);
         return;
     }
     AuditEntry entry;
@@ -275,8 +286,8 @@ void SettingsDialog::Backup() {
     entry.action = audit_action::kBackup;
     entry.detail = std::to_string(members.size()) + " files to " + path.toStdString();
     AppendAudit(users_.DataFolder(), std::move(entry));
-    prompter_.Inform("The backup was written:\r\n" + path.toStdString(), "QuorinA1c",
-                     Prompter::Severity::Information);
+    prompter_.Inform(Message::Verbatim(tr("The backup was written:\r\n%1").arg(path).toStdString()),
+                     MessageId::CaptionProgram, Prompter::Severity::Information);
 }
 
 void SettingsDialog::ShowAudit() {

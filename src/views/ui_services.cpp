@@ -2,6 +2,9 @@
 
 #include "widgets/program_palette.h"
 
+#include "i18n/message_text.h"
+
+#include <QCoreApplication>
 #include <QDate>
 #include <QDesktopServices>
 #include <QDir>
@@ -65,20 +68,24 @@ std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* parent, const std::string&
     return box;
 }
 
-bool QtPrompter::Confirm(const std::string& text, const std::string& caption) {
-    Log(caption, text);
-    return MakeQuestionBox(parent_, text, caption, false)->exec() == QMessageBox::Yes;
+bool QtPrompter::Confirm(const Message& text, const Message& caption) {
+    const std::string t = MessageUtf8(text);
+    const std::string c = MessageUtf8(caption);
+    Log(c, t);
+    return MakeQuestionBox(parent_, t, c, false)->exec() == QMessageBox::Yes;
 }
 
-bool QtPrompter::ConfirmDefaultNo(const std::string& text, const std::string& caption) {
-    Log(caption, text);
-    return MakeQuestionBox(parent_, text, caption, true)->exec() == QMessageBox::Yes;
+bool QtPrompter::ConfirmDefaultNo(const Message& text, const Message& caption) {
+    const std::string t = MessageUtf8(text);
+    const std::string c = MessageUtf8(caption);
+    Log(c, t);
+    return MakeQuestionBox(parent_, t, c, true)->exec() == QMessageBox::Yes;
 }
 
-void QtPrompter::Inform(const std::string& text, const std::string& caption, Severity severity) {
-    Log(caption, text);
-    QString t = QString::fromStdString(text);
-    QString c = QString::fromStdString(caption);
+void QtPrompter::Inform(const Message& text, const Message& caption, Severity severity) {
+    Log(MessageUtf8(caption), MessageUtf8(text));
+    QString t = MessageText(text);
+    QString c = MessageText(caption);
     const QMessageBox::Icon icon = severity == Severity::Information ? QMessageBox::Information
                                    : severity == Severity::Warning   ? QMessageBox::Warning
                                                                      : QMessageBox::Critical;
@@ -90,7 +97,7 @@ void QtPrompter::Inform(const std::string& text, const std::string& caption, Sev
 QString DesktopFileService::AskSavePath(QWidget* parent) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter("CSV File (*.csv)");
+    dialog.setNameFilter(QCoreApplication::translate("qa::DesktopFileService", "CSV File (*.csv)"));
     dialog.setDefaultSuffix("csv");
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -102,7 +109,8 @@ QString DesktopFileService::AskSavePath(QWidget* parent) {
 QString DesktopFileService::AskBackupPath(QWidget* parent) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter("QuorinA1c backup (*.tar)");
+    dialog.setNameFilter(
+        QCoreApplication::translate("qa::DesktopFileService", "QuorinA1c backup (*.tar)"));
     dialog.setDefaultSuffix("tar");
     dialog.selectFile("QuorinA1c-backup-" + QDate::currentDate().toString("yyyyMMdd") + ".tar");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {

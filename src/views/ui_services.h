@@ -27,9 +27,9 @@ class QtPrompter : public Prompter {
 public:
     explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
-    bool Confirm(const std::string& text, const std::string& caption) override;
-    bool ConfirmDefaultNo(const std::string& text, const std::string& caption) override;
-    void Inform(const std::string& text, const std::string& caption, Severity severity) override;
+    bool Confirm(const Message& text, const Message& caption) override;
+    bool ConfirmDefaultNo(const Message& text, const Message& caption) override;
+    void Inform(const Message& text, const Message& caption, Severity severity) override;
 
 private:
     QWidget* parent_;

@@ -225,7 +225,7 @@ TEST(CliIntegrity, AFailingPortIsNamedWithTheSystemsReason) {
     TempDir dir;
     Outcome notAPort = Cli(dir, dir.File("data"), {"download", "--port", "/etc/hostname"});
     EXPECT_EQ(notAPort.code, 1);
-    EXPECT_NE(notAPort.err.find("/etc/hostname: not a serial port"), std::string::npos)
+    EXPECT_NE(notAPort.err.find("/etc/hostname: 직렬 포트가 아닙니다"), std::string::npos)
         << notAPort.err;
     Outcome missing = Cli(dir, dir.File("data"), {"download", "--port", "/dev/ttyQA-none"});
     EXPECT_NE(missing.err.find("/dev/ttyQA-none: No such file or directory"), std::string::npos)
@@ -354,7 +354,7 @@ TEST(CliIntegrity, AUserAddKilledAtAnyPointLeavesNoHalfUser) {
         EXPECT_EQ(again.code, listed ? 1 : 0) << id << ": " << again.err;
         Outcome read = Cli(dir, data, {"list", "--user", id});
         EXPECT_EQ(read.code, 0) << id << ": " << read.err;
-        EXPECT_EQ(read.out.rfind("No,Date", 0), 0u);
+        EXPECT_EQ(read.out.rfind("번호,날짜", 0), 0u);
     }
     for (int i = 0; i < 16; ++i) {
         std::string id = "u" + std::to_string(i);

@@ -72,6 +72,8 @@ TEST(CliPatients, PatientsListAndPatientFiltersOnListExportAndReport) {
     TempDir dir;
     const std::string data = dir.File("data");
     ASSERT_EQ(Cli(data, {"list"}).code, 0);
+    // The report's words are read back in English: the operator's language.
+    ASSERT_EQ(Cli(data, {"settings", "set", "lang=1"}).code, 0);
     {
         HbA1cTable hba1c;
         ASSERT_TRUE(hba1c.SetTableName(kMainTableName));

@@ -71,7 +71,8 @@ TEST(Cli, DownloadThenListAndExport) {
     ASSERT_EQ(list.code, 0) << list.err;
     auto lines = Lines(list.out);
     ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[0], "No,Date,Time,Result,eAG,Patient ID");
+    EXPECT_EQ(lines[0], "번호,날짜,시간,결과,eAG,환자ID")
+        << "the header in the operator's language";
     EXPECT_EQ(lines[1].substr(0, 2), "1,");
     EXPECT_GT(lines[1].substr(2, 10), lines[6].substr(2, 10)) << "newest first";
     EXPECT_EQ(lines[1].back(), ',');
@@ -91,7 +92,7 @@ TEST(Cli, DownloadThenListAndExport) {
         ASSERT_EQ(std::system(command.c_str()), 0);
         text = ReadFile(dir.File("report.txt"));
     }
-    EXPECT_NE(text.find("QuorinA1c Self Report"), std::string::npos);
+    EXPECT_NE(text.find("QuorinA1c 자가 보고서"), std::string::npos) << "the title in Korean";
     EXPECT_NE(text.find(lines[6].substr(lines[6].rfind(',', lines[6].size() - 2) + 1, 14)),
               std::string::npos)
         << "the last listed patient ID is printed";
@@ -223,13 +224,17 @@ TEST(Cli, TheStreamedReportHasThePagesOfTheHeldList) {
     CliRun report = Cli(data, {"report", "--out", dir.File("streamed.pdf")});
     ASSERT_EQ(report.code, 0) << report.err;
 
+    // Headed as the command line heads it: in the operator's language (Korean here).
+    auto heading = [](const char* text) {
+        return QCoreApplication::translate("qa::ListHeading", text);
+    };
     TableReportSource source;
-    source.AddColumn("No.", 80);
-    source.AddColumn("Date", 150);
-    source.AddColumn("Time", 100);
-    source.AddColumn("Result", 180);
-    source.AddColumn("eAG", 180);
-    source.AddColumn("Patient ID", 180);
+    source.AddColumn(heading("No."), 80);
+    source.AddColumn(heading("Date"), 150);
+    source.AddColumn(heading("Time"), 100);
+    source.AddColumn(heading("Result"), 180);
+    source.AddColumn(heading("eAG"), 180);
+    source.AddColumn(heading("Patient ID"), 180);
     for (const auto& row : held.cells) {
         std::vector<QString> cells;
         for (const std::string& cell : row) {
@@ -241,8 +246,8 @@ TEST(Cli, TheStreamedReportHasThePagesOfTheHeldList) {
     // The command line's header names clinic, operator, kind and period.
     ReportContext context;
     context.operatorId = "Basis";
-    context.subject = "Result kind: HbA1c";
-    context.period = "All results";
+    context.subject = QCoreApplication::translate("ReportHeader", "Result kind: %1").arg("HbA1c");
+    context.period = QCoreApplication::translate("ReportHeader", "All results");
     ASSERT_TRUE(PrintReportToPdf(source, settings, QString::fromStdString(dir.File("held.pdf")),
                                  &error, context))
         << error.toStdString();
@@ -359,7 +364,7 @@ TEST(Cli, StopSignalMidTransferStoresNothingAndExits1) {
         ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal instead of stopping cleanly";
         EXPECT_EQ(WEXITSTATUS(status), 1);
         const std::string err = ReadFile(errPath);
-        EXPECT_NE(err.find("Download cancelled"), std::string::npos) << err;
+        EXPECT_NE(err.find("다운로드 취소:"), std::string::npos) << err;
         EXPECT_EQ(ReadFile(dir.File("out.txt")), "");
         std::printf("[ stopped %.3f s after %s ]\n", seconds, strsignal(sig));
 

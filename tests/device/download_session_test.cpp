@@ -1,4 +1,5 @@
 #include "device/download_session.h"
+#include "i18n/message_catalogue.h"
 #include "manual_timers.h"
 #include "scripted_prompter.h"
 
@@ -14,8 +15,8 @@ namespace {
 
 class RecordingHost : public SessionHost {
 public:
-    void SetProgressText(const std::string& text) override {
-        texts.push_back(text);
+    void SetProgressText(const Message& text) override {
+        texts.push_back(SourceText(text));
         visible = true;
     }
     void HideProgress() override { visible = false; }
@@ -177,7 +178,8 @@ TEST_F(SessionTest, CountZeroEndsTheDownloadWithNoData) {
     EXPECT_TRUE(prompter.shown.size() == 1) << "only the question so far";
     Receive("0");
     EXPECT_FALSE(host.visible);
-    EXPECT_EQ(host.texts.back(), kNoDataText) << "the hidden window no longer says receiving";
+    EXPECT_EQ(host.texts.back(), SourceText(kNoDataText))
+        << "the hidden window no longer says receiving";
     EXPECT_FALSE(timers.Running(kWatchTimerId));
     EXPECT_EQ(channel.Letters(), "EHVHE");
     EXPECT_TRUE(channel.open) << "closed after the pause";

@@ -1,4 +1,5 @@
 #include "device/importer.h"
+#include "i18n/message_catalogue.h"
 #include "store/sqlite_statement.h"
 
 #include "fake_clock.h"
@@ -47,7 +48,7 @@ public:
         log_.events.push_back("command " + std::to_string(code));
         textsBeforeCommand.emplace(code, log_.texts.size());
     }
-    void SetProgressText(const std::string& text) override { log_.texts.push_back(text); }
+    void SetProgressText(const Message& text) override { log_.texts.push_back(SourceText(text)); }
     void SetImportedCount(int count) override {
         log_.events.push_back("count " + std::to_string(count));
     }
@@ -453,7 +454,7 @@ public:
             raise(SIGKILL);
         }
     }
-    void SetProgressText(const std::string&) override {
+    void SetProgressText(const Message&) override {
         ++texts_;
         if (point_ == KillPoint::DuringCheck && texts_ == checkTexts_ / 2) {
             raise(SIGKILL);

@@ -1,6 +1,7 @@
 // Whole downloads: the simulated meter on a pseudo-terminal, the real serial channel, the
 // session, the importer and the user's SQLite files, with time running ten times faster.
 #include "device/qt/headless_download.h"
+#include "i18n/message_catalogue.h"
 #include "qt_wait.h"
 #include "scaled_time.h"
 #include "scripted_prompter.h"
@@ -43,7 +44,7 @@ protected:
         qtTimers = std::make_unique<QtSessionTimers>([this](int id) { download->Tick(id); });
         timers = std::make_unique<ScaledTimers>(*qtTimers, kSpeed);
         download = std::make_unique<HeadlessDownload>(
-            users, clock, prompter, [this](const std::string& t) { progress.push_back(t); },
+            users, clock, prompter, [this](const Message& t) { progress.push_back(SourceText(t)); },
             timers.get());
     }
 

@@ -1,5 +1,7 @@
 #include "app/instance_lock.h"
 #include "frame/main_window.h"
+#include "i18n/message_catalogue.h"
+#include "i18n/message_text.h"
 #include "qt_wait.h"
 #include "scripted_prompter.h"
 #include "sim_process.h"
@@ -41,6 +43,17 @@ using namespace qa::test;
 using namespace std::chrono_literals;
 
 namespace {
+
+// A text of the window in the language it runs in (Korean by default).
+QString Tr(const char* context, const char* source) {
+    return QCoreApplication::translate(context, source);
+}
+QString Stored(int count) {
+    return Tr("qa::MainWindow", "%1 new results stored.").arg(count);
+}
+QString StoredEnd() {
+    return Tr("qa::MainWindow", "%1 new results stored.").section("%1", 1);
+}
 
 void Render(QWidget* widget, const QString& name) {
     QDir().mkpath(QA_RENDER_DIR);
@@ -138,7 +151,7 @@ TEST_F(FrameTest, StartsOnHomeAndIgnoresRequestsForTheActivePage) {
 
     AboutDialog about(frame.get());
     Render(&about, "dialog_about");
-    EXPECT_EQ(about.windowTitle(), "About QuorinA1c Self Comm");
+    EXPECT_EQ(about.windowTitle(), Tr("qa::AboutDialog", "About QuorinA1c Self Comm"));
 
     frame->FrameCommand(kCmdHome);
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewHome);
@@ -260,8 +273,9 @@ TEST_F(FrameTest, WholeDownloadEndsOnTheDownloadPageListingTheNewRows) {
         << (prompter.shown.empty() ? "" : prompter.shown.back().text);
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewDownload);
     EXPECT_EQ(frame->Process()->ProgressText(), QString::fromUtf8("데이터 다운로드 완료"));
-    EXPECT_EQ(frame->Process()->Detail(), "4 new results stored.");
-    EXPECT_EQ(frame->Process()->Records()->GetWindowText(), "4 / 4 records");
+    EXPECT_EQ(frame->Process()->Detail(), Stored(4));
+    EXPECT_EQ(frame->Process()->Records()->GetWindowText(),
+              Tr("qa::ProcessDialog", "%1 / %2 records").arg(4).arg(4));
     EXPECT_EQ(frame->Download()->List()->ColumnCount(), 4) << "glucose columns";
     EXPECT_FALSE(frame->ImportRunning());
     Render(frame.get(), "frame_downloaded");
@@ -300,7 +314,8 @@ TEST_F(FrameTest, CancelMidTransferStoresNothingAndFreesThePages) {
         << (prompter.shown.empty() ? "" : prompter.shown.back().text);
     ASSERT_TRUE(frame->Session().Running());
     EXPECT_TRUE(process->CancelButton()->isEnabled());
-    EXPECT_TRUE(process->Records()->GetWindowText().endsWith(" / 200 records"))
+    EXPECT_TRUE(process->Records()->GetWindowText().endsWith(
+        Tr("qa::ProcessDialog", "%1 / %2 records").arg("").arg(200)))
         << process->Records()->GetWindowText().toStdString();
     EXPECT_FALSE(DownloadCommandEnabled());
     const int searches = frame->DiscoveryCount();
@@ -315,7 +330,7 @@ TEST_F(FrameTest, CancelMidTransferStoresNothingAndFreesThePages) {
     EXPECT_FALSE(frame->Session().Running());
     EXPECT_EQ(frame->Session().Exchange(), ExchangeKind::None);
     EXPECT_EQ(process->ProgressText(), QString::fromUtf8("다운로드 취소"));
-    EXPECT_EQ(process->Detail(), QString::fromUtf8(ProcessDialog::kCancelledDetail));
+    EXPECT_EQ(process->Detail(), Tr("qa::ProcessDialog", ProcessDialog::kCancelledDetail));
     EXPECT_FALSE(process->CancelButton()->isEnabled());
     EXPECT_TRUE(DownloadCommandEnabled());
     Render(process, "process_cancelled");
@@ -338,7 +353,7 @@ TEST_F(FrameTest, CancelMidTransferStoresNothingAndFreesThePages) {
 // wait for a meter that does not answer; a port that cannot be opened says why.
 TEST_F(FrameTest, GetDataWithoutAMeterSaysSoAndCanBeCancelledThroughout) {
     Start();
-    frame->SetProgressText("Error count : 3"); // left over from an earlier download
+    frame->SetProgressText(Message(MessageId::ErrorCount, {"3"})); // left over from earlier
     bool noMeterShown = false;
     bool staleTextGone = false;
     AnswerGetData([&](GetDataDialog& dialog) {
@@ -395,9 +410,11 @@ TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
     });
     RequestDownload();
     ASSERT_TRUE(PumpUntil(
-        [&] { return !frame->Session().Running() && process->Detail().endsWith("stored."); }, 20s));
-    EXPECT_EQ(process->Detail(), "3 new results stored.");
-    EXPECT_EQ(process->Records()->GetWindowText(), "3 / 3 records");
+        [&] { return !frame->Session().Running() && process->Detail().endsWith(StoredEnd()); },
+        20s));
+    EXPECT_EQ(process->Detail(), Stored(3));
+    EXPECT_EQ(process->Records()->GetWindowText(),
+              Tr("qa::ProcessDialog", "%1 / %2 records").arg(3).arg(3));
     EXPECT_EQ(frame->Download()->List()->RowCount(), 3);
     EXPECT_EQ(StoredHbA1c(), 3);
     Render(process, "process_done");
@@ -406,10 +423,11 @@ TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
     RequestDownload();
     ASSERT_TRUE(PumpUntil([&] { return getDataDialogs == 2; }, 10s));
     ASSERT_TRUE(PumpUntil(
-        [&] { return !frame->Session().Running() && process->Detail().endsWith("stored."); }, 20s));
+        [&] { return !frame->Session().Running() && process->Detail().endsWith(StoredEnd()); },
+        20s));
     EXPECT_TRUE(cleanAtStart) << "the last download's texts went when the new one began";
     EXPECT_EQ(process->ProgressText(), QString::fromUtf8("새로운 데이터가 없습니다."));
-    EXPECT_EQ(process->Detail(), "0 new results stored.");
+    EXPECT_EQ(process->Detail(), Stored(0));
     EXPECT_EQ(StoredHbA1c(), 3);
     Render(process, "process_no_new_data");
     sim.stop();
@@ -429,7 +447,7 @@ TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
     EXPECT_FALSE(frame->Session().Running());
     EXPECT_TRUE(DownloadCommandEnabled());
     EXPECT_TRUE(process->isHidden());
-    EXPECT_EQ(process->ProgressText(), QString::fromUtf8(kNoDataText));
+    EXPECT_EQ(process->ProgressText(), QString::fromStdString(SourceText(kNoDataText)));
     Render(process, "process_no_data");
     empty.stop();
 
@@ -461,8 +479,11 @@ TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
     ASSERT_TRUE(
         PumpUntil([&] { return !frame->ImportRunning() && !frame->Session().Running(); }, 5s));
     PumpFor(100ms);
-    EXPECT_EQ(process->ProgressText(), QString::fromUtf8("Error. cyclic redundancy check : Fail."));
-    EXPECT_NE(process->Detail().indexOf("nothing was stored"), -1);
+    EXPECT_EQ(process->ProgressText(), MessageText(kFramingFailText));
+    EXPECT_NE(
+        process->Detail().indexOf(Tr("qa::MainWindow", "The transfer was refused: nothing was "
+                                                       "stored, and the meter keeps its results.")),
+        -1);
     EXPECT_EQ(StoredHbA1c(), 3);
     EXPECT_TRUE(DownloadCommandEnabled());
     Render(process, "process_failed");
@@ -562,7 +583,12 @@ TEST_F(FrameTest, SettingsTextsAreLimitedInStoredBytes) {
     dialog.Save();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     ASSERT_FALSE(prompter.shown.empty());
-    EXPECT_EQ(prompter.shown.back().text.rfind("병원: too long", 0), 0u)
+    EXPECT_EQ(prompter.shown.back().text,
+              Tr("qa::SettingsDialog",
+                 "%1: too long. At most %2 bytes are kept (a Hangul syllable takes 3).")
+                  .arg(QString::fromUtf8("병원"))
+                  .arg(99)
+                  .toStdString())
         << prompter.shown.back().text;
     ASSERT_TRUE(users.LoadSettings());
     EXPECT_TRUE(users.Settings().hospital.empty()) << "nothing shortened was stored";
@@ -597,7 +623,7 @@ TEST_F(FrameTest, ADamagedDatabaseIsNamedAtStartAndLeftAlone) {
     Start();
     ASSERT_FALSE(prompter.Texts().empty());
     std::string text = prompter.Texts().back();
-    EXPECT_EQ(text.rfind(user_text::kDamagedFile, 0), 0u) << text;
+    EXPECT_EQ(text.rfind(SourceText(user_text::kDamagedFile), 0), 0u) << text;
     EXPECT_NE(text.find(file + ": "), std::string::npos) << text;
     EXPECT_EQ(ReadFile(file), garbage);
 }

@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
@@ -336,7 +337,9 @@ TEST_F(WindowTest, ShortcutsActOnThePageShownAndAreNamedInTheTips) {
     prompter.answers = {false};
     QTest::keyClick(frame.get(), Qt::Key_E, Qt::ControlModifier);
     ASSERT_EQ(prompter.shown.size(), 1u) << "Ctrl+E exports: its question";
-    EXPECT_EQ(prompter.shown.back().text, kExportQuestion);
+    EXPECT_EQ(prompter.shown.back().text,
+              QCoreApplication::translate("qa::FormPage", "현재 데이터 내보내기를 하시겠습니까?")
+                  .toStdString());
 
     AddHbA1c("20160103", "P3");
     QTest::keyClick(frame.get(), Qt::Key_F5);

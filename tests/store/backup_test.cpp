@@ -23,8 +23,8 @@ namespace {
 
 class SilentPrompter : public Prompter {
 public:
-    bool Confirm(const std::string&, const std::string&) override { return true; }
-    void Inform(const std::string&, const std::string&, Severity) override {}
+    bool Confirm(const Message&, const Message&) override { return true; }
+    void Inform(const Message&, const Message&, Severity) override {}
 };
 
 std::map<std::string, std::string> FolderContents(const std::string& folder) {

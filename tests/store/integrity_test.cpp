@@ -1,5 +1,6 @@
 // Damaged, half-made and foreign files, and outputs that must not replace what they name.
 
+#include "i18n/message_catalogue.h"
 #include "scripted_prompter.h"
 #include "store/csv_export.h"
 #include "store/measurement_table.h"
@@ -162,7 +163,7 @@ TEST(StoreIntegrity, DamagedFilesAreNamedAndLeftAsTheyAre) {
     EXPECT_TRUE(users.HasDamagedFile());
     ASSERT_FALSE(prompter.Texts().empty());
     const std::string text = prompter.Texts().back();
-    EXPECT_EQ(text.rfind(user_text::kDamagedFile, 0), 0u) << text;
+    EXPECT_EQ(text.rfind(SourceText(user_text::kDamagedFile), 0), 0u) << text;
     EXPECT_NE(text.find(folder + "/Basis_HbA1c.sqlite: "), std::string::npos) << text;
     EXPECT_EQ(ReadFile(folder + "/Basis_HbA1c.sqlite"), content);
     EXPECT_TRUE(users.GlucoseMain().IsOpen()) << "the other files are still usable";

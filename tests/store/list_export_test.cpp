@@ -1,3 +1,4 @@
+#include "i18n/message_catalogue.h"
 #include "store/csv_export.h"
 #include "store/list_filters.h"
 #include "store/text_encoding.h"
@@ -54,9 +55,10 @@ TEST(ListFilters, SearchSpanRules) {
     EXPECT_EQ(search(0).filter, "DATE between '20160101' and '20160101'");
     EXPECT_EQ(search(366).filter, "DATE between '20160101' and '20170101'") << "leap year 2016";
     EXPECT_FALSE(search(367).ok);
-    EXPECT_EQ(search(367).message,
+    EXPECT_EQ(SourceText(search(367).message),
               "최대 365일 데이터를 검색할 수 있습니다. \r\n다시 날짜 설정해 주세요.");
-    EXPECT_EQ(search(-1).message, "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.");
+    EXPECT_EQ(SourceText(search(-1).message),
+              "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.");
 }
 
 TEST(ListFilters, PeriodCountsBackFromTheNewestDateAndDatesAreChecked) {

@@ -1,3 +1,4 @@
+#include "i18n/message_catalogue.h"
 #include "store/record_edit.h"
 #include "temp_dir.h"
 
@@ -161,20 +162,20 @@ TEST(RecordEdit, LimitsAreCodePage949Bytes) {
     edit.patientName = "가나다라마바사"; // 14 bytes
     EXPECT_FALSE(RecordEditLimitMessage(edit).has_value());
     edit.patientName += "아";
-    EXPECT_EQ(RecordEditLimitMessage(edit),
+    EXPECT_EQ(SourceText(RecordEditLimitMessage(edit).value()),
               "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)")
         << "the name is named";
     edit.patientName = "";
     edit.patientId = std::string(16, '1');
-    EXPECT_EQ(RecordEditLimitMessage(edit),
+    EXPECT_EQ(SourceText(RecordEditLimitMessage(edit).value()),
               "환자ID 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)");
     edit.patientId = std::string(15, '1');
     edit.memo = std::string(99, 'm');
     EXPECT_FALSE(RecordEditLimitMessage(edit).has_value());
     edit.memo += "m";
-    EXPECT_EQ(RecordEditLimitMessage(edit),
+    EXPECT_EQ(SourceText(RecordEditLimitMessage(edit).value()),
               "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)");
     edit.memo = std::string(98, 'm') + "\xF0\x9F\x98\x80"; // no place in 949: counts two
-    EXPECT_EQ(RecordEditLimitMessage(edit),
+    EXPECT_EQ(SourceText(RecordEditLimitMessage(edit).value()),
               "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)");
 }

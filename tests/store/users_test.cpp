@@ -1,3 +1,4 @@
+#include "i18n/message_catalogue.h"
 #include "scripted_prompter.h"
 #include "store/profile_file.h"
 #include "store/users.h"
@@ -181,7 +182,8 @@ TEST_F(Users, HostileIdsAreRefusedBeforeAnythingIsWritten) {
         EXPECT_EQ(store.AddUser(c.id), UserStore::Outcome::Refused) << c.id;
         ASSERT_EQ(prompter.shown.size(), 1u) << c.id << ": refused before the question";
         EXPECT_EQ(prompter.shown[0].text, c.message) << c.id;
-        EXPECT_EQ(CheckNewUserId(c.id), c.message);
+        ASSERT_TRUE(CheckNewUserId(c.id).has_value()) << c.id;
+        EXPECT_EQ(SourceText(*CheckNewUserId(c.id)), c.message);
     }
     EXPECT_EQ(Snapshot(root.Path()), before);
     EXPECT_EQ(store.UserList(), std::vector<std::string>{"Basis"});
@@ -403,7 +405,7 @@ TEST_F(Users, ANewUserWhoseFilesCannotBeCreatedIsNotAdded) {
     auto before = Snapshot(folder);
     prompter.shown.clear();
     EXPECT_EQ(store.AddUser("new"), UserStore::Outcome::Failed);
-    EXPECT_EQ(prompter.Texts().back().rfind(user_text::kUserNotAdded, 0), 0u);
+    EXPECT_EQ(prompter.Texts().back().rfind(SourceText(user_text::kUserNotAdded), 0), 0u);
     EXPECT_NE(prompter.Texts().back().find(File("new_Glucose.sqlite")), std::string::npos)
         << prompter.Texts().back();
     EXPECT_EQ(store.UserList(), (std::vector<std::string>{"Basis"}));

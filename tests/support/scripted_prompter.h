@@ -1,5 +1,6 @@
 #pragma once
 
+#include "i18n/message_catalogue.h"
 #include "store/prompter.h"
 
 #include <deque>
@@ -9,7 +10,8 @@
 namespace qa::test {
 
 // Answers questions from a script (yes when the script runs out) and records everything it
-// was shown, in order.
+// was shown, in order: the message as given, and its text in the source language (what the
+// untranslated program shows).
 class ScriptedPrompter : public Prompter {
 public:
     struct Shown {
@@ -17,10 +19,11 @@ public:
         std::string caption;
         bool question = false;
         bool defaultNo = false;
+        Message message;
     };
 
-    bool Confirm(const std::string& text, const std::string& caption) override {
-        shown.push_back({text, caption, true});
+    bool Confirm(const Message& text, const Message& caption) override {
+        shown.push_back({SourceText(text), SourceText(caption), true, false, text});
         if (answers.empty()) {
             return true;
         }
@@ -28,13 +31,13 @@ public:
         answers.pop_front();
         return answer;
     }
-    bool ConfirmDefaultNo(const std::string& text, const std::string& caption) override {
+    bool ConfirmDefaultNo(const Message& text, const Message& caption) override {
         bool answer = Confirm(text, caption);
         shown.back().defaultNo = true;
         return answer;
     }
-    void Inform(const std::string& text, const std::string& caption, Severity) override {
-        shown.push_back({text, caption, false});
+    void Inform(const Message& text, const Message& caption, Severity) override {
+        shown.push_back({SourceText(text), SourceText(caption), false, false, text});
     }
 
     std::vector<std::string> Texts() const {

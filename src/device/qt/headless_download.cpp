@@ -19,14 +19,14 @@ namespace {
 class OutcomePrompter : public Prompter {
 public:
     explicit OutcomePrompter(Prompter& inner) : inner_(inner) {}
-    bool Confirm(const std::string& text, const std::string& caption) override {
+    bool Confirm(const Message& text, const Message& caption) override {
         return inner_.Confirm(text, caption);
     }
-    void Inform(const std::string& text, const std::string& caption, Severity severity) override {
+    void Inform(const Message& text, const Message& caption, Severity severity) override {
         inner_.Inform(text, caption, severity);
         if (!outcome) {
-            outcome = text == kNoDataText ? HeadlessDownload::Outcome::NoData
-                                          : HeadlessDownload::Outcome::Failed;
+            outcome = text.id == kNoDataText ? HeadlessDownload::Outcome::NoData
+                                             : HeadlessDownload::Outcome::Failed;
         }
     }
     std::optional<HeadlessDownload::Outcome> outcome;
@@ -38,14 +38,14 @@ private:
 } // namespace
 
 HeadlessDownload::HeadlessDownload(UserStore& users, Clock& clock, Prompter& prompter,
-                                   std::function<void(const std::string&)> progress,
+                                   std::function<void(const Message&)> progress,
                                    SessionTimers* timers)
     : users_(users), clock_(clock), prompter_(prompter), progress_(std::move(progress)),
       externalTimers_(timers) {}
 
 HeadlessDownload::~HeadlessDownload() = default;
 
-void HeadlessDownload::SetProgressText(const std::string& text) {
+void HeadlessDownload::SetProgressText(const Message& text) {
     // The receiving texts alternate per byte: a text among the last two is not repeated.
     if (text == last_[0] || text == last_[1]) {
         return;
@@ -87,7 +87,7 @@ void HeadlessDownload::Import(const Transfer& transfer) {
                                    services);
     if (result.status != ImportStatus::Imported) {
         if (!result.error.empty() && progress_) {
-            progress_(result.error);
+            progress_(Message::Verbatim(result.error));
         }
         session_->FrameCommand(kCmdClosePort);
         finished_ = Outcome::Failed;

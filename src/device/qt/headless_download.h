@@ -25,8 +25,7 @@ public:
 
     // `timers` may be null: Qt timers on this thread are used then.
     HeadlessDownload(UserStore& users, Clock& clock, Prompter& prompter,
-                     std::function<void(const std::string&)> progress,
-                     SessionTimers* timers = nullptr);
+                     std::function<void(const Message&)> progress, SessionTimers* timers = nullptr);
     ~HeadlessDownload() override;
 
     // Runs until the exchange is over or `limitMs` of real time have passed. A Qt event
@@ -47,7 +46,7 @@ public:
     }
 
     // SessionHost
-    void SetProgressText(const std::string& text) override;
+    void SetProgressText(const Message& text) override;
     void HideProgress() override {}
     void StartImport(const Transfer& transfer) override;
     void ShowNewRecords(int count) override { imported_ = count; }
@@ -61,14 +60,14 @@ private:
     UserStore& users_;
     Clock& clock_;
     Prompter& prompter_;
-    std::function<void(const std::string&)> progress_;
+    std::function<void(const Message&)> progress_;
     SessionTimers* externalTimers_;
     DownloadSession* session_ = nullptr;
     std::optional<Outcome> finished_;
     const std::atomic<bool>* cancelRequest_ = nullptr;
     int imported_ = 0;
     std::string port_; // for the audit log of the import
-    std::string last_[2];
+    Message last_[2];
 };
 
 } // namespace qa

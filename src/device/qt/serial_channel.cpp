@@ -1,11 +1,16 @@
 #include "device/qt/serial_channel.h"
 
+#include "i18n/message_catalogue.h"
+
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace qa {
 
@@ -47,11 +52,19 @@ std::string InstalledUdevRule(const std::vector<std::string>& candidates) {
     return {};
 }
 
+// A text of the channel in the operator's language, %1, %2 ... filled in.
+std::string Words(const char* source, const std::vector<std::string>& args = {}) {
+    return FillArguments(QCoreApplication::translate("qa::SerialChannel", source).toStdString(),
+                         args);
+}
+
 std::string OpenFailureText(const std::string& device, int systemCode,
                             const std::string& installedRule) {
     // A file or another device that is no terminal: the system's own words for that
     // ("Inappropriate ioctl for device") would not tell the operator what is wrong.
-    std::string reason = systemCode == ENOTTY ? "not a serial port" : std::strerror(systemCode);
+    std::string reason = systemCode == ENOTTY
+                             ? Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "not a serial port"))
+                             : std::strerror(systemCode);
     std::string text =
         device + ": " + reason + " (error code - " + std::to_string(systemCode) + ")";
     if (systemCode == EACCES || systemCode == EPERM) {
@@ -63,19 +76,26 @@ std::string OpenFailureText(const std::string& device, int systemCode,
             }
         }
         if (installedRule.empty()) {
-            text += "\r\nSerial ports belong to the group \"" + group +
-                    "\": add this user to it (sudo adduser $USER " + group +
-                    "), then log out and in again, or install a udev rule that grants access.";
+            text +=
+                "\r\n" + Words(QT_TRANSLATE_NOOP("qa::SerialChannel",
+                                                 "Serial ports belong to the group \"%1\": add "
+                                                 "this user to it (sudo adduser $USER %1), then "
+                                                 "log out and in again, or install a udev rule "
+                                                 "that grants access."),
+                               {group});
         } else {
             // The rule tags the port when it appears, so a meter that was plugged in before
             // the rule was installed keeps its old permissions until it is plugged in again.
-            text += "\r\nThe udev rule " + installedRule +
-                    " gives the user logged in at this computer access to the meter's port and "
-                    "to Prolific adapters: unplug the meter and plug it in again. If that does "
-                    "not help (another adapter, or a user not logged in at this computer), add "
-                    "this user to the group \"" +
-                    group + "\" that the port belongs to (sudo adduser $USER " + group +
-                    "), then log out and in again.";
+            text += "\r\n" +
+                    Words(QT_TRANSLATE_NOOP(
+                              "qa::SerialChannel",
+                              "The udev rule %1 gives the user logged in at this computer access "
+                              "to the meter's port and to Prolific adapters: unplug the meter and "
+                              "plug it in again. If that does not help (another adapter, or a user "
+                              "not logged in at this computer), add this user to the group \"%2\" "
+                              "that the port belongs to (sudo adduser $USER %2), then log out and "
+                              "in again."),
+                          {installedRule, group});
         }
     }
     return text;

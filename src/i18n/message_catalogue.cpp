@@ -1,0 +1,175 @@
+#include "i18n/message_catalogue.h"
+
+// Marks a text for the catalogue without Qt: the extraction tool reads the mark, and the
+// text itself is the key the translators look up at run time.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(context, text) text
+#endif
+
+namespace qa {
+
+const char* MessageSource(MessageId id) {
+    switch (id) {
+    case MessageId::Verbatim:
+        return "%1";
+    case MessageId::CaptionProgram:
+        return "QuorinA1c";
+    case MessageId::CaptionMeter:
+        return QT_TRANSLATE_NOOP("Message", "오르보에이원씨");
+    case MessageId::ConnectFailed:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.");
+    case MessageId::ConnectFailedBecause:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.\r\n\r\n%1");
+    case MessageId::AskReceiveHbA1c:
+        return QT_TRANSLATE_NOOP(
+            "Message", "%1 이 연결되었습니다.\r\n오르보에이원씨의 HbA1c 결과를 받겠습니까?");
+    case MessageId::AskReceiveGlucose:
+        return QT_TRANSLATE_NOOP(
+            "Message", "%1 이 연결되었습니다.\r\n오르보에이원씨의 혈당 결과를 받겠습니까?");
+    case MessageId::NoData:
+        return QT_TRANSLATE_NOOP("Message", "데이터가 없습니다.");
+    case MessageId::NotArriving:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n"
+                                 "오르보에이원씨와의 연결 포트를 다시 확인해 주세요.");
+    case MessageId::NoNewData:
+        return QT_TRANSLATE_NOOP("Message", "새로운 데이터가 없습니다.");
+    case MessageId::Waiting:
+        return QT_TRANSLATE_NOOP("Message", "Waiting....");
+    case MessageId::ModeChange:
+        return QT_TRANSLATE_NOOP("Message", "모드 변경");
+    case MessageId::TransferStarts:
+        return QT_TRANSLATE_NOOP("Message", "데이터 전송이 시작됩니다.");
+    case MessageId::ModeChangeCommand:
+        return QT_TRANSLATE_NOOP("Message", "모드 변경 명령.");
+    case MessageId::ModeChangeDone:
+        return QT_TRANSLATE_NOOP("Message", "모드 변경 완료.");
+    case MessageId::CommandSent:
+        return QT_TRANSLATE_NOOP("Message", "명령 전달.");
+    case MessageId::ReceivingA:
+        return QT_TRANSLATE_NOOP("Message", "받는 중 ...***.");
+    case MessageId::ReceivingB:
+        return QT_TRANSLATE_NOOP("Message", "받는 중 ..*.");
+    case MessageId::ErrorCount:
+        return QT_TRANSLATE_NOOP("Message", "Error count : %1");
+    case MessageId::FramingFailed:
+        return QT_TRANSLATE_NOOP("Message", "Error. cyclic redundancy check : Fail.");
+    case MessageId::WrongKind:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "Error. the received results are not of the selected kind.");
+    case MessageId::CheckingA:
+        return QT_TRANSLATE_NOOP("Message", "데이터 받는중 ...***.");
+    case MessageId::CheckingB:
+        return QT_TRANSLATE_NOOP("Message", "데이터 받는중 ...*.");
+    case MessageId::CheckDone:
+        return QT_TRANSLATE_NOOP("Message", "데이터 검사 완료");
+    case MessageId::NotSaved:
+        return QT_TRANSLATE_NOOP("Message", "Error. the results could not be saved : %1.");
+    case MessageId::NotSavedNotErased:
+        return QT_TRANSLATE_NOOP("Message", "Error. the results could not be saved : %1. "
+                                            "The meter's results were not erased.");
+    case MessageId::AskAddUser:
+        return QT_TRANSLATE_NOOP("Message", "새로운 사용자를 추가하시겠습니까?");
+    case MessageId::EmptyUserId:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "The user ID is not entered. \r\nPlease enter the user ID.");
+    case MessageId::DuplicateUserId:
+        return QT_TRANSLATE_NOOP("Message", "같은 사용자ID가 ㅈ있습니다.다시 입력해 주세요.");
+    case MessageId::AskDeleteUser:
+        return QT_TRANSLATE_NOOP("Message", "현재 사용자 데이터를 삭제하시겠습니까?");
+    case MessageId::LastUserNotDeletable:
+        return QT_TRANSLATE_NOOP("Message", "기본 사용자는 삭제할 수 없습니다.");
+    case MessageId::UserDeleted:
+        return QT_TRANSLATE_NOOP("Message", "사용자 데이터가 삭제되었습니다.");
+    case MessageId::UserIdBadCharacter:
+        return QT_TRANSLATE_NOOP("Message", "The user ID must not contain / \\ [ ] = ; or control "
+                                            "characters.\r\nPlease enter another user ID.");
+    case MessageId::UserIdBlankAtEdge:
+        return QT_TRANSLATE_NOOP("Message", "The user ID must not begin or end with a blank."
+                                            "\r\nPlease enter another user ID.");
+    case MessageId::UserIdTooLong:
+        return QT_TRANSLATE_NOOP(
+            "Message", "The user ID is longer than 64 bytes.\r\nPlease enter a shorter user ID.");
+    case MessageId::UserIdNotText:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "The user ID is not valid text.\r\nPlease enter another user ID.");
+    case MessageId::UserIdReserved:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "This user ID would name one of the program's own files.\r\n"
+                                 "Please enter another user ID.");
+    case MessageId::UserIdSameFiles:
+        return QT_TRANSLATE_NOOP(
+            "Message", "On this disk the user ID names the same files as an existing user ID "
+                       "that differs only in upper and lower case.\r\nPlease enter another user "
+                       "ID.");
+    case MessageId::UserNotListed:
+        return QT_TRANSLATE_NOOP("Message", "The user ID is not in the user list.");
+    case MessageId::UserIdUnusable:
+        return QT_TRANSLATE_NOOP(
+            "Message", "The user ID in the user file cannot be used as part of a file name.");
+    case MessageId::UserFilesMissing:
+        return QT_TRANSLATE_NOOP(
+            "Message", "The files of the current user were not found. Nothing was deleted.");
+    case MessageId::UserFilesNotDeleted:
+        return QT_TRANSLATE_NOOP(
+            "Message", "The files of the current user could not be deleted. Nothing was changed.");
+    case MessageId::SomeFilesNotDeleted:
+        return QT_TRANSLATE_NOOP("Message", "The user was removed from the user list, but these "
+                                            "files could not be deleted:\r\n%1");
+    case MessageId::FileNotWritten:
+        return QT_TRANSLATE_NOOP("Message", "This file could not be written:\r\n%1");
+    case MessageId::UserFilesNotOpened:
+        return QT_TRANSLATE_NOOP("Message", "The database or settings files of the current user "
+                                            "could not be opened or created in:\r\n%1");
+    case MessageId::DamagedFile:
+        return QT_TRANSLATE_NOOP("Message", "This database file is damaged. It was left as it "
+                                            "is; restore it from a backup:\r\n%1");
+    case MessageId::UserNotAdded:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "The user was not added. This file could not be written:\r\n%1");
+    case MessageId::CurrentUserNotListed:
+        return QT_TRANSLATE_NOOP("Message", "The current user \"%1\" is not in the user list."
+                                            "\r\nThe files of \"%2\" are used instead.");
+    case MessageId::BadRange:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.");
+    case MessageId::RangeTooLong:
+        return QT_TRANSLATE_NOOP(
+            "Message", "최대 365일 데이터를 검색할 수 있습니다. \r\n다시 날짜 설정해 주세요.");
+    case MessageId::NameOrIdTooLong:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "환자ID 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)");
+    case MessageId::NameTooLong:
+        return QT_TRANSLATE_NOOP(
+            "Message", "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)");
+    case MessageId::MemoTooLong:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)");
+    }
+    return "%1";
+}
+
+std::string FillArguments(const std::string& text, const std::vector<std::string>& args) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            const auto index = static_cast<std::size_t>(text[i + 1] - '1');
+            if (index < args.size()) {
+                out += args[index];
+            }
+            ++i;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::string SourceText(const Message& message) {
+    return FillArguments(MessageSource(message.id), message.args);
+}
+
+} // namespace qa

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qa {
+
+// What the store and the download logic tell the operator, as identifiers: the window and
+// the command line turn them into text in the operator's language, so nothing below them
+// holds a word of any language. Arguments fill the text's %1, %2, ... in order; they are
+// data (a port, a path, a system's reason), never words of the program.
+enum class MessageId : int {
+    Verbatim, // the first argument as it is: already in the reader's language
+    // Captions of message boxes.
+    CaptionProgram,
+    CaptionMeter,
+    // The download session.
+    ConnectFailed,
+    ConnectFailedBecause,
+    AskReceiveHbA1c,
+    AskReceiveGlucose,
+    NoData,
+    NotArriving,
+    NoNewData,
+    Waiting,
+    ModeChange,
+    TransferStarts,
+    ModeChangeCommand,
+    ModeChangeDone,
+    CommandSent,
+    ReceivingA,
+    ReceivingB,
+    ErrorCount,
+    // The importer.
+    FramingFailed,
+    WrongKind,
+    CheckingA,
+    CheckingB,
+    CheckDone,
+    NotSaved,
+    NotSavedNotErased,
+    // Users.
+    AskAddUser,
+    EmptyUserId,
+    DuplicateUserId,
+    AskDeleteUser,
+    LastUserNotDeletable,
+    UserDeleted,
+    UserIdBadCharacter,
+    UserIdBlankAtEdge,
+    UserIdTooLong,
+    UserIdNotText,
+    UserIdReserved,
+    UserIdSameFiles,
+    UserNotListed,
+    UserIdUnusable,
+    UserFilesMissing,
+    UserFilesNotDeleted,
+    SomeFilesNotDeleted,
+    FileNotWritten,
+    UserFilesNotOpened,
+    DamagedFile,
+    UserNotAdded,
+    CurrentUserNotListed,
+    // The list's search and the record dialogs.
+    BadRange,
+    RangeTooLong,
+    NameOrIdTooLong,
+    NameTooLong,
+    MemoTooLong,
+};
+
+struct Message {
+    MessageId id = MessageId::Verbatim;
+    std::vector<std::string> args;
+
+    Message() = default;
+    // Implicit from an identifier: most messages take no argument.
+    Message(MessageId messageId, std::vector<std::string> arguments = {}) // NOLINT
+        : id(messageId), args(std::move(arguments)) {}
+    // A text the caller has already put into the reader's language.
+    static Message Verbatim(std::string text) { return {MessageId::Verbatim, {std::move(text)}}; }
+
+    bool operator==(const Message&) const = default;
+};
+
+} // namespace qa

@@ -1,0 +1,367 @@
+#include "frame/main_window.h"
+#include "i18n/export_language.h"
+#include "i18n/language.h"
+#include "i18n/message_catalogue.h"
+#include "i18n/message_text.h"
+#include "i18n/operator_language.h"
+#include "scripted_prompter.h"
+#include "store/settings.h"
+#include "store/users.h"
+#include "temp_dir.h"
+#include "views/all_data_page.h"
+#include "views/audit_dialog.h"
+#include "views/record_dialogs.h"
+#include "views/settings_dialog.h"
+#include "widgets/image_button.h"
+#include "widgets/text_progress_ctrl.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <fstream>
+#include <iterator>
+
+// At global scope: the macro declares the initialiser of the generated resource code.
+static void InitResources() {
+#ifdef QA_HAVE_RESOURCES
+    Q_INIT_RESOURCE(resources);
+#endif
+}
+
+using namespace qa;
+using namespace qa::test;
+
+namespace {
+
+bool HasHangul(const QString& text) {
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x1100 && u <= 0x11FF) || (u >= 0x3130 && u <= 0x318F) ||
+            (u >= 0xAC00 && u <= 0xD7A3)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every text the operator can read on `root` and its visible children: titles, tool tips,
+// labels, buttons, group titles, list items, placeholders and list headings.
+QStringList VisibleTexts(QWidget* root) {
+    QStringList texts;
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* w : widgets) {
+        if (w != root && !w->isVisibleTo(root)) {
+            continue;
+        }
+        texts << w->windowTitle() << w->toolTip();
+        if (auto* tip = qobject_cast<ToolTipButton*>(w)) {
+            texts << tip->ToolTipText();
+        }
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            texts << label->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            texts << button->text();
+        } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+            texts << group->title();
+        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            texts << edit->placeholderText();
+        } else if (auto* progress = qobject_cast<TextProgressCtrl*>(w)) {
+            texts << progress->GetWindowText();
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            // The language list names each language in its own words.
+            if (w->objectName() == "language") {
+                texts << combo->currentText();
+            } else {
+                for (int i = 0; i < combo->count(); ++i) {
+                    texts << combo->itemText(i);
+                }
+            }
+        } else if (auto* header = qobject_cast<QHeaderView*>(w)) {
+            if (QAbstractItemModel* model = header->model()) {
+                for (int c = 0; c < model->columnCount(); ++c) {
+                    texts << model->headerData(c, Qt::Horizontal).toString();
+                }
+            }
+        }
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+QStringList HangulTexts(QWidget* root) {
+    QStringList found;
+    for (const QString& text : VisibleTexts(root)) {
+        if (HasHangul(text)) {
+            found << text;
+        }
+    }
+    return found;
+}
+
+void Render(QWidget* widget, const QString& name) {
+    QDir().mkpath(QA_RENDER_DIR);
+    widget->grab().save(QString(QA_RENDER_DIR) + "/" + name + ".png");
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class NoFiles : public FileService {
+public:
+    QString AskSavePath(QWidget*) override { return savePath; }
+    bool OpenFile(const QString&) override { return true; }
+    QString savePath;
+};
+
+class LanguageTest : public ::testing::Test {
+protected:
+    TempDir data;
+    TempDir sysfs;
+    ScriptedPrompter prompter;
+    UserStore users{data.Path(), prompter};
+    NoFiles files;
+    std::unique_ptr<MainWindow> frame;
+
+    void Start(int lang) {
+        InitResources();
+        ASSERT_TRUE(users.Reload());
+        users.Settings().language = lang;
+        ASSERT_TRUE(users.SaveSettings());
+        MainWindow::Services services{users, prompter, files, nullptr, sysfs.Path(), ""};
+        frame = std::make_unique<MainWindow>(services);
+        frame->show();
+        frame->LateStartup();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        if (frame) {
+            frame->close();
+        }
+        ApplyLanguage(Language::Korean);
+        QApplication::processEvents();
+    }
+    QWidget* Page(int view) {
+        frame->findChild<QStackedWidget*>()->setCurrentIndex(view);
+        QApplication::processEvents();
+        return frame->findChild<QStackedWidget*>()->currentWidget();
+    }
+
+    // Every page and dialog, each checked by `check` and rendered under `suffix`.
+    void EachScreen(const std::function<void(QWidget*, const QString&)>& check,
+                    const QString& suffix) {
+        for (int view :
+             {MainWindow::kViewHome, MainWindow::kViewDownload, MainWindow::kViewAllData}) {
+            QWidget* page = Page(view);
+            check(frame.get(), QStringLiteral("page%1").arg(view));
+            Render(frame.get(), QStringLiteral("page%1_%2").arg(view).arg(suffix));
+            (void)page;
+        }
+        auto dialog = [&](QWidget* d, const QString& name) {
+            d->show();
+            d->adjustSize();
+            QApplication::processEvents();
+            check(d, name);
+            Render(d, name + "_" + suffix);
+            d->hide();
+        };
+        GetDataDialog getData(frame.get());
+        getData.SetPorts(DiscoveryResult{});
+        dialog(&getData, "get_data");
+        ProcessDialog* process = frame->Process();
+        process->SetProgressText(MessageText(MessageId::NoData));
+        process->SetRecords(3, 12);
+        dialog(process, "process");
+        AboutDialog about(frame.get());
+        dialog(&about, "about");
+        SettingsDialog settings(users, prompter, frame.get());
+        settings.SetFileService(&files);
+        dialog(&settings, "settings");
+        AddUserDialog add(users, frame.get());
+        dialog(&add, "add_user");
+        ListRow row;
+        row.date = "20240102";
+        row.time = "0930";
+        row.value = "0710";
+        row.patientId = "P-1";
+        views::RecordViewDialog view(row, users.Settings(), frame.get());
+        dialog(&view, "record_view");
+        views::RecordModifyDialog modify(row, users.Settings(), prompter, frame.get());
+        dialog(&modify, "record_modify");
+        AuditDialog audit(users.DataFolder(), frame.get());
+        dialog(&audit, "audit");
+    }
+};
+
+// English: no page, dialog or message shows a Hangul character.
+TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
+    Start(1);
+    EXPECT_EQ(CurrentLanguage(), Language::English);
+    EachScreen(
+        [](QWidget* screen, const QString& name) {
+            const QStringList found = HangulTexts(screen);
+            EXPECT_TRUE(found.isEmpty())
+                << name.toStdString() << ": " << found.join(" | ").toStdString();
+            EXPECT_FALSE(VisibleTexts(screen).isEmpty()) << name.toStdString();
+        },
+        "en");
+    // Every message of the store and the download logic, with its arguments filled in.
+    for (int id = static_cast<int>(MessageId::CaptionProgram);
+         id <= static_cast<int>(MessageId::MemoTooLong); ++id) {
+        const QString text = MessageText(Message(static_cast<MessageId>(id), {"COM3", "x"}));
+        EXPECT_FALSE(HasHangul(text)) << id << ": " << text.toStdString();
+        EXPECT_FALSE(text.isEmpty()) << id;
+    }
+    EXPECT_EQ(MessageText(Message(MessageId::AskReceiveHbA1c, {"/dev/ttyACM0"})),
+              "/dev/ttyACM0 is connected.\r\nReceive the HbA1c results of the OrvoA1c?");
+    // Qt's own buttons stay English.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+}
+
+// Korean: the program's own Korean texts are exactly what they were, the English captions
+// read in Korean, and Qt's standard buttons follow.
+TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
+    Start(0);
+    EXPECT_EQ(CurrentLanguage(), Language::Korean);
+    EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("오르보에이원씨 관리 프로그램 v1.09"));
+    EXPECT_EQ(frame->Download()->NavButton(kCmdHome)->ToolTipText(), QString::fromUtf8("홈"));
+    EXPECT_EQ(frame->Download()->NavButton(kCmdGetData)->ToolTipText(),
+              QString::fromUtf8("측정기 저장 데이터 가져오기"));
+    EXPECT_EQ(frame->AllData()->SearchButton()->ToolTipText(), QString::fromUtf8("검색"));
+    // Korean texts of the store and the download logic come back byte for byte.
+    for (MessageId id :
+         {MessageId::ConnectFailed,     MessageId::NoData,         MessageId::NotArriving,
+          MessageId::NoNewData,         MessageId::ModeChange,     MessageId::TransferStarts,
+          MessageId::ModeChangeCommand, MessageId::ModeChangeDone, MessageId::CommandSent,
+          MessageId::ReceivingA,        MessageId::ReceivingB,     MessageId::CheckingA,
+          MessageId::CheckingB,         MessageId::CheckDone,      MessageId::AskAddUser,
+          MessageId::DuplicateUserId,   MessageId::AskDeleteUser,  MessageId::LastUserNotDeletable,
+          MessageId::UserDeleted,       MessageId::BadRange,       MessageId::RangeTooLong,
+          MessageId::NameOrIdTooLong,   MessageId::NameTooLong,    MessageId::MemoTooLong,
+          MessageId::CaptionMeter}) {
+        EXPECT_EQ(MessageUtf8(id), SourceText(id)) << static_cast<int>(id);
+    }
+    EXPECT_EQ(MessageUtf8(Message(MessageId::AskReceiveGlucose, {"COM3"})),
+              "COM3 이 연결되었습니다.\r\n오르보에이원씨의 혈당 결과를 받겠습니까?");
+    EXPECT_EQ(MessageUtf8(kNotArrivingText),
+              "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n오르보에이원씨와의 "
+              "연결 포트를 다시 확인해 주세요.");
+    GetDataDialog getData(frame.get());
+    EXPECT_EQ(getData.windowTitle(), QString::fromUtf8("데이터 얻기"));
+    EXPECT_EQ(getData.OkButton()->text(), QString::fromUtf8("데이터얻기"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("취소"));
+    EachScreen([](QWidget*, const QString&) {}, "ko");
+}
+
+// The settings dialog offers both languages; saving English turns the whole open window
+// English at once, and the setting belongs to the operator.
+TEST_F(LanguageTest, SwitchingAppliesAtOnceAndBelongsToTheOperator) {
+    Start(0);
+    // The operator opens the settings from the window, picks English and saves.
+    bool answered = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || answered) {
+            return;
+        }
+        answered = true;
+        auto* combo = dialog->findChild<QComboBox*>("language");
+        ASSERT_NE(combo, nullptr);
+        ASSERT_EQ(combo->count(), 2);
+        EXPECT_EQ(combo->itemText(0), QString::fromUtf8("한국어"));
+        EXPECT_EQ(combo->itemText(1), "English");
+        EXPECT_EQ(combo->currentIndex(), 0);
+        bool labelled = false;
+        for (QLabel* label : dialog->findChildren<QLabel*>()) {
+            labelled = labelled || label->text() == QString::fromUtf8("언어");
+            EXPECT_NE(label->text(), "Languge");
+        }
+        EXPECT_TRUE(labelled);
+        combo->setCurrentIndex(1);
+        for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
+            if (b->text() == QString::fromUtf8("저장")) {
+                b->click();
+                return;
+            }
+        }
+        dialog->reject();
+    });
+    answer.start(20);
+    frame->FrameCommand(kCmdSettings);
+    answer.stop();
+    ASSERT_TRUE(answered);
+    QApplication::processEvents();
+    ASSERT_TRUE(users.LoadSettings());
+    EXPECT_EQ(users.Settings().language, 1) << "kept in the operator's settings file";
+    EXPECT_EQ(frame->windowTitle(), "OrvoA1c Data Manager v1.09");
+    EXPECT_EQ(frame->Download()->NavButton(kCmdHome)->ToolTipText(), "Home");
+    EXPECT_EQ(frame->AllData()->PeriodList()->itemText(2), "2 weeks");
+    EXPECT_TRUE(HangulTexts(frame.get()).isEmpty())
+        << HangulTexts(frame.get()).join(" | ").toStdString();
+
+    // Another operator with the default setting brings Korean back, to the byte.
+    ASSERT_EQ(users.AddUser("kim"), UserStore::Outcome::Done);
+    ASSERT_EQ(users.ActiveUserId(), "kim");
+    ApplyLanguage(LanguageFromSetting(users.Settings().language));
+    QApplication::processEvents();
+    EXPECT_EQ(frame->windowTitle(), QString::fromUtf8(MainWindow::kTitle));
+    EXPECT_EQ(frame->Download()->NavButton(kCmdHome)->ToolTipText(), QString::fromUtf8("홈"));
+    EXPECT_EQ(frame->AllData()->PeriodList()->itemText(2), QString::fromUtf8("2주"));
+}
+
+// The export follows the language: Korean words in code page 949, English words in UTF-8
+// behind a byte-order mark.
+TEST_F(LanguageTest, CsvHeaderAndEncodingFollowTheLanguage) {
+    InitResources();
+    ApplyLanguage(Language::English);
+    CsvOptions english = CsvOptionsForLanguage(ResultKind::HbA1c);
+    EXPECT_EQ(english.header, "No,Date,Time,Result,eAG,Patient ID\n");
+    std::string error;
+    const std::string enPath = data.File("en.csv");
+    ASSERT_TRUE(
+        WriteCsvFile(enPath, english, {{"1", "2024/01/02", "09:30", "7.1 %", "157", "김"}}, error))
+        << error;
+    EXPECT_EQ(ReadFile(enPath), "\xEF\xBB\xBFNo,Date,Time,Result,eAG,Patient ID\n"
+                                "1,2024/01/02,09:30,7.1 %,157,김,\n");
+
+    ApplyLanguage(Language::Korean);
+    CsvOptions korean = CsvOptionsForLanguage(ResultKind::Glucose);
+    EXPECT_EQ(korean.header, "번호,날짜,시간,결과,환자ID\n");
+    const std::string koPath = data.File("ko.csv");
+    ASSERT_TRUE(WriteCsvFile(koPath, korean, {{"1", "d", "t", "110 mg/dL"}}, error)) << error;
+    // 번호 in code page 949.
+    EXPECT_EQ(ReadFile(koPath).substr(0, 4), "\xB9\xF8\xC8\xA3");
+}
+
+// Before the files are open (another copy running), the program speaks the language of the
+// operator the user file names, read without writing anything.
+TEST_F(LanguageTest, MessagesBeforeTheWindowFollowTheRecordedOperator) {
+    EXPECT_EQ(RecordedOperatorLanguage(data.File("nothing-here")), Language::Korean);
+    ASSERT_TRUE(users.Reload());
+    EXPECT_EQ(RecordedOperatorLanguage(data.Path()), Language::Korean);
+    ASSERT_EQ(users.AddUser("nurse"), UserStore::Outcome::Done);
+    users.Settings().language = 1;
+    ASSERT_TRUE(users.SaveSettings());
+    EXPECT_EQ(RecordedOperatorLanguage(data.Path()), Language::English);
+    ASSERT_TRUE(users.SwitchUser("Basis"));
+    EXPECT_EQ(RecordedOperatorLanguage(data.Path()), Language::Korean);
+}
+
+} // namespace
