@@ -186,14 +186,19 @@ const ListReportUnit::ShapedText& ListReportUnit::Shape(QPainter* painter, int i
     if (index >= static_cast<int>(shaped_.size())) {
         shaped_.resize(index + 1);
     }
-    QHash<QString, ShapedText>& cache = shaped_[index];
-    if (auto found = cache.constFind(text); found != cache.constEnd()) {
-        return *found;
+    ShapedColumn& column = shaped_[index];
+    if (column.kept) {
+        if (auto found = column.texts.constFind(text); found != column.texts.constEnd()) {
+            ++column.hits;
+            return *found;
+        }
+        ++column.misses;
+        if (column.texts.size() >= kShapedPerColumn) {
+            column.kept = column.hits >= column.misses;
+            column.texts.clear();
+        }
     }
-    if (cache.size() >= kShapedPerColumn) {
-        cache.clear();
-    }
-    ShapedText shaped;
+    ShapedText& shaped = column.kept ? *column.texts.insert(text, ShapedText()) : unkept_;
     if (!directShaping_ || !ShapeDirectly(text, &shaped)) {
         shaped = ShapeByLayout(painter, text);
     } else if (directChecks_ > 0) {
@@ -204,7 +209,7 @@ const ListReportUnit::ShapedText& ListReportUnit::Shape(QPainter* painter, int i
             shaped = laidOut;
         }
     }
-    return *cache.insert(text, shaped);
+    return shaped;
 }
 
 ListReportUnit::ShapedText ListReportUnit::ShapeByLayout(QPainter* painter,

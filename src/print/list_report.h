@@ -98,9 +98,16 @@ private:
         QList<QGlyphRun> runs;
     };
     // Dates, times, units and values repeat from row to row, so each column keeps the texts
-    // it has shaped. A column of texts that never repeat (patient IDs) only ever misses, and
-    // its cache is dropped whenever it fills, which bounds the memory of any list.
-    std::vector<QHash<QString, ShapedText>> shaped_;
+    // it has shaped, up to a bound. A column whose texts seldom repeat (row numbers, patient
+    // IDs) stops keeping them once its cache has filled with more misses than hits.
+    struct ShapedColumn {
+        QHash<QString, ShapedText> texts;
+        qint64 hits = 0;
+        qint64 misses = 0;
+        bool kept = true;
+    };
+    std::vector<ShapedColumn> shaped_;
+    ShapedText unkept_;
     QFont shapedFont_;
     // Texts of plain ASCII in the font's own glyphs are placed from the font's advances, which
     // is what shaping does for a font that asks for none; the first texts are checked against
