@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -15,6 +16,21 @@ namespace qa {
 namespace {
 
 constexpr int kReportTextBytes = 199;
+// Shaped texts a column keeps: the distinct dates, times, units and values of years of results.
+constexpr qsizetype kShapedPerColumn = 4096;
+
+bool SameShape(const QList<QGlyphRun>& a, const QList<QGlyphRun>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i].rawFont() != b[i].rawFont() || a[i].glyphIndexes() != b[i].glyphIndexes() ||
+            a[i].positions() != b[i].positions()) {
+            return false;
+        }
+    }
+    return true;
+}
 
 int EffectiveWidth(const ReportSource& source, int column) {
     return source.ColumnVisible(column) ? std::max(0, source.ColumnWidth(column)) : 0;
@@ -154,6 +170,177 @@ bool ListReportUnit::Print() {
     }
     EndPage();
     return true;
+}
+
+const ListReportUnit::ShapedText& ListReportUnit::Shape(QPainter* painter, int index,
+                                                        const QString& text) {
+    if (painter->font() != shapedFont_) {
+        shaped_.clear();
+        shapedFont_ = painter->font();
+        const QFontMetrics metrics = painter->fontMetrics();
+        shapedAscent_ = metrics.ascent();
+        shapedLineHeight_ = metrics.height();
+        shapedRawFont_ = QRawFont::fromFont(shapedFont_);
+        directChecks_ = 256;
+    }
+    if (index >= static_cast<int>(shaped_.size())) {
+        shaped_.resize(index + 1);
+    }
+    ShapedColumn& column = shaped_[index];
+    if (column.kept) {
+        if (auto found = column.texts.constFind(text); found != column.texts.constEnd()) {
+            ++column.hits;
+            return *found;
+        }
+        ++column.misses;
+        if (column.texts.size() >= kShapedPerColumn) {
+            column.kept = column.hits >= column.misses;
+            column.texts.clear();
+        }
+    }
+    ShapedText& shaped = column.kept ? *column.texts.insert(text, ShapedText()) : unkept_;
+    if (!directShaping_ || !ShapeDirectly(text, &shaped)) {
+        shaped = ShapeByLayout(painter, text);
+    } else if (directChecks_ > 0) {
+        --directChecks_;
+        ShapedText laidOut = ShapeByLayout(painter, text);
+        if (shaped.width != laidOut.width || !SameShape(shaped.runs, laidOut.runs)) {
+            directShaping_ = false;
+            shaped = laidOut;
+        }
+    }
+    return shaped;
+}
+
+ListReportUnit::ShapedText ListReportUnit::ShapeByLayout(QPainter* painter,
+                                                         const QString& text) const {
+    // Laid out as QPainter::drawText lays out a line: the painter's font, its direction, no
+    // width limit.
+    ShapedText shaped;
+    shaped.width = painter->fontMetrics().horizontalAdvance(text);
+    QTextLayout layout(text, shapedFont_);
+    QTextOption option = layout.textOption();
+    option.setTextDirection(painter->layoutDirection());
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (line.isValid()) {
+        const QPointF toBaseline(0, -line.ascent());
+        for (QGlyphRun run : layout.glyphRuns()) {
+            QList<QPointF> positions = run.positions();
+            for (QPointF& position : positions) {
+                position += toBaseline;
+            }
+            run.setPositions(positions);
+            shaped.runs.push_back(run);
+        }
+    }
+    return shaped;
+}
+
+bool ListReportUnit::ShapeDirectly(const QString& text, ShapedText* shaped) const {
+    const qsizetype size = text.size();
+    if (size == 0 || size > 64 || !shapedRawFont_.isValid()) {
+        return false;
+    }
+    for (QChar c : text) {
+        if (c.unicode() < 0x21 || c.unicode() > 0x7e) {
+            return false;
+        }
+    }
+    quint32 glyphs[64];
+    QPointF advances[64];
+    int count = 64;
+    if (!shapedRawFont_.glyphIndexesForChars(text.constData(), static_cast<int>(size), glyphs,
+                                             &count) ||
+        count != size) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (glyphs[i] == 0) {
+            return false;
+        }
+    }
+    if (!shapedRawFont_.advancesForGlyphIndexes(
+            glyphs, advances, count,
+            shapedFont_.kerning() ? QRawFont::KernedAdvances : QRawFont::SeparateAdvances)) {
+        return false;
+    }
+    QList<quint32> indexes(glyphs, glyphs + count);
+    QList<QPointF> positions;
+    positions.reserve(count);
+    double x = 0;
+    for (int i = 0; i < count; ++i) {
+        positions.push_back(QPointF(x, 0));
+        x += advances[i].x();
+    }
+    QGlyphRun run;
+    run.setRawFont(shapedRawFont_);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    shaped->runs = {run};
+    shaped->width = qRound(x);
+    return true;
+}
+
+int ListReportUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned format, int index,
+                                 PrintColumn* column) {
+    QPainter* painter = Job()->Painter();
+    const bool plain = painter && format == 0 && index >= 0 &&
+                       !(column && (column->flags & kColumnRichText)) &&
+                       !text.contains(QChar('\n')) && !text.contains(QChar('\r'));
+    if (!plain) {
+        FlushRow();
+        return PrintUnit::DrawCellText(text, rect, format, index, column);
+    }
+    const ShapedText& shaped = Shape(painter, index, text);
+    // As DrawText: nothing is drawn in an empty rectangle, and a text that needs clipping is
+    // left to it.
+    if (rect.Width() <= 0) {
+        return shapedLineHeight_;
+    }
+    if (shaped.width > rect.Width() || rect.Height() < shapedLineHeight_) {
+        FlushRow();
+        return PrintUnit::DrawCellText(text, rect, format, index, column);
+    }
+    const QPointF origin(rect.left, rect.top + shapedAscent_);
+    for (const QGlyphRun& run : shaped.runs) {
+        if (run.rawFont() != rowFont_) {
+            FlushRow();
+            rowFont_ = run.rawFont();
+        }
+        rowGlyphs_.append(run.glyphIndexes());
+        for (const QPointF& position : run.positions()) {
+            rowPositions_.push_back(position + origin);
+        }
+    }
+    return shapedLineHeight_;
+}
+
+void ListReportUnit::FlushRow() {
+    if (rowGlyphs_.isEmpty()) {
+        return;
+    }
+    if (QPainter* painter = Job()->Painter()) {
+        QGlyphRun run;
+        run.setRawFont(rowFont_);
+        run.setGlyphIndexes(rowGlyphs_);
+        run.setPositions(rowPositions_);
+        painter->drawGlyphRun(QPointF(0, 0), run);
+    }
+    rowGlyphs_.clear();
+    rowPositions_.clear();
+}
+
+bool ListReportUnit::EndRow(bool flush) {
+    FlushRow();
+    return PrintUnit::EndRow(flush);
+}
+
+void ListReportUnit::EndPage() {
+    FlushRow();
+    PrintUnit::EndPage();
 }
 
 void ListReportUnit::DefineColumns() {

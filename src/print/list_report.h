@@ -8,9 +8,13 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFont>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace qa {
 
@@ -74,6 +78,10 @@ public:
     bool PrintHeadings(unsigned format, int mode) override;
     void PrintFooter() override;
     void PrintHeader() override;
+    int DrawCellText(const QString& text, DeviceRect rect, unsigned format, int index,
+                     PrintColumn* column) override;
+    bool EndRow(bool flush) override;
+    void EndPage() override;
 
     // The header line: date and time by the settings, the title centred, the page at the right.
     static QString HeaderText(const SettingsStore& settings, const QDateTime& now, int page);
@@ -88,7 +96,43 @@ private:
     int last_;
     const ReportSource* source_;
 
+    // A cell text shaped once: its width as the font metrics give it and its glyphs placed
+    // from the start of its baseline.
+    struct ShapedText {
+        int width = 0;
+        QList<QGlyphRun> runs;
+    };
+    // Dates, times, units and values repeat from row to row, so each column keeps the texts
+    // it has shaped, up to a bound. A column whose texts seldom repeat (row numbers, patient
+    // IDs) stops keeping them once its cache has filled with more misses than hits.
+    struct ShapedColumn {
+        QHash<QString, ShapedText> texts;
+        qint64 hits = 0;
+        qint64 misses = 0;
+        bool kept = true;
+    };
+    std::vector<ShapedColumn> shaped_;
+    ShapedText unkept_;
+    QFont shapedFont_;
+    // Texts of plain ASCII in the font's own glyphs are placed from the font's advances, which
+    // is what shaping does for a font that asks for none; the first texts are checked against
+    // the full layout, and any difference turns this off.
+    QRawFont shapedRawFont_;
+    bool directShaping_ = true;
+    int directChecks_ = 0;
+    int shapedAscent_ = 0;
+    int shapedLineHeight_ = 0;
+    // The glyphs of the row's cells, drawn as one text object when the row ends: the PDF
+    // engine writes a fixed preamble for every text object, whatever its length.
+    QRawFont rowFont_;
+    QList<quint32> rowGlyphs_;
+    QList<QPointF> rowPositions_;
+
     int ScreenWidth(int column) const;
+    const ShapedText& Shape(QPainter* painter, int index, const QString& text);
+    ShapedText ShapeByLayout(QPainter* painter, const QString& text) const;
+    bool ShapeDirectly(const QString& text, ShapedText* shaped) const;
+    void FlushRow();
 };
 
 // The print button of the all-data page: the report through the print dialog. Returns a

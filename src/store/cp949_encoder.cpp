@@ -1,5 +1,6 @@
 #include "store/cp949_encoder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -24,6 +25,13 @@ Cp949Encoder::~Cp949Encoder() {
 }
 
 bool Cp949Encoder::AppendExact(std::string_view utf8, std::string& out) {
+    // ASCII is the same in both; most lines of an export are nothing else, and the converter
+    // costs more than the rest of writing them.
+    if (std::all_of(utf8.begin(), utf8.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        out.append(utf8);
+        return true;
+    }
     iconv_t cd = Handle(converter_);
     if (cd == kNoConverter) {
         return false;

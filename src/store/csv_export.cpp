@@ -4,6 +4,7 @@
 #include "store/profile_file.h"
 #include "store/text_encoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -40,7 +41,12 @@ std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::strin
 
 void AppendCsvLineUtf8(const std::vector<std::string>& cells, std::string& out) {
     for (const auto& cell : cells) {
-        if (cell.find_first_of(",\"\r\n") == std::string::npos) {
+        // One pass over the cell: find_first_of looks each character up in the set with a
+        // call of its own, which showed in exports of a million rows.
+        const bool plain = std::none_of(cell.begin(), cell.end(), [](char c) {
+            return c == ',' || c == '"' || c == '\r' || c == '\n';
+        });
+        if (plain) {
             out += cell;
         } else {
             out += Cell(cell);

@@ -1,5 +1,6 @@
 #include "store/display_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -40,10 +41,18 @@ int PieceValue(std::string_view text, std::size_t first, std::size_t count) {
     return LeadingInt(text.substr(first, count));
 }
 
-std::string TwoDigits(int value) {
+void AppendInt(std::string& out, int value) {
     char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", value);
-    return buffer;
+    auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    out.append(buffer, end);
+}
+
+// As printf's "%02d", without its cost on every date and time of a long list.
+void AppendTwoDigits(std::string& out, int value) {
+    if (value >= 0 && value < 10) {
+        out += '0';
+    }
+    AppendInt(out, value);
 }
 
 // The HbA1c in percent as the program has always computed it: a single-precision value, so
@@ -131,29 +140,26 @@ std::string FormatCalendar(const CalendarDateTime& value, std::string_view patte
         }
         char conversion = pattern[++i];
         switch (conversion) {
-        case 'Y': {
-            char buffer[16];
-            std::snprintf(buffer, sizeof buffer, "%d", value.year);
-            out += buffer;
+        case 'Y':
+            AppendInt(out, value.year);
             break;
-        }
         case 'm':
-            out += TwoDigits(value.month);
+            AppendTwoDigits(out, value.month);
             break;
         case 'd':
-            out += TwoDigits(value.day);
+            AppendTwoDigits(out, value.day);
             break;
         case 'H':
-            out += TwoDigits(value.hour);
+            AppendTwoDigits(out, value.hour);
             break;
         case 'I':
-            out += TwoDigits(value.hour % 12 == 0 ? 12 : value.hour % 12);
+            AppendTwoDigits(out, value.hour % 12 == 0 ? 12 : value.hour % 12);
             break;
         case 'M':
-            out += TwoDigits(value.minute);
+            AppendTwoDigits(out, value.minute);
             break;
         case 'S':
-            out += TwoDigits(value.second);
+            AppendTwoDigits(out, value.second);
             break;
         case 'p':
             out += value.hour < 12 ? "AM" : "PM";
