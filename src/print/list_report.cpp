@@ -413,18 +413,7 @@ void ListReportUnit::StartPage() {
 }
 
 bool ListReportUnit::PrintHeadings(unsigned format, int mode) {
-    // A heading row that breaks the page is printed, rule included, by the new page itself.
-    if (HeadingsInProgress()) {
-        return false;
-    }
-    bool result = PrintUnit::PrintHeadings(format, mode);
-    const DeviceRect& printable = Job()->PrintableRect();
-    if (QPainter* painter = Job()->Painter()) {
-        int y = Job()->Cursor().y();
-        painter->drawLine(printable.left, y, printable.right, y);
-    }
-    Job()->Cursor().ry() += 10;
-    return result;
+    return PrintRuledHeadings(format, mode);
 }
 
 QString ListReportUnit::HeaderText(const SettingsStore& settings, const QDateTime& now, int page) {

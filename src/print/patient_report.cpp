@@ -261,17 +261,7 @@ void PatientReportUnit::StartPage() {
 }
 
 bool PatientReportUnit::PrintHeadings(unsigned format, int mode) {
-    if (HeadingsInProgress()) {
-        return false;
-    }
-    bool result = PrintUnit::PrintHeadings(format, mode);
-    const DeviceRect& printable = Job()->PrintableRect();
-    if (QPainter* painter = Job()->Painter()) {
-        int y = Job()->Cursor().y();
-        painter->drawLine(printable.left, y, printable.right, y);
-    }
-    Job()->Cursor().ry() += 10;
-    return result;
+    return PrintRuledHeadings(format, mode);
 }
 
 void PatientReportUnit::PrintHeader() {

@@ -445,6 +445,20 @@ int PrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool 
     return std::min(firstUnfit, static_cast<int>(text.size()));
 }
 
+bool PrintUnit::PrintRuledHeadings(unsigned format, int mode) {
+    if (HeadingsInProgress()) {
+        return false;
+    }
+    bool result = PrintUnit::PrintHeadings(format, mode);
+    const DeviceRect& printable = Job()->PrintableRect();
+    if (QPainter* painter = Job()->Painter()) {
+        int y = Job()->Cursor().y();
+        painter->drawLine(printable.left, y, printable.right, y);
+    }
+    Job()->Cursor().ry() += 10;
+    return result;
+}
+
 bool PrintUnit::PrintHeadings(unsigned format, int mode) {
     if (headingsInProgress_) {
         return false;

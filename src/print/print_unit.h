@@ -157,6 +157,9 @@ public:
     virtual void PrintTextBlock(const TextBlock& block);
 
     int AssignColumnPositions();
+    // The headings with a rule under them. Refused while headings are being printed: a heading
+    // row that breaks the page is printed, rule included, by the new page itself.
+    bool PrintRuledHeadings(unsigned format, int mode);
     void PrintHeaderText(const QString& text);
     void PrintFooterText(const QString& text);
 
