@@ -1,7 +1,8 @@
 #include "store/cp949_encoder.h"
 
+#include "store/text_encoding.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <iconv.h>
 
 namespace qa {
@@ -36,31 +37,7 @@ bool Cp949Encoder::AppendExact(std::string_view utf8, std::string& out) {
     if (cd == kNoConverter) {
         return false;
     }
-    const std::size_t start = out.size();
-    out.resize(start + utf8.size() * 2 + 16);
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char* outPtr = out.data() + start;
-    std::size_t outLeft = out.size() - start;
-    bool ok = true;
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) {
-            continue;
-        }
-        if (errno == E2BIG) {
-            std::size_t used = static_cast<std::size_t>(outPtr - out.data());
-            out.resize(out.size() * 2);
-            outPtr = out.data() + used;
-            outLeft = out.size() - used;
-            continue;
-        }
-        ok = false; // EILSEQ or EINVAL: not representable, or a cut sequence
-        break;
-    }
-    // A failed conversion may leave the converter mid-sequence; the next text starts clean.
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    out.resize(ok ? static_cast<std::size_t>(outPtr - out.data()) : start);
-    return ok;
+    return AppendConverted(cd, utf8, out);
 }
 
 void Cp949Encoder::AppendLossy(std::string_view utf8, std::string& out) {

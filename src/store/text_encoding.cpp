@@ -5,19 +5,13 @@
 
 namespace qa {
 
-namespace {
-
-std::optional<std::string> Convert(const char* to, const char* from, std::string_view text) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return std::nullopt;
-    }
-    std::string out;
-    out.resize(text.size() * 2 + 16);
+bool AppendConverted(iconv_t cd, std::string_view text, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + text.size() * 2 + 16);
     char* in = const_cast<char*>(text.data());
     std::size_t inLeft = text.size();
-    char* outPtr = out.data();
-    std::size_t outLeft = out.size();
+    char* outPtr = out.data() + start;
+    std::size_t outLeft = out.size() - start;
     bool ok = true;
     while (inLeft > 0) {
         if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) {
@@ -33,11 +27,25 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
         ok = false; // EILSEQ or EINVAL: not representable, or a cut sequence
         break;
     }
+    // A failed conversion may leave the converter mid-sequence; the next text starts clean.
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    out.resize(ok ? static_cast<std::size_t>(outPtr - out.data()) : start);
+    return ok;
+}
+
+namespace {
+
+std::optional<std::string> Convert(const char* to, const char* from, std::string_view text) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::string out;
+    const bool ok = AppendConverted(cd, text, out);
     iconv_close(cd);
     if (!ok) {
         return std::nullopt;
     }
-    out.resize(static_cast<std::size_t>(outPtr - out.data()));
     return out;
 }
 

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <iconv.h>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace qa {
+
+// Appends `text` converted by an open iconv descriptor. On failure `out` is left as it was;
+// either way the descriptor is reset for the next text.
+bool AppendConverted(iconv_t cd, std::string_view text, std::string& out);
 
 // Code page 949 (Korean, a superset of EUC-KR) is what spreadsheet programs on the clinic's
 // desktops expect in the exported files, and what the record dialogs' byte limits count.
