@@ -55,6 +55,16 @@ const Expected kImages[] = {
     {"app_icon_128_32.png", 32, 32, false},
     {"app_icon_128_48.png", 48, 48, false},
     {"app_icon_128_256.png", 256, 256, false},
+    // The images with words, in English.
+    {"nav_home_173_en.png", 440, 100, true},
+    {"nav_settings_174_en.png", 440, 100, true},
+    {"nav_get_data_175_en.png", 440, 100, true},
+    {"nav_view_data_176_en.png", 440, 100, true},
+    {"bg_list_178_en.png", 1014, 738, false},
+    {"nav_get_data_current_179_en.png", 440, 100, true},
+    {"cmd_print_180_en.png", 252, 35, true},
+    {"cmd_search_182_en.png", 252, 35, true},
+    {"bg_home_209_en.png", 1014, 738, false},
 };
 
 void generate(const std::string& dir) {
@@ -155,6 +165,43 @@ TEST_F(ArtGen, StripCornersMatchTheGroundTheButtonsSitOn) {
             EXPECT_EQ(image.pixel(s * w, 0), ground) << "state " << s;
             EXPECT_EQ(image.pixel(s * w + w - 1, 0), ground) << "state " << s;
         }
+    }
+}
+
+// The English file of an image is the same drawing with other words: the glyphs, the logo,
+// the cards and the footer are the Korean file's pixels, the words are not. Images without
+// words have one file for both languages.
+TEST_F(ArtGen, EnglishFilesAreTheSameDrawingWithOtherWords) {
+    struct Pair {
+        const char* file;
+        QRect same;  // no words there
+        QRect words; // the words
+    };
+    const Pair pairs[] = {
+        {"nav_home_173.png", QRect(36, 14, 38, 38), QRect(9, 57, 92, 22)},
+        {"nav_settings_174.png", QRect(36, 14, 38, 38), QRect(9, 57, 92, 22)},
+        {"nav_get_data_175.png", QRect(36, 14, 38, 38), QRect(9, 57, 92, 22)},
+        {"nav_view_data_176.png", QRect(36, 14, 38, 38), QRect(9, 57, 92, 22)},
+        {"nav_get_data_current_179.png", QRect(256, 14, 38, 38), QRect(229, 57, 92, 22)},
+        {"cmd_print_180.png", QRect(0, 0, 63, 3), QRect(5, 5, 53, 25)},
+        {"cmd_search_182.png", QRect(0, 0, 63, 3), QRect(5, 5, 53, 25)},
+        {"bg_list_178.png", QRect(0, 0, 130, 128), QRect(134, 78, 300, 20)},
+        {"bg_home_209.png", QRect(700, 150, 268, 262), QRect(86, 176, 600, 190)},
+    };
+    for (const Pair& pair : pairs) {
+        SCOPED_TRACE(pair.file);
+        QString english = QString::fromLatin1(pair.file);
+        english.insert(english.lastIndexOf('.'), "_en");
+        const QImage ko = load(out_->Path(), pair.file);
+        const QImage en = load(out_->Path(), qPrintable(english));
+        ASSERT_EQ(en.size(), ko.size());
+        EXPECT_EQ(en.copy(pair.same), ko.copy(pair.same));
+        EXPECT_NE(en.copy(pair.words), ko.copy(pair.words));
+    }
+    for (const char* wordless : {"cmd_export_181_en.png", "pic_meter_304_en.png",
+                                 "skin_caption_tile_133_en.png", "icon_close_171_en.png"}) {
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(out_->File("images/") + wordless)))
+            << wordless;
     }
 }
 

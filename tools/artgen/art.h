@@ -37,7 +37,15 @@ inline const QColor logoFrom{0x2C, 0x74, 0xB3};   // the product mark's face, to
 inline const QColor logoTo{0x16, 0xA3, 0xA8};     // and bottom right
 } // namespace colour
 
-// Fixed pixel sizes so the output does not depend on the screen's resolution.
+// The language of the words drawn into an image. Every image with words is drawn once in
+// each, by the same code; the English file carries "_en" before its extension.
+enum class Words { Korean, English };
+inline QString say(Words words, const char* korean, const char* english) {
+    return QString::fromUtf8(words == Words::Korean ? korean : english);
+}
+
+// Fixed pixel sizes so the output does not depend on the screen's resolution. The Hangul
+// face also draws the English words, so both languages share one look.
 QFont hangulFont(int pixelSize, bool bold = false);
 QFont latinFont(int pixelSize, bool bold = false);
 
@@ -59,6 +67,11 @@ void drawFittedText(QPainter& p, const QRectF& rect, const QString& text, QFont 
                     const QColor& colour, int minPixelSize = 8);
 // The width that text needs in font.
 qreal textWidth(const QFont& font, const QString& text);
+// Notes text that does not fit rect when drawn in font with flags (what for names the
+// image); the generator then fails, so no word is ever cut off or runs over a card.
+void checkFits(const QString& what, const QFont& font, const QRectF& rect, int flags,
+               const QString& text);
+std::vector<QString>& unfittedTexts();
 
 // A rounded card with a soft shadow below it, the building block of panels.
 void drawCard(QPainter& p, const QRectF& rect, qreal radius, const QColor& fill,
@@ -110,8 +123,9 @@ struct Artwork {
 };
 
 std::vector<Artwork> skinArtwork();
-std::vector<Artwork> buttonArtwork();
-std::vector<Artwork> pageArtwork();
+// The images with words come in the language asked for; the others only with Korean.
+std::vector<Artwork> buttonArtwork(Words words);
+std::vector<Artwork> pageArtwork(Words words);
 std::vector<Artwork> iconArtwork();
 
 // The application icon for desktop icon themes (hicolor): bitmaps at the sizes desktops ask

@@ -16,16 +16,32 @@ constexpr int navHeight = 100;
 constexpr int commandWidth = 63;
 constexpr int commandHeight = 35;
 
-// One label size for every navigation button, the largest at which the longest label fits.
-int navLabelSize() {
+// The navigation labels, home, get data, view data, settings.
+QStringList navLabels(Words words) {
+    return {say(words, "홈", "Home"), say(words, "데이터 가져오기", "Get data"),
+            say(words, "데이터 보기", "View data"), say(words, "설정", "Settings")};
+}
+
+// One label size for every navigation button of a language, the largest at which the
+// longest label fits.
+int navLabelSize(Words words) {
+    auto fits = [&](int size) {
+        for (const QString& label : navLabels(words)) {
+            if (textWidth(hangulFont(size, true), label) > 84) {
+                return false;
+            }
+        }
+        return true;
+    };
     int size = 14;
-    while (size > 10 && textWidth(hangulFont(size, true), "데이터 가져오기") > 84) {
+    while (size > 10 && !fits(size)) {
         --size;
     }
     return size;
 }
 
-void drawNavState(QPainter& p, State state, Glyph glyph, const QString& label, bool marked) {
+void drawNavState(QPainter& p, State state, Glyph glyph, const QString& label, int labelSize,
+                  bool marked) {
     const QRectF card(5.5, 5.5, 99, 87);
     QColor face;
     QColor ink;
@@ -77,8 +93,8 @@ void drawNavState(QPainter& p, State state, Glyph glyph, const QString& label, b
         p.translate(1, 1);
     }
     drawGlyph(p, glyph, QRectF(36, 14, 38, 38), ink, face);
-    drawFittedText(p, QRectF(9, 57, 92, 22), label, hangulFont(navLabelSize(), true),
-                   Qt::AlignCenter, labelInk, 10);
+    drawFittedText(p, QRectF(9, 57, 92, 22), label, hangulFont(labelSize, true), Qt::AlignCenter,
+                   labelInk, 10);
     if (marked || state == Disabled) {
         // The bar marks the page being shown: the pages show their own button disabled, or,
         // on the download page, in its own strip with the bar in every state.
@@ -90,7 +106,7 @@ void drawNavState(QPainter& p, State state, Glyph glyph, const QString& label, b
     p.restore();
 }
 
-QImage navStrip(Glyph glyph, const QString& label, bool marked) {
+QImage navStrip(Words words, Glyph glyph, int label, bool marked) {
     QImage image = canvas(4 * navWidth, navHeight, colour::band);
     QPainter p(&image);
     prepare(p);
@@ -98,7 +114,8 @@ QImage navStrip(Glyph glyph, const QString& label, bool marked) {
         p.save();
         p.translate(s * navWidth, 0);
         p.setClipRect(QRect(0, 0, navWidth, navHeight));
-        drawNavState(p, static_cast<State>(s), glyph, label, marked);
+        drawNavState(p, static_cast<State>(s), glyph, navLabels(words).at(label),
+                     navLabelSize(words), marked);
         p.restore();
     }
     return image;
@@ -145,6 +162,10 @@ void drawCommandState(QPainter& p, State state, Glyph glyph, const QString& labe
     }
     const qreal total = icon + gap + textWidth(font, label);
     const qreal left = face.left() + (face.width() - total) / 2;
+    checkFits(QStringLiteral("command"), font,
+              QRectF(face.left() + 3 + icon + gap, face.top(), face.width() - 6 - icon - gap,
+                     face.height()),
+              Qt::AlignLeft | Qt::AlignVCenter, label);
     p.save();
     if (state == Pressed) {
         p.translate(1, 1);
@@ -173,29 +194,34 @@ QImage commandStrip(Glyph glyph, const QString& label) {
 
 } // namespace
 
-std::vector<Artwork> buttonArtwork() {
+std::vector<Artwork> buttonArtwork(Words words) {
     const QString navStates = "4 × 110 × 100: normal, pressed, hover, disabled";
     const QString commandStates = "4 × 63 × 35: normal, pressed, hover, disabled";
-    return {
+    std::vector<Artwork> strips = {
         {173, "nav_home_173.png", navStates, "navigation: home (command 1), every page",
-         navStrip(Glyph::Home, "홈", false)},
+         navStrip(words, Glyph::Home, 0, false)},
         {174, "nav_settings_174.png", navStates, "navigation: settings (command 8), every page",
-         navStrip(Glyph::Settings, "설정", false)},
+         navStrip(words, Glyph::Settings, 3, false)},
         {175, "nav_get_data_175.png", navStates,
          "navigation: get meter data (command 2), home and all-data pages",
-         navStrip(Glyph::Download, "데이터 가져오기", false)},
+         navStrip(words, Glyph::Download, 1, false)},
         {176, "nav_view_data_176.png", navStates, "navigation: view data (command 3), every page",
-         navStrip(Glyph::ViewData, "데이터 보기", false)},
+         navStrip(words, Glyph::ViewData, 2, false)},
         {179, "nav_get_data_current_179.png", navStates,
          "navigation: get meter data on the download page itself (marked as the current page)",
-         navStrip(Glyph::Download, "데이터 가져오기", true)},
+         navStrip(words, Glyph::Download, 1, true)},
         {180, "cmd_print_180.png", commandStates, "command: print, all-data page",
-         commandStrip(Glyph::Print, "인쇄")},
-        {181, "cmd_export_181.png", commandStates,
-         "command: CSV export, all-data and download pages", commandStrip(Glyph::Export, "CSV")},
+         commandStrip(Glyph::Print, say(words, "인쇄", "Print"))},
         {182, "cmd_search_182.png", commandStates, "command: search, all-data page",
-         commandStrip(Glyph::Search, "검색")},
+         commandStrip(Glyph::Search, say(words, "검색", "Search"))},
     };
+    if (words == Words::Korean) {
+        // "CSV" reads the same in both languages: one file.
+        strips.push_back({181, "cmd_export_181.png", commandStates,
+                          "command: CSV export, all-data and download pages",
+                          commandStrip(Glyph::Export, "CSV")});
+    }
+    return strips;
 }
 
 } // namespace artgen

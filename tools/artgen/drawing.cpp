@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QtMath>
 
+#include <algorithm>
+
 namespace artgen {
 
 namespace {
@@ -111,11 +113,36 @@ qreal textWidth(const QFont& font, const QString& text) {
     return QFontMetricsF(font).horizontalAdvance(text);
 }
 
+std::vector<QString>& unfittedTexts() {
+    static std::vector<QString> texts;
+    return texts;
+}
+
+void checkFits(const QString& what, const QFont& font, const QRectF& rect, int flags,
+               const QString& text) {
+    const QRectF needed = QFontMetricsF(font).boundingRect(rect, flags, text);
+    // A quarter pixel of rounding is not a cut.
+    if (needed.width() > rect.width() + 0.25 || needed.height() > rect.height() + 0.25) {
+        const QString note = QString("%1: \"%2\" needs %3 x %4 in %5 x %6")
+                                 .arg(what, text)
+                                 .arg(needed.width(), 0, 'f', 1)
+                                 .arg(needed.height(), 0, 'f', 1)
+                                 .arg(rect.width())
+                                 .arg(rect.height());
+        // Each state of a strip draws the same words: one note for them.
+        if (std::find(unfittedTexts().begin(), unfittedTexts().end(), note) ==
+            unfittedTexts().end()) {
+            unfittedTexts().push_back(note);
+        }
+    }
+}
+
 void drawFittedText(QPainter& p, const QRectF& rect, const QString& text, QFont font, int flags,
                     const QColor& colour, int minPixelSize) {
     while (font.pixelSize() > minPixelSize && textWidth(font, text) > rect.width()) {
         font.setPixelSize(font.pixelSize() - 1);
     }
+    checkFits(QStringLiteral("fitted text"), font, rect, flags, text);
     p.save();
     p.setFont(font);
     p.setPen(colour);

@@ -87,6 +87,10 @@ QString readmeText(const std::vector<Artwork>& all) {
            "of 2 or more, as Qt does for icons, so nothing is an enlarged bitmap there. The "
            "application icon is there at 16, 22, 24, 32, 48, 64, 128 and 256 pixels, each "
            "also @2x.\n\n"
+           "The images with words (navigation and command strips, page backgrounds) also "
+           "come in English as `<name>_en.png` (and `<name>_en@2x.png`), drawn by the same "
+           "code; the pages show the file of the operator's language and change it when the "
+           "language changes. An image without words has one file for both languages.\n\n"
            "| id | file | size | states | use |\n|---|---|---|---|---|\n";
     for (const Artwork& art : all) {
         out << "| " << art.id << " | " << art.file << " | " << art.image.width() << " × "
@@ -151,20 +155,37 @@ int main(int argc, char** argv) {
 
     // Every image twice: as drawn for the plain files, and at twice the pixels for
     // "<name>@2x.png", which Qt loads instead on screens of twice the density.
+    // The images with words once more in English, as "<name>_en.png" (and its @2x file),
+    // so the window shows no Korean word in English.
+    using artgen::Words;
     std::vector<Artwork> all;
     std::vector<Artwork> doubled;
     for (int scale : {1, 2}) {
         artgen::drawScale() = scale;
-        for (auto part : {artgen::skinArtwork, artgen::buttonArtwork, artgen::pageArtwork,
-                          artgen::iconArtwork}) {
-            std::vector<Artwork> some = part();
-            for (Artwork& art : some) {
-                if (scale == 1) {
-                    all.push_back(std::move(art));
-                } else {
-                    art.file.insert(art.file.lastIndexOf('.'), QStringLiteral("@2x"));
-                    doubled.push_back(std::move(art));
+        std::vector<Artwork> drawn;
+        for (Words words : {Words::Korean, Words::English}) {
+            std::vector<Artwork> some = artgen::buttonArtwork(words);
+            std::vector<Artwork> pages = artgen::pageArtwork(words);
+            some.insert(some.end(), pages.begin(), pages.end());
+            if (words == Words::Korean) {
+                for (auto part : {artgen::skinArtwork, artgen::iconArtwork}) {
+                    std::vector<Artwork> more = part();
+                    some.insert(some.end(), more.begin(), more.end());
                 }
+            } else {
+                for (Artwork& art : some) {
+                    art.file.insert(art.file.lastIndexOf('.'), QStringLiteral("_en"));
+                    art.use += QStringLiteral(" (English)");
+                }
+            }
+            drawn.insert(drawn.end(), some.begin(), some.end());
+        }
+        for (Artwork& art : drawn) {
+            if (scale == 1) {
+                all.push_back(std::move(art));
+            } else {
+                art.file.insert(art.file.lastIndexOf('.'), QStringLiteral("@2x"));
+                doubled.push_back(std::move(art));
             }
         }
     }
@@ -177,7 +198,11 @@ int main(int argc, char** argv) {
     std::vector<Artwork> files = all;
     files.insert(files.end(), doubled.begin(), doubled.end());
 
-    bool ok = true;
+    // A word that does not fit its place is a fault of the drawing, in either language.
+    bool ok = artgen::unfittedTexts().empty();
+    for (const QString& unfitted : artgen::unfittedTexts()) {
+        std::fprintf(stderr, "quorina1c-artgen: does not fit: %s\n", qPrintable(unfitted));
+    }
     for (const Artwork& art : files) {
         ok = writePng(art.image, out.filePath("images/" + art.file)) && ok;
     }

@@ -12,7 +12,7 @@ namespace {
 
 using namespace layout;
 
-void drawBand(QPainter& p) {
+void drawBand(QPainter& p, Words words) {
     p.fillRect(QRect(0, 0, pageWidth, bandHeight), colour::band);
 
     // A soft light on the left half only: the navigation buttons on the right sit on plain
@@ -39,7 +39,12 @@ void drawBand(QPainter& p) {
     p.drawText(QPointF(132 + textWidth(mark, "Quorin"), baseline), "A1c");
     p.setFont(hangulFont(15));
     p.setPen(colour::textOnBand);
-    p.drawText(QPointF(134, 93), "HbA1c · 혈당 측정 데이터 관리 프로그램");
+    const QString subtitle =
+        say(words, "HbA1c · 혈당 측정 데이터 관리 프로그램", "HbA1c · Blood glucose data manager");
+    p.drawText(QPointF(134, 93), subtitle);
+    // The product name's half of the band ends at x 460, clear of the navigation row.
+    checkFits(QStringLiteral("band"), p.font(), QRectF(134, 76, 460 - 134, 22),
+              Qt::AlignLeft | Qt::AlignVCenter, subtitle);
 }
 
 void drawFooter(QPainter& p) {
@@ -50,11 +55,11 @@ void drawFooter(QPainter& p) {
     p.drawText(QRectF(754, 682, 200, 20), Qt::AlignRight | Qt::AlignVCenter, "v1.09");
 }
 
-QImage listPageBackground() {
+QImage listPageBackground(Words words) {
     QImage image = canvas(pageWidth, pageHeight, colour::page);
     QPainter p(&image);
     prepare(p);
-    drawBand(p);
+    drawBand(p, words);
     // One white card under the filter row (y 142 to 180) and the list (60, 190, 894 × 467),
     // 14 pixels wider than the list on each side.
     drawCard(p, QRectF(46.5, 138.5, 921, 533), 10, colour::panel, colour::panelLine, 3);
@@ -69,7 +74,10 @@ void drawBullet(QPainter& p, qreal x, qreal y, const QString& text) {
     p.drawEllipse(QPointF(x + 5, y + 11), 4, 4);
     p.setFont(hangulFont(16));
     p.setPen(colour::text);
-    p.drawText(QRectF(x + 20, y, 560, 22), Qt::AlignLeft | Qt::AlignVCenter, text);
+    const QRectF place(x + 20, y, 560, 22);
+    p.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, text);
+    checkFits(QStringLiteral("home bullet"), p.font(), place, Qt::AlignLeft | Qt::AlignVCenter,
+              text);
 }
 
 struct Step {
@@ -94,29 +102,42 @@ void drawStep(QPainter& p, const QRectF& card, const Step& step) {
                    hangulFont(20, true), Qt::AlignLeft | Qt::AlignVCenter, colour::navyDark);
     p.setFont(hangulFont(15));
     p.setPen(colour::textMuted);
-    p.drawText(QRectF(card.left() + 24, card.top() + 114, card.width() - 48, 70),
-               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, step.text);
+    const QRectF place(card.left() + 24, card.top() + 114, card.width() - 48, 70);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    p.drawText(place, flags, step.text);
+    checkFits(QStringLiteral("home step"), p.font(), place, flags, step.text);
 }
 
-QImage homeBackground() {
+QImage homeBackground(Words words) {
     QImage image = canvas(pageWidth, pageHeight, colour::page);
     QPainter p(&image);
     prepare(p);
-    drawBand(p);
+    drawBand(p, words);
 
     const QRectF hero(46.5, 150.5, 921, 262);
     drawCard(p, hero, 10, colour::panel, colour::panelLine, 3);
+    // The texts keep left of the meter's halo (x 708).
+    const int line = Qt::AlignLeft | Qt::AlignVCenter;
     p.setFont(hangulFont(30, true));
     p.setPen(colour::navyDark);
-    p.drawText(QRectF(86, 176, 600, 44), Qt::AlignLeft | Qt::AlignVCenter,
-               "오르보에이원씨 관리 프로그램");
+    const QString title = say(words, "오르보에이원씨 관리 프로그램", "OrvoA1c Data Manager");
+    p.drawText(QRectF(86, 176, 600, 44), line, title);
+    checkFits(QStringLiteral("home title"), p.font(), QRectF(86, 176, 600, 44), line, title);
     p.setFont(hangulFont(17));
     p.setPen(colour::textMuted);
-    p.drawText(QRectF(88, 222, 600, 26), Qt::AlignLeft | Qt::AlignVCenter,
-               "HbA1c와 혈당 측정 결과를 한 곳에서 관리합니다.");
-    drawBullet(p, 88, 272, "측정기에 저장된 결과를 USB로 가져옵니다");
-    drawBullet(p, 88, 306, "사용자별로 결과를 저장하고 기간이나 날짜로 조회합니다");
-    drawBullet(p, 88, 340, "목록을 인쇄하거나 CSV 파일로 내보냅니다");
+    const QString lead = say(words, "HbA1c와 혈당 측정 결과를 한 곳에서 관리합니다.",
+                             "HbA1c and blood glucose results, managed in one place.");
+    p.drawText(QRectF(88, 222, 600, 26), line, lead);
+    checkFits(QStringLiteral("home lead"), p.font(), QRectF(88, 222, 600, 26), line, lead);
+    drawBullet(p, 88, 272,
+               say(words, "측정기에 저장된 결과를 USB로 가져옵니다",
+                   "Brings the results stored in the meter over USB"));
+    drawBullet(p, 88, 306,
+               say(words, "사용자별로 결과를 저장하고 기간이나 날짜로 조회합니다",
+                   "Keeps results per user and finds them by period or date"));
+    drawBullet(p, 88, 340,
+               say(words, "목록을 인쇄하거나 CSV 파일로 내보냅니다",
+                   "Prints the list or exports it to a CSV file"));
 
     p.setPen(Qt::NoPen);
     QRadialGradient halo(QPointF(830, 282), 130);
@@ -129,11 +150,15 @@ QImage homeBackground() {
     drawMeterIllustration(p, QRectF(740, 168, 180, 228));
 
     const Step steps[3] = {
-        {"1", Glyph::Cable, "측정기 연결", "USB 케이블로 측정기를 PC에 연결합니다."},
-        {"2", Glyph::Download, "데이터 가져오기",
-         "위의 데이터 가져오기 버튼을 누르고 포트, 항목, 사용자를 확인합니다."},
-        {"3", Glyph::ViewData, "데이터 보기",
-         "저장된 결과를 기간이나 날짜로 조회하고 인쇄하거나 CSV 파일로 내보냅니다."},
+        {"1", Glyph::Cable, say(words, "측정기 연결", "Connect the meter"),
+         say(words, "USB 케이블로 측정기를 PC에 연결합니다.",
+             "Connect the meter to the PC with the USB cable.")},
+        {"2", Glyph::Download, say(words, "데이터 가져오기", "Get data"),
+         say(words, "위의 데이터 가져오기 버튼을 누르고 포트, 항목, 사용자를 확인합니다.",
+             "Press the Get data button above and check the port, item and user.")},
+        {"3", Glyph::ViewData, say(words, "데이터 보기", "View data"),
+         say(words, "저장된 결과를 기간이나 날짜로 조회하고 인쇄하거나 CSV 파일로 내보냅니다.",
+             "Find stored results by period or date, then print them or export a CSV file.")},
     };
     for (int i = 0; i < 3; ++i) {
         drawStep(p, QRectF(46.5 + i * 316, 432.5, 289, 190), steps[i]);
@@ -152,14 +177,19 @@ QImage homePicture() {
 
 } // namespace
 
-std::vector<Artwork> pageArtwork() {
+std::vector<Artwork> pageArtwork(Words words) {
     const QString one = "one image";
-    return {
+    std::vector<Artwork> pages = {
         {178, "bg_list_178.png", one, "background of the all-data and download pages",
-         listPageBackground()},
-        {209, "bg_home_209.png", one, "background of the home page", homeBackground()},
-        {304, "pic_meter_304.png", one, "home page picture control (kept hidden)", homePicture()},
+         listPageBackground(words)},
+        {209, "bg_home_209.png", one, "background of the home page", homeBackground(words)},
     };
+    if (words == Words::Korean) {
+        // A picture without words: one file.
+        pages.push_back({304, "pic_meter_304.png", one, "home page picture control (kept hidden)",
+                         homePicture()});
+    }
+    return pages;
 }
 
 } // namespace artgen
