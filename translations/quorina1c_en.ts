@@ -475,18 +475,6 @@ The record may have been deleted meanwhile.</translation>
         <translation>The list could not be printed: no printer is available, or the document could not be written.</translation>
     </message>
     <message>
-        <source>Patient name</source>
-        <translation>Patient name</translation>
-    </message>
-    <message>
-        <source>Memo</source>
-        <translation>Memo</translation>
-    </message>
-    <message>
-        <source>Delivery</source>
-        <translation>Delivery</translation>
-    </message>
-    <message>
         <source>Patient history</source>
         <translation>Patient history</translation>
     </message>
@@ -900,6 +888,18 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>Patient ID</source>
         <translation>Patient ID</translation>
+    </message>
+    <message>
+        <source>Patient name</source>
+        <translation>Patient name</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>Memo</translation>
+    </message>
+    <message>
+        <source>Delivery</source>
+        <translation>Delivery</translation>
     </message>
 </context>
 <context>

@@ -475,18 +475,6 @@ The record may have been deleted meanwhile.</source>
         <translation>목록을 인쇄할 수 없습니다: 프린터가 없거나 문서를 쓸 수 없습니다.</translation>
     </message>
     <message>
-        <source>Patient name</source>
-        <translation>환자 이름</translation>
-    </message>
-    <message>
-        <source>Memo</source>
-        <translation>메모</translation>
-    </message>
-    <message>
-        <source>Delivery</source>
-        <translation>전송</translation>
-    </message>
-    <message>
         <source>Patient history</source>
         <translation>환자 이력</translation>
     </message>
@@ -900,6 +888,18 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>Patient ID</source>
         <translation>환자ID</translation>
+    </message>
+    <message>
+        <source>Patient name</source>
+        <translation>환자 이름</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>메모</translation>
+    </message>
+    <message>
+        <source>Delivery</source>
+        <translation>전송</translation>
     </message>
 </context>
 <context>

@@ -235,8 +235,7 @@ void MainWindow::LateStartup() {
     downloadPage_ = new DownloadPage(
         services_.users, services_.prompter, services_.files, command,
         [this] { worker_->RequestDiscovery(); },
-        [this](const QString& text) { SetProgressText(Message::Verbatim(text.toStdString())); },
-        views_);
+        [this](LiveText text) { process_->SetProgressText(std::move(text)); }, views_);
     allDataPage_ = new AllDataPage(services_.users, services_.prompter, services_.files,
                                    services_.print, command, views_);
     views_->addWidget(homePage_);
@@ -312,7 +311,9 @@ void MainWindow::FrameCommand(int code) {
         importRunning_ = false;
         views_->setEnabled(true);
         session_->FrameCommand(code);
-        process_->SetDetail(tr("%1 new results stored.").arg(session_->ImportedCount()));
+        process_->SetDetail([count = session_->ImportedCount()] {
+            return tr("%1 new results stored.").arg(count);
+        });
         break;
     default:
         session_->FrameCommand(code);
@@ -395,7 +396,7 @@ void MainWindow::ShowGetDataDialog() {
 }
 
 void MainWindow::SetProgressText(const Message& text) {
-    process_->SetProgressText(MessageText(text));
+    process_->SetProgressText([text] { return MessageText(text); });
 }
 
 void MainWindow::HideProgress() {
@@ -457,14 +458,17 @@ void MainWindow::ImportFinished(ImportStatus status, const std::string& error) {
     session_->ImportFailed();
     // The window must not go on saying "receiving" after the transfer was refused.
     if (status == ImportStatus::StoreFailed) {
-        SetProgressText(
-            Message::Verbatim(tr("Error. the results could not be saved.").toStdString()));
-        process_->SetDetail(QString::fromStdString(error) + "\n" +
-                            tr("Nothing was stored; the meter keeps its results."));
+        process_->SetProgressText([] { return tr("Error. the results could not be saved."); });
+        process_->SetDetail([error] {
+            return QString::fromStdString(error) + "\n" +
+                   tr("Nothing was stored; the meter keeps its results.");
+        });
     } else {
         SetProgressText(kFramingFailText);
-        process_->SetDetail(tr("The transfer was refused: nothing was stored, and the meter "
-                               "keeps its results."));
+        process_->SetDetail([] {
+            return tr("The transfer was refused: nothing was stored, and the meter keeps its "
+                      "results.");
+        });
     }
 }
 
@@ -500,11 +504,12 @@ void MainWindow::CancelDownload() {
     if (importRunning_ || !session_->Cancel()) {
         return;
     }
-    SetProgressText(Message::Verbatim(
-        QCoreApplication::translate("qa::ProcessDialog", ProcessDialog::kCancelledText)
-            .toStdString()));
-    process_->SetDetail(
-        QCoreApplication::translate("qa::ProcessDialog", ProcessDialog::kCancelledDetail));
+    process_->SetProgressText([] {
+        return QCoreApplication::translate("qa::ProcessDialog", ProcessDialog::kCancelledText);
+    });
+    process_->SetDetail([] {
+        return QCoreApplication::translate("qa::ProcessDialog", ProcessDialog::kCancelledDetail);
+    });
     views_->setEnabled(true);
 }
 

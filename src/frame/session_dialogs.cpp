@@ -7,6 +7,7 @@
 #include "widgets/text_progress_ctrl.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -162,18 +163,36 @@ ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void ProcessDialog::SetRecords(int received, int announced) {
+    received_ = received;
+    announced_ = announced;
     records_->SetRange(0, announced);
     records_->SetPos(received);
-    records_->SetWindowText(tr("%1 / %2 records").arg(received).arg(announced));
+    ShowRecords();
     records_->show();
 }
 
-void ProcessDialog::SetDetail(const QString& text) {
-    detail_->setText(text);
-    detail_->setVisible(!text.isEmpty());
+void ProcessDialog::ShowRecords() {
+    if (announced_ >= 0) {
+        records_->SetWindowText(tr("%1 / %2 records").arg(received_).arg(announced_));
+    }
+}
+
+void ProcessDialog::SetDetail(LiveText text) {
+    detailText_ = std::move(text);
+    ShowDetail();
     if (isHidden()) {
         show();
     }
+}
+
+void ProcessDialog::SetDetail(const QString& text) {
+    SetDetail(text.isEmpty() ? LiveText() : LiveText([text] { return text; }));
+}
+
+void ProcessDialog::ShowDetail() {
+    const QString text = detailText_ ? detailText_() : QString();
+    detail_->setText(text);
+    detail_->setVisible(!text.isEmpty());
 }
 
 QString ProcessDialog::Detail() const {
@@ -185,7 +204,10 @@ void ProcessDialog::SetRunning(bool running) {
 }
 
 void ProcessDialog::Reset() {
-    shown_.clear();
+    line_ = nullptr;
+    detailText_ = nullptr;
+    received_ = 0;
+    announced_ = -1;
     label_->setText(QString());
     records_->SetPos(0);
     records_->SetWindowText(QString());
@@ -195,19 +217,38 @@ void ProcessDialog::Reset() {
     cancel_->setEnabled(false);
 }
 
-void ProcessDialog::SetProgressText(const QString& text) {
-    if (text != shown_) {
-        shown_ = text;
-        label_->setText(text);
-        label_->update(); // coalesced: texts change with every received byte
-    }
+void ProcessDialog::SetProgressText(LiveText text) {
+    line_ = std::move(text);
+    ShowLine();
     if (isHidden()) {
         show();
     }
 }
 
+void ProcessDialog::SetProgressText(const QString& text) {
+    SetProgressText([text] { return text; });
+}
+
+void ProcessDialog::ShowLine() {
+    const QString text = line_ ? line_() : QString();
+    if (text != label_->text()) {
+        label_->setText(text);
+        label_->update(); // coalesced: texts change with every received byte
+    }
+}
+
 QString ProcessDialog::ProgressText() const {
-    return shown_;
+    return label_->text();
+}
+
+void ProcessDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // The lines carry counts and names, so they are made again rather than looked up.
+    if (event->type() == QEvent::LanguageChange) {
+        ShowLine();
+        ShowRecords();
+        ShowDetail();
+    }
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/port_discovery.h"
+#include "i18n/language.h"
 #include "store/measurement_table.h"
 
 #include <QDialog>
@@ -71,11 +72,14 @@ public:
         "Cancelled: nothing of this transfer was stored, and the meter keeps its results.");
 
     explicit ProcessDialog(QWidget* parent = nullptr);
-    void SetProgressText(const QString& text);
+    // The current line, made again when the language changes while it is shown.
+    void SetProgressText(LiveText text);
+    void SetProgressText(const QString& text); // a text of no language (a port name)
     QString ProgressText() const;
     // Records received so far of the count the meter announced.
     void SetRecords(int received, int announced);
     // The line under the texts: how the download ended, or why it failed.
+    void SetDetail(LiveText text);
     void SetDetail(const QString& text);
     QString Detail() const;
     // Cancel is offered only while a download runs.
@@ -90,13 +94,23 @@ public:
 signals:
     void CancelRequested();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void ShowLine();
+    void ShowRecords();
+    void ShowDetail();
+
     QLabel* label_;
     TextProgressCtrl* records_;
     QLabel* detail_;
     QPushButton* cancel_;
     QPushButton* close_;
-    QString shown_;
+    LiveText line_;
+    LiveText detailText_;
+    int received_ = 0;
+    int announced_ = -1; // no count yet
 };
 
 // The About box: what the program is, with an OK button.

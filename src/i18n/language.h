@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace qa {
@@ -25,6 +27,10 @@ Language CurrentLanguage();
 // and the tips of the drawn buttons. Texts composed at run time (a count, a path) are left
 // for their owner to set again. ApplyLanguage does this for every widget by itself.
 void RetranslateWidget(QWidget* widget);
+
+// A text that its shower makes anew, in the current language, whenever the language changes:
+// a catalogue text with numbers or names filled in cannot be looked up again once shown.
+using LiveText = std::function<QString()>;
 
 // The text the catalogue gives for `source` in `context`, and remembers, so that a widget
 // showing it can be retranslated later. The same as QCoreApplication::translate.

@@ -409,14 +409,17 @@ void AllDataPage::BuildColumns() {
 void AllDataPage::AddOptionalColumns(int first) {
     // Hidden until the operator shows them from the header menu; a layout saved before they
     // existed has fewer columns and is not applied, so they start hidden there too.
-    std::vector<std::pair<QString, int>> extra;
+    // Named by their catalogue keys, as the kind's own columns are, so the headings follow
+    // the language.
+    std::vector<std::pair<const char*, int>> extra;
     if (kind_ == ResultKind::HbA1c) {
-        extra = {{tr("Patient name"), 150}, {tr("Memo"), 200}};
+        extra = {{QT_TRANSLATE_NOOP("qa::ListHeading", "Patient name"), 150},
+                 {QT_TRANSLATE_NOOP("qa::ListHeading", "Memo"), 200}};
     }
-    extra.emplace_back(tr("Delivery"), 100);
+    extra.emplace_back(QT_TRANSLATE_NOOP("qa::ListHeading", "Delivery"), 100);
     int column = first;
     for (const auto& [heading, width] : extra) {
-        list_->InsertColumn(column, heading, Qt::AlignCenter, width);
+        list_->InsertColumn(column, Utf8(heading), Qt::AlignCenter, width);
         list_->SetColumnSort(column, views::SortToggle, 5);
         list_->SetColumnVisible(column, false);
         ++column;

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -81,8 +82,9 @@ QFont ListFont(const char* face, int height, QFont::Weight weight) {
 } // namespace
 
 FormPage::FormPage(int backgroundId, FrameCommandFn command, QWidget* parent)
-    : QWidget(parent), command_(std::move(command)),
-      background_(LoadPixmap(ImagePath(backgroundId))), homeCards_(backgroundId == 209) {
+    : QWidget(parent), command_(std::move(command)), backgroundId_(backgroundId),
+      background_(LoadPixmap(ImagePath(backgroundId, CurrentLanguage()))),
+      homeCards_(backgroundId == 209) {
     body_ = new QVBoxLayout(this);
     body_->setContentsMargins(kPageSide, kNavTop, kPageSide, kFooterSpace);
     body_->setSpacing(0);
@@ -135,6 +137,22 @@ void FormPage::DrawBackground(QPainter& p, const QPixmap& picture, const QRect& 
     p.restore();
 }
 
+void FormPage::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        LoadPictures();
+    }
+}
+
+void FormPage::LoadPictures() {
+    const Language language = CurrentLanguage();
+    background_ = LoadPixmap(ImagePath(backgroundId_, language));
+    for (const auto& [button, id] : pictures_) {
+        button->LoadBitmap(ImagePath(id, language));
+    }
+    update();
+}
+
 void FormPage::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().button());
@@ -143,7 +161,8 @@ void FormPage::paintEvent(QPaintEvent*) {
 
 ImageButton* FormPage::AddImageButton(int bitmapId, const QString& tip, const QRect& place) {
     auto* button = new ImageButton(this);
-    button->LoadBitmap(ImagePath(bitmapId));
+    button->LoadBitmap(ImagePath(bitmapId, CurrentLanguage()));
+    pictures_.emplace_back(button, bitmapId);
     button->SetToolTipText(tip);
     // The page's layout places it; the rectangle is where the pictures expect it on a page
     // of the pictures' own size.
@@ -267,7 +286,7 @@ QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind 
 
 DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& files,
                            FrameCommandFn command, std::function<void()> startDiscovery,
-                           std::function<void(const QString&)> progress, QWidget* parent)
+                           std::function<void(LiveText)> progress, QWidget* parent)
     : FormPage(178, std::move(command), parent), users_(users), prompter_(prompter), files_(files),
       startDiscovery_(std::move(startDiscovery)), progress_(std::move(progress)) {
     AddNavigation(kCmdGetData, 179);
@@ -374,7 +393,8 @@ void DownloadPage::LoadDownloadList(ResultKind kind) {
         }
     }
     if (progress_) {
-        progress_(QCoreApplication::translate("qa::DownloadPage", kDownloadDoneText));
+        progress_(
+            [] { return QCoreApplication::translate("qa::DownloadPage", kDownloadDoneText); });
     }
 }
 

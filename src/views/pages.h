@@ -43,6 +43,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The pictures carry words: a new language brings its own pictures.
+    void changeEvent(QEvent* event) override;
     // The page's rows under the navigation row: controls go in here, so they follow the
     // window's size. Its margins keep the picture's header band and footer free.
     QVBoxLayout* Body() const { return body_; }
@@ -55,7 +57,11 @@ protected:
     FrameCommandFn command_;
 
 private:
+    void LoadPictures();
+
+    int backgroundId_;
     QPixmap background_;
+    std::vector<std::pair<ImageButton*, int>> pictures_; // each drawn button and its picture
     bool homeCards_ = false;
     QVBoxLayout* body_ = nullptr;
     QHBoxLayout* navRow_ = nullptr;
@@ -90,7 +96,7 @@ public:
         QT_TRANSLATE_NOOP("qa::DownloadPage", "데이터 다운로드 완료");
 
     DownloadPage(UserStore& users, Prompter& prompter, FileService& files, FrameCommandFn command,
-                 std::function<void()> startDiscovery, std::function<void(const QString&)> progress,
+                 std::function<void()> startDiscovery, std::function<void(LiveText)> progress,
                  QWidget* parent = nullptr);
 
     ~DownloadPage() override;
@@ -112,7 +118,7 @@ private:
     Prompter& prompter_;
     FileService& files_;
     std::function<void()> startDiscovery_;
-    std::function<void(const QString&)> progress_;
+    std::function<void(LiveText)> progress_;
     views::DataListView* list_;
     ImageButton* exportButton_ = nullptr;
     QCheckBox* eraseBox_;

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QHash>
 #include <QMessageBox>
@@ -32,6 +33,18 @@ QString ImagePath(int id) {
         return found;
     }();
     return paths.value(id);
+}
+
+QString ImagePath(int id, Language language) {
+    const QString path = ImagePath(id);
+    if (language == Language::English && path.endsWith(QLatin1String(".png"))) {
+        QString english = path;
+        english.insert(english.size() - 4, QLatin1String("_en"));
+        if (QFile::exists(english)) {
+            return english;
+        }
+    }
+    return path;
 }
 
 QIcon AppIcon() {

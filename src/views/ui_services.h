@@ -1,5 +1,6 @@
 #pragma once
 
+#include "i18n/language.h"
 #include "store/prompter.h"
 
 #include <QIcon>
@@ -15,6 +16,9 @@ namespace qa {
 // The picture of a resource id from the generated artwork (":/images/<role>_<id>.png");
 // an empty path when there is none.
 QString ImagePath(int id);
+// The same picture with its words in `language`: the generator draws every picture with
+// words in English too, as "<name>_en.png"; a picture without words is one file for both.
+QString ImagePath(int id, Language language);
 // The program's icon (resource 128) in every size drawn for it: task bar, caption, About box.
 QIcon AppIcon();
 

@@ -10,6 +10,7 @@
 #include "temp_dir.h"
 #include "views/all_data_page.h"
 #include "views/audit_dialog.h"
+#include "views/pages.h"
 #include "views/record_dialogs.h"
 #include "views/settings_dialog.h"
 #include "widgets/image_button.h"
@@ -26,6 +27,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
@@ -113,9 +115,106 @@ QStringList HangulTexts(QWidget* root) {
     return found;
 }
 
+// Named by the scale too: the suite runs again on a screen of 150 %.
 void Render(QWidget* widget, const QString& name) {
     QDir().mkpath(QA_RENDER_DIR);
-    widget->grab().save(QString(QA_RENDER_DIR) + "/" + name + ".png");
+    const int percent = qRound(qApp->devicePixelRatio() * 100);
+    widget->grab().save(QStringLiteral("%1/%2_%3.png").arg(QA_RENDER_DIR, name).arg(percent));
+}
+
+// The generated pictures (":/images", the plain files) by name, to tell which one a drawn
+// button or page shows from its pixels.
+class Pictures {
+public:
+    Pictures() {
+        const QDir dir(":/images");
+        for (const QString& name : dir.entryList({"*.png"}, QDir::Files)) {
+            if (!name.contains('@')) {
+                images_.insert(name, QImage(dir.filePath(name)).convertToFormat(kFormat));
+            }
+        }
+    }
+    // The strip whose state `face` is, or the page picture whose header band (the product
+    // name's half) `page` shows; empty when none.
+    QString StripOf(const QImage& face) const {
+        const QImage shown = face.convertToFormat(kFormat);
+        for (auto it = images_.begin(); it != images_.end(); ++it) {
+            const QImage& strip = it.value();
+            if (strip.height() != shown.height() || strip.width() != 4 * shown.width()) {
+                continue;
+            }
+            for (int state = 0; state < 4; ++state) {
+                if (strip.copy(state * shown.width(), 0, shown.width(), shown.height()) == shown) {
+                    return it.key();
+                }
+            }
+        }
+        return {};
+    }
+    QString PageOf(const QImage& page) const {
+        const QRect band(0, 0, 460, 128);
+        const QImage shown = page.convertToFormat(kFormat).copy(band);
+        for (auto it = images_.begin(); it != images_.end(); ++it) {
+            if (it.value().width() == 1014 && it.value().copy(band) == shown) {
+                return it.key();
+            }
+        }
+        return {};
+    }
+    // Whether the picture `name` is for `language`: its English file in English when it has
+    // one, the plain file in Korean.
+    bool IsFor(const QString& name, Language language) const {
+        const bool english = name.contains("_en.");
+        if (language == Language::Korean) {
+            return !english;
+        }
+        return english || !images_.contains(QString(name).replace(".png", "_en.png"));
+    }
+
+private:
+    static constexpr QImage::Format kFormat = QImage::Format_RGB32;
+    QMap<QString, QImage> images_;
+};
+
+// The pictures every drawn button and page of the window shows, as "page: file"; a picture
+// that is none of the generated files shows as "page: ?".
+QStringList PicturesInUse(MainWindow& frame) {
+    static const Pictures pictures;
+    QStringList found;
+    // Each page as the operator sees it: laid out at the window's size.
+    auto* stack = frame.findChild<QStackedWidget*>();
+    const int shown = stack->currentIndex();
+    for (int view = 0; view < stack->count(); ++view) {
+        stack->setCurrentIndex(view);
+        QApplication::processEvents();
+        auto* page = qobject_cast<FormPage*>(stack->widget(view));
+        if (page == nullptr) {
+            continue;
+        }
+        const QString name = page->metaObject()->className();
+        const QString background = pictures.PageOf(page->grab().toImage());
+        found << name + ": " + (background.isEmpty() ? "?" : background);
+        for (ImageButton* button : page->findChildren<ImageButton*>()) {
+            if (button->isVisibleTo(page)) {
+                const QString strip = pictures.StripOf(button->grab().toImage());
+                found << name + ": " + (strip.isEmpty() ? "?" : strip);
+            }
+        }
+    }
+    stack->setCurrentIndex(shown);
+    QApplication::processEvents();
+    return found;
+}
+
+// Every picture in use is the language's own; the count of pictures looked at.
+int ExpectPicturesFor(MainWindow& frame, Language language) {
+    static const Pictures pictures;
+    const QStringList inUse = PicturesInUse(frame);
+    for (const QString& entry : inUse) {
+        const QString file = entry.section(": ", 1);
+        EXPECT_TRUE(file != "?" && pictures.IsFor(file, language)) << entry.toStdString();
+    }
+    return static_cast<int>(inUse.size());
 }
 
 std::string ReadFile(const std::string& path) {
@@ -221,6 +320,11 @@ TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
             EXPECT_FALSE(VisibleTexts(screen).isEmpty()) << name.toStdString();
         },
         "en");
+    // The pictures with words are the English ones: nav and command strips, backgrounds.
+    if (qApp->devicePixelRatio() == 1.0) { // matched by their pixels, as drawn at 100 %
+        frame->resize(1280, 720);
+        EXPECT_EQ(ExpectPicturesFor(*frame, Language::English), 3 + 4 * 3 + 1 + 3);
+    }
     // Every message of the store and the download logic, with its arguments filled in.
     for (int id = static_cast<int>(MessageId::CaptionProgram);
          id <= static_cast<int>(MessageId::MemoTooLong); ++id) {
@@ -267,6 +371,9 @@ TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
     EXPECT_EQ(getData.OkButton()->text(), QString::fromUtf8("데이터얻기"));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("취소"));
     EachScreen([](QWidget*, const QString&) {}, "ko");
+    if (qApp->devicePixelRatio() == 1.0) {
+        EXPECT_EQ(ExpectPicturesFor(*frame, Language::Korean), 3 + 4 * 3 + 1 + 3);
+    }
 }
 
 // The settings dialog offers both languages; saving English turns the whole open window
@@ -324,6 +431,68 @@ TEST_F(LanguageTest, SwitchingAppliesAtOnceAndBelongsToTheOperator) {
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8(MainWindow::kTitle));
     EXPECT_EQ(frame->Download()->NavButton(kCmdHome)->ToolTipText(), QString::fromUtf8("홈"));
     EXPECT_EQ(frame->AllData()->PeriodList()->itemText(2), QString::fromUtf8("2주"));
+}
+
+// What the window shows already changes language with the setting: the Process window's
+// lines (made of counts and names), the optional list headings and the pictures with words.
+TEST_F(LanguageTest, ShownTextsAndPicturesChangeLanguageLive) {
+    Start(0);
+    frame->resize(1280, 720);
+    ProcessDialog* process = frame->Process();
+    process->Reset();
+    frame->SetProgressText(Message(MessageId::ErrorCount, {"3"}));
+    process->SetRecords(3, 12);
+    process->SetDetail([] {
+        return QCoreApplication::translate("qa::MainWindow", "%1 new results stored.").arg(4);
+    });
+    QApplication::processEvents();
+    ASSERT_TRUE(process->isVisible());
+    const QString koreanRecords = process->Records()->GetWindowText();
+    const QString koreanDetail = process->Detail();
+    EXPECT_FALSE(HangulTexts(process).isEmpty());
+    views::DataListView* list = frame->AllData()->List();
+    auto headings = [&] {
+        QStringList texts;
+        for (int c = 0; c < list->ColumnCount(); ++c) {
+            texts << list->model()->headerData(c, Qt::Horizontal).toString();
+        }
+        return texts;
+    };
+    const QStringList koreanHeadings = headings();
+    EXPECT_EQ(koreanHeadings.mid(6),
+              QStringList({QString::fromUtf8("환자 이름"), QString::fromUtf8("메모"),
+                           QString::fromUtf8("전송")}));
+    const bool matchPixels = qApp->devicePixelRatio() == 1.0;
+    if (matchPixels) {
+        ExpectPicturesFor(*frame, Language::Korean);
+    }
+
+    ApplyLanguage(Language::English);
+    QApplication::processEvents();
+    EXPECT_EQ(process->ProgressText(), "Error count : 3");
+    EXPECT_EQ(process->Records()->GetWindowText(), "3 / 12 records");
+    EXPECT_EQ(process->Detail(), "4 new results stored.");
+    EXPECT_TRUE(HangulTexts(process).isEmpty()) << HangulTexts(process).join(" | ").toStdString();
+    EXPECT_EQ(headings(), QStringList({"No.", "Date", "Time", "Result", "eAG", "Patient ID",
+                                       "Patient name", "Memo", "Delivery"}));
+    if (matchPixels) {
+        ExpectPicturesFor(*frame, Language::English);
+    }
+    // A line the download page sets, switched while it shows.
+    frame->Download()->LoadDownloadList(ResultKind::HbA1c);
+    QApplication::processEvents();
+    EXPECT_EQ(process->ProgressText(), "Data download complete");
+    Render(process, "process_live_en");
+
+    ApplyLanguage(Language::Korean);
+    QApplication::processEvents();
+    EXPECT_EQ(process->ProgressText(), QString::fromUtf8(DownloadPage::kDownloadDoneText));
+    EXPECT_EQ(process->Records()->GetWindowText(), koreanRecords);
+    EXPECT_EQ(process->Detail(), koreanDetail);
+    EXPECT_EQ(headings(), koreanHeadings);
+    if (matchPixels) {
+        ExpectPicturesFor(*frame, Language::Korean);
+    }
 }
 
 // The export follows the language: Korean words in code page 949, English words in UTF-8
