@@ -151,6 +151,7 @@ public:
         }
         return {};
     }
+    // (The two page pictures share their band: either name may come back.)
     QString PageOf(const QImage& page) const {
         const QRect band(0, 0, 460, 128);
         const QImage shown = page.convertToFormat(kFormat).copy(band);
@@ -462,6 +463,8 @@ TEST_F(LanguageTest, ShownTextsAndPicturesChangeLanguageLive) {
     EXPECT_EQ(koreanHeadings.mid(6),
               QStringList({QString::fromUtf8("환자 이름"), QString::fromUtf8("메모"),
                            QString::fromUtf8("전송")}));
+    // Pictures last at each step: looking at them shows every page, and showing the data
+    // page builds its list again.
     const bool matchPixels = qApp->devicePixelRatio() == 1.0;
     if (matchPixels) {
         ExpectPicturesFor(*frame, Language::Korean);
