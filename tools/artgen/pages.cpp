@@ -131,7 +131,7 @@ QImage homeBackground(Words words) {
     checkFits(QStringLiteral("home lead"), p.font(), QRectF(88, 222, 600, 26), line, lead);
     drawBullet(p, 88, 272,
                say(words, "측정기에 저장된 결과를 USB로 가져옵니다",
-                   "Brings the results stored in the meter over USB"));
+                   "Downloads the results stored in the meter over USB"));
     drawBullet(p, 88, 306,
                say(words, "사용자별로 결과를 저장하고 기간이나 날짜로 조회합니다",
                    "Keeps results per user and finds them by period or date"));
