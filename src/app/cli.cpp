@@ -258,6 +258,7 @@ private:
     int OpenUser(bool readOnly = false) {
         users_ = std::make_unique<UserStore>(folder_, prompter_);
         users_->SetReadOnly(readOnly);
+        users_->SetSingleThread(true); // each command runs on the calling thread alone
         if (!users_->LoadUsers()) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
                  << users_->UserInfoPath() << ": " << std::strerror(errno) << "\n";
@@ -527,7 +528,7 @@ int Cli::ListOrExport(const std::string& command) {
         // than formatting them.
         std::string block;
         while (stream.Next()) {
-            AppendCsvLineUtf8(stream.Cells(), block);
+            stream.AppendCsvLine(block);
             if (block.size() >= kListBlock) {
                 out_.write(block.data(), static_cast<std::streamsize>(block.size()));
                 block.clear();
@@ -576,8 +577,11 @@ int Cli::ListOrExport(const std::string& command) {
         return kExitFailed;
     }
     std::size_t written = 0;
+    std::string line;
     while (stream.Next()) {
-        writer.WriteRow(stream.Cells());
+        line.clear();
+        stream.AppendCsvLine(line);
+        writer.WriteLine(line);
         ++written;
     }
     if (stream.Failed()) {

@@ -39,6 +39,23 @@ std::string ComposeCsv(ResultKind kind, const std::vector<std::vector<std::strin
     return Utf8ToCp949Lossy(ComposeCsvUtf8(kind, rows, extraHeadings));
 }
 
+namespace {
+
+bool NeedsQuotes(char c) {
+    return c == ',' || c == '"' || c == '\r' || c == '\n';
+}
+
+} // namespace
+
+void EndCsvCell(std::string& out, std::size_t start) {
+    if (std::any_of(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), NeedsQuotes)) {
+        const std::string cell = out.substr(start);
+        out.resize(start);
+        out += Cell(cell);
+    }
+    out += ',';
+}
+
 void AppendCsvLineUtf8(const std::vector<std::string>& cells, std::string& out) {
     for (const auto& cell : cells) {
         // One pass over the cell: find_first_of looks each character up in the set with a
@@ -118,7 +135,7 @@ CsvFileWriter::CsvFileWriter(std::string path, CsvOptions options, std::string d
     : path_(std::move(path)), options_(std::move(options)), dataFolder_(std::move(dataFolder)),
       file_(path_) {}
 
-void CsvFileWriter::Append(const std::string& utf8) {
+void CsvFileWriter::Append(std::string_view utf8) {
     if (options_.encoding == CsvEncoding::Cp949) {
         encoder_.AppendLossy(utf8, buffer_);
     } else {
@@ -155,6 +172,13 @@ void CsvFileWriter::WriteRow(const std::vector<std::string>& cells) {
     line_.clear();
     AppendCsvLineUtf8(cells, line_);
     Append(line_);
+    if (buffer_.size() >= kWriteBlock) {
+        Flush();
+    }
+}
+
+void CsvFileWriter::WriteLine(std::string_view utf8) {
+    Append(utf8);
     if (buffer_.size() >= kWriteBlock) {
         Flush();
     }

@@ -5,6 +5,7 @@
 #include "store/profile_file.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qa {
@@ -57,6 +58,10 @@ std::string ComposeCsvUtf8(const std::string& header,
 // followed by a comma, then a line feed.
 void AppendCsvLineUtf8(const std::vector<std::string>& cells, std::string& out);
 
+// Closes the cell that starts at `start` and runs to the end of `out`: quoted as
+// AppendCsvLineUtf8 quotes it when it needs to be, then its comma.
+void EndCsvCell(std::string& out, std::size_t start);
+
 // The export written line by line as the rows arrive, with the bytes WriteCsvFile writes:
 // into a temporary file beside the target, renamed over it by Finish. Dropped unfinished, the
 // temporary file goes and the target stays as it was.
@@ -72,13 +77,15 @@ public:
     // header; false with `error` set when it cannot.
     [[nodiscard]] bool Open(std::string& error);
     void WriteRow(const std::vector<std::string>& cells);
+    // One whole line in UTF-8, line feed included, as AppendCsvLineUtf8 makes it.
+    void WriteLine(std::string_view utf8);
     // Writes what is left and puts the file in place; false with `error` set when any write
     // failed, and then nothing is left behind.
     [[nodiscard]] bool Finish(std::string& error);
 
 private:
     void Flush();
-    void Append(const std::string& utf8);
+    void Append(std::string_view utf8);
 
     std::string path_;
     CsvOptions options_;

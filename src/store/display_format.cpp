@@ -49,10 +49,23 @@ void AppendInt(std::string& out, int value) {
 
 // As printf's "%02d", without its cost on every date and time of a long list.
 void AppendTwoDigits(std::string& out, int value) {
-    if (value >= 0 && value < 10) {
-        out += '0';
+    if (value >= 0 && value < 100) {
+        const char digits[2] = {static_cast<char>('0' + value / 10),
+                                static_cast<char>('0' + value % 10)};
+        out.append(digits, 2);
+        return;
     }
     AppendInt(out, value);
+}
+
+// As FixedText, appended.
+void AppendFixed(std::string& out, double value, int decimals) {
+    char buffer[400];
+    auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (error == std::errc()) {
+        out.append(buffer, end);
+    }
 }
 
 // The HbA1c in percent as the program has always computed it: a single-precision value, so
@@ -61,7 +74,7 @@ float HbA1cPercent(std::string_view value) {
     return static_cast<float>(LeadingDouble(value) * 0.01);
 }
 
-std::string DatePattern(std::int32_t dateFormat) {
+const char* DatePattern(std::int32_t dateFormat) {
     switch (dateFormat) {
     case 0:
         return "%Y-%m-%d";
@@ -70,37 +83,53 @@ std::string DatePattern(std::int32_t dateFormat) {
     case 2:
         return "%d-%m-%Y";
     default:
-        return {};
+        return "";
     }
 }
 
-std::string TimePattern(std::int32_t timeFormat) {
+const char* TimePattern(std::int32_t timeFormat) {
     switch (timeFormat) {
     case 0:
         return "%I:%M %p";
     case 1:
         return "%H:%M";
     default:
-        return {};
+        return "";
     }
 }
 
-std::string FormatStored(std::string_view date, std::string_view time, const std::string& pattern) {
+void AppendCalendar(const CalendarDateTime& value, std::string_view pattern, std::string& out);
+
+void AppendStored(std::string_view date, std::string_view time, std::string_view pattern,
+                  std::string& out) {
     if (pattern.empty()) {
-        return {};
+        return;
     }
     std::optional<CalendarDateTime> value = ParseStoredDateTime(date, time);
     if (value) {
-        return FormatCalendar(*value, pattern);
+        AppendCalendar(*value, pattern, out);
+        return;
     }
     // Not a calendar moment (month 13, day 32, a cut value): the stored digits as they are,
     // marked, so that the row can still be found and deleted.
-    bool hasDate = pattern.find("%d") != std::string::npos;
-    bool hasTime = pattern.find("%M") != std::string::npos;
-    std::string stored = hasDate && hasTime ? std::string(date) + " " + std::string(time)
-                         : hasDate          ? std::string(date)
-                                            : std::string(time);
-    return kInvalidDateMark + stored;
+    const bool hasDate = pattern.find("%d") != std::string_view::npos;
+    const bool hasTime = pattern.find("%M") != std::string_view::npos;
+    out += kInvalidDateMark;
+    if (hasDate) {
+        out += date;
+    }
+    if (hasDate && hasTime) {
+        out += ' ';
+    }
+    if (hasTime || !hasDate) {
+        out += time;
+    }
+}
+
+std::string FormatStored(std::string_view date, std::string_view time, std::string_view pattern) {
+    std::string out;
+    AppendStored(date, time, pattern, out);
+    return out;
 }
 
 } // namespace
@@ -131,8 +160,15 @@ std::optional<CalendarDateTime> ParseStoredDateTime(std::string_view date, std::
 }
 
 std::string FormatCalendar(const CalendarDateTime& value, std::string_view pattern) {
-    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     std::string out;
+    AppendCalendar(value, pattern, out);
+    return out;
+}
+
+namespace {
+
+void AppendCalendar(const CalendarDateTime& value, std::string_view pattern, std::string& out) {
+    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (pattern[i] != '%' || i + 1 == pattern.size()) {
             out += pattern[i];
@@ -178,65 +214,108 @@ std::string FormatCalendar(const CalendarDateTime& value, std::string_view patte
             break;
         }
     }
-    return out;
+}
+
+} // namespace
+
+void AppendDateText(const SettingsStore& settings, std::string_view date, std::string_view time,
+                    std::string& out) {
+    AppendStored(date, time, DatePattern(settings.dateFormat), out);
+}
+
+void AppendTimeText(const SettingsStore& settings, std::string_view date, std::string_view time,
+                    std::string& out) {
+    AppendStored(date, time, TimePattern(settings.timeFormat), out);
 }
 
 std::string FormatDateText(const SettingsStore& settings, std::string_view date,
                            std::string_view time) {
-    return FormatStored(date, time, DatePattern(settings.dateFormat));
+    std::string out;
+    AppendDateText(settings, date, time, out);
+    return out;
 }
 
 std::string FormatTimeText(const SettingsStore& settings, std::string_view date,
                            std::string_view time) {
-    return FormatStored(date, time, TimePattern(settings.timeFormat));
+    std::string out;
+    AppendTimeText(settings, date, time, out);
+    return out;
 }
 
-std::string FormatGlucoseText(const SettingsStore& settings, std::string_view value) {
+void AppendGlucoseText(const SettingsStore& settings, std::string_view value, std::string& out) {
     // The limits always apply to the mg/dL integer, whatever unit is shown.
     int mgPerDl = LeadingInt(value);
     if (mgPerDl >= 600) {
-        return "Hi";
+        out += "Hi";
+        return;
     }
     if (settings.glucoseUnit == 0) {
-        return mgPerDl <= 10 ? "Lo" : std::to_string(mgPerDl) + " mg/dL";
+        if (mgPerDl <= 10) {
+            out += "Lo";
+            return;
+        }
+        AppendInt(out, mgPerDl);
+        out += " mg/dL";
+        return;
     }
     if (mgPerDl <= 10) {
-        return "Low";
+        out += "Low";
+        return;
     }
     float mmolPerL = static_cast<float>(LeadingDouble(value) * kGlucoseMmolPerMg);
-    return FixedText(mmolPerL, 1) + " mmol/L";
+    AppendFixed(out, mmolPerL, 1);
+    out += " mmol/L";
 }
 
-std::string FormatHbA1cText(const SettingsStore& settings, std::string_view value,
-                            bool asEstimatedGlucose) {
+std::string FormatGlucoseText(const SettingsStore& settings, std::string_view value) {
+    std::string out;
+    AppendGlucoseText(settings, value, out);
+    return out;
+}
+
+void AppendHbA1cText(const SettingsStore& settings, std::string_view value, bool asEstimatedGlucose,
+                     std::string& out) {
     float percent = HbA1cPercent(value);
     bool mmolPerMol = !asEstimatedGlucose && settings.hba1cUnit != 0;
     // In mmol/mol the limit texts keep a blank of their own before the appended " %".
     if (percent >= 14) {
-        return mmolPerMol ? "> 14  %" : "> 14 %";
+        out += mmolPerMol ? "> 14  %" : "> 14 %";
+        return;
     }
     if (percent <= 4) {
-        return mmolPerMol ? "< 4  %" : "< 4 %";
+        out += mmolPerMol ? "< 4  %" : "< 4 %";
+        return;
     }
     if (asEstimatedGlucose) {
-        return std::to_string(RoundHalfAwayFromZero(percent * kEagSlope - kEagOffset)) + " mg/dL";
+        AppendInt(out, RoundHalfAwayFromZero(percent * kEagSlope - kEagOffset));
+        out += " mg/dL";
+        return;
     }
     if (mmolPerMol) {
-        return std::to_string(
-                   RoundHalfAwayFromZero(percent * kMmolPerMolSlope - kMmolPerMolOffset)) +
-               " mmol/mol";
+        AppendInt(out, RoundHalfAwayFromZero(percent * kMmolPerMolSlope - kMmolPerMolOffset));
+        out += " mmol/mol";
+        return;
     }
-    return FixedText(percent, 1) + " %";
+    AppendFixed(out, percent, 1);
+    out += " %";
+}
+
+std::string FormatHbA1cText(const SettingsStore& settings, std::string_view value,
+                            bool asEstimatedGlucose) {
+    std::string out;
+    AppendHbA1cText(settings, value, asEstimatedGlucose, out);
+    return out;
 }
 
 std::string FormatRecordDateTimeText(const SettingsStore& settings, std::string_view date,
                                      std::string_view time) {
     std::string datePattern = DatePattern(settings.dateFormat);
-    std::string timePattern = TimePattern(settings.timeFormat);
+    std::string_view timePattern = TimePattern(settings.timeFormat);
     if (!datePattern.empty()) {
         datePattern += ' ';
     }
-    return FormatStored(date, time, datePattern + timePattern);
+    datePattern += timePattern;
+    return FormatStored(date, time, datePattern);
 }
 
 std::string FormatRecordHbA1cText(const SettingsStore& settings, std::string_view value) {

@@ -50,6 +50,16 @@ std::string FormatGlucoseText(const SettingsStore& settings, std::string_view va
 std::string FormatHbA1cText(const SettingsStore& settings, std::string_view value,
                             bool asEstimatedGlucose);
 
+// The same four texts appended to `out`: an output of many rows formats into one buffer
+// instead of a text of its own per cell.
+void AppendDateText(const SettingsStore& settings, std::string_view date, std::string_view time,
+                    std::string& out);
+void AppendTimeText(const SettingsStore& settings, std::string_view date, std::string_view time,
+                    std::string& out);
+void AppendGlucoseText(const SettingsStore& settings, std::string_view value, std::string& out);
+void AppendHbA1cText(const SettingsStore& settings, std::string_view value, bool asEstimatedGlucose,
+                     std::string& out);
+
 // Record dialogs: date and time in one text, and the HbA1c with one decimal in both units.
 std::string FormatRecordDateTimeText(const SettingsStore& settings, std::string_view date,
                                      std::string_view time);

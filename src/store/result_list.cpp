@@ -1,8 +1,11 @@
 #include "store/result_list.h"
 
+#include "store/csv_export.h"
 #include "store/display_format.h"
 #include "store/patient_id_set.h"
 #include "store/text_encoding.h"
+
+#include <charconv>
 
 namespace qa {
 
@@ -95,8 +98,61 @@ bool ResultListStream::Next() {
         return false;
     }
     ++index_;
-    ReadListRow(table_, settings_, index_, row_, cells_);
+    formatted_ = false;
     return true;
+}
+
+void ResultListStream::Format() const {
+    if (!formatted_) {
+        ReadListRow(table_, settings_, index_, row_, cells_);
+        formatted_ = true;
+    }
+}
+
+const ListRow& ResultListStream::Row() const {
+    Format();
+    return row_;
+}
+
+const std::vector<std::string>& ResultListStream::Cells() const {
+    Format();
+    return cells_;
+}
+
+void ResultListStream::AppendCsvLine(std::string& out) const {
+    // The texts of ReadListRow, each cell closed as AppendCsvLineUtf8 closes it.
+    const std::string_view date = table_.date.View();
+    const std::string_view time = table_.time.View();
+    const std::string_view value = table_.value.View();
+    std::size_t start = out.size();
+    char number[16];
+    out.append(number, std::to_chars(number, number + sizeof number, index_ + 1).ptr);
+    EndCsvCell(out, start);
+    start = out.size();
+    AppendDateText(settings_, date, time, out);
+    EndCsvCell(out, start);
+    start = out.size();
+    AppendTimeText(settings_, date, time, out);
+    EndCsvCell(out, start);
+    start = out.size();
+    if (table_.Kind() == ResultKind::HbA1c) {
+        AppendHbA1cText(settings_, value, false, out);
+        EndCsvCell(out, start);
+        start = out.size();
+        AppendHbA1cText(settings_, value, true, out);
+        EndCsvCell(out, start);
+        start = out.size();
+        const std::string_view pid = table_.pid.View();
+        if (IsUtf8Text(pid)) {
+            out += pid;
+        } else {
+            out += DecodeStoredText(pid);
+        }
+    } else {
+        AppendGlucoseText(settings_, value, out);
+    }
+    EndCsvCell(out, start);
+    out += '\n';
 }
 
 bool ResultListStream::Failed() const {

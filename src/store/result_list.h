@@ -63,18 +63,25 @@ public:
     bool Failed() const;
 
     // The row Next moved to, numbered from 0. Of its stored values only those the texts show
-    // are read: row id, date, time, value and patient ID.
+    // are read: row id, date, time, value and patient ID. Row and Cells are made when first
+    // asked for, so an output that only wants the line pays for no copies.
     int Index() const { return index_; }
-    const ListRow& Row() const { return row_; }
-    const std::vector<std::string>& Cells() const { return cells_; }
+    const ListRow& Row() const;
+    const std::vector<std::string>& Cells() const;
+    // The row's line of the export in UTF-8, exactly as AppendCsvLineUtf8(Cells()) writes
+    // it, formatted straight into `out`.
+    void AppendCsvLine(std::string& out) const;
 
 private:
+    void Format() const;
+
     MeasurementTable& table_;
     const SettingsStore& settings_;
     bool started_ = false;
     int index_ = -1;
-    ListRow row_;
-    std::vector<std::string> cells_;
+    mutable bool formatted_ = false;
+    mutable ListRow row_;
+    mutable std::vector<std::string> cells_;
 };
 
 // The all-data list as a window holds it: only the row ids, in list order; a row's values and

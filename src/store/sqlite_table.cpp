@@ -90,6 +90,9 @@ bool SqliteTable::OpenWithFlags(const std::string& path, int flags) {
         return false;
     }
     sqlite3* handle = nullptr;
+    if (singleThread_) {
+        flags |= SQLITE_OPEN_NOMUTEX;
+    }
     int rc = sqlite3_open_v2(path.c_str(), &handle, flags, nullptr);
     if (rc != SQLITE_OK || handle == nullptr) {
         NoteError(handle ? sqlite3_extended_errcode(handle) : rc,

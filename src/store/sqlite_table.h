@@ -60,6 +60,11 @@ public:
     // write lock or journals, so it cannot get in the way of a download.
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     bool IsReadOnly() const { return readOnly_; }
+    // Later opens skip SQLite's own lock around every call on the connection (a lock and an
+    // unlock for each column of each row read). Only for a program that uses each table from
+    // one thread at a time, such as the command line: the window's download worker stores
+    // into the tables the window reads, and those keep the lock.
+    void SetSingleThread(bool singleThread) { singleThread_ = singleThread; }
     // How long a statement waits for another connection's lock before it fails.
     static constexpr int kBusyTimeoutMs = 5000;
     // Files up to this size get a full quick check when opened; larger ones are checked as
@@ -192,6 +197,7 @@ private:
     bool damaged_ = false;
     bool readFailed_ = false;
     bool readOnly_ = false;
+    bool singleThread_ = false;
 
     // Statements the cursor and the inserts run for every row: prepared once per
     // connection and table name instead of once per call.

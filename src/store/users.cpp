@@ -276,6 +276,7 @@ bool UserStore::OpenTableList(const UserFiles& files, bool newFiles, std::string
 
 bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
     table.SetReadOnly(readOnly_);
+    table.SetSingleThread(singleThread_);
     // A missing file is created, also when its siblings exist: a delete that stopped
     // half-way must not leave a user whose glucose results can never be stored again.
     if (!Exists(path)) {

@@ -95,6 +95,9 @@ public:
     std::string ActiveUserId() const;
     // Readers (list, export, report) open existing database files read-only.
     void SetReadOnly(bool readOnly);
+    // The tables are used from one thread only (the command line): see
+    // SqliteTable::SetSingleThread. The window's store is shared with its download worker.
+    void SetSingleThread(bool singleThread) { singleThread_ = singleThread; }
     // What went wrong in the last OpenUserDatabases, one "file: reason" line per file.
     const std::vector<std::string>& OpenProblems() const { return openProblems_; }
     // Whether one of those files is damaged rather than missing or locked.
@@ -168,6 +171,7 @@ private:
     std::string currentUserId_ = kNoUserId;
     bool loaded_ = false;
     bool readOnly_ = false;
+    bool singleThread_ = false;
     bool damagedFile_ = false;
     std::vector<std::string> openProblems_;
     std::string reportedUnlisted_;
