@@ -98,8 +98,6 @@ const char* TimePattern(std::int32_t timeFormat) {
     }
 }
 
-void AppendCalendar(const CalendarDateTime& value, std::string_view pattern, std::string& out);
-
 void AppendStored(std::string_view date, std::string_view time, std::string_view pattern,
                   std::string& out) {
     if (pattern.empty()) {
@@ -146,11 +144,32 @@ int RoundHalfAwayFromZero(double value) {
 
 std::optional<CalendarDateTime> ParseStoredDateTime(std::string_view date, std::string_view time) {
     CalendarDateTime value;
-    value.year = PieceValue(date, 0, 4);
-    value.month = PieceValue(date, 4, 2);
-    value.day = PieceValue(date, 6, 2);
-    value.hour = PieceValue(time, 0, 2);
-    value.minute = PieceValue(time, 2, 2);
+    const auto digits = [](std::string_view text, std::size_t count) {
+        if (text.size() < count) {
+            return false;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (text[i] < '0' || text[i] > '9') {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (digits(date, 8) && digits(time, 4)) {
+        // What the pieces below give for plain digits, read once per row of a long list.
+        const auto at = [](std::string_view text, std::size_t i) { return text[i] - '0'; };
+        value.year = at(date, 0) * 1000 + at(date, 1) * 100 + at(date, 2) * 10 + at(date, 3);
+        value.month = at(date, 4) * 10 + at(date, 5);
+        value.day = at(date, 6) * 10 + at(date, 7);
+        value.hour = at(time, 0) * 10 + at(time, 1);
+        value.minute = at(time, 2) * 10 + at(time, 3);
+    } else {
+        value.year = PieceValue(date, 0, 4);
+        value.month = PieceValue(date, 4, 2);
+        value.day = PieceValue(date, 6, 2);
+        value.hour = PieceValue(time, 0, 2);
+        value.minute = PieceValue(time, 2, 2);
+    }
     if (value.year < 100 || value.year > 9999 || value.month < 1 || value.month > 12 ||
         value.day < 1 || value.day > DaysInMonth(value.year, value.month) || value.hour < 0 ||
         value.hour > 23 || value.minute < 0 || value.minute > 59) {
@@ -164,8 +183,6 @@ std::string FormatCalendar(const CalendarDateTime& value, std::string_view patte
     AppendCalendar(value, pattern, out);
     return out;
 }
-
-namespace {
 
 void AppendCalendar(const CalendarDateTime& value, std::string_view pattern, std::string& out) {
     static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -216,7 +233,13 @@ void AppendCalendar(const CalendarDateTime& value, std::string_view pattern, std
     }
 }
 
-} // namespace
+const char* ListDatePattern(const SettingsStore& settings) {
+    return DatePattern(settings.dateFormat);
+}
+
+const char* ListTimePattern(const SettingsStore& settings) {
+    return TimePattern(settings.timeFormat);
+}
 
 void AppendDateText(const SettingsStore& settings, std::string_view date, std::string_view time,
                     std::string& out) {

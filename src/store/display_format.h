@@ -29,12 +29,18 @@ std::optional<CalendarDateTime> ParseStoredDateTime(std::string_view date, std::
 // English names of the C locale whatever the process locale: the texts must not turn into
 // the desktop's language half-way through a report.
 std::string FormatCalendar(const CalendarDateTime& value, std::string_view pattern);
+void AppendCalendar(const CalendarDateTime& value, std::string_view pattern, std::string& out);
 
 // Marks a stored date or time that is not a calendar moment; the stored text follows it.
 inline constexpr const char* kInvalidDateMark = "?";
 
 // Date and time columns of the result lists. A format outside its list gives an empty text;
 // a record whose date and time are not a real moment gives the mark and the stored text.
+
+// The patterns of those columns for FormatCalendar, "" for a format outside the list: a
+// caller that has parsed the moment once formats both columns from it.
+const char* ListDatePattern(const SettingsStore& settings);
+const char* ListTimePattern(const SettingsStore& settings);
 
 std::string FormatDateText(const SettingsStore& settings, std::string_view date,
                            std::string_view time);

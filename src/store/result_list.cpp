@@ -124,34 +124,61 @@ void ResultListStream::AppendCsvLine(std::string& out) const {
     const std::string_view date = table_.date.View();
     const std::string_view time = table_.time.View();
     const std::string_view value = table_.value.View();
-    std::size_t start = out.size();
     char number[16];
     out.append(number, std::to_chars(number, number + sizeof number, index_ + 1).ptr);
-    EndCsvCell(out, start);
-    start = out.size();
-    AppendDateText(settings_, date, time, out);
-    EndCsvCell(out, start);
-    start = out.size();
-    AppendTimeText(settings_, date, time, out);
-    EndCsvCell(out, start);
-    start = out.size();
-    if (table_.Kind() == ResultKind::HbA1c) {
-        AppendHbA1cText(settings_, value, false, out);
+    out += ',';
+    if (std::optional<CalendarDateTime> moment = ParseStoredDateTime(date, time)) {
+        // A real moment: the texts are the patterns' digits and separators, nothing to quote.
+        AppendCalendar(*moment, ListDatePattern(settings_), out);
+        out += ',';
+        AppendCalendar(*moment, ListTimePattern(settings_), out);
+        out += ',';
+    } else {
+        std::size_t start = out.size();
+        AppendDateText(settings_, date, time, out);
         EndCsvCell(out, start);
         start = out.size();
-        AppendHbA1cText(settings_, value, true, out);
+        AppendTimeText(settings_, date, time, out);
         EndCsvCell(out, start);
-        start = out.size();
+    }
+    const bool hba1c = table_.Kind() == ResultKind::HbA1c;
+    // The value's cells depend on nothing but the stored text and the settings, and a long
+    // list holds few distinct values: each is formatted once.
+    std::size_t slot = value.size();
+    for (char c : value) {
+        slot = slot * 31 + static_cast<unsigned char>(c);
+    }
+    ValueCells& cached = valueCells_[slot % valueCells_.size()];
+    const int units = (settings_.hba1cUnit != 0 ? 2 : 0) + (settings_.glucoseUnit != 0 ? 1 : 0);
+    if (cached.filled && cached.units == units && cached.stored == value) {
+        out += cached.cells;
+    } else {
+        const std::size_t first = out.size();
+        std::size_t start = first;
+        if (hba1c) {
+            AppendHbA1cText(settings_, value, false, out);
+            EndCsvCell(out, start);
+            start = out.size();
+            AppendHbA1cText(settings_, value, true, out);
+        } else {
+            AppendGlucoseText(settings_, value, out);
+        }
+        EndCsvCell(out, start);
+        cached.filled = true;
+        cached.units = units;
+        cached.stored.assign(value);
+        cached.cells.assign(out, first);
+    }
+    if (hba1c) {
+        const std::size_t start = out.size();
         const std::string_view pid = table_.pid.View();
         if (IsUtf8Text(pid)) {
             out += pid;
         } else {
             out += DecodeStoredText(pid);
         }
-    } else {
-        AppendGlucoseText(settings_, value, out);
+        EndCsvCell(out, start);
     }
-    EndCsvCell(out, start);
     out += '\n';
 }
 

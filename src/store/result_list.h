@@ -3,6 +3,7 @@
 #include "store/measurement_table.h"
 #include "store/settings.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -82,6 +83,14 @@ private:
     mutable bool formatted_ = false;
     mutable ListRow row_;
     mutable std::vector<std::string> cells_;
+    // The cells of recently seen stored values, closed and ready to append.
+    struct ValueCells {
+        bool filled = false;
+        int units = 0; // of the settings it was made with
+        std::string stored;
+        std::string cells;
+    };
+    mutable std::array<ValueCells, 512> valueCells_;
 };
 
 // The all-data list as a window holds it: only the row ids, in list order; a row's values and

@@ -287,7 +287,8 @@ bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
         }
         table.Close();
     }
-    if (table.Open(path) && table.ResetView()) {
+    const auto ready = [&] { return walkOnly_ ? table.SyncSchema() : table.ResetView(); };
+    if (table.Open(path) && ready()) {
         return true;
     }
     // A file made by an add or a delete that stopped before its table was created holds no
@@ -299,7 +300,7 @@ bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
         bool repaired = table.OpenExisting(path) && table.CreateTable() && table.Requery();
         table.Close();
         table.SetReadOnly(readOnly_);
-        if (repaired && table.Open(path) && table.ResetView()) {
+        if (repaired && table.Open(path) && ready()) {
             return true;
         }
         table.Close();

@@ -98,6 +98,10 @@ public:
     // The tables are used from one thread only (the command line): see
     // SqliteTable::SetSingleThread. The window's store is shared with its download worker.
     void SetSingleThread(bool singleThread) { singleThread_ = singleThread; }
+    // Tables opened from now on are only walked (list, export, report): their schema is
+    // checked as a listing would check it, but no row-id list is read, which in a file of a
+    // million results costs two scans of its index before the first line is written.
+    void SetWalkOnly(bool walkOnly) { walkOnly_ = walkOnly; }
     // What went wrong in the last OpenUserDatabases, one "file: reason" line per file.
     const std::vector<std::string>& OpenProblems() const { return openProblems_; }
     // Whether one of those files is damaged rather than missing or locked.
@@ -172,6 +176,7 @@ private:
     bool loaded_ = false;
     bool readOnly_ = false;
     bool singleThread_ = false;
+    bool walkOnly_ = false;
     bool damagedFile_ = false;
     std::vector<std::string> openProblems_;
     std::string reportedUnlisted_;
