@@ -976,12 +976,16 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
     const interop::MessageContext context = MessageContextOfUser();
     bool readFailed = false;
     // A walk of the table for each pass of the writer; the count is that of the last pass.
-    const interop::ResultWalk walk = [&](const interop::ResultEach& each) {
+    const interop::ResultWalk walk = [&](const interop::ResultEach& each,
+                                         interop::ResultParts parts) {
         count = 0;
-        const bool read = interop::ForEachListedResult(table, [&](const interop::StoredResult& r) {
-            ++count;
-            return each(r);
-        });
+        const bool read = interop::ForEachListedResult(
+            table,
+            [&](const interop::StoredResult& r) {
+                ++count;
+                return each(r);
+            },
+            parts);
         readFailed = readFailed || !read;
         return read;
     };

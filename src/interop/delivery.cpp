@@ -51,24 +51,46 @@ bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& resul
     return true;
 }
 
-bool ForEachListedResult(MeasurementTable& table, const ResultEach& each) {
+bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, ResultParts parts) {
     if (!table.IsOpen()) {
         return true;
     }
     const bool hba1c = table.Kind() == ResultKind::HbA1c;
     StoredResult result;
     result.kind = table.Kind();
-    return table.ForEachRow([&] {
-        result.date = table.date.Str();
-        result.time = table.time.Str();
-        result.value = table.value.Str();
-        result.patientId = DecodeStoredText(table.pid.View());
-        if (hba1c) {
-            result.patientName = DecodeStoredText(table.name.View());
-            result.birthday = DecodeStoredText(table.dob.View());
+    // The texts are assigned into the same strings row after row: no allocation per field.
+    const auto decoded = [](std::string& to, std::string_view stored) {
+        if (IsUtf8Text(stored)) {
+            to.assign(stored);
+        } else {
+            to = DecodeStoredText(stored);
+        }
+    };
+    const bool all = parts == ResultParts::All;
+    const auto one = [&] {
+        result.date.assign(table.date.View());
+        result.time.assign(table.time.View());
+        result.value.assign(table.value.View());
+        decoded(result.patientId, table.pid.View());
+        if (hba1c && all) {
+            decoded(result.patientName, table.name.View());
+            decoded(result.birthday, table.dob.View());
         }
         return each(result);
-    });
+    };
+    if (all) {
+        return table.ForEachRow(one);
+    }
+    // Date, time, value and patient ID: the fields the list's own walk reads.
+    if (!table.StartWalk({0, 1, 2, 3})) {
+        table.EndWalk();
+        return false;
+    }
+    while (table.WalkNext() && one()) {
+    }
+    const bool read = !table.WalkFailed();
+    table.EndWalk();
+    return read;
 }
 
 int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,

@@ -18,8 +18,10 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row);
 [[nodiscard]] bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& results);
 // The results of the table's filter and sort, in that order, each as FromListRow gives it
 // for the list's row; read by one walk of the table, none of them held. `each` returns false
-// to stop. False when the query failed.
-[[nodiscard]] bool ForEachListedResult(MeasurementTable& table, const ResultEach& each);
+// to stop. False when the query failed. With ResultParts::Listed the name and birth date
+// stay empty and the walk reads the table's index alone.
+[[nodiscard]] bool ForEachListedResult(MeasurementTable& table, const ResultEach& each,
+                                       ResultParts parts = ResultParts::All);
 
 // Queues the results the outbox does not know yet, each with its message made now; results
 // already queued keep their state and message (a repeated send carries the same bytes).

@@ -1,5 +1,6 @@
 #include "interop/hl7_message.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <initializer_list>
@@ -51,6 +52,19 @@ std::vector<std::string_view> SplitView(std::string_view text, char separator) {
 std::string Hl7Escape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
+    AppendHl7Escaped(out, text);
+    return out;
+}
+
+void AppendHl7Escaped(std::string& out, std::string_view text) {
+    const auto plain = [](char c) {
+        return c != '|' && c != '^' && c != '~' && c != '\\' && c != '&' &&
+               static_cast<unsigned char>(c) >= 0x20 && c != 0x7f;
+    };
+    if (std::all_of(text.begin(), text.end(), plain)) {
+        out += text; // most data holds nothing to escape
+        return;
+    }
     for (char c : text) {
         switch (c) {
         case '|':
@@ -78,7 +92,6 @@ std::string Hl7Escape(std::string_view text) {
             }
         }
     }
-    return out;
 }
 
 std::string Hl7Unescape(std::string_view text, char field, char component, char repetition,
@@ -125,40 +138,74 @@ std::string ComposeOruR01(const StoredResult& result, const MessageContext& cont
 }
 
 void AppendOruR01(std::string& message, const StoredResult& result, const MessageContext& context) {
-    const std::string controlId = ControlId(context.operatorId, result);
-    const CodedValue coded = CodeValue(result.kind, result.value, context.display);
-    std::optional<CalendarDateTime> measured = ParseStoredDateTime(result.date, result.time);
-    const std::string observed = measured ? Hl7Time(*measured, context.utcOffset) : std::string();
+    OruComposer(context, 1).Append(message, result);
+}
 
-    message += Header("MSH", context);
-    message += "||ORU^R01^ORU_R01|";
-    message += Hl7Escape(controlId);
+OruComposer::OruComposer(const MessageContext& context, std::size_t codedSlots)
+    : context_(context), coded_(std::max<std::size_t>(codedSlots, 1)) {
+    msh_ = Header("MSH", context);
+    msh_ += "||ORU^R01^ORU_R01|";
+    identifierTail_ = "^^^";
+    AppendHl7Escaped(identifierTail_, context.link.sendingFacility);
+    identifierTail_ += "^PI";
+    performer_ = Hl7Escape(context.operatorId);
+}
+
+OruComposer::~OruComposer() = default;
+
+const OruComposer::Coded& OruComposer::CodedParts(const StoredResult& result) {
+    std::size_t slot = result.value.size() * 2 + (result.kind == ResultKind::HbA1c ? 1 : 0);
+    for (char c : result.value) {
+        slot = slot * 31 + static_cast<unsigned char>(c);
+    }
+    Coded& cached = coded_[slot % coded_.size()];
+    if (cached.filled && cached.kind == result.kind && cached.stored == result.value) {
+        return cached;
+    }
+    const CodedValue coded = CodeValue(result.kind, result.value, context_.display);
+    cached.filled = true;
+    cached.kind = result.kind;
+    cached.stored = result.value;
+    cached.code = coded.loinc + "^" + Hl7Escape(coded.loincName) + "^LN";
+    cached.comparator = !coded.comparator.empty();
+    cached.value = cached.comparator ? coded.comparator + "^" + coded.number : coded.number;
+    cached.unit = Hl7Escape(coded.ucum) + "^" + Hl7Escape(coded.ucum) + "^UCUM";
+    return cached;
+}
+
+void OruComposer::Append(std::string& message, const StoredResult& result) {
+    controlId_ = ControlId(context_.operatorId, result);
+    const Coded& coded = CodedParts(result);
+    observed_.clear();
+    if (std::optional<CalendarDateTime> measured = ParseStoredDateTime(result.date, result.time)) {
+        AppendHl7Time(observed_, *measured, context_.utcOffset);
+    }
+    escapedId_.clear();
+    AppendHl7Escaped(escapedId_, controlId_);
+
+    message += msh_;
+    message += escapedId_;
     message += "|P|2.5.1||||||UNICODE UTF-8\r";
     if (HasPatient(result)) {
-        std::string identifier = Hl7Escape(result.patientId) + "^^^";
-        if (!context.link.sendingFacility.empty()) {
-            identifier += Hl7Escape(context.link.sendingFacility);
+        identifier_.clear();
+        AppendHl7Escaped(identifier_, result.patientId);
+        identifier_ += identifierTail_;
+        name_.clear();
+        AppendHl7Escaped(name_, result.patientName);
+        born_.clear();
+        if (std::optional<CalendarDateTime> born = EnteredBirthday(result)) {
+            AppendCalendar(*born, "%Y%m%d", born_);
         }
-        identifier += "^PI";
-        std::optional<CalendarDateTime> born = EnteredBirthday(result);
-        Segment(message, {"PID", "1", "", identifier, "", Hl7Escape(result.patientName), "",
-                          born ? FormatCalendar(*born, "%Y%m%d") : std::string()});
+        Segment(message, {"PID", "1", "", identifier_, "", name_, "", born_});
     }
-    const std::string code = coded.loinc + "^" + Hl7Escape(coded.loincName) + "^LN";
-    Segment(message, {"OBR", "1", "", Hl7Escape(controlId),
-                      code,  "",  "", observed,
-                      "",    "",  "", "",
-                      "",    "",  "", "",
-                      "",    "",  "", "",
-                      "",    "",  "", "",
-                      "",    "F"});
-    const bool comparator = !coded.comparator.empty();
-    const std::string value = comparator ? coded.comparator + "^" + coded.number : coded.number;
-    const std::string unit = Hl7Escape(coded.ucum) + "^" + Hl7Escape(coded.ucum) + "^UCUM";
-    const std::string device =
-        result.deviceModel.empty() ? std::string() : Hl7Escape(result.deviceModel);
-    Segment(message, {"OBX", "1", comparator ? "SN" : "NM", code, "", value, unit, "", "", "", "",
-                      "F", "", "", observed, "", Hl7Escape(context.operatorId), "", device});
+    Segment(message,
+            {"OBR", "1", "", escapedId_, coded.code, "", "", observed_, "", "", "", "", "",
+             "",    "",  "", "",         "",         "", "", "",        "", "", "", "", "F"});
+    device_.clear();
+    AppendHl7Escaped(device_, result.deviceModel);
+    Segment(message,
+            {"OBX", "1", coded.comparator ? "SN" : "NM", coded.code, "", coded.value, coded.unit,
+             "", "", "", "", "F", "", "", observed_, "", performer_, "", device_});
 }
 
 std::string ComposeHl7Batch(const std::vector<std::string>& messages,
@@ -198,15 +245,18 @@ bool WriteHl7Batch(const ResultWalk& walk, const MessageContext& context, const 
     block += Header("BHS", context) + "\r";
     std::size_t count = 0;
     bool written = true;
-    const bool read = walk([&](const StoredResult& result) {
-        AppendOruR01(block, result, context);
-        ++count;
-        if (block.size() >= kBlock) {
-            written = sink(block);
-            block.clear();
-        }
-        return written;
-    });
+    OruComposer composer(context);
+    const bool read = walk(
+        [&](const StoredResult& result) {
+            composer.Append(block, result);
+            ++count;
+            if (block.size() >= kBlock) {
+                written = sink(block);
+                block.clear();
+            }
+            return written;
+        },
+        ResultParts::All);
     block += "BTS|" + std::to_string(count) + "\r";
     block += "FTS|1\r";
     return read && written && sink(block);

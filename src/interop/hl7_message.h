@@ -11,6 +11,7 @@ namespace qa::interop {
 // Data text made safe for a field: the five delimiters become \F\ \S\ \R\ \E\ \T\, and
 // control characters (a line break would end the segment) become \Xhh\.
 std::string Hl7Escape(std::string_view text);
+void AppendHl7Escaped(std::string& out, std::string_view text);
 std::string Hl7Unescape(std::string_view text, char field = '|', char component = '^',
                         char repetition = '~', char escape = '\\', char subcomponent = '&');
 
@@ -18,6 +19,39 @@ std::string Hl7Unescape(std::string_view text, char field = '|', char component 
 // segments end in CR. The control ID is ControlId(context.operatorId, result).
 std::string ComposeOruR01(const StoredResult& result, const MessageContext& context);
 void AppendOruR01(std::string& out, const StoredResult& result, const MessageContext& context);
+
+// AppendOruR01 for many results under one context: what every message shares is made once,
+// and the coded values of the stored values met are kept.
+class OruComposer {
+public:
+    // `codedSlots` coded values are kept (one for a single message).
+    explicit OruComposer(const MessageContext& context, std::size_t codedSlots = 256);
+    ~OruComposer();
+    OruComposer(const OruComposer&) = delete;
+    OruComposer& operator=(const OruComposer&) = delete;
+
+    void Append(std::string& out, const StoredResult& result);
+
+private:
+    struct Coded {
+        bool filled = false;
+        ResultKind kind = ResultKind::HbA1c;
+        std::string stored;
+        std::string code; // LOINC^name^LN
+        bool comparator = false;
+        std::string value; // as OBX-5 holds it
+        std::string unit;  // as OBX-6 holds it
+    };
+    const Coded& CodedParts(const StoredResult& result);
+
+    const MessageContext& context_;
+    std::string msh_;            // MSH up to the control ID
+    std::string identifierTail_; // PID-3 after the patient ID
+    std::string performer_;      // OBX-16
+    std::vector<Coded> coded_;
+    // Texts of the message being made, kept to reuse their storage.
+    std::string controlId_, escapedId_, observed_, identifier_, name_, born_, device_;
+};
 
 // A file of messages: FHS, BHS, the messages, BTS with their count, FTS.
 std::string ComposeHl7Batch(const std::vector<std::string>& messages,

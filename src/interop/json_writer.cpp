@@ -92,8 +92,8 @@ void JsonWriter::BeforeValue() {
     }
 }
 
-void JsonWriter::Quoted(std::string_view text) {
-    out_ += '"';
+void AppendJsonString(std::string& out, std::string_view text) {
+    out += '"';
     for (std::size_t i = 0; i < text.size();) {
         // Plain printable ASCII goes over in one piece; most texts are nothing else.
         std::size_t plain = i;
@@ -105,30 +105,30 @@ void JsonWriter::Quoted(std::string_view text) {
             ++plain;
         }
         if (plain > i) {
-            out_.append(text.data() + i, plain - i);
+            out.append(text.data() + i, plain - i);
             i = plain;
             continue;
         }
         unsigned char c = static_cast<unsigned char>(text[i]);
         switch (c) {
         case '"':
-            out_ += "\\\"";
+            out += "\\\"";
             ++i;
             continue;
         case '\\':
-            out_ += "\\\\";
+            out += "\\\\";
             ++i;
             continue;
         case '\n':
-            out_ += "\\n";
+            out += "\\n";
             ++i;
             continue;
         case '\r':
-            out_ += "\\r";
+            out += "\\r";
             ++i;
             continue;
         case '\t':
-            out_ += "\\t";
+            out += "\\t";
             ++i;
             continue;
         default:
@@ -137,20 +137,25 @@ void JsonWriter::Quoted(std::string_view text) {
         if (c < 0x20 || c == 0x7f) {
             char buffer[8];
             std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out_ += buffer;
+            out += buffer;
             ++i;
             continue;
         }
         std::size_t length = Utf8Length(text, i);
         if (length == 0) {
-            out_ += "\xef\xbf\xbd";
+            out += "\xef\xbf\xbd";
             ++i;
             continue;
         }
-        out_.append(text.substr(i, length));
+        out.append(text.substr(i, length));
         i += length;
     }
-    out_ += '"';
+    out += '"';
+}
+
+std::string& JsonWriter::RawValue() {
+    BeforeValue();
+    return out_;
 }
 
 JsonWriter& JsonWriter::BeginObject() {
@@ -181,7 +186,7 @@ JsonWriter& JsonWriter::EndArray() {
 
 JsonWriter& JsonWriter::Key(std::string_view key) {
     BeforeValue();
-    Quoted(key);
+    AppendJsonString(out_, key);
     out_ += ':';
     afterKey_ = true;
     return *this;
@@ -189,7 +194,7 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
 
 JsonWriter& JsonWriter::String(std::string_view text) {
     BeforeValue();
-    Quoted(text);
+    AppendJsonString(out_, text);
     return *this;
 }
 

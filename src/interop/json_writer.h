@@ -24,10 +24,12 @@ public:
     JsonWriter& Number(std::string_view decimal);
     // Key and string value together.
     JsonWriter& Field(std::string_view key, std::string_view text) { return Key(key).String(text); }
+    // Places the separator for one more value and hands back the output, where the caller
+    // writes that value as finished JSON text (with AppendJsonString for its strings).
+    std::string& RawValue();
 
 private:
     void BeforeValue();
-    void Quoted(std::string_view text);
 
     std::string& out_;
     std::vector<bool> first_; // per open container: nothing written in it yet
@@ -35,5 +37,7 @@ private:
 };
 
 bool IsJsonNumber(std::string_view text);
+// The text as a JSON string, quotes included, escaped as JsonWriter::String escapes it.
+void AppendJsonString(std::string& out, std::string_view text);
 
 } // namespace qa::interop

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <unordered_map>
 
 namespace qa::interop {
@@ -95,10 +96,9 @@ void AppendOffset(std::string& out, int minutes, bool withColon) {
     Digits(out, magnitude % 60, 2);
 }
 
-// Composes "YYYY?MM?DD?hh?mm?ss" with the given separators (0 for none).
-std::string Stamp(const CalendarDateTime& t, char dateSep, char middle, char timeSep) {
-    std::string out;
-    out.reserve(32);
+// Appends "YYYY?MM?DD?hh?mm?ss" with the given separators (0 for none).
+void AppendStamp(std::string& out, const CalendarDateTime& t, char dateSep, char middle,
+                 char timeSep) {
     Digits(out, t.year, 4);
     const int rest[] = {t.month, t.day, t.hour, t.minute, t.second};
     const char separators[] = {dateSep, dateSep, middle, timeSep, timeSep};
@@ -108,7 +108,6 @@ std::string Stamp(const CalendarDateTime& t, char dateSep, char middle, char tim
         }
         Digits(out, rest[i], 2);
     }
-    return out;
 }
 
 } // namespace
@@ -159,11 +158,20 @@ std::string ControlId(std::string_view operatorId, const StoredResult& result) {
         hash = Fnv1a(part, hash);
         hash = Fnv1a(std::string_view("\x1f", 1), hash);
     }
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "QA%c%016llx",
-                  result.kind == ResultKind::HbA1c ? 'H' : 'G',
-                  static_cast<unsigned long long>(hash));
-    return buffer;
+    std::string id = "QA";
+    id += result.kind == ResultKind::HbA1c ? 'H' : 'G';
+    AppendHex(id, hash, 16);
+    return id;
+}
+
+void AppendHex(std::string& out, std::uint64_t value, int digits) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    char buffer[16];
+    for (int i = digits - 1; i >= 0; --i) {
+        buffer[i] = kDigits[value & 0xf];
+        value >>= 4;
+    }
+    out.append(buffer, static_cast<std::size_t>(digits));
 }
 
 int LocalUtcOffsetMinutes(const CalendarDateTime& local) {
@@ -184,21 +192,38 @@ int LocalUtcOffsetMinutes(const CalendarDateTime& local) {
 }
 
 int CachedLocalUtcOffsetMinutes(const CalendarDateTime& local) {
-    // Asking the C library costs a look at the zone file each time; zones change their
-    // offset on the hour or half hour, so one answer per half hour of local time serves
-    // every result in it. A changed TZ starts the cache afresh.
+    // Asking the C library costs a look at the zone file each time. A day whose midnight,
+    // noon and next midnight share one offset keeps it all day, so one answer serves every
+    // result of such a day; on the days a zone changes its offset, the change falls on the
+    // hour or half hour, and one answer per half hour of local time serves. A changed TZ
+    // starts the caches afresh.
+    constexpr int kChanges = std::numeric_limits<int>::min();
+    thread_local std::unordered_map<std::int64_t, int> days;
     thread_local std::unordered_map<std::int64_t, int> cache;
     thread_local std::string zone;
     const char* current = std::getenv("TZ");
     if (zone != (current ? current : "\x01")) {
         zone = current ? current : "\x01";
         cache.clear();
+        days.clear();
     }
-    const std::int64_t key =
-        ((((static_cast<std::int64_t>(local.year) * 13 + local.month) * 32 + local.day) * 24 +
-          local.hour) *
-         2) +
-        (local.minute >= 30 ? 1 : 0);
+    const std::int64_t day =
+        (static_cast<std::int64_t>(local.year) * 13 + local.month) * 32 + local.day;
+    auto known = days.find(day);
+    if (known == days.end()) {
+        if (days.size() > 100'000) {
+            days.clear();
+        }
+        const int midnight = LocalUtcOffsetMinutes({local.year, local.month, local.day, 0, 0, 0});
+        const int noon = LocalUtcOffsetMinutes({local.year, local.month, local.day, 12, 0, 0});
+        // Day + 1 past the month's end is the next month's first: mktime carries it over.
+        const int next = LocalUtcOffsetMinutes({local.year, local.month, local.day + 1, 0, 0, 0});
+        known = days.emplace(day, midnight == noon && noon == next ? midnight : kChanges).first;
+    }
+    if (known->second != kChanges) {
+        return known->second;
+    }
+    const std::int64_t key = ((day * 24 + local.hour) * 2) + (local.minute >= 30 ? 1 : 0);
     auto found = cache.find(key);
     if (found != cache.end()) {
         return found->second;
@@ -211,15 +236,27 @@ int CachedLocalUtcOffsetMinutes(const CalendarDateTime& local) {
     return offset;
 }
 
-std::string Hl7Time(const CalendarDateTime& local, const UtcOffsetFunction& offset) {
-    std::string out = Stamp(local, 0, 0, 0);
+void AppendHl7Time(std::string& out, const CalendarDateTime& local,
+                   const UtcOffsetFunction& offset) {
+    AppendStamp(out, local, 0, 0, 0);
     AppendOffset(out, offset(local), false);
+}
+
+void AppendFhirTime(std::string& out, const CalendarDateTime& local,
+                    const UtcOffsetFunction& offset) {
+    AppendStamp(out, local, '-', 'T', ':');
+    AppendOffset(out, offset(local), true);
+}
+
+std::string Hl7Time(const CalendarDateTime& local, const UtcOffsetFunction& offset) {
+    std::string out;
+    AppendHl7Time(out, local, offset);
     return out;
 }
 
 std::string FhirTime(const CalendarDateTime& local, const UtcOffsetFunction& offset) {
-    std::string out = Stamp(local, '-', 'T', ':');
-    AppendOffset(out, offset(local), true);
+    std::string out;
+    AppendFhirTime(out, local, offset);
     return out;
 }
 
@@ -232,7 +269,7 @@ CalendarDateTime LocalNow() {
 }
 
 ResultWalk WalkOf(const std::vector<StoredResult>& results) {
-    return [&results](const ResultEach& each) {
+    return [&results](const ResultEach& each, ResultParts) {
         for (const StoredResult& result : results) {
             if (!each(result)) {
                 break;

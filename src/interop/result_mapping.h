@@ -5,6 +5,7 @@
 #include "store/measurement_table.h"
 #include "store/settings.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -49,6 +50,8 @@ std::optional<CalendarDateTime> EnteredBirthday(const StoredResult& result);
 // repeated send carries the same ID and the receiver can drop the copy; at most 20
 // characters as HL7 v2.5.1 allows.
 std::string ControlId(std::string_view operatorId, const StoredResult& result);
+// `digits` lower-case hexadecimal digits of the value's low bits (at most 16).
+void AppendHex(std::string& out, std::uint64_t value, int digits);
 
 // Minutes east of UTC of the machine's zone at that local moment.
 using UtcOffsetFunction = std::function<int(const CalendarDateTime&)>;
@@ -68,6 +71,10 @@ struct MessageContext {
 // "YYYYMMDDHHMMSS+ZZZZ" and "YYYY-MM-DDThh:mm:ss+zz:zz" with the zone offset of that moment.
 std::string Hl7Time(const CalendarDateTime& local, const UtcOffsetFunction& offset);
 std::string FhirTime(const CalendarDateTime& local, const UtcOffsetFunction& offset);
+void AppendHl7Time(std::string& out, const CalendarDateTime& local,
+                   const UtcOffsetFunction& offset);
+void AppendFhirTime(std::string& out, const CalendarDateTime& local,
+                    const UtcOffsetFunction& offset);
 
 // Now in local time (the composed time of new messages).
 CalendarDateTime LocalNow();
@@ -75,8 +82,12 @@ CalendarDateTime LocalNow();
 // Results handed over one at a time, so a file of any length is written without all of them
 // held: a walk calls `each` with every result in order (stopping when it returns false) and
 // returns false when the results could not all be read.
+// A walk asked for the listed parts only may leave the name and birth date empty: the
+// list's columns (date, time, value, patient ID) are in the table's index, and a walk of
+// them alone never reads the rows themselves.
+enum class ResultParts { All, Listed };
 using ResultEach = std::function<bool(const StoredResult&)>;
-using ResultWalk = std::function<bool(const ResultEach& each)>;
+using ResultWalk = std::function<bool(const ResultEach& each, ResultParts parts)>;
 // Where such a file goes, block by block; false when the block could not be written.
 using TextSink = std::function<bool(std::string_view)>;
 // A walk over results already held.

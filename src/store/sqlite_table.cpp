@@ -682,6 +682,20 @@ bool SqliteTable::StartWalk(const std::vector<int>& fields) {
             head += ", [" + fields_[static_cast<std::size_t>(index)].name + "]";
         }
     }
+    if (fields.empty() && walkCacheRestore_ == 0) {
+        // Whole rows come in list order, each looked up in the table by its index entry:
+        // with SQLite's small default cache nearly every lookup reads its page again, and a
+        // second walk (a file that needs two passes) reads them all over. A larger cache for
+        // the walk's length holds the table of a typical file.
+        SqliteStatement current = Prepare("PRAGMA cache_size");
+        if (current && sqlite3_step(current.Get()) == SQLITE_ROW) {
+            walkCacheRestore_ = sqlite3_column_int(current.Get(), 0);
+            current.Reset();
+            if (walkCacheRestore_ == 0 || !Execute(FormatSql("PRAGMA cache_size=%d", kWalkCache))) {
+                walkCacheRestore_ = 0;
+            }
+        }
+    }
     walk_ = Prepare(ReadClauses((head + " FROM [%s]").c_str(), true, true));
     walkFields_ = fields;
     walkFailed_ = !walk_;
@@ -724,6 +738,11 @@ bool SqliteTable::WalkNext() {
 void SqliteTable::EndWalk() {
     walk_.Reset();
     walkFailed_ = false;
+    if (walkCacheRestore_ != 0) {
+        const int restore = walkCacheRestore_;
+        walkCacheRestore_ = 0;
+        (void)Execute(FormatSql("PRAGMA cache_size=%d", restore));
+    }
 }
 
 bool SqliteTable::ForEachRow(const std::function<bool()>& each) {

@@ -216,6 +216,10 @@ private:
     SqliteStatement walk_;
     bool walkFailed_ = false;
     std::vector<int> walkFields_; // of a narrow walk; empty for all fields
+    // The page cache of a walk of whole rows, in SQLite's notation (negative: KiB), and the
+    // connection's own setting to go back to when the walk ends (0 while none is kept).
+    static constexpr int kWalkCache = -32768;
+    int walkCacheRestore_ = 0;
 };
 
 } // namespace qa

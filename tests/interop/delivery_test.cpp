@@ -238,8 +238,8 @@ TEST(ResultExport, StreamedFilesHoldTheFilteredListInItsOrder) {
         expected.push_back(FromListRow(ResultKind::HbA1c, row));
     }
 
-    const ResultWalk walk = [&](const ResultEach& each) {
-        return ForEachListedResult(table, each);
+    const ResultWalk walk = [&](const ResultEach& each, ResultParts parts) {
+        return ForEachListedResult(table, each, parts);
     };
     const MessageContext context = Context();
     for (bool hl7 : {true, false}) {
