@@ -129,6 +129,10 @@ private:
     int fd_ = -1;
     bool hadFile_ = false;
     unsigned mode_ = 0;
+    // Bytes handed to the disk's writeback so far, and written since.
+    static constexpr std::size_t kWritebackStep = 8u << 20;
+    std::size_t written_ = 0;
+    std::size_t unflushed_ = 0;
 };
 
 } // namespace qa

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -152,6 +153,73 @@ TEST(ResultCoding, TimesCarryTheMachinesOffsetOfThatMoment) {
     ScopedTimeZone india("Asia/Kolkata");
     EXPECT_EQ(FhirTime({2026, 1, 2, 3, 4, 5}, CachedLocalUtcOffsetMinutes),
               "2026-01-02T03:04:05+05:30");
+}
+
+// The day's offset is kept for the whole day only where the day has one: across the changes
+// to and from summer time every half hour gives what the zone rules give.
+TEST(ResultCoding, CachedOffsetsFollowTheChangeDaysHalfHourByHalfHour) {
+    ScopedTimeZone zone("Europe/Berlin");
+    for (CalendarDateTime day : {CalendarDateTime{2026, 3, 28}, CalendarDateTime{2026, 3, 29},
+                                 CalendarDateTime{2026, 10, 25}, CalendarDateTime{2026, 10, 31}}) {
+        for (int minutes = 0; minutes < 24 * 60; minutes += 15) {
+            CalendarDateTime at = day;
+            at.hour = minutes / 60;
+            at.minute = minutes % 60;
+            EXPECT_EQ(CachedLocalUtcOffsetMinutes(at), LocalUtcOffsetMinutes(at))
+                << at.month << "-" << at.day << " " << at.hour << ":" << at.minute;
+        }
+    }
+    EXPECT_EQ(CachedLocalUtcOffsetMinutes({2026, 3, 29, 1, 30, 0}), 60);
+    EXPECT_EQ(CachedLocalUtcOffsetMinutes({2026, 3, 29, 3, 30, 0}), 120);
+    EXPECT_EQ(CachedLocalUtcOffsetMinutes({2026, 12, 31, 23, 59, 0}), 60) << "last day of a year";
+}
+
+// Many results of both kinds with the same stored texts, more distinct values than the
+// composers keep: every message of a file is the message of its result alone.
+std::vector<StoredResult> ManyResults() {
+    std::vector<StoredResult> results;
+    for (int i = 0; i < 1500; ++i) {
+        StoredResult r = i % 2 == 0 ? HbA1c("") : Glucose("");
+        char value[8];
+        std::snprintf(value, sizeof value, "%04d", 300 + (i * 7) % 1400);
+        r.value = value;
+        r.time = i % 3 == 0 ? "2400" : "0930"; // no moment every third result
+        if (r.kind == ResultKind::HbA1c) {
+            r.patientId = i % 5 == 0 ? kHostileId + std::to_string(i) : "P" + std::to_string(i);
+            r.patientName = i % 7 == 0 ? "Lee|" + std::to_string(i) : "";
+        }
+        r.deviceModel = i % 11 == 0 ? "A1^c" : "";
+        results.push_back(r);
+    }
+    return results;
+}
+
+TEST(Hl7, BatchOfManyResultsHoldsEachMessageAsComposedAlone) {
+    const MessageContext context = Context(1, 1);
+    const std::vector<StoredResult> results = ManyResults();
+    std::vector<std::string> messages;
+    for (const StoredResult& r : results) {
+        messages.push_back(ComposeOruR01(r, context));
+    }
+    EXPECT_EQ(ComposeHl7Batch(results, context), ComposeHl7Batch(messages, context));
+}
+
+TEST(Fhir, BundleOfManyResultsHoldsEachObservationAsComposedAlone) {
+    MessageContext context = Context();
+    context.operatorId.clear(); // no performer
+    const std::vector<StoredResult> results = ManyResults();
+    const std::string bundle = ComposeFhirBundle(results, context);
+    std::size_t at = 0;
+    for (const StoredResult& r : results) {
+        const std::string alone = ComposeFhirBundle({r}, context);
+        // The result's Observation is the last entry of its own bundle.
+        const std::size_t first = alone.rfind("{\"fullUrl\":");
+        ASSERT_NE(first, std::string::npos);
+        const std::string entry = alone.substr(first, alone.size() - first - 3); // "]}\n"
+        const std::size_t found = bundle.find(entry, at);
+        ASSERT_NE(found, std::string::npos) << entry;
+        at = found + entry.size();
+    }
 }
 
 TEST(Hl7, EscapingRoundTripsEveryDelimiterAndControlCharacter) {

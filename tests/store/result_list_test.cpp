@@ -120,6 +120,50 @@ TEST_F(ResultListStreamTest, StartsOverAndReportsAFailedQuery) {
     EXPECT_TRUE(broken.Failed()) << "a failed query is not an empty list";
 }
 
+// The line written straight from the stream is the line of its cells, for stored texts that
+// are no calendar moment (one holding a comma), values of every text, IDs that need quotes
+// or are not UTF-8, more distinct values than the stream keeps, and every date and time
+// format and unit.
+TEST_F(ResultListStreamTest, LineFormattedInPlaceIsTheLineOfItsCells) {
+    for (MeasurementTable* table :
+         {static_cast<MeasurementTable*>(&hba1c), static_cast<MeasurementTable*>(&glucose)}) {
+        ASSERT_TRUE(table->BeginTransaction());
+        Add(*table, "20161301", "0900", "0650", "month 13");
+        Add(*table, "2016,01", "0900", "0650", "a comma in the date");
+        Add(*table, "20160101", "09\n3", "0650", "a line break in the time");
+        Add(*table, "20160229", "2400", "1400", "P\"1\"");
+        Add(*table, "201602", "", "0400", "");
+        Add(*table, " 20160101", "0930", "", "line\nbreak");
+        Add(*table, "20160101", "0930", "abc", "\xC8\xAB\xB1\xE6\xB5\xBF"); // code page 949
+        Add(*table, "20160101", "0930", "0650", "\xFF,\xFE");
+        for (int i = 0; i < 1200; ++i) {
+            const std::string value = std::to_string(i * 3);
+            const std::string day = std::to_string(10 + i % 18);
+            Add(*table, ("201705" + day).c_str(), "1200", value.c_str(), ("Q" + value).c_str());
+        }
+        ASSERT_TRUE(table->CommitTransaction());
+        for (int format = 0; format < 4; ++format) {
+            SettingsStore shown = settings;
+            shown.dateFormat = format == 3 ? 7 : format; // 7: outside the list, empty texts
+            shown.timeFormat = format % 2 == 0 ? 0 : format == 3 ? 9 : 1;
+            shown.hba1cUnit = format % 2;
+            shown.glucoseUnit = format / 2 % 2;
+            ResultListStream stream(*table, shown, false);
+            std::string direct;
+            std::string ofCells;
+            int rows = 0;
+            while (stream.Next()) {
+                stream.AppendCsvLine(direct);
+                AppendCsvLineUtf8(stream.Cells(), ofCells);
+                ++rows;
+            }
+            EXPECT_FALSE(stream.Failed());
+            EXPECT_EQ(rows, 1208);
+            EXPECT_EQ(direct, ofCells) << "format " << format;
+        }
+    }
+}
+
 // The names in a folder, so a test sees any temporary file left beside a target.
 std::vector<std::string> NamesIn(const std::string& folder) {
     std::vector<std::string> names;
