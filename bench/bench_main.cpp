@@ -118,6 +118,12 @@ int main(int argc, char** argv) {
                 continue;
             }
             measured = found->second / other->second;
+            if (budget.limit <= 0) {
+                std::printf("%s: %.2fx (for scale; %.2f ms vs %.2f ms of %s)\n",
+                            budget.name.c_str(), measured, found->second, other->second,
+                            budget.other.c_str());
+                continue;
+            }
             std::printf("%s: %.2fx (budget %.1fx; %.2f ms vs %.2f ms of %s)", budget.name.c_str(),
                         measured, budget.limit, found->second, other->second, budget.other.c_str());
         }

@@ -29,7 +29,7 @@ struct RelativeBudget {
     std::string benchmark;
     Measure measure;
     std::string other;
-    double limit;
+    double limit;     // 0: printed for scale, no budget
     std::string unit; // of a counter
 };
 
