@@ -18,10 +18,10 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,10 +40,13 @@ struct ProcessRun {
     int status = -1;
 };
 
-// Runs a program with its output to `outPath`, timing it and reading its peak resident size
-// from the kernel's account of the child.
+// Runs a program with its output to `outPath`, timing it. Its peak resident size comes from a
+// small launcher: a child forked straight from this process would report this process's size.
 ProcessRun RunProcess(const std::vector<std::string>& args, const std::string& outPath) {
-    std::vector<char*> argv;
+    const std::string resultPath = outPath + ".peak";
+    std::vector<char*> argv = {const_cast<char*>(QA_PEAK_RUN_PATH),
+                               const_cast<char*>(resultPath.c_str()),
+                               const_cast<char*>(outPath.c_str())};
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
@@ -51,18 +54,23 @@ ProcessRun RunProcess(const std::vector<std::string>& args, const std::string& o
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = fork();
     if (pid == 0) {
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(out, STDOUT_FILENO);
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDERR_FILENO);
         execv(argv[0], argv.data());
         _exit(127);
     }
     ProcessRun run;
-    struct rusage usage {};
-    wait4(pid, &run.status, 0, &usage);
+    int launcherStatus = -1;
+    waitpid(pid, &launcherStatus, 0);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+    long peakKiB = 0;
+    if (WIFEXITED(launcherStatus) && WEXITSTATUS(launcherStatus) == 0) {
+        if (std::FILE* result = std::fopen(resultPath.c_str(), "r")) {
+            if (std::fscanf(result, "%ld %d", &peakKiB, &run.status) != 2) {
+                run.status = -1;
+            }
+            std::fclose(result);
+        }
+    }
+    run.peakMiB = static_cast<double>(peakKiB) / 1024.0;
     return run;
 }
 
