@@ -6,7 +6,6 @@
 
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <QPainter>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -150,7 +149,7 @@ bool ListReportUnit::Print() {
         return false;
     }
     StartPage();
-    FontSelector body(Job()->Painter(), &bodyFont_.printer);
+    FontSelector body(Job()->Sink(), &bodyFont_.printer);
     CurrentFontScope current(this, &bodyFont_);
     const int rows = source_->RowCount();
     for (int row = 0; row < rows; ++row) {
@@ -172,12 +171,12 @@ bool ListReportUnit::Print() {
     return true;
 }
 
-const ListReportUnit::ShapedText& ListReportUnit::Shape(QPainter* painter, int index,
+const ListReportUnit::ShapedText& ListReportUnit::Shape(PageSink* sink, int index,
                                                         const QString& text) {
-    if (painter->font() != shapedFont_) {
+    if (sink->Font() != shapedFont_) {
         shaped_.clear();
-        shapedFont_ = painter->font();
-        const QFontMetrics metrics = painter->fontMetrics();
+        shapedFont_ = sink->Font();
+        const QFontMetrics metrics = sink->FontMetrics();
         shapedAscent_ = metrics.ascent();
         shapedLineHeight_ = metrics.height();
         shapedRawFont_ = QRawFont::fromFont(shapedFont_);
@@ -200,10 +199,10 @@ const ListReportUnit::ShapedText& ListReportUnit::Shape(QPainter* painter, int i
     }
     ShapedText& shaped = column.kept ? *column.texts.insert(text, ShapedText()) : unkept_;
     if (!directShaping_ || !ShapeDirectly(text, &shaped)) {
-        shaped = ShapeByLayout(painter, text);
+        shaped = ShapeByLayout(sink, text);
     } else if (directChecks_ > 0) {
         --directChecks_;
-        ShapedText laidOut = ShapeByLayout(painter, text);
+        ShapedText laidOut = ShapeByLayout(sink, text);
         if (shaped.width != laidOut.width || !SameShape(shaped.runs, laidOut.runs)) {
             directShaping_ = false;
             shaped = laidOut;
@@ -212,15 +211,15 @@ const ListReportUnit::ShapedText& ListReportUnit::Shape(QPainter* painter, int i
     return shaped;
 }
 
-ListReportUnit::ShapedText ListReportUnit::ShapeByLayout(QPainter* painter,
+ListReportUnit::ShapedText ListReportUnit::ShapeByLayout(PageSink* sink,
                                                          const QString& text) const {
-    // Laid out as QPainter::drawText lays out a line: the painter's font, its direction, no
+    // Laid out as QPainter::drawText lays out a line: the sink's font, its direction, no
     // width limit.
     ShapedText shaped;
-    shaped.width = painter->fontMetrics().horizontalAdvance(text);
+    shaped.width = sink->FontMetrics().horizontalAdvance(text);
     QTextLayout layout(text, shapedFont_);
     QTextOption option = layout.textOption();
-    option.setTextDirection(painter->layoutDirection());
+    option.setTextDirection(sink->LayoutDirection());
     layout.setTextOption(option);
     layout.beginLayout();
     QTextLine line = layout.createLine();
@@ -286,15 +285,15 @@ bool ListReportUnit::ShapeDirectly(const QString& text, ShapedText* shaped) cons
 
 int ListReportUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned format, int index,
                                  PrintColumn* column) {
-    QPainter* painter = Job()->Painter();
-    const bool plain = painter && format == 0 && index >= 0 &&
+    PageSink* sink = Job()->Sink();
+    const bool plain = sink && format == 0 && index >= 0 &&
                        !(column && (column->flags & kColumnRichText)) &&
                        !text.contains(QChar('\n')) && !text.contains(QChar('\r'));
     if (!plain) {
         FlushRow();
         return PrintUnit::DrawCellText(text, rect, format, index, column);
     }
-    const ShapedText& shaped = Shape(painter, index, text);
+    const ShapedText& shaped = Shape(sink, index, text);
     // As DrawText: nothing is drawn in an empty rectangle, and a text that needs clipping is
     // left to it.
     if (rect.Width() <= 0) {
@@ -322,12 +321,8 @@ void ListReportUnit::FlushRow() {
     if (rowGlyphs_.isEmpty()) {
         return;
     }
-    if (QPainter* painter = Job()->Painter()) {
-        QGlyphRun run;
-        run.setRawFont(rowFont_);
-        run.setGlyphIndexes(rowGlyphs_);
-        run.setPositions(rowPositions_);
-        painter->drawGlyphRun(QPointF(0, 0), run);
+    if (PageSink* sink = Job()->Sink()) {
+        sink->DrawGlyphs(rowFont_, rowGlyphs_, rowPositions_);
     }
     rowGlyphs_.clear();
     rowPositions_.clear();
@@ -408,7 +403,7 @@ void ListReportUnit::ComputeMetrics() {
 
 void ListReportUnit::StartPage() {
     PrintUnit::StartPage();
-    FontSelector heading(Job()->Painter(), &headingFont_);
+    FontSelector heading(Job()->Sink(), &headingFont_);
     PrintHeadings(0, 0);
 }
 
@@ -433,7 +428,7 @@ QString ListReportUnit::HeaderText(const SettingsStore& settings, const QDateTim
 }
 
 void ListReportUnit::PrintHeader() {
-    FontSelector header(Job()->Painter(), &headerFont_);
+    FontSelector header(Job()->Sink(), &headerFont_);
     PrintHeaderText(
         HeaderText(reportJob_->Settings(), reportJob_->Now(), Job()->Info()->currentPage));
     if (reportJob_->Context()) {
@@ -446,7 +441,7 @@ void ListReportUnit::PrintHeader() {
 }
 
 void ListReportUnit::PrintFooter() {
-    FontSelector footer(Job()->Painter(), &footerFont_);
+    FontSelector footer(Job()->Sink(), &footerFont_);
     QString text = QLatin1String(kReportFooterLeft);
     text += kUnitSeparator;
     text += QCoreApplication::translate("qa::ListReport", kReportFooterCentre);

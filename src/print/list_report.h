@@ -47,6 +47,9 @@ public:
     const std::optional<ReportContext>& Context() const { return context_; }
     // The clock of the header's date and time; local time by default.
     void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
+    // PDF files are written by the report's own PDF output; this asks for Qt's instead (the
+    // two are compared in tests).
+    void SetQtPdfOutput(bool qt) { qtPdf_ = qt; }
 
     const SettingsStore& Settings() const { return settings_; }
     QDateTime Now() const { return now_ ? now_() : QDateTime::currentDateTime(); }
@@ -55,9 +58,11 @@ public:
 protected:
     PrintDialogService* GetPrintDialog() override;
     void PrintDocument() override;
+    bool WritesPdfItself() const override { return !qtPdf_; }
 
 private:
     const ReportSource* source_ = nullptr;
+    bool qtPdf_ = false;
     int columnCount_ = 0;
     bool useDefaultPrinter_ = false;
     SettingsStore settings_;
@@ -122,15 +127,15 @@ private:
     int directChecks_ = 0;
     int shapedAscent_ = 0;
     int shapedLineHeight_ = 0;
-    // The glyphs of the row's cells, drawn as one text object when the row ends: the PDF
-    // engine writes a fixed preamble for every text object, whatever its length.
+    // The glyphs of the row's cells, drawn as one text object when the row ends: a PDF text
+    // object costs a fixed preamble, whatever its length.
     QRawFont rowFont_;
     QList<quint32> rowGlyphs_;
     QList<QPointF> rowPositions_;
 
     int ScreenWidth(int column) const;
-    const ShapedText& Shape(QPainter* painter, int index, const QString& text);
-    ShapedText ShapeByLayout(QPainter* painter, const QString& text) const;
+    const ShapedText& Shape(PageSink* sink, int index, const QString& text);
+    ShapedText ShapeByLayout(PageSink* sink, const QString& text) const;
     bool ShapeDirectly(const QString& text, ShapedText* shaped) const;
     void FlushRow();
 };

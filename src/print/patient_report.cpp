@@ -255,7 +255,7 @@ void PatientReportUnit::DefineColumns() {
 void PatientReportUnit::StartPage() {
     PrintUnit::StartPage();
     if (tableStarted_) {
-        FontSelector heading(Job()->Painter(), &headingFont_);
+        FontSelector heading(Job()->Sink(), &headingFont_);
         PrintHeadings(0, 0);
     }
 }
@@ -267,7 +267,7 @@ bool PatientReportUnit::PrintHeadings(unsigned format, int mode) {
 void PatientReportUnit::PrintHeader() {
     const PatientReportData& data = *reportJob_->Data();
     const SettingsStore& settings = reportJob_->Settings();
-    FontSelector header(Job()->Painter(), &headerFont_);
+    FontSelector header(Job()->Sink(), &headerFont_);
     const QDateTime now = reportJob_->Now();
     CalendarDateTime calendar{now.date().year(), now.date().month(),  now.date().day(),
                               now.time().hour(), now.time().minute(), now.time().second()};
@@ -295,7 +295,7 @@ void PatientReportUnit::PrintHeader() {
 }
 
 void PatientReportUnit::PrintFooter() {
-    FontSelector footer(Job()->Painter(), &footerFont_);
+    FontSelector footer(Job()->Sink(), &footerFont_);
     QString text = QLatin1String(kReportFooterLeft);
     text += kUnitSeparator;
     text += QLatin1String(kReportFooterCentre);
@@ -305,7 +305,7 @@ void PatientReportUnit::PrintFooter() {
 }
 
 void PatientReportUnit::PrintTitleLine(const QString& text) {
-    FontSelector title(Job()->Painter(), &titleFont_);
+    FontSelector title(Job()->Sink(), &titleFont_);
     const int height = QFontMetrics(titleFont_, Job()->Device()).height();
     EnsureSpace(height);
     TextBlock block;
@@ -379,7 +379,7 @@ bool PatientReportUnit::Print() {
         return false;
     }
     StartPage();
-    FontSelector body(Job()->Painter(), &bodyFont_.printer);
+    FontSelector body(Job()->Sink(), &bodyFont_.printer);
     CurrentFontScope current(this, &bodyFont_);
     const int chartHeight = Job()->PrintableRect().Height() / 4;
     PrintSummary(ResultKind::HbA1c, data->hba1c);
@@ -400,7 +400,7 @@ bool PatientReportUnit::Print() {
     tableStarted_ = true;
     EnsureSpace(-1);
     {
-        FontSelector heading(Job()->Painter(), &headingFont_);
+        FontSelector heading(Job()->Sink(), &headingFont_);
         PrintHeadings(0, 0);
     }
     const SettingsStore& settings = reportJob_->Settings();

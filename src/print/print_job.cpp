@@ -1,5 +1,8 @@
 #include "print/print_job.h"
 
+#include "print/page_sink.h"
+#include "print/pdf_page_sink.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,7 +25,8 @@ void DeviceRect::Normalize() {
 }
 
 PrintJob::PrintJob(PrintDialogService* dialogs)
-    : dialogs_(dialogs), painter_(std::make_unique<QPainter>()) {}
+    : dialogs_(dialogs), painter_(std::make_unique<QPainter>()),
+      painterSink_(std::make_unique<PainterPageSink>(painter_.get())) {}
 
 PrintJob::~PrintJob() {
     // A job torn down half-way (an exception out of a unit) must still close the file.
@@ -58,6 +62,7 @@ int PrintJob::Print() {
     // A document that could not be written is not reported as printed.
     bool failed = deviceFailed_;
     EndDocument(failed);
+    failed = failed || deviceFailed_;
     OnAfterPrint(failed);
     return failed ? kPrintNoPrinter : kPrintSpooled;
 }
@@ -65,6 +70,28 @@ int PrintJob::Print() {
 QPainter* PrintJob::Painter() {
     return painter_ && painter_->isActive() ? painter_.get() : nullptr;
 }
+
+PageSink* PrintJob::Sink() {
+    if (pdf_) {
+        return pdf_.get();
+    }
+    return Painter() ? painterSink_.get() : nullptr;
+}
+
+namespace {
+
+// Where the printer's device pixels lie on its paper, as Qt's PDF output places them.
+PdfPageGeometry GeometryOf(const QPrinter& printer) {
+    const QPageLayout layout = printer.pageLayout();
+    PdfPageGeometry geometry;
+    geometry.pageSize = layout.fullRect(QPageLayout::Point).size();
+    geometry.origin =
+        printer.fullPage() ? QPointF(0, 0) : layout.paintRect(QPageLayout::Point).topLeft();
+    geometry.resolution = printer.resolution();
+    return geometry;
+}
+
+} // namespace
 
 QPaintDevice* PrintJob::Device() const {
     return selection_ && selection_->printer ? selection_->printer.get() : nullptr;
@@ -75,6 +102,22 @@ bool PrintJob::StartDevicePage() {
         return false;
     }
     QPrinter* printer = selection_->printer.get();
+    if (pdfItself_) {
+        if (!pdf_) {
+            pdf_ = std::make_unique<PdfPageSink>(printer, GeometryOf(*printer));
+            pdf_->SetInfo(printer->creator(), printer->docName());
+            if (!pdf_->Open(printer->outputFileName())) {
+                deviceFailed_ = true;
+                return false;
+            }
+        }
+        if (!pdf_->BeginPage()) {
+            deviceFailed_ = true;
+            return false;
+        }
+        ++devicePages_;
+        return true;
+    }
     // QPainter::begin opens the first page itself; later pages need newPage.
     if (!painter_->isActive()) {
         if (!painter_->begin(printer)) {
@@ -90,6 +133,12 @@ bool PrintJob::StartDevicePage() {
     }
     ++devicePages_;
     return true;
+}
+
+void PrintJob::EndDevicePage() {
+    if (pdf_) {
+        pdf_->EndPage();
+    }
 }
 
 PrintDialogService* PrintJob::GetPrintDialog() {
@@ -155,11 +204,21 @@ bool PrintJob::StartDocument() {
         return false;
     }
     documentOpen_ = true;
+    pdfItself_ = WritesPdfItself() && printer->outputFormat() == QPrinter::PdfFormat &&
+                 !file.isEmpty();
     return true;
 }
 
 void PrintJob::EndDocument(bool abort) {
     documentOpen_ = false;
+    if (pdf_) {
+        if (abort) {
+            pdf_->Abort();
+        } else if (!pdf_->Finish()) {
+            deviceFailed_ = true;
+        }
+        pdf_.reset();
+    }
     if (!painter_->isActive()) {
         return;
     }

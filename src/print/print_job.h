@@ -11,6 +11,10 @@ class QPrinter;
 
 namespace qa {
 
+class PageSink;
+class PainterPageSink;
+class PdfPageSink;
+
 // DrawText-style format bits, with the values the print code has always used. Only the bits
 // below are understood; prefix characters ('&') are never interpreted, so a patient name with
 // an ampersand prints as it was typed.
@@ -104,7 +108,11 @@ public:
 
     // What units read and move.
     PrintInfoRecord* Info() { return info_.get(); }
-    QPainter* Painter();          // null unless a page is being drawn
+    // Where units draw; null unless a page is being drawn.
+    PageSink* Sink();
+    // The painter behind the sink, for drawings only Qt makes; null unless a page is being
+    // drawn through QPainter.
+    QPainter* Painter();
     QPaintDevice* Device() const; // the printer, for measuring fonts
     DeviceRect& PrintableRect() { return printable_; }
     QPoint& Cursor() { return cursor_; }
@@ -113,7 +121,7 @@ public:
 
     // Page operations on the printer, called by units.
     [[nodiscard]] bool StartDevicePage();
-    void EndDevicePage() {}
+    void EndDevicePage();
 
 protected:
     virtual PrintDialogService* GetPrintDialog();
@@ -130,6 +138,9 @@ protected:
     virtual void FillDocInfo();
     virtual void PrintDocument() {}
     virtual void SelectDefaultPrinter();
+    // A job that draws only through its sink may have a PDF printer's file written by the
+    // program's own PDF output instead of Qt's, which is many times faster on long reports.
+    virtual bool WritesPdfItself() const { return false; }
 
 private:
     PrintDialogService* dialogs_;
@@ -138,6 +149,9 @@ private:
     PrinterSelection* selection_ = nullptr;
     std::unique_ptr<PrinterSelection> ownedSelection_;
     std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<PainterPageSink> painterSink_;
+    std::unique_ptr<PdfPageSink> pdf_;
+    bool pdfItself_ = false; // chosen when the document starts
     DeviceRect printable_;
     DeviceRect page_;
     QPoint cursor_;

@@ -2,7 +2,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
-#include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -24,9 +23,9 @@ int TruncatedProduct(double a, double b) {
     return static_cast<int>(product);
 }
 
-QFontMetrics MetricsOf(QPainter* painter, QPaintDevice* device) {
-    if (painter) {
-        return painter->fontMetrics();
+QFontMetrics MetricsOf(PageSink* sink, QPaintDevice* device) {
+    if (sink) {
+        return sink->FontMetrics();
     }
     return device ? QFontMetrics(QFont(), device) : QFontMetrics(QFont());
 }
@@ -94,18 +93,18 @@ TextSegmenter::Result TextSegmenter::Next(TextSegment& segment) {
     return kSegment;
 }
 
-FontSelector::FontSelector(QPainter* painter, const QFont* font) {
-    if (!painter || !font) {
+FontSelector::FontSelector(PageSink* sink, const QFont* font) {
+    if (!sink || !font) {
         return;
     }
-    painter_ = painter;
-    previous_ = painter->font();
-    painter->setFont(*font);
+    sink_ = sink;
+    previous_ = sink->Font();
+    sink->SetFont(*font);
 }
 
 FontSelector::~FontSelector() {
-    if (painter_ && painter_->isActive()) {
-        painter_->setFont(previous_);
+    if (sink_ && sink_->Active()) {
+        sink_->SetFont(previous_);
     }
 }
 
@@ -290,12 +289,12 @@ void PrintUnit::PrintCell(int index, const QString& text, unsigned format) {
     job_->Cursor().rx() += column->width;
 }
 
-int PrintUnit::DrawText(QPainter* painter, const QString& text, const DeviceRect& rect,
+int PrintUnit::DrawText(PageSink* sink, const QString& text, const DeviceRect& rect,
                         unsigned format) {
-    if (!painter) {
+    if (!sink) {
         return 0;
     }
-    QFontMetrics metrics = painter->fontMetrics();
+    QFontMetrics metrics = sink->FontMetrics();
     const int lineHeight = metrics.height();
     QRect clip(rect.left, rect.top, rect.Width(), rect.Height());
     if (format & kTextWordBreak) {
@@ -307,9 +306,7 @@ int PrintUnit::DrawText(QPainter* painter, const QString& text, const DeviceRect
         if (format & kTextNoClip) {
             flags |= Qt::TextDontClip;
         }
-        QRect bounds;
-        painter->drawText(clip, flags, text, &bounds);
-        return bounds.height();
+        return sink->DrawWrappedText(clip, flags, text).height();
     }
     QStringList lines;
     if (format & kTextSingleLine) {
@@ -347,8 +344,7 @@ int PrintUnit::DrawText(QPainter* painter, const QString& text, const DeviceRect
     }
     needsClip = needsClip && !(format & kTextNoClip);
     if (needsClip) {
-        painter->save();
-        painter->setClipRect(clip, Qt::IntersectClip);
+        sink->PushClip(clip);
     }
     for (qsizetype i = 0; i < lines.size(); ++i, y += lineHeight) {
         if (lines[i].isEmpty()) {
@@ -360,26 +356,26 @@ int PrintUnit::DrawText(QPainter* painter, const QString& text, const DeviceRect
         } else if (format & kTextRight) {
             x = rect.right - widths[i];
         }
-        painter->drawText(QPoint(x, y + metrics.ascent()), lines[i]);
+        sink->DrawText(QPoint(x, y + metrics.ascent()), lines[i]);
     }
     if (needsClip) {
-        painter->restore();
+        sink->PopClip();
     }
     return height;
 }
 
 int PrintUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned format, int,
                             PrintColumn* column) {
-    QPainter* painter = job_->Painter();
+    PageSink* sink = job_->Sink();
     bool rich = column && (column->flags & kColumnRichText);
     if (!rich) {
         if (!(format & kWrapIfNeeded)) {
-            return DrawText(painter, text, rect, format);
+            return DrawText(sink, text, rect, format);
         }
         format &= ~static_cast<unsigned>(kWrapIfNeeded);
-        int width = MetricsOf(painter, job_->Device()).horizontalAdvance(text);
+        int width = MetricsOf(sink, job_->Device()).horizontalAdvance(text);
         if (width < rect.Width()) {
-            return DrawText(painter, text, rect, format);
+            return DrawText(sink, text, rect, format);
         }
     }
     rect.bottom = job_->PrintableRect().bottom;
@@ -396,7 +392,7 @@ int PrintUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned forma
 
 int PrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool render,
                               int* usedHeight) {
-    QPainter* painter = job_->Painter();
+    PageSink* sink = job_->Sink();
     if (!richText_) {
         richText_ = std::make_unique<QTextDocument>();
         richText_->setUndoRedoEnabled(false);
@@ -406,7 +402,7 @@ int PrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool 
         richText_->documentLayout()->setPaintDevice(job_->Device());
     }
     richText_->setDefaultFont(currentFont_ ? currentFont_->printer
-                              : painter    ? painter->font()
+                              : sink       ? sink->Font()
                                            : QFont());
     richText_->setPlainText(text);
     richText_->setTextWidth(std::max(rect.Width(), 1));
@@ -434,8 +430,8 @@ int PrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool 
                 break;
             }
             used = bottom;
-            if (render && painter) {
-                line.draw(painter, origin + blockTopLeft);
+            if (render && sink) {
+                sink->DrawTextLine(line, origin + blockTopLeft);
             }
         }
     }
@@ -451,9 +447,9 @@ bool PrintUnit::PrintRuledHeadings(unsigned format, int mode) {
     }
     bool result = PrintUnit::PrintHeadings(format, mode);
     const DeviceRect& printable = Job()->PrintableRect();
-    if (QPainter* painter = Job()->Painter()) {
+    if (PageSink* sink = Job()->Sink()) {
         int y = Job()->Cursor().y();
-        painter->drawLine(printable.left, y, printable.right, y);
+        sink->DrawLine(QPoint(printable.left, y), QPoint(printable.right, y));
     }
     Job()->Cursor().ry() += 10;
     return result;
@@ -490,13 +486,13 @@ bool PrintUnit::PrintHeadings(unsigned format, int mode) {
 }
 
 void PrintUnit::DrawHeadingText(int, const QString& text, DeviceRect rect, unsigned format, int) {
-    QPainter* painter = job_->Painter();
-    if (!painter || rect.Width() <= 0) {
+    PageSink* sink = job_->Sink();
+    if (!sink || rect.Width() <= 0) {
         return;
     }
-    QString part = LeadingPartThatFits(painter->fontMetrics(), text, rect.Width());
+    QString part = LeadingPartThatFits(sink->FontMetrics(), text, rect.Width());
     if (!part.isEmpty()) {
-        DrawText(painter, part, rect, format);
+        DrawText(sink, part, rect, format);
     }
 }
 
@@ -511,11 +507,11 @@ void PrintUnit::ComputePrintableRect() {
 }
 
 void PrintUnit::DrawDotLeaders(const DeviceRect& rect) {
-    QPainter* painter = job_->Painter();
-    if (!painter) {
+    PageSink* sink = job_->Sink();
+    if (!sink) {
         return;
     }
-    int dotWidth = painter->fontMetrics().horizontalAdvance(QChar('.'));
+    int dotWidth = sink->FontMetrics().horizontalAdvance(QChar('.'));
     if (dotWidth <= 0) {
         return;
     }
@@ -523,7 +519,7 @@ void PrintUnit::DrawDotLeaders(const DeviceRect& rect) {
     if (count < 1) {
         return;
     }
-    DrawText(painter, QString(count, QChar('.')), rect, kTextSingleLine);
+    DrawText(sink, QString(count, QChar('.')), rect, kTextSingleLine);
 }
 
 void PrintUnit::PrintTextBlock(const TextBlock& block) {
@@ -535,7 +531,7 @@ void PrintUnit::PrintTextBlock(const TextBlock& block) {
     }
     DeviceRect line{block.left, top, block.right, top + lineHeight};
     const bool hasLeaders = block.text.contains(kFieldSeparator);
-    QPainter* painter = job_->Painter();
+    PageSink* sink = job_->Sink();
     int previousEnd = block.left;
     TextSegmenter segmenter(block.text);
     TextSegment segment;
@@ -545,15 +541,15 @@ void PrintUnit::PrintTextBlock(const TextBlock& block) {
             line.bottom += lineHeight;
         }
         if (!segment.text.isEmpty()) {
-            DrawText(painter, segment.text, line, block.format | segment.alignment);
+            DrawText(sink, segment.text, line, block.format | segment.alignment);
         }
         if (!hasLeaders) {
             continue;
         }
         int width = line.Width();
-        int textWidth = segment.text.isEmpty() || !painter
+        int textWidth = segment.text.isEmpty() || !sink
                             ? 0
-                            : painter->fontMetrics().horizontalAdvance(segment.text);
+                            : sink->FontMetrics().horizontalAdvance(segment.text);
         int start = line.right;
         int end = line.right;
         if (!segment.text.isEmpty()) {

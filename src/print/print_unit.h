@@ -1,5 +1,6 @@
 #pragma once
 
+#include "print/page_sink.h"
 #include "print/print_job.h"
 
 #include <QFont>
@@ -8,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-class QPainter;
 class QTextDocument;
 
 namespace qa {
@@ -85,16 +85,16 @@ private:
     TextSegment pending_;
 };
 
-// Selects a font into the painter for a scope and puts the previous one back.
+// Selects a font into the sink for a scope and puts the previous one back.
 class FontSelector {
 public:
-    FontSelector(QPainter* painter, const QFont* font);
+    FontSelector(PageSink* sink, const QFont* font);
     ~FontSelector();
     FontSelector(const FontSelector&) = delete;
     FontSelector& operator=(const FontSelector&) = delete;
 
 private:
-    QPainter* painter_ = nullptr;
+    PageSink* sink_ = nullptr;
     QFont previous_;
 };
 
@@ -173,7 +173,7 @@ public:
     // DrawText as the print code uses it: lines broken at line feeds unless single-line,
     // aligned by the format, clipped to the rectangle unless kTextNoClip. Returns the height
     // of the text.
-    static int DrawText(QPainter* painter, const QString& text, const DeviceRect& rect,
+    static int DrawText(PageSink* sink, const QString& text, const DeviceRect& rect,
                         unsigned format);
 
 protected:

@@ -73,13 +73,13 @@ public:
         }
     }
     void PrintHeader() override {
-        FontSelector select(Job()->Painter(), &font.printer);
+        FontSelector select(Job()->Sink(), &font.printer);
         PrintHeaderText(QStringLiteral("Header") + kUnitSeparator + QStringLiteral("Title") +
                         kRecordSeparator +
                         QStringLiteral("Page %1").arg(Job()->Info()->currentPage));
     }
     void PrintFooter() override {
-        FontSelector select(Job()->Painter(), &font.printer);
+        FontSelector select(Job()->Sink(), &font.printer);
         PrintFooterText(QStringLiteral("Footer"));
     }
 
@@ -87,7 +87,7 @@ public:
     void Begin() {
         PrintUnit::Print();
         StartPage();
-        Job()->Painter()->setFont(font.printer);
+        Job()->Sink()->SetFont(font.printer);
         SetCurrentFont(&font);
     }
 

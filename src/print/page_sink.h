@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QList>
+#include <QPoint>
+#include <QRawFont>
+#include <QRect>
+#include <QString>
+
+class QGlyphRun;
+class QPainter;
+class QTextLine;
+
+namespace qa {
+
+// Where the print layout draws: the few operations a printed page is made of, in printer
+// device pixels. One sink paints through QPainter (printers, and reports that draw charts),
+// another writes PDF itself; the same layout code drives both, so the pages match.
+class PageSink {
+public:
+    virtual ~PageSink() = default;
+
+    // False once the document has ended.
+    virtual bool Active() const = 0;
+
+    // The font text is drawn and measured in from here on.
+    virtual void SetFont(const QFont& font) = 0;
+    virtual QFont Font() const = 0;
+    virtual QFontMetrics FontMetrics() const = 0;
+    virtual Qt::LayoutDirection LayoutDirection() const = 0;
+
+    // One line of text in the current font, its baseline starting at `baseline`.
+    virtual void DrawText(const QPoint& baseline, const QString& text) = 0;
+    // Text wrapped at words into `rect` with Qt alignment and wrapping `flags`; returns the
+    // rectangle the text took.
+    virtual QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) = 0;
+    // Glyphs already shaped, each at its own position.
+    virtual void DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
+                            const QList<QPointF>& positions) = 0;
+    // A line of a text layout, placed at `position`.
+    virtual void DrawTextLine(const QTextLine& line, const QPointF& position) = 0;
+    // A line as thin as the device draws.
+    virtual void DrawLine(const QPoint& from, const QPoint& to) = 0;
+
+    // Drawing is clipped to `rect` (within any clip already set) until PopClip.
+    virtual void PushClip(const QRect& rect) = 0;
+    virtual void PopClip() = 0;
+
+    // The painter behind the sink, for drawings only Qt makes (charts); null when the sink
+    // is not a painter.
+    virtual QPainter* Painter() { return nullptr; }
+};
+
+// The sink over a QPainter that is already drawing on its device.
+class PainterPageSink : public PageSink {
+public:
+    explicit PainterPageSink(QPainter* painter) : painter_(painter) {}
+
+    bool Active() const override;
+    void SetFont(const QFont& font) override;
+    QFont Font() const override;
+    QFontMetrics FontMetrics() const override;
+    Qt::LayoutDirection LayoutDirection() const override;
+    void DrawText(const QPoint& baseline, const QString& text) override;
+    QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) override;
+    void DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
+                    const QList<QPointF>& positions) override;
+    void DrawTextLine(const QTextLine& line, const QPointF& position) override;
+    void DrawLine(const QPoint& from, const QPoint& to) override;
+    void PushClip(const QRect& rect) override;
+    void PopClip() override;
+    QPainter* Painter() override { return painter_; }
+
+private:
+    QPainter* painter_;
+};
+
+} // namespace qa

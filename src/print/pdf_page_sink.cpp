@@ -1,0 +1,710 @@
+#include "print/pdf_page_sink.h"
+
+#include "print/truetype_subset.h"
+
+#include <QGuiApplication>
+#include <QPaintDevice>
+#include <QPainterPath>
+#include <QTextLayout>
+
+#include <zlib.h>
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace qa {
+
+namespace {
+
+constexpr qsizetype kFlushBytes = 1 << 20;
+// Texts a font keeps shaped: headers, footers and headings repeat on every page.
+constexpr qsizetype kShapedPerFont = 4096;
+
+void AppendInt(QByteArray& out, long long value) {
+    char buffer[24];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr - buffer);
+}
+
+// Two decimals are a hundredth of a printer dot: finer than any device shows.
+void AppendNumber(QByteArray& out, double value) {
+    long long hundredths = std::llround(value * 100);
+    if (hundredths < 0) {
+        out.append('-');
+        hundredths = -hundredths;
+    }
+    AppendInt(out, hundredths / 100);
+    const int fraction = static_cast<int>(hundredths % 100);
+    if (fraction != 0) {
+        out.append('.');
+        out.append(static_cast<char>('0' + fraction / 10));
+        if (fraction % 10 != 0) {
+            out.append(static_cast<char>('0' + fraction % 10));
+        }
+    }
+}
+
+// A byte inside a literal string: parentheses and backslashes escaped, and a carriage return,
+// which a reader would turn into a line feed.
+void AppendStringByte(QByteArray& out, unsigned char byte) {
+    if (byte == '(' || byte == ')' || byte == '\\') {
+        out.append('\\');
+        out.append(static_cast<char>(byte));
+    } else if (byte == '\r') {
+        out.append("\\r", 2);
+    } else {
+        out.append(static_cast<char>(byte));
+    }
+}
+
+// A PDF text string: printable ASCII as a literal, anything else as UTF-16 with its mark.
+QByteArray TextString(const QString& text) {
+    bool ascii = true;
+    for (QChar c : text) {
+        ascii = ascii && c.unicode() >= 0x20 && c.unicode() < 0x7F;
+    }
+    QByteArray out;
+    if (ascii) {
+        out.append('(');
+        for (QChar c : text) {
+            AppendStringByte(out, static_cast<unsigned char>(c.unicode()));
+        }
+        out.append(')');
+        return out;
+    }
+    out.append("<FEFF");
+    for (QChar c : text) {
+        out.append(QByteArray::number(c.unicode() + 0x10000, 16).mid(1).toUpper());
+    }
+    out.append('>');
+    return out;
+}
+
+QByteArray Hex4(std::uint32_t value) {
+    return QByteArray::number(value + 0x10000, 16).right(4).toUpper();
+}
+
+// A font name as a PDF name: letters, digits and hyphens.
+QByteArray FontName(const QRawFont& font) {
+    QByteArray name;
+    for (QChar c : font.familyName() + QLatin1Char('-') + font.styleName()) {
+        if ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+            (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+            (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-')) {
+            name.append(static_cast<char>(c.unicode()));
+        }
+    }
+    return name.isEmpty() ? QByteArray("Font") : name;
+}
+
+std::optional<QByteArray> Deflate(const QByteArray& data, int level) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    QByteArray out(static_cast<qsizetype>(size), Qt::Uninitialized);
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                  reinterpret_cast<const Bytef*>(data.constData()),
+                  static_cast<uLong>(data.size()), level) != Z_OK) {
+        return std::nullopt;
+    }
+    out.truncate(static_cast<qsizetype>(size));
+    return out;
+}
+
+} // namespace
+
+struct PdfPageSink::Face {
+    QRawFont font; // one size of the face: the tables are the same at every size
+    QByteArray resource;
+    int fontId = 0;
+    // Without them the face has no TrueType outlines to embed, and its glyphs are drawn as
+    // filled outlines (seen, though not found by searching).
+    std::optional<TrueTypeMetrics> metrics;
+    std::vector<int> widths; // per glyph, in thousandths of the em
+    std::vector<bool> used;
+};
+
+PdfPageSink::PdfPageSink(QPaintDevice* device, const PdfPageGeometry& geometry)
+    : device_(device), geometry_(geometry) {
+    SetFont(QFont());
+}
+
+PdfPageSink::~PdfPageSink() {
+    if (file_.isOpen()) {
+        Abort();
+    }
+}
+
+void PdfPageSink::SetInfo(const QString& creator, const QString& title) {
+    creator_ = creator;
+    title_ = title;
+}
+
+int PdfPageSink::NewObject() {
+    offsets_.push_back(0);
+    return static_cast<int>(offsets_.size()) - 1;
+}
+
+void PdfPageSink::StartObject(int id) {
+    offsets_[static_cast<std::size_t>(id)] = written_ + out_.size();
+    AppendInt(out_, id);
+    out_.append(" 0 obj\n");
+}
+
+void PdfPageSink::Write(const QByteArray& bytes) {
+    out_.append(bytes);
+    if (out_.size() >= kFlushBytes) {
+        Flush();
+    }
+}
+
+void PdfPageSink::Flush() {
+    if (out_.isEmpty()) {
+        return;
+    }
+    if (!failed_ && file_.write(out_) != out_.size()) {
+        failed_ = true;
+    }
+    written_ += out_.size();
+    out_.clear();
+}
+
+void PdfPageSink::WriteStream(int id, const QByteArray& dictionary, const QByteArray& data,
+                              int level) {
+    std::optional<QByteArray> packed;
+    if (level > 0) {
+        packed = Deflate(data, level);
+    }
+    const QByteArray& body = packed ? *packed : data;
+    StartObject(id);
+    out_.append("<<");
+    out_.append(dictionary);
+    if (packed) {
+        out_.append(" /Filter /FlateDecode");
+    }
+    out_.append(" /Length ");
+    AppendInt(out_, body.size());
+    out_.append(" >>\nstream\n");
+    out_.append(body);
+    Write("\nendstream\nendobj\n");
+}
+
+bool PdfPageSink::Open(const QString& path) {
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        failed_ = true;
+        return false;
+    }
+    offsets_.assign(1, 0);
+    const int catalogId = NewObject();
+    pagesId_ = NewObject();
+    resourcesId_ = NewObject();
+    // The second line tells transfer programs that the file is binary.
+    out_.append("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+    StartObject(catalogId);
+    out_.append("<< /Type /Catalog /Pages ");
+    AppendInt(out_, pagesId_);
+    out_.append(" 0 R >>\nendobj\n");
+    Flush();
+    return !failed_;
+}
+
+bool PdfPageSink::BeginPage() {
+    EndPage();
+    if (failed_ || !file_.isOpen()) {
+        return false;
+    }
+    pageOpen_ = true;
+    content_.clear();
+    // Device pixels, y downwards, from the device's origin on the page.
+    const double scale = 72.0 / geometry_.resolution;
+    content_.append("q ");
+    AppendNumber(content_, scale);
+    content_.append(" 0 0 ");
+    AppendNumber(content_, -scale);
+    content_.append(' ');
+    AppendNumber(content_, geometry_.origin.x());
+    content_.append(' ');
+    AppendNumber(content_, geometry_.pageSize.height() - geometry_.origin.y());
+    content_.append(" cm 0 w\n");
+    return true;
+}
+
+void PdfPageSink::EndPage() {
+    if (!pageOpen_) {
+        return;
+    }
+    pageOpen_ = false;
+    for (; clipDepth_ > 0; --clipDepth_) {
+        content_.append("Q\n");
+    }
+    content_.append("Q\n");
+    const int contentId = NewObject();
+    const int pageId = NewObject();
+    WriteStream(contentId, QByteArray(), content_, compression_);
+    content_.clear();
+    StartObject(pageId);
+    out_.append("<< /Type /Page /Parent ");
+    AppendInt(out_, pagesId_);
+    out_.append(" 0 R /MediaBox [0 0 ");
+    AppendNumber(out_, geometry_.pageSize.width());
+    out_.append(' ');
+    AppendNumber(out_, geometry_.pageSize.height());
+    out_.append("] /Resources ");
+    AppendInt(out_, resourcesId_);
+    out_.append(" 0 R /Contents ");
+    AppendInt(out_, contentId);
+    Write(" 0 R >>\nendobj\n");
+    pageIds_.push_back(pageId);
+}
+
+void PdfPageSink::SetFont(const QFont& font) {
+    font_ = device_ ? QFont(font, device_) : font;
+    fontKey_ = font_.key() + QLatin1Char('@') + QString::number(font_.pixelSize());
+}
+
+QFontMetrics PdfPageSink::FontMetrics() const {
+    return device_ ? QFontMetrics(font_, device_) : QFontMetrics(font_);
+}
+
+Qt::LayoutDirection PdfPageSink::LayoutDirection() const {
+    return QGuiApplication::layoutDirection();
+}
+
+const PdfPageSink::Shaped& PdfPageSink::Shape(const QString& text) {
+    QHash<QString, Shaped>& cache = shaped_[fontKey_];
+    if (auto found = cache.constFind(text); found != cache.constEnd()) {
+        return *found;
+    }
+    if (cache.size() >= kShapedPerFont) {
+        cache.clear();
+    }
+    // Laid out as QPainter::drawText lays out one line: the font, the direction, no width.
+    Shaped shaped;
+    QTextLayout layout(text, font_, device_);
+    QTextOption option = layout.textOption();
+    option.setTextDirection(LayoutDirection());
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (line.isValid()) {
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            ShapedRun out;
+            out.font = run.rawFont();
+            out.glyphs = run.glyphIndexes();
+            out.positions = run.positions();
+            for (QPointF& position : out.positions) {
+                position.ry() -= line.ascent();
+            }
+            shaped.push_back(std::move(out));
+        }
+    }
+    return *cache.insert(text, std::move(shaped));
+}
+
+void PdfPageSink::DrawText(const QPoint& baseline, const QString& text) {
+    if (!pageOpen_ || text.isEmpty()) {
+        return;
+    }
+    for (const ShapedRun& run : Shape(text)) {
+        QList<QPointF> positions = run.positions;
+        for (QPointF& position : positions) {
+            position += baseline;
+        }
+        DrawGlyphs(run.font, run.glyphs, positions);
+    }
+}
+
+QRect PdfPageSink::DrawWrappedText(const QRect& rect, int flags, const QString& text) {
+    QString lines = text;
+    lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(lines, font_, device_);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    option.setAlignment(Qt::Alignment(flags & Qt::AlignHorizontal_Mask));
+    option.setTextDirection(LayoutDirection());
+    layout.setTextOption(option);
+    layout.beginLayout();
+    double height = 0;
+    double left = rect.width();
+    double right = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(rect.width());
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+        left = std::min(left, line.naturalTextRect().left());
+        right = std::max(right, line.naturalTextRect().right());
+    }
+    layout.endLayout();
+    const bool clip = !(flags & Qt::TextDontClip);
+    if (clip) {
+        PushClip(rect);
+    }
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        DrawTextLine(layout.lineAt(i), rect.topLeft());
+    }
+    if (clip) {
+        PopClip();
+    }
+    if (layout.lineCount() == 0) {
+        return QRect(rect.topLeft(), QSize(0, 0));
+    }
+    return QRect(rect.left() + static_cast<int>(std::floor(left)), rect.top(),
+                 static_cast<int>(std::ceil(right - left)), static_cast<int>(std::ceil(height)));
+}
+
+void PdfPageSink::DrawTextLine(const QTextLine& line, const QPointF& position) {
+    for (const QGlyphRun& run : line.glyphRuns()) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& at : positions) {
+            at += position;
+        }
+        DrawGlyphs(run.rawFont(), run.glyphIndexes(), positions);
+    }
+}
+
+PdfPageSink::Face* PdfPageSink::FaceOf(const QRawFont& font) {
+    if (lastFace_ && font == lastFont_) {
+        return lastFace_;
+    }
+    const QString name = font.familyName() + QChar(0x1F) + font.styleName() + QChar(0x1F) +
+                         QString::number(font.weight()) + QChar(0x1F) +
+                         QString::number(static_cast<int>(font.style()));
+    Face*& face = facesByName_[name];
+    if (!face) {
+        auto made = std::make_unique<Face>();
+        made->font = font;
+        made->metrics = ReadTrueTypeMetrics([&font](const char* tag) {
+            const QByteArray table = font.fontTable(tag);
+            return std::string(table.constData(), static_cast<std::size_t>(table.size()));
+        });
+        if (made->metrics) {
+            const TrueTypeMetrics& metrics = *made->metrics;
+            made->widths.reserve(metrics.advances.size());
+            for (std::uint16_t advance : metrics.advances) {
+                made->widths.push_back(
+                    static_cast<int>(std::lround(advance * 1000.0 / metrics.unitsPerEm)));
+            }
+            made->used.assign(metrics.advances.size(), false);
+            made->resource = "F" + QByteArray::number(static_cast<int>(faces_.size()) + 1);
+            made->fontId = NewObject();
+        }
+        face = made.get();
+        faces_.push_back(std::move(made));
+    }
+    lastFont_ = font;
+    lastFace_ = face;
+    return face;
+}
+
+void PdfPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
+                             const QList<QPointF>& positions) {
+    const qsizetype count = std::min(glyphs.size(), positions.size());
+    if (!pageOpen_ || count == 0) {
+        return;
+    }
+    Face* face = FaceOf(font);
+    if (!face->metrics) {
+        DrawOutlines(*face, font, glyphs, positions);
+        return;
+    }
+    const double size = font.pixelSize();
+    if (!(size > 0)) {
+        return;
+    }
+    const std::size_t glyphCount = face->widths.size();
+    QByteArray& c = content_;
+    c.append("BT /");
+    c.append(face->resource);
+    c.append(' ');
+    AppendNumber(c, size);
+    c.append(" Tf 1 0 0 -1 ");
+    double y = positions[0].y();
+    double pen = positions[0].x();
+    AppendNumber(c, pen);
+    c.append(' ');
+    AppendNumber(c, y);
+    c.append(" Tm [(");
+    // Each glyph goes where the layout put it: the gap from where the previous glyph's width
+    // leaves the pen is written as an adjustment, in thousandths of the font size.
+    const double perUnit = size / 1000.0;
+    for (qsizetype i = 0; i < count; ++i) {
+        std::size_t glyph = glyphs[i];
+        if (glyph >= glyphCount) {
+            glyph = 0;
+        }
+        const QPointF& at = positions[i];
+        if (std::abs(at.y() - y) > 0.005) {
+            y = at.y();
+            pen = at.x();
+            c.append(")] TJ 1 0 0 -1 ");
+            AppendNumber(c, pen);
+            c.append(' ');
+            AppendNumber(c, y);
+            c.append(" Tm [(");
+        } else {
+            const long long adjust = std::llround((pen - at.x()) / perUnit);
+            if (adjust != 0) {
+                c.append(')');
+                AppendInt(c, adjust);
+                c.append('(');
+                pen -= static_cast<double>(adjust) * perUnit;
+            }
+        }
+        face->used[glyph] = true;
+        AppendStringByte(c, static_cast<unsigned char>(glyph >> 8));
+        AppendStringByte(c, static_cast<unsigned char>(glyph & 0xFF));
+        pen += face->widths[glyph] * perUnit;
+    }
+    c.append(")] TJ ET\n");
+}
+
+void PdfPageSink::DrawOutlines(Face&, const QRawFont& font, const QList<quint32>& glyphs,
+                               const QList<QPointF>& positions) {
+    QByteArray& c = content_;
+    for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
+        const QPainterPath path = font.pathForGlyph(glyphs[i]).translated(positions[i]);
+        if (path.isEmpty()) {
+            continue;
+        }
+        for (int e = 0; e < path.elementCount(); ++e) {
+            const QPainterPath::Element element = path.elementAt(e);
+            AppendNumber(c, element.x);
+            c.append(' ');
+            AppendNumber(c, element.y);
+            if (element.type == QPainterPath::MoveToElement) {
+                c.append(" m\n");
+            } else if (element.type == QPainterPath::LineToElement) {
+                c.append(" l\n");
+            } else if (element.type == QPainterPath::CurveToElement) {
+                c.append(' ');
+                for (int k = 1; k <= 2 && e + k < path.elementCount(); ++k) {
+                    AppendNumber(c, path.elementAt(e + k).x);
+                    c.append(' ');
+                    AppendNumber(c, path.elementAt(e + k).y);
+                    c.append(' ');
+                }
+                c.append("c\n");
+                e += 2;
+            } else {
+                c.append(" l\n");
+            }
+        }
+        c.append("f\n");
+    }
+}
+
+void PdfPageSink::DrawLine(const QPoint& from, const QPoint& to) {
+    if (!pageOpen_) {
+        return;
+    }
+    AppendInt(content_, from.x());
+    content_.append(' ');
+    AppendInt(content_, from.y());
+    content_.append(" m ");
+    AppendInt(content_, to.x());
+    content_.append(' ');
+    AppendInt(content_, to.y());
+    content_.append(" l S\n");
+}
+
+void PdfPageSink::PushClip(const QRect& rect) {
+    if (!pageOpen_) {
+        return;
+    }
+    content_.append("q ");
+    AppendInt(content_, rect.x());
+    content_.append(' ');
+    AppendInt(content_, rect.y());
+    content_.append(' ');
+    AppendInt(content_, rect.width());
+    content_.append(' ');
+    AppendInt(content_, rect.height());
+    content_.append(" re W n\n");
+    ++clipDepth_;
+}
+
+void PdfPageSink::PopClip() {
+    if (pageOpen_ && clipDepth_ > 0) {
+        content_.append("Q\n");
+        --clipDepth_;
+    }
+}
+
+bool PdfPageSink::WriteFace(Face& face) {
+    if (!face.metrics) {
+        return true;
+    }
+    const TrueTypeMetrics& metrics = *face.metrics;
+    const QRawFont& font = face.font;
+    auto tables = [&font](const char* tag) {
+        const QByteArray table = font.fontTable(tag);
+        return std::string(table.constData(), static_cast<std::size_t>(table.size()));
+    };
+    const std::string subset = SubsetTrueType(tables, face.used);
+    if (subset.empty()) {
+        return false;
+    }
+    // The subset's tag: six capitals that differ with the glyphs it holds.
+    std::size_t hash = static_cast<std::size_t>(face.fontId) * 7919;
+    for (std::size_t g = 0; g < face.used.size(); ++g) {
+        if (face.used[g]) {
+            hash = hash * 31 + g;
+        }
+    }
+    QByteArray name;
+    for (int i = 0; i < 6; ++i, hash /= 26) {
+        name.append(static_cast<char>('A' + hash % 26));
+    }
+    name += '+' + FontName(font);
+
+    const int cidId = NewObject();
+    const int descriptorId = NewObject();
+    const int fileId = NewObject();
+    const int unicodeId = NewObject();
+    auto design = [&metrics](int units) {
+        return QByteArray::number(std::lround(units * 1000.0 / metrics.unitsPerEm));
+    };
+    const double pixels = font.pixelSize() > 0 ? font.pixelSize() : 1.0;
+
+    StartObject(face.fontId);
+    Write("<< /Type /Font /Subtype /Type0 /BaseFont /" + name +
+          " /Encoding /Identity-H /DescendantFonts [" + QByteArray::number(cidId) +
+          " 0 R] /ToUnicode " + QByteArray::number(unicodeId) + " 0 R >>\nendobj\n");
+
+    QByteArray widths;
+    for (std::size_t g = 0; g < face.used.size();) {
+        if (!face.used[g]) {
+            ++g;
+            continue;
+        }
+        widths += QByteArray::number(static_cast<qulonglong>(g)) + " [";
+        for (; g < face.used.size() && face.used[g]; ++g) {
+            widths += QByteArray::number(face.widths[g]) + ' ';
+        }
+        widths += "]\n";
+    }
+    StartObject(cidId);
+    Write("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name +
+          " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"
+          " /FontDescriptor " +
+          QByteArray::number(descriptorId) + " 0 R /CIDToGIDMap /Identity /DW " +
+          QByteArray::number(face.widths.empty() ? 1000 : face.widths[0]) + " /W [" + widths +
+          "] >>\nendobj\n");
+
+    StartObject(descriptorId);
+    Write("<< /Type /FontDescriptor /FontName /" + name + " /Flags 4 /FontBBox [" +
+          design(metrics.xMin) + ' ' + design(metrics.yMin) + ' ' + design(metrics.xMax) + ' ' +
+          design(metrics.yMax) + "] /ItalicAngle 0 /Ascent " +
+          QByteArray::number(std::lround(font.ascent() * 1000 / pixels)) + " /Descent " +
+          QByteArray::number(-std::lround(font.descent() * 1000 / pixels)) + " /CapHeight " +
+          QByteArray::number(std::lround(font.capHeight() * 1000 / pixels)) +
+          " /StemV 80 /FontFile2 " + QByteArray::number(fileId) + " 0 R >>\nendobj\n");
+
+    const QByteArray fontFile(subset.data(), static_cast<qsizetype>(subset.size()));
+    WriteStream(fileId, " /Length1 " + QByteArray::number(fontFile.size()), fontFile, 6);
+
+    const auto codes = GlyphCodePoints(tables("cmap"), face.used);
+    QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                      "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+                      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                      "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+    auto entry = codes.begin();
+    while (entry != codes.end()) {
+        QByteArray block;
+        int n = 0;
+        for (; entry != codes.end() && n < 100; ++entry, ++n) {
+            const char32_t code = entry->second;
+            block += '<' + Hex4(entry->first) + "> <";
+            if (code >= 0x10000) {
+                const char32_t v = code - 0x10000;
+                block += Hex4(0xD800 + (v >> 10)) + Hex4(0xDC00 + (v & 0x3FF));
+            } else {
+                block += Hex4(code);
+            }
+            block += ">\n";
+        }
+        cmap += QByteArray::number(n) + " beginbfchar\n" + block + "endbfchar\n";
+    }
+    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+    WriteStream(unicodeId, QByteArray(), cmap, 6);
+    return true;
+}
+
+bool PdfPageSink::Finish() {
+    EndPage();
+    if (!file_.isOpen()) {
+        return false;
+    }
+    bool fontsWritten = true;
+    QByteArray fonts;
+    for (const auto& face : faces_) {
+        if (face->metrics) {
+            fontsWritten = WriteFace(*face) && fontsWritten;
+            fonts += " /" + face->resource + ' ' + QByteArray::number(face->fontId) + " 0 R";
+        }
+    }
+    StartObject(resourcesId_);
+    Write("<< /ProcSet [/PDF /Text] /Font <<" + fonts + " >> >>\nendobj\n");
+
+    StartObject(pagesId_);
+    out_.append("<< /Type /Pages /Count ");
+    AppendInt(out_, static_cast<long long>(pageIds_.size()));
+    out_.append(" /Kids [");
+    for (int id : pageIds_) {
+        AppendInt(out_, id);
+        Write(" 0 R ");
+    }
+    Write("] >>\nendobj\n");
+
+    const int infoId = NewObject();
+    StartObject(infoId);
+    QByteArray info = "<< /Producer " + TextString(QStringLiteral("QuorinA1c"));
+    if (!creator_.isEmpty()) {
+        info += " /Creator " + TextString(creator_);
+    }
+    if (!title_.isEmpty()) {
+        info += " /Title " + TextString(title_);
+    }
+    Write(info + " >>\nendobj\n");
+
+    const qint64 xref = written_ + out_.size();
+    out_.append("xref\n0 ");
+    AppendInt(out_, static_cast<long long>(offsets_.size()));
+    out_.append("\n0000000000 65535 f \n");
+    for (std::size_t id = 1; id < offsets_.size(); ++id) {
+        out_.append(QByteArray::number(offsets_[id]).rightJustified(10, '0'));
+        Write(" 00000 n \n");
+    }
+    out_.append("trailer\n<< /Size ");
+    AppendInt(out_, static_cast<long long>(offsets_.size()));
+    out_.append(" /Root 1 0 R /Info ");
+    AppendInt(out_, infoId);
+    out_.append(" 0 R >>\nstartxref\n");
+    AppendInt(out_, xref);
+    out_.append("\n%%EOF\n");
+    Flush();
+    if (!file_.flush()) {
+        failed_ = true;
+    }
+    file_.close();
+    if (file_.error() != QFileDevice::NoError) {
+        failed_ = true;
+    }
+    if (failed_ || !fontsWritten) {
+        file_.remove();
+        return false;
+    }
+    return true;
+}
+
+void PdfPageSink::Abort() {
+    pageOpen_ = false;
+    out_.clear();
+    if (file_.isOpen()) {
+        file_.close();
+    }
+    file_.remove();
+}
+
+} // namespace qa

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "print/page_sink.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QHash>
+#include <QPointF>
+#include <QSizeF>
+
+#include <memory>
+#include <vector>
+
+class QPaintDevice;
+
+namespace qa {
+
+// Where the device's pixels lie on the PDF page.
+struct PdfPageGeometry {
+    QSizeF pageSize;         // points
+    QPointF origin;          // points from the page's top-left corner to device pixel (0, 0)
+    double resolution = 600; // device pixels per inch
+};
+
+// Writes a PDF file itself, page by page as the layout finishes them, so memory does not grow
+// with the number of pages. Text is set in the fonts the layout measured with, embedded as
+// TrueType subsets with Identity-H encoding and a ToUnicode map, so it can be searched and
+// copied. Lines and clips are plain path operators.
+class PdfPageSink : public PageSink {
+public:
+    // `device` is what the layout measures fonts on (the printer); it is never painted on.
+    PdfPageSink(QPaintDevice* device, const PdfPageGeometry& geometry);
+    ~PdfPageSink() override;
+    PdfPageSink(const PdfPageSink&) = delete;
+    PdfPageSink& operator=(const PdfPageSink&) = delete;
+
+    // The document information; texts may hold any characters.
+    void SetInfo(const QString& creator, const QString& title);
+    // Deflate level of the page contents; 0 leaves them uncompressed.
+    void SetCompression(int level) { compression_ = level; }
+
+    // Creates the file and writes the document's head.
+    [[nodiscard]] bool Open(const QString& path);
+    // Starts a new page, ending the one in progress.
+    [[nodiscard]] bool BeginPage();
+    void EndPage();
+    // Fonts, page tree and cross-reference table; the file is complete only after this.
+    // False when anything could not be written: then the file is removed.
+    [[nodiscard]] bool Finish();
+    // Closes and removes an unfinished file.
+    void Abort();
+    int Pages() const { return static_cast<int>(pageIds_.size()); }
+
+    bool Active() const override { return file_.isOpen(); }
+    void SetFont(const QFont& font) override;
+    QFont Font() const override { return font_; }
+    QFontMetrics FontMetrics() const override;
+    Qt::LayoutDirection LayoutDirection() const override;
+    void DrawText(const QPoint& baseline, const QString& text) override;
+    QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) override;
+    void DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
+                    const QList<QPointF>& positions) override;
+    void DrawTextLine(const QTextLine& line, const QPointF& position) override;
+    void DrawLine(const QPoint& from, const QPoint& to) override;
+    void PushClip(const QRect& rect) override;
+    void PopClip() override;
+
+private:
+    struct Face;
+    struct ShapedRun {
+        QRawFont font;
+        QList<quint32> glyphs;
+        QList<QPointF> positions; // from the start of the baseline
+    };
+    using Shaped = std::vector<ShapedRun>;
+
+    QPaintDevice* device_;
+    PdfPageGeometry geometry_;
+    QString creator_;
+    QString title_;
+    int compression_ = 1;
+    QFile file_;
+    QByteArray out_; // written to the file in large blocks
+    qint64 written_ = 0;
+    bool failed_ = false;
+    std::vector<qint64> offsets_; // by object number; 0 unused
+    int pagesId_ = 0;
+    int resourcesId_ = 0;
+    std::vector<int> pageIds_;
+    bool pageOpen_ = false;
+    QByteArray content_;
+    int clipDepth_ = 0;
+
+    QFont font_;
+    QString fontKey_;
+    QHash<QString, QHash<QString, Shaped>> shaped_; // by font key, then text
+
+    std::vector<std::unique_ptr<Face>> faces_;
+    QHash<QString, Face*> facesByName_;
+    QRawFont lastFont_;
+    Face* lastFace_ = nullptr;
+
+    int NewObject();
+    void StartObject(int id);
+    void Write(const QByteArray& bytes);
+    void Flush();
+    void WriteStream(int id, const QByteArray& dictionary, const QByteArray& data, int level);
+    Face* FaceOf(const QRawFont& font);
+    const Shaped& Shape(const QString& text);
+    void DrawOutlines(Face& face, const QRawFont& font, const QList<quint32>& glyphs,
+                      const QList<QPointF>& positions);
+    bool WriteFace(Face& face);
+};
+
+} // namespace qa
