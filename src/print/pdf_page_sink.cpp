@@ -102,8 +102,8 @@ std::optional<QByteArray> Deflate(const QByteArray& data, int level) {
     uLongf size = compressBound(static_cast<uLong>(data.size()));
     QByteArray out(static_cast<qsizetype>(size), Qt::Uninitialized);
     if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                  reinterpret_cast<const Bytef*>(data.constData()),
-                  static_cast<uLong>(data.size()), level) != Z_OK) {
+                  reinterpret_cast<const Bytef*>(data.constData()), static_cast<uLong>(data.size()),
+                  level) != Z_OK) {
         return std::nullopt;
     }
     out.truncate(static_cast<qsizetype>(size));

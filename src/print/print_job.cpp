@@ -204,8 +204,8 @@ bool PrintJob::StartDocument() {
         return false;
     }
     documentOpen_ = true;
-    pdfItself_ = WritesPdfItself() && printer->outputFormat() == QPrinter::PdfFormat &&
-                 !file.isEmpty();
+    pdfItself_ =
+        WritesPdfItself() && printer->outputFormat() == QPrinter::PdfFormat && !file.isEmpty();
     return true;
 }
 

@@ -401,9 +401,7 @@ int PrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool 
     if (job_->Device()) {
         richText_->documentLayout()->setPaintDevice(job_->Device());
     }
-    richText_->setDefaultFont(currentFont_ ? currentFont_->printer
-                              : sink       ? sink->Font()
-                                           : QFont());
+    richText_->setDefaultFont(currentFont_ ? currentFont_->printer : sink ? sink->Font() : QFont());
     richText_->setPlainText(text);
     richText_->setTextWidth(std::max(rect.Width(), 1));
     // Forces the layout, so every block has its lines.

@@ -49,8 +49,8 @@ std::uint32_t Checksum(const std::string& data) {
     for (std::size_t i = 0; i < data.size(); i += 4) {
         std::uint32_t word = 0;
         for (std::size_t k = 0; k < 4; ++k) {
-            word = (word << 8) |
-                   (i + k < data.size() ? static_cast<unsigned char>(data[i + k]) : 0u);
+            word =
+                (word << 8) | (i + k < data.size() ? static_cast<unsigned char>(data[i + k]) : 0u);
         }
         sum += word;
     }
@@ -207,12 +207,12 @@ std::string SubsetTrueType(const FontTableReader& tables, const std::vector<bool
     }
     PutU16(hhea, 34, static_cast<std::uint32_t>(newLongMetrics));
     PutU16(maxp, 4, static_cast<std::uint32_t>(count));
-    PutU16(head, 50, 1);    // long loca offsets
-    PutU32(head, 8, 0);     // checksum adjustment, set below
+    PutU16(head, 50, 1); // long loca offsets
+    PutU32(head, 8, 0);  // checksum adjustment, set below
 
-    std::vector<std::pair<std::string, std::string>> out = {
-        {"glyf", newGlyf}, {"head", head}, {"hhea", hhea}, {"hmtx", newHmtx},
-        {"loca", newLoca}, {"maxp", maxp}};
+    std::vector<std::pair<std::string, std::string>> out = {{"glyf", newGlyf}, {"head", head},
+                                                            {"hhea", hhea},    {"hmtx", newHmtx},
+                                                            {"loca", newLoca}, {"maxp", maxp}};
     // Hinting programs the glyphs' instructions may call.
     for (const char* tag : {"cvt ", "fpgm", "prep"}) {
         std::string table = tables(tag);

@@ -41,6 +41,19 @@ QString RunTool(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+ToolRun RunToolFully(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    ToolRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
 int PdfPageCount(const QString& path) {
     QString info = RunTool(QStringLiteral("pdfinfo"), {path});
     QRegularExpressionMatch match =

@@ -55,4 +55,11 @@ double PdfPageWidth(const QString& path); // points
 std::vector<double> HorizontalRules(const QString& path, int page, double fraction);
 QString RunTool(const QString& program, const QStringList& arguments);
 
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+ToolRun RunToolFully(const QString& program, const QStringList& arguments);
+
 } // namespace qa::test

@@ -1,0 +1,313 @@
+// The data report's own PDF output, read back with poppler's and qpdf's tools and compared
+// with the same report drawn through Qt's PDF engine; and the font subsets it embeds, loaded
+// back by FreeType.
+#include "print/list_report.h"
+#include "print/truetype_subset.h"
+#include "print_test_support.h"
+
+#include <QFileInfo>
+#include <QPainterPath>
+#include <QRawFont>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+using namespace qa;
+using namespace qa::test;
+
+namespace {
+
+const QDateTime kMonday(QDate(2016, 6, 20), QTime(14, 30));
+
+class PdfOutputTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString own = dir.filePath(QStringLiteral("own.pdf"));
+    QString qt = dir.filePath(QStringLiteral("qt.pdf"));
+    SettingsStore settings;
+    std::optional<ReportContext> context;
+
+    int Print(const ReportSource& source, const QString& path, bool qtOutput) {
+        ScriptedPrintDialog dialog(path);
+        ListReportJob job(&dialog);
+        job.SetList(&source, false);
+        job.SetSettings(settings);
+        job.SetClock([] { return kMonday; });
+        job.SetQtPdfOutput(qtOutput);
+        if (context) {
+            job.SetContext(*context);
+        }
+        return job.Print();
+    }
+
+    // Both outputs of one report.
+    void PrintBoth(const ReportSource& source) {
+        ASSERT_EQ(Print(source, own, false), kPrintSpooled);
+        ASSERT_EQ(Print(source, qt, true), kPrintSpooled);
+    }
+};
+
+// The file passes qpdf's structural check (cross-reference offsets, object syntax, streams)
+// and poppler reads it without complaint.
+void ExpectSoundPdf(const QString& path) {
+    ToolRun check = RunToolFully(QStringLiteral("qpdf"), {QStringLiteral("--check"), path});
+    EXPECT_EQ(check.exitCode, 0) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_TRUE(check.err.isEmpty()) << check.err.toStdString();
+    ToolRun text = RunToolFully(QStringLiteral("pdftotext"), {path, QStringLiteral("/dev/null")});
+    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_TRUE(text.err.isEmpty()) << text.err.toStdString();
+    EXPECT_TRUE(RunTool(QStringLiteral("pdfinfo"), {path}).contains(QStringLiteral("QuorinA1c")));
+}
+
+// Every font of the file as pdffonts lists it: embedded, a subset, with a Unicode map.
+QStringList EmbeddedFonts(const QString& path) {
+    QStringList names;
+    const QStringList lines = RunTool(QStringLiteral("pdffonts"), {path}).split(QChar('\n'));
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QStringList fields = lines[i].simplified().split(QChar(' '));
+        if (fields.size() < 7) {
+            continue;
+        }
+        EXPECT_TRUE(lines[i].contains(QStringLiteral("CID TrueType"))) << lines[i].toStdString();
+        EXPECT_TRUE(lines[i].contains(QStringLiteral("Identity-H"))) << lines[i].toStdString();
+        // emb, sub and uni come just before the object number.
+        EXPECT_EQ(fields.mid(fields.size() - 5, 3).join(' '), QStringLiteral("yes yes yes"))
+            << lines[i].toStdString();
+        names << fields[0];
+    }
+    return names;
+}
+
+// Characters whose glyph in the body font has a byte that a PDF literal string must escape
+// (parentheses, backslash) or that a reader would change (carriage return): the glyph ids are
+// written as two bytes each.
+QString CharactersWithAwkwardGlyphBytes() {
+    QFont font(QStringLiteral("NanumGothic"));
+    font.setPointSizeF(9);
+    const QRawFont raw = QRawFont::fromFont(font);
+    QString found;
+    for (unsigned char awkward : {'(', ')', '\\', '\r'}) {
+        for (char16_t c = 0x21; c < 0xD7A4; c = c == 0x7E ? 0xAC00 : c + 1) {
+            const QList<quint32> glyphs = raw.glyphIndexesForString(QString(QChar(c)));
+            if (glyphs.size() == 1 && glyphs[0] != 0 &&
+                ((glyphs[0] >> 8) == awkward || (glyphs[0] & 0xFF) == awkward)) {
+                found += QChar(c);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+std::vector<QString> Pages(const QString& path) {
+    std::vector<QString> pages;
+    for (const QString& page : PdfPageTexts(path)) {
+        pages.push_back(Normalized(page));
+    }
+    return pages;
+}
+
+} // namespace
+
+TEST_F(PdfOutputTest, EveryRowReadsBackInOrderWhateverItsCharacters) {
+    const QString awkward = CharactersWithAwkwardGlyphBytes();
+    ASSERT_EQ(awkward.size(), 4) << "glyph ids with each awkward byte exist in NanumGothic";
+    const QStringList ids = {QStringLiteral("P\"1\""),   QStringLiteral("back\\slash\\"),
+                             QStringLiteral("(paren)"),  QStringLiteral("a)b(c"),
+                             QStringLiteral("))(("),     QStringLiteral("x&y<z>"),
+                             QStringLiteral("%comment"), awkward,
+                             QStringLiteral("/Name"),    QStringLiteral("BT ET Tj")};
+    const QStringList names = {QString::fromUtf8("홍길동"), QString::fromUtf8("김 철수"),
+                               QStringLiteral("Smith"), QString::fromUtf8("이영희(母)")};
+    TableReportSource source;
+    source.AddColumn(QStringLiteral("No."), 80);
+    source.AddColumn(QStringLiteral("Patient ID"), 180);
+    source.AddColumn(QStringLiteral("Name"), 180);
+    const int rows = 230; // several pages
+    for (int i = 0; i < rows; ++i) {
+        source.AddRow({QStringLiteral("r%1").arg(i + 1, 3, 10, QChar('0')), ids[i % ids.size()],
+                       names[i % names.size()]});
+    }
+    ASSERT_EQ(Print(source, own, false), kPrintSpooled);
+    ExpectSoundPdf(own);
+
+    std::vector<QString> pages = Pages(own);
+    ASSERT_GT(pages.size(), 2u);
+    EXPECT_EQ(PdfPageCount(own), static_cast<int>(pages.size()));
+    QString all;
+    for (const QString& page : pages) {
+        all += page + QChar(' ');
+    }
+    qsizetype at = 0;
+    for (int i = 0; i < rows; ++i) {
+        const QString row = QStringLiteral("r%1 ").arg(i + 1, 3, 10, QChar('0')) +
+                            ids[i % ids.size()] + QChar(' ') + names[i % names.size()] + QChar(' ');
+        const qsizetype found = all.indexOf(row, at);
+        ASSERT_GE(found, 0) << "row " << i + 1 << " " << row.toStdString() << " missing after "
+                            << all.mid(at, 200).toStdString();
+        at = found + row.size();
+    }
+    const QStringList fonts = EmbeddedFonts(own);
+    EXPECT_TRUE(fonts.filter(QStringLiteral("NanumGothic")).size() >= 2)
+        << fonts.join(' ').toStdString();
+    EXPECT_TRUE(fonts.filter(QStringLiteral("NanumMyeongjo")).size() >= 1);
+}
+
+TEST_F(PdfOutputTest, PagesMatchQtsOutputWordForWord) {
+    context = ReportContext{QString::fromUtf8("서울 내과의원"), QStringLiteral("Basis"),
+                            QStringLiteral("Result kind: HbA1c"),
+                            QStringLiteral("2016-01-01 - 2016-06-20")};
+    TableReportSource source;
+    source.AddColumn(QStringLiteral("No."), 80);
+    source.AddColumn(QStringLiteral("Date"), 150);
+    source.AddColumn(QStringLiteral("Result"), 180);
+    source.AddColumn(QStringLiteral("Patient ID"), 180);
+    for (int i = 0; i < 150; ++i) {
+        source.AddRow(
+            {QString::number(i + 1), QStringLiteral("2016-06-%1").arg(1 + i % 28),
+             i % 9 == 0 ? QStringLiteral("> 14.0") : QStringLiteral("6.%1 %").arg(i % 10),
+             i % 5 == 0 ? QString::fromUtf8("환자%1").arg(i) : QStringLiteral("PID%1").arg(i)});
+    }
+    PrintBoth(source);
+    ExpectSoundPdf(own);
+    ASSERT_EQ(PdfPageCount(own), PdfPageCount(qt));
+    EXPECT_EQ(Pages(own), Pages(qt));
+    // The header's second line with Hangul, and the English title, come back as text.
+    EXPECT_TRUE(
+        Pages(own).at(0).contains(QString::fromUtf8("Clinic: 서울 내과의원 Operator: Basis")));
+    EXPECT_TRUE(Pages(own).at(0).contains(QStringLiteral("QuorinA1c Self Report Page 1")));
+
+    const std::vector<PdfWord> ownWords = PdfWords(own);
+    const std::vector<PdfWord> qtWords = PdfWords(qt);
+    // Qt's engine leaves spaces out of the text it writes, so a cell like "6.1 %" is one word
+    // there and two here; each word of either file must start or end where the other's does.
+    auto covered = [](const PdfWord& word, const std::vector<PdfWord>& others) {
+        return std::any_of(others.begin(), others.end(), [&word](const PdfWord& other) {
+            if (other.page != word.page || std::abs(other.yMin - word.yMin) > 0.2) {
+                return false;
+            }
+            return (other.text.startsWith(word.text) && std::abs(other.xMin - word.xMin) < 0.2) ||
+                   (word.text.startsWith(other.text) && std::abs(other.xMin - word.xMin) < 0.2) ||
+                   (other.text.endsWith(word.text) && std::abs(other.xMax - word.xMax) < 0.2) ||
+                   (word.text.endsWith(other.text) && std::abs(other.xMax - word.xMax) < 0.2);
+        });
+    };
+    ASSERT_GT(qtWords.size(), 500u);
+    for (const PdfWord& word : ownWords) {
+        EXPECT_TRUE(covered(word, qtWords)) << word.text.toStdString() << " at " << word.xMin;
+    }
+    for (const PdfWord& word : qtWords) {
+        EXPECT_TRUE(covered(word, ownWords)) << word.text.toStdString() << " at " << word.xMin;
+    }
+    for (int page = 1; page <= 2; ++page) {
+        EXPECT_EQ(HorizontalRules(own, page, 0.85), HorizontalRules(qt, page, 0.85));
+    }
+}
+
+TEST_F(PdfOutputTest, EmptyAndExactlyFullReportsHaveQtsPages) {
+    TableReportSource source;
+    source.AddColumn(QStringLiteral("Key"), 100);
+    source.AddColumn(QStringLiteral("Value"), 100);
+    PrintBoth(source);
+    EXPECT_EQ(PdfPageCount(own), 1);
+    EXPECT_EQ(Pages(own), Pages(qt));
+
+    for (int i = 0; i < 300; ++i) {
+        source.AddRow({QStringLiteral("k%1").arg(i), QStringLiteral("v%1").arg(i)});
+    }
+    ASSERT_EQ(Print(source, qt, true), kPrintSpooled);
+    const QStringList firstPage =
+        Pages(qt).at(0).split(QChar(' ')).filter(QRegularExpression(QStringLiteral("^k\\d+$")));
+    const int perPage = static_cast<int>(firstPage.size());
+    ASSERT_GT(perPage, 20);
+
+    TableReportSource full;
+    full.AddColumn(QStringLiteral("Key"), 100);
+    full.AddColumn(QStringLiteral("Value"), 100);
+    for (int i = 0; i < 2 * perPage; ++i) {
+        full.AddRow({QStringLiteral("k%1").arg(i), QStringLiteral("v%1").arg(i)});
+    }
+    PrintBoth(full);
+    EXPECT_EQ(PdfPageCount(own), 2);
+    EXPECT_EQ(Pages(own), Pages(qt));
+    full.AddRow({QStringLiteral("one"), QStringLiteral("more")});
+    PrintBoth(full);
+    EXPECT_EQ(PdfPageCount(own), 3);
+    EXPECT_EQ(Pages(own), Pages(qt));
+    ExpectSoundPdf(own);
+}
+
+TEST_F(PdfOutputTest, CharactersTheReportFontLacksComeFromAFallbackFont) {
+    // Armenian is not in the Nanum fonts; the layout takes it from another installed font,
+    // which the file embeds beside them.
+    const QString armenian = QString::fromUtf8("Բարև");
+    TableReportSource source;
+    source.AddColumn(QStringLiteral("No."), 80);
+    source.AddColumn(QStringLiteral("Name"), 300);
+    source.AddRow({QStringLiteral("1"), armenian + QString::fromUtf8(" 홍길동")});
+    PrintBoth(source);
+    ExpectSoundPdf(own);
+    EXPECT_TRUE(Pages(own).at(0).contains(armenian + QString::fromUtf8(" 홍길동")))
+        << Pages(own).at(0).toStdString();
+    EXPECT_EQ(Pages(own), Pages(qt));
+    const QStringList fonts = EmbeddedFonts(own);
+    EXPECT_EQ(fonts.filter(QStringLiteral("Nanum")).size() + 1, fonts.size())
+        << fonts.join(' ').toStdString();
+}
+
+TEST_F(PdfOutputTest, FilesStaySmall) {
+    TableReportSource source;
+    source.AddColumn(QStringLiteral("No."), 80);
+    source.AddColumn(QStringLiteral("Name"), 300);
+    for (int i = 0; i < 2000; ++i) {
+        source.AddRow({QString::number(i), QString::fromUtf8("홍길동 %1").arg(i)});
+    }
+    PrintBoth(source);
+    // Fonts cut to the glyphs used: far below the 4 MB of each Nanum font file.
+    EXPECT_LT(QFileInfo(own).size(), 400 * 1024);
+    EXPECT_LT(QFileInfo(own).size(), QFileInfo(qt).size() * 2);
+}
+
+TEST(TrueTypeSubsetTest, KeepsUsedGlyphsAndTheComponentsOfComposites) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(100);
+    const QRawFont raw = QRawFont::fromFont(font);
+    ASSERT_TRUE(raw.isValid());
+    auto tables = [&raw](const char* tag) {
+        const QByteArray table = raw.fontTable(tag);
+        return std::string(table.constData(), static_cast<std::size_t>(table.size()));
+    };
+    const std::optional<TrueTypeMetrics> metrics = ReadTrueTypeMetrics(tables);
+    ASSERT_TRUE(metrics.has_value());
+    // Accented letters are built from a base letter and an accent in this font.
+    const QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromUtf8("éx"));
+    ASSERT_EQ(glyphs.size(), 2);
+    std::vector<bool> used(static_cast<std::size_t>(metrics->numGlyphs), false);
+    used[glyphs[0]] = true;
+
+    const std::string subset = SubsetTrueType(tables, used);
+    ASSERT_FALSE(subset.empty());
+    const QRawFont loaded(QByteArray(subset.data(), static_cast<qsizetype>(subset.size())), 100);
+    ASSERT_TRUE(loaded.isValid());
+    const QPainterPath original = raw.pathForGlyph(glyphs[0]);
+    const QPainterPath kept = loaded.pathForGlyph(glyphs[0]);
+    ASSERT_FALSE(original.isEmpty());
+    EXPECT_EQ(kept.boundingRect(), original.boundingRect());
+    EXPECT_EQ(kept.elementCount(), original.elementCount());
+    EXPECT_TRUE(loaded.pathForGlyph(glyphs[1]).isEmpty()) << "an unused glyph is dropped";
+    int drawn = 0;
+    for (quint32 g = 1; g <= glyphs[0]; ++g) {
+        drawn += loaded.pathForGlyph(g).isEmpty() ? 0 : 1;
+    }
+    EXPECT_GE(drawn, 3) << "the letter and its components";
+    EXPECT_LT(subset.size(), 20'000u);
+
+    const auto codes = GlyphCodePoints(tables("cmap"), used);
+    ASSERT_EQ(codes.count(glyphs[0]), 1u);
+    EXPECT_EQ(codes.at(glyphs[0]), U'é');
+}
