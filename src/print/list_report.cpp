@@ -18,13 +18,13 @@ constexpr int kReportTextBytes = 199;
 // Shaped texts a column keeps: the distinct dates, times, units and values of years of results.
 constexpr qsizetype kShapedPerColumn = 4096;
 
-bool SameShape(const QList<QGlyphRun>& a, const QList<QGlyphRun>& b) {
+template <typename Run> bool SameShape(const std::vector<Run>& a, const std::vector<Run>& b) {
     if (a.size() != b.size()) {
         return false;
     }
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i].rawFont() != b[i].rawFont() || a[i].glyphIndexes() != b[i].glyphIndexes() ||
-            a[i].positions() != b[i].positions()) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].font != b[i].font || a[i].glyphs != b[i].glyphs ||
+            a[i].positions != b[i].positions) {
             return false;
         }
     }
@@ -179,7 +179,7 @@ const ListReportUnit::ShapedText& ListReportUnit::Shape(PageSink* sink, int inde
         const QFontMetrics metrics = sink->FontMetrics();
         shapedAscent_ = metrics.ascent();
         shapedLineHeight_ = metrics.height();
-        shapedRawFont_ = QRawFont::fromFont(shapedFont_);
+        ascii_.reset();
         directChecks_ = 256;
     }
     if (index >= static_cast<int>(shaped_.size())) {
@@ -226,21 +226,20 @@ ListReportUnit::ShapedText ListReportUnit::ShapeByLayout(PageSink* sink,
     layout.endLayout();
     if (line.isValid()) {
         const QPointF toBaseline(0, -line.ascent());
-        for (QGlyphRun run : layout.glyphRuns()) {
-            QList<QPointF> positions = run.positions();
-            for (QPointF& position : positions) {
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            GlyphRun out{run.rawFont(), run.glyphIndexes(), run.positions()};
+            for (QPointF& position : out.positions) {
                 position += toBaseline;
             }
-            run.setPositions(positions);
-            shaped.runs.push_back(run);
+            shaped.runs.push_back(std::move(out));
         }
     }
     return shaped;
 }
 
-bool ListReportUnit::ShapeDirectly(const QString& text, ShapedText* shaped) const {
+bool ListReportUnit::ShapeDirectly(const QString& text, ShapedText* shaped) {
     const qsizetype size = text.size();
-    if (size == 0 || size > 64 || !shapedRawFont_.isValid()) {
+    if (size == 0 || size > 64) {
         return false;
     }
     for (QChar c : text) {
@@ -248,38 +247,77 @@ bool ListReportUnit::ShapeDirectly(const QString& text, ShapedText* shaped) cons
             return false;
         }
     }
-    quint32 glyphs[64];
-    QPointF advances[64];
-    int count = 64;
-    if (!shapedRawFont_.glyphIndexesForChars(text.constData(), static_cast<int>(size), glyphs,
-                                             &count) ||
-        count != size) {
+    if (!ascii_) {
+        ascii_ = std::make_unique<AsciiGlyphs>();
+        ascii_->font = QRawFont::fromFont(shapedFont_);
+        ascii_->valid = LoadAsciiGlyphs(*ascii_, shapedFont_.kerning());
+    }
+    if (!ascii_->valid) {
         return false;
     }
-    for (int i = 0; i < count; ++i) {
-        if (glyphs[i] == 0) {
+    const AsciiGlyphs& ascii = *ascii_;
+    if (shaped->runs.size() != 1) {
+        shaped->runs.assign(1, GlyphRun());
+    }
+    GlyphRun& run = shaped->runs.front();
+    if (run.font != ascii.font) {
+        run.font = ascii.font;
+    }
+    run.glyphs.resize(size);
+    run.positions.resize(size);
+    double x = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const int c = text.at(i).unicode() - 0x20;
+        run.glyphs[i] = ascii.glyphs[c];
+        run.positions[i] = QPointF(x, 0);
+        x += i + 1 < size ? ascii.pairAdvances[c][text.at(i + 1).unicode() - 0x20]
+                          : ascii.advances[c];
+    }
+    shaped->width = qRound(x);
+    return true;
+}
+
+bool ListReportUnit::LoadAsciiGlyphs(AsciiGlyphs& ascii, bool kerning) {
+    if (!ascii.font.isValid()) {
+        return false;
+    }
+    // Space stays out (index 0 unused): a text with a blank goes through the layout.
+    QChar characters[95];
+    for (int c = 0; c < 95; ++c) {
+        characters[c] = QChar(0x20 + c);
+    }
+    int count = 95;
+    if (!ascii.font.glyphIndexesForChars(characters, 95, ascii.glyphs, &count) || count != 95) {
+        return false;
+    }
+    QPointF advances[95];
+    if (!ascii.font.advancesForGlyphIndexes(ascii.glyphs, advances, 95,
+                                            QRawFont::SeparateAdvances)) {
+        return false;
+    }
+    for (int c = 1; c < 95; ++c) {
+        if (ascii.glyphs[c] == 0) {
             return false;
         }
+        ascii.advances[c] = advances[c].x();
+        for (int d = 1; d < 95; ++d) {
+            ascii.pairAdvances[c][d] = ascii.advances[c];
+        }
     }
-    if (!shapedRawFont_.advancesForGlyphIndexes(
-            glyphs, advances, count,
-            shapedFont_.kerning() ? QRawFont::KernedAdvances : QRawFont::SeparateAdvances)) {
-        return false;
+    if (!kerning) {
+        return true;
     }
-    QList<quint32> indexes(glyphs, glyphs + count);
-    QList<QPointF> positions;
-    positions.reserve(count);
-    double x = 0;
-    for (int i = 0; i < count; ++i) {
-        positions.push_back(QPointF(x, 0));
-        x += advances[i].x();
+    // Each pair's first advance with the font's kerning applied, as a text of two glyphs.
+    for (int c = 1; c < 95; ++c) {
+        for (int d = 1; d < 95; ++d) {
+            const quint32 pair[2] = {ascii.glyphs[c], ascii.glyphs[d]};
+            QPointF kerned[2];
+            if (!ascii.font.advancesForGlyphIndexes(pair, kerned, 2, QRawFont::KernedAdvances)) {
+                return false;
+            }
+            ascii.pairAdvances[c][d] = kerned[0].x();
+        }
     }
-    QGlyphRun run;
-    run.setRawFont(shapedRawFont_);
-    run.setGlyphIndexes(indexes);
-    run.setPositions(positions);
-    shaped->runs = {run};
-    shaped->width = qRound(x);
     return true;
 }
 
@@ -304,13 +342,13 @@ int ListReportUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned 
         return PrintUnit::DrawCellText(text, rect, format, index, column);
     }
     const QPointF origin(rect.left, rect.top + shapedAscent_);
-    for (const QGlyphRun& run : shaped.runs) {
-        if (run.rawFont() != rowFont_) {
+    for (const GlyphRun& run : shaped.runs) {
+        if (run.font != rowFont_) {
             FlushRow();
-            rowFont_ = run.rawFont();
+            rowFont_ = run.font;
         }
-        rowGlyphs_.append(run.glyphIndexes());
-        for (const QPointF& position : run.positions()) {
+        rowGlyphs_.append(run.glyphs);
+        for (const QPointF& position : run.positions) {
             rowPositions_.push_back(position + origin);
         }
     }

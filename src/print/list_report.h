@@ -8,11 +8,11 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFont>
-#include <QGlyphRun>
 #include <QHash>
 #include <QRawFont>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -102,10 +102,15 @@ private:
     const ReportSource* source_;
 
     // A cell text shaped once: its width as the font metrics give it and its glyphs placed
-    // from the start of its baseline.
+    // from the start of its baseline, in runs of one font each.
+    struct GlyphRun {
+        QRawFont font;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
     struct ShapedText {
         int width = 0;
-        QList<QGlyphRun> runs;
+        std::vector<GlyphRun> runs;
     };
     // Dates, times, units and values repeat from row to row, so each column keeps the texts
     // it has shaped, up to a bound. A column whose texts seldom repeat (row numbers, patient
@@ -119,10 +124,18 @@ private:
     std::vector<ShapedColumn> shaped_;
     ShapedText unkept_;
     QFont shapedFont_;
-    // Texts of plain ASCII in the font's own glyphs are placed from the font's advances, which
-    // is what shaping does for a font that asks for none; the first texts are checked against
-    // the full layout, and any difference turns this off.
-    QRawFont shapedRawFont_;
+    // Texts of printable ASCII in the font's own glyphs are placed from the font's advances
+    // and its kerning pairs, which is what shaping does for a font that asks for nothing
+    // more; the first texts are checked against the full layout, and any difference turns
+    // this off.
+    struct AsciiGlyphs {
+        QRawFont font;
+        bool valid = false;
+        quint32 glyphs[95] = {};
+        double advances[95] = {};         // as the last glyph of a text
+        double pairAdvances[95][95] = {}; // followed by the second character
+    };
+    std::unique_ptr<AsciiGlyphs> ascii_;
     bool directShaping_ = true;
     int directChecks_ = 0;
     int shapedAscent_ = 0;
@@ -136,7 +149,8 @@ private:
     int ScreenWidth(int column) const;
     const ShapedText& Shape(PageSink* sink, int index, const QString& text);
     ShapedText ShapeByLayout(PageSink* sink, const QString& text) const;
-    bool ShapeDirectly(const QString& text, ShapedText* shaped) const;
+    bool ShapeDirectly(const QString& text, ShapedText* shaped);
+    static bool LoadAsciiGlyphs(AsciiGlyphs& ascii, bool kerning);
     void FlushRow();
 };
 

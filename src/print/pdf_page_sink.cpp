@@ -11,6 +11,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace qa {
@@ -20,6 +21,39 @@ namespace {
 constexpr qsizetype kFlushBytes = 1 << 20;
 // Texts a font keeps shaped: headers, footers and headings repeat on every page.
 constexpr qsizetype kShapedPerFont = 4096;
+
+void PutInt(char*& p, long long value) {
+    p = std::to_chars(p, p + 24, value).ptr;
+}
+
+void PutNumber(char*& p, double value) {
+    long long hundredths = std::llround(value * 100);
+    if (hundredths < 0) {
+        *p++ = '-';
+        hundredths = -hundredths;
+    }
+    PutInt(p, hundredths / 100);
+    const int fraction = static_cast<int>(hundredths % 100);
+    if (fraction != 0) {
+        *p++ = '.';
+        *p++ = static_cast<char>('0' + fraction / 10);
+        if (fraction % 10 != 0) {
+            *p++ = static_cast<char>('0' + fraction % 10);
+        }
+    }
+}
+
+void PutStringByte(char*& p, unsigned char byte) {
+    if (byte == '(' || byte == ')' || byte == '\\') {
+        *p++ = '\\';
+        *p++ = static_cast<char>(byte);
+    } else if (byte == '\r') {
+        *p++ = '\\';
+        *p++ = 'r';
+    } else {
+        *p++ = static_cast<char>(byte);
+    }
+}
 
 void AppendInt(QByteArray& out, long long value) {
     char buffer[24];
@@ -98,18 +132,6 @@ QByteArray FontName(const QRawFont& font) {
     return name.isEmpty() ? QByteArray("Font") : name;
 }
 
-std::optional<QByteArray> Deflate(const QByteArray& data, int level) {
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    QByteArray out(static_cast<qsizetype>(size), Qt::Uninitialized);
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                  reinterpret_cast<const Bytef*>(data.constData()), static_cast<uLong>(data.size()),
-                  level) != Z_OK) {
-        return std::nullopt;
-    }
-    out.truncate(static_cast<qsizetype>(size));
-    return out;
-}
-
 } // namespace
 
 struct PdfPageSink::Face {
@@ -132,6 +154,39 @@ PdfPageSink::~PdfPageSink() {
     if (file_.isOpen()) {
         Abort();
     }
+    if (deflate_) {
+        deflateEnd(deflate_.get());
+    }
+}
+
+std::optional<QByteArray> PdfPageSink::Deflate(const QByteArray& data, int level) {
+    // One stream for the whole file, reset for each page: setting one up costs more than a
+    // page's worth of compressing.
+    if (!deflate_ || deflateLevel_ != level) {
+        if (deflate_) {
+            deflateEnd(deflate_.get());
+        }
+        deflate_ = std::make_unique<z_stream>();
+        if (deflateInit(deflate_.get(), level) != Z_OK) {
+            deflate_.reset();
+            return std::nullopt;
+        }
+        deflateLevel_ = level;
+    } else if (deflateReset(deflate_.get()) != Z_OK) {
+        return std::nullopt;
+    }
+    z_stream& stream = *deflate_;
+    QByteArray out(static_cast<qsizetype>(deflateBound(&stream, static_cast<uLong>(data.size()))),
+                   Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    if (deflate(&stream, Z_FINISH) != Z_STREAM_END) {
+        return std::nullopt;
+    }
+    out.truncate(static_cast<qsizetype>(stream.total_out));
+    return out;
 }
 
 void PdfPageSink::SetInfo(const QString& creator, const QString& title) {
@@ -215,6 +270,7 @@ bool PdfPageSink::BeginPage() {
     }
     pageOpen_ = true;
     content_.clear();
+    content_.reserve(1 << 16);
     // Device pixels, y downwards, from the device's origin on the page.
     const double scale = 72.0 / geometry_.resolution;
     content_.append("q ");
@@ -259,11 +315,8 @@ void PdfPageSink::EndPage() {
 
 void PdfPageSink::SetFont(const QFont& font) {
     font_ = device_ ? QFont(font, device_) : font;
+    metrics_ = device_ ? QFontMetrics(font_, device_) : QFontMetrics(font_);
     fontKey_ = font_.key() + QLatin1Char('@') + QString::number(font_.pixelSize());
-}
-
-QFontMetrics PdfPageSink::FontMetrics() const {
-    return device_ ? QFontMetrics(font_, device_) : QFontMetrics(font_);
 }
 
 Qt::LayoutDirection PdfPageSink::LayoutDirection() const {
@@ -412,22 +465,32 @@ void PdfPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
     if (!(size > 0)) {
         return;
     }
-    const std::size_t glyphCount = face->widths.size();
-    QByteArray& c = content_;
-    c.append("BT /");
-    c.append(face->resource);
-    c.append(' ');
-    AppendNumber(c, size);
-    c.append(" Tf 1 0 0 -1 ");
+    // Written straight into the page's buffer: this runs for every row of the report. The
+    // most one glyph can take is a new text matrix and its two bytes escaped.
+    const qsizetype start = content_.size();
+    content_.resize(start + 128 + face->resource.size() + count * 96);
+    char* const begin = content_.data() + start;
+    char* p = begin;
+    auto put = [&p](const char* text, std::size_t length) {
+        std::memcpy(p, text, length);
+        p += length;
+    };
+    put("BT /", 4);
+    put(face->resource.constData(), static_cast<std::size_t>(face->resource.size()));
+    *p++ = ' ';
+    PutNumber(p, size);
+    put(" Tf 1 0 0 -1 ", 13);
     double y = positions[0].y();
     double pen = positions[0].x();
-    AppendNumber(c, pen);
-    c.append(' ');
-    AppendNumber(c, y);
-    c.append(" Tm [(");
+    PutNumber(p, pen);
+    *p++ = ' ';
+    PutNumber(p, y);
+    put(" Tm [(", 6);
     // Each glyph goes where the layout put it: the gap from where the previous glyph's width
     // leaves the pen is written as an adjustment, in thousandths of the font size.
     const double perUnit = size / 1000.0;
+    const std::size_t glyphCount = face->widths.size();
+    const int* widths = face->widths.data();
     for (qsizetype i = 0; i < count; ++i) {
         std::size_t glyph = glyphs[i];
         if (glyph >= glyphCount) {
@@ -437,26 +500,27 @@ void PdfPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
         if (std::abs(at.y() - y) > 0.005) {
             y = at.y();
             pen = at.x();
-            c.append(")] TJ 1 0 0 -1 ");
-            AppendNumber(c, pen);
-            c.append(' ');
-            AppendNumber(c, y);
-            c.append(" Tm [(");
+            put(")] TJ 1 0 0 -1 ", 15);
+            PutNumber(p, pen);
+            *p++ = ' ';
+            PutNumber(p, y);
+            put(" Tm [(", 6);
         } else {
             const long long adjust = std::llround((pen - at.x()) / perUnit);
             if (adjust != 0) {
-                c.append(')');
-                AppendInt(c, adjust);
-                c.append('(');
+                *p++ = ')';
+                PutInt(p, adjust);
+                *p++ = '(';
                 pen -= static_cast<double>(adjust) * perUnit;
             }
         }
         face->used[glyph] = true;
-        AppendStringByte(c, static_cast<unsigned char>(glyph >> 8));
-        AppendStringByte(c, static_cast<unsigned char>(glyph & 0xFF));
-        pen += face->widths[glyph] * perUnit;
+        PutStringByte(p, static_cast<unsigned char>(glyph >> 8));
+        PutStringByte(p, static_cast<unsigned char>(glyph & 0xFF));
+        pen += widths[glyph] * perUnit;
     }
-    c.append(")] TJ ET\n");
+    put(")] TJ ET\n", 9);
+    content_.resize(start + (p - begin));
 }
 
 void PdfPageSink::DrawOutlines(Face&, const QRawFont& font, const QList<quint32>& glyphs,

@@ -9,9 +9,11 @@
 #include <QSizeF>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPaintDevice;
+struct z_stream_s;
 
 namespace qa {
 
@@ -54,7 +56,7 @@ public:
     bool Active() const override { return file_.isOpen(); }
     void SetFont(const QFont& font) override;
     QFont Font() const override { return font_; }
-    QFontMetrics FontMetrics() const override;
+    QFontMetrics FontMetrics() const override { return metrics_; }
     Qt::LayoutDirection LayoutDirection() const override;
     void DrawText(const QPoint& baseline, const QString& text) override;
     QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) override;
@@ -79,6 +81,8 @@ private:
     QString creator_;
     QString title_;
     int compression_ = 1;
+    std::unique_ptr<z_stream_s> deflate_; // kept from page to page
+    int deflateLevel_ = -1;
     QFile file_;
     QByteArray out_; // written to the file in large blocks
     qint64 written_ = 0;
@@ -92,6 +96,7 @@ private:
     int clipDepth_ = 0;
 
     QFont font_;
+    QFontMetrics metrics_{QFont()};
     QString fontKey_;
     QHash<QString, QHash<QString, Shaped>> shaped_; // by font key, then text
 
@@ -104,6 +109,7 @@ private:
     void StartObject(int id);
     void Write(const QByteArray& bytes);
     void Flush();
+    std::optional<QByteArray> Deflate(const QByteArray& data, int level);
     void WriteStream(int id, const QByteArray& dictionary, const QByteArray& data, int level);
     Face* FaceOf(const QRawFont& font);
     const Shaped& Shape(const QString& text);
