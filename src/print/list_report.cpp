@@ -23,7 +23,7 @@ template <typename Run> bool SameShape(const std::vector<Run>& a, const std::vec
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].font != b[i].font || a[i].glyphs != b[i].glyphs ||
+        if (a[i].fontId != b[i].fontId || a[i].glyphs != b[i].glyphs ||
             a[i].positions != b[i].positions) {
             return false;
         }
@@ -211,8 +211,17 @@ const ListReportUnit::ShapedText& ListReportUnit::Shape(PageSink* sink, int inde
     return shaped;
 }
 
-ListReportUnit::ShapedText ListReportUnit::ShapeByLayout(PageSink* sink,
-                                                         const QString& text) const {
+int ListReportUnit::FontIdOf(const QRawFont& font) {
+    for (std::size_t i = 0; i < runFonts_.size(); ++i) {
+        if (runFonts_[i] == font) {
+            return static_cast<int>(i);
+        }
+    }
+    runFonts_.push_back(font);
+    return static_cast<int>(runFonts_.size()) - 1;
+}
+
+ListReportUnit::ShapedText ListReportUnit::ShapeByLayout(PageSink* sink, const QString& text) {
     // Laid out as QPainter::drawText lays out a line: the sink's font, its direction, no
     // width limit.
     ShapedText shaped;
@@ -227,7 +236,8 @@ ListReportUnit::ShapedText ListReportUnit::ShapeByLayout(PageSink* sink,
     if (line.isValid()) {
         const QPointF toBaseline(0, -line.ascent());
         for (const QGlyphRun& run : layout.glyphRuns()) {
-            GlyphRun out{run.rawFont(), run.glyphIndexes(), run.positions()};
+            GlyphRun out{run.rawFont(), FontIdOf(run.rawFont()), run.glyphIndexes(),
+                         run.positions()};
             for (QPointF& position : out.positions) {
                 position += toBaseline;
             }
@@ -250,6 +260,7 @@ bool ListReportUnit::ShapeDirectly(const QString& text, ShapedText* shaped) {
     if (!ascii_) {
         ascii_ = std::make_unique<AsciiGlyphs>();
         ascii_->font = QRawFont::fromFont(shapedFont_);
+        ascii_->fontId = FontIdOf(ascii_->font);
         ascii_->valid = LoadAsciiGlyphs(*ascii_, shapedFont_.kerning());
     }
     if (!ascii_->valid) {
@@ -260,8 +271,9 @@ bool ListReportUnit::ShapeDirectly(const QString& text, ShapedText* shaped) {
         shaped->runs.assign(1, GlyphRun());
     }
     GlyphRun& run = shaped->runs.front();
-    if (run.font != ascii.font) {
+    if (run.fontId != ascii.fontId) {
         run.font = ascii.font;
+        run.fontId = ascii.fontId;
     }
     run.glyphs.resize(size);
     run.positions.resize(size);
@@ -343,9 +355,10 @@ int ListReportUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned 
     }
     const QPointF origin(rect.left, rect.top + shapedAscent_);
     for (const GlyphRun& run : shaped.runs) {
-        if (run.font != rowFont_) {
+        if (run.fontId != rowFontId_) {
             FlushRow();
             rowFont_ = run.font;
+            rowFontId_ = run.fontId;
         }
         rowGlyphs_.append(run.glyphs);
         for (const QPointF& position : run.positions) {

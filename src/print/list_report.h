@@ -105,6 +105,7 @@ private:
     // from the start of its baseline, in runs of one font each.
     struct GlyphRun {
         QRawFont font;
+        int fontId = -1; // its index in runFonts_: compared for every cell
         QList<quint32> glyphs;
         QList<QPointF> positions;
     };
@@ -130,6 +131,7 @@ private:
     // this off.
     struct AsciiGlyphs {
         QRawFont font;
+        int fontId = -1;
         bool valid = false;
         quint32 glyphs[95] = {};
         double advances[95] = {};         // as the last glyph of a text
@@ -142,13 +144,16 @@ private:
     int shapedLineHeight_ = 0;
     // The glyphs of the row's cells, drawn as one text object when the row ends: a PDF text
     // object costs a fixed preamble, whatever its length.
+    std::vector<QRawFont> runFonts_;
     QRawFont rowFont_;
+    int rowFontId_ = -1;
     QList<quint32> rowGlyphs_;
     QList<QPointF> rowPositions_;
 
     int ScreenWidth(int column) const;
     const ShapedText& Shape(PageSink* sink, int index, const QString& text);
-    ShapedText ShapeByLayout(PageSink* sink, const QString& text) const;
+    ShapedText ShapeByLayout(PageSink* sink, const QString& text);
+    int FontIdOf(const QRawFont& font);
     bool ShapeDirectly(const QString& text, ShapedText* shaped);
     static bool LoadAsciiGlyphs(AsciiGlyphs& ascii, bool kerning);
     void FlushRow();

@@ -28,6 +28,8 @@ public:
     virtual void SetFont(const QFont& font) = 0;
     virtual QFont Font() const = 0;
     virtual QFontMetrics FontMetrics() const = 0;
+    // The width of `text` in the current font, as FontMetrics().horizontalAdvance gives it.
+    virtual int TextWidth(const QString& text) { return FontMetrics().horizontalAdvance(text); }
     virtual Qt::LayoutDirection LayoutDirection() const = 0;
 
     // One line of text in the current font, its baseline starting at `baseline`.

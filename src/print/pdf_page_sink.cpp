@@ -21,6 +21,8 @@ namespace {
 constexpr qsizetype kFlushBytes = 1 << 20;
 // Texts a font keeps shaped: headers, footers and headings repeat on every page.
 constexpr qsizetype kShapedPerFont = 4096;
+// Fonts kept with their texts; a report selects a handful.
+constexpr std::size_t kFontStates = 16;
 
 void PutInt(char*& p, long long value) {
     p = std::to_chars(p, p + 24, value).ptr;
@@ -314,9 +316,37 @@ void PdfPageSink::EndPage() {
 }
 
 void PdfPageSink::SetFont(const QFont& font) {
-    font_ = device_ ? QFont(font, device_) : font;
-    metrics_ = device_ ? QFontMetrics(font_, device_) : QFontMetrics(font_);
-    fontKey_ = font_.key() + QLatin1Char('@') + QString::number(font_.pixelSize());
+    if (font_ && font_->requested == font) {
+        return;
+    }
+    for (const auto& state : fonts_) {
+        if (state->requested == font) {
+            font_ = state.get();
+            return;
+        }
+    }
+    if (fonts_.size() >= kFontStates) {
+        fonts_.erase(fonts_.begin());
+    }
+    auto state = std::make_unique<FontState>();
+    state->requested = font;
+    state->font = device_ ? QFont(font, device_) : font;
+    state->metrics = device_ ? QFontMetrics(state->font, device_) : QFontMetrics(state->font);
+    font_ = state.get();
+    fonts_.push_back(std::move(state));
+}
+
+int PdfPageSink::TextWidth(const QString& text) {
+    QHash<QString, int>& widths = font_->widths;
+    if (auto found = widths.constFind(text); found != widths.constEnd()) {
+        return *found;
+    }
+    if (widths.size() >= kShapedPerFont) {
+        widths.clear();
+    }
+    const int width = font_->metrics.horizontalAdvance(text);
+    widths.insert(text, width);
+    return width;
 }
 
 Qt::LayoutDirection PdfPageSink::LayoutDirection() const {
@@ -324,7 +354,7 @@ Qt::LayoutDirection PdfPageSink::LayoutDirection() const {
 }
 
 const PdfPageSink::Shaped& PdfPageSink::Shape(const QString& text) {
-    QHash<QString, Shaped>& cache = shaped_[fontKey_];
+    QHash<QString, Shaped>& cache = font_->shaped;
     if (auto found = cache.constFind(text); found != cache.constEnd()) {
         return *found;
     }
@@ -333,7 +363,7 @@ const PdfPageSink::Shaped& PdfPageSink::Shape(const QString& text) {
     }
     // Laid out as QPainter::drawText lays out one line: the font, the direction, no width.
     Shaped shaped;
-    QTextLayout layout(text, font_, device_);
+    QTextLayout layout(text, font_->font, device_);
     QTextOption option = layout.textOption();
     option.setTextDirection(LayoutDirection());
     layout.setTextOption(option);
@@ -371,7 +401,7 @@ void PdfPageSink::DrawText(const QPoint& baseline, const QString& text) {
 QRect PdfPageSink::DrawWrappedText(const QRect& rect, int flags, const QString& text) {
     QString lines = text;
     lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(lines, font_, device_);
+    QTextLayout layout(lines, font_->font, device_);
     QTextOption option;
     option.setWrapMode(QTextOption::WordWrap);
     option.setAlignment(Qt::Alignment(flags & Qt::AlignHorizontal_Mask));

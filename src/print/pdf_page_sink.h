@@ -55,8 +55,9 @@ public:
 
     bool Active() const override { return file_.isOpen(); }
     void SetFont(const QFont& font) override;
-    QFont Font() const override { return font_; }
-    QFontMetrics FontMetrics() const override { return metrics_; }
+    QFont Font() const override { return font_->font; }
+    QFontMetrics FontMetrics() const override { return font_->metrics; }
+    int TextWidth(const QString& text) override;
     Qt::LayoutDirection LayoutDirection() const override;
     void DrawText(const QPoint& baseline, const QString& text) override;
     QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) override;
@@ -95,10 +96,17 @@ private:
     QByteArray content_;
     int clipDepth_ = 0;
 
-    QFont font_;
-    QFontMetrics metrics_{QFont()};
-    QString fontKey_;
-    QHash<QString, QHash<QString, Shaped>> shaped_; // by font key, then text
+    // A font as the layout selects it, resolved for the device, with the texts shaped and
+    // measured in it: the same few fonts are selected for every header, heading and footer.
+    struct FontState {
+        QFont requested;
+        QFont font;
+        QFontMetrics metrics{QFont()};
+        QHash<QString, Shaped> shaped;
+        QHash<QString, int> widths;
+    };
+    std::vector<std::unique_ptr<FontState>> fonts_;
+    FontState* font_ = nullptr;
 
     std::vector<std::unique_ptr<Face>> faces_;
     QHash<QString, Face*> facesByName_;

@@ -31,15 +31,15 @@ QFontMetrics MetricsOf(PageSink* sink, QPaintDevice* device) {
 }
 
 // The longest leading part of `text` no wider than `width`, never splitting a surrogate pair.
-QString LeadingPartThatFits(const QFontMetrics& metrics, const QString& text, int width) {
-    if (metrics.horizontalAdvance(text) <= width) {
+QString LeadingPartThatFits(PageSink& sink, const QString& text, int width) {
+    if (sink.TextWidth(text) <= width) {
         return text;
     }
     qsizetype low = 0;
     qsizetype high = text.size();
     while (low < high) {
         qsizetype mid = (low + high + 1) / 2;
-        if (metrics.horizontalAdvance(text.left(mid)) <= width) {
+        if (sink.TextWidth(text.left(mid)) <= width) {
             low = mid;
         } else {
             high = mid - 1;
@@ -339,7 +339,7 @@ int PrintUnit::DrawText(PageSink* sink, const QString& text, const DeviceRect& r
     widths.reserve(lines.size());
     bool needsClip = y < rect.top || y + height > rect.bottom;
     for (const QString& line : lines) {
-        widths.push_back(metrics.horizontalAdvance(line));
+        widths.push_back(sink->TextWidth(line));
         needsClip = needsClip || widths.back() > rect.Width();
     }
     needsClip = needsClip && !(format & kTextNoClip);
@@ -488,7 +488,7 @@ void PrintUnit::DrawHeadingText(int, const QString& text, DeviceRect rect, unsig
     if (!sink || rect.Width() <= 0) {
         return;
     }
-    QString part = LeadingPartThatFits(sink->FontMetrics(), text, rect.Width());
+    QString part = LeadingPartThatFits(*sink, text, rect.Width());
     if (!part.isEmpty()) {
         DrawText(sink, part, rect, format);
     }
@@ -509,7 +509,7 @@ void PrintUnit::DrawDotLeaders(const DeviceRect& rect) {
     if (!sink) {
         return;
     }
-    int dotWidth = sink->FontMetrics().horizontalAdvance(QChar('.'));
+    int dotWidth = sink->TextWidth(QStringLiteral("."));
     if (dotWidth <= 0) {
         return;
     }
@@ -545,9 +545,7 @@ void PrintUnit::PrintTextBlock(const TextBlock& block) {
             continue;
         }
         int width = line.Width();
-        int textWidth = segment.text.isEmpty() || !sink
-                            ? 0
-                            : sink->FontMetrics().horizontalAdvance(segment.text);
+        int textWidth = segment.text.isEmpty() || !sink ? 0 : sink->TextWidth(segment.text);
         int start = line.right;
         int end = line.right;
         if (!segment.text.isEmpty()) {
