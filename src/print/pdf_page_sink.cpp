@@ -45,6 +45,11 @@ void PutNumber(char*& p, double value) {
     }
 }
 
+// A coordinate as PutNumber writes it.
+double Round2(double value) {
+    return static_cast<double>(std::llround(value * 100)) / 100;
+}
+
 void PutStringByte(char*& p, unsigned char byte) {
     if (byte == '(' || byte == ')' || byte == '\\') {
         *p++ = '\\';
@@ -271,6 +276,7 @@ bool PdfPageSink::BeginPage() {
         return false;
     }
     pageOpen_ = true;
+    inText_ = false;
     content_.clear();
     content_.reserve(1 << 16);
     // Device pixels, y downwards, from the device's origin on the page.
@@ -287,10 +293,18 @@ bool PdfPageSink::BeginPage() {
     return true;
 }
 
+void PdfPageSink::EndText() {
+    if (inText_) {
+        content_.append("ET\n");
+        inText_ = false;
+    }
+}
+
 void PdfPageSink::EndPage() {
     if (!pageOpen_) {
         return;
     }
+    EndText();
     pageOpen_ = false;
     for (; clipDepth_ > 0; --clipDepth_) {
         content_.append("Q\n");
@@ -505,17 +519,34 @@ void PdfPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
         std::memcpy(p, text, length);
         p += length;
     };
-    put("BT /", 4);
-    put(face->resource.constData(), static_cast<std::size_t>(face->resource.size()));
-    *p++ = ' ';
-    PutNumber(p, size);
-    put(" Tf 1 0 0 -1 ", 13);
-    double y = positions[0].y();
-    double pen = positions[0].x();
-    PutNumber(p, pen);
-    *p++ = ' ';
-    PutNumber(p, y);
-    put(" Tm [(", 6);
+    // Rows in the same font continue one text object, each moving the line's origin.
+    const double x0 = Round2(positions[0].x());
+    double y = Round2(positions[0].y());
+    if (inText_ && textFace_ == face && textSize_ == size) {
+        PutNumber(p, x0 - lineX_);
+        *p++ = ' ';
+        PutNumber(p, lineY_ - y);
+        put(" Td [(", 6);
+    } else {
+        if (inText_) {
+            put("ET\n", 3);
+        }
+        put("BT /", 4);
+        put(face->resource.constData(), static_cast<std::size_t>(face->resource.size()));
+        *p++ = ' ';
+        PutNumber(p, size);
+        put(" Tf 1 0 0 -1 ", 13);
+        PutNumber(p, x0);
+        *p++ = ' ';
+        PutNumber(p, y);
+        put(" Tm [(", 6);
+        inText_ = true;
+        textFace_ = face;
+        textSize_ = size;
+    }
+    lineX_ = x0;
+    lineY_ = y;
+    double pen = x0;
     // Each glyph goes where the layout put it: the gap from where the previous glyph's width
     // leaves the pen is written as an adjustment, in thousandths of the font size.
     const double perUnit = size / 1000.0;
@@ -528,13 +559,15 @@ void PdfPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
         }
         const QPointF& at = positions[i];
         if (std::abs(at.y() - y) > 0.005) {
-            y = at.y();
-            pen = at.x();
+            y = Round2(at.y());
+            pen = Round2(at.x());
             put(")] TJ 1 0 0 -1 ", 15);
             PutNumber(p, pen);
             *p++ = ' ';
             PutNumber(p, y);
             put(" Tm [(", 6);
+            lineX_ = pen;
+            lineY_ = y;
         } else {
             const long long adjust = std::llround((pen - at.x()) / perUnit);
             if (adjust != 0) {
@@ -549,12 +582,13 @@ void PdfPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
         PutStringByte(p, static_cast<unsigned char>(glyph & 0xFF));
         pen += widths[glyph] * perUnit;
     }
-    put(")] TJ ET\n", 9);
+    put(")] TJ\n", 6);
     content_.resize(start + (p - begin));
 }
 
 void PdfPageSink::DrawOutlines(Face&, const QRawFont& font, const QList<quint32>& glyphs,
                                const QList<QPointF>& positions) {
+    EndText();
     QByteArray& c = content_;
     for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
         const QPainterPath path = font.pathForGlyph(glyphs[i]).translated(positions[i]);
@@ -592,6 +626,7 @@ void PdfPageSink::DrawLine(const QPoint& from, const QPoint& to) {
     if (!pageOpen_) {
         return;
     }
+    EndText();
     AppendInt(content_, from.x());
     content_.append(' ');
     AppendInt(content_, from.y());
@@ -606,6 +641,7 @@ void PdfPageSink::PushClip(const QRect& rect) {
     if (!pageOpen_) {
         return;
     }
+    EndText();
     content_.append("q ");
     AppendInt(content_, rect.x());
     content_.append(' ');
@@ -620,6 +656,7 @@ void PdfPageSink::PushClip(const QRect& rect) {
 
 void PdfPageSink::PopClip() {
     if (pageOpen_ && clipDepth_ > 0) {
+        EndText();
         content_.append("Q\n");
         --clipDepth_;
     }

@@ -95,6 +95,12 @@ private:
     bool pageOpen_ = false;
     QByteArray content_;
     int clipDepth_ = 0;
+    // The text object left open for the next glyphs, and where its line starts.
+    bool inText_ = false;
+    const Face* textFace_ = nullptr;
+    double textSize_ = 0;
+    double lineX_ = 0;
+    double lineY_ = 0;
 
     // A font as the layout selects it, resolved for the device, with the texts shaped and
     // measured in it: the same few fonts are selected for every header, heading and footer.
@@ -120,6 +126,7 @@ private:
     std::optional<QByteArray> Deflate(const QByteArray& data, int level);
     void WriteStream(int id, const QByteArray& dictionary, const QByteArray& data, int level);
     Face* FaceOf(const QRawFont& font);
+    void EndText();
     const Shaped& Shape(const QString& text);
     void DrawOutlines(Face& face, const QRawFont& font, const QList<quint32>& glyphs,
                       const QList<QPointF>& positions);
