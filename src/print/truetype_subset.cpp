@@ -1,8 +1,6 @@
 #include "print/truetype_subset.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 
 namespace qa {
 
@@ -131,8 +129,9 @@ std::optional<TrueTypeMetrics> ReadTrueTypeMetrics(const FontTableReader& tables
     const std::string maxp = tables("maxp");
     const std::string hhea = tables("hhea");
     const std::string hmtx = tables("hmtx");
-    if (head.size() < 54 || maxp.size() < 6 || hhea.size() < 36 || tables("glyf").empty() ||
-        tables("loca").empty()) {
+    // A face without a glyph index has no TrueType outlines (the outlines are CFF); the
+    // outlines themselves are read only when the subset is made.
+    if (head.size() < 54 || maxp.size() < 6 || hhea.size() < 36 || tables("loca").empty()) {
         return std::nullopt;
     }
     TrueTypeMetrics metrics;

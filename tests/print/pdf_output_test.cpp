@@ -2,11 +2,14 @@
 // with the same report drawn through Qt's PDF engine; and the font subsets it embeds, loaded
 // back by FreeType.
 #include "print/list_report.h"
+#include "print/pdf_page_sink.h"
+#include "print/print_dialog_service.h"
 #include "print/truetype_subset.h"
 #include "print_test_support.h"
 
 #include <QFileInfo>
 #include <QPainterPath>
+#include <QPrinter>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -310,4 +313,24 @@ TEST(TrueTypeSubsetTest, KeepsUsedGlyphsAndTheComponentsOfComposites) {
     const auto codes = GlyphCodePoints(tables("cmap"), used);
     ASSERT_EQ(codes.count(glyphs[0]), 1u);
     EXPECT_EQ(codes.at(glyphs[0]), U'é');
+}
+
+TEST(PdfPageSinkTest, FacesWithoutTrueTypeOutlinesAreDrawnAsShapes) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cff.pdf"));
+    std::shared_ptr<QPrinter> printer = MakePdfPrinter(path);
+    QFont font(QStringLiteral("Nimbus Sans"));
+    font.setPointSizeF(40);
+    ASSERT_TRUE(QRawFont::fromFont(QFont(font, printer.get())).fontTable("loca").isEmpty())
+        << "an OpenType face with CFF outlines (fonts-urw-base35)";
+    PdfPageSink sink(printer.get(), PdfPageGeometry{QSizeF(595.28, 841.89), QPointF(0, 0), 600});
+    ASSERT_TRUE(sink.Open(path));
+    ASSERT_TRUE(sink.BeginPage());
+    sink.SetFont(font);
+    sink.DrawText(QPoint(600, 1200), QStringLiteral("HHHH"));
+    ASSERT_TRUE(sink.Finish());
+    ExpectSoundPdf(path);
+    EXPECT_TRUE(EmbeddedFonts(path).isEmpty());
+    // Four capitals of 40 points: well over a thousand dark pixels at 72 dpi.
+    EXPECT_GT(DarkPixels(path, 1), 1000);
 }

@@ -120,19 +120,27 @@ double PdfPageWidth(const QString& path) {
     return match.hasMatch() ? match.captured(1).toDouble() : 0;
 }
 
-std::vector<double> HorizontalRules(const QString& path, int page, double fraction) {
-    constexpr int kDpi = 72;
+namespace {
+
+// Page `page` rendered in grey at 72 dpi: width, height and one byte per pixel.
+struct GreyPage {
+    int width = 0;
+    int height = 0;
+    QByteArray pixels;
+};
+
+GreyPage RenderGrey(const QString& path, int page) {
     QTemporaryDir dir;
     QString prefix = dir.filePath(QStringLiteral("page"));
     RunTool(QStringLiteral("pdftoppm"),
             {QStringLiteral("-gray"), QStringLiteral("-aaVector"), QStringLiteral("no"),
-             QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-f"),
+             QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-f"),
              QString::number(page), QStringLiteral("-l"), QString::number(page),
              QStringLiteral("-singlefile"), path, prefix});
     QFile file(prefix + QStringLiteral(".pgm"));
-    std::vector<double> rows;
+    GreyPage grey;
     if (!file.open(QIODevice::ReadOnly)) {
-        return rows;
+        return grey;
     }
     QByteArray data = file.readAll();
     // P5 header: magic, width, height, maximum, each separated by whitespace.
@@ -152,16 +160,36 @@ std::vector<double> HorizontalRules(const QString& path, int page, double fracti
     int width = fields.value(1).toInt();
     int height = fields.value(2).toInt();
     if (fields.value(0) != "P5" || data.size() < pos + width * height) {
-        return rows;
+        return grey;
     }
-    const auto* pixels = reinterpret_cast<const unsigned char*>(data.constData() + pos);
-    for (int y = 0; y < height; ++y) {
+    grey.width = width;
+    grey.height = height;
+    grey.pixels = data.mid(pos, width * height);
+    return grey;
+}
+
+} // namespace
+
+int DarkPixels(const QString& path, int page) {
+    const GreyPage grey = RenderGrey(path, page);
+    int dark = 0;
+    for (char pixel : grey.pixels) {
+        dark += static_cast<unsigned char>(pixel) < 128 ? 1 : 0;
+    }
+    return dark;
+}
+
+std::vector<double> HorizontalRules(const QString& path, int page, double fraction) {
+    const GreyPage grey = RenderGrey(path, page);
+    std::vector<double> rows;
+    const auto* pixels = reinterpret_cast<const unsigned char*>(grey.pixels.constData());
+    for (int y = 0; y < grey.height; ++y) {
         int dark = 0;
-        for (int x = 0; x < width; ++x) {
-            dark += pixels[y * width + x] < 200 ? 1 : 0;
+        for (int x = 0; x < grey.width; ++x) {
+            dark += pixels[y * grey.width + x] < 200 ? 1 : 0;
         }
-        if (dark >= fraction * width) {
-            rows.push_back(y * 72.0 / kDpi);
+        if (dark >= fraction * grey.width) {
+            rows.push_back(y);
         }
     }
     return rows;

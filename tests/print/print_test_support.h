@@ -53,6 +53,8 @@ double PdfPageWidth(const QString& path); // points
 // Rows (in points from the top) of page `page` (from 1) where a dark line runs across at
 // least `fraction` of the page width.
 std::vector<double> HorizontalRules(const QString& path, int page, double fraction);
+// Pixels darker than mid-grey on page `page` (from 1) rendered at 72 dpi.
+int DarkPixels(const QString& path, int page);
 QString RunTool(const QString& program, const QStringList& arguments);
 
 struct ToolRun {
