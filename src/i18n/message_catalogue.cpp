@@ -34,6 +34,10 @@ const char* MessageSource(MessageId id) {
         return QT_TRANSLATE_NOOP("Message",
                                  "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n"
                                  "오르보에이원씨와의 연결 포트를 다시 확인해 주세요.");
+    case MessageId::NotArrivingBecause:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n"
+                                 "오르보에이원씨와의 연결 포트를 다시 확인해 주세요.\r\n\r\n%1");
     case MessageId::NoNewData:
         return QT_TRANSLATE_NOOP("Message", "새로운 데이터가 없습니다.");
     case MessageId::Waiting:

@@ -22,6 +22,7 @@ enum class MessageId : int {
     AskReceiveGlucose,
     NoData,
     NotArriving,
+    NotArrivingBecause, // NotArriving, then what the port reported
     NoNewData,
     Waiting,
     ModeChange,

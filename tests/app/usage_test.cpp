@@ -134,11 +134,14 @@ TEST(Usage, DocumentedSettingsKeysAreTheSettingsFileKeys) {
     EXPECT_EQ(documented, keys);
 }
 
-TEST(Usage, WrappingKeepsWordsWholeAndCountsCharactersNotBytes) {
+TEST(Usage, WrappingKeepsWordsWholeAndCountsTerminalColumnsNotBytes) {
     EXPECT_EQ(WrapText("one two three", 2, 9), "  one two\n  three\n");
     EXPECT_EQ(WrapText("one two three", 2, 8), "  one\n  two\n  three\n");
     EXPECT_EQ(WrapText("", 4, 80), "");
-    // Eight Hangul syllables are 24 bytes but eight columns.
-    EXPECT_EQ(WrapText("오르보에 이원씨관리", 0, 10), "오르보에 이원씨관리\n");
+    // Nine Hangul syllables are 27 bytes, and a terminal shows each in two columns: 19 in all.
+    EXPECT_EQ(WrapText("오르보에 이원씨관리", 0, 19), "오르보에 이원씨관리\n");
+    EXPECT_EQ(WrapText("오르보에 이원씨관리", 0, 18), "오르보에\n이원씨관리\n");
+    EXPECT_EQ(WrapText("HbA1c는 mmol/mol", 0, 16), "HbA1c는 mmol/mol\n");
+    EXPECT_EQ(WrapText("HbA1c는 mmol/mol", 0, 15), "HbA1c는\nmmol/mol\n");
     EXPECT_EQ(WrapText("averyveryverylongword x", 2, 10), "  averyveryverylongword\n  x\n");
 }
