@@ -411,10 +411,11 @@ std::size_t DisplayWidth(const std::string& text) {
         for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
             code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         }
-        const bool wide = (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
-                          (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
-                          (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
-                          (code >= 0xFFE0 && code <= 0xFFE6);
+        const bool wide =
+            (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
+            (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
+            (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
+            (code >= 0xFFE0 && code <= 0xFFE6);
         width += wide ? 2 : 1;
         i += length;
     }
