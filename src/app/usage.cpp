@@ -400,28 +400,6 @@ ProgramUsage MakeWindowUsage() {
     return u;
 }
 
-// Columns a terminal gives the text: Hangul and the other East Asian wide characters take
-// two, every other character one.
-std::size_t DisplayWidth(const std::string& text) {
-    std::size_t width = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
-            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        const bool wide =
-            (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
-            (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
-            (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
-            (code >= 0xFFE0 && code <= 0xFFE6);
-        width += wide ? 2 : 1;
-        i += length;
-    }
-    return width;
-}
-
 std::string OptionTerm(const UsageOption& option) {
     std::string term = option.alias.empty() ? option.name : option.alias + ", " + option.name;
     return option.value.empty() ? term : term + " " + option.value;
@@ -447,6 +425,26 @@ std::vector<const ProgramUsage*> AllProgramUsages() {
 
 std::string VersionText() {
     return std::string("QuorinA1c ") + QA_VERSION;
+}
+
+std::size_t DisplayWidth(const std::string& text) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        const bool wide =
+            (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF) ||
+            (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
+            (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
+            (code >= 0xFFE0 && code <= 0xFFE6);
+        width += wide ? 2 : 1;
+        i += length;
+    }
+    return width;
 }
 
 std::string WrapText(const std::string& text, std::size_t indent, std::size_t width) {

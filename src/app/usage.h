@@ -114,6 +114,10 @@ std::string ShortUsageText(const ProgramUsage& usage, const UsageTranslator& tra
 const UsageOption* FindOption(const ProgramUsage& usage, const std::string& spelling);
 const UsageCommand* FindCommand(const ProgramUsage& usage, const std::string& name);
 
+// Columns a terminal gives the text: Hangul and the other East Asian wide characters take
+// two, every other character one.
+std::size_t DisplayWidth(const std::string& text);
+
 // Breaks text into lines of at most `width` terminal columns (a Hangul syllable takes two), each
 // starting with `indent` blanks.
 std::string WrapText(const std::string& text, std::size_t indent, std::size_t width);

@@ -64,7 +64,7 @@ TEST(Cli, DownloadThenListAndExport) {
         SimProcess sim({"--no-pace", "--hba1c", "6", "--seed", "7"});
         CliRun run = CliProcess(dir, "--data-dir " + data + " download --port " + sim.linkPath());
         ASSERT_EQ(run.code, 0) << run.err;
-        EXPECT_EQ(run.out, "imported 6\n");
+        EXPECT_EQ(run.out, "새 결과 6건 저장\n");
         EXPECT_NE(run.err.find("데이터 검사 완료"), std::string::npos);
     }
     CliRun list = Cli(data, {"list"});
@@ -313,8 +313,12 @@ TEST(Cli, DownloadFromAMissingPortFails) {
     TempDir dir;
     CliRun run = Cli(dir.File("data"), {"download", "--port", "ttyQA-none"});
     EXPECT_EQ(run.code, 1);
-    EXPECT_NE(run.err.find("No such file or directory (error code - 2)"), std::string::npos);
-    EXPECT_NE(run.err.find("통신 포트 연결 실패."), std::string::npos);
+    EXPECT_NE(run.err.find("통신 포트 연결 실패."), std::string::npos) << run.err;
+    EXPECT_NE(
+        run.err.find("/dev/ttyQA-none: 그런 포트가 없습니다. 측정기가 연결되어 있고 켜져 있는지 "
+                     "확인해 주세요 (error code - 2)"),
+        std::string::npos)
+        << run.err;
 }
 
 // Interrupted mid-transfer, the download stops at once, stores nothing, never tells the
