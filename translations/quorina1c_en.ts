@@ -267,6 +267,46 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
 <byte value="xd"/>
 %1</translation>
     </message>
+    <message>
+        <source>unknown setting %1</source>
+        <translation>unknown setting %1</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (%) or 1 (mmol/mol), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (%) or 1 (mmol/mol), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (mg/dL) or 1 (mmol/L), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (mg/dL) or 1 (mmol/L), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (12 hours) or 1 (24 hours), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (12 hours) or 1 (24 hours), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (Korean) or 1 (English), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (Korean) or 1 (English), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (off) or 1 (on), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (off) or 1 (on), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes a number such as 6.7, not &quot;%2&quot;</source>
+        <translation>%1 takes a number such as 6.7, not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</source>
+        <translation>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</translation>
+    </message>
+    <message>
+        <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
+        <translation>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>

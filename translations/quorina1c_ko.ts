@@ -267,6 +267,46 @@ The files of &quot;%2&quot; are used instead.</source>
 <byte value="xd"/>
 %1</translation>
     </message>
+    <message>
+        <source>unknown setting %1</source>
+        <translation>알 수 없는 설정 %1</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (%) or 1 (mmol/mol), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (%) 또는 1 (mmol/mol)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (mg/dL) or 1 (mmol/L), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (mg/dL) 또는 1 (mmol/L)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) 또는 2 (dd/MM/yyyy)를 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (12 hours) or 1 (24 hours), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (12시간제) 또는 1 (24시간제)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (Korean) or 1 (English), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (한국어) 또는 1 (영어)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (off) or 1 (on), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (끔) 또는 1 (켬)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes a number such as 6.7, not &quot;%2&quot;</source>
+        <translation>%1에는 6.7 같은 수를 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</source>
+        <translation>%1이(가) 너무 깁니다: 최대 %2바이트(한글 한 글자는 3바이트)인데 %3바이트입니다</translation>
+    </message>
+    <message>
+        <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
+        <translation>%1에는 1부터 %2까지의 초를 적어 주세요(&quot;%3&quot; 아님)</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>

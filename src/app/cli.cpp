@@ -999,11 +999,11 @@ int Cli::Settings() {
             return Usage(CliText(
                 QT_TRANSLATE_NOOP("qa::Cli", "settings set takes KEY=VALUE, not %1"), {pair}));
         }
-        std::string problem;
+        Message problem;
         const std::string key = pair.substr(0, eq);
         if (IsInterfaceKey(key) ? !ApplyInterfaceEntry(link, key, pair.substr(eq + 1), problem)
                                 : !ApplySettingsEntry(changed, key, pair.substr(eq + 1), problem)) {
-            return Usage(problem);
+            return Usage(ConsoleText(MessageUtf8(problem)));
         }
     }
     if (link != linkBefore && !SaveInterfaceSettings(settingsPath, link)) {

@@ -398,7 +398,7 @@ TEST(Cli, SettingsRefuseOverLongTextsAndCodesOutsideTheirLists) {
     for (const char* key : {"Name", "Hospital", "Email", "Command"}) {
         CliRun run = Cli(data, {"settings", "set", std::string(key) + "=" + syllables});
         EXPECT_EQ(run.code, 2) << key;
-        EXPECT_NE(run.err.find(std::string(key) + " is too long: at most 99 bytes"),
+        EXPECT_NE(run.err.find(std::string(key) + "이(가) 너무 깁니다: 최대 99바이트"),
                   std::string::npos)
             << run.err;
     }
@@ -407,12 +407,13 @@ TEST(Cli, SettingsRefuseOverLongTextsAndCodesOutsideTheirLists) {
 
     CliRun bad = Cli(data, {"settings", "set", "Date=5"});
     EXPECT_EQ(bad.code, 2);
-    EXPECT_NE(bad.err.find("0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy)"), std::string::npos)
+    EXPECT_NE(bad.err.find("Date에는 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) 또는 2 (dd/MM/yyyy)"),
+              std::string::npos)
         << bad.err;
     for (const char* pair : {"HbA1c_unit=2", "Glucose_unit=-1", "time=2", "lang=7", "Date=x"}) {
         CliRun run = Cli(data, {"settings", "set", pair});
         EXPECT_EQ(run.code, 2) << pair;
-        EXPECT_NE(run.err.find(" or "), std::string::npos) << pair << ": " << run.err;
+        EXPECT_NE(run.err.find(" 또는 "), std::string::npos) << pair << ": " << run.err;
     }
     // A refused pair refuses the whole command: the good one before it is not stored either.
     EXPECT_EQ(Cli(data, {"settings", "set", "time=1", "Date=3"}).code, 2);
