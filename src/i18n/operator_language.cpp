@@ -26,10 +26,23 @@ std::optional<Language> LanguageOfUser(const std::string& dataFolder, const std:
 } // namespace
 
 Language RecordedOperatorLanguage(const std::string& dataFolder) {
-    const std::string id =
-        ReadProfileString(dataFolder + "/" + kUserInfoFileName, "User Count", "current_user");
+    const std::string userFile = dataFolder + "/" + kUserInfoFileName;
+    const std::string id = ReadProfileString(userFile, "User Count", "current_user");
     const std::string user = id == kNoUserId ? std::string(kDefaultUserId) : id;
-    return LanguageOfUser(dataFolder, user).value_or(Language::Korean);
+    if (std::optional<Language> language = LanguageOfUser(dataFolder, user)) {
+        return *language;
+    }
+    // A current user the list does not know: the program works for the first listed one
+    // instead, and speaks that operator's language.
+    const int count = LeadingInt(ReadProfileString(userFile, "User Count", "cnt"));
+    for (int i = 1; i <= count && i <= 1000; ++i) {
+        const std::string listed =
+            ReadProfileString(userFile, "User Set", "no" + std::to_string(i));
+        if (IsUsableUserId(listed)) {
+            return LanguageOfUser(dataFolder, listed).value_or(Language::Korean);
+        }
+    }
+    return Language::Korean;
 }
 
 Language OperatorLanguage(const std::string& dataFolder, const std::string& userId) {
