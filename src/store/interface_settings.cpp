@@ -112,7 +112,7 @@ bool LoadInterfaceSettings(const std::string& path, InterfaceSettings& settings)
     ProfileDocument doc = ProfileDocument::Parse(content);
     for (const auto& [key, defaultText] : InterfaceEntries(InterfaceSettings{})) {
         std::optional<std::string> stored = doc.Get(kInterfaceSection, key);
-        std::string problem;
+        Message problem;
         // A value that no longer fits keeps the default rather than switching the link on or
         // pointing it somewhere half-read.
         if (stored && !ApplyInterfaceEntry(settings, key, *stored, problem)) {
