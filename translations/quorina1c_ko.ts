@@ -828,7 +828,7 @@ The record may have been deleted meanwhile.</source>
     </message>
     <message>
         <source>backed up %1 files to %2</source>
-        <translation>파일 %1개를 %2에 백업했습니다</translation>
+        <translation>파일 %1개를 백업했습니다: %2</translation>
     </message>
     <message>
         <source>restore needs one FILE</source>
@@ -836,11 +836,11 @@ The record may have been deleted meanwhile.</source>
     </message>
     <message>
         <source>restored %1</source>
-        <translation>%1에서 복원했습니다</translation>
+        <translation>복원했습니다: %1</translation>
     </message>
     <message>
         <source>the replaced data folder is kept as %1</source>
-        <translation>바뀌기 전 데이터 폴더는 %1에 보관했습니다</translation>
+        <translation>바뀌기 전 데이터 폴더를 보관한 곳: %1</translation>
     </message>
 </context>
 <context>

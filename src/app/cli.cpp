@@ -224,7 +224,9 @@ public:
             return kExitFailed;
         }
         if (MakeDataFolderPrivate(folder_)) {
-            err_ << CliText(kPrivateFolderMessage, {folder_}) << "\n";
+            err_ << FillArguments(Translate("qa::Startup", kPrivateFolderMessage).toStdString(),
+                                  {folder_})
+                 << "\n";
         }
         const std::string& c = options_.command;
         if (c == "download") {

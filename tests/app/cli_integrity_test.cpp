@@ -177,7 +177,8 @@ TEST(CliIntegrity, DamagedOrUnreadableDatabasesFailNamingTheFile) {
         Outcome run = Cli(dir, data, args);
         EXPECT_EQ(run.code, 1) << args[0] << ": " << run.err;
         EXPECT_TRUE(run.out.empty()) << "no list at all rather than an empty one";
-        EXPECT_NE(run.err.find("damaged"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("데이터베이스 파일이 손상되었습니다."), std::string::npos)
+            << run.err;
         EXPECT_NE(run.err.find(file + ": "), std::string::npos) << run.err;
     }
     EXPECT_EQ(ReadFile(file), content) << "never overwritten";

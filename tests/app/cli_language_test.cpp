@@ -241,7 +241,7 @@ TEST(CliLanguage, EveryCommandSpeaksTheOperatorsLanguage) {
             {{"restore", dir.File("b.tar")},
              0,
              "the replaced data folder is kept as ",
-             "바뀌기 전 데이터 폴더는 "},
+             "바뀌기 전 데이터 폴더를 보관한 곳: "},
             {{"restore"}, 2, "restore needs one FILE", "restore에는 FILE 하나가 필요합니다"},
             // Usage: the help, and what is not understood at all.
             {{"--help"}, 0, "usage: quorina1c-cli ", "사용법: quorina1c-cli "},
@@ -316,11 +316,18 @@ TEST(CliLanguage, BrokenFilesAndOtherOperatorsKeepTheRightLanguage) {
     EXPECT_EQ(damagedKorean.err.find("This database file is damaged."), std::string::npos)
         << damagedKorean.err;
 
-    // A user file that cannot be read at all.
+    // A user file that cannot be read at all names no current operator: the program falls
+    // back to the default one (Basis), whose choice is English.
     std::filesystem::remove(userFile);
     std::filesystem::create_directory(userFile);
     LanguageRun unreadable = Cli(data, {"users", "list"});
     EXPECT_EQ(unreadable.code, 1);
-    EXPECT_NE(unreadable.err.find("사용자 파일을 읽을 수 없습니다: "), std::string::npos)
-        << unreadable.err << "no operator can be known: Korean";
+    EXPECT_NE(unreadable.err.find("The user file cannot be read: " + userFile), std::string::npos)
+        << unreadable.err;
+    ExpectNoHangul(unreadable, "unreadable user file");
+    // Without any operator's choice to go by: Korean.
+    std::filesystem::remove(data + "/Basis_set_info.ini");
+    LanguageRun nobody = Cli(data, {"users", "list"});
+    EXPECT_NE(nobody.err.find("사용자 파일을 읽을 수 없습니다: " + userFile), std::string::npos)
+        << nobody.err;
 }

@@ -146,7 +146,7 @@ TEST(Cli, BackupAndRestoreThroughTheCommandLine) {
     WriteFile(dir.File("bad.tar"), ReadFile(dir.File("b.tar")).substr(0, 3000));
     CliRun refused = Cli(data, {"restore", dir.File("bad.tar")});
     EXPECT_EQ(refused.code, 1);
-    EXPECT_NE(refused.err.find("nothing was changed"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("아무것도 바뀌지 않았습니다"), std::string::npos) << refused.err;
     EXPECT_EQ(Cli(data, {"users", "list"}).out, "  Basis\n  Lee\n* Park\n");
 
     CliRun restored = Cli(data, {"restore", dir.File("b.tar")});
