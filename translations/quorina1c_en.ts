@@ -1323,10 +1323,6 @@ The record may have been deleted meanwhile.</translation>
         <translation>The connection to the meter was lost: it was unplugged or switched off.</translation>
     </message>
     <message>
-        <source>Reading from the meter&apos;s port failed.</source>
-        <translation>Reading from the meter&apos;s port failed.</translation>
-    </message>
-    <message>
         <source>Writing to the meter&apos;s port failed.</source>
         <translation>Writing to the meter&apos;s port failed.</translation>
     </message>

@@ -1323,10 +1323,6 @@ The record may have been deleted meanwhile.</source>
         <translation>측정기와의 연결이 끊어졌습니다: 케이블이 빠졌거나 측정기가 꺼졌습니다.</translation>
     </message>
     <message>
-        <source>Reading from the meter&apos;s port failed.</source>
-        <translation>측정기 포트에서 읽지 못했습니다.</translation>
-    </message>
-    <message>
         <source>Writing to the meter&apos;s port failed.</source>
         <translation>측정기 포트에 쓰지 못했습니다.</translation>
     </message>

@@ -136,7 +136,7 @@ TEST_F(DownloadE2E, UnpluggedMeterEndsTheDownloadWithoutSpinning) {
     EXPECT_EQ(shown.rfind(
                   "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n오르보에이원씨와의 "
                   "연결 포트를 다시 확인해 주세요.\r\n\r\nThe connection to the meter was "
-                  "lost: it was unplugged or switched off. (",
+                  "lost: it was unplugged or switched off.",
                   0),
               0u)
         << shown;

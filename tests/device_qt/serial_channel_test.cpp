@@ -146,7 +146,7 @@ TEST(SerialChannel, UnpluggedMeterClosesThePortWithoutSpinning) {
     ASSERT_TRUE(PumpUntil([&] { return received > 50; }, 5s));
     sim.reset(); // the meter goes away mid-transfer
     ASSERT_TRUE(PumpUntil([&] { return !channel.IsOpen(); }, 5s));
-    // The operator learns why, Qt's own words after the sentence.
+    // The operator learns why.
     EXPECT_EQ(channel.LastError().rfind("The connection to the meter was lost", 0), 0u)
         << channel.LastError();
 

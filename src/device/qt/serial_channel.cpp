@@ -205,25 +205,28 @@ void SerialChannel::OnError(QSerialPort::SerialPortError error) {
     }
     // After a hang-up (meter unplugged) QSerialPort would raise the same error again on
     // every turn of the event loop; closing stops that and lets the watch end the exchange.
-    // The operator reads what happened in their language, Qt's own words after it.
-    const char* what = nullptr;
+    // The operator reads what happened in their language. A port that goes away (a pty
+    // closed, a USB adapter pulled) shows up as a resource or a read error, and Qt's words
+    // for it then name whatever errno was left over, so they are left out; other errors keep
+    // them for support.
     switch (error) {
     case QSerialPort::ResourceError:
-        what = QT_TRANSLATE_NOOP("qa::SerialChannel",
-                                 "The connection to the meter was lost: it was unplugged or "
-                                 "switched off.");
-        break;
     case QSerialPort::ReadError:
-        what = QT_TRANSLATE_NOOP("qa::SerialChannel", "Reading from the meter's port failed.");
+        lastError_ = Words(QT_TRANSLATE_NOOP("qa::SerialChannel",
+                                             "The connection to the meter was lost: it was "
+                                             "unplugged or switched off."));
         break;
     case QSerialPort::WriteError:
-        what = QT_TRANSLATE_NOOP("qa::SerialChannel", "Writing to the meter's port failed.");
+        lastError_ =
+            Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "Writing to the meter's port failed.")) +
+            " (" + port_.errorString().toStdString() + ")";
         break;
     default:
-        what = QT_TRANSLATE_NOOP("qa::SerialChannel", "The meter's port reported an error.");
+        lastError_ =
+            Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "The meter's port reported an error.")) +
+            " (" + port_.errorString().toStdString() + ")";
         break;
     }
-    lastError_ = Words(what) + " (" + port_.errorString().toStdString() + ")";
     if (port_.isOpen()) {
         port_.close();
     }
