@@ -257,6 +257,56 @@ Please enter it again. (Max 15)</translation>
         <translation>The text is too long.
 Please enter it again. (Max 100)</translation>
     </message>
+    <message>
+        <source>오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.<byte value="xd"/>
+오르보에이원씨와의 연결 포트를 다시 확인해 주세요.<byte value="xd"/>
+<byte value="xd"/>
+%1</source>
+        <translation>No data is arriving from the OrvoA1c.<byte value="xd"/>
+Please check the port connected to the OrvoA1c again.<byte value="xd"/>
+<byte value="xd"/>
+%1</translation>
+    </message>
+    <message>
+        <source>unknown setting %1</source>
+        <translation>unknown setting %1</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (%) or 1 (mmol/mol), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (%) or 1 (mmol/mol), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (mg/dL) or 1 (mmol/L), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (mg/dL) or 1 (mmol/L), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (12 hours) or 1 (24 hours), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (12 hours) or 1 (24 hours), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (Korean) or 1 (English), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (Korean) or 1 (English), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (off) or 1 (on), not &quot;%2&quot;</source>
+        <translation>%1 takes 0 (off) or 1 (on), not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes a number such as 6.7, not &quot;%2&quot;</source>
+        <translation>%1 takes a number such as 6.7, not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</source>
+        <translation>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</translation>
+    </message>
+    <message>
+        <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
+        <translation>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -589,10 +639,6 @@ The record may have been deleted meanwhile.</translation>
         <translation>The user file cannot be read: </translation>
     </message>
     <message>
-        <source>quorina1c-cli: unknown user </source>
-        <translation>quorina1c-cli: unknown user </translation>
-    </message>
-    <message>
         <source>The files of user %1 cannot be opened:</source>
         <translation>The files of user %1 cannot be opened:</translation>
     </message>
@@ -643,6 +689,158 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>The backup was not restored; nothing was changed: </source>
         <translation>The backup was not restored; nothing was changed: </translation>
+    </message>
+    <message>
+        <source>--data-dir needs a folder</source>
+        <translation>--data-dir needs a folder</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 needs a value</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>unknown option %1</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>no command given</translation>
+    </message>
+    <message>
+        <source>unknown command %1</source>
+        <translation>unknown command %1</translation>
+    </message>
+    <message>
+        <source>quorina1c-cli: unknown user %1</source>
+        <translation>quorina1c-cli: unknown user %1</translation>
+    </message>
+    <message>
+        <source>unexpected argument %1</source>
+        <translation>unexpected argument %1</translation>
+    </message>
+    <message>
+        <source>download needs --port DEVICE</source>
+        <translation>download needs --port DEVICE</translation>
+    </message>
+    <message>
+        <source>--kind is hba1c or glucose</source>
+        <translation>--kind is hba1c or glucose</translation>
+    </message>
+    <message>
+        <source>imported %1</source>
+        <translation>imported %1</translation>
+    </message>
+    <message>
+        <source>%1 needs --out FILE</source>
+        <translation>%1 needs --out FILE</translation>
+    </message>
+    <message>
+        <source>--format goes with export</source>
+        <translation>--format goes with export</translation>
+    </message>
+    <message>
+        <source>--format is csv, hl7 or fhir</source>
+        <translation>--format is csv, hl7 or fhir</translation>
+    </message>
+    <message>
+        <source>--weeks and --from/--to exclude each other</source>
+        <translation>--weeks and --from/--to exclude each other</translation>
+    </message>
+    <message>
+        <source>--from and --to go together</source>
+        <translation>--from and --to go together</translation>
+    </message>
+    <message>
+        <source>dates are written YYYYMMDD</source>
+        <translation>dates are written YYYYMMDD</translation>
+    </message>
+    <message>
+        <source>--weeks takes a number from 0 to 12</source>
+        <translation>--weeks takes a number from 0 to 12</translation>
+    </message>
+    <message>
+        <source>The file was not written: %1</source>
+        <translation>The file was not written: %1</translation>
+    </message>
+    <message>
+        <source>The report was not printed: %1</source>
+        <translation>The report was not printed: %1</translation>
+    </message>
+    <message>
+        <source>%1 does not go with patients</source>
+        <translation>%1 does not go with patients</translation>
+    </message>
+    <message>
+        <source>Patient ID	Results	Last date	Last result</source>
+        <translation>Patient ID	Results	Last date	Last result</translation>
+    </message>
+    <message>
+        <source>users needs list, add ID, delete ID or switch ID</source>
+        <translation>users needs list, add ID, delete ID or switch ID</translation>
+    </message>
+    <message>
+        <source>settings needs show or set KEY=VALUE...</source>
+        <translation>settings needs show or set KEY=VALUE...</translation>
+    </message>
+    <message>
+        <source>settings set needs KEY=VALUE</source>
+        <translation>settings set needs KEY=VALUE</translation>
+    </message>
+    <message>
+        <source>settings set takes KEY=VALUE, not %1</source>
+        <translation>settings set takes KEY=VALUE, not %1</translation>
+    </message>
+    <message>
+        <source>send needs --to mllp://HOST:PORT or the Destination setting</source>
+        <translation>send needs --to mllp://HOST:PORT or the Destination setting</translation>
+    </message>
+    <message>
+        <source>the destination is written mllp://HOST:PORT, not %1</source>
+        <translation>the destination is written mllp://HOST:PORT, not %1</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: %1</source>
+        <translation>Nothing was sent: %1</translation>
+    </message>
+    <message>
+        <source>held %1: the receiver refused it (%2 %3)</source>
+        <translation>held %1: the receiver refused it (%2 %3)</translation>
+    </message>
+    <message>
+        <source>Sending stopped: %1</source>
+        <translation>Sending stopped: %1</translation>
+    </message>
+    <message>
+        <source>sent %1, pending %2</source>
+        <translation>sent %1, pending %2</translation>
+    </message>
+    <message>
+        <source>audit takes no argument %1</source>
+        <translation>audit takes no argument %1</translation>
+    </message>
+    <message>
+        <source>backup needs --out FILE</source>
+        <translation>backup needs --out FILE</translation>
+    </message>
+    <message>
+        <source>backup takes no argument %1</source>
+        <translation>backup takes no argument %1</translation>
+    </message>
+    <message>
+        <source>backed up %1 files to %2</source>
+        <translation>backed up %1 files to %2</translation>
+    </message>
+    <message>
+        <source>restore needs one FILE</source>
+        <translation>restore needs one FILE</translation>
+    </message>
+    <message>
+        <source>restored %1</source>
+        <translation>restored %1</translation>
+    </message>
+    <message>
+        <source>the replaced data folder is kept as %1</source>
+        <translation>the replaced data folder is kept as %1</translation>
     </message>
 </context>
 <context>
@@ -1104,6 +1302,34 @@ The record may have been deleted meanwhile.</translation>
         <source>The udev rule %1 gives the user logged in at this computer access to the meter&apos;s port and to Prolific adapters: unplug the meter and plug it in again. If that does not help (another adapter, or a user not logged in at this computer), add this user to the group &quot;%2&quot; that the port belongs to (sudo adduser $USER %2), then log out and in again.</source>
         <translation>The udev rule %1 gives the user logged in at this computer access to the meter&apos;s port and to Prolific adapters: unplug the meter and plug it in again. If that does not help (another adapter, or a user not logged in at this computer), add this user to the group &quot;%2&quot; that the port belongs to (sudo adduser $USER %2), then log out and in again.</translation>
     </message>
+    <message>
+        <source>there is no such port; check that the meter is plugged in and switched on</source>
+        <translation>there is no such port; check that the meter is plugged in and switched on</translation>
+    </message>
+    <message>
+        <source>this user may not use the port</source>
+        <translation>this user may not use the port</translation>
+    </message>
+    <message>
+        <source>the port is in use by another program</source>
+        <translation>the port is in use by another program</translation>
+    </message>
+    <message>
+        <source>the port cannot be opened: %1</source>
+        <translation>the port cannot be opened: %1</translation>
+    </message>
+    <message>
+        <source>The connection to the meter was lost: it was unplugged or switched off.</source>
+        <translation>The connection to the meter was lost: it was unplugged or switched off.</translation>
+    </message>
+    <message>
+        <source>Writing to the meter&apos;s port failed.</source>
+        <translation>Writing to the meter&apos;s port failed.</translation>
+    </message>
+    <message>
+        <source>The meter&apos;s port reported an error.</source>
+        <translation>The meter&apos;s port reported an error.</translation>
+    </message>
 </context>
 <context>
     <name>qa::SettingsDialog</name>
@@ -1219,6 +1445,381 @@ The record may have been deleted meanwhile.</translation>
  프로그램이 자동으로 종료 됩니다.</source>
         <translation>The OrvoA1c data manager is already running.<byte value="xd"/>
  This copy closes by itself.</translation>
+    </message>
+    <message>
+        <source>The data folder could be read by other accounts of this computer. It and its files are now private to this account: %1</source>
+        <translation>The data folder could be read by other accounts of this computer. It and its files are now private to this account: %1</translation>
+    </message>
+    <message>
+        <source>The data folder is not writable: %1</source>
+        <translation>The data folder is not writable: %1</translation>
+    </message>
+    <message>
+        <source>The lock file could not be created: %1</source>
+        <translation>The lock file could not be created: %1</translation>
+    </message>
+</context>
+<context>
+    <name>qa::Usage</name>
+    <message>
+        <source>The data folder is $APPDATA/OrvoA1c when APPDATA is set (shared with installations that keep a Windows profile folder), otherwise $XDG_DATA_HOME/OrvoA1c, normally ~/.local/share/OrvoA1c; --data-dir DIR uses DIR itself. It holds everything the program keeps: back it up to back up everything. ID stands for an operator&apos;s ID.</source>
+        <translation>The data folder is $APPDATA/OrvoA1c when APPDATA is set (shared with installations that keep a Windows profile folder), otherwise $XDG_DATA_HOME/OrvoA1c, normally ~/.local/share/OrvoA1c; --data-dir DIR uses DIR itself. It holds everything the program keeps: back it up to back up everything. ID stands for an operator&apos;s ID.</translation>
+    </message>
+    <message>
+        <source>The operators and which of them is the current one.</source>
+        <translation>The operators and which of them is the current one.</translation>
+    </message>
+    <message>
+        <source>The settings of operator ID: units, date and time formats, ranges, language and the operator&apos;s details.</source>
+        <translation>The settings of operator ID: units, date and time formats, ranges, language and the operator&apos;s details.</translation>
+    </message>
+    <message>
+        <source>The list of operator ID&apos;s tables.</source>
+        <translation>The list of operator ID&apos;s tables.</translation>
+    </message>
+    <message>
+        <source>The stored HbA1c and glucose results of operator ID (SQLite databases).</source>
+        <translation>The stored HbA1c and glucose results of operator ID (SQLite databases).</translation>
+    </message>
+    <message>
+        <source>The results of operator ID&apos;s last download of each kind.</source>
+        <translation>The results of operator ID&apos;s last download of each kind.</translation>
+    </message>
+    <message>
+        <source>The delivery state of operator ID&apos;s results sent to the laboratory system: pending, sent or held.</source>
+        <translation>The delivery state of operator ID&apos;s results sent to the laboratory system: pending, sent or held.</translation>
+    </message>
+    <message>
+        <source>The audit trail: every change to stored results, operators and settings, and every export, print, backup and restore; entries are only ever added.</source>
+        <translation>The audit trail: every change to stored results, operators and settings, and every export, print, backup and restore; entries are only ever added.</translation>
+    </message>
+    <message>
+        <source>The raw bytes of the last transfer from the meter, for support.</source>
+        <translation>The raw bytes of the last transfer from the meter, for support.</translation>
+    </message>
+    <message>
+        <source>Held while a program works on the folder, so that a second one does not; a lock left behind by a program that died is taken over.</source>
+        <translation>Held while a program works on the folder, so that a second one does not; a lock left behind by a program that died is taken over.</translation>
+    </message>
+    <message>
+        <source>When set, the data folder is $APPDATA/OrvoA1c.</source>
+        <translation>When set, the data folder is $APPDATA/OrvoA1c.</translation>
+    </message>
+    <message>
+        <source>Otherwise the data folder is $XDG_DATA_HOME/OrvoA1c; ~/.local/share when the variable is not set.</source>
+        <translation>Otherwise the data folder is $XDG_DATA_HOME/OrvoA1c; ~/.local/share when the variable is not set.</translation>
+    </message>
+    <message>
+        <source>SERIAL PORT ACCESS</source>
+        <translation>SERIAL PORT ACCESS</translation>
+    </message>
+    <message>
+        <source>The meter appears as a USB serial port: /dev/ttyACM* for its own virtual COM port (USB id 0483:5740), /dev/ttyUSB* behind a Prolific USB serial adapter (067b:2303).</source>
+        <translation>The meter appears as a USB serial port: /dev/ttyACM* for its own virtual COM port (USB id 0483:5740), /dev/ttyUSB* behind a Prolific USB serial adapter (067b:2303).</translation>
+    </message>
+    <message>
+        <source>The udev rule %1 gives the user logged in at the computer access to these two kinds of port and keeps ModemManager from probing them. After installing it, plug the meter in again (or run sudo udevadm trigger) so that it applies.</source>
+        <translation>The udev rule %1 gives the user logged in at the computer access to these two kinds of port and keeps ModemManager from probing them. After installing it, plug the meter in again (or run sudo udevadm trigger) so that it applies.</translation>
+    </message>
+    <message>
+        <source>Without the rule, for other adapters and for users logged in remotely, serial ports belong to the group dialout: add the user to it (sudo adduser $USER dialout), then log out and in again.</source>
+        <translation>Without the rule, for other adapters and for users logged in remotely, serial ports belong to the group dialout: add the user to it (sudo adduser $USER dialout), then log out and in again.</translation>
+    </message>
+    <message>
+        <source>Use DIR itself as the data folder, created when missing, instead of the default folder.</source>
+        <translation>Use DIR itself as the data folder, created when missing, instead of the default folder.</translation>
+    </message>
+    <message>
+        <source>Print this help and exit.</source>
+        <translation>Print this help and exit.</translation>
+    </message>
+    <message>
+        <source>Print the version and exit.</source>
+        <translation>Print the version and exit.</translation>
+    </message>
+    <message>
+        <source>download and manage the results of the HbA1c and glucose meter without a window</source>
+        <translation>download and manage the results of the HbA1c and glucose meter without a window</translation>
+    </message>
+    <message>
+        <source>quorina1c-cli downloads the results of the point-of-care HbA1c and blood-glucose meter and lists, exports, prints and manages the results, operators and settings kept in the data folder. It runs the store and download code of quorina1c without a window, for scripts, support and tests.</source>
+        <translation>quorina1c-cli downloads the results of the point-of-care HbA1c and blood-glucose meter and lists, exports, prints and manages the results, operators and settings kept in the data folder. It runs the store and download code of quorina1c without a window, for scripts, support and tests.</translation>
+    </message>
+    <message>
+        <source>Every command works on the current operator&apos;s files unless --user names another operator. Commands that change files take the data folder&apos;s lock first, so they refuse to run while the window or another command works on the same folder.</source>
+        <translation>Every command works on the current operator&apos;s files unless --user names another operator. Commands that change files take the data folder&apos;s lock first, so they refuse to run while the window or another command works on the same folder.</translation>
+    </message>
+    <message>
+        <source>Questions that the window would ask are answered yes: the command itself is the operator&apos;s decision. Messages go to standard error.</source>
+        <translation>Questions that the window would ask are answered yes: the command itself is the operator&apos;s decision. Messages go to standard error.</translation>
+    </message>
+    <message>
+        <source>The program speaks the language of the operator it works for (the lang setting: Korean or English), also in this help and its error messages; with --user, that operator&apos;s language. Korean until an operator chooses English.</source>
+        <translation>The program speaks the language of the operator it works for (the lang setting: Korean or English), also in this help and its error messages; with --user, that operator&apos;s language. Korean until an operator chooses English.</translation>
+    </message>
+    <message>
+        <source>Fetches the stored results of one kind from the meter on the serial port DEVICE and stores the new ones; results already stored are skipped. The progress texts go to standard error and the number of new results (&quot;imported N&quot;) to standard output. The meter&apos;s records are erased only with --erase, and only once they are stored. SIGINT or SIGTERM stops a download within a second; nothing of the partial transfer is stored and the exit status is 1.</source>
+        <translation>Fetches the stored results of one kind from the meter on the serial port DEVICE and stores the new ones; results already stored are skipped. The progress texts go to standard error and the number of new results (&quot;imported N&quot;) to standard output. The meter&apos;s records are erased only with --erase, and only once they are stored. SIGINT or SIGTERM stops a download within a second; nothing of the partial transfer is stored and the exit status is 1.</translation>
+    </message>
+    <message>
+        <source>Prints the stored results on standard output in UTF-8, newest first: the header and rows that export writes, formatted by the operator&apos;s settings.</source>
+        <translation>Prints the stored results on standard output in UTF-8, newest first: the header and rows that export writes, formatted by the operator&apos;s settings.</translation>
+    </message>
+    <message>
+        <source>Writes the same list to FILE: as a CSV file for spreadsheet programs, as the window&apos;s export button does (code page 949 for a Korean operator, UTF-8 with a byte-order mark for an English one), or with --format hl7 as a batch of HL7 v2 ORU^R01 messages, or with --format fhir as a FHIR R4 bundle.</source>
+        <translation>Writes the same list to FILE: as a CSV file for spreadsheet programs, as the window&apos;s export button does (code page 949 for a Korean operator, UTF-8 with a byte-order mark for an English one), or with --format hl7 as a batch of HL7 v2 ORU^R01 messages, or with --format fhir as a FHIR R4 bundle.</translation>
+    </message>
+    <message>
+        <source>Prints the data report of the same list to FILE as PDF, through the print code of the window&apos;s print button. With --patient it prints the patient report instead: the patient&apos;s HbA1c and glucose results of the period with their summary and charts, as the patient page prints it. It needs no display.</source>
+        <translation>Prints the data report of the same list to FILE as PDF, through the print code of the window&apos;s print button. With --patient it prints the patient report instead: the patient&apos;s HbA1c and glucose results of the period with their summary and charts, as the patient page prints it. It needs no display.</translation>
+    </message>
+    <message>
+        <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</source>
+        <translation>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</translation>
+    </message>
+    <message>
+        <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>
+        <translation>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</translation>
+    </message>
+    <message>
+        <source>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</source>
+        <translation>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</translation>
+    </message>
+    <message>
+        <source>0 percent, 1 mmol/mol.</source>
+        <translation>0 percent, 1 mmol/mol.</translation>
+    </message>
+    <message>
+        <source>0 mg/dL, 1 mmol/L.</source>
+        <translation>0 mg/dL, 1 mmol/L.</translation>
+    </message>
+    <message>
+        <source>0 year-month-day, 1 month-day-year, 2 day-month-year.</source>
+        <translation>0 year-month-day, 1 month-day-year, 2 day-month-year.</translation>
+    </message>
+    <message>
+        <source>0 12-hour with AM/PM, 1 24-hour.</source>
+        <translation>0 12-hour with AM/PM, 1 24-hour.</translation>
+    </message>
+    <message>
+        <source>the upper and lower limits of the HbA1c range, in percent (6.7 and 4.5 at first).</source>
+        <translation>the upper and lower limits of the HbA1c range, in percent (6.7 and 4.5 at first).</translation>
+    </message>
+    <message>
+        <source>the upper and lower limits of the glucose range, in mg/dL (160 and 80 at first).</source>
+        <translation>the upper and lower limits of the glucose range, in mg/dL (160 and 80 at first).</translation>
+    </message>
+    <message>
+        <source>the language of the window and the command line: 0 Korean, 1 English.</source>
+        <translation>the language of the window and the command line: 0 Korean, 1 English.</translation>
+    </message>
+    <message>
+        <source>the operator&apos;s details.</source>
+        <translation>the operator&apos;s details.</translation>
+    </message>
+    <message>
+        <source>the operator&apos;s memo.</source>
+        <translation>the operator&apos;s memo.</translation>
+    </message>
+    <message>
+        <source>sending results to the laboratory system: 0 off, 1 on.</source>
+        <translation>sending results to the laboratory system: 0 off, 1 on.</translation>
+    </message>
+    <message>
+        <source>where send delivers them, mllp://HOST:PORT.</source>
+        <translation>where send delivers them, mllp://HOST:PORT.</translation>
+    </message>
+    <message>
+        <source>the names the HL7 messages carry.</source>
+        <translation>the names the HL7 messages carry.</translation>
+    </message>
+    <message>
+        <source>seconds to wait for the receiver&apos;s acknowledgement.</source>
+        <translation>seconds to wait for the receiver&apos;s acknowledgement.</translation>
+    </message>
+    <message>
+        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system over MLLP, one message at a time; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>
+        <translation>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system over MLLP, one message at a time; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</translation>
+    </message>
+    <message>
+        <source>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days.</source>
+        <translation>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days.</translation>
+    </message>
+    <message>
+        <source>Writes a consistent snapshot of the data folder into one archive FILE (a tar file with a manifest of SHA-256 checksums), also while the window runs.</source>
+        <translation>Writes a consistent snapshot of the data folder into one archive FILE (a tar file with a manifest of SHA-256 checksums), also while the window runs.</translation>
+    </message>
+    <message>
+        <source>Checks the archive FILE whole (manifest, checksums, every database) before it replaces anything, then puts it in place of the data folder; the replaced folder is kept beside it, renamed with the time of the restore. The window must be closed.</source>
+        <translation>Checks the archive FILE whole (manifest, checksums, every database) before it replaces anything, then puts it in place of the data folder; the replaced folder is kept beside it, renamed with the time of the restore. The window must be closed.</translation>
+    </message>
+    <message>
+        <source>The meter&apos;s serial port: a device path such as /dev/ttyACM0, or a name under /dev such as ttyUSB0.</source>
+        <translation>The meter&apos;s serial port: a device path such as /dev/ttyACM0, or a name under /dev such as ttyUSB0.</translation>
+    </message>
+    <message>
+        <source>The result kind: hba1c (the default) or glucose.</source>
+        <translation>The result kind: hba1c (the default) or glucose.</translation>
+    </message>
+    <message>
+        <source>Work on the files of the existing operator ID without changing the current operator.</source>
+        <translation>Work on the files of the existing operator ID without changing the current operator.</translation>
+    </message>
+    <message>
+        <source>Only the results of the N weeks up to the newest stored date, as the period choice of the window&apos;s list; N is 0 to 12, and 0 keeps everything.</source>
+        <translation>Only the results of the N weeks up to the newest stored date, as the period choice of the window&apos;s list; N is 0 to 12, and 0 keeps everything.</translation>
+    </message>
+    <message>
+        <source>Together with --to: only the results from DATE to the --to date, as the search of the window&apos;s list. Dates are written YYYYMMDD and lie at most 366 days apart.</source>
+        <translation>Together with --to: only the results from DATE to the --to date, as the search of the window&apos;s list. Dates are written YYYYMMDD and lie at most 366 days apart.</translation>
+    </message>
+    <message>
+        <source>The last date of a --from search. With send, the destination mllp://HOST:PORT, instead of the Destination setting.</source>
+        <translation>The last date of a --from search. With send, the destination mllp://HOST:PORT, instead of the Destination setting.</translation>
+    </message>
+    <message>
+        <source>The file that export or report writes.</source>
+        <translation>The file that export or report writes.</translation>
+    </message>
+    <message>
+        <source>What export writes: csv (the default), hl7 or fhir.</source>
+        <translation>What export writes: csv (the default), hl7 or fhir.</translation>
+    </message>
+    <message>
+        <source>Only the results of this patient ID, exactly as stored (list, export, report), or with audit only the entries of this patient ID.</source>
+        <translation>Only the results of this patient ID, exactly as stored (list, export, report), or with audit only the entries of this patient ID.</translation>
+    </message>
+    <message>
+        <source>Let download erase the meter&apos;s records once they are stored.</source>
+        <translation>Let download erase the meter&apos;s records once they are stored.</translation>
+    </message>
+    <message>
+        <source>Let send try the results the receiver refused once more.</source>
+        <translation>Let send try the results the receiver refused once more.</translation>
+    </message>
+    <message>
+        <source>Success, also when the meter holds no data or no new data.</source>
+        <translation>Success, also when the meter holds no data or no new data.</translation>
+    </message>
+    <message>
+        <source>The operation failed; the program&apos;s own message is on standard error.</source>
+        <translation>The operation failed; the program&apos;s own message is on standard error.</translation>
+    </message>
+    <message>
+        <source>Bad usage: an unknown command or option, a missing or malformed value, or an unknown operator.</source>
+        <translation>Bad usage: an unknown command or option, a missing or malformed value, or an unknown operator.</translation>
+    </message>
+    <message>
+        <source>Fetch the glucose results from the meter on /dev/ttyACM0, then export those of the last four weeks:</source>
+        <translation>Fetch the glucose results from the meter on /dev/ttyACM0, then export those of the last four weeks:</translation>
+    </message>
+    <message>
+        <source>Show HbA1c in mmol/mol and glucose in mmol/L from now on:</source>
+        <translation>Show HbA1c in mmol/mol and glucose in mmol/L from now on:</translation>
+    </message>
+    <message>
+        <source>desktop data manager of a point-of-care HbA1c and blood-glucose meter</source>
+        <translation>desktop data manager of a point-of-care HbA1c and blood-glucose meter</translation>
+    </message>
+    <message>
+        <source>quorina1c is the desktop data manager of a point-of-care HbA1c and blood-glucose meter, for clinic staff. The operator plugs the meter in by USB; the program finds its serial port, downloads the stored results, checks every record and stores the new ones in the operator&apos;s own files. The operator then lists, filters, edits, deletes, prints and exports the results in the units and formats of their own settings.</source>
+        <translation>quorina1c is the desktop data manager of a point-of-care HbA1c and blood-glucose meter, for clinic staff. The operator plugs the meter in by USB; the program finds its serial port, downloads the stored results, checks every record and stores the new ones in the operator&apos;s own files. The operator then lists, filters, edits, deletes, prints and exports the results in the units and formats of their own settings.</translation>
+    </message>
+    <message>
+        <source>Only one copy of the program works on a data folder at a time: a second copy says so and closes by itself after five seconds.</source>
+        <translation>Only one copy of the program works on a data folder at a time: a second copy says so and closes by itself after five seconds.</translation>
+    </message>
+    <message>
+        <source>The program also takes the standard options of Qt applications, such as -platform and -style. quorina1c-cli does the same work without a window.</source>
+        <translation>The program also takes the standard options of Qt applications, such as -platform and -style. quorina1c-cli does the same work without a window.</translation>
+    </message>
+    <message>
+        <source>List DEVICE first among the serial ports and take it as the meter&apos;s port, for a meter behind a port that the search does not recognise (and for a simulated meter).</source>
+        <translation>List DEVICE first among the serial ports and take it as the meter&apos;s port, for a meter behind a port that the search does not recognise (and for a simulated meter).</translation>
+    </message>
+    <message>
+        <source>Read the serial ports below ROOT instead of /sys (for tests).</source>
+        <translation>Read the serial ports below ROOT instead of /sys (for tests).</translation>
+    </message>
+    <message>
+        <source>The window was closed, or another copy already works on the data folder.</source>
+        <translation>The window was closed, or another copy already works on the data folder.</translation>
+    </message>
+    <message>
+        <source>The data folder could not be created or locked, or an option was not understood.</source>
+        <translation>The data folder could not be created or locked, or an option was not understood.</translation>
+    </message>
+    <message>
+        <source>The column layouts of the lists are kept in $XDG_CONFIG_HOME/Local AppWizard-Generated Applications/QuorinA1cComm.ini; ~/.config when the variable is not set.</source>
+        <translation>The column layouts of the lists are kept in $XDG_CONFIG_HOME/Local AppWizard-Generated Applications/QuorinA1cComm.ini; ~/.config when the variable is not set.</translation>
+    </message>
+    <message>
+        <source>usage:</source>
+        <translation>usage:</translation>
+    </message>
+    <message>
+        <source>Commands:</source>
+        <translation>Commands:</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>Options:</translation>
+    </message>
+    <message>
+        <source>Exit status:</source>
+        <translation>Exit status:</translation>
+    </message>
+    <message>
+        <source>Data folder:</source>
+        <translation>Data folder:</translation>
+    </message>
+    <message>
+        <source>Run %1 --help for the options.</source>
+        <translation>Run %1 --help for the options.</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>SYNOPSIS</source>
+        <translation>SYNOPSIS</translation>
+    </message>
+    <message>
+        <source>DESCRIPTION</source>
+        <translation>DESCRIPTION</translation>
+    </message>
+    <message>
+        <source>COMMANDS</source>
+        <translation>COMMANDS</translation>
+    </message>
+    <message>
+        <source>OPTIONS</source>
+        <translation>OPTIONS</translation>
+    </message>
+    <message>
+        <source>EXIT STATUS</source>
+        <translation>EXIT STATUS</translation>
+    </message>
+    <message>
+        <source>FILES</source>
+        <translation>FILES</translation>
+    </message>
+    <message>
+        <source>ENVIRONMENT</source>
+        <translation>ENVIRONMENT</translation>
+    </message>
+    <message>
+        <source>EXAMPLES</source>
+        <translation>EXAMPLES</translation>
+    </message>
+    <message>
+        <source>SEE ALSO</source>
+        <translation>SEE ALSO</translation>
+    </message>
+    <message>
+        <source>User Commands</source>
+        <translation>User Commands</translation>
     </message>
 </context>
 <context>

@@ -257,6 +257,56 @@ The files of &quot;%2&quot; are used instead.</source>
         <translation>입력 범위를 초과하였습니다.
 다시 입력해 주세요.(Max 100)</translation>
     </message>
+    <message>
+        <source>오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.<byte value="xd"/>
+오르보에이원씨와의 연결 포트를 다시 확인해 주세요.<byte value="xd"/>
+<byte value="xd"/>
+%1</source>
+        <translation>오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.<byte value="xd"/>
+오르보에이원씨와의 연결 포트를 다시 확인해 주세요.<byte value="xd"/>
+<byte value="xd"/>
+%1</translation>
+    </message>
+    <message>
+        <source>unknown setting %1</source>
+        <translation>알 수 없는 설정 %1</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (%) or 1 (mmol/mol), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (%) 또는 1 (mmol/mol)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (mg/dL) or 1 (mmol/L), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (mg/dL) 또는 1 (mmol/L)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) 또는 2 (dd/MM/yyyy)를 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (12 hours) or 1 (24 hours), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (12시간제) 또는 1 (24시간제)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (Korean) or 1 (English), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (한국어) 또는 1 (영어)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes 0 (off) or 1 (on), not &quot;%2&quot;</source>
+        <translation>%1에는 0 (끔) 또는 1 (켬)을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes a number such as 6.7, not &quot;%2&quot;</source>
+        <translation>%1에는 6.7 같은 수를 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</source>
+        <translation>%1이(가) 너무 깁니다: 최대 %2바이트(한글 한 글자는 3바이트)인데 %3바이트입니다</translation>
+    </message>
+    <message>
+        <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
+        <translation>%1에는 1부터 %2까지의 초를 적어 주세요(&quot;%3&quot; 아님)</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -589,10 +639,6 @@ The record may have been deleted meanwhile.</source>
         <translation>사용자 파일을 읽을 수 없습니다: </translation>
     </message>
     <message>
-        <source>quorina1c-cli: unknown user </source>
-        <translation>quorina1c-cli: 없는 사용자 </translation>
-    </message>
-    <message>
         <source>The files of user %1 cannot be opened:</source>
         <translation>사용자 %1의 파일을 열 수 없습니다:</translation>
     </message>
@@ -643,6 +689,158 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>The backup was not restored; nothing was changed: </source>
         <translation>백업을 복원하지 않았으며 아무것도 바뀌지 않았습니다: </translation>
+    </message>
+    <message>
+        <source>--data-dir needs a folder</source>
+        <translation>--data-dir 다음에 폴더를 적어 주세요</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 다음에 값을 적어 주세요</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>알 수 없는 옵션 %1</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>명령이 없습니다</translation>
+    </message>
+    <message>
+        <source>unknown command %1</source>
+        <translation>알 수 없는 명령 %1</translation>
+    </message>
+    <message>
+        <source>quorina1c-cli: unknown user %1</source>
+        <translation>quorina1c-cli: 없는 사용자 %1</translation>
+    </message>
+    <message>
+        <source>unexpected argument %1</source>
+        <translation>필요 없는 인자 %1</translation>
+    </message>
+    <message>
+        <source>download needs --port DEVICE</source>
+        <translation>download에는 --port DEVICE가 필요합니다</translation>
+    </message>
+    <message>
+        <source>--kind is hba1c or glucose</source>
+        <translation>--kind는 hba1c 또는 glucose입니다</translation>
+    </message>
+    <message>
+        <source>imported %1</source>
+        <translation>새 결과 %1건 저장</translation>
+    </message>
+    <message>
+        <source>%1 needs --out FILE</source>
+        <translation>%1에는 --out FILE이 필요합니다</translation>
+    </message>
+    <message>
+        <source>--format goes with export</source>
+        <translation>--format은 export에만 씁니다</translation>
+    </message>
+    <message>
+        <source>--format is csv, hl7 or fhir</source>
+        <translation>--format은 csv, hl7 또는 fhir입니다</translation>
+    </message>
+    <message>
+        <source>--weeks and --from/--to exclude each other</source>
+        <translation>--weeks와 --from/--to는 함께 쓸 수 없습니다</translation>
+    </message>
+    <message>
+        <source>--from and --to go together</source>
+        <translation>--from과 --to는 함께 써야 합니다</translation>
+    </message>
+    <message>
+        <source>dates are written YYYYMMDD</source>
+        <translation>날짜는 YYYYMMDD 형식으로 적어 주세요</translation>
+    </message>
+    <message>
+        <source>--weeks takes a number from 0 to 12</source>
+        <translation>--weeks에는 0부터 12까지의 수를 적어 주세요</translation>
+    </message>
+    <message>
+        <source>The file was not written: %1</source>
+        <translation>파일을 쓰지 않았습니다: %1</translation>
+    </message>
+    <message>
+        <source>The report was not printed: %1</source>
+        <translation>보고서를 인쇄하지 않았습니다: %1</translation>
+    </message>
+    <message>
+        <source>%1 does not go with patients</source>
+        <translation>%1은(는) patients와 함께 쓸 수 없습니다</translation>
+    </message>
+    <message>
+        <source>Patient ID	Results	Last date	Last result</source>
+        <translation>환자ID	결과 수	마지막 날짜	마지막 결과</translation>
+    </message>
+    <message>
+        <source>users needs list, add ID, delete ID or switch ID</source>
+        <translation>users에는 list, add ID, delete ID 또는 switch ID가 필요합니다</translation>
+    </message>
+    <message>
+        <source>settings needs show or set KEY=VALUE...</source>
+        <translation>settings에는 show 또는 set KEY=VALUE...가 필요합니다</translation>
+    </message>
+    <message>
+        <source>settings set needs KEY=VALUE</source>
+        <translation>settings set에는 KEY=VALUE가 필요합니다</translation>
+    </message>
+    <message>
+        <source>settings set takes KEY=VALUE, not %1</source>
+        <translation>settings set에는 KEY=VALUE를 적어 주세요(%1 아님)</translation>
+    </message>
+    <message>
+        <source>send needs --to mllp://HOST:PORT or the Destination setting</source>
+        <translation>send에는 --to mllp://HOST:PORT 또는 Destination 설정이 필요합니다</translation>
+    </message>
+    <message>
+        <source>the destination is written mllp://HOST:PORT, not %1</source>
+        <translation>보낼 곳은 mllp://HOST:PORT 형식으로 적어 주세요(%1 아님)</translation>
+    </message>
+    <message>
+        <source>Nothing was sent: %1</source>
+        <translation>아무것도 보내지 않았습니다: %1</translation>
+    </message>
+    <message>
+        <source>held %1: the receiver refused it (%2 %3)</source>
+        <translation>보류 %1: 받는 쪽이 거부했습니다(%2 %3)</translation>
+    </message>
+    <message>
+        <source>Sending stopped: %1</source>
+        <translation>보내기를 멈췄습니다: %1</translation>
+    </message>
+    <message>
+        <source>sent %1, pending %2</source>
+        <translation>보냄 %1, 대기 %2</translation>
+    </message>
+    <message>
+        <source>audit takes no argument %1</source>
+        <translation>audit에는 인자 %1을(를) 쓸 수 없습니다</translation>
+    </message>
+    <message>
+        <source>backup needs --out FILE</source>
+        <translation>backup에는 --out FILE이 필요합니다</translation>
+    </message>
+    <message>
+        <source>backup takes no argument %1</source>
+        <translation>backup에는 인자 %1을(를) 쓸 수 없습니다</translation>
+    </message>
+    <message>
+        <source>backed up %1 files to %2</source>
+        <translation>파일 %1개를 백업했습니다: %2</translation>
+    </message>
+    <message>
+        <source>restore needs one FILE</source>
+        <translation>restore에는 FILE 하나가 필요합니다</translation>
+    </message>
+    <message>
+        <source>restored %1</source>
+        <translation>복원했습니다: %1</translation>
+    </message>
+    <message>
+        <source>the replaced data folder is kept as %1</source>
+        <translation>바뀌기 전 데이터 폴더를 보관한 곳: %1</translation>
     </message>
 </context>
 <context>
@@ -1104,6 +1302,34 @@ The record may have been deleted meanwhile.</source>
         <source>The udev rule %1 gives the user logged in at this computer access to the meter&apos;s port and to Prolific adapters: unplug the meter and plug it in again. If that does not help (another adapter, or a user not logged in at this computer), add this user to the group &quot;%2&quot; that the port belongs to (sudo adduser $USER %2), then log out and in again.</source>
         <translation>udev 규칙 %1이(가) 이 컴퓨터에 로그인한 사용자에게 측정기 포트와 Prolific 어댑터 접근을 허용합니다: 측정기를 뽑았다가 다시 꽂아 주세요. 그래도 안 되면(다른 어댑터이거나 이 컴퓨터에 로그인하지 않은 사용자) 포트가 속한 &quot;%2&quot; 그룹에 이 사용자를 추가하고(sudo adduser $USER %2) 다시 로그인해 주세요.</translation>
     </message>
+    <message>
+        <source>there is no such port; check that the meter is plugged in and switched on</source>
+        <translation>그런 포트가 없습니다. 측정기가 연결되어 있고 켜져 있는지 확인해 주세요</translation>
+    </message>
+    <message>
+        <source>this user may not use the port</source>
+        <translation>이 사용자에게 포트 사용 권한이 없습니다</translation>
+    </message>
+    <message>
+        <source>the port is in use by another program</source>
+        <translation>다른 프로그램이 포트를 사용하고 있습니다</translation>
+    </message>
+    <message>
+        <source>the port cannot be opened: %1</source>
+        <translation>포트를 열 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>The connection to the meter was lost: it was unplugged or switched off.</source>
+        <translation>측정기와의 연결이 끊어졌습니다: 케이블이 빠졌거나 측정기가 꺼졌습니다.</translation>
+    </message>
+    <message>
+        <source>Writing to the meter&apos;s port failed.</source>
+        <translation>측정기 포트에 쓰지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>The meter&apos;s port reported an error.</source>
+        <translation>측정기 포트에서 오류가 났습니다.</translation>
+    </message>
 </context>
 <context>
     <name>qa::SettingsDialog</name>
@@ -1219,6 +1445,381 @@ The record may have been deleted meanwhile.</source>
  프로그램이 자동으로 종료 됩니다.</source>
         <translation>오르보에이원씨 관리 프로그램이 이미 실행중입니다.<byte value="xd"/>
  프로그램이 자동으로 종료 됩니다.</translation>
+    </message>
+    <message>
+        <source>The data folder could be read by other accounts of this computer. It and its files are now private to this account: %1</source>
+        <translation>이 컴퓨터의 다른 계정이 데이터 폴더를 읽을 수 있었습니다. 이제 폴더와 그 파일은 이 계정만 쓸 수 있습니다: %1</translation>
+    </message>
+    <message>
+        <source>The data folder is not writable: %1</source>
+        <translation>데이터 폴더에 쓸 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>The lock file could not be created: %1</source>
+        <translation>잠금 파일을 만들 수 없습니다: %1</translation>
+    </message>
+</context>
+<context>
+    <name>qa::Usage</name>
+    <message>
+        <source>The data folder is $APPDATA/OrvoA1c when APPDATA is set (shared with installations that keep a Windows profile folder), otherwise $XDG_DATA_HOME/OrvoA1c, normally ~/.local/share/OrvoA1c; --data-dir DIR uses DIR itself. It holds everything the program keeps: back it up to back up everything. ID stands for an operator&apos;s ID.</source>
+        <translation>데이터 폴더는 APPDATA가 설정되어 있으면 $APPDATA/OrvoA1c(Windows 프로필 폴더를 함께 쓰는 설치와 공유), 아니면 $XDG_DATA_HOME/OrvoA1c, 보통 ~/.local/share/OrvoA1c입니다. --data-dir DIR을 주면 DIR 자체를 씁니다. 프로그램이 보관하는 모든 것이 이 폴더에 있으므로, 이 폴더를 백업하면 전부 백업됩니다. ID는 사용자 ID를 뜻합니다.</translation>
+    </message>
+    <message>
+        <source>The operators and which of them is the current one.</source>
+        <translation>사용자 목록과 현재 사용자.</translation>
+    </message>
+    <message>
+        <source>The settings of operator ID: units, date and time formats, ranges, language and the operator&apos;s details.</source>
+        <translation>사용자 ID의 설정: 단위, 날짜와 시간 형식, 범위, 언어, 사용자 정보.</translation>
+    </message>
+    <message>
+        <source>The list of operator ID&apos;s tables.</source>
+        <translation>사용자 ID의 테이블 목록.</translation>
+    </message>
+    <message>
+        <source>The stored HbA1c and glucose results of operator ID (SQLite databases).</source>
+        <translation>사용자 ID가 저장한 HbA1c와 혈당 결과(SQLite 데이터베이스).</translation>
+    </message>
+    <message>
+        <source>The results of operator ID&apos;s last download of each kind.</source>
+        <translation>사용자 ID가 종류별로 마지막에 다운로드한 결과.</translation>
+    </message>
+    <message>
+        <source>The delivery state of operator ID&apos;s results sent to the laboratory system: pending, sent or held.</source>
+        <translation>사용자 ID가 검사실 시스템에 보낸 결과의 전달 상태: 대기, 보냄, 보류.</translation>
+    </message>
+    <message>
+        <source>The audit trail: every change to stored results, operators and settings, and every export, print, backup and restore; entries are only ever added.</source>
+        <translation>감사 기록: 저장된 결과, 사용자, 설정의 모든 변경과 모든 내보내기, 인쇄, 백업, 복원. 기록은 추가만 됩니다.</translation>
+    </message>
+    <message>
+        <source>The raw bytes of the last transfer from the meter, for support.</source>
+        <translation>측정기에서 마지막으로 받은 원본 바이트(지원용).</translation>
+    </message>
+    <message>
+        <source>Held while a program works on the folder, so that a second one does not; a lock left behind by a program that died is taken over.</source>
+        <translation>프로그램이 폴더를 쓰는 동안 잡아 두어 다른 프로그램이 함께 쓰지 못하게 합니다. 비정상 종료한 프로그램이 남긴 잠금은 넘겨받습니다.</translation>
+    </message>
+    <message>
+        <source>When set, the data folder is $APPDATA/OrvoA1c.</source>
+        <translation>설정되어 있으면 데이터 폴더는 $APPDATA/OrvoA1c입니다.</translation>
+    </message>
+    <message>
+        <source>Otherwise the data folder is $XDG_DATA_HOME/OrvoA1c; ~/.local/share when the variable is not set.</source>
+        <translation>그렇지 않으면 데이터 폴더는 $XDG_DATA_HOME/OrvoA1c입니다. 이 변수가 없으면 ~/.local/share를 씁니다.</translation>
+    </message>
+    <message>
+        <source>SERIAL PORT ACCESS</source>
+        <translation>직렬 포트 접근</translation>
+    </message>
+    <message>
+        <source>The meter appears as a USB serial port: /dev/ttyACM* for its own virtual COM port (USB id 0483:5740), /dev/ttyUSB* behind a Prolific USB serial adapter (067b:2303).</source>
+        <translation>측정기는 USB 직렬 포트로 나타납니다: 측정기 자체의 가상 COM 포트(USB id 0483:5740)는 /dev/ttyACM*, Prolific USB 직렬 어댑터(067b:2303)를 거치면 /dev/ttyUSB*입니다.</translation>
+    </message>
+    <message>
+        <source>The udev rule %1 gives the user logged in at the computer access to these two kinds of port and keeps ModemManager from probing them. After installing it, plug the meter in again (or run sudo udevadm trigger) so that it applies.</source>
+        <translation>udev 규칙 %1은(는) 컴퓨터 앞에서 로그인한 사용자에게 이 두 종류의 포트 접근을 허용하고 ModemManager가 포트를 건드리지 않게 합니다. 설치한 뒤에는 측정기를 다시 꽂아야(또는 sudo udevadm trigger를 실행해야) 적용됩니다.</translation>
+    </message>
+    <message>
+        <source>Without the rule, for other adapters and for users logged in remotely, serial ports belong to the group dialout: add the user to it (sudo adduser $USER dialout), then log out and in again.</source>
+        <translation>규칙이 없거나, 다른 어댑터이거나, 원격으로 로그인한 사용자라면 직렬 포트는 dialout 그룹에 속합니다: 사용자를 이 그룹에 추가하고(sudo adduser $USER dialout) 다시 로그인해 주세요.</translation>
+    </message>
+    <message>
+        <source>Use DIR itself as the data folder, created when missing, instead of the default folder.</source>
+        <translation>기본 폴더 대신 DIR 자체를 데이터 폴더로 씁니다. 없으면 만듭니다.</translation>
+    </message>
+    <message>
+        <source>Print this help and exit.</source>
+        <translation>이 도움말을 보여 주고 끝냅니다.</translation>
+    </message>
+    <message>
+        <source>Print the version and exit.</source>
+        <translation>버전을 보여 주고 끝냅니다.</translation>
+    </message>
+    <message>
+        <source>download and manage the results of the HbA1c and glucose meter without a window</source>
+        <translation>창 없이 HbA1c·혈당 측정기의 결과를 다운로드하고 관리합니다</translation>
+    </message>
+    <message>
+        <source>quorina1c-cli downloads the results of the point-of-care HbA1c and blood-glucose meter and lists, exports, prints and manages the results, operators and settings kept in the data folder. It runs the store and download code of quorina1c without a window, for scripts, support and tests.</source>
+        <translation>quorina1c-cli는 현장 진단용 HbA1c·혈당 측정기의 결과를 다운로드하고, 데이터 폴더에 있는 결과, 사용자, 설정을 보여 주고 내보내고 인쇄하고 관리합니다. quorina1c의 저장 코드와 다운로드 코드를 창 없이 실행하며, 스크립트, 지원, 시험에 씁니다.</translation>
+    </message>
+    <message>
+        <source>Every command works on the current operator&apos;s files unless --user names another operator. Commands that change files take the data folder&apos;s lock first, so they refuse to run while the window or another command works on the same folder.</source>
+        <translation>모든 명령은 --user로 다른 사용자를 지정하지 않으면 현재 사용자의 파일에 작업합니다. 파일을 바꾸는 명령은 먼저 데이터 폴더의 잠금을 잡으므로, 창이나 다른 명령이 같은 폴더를 쓰는 동안에는 실행되지 않습니다.</translation>
+    </message>
+    <message>
+        <source>Questions that the window would ask are answered yes: the command itself is the operator&apos;s decision. Messages go to standard error.</source>
+        <translation>창이라면 물어볼 질문에는 &quot;예&quot;로 답합니다: 명령을 실행한 것 자체가 사용자의 결정입니다. 메시지는 표준 오류로 나갑니다.</translation>
+    </message>
+    <message>
+        <source>The program speaks the language of the operator it works for (the lang setting: Korean or English), also in this help and its error messages; with --user, that operator&apos;s language. Korean until an operator chooses English.</source>
+        <translation>프로그램은 작업하는 사용자의 언어(lang 설정: 한국어 또는 영어)로 말하며, 이 도움말과 오류 메시지도 마찬가지입니다. --user를 주면 그 사용자의 언어를 씁니다. 사용자가 영어를 고르기 전까지는 한국어입니다.</translation>
+    </message>
+    <message>
+        <source>Fetches the stored results of one kind from the meter on the serial port DEVICE and stores the new ones; results already stored are skipped. The progress texts go to standard error and the number of new results (&quot;imported N&quot;) to standard output. The meter&apos;s records are erased only with --erase, and only once they are stored. SIGINT or SIGTERM stops a download within a second; nothing of the partial transfer is stored and the exit status is 1.</source>
+        <translation>직렬 포트 DEVICE에 연결된 측정기에서 한 종류의 저장 결과를 받아 새 결과를 저장합니다. 이미 저장된 결과는 건너뜁니다. 진행 문구는 표준 오류로, 새 결과의 수(&quot;새 결과 N건 저장&quot;)는 표준 출력으로 나갑니다. 측정기의 기록은 --erase를 주었을 때만, 그리고 저장을 마친 뒤에만 지웁니다. SIGINT나 SIGTERM을 받으면 1초 안에 다운로드를 멈춥니다. 이때 받다 만 내용은 저장하지 않고 종료 상태는 1입니다.</translation>
+    </message>
+    <message>
+        <source>Prints the stored results on standard output in UTF-8, newest first: the header and rows that export writes, formatted by the operator&apos;s settings.</source>
+        <translation>저장된 결과를 최신순으로 표준 출력에 UTF-8로 보여 줍니다: export가 쓰는 머리글과 행이며, 사용자 설정의 형식을 따릅니다.</translation>
+    </message>
+    <message>
+        <source>Writes the same list to FILE: as a CSV file for spreadsheet programs, as the window&apos;s export button does (code page 949 for a Korean operator, UTF-8 with a byte-order mark for an English one), or with --format hl7 as a batch of HL7 v2 ORU^R01 messages, or with --format fhir as a FHIR R4 bundle.</source>
+        <translation>같은 목록을 FILE에 씁니다: 창의 내보내기 단추처럼 스프레드시트용 CSV 파일로(한국어 사용자는 코드 페이지 949, 영어 사용자는 바이트 순서 표시가 붙은 UTF-8), --format hl7이면 HL7 v2 ORU^R01 메시지 묶음으로, --format fhir이면 FHIR R4 번들로 씁니다.</translation>
+    </message>
+    <message>
+        <source>Prints the data report of the same list to FILE as PDF, through the print code of the window&apos;s print button. With --patient it prints the patient report instead: the patient&apos;s HbA1c and glucose results of the period with their summary and charts, as the patient page prints it. It needs no display.</source>
+        <translation>같은 목록의 데이터 보고서를 창의 인쇄 단추와 같은 인쇄 코드로 FILE에 PDF로 인쇄합니다. --patient를 주면 대신 환자 보고서를 인쇄합니다: 환자 화면이 인쇄하는 것처럼 기간 안의 HbA1c와 혈당 결과를 요약, 차트와 함께 인쇄합니다. 화면이 없어도 됩니다.</translation>
+    </message>
+    <message>
+        <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</source>
+        <translation>한 종류의 저장 결과에 있는 환자 ID마다 한 줄씩 ID 순서로 보여 줍니다: ID, 결과 수, 가장 최근 결과의 날짜와 그 결과를 사용자 설정의 형식으로, 탭으로 나누어 보여 줍니다. 첫 줄은 머리글입니다.</translation>
+    </message>
+    <message>
+        <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>
+        <translation>list는 사용자 목록을 보여 주며 현재 사용자에 *를 붙입니다. add는 사용자를 만듭니다. delete는 사용자와 그 파일을 모두 지우고, 남은 첫 사용자가 현재 사용자가 됩니다(마지막 사용자는 지울 수 없습니다). switch는 ID를 현재 사용자로 바꿉니다.</translation>
+    </message>
+    <message>
+        <source>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</source>
+        <translation>show는 현재 사용자의 설정을 KEY=VALUE 줄로 보여 줍니다. set은 설정을 하나 이상 바꾸고(키의 대소문자는 상관없음) 설정 파일을 한 번에 씁니다. 키는 설정 파일의 키입니다:</translation>
+    </message>
+    <message>
+        <source>0 percent, 1 mmol/mol.</source>
+        <translation>0 퍼센트, 1 mmol/mol.</translation>
+    </message>
+    <message>
+        <source>0 mg/dL, 1 mmol/L.</source>
+        <translation>0 mg/dL, 1 mmol/L.</translation>
+    </message>
+    <message>
+        <source>0 year-month-day, 1 month-day-year, 2 day-month-year.</source>
+        <translation>0 년-월-일, 1 월-일-년, 2 일-월-년.</translation>
+    </message>
+    <message>
+        <source>0 12-hour with AM/PM, 1 24-hour.</source>
+        <translation>0 AM/PM을 붙인 12시간제, 1 24시간제.</translation>
+    </message>
+    <message>
+        <source>the upper and lower limits of the HbA1c range, in percent (6.7 and 4.5 at first).</source>
+        <translation>HbA1c 범위의 상한과 하한, 퍼센트(처음에는 6.7과 4.5).</translation>
+    </message>
+    <message>
+        <source>the upper and lower limits of the glucose range, in mg/dL (160 and 80 at first).</source>
+        <translation>혈당 범위의 상한과 하한, mg/dL(처음에는 160과 80).</translation>
+    </message>
+    <message>
+        <source>the language of the window and the command line: 0 Korean, 1 English.</source>
+        <translation>창과 명령줄의 언어: 0 한국어, 1 영어.</translation>
+    </message>
+    <message>
+        <source>the operator&apos;s details.</source>
+        <translation>사용자 정보.</translation>
+    </message>
+    <message>
+        <source>the operator&apos;s memo.</source>
+        <translation>사용자 메모.</translation>
+    </message>
+    <message>
+        <source>sending results to the laboratory system: 0 off, 1 on.</source>
+        <translation>검사실 시스템으로 결과 보내기: 0 끔, 1 켬.</translation>
+    </message>
+    <message>
+        <source>where send delivers them, mllp://HOST:PORT.</source>
+        <translation>send가 결과를 보낼 곳, mllp://HOST:PORT.</translation>
+    </message>
+    <message>
+        <source>the names the HL7 messages carry.</source>
+        <translation>HL7 메시지에 들어가는 이름.</translation>
+    </message>
+    <message>
+        <source>seconds to wait for the receiver&apos;s acknowledgement.</source>
+        <translation>받는 쪽의 확인 응답을 기다릴 초.</translation>
+    </message>
+    <message>
+        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system over MLLP, one message at a time; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>
+        <translation>아직 대기열에 없는 저장 결과를 모두 대기열에 넣고, 대기 중인 결과를 MLLP로 한 번에 메시지 하나씩 검사실 시스템에 보냅니다. 받는 쪽이 확인 응답을 보낸 결과만 보낸 것으로 칩니다. &quot;보냄 N, 대기 M&quot;을 보여 주며, 전달되지 않은 결과가 남아 있으면 1로 끝납니다. 받는 쪽이 거부한 결과는 --retry-held를 줄 때까지 보류됩니다.</translation>
+    </message>
+    <message>
+        <source>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days.</source>
+        <translation>데이터 폴더의 감사 기록을 오래된 순서로 보여 줍니다: 모든 수정, 삭제, 가져오기, 사용자 추가와 삭제, 설정 변경, 내보내기, 인쇄, 백업, 복원을 사용자, 시각, 프로그램 버전과 함께 보여 줍니다. --patient는 한 환자 ID의 기록만, --from과 --to는 기간 안의 기록만 남깁니다.</translation>
+    </message>
+    <message>
+        <source>Writes a consistent snapshot of the data folder into one archive FILE (a tar file with a manifest of SHA-256 checksums), also while the window runs.</source>
+        <translation>창이 실행 중일 때에도 데이터 폴더의 일관된 스냅숏을 보관 파일 FILE 하나(SHA-256 체크섬 목록이 든 tar 파일)에 씁니다.</translation>
+    </message>
+    <message>
+        <source>Checks the archive FILE whole (manifest, checksums, every database) before it replaces anything, then puts it in place of the data folder; the replaced folder is kept beside it, renamed with the time of the restore. The window must be closed.</source>
+        <translation>무엇이든 바꾸기 전에 보관 파일 FILE 전체(목록, 체크섬, 모든 데이터베이스)를 검사한 뒤 데이터 폴더 자리에 놓습니다. 바뀌기 전 폴더는 복원 시각을 붙인 이름으로 옆에 보관합니다. 창은 닫혀 있어야 합니다.</translation>
+    </message>
+    <message>
+        <source>The meter&apos;s serial port: a device path such as /dev/ttyACM0, or a name under /dev such as ttyUSB0.</source>
+        <translation>측정기의 직렬 포트: /dev/ttyACM0 같은 장치 경로나 ttyUSB0 같은 /dev 아래의 이름.</translation>
+    </message>
+    <message>
+        <source>The result kind: hba1c (the default) or glucose.</source>
+        <translation>결과 종류: hba1c(기본값) 또는 glucose.</translation>
+    </message>
+    <message>
+        <source>Work on the files of the existing operator ID without changing the current operator.</source>
+        <translation>현재 사용자를 바꾸지 않고 기존 사용자 ID의 파일에 작업합니다.</translation>
+    </message>
+    <message>
+        <source>Only the results of the N weeks up to the newest stored date, as the period choice of the window&apos;s list; N is 0 to 12, and 0 keeps everything.</source>
+        <translation>창의 목록에서 기간을 고르는 것처럼, 가장 최근 저장 날짜까지 N주 동안의 결과만 씁니다. N은 0부터 12까지이며 0이면 모두 씁니다.</translation>
+    </message>
+    <message>
+        <source>Together with --to: only the results from DATE to the --to date, as the search of the window&apos;s list. Dates are written YYYYMMDD and lie at most 366 days apart.</source>
+        <translation>--to와 함께: 창의 목록 검색처럼 DATE부터 --to 날짜까지의 결과만 씁니다. 날짜는 YYYYMMDD 형식이며 최대 366일 떨어질 수 있습니다.</translation>
+    </message>
+    <message>
+        <source>The last date of a --from search. With send, the destination mllp://HOST:PORT, instead of the Destination setting.</source>
+        <translation>--from 검색의 마지막 날짜. send에서는 Destination 설정 대신 쓸 보낼 곳 mllp://HOST:PORT.</translation>
+    </message>
+    <message>
+        <source>The file that export or report writes.</source>
+        <translation>export나 report가 쓸 파일.</translation>
+    </message>
+    <message>
+        <source>What export writes: csv (the default), hl7 or fhir.</source>
+        <translation>export가 쓸 형식: csv(기본값), hl7 또는 fhir.</translation>
+    </message>
+    <message>
+        <source>Only the results of this patient ID, exactly as stored (list, export, report), or with audit only the entries of this patient ID.</source>
+        <translation>저장된 그대로의 이 환자 ID의 결과만(list, export, report), audit에서는 이 환자 ID의 기록만 씁니다.</translation>
+    </message>
+    <message>
+        <source>Let download erase the meter&apos;s records once they are stored.</source>
+        <translation>download가 저장을 마친 뒤 측정기의 기록을 지우게 합니다.</translation>
+    </message>
+    <message>
+        <source>Let send try the results the receiver refused once more.</source>
+        <translation>send가 받는 쪽이 거부한 결과를 한 번 더 보내게 합니다.</translation>
+    </message>
+    <message>
+        <source>Success, also when the meter holds no data or no new data.</source>
+        <translation>성공. 측정기에 데이터나 새 데이터가 없을 때도 마찬가지입니다.</translation>
+    </message>
+    <message>
+        <source>The operation failed; the program&apos;s own message is on standard error.</source>
+        <translation>작업이 실패했습니다. 프로그램의 메시지는 표준 오류에 있습니다.</translation>
+    </message>
+    <message>
+        <source>Bad usage: an unknown command or option, a missing or malformed value, or an unknown operator.</source>
+        <translation>잘못된 사용: 알 수 없는 명령이나 옵션, 빠졌거나 형식이 틀린 값, 또는 없는 사용자.</translation>
+    </message>
+    <message>
+        <source>Fetch the glucose results from the meter on /dev/ttyACM0, then export those of the last four weeks:</source>
+        <translation>/dev/ttyACM0에 연결된 측정기에서 혈당 결과를 받은 뒤, 최근 4주의 결과를 내보냅니다:</translation>
+    </message>
+    <message>
+        <source>Show HbA1c in mmol/mol and glucose in mmol/L from now on:</source>
+        <translation>이제부터 HbA1c는 mmol/mol로, 혈당은 mmol/L로 보여 줍니다:</translation>
+    </message>
+    <message>
+        <source>desktop data manager of a point-of-care HbA1c and blood-glucose meter</source>
+        <translation>현장 진단용 HbA1c·혈당 측정기의 데스크톱 데이터 관리 프로그램</translation>
+    </message>
+    <message>
+        <source>quorina1c is the desktop data manager of a point-of-care HbA1c and blood-glucose meter, for clinic staff. The operator plugs the meter in by USB; the program finds its serial port, downloads the stored results, checks every record and stores the new ones in the operator&apos;s own files. The operator then lists, filters, edits, deletes, prints and exports the results in the units and formats of their own settings.</source>
+        <translation>quorina1c는 병의원 직원을 위한 현장 진단용 HbA1c·혈당 측정기의 데스크톱 데이터 관리 프로그램입니다. 사용자가 측정기를 USB로 연결하면 프로그램이 직렬 포트를 찾아 저장된 결과를 받고, 모든 기록을 검사하여 새 결과를 사용자 자신의 파일에 저장합니다. 사용자는 결과를 자신의 설정에 따른 단위와 형식으로 보고, 거르고, 고치고, 지우고, 인쇄하고, 내보냅니다.</translation>
+    </message>
+    <message>
+        <source>Only one copy of the program works on a data folder at a time: a second copy says so and closes by itself after five seconds.</source>
+        <translation>한 데이터 폴더에서는 프로그램 하나만 실행됩니다: 두 번째로 실행한 프로그램은 그렇게 알리고 5초 뒤에 스스로 끝납니다.</translation>
+    </message>
+    <message>
+        <source>The program also takes the standard options of Qt applications, such as -platform and -style. quorina1c-cli does the same work without a window.</source>
+        <translation>프로그램은 -platform, -style 같은 Qt 응용 프로그램의 표준 옵션도 받습니다. quorina1c-cli는 같은 일을 창 없이 합니다.</translation>
+    </message>
+    <message>
+        <source>List DEVICE first among the serial ports and take it as the meter&apos;s port, for a meter behind a port that the search does not recognise (and for a simulated meter).</source>
+        <translation>직렬 포트 목록의 맨 앞에 DEVICE를 두고 측정기 포트로 씁니다. 검색이 알아보지 못하는 포트에 연결된 측정기(와 모의 측정기)에 씁니다.</translation>
+    </message>
+    <message>
+        <source>Read the serial ports below ROOT instead of /sys (for tests).</source>
+        <translation>/sys 대신 ROOT 아래에서 직렬 포트를 읽습니다(시험용).</translation>
+    </message>
+    <message>
+        <source>The window was closed, or another copy already works on the data folder.</source>
+        <translation>창을 닫았거나, 다른 프로그램이 이미 데이터 폴더를 쓰고 있습니다.</translation>
+    </message>
+    <message>
+        <source>The data folder could not be created or locked, or an option was not understood.</source>
+        <translation>데이터 폴더를 만들거나 잠글 수 없었거나, 옵션을 알아들을 수 없었습니다.</translation>
+    </message>
+    <message>
+        <source>The column layouts of the lists are kept in $XDG_CONFIG_HOME/Local AppWizard-Generated Applications/QuorinA1cComm.ini; ~/.config when the variable is not set.</source>
+        <translation>목록의 열 배치는 $XDG_CONFIG_HOME/Local AppWizard-Generated Applications/QuorinA1cComm.ini에 보관합니다. 이 변수가 없으면 ~/.config를 씁니다.</translation>
+    </message>
+    <message>
+        <source>usage:</source>
+        <translation>사용법:</translation>
+    </message>
+    <message>
+        <source>Commands:</source>
+        <translation>명령:</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>옵션:</translation>
+    </message>
+    <message>
+        <source>Exit status:</source>
+        <translation>종료 상태:</translation>
+    </message>
+    <message>
+        <source>Data folder:</source>
+        <translation>데이터 폴더:</translation>
+    </message>
+    <message>
+        <source>Run %1 --help for the options.</source>
+        <translation>옵션은 %1 --help로 볼 수 있습니다.</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>이름</translation>
+    </message>
+    <message>
+        <source>SYNOPSIS</source>
+        <translation>사용법</translation>
+    </message>
+    <message>
+        <source>DESCRIPTION</source>
+        <translation>설명</translation>
+    </message>
+    <message>
+        <source>COMMANDS</source>
+        <translation>명령</translation>
+    </message>
+    <message>
+        <source>OPTIONS</source>
+        <translation>옵션</translation>
+    </message>
+    <message>
+        <source>EXIT STATUS</source>
+        <translation>종료 상태</translation>
+    </message>
+    <message>
+        <source>FILES</source>
+        <translation>파일</translation>
+    </message>
+    <message>
+        <source>ENVIRONMENT</source>
+        <translation>환경 변수</translation>
+    </message>
+    <message>
+        <source>EXAMPLES</source>
+        <translation>예</translation>
+    </message>
+    <message>
+        <source>SEE ALSO</source>
+        <translation>참고</translation>
+    </message>
+    <message>
+        <source>User Commands</source>
+        <translation>사용자 명령</translation>
     </message>
 </context>
 <context>

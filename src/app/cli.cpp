@@ -10,6 +10,7 @@
 #include "i18n/language.h"
 #include "i18n/message_catalogue.h"
 #include "i18n/message_text.h"
+#include "i18n/operator_language.h"
 #include "interop/delivery.h"
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
@@ -29,6 +30,7 @@
 #include "store/program_version.h"
 #include "store/result_list.h"
 #include "store/settings.h"
+#include "store/system_error.h"
 #include "store/text_encoding.h"
 #include "store/users.h"
 
@@ -70,9 +72,14 @@ std::string ConsoleText(std::string text) {
     return out;
 }
 
-// A text of the command line itself in the current language.
-std::string CliText(const char* text) {
-    return Translate("qa::Cli", text).toStdString();
+// A text of the command line itself in the current language, %1, %2 ... filled in.
+std::string CliText(const char* text, const std::vector<std::string>& args = {}) {
+    return FillArguments(Translate("qa::Cli", text).toStdString(), args);
+}
+
+// The usage table's texts in the current language.
+std::string UsageWords(const std::string& text) {
+    return Translate("qa::Usage", text.c_str()).toStdString();
 }
 
 // Questions are answered yes (the command itself was the operator's decision); messages go
@@ -106,7 +113,7 @@ bool ParseArgs(const std::vector<std::string>& args, Options& options, std::stri
         const std::string& a = args[i];
         if (a == "--data-dir") {
             if (i + 1 >= args.size()) {
-                error = "--data-dir needs a folder";
+                error = CliText(QT_TRANSLATE_NOOP("qa::Cli", "--data-dir needs a folder"));
                 return false;
             }
             options.dataDir = args[++i];
@@ -116,12 +123,12 @@ bool ParseArgs(const std::vector<std::string>& args, Options& options, std::stri
                 continue;
             }
             if (i + 1 >= args.size()) {
-                error = a + " needs a value";
+                error = CliText(QT_TRANSLATE_NOOP("qa::Cli", "%1 needs a value"), {a});
                 return false;
             }
             options.values[a] = args[++i];
         } else if (a.rfind("--", 0) == 0) {
-            error = "unknown option " + a;
+            error = CliText(QT_TRANSLATE_NOOP("qa::Cli", "unknown option %1"), {a});
             return false;
         } else if (options.command.empty()) {
             options.command = a;
@@ -130,7 +137,7 @@ bool ParseArgs(const std::vector<std::string>& args, Options& options, std::stri
         }
     }
     if (options.command.empty() && options.flags.empty()) {
-        error = "no command given";
+        error = CliText(QT_TRANSLATE_NOOP("qa::Cli", "no command given"));
         return false;
     }
     return true;
@@ -158,17 +165,43 @@ std::optional<ResultKind> KindOption(const Options& options) {
     return std::nullopt;
 }
 
+std::string DataFolderOf(const std::string& explicitFolder) {
+    DataFolderInputs inputs = DataFolderInputsFromEnvironment();
+    if (!explicitFolder.empty()) {
+        inputs.explicitFolder = explicitFolder;
+    }
+    return ResolveDataFolder(inputs);
+}
+
+// The language of the operator named by --user, else of the current operator, read from
+// the arguments as they are (the options are judged later) without creating any file.
+Language LanguageOfArguments(const std::vector<std::string>& args) {
+    std::string dataDir;
+    std::string user;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "--data-dir") {
+            dataDir = args[i + 1];
+        } else if (args[i] == "--user") {
+            user = args[i + 1];
+        }
+    }
+    return OperatorLanguage(DataFolderOf(dataDir), user);
+}
+
 class Cli {
 public:
     Cli(std::ostream& out, std::ostream& err) : out_(out), err_(err), prompter_(err) {}
 
     int Run(const std::vector<std::string>& args) {
+        // Everything the command says, its usage errors and help included, is in the
+        // language of the operator it works for, known before the options are judged.
+        ApplyLanguage(LanguageOfArguments(args));
         std::string error;
         if (!ParseArgs(args, options_, error)) {
             return Usage(error);
         }
         if (options_.flags.count("--help") != 0) {
-            out_ << HelpText(CliUsage());
+            out_ << HelpText(CliUsage(), UsageWords);
             return kExitOk;
         }
         if (options_.flags.count("--version") != 0) {
@@ -176,25 +209,24 @@ public:
             return kExitOk;
         }
         if (options_.command.empty()) {
-            return Usage("no command given");
+            return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "no command given")));
         }
         // Before the data folder is made: a mistyped command should leave no trace.
         if (FindCommand(CliUsage(), options_.command) == nullptr) {
-            return Usage("unknown command " + options_.command);
+            return Usage(
+                CliText(QT_TRANSLATE_NOOP("qa::Cli", "unknown command %1"), {options_.command}));
         }
-        DataFolderInputs inputs = DataFolderInputsFromEnvironment();
-        if (!options_.dataDir.empty()) {
-            inputs.explicitFolder = options_.dataDir;
-        }
-        folder_ = ResolveDataFolder(inputs);
+        folder_ = DataFolderOf(options_.dataDir);
         UsePrivateFileModes();
         if (!EnsureFolder(folder_)) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The data folder cannot be created: "))
-                 << folder_ << ": " << std::strerror(errno) << "\n";
+                 << folder_ << ": " << SystemErrorText(errno) << "\n";
             return kExitFailed;
         }
-        if (std::string note = MakeDataFolderPrivate(folder_); !note.empty()) {
-            err_ << note << "\n";
+        if (MakeDataFolderPrivate(folder_)) {
+            err_ << FillArguments(Translate("qa::Startup", kPrivateFolderMessage).toStdString(),
+                                  {folder_})
+                 << "\n";
         }
         const std::string& c = options_.command;
         if (c == "download") {
@@ -224,12 +256,12 @@ public:
         if (c == "restore") {
             return Restore();
         }
-        return Usage("unknown command " + c);
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "unknown command %1"), {c}));
     }
 
 private:
     int Usage(const std::string& problem) {
-        err_ << "quorina1c-cli: " << problem << "\n" << ShortUsageText(CliUsage());
+        err_ << "quorina1c-cli: " << problem << "\n" << ShortUsageText(CliUsage(), UsageWords);
         return kExitUsage;
     }
 
@@ -262,13 +294,14 @@ private:
         users_->SetWalkOnly(readOnly); // the readers walk the tables, they never list them
         if (!users_->LoadUsers()) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
-                 << users_->UserInfoPath() << ": " << std::strerror(errno) << "\n";
+                 << users_->UserInfoPath() << ": " << SystemErrorText(errno) << "\n";
             return kExitFailed;
         }
         if (auto id = Value(options_, "--user")) {
             const auto& list = users_->UserList();
             if (std::find(list.begin(), list.end(), *id) == list.end()) {
-                err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "quorina1c-cli: unknown user ")) << *id
+                err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "quorina1c-cli: unknown user %1"),
+                                {*id})
                      << "\n";
                 return kExitUsage;
             }
@@ -323,7 +356,8 @@ private:
         if (options_.positional.size() <= allowed) {
             return kExitOk;
         }
-        return Usage("unexpected argument " + options_.positional[allowed]);
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "unexpected argument %1"),
+                             {options_.positional[allowed]}));
     }
 
     int Download();
@@ -397,10 +431,10 @@ int Cli::Download() {
     auto port = Value(options_, "--port");
     std::optional<ResultKind> kind = KindOption(options_);
     if (!port || port->empty()) {
-        return Usage("download needs --port DEVICE");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "download needs --port DEVICE")));
     }
     if (!kind) {
-        return Usage("--kind is hba1c or glucose");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "--kind is hba1c or glucose")));
     }
     if (!Lock()) {
         return kExitFailed;
@@ -435,7 +469,8 @@ int Cli::Download() {
     if (result.outcome == HeadlessDownload::Outcome::Failed) {
         return kExitFailed;
     }
-    out_ << "imported " << result.imported << "\n";
+    out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "imported %1"), {std::to_string(result.imported)})
+         << "\n";
     return kExitOk;
 }
 
@@ -448,41 +483,43 @@ int Cli::ListOrExport(const std::string& command) {
     const bool toFile = command != "list";
     std::optional<ResultKind> kind = KindOption(options_);
     if (!kind) {
-        return Usage("--kind is hba1c or glucose");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "--kind is hba1c or glucose")));
     }
     auto out = Value(options_, "--out");
     if (toFile && (!out || out->empty())) {
-        return Usage(command + " needs --out FILE");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "%1 needs --out FILE"), {command}));
     }
     const std::string format = Value(options_, "--format").value_or("csv");
     if (Value(options_, "--format") && command != "export") {
-        return Usage("--format goes with export");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "--format goes with export")));
     }
     if (format != "csv" && format != "hl7" && format != "fhir") {
-        return Usage("--format is csv, hl7 or fhir");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "--format is csv, hl7 or fhir")));
     }
     auto weeks = Value(options_, "--weeks");
     auto from = Value(options_, "--from");
     auto to = Value(options_, "--to");
     if (weeks && (from || to)) {
-        return Usage("--weeks and --from/--to exclude each other");
+        return Usage(
+            CliText(QT_TRANSLATE_NOOP("qa::Cli", "--weeks and --from/--to exclude each other")));
     }
     if (from.has_value() != to.has_value()) {
-        return Usage("--from and --to go together");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "--from and --to go together")));
     }
     std::optional<std::chrono::sys_days> fromDay, toDay;
     if (from) {
         fromDay = ParseStoredDate(*from);
         toDay = ParseStoredDate(*to);
         if (!fromDay || !toDay) {
-            return Usage("dates are written YYYYMMDD");
+            return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "dates are written YYYYMMDD")));
         }
     }
     int weekCount = 0;
     if (weeks) {
         if (weeks->empty() || weeks->find_first_not_of("0123456789") != std::string::npos ||
             weeks->size() > 2 || std::stoi(*weeks) > 12) {
-            return Usage("--weeks takes a number from 0 to 12");
+            return Usage(
+                CliText(QT_TRANSLATE_NOOP("qa::Cli", "--weeks takes a number from 0 to 12")));
         }
         weekCount = std::stoi(*weeks);
     }
@@ -558,7 +595,8 @@ int Cli::ListOrExport(const std::string& command) {
     }
     if (format != "csv") {
         if (std::string refused = CheckOutputTarget(*out, folder_); !refused.empty()) {
-            err_ << refused << "\n";
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {refused})
+                 << "\n";
             return kExitFailed;
         }
         // The stream's walk reads only the list's columns; the messages read whole rows
@@ -574,7 +612,8 @@ int Cli::ListOrExport(const std::string& command) {
     std::string error;
     CsvFileWriter writer(*out, CsvOptionsForLanguage(*kind), folder_);
     if (!writer.Open(error)) {
-        err_ << error << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {error})
+             << "\n";
         return kExitFailed;
     }
     std::size_t written = 0;
@@ -589,7 +628,8 @@ int Cli::ListOrExport(const std::string& command) {
         return ReadFailure(table); // the writer leaves the target as it was
     }
     if (!writer.Finish(error)) {
-        err_ << error << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {error})
+             << "\n";
         return kExitFailed;
     }
     AuditOutput(audit_action::kExport, *kind, written, *out);
@@ -699,7 +739,8 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
     printed = static_cast<std::size_t>(rows);
     StreamedReportSource source(stream, kind, rows);
     if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {
-        err_ << refused << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {refused})
+             << "\n";
         return kExitFailed;
     }
     // Written beside the target and renamed, so a failed report never leaves half a file
@@ -709,7 +750,9 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
     if (!PrintReportToPdf(source, users_->Settings(), QString::fromStdString(temp), &error,
                           context)) {
         ::unlink(temp.c_str());
-        err_ << error.toStdString() << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The report was not printed: %1"),
+                        {error.toStdString()})
+             << "\n";
         return kExitFailed;
     }
     if (source.Failed()) {
@@ -718,7 +761,8 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
     }
     std::string moveError;
     if (!MoveIntoPlace(temp, path, moveError)) {
-        err_ << moveError << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {moveError})
+             << "\n";
         return kExitFailed;
     }
     return kExitOk;
@@ -734,7 +778,8 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
         std::vector<PatientResult> results;
         std::string error;
         if (!ReadPatientResults(*table, patientId, results, error)) {
-            err_ << "The results cannot be read:\n  " << error << "\n";
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n")) << "  "
+                 << error << "\n";
             return kExitFailed;
         }
         (table->Kind() == ResultKind::HbA1c ? data.hba1c : data.glucose) = std::move(results);
@@ -776,7 +821,8 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
         }
     }
     if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {
-        err_ << refused << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {refused})
+             << "\n";
         return kExitFailed;
     }
     std::unique_ptr<QGuiApplication> app = PrintingApplication();
@@ -784,12 +830,15 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
     QString error;
     if (!PrintPatientReportToPdf(data, users_->Settings(), QString::fromStdString(temp), &error)) {
         ::unlink(temp.c_str());
-        err_ << error.toStdString() << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The report was not printed: %1"),
+                        {error.toStdString()})
+             << "\n";
         return kExitFailed;
     }
     std::string moveError;
     if (!MoveIntoPlace(temp, path, moveError)) {
-        err_ << moveError << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {moveError})
+             << "\n";
         return kExitFailed;
     }
     AuditEntry entry;
@@ -800,7 +849,8 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
                    std::to_string(data.glucose.size()) + " glucose results to " + path;
     std::string auditError;
     if (!AppendAudit(folder_, std::move(entry), &auditError)) {
-        err_ << "The audit log cannot be written: " << auditError << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The audit log cannot be written: "))
+             << auditError << "\n";
     }
     return kExitOk;
 }
@@ -811,11 +861,12 @@ int Cli::Patients() {
     }
     std::optional<ResultKind> kind = KindOption(options_);
     if (!kind) {
-        return Usage("--kind is hba1c or glucose");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "--kind is hba1c or glucose")));
     }
     for (const char* option : {"--weeks", "--from", "--to", "--out", "--format", "--patient"}) {
         if (Value(options_, option)) {
-            return Usage(std::string(option) + " does not go with patients");
+            return Usage(
+                CliText(QT_TRANSLATE_NOOP("qa::Cli", "%1 does not go with patients"), {option}));
         }
     }
     if (int code = OpenUser(true); code != kExitOk) {
@@ -827,10 +878,14 @@ int Cli::Patients() {
     std::vector<PatientOverview> patients;
     std::string error;
     if (!ReadPatientOverview(table, patients, error)) {
-        err_ << "The results cannot be read:\n  " << error << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n")) << "  "
+             << error << "\n";
         return kExitFailed;
     }
     const SettingsStore& settings = users_->Settings();
+    // Headed like the list: the columns in the operator's language, tab-separated.
+    out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Patient ID\tResults\tLast date\tLast result"))
+         << "\n";
     for (const PatientOverview& p : patients) {
         out_ << DecodeStoredText(p.patientId) << "\t" << p.count << "\t"
              << FormatDateText(settings, p.lastDate, p.lastTime) << "\t"
@@ -843,7 +898,8 @@ int Cli::Patients() {
 
 int Cli::Users() {
     if (options_.positional.empty()) {
-        return Usage("users needs list, add ID, delete ID or switch ID");
+        return Usage(CliText(
+            QT_TRANSLATE_NOOP("qa::Cli", "users needs list, add ID, delete ID or switch ID")));
     }
     const std::string& action = options_.positional[0];
     if (action == "list") {
@@ -853,7 +909,7 @@ int Cli::Users() {
         users_ = std::make_unique<UserStore>(folder_, prompter_);
         if (!users_->LoadUsers()) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
-                 << users_->UserInfoPath() << ": " << std::strerror(errno) << "\n";
+                 << users_->UserInfoPath() << ": " << SystemErrorText(errno) << "\n";
             return kExitFailed;
         }
         for (const auto& id : users_->UserList()) {
@@ -863,7 +919,8 @@ int Cli::Users() {
     }
     if (options_.positional.size() != 2 ||
         (action != "add" && action != "delete" && action != "switch")) {
-        return Usage("users needs list, add ID, delete ID or switch ID");
+        return Usage(CliText(
+            QT_TRANSLATE_NOOP("qa::Cli", "users needs list, add ID, delete ID or switch ID")));
     }
     const std::string& id = options_.positional[1];
     if (!Lock()) {
@@ -874,7 +931,7 @@ int Cli::Users() {
     // from, deleted, or have another user added beside it.
     if (!users_->LoadUsers()) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
-             << users_->UserInfoPath() << ": " << std::strerror(errno) << "\n";
+             << users_->UserInfoPath() << ": " << SystemErrorText(errno) << "\n";
         return kExitFailed;
     }
     if (action == "add") {
@@ -882,7 +939,8 @@ int Cli::Users() {
     }
     const auto& list = users_->UserList();
     if (std::find(list.begin(), list.end(), id) == list.end()) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "quorina1c-cli: unknown user ")) << id << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "quorina1c-cli: unknown user %1"), {id})
+             << "\n";
         return kExitUsage;
     }
     // A switch whose files cannot be opened has said so; a delete still goes ahead as long
@@ -897,11 +955,12 @@ int Cli::Users() {
 int Cli::Settings() {
     if (options_.positional.empty() ||
         (options_.positional[0] != "show" && options_.positional[0] != "set")) {
-        return Usage("settings needs show or set KEY=VALUE...");
+        return Usage(
+            CliText(QT_TRANSLATE_NOOP("qa::Cli", "settings needs show or set KEY=VALUE...")));
     }
     bool set = options_.positional[0] == "set";
     if (set && options_.positional.size() < 2) {
-        return Usage("settings set needs KEY=VALUE");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "settings set needs KEY=VALUE")));
     }
     if (!set) {
         if (int code = Extra(1); code != kExitOk) {
@@ -939,13 +998,14 @@ int Cli::Settings() {
         const std::string& pair = options_.positional[i];
         std::size_t eq = pair.find('=');
         if (eq == std::string::npos) {
-            return Usage("settings set takes KEY=VALUE, not " + pair);
+            return Usage(CliText(
+                QT_TRANSLATE_NOOP("qa::Cli", "settings set takes KEY=VALUE, not %1"), {pair}));
         }
-        std::string problem;
+        Message problem;
         const std::string key = pair.substr(0, eq);
         if (IsInterfaceKey(key) ? !ApplyInterfaceEntry(link, key, pair.substr(eq + 1), problem)
                                 : !ApplySettingsEntry(changed, key, pair.substr(eq + 1), problem)) {
-            return Usage(problem);
+            return Usage(ConsoleText(MessageUtf8(problem)));
         }
     }
     if (link != linkBefore && !SaveInterfaceSettings(settingsPath, link)) {
@@ -955,7 +1015,7 @@ int Cli::Settings() {
     s = changed;
     if (!users_->SaveSettings()) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The settings file cannot be written: "))
-             << SettingsFilePath(folder_, users_->ActiveUserId()) << ": " << std::strerror(errno)
+             << SettingsFilePath(folder_, users_->ActiveUserId()) << ": " << SystemErrorText(errno)
              << "\n";
         return kExitFailed;
     }
@@ -1001,7 +1061,7 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
     }
     if (!written || !file.Commit()) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file cannot be written: ")) << path
-             << ": " << std::strerror(errno) << "\n";
+             << ": " << SystemErrorText(errno) << "\n";
         return kExitFailed;
     }
     return kExitOk;
@@ -1022,16 +1082,19 @@ int Cli::Send() {
     interop::MessageContext context = MessageContextOfUser();
     const std::string destination = Value(options_, "--to").value_or(context.link.destination);
     if (destination.empty()) {
-        return Usage("send needs --to mllp://HOST:PORT or the Destination setting");
+        return Usage(CliText(QT_TRANSLATE_NOOP(
+            "qa::Cli", "send needs --to mllp://HOST:PORT or the Destination setting")));
     }
     auto endpoint = interop::ParseMllpDestination(destination);
     if (!endpoint) {
-        return Usage("the destination is written mllp://HOST:PORT, not " + destination);
+        return Usage(CliText(
+            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp://HOST:PORT, not %1"),
+            {destination}));
     }
     interop::Outbox outbox;
     std::string error;
     if (!outbox.Open(interop::Outbox::PathFor(folder_, users_->ActiveUserId()), error)) {
-        err_ << error << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Nothing was sent: %1"), {error}) << "\n";
         return kExitFailed;
     }
     if (options_.flags.count("--retry-held") != 0 && outbox.ReleaseHeld() < 0) {
@@ -1058,15 +1121,20 @@ int Cli::Send() {
         outbox, sender,
         [this](const interop::OutboxEntry& entry, const interop::MllpSender::Reply& reply) {
             if (reply.outcome == interop::MllpSender::Outcome::Refused) {
-                err_ << "held " << entry.controlId << ": " << reply.ack.code << " "
-                     << reply.ack.reason << "\n";
+                err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                                  "held %1: the receiver refused it (%2 %3)"),
+                                {entry.controlId, reply.ack.code, reply.ack.reason})
+                     << "\n";
             }
         });
     if (!summary.problem.empty()) {
-        err_ << summary.problem << "\n";
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Sending stopped: %1"), {summary.problem})
+             << "\n";
     }
     const int undelivered = summary.pending + summary.heldTotal;
-    out_ << "sent " << summary.sent << ", pending " << undelivered << "\n";
+    out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "sent %1, pending %2"),
+                    {std::to_string(summary.sent), std::to_string(undelivered)})
+         << "\n";
     return undelivered == 0 ? kExitOk : kExitFailed;
 }
 
@@ -1087,7 +1155,8 @@ void Cli::AuditOutput(const char* action, ResultKind kind, std::size_t rows,
 
 int Cli::Audit() {
     if (!options_.positional.empty()) {
-        return Usage("audit takes no argument " + options_.positional[0]);
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "audit takes no argument %1"),
+                             {options_.positional[0]}));
     }
     AuditQuery query;
     query.patientId = Value(options_, "--patient").value_or("");
@@ -1095,7 +1164,7 @@ int Cli::Audit() {
     auto to = Value(options_, "--to");
     for (const auto& day : {from, to}) {
         if (day && !ParseStoredDate(*day)) {
-            return Usage("dates are written YYYYMMDD");
+            return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "dates are written YYYYMMDD")));
         }
     }
     query.fromDay = from.value_or("");
@@ -1116,10 +1185,11 @@ int Cli::Audit() {
 int Cli::Backup() {
     auto out = Value(options_, "--out");
     if (!out || out->empty()) {
-        return Usage("backup needs --out FILE");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "backup needs --out FILE")));
     }
     if (!options_.positional.empty()) {
-        return Usage("backup takes no argument " + options_.positional[0]);
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "backup takes no argument %1"),
+                             {options_.positional[0]}));
     }
     std::string error;
     std::vector<BackupMember> members;
@@ -1132,13 +1202,15 @@ int Cli::Backup() {
     entry.action = audit_action::kBackup;
     entry.detail = std::to_string(members.size()) + " files to " + *out;
     AppendAudit(folder_, std::move(entry));
-    out_ << "backed up " << members.size() << " files to " << *out << "\n";
+    out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "backed up %1 files to %2"),
+                    {std::to_string(members.size()), *out})
+         << "\n";
     return kExitOk;
 }
 
 int Cli::Restore() {
     if (options_.positional.size() != 1) {
-        return Usage("restore needs one FILE");
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "restore needs one FILE")));
     }
     const std::string archive = options_.positional[0];
     // The window and every writing command hold this lock: nothing may have the files
@@ -1168,9 +1240,11 @@ int Cli::Restore() {
     entry.action = audit_action::kRestore;
     entry.detail = "from " + archive + "; the replaced folder is " + result.asidePath;
     AppendAudit(folder_, std::move(entry));
-    out_ << "restored " << archive << "\n";
+    out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "restored %1"), {archive}) << "\n";
     if (!result.asidePath.empty()) {
-        out_ << "the replaced data folder is kept as " << result.asidePath << "\n";
+        out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "the replaced data folder is kept as %1"),
+                        {result.asidePath})
+             << "\n";
     }
     return kExitOk;
 }

@@ -85,14 +85,14 @@ void UsePrivateFileModes() {
     ::umask(077);
 }
 
-std::string MakeDataFolderPrivate(const std::string& path) {
+bool MakeDataFolderPrivate(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || (info.st_mode & 077) == 0 ||
         info.st_uid != ::geteuid()) {
-        return {};
+        return false;
     }
     if (::chmod(path.c_str(), info.st_mode & 0700) != 0) {
-        return {};
+        return false;
     }
     if (DIR* dir = ::opendir(path.c_str())) {
         while (const dirent* entry = ::readdir(dir)) {
@@ -106,9 +106,7 @@ std::string MakeDataFolderPrivate(const std::string& path) {
         }
         ::closedir(dir);
     }
-    return "The data folder could be read by other accounts of this computer. It and its files "
-           "are now private to this account: " +
-           path;
+    return true;
 }
 
 namespace {

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(context, text) text
+#endif
+
 namespace qa {
 
 inline constexpr const char* kDataFolderName = "OrvoA1c";
@@ -32,9 +36,14 @@ DataFolderInputs DataFolderInputsFromEnvironment();
 // data folder 0700. Sets the process's file mode mask accordingly.
 void UsePrivateFileModes();
 // A data folder that other accounts can read (made by an older version, or copied in) is
-// made private once, with every file in it; returns the message saying so, or "" when the
-// folder was private already or could not be changed.
-std::string MakeDataFolderPrivate(const std::string& path);
+// made private once, with every file in it; returns true when it did, false when the folder
+// was private already or could not be changed. The operator is then told so with
+// kPrivateFolderMessage, %1 the folder.
+[[nodiscard]] bool MakeDataFolderPrivate(const std::string& path);
+inline constexpr const char* kPrivateFolderMessage =
+    QT_TRANSLATE_NOOP("qa::Startup", "The data folder could be read by other accounts of this "
+                                     "computer. It and its files are now private to this "
+                                     "account: %1");
 
 // Temporary files left in the data folder by a copy that was killed while writing: the
 // hidden ".NAME.tmp-PID-N" files of an owner that no longer runs (and their journals), and

@@ -1,5 +1,7 @@
 #include "app/instance_lock.h"
 
+#include "i18n/language.h"
+
 #include <QDir>
 
 #include <fcntl.h>
@@ -42,10 +44,15 @@ InstanceLock::Result InstanceLock::Acquire() {
     case QLockFile::LockFailedError:
         return Result::AlreadyRunning;
     case QLockFile::PermissionError:
-        error_ = QStringLiteral("The data folder is not writable: %1").arg(lock_->fileName());
+        error_ = Translate("qa::Startup",
+                           QT_TRANSLATE_NOOP("qa::Startup", "The data folder is not writable: %1"))
+                     .arg(lock_->fileName());
         return Result::Failed;
     default:
-        error_ = QStringLiteral("The lock file could not be created: %1").arg(lock_->fileName());
+        error_ =
+            Translate("qa::Startup",
+                      QT_TRANSLATE_NOOP("qa::Startup", "The lock file could not be created: %1"))
+                .arg(lock_->fileName());
         return Result::Failed;
     }
 }

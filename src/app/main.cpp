@@ -15,12 +15,39 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
+
+namespace {
+
+// The data folder as the options and the environment name it, before anything is made.
+std::string DataFolderOf(std::optional<std::string> explicitFolder) {
+    qa::DataFolderInputs inputs = qa::DataFolderInputsFromEnvironment();
+    if (explicitFolder) {
+        inputs.explicitFolder = std::move(explicitFolder);
+    }
+    return qa::ResolveDataFolder(inputs);
+}
+
+std::string UsageWords(const std::string& text) {
+    return qa::Translate("qa::Usage", text.c_str()).toStdString();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    // Help and version need no display, so they are answered before the toolkit starts.
+    // Help and version need no display, so they are answered before the toolkit starts, in
+    // the language of the operator who used the program last.
+    std::optional<std::string> dataDirArgument;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--data-dir") == 0) {
+            dataDirArgument = argv[i + 1];
+        }
+    }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(qa::HelpText(qa::WindowUsage()).c_str(), stdout);
+            qa::ApplyLanguage(qa::RecordedOperatorLanguage(DataFolderOf(dataDirArgument)));
+            std::fputs(qa::HelpText(qa::WindowUsage(), UsageWords).c_str(), stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
@@ -47,13 +74,13 @@ int main(int argc, char** argv) {
     const QString dataDir = "data-dir";
     const QString port = "port";
     const QString sysfs = "sysfs-root";
+    // Qt's own words about a wrong option are in the operator's language too.
+    qa::ApplyLanguage(qa::RecordedOperatorLanguage(DataFolderOf(dataDirArgument)));
     parser.process(app);
 
-    qa::DataFolderInputs inputs = qa::DataFolderInputsFromEnvironment();
-    if (parser.isSet(dataDir)) {
-        inputs.explicitFolder = parser.value(dataDir).toStdString();
-    }
-    std::string folder = qa::ResolveDataFolder(inputs);
+    std::string folder = DataFolderOf(
+        parser.isSet(dataDir) ? std::optional<std::string>(parser.value(dataDir).toStdString())
+                              : std::nullopt);
     qa::ApplyLanguage(qa::RecordedOperatorLanguage(folder));
     auto startupText = [](const char* text) {
         return QCoreApplication::translate("qa::Startup", text);
@@ -65,7 +92,11 @@ int main(int argc, char** argv) {
                                   QString::fromStdString(folder));
         return 1;
     }
-    std::string privacyNote = qa::MakeDataFolderPrivate(folder);
+    const std::string privacyNote = qa::MakeDataFolderPrivate(folder)
+                                        ? startupText(qa::kPrivateFolderMessage)
+                                              .arg(QString::fromStdString(folder))
+                                              .toStdString()
+                                        : std::string();
     qa::InstanceLock lock(QString::fromStdString(folder));
     switch (lock.Acquire()) {
     case qa::InstanceLock::Result::Acquired:

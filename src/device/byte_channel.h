@@ -19,6 +19,9 @@ public:
     virtual bool IsOpen() const = 0;
     // Returns the number of bytes written, 0 when closed or on failure.
     [[nodiscard]] virtual std::size_t Write(const char* data, std::size_t size) = 0;
+    // What went wrong with the open line (the meter unplugged mid-transfer), for the
+    // operator; empty when nothing did since the last Open.
+    virtual std::string LastError() const { return {}; }
 };
 
 // Timers and deferred steps of the session. The window and the command line run them on

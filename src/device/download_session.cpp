@@ -436,7 +436,11 @@ void DownloadSession::GiveUp(bool hideProgress) {
         channel_.Close();
     }
     exchangeKind_ = ExchangeKind::None;
-    prompter_.Inform(kNotArrivingText, kMeterCaption, Prompter::Severity::Error);
+    // A port that reported why (the meter unplugged) says so under the usual message.
+    const std::string portError = channel_.LastError();
+    prompter_.Inform(portError.empty() ? Message(kNotArrivingText)
+                                       : Message(MessageId::NotArrivingBecause, {portError}),
+                     kMeterCaption, Prompter::Severity::Error);
 }
 
 std::string DownloadSession::BrokenInvariant() const {

@@ -34,6 +34,10 @@ const char* MessageSource(MessageId id) {
         return QT_TRANSLATE_NOOP("Message",
                                  "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n"
                                  "오르보에이원씨와의 연결 포트를 다시 확인해 주세요.");
+    case MessageId::NotArrivingBecause:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n"
+                                 "오르보에이원씨와의 연결 포트를 다시 확인해 주세요.\r\n\r\n%1");
     case MessageId::NoNewData:
         return QT_TRANSLATE_NOOP("Message", "새로운 데이터가 없습니다.");
     case MessageId::Waiting:
@@ -144,6 +148,29 @@ const char* MessageSource(MessageId id) {
     case MessageId::NameTooLong:
         return QT_TRANSLATE_NOOP(
             "Message", "환자 이름 입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 15)");
+    case MessageId::SettingUnknown:
+        return QT_TRANSLATE_NOOP("Message", "unknown setting %1");
+    case MessageId::SettingHbA1cUnitChoices:
+        return QT_TRANSLATE_NOOP("Message", "%1 takes 0 (%) or 1 (mmol/mol), not \"%2\"");
+    case MessageId::SettingGlucoseUnitChoices:
+        return QT_TRANSLATE_NOOP("Message", "%1 takes 0 (mg/dL) or 1 (mmol/L), not \"%2\"");
+    case MessageId::SettingDateChoices:
+        return QT_TRANSLATE_NOOP(
+            "Message", "%1 takes 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy), not \"%2\"");
+    case MessageId::SettingTimeChoices:
+        return QT_TRANSLATE_NOOP("Message", "%1 takes 0 (12 hours) or 1 (24 hours), not \"%2\"");
+    case MessageId::SettingLanguageChoices:
+        return QT_TRANSLATE_NOOP("Message", "%1 takes 0 (Korean) or 1 (English), not \"%2\"");
+    case MessageId::SettingInterfaceChoices:
+        return QT_TRANSLATE_NOOP("Message", "%1 takes 0 (off) or 1 (on), not \"%2\"");
+    case MessageId::SettingNotANumber:
+        return QT_TRANSLATE_NOOP("Message", "%1 takes a number such as 6.7, not \"%2\"");
+    case MessageId::SettingTooLong:
+        return QT_TRANSLATE_NOOP("Message", "%1 is too long: at most %2 bytes (a Hangul "
+                                            "syllable takes 3), this one takes %3");
+    case MessageId::SettingAckTimeout:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1 takes a number of seconds from 1 to %2, not \"%3\"");
     case MessageId::MemoTooLong:
         return QT_TRANSLATE_NOOP("Message",
                                  "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)");

@@ -12,4 +12,7 @@ namespace qa {
 // Korean when nothing says otherwise.
 Language RecordedOperatorLanguage(const std::string& dataFolder);
 
+// The language of operator `userId` when that operator exists, else of the current one.
+Language OperatorLanguage(const std::string& dataFolder, const std::string& userId);
+
 } // namespace qa

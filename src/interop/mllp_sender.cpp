@@ -1,5 +1,7 @@
 #include "interop/mllp_sender.h"
 
+#include "store/system_error.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -120,7 +122,7 @@ bool MllpSender::Connect(Clock::time_point deadline, std::string& problem) {
             break;
         }
         problem = "cannot connect to " + endpoint_.host + ":" + port + ": " +
-                  (RemainingMs(deadline) == 0 ? "timed out" : std::strerror(errno));
+                  (RemainingMs(deadline) == 0 ? "timed out" : SystemErrorText(errno));
         ::close(fd);
     }
     ::freeaddrinfo(found);

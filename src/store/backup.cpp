@@ -1,6 +1,7 @@
 #include "store/backup.h"
 
 #include "store/sha256.h"
+#include "store/system_error.h"
 
 #include <sqlite3.h>
 
@@ -31,7 +32,7 @@ constexpr int kBusyMilliseconds = 10'000;
 constexpr char kSqliteHeader[] = "SQLite format 3";
 
 std::string Reason() {
-    return std::strerror(errno);
+    return SystemErrorText(errno);
 }
 
 std::string FolderOf(const std::string& path) {

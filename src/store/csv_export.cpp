@@ -2,6 +2,7 @@
 
 #include "store/output_target.h"
 #include "store/profile_file.h"
+#include "store/system_error.h"
 #include "store/text_encoding.h"
 
 #include <algorithm>
@@ -149,7 +150,7 @@ bool CsvFileWriter::Open(std::string& error) {
         return false;
     }
     if (!file_.Open()) {
-        error = path_ + ": " + std::strerror(errno);
+        error = path_ + ": " + SystemErrorText(errno);
         return false;
     }
     open_ = true;
@@ -186,17 +187,17 @@ void CsvFileWriter::WriteLine(std::string_view utf8) {
 
 bool CsvFileWriter::Finish(std::string& error) {
     if (!open_) {
-        error = path_ + ": " + std::strerror(EBADF);
+        error = path_ + ": " + SystemErrorText(EBADF);
         return false;
     }
     Flush();
     open_ = false;
     if (failed_) {
-        error = path_ + ": " + std::strerror(failedErrno_);
+        error = path_ + ": " + SystemErrorText(failedErrno_);
         return false;
     }
     if (!file_.Commit()) {
-        error = path_ + ": " + std::strerror(errno);
+        error = path_ + ": " + SystemErrorText(errno);
         return false;
     }
     return true;

@@ -62,11 +62,11 @@ bool IsInterfaceKey(std::string_view key) {
 }
 
 bool ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key, std::string_view value,
-                         std::string& problem) {
+                         Message& problem) {
     if (SameKey(key, kEnabledKey)) {
         if (value != "0" && value != "1") {
             problem =
-                std::string(key) + " takes 0 (off) or 1 (on), not \"" + std::string(value) + "\"";
+                Message(MessageId::SettingInterfaceChoices, {std::string(key), std::string(value)});
             return false;
         }
         settings.enabled = value == "1";
@@ -77,9 +77,9 @@ bool ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key, std:
         auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
         if (error != std::errc() || end != value.data() + value.size() || seconds < 1 ||
             seconds > kMaxAckTimeoutSeconds) {
-            problem = std::string(key) + " takes a number of seconds from 1 to " +
-                      std::to_string(kMaxAckTimeoutSeconds) + ", not \"" + std::string(value) +
-                      "\"";
+            problem = Message(
+                MessageId::SettingAckTimeout,
+                {std::string(key), std::to_string(kMaxAckTimeoutSeconds), std::string(value)});
             return false;
         }
         settings.ackTimeoutSeconds = seconds;
@@ -92,7 +92,7 @@ bool ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key, std:
                         : SameKey(key, kReceivingFacilityKey)    ? &settings.receivingFacility
                                                                  : nullptr;
     if (text == nullptr) {
-        problem = "unknown setting " + std::string(key);
+        problem = Message(MessageId::SettingUnknown, {std::string(key)});
         return false;
     }
     *text = OneLine(value);
@@ -112,7 +112,7 @@ bool LoadInterfaceSettings(const std::string& path, InterfaceSettings& settings)
     ProfileDocument doc = ProfileDocument::Parse(content);
     for (const auto& [key, defaultText] : InterfaceEntries(InterfaceSettings{})) {
         std::optional<std::string> stored = doc.Get(kInterfaceSection, key);
-        std::string problem;
+        Message problem;
         // A value that no longer fits keeps the default rather than switching the link on or
         // pointing it somewhere half-read.
         if (stored && !ApplyInterfaceEntry(settings, key, *stored, problem)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/message.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,6 +35,6 @@ bool IsInterfaceKey(std::string_view key);
 // Sets one setting from its key and a text; false with `problem` for an unknown key or a
 // value that does not fit.
 bool ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key, std::string_view value,
-                         std::string& problem);
+                         Message& problem);
 
 } // namespace qa

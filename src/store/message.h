@@ -22,6 +22,7 @@ enum class MessageId : int {
     AskReceiveGlucose,
     NoData,
     NotArriving,
+    NotArrivingBecause, // NotArriving, then what the port reported
     NoNewData,
     Waiting,
     ModeChange,
@@ -69,6 +70,17 @@ enum class MessageId : int {
     NameOrIdTooLong,
     NameTooLong,
     MemoTooLong,
+    // Settings changed on the command line: the key, then the value refused.
+    SettingUnknown,
+    SettingHbA1cUnitChoices,
+    SettingGlucoseUnitChoices,
+    SettingDateChoices,
+    SettingTimeChoices,
+    SettingLanguageChoices,
+    SettingInterfaceChoices,
+    SettingNotANumber,
+    SettingTooLong,    // the key, the most bytes, the bytes given
+    SettingAckTimeout, // the key, the most seconds, the value
 };
 
 struct Message {

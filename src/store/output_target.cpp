@@ -1,5 +1,7 @@
 #include "store/output_target.h"
 
+#include "store/system_error.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -58,11 +60,11 @@ std::string CheckOutputTarget(const std::string& path, const std::string& dataFo
         return path + ": exists and is not a regular file; nothing was written";
     }
     if (!exists && errno != ENOENT) {
-        return path + ": " + std::strerror(errno);
+        return path + ": " + SystemErrorText(errno);
     }
     std::string folder = RealPath(FolderOf(path));
     if (folder.empty()) {
-        return path + ": " + std::strerror(errno);
+        return path + ": " + SystemErrorText(errno);
     }
     std::string data = dataFolder.empty() ? std::string() : RealPath(dataFolder);
     if (!data.empty() && (folder == data || folder.compare(0, data.size() + 1, data + "/") == 0 ||
@@ -84,7 +86,7 @@ bool MoveIntoPlace(const std::string& temp, const std::string& path, std::string
     if (::rename(temp.c_str(), path.c_str()) == 0) {
         return true;
     }
-    error = path + ": " + std::strerror(errno);
+    error = path + ": " + SystemErrorText(errno);
     ::unlink(temp.c_str());
     return false;
 }

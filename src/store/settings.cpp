@@ -157,7 +157,7 @@ std::vector<std::pair<std::string, std::string>> SettingsEntries(const SettingsS
 }
 
 bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value,
-                        std::string& problem) {
+                        Message& problem) {
     auto is = [&](std::string_view name) {
         return key.size() == name.size() &&
                std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) {
@@ -165,26 +165,14 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
                           std::tolower(static_cast<unsigned char>(b));
                });
     };
-    auto integer = [&](std::int32_t& field) {
+    const std::vector<std::string> keyAndValue{std::string(key), std::string(value)};
+    // A code outside its list would leave every date or time printed empty.
+    auto code = [&](std::int32_t& field, std::int32_t highest, MessageId choices) {
         std::int32_t parsed = 0;
         auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), parsed);
-        if (error != std::errc() || end != value.data() + value.size()) {
-            problem =
-                std::string(key) + " takes a whole number, not \"" + std::string(value) + "\"";
-            return false;
-        }
-        field = parsed;
-        return true;
-    };
-    // A code outside its list would leave every date or time printed empty.
-    auto code = [&](std::int32_t& field, std::int32_t highest, const char* meanings) {
-        std::int32_t parsed = 0;
-        if (!integer(parsed)) {
-            problem += " (allowed: " + std::string(meanings) + ")";
-            return false;
-        }
-        if (parsed < 0 || parsed > highest) {
-            problem = std::string(key) + " takes " + meanings + ", not " + std::string(value);
+        if (error != std::errc() || end != value.data() + value.size() || parsed < 0 ||
+            parsed > highest) {
+            problem = Message(choices, keyAndValue);
             return false;
         }
         field = parsed;
@@ -194,10 +182,9 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
     auto text = [&](std::string& field) {
         std::string line = OneLine(value);
         if (!SettingsTextFits(line)) {
-            problem = std::string(key) + " is too long: at most " +
-                      std::to_string(kSettingsTextMaxBytes) +
-                      " bytes (a Hangul syllable takes 3), this one takes " +
-                      std::to_string(line.size());
+            problem = Message(MessageId::SettingTooLong,
+                              {std::string(key), std::to_string(kSettingsTextMaxBytes),
+                               std::to_string(line.size())});
             return false;
         }
         field = std::move(line);
@@ -206,23 +193,22 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
     auto real = [&](float& field) {
         double parsed = LeadingDouble(value);
         if (value.empty() || value.find_first_not_of("0123456789.") != std::string_view::npos) {
-            problem = std::string(key) + " takes a number such as 6.7, not \"" +
-                      std::string(value) + "\"";
+            problem = Message(MessageId::SettingNotANumber, keyAndValue);
             return false;
         }
         field = static_cast<float>(parsed);
         return true;
     };
     if (is("HbA1c_unit"))
-        return code(store.hba1cUnit, 1, "0 (%) or 1 (mmol/mol)");
+        return code(store.hba1cUnit, 1, MessageId::SettingHbA1cUnitChoices);
     if (is("Glucose_unit"))
-        return code(store.glucoseUnit, 1, "0 (mg/dL) or 1 (mmol/L)");
+        return code(store.glucoseUnit, 1, MessageId::SettingGlucoseUnitChoices);
     if (is("Date"))
-        return code(store.dateFormat, 2, "0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy)");
+        return code(store.dateFormat, 2, MessageId::SettingDateChoices);
     if (is("time"))
-        return code(store.timeFormat, 1, "0 (12 hours) or 1 (24 hours)");
+        return code(store.timeFormat, 1, MessageId::SettingTimeChoices);
     if (is("lang"))
-        return code(store.language, 1, "0 (Korean) or 1 (English)");
+        return code(store.language, 1, MessageId::SettingLanguageChoices);
     if (is("HbA1c_high"))
         return real(store.hba1cHigh);
     if (is("HbA1c_low"))
@@ -239,7 +225,7 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
         return text(store.email);
     if (is("Command"))
         return text(store.command);
-    problem = "unknown setting " + std::string(key);
+    problem = Message(MessageId::SettingUnknown, {std::string(key)});
     return false;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/message.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -57,7 +59,7 @@ std::vector<std::pair<std::string, std::string>> SettingsEntries(const SettingsS
 // Sets one setting from its file key (any case) and a text; false with `problem` set for an
 // unknown key or a value that does not fit it.
 bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value,
-                        std::string& problem);
+                        Message& problem);
 
 // The user-information texts (name, hospital, e-mail, memo) are kept whole only up to this
 // many bytes, both as stored here (UTF-8, cut at this length when read back) and in the

@@ -2,6 +2,7 @@
 
 #include "store/audit_log.h"
 #include "store/profile_file.h"
+#include "store/system_error.h"
 #include "store/text_encoding.h"
 
 #include <algorithm>
@@ -319,7 +320,7 @@ bool UserStore::OpenUserDatabases() {
     std::string mainTableName;
     bool ok = OpenTableList(files, newFiles, mainTableName);
     if (!ok) {
-        openProblems_.push_back(files.tableList + ": " + std::strerror(errno));
+        openProblems_.push_back(files.tableList + ": " + SystemErrorText(errno));
     }
 
     struct Slot {
@@ -517,7 +518,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
     // user the list does not hold would read back as a user named "-1".
     users_.push_back(id);
     if (!ReplaceFileAtomically(UserInfoPath(), UserFileContent(id, base))) {
-        std::string reason = std::strerror(errno);
+        std::string reason = SystemErrorText(errno);
         users_.pop_back();
         for (const std::string& path : created) {
             RemoveFile(path);
@@ -564,7 +565,7 @@ bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>&
         std::string error = table.LastError();
         table.Close();
         if (!made || ::rename(temp.c_str(), database.path.c_str()) != 0) {
-            failure = database.path + ": " + (made ? std::strerror(errno) : error);
+            failure = database.path + ": " + (made ? SystemErrorText(errno) : error);
             RemoveFile(temp);
             RemoveFile(temp + "-journal");
             return false;
@@ -574,7 +575,7 @@ bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>&
     bool hadTableList = Exists(files.tableList);
     std::string mainTableName;
     if (!OpenTableList(files, false, mainTableName)) {
-        failure = files.tableList + ": " + std::strerror(errno);
+        failure = files.tableList + ": " + SystemErrorText(errno);
         return false;
     }
     if (!hadTableList) {
@@ -583,14 +584,14 @@ bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>&
     bool hadSettings = Exists(files.settings);
     SettingsStore defaults;
     if (!qa::LoadSettings(files.settings, defaults)) {
-        failure = files.settings + ": " + std::strerror(errno);
+        failure = files.settings + ": " + SystemErrorText(errno);
         return false;
     }
     if (!hadSettings) {
         created.push_back(files.settings);
     }
     if (!WriteProfileString(files.activeInfo, kMarkerSection, "Access", "1")) {
-        failure = files.activeInfo + ": " + std::strerror(errno);
+        failure = files.activeInfo + ": " + SystemErrorText(errno);
         return false;
     }
     created.push_back(files.activeInfo);

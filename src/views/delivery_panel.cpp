@@ -4,6 +4,7 @@
 #include "interop/hl7_message.h"
 #include "store/output_target.h"
 #include "store/profile_file.h"
+#include "store/system_error.h"
 #include "store/users.h"
 
 #include <QCheckBox>
@@ -214,7 +215,7 @@ bool DeliveryPanel::ExportSelection(const QString& format) {
     std::string refused = CheckOutputTarget(path.toStdString(), users_.DataFolder());
     if (!refused.empty() || !ReplaceFileAtomically(path.toStdString(), content)) {
         std::string reason =
-            refused.empty() ? path.toStdString() + ": " + std::strerror(errno) : refused;
+            refused.empty() ? path.toStdString() + ": " + SystemErrorText(errno) : refused;
         prompter_.Inform(Message::Verbatim(tr("The file could not be written:\r\n%1")
                                                .arg(QString::fromStdString(reason))
                                                .toStdString()),

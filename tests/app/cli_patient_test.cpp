@@ -92,10 +92,12 @@ TEST(CliPatients, PatientsListAndPatientFiltersOnListExportAndReport) {
     CliRun patients = Cli(data, {"patients"});
     ASSERT_EQ(patients.code, 0) << patients.err;
     EXPECT_EQ(Lines(patients.out),
-              (std::vector<std::string>{"K'7\t1\t2024-01-02\t6.1 %", kId + "\t3\t2024-06-10\t7.2 %",
+              (std::vector<std::string>{"Patient ID\tResults\tLast date\tLast result",
+                                        "K'7\t1\t2024-01-02\t6.1 %", kId + "\t3\t2024-06-10\t7.2 %",
                                         "OTHER\t1\t2024-01-01\t6.0 %"}));
     EXPECT_EQ(Cli(data, {"patients", "--kind", "glucose"}).out,
-              kId + "\t1\t2024-06-09\t142 mg/dL\n");
+              "Patient ID\tResults\tLast date\tLast result\n" + kId +
+                  "\t1\t2024-06-09\t142 mg/dL\n");
     EXPECT_EQ(Cli(data, {"patients", "--weeks", "2"}).code, 2);
 
     CliRun list = Cli(data, {"list", "--patient", kId});

@@ -64,7 +64,7 @@ TEST(Cli, DownloadThenListAndExport) {
         SimProcess sim({"--no-pace", "--hba1c", "6", "--seed", "7"});
         CliRun run = CliProcess(dir, "--data-dir " + data + " download --port " + sim.linkPath());
         ASSERT_EQ(run.code, 0) << run.err;
-        EXPECT_EQ(run.out, "imported 6\n");
+        EXPECT_EQ(run.out, "새 결과 6건 저장\n");
         EXPECT_NE(run.err.find("데이터 검사 완료"), std::string::npos);
     }
     CliRun list = Cli(data, {"list"});
@@ -146,7 +146,7 @@ TEST(Cli, BackupAndRestoreThroughTheCommandLine) {
     WriteFile(dir.File("bad.tar"), ReadFile(dir.File("b.tar")).substr(0, 3000));
     CliRun refused = Cli(data, {"restore", dir.File("bad.tar")});
     EXPECT_EQ(refused.code, 1);
-    EXPECT_NE(refused.err.find("nothing was changed"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("아무것도 바뀌지 않았습니다"), std::string::npos) << refused.err;
     EXPECT_EQ(Cli(data, {"users", "list"}).out, "  Basis\n  Lee\n* Park\n");
 
     CliRun restored = Cli(data, {"restore", dir.File("b.tar")});
@@ -313,8 +313,12 @@ TEST(Cli, DownloadFromAMissingPortFails) {
     TempDir dir;
     CliRun run = Cli(dir.File("data"), {"download", "--port", "ttyQA-none"});
     EXPECT_EQ(run.code, 1);
-    EXPECT_NE(run.err.find("No such file or directory (error code - 2)"), std::string::npos);
-    EXPECT_NE(run.err.find("통신 포트 연결 실패."), std::string::npos);
+    EXPECT_NE(run.err.find("통신 포트 연결 실패."), std::string::npos) << run.err;
+    EXPECT_NE(
+        run.err.find("/dev/ttyQA-none: 그런 포트가 없습니다. 측정기가 연결되어 있고 켜져 있는지 "
+                     "확인해 주세요 (error code - 2)"),
+        std::string::npos)
+        << run.err;
 }
 
 // Interrupted mid-transfer, the download stops at once, stores nothing, never tells the
@@ -394,7 +398,7 @@ TEST(Cli, SettingsRefuseOverLongTextsAndCodesOutsideTheirLists) {
     for (const char* key : {"Name", "Hospital", "Email", "Command"}) {
         CliRun run = Cli(data, {"settings", "set", std::string(key) + "=" + syllables});
         EXPECT_EQ(run.code, 2) << key;
-        EXPECT_NE(run.err.find(std::string(key) + " is too long: at most 99 bytes"),
+        EXPECT_NE(run.err.find(std::string(key) + "이(가) 너무 깁니다: 최대 99바이트"),
                   std::string::npos)
             << run.err;
     }
@@ -403,12 +407,13 @@ TEST(Cli, SettingsRefuseOverLongTextsAndCodesOutsideTheirLists) {
 
     CliRun bad = Cli(data, {"settings", "set", "Date=5"});
     EXPECT_EQ(bad.code, 2);
-    EXPECT_NE(bad.err.find("0 (yyyy/MM/dd), 1 (MM/dd/yyyy) or 2 (dd/MM/yyyy)"), std::string::npos)
+    EXPECT_NE(bad.err.find("Date에는 0 (yyyy/MM/dd), 1 (MM/dd/yyyy) 또는 2 (dd/MM/yyyy)"),
+              std::string::npos)
         << bad.err;
     for (const char* pair : {"HbA1c_unit=2", "Glucose_unit=-1", "time=2", "lang=7", "Date=x"}) {
         CliRun run = Cli(data, {"settings", "set", pair});
         EXPECT_EQ(run.code, 2) << pair;
-        EXPECT_NE(run.err.find(" or "), std::string::npos) << pair << ": " << run.err;
+        EXPECT_NE(run.err.find(" 또는 "), std::string::npos) << pair << ": " << run.err;
     }
     // A refused pair refuses the whole command: the good one before it is not stored either.
     EXPECT_EQ(Cli(data, {"settings", "set", "time=1", "Date=3"}).code, 2);

@@ -3,6 +3,7 @@
 // are those of the settings file.
 #include "app/cli.h"
 #include "app/usage.h"
+#include "i18n/language.h"
 #include "store/interface_settings.h"
 #include "store/settings.h"
 #include "temp_dir.h"
@@ -30,6 +31,11 @@ CliResult Cli(std::vector<std::string> args) {
     return {code, out.str(), err.str()};
 }
 
+// The usage table's texts in the language the last command spoke.
+std::string SpokenWords(const std::string& text) {
+    return Translate("qa::Usage", text.c_str()).toStdString();
+}
+
 std::vector<std::string> Split(const std::string& terms) {
     std::vector<std::string> parts;
     std::istringstream in(terms);
@@ -47,15 +53,17 @@ TEST(Usage, TheCommandLineRunsExactlyTheListedCommandsAndOptions) {
     // Every listed command reaches its own code: none is refused as unknown.
     for (const UsageCommand& command : CliUsage().commands) {
         CliResult run = Cli({"--data-dir", data, command.name});
-        EXPECT_EQ(run.err.find("unknown command"), std::string::npos)
+        EXPECT_EQ(run.err.find("알 수 없는 명령"), std::string::npos)
             << command.name << ": " << run.err;
     }
     // A command missing from the table is refused before the data folder is made.
     const std::string untouched = dir.File("untouched");
     CliResult unknown = Cli({"--data-dir", untouched, "frobnicate"});
     EXPECT_EQ(unknown.code, 2);
-    EXPECT_NE(unknown.err.find("unknown command frobnicate"), std::string::npos);
-    EXPECT_NE(unknown.err.find(ShortUsageText(CliUsage())), std::string::npos);
+    // No operator yet: Korean.
+    EXPECT_NE(unknown.err.find("알 수 없는 명령 frobnicate"), std::string::npos) << unknown.err;
+    EXPECT_NE(unknown.err.find(ShortUsageText(CliUsage(), SpokenWords)), std::string::npos);
+    EXPECT_NE(unknown.err.find("사용법: quorina1c-cli "), std::string::npos) << unknown.err;
     EXPECT_FALSE(std::filesystem::exists(untouched));
 
     // Every listed option is parsed with its value (or none); the command after it is then
@@ -70,12 +78,12 @@ TEST(Usage, TheCommandLineRunsExactlyTheListedCommandsAndOptions) {
         }
         args.push_back("frobnicate");
         CliResult run = Cli(args);
-        EXPECT_NE(run.err.find("unknown command frobnicate"), std::string::npos)
+        EXPECT_NE(run.err.find("알 수 없는 명령 frobnicate"), std::string::npos)
             << option.name << ": " << run.err;
     }
     CliResult bogus = Cli({"--data-dir", untouched, "--colour", "list"});
     EXPECT_EQ(bogus.code, 2);
-    EXPECT_NE(bogus.err.find("unknown option --colour"), std::string::npos);
+    EXPECT_NE(bogus.err.find("알 수 없는 옵션 --colour"), std::string::npos) << bogus.err;
     EXPECT_FALSE(std::filesystem::exists(untouched));
 }
 
@@ -86,9 +94,11 @@ TEST(Usage, HelpAndVersionAnswerWithoutTouchingTheDataFolder) {
          {std::vector<std::string>{"--help"}, {"-h"}, {"--data-dir", data, "list", "--help"}}) {
         CliResult run = Cli(args);
         EXPECT_EQ(run.code, 0);
-        EXPECT_EQ(run.out, HelpText(CliUsage()));
+        EXPECT_EQ(run.out, HelpText(CliUsage(), SpokenWords));
         EXPECT_EQ(run.err, "");
     }
+    // A folder without operators: Korean, as a new operator starts.
+    EXPECT_EQ(Cli({"--data-dir", data, "--help"}).out.rfind("사용법: quorina1c-cli ", 0), 0u);
     CliResult version = Cli({"--data-dir", data, "--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, VersionText() + "\n");
@@ -112,6 +122,15 @@ TEST(Usage, HelpAndVersionAnswerWithoutTouchingTheDataFolder) {
         for (std::string line; std::getline(lines, line);) {
             EXPECT_LE(line.size(), 80u) << usage->name << ": " << line;
         }
+        // In Korean too, where a syllable takes two columns of the terminal.
+        const std::string koreanHelp = HelpText(*usage, SpokenWords);
+        EXPECT_EQ(koreanHelp.rfind("사용법: ", 0), 0u);
+        std::istringstream korean(koreanHelp);
+        int lineCount = 0;
+        for (std::string line; std::getline(korean, line); ++lineCount) {
+            EXPECT_LE(DisplayWidth(line), 80u) << usage->name << ": " << line;
+        }
+        EXPECT_GT(lineCount, 20);
     }
 }
 
@@ -134,11 +153,14 @@ TEST(Usage, DocumentedSettingsKeysAreTheSettingsFileKeys) {
     EXPECT_EQ(documented, keys);
 }
 
-TEST(Usage, WrappingKeepsWordsWholeAndCountsCharactersNotBytes) {
+TEST(Usage, WrappingKeepsWordsWholeAndCountsTerminalColumnsNotBytes) {
     EXPECT_EQ(WrapText("one two three", 2, 9), "  one two\n  three\n");
     EXPECT_EQ(WrapText("one two three", 2, 8), "  one\n  two\n  three\n");
     EXPECT_EQ(WrapText("", 4, 80), "");
-    // Eight Hangul syllables are 24 bytes but eight columns.
-    EXPECT_EQ(WrapText("오르보에 이원씨관리", 0, 10), "오르보에 이원씨관리\n");
+    // Nine Hangul syllables are 27 bytes, and a terminal shows each in two columns: 19 in all.
+    EXPECT_EQ(WrapText("오르보에 이원씨관리", 0, 19), "오르보에 이원씨관리\n");
+    EXPECT_EQ(WrapText("오르보에 이원씨관리", 0, 18), "오르보에\n이원씨관리\n");
+    EXPECT_EQ(WrapText("HbA1c는 mmol/mol", 0, 16), "HbA1c는 mmol/mol\n");
+    EXPECT_EQ(WrapText("HbA1c는 mmol/mol", 0, 15), "HbA1c는\nmmol/mol\n");
     EXPECT_EQ(WrapText("averyveryverylongword x", 2, 10), "  averyveryverylongword\n  x\n");
 }

@@ -131,9 +131,15 @@ TEST_F(DownloadE2E, UnpluggedMeterEndsTheDownloadWithoutSpinning) {
     double cpuBefore = CpuSeconds();
     auto result = download->Run(link, link, ResultKind::HbA1c, false, 20'000);
     EXPECT_EQ(result.outcome, HeadlessDownload::Outcome::Failed);
-    EXPECT_EQ(prompter.shown.back().text, "오르보에이원씨로부터 데이터가 전송이 되지 않고 "
-                                          "있습니다.\r\n오르보에이원씨와의 연결 포트를 "
-                                          "다시 확인해 주세요.");
+    // The usual message, then what the port said: the operator learns the meter went away.
+    const std::string shown = prompter.shown.back().text;
+    EXPECT_EQ(shown.rfind(
+                  "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n오르보에이원씨와의 "
+                  "연결 포트를 다시 확인해 주세요.\r\n\r\nThe connection to the meter was "
+                  "lost: it was unplugged or switched off.",
+                  0),
+              0u)
+        << shown;
     EXPECT_EQ(Rows(users.HbA1cMain()), 0) << "nothing half-stored";
     EXPECT_LT(CpuSeconds() - cpuBefore, 2.0) << "a dead port must not make the loop spin";
 }
@@ -144,5 +150,6 @@ TEST_F(DownloadE2E, MissingPortGivesTheConnectionMessage) {
     ASSERT_EQ(prompter.Texts().size(), 1u);
     EXPECT_EQ(prompter.Texts()[0],
               std::string("통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.") +
-                  "\r\n\r\n/dev/ttyQA9: No such file or directory (error code - 2)");
+                  "\r\n\r\n/dev/ttyQA9: there is no such port; check that the meter is plugged "
+                  "in and switched on (error code - 2)");
 }

@@ -370,7 +370,10 @@ TEST_F(FrameTest, GetDataWithoutAMeterSaysSoAndCanBeCancelledThroughout) {
     const std::string& failure = prompter.shown.back().text;
     EXPECT_EQ(failure.rfind("통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.", 0), 0u)
         << failure;
-    EXPECT_NE(failure.find("/dev/ttyQA-none: No such file or directory"), std::string::npos)
+    // The port's reason in the operator's language, the system's code for support.
+    EXPECT_NE(failure.find("/dev/ttyQA-none: 그런 포트가 없습니다. 측정기가 연결되어 있고 켜져 "
+                           "있는지 확인해 주세요 (error code - 2)"),
+              std::string::npos)
         << failure;
     EXPECT_FALSE(frame->Session().Running());
     EXPECT_TRUE(DownloadCommandEnabled());

@@ -162,6 +162,7 @@ TEST_F(Install, LaysOutProgramsMenuEntryIconsMetainfoUdevRuleAndManPages) {
 
     for (const char* page : {"quorina1c.1.gz", "quorina1c-cli.1.gz"}) {
         EXPECT_TRUE(fs::is_regular_file(Staged(std::string("share/man/man1/") + page))) << page;
+        EXPECT_TRUE(fs::is_regular_file(Staged(std::string("share/man/ko/man1/") + page))) << page;
     }
     EXPECT_TRUE(fs::is_regular_file(Staged("share/doc/quorina1c/copyright")));
     const Shell changelog = RunShell("zcat " + Quote(Staged("share/doc/quorina1c/changelog.gz")));
@@ -217,48 +218,84 @@ TEST_F(Install, MenuEntryAndAppStreamDataPassTheirValidators) {
     EXPECT_NE(metainfo.find("<screenshot type=\"default\">"), std::string::npos);
 }
 
+// The help is in the language of the operator who used the program last, and each language
+// has its manual page: an English operator's help is the table itself and matches the English
+// page, a Korean one's (also where no operator exists yet) matches the Korean page.
 TEST_F(Install, ManPagesSayWhatHelpSaysAndFormatCleanly) {
-    for (const ProgramUsage* usage : AllProgramUsages()) {
-        SCOPED_TRACE(usage->name);
-        // The installed program, with no display to talk to.
-        const Shell help = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                                    Quote(Staged("bin/" + usage->name)) + " --help");
-        ASSERT_EQ(help.code, 0) << help.output;
-        EXPECT_EQ(help.output, HelpText(*usage));
-
-        // Wide enough that no paragraph is broken or hyphenated; warnings go to their own file.
-        TempDir scratch;
-        const Shell man = RunShell("{ MANWIDTH=3000 man --warnings -E UTF-8 -l " +
-                                   Quote(Staged("share/man/man1/" + usage->name + ".1.gz")) +
-                                   " 2>" + Quote(scratch.File("warnings")) + "; }");
-        ASSERT_EQ(man.code, 0) << man.output;
-        EXPECT_EQ(ReadFile(scratch.File("warnings")), "");
-        const std::string page = Normalised(man.output);
-        for (const char* section : {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS",
-                                    "FILES", "ENVIRONMENT", "SEE ALSO"}) {
-            EXPECT_NE(page.find(std::string(" ") + section + " "), std::string::npos) << section;
-        }
-        EXPECT_NE(page.find(usage->name + " - " + usage->summary), std::string::npos);
-
-        // Every line of the help, wrapped differently, is in the page: the synopsis, each
-        // command, option, exit code and file with its text.
-        std::istringstream lines(help.output);
-        int compared = 0;
-        for (std::string line; std::getline(lines, line);) {
-            if (line.rfind("usage: ", 0) == 0) {
-                line = line.substr(7);
-            } else if (!line.empty() && line.back() == ':' && line.front() != ' ') {
-                continue; // a heading of the help; the page has its own
+    TempDir folders;
+    const std::string english = folders.File("english");
+    const Shell chosen = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                                  Quote(Staged("bin/quorina1c-cli")) + " --data-dir " +
+                                  Quote(english) + " settings set lang=1");
+    ASSERT_EQ(chosen.code, 0) << chosen.output;
+    struct Language {
+        std::string dataDir;
+        std::string pages;
+        std::vector<std::string> sections;
+        std::string usagePrefix;
+    };
+    const Language languages[] = {
+        {english,
+         "share/man/man1/",
+         {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "FILES", "ENVIRONMENT",
+          "SEE ALSO"},
+         "usage: "},
+        {folders.File("nobody-yet"),
+         "share/man/ko/man1/",
+         {"이름", "사용법", "설명", "옵션", "종료 상태", "파일", "환경 변수", "참고"},
+         "사용법: "},
+    };
+    for (const Language& language : languages) {
+        for (const ProgramUsage* usage : AllProgramUsages()) {
+            SCOPED_TRACE(usage->name + " " + language.pages);
+            // The installed program, with no display to talk to.
+            const Shell help = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                                        Quote(Staged("bin/" + usage->name)) + " --data-dir " +
+                                        Quote(language.dataDir) + " --help");
+            ASSERT_EQ(help.code, 0) << help.output;
+            if (language.dataDir == english) {
+                EXPECT_EQ(help.output, HelpText(*usage));
+            } else {
+                EXPECT_EQ(help.output.rfind(language.usagePrefix + usage->name + " ", 0), 0u)
+                    << help.output;
             }
-            const std::string wanted = Normalised(line);
-            if (wanted.empty() || wanted == " ") {
-                continue;
+
+            // Wide enough that no paragraph is broken or hyphenated; warnings go to their own
+            // file.
+            TempDir scratch;
+            const Shell man = RunShell("{ MANWIDTH=3000 man --warnings -E UTF-8 -l " +
+                                       Quote(Staged(language.pages + usage->name + ".1.gz")) +
+                                       " 2>" + Quote(scratch.File("warnings")) + "; }");
+            ASSERT_EQ(man.code, 0) << man.output;
+            EXPECT_EQ(ReadFile(scratch.File("warnings")), "");
+            const std::string page = Normalised(man.output);
+            for (const std::string& section : language.sections) {
+                EXPECT_NE(page.find(" " + section + " "), std::string::npos) << section;
             }
-            ++compared;
-            EXPECT_NE(page.find(wanted.front() == ' ' ? wanted.substr(1) : wanted),
-                      std::string::npos)
-                << "help line missing from the manual page: " << line;
+            EXPECT_NE(page.find(usage->name + " - "), std::string::npos);
+
+            // Every line of the help, wrapped differently, is in the page: the synopsis, each
+            // command, option, exit code and file with its text.
+            std::istringstream lines(help.output);
+            int compared = 0;
+            for (std::string line; std::getline(lines, line);) {
+                if (line.rfind(language.usagePrefix, 0) == 0) {
+                    line = line.substr(language.usagePrefix.size());
+                } else if (!line.empty() && line.back() == ':' && line.front() != ' ') {
+                    continue; // a heading of the help; the page has its own
+                }
+                const std::string wanted = Normalised(line);
+                if (wanted.empty() || wanted == " ") {
+                    continue;
+                }
+                ++compared;
+                EXPECT_NE(page.find(wanted.front() == ' ' ? wanted.substr(1) : wanted),
+                          std::string::npos)
+                    << "help line missing from the manual page: " << line;
+            }
+            EXPECT_GT(compared, 20);
         }
-        EXPECT_GT(compared, 20);
     }
+    EXPECT_NE(ReadFile(Staged("share/man/man1/quorina1c-cli.1.gz")),
+              ReadFile(Staged("share/man/ko/man1/quorina1c-cli.1.gz")));
 }

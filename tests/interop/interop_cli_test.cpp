@@ -163,24 +163,24 @@ TEST(InteropCli, SendThroughOutageRefusalAndAKilledSender) {
         MllpListener refusing(dir.Path(), "ae");
         CliRun run = Cli(data, {"send", "--to", refusing.url()});
         EXPECT_EQ(run.code, 1);
-        EXPECT_EQ(run.out, "sent 0, pending 4\n");
+        EXPECT_EQ(run.out, "보냄 0, 대기 4\n");
         EXPECT_NE(run.err.find("Patient not registered"), std::string::npos) << run.err;
         refusing.Stop();
     }
     {
         CliRun run = Cli(data, {"send", "--to", "mllp://127.0.0.1:1"});
         EXPECT_EQ(run.code, 1);
-        EXPECT_EQ(run.out, "sent 0, pending 4\n") << "held ones count as not delivered";
+        EXPECT_EQ(run.out, "보냄 0, 대기 4\n") << "held ones count as not delivered";
     }
     {
         // Sent again only when asked.
         MllpListener accepting(dir.Path(), "aa");
         CliRun run = Cli(data, {"send", "--to", accepting.url(), "--retry-held"});
         EXPECT_EQ(run.code, 0) << run.err;
-        EXPECT_EQ(run.out, "sent 4, pending 0\n");
+        EXPECT_EQ(run.out, "보냄 4, 대기 0\n");
         CliRun again = Cli(data, {"send", "--to", accepting.url()});
         EXPECT_EQ(again.code, 0);
-        EXPECT_EQ(again.out, "sent 0, pending 0\n");
+        EXPECT_EQ(again.out, "보냄 0, 대기 0\n");
         accepting.Stop();
         std::vector<std::string> all = accepting.Received();
         // silent: 1, refusing: 4, accepting: 4 — the first message three times, same ID.

@@ -1,6 +1,7 @@
 #include "device/qt/serial_channel.h"
 
 #include "i18n/message_catalogue.h"
+#include "store/system_error.h"
 
 #include <QCoreApplication>
 
@@ -60,11 +61,35 @@ std::string Words(const char* source, const std::vector<std::string>& args = {})
 
 std::string OpenFailureText(const std::string& device, int systemCode,
                             const std::string& installedRule) {
-    // A file or another device that is no terminal: the system's own words for that
-    // ("Inappropriate ioctl for device") would not tell the operator what is wrong.
-    std::string reason = systemCode == ENOTTY
-                             ? Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "not a serial port"))
-                             : std::strerror(systemCode);
+    // The operator reads a sentence in their language; the system's own words (always
+    // English) follow where they add something, and the code in any case for support.
+    std::string reason;
+    switch (systemCode) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        reason = Words(QT_TRANSLATE_NOOP("qa::SerialChannel",
+                                         "there is no such port; check that the meter is "
+                                         "plugged in and switched on"));
+        break;
+    case EACCES:
+    case EPERM:
+        reason = Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "this user may not use the port"));
+        break;
+    case EBUSY:
+        reason =
+            Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "the port is in use by another program"));
+        break;
+    case ENOTTY:
+        // A file or a device that is no terminal: the system's words for that
+        // ("Inappropriate ioctl for device") would not tell the operator what is wrong.
+        reason = Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "not a serial port"));
+        break;
+    default:
+        reason = Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "the port cannot be opened: %1"),
+                       {SystemErrorText(systemCode)});
+        break;
+    }
     std::string text =
         device + ": " + reason + " (error code - " + std::to_string(systemCode) + ")";
     if (systemCode == EACCES || systemCode == EPERM) {
@@ -180,7 +205,28 @@ void SerialChannel::OnError(QSerialPort::SerialPortError error) {
     }
     // After a hang-up (meter unplugged) QSerialPort would raise the same error again on
     // every turn of the event loop; closing stops that and lets the watch end the exchange.
-    lastError_ = port_.errorString();
+    // The operator reads what happened in their language. A port that goes away (a pty
+    // closed, a USB adapter pulled) shows up as a resource or a read error, and Qt's words
+    // for it then name whatever errno was left over, so they are left out; other errors keep
+    // them for support.
+    switch (error) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+        lastError_ = Words(QT_TRANSLATE_NOOP("qa::SerialChannel",
+                                             "The connection to the meter was lost: it was "
+                                             "unplugged or switched off."));
+        break;
+    case QSerialPort::WriteError:
+        lastError_ =
+            Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "Writing to the meter's port failed.")) +
+            " (" + port_.errorString().toStdString() + ")";
+        break;
+    default:
+        lastError_ =
+            Words(QT_TRANSLATE_NOOP("qa::SerialChannel", "The meter's port reported an error.")) +
+            " (" + port_.errorString().toStdString() + ")";
+        break;
+    }
     if (port_.isOpen()) {
         port_.close();
     }

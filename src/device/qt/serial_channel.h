@@ -28,8 +28,9 @@ public:
     bool IsOpen() const override;
     [[nodiscard]] std::size_t Write(const char* data, std::size_t size) override;
 
-    // Text of the last port error (for example the device unplugged), empty when none.
-    QString LastPortError() const { return lastError_; }
+    // The operator's sentence for the last port error (for example the device unplugged),
+    // with Qt's words in brackets; empty when none since the last Open.
+    std::string LastError() const override { return lastError_; }
 
 private:
     void OnReadyRead();
@@ -38,7 +39,7 @@ private:
     QSerialPort port_;
     ReplyCodeFn replyCode_;
     DeliverFn deliver_;
-    QString lastError_;
+    std::string lastError_;
 };
 
 // The operator's message for a port that could not be opened: "error code - " with the
