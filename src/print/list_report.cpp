@@ -410,26 +410,6 @@ void ListReportUnit::DefineColumns() {
     AssignColumnPositions();
 }
 
-namespace {
-
-// Ligatures would turn "fi" in a printed word into one glyph that searching and copying the
-// document no longer find as the two letters.
-QFont ReportFont(const char* family, double points, QFont::Weight weight = QFont::Normal) {
-    QFont font{QString::fromLatin1(family)};
-    font.setPointSizeF(points);
-    font.setWeight(weight);
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return font;
-}
-
-} // namespace
-
-// Families the installation provides (fonts-nanum), both with Hangul: a name like "Arial"
-// resolves to whatever each machine substitutes, and with it the line height and so the
-// number of rows on a page.
-constexpr const char* kReportSans = "NanumGothic";
-constexpr const char* kReportSerif = "NanumMyeongjo";
-
 void ListReportUnit::CreateFonts() {
     headingFont_ = ReportFont(kReportSans, 9, QFont::Bold);
     bodyFont_.printer = ReportFont(kReportSans, 9);
@@ -439,15 +419,11 @@ void ListReportUnit::CreateFonts() {
 }
 
 void ListReportUnit::ComputeMetrics() {
-    QPaintDevice* device = Job()->Device();
-    auto height = [device](const QFont& font) {
-        return device ? QFontMetrics(font, device).height() : QFontMetrics(font).height();
-    };
-    headerLineHeight_ = height(headerFont_);
+    headerLineHeight_ = FontHeight(headerFont_);
     headerBandHeight_ = (reportJob_->Context() ? 3 : 2) * headerLineHeight_;
-    footerLineHeight_ = height(footerFont_);
+    footerLineHeight_ = FontHeight(footerFont_);
     footerBandHeight_ = 2 * footerLineHeight_;
-    textLineHeight_ = height(bodyFont_.printer);
+    textLineHeight_ = FontHeight(bodyFont_.printer);
     headingRowHeight_ = textLineHeight_;
     ComputePrintableRect();
 }

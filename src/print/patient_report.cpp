@@ -30,17 +30,6 @@ QString DateText(const SettingsStore& settings, const std::string& date) {
     return Q(FormatDateText(settings, date, "0000"));
 }
 
-QFont ReportFont(const char* family, double points, QFont::Weight weight = QFont::Normal) {
-    QFont font{QString::fromLatin1(family)};
-    font.setPointSizeF(points);
-    font.setWeight(weight);
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    return font;
-}
-
-constexpr const char* kSans = "NanumGothic";
-constexpr const char* kSerif = "NanumMyeongjo";
-
 // A step of 1, 2, 2.5 or 5 times a power of ten that cuts `range` into about `parts` pieces.
 double NiceStep(double range, int parts) {
     const double raw = range / parts;
@@ -219,25 +208,21 @@ void PatientReportJob::PrintDocument() {
 PatientReportUnit::PatientReportUnit(PatientReportJob* job) : PrintUnit(job), reportJob_(job) {}
 
 void PatientReportUnit::CreateFonts() {
-    titleFont_ = ReportFont(kSans, 11, QFont::Bold);
-    headingFont_ = ReportFont(kSans, 9, QFont::Bold);
-    bodyFont_.printer = ReportFont(kSans, 9);
+    titleFont_ = ReportFont(kReportSans, 11, QFont::Bold);
+    headingFont_ = ReportFont(kReportSans, 9, QFont::Bold);
+    bodyFont_.printer = ReportFont(kReportSans, 9);
     bodyFont_.screen = bodyFont_.printer;
-    headerFont_ = ReportFont(kSerif, 10);
-    footerFont_ = ReportFont(kSerif, 9);
-    chartFont_ = ReportFont(kSans, 8);
+    headerFont_ = ReportFont(kReportSerif, 10);
+    footerFont_ = ReportFont(kReportSerif, 9);
+    chartFont_ = ReportFont(kReportSans, 8);
 }
 
 void PatientReportUnit::ComputeMetrics() {
-    QPaintDevice* device = Job()->Device();
-    auto height = [device](const QFont& font) {
-        return device ? QFontMetrics(font, device).height() : QFontMetrics(font).height();
-    };
-    headerLineHeight_ = height(headerFont_);
+    headerLineHeight_ = FontHeight(headerFont_);
     headerBandHeight_ = 3 * headerLineHeight_; // two lines and a gap
-    footerLineHeight_ = height(footerFont_);
+    footerLineHeight_ = FontHeight(footerFont_);
     footerBandHeight_ = 2 * footerLineHeight_;
-    textLineHeight_ = height(bodyFont_.printer);
+    textLineHeight_ = FontHeight(bodyFont_.printer);
     headingRowHeight_ = textLineHeight_;
     ComputePrintableRect();
 }

@@ -599,4 +599,17 @@ void PrintUnit::PrintFooterText(const QString& text) {
     rowHeightUsed_ = saved;
 }
 
+QFont PrintUnit::ReportFont(const char* family, double points, QFont::Weight weight) {
+    QFont font{QString::fromLatin1(family)};
+    font.setPointSizeF(points);
+    font.setWeight(weight);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
+int PrintUnit::FontHeight(const QFont& font) const {
+    QPaintDevice* device = job_->Device();
+    return device ? QFontMetrics(font, device).height() : QFontMetrics(font).height();
+}
+
 } // namespace qa

@@ -177,6 +177,18 @@ public:
                         unsigned format);
 
 protected:
+    // Families the installation provides (fonts-nanum), both with Hangul: a name like "Arial"
+    // resolves to whatever each machine substitutes, and with it the line height and so the
+    // number of rows on a page.
+    static constexpr const char* kReportSans = "NanumGothic";
+    static constexpr const char* kReportSerif = "NanumMyeongjo";
+    // Ligatures would turn "fi" in a printed word into one glyph that searching and copying the
+    // document no longer find as the two letters.
+    static QFont ReportFont(const char* family, double points,
+                            QFont::Weight weight = QFont::Normal);
+    // Line height of `font` on the job's device (the screen's when there is none yet).
+    int FontHeight(const QFont& font) const;
+
     int SelectHeight(int height) const;
     void DrawDotLeaders(const DeviceRect& rect);
 
