@@ -277,8 +277,11 @@ bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context, cons
     };
     // FHIR allows no empty arrays: the entries open with the first result.
     bool any = false;
+    // One walk: each patient's entry goes just before the first Observation that names it
+    // (a transaction resolves references across the whole bundle, whatever the order), so
+    // the rows are read once and only the patient IDs are held.
     std::unordered_set<std::string> patients;
-    bool read = walk(
+    const bool read = walk(
         [&](const StoredResult& result) {
             if (!any) {
                 json.Key("entry").BeginArray();
@@ -287,17 +290,11 @@ bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context, cons
             if (HasPatient(result) && patients.insert(result.patientId).second) {
                 WritePatient(json, result, parts);
             }
+            WriteObservation(json, result, context, parts);
             return flush();
         },
         ResultParts::All);
-    patients = {};
-    if (read && written && any) {
-        read = walk(
-            [&](const StoredResult& result) {
-                WriteObservation(json, result, context, parts);
-                return flush();
-            },
-            ResultParts::Listed); // an Observation names no more of its patient than the ID
+    if (any) {
         json.EndArray();
     }
     json.EndObject();

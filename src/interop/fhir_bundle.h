@@ -19,8 +19,8 @@ inline constexpr const char* kDeviceSystem = "urn:quorina1c:meter";
 // by the Patient entry of the same bundle.
 std::string ComposeFhirBundle(const std::vector<StoredResult>& results,
                               const MessageContext& context);
-// The same bundle handed to `sink` in blocks while the walk runs; the walk runs twice (the
-// Patient entries come first), and only the patient IDs are held. False when a walk or the
+// The same bundle handed to `sink` in blocks while the walk runs once; each Patient entry
+// comes just before the first Observation of that patient, and only the patient IDs are held. False when a walk or the
 // sink failed; what the sink got is then no whole file.
 [[nodiscard]] bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context,
                                    const TextSink& sink);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <optional>
 #include <unordered_map>
 
 namespace qa::interop {
@@ -19,6 +20,52 @@ constexpr const char* kPlaceholderBirthday = "19000101";
 constexpr double kGlucoseHighMgPerDl = 600;
 constexpr double kGlucoseLowMgPerDl = 10;
 constexpr double kMgPerDlPerMmolPerL = 18.02;
+
+// Seconds from the epoch to a local date and time read as if it were UTC: arithmetic
+// alone (the civil-from-days count of the proleptic Gregorian calendar), no zone lookup.
+std::int64_t CivilSeconds(const CalendarDateTime& t) {
+    const int year = t.year - (t.month <= 2 ? 1 : 0);
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const std::int64_t days = era * 146097 + dayOfEra - 719468;
+    return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+// The offset, in seconds, of a day that has one offset from three hours before its
+// midnight to the next midnight; nothing for any other day. Found with localtime_r alone:
+// mktime looks at the zone file again on every call, which at one call per day of a long
+// export costs more than writing the day's results. The three hours before midnight keep a
+// midnight that a change back to winter time makes occur twice out of this path.
+std::optional<long> WholeDayOffsetSeconds(const CalendarDateTime& day, long guess) {
+    const std::int64_t civil = CivilSeconds({day.year, day.month, day.day, 0, 0, 0});
+    std::tm back{};
+    std::time_t midnight = 0;
+    // The first guess is the last day's offset, right on all days but those of a change;
+    // the second is the offset found at the first guess's moment.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        midnight = static_cast<std::time_t>(civil - guess);
+        if (localtime_r(&midnight, &back) == nullptr) {
+            return std::nullopt;
+        }
+        if (back.tm_hour == 0 && back.tm_min == 0 && back.tm_sec == 0 && back.tm_mday == day.day) {
+            break;
+        }
+        if (attempt == 1 || back.tm_gmtoff == guess) {
+            return std::nullopt; // a midnight the clocks skip
+        }
+        guess = back.tm_gmtoff;
+    }
+    const long offset = back.tm_gmtoff;
+    for (std::time_t at : {midnight - 3 * 3600, midnight + 12 * 3600, midnight + 24 * 3600}) {
+        std::tm other{};
+        if (localtime_r(&at, &other) == nullptr || other.tm_gmtoff != offset) {
+            return std::nullopt;
+        }
+    }
+    return offset;
+}
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && text.front() == ' ') {
@@ -192,20 +239,22 @@ int LocalUtcOffsetMinutes(const CalendarDateTime& local) {
 }
 
 int CachedLocalUtcOffsetMinutes(const CalendarDateTime& local) {
-    // Asking the C library costs a look at the zone file each time. A day whose midnight,
-    // noon and next midnight share one offset keeps it all day, so one answer serves every
-    // result of such a day; on the days a zone changes its offset, the change falls on the
-    // hour or half hour, and one answer per half hour of local time serves. A changed TZ
-    // starts the caches afresh.
+    // Asking mktime costs a look at the zone file each time. A day with one offset from
+    // before its midnight to the next keeps it all day, so one answer serves every result of
+    // such a day; on the days a zone changes its offset, the change falls on the hour or half
+    // hour, and one answer per half hour of local time serves. A changed TZ starts the caches
+    // afresh.
     constexpr int kChanges = std::numeric_limits<int>::min();
     thread_local std::unordered_map<std::int64_t, int> days;
     thread_local std::unordered_map<std::int64_t, int> cache;
     thread_local std::string zone;
+    thread_local long lastDayOffset = 0;
     const char* current = std::getenv("TZ");
     if (zone != (current ? current : "\x01")) {
         zone = current ? current : "\x01";
         cache.clear();
         days.clear();
+        ::tzset(); // localtime_r reads a changed TZ only after it
     }
     const std::int64_t day =
         (static_cast<std::int64_t>(local.year) * 13 + local.month) * 32 + local.day;
@@ -214,11 +263,11 @@ int CachedLocalUtcOffsetMinutes(const CalendarDateTime& local) {
         if (days.size() > 100'000) {
             days.clear();
         }
-        const int midnight = LocalUtcOffsetMinutes({local.year, local.month, local.day, 0, 0, 0});
-        const int noon = LocalUtcOffsetMinutes({local.year, local.month, local.day, 12, 0, 0});
-        // Day + 1 past the month's end is the next month's first: mktime carries it over.
-        const int next = LocalUtcOffsetMinutes({local.year, local.month, local.day + 1, 0, 0, 0});
-        known = days.emplace(day, midnight == noon && noon == next ? midnight : kChanges).first;
+        const std::optional<long> whole = WholeDayOffsetSeconds(local, lastDayOffset);
+        if (whole) {
+            lastDayOffset = *whole;
+        }
+        known = days.emplace(day, whole ? static_cast<int>(*whole / 60) : kChanges).first;
     }
     if (known->second != kChanges) {
         return known->second;

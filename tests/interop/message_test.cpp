@@ -174,6 +174,37 @@ TEST(ResultCoding, CachedOffsetsFollowTheChangeDaysHalfHourByHalfHour) {
     EXPECT_EQ(CachedLocalUtcOffsetMinutes({2026, 12, 31, 23, 59, 0}), 60) << "last day of a year";
 }
 
+// Zones whose clocks change at midnight, by half an hour, twice a year or around Ramadan, and
+// one that never changes: over years of days, walked forward and backward as lists are sorted,
+// the kept offsets are the zone rules' own.
+TEST(ResultCoding, CachedOffsetsAgreeWithTheZoneRulesEveryDayInManyZones) {
+    std::vector<CalendarDateTime> moments;
+    for (int year = 2016; year <= 2027; ++year) {
+        for (int month = 1; month <= 12; ++month) {
+            for (int day = 1; day <= 28; day += (month % 3 == 0 ? 1 : 3)) {
+                for (int hour : {0, 1, 2, 3, 12, 23}) {
+                    moments.push_back({year, month, day, hour, 30, 0});
+                }
+            }
+        }
+    }
+    for (const char* name : {"America/Santiago", "America/Havana", "Australia/Lord_Howe",
+                             "Africa/Casablanca", "Pacific/Chatham", "Europe/Berlin",
+                             "Asia/Seoul"}) {
+        for (bool backward : {false, true}) {
+            ScopedTimeZone zone(name); // a changed zone starts the kept offsets afresh
+            for (std::size_t i = 0; i < moments.size(); ++i) {
+                const CalendarDateTime& at = moments[backward ? moments.size() - 1 - i : i];
+                ASSERT_EQ(CachedLocalUtcOffsetMinutes(at), LocalUtcOffsetMinutes(at))
+                    << name << (backward ? " backward " : " forward ") << at.year << "-"
+                    << at.month << "-" << at.day << " " << at.hour << ":30";
+            }
+            ScopedTimeZone other("UTC");
+            EXPECT_EQ(CachedLocalUtcOffsetMinutes(moments.front()), 0);
+        }
+    }
+}
+
 // Many results of both kinds with the same stored texts, more distinct values than the
 // composers keep: every message of a file is the message of its result alone.
 std::vector<StoredResult> ManyResults() {
