@@ -2,25 +2,38 @@
 
 #include "interop/json_writer.h"
 
-#include <array>
 #include <cstdint>
 #include <unordered_set>
+#include <vector>
 
 namespace qa::interop {
 
 namespace {
 
+using namespace std::string_view_literals;
+
+bool Unreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
 void AppendPercentEncoded(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    for (unsigned char c : text) {
-        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                          (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
-        if (unreserved) {
-            out += static_cast<char>(c);
-        } else {
-            const char escaped[3] = {'%', kHex[c >> 4], kHex[c & 0xf]};
-            out.append(escaped, 3);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // Runs of plain characters go over in one piece: IDs are mostly nothing else.
+        std::size_t plain = i;
+        while (plain < text.size() && Unreserved(static_cast<unsigned char>(text[plain]))) {
+            ++plain;
         }
+        out.append(text.data() + i, plain - i);
+        if (plain == text.size()) {
+            break;
+        }
+        const auto c = static_cast<unsigned char>(text[plain]);
+        const char escaped[3] = {'%', kHex[c >> 4], kHex[c & 0xf]};
+        out.append(escaped, 3);
+        i = plain + 1;
     }
 }
 
@@ -33,46 +46,56 @@ std::string PercentEncode(std::string_view text) {
 // The value part of a conditional create's search: the value's own '|', ',', '$' and '\'
 // escaped as FHIR search wants, then percent-encoded.
 void AppendSearchValue(std::string& out, std::string_view value) {
-    static constexpr std::string_view kSpecial = "\\|,$";
-    if (value.find_first_of(kSpecial) == std::string_view::npos) {
-        AppendPercentEncoded(out, value);
-        return;
-    }
-    std::string escaped;
-    for (char c : value) {
-        if (kSpecial.find(c) != std::string_view::npos) {
-            escaped += '\\';
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '\\' || c == '|' || c == ',' || c == '$') {
+            AppendPercentEncoded(out, value.substr(plain, i - plain));
+            out += "%5C"; // the escaping backslash, itself percent-encoded
+            plain = i;
         }
-        escaped += c;
     }
-    AppendPercentEncoded(out, escaped);
+    AppendPercentEncoded(out, value.substr(plain));
 }
 
 // A name-based identifier for an entry, so the same result or patient gets the same
-// fullUrl in every export.
-void AppendEntryUuid(std::string& out, std::string_view kind, std::string_view key) {
-    std::uint64_t a = 0xcbf29ce484222325ULL;
-    std::uint64_t b = 0x84222325cbf29ce4ULL;
-    for (std::string_view part : {kind, std::string_view("\x1f", 1), key}) {
+// fullUrl in every export. The hash of the kind and separator is worked out once per kind.
+class EntryUuid {
+public:
+    explicit EntryUuid(std::string_view kind) {
+        Mix(kind);
+        Mix(std::string_view("\x1f", 1));
+    }
+
+    void Append(std::string& out, std::string_view key) const {
+        EntryUuid h = *this;
+        h.Mix(key);
+        // Version 8 (custom) layout with the RFC 4122 variant bits.
+        const std::uint64_t b = (h.b_ & 0x3fffffffffffffffULL) | 0x8000000000000000ULL;
+        const std::uint64_t a = (h.a_ & 0xffffffffffff0fffULL) | 0x0000000000008000ULL;
+        char text[] = "urn:uuid:xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx";
+        char* at = PutHex(text + 9, a >> 32, 8);
+        at = PutHex(at + 1, (a >> 16) & 0xffff, 4);
+        at = PutHex(at + 1, a & 0xffff, 4);
+        at = PutHex(at + 1, b >> 48, 4);
+        PutHex(at + 1, b & 0xffffffffffffULL, 12);
+        out.append(text, sizeof text - 1);
+    }
+
+private:
+    void Mix(std::string_view part) {
         for (unsigned char c : part) {
-            a = (a ^ c) * 0x100000001b3ULL;
-            b = (b ^ c) * 0x1000193ULL + 0x9e3779b97f4a7c15ULL;
+            a_ = (a_ ^ c) * 0x100000001b3ULL;
+            b_ = (b_ ^ c) * 0x1000193ULL + 0x9e3779b97f4a7c15ULL;
         }
     }
-    // Version 8 (custom) layout with the RFC 4122 variant bits.
-    b = (b & 0x3fffffffffffffffULL) | 0x8000000000000000ULL;
-    a = (a & 0xffffffffffff0fffULL) | 0x0000000000008000ULL;
-    out += "urn:uuid:";
-    AppendHex(out, a >> 32, 8);
-    out += '-';
-    AppendHex(out, (a >> 16) & 0xffff, 4);
-    out += '-';
-    AppendHex(out, a & 0xffff, 4);
-    out += '-';
-    AppendHex(out, b >> 48, 4);
-    out += '-';
-    AppendHex(out, b & 0xffffffffffffULL, 12);
-}
+
+    std::uint64_t a_ = 0xcbf29ce484222325ULL;
+    std::uint64_t b_ = 0x84222325cbf29ce4ULL;
+};
+
+const EntryUuid kPatientUuid("Patient");
+const EntryUuid kObservationUuid("Observation");
 
 // What every entry of one bundle shares, written once as JSON text.
 struct BundleParts {
@@ -80,20 +103,20 @@ struct BundleParts {
         const std::string system = PatientIdSystem(context.link);
         patientIdentifier = R"(,"resource":{"resourceType":"Patient","identifier":[{"system":)";
         AppendJsonString(patientIdentifier, system);
-        patientIdentifier += R"(,"value":)";
+        patientIdentifier += R"(,"value":)"sv;
         patientRequest = R"(},"request":{"method":"POST","url":"Patient","ifNoneExist":")";
         patientRequest += "identifier=";
         AppendPercentEncoded(patientRequest, system);
         patientRequest += '|';
         subjectIdentifier = R"(,"identifier":{"system":)";
         AppendJsonString(subjectIdentifier, system);
-        subjectIdentifier += R"(,"value":)";
+        subjectIdentifier += R"(,"value":)"sv;
         if (!context.operatorId.empty()) {
             performer = R"(,"performer":[{"identifier":{"system":)";
             AppendJsonString(performer, kOperatorIdSystem);
-            performer += R"(,"value":)";
+            performer += R"(,"value":)"sv;
             AppendJsonString(performer, context.operatorId);
-            performer += R"(},"display":)";
+            performer += R"(},"display":)"sv;
             AppendJsonString(performer, context.operatorId);
             performer += "}]";
         }
@@ -116,26 +139,28 @@ struct BundleParts {
         std::string code;  // "code":{...},
         std::string value; // "valueQuantity":{...}
     };
-    std::array<Coded, 256> coded;
+    // More slots than a clinic's list holds distinct stored values (some hundreds).
+    std::vector<Coded> coded = std::vector<Coded>(4096);
 };
 
-void WritePatient(JsonWriter& json, const StoredResult& result, const BundleParts& parts) {
+void WritePatient(JsonWriter& json, const StoredResult& result, std::string_view uuid,
+                  const BundleParts& parts) {
     std::string& out = json.RawValue();
-    out += R"({"fullUrl":")";
-    AppendEntryUuid(out, "Patient", result.patientId);
+    out += R"({"fullUrl":")"sv;
+    out += uuid;
     out += '"';
     out += parts.patientIdentifier;
     AppendJsonString(out, result.patientId);
     out += "}]";
     if (!result.patientName.empty()) {
-        out += R"(,"name":[{"text":)";
+        out += R"(,"name":[{"text":)"sv;
         AppendJsonString(out, result.patientName);
         out += "}]";
     }
     if (std::optional<CalendarDateTime> born = EnteredBirthday(result)) {
         std::string date;
         AppendCalendar(*born, "%Y-%m-%d", date);
-        out += R"(,"birthDate":)";
+        out += R"(,"birthDate":)"sv;
         AppendJsonString(out, date);
     }
     out += parts.patientRequest;
@@ -160,72 +185,73 @@ const BundleParts::Coded& CodedParts(BundleParts& parts, const StoredResult& res
     std::string& code = cached.code;
     code = R"("code":{"coding":[{"system":"http://loinc.org","code":)";
     AppendJsonString(code, coded.loinc);
-    code += R"(,"display":)";
+    code += R"(,"display":)"sv;
     AppendJsonString(code, coded.loincName);
-    code += R"(}],"text":)";
+    code += R"(}],"text":)"sv;
     AppendJsonString(code, coded.loincName);
     code += '}';
     std::string& value = cached.value;
     value = R"(,"valueQuantity":{)";
     if (!coded.comparator.empty()) {
-        value += R"("comparator":)";
+        value += R"("comparator":)"sv;
         AppendJsonString(value, coded.comparator);
         value += ',';
     }
-    value += R"("value":)";
+    value += R"("value":)"sv;
     if (IsJsonNumber(coded.number)) {
         value += coded.number;
     } else {
         AppendJsonString(value, coded.number);
     }
-    value += R"(,"unit":)";
+    value += R"(,"unit":)"sv;
     AppendJsonString(value, coded.ucum);
-    value += R"(,"system":"http://unitsofmeasure.org","code":)";
+    value += R"(,"system":"http://unitsofmeasure.org","code":)"sv;
     AppendJsonString(value, coded.ucum);
     value += '}';
     return cached;
 }
 
-void WriteObservation(JsonWriter& json, const StoredResult& result, const MessageContext& context,
-                      BundleParts& parts) {
+// `patientUuid` is the fullUrl of the result's Patient entry, when it has a patient.
+void WriteObservation(JsonWriter& json, const StoredResult& result, std::string_view patientUuid,
+                      const MessageContext& context, BundleParts& parts) {
     const std::string controlId = ControlId(context.operatorId, result);
     const BundleParts::Coded& coded = CodedParts(parts, result, context.display);
     std::string& out = json.RawValue();
-    out += R"({"fullUrl":")";
-    AppendEntryUuid(out, "Observation", controlId);
-    out += R"(","resource":{"resourceType":"Observation","identifier":[{"system":)";
+    out += R"({"fullUrl":")"sv;
+    kObservationUuid.Append(out, controlId);
+    out += R"(","resource":{"resourceType":"Observation","identifier":[{"system":)"sv;
     AppendJsonString(out, kControlIdSystem);
-    out += R"(,"value":)";
+    out += R"(,"value":)"sv;
     AppendJsonString(out, controlId);
     out += R"(}],"status":"final","category":[{"coding":[{"system":)"
            R"("http://terminology.hl7.org/CodeSystem/observation-category","code":"laboratory",)"
-           R"("display":"Laboratory"}]}],)";
+           R"("display":"Laboratory"}]}],)"sv;
     out += coded.code;
     if (HasPatient(result)) {
-        out += R"(,"subject":{"reference":")";
-        AppendEntryUuid(out, "Patient", result.patientId);
+        out += R"(,"subject":{"reference":")"sv;
+        out += patientUuid;
         out += '"';
         out += parts.subjectIdentifier;
         AppendJsonString(out, result.patientId);
         out += "}}";
     }
     if (std::optional<CalendarDateTime> measured = ParseStoredDateTime(result.date, result.time)) {
-        out += R"(,"effectiveDateTime":")";
+        out += R"(,"effectiveDateTime":")"sv;
         AppendFhirTime(out, *measured, context.utcOffset);
         out += '"';
     }
     out += parts.performer;
     out += coded.value;
-    out += R"(,"device":{)";
+    out += R"(,"device":{)"sv;
     if (!result.deviceModel.empty()) {
-        out += R"("identifier":{"system":)";
+        out += R"("identifier":{"system":)"sv;
         AppendJsonString(out, kDeviceSystem);
-        out += R"(,"value":)";
+        out += R"(,"value":)"sv;
         AppendJsonString(out, result.deviceModel);
         out += "},";
     }
-    out += result.kind == ResultKind::HbA1c ? R"("display":"HbA1c point-of-care meter"})"
-                                            : R"("display":"Blood glucose point-of-care meter"})";
+    out += result.kind == ResultKind::HbA1c ? R"("display":"HbA1c point-of-care meter"})"sv
+                                            : R"("display":"Blood glucose point-of-care meter"})"sv;
     out += parts.observationRequest;
     AppendSearchValue(out, controlId);
     out += "\"}}";
@@ -281,16 +307,21 @@ bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context, cons
     // (a transaction resolves references across the whole bundle, whatever the order), so
     // the rows are read once and only the patient IDs are held.
     std::unordered_set<std::string> patients;
+    std::string patientUuid;
     const bool read = walk(
         [&](const StoredResult& result) {
             if (!any) {
                 json.Key("entry").BeginArray();
                 any = true;
             }
-            if (HasPatient(result) && patients.insert(result.patientId).second) {
-                WritePatient(json, result, parts);
+            patientUuid.clear();
+            if (HasPatient(result)) {
+                kPatientUuid.Append(patientUuid, result.patientId);
+                if (patients.insert(result.patientId).second) {
+                    WritePatient(json, result, patientUuid, parts);
+                }
             }
-            WriteObservation(json, result, context, parts);
+            WriteObservation(json, result, patientUuid, context, parts);
             return flush();
         },
         ResultParts::All);

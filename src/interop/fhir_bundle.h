@@ -20,8 +20,8 @@ inline constexpr const char* kDeviceSystem = "urn:quorina1c:meter";
 std::string ComposeFhirBundle(const std::vector<StoredResult>& results,
                               const MessageContext& context);
 // The same bundle handed to `sink` in blocks while the walk runs once; each Patient entry
-// comes just before the first Observation of that patient, and only the patient IDs are held. False when a walk or the
-// sink failed; what the sink got is then no whole file.
+// comes just before the first Observation of that patient, and only the patient IDs are held. False
+// when a walk or the sink failed; what the sink got is then no whole file.
 [[nodiscard]] bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context,
                                    const TextSink& sink);
 

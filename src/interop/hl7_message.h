@@ -25,7 +25,7 @@ void AppendOruR01(std::string& out, const StoredResult& result, const MessageCon
 class OruComposer {
 public:
     // `codedSlots` coded values are kept (one for a single message).
-    explicit OruComposer(const MessageContext& context, std::size_t codedSlots = 256);
+    explicit OruComposer(const MessageContext& context, std::size_t codedSlots = 4096);
     ~OruComposer();
     OruComposer(const OruComposer&) = delete;
     OruComposer& operator=(const OruComposer&) = delete;

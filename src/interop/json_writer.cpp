@@ -1,10 +1,21 @@
 #include "interop/json_writer.h"
 
+#include <array>
 #include <cstdio>
 
 namespace qa::interop {
 
 namespace {
+
+// The bytes that go into a JSON string as they are: printable ASCII but the quote and the
+// backslash. One look-up per byte, as long texts are scanned byte by byte.
+constexpr std::array<bool, 256> kPlainJson = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7f; ++c) {
+        plain[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+    }
+    return plain;
+}();
 
 // Length of the valid UTF-8 sequence at `i`, or 0.
 std::size_t Utf8Length(std::string_view text, std::size_t i) {
@@ -97,11 +108,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         // Plain printable ASCII goes over in one piece; most texts are nothing else.
         std::size_t plain = i;
-        while (plain < text.size()) {
-            unsigned char p = static_cast<unsigned char>(text[plain]);
-            if (p < 0x20 || p >= 0x7f || p == '"' || p == '\\') {
-                break;
-            }
+        while (plain < text.size() && kPlainJson[static_cast<unsigned char>(text[plain])]) {
             ++plain;
         }
         if (plain > i) {

@@ -117,7 +117,9 @@ std::uint64_t Fnv1a(std::string_view text, std::uint64_t hash) {
     return hash;
 }
 
-void Digits(std::string& out, int value, int width) {
+// Writes `value` in at least `width` digits at `to` and returns the end: times are made
+// in a small buffer and appended once, as a push per digit costs more than the digit.
+char* PutDigits(char* to, int value, int width) {
     char buffer[12];
     int n = 0;
     unsigned magnitude = value < 0 ? 0u : static_cast<unsigned>(value);
@@ -126,35 +128,41 @@ void Digits(std::string& out, int value, int width) {
         magnitude /= 10;
     } while (magnitude != 0 && n < 10);
     for (int pad = n; pad < width; ++pad) {
-        out += '0';
+        *to++ = '0';
     }
     while (n > 0) {
-        out += buffer[--n];
+        *to++ = buffer[--n];
     }
+    return to;
 }
 
 void AppendOffset(std::string& out, int minutes, bool withColon) {
-    out += minutes < 0 ? '-' : '+';
+    char buffer[32];
+    char* end = buffer;
+    *end++ = minutes < 0 ? '-' : '+';
     int magnitude = minutes < 0 ? -minutes : minutes;
-    Digits(out, magnitude / 60, 2);
+    end = PutDigits(end, magnitude / 60, 2);
     if (withColon) {
-        out += ':';
+        *end++ = ':';
     }
-    Digits(out, magnitude % 60, 2);
+    end = PutDigits(end, magnitude % 60, 2);
+    out.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 // Appends "YYYY?MM?DD?hh?mm?ss" with the given separators (0 for none).
 void AppendStamp(std::string& out, const CalendarDateTime& t, char dateSep, char middle,
                  char timeSep) {
-    Digits(out, t.year, 4);
+    char buffer[80];
+    char* end = PutDigits(buffer, t.year, 4);
     const int rest[] = {t.month, t.day, t.hour, t.minute, t.second};
     const char separators[] = {dateSep, dateSep, middle, timeSep, timeSep};
     for (int i = 0; i < 5; ++i) {
         if (separators[i] != 0) {
-            out += separators[i];
+            *end++ = separators[i];
         }
-        Digits(out, rest[i], 2);
+        end = PutDigits(end, rest[i], 2);
     }
+    out.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 } // namespace
@@ -211,14 +219,18 @@ std::string ControlId(std::string_view operatorId, const StoredResult& result) {
     return id;
 }
 
-void AppendHex(std::string& out, std::uint64_t value, int digits) {
+char* PutHex(char* to, std::uint64_t value, int digits) {
     static constexpr char kDigits[] = "0123456789abcdef";
-    char buffer[16];
     for (int i = digits - 1; i >= 0; --i) {
-        buffer[i] = kDigits[value & 0xf];
+        to[i] = kDigits[value & 0xf];
         value >>= 4;
     }
-    out.append(buffer, static_cast<std::size_t>(digits));
+    return to + digits;
+}
+
+void AppendHex(std::string& out, std::uint64_t value, int digits) {
+    char buffer[16];
+    out.append(buffer, static_cast<std::size_t>(PutHex(buffer, value, digits) - buffer));
 }
 
 int LocalUtcOffsetMinutes(const CalendarDateTime& local) {

@@ -52,6 +52,8 @@ std::optional<CalendarDateTime> EnteredBirthday(const StoredResult& result);
 std::string ControlId(std::string_view operatorId, const StoredResult& result);
 // `digits` lower-case hexadecimal digits of the value's low bits (at most 16).
 void AppendHex(std::string& out, std::uint64_t value, int digits);
+// The same written at `to` (room for `digits` characters); returns the end.
+char* PutHex(char* to, std::uint64_t value, int digits);
 
 // Minutes east of UTC of the machine's zone at that local moment.
 using UtcOffsetFunction = std::function<int(const CalendarDateTime&)>;

@@ -188,16 +188,16 @@ TEST(ResultCoding, CachedOffsetsAgreeWithTheZoneRulesEveryDayInManyZones) {
             }
         }
     }
-    for (const char* name : {"America/Santiago", "America/Havana", "Australia/Lord_Howe",
-                             "Africa/Casablanca", "Pacific/Chatham", "Europe/Berlin",
-                             "Asia/Seoul"}) {
+    for (const char* name :
+         {"America/Santiago", "America/Havana", "Australia/Lord_Howe", "Africa/Casablanca",
+          "Pacific/Chatham", "Europe/Berlin", "Asia/Seoul"}) {
         for (bool backward : {false, true}) {
             ScopedTimeZone zone(name); // a changed zone starts the kept offsets afresh
             for (std::size_t i = 0; i < moments.size(); ++i) {
                 const CalendarDateTime& at = moments[backward ? moments.size() - 1 - i : i];
                 ASSERT_EQ(CachedLocalUtcOffsetMinutes(at), LocalUtcOffsetMinutes(at))
-                    << name << (backward ? " backward " : " forward ") << at.year << "-"
-                    << at.month << "-" << at.day << " " << at.hour << ":30";
+                    << name << (backward ? " backward " : " forward ") << at.year << "-" << at.month
+                    << "-" << at.day << " " << at.hour << ":30";
             }
             ScopedTimeZone other("UTC");
             EXPECT_EQ(CachedLocalUtcOffsetMinutes(moments.front()), 0);
@@ -249,6 +249,15 @@ TEST(Fhir, BundleOfManyResultsHoldsEachObservationAsComposedAlone) {
         const std::string entry = alone.substr(first, alone.size() - first - 3); // "]}\n"
         const std::size_t found = bundle.find(entry, at);
         ASSERT_NE(found, std::string::npos) << entry;
+        // Its Patient entry, first in its own bundle, is in the whole one once, before it.
+        const std::size_t entries = alone.find("\"entry\":[") + 9;
+        if (first > entries) {
+            const std::string patient = alone.substr(entries, first - 1 - entries);
+            const std::size_t placed = bundle.find(patient);
+            ASSERT_NE(placed, std::string::npos) << patient;
+            EXPECT_LT(placed, found);
+            EXPECT_EQ(bundle.find(patient, placed + 1), std::string::npos) << patient;
+        }
         at = found + entry.size();
     }
 }
