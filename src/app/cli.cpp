@@ -15,6 +15,7 @@
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop/outbox.h"
+#include "interop/qt/fhir_sender.h"
 #include "print/list_report.h"
 #include "print/patient_report.h"
 #include "print/report_source.h"
@@ -1067,8 +1068,9 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
     return kExitOk;
 }
 
-// Queues every stored result the outbox does not know, then sends what is pending, one
-// message at a time; the outcome of each is in the outbox before the next goes out.
+// Queues every stored result the outbox does not know, then sends what is pending: to an
+// MLLP receiver one message at a time, to a FHIR server one transaction Bundle of results at
+// a time; the outcome of each is in the outbox before the next goes out.
 int Cli::Send() {
     if (int code = Extra(0); code != kExitOk) {
         return code;
@@ -1082,13 +1084,16 @@ int Cli::Send() {
     interop::MessageContext context = MessageContextOfUser();
     const std::string destination = Value(options_, "--to").value_or(context.link.destination);
     if (destination.empty()) {
-        return Usage(CliText(QT_TRANSLATE_NOOP(
-            "qa::Cli", "send needs --to mllp://HOST:PORT or the Destination setting")));
+        return Usage(CliText(
+            QT_TRANSLATE_NOOP("qa::Cli", "send needs --to mllp://HOST:PORT or a FHIR base URL "
+                                         "http(s)://HOST/PATH, or the Destination setting")));
     }
     auto endpoint = interop::ParseMllpDestination(destination);
-    if (!endpoint) {
+    auto fhirBase = endpoint ? std::nullopt : interop::ParseFhirBase(destination);
+    if (!endpoint && !fhirBase) {
         return Usage(CliText(
-            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp://HOST:PORT, not %1"),
+            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp://HOST:PORT or as a "
+                                         "FHIR base URL http(s)://HOST/PATH, not %1"),
             {destination}));
     }
     interop::Outbox outbox;
@@ -1116,17 +1121,31 @@ int Cli::Send() {
             return kExitFailed;
         }
     }
-    interop::MllpSender sender(*endpoint, std::chrono::seconds(context.link.ackTimeoutSeconds));
-    interop::DeliverySummary summary = interop::SendPending(
-        outbox, sender,
-        [this](const interop::OutboxEntry& entry, const interop::MllpSender::Reply& reply) {
-            if (reply.outcome == interop::MllpSender::Outcome::Refused) {
+    const std::chrono::seconds timeout(context.link.ackTimeoutSeconds);
+    interop::DeliverySummary summary;
+    if (endpoint) {
+        interop::MllpSender sender(*endpoint, timeout);
+        summary = interop::SendPending(
+            outbox, sender,
+            [this](const interop::OutboxEntry& entry, const interop::MllpSender::Reply& reply) {
+                if (reply.outcome == interop::MllpSender::Outcome::Refused) {
+                    err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                                      "held %1: the receiver refused it (%2 %3)"),
+                                    {entry.controlId, reply.ack.code, reply.ack.reason})
+                         << "\n";
+                }
+            });
+    } else {
+        interop::FhirSender sender(*fhirBase, timeout);
+        summary = interop::SendPendingFhir(
+            outbox, sender, context,
+            [this](const std::string& controlId, const std::string& reason) {
                 err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
-                                                  "held %1: the receiver refused it (%2 %3)"),
-                                {entry.controlId, reply.ack.code, reply.ack.reason})
+                                                  "held %1: the FHIR server refused it (%2)"),
+                                {controlId, reason})
                      << "\n";
-            }
-        });
+            });
+    }
     if (!summary.problem.empty()) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Sending stopped: %1"), {summary.problem})
              << "\n";

@@ -3,6 +3,8 @@
 #include "interop/hl7_message.h"
 #include "store/text_encoding.h"
 
+#include <memory>
+
 #include <unordered_map>
 #include <unordered_set>
 
@@ -96,18 +98,28 @@ bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, Result
 int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
                  const MessageContext& context) {
     std::unordered_map<std::string, DeliveryState> known;
-    if (!outbox.KnownIds(known)) {
+    std::unordered_set<std::string> withoutResult;
+    if (!outbox.KnownIds(known) || !outbox.IdsWithoutResult(withoutResult)) {
         return -1;
     }
     std::vector<OutboxEntry> entries;
+    std::vector<OutboxEntry> fill;
     // Oldest first, so the receiver gets a patient's results in the order they were made.
     for (auto it = results.rbegin(); it != results.rend(); ++it) {
         std::string id = ControlId(context.operatorId, *it);
         if (known.count(id) != 0) {
+            if (withoutResult.erase(id) != 0) {
+                fill.push_back(
+                    {std::move(id), "", DeliveryState::Pending, "", EncodeStoredResult(*it)});
+            }
             continue;
         }
         known.emplace(id, DeliveryState::Pending);
-        entries.push_back({std::move(id), ComposeOruR01(*it, context), DeliveryState::Pending, ""});
+        entries.push_back({std::move(id), ComposeOruR01(*it, context), DeliveryState::Pending, "",
+                           EncodeStoredResult(*it)});
+    }
+    if (outbox.FillResults(fill) < 0) {
+        return -1;
     }
     return outbox.Enqueue(entries);
 }
@@ -221,13 +233,22 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
     bool queued = QueueTable(outbox, hba1c, job.hba1cFile, job, downloaded, summary.problem) &&
                   QueueTable(outbox, glucose, job.glucoseFile, job, downloaded, summary.problem);
     if (queued && job.send) {
-        std::optional<MllpEndpoint> endpoint = ParseMllpDestination(job.context.link.destination);
-        if (!endpoint) {
-            summary.problem = "The destination is not an address of the form mllp://host:port: " +
-                              job.context.link.destination;
-        } else {
-            MllpSender sender(*endpoint, std::chrono::seconds(job.context.link.ackTimeoutSeconds));
+        const std::string& destination = job.context.link.destination;
+        const std::chrono::seconds timeout(job.context.link.ackTimeoutSeconds);
+        if (std::optional<MllpEndpoint> endpoint = ParseMllpDestination(destination)) {
+            MllpSender sender(*endpoint, timeout);
             return SendPending(outbox, sender, {}, stop);
+        }
+        if (std::optional<std::string> base = ParseFhirBase(destination)) {
+            if (std::unique_ptr<FhirPoster> poster =
+                    job.fhirPoster ? job.fhirPoster(*base, timeout) : nullptr) {
+                return SendPendingFhir(outbox, *poster, job.context, {}, stop);
+            }
+            summary.problem = "No FHIR client is at hand to send to " + destination;
+        } else {
+            summary.problem = "The destination is neither mllp://host:port nor a FHIR base URL "
+                              "http(s)://host/path: " +
+                              destination;
         }
     }
     summary.pending = outbox.Count(DeliveryState::Pending);

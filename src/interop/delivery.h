@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interop/fhir_poster.h"
 #include "interop/mllp_sender.h"
 #include "interop/outbox.h"
 #include "interop/result_mapping.h"
@@ -23,6 +24,11 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row);
 [[nodiscard]] bool ForEachListedResult(MeasurementTable& table, const ResultEach& each,
                                        ResultParts parts = ResultParts::All);
 
+// A stored result as one text, kept with its queued message so a FHIR destination composes
+// its Bundle entry from the result itself; nothing when the text is not one.
+std::string EncodeStoredResult(const StoredResult& result);
+std::optional<StoredResult> DecodeStoredResult(std::string_view text);
+
 // Queues the results the outbox does not know yet, each with its message made now; results
 // already queued keep their state and message (a repeated send carries the same bytes).
 // Returns the number added, -1 when the outbox could not be written.
@@ -45,13 +51,28 @@ SendPending(Outbox& outbox, MllpSender& sender,
             const std::function<void(const OutboxEntry&, const MllpSender::Reply&)>& onReply = {},
             const std::atomic<bool>* stop = nullptr);
 
+// Results per transaction Bundle: one answer covers them, and one lost answer costs no more
+// than these going again (their conditional creates make the copies harmless).
+inline constexpr std::size_t kFhirBatchSize = 100;
+
+// Sends the pending results to a FHIR server as transaction Bundles of `batchSize` results,
+// oldest first, each composed from the stored result queued with its message. A result
+// whose Observation the answer reports created is marked sent, one refused is held with the
+// reason; a Bundle without a usable answer stops the run and leaves its results and the
+// rest pending. `onHeld` hears each refusal; `stop` ends the run between Bundles.
+DeliverySummary SendPendingFhir(
+    Outbox& outbox, FhirPoster& poster, const MessageContext& context,
+    const std::function<void(const std::string& controlId, const std::string& reason)>& onHeld = {},
+    const std::atomic<bool>* stop = nullptr, std::size_t batchSize = kFhirBatchSize);
+
 } // namespace qa::interop
 
 namespace qa::interop {
 
 // One operator's whole delivery, for a background thread: reads the stored results through
 // its own connections to the operator's files (the window's tables stay untouched), queues
-// the new ones, and with `send` sends what is pending to the link's destination.
+// the new ones, and with `send` sends what is pending to the link's destination: an MLLP
+// receiver, or a FHIR server through the poster `fhirPoster` makes on the job's thread.
 struct DeliveryJob {
     std::string dataFolder;
     std::string hba1cFile;
@@ -64,6 +85,7 @@ struct DeliveryJob {
     std::string meterModel;
     ResultKind downloadedKind = ResultKind::HbA1c;
     std::string downloadFile;
+    FhirPosterFactory fhirPoster;
 };
 DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* stop = nullptr);
 

@@ -58,7 +58,8 @@ CREATE TABLE IF NOT EXISTS outbox (
     state      INTEGER NOT NULL DEFAULT 0,   -- 0 pending, 1 sent, 2 held
     reason     TEXT NOT NULL DEFAULT '',
     queued_at  TEXT NOT NULL DEFAULT (strftime('%Y-%m-%dT%H:%M:%SZ','now')),
-    changed_at TEXT
+    changed_at TEXT,
+    result     TEXT NOT NULL DEFAULT ''       -- the stored result the message was made from
 );
 CREATE INDEX IF NOT EXISTS outbox_state ON outbox(state, seq);
 )";
@@ -124,12 +125,23 @@ bool Outbox::Open(const std::string& path, std::string& error) {
     // "sent" mark lost means the result goes again with the same control ID (the receiver
     // can drop the copy), a queued entry lost is queued again from the stored results.
     // Syncing every acknowledgement would cost a disk flush per message.
-    if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;") || !Exec(kSchema)) {
+    if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;") || !Exec(kSchema) ||
+        !AddResultColumn()) {
         error = "The delivery file cannot be used: " + path + " (" + error_ + ")";
         Close();
         return false;
     }
     return true;
+}
+
+bool Outbox::AddResultColumn() {
+    // Files made before the outbox kept the stored result get the column; their entries
+    // are given their results when the results are queued again.
+    std::string ignored;
+    if (Statement probe(db_, "SELECT result FROM outbox LIMIT 0", ignored); probe) {
+        return true;
+    }
+    return Exec("ALTER TABLE outbox ADD COLUMN result TEXT NOT NULL DEFAULT ''");
 }
 
 bool Outbox::KnownIds(std::unordered_map<std::string, DeliveryState>& states) const {
@@ -153,8 +165,9 @@ int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
     }
     int added = 0;
     {
-        Statement insert(db_, "INSERT OR IGNORE INTO outbox(control_id, message) VALUES(?, ?)",
-                         error_);
+        Statement insert(
+            db_, "INSERT OR IGNORE INTO outbox(control_id, message, result) VALUES(?, ?, ?)",
+            error_);
         if (!insert) {
             Exec("ROLLBACK");
             return -1;
@@ -162,6 +175,7 @@ int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
         for (const OutboxEntry& entry : entries) {
             insert.Bind(1, entry.controlId);
             insert.Bind(2, entry.message);
+            insert.Bind(3, entry.result);
             if (sqlite3_step(insert.get()) != SQLITE_DONE) {
                 error_ = sqlite3_errmsg(db_);
                 sqlite3_reset(insert.get());
@@ -179,21 +193,72 @@ int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
     return added;
 }
 
+int Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
+    if (entries.empty()) {
+        return 0;
+    }
+    if (!Exec("BEGIN IMMEDIATE")) {
+        return -1;
+    }
+    int filled = 0;
+    {
+        Statement update(db_, "UPDATE outbox SET result = ? WHERE control_id = ? AND result = ''",
+                         error_);
+        if (!update) {
+            Exec("ROLLBACK");
+            return -1;
+        }
+        for (const OutboxEntry& entry : entries) {
+            update.Bind(1, entry.result);
+            update.Bind(2, entry.controlId);
+            if (sqlite3_step(update.get()) != SQLITE_DONE) {
+                error_ = sqlite3_errmsg(db_);
+                sqlite3_reset(update.get());
+                Exec("ROLLBACK");
+                return -1;
+            }
+            filled += sqlite3_changes(db_);
+            sqlite3_reset(update.get());
+        }
+    }
+    if (!Exec("COMMIT")) {
+        Exec("ROLLBACK");
+        return -1;
+    }
+    return filled;
+}
+
+bool Outbox::IdsWithoutResult(std::unordered_set<std::string>& ids) const {
+    ids.clear();
+    Statement select(db_, "SELECT control_id FROM outbox WHERE state <> 1 AND result = ''", error_);
+    if (!select) {
+        return false;
+    }
+    while (sqlite3_step(select.get()) == SQLITE_ROW) {
+        ids.insert(select.Text(0));
+    }
+    return true;
+}
+
 std::vector<OutboxEntry> Outbox::Pending() const {
     std::vector<OutboxEntry> entries;
-    Statement select(
-        db_, "SELECT control_id, message, reason FROM outbox WHERE state = 0 ORDER BY seq", error_);
+    Statement select(db_,
+                     "SELECT control_id, message, reason, result FROM outbox WHERE state = 0 "
+                     "ORDER BY seq",
+                     error_);
     if (!select) {
         return entries;
     }
     while (sqlite3_step(select.get()) == SQLITE_ROW) {
-        entries.push_back({select.Text(0), select.Text(1), DeliveryState::Pending, select.Text(2)});
+        entries.push_back({select.Text(0), select.Text(1), DeliveryState::Pending, select.Text(2),
+                           select.Text(3)});
     }
     return entries;
 }
 
 std::optional<OutboxEntry> Outbox::Find(const std::string& controlId) const {
-    Statement select(db_, "SELECT message, state, reason FROM outbox WHERE control_id = ?", error_);
+    Statement select(db_, "SELECT message, state, reason, result FROM outbox WHERE control_id = ?",
+                     error_);
     if (!select) {
         return std::nullopt;
     }
@@ -202,7 +267,7 @@ std::optional<OutboxEntry> Outbox::Find(const std::string& controlId) const {
         return std::nullopt;
     }
     return OutboxEntry{controlId, select.Text(0), StateOf(sqlite3_column_int(select.get(), 1)),
-                       select.Text(2)};
+                       select.Text(2), select.Text(3)};
 }
 
 int Outbox::Count(DeliveryState state) const {

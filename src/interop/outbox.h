@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -19,6 +20,10 @@ struct OutboxEntry {
     std::string message;
     DeliveryState state = DeliveryState::Pending;
     std::string reason; // why the receiver refused it (held)
+    // The stored result the message was made from (EncodeStoredResult), so a destination
+    // that takes another format composes it from the same result; empty in entries queued
+    // before the outbox kept it.
+    std::string result;
 };
 
 // The delivery state of every result of one operator, in a SQLite file of its own beside
@@ -44,6 +49,11 @@ public:
     // Adds the entries not known yet, as pending, in one transaction; an entry already known
     // keeps its state and message. Returns the number added, or -1 on failure.
     int Enqueue(const std::vector<OutboxEntry>& entries);
+    // Gives entries queued without their stored result the one of `entries` with the same
+    // control ID; returns the number filled, -1 on failure.
+    int FillResults(const std::vector<OutboxEntry>& entries);
+    // The control IDs of the entries not sent yet that lack their stored result.
+    bool IdsWithoutResult(std::unordered_set<std::string>& ids) const;
     // Pending entries, oldest queued first.
     std::vector<OutboxEntry> Pending() const;
     std::optional<OutboxEntry> Find(const std::string& controlId) const;
@@ -57,6 +67,7 @@ public:
 
 private:
     bool Exec(const char* sql);
+    bool AddResultColumn();
     bool SetState(const std::string& controlId, DeliveryState state, const std::string& reason);
 
     sqlite3* db_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
+#include "interop/qt/fhir_sender.h"
 #include "store/output_target.h"
 #include "store/profile_file.h"
 #include "store/system_error.h"
@@ -97,6 +98,7 @@ interop::DeliveryJob DeliveryPanel::Job(bool send) const {
     job.glucoseFile = files.glucoseMain;
     job.context = Context();
     job.send = send && !job.context.link.destination.empty();
+    job.fhirPoster = interop::FhirSender::Factory();
     return job;
 }
 
@@ -234,7 +236,9 @@ void DeliveryPanel::EditLinkSettings() {
     auto* enabled = new QCheckBox(tr("Send new results after each download"), &dialog);
     enabled->setChecked(link.enabled);
     auto* destination = new QLineEdit(Utf8(link.destination), &dialog);
-    destination->setPlaceholderText(QStringLiteral("mllp://host:port"));
+    destination->setPlaceholderText(QStringLiteral("mllp://host:port, https://host/fhir"));
+    destination->setToolTip(
+        tr("An MLLP receiver, mllp://host:port, or a FHIR server's base URL, http(s)://host/path"));
     auto* sendingApp = new QLineEdit(Utf8(link.sendingApplication), &dialog);
     auto* sendingFacility = new QLineEdit(Utf8(link.sendingFacility), &dialog);
     auto* receivingApp = new QLineEdit(Utf8(link.receivingApplication), &dialog);
@@ -249,7 +253,7 @@ void DeliveryPanel::EditLinkSettings() {
     form->addRow(tr("Sending facility"), sendingFacility);
     form->addRow(tr("Receiving application"), receivingApp);
     form->addRow(tr("Receiving facility"), receivingFacility);
-    form->addRow(tr("Acknowledgement time-out"), timeout);
+    form->addRow(tr("Answer time-out"), timeout);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -257,15 +261,16 @@ void DeliveryPanel::EditLinkSettings() {
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    if (!destination->text().isEmpty() &&
-        !interop::ParseMllpDestination(destination->text().toStdString())) {
-        prompter_.Inform(
-            Message::Verbatim(tr("The destination is written mllp://host:port.").toStdString()),
-            MessageId::CaptionProgram, Prompter::Severity::Warning);
+    const std::string where = destination->text().trimmed().toStdString();
+    if (!where.empty() && !interop::ParseMllpDestination(where) && !interop::ParseFhirBase(where)) {
+        prompter_.Inform(Message::Verbatim(tr("The destination is written mllp://host:port, or as "
+                                              "a FHIR server's base URL http(s)://host/path.")
+                                               .toStdString()),
+                         MessageId::CaptionProgram, Prompter::Severity::Warning);
         return;
     }
     link.enabled = enabled->isChecked();
-    link.destination = destination->text().toStdString();
+    link.destination = where;
     link.sendingApplication = sendingApp->text().toStdString();
     link.sendingFacility = sendingFacility->text().toStdString();
     link.receivingApplication = receivingApp->text().toStdString();

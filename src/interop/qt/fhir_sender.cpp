@@ -1,0 +1,264 @@
+#include "interop/qt/fhir_sender.h"
+
+#include "interop/fhir_bundle.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+namespace qa::interop {
+
+namespace {
+
+// A transaction-response for a hundred results is a few kilobytes; a peer that streams far
+// more is not answering.
+constexpr qint64 kMaxAnswerBytes = 16 << 20;
+
+const QByteArray kFhirJson = QByteArrayLiteral("application/fhir+json");
+
+QJsonDocument ParseJson(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(kMaxAnswerBytes)) {
+        return {};
+    }
+    QJsonParseError error;
+    QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())), &error);
+    return error.error == QJsonParseError::NoError ? document : QJsonDocument();
+}
+
+// The HTTP status code that opens an entry's response.status ("201 Created"); 0 when
+// there is none.
+int EntryStatus(const QJsonObject& entry) {
+    const QString status = entry.value(QStringLiteral("response"))
+                               .toObject()
+                               .value(QStringLiteral("status"))
+                               .toString()
+                               .trimmed();
+    if (status.size() < 3) {
+        return 0;
+    }
+    bool ok = false;
+    const int code = status.left(3).toInt(&ok);
+    const bool alone = status.size() == 3 || status.at(3).isSpace();
+    return ok && alone && code >= 100 && code <= 599 ? code : 0;
+}
+
+// What an OperationOutcome says: its issues' diagnostics or details, one after the other.
+std::string OutcomeText(const QJsonObject& outcome) {
+    if (outcome.value(QStringLiteral("resourceType")).toString() !=
+        QStringLiteral("OperationOutcome")) {
+        return {};
+    }
+    QStringList texts;
+    for (const QJsonValue& issue : outcome.value(QStringLiteral("issue")).toArray()) {
+        const QJsonObject object = issue.toObject();
+        QString text = object.value(QStringLiteral("diagnostics")).toString().trimmed();
+        if (text.isEmpty()) {
+            text = object.value(QStringLiteral("details"))
+                       .toObject()
+                       .value(QStringLiteral("text"))
+                       .toString()
+                       .trimmed();
+        }
+        if (text.isEmpty()) {
+            text = object.value(QStringLiteral("code")).toString().trimmed();
+        }
+        if (!text.isEmpty()) {
+            texts << text;
+        }
+    }
+    return texts.join(QStringLiteral("; ")).toStdString();
+}
+
+// Why an entry was refused: its OperationOutcome, else its status line.
+std::string EntryReason(const QJsonObject& entry) {
+    const QJsonObject response = entry.value(QStringLiteral("response")).toObject();
+    std::string reason = OutcomeText(response.value(QStringLiteral("outcome")).toObject());
+    if (reason.empty()) {
+        reason = OutcomeText(entry.value(QStringLiteral("resource")).toObject());
+    }
+    if (reason.empty()) {
+        reason = response.value(QStringLiteral("status")).toString().trimmed().toStdString();
+    }
+    return reason;
+}
+
+FhirVerdict VerdictOf(int status, const QJsonObject& entry) {
+    if (status >= 200 && status < 300) {
+        return {FhirVerdict::State::Created, {}};
+    }
+    if (status >= 400 && status < 500) {
+        return {FhirVerdict::State::Refused, EntryReason(entry)};
+    }
+    return {};
+}
+
+// The control ID an Observation of our Bundles carries.
+QString ControlIdOf(const QJsonObject& resource) {
+    for (const QJsonValue& identifier : resource.value(QStringLiteral("identifier")).toArray()) {
+        const QJsonObject object = identifier.toObject();
+        if (object.value(QStringLiteral("system")).toString() ==
+            QString::fromLatin1(kControlIdSystem)) {
+            return object.value(QStringLiteral("value")).toString();
+        }
+    }
+    return {};
+}
+
+FhirReply NotAnswered(std::string problem) {
+    FhirReply reply;
+    reply.problem = std::move(problem);
+    return reply;
+}
+
+} // namespace
+
+FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std::string_view body) {
+    const QJsonDocument answer = ParseJson(body);
+    if (httpStatus < 200 || httpStatus >= 300) {
+        std::string problem = "the FHIR server answered HTTP " + std::to_string(httpStatus);
+        if (std::string why = OutcomeText(answer.object()); !why.empty()) {
+            problem += ": " + why;
+        }
+        return NotAnswered(std::move(problem));
+    }
+    const QJsonObject bundle = answer.object();
+    const QString type = bundle.value(QStringLiteral("type")).toString();
+    if (bundle.value(QStringLiteral("resourceType")).toString() != QStringLiteral("Bundle") ||
+        (type != QStringLiteral("transaction-response") &&
+         type != QStringLiteral("batch-response"))) {
+        return NotAnswered("the FHIR server's answer is not a transaction-response Bundle");
+    }
+    const QJsonArray sent = ParseJson(request).object().value(QStringLiteral("entry")).toArray();
+    const QJsonArray answered = bundle.value(QStringLiteral("entry")).toArray();
+    if (answered.size() != sent.size()) {
+        return NotAnswered("the FHIR server's answer holds " + std::to_string(answered.size()) +
+                           " entries for the " + std::to_string(sent.size()) + " sent");
+    }
+    // The answer's entries follow the request's. Patients first: an Observation whose
+    // Patient was refused is held with that reason, since the server either refused it too
+    // or filed it under no patient; one whose Patient has no outcome stays pending.
+    QHash<QString, FhirVerdict> patients;
+    for (qsizetype i = 0; i < sent.size(); ++i) {
+        const QJsonObject entry = sent.at(i).toObject();
+        const QJsonObject resource = entry.value(QStringLiteral("resource")).toObject();
+        if (resource.value(QStringLiteral("resourceType")).toString() ==
+            QStringLiteral("Patient")) {
+            const QJsonObject response = answered.at(i).toObject();
+            FhirVerdict verdict = VerdictOf(EntryStatus(response), response);
+            if (verdict.state == FhirVerdict::State::Refused) {
+                verdict.reason = "Patient: " + verdict.reason;
+            }
+            patients[entry.value(QStringLiteral("fullUrl")).toString()] = std::move(verdict);
+        }
+    }
+    FhirReply reply;
+    reply.answered = true;
+    int open = 0;
+    for (qsizetype i = 0; i < sent.size(); ++i) {
+        const QJsonObject resource =
+            sent.at(i).toObject().value(QStringLiteral("resource")).toObject();
+        if (resource.value(QStringLiteral("resourceType")).toString() !=
+            QStringLiteral("Observation")) {
+            continue;
+        }
+        const QString id = ControlIdOf(resource);
+        if (id.isEmpty()) {
+            continue;
+        }
+        const QJsonObject response = answered.at(i).toObject();
+        FhirVerdict verdict = VerdictOf(EntryStatus(response), response);
+        const QString subject = resource.value(QStringLiteral("subject"))
+                                    .toObject()
+                                    .value(QStringLiteral("reference"))
+                                    .toString();
+        if (auto patient = patients.find(subject); verdict.state == FhirVerdict::State::Created &&
+                                                   patient != patients.end() &&
+                                                   patient->state != FhirVerdict::State::Created) {
+            verdict = *patient;
+        }
+        open += verdict.state == FhirVerdict::State::Unanswered ? 1 : 0;
+        reply.results[id.toStdString()] = std::move(verdict);
+    }
+    if (open > 0) {
+        reply.problem = "the FHIR server's answer left " + std::to_string(open) +
+                        " results without an outcome; they stay pending";
+    }
+    return reply;
+}
+
+FhirSender::FhirSender(std::string base, std::chrono::milliseconds timeout)
+    : base_(std::move(base)), timeout_(timeout) {}
+
+FhirPosterFactory FhirSender::Factory() {
+    return [](const std::string& base, std::chrono::milliseconds timeout) {
+        return std::make_unique<FhirSender>(base, timeout);
+    };
+}
+
+FhirReply FhirSender::Post(const std::string& bundle) {
+    if (QCoreApplication::instance() == nullptr) {
+        return NotAnswered("no application runs the network");
+    }
+    QUrl url(QString::fromStdString(base_), QUrl::StrictMode);
+    if (!url.isValid()) {
+        return NotAnswered("the FHIR base URL cannot be used: " + base_);
+    }
+    if (url.path().isEmpty()) {
+        url.setPath(QStringLiteral("/"));
+    }
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, kFhirJson);
+    request.setRawHeader(QByteArrayLiteral("Accept"), kFhirJson);
+    // A redirected POST would arrive as a GET, or at a server nobody set up.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    const std::unique_ptr<QNetworkReply> reply(
+        manager.post(request, QByteArray(bundle.data(), static_cast<qsizetype>(bundle.size()))));
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    bool timedOut = false;
+    bool tooLong = false;
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, [&](qint64 received) {
+        if (received > kMaxAnswerBytes) {
+            tooLong = true;
+            reply->abort();
+        }
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    timer.start(timeout_);
+    if (!reply->isFinished()) {
+        loop.exec();
+    }
+    timer.stop();
+    if (timedOut) {
+        return NotAnswered("no answer from the FHIR server within the time-out");
+    }
+    if (tooLong) {
+        return NotAnswered("the FHIR server's answer is not a transaction-response Bundle");
+    }
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status == 0) {
+        return NotAnswered("cannot reach " + base_ + ": " + reply->errorString().toStdString());
+    }
+    const QByteArray body = reply->readAll();
+    return ReadTransactionResponse(bundle, status, std::string_view(body.constData(), body.size()));
+}
+
+} // namespace qa::interop
