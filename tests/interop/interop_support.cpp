@@ -80,6 +80,28 @@ std::vector<std::string> ListenerArgs(const std::string& folder, const std::stri
             std::to_string(lifetime)};
 }
 
+std::vector<std::string> FhirServerArgs(const std::string& folder, const std::string& mode,
+                                        int lifetime) {
+    return {"/usr/bin/python3", InteropTestDir() + "/fhir_server.py",
+            "--port-file",      folder + "/fhir-port-" + mode,
+            "--folder",         folder,
+            "--mode",           mode,
+            "--lifetime",       std::to_string(lifetime)};
+}
+
+std::string PercentDecoded(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 std::string InteropTestDir() {
@@ -224,6 +246,51 @@ std::vector<std::string> MllpListener::Received() const {
 }
 
 void MllpListener::Stop() {
+    process_.Kill(SIGTERM);
+    process_.Wait(std::chrono::seconds(5));
+}
+
+} // namespace qa::test
+
+namespace qa::test {
+
+FhirServer::FhirServer(const std::string& folder, const std::string& mode, int lifetime)
+    : folder_(folder), process_(FhirServerArgs(folder, mode, lifetime)) {
+    const std::string portFile = folder + "/fhir-port-" + mode;
+    if (!WaitUntil([&] { return FileExists(portFile); }, std::chrono::seconds(15))) {
+        throw std::runtime_error("the FHIR server did not start");
+    }
+    port_ = std::stoi(ReadFile(portFile));
+    ::unlink(portFile.c_str());
+}
+
+std::vector<FhirServer::Post> FhirServer::Posts() const {
+    std::vector<Post> posts;
+    const std::string log = folder_ + "/posted.log";
+    if (!FileExists(log)) {
+        return posts;
+    }
+    std::istringstream in(ReadFile(log));
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        std::istringstream split(line);
+        for (std::string field; std::getline(split, field, '\t');) {
+            fields.push_back(field);
+        }
+        fields.resize(5);
+        Post post{fields[0], std::atoi(fields[1].c_str()), fields[2], fields[3], {}};
+        std::istringstream entries(fields[4]);
+        for (std::string entry; entries >> entry;) {
+            const std::size_t eq = entry.rfind('=');
+            post.entries.emplace_back(PercentDecoded(entry.substr(0, eq)),
+                                      std::atoi(entry.substr(eq + 1).c_str()));
+        }
+        posts.push_back(std::move(post));
+    }
+    return posts;
+}
+
+void FhirServer::Stop() {
     process_.Kill(SIGTERM);
     process_.Wait(std::chrono::seconds(5));
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace qa::test {
@@ -58,6 +59,30 @@ public:
 
 private:
     std::string log_;
+    int port_ = 0;
+    ChildProcess process_;
+};
+
+// The FHIR server of tests/interop (Python's http.server), on a free loopback port.
+class FhirServer {
+public:
+    struct Post {
+        std::string file; // the body as received
+        int status = 0;   // HTTP status answered
+        std::string contentType;
+        std::string accept;
+        // "Observation:<control ID>" or "Patient:<patient ID>" with the status its entry got
+        std::vector<std::pair<std::string, int>> entries;
+    };
+    FhirServer(const std::string& folder, const std::string& mode, int lifetimeSeconds = 60);
+    int port() const { return port_; }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/fhir"; }
+    // Every request answered so far, by this server and the ones before it in the folder.
+    std::vector<Post> Posts() const;
+    void Stop();
+
+private:
+    std::string folder_;
     int port_ = 0;
     ChildProcess process_;
 };

@@ -16,9 +16,9 @@ TEST(Outbox, StatesSurviveReopeningAndQueueingTwiceChangesNothing) {
         Outbox outbox;
         std::string error;
         ASSERT_TRUE(outbox.Open(path, error)) << error;
-        ASSERT_EQ(outbox.Enqueue({{"A", "msg A", DeliveryState::Pending, ""},
-                                  {"B", "msg B", DeliveryState::Pending, ""},
-                                  {"C", "msg C", DeliveryState::Pending, ""}}),
+        ASSERT_EQ(outbox.Enqueue({{"A", "msg A", DeliveryState::Pending, "", ""},
+                                  {"B", "msg B", DeliveryState::Pending, "", ""},
+                                  {"C", "msg C", DeliveryState::Pending, "", ""}}),
                   3);
         EXPECT_TRUE(outbox.MarkSent("A"));
         EXPECT_TRUE(outbox.MarkHeld("B", "Patient not registered"));
@@ -32,8 +32,8 @@ TEST(Outbox, StatesSurviveReopeningAndQueueingTwiceChangesNothing) {
     std::string error;
     ASSERT_TRUE(outbox.Open(path, error)) << error;
     // A second queueing of the same results (with new bytes) keeps states and messages.
-    EXPECT_EQ(outbox.Enqueue({{"A", "new A", DeliveryState::Pending, ""},
-                              {"D", "msg D", DeliveryState::Pending, ""}}),
+    EXPECT_EQ(outbox.Enqueue({{"A", "new A", DeliveryState::Pending, "", ""},
+                              {"D", "msg D", DeliveryState::Pending, "", ""}}),
               1);
     EXPECT_EQ(outbox.Find("A")->state, DeliveryState::Sent);
     EXPECT_EQ(outbox.Find("A")->message, "msg A");

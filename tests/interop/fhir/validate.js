@@ -30,5 +30,6 @@ process.argv.slice(2).forEach((file, index) => {
         lines.push(index + ':' + path + '=' + text);
     })(document, '');
 });
+// exitCode rather than exit(): exit() would cut a long output short on a pipe.
 process.stdout.write(lines.join('\n') + '\n');
-process.exit(failed ? 1 : 0);
+process.exitCode = failed ? 1 : 0;
