@@ -1136,6 +1136,14 @@ int Cli::Send() {
                 }
             });
     } else {
+        // The HTTP client waits for its answer in an event loop.
+        std::unique_ptr<QCoreApplication> app;
+        if (QCoreApplication::instance() == nullptr) {
+            static int argc = 1;
+            static char name[] = "quorina1c-cli";
+            static char* argv[] = {name, nullptr};
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
         interop::FhirSender sender(*fhirBase, timeout);
         summary = interop::SendPendingFhir(
             outbox, sender, context,

@@ -15,7 +15,7 @@ inline constexpr const char* kInterfaceSection = "INTERFACE";
 
 struct InterfaceSettings {
     bool enabled = false;
-    std::string destination; // "mllp://host:port"
+    std::string destination; // "mllp://host:port" or a FHIR base URL "http(s)://host/path"
     std::string sendingApplication = "QuorinA1c";
     std::string sendingFacility;
     std::string receivingApplication;

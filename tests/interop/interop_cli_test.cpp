@@ -135,7 +135,7 @@ TEST(InteropCli, SendThroughOutageRefusalAndAKilledSender) {
     StoreResults(data, kRows);
     ASSERT_EQ(Cli(data, {"settings", "set", "Ack_timeout=1"}).code, 0);
     EXPECT_EQ(Cli(data, {"send"}).code, 2) << "no destination anywhere";
-    EXPECT_EQ(Cli(data, {"send", "--to", "http://lis"}).code, 2);
+    EXPECT_EQ(Cli(data, {"send", "--to", "ftp://lis"}).code, 2);
 
     std::vector<std::string> ids;
     {
@@ -191,5 +191,90 @@ TEST(InteropCli, SendThroughOutageRefusalAndAKilledSender) {
         std::vector<std::string> last(all.begin() + 5, all.end());
         std::sort(last.begin(), last.end());
         EXPECT_EQ(std::unique(last.begin(), last.end()), last.end()) << "each once when accepted";
+    }
+}
+
+// send to a FHIR base URL: the same counts and exit codes as over MLLP, the Bundles as
+// POSTed valid FHIR R4, a refusal held with the server's reason, nothing sent while the
+// server fails, and a server that never answers costs one time-out.
+TEST(InteropCli, SendToAFhirServer) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    std::vector<Row> rows = kRows;
+    rows.push_back({"20261208", "0800", "0700", "Q9"});
+    StoreResults(data, rows);
+    ASSERT_EQ(Cli(data, {"settings", "set", "Ack_timeout=1"}).code, 0);
+    for (const char* bad : {"ftp://lis/fhir", "http://lis/fhir?x=1", "https://a@lis/fhir"}) {
+        CliRun run = Cli(data, {"send", "--to", bad});
+        EXPECT_EQ(run.code, 2) << bad;
+        EXPECT_NE(run.err.find("http(s)://HOST/PATH"), std::string::npos) << run.err;
+    }
+    {
+        FhirServer failing(dir.Path(), "error");
+        CliRun run = Cli(data, {"send", "--to", failing.url()});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.out, "보냄 0, 대기 5\n");
+        EXPECT_NE(run.err.find("HTTP 500: the database is down"), std::string::npos) << run.err;
+        failing.Stop();
+    }
+    {
+        // Never answers: the real program gives up after the one-second time-out.
+        FhirServer silent(dir.Path(), "silent", 30);
+        const auto start = std::chrono::steady_clock::now();
+        ChildProcess sender({QA_CLI_PATH, "--data-dir", data, "send", "--to", silent.url()},
+                            dir.File("out1"), dir.File("err1"));
+        EXPECT_EQ(sender.Wait(10s), 1);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+        EXPECT_EQ(ReadFile(dir.File("out1")), "보냄 0, 대기 5\n");
+        EXPECT_NE(ReadFile(dir.File("err1")).find("time-out"), std::string::npos)
+            << ReadFile(dir.File("err1"));
+        silent.Stop();
+    }
+    ASSERT_EQ(Cli(data, {"settings", "set", "Ack_timeout=5"}).code, 0);
+    {
+        FhirServer refusing(dir.Path(), "refuse");
+        ASSERT_EQ(Cli(data, {"settings", "set", "Destination=" + refusing.url()}).code, 0);
+        CliRun run = Cli(data, {"send"});
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.out, "보냄 4, 대기 1\n");
+        EXPECT_NE(run.err.find("Observation code not accepted by this server"), std::string::npos)
+            << run.err;
+        CliRun again = Cli(data, {"send"});
+        EXPECT_EQ(again.out, "보냄 0, 대기 1\n") << "held until asked";
+        EXPECT_EQ(again.code, 1);
+        refusing.Stop();
+    }
+    {
+        FhirServer accepting(dir.Path(), "created");
+        ASSERT_EQ(Cli(data, {"settings", "set", "lang=1"}).code, 0);
+        CliRun run = Cli(data, {"send", "--to", accepting.url(), "--retry-held"});
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.out, "sent 1, pending 0\n");
+        accepting.Stop();
+        std::vector<FhirServer::Post> posts = accepting.Posts();
+        ASSERT_EQ(posts.size(), 3u) << "the failed one, the refusing one, the last";
+        std::vector<std::string> files;
+        for (const FhirServer::Post& post : posts) {
+            files.push_back(post.file);
+        }
+        std::vector<Readback> valid = ValidateFhir(files);
+        for (std::size_t i = 0; i < valid.size(); ++i) {
+            EXPECT_EQ(valid[i].exitCode, 0) << files[i] << valid[i].errors;
+        }
+        // The refused result alone went again: its Patient, its Observation.
+        EXPECT_EQ(EntryTypes(valid[2].values),
+                  (std::vector<std::string>{"Patient", "Observation"}));
+        EXPECT_EQ(valid[2].values["entry.0.resource.identifier.0.value"], "Q9");
+        std::vector<std::string> patients;
+        const std::vector<std::string> types = EntryTypes(valid[1].values);
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            if (types[i] == "Patient") {
+                patients.push_back(
+                    valid[1].values["entry." + std::to_string(i) + ".resource.identifier.0.value"]);
+            }
+        }
+        std::sort(patients.begin(), patients.end());
+        EXPECT_EQ(patients, (std::vector<std::string>{"P2", "P3", "Q9", kHostileId}))
+            << "the hostile ID reads back intact";
     }
 }
