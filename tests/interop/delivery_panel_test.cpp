@@ -1,5 +1,6 @@
 // The delivery strip of the all-data page over real files, against python3-hl7's MLLP
-// server: pending count, sending after a download in the background, export of the list.
+// server and an HTTP FHIR server: pending count, sending after a download in the background,
+// export of the list.
 #include "interop/outbox.h"
 #include "interop_support.h"
 #include "scripted_prompter.h"
@@ -113,6 +114,43 @@ TEST(DeliveryPanel, NewResultsGoOutAfterADownloadAndTheCountFollows) {
     f.page->LoadList();
     EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending)) << "P4";
     EXPECT_EQ(f.Marked(1), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
+}
+
+// The same strip with a FHIR server's base URL as the destination: the worker posts the
+// Bundle, a refusal turns the row red, a server gone leaves the new result pending.
+TEST(DeliveryPanel, ResultsGoToAFhirServerInTheBackground) {
+    PageFixture f;
+    f.Add("0900", "0650", "P1|x");
+    f.Add("0910", "1450", "Q2");
+    DeliveryPanel* panel = f.page->Delivery();
+    {
+        FhirServer server(f.dir.Path(), "refuse");
+        InterfaceSettings link;
+        link.enabled = true;
+        link.destination = server.url();
+        link.ackTimeoutSeconds = 5;
+        ASSERT_TRUE(panel->SaveLinkSettings(link));
+        ASSERT_TRUE(f.Run(*panel, [&] { f.page->Activate(); }));
+        EXPECT_EQ(panel->PendingLabel()->text(), "Pending: 2") << "counted, not sent";
+        EXPECT_TRUE(server.Posts().empty());
+
+        ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(ResultKind::HbA1c, "EG"); }));
+        EXPECT_EQ(panel->PendingLabel()->text(), "Pending: 1 (held by the receiver: 1) - sent 1");
+        f.page->LoadList();
+        EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Held)) << "Q2";
+        EXPECT_EQ(f.Marked(1), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
+        server.Stop();
+        ASSERT_EQ(server.Posts().size(), 1u);
+        Readback bundle = ValidateFhir(server.Posts()[0].file);
+        ASSERT_EQ(bundle.exitCode, 0) << bundle.errors;
+    }
+    f.Add("0930", "0700", "P4");
+    ASSERT_TRUE(f.Run(*panel, [&] { panel->SendButton()->click(); }));
+    EXPECT_TRUE(panel->PendingLabel()->text().contains(" - sent 0 - cannot reach"))
+        << panel->PendingLabel()->text().toStdString();
+    EXPECT_EQ(panel->LastSummary().pending, 1);
+    f.page->LoadList();
+    EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending)) << "P4";
 }
 
 TEST(DeliveryPanel, TheListShownIsExportedAsHl7) {
