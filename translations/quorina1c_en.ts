@@ -791,14 +791,6 @@ The record may have been deleted meanwhile.</translation>
         <translation>settings set takes KEY=VALUE, not %1</translation>
     </message>
     <message>
-        <source>send needs --to mllp://HOST:PORT or the Destination setting</source>
-        <translation>send needs --to mllp://HOST:PORT or the Destination setting</translation>
-    </message>
-    <message>
-        <source>the destination is written mllp://HOST:PORT, not %1</source>
-        <translation>the destination is written mllp://HOST:PORT, not %1</translation>
-    </message>
-    <message>
         <source>Nothing was sent: %1</source>
         <translation>Nothing was sent: %1</translation>
     </message>
@@ -841,6 +833,18 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>the replaced data folder is kept as %1</source>
         <translation>the replaced data folder is kept as %1</translation>
+    </message>
+    <message>
+        <source>send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
+        <translation>send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</translation>
+    </message>
+    <message>
+        <source>the destination is written mllp://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
+        <translation>the destination is written mllp://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</translation>
+    </message>
+    <message>
+        <source>held %1: the FHIR server refused it (%2)</source>
+        <translation>held %1: the FHIR server refused it (%2)</translation>
     </message>
 </context>
 <context>
@@ -947,20 +951,24 @@ The record may have been deleted meanwhile.</translation>
         <translation>Receiving facility</translation>
     </message>
     <message>
-        <source>Acknowledgement time-out</source>
-        <translation>Acknowledgement time-out</translation>
-    </message>
-    <message>
-        <source>The destination is written mllp://host:port.</source>
-        <translation>The destination is written mllp://host:port.</translation>
-    </message>
-    <message>
         <source>The settings file could not be written.</source>
         <translation>The settings file could not be written.</translation>
     </message>
     <message>
         <source>Send pending</source>
         <translation>Send pending</translation>
+    </message>
+    <message>
+        <source>An MLLP receiver, mllp://host:port, or a FHIR server&apos;s base URL, http(s)://host/path</source>
+        <translation>An MLLP receiver, mllp://host:port, or a FHIR server&apos;s base URL, http(s)://host/path</translation>
+    </message>
+    <message>
+        <source>Answer time-out</source>
+        <translation>Answer time-out</translation>
+    </message>
+    <message>
+        <source>The destination is written mllp://host:port, or as a FHIR server&apos;s base URL http(s)://host/path.</source>
+        <translation>The destination is written mllp://host:port, or as a FHIR server&apos;s base URL http(s)://host/path.</translation>
     </message>
 </context>
 <context>
@@ -1626,20 +1634,8 @@ The record may have been deleted meanwhile.</translation>
         <translation>sending results to the laboratory system: 0 off, 1 on.</translation>
     </message>
     <message>
-        <source>where send delivers them, mllp://HOST:PORT.</source>
-        <translation>where send delivers them, mllp://HOST:PORT.</translation>
-    </message>
-    <message>
         <source>the names the HL7 messages carry.</source>
         <translation>the names the HL7 messages carry.</translation>
-    </message>
-    <message>
-        <source>seconds to wait for the receiver&apos;s acknowledgement.</source>
-        <translation>seconds to wait for the receiver&apos;s acknowledgement.</translation>
-    </message>
-    <message>
-        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system over MLLP, one message at a time; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>
-        <translation>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system over MLLP, one message at a time; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</translation>
     </message>
     <message>
         <source>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days.</source>
@@ -1672,10 +1668,6 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>Together with --to: only the results from DATE to the --to date, as the search of the window&apos;s list. Dates are written YYYYMMDD and lie at most 366 days apart.</source>
         <translation>Together with --to: only the results from DATE to the --to date, as the search of the window&apos;s list. Dates are written YYYYMMDD and lie at most 366 days apart.</translation>
-    </message>
-    <message>
-        <source>The last date of a --from search. With send, the destination mllp://HOST:PORT, instead of the Destination setting.</source>
-        <translation>The last date of a --from search. With send, the destination mllp://HOST:PORT, instead of the Destination setting.</translation>
     </message>
     <message>
         <source>The file that export or report writes.</source>
@@ -1820,6 +1812,22 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>User Commands</source>
         <translation>User Commands</translation>
+    </message>
+    <message>
+        <source>where send delivers them, mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH.</source>
+        <translation>where send delivers them, mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH.</translation>
+    </message>
+    <message>
+        <source>seconds to wait for the receiver&apos;s answer to a message or Bundle.</source>
+        <translation>seconds to wait for the receiver&apos;s answer to a message or Bundle.</translation>
+    </message>
+    <message>
+        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>
+        <translation>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</translation>
+    </message>
+    <message>
+        <source>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</source>
+        <translation>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</translation>
     </message>
 </context>
 <context>

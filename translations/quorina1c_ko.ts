@@ -791,14 +791,6 @@ The record may have been deleted meanwhile.</source>
         <translation>settings set에는 KEY=VALUE를 적어 주세요(%1 아님)</translation>
     </message>
     <message>
-        <source>send needs --to mllp://HOST:PORT or the Destination setting</source>
-        <translation>send에는 --to mllp://HOST:PORT 또는 Destination 설정이 필요합니다</translation>
-    </message>
-    <message>
-        <source>the destination is written mllp://HOST:PORT, not %1</source>
-        <translation>보낼 곳은 mllp://HOST:PORT 형식으로 적어 주세요(%1 아님)</translation>
-    </message>
-    <message>
         <source>Nothing was sent: %1</source>
         <translation>아무것도 보내지 않았습니다: %1</translation>
     </message>
@@ -841,6 +833,18 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>the replaced data folder is kept as %1</source>
         <translation>바뀌기 전 데이터 폴더를 보관한 곳: %1</translation>
+    </message>
+    <message>
+        <source>send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
+        <translation>send에는 --to mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH, 아니면 Destination 설정이 필요합니다</translation>
+    </message>
+    <message>
+        <source>the destination is written mllp://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
+        <translation>보낼 곳은 mllp://HOST:PORT 형식이나 FHIR 기본 URL http(s)://HOST/PATH 형식으로 적어 주세요(%1 아님)</translation>
+    </message>
+    <message>
+        <source>held %1: the FHIR server refused it (%2)</source>
+        <translation>보류 %1: FHIR 서버가 거부했습니다(%2)</translation>
     </message>
 </context>
 <context>
@@ -947,20 +951,24 @@ The record may have been deleted meanwhile.</source>
         <translation>받는 기관</translation>
     </message>
     <message>
-        <source>Acknowledgement time-out</source>
-        <translation>응답 대기 시간</translation>
-    </message>
-    <message>
-        <source>The destination is written mllp://host:port.</source>
-        <translation>보낼 곳은 mllp://host:port 형식으로 씁니다.</translation>
-    </message>
-    <message>
         <source>The settings file could not be written.</source>
         <translation>설정 파일을 쓸 수 없습니다.</translation>
     </message>
     <message>
         <source>Send pending</source>
         <translation>대기 결과 보내기</translation>
+    </message>
+    <message>
+        <source>An MLLP receiver, mllp://host:port, or a FHIR server&apos;s base URL, http(s)://host/path</source>
+        <translation>MLLP 수신 쪽 mllp://host:port, 또는 FHIR 서버의 기본 URL http(s)://host/path</translation>
+    </message>
+    <message>
+        <source>Answer time-out</source>
+        <translation>응답 대기 시간</translation>
+    </message>
+    <message>
+        <source>The destination is written mllp://host:port, or as a FHIR server&apos;s base URL http(s)://host/path.</source>
+        <translation>보낼 곳은 mllp://host:port 형식이나 FHIR 서버의 기본 URL http(s)://host/path 형식으로 씁니다.</translation>
     </message>
 </context>
 <context>
@@ -1626,20 +1634,8 @@ The record may have been deleted meanwhile.</source>
         <translation>검사실 시스템으로 결과 보내기: 0 끔, 1 켬.</translation>
     </message>
     <message>
-        <source>where send delivers them, mllp://HOST:PORT.</source>
-        <translation>send가 결과를 보낼 곳, mllp://HOST:PORT.</translation>
-    </message>
-    <message>
         <source>the names the HL7 messages carry.</source>
         <translation>HL7 메시지에 들어가는 이름.</translation>
-    </message>
-    <message>
-        <source>seconds to wait for the receiver&apos;s acknowledgement.</source>
-        <translation>받는 쪽의 확인 응답을 기다릴 초.</translation>
-    </message>
-    <message>
-        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system over MLLP, one message at a time; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>
-        <translation>아직 대기열에 없는 저장 결과를 모두 대기열에 넣고, 대기 중인 결과를 MLLP로 한 번에 메시지 하나씩 검사실 시스템에 보냅니다. 받는 쪽이 확인 응답을 보낸 결과만 보낸 것으로 칩니다. &quot;보냄 N, 대기 M&quot;을 보여 주며, 전달되지 않은 결과가 남아 있으면 1로 끝납니다. 받는 쪽이 거부한 결과는 --retry-held를 줄 때까지 보류됩니다.</translation>
     </message>
     <message>
         <source>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days.</source>
@@ -1672,10 +1668,6 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>Together with --to: only the results from DATE to the --to date, as the search of the window&apos;s list. Dates are written YYYYMMDD and lie at most 366 days apart.</source>
         <translation>--to와 함께: 창의 목록 검색처럼 DATE부터 --to 날짜까지의 결과만 씁니다. 날짜는 YYYYMMDD 형식이며 최대 366일 떨어질 수 있습니다.</translation>
-    </message>
-    <message>
-        <source>The last date of a --from search. With send, the destination mllp://HOST:PORT, instead of the Destination setting.</source>
-        <translation>--from 검색의 마지막 날짜. send에서는 Destination 설정 대신 쓸 보낼 곳 mllp://HOST:PORT.</translation>
     </message>
     <message>
         <source>The file that export or report writes.</source>
@@ -1820,6 +1812,22 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>User Commands</source>
         <translation>사용자 명령</translation>
+    </message>
+    <message>
+        <source>where send delivers them, mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH.</source>
+        <translation>send가 결과를 보낼 곳, mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH.</translation>
+    </message>
+    <message>
+        <source>seconds to wait for the receiver&apos;s answer to a message or Bundle.</source>
+        <translation>받는 쪽이 메시지나 Bundle에 응답하기를 기다리는 시간(초).</translation>
+    </message>
+    <message>
+        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>
+        <translation>아직 대기열에 없는 저장 결과를 모두 대기열에 넣고, 대기 중인 결과를 검사실 시스템에 보냅니다. MLLP로는 한 번에 메시지 하나씩, FHIR 서버의 기본 URL로는 결과를 최대 100건씩 묶은 transaction Bundle로 보냅니다. 받는 쪽이 확인 응답을 보낸 결과만 보낸 것으로 칩니다. &quot;보냄 N, 대기 M&quot;을 보여 주며, 전달되지 않은 결과가 남아 있으면 1로 끝납니다. 받는 쪽이 거부한 결과는 --retry-held를 줄 때까지 보류됩니다.</translation>
+    </message>
+    <message>
+        <source>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</source>
+        <translation>--from 검색의 마지막 날짜. send에서는 Destination 설정 대신 쓸 보낼 곳 mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH.</translation>
     </message>
 </context>
 <context>

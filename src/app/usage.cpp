@@ -222,22 +222,25 @@ ProgramUsage MakeCliUsage() {
               QT_TRANSLATE_NOOP("qa::Usage",
                                 "sending results to the laboratory system: 0 off, 1 on.")},
              {"Destination",
-              QT_TRANSLATE_NOOP("qa::Usage", "where send delivers them, mllp://HOST:PORT.")},
+              QT_TRANSLATE_NOOP("qa::Usage", "where send delivers them, mllp://HOST:PORT or a FHIR "
+                                             "base URL http(s)://HOST/PATH.")},
              {"Sending_application, Sending_facility, Receiving_application, "
               "Receiving_facility",
               QT_TRANSLATE_NOOP("qa::Usage", "the names the HL7 messages carry.")},
              {"Ack_timeout",
               QT_TRANSLATE_NOOP("qa::Usage",
-                                "seconds to wait for the receiver's acknowledgement.")},
+                                "seconds to wait for the receiver's answer to a message or "
+                                "Bundle.")},
          }},
         {"send",
-         "[--to mllp://HOST:PORT] [--retry-held] [--user ID]",
+         "[--to mllp://HOST:PORT|http(s)://HOST/PATH] [--retry-held] [--user ID]",
          QT_TRANSLATE_NOOP(
              "qa::Usage",
              "Queues every stored result that has not been queued yet and sends the pending ones "
-             "to the laboratory system over MLLP, one message at a time; a result counts as sent "
-             "only once the receiver has acknowledged it. Prints \"sent N, pending M\" and exits "
-             "1 while anything is left undelivered. Results the receiver refused stay held until "
+             "to the laboratory system: over MLLP one message at a time, or to a FHIR server's "
+             "base URL as transaction Bundles of up to 100 results; a result counts as sent only "
+             "once the receiver has acknowledged it. Prints \"sent N, pending M\" and exits 1 "
+             "while anything is left undelivered. Results the receiver refused stay held until "
              "--retry-held."),
          {}},
         {"audit",
@@ -290,8 +293,8 @@ ProgramUsage MakeCliUsage() {
         {"--to", "DATE",
          QT_TRANSLATE_NOOP(
              "qa::Usage",
-             "The last date of a --from search. With send, the destination mllp://HOST:PORT, "
-             "instead of the Destination setting.")},
+             "The last date of a --from search. With send, the destination mllp://HOST:PORT or "
+             "a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.")},
         {"--out", "FILE", QT_TRANSLATE_NOOP("qa::Usage", "The file that export or report writes.")},
         {"--format", "FORMAT",
          QT_TRANSLATE_NOOP("qa::Usage", "What export writes: csv (the default), hl7 or fhir.")},
