@@ -10,9 +10,13 @@
 #include "views/data_list_view.h"
 #include "views/delivery_panel.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -151,6 +155,42 @@ TEST(DeliveryPanel, ResultsGoToAFhirServerInTheBackground) {
     EXPECT_EQ(panel->LastSummary().pending, 1);
     f.page->LoadList();
     EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending)) << "P4";
+}
+
+namespace {
+
+// Fills the interface dialog once it is up and presses OK.
+void AnswerInterfaceDialog(const QString& destination) {
+    QTimer::singleShot(0, [destination] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* edit = dialog->findChildren<QLineEdit*>().value(0);
+        ASSERT_NE(edit, nullptr);
+        edit->setText(destination);
+        dialog->accept();
+    });
+}
+
+} // namespace
+
+TEST(DeliveryPanel, TheDestinationIsAnMllpAddressOrAFhirBaseUrl) {
+    PageFixture f;
+    DeliveryPanel* panel = f.page->Delivery();
+    AnswerInterfaceDialog(QStringLiteral(" https://lis.example:8443/fhir/ "));
+    panel->EditLinkSettings();
+    EXPECT_EQ(panel->LinkSettings().destination, "https://lis.example:8443/fhir/");
+    AnswerInterfaceDialog(QStringLiteral("mllp://lis:2575"));
+    panel->EditLinkSettings();
+    EXPECT_EQ(panel->LinkSettings().destination, "mllp://lis:2575");
+    EXPECT_TRUE(f.prompter.Texts().empty());
+    for (const char* bad : {"ftp://lis/fhir", "lis:2575", "http://lis/fhir?x=1"}) {
+        AnswerInterfaceDialog(QString::fromLatin1(bad));
+        panel->EditLinkSettings();
+        EXPECT_EQ(panel->LinkSettings().destination, "mllp://lis:2575") << bad << ": kept";
+        ASSERT_FALSE(f.prompter.Texts().empty());
+        EXPECT_NE(f.prompter.Texts().back().find("http(s)://host/path"), std::string::npos)
+            << f.prompter.Texts().back();
+    }
 }
 
 TEST(DeliveryPanel, TheListShownIsExportedAsHl7) {
