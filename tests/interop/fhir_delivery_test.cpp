@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <map>
 #include <netinet/in.h>
+#include <regex>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -205,6 +206,15 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
     EXPECT_EQ(patient.results[ids[0]].reason, "Patient: 422 Unprocessable Entity");
     EXPECT_EQ(patient.results[ids[2]].state, FhirVerdict::State::Refused);
     EXPECT_EQ(patient.results[ids[1]].state, FhirVerdict::State::Created);
+    // Observations that name their patient by identifier alone are held all the same.
+    const std::string byIdentifier =
+        std::regex_replace(request, std::regex(R"("reference":"urn:uuid:[0-9a-f-]+",)"), "");
+    ASSERT_EQ(byIdentifier.find("\"reference\""), std::string::npos);
+    FhirReply identified = ReadTransactionResponse(
+        byIdentifier, 200, answer({R"({"response":{"status":"404 Not Found"}})", ok, ok, ok, ok}));
+    EXPECT_EQ(identified.results[ids[0]].state, FhirVerdict::State::Refused);
+    EXPECT_EQ(identified.results[ids[2]].state, FhirVerdict::State::Refused);
+    EXPECT_EQ(identified.results[ids[1]].state, FhirVerdict::State::Created);
     // A Patient entry without an outcome leaves its results pending, as a 5xx entry does.
     FhirReply open = ReadTransactionResponse(
         request, 200, answer({R"({"response":{"status":"503"}})", ok, ok, R"({})", ok}));
@@ -252,8 +262,8 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
 
 // Against the HTTP server: Bundles of at most a hundred, created once, refused with the
 // server's reason, pending through an HTTP 500, an answer that is no JSON, an answer one
-// entry short, a stopped server and one that never answers; then delivered, each created
-// exactly once.
+// entry short, a stopped server, an https server with a certificate nobody vouches for and
+// one that never answers; then delivered, each created exactly once.
 TEST(FhirDelivery, OutcomesAgainstAnHttpServer) {
     Fixture f;
     const std::vector<StoredResult> first = Results(230, "P");
@@ -344,6 +354,17 @@ TEST(FhirDelivery, OutcomesAgainstAnHttpServer) {
             f.Send("http://127.0.0.1:" + std::to_string(FreePort()) + "/fhir", 2s);
         EXPECT_EQ(summary.pending, 5);
         EXPECT_NE(summary.problem.find("cannot reach"), std::string::npos) << summary.problem;
+    }
+    {
+        // An https server whose certificate nobody vouches for is told nothing.
+        FhirServer server(f.dir.Path(), "created", 30, true);
+        const std::size_t before = server.Posts().size();
+        DeliverySummary summary = f.Send(server.url(), 5s);
+        EXPECT_EQ(summary.pending, 5);
+        EXPECT_NE(summary.problem.find("cannot reach https://127.0.0.1:"), std::string::npos)
+            << summary.problem;
+        server.Stop();
+        EXPECT_EQ(server.Posts().size(), before) << "no Bundle went over the untrusted link";
     }
     {
         FhirServer server(f.dir.Path(), "silent", 30);

@@ -15,11 +15,13 @@ them); a conditional create of one that exists answers 200. Modes:
   garbage  stores the entries as created does, then answers 200 with a body that is no JSON
   short    stores the entries, then answers a transaction-response with one entry too few
   silent   reads the request and never answers
+With --tls it serves https://127.0.0.1:PORT/fhir with a certificate nobody vouches for.
 The server ends by itself after --lifetime seconds, so a failed test never leaves it behind.
 """
 import argparse
 import json
 import os
+import ssl
 import threading
 import time
 from urllib.parse import quote
@@ -49,6 +51,8 @@ def main():
     parser.add_argument("--mode", required=True,
                         choices=["created", "refuse", "error", "garbage", "short", "silent"])
     parser.add_argument("--lifetime", type=float, default=60.0)
+    parser.add_argument("--tls", help="serve https with this certificate and key (PEM, one file "
+                        "each: CERT,KEY)")
     args = parser.parse_args()
     store_path = os.path.join(args.folder, "store.json")
     lock = threading.Lock()
@@ -142,6 +146,11 @@ def main():
 
     server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
+    if args.tls:
+        cert, key = args.tls.split(",")
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(cert, key)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     temp = args.port_file + ".part"
     with open(temp, "w") as out:
         out.write(str(server.server_address[1]))

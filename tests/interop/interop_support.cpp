@@ -81,12 +81,18 @@ std::vector<std::string> ListenerArgs(const std::string& folder, const std::stri
 }
 
 std::vector<std::string> FhirServerArgs(const std::string& folder, const std::string& mode,
-                                        int lifetime) {
-    return {"/usr/bin/python3", InteropTestDir() + "/fhir_server.py",
-            "--port-file",      folder + "/fhir-port-" + mode,
-            "--folder",         folder,
-            "--mode",           mode,
-            "--lifetime",       std::to_string(lifetime)};
+                                        int lifetime, bool tls) {
+    std::vector<std::string> args = {"/usr/bin/python3", InteropTestDir() + "/fhir_server.py",
+                                     "--port-file",      folder + "/fhir-port-" + mode,
+                                     "--folder",         folder,
+                                     "--mode",           mode,
+                                     "--lifetime",       std::to_string(lifetime)};
+    if (tls) {
+        const std::string dir = InteropTestDir() + "/tls/";
+        args.push_back("--tls");
+        args.push_back(dir + "untrusted-test-cert.pem," + dir + "untrusted-test-key.pem");
+    }
+    return args;
 }
 
 std::string PercentDecoded(const std::string& text) {
@@ -254,8 +260,8 @@ void MllpListener::Stop() {
 
 namespace qa::test {
 
-FhirServer::FhirServer(const std::string& folder, const std::string& mode, int lifetime)
-    : folder_(folder), process_(FhirServerArgs(folder, mode, lifetime)) {
+FhirServer::FhirServer(const std::string& folder, const std::string& mode, int lifetime, bool tls)
+    : folder_(folder), tls_(tls), process_(FhirServerArgs(folder, mode, lifetime, tls)) {
     const std::string portFile = folder + "/fhir-port-" + mode;
     if (!WaitUntil([&] { return FileExists(portFile); }, std::chrono::seconds(15))) {
         throw std::runtime_error("the FHIR server did not start");

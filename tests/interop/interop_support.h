@@ -74,15 +74,21 @@ public:
         // "Observation:<control ID>" or "Patient:<patient ID>" with the status its entry got
         std::vector<std::pair<std::string, int>> entries;
     };
-    FhirServer(const std::string& folder, const std::string& mode, int lifetimeSeconds = 60);
+    // `tls`: https with the self-signed certificate of tests/interop/tls.
+    FhirServer(const std::string& folder, const std::string& mode, int lifetimeSeconds = 60,
+               bool tls = false);
     int port() const { return port_; }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/fhir"; }
+    std::string url() const {
+        return (tls_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) +
+               "/fhir";
+    }
     // Every request answered so far, by this server and the ones before it in the folder.
     std::vector<Post> Posts() const;
     void Stop();
 
 private:
     std::string folder_;
+    bool tls_ = false;
     int port_ = 0;
     ChildProcess process_;
 };

@@ -115,6 +115,16 @@ QString ControlIdOf(const QJsonObject& resource) {
     return {};
 }
 
+// An identifier as "identifier|system|value"; empty without a value.
+QString IdentifierKey(const QJsonObject& identifier) {
+    const QString value = identifier.value(QStringLiteral("value")).toString();
+    if (value.isEmpty()) {
+        return {};
+    }
+    return QStringLiteral("identifier|") + identifier.value(QStringLiteral("system")).toString() +
+           QLatin1Char('|') + value;
+}
+
 FhirReply NotAnswered(std::string problem) {
     FhirReply reply;
     reply.problem = std::move(problem);
@@ -159,7 +169,16 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
             if (verdict.state == FhirVerdict::State::Refused) {
                 verdict.reason = "Patient: " + verdict.reason;
             }
-            patients[entry.value(QStringLiteral("fullUrl")).toString()] = std::move(verdict);
+            // Found again by the Observation's reference, or by its subject's identifier.
+            const QString key = IdentifierKey(
+                resource.value(QStringLiteral("identifier")).toArray().at(0).toObject());
+            if (!key.isEmpty()) {
+                patients[key] = verdict;
+            }
+            if (const QString url = entry.value(QStringLiteral("fullUrl")).toString();
+                !url.isEmpty()) {
+                patients[url] = std::move(verdict);
+            }
         }
     }
     FhirReply reply;
@@ -178,13 +197,16 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
         }
         const QJsonObject response = answered.at(i).toObject();
         FhirVerdict verdict = VerdictOf(EntryStatus(response), response);
-        const QString subject = resource.value(QStringLiteral("subject"))
-                                    .toObject()
-                                    .value(QStringLiteral("reference"))
-                                    .toString();
-        if (auto patient = patients.find(subject); verdict.state == FhirVerdict::State::Created &&
-                                                   patient != patients.end() &&
-                                                   patient->state != FhirVerdict::State::Created) {
+        const QJsonObject subject = resource.value(QStringLiteral("subject")).toObject();
+        const QString reference = subject.value(QStringLiteral("reference")).toString();
+        auto patient = reference.isEmpty() ? patients.cend() : patients.constFind(reference);
+        if (patient == patients.cend()) {
+            const QString key =
+                IdentifierKey(subject.value(QStringLiteral("identifier")).toObject());
+            patient = key.isEmpty() ? patients.cend() : patients.constFind(key);
+        }
+        if (verdict.state == FhirVerdict::State::Created && patient != patients.cend() &&
+            patient->state != FhirVerdict::State::Created) {
             verdict = *patient;
         }
         open += verdict.state == FhirVerdict::State::Unanswered ? 1 : 0;
