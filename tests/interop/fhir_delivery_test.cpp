@@ -7,6 +7,10 @@
 #include "interop_support.h"
 #include "temp_dir.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -171,37 +175,49 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
     results[2].patientId = results[0].patientId; // two results of one patient
     const std::string request = ComposeFhirBundle(results, context);
     const std::vector<std::string> ids = Ids(results);
-    // Entries: Patient P0, Patient P1, then the three Observations.
-    const auto answer = [](std::vector<std::string> statuses) {
+    // The answer follows the request's entries, whatever their order: each entry's answer
+    // is chosen by "Patient:<ID>" or "Observation:<control ID>", 201 where none is given.
+    std::vector<std::string> keys;
+    for (const QJsonValue& entry :
+         QJsonDocument::fromJson(QByteArray::fromStdString(request))["entry"].toArray()) {
+        const QJsonObject resource = entry["resource"].toObject();
+        const QString type = resource["resourceType"].toString();
+        keys.push_back(type.toStdString() + ":" +
+                       resource["identifier"][0]["value"].toString().toStdString());
+    }
+    ASSERT_EQ(keys.size(), 5u) << "two Patients, three Observations";
+    const std::string ok = R"({"response":{"status":"201 Created"}})";
+    const auto answer = [&](std::map<std::string, std::string> chosen) {
         std::string body = R"({"resourceType":"Bundle","type":"transaction-response","entry":[)";
-        for (std::size_t i = 0; i < statuses.size(); ++i) {
-            body += (i ? "," : "") + statuses[i];
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            body += (i ? "," : "") + (chosen.count(keys[i]) ? chosen[keys[i]] : ok);
         }
         return body + "]}";
     };
-    const std::string ok = R"({"response":{"status":"201 Created"}})";
+    const std::string p0 = "Patient:" + results[0].patientId;
+    const auto obs = [&](int i) { return "Observation:" + ids[static_cast<std::size_t>(i)]; };
     const std::string found = R"({"response":{"status":"200 OK"}})";
     const std::string refused =
         R"({"response":{"status":"400 Bad Request","outcome":{"resourceType":"OperationOutcome",)"
         R"("issue":[{"severity":"error","code":"invalid","diagnostics":"Unknown unit"},)"
         R"({"severity":"error","code":"invalid","details":{"text":"Value out of range"}}]}}})";
 
-    FhirReply all = ReadTransactionResponse(request, 200, answer({ok, found, ok, found, ok}));
+    FhirReply all = ReadTransactionResponse(
+        request, 200, answer({{p0, found}, {obs(0), found}, {obs(2), found}}));
     ASSERT_TRUE(all.answered);
     for (const std::string& id : ids) {
         EXPECT_EQ(all.results[id].state, FhirVerdict::State::Created) << id;
     }
     EXPECT_TRUE(all.problem.empty());
 
-    FhirReply one = ReadTransactionResponse(request, 200, answer({ok, ok, ok, refused, ok}));
+    FhirReply one = ReadTransactionResponse(request, 200, answer({{obs(1), refused}}));
     EXPECT_EQ(one.results[ids[1]].state, FhirVerdict::State::Refused);
     EXPECT_EQ(one.results[ids[1]].reason, "Unknown unit; Value out of range");
     EXPECT_EQ(one.results[ids[0]].state, FhirVerdict::State::Created);
 
     // Patient P0 refused: both its results are held with that reason, P1's goes through.
     FhirReply patient = ReadTransactionResponse(
-        request, 200,
-        answer({R"({"response":{"status":"422 Unprocessable Entity"}})", ok, ok, ok, ok}));
+        request, 200, answer({{p0, R"({"response":{"status":"422 Unprocessable Entity"}})"}}));
     EXPECT_EQ(patient.results[ids[0]].state, FhirVerdict::State::Refused);
     EXPECT_EQ(patient.results[ids[0]].reason, "Patient: 422 Unprocessable Entity");
     EXPECT_EQ(patient.results[ids[2]].state, FhirVerdict::State::Refused);
@@ -211,38 +227,40 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
         std::regex_replace(request, std::regex(R"("reference":"urn:uuid:[0-9a-f-]+",)"), "");
     ASSERT_EQ(byIdentifier.find("\"reference\""), std::string::npos);
     FhirReply identified = ReadTransactionResponse(
-        byIdentifier, 200, answer({R"({"response":{"status":"404 Not Found"}})", ok, ok, ok, ok}));
+        byIdentifier, 200, answer({{p0, R"({"response":{"status":"404 Not Found"}})"}}));
     EXPECT_EQ(identified.results[ids[0]].state, FhirVerdict::State::Refused);
     EXPECT_EQ(identified.results[ids[2]].state, FhirVerdict::State::Refused);
     EXPECT_EQ(identified.results[ids[1]].state, FhirVerdict::State::Created);
     // A Patient entry without an outcome leaves its results pending, as a 5xx entry does.
     FhirReply open = ReadTransactionResponse(
-        request, 200, answer({R"({"response":{"status":"503"}})", ok, ok, R"({})", ok}));
+        request, 200, answer({{p0, R"({"response":{"status":"503"}})"}, {obs(1), "{}"}}));
     EXPECT_TRUE(open.answered);
     EXPECT_EQ(open.results[ids[0]].state, FhirVerdict::State::Unanswered);
     EXPECT_EQ(open.results[ids[1]].state, FhirVerdict::State::Unanswered);
     EXPECT_EQ(open.results[ids[2]].state, FhirVerdict::State::Unanswered);
     EXPECT_NE(open.problem.find("3 results"), std::string::npos) << open.problem;
 
+    const std::string four = answer({}).replace(answer({}).find(ok + ","), ok.size() + 1, "");
+    const std::string six = answer({}).insert(answer({}).find(ok), ok + ",");
     struct Bad {
         int http;
         std::string body;
         const char* why;
     };
     const std::vector<Bad> bad = {
-        {500, answer({ok, ok, ok, ok, ok}), "HTTP 500"},
+        {500, answer({}), "HTTP 500"},
         {400,
          R"({"resourceType":"OperationOutcome","issue":[{"diagnostics":"transaction failed"}]})",
          "HTTP 400: transaction failed"},
         {302, "", "HTTP 302"},
         {200, "", "not a transaction-response"},
         {200, "<html>proxy error</html>", "not a transaction-response"},
-        {200, answer({ok, ok, ok, ok, ok}).substr(0, 80), "not a transaction-response"},
+        {200, answer({}).substr(0, 80), "not a transaction-response"},
         {200, R"({"resourceType":"Bundle","type":"searchset","entry":[]})",
          "not a transaction-response"},
         {200, R"([1,2,3])", "not a transaction-response"},
-        {200, answer({ok, ok, ok, ok}), "holds 4 entries for the 5 sent"},
-        {200, answer({ok, ok, ok, ok, ok, ok}), "holds 6 entries"},
+        {200, four, "holds 4 entries for the 5 sent"},
+        {200, six, "holds 6 entries"},
     };
     for (const Bad& b : bad) {
         FhirReply reply = ReadTransactionResponse(request, b.http, b.body);
@@ -254,7 +272,7 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
     for (const char* status :
          {R"("2O1 Created")", R"("201Created")", R"(201)", R"("")", R"("99 OK")", R"(null)"}) {
         const std::string entry = std::string(R"({"response":{"status":)") + status + "}}";
-        FhirReply reply = ReadTransactionResponse(request, 200, answer({ok, ok, entry, ok, ok}));
+        FhirReply reply = ReadTransactionResponse(request, 200, answer({{obs(0), entry}}));
         ASSERT_TRUE(reply.answered);
         EXPECT_EQ(reply.results[ids[0]].state, FhirVerdict::State::Unanswered) << status;
     }
