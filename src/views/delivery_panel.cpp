@@ -256,21 +256,28 @@ void DeliveryPanel::EditLinkSettings() {
     form->addRow(tr("Answer time-out"), timeout);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    const auto where = [destination] { return destination->text().trimmed().toStdString(); };
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, [this, &dialog, destination, where] {
+        const std::string to = where();
+        if (!to.empty() && !interop::ParseMllpDestination(to) && !interop::ParseFhirBase(to)) {
+            // The dialog stays open with all that was typed in it, the address to mend.
+            prompter_.Inform(
+                Message::Verbatim(tr("The destination is written mllp://host:port, or as "
+                                     "a FHIR server's base URL http(s)://host/path.")
+                                      .toStdString()),
+                MessageId::CaptionProgram, Prompter::Severity::Warning);
+            destination->setFocus();
+            destination->selectAll();
+            return;
+        }
+        dialog.accept();
+    });
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    const std::string where = destination->text().trimmed().toStdString();
-    if (!where.empty() && !interop::ParseMllpDestination(where) && !interop::ParseFhirBase(where)) {
-        prompter_.Inform(Message::Verbatim(tr("The destination is written mllp://host:port, or as "
-                                              "a FHIR server's base URL http(s)://host/path.")
-                                               .toStdString()),
-                         MessageId::CaptionProgram, Prompter::Severity::Warning);
-        return;
-    }
     link.enabled = enabled->isChecked();
-    link.destination = where;
+    link.destination = where();
     link.sendingApplication = sendingApp->text().toStdString();
     link.sendingFacility = sendingFacility->text().toStdString();
     link.receivingApplication = receivingApp->text().toStdString();

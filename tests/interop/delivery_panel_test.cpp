@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -159,15 +160,32 @@ TEST(DeliveryPanel, ResultsGoToAFhirServerInTheBackground) {
 
 namespace {
 
-// Fills the interface dialog once it is up and presses OK.
-void AnswerInterfaceDialog(const QString& destination) {
-    QTimer::singleShot(0, [destination] {
+// Fills the interface dialog once it is up, with the destination and a sending facility, and
+// presses OK. A dialog that stays open is looked at (`stayedOpen`, `facilityKept`) and closed.
+struct DialogAnswer {
+    bool stayedOpen = false;
+    bool facilityKept = false;
+};
+
+void AnswerInterfaceDialog(const QString& destination, DialogAnswer* answer = nullptr) {
+    QTimer::singleShot(0, [destination, answer] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        auto* edit = dialog->findChildren<QLineEdit*>().value(0);
-        ASSERT_NE(edit, nullptr);
-        edit->setText(destination);
-        dialog->accept();
+        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+        ASSERT_GE(edits.size(), 3);
+        edits[0]->setText(destination);
+        edits[2]->setText(QStringLiteral("Ward 7"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        ASSERT_NE(buttons, nullptr);
+        buttons->button(QDialogButtonBox::Ok)->click();
+        if (dialog->isVisible()) {
+            if (answer != nullptr) {
+                answer->stayedOpen = true;
+                answer->facilityKept =
+                    edits[0]->text() == destination && edits[2]->text() == QStringLiteral("Ward 7");
+            }
+            dialog->reject();
+        }
     });
 }
 
@@ -179,13 +197,17 @@ TEST(DeliveryPanel, TheDestinationIsAnMllpAddressOrAFhirBaseUrl) {
     AnswerInterfaceDialog(QStringLiteral(" https://lis.example:8443/fhir/ "));
     panel->EditLinkSettings();
     EXPECT_EQ(panel->LinkSettings().destination, "https://lis.example:8443/fhir/");
+    EXPECT_EQ(panel->LinkSettings().sendingFacility, "Ward 7");
     AnswerInterfaceDialog(QStringLiteral("mllp://lis:2575"));
     panel->EditLinkSettings();
     EXPECT_EQ(panel->LinkSettings().destination, "mllp://lis:2575");
     EXPECT_TRUE(f.prompter.Texts().empty());
     for (const char* bad : {"ftp://lis/fhir", "lis:2575", "http://lis/fhir?x=1"}) {
-        AnswerInterfaceDialog(QString::fromLatin1(bad));
+        DialogAnswer answer;
+        AnswerInterfaceDialog(QString::fromLatin1(bad), &answer);
         panel->EditLinkSettings();
+        EXPECT_TRUE(answer.stayedOpen) << bad << ": the operator mends it in the dialog";
+        EXPECT_TRUE(answer.facilityKept) << bad << ": nothing typed is lost";
         EXPECT_EQ(panel->LinkSettings().destination, "mllp://lis:2575") << bad << ": kept";
         ASSERT_FALSE(f.prompter.Texts().empty());
         EXPECT_NE(f.prompter.Texts().back().find("http(s)://host/path"), std::string::npos)
