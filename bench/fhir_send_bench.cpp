@@ -5,13 +5,9 @@
 #include "interop/delivery.h"
 #include "interop/qt/fhir_sender.h"
 
-#include <arpa/inet.h>
-#include <atomic>
+#include "loopback_server.h"
+
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace qa;
 using namespace qa::interop;
@@ -22,79 +18,37 @@ namespace {
 constexpr int kFhirSendCount = 1'000;
 
 // Answers every POST with a transaction-response of one "201 Created" per entry sent.
-class FhirResponder {
-public:
-    FhirResponder() {
-        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int on = 1;
-        ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        ::listen(listen_, 16);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~FhirResponder() {
-        stop_ = true;
-        ::shutdown(listen_, SHUT_RDWR);
-        ::close(listen_);
-        thread_.join();
-    }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/fhir"; }
-
-private:
-    void Serve() {
-        while (!stop_) {
-            int client = ::accept(listen_, nullptr, nullptr);
-            if (client < 0) {
-                return;
-            }
-            std::string buffer;
-            char chunk[65536];
-            for (ssize_t n; (n = ::recv(client, chunk, sizeof chunk, 0)) > 0;) {
-                buffer.append(chunk, static_cast<std::size_t>(n));
-                std::size_t head = buffer.find("\r\n\r\n");
-                if (head == std::string::npos) {
-                    continue;
-                }
-                std::size_t at = buffer.find("Content-Length:");
-                std::size_t length = at < head ? std::stoul(buffer.substr(at + 15)) : 0;
-                if (buffer.size() < head + 4 + length) {
-                    continue;
-                }
-                const std::string body = buffer.substr(head + 4, length);
-                buffer.erase(0, head + 4 + length);
-                std::string answer = R"({"resourceType":"Bundle","type":"transaction-response",)"
-                                     R"("entry":[)";
-                bool first = true;
-                for (std::size_t p = 0; (p = body.find("\"request\":{", p)) != std::string::npos;
-                     ++p) {
-                    answer += first ? "" : ",";
-                    answer += R"({"response":{"status":"201 Created"}})";
-                    first = false;
-                }
-                answer += "]}";
-                const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: application/fhir+json"
-                                          "\r\nContent-Length: " +
-                                          std::to_string(answer.size()) + "\r\n\r\n" + answer;
-                ::send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
-            }
-            ::close(client);
+std::string AnswerPosts(std::string& received) {
+    std::string replies;
+    for (;;) {
+        const std::size_t head = received.find("\r\n\r\n");
+        if (head == std::string::npos) {
+            return replies;
         }
+        const std::size_t at = received.find("Content-Length:");
+        const std::size_t length = at < head ? std::stoul(received.substr(at + 15)) : 0;
+        if (received.size() < head + 4 + length) {
+            return replies;
+        }
+        const std::string body = received.substr(head + 4, length);
+        received.erase(0, head + 4 + length);
+        std::string answer = R"({"resourceType":"Bundle","type":"transaction-response",)"
+                             R"("entry":[)";
+        bool first = true;
+        for (std::size_t p = 0; (p = body.find("\"request\":{", p)) != std::string::npos; ++p) {
+            answer += first ? "" : ",";
+            answer += R"({"response":{"status":"201 Created"}})";
+            first = false;
+        }
+        answer += "]}";
+        replies += "HTTP/1.1 200 OK\r\nContent-Type: application/fhir+json\r\nContent-Length: " +
+                   std::to_string(answer.size()) + "\r\n\r\n" + answer;
     }
-
-    int listen_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
+}
 
 void SendFhir(benchmark::State& state, std::size_t batchSize) {
-    FhirResponder server;
+    LoopbackServer server(AnswerPosts);
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/fhir";
     MessageContext context;
     context.operatorId = "bench";
     context.composed = {2026, 12, 8, 9, 0, 0};
@@ -102,8 +56,8 @@ void SendFhir(benchmark::State& state, std::size_t batchSize) {
     for (int i = 0; i < kFhirSendCount; ++i) {
         char date[16], time[8], value[8];
         SyntheticResult(i, date, time, value);
-        results.push_back(
-            {ResultKind::HbA1c, date, time, value, "P" + std::to_string(i % 300), "", "", ""});
+        results.push_back({ResultKind::HbA1c, date, time, value,
+                           std::to_string(i % 300).insert(0, 1, 'P'), "", "", ""});
     }
     int round = 0;
     for (auto _ : state) {
@@ -115,7 +69,7 @@ void SendFhir(benchmark::State& state, std::size_t batchSize) {
                     error);
         QueueResults(outbox, results, context);
         auto start = std::chrono::steady_clock::now();
-        FhirSender sender(server.url(), std::chrono::seconds(5));
+        FhirSender sender(url, std::chrono::seconds(5));
         DeliverySummary summary = SendPendingFhir(outbox, sender, context, {}, nullptr, batchSize);
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

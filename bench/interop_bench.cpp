@@ -7,20 +7,16 @@
 #include "interop/delivery.h"
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
+#include "loopback_server.h"
 #include "store/profile_file.h"
 
 #include <sqlite3.h>
 
-#include <arpa/inet.h>
-#include <atomic>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <netinet/in.h>
 #include <sstream>
-#include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace qa;
@@ -191,80 +187,38 @@ BENCHMARK(ExportFhirPerResult)
     ->UseRealTime()
     ->Iterations(2);
 
-// A receiver on the loopback interface that acknowledges every message at once.
-class AckServer {
-public:
-    AckServer() {
-        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int on = 1;
-        ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        ::listen(listen_, 16);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~AckServer() {
-        stop_ = true;
-        ::shutdown(listen_, SHUT_RDWR);
-        ::close(listen_);
-        thread_.join();
-    }
-    int port() const { return port_; }
-
-private:
-    void Serve() {
-        while (!stop_) {
-            int client = ::accept(listen_, nullptr, nullptr);
-            if (client < 0) {
-                return;
-            }
-            std::string buffer;
-            char chunk[65536];
-            for (ssize_t n; (n = ::recv(client, chunk, sizeof chunk, 0)) > 0;) {
-                buffer.append(chunk, static_cast<std::size_t>(n));
-                std::size_t end;
-                while ((end = buffer.find('\x1c')) != std::string::npos) {
-                    std::string message = buffer.substr(1, end - 1);
-                    buffer.erase(0, end + 2);
-                    // MSH-10 is the tenth field.
-                    std::size_t at = 0;
-                    for (int bar = 0; bar < 9 && at != std::string::npos; ++bar) {
-                        at = message.find('|', at + 1);
-                    }
-                    std::string id = message.substr(at + 1, message.find('|', at + 1) - at - 1);
-                    std::string ack = "\x0bMSH|^~\\&|LIS||QuorinA1c||20261208||ACK^R01^ACK|A" + id +
-                                      "|P|2.5.1\rMSA|AA|" + id + "\r\x1c\r";
-                    ::send(client, ack.data(), ack.size(), MSG_NOSIGNAL);
-                }
-            }
-            ::close(client);
+// Acknowledges every MLLP-framed message at once.
+std::string AcknowledgeMessages(std::string& received) {
+    std::string acks;
+    std::size_t end;
+    while ((end = received.find('\x1c')) != std::string::npos) {
+        std::string message = received.substr(1, end - 1);
+        received.erase(0, end + 2);
+        // MSH-10 is the tenth field.
+        std::size_t at = 0;
+        for (int bar = 0; bar < 9 && at != std::string::npos; ++bar) {
+            at = message.find('|', at + 1);
         }
+        std::string id = message.substr(at + 1, message.find('|', at + 1) - at - 1);
+        acks += "\x0bMSH|^~\\&|LIS||QuorinA1c||20261208||ACK^R01^ACK|A" + id + "|P|2.5.1\rMSA|AA|" +
+                id + "\r\x1c\r";
     }
-
-    int listen_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
+    return acks;
+}
 
 std::vector<StoredResult> SendResults() {
     std::vector<StoredResult> results;
     for (int i = 0; i < kSendCount; ++i) {
         char date[16], time[8], value[8];
         SyntheticResult(i, date, time, value);
-        results.push_back(
-            {ResultKind::HbA1c, date, time, value, "P" + std::to_string(i), "", "", ""});
+        results.push_back({ResultKind::HbA1c, date, time, value,
+                           std::to_string(i).insert(0, 1, 'P'), "", "", ""});
     }
     return results;
 }
 
 void SendPending1000(benchmark::State& state) {
-    AckServer server;
+    LoopbackServer server(AcknowledgeMessages);
     const MessageContext context = Context();
     const std::vector<StoredResult> results = SendResults();
     int round = 0;
@@ -296,7 +250,7 @@ BENCHMARK(SendPending1000)
 // Straightforward: a connection per message, and each state change its own fsync'd
 // rollback-journal commit.
 void SendPendingPerConnection(benchmark::State& state) {
-    AckServer server;
+    LoopbackServer server(AcknowledgeMessages);
     const MessageContext context = Context();
     const std::vector<StoredResult> results = SendResults();
     int round = 0;
