@@ -73,6 +73,18 @@ std::string ConsoleText(std::string text) {
     return out;
 }
 
+// The application object the meter's serial port and the FHIR client wait in: made when the
+// command line runs alone, none when it runs inside one (the tests).
+std::unique_ptr<QCoreApplication> EventLoopApplication() {
+    if (QCoreApplication::instance() != nullptr) {
+        return nullptr;
+    }
+    static int argc = 1;
+    static char name[] = "quorina1c-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 // A text of the command line itself in the current language, %1, %2 ... filled in.
 std::string CliText(const char* text, const std::vector<std::string>& args = {}) {
     return FillArguments(Translate("qa::Cli", text).toStdString(), args);
@@ -443,13 +455,7 @@ int Cli::Download() {
     if (int code = OpenUser(); code != kExitOk) {
         return code;
     }
-    std::unique_ptr<QCoreApplication> app;
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "quorina1c-cli";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    const std::unique_ptr<QCoreApplication> app = EventLoopApplication();
     ApplyLanguage(CurrentLanguage());
     SteadyClock clock;
     HeadlessDownload download(*users_, clock, prompter_, [this](const Message& text) {
@@ -1137,13 +1143,7 @@ int Cli::Send() {
             });
     } else {
         // The HTTP client waits for its answer in an event loop.
-        std::unique_ptr<QCoreApplication> app;
-        if (QCoreApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "quorina1c-cli";
-            static char* argv[] = {name, nullptr};
-            app = std::make_unique<QCoreApplication>(argc, argv);
-        }
+        const std::unique_ptr<QCoreApplication> app = EventLoopApplication();
         interop::FhirSender sender(*fhirBase, timeout);
         summary = interop::SendPendingFhir(
             outbox, sender, context,
