@@ -41,19 +41,6 @@ std::vector<StoredResult> Results(int count, const std::string& pidPrefix = "P")
     return results;
 }
 
-// A port nothing listens on: bound, never listening, closed.
-int FreePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 } // namespace
 
 TEST(MllpDestination, OnlyMllpUrlsWithAPortAreTaken) {

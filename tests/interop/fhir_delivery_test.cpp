@@ -56,18 +56,6 @@ std::vector<StoredResult> Results(int count, const std::string& pidPrefix, int m
     return results;
 }
 
-int FreePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 // How often the server created each Observation (201), and answered it at all.
 std::map<std::string, int> Created(const std::vector<FhirServer::Post>& posts) {
     std::map<std::string, int> created;

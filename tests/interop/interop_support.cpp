@@ -5,9 +5,11 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <spawn.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -299,6 +301,18 @@ std::vector<FhirServer::Post> FhirServer::Posts() const {
 void FhirServer::Stop() {
     process_.Kill(SIGTERM);
     process_.Wait(std::chrono::seconds(5));
+}
+
+int FreePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
 }
 
 } // namespace qa::test

@@ -98,6 +98,9 @@ template <typename Done> bool WaitUntil(Done done, std::chrono::milliseconds lim
 
 std::string InteropTestDir();
 
+// A loopback port nothing listens on: bound, never listening, closed.
+int FreePort();
+
 } // namespace qa::test
 
 #include <thread>
