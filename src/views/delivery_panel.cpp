@@ -237,6 +237,9 @@ void DeliveryPanel::EditLinkSettings() {
     enabled->setChecked(link.enabled);
     auto* destination = new QLineEdit(Utf8(link.destination), &dialog);
     destination->setPlaceholderText(QStringLiteral("mllp://host:port, https://host/fhir"));
+    // Room for a whole FHIR base URL, which is longer than the other fields.
+    destination->setMinimumWidth(destination->fontMetrics().horizontalAdvance(QLatin1Char('x')) *
+                                 42);
     destination->setToolTip(
         tr("An MLLP receiver, mllp://host:port, or a FHIR server's base URL, http(s)://host/path"));
     auto* sendingApp = new QLineEdit(Utf8(link.sendingApplication), &dialog);
