@@ -5,13 +5,12 @@
 #include "store/patient_id_set.h"
 #include "store/text_encoding.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace qa {
 
-void ReadListRow(MeasurementTable& table, const SettingsStore& settings, int index, ListRow& row,
-                 std::vector<std::string>& cells) {
-    const bool hba1c = table.Kind() == ResultKind::HbA1c;
+void ReadListValues(const MeasurementTable& table, int index, ListRow& row) {
     row = ListRow{};
     row.rowIndex = index;
     row.rowId = table.CurrentRowId();
@@ -20,21 +19,40 @@ void ReadListRow(MeasurementTable& table, const SettingsStore& settings, int ind
     row.value = table.value.Str();
     row.patientId = table.pid.Str();
     row.operatorId = table.opid.Str();
-    cells.clear();
-    cells.push_back(std::to_string(index + 1));
-    cells.push_back(FormatDateText(settings, row.date, row.time));
-    cells.push_back(FormatTimeText(settings, row.date, row.time));
-    if (hba1c) {
-        cells.push_back(FormatHbA1cText(settings, row.value, false));
-        cells.push_back(FormatHbA1cText(settings, row.value, true));
-        // Shown decoded; the row keeps the stored bytes, which a delete or edit matches.
-        cells.push_back(DecodeStoredText(row.patientId));
+    if (table.Kind() == ResultKind::HbA1c) {
         row.patientName = DecodeStoredText(table.name.View());
         row.birthday = DecodeStoredText(table.dob.View());
         row.diagnosis = table.diagnose;
         row.memo = DecodeStoredText(table.memo.View());
+    }
+}
+
+void ReadListRow(MeasurementTable& table, const SettingsStore& settings, int index, ListRow& row,
+                 std::vector<std::string>& cells) {
+    ReadListValues(table, index, row);
+    const bool hba1c = table.Kind() == ResultKind::HbA1c;
+    // Each text appended into a cell of its own, the date and time parsed once: a long list
+    // makes a hundred thousand of these.
+    cells.resize(hba1c ? 6 : 4);
+    for (std::string& cell : cells) {
+        cell.clear();
+    }
+    char number[16];
+    cells[0].assign(number, std::to_chars(number, number + sizeof number, index + 1).ptr);
+    if (std::optional<CalendarDateTime> moment = ParseStoredDateTime(row.date, row.time)) {
+        AppendCalendar(*moment, ListDatePattern(settings), cells[1]);
+        AppendCalendar(*moment, ListTimePattern(settings), cells[2]);
     } else {
-        cells.push_back(FormatGlucoseText(settings, row.value));
+        AppendDateText(settings, row.date, row.time, cells[1]);
+        AppendTimeText(settings, row.date, row.time, cells[2]);
+    }
+    if (hba1c) {
+        AppendHbA1cText(settings, row.value, false, cells[3]);
+        AppendHbA1cText(settings, row.value, true, cells[4]);
+        // Shown decoded; the row keeps the stored bytes, which a delete or edit matches.
+        cells[5] = DecodeStoredText(row.patientId);
+    } else {
+        AppendGlucoseText(settings, row.value, cells[3]);
     }
 }
 
@@ -43,27 +61,34 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
     if (!table.IsOpen()) {
         return list;
     }
-    table.MoveFirst();
     if (!keepFilter) {
-        list.read = table.ResetView();
+        table.sort = table.StandardSort();
+        table.filter.Clear();
     }
+    // One query in list order. A requery first would read the whole list's row ids only to
+    // step through them again; the table's last count is a fair guess of the length.
+    if (!table.StartWalk()) {
+        list.read = false;
+        return list;
+    }
+    const std::size_t expected = static_cast<std::size_t>(std::max(table.RowCount(), 0));
+    list.rows.reserve(expected);
+    list.cells.reserve(expected);
     const bool hba1c = table.Kind() == ResultKind::HbA1c;
-    const int count = table.RowCount();
-    list.rows.reserve(static_cast<std::size_t>(count));
-    list.cells.reserve(static_cast<std::size_t>(count));
     PatientIdSet patients;
-    for (int i = 0; i < count && !table.IsEOF(); ++i, table.MoveNext()) {
-        ListRow row;
-        std::vector<std::string> cells;
+    for (int i = 0; table.WalkNext(); ++i) {
+        ListRow& row = list.rows.emplace_back();
+        std::vector<std::string>& cells = list.cells.emplace_back();
+        cells.reserve(hba1c ? 6 : 4);
         ReadListRow(table, settings, i, row, cells);
         if (hba1c) {
             patients.Add(row.patientId);
         }
-        if (i == 0) {
-            list.newestDate = row.date;
-        }
-        list.rows.push_back(std::move(row));
-        list.cells.push_back(std::move(cells));
+    }
+    list.read = !table.WalkFailed();
+    table.EndWalk();
+    if (!list.rows.empty()) {
+        list.newestDate = list.rows.front().date;
     }
     list.patientIds = patients.TakeIds();
     return list;
@@ -71,7 +96,7 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
 
 ResultListStream::ResultListStream(MeasurementTable& table, const SettingsStore& settings,
                                    bool keepFilter)
-    : table_(table), settings_(settings) {
+    : table_(table), settings_(settings), csvCells_(settings) {
     if (!keepFilter && table_.IsOpen()) {
         table_.sort = table_.StandardSort();
         table_.filter.Clear();
@@ -120,12 +145,17 @@ const std::vector<std::string>& ResultListStream::Cells() const {
 }
 
 void ResultListStream::AppendCsvLine(std::string& out) const {
+    csvCells_.Append(table_, index_, out);
+    out += '\n';
+}
+
+void ListCsvCells::Append(const MeasurementTable& table, int index, std::string& out) {
     // The texts of ReadListRow, each cell closed as AppendCsvLineUtf8 closes it.
-    const std::string_view date = table_.date.View();
-    const std::string_view time = table_.time.View();
-    const std::string_view value = table_.value.View();
+    const std::string_view date = table.date.View();
+    const std::string_view time = table.time.View();
+    const std::string_view value = table.value.View();
     char number[16];
-    out.append(number, std::to_chars(number, number + sizeof number, index_ + 1).ptr);
+    out.append(number, std::to_chars(number, number + sizeof number, index + 1).ptr);
     out += ',';
     if (std::optional<CalendarDateTime> moment = ParseStoredDateTime(date, time)) {
         // A real moment: the texts are the patterns' digits and separators, nothing to quote.
@@ -141,7 +171,7 @@ void ResultListStream::AppendCsvLine(std::string& out) const {
         AppendTimeText(settings_, date, time, out);
         EndCsvCell(out, start);
     }
-    const bool hba1c = table_.Kind() == ResultKind::HbA1c;
+    const bool hba1c = table.Kind() == ResultKind::HbA1c;
     // The value's cells depend on nothing but the stored text and the settings, and a long
     // list holds few distinct values: each is formatted once.
     std::size_t slot = value.size();
@@ -171,7 +201,7 @@ void ResultListStream::AppendCsvLine(std::string& out) const {
     }
     if (hba1c) {
         const std::size_t start = out.size();
-        const std::string_view pid = table_.pid.View();
+        const std::string_view pid = table.pid.View();
         if (IsUtf8Text(pid)) {
             out += pid;
         } else {
@@ -179,7 +209,6 @@ void ResultListStream::AppendCsvLine(std::string& out) const {
         }
         EndCsvCell(out, start);
     }
-    out += '\n';
 }
 
 bool ResultListStream::Failed() const {
@@ -263,6 +292,84 @@ bool ResultListIndex::Read(int index, ListRow& row, std::vector<std::string>& ce
         cells.resize(1);
     }
     return found;
+}
+
+bool ResultListIndex::ForEachCsvLine(const std::vector<int>& keys, const ExtraCells& extra,
+                                     const std::function<bool(std::string_view)>& line) const {
+    if (table_ == nullptr) {
+        return keys.empty();
+    }
+    MeasurementTable& table = *table_;
+    const bool readFailedBefore = table.ReadFailed();
+    ListCsvCells cells(settings_);
+    const int emptyCells = table.Kind() == ResultKind::HbA1c ? 5 : 3;
+    std::string out;
+    ListRow row;
+    auto write = [&](int key, bool found) {
+        out.clear();
+        if (found) {
+            cells.Append(table, key, out);
+        } else {
+            char number[16];
+            out.append(number, std::to_chars(number, number + sizeof number, key + 1).ptr);
+            out.append(static_cast<std::size_t>(emptyCells) + 1, ',');
+        }
+        if (extra) {
+            if (found) {
+                ReadListValues(table, key, row);
+            }
+            extra(found ? &row : nullptr, out);
+        }
+        out += '\n';
+        return line(out);
+    };
+
+    std::size_t next = 0;
+    bool inLoadOrder = keys.size() == rowIds_.size();
+    for (std::size_t i = 0; inLoadOrder && i < keys.size(); ++i) {
+        inLoadOrder = keys[i] == static_cast<int>(i);
+    }
+    if (inLoadOrder && !keys.empty()) {
+        // One query in the load's order instead of a lookup per row. Its rows are the list's
+        // as long as their ids agree; a table changed since the load is read by id from the
+        // first row that differs.
+        const std::string filter = table.filter.Str();
+        const std::string sort = table.sort.Str();
+        table.filter = filter_;
+        table.sort = sort_;
+        // The cells alone come from the table's index; other columns need whole rows.
+        const bool started = extra ? table.StartWalk() : table.StartWalk({0, 1, 2, 3});
+        table.filter = filter;
+        table.sort = sort;
+        if (!started) {
+            table.EndWalk();
+            return false;
+        }
+        while (next < keys.size() && table.WalkNext() && table.CurrentRowId() == rowIds_[next]) {
+            if (!write(static_cast<int>(next), true)) {
+                table.EndWalk();
+                return false;
+            }
+            ++next;
+        }
+        const bool walked = !table.WalkFailed();
+        table.EndWalk();
+        if (!walked) {
+            return false;
+        }
+    }
+    for (; next < keys.size(); ++next) {
+        const int key = keys[next];
+        const bool known = key >= 0 && key < Count();
+        const bool found = known && table.LoadRowById(rowIds_[static_cast<std::size_t>(key)]);
+        if (!found && !readFailedBefore && table.ReadFailed()) {
+            return false; // not a row deleted meanwhile: the file could not be read
+        }
+        if (!write(key, found)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace qa

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qa {
@@ -35,13 +36,38 @@ struct ResultList {
     std::vector<std::vector<std::string>> cells;
     std::string newestDate;              // DATE of the first row; empty when no row
     std::vector<std::string> patientIds; // distinct PIDs, first seen first (HbA1c)
-    // False when the table could not be queried: the rows are then those of its last query.
+    // False when the table could not be read: the rows are then those read before the
+    // failure, if any.
     bool read = true;
 };
 
-// Reads the table into the texts the all-data list shows, newest first. Unless
-// `keepFilter`, the table gets the standard sort and no filter first; with it, the filter
-// and sort the caller set are used as they are.
+// The cells of a list row's export line, formatted straight from the row a table has loaded
+// into the line being written: the texts ReadListRow makes, each closed with its comma as
+// AppendCsvLineUtf8 closes it. Every export of the list, the command line's and the window's,
+// writes its lines through this, so they hold the same bytes.
+class ListCsvCells {
+public:
+    explicit ListCsvCells(const SettingsStore& settings) : settings_(settings) {}
+
+    // The kind's own cells of the row `table` has loaded, numbered index + 1; no line feed.
+    void Append(const MeasurementTable& table, int index, std::string& out);
+
+private:
+    const SettingsStore& settings_;
+    // The cells of recently seen stored values, closed and ready to append.
+    struct ValueCells {
+        bool filled = false;
+        int units = 0; // of the settings it was made with
+        std::string stored;
+        std::string cells;
+    };
+    std::array<ValueCells, 512> valueCells_;
+};
+
+// Reads the table into the texts the all-data list shows, newest first, through one walk.
+// Unless `keepFilter`, the table gets the standard sort and no filter first; with it, the
+// filter and sort the caller set are used as they are. The table's row-id list is neither
+// built nor changed.
 ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings, bool keepFilter);
 
 // The same rows, texts and order as LoadResultList, read one at a time while one query runs,
@@ -83,14 +109,7 @@ private:
     mutable bool formatted_ = false;
     mutable ListRow row_;
     mutable std::vector<std::string> cells_;
-    // The cells of recently seen stored values, closed and ready to append.
-    struct ValueCells {
-        bool filled = false;
-        int units = 0; // of the settings it was made with
-        std::string stored;
-        std::string cells;
-    };
-    mutable std::array<ValueCells, 512> valueCells_;
+    mutable ListCsvCells csvCells_;
 };
 
 // The all-data list as a window holds it: only the row ids, in list order; a row's values and
@@ -118,6 +137,18 @@ public:
     // shows them should not wait for them. Empty when that walk failed.
     const std::vector<std::string>& PatientIds() const;
 
+    // The export lines of the loaded rows in the order `keys` names them (a key is a row's
+    // number - 1; a list sorted on the screen passes its own order), with the texts and
+    // settings of the load. Each line is the kind's own cells as ListCsvCells writes them;
+    // then, when `extra` is set, whatever it appends for the row's stored values (null for a
+    // row no longer stored, whose line holds only its number and empty cells, as the list
+    // shows it); then the line feed. `line` gets each line in UTF-8 and returns false to
+    // stop. Rows in load order come from one walk under the load's filter and sort, the rest
+    // by id. False when the table could not be read or `line` stopped.
+    using ExtraCells = std::function<void(const ListRow* row, std::string& out)>;
+    [[nodiscard]] bool ForEachCsvLine(const std::vector<int>& keys, const ExtraCells& extra,
+                                      const std::function<bool(std::string_view)>& line) const;
+
 private:
     MeasurementTable* table_ = nullptr;
     SettingsStore settings_;
@@ -129,6 +160,8 @@ private:
     mutable std::vector<std::string> patientIds_;
 };
 
+// The stored values of the row the table has just loaded, as row number index + 1.
+void ReadListValues(const MeasurementTable& table, int index, ListRow& row);
 // The values and texts of the row the table has just loaded, as row number index + 1 of the
 // list.
 void ReadListRow(MeasurementTable& table, const SettingsStore& settings, int index, ListRow& row,

@@ -3,11 +3,13 @@
 #include "print/list_report.h"
 #include "print/report_header.h"
 #include "store/audit_log.h"
+#include "store/csv_export.h"
 #include "store/display_format.h"
 #include "store/list_filters.h"
 #include "store/patient_history.h"
 #include "store/record_edit.h"
 #include "store/result_delete.h"
+#include "store/system_error.h"
 #include "store/text_encoding.h"
 #include "store/users.h"
 #include "views/delivery_panel.h"
@@ -33,6 +35,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -164,17 +167,21 @@ public:
         std::vector<std::string> cells;
         found_ = index_.Read(key, row_, cells);
         key_ = key;
-        // The optional columns: name and memo as entered in Data Modify (the memo on one
-        // line), then the delivery state.
+        AppendOptionalCells(found_ ? &row_ : nullptr, cells);
+        return cells;
+    }
+    // The texts of the optional columns for a row's stored values (null: a row no longer
+    // stored): name and memo as entered in Data Modify (the memo on one line), then the
+    // delivery state.
+    void AppendOptionalCells(const ListRow* row, std::vector<std::string>& cells) const {
         if (kind_ == ResultKind::HbA1c) {
-            std::string memo = row_.memo;
+            std::string memo = row ? row->memo : std::string();
             std::erase(memo, '\r');
             std::replace(memo.begin(), memo.end(), '\n', ' ');
-            cells.push_back(row_.patientName);
+            cells.push_back(row ? row->patientName : std::string());
             cells.push_back(std::move(memo));
         }
-        cells.push_back(found_ ? DeliveryText() : std::string());
-        return cells;
+        cells.push_back(row ? DeliveryText(*row) : std::string());
     }
     QColor FirstCellBackground(int key) override {
         if (!states_) {
@@ -193,12 +200,12 @@ public:
         return DeliveryPanel::StateColor(state == states_->end() ? interop::DeliveryState::Pending
                                                                  : state->second);
     }
-    std::string DeliveryText() const {
+    std::string DeliveryText(const ListRow& row) const {
         if (!states_) {
             return "";
         }
         auto state =
-            states_->find(interop::ControlId(operatorId_, interop::FromListRow(kind_, row_)));
+            states_->find(interop::ControlId(operatorId_, interop::FromListRow(kind_, row)));
         return AllDataPage::DeliveryStateName(
                    state == states_->end() ? interop::DeliveryState::Pending : state->second)
             .toStdString();
@@ -956,7 +963,53 @@ void AllDataPage::MarkDeliveryStates() {
 }
 
 void AllDataPage::ExportList() {
-    QString path = qa::ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder());
+    ExportRowWriter rows;
+    if (rowSource_ && list_->Model()->HasRowSource()) {
+        // Straight from the table into the file, each line formatted in place as the command
+        // line's export does, rather than through the list's texts a row at a time.
+        rows = [this](const ExportColumns& columns, CsvFileWriter& writer,
+                      const std::function<bool(int)>& progress, std::string& error) {
+            // The page's index may be reloaded while the progress lets events through.
+            const ResultListIndex index = index_;
+            const std::shared_ptr<views::ListRowSource> keep = rowSource_;
+            const auto& source = static_cast<const StoredRowSource&>(*keep);
+            const std::vector<int> keys = list_->Model()->SourceKeys();
+            ResultListIndex::ExtraCells extra;
+            if (columns.columns.size() > static_cast<std::size_t>(columns.own)) {
+                extra = [&columns, &source, optional = std::vector<std::string>()](
+                            const ListRow* row, std::string& out) mutable {
+                    optional.clear();
+                    source.AppendOptionalCells(row, optional);
+                    if (columns.padPatientId) {
+                        out += ',';
+                    }
+                    for (std::size_t i = static_cast<std::size_t>(columns.own);
+                         i < columns.columns.size(); ++i) {
+                        const std::size_t start = out.size();
+                        out +=
+                            optional.at(static_cast<std::size_t>(columns.columns[i] - columns.own));
+                        EndCsvCell(out, start);
+                    }
+                };
+            }
+            int done = 0;
+            bool cancelled = false;
+            const bool read = index.ForEachCsvLine(keys, extra, [&](std::string_view line) {
+                writer.WriteLine(line);
+                cancelled = !progress(++done);
+                return !cancelled;
+            });
+            if (!read && !cancelled) {
+                error = Table().LastError();
+                if (error.empty()) {
+                    error = SystemErrorText(EIO);
+                }
+            }
+            return read;
+        };
+    }
+    QString path =
+        qa::ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder(), rows);
     if (!path.isEmpty()) {
         AuditOutput(users_, audit_action::kExport, kind_, list_->RowCount(), path.toStdString());
     }

@@ -103,6 +103,9 @@ public:
     // `rows` rows whose texts come from `source`, keys 0 to rows - 1 in this order.
     void SetRowSource(std::shared_ptr<ListRowSource> source, int rows);
     bool HasRowSource() const { return source_ != nullptr; }
+    // The source keys of the rows in list order (a sort on the screen reorders them); empty
+    // when the rows are held.
+    const std::vector<int>& SourceKeys() const { return keys_; }
     // Forgets what the source gave, so the rows on screen are read again (their stored
     // values, or what the source derives from them, changed).
     void RefreshSourceRows();

@@ -15,6 +15,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -35,6 +36,9 @@ constexpr int kPageSide = 60;
 constexpr int kBodyTop = 142;
 constexpr int kFooterSpace = 46;
 constexpr int kNavHeight = 100;
+// An export still running after this long shows its progress, updated every so many rows.
+constexpr int kExportProgressDelayMs = 500;
+constexpr int kExportProgressStep = 2048;
 
 // Where the page pictures may stretch or shrink: columns and rows of plain band, ground or
 // card (see res/images/README.md for the layout the pictures are drawn for).
@@ -225,7 +229,8 @@ HomePage::HomePage(FrameCommandFn command, QWidget* parent)
 }
 
 QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
-                   Prompter& prompter, FileService& files, const std::string& dataFolder) {
+                   Prompter& prompter, FileService& files, const std::string& dataFolder,
+                   const ExportRowWriter& rows) {
     if (!prompter.Confirm(
             Message::Verbatim(
                 QCoreApplication::translate("qa::FormPage", "현재 데이터 내보내기를 하시겠습니까?")
@@ -237,40 +242,64 @@ QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind 
     if (path.isEmpty()) {
         return {};
     }
-    // Row by row as the list shows them: a long list's texts are never all held at once.
-    const int rows = list.RowCount();
+    ExportColumns columns;
     // The kind's own columns are all written, hidden or not; the optional ones beyond them
     // (patient name, memo, delivery) only when shown, named at the end of the header.
-    const int own = std::min(list.ColumnCount(), kind == ResultKind::HbA1c ? 6 : 4);
-    std::vector<int> columns;
-    for (int c = 0; c < own; ++c) {
-        columns.push_back(c);
+    columns.own = std::min(list.ColumnCount(), kind == ResultKind::HbA1c ? 6 : 4);
+    for (int c = 0; c < columns.own; ++c) {
+        columns.columns.push_back(c);
     }
-    std::vector<std::string> extraHeadings;
-    for (int c = own; c < list.ColumnCount(); ++c) {
+    for (int c = columns.own; c < list.ColumnCount(); ++c) {
         if (list.IsColumnVisible(c)) {
-            columns.push_back(c);
-            extraHeadings.push_back(list.ColumnHeading(c).toStdString());
+            columns.columns.push_back(c);
+            columns.extraHeadings.push_back(list.ColumnHeading(c).toStdString());
         }
     }
-    // The glucose header names a patient ID its rows leave empty; extra columns follow it.
-    const bool padPatientId = kind == ResultKind::Glucose && !extraHeadings.empty();
+    columns.padPatientId = kind == ResultKind::Glucose && !columns.extraHeadings.empty();
+
+    // A long export shows how far it has got and can be cancelled; while it shows, the
+    // window keeps painting and takes no other input. A short one never shows it.
+    QProgressDialog progress(parent);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setLabelText(QCoreApplication::translate("qa::FormPage", "Exporting..."));
+    progress.setMinimumDuration(kExportProgressDelayMs);
+    progress.setRange(0, list.RowCount());
+    progress.setValue(0);
+    const auto report = [&progress](int done) {
+        if (done % kExportProgressStep == 0) {
+            progress.setValue(done);
+        }
+        return !progress.wasCanceled();
+    };
+
     std::string error;
-    CsvFileWriter writer(path.toStdString(), CsvOptionsForLanguage(kind, extraHeadings),
+    CsvFileWriter writer(path.toStdString(), CsvOptionsForLanguage(kind, columns.extraHeadings),
                          dataFolder);
     bool written = writer.Open(error);
-    std::vector<std::string> cells;
-    for (int r = 0; written && r < rows; ++r) {
-        cells.clear();
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            if (padPatientId && i == static_cast<std::size_t>(own)) {
-                cells.emplace_back();
+    bool complete = written;
+    if (complete && rows) {
+        complete = rows(columns, writer, report, error);
+    } else if (complete) {
+        // Row by row as the list shows them: a long list's texts are never all held at once.
+        std::vector<std::string> cells;
+        for (int r = 0; complete && r < list.RowCount(); ++r) {
+            cells.clear();
+            for (std::size_t i = 0; i < columns.columns.size(); ++i) {
+                if (columns.padPatientId && i == static_cast<std::size_t>(columns.own)) {
+                    cells.emplace_back();
+                }
+                cells.push_back(list.CellTextUtf8(r, columns.columns[i]));
             }
-            cells.push_back(list.CellTextUtf8(r, columns[i]));
+            writer.WriteRow(cells);
+            complete = report(r + 1);
         }
-        writer.WriteRow(cells);
     }
-    if (!written || !writer.Finish(error)) {
+    const bool cancelled = progress.wasCanceled();
+    progress.reset();
+    if (written && !complete && cancelled && error.empty()) {
+        return {}; // the operator's choice; the writer leaves any earlier file as it was
+    }
+    if (!complete || !writer.Finish(error)) {
         // Saying nothing would leave the operator looking for a file that is not there.
         prompter.Inform(
             Message::Verbatim(

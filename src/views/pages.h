@@ -8,6 +8,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QBoxLayout;
 class QCheckBox;
@@ -18,6 +20,7 @@ class QVBoxLayout;
 
 namespace qa {
 
+class CsvFileWriter;
 class ImageButton;
 class UserStore;
 
@@ -81,11 +84,31 @@ public:
     explicit HomePage(FrameCommandFn command, QWidget* parent = nullptr);
 };
 
-// Writes what a list shows to a CSV file the operator chooses, then opens it.
+// The columns an export of a list writes: the kind's own, hidden or not, then the optional
+// ones beyond them that the list shows, named at the end of the header.
+struct ExportColumns {
+    int own = 0;
+    std::vector<int> columns; // list columns in file order
+    std::vector<std::string> extraHeadings;
+    // The glucose header names a patient ID its rows leave empty; optional cells follow it.
+    bool padPatientId = false;
+};
+
+// Writes an export's rows through `writer`, line by line in list order, calling `progress`
+// with the count written so far now and then; `progress` returns false when the operator
+// cancelled. Returns false when cancelled, or when the rows could not be read (`error` set).
+using ExportRowWriter =
+    std::function<bool(const ExportColumns& columns, CsvFileWriter& writer,
+                       const std::function<bool(int done)>& progress, std::string& error)>;
+
+// Writes what a list shows to a CSV file the operator chooses, then opens it; the rows come
+// from `rows` when set, from the list's own texts otherwise. A long export shows its progress
+// and can be cancelled, leaving any earlier file as it was.
 // Exports never go into `dataFolder`, where they could replace the program's own files.
 // Returns the written file's path, empty when nothing was written.
 QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind kind,
-                   Prompter& prompter, FileService& files, const std::string& dataFolder = {});
+                   Prompter& prompter, FileService& files, const std::string& dataFolder = {},
+                   const ExportRowWriter& rows = {});
 
 // The download page: every arrival starts a port search; after an import it lists the
 // results that download added.
