@@ -12,7 +12,8 @@ const std::string& ScratchFolder();
 // process and size; `withIndex` adds the duplicate-test index the tables create.
 std::string HbA1cFileWithRows(int rows, bool withIndex);
 
-// Copies a file (for benchmarks that change their input on every iteration).
+// Copies a file (for benchmarks that change their input on every iteration) and puts the
+// copy on disk.
 void CopyFile(const std::string& from, const std::string& to);
 
 // The date, time and value texts of synthetic result number i (distinct for every i).

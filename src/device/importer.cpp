@@ -136,11 +136,13 @@ void WriteRawDump(const std::string& folder, const std::string& payload) {
 
 // The standard sort and no filter, as every user of the tables expects them after a change.
 // One requery gives the same end state as requerying once per clause; on a main table of
-// 100,000 rows each requery costs more than storing a thousand results.
-[[nodiscard]] bool ResetList(MeasurementTable& table) {
+// 100,000 rows each requery costs more than storing a thousand results, so a main table's
+// row ids are read only when something reads its list (every list of the program walks or
+// requeries by itself first).
+[[nodiscard]] bool ResetList(MeasurementTable& table, bool readIdsLater = false) {
     table.filter.Clear();
     table.sort = table.StandardSort();
-    return table.Requery();
+    return readIdsLater ? table.RequeryLater() : table.Requery();
 }
 
 // The download table lists the new results of the last import only. Dropping and creating
@@ -406,7 +408,7 @@ ImportResult ImportResults(const Transfer& transfer, ResultKind kind, Measuremen
 
     // After a failure too: the objects' row lists must match the files again. A list that
     // cannot be read now is read again, and reported, by the page that shows it.
-    (void)ResetList(main);
+    (void)ResetList(main, true);
     (void)ResetList(download);
 
     if (!stored.ok) {

@@ -214,6 +214,7 @@ void SqliteTable::Close() {
         db_ = nullptr;
         open_ = false;
         schemaSynced_ = false;
+        listDeferred_ = false;
         path_.Clear();
     }
 }
@@ -421,10 +422,15 @@ int SqliteTable::CountRows() {
 }
 
 bool SqliteTable::Requery() {
+    return ReadList(true);
+}
+
+bool SqliteTable::ReadList(bool moveFirst) {
     if (!Usable()) {
         return false;
     }
     loadedRowIds_ = 0;
+    listDeferred_ = false;
     readFailed_ = false;
     EndStream();
     streamQuery_.clear();
@@ -466,13 +472,79 @@ bool SqliteTable::Requery() {
         streamQuery_ = ReadClauses("SELECT ROWID, * FROM [%s]", true, true);
         // The cursor stands on the first row; a row that cannot be read leaves the members
         // empty, and the list itself is complete either way.
-        (void)MoveTo(1);
+        if (moveFirst) {
+            (void)MoveTo(1);
+        }
     }
     return true;
 }
 
 bool SqliteTable::RequeryAny() {
-    return Requery() && rowCount_ > 0;
+    return RequeryLater() && rowCount_ > 0;
+}
+
+bool SqliteTable::RequeryLater() {
+    if (!Usable()) {
+        return false;
+    }
+    loadedRowIds_ = 0;
+    listDeferred_ = false;
+    readFailed_ = false;
+    EndStream();
+    streamQuery_.clear();
+    if (!schemaSynced_ && !SyncSchema()) {
+        readFailed_ = true;
+        return false;
+    }
+    position_ = 1;
+    rowCount_ = 0;
+    // The first row in list order with the count beside it: one statement instead of a count,
+    // the list and a lookup. No row at all means a count of 0.
+    const std::string name = TableName();
+    const std::string where = filter.Length() > 1 ? FormatSql(" WHERE %s", filter.CStr()) : "";
+    const std::string order = sort.Length() > 1 ? FormatSql(" ORDER BY %s", sort.CStr()) : "";
+    SqliteStatement first = Prepare("SELECT ROWID, *, (SELECT COUNT (*) FROM [" + name + "]" +
+                                    where + ") FROM [" + name + "]" + where + order + " LIMIT 1");
+    int rc = first ? sqlite3_step(first.Get()) : SQLITE_ERROR;
+    if (rc == SQLITE_ROW) {
+        rowCount_ = sqlite3_column_int(first.Get(), sqlite3_column_count(first.Get()) - 1);
+        LoadRow(first.Get(), 1);
+        currentRowId_ = sqlite3_column_int(first.Get(), 0);
+    } else if (rc != SQLITE_DONE) {
+        if (first) {
+            NoteError();
+        }
+        rowIds_.assign(kRowIdGrowth, 0);
+        NoteReadError();
+        return false;
+    }
+    if (rowCount_ > 0) {
+        rowIds_.clear();
+        listDeferred_ = true;
+        deferredFilter_ = filter.Str();
+        deferredSort_ = sort.Str();
+    } else {
+        rowIds_.assign(kRowIdGrowth, 0); // as Requery leaves an empty list
+    }
+    return true;
+}
+
+bool SqliteTable::ReadDeferredList() {
+    if (!listDeferred_) {
+        return true;
+    }
+    // Under the clauses of RequeryLater, which the caller may have changed since; the cursor
+    // and the members stay where they are.
+    const std::string filterNow = filter.Str();
+    const std::string sortNow = sort.Str();
+    filter = deferredFilter_;
+    sort = deferredSort_;
+    const int position = position_;
+    const bool read = ReadList(false);
+    filter = filterNow;
+    sort = sortNow;
+    position_ = position;
+    return read;
 }
 
 bool SqliteTable::DeleteWhere() {
@@ -580,7 +652,10 @@ void SqliteTable::LoadRow(sqlite3_stmt* statement, int firstColumn) {
 }
 
 bool SqliteTable::MoveTo(int position) {
-    if (!Usable() || rowIds_.empty() || pendingRowId_ != 0 || adding_ || position <= 0) {
+    if (!Usable() || pendingRowId_ != 0 || adding_ || position <= 0) {
+        return false;
+    }
+    if (!ReadDeferredList() || rowIds_.empty()) {
         return false;
     }
     if (rowCount_ == 0) {
@@ -839,7 +914,10 @@ bool SqliteTable::IsEOF() const {
     return rowCount_ == 0 || position_ > rowCount_;
 }
 
-int SqliteTable::RowIdAt(int position) const {
+int SqliteTable::RowIdAt(int position) {
+    if (position > 0 && position <= rowCount_ && !ReadDeferredList()) {
+        return 0;
+    }
     if (position <= 0 || position > rowCount_ ||
         static_cast<std::size_t>(position) > rowIds_.size()) {
         return 0;
@@ -899,6 +977,10 @@ int SqliteTable::BindFields(sqlite3_stmt* statement, bool onlyNamedInsert) {
 }
 
 void SqliteTable::AppendRowId(int rowId) {
+    if (listDeferred_) {
+        ++rowCount_; // the list read later holds it, in its place
+        return;
+    }
     if (rowIds_.empty()) {
         rowIds_.assign(static_cast<std::size_t>(rowCount_) + kRowIdGrowth, 0);
     } else if (static_cast<std::size_t>(rowCount_) + 1 >= rowIds_.size()) {

@@ -80,6 +80,13 @@ public:
     // -1 when the count could not be read (LastError() says why), never 0 in its place.
     int CountRows();
     [[nodiscard]] bool Requery();
+    // Requery's count and first row now, in one statement, and its row-id list only when
+    // something reads the list (a move past the first row, RowIdAt): a table whose next
+    // reader requeries or walks by itself, or that is asked only whether a row matches,
+    // never pays for reading the ids of a long list. Rows added meanwhile through this
+    // object are counted; the list read later is the file's at that time.
+    [[nodiscard]] bool RequeryLater();
+    // RequeryLater, true only when a row matched.
     [[nodiscard]] bool RequeryAny();
     [[nodiscard]] bool DeleteWhere();
 
@@ -137,7 +144,7 @@ public:
     int TableColumns() const { return tableColumns_; }
     int RowIdCapacity() const { return static_cast<int>(rowIds_.size()); }
     // Row id at a 1-based position of the list, 0 when out of range.
-    int RowIdAt(int position) const;
+    int RowIdAt(int position);
     // Row id of the row the cursor last loaded (0 when none).
     int CurrentRowId() const { return currentRowId_; }
     const std::vector<FieldBinding>& Fields() const { return fields_; }
@@ -178,6 +185,10 @@ private:
     int BindFields(sqlite3_stmt* statement, bool onlyNamedInsert);
     bool InsertByColumnNames();
     void AppendRowId(int rowId);
+    // Requery, leaving the cursor on no row when `moveFirst` is false.
+    bool ReadList(bool moveFirst);
+    // Reads the row-id list that RequeryLater left for later; false when that read failed.
+    bool ReadDeferredList();
 
     sqlite3* db_ = nullptr;
     std::vector<FieldBinding> fields_;
@@ -189,6 +200,9 @@ private:
     bool schemaSynced_ = false;
     std::vector<std::int32_t> rowIds_; // size() is the allocated capacity
     int loadedRowIds_ = 0;
+    bool listDeferred_ = false; // RequeryLater counted the rows; the ids are not read yet
+    std::string deferredFilter_;
+    std::string deferredSort_;
     int pendingRowId_ = 0;
     bool adding_ = false;
     int currentRowId_ = 0;

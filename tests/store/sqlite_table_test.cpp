@@ -252,6 +252,53 @@ TEST_F(SqliteTableTest, CursorWalksToTheEndAndStops) {
     EXPECT_EQ(table.RowCount(), 1);
 }
 
+// A requery that reads its row ids later: count and first row at once, the list of the
+// requery's own clauses when it is first read, with the rows added meanwhile in their places.
+TEST_F(SqliteTableTest, DeferredListIsTheFilesListWhenFirstRead) {
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    AddRow(table, "20160620", "1430", "0650");
+    AddRow(table, "20160622", "0800", "0700");
+    AddRow(table, "20160621", "0900", "0710", "P2");
+    table.sort = table.StandardSort();
+    StatementLog log;
+    log.Attach(table.Handle());
+    ASSERT_TRUE(table.RequeryLater());
+    EXPECT_EQ(table.RowCount(), 3);
+    EXPECT_EQ(table.Position(), 1);
+    EXPECT_TRUE(table.date == "20160622") << "the first row is loaded";
+    EXPECT_EQ(log.statements.size(), 1u) << "one statement for count and first row";
+
+    // Rows added before the list is read are counted, then listed in their places.
+    AddRow(table, "20160623", "1000", "0720");
+    EXPECT_EQ(table.RowCount(), 4);
+    table.filter = "[PID]='P2'"; // changed after the requery: not what the list follows
+    std::vector<std::string> dates;
+    ASSERT_TRUE(table.MoveFirst());
+    for (; !table.IsEOF(); table.MoveNext()) {
+        dates.push_back(table.date.Str());
+    }
+    EXPECT_EQ(dates, (std::vector<std::string>{"20160623", "20160622", "20160621", "20160620"}));
+    EXPECT_TRUE(table.filter == "[PID]='P2'") << "the caller's clauses stay";
+
+    // RowIdAt reads the list without moving the cursor or changing the members.
+    table.filter.Clear();
+    ASSERT_TRUE(table.RequeryLater());
+    table.memo = "kept";
+    EXPECT_EQ(table.RowIdAt(4), std::stoi(RawScalar(path, "SELECT ROWID FROM HospitalTlb WHERE "
+                                                          "[DATE]='20160620'")));
+    EXPECT_TRUE(table.memo == "kept");
+    EXPECT_EQ(table.Position(), 1);
+
+    // Nothing matched: an empty list, as Requery leaves it.
+    table.filter = "[PID]='nobody'";
+    EXPECT_FALSE(table.RequeryAny());
+    EXPECT_TRUE(table.IsEOF());
+    EXPECT_EQ(table.RowCount(), 0);
+    table.filter = "not sql";
+    EXPECT_FALSE(table.RequeryLater());
+    EXPECT_TRUE(table.ReadFailed());
+}
+
 TEST_F(SqliteTableTest, RowIdListFollowsInsertsAndGrowsInSteps) {
     ASSERT_TRUE(table.OpenOrCreate(path));
     EXPECT_EQ(table.RowIdCapacity(), SqliteTable::kRowIdGrowth);
