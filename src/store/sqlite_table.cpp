@@ -254,6 +254,8 @@ void SqliteTable::DropCachedStatements() {
     EndStream();
     rowStatement_.Reset();
     insertStatement_.Reset();
+    sharedQueries_.clear();
+    oneOff_.Reset();
 }
 
 bool SqliteTable::Execute(const std::string& statement) {
@@ -402,19 +404,128 @@ bool SqliteTable::SyncSchema() {
     return true;
 }
 
+namespace {
+
+// The statement with every single-quoted literal replaced by a parameter, and the literals'
+// values in order; false (nothing to share) when the text holds anything the plain scan
+// cannot be sure of: parameters of its own, comments, blob literals, an open quote.
+bool SplitLiterals(std::string_view sql, std::string& shape, std::vector<std::string>& values) {
+    shape.clear();
+    values.clear();
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        const char c = sql[i];
+        if (c == '?' || c == ':' || c == '@' || c == '$' || c == '`' ||
+            (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') ||
+            (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*')) {
+            return false;
+        }
+        if (c == '[' || c == '"') {
+            const char close = c == '[' ? ']' : '"';
+            const std::size_t end = sql.find(close, i + 1);
+            if (end == std::string_view::npos ||
+                (close == '"' && end + 1 < sql.size() && sql[end + 1] == '"')) {
+                return false;
+            }
+            shape.append(sql.substr(i, end + 1 - i));
+            i = end;
+            continue;
+        }
+        if (c != '\'') {
+            shape += c;
+            continue;
+        }
+        if (i > 0 && (sql[i - 1] == 'x' || sql[i - 1] == 'X')) {
+            return false; // a blob literal
+        }
+        std::string value;
+        std::size_t j = i + 1;
+        for (;; ++j) {
+            if (j >= sql.size()) {
+                return false;
+            }
+            if (sql[j] == '\'') {
+                if (j + 1 < sql.size() && sql[j + 1] == '\'') {
+                    value += '\'';
+                    ++j;
+                    continue;
+                }
+                break;
+            }
+            value += sql[j];
+        }
+        if (values.size() >= 64) {
+            return false;
+        }
+        values.push_back(std::move(value));
+        shape += '?';
+        i = j;
+    }
+    return true;
+}
+
+} // namespace
+
+sqlite3_stmt* SqliteTable::SharedStatement(const std::string& sql) {
+    // A duplicate test composes its values into the condition, so every test would prepare
+    // a statement of its own; with the values bound instead, one statement serves them all.
+    std::vector<std::string> values;
+    std::string shape;
+    sqlite3_stmt* statement = nullptr;
+    if (SplitLiterals(sql, shape, values)) {
+        for (SharedQuery& shared : sharedQueries_) {
+            if (shared.shape == shape && shared.statement) {
+                statement = shared.statement.Get();
+                break;
+            }
+        }
+        if (statement == nullptr) {
+            SqliteStatement prepared = Prepare(shape);
+            if (!prepared) {
+                return nullptr;
+            }
+            if (sharedQueries_.size() >= kSharedQueries) {
+                sharedQueries_.erase(sharedQueries_.begin());
+            }
+            sharedQueries_.push_back({shape, std::move(prepared)});
+            statement = sharedQueries_.back().statement.Get();
+        }
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            sqlite3_bind_text(statement, static_cast<int>(k) + 1, values[k].data(),
+                              static_cast<int>(values[k].size()), SQLITE_TRANSIENT);
+        }
+        return statement;
+    }
+    oneOff_ = Prepare(sql);
+    return oneOff_.Get();
+}
+
+void SqliteTable::EndSharedStatement(sqlite3_stmt* statement) {
+    if (statement == oneOff_.Get()) {
+        oneOff_.Reset();
+    } else if (statement != nullptr) {
+        // Reset at once: a statement left stepping would keep the file's read lock.
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+}
+
 int SqliteTable::CountRows() {
     if (!Usable()) {
         return 0;
     }
     int count = -1;
-    SqliteStatement statement = Prepare(ReadClauses("SELECT COUNT (*) FROM [%s]", true, false));
-    if (statement) {
-        if (sqlite3_step(statement.Get()) == SQLITE_ROW) {
-            count = sqlite3_column_int(statement.Get(), 0);
+    sqlite3_stmt* statement =
+        SharedStatement(ReadClauses("SELECT COUNT (*) FROM [%s]", true, false));
+    if (statement != nullptr) {
+        if (sqlite3_step(statement) == SQLITE_ROW) {
+            count = sqlite3_column_int(statement, 0);
         } else {
             NoteError();
         }
     }
+    EndSharedStatement(statement);
     if (count < 0) {
         NoteReadError();
     }
@@ -498,25 +609,30 @@ bool SqliteTable::RequeryLater() {
     }
     position_ = 1;
     rowCount_ = 0;
-    // The first row in list order with the count beside it: one statement instead of a count,
-    // the list and a lookup. No row at all means a count of 0.
-    const std::string name = TableName();
-    const std::string where = filter.Length() > 1 ? FormatSql(" WHERE %s", filter.CStr()) : "";
-    const std::string order = sort.Length() > 1 ? FormatSql(" ORDER BY %s", sort.CStr()) : "";
-    SqliteStatement first = Prepare("SELECT ROWID, *, (SELECT COUNT (*) FROM [" + name + "]" +
-                                    where + ") FROM [" + name + "]" + where + order + " LIMIT 1");
-    int rc = first ? sqlite3_step(first.Get()) : SQLITE_ERROR;
-    if (rc == SQLITE_ROW) {
-        rowCount_ = sqlite3_column_int(first.Get(), sqlite3_column_count(first.Get()) - 1);
-        LoadRow(first.Get(), 1);
-        currentRowId_ = sqlite3_column_int(first.Get(), 0);
-    } else if (rc != SQLITE_DONE) {
-        if (first) {
+    const int counted = CountRows();
+    if (counted < 0) {
+        rowIds_.assign(kRowIdGrowth, 0);
+        return false;
+    }
+    if (counted > 0) {
+        // The first row's id in list order, then the row by the lookup the cursor uses.
+        sqlite3_stmt* first =
+            SharedStatement(ReadClauses("SELECT ROWID FROM [%s]", true, true) + " LIMIT 1");
+        const int rc = first != nullptr ? sqlite3_step(first) : SQLITE_ERROR;
+        const int rowId = rc == SQLITE_ROW ? sqlite3_column_int(first, 0) : 0;
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE && first != nullptr) {
             NoteError();
         }
-        rowIds_.assign(kRowIdGrowth, 0);
-        NoteReadError();
-        return false;
+        EndSharedStatement(first);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            rowIds_.assign(kRowIdGrowth, 0);
+            NoteReadError();
+            return false;
+        }
+        if (rc == SQLITE_ROW) {
+            rowCount_ = counted;
+            (void)LoadRowById(rowId);
+        }
     }
     if (rowCount_ > 0) {
         rowIds_.clear();

@@ -185,6 +185,11 @@ private:
     int BindFields(sqlite3_stmt* statement, bool onlyNamedInsert);
     bool InsertByColumnNames();
     void AppendRowId(int rowId);
+    // A statement for `sql`, ready to step: one kept for statements of the same text but
+    // their single-quoted values, which are bound, or else one of its own. Ended by
+    // EndSharedStatement.
+    sqlite3_stmt* SharedStatement(const std::string& sql);
+    void EndSharedStatement(sqlite3_stmt* statement);
     // Requery, leaving the cursor on no row when `moveFirst` is false.
     bool ReadList(bool moveFirst);
     // Reads the row-id list that RequeryLater left for later; false when that read failed.
@@ -217,6 +222,14 @@ private:
     // connection and table name instead of once per call.
     SqliteStatement rowStatement_;
     SqliteStatement insertStatement_;
+    // Counts and first rows of composed conditions, kept by their text without the values.
+    struct SharedQuery {
+        std::string shape;
+        SqliteStatement statement;
+    };
+    static constexpr std::size_t kSharedQueries = 8;
+    std::vector<SharedQuery> sharedQueries_;
+    SqliteStatement oneOff_; // a statement SharedStatement could not share
 
     // Walking the list row by row with a lookup each costs a lock round trip per row; a walk
     // in list order instead steps one query with the requery's own clauses. Every row it
