@@ -1025,6 +1025,10 @@ The record may have been deleted meanwhile.</translation>
         <translation>The file could not be written:<byte value="xd"/>
 %1</translation>
     </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>Exporting...</translation>
+    </message>
 </context>
 <context>
     <name>qa::GetDataDialog</name>

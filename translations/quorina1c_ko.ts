@@ -1025,6 +1025,10 @@ The record may have been deleted meanwhile.</source>
         <translation>파일을 쓸 수 없습니다:<byte value="xd"/>
 %1</translation>
     </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>내보내는 중...</translation>
+    </message>
 </context>
 <context>
     <name>qa::GetDataDialog</name>
