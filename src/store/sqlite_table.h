@@ -80,11 +80,12 @@ public:
     // -1 when the count could not be read (LastError() says why), never 0 in its place.
     int CountRows();
     [[nodiscard]] bool Requery();
-    // Requery's count and first row now, in one statement, and its row-id list only when
-    // something reads the list (a move past the first row, RowIdAt): a table whose next
-    // reader requeries or walks by itself, or that is asked only whether a row matches,
-    // never pays for reading the ids of a long list. Rows added meanwhile through this
-    // object are counted; the list read later is the file's at that time.
+    // Requery's count and first row now (a count, the first id, its row), and its row-id
+    // list only when something reads the list (a move past the first row, RowIdAt): a table
+    // whose next reader requeries or walks by itself, or that is asked only whether a row
+    // matches, never pays for reading the ids of a long list. Rows added meanwhile through
+    // this object are counted; the list read later is the file's at that time, under the
+    // filter and sort of this call.
     [[nodiscard]] bool RequeryLater();
     // RequeryLater, true only when a row matched.
     [[nodiscard]] bool RequeryAny();
