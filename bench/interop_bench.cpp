@@ -90,8 +90,11 @@ bool StreamExport(HbA1cTable& table, const MessageContext& context, const std::s
     };
     AtomicFileWriter file(path);
     const TextSink sink = [&file](std::string_view block) { return file.Write(block); };
-    return file.Open() &&
-           (hl7 ? WriteHl7Batch(walk, context, sink) : WriteFhirBundle(walk, context, sink)) &&
+    if (!file.Open()) {
+        return false;
+    }
+    file.WriteInBackground();
+    return (hl7 ? WriteHl7Batch(walk, context, sink) : WriteFhirBundle(walk, context, sink)) &&
            file.Commit() && count == kExportRows;
 }
 

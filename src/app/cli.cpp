@@ -1058,6 +1058,7 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
     };
     AtomicFileWriter file(path);
     bool written = file.Open();
+    file.WriteInBackground(); // a message file of a whole table runs to a hundred MB and more
     const interop::TextSink sink = [&file](std::string_view block) { return file.Write(block); };
     if (written) {
         written = format == "hl7" ? interop::WriteHl7Batch(walk, context, sink)

@@ -2,8 +2,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace qa {
@@ -354,6 +358,20 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
     return writer.Open() && writer.Write(content) && writer.Commit();
 }
 
+struct AtomicFileWriter::Background {
+    // How much may wait for the writing thread before Write waits in turn.
+    static constexpr std::size_t kQueueLimit = 4u << 20;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::string> blocks;
+    std::size_t queued = 0;
+    bool closing = false;
+    bool failed = false;
+    int error = 0;
+    std::thread thread;
+};
+
 AtomicFileWriter::AtomicFileWriter(std::string path)
     : path_(std::move(path)), folder_(FolderOf(path_)) {}
 
@@ -361,7 +379,65 @@ AtomicFileWriter::~AtomicFileWriter() {
     Abandon();
 }
 
+void AtomicFileWriter::WriteInBackground() {
+    if (fd_ < 0 || background_) {
+        return;
+    }
+    background_ = std::make_unique<Background>();
+    Background& b = *background_;
+    b.thread = std::thread([this, &b] {
+        for (;;) {
+            std::string block;
+            {
+                std::unique_lock lock(b.mutex);
+                b.changed.wait(lock, [&b] { return !b.blocks.empty() || b.closing; });
+                if (b.blocks.empty()) {
+                    return;
+                }
+                block = std::move(b.blocks.front());
+                b.blocks.pop_front();
+            }
+            // After a failure the rest is only taken off the queue: the file is given up.
+            const bool ok = !b.failed && WriteNow(block);
+            {
+                std::lock_guard lock(b.mutex);
+                b.queued -= block.size();
+                if (!ok && !b.failed) {
+                    b.failed = true;
+                    b.error = errno;
+                }
+            }
+            b.changed.notify_all();
+        }
+    });
+}
+
+bool AtomicFileWriter::StopBackground() {
+    if (!background_) {
+        return true;
+    }
+    Background& b = *background_;
+    {
+        std::lock_guard lock(b.mutex);
+        b.closing = true;
+    }
+    b.changed.notify_all();
+    b.thread.join();
+    const bool ok = !b.failed;
+    const int error = b.error;
+    background_.reset();
+    if (!ok) {
+        errno = error;
+    }
+    return ok;
+}
+
 void AtomicFileWriter::Abandon() {
+    if (background_) {
+        const int saved = errno;
+        (void)StopBackground();
+        errno = saved;
+    }
     if (fd_ >= 0) {
         int saved = errno;
         ::close(fd_);
@@ -407,8 +483,32 @@ bool AtomicFileWriter::Write(std::string_view content) {
         errno = EBADF;
         return false;
     }
-    if (!WriteAll(fd_, content)) {
+    if (background_) {
+        Background& b = *background_;
+        std::unique_lock lock(b.mutex);
+        b.changed.wait(lock, [&b] { return b.queued < Background::kQueueLimit || b.failed; });
+        if (b.failed) {
+            const int error = b.error;
+            lock.unlock();
+            Abandon();
+            errno = error;
+            return false;
+        }
+        b.blocks.emplace_back(content);
+        b.queued += content.size();
+        lock.unlock();
+        b.changed.notify_all();
+        return true;
+    }
+    if (!WriteNow(content)) {
         Abandon();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::WriteNow(std::string_view content) {
+    if (!WriteAll(fd_, content)) {
         return false;
     }
     unflushed_ += content.size();
@@ -429,6 +529,10 @@ bool AtomicFileWriter::Write(std::string_view content) {
 bool AtomicFileWriter::Commit() {
     if (fd_ < 0) {
         errno = EBADF;
+        return false;
+    }
+    if (!StopBackground()) {
+        Abandon();
         return false;
     }
     bool ok = !hadFile_ || ::fchmod(fd_, mode_) == 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -117,11 +118,21 @@ public:
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     [[nodiscard]] bool Open();
+    // For a long file, after Open: the blocks are written by a thread of the writer's own
+    // while the next ones are made, so making the file and the system's copying it to the
+    // disk overlap. Write then copies a block and returns at once unless several wait; a
+    // write that failed is reported by the next Write or by Commit.
+    void WriteInBackground();
     [[nodiscard]] bool Write(std::string_view content);
     [[nodiscard]] bool Commit();
 
 private:
+    struct Background;
+
     void Abandon();
+    bool WriteNow(std::string_view content);
+    // Waits for the blocks handed over; false (errno set) when one could not be written.
+    bool StopBackground();
 
     std::string path_;
     std::string folder_;
@@ -133,6 +144,7 @@ private:
     static constexpr std::size_t kWritebackStep = 8u << 20;
     std::size_t written_ = 0;
     std::size_t unflushed_ = 0;
+    std::unique_ptr<Background> background_;
 };
 
 } // namespace qa

@@ -1,8 +1,10 @@
 #include "store/profile_file.h"
 #include "temp_dir.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -168,4 +170,50 @@ TEST(ProfileFile, WritesReplaceTheFileInsteadOfRewritingIt) {
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "permissions of the replaced file are kept";
     EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"a.ini", "old-copy"}))
         << "no temporary file is left behind";
+}
+
+// A long file written from the writer's own thread is the same file; a write that fails
+// there (here: past the size the process may write) fails the writer, which leaves the old
+// file as it was and no temporary file behind.
+TEST(AtomicFileWriter, BackgroundWritesKeepTheOrderAndReportAFailure) {
+    TempDir dir;
+    const std::string path = dir.File("export.txt");
+    std::string expected;
+    {
+        AtomicFileWriter file(path);
+        ASSERT_TRUE(file.Open());
+        file.WriteInBackground();
+        for (int i = 0; i < 3000; ++i) {
+            const std::string block = std::to_string(i) + std::string(4000, 'a' + i % 26) + "\n";
+            expected += block;
+            ASSERT_TRUE(file.Write(block));
+        }
+        ASSERT_TRUE(file.Commit());
+    }
+    EXPECT_EQ(ReadFile(path), expected);
+
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = 1 << 20;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    bool written = true;
+    int error = 0;
+    {
+        AtomicFileWriter file(path);
+        ASSERT_TRUE(file.Open());
+        file.WriteInBackground();
+        for (int i = 0; i < 3000 && written; ++i) {
+            written = file.Write(std::string(4000, 'z'));
+        }
+        written = written && file.Commit();
+        error = errno;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(ReadFile(path), expected) << "the old file stands";
+    EXPECT_EQ(FolderEntries(dir.File("")), std::vector<std::string>{"export.txt"});
 }
