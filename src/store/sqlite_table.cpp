@@ -536,7 +536,7 @@ bool SqliteTable::Requery() {
     return ReadList(true);
 }
 
-bool SqliteTable::ReadList(bool moveFirst) {
+bool SqliteTable::StartListRead() {
     if (!Usable()) {
         return false;
     }
@@ -547,6 +547,13 @@ bool SqliteTable::ReadList(bool moveFirst) {
     streamQuery_.clear();
     if (!schemaSynced_ && !SyncSchema()) {
         readFailed_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool SqliteTable::ReadList(bool moveFirst) {
+    if (!StartListRead()) {
         return false;
     }
     int counted = CountRows();
@@ -595,16 +602,7 @@ bool SqliteTable::RequeryAny() {
 }
 
 bool SqliteTable::RequeryLater() {
-    if (!Usable()) {
-        return false;
-    }
-    loadedRowIds_ = 0;
-    listDeferred_ = false;
-    readFailed_ = false;
-    EndStream();
-    streamQuery_.clear();
-    if (!schemaSynced_ && !SyncSchema()) {
-        readFailed_ = true;
+    if (!StartListRead()) {
         return false;
     }
     position_ = 1;

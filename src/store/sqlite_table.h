@@ -191,6 +191,9 @@ private:
     // EndSharedStatement.
     sqlite3_stmt* SharedStatement(const std::string& sql);
     void EndSharedStatement(sqlite3_stmt* statement);
+    // What every read of the row list starts with: the old list, stream and read error
+    // dropped and the schema brought up to date; false when the table cannot be read.
+    bool StartListRead();
     // Requery, leaving the cursor on no row when `moveFirst` is false.
     bool ReadList(bool moveFirst);
     // Reads the row-id list that RequeryLater left for later; false when that read failed.
