@@ -17,14 +17,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-MessageContext Context() {
-    MessageContext context;
-    context.operatorId = "nurse";
-    context.link.sendingFacility = "Ward 3";
-    context.composed = {2026, 12, 8, 9, 0, 0};
-    return context;
-}
-
 std::vector<StoredResult> Results(int count, const std::string& pidPrefix = "P") {
     std::vector<StoredResult> results;
     for (int i = 0; i < count; ++i) {
@@ -62,7 +54,7 @@ TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
     Outbox outbox;
     std::string error;
     ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
-    const MessageContext context = Context();
+    const MessageContext context = DeliveryContext();
     std::vector<StoredResult> first = Results(3);
     ASSERT_EQ(QueueResults(outbox, first, context), 3);
 
@@ -164,7 +156,7 @@ TEST(Delivery, OnlyTheResultsOfTheDownloadNameTheMeter) {
     DeliveryJob job;
     job.dataFolder = dir.Path();
     job.hba1cFile = main;
-    job.context = Context();
+    job.context = DeliveryContext();
     job.meterModel = "EG";
     job.downloadedKind = ResultKind::HbA1c;
     job.downloadFile = down;
@@ -228,7 +220,7 @@ TEST(ResultExport, StreamedFilesHoldTheFilteredListInItsOrder) {
     const ResultWalk walk = [&](const ResultEach& each, ResultParts parts) {
         return ForEachListedResult(table, each, parts);
     };
-    const MessageContext context = Context();
+    const MessageContext context = DeliveryContext();
     for (bool hl7 : {true, false}) {
         std::string file;
         int blocks = 0;

@@ -29,14 +29,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-MessageContext Context() {
-    MessageContext context;
-    context.operatorId = "nurse";
-    context.link.sendingFacility = "Ward 3";
-    context.composed = {2026, 12, 8, 9, 0, 0};
-    return context;
-}
-
 std::vector<StoredResult> Results(int count, const std::string& pidPrefix, int minute = 0) {
     std::vector<StoredResult> results;
     for (int i = 0; i < count; ++i) {
@@ -80,7 +72,7 @@ std::vector<std::string> Ids(const std::vector<StoredResult>& results) {
 struct Fixture {
     TempDir dir;
     Outbox outbox;
-    MessageContext context = Context();
+    MessageContext context = DeliveryContext();
     Fixture() {
         std::string error;
         EXPECT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
@@ -147,7 +139,7 @@ TEST(FhirDelivery, TheStoredResultTravelsWithItsMessage) {
     ASSERT_EQ(outbox.Pending().size(), 1u);
     EXPECT_EQ(outbox.Pending()[0].result, "");
     std::vector<StoredResult> results = {hostile, Results(2, "N", 30)[1]};
-    ASSERT_EQ(QueueResults(outbox, results, Context()), 1);
+    ASSERT_EQ(QueueResults(outbox, results, DeliveryContext()), 1);
     std::vector<OutboxEntry> pending = outbox.Pending();
     ASSERT_EQ(pending.size(), 2u);
     EXPECT_EQ(pending[0].message, "MSH|old") << "the queued message stays as it was";
@@ -158,7 +150,7 @@ TEST(FhirDelivery, TheStoredResultTravelsWithItsMessage) {
 // Answers that say nothing sound about a result leave it pending; a refused Patient holds
 // the Observations filed under it.
 TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
-    const MessageContext context = Context();
+    const MessageContext context = DeliveryContext();
     std::vector<StoredResult> results = Results(3, "P");
     results[2].patientId = results[0].patientId; // two results of one patient
     const std::string request = ComposeFhirBundle(results, context);
@@ -425,7 +417,7 @@ TEST(FhirDelivery, TheDeliveryJobSendsToAFhirBase) {
     DeliveryJob job;
     job.dataFolder = dir.Path();
     job.hba1cFile = main;
-    job.context = Context();
+    job.context = DeliveryContext();
     job.context.link.ackTimeoutSeconds = 5;
     job.send = true;
     FhirServer server(dir.Path(), "created");

@@ -303,6 +303,14 @@ void FhirServer::Stop() {
     process_.Wait(std::chrono::seconds(5));
 }
 
+interop::MessageContext DeliveryContext() {
+    interop::MessageContext context;
+    context.operatorId = "nurse";
+    context.link.sendingFacility = "Ward 3";
+    context.composed = {2026, 12, 8, 9, 0, 0};
+    return context;
+}
+
 int FreePort() {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "interop/result_mapping.h"
+
 #include <chrono>
 #include <map>
 #include <string>
@@ -97,6 +99,9 @@ private:
 template <typename Done> bool WaitUntil(Done done, std::chrono::milliseconds limit);
 
 std::string InteropTestDir();
+
+// The operator, facility and time the delivery tests compose their messages with.
+interop::MessageContext DeliveryContext();
 
 // A loopback port nothing listens on: bound, never listening, closed.
 int FreePort();
