@@ -14,7 +14,27 @@ namespace qa {
 
 namespace {
 
-std::string Cell(const std::string& text) {
+bool IsPlainNumber(std::string_view text) {
+    std::size_t i = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
+    bool digit = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+std::string Cell(std::string text) {
+    if (SpreadsheetWouldEvaluate(text)) {
+        text.insert(0, 1, '\'');
+    }
     if (text.find_first_of(",\"\r\n") == std::string::npos) {
         return text;
     }
@@ -29,6 +49,23 @@ std::string Cell(const std::string& text) {
 }
 
 } // namespace
+
+bool SpreadsheetWouldEvaluate(std::string_view cell) {
+    if (cell.empty()) {
+        return false;
+    }
+    switch (cell.front()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+        return !IsPlainNumber(cell);
+    default:
+        return false;
+    }
+}
 
 const char* CsvHeader(ResultKind kind) {
     return kind == ResultKind::HbA1c ? "No,Date,Time,Result,eAG,Patient ID\n"
@@ -49,6 +86,9 @@ bool NeedsQuotes(char c) {
 } // namespace
 
 void EndCsvCell(std::string& out, std::size_t start) {
+    if (start < out.size() && SpreadsheetWouldEvaluate(std::string_view(out).substr(start))) {
+        out.insert(start, 1, '\'');
+    }
     if (std::any_of(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), NeedsQuotes)) {
         const std::string cell = out.substr(start);
         out.resize(start);
@@ -61,9 +101,10 @@ void AppendCsvLineUtf8(const std::vector<std::string>& cells, std::string& out) 
     for (const auto& cell : cells) {
         // One pass over the cell: find_first_of looks each character up in the set with a
         // call of its own, which showed in exports of a million rows.
-        const bool plain = std::none_of(cell.begin(), cell.end(), [](char c) {
-            return c == ',' || c == '"' || c == '\r' || c == '\n';
-        });
+        const bool plain =
+            std::none_of(cell.begin(), cell.end(),
+                         [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; }) &&
+            !SpreadsheetWouldEvaluate(cell);
         if (plain) {
             out += cell;
         } else {

@@ -15,11 +15,18 @@ const char* CsvHeader(ResultKind kind);
 // The header line with the headings of optional columns appended.
 std::string CsvHeader(ResultKind kind, const std::vector<std::string>& extraHeadings);
 
+// True for a cell a spreadsheet would take for a formula (it starts with =, +, -, @, a tab or
+// a carriage return and is not a plain number): a patient ID such as "=CMD|' /C CALC" from a
+// meter would otherwise run when the export is opened. Such a cell is written with a leading
+// apostrophe, which spreadsheets read as "this is text" and do not show.
+bool SpreadsheetWouldEvaluate(std::string_view cell);
+
 // The whole file for the rows a list shows: the header, then every cell of every row in
 // column order, each followed by a comma, each row ending in a line feed; in code page 949.
 // A cell holding a comma, a double quote or a line break is quoted as RFC 4180 does (a
 // patient ID from the meter may hold a comma, and unquoted it would shift every column
-// after it); every other cell is written as it is. A character code page 949 cannot hold
+// after it); a cell a spreadsheet would evaluate gets its apostrophe first; every other cell
+// is written as it is. A character code page 949 cannot hold
 // is written as '?', so one odd name never loses the whole export.
 // `extraHeadings` name the optional columns a list shows beyond its kind's own (patient name,
 // memo, delivery), appended to the header line.

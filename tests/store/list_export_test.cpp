@@ -37,6 +37,34 @@ TEST(CsvExport, LinesEndWithACommaAndOnlyRiskyCellsAreQuoted) {
               "No,Date,Time,Result,Patient ID\nx?y,\n");
 }
 
+TEST(CsvExport, CellsASpreadsheetWouldRunAreNeutralisedAndNumbersAreNot) {
+    std::vector<std::vector<std::string>> rows = {
+        {"1", "d", "t", "-5", "+7.25", "=CMD|' /C CALC"},
+        {"2", "d", "t", "x", "y", "@SUM(A1)"},
+        {"3", "d", "t", "x", "y", "+1-2"},
+        {"4", "d", "t", "x", "y", "-"},
+        {"5", "d", "t", "x", "y", "\tP1"},
+        {"6", "d", "t", "x", "y", "=1,2"},
+        {"7", "d", "t", "x", "y", "P=1"},
+    };
+    EXPECT_EQ(ComposeCsvUtf8(ResultKind::HbA1c, rows), "No,Date,Time,Result,eAG,Patient ID\n"
+                                                       "1,d,t,-5,+7.25,'=CMD|' /C CALC,\n"
+                                                       "2,d,t,x,y,'@SUM(A1),\n"
+                                                       "3,d,t,x,y,'+1-2,\n"
+                                                       "4,d,t,x,y,'-,\n"
+                                                       "5,d,t,x,y,'\tP1,\n"
+                                                       "6,d,t,x,y,\"'=1,2\",\n"
+                                                       "7,d,t,x,y,P=1,\n");
+    // The line formatter that the list and the window's export share closes cells in place.
+    std::string line;
+    for (const std::string cell : {"=HYPERLINK(\"x\")", "-3.5", "\rA"}) {
+        const std::size_t start = line.size();
+        line += cell;
+        EndCsvCell(line, start);
+    }
+    EXPECT_EQ(line, "\"'=HYPERLINK(\"\"x\"\")\",-3.5,\"'\rA\",");
+}
+
 TEST(CsvExport, FileIsReplacedWholeOrNotAtAll) {
     qa::test::TempDir dir;
     std::string path = dir.File("out.csv");
