@@ -300,6 +300,10 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
         <translation>%1 takes a number such as 6.7, not &quot;%2&quot;</translation>
     </message>
     <message>
+        <source>%1 takes a number from %2 to %3, not &quot;%4&quot;</source>
+        <translation>%1 takes a number from %2 to %3, not &quot;%4&quot;</translation>
+    </message>
+    <message>
         <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</source>
         <translation>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</translation>
     </message>

@@ -300,6 +300,10 @@ The files of &quot;%2&quot; are used instead.</source>
         <translation>%1에는 6.7 같은 수를 적어 주세요(&quot;%2&quot; 아님)</translation>
     </message>
     <message>
+        <source>%1 takes a number from %2 to %3, not &quot;%4&quot;</source>
+        <translation>%1에는 %2부터 %3까지의 수를 적어 주세요(&quot;%4&quot; 아님)</translation>
+    </message>
+    <message>
         <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</source>
         <translation>%1이(가) 너무 깁니다: 최대 %2바이트(한글 한 글자는 3바이트)인데 %3바이트입니다</translation>
     </message>

@@ -80,6 +80,7 @@ enum class MessageId : int {
     SettingInterfaceChoices,
     SettingNotANumber,
     SettingTooLong,    // the key, the most bytes, the bytes given
+    SettingOutOfRange, // the key, the lowest, the highest, the text given
     SettingAckTimeout, // the key, the most seconds, the value
 };
 

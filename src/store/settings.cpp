@@ -190,10 +190,17 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
         field = std::move(line);
         return true;
     };
-    auto real = [&](float& field) {
+    // A limit far outside what the meter measures is a typing slip, and a huge one does not
+    // even survive the file's one-decimal text (1e23 comes back as 99999997781963083612160.0).
+    auto real = [&](float& field, double highest) {
         double parsed = LeadingDouble(value);
         if (value.empty() || value.find_first_not_of("0123456789.") != std::string_view::npos) {
             problem = Message(MessageId::SettingNotANumber, keyAndValue);
+            return false;
+        }
+        if (parsed > highest) {
+            problem = Message(MessageId::SettingOutOfRange,
+                              {std::string(key), "0", FixedText(highest, 1), std::string(value)});
             return false;
         }
         field = static_cast<float>(parsed);
@@ -210,13 +217,13 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
     if (is("lang"))
         return code(store.language, 1, MessageId::SettingLanguageChoices);
     if (is("HbA1c_high"))
-        return real(store.hba1cHigh);
+        return real(store.hba1cHigh, kHbA1cLimitHighest);
     if (is("HbA1c_low"))
-        return real(store.hba1cLow);
+        return real(store.hba1cLow, kHbA1cLimitHighest);
     if (is("Glucose_high"))
-        return real(store.glucoseHigh);
+        return real(store.glucoseHigh, kGlucoseLimitHighest);
     if (is("Glucose_low"))
-        return real(store.glucoseLow);
+        return real(store.glucoseLow, kGlucoseLimitHighest);
     if (is("Name"))
         return text(store.name);
     if (is("Hospital"))

@@ -56,6 +56,11 @@ std::string SettingsFilePath(const std::string& dataFolder, const std::string& u
 // and a decimal comma would read "6.7" back as 6.
 // The settings as the file's own keys and texts, in file order (for showing them).
 std::vector<std::pair<std::string, std::string>> SettingsEntries(const SettingsStore& store);
+// The highest target limits a setting takes: HbA1c in percent, glucose in mg/dL, each well
+// above what the meter can measure.
+inline constexpr double kHbA1cLimitHighest = 20.0;
+inline constexpr double kGlucoseLimitHighest = 1000.0;
+
 // Sets one setting from its file key (any case) and a text; false with `problem` set for an
 // unknown key or a value that does not fit it.
 bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value,

@@ -157,3 +157,23 @@ TEST(Settings, NumbersDoNotFollowTheProcessLocale) {
     EXPECT_EQ(fixed, "6.7");
     EXPECT_DOUBLE_EQ(parsed, 6.7);
 }
+
+TEST(Settings, TargetLimitsAreNumbersWithinReachOfTheMeter) {
+    SettingsStore store;
+    store.hba1cHigh = 6.7F;
+    store.glucoseHigh = 160.0F;
+    Message problem;
+    EXPECT_FALSE(ApplySettingsEntry(store, "Glucose_high", "99999999999999999999999", problem));
+    EXPECT_EQ(problem.id, MessageId::SettingOutOfRange);
+    EXPECT_EQ(problem.args,
+              (std::vector<std::string>{"Glucose_high", "0", "1000.0", "99999999999999999999999"}));
+    EXPECT_FALSE(ApplySettingsEntry(store, "hba1c_high", "20.1", problem));
+    EXPECT_EQ(store.hba1cHigh, 6.7F) << "a refused value leaves the setting as it was";
+    EXPECT_EQ(store.glucoseHigh, 160.0F);
+    EXPECT_FALSE(ApplySettingsEntry(store, "HbA1c_low", "-1", problem));
+    EXPECT_EQ(problem.id, MessageId::SettingNotANumber);
+    ASSERT_TRUE(ApplySettingsEntry(store, "HbA1c_high", "20", problem));
+    ASSERT_TRUE(ApplySettingsEntry(store, "Glucose_low", "1000.0", problem));
+    EXPECT_EQ(store.hba1cHigh, 20.0F);
+    EXPECT_EQ(store.glucoseLow, 1000.0F);
+}
