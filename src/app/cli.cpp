@@ -2,10 +2,10 @@
 
 #include "app/cli_common.h"
 #include "app/data_folder.h"
+#include "app/operator_language.h"
 #include "app/usage.h"
 #include "i18n/language.h"
 #include "i18n/message_catalogue.h"
-#include "i18n/operator_language.h"
 #include "store/system_error.h"
 
 #include <cerrno>
