@@ -1,9 +1,9 @@
 // QuorinA1c: the window.
 #include "app/data_folder.h"
 #include "app/instance_lock.h"
+#include "app/operator_language.h"
 #include "app/usage.h"
 #include "frame/main_window.h"
-#include "i18n/operator_language.h"
 #include "print/print_dialog_service.h"
 #include "store/users.h"
 #include "views/ui_services.h"

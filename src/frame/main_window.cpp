@@ -9,6 +9,7 @@
 #include "views/delivery_panel.h"
 #include "views/settings_dialog.h"
 #include "widgets/image_button.h"
+#include "widgets/retranslate.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,7 +67,10 @@ private:
 MainWindow::MainWindow(Services services, QWidget* parent)
     : SkinnedFrame(parent), services_(std::move(services)) {
     // The catalogue is in place before the first text: every text shown from here on can be
-    // shown again in the operator's language once the operator is known.
+    // shown again in the operator's language once the operator is known. The language layer
+    // knows no widgets; the window tells it how they show their texts again.
+    SetWidgetRetranslator(
+        [](QObject* widget) { RetranslateWidget(static_cast<QWidget*>(widget), TranslateAgain); });
     ApplyLanguage(CurrentLanguage());
     setWindowTitle(tr(kTitle));
     setWindowIcon(AppIcon());

@@ -1,21 +1,13 @@
 #include "i18n/language.h"
 
 #include "i18n/message_catalogue.h"
-#include "widgets/tool_tip_button.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QGroupBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QHash>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLibraryInfo>
-#include <QLineEdit>
 #include <QMutex>
 #include <QRegularExpression>
-#include <QTabWidget>
 #include <QTranslator>
 
 #include <algorithm>
@@ -130,6 +122,7 @@ struct LanguageState {
     QCoreApplication* installedOn = nullptr;
     bool qtBaseInstalled = false;
     Language current = Language::Korean;
+    WidgetRetranslator retranslate;
 };
 
 LanguageState& State() {
@@ -177,8 +170,9 @@ class LanguageChangeFilter : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::LanguageChange && watched->isWidgetType()) {
-            RetranslateWidget(static_cast<QWidget*>(watched));
+        if (event->type() == QEvent::LanguageChange && watched->isWidgetType() &&
+            State().retranslate) {
+            State().retranslate(watched);
         }
         return false;
     }
@@ -249,57 +243,12 @@ bool ApplyLanguage(Language language) {
     return state.loaded;
 }
 
-void RetranslateWidget(QWidget* widget) {
-    if (widget->isWindow() || !widget->windowTitle().isEmpty()) {
-        const QString title = widget->windowTitle();
-        const QString again = Again(title);
-        if (again != title) {
-            widget->setWindowTitle(again);
-        }
-    }
-    if (!widget->toolTip().isEmpty()) {
-        widget->setToolTip(Again(widget->toolTip()));
-    }
-    if (auto* tip = qobject_cast<ToolTipButton*>(widget)) {
-        if (!tip->ToolTipText().isEmpty()) {
-            tip->SetToolTipText(Again(tip->ToolTipText()), tip->IsToolTipActive());
-        }
-    }
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
-        label->setText(Again(label->text()));
-    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        button->setText(Again(button->text()));
-    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
-        group->setTitle(Again(group->title()));
-    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        edit->setPlaceholderText(Again(edit->placeholderText()));
-    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        // Only items that came from the catalogue change (a list of IDs stays as it is).
-        for (int i = 0; i < combo->count(); ++i) {
-            const QString text = combo->itemText(i);
-            const QString again = Again(text);
-            if (again != text) {
-                combo->setItemText(i, again);
-            }
-        }
-    } else if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setTabText(i, Again(tabs->tabText(i)));
-        }
-    } else if (auto* header = qobject_cast<QHeaderView*>(widget)) {
-        // Headings are looked up when painted; the sections only need to be drawn again.
-        if (QAbstractItemModel* model = header->model()) {
-            const int count =
-                header->orientation() == Qt::Horizontal ? model->columnCount() : model->rowCount();
-            if (count > 0) {
-                emit model->headerDataChanged(header->orientation(), 0, count - 1);
-            }
-        }
-    }
-    for (QAction* action : widget->actions()) {
-        action->setText(Again(action->text()));
-        action->setToolTip(Again(action->toolTip()));
-    }
+QString TranslateAgain(const QString& shown) {
+    return Again(shown);
+}
+
+void SetWidgetRetranslator(WidgetRetranslator retranslate) {
+    State().retranslate = std::move(retranslate);
 }
 
 } // namespace qa

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-class QWidget;
+class QObject;
 
 namespace qa {
 
@@ -17,16 +17,22 @@ Language LanguageFromSetting(int lang);
 
 // Puts the whole application into `language`: the program's catalogue and, for Korean, Qt's
 // own (standard buttons and dialogs). Every widget then receives QEvent::LanguageChange and
-// shows its texts again in the new language. Needs a QCoreApplication. Returns false when
-// the program's catalogue could not be loaded (the source texts are shown then).
+// shows its texts again in the new language through the registered widget retranslator. Needs a
+// QCoreApplication. Returns false when the program's catalogue could not be loaded (the source
+// texts are shown then).
 bool ApplyLanguage(Language language);
 Language CurrentLanguage();
 
-// Shows again, in the current language, every text of `widget` that came from the catalogue:
-// window title, tool tip, label and button texts, group titles, combo items, placeholders
-// and the tips of the drawn buttons. Texts composed at run time (a count, a path) are left
-// for their owner to set again. ApplyLanguage does this for every widget by itself.
-void RetranslateWidget(QWidget* widget);
+// The text `shown` in the current language: a catalogue text as it is, a text with its
+// arguments filled in, or a catalogue text followed by a key name in brackets (a shortcut);
+// a text that came from no catalogue lookup comes back unchanged.
+QString TranslateAgain(const QString& shown);
+
+// How a widget shows its texts again when the language changes. This layer knows no widget
+// classes: the widget layer registers the retranslator, and every widget that receives
+// QEvent::LanguageChange is handed to it once. Without one, widgets keep their texts.
+using WidgetRetranslator = std::function<void(QObject* widget)>;
+void SetWidgetRetranslator(WidgetRetranslator retranslate);
 
 // A text that its shower makes anew, in the current language, whenever the language changes:
 // a catalogue text with numbers or names filled in cannot be looked up again once shown.

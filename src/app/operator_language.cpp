@@ -1,4 +1,4 @@
-#include "i18n/operator_language.h"
+#include "app/operator_language.h"
 
 #include "store/profile_file.h"
 #include "store/settings.h"

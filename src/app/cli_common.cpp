@@ -1,0 +1,167 @@
+#include "app/cli_common.h"
+
+#include "app/data_folder.h"
+#include "app/usage.h"
+#include "i18n/language.h"
+#include "i18n/message_catalogue.h"
+#include "store/interface_settings.h"
+#include "store/settings.h"
+#include "store/system_error.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace qa::cli {
+
+std::string ConsoleText(std::string text) {
+    // Message texts use CR LF line breaks; a console wants plain line feeds.
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::unique_ptr<QCoreApplication> EventLoopApplication() {
+    if (QCoreApplication::instance() != nullptr) {
+        return nullptr;
+    }
+    static int argc = 1;
+    static char name[] = "quorina1c-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+std::string CliText(const char* text, const std::vector<std::string>& args) {
+    return FillArguments(Translate("qa::Cli", text).toStdString(), args);
+}
+
+std::string UsageWords(const std::string& text) {
+    return Translate("qa::Usage", text.c_str()).toStdString();
+}
+
+std::optional<std::string> Value(const Options& options, const char* name) {
+    auto found = options.values.find(name);
+    if (found == options.values.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+std::optional<ResultKind> KindOption(const Options& options) {
+    std::string kind = Value(options, "--kind").value_or("hba1c");
+    std::transform(kind.begin(), kind.end(), kind.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (kind == "hba1c") {
+        return ResultKind::HbA1c;
+    }
+    if (kind == "glucose") {
+        return ResultKind::Glucose;
+    }
+    return std::nullopt;
+}
+
+int Cli::Usage(const std::string& problem) {
+    err_ << "quorina1c-cli: " << problem << "\n" << ShortUsageText(CliUsage(), UsageWords);
+    return kExitUsage;
+}
+
+bool Cli::Lock() {
+    lock_ = std::make_unique<InstanceLock>(QString::fromStdString(folder_));
+    switch (lock_->Acquire()) {
+    case InstanceLock::Result::Acquired:
+        RemoveStaleTempFiles(folder_);
+        return true;
+    case InstanceLock::Result::AlreadyRunning:
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                          "QuorinA1c is already running on this data folder: "))
+             << folder_ << "\n";
+        return false;
+    case InstanceLock::Result::Failed:
+        err_ << lock_->ErrorText().toStdString() << "\n";
+        return false;
+    }
+    return false;
+}
+
+int Cli::OpenUser(bool readOnly) {
+    users_ = std::make_unique<UserStore>(folder_, prompter_);
+    users_->SetReadOnly(readOnly);
+    users_->SetSingleThread(true); // each command runs on the calling thread alone
+    users_->SetWalkOnly(readOnly); // the readers walk the tables, they never list them
+    if (!users_->LoadUsers()) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
+             << users_->UserInfoPath() << ": " << SystemErrorText(errno) << "\n";
+        return kExitFailed;
+    }
+    if (auto id = Value(options_, "--user")) {
+        const auto& list = users_->UserList();
+        if (std::find(list.begin(), list.end(), *id) == list.end()) {
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "quorina1c-cli: unknown user %1"), {*id})
+                 << "\n";
+            return kExitUsage;
+        }
+        if (!users_->OpenUser(*id)) {
+            return OpenFailure();
+        }
+        FollowOperatorLanguage();
+        return kExitOk;
+    }
+    if (!users_->OpenUserDatabases() || !users_->LoadSettings()) {
+        return OpenFailure();
+    }
+    FollowOperatorLanguage();
+    return kExitOk;
+}
+
+void Cli::FollowOperatorLanguage() {
+    ApplyLanguage(LanguageFromSetting(users_->Settings().language));
+}
+
+int Cli::OpenFailure() {
+    err_ << (users_->HasDamagedFile()
+                 ? ConsoleText(MessageUtf8(Message(user_text::kDamagedFile, {})))
+                 : FillArguments(CliText(QT_TRANSLATE_NOOP(
+                                     "qa::Cli", "The files of user %1 cannot be opened:")),
+                                 {users_->ActiveUserId()}))
+         << "\n";
+    for (const std::string& problem : users_->OpenProblems()) {
+        err_ << "  " << problem << "\n";
+    }
+    if (users_->OpenProblems().empty()) {
+        err_ << "  " << SettingsFilePath(folder_, users_->ActiveUserId()) << "\n";
+    }
+    return kExitFailed;
+}
+
+int Cli::ReadFailure(const MeasurementTable& table) {
+    if (table.IsDamaged()) {
+        err_ << ConsoleText(MessageUtf8(Message(user_text::kDamagedFile, {}))) << "\n";
+    } else {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n"));
+    }
+    err_ << "  " << table.Path().Str() << ": " << table.LastError() << "\n";
+    return kExitFailed;
+}
+
+int Cli::Extra(std::size_t allowed) {
+    if (options_.positional.size() <= allowed) {
+        return kExitOk;
+    }
+    return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "unexpected argument %1"),
+                         {options_.positional[allowed]}));
+}
+
+interop::MessageContext Cli::MessageContextOfUser() {
+    interop::MessageContext context;
+    context.display = users_->Settings();
+    LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), context.link);
+    context.operatorId = users_->ActiveUserId();
+    context.composed = interop::LocalNow();
+    return context;
+}
+
+} // namespace qa::cli

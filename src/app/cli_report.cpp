@@ -1,0 +1,238 @@
+#include "app/cli_common.h"
+
+#include "i18n/language.h"
+#include "print/list_report.h"
+#include "print/patient_report.h"
+#include "print/report_header.h"
+#include "print/report_source.h"
+#include "store/audit_log.h"
+#include "store/list_filters.h"
+#include "store/output_target.h"
+#include "store/patient_history.h"
+
+#include <algorithm>
+#include <chrono>
+#include <unistd.h>
+
+namespace qa::cli {
+
+namespace {
+
+// The data report read straight from the list's query: rows are asked for in order, once per
+// column group, so the stream moves forward and starts over for the next group; nothing but
+// the current row is held, however many pages the report takes.
+class StreamedReportSource : public ReportSource {
+public:
+    StreamedReportSource(ResultListStream& stream, ResultKind kind, int rows)
+        : stream_(stream), rows_(rows) {
+        // The columns of the all-data list, at their screen widths.
+        AddColumn("No.", 80);
+        AddColumn("Date", 150);
+        AddColumn("Time", 100);
+        AddColumn("Result", kind == ResultKind::HbA1c ? 180 : 200);
+        if (kind == ResultKind::HbA1c) {
+            AddColumn("eAG", 180);
+            AddColumn("Patient ID", 180);
+        }
+    }
+
+    int ColumnCount() const override { return static_cast<int>(headings_.size()); }
+    QString Heading(int column) const override {
+        return column >= 0 && column < ColumnCount() ? headings_[column] : QString();
+    }
+    int ColumnWidth(int column) const override {
+        return column >= 0 && column < ColumnCount() ? widths_[column] : 0;
+    }
+    int RowCount() const override { return rows_; }
+    QString CellText(int row, int column) const override {
+        if (!MoveTo(row) || column < 0 || column >= static_cast<int>(cells_.size())) {
+            return QString();
+        }
+        return cells_[static_cast<std::size_t>(column)];
+    }
+    bool Failed() const { return stream_.Failed(); }
+
+private:
+    void AddColumn(const char* heading, int width) {
+        // Headed as the list heads them, in the operator's language.
+        headings_.push_back(Translate("qa::ListHeading", heading));
+        widths_.push_back(width);
+    }
+    bool MoveTo(int row) const {
+        if (row == stream_.Index() && !cells_.empty()) {
+            return true;
+        }
+        if (row < stream_.Index() && !stream_.Restart()) {
+            return false;
+        }
+        while (stream_.Index() < row) {
+            if (!stream_.Next()) {
+                cells_.clear();
+                return false;
+            }
+        }
+        cells_.clear();
+        for (const std::string& cell : stream_.Cells()) {
+            cells_.push_back(QString::fromStdString(cell));
+        }
+        return true;
+    }
+
+    ResultListStream& stream_;
+    int rows_;
+    std::vector<QString> headings_;
+    std::vector<int> widths_;
+    mutable std::vector<QString> cells_;
+};
+
+} // namespace
+
+std::unique_ptr<QGuiApplication> Cli::PrintingApplication() {
+    // Printing lays text out with the window system's fonts; without a display the
+    // offscreen platform does the same work.
+    std::unique_ptr<QGuiApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        static int argc = 1;
+        static char name[] = "quorina1c-cli";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    // The printed words are in the language of the operator the command works for.
+    ApplyLanguage(CurrentLanguage());
+    return app;
+}
+
+int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& path,
+                std::size_t& printed, const ReportContext& context) {
+    std::unique_ptr<QGuiApplication> app = PrintingApplication();
+    MeasurementTable& table = kind == ResultKind::HbA1c
+                                  ? static_cast<MeasurementTable&>(users_->HbA1cMain())
+                                  : users_->GlucoseMain();
+    const int rows = table.CountRows();
+    if (rows < 0) {
+        return ReadFailure(table);
+    }
+    printed = static_cast<std::size_t>(rows);
+    StreamedReportSource source(stream, kind, rows);
+    if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {refused})
+             << "\n";
+        return kExitFailed;
+    }
+    // Written beside the target and renamed, so a failed report never leaves half a file
+    // under the name the operator gave, nor writes through a link planted there.
+    std::string temp = TempPathBeside(path) + ".pdf"; // the printer picks PDF by the suffix
+    QString error;
+    if (!PrintReportToPdf(source, users_->Settings(), QString::fromStdString(temp), &error,
+                          context)) {
+        ::unlink(temp.c_str());
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The report was not printed: %1"),
+                        {error.toStdString()})
+             << "\n";
+        return kExitFailed;
+    }
+    if (source.Failed()) {
+        ::unlink(temp.c_str());
+        return ReadFailure(table);
+    }
+    std::string moveError;
+    if (!MoveIntoPlace(temp, path, moveError)) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {moveError})
+             << "\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int Cli::PatientReport(const std::string& patientId, const std::string& path) {
+    PatientReportData data;
+    data.patientId = patientId;
+    data.operatorId = users_->ActiveUserId();
+    data.today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+    for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
+                                    static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
+        std::vector<PatientResult> results;
+        std::string error;
+        if (!ReadPatientResults(*table, patientId, results, error)) {
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n")) << "  "
+                 << error << "\n";
+            return kExitFailed;
+        }
+        (table->Kind() == ResultKind::HbA1c ? data.hba1c : data.glucose) = std::move(results);
+    }
+    auto from = Value(options_, "--from");
+    auto to = Value(options_, "--to");
+    if (from) {
+        FilterResult search = SearchFilter(*ParseStoredDate(*from), *ParseStoredDate(*to));
+        if (!search.ok) {
+            err_ << ConsoleText(MessageUtf8(search.message)) << "\n";
+            return kExitFailed;
+        }
+        data.fromDate = *from;
+        data.toDate = *to;
+    } else if (auto weeks = Value(options_, "--weeks"); weeks && std::stoi(*weeks) > 0) {
+        // Counted back from the patient's newest result, as the list's period choice counts
+        // from the newest stored date.
+        std::string newest;
+        for (const auto* list : {&data.hba1c, &data.glucose}) {
+            if (!list->empty()) {
+                newest = std::max(newest, list->front().date);
+            }
+        }
+        if (auto day = ParseStoredDate(newest)) {
+            data.fromDate = StoredDateText(*day - std::chrono::days{7 * std::stoi(*weeks)});
+            data.toDate = newest;
+        }
+    }
+    if (!data.fromDate.empty()) {
+        for (auto* list : {&data.hba1c, &data.glucose}) {
+            std::erase_if(*list, [&](const PatientResult& r) {
+                return r.date < data.fromDate || r.date > data.toDate;
+            });
+        }
+    }
+    for (const auto* list : {&data.hba1c, &data.glucose}) {
+        if (!list->empty() && data.patientName.empty()) {
+            data.patientName = list->front().patientName;
+        }
+    }
+    if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {refused})
+             << "\n";
+        return kExitFailed;
+    }
+    std::unique_ptr<QGuiApplication> app = PrintingApplication();
+    std::string temp = TempPathBeside(path) + ".pdf"; // the printer picks PDF by the suffix
+    QString error;
+    if (!PrintPatientReportToPdf(data, users_->Settings(), QString::fromStdString(temp), &error)) {
+        ::unlink(temp.c_str());
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The report was not printed: %1"),
+                        {error.toStdString()})
+             << "\n";
+        return kExitFailed;
+    }
+    std::string moveError;
+    if (!MoveIntoPlace(temp, path, moveError)) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {moveError})
+             << "\n";
+        return kExitFailed;
+    }
+    AuditEntry entry;
+    entry.operatorId = users_->ActiveUserId();
+    entry.action = audit_action::kPrint;
+    entry.patientId = patientId;
+    entry.detail = "patient report of " + std::to_string(data.hba1c.size()) + " HbA1c and " +
+                   std::to_string(data.glucose.size()) + " glucose results to " + path;
+    std::string auditError;
+    if (!AppendAudit(folder_, std::move(entry), &auditError)) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The audit log cannot be written: "))
+             << auditError << "\n";
+    }
+    return kExitOk;
+}
+
+} // namespace qa::cli

@@ -1,0 +1,100 @@
+#include "app/cli_common.h"
+
+#include "interop/delivery.h"
+#include "interop/outbox.h"
+#include "interop/qt/fhir_sender.h"
+
+namespace qa::cli {
+
+// Queues every stored result the outbox does not know, then sends what is pending: to an
+// MLLP receiver one message at a time, to a FHIR server one transaction Bundle of results at
+// a time; the outcome of each is in the outbox before the next goes out.
+int Cli::Send() {
+    if (int code = Extra(0); code != kExitOk) {
+        return code;
+    }
+    if (!Lock()) {
+        return kExitFailed;
+    }
+    if (int code = OpenUser(); code != kExitOk) {
+        return code;
+    }
+    interop::MessageContext context = MessageContextOfUser();
+    const std::string destination = Value(options_, "--to").value_or(context.link.destination);
+    if (destination.empty()) {
+        return Usage(CliText(
+            QT_TRANSLATE_NOOP("qa::Cli", "send needs --to mllp://HOST:PORT or a FHIR base URL "
+                                         "http(s)://HOST/PATH, or the Destination setting")));
+    }
+    auto endpoint = interop::ParseMllpDestination(destination);
+    auto fhirBase = endpoint ? std::nullopt : interop::ParseFhirBase(destination);
+    if (!endpoint && !fhirBase) {
+        return Usage(CliText(
+            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp://HOST:PORT or as a "
+                                         "FHIR base URL http(s)://HOST/PATH, not %1"),
+            {destination}));
+    }
+    interop::Outbox outbox;
+    std::string error;
+    if (!outbox.Open(interop::Outbox::PathFor(folder_, users_->ActiveUserId()), error)) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Nothing was sent: %1"), {error}) << "\n";
+        return kExitFailed;
+    }
+    if (options_.flags.count("--retry-held") != 0 && outbox.ReleaseHeld() < 0) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
+             << outbox.LastError() << "\n";
+        return kExitFailed;
+    }
+    for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
+                                    static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
+        std::vector<interop::StoredResult> results;
+        if (!interop::ReadStoredResults(*table, results)) {
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The stored results cannot be read: "))
+                 << table->LastError() << "\n";
+            return kExitFailed;
+        }
+        if (interop::QueueResults(outbox, results, context) < 0) {
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
+                 << outbox.LastError() << "\n";
+            return kExitFailed;
+        }
+    }
+    const std::chrono::seconds timeout(context.link.ackTimeoutSeconds);
+    interop::DeliverySummary summary;
+    if (endpoint) {
+        interop::MllpSender sender(*endpoint, timeout);
+        summary = interop::SendPending(
+            outbox, sender,
+            [this](const interop::OutboxEntry& entry, const interop::MllpSender::Reply& reply) {
+                if (reply.outcome == interop::MllpSender::Outcome::Refused) {
+                    err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                                      "held %1: the receiver refused it (%2 %3)"),
+                                    {entry.controlId, reply.ack.code, reply.ack.reason})
+                         << "\n";
+                }
+            });
+    } else {
+        // The HTTP client waits for its answer in an event loop.
+        const std::unique_ptr<QCoreApplication> app = EventLoopApplication();
+        interop::FhirSender sender(*fhirBase, timeout);
+        summary = interop::SendPendingFhir(
+            outbox, sender, context,
+            [this](const std::string& controlId, const std::string& reason) {
+                err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                                  "held %1: the FHIR server refused it (%2)"),
+                                {controlId, reason})
+                     << "\n";
+            });
+    }
+    if (!summary.problem.empty()) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Sending stopped: %1"), {summary.problem})
+             << "\n";
+    }
+    const int undelivered = summary.pending + summary.heldTotal;
+    out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "sent %1, pending %2"),
+                    {std::to_string(summary.sent), std::to_string(undelivered)})
+         << "\n";
+    return undelivered == 0 ? kExitOk : kExitFailed;
+}
+
+} // namespace qa::cli

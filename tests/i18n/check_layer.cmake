@@ -1,0 +1,36 @@
+# The language library sits just above the store: it links only the store, the message
+# catalogue and Qt Core/Gui, and includes nothing of the layers above. Widgets register how
+# they retranslate; the application reads the operator's language from the user store.
+#   LINKS    the library's link libraries, separated by "|"
+#   SOURCES  its source folder
+string(REPLACE "|" ";" links "${LINKS}")
+set(problems "")
+foreach(link IN LISTS links)
+    # Generator expressions and the library's own compiled catalogues are fine.
+    if(link MATCHES "^\\$<" OR link MATCHES "^qa_i18n")
+        continue()
+    endif()
+    if(link MATCHES "^qa_" AND NOT link MATCHES "^(qa_store|qa_message_catalogue)$")
+        list(APPEND problems "links ${link}")
+    elseif(link MATCHES "^Qt6?::" AND NOT link MATCHES "^Qt6?::(Core|Gui)$")
+        list(APPEND problems "links ${link}")
+    endif()
+endforeach()
+if(NOT links)
+    list(APPEND problems "no link libraries were passed in")
+endif()
+file(GLOB sources "${SOURCES}/*.cpp" "${SOURCES}/*.h")
+foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^#include \"")
+    foreach(line IN LISTS includes)
+        if(NOT line MATCHES "^#include \"(i18n|store)/")
+            get_filename_component(name "${source}" NAME)
+            list(APPEND problems "${name}: ${line}")
+        endif()
+    endforeach()
+endforeach()
+if(problems)
+    list(JOIN problems "\n  " text)
+    message(FATAL_ERROR "The language library reaches above the store:\n  ${text}")
+endif()
+message(STATUS "qa_i18n links: ${links}")
