@@ -124,9 +124,8 @@ void Cli::FollowOperatorLanguage() {
 int Cli::OpenFailure() {
     err_ << (users_->HasDamagedFile()
                  ? ConsoleText(MessageUtf8(Message(user_text::kDamagedFile, {})))
-                 : FillArguments(CliText(QT_TRANSLATE_NOOP(
-                                     "qa::Cli", "The files of user %1 cannot be opened:")),
-                                 {users_->ActiveUserId()}))
+                 : CliText(QT_TRANSLATE_NOOP("qa::Cli", "The files of user %1 cannot be opened:"),
+                           {users_->ActiveUserId()}))
          << "\n";
     for (const std::string& problem : users_->OpenProblems()) {
         err_ << "  " << problem << "\n";

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -307,6 +308,17 @@ TEST(Cli, UsersAreAddedSwitchedAndDeleted) {
     EXPECT_EQ(Cli(data, {"users", "list"}).out, "* Dr Kim\n");
     EXPECT_EQ(Cli(data, {"users", "delete", "Dr Kim"}).code, 1) << "the last user stays";
     EXPECT_EQ(Cli(data, {"users", "delete", "ghost"}).code, 2);
+}
+
+TEST(Cli, AUserWhoseFilesCannotBeOpenedIsNamed) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    ASSERT_EQ(Cli(data, {"users", "add", "Dr Kim"}).code, 0);
+    std::filesystem::remove(data + "/Dr Kim_Glucose.sqlite");
+    std::filesystem::create_directory(data + "/Dr Kim_Glucose.sqlite");
+    CliRun run = Cli(data, {"list", "--user", "Dr Kim"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(Lines(run.err).at(0), "사용자 Dr Kim의 파일을 열 수 없습니다:") << run.err;
 }
 
 TEST(Cli, DownloadFromAMissingPortFails) {
