@@ -345,15 +345,22 @@ TEST(Hl7, MessagesAndBatchesReadBackByPythonHl7) {
 TEST(Hl7, AcknowledgementsAreReadWithTheirOwnDelimiters) {
     Acknowledgement plain = ParseAcknowledgement(
         "MSH|^~\\&|LIS|LAB|QuorinA1c||20261208||ACK^R01^ACK|9|P|2.5.1\rMSA|AE|QAH1|No \\T\\ way\r");
+    EXPECT_EQ(plain.type, "ACK");
     EXPECT_EQ(plain.code, "AE");
     EXPECT_EQ(plain.controlId, "QAH1");
     EXPECT_EQ(plain.reason, "No & way");
     Acknowledgement other = ParseAcknowledgement("MSH#$%@*#a#b#c#d#t##ACK#9#P#2.5.1\r"
                                                  "MSA#AR#QAG2\rERR###207$Bad code\r");
+    EXPECT_EQ(other.type, "ACK");
     EXPECT_EQ(other.code, "AR");
     EXPECT_EQ(other.controlId, "QAG2");
     EXPECT_EQ(other.reason, "Bad code") << "from ERR-3 when MSA-3 is empty";
     EXPECT_EQ(ParseAcknowledgement("garbage").code, "");
+    EXPECT_EQ(ParseAcknowledgement("MSH|^~\\&|LIS|LAB|QuorinA1c||20261208||ORU^R01|9|P|2.5.1\r"
+                                   "MSA|AA|QAH1\r")
+                  .type,
+              "ORU")
+        << "the message code, not the whole type";
 }
 
 // Every bundle is valid against the FHIR R4 schema and reads back with its codes and values.
