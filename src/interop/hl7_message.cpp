@@ -281,7 +281,10 @@ Acknowledgement ParseAcknowledgement(std::string_view message) {
             segment.remove_prefix(1);
         }
         std::vector<std::string_view> fields = SplitView(segment, field);
-        if (fields[0] == "MSA") {
+        if (fields[0] == "MSH" && ack.type.empty() && fields.size() > 8) {
+            // MSH-1 is the separator itself, so MSH-9 is the eighth field after the name.
+            ack.type = text(SplitView(fields[8], component)[0]);
+        } else if (fields[0] == "MSA") {
             if (fields.size() > 1) {
                 ack.code = text(fields[1]);
             }

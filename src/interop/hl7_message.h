@@ -64,8 +64,10 @@ std::string ComposeHl7Batch(const std::vector<StoredResult>& results,
 [[nodiscard]] bool WriteHl7Batch(const ResultWalk& walk, const MessageContext& context,
                                  const TextSink& sink);
 
-// What an acknowledgement says: MSA-1, MSA-2, and a reason from MSA-3 or ERR.
+// What an acknowledgement says: its message type (MSH-9), MSA-1, MSA-2, and a reason from
+// MSA-3 or ERR.
 struct Acknowledgement {
+    std::string type; // the message code of MSH-9: "ACK" for an acknowledgement
     std::string code; // "AA", "AE", "AR", "CA", "CE", "CR"; empty when none could be read
     std::string controlId;
     std::string reason;

@@ -173,6 +173,12 @@ MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view co
             }
             buffer_.erase(0, consumed);
             reply.ack = ParseAcknowledgement(block);
+            if (reply.ack.type != "ACK") {
+                // Only an ACK message acknowledges: an MSA inside anything else is no answer.
+                reply.problem = "the answer is not an acknowledgement";
+                Disconnect();
+                return reply;
+            }
             if (reply.ack.controlId != controlId) {
                 // An answer to some earlier message (one whose answer came late) says nothing
                 // about this one: keep waiting within the same time-out.

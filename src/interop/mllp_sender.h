@@ -26,7 +26,7 @@ public:
     enum class Outcome {
         Accepted, // AA (or CA)
         Refused,  // AE, AR, CE, CR: the receiver has it and says no
-        NoAnswer, // no connection, dropped, timed out, or an answer for another message
+        NoAnswer, // no connection, dropped, timed out, or no acknowledgement of this message
     };
     struct Reply {
         Outcome outcome = Outcome::NoAnswer;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -123,6 +125,50 @@ TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
         listener.Stop();
     }
     EXPECT_EQ(outbox.Count(DeliveryState::Sent), 5);
+}
+
+// Only an ACK naming this very message with AA or CA is acceptance. Anything else a receiver
+// may say leaves the result pending (sent again on the next run) rather than marked sent.
+TEST(Delivery, AnswersThatAcknowledgeNothingOfThisMessageLeaveItPending) {
+    TempDir dir;
+    Outbox outbox;
+    std::string error;
+    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    const MessageContext context = DeliveryContext();
+    ASSERT_EQ(QueueResults(outbox, Results(2), context), 2);
+    struct Case {
+        const char* mode;
+        const char* problem;
+    };
+    for (const Case& c : {Case{"other-id", "time-out"}, Case{"unknown", "without a known code"},
+                          Case{"not-ack", "not an acknowledgement"}}) {
+        SCOPED_TRACE(c.mode);
+        // A folder each: a listener logs what it received into its folder.
+        const std::string folder = dir.File(c.mode);
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
+        MllpListener listener(folder, c.mode);
+        MllpSender sender(*ParseMllpDestination(listener.url()), 300ms);
+        DeliverySummary summary = SendPending(outbox, sender);
+        EXPECT_EQ(summary.sent, 0);
+        EXPECT_EQ(summary.held, 0);
+        EXPECT_EQ(summary.pending, 2);
+        EXPECT_NE(summary.problem.find(c.problem), std::string::npos) << summary.problem;
+        listener.Stop();
+        EXPECT_EQ(listener.Received().size(), 1u) << "the run stops at the first such answer";
+    }
+    EXPECT_EQ(outbox.Count(DeliveryState::Sent), 0);
+    EXPECT_EQ(outbox.Count(DeliveryState::Held), 0);
+
+    // A late answer for another message first, then this one's: the late one is passed over.
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File("late")));
+    MllpListener listener(dir.File("late"), "late");
+    MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
+    DeliverySummary summary = SendPending(outbox, sender);
+    EXPECT_EQ(summary.sent, 2);
+    EXPECT_TRUE(summary.problem.empty()) << summary.problem;
+    listener.Stop();
+    EXPECT_EQ(listener.Received().size(), 2u) << "each once";
+    EXPECT_EQ(outbox.Count(DeliveryState::Sent), 2);
 }
 
 namespace {

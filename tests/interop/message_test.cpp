@@ -139,6 +139,17 @@ TEST(ResultCoding, ControlIdsAreStableShortAndTellResultsApart) {
     EXPECT_EQ(ControlId("op", named), id);
 }
 
+// The outbox knows a result as sent by its control ID. A new program that computed other IDs
+// would find none of them sent and send every result of every operator again after the
+// upgrade, so these values must never change: a change of the hash, of the fields it reads or
+// of how they are joined has to fail here.
+TEST(ResultCoding, ControlIdsOfGivenResultsAreTheSameInEveryVersion) {
+    EXPECT_EQ(ControlId("op", HbA1c("0650")), "QAH07de2c2b9441051d");
+    EXPECT_EQ(ControlId("nurse", Glucose("104")), "QAGdb1bf00c82c9ed22");
+    EXPECT_EQ(ControlId("김철수", HbA1c("0650", "환자01")), "QAH6c0f3065e9c436c2");
+    EXPECT_EQ(ControlId("nurse~1", HbA1c("0650", kHostileId)), "QAHedfc55f45d8e33af");
+}
+
 TEST(ResultCoding, TimesCarryTheMachinesOffsetOfThatMoment) {
     {
         ScopedTimeZone zone("Asia/Seoul");
@@ -269,6 +280,12 @@ TEST(Hl7, EscapingRoundTripsEveryDelimiterAndControlCharacter) {
     EXPECT_EQ(escaped.find_first_of("|^~&\r\n"), std::string::npos);
     EXPECT_EQ(Hl7Unescape(escaped), text);
     EXPECT_EQ(Hl7Unescape("a\\Xzz\\b\\H\\c"), "abc") << "broken or formatting escapes drop";
+    // Each delimiter alone among plain letters, as most IDs and names with one would be.
+    const std::pair<char, const char*> alone[] = {
+        {'|', "a\\F\\b"}, {'^', "a\\S\\b"}, {'~', "a\\R\\b"}, {'\\', "a\\E\\b"}, {'&', "a\\T\\b"}};
+    for (const auto& [delimiter, expected] : alone) {
+        EXPECT_EQ(Hl7Escape(std::string("a") + delimiter + "b"), expected) << delimiter;
+    }
 }
 
 // Every message is read back by python3-hl7, field by field.
@@ -345,15 +362,22 @@ TEST(Hl7, MessagesAndBatchesReadBackByPythonHl7) {
 TEST(Hl7, AcknowledgementsAreReadWithTheirOwnDelimiters) {
     Acknowledgement plain = ParseAcknowledgement(
         "MSH|^~\\&|LIS|LAB|QuorinA1c||20261208||ACK^R01^ACK|9|P|2.5.1\rMSA|AE|QAH1|No \\T\\ way\r");
+    EXPECT_EQ(plain.type, "ACK");
     EXPECT_EQ(plain.code, "AE");
     EXPECT_EQ(plain.controlId, "QAH1");
     EXPECT_EQ(plain.reason, "No & way");
     Acknowledgement other = ParseAcknowledgement("MSH#$%@*#a#b#c#d#t##ACK#9#P#2.5.1\r"
                                                  "MSA#AR#QAG2\rERR###207$Bad code\r");
+    EXPECT_EQ(other.type, "ACK");
     EXPECT_EQ(other.code, "AR");
     EXPECT_EQ(other.controlId, "QAG2");
     EXPECT_EQ(other.reason, "Bad code") << "from ERR-3 when MSA-3 is empty";
     EXPECT_EQ(ParseAcknowledgement("garbage").code, "");
+    EXPECT_EQ(ParseAcknowledgement("MSH|^~\\&|LIS|LAB|QuorinA1c||20261208||ORU^R01|9|P|2.5.1\r"
+                                   "MSA|AA|QAH1\r")
+                  .type,
+              "ORU")
+        << "the message code, not the whole type";
 }
 
 // Every bundle is valid against the FHIR R4 schema and reads back with its codes and values.

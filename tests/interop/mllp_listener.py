@@ -4,9 +4,13 @@
 Listens on the loopback interface only, on a free port written to --port-file once it
 accepts connections. Every message is parsed by python3-hl7 and recorded as one JSON line in
 --log (control ID and patient ID components) before it is answered:
-  aa      acknowledge with AA
-  ae      acknowledge with AE and a reason in MSA-3
-  silent  never answer (a receiver that hangs)
+  aa        acknowledge with AA
+  ae        acknowledge with AE and a reason in MSA-3
+  silent    never answer (a receiver that hangs)
+  other-id  acknowledge with AA, but naming another message's control ID in MSA-2
+  late      first a late AA for another message's control ID, then the AA of this one
+  unknown   acknowledge with a code that is none of HL7's acknowledgement codes
+  not-ack   answer AA with this message's control ID inside a message that is no ACK
 The listener ends by itself after --lifetime seconds, so a failed test never leaves it behind.
 """
 import argparse
@@ -18,6 +22,8 @@ import hl7
 from hl7.mllp import start_hl7_server
 
 REASON = "Patient not registered"
+# What a receiver answers for a message it has not seen: a control ID of the sender's own form.
+STRANGER_ID = "QAH0123456789abcdef"
 
 
 def record(log_path, message):
@@ -41,23 +47,49 @@ async def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--log", required=True)
-    parser.add_argument("--mode", choices=["aa", "ae", "silent"], required=True)
+    parser.add_argument(
+        "--mode",
+        choices=["aa", "ae", "silent", "other-id", "late", "unknown", "not-ack"],
+        required=True,
+    )
     parser.add_argument("--lifetime", type=float, default=60.0)
     args = parser.parse_args()
 
+    def answer(message, code, control_id=None, message_type=None):
+        ack = message.create_ack(code)
+        if control_id is not None:
+            ack.segment("MSA").assign_field(control_id, 2)
+        if message_type is not None:
+            for component, value in enumerate(message_type, start=1):
+                ack.segment("MSH").assign_field(value, 9, 1, component)
+        text = str(ack).rstrip("\r")
+        if code == "AE":
+            text += "|" + ack.escape(REASON)
+        return text + "\r"
+
     async def serve(reader, writer):
+        # The control ID of the message before, for answers that name another message.
+        previous = STRANGER_ID
         try:
             while not writer.is_closing():
                 message = await reader.readmessage()
                 record(args.log, message)
+                own = str(message.segment("MSH")(10))
                 if args.mode == "silent":
                     continue
-                ack = message.create_ack(args.mode.upper())
-                text = str(ack).rstrip("\r")
-                if args.mode == "ae":
-                    text += "|" + ack.escape(REASON)
-                text += "\r"
-                writer.writemessage(text)
+                if args.mode in ("aa", "ae"):
+                    texts = [answer(message, args.mode.upper())]
+                elif args.mode == "other-id":
+                    texts = [answer(message, "AA", control_id=previous)]
+                elif args.mode == "late":
+                    texts = [answer(message, "AA", control_id=previous), answer(message, "AA")]
+                elif args.mode == "unknown":
+                    texts = [answer(message, "OK")]
+                else:
+                    texts = [answer(message, "AA", message_type=("ORU", "R01", "ORU_R01"))]
+                previous = own
+                for text in texts:
+                    writer.writemessage(text)
                 await writer.drain()
         except asyncio.IncompleteReadError:
             pass

@@ -9,6 +9,7 @@ using namespace qa::interop;
 using namespace qa::test;
 
 TEST(Outbox, StatesSurviveReopeningAndQueueingTwiceChangesNothing) {
+    const ScopedUmask permissive;
     TempDir dir;
     const std::string path = Outbox::PathFor(dir.Path(), "nurse");
     EXPECT_EQ(path, dir.File("nurse_Outbox.sqlite"));

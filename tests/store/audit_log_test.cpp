@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
 using namespace qa;
 using namespace qa::test;
 
@@ -31,6 +33,7 @@ std::vector<AuditEntry> All(const std::string& folder, AuditQuery query = {}) {
 // The store operations an operator reaches through the window and the command line each
 // leave one entry naming the operator, the program version and what changed.
 TEST(AuditLog, StoreOperationsAreRecordedWithOperatorAndChanges) {
+    const ScopedUmask permissive;
     TempDir dir;
     SilentPrompter prompter;
     UserStore users(dir.Path(), prompter);
@@ -86,6 +89,10 @@ TEST(AuditLog, StoreOperationsAreRecordedWithOperatorAndChanges) {
         EXPECT_FALSE(e.account.empty());
         EXPECT_EQ(e.time.size(), 19u) << e.time;
     }
+    // It names patients and what was done to their results: for this account only.
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.File(kAuditFileName).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST(AuditLog, FiltersByPatientAndDayAndRefusesEditsInPlace) {

@@ -93,16 +93,20 @@ void MakeDataFolder(const std::string& folder, int results) {
     }
 }
 
-// A ustar member as any tar tool writes it, for archives the program would never write.
-std::string TarMember(const std::string& name, const std::string& bytes) {
+// A ustar member as any tar tool writes it, for archives the program would never write:
+// `type` '2' is a symbolic link to `link`; `prefix` is the path ustar puts before the name.
+std::string TarMember(const std::string& name, const std::string& bytes, char type = '0',
+                      const std::string& link = "", const std::string& prefix = "") {
     char h[512] = {};
     std::memcpy(h, name.data(), std::min<std::size_t>(name.size(), 100));
+    std::memcpy(h + 157, link.data(), std::min<std::size_t>(link.size(), 100));
+    std::memcpy(h + 345, prefix.data(), std::min<std::size_t>(prefix.size(), 155));
     std::snprintf(h + 100, 8, "%07o", 0600);
     std::snprintf(h + 108, 8, "%07o", 0);
     std::snprintf(h + 116, 8, "%07o", 0);
     std::snprintf(h + 124, 12, "%011zo", bytes.size());
     std::snprintf(h + 136, 12, "%011o", 0);
-    h[156] = '0';
+    h[156] = type;
     std::memcpy(h + 257, "ustar", 6);
     std::memcpy(h + 263, "00", 2);
     std::memset(h + 148, ' ', 8);
@@ -146,6 +150,7 @@ TEST(Sha256, KnownDigests) {
 }
 
 TEST(Backup, RoundTripGivesBackEveryFileAndRow) {
+    const ScopedUmask permissive;
     TempDir dir;
     const std::string data = dir.File("OrvoA1c");
     MakeDataFolder(data, 40);
@@ -291,6 +296,58 @@ TEST(Backup, DamagedOrHostileArchivesAreRefusedAndNothingIsReplaced) {
         EXPECT_FALSE(FileExists(dir.File("escaped"))) << what;
     }
     EXPECT_TRUE(RestoreBackup(dir.File("good.tar"), data, "x").ok) << "the good one still works";
+}
+
+// One archive per guard of the restore, each refused by that guard alone: without it the
+// archive would restore (a hidden file, a file from a path, a link made a file, a changed
+// file) or be refused for another reason than the one the operator is told.
+TEST(Backup, EachGuardOfTheRestoreRefusesItsOwnCase) {
+    TempDir dir;
+    const std::string data = dir.File("OrvoA1c");
+    MakeDataFolder(data, 1);
+    const auto before = FolderContents(data);
+    // A member with the manifest that lists exactly it, as a whole archive.
+    auto listed = [](const std::string& member,
+                     const std::vector<std::pair<std::string, std::string>>& files) {
+        return member + TarMember("MANIFEST", Manifest(files, false)) + std::string(1024, '\0');
+    };
+    struct Case {
+        const char* what;
+        std::string archive;
+        const char* refusal;
+    };
+    const std::vector<Case> cases = {
+        {"a folder in a name", listed(TarMember("sub/x", "x"), {{"x", "x"}}),
+         "a member name cannot be restored: sub/x"},
+        {"an absolute name", listed(TarMember("/tmp/x", "x"), {{"x", "x"}}),
+         "a member name cannot be restored: /tmp/x"},
+        {"a hidden file", listed(TarMember(".profile", "x"), {{".profile", "x"}}),
+         "a member name cannot be restored: .profile"},
+        {"a path in the ustar prefix", listed(TarMember("x", "x", '0', "", "/etc"), {{"x", "x"}}),
+         "a member has a path, not a plain file name"},
+        {"a symbolic link", listed(TarMember("link", "", '2', "/etc/passwd"), {{"link", ""}}),
+         "a member is not a plain file"},
+        {"a manifest naming a path", listed(TarMember("x", "x"), {{"x", "x"}, {"../x", "x"}}),
+         "the manifest names a file that cannot be restored: ../x"},
+        {"a changed file of the same size",
+         TarMember("user_info.ini", "[b]\n") +
+             TarMember("MANIFEST", Manifest({{"user_info.ini", "[a]\n"}}, false)) +
+             std::string(1024, '\0'),
+         "the checksum of user_info.ini does not match"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(dir.File("bad.tar"), c.archive);
+        RestoreResult r = RestoreBackup(dir.File("bad.tar"), data, "x");
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find(c.refusal), std::string::npos) << r.error;
+        std::string error;
+        EXPECT_FALSE(CheckBackup(dir.File("bad.tar"), error));
+        EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+        EXPECT_TRUE(FolderContents(data) == before);
+        EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"OrvoA1c", "bad.tar"}))
+            << "nothing left beside the data folder";
+    }
 }
 
 TEST(Backup, TargetsInsideTheDataFolderOrNotRegularFilesAreRefused) {

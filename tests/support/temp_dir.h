@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <sys/stat.h>
+
 namespace qa::test {
 
 // A fresh folder under the system temp folder, removed with everything in it.
@@ -17,6 +19,19 @@ public:
 
 private:
     std::string path_;
+};
+
+// A permissive file mode mask for the test's duration: a test of a file's mode then sees the
+// mode the program sets, not the one the mask of whoever runs the tests would give anyway.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask = 022) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t old_;
 };
 
 std::string ReadFile(const std::string& path);

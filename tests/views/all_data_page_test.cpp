@@ -517,9 +517,17 @@ TEST_F(AllDataPageTest, RecordMenuCapturesTheRowItWasOpenedOnInEveryListState) {
     rightClick(rowOf("DDD"));
     EXPECT_EQ(viewedId, "DDD");
 
-    // The Menu key acts on the keyboard's row.
+    // Reordered on the screen (descending by number: the oldest result on top), no row stands
+    // where it was loaded: the menu still opens the row it was asked on.
     page->ChoosePeriod(0);
-    List()->SortByColumn(5, true);
+    List()->SortByColumn(0, true);
+    List()->SortByColumn(0, true);
+    ASSERT_EQ(List()->CellText(0, 0), "4");
+    ASSERT_EQ(List()->CellText(0, 5), "DDD");
+    rightClick(rowOf("AAA"));
+    EXPECT_EQ(viewedId, "AAA");
+
+    // The Menu key acts on the keyboard's row.
     List()->setFocus();
     List()->SelectRow(rowOf("CCC"));
     QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5),
