@@ -64,7 +64,9 @@ TEST(ResultDecoder, RefusalNamesTheRecordAndTheBytesWalked) {
     cut[5] = '\0';
     EXPECT_EQ(Failure(DecodeTransfer(HbA1c(cut, 1))), (FramingFailure{Reason::RecordEnd, 0, 28}))
         << "a NUL ends the text";
-    EXPECT_EQ(Failure(DecodeTransfer(HbA1c(kRecord29, 1, true))).reason, Reason::BadLayout);
+    Transfer otherLayout = HbA1c(kRecord29, 1);
+    otherLayout.fourDigitValues = true; // 30-byte records announced, 29 given
+    EXPECT_EQ(Failure(DecodeTransfer(otherLayout)).reason, Reason::BadLayout);
     EXPECT_EQ(Failure(DecodeTransfer(HbA1c(kRecord29, -1))).reason, Reason::BadLayout);
     EXPECT_EQ(Failure(DecodeTransfer(HbA1c(kRecord29, 2'000'000'000))).bytesChecked, 57);
     EXPECT_EQ(Failure(DecodeTransfer(HbA1c(std::string(kMaxPayloadBytes, '\n'), 1))).reason,

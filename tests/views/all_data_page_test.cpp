@@ -725,7 +725,7 @@ TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
     EXPECT_TRUE(prompter.shown.empty());
 
     WatchingPrintDialog nowhere(QString::fromStdString(data.File("no/such/folder/r.pdf")));
-    AllDataPage other(users, prompter, files, &nowhere, [](int) {});
+    AllDataPage other(users, prompter, files, &nowhere, [](FrameCommand) {});
     other.Activate();
     EXPECT_EQ(other.PrintList(), kPrintNoPrinter);
     EXPECT_EQ(
