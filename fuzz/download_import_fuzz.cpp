@@ -71,34 +71,21 @@ std::string Row(const MeterResult& r, ResultKind kind, bool mainTable) {
            (hba1c ? "1" : "2") + "|" + (hba1c && mainTable ? "19000101" : "");
 }
 
+using Key = std::tuple<std::string, std::string, std::string, std::string>;
+
 // What an import of `transfer` must add: its records in order, less those the main table
-// holds already (the key is date, time, value and, for HbA1c, the patient) and repeats.
-std::vector<MeterResult> ExpectedNew(const Transfer& transfer,
-                                     const std::vector<std::string>& mainBefore) {
+// holds already (`known`: date, time, value and, for HbA1c, the patient) and repeats.
+std::vector<MeterResult> ExpectedNew(const Transfer& transfer, const std::set<Key>& known) {
     const DecodedTransfer outcome = DecodeTransfer(transfer);
     const auto* decoded = std::get_if<std::vector<MeterResult>>(&outcome);
     if (decoded == nullptr) {
         return {};
     }
-    const bool hba1c = transfer.kind == ResultKind::HbA1c;
-    auto key = [hba1c](const std::string& date, const std::string& time, const std::string& value,
-                       const std::string& pid) {
-        return std::make_tuple(date, time, value, hba1c ? pid : std::string());
-    };
-    std::set<std::tuple<std::string, std::string, std::string, std::string>> known;
-    for (const std::string& row : mainBefore) {
-        std::vector<std::string> f;
-        std::size_t start = 0;
-        for (std::size_t bar; (bar = row.find('|', start)) != std::string::npos; start = bar + 1) {
-            f.push_back(row.substr(start, bar - start));
-        }
-        if (f.size() >= 4) {
-            known.insert(key(f[0], f[1], f[2], f[3]));
-        }
-    }
+    std::set<Key> seen = known;
     std::vector<MeterResult> fresh;
     for (const MeterResult& r : *decoded) {
-        if (known.insert(key(r.date, r.time, r.value, r.pid)).second) {
+        Key key{r.date, r.time, r.value, transfer.kind == ResultKind::HbA1c ? r.pid : ""};
+        if (seen.insert(key).second) {
             fresh.push_back(r);
         }
     }
@@ -108,11 +95,13 @@ std::vector<MeterResult> ExpectedNew(const Transfer& transfer,
 // One import of the transfer, checked for all-or-nothing storage: on success the main table
 // gained exactly the new records and the download list holds exactly them; on failure both
 // tables are as they were.
+// `known` holds the keys of the main table's rows and gains those stored.
 Expected<ImportSummary> ImportAndCheck(const Transfer& transfer, MeasurementTable& main,
-                                       MeasurementTable& download, const std::string& folder) {
+                                       MeasurementTable& download, const std::string& folder,
+                                       std::set<Key>& known) {
     const std::vector<std::string> mainBefore = Snapshot(main);
     const std::vector<std::string> downloadBefore = Snapshot(download);
-    const std::vector<MeterResult> fresh = ExpectedNew(transfer, mainBefore);
+    const std::vector<MeterResult> fresh = ExpectedNew(transfer, known);
     NullImportHost importHost;
     ImportServices services{folder, importHost};
     Expected<ImportSummary> result =
@@ -149,6 +138,9 @@ Expected<ImportSummary> ImportAndCheck(const Transfer& transfer, MeasurementTabl
     }
     if (downloadAfter != downloadExpected) {
         Broken("the download list is not exactly the new records");
+    }
+    for (const MeterResult& r : fresh) {
+        known.insert({r.date, r.time, r.value, transfer.kind == ResultKind::HbA1c ? r.pid : ""});
     }
     return result;
 }
@@ -229,7 +221,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Broken("the fault could not be set up");
         }
         const std::size_t written = channel.written.size();
-        Expected<ImportSummary> result = ImportAndCheck(transfer, main, download, folder);
+        std::set<Key> known; // the tables start empty
+        Expected<ImportSummary> result = ImportAndCheck(transfer, main, download, folder, known);
         if (fault && !faulty.Execute("DROP TRIGGER IF EXISTS temp.fault")) {
             Broken("the fault could not be removed");
         }
@@ -252,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         // The same transfer again: nothing new, and the main table as it is.
         if (stored) {
-            Expected<ImportSummary> again = ImportAndCheck(transfer, main, download, folder);
+            Expected<ImportSummary> again = ImportAndCheck(transfer, main, download, folder, known);
             if (!again.ok() || again->stored != 0) {
                 Broken("a second import of the same transfer stored something");
             }
