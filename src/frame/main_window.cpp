@@ -517,7 +517,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // From here no byte, timer or command of the session is handled.
     session_->runFlag = false;
     // The worker may be in the middle of an import: let it finish its transaction before
-    // the tables close under it (it only needs this thread to answer its calls).
+    // the tables close under it (its outcome, queued to this thread, is then dropped with
+    // the session's run flag).
     if (worker_ && !worker_->Stop(5000)) {
         (void)worker_.release();
     }
