@@ -64,7 +64,7 @@ struct PageFixture {
         CopyFile(HbA1cFileWithRows(kStoredRows, true),
                  users->FilesOf(users->ActiveUserId()).hba1cMain);
         Require(users->Reload(), "Reload");
-        page = std::make_unique<AllDataPage>(*users, prompter, files, nullptr, [](int) {});
+        page = std::make_unique<AllDataPage>(*users, prompter, files, nullptr, [](FrameCommand) {});
         page->resize(1014, 738);
     }
 };

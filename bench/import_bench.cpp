@@ -20,22 +20,8 @@ constexpr const char* kPatient = "PATIENT0000001";
 
 class QuietHost : public ImportHost {
 public:
-    void SendFrameCommand(int) override {}
     void SetProgressText(const Message& text) override { last = &text; }
-    void SetImportedCount(int) override {}
     const Message* last = nullptr;
-};
-
-class NoWaitClock : public Clock {
-public:
-    std::int64_t NowMs() const override { return 0; }
-    void SleepMs(std::int64_t) override {}
-};
-
-class SilentPrompter : public Prompter {
-public:
-    bool Confirm(const qa::Message&, const qa::Message&) override { return true; }
-    void Inform(const qa::Message&, const qa::Message&, Severity) override {}
 };
 
 // Four-digit HbA1c records of synthetic results first .. first + count - 1; the stored rows
@@ -77,9 +63,7 @@ Files PrepareFiles(bool withIndex) {
 void ImportIntoStored(benchmark::State& state, int first, int count) {
     Transfer transfer = MakeTransfer(first, count);
     QuietHost host;
-    NoWaitClock clock;
-    SilentPrompter prompter;
-    ImportServices services{ScratchFolder(), clock, prompter, host};
+    ImportServices services{ScratchFolder(), host};
     for (auto _ : state) {
         state.PauseTiming();
         Files files = PrepareFiles(true);
@@ -90,11 +74,11 @@ void ImportIntoStored(benchmark::State& state, int first, int count) {
         Require(download.Open(files.download), "download)");
         state.ResumeTiming();
 
-        ImportResult result = ImportHbA1cResults(transfer, main, download, services);
-        if (result.status != ImportStatus::Imported) {
+        Expected<ImportSummary> result = ImportHbA1cResults(transfer, main, download, services);
+        if (!result) {
             state.SkipWithError("import failed");
         }
-        benchmark::DoNotOptimize(result.importedCount);
+        benchmark::DoNotOptimize(result);
 
         state.PauseTiming();
         main.Close();

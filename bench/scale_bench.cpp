@@ -208,7 +208,7 @@ struct ScalePage {
                            QString::fromStdString(ScratchFolder() + "/config"));
         users = std::make_unique<UserStore>(ClinicDataFolder(rows), prompter);
         Require(users->Reload(), "Reload");
-        page = std::make_unique<AllDataPage>(*users, prompter, files, nullptr, [](int) {});
+        page = std::make_unique<AllDataPage>(*users, prompter, files, nullptr, [](FrameCommand) {});
         page->resize(1014, 738);
     }
 };

@@ -1,6 +1,7 @@
 #include "device/download_session.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cctype>
 #include <cstdio>
@@ -10,23 +11,7 @@ namespace qa {
 
 namespace {
 
-char CommandLetter(int code) {
-    switch (code) {
-    case kCmdModeChange:
-    case kCmdRequestHbA1c:
-        return 'H';
-    case kCmdRequestGlucose:
-        return 'G';
-    case kCmdSendE:
-        return 'E';
-    case kCmdErase:
-        return 'D';
-    case kCmdVersion:
-        return 'V';
-    default:
-        return 0;
-    }
-}
+using S = SessionState;
 
 int Ms(std::chrono::milliseconds duration) {
     return static_cast<int>(duration.count());
@@ -38,29 +23,149 @@ int LeadingNumber(const std::string& text, std::size_t from, std::size_t width) 
     return std::atoi(field.c_str());
 }
 
+bool InModeSequence(SessionState state) {
+    return state == S::Announce || state == S::SendModeChange || state == S::AwaitModeChange ||
+           state == S::AwaitCommand || state == S::AskVersion;
+}
+
+// While the import writes or its exchange ends, nothing breaks in.
+bool Interruptible(SessionState state) {
+    return state != S::Importing && state != S::Finishing && state != S::Ending;
+}
+
+bool IsRunning(SessionState state) {
+    switch (state) {
+    case S::Closed:
+    case S::Settling:
+    case S::Declined:
+    case S::NoData:
+    case S::GivenUp:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// The table of the class comment, row by row.
+struct Move {
+    SessionState from;
+    SessionState to;
+};
+constexpr Move kMoves[] = {
+    {S::Settling, S::Declined},
+    {S::Settling, S::Starting},
+    {S::Starting, S::Announce},
+    {S::Announce, S::SendModeChange},
+    {S::SendModeChange, S::AwaitModeChange},
+    {S::AwaitModeChange, S::AwaitCommand},
+    {S::AwaitCommand, S::AskVersion},
+    {S::AskVersion, S::AwaitVersion},
+    {S::AwaitVersion, S::AwaitRecords},
+    {S::AwaitRecords, S::NoData},
+    {S::NoData, S::Closed},
+    {S::AwaitRecords, S::HandOver},
+    {S::HandOver, S::Importing},
+    {S::Importing, S::Finishing},
+    {S::Importing, S::Closed},
+    {S::Finishing, S::Ending},
+    {S::Ending, S::Closed},
+    {S::Starting, S::GivenUp},
+    {S::AwaitModeChange, S::GivenUp},
+    {S::AwaitVersion, S::GivenUp},
+    {S::AwaitRecords, S::GivenUp},
+    {S::HandOver, S::GivenUp},
+    {S::NoData, S::GivenUp},
+};
+
 } // namespace
+
+char CommandLetter(MeterCommand command) {
+    switch (command) {
+    case MeterCommand::End:
+        return 'E';
+    case MeterCommand::ModeChange:
+    case MeterCommand::HbA1cRecords:
+        return 'H';
+    case MeterCommand::Version:
+        return 'V';
+    case MeterCommand::GlucoseRecords:
+        return 'G';
+    case MeterCommand::Erase:
+        return 'D';
+    }
+    return '?';
+}
+
+const char* StateName(SessionState state) {
+    static constexpr std::array<const char*, kSessionStateCount> names = {
+        "Closed",         "Settling",        "Declined",     "Starting",   "Announce",
+        "SendModeChange", "AwaitModeChange", "AwaitCommand", "AskVersion", "AwaitVersion",
+        "AwaitRecords",   "NoData",          "HandOver",     "Importing",  "Finishing",
+        "Ending",         "GivenUp"};
+    const auto index = static_cast<std::size_t>(state);
+    return index < names.size() ? names[index] : "?";
+}
+
+bool DownloadSession::TransitionAllowed(SessionState from, SessionState to) {
+    if (Interruptible(from) && (to == S::Settling || to == S::Closed)) {
+        return from != to;
+    }
+    return std::any_of(std::begin(kMoves), std::end(kMoves),
+                       [&](const Move& move) { return move.from == from && move.to == to; });
+}
 
 DownloadSession::DownloadSession(ByteChannel& channel, SessionTimers& timers, Clock& clock,
                                  Prompter& prompter, SessionHost& host)
     : channel_(channel), timers_(timers), clock_(clock), prompter_(prompter), host_(host) {}
 
+void DownloadSession::TransitionTo(SessionState to) {
+    const SessionState from = state_;
+    if (from == to) {
+        return;
+    }
+    if (!TransitionAllowed(from, to)) {
+        std::fprintf(stderr, "download session: forbidden transition %s -> %s\n", StateName(from),
+                     StateName(to));
+        assert(!"forbidden transition of the download session");
+    }
+    state_ = to;
+    if (InModeSequence(from) && !InModeSequence(to)) {
+        idleMarker_ = -1;
+    }
+    if (IsRunning(from) != IsRunning(to)) {
+        host_.SessionRunning(IsRunning(to));
+    }
+    host_.StateChanged(from, to);
+}
+
+bool DownloadSession::Running() const {
+    return IsRunning(state_);
+}
+
+int DownloadSession::DownloadMarker() const {
+    return InModeSequence(state_) ? 1 : idleMarker_;
+}
+
 bool DownloadSession::Connect(const std::string& portText, const std::string& device,
                               ResultKind kind, bool eraseAfterDownload) {
+    if (!Interruptible(state_)) {
+        return false; // the window offers no download then; nothing may close the port now
+    }
     if (channel_.IsOpen()) {
         channel_.Close();
     }
     // A new download ends whatever the previous one was still doing: its timers would
     // otherwise tick into this exchange and end it with a time-out of their own.
-    ++generation_;
+    CancelPendingStep();
     KillTimer(kModeTimerId);
     KillTimer(kWatchTimerId);
-    modeStep_ = ModeStep::Off;
     exchangeKind_ = ExchangeKind::None;
     chosenPort_ = portText;
     kind_ = kind;
     erase_ = eraseAfterDownload;
     std::string error;
     if (device.empty() || !channel_.Open(device, error)) {
+        TransitionTo(S::Closed);
         // One box: what failed, then the system's reason and what to do about it.
         Message text = error.empty() ? Message(kConnectFailedText)
                                      : Message(MessageId::ConnectFailedBecause, {error});
@@ -68,23 +173,94 @@ bool DownloadSession::Connect(const std::string& portText, const std::string& de
         CheckInvariants();
         return false;
     }
+    TransitionTo(S::Settling);
     // The adapter needs a moment after opening before the meter hears anything.
-    unsigned generation = generation_;
-    timers_.RunAfter(Ms(kPortSettle), [this, generation] {
-        if (generation != generation_ || !runFlag || !channel_.IsOpen()) {
+    ScheduleStep(kPortSettle);
+    CheckInvariants();
+    return true;
+}
+
+void DownloadSession::ScheduleStep(std::chrono::milliseconds delay) {
+    const unsigned generation = ++generation_;
+    stepPending_ = true;
+    timers_.RunAfter(Ms(delay), [this, generation] {
+        if (generation != generation_ || !runFlag) {
+            return;
+        }
+        stepPending_ = false;
+        StepDue();
+        CheckInvariants();
+    });
+}
+
+void DownloadSession::CancelPendingStep() {
+    ++generation_;
+    stepPending_ = false;
+}
+
+void DownloadSession::StepDue() {
+    switch (state_) {
+    case S::Settling: {
+        if (!channel_.IsOpen()) {
+            TransitionTo(S::Closed); // the adapter went away while settling
             return;
         }
         Message question(kind_ == ResultKind::HbA1c ? MessageId::AskReceiveHbA1c
                                                     : MessageId::AskReceiveGlucose,
                          {chosenPort_});
-        if (!prompter_.Confirm(question, kMeterCaption)) {
-            return; // the port stays open until the next download or the end
+        asking_ = true;
+        const bool yes = prompter_.Confirm(question, kMeterCaption);
+        asking_ = false;
+        if (state_ != S::Settling) {
+            return; // something else ended this exchange while the question was open
+        }
+        if (!yes) {
+            TransitionTo(S::Declined); // the port stays open until the next download or the end
+            return;
         }
         recordSize_ = kind_ == ResultKind::HbA1c ? 29 : 15;
-        FrameCommand(kCmdStartSequence);
-    });
-    CheckInvariants();
-    return true;
+        StartSequence();
+        return;
+    }
+    case S::Starting:
+        TransitionTo(S::Announce);
+        StartTimer(kModeTimerId);
+        return;
+    case S::NoData:
+        if (channel_.IsOpen()) {
+            channel_.Close();
+        }
+        TransitionTo(S::Closed);
+        prompter_.Inform(kNoDataText, kMeterCaption);
+        return;
+    case S::HandOver:
+        TransitionTo(S::Importing);
+        host_.StartImport(transfer_);
+        return;
+    case S::Finishing:
+        TransitionTo(S::Ending);
+        Send(MeterCommand::End);
+        ScheduleStep(kAfterEnd);
+        return;
+    case S::Ending:
+        EndExchange();
+        return;
+    default:
+        return; // no step is scheduled in the other states
+    }
+}
+
+void DownloadSession::StartSequence() {
+    importedCount_ = 0;
+    lastReportedRecords_ = -1;
+    lineFailed_ = false;
+    importOutcome_.reset();
+    TransitionTo(S::Starting);
+    host_.SetProgressText(kWaitingText);
+    Send(MeterCommand::End);
+    if (state_ == S::Starting) {
+        ScheduleStep(kAfterEnd);
+    }
 }
 
 int DownloadSession::CurrentReplyCode() const {
@@ -101,74 +277,42 @@ int DownloadSession::CurrentReplyCode() const {
     return kReplyNone;
 }
 
-void DownloadSession::FrameCommand(int code) {
-    switch (code) {
-    case kCmdPortsFound:
-        host_.PortsFound();
-        break;
-    case kCmdStartSequence:
-        StartSequence();
-        break;
-    case kCmdModeChange:
-    case kCmdRequestHbA1c:
-    case kCmdRequestGlucose:
-    case kCmdSendE:
-    case kCmdErase:
-    case kCmdVersion:
-        if (runFlag) {
-            SendCommand(code);
-        }
-        break;
-    case kCmdClosePort:
-        if (channel_.IsOpen()) {
-            channel_.Close();
-        }
-        break;
-    case kCmdImportDone:
-        SetRunning(false);
-        if (importedCount_ > 0) {
-            host_.ShowNewRecords(importedCount_);
-        } else {
-            host_.SetProgressText(kNoNewDataText);
-        }
-        break;
-    default:
-        break;
+void DownloadSession::Send(MeterCommand command) {
+    if (!runFlag) {
+        return;
     }
-    CheckInvariants();
-}
-
-void DownloadSession::SendCommand(int code) {
     received_.clear();
-    switch (code) {
-    case kCmdModeChange:
+    switch (command) {
+    case MeterCommand::ModeChange:
         exchangeKind_ = ExchangeKind::Idle;
         host_.SetProgressText(MessageId::ModeChange);
         break;
-    case kCmdSendE:
+    case MeterCommand::End:
         // E ends whatever the meter was sending: nothing is awaited, so nothing is watched.
         exchangeKind_ = ExchangeKind::Idle;
         KillTimer(kWatchTimerId);
         break;
-    case kCmdRequestHbA1c:
-    case kCmdRequestGlucose:
-        exchangeKind_ = code == kCmdRequestHbA1c ? ExchangeKind::HbA1c : ExchangeKind::Glucose;
+    case MeterCommand::HbA1cRecords:
+    case MeterCommand::GlucoseRecords:
+        exchangeKind_ =
+            command == MeterCommand::HbA1cRecords ? ExchangeKind::HbA1c : ExchangeKind::Glucose;
         errorCount_ = 0;
         watchStarted_ = false;
         host_.SetProgressText(MessageId::TransferStarts);
         break;
-    case kCmdVersion:
+    case MeterCommand::Version:
         exchangeKind_ = ExchangeKind::Version;
         fourDigit_ = false;
         model_.clear();
         break;
-    default:
+    case MeterCommand::Erase:
         break;
     }
-    const char bytes[5] = {'S', ' ', CommandLetter(code), '\n', '\r'};
+    const char bytes[5] = {'S', ' ', CommandLetter(command), '\n', '\r'};
     const bool wasOpen = channel_.IsOpen();
     const std::size_t written = channel_.Write(bytes, sizeof bytes);
-    if (code == kCmdRequestHbA1c || code == kCmdRequestGlucose || code == kCmdVersion) {
+    if (command == MeterCommand::HbA1cRecords || command == MeterCommand::GlucoseRecords ||
+        command == MeterCommand::Version) {
         StartTimer(kWatchTimerId);
     }
     // A command the meter never got cannot be answered: say so now rather than after the
@@ -178,56 +322,75 @@ void DownloadSession::SendCommand(int code) {
     }
 }
 
-void DownloadSession::SetRunning(bool running) {
-    if (running_ != running) {
-        running_ = running;
-        host_.SessionRunning(running);
-    }
-}
-
 bool DownloadSession::Cancel() {
-    const bool wasActive = running_ || channel_.IsOpen();
-    // Every deferred step and tick checks the generation or the marker: none acts after this.
-    ++generation_;
+    if (!Interruptible(state_)) {
+        return false; // the results are being stored: the import decides, not the operator
+    }
+    const bool wasActive = Running() || channel_.IsOpen();
+    // Every deferred step and tick checks the generation or the state: none acts after this.
+    CancelPendingStep();
     KillTimer(kModeTimerId);
     KillTimer(kWatchTimerId);
-    downloadMarker_ = -1;
-    modeStep_ = ModeStep::Off;
+    idleMarker_ = -1;
     exchangeKind_ = ExchangeKind::None;
     received_.clear();
     if (channel_.IsOpen()) {
         channel_.Close();
     }
-    SetRunning(false);
+    TransitionTo(S::Closed);
     CheckInvariants();
     return wasActive;
 }
 
-void DownloadSession::ImportFailed() {
-    if (channel_.IsOpen()) {
-        channel_.Close();
+void DownloadSession::ImportFinished(const Expected<ImportSummary>& outcome) {
+    if (!runFlag || state_ != S::Importing) {
+        return;
     }
-    exchangeKind_ = ExchangeKind::None;
-    SetRunning(false);
+    importOutcome_ = outcome;
+    if (outcome.ok() || IsStoreFailure(outcome.error())) {
+        // Erasing the meter's results is only safe once they are committed here.
+        const bool erase = erase_ && outcome.ok();
+        importedCount_ = outcome.ok() ? outcome->stored : 0;
+        TransitionTo(S::Finishing);
+        if (erase) {
+            Send(MeterCommand::Erase);
+        }
+        ScheduleStep(erase ? kAfterErase : kBeforeEnd);
+    } else {
+        // Refused before anything was stored: the meter is told nothing and keeps its results.
+        prompter_.Inform(outcome.error(), MessageId::CaptionProgram, Prompter::Severity::Error);
+        if (channel_.IsOpen()) {
+            channel_.Close();
+        }
+        exchangeKind_ = ExchangeKind::None;
+        TransitionTo(S::Closed);
+        host_.ImportEnded(outcome);
+    }
     CheckInvariants();
 }
 
-void DownloadSession::StartSequence() {
-    SetRunning(true);
-    importedCount_ = 0;
-    lastReportedRecords_ = -1;
-    host_.SetProgressText(kWaitingText);
-    FrameCommand(kCmdSendE);
-    unsigned generation = ++generation_;
-    timers_.RunAfter(Ms(kAfterEnd), [this, generation] {
-        if (generation != generation_ || !runFlag) {
-            return;
+void DownloadSession::EndExchange() {
+    if (channel_.IsOpen()) {
+        channel_.Close();
+    }
+    const Expected<ImportSummary> outcome = importOutcome_.value_or(Expected<ImportSummary>(
+        Message(MessageId::NotSaved, {std::string("the import gave no outcome")})));
+    if (outcome.ok()) {
+        host_.SetProgressText(kCheckDoneText);
+        TransitionTo(S::Closed);
+        if (importedCount_ > 0) {
+            host_.ShowNewRecords(importedCount_);
+        } else {
+            host_.SetProgressText(kNoNewDataText);
         }
-        modeStep_ = ModeStep::Announce;
-        downloadMarker_ = 1;
-        StartTimer(kModeTimerId);
-        CheckInvariants();
-    });
+    } else {
+        const std::string reason = outcome.error().args.empty() ? "" : outcome.error().args[0];
+        prompter_.Inform(
+            Message(erase_ ? MessageId::NotSavedNotErased : MessageId::NotSaved, {reason}),
+            kImportCaption, Prompter::Severity::Error);
+        TransitionTo(S::Closed);
+    }
+    host_.ImportEnded(outcome);
 }
 
 void DownloadSession::StartTimer(int id) {
@@ -253,61 +416,61 @@ void DownloadSession::OnTimer(int id) {
 }
 
 void DownloadSession::ModeTick() {
-    if (downloadMarker_ != 1) {
-        return;
-    }
     // Differences in unsigned 32 bits, as a tick counter would give them.
     auto reached = [this](std::chrono::milliseconds pause) {
         std::uint32_t since =
             static_cast<std::uint32_t>(clock_.NowMs()) - static_cast<std::uint32_t>(modeStamp_);
         return since >= static_cast<std::uint32_t>(pause.count());
     };
-    switch (modeStep_) {
-    case ModeStep::Announce:
+    switch (state_) {
+    case S::Announce:
         host_.SetProgressText(kWaitingText);
         modeStamp_ = clock_.NowMs();
-        modeStep_ = ModeStep::SendModeChange;
+        TransitionTo(S::SendModeChange);
         break;
-    case ModeStep::SendModeChange:
+    case S::SendModeChange:
         if (reached(kModeChangeDelay)) {
             host_.SetProgressText(MessageId::ModeChangeCommand);
             modeStamp_ = clock_.NowMs();
-            modeStep_ = ModeStep::AwaitModeChange;
-            FrameCommand(kCmdModeChange);
+            TransitionTo(S::AwaitModeChange);
+            Send(MeterCommand::ModeChange);
         }
         break;
-    case ModeStep::AwaitModeChange:
+    case S::AwaitModeChange:
         if (reached(kModeChangeDelay)) {
             host_.SetProgressText(MessageId::ModeChangeDone);
-            modeStep_ = ModeStep::AwaitCommand;
+            TransitionTo(S::AwaitCommand);
         }
         break;
-    case ModeStep::AwaitCommand:
+    case S::AwaitCommand:
         if (reached(kCommandDelay)) {
             host_.SetProgressText(MessageId::CommandSent);
-            modeStep_ = ModeStep::AskVersion;
+            TransitionTo(S::AskVersion);
         }
         break;
-    case ModeStep::AskVersion:
+    case S::AskVersion:
         KillTimer(kModeTimerId);
-        downloadMarker_ = -1;
         received_.clear();
-        modeStep_ = ModeStep::Off;
-        FrameCommand(kCmdVersion);
+        TransitionTo(S::AwaitVersion);
+        Send(MeterCommand::Version);
         break;
-    case ModeStep::Off:
-        break;
+    default:
+        break; // a tick left over from a sequence that ended
     }
 }
 
 void DownloadSession::RequestRecords() {
-    FrameCommand(kind_ == ResultKind::HbA1c ? kCmdRequestHbA1c : kCmdRequestGlucose);
+    TransitionTo(S::AwaitRecords);
+    Send(kind_ == ResultKind::HbA1c ? MeterCommand::HbA1cRecords : MeterCommand::GlucoseRecords);
 }
 
 void DownloadSession::OnByte(int replyCode, char byte) {
     // A byte nothing awaits is dropped here as well as by the channel, so no caller can fill
     // the buffer of an exchange that is over.
-    if (!runFlag || replyCode == kReplyNone) {
+    // Bytes after a complete transfer count towards the receive limit until the import
+    // starts; from then on the transfer is the importer's and the line is not listened to.
+    if (!runFlag || replyCode == kReplyNone ||
+        (state_ != S::AwaitVersion && state_ != S::AwaitRecords && state_ != S::HandOver)) {
         return;
     }
     received_.push_back(byte);
@@ -316,25 +479,31 @@ void DownloadSession::OnByte(int replyCode, char byte) {
         CheckInvariants();
         return;
     }
-    if (replyCode == kReplyVersion) {
-        if (received_.size() >= 10 && received_.compare(0, 2, "SV") == 0) {
-            std::string model = received_.substr(6, 2);
-            model_ = std::all_of(model.begin(), model.end(),
-                                 [](unsigned char c) { return std::isalnum(c) != 0; })
-                         ? model
-                         : std::string();
-            fourDigit_ = model == "EG" || model == "CG";
-            if (kind_ == ResultKind::HbA1c) {
-                recordSize_ = fourDigit_ ? 30 : 29;
-            } else {
-                recordSize_ = 15;
-            }
-            RequestRecords();
-        }
-    } else if (replyCode == kReplyHbA1c || replyCode == kReplyGlucose) {
+    if (replyCode == kReplyVersion && state_ == S::AwaitVersion) {
+        HandleVersionByte();
+    } else if ((replyCode == kReplyHbA1c || replyCode == kReplyGlucose) &&
+               state_ != S::AwaitVersion) {
         HandleRecordsByte();
     }
     CheckInvariants();
+}
+
+void DownloadSession::HandleVersionByte() {
+    if (received_.size() < 10 || received_.compare(0, 2, "SV") != 0) {
+        return;
+    }
+    std::string model = received_.substr(6, 2);
+    model_ = std::all_of(model.begin(), model.end(),
+                         [](unsigned char c) { return std::isalnum(c) != 0; })
+                 ? model
+                 : std::string();
+    fourDigit_ = model == "EG" || model == "CG";
+    if (kind_ == ResultKind::HbA1c) {
+        recordSize_ = fourDigit_ ? 30 : 29;
+    } else {
+        recordSize_ = 15;
+    }
+    RequestRecords();
 }
 
 void DownloadSession::HandleRecordsByte() {
@@ -346,20 +515,15 @@ void DownloadSession::HandleRecordsByte() {
     }
     int count = LeadingNumber(received_, 2, 3);
     if (count == 0) {
-        SetRunning(false);
+        TransitionTo(S::NoData);
         // Hidden as before, but no longer saying "receiving" should it be shown again.
         host_.SetProgressText(kNoDataText);
         host_.HideProgress();
         KillTimer(kWatchTimerId);
-        FrameCommand(kCmdSendE);
-        unsigned generation = ++generation_;
-        timers_.RunAfter(Ms(kAfterEnd), [this, generation] {
-            if (generation != generation_ || !runFlag) {
-                return;
-            }
-            FrameCommand(kCmdClosePort);
-            prompter_.Inform(kNoDataText, kMeterCaption);
-        });
+        Send(MeterCommand::End);
+        if (state_ == S::NoData) {
+            ScheduleStep(kAfterEnd);
+        }
         return;
     }
     std::size_t payloadSize = received_.size() > 7 ? received_.size() - 7 : 0;
@@ -371,32 +535,31 @@ void DownloadSession::HandleRecordsByte() {
             host_.TransferProgress(records, count);
         }
     }
-    if (count > 0 && payloadSize == static_cast<std::size_t>(count) * recordSize_) {
+    if (count > 0 && payloadSize == static_cast<std::size_t>(count) * recordSize_ &&
+        state_ == S::AwaitRecords) {
         KillTimer(kWatchTimerId);
-        Transfer transfer;
-        transfer.payload = received_.substr(7);
-        transfer.recordCount = count;
-        transfer.recordSize = recordSize_;
-        transfer.fourDigitValues = fourDigit_;
-        transfer.kind = kind_;
-        transfer.eraseAfterDownload = erase_;
-        transfer.meterModel = model_;
-        unsigned generation = ++generation_;
-        timers_.RunAfter(Ms(kHandOverDelay), [this, generation, transfer] {
-            if (generation != generation_ || !runFlag) {
-                return;
-            }
-            host_.StartImport(transfer);
-        });
+        transfer_ = Transfer{};
+        transfer_.payload = received_.substr(7);
+        transfer_.recordCount = count;
+        transfer_.recordSize = recordSize_;
+        transfer_.fourDigitValues = fourDigit_;
+        transfer_.kind = kind_;
+        transfer_.eraseAfterDownload = erase_;
+        transfer_.meterModel = model_;
+        TransitionTo(S::HandOver);
+        ScheduleStep(kHandOverDelay);
     }
 }
 
 void DownloadSession::WatchTick() {
+    if (state_ != S::AwaitVersion && state_ != S::AwaitRecords) {
+        return;
+    }
     if (!watchStarted_) {
         watchStarted_ = true;
         watchStart_ = clock_.NowMs();
     }
-    if (exchangeKind_ == ExchangeKind::Version) {
+    if (state_ == S::AwaitVersion) {
         // No version reply: ask for the records with the size set at confirmation.
         RequestRecords();
         return;
@@ -423,15 +586,20 @@ void DownloadSession::WatchTick() {
 }
 
 void DownloadSession::GiveUp(bool hideProgress) {
-    SetRunning(false);
+    // After the import the results are stored: the exchange still ends with its report.
+    const bool afterImport = state_ == S::Finishing || state_ == S::Ending;
+    if (afterImport) {
+        lineFailed_ = true;
+    } else {
+        TransitionTo(S::GivenUp);
+        CancelPendingStep();
+    }
     if (hideProgress) {
         host_.HideProgress();
     }
     foundFlag = false;
     KillTimer(kWatchTimerId);
     KillTimer(kModeTimerId);
-    modeStep_ = ModeStep::Off;
-    ++generation_;
     if (channel_.IsOpen()) {
         channel_.Close();
     }
@@ -444,21 +612,95 @@ void DownloadSession::GiveUp(bool hideProgress) {
 }
 
 std::string DownloadSession::BrokenInvariant() const {
-    if (modeTimerOn_ != (modeStep_ != ModeStep::Off)) {
-        return "the mode timer runs without a pending mode step, or a step waits without it";
-    }
+    const SessionState state = state_;
     const ExchangeKind exchange = exchangeKind_.load();
     const bool awaitingRecords =
         exchange == ExchangeKind::HbA1c || exchange == ExchangeKind::Glucose;
-    if (watchTimerOn_ && !awaitingRecords && exchange != ExchangeKind::Version) {
-        return "the watch timer runs while nothing is awaited";
+    if (modeTimerOn_ != InModeSequence(state)) {
+        return std::string("the mode timer ") + (modeTimerOn_ ? "runs" : "is off") + " in " +
+               StateName(state);
+    }
+    const bool watched = state == S::AwaitVersion || state == S::AwaitRecords;
+    if (watchTimerOn_ != watched) {
+        return std::string("the watch timer ") + (watchTimerOn_ ? "runs" : "is off") + " in " +
+               StateName(state);
+    }
+    bool stepWanted = false;
+    bool stepAllowed = false;
+    auto recordsOfKind = [&] {
+        return awaitingRecords && (exchange == ExchangeKind::HbA1c) == (kind_ == ResultKind::HbA1c);
+    };
+    bool exchangeOk = false;
+    switch (state) {
+    case S::Closed:
+        exchangeOk = exchange == ExchangeKind::None || exchange == ExchangeKind::Idle;
+        if (channel_.IsOpen()) {
+            return "the port is open in Closed";
+        }
+        break;
+    case S::GivenUp:
+        exchangeOk = exchange == ExchangeKind::None;
+        if (channel_.IsOpen()) {
+            return "the port is open in GivenUp";
+        }
+        break;
+    case S::Settling:
+        exchangeOk = exchange == ExchangeKind::None;
+        stepWanted = !asking_;
+        stepAllowed = true;
+        break;
+    case S::Declined:
+        exchangeOk = exchange == ExchangeKind::None;
+        break;
+    case S::Starting:
+    case S::NoData:
+        exchangeOk = exchange == ExchangeKind::Idle;
+        stepWanted = stepAllowed = true;
+        break;
+    case S::Ending:
+        exchangeOk =
+            exchange == ExchangeKind::Idle || (lineFailed_ && exchange == ExchangeKind::None);
+        stepWanted = stepAllowed = true;
+        break;
+    case S::Announce:
+    case S::SendModeChange:
+    case S::AwaitModeChange:
+    case S::AwaitCommand:
+    case S::AskVersion:
+        exchangeOk = exchange == ExchangeKind::Idle;
+        break;
+    case S::AwaitVersion:
+        exchangeOk = exchange == ExchangeKind::Version;
+        break;
+    case S::AwaitRecords:
+        exchangeOk = recordsOfKind();
+        break;
+    case S::HandOver:
+        exchangeOk = recordsOfKind();
+        stepWanted = stepAllowed = true;
+        break;
+    case S::Importing:
+        exchangeOk = recordsOfKind();
+        break;
+    case S::Finishing:
+        exchangeOk = recordsOfKind() || (lineFailed_ && exchange == ExchangeKind::None);
+        stepWanted = stepAllowed = true;
+        break;
+    }
+    if (!exchangeOk) {
+        return std::string("the exchange does not fit ") + StateName(state);
+    }
+    if (stepPending_ && !stepAllowed) {
+        return std::string("a deferred step is pending in ") + StateName(state);
+    }
+    if (!stepPending_ && stepWanted) {
+        return std::string("no deferred step is pending in ") + StateName(state);
     }
     if (awaitingRecords) {
-        const bool hba1c = exchange == ExchangeKind::HbA1c;
-        if (hba1c != (kind_ == ResultKind::HbA1c)) {
+        if ((exchange == ExchangeKind::HbA1c) != (kind_ == ResultKind::HbA1c)) {
             return "the records awaited are not of the kind chosen";
         }
-        const int expectedSize = hba1c ? (fourDigit_ ? 30 : 29) : 15;
+        const int expectedSize = exchange == ExchangeKind::HbA1c ? (fourDigit_ ? 30 : 29) : 15;
         if (recordSize_ != expectedSize) {
             return "the record size does not fit the kind and the meter";
         }

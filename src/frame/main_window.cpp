@@ -25,15 +25,11 @@
 
 namespace qa {
 
-// The importer's side of the window, used on the worker thread: commands run in the
-// window's thread before the import goes on; progress texts are only handed over.
+// The importer's side of the window, used on the worker thread: progress texts are only
+// handed over, the newest one at a time.
 class MainWindow::WorkerImportHost : public ImportHost {
 public:
     explicit WorkerImportHost(MainWindow& frame) : frame_(frame) {}
-    void SendFrameCommand(int code) override {
-        QMetaObject::invokeMethod(
-            &frame_, [this, code] { frame_.FrameCommand(code); }, Qt::BlockingQueuedConnection);
-    }
     void SetProgressText(const Message& text) override {
         std::lock_guard lock(frame_.progressMutex_);
         frame_.pendingProgress_ = text;
@@ -53,11 +49,6 @@ public:
                 frame->SetProgressText(latest);
             },
             Qt::QueuedConnection);
-    }
-    void SetImportedCount(int count) override {
-        QMetaObject::invokeMethod(
-            &frame_, [this, count] { frame_.session_->SetImportedCount(count); },
-            Qt::BlockingQueuedConnection);
     }
 
 private:
@@ -234,7 +225,7 @@ void MainWindow::LateStartup() {
     (void)services_.users.ReloadAndReport();
     ApplyLanguage(LanguageFromSetting(services_.users.Settings().language));
     session_->SetDownloadMarker(-1);
-    FrameCommandFn command = [this](int code) { FrameCommand(code); };
+    FrameCommandFn command = [this](FrameCommand code) { Command(code); };
     homePage_ = new HomePage(command, views_);
     downloadPage_ = new DownloadPage(
         services_.users, services_.prompter, services_.files, command,
@@ -267,25 +258,23 @@ void MainWindow::SwitchView(int from, int to) {
     }
 }
 
-void MainWindow::FrameCommand(int code) {
+void MainWindow::Command(FrameCommand command) {
     // While an import writes the tables on the worker, nothing here may read them: the
     // pages are disabled and page commands wait for the end of the import.
-    const bool pageCommand = code == kCmdHome || code == kCmdGetData || code == kCmdViewData ||
-                             code == kCmdSettings || code == 12;
-    if (pageCommand && (importRunning_ || closing_ || !started_)) {
+    if (importRunning_ || closing_ || !started_) {
         return;
     }
-    // A second "Get data" while one runs would close its port under it.
-    if (code == kCmdGetData && DownloadBusy()) {
-        return;
-    }
-    switch (code) {
-    case kCmdHome:
+    switch (command) {
+    case FrameCommand::Home:
         if (ActiveView() != kViewHome) {
             SwitchView(ActiveView(), kViewHome);
         }
         break;
-    case kCmdGetData: {
+    case FrameCommand::GetData: {
+        // A second "Get data" while one runs would close its port under it.
+        if (DownloadBusy()) {
+            return;
+        }
         {
             std::lock_guard lock(discoveryMutex_);
             lastDiscovery_.found = false;
@@ -298,29 +287,18 @@ void MainWindow::FrameCommand(int code) {
         }
         break;
     }
-    case kCmdViewData:
+    case FrameCommand::ViewData:
         if (ActiveView() != kViewAllData) {
             SwitchView(ActiveView(), kViewAllData);
         }
         break;
-    case kCmdSettings:
+    case FrameCommand::Settings:
         ShowSettingsDialog();
         break;
-    case 12:
+    case FrameCommand::ReloadList:
         if (ActiveView() == kViewAllData) {
             allDataPage_->LoadList();
         }
-        break;
-    case kCmdImportDone:
-        importRunning_ = false;
-        views_->setEnabled(true);
-        session_->FrameCommand(code);
-        process_->SetDetail([count = session_->ImportedCount()] {
-            return tr("%1 new results stored.").arg(count);
-        });
-        break;
-    default:
-        session_->FrameCommand(code);
         break;
     }
 }
@@ -350,7 +328,7 @@ void MainWindow::DiscoveryFinished(const DiscoveryResult& result) {
     }
     session_->foundFlag = result.found;
     if (!closing_ && ShouldOpenGetDataDialog(session_->DownloadMarker())) {
-        FrameCommand(kCmdPortsFound);
+        PortsFound();
     }
 }
 
@@ -422,46 +400,36 @@ void MainWindow::StartImport(const Transfer& transfer) {
 void MainWindow::RunImport(const Transfer& transfer) {
     WorkerImportHost host(*this);
     UserStore& users = services_.users;
-    ImportResult result;
-    // The failure message box must open in the window's thread.
-    struct UiPrompter : Prompter {
-        explicit UiPrompter(MainWindow& f) : frame(f) {}
-        bool Confirm(const Message& text, const Message& caption) override {
-            bool answer = false;
-            QMetaObject::invokeMethod(
-                &frame, [&] { answer = frame.services_.prompter.Confirm(text, caption); },
-                Qt::BlockingQueuedConnection);
-            return answer;
-        }
-        void Inform(const Message& text, const Message& caption, Severity severity) override {
-            QMetaObject::invokeMethod(
-                &frame, [&] { frame.services_.prompter.Inform(text, caption, severity); },
-                Qt::BlockingQueuedConnection);
-        }
-        MainWindow& frame;
-    } prompter(*this);
-    ImportServices uiServices{users.DataFolder(), clock_, prompter, host};
-    uiServices.port = importPort_;
-    if (transfer.kind == ResultKind::HbA1c) {
-        result = ImportHbA1cResults(transfer, users.HbA1cMain(), users.HbA1cDownload(), uiServices);
-    } else {
-        result = ImportGlucoseResults(transfer, users.GlucoseMain(), users.GlucoseDownload(),
-                                      uiServices);
-    }
-    if (result.status != ImportStatus::Imported) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, status = result.status, error = result.error] { ImportFinished(status, error); },
-            Qt::QueuedConnection);
-    }
+    ImportServices services{users.DataFolder(), host};
+    services.port = importPort_;
+    Expected<ImportSummary> outcome =
+        transfer.kind == ResultKind::HbA1c
+            ? ImportHbA1cResults(transfer, users.HbA1cMain(), users.HbA1cDownload(), services)
+            : ImportGlucoseResults(transfer, users.GlucoseMain(), users.GlucoseDownload(),
+                                   services);
+    // The session ends the exchange with the meter and tells the operator, in this window's
+    // thread; the worker does not wait for it.
+    QMetaObject::invokeMethod(
+        this, [this, outcome] { ImportFinished(outcome); }, Qt::QueuedConnection);
 }
 
-void MainWindow::ImportFinished(ImportStatus status, const std::string& error) {
+void MainWindow::ImportFinished(const Expected<ImportSummary>& outcome) {
+    // The tables are the window's again; the session still ends the exchange, so a new
+    // download waits for it (DownloadBusy).
     importRunning_ = false;
     views_->setEnabled(true);
-    session_->ImportFailed();
+    session_->ImportFinished(outcome);
+}
+
+void MainWindow::ImportEnded(const Expected<ImportSummary>& outcome) {
+    if (outcome.ok()) {
+        process_->SetDetail(
+            [count = outcome->stored] { return tr("%1 new results stored.").arg(count); });
+        return;
+    }
     // The window must not go on saying "receiving" after the transfer was refused.
-    if (status == ImportStatus::StoreFailed) {
+    if (IsStoreFailure(outcome.error())) {
+        const std::string error = outcome.error().args.empty() ? "" : outcome.error().args[0];
         process_->SetProgressText([] { return tr("Error. the results could not be saved."); });
         process_->SetDetail([error] {
             return QString::fromStdString(error) + "\n" +
@@ -497,7 +465,7 @@ void MainWindow::EnableDownloadCommand(bool enabled) {
     for (FormPage* page :
          std::initializer_list<FormPage*>{homePage_, downloadPage_, allDataPage_}) {
         if (page != nullptr) {
-            if (ImageButton* button = page->NavButton(kCmdGetData)) {
+            if (ImageButton* button = page->NavButton(FrameCommand::GetData)) {
                 button->setEnabled(enabled);
             }
         }
@@ -540,7 +508,7 @@ void MainWindow::ShowSettingsDialog() {
 void MainWindow::ApplySettingsChange() {
     // The language is the current operator's: a saved choice or another operator applies now.
     ApplyLanguage(LanguageFromSetting(services_.users.Settings().language));
-    FrameCommand(12);
+    Command(FrameCommand::ReloadList);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -553,7 +521,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // From here no byte, timer or command of the session is handled.
     session_->runFlag = false;
     // The worker may be in the middle of an import: let it finish its transaction before
-    // the tables close under it (it only needs this thread to answer its calls).
+    // the tables close under it (its outcome, queued to this thread, is then dropped with
+    // the session's run flag).
     if (worker_ && !worker_->Stop(5000)) {
         (void)worker_.release();
     }

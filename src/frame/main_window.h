@@ -53,7 +53,8 @@ public:
 
     // Runs once after the window is shown: users, settings, pages, home page.
     void LateStartup();
-    void FrameCommand(int code);
+    // The one entry of the pages' commands (and of the window's own).
+    void Command(FrameCommand command);
     void SwitchView(int from, int to);
     int ActiveView() const;
 
@@ -74,7 +75,9 @@ public:
     void HideProgress() override;
     void StartImport(const Transfer& transfer) override;
     void ShowNewRecords(int importedCount) override;
-    void PortsFound() override;
+    void ImportEnded(const Expected<ImportSummary>& outcome) override;
+    // Discovery finished: opens the "Get data" dialog, or refreshes the open one.
+    void PortsFound();
     void TransferProgress(int received, int announced) override;
     void SessionRunning(bool running) override;
 
@@ -100,7 +103,7 @@ private:
     DiscoveryResult Discover() const;
     void DiscoveryFinished(const DiscoveryResult& result);
     void RunImport(const Transfer& transfer);
-    void ImportFinished(ImportStatus status, const std::string& error);
+    void ImportFinished(const Expected<ImportSummary>& outcome);
     void EnableDownloadCommand(bool enabled);
     void ShowGetDataDialog();
     void ShowSettingsDialog();

@@ -12,7 +12,8 @@ namespace qa {
 
 // The window's background thread: port discovery and the import of a finished transfer
 // run here, so the window keeps painting while they work. Both talk back to the window
-// only through blocking calls into its thread, which Stop keeps serving while it waits.
+// only through calls queued into its thread; Stop keeps serving them while it waits, so
+// even a blocking one completes.
 class SessionWorker {
 public:
     using DiscoveryFn = std::function<void()>;

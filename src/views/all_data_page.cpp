@@ -241,7 +241,7 @@ AllDataPage::~AllDataPage() {
 }
 
 void AllDataPage::InitialUpdate() {
-    AddNavigation(kCmdViewData);
+    AddNavigation(FrameCommand::ViewData);
 
     userLabel_ = AddLabel(this, tr("사용자ID"), QRect(60, 150, 60, 25),
                           Qt::AlignLeft | Qt::AlignVCenter, "static1010");
@@ -372,7 +372,7 @@ void AllDataPage::ArrangeControls() {
     margins.setBottom(kCardBottomSpace);
     Body()->setContentsMargins(margins);
 
-    QWidget* previous = NavButton(kCmdSettings);
+    QWidget* previous = NavButton(FrameCommand::Settings);
     for (QWidget* next : std::initializer_list<QWidget*>{
              userList_, kindList_, periodList_, startPicker_, endPicker_, searchButton_,
              printButton_, exportButton_, searchField_, list_}) {

@@ -175,25 +175,26 @@ ImageButton* FormPage::AddImageButton(int bitmapId, const QString& tip, const QR
     return button;
 }
 
-void FormPage::AddNavigation(int own, int getDataBitmap) {
+void FormPage::AddNavigation(FrameCommand own, int getDataBitmap) {
     struct Nav {
-        int command;
+        FrameCommand command;
         int bitmap;
         const char* tip;
     };
-    const Nav navs[] = {{kCmdHome, 173, QT_TR_NOOP("홈")},
-                        {kCmdGetData, getDataBitmap, QT_TR_NOOP("측정기 저장 데이터 가져오기")},
-                        {kCmdViewData, 176, QT_TR_NOOP("데이터 보기")},
-                        {kCmdSettings, 174, QT_TR_NOOP("설정")}};
+    const Nav navs[] = {
+        {FrameCommand::Home, 173, QT_TR_NOOP("홈")},
+        {FrameCommand::GetData, getDataBitmap, QT_TR_NOOP("측정기 저장 데이터 가져오기")},
+        {FrameCommand::ViewData, 176, QT_TR_NOOP("데이터 보기")},
+        {FrameCommand::Settings, 174, QT_TR_NOOP("설정")}};
     int x = kNavLeft;
     for (const Nav& nav : navs) {
         ImageButton* button = AddImageButton(nav.bitmap, tr(nav.tip), QRect(x, kNavTop, 0, 0));
         x += kNavStep;
         navRow_->addWidget(button);
-        int code = nav.command;
+        const FrameCommand code = nav.command;
         // The home and view-data pages disable their own button; the download page's own
         // button starts a new search, so it stays enabled there.
-        if (code == own && own != kCmdGetData) {
+        if (code == own && own != FrameCommand::GetData) {
             button->setEnabled(false);
         }
         connect(button, &QPushButton::clicked, this, [this, code] { OnNavigation(code); });
@@ -201,11 +202,11 @@ void FormPage::AddNavigation(int own, int getDataBitmap) {
     }
 }
 
-void FormPage::OnNavigation(int code) {
-    command_(code);
+void FormPage::OnNavigation(FrameCommand command) {
+    command_(command);
 }
 
-ImageButton* FormPage::NavButton(int command) const {
+ImageButton* FormPage::NavButton(FrameCommand command) const {
     for (const auto& [code, button] : nav_) {
         if (code == command) {
             return button;
@@ -224,7 +225,7 @@ WaitingPage::WaitingPage(QWidget* parent) : QWidget(parent) {
 
 HomePage::HomePage(FrameCommandFn command, QWidget* parent)
     : FormPage(209, std::move(command), parent) {
-    AddNavigation(kCmdHome);
+    AddNavigation(FrameCommand::Home);
     Body()->addStretch(1);
 }
 
@@ -318,7 +319,7 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
                            std::function<void(LiveText)> progress, QWidget* parent)
     : FormPage(178, std::move(command), parent), users_(users), prompter_(prompter), files_(files),
       startDiscovery_(std::move(startDiscovery)), progress_(std::move(progress)) {
-    AddNavigation(kCmdGetData, 179);
+    AddNavigation(FrameCommand::GetData, 179);
     // Its own button searches again. The list of the last download stays until the
     // operator confirms the next one: a search, or a dialog cancelled, must not wipe it.
     ImageButton* exportButton = AddImageButton(
@@ -360,7 +361,7 @@ void DownloadPage::ArrangeControls() {
     Body()->addWidget(list_, 1);
     // The list ends where it ended on a page of the picture's size, above the card's edge.
     Body()->addSpacing(738 - kListPlace.bottom() - 1 - kFooterSpace);
-    setTabOrder(NavButton(kCmdSettings), exportButton_);
+    setTabOrder(NavButton(FrameCommand::Settings), exportButton_);
     setTabOrder(exportButton_, list_);
 }
 

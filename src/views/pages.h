@@ -24,10 +24,16 @@ class CsvFileWriter;
 class ImageButton;
 class UserStore;
 
-using FrameCommandFn = std::function<void(int code)>;
+// What a page (or the window itself) asks of the main window.
+enum class FrameCommand {
+    Home,       // the home page
+    GetData,    // the download page, or a new port search when it is shown already
+    ViewData,   // the all-data page
+    Settings,   // the settings dialog
+    ReloadList, // the all-data page reads its list again (after a change of settings)
+};
 
-// Frame commands of the navigation row.
-enum NavigationCommand : int { kCmdHome = 1, kCmdGetData = 2, kCmdViewData = 3, kCmdSettings = 8 };
+using FrameCommandFn = std::function<void(FrameCommand)>;
 
 // A page of the main window: a full-size picture behind transparent controls, and the row of
 // four navigation buttons with the page's own button shown in its page state.
@@ -36,7 +42,7 @@ class FormPage : public QWidget {
 public:
     FormPage(int backgroundId, FrameCommandFn command, QWidget* parent = nullptr);
 
-    ImageButton* NavButton(int command) const;
+    ImageButton* NavButton(FrameCommand command) const;
 
     // Paints a page picture over any page size: the header band and the footer keep their
     // pixels, the plain ground and the card between them stretch (list pages), or the home
@@ -53,9 +59,9 @@ protected:
     QVBoxLayout* Body() const { return body_; }
     // Adds the four navigation buttons; `own` is this page's command (its button is
     // disabled), `getDataBitmap` the picture of the get-data button.
-    void AddNavigation(int own, int getDataBitmap = 175);
+    void AddNavigation(FrameCommand own, int getDataBitmap = 175);
     ImageButton* AddImageButton(int bitmapId, const QString& tip, const QRect& place);
-    void OnNavigation(int code);
+    void OnNavigation(FrameCommand command);
 
     FrameCommandFn command_;
 
@@ -68,7 +74,7 @@ private:
     bool homeCards_ = false;
     QVBoxLayout* body_ = nullptr;
     QHBoxLayout* navRow_ = nullptr;
-    std::vector<std::pair<int, ImageButton*>> nav_;
+    std::vector<std::pair<FrameCommand, ImageButton*>> nav_;
 };
 
 // The first page, shown until start-up has finished.

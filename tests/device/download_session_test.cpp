@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,19 +23,24 @@ public:
     void HideProgress() override { visible = false; }
     void StartImport(const Transfer& transfer) override { imports.push_back(transfer); }
     void ShowNewRecords(int count) override { shownNew.push_back(count); }
-    void PortsFound() override { ++portsFound; }
     void TransferProgress(int received, int announced) override {
         progress.emplace_back(received, announced);
     }
     void SessionRunning(bool on) override { running.push_back(on); }
+    void ImportEnded(const Expected<ImportSummary>& outcome) override {
+        ended.push_back(outcome.ok() ? "stored " + std::to_string(outcome->stored)
+                                     : SourceText(outcome.error()));
+    }
+    void StateChanged(SessionState from, SessionState to) override { moves.emplace_back(from, to); }
 
     std::vector<std::string> texts;
     std::vector<Transfer> imports;
     std::vector<int> shownNew;
     bool visible = false;
-    int portsFound = 0;
     std::vector<std::pair<int, int>> progress;
     std::vector<bool> running;
+    std::vector<std::string> ended;
+    std::vector<std::pair<SessionState, SessionState>> moves;
 };
 
 class SessionTest : public ::testing::Test {
@@ -220,16 +226,9 @@ TEST_F(SessionTest, TransferIsHandedOverAtExactlyTheLastByte) {
     EXPECT_EQ(t.kind, ResultKind::Glucose);
     EXPECT_EQ(t.meterModel, "EG") << "the laboratory messages name the meter";
 
-    // What the importer sends back ends the exchange.
-    session.FrameCommand(kCmdSendE);
-    session.FrameCommand(kCmdClosePort);
-    EXPECT_FALSE(channel.open);
-    session.SetImportedCount(0);
-    session.FrameCommand(kCmdImportDone);
-    EXPECT_EQ(host.texts.back(), "새로운 데이터가 없습니다.");
-    session.SetImportedCount(3);
-    session.FrameCommand(kCmdImportDone);
-    EXPECT_EQ(host.shownNew, std::vector<int>{3});
+    EXPECT_EQ(session.State(), SessionState::Importing);
+    EXPECT_EQ(channel.Letters(), "EHVG") << "the meter is told nothing before the import ends";
+    EXPECT_TRUE(channel.open);
 }
 
 TEST_F(SessionTest, NothingReceivedGivesUpAfter25sOnTheMetersPortAnd35sElsewhere) {
@@ -313,7 +312,7 @@ TEST_F(SessionTest, ClosedWindowStopsEverything) {
     timers.Advance(800 + 300 + 1000);
     session.runFlag = false;
     timers.Advance(60'000);
-    session.FrameCommand(kCmdVersion);
+    session.OnTimer(kModeTimerId);
     session.OnByte(kReplyHbA1c, 'S');
     EXPECT_EQ(channel.Letters(), "E");
     EXPECT_TRUE(session.ReceivedText().empty());
@@ -325,7 +324,7 @@ TEST_F(SessionTest, ReplyCodeFollowsTheExchange) {
     EXPECT_EQ(session.CurrentReplyCode(), kReplyVersion);
     Receive("SV1.09EG\r\n");
     EXPECT_EQ(session.CurrentReplyCode(), kReplyGlucose);
-    session.FrameCommand(kCmdSendE);
+    Receive("SG000\r\n"); // no data: E goes out
     EXPECT_EQ(session.CurrentReplyCode(), kReplyNone) << "idle: replies are dropped";
 }
 
@@ -343,8 +342,9 @@ TEST_F(SessionTest, ProgressCountsWholeRecordsOfTheAnnouncedCount) {
     timers.Advance(50);
     ASSERT_EQ(host.imports.size(), 1u);
     EXPECT_TRUE(session.Running()) << "running until the import has ended";
-    session.SetImportedCount(2);
-    session.FrameCommand(kCmdImportDone);
+    session.ImportFinished(ImportSummary{3, 2});
+    EXPECT_TRUE(session.Running()) << "and the exchange after it";
+    timers.Advance(600);
     EXPECT_FALSE(session.Running());
     EXPECT_EQ(host.running, (std::vector<bool>{true, false}));
 }
@@ -393,15 +393,16 @@ TEST_F(SessionTest, CancelStopsEverythingAndTellsTheMeterNothing) {
 TEST_F(SessionTest, ModeSequenceWalksItsNamedSteps) {
     ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
     timers.Advance(800 + 300);
-    EXPECT_EQ(session.Step(), ModeStep::Announce);
-    std::vector<ModeStep> steps;
+    EXPECT_EQ(session.State(), SessionState::Announce);
+    std::vector<SessionState> steps;
     for (int tick = 0; tick < 5; ++tick) {
         timers.Advance(1000);
-        steps.push_back(session.Step());
+        steps.push_back(session.State());
     }
     EXPECT_EQ(steps,
-              (std::vector<ModeStep>{ModeStep::SendModeChange, ModeStep::AwaitModeChange,
-                                     ModeStep::AwaitCommand, ModeStep::AskVersion, ModeStep::Off}));
+              (std::vector<SessionState>{SessionState::SendModeChange,
+                                         SessionState::AwaitModeChange, SessionState::AwaitCommand,
+                                         SessionState::AskVersion, SessionState::AwaitVersion}));
     EXPECT_EQ(session.Exchange(), ExchangeKind::Version);
 }
 
@@ -446,7 +447,7 @@ TEST_F(SessionTest, CommandTheLineDidNotTakeEndsTheExchangeAtOnce) {
     channel.failWrites = true;
     timers.Advance(1000);
     EXPECT_FALSE(channel.open);
-    EXPECT_EQ(session.Step(), ModeStep::Off);
+    EXPECT_EQ(session.State(), SessionState::GivenUp);
     EXPECT_FALSE(timers.Running(kModeTimerId));
 }
 
@@ -461,4 +462,251 @@ TEST_F(SessionTest, NewConnectEndsTheExchangeStillRunning) {
     timers.Advance(60'000);
     EXPECT_TRUE(channel.open) << "the old watch does not end the new connection";
     EXPECT_EQ(prompter.shown.size(), messages + 1) << "only the question";
+}
+
+namespace qa {
+// Reaches into the session where no event can: a move the table forbids, a state forced
+// without its actions.
+class DownloadSessionProbe {
+public:
+    static void Move(DownloadSession& session, SessionState to) { session.TransitionTo(to); }
+    static void Force(DownloadSession& session, SessionState state) { session.state_ = state; }
+};
+} // namespace qa
+
+namespace {
+
+class SessionEndTest : public SessionTest {
+protected:
+    // A glucose download up to the hand-over of a three-record transfer.
+    void RunUpToImport(bool erase) {
+        channel.written.clear();
+        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::Glucose, erase));
+        timers.Advance(800 + 300 + 5 * 1000);
+        Receive("SV1.09EG\r\n");
+        Receive("SG003\r\n" + Records(3, 15));
+        timers.Advance(50);
+        ASSERT_EQ(session.State(), SessionState::Importing);
+        ASSERT_EQ(channel.Letters(), "EHVG");
+        channel.written.clear();
+    }
+};
+
+} // namespace
+
+TEST_F(SessionEndTest, StoredImportErasesWhenAskedThenEndsWithEAndClosesAfterItsPauses) {
+    for (bool erase : {false, true}) {
+        SCOPED_TRACE(erase ? "erase asked" : "no erase");
+        host.texts.clear();
+        host.shownNew.clear();
+        RunUpToImport(erase);
+        session.ImportFinished(ImportSummary{3, 2});
+        EXPECT_EQ(channel.Letters(), erase ? "D" : "") << "D only once the results are stored";
+        const int beforeEnd = erase ? 500 : 300;
+        timers.Advance(beforeEnd - 1);
+        EXPECT_EQ(channel.Letters(), erase ? "D" : "");
+        timers.Advance(1);
+        EXPECT_EQ(channel.Letters(), erase ? "DE" : "E");
+        EXPECT_EQ(channel.written.back(), std::string("S E\n\r", 5));
+        timers.Advance(299);
+        EXPECT_TRUE(channel.open);
+        EXPECT_TRUE(host.shownNew.empty()) << "reported once the port is closed";
+        timers.Advance(1);
+        EXPECT_FALSE(channel.open);
+        EXPECT_EQ(session.State(), SessionState::Closed);
+        EXPECT_EQ(host.texts.back(), "데이터 검사 완료");
+        EXPECT_EQ(host.shownNew, std::vector<int>{2});
+        EXPECT_EQ(host.ended.back(), "stored 2");
+        EXPECT_EQ(session.ImportedCount(), 2);
+        EXPECT_EQ(prompter.shown.size(), 1u) << "only the question";
+        prompter.shown.clear();
+    }
+    // Nothing new: the end report says so instead of listing records.
+    RunUpToImport(false);
+    session.ImportFinished(ImportSummary{3, 0});
+    timers.Advance(600);
+    EXPECT_EQ(host.texts.back(), "새로운 데이터가 없습니다.");
+    EXPECT_EQ(host.shownNew, std::vector<int>{2}) << "no list for no new records";
+}
+
+TEST_F(SessionEndTest, FailedStoreEndsTheExchangeWithoutEraseAndSaysWhy) {
+    RunUpToImport(true);
+    session.ImportFinished(Message(MessageId::NotSaved, {"disk full"}));
+    timers.Advance(299);
+    EXPECT_EQ(channel.Letters(), "");
+    timers.Advance(1);
+    EXPECT_EQ(channel.Letters(), "E") << "never D: the results are not stored";
+    EXPECT_EQ(prompter.shown.size(), 1u);
+    timers.Advance(300);
+    EXPECT_FALSE(channel.open);
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown.back().text, "Error. the results could not be saved : disk full. "
+                                          "The meter's results were not erased.");
+    EXPECT_EQ(prompter.shown.back().caption, "QuorinA1c");
+    EXPECT_TRUE(host.shownNew.empty());
+    EXPECT_EQ(session.State(), SessionState::Closed);
+    EXPECT_FALSE(session.Running());
+}
+
+TEST_F(SessionEndTest, RefusedTransferClosesThePortAndTellsTheMeterNothing) {
+    for (MessageId refusal : {MessageId::FramingFailed, MessageId::WrongKind}) {
+        RunUpToImport(true);
+        session.ImportFinished(refusal);
+        EXPECT_FALSE(channel.open);
+        EXPECT_EQ(session.State(), SessionState::Closed);
+        timers.Advance(60'000);
+        EXPECT_EQ(channel.Letters(), "") << "neither D nor E";
+        EXPECT_EQ(prompter.shown.back().caption, "QuorinA1c");
+        EXPECT_EQ(host.ended.back(), prompter.shown.back().text);
+        prompter.shown.clear();
+    }
+    EXPECT_EQ(host.ended.front(), "Error. cyclic redundancy check : Fail.");
+}
+
+TEST_F(SessionEndTest, NeitherCancelNorConnectBreaksIntoTheImportOrItsEnd) {
+    RunUpToImport(true);
+    EXPECT_FALSE(session.Cancel());
+    EXPECT_FALSE(session.Connect("ttyUSB0", "/dev/ttyUSB0", ResultKind::HbA1c, false));
+    EXPECT_EQ(channel.opened.size(), 1u) << "no second port opened";
+    session.ImportFinished(ImportSummary{3, 3});
+    EXPECT_FALSE(session.Cancel());
+    timers.Advance(500);
+    EXPECT_FALSE(session.Cancel());
+    timers.Advance(300);
+    EXPECT_EQ(channel.Letters(), "DE");
+    EXPECT_EQ(host.shownNew, std::vector<int>{3});
+    session.ImportFinished(ImportSummary{3, 3});
+    EXPECT_EQ(host.shownNew, std::vector<int>{3}) << "a second outcome is ignored";
+}
+
+TEST_F(SessionEndTest, LineLostAfterTheImportStillReportsTheStoredResults) {
+    RunUpToImport(true);
+    channel.failWrites = true;
+    session.ImportFinished(ImportSummary{3, 3});
+    EXPECT_FALSE(channel.open) << "D did not go out";
+    EXPECT_EQ(prompter.shown.back().text.rfind("오르보에이원씨로부터 데이터가", 0), 0u);
+    timers.Advance(800);
+    EXPECT_EQ(session.State(), SessionState::Closed);
+    EXPECT_EQ(host.shownNew, std::vector<int>{3});
+}
+
+// Every row of the transition table is taken by some event, and no event takes a move the
+// table does not list.
+TEST_F(SessionEndTest, EveryDocumentedTransitionIsWalked) {
+    using S = SessionState;
+    // Reaches `target` from a fresh Connect with the events of a normal download.
+    auto driveTo = [this](S target) {
+        prompter.answers = {target != S::Declined};
+        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, true));
+        for (int i = 0; i < 2000 && session.State() != target; ++i) {
+            const S now = session.State();
+            if (now == S::AwaitVersion && target != S::GivenUp) {
+                Receive("SV1.09EG\r\n");
+            } else if (now == S::AwaitRecords && target == S::NoData) {
+                Receive("SH000");
+            } else if (now == S::AwaitRecords && target != S::GivenUp) {
+                Receive("SH001\r\n" + Records(1, 30));
+            } else if (now == S::Importing) {
+                session.ImportFinished(ImportSummary{1, 1});
+            } else {
+                timers.Advance(50);
+            }
+        }
+        ASSERT_EQ(session.State(), target) << StateName(target);
+    };
+    const std::vector<S> interruptible = {
+        S::Settling,        S::Declined,     S::Starting,   S::Announce,     S::SendModeChange,
+        S::AwaitModeChange, S::AwaitCommand, S::AskVersion, S::AwaitVersion, S::AwaitRecords,
+        S::NoData,          S::HandOver,     S::GivenUp};
+    for (S state : interruptible) {
+        SCOPED_TRACE(StateName(state));
+        driveTo(state);
+        ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
+        EXPECT_EQ(session.State(), S::Settling);
+        driveTo(state);
+        session.Cancel();
+        EXPECT_EQ(session.State(), S::Closed);
+        // A port that cannot be opened ends the exchange as well.
+        driveTo(state);
+        channel.failOpen = true;
+        EXPECT_FALSE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, false));
+        channel.failOpen = false;
+        EXPECT_EQ(session.State(), S::Closed);
+    }
+    // The whole way through, both ends of an import, and the refusal.
+    driveTo(S::Ending);
+    timers.Advance(300);
+    driveTo(S::Importing);
+    session.ImportFinished(MessageId::FramingFailed);
+    // A flood beyond the receive limit, before and after the records were complete.
+    for (S flooded : {S::AwaitVersion, S::AwaitRecords, S::HandOver}) {
+        driveTo(flooded);
+        Receive(std::string(kReceiveLimit + 1, 'x'));
+        EXPECT_EQ(session.State(), S::GivenUp);
+    }
+    // A command the line does not take, at each state that sends one on entering.
+    for (S sender :
+         {S::Starting, S::AwaitModeChange, S::AwaitVersion, S::AwaitRecords, S::NoData}) {
+        SCOPED_TRACE(StateName(sender));
+        const S before = sender == S::Starting          ? S::Settling
+                         : sender == S::AwaitModeChange ? S::SendModeChange
+                         : sender == S::AwaitVersion    ? S::AskVersion
+                         : sender == S::AwaitRecords    ? S::AwaitVersion
+                                                        : S::AwaitRecords;
+        driveTo(before);
+        channel.failWrites = true;
+        if (sender == S::NoData) {
+            Receive("SH000");
+        } else if (sender == S::AwaitRecords) {
+            Receive("SV1.09EG\r\n");
+        } else {
+            timers.Advance(1000);
+        }
+        channel.failWrites = false;
+        EXPECT_EQ(session.State(), S::GivenUp);
+    }
+
+    std::set<std::pair<S, S>> walked(host.moves.begin(), host.moves.end());
+    std::set<std::pair<S, S>> allowed;
+    for (int from = 0; from < kSessionStateCount; ++from) {
+        for (int to = 0; to < kSessionStateCount; ++to) {
+            if (DownloadSession::TransitionAllowed(static_cast<S>(from), static_cast<S>(to))) {
+                allowed.emplace(static_cast<S>(from), static_cast<S>(to));
+            }
+        }
+    }
+    for (const auto& [from, to] : allowed) {
+        EXPECT_EQ(walked.count({from, to}), 1u)
+            << "never walked: " << StateName(from) << " -> " << StateName(to);
+    }
+    for (const auto& [from, to] : walked) {
+        EXPECT_EQ(allowed.count({from, to}), 1u)
+            << "walked but not allowed: " << StateName(from) << " -> " << StateName(to);
+    }
+    EXPECT_EQ(allowed.size(), 48u) << "the table of the class comment";
+}
+
+TEST_F(SessionTest, ForbiddenTransitionIsCaught) {
+    EXPECT_FALSE(DownloadSession::TransitionAllowed(SessionState::Closed, SessionState::Importing));
+    EXPECT_FALSE(
+        DownloadSession::TransitionAllowed(SessionState::Importing, SessionState::Settling));
+    EXPECT_FALSE(DownloadSession::TransitionAllowed(SessionState::Ending, SessionState::GivenUp));
+#ifdef NDEBUG
+    GTEST_SKIP() << "the check is an assertion";
+#else
+    EXPECT_DEATH(DownloadSessionProbe::Move(session, SessionState::Importing),
+                 "forbidden transition Closed -> Importing");
+#endif
+}
+
+TEST_F(SessionTest, InvariantsNameAStateWithoutItsActions) {
+    EXPECT_EQ(session.BrokenInvariant(), "");
+    DownloadSessionProbe::Force(session, SessionState::AwaitRecords);
+    EXPECT_EQ(session.BrokenInvariant(), "the watch timer is off in AwaitRecords");
+    DownloadSessionProbe::Force(session, SessionState::Announce);
+    EXPECT_EQ(session.BrokenInvariant(), "the mode timer is off in Announce");
+    DownloadSessionProbe::Force(session, SessionState::Starting);
+    EXPECT_EQ(session.BrokenInvariant(), "the exchange does not fit Starting");
+    DownloadSessionProbe::Force(session, SessionState::Closed);
+    EXPECT_EQ(session.BrokenInvariant(), "");
 }

@@ -2,8 +2,6 @@
 #include "i18n/message_catalogue.h"
 #include "store/sqlite_statement.h"
 
-#include "fake_clock.h"
-#include "scripted_prompter.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -22,37 +20,15 @@ using qa::test::TempDir;
 
 namespace {
 
-// Frame commands, sleeps and the imported count in the order they happened; progress
-// texts are kept apart because there is one per byte.
+// The progress texts of an import, one per checked byte and one per stored record.
 struct EventLog {
-    std::vector<std::string> events;
     std::vector<std::string> texts;
-};
-
-class LoggingClock : public qa::test::FakeClock {
-public:
-    explicit LoggingClock(EventLog& log) : log_(log) {}
-    void SleepMs(std::int64_t ms) override {
-        log_.events.push_back("sleep " + std::to_string(ms));
-        FakeClock::SleepMs(ms);
-    }
-
-private:
-    EventLog& log_;
 };
 
 class LoggingHost : public ImportHost {
 public:
     explicit LoggingHost(EventLog& log) : log_(log) {}
-    void SendFrameCommand(int code) override {
-        log_.events.push_back("command " + std::to_string(code));
-        textsBeforeCommand.emplace(code, log_.texts.size());
-    }
     void SetProgressText(const Message& text) override { log_.texts.push_back(SourceText(text)); }
-    void SetImportedCount(int count) override {
-        log_.events.push_back("count " + std::to_string(count));
-    }
-    std::map<int, std::size_t> textsBeforeCommand;
 
 private:
     EventLog& log_;
@@ -138,29 +114,29 @@ public:
 
 class ImportTest : public ::testing::Test {
 protected:
-    ImportResult ImportHbA1c(const std::string& payload, int count, int size, bool fourDigit,
-                             bool erase = false) {
+    Expected<ImportSummary> ImportHbA1c(const std::string& payload, int count, int size,
+                                        bool fourDigit, bool erase = false) {
         Transfer transfer{payload, count, size, fourDigit, ResultKind::HbA1c, erase, ""};
         return ImportHbA1cResults(transfer, hba1c.main, hba1c.download, Services());
     }
-    ImportResult ImportGlucose(const std::string& payload, int count, bool erase = false) {
+    Expected<ImportSummary> ImportGlucose(const std::string& payload, int count,
+                                          bool erase = false) {
         Transfer transfer{payload, count, 15, false, ResultKind::Glucose, erase, ""};
         return ImportGlucoseResults(transfer, glucose.main, glucose.download, Services());
     }
-    ImportServices Services() { return {dir.Path(), clock, prompter, host}; }
-    void ExpectRefusedAsBadFraming(const ImportResult& result) {
-        EXPECT_EQ(result.status, ImportStatus::FramingFailed);
-        ASSERT_EQ(prompter.shown.size(), 1u);
-        EXPECT_EQ(prompter.shown[0].text, "Error. cyclic redundancy check : Fail.");
-        EXPECT_EQ(prompter.shown[0].caption, "QuorinA1c");
-        EXPECT_EQ(log.events, std::vector<std::string>{}) << "no frame command, no pause";
+    ImportServices Services() { return {dir.Path(), host}; }
+    static void ExpectRefusedAsBadFraming(const Expected<ImportSummary>& result) {
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(SourceText(result.error()), "Error. cyclic redundancy check : Fail.");
+        EXPECT_FALSE(IsStoreFailure(result.error())) << "the meter exchange is not ended";
+    }
+    static int Stored(const Expected<ImportSummary>& result) {
+        return result.ok() ? result->stored : -1;
     }
 
     TempDir dir;
     EventLog log;
-    LoggingClock clock{log};
     LoggingHost host{log};
-    qa::test::ScriptedPrompter prompter;
     UserFiles<HbA1cTable> hba1c{dir, "HbA1c"};
     UserFiles<GlucoseTable> glucose{dir, "Glucose"};
 };
@@ -171,9 +147,10 @@ TEST_F(ImportTest, DecodesHbA1cRecordsIntoTheRowsOfBothTables) {
                           HbA1c29("9912312359", "6A5", "SZ'quote,comma") +
                           HbA1c29("0001010000", "A65", "              ") +
                           HbA1c29("0001010001", " 65", "PATIENT0000002");
-    ImportResult result = ImportHbA1c(payload, 4, 29, false);
-    ASSERT_EQ(result.status, ImportStatus::Imported);
-    EXPECT_EQ(result.importedCount, 4);
+    Expected<ImportSummary> result = ImportHbA1c(payload, 4, 29, false);
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result->stored, 4);
+    EXPECT_EQ(result->received, 4);
 
     auto main = Rows(hba1c.mainPath, kMainTableName);
     auto download = Rows(hba1c.downloadPath, kDownloadTableName);
@@ -203,15 +180,15 @@ TEST_F(ImportTest, DecodesHbA1cRecordsIntoTheRowsOfBothTables) {
 TEST_F(ImportTest, DecodesFourDigitHbA1cAndGlucoseRecords) {
     std::string payload = HbA1c29("1606201430", "0655", "PATIENT0000001") +
                           HbA1c29("1606201431", "07X0", "PATIENT0000001");
-    ASSERT_EQ(ImportHbA1c(payload, 2, 30, true).importedCount, 2);
+    ASSERT_EQ(Stored(ImportHbA1c(payload, 2, 30, true)), 2);
     auto hba1cRows = Rows(hba1c.mainPath, kMainTableName);
     EXPECT_EQ(hba1cRows[0]["HbA1c_VALUE"], "0655");
     EXPECT_EQ(hba1cRows[0]["PID"], "PATIENT0000001");
     EXPECT_EQ(hba1cRows[1]["HbA1c_VALUE"], "0007");
 
-    ASSERT_EQ(ImportGlucose(Glucose15("1606201430", "110") + Glucose15("1606201431", "7 5"), 2)
-                  .importedCount,
-              2);
+    ASSERT_EQ(
+        Stored(ImportGlucose(Glucose15("1606201430", "110") + Glucose15("1606201431", "7 5"), 2)),
+        2);
     std::vector<std::vector<std::map<std::string, std::string>>> files{
         Rows(glucose.mainPath, kMainTableName), Rows(glucose.downloadPath, kDownloadTableName)};
     for (auto& rows : files) {
@@ -228,11 +205,9 @@ TEST_F(ImportTest, DecodesFourDigitHbA1cAndGlucoseRecords) {
 }
 
 TEST_F(ImportTest, BlankAsLastByteEndsAnHbA1cRecordButNotAGlucoseRecord) {
-    EXPECT_EQ(ImportHbA1c(HbA1c29("1606201430", "065", Pid(1), "\r "), 1, 29, false).status,
-              ImportStatus::Imported);
+    EXPECT_EQ(Stored(ImportHbA1c(HbA1c29("1606201430", "065", Pid(1), "\r "), 1, 29, false)), 1);
     EXPECT_EQ(hba1c.MainCount(), 1u);
 
-    log.events.clear();
     ExpectRefusedAsBadFraming(ImportGlucose(Glucose15("1606201430", "110", "\r "), 1));
     EXPECT_EQ(glucose.MainCount(), 0u);
     EXPECT_EQ(glucose.DownloadCount(), 0u);
@@ -267,7 +242,6 @@ TEST_F(ImportTest, MalformedTransfersAreRefusedLikeBadFraming) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        prompter.shown.clear();
         log = {};
         ExpectRefusedAsBadFraming(ImportHbA1c(c.payload, c.count, c.size, c.fourDigit));
         EXPECT_EQ(hba1c.MainCount(), 0u);
@@ -281,22 +255,21 @@ TEST_F(ImportTest, SecondImportOfTheSameMeterStoresNothingAndEmptiesTheDownloadL
     for (int i = 0; i < 20; ++i) {
         payload += HbA1c29("16062014" + std::to_string(10 + i), "065", Pid(i));
     }
-    EXPECT_EQ(ImportHbA1c(payload, 20, 29, false).importedCount, 20);
+    EXPECT_EQ(Stored(ImportHbA1c(payload, 20, 29, false)), 20);
     EXPECT_EQ(hba1c.DownloadCount(), 20u);
 
     log = {};
-    ImportResult again = ImportHbA1c(payload, 20, 29, false);
-    EXPECT_EQ(again.status, ImportStatus::Imported);
-    EXPECT_EQ(again.importedCount, 0);
+    Expected<ImportSummary> again = ImportHbA1c(payload, 20, 29, false);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(again->stored, 0);
+    EXPECT_EQ(again->received, 20);
     EXPECT_EQ(hba1c.MainCount(), 20u);
     EXPECT_EQ(hba1c.DownloadCount(), 0u);
     EXPECT_EQ(hba1c.download.RowCount(), 0);
-    EXPECT_EQ(log.events.back(), "command 500");
-    EXPECT_EQ(log.events[log.events.size() - 2], "count 0");
 
     // The recreated download table still works and keeps its index.
     payload += HbA1c29("1606201530", "070", Pid(99));
-    EXPECT_EQ(ImportHbA1c(payload, 21, 29, false).importedCount, 1);
+    EXPECT_EQ(Stored(ImportHbA1c(payload, 21, 29, false)), 1);
     EXPECT_EQ(Rows(hba1c.downloadPath, kDownloadTableName).at(0)["PID"], Pid(99));
     SqliteStatement probe = PrepareStatement(
         hba1c.download.Handle(), "SELECT count(*) FROM sqlite_master WHERE type='index'");
@@ -310,45 +283,29 @@ TEST_F(ImportTest, DuplicateTestUsesThePatientIdForHbA1cOnly) {
     std::string hba1cPayload =
         HbA1c29("1606201430", "065", Pid(1)) + HbA1c29("1606201430", "065", Pid(2)) +
         HbA1c29("1606201430", "065", quoted) + HbA1c29("1606201430", "065", quoted);
-    EXPECT_EQ(ImportHbA1c(hba1cPayload, 4, 29, false).importedCount, 3);
-    EXPECT_EQ(ImportHbA1c(hba1cPayload, 4, 29, false).importedCount, 0)
+    EXPECT_EQ(Stored(ImportHbA1c(hba1cPayload, 4, 29, false)), 3);
+    EXPECT_EQ(Stored(ImportHbA1c(hba1cPayload, 4, 29, false)), 0)
         << "a quote in the ID does not defeat the duplicate test";
     EXPECT_EQ(Rows(hba1c.mainPath, kMainTableName).at(2)["PID"], quoted);
 
     std::string glucosePayload =
         Glucose15("1606201430", "110") + Glucose15("1606201430", "110", "\n\r");
-    EXPECT_EQ(ImportGlucose(glucosePayload, 2).importedCount, 1);
+    EXPECT_EQ(Stored(ImportGlucose(glucosePayload, 2)), 1);
     EXPECT_EQ(glucose.MainCount(), 1u);
     EXPECT_EQ(glucose.DownloadCount(), 1u);
 }
 
-TEST_F(ImportTest, FrameCommandsAndPausesComeInOrderAfterEveryRecordPassed) {
+TEST_F(ImportTest, ProgressShowsOneTextPerCheckedByteThenOnePerStoredRecord) {
     std::string payload =
         HbA1c29("1606201430", "065", Pid(1)) + HbA1c29("1606201431", "066", Pid(2));
-    ImportHbA1c(payload, 2, 29, false);
-    EXPECT_EQ(log.events,
-              (std::vector<std::string>{"count 0", "sleep 300", "command 54", "sleep 300",
-                                        "command 55", "count 2", "command 500"}));
-    // One text per checked byte, one per stored record, then the closing text; the two
-    // texts alternate, starting again with the first for the records.
-    ASSERT_EQ(log.texts.size(), 58u + 2u + 1u);
+    EXPECT_EQ(Stored(ImportHbA1c(payload, 2, 29, false, true)), 2);
+    // The two texts alternate, starting again with the first for the records.
+    ASSERT_EQ(log.texts.size(), 58u + 2u);
     for (std::size_t i = 0; i < 58; ++i) {
         EXPECT_EQ(log.texts[i], i % 2 ? "데이터 받는중 ...*." : "데이터 받는중 ...***.");
     }
     EXPECT_EQ(log.texts[58], "데이터 받는중 ...***.");
     EXPECT_EQ(log.texts[59], "데이터 받는중 ...*.");
-    EXPECT_EQ(log.texts[60], "데이터 검사 완료");
-
-    log = {};
-    host.textsBeforeCommand.clear();
-    std::string more = payload + HbA1c29("1606201432", "067", Pid(3));
-    ImportHbA1c(more, 3, 29, false, true);
-    EXPECT_EQ(log.events,
-              (std::vector<std::string>{"count 0", "command 60", "sleep 500", "command 54",
-                                        "sleep 300", "command 55", "count 1", "command 500"}));
-    EXPECT_EQ(host.textsBeforeCommand.at(60), 87u + 3u)
-        << "erasing waits for the check of every byte and the storing of every record";
-    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(ImportTest, StoreFailureRollsBackBothFilesAndKeepsTheMeterData) {
@@ -358,50 +315,42 @@ TEST_F(ImportTest, StoreFailureRollsBackBothFilesAndKeepsTheMeterData) {
     ASSERT_TRUE(hba1c.main.Execute(
         "CREATE TRIGGER refuse BEFORE INSERT ON HospitalTlb WHEN NEW.PID='REFUSED       ' "
         "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
-    ImportResult result = ImportHbA1c(payload, 3, 29, false, true);
-    EXPECT_EQ(result.status, ImportStatus::StoreFailed);
-    EXPECT_EQ(result.importedCount, 0);
+    Expected<ImportSummary> result = ImportHbA1c(payload, 3, 29, false, true);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error(), Message(MessageId::NotSaved, {"disk full"}));
+    EXPECT_TRUE(IsStoreFailure(result.error())) << "the exchange ends, without erasing";
     EXPECT_EQ(hba1c.MainCount(), 0u);
     EXPECT_EQ(hba1c.DownloadCount(), 0u);
     EXPECT_EQ(hba1c.main.RowCount(), 0);
-    EXPECT_EQ(log.events, (std::vector<std::string>{"count 0", "sleep 300", "command 54",
-                                                    "sleep 300", "command 55"}))
-        << "no erase and no end report";
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, "Error. the results could not be saved : disk full. "
-                                      "The meter's results were not erased.");
 
     // A main file that refuses to commit after the download file did: the download rows go too.
     ASSERT_TRUE(hba1c.main.Execute("DROP TRIGGER refuse"));
     sqlite3_commit_hook(
         hba1c.main.Handle(), [](void*) { return 1; }, nullptr);
-    EXPECT_EQ(ImportHbA1c(payload, 3, 29, false).status, ImportStatus::StoreFailed);
+    EXPECT_FALSE(ImportHbA1c(payload, 3, 29, false).ok());
     sqlite3_commit_hook(hba1c.main.Handle(), nullptr, nullptr);
     EXPECT_EQ(hba1c.MainCount(), 0u);
     EXPECT_EQ(hba1c.DownloadCount(), 0u);
 
-    EXPECT_EQ(ImportHbA1c(payload, 3, 29, false).importedCount, 3) << "and a retry works";
+    EXPECT_EQ(Stored(ImportHbA1c(payload, 3, 29, false)), 3) << "and a retry works";
 }
 
 TEST_F(ImportTest, DownloadListThatCannotBeEmptiedStoresNothing) {
     const std::string first =
         HbA1c29("1606201430", "065", Pid(1)) + HbA1c29("1606201431", "065", Pid(2));
-    ASSERT_EQ(ImportHbA1c(first, 2, 29, false).importedCount, 2);
+    ASSERT_EQ(Stored(ImportHbA1c(first, 2, 29, false)), 2);
     const std::string payload = first + HbA1c29("1606201432", "065", Pid(3));
-    prompter.shown.clear();
     // The drop and the new table cannot be committed: the earlier list stays.
     sqlite3_commit_hook(
         hba1c.download.Handle(), [](void*) { return 1; }, nullptr);
-    ImportResult result = ImportHbA1c(payload, 3, 29, false, true);
+    Expected<ImportSummary> result = ImportHbA1c(payload, 3, 29, false, true);
     sqlite3_commit_hook(hba1c.download.Handle(), nullptr, nullptr);
-    EXPECT_EQ(result.status, ImportStatus::StoreFailed);
+    ASSERT_FALSE(result.ok());
+    EXPECT_TRUE(IsStoreFailure(result.error()));
     EXPECT_EQ(hba1c.MainCount(), 2u);
     EXPECT_EQ(hba1c.DownloadCount(), 2u) << "the earlier list, not earlier and new mixed";
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_NE(prompter.shown[0].text.find("The meter's results were not erased."),
-              std::string::npos);
 
-    EXPECT_EQ(ImportHbA1c(payload, 3, 29, false).importedCount, 1) << "and a retry works";
+    EXPECT_EQ(Stored(ImportHbA1c(payload, 3, 29, false)), 1) << "and a retry works";
     EXPECT_EQ(hba1c.DownloadCount(), 1u);
 }
 
@@ -410,14 +359,16 @@ TEST_F(ImportTest, ReadOnlyDumpIsKeptAndOtherKindsAreRefused) {
     std::string dump = dir.File("hr_lowdata.dat");
     qa::test::WriteFile(dump, "old copy");
     std::filesystem::permissions(dump, std::filesystem::perms::owner_read);
-    EXPECT_EQ(ImportHbA1c(HbA1c29("1606201430", "065", Pid(1)), 1, 29, false).importedCount, 1);
+    EXPECT_EQ(Stored(ImportHbA1c(HbA1c29("1606201430", "065", Pid(1)), 1, 29, false)), 1);
     EXPECT_EQ(qa::test::ReadFile(dump), "old copy");
     EXPECT_EQ(std::filesystem::exists("DATA"), hadDataFolder) << "no folder in the working one";
 
     Transfer glucoseTransfer{
         Glucose15("1606201430", "110"), 1, 15, false, ResultKind::Glucose, false, ""};
-    EXPECT_EQ(ImportHbA1cResults(glucoseTransfer, hba1c.main, hba1c.download, Services()).status,
-              ImportStatus::WrongKind);
+    Expected<ImportSummary> refused =
+        ImportHbA1cResults(glucoseTransfer, hba1c.main, hba1c.download, Services());
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().id, MessageId::WrongKind);
     EXPECT_EQ(hba1c.MainCount(), 1u);
 }
 
@@ -427,7 +378,7 @@ TEST_F(ImportTest, RawDumpReplacesALinkInsteadOfWritingThroughIt) {
     qa::test::WriteFile(victim, "not the meter's");
     std::filesystem::create_symlink(victim, dump);
     std::string payload = HbA1c29("1606201430", "065", Pid(1));
-    EXPECT_EQ(ImportHbA1c(payload, 1, 29, false).importedCount, 1);
+    EXPECT_EQ(Stored(ImportHbA1c(payload, 1, 29, false)), 1);
     EXPECT_EQ(qa::test::ReadFile(victim), "not the meter's");
     EXPECT_FALSE(std::filesystem::is_symlink(dump));
     EXPECT_EQ(qa::test::ReadFile(dump).substr(0, payload.size()), payload);
@@ -449,11 +400,6 @@ class KillingHost : public ImportHost {
 public:
     KillingHost(KillPoint point, long checkTexts, int notifyFd)
         : point_(point), checkTexts_(checkTexts), notifyFd_(notifyFd) {}
-    void SendFrameCommand(int) override {
-        if (point_ == KillPoint::AfterCommits) {
-            raise(SIGKILL);
-        }
-    }
     void SetProgressText(const Message&) override {
         ++texts_;
         if (point_ == KillPoint::DuringCheck && texts_ == checkTexts_ / 2) {
@@ -470,7 +416,6 @@ public:
             (void)!write(notifyFd_, &byte, 1);
         }
     }
-    void SetImportedCount(int) override {}
 
     static inline bool armed = false;
 
@@ -502,14 +447,14 @@ TEST_P(ImportKillTest, BothFilesStayConsistentAndTheNextImportCompletes) {
     }
     std::string oldPayload = payload.substr(0, static_cast<std::size_t>(kOld) * kSize);
     EventLog log;
-    LoggingClock clock{log};
     LoggingHost host{log};
-    qa::test::ScriptedPrompter prompter;
     auto files = std::make_unique<UserFiles<HbA1cTable>>(dir, "HbA1c");
-    ImportServices services{dir.Path(), clock, prompter, host};
+    ImportServices services{dir.Path(), host};
     Transfer first{oldPayload, kOld, kSize, true, ResultKind::HbA1c, false, ""};
-    ASSERT_EQ(ImportHbA1cResults(first, files->main, files->download, services).importedCount,
-              kOld);
+    Expected<ImportSummary> firstImport =
+        ImportHbA1cResults(first, files->main, files->download, services);
+    ASSERT_TRUE(firstImport.ok());
+    ASSERT_EQ(firstImport->stored, kOld);
     files->Close();
 
     int pipeFds[2];
@@ -532,9 +477,11 @@ TEST_P(ImportKillTest, BothFilesStayConsistentAndTheNextImportCompletes) {
             sqlite3_commit_hook(main.Handle(), KillOnCommit, nullptr);
         }
         KillingHost killer(GetParam(), static_cast<long>(payload.size()), pipeFds[1]);
-        qa::test::FakeClock childClock;
-        ImportServices childServices{dir.Path(), childClock, prompter, killer};
-        ImportHbA1cResults(full, main, download, childServices);
+        ImportServices childServices{dir.Path(), killer};
+        (void)ImportHbA1cResults(full, main, download, childServices);
+        if (GetParam() == KillPoint::AfterCommits) {
+            raise(SIGKILL); // before the session could end the exchange or report
+        }
         _exit(GetParam() == KillPoint::FromParent ? 0 : 4);
     }
     close(pipeFds[1]);
@@ -569,8 +516,8 @@ TEST_P(ImportKillTest, BothFilesStayConsistentAndTheNextImportCompletes) {
     }
 
     files->Open();
-    ImportResult next = ImportHbA1cResults(full, files->main, files->download, services);
-    EXPECT_EQ(next.status, ImportStatus::Imported);
+    Expected<ImportSummary> next = ImportHbA1cResults(full, files->main, files->download, services);
+    EXPECT_TRUE(next.ok());
     EXPECT_EQ(files->MainCount(), std::size_t{kOld + kNew});
     // Every new result is listed as downloaded by the killed import or by this one.
     EXPECT_EQ(mainAfterKill == kOld + kNew ? downloadAfterKill : files->DownloadCount(),

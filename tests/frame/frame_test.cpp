@@ -115,13 +115,13 @@ protected:
     // Runs one download through the window, from the get-data command to the dialog's OK.
     void RequestDownload() {
         answered_ = nullptr;
-        frame->FrameCommand(kCmdGetData);
+        frame->Command(FrameCommand::GetData);
     }
     int StoredHbA1c() { return users.HbA1cMain().CountRows(); }
     bool DownloadCommandEnabled() {
         for (FormPage* page : {static_cast<FormPage*>(frame->Download()),
                                static_cast<FormPage*>(frame->AllData())}) {
-            if (!page->NavButton(kCmdGetData)->isEnabled()) {
+            if (!page->NavButton(FrameCommand::GetData)->isEnabled()) {
                 return false;
             }
         }
@@ -153,12 +153,12 @@ TEST_F(FrameTest, StartsOnHomeAndIgnoresRequestsForTheActivePage) {
     Render(&about, "dialog_about");
     EXPECT_EQ(about.windowTitle(), Tr("qa::AboutDialog", "About QuorinA1c Self Comm"));
 
-    frame->FrameCommand(kCmdHome);
+    frame->Command(FrameCommand::Home);
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewHome);
-    frame->FrameCommand(kCmdViewData);
+    frame->Command(FrameCommand::ViewData);
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewAllData);
     frame->AllData()->List()->InsertColumn(6, "marker", Qt::AlignLeft, 10);
-    frame->FrameCommand(kCmdViewData);
+    frame->Command(FrameCommand::ViewData);
     EXPECT_EQ(frame->AllData()->List()->ColumnCount(), 10) << "no rebuild of the active page";
     Render(frame.get(), "frame_all_data");
 }
@@ -179,7 +179,7 @@ TEST_F(FrameTest, GetDataFromHomeSearchesOnce) {
         }
     });
     cancel.start(20);
-    frame->FrameCommand(kCmdGetData);
+    frame->Command(FrameCommand::GetData);
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewDownload);
     ASSERT_TRUE(PumpUntil([&] { return dialogs == 1; }, 5s));
     PumpFor(300ms);
@@ -216,7 +216,7 @@ TEST_F(FrameTest, SavedSettingsReloadTheActiveList) {
     users.HbA1cMain().time = "1430";
     users.HbA1cMain().value = "0650";
     ASSERT_TRUE(users.HbA1cMain().Update());
-    frame->FrameCommand(kCmdViewData);
+    frame->Command(FrameCommand::ViewData);
     EXPECT_EQ(frame->AllData()->List()->CellText(0, 3), "6.5 %");
 
     SettingsDialog dialog(users, prompter, frame.get());
@@ -225,7 +225,7 @@ TEST_F(FrameTest, SavedSettingsReloadTheActiveList) {
     Render(&dialog, "dialog_settings");
     dialog.Save();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    frame->FrameCommand(12);
+    frame->Command(FrameCommand::ReloadList);
     EXPECT_EQ(frame->AllData()->List()->CellText(0, 3), "48 mmol/mol");
     EXPECT_EQ(frame->AllData()->List()->CellText(0, 2), "14:30");
 }
@@ -268,7 +268,7 @@ TEST_F(FrameTest, WholeDownloadEndsOnTheDownloadPageListingTheNewRows) {
         }
     });
     confirm.start(20);
-    frame->FrameCommand(kCmdGetData);
+    frame->Command(FrameCommand::GetData);
     ASSERT_TRUE(PumpUntil([&] { return frame->Download()->List()->RowCount() == 4; }, 20s))
         << (prompter.shown.empty() ? "" : prompter.shown.back().text);
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewDownload);
@@ -287,7 +287,7 @@ TEST_F(FrameTest, ClosingStopsTheSessionAndClosesTheFiles) {
     Start(sim.linkPath());
     ASSERT_TRUE(frame->Session().Connect(sim.linkPath(), sim.linkPath(), ResultKind::HbA1c, false));
     ASSERT_TRUE(PumpUntil([&] { return frame->Session().DownloadMarker() == 1; }, 5s));
-    frame->FrameCommand(kCmdViewData);
+    frame->Command(FrameCommand::ViewData);
     frame->close();
     EXPECT_FALSE(frame->Session().runFlag);
     EXPECT_FALSE(users.HbA1cMain().IsOpen());
@@ -319,8 +319,8 @@ TEST_F(FrameTest, CancelMidTransferStoresNothingAndFreesThePages) {
         << process->Records()->GetWindowText().toStdString();
     EXPECT_FALSE(DownloadCommandEnabled());
     const int searches = frame->DiscoveryCount();
-    frame->FrameCommand(kCmdGetData);
-    frame->Download()->NavButton(kCmdGetData)->click();
+    frame->Command(FrameCommand::GetData);
+    frame->Download()->NavButton(FrameCommand::GetData)->click();
     PumpFor(300ms);
     EXPECT_EQ(frame->DiscoveryCount(), searches) << "no second download while one runs";
     EXPECT_EQ(getDataDialogs, 1);
@@ -341,7 +341,7 @@ TEST_F(FrameTest, CancelMidTransferStoresNothingAndFreesThePages) {
     for (const auto& shown : prompter.shown) {
         EXPECT_TRUE(shown.question) << "no message after Cancel: " << shown.text;
     }
-    frame->FrameCommand(kCmdViewData);
+    frame->Command(FrameCommand::ViewData);
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewAllData);
     sim.stop();
     const std::string transcript = ReadFile(log);
@@ -521,7 +521,7 @@ TEST_F(FrameTest, UserBoxFollowsEveryChangeOfUser) {
     users.HbA1cMain().time = "1430";
     users.HbA1cMain().value = "0650";
     ASSERT_TRUE(users.HbA1cMain().Update());
-    frame->FrameCommand(kCmdViewData);
+    frame->Command(FrameCommand::ViewData);
     AllDataPage* page = frame->AllData();
     ASSERT_EQ(page->UserList()->currentText(), "Basis");
 
@@ -539,7 +539,7 @@ TEST_F(FrameTest, UserBoxFollowsEveryChangeOfUser) {
             }
         });
         driver.start(20);
-        frame->FrameCommand(kCmdSettings);
+        frame->Command(FrameCommand::Settings);
     };
     inSettings([](SettingsDialog& s) {
         // The add dialog runs its own loop: a timer of its own answers it.

@@ -7,6 +7,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
+#include <latch>
+#include <mutex>
 #include <thread>
 
 using namespace qa;
@@ -16,11 +19,15 @@ using namespace std::chrono_literals;
 TEST(SessionWorker, RunsRequestsInOrderWithImportsFirst) {
     std::vector<std::string> ran;
     std::mutex m;
-    std::atomic<bool> gate{false};
+    std::latch firstStarted{1};
+    std::promise<void> open;
+    std::shared_future<void> gate = open.get_future().share();
+    int discoveries = 0; // only the worker's thread counts
     SessionWorker worker(
         [&] {
-            while (!gate) {
-                std::this_thread::sleep_for(1ms);
+            if (discoveries++ == 0) {
+                firstStarted.count_down();
+                gate.wait();
             }
             std::lock_guard lock(m);
             ran.push_back("discovery");
@@ -30,7 +37,8 @@ TEST(SessionWorker, RunsRequestsInOrderWithImportsFirst) {
             ran.push_back("import " + std::to_string(t.recordCount));
         });
     worker.RequestDiscovery(); // starts at once and waits at the gate
-    std::this_thread::sleep_for(20ms);
+    // The worker holds the first discovery: everything asked from here on queues behind it.
+    firstStarted.wait();
     worker.RequestDiscovery();
     Transfer first, second;
     first.recordCount = 1;
@@ -38,7 +46,7 @@ TEST(SessionWorker, RunsRequestsInOrderWithImportsFirst) {
     worker.RequestImport(first);
     worker.RequestImport(second);
     EXPECT_TRUE(worker.Busy());
-    gate = true;
+    open.set_value();
     ASSERT_TRUE(PumpUntil([&] { return !worker.Busy(); }, 5s));
     EXPECT_EQ(ran, (std::vector<std::string>{"discovery", "import 1", "import 2", "discovery"}));
     EXPECT_TRUE(worker.Stop(1000));

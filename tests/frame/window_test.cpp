@@ -302,7 +302,7 @@ TEST_F(WindowTest, EveryPageFitsAt1280x720And1920x1080AndTheListsGrow) {
             EXPECT_TRUE(Clipped(page).empty())
                 << Clipped(page).size() << " clipped, first " << Clipped(page).front();
             // The navigation row keeps its place on the band, right-aligned.
-            ImageButton* settings = static_cast<FormPage*>(page)->NavButton(kCmdSettings);
+            ImageButton* settings = static_cast<FormPage*>(page)->NavButton(FrameCommand::Settings);
             EXPECT_EQ(settings->geometry(), QRect(page->width() - 60 - 110, 14, 110, 100));
             Render(frame.get(), QStringLiteral("window_%1x%2_dpr%3_page%4")
                                     .arg(size.width())
@@ -328,7 +328,7 @@ TEST_F(WindowTest, ShortcutsActOnThePageShownAndAreNamedInTheTips) {
     AddHbA1c("20160102", "P2");
     Open();
     frame->activateWindow();
-    frame->FrameCommand(kCmdViewData);
+    frame->Command(FrameCommand::ViewData);
     AllDataPage* all = frame->AllData();
     ASSERT_EQ(all->List()->RowCount(), 2);
 
@@ -382,9 +382,9 @@ TEST_F(WindowTest, ShortcutsActOnThePageShownAndAreNamedInTheTips) {
 
 TEST_F(WindowTest, TabWalksThePageInReadingOrderAndFocusIsDrawn) {
     Open();
-    frame->FrameCommand(kCmdViewData);
+    frame->Command(FrameCommand::ViewData);
     AllDataPage* all = frame->AllData();
-    ImageButton* settings = all->NavButton(kCmdSettings);
+    ImageButton* settings = all->NavButton(FrameCommand::Settings);
     settings->setFocus(Qt::TabFocusReason);
     const std::vector<QWidget*> expected = {
         all->UserList(),    all->KindList(),     all->PeriodList(),  all->StartPicker(),
@@ -421,7 +421,7 @@ TEST_F(WindowTest, TabWalksThePageInReadingOrderAndFocusIsDrawn) {
 
 TEST_F(WindowTest, DatesAreTypedIntoThePickers) {
     Open();
-    frame->FrameCommand(kCmdViewData);
+    frame->Command(FrameCommand::ViewData);
     QDateEdit* start = frame->AllData()->StartPicker();
     // As the operator gets there: Tab selects the first part, digits replace it, the
     // separator moves on to the next part.
@@ -474,7 +474,7 @@ TEST_F(WindowTest, OnADenseScreenThePicturesAreTheSharpOnes) {
     AddHbA1c("20160101", "P1");
     Open();
     frame->resize(1280, 720);
-    ImageButton* home = frame->AllData()->NavButton(kCmdHome);
+    ImageButton* home = frame->AllData()->NavButton(FrameCommand::Home);
     EXPECT_EQ(home->size(), QSize(110, 100)) << "same logical size";
     const QImage shot = frame->grab().toImage();
     EXPECT_EQ(shot.size(), QSize(2560, 1440));

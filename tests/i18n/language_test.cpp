@@ -345,8 +345,9 @@ TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
     Start(0);
     EXPECT_EQ(CurrentLanguage(), Language::Korean);
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("오르보에이원씨 관리 프로그램 v1.09"));
-    EXPECT_EQ(frame->Download()->NavButton(kCmdHome)->ToolTipText(), QString::fromUtf8("홈"));
-    EXPECT_EQ(frame->Download()->NavButton(kCmdGetData)->ToolTipText(),
+    EXPECT_EQ(frame->Download()->NavButton(FrameCommand::Home)->ToolTipText(),
+              QString::fromUtf8("홈"));
+    EXPECT_EQ(frame->Download()->NavButton(FrameCommand::GetData)->ToolTipText(),
               QString::fromUtf8("측정기 저장 데이터 가져오기"));
     EXPECT_EQ(frame->AllData()->SearchButton()->ToolTipText(), QString::fromUtf8("검색"));
     // Korean texts of the store and the download logic come back byte for byte.
@@ -412,14 +413,14 @@ TEST_F(LanguageTest, SwitchingAppliesAtOnceAndBelongsToTheOperator) {
         dialog->reject();
     });
     answer.start(20);
-    frame->FrameCommand(kCmdSettings);
+    frame->Command(FrameCommand::Settings);
     answer.stop();
     ASSERT_TRUE(answered);
     QApplication::processEvents();
     ASSERT_TRUE(users.LoadSettings());
     EXPECT_EQ(users.Settings().language, 1) << "kept in the operator's settings file";
     EXPECT_EQ(frame->windowTitle(), "OrvoA1c Data Manager v1.09");
-    EXPECT_EQ(frame->Download()->NavButton(kCmdHome)->ToolTipText(), "Home");
+    EXPECT_EQ(frame->Download()->NavButton(FrameCommand::Home)->ToolTipText(), "Home");
     EXPECT_EQ(frame->AllData()->PeriodList()->itemText(2), "2 weeks");
     EXPECT_TRUE(HangulTexts(frame.get()).isEmpty())
         << HangulTexts(frame.get()).join(" | ").toStdString();
@@ -430,7 +431,8 @@ TEST_F(LanguageTest, SwitchingAppliesAtOnceAndBelongsToTheOperator) {
     ApplyLanguage(LanguageFromSetting(users.Settings().language));
     QApplication::processEvents();
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8(MainWindow::kTitle));
-    EXPECT_EQ(frame->Download()->NavButton(kCmdHome)->ToolTipText(), QString::fromUtf8("홈"));
+    EXPECT_EQ(frame->Download()->NavButton(FrameCommand::Home)->ToolTipText(),
+              QString::fromUtf8("홈"));
     EXPECT_EQ(frame->AllData()->PeriodList()->itemText(2), QString::fromUtf8("2주"));
 }
 

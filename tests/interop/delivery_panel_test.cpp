@@ -42,7 +42,7 @@ struct PageFixture {
     PageFixture() {
         EnsureFolder();
         EXPECT_TRUE(users.Reload());
-        page = std::make_unique<AllDataPage>(users, prompter, files, nullptr, [](int) {});
+        page = std::make_unique<AllDataPage>(users, prompter, files, nullptr, [](FrameCommand) {});
     }
     void EnsureFolder() { ::mkdir(dir.File("data").c_str(), 0700); }
     void Add(const char* time, const char* value, const std::string& pid) {

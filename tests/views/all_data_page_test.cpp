@@ -90,8 +90,9 @@ protected:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QString::fromStdString(config.Path()));
         ASSERT_TRUE(users.Reload());
-        page = std::make_unique<AllDataPage>(users, prompter, files, &print,
-                                             [this](int code) { commands.push_back(code); });
+        page =
+            std::make_unique<AllDataPage>(users, prompter, files, &print,
+                                          [this](FrameCommand code) { commands.push_back(code); });
         page->SetToday([] { return QDate(2016, 6, 20); });
         page->SetMenuRunner([this](QMenu& menu, const QPoint&) -> QAction* {
             ++menusShown;
@@ -170,7 +171,7 @@ protected:
     UserStore users{data.Path(), prompter};
     ScriptedFiles files;
     WatchingPrintDialog print{QString::fromStdString(data.File("report.pdf"))};
-    std::vector<int> commands;
+    std::vector<FrameCommand> commands;
     std::unique_ptr<AllDataPage> page;
 
     int menuChoice = 0;
@@ -228,10 +229,10 @@ TEST_F(AllDataPageTest, EmptyTableShowsNoRowsAndTheWeekUpToToday) {
     EXPECT_EQ(page->ExportButton()->geometry(), QRect(885, 145, 63, 35));
     EXPECT_FALSE(page->PatientIdList()->isVisible());
     EXPECT_FALSE(page->OperatorIdList()->isVisible());
-    EXPECT_FALSE(page->NavButton(kCmdViewData)->isEnabled());
-    page->NavButton(kCmdSettings)->click();
-    page->NavButton(kCmdHome)->click();
-    EXPECT_EQ(commands, (std::vector<int>{kCmdSettings, kCmdHome}));
+    EXPECT_FALSE(page->NavButton(FrameCommand::ViewData)->isEnabled());
+    page->NavButton(FrameCommand::Settings)->click();
+    page->NavButton(FrameCommand::Home)->click();
+    EXPECT_EQ(commands, (std::vector<FrameCommand>{FrameCommand::Settings, FrameCommand::Home}));
 }
 
 TEST_F(AllDataPageTest, ListsNewestFirstAndKeepsTheStoredValuesOfEachRow) {
@@ -732,7 +733,7 @@ TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
     EXPECT_TRUE(prompter.shown.empty());
 
     WatchingPrintDialog nowhere(QString::fromStdString(data.File("no/such/folder/r.pdf")));
-    AllDataPage other(users, prompter, files, &nowhere, [](int) {});
+    AllDataPage other(users, prompter, files, &nowhere, [](FrameCommand) {});
     other.Activate();
     EXPECT_EQ(other.PrintList(), kPrintNoPrinter);
     EXPECT_EQ(

@@ -58,40 +58,33 @@ void HeadlessDownload::SetProgressText(const Message& text) {
 }
 
 void HeadlessDownload::StartImport(const Transfer& transfer) {
-    // Leave the byte handler first: the import sends commands on the same port.
+    importStarted_ = true;
+    // Leave the session's step first: the import's outcome goes back into the session.
     QTimer::singleShot(0, [this, transfer] { Import(transfer); });
 }
 
-void HeadlessDownload::SendFrameCommand(int code) {
-    session_->FrameCommand(code);
-    if (code == kCmdImportDone && !finished_) {
-        finished_ = Outcome::Imported;
+void HeadlessDownload::ImportEnded(const Expected<ImportSummary>& outcome) {
+    if (!outcome.ok() && IsStoreFailure(outcome.error()) && !outcome.error().args.empty() &&
+        progress_) {
+        progress_(Message::Verbatim(outcome.error().args[0]));
     }
-}
-
-void HeadlessDownload::SetImportedCount(int count) {
-    imported_ = count;
-    session_->SetImportedCount(count);
+    if (!finished_) {
+        finished_ = outcome.ok() ? Outcome::Imported : Outcome::Failed;
+    }
 }
 
 void HeadlessDownload::Import(const Transfer& transfer) {
-    if (finished_) {
-        return; // cancelled between the hand-over and this step: nothing is stored
+    if (session_ == nullptr) {
+        return;
     }
-    ImportServices services{users_.DataFolder(), clock_, prompter_, *this};
+    ImportServices services{users_.DataFolder(), *this};
     services.port = port_;
-    ImportResult result =
+    // The session ends the exchange with the meter and reports through ImportEnded.
+    session_->ImportFinished(
         transfer.kind == ResultKind::HbA1c
             ? ImportHbA1cResults(transfer, users_.HbA1cMain(), users_.HbA1cDownload(), services)
             : ImportGlucoseResults(transfer, users_.GlucoseMain(), users_.GlucoseDownload(),
-                                   services);
-    if (result.status != ImportStatus::Imported) {
-        if (!result.error.empty() && progress_) {
-            progress_(Message::Verbatim(result.error));
-        }
-        session_->FrameCommand(kCmdClosePort);
-        finished_ = Outcome::Failed;
-    }
+                                   services));
 }
 
 HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
@@ -108,6 +101,7 @@ HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
     session = session_ = &realSession;
     finished_.reset();
     imported_ = 0;
+    importStarted_ = false;
 
     Result result;
     if (session->Connect(portText, device, kind, eraseAfterDownload)) {
@@ -116,11 +110,15 @@ HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
         QElapsedTimer elapsed;
         elapsed.start();
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (cancelRequest_ != nullptr && cancelRequest_->load() && !finished_) {
-                session->Cancel();
+            // Once the transfer is with the importer the session refuses: what is stored
+            // stays stored, and the exchange ends as after any import.
+            if (cancelRequest_ != nullptr && cancelRequest_->load() && !finished_ &&
+                session->Cancel()) {
                 finished_ = Outcome::Cancelled;
             }
-            if (prompter.outcome && !finished_) {
+            // After the hand-over the import's own end decides (ImportEnded), even when the
+            // line failed while the exchange was being ended.
+            if (prompter.outcome && !finished_ && !importStarted_) {
                 finished_ = prompter.outcome;
             }
             if (finished_ || elapsed.elapsed() > limitMs) {

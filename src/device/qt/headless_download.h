@@ -45,14 +45,12 @@ public:
         }
     }
 
-    // SessionHost
+    // SessionHost (its SetProgressText serves the import as well)
     void SetProgressText(const Message& text) override;
     void HideProgress() override {}
     void StartImport(const Transfer& transfer) override;
     void ShowNewRecords(int count) override { imported_ = count; }
-    // ImportHost
-    void SendFrameCommand(int code) override;
-    void SetImportedCount(int count) override;
+    void ImportEnded(const Expected<ImportSummary>& outcome) override;
 
 private:
     void Import(const Transfer& transfer);
@@ -66,6 +64,7 @@ private:
     std::optional<Outcome> finished_;
     const std::atomic<bool>* cancelRequest_ = nullptr;
     int imported_ = 0;
+    bool importStarted_ = false;
     std::string port_; // for the audit log of the import
     Message last_[2];
 };
