@@ -23,6 +23,7 @@
 #include "store/backup.h"
 #include "store/csv_export.h"
 #include "store/display_format.h"
+#include "store/installation_id.h"
 #include "store/interface_settings.h"
 #include "store/list_filters.h"
 #include "store/output_target.h"
@@ -388,6 +389,8 @@ private:
     int ExportMessages(const std::string& format, MeasurementTable& table, const std::string& path,
                        std::size_t& count);
     interop::MessageContext MessageContextOfUser();
+    // Fills the installation's UUID in, making it on first use; false when it said why not.
+    bool NameEntries(interop::MessageContext& context);
     int Send();
     int Audit();
     int Backup();
@@ -1038,9 +1041,22 @@ interop::MessageContext Cli::MessageContextOfUser() {
     return context;
 }
 
+bool Cli::NameEntries(interop::MessageContext& context) {
+    std::string error;
+    if (!InstallationUuid(folder_, context.installation, error)) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file cannot be written: ")) << error
+             << "\n";
+        return false;
+    }
+    return true;
+}
+
 int Cli::ExportMessages(const std::string& format, MeasurementTable& table, const std::string& path,
                         std::size_t& count) {
-    const interop::MessageContext context = MessageContextOfUser();
+    interop::MessageContext context = MessageContextOfUser();
+    if (format == "fhir" && !NameEntries(context)) {
+        return kExitFailed;
+    }
     bool readFailed = false;
     // A walk of the table for each pass of the writer; the count is that of the last pass.
     const interop::ResultWalk walk = [&](const interop::ResultEach& each,
@@ -1143,6 +1159,9 @@ int Cli::Send() {
                 }
             });
     } else {
+        if (!NameEntries(context)) {
+            return kExitFailed;
+        }
         // The HTTP client waits for its answer in an event loop.
         const std::unique_ptr<QCoreApplication> app = EventLoopApplication();
         interop::FhirSender sender(*fhirBase, timeout);
