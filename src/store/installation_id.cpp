@@ -109,4 +109,21 @@ bool InstallationUuid(const std::string& dataFolder, Uuid& uuid, std::string& er
     return false;
 }
 
+bool KeepInstallationUuid(const std::string& from, const std::string& into, std::string& error) {
+    Uuid uuid{};
+    if (ReadInstallationUuid(into, uuid, error) || !error.empty()) {
+        return error.empty(); // the archive brought its own
+    }
+    if (!ReadInstallationUuid(from, uuid, error)) {
+        error.clear(); // nothing to keep; a damaged one is no reason to refuse a restore
+        return true;
+    }
+    const std::string path = into + "/" + kInstallationIdFileName;
+    if (!CreateExclusively(path, UuidText(uuid) + "\n")) {
+        error = path + ": " + SystemErrorText(errno);
+        return false;
+    }
+    return true;
+}
+
 } // namespace qa

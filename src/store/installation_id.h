@@ -24,4 +24,11 @@ inline constexpr const char* kInstallationIdFileName = "installation.uuid";
 [[nodiscard]] bool ReadInstallationUuid(const std::string& dataFolder, Uuid& uuid,
                                         std::string& error);
 
+// For a restore from an archive made before the file existed: gives `into` (the unpacked
+// folder) the UUID of `from` (the folder it replaces) when `into` has none and `from` has one,
+// so the results keep the names they were sent with. False with `error` when that copy
+// failed.
+[[nodiscard]] bool KeepInstallationUuid(const std::string& from, const std::string& into,
+                                        std::string& error);
+
 } // namespace qa

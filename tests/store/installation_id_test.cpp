@@ -133,3 +133,39 @@ TEST(InstallationId, TravelsWithBackupAndRestore) {
     ASSERT_TRUE(ReadInstallationUuid(target, after, error)) << error;
     EXPECT_EQ(after, before);
 }
+
+// An archive from before the file existed: the folder it replaces keeps its namespace, so
+// results already sent keep their names. An archive with its own brings that one.
+TEST(InstallationId, ARestoreOfAnOlderArchiveKeepsTheFoldersOwn) {
+    TempDir dir;
+    const std::string data = dir.File("OrvoA1c");
+    ASSERT_EQ(::mkdir(data.c_str(), 0700), 0);
+    WriteFile(data + "/user_info.ini", "[Count]\ncnt=1\n");
+    std::string error;
+    ASSERT_TRUE(WriteBackup(data, dir.File("old.tar"), "1.09", error)) << error;
+    Uuid own{}, restored{};
+    ASSERT_TRUE(InstallationUuid(data, own, error)) << error;
+    ASSERT_TRUE(WriteBackup(data, dir.File("new.tar"), "1.09", error)) << error;
+
+    RestoreResult result = RestoreBackup(dir.File("old.tar"), data, "1");
+    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_TRUE(ReadInstallationUuid(data, restored, error)) << error;
+    EXPECT_EQ(restored, own);
+    struct stat st {};
+    ASSERT_EQ(::stat((data + "/" + kInstallationIdFileName).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // Over a folder with another namespace, the archive's own wins.
+    WriteFile(data + "/" + kInstallationIdFileName, UuidText(kDnsNamespaceUuid) + "\n");
+    result = RestoreBackup(dir.File("new.tar"), data, "2");
+    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_TRUE(ReadInstallationUuid(data, restored, error)) << error;
+    EXPECT_EQ(restored, own);
+
+    // A damaged file in the folder replaced does not stop the restore.
+    WriteFile(data + "/" + kInstallationIdFileName, "damaged\n");
+    result = RestoreBackup(dir.File("old.tar"), data, "3");
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_FALSE(ReadInstallationUuid(data, restored, error));
+    EXPECT_TRUE(error.empty()) << "the restored folder simply has none yet";
+}
