@@ -4,6 +4,7 @@
 #include "app/usage.h"
 #include "i18n/language.h"
 #include "i18n/message_catalogue.h"
+#include "store/installation_id.h"
 #include "store/interface_settings.h"
 #include "store/settings.h"
 #include "store/system_error.h"
@@ -161,6 +162,16 @@ interop::MessageContext Cli::MessageContextOfUser() {
     context.operatorId = users_->ActiveUserId();
     context.composed = interop::LocalNow();
     return context;
+}
+
+bool Cli::NameEntries(interop::MessageContext& context) {
+    std::string error;
+    if (!InstallationUuid(folder_, context.installation, error)) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file cannot be written: ")) << error
+             << "\n";
+        return false;
+    }
+    return true;
 }
 
 } // namespace qa::cli

@@ -120,6 +120,8 @@ private:
     int ExportMessages(const std::string& format, MeasurementTable& table, const std::string& path,
                        std::size_t& count);
     interop::MessageContext MessageContextOfUser();
+    // Fills the installation's UUID in, making it on first use; false when it said why not.
+    bool NameEntries(interop::MessageContext& context);
     int Send();
     int Audit();
     int Backup();

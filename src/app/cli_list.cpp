@@ -188,7 +188,10 @@ int Cli::ListOrExport(const std::string& command) {
 
 int Cli::ExportMessages(const std::string& format, MeasurementTable& table, const std::string& path,
                         std::size_t& count) {
-    const interop::MessageContext context = MessageContextOfUser();
+    interop::MessageContext context = MessageContextOfUser();
+    if (format == "fhir" && !NameEntries(context)) {
+        return kExitFailed;
+    }
     bool readFailed = false;
     // A walk of the table for each pass of the writer; the count is that of the last pass.
     const interop::ResultWalk walk = [&](const interop::ResultEach& each,

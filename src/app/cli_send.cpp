@@ -74,6 +74,9 @@ int Cli::Send() {
                 }
             });
     } else {
+        if (!NameEntries(context)) {
+            return kExitFailed;
+        }
         // The HTTP client waits for its answer in an event loop.
         const std::unique_ptr<QCoreApplication> app = EventLoopApplication();
         interop::FhirSender sender(*fhirBase, timeout);

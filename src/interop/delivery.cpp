@@ -1,6 +1,7 @@
 #include "interop/delivery.h"
 
 #include "interop/hl7_message.h"
+#include "store/installation_id.h"
 #include "store/text_encoding.h"
 
 #include <memory>
@@ -240,11 +241,16 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
             return SendPending(outbox, sender, {}, stop);
         }
         if (std::optional<std::string> base = ParseFhirBase(destination)) {
-            if (std::unique_ptr<FhirPoster> poster =
-                    job.fhirPoster ? job.fhirPoster(*base, timeout) : nullptr) {
-                return SendPendingFhir(outbox, *poster, job.context, {}, stop);
+            MessageContext context = job.context;
+            std::string error;
+            if (!InstallationUuid(job.dataFolder, context.installation, error)) {
+                summary.problem = "The installation's identifier cannot be read or made: " + error;
+            } else if (std::unique_ptr<FhirPoster> poster =
+                           job.fhirPoster ? job.fhirPoster(*base, timeout) : nullptr) {
+                return SendPendingFhir(outbox, *poster, context, {}, stop);
+            } else {
+                summary.problem = "No FHIR client is at hand to send to " + destination;
             }
-            summary.problem = "No FHIR client is at hand to send to " + destination;
         } else {
             summary.problem = "The destination is neither mllp://host:port nor a FHIR base URL "
                               "http(s)://host/path: " +

@@ -58,48 +58,21 @@ void AppendSearchValue(std::string& out, std::string_view value) {
     AppendPercentEncoded(out, value.substr(plain));
 }
 
-// A name-based identifier for an entry, so the same result or patient gets the same
-// fullUrl in every export. The hash of the kind and separator is worked out once per kind.
-class EntryUuid {
-public:
-    explicit EntryUuid(std::string_view kind) {
-        Mix(kind);
-        Mix(std::string_view("\x1f", 1));
-    }
-
-    void Append(std::string& out, std::string_view key) const {
-        EntryUuid h = *this;
-        h.Mix(key);
-        // Version 8 (custom) layout with the RFC 4122 variant bits.
-        const std::uint64_t b = (h.b_ & 0x3fffffffffffffffULL) | 0x8000000000000000ULL;
-        const std::uint64_t a = (h.a_ & 0xffffffffffff0fffULL) | 0x0000000000008000ULL;
-        char text[] = "urn:uuid:xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx";
-        char* at = PutHex(text + 9, a >> 32, 8);
-        at = PutHex(at + 1, (a >> 16) & 0xffff, 4);
-        at = PutHex(at + 1, a & 0xffff, 4);
-        at = PutHex(at + 1, b >> 48, 4);
-        PutHex(at + 1, b & 0xffffffffffffULL, 12);
-        out.append(text, sizeof text - 1);
-    }
-
-private:
-    void Mix(std::string_view part) {
-        for (unsigned char c : part) {
-            a_ = (a_ ^ c) * 0x100000001b3ULL;
-            b_ = (b_ ^ c) * 0x1000193ULL + 0x9e3779b97f4a7c15ULL;
-        }
-    }
-
-    std::uint64_t a_ = 0xcbf29ce484222325ULL;
-    std::uint64_t b_ = 0x84222325cbf29ce4ULL;
-};
-
-const EntryUuid kPatientUuid("Patient");
-const EntryUuid kObservationUuid("Observation");
+// The entries' fullUrls are RFC 9562 version 5 UUIDs in the installation's namespace, of the
+// name "<resource type>\x1f<key>": the patient ID of a Patient, the control ID of an
+// Observation. The same result or patient so gets the same fullUrl in every export of this
+// installation, and another installation's equal data gets other ones.
+// Upgrade rule: the name and the namespace are part of what a receiver has seen; changing
+// either renames every entry ever sent, so the pinned value in the tests changes only with a
+// deliberate decision to do that.
+constexpr std::string_view kPatientUuidPrefix = "Patient\x1f";
+constexpr std::string_view kObservationUuidPrefix = "Observation\x1f";
 
 // What every entry of one bundle shares, written once as JSON text.
 struct BundleParts {
-    explicit BundleParts(const MessageContext& context) {
+    explicit BundleParts(const MessageContext& context)
+        : patientUuid(context.installation, kPatientUuidPrefix),
+          observationUuid(context.installation, kObservationUuidPrefix) {
         const std::string system = PatientIdSystem(context.link);
         patientIdentifier = R"(,"resource":{"resourceType":"Patient","identifier":[{"system":)";
         AppendJsonString(patientIdentifier, system);
@@ -126,6 +99,8 @@ struct BundleParts {
         observationRequest += '|';
     }
 
+    NameUuid patientUuid;
+    NameUuid observationUuid;
     std::string patientIdentifier;
     std::string patientRequest;
     std::string subjectIdentifier;
@@ -218,7 +193,7 @@ void WriteObservation(JsonWriter& json, const StoredResult& result, std::string_
     const BundleParts::Coded& coded = CodedParts(parts, result, context.display);
     std::string& out = json.RawValue();
     out += R"({"fullUrl":")"sv;
-    kObservationUuid.Append(out, controlId);
+    parts.observationUuid.AppendUrn(out, controlId);
     out += R"(","resource":{"resourceType":"Observation","identifier":[{"system":)"sv;
     AppendJsonString(out, kControlIdSystem);
     out += R"(,"value":)"sv;
@@ -316,7 +291,7 @@ bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context, cons
             }
             patientUuid.clear();
             if (HasPatient(result)) {
-                kPatientUuid.Append(patientUuid, result.patientId);
+                parts.patientUuid.AppendUrn(patientUuid, result.patientId);
                 if (patients.insert(result.patientId).second) {
                     WritePatient(json, result, patientUuid, parts);
                 }

@@ -3,6 +3,7 @@
 #include "store/display_format.h"
 #include "store/interface_settings.h"
 #include "store/measurement_table.h"
+#include "store/name_uuid.h"
 #include "store/settings.h"
 
 #include <cstdint>
@@ -68,6 +69,9 @@ struct MessageContext {
     std::string operatorId;    // the program's current user: the performer
     CalendarDateTime composed; // local time the message is made
     UtcOffsetFunction utcOffset = CachedLocalUtcOffsetMinutes;
+    // The data folder's own UUID (InstallationUuid): the namespace of the Bundle entries'
+    // fullUrls, so no two installations name different results alike.
+    Uuid installation{};
 };
 
 // "YYYYMMDDHHMMSS+ZZZZ" and "YYYY-MM-DDThh:mm:ss+zz:zz" with the zone offset of that moment.

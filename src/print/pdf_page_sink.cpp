@@ -1,6 +1,7 @@
 #include "print/pdf_page_sink.h"
 
 #include "print/truetype_subset.h"
+#include "store/output_target.h"
 
 #include <QGuiApplication>
 #include <QPaintDevice>
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <unistd.h>
 
 namespace qa {
 
@@ -251,8 +253,13 @@ void PdfPageSink::WriteStream(int id, const QByteArray& dictionary, const QByteA
 }
 
 bool PdfPageSink::Open(const QString& path) {
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written beside the target and moved over it when finished: a report that fails half
+    // way leaves an earlier file of that name as it was.
+    path_ = path;
+    file_.setFileName(
+        QFile::decodeName(TempPathBeside(QFile::encodeName(path).toStdString()).c_str()));
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         failed_ = true;
         return false;
     }
@@ -815,7 +822,8 @@ bool PdfPageSink::Finish() {
     AppendInt(out_, xref);
     out_.append("\n%%EOF\n");
     Flush();
-    if (!file_.flush()) {
+    // On the disk before it replaces anything: a crash then leaves the old file or the new.
+    if (!file_.flush() || ::fsync(file_.handle()) != 0) {
         failed_ = true;
     }
     file_.close();
@@ -826,7 +834,9 @@ bool PdfPageSink::Finish() {
         file_.remove();
         return false;
     }
-    return true;
+    std::string error;
+    return MoveIntoPlace(QFile::encodeName(file_.fileName()).toStdString(),
+                         QFile::encodeName(path_).toStdString(), error);
 }
 
 void PdfPageSink::Abort() {

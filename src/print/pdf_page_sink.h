@@ -24,11 +24,28 @@ struct PdfPageGeometry {
     double resolution = 600; // device pixels per inch
 };
 
+// A sink that writes a PDF file itself as the layout finishes its pages.
+class PdfDocumentSink : public PageSink {
+public:
+    // The document information; texts may hold any characters.
+    virtual void SetInfo(const QString& creator, const QString& title) = 0;
+    // Starts the document that will replace `path` once finished.
+    [[nodiscard]] virtual bool Open(const QString& path) = 0;
+    // Starts a new page, ending the one in progress.
+    [[nodiscard]] virtual bool BeginPage() = 0;
+    virtual void EndPage() = 0;
+    // The file is complete and in place only after this; false when anything could not be
+    // written, and then nothing is left of it.
+    [[nodiscard]] virtual bool Finish() = 0;
+    // Drops the unfinished document.
+    virtual void Abort() = 0;
+};
+
 // Writes a PDF file itself, page by page as the layout finishes them, so memory does not grow
 // with the number of pages. Text is set in the fonts the layout measured with, embedded as
 // TrueType subsets with Identity-H encoding and a ToUnicode map, so it can be searched and
 // copied. Lines and clips are plain path operators.
-class PdfPageSink : public PageSink {
+class PdfPageSink : public PdfDocumentSink {
 public:
     // `device` is what the layout measures fonts on (the printer); it is never painted on.
     PdfPageSink(QPaintDevice* device, const PdfPageGeometry& geometry);
@@ -36,21 +53,18 @@ public:
     PdfPageSink(const PdfPageSink&) = delete;
     PdfPageSink& operator=(const PdfPageSink&) = delete;
 
-    // The document information; texts may hold any characters.
-    void SetInfo(const QString& creator, const QString& title);
+    void SetInfo(const QString& creator, const QString& title) override;
     // Deflate level of the page contents; 0 leaves them uncompressed.
     void SetCompression(int level) { compression_ = level; }
 
     // Creates the file and writes the document's head.
-    [[nodiscard]] bool Open(const QString& path);
-    // Starts a new page, ending the one in progress.
-    [[nodiscard]] bool BeginPage();
-    void EndPage();
+    [[nodiscard]] bool Open(const QString& path) override;
+    [[nodiscard]] bool BeginPage() override;
+    void EndPage() override;
     // Fonts, page tree and cross-reference table; the file is complete only after this.
-    // False when anything could not be written: then the file is removed.
-    [[nodiscard]] bool Finish();
+    [[nodiscard]] bool Finish() override;
     // Closes and removes an unfinished file.
-    void Abort();
+    void Abort() override;
     int Pages() const { return static_cast<int>(pageIds_.size()); }
 
     bool Active() const override { return file_.isOpen(); }
@@ -84,6 +98,7 @@ private:
     int compression_ = 1;
     std::unique_ptr<z_stream_s> deflate_; // kept from page to page
     int deflateLevel_ = -1;
+    QString path_; // where the finished file goes; file_ is a temporary file beside it
     QFile file_;
     QByteArray out_; // written to the file in large blocks
     qint64 written_ = 0;

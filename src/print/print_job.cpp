@@ -104,7 +104,11 @@ bool PrintJob::StartDevicePage() {
     QPrinter* printer = selection_->printer.get();
     if (pdfItself_) {
         if (!pdf_) {
-            pdf_ = std::make_unique<PdfPageSink>(printer, GeometryOf(*printer));
+            if (pdfFactory_) {
+                pdf_ = pdfFactory_(printer, GeometryOf(*printer));
+            } else {
+                pdf_ = std::make_unique<PdfPageSink>(printer, GeometryOf(*printer));
+            }
             pdf_->SetInfo(printer->creator(), printer->docName());
             if (!pdf_->Open(printer->outputFileName())) {
                 deviceFailed_ = true;

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QPainter;
@@ -13,7 +14,12 @@ namespace qa {
 
 class PageSink;
 class PainterPageSink;
-class PdfPageSink;
+class PdfDocumentSink;
+struct PdfPageGeometry;
+
+// Makes a PDF sink measuring fonts on `device` (the printer) with its pixels placed as given.
+using PdfSinkFactory =
+    std::function<std::unique_ptr<PdfDocumentSink>(QPaintDevice* device, const PdfPageGeometry&)>;
 
 // DrawText-style format bits, with the values the print code has always used. Only the bits
 // below are understood; prefix characters ('&') are never interpreted, so a patient name with
@@ -119,6 +125,10 @@ public:
     void SetInPage(bool inPage) { inPage_ = inPage; }
     int DevicePages() const { return devicePages_; }
 
+    // Makes the sink of the PDF files the job writes itself; the program's own PDF output
+    // when unset. A benchmark puts another library's output behind the same pages.
+    void SetPdfSinkFactory(PdfSinkFactory factory) { pdfFactory_ = std::move(factory); }
+
     // Page operations on the printer, called by units.
     [[nodiscard]] bool StartDevicePage();
     void EndDevicePage();
@@ -150,7 +160,8 @@ private:
     std::unique_ptr<PrinterSelection> ownedSelection_;
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<PainterPageSink> painterSink_;
-    std::unique_ptr<PdfPageSink> pdf_;
+    std::unique_ptr<PdfDocumentSink> pdf_;
+    PdfSinkFactory pdfFactory_;
     bool pdfItself_ = false; // chosen when the document starts
     DeviceRect printable_;
     DeviceRect page_;

@@ -290,8 +290,15 @@ std::map<std::uint32_t, char32_t> GlyphCodePoints(const std::string& cmap,
         for (std::uint32_t i = 0; i < groups && format12 + 16 + i * 12 + 12 <= cmap.size(); ++i) {
             const std::size_t at = format12 + 16 + i * 12;
             const std::uint32_t first = U32(cmap, at);
-            const std::uint32_t last = std::min<std::uint32_t>(U32(cmap, at + 4), 0x10FFFF);
             const std::uint32_t glyph = U32(cmap, at + 8);
+            if (glyph >= glyphs.size() || first > 0x10FFFF) {
+                continue;
+            }
+            // Only the codes that land on a glyph of the face: a damaged group may claim the
+            // whole of Unicode, and a few hundred such groups would run for minutes.
+            const std::uint32_t last = std::min<std::uint32_t>(
+                {U32(cmap, at + 4), 0x10FFFF,
+                 first + static_cast<std::uint32_t>(glyphs.size() - 1 - glyph)});
             for (std::uint32_t code = first; code <= last && code >= first; ++code) {
                 note(code, glyph + (code - first));
             }

@@ -1,5 +1,6 @@
 #include "store/backup.h"
 
+#include "store/installation_id.h"
 #include "store/sha256.h"
 #include "store/system_error.h"
 
@@ -654,6 +655,9 @@ RestoreResult RestoreBackup(const std::string& archivePath, const std::string& d
     }
     std::vector<BackupMember> members;
     if (!UnpackAndCheck(archivePath, incoming.path, members, result.error)) {
+        return result;
+    }
+    if (!KeepInstallationUuid(folder, incoming.path, result.error)) {
         return result;
     }
     struct stat st {};

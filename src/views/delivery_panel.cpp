@@ -3,6 +3,7 @@
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop/qt/fhir_sender.h"
+#include "store/installation_id.h"
 #include "store/output_target.h"
 #include "store/profile_file.h"
 #include "store/system_error.h"
@@ -206,16 +207,17 @@ bool DeliveryPanel::ExportSelection(const QString& format) {
     }
     const std::vector<interop::StoredResult> results =
         selection_ ? selection_() : std::vector<interop::StoredResult>{};
-    const interop::MessageContext context = Context();
-    std::string content;
-    if (hl7) {
-        content = interop::ComposeHl7Batch(results, context);
-    } else {
-        content = interop::ComposeFhirBundle(results, context);
-    }
+    interop::MessageContext context = Context();
     // Like the list export: never a device, a link or a file of the data folder.
     std::string refused = CheckOutputTarget(path.toStdString(), users_.DataFolder());
-    if (!refused.empty() || !ReplaceFileAtomically(path.toStdString(), content)) {
+    if (refused.empty() && !hl7) {
+        // A FHIR file names its entries in the installation's namespace, made on first use.
+        (void)InstallationUuid(users_.DataFolder(), context.installation, refused);
+    }
+    if (!refused.empty() ||
+        !ReplaceFileAtomically(path.toStdString(),
+                               hl7 ? interop::ComposeHl7Batch(results, context)
+                                   : interop::ComposeFhirBundle(results, context))) {
         std::string reason =
             refused.empty() ? path.toStdString() + ": " + SystemErrorText(errno) : refused;
         prompter_.Inform(Message::Verbatim(tr("The file could not be written:\r\n%1")

@@ -4,6 +4,7 @@
 #include "interop/outbox.h"
 #include "interop_support.h"
 #include "scripted_prompter.h"
+#include "store/installation_id.h"
 #include "store/users.h"
 #include "temp_dir.h"
 #include "views/all_data_page.h"
@@ -242,4 +243,27 @@ TEST(DeliveryPanel, TheListShownIsExportedAsHl7) {
     EXPECT_FALSE(panel->ExportSelection("fhir"));
     ASSERT_FALSE(f.prompter.Texts().empty());
     EXPECT_NE(f.prompter.Texts().back().find("missing/x.json"), std::string::npos);
+}
+
+// The window's FHIR file names its entries in the data folder's namespace, made on first use;
+// a damaged namespace file refuses the export and names the file.
+TEST(DeliveryPanel, TheListShownIsExportedAsFhirInTheFoldersNamespace) {
+    PageFixture f;
+    f.Add("0900", "0650", "P1");
+    f.page->Activate();
+    DeliveryPanel* panel = f.page->Delivery();
+    const std::string path = f.dir.File("list.json");
+    panel->SetSavePath([&](QWidget*, const QString&) { return QString::fromStdString(path); });
+    ASSERT_TRUE(panel->ExportSelection("fhir"));
+    Uuid installation{};
+    std::string error;
+    ASSERT_TRUE(ReadInstallationUuid(f.dir.File("data"), installation, error)) << error;
+    std::string patient;
+    NameUuid(installation, "Patient\x1f").AppendUrn(patient, "P1");
+    EXPECT_NE(ReadFile(path).find("\"fullUrl\":\"" + patient + "\""), std::string::npos);
+
+    WriteFile(f.dir.File("data") + "/" + kInstallationIdFileName, "damaged\n");
+    EXPECT_FALSE(panel->ExportSelection("fhir"));
+    ASSERT_FALSE(f.prompter.Texts().empty());
+    EXPECT_NE(f.prompter.Texts().back().find(kInstallationIdFileName), std::string::npos);
 }

@@ -3,13 +3,17 @@
 #include "interop/result_mapping.h"
 #include "interop_support.h"
 #include "scripted_prompter.h"
+#include "store/installation_id.h"
 #include "store/users.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace qa;
@@ -125,6 +129,55 @@ TEST(InteropCli, SettingsExportHl7AndFhirReadBackIndependently) {
     ASSERT_EQ(Cli(data, {"export", "--out", dir.File("r.csv")}).code, 0);
     EXPECT_EQ(ReadFile(dir.File("r.csv")).substr(0, 4), "\xB9\xF8\xC8\xA3")
         << "csv stays the default";
+}
+
+namespace {
+
+std::vector<std::string> FullUrls(const std::string& bundle) {
+    static const std::regex fullUrl("\"fullUrl\":\"(urn:uuid:[0-9a-f-]{36})\"");
+    std::vector<std::string> urls;
+    for (auto it = std::sregex_iterator(bundle.begin(), bundle.end(), fullUrl);
+         it != std::sregex_iterator(); ++it) {
+        urls.push_back((*it)[1]);
+    }
+    return urls;
+}
+
+} // namespace
+
+// The first FHIR export makes the folder's own namespace; later exports name the same
+// results alike, and another clinic's folder with the same results names them otherwise.
+TEST(InteropCli, FhirEntryNamesBelongToTheDataFolder) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    const std::string other = dir.File("other");
+    StoreResults(data, kRows);
+    StoreResults(other, kRows);
+    EXPECT_FALSE(FileExists(data + "/" + kInstallationIdFileName)) << "made only when needed";
+
+    CliRun first = Cli(data, {"export", "--format", "fhir", "--out", dir.File("a.json")});
+    ASSERT_EQ(first.code, 0) << first.err;
+    struct stat st {};
+    ASSERT_EQ(::stat((data + "/" + kInstallationIdFileName).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(Cli(data, {"export", "--format", "fhir", "--out", dir.File("b.json")}).code, 0);
+    ASSERT_EQ(Cli(other, {"export", "--format", "fhir", "--out", dir.File("c.json")}).code, 0);
+
+    const std::vector<std::string> a = FullUrls(ReadFile(dir.File("a.json")));
+    EXPECT_EQ(a.size(), 6u) << "three patients, three results";
+    EXPECT_EQ(FullUrls(ReadFile(dir.File("b.json"))), a);
+    for (const std::string& url : FullUrls(ReadFile(dir.File("c.json")))) {
+        EXPECT_EQ(std::find(a.begin(), a.end(), url), a.end()) << url;
+    }
+
+    // A namespace file that is not a UUID is never replaced: the export fails and says where.
+    WriteFile(other + "/" + kInstallationIdFileName, "damaged\n");
+    CliRun damaged = Cli(other, {"export", "--format", "fhir", "--out", dir.File("d.json")});
+    EXPECT_EQ(damaged.code, 1);
+    EXPECT_NE(damaged.err.find(kInstallationIdFileName), std::string::npos) << damaged.err;
+    EXPECT_FALSE(FileExists(dir.File("d.json")));
+    EXPECT_EQ(Cli(other, {"export", "--format", "hl7", "--out", dir.File("d.hl7")}).code, 0)
+        << "HL7 names no entries";
 }
 
 // The program itself, killed between sending a message and its acknowledgement: the result

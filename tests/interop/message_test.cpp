@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <regex>
 
 using namespace qa;
 using namespace qa::interop;
@@ -271,6 +272,31 @@ TEST(Fhir, BundleOfManyResultsHoldsEachObservationAsComposedAlone) {
         }
         at = found + entry.size();
     }
+}
+
+// fullUrls are version 5 UUIDs of the installation's namespace. The pinned values are what
+// receivers have already been sent: they change only when the naming is changed on purpose,
+// which renames every result for every receiver. (Python's uuid.uuid5 gives the same two for
+// the names "Patient\x1fP-100" and "Observation\x1f" + the control ID.)
+TEST(Fhir, EntryUuidsAreNamedInTheInstallationsNamespace) {
+    MessageContext context = Context();
+    context.installation = *ParseUuid("3c1f2a9e-7b4d-4e8a-9f00-5d6c7b8a9e01");
+    const std::string bundle = ComposeFhirBundle({HbA1c("0650")}, context);
+    const std::string patient = "urn:uuid:48dc0e75-6e3d-5214-a522-27cbb3decaf7";
+    const std::string observation = "urn:uuid:f10834c0-402b-5205-b306-b16ae621e9a1";
+    EXPECT_NE(bundle.find("{\"fullUrl\":\"" + patient + "\""), std::string::npos) << bundle;
+    EXPECT_NE(bundle.find("{\"fullUrl\":\"" + observation + "\""), std::string::npos) << bundle;
+    EXPECT_NE(bundle.find("\"reference\":\"" + patient + "\""), std::string::npos) << bundle;
+
+    // Another installation's equal data gets other names; everything else is the same.
+    MessageContext other = context;
+    other.installation = *ParseUuid("3c1f2a9e-7b4d-4e8a-9f00-5d6c7b8a9e02");
+    const std::string elsewhere = ComposeFhirBundle({HbA1c("0650")}, other);
+    EXPECT_EQ(elsewhere.find(patient), std::string::npos);
+    EXPECT_EQ(elsewhere.find(observation), std::string::npos);
+    const std::regex uuid(
+        "urn:uuid:[0-9a-f]{8}-[0-9a-f]{4}-5[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}");
+    EXPECT_EQ(std::regex_replace(elsewhere, uuid, "U"), std::regex_replace(bundle, uuid, "U"));
 }
 
 TEST(Hl7, EscapingRoundTripsEveryDelimiterAndControlCharacter) {

@@ -7,6 +7,8 @@
 #include "print/truetype_subset.h"
 #include "print_test_support.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainterPath>
 #include <QPrinter>
@@ -333,4 +335,57 @@ TEST(PdfPageSinkTest, FacesWithoutTrueTypeOutlinesAreDrawnAsShapes) {
     EXPECT_TRUE(EmbeddedFonts(path).isEmpty());
     // Four capitals of 40 points: well over a thousand dark pixels at 72 dpi.
     EXPECT_GT(DarkPixels(path, 1), 1000);
+}
+
+// The file is made beside the target and moved over it only when whole: an earlier report of
+// that name survives a report that is abandoned, and nothing half-written is left behind.
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(PdfPageSinkTest, AnEarlierFileSurvivesAnAbandonedReport) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QFile earlier(path);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier report");
+    earlier.close();
+    std::shared_ptr<QPrinter> printer = MakePdfPrinter(path);
+    const PdfPageGeometry geometry{QSizeF(595.28, 841.89), QPointF(0, 0), 600};
+    const QStringList alone = {QStringLiteral("report.pdf")};
+    {
+        PdfPageSink sink(printer.get(), geometry);
+        ASSERT_TRUE(sink.Open(path));
+        ASSERT_TRUE(sink.BeginPage());
+        sink.SetFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+        sink.DrawText(QPoint(600, 1200), QStringLiteral("half done"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2)
+            << "the new file is another one until it is finished";
+        sink.Abort();
+    }
+    EXPECT_EQ(ReadAll(path), QByteArray("earlier report"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), alone);
+    {
+        PdfPageSink dropped(printer.get(), geometry);
+        ASSERT_TRUE(dropped.Open(path));
+        ASSERT_TRUE(dropped.BeginPage()); // destroyed unfinished, as when a job is torn down
+    }
+    EXPECT_EQ(ReadAll(path), QByteArray("earlier report"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), alone);
+
+    PdfPageSink sink(printer.get(), geometry);
+    ASSERT_TRUE(sink.Open(path));
+    ASSERT_TRUE(sink.BeginPage());
+    sink.SetFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+    sink.DrawText(QPoint(600, 1200), QStringLiteral("finished"));
+    ASSERT_TRUE(sink.Finish());
+    ExpectSoundPdf(path);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), alone);
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0)
+        << "a report of patients' results is the owner's alone";
 }
