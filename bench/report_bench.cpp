@@ -50,8 +50,13 @@ private:
     void Format(int row) const {
         row_ = row;
         char date[16], time[8], value[8], pid[24];
-        SyntheticResult(row, date, time, value);
         const unsigned hash = static_cast<unsigned>(row) * 2654435761u;
+        // Newest first over ten years, as the list is sorted.
+        const int day = 10 * 365 - 1 - static_cast<int>(static_cast<long long>(row) * 3650 / rows_);
+        std::snprintf(date, sizeof date, "%04d%02d%02d", 2015 + day / 365, day % 365 / 31 % 12 + 1,
+                      day % 28 + 1);
+        std::snprintf(time, sizeof time, "%02u%02u", 23 - (hash >> 4) % 24, (hash >> 9) % 60);
+        std::snprintf(value, sizeof value, "%04u", 450 + (hash >> 12) % 700);
         if (hash % 1000 < 3) {
             std::snprintf(value, sizeof value, "%04u", 1450 + hash % 3);
         }
@@ -141,8 +146,9 @@ void ReportToPdfLiteral(benchmark::State& state) {
 BENCHMARK(ReportToPdfLiteral)->Name("Report/Pdf10kLiteral")->Unit(benchmark::kMillisecond);
 
 bool AddReportBudgets() {
-    AddBudget(
-        {"data report of 10,000 rows to PDF", "Report/Pdf/10000", "Report/Pdf10kLiteral", 5000});
+    AddBudget({"data report of 10,000 rows to PDF", "Report/Pdf/10000", "Report/PdfQt/10000", 5000,
+               "Qt's PDF engine on the same report"});
+    AddNaive({"data report of 10,000 rows, a drawText per cell", "Report/Pdf10kLiteral"});
     AddBudget({"data report of 100,000 rows to PDF, layout and PDF alone", "Report/Pdf/100000", "",
                2000});
     AddRelativeBudget({"data report of 10,000 rows, own PDF output against Qt's engine",
