@@ -8,10 +8,6 @@ namespace qa::bench {
 // Path of a scratch folder that lives as long as the benchmark process.
 const std::string& ScratchFolder();
 
-// A main HbA1c file of `rows` distinct results in table "HospitalTlb", built once per
-// process and size; `withIndex` adds the duplicate-test index the tables create.
-std::string HbA1cFileWithRows(int rows, bool withIndex);
-
 // Copies a file (for benchmarks that change their input on every iteration) and puts the
 // copy on disk.
 void CopyFile(const std::string& from, const std::string& to);

@@ -1,6 +1,7 @@
 #include "clinic_data.h"
 
 #include "bench_data.h"
+#include "store/measurement_table.h"
 #include "store/prompter.h"
 #include "store/users.h"
 
@@ -165,6 +166,117 @@ std::string ClinicDataFolder(int rows) {
     CopyFile(ClinicGlucoseFile(rows), files.glucoseMain);
     built[rows] = folder;
     return folder;
+}
+
+std::vector<ClinicRecord> NewClinicRecords(int count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<ClinicRecord> records;
+    records.reserve(static_cast<std::size_t>(count));
+    const int regulars = std::max(1, count / 50);
+    char text[32];
+    for (int i = 0; i < count; ++i) {
+        ClinicRecord record;
+        if (Pick(random, 10) != 0) {
+            std::snprintf(text, sizeof text, "%014u", seed * 1'000'000u + static_cast<unsigned>(i));
+        } else {
+            const double u = std::generate_canonical<double, 32>(random);
+            std::snprintf(text, sizeof text, "R%013d", static_cast<int>(regulars * u * u));
+        }
+        record.pid = text;
+        const int day = static_cast<int>(Pick(random, 365));
+        std::snprintf(text, sizeof text, "2025%02d%02d", day / 31 % 12 + 1, day % 28 + 1);
+        record.date = text;
+        std::snprintf(text, sizeof text, "%02u%02u", Pick(random, 24), Pick(random, 60));
+        record.time = text;
+        const unsigned spread = Pick(random, 1000);
+        std::snprintf(text, sizeof text, "%04u",
+                      spread < 3 ? (spread == 0 ? 300u : 1450u + spread) : 450 + Pick(random, 700));
+        record.value = text;
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+int SqliteStoreRecords(const std::string& mainPath, const std::string& downloadPath,
+                       const std::vector<ClinicRecord>& records) {
+    sqlite3* main = nullptr;
+    sqlite3* download = nullptr;
+    Require(sqlite3_open(mainPath.c_str(), &main) == SQLITE_OK, "open the main file");
+    if (!downloadPath.empty()) {
+        Require(sqlite3_open(downloadPath.c_str(), &download) == SQLITE_OK,
+                "open the download file");
+    }
+    sqlite3_stmt* probe = nullptr;
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_stmt* insertDownload = nullptr;
+    Require(sqlite3_prepare_v2(main,
+                               "SELECT 1 FROM [HospitalTlb] WHERE [DATE]=?1 AND [TIME]=?2 AND "
+                               "[HbA1c_VALUE]=?3 AND [PID]=?4 LIMIT 1",
+                               -1, &probe, nullptr) == SQLITE_OK &&
+                sqlite3_prepare_v2(main,
+                                   "INSERT INTO [HospitalTlb] VALUES(?1,?2,?3,?4,'','1','',"
+                                   "'19000101',0,'')",
+                                   -1, &insert, nullptr) == SQLITE_OK,
+            "prepare the main statements");
+    if (download != nullptr) {
+        Require(sqlite3_prepare_v2(download,
+                                   "INSERT INTO [DownLoadData] VALUES(?1,?2,?3,?4,'','1','','',"
+                                   "0,'')",
+                                   -1, &insertDownload, nullptr) == SQLITE_OK,
+                "prepare the download insert");
+    }
+    Exec(main, "BEGIN");
+    if (download != nullptr) {
+        Exec(download, "BEGIN");
+    }
+    int stored = 0;
+    auto bind = [](sqlite3_stmt* statement, const ClinicRecord& record) {
+        sqlite3_bind_text(statement, 1, record.date.c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(statement, 2, record.time.c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(statement, 3, record.value.c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(statement, 4, record.pid.c_str(), -1, SQLITE_STATIC);
+    };
+    for (const ClinicRecord& record : records) {
+        bind(probe, record);
+        const bool known = sqlite3_step(probe) == SQLITE_ROW;
+        sqlite3_reset(probe);
+        if (known) {
+            continue;
+        }
+        bind(insert, record);
+        Require(sqlite3_step(insert) == SQLITE_DONE, "insert into the main file");
+        sqlite3_reset(insert);
+        if (insertDownload != nullptr) {
+            bind(insertDownload, record);
+            Require(sqlite3_step(insertDownload) == SQLITE_DONE, "insert into the download file");
+            sqlite3_reset(insertDownload);
+        }
+        ++stored;
+    }
+    Exec(main, "COMMIT");
+    sqlite3_finalize(probe);
+    sqlite3_finalize(insert);
+    sqlite3_close(main);
+    if (download != nullptr) {
+        Exec(download, "COMMIT");
+        sqlite3_finalize(insertDownload);
+        sqlite3_close(download);
+    }
+    return stored;
+}
+
+std::string ClinicWorkingCopy(int rows) {
+    static std::map<int, std::string> built;
+    if (auto found = built.find(rows); found != built.end()) {
+        return found->second;
+    }
+    std::string path = ScratchFolder() + "/clinic-copy-" + std::to_string(rows) + ".sqlite";
+    CopyFile(ClinicHbA1cFile(rows), path);
+    HbA1cTable table;
+    Require(table.SetTableName(kMainTableName) && table.Open(path), "open the clinic copy");
+    table.Close();
+    built[rows] = path;
+    return path;
 }
 
 std::string SizeName(int rows) {

@@ -2,6 +2,7 @@
 // transaction Bundle at once, in Bundles of a hundred, against a Bundle per result.
 #include "bench_data.h"
 #include "budget.h"
+#include "clinic_data.h"
 #include "interop/delivery.h"
 #include "interop/qt/fhir_sender.h"
 
@@ -53,11 +54,9 @@ void SendFhir(benchmark::State& state, std::size_t batchSize) {
     context.operatorId = "bench";
     context.composed = {2026, 12, 8, 9, 0, 0};
     std::vector<StoredResult> results;
-    for (int i = 0; i < kFhirSendCount; ++i) {
-        char date[16], time[8], value[8];
-        SyntheticResult(i, date, time, value);
-        results.push_back({ResultKind::HbA1c, date, time, value,
-                           std::to_string(i % 300).insert(0, 1, 'P'), "", "", ""});
+    for (const ClinicRecord& record : NewClinicRecords(kFhirSendCount, 5)) {
+        results.push_back(
+            {ResultKind::HbA1c, record.date, record.time, record.value, record.pid, "", "", ""});
     }
     int round = 0;
     for (auto _ : state) {
@@ -99,8 +98,10 @@ BENCHMARK(FhirSend1000PerResult)
     ->UseManualTime()
     ->Iterations(1);
 
-// As long as over MLLP: a FHIR link is no reason to wait longer.
-const bool kBudgets = AddBudget({"send 1,000 pending results to a FHIR server (loopback)",
-                                 "Interop/FhirSend1000", "Interop/FhirSend1000PerResult", 2000});
+// As long as over MLLP: a FHIR link is no reason to wait longer. The floor is the same code
+// with a Bundle of one result: what batching buys is the ratio below one.
+const bool kBudgets =
+    AddBudget({"send 1,000 pending results to a FHIR server (loopback)", "Interop/FhirSend1000",
+               "Interop/FhirSend1000PerResult", 2000, "the same code with a batch of one"});
 
 } // namespace

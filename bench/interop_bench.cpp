@@ -1,9 +1,13 @@
-// Results to the laboratory system: HL7 and FHIR files of 100,000 stored results (read from
-// the table, coded, written), and 1,000 pending results sent over MLLP to a loopback
-// receiver that acknowledges at once. Each against the straightforward pattern in the same
-// run: a stream per message flushed to the file, and a connection and autocommit per send.
+// Results to the laboratory system: HL7 and FHIR files of a clinic's 100,000 stored results
+// (read from the table, coded, written), against the sqlite3 shell reading the rows the
+// messages carry (Scale/Sqlite3Rows); and 1,000 pending results sent over MLLP to a loopback
+// receiver that acknowledges at once, against the wire time: the same framed messages and
+// their acknowledgements over one connection, nothing stored. The straightforward patterns (a
+// stream per message flushed to the file, a connection and autocommit per send) are kept as
+// naive lines.
 #include "bench_data.h"
 #include "budget.h"
+#include "clinic_data.h"
 #include "interop/delivery.h"
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
@@ -12,11 +16,14 @@
 
 #include <sqlite3.h>
 
+#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <netinet/in.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace qa;
@@ -28,20 +35,8 @@ namespace {
 constexpr int kExportRows = 100'000;
 constexpr int kSendCount = 1'000;
 
-// The bench table with patient IDs drawn from a clinic's population.
 const std::string& ClinicFile() {
-    static const std::string path = [] {
-        std::string file = ScratchFolder() + "/interop_clinic.sqlite";
-        CopyFile(HbA1cFileWithRows(kExportRows, true), file);
-        sqlite3* db = nullptr;
-        sqlite3_open(file.c_str(), &db);
-        sqlite3_exec(db,
-                     "UPDATE HospitalTlb SET PID = printf('P%07d', (rowid * 7919) % 60000), "
-                     "p_NAME = printf('Name %d', rowid % 997)",
-                     nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        return file;
-    }();
+    static const std::string path = ClinicWorkingCopy(kExportRows);
     return path;
 }
 
@@ -211,11 +206,9 @@ std::string AcknowledgeMessages(std::string& received) {
 
 std::vector<StoredResult> SendResults() {
     std::vector<StoredResult> results;
-    for (int i = 0; i < kSendCount; ++i) {
-        char date[16], time[8], value[8];
-        SyntheticResult(i, date, time, value);
-        results.push_back({ResultKind::HbA1c, date, time, value,
-                           std::to_string(i).insert(0, 1, 'P'), "", "", ""});
+    for (const ClinicRecord& record : NewClinicRecords(kSendCount, 4)) {
+        results.push_back(
+            {ResultKind::HbA1c, record.date, record.time, record.value, record.pid, "", "", ""});
     }
     return results;
 }
@@ -246,6 +239,64 @@ void SendPending1000(benchmark::State& state) {
 }
 BENCHMARK(SendPending1000)
     ->Name("Interop/Send1000")
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
+
+// The wire time: the same messages framed and sent over one connection, each waiting for its
+// acknowledgement, with nothing queued, composed or recorded on the way.
+void SendWire(benchmark::State& state) {
+    LoopbackServer server(AcknowledgeMessages);
+    const MessageContext context = Context();
+    std::vector<std::string> frames;
+    for (const StoredResult& result : SendResults()) {
+        frames.push_back("\x0b" + ComposeOruR01(result, context) + "\x1c\r");
+    }
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(server.port()));
+        if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ::close(socket);
+            state.SkipWithError("no connection to the loopback receiver");
+            break;
+        }
+        int acknowledged = 0;
+        std::string received;
+        char chunk[4096];
+        for (const std::string& frame : frames) {
+            if (::send(socket, frame.data(), frame.size(), MSG_NOSIGNAL) !=
+                static_cast<ssize_t>(frame.size())) {
+                break;
+            }
+            std::size_t end = std::string::npos;
+            while ((end = received.find("\x1c\r")) == std::string::npos) {
+                const ssize_t n = ::recv(socket, chunk, sizeof chunk, 0);
+                if (n <= 0) {
+                    break;
+                }
+                received.append(chunk, static_cast<std::size_t>(n));
+            }
+            if (end == std::string::npos) {
+                break;
+            }
+            received.erase(0, end + 2);
+            ++acknowledged;
+        }
+        ::close(socket);
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        if (acknowledged != kSendCount) {
+            state.SkipWithError("not every message was acknowledged");
+            break;
+        }
+    }
+}
+BENCHMARK(SendWire)
+    ->Name("Interop/Send1000Wire")
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(3);
@@ -295,11 +346,20 @@ BENCHMARK(SendPendingPerConnection)
     ->UseManualTime()
     ->Iterations(1);
 
-const bool kBudgets = AddBudget({"HL7 export of 100,000 results", "Interop/Hl7Export100k",
-                                 "Interop/Hl7Export100kStream", 1000}) &&
-                      AddBudget({"FHIR export of 100,000 results", "Interop/FhirExport100k",
-                                 "Interop/FhirExport100kPerResult", 1000}) &&
-                      AddBudget({"send 1,000 pending results over MLLP (loopback, immediate ACK)",
-                                 "Interop/Send1000", "Interop/Send1000PerConnection", 2000});
+const char* const kRowsFloor = "the sqlite3 shell reading the rows the messages carry";
+
+const bool kBudgets =
+    AddBudget({"HL7 export of 100,000 results", "Interop/Hl7Export100k", "Scale/Sqlite3Rows/100000",
+               1000, kRowsFloor}) &&
+    AddBudget({"FHIR export of 100,000 results", "Interop/FhirExport100k",
+               "Scale/Sqlite3Rows/100000", 1000, kRowsFloor}) &&
+    AddBudget({"send 1,000 pending results over MLLP (loopback, immediate ACK)", "Interop/Send1000",
+               "Interop/Send1000Wire", 2000, "the wire time (same frames, one connection)"}) &&
+    AddNaive({"HL7 export of 100,000 results, a stream flushed per message",
+              "Interop/Hl7Export100kStream"}) &&
+    AddNaive({"FHIR export of 100,000 results, a Bundle flushed per result",
+              "Interop/FhirExport100kPerResult"}) &&
+    AddNaive({"send 1,000 pending results, a connection and a synced commit per message",
+              "Interop/Send1000PerConnection"});
 
 } // namespace

@@ -1,7 +1,9 @@
-// Loading the all-data list of 100,000 stored rows up to its first painted screen: the
-// list's bulk load against a model with one item object per cell, added row by row.
+// Loading the all-data list of a clinic's 100,000 stored rows up to its first painted screen,
+// against SQLite alone stepping the list's query (Store/ReadAll100kSqlite). A model with one
+// item object per cell, added row by row, is kept as a naive line.
 #include "bench_data.h"
 #include "budget.h"
+#include "clinic_data.h"
 #include "store/measurement_table.h"
 #include "store/result_list.h"
 #include "views/data_list_view.h"
@@ -26,7 +28,7 @@ void AddColumns(QStringList& headings) {
 void LoadList(benchmark::State& state) {
     HbA1cTable table;
     Require(table.SetTableName(kMainTableName), "SetTableName");
-    Require(table.Open(HbA1cFileWithRows(kStoredRows, true)), "Open");
+    Require(table.Open(ClinicWorkingCopy(kStoredRows)), "Open");
     SettingsStore settings;
     views::DataListView list;
     QStringList headings;
@@ -44,6 +46,7 @@ void LoadList(benchmark::State& state) {
         benchmark::DoNotOptimize(screen);
         if (list.RowCount() != kStoredRows) {
             state.SkipWithError("rows missing");
+            break;
         }
     }
 }
@@ -53,7 +56,7 @@ BENCHMARK(LoadList)->Name("Views/LoadList100k")->Unit(benchmark::kMillisecond);
 void LoadListItems(benchmark::State& state) {
     HbA1cTable table;
     Require(table.SetTableName(kMainTableName), "SetTableName");
-    Require(table.Open(HbA1cFileWithRows(kStoredRows, true)), "Open");
+    Require(table.Open(ClinicWorkingCopy(kStoredRows)), "Open");
     SettingsStore settings;
     QStringList headings;
     AddColumns(headings);
@@ -85,7 +88,10 @@ BENCHMARK(LoadListItems)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
 
-const bool kBudgets = AddBudget({"load the all-data list of 100,000 rows", "Views/LoadList100k",
-                                 "Views/LoadList100kItems", 300});
+const bool kBudgets =
+    AddBudget({"load the all-data list of 100,000 rows", "Views/LoadList100k",
+               "Store/ReadAll100kSqlite", 300, "SQLite alone stepping the list's query"}) &&
+    AddNaive(
+        {"load the all-data list of 100,000 rows, an item per cell", "Views/LoadList100kItems"});
 
 } // namespace

@@ -53,8 +53,13 @@ private:
     void Format(int row) const {
         row_ = row;
         char date[16], time[8], value[8], pid[24];
-        SyntheticResult(row, date, time, value);
         const unsigned hash = static_cast<unsigned>(row) * 2654435761u;
+        // Newest first over ten years, as the list is sorted.
+        const int day = 10 * 365 - 1 - static_cast<int>(static_cast<long long>(row) * 3650 / rows_);
+        std::snprintf(date, sizeof date, "%04d%02d%02d", 2015 + day / 365, day % 365 / 31 % 12 + 1,
+                      day % 28 + 1);
+        std::snprintf(time, sizeof time, "%02u%02u", 23 - (hash >> 4) % 24, (hash >> 9) % 60);
+        std::snprintf(value, sizeof value, "%04u", 450 + (hash >> 12) % 700);
         if (hash % 1000 < 3) {
             std::snprintf(value, sizeof value, "%04u", 1450 + hash % 3);
         }
@@ -206,16 +211,17 @@ BENCHMARK(ReportOwnPdf)
 void ReportCairoPdf(benchmark::State& state) {
     PrintWith(state, true);
 }
+// At 100,000 rows only: it took 168 s at a million, which would double the benchmark run.
 BENCHMARK(ReportCairoPdf)
     ->Name("Report/PdfCairo")
     ->Arg(100'000)
-    ->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
 bool AddReportBudgets() {
-    AddBudget(
-        {"data report of 10,000 rows to PDF", "Report/Pdf/10000", "Report/Pdf10kLiteral", 5000});
+    AddBudget({"data report of 10,000 rows to PDF", "Report/Pdf/10000", "Report/PdfQt/10000", 5000,
+               "Qt's PDF engine on the same report"});
+    AddNaive({"data report of 10,000 rows, a drawText per cell", "Report/Pdf10kLiteral"});
     AddBudget({"data report of 100,000 rows to PDF, layout and PDF alone", "Report/Pdf/100000", "",
                2000});
     AddRelativeBudget({"data report of 10,000 rows, own PDF output against Qt's engine",
@@ -224,15 +230,12 @@ bool AddReportBudgets() {
                        "Report/Pdf/100000", Measure::Growth, "Report/Pdf/10000", 11.0, ""});
     AddRelativeBudget({"growth 100k -> 1M of the data report, layout and PDF alone",
                        "Report/Pdf/1000000", Measure::Growth, "Report/Pdf/100000", 11.0, ""});
-    // The library a switch would bring in, held to the report's budgets; the ratio is against
-    // the own output of the same pages (the floor to beat), not against a naive pattern.
-    AddBudget({"data report of 100,000 rows through cairo's PDF surface", "Report/PdfCairo/100000",
-               "", 2000});
-    AddRelativeBudget({"data report of 1M rows through cairo's PDF surface, peak memory",
-                       "Report/PdfCairo/1000000", Measure::Counter, "peak_MiB", 200, "MiB"});
+    // The library a switch would bring in, measured on the same pages so the choice can be
+    // made again: it missed the 2 s budget (3 to 4 times the own output), so the own output
+    // stays, and cairo's figure is shown for the record rather than judged.
     AddRelativeBudget({"data report of 1M rows through the own PDF output, peak memory",
                        "Report/PdfOwn/1000000", Measure::Counter, "peak_MiB", 200, "MiB"});
-    AddRelativeBudget({"data report of 100,000 rows, cairo against the own PDF output (floor)",
+    AddRelativeBudget({"data report of 100,000 rows, cairo's PDF surface against the own output",
                        "Report/PdfCairo/100000", Measure::Ratio, "Report/PdfOwn/100000", 0, ""});
     return true;
 }

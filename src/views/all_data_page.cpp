@@ -35,6 +35,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -139,6 +140,59 @@ public:
         return index.row() == 0
                    ? QCoreApplication::translate("qa::AllDataPage", kAllDataItem)
                    : QString::fromStdString(ids_[static_cast<std::size_t>(index.row() - 1)]);
+    }
+
+    // Typing into the open list searches for the next ID that starts with the text typed. The
+    // base class makes a QString of every ID it passes, nearly a million of them in a clinic's
+    // list; here an ID is compared as bytes when it and the text are ASCII where they meet,
+    // folding case as QString does there, and as a QString otherwise.
+    QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits,
+                          Qt::MatchFlags flags) const override {
+        const QString text = value.toString();
+        const bool ascii =
+            std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+        if ((flags & Qt::MatchTypeMask) != Qt::MatchStartsWith || (flags & Qt::MatchRecursive) ||
+            (role != Qt::DisplayRole && role != Qt::EditRole) || start.parent().isValid() ||
+            start.column() != 0 || !ascii) {
+            return QAbstractListModel::match(start, role, value, hits, flags);
+        }
+        const Qt::CaseSensitivity cs =
+            flags & Qt::MatchCaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        const std::string typed = text.toStdString();
+        auto startsWith = [&](int row) {
+            if (row == 0) {
+                return data(index(0), role).toString().startsWith(text, cs);
+            }
+            const std::string& id = ids_[static_cast<std::size_t>(row - 1)];
+            if (id.size() < typed.size()) {
+                return false;
+            }
+            for (std::size_t i = 0; i < typed.size(); ++i) {
+                const unsigned char c = static_cast<unsigned char>(id[i]);
+                if (c >= 0x80) { // a byte of a wider character: QString decides
+                    return QString::fromStdString(id).startsWith(text, cs);
+                }
+                const unsigned char t = static_cast<unsigned char>(typed[i]);
+                if (c != t && (cs == Qt::CaseSensitive || std::tolower(c) != std::tolower(t))) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        QModelIndexList found;
+        const int rows = rowCount();
+        const int from = std::clamp(start.row(), 0, rows);
+        const bool wrap = flags & Qt::MatchWrap;
+        for (int pass = 0; pass < (wrap ? 2 : 1); ++pass) {
+            const int first = pass == 0 ? from : 0;
+            const int end = pass == 0 ? rows : from;
+            for (int row = first; row < end && (hits == -1 || found.size() < hits); ++row) {
+                if (startsWith(row)) {
+                    found.append(index(row));
+                }
+            }
+        }
+        return found;
     }
 
 private:

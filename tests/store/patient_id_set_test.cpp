@@ -82,4 +82,30 @@ TEST(PatientIdSet, AgreesWithTheScanOnManyRandomIds) {
     EXPECT_FALSE(set.HasIdStartingWith("Patient-70"));
 }
 
+TEST(PatientIdSet, ReadingBetweenAddsChangesNothing) {
+    // Reads settle what was added so far; the IDs added after must be judged against the IDs
+    // held, those left out included, as if nothing had been read.
+    const std::string alphabet = "aA1\xc3\xa9";
+    std::mt19937 random(21);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::string> rows;
+        PatientIdSet set;
+        for (int i = 0; i < 200; ++i) {
+            std::string id;
+            const int length = static_cast<int>(random() % 4);
+            for (int k = 0; k < length; ++k) {
+                id += alphabet[random() % alphabet.size()];
+            }
+            rows.push_back(id);
+            set.Add(id);
+            if (random() % 7 == 0) {
+                ASSERT_EQ(set.Ids(), ScanEveryId(rows)) << "round " << round << " row " << i;
+                const std::string& probe = rows[random() % rows.size()];
+                EXPECT_TRUE(set.HasIdStartingWith(probe.substr(0, probe.size() / 2)));
+            }
+        }
+        ASSERT_EQ(set.TakeIds(), ScanEveryId(rows)) << "round " << round;
+    }
+}
+
 } // namespace

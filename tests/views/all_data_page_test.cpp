@@ -716,6 +716,55 @@ TEST_F(AllDataPageTest, ALongListShowsAndExportsExactlyTheLoadedListsTexts) {
     EXPECT_EQ(ReadFile(elsewhere.File("long.csv")), ComposeCsv(ResultKind::HbA1c, expected.cells));
 }
 
+TEST_F(AllDataPageTest, TypingIntoTheIdListFindsWhatAQStringComparisonFinds) {
+    // Case twins, a Kelvin sign that folds to k, Hangul, and IDs that begin each other.
+    const char* pids[] = {
+        "kx1", "Kx10", "\xe2\x84\xaax2", "KX3", "\xed\x99\x8d\xea\xb8\xb8", "abc", "ABD",
+        "ab",  "all"};
+    int minute = 0;
+    for (const char* pid : pids) {
+        char time[16];
+        std::snprintf(time, sizeof time, "10%02d", 59 - minute++ % 60);
+        AddHbA1c({"20160620", time, "0650", pid});
+    }
+    page->Activate();
+    QComboBox* list = page->OperatorIdList();
+    list->showPopup();
+    list->hidePopup();
+    const QAbstractItemModel* model = list->model();
+    // "ab" is left out after "abc", "all" as a beginning of the all-data item.
+    ASSERT_EQ(model->rowCount(), 8);
+    for (const char* typed :
+         {"k", "K", "kx", "KX1", "kx2", "ab", "AB", "abd", "a", "ALL", "\xed\x99\x8d", "z", ""}) {
+        const QString text = QString::fromUtf8(typed);
+        for (int from = 0; from < model->rowCount(); ++from) {
+            for (Qt::MatchFlags flags :
+                 {Qt::MatchStartsWith | Qt::MatchWrap, Qt::MatchFlags(Qt::MatchStartsWith),
+                  Qt::MatchStartsWith | Qt::MatchCaseSensitive}) {
+                QModelIndexList expected;
+                const int rows = model->rowCount();
+                for (int step = 0; step < rows; ++step) {
+                    const int row = from + step;
+                    if (row >= rows && !(flags & Qt::MatchWrap)) {
+                        break;
+                    }
+                    const QString id = model->index(row % rows, 0).data().toString();
+                    if (id.startsWith(text, flags & Qt::MatchCaseSensitive ? Qt::CaseSensitive
+                                                                           : Qt::CaseInsensitive)) {
+                        expected.append(model->index(row % rows, 0));
+                    }
+                }
+                EXPECT_EQ(model->match(model->index(from, 0), Qt::DisplayRole, text, -1, flags),
+                          expected)
+                    << typed << " from " << from;
+                EXPECT_EQ(model->match(model->index(from, 0), Qt::DisplayRole, text, 1, flags),
+                          expected.mid(0, 1))
+                    << typed << " from " << from;
+            }
+        }
+    }
+}
+
 TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
     AddHbA1c({"20160620", "1430", "0650", "P7"});
     page->Activate();
