@@ -1,5 +1,6 @@
-// A profile file of any content: reading never crashes, and a write of one key keeps what
-// the file held around it readable and gives the value back.
+// A profile file of any content: reading never crashes, and a write of one key gives the
+// value back and leaves the values of other sections (the current operator, the operator's
+// name) as they were read before it.
 #include "fuzz_common.h"
 #include "store/profile_file.h"
 #include "store/settings.h"
@@ -31,8 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (ReadProfileString(path, "Count", "current_user", "-1", 100) != other && other != "-1") {
             Broken("a write changed another section's value");
         }
+        if (ReadProfileString(path, "UserInfo", "Name", "-1", 100) != before && before != "-1") {
+            Broken("a write changed the operator's name");
+        }
     }
-    (void)before;
     // A refused write is reported to the caller; here only its traces in the folder count.
     (void)SaveSettings(path, settings);
     for (const auto& name : fuzz::Entries(folder)) {

@@ -483,7 +483,9 @@ std::string SectionParagraph(const UsageSection& section, std::size_t index,
                              const UsageTranslator& translate) {
     std::string text = Translated(translate, section.paragraphs.at(index));
     for (std::size_t i = section.arguments.size(); i > 0; --i) {
-        const std::string marker = "%" + std::to_string(i);
+        // Appended, not prefixed: GCC 12 warns falsely (-Wrestrict) on "%" + text.
+        std::string marker = "%";
+        marker += std::to_string(i);
         for (std::size_t at = text.find(marker); at != std::string::npos;
              at = text.find(marker, at + section.arguments[i - 1].size())) {
             text.replace(at, marker.size(), section.arguments[i - 1]);

@@ -178,7 +178,8 @@ CodedValue CodeValue(ResultKind kind, std::string_view storedValue, const Settin
         CodedValue coded;
         const bool high = shown == "Hi";
         const double limit = high ? kGlucoseHighMgPerDl : kGlucoseLowMgPerDl;
-        coded.comparator = high ? ">=" : "<=";
+        // Moved in whole: GCC 12 warns falsely (-Wmaybe-uninitialized) on a copy into it.
+        coded.comparator = std::string(high ? ">=" : "<=");
         coded.number = mmol ? FixedText(static_cast<float>(limit / kMgPerDlPerMmolPerL), 1)
                             : std::to_string(static_cast<int>(limit));
         SetCode(coded, mmol ? "mmol/L" : "mg/dL");

@@ -250,16 +250,16 @@ std::string FormatFigure(const SettingsStore& settings, ResultKind kind,
     }
     const bool wholeNumbers = (kind == ResultKind::HbA1c && settings.hba1cUnit != 0) ||
                               (kind == ResultKind::Glucose && settings.glucoseUnit == 0);
-    std::string number = wholeNumbers ? Number(RoundHalfAwayFromZero(shown), 0) : Number(shown, 1);
+    const std::string number =
+        wholeNumbers ? Number(RoundHalfAwayFromZero(shown), 0) : Number(shown, 1);
+    // Built front to back: GCC 12 warns falsely (-Wrestrict) on an insert at the front.
+    std::string text = figure.Exact() ? "" : figure.atLeast ? "> " : "< ";
     if (signedChange && !number.empty() && number[0] != '-' &&
         number.find_first_not_of("0.") != std::string::npos) {
-        number.insert(0, "+");
+        text += '+';
     }
-    std::string prefix;
-    if (!figure.Exact()) {
-        prefix = figure.atLeast ? "> " : "< ";
-    }
-    return prefix + number + " " + UnitText(settings, kind);
+    text.append(number).append(" ").append(UnitText(settings, kind));
+    return text;
 }
 
 bool ReadPatientOverview(MeasurementTable& table, std::vector<PatientOverview>& out,

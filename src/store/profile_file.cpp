@@ -236,7 +236,9 @@ void ProfileDocument::Set(std::string_view section, std::string_view key, std::s
         if (!lines_.empty() && !Trim(lines_.back().text).empty()) {
             lines_.push_back(Line{});
         }
-        lines_.push_back(ParseLine("[" + std::string(Trim(section)) + "]"));
+        std::string headerText = "[";
+        headerText.append(Trim(section)).append("]");
+        lines_.push_back(ParseLine(headerText));
         lines_.push_back(ParseLine(std::string(name) + "=" + std::string(trimmedValue)));
         return;
     }

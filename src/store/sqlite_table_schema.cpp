@@ -12,21 +12,21 @@ bool SqliteTable::CreateTable() {
     }
     std::string sql = FormatSql("CREATE TABLE [%s] (", TableName().c_str());
     for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const char* pattern = "%c[%s] TEXT";
+        const char* type = "TEXT";
         switch (fields_[i].type) {
         case FieldText:
             break;
         case FieldInt:
-            pattern = "%c[%s] INT";
+            type = "INT";
             break;
         case FieldDouble:
-            pattern = "%c[%s] DOUBLE";
+            type = "DOUBLE";
             break;
         case FieldBlob:
-            pattern = "%c[%s] LongBinary";
+            type = "LongBinary";
             break;
         }
-        sql += FormatSql(pattern, i == 0 ? ' ' : ',', fields_[i].name.c_str());
+        sql += FormatSql("%c[%s] %s", i == 0 ? ' ' : ',', fields_[i].name.c_str(), type);
     }
     sql += ")";
     // An existing table makes this fail, which is the normal case for an old file; any

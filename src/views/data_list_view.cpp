@@ -660,10 +660,14 @@ bool DataListView::StartEdit(int row, int column) {
     if (hooks->begin && !hooks->begin(row, column)) {
         return false;
     }
+    // The hooks hold the editor weakly: a widget destroyed since they were set edits nothing.
+    QWidget* editor = hooks->editor;
+    if (editor == nullptr) {
+        return false;
+    }
     activeHooks_ = *hooks;
     editRow_ = lastEditRow_ = row;
     editColumn_ = lastEditColumn_ = column;
-    QWidget* editor = activeHooks_.editor;
     if (editor->parentWidget() != viewport()) {
         editor->setParent(viewport());
     }

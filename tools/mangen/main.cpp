@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -199,6 +200,11 @@ std::string XmlText(const std::string& xml) {
             continue;
         }
         const std::size_t end = xml.find(xml[i] == '&' ? ';' : '>', i);
+        if (end == std::string::npos) {
+            // A hand-edited catalogue may hold a bare '&' or '<': the rest is text as written.
+            out += xml.substr(i);
+            break;
+        }
         const std::string entity = xml.substr(i, end - i + 1);
         if (entity == "&amp;") {
             out += '&';
@@ -211,7 +217,13 @@ std::string XmlText(const std::string& xml) {
         } else if (entity == "&apos;") {
             out += '\'';
         } else if (entity.rfind("<byte value=\"x", 0) == 0) {
-            out += static_cast<char>(std::stoi(entity.substr(13), nullptr, 16));
+            out += static_cast<char>(std::strtol(entity.c_str() + 14, nullptr, 16));
+        } else if (xml[i] == '&') {
+            // Not an entity lupdate writes (a bare '&' with a ';' further on): keep the '&'
+            // and read on from the next character, so the text after it is not swallowed.
+            out += '&';
+            ++i;
+            continue;
         }
         i = end + 1;
     }

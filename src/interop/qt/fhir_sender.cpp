@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 namespace qa::interop {
 
@@ -199,13 +200,17 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
         FhirVerdict verdict = VerdictOf(EntryStatus(response), response);
         const QJsonObject subject = resource.value(QStringLiteral("subject")).toObject();
         const QString reference = subject.value(QStringLiteral("reference")).toString();
-        auto patient = reference.isEmpty() ? patients.cend() : patients.constFind(reference);
-        if (patient == patients.cend()) {
-            const QString key =
-                IdentifierKey(subject.value(QStringLiteral("identifier")).toObject());
-            patient = key.isEmpty() ? patients.cend() : patients.constFind(key);
+        // Copied out rather than read through an iterator: GCC 12 warns falsely
+        // (-Wnull-dereference) about QHash iterators in optimised builds.
+        std::optional<FhirVerdict> patient;
+        if (!reference.isEmpty() && patients.contains(reference)) {
+            patient = patients.value(reference);
+        } else if (const QString key =
+                       IdentifierKey(subject.value(QStringLiteral("identifier")).toObject());
+                   !key.isEmpty() && patients.contains(key)) {
+            patient = patients.value(key);
         }
-        if (verdict.state == FhirVerdict::State::Created && patient != patients.cend() &&
+        if (verdict.state == FhirVerdict::State::Created && patient &&
             patient->state != FhirVerdict::State::Created) {
             verdict = *patient;
         }
