@@ -92,17 +92,17 @@ private:
 // matched as the library matches it: an extended regular expression searched in the name, "-"
 // in front negating it, "all" or nothing selecting every benchmark.
 bool Selected(const std::string& name) {
-    std::string spec = benchmark::GetBenchmarkFilter();
-    if (spec.empty() || spec == "all") {
+    std::string filter = benchmark::GetBenchmarkFilter();
+    if (filter.empty() || filter == "all") {
         return true;
     }
     bool negative = false;
-    if (spec.front() == '-') {
+    if (filter.front() == '-') {
         negative = true;
-        spec.erase(0, 1);
+        filter.erase(0, 1);
     }
     try {
-        return std::regex_search(name, std::regex(spec, std::regex::extended)) != negative;
+        return std::regex_search(name, std::regex(filter, std::regex::extended)) != negative;
     } catch (const std::regex_error&) {
         return true; // the library refuses such a filter too; judge rather than stay silent
     }

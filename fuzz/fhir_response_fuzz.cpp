@@ -88,9 +88,13 @@ int StatusOf(const QJsonValue& entry) {
                                .value(QStringLiteral("status"))
                                .toString()
                                .trimmed();
+    if (status.size() < 3) {
+        return 0;
+    }
     bool ok = false;
     const int code = status.left(3).toInt(&ok);
-    return ok && (status.size() == 3 || status.at(3).isSpace()) ? code : 0;
+    const bool alone = status.size() == 3 || status.at(3).isSpace();
+    return ok && alone && code >= 100 && code <= 599 ? code : 0;
 }
 
 } // namespace
