@@ -14,12 +14,7 @@
 
 namespace qa::bench {
 
-namespace {
-
-constexpr qsizetype kShapedPerFont = 4096;
-constexpr std::size_t kFontStates = 16;
-
-} // namespace
+namespace {} // namespace
 
 struct CairoPageSink::Face {
     cairo_font_face_t* face = nullptr;
@@ -35,7 +30,7 @@ struct CairoPageSink::GlyphBuffer {
 };
 
 CairoPageSink::CairoPageSink(QPaintDevice* device, const PdfPageGeometry& geometry)
-    : device_(device), geometry_(geometry), glyphBuffer_(std::make_unique<GlyphBuffer>()) {
+    : ShapingPageSink(device), geometry_(geometry), glyphBuffer_(std::make_unique<GlyphBuffer>()) {
     SetFont(QFont());
 }
 
@@ -125,136 +120,6 @@ void CairoPageSink::Abort() {
         cairo_surface_destroy(surface_);
         surface_ = nullptr;
         QFile::remove(path_);
-    }
-}
-
-void CairoPageSink::SetFont(const QFont& font) {
-    if (font_ && font_->requested == font) {
-        return;
-    }
-    for (const auto& state : fonts_) {
-        if (state->requested == font) {
-            font_ = state.get();
-            return;
-        }
-    }
-    if (fonts_.size() >= kFontStates) {
-        fonts_.erase(fonts_.begin());
-    }
-    auto state = std::make_unique<FontState>();
-    state->requested = font;
-    state->font = device_ ? QFont(font, device_) : font;
-    state->metrics = device_ ? QFontMetrics(state->font, device_) : QFontMetrics(state->font);
-    font_ = state.get();
-    fonts_.push_back(std::move(state));
-}
-
-int CairoPageSink::TextWidth(const QString& text) {
-    QHash<QString, int>& widths = font_->widths;
-    if (auto found = widths.constFind(text); found != widths.constEnd()) {
-        return *found;
-    }
-    if (widths.size() >= kShapedPerFont) {
-        widths.clear();
-    }
-    const int width = font_->metrics.horizontalAdvance(text);
-    widths.insert(text, width);
-    return width;
-}
-
-Qt::LayoutDirection CairoPageSink::LayoutDirection() const {
-    return QGuiApplication::layoutDirection();
-}
-
-const CairoPageSink::Shaped& CairoPageSink::Shape(const QString& text) {
-    QHash<QString, Shaped>& cache = font_->shaped;
-    if (auto found = cache.constFind(text); found != cache.constEnd()) {
-        return *found;
-    }
-    if (cache.size() >= kShapedPerFont) {
-        cache.clear();
-    }
-    Shaped shaped;
-    QTextLayout layout(text, font_->font, device_);
-    QTextOption option = layout.textOption();
-    option.setTextDirection(LayoutDirection());
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (line.isValid()) {
-        for (const QGlyphRun& run : layout.glyphRuns()) {
-            ShapedRun out;
-            out.font = run.rawFont();
-            out.glyphs = run.glyphIndexes();
-            out.positions = run.positions();
-            for (QPointF& position : out.positions) {
-                position.ry() -= line.ascent();
-            }
-            shaped.push_back(std::move(out));
-        }
-    }
-    return *cache.insert(text, std::move(shaped));
-}
-
-void CairoPageSink::DrawText(const QPoint& baseline, const QString& text) {
-    if (!pageOpen_ || text.isEmpty()) {
-        return;
-    }
-    for (const ShapedRun& run : Shape(text)) {
-        QList<QPointF> positions = run.positions;
-        for (QPointF& position : positions) {
-            position += baseline;
-        }
-        DrawGlyphs(run.font, run.glyphs, positions);
-    }
-}
-
-QRect CairoPageSink::DrawWrappedText(const QRect& rect, int flags, const QString& text) {
-    QString lines = text;
-    lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(lines, font_->font, device_);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WordWrap);
-    option.setAlignment(Qt::Alignment(flags & Qt::AlignHorizontal_Mask));
-    option.setTextDirection(LayoutDirection());
-    layout.setTextOption(option);
-    layout.beginLayout();
-    double height = 0;
-    double left = rect.width();
-    double right = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(rect.width());
-        line.setPosition(QPointF(0, height));
-        height += line.height();
-        left = std::min(left, line.naturalTextRect().left());
-        right = std::max(right, line.naturalTextRect().right());
-    }
-    layout.endLayout();
-    const bool clip = !(flags & Qt::TextDontClip);
-    if (clip) {
-        PushClip(rect);
-    }
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        DrawTextLine(layout.lineAt(i), rect.topLeft());
-    }
-    if (clip) {
-        PopClip();
-    }
-    if (layout.lineCount() == 0) {
-        return QRect(rect.topLeft(), QSize(0, 0));
-    }
-    return QRect(rect.left() + static_cast<int>(std::floor(left)), rect.top(),
-                 static_cast<int>(std::ceil(right - left)), static_cast<int>(std::ceil(height)));
-}
-
-void CairoPageSink::DrawTextLine(const QTextLine& line, const QPointF& position) {
-    for (const QGlyphRun& run : line.glyphRuns()) {
-        QList<QPointF> positions = run.positions();
-        for (QPointF& at : positions) {
-            at += position;
-        }
-        DrawGlyphs(run.rawFont(), run.glyphIndexes(), positions);
     }
 }
 

@@ -4,8 +4,11 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFont>
+#include <QFontMetrics>
 #include <QHash>
 #include <QPointF>
+#include <QRawFont>
 #include <QSizeF>
 
 #include <memory>
@@ -41,13 +44,57 @@ public:
     virtual void Abort() = 0;
 };
 
+// A document sink that lays text out itself, as QPainter would on the device, and hands the
+// result on as glyph runs: a subclass only draws glyphs, lines and clips. Shaped texts and
+// their widths are kept per font, since headers, footers and headings repeat on every page.
+class ShapingPageSink : public PdfDocumentSink {
+public:
+    // `device` is what the layout measures fonts on (the printer); it is never painted on.
+    explicit ShapingPageSink(QPaintDevice* device);
+    ~ShapingPageSink() override;
+
+    void SetFont(const QFont& font) override;
+    QFont Font() const override { return font_->font; }
+    QFontMetrics FontMetrics() const override { return font_->metrics; }
+    int TextWidth(const QString& text) override;
+    Qt::LayoutDirection LayoutDirection() const override;
+    void DrawText(const QPoint& baseline, const QString& text) override;
+    QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) override;
+    void DrawTextLine(const QTextLine& line, const QPointF& position) override;
+
+protected:
+    QPaintDevice* device_;
+    bool pageOpen_ = false; // text outside a page is dropped
+
+private:
+    struct ShapedRun {
+        QRawFont font;
+        QList<quint32> glyphs;
+        QList<QPointF> positions; // from the start of the baseline
+    };
+    using Shaped = std::vector<ShapedRun>;
+    // A font as the layout selects it, resolved for the device, with the texts shaped and
+    // measured in it.
+    struct FontState {
+        QFont requested;
+        QFont font;
+        QFontMetrics metrics{QFont()};
+        QHash<QString, Shaped> shaped;
+        QHash<QString, int> widths;
+    };
+
+    const Shaped& Shape(const QString& text);
+
+    std::vector<std::unique_ptr<FontState>> fonts_;
+    FontState* font_ = nullptr;
+};
+
 // Writes a PDF file itself, page by page as the layout finishes them, so memory does not grow
 // with the number of pages. Text is set in the fonts the layout measured with, embedded as
 // TrueType subsets with Identity-H encoding and a ToUnicode map, so it can be searched and
 // copied. Lines and clips are plain path operators.
-class PdfPageSink : public PdfDocumentSink {
+class PdfPageSink : public ShapingPageSink {
 public:
-    // `device` is what the layout measures fonts on (the printer); it is never painted on.
     PdfPageSink(QPaintDevice* device, const PdfPageGeometry& geometry);
     ~PdfPageSink() override;
     PdfPageSink(const PdfPageSink&) = delete;
@@ -68,30 +115,15 @@ public:
     int Pages() const { return static_cast<int>(pageIds_.size()); }
 
     bool Active() const override { return file_.isOpen(); }
-    void SetFont(const QFont& font) override;
-    QFont Font() const override { return font_->font; }
-    QFontMetrics FontMetrics() const override { return font_->metrics; }
-    int TextWidth(const QString& text) override;
-    Qt::LayoutDirection LayoutDirection() const override;
-    void DrawText(const QPoint& baseline, const QString& text) override;
-    QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) override;
     void DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
                     const QList<QPointF>& positions) override;
-    void DrawTextLine(const QTextLine& line, const QPointF& position) override;
     void DrawLine(const QPoint& from, const QPoint& to) override;
     void PushClip(const QRect& rect) override;
     void PopClip() override;
 
 private:
     struct Face;
-    struct ShapedRun {
-        QRawFont font;
-        QList<quint32> glyphs;
-        QList<QPointF> positions; // from the start of the baseline
-    };
-    using Shaped = std::vector<ShapedRun>;
 
-    QPaintDevice* device_;
     PdfPageGeometry geometry_;
     QString creator_;
     QString title_;
@@ -107,7 +139,6 @@ private:
     int pagesId_ = 0;
     int resourcesId_ = 0;
     std::vector<int> pageIds_;
-    bool pageOpen_ = false;
     QByteArray content_;
     int clipDepth_ = 0;
     // The text object left open for the next glyphs, and where its line starts.
@@ -116,18 +147,6 @@ private:
     double textSize_ = 0;
     double lineX_ = 0;
     double lineY_ = 0;
-
-    // A font as the layout selects it, resolved for the device, with the texts shaped and
-    // measured in it: the same few fonts are selected for every header, heading and footer.
-    struct FontState {
-        QFont requested;
-        QFont font;
-        QFontMetrics metrics{QFont()};
-        QHash<QString, Shaped> shaped;
-        QHash<QString, int> widths;
-    };
-    std::vector<std::unique_ptr<FontState>> fonts_;
-    FontState* font_ = nullptr;
 
     std::vector<std::unique_ptr<Face>> faces_;
     QHash<QString, Face*> facesByName_;
@@ -142,7 +161,6 @@ private:
     void WriteStream(int id, const QByteArray& dictionary, const QByteArray& data, int level);
     Face* FaceOf(const QRawFont& font);
     void EndText();
-    const Shaped& Shape(const QString& text);
     void DrawOutlines(Face& face, const QRawFont& font, const QList<quint32>& glyphs,
                       const QList<QPointF>& positions);
     bool WriteFace(Face& face);
