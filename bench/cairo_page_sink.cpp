@@ -157,7 +157,8 @@ cairo_font_face_t* CairoPageSink::FaceOf(const QRawFont& font) {
 }
 
 void CairoPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
-                               const QList<QPointF>& positions) {
+                               const QList<QPointF>& positions, const QString&,
+                               const QList<GlyphText>&) {
     const qsizetype count = std::min(glyphs.size(), positions.size());
     if (!pageOpen_ || count == 0) {
         return;

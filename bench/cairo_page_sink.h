@@ -31,7 +31,8 @@ public:
 
     bool Active() const override { return cairo_ != nullptr; }
     void DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
-                    const QList<QPointF>& positions) override;
+                    const QList<QPointF>& positions, const QString& text,
+                    const QList<GlyphText>& chars) override;
     void DrawLine(const QPoint& from, const QPoint& to) override;
     void PushClip(const QRect& rect) override;
     void PopClip() override;

@@ -1,9 +1,10 @@
-// A font file of any content, as the report's PDF output meets a face: reading its metrics,
-// subsetting it and mapping its glyphs back to characters stay inside the tables (the
-// sanitizer sees every read), and a subset is itself a sound font: its directory points
-// inside it, its metrics read back, and subsetting it again with the same glyphs keeps its
-// glyph count.
+// A font file of any content, as the report's PDF output meets a face: reading its metrics and
+// subsetting its TrueType or CFF outlines stay inside the tables (the sanitizer sees every
+// read), and a subset is itself a sound font: its directory points inside it, its metrics
+// read back, and subsetting it again with the same glyphs keeps its glyph count. A CFF subset
+// reads back with one glyph for each glyph kept, and cutting it again changes nothing.
 #include "fuzz_common.h"
+#include "print/cff_subset.h"
 #include "print/truetype_subset.h"
 
 #include <cstdint>
@@ -53,6 +54,40 @@ FontTableReader ReaderOf(const std::map<std::string, std::string>& tables) {
     };
 }
 
+void CheckCff(const std::string& cff, const std::vector<bool>& used) {
+    const int glyphs = CffGlyphCount(cff);
+    const std::string subset = SubsetCff(cff, used);
+    if (glyphs == 0) {
+        if (!subset.empty()) {
+            Broken("a CFF table that does not read was subset");
+        }
+        return;
+    }
+    if (subset.empty()) {
+        Broken("a CFF table that reads was not subset");
+    }
+    const int kept = CffGlyphCount(subset);
+    if (kept == 0 || kept > glyphs) {
+        Broken("the CFF subset does not read back, or gained glyphs");
+    }
+    // Glyph 0 and the used glyphs the face has, when the font is CID-keyed; every glyph else.
+    int expected = 1;
+    for (std::size_t g = 1; g < used.size() && g < static_cast<std::size_t>(glyphs); ++g) {
+        expected += used[g] ? 1 : 0;
+    }
+    if (kept != expected && kept != glyphs) {
+        Broken("the CFF subset holds other glyphs than those used");
+    }
+    if (kept == expected && kept != glyphs) {
+        // Cut again, every glyph of the subset being used: the same glyphs come out.
+        const std::string again =
+            SubsetCff(subset, std::vector<bool>(static_cast<std::size_t>(kept), true));
+        if (CffGlyphCount(again) != kept) {
+            Broken("cutting a CFF subset again changed its glyph count");
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -69,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t g = 1; g < used.size(); g += 3) {
         used[g] = true;
     }
-    (void)GlyphCodePoints(reader("cmap"), used);
+    CheckCff(reader("CFF "), used);
     const std::string subset = SubsetTrueType(reader, used);
     if (subset.empty()) {
         return 0;

@@ -235,9 +235,12 @@ ListReportUnit::ShapedText ListReportUnit::ShapeByLayout(PageSink* sink, const Q
     layout.endLayout();
     if (line.isValid()) {
         const QPointF toBaseline(0, -line.ascent());
-        for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QList<QGlyphRun> runs = line.glyphRuns();
+        const QList<QList<GlyphText>> chars = GlyphTextsOf(line, text, runs);
+        for (qsizetype r = 0; r < runs.size(); ++r) {
+            const QGlyphRun& run = runs[r];
             GlyphRun out{run.rawFont(), FontIdOf(run.rawFont()), run.glyphIndexes(),
-                         run.positions()};
+                         run.positions(), chars[r]};
             for (QPointF& position : out.positions) {
                 position += toBaseline;
             }
@@ -277,11 +280,13 @@ bool ListReportUnit::ShapeDirectly(const QString& text, ShapedText* shaped) {
     }
     run.glyphs.resize(size);
     run.positions.resize(size);
+    run.chars.resize(size);
     double x = 0;
     for (qsizetype i = 0; i < size; ++i) {
         const int c = text.at(i).unicode() - 0x20;
         run.glyphs[i] = ascii.glyphs[c];
         run.positions[i] = QPointF(x, 0);
+        run.chars[i] = GlyphText{static_cast<qint32>(i), 1};
         x += i + 1 < size ? ascii.pairAdvances[c][text.at(i + 1).unicode() - 0x20]
                           : ascii.advances[c];
     }
@@ -354,15 +359,27 @@ int ListReportUnit::DrawCellText(const QString& text, DeviceRect rect, unsigned 
         return PrintUnit::DrawCellText(text, rect, format, index, column);
     }
     const QPointF origin(rect.left, rect.top + shapedAscent_);
+    qsizetype textAt = -1; // where the cell's text starts in the row's
     for (const GlyphRun& run : shaped.runs) {
         if (run.fontId != rowFontId_) {
             FlushRow();
             rowFont_ = run.font;
             rowFontId_ = run.fontId;
+            textAt = -1;
+        }
+        if (textAt < 0) {
+            textAt = rowText_.size();
+            rowText_ += text;
         }
         rowGlyphs_.append(run.glyphs);
         for (const QPointF& position : run.positions) {
             rowPositions_.push_back(position + origin);
+        }
+        const qsizetype glyphCount = run.glyphs.size();
+        for (qsizetype i = 0; i < glyphCount; ++i) {
+            GlyphText chars = i < run.chars.size() ? run.chars[i] : GlyphText{};
+            chars.from += static_cast<qint32>(textAt);
+            rowChars_.push_back(chars);
         }
     }
     return shapedLineHeight_;
@@ -373,10 +390,12 @@ void ListReportUnit::FlushRow() {
         return;
     }
     if (PageSink* sink = Job()->Sink()) {
-        sink->DrawGlyphs(rowFont_, rowGlyphs_, rowPositions_);
+        sink->DrawGlyphs(rowFont_, rowGlyphs_, rowPositions_, rowText_, rowChars_);
     }
     rowGlyphs_.clear();
     rowPositions_.clear();
+    rowText_.clear();
+    rowChars_.clear();
 }
 
 bool ListReportUnit::EndRow(bool flush) {

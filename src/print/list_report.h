@@ -108,6 +108,7 @@ private:
         int fontId = -1; // its index in runFonts_: compared for every cell
         QList<quint32> glyphs;
         QList<QPointF> positions;
+        QList<GlyphText> chars; // in the cell's text
     };
     struct ShapedText {
         int width = 0;
@@ -149,6 +150,8 @@ private:
     int rowFontId_ = -1;
     QList<quint32> rowGlyphs_;
     QList<QPointF> rowPositions_;
+    QString rowText_; // the texts of the cells drawn, for the row's glyphs' characters
+    QList<GlyphText> rowChars_;
 
     int ScreenWidth(int column) const;
     const ShapedText& Shape(PageSink* sink, int index, const QString& text);

@@ -4,7 +4,78 @@
 #include <QPainter>
 #include <QTextLine>
 
+#include <cmath>
+
 namespace qa {
+
+QList<QList<GlyphText>> GlyphTextsOf(const QTextLine& line, const QString& text,
+                                     const QList<QGlyphRun>& runs) {
+    QList<QList<GlyphText>> texts(runs.size());
+    const int start = line.textStart();
+    const int end = start + line.textLength();
+    if (start < 0 || end < start || end > text.size()) {
+        return texts;
+    }
+    // Most lines are one run of one glyph per character, each the character's own glyph.
+    if (runs.size() == 1) {
+        const QList<quint32> glyphs = runs[0].glyphIndexes();
+        const int length = end - start;
+        QList<quint32> own(length);
+        int count = length;
+        if (glyphs.size() == length && length > 0 &&
+            runs[0].rawFont().glyphIndexesForChars(text.constData() + start, length, own.data(),
+                                                   &count) &&
+            count == length && own == glyphs) {
+            QList<GlyphText>& out = texts[0];
+            out.resize(length);
+            for (int i = 0; i < length; ++i) {
+                out[i] = GlyphText{start + i, 1};
+            }
+            return texts;
+        }
+    }
+    // Otherwise each character's glyphs are those the line gives for that character alone
+    // (a ligature's for each of its characters), found among the line's by font, id and place.
+    std::vector<QList<quint32>> glyphs;
+    std::vector<QList<QPointF>> positions;
+    for (qsizetype r = 0; r < runs.size(); ++r) {
+        glyphs.push_back(runs[r].glyphIndexes());
+        positions.push_back(runs[r].positions());
+        texts[r].resize(glyphs.back().size());
+    }
+    for (int c = start; c < end;) {
+        const int n =
+            c + 1 < end && text.at(c).isHighSurrogate() && text.at(c + 1).isLowSurrogate() ? 2 : 1;
+        bool given = false;
+        for (const QGlyphRun& piece : line.glyphRuns(c, n)) {
+            const QList<quint32> pieceGlyphs = piece.glyphIndexes();
+            const QList<QPointF> piecePositions = piece.positions();
+            for (qsizetype k = 0; k < pieceGlyphs.size() && k < piecePositions.size(); ++k) {
+                for (qsizetype r = 0; r < runs.size(); ++r) {
+                    if (!(runs[r].rawFont() == piece.rawFont())) {
+                        continue;
+                    }
+                    for (qsizetype i = 0; i < glyphs[r].size() && i < positions[r].size(); ++i) {
+                        if (glyphs[r][i] != pieceGlyphs[k] ||
+                            std::abs(positions[r][i].x() - piecePositions[k].x()) > 0.01 ||
+                            std::abs(positions[r][i].y() - piecePositions[k].y()) > 0.01) {
+                            continue;
+                        }
+                        GlyphText& out = texts[r][i];
+                        if (out.count > 0 && out.from + out.count == c) {
+                            out.count += n;
+                        } else if (out.count == 0 && !given) {
+                            out = GlyphText{c, n};
+                            given = true;
+                        }
+                    }
+                }
+            }
+        }
+        c += n;
+    }
+    return texts;
+}
 
 bool PainterPageSink::Active() const {
     return painter_->isActive();
@@ -37,7 +108,8 @@ QRect PainterPageSink::DrawWrappedText(const QRect& rect, int flags, const QStri
 }
 
 void PainterPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
-                                 const QList<QPointF>& positions) {
+                                 const QList<QPointF>& positions, const QString&,
+                                 const QList<GlyphText>&) {
     QGlyphRun run;
     run.setRawFont(font);
     run.setGlyphIndexes(glyphs);
@@ -45,7 +117,7 @@ void PainterPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& gly
     painter_->drawGlyphRun(QPointF(0, 0), run);
 }
 
-void PainterPageSink::DrawTextLine(const QTextLine& line, const QPointF& position) {
+void PainterPageSink::DrawTextLine(const QTextLine& line, const QString&, const QPointF& position) {
     line.draw(painter_, position);
 }
 

@@ -14,6 +14,19 @@ class QTextLine;
 
 namespace qa {
 
+// The characters one glyph was shaped from, for a reader that searches or copies the text:
+// `count` characters from `from` in the text drawn with the glyph. A ligature counts all of
+// its characters; a glyph that only adds to another glyph of its character counts none.
+struct GlyphText {
+    qint32 from = 0;
+    qint32 count = 0;
+};
+
+// For each glyph of `runs`, the glyph runs of `line` (QTextLine::glyphRuns()), the characters
+// of `text`, the text of the line's layout, that it stands for.
+QList<QList<GlyphText>> GlyphTextsOf(const QTextLine& line, const QString& text,
+                                     const QList<QGlyphRun>& runs);
+
 // Where the print layout draws: the few operations a printed page is made of, in printer
 // device pixels. One sink paints through QPainter (printers, and reports that draw charts),
 // another writes PDF itself; the same layout code drives both, so the pages match.
@@ -37,11 +50,14 @@ public:
     // Text wrapped at words into `rect` with Qt alignment and wrapping `flags`; returns the
     // rectangle the text took.
     virtual QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) = 0;
-    // Glyphs already shaped, each at its own position.
+    // Glyphs already shaped, each at its own position, with the characters of `text` each
+    // stands for (`chars` by glyph; none when it is empty).
     virtual void DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
-                            const QList<QPointF>& positions) = 0;
-    // A line of a text layout, placed at `position`.
-    virtual void DrawTextLine(const QTextLine& line, const QPointF& position) = 0;
+                            const QList<QPointF>& positions, const QString& text,
+                            const QList<GlyphText>& chars) = 0;
+    // A line of a text layout whose text is `text`, placed at `position`.
+    virtual void DrawTextLine(const QTextLine& line, const QString& text,
+                              const QPointF& position) = 0;
     // A line as thin as the device draws.
     virtual void DrawLine(const QPoint& from, const QPoint& to) = 0;
 
@@ -67,8 +83,9 @@ public:
     void DrawText(const QPoint& baseline, const QString& text) override;
     QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) override;
     void DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
-                    const QList<QPointF>& positions) override;
-    void DrawTextLine(const QTextLine& line, const QPointF& position) override;
+                    const QList<QPointF>& positions, const QString& text,
+                    const QList<GlyphText>& chars) override;
+    void DrawTextLine(const QTextLine& line, const QString& text, const QPointF& position) override;
     void DrawLine(const QPoint& from, const QPoint& to) override;
     void PushClip(const QRect& rect) override;
     void PopClip() override;

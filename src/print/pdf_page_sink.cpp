@@ -1,5 +1,6 @@
 #include "print/pdf_page_sink.h"
 
+#include "print/cff_subset.h"
 #include "print/truetype_subset.h"
 #include "store/output_target.h"
 
@@ -13,6 +14,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <unistd.h>
 
@@ -143,11 +145,15 @@ struct PdfPageSink::Face {
     QRawFont font; // one size of the face: the tables are the same at every size
     QByteArray resource;
     int fontId = 0;
-    // Without them the face has no TrueType outlines to embed, and its glyphs are drawn as
+    // Without them the face has no outlines this file can embed, and its glyphs are drawn as
     // filled outlines (seen, though not found by searching).
     std::optional<TrueTypeMetrics> metrics;
+    bool cff = false;        // the outlines are a 'CFF ' table, not TrueType's
     std::vector<int> widths; // per glyph, in thousandths of the em
     std::vector<bool> used;
+    // The characters each glyph was first drawn for, which a reader gets back for it.
+    std::vector<bool> hasText;
+    std::map<quint32, QString> texts;
 };
 
 PdfPageSink::PdfPageSink(QPaintDevice* device, const PdfPageGeometry& geometry)
@@ -343,10 +349,20 @@ PdfPageSink::Face* PdfPageSink::FaceOf(const QRawFont& font) {
     if (!face) {
         auto made = std::make_unique<Face>();
         made->font = font;
-        made->metrics = ReadTrueTypeMetrics([&font](const char* tag) {
+        auto tables = [&font](const char* tag) {
             const QByteArray table = font.fontTable(tag);
             return std::string(table.constData(), static_cast<std::size_t>(table.size()));
-        });
+        };
+        made->metrics = ReadTrueTypeMetrics(tables);
+        if (!made->metrics) {
+            // An OpenType face with CFF outlines (Noto CJK, the URW fonts) is embedded as a
+            // CID font over its 'CFF ' table when the table reads whole.
+            made->metrics = ReadFontMetrics(tables);
+            made->cff = made->metrics && CffGlyphCount(tables("CFF ")) == made->metrics->numGlyphs;
+            if (!made->cff) {
+                made->metrics.reset();
+            }
+        }
         if (made->metrics) {
             const TrueTypeMetrics& metrics = *made->metrics;
             made->widths.reserve(metrics.advances.size());
@@ -355,6 +371,7 @@ PdfPageSink::Face* PdfPageSink::FaceOf(const QRawFont& font) {
                     static_cast<int>(std::lround(advance * 1000.0 / metrics.unitsPerEm)));
             }
             made->used.assign(metrics.advances.size(), false);
+            made->hasText.assign(metrics.advances.size(), false);
             made->resource = "F" + QByteArray::number(static_cast<int>(faces_.size()) + 1);
             made->fontId = NewObject();
         }
@@ -367,7 +384,8 @@ PdfPageSink::Face* PdfPageSink::FaceOf(const QRawFont& font) {
 }
 
 void PdfPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
-                             const QList<QPointF>& positions) {
+                             const QList<QPointF>& positions, const QString& text,
+                             const QList<GlyphText>& chars) {
     const qsizetype count = std::min(glyphs.size(), positions.size());
     if (!pageOpen_ || count == 0) {
         return;
@@ -387,8 +405,8 @@ void PdfPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
     content_.resize(start + 128 + face->resource.size() + count * 96);
     char* const begin = content_.data() + start;
     char* p = begin;
-    auto put = [&p](const char* text, std::size_t length) {
-        std::memcpy(p, text, length);
+    auto put = [&p](const char* bytes, std::size_t length) {
+        std::memcpy(p, bytes, length);
         p += length;
     };
     // Rows in the same font continue one text object, each moving the line's origin.
@@ -450,12 +468,26 @@ void PdfPageSink::DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
             }
         }
         face->used[glyph] = true;
+        if (!face->hasText[glyph] && i < chars.size()) {
+            NoteText(*face, glyph, text, chars[i]);
+        }
         PutStringByte(p, static_cast<unsigned char>(glyph >> 8));
         PutStringByte(p, static_cast<unsigned char>(glyph & 0xFF));
         pen += widths[glyph] * perUnit;
     }
     put(")] TJ\n", 6);
     content_.resize(start + (p - begin));
+}
+
+void PdfPageSink::NoteText(Face& face, std::size_t glyph, const QString& text,
+                           const GlyphText& chars) {
+    // Glyph 0 stands for every character the face lacks: no one text is its own.
+    if (glyph == 0 || chars.count <= 0 || chars.from < 0 ||
+        chars.from > text.size() - chars.count) {
+        return;
+    }
+    face.hasText[glyph] = true;
+    face.texts[static_cast<quint32>(glyph)] = text.mid(chars.from, chars.count);
 }
 
 void PdfPageSink::DrawOutlines(Face&, const QRawFont& font, const QList<quint32>& glyphs,
@@ -544,7 +576,8 @@ bool PdfPageSink::WriteFace(Face& face) {
         const QByteArray table = font.fontTable(tag);
         return std::string(table.constData(), static_cast<std::size_t>(table.size()));
     };
-    const std::string subset = SubsetTrueType(tables, face.used);
+    const std::string subset =
+        face.cff ? SubsetCff(tables("CFF "), face.used) : SubsetTrueType(tables, face.used);
     if (subset.empty()) {
         return false;
     }
@@ -587,11 +620,15 @@ bool PdfPageSink::WriteFace(Face& face) {
         }
         widths += "]\n";
     }
+    // The character ids are the face's glyph ids: through the identity map for TrueType, and
+    // as the CIDs the CFF subset's charset gives its glyphs.
     StartObject(cidId);
-    Write("<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name +
+    Write("<< /Type /Font /Subtype " + QByteArray(face.cff ? "/CIDFontType0" : "/CIDFontType2") +
+          " /BaseFont /" + name +
           " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"
           " /FontDescriptor " +
-          QByteArray::number(descriptorId) + " 0 R /CIDToGIDMap /Identity /DW " +
+          QByteArray::number(descriptorId) +
+          (face.cff ? QByteArray(" 0 R") : QByteArray(" 0 R /CIDToGIDMap /Identity")) + " /DW " +
           QByteArray::number(face.widths.empty() ? 1000 : face.widths[0]) + " /W [" + widths +
           "] >>\nendobj\n");
 
@@ -601,29 +638,30 @@ bool PdfPageSink::WriteFace(Face& face) {
           design(metrics.yMax) + "] /ItalicAngle 0 /Ascent " +
           QByteArray::number(std::lround(font.ascent() * 1000 / pixels)) + " /Descent " +
           QByteArray::number(-std::lround(font.descent() * 1000 / pixels)) + " /CapHeight " +
-          QByteArray::number(std::lround(font.capHeight() * 1000 / pixels)) +
-          " /StemV 80 /FontFile2 " + QByteArray::number(fileId) + " 0 R >>\nendobj\n");
+          QByteArray::number(std::lround(font.capHeight() * 1000 / pixels)) + " /StemV 80 " +
+          QByteArray(face.cff ? "/FontFile3 " : "/FontFile2 ") + QByteArray::number(fileId) +
+          " 0 R >>\nendobj\n");
 
     const QByteArray fontFile(subset.data(), static_cast<qsizetype>(subset.size()));
-    WriteStream(fileId, " /Length1 " + QByteArray::number(fontFile.size()), fontFile, 6);
+    WriteStream(fileId,
+                face.cff ? QByteArray(" /Subtype /CIDFontType0C")
+                         : " /Length1 " + QByteArray::number(fontFile.size()),
+                fontFile, 6);
 
-    const auto codes = GlyphCodePoints(tables("cmap"), face.used);
     QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                       "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
                       "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
                       "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    auto entry = codes.begin();
-    while (entry != codes.end()) {
+    // Each glyph to the characters it was drawn for, in UTF-16 as the map holds them; a
+    // ligature's several, up to the map's limit of 512 bytes.
+    auto entry = face.texts.begin();
+    while (entry != face.texts.end()) {
         QByteArray block;
         int n = 0;
-        for (; entry != codes.end() && n < 100; ++entry, ++n) {
-            const char32_t code = entry->second;
+        for (; entry != face.texts.end() && n < 100; ++entry, ++n) {
             block += '<' + Hex4(entry->first) + "> <";
-            if (code >= 0x10000) {
-                const char32_t v = code - 0x10000;
-                block += Hex4(0xD800 + (v >> 10)) + Hex4(0xDC00 + (v & 0x3FF));
-            } else {
-                block += Hex4(code);
+            for (QChar c : QStringView(entry->second).left(256)) {
+                block += Hex4(c.unicode());
             }
             block += ">\n";
         }

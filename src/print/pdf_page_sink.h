@@ -60,7 +60,7 @@ public:
     Qt::LayoutDirection LayoutDirection() const override;
     void DrawText(const QPoint& baseline, const QString& text) override;
     QRect DrawWrappedText(const QRect& rect, int flags, const QString& text) override;
-    void DrawTextLine(const QTextLine& line, const QPointF& position) override;
+    void DrawTextLine(const QTextLine& line, const QString& text, const QPointF& position) override;
 
 protected:
     QPaintDevice* device_;
@@ -71,6 +71,7 @@ private:
         QRawFont font;
         QList<quint32> glyphs;
         QList<QPointF> positions; // from the start of the baseline
+        QList<GlyphText> chars;
     };
     using Shaped = std::vector<ShapedRun>;
     // A font as the layout selects it, resolved for the device, with the texts shaped and
@@ -116,7 +117,8 @@ public:
 
     bool Active() const override { return file_.isOpen(); }
     void DrawGlyphs(const QRawFont& font, const QList<quint32>& glyphs,
-                    const QList<QPointF>& positions) override;
+                    const QList<QPointF>& positions, const QString& text,
+                    const QList<GlyphText>& chars) override;
     void DrawLine(const QPoint& from, const QPoint& to) override;
     void PushClip(const QRect& rect) override;
     void PopClip() override;
@@ -161,6 +163,8 @@ private:
     void WriteStream(int id, const QByteArray& dictionary, const QByteArray& data, int level);
     Face* FaceOf(const QRawFont& font);
     void EndText();
+    static void NoteText(Face& face, std::size_t glyph, const QString& text,
+                         const GlyphText& chars);
     void DrawOutlines(Face& face, const QRawFont& font, const QList<quint32>& glyphs,
                       const QList<QPointF>& positions);
     bool WriteFace(Face& face);

@@ -429,7 +429,7 @@ int PrintUnit::RenderRichText(const QString& text, const DeviceRect& rect, bool 
             }
             used = bottom;
             if (render && sink) {
-                sink->DrawTextLine(line, origin + blockTopLeft);
+                sink->DrawTextLine(line, layout->text(), origin + blockTopLeft);
             }
         }
     }

@@ -77,11 +77,15 @@ const ShapingPageSink::Shaped& ShapingPageSink::Shape(const QString& text) {
     QTextLine line = layout.createLine();
     layout.endLayout();
     if (line.isValid()) {
-        for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QList<QGlyphRun> runs = line.glyphRuns();
+        const QList<QList<GlyphText>> chars = GlyphTextsOf(line, text, runs);
+        for (qsizetype r = 0; r < runs.size(); ++r) {
+            const QGlyphRun& run = runs[r];
             ShapedRun out;
             out.font = run.rawFont();
             out.glyphs = run.glyphIndexes();
             out.positions = run.positions();
+            out.chars = chars[r];
             for (QPointF& position : out.positions) {
                 position.ry() -= line.ascent();
             }
@@ -100,7 +104,7 @@ void ShapingPageSink::DrawText(const QPoint& baseline, const QString& text) {
         for (QPointF& position : positions) {
             position += baseline;
         }
-        DrawGlyphs(run.font, run.glyphs, positions);
+        DrawGlyphs(run.font, run.glyphs, positions, text, run.chars);
     }
 }
 
@@ -130,7 +134,7 @@ QRect ShapingPageSink::DrawWrappedText(const QRect& rect, int flags, const QStri
         PushClip(rect);
     }
     for (int i = 0; i < layout.lineCount(); ++i) {
-        DrawTextLine(layout.lineAt(i), rect.topLeft());
+        DrawTextLine(layout.lineAt(i), lines, rect.topLeft());
     }
     if (clip) {
         PopClip();
@@ -142,13 +146,16 @@ QRect ShapingPageSink::DrawWrappedText(const QRect& rect, int flags, const QStri
                  static_cast<int>(std::ceil(right - left)), static_cast<int>(std::ceil(height)));
 }
 
-void ShapingPageSink::DrawTextLine(const QTextLine& line, const QPointF& position) {
-    for (const QGlyphRun& run : line.glyphRuns()) {
-        QList<QPointF> positions = run.positions();
+void ShapingPageSink::DrawTextLine(const QTextLine& line, const QString& text,
+                                   const QPointF& position) {
+    const QList<QGlyphRun> runs = line.glyphRuns();
+    const QList<QList<GlyphText>> chars = GlyphTextsOf(line, text, runs);
+    for (qsizetype r = 0; r < runs.size(); ++r) {
+        QList<QPointF> positions = runs[r].positions();
         for (QPointF& at : positions) {
             at += position;
         }
-        DrawGlyphs(run.rawFont(), run.glyphIndexes(), positions);
+        DrawGlyphs(runs[r].rawFont(), runs[r].glyphIndexes(), positions, text, chars[r]);
     }
 }
 

@@ -125,13 +125,20 @@ void AddComponents(const std::string& glyf, const GlyphLocations& locations,
 } // namespace
 
 std::optional<TrueTypeMetrics> ReadTrueTypeMetrics(const FontTableReader& tables) {
+    // A face without a glyph index has no TrueType outlines (the outlines are CFF); the
+    // outlines themselves are read only when the subset is made.
+    if (tables("loca").empty()) {
+        return std::nullopt;
+    }
+    return ReadFontMetrics(tables);
+}
+
+std::optional<TrueTypeMetrics> ReadFontMetrics(const FontTableReader& tables) {
     const std::string head = tables("head");
     const std::string maxp = tables("maxp");
     const std::string hhea = tables("hhea");
     const std::string hmtx = tables("hmtx");
-    // A face without a glyph index has no TrueType outlines (the outlines are CFF); the
-    // outlines themselves are read only when the subset is made.
-    if (head.size() < 54 || maxp.size() < 6 || hhea.size() < 36 || tables("loca").empty()) {
+    if (head.size() < 54 || maxp.size() < 6 || hhea.size() < 36) {
         return std::nullopt;
     }
     TrueTypeMetrics metrics;
@@ -252,87 +259,6 @@ std::string SubsetTrueType(const FontTableReader& tables, const std::vector<bool
     }
     PutU32(font, headOffset + 8, 0xB1B0AFBAu - Checksum(font));
     return font;
-}
-
-std::map<std::uint32_t, char32_t> GlyphCodePoints(const std::string& cmap,
-                                                  const std::vector<bool>& glyphs) {
-    std::map<std::uint32_t, char32_t> found;
-    auto note = [&](char32_t code, std::uint32_t glyph) {
-        if (glyph != 0 && glyph < glyphs.size() && glyphs[glyph]) {
-            auto [it, inserted] = found.emplace(glyph, code);
-            if (!inserted && code < it->second) {
-                it->second = code;
-            }
-        }
-    };
-    // The Unicode subtables: the full-repertoire one (format 12) when there is one, else the
-    // BMP one (format 4).
-    std::size_t format4 = 0;
-    std::size_t format12 = 0;
-    const std::uint32_t subtables = U16(cmap, 2);
-    for (std::uint32_t i = 0; i < subtables; ++i) {
-        const std::uint32_t platform = U16(cmap, 4 + i * 8);
-        const std::uint32_t encoding = U16(cmap, 6 + i * 8);
-        const std::uint32_t at = U32(cmap, 8 + i * 8);
-        const bool unicode = platform == 0 || (platform == 3 && (encoding == 1 || encoding == 10));
-        if (!unicode || at + 4 > cmap.size()) {
-            continue;
-        }
-        const std::uint32_t format = U16(cmap, at);
-        if (format == 12 && format12 == 0) {
-            format12 = at;
-        } else if (format == 4 && format4 == 0) {
-            format4 = at;
-        }
-    }
-    if (format12 != 0) {
-        const std::uint32_t groups = U32(cmap, format12 + 12);
-        for (std::uint32_t i = 0; i < groups && format12 + 16 + i * 12 + 12 <= cmap.size(); ++i) {
-            const std::size_t at = format12 + 16 + i * 12;
-            const std::uint32_t first = U32(cmap, at);
-            const std::uint32_t glyph = U32(cmap, at + 8);
-            if (glyph >= glyphs.size() || first > 0x10FFFF) {
-                continue;
-            }
-            // Only the codes that land on a glyph of the face: a damaged group may claim the
-            // whole of Unicode, and a few hundred such groups would run for minutes.
-            const std::uint32_t last = std::min<std::uint32_t>(
-                {U32(cmap, at + 4), 0x10FFFF,
-                 first + static_cast<std::uint32_t>(glyphs.size() - 1 - glyph)});
-            for (std::uint32_t code = first; code <= last && code >= first; ++code) {
-                note(code, glyph + (code - first));
-            }
-        }
-        return found;
-    }
-    if (format4 == 0) {
-        return found;
-    }
-    const std::size_t segments = U16(cmap, format4 + 6) / 2;
-    const std::size_t ends = format4 + 14;
-    const std::size_t starts = ends + segments * 2 + 2;
-    const std::size_t deltas = starts + segments * 2;
-    const std::size_t ranges = deltas + segments * 2;
-    for (std::size_t s = 0; s < segments && ranges + s * 2 + 2 <= cmap.size(); ++s) {
-        const std::uint32_t end = U16(cmap, ends + s * 2);
-        const std::uint32_t start = U16(cmap, starts + s * 2);
-        const std::uint32_t delta = U16(cmap, deltas + s * 2);
-        const std::uint32_t rangeOffset = U16(cmap, ranges + s * 2);
-        for (std::uint32_t code = start; code <= end && code != 0xFFFF; ++code) {
-            std::uint32_t glyph = 0;
-            if (rangeOffset == 0) {
-                glyph = (code + delta) & 0xFFFF;
-            } else {
-                const std::size_t at = ranges + s * 2 + rangeOffset + (code - start) * 2;
-                glyph = U16(cmap, at);
-                if (glyph != 0) {
-                    glyph = (glyph + delta) & 0xFFFF;
-                }
-            }
-            note(code, glyph);
-        }
-    }
-    return found;
 }
 
 } // namespace qa

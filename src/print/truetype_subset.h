@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,18 +20,15 @@ struct TrueTypeMetrics {
     std::vector<std::uint16_t> advances;        // per glyph, in design units
 };
 
-// Reads head, maxp, hhea and hmtx. Nothing when the face has no TrueType outlines (a CFF face)
-// or a table is cut short.
+// Reads head, maxp, hhea and hmtx, whatever the outlines. Nothing when a table is cut short.
+std::optional<TrueTypeMetrics> ReadFontMetrics(const FontTableReader& tables);
+
+// As ReadFontMetrics, and nothing when the face has no TrueType outlines (a CFF face).
 std::optional<TrueTypeMetrics> ReadTrueTypeMetrics(const FontTableReader& tables);
 
 // A font file holding only the outlines of `glyphs` (and the glyphs their composites are built
 // from, and glyph 0), with every glyph keeping its index so the text's glyph ids stay valid.
 // The glyph count is cut after the highest glyph kept. Empty when the tables are unusable.
 std::string SubsetTrueType(const FontTableReader& tables, const std::vector<bool>& glyphs);
-
-// For each glyph of `glyphs` that the face's character map reaches, the lowest code point
-// that maps to it: what a reader extracting the text gets back.
-std::map<std::uint32_t, char32_t> GlyphCodePoints(const std::string& cmapTable,
-                                                  const std::vector<bool>& glyphs);
 
 } // namespace qa

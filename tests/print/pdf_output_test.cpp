@@ -10,11 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGlyphRun>
+#include <QPainter>
 #include <QPainterPath>
 #include <QPrinter>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -69,8 +72,10 @@ void ExpectSoundPdf(const QString& path) {
     EXPECT_TRUE(RunTool(QStringLiteral("pdfinfo"), {path}).contains(QStringLiteral("QuorinA1c")));
 }
 
-// Every font of the file as pdffonts lists it: embedded, a subset, with a Unicode map.
-QStringList EmbeddedFonts(const QString& path) {
+// Every font of the file as pdffonts lists it: of `type`, embedded, a subset, with a Unicode
+// map.
+QStringList EmbeddedFonts(const QString& path,
+                          const QString& type = QStringLiteral("CID TrueType")) {
     QStringList names;
     const QStringList lines = RunTool(QStringLiteral("pdffonts"), {path}).split(QChar('\n'));
     for (qsizetype i = 2; i < lines.size(); ++i) {
@@ -78,7 +83,7 @@ QStringList EmbeddedFonts(const QString& path) {
         if (fields.size() < 7) {
             continue;
         }
-        EXPECT_TRUE(lines[i].contains(QStringLiteral("CID TrueType"))) << lines[i].toStdString();
+        EXPECT_TRUE(lines[i].contains(type)) << lines[i].toStdString();
         EXPECT_TRUE(lines[i].contains(QStringLiteral("Identity-H"))) << lines[i].toStdString();
         // emb, sub and uni come just before the object number.
         EXPECT_EQ(fields.mid(fields.size() - 5, 3).join(' '), QStringLiteral("yes yes yes"))
@@ -311,30 +316,173 @@ TEST(TrueTypeSubsetTest, KeepsUsedGlyphsAndTheComponentsOfComposites) {
     }
     EXPECT_GE(drawn, 3) << "the letter and its components";
     EXPECT_LT(subset.size(), 20'000u);
-
-    const auto codes = GlyphCodePoints(tables("cmap"), used);
-    ASSERT_EQ(codes.count(glyphs[0]), 1u);
-    EXPECT_EQ(codes.at(glyphs[0]), U'é');
 }
 
-TEST(PdfPageSinkTest, FacesWithoutTrueTypeOutlinesAreDrawnAsShapes) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("cff.pdf"));
+namespace {
+
+// One line of `text` in `font` at 10 mm from the page's top-left corner, through the own
+// output or Qt's PDF engine.
+void DrawLine(const QString& path, const QFont& font, const QString& text, bool qtEngine) {
     std::shared_ptr<QPrinter> printer = MakePdfPrinter(path);
-    QFont font(QStringLiteral("Nimbus Sans"));
-    font.setPointSizeF(40);
-    ASSERT_TRUE(QRawFont::fromFont(QFont(font, printer.get())).fontTable("loca").isEmpty())
-        << "an OpenType face with CFF outlines (fonts-urw-base35)";
+    if (qtEngine) {
+        QPainter painter(printer.get());
+        painter.setFont(font);
+        painter.drawText(QPoint(240, 240 + QFontMetrics(font, printer.get()).ascent()), text);
+        return;
+    }
     PdfPageSink sink(printer.get(), PdfPageGeometry{QSizeF(595.28, 841.89), QPointF(0, 0), 600});
     ASSERT_TRUE(sink.Open(path));
     ASSERT_TRUE(sink.BeginPage());
     sink.SetFont(font);
-    sink.DrawText(QPoint(600, 1200), QStringLiteral("HHHH"));
+    sink.DrawText(QPoint(240, 240 + sink.FontMetrics().ascent()), text);
     ASSERT_TRUE(sink.Finish());
+}
+
+// The same with the glyphs of a face loaded from its file, one for each character.
+void DrawGlyphLine(const QString& path, const QRawFont& font, const QString& text, bool qtEngine) {
+    std::shared_ptr<QPrinter> printer = MakePdfPrinter(path);
+    const QList<quint32> glyphs = font.glyphIndexesForString(text);
+    ASSERT_EQ(glyphs.size(), text.size());
+    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+    QList<QPointF> positions;
+    QList<GlyphText> chars;
+    QPointF pen(240, 240 + font.ascent());
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        positions.push_back(pen);
+        pen += advances[i];
+        chars.push_back(GlyphText{static_cast<qint32>(i), 1});
+    }
+    if (qtEngine) {
+        QPainter painter(printer.get());
+        QGlyphRun run;
+        run.setRawFont(font);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        painter.drawGlyphRun(QPointF(0, 0), run);
+        return;
+    }
+    PdfPageSink sink(printer.get(), PdfPageGeometry{QSizeF(595.28, 841.89), QPointF(0, 0), 600});
+    ASSERT_TRUE(sink.Open(path));
+    ASSERT_TRUE(sink.BeginPage());
+    sink.DrawGlyphs(font, glyphs, positions, text, chars);
+    ASSERT_TRUE(sink.Finish());
+}
+
+QString TextOf(const QString& path) {
+    return Normalized(RunTool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")})).trimmed();
+}
+
+} // namespace
+
+// Faces with CFF outlines (Noto Sans CJK, the Hangul face of many systems, and the URW fonts
+// fontconfig gives for Arial or Helvetica) are embedded as CID fonts: their text is found and
+// copied as drawn, and the glyphs look as Qt's own PDF engine draws them, so every outline and
+// the subroutines it calls came through the cut.
+TEST(PdfPageSinkTest, FacesWithCffOutlinesAreEmbeddedAsText) {
+    QTemporaryDir dir;
+    const QString own = dir.filePath(QStringLiteral("own.pdf"));
+    const QString qt = dir.filePath(QStringLiteral("qt.pdf"));
+    struct Case {
+        const char* family;
+        QFont::Weight weight;
+        QString text;
+        qint64 largest; // bytes of the file
+        int lighter;    // percent fewer dark pixels than in Qt's output, at most
+    };
+    const Case cases[] = {
+        {"Noto Sans CJK KR", QFont::Normal,
+         QString::fromUtf8("홍길동 HbA1c 6.5 % 김철수 (母) 똠방각하"), 200 * 1024, 5},
+        {"Noto Serif CJK KR", QFont::Bold, QString::fromUtf8("서울 내과의원 Page 12"), 200 * 1024,
+         5},
+        // fontconfig offers this face as Type 1 and as OpenType: the OpenType file is read
+        // itself. Qt's engine fills these glyphs as paths, which come out bolder at 72 dpi.
+        {"Nimbus Sans", QFont::Normal, QStringLiteral("Patient (P\\1) 6.5 % ok"), 100 * 1024, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.family);
+        QFont font(QString::fromLatin1(c.family));
+        font.setPointSizeF(24);
+        font.setWeight(c.weight);
+        const bool file = QString::fromLatin1(c.family).startsWith(QStringLiteral("Nimbus"));
+        const QRawFont raw = file ? QRawFont(QStringLiteral("/usr/share/fonts/opentype/urw-base35/"
+                                                            "NimbusSans-Regular.otf"),
+                                             200)
+                                  : QRawFont::fromFont(font);
+        ASSERT_EQ(raw.familyName(), QString::fromLatin1(c.family))
+            << "installed by scripts/setup (fonts-noto-cjk, fonts-urw-base35)";
+        ASSERT_TRUE(raw.fontTable("loca").isEmpty() && !raw.fontTable("CFF ").isEmpty());
+
+        if (file) {
+            DrawGlyphLine(own, raw, c.text, false);
+            DrawGlyphLine(qt, raw, c.text, true);
+        } else {
+            DrawLine(own, font, c.text, false);
+            DrawLine(qt, font, c.text, true);
+        }
+        ExpectSoundPdf(own);
+        EXPECT_EQ(TextOf(own), c.text);
+        const QStringList fonts = EmbeddedFonts(own, QStringLiteral("CID Type 0C"));
+        ASSERT_EQ(fonts.size(), 1);
+        EXPECT_TRUE(fonts[0].contains(QString::fromLatin1(c.family).remove(QChar(' '))))
+            << fonts[0].toStdString();
+        // A CJK face holds 65,535 glyphs and its table 16 MB: only those drawn are kept.
+        EXPECT_LT(QFileInfo(own).size(), c.largest);
+        const int ownDark = DarkPixels(own, 1);
+        const int qtDark = DarkPixels(qt, 1);
+        EXPECT_GT(ownDark, 500);
+        EXPECT_GE(ownDark * 100, qtDark * (100 - c.lighter))
+            << "the glyphs render as Qt's engine draws them: " << ownDark << " " << qtDark;
+        EXPECT_LE(ownDark * 100, qtDark * 105);
+    }
+}
+
+// A Type 1 face (no font tables) has nothing this file embeds: its glyphs are drawn as shapes.
+TEST(PdfPageSinkTest, FacesWithoutFontTablesAreDrawnAsShapes) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("type1.pdf"));
+    QFont font(QStringLiteral("Nimbus Sans"));
+    font.setPointSizeF(40);
+    const QRawFont raw = QRawFont::fromFont(font);
+    if (!raw.fontTable("CFF ").isEmpty()) {
+        GTEST_SKIP() << "fontconfig gives the OpenType file of Nimbus Sans here";
+    }
+    DrawLine(path, font, QStringLiteral("HHHH"), false);
     ExpectSoundPdf(path);
     EXPECT_TRUE(EmbeddedFonts(path).isEmpty());
     // Four capitals of 40 points: well over a thousand dark pixels at 72 dpi.
     EXPECT_GT(DarkPixels(path, 1), 1000);
+}
+
+// The characters a reader gets back are those each glyph was drawn for, not what the face's
+// character map would guess: a ligature gives back its letters.
+TEST(PdfPageSinkTest, ShapedGlyphsGiveBackTheCharactersTheyWereDrawnFor) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ligatures.pdf"));
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setPointSizeF(24);
+    const QString text = QStringLiteral("office fluffy affine");
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    qsizetype glyphs = 0;
+    for (const QGlyphRun& run : line.glyphRuns()) {
+        glyphs += run.glyphIndexes().size();
+    }
+    ASSERT_LT(glyphs, text.size()) << "the face sets ligatures for fi, fl or ff";
+
+    const QList<QList<GlyphText>> chars = GlyphTextsOf(line, text, line.glyphRuns());
+    qsizetype covered = 0;
+    for (const QList<GlyphText>& run : chars) {
+        for (const GlyphText& glyph : run) {
+            covered += glyph.count;
+        }
+    }
+    EXPECT_EQ(covered, text.size()) << "every character belongs to exactly one glyph";
+
+    DrawLine(path, font, text, false);
+    ExpectSoundPdf(path);
+    EXPECT_EQ(TextOf(path), text);
 }
 
 // The file is made beside the target and moved over it only when whole: an earlier report of
