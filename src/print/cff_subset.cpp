@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string_view>
 
@@ -430,26 +431,45 @@ public:
     SubrWalk(const std::string& data, const Index& global, std::vector<bool>& globalUsed)
         : data_(data), global_(global), globalUsed_(globalUsed) {}
 
+    // A call's operand: the number right before callsubr or callgsubr, where it lies in the
+    // table, and the subroutine it names.
+    struct Call {
+        std::size_t to = 0;
+        int fd = -1; // the font DICT whose local subroutines are called; -1: global
+        std::size_t subr = 0;
+    };
+
     // False when the charstring could not be followed: then every subroutine is kept.
-    bool Glyph(std::size_t from, std::size_t to, const Index* local, std::vector<bool>* localUsed) {
+    bool Glyph(std::size_t from, std::size_t to, const Index* local, std::vector<bool>* localUsed,
+               int fd) {
         local_ = local;
         localUsed_ = localUsed;
+        fd_ = fd;
         stems_ = 0;
         stack_.clear();
         budget_ = 1 << 20;
         return Run(from, to, 0) != Result::Failed;
     }
 
+    // Every call met, by where its operand starts; meaningful while Renumberable().
+    const std::map<std::size_t, Call>& Calls() const { return calls_; }
+    // Whether each call's subroutine number was a number written just before it, which the
+    // subset can write anew for the subroutines' new numbers.
+    bool Renumberable() const { return renumberable_; }
+
 private:
     enum class Result { Returned, Ended, Failed };
 
     Result Run(std::size_t at, std::size_t to, int depth) {
+        std::size_t numberFrom = 0; // the number just read, when the last token was one
+        std::size_t numberTo = 0;
         while (at < to) {
             if (--budget_ < 0) {
                 return Result::Failed;
             }
             const unsigned b = Byte(data_, at);
             if (b >= 32 || b == 28) {
+                numberFrom = at;
                 double value = 0;
                 if (b == 28) {
                     value = static_cast<std::int16_t>(Number(data_, at + 1, 2));
@@ -473,8 +493,13 @@ private:
                     return Result::Failed;
                 }
                 stack_.push_back(value);
+                numberTo = std::min(at, to);
                 continue;
             }
+            const bool afterNumber = numberTo > numberFrom;
+            const std::size_t operandFrom = numberFrom;
+            const std::size_t operandTo = numberTo;
+            numberFrom = numberTo = 0;
             switch (b) {
             case 1:  // hstem
             case 3:  // vstem
@@ -504,6 +529,16 @@ private:
                 }
                 const std::size_t subr = static_cast<std::size_t>(number);
                 (isLocal ? *localUsed_ : globalUsed_)[subr] = true;
+                if (!afterNumber) {
+                    renumberable_ = false;
+                } else {
+                    const Call call{operandTo, isLocal ? fd_ : -1, subr};
+                    auto [known, added] = calls_.emplace(operandFrom, call);
+                    if (!added && (known->second.to != call.to || known->second.fd != call.fd ||
+                                   known->second.subr != call.subr)) {
+                        renumberable_ = false;
+                    }
+                }
                 const Result result = Run(index->From(subr), index->To(subr), depth + 1);
                 if (result != Result::Returned) {
                     return result;
@@ -543,6 +578,70 @@ private:
     std::vector<double> stack_;
     int stems_ = 0;
     long budget_ = 0;
+    int fd_ = -1;
+    std::map<std::size_t, Call> calls_;
+    bool renumberable_ = true;
+};
+
+void AppendType2Int(std::string& out, int value) {
+    if (value >= -107 && value <= 107) {
+        out.push_back(static_cast<char>(value + 139));
+    } else if (value >= 108 && value <= 1131) {
+        out.push_back(static_cast<char>(247 + (value - 108) / 256));
+        out.push_back(static_cast<char>((value - 108) % 256));
+    } else if (value <= -108 && value >= -1131) {
+        out.push_back(static_cast<char>(251 + (-value - 108) / 256));
+        out.push_back(static_cast<char>((-value - 108) % 256));
+    } else {
+        out.push_back(28);
+        out.push_back(static_cast<char>((value >> 8) & 0xFF));
+        out.push_back(static_cast<char>(value & 0xFF));
+    }
+}
+
+// Subroutines renumbered: only those used, in their old order, each call's operand written
+// anew. Empty when a call's operand overlaps another's.
+class Renumbering {
+public:
+    Renumbering(const std::string& data, const std::map<std::size_t, SubrWalk::Call>& calls)
+        : data_(data), calls_(calls) {}
+
+    // The new numbers of the used subroutines of one INDEX (global: fd -1).
+    void Number(int fd, const std::vector<bool>& used) {
+        std::vector<int>& numbers = numbers_[fd];
+        numbers.assign(used.size(), -1);
+        int next = 0;
+        for (std::size_t i = 0; i < used.size(); ++i) {
+            if (used[i]) {
+                numbers[i] = next++;
+            }
+        }
+        biases_[fd] = Bias(static_cast<std::size_t>(next));
+    }
+
+    // The bytes [from, to) of a charstring or subroutine with its calls' operands rewritten.
+    std::optional<std::string> Rewrite(std::size_t from, std::size_t to) const {
+        std::string out;
+        std::size_t at = from;
+        for (auto call = calls_.lower_bound(from); call != calls_.end() && call->first < to;
+             ++call) {
+            if (call->first < at || call->second.to > to) {
+                return std::nullopt;
+            }
+            const std::vector<int>& numbers = numbers_.at(call->second.fd);
+            out.append(data_, at, call->first - at);
+            AppendType2Int(out, numbers[call->second.subr] - biases_.at(call->second.fd));
+            at = call->second.to;
+        }
+        out.append(data_, at, to - at);
+        return out;
+    }
+
+private:
+    const std::string& data_;
+    const std::map<std::size_t, SubrWalk::Call>& calls_;
+    std::map<int, std::vector<int>> numbers_;
+    std::map<int, int> biases_;
 };
 
 // The subroutines of `index` with those not used cut to a bare return.
@@ -587,23 +686,83 @@ std::string SubsetCff(const std::string& data, const std::vector<bool>& glyphs) 
         localUsed.emplace_back(fd.subrs ? fd.subrs->Count() : 0, false);
     }
     SubrWalk walk(data, font.globalSubrs, globalUsed);
+    bool walked = true;
     for (std::size_t g : kept) {
         const std::size_t fd = font.fdOfGlyph[g];
         const FontDict& dict = font.fds[fd];
         if (!walk.Glyph(font.charStrings.From(g), font.charStrings.To(g),
-                        dict.subrs ? &*dict.subrs : nullptr, &localUsed[fd])) {
+                        dict.subrs ? &*dict.subrs : nullptr, &localUsed[fd],
+                        static_cast<int>(fd))) {
             globalUsed.assign(globalUsed.size(), true);
             for (std::vector<bool>& used : localUsed) {
                 used.assign(used.size(), true);
             }
+            walked = false;
             break;
+        }
+    }
+
+    // The charstrings and subroutines: with only the subroutines used, renumbered, when every
+    // call names its subroutine by a number written before it; else every subroutine keeps
+    // its number and those not used are cut to a bare return.
+    std::string globalSubrs;
+    std::string charStrings;
+    std::vector<std::string> localSubrs(font.fds.size());
+    bool renumbered = false;
+    if (walked && walk.Renumberable()) {
+        Renumbering renumbering(data, walk.Calls());
+        renumbering.Number(-1, globalUsed);
+        for (std::size_t fd = 0; fd < font.fds.size(); ++fd) {
+            renumbering.Number(static_cast<int>(fd), localUsed[fd]);
+        }
+        auto rewritten = [&](const Index& index, const std::vector<std::size_t>& items,
+                             std::string& out) {
+            std::vector<std::string> bodies;
+            for (std::size_t i : items) {
+                std::optional<std::string> body = renumbering.Rewrite(index.From(i), index.To(i));
+                if (!body) {
+                    return false;
+                }
+                bodies.push_back(std::move(*body));
+            }
+            AppendIndex(out, std::vector<std::string_view>(bodies.begin(), bodies.end()));
+            return true;
+        };
+        auto usedOf = [](const std::vector<bool>& used) {
+            std::vector<std::size_t> items;
+            for (std::size_t i = 0; i < used.size(); ++i) {
+                if (used[i]) {
+                    items.push_back(i);
+                }
+            }
+            return items;
+        };
+        renumbered = rewritten(font.charStrings, kept, charStrings) &&
+                     rewritten(font.globalSubrs, usedOf(globalUsed), globalSubrs);
+        for (std::size_t fd = 0; renumbered && fd < font.fds.size(); ++fd) {
+            renumbered = !font.fds[fd].subrs ||
+                         rewritten(*font.fds[fd].subrs, usedOf(localUsed[fd]), localSubrs[fd]);
+        }
+    }
+    if (!renumbered) {
+        globalSubrs.clear();
+        charStrings.clear();
+        AppendSubrs(globalSubrs, data, font.globalSubrs, globalUsed);
+        std::vector<std::string_view> items;
+        for (std::size_t g : kept) {
+            items.push_back(font.charStrings.Item(data, g));
+        }
+        AppendIndex(charStrings, items);
+        for (std::size_t fd = 0; fd < font.fds.size(); ++fd) {
+            localSubrs[fd].clear();
+            if (font.fds[fd].subrs) {
+                AppendSubrs(localSubrs[fd], data, *font.fds[fd].subrs, localUsed[fd]);
+            }
         }
     }
 
     // The parts after the top DICT, each at an offset the DICTs name.
     std::string strings = data.substr(font.strings.start, font.strings.end - font.strings.start);
-    std::string globalSubrs;
-    AppendSubrs(globalSubrs, data, font.globalSubrs, globalUsed);
     // Format 0: the CID of each glyph after .notdef, its old glyph id.
     std::string charset(1, '\0');
     for (std::size_t i = 1; i < kept.size(); ++i) {
@@ -628,14 +787,6 @@ std::string SubsetCff(const std::string& data, const std::vector<bool>& glyphs) 
     fdSelect += ranges;
     fdSelect.push_back(static_cast<char>(kept.size() >> 8));
     fdSelect.push_back(static_cast<char>(kept.size() & 0xFF));
-    std::string charStrings;
-    {
-        std::vector<std::string_view> items;
-        for (std::size_t g : kept) {
-            items.push_back(font.charStrings.Item(data, g));
-        }
-        AppendIndex(charStrings, items);
-    }
     // Each font DICT's private DICT, with its subroutines right after it.
     std::vector<std::string> privates;
     std::vector<std::size_t> privateSizes; // the DICT alone, without the subroutines
@@ -647,9 +798,7 @@ std::string SubsetCff(const std::string& data, const std::vector<bool>& glyphs) 
             AppendOperator(priv, kSubrs);
         }
         privateSizes.push_back(priv.size());
-        if (fd.subrs) {
-            AppendSubrs(priv, data, *fd.subrs, localUsed[i]);
-        }
+        priv += localSubrs[i];
         privates.push_back(std::move(priv));
     }
     std::vector<std::string> fontDicts;
