@@ -319,10 +319,10 @@ std::optional<FontDict> ReadFontDict(const std::string& data, std::vector<DictEn
 bool ReadFdSelect(const std::string& data, std::size_t at, CffFont& font) {
     const std::size_t glyphs = font.charStrings.Count();
     font.fdOfGlyph.assign(glyphs, 0);
-    const unsigned format = Byte(data, at);
     if (at >= data.size()) {
         return false;
     }
+    const unsigned format = Byte(data, at);
     if (format == 0) {
         if (data.size() - at - 1 < glyphs) {
             return false;
@@ -332,7 +332,7 @@ bool ReadFdSelect(const std::string& data, std::size_t at, CffFont& font) {
         }
     } else if (format == 3) {
         const std::size_t ranges = Number(data, at + 1, 2);
-        if (ranges == 0 || (data.size() - at - 3) / 3 < ranges ||
+        if (data.size() - at < 5 || ranges == 0 || (data.size() - at - 3) / 3 < ranges ||
             data.size() - at - 3 - ranges * 3 < 2) {
             return false;
         }
