@@ -156,6 +156,20 @@ void CliExport(benchmark::State& state) {
 void CliReport(benchmark::State& state) {
     CliCommand(state, "report");
 }
+// The same report on a system whose report faces have CFF outlines (Noto Sans and Serif CJK
+// standing in for the Nanum faces, as on many distributions): the fonts are embedded as CID
+// fonts cut from 16 MB tables.
+void CliReportCff(benchmark::State& state) {
+    const char* earlier = std::getenv("FONTCONFIG_FILE");
+    const std::string kept = earlier ? earlier : "";
+    setenv("FONTCONFIG_FILE", QA_NOTO_FONTS_CONF, 1);
+    CliCommand(state, "report");
+    if (earlier) {
+        setenv("FONTCONFIG_FILE", kept.c_str(), 1);
+    } else {
+        unsetenv("FONTCONFIG_FILE");
+    }
+}
 void CliHl7(benchmark::State& state) {
     CliCommand(state, "export", "hl7");
 }
@@ -401,6 +415,12 @@ SCALE(Sqlite3Shell, "Scale/Sqlite3", UseManualTime);
 SCALE(CliList, "Scale/List", UseManualTime);
 SCALE(CliExport, "Scale/Export", UseManualTime);
 SCALE(CliReport, "Scale/Report", UseManualTime);
+BENCHMARK(CliReportCff)
+    ->Name("Scale/ReportCff")
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseManualTime();
 SCALE(Sqlite3ShellRows, "Scale/Sqlite3Rows", UseManualTime);
 SCALE(CliHl7, "Scale/Hl7", UseManualTime);
 SCALE(CliFhir, "Scale/Fhir", UseManualTime);
@@ -466,6 +486,16 @@ bool AddScaleBudgets() {
     AddRelativeBudget({"data report of 1M rows, peak memory", "Scale/Report" + m, Measure::Counter,
                        "peak_MiB", 200, "MiB"});
     AddBudget({"data report of 100,000 clinic rows to PDF", "Scale/Report" + k100, "", 2000});
+    AddBudget({"data report of 100,000 clinic rows to PDF, CFF faces (Noto CJK)",
+               "Scale/ReportCff" + k100, "", 2000});
+    AddRelativeBudget({"data report of 100,000 rows, CFF faces against TrueType (Nanum), time",
+                       "Scale/ReportCff" + k100, Measure::Ratio, "Scale/Report" + k100, 0, ""});
+    for (const char* report : {"Report", "ReportCff"}) {
+        AddRelativeBudget(
+            {std::string("data report of 100,000 rows, file size, ") +
+                 (report == std::string("Report") ? "TrueType (Nanum)" : "CFF (Noto CJK)"),
+             std::string("Scale/") + report + k100, Measure::Counter, "out_MiB", 0, "MiB"});
+    }
     AddBudget({"all-data page of 1M rows, first screen", "Scale/PageFirstScreen" + m,
                "Scale/SqliteIds" + m, 500, "SQLite alone reading the list's row ids"});
     AddBudget({"all-data page of 1M rows, a page-down anywhere in the list (mean)",
