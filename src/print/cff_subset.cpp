@@ -11,11 +11,11 @@ namespace qa {
 
 namespace {
 
-unsigned Byte(const std::string& data, std::size_t at) {
+unsigned Byte(std::string_view data, std::size_t at) {
     return at < data.size() ? static_cast<unsigned char>(data[at]) : 0u;
 }
 
-std::uint32_t Number(const std::string& data, std::size_t at, std::size_t bytes) {
+std::uint32_t Number(std::string_view data, std::size_t at, std::size_t bytes) {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < bytes; ++i) {
         value = value << 8 | Byte(data, at + i);
@@ -33,12 +33,12 @@ struct Index {
     std::size_t Count() const { return offsets.size() - 1; }
     std::size_t From(std::size_t i) const { return data + offsets[i]; }
     std::size_t To(std::size_t i) const { return data + offsets[i + 1]; }
-    std::string_view Item(const std::string& font, std::size_t i) const {
-        return std::string_view(font).substr(From(i), offsets[i + 1] - offsets[i]);
+    std::string_view Item(std::string_view font, std::size_t i) const {
+        return font.substr(From(i), offsets[i + 1] - offsets[i]);
     }
 };
 
-std::optional<Index> ReadIndex(const std::string& data, std::size_t at) {
+std::optional<Index> ReadIndex(std::string_view data, std::size_t at) {
     if (at > data.size() || data.size() - at < 2) {
         return std::nullopt;
     }
@@ -123,7 +123,7 @@ constexpr int kCidCount = 1234;
 constexpr int kFdArray = 1236;
 constexpr int kFdSelect = 1237;
 
-std::optional<std::vector<DictEntry>> ReadDict(const std::string& data, std::size_t from,
+std::optional<std::vector<DictEntry>> ReadDict(std::string_view data, std::size_t from,
                                                std::size_t to) {
     if (from > to || to > data.size()) {
         return std::nullopt;
@@ -258,7 +258,7 @@ void AppendOperator(std::string& out, int op) {
 }
 
 // The entries of a DICT but the operators in `dropped`, as they were written.
-std::string CopyDict(const std::string& data, const std::vector<DictEntry>& dict,
+std::string CopyDict(std::string_view data, const std::vector<DictEntry>& dict,
                      std::initializer_list<int> dropped) {
     std::string out;
     for (const DictEntry& entry : dict) {
@@ -267,7 +267,7 @@ std::string CopyDict(const std::string& data, const std::vector<DictEntry>& dict
             drop = drop || entry.op == op;
         }
         if (!drop) {
-            out.append(data, entry.from, entry.to - entry.from);
+            out.append(data.substr(entry.from, entry.to - entry.from));
         }
     }
     return out;
@@ -292,7 +292,7 @@ struct CffFont {
     std::vector<std::uint8_t> fdOfGlyph;
 };
 
-std::optional<FontDict> ReadFontDict(const std::string& data, std::vector<DictEntry> dict) {
+std::optional<FontDict> ReadFontDict(std::string_view data, std::vector<DictEntry> dict) {
     FontDict fd;
     fd.dict = std::move(dict);
     const std::optional<std::size_t> size = Offset(fd.dict, kPrivate, 0, data.size());
@@ -316,7 +316,7 @@ std::optional<FontDict> ReadFontDict(const std::string& data, std::vector<DictEn
     return fd;
 }
 
-bool ReadFdSelect(const std::string& data, std::size_t at, CffFont& font) {
+bool ReadFdSelect(std::string_view data, std::size_t at, CffFont& font) {
     const std::size_t glyphs = font.charStrings.Count();
     font.fdOfGlyph.assign(glyphs, 0);
     if (at >= data.size()) {
@@ -357,7 +357,7 @@ bool ReadFdSelect(const std::string& data, std::size_t at, CffFont& font) {
     return true;
 }
 
-std::optional<CffFont> ReadCff(const std::string& data) {
+std::optional<CffFont> ReadCff(std::string_view data) {
     // Version 1 only: CFF2 is another format.
     if (data.size() < 4 || Byte(data, 0) != 1 || Byte(data, 2) < 4) {
         return std::nullopt;
@@ -428,7 +428,7 @@ int Bias(std::size_t count) {
 // numbers, stem hints (for the length of a hint mask) and calls are interpreted.
 class SubrWalk {
 public:
-    SubrWalk(const std::string& data, const Index& global, std::vector<bool>& globalUsed)
+    SubrWalk(std::string_view data, const Index& global, std::vector<bool>& globalUsed)
         : data_(data), global_(global), globalUsed_(globalUsed) {}
 
     // A call's operand: the number right before callsubr or callgsubr, where it lies in the
@@ -570,7 +570,7 @@ private:
         return Result::Returned;
     }
 
-    const std::string& data_;
+    std::string_view data_;
     const Index& global_;
     std::vector<bool>& globalUsed_;
     const Index* local_ = nullptr;
@@ -603,7 +603,7 @@ void AppendType2Int(std::string& out, int value) {
 // anew. Empty when a call's operand overlaps another's.
 class Renumbering {
 public:
-    Renumbering(const std::string& data, const std::map<std::size_t, SubrWalk::Call>& calls)
+    Renumbering(std::string_view data, const std::map<std::size_t, SubrWalk::Call>& calls)
         : data_(data), calls_(calls) {}
 
     // The new numbers of the used subroutines of one INDEX (global: fd -1).
@@ -629,23 +629,23 @@ public:
                 return std::nullopt;
             }
             const std::vector<int>& numbers = numbers_.at(call->second.fd);
-            out.append(data_, at, call->first - at);
+            out.append(data_.substr(at, call->first - at));
             AppendType2Int(out, numbers[call->second.subr] - biases_.at(call->second.fd));
             at = call->second.to;
         }
-        out.append(data_, at, to - at);
+        out.append(data_.substr(at, to - at));
         return out;
     }
 
 private:
-    const std::string& data_;
+    std::string_view data_;
     const std::map<std::size_t, SubrWalk::Call>& calls_;
     std::map<int, std::vector<int>> numbers_;
     std::map<int, int> biases_;
 };
 
 // The subroutines of `index` with those not used cut to a bare return.
-void AppendSubrs(std::string& out, const std::string& data, const Index& index,
+void AppendSubrs(std::string& out, std::string_view data, const Index& index,
                  const std::vector<bool>& used) {
     static const char kReturn = 11;
     std::vector<std::string_view> items;
@@ -658,19 +658,19 @@ void AppendSubrs(std::string& out, const std::string& data, const Index& index,
 
 } // namespace
 
-int CffGlyphCount(const std::string& cff) {
+int CffGlyphCount(std::string_view cff) {
     const std::optional<CffFont> font = ReadCff(cff);
     return font ? static_cast<int>(font->charStrings.Count()) : 0;
 }
 
-std::string SubsetCff(const std::string& data, const std::vector<bool>& glyphs) {
+std::string SubsetCff(std::string_view data, const std::vector<bool>& glyphs) {
     const std::optional<CffFont> read = ReadCff(data);
     if (!read) {
         return {};
     }
     const CffFont& font = *read;
     if (!font.cidKeyed) {
-        return data;
+        return std::string(data);
     }
     const std::size_t count = font.charStrings.Count();
     std::vector<std::size_t> kept{0};
@@ -762,7 +762,8 @@ std::string SubsetCff(const std::string& data, const std::vector<bool>& glyphs) 
     }
 
     // The parts after the top DICT, each at an offset the DICTs name.
-    std::string strings = data.substr(font.strings.start, font.strings.end - font.strings.start);
+    const std::string strings(
+        data.substr(font.strings.start, font.strings.end - font.strings.start));
     // Format 0: the CID of each glyph after .notdef, its old glyph id.
     std::string charset(1, '\0');
     for (std::size_t i = 1; i < kept.size(); ++i) {
@@ -840,8 +841,8 @@ std::string SubsetCff(const std::string& data, const std::vector<bool>& glyphs) 
     };
 
     // Every DICT writes its offsets in five bytes, so the sizes are known before the offsets.
-    const std::string names =
-        data.substr(font.nameIndexStart, font.topDicts.start - font.nameIndexStart);
+    const std::string names(
+        data.substr(font.nameIndexStart, font.topDicts.start - font.nameIndexStart));
     std::string topIndex;
     AppendIndex(topIndex, {topDict(0, 0, 0, 0)});
     const std::size_t charsetAt =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qa {
@@ -13,9 +14,9 @@ namespace qa {
 // no kept glyph calls are emptied (keeping their numbers), and nothing else changes. A
 // name-keyed font is returned whole: the PDF then takes CIDs as glyph ids, and such fonts
 // hold a few hundred glyphs. Empty when the table is damaged or not a CFF font of one face.
-std::string SubsetCff(const std::string& cff, const std::vector<bool>& glyphs);
+std::string SubsetCff(std::string_view cff, const std::vector<bool>& glyphs);
 
 // The glyph count of a 'CFF ' table's one font; 0 when the table is damaged.
-int CffGlyphCount(const std::string& cff);
+int CffGlyphCount(std::string_view cff);
 
 } // namespace qa

@@ -358,7 +358,12 @@ PdfPageSink::Face* PdfPageSink::FaceOf(const QRawFont& font) {
             // An OpenType face with CFF outlines (Noto CJK, the URW fonts) is embedded as a
             // CID font over its 'CFF ' table when the table reads whole.
             made->metrics = ReadFontMetrics(tables);
-            made->cff = made->metrics && CffGlyphCount(tables("CFF ")) == made->metrics->numGlyphs;
+            // Read in place: the table of a CJK face is 16 MB.
+            const QByteArray cff = font.fontTable("CFF ");
+            made->cff = made->metrics &&
+                        CffGlyphCount(std::string_view(cff.constData(),
+                                                       static_cast<std::size_t>(cff.size()))) ==
+                            made->metrics->numGlyphs;
             if (!made->cff) {
                 made->metrics.reset();
             }
@@ -576,8 +581,14 @@ bool PdfPageSink::WriteFace(Face& face) {
         const QByteArray table = font.fontTable(tag);
         return std::string(table.constData(), static_cast<std::size_t>(table.size()));
     };
-    const std::string subset =
-        face.cff ? SubsetCff(tables("CFF "), face.used) : SubsetTrueType(tables, face.used);
+    std::string subset;
+    if (face.cff) {
+        const QByteArray cff = font.fontTable("CFF ");
+        subset = SubsetCff(std::string_view(cff.constData(), static_cast<std::size_t>(cff.size())),
+                           face.used);
+    } else {
+        subset = SubsetTrueType(tables, face.used);
+    }
     if (subset.empty()) {
         return false;
     }
