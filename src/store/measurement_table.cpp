@@ -110,10 +110,12 @@ void MeasurementTable::OnSchemaSynced() {
     if (table != kDownloadTableName) {
         (void)EnsurePatientIndex(*this);
     }
+    // The IDs first: an index built over them afterwards is one sort, where one kept up to
+    // date through every random ID costs a page write for nearly each row of a long file.
+    AssignMissingResultIds();
     // A result is found by its ID from the command line and by later corrections.
     (void)Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s] ON [%s] ([%s])", table.c_str(),
                             kResultIdColumn, table.c_str(), kResultIdColumn));
-    AssignMissingResultIds();
 }
 
 void MeasurementTable::OnInsert() {
@@ -142,9 +144,24 @@ void MeasurementTable::AssignMissingResultIds() {
     if (rows.empty()) {
         return;
     }
+    // Every row grows by its ID, so nearly every page of the table is rewritten: with the
+    // default cache the pages spill to the file one by one on a long table.
+    int cacheBefore = 0;
+    {
+        SqliteStatement cache = PrepareStatement(Handle(), "PRAGMA cache_size");
+        if (cache && sqlite3_step(cache.Get()) == SQLITE_ROW) {
+            cacheBefore = sqlite3_column_int(cache.Get(), 0);
+        }
+    }
+    if (cacheBefore != 0) {
+        (void)Execute("PRAGMA cache_size=-65536");
+    }
     // A savepoint, not a transaction: the caller may be inside one already. All or none, so
     // an interrupted open leaves the rest to the next one.
     if (!Execute("SAVEPOINT result_ids")) {
+        if (cacheBefore != 0) {
+            (void)Execute(FormatSql("PRAGMA cache_size=%d", cacheBefore));
+        }
         return;
     }
     SqliteStatement assign = PrepareStatement(
@@ -172,6 +189,9 @@ void MeasurementTable::AssignMissingResultIds() {
     if (!ok) {
         (void)Execute("ROLLBACK TO result_ids");
         (void)Execute("RELEASE result_ids");
+    }
+    if (cacheBefore != 0) {
+        (void)Execute(FormatSql("PRAGMA cache_size=%d", cacheBefore));
     }
 }
 
