@@ -423,8 +423,22 @@ void MainWindow::ImportFinished(const Expected<ImportSummary>& outcome) {
 
 void MainWindow::ImportEnded(const Expected<ImportSummary>& outcome) {
     if (outcome.ok()) {
-        process_->SetDetail(
-            [count = outcome->stored] { return tr("%1 new results stored.").arg(count); });
+        process_->SetDetail([summary = *outcome] {
+            QString text = tr("%1 new results stored.").arg(summary.stored);
+            // The meter still holds results the operator deleted or corrected: say why they
+            // did not come back.
+            if (summary.skippedDeleted > 0) {
+                text += "\n" +
+                        QString::fromStdString(MessageUtf8(Message(
+                            MessageId::SkippedDeleted, {std::to_string(summary.skippedDeleted)})));
+            }
+            if (summary.skippedCorrected > 0) {
+                text += "\n" + QString::fromStdString(MessageUtf8(
+                                   Message(MessageId::SkippedCorrected,
+                                           {std::to_string(summary.skippedCorrected)})));
+            }
+            return text;
+        });
         return;
     }
     // The window must not go on saying "receiving" after the transfer was refused.

@@ -45,6 +45,7 @@ bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& resul
         result.time = table.time.Str();
         result.value = table.value.Str();
         result.patientId = table.pid.Str();
+        result.resultId = table.resultId.Str();
         if (hba1c) {
             result.patientName = table.name.Str();
             result.birthday = table.dob.Str();

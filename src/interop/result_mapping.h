@@ -25,6 +25,7 @@ struct StoredResult {
     std::string patientName;
     std::string birthday;    // "YYYYMMDD"; the import's placeholder means not entered
     std::string deviceModel; // the meter's model code when known
+    std::string resultId;    // the stored result's own ID; empty when not read with it
 };
 
 // The coded result: what the list shows, split into comparator, number and unit.

@@ -82,6 +82,11 @@ enum class MessageId : int {
     SettingTooLong,    // the key, the most bytes, the bytes given
     SettingOutOfRange, // the key, the lowest, the highest, the text given
     SettingAckTimeout, // the key, the most seconds, the value
+    // Results by their ID, and the results a download skipped.
+    ResultNotFound, // the ID
+    ResultExists,   // the ID
+    SkippedDeleted, // how many
+    SkippedCorrected,
 };
 
 struct Message {

@@ -160,6 +160,15 @@ TEST_F(ImportTest, DecodesHbA1cRecordsIntoTheRowsOfBothTables) {
         {"DATE", "20160620"}, {"TIME", "1430"}, {"HbA1c_VALUE", "0650"}, {"PID", "PATIENT0000001"},
         {"OPID", ""},         {"EQ_TYPE", "1"}, {"p_NAME", ""},          {"p_DOB", "19000101"},
         {"P_DIAGNOSE", "0"},  {"P_MEMO", ""}};
+    // Each result's own ID, the same in both lists.
+    EXPECT_EQ(main[0]["RESULT_ID"].size(), 36u);
+    EXPECT_EQ(download[0]["RESULT_ID"], main[0]["RESULT_ID"]);
+    EXPECT_NE(main[1]["RESULT_ID"], main[0]["RESULT_ID"]);
+    for (auto* rows : {&main, &download}) {
+        for (auto& row : *rows) {
+            row.erase("RESULT_ID");
+        }
+    }
     EXPECT_EQ(main[0], expected);
     expected["p_DOB"] = "";
     EXPECT_EQ(download[0], expected) << "only the main table gets the placeholder birth date";
@@ -275,7 +284,7 @@ TEST_F(ImportTest, SecondImportOfTheSameMeterStoresNothingAndEmptiesTheDownloadL
         hba1c.download.Handle(), "SELECT count(*) FROM sqlite_master WHERE type='index'");
     ASSERT_TRUE(probe);
     ASSERT_EQ(sqlite3_step(probe.Get()), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(probe.Get(), 0), 1);
+    EXPECT_EQ(sqlite3_column_int(probe.Get(), 0), 2) << "the duplicate key and the result ID";
 }
 
 TEST_F(ImportTest, DuplicateTestUsesThePatientIdForHbA1cOnly) {

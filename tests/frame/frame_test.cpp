@@ -5,6 +5,8 @@
 #include "qt_wait.h"
 #include "scripted_prompter.h"
 #include "sim_process.h"
+#include "store/record_edit.h"
+#include "store/result_delete.h"
 #include "store/users.h"
 #include "temp_dir.h"
 #include "views/all_data_page.h"
@@ -493,6 +495,43 @@ TEST_F(FrameTest, EveryEndingOfADownloadIsShownWithItsCount) {
 }
 
 // The download list keeps the operator's column layout from one run to the next.
+// The operator deleted one result and corrected another's patient ID: the meter still holds
+// both, and the next download stores neither and says why.
+TEST_F(FrameTest, ADownloadSaysWhatItSkippedAsDeletedOrCorrected) {
+    SimProcess sim({"--no-pace", "--hba1c", "3", "--seed", "4"});
+    Start(sim.linkPath());
+    ProcessDialog* process = frame->Process();
+    AnswerGetData([](GetDataDialog&) { return true; });
+    RequestDownload();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !frame->Session().Running() && process->Detail().endsWith(StoredEnd()); },
+        20s));
+    ASSERT_EQ(StoredHbA1c(), 3);
+
+    HbA1cTable& table = users.HbA1cMain();
+    std::vector<ListRow> rows;
+    table.filter.Clear();
+    table.sort = "ROWID";
+    ASSERT_TRUE(table.ForEachRow([&] {
+        ReadListValues(table, static_cast<int>(rows.size()), rows.emplace_back());
+        return true;
+    }));
+    ASSERT_EQ(rows.size(), 3U);
+    ASSERT_TRUE(DeleteRecord(table, rows[0]));
+    RecordEdit edit;
+    edit.patientId = "CORRECTED";
+    ASSERT_TRUE(ModifyRecord(table, rows[1], edit, rows[1].rowId));
+
+    RequestDownload();
+    ASSERT_TRUE(PumpUntil([&] { return getDataDialogs == 2; }, 10s));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !frame->Session().Running() && process->Detail().contains(StoredEnd()); },
+        20s));
+    EXPECT_EQ(process->Detail(), Stored(0) + QString::fromUtf8("\n1건 건너뜀: 삭제된 결과\n"
+                                                               "1건 건너뜀: 수정된 결과"));
+    EXPECT_EQ(StoredHbA1c(), 2);
+}
+
 TEST_F(FrameTest, DownloadListColumnLayoutIsKept) {
     TempDir config;
     const QString defaultConfig =

@@ -6,6 +6,7 @@
 #include "store/csv_export.h"
 #include "store/interface_settings.h"
 #include "store/list_filters.h"
+#include "store/removed_results.h"
 #include "store/text_encoding.h"
 #include "store/users.h"
 #include "temp_dir.h"
@@ -33,6 +34,7 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -462,6 +464,57 @@ TEST_F(AllDataPageTest, ModifyChangesOnlyTheSelectedRecord) {
         return s.text == "The change could not be written.\r\nThe record may have "
                          "been deleted meanwhile.";
     }));
+}
+
+// The window's edit and delete name the result by its ID: a row another program changed
+// since the list was read (here its operator ID, which the dialog does not show) is still the
+// one changed and deleted, and the delete is remembered for the next download.
+TEST_F(AllDataPageTest, ModifyAndDeleteFindTheRecordByItsId) {
+    AddHbA1c({"20160620", "1430", "0650", "111", "OP", "Kim"});
+    AddHbA1c({"20160620", "1430", "0650", "222", "OP", "Lee"});
+    page->Activate();
+    const int kimRow = List()->CellText(0, 5) == "111" ? 0 : 1;
+    QTest::mousePress(List()->viewport(), Qt::RightButton, {}, CellCentre(kimRow, 3));
+    QTest::mouseRelease(List()->viewport(), Qt::RightButton, {}, CellCentre(kimRow, 3));
+    ASSERT_TRUE(page->HasSelectedRecord());
+    const std::string id = page->SelectedRecord().resultId;
+    ASSERT_EQ(id.size(), 36U);
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(users.HbA1cMain().Path().CStr(), &other), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(other,
+                     ("UPDATE HospitalTlb SET OPID='MOVED' WHERE RESULT_ID='" + id + "'").c_str(),
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(other);
+
+    dialogScript = [](QDialog& dialog) {
+        auto& modify = dynamic_cast<views::RecordModifyDialog&>(dialog);
+        modify.MemoEdit()->setPlainText("by id");
+        modify.ConfirmChange();
+        return modify.result();
+    };
+    menuChoice = AllDataPage::kMenuModify;
+    page->ShowRecordMenu(QPoint(10, 10));
+    EXPECT_EQ(StoredHbA1c(), (std::vector<std::string>{"20160620 1430 0650 111 MOVED Kim by id",
+                                                       "20160620 1430 0650 222 OP Lee "}));
+    EXPECT_TRUE(prompter.shown.size() == 1) << "only the dialog's question, no failure";
+
+    int row = -1;
+    const std::vector<ListRow> rows = page->Rows();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        row = rows[r].resultId == id ? static_cast<int>(r) : row;
+    }
+    ASSERT_GE(row, 0) << "the edit kept the ID";
+    prompter.answers = {true};
+    page->DeleteRow(row, 0);
+    EXPECT_EQ(StoredHbA1c(), std::vector<std::string>{"20160620 1430 0650 222 OP Lee "});
+    std::vector<RemovedResult> remembered;
+    ASSERT_TRUE(FindRemoved(users.HbA1cMain(), id, RemovedReason::Deleted, remembered));
+    ASSERT_EQ(remembered.size(), 1U);
+    EXPECT_EQ(remembered[0].row.memo, "by id");
+    EXPECT_EQ(remembered[0].row.operatorId, "MOVED");
 }
 
 // Whatever the list state (filtered, searched, reordered) and however the menu is asked for
