@@ -94,15 +94,17 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
         table.dob = StoredBirthday(changes.birthday);
         table.diagnose = changes.diagnosis;
         table.memo = changes.memo;
-        written = rowId > 0 && table.UpdateWhere(FormatSql("ROWID = %d", rowId));
-        if (written) {
-            AuditEntry entry;
-            entry.action = audit_action::kModify;
-            entry.patientId = before[1];
-            entry.detail = "result " + selected.date + " " + selected.time + " " + selected.value +
-                           ": " + AuditChanges(kAuditedFieldNames, before, AuditedFields(table));
-            AppendAudit(table, std::move(entry));
-        }
+        written = rowId > 0 && AuditedChange(table, [&](AuditEntry& entry) {
+                      if (!table.UpdateWhere(FormatSql("ROWID = %d", rowId))) {
+                          return false;
+                      }
+                      entry.action = audit_action::kModify;
+                      entry.patientId = before[1];
+                      entry.detail = "result " + selected.date + " " + selected.time + " " +
+                                     selected.value + ": " +
+                                     AuditChanges(kAuditedFieldNames, before, AuditedFields(table));
+                      return true;
+                  });
     }
     if (hadFilter) {
         table.filter = savedFilter;

@@ -10,9 +10,10 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
     }
     table.filter =
         table.RecordCondition(row.date, row.time, row.value, row.patientId, row.operatorId);
-    const bool deleted = table.DeleteWhere();
-    if (deleted) {
-        AuditEntry entry;
+    const bool deleted = AuditedChange(table, [&](AuditEntry& entry) {
+        if (!table.DeleteWhere()) {
+            return false;
+        }
         entry.action = audit_action::kDelete;
         entry.patientId = row.patientId;
         entry.detail = std::string(table.Kind() == ResultKind::HbA1c ? "HbA1c" : "glucose") +
@@ -21,8 +22,8 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
                        row.operatorId + "\", name \"" + row.patientName + "\", birthday \"" +
                        row.birthday + "\", diagnosis " + std::to_string(row.diagnosis) +
                        ", memo \"" + row.memo + "\"";
-        AppendAudit(table, std::move(entry));
-    }
+        return true;
+    });
     // The delete decides the answer; the list is read again by the page that shows it.
     (void)table.ResetView();
     return deleted;
