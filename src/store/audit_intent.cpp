@@ -14,7 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -85,6 +88,12 @@ std::string Serialize(const AuditEntry& e, const AuditCheck& c) {
     field("temp", c.temp);
     field("user", c.user);
     field("pid", std::to_string(::getpid()));
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    char made[40];
+    std::snprintf(made, sizeof made, "%020lld.%09ld", static_cast<long long>(now.tv_sec),
+                  now.tv_nsec);
+    field("made", made);
     for (const auto& triple : c.values) {
         std::string joined;
         for (const std::string& part : triple) {
@@ -96,7 +105,7 @@ std::string Serialize(const AuditEntry& e, const AuditCheck& c) {
     return out.str();
 }
 
-bool Parse(const std::string& text, AuditEntry& e, AuditCheck& c, pid_t& owner) {
+bool Parse(const std::string& text, AuditEntry& e, AuditCheck& c, pid_t& owner, std::string& made) {
     std::istringstream in(text);
     std::string line;
     bool ended = false;
@@ -149,6 +158,7 @@ bool Parse(const std::string& text, AuditEntry& e, AuditCheck& c, pid_t& owner) 
     c.temp = fields["temp"];
     c.user = fields["user"];
     owner = static_cast<pid_t>(std::atol(fields["pid"].c_str()));
+    made = fields["made"];
     return true;
 }
 
@@ -290,6 +300,14 @@ std::vector<std::string> ReconcileAudit(const std::string& dataFolder) {
         names.emplace_back(entry->d_name);
     }
     ::closedir(dir);
+    struct Pending {
+        std::string path;
+        AuditEntry entry;
+        AuditCheck check;
+        pid_t owner = 0;
+        std::string made;
+    };
+    std::vector<Pending> intents;
     for (const std::string& name : names) {
         const std::string path = dataFolder + "/" + name;
         bool mainFile = false;
@@ -313,30 +331,37 @@ std::vector<std::string> ReconcileAudit(const std::string& dataFolder) {
         if (name.rfind(kAuditIntentPrefix, 0) != 0 || name.find(".tmp-") != std::string::npos) {
             continue;
         }
+        Pending one;
+        one.path = path;
         std::string text;
-        AuditEntry entry;
-        AuditCheck check;
-        pid_t owner = 0;
-        if (ReadWholeFile(path, text) != FileReadStatus::Ok || !Parse(text, entry, check, owner)) {
+        if (ReadWholeFile(path, text) != FileReadStatus::Ok ||
+            !Parse(text, one.entry, one.check, one.owner, one.made)) {
             // Cut short while it was written: the change it announced was not begun.
             ::unlink(path.c_str());
             continue;
         }
+        intents.push_back(std::move(one));
+    }
+    // In the order they were announced, so the log reads in the order things happened.
+    std::sort(intents.begin(), intents.end(),
+              [](const Pending& a, const Pending& b) { return a.made < b.made; });
+    for (const Pending& one : intents) {
         // A change still under way in a live process (a backup runs beside the window) is
         // its own to finish.
-        if (owner > 0 && owner != ::getpid() && (::kill(owner, 0) == 0 || errno != ESRCH)) {
+        if (one.owner > 0 && one.owner != ::getpid() &&
+            (::kill(one.owner, 0) == 0 || errno != ESRCH)) {
             continue;
         }
-        if (Happened(dataFolder, check)) {
+        if (Happened(dataFolder, one.check)) {
             std::string error;
-            if (!AppendAudit(dataFolder, entry, &error)) {
+            if (!AppendAudit(dataFolder, one.entry, &error)) {
                 problems.push_back(error);
                 continue; // kept for the next start
             }
         } else {
-            CleanUpAfter(check);
+            CleanUpAfter(one.check);
         }
-        ::unlink(path.c_str());
+        ::unlink(one.path.c_str());
     }
     return problems;
 }

@@ -273,6 +273,18 @@ bool AppendAudit(const std::string& dataFolder, AuditEntry entry, std::string* e
 }
 
 bool CheckAuditWritable(const std::string& dataFolder, std::string* error) {
+    // A log not yet made is not made by the check (a refused change leaves nothing): the
+    // folder must take it.
+    struct stat st {};
+    if (::lstat(LogPath(dataFolder).c_str(), &st) != 0 && errno == ENOENT) {
+        if (::access(dataFolder.c_str(), W_OK | X_OK) == 0) {
+            return true;
+        }
+        if (error) {
+            *error = LogPath(dataFolder) + ": " + SystemErrorText(errno);
+        }
+        return false;
+    }
     std::string why;
     Db db = OpenLog(dataFolder, true, why);
     if (db && sqlite3_db_readonly(db.get(), "main") == 1) {

@@ -97,10 +97,12 @@ std::vector<std::string> MoveUserFiles(const std::string& from, const std::strin
     for (const std::string& name : UserFileNames(id)) {
         const std::string source = from + "/" + name;
         struct stat info {};
-        if (::lstat(source.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (::lstat(source.c_str(), &info) != 0) {
             continue;
         }
-        if (::rename(source.c_str(), (to + "/" + name).c_str()) != 0) {
+        // Only the plain files this program makes are moved; anything else in their place
+        // is named to the operator rather than carried along.
+        if (!S_ISREG(info.st_mode) || ::rename(source.c_str(), (to + "/" + name).c_str()) != 0) {
             kept.push_back(source);
         }
     }
@@ -802,11 +804,6 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
     // there, so a start after a crash finishes the move (the user is gone from the list) or
     // undoes it (the user is still listed).
     const std::string root = PathOf(kDeletedUsersFolder);
-    if (::mkdir(root.c_str(), 0700) != 0 && errno != EEXIST) {
-        Error(Message(user_text::kFileNotWritten, {root + ": " + SystemErrorText(errno)}));
-        return Outcome::Failed;
-    }
-    ::chmod(root.c_str(), 0700);
     std::string aside = root + "/" + id;
     for (int n = 2; Exists(aside); ++n) {
         aside = root + "/" + id + "~" + std::to_string(n);
@@ -828,6 +825,12 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
         }
     }
     const std::string marker = aside + "/" + kDeletingMarker;
+    if (::mkdir(root.c_str(), 0700) != 0 && errno != EEXIST) {
+        Error(Message(user_text::kFileNotWritten, {root + ": " + SystemErrorText(errno)}));
+        intent.Abandon();
+        return Outcome::Failed;
+    }
+    ::chmod(root.c_str(), 0700);
     if (::mkdir(aside.c_str(), 0700) != 0 || !ReplaceFileAtomically(marker, id)) {
         Error(Message(user_text::kFileNotWritten, {aside + ": " + SystemErrorText(errno)}));
         ::rmdir(aside.c_str());
