@@ -327,6 +327,36 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
         <source>%1 skipped: corrected</source>
         <translation>%1 skipped: corrected</translation>
     </message>
+    <message>
+        <source>사용자 &quot;%1&quot;을(를) 삭제하시겠습니까?<byte value="xd"/>
+HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니다.<byte value="xd"/>
+파일은 데이터 폴더 안에 보관되며 되돌릴 수 있습니다.</source>
+        <translation>Delete the user &quot;%1&quot;?<byte value="xd"/>
+%2 HbA1c results, %3 glucose results and the settings leave the list.<byte value="xd"/>
+The files are kept inside the data folder and can be brought back.</translation>
+    </message>
+    <message>
+        <source>사용자 &quot;%1&quot;이(가) 삭제되었습니다.<byte value="xd"/>
+파일은 다음 폴더에 보관됩니다: %2</source>
+        <translation>The user &quot;%1&quot; was deleted.<byte value="xd"/>
+Its files are kept in: %2</translation>
+    </message>
+    <message>
+        <source>삭제된 사용자 &quot;%1&quot;의 보관된 파일이 없습니다.</source>
+        <translation>No kept files of a deleted user &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>같은 이름의 파일이 있어 사용자를 되돌릴 수 없습니다: %1</source>
+        <translation>The user cannot be brought back: a file of the same name is in the way: %1</translation>
+    </message>
+    <message>
+        <source>사용자 &quot;%1&quot;을(를) 되돌렸습니다.</source>
+        <translation>The user &quot;%1&quot; was brought back.</translation>
+    </message>
+    <message>
+        <source>감사 기록에 쓸 수 없어 변경하지 않았습니다: %1</source>
+        <translation>Nothing was changed: the audit log cannot be written: %1</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -795,8 +825,8 @@ The record may have been deleted meanwhile.</translation>
         <translation>Patient ID	Results	Last date	Last result</translation>
     </message>
     <message>
-        <source>users needs list, add ID, delete ID or switch ID</source>
-        <translation>users needs list, add ID, delete ID or switch ID</translation>
+        <source>users needs list, add ID, delete ID, restore ID or switch ID</source>
+        <translation>users needs list, add ID, delete ID, restore ID or switch ID</translation>
     </message>
     <message>
         <source>settings needs show or set KEY=VALUE...</source>
@@ -1670,8 +1700,8 @@ The record may have been deleted meanwhile.</translation>
         <translation>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</translation>
     </message>
     <message>
-        <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>
-        <translation>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</translation>
+        <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</source>
+        <translation>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</translation>
     </message>
     <message>
         <source>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</source>

@@ -327,6 +327,36 @@ The files of &quot;%2&quot; are used instead.</source>
         <source>%1 skipped: corrected</source>
         <translation>%1건 건너뜀: 수정된 결과</translation>
     </message>
+    <message>
+        <source>사용자 &quot;%1&quot;을(를) 삭제하시겠습니까?<byte value="xd"/>
+HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니다.<byte value="xd"/>
+파일은 데이터 폴더 안에 보관되며 되돌릴 수 있습니다.</source>
+        <translation>사용자 &quot;%1&quot;을(를) 삭제하시겠습니까?<byte value="xd"/>
+HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니다.<byte value="xd"/>
+파일은 데이터 폴더 안에 보관되며 되돌릴 수 있습니다.</translation>
+    </message>
+    <message>
+        <source>사용자 &quot;%1&quot;이(가) 삭제되었습니다.<byte value="xd"/>
+파일은 다음 폴더에 보관됩니다: %2</source>
+        <translation>사용자 &quot;%1&quot;이(가) 삭제되었습니다.<byte value="xd"/>
+파일은 다음 폴더에 보관됩니다: %2</translation>
+    </message>
+    <message>
+        <source>삭제된 사용자 &quot;%1&quot;의 보관된 파일이 없습니다.</source>
+        <translation>삭제된 사용자 &quot;%1&quot;의 보관된 파일이 없습니다.</translation>
+    </message>
+    <message>
+        <source>같은 이름의 파일이 있어 사용자를 되돌릴 수 없습니다: %1</source>
+        <translation>같은 이름의 파일이 있어 사용자를 되돌릴 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>사용자 &quot;%1&quot;을(를) 되돌렸습니다.</source>
+        <translation>사용자 &quot;%1&quot;을(를) 되돌렸습니다.</translation>
+    </message>
+    <message>
+        <source>감사 기록에 쓸 수 없어 변경하지 않았습니다: %1</source>
+        <translation>감사 기록에 쓸 수 없어 변경하지 않았습니다: %1</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -795,8 +825,8 @@ The record may have been deleted meanwhile.</source>
         <translation>환자ID	결과 수	마지막 날짜	마지막 결과</translation>
     </message>
     <message>
-        <source>users needs list, add ID, delete ID or switch ID</source>
-        <translation>users에는 list, add ID, delete ID 또는 switch ID가 필요합니다</translation>
+        <source>users needs list, add ID, delete ID, restore ID or switch ID</source>
+        <translation>users에는 list, add ID, delete ID, restore ID 또는 switch ID가 필요합니다</translation>
     </message>
     <message>
         <source>settings needs show or set KEY=VALUE...</source>
@@ -1670,8 +1700,8 @@ The record may have been deleted meanwhile.</source>
         <translation>한 종류의 저장 결과에 있는 환자 ID마다 한 줄씩 ID 순서로 보여 줍니다: ID, 결과 수, 가장 최근 결과의 날짜와 그 결과를 사용자 설정의 형식으로, 탭으로 나누어 보여 줍니다. 첫 줄은 머리글입니다.</translation>
     </message>
     <message>
-        <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>
-        <translation>list는 사용자 목록을 보여 주며 현재 사용자에 *를 붙입니다. add는 사용자를 만듭니다. delete는 사용자와 그 파일을 모두 지우고, 남은 첫 사용자가 현재 사용자가 됩니다(마지막 사용자는 지울 수 없습니다). switch는 ID를 현재 사용자로 바꿉니다.</translation>
+        <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</source>
+        <translation>list는 사용자 목록을 보여 주며 현재 사용자에 *를 붙입니다. add는 사용자를 만듭니다. delete는 사용자를 목록에서 빼고 그 파일을 모두 데이터 폴더의 deleted_users 폴더로 옮기며, 남은 첫 사용자가 현재 사용자가 됩니다(마지막 사용자는 지울 수 없습니다). restore는 삭제된 사용자의 파일을 되돌리고 다시 목록에 넣습니다. switch는 ID를 현재 사용자로 바꿉니다.</translation>
     </message>
     <message>
         <source>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</source>

@@ -6,6 +6,7 @@
 #include "app/usage.h"
 #include "i18n/language.h"
 #include "i18n/message_catalogue.h"
+#include "store/backup.h"
 #include "store/system_error.h"
 
 #include <cerrno>
@@ -102,6 +103,13 @@ int Cli::Run(const std::vector<std::string>& args) {
     }
     folder_ = DataFolderOf(options_.dataDir);
     UsePrivateFileModes();
+    // A restore stopped between its renames: an empty store made here would hide the data.
+    if (std::string copy = SetAsideCopyOf(folder_); !copy.empty()) {
+        err_ << FillArguments(Translate("qa::Startup", kSetAsideCopyMessage).toStdString(),
+                              {folder_, copy})
+             << "\n";
+        return kExitFailed;
+    }
     if (!EnsureFolder(folder_)) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The data folder cannot be created: "))
              << folder_ << ": " << SystemErrorText(errno) << "\n";

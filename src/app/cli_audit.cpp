@@ -1,5 +1,7 @@
 #include "app/cli_common.h"
 
+#include "app/data_folder.h"
+
 #include "store/audit_log.h"
 #include "store/list_filters.h"
 
@@ -24,6 +26,16 @@ int Cli::Audit() {
     for (const auto& day : {from, to}) {
         if (day && !ParseStoredDate(*day)) {
             return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "dates are written YYYYMMDD")));
+        }
+    }
+    // What a crash left staged or announced is settled first, so the listing shows every
+    // change that took effect; beside a running window (which settled at its start) the log
+    // is read as it is.
+    lock_ = std::make_unique<InstanceLock>(QString::fromStdString(folder_));
+    if (lock_->Acquire() == InstanceLock::Result::Acquired) {
+        RemoveStaleTempFiles(folder_);
+        for (const std::string& note : SettleInterruptedWork(folder_)) {
+            err_ << note << "\n";
         }
     }
     query.fromDay = from.value_or("");

@@ -20,15 +20,13 @@ int Cli::Backup() {
     }
     std::string error;
     std::vector<BackupMember> members;
-    if (!WriteBackup(folder_, *out, kProgramVersion, error, &members)) {
+    AuditEntry entry;
+    entry.action = audit_action::kBackup;
+    if (!WriteBackup(folder_, *out, kProgramVersion, error, &members, &entry)) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The backup could not be written: ")) << error
              << "\n";
         return kExitFailed;
     }
-    AuditEntry entry;
-    entry.action = audit_action::kBackup;
-    entry.detail = std::to_string(members.size()) + " files to " + *out;
-    AppendAudit(folder_, std::move(entry));
     out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "backed up %1 files to %2"),
                     {std::to_string(members.size()), *out})
          << "\n";
@@ -50,7 +48,9 @@ int Cli::Restore() {
     ::localtime_r(&now, &tm);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%S", &tm);
-    RestoreResult result = RestoreBackup(archive, folder_, stamp);
+    AuditEntry entry;
+    entry.action = audit_action::kRestore;
+    RestoreResult result = RestoreBackup(archive, folder_, stamp, &entry);
     if (!result.ok) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
                                           "The backup was not restored; nothing was changed: "))
@@ -63,10 +63,6 @@ int Cli::Restore() {
         std::rename((result.asidePath + "/" + kLockFileName).c_str(),
                     (folder_ + "/" + kLockFileName).c_str());
     }
-    AuditEntry entry;
-    entry.action = audit_action::kRestore;
-    entry.detail = "from " + archive + "; the replaced folder is " + result.asidePath;
-    AppendAudit(folder_, std::move(entry));
     out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "restored %1"), {archive}) << "\n";
     if (!result.asidePath.empty()) {
         out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "the replaced data folder is kept as %1"),

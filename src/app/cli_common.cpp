@@ -75,6 +75,9 @@ bool Cli::Lock() {
     switch (lock_->Acquire()) {
     case InstanceLock::Result::Acquired:
         RemoveStaleTempFiles(folder_);
+        for (const std::string& note : SettleInterruptedWork(folder_)) {
+            err_ << note << "\n";
+        }
         return true;
     case InstanceLock::Result::AlreadyRunning:
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",

@@ -1,5 +1,6 @@
 #include "app/cli_common.h"
 
+#include "store/audit_log.h"
 #include "store/interface_settings.h"
 #include "store/settings.h"
 #include "store/system_error.h"
@@ -64,12 +65,30 @@ int Cli::Settings() {
             return Usage(ConsoleText(MessageUtf8(problem)));
         }
     }
-    if (link != linkBefore && !SaveInterfaceSettings(settingsPath, link)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The settings file cannot be written.\n"));
-        return kExitFailed;
+    // Every key, of both sections, in one replacement of the file: a kill leaves the old
+    // settings or the new ones, never half of them.
+    std::vector<ProfileChange> extra;
+    std::string linkChanges;
+    if (link != linkBefore) {
+        std::vector<std::string> names, was, now;
+        for (const auto& [key, value] : InterfaceEntries(link)) {
+            extra.push_back({kInterfaceSection, key, value});
+            names.push_back(key);
+            now.push_back(value);
+        }
+        for (const auto& [key, value] : InterfaceEntries(linkBefore)) {
+            was.push_back(value);
+        }
+        linkChanges = AuditChanges(names, was, now);
     }
     s = changed;
-    if (!users_->SaveSettings()) {
+    if (!users_->SaveSettings(extra, linkChanges)) {
+        if (!users_->LastAuditError().empty()) {
+            err_ << CliText(QT_TRANSLATE_NOOP(
+                        "qa::Cli", "Nothing was changed: the audit log cannot be written: "))
+                 << users_->LastAuditError() << "\n";
+            return kExitFailed;
+        }
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The settings file cannot be written: "))
              << SettingsFilePath(folder_, users_->ActiveUserId()) << ": " << SystemErrorText(errno)
              << "\n";

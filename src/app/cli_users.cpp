@@ -9,8 +9,8 @@ namespace qa::cli {
 
 int Cli::Users() {
     if (options_.positional.empty()) {
-        return Usage(CliText(
-            QT_TRANSLATE_NOOP("qa::Cli", "users needs list, add ID, delete ID or switch ID")));
+        return Usage(CliText(QT_TRANSLATE_NOOP(
+            "qa::Cli", "users needs list, add ID, delete ID, restore ID or switch ID")));
     }
     const std::string& action = options_.positional[0];
     if (action == "list") {
@@ -29,9 +29,9 @@ int Cli::Users() {
         return kExitOk;
     }
     if (options_.positional.size() != 2 ||
-        (action != "add" && action != "delete" && action != "switch")) {
-        return Usage(CliText(
-            QT_TRANSLATE_NOOP("qa::Cli", "users needs list, add ID, delete ID or switch ID")));
+        (action != "add" && action != "delete" && action != "switch" && action != "restore")) {
+        return Usage(CliText(QT_TRANSLATE_NOOP(
+            "qa::Cli", "users needs list, add ID, delete ID, restore ID or switch ID")));
     }
     const std::string& id = options_.positional[1];
     if (!Lock()) {
@@ -47,6 +47,9 @@ int Cli::Users() {
     }
     if (action == "add") {
         return users_->AddUser(id) == UserStore::Outcome::Done ? kExitOk : kExitFailed;
+    }
+    if (action == "restore") {
+        return users_->RestoreUser(id) == UserStore::Outcome::Done ? kExitOk : kExitFailed;
     }
     const auto& list = users_->UserList();
     if (std::find(list.begin(), list.end(), id) == list.end()) {

@@ -1,11 +1,18 @@
 #include "app/data_folder.h"
 
+#include "i18n/language.h"
+#include "i18n/message_catalogue.h"
+#include "store/audit_log.h"
+#include "store/backup.h"
+#include "store/users.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -166,6 +173,43 @@ std::vector<std::string> RemoveStaleTempFiles(const std::string& path) {
         }
     }
     return removed;
+}
+
+SetAsideAnswer OfferSetAsideCopy(const std::string& folder, Prompter& prompter, std::string* copy) {
+    const std::string found = SetAsideCopyOf(folder);
+    if (copy != nullptr) {
+        *copy = found;
+    }
+    if (found.empty()) {
+        return SetAsideAnswer::NoCopy;
+    }
+    const std::string question = FillArguments(
+        Translate("qa::Startup", kSetAsideCopyQuestion).toStdString(), {folder, found});
+    if (!prompter.ConfirmDefaultNo(Message::Verbatim(question), MessageId::CaptionProgram)) {
+        return SetAsideAnswer::Declined;
+    }
+    return ::rename(found.c_str(), folder.c_str()) == 0 ? SetAsideAnswer::PutBack
+                                                        : SetAsideAnswer::Failed;
+}
+
+std::vector<std::string> SettleInterruptedWork(const std::string& path) {
+    std::vector<std::string> notes;
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%S", &tm);
+    for (const std::string& kept : SettleInterruptedRestore(path, stamp)) {
+        notes.push_back(
+            FillArguments(Translate("qa::Startup", kKeptAsideMessage).toStdString(), {kept}));
+    }
+    (void)UserStore::SettleUserMoves(path);
+    (void)ReconcileAudit(path);
+    for (const std::string& kept : RemoveUnregisteredUserFiles(path)) {
+        notes.push_back(FillArguments(
+            Translate("qa::Startup", kUnregisteredFilesMessage).toStdString(), {kept}));
+    }
+    return notes;
 }
 
 } // namespace qa

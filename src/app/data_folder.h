@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/prompter.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,5 +52,33 @@ inline constexpr const char* kPrivateFolderMessage =
 // the user-file rewrite's "user_info_d.ini". Only called while holding the folder's lock.
 // Returns the paths it removed.
 std::vector<std::string> RemoveStaleTempFiles(const std::string& path);
+
+// Settles what interrupted work left, at start while holding the folder's lock: a restore's
+// copies beside the folder, an operator delete or restore half-way, audit entries staged or
+// announced but not yet in the log, files of an operator add that never registered. Returns
+// the texts to tell the operator (each a kept copy or file that holds data, named).
+std::vector<std::string> SettleInterruptedWork(const std::string& path);
+inline constexpr const char* kKeptAsideMessage =
+    QT_TRANSLATE_NOOP("qa::Startup", "A restore was interrupted. The data folder it replaced is "
+                                     "kept as %1");
+inline constexpr const char* kUnregisteredFilesMessage =
+    QT_TRANSLATE_NOOP("qa::Startup", "Files of an operator that was never added hold results "
+                                     "and were kept: %1");
+// A restore interrupted between its two renames (where the file system cannot exchange two
+// folders) leaves no data folder, only the copy set aside. %1 the data folder, %2 the copy.
+inline constexpr const char* kSetAsideCopyMessage =
+    QT_TRANSLATE_NOOP("qa::Startup", "The data folder %1 is missing. A restore was interrupted "
+                                     "and the earlier data folder is kept as %2. Move it back "
+                                     "to %1 to use it; no empty data folder was made.");
+// The window's start: when the data folder is missing beside a copy set aside by a restore,
+// asks through `prompter` whether to use the copy, and renames it back on yes. `copy` gets
+// the copy's path. The caller makes no data folder unless the answer is NoCopy or PutBack.
+enum class SetAsideAnswer { NoCopy, PutBack, Declined, Failed };
+SetAsideAnswer OfferSetAsideCopy(const std::string& folder, Prompter& prompter,
+                                 std::string* copy = nullptr);
+inline constexpr const char* kSetAsideCopyQuestion =
+    QT_TRANSLATE_NOOP("qa::Startup", "The data folder %1 is missing. A restore was interrupted "
+                                     "and the earlier data folder is kept as %2.\n\nUse that "
+                                     "copy as the data folder again?");
 
 } // namespace qa

@@ -86,6 +86,15 @@ int main(int argc, char** argv) {
         return QCoreApplication::translate("qa::Startup", text);
     };
     qa::UsePrivateFileModes();
+    {
+        // A restore stopped between its renames left the earlier folder aside: offered, never
+        // replaced by an empty store.
+        qa::QtPrompter early;
+        const qa::SetAsideAnswer answer = qa::OfferSetAsideCopy(folder, early);
+        if (answer == qa::SetAsideAnswer::Declined || answer == qa::SetAsideAnswer::Failed) {
+            return 1;
+        }
+    }
     if (!qa::EnsureFolder(folder)) {
         QMessageBox::critical(nullptr, "QuorinA1c",
                               startupText(qa::kInitFailedMessage) + "\n" +
@@ -101,6 +110,9 @@ int main(int argc, char** argv) {
     switch (lock.Acquire()) {
     case qa::InstanceLock::Result::Acquired:
         qa::RemoveStaleTempFiles(folder);
+        for (const std::string& note : qa::SettleInterruptedWork(folder)) {
+            QMessageBox::information(nullptr, "QuorinA1c", QString::fromStdString(note));
+        }
         break;
     case qa::InstanceLock::Result::AlreadyRunning: {
         // The message says this copy closes by itself, so it does, also when nobody is

@@ -211,13 +211,14 @@ ProgramUsage MakeCliUsage() {
              "result, formatted by the operator's settings, separated by tabs."),
          {}},
         {"users",
-         "list | add ID | delete ID | switch ID",
+         "list | add ID | delete ID | restore ID | switch ID",
          QT_TRANSLATE_NOOP(
              "qa::Usage",
              "list prints the operators, the current one marked with *; add creates an operator; "
-             "delete removes an operator with all of their files, after which the first remaining "
-             "operator is the current one (the last operator cannot be deleted); switch makes ID "
-             "the current operator."),
+             "delete takes an operator off the list and moves all of their files into the data "
+             "folder's deleted_users folder, after which the first remaining operator is the "
+             "current one (the last operator cannot be deleted); restore brings a deleted "
+             "operator's files back and lists them again; switch makes ID the current operator."),
          {}},
         {"settings",
          "show | set KEY=VALUE...",

@@ -5,6 +5,7 @@
 #include "store/result_import.h"
 
 #include <filesystem>
+#include <functional>
 #include <variant>
 #include <vector>
 
@@ -50,9 +51,12 @@ void WriteRawDump(const std::string& folder, const std::string& payload) {
 }
 
 // All records or none: the transaction rolls back when it goes out of scope uncommitted.
+// The audit entry is staged in the main file inside the same transaction, so the results and
+// their entry commit together; it moves into the log right after (or at the next start).
 Expected<ImportSummary> StoreResults(const std::vector<MeterResult>& results,
                                      MeasurementTable& main, MeasurementTable& download,
-                                     ImportHost& host) {
+                                     ImportHost& host,
+                                     const std::function<AuditEntry(const ImportSummary&)>& entryOf) {
     Expected<ResultImport> import = ResultImport::Begin(main, download);
     if (!import) {
         return import.error();
@@ -66,13 +70,18 @@ Expected<ImportSummary> StoreResults(const std::vector<MeterResult>& results,
             return added.error();
         }
     }
-    if (Status committed = import->Commit(); !committed) {
-        return committed.error();
-    }
     ImportSummary summary;
     summary.stored = import->Stored();
     summary.skippedDeleted = import->SkippedDeleted();
     summary.skippedCorrected = import->SkippedCorrected();
+    std::string auditError;
+    if (!StageAudit(main, entryOf(summary), &auditError)) {
+        return Message(MessageId::NotSaved, {auditError});
+    }
+    if (Status committed = import->Commit(); !committed) {
+        return committed.error();
+    }
+    (void)FlushStagedAudit(main); // what stays staged is moved at the next start
     return summary;
 }
 
@@ -85,6 +94,18 @@ Expected<ImportSummary> ImportResults(const Transfer& transfer, ResultKind kind,
     // Refused before anything else: a transfer this large cannot be a meter's memory.
     if (transfer.payload.size() >= kMaxPayloadBytes) {
         return kFramingFailText;
+    }
+
+    // Nothing is stored that the log could not record: an unwritable log refuses the import
+    // before the download list is touched, and the meter keeps its results.
+    {
+        const std::string path = main.Path().Str();
+        const auto slash = path.rfind('/');
+        std::string auditError;
+        if (!CheckAuditWritable(slash == std::string::npos ? "." : path.substr(0, slash),
+                                &auditError)) {
+            return Message(MessageId::NotSaved, {auditError});
+        }
     }
 
     // No "DATA" folder is made in the working directory: nothing here uses it.
@@ -102,29 +123,32 @@ Expected<ImportSummary> ImportResults(const Transfer& transfer, ResultKind kind,
     ShowChecked(services.host, static_cast<std::int64_t>(transfer.recordCount) *
                                    static_cast<std::int64_t>(transfer.recordSize));
 
-    Expected<ImportSummary> stored = emptied ? StoreResults(results, main, download, services.host)
-                                             : Expected<ImportSummary>(emptied);
+    auto entryOf = [&](const ImportSummary& stored) {
+        AuditEntry entry;
+        entry.action = audit_action::kImport;
+        entry.detail =
+            std::string(kind == ResultKind::HbA1c ? "HbA1c" : "glucose") + ": " +
+            std::to_string(transfer.recordCount) + " received, " + std::to_string(stored.stored) +
+            " new; " +
+            (stored.skippedDeleted > 0
+                 ? std::to_string(stored.skippedDeleted) + " skipped as deleted; "
+                 : "") +
+            (stored.skippedCorrected > 0
+                 ? std::to_string(stored.skippedCorrected) + " skipped as corrected; "
+                 : "") +
+            "meter with " + std::to_string(transfer.recordSize) + "-byte records; port " +
+            (services.port.empty() ? "unknown" : services.port) +
+            (transfer.eraseAfterDownload ? "; meter erased" : "");
+        return entry;
+    };
+    Expected<ImportSummary> stored =
+        emptied ? StoreResults(results, main, download, services.host, entryOf)
+                : Expected<ImportSummary>(emptied);
     // After a failure too: the objects' row lists must match the files again.
     ResetListsAfterImport(main, download);
     if (!stored) {
         return stored.error();
     }
-
-    AuditEntry entry;
-    entry.action = audit_action::kImport;
-    entry.detail = std::string(kind == ResultKind::HbA1c ? "HbA1c" : "glucose") + ": " +
-                   std::to_string(transfer.recordCount) + " received, " +
-                   std::to_string(stored->stored) + " new; " +
-                   (stored->skippedDeleted > 0
-                        ? std::to_string(stored->skippedDeleted) + " skipped as deleted; "
-                        : "") +
-                   (stored->skippedCorrected > 0
-                        ? std::to_string(stored->skippedCorrected) + " skipped as corrected; "
-                        : "") +
-                   "meter with " + std::to_string(transfer.recordSize) + "-byte records; port " +
-                   (services.port.empty() ? "unknown" : services.port) +
-                   (transfer.eraseAfterDownload ? "; meter erased" : "");
-    AppendAudit(main, std::move(entry));
     ImportSummary summary = *stored;
     summary.received = transfer.recordCount;
     return summary;

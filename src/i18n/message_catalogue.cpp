@@ -136,6 +136,23 @@ const char* MessageSource(MessageId id) {
     case MessageId::CurrentUserNotListed:
         return QT_TRANSLATE_NOOP("Message", "The current user \"%1\" is not in the user list."
                                             "\r\nThe files of \"%2\" are used instead.");
+    case MessageId::AskDeleteUserNamed:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "사용자 \"%1\"을(를) 삭제하시겠습니까?\r\n"
+                                 "HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니다.\r\n"
+                                 "파일은 데이터 폴더 안에 보관되며 되돌릴 수 있습니다.");
+    case MessageId::UserDeletedKept:
+        return QT_TRANSLATE_NOOP("Message", "사용자 \"%1\"이(가) 삭제되었습니다.\r\n"
+                                            "파일은 다음 폴더에 보관됩니다: %2");
+    case MessageId::NoDeletedUser:
+        return QT_TRANSLATE_NOOP("Message", "삭제된 사용자 \"%1\"의 보관된 파일이 없습니다.");
+    case MessageId::UserRestoreBlocked:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "같은 이름의 파일이 있어 사용자를 되돌릴 수 없습니다: %1");
+    case MessageId::UserRestored:
+        return QT_TRANSLATE_NOOP("Message", "사용자 \"%1\"을(를) 되돌렸습니다.");
+    case MessageId::AuditNotWritable:
+        return QT_TRANSLATE_NOOP("Message", "감사 기록에 쓸 수 없어 변경하지 않았습니다: %1");
     case MessageId::BadRange:
         return QT_TRANSLATE_NOOP("Message",
                                  "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.");

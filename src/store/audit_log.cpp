@@ -1,15 +1,21 @@
 #include "store/audit_log.h"
 
+#include "store/profile_file.h"
 #include "store/program_version.h"
 #include "store/sqlite_table.h"
+#include "store/system_error.h"
 #include "store/users.h"
 
 #include <sqlite3.h>
 
+#include <dirent.h>
 #include <pwd.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <memory>
 
@@ -28,13 +34,24 @@ constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS audit("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " time TEXT NOT NULL, day TEXT NOT NULL, operator TEXT NOT NULL, account TEXT NOT NULL,"
-    " version TEXT NOT NULL, action TEXT NOT NULL, patient TEXT NOT NULL, detail TEXT NOT NULL);"
+    " version TEXT NOT NULL, action TEXT NOT NULL, patient TEXT NOT NULL, detail TEXT NOT NULL,"
+    " ref TEXT);"
     "CREATE INDEX IF NOT EXISTS audit_day ON audit(day);"
-    "CREATE INDEX IF NOT EXISTS audit_patient ON audit(patient);"
+    "CREATE INDEX IF NOT EXISTS audit_patient ON audit(patient);";
+
+// Put back on every open for writing, whatever the file held: a log copied in from elsewhere
+// (or edited by hand) with its triggers dropped is append-only again before anything is added.
+constexpr const char* kProtection =
+    "CREATE UNIQUE INDEX IF NOT EXISTS audit_ref ON audit(ref);"
     "CREATE TRIGGER IF NOT EXISTS audit_no_update BEFORE UPDATE ON audit"
     " BEGIN SELECT RAISE(ABORT, 'the audit log is append-only'); END;"
     "CREATE TRIGGER IF NOT EXISTS audit_no_delete BEFORE DELETE ON audit"
     " BEGIN SELECT RAISE(ABORT, 'the audit log is append-only'); END;";
+
+constexpr const char* kPendingSchema =
+    "CREATE TABLE IF NOT EXISTS audit_pending(ref TEXT PRIMARY KEY, time TEXT NOT NULL,"
+    " operator TEXT NOT NULL, account TEXT NOT NULL, version TEXT NOT NULL,"
+    " action TEXT NOT NULL, patient TEXT NOT NULL, detail TEXT NOT NULL)";
 
 struct SqliteCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -77,6 +94,53 @@ std::string DayOf(const std::string& time) {
     return time.substr(0, 4) + time.substr(5, 2) + time.substr(8, 2);
 }
 
+bool HasColumn(sqlite3* db, const char* table, const char* column) {
+    sqlite3_stmt* raw = nullptr;
+    std::string sql = std::string("SELECT 1 FROM pragma_table_info('") + table +
+                      "') WHERE name = '" + column + "'";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) {
+        return false;
+    }
+    bool found = sqlite3_step(raw) == SQLITE_ROW;
+    sqlite3_finalize(raw);
+    return found;
+}
+
+bool HasTable(sqlite3* db, const char* table) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1", -1,
+                           &raw, nullptr) != SQLITE_OK) {
+        return false;
+    }
+    sqlite3_bind_text(raw, 1, table, -1, SQLITE_STATIC);
+    bool found = sqlite3_step(raw) == SQLITE_ROW;
+    sqlite3_finalize(raw);
+    return found;
+}
+
+std::string NewRef() {
+    unsigned char bytes[16] = {};
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n <= 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char b : bytes) {
+        out += kHex[b >> 4];
+        out += kHex[b & 15];
+    }
+    // Unique even should the random source fail: time and process make the rest.
+    if (got < sizeof bytes) {
+        out += "-" + std::to_string(std::time(nullptr)) + "-" + std::to_string(::getpid());
+    }
+    return out;
+}
+
 Db OpenLog(const std::string& folder, bool create, std::string& error) {
     std::string path = LogPath(folder);
     sqlite3* raw = nullptr;
@@ -105,9 +169,16 @@ Db OpenLog(const std::string& folder, bool create, std::string& error) {
         // wait for the disk that write-ahead avoids. SQLite checkpoints as the journal grows.
         sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     }
-    if (create && !existed) {
+    if (create) {
+        // A log made by an older version lacks the reference column; adding it is no update
+        // of any row, so the triggers let it through.
+        if (existed && !HasColumn(db.get(), "audit", "ref")) {
+            sqlite3_exec(db.get(), "ALTER TABLE audit ADD COLUMN ref TEXT", nullptr, nullptr,
+                         nullptr);
+        }
         char* message = nullptr;
-        if (sqlite3_exec(db.get(), kSchema, nullptr, nullptr, &message) != SQLITE_OK) {
+        if (sqlite3_exec(db.get(), kSchema, nullptr, nullptr, &message) != SQLITE_OK ||
+            sqlite3_exec(db.get(), kProtection, nullptr, nullptr, &message) != SQLITE_OK) {
             error = path + ": " + (message ? message : "cannot be written");
             sqlite3_free(message);
             return nullptr;
@@ -121,7 +192,72 @@ std::string Column(sqlite3_stmt* s, int i) {
     return text ? reinterpret_cast<const char*>(text) : "";
 }
 
+// Inserts into an open log; an entry whose reference the log holds already is not added twice.
+bool InsertEntry(sqlite3* db, const std::string& path, const AuditEntry& entry,
+                 std::string* error) {
+    const char* kInsert =
+        "INSERT OR IGNORE INTO audit(time, day, operator, account, version,"
+        " action, patient, detail, ref) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db, kInsert, -1, &raw, nullptr);
+    Statement insert(raw);
+    if (!insert) {
+        if (error) {
+            *error = path + ": " + sqlite3_errmsg(db);
+        }
+        return false;
+    }
+    const std::string day = DayOf(entry.time);
+    const std::string* values[] = {&entry.time,      &day,           &entry.operatorId,
+                                   &entry.account,   &entry.version, &entry.action,
+                                   &entry.patientId, &entry.detail,  &entry.ref};
+    for (int i = 0; i < 9; ++i) {
+        sqlite3_bind_text(insert.get(), i + 1, values[i]->c_str(),
+                          static_cast<int>(values[i]->size()), SQLITE_TRANSIENT);
+    }
+    if (sqlite3_step(insert.get()) != SQLITE_DONE) {
+        if (error) {
+            *error = path + ": " + sqlite3_errmsg(db);
+        }
+        return false;
+    }
+    return true;
+}
+
+std::string FolderOfFile(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string OperatorOfFile(const std::string& path) {
+    auto slash = path.rfind('/');
+    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (const char* suffix : kUserFileSuffixes) {
+        std::string tail(suffix);
+        if (file.size() > tail.size() &&
+            file.compare(file.size() - tail.size(), tail.size(), tail) == 0) {
+            return file.substr(0, file.size() - tail.size());
+        }
+    }
+    return {};
+}
+
 } // namespace
+
+void CompleteAuditEntry(AuditEntry& entry) {
+    if (entry.time.empty()) {
+        entry.time = LocalTime();
+    }
+    if (entry.account.empty()) {
+        entry.account = Account();
+    }
+    if (entry.version.empty()) {
+        entry.version = kProgramVersion;
+    }
+    if (entry.ref.empty()) {
+        entry.ref = NewRef();
+    }
+}
 
 bool AppendAudit(const std::string& dataFolder, AuditEntry entry, std::string* error) {
     std::string why;
@@ -132,63 +268,185 @@ bool AppendAudit(const std::string& dataFolder, AuditEntry entry, std::string* e
         }
         return false;
     }
-    if (entry.time.empty()) {
-        entry.time = LocalTime();
-    }
-    if (entry.account.empty()) {
-        entry.account = Account();
-    }
-    if (entry.version.empty()) {
-        entry.version = kProgramVersion;
-    }
-    const char* kInsert = "INSERT INTO audit(time, day, operator, account, version, action,"
-                          " patient, detail) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db.get(), kInsert, -1, &raw, nullptr) != SQLITE_OK) {
-        // A log file that lacks its table (made by hand, or cut short when it was new).
-        sqlite3_exec(db.get(), kSchema, nullptr, nullptr, nullptr);
-        sqlite3_prepare_v2(db.get(), kInsert, -1, &raw, nullptr);
-    }
+    CompleteAuditEntry(entry);
+    return InsertEntry(db.get(), LogPath(dataFolder), entry, error);
+}
 
-    Statement insert(raw);
-    if (!insert) {
+bool CheckAuditWritable(const std::string& dataFolder, std::string* error) {
+    // A log not yet made is not made by the check (a refused change leaves nothing): the
+    // folder must take it.
+    struct stat st {};
+    if (::lstat(LogPath(dataFolder).c_str(), &st) != 0 && errno == ENOENT) {
+        if (::access(dataFolder.c_str(), W_OK | X_OK) == 0) {
+            return true;
+        }
         if (error) {
-            *error = LogPath(dataFolder) + ": " + sqlite3_errmsg(db.get());
+            *error = LogPath(dataFolder) + ": " + SystemErrorText(errno);
         }
         return false;
     }
-    const std::string day = DayOf(entry.time);
-    const std::string* values[] = {&entry.time,    &day,          &entry.operatorId, &entry.account,
+    std::string why;
+    Db db = OpenLog(dataFolder, true, why);
+    if (db && sqlite3_db_readonly(db.get(), "main") == 1) {
+        why = LogPath(dataFolder) + ": the file is read-only";
+        db.reset();
+    }
+    if (db) {
+        char* message = nullptr;
+        if (sqlite3_exec(db.get(), "BEGIN IMMEDIATE; ROLLBACK;", nullptr, nullptr, &message) ==
+            SQLITE_OK) {
+            return true;
+        }
+        why = LogPath(dataFolder) + ": " + (message ? message : "cannot be written");
+        sqlite3_free(message);
+    }
+    if (error) {
+        *error = why;
+    }
+    return false;
+}
+
+bool StageAudit(sqlite3* db, const std::string& dataFolder, AuditEntry entry, std::string* error) {
+    (void)dataFolder;
+    CompleteAuditEntry(entry);
+    auto fail = [&] {
+        if (error) {
+            *error = std::string(sqlite3_db_filename(db, "main")) + ": " + sqlite3_errmsg(db);
+        }
+        return false;
+    };
+    if (sqlite3_exec(db, kPendingSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        return fail();
+    }
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO audit_pending(ref, time, operator, account, version, action,"
+                       " patient, detail) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+                       -1, &raw, nullptr);
+    Statement insert(raw);
+    if (!insert) {
+        return fail();
+    }
+    const std::string* values[] = {&entry.ref,     &entry.time,   &entry.operatorId, &entry.account,
                                    &entry.version, &entry.action, &entry.patientId,  &entry.detail};
     for (int i = 0; i < 8; ++i) {
         sqlite3_bind_text(insert.get(), i + 1, values[i]->c_str(),
                           static_cast<int>(values[i]->size()), SQLITE_TRANSIENT);
     }
-    if (sqlite3_step(insert.get()) != SQLITE_DONE) {
+    return sqlite3_step(insert.get()) == SQLITE_DONE || fail();
+}
+
+bool StageAudit(const SqliteTable& table, AuditEntry entry, std::string* error) {
+    const std::string path = table.Path().Str();
+    if (entry.operatorId.empty()) {
+        entry.operatorId = OperatorOfFile(path);
+    }
+    return StageAudit(table.Handle(), FolderOfFile(path), std::move(entry), error);
+}
+
+bool FlushStagedAudit(sqlite3* db, const std::string& dataFolder, std::string* error) {
+    if (db == nullptr || !HasTable(db, kAuditPendingTable)) {
+        return true;
+    }
+    std::vector<AuditEntry> staged;
+    {
+        sqlite3_stmt* raw = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT ref, time, operator, account, version, action, patient,"
+                           " detail FROM audit_pending ORDER BY rowid",
+                           -1, &raw, nullptr);
+        Statement select(raw);
+        if (!select) {
+            if (error) {
+                *error = std::string(sqlite3_db_filename(db, "main")) + ": " + sqlite3_errmsg(db);
+            }
+            return false;
+        }
+        while (sqlite3_step(select.get()) == SQLITE_ROW) {
+            AuditEntry e;
+            e.ref = Column(select.get(), 0);
+            e.time = Column(select.get(), 1);
+            e.operatorId = Column(select.get(), 2);
+            e.account = Column(select.get(), 3);
+            e.version = Column(select.get(), 4);
+            e.action = Column(select.get(), 5);
+            e.patientId = Column(select.get(), 6);
+            e.detail = Column(select.get(), 7);
+            staged.push_back(std::move(e));
+        }
+    }
+    if (staged.empty()) {
+        return true;
+    }
+    std::string why;
+    Db log = OpenLog(dataFolder, true, why);
+    if (!log) {
         if (error) {
-            *error = LogPath(dataFolder) + ": " + sqlite3_errmsg(db.get());
+            *error = why;
         }
         return false;
+    }
+    // All into the log in one transaction, then out of the database: a crash in between
+    // leaves them in both, and the next copy adds nothing (the references are in the log).
+    const std::string path = LogPath(dataFolder);
+    bool ok = sqlite3_exec(log.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    for (const AuditEntry& e : staged) {
+        ok = ok && InsertEntry(log.get(), path, e, error);
+    }
+    if (!ok || sqlite3_exec(log.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (error && error->empty()) {
+            *error = path + ": " + sqlite3_errmsg(log.get());
+        }
+        sqlite3_exec(log.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(db, "DELETE FROM audit_pending WHERE ref = ?1", -1, &raw, nullptr);
+    Statement remove(raw);
+    if (!remove) {
+        return false;
+    }
+    for (const AuditEntry& e : staged) {
+        sqlite3_reset(remove.get());
+        sqlite3_bind_text(remove.get(), 1, e.ref.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(remove.get()) != SQLITE_DONE) {
+            return false; // copied already; the next flush finds them in the log
+        }
     }
     return true;
 }
 
-bool AppendAudit(const SqliteTable& table, AuditEntry entry, std::string* error) {
-    std::string path = table.Path().Str();
-    auto slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (entry.operatorId.empty()) {
-        for (const char* suffix : kUserFileSuffixes) {
-            std::string tail(suffix);
-            if (file.size() > tail.size() &&
-                file.compare(file.size() - tail.size(), tail.size(), tail) == 0) {
-                entry.operatorId = file.substr(0, file.size() - tail.size());
-                break;
-            }
-        }
+bool AuditedChange(SqliteTable& table, const std::function<bool(AuditEntry&)>& change,
+                   std::string* error) {
+    if (!CheckAuditWritable(FolderOfFile(table.Path().Str()), error)) {
+        return false;
     }
-    return AppendAudit(folder, std::move(entry), error);
+    if (!table.BeginTransaction()) {
+        if (error) {
+            *error = table.Path().Str() + ": " + table.LastError();
+        }
+        return false;
+    }
+    AuditEntry entry;
+    if (!change(entry) || !StageAudit(table, std::move(entry), error) ||
+        !table.CommitTransaction()) {
+        (void)table.RollbackTransaction();
+        return false;
+    }
+    (void)FlushStagedAudit(table); // what stays staged is moved at the next start
+    return true;
+}
+
+bool FlushStagedAudit(const SqliteTable& table, std::string* error) {
+    return FlushStagedAudit(table.Handle(), FolderOfFile(table.Path().Str()), error);
+}
+
+bool AppendAudit(const SqliteTable& table, AuditEntry entry, std::string* error) {
+    const std::string path = table.Path().Str();
+    if (entry.operatorId.empty()) {
+        entry.operatorId = OperatorOfFile(path);
+    }
+    return AppendAudit(FolderOfFile(path), std::move(entry), error);
 }
 
 bool AuditOutput(const UserStore& users, const char* action, ResultKind kind, std::size_t rows,

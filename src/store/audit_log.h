@@ -2,8 +2,12 @@
 
 #include "store/measurement_table.h"
 
+#include <functional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
+
+struct sqlite3;
 
 namespace qa {
 
@@ -14,6 +18,21 @@ class UserStore;
 // print of a data folder is appended to this SQLite file in the folder. Rows are only ever
 // inserted: triggers make SQLite refuse an UPDATE or DELETE on the log.
 inline constexpr const char* kAuditFileName = "audit.sqlite";
+// A change and its entry take effect together, and the log itself cannot join a transaction
+// of another file (SQLite's atomic commit across attached files does not hold in write-ahead
+// mode, which the log uses). So every entry is first made durable beside its change, in the
+// same commit as the change, and only then copied into the log:
+//  - a change to a database stages its entry in the table kAuditPendingTable of that same
+//    database, inside the change's transaction: both commit or neither does;
+//  - a change to plain files (settings, the user file, an archive) first writes an intent
+//    file (".audit-intent-REF") naming the entry and how to tell afterwards whether the
+//    change happened, then makes the change, then appends the entry and removes the intent.
+// Every entry carries a random reference, unique in the log, so copying an entry again after
+// a crash (the copy committed, the cleanup did not) is a no-op. ReconcileAudit, run at every
+// start under the folder's lock, copies what was staged and settles what intents remain:
+// an intent whose change is visible becomes its entry, any other is dropped.
+inline constexpr const char* kAuditPendingTable = "audit_pending";
+inline constexpr const char* kAuditIntentPrefix = ".audit-intent-";
 
 namespace audit_action {
 inline constexpr const char* kModify = "modify";
@@ -21,6 +40,7 @@ inline constexpr const char* kDelete = "delete";
 inline constexpr const char* kImport = "import";
 inline constexpr const char* kUserAdd = "user add";
 inline constexpr const char* kUserDelete = "user delete";
+inline constexpr const char* kUserRestore = "user restore";
 inline constexpr const char* kSettings = "settings";
 inline constexpr const char* kExport = "export";
 inline constexpr const char* kPrint = "print";
@@ -38,6 +58,7 @@ struct AuditEntry {
     std::string action;     // one of audit_action
     std::string patientId;
     std::string detail;
+    std::string ref; // unique in the log; made when empty
 };
 
 struct AuditQuery {
@@ -58,6 +79,87 @@ bool AppendAudit(const SqliteTable& table, AuditEntry entry, std::string* error 
 // `where`, in the name of the active user of `users`.
 bool AuditOutput(const UserStore& users, const char* action, ResultKind kind, std::size_t rows,
                  const std::string& where);
+
+// Fills in what the caller left empty: time, account, version and a new reference.
+void CompleteAuditEntry(AuditEntry& entry);
+
+// Whether an entry can be appended now: the log opens for writing (made when missing, its
+// append-only triggers put back) and takes a write lock. A change is refused when not, so
+// nothing happens that the log could not record. False with `error` naming the file.
+bool CheckAuditWritable(const std::string& dataFolder, std::string* error);
+
+// Stages `entry` in the pending table of `db`, which is inside the transaction of the change
+// the entry records. The entry is completed (time, account, version, reference) here.
+bool StageAudit(sqlite3* db, const std::string& dataFolder, AuditEntry entry,
+                std::string* error = nullptr);
+// StageAudit for a change to `table`, inside its open transaction.
+bool StageAudit(const SqliteTable& table, AuditEntry entry, std::string* error = nullptr);
+// Copies the entries staged in `db` into the log and then drops them from `db`. True when
+// nothing is left staged (a file without a pending table has nothing staged).
+bool FlushStagedAudit(sqlite3* db, const std::string& dataFolder, std::string* error = nullptr);
+bool FlushStagedAudit(const SqliteTable& table, std::string* error = nullptr);
+
+// Makes a change to `table` and its entry take effect together: refused before anything is
+// written when the log cannot be written; `change` runs inside one transaction of the table's
+// file and fills the entry in, and returns false to keep nothing. False when nothing changed.
+bool AuditedChange(SqliteTable& table, const std::function<bool(AuditEntry&)>& change,
+                   std::string* error = nullptr);
+
+// How a later start tells whether the change of an intent took effect.
+struct AuditCheck {
+    enum class Kind {
+        ProfileValues, // `path` holds every `values` triple (section, key, value)
+        FileIdentity,  // `path` is the file (device, inode) `temp` was when it was made
+        UserListed,    // the user file lists `user`
+        UserNotListed, // the user file does not list `user`
+    };
+    Kind kind = Kind::ProfileValues;
+    std::string path;
+    std::vector<std::vector<std::string>> values;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string temp; // FileIdentity: removed when the change did not happen
+    std::string user;
+};
+
+// An entry whose change is about to be made to plain files. Begin checks the log can be
+// written and makes the intent durable; Confirm, after the change, appends the entry; Abandon,
+// when the change did not happen, drops it. Dropped without either, the intent stays for the
+// next start to settle.
+class AuditIntent {
+public:
+    AuditIntent() = default;
+    AuditIntent(AuditIntent&&) = default;
+    AuditIntent& operator=(AuditIntent&&) = default;
+    [[nodiscard]] static bool Begin(const std::string& dataFolder, AuditEntry entry,
+                                    AuditCheck check, AuditIntent& intent, std::string* error);
+    // Replaces the check (and the entry's detail, when given) before the change: a
+    // temporary file made after Begin, a count known only once the work is done.
+    [[nodiscard]] bool Update(AuditCheck check, std::string* error,
+                              const std::string* detail = nullptr);
+    // Appends the entry; the intent goes once the log holds it. False when the log refused
+    // (the intent then stays, so the entry is appended at the next start).
+    bool Confirm(std::string* error = nullptr);
+    void Abandon();
+    const AuditEntry& Entry() const { return entry_; }
+
+private:
+    std::string folder_;
+    std::string path_;
+    AuditEntry entry_;
+    AuditCheck check_;
+};
+
+// Settles what interrupted work left: staged entries of every operator's databases and the
+// intents of the folder. Run at start while holding the folder's lock. Returns the problems,
+// one "file: reason" each.
+std::vector<std::string> ReconcileAudit(const std::string& dataFolder);
+
+// Copies the log of `fromFolder` (a consistent snapshot) to `toFolder`, replacing what is
+// there, and appends `entry` to the copy. Used by a restore: the restored folder keeps this
+// installation's trail, never the archive's. False with `error`.
+bool CarryAuditInto(const std::string& fromFolder, const std::string& toFolder, AuditEntry entry,
+                    std::string& error);
 
 // The matching entries, oldest first. A missing log is an empty one.
 bool ReadAudit(const std::string& dataFolder, const AuditQuery& query,

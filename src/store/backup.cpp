@@ -8,6 +8,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,7 @@ namespace qa {
 
 namespace {
 
+constexpr const char* kRestoreIncomingMarker = ".restore-incoming";
 constexpr std::size_t kBlock = 512;
 constexpr std::size_t kMaxNameBytes = 99;
 // A busy database is retried this long before the backup gives up.
@@ -523,7 +525,7 @@ bool MakeScratch(const std::string& besides, const std::string& tag, ScratchFold
 
 bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
                  const std::string& programVersion, std::string& error,
-                 std::vector<BackupMember>* members) {
+                 std::vector<BackupMember>* members, const AuditEntry* audit) {
     std::string folder = Canonical(dataFolder);
     if (folder.empty()) {
         error = dataFolder + ": " + Reason();
@@ -570,9 +572,26 @@ bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
 
     std::string temp =
         FolderOf(archivePath) + "/." + BaseOf(archivePath) + ".tmp-" + std::to_string(::getpid());
+    AuditIntent intent;
+    AuditCheck check;
+    check.kind = AuditCheck::Kind::FileIdentity;
+    check.path = archivePath;
+    check.temp = temp;
+    if (audit != nullptr && !AuditIntent::Begin(folder, *audit, check, intent, &error)) {
+        return false;
+    }
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         error = temp + ": " + Reason();
+        intent.Abandon();
+        return false;
+    }
+    struct stat made {};
+    if (audit != nullptr &&
+        (::fstat(fd, &made) != 0 ||
+         !intent.Update((check.device = made.st_dev, check.inode = made.st_ino, check), &error))) {
+        ::close(fd);
+        ::unlink(temp.c_str());
         return false;
     }
     std::time_t now = std::time(nullptr);
@@ -611,15 +630,23 @@ bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
         }
     }
     ok = ::close(fd) == 0 && ok;
+    if (ok && audit != nullptr) {
+        const std::string detail = std::to_string(written.size()) + " files to " + archivePath;
+        ok = intent.Update(check, &error, &detail);
+    }
     if (ok && ::rename(temp.c_str(), archivePath.c_str()) != 0) {
         error = archivePath + ": " + Reason();
         ok = false;
     }
     if (!ok) {
         ::unlink(temp.c_str());
+        intent.Abandon();
         return false;
     }
     SyncFolder(FolderOf(archivePath));
+    if (audit != nullptr) {
+        (void)intent.Confirm(); // else the next start appends it: the archive is in place
+    }
     if (members != nullptr) {
         *members = std::move(written);
     }
@@ -643,16 +670,30 @@ bool CheckBackup(const std::string& archivePath, std::string& error,
 }
 
 RestoreResult RestoreBackup(const std::string& archivePath, const std::string& dataFolder,
-                            const std::string& stamp) {
+                            const std::string& stamp, const AuditEntry* audit,
+                            const RestoreHooks& hooks) {
     RestoreResult result;
     std::string folder = dataFolder;
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
     }
+    struct stat st {};
+    const bool hadFolder = ::lstat(folder.c_str(), &st) == 0;
+    if (audit != nullptr && hadFolder && !CheckAuditWritable(folder, &result.error)) {
+        return result;
+    }
     ScratchFolder incoming;
     if (!MakeScratch(folder, "restore", incoming, result.error)) {
         return result;
     }
+    // Marks the copy as not (yet) the data folder, for a start after a crash.
+    const std::string marker = incoming.path + "/" + kRestoreIncomingMarker;
+    int made = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (made < 0) {
+        result.error = marker + ": " + Reason();
+        return result;
+    }
+    ::close(made);
     std::vector<BackupMember> members;
     if (!UnpackAndCheck(archivePath, incoming.path, members, result.error)) {
         return result;
@@ -660,32 +701,164 @@ RestoreResult RestoreBackup(const std::string& archivePath, const std::string& d
     if (!KeepInstallationUuid(folder, incoming.path, result.error)) {
         return result;
     }
-    struct stat st {};
-    bool hadFolder = ::lstat(folder.c_str(), &st) == 0;
+    std::string aside;
     if (hadFolder) {
-        std::string aside = folder + ".before-restore-" + stamp;
+        aside = folder + ".before-restore-" + stamp;
         for (int n = 2; ::lstat(aside.c_str(), &st) == 0; ++n) {
             aside = folder + ".before-restore-" + stamp + "-" + std::to_string(n);
         }
-        if (::rename(folder.c_str(), aside.c_str()) != 0) {
-            result.error = folder + ": cannot be moved aside: " + Reason();
+    }
+    if (audit != nullptr) {
+        AuditEntry entry = *audit;
+        entry.detail = "from " + archivePath + "; the replaced folder is " + aside;
+        if (!CarryAuditInto(folder, incoming.path, std::move(entry), result.error)) {
             return result;
         }
-        result.asidePath = aside;
     }
-    if (::rename(incoming.path.c_str(), folder.c_str()) != 0) {
-        result.error = folder + ": " + Reason();
-        if (hadFolder) {
-            ::rename(result.asidePath.c_str(), folder.c_str());
-            result.asidePath.clear();
+    SyncFolder(incoming.path);
+    auto stop = [&](RestoreStep step) {
+        if (hooks.reached && !hooks.reached(step)) {
+            incoming.keep = true; // as a crash would leave it
+            result.error = "stopped";
+            return true;
         }
+        return false;
+    };
+    if (stop(RestoreStep::Unpacked)) {
         return result;
     }
+    if (!hadFolder) {
+        if (::rename(incoming.path.c_str(), folder.c_str()) != 0) {
+            result.error = folder + ": " + Reason();
+            return result;
+        }
+    } else {
+        bool exchanged = false;
+        if (hooks.exchange) {
+            if (::renameat2(AT_FDCWD, incoming.path.c_str(), AT_FDCWD, folder.c_str(),
+                            RENAME_EXCHANGE) == 0) {
+                exchanged = true;
+            } else if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+                result.error = folder + ": " + Reason();
+                return result;
+            }
+        }
+        if (exchanged) {
+            // The path holds the new folder; the old one is under the hidden name, and
+            // without the marker a start takes it for what it is.
+            incoming.keep = true;
+            if (stop(RestoreStep::Exchanged)) {
+                return result;
+            }
+            if (::rename(incoming.path.c_str(), aside.c_str()) != 0) {
+                aside = incoming.path; // kept under the hidden name; named to the operator
+            }
+        } else {
+            if (::rename(folder.c_str(), aside.c_str()) != 0) {
+                result.error = folder + ": cannot be moved aside: " + Reason();
+                return result;
+            }
+            if (stop(RestoreStep::MovedAside)) {
+                return result;
+            }
+            if (::rename(incoming.path.c_str(), folder.c_str()) != 0) {
+                result.error = folder + ": " + Reason();
+                ::rename(aside.c_str(), folder.c_str());
+                return result;
+            }
+            incoming.keep = true;
+        }
+        result.asidePath = aside;
+        if (stop(RestoreStep::Renamed)) {
+            return result;
+        }
+    }
     incoming.keep = true;
+    ::unlink((folder + "/" + kRestoreIncomingMarker).c_str());
     ::chmod(folder.c_str(), 0700);
     SyncFolder(FolderOf(folder));
     result.ok = true;
     return result;
+}
+
+std::vector<std::string> SettleInterruptedRestore(const std::string& dataFolder,
+                                                  const std::string& stamp) {
+    std::vector<std::string> kept;
+    std::string folder = dataFolder;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    // The swap happened; only the marker was left.
+    ::unlink((folder + "/" + kRestoreIncomingMarker).c_str());
+    const std::string parent = FolderOf(folder);
+    const std::string prefix = "." + BaseOf(folder) + ".restore-";
+    DIR* dir = ::opendir(parent.c_str());
+    if (dir == nullptr) {
+        return kept;
+    }
+    std::vector<std::string> names;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.rfind(prefix, 0) == 0 && name.size() == prefix.size() + 6) {
+            names.push_back(name);
+        }
+    }
+    ::closedir(dir);
+    for (const std::string& name : names) {
+        const std::string path = parent + "/" + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) {
+            continue;
+        }
+        if (::lstat((path + "/" + kRestoreIncomingMarker).c_str(), &st) == 0 ||
+            ::rmdir(path.c_str()) == 0) {
+            // An unpacked copy that never became the data folder (the archive still has it),
+            // or an empty one.
+            RemoveTree(path);
+            continue;
+        }
+        // The old data folder, swapped out by a restore that stopped before naming it.
+        std::string aside = folder + ".before-restore-" + stamp;
+        for (int n = 2; ::lstat(aside.c_str(), &st) == 0; ++n) {
+            aside = folder + ".before-restore-" + stamp + "-" + std::to_string(n);
+        }
+        kept.push_back(::rename(path.c_str(), aside.c_str()) == 0 ? aside : path);
+    }
+    SyncFolder(parent);
+    return kept;
+}
+
+std::string SetAsideCopyOf(const std::string& dataFolder) {
+    std::string folder = dataFolder;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) == 0) {
+        return {};
+    }
+    const std::string parent = FolderOf(folder);
+    const std::string prefix = BaseOf(folder) + ".before-restore-";
+    DIR* dir = ::opendir(parent.c_str());
+    if (dir == nullptr) {
+        return {};
+    }
+    std::string best;
+    struct timespec newest {};
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        const std::string path = parent + "/" + name;
+        if (name.rfind(prefix, 0) != 0 || ::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            continue;
+        }
+        if (best.empty() || st.st_mtim.tv_sec > newest.tv_sec ||
+            (st.st_mtim.tv_sec == newest.tv_sec && st.st_mtim.tv_nsec > newest.tv_nsec)) {
+            best = path;
+            newest = st.st_mtim;
+        }
+    }
+    ::closedir(dir);
+    return best;
 }
 
 } // namespace qa

@@ -64,6 +64,12 @@ enum class MessageId : int {
     DamagedFile,
     UserNotAdded,
     CurrentUserNotListed,
+    AskDeleteUserNamed, // the user, the HbA1c results, the glucose results
+    UserDeletedKept,    // the user, the folder its files were moved to
+    NoDeletedUser,      // the user
+    UserRestoreBlocked, // the file in the way
+    UserRestored,       // the user
+    AuditNotWritable,   // the log's file and the reason
     // The list's search and the record dialogs.
     BadRange,
     RangeTooLong,

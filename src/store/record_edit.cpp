@@ -90,8 +90,7 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
     table.filter = condition;
     table.sort = "ROWID";
     bool written = false;
-    const bool inTransaction = table.BeginTransaction();
-    if (inTransaction && table.RequeryAny() && table.BeginEdit()) {
+    if (table.RequeryAny() && table.BeginEdit()) {
         // The members hold the stored row now, so the columns the dialog does not change
         // (the result kind among them) are written back as they are.
         const int rowId = table.CurrentRowId();
@@ -105,23 +104,21 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
         // A new patient ID makes the meter's original a result the list no longer holds:
         // remembered with the change, so the next download does not store it again.
         const bool keyChanged = before[1] != table.pid.Str();
-        written = rowId > 0 &&
-                  (!keyChanged || RememberRows(table, row, RemovedReason::Corrected)) &&
-                  table.UpdateWhere(row) && table.CommitTransaction();
-        if (written) {
-            AuditEntry entry;
-            entry.action = audit_action::kModify;
-            entry.patientId = before[1];
-            entry.detail = "result " + selected.date + " " + selected.time + " " + selected.value +
-                           ": " + AuditChanges(kAuditedFieldNames, before, AuditedFields(table));
-            if (!table.resultId.View().empty()) {
-                entry.detail += "; result ID " + table.resultId.Str();
-            }
-            AppendAudit(table, std::move(entry));
-        }
-    }
-    if (inTransaction && !written) {
-        (void)table.RollbackTransaction();
+        written = rowId > 0 && AuditedChange(table, [&](AuditEntry& entry) {
+                      if ((keyChanged && !RememberRows(table, row, RemovedReason::Corrected)) ||
+                          !table.UpdateWhere(row)) {
+                          return false;
+                      }
+                      entry.action = audit_action::kModify;
+                      entry.patientId = before[1];
+                      entry.detail = "result " + selected.date + " " + selected.time + " " +
+                                     selected.value + ": " +
+                                     AuditChanges(kAuditedFieldNames, before, AuditedFields(table));
+                      if (!table.resultId.View().empty()) {
+                          entry.detail += "; result ID " + table.resultId.Str();
+                      }
+                      return true;
+                  });
     }
     if (hadFilter) {
         table.filter = savedFilter;

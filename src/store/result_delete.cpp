@@ -17,19 +17,13 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
         condition = MeasurementTable::ResultIdCondition(row.resultId) + " or " + condition;
     }
     table.filter = condition;
-    // The rows go and their memory comes together: a deletion never undone by the next
-    // download of a meter that still holds the result, and never remembered without
-    // having happened.
-    bool deleted = table.BeginTransaction();
-    if (deleted) {
-        deleted = RememberRows(table, condition, RemovedReason::Deleted) && table.DeleteWhere() &&
-                  table.CommitTransaction();
-        if (!deleted) {
-            (void)table.RollbackTransaction();
+    // The rows go, their memory and the audit entry come together: a deletion is never undone
+    // by the next download of a meter that still holds the result, and never remembered or
+    // logged without having happened.
+    const bool deleted = AuditedChange(table, [&](AuditEntry& entry) {
+        if (!RememberRows(table, condition, RemovedReason::Deleted) || !table.DeleteWhere()) {
+            return false;
         }
-    }
-    if (deleted) {
-        AuditEntry entry;
         entry.action = audit_action::kDelete;
         entry.patientId = row.patientId;
         entry.detail = std::string(table.Kind() == ResultKind::HbA1c ? "HbA1c" : "glucose") +
@@ -41,8 +35,8 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
         if (!row.resultId.empty()) {
             entry.detail += ", result ID " + row.resultId;
         }
-        AppendAudit(table, std::move(entry));
-    }
+        return true;
+    });
     // The delete decides the answer; the list is read again by the page that shows it.
     (void)table.ResetView();
     return deleted;

@@ -5,9 +5,12 @@
 #include "store/system_error.h"
 #include "store/text_encoding.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
@@ -69,6 +72,92 @@ std::map<long, std::string> NumberedEntries(const ProfileDocument& doc) {
         }
     }
     return entries;
+}
+
+constexpr const char* kDeletingMarker = ".deleting";
+constexpr const char* kRestoringMarker = ".restoring";
+
+// The names of one user's files in the data folder, journals included: a journal belongs to
+// its database wherever that goes.
+std::vector<std::string> UserFileNames(const std::string& id) {
+    std::vector<std::string> names = {id + "_active.info", id + ".ini", id + kSettingsFileSuffix};
+    for (const char* db :
+         {"_HbA1c.sqlite", "_HbA1cDown.sqlite", "_Glucose.sqlite", "_GlucoseDown.sqlite"}) {
+        for (const char* companion : {"", "-journal", "-wal", "-shm"}) {
+            names.push_back(id + db + companion);
+        }
+    }
+    return names;
+}
+
+// Moves the user's files that are in `from` to `to`; the paths that could not be moved.
+std::vector<std::string> MoveUserFiles(const std::string& from, const std::string& to,
+                                       const std::string& id) {
+    std::vector<std::string> kept;
+    for (const std::string& name : UserFileNames(id)) {
+        const std::string source = from + "/" + name;
+        struct stat info {};
+        if (::lstat(source.c_str(), &info) != 0) {
+            continue;
+        }
+        // Only the plain files this program makes are moved; anything else in their place
+        // is named to the operator rather than carried along.
+        if (!S_ISREG(info.st_mode) || ::rename(source.c_str(), (to + "/" + name).c_str()) != 0) {
+            kept.push_back(source);
+        }
+    }
+    for (const std::string& folder : {from, to}) {
+        int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    return kept;
+}
+
+bool ListsUser(const std::string& folder, const std::string& id) {
+    std::string content;
+    if (ReadWholeFile(folder + "/" + kUserInfoFileName, content) != FileReadStatus::Ok) {
+        return false;
+    }
+    for (const auto& [number, value] : NumberedEntries(ProfileDocument::Parse(content))) {
+        if (value == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The most recently made aside folder of `id` ("<ID>" or "<ID>~N") without a pending move;
+// empty when there is none.
+std::string NewestAside(const std::string& folder, const std::string& id) {
+    const std::string root = folder + "/" + kDeletedUsersFolder + "/";
+    auto usable = [](const std::string& path) {
+        struct stat info {};
+        return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+               !Exists(path + "/" + kDeletingMarker) && !Exists(path + "/" + kRestoringMarker);
+    };
+    std::string best;
+    struct timespec newest {};
+    for (int n = 1; n < 10000; ++n) {
+        const std::string candidate = root + id + (n == 1 ? "" : "~" + std::to_string(n));
+        struct stat info {};
+        if (::lstat(candidate.c_str(), &info) != 0) {
+            if (n > 1) {
+                break;
+            }
+            continue;
+        }
+        const bool newer =
+            best.empty() || info.st_mtim.tv_sec > newest.tv_sec ||
+            (info.st_mtim.tv_sec == newest.tv_sec && info.st_mtim.tv_nsec >= newest.tv_nsec);
+        if (usable(candidate) && newer) {
+            best = candidate;
+            newest = info.st_mtim;
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -352,35 +441,68 @@ bool UserStore::LoadSettings() {
     return qa::LoadSettings(SettingsFilePath(folder_, ActiveUserId()), settings_);
 }
 
-bool UserStore::SaveSettings() {
+bool UserStore::SaveSettings(const std::vector<ProfileChange>& extra,
+                             const std::string& extraChanges) {
+    auditError_.clear();
     const std::string path = SettingsFilePath(folder_, ActiveUserId());
     SettingsStore before;
     const bool hadBefore = qa::LoadSettings(path, before);
-    bool saved = qa::SaveSettings(path, settings_);
-    if (saved) {
-        // Field by field, in the file's own keys, so the log reads like the settings file.
-        std::vector<std::string> names, was, now;
-        for (const auto& [key, value] : SettingsEntries(settings_)) {
-            names.push_back(key);
-            now.push_back(value);
+    // Field by field, in the file's own keys, so the log reads like the settings file.
+    std::vector<std::string> names, was, now;
+    std::vector<ProfileChange> all;
+    for (const auto& [key, value] : SettingsEntries(settings_)) {
+        names.push_back(key);
+        now.push_back(value);
+        all.push_back({kSettingsSection, key, value});
+    }
+    for (const auto& [key, value] : SettingsEntries(before)) {
+        was.push_back(hadBefore ? value : "");
+    }
+    all.insert(all.end(), extra.begin(), extra.end());
+    std::string changes = AuditChanges(names, was, now);
+    if (!extraChanges.empty()) {
+        changes += (changes.empty() ? "" : "; ") + extraChanges;
+    }
+    // Every key in one replacement of the file, announced first: a later start finds either
+    // the old file (and drops the intent) or the new one (and appends the entry).
+    AuditIntent intent;
+    if (!changes.empty()) {
+        AuditCheck check;
+        check.kind = AuditCheck::Kind::ProfileValues;
+        check.path = path;
+        for (const ProfileChange& change : all) {
+            if (change.key && change.value) {
+                check.values.push_back({change.section, *change.key, *change.value});
+            }
         }
-        for (const auto& [key, value] : SettingsEntries(before)) {
-            was.push_back(hadBefore ? value : "");
+        if (!AuditIntent::Begin(folder_, EntryOf(audit_action::kSettings, path + ": " + changes),
+                                std::move(check), intent, &auditError_)) {
+            (void)LoadSettings();
+            return false;
         }
-        std::string changes = AuditChanges(names, was, now);
-        if (!changes.empty()) {
-            Audit(audit_action::kSettings, path + ": " + changes);
+    }
+    const bool saved = WriteProfileStrings(path, all);
+    if (!changes.empty()) {
+        if (saved) {
+            (void)intent.Confirm();
+        } else {
+            intent.Abandon();
         }
     }
     return LoadSettings() && saved;
 }
 
-void UserStore::Audit(const char* action, const std::string& detail) {
+AuditEntry UserStore::EntryOf(const char* action, const std::string& detail) const {
     AuditEntry entry;
     entry.operatorId = ActiveUserId();
     entry.action = action;
     entry.detail = detail;
-    AppendAudit(folder_, std::move(entry));
+    return entry;
+}
+
+void UserStore::AuditRefused(const std::string& error) {
+    auditError_ = error;
+    Error(Message(MessageId::AuditNotWritable, {error}));
 }
 
 bool UserStore::Reload() {
@@ -502,6 +624,18 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return Outcome::Failed;
     }
+    AuditIntent intent;
+    {
+        AuditCheck check;
+        check.kind = AuditCheck::Kind::UserListed;
+        check.user = id;
+        std::string error;
+        if (!AuditIntent::Begin(folder_, EntryOf(audit_action::kUserAdd, "user " + id),
+                                std::move(check), intent, &error)) {
+            AuditRefused(error);
+            return Outcome::Failed;
+        }
+    }
     // Every file of the new user is complete before the user file names the user: a kill or
     // a full disk before that leaves at most unlisted files, which a later add of the same ID
     // takes over, never a listed user whose files cannot be opened.
@@ -511,6 +645,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         for (const std::string& path : created) {
             RemoveFile(path);
         }
+        intent.Abandon();
         Error(Message(user_text::kUserNotAdded, {failure}));
         return Outcome::Failed;
     }
@@ -523,10 +658,11 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         for (const std::string& path : created) {
             RemoveFile(path);
         }
+        intent.Abandon();
         Error(Message(user_text::kUserNotAdded, {UserInfoPath() + ": " + reason}));
         return Outcome::Failed;
     }
-    Audit(audit_action::kUserAdd, "user " + id);
+    (void)intent.Confirm(); // else the next start appends it: the user is listed
     currentUserId_ = id;
     (void)ReloadAndReport(); // the user exists now; a file that does not open is reported
     return Outcome::Done;
@@ -654,45 +790,73 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
         prompter_.Inform(user_text::kUserFilesMissing, kUserCaption, Prompter::Severity::Warning);
         return Outcome::Refused;
     }
-    if (!prompter_.ConfirmDefaultNo(user_text::kAskDeleteUser, kUserCaption)) {
+    const int hba1cCount = hba1cMain_.IsOpen() ? hba1cMain_.CountRows() : -1;
+    const int glucoseCount = glucoseMain_.IsOpen() ? glucoseMain_.CountRows() : -1;
+    auto countText = [](int n) { return n < 0 ? std::string("?") : std::to_string(n); };
+    if (!prompter_.ConfirmDefaultNo(Message(MessageId::AskDeleteUserNamed,
+                                            {id, countText(hba1cCount), countText(glucoseCount)}),
+                                    kUserCaption)) {
         return Outcome::Declined;
     }
 
-    CloseTables();
-    if (!RemoveFile(files.activeInfo)) {
-        const bool reopened = OpenUserDatabases();
-        Error(user_text::kUserFilesNotDeleted);
-        if (!reopened) {
-            Error(Message(user_text::kUserFilesNotOpened, {folder_}));
+    // The files are moved aside, never destroyed. The user file's rewrite is the moment the
+    // delete happens; a marker in the aside folder names the user until the files are all
+    // there, so a start after a crash finishes the move (the user is gone from the list) or
+    // undoes it (the user is still listed).
+    const std::string root = PathOf(kDeletedUsersFolder);
+    std::string aside = root + "/" + id;
+    for (int n = 2; Exists(aside); ++n) {
+        aside = root + "/" + id + "~" + std::to_string(n);
+    }
+    AuditIntent intent;
+    {
+        AuditCheck check;
+        check.kind = AuditCheck::Kind::UserNotListed;
+        check.user = id;
+        std::string error;
+        if (!AuditIntent::Begin(
+                folder_,
+                EntryOf(audit_action::kUserDelete, "user " + id + ": " + countText(hba1cCount) +
+                                                       " HbA1c and " + countText(glucoseCount) +
+                                                       " glucose results; files kept in " + aside),
+                std::move(check), intent, &error)) {
+            AuditRefused(error);
+            return Outcome::Failed;
         }
+    }
+    const std::string marker = aside + "/" + kDeletingMarker;
+    if (::mkdir(root.c_str(), 0700) != 0 && errno != EEXIST) {
+        Error(Message(user_text::kFileNotWritten, {root + ": " + SystemErrorText(errno)}));
+        intent.Abandon();
         return Outcome::Failed;
     }
-    std::vector<std::string> kept;
-    for (const std::string* path :
-         {&files.tableList, &files.settings, &files.glucoseMain, &files.hba1cMain,
-          &files.hba1cDownload, &files.glucoseDownload}) {
-        if (!RemoveFile(*path)) {
-            kept.push_back(*path);
-        }
-        if (EndsWith(*path, ".sqlite")) {
-            // A journal left by a crash would be played into a new file of the same name.
-            for (const char* companion : {"-journal", "-wal", "-shm"}) {
-                if (!RemoveFile(*path + companion)) {
-                    kept.push_back(*path + companion);
-                }
-            }
-        }
+    ::chmod(root.c_str(), 0700);
+    if (::mkdir(aside.c_str(), 0700) != 0 || !ReplaceFileAtomically(marker, id)) {
+        Error(Message(user_text::kFileNotWritten, {aside + ": " + SystemErrorText(errno)}));
+        ::rmdir(aside.c_str());
+        intent.Abandon();
+        return Outcome::Failed;
     }
 
-    Audit(audit_action::kUserDelete, "user " + id);
+    CloseTables();
+    const std::vector<std::string> before = users_;
     users_.erase(std::remove(users_.begin(), users_.end(), id), users_.end());
     std::string next = users_.front();
-    bool rewritten = RewriteUserFileThroughTemp(next);
-    (void)ReloadAndReport(); // reports itself; the rewrite's failure is reported below
-    if (!rewritten) {
+    if (!RewriteUserFileThroughTemp(next)) {
+        users_ = before;
+        ::unlink(marker.c_str());
+        ::rmdir(aside.c_str());
+        intent.Abandon();
+        (void)ReloadAndReport();
         Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return Outcome::Failed;
     }
+    std::vector<std::string> kept = MoveUserFiles(folder_, aside, id);
+    if (kept.empty()) {
+        ::unlink(marker.c_str());
+    }
+    (void)intent.Confirm();
+    (void)ReloadAndReport(); // reports itself
     if (!kept.empty()) {
         std::string paths;
         for (const std::string& path : kept) {
@@ -702,8 +866,206 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
                          Prompter::Severity::Warning);
         return Outcome::Done;
     }
-    prompter_.Inform(user_text::kUserDeleted, kUserCaption);
+    prompter_.Inform(Message(MessageId::UserDeletedKept, {id, aside}), kUserCaption);
     return Outcome::Done;
+}
+
+UserStore::Outcome UserStore::RestoreUser(const std::string& id) {
+    if (!EnsureLoaded()) {
+        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
+        return Outcome::Failed;
+    }
+    if (IsListed(id)) {
+        prompter_.Inform(user_text::kDuplicateUserId, kUserCaption, Prompter::Severity::Warning);
+        return Outcome::Refused;
+    }
+    const std::string aside = NewestAside(folder_, id);
+    if (aside.empty() || !IsUsableUserId(id)) {
+        prompter_.Inform(Message(MessageId::NoDeletedUser, {id}), kUserCaption,
+                         Prompter::Severity::Warning);
+        return Outcome::Refused;
+    }
+    for (const std::string& name : UserFileNames(id)) {
+        if (Exists(PathOf(name))) {
+            prompter_.Inform(Message(MessageId::UserRestoreBlocked, {PathOf(name)}), kUserCaption,
+                             Prompter::Severity::Warning);
+            return Outcome::Refused;
+        }
+    }
+    std::string base;
+    if (ReadWholeFile(UserInfoPath(), base) == FileReadStatus::Unreadable) {
+        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
+        return Outcome::Failed;
+    }
+    AuditIntent intent;
+    {
+        AuditCheck check;
+        check.kind = AuditCheck::Kind::UserListed;
+        check.user = id;
+        std::string error;
+        if (!AuditIntent::Begin(folder_,
+                                EntryOf(audit_action::kUserRestore,
+                                        "user " + id + ": files brought back from " + aside),
+                                std::move(check), intent, &error)) {
+            AuditRefused(error);
+            return Outcome::Failed;
+        }
+    }
+    const std::string marker = aside + "/" + kRestoringMarker;
+    if (!ReplaceFileAtomically(marker, id)) {
+        intent.Abandon();
+        Error(Message(user_text::kFileNotWritten, {marker + ": " + SystemErrorText(errno)}));
+        return Outcome::Failed;
+    }
+    std::vector<std::string> kept = MoveUserFiles(aside, folder_, id);
+    users_.push_back(id);
+    const std::string current = currentUserId_;
+    if (!kept.empty() || !ReplaceFileAtomically(UserInfoPath(), UserFileContent(current, base))) {
+        users_.pop_back();
+        (void)MoveUserFiles(folder_, aside, id);
+        ::unlink(marker.c_str());
+        intent.Abandon();
+        Error(Message(user_text::kFileNotWritten, {kept.empty() ? UserInfoPath() : kept.front()}));
+        return Outcome::Failed;
+    }
+    ::unlink(marker.c_str());
+    ::rmdir(aside.c_str());
+    (void)intent.Confirm();
+    (void)ReloadAndReport();
+    prompter_.Inform(Message(MessageId::UserRestored, {id}), kUserCaption);
+    return Outcome::Done;
+}
+
+namespace {
+
+// Whether any table of the database holds a row; a file that cannot be read counts as data.
+bool HoldsRows(const std::string& path) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return true;
+    }
+    std::vector<std::string> tables;
+    sqlite3_stmt* list = nullptr;
+    bool ok = sqlite3_prepare_v2(db,
+                                 "SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                                 "NOT LIKE 'sqlite_%'",
+                                 -1, &list, nullptr) == SQLITE_OK;
+    while (ok && sqlite3_step(list) == SQLITE_ROW) {
+        const unsigned char* name = sqlite3_column_text(list, 0);
+        tables.emplace_back(name ? reinterpret_cast<const char*>(name) : "");
+    }
+    sqlite3_finalize(list);
+    bool rows = !ok;
+    for (const std::string& table : tables) {
+        std::string quoted;
+        for (char c : table) {
+            quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        }
+        sqlite3_stmt* count = nullptr;
+        if (sqlite3_prepare_v2(db, ("SELECT 1 FROM \"" + quoted + "\" LIMIT 1").c_str(), -1, &count,
+                               nullptr) != SQLITE_OK) {
+            rows = true;
+        } else {
+            rows = rows || sqlite3_step(count) == SQLITE_ROW;
+        }
+        sqlite3_finalize(count);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+} // namespace
+
+std::vector<std::string> RemoveUnregisteredUserFiles(const std::string& dataFolder) {
+    std::vector<std::string> kept;
+    std::string content;
+    if (ReadWholeFile(dataFolder + "/" + kUserInfoFileName, content) != FileReadStatus::Ok) {
+        return kept;
+    }
+    std::map<long, std::string> listed = NumberedEntries(ProfileDocument::Parse(content));
+    DIR* dir = ::opendir(dataFolder.c_str());
+    if (dir == nullptr) {
+        return kept;
+    }
+    std::vector<std::string> ids;
+    const std::string tail = "_active.info";
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.size() > tail.size() && name[0] != '.' && EndsWith(name, tail)) {
+            ids.push_back(name.substr(0, name.size() - tail.size()));
+        }
+    }
+    ::closedir(dir);
+    for (const std::string& id : ids) {
+        bool isListed = false;
+        for (const auto& [number, value] : listed) {
+            // Compared without case too: on a disk that ignores case the files are the
+            // listed user's.
+            isListed = isListed || value == id || LowerAscii(value) == LowerAscii(id);
+        }
+        if (isListed || id == kDefaultUserId || !IsUsableUserId(id)) {
+            continue;
+        }
+        bool data = false;
+        for (const std::string& name : UserFileNames(id)) {
+            if (EndsWith(name, ".sqlite") && Exists(dataFolder + "/" + name)) {
+                data = data || HoldsRows(dataFolder + "/" + name);
+            }
+        }
+        if (data) {
+            kept.push_back(dataFolder + "/" + id + tail);
+            continue;
+        }
+        for (const std::string& name : UserFileNames(id)) {
+            RemoveFile(dataFolder + "/" + name);
+        }
+    }
+    return kept;
+}
+
+std::vector<std::string> UserStore::SettleUserMoves(const std::string& dataFolder) {
+    std::vector<std::string> unsettled;
+    const std::string root = dataFolder + "/" + kDeletedUsersFolder;
+    DIR* dir = ::opendir(root.c_str());
+    if (dir == nullptr) {
+        return unsettled;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    ::closedir(dir);
+    for (const std::string& name : names) {
+        const std::string aside = root + "/" + name;
+        for (const char* kind : {kDeletingMarker, kRestoringMarker}) {
+            const std::string marker = aside + "/" + kind;
+            std::string id;
+            if (ReadWholeFile(marker, id) != FileReadStatus::Ok || !IsUsableUserId(id)) {
+                continue;
+            }
+            const bool listed = ListsUser(dataFolder, id);
+            const bool deleting = std::string(kind) == kDeletingMarker;
+            // Toward the side the user file decided: a delete is done once the user is not
+            // listed, a restore once it is.
+            std::vector<std::string> kept = listed ? MoveUserFiles(aside, dataFolder, id)
+                                                   : MoveUserFiles(dataFolder, aside, id);
+            if (!kept.empty()) {
+                unsettled.push_back(aside);
+                continue;
+            }
+            ::unlink(marker.c_str());
+            if (listed) {
+                ::rmdir(aside.c_str()); // the files are back in the data folder
+            }
+            (void)deleting;
+        }
+    }
+    return unsettled;
 }
 
 } // namespace qa

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "store/audit_log.h"
 #include "store/measurement_table.h"
+#include "store/profile_file.h"
 #include "store/prompter.h"
 #include "store/settings.h"
 
@@ -18,6 +20,10 @@ inline constexpr const char* kDefaultUserId = "Basis";
 // What the user file gives for a missing "current_user": the default user's files are used.
 inline constexpr const char* kNoUserId = "-1";
 inline constexpr std::size_t kMaxUserIdBytes = 64;
+// A deleted operator's files are moved into "<folder>/<this>/<ID>" (or "<ID>~N" when an
+// earlier delete of the same ID is kept there), owner-only, from where `users restore`
+// brings them back.
+inline constexpr const char* kDeletedUsersFolder = "deleted_users";
 inline constexpr MessageId kUserCaption = MessageId::CaptionProgram;
 
 // Operator messages of the user operations.
@@ -56,6 +62,12 @@ std::optional<MessageId> CheckNewUserId(std::string_view id);
 // new IDs, so users created by older versions with, say, ';' in their ID keep their data;
 // what would leave the data folder is never used.
 bool IsUsableUserId(std::string_view id);
+
+// Files left by an operator add that stopped before the user file listed the operator: an
+// "<ID>_active.info" whose ID is not listed, and the files of that ID. Removed when no table
+// of theirs holds a row; otherwise kept, and their marker's path returned. Nothing is done
+// when the user file cannot be read. Called at start while holding the folder's lock.
+std::vector<std::string> RemoveUnregisteredUserFiles(const std::string& dataFolder);
 
 // The files of one user in the data folder.
 struct UserFiles {
@@ -125,8 +137,14 @@ public:
     [[nodiscard]] bool OpenUserDatabases();
     // Loads the active user's settings file, writing the defaults when it is missing.
     [[nodiscard]] bool LoadSettings();
-    // Writes Settings() to the active user's file, then loads it back.
-    [[nodiscard]] bool SaveSettings();
+    // Writes Settings() to the active user's file, with `extra` (other keys of the same
+    // file) in the same single replacement, then loads it back. Refused, with nothing
+    // written, when the audit log cannot be written (LastAuditError() names the file).
+    // `extraChanges` describes `extra` for the log.
+    [[nodiscard]] bool SaveSettings(const std::vector<ProfileChange>& extra = {},
+                                    const std::string& extraChanges = {});
+    // Why the last change was refused for the audit log's sake; empty when it was not.
+    const std::string& LastAuditError() const { return auditError_; }
     // LoadUsers, OpenUserDatabases and LoadSettings, as after every change of user.
     [[nodiscard]] bool Reload();
     void CloseTables();
@@ -144,6 +162,12 @@ public:
     // Asks, refuses the last user, closes the tables, deletes the current user's files,
     // rewrites the user file with the first remaining user as current, reloads and reports.
     Outcome DeleteCurrentUser();
+    // Brings back the files of a deleted user from the deleted-users folder and lists the
+    // user again (not made current).
+    Outcome RestoreUser(const std::string& id);
+    // Completes or undoes a user delete or restore that a crash interrupted; called at start
+    // while holding the folder's lock. Returns the folders it could not settle.
+    static std::vector<std::string> SettleUserMoves(const std::string& dataFolder);
     // Reload; says so when the user's files cannot be used, instead of leaving empty lists
     // that look like a user without results.
     [[nodiscard]] bool ReloadAndReport();
@@ -166,8 +190,10 @@ private:
     [[nodiscard]] bool OpenTable(MeasurementTable& table, const std::string& path);
     [[nodiscard]] bool CreateUserFiles(const std::string& id, std::vector<std::string>& created,
                                        std::string& failure);
-    // Appends to the data folder's audit log in the name of the active user.
-    void Audit(const char* action, const std::string& detail);
+    // An audit entry in the name of the active user, for a change about to be made.
+    AuditEntry EntryOf(const char* action, const std::string& detail) const;
+    // Tells the operator the change is refused because the log cannot be written.
+    void AuditRefused(const std::string& error);
 
     std::string folder_;
     Prompter& prompter_;
@@ -180,6 +206,7 @@ private:
     bool damagedFile_ = false;
     std::vector<std::string> openProblems_;
     std::string reportedUnlisted_;
+    std::string auditError_;
     SettingsStore settings_;
     HbA1cTable hba1cMain_;
     HbA1cTable hba1cDownload_;

@@ -235,8 +235,11 @@ void SettingsDialog::Save() {
     s.command = memo_->text().toStdString();
     s.language = language_->currentIndex() == 1 ? 1 : 0;
     if (!users_.SaveSettings()) {
-        prompter_.Inform(Message::Verbatim(tr("The settings could not be saved.").toStdString()),
-                         MessageId::CaptionProgram, Prompter::Severity::Error);
+        prompter_.Inform(
+            users_.LastAuditError().empty()
+                ? Message::Verbatim(tr("The settings could not be saved.").toStdString())
+                : Message(MessageId::AuditNotWritable, {users_.LastAuditError()}),
+            MessageId::CaptionProgram, Prompter::Severity::Error);
         Refresh();
         return;
     }
@@ -274,18 +277,17 @@ void SettingsDialog::Backup() {
     }
     std::string error;
     std::vector<BackupMember> members;
-    if (!WriteBackup(users_.DataFolder(), path.toStdString(), kProgramVersion, error, &members)) {
+    AuditEntry entry;
+    entry.operatorId = users_.ActiveUserId();
+    entry.action = audit_action::kBackup;
+    if (!WriteBackup(users_.DataFolder(), path.toStdString(), kProgramVersion, error, &members,
+                     &entry)) {
         prompter_.Inform(Message::Verbatim(tr("The backup could not be written:\r\n%1")
                                                .arg(QString::fromStdString(error))
                                                .toStdString()),
                          MessageId::CaptionProgram, Prompter::Severity::Error);
         return;
     }
-    AuditEntry entry;
-    entry.operatorId = users_.ActiveUserId();
-    entry.action = audit_action::kBackup;
-    entry.detail = std::to_string(members.size()) + " files to " + path.toStdString();
-    AppendAudit(users_.DataFolder(), std::move(entry));
     prompter_.Inform(Message::Verbatim(tr("The backup was written:\r\n%1").arg(path).toStdString()),
                      MessageId::CaptionProgram, Prompter::Severity::Information);
 }

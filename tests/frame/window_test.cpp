@@ -3,6 +3,7 @@
 // binary runs once more on a screen of device pixel ratio 2.
 #include "frame/main_window.h"
 #include "frame/window_placement.h"
+#include "i18n/message_text.h"
 #include "print/print_job.h"
 #include "scripted_prompter.h"
 #include "store/csv_export.h"
@@ -11,6 +12,7 @@
 #include "views/all_data_page.h"
 #include "views/data_list_view.h"
 #include "views/delivery_panel.h"
+#include "views/ui_services.h"
 #include "widgets/image_button.h"
 #include "widgets/program_palette.h"
 
@@ -496,4 +498,37 @@ TEST_F(WindowTest, OnADenseScreenThePicturesAreTheSharpOnes) {
     ASSERT_EQ(shown.size(), QSize(220, 200));
     EXPECT_EQ(shown, drawn);
     EXPECT_EQ(frame->windowIcon().pixmap(QSize(32, 32)).devicePixelRatio(), 2.0);
+}
+
+// The operator-delete question as the window shows it: the operator named, their results
+// counted, No the default.
+TEST(OperatorDeleteQuestion, NamesTheOperatorAndTheirResultsWithNoAsDefault) {
+    TempDir dir;
+    ScriptedPrompter prompter;
+    UserStore users(dir.Path(), prompter);
+    ASSERT_TRUE(users.Reload());
+    ASSERT_EQ(users.AddUser("김민수"), UserStore::Outcome::Done);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(users.HbA1cMain().AddNew());
+        users.HbA1cMain().date = "2026011" + std::to_string(i);
+        users.HbA1cMain().time = "0930";
+        users.HbA1cMain().value = "0650";
+        users.HbA1cMain().pid = "P1";
+        ASSERT_TRUE(users.HbA1cMain().Update());
+    }
+    prompter.shown.clear();
+    prompter.answers = {false};
+    ASSERT_EQ(users.DeleteCurrentUser(), UserStore::Outcome::Declined);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    ASSERT_TRUE(prompter.shown[0].defaultNo);
+    const std::string text = MessageUtf8(prompter.shown[0].message);
+    EXPECT_NE(text.find("김민수"), std::string::npos) << text;
+    EXPECT_NE(text.find("HbA1c 결과 3개"), std::string::npos) << text;
+    EXPECT_NE(text.find("혈당 결과 0개"), std::string::npos) << text;
+    auto box = MakeQuestionBox(nullptr, text, "QuorinA1c", true);
+    box->show();
+    QTest::qWait(0);
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+    Render(box.get(), "operator_delete_question");
+    EXPECT_EQ(users.UserList(), (std::vector<std::string>{"Basis", "김민수"}));
 }

@@ -230,8 +230,11 @@ TEST_F(Users, DeletingBasisLeavesTheFirstOtherUserCurrentWithItsSettings) {
 
     prompter.shown.clear();
     EXPECT_EQ(store.DeleteCurrentUser(), UserStore::Outcome::Done);
-    EXPECT_EQ(prompter.Texts(), (std::vector<std::string>{"현재 사용자 데이터를 삭제하시겠습니까?",
-                                                          "사용자 데이터가 삭제되었습니다."}));
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[0].message,
+              Message(MessageId::AskDeleteUserNamed, {"Basis", "0", "0"}));
+    EXPECT_EQ(prompter.shown[1].message,
+              Message(MessageId::UserDeletedKept, {"Basis", File("deleted_users/Basis")}));
     EXPECT_TRUE(prompter.shown[0].defaultNo) << "a stray Enter keeps the user";
     EXPECT_EQ(store.UserList(), (std::vector<std::string>{"abc", "xyz"}));
     EXPECT_EQ(store.CurrentUserId(), "abc");
