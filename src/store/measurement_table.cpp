@@ -1,6 +1,7 @@
 #include "store/measurement_table.h"
 
 #include "store/patient_history.h"
+#include "store/patient_search.h"
 
 #include <cstring>
 
@@ -99,6 +100,7 @@ void MeasurementTable::OnSchemaSynced() {
     // holds one download and is never searched by patient.
     if (table != kDownloadTableName) {
         (void)EnsurePatientIndex(*this);
+        (void)EnsurePatientSearchIndex(*this);
     }
 }
 

@@ -79,9 +79,10 @@ enum class MessageId : int {
     SettingLanguageChoices,
     SettingInterfaceChoices,
     SettingNotANumber,
-    SettingTooLong,    // the key, the most bytes, the bytes given
-    SettingOutOfRange, // the key, the lowest, the highest, the text given
-    SettingAckTimeout, // the key, the most seconds, the value
+    SettingTooLong,        // the key, the most bytes, the bytes given
+    SettingOutOfRange,     // the key, the lowest, the highest, the text given
+    TargetLowNotBelowHigh, // the low limit's key, the high limit's key
+    SettingAckTimeout,     // the key, the most seconds, the value
 };
 
 struct Message {
