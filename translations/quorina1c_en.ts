@@ -311,6 +311,10 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
         <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
         <translation>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</translation>
     </message>
+    <message>
+        <source>%1 must be lower than %2</source>
+        <translation>%1 must be lower than %2</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -373,6 +377,26 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
     <message>
         <source>Mean of the last 12 months: %1 (n = %2)</source>
         <translation>Mean of the last 12 months: %1 (n = %2)</translation>
+    </message>
+    <message>
+        <source>%1 (1 result)</source>
+        <translation>%1 (1 result)</translation>
+    </message>
+    <message>
+        <source>%1 (%2 results)</source>
+        <translation>%1 (%2 results)</translation>
+    </message>
+    <message>
+        <source>Warning: the records of this patient disagree. Check them before relying on these results.</source>
+        <translation>Warning: the records of this patient disagree. Check them before relying on these results.</translation>
+    </message>
+    <message>
+        <source>Names on the records: %1</source>
+        <translation>Names on the records: %1</translation>
+    </message>
+    <message>
+        <source>Birth dates on the records: %1</source>
+        <translation>Birth dates on the records: %1</translation>
     </message>
 </context>
 <context>
@@ -563,6 +587,22 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>pending</source>
         <translation>pending</translation>
+    </message>
+    <message>
+        <source>Dates</source>
+        <translation>Dates</translation>
+    </message>
+    <message>
+        <source>1 patient</source>
+        <translation>1 patient</translation>
+    </message>
+    <message>
+        <source>%1 patients</source>
+        <translation>%1 patients</translation>
+    </message>
+    <message>
+        <source>No patient with this ID</source>
+        <translation>No patient with this ID</translation>
     </message>
 </context>
 <context>
@@ -849,6 +889,18 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>held %1: the FHIR server refused it (%2)</source>
         <translation>held %1: the FHIR server refused it (%2)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is the ID of several patients (%2); give the ID as it is stored</source>
+        <translation>&quot;%1&quot; is the ID of several patients (%2); give the ID as it is stored</translation>
+    </message>
+    <message>
+        <source>Name	Birth date	Records</source>
+        <translation>Name	Birth date	Records</translation>
+    </message>
+    <message>
+        <source>DISAGREE</source>
+        <translation>DISAGREE</translation>
     </message>
 </context>
 <context>
@@ -1182,12 +1234,51 @@ The record may have been deleted meanwhile.</translation>
         <translation>OrvoA1c Data Manager v1.09</translation>
     </message>
     <message>
-        <source>Search from this date (%1)</source>
-        <translation>Search from this date (%1)</translation>
-    </message>
-    <message>
         <source>Delete: delete the selected result. %1: reload the list.</source>
         <translation>Delete: delete the selected result. %1: reload the list.</translation>
+    </message>
+    <message>
+        <source>A patient ID or name; Enter lists that patient (%1)</source>
+        <translation>A patient ID or name; Enter lists that patient (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>qa::PatientChooser</name>
+    <message>
+        <source>Choose the patient</source>
+        <translation>Choose the patient</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; matches %2 patients. Choose the one whose results to list:</source>
+        <translation>&quot;%1&quot; matches %2 patients. Choose the one whose results to list:</translation>
+    </message>
+    <message>
+        <source>Only the first %1 are shown: type more of the ID or the name.</source>
+        <translation>Only the first %1 are shown: type more of the ID or the name.</translation>
+    </message>
+    <message>
+        <source>Patient ID</source>
+        <translation>Patient ID</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Birth date</source>
+        <translation>Birth date</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Results</translation>
+    </message>
+    <message>
+        <source>Newest</source>
+        <translation>Newest</translation>
+    </message>
+    <message>
+        <source>Show this patient</source>
+        <translation>Show this patient</translation>
     </message>
 </context>
 <context>
@@ -1275,6 +1366,18 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>The patient report could not be printed: no printer is available, or the document could not be written.</source>
         <translation>The patient report could not be printed: no printer is available, or the document could not be written.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Birth date</source>
+        <translation>Birth date</translation>
+    </message>
+    <message>
+        <source>Print the patient report (%1)</source>
+        <translation>Print the patient report (%1)</translation>
     </message>
 </context>
 <context>
@@ -1448,6 +1551,10 @@ The record may have been deleted meanwhile.</translation>
 %1</source>
         <translation>The backup was written:<byte value="xd"/>
 %1</translation>
+    </message>
+    <message>
+        <source>Target ranges</source>
+        <translation>Target ranges</translation>
     </message>
 </context>
 <context>

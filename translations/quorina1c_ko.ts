@@ -311,6 +311,10 @@ The files of &quot;%2&quot; are used instead.</source>
         <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
         <translation>%1에는 1부터 %2까지의 초를 적어 주세요(&quot;%3&quot; 아님)</translation>
     </message>
+    <message>
+        <source>%1 must be lower than %2</source>
+        <translation>%1은(는) %2보다 낮아야 합니다</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -373,6 +377,26 @@ The files of &quot;%2&quot; are used instead.</source>
     <message>
         <source>Mean of the last 12 months: %1 (n = %2)</source>
         <translation>최근 12개월 평균: %1 (n = %2)</translation>
+    </message>
+    <message>
+        <source>%1 (1 result)</source>
+        <translation>%1 (결과 1건)</translation>
+    </message>
+    <message>
+        <source>%1 (%2 results)</source>
+        <translation>%1 (결과 %2건)</translation>
+    </message>
+    <message>
+        <source>Warning: the records of this patient disagree. Check them before relying on these results.</source>
+        <translation>주의: 이 환자의 기록이 서로 다릅니다. 결과를 사용하기 전에 기록을 확인해 주세요.</translation>
+    </message>
+    <message>
+        <source>Names on the records: %1</source>
+        <translation>기록에 있는 이름: %1</translation>
+    </message>
+    <message>
+        <source>Birth dates on the records: %1</source>
+        <translation>기록에 있는 생년월일: %1</translation>
     </message>
 </context>
 <context>
@@ -563,6 +587,22 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>pending</source>
         <translation>대기</translation>
+    </message>
+    <message>
+        <source>Dates</source>
+        <translation>날짜 지정</translation>
+    </message>
+    <message>
+        <source>1 patient</source>
+        <translation>환자 1명</translation>
+    </message>
+    <message>
+        <source>%1 patients</source>
+        <translation>환자 %1명</translation>
+    </message>
+    <message>
+        <source>No patient with this ID</source>
+        <translation>해당 ID의 환자가 없습니다</translation>
     </message>
 </context>
 <context>
@@ -849,6 +889,18 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>held %1: the FHIR server refused it (%2)</source>
         <translation>보류 %1: FHIR 서버가 거부했습니다(%2)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is the ID of several patients (%2); give the ID as it is stored</source>
+        <translation>&quot;%1&quot;은(는) 여러 환자의 ID입니다(%2). 저장된 그대로 ID를 입력해 주세요</translation>
+    </message>
+    <message>
+        <source>Name	Birth date	Records</source>
+        <translation>이름	생년월일	기록</translation>
+    </message>
+    <message>
+        <source>DISAGREE</source>
+        <translation>불일치</translation>
     </message>
 </context>
 <context>
@@ -1182,12 +1234,51 @@ The record may have been deleted meanwhile.</source>
         <translation>오르보에이원씨 관리 프로그램 v1.09</translation>
     </message>
     <message>
-        <source>Search from this date (%1)</source>
-        <translation>이 날짜부터 검색 (%1)</translation>
-    </message>
-    <message>
         <source>Delete: delete the selected result. %1: reload the list.</source>
         <translation>Delete: 선택한 결과 삭제. %1: 목록 새로 읽기.</translation>
+    </message>
+    <message>
+        <source>A patient ID or name; Enter lists that patient (%1)</source>
+        <translation>환자 ID 또는 이름: Enter를 누르면 그 환자의 결과를 봅니다 (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>qa::PatientChooser</name>
+    <message>
+        <source>Choose the patient</source>
+        <translation>환자 선택</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; matches %2 patients. Choose the one whose results to list:</source>
+        <translation>&quot;%1&quot;에 해당하는 환자가 %2명입니다. 결과를 볼 환자를 선택해 주세요:</translation>
+    </message>
+    <message>
+        <source>Only the first %1 are shown: type more of the ID or the name.</source>
+        <translation>처음 %1명만 표시됩니다. ID나 이름을 더 입력해 주세요.</translation>
+    </message>
+    <message>
+        <source>Patient ID</source>
+        <translation>환자 ID</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>이름</translation>
+    </message>
+    <message>
+        <source>Birth date</source>
+        <translation>생년월일</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>결과 수</translation>
+    </message>
+    <message>
+        <source>Newest</source>
+        <translation>최근 날짜</translation>
+    </message>
+    <message>
+        <source>Show this patient</source>
+        <translation>이 환자 보기</translation>
     </message>
 </context>
 <context>
@@ -1275,6 +1366,18 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>The patient report could not be printed: no printer is available, or the document could not be written.</source>
         <translation>환자 보고서를 인쇄할 수 없습니다: 프린터가 없거나 문서를 쓸 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>이름</translation>
+    </message>
+    <message>
+        <source>Birth date</source>
+        <translation>생년월일</translation>
+    </message>
+    <message>
+        <source>Print the patient report (%1)</source>
+        <translation>환자 보고서 인쇄 (%1)</translation>
     </message>
 </context>
 <context>
@@ -1448,6 +1551,10 @@ The record may have been deleted meanwhile.</source>
 %1</source>
         <translation>백업을 썼습니다:<byte value="xd"/>
 %1</translation>
+    </message>
+    <message>
+        <source>Target ranges</source>
+        <translation>목표 범위</translation>
     </message>
 </context>
 <context>
