@@ -1697,10 +1697,6 @@ The record may have been deleted meanwhile.</translation>
         <translation>Prints the data report of the same list to FILE as PDF, through the print code of the window&apos;s print button. With --patient it prints the patient report instead: the patient&apos;s HbA1c and glucose results of the period with their summary and charts, as the patient page prints it. It needs no display.</translation>
     </message>
     <message>
-        <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</source>
-        <translation>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</translation>
-    </message>
-    <message>
         <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>
         <translation>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</translation>
     </message>
@@ -1943,6 +1939,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</source>
         <translation>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</translation>
+    </message>
+    <message>
+        <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, then every name and birth date the records carry, and DISAGREE where they differ, separated by tabs. --patient takes a whole ID, ignoring case and surrounding blanks.</source>
+        <translation>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, then every name and birth date the records carry, and DISAGREE where they differ, separated by tabs. --patient takes a whole ID, ignoring case and surrounding blanks.</translation>
     </message>
 </context>
 <context>

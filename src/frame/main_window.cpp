@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>

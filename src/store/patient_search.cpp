@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <set>
 
 namespace qa {
 
@@ -46,20 +47,21 @@ void Bind(sqlite3_stmt* statement, int index, const std::string& text) {
                       SQLITE_TRANSIENT);
 }
 
-// Distinct IDs from a query whose first column is the ID, at most `limit` + 1 of them.
+// Distinct IDs from a query whose first column is the ID, stepping only until one more than
+// `limit` have turned up.
 bool ReadIds(MeasurementTable& table, SqliteStatement& statement, int limit,
              std::vector<std::string>& ids, std::string& error) {
+    std::set<std::string> seen;
     int rc = SQLITE_DONE;
-    while (static_cast<int>(ids.size()) <= limit &&
+    while (static_cast<int>(seen.size()) <= limit &&
            (rc = sqlite3_step(statement.Get())) == SQLITE_ROW) {
-        ids.push_back(ColumnText(statement.Get(), 0));
+        seen.insert(ColumnText(statement.Get(), 0));
     }
-    if (static_cast<int>(ids.size()) <= limit && rc != SQLITE_DONE) {
+    if (static_cast<int>(seen.size()) <= limit && rc != SQLITE_DONE) {
         ids.clear();
         return Fail(table, error);
     }
-    std::sort(ids.begin(), ids.end());
-    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    ids.assign(seen.begin(), seen.end());
     return true;
 }
 
@@ -162,11 +164,12 @@ PatientSearch FindPatients(MeasurementTable& table, std::string_view typed, int 
     search.wholeId = !ids.empty();
     if (ids.empty() && !Trimmed(typed).empty()) {
         // Part of an ID or a name: a walk of the search index (ID and name side by side),
-        // stopped as soon as one more patient than the limit has turned up.
+        // stopped as soon as one more patient than the limit has turned up. No DISTINCT: with
+        // it SQLite walks the ID index in order and reads every row's name from the table,
+        // many times slower at a million rows.
         SqliteStatement statement =
-            PrepareStatement(table.Handle(), "SELECT DISTINCT [PID] FROM [" + table.TableName() +
-                                                 "] WHERE " + PatientSearchCondition(typed) +
-                                                 " LIMIT " + std::to_string(limit + 1));
+            PrepareStatement(table.Handle(), "SELECT [PID] FROM [" + table.TableName() +
+                                                 "] WHERE " + PatientSearchCondition(typed));
         if (!statement) {
             search.ok = Fail(table, search.error);
             return search;

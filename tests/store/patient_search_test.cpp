@@ -139,6 +139,18 @@ TEST_F(PatientSearchTest, WholeIdLookupWalksTheCaseFreeIndex) {
     }
     EXPECT_NE(details.find("HospitalTlb_PID_NOCASE"), std::string::npos) << details;
     EXPECT_EQ(details.find("SCAN HospitalTlb\n"), std::string::npos) << details;
+
+    // Part of an ID or a name walks the same index alone, never the ID index with a read of
+    // the table for every row's name.
+    SqliteStatement part = PrepareStatement(db, "EXPLAIN QUERY PLAN SELECT [PID] FROM "
+                                                "[HospitalTlb] WHERE " +
+                                                    PatientSearchCondition("p10"));
+    ASSERT_TRUE(part);
+    details.clear();
+    while (sqlite3_step(part.Get()) == SQLITE_ROW) {
+        details += reinterpret_cast<const char*>(sqlite3_column_text(part.Get(), 3));
+    }
+    EXPECT_NE(details.find("COVERING INDEX HospitalTlb_PID_NOCASE"), std::string::npos) << details;
 }
 
 TEST_F(PatientSearchTest, TheRecordsOfOnePatientThatDisagreeAreCountedNotSettled) {
