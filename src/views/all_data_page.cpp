@@ -956,8 +956,7 @@ int AllDataPage::PrintList() {
             QStringLiteral("   ") +
             tr("Search: %1").arg(QString::fromStdString(DecodeStoredText(searchedPatient_))) +
             QStringLiteral(" (") +
-            (patients == 1 ? tr("1 patient") : tr("%1 patients").arg(patients)) +
-            QLatin1Char(')');
+            (patients == 1 ? tr("1 patient") : tr("%1 patients").arg(patients)) + QLatin1Char(')');
     }
     const int result = PrintListReport(source, users_.Settings(), *print_, context);
     QApplication::restoreOverrideCursor();
