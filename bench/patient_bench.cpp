@@ -7,11 +7,13 @@
 #include "print/patient_report.h"
 #include "store/measurement_table.h"
 #include "store/patient_history.h"
+#include "store/patient_search.h"
 
 #include <sqlite3.h>
 
 #include <benchmark/benchmark.h>
 
+#include <cctype>
 #include <cstdio>
 #include <random>
 
@@ -171,6 +173,110 @@ void PatientReportPdf(benchmark::State& state) {
     }
 }
 BENCHMARK(PatientReportPdf)->Name("Patient/ReportPdf500")->Unit(benchmark::kMillisecond);
+
+// The search field's candidate lookup at a million rows, most of them a patient of their own:
+// a whole ID typed in another case, and part of an ID that matches a handful of patients. The
+// same IDs, taken from rows spread over the file, in every run.
+constexpr int kSearchRows = 1'000'000;
+
+const std::vector<std::string>& IdsToSearch() {
+    static const std::vector<std::string> ids = [] {
+        std::vector<std::string> found;
+        sqlite3* db = nullptr;
+        Require(sqlite3_open_v2(ClinicHbA1cFile(kSearchRows).c_str(), &db, SQLITE_OPEN_READONLY,
+                                nullptr) == SQLITE_OK,
+                "open the clinic file");
+        sqlite3_stmt* statement = nullptr;
+        Require(sqlite3_prepare_v2(db, "SELECT PID FROM HospitalTlb WHERE rowid % 997 = 0", -1,
+                                   &statement, nullptr) == SQLITE_OK,
+                "read patient IDs");
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            found.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        Require(found.size() > 500, "patient IDs in the clinic file");
+        return found;
+    }();
+    return ids;
+}
+
+std::string Lowered(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// `part`: the ID without its last character, which the IDs of up to ten patients start with.
+void Candidates(benchmark::State& state, bool part) {
+    static const std::string path = ClinicWorkingCopy(kSearchRows);
+    HbA1cTable table;
+    Require(table.SetTableName(kMainTableName), "table name");
+    Require(table.Open(path), "open the table");
+    const std::vector<std::string>& ids = IdsToSearch();
+    std::size_t next = 0;
+    std::size_t offered = 0;
+    for (auto _ : state) {
+        const std::string& id = ids[next];
+        next = (next + 37) % ids.size();
+        const std::string typed = part ? id.substr(0, id.size() - 1) : Lowered(id);
+        const PatientSearch search = FindPatients(table, typed);
+        if (!search.ok || search.candidates.empty()) {
+            state.SkipWithError(search.error.empty() ? "a stored patient was not offered"
+                                                     : search.error.c_str());
+            break;
+        }
+        offered += search.candidates.size();
+    }
+    state.counters["offered"] =
+        benchmark::Counter(static_cast<double>(offered), benchmark::Counter::kAvgIterations);
+}
+
+void PatientWholeId(benchmark::State& state) {
+    Candidates(state, false);
+}
+BENCHMARK(PatientWholeId)->Name("Patient/SearchWholeId1M")->Unit(benchmark::kMillisecond);
+
+void PatientPartOfId(benchmark::State& state) {
+    Candidates(state, true);
+}
+BENCHMARK(PatientPartOfId)->Name("Patient/SearchPartOfId1M")->Unit(benchmark::kMillisecond);
+
+// The baseline, in the same process on the same file: the search as it was, a condition on ID
+// and name that the list's query ran over the whole table for every text typed.
+void PatientOldSearch(benchmark::State& state) {
+    static const std::string path = ClinicWorkingCopy(kSearchRows);
+    sqlite3* db = nullptr;
+    Require(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK, "open");
+    const std::vector<std::string>& ids = IdsToSearch();
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const std::string& id = ids[next];
+        next = (next + 37) % ids.size();
+        const std::string sql = "SELECT rowid FROM HospitalTlb WHERE " +
+                                PatientSearchCondition(id.substr(0, id.size() - 1));
+        sqlite3_stmt* statement = nullptr;
+        Require(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK,
+                "prepare");
+        std::size_t rows = 0;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            ++rows;
+        }
+        sqlite3_finalize(statement);
+        benchmark::DoNotOptimize(rows);
+    }
+    sqlite3_close(db);
+}
+BENCHMARK(PatientOldSearch)->Name("Patient/SearchSubstringScan1M")->Unit(benchmark::kMillisecond);
+
+const bool kSearchBudgets =
+    AddBudget({"patient search, a whole ID among 1,000,000 rows", "Patient/SearchWholeId1M",
+               "Patient/SearchSubstringScan1M", 50,
+               "the substring search the list ran before, on the same file"}) &&
+    AddBudget({"patient search, part of an ID among 1,000,000 rows", "Patient/SearchPartOfId1M",
+               "Patient/SearchSubstringScan1M", 500,
+               "the substring search the list ran before, on the same file"});
 
 const bool kBudgets =
     AddBudget({"patient lookup and summary among 100,000 rows", "Patient/Lookup100k",

@@ -357,6 +357,10 @@ Its files are kept in: %2</translation>
         <source>감사 기록에 쓸 수 없어 변경하지 않았습니다: %1</source>
         <translation>Nothing was changed: the audit log cannot be written: %1</translation>
     </message>
+    <message>
+        <source>%1 must be lower than %2</source>
+        <translation>%1 must be lower than %2</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -419,6 +423,26 @@ Its files are kept in: %2</translation>
     <message>
         <source>Mean of the last 12 months: %1 (n = %2)</source>
         <translation>Mean of the last 12 months: %1 (n = %2)</translation>
+    </message>
+    <message>
+        <source>%1 (1 result)</source>
+        <translation>%1 (1 result)</translation>
+    </message>
+    <message>
+        <source>%1 (%2 results)</source>
+        <translation>%1 (%2 results)</translation>
+    </message>
+    <message>
+        <source>Warning: the records of this patient disagree. Check them before relying on these results.</source>
+        <translation>Warning: the records of this patient disagree. Check them before relying on these results.</translation>
+    </message>
+    <message>
+        <source>Names on the records: %1</source>
+        <translation>Names on the records: %1</translation>
+    </message>
+    <message>
+        <source>Birth dates on the records: %1</source>
+        <translation>Birth dates on the records: %1</translation>
     </message>
 </context>
 <context>
@@ -609,6 +633,22 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>pending</source>
         <translation>pending</translation>
+    </message>
+    <message>
+        <source>Dates</source>
+        <translation>Dates</translation>
+    </message>
+    <message>
+        <source>1 patient</source>
+        <translation>1 patient</translation>
+    </message>
+    <message>
+        <source>%1 patients</source>
+        <translation>%1 patients</translation>
+    </message>
+    <message>
+        <source>No patient with this ID</source>
+        <translation>No patient with this ID</translation>
     </message>
 </context>
 <context>
@@ -956,6 +996,18 @@ The record may have been deleted meanwhile.</translation>
         <source>No deleted result with the ID %1 is remembered.</source>
         <translation>No deleted result with the ID %1 is remembered.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; is the ID of several patients (%2); give the ID as it is stored</source>
+        <translation>&quot;%1&quot; is the ID of several patients (%2); give the ID as it is stored</translation>
+    </message>
+    <message>
+        <source>Name	Birth date	Records</source>
+        <translation>Name	Birth date	Records</translation>
+    </message>
+    <message>
+        <source>DISAGREE</source>
+        <translation>DISAGREE</translation>
+    </message>
 </context>
 <context>
     <name>qa::CsvHeader</name>
@@ -1288,12 +1340,51 @@ The record may have been deleted meanwhile.</translation>
         <translation>OrvoA1c Data Manager v1.09</translation>
     </message>
     <message>
-        <source>Search from this date (%1)</source>
-        <translation>Search from this date (%1)</translation>
-    </message>
-    <message>
         <source>Delete: delete the selected result. %1: reload the list.</source>
         <translation>Delete: delete the selected result. %1: reload the list.</translation>
+    </message>
+    <message>
+        <source>A patient ID or name; Enter lists that patient (%1)</source>
+        <translation>A patient ID or name; Enter lists that patient (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>qa::PatientChooser</name>
+    <message>
+        <source>Choose the patient</source>
+        <translation>Choose the patient</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; matches %2 patients. Choose the one whose results to list:</source>
+        <translation>&quot;%1&quot; matches %2 patients. Choose the one whose results to list:</translation>
+    </message>
+    <message>
+        <source>Only the first %1 are shown: type more of the ID or the name.</source>
+        <translation>Only the first %1 are shown: type more of the ID or the name.</translation>
+    </message>
+    <message>
+        <source>Patient ID</source>
+        <translation>Patient ID</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Birth date</source>
+        <translation>Birth date</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Results</translation>
+    </message>
+    <message>
+        <source>Newest</source>
+        <translation>Newest</translation>
+    </message>
+    <message>
+        <source>Show this patient</source>
+        <translation>Show this patient</translation>
     </message>
 </context>
 <context>
@@ -1381,6 +1472,18 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>The patient report could not be printed: no printer is available, or the document could not be written.</source>
         <translation>The patient report could not be printed: no printer is available, or the document could not be written.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Birth date</source>
+        <translation>Birth date</translation>
+    </message>
+    <message>
+        <source>Print the patient report (%1)</source>
+        <translation>Print the patient report (%1)</translation>
     </message>
 </context>
 <context>
@@ -1555,6 +1658,10 @@ The record may have been deleted meanwhile.</translation>
         <translation>The backup was written:<byte value="xd"/>
 %1</translation>
     </message>
+    <message>
+        <source>Target ranges</source>
+        <translation>Target ranges</translation>
+    </message>
 </context>
 <context>
     <name>qa::Startup</name>
@@ -1702,6 +1809,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</source>
         <translation>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</translation>
+    </message>
+    <message>
+        <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>
+        <translation>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</translation>
     </message>
     <message>
         <source>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</source>
@@ -1974,6 +2085,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>Let list put each result&apos;s ID first, as modify and delete take it.</source>
         <translation>Let list put each result&apos;s ID first, as modify and delete take it.</translation>
+    </message>
+    <message>
+        <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, then every name and birth date the records carry, and DISAGREE where they differ, separated by tabs. --patient takes a whole ID, ignoring case and surrounding blanks.</source>
+        <translation>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, then every name and birth date the records carry, and DISAGREE where they differ, separated by tabs. --patient takes a whole ID, ignoring case and surrounding blanks.</translation>
     </message>
 </context>
 <context>

@@ -357,6 +357,10 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
         <source>감사 기록에 쓸 수 없어 변경하지 않았습니다: %1</source>
         <translation>감사 기록에 쓸 수 없어 변경하지 않았습니다: %1</translation>
     </message>
+    <message>
+        <source>%1 must be lower than %2</source>
+        <translation>%1은(는) %2보다 낮아야 합니다</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -419,6 +423,26 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
     <message>
         <source>Mean of the last 12 months: %1 (n = %2)</source>
         <translation>최근 12개월 평균: %1 (n = %2)</translation>
+    </message>
+    <message>
+        <source>%1 (1 result)</source>
+        <translation>%1 (결과 1건)</translation>
+    </message>
+    <message>
+        <source>%1 (%2 results)</source>
+        <translation>%1 (결과 %2건)</translation>
+    </message>
+    <message>
+        <source>Warning: the records of this patient disagree. Check them before relying on these results.</source>
+        <translation>주의: 이 환자의 기록이 서로 다릅니다. 결과를 사용하기 전에 기록을 확인해 주세요.</translation>
+    </message>
+    <message>
+        <source>Names on the records: %1</source>
+        <translation>기록에 있는 이름: %1</translation>
+    </message>
+    <message>
+        <source>Birth dates on the records: %1</source>
+        <translation>기록에 있는 생년월일: %1</translation>
     </message>
 </context>
 <context>
@@ -609,6 +633,22 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>pending</source>
         <translation>대기</translation>
+    </message>
+    <message>
+        <source>Dates</source>
+        <translation>날짜 지정</translation>
+    </message>
+    <message>
+        <source>1 patient</source>
+        <translation>환자 1명</translation>
+    </message>
+    <message>
+        <source>%1 patients</source>
+        <translation>환자 %1명</translation>
+    </message>
+    <message>
+        <source>No patient with this ID</source>
+        <translation>해당 ID의 환자가 없습니다</translation>
     </message>
 </context>
 <context>
@@ -956,6 +996,18 @@ The record may have been deleted meanwhile.</source>
         <source>No deleted result with the ID %1 is remembered.</source>
         <translation>ID가 %1인 삭제된 결과의 기록이 없습니다.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; is the ID of several patients (%2); give the ID as it is stored</source>
+        <translation>&quot;%1&quot;은(는) 여러 환자의 ID입니다(%2). 저장된 그대로 ID를 입력해 주세요</translation>
+    </message>
+    <message>
+        <source>Name	Birth date	Records</source>
+        <translation>이름	생년월일	기록</translation>
+    </message>
+    <message>
+        <source>DISAGREE</source>
+        <translation>불일치</translation>
+    </message>
 </context>
 <context>
     <name>qa::CsvHeader</name>
@@ -1288,12 +1340,51 @@ The record may have been deleted meanwhile.</source>
         <translation>오르보에이원씨 관리 프로그램 v1.09</translation>
     </message>
     <message>
-        <source>Search from this date (%1)</source>
-        <translation>이 날짜부터 검색 (%1)</translation>
-    </message>
-    <message>
         <source>Delete: delete the selected result. %1: reload the list.</source>
         <translation>Delete: 선택한 결과 삭제. %1: 목록 새로 읽기.</translation>
+    </message>
+    <message>
+        <source>A patient ID or name; Enter lists that patient (%1)</source>
+        <translation>환자 ID 또는 이름: Enter를 누르면 그 환자의 결과를 봅니다 (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>qa::PatientChooser</name>
+    <message>
+        <source>Choose the patient</source>
+        <translation>환자 선택</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; matches %2 patients. Choose the one whose results to list:</source>
+        <translation>&quot;%1&quot;에 해당하는 환자가 %2명입니다. 결과를 볼 환자를 선택해 주세요:</translation>
+    </message>
+    <message>
+        <source>Only the first %1 are shown: type more of the ID or the name.</source>
+        <translation>처음 %1명만 표시됩니다. ID나 이름을 더 입력해 주세요.</translation>
+    </message>
+    <message>
+        <source>Patient ID</source>
+        <translation>환자 ID</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>이름</translation>
+    </message>
+    <message>
+        <source>Birth date</source>
+        <translation>생년월일</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>결과 수</translation>
+    </message>
+    <message>
+        <source>Newest</source>
+        <translation>최근 날짜</translation>
+    </message>
+    <message>
+        <source>Show this patient</source>
+        <translation>이 환자 보기</translation>
     </message>
 </context>
 <context>
@@ -1381,6 +1472,18 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>The patient report could not be printed: no printer is available, or the document could not be written.</source>
         <translation>환자 보고서를 인쇄할 수 없습니다: 프린터가 없거나 문서를 쓸 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>이름</translation>
+    </message>
+    <message>
+        <source>Birth date</source>
+        <translation>생년월일</translation>
+    </message>
+    <message>
+        <source>Print the patient report (%1)</source>
+        <translation>환자 보고서 인쇄 (%1)</translation>
     </message>
 </context>
 <context>
@@ -1555,6 +1658,10 @@ The record may have been deleted meanwhile.</source>
         <translation>백업을 썼습니다:<byte value="xd"/>
 %1</translation>
     </message>
+    <message>
+        <source>Target ranges</source>
+        <translation>목표 범위</translation>
+    </message>
 </context>
 <context>
     <name>qa::Startup</name>
@@ -1702,6 +1809,10 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</source>
         <translation>list는 사용자 목록을 보여 주며 현재 사용자에 *를 붙입니다. add는 사용자를 만듭니다. delete는 사용자를 목록에서 빼고 그 파일을 모두 데이터 폴더의 deleted_users 폴더로 옮기며, 남은 첫 사용자가 현재 사용자가 됩니다(마지막 사용자는 지울 수 없습니다). restore는 삭제된 사용자의 파일을 되돌리고 다시 목록에 넣습니다. switch는 ID를 현재 사용자로 바꿉니다.</translation>
+    </message>
+    <message>
+        <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>
+        <translation>list는 사용자 목록을 보여 주며 현재 사용자에 *를 붙입니다. add는 사용자를 만듭니다. delete는 사용자와 그 파일을 모두 지우고, 남은 첫 사용자가 현재 사용자가 됩니다(마지막 사용자는 지울 수 없습니다). switch는 ID를 현재 사용자로 바꿉니다.</translation>
     </message>
     <message>
         <source>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</source>
@@ -1974,6 +2085,10 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>Let list put each result&apos;s ID first, as modify and delete take it.</source>
         <translation>list가 각 결과의 ID를 modify와 delete가 받는 형태로 첫 열에 넣습니다.</translation>
+    </message>
+    <message>
+        <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, then every name and birth date the records carry, and DISAGREE where they differ, separated by tabs. --patient takes a whole ID, ignoring case and surrounding blanks.</source>
+        <translation>한 종류의 저장 결과에 있는 환자 ID마다 한 줄씩 ID 순서로 보여 줍니다: ID, 결과 수, 가장 최근 결과의 날짜와 그 결과를 사용자 설정의 형식으로, 이어서 기록에 있는 모든 이름과 생년월일을, 서로 다르면 불일치 표시(영어에서는 DISAGREE)와 함께 탭으로 나누어 보여 줍니다. 첫 줄은 머리글입니다. --patient에는 대소문자와 앞뒤 공백을 무시한 ID 전체를 적습니다.</translation>
     </message>
 </context>
 <context>

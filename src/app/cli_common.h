@@ -111,6 +111,11 @@ private:
                std::size_t& printed, const ReportContext& context);
     // The patient's results of both kinds, within the period of --from/--to or --weeks.
     int PatientReport(const std::string& patientId, const std::string& path);
+    // --patient as the window's search takes a whole ID: surrounding blanks and ASCII case
+    // do not count. Sets `id` to the stored ID (the text itself when no result carries it);
+    // an error when the text names several stored IDs that differ only in case and none of
+    // them exactly.
+    int ResolvePatient(const std::string& typed, std::string& id);
     int Patients();
     // Starts a QGuiApplication for printing when none runs.
     std::unique_ptr<QGuiApplication> PrintingApplication();

@@ -80,7 +80,14 @@ int Cli::ListOrExport(const std::string& command) {
     if (int code = OpenUser(true); code != kExitOk) {
         return code;
     }
-    const std::optional<std::string> patient = Value(options_, "--patient");
+    std::optional<std::string> patient = Value(options_, "--patient");
+    if (patient) {
+        std::string id;
+        if (int code = ResolvePatient(*patient, id); code != kExitOk) {
+            return code;
+        }
+        patient = id;
+    }
     if (patient && command == "report") {
         return PatientReport(*patient, *out);
     }

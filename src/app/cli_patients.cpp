@@ -2,9 +2,57 @@
 
 #include "store/display_format.h"
 #include "store/patient_history.h"
+#include "store/patient_search.h"
 #include "store/text_encoding.h"
 
+#include <algorithm>
+
 namespace qa::cli {
+
+int Cli::ResolvePatient(const std::string& typed, std::string& id) {
+    std::vector<std::string> found;
+    for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
+                                    static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
+        if (!table->IsOpen()) {
+            continue;
+        }
+        std::vector<std::string> ids;
+        std::string error;
+        if (!FindWholePatientIds(*table, typed, ids, error)) {
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n")) << "  "
+                 << error << "\n";
+            return kExitFailed;
+        }
+        for (std::string& one : ids) {
+            if (std::find(found.begin(), found.end(), one) == found.end()) {
+                found.push_back(std::move(one));
+            }
+        }
+    }
+    const auto first = typed.find_first_not_of(" \t");
+    const std::string trimmed =
+        first == std::string::npos ? std::string()
+                                   : typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
+    if (found.size() > 1) {
+        // The exact spelling, when one of them has it, is the one meant.
+        if (std::find(found.begin(), found.end(), trimmed) != found.end()) {
+            id = trimmed;
+            return kExitOk;
+        }
+        std::string names;
+        for (const std::string& one : found) {
+            names += (names.empty() ? "" : ", ") + DecodeStoredText(one);
+        }
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                          "\"%1\" is the ID of several patients (%2); give "
+                                          "the ID as it is stored"),
+                        {trimmed, names})
+             << "\n";
+        return kExitFailed;
+    }
+    id = found.empty() ? trimmed : found.front();
+    return kExitOk;
+}
 
 int Cli::Patients() {
     if (int code = Extra(0); code != kExitOk) {
@@ -35,14 +83,33 @@ int Cli::Patients() {
     }
     const SettingsStore& settings = users_->Settings();
     // Headed like the list: the columns in the operator's language, tab-separated.
+    // The first four columns are those of earlier versions; who the records say the patient
+    // is follows, every variant of it, and a mark where the records disagree.
     out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Patient ID\tResults\tLast date\tLast result"))
-         << "\n";
+         << "\t" << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Name\tBirth date\tRecords")) << "\n";
+    const std::string disagree = CliText(QT_TRANSLATE_NOOP("qa::Cli", "DISAGREE"));
+    auto variants = [](const std::vector<PatientIdentity::Variant>& list, auto&& text) {
+        std::string cell;
+        for (const auto& variant : list) {
+            cell += (cell.empty() ? "" : " | ") + text(variant.text);
+            if (list.size() > 1) {
+                cell += " (" + std::to_string(variant.count) + ")";
+            }
+        }
+        return cell;
+    };
     for (const PatientOverview& p : patients) {
         out_ << DecodeStoredText(p.patientId) << "\t" << p.count << "\t"
              << FormatDateText(settings, p.lastDate, p.lastTime) << "\t"
              << (*kind == ResultKind::HbA1c ? FormatHbA1cText(settings, p.lastValue, false)
                                             : FormatGlucoseText(settings, p.lastValue))
-             << "\n";
+             << "\t" << variants(p.identity.names, [](const std::string& t) { return t; }) << "\t"
+             << variants(p.identity.birthDates,
+                         [&](const std::string& t) {
+                             const std::string date = FormatDateText(settings, t, "0000");
+                             return date.empty() || date.starts_with(kInvalidDateMark) ? t : date;
+                         })
+             << "\t" << (p.identity.Disagrees() ? disagree : std::string()) << "\n";
     }
     return kExitOk;
 }

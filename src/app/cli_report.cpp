@@ -164,6 +164,8 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
         }
         (table->Kind() == ResultKind::HbA1c ? data.hba1c : data.glucose) = std::move(results);
     }
+    // Over every record of the patient: a name outside the period still disagrees.
+    IdentifyPatient(data);
     auto from = Value(options_, "--from");
     auto to = Value(options_, "--to");
     if (from) {
@@ -193,11 +195,6 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
             std::erase_if(*list, [&](const PatientResult& r) {
                 return r.date < data.fromDate || r.date > data.toDate;
             });
-        }
-    }
-    for (const auto* list : {&data.hba1c, &data.glucose}) {
-        if (!list->empty() && data.patientName.empty()) {
-            data.patientName = list->front().patientName;
         }
     }
     if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {

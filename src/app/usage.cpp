@@ -208,7 +208,9 @@ ProgramUsage MakeCliUsage() {
              "qa::Usage",
              "Prints one line per patient ID among the stored results of one kind, in the order "
              "of the IDs: the ID, the number of results, the date of the newest result and that "
-             "result, formatted by the operator's settings, separated by tabs."),
+             "result, formatted by the operator's settings, then every name and birth date the "
+             "records carry, and DISAGREE where they differ, separated by tabs. --patient takes "
+             "a whole ID, ignoring case and surrounding blanks."),
          {}},
         {"users",
          "list | add ID | delete ID | restore ID | switch ID",

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -183,13 +184,12 @@ void MainWindow::AddShortcuts() {
     });
     add(refresh, [this] {
         if (ActiveView() == kViewAllData) {
-            allDataPage_->LoadList();
+            allDataPage_->Refresh();
         }
     });
     add(find, [this] {
         if (ActiveView() == kViewAllData) {
-            allDataPage_->StartPicker()->setFocus(Qt::ShortcutFocusReason);
-            allDataPage_->StartPicker()->selectAll();
+            allDataPage_->FocusSearch();
         }
     });
     // F1 is "help" everywhere; here the About box, as the caption icon's menu has it.
@@ -201,9 +201,9 @@ void MainWindow::AddShortcuts() {
     tip(allDataPage_->PrintButton(), print);
     tip(allDataPage_->ExportButton(), exportKeys);
     tip(downloadPage_->ExportButton(), exportKeys);
-    const QString findTip =
-        tr("Search from this date (%1)").arg(find.toString(QKeySequence::NativeText));
-    allDataPage_->StartPicker()->setToolTip(findTip);
+    allDataPage_->SearchField()->setToolTip(
+        tr("A patient ID or name; Enter lists that patient (%1)")
+            .arg(find.toString(QKeySequence::NativeText)));
     allDataPage_->List()->setToolTip(tr("Delete: delete the selected result. %1: reload the list.")
                                          .arg(refresh.toString(QKeySequence::NativeText)));
 }
@@ -297,7 +297,8 @@ void MainWindow::Command(FrameCommand command) {
         break;
     case FrameCommand::ReloadList:
         if (ActiveView() == kViewAllData) {
-            allDataPage_->LoadList();
+            // New units or formats: the same rows, shown in them.
+            allDataPage_->Refresh();
         }
         break;
     }
@@ -512,16 +513,20 @@ void MainWindow::ShowNewRecords(int importedCount) {
 void MainWindow::ShowSettingsDialog() {
     SettingsDialog dialog(services_.users, services_.prompter, this);
     dialog.SetFileService(&services_.files);
-    if (dialog.exec() == QDialog::Accepted) {
-        ApplySettingsChange();
-    } else if (dialog.UsersChanged()) {
-        ApplySettingsChange();
+    const bool saved = dialog.exec() == QDialog::Accepted;
+    if (saved || dialog.UsersChanged()) {
+        ApplySettingsChange(dialog.UsersChanged());
     }
 }
 
-void MainWindow::ApplySettingsChange() {
+void MainWindow::ApplySettingsChange(bool otherOperator) {
     // The language is the current operator's: a saved choice or another operator applies now.
     ApplyLanguage(LanguageFromSetting(services_.users.Settings().language));
+    if (otherOperator && ActiveView() == kViewAllData) {
+        // Another operator's files: their whole list, not a search among someone else's.
+        allDataPage_->LoadList();
+        return;
+    }
     Command(FrameCommand::ReloadList);
 }
 

@@ -107,7 +107,7 @@ private:
     void EnableDownloadCommand(bool enabled);
     void ShowGetDataDialog();
     void ShowSettingsDialog();
-    void ApplySettingsChange();
+    void ApplySettingsChange(bool otherOperator);
     void AddShortcuts();
     void AddLockKeyFields(QStatusBar* bar);
 

@@ -184,6 +184,8 @@ const char* MessageSource(MessageId id) {
         return QT_TRANSLATE_NOOP("Message", "%1 takes a number such as 6.7, not \"%2\"");
     case MessageId::SettingOutOfRange:
         return QT_TRANSLATE_NOOP("Message", "%1 takes a number from %2 to %3, not \"%4\"");
+    case MessageId::TargetLowNotBelowHigh:
+        return QT_TRANSLATE_NOOP("Message", "%1 must be lower than %2");
     case MessageId::SettingTooLong:
         return QT_TRANSLATE_NOOP("Message", "%1 is too long: at most %2 bytes (a Hangul "
                                             "syllable takes 3), this one takes %3");

@@ -62,6 +62,68 @@ QString ResultText(const SettingsStore& settings, const PatientResult& result) {
 
 } // namespace
 
+void IdentifyPatient(PatientReportData& data) {
+    data.identity = PatientIdentity{};
+    for (const auto* list : {&data.hba1c, &data.glucose}) {
+        for (const PatientResult& r : *list) {
+            CountIdentity(data.identity, r.patientName, r.birthDate);
+        }
+    }
+    data.patientName = data.identity.names.empty() ? "" : data.identity.names.front().text;
+}
+
+QString PatientTitleText(const PatientReportData& data) {
+    QString title = Q(DecodeStoredText(data.patientId));
+    QStringList names;
+    for (const auto& name : data.identity.names) {
+        names << Q(name.text);
+    }
+    if (names.isEmpty() && !data.patientName.empty()) {
+        names << Q(data.patientName);
+    }
+    if (!names.isEmpty()) {
+        title += QStringLiteral("  ") + names.join(QStringLiteral(" / "));
+    }
+    return title;
+}
+
+QString BirthDateText(const SettingsStore& settings, const std::string& stored) {
+    const std::string text = FormatDateText(settings, stored, "0000");
+    return Q(text.empty() || text.starts_with(kInvalidDateMark) ? stored : text);
+}
+
+QStringList PatientConflictLines(const PatientIdentity& identity, const SettingsStore& settings) {
+    QStringList lines;
+    if (!identity.Disagrees()) {
+        return lines;
+    }
+    auto variants = [](const std::vector<PatientIdentity::Variant>& list, auto&& text) {
+        QStringList parts;
+        for (const auto& variant : list) {
+            parts << (variant.count == 1 ? Tr(QT_TRANSLATE_NOOP("PatientReport", "%1 (1 result)"))
+                                               .arg(text(variant.text))
+                                         : Tr(QT_TRANSLATE_NOOP("PatientReport", "%1 (%2 results)"))
+                                               .arg(text(variant.text))
+                                               .arg(variant.count));
+        }
+        return parts.join(QStringLiteral(", "));
+    };
+    lines << Tr(QT_TRANSLATE_NOOP("PatientReport",
+                                  "Warning: the records of this patient disagree. Check them "
+                                  "before relying on these results."));
+    if (identity.NamesDisagree()) {
+        lines << Tr(QT_TRANSLATE_NOOP("PatientReport", "Names on the records: %1"))
+                     .arg(variants(identity.names, [](const std::string& t) { return Q(t); }));
+    }
+    if (identity.BirthDatesDisagree()) {
+        lines << Tr(QT_TRANSLATE_NOOP("PatientReport", "Birth dates on the records: %1"))
+                     .arg(variants(identity.birthDates, [&](const std::string& t) {
+                         return BirthDateText(settings, t);
+                     }));
+    }
+    return lines;
+}
+
 void DrawResultChart(QPainter& painter, const QRectF& area, const SettingsStore& settings,
                      ResultKind kind, const std::vector<PatientResult>& results,
                      const QFont& font) {
@@ -266,10 +328,7 @@ void PatientReportUnit::PrintHeader() {
     ReportContext context;
     context.clinic = Q(settings.hospital);
     context.operatorId = Q(data.operatorId);
-    QString patient = Q(DecodeStoredText(data.patientId));
-    if (!data.patientName.empty()) {
-        patient += QStringLiteral("  ") + Q(data.patientName);
-    }
+    const QString patient = PatientTitleText(data);
     context.subject = Tr(QT_TRANSLATE_NOOP("PatientReport", "Patient: %1")).arg(patient);
     context.period = ReportPeriodText(settings, data.fromDate, data.toDate);
     const int saved = rowHeightUsed_;
@@ -367,6 +426,22 @@ bool PatientReportUnit::Print() {
     FontSelector body(Job()->Sink(), &bodyFont_.printer);
     CurrentFontScope current(this, &bodyFont_);
     const int chartHeight = Job()->PrintableRect().Height() / 4;
+    if (const QStringList conflict = PatientConflictLines(data->identity, reportJob_->Settings());
+        !conflict.isEmpty()) {
+        // First on the page, above every figure: the figures may mix two people.
+        PrintTitleLine(conflict.front());
+        for (qsizetype i = 1; i < conflict.size(); ++i) {
+            EnsureSpace(-2);
+            TextBlock block;
+            block.text = conflict[i];
+            block.left = Job()->PrintableRect().left;
+            block.right = Job()->PrintableRect().right;
+            block.top = Job()->Cursor().y();
+            PrintTextBlock(block);
+            Job()->Cursor().ry() += TextLineHeight();
+        }
+        Job()->Cursor().ry() += TextLineHeight() / 2;
+    }
     PrintSummary(ResultKind::HbA1c, data->hba1c);
     PrintSummary(ResultKind::Glucose, data->glucose);
     PrintChart(ResultKind::HbA1c, data->hba1c, chartHeight);

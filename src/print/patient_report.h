@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QRectF>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -19,8 +20,11 @@ namespace qa {
 
 // Everything the patient report prints, read before printing starts.
 struct PatientReportData {
-    std::string patientId; // as stored
-    std::string patientName;
+    std::string patientId;   // as stored
+    std::string patientName; // the name most of the records carry
+    // Every name and birth date the patient's records carry; more than one of either is a
+    // disagreement the page and the report show, never settle.
+    PatientIdentity identity;
     std::vector<PatientResult> hba1c;   // newest first
     std::vector<PatientResult> glucose; // newest first
     std::string fromDate;               // stored dates of the period; empty when unlimited
@@ -28,6 +32,21 @@ struct PatientReportData {
     std::string operatorId;
     std::chrono::sys_days today{};
 };
+
+// Fills `identity` and `patientName` from the results read (all of them, before any period
+// narrows what is printed).
+void IdentifyPatient(PatientReportData& data);
+
+// The title of the page and the report: the ID, then every name on the records.
+QString PatientTitleText(const PatientReportData& data);
+
+// The warning lines when the records disagree about the patient's name or birth date, in
+// the operator's language; empty when they agree.
+QStringList PatientConflictLines(const PatientIdentity& identity, const SettingsStore& settings);
+
+// A stored birth date ("YYYYMMDD") in the operator's date format, as stored when it names no
+// day.
+QString BirthDateText(const SettingsStore& settings, const std::string& stored);
 
 // Draws the results of one kind over time in `area`: value axis in the operator's unit, the
 // target range of the settings (HbA1c: target lines at the low and high limits; glucose: the

@@ -1,6 +1,7 @@
 #include "store/measurement_table.h"
 
 #include "store/patient_history.h"
+#include "store/patient_search.h"
 
 #include "store/name_uuid.h"
 
@@ -109,6 +110,7 @@ void MeasurementTable::OnSchemaSynced() {
     // holds one download and is never searched by patient.
     if (table != kDownloadTableName) {
         (void)EnsurePatientIndex(*this);
+        (void)EnsurePatientSearchIndex(*this);
     }
     // The IDs first: an index built over them afterwards is one sort, where one kept up to
     // date through every random ID costs a page write for nearly each row of a long file.

@@ -93,6 +93,7 @@ enum class MessageId : int {
     ResultExists,   // the ID
     SkippedDeleted, // how many
     SkippedCorrected,
+    TargetLowNotBelowHigh, // the low limit's key, the high limit's key
 };
 
 struct Message {

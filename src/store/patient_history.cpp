@@ -92,8 +92,9 @@ bool ReadPatientResults(MeasurementTable& table, std::string_view patientId,
     }
     const std::string sql = "SELECT rowid, [DATE], [TIME], [" + std::string(table.ValueColumn()) +
                             "], [PID], " + ColumnOrEmpty(table, 6) + ", " +
-                            ColumnOrEmpty(table, 9) + " FROM [" + table.TableName() +
-                            "] WHERE [PID] = ?1 OR [PID] = ?2 ORDER BY " + table.StandardSort();
+                            ColumnOrEmpty(table, 9) + ", " + ColumnOrEmpty(table, 7) + " FROM [" +
+                            table.TableName() + "] WHERE [PID] = ?1 OR [PID] = ?2 ORDER BY " +
+                            table.StandardSort();
     SqliteStatement statement = PrepareStatement(table.Handle(), sql);
     if (!statement) {
         error = table.Path().Str() + ": " + sqlite3_errmsg(table.Handle());
@@ -115,6 +116,7 @@ bool ReadPatientResults(MeasurementTable& table, std::string_view patientId,
         result.patientId = ColumnText(statement.Get(), 4);
         result.patientName = DecodeStoredText(ColumnText(statement.Get(), 5));
         result.memo = DecodeStoredText(ColumnText(statement.Get(), 6));
+        result.birthDate = ColumnText(statement.Get(), 7);
         out.push_back(std::move(result));
     }
     if (rc != SQLITE_DONE) {
@@ -270,7 +272,8 @@ bool ReadPatientOverview(MeasurementTable& table, std::vector<PatientOverview>& 
         return false;
     }
     const std::string sql = "SELECT [PID], [DATE], [TIME], [" + std::string(table.ValueColumn()) +
-                            "] FROM [" + table.TableName() + "] ORDER BY [PID], " +
+                            "], " + ColumnOrEmpty(table, 6) + ", " + ColumnOrEmpty(table, 7) +
+                            " FROM [" + table.TableName() + "] ORDER BY [PID], " +
                             table.StandardSort();
     SqliteStatement statement = PrepareStatement(table.Handle(), sql);
     if (!statement) {
@@ -289,6 +292,8 @@ bool ReadPatientOverview(MeasurementTable& table, std::vector<PatientOverview>& 
             out.push_back(std::move(patient));
         }
         ++out.back().count;
+        CountIdentity(out.back().identity, DecodeStoredText(ColumnText(statement.Get(), 4)),
+                      ColumnText(statement.Get(), 5));
     }
     if (rc != SQLITE_DONE) {
         error = table.Path().Str() + ": " + sqlite3_errmsg(table.Handle());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/measurement_table.h"
+#include "store/patient_search.h"
 #include "store/settings.h"
 
 #include <chrono>
@@ -21,6 +22,7 @@ struct PatientResult {
     std::string value;       // as stored: HbA1c percent x 100, glucose mg/dL
     std::string patientId;   // stored bytes
     std::string patientName; // decoded
+    std::string birthDate;   // as stored
     std::string memo;        // decoded
 };
 
@@ -86,6 +88,7 @@ std::string FormatFigure(const SettingsStore& settings, ResultKind kind,
 // One line per patient ID of a table, for the command line's patients listing.
 struct PatientOverview {
     std::string patientId; // stored bytes
+    PatientIdentity identity;
     int count = 0;
     std::string lastDate;
     std::string lastTime;

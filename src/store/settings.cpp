@@ -236,6 +236,34 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
     return false;
 }
 
+bool CheckTargetRanges(const SettingsStore& store, Message& problem) {
+    struct Limit {
+        const char* key;
+        float value;
+        double highest;
+    };
+    const Limit limits[] = {{"HbA1c_low", store.hba1cLow, kHbA1cLimitHighest},
+                            {"HbA1c_high", store.hba1cHigh, kHbA1cLimitHighest},
+                            {"Glucose_low", store.glucoseLow, kGlucoseLimitHighest},
+                            {"Glucose_high", store.glucoseHigh, kGlucoseLimitHighest}};
+    for (const Limit& limit : limits) {
+        // A limit of 0 draws its line on the axis, where no result can lie.
+        if (!(limit.value > 0.0f) || limit.value > limit.highest) {
+            problem =
+                Message(MessageId::SettingOutOfRange,
+                        {limit.key, "0", FixedText(limit.highest, 1), FixedText(limit.value, 1)});
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < 4; i += 2) {
+        if (!(limits[i].value < limits[i + 1].value)) {
+            problem = Message(MessageId::TargetLowNotBelowHigh, {limits[i].key, limits[i + 1].key});
+            return false;
+        }
+    }
+    return true;
+}
+
 bool SaveSettings(const std::string& path, const SettingsStore& store) {
     std::vector<ProfileChange> changes;
     for (auto& [key, text] : SettingsEntries(store)) {

@@ -61,6 +61,10 @@ std::vector<std::pair<std::string, std::string>> SettingsEntries(const SettingsS
 inline constexpr double kHbA1cLimitHighest = 20.0;
 inline constexpr double kGlucoseLimitHighest = 1000.0;
 
+// The target ranges the charts draw: each limit above 0 and at most the highest above, and
+// each low limit below its high one. False with `problem` naming the first that is not.
+bool CheckTargetRanges(const SettingsStore& store, Message& problem);
+
 // Sets one setting from its file key (any case) and a text; false with `problem` set for an
 // unknown key or a value that does not fit it.
 bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value,

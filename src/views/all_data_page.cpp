@@ -7,6 +7,7 @@
 #include "store/display_format.h"
 #include "store/list_filters.h"
 #include "store/patient_history.h"
+#include "store/patient_search.h"
 #include "store/record_edit.h"
 #include "store/result_delete.h"
 #include "store/system_error.h"
@@ -14,6 +15,7 @@
 #include "store/users.h"
 #include "views/delivery_panel.h"
 #include "views/list_report_source.h"
+#include "views/patient_chooser.h"
 #include "views/patient_page.h"
 #include "views/record_dialogs.h"
 #include "widgets/date_typing.h"
@@ -341,6 +343,8 @@ void AllDataPage::InitialUpdate() {
         periodList_->addItem(PeriodText(item));
     }
     periodList_->setCurrentIndex(0);
+    // Shown while a date-range search, which no period item describes, narrows the list.
+    periodList_->setPlaceholderText(tr("Dates"));
 
     list_ = new views::DataListView(this);
     list_->setObjectName("allDataList");
@@ -497,8 +501,8 @@ MeasurementTable& AllDataPage::Table() {
 void AllDataPage::ApplyFilter(const std::string& filter) {
     MeasurementTable& table = Table();
     periodFilter_ = filter;
-    const std::string combined =
-        JoinConditions(filter, PatientSearchCondition(searchField_->text().toStdString()));
+    const std::string combined = JoinConditions(
+        filter, searchedPatient_.empty() ? std::string() : PatientIdCondition(searchedPatient_));
     if (combined.empty()) {
         table.filter.Clear();
     } else {
@@ -547,6 +551,7 @@ std::vector<ListRow> AllDataPage::Rows() const {
 }
 
 void AllDataPage::Activate() {
+    searchedPatient_.clear();
     searchField_->clear();
     periodFilter_.clear();
     periodFrom_.clear();
@@ -571,10 +576,17 @@ void AllDataPage::LoadList() {
     list_->DeleteAllRows();
     index_.Clear();
     ApplyPickerFormat();
-    if (!keepFilter_ && !searchField_->text().isEmpty()) {
-        // This load reads the table unfiltered: the field must not claim a search.
+    if (!keepFilter_) {
+        // This load reads the table unfiltered: neither the field nor the period box may
+        // claim a narrower list.
         const QSignalBlocker quiet(searchField_);
         searchField_->clear();
+        searchedPatient_.clear();
+        searchedText_.clear();
+        periodFilter_.clear();
+        periodFrom_.clear();
+        periodTo_.clear();
+        periodList_->setCurrentIndex(0);
     }
     MeasurementTable& table = Table();
     if (!table.IsOpen()) {
@@ -647,6 +659,8 @@ void AllDataPage::Search() {
     keepFilter_ = true;
     listFiltered_ = true;
     LoadList();
+    // No period item covers these dates: the box steps aside for the pickers that do.
+    periodList_->setCurrentIndex(-1);
 }
 
 void AllDataPage::ChoosePeriod(int item) {
@@ -663,6 +677,11 @@ void AllDataPage::ChoosePeriod(int item) {
     keepFilter_ = true;
     listFiltered_ = true;
     LoadList();
+    if (item > 0) {
+        // The pickers show the days the period covers.
+        startPicker_->setDate(ToQDate(end - std::chrono::days{7 * item}));
+        endPicker_->setDate(ToQDate(end));
+    }
 }
 
 void AllDataPage::ChooseKind(int item) {
@@ -674,7 +693,7 @@ void AllDataPage::ChooseKind(int item) {
     periodFrom_.clear();
     periodTo_.clear();
     // The search stays and applies to the other kind's results.
-    keepFilter_ = !searchField_->text().trimmed().isEmpty();
+    keepFilter_ = !searchedPatient_.empty();
     LoadList();
 }
 
@@ -698,6 +717,7 @@ void AllDataPage::ChooseUser(int item) {
     kindList_->setCurrentIndex(static_cast<int>(kind_));
     listFiltered_ = false;
     keepFilter_ = false;
+    searchedPatient_.clear();
     searchField_->clear();
     periodFilter_.clear();
     periodFrom_.clear();
@@ -723,7 +743,8 @@ void AllDataPage::DeleteRow(int row, int column) {
                          Prompter::Severity::Error);
         return;
     }
-    LoadList();
+    // The neighbour of the deleted row takes its place, under the same period and search.
+    ReloadKeepingView(-1, row);
 }
 
 std::string AllDataPage::DeleteQuestion(int row) const {
@@ -846,6 +867,9 @@ void AllDataPage::ModifySelectedRecord() {
     if (result != QDialog::Accepted) {
         return;
     }
+    const int rowId = selected_.rowId;
+    std::vector<int> selectedRows = list_->SelectedRows();
+    const int listRow = selectedRows.empty() ? -1 : selectedRows.front();
     // With nothing captured the dialog showed an empty record, which names no stored row.
     if (hasSelected_) {
         const RecordEdit& edit = dialog.Edit();
@@ -862,7 +886,42 @@ void AllDataPage::ModifySelectedRecord() {
                              Prompter::Severity::Warning);
         }
     }
+    // The list the operator was working in, not the whole file: the period box and the search
+    // field would otherwise describe rows no longer shown.
+    ReloadKeepingView(rowId, listRow);
+}
+
+void AllDataPage::Refresh() {
+    std::vector<int> selectedRows = list_->SelectedRows();
+    const int listRow = selectedRows.empty() ? -1 : selectedRows.front();
+    const ListRow* current = RowAt(listRow);
+    ReloadKeepingView(current != nullptr ? current->rowId : -1, listRow);
+}
+
+void AllDataPage::ReloadKeepingView(int rowId, int listRow) {
+    const bool dates = periodList_->currentIndex() < 0;
+    ApplyFilter(periodFilter_);
+    keepFilter_ = true;
     LoadList();
+    if (dates) {
+        periodList_->setCurrentIndex(-1);
+    }
+    int select = -1;
+    if (rowId > 0) {
+        const std::vector<int>& keys = list_->Model()->SourceKeys();
+        for (std::size_t r = 0; r < keys.size(); ++r) {
+            if (index_.RowId(keys[r]) == rowId) {
+                select = static_cast<int>(r);
+                break;
+            }
+        }
+    }
+    if (select < 0 && listRow >= 0 && list_->RowCount() > 0) {
+        select = std::min(listRow, list_->RowCount() - 1);
+    }
+    if (select >= 0) {
+        list_->SelectRow(select);
+    }
 }
 
 int AllDataPage::PrintList() {
@@ -878,8 +937,26 @@ int AllDataPage::PrintList() {
         tr("Result kind: %1")
             .arg(kind_ == ResultKind::HbA1c ? QStringLiteral("HbA1c") : tr("Glucose"));
     context.period = ReportPeriodText(users_.Settings(), periodFrom_, periodTo_);
-    if (!searchField_->text().trimmed().isEmpty()) {
-        context.subject += QStringLiteral("   ") + tr("Search: %1").arg(searchField_->text());
+    if (!searchedPatient_.empty()) {
+        // The reader of the paper must see whose results these are, and that they are one
+        // patient's: the search names the ID, and the count of patients is counted, not
+        // assumed.
+        std::vector<std::string> ids;
+        for (int row = 0; row < list_->RowCount() && ids.size() < 2; ++row) {
+            if (const ListRow* stored = RowAt(row);
+                stored != nullptr &&
+                std::find(ids.begin(), ids.end(), stored->patientId) == ids.end()) {
+                ids.push_back(stored->patientId);
+            }
+        }
+        const int patients = static_cast<int>(ids.size());
+        // Kept short: the line also holds the clinic and the period.
+        context.subject =
+            (kind_ == ResultKind::HbA1c ? QStringLiteral("HbA1c") : tr("Glucose")) +
+            QStringLiteral("   ") +
+            tr("Search: %1").arg(QString::fromStdString(DecodeStoredText(searchedPatient_))) +
+            QStringLiteral(" (") +
+            (patients == 1 ? tr("1 patient") : tr("%1 patients").arg(patients)) + QLatin1Char(')');
     }
     const int result = PrintListReport(source, users_.Settings(), *print_, context);
     QApplication::restoreOverrideCursor();
@@ -902,56 +979,92 @@ void AllDataPage::AddSearchField() {
     searchField_->setClearButtonEnabled(true);
     resultCount_ = AddLabel(this, "", QRect(310, 190, 200, 28), Qt::AlignLeft | Qt::AlignVCenter,
                             "resultCount");
-    connect(searchField_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { ApplySearch(text); });
+    // A search runs on Enter: a candidate question on every keystroke would interrupt the
+    // typing. Emptying the field (its clear button) ends the search at once.
+    connect(searchField_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text.trimmed().isEmpty() && !searchedPatient_.empty()) {
+            ApplySearch(QString());
+        }
+    });
     connect(searchField_, &QLineEdit::returnPressed, this, [this] { OpenSearchedPatient(); });
 }
 
+void AllDataPage::FocusSearch() {
+    searchField_->setFocus(Qt::ShortcutFocusReason);
+    searchField_->selectAll();
+}
+
 void AllDataPage::ApplySearch(const QString& text) {
-    if (searchField_->text() != text) {
-        const QSignalBlocker quiet(searchField_);
-        searchField_->setText(text);
+    const QString typed = text.trimmed();
+    std::string chosen;
+    if (!typed.isEmpty()) {
+        const PatientSearch search = FindPatients(Table(), typed.toStdString());
+        if (!search.ok) {
+            prompter_.Inform(Message::Verbatim(search.error), kCaption,
+                             Prompter::Severity::Warning);
+            return;
+        }
+        if (search.candidates.size() == 1) {
+            chosen = search.candidates.front().patientId;
+        } else if (search.candidates.empty()) {
+            // No such patient: the list narrowed to the ID typed is empty and says so.
+            chosen = typed.toStdString();
+        } else {
+            PatientChooser chooser(typed, search, users_.Settings(), this);
+            const int result = dialogRunner_ ? dialogRunner_(chooser) : chooser.exec();
+            chosen = result == QDialog::Accepted ? chooser.ChosenId() : std::string();
+            if (chosen.empty()) {
+                // Nothing chosen: the list and the field stay as they were.
+                const QSignalBlocker quiet(searchField_);
+                searchField_->setText(
+                    searchedPatient_.empty()
+                        ? QString()
+                        : QString::fromStdString(DecodeStoredText(searchedPatient_)));
+                return;
+            }
+        }
     }
+    searchedPatient_ = chosen;
+    searchedText_ = typed;
+    {
+        // The field names the patient listed, not the text that led to them.
+        const QSignalBlocker quiet(searchField_);
+        searchField_->setText(chosen.empty() ? QString()
+                                             : QString::fromStdString(DecodeStoredText(chosen)));
+    }
+    const bool dates = periodList_->currentIndex() < 0;
     // The period chosen before stays; the search narrows it.
     ApplyFilter(periodFilter_);
     keepFilter_ = true;
-    listFiltered_ = listFiltered_ || !text.trimmed().isEmpty();
+    listFiltered_ = listFiltered_ || !chosen.empty();
     LoadList();
+    if (dates) {
+        periodList_->setCurrentIndex(-1);
+    }
 }
 
 void AllDataPage::OpenSearchedPatient() {
     const QString typed = searchField_->text().trimmed();
-    if (typed.isEmpty() || list_->RowCount() == 0) {
+    if (typed.isEmpty()) {
         return;
     }
-    // The one patient the list shows, else the one whose ID is what was typed.
-    std::string only;
-    std::string exact;
-    bool one = true;
-    for (int row = 0; row < list_->RowCount() && (one || exact.empty()); ++row) {
-        const ListRow* stored = RowAt(row);
-        if (stored == nullptr) {
-            continue;
+    // Enter on the patient the list shows opens their page; any other text is a new search.
+    if (!searchedPatient_.empty() &&
+        typed == QString::fromStdString(DecodeStoredText(searchedPatient_))) {
+        if (list_->RowCount() > 0) {
+            OpenPatientHistory(searchedPatient_);
         }
-        if (only.empty()) {
-            only = stored->patientId;
-        } else if (stored->patientId != only) {
-            one = false;
-        }
-        if (exact.empty() && QString::fromStdString(DecodeStoredText(stored->patientId))
-                                     .compare(typed, Qt::CaseInsensitive) == 0) {
-            exact = stored->patientId;
-        }
+        return;
     }
-    if (one && !only.empty()) {
-        OpenPatientHistory(only);
-    } else if (!exact.empty()) {
-        OpenPatientHistory(exact);
-    }
+    ApplySearch(typed);
 }
 
 void AllDataPage::ShowResultCount() {
     const int count = list_->RowCount();
+    if (count == 0 && !searchedPatient_.empty()) {
+        resultCount_->setText(tr("No patient with this ID"));
+        return;
+    }
     resultCount_->setText(count == 1 ? tr("1 result") : tr("%1 results").arg(count));
 }
 

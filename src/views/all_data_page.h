@@ -109,15 +109,24 @@ public:
     ImageButton* ExportButton() const { return exportButton_; }
     // Pending count, "Send pending", HL7/FHIR export of the rows shown.
     DeliveryPanel* Delivery() const { return delivery_; }
-    // The patient search: filters by patient ID or name as typed, within the period.
+    // The patient search: one patient at a time, within the period. A whole ID (ignoring
+    // case and surrounding blanks) lists that patient; text that matches several patients
+    // (part of an ID, or a name) offers them to choose from; Enter or Ctrl+F's field.
     QLineEdit* SearchField() const { return searchField_; }
     QLabel* ResultCount() const { return resultCount_; }
     void ApplySearch(const QString& text);
+    // The stored ID the list is narrowed to; empty without a search.
+    const std::string& SearchedPatient() const { return searchedPatient_; }
     // The delivery column's text for a state.
     static QString DeliveryStateName(interop::DeliveryState state);
     // Enter in the search field: the patient page of the one patient the list shows, or of
     // the patient whose ID is the text typed.
     void OpenSearchedPatient();
+    // Ctrl+F: the search field, its text selected.
+    void FocusSearch();
+    // F5 and a change of settings: the list read again as it stands (period, search and the
+    // selected row kept).
+    void Refresh();
 
     // Test seams: the date "today" is read from, the menu and the dialogs.
     void SetToday(TodayFn today) { today_ = std::move(today); }
@@ -143,6 +152,11 @@ private:
     void AddOptionalColumns(int first);
 
     void ShowResultCount();
+    // After a change to a row: the same filter, search and period again, and the changed row
+    // (by stored row id) selected when it is still listed, else the row at `listRow`.
+    void ReloadKeepingView(int rowId, int listRow);
+    // The period box and the date pickers say what the list covers.
+    void ShowPeriod(int item);
     void MarkDeliveryStates();
     MeasurementTable& Table();
     void ApplyFilter(const std::string& filter);
@@ -181,6 +195,10 @@ private:
     std::string periodFilter_;
     std::string periodFrom_;
     std::string periodTo_;
+    // The patient the search narrowed the list to (stored bytes), and the text the operator
+    // typed for it.
+    std::string searchedPatient_;
+    QString searchedText_;
 
     ResultKind kind_ = ResultKind::HbA1c;
     bool listFiltered_ = false;

@@ -17,6 +17,8 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QScreen>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -71,7 +73,6 @@ PatientPage::PatientPage(UserStore& users, Prompter& prompter, PrintDialogServic
     data_.patientId = std::move(patientId);
     setWindowTitle(tr("Patient history"));
     setObjectName(QStringLiteral("PatientPage"));
-    resize(1000, 760);
 
     auto* layout = new QVBoxLayout(this);
     title_ = new QLabel(this);
@@ -81,6 +82,15 @@ PatientPage::PatientPage(UserStore& users, Prompter& prompter, PrintDialogServic
     title_->setFont(titleFont);
     title_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(title_);
+    conflict_ = new QLabel(this);
+    conflict_->setObjectName(QStringLiteral("patientConflict"));
+    conflict_->setTextFormat(Qt::PlainText);
+    conflict_->setWordWrap(true);
+    conflict_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    conflict_->setStyleSheet(QStringLiteral("QLabel { color: #8a1c1c; background: #fdecea; border: "
+                                            "1px solid #e0a0a0; padding: 6px; }"));
+    conflict_->hide();
+    layout->addWidget(conflict_);
 
     auto* summaries = new QHBoxLayout;
     hba1cSummary_ = new QLabel(this);
@@ -97,16 +107,17 @@ PatientPage::PatientPage(UserStore& users, Prompter& prompter, PrintDialogServic
     for (QChartView** view : {&hba1cChart_, &glucoseChart_}) {
         *view = new QChartView(new QChart, this);
         (*view)->setRenderHint(QPainter::Antialiasing);
-        (*view)->setMinimumHeight(280);
+        // Small enough that the whole page, buttons included, fits a 1280 x 720 screen.
+        (*view)->setMinimumHeight(160);
         (*view)->chart()->legend()->setVisible(false);
         (*view)->chart()->setMargins(QMargins(4, 4, 4, 4));
         charts->addWidget(*view, 1);
     }
     layout->addLayout(charts, 3);
 
-    table_ = new QTableWidget(0, 5, this);
-    table_->setHorizontalHeaderLabels(
-        {tr("Date"), tr("Time"), tr("Test"), tr("Result"), tr("Memo")});
+    table_ = new QTableWidget(0, 7, this);
+    table_->setHorizontalHeaderLabels({tr("Date"), tr("Time"), tr("Test"), tr("Result"), tr("Memo"),
+                                       tr("Name"), tr("Birth date")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->setVisible(false);
@@ -114,6 +125,9 @@ PatientPage::PatientPage(UserStore& users, Prompter& prompter, PrintDialogServic
         table_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     }
     table_->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
+    table_->horizontalHeader()->setSectionResizeMode(5, QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(6, QHeaderView::ResizeToContents);
+    table_->setMinimumHeight(120);
     layout->addWidget(table_, 2);
 
     auto* buttons = new QHBoxLayout;
@@ -125,8 +139,30 @@ PatientPage::PatientPage(UserStore& users, Prompter& prompter, PrintDialogServic
     layout->addLayout(buttons);
     connect(printButton_, &QPushButton::clicked, this, [this] { PrintReport(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    printButton_->setToolTip(
+        tr("Print the patient report (%1)")
+            .arg(QKeySequence(QKeySequence::Print).toString(QKeySequence::NativeText)));
+    auto* printKeys = new QShortcut(QKeySequence::Print, this);
+    connect(printKeys, &QShortcut::activated, this, [this] {
+        if (printButton_->isEnabled()) {
+            PrintReport();
+        }
+    });
 
     Reload();
+    FitToScreen();
+}
+
+void PatientPage::FitToScreen() {
+    // The size it was drawn for, unless the screen is smaller: then the screen's area less
+    // the frame the window manager adds, so Print and Close stay on the screen.
+    QSize size(1000, 760);
+    if (const QScreen* shown = screen()) {
+        const QRect area = shown->availableGeometry();
+        size = size.boundedTo(area.size() - QSize(16, 48));
+        size = size.expandedTo(minimumSizeHint().boundedTo(area.size()));
+    }
+    resize(size);
 }
 
 QDate PatientPage::Today() const {
@@ -137,6 +173,7 @@ bool PatientPage::Reload() {
     data_.hba1c.clear();
     data_.glucose.clear();
     data_.patientName.clear();
+    data_.identity = PatientIdentity{};
     data_.operatorId = users_.ActiveUserId();
     const QDate today = Today();
     data_.today = std::chrono::sys_days{std::chrono::year_month_day{
@@ -162,24 +199,17 @@ bool PatientPage::Reload() {
         }
         (table->Kind() == ResultKind::HbA1c ? data_.hba1c : data_.glucose) = std::move(results);
     }
-    for (const auto* list : {&data_.hba1c, &data_.glucose}) {
-        for (const PatientResult& r : *list) {
-            if (data_.patientName.empty() && !r.patientName.empty()) {
-                data_.patientName = r.patientName;
-            }
-        }
-    }
+    IdentifyPatient(data_);
     Fill();
     return ok;
 }
 
 void PatientPage::Fill() {
     const SettingsStore& settings = users_.Settings();
-    QString title = tr("Patient %1").arg(Q(DecodeStoredText(data_.patientId)));
-    if (!data_.patientName.empty()) {
-        title += QStringLiteral("  ") + Q(data_.patientName);
-    }
-    title_->setText(title);
+    title_->setText(tr("Patient %1").arg(PatientTitleText(data_)));
+    const QStringList conflict = PatientConflictLines(data_.identity, settings);
+    conflict_->setText(conflict.join(QLatin1Char('\n')));
+    conflict_->setVisible(!conflict.isEmpty());
 
     for (ResultKind kind : {ResultKind::HbA1c, ResultKind::Glucose}) {
         const auto& results = kind == ResultKind::HbA1c ? data_.hba1c : data_.glucose;
@@ -225,12 +255,15 @@ void PatientPage::Fill() {
     table_->setRowCount(static_cast<int>(rows.size()));
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
         const PatientResult& r = *rows[static_cast<std::size_t>(i)];
-        const QString cells[] = {Q(FormatDateText(settings, r.date, r.time)),
-                                 Q(FormatTimeText(settings, r.date, r.time)),
-                                 r.kind == ResultKind::HbA1c ? QStringLiteral("HbA1c")
-                                                             : tr("Glucose"),
-                                 ResultText(settings, r), Q(r.memo)};
-        for (int c = 0; c < 5; ++c) {
+        const QString cells[] = {
+            Q(FormatDateText(settings, r.date, r.time)),
+            Q(FormatTimeText(settings, r.date, r.time)),
+            r.kind == ResultKind::HbA1c ? QStringLiteral("HbA1c") : tr("Glucose"),
+            ResultText(settings, r),
+            Q(r.memo),
+            Q(r.patientName),
+            r.birthDate.empty() ? QString() : BirthDateText(settings, r.birthDate)};
+        for (int c = 0; c < 7; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c < 4) {
                 item->setTextAlignment(Qt::AlignCenter);

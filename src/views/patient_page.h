@@ -46,9 +46,12 @@ public:
     QLabel* SummaryLabel(ResultKind kind) const;
     QTableWidget* Table() const { return table_; }
     QPushButton* PrintButton() const { return printButton_; }
+    // The warning shown when the records disagree about the name or birth date.
+    QLabel* ConflictLabel() const { return conflict_; }
 
 private:
     void Fill();
+    void FitToScreen();
     void FillChart(ResultKind kind);
     QDate Today() const;
 
@@ -59,6 +62,7 @@ private:
     TodayFn today_;
 
     QLabel* title_ = nullptr;
+    QLabel* conflict_ = nullptr;
     QLabel* hba1cSummary_ = nullptr;
     QLabel* glucoseSummary_ = nullptr;
     QChartView* hba1cChart_ = nullptr;

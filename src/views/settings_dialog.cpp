@@ -122,6 +122,32 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
     formats->addWidget(
         RadioGroup(this, tr("시간형식"), timeFormat_, {tr("12 Hours"), tr("24 Hours")}));
 
+    // The target ranges the charts and the patient report draw, in the stored units (percent,
+    // mg/dL) whatever unit the lists show.
+    auto* targets = new QGroupBox(tr("Target ranges"), this);
+    auto* targetGrid = new QGridLayout(targets);
+    auto limitEdit = [&](const char* name) {
+        auto* edit = new QLineEdit(targets);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setMaxLength(8);
+        edit->setAlignment(Qt::AlignRight);
+        return edit;
+    };
+    hba1cLow_ = limitEdit("HbA1c_low");
+    hba1cHigh_ = limitEdit("HbA1c_high");
+    glucoseLow_ = limitEdit("Glucose_low");
+    glucoseHigh_ = limitEdit("Glucose_high");
+    targetGrid->addWidget(new QLabel(tr("HbA1c"), targets), 0, 0);
+    targetGrid->addWidget(hba1cLow_, 0, 1);
+    targetGrid->addWidget(new QLabel(QStringLiteral("~"), targets), 0, 2);
+    targetGrid->addWidget(hba1cHigh_, 0, 3);
+    targetGrid->addWidget(new QLabel(QStringLiteral("%"), targets), 0, 4);
+    targetGrid->addWidget(new QLabel(tr("Glucose"), targets), 0, 5);
+    targetGrid->addWidget(glucoseLow_, 0, 6);
+    targetGrid->addWidget(new QLabel(QStringLiteral("~"), targets), 0, 7);
+    targetGrid->addWidget(glucoseHigh_, 0, 8);
+    targetGrid->addWidget(new QLabel(QStringLiteral("mg/dL"), targets), 0, 9);
+
     auto* info = new QGroupBox(tr("사용자 정보"), this);
     auto* infoForm = new QFormLayout(info);
     name_ = new QLineEdit(info);
@@ -161,6 +187,7 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
     layout->addLayout(top);
     layout->addLayout(units);
     layout->addLayout(formats);
+    layout->addWidget(targets);
     layout->addWidget(info);
     layout->addLayout(buttons);
 
@@ -203,6 +230,10 @@ void SettingsDialog::Refresh() {
     email_->setText(QString::fromStdString(s.email));
     hospital_->setText(QString::fromStdString(s.hospital));
     memo_->setText(QString::fromStdString(s.command));
+    hba1cLow_->setText(QString::number(s.hba1cLow, 'f', 1));
+    hba1cHigh_->setText(QString::number(s.hba1cHigh, 'f', 1));
+    glucoseLow_->setText(QString::number(s.glucoseLow, 'f', 1));
+    glucoseHigh_->setText(QString::number(s.glucoseHigh, 'f', 1));
     filling_ = false;
 }
 
@@ -224,7 +255,34 @@ void SettingsDialog::Save() {
             return;
         }
     }
+    // The limits go through the same checks as the command line's, on a copy: nothing is
+    // kept until all four are sound.
+    SettingsStore limits = users_.Settings();
+    for (QLineEdit* edit : {hba1cLow_, hba1cHigh_, glucoseLow_, glucoseHigh_}) {
+        Message problem;
+        if (!ApplySettingsEntry(limits, edit->objectName().toStdString(),
+                                edit->text().trimmed().toStdString(), problem)) {
+            prompter_.Inform(problem, MessageId::CaptionProgram, Prompter::Severity::Warning);
+            edit->setFocus();
+            edit->selectAll();
+            return;
+        }
+    }
+    if (Message problem; !CheckTargetRanges(limits, problem)) {
+        prompter_.Inform(problem, MessageId::CaptionProgram, Prompter::Severity::Warning);
+        for (QLineEdit* edit : {hba1cLow_, hba1cHigh_, glucoseLow_, glucoseHigh_}) {
+            if (!problem.args.empty() && edit->objectName().toStdString() == problem.args[0]) {
+                edit->setFocus();
+                edit->selectAll();
+            }
+        }
+        return;
+    }
     SettingsStore& s = users_.Settings();
+    s.hba1cLow = limits.hba1cLow;
+    s.hba1cHigh = limits.hba1cHigh;
+    s.glucoseLow = limits.glucoseLow;
+    s.glucoseHigh = limits.glucoseHigh;
     s.hba1cUnit = hba1cUnit_->checkedId() == 0 ? 0 : 1;
     s.glucoseUnit = glucoseUnit_->checkedId() == 0 ? 0 : 1;
     s.dateFormat = dateFormat_->checkedId() == 0 ? 0 : dateFormat_->checkedId() == 1 ? 1 : 2;

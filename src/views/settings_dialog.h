@@ -44,6 +44,11 @@ public:
     QButtonGroup* TimeFormat() const { return timeFormat_; }
     QLineEdit* NameEdit() const { return name_; }
     QLineEdit* HospitalEdit() const { return hospital_; }
+    // The target ranges, in percent and mg/dL.
+    QLineEdit* HbA1cLowEdit() const { return hba1cLow_; }
+    QLineEdit* HbA1cHighEdit() const { return hba1cHigh_; }
+    QLineEdit* GlucoseLowEdit() const { return glucoseLow_; }
+    QLineEdit* GlucoseHighEdit() const { return glucoseHigh_; }
     QPushButton* SaveButton() const { return save_; }
     QPushButton* AddUserButton() const { return addUser_; }
     QPushButton* DeleteUserButton() const { return deleteUser_; }
@@ -73,6 +78,10 @@ private:
     QButtonGroup* timeFormat_;
     QLineEdit* name_;
     QLineEdit* hospital_;
+    QLineEdit* hba1cLow_;
+    QLineEdit* hba1cHigh_;
+    QLineEdit* glucoseLow_;
+    QLineEdit* glucoseHigh_;
     QLineEdit* email_;
     QLineEdit* memo_;
     QPushButton* save_;

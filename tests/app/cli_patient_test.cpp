@@ -51,7 +51,8 @@ std::string PdfText(const TempDir& dir, const std::string& pdf) {
 
 const std::string kId = "K'7|^~\\&,\"x\"";
 
-void AddRow(MeasurementTable& table, const char* date, const char* value, const std::string& pid) {
+void AddRow(MeasurementTable& table, const char* date, const char* value, const std::string& pid,
+            const std::string& name = "", const std::string& dob = "") {
     ASSERT_TRUE(table.AddNew());
     table.date = date;
     table.time = "0930";
@@ -59,8 +60,8 @@ void AddRow(MeasurementTable& table, const char* date, const char* value, const 
     table.pid = pid;
     table.opid = "";
     table.eqType = table.Kind() == ResultKind::HbA1c ? "1" : "2";
-    table.name = "";
-    table.dob = "";
+    table.name = name;
+    table.dob = dob;
     table.diagnose = 0;
     table.memo = "";
     ASSERT_TRUE(table.Update());
@@ -91,13 +92,14 @@ TEST(CliPatients, PatientsListAndPatientFiltersOnListExportAndReport) {
 
     CliRun patients = Cli(data, {"patients"});
     ASSERT_EQ(patients.code, 0) << patients.err;
+    const std::string header =
+        "Patient ID\tResults\tLast date\tLast result\tName\tBirth date\tRecords";
     EXPECT_EQ(Lines(patients.out),
-              (std::vector<std::string>{"Patient ID\tResults\tLast date\tLast result",
-                                        "K'7\t1\t2024-01-02\t6.1 %", kId + "\t3\t2024-06-10\t7.2 %",
-                                        "OTHER\t1\t2024-01-01\t6.0 %"}));
+              (std::vector<std::string>{header, "K'7\t1\t2024-01-02\t6.1 %\t\t\t",
+                                        kId + "\t3\t2024-06-10\t7.2 %\t\t\t",
+                                        "OTHER\t1\t2024-01-01\t6.0 %\t\t\t"}));
     EXPECT_EQ(Cli(data, {"patients", "--kind", "glucose"}).out,
-              "Patient ID\tResults\tLast date\tLast result\n" + kId +
-                  "\t1\t2024-06-09\t142 mg/dL\n");
+              header + "\n" + kId + "\t1\t2024-06-09\t142 mg/dL\t\t\t\n");
     EXPECT_EQ(Cli(data, {"patients", "--weeks", "2"}).code, 2);
 
     CliRun list = Cli(data, {"list", "--patient", kId});
@@ -144,6 +146,62 @@ TEST(CliPatients, PatientsListAndPatientFiltersOnListExportAndReport) {
     text = PdfText(dir, dir.File("r.pdf"));
     for (const char* expected : {"QuorinA1c Self Report", "Clinic: Seoul Clinic", "Operator: Basis",
                                  "Result kind: HbA1c", "Period: 2024-05-27 - 2024-06-10"}) {
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    }
+}
+
+// Records of one patient that disagree about the name or the birth date: `patients` lists every
+// variant with its count and marks the line, the patient report warns above the figures; and
+// --patient takes a whole ID as the window's search does, a prefix never standing for another.
+TEST(CliPatients, DisagreeingRecordsAreShownAndPatientIdsAreWhole) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    ASSERT_EQ(Cli(data, {"list"}).code, 0);
+    ASSERT_EQ(Cli(data, {"settings", "set", "lang=1"}).code, 0);
+    {
+        HbA1cTable hba1c;
+        ASSERT_TRUE(hba1c.SetTableName(kMainTableName));
+        ASSERT_TRUE(hba1c.OpenOrCreate(data + "/Basis_HbA1c.sqlite"));
+        for (const char* date : {"20240101", "20240201", "20240301"}) {
+            AddRow(hba1c, date, "0700", "P1005", "Choi Minjun", "19700505");
+        }
+        AddRow(hba1c, "20240401", "0710", "P1005", "Lee SeoyunX", "19700506");
+        AddRow(hba1c, "20240102", "0650", "P1001", "Lim Hajun", "19800101");
+        AddRow(hba1c, "20240103", "0660", "P10010", "Kim", "19751224");
+        AddRow(hba1c, "20240104", "0670", "ab7");
+        AddRow(hba1c, "20240105", "0680", "AB7");
+    }
+    CliRun patients = Cli(data, {"patients"});
+    ASSERT_EQ(patients.code, 0) << patients.err;
+    const auto lines = Lines(patients.out);
+    ASSERT_EQ(lines.size(), 6u) << patients.out;
+    EXPECT_EQ(lines[4], "P1005\t4\t2024-04-01\t7.1 %\tChoi Minjun (3) | Lee SeoyunX (1)\t"
+                        "1970-05-05 (3) | 1970-05-06 (1)\tDISAGREE");
+    EXPECT_EQ(lines[2], "P1001\t1\t2024-01-02\t6.5 %\tLim Hajun\t1980-01-01\t");
+
+    CliRun exact = Cli(data, {"list", "--patient", " p1001 "});
+    ASSERT_EQ(exact.code, 0) << exact.err;
+    ASSERT_EQ(Lines(exact.out).size(), 2u) << exact.out << "P10010 is another patient";
+    EXPECT_NE(exact.out.find(",P1001,"), std::string::npos) << exact.out;
+    EXPECT_EQ(Lines(Cli(data, {"list", "--patient", "P100"}).out).size(), 1u)
+        << "part of an ID lists nobody";
+    CliRun both = Cli(data, {"list", "--patient", "Ab7"});
+    EXPECT_EQ(both.code, 1) << "two stored IDs differ only in case";
+    EXPECT_NE(both.err.find("(AB7, ab7)"), std::string::npos) << both.err;
+    CliRun stored = Cli(data, {"list", "--patient", "AB7"});
+    ASSERT_EQ(stored.code, 0) << stored.err;
+    EXPECT_EQ(Lines(stored.out).size(), 2u) << "the exact spelling is the one meant";
+
+    CliRun report =
+        Cli(data, {"report", "--patient", "p1005", "--weeks", "1", "--out", dir.File("p.pdf")});
+    ASSERT_EQ(report.code, 0) << report.err;
+    const std::string text = PdfText(dir, dir.File("p.pdf"));
+    for (const std::string& expected :
+         {std::string("Patient: P1005 Choi Minjun / Lee SeoyunX"),
+          std::string("Warning: the records of this patient disagree"),
+          std::string("Names on the records: Choi Minjun (3 results), Lee SeoyunX (1 result)"),
+          std::string("Birth dates on the records: 1970-05-05 (3 results), 1970-05-06 (1 "
+                      "result)")}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     }
 }

@@ -643,6 +643,56 @@ TEST_F(FrameTest, SettingsTextsAreLimitedInStoredBytes) {
     EXPECT_EQ(users.Settings().hospital, "Seoul");
 }
 
+// The target ranges the charts draw are edited in Settings: each a number above 0 and within
+// reach of the meter, each low limit below its high one; a refusal names the limit and keeps
+// the file as it was, and a sound range is stored.
+TEST_F(FrameTest, TargetRangesAreEditedInSettingsAndChecked) {
+    Start();
+    SettingsDialog dialog(users, prompter, frame.get());
+    EXPECT_EQ(dialog.HbA1cHighEdit()->text(), "6.7");
+    EXPECT_EQ(dialog.GlucoseLowEdit()->text(), "80.0");
+    struct Case {
+        QLineEdit* edit;
+        const char* text;
+        MessageId refusal;
+        const char* key;
+    };
+    const Case refused[] = {
+        {dialog.HbA1cLowEdit(), "7.0", MessageId::TargetLowNotBelowHigh, "HbA1c_low"},
+        {dialog.HbA1cHighEdit(), "25", MessageId::SettingOutOfRange, "HbA1c_high"},
+        {dialog.GlucoseHighEdit(), "80", MessageId::TargetLowNotBelowHigh, "Glucose_low"},
+        {dialog.GlucoseLowEdit(), "0", MessageId::SettingOutOfRange, "Glucose_low"},
+        {dialog.GlucoseHighEdit(), "abc", MessageId::SettingNotANumber, "Glucose_high"},
+        {dialog.HbA1cLowEdit(), "-1", MessageId::SettingNotANumber, "HbA1c_low"}};
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.text);
+        const QString before = c.edit->text();
+        c.edit->setText(c.text);
+        dialog.Save();
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        ASSERT_FALSE(prompter.shown.empty());
+        EXPECT_EQ(prompter.shown.back().message.id, c.refusal);
+        ASSERT_FALSE(prompter.shown.back().message.args.empty());
+        EXPECT_EQ(prompter.shown.back().message.args[0], c.key);
+        ASSERT_TRUE(users.LoadSettings());
+        EXPECT_FLOAT_EQ(users.Settings().hba1cHigh, 6.7f) << "nothing was stored";
+        EXPECT_FLOAT_EQ(users.Settings().glucoseLow, 80.0f);
+        c.edit->setText(before);
+    }
+    dialog.HbA1cLowEdit()->setText("5.0");
+    dialog.HbA1cHighEdit()->setText(" 7.5 ");
+    dialog.GlucoseLowEdit()->setText("70");
+    dialog.GlucoseHighEdit()->setText("180");
+    Render(&dialog, "dialog_settings_targets");
+    dialog.Save();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    ASSERT_TRUE(users.LoadSettings());
+    EXPECT_FLOAT_EQ(users.Settings().hba1cLow, 5.0f);
+    EXPECT_FLOAT_EQ(users.Settings().hba1cHigh, 7.5f);
+    EXPECT_FLOAT_EQ(users.Settings().glucoseLow, 70.0f);
+    EXPECT_FLOAT_EQ(users.Settings().glucoseHigh, 180.0f);
+}
+
 #ifdef QA_GUI_PATH
 TEST(FrameInstance, SecondCopyShowsTheMessageAndEnds) {
     TempDir data;

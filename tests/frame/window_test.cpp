@@ -2,6 +2,7 @@
 // density. Runs offscreen on a 1280 x 720 logical screen (see CMakeLists.txt); the same
 // binary runs once more on a screen of device pixel ratio 2.
 #include "frame/main_window.h"
+#include "frame/session_dialogs.h"
 #include "frame/window_placement.h"
 #include "i18n/message_text.h"
 #include "print/print_job.h"
@@ -10,9 +11,14 @@
 #include "store/users.h"
 #include "temp_dir.h"
 #include "views/all_data_page.h"
+#include "views/audit_dialog.h"
 #include "views/data_list_view.h"
 #include "views/delivery_panel.h"
 #include "views/ui_services.h"
+#include "views/patient_chooser.h"
+#include "views/patient_page.h"
+#include "views/record_dialogs.h"
+#include "views/settings_dialog.h"
 #include "widgets/image_button.h"
 #include "widgets/program_palette.h"
 
@@ -28,6 +34,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QSizeGrip>
@@ -348,7 +355,7 @@ TEST_F(WindowTest, ShortcutsActOnThePageShownAndAreNamedInTheTips) {
     EXPECT_EQ(all->List()->RowCount(), 3) << "F5 reloads the list";
 
     QTest::keyClick(frame.get(), Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(all->StartPicker()->hasFocus()) << "Ctrl+F goes to the search fields";
+    EXPECT_TRUE(all->SearchField()->hasFocus()) << "Ctrl+F goes to the patient search";
 
     // Delete on the selected row asks first; "no" keeps it.
     all->List()->setFocus();
@@ -378,7 +385,7 @@ TEST_F(WindowTest, ShortcutsActOnThePageShownAndAreNamedInTheTips) {
     EXPECT_TRUE(all->PrintButton()->ToolTipText().endsWith("(Ctrl+P)"));
     EXPECT_TRUE(all->ExportButton()->ToolTipText().endsWith("(Ctrl+E)"));
     EXPECT_TRUE(frame->Download()->ExportButton()->ToolTipText().endsWith("(Ctrl+E)"));
-    EXPECT_TRUE(all->StartPicker()->toolTip().contains("Ctrl+F"));
+    EXPECT_TRUE(all->SearchField()->toolTip().contains("Ctrl+F"));
     EXPECT_TRUE(all->List()->toolTip().contains("F5"));
 }
 
@@ -531,4 +538,64 @@ TEST(OperatorDeleteQuestion, NamesTheOperatorAndTheirResultsWithNoAsDefault) {
     EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
     Render(box.get(), "operator_delete_question");
     EXPECT_EQ(users.UserList(), (std::vector<std::string>{"Basis", "김민수"}));
+}
+
+// Every window of the program, opened as it opens, fits the screen's free area with each of its
+// buttons inside it: at 100 % on 1366 x 768 and at 150 % on 1920 x 1080 (a 1280 x 720 logical
+// screen), the screens this test is run on.
+TEST_F(WindowTest, EveryWindowFitsTheScreenWithItsButtonsReachable) {
+    AddHbA1c("20160101", "P1001");
+    AddHbA1c("20160102", "P10010");
+    Open();
+    const QRect area = Available();
+    auto check = [&](QWidget& window, const char* name) {
+        SCOPED_TRACE(name);
+        window.show();
+        QApplication::processEvents();
+        EXPECT_LE(window.frameGeometry().height(), area.height() + 1)
+            << window.frameGeometry().height() << " on " << area.height();
+        EXPECT_LE(window.frameGeometry().width(), area.width() + 1);
+        for (QPushButton* button : window.findChildren<QPushButton*>()) {
+            if (!button->isVisibleTo(&window)) {
+                continue;
+            }
+            const QRect place(button->mapTo(&window, QPoint(0, 0)), button->size());
+            EXPECT_TRUE(window.rect().contains(place))
+                << button->text().toStdString() << " at " << place.y() << " in " << window.height();
+        }
+        window.hide();
+    };
+    SettingsDialog settings(users, prompter, frame.get());
+    settings.SetFileService(&files);
+    check(settings, "settings");
+    GetDataDialog getData(frame.get());
+    check(getData, "get data");
+    AboutDialog about(frame.get());
+    check(about, "about");
+    check(*frame->Process(), "process");
+    ListRow row;
+    row.date = "20160101";
+    row.time = "1000";
+    row.value = "0650";
+    row.patientId = "P1001";
+    views::RecordModifyDialog modify(row, users.Settings(), prompter, frame.get());
+    check(modify, "record modify");
+    views::RecordViewDialog view(row, users.Settings(), frame.get());
+    check(view, "record view");
+    AuditDialog audit(users.DataFolder(), frame.get());
+    check(audit, "audit log");
+    PatientPage patient(users, prompter, &print, "P1001", frame.get());
+    check(patient, "patient");
+    PatientSearch search;
+    for (int i = 0; i < 40; ++i) {
+        PatientCandidate candidate;
+        candidate.patientId = "P" + std::to_string(1000 + i);
+        candidate.names = {"Kim", "Lee"};
+        candidate.birthDates = {"19800101"};
+        candidate.count = i + 1;
+        candidate.newestDate = "20160101";
+        search.candidates.push_back(candidate);
+    }
+    PatientChooser chooser("P1", search, users.Settings(), frame.get());
+    check(chooser, "patient chooser");
 }

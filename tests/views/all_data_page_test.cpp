@@ -12,6 +12,7 @@
 #include "temp_dir.h"
 #include "views/all_data_page.h"
 #include "views/delivery_panel.h"
+#include "views/patient_chooser.h"
 #include "views/patient_page.h"
 #include "views/record_dialogs.h"
 #include "views/ui_services.h"
@@ -29,8 +30,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -80,7 +83,7 @@ public:
 };
 
 struct Result {
-    std::string date, time, value, pid = "P1", opid = "OP", name = "";
+    std::string date, time, value, pid = "P1", opid = "OP", name = "", dob = "19000101";
 };
 
 class AllDataPageTest : public ::testing::Test {
@@ -131,7 +134,7 @@ protected:
         table.opid = r.opid;
         table.eqType = "1";
         table.name = r.name;
-        table.dob = "19000101";
+        table.dob = r.dob;
         ASSERT_TRUE(table.Update());
     }
 
@@ -914,9 +917,10 @@ TEST_F(AllDataPageTest, RendersInEachUnitAndFormat) {
     }
 }
 
-// The patient search filters by ID or name as typed, quotes and HL7 delimiters included,
-// within the chosen period; the count follows; Enter, the record menu and a double-click on
-// the patient column open the patient page; the report's header says what was printed.
+// The patient search lists one patient at a time: a whole ID (any case, blanks around it) at
+// once, quotes, HL7 delimiters and '%' taken as themselves; text that matches several
+// patients offers them to choose from. It combines with periods; Enter on the listed patient
+// opens their page; the report's header says what was printed.
 TEST_F(AllDataPageTest, PatientSearchCombinesWithPeriodsAndOpensThePatientPage) {
     const std::string hostile = "O'K|^~\\&,1";
     AddHbA1c({"20160620", "1430", "0650", hostile, "OP", "Kim"});
@@ -927,28 +931,53 @@ TEST_F(AllDataPageTest, PatientSearchCombinesWithPeriodsAndOpensThePatientPage) 
     page->Activate();
     EXPECT_EQ(page->ResultCount()->text(), "4 results");
 
-    QTest::keyClicks(page->SearchField(), "o'k");
-    EXPECT_EQ(List()->RowCount(), 3) << "ID and name, ignoring case";
-    EXPECT_EQ(page->ResultCount()->text(), "3 results");
-    page->ApplySearch(QString::fromStdString("|^~\\&,"));
+    QTest::keyClicks(page->SearchField(), "  o'k|^~\\&,1 ");
+    EXPECT_EQ(List()->RowCount(), 4) << "typing alone does not search";
+    QTest::keyClick(page->SearchField(), Qt::Key_Return);
     EXPECT_EQ(Column(5), (std::vector<QString>{QString::fromStdString(hostile),
                                                QString::fromStdString(hostile)}));
+    EXPECT_EQ(page->SearchField()->text(), QString::fromStdString(hostile))
+        << "the field names the patient listed";
+    EXPECT_EQ(page->ResultCount()->text(), "2 results");
     page->ApplySearch("%");
     EXPECT_EQ(Column(5), (std::vector<QString>{"X%Y"})) << "'%' matches only itself";
+
+    // Part of one patient's ID and of another's name: both are offered, nothing is chosen
+    // for the operator, and the list then holds the one chosen.
+    std::vector<QString> offered;
+    dialogScript = [&](QDialog& dialog) {
+        auto& chooser = dynamic_cast<PatientChooser&>(dialog);
+        offered.clear();
+        for (int r = 0; r < chooser.Table()->rowCount(); ++r) {
+            offered.push_back(chooser.Table()->item(r, 0)->text());
+        }
+        EXPECT_FALSE(chooser.ChooseButton()->isEnabled());
+        EXPECT_TRUE(chooser.Select("X%Y"));
+        return int(QDialog::Accepted);
+    };
+    page->ApplySearch("o'k");
+    EXPECT_EQ(offered, (std::vector<QString>{QString::fromStdString(hostile), "X%Y"}));
+    EXPECT_EQ(Column(5), (std::vector<QString>{"X%Y"}));
+    EXPECT_EQ(page->SearchedPatient(), "X%Y");
 
     // A period, then a search inside it, then the search cleared: the period stays.
     page->ApplySearch("");
     page->ChoosePeriod(2);
     EXPECT_EQ(List()->RowCount(), 3);
-    page->ApplySearch("O'K|");
+    page->ApplySearch(QString::fromStdString(hostile));
     EXPECT_EQ(List()->RowCount(), 1);
-    page->ApplySearch("");
-    EXPECT_EQ(List()->RowCount(), 3);
+    EXPECT_EQ(page->PeriodList()->currentIndex(), 2);
+    page->SearchField()->clear();
+    EXPECT_EQ(List()->RowCount(), 3) << "the clear button ends the search";
+    EXPECT_EQ(page->PeriodList()->currentIndex(), 2);
     SetRange(QDate(2016, 3, 1), QDate(2016, 3, 31));
     page->Search();
-    page->ApplySearch("o'k|");
+    EXPECT_EQ(page->PeriodList()->currentIndex(), -1) << "no period item claims the dates";
+    EXPECT_EQ(page->PeriodList()->currentText(), "");
+    page->ApplySearch("o'k|^~\\&,1");
     EXPECT_EQ(Column(1), (std::vector<QString>{"2016-03-01"}));
     EXPECT_EQ(page->ResultCount()->text(), "1 result");
+    EXPECT_EQ(page->PeriodList()->currentIndex(), -1);
 
     std::vector<std::string> opened;
     dialogScript = [&](QDialog& dialog) {
@@ -966,9 +995,11 @@ TEST_F(AllDataPageTest, PatientSearchCombinesWithPeriodsAndOpensThePatientPage) 
     page->PrintButton()->click();
     const QString printed =
         Normalized(PdfPageTexts(QString::fromStdString(data.File("report.pdf"))).join(' '));
-    for (const char* expected : {"Clinic: Seoul Clinic", "Operator: Basis", "Result kind: HbA1c",
-                                 "Period: 2016-03-01 - 2016-03-31", "Search: o'k|"}) {
-        EXPECT_TRUE(printed.contains(QString::fromUtf8(expected))) << expected;
+    for (const char* expected :
+         {"Clinic: Seoul Clinic", "Operator: Basis", "HbA1c Search: O'K|^~\\&,1 (1 patient)",
+          "Period: 2016-03-01 - 2016-03-31"}) {
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                   << printed.toStdString();
     }
     QDir().mkpath(QA_RENDER_DIR);
     EXPECT_TRUE(page->grab().save(QString(QA_RENDER_DIR) + "/all_data_search.png"));
@@ -1109,4 +1140,125 @@ TEST_F(AllDataPageTest, WindowAndCommandLineExportTheSameBytes) {
         shown.push_back(std::move(cells));
     }
     EXPECT_EQ(sorted, ComposeCsv(ResultKind::HbA1c, shown));
+}
+
+// IDs that are prefixes of each other and two patients of one name: a whole ID lists that
+// patient alone, the name offers both with their birth dates, counts and newest dates, a
+// cancelled choice changes nothing, and the printed list says how many patients it holds.
+TEST_F(AllDataPageTest, PrefixIdsAndSharedNamesAreToldApartBeforeAnythingIsListed) {
+    AddHbA1c({"20160101", "0900", "0650", "P1001", "OP", "임하준", "19800101"});
+    AddHbA1c({"20160301", "0900", "0660", "P1001", "OP", "임하준", "19800101"});
+    AddHbA1c({"20160620", "0900", "0700", "P10010", "OP", "Kim", "19751224"});
+    AddHbA1c({"20160619", "0900", "0710", "P10010", "OP", "Kim", "19751224"});
+    AddHbA1c({"20160105", "0900", "0720", "P1002", "OP", "임하준", "19911111"});
+    page->Activate();
+    int choosers = 0;
+    std::vector<std::vector<QString>> lines;
+    std::string choose;
+    dialogScript = [&](QDialog& dialog) {
+        auto& chooser = dynamic_cast<PatientChooser&>(dialog);
+        ++choosers;
+        lines.clear();
+        for (int r = 0; r < chooser.Table()->rowCount(); ++r) {
+            std::vector<QString> cells;
+            for (int c = 0; c < chooser.Table()->columnCount(); ++c) {
+                cells.push_back(chooser.Table()->item(r, c)->text());
+            }
+            lines.push_back(cells);
+        }
+        chooser.show();
+        QCoreApplication::processEvents();
+        QDir().mkpath(QA_RENDER_DIR);
+        const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR");
+        EXPECT_TRUE(chooser.grab().save(QString(QA_RENDER_DIR) + "/patient_chooser" +
+                                        (scale.isEmpty() ? "" : "_150") + ".png"));
+        EXPECT_LE(chooser.height(), chooser.screen()->availableGeometry().height());
+        if (choose.empty()) {
+            return int(QDialog::Rejected);
+        }
+        EXPECT_TRUE(chooser.Select(choose));
+        return int(QDialog::Accepted);
+    };
+
+    for (const char* typed : {"P1001", "p1001", " P1001 "}) {
+        page->ApplySearch(typed);
+        EXPECT_EQ(Column(5), (std::vector<QString>{"P1001", "P1001"})) << typed;
+        ASSERT_FALSE(List()->SelectedRows().empty());
+        EXPECT_EQ(page->Rows()[0].patientId, "P1001") << "the first row is the patient's";
+    }
+    EXPECT_EQ(choosers, 0) << "a whole ID needs no choice";
+
+    page->ApplySearch("임하준");
+    EXPECT_EQ(choosers, 1);
+    EXPECT_EQ(lines, (std::vector<std::vector<QString>>{
+                         {"P1001", "임하준", "1980-01-01", "2", "2016-03-01"},
+                         {"P1002", "임하준", "1991-11-11", "1", "2016-01-05"}}));
+    EXPECT_EQ(Column(5), (std::vector<QString>{"P1001", "P1001"})) << "cancelled: unchanged";
+    EXPECT_EQ(page->SearchField()->text(), "P1001");
+
+    choose = "P1002";
+    page->ApplySearch("임하준");
+    EXPECT_EQ(Column(5), (std::vector<QString>{"P1002"}));
+    EXPECT_EQ(page->SearchField()->text(), "P1002");
+
+    choose = "P10010";
+    page->ApplySearch("P100");
+    EXPECT_EQ(lines.size(), 3u) << "part of an ID offers every patient it is part of";
+    EXPECT_EQ(Column(5), (std::vector<QString>{"P10010", "P10010"}));
+
+    page->PrintButton()->click();
+    const QString printed =
+        Normalized(PdfPageTexts(QString::fromStdString(data.File("report.pdf"))).join(' '));
+    EXPECT_TRUE(printed.contains("Search: P10010 (1 patient)")) << printed.toStdString();
+
+    page->ApplySearch("P1009");
+    EXPECT_EQ(List()->RowCount(), 0);
+    EXPECT_EQ(page->ResultCount()->text(), "No patient with this ID");
+}
+
+// After a change to a row the list is the one the operator was working in: the period box,
+// the dates and the search still describe the rows shown, and the changed row is selected.
+TEST_F(AllDataPageTest, AnEditKeepsThePeriodTheSearchAndTheSelection) {
+    AddHbA1c({"20160620", "1430", "0650", "P1", "OP", "Kim"});
+    AddHbA1c({"20160619", "1430", "0660", "P2", "OP", "Lee"});
+    AddHbA1c({"20160618", "1430", "0670", "P2", "OP", "Lee"});
+    AddHbA1c({"20160101", "1430", "0680", "P2", "OP", "Lee"});
+    page->Activate();
+    page->ChoosePeriod(2);
+    EXPECT_EQ(page->StartPicker()->date(), QDate(2016, 6, 6)) << "the dates of the period";
+    EXPECT_EQ(page->EndPicker()->date(), QDate(2016, 6, 20));
+    page->ApplySearch("p2");
+    ASSERT_EQ(Column(1), (std::vector<QString>{"2016-06-19", "2016-06-18"}));
+
+    List()->SelectRow(1);
+    page->CaptureRecord(1, 0);
+    dialogScript = [](QDialog& dialog) {
+        auto& modify = dynamic_cast<views::RecordModifyDialog&>(dialog);
+        modify.MemoEdit()->setPlainText("checked");
+        modify.ConfirmChange();
+        return modify.result();
+    };
+    page->ModifySelectedRecord();
+    EXPECT_EQ(page->PeriodList()->currentIndex(), 2);
+    EXPECT_EQ(page->SearchField()->text(), "P2");
+    EXPECT_EQ(Column(1), (std::vector<QString>{"2016-06-19", "2016-06-18"}));
+    ASSERT_EQ(List()->SelectedRows(), std::vector<int>{1}) << "the changed row stays selected";
+    EXPECT_EQ(page->Rows()[1].memo, "checked");
+
+    // A date-range search is kept too, and the period box keeps stepping aside.
+    SetRange(QDate(2016, 1, 1), QDate(2016, 6, 18));
+    page->Search();
+    ASSERT_EQ(Column(1), (std::vector<QString>{"2016-06-18", "2016-01-01"}));
+    page->CaptureRecord(0, 0);
+    List()->SelectRow(0);
+    page->ModifySelectedRecord();
+    EXPECT_EQ(page->PeriodList()->currentIndex(), -1);
+    EXPECT_EQ(Column(1), (std::vector<QString>{"2016-06-18", "2016-01-01"}));
+    EXPECT_EQ(page->SearchField()->text(), "P2");
+    EXPECT_EQ(List()->SelectedRows(), std::vector<int>{0});
+
+    // F5's reload keeps it all as well.
+    page->Refresh();
+    EXPECT_EQ(Column(1), (std::vector<QString>{"2016-06-18", "2016-01-01"}));
+    EXPECT_EQ(page->SearchField()->text(), "P2");
 }

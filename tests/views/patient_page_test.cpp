@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineSeries>
+#include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 
@@ -174,4 +176,77 @@ TEST_F(PatientPageTest, PrintedReportHoldsHeaderPatientAndResults) {
     RunTool("pdftoppm", {"-png", "-r", "60", "-f", "1", "-l", "1", "-singlefile", pdf,
                          QString(QA_RENDER_DIR) + "/patient_report_page1"});
     EXPECT_TRUE(QFile::exists(QString(QA_RENDER_DIR) + "/patient_report_page1.png"));
+}
+
+namespace {
+
+// Renders made under a scaled desktop carry the scale in their name.
+QString Scaled(const QString& name) {
+    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR");
+    return scale.isEmpty() ? name : name + "_" + QString::number(qRound(scale.toDouble() * 100));
+}
+
+} // namespace
+
+// Records of one patient that carry different names and birth dates: the title names every
+// name, a warning lists each variant with its count, the table shows which result carries
+// which, and the printed report says the same above the figures.
+TEST_F(PatientPageTest, DisagreeingNamesAndBirthDatesAreAllShownAndMarked) {
+    for (const char* date : {"20240101", "20240201", "20240301", "20240401", "20240501"}) {
+        AddRow(users.HbA1cMain(), date, "0900", "0700", "P1005", "최민준", "");
+    }
+    AddRow(users.HbA1cMain(), "20240601", "0900", "0710", "P1005", "이서윤X", "");
+    ASSERT_TRUE(users.HbA1cMain().Execute(
+        "UPDATE HospitalTlb SET p_DOB='19700506' WHERE PID='P1005' AND DATE='20240601'"));
+    auto page = Open("P1005");
+    EXPECT_EQ(page->Data().patientName, "최민준") << "the name most records carry";
+    EXPECT_TRUE(page->findChild<QLabel*>()->text().contains(QString::fromUtf8("최민준 / 이서윤X")));
+    ASSERT_TRUE(page->ConflictLabel()->isVisible());
+    const QString warning = page->ConflictLabel()->text();
+    EXPECT_TRUE(warning.contains(QString::fromUtf8("최민준 (5 results), 이서윤X (1 result)")))
+        << warning.toStdString();
+    EXPECT_TRUE(warning.contains("1900-01-01 (5 results), 1970-05-06 (1 result)"))
+        << warning.toStdString();
+    EXPECT_EQ(page->Table()->item(0, 5)->text(), QString::fromUtf8("이서윤X"));
+    EXPECT_EQ(page->Table()->item(0, 6)->text(), "1970-05-06");
+    EXPECT_EQ(page->Table()->item(1, 5)->text(), QString::fromUtf8("최민준"));
+    Render(*page, Scaled("patient_conflict") + ".png");
+
+    ASSERT_EQ(page->PrintReport(), kPrintSpooled);
+    const QString printed =
+        Normalized(PdfPageTexts(QString::fromStdString(data.File("patient.pdf"))).join(' '));
+    for (const char* expected :
+         {"Patient: P1005 최민준 / 이서윤X", "Warning: the records of this patient disagree",
+          "Names on the records: 최민준 (5 results), 이서윤X (1 result)"}) {
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                   << printed.toStdString();
+    }
+
+    // Records that agree raise nothing.
+    auto agreeing = Open(kHostileId);
+    EXPECT_FALSE(agreeing->ConflictLabel()->isVisible());
+    EXPECT_EQ(agreeing->Data().patientName, "Kim");
+}
+
+// Opened as the window opens it, the page fits the screen it is on with Print and Close on
+// it (a 1280 x 720 logical screen at 150 %, the small offscreen screen otherwise), and
+// Ctrl+P prints.
+TEST_F(PatientPageTest, FitsTheScreenWithItsButtonsReachableAndCtrlPPrints) {
+    PatientPage page(users, prompter, &print, kHostileId);
+    page.SetToday([] { return QDate(2024, 6, 15); });
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    const QRect area = page.screen()->availableGeometry();
+    EXPECT_LE(page.height(), area.height())
+        << "window " << page.height() << " on " << area.height();
+    EXPECT_LE(page.width(), area.width());
+    const QRect printPlace =
+        QRect(page.PrintButton()->mapTo(&page, QPoint(0, 0)), page.PrintButton()->size());
+    EXPECT_TRUE(page.rect().contains(printPlace)) << "Print inside the window";
+    EXPECT_GT(page.Table()->height(), 60) << "the results table keeps some rows";
+    Render(page, Scaled("patient_window") + ".png");
+
+    page.activateWindow();
+    QTest::keyClick(&page, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(print.shown, 1) << "Ctrl+P prints the report";
 }
