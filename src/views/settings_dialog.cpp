@@ -142,7 +142,9 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
     targetGrid->addWidget(new QLabel(QStringLiteral("~"), targets), 0, 2);
     targetGrid->addWidget(hba1cHigh_, 0, 3);
     targetGrid->addWidget(new QLabel(QStringLiteral("%"), targets), 0, 4);
-    targetGrid->addWidget(new QLabel(tr("Glucose"), targets), 0, 5);
+    auto* glucoseLabel = new QLabel(tr("Glucose"), targets);
+    glucoseLabel->setContentsMargins(16, 0, 0, 0); // apart from the HbA1c unit before it
+    targetGrid->addWidget(glucoseLabel, 0, 5);
     targetGrid->addWidget(glucoseLow_, 0, 6);
     targetGrid->addWidget(new QLabel(QStringLiteral("~"), targets), 0, 7);
     targetGrid->addWidget(glucoseHigh_, 0, 8);

@@ -166,8 +166,8 @@ TEST(CliLanguage, EveryCommandSpeaksTheOperatorsLanguage) {
             // Patients.
             {{"patients"},
              0,
-             "Patient ID\tResults\tLast date\tLast result\n",
-             "환자ID\t결과 수\t마지막 날짜\t마지막 결과\n"},
+             "Patient ID\tResults\tLast date\tLast result\tName\tBirth date\tRecords\n",
+             "환자ID\t결과 수\t마지막 날짜\t마지막 결과\t이름\t생년월일\t기록\n"},
             {{"patients", "--weeks", "2"},
              2,
              "--weeks does not go with patients",
