@@ -687,12 +687,6 @@ The record may have been deleted meanwhile.</translation>
         <translation>The settings file cannot be read: </translation>
     </message>
     <message>
-        <source>The settings file cannot be written.
-</source>
-        <translation>The settings file cannot be written.
-</translation>
-    </message>
-    <message>
         <source>The settings file cannot be written: </source>
         <translation>The settings file cannot be written: </translation>
     </message>
@@ -879,6 +873,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>held %1: the FHIR server refused it (%2)</source>
         <translation>held %1: the FHIR server refused it (%2)</translation>
+    </message>
+    <message>
+        <source>Nothing was changed: the audit log cannot be written: </source>
+        <translation>Nothing was changed: the audit log cannot be written: </translation>
     </message>
 </context>
 <context>
@@ -1504,6 +1502,26 @@ The record may have been deleted meanwhile.</translation>
         <source>The lock file could not be created: %1</source>
         <translation>The lock file could not be created: %1</translation>
     </message>
+    <message>
+        <source>A restore was interrupted. The data folder it replaced is kept as %1</source>
+        <translation>A restore was interrupted. The data folder it replaced is kept as %1</translation>
+    </message>
+    <message>
+        <source>Files of an operator that was never added hold results and were kept: %1</source>
+        <translation>Files of an operator that was never added hold results and were kept: %1</translation>
+    </message>
+    <message>
+        <source>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2. Move it back to %1 to use it; no empty data folder was made.</source>
+        <translation>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2. Move it back to %1 to use it; no empty data folder was made.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2.
+
+Use that copy as the data folder again?</source>
+        <translation>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2.
+
+Use that copy as the data folder again?</translation>
+    </message>
 </context>
 <context>
     <name>qa::Usage</name>
@@ -1624,8 +1642,8 @@ The record may have been deleted meanwhile.</translation>
         <translation>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</translation>
     </message>
     <message>
-        <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</source>
-        <translation>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</translation>
+        <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder&apos;s deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator&apos;s files back and lists them again; switch makes ID the current operator.</source>
+        <translation>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder&apos;s deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator&apos;s files back and lists them again; switch makes ID the current operator.</translation>
     </message>
     <message>
         <source>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</source>
