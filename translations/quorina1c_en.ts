@@ -743,12 +743,6 @@ The record may have been deleted meanwhile.</translation>
         <translation>The settings file cannot be read: </translation>
     </message>
     <message>
-        <source>The settings file cannot be written.
-</source>
-        <translation>The settings file cannot be written.
-</translation>
-    </message>
-    <message>
         <source>The settings file cannot be written: </source>
         <translation>The settings file cannot be written: </translation>
     </message>
@@ -1007,6 +1001,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>DISAGREE</source>
         <translation>DISAGREE</translation>
+    </message>
+    <message>
+        <source>Nothing was changed: the audit log cannot be written: </source>
+        <translation>Nothing was changed: the audit log cannot be written: </translation>
     </message>
 </context>
 <context>
@@ -1687,6 +1685,26 @@ The record may have been deleted meanwhile.</translation>
         <source>The lock file could not be created: %1</source>
         <translation>The lock file could not be created: %1</translation>
     </message>
+    <message>
+        <source>A restore was interrupted. The data folder it replaced is kept as %1</source>
+        <translation>A restore was interrupted. The data folder it replaced is kept as %1</translation>
+    </message>
+    <message>
+        <source>Files of an operator that was never added hold results and were kept: %1</source>
+        <translation>Files of an operator that was never added hold results and were kept: %1</translation>
+    </message>
+    <message>
+        <source>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2. Move it back to %1 to use it; no empty data folder was made.</source>
+        <translation>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2. Move it back to %1 to use it; no empty data folder was made.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2.
+
+Use that copy as the data folder again?</source>
+        <translation>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2.
+
+Use that copy as the data folder again?</translation>
+    </message>
 </context>
 <context>
     <name>qa::Usage</name>
@@ -1807,8 +1825,8 @@ The record may have been deleted meanwhile.</translation>
         <translation>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</translation>
     </message>
     <message>
-        <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</source>
-        <translation>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</translation>
+        <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder&apos;s deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator&apos;s files back and lists them again; switch makes ID the current operator.</source>
+        <translation>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder&apos;s deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator&apos;s files back and lists them again; switch makes ID the current operator.</translation>
     </message>
     <message>
         <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>

@@ -743,12 +743,6 @@ The record may have been deleted meanwhile.</source>
         <translation>설정 파일을 읽을 수 없습니다: </translation>
     </message>
     <message>
-        <source>The settings file cannot be written.
-</source>
-        <translation>설정 파일을 쓸 수 없습니다.
-</translation>
-    </message>
-    <message>
         <source>The settings file cannot be written: </source>
         <translation>설정 파일을 쓸 수 없습니다: </translation>
     </message>
@@ -1007,6 +1001,10 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>DISAGREE</source>
         <translation>불일치</translation>
+    </message>
+    <message>
+        <source>Nothing was changed: the audit log cannot be written: </source>
+        <translation>감사 기록에 쓸 수 없어 아무것도 바꾸지 않았습니다: </translation>
     </message>
 </context>
 <context>
@@ -1687,6 +1685,26 @@ The record may have been deleted meanwhile.</source>
         <source>The lock file could not be created: %1</source>
         <translation>잠금 파일을 만들 수 없습니다: %1</translation>
     </message>
+    <message>
+        <source>A restore was interrupted. The data folder it replaced is kept as %1</source>
+        <translation>복원이 중단되었습니다. 복원으로 바뀐 데이터 폴더는 다음 이름으로 보관됩니다: %1</translation>
+    </message>
+    <message>
+        <source>Files of an operator that was never added hold results and were kept: %1</source>
+        <translation>추가되지 않은 사용자의 파일에 결과가 있어 남겨 두었습니다: %1</translation>
+    </message>
+    <message>
+        <source>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2. Move it back to %1 to use it; no empty data folder was made.</source>
+        <translation>데이터 폴더 %1이(가) 없습니다. 복원이 중단되었고 이전 데이터 폴더는 %2(으)로 보관되어 있습니다. 사용하려면 %1(으)로 되돌려 놓으십시오. 빈 데이터 폴더는 만들지 않았습니다.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 is missing. A restore was interrupted and the earlier data folder is kept as %2.
+
+Use that copy as the data folder again?</source>
+        <translation>데이터 폴더 %1이(가) 없습니다. 복원이 중단되었고 이전 데이터 폴더는 %2(으)로 보관되어 있습니다.
+
+그 사본을 다시 데이터 폴더로 사용하시겠습니까?</translation>
+    </message>
 </context>
 <context>
     <name>qa::Usage</name>
@@ -1807,7 +1825,7 @@ The record may have been deleted meanwhile.</source>
         <translation>한 종류의 저장 결과에 있는 환자 ID마다 한 줄씩 ID 순서로 보여 줍니다: ID, 결과 수, 가장 최근 결과의 날짜와 그 결과를 사용자 설정의 형식으로, 탭으로 나누어 보여 줍니다. 첫 줄은 머리글입니다.</translation>
     </message>
     <message>
-        <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder's deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator's files back and lists them again; switch makes ID the current operator.</source>
+        <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder&apos;s deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator&apos;s files back and lists them again; switch makes ID the current operator.</source>
         <translation>list는 사용자 목록을 보여 주며 현재 사용자에 *를 붙입니다. add는 사용자를 만듭니다. delete는 사용자를 목록에서 빼고 그 파일을 모두 데이터 폴더의 deleted_users 폴더로 옮기며, 남은 첫 사용자가 현재 사용자가 됩니다(마지막 사용자는 지울 수 없습니다). restore는 삭제된 사용자의 파일을 되돌리고 다시 목록에 넣습니다. switch는 ID를 현재 사용자로 바꿉니다.</translation>
     </message>
     <message>

@@ -115,7 +115,7 @@ constexpr int kKills = 32;
 // itself happens (the rest is the program starting).
 long Moment(std::mt19937& random, long full, int i) {
     return i % 2 == 0 ? std::uniform_int_distribution<long>(0, full)(random)
-                      : std::uniform_int_distribution<long>(full * 6 / 10, full * 13 / 10)(random);
+                      : std::uniform_int_distribution<long>(full * 8 / 10, full * 2)(random);
 }
 
 } // namespace
