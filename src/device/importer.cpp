@@ -53,10 +53,10 @@ void WriteRawDump(const std::string& folder, const std::string& payload) {
 // All records or none: the transaction rolls back when it goes out of scope uncommitted.
 // The audit entry is staged in the main file inside the same transaction, so the results and
 // their entry commit together; it moves into the log right after (or at the next start).
-Expected<ImportSummary> StoreResults(const std::vector<MeterResult>& results,
-                                     MeasurementTable& main, MeasurementTable& download,
-                                     ImportHost& host,
-                                     const std::function<AuditEntry(const ImportSummary&)>& entryOf) {
+Expected<ImportSummary>
+StoreResults(const std::vector<MeterResult>& results, MeasurementTable& main,
+             MeasurementTable& download, ImportHost& host,
+             const std::function<AuditEntry(const ImportSummary&)>& entryOf) {
     Expected<ResultImport> import = ResultImport::Begin(main, download);
     if (!import) {
         return import.error();
@@ -126,19 +126,19 @@ Expected<ImportSummary> ImportResults(const Transfer& transfer, ResultKind kind,
     auto entryOf = [&](const ImportSummary& stored) {
         AuditEntry entry;
         entry.action = audit_action::kImport;
-        entry.detail =
-            std::string(kind == ResultKind::HbA1c ? "HbA1c" : "glucose") + ": " +
-            std::to_string(transfer.recordCount) + " received, " + std::to_string(stored.stored) +
-            " new; " +
-            (stored.skippedDeleted > 0
-                 ? std::to_string(stored.skippedDeleted) + " skipped as deleted; "
-                 : "") +
-            (stored.skippedCorrected > 0
-                 ? std::to_string(stored.skippedCorrected) + " skipped as corrected; "
-                 : "") +
-            "meter with " + std::to_string(transfer.recordSize) + "-byte records; port " +
-            (services.port.empty() ? "unknown" : services.port) +
-            (transfer.eraseAfterDownload ? "; meter erased" : "");
+        entry.detail = std::string(kind == ResultKind::HbA1c ? "HbA1c" : "glucose") + ": " +
+                       std::to_string(transfer.recordCount) + " received, " +
+                       std::to_string(stored.stored) + " new; " +
+                       (stored.skippedDeleted > 0
+                            ? std::to_string(stored.skippedDeleted) + " skipped as deleted; "
+                            : "") +
+                       (stored.skippedCorrected > 0
+                            ? std::to_string(stored.skippedCorrected) + " skipped as corrected; "
+                            : "") +
+                       "meter with " + std::to_string(transfer.recordSize) +
+                       "-byte records; port " +
+                       (services.port.empty() ? "unknown" : services.port) +
+                       (transfer.eraseAfterDownload ? "; meter erased" : "");
         return entry;
     };
     Expected<ImportSummary> stored =
