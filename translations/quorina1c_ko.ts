@@ -304,12 +304,56 @@ The files of &quot;%2&quot; are used instead.</source>
         <translation>%1에는 %2부터 %3까지의 수를 적어 주세요(&quot;%4&quot; 아님)</translation>
     </message>
     <message>
-        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</source>
-        <translation>%1이(가) 너무 깁니다: 최대 %2바이트(한글 한 글자는 3바이트)인데 %3바이트입니다</translation>
+        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 2), this one takes %3</source>
+        <translation>%1이(가) 너무 깁니다: 최대 %2바이트(한글 한 글자는 2바이트)인데 %3바이트입니다</translation>
     </message>
     <message>
         <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
         <translation>%1에는 1부터 %2까지의 초를 적어 주세요(&quot;%3&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1: in order (%2)</source>
+        <translation>%1: 이상 없음 (%2)</translation>
+    </message>
+    <message>
+        <source>%1: damaged: %2</source>
+        <translation>%1: 손상됨: %2</translation>
+    </message>
+    <message>
+        <source>%1: holds text that is neither UTF-8 nor code page 949</source>
+        <translation>%1: UTF-8도 코드 페이지 949도 아닌 글자가 있습니다</translation>
+    </message>
+    <message>
+        <source>%1: lacks the columns %2 (added by the next writable open)</source>
+        <translation>%1: %2 열이 없습니다 (다음 쓰기 열기에서 추가됩니다)</translation>
+    </message>
+    <message>
+        <source>%1: lacks the indexes %2 (added by the next writable open)</source>
+        <translation>%1: %2 색인이 없습니다 (다음 쓰기 열기에서 추가됩니다)</translation>
+    </message>
+    <message>
+        <source>%1: holds no result table</source>
+        <translation>%1: 결과 테이블이 없습니다</translation>
+    </message>
+    <message>
+        <source>%1: belongs to no listed operator</source>
+        <translation>%1: 목록에 있는 사용자의 파일이 아닙니다</translation>
+    </message>
+    <message>
+        <source>%1: left over from an operation that stopped half-way</source>
+        <translation>%1: 중간에 멈춘 작업이 남긴 파일입니다</translation>
+    </message>
+    <message>
+        <source>%1: the journal of an interrupted write, played back by the next writable open</source>
+        <translation>%1: 중단된 쓰기의 저널입니다 (다음 쓰기 열기에서 되돌립니다)</translation>
+    </message>
+    <message>
+        <source>%1: open to others than its owner (mode %2)</source>
+        <translation>%1: 소유자가 아닌 사용자도 접근할 수 있습니다 (권한 %2)</translation>
+    </message>
+    <message>
+        <source>%1: cannot be read: %2</source>
+        <translation>%1: 읽을 수 없습니다: %2</translation>
     </message>
 </context>
 <context>
@@ -1430,8 +1474,8 @@ The record may have been deleted meanwhile.</source>
         <translation>감사 기록...</translation>
     </message>
     <message>
-        <source>%1: too long. At most %2 bytes are kept (a Hangul syllable takes 3).</source>
-        <translation>%1: 너무 깁니다. 최대 %2바이트까지 저장합니다 (한글 한 글자는 3바이트).</translation>
+        <source>%1: too long. At most %2 bytes are kept (a Hangul syllable takes 2).</source>
+        <translation>%1: 너무 깁니다. 최대 %2바이트까지 저장합니다 (한글 한 글자는 2바이트).</translation>
     </message>
     <message>
         <source>The settings could not be saved.</source>
@@ -1448,6 +1492,10 @@ The record may have been deleted meanwhile.</source>
 %1</source>
         <translation>백업을 썼습니다:<byte value="xd"/>
 %1</translation>
+    </message>
+    <message>
+        <source>Check folder...</source>
+        <translation>폴더 검사...</translation>
     </message>
 </context>
 <context>
@@ -1836,6 +1884,10 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</source>
         <translation>--from 검색의 마지막 날짜. send에서는 Destination 설정 대신 쓸 보낼 곳 mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH.</translation>
+    </message>
+    <message>
+        <source>Reads the data folder (or DIR) without changing it and reports file by file: whether each database is intact, which encoding the texts are in, columns and indexes a later version adds, operators&apos; files no listed operator owns, leftovers of interrupted operations, and permissions that are not owner-only. Exits 1 when it found something.</source>
+        <translation>데이터 폴더(또는 DIR)를 바꾸지 않고 읽어 파일마다 알려 줍니다: 데이터베이스가 온전한지, 글자가 어느 인코딩인지, 이후 버전이 더하는 열과 색인, 목록에 없는 사용자의 파일, 중단된 작업이 남긴 파일, 소유자만 쓸 수 있지 않은 권한. 무엇인가 찾으면 1로 끝납니다.</translation>
     </message>
 </context>
 <context>

@@ -67,6 +67,8 @@ protected:
     void OnSchemaSynced() override;
 
 private:
+    bool HasIndex(const std::string& indexName) const;
+
     ResultKind kind_;
     std::array<char, kNameArea> nameArea_{};
 };

@@ -82,6 +82,18 @@ enum class MessageId : int {
     SettingTooLong,    // the key, the most bytes, the bytes given
     SettingOutOfRange, // the key, the lowest, the highest, the text given
     SettingAckTimeout, // the key, the most seconds, the value
+    // The check of a data folder: the file first.
+    CheckFine,           // the file, the encoding of its texts
+    CheckDamaged,        // the file, SQLite's verdict
+    CheckUndecodable,    // the file
+    CheckMissingColumns, // the file and table, the columns
+    CheckMissingIndexes, // the file and table, the indexes
+    CheckNoTable,        // the file
+    CheckOrphan,         // the file
+    CheckLeftover,       // the file
+    CheckJournal,        // the journal
+    CheckPermissions,    // the file, its mode
+    CheckUnreadable,     // the file, the system's reason
 };
 
 struct Message {
