@@ -126,6 +126,8 @@ private:
     int Audit();
     int Backup();
     int Restore();
+    // Reports on the data folder, changing nothing in it.
+    int Check();
     // Records an export or a print of the listed results in the audit log.
     void AuditOutput(const char* action, ResultKind kind, std::size_t rows,
                      const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "store/display_format.h"
 #include "store/patient_history.h"
+#include "store/safe_text.h"
 #include "store/text_encoding.h"
 
 namespace qa::cli {
@@ -38,7 +39,7 @@ int Cli::Patients() {
     out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Patient ID\tResults\tLast date\tLast result"))
          << "\n";
     for (const PatientOverview& p : patients) {
-        out_ << DecodeStoredText(p.patientId) << "\t" << p.count << "\t"
+        out_ << TsvField(DecodeStoredText(p.patientId)) << "\t" << p.count << "\t"
              << FormatDateText(settings, p.lastDate, p.lastTime) << "\t"
              << (*kind == ResultKind::HbA1c ? FormatHbA1cText(settings, p.lastValue, false)
                                             : FormatGlucoseText(settings, p.lastValue))
