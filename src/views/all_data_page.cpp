@@ -881,7 +881,8 @@ int AllDataPage::PrintList() {
     if (!searchField_->text().trimmed().isEmpty()) {
         context.subject += QStringLiteral("   ") + tr("Search: %1").arg(searchField_->text());
     }
-    const int result = PrintListReport(source, users_.Settings(), *print_, context);
+    const int result =
+        PrintListReport(source, users_.Settings(), *print_, context, users_.DataFolder());
     QApplication::restoreOverrideCursor();
     if (result == kPrintSpooled) {
         AuditOutput(users_, audit_action::kPrint, kind_, list_->RowCount(), "the printer");
