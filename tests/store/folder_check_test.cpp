@@ -2,6 +2,9 @@
 #include "scripted_prompter.h"
 #include "store/folder_check.h"
 #include "store/measurement_table.h"
+#include "store/record_edit.h"
+#include "store/result_delete.h"
+#include "store/result_list.h"
 #include "store/users.h"
 #include "temp_dir.h"
 #include "windows_folder.h"
@@ -188,4 +191,45 @@ TEST(ReadOnlyOpen, MissingColumnsReadEmptyWithoutWriting) {
         EXPECT_EQ(changes[0], "column P_MEMO");
     }
     EXPECT_NE(ReadFile(path), before);
+}
+
+// Modify and delete over a Windows-era operator's files: the files open writable (and are
+// upgraded), the edit keeps a 49-syllable name whole, the delete removes only its row.
+TEST(WindowsFolderStore, ModifyAndDeleteOverOldFiles) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    WriteWindowsFolder(data, StandardWindowsFolder());
+    ScriptedPrompter prompter;
+    UserStore users(data, prompter);
+    ASSERT_TRUE(users.Reload());
+    ASSERT_EQ(users.ActiveUserId(), "홍길동");
+    HbA1cTable& table = users.HbA1cMain();
+    ASSERT_EQ(table.CountRows(), 2);
+    ListRow row;
+    row.date = "20160620";
+    row.time = "0930";
+    row.value = "0650";
+    row.patientId = "HONG0000000001";
+    row.operatorId = "";
+    row.patientName = table.name.Str();
+    std::string name;
+    for (int i = 0; i < 49; ++i) {
+        name += "가";
+    }
+    RecordEdit edit{1, name, "HONG0000000001", {1970, 2, 3}, 1, "memo"};
+    ASSERT_TRUE(ModifyRecord(table, row, edit)) << table.LastError();
+    // The connection that added the memo column reads it only once opened again.
+    ASSERT_TRUE(users.Reload());
+    table.filter = "[PID] = 'HONG0000000001'";
+    ASSERT_TRUE(table.Requery());
+    ASSERT_EQ(table.RowCount(), 1);
+    EXPECT_EQ(table.name.Str(), name) << "kept whole";
+    EXPECT_EQ(table.memo.Str(), "memo") << "the memo column the upgrade added";
+    row.patientName = name;
+    row.memo = "memo";
+    ASSERT_TRUE(DeleteRecord(table, row)) << table.LastError();
+    table.filter.Clear();
+    ASSERT_TRUE(table.Requery());
+    EXPECT_EQ(table.RowCount(), 1);
+    EXPECT_EQ(table.pid.Str(), "HONG0000000002");
 }
