@@ -600,7 +600,7 @@ TEST_F(FrameTest, SettingsTextsAreLimitedInStoredBytes) {
     dialog.Save();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     ASSERT_TRUE(users.LoadSettings());
-    EXPECT_EQ(QString::fromStdString(users.Settings().name), syllables.left(33));
+    EXPECT_EQ(QString::fromStdString(users.Settings().name), syllables.left(49));
     EXPECT_EQ(users.Settings().hospital, "Seoul");
 }
 
