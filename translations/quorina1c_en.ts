@@ -304,8 +304,8 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
         <translation>%1 takes a number from %2 to %3, not &quot;%4&quot;</translation>
     </message>
     <message>
-        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</source>
-        <translation>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</translation>
+        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 2), this one takes %3</source>
+        <translation>%1 is too long: at most %2 bytes (a Hangul syllable takes 2), this one takes %3</translation>
     </message>
     <message>
         <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
@@ -360,6 +360,50 @@ Its files are kept in: %2</translation>
     <message>
         <source>%1 must be lower than %2</source>
         <translation>%1 must be lower than %2</translation>
+    </message>
+    <message>
+        <source>%1: in order (%2)</source>
+        <translation>%1: in order (%2)</translation>
+    </message>
+    <message>
+        <source>%1: damaged: %2</source>
+        <translation>%1: damaged: %2</translation>
+    </message>
+    <message>
+        <source>%1: holds text that is neither UTF-8 nor code page 949</source>
+        <translation>%1: holds text that is neither UTF-8 nor code page 949</translation>
+    </message>
+    <message>
+        <source>%1: lacks the columns %2 (added by the next writable open)</source>
+        <translation>%1: lacks the columns %2 (added by the next writable open)</translation>
+    </message>
+    <message>
+        <source>%1: lacks the indexes %2 (added by the next writable open)</source>
+        <translation>%1: lacks the indexes %2 (added by the next writable open)</translation>
+    </message>
+    <message>
+        <source>%1: holds no result table</source>
+        <translation>%1: holds no result table</translation>
+    </message>
+    <message>
+        <source>%1: belongs to no listed operator</source>
+        <translation>%1: belongs to no listed operator</translation>
+    </message>
+    <message>
+        <source>%1: left over from an operation that stopped half-way</source>
+        <translation>%1: left over from an operation that stopped half-way</translation>
+    </message>
+    <message>
+        <source>%1: the journal of an interrupted write, played back by the next writable open</source>
+        <translation>%1: the journal of an interrupted write, played back by the next writable open</translation>
+    </message>
+    <message>
+        <source>%1: open to others than its owner (mode %2)</source>
+        <translation>%1: open to others than its owner (mode %2)</translation>
+    </message>
+    <message>
+        <source>%1: cannot be read: %2</source>
+        <translation>%1: cannot be read: %2</translation>
     </message>
 </context>
 <context>
@@ -1637,8 +1681,8 @@ The record may have been deleted meanwhile.</translation>
         <translation>Audit log...</translation>
     </message>
     <message>
-        <source>%1: too long. At most %2 bytes are kept (a Hangul syllable takes 3).</source>
-        <translation>%1: too long. At most %2 bytes are kept (a Hangul syllable takes 3).</translation>
+        <source>%1: too long. At most %2 bytes are kept (a Hangul syllable takes 2).</source>
+        <translation>%1: too long. At most %2 bytes are kept (a Hangul syllable takes 2).</translation>
     </message>
     <message>
         <source>The settings could not be saved.</source>
@@ -1659,6 +1703,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>Target ranges</source>
         <translation>Target ranges</translation>
+    </message>
+    <message>
+        <source>Check folder...</source>
+        <translation>Check folder...</translation>
     </message>
 </context>
 <context>
@@ -2107,6 +2155,10 @@ Use that copy as the data folder again?</translation>
     <message>
         <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, then every name and birth date the records carry, and DISAGREE where they differ, separated by tabs. --patient takes a whole ID, ignoring case and surrounding blanks.</source>
         <translation>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, then every name and birth date the records carry, and DISAGREE where they differ, separated by tabs. --patient takes a whole ID, ignoring case and surrounding blanks.</translation>
+    </message>
+    <message>
+        <source>Reads the data folder (or DIR) without changing it and reports file by file: whether each database is intact, which encoding the texts are in, columns and indexes a later version adds, operators&apos; files no listed operator owns, leftovers of interrupted operations, and permissions that are not owner-only. Exits 1 when it found something.</source>
+        <translation>Reads the data folder (or DIR) without changing it and reports file by file: whether each database is intact, which encoding the texts are in, columns and indexes a later version adds, operators&apos; files no listed operator owns, leftovers of interrupted operations, and permissions that are not owner-only. Exits 1 when it found something.</translation>
     </message>
 </context>
 <context>

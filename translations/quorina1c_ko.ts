@@ -304,8 +304,8 @@ The files of &quot;%2&quot; are used instead.</source>
         <translation>%1에는 %2부터 %3까지의 수를 적어 주세요(&quot;%4&quot; 아님)</translation>
     </message>
     <message>
-        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 3), this one takes %3</source>
-        <translation>%1이(가) 너무 깁니다: 최대 %2바이트(한글 한 글자는 3바이트)인데 %3바이트입니다</translation>
+        <source>%1 is too long: at most %2 bytes (a Hangul syllable takes 2), this one takes %3</source>
+        <translation>%1이(가) 너무 깁니다: 최대 %2바이트(한글 한 글자는 2바이트)인데 %3바이트입니다</translation>
     </message>
     <message>
         <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
@@ -360,6 +360,50 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
     <message>
         <source>%1 must be lower than %2</source>
         <translation>%1은(는) %2보다 낮아야 합니다</translation>
+    </message>
+    <message>
+        <source>%1: in order (%2)</source>
+        <translation>%1: 이상 없음 (%2)</translation>
+    </message>
+    <message>
+        <source>%1: damaged: %2</source>
+        <translation>%1: 손상됨: %2</translation>
+    </message>
+    <message>
+        <source>%1: holds text that is neither UTF-8 nor code page 949</source>
+        <translation>%1: UTF-8도 코드 페이지 949도 아닌 글자가 있습니다</translation>
+    </message>
+    <message>
+        <source>%1: lacks the columns %2 (added by the next writable open)</source>
+        <translation>%1: %2 열이 없습니다 (다음 쓰기 열기에서 추가됩니다)</translation>
+    </message>
+    <message>
+        <source>%1: lacks the indexes %2 (added by the next writable open)</source>
+        <translation>%1: %2 색인이 없습니다 (다음 쓰기 열기에서 추가됩니다)</translation>
+    </message>
+    <message>
+        <source>%1: holds no result table</source>
+        <translation>%1: 결과 테이블이 없습니다</translation>
+    </message>
+    <message>
+        <source>%1: belongs to no listed operator</source>
+        <translation>%1: 목록에 있는 사용자의 파일이 아닙니다</translation>
+    </message>
+    <message>
+        <source>%1: left over from an operation that stopped half-way</source>
+        <translation>%1: 중간에 멈춘 작업이 남긴 파일입니다</translation>
+    </message>
+    <message>
+        <source>%1: the journal of an interrupted write, played back by the next writable open</source>
+        <translation>%1: 중단된 쓰기의 저널입니다 (다음 쓰기 열기에서 되돌립니다)</translation>
+    </message>
+    <message>
+        <source>%1: open to others than its owner (mode %2)</source>
+        <translation>%1: 소유자가 아닌 사용자도 접근할 수 있습니다 (권한 %2)</translation>
+    </message>
+    <message>
+        <source>%1: cannot be read: %2</source>
+        <translation>%1: 읽을 수 없습니다: %2</translation>
     </message>
 </context>
 <context>
@@ -1637,8 +1681,8 @@ The record may have been deleted meanwhile.</source>
         <translation>감사 기록...</translation>
     </message>
     <message>
-        <source>%1: too long. At most %2 bytes are kept (a Hangul syllable takes 3).</source>
-        <translation>%1: 너무 깁니다. 최대 %2바이트까지 저장합니다 (한글 한 글자는 3바이트).</translation>
+        <source>%1: too long. At most %2 bytes are kept (a Hangul syllable takes 2).</source>
+        <translation>%1: 너무 깁니다. 최대 %2바이트까지 저장합니다 (한글 한 글자는 2바이트).</translation>
     </message>
     <message>
         <source>The settings could not be saved.</source>
@@ -1659,6 +1703,10 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>Target ranges</source>
         <translation>목표 범위</translation>
+    </message>
+    <message>
+        <source>Check folder...</source>
+        <translation>폴더 검사...</translation>
     </message>
 </context>
 <context>
@@ -2107,6 +2155,10 @@ Use that copy as the data folder again?</source>
     <message>
         <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, then every name and birth date the records carry, and DISAGREE where they differ, separated by tabs. --patient takes a whole ID, ignoring case and surrounding blanks.</source>
         <translation>한 종류의 저장 결과에 있는 환자 ID마다 한 줄씩 ID 순서로 보여 줍니다: ID, 결과 수, 가장 최근 결과의 날짜와 그 결과를 사용자 설정의 형식으로, 이어서 기록에 있는 모든 이름과 생년월일을, 서로 다르면 불일치 표시(영어에서는 DISAGREE)와 함께 탭으로 나누어 보여 줍니다. 첫 줄은 머리글입니다. --patient에는 대소문자와 앞뒤 공백을 무시한 ID 전체를 적습니다.</translation>
+    </message>
+    <message>
+        <source>Reads the data folder (or DIR) without changing it and reports file by file: whether each database is intact, which encoding the texts are in, columns and indexes a later version adds, operators&apos; files no listed operator owns, leftovers of interrupted operations, and permissions that are not owner-only. Exits 1 when it found something.</source>
+        <translation>데이터 폴더(또는 DIR)를 바꾸지 않고 읽어 파일마다 알려 줍니다: 데이터베이스가 온전한지, 글자가 어느 인코딩인지, 이후 버전이 더하는 열과 색인, 목록에 없는 사용자의 파일, 중단된 작업이 남긴 파일, 소유자만 쓸 수 있지 않은 권한. 무엇인가 찾으면 1로 끝납니다.</translation>
     </message>
 </context>
 <context>

@@ -102,6 +102,10 @@ int Cli::Run(const std::vector<std::string>& args) {
             CliText(QT_TRANSLATE_NOOP("qa::Cli", "unknown command %1"), {options_.command}));
     }
     folder_ = DataFolderOf(options_.dataDir);
+    // Before the folder is made or its modes put right: the check reports them as found.
+    if (options_.command == "check") {
+        return Check();
+    }
     UsePrivateFileModes();
     // A restore stopped between its renames: an empty store made here would hide the data.
     if (std::string copy = SetAsideCopyOf(folder_); !copy.empty()) {

@@ -6,6 +6,7 @@
 #include "i18n/message_catalogue.h"
 #include "store/installation_id.h"
 #include "store/interface_settings.h"
+#include "store/safe_text.h"
 #include "store/settings.h"
 #include "store/system_error.h"
 
@@ -23,7 +24,8 @@ std::string ConsoleText(std::string text) {
         }
         out += text[i];
     }
-    return out;
+    // Messages carry patient and operator IDs, paths and other programs' texts.
+    return VisibleControls(out, true);
 }
 
 std::unique_ptr<QCoreApplication> EventLoopApplication() {
@@ -102,8 +104,7 @@ int Cli::OpenUser(bool readOnly) {
         return kExitFailed;
     }
     if (auto id = Value(options_, "--user")) {
-        const auto& list = users_->UserList();
-        if (std::find(list.begin(), list.end(), *id) == list.end()) {
+        if (!users_->ListedId(*id)) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "quorina1c-cli: unknown user %1"), {*id})
                  << "\n";
             return kExitUsage;

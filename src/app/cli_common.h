@@ -138,6 +138,8 @@ private:
     int FindResult(const std::string& resultId, MeasurementTable*& table, ListRow& row);
     int Backup();
     int Restore();
+    // Reports on the data folder, changing nothing in it.
+    int Check();
     // Records an export or a print of the listed results in the audit log.
     void AuditOutput(const char* action, ResultKind kind, std::size_t rows,
                      const std::string& path);

@@ -126,6 +126,7 @@ int Cli::ListOrExport(const std::string& command) {
         if (withIds) {
             out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Result ID")) << ",";
         }
+        stream.SetVisibleControls(true);
         out_ << CsvOptionsForLanguage(*kind).header;
         // Lines go out in blocks: a stream insertion for each of a million lines costs more
         // than formatting them.
@@ -147,6 +148,9 @@ int Cli::ListOrExport(const std::string& command) {
         return stream.Failed() ? ReadFailure(table) : kExitOk;
     }
     if (command == "report") {
+        // The header's texts are translated like the page's own: with the application that
+        // holds the operator's catalogue already made.
+        std::unique_ptr<QGuiApplication> app = PrintingApplication();
         ReportContext context;
         context.clinic = QString::fromStdString(users_->Settings().hospital);
         context.operatorId = QString::fromStdString(users_->ActiveUserId());

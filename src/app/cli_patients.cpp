@@ -3,6 +3,7 @@
 #include "store/display_format.h"
 #include "store/patient_history.h"
 #include "store/patient_search.h"
+#include "store/safe_text.h"
 #include "store/text_encoding.h"
 
 #include <algorithm>
@@ -99,7 +100,7 @@ int Cli::Patients() {
         return cell;
     };
     for (const PatientOverview& p : patients) {
-        out_ << DecodeStoredText(p.patientId) << "\t" << p.count << "\t"
+        out_ << TsvField(DecodeStoredText(p.patientId)) << "\t" << p.count << "\t"
              << FormatDateText(settings, p.lastDate, p.lastTime) << "\t"
              << (*kind == ResultKind::HbA1c ? FormatHbA1cText(settings, p.lastValue, false)
                                             : FormatGlucoseText(settings, p.lastValue))

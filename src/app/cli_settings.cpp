@@ -1,7 +1,10 @@
 #include "app/cli_common.h"
 
+#include "interop/fhir_poster.h"
+#include "interop/mllp_sender.h"
 #include "store/audit_log.h"
 #include "store/interface_settings.h"
+#include "store/safe_text.h"
 #include "store/settings.h"
 #include "store/system_error.h"
 
@@ -33,12 +36,12 @@ int Cli::Settings() {
     SettingsStore& s = users_->Settings();
     if (!set) {
         for (const auto& [key, value] : SettingsEntries(s)) {
-            out_ << key << "=" << value << "\n";
+            out_ << key << "=" << VisibleControls(value) << "\n";
         }
         InterfaceSettings link;
         LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), link);
         for (const auto& [key, value] : InterfaceEntries(link)) {
-            out_ << key << "=" << value << "\n";
+            out_ << key << "=" << VisibleControls(value) << "\n";
         }
         return kExitOk;
     }
@@ -64,6 +67,16 @@ int Cli::Settings() {
                                 : !ApplySettingsEntry(changed, key, pair.substr(eq + 1), problem)) {
             return Usage(ConsoleText(MessageUtf8(problem)));
         }
+    }
+    // Stored only in a form send takes: a destination it refuses would be found out at the
+    // first delivery, long after the operator typed it.
+    if (link.destination != linkBefore.destination && !link.destination.empty() &&
+        !interop::ParseMllpDestination(link.destination) &&
+        !interop::ParseFhirBase(link.destination)) {
+        return Usage(CliText(
+            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp://HOST:PORT or as a "
+                                         "FHIR base URL http(s)://HOST/PATH, not %1"),
+            {VisibleControls(link.destination)}));
     }
     // Every key, of both sections, in one replacement of the file: a kill leaves the old
     // settings or the new ones, never half of them.

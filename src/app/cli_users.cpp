@@ -1,5 +1,6 @@
 #include "app/cli_common.h"
 
+#include "store/safe_text.h"
 #include "store/system_error.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ int Cli::Users() {
             return kExitFailed;
         }
         for (const auto& id : users_->UserList()) {
-            out_ << (id == users_->ActiveUserId() ? "* " : "  ") << id << "\n";
+            out_ << (id == users_->ActiveUserId() ? "* " : "  ") << VisibleControls(id) << "\n";
         }
         return kExitOk;
     }
@@ -51,16 +52,16 @@ int Cli::Users() {
     if (action == "restore") {
         return users_->RestoreUser(id) == UserStore::Outcome::Done ? kExitOk : kExitFailed;
     }
-    const auto& list = users_->UserList();
-    if (std::find(list.begin(), list.end(), id) == list.end()) {
+    const std::optional<std::string> listed = users_->ListedId(id);
+    if (!listed) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "quorina1c-cli: unknown user %1"), {id})
              << "\n";
         return kExitUsage;
     }
     // A switch whose files cannot be opened has said so; a delete still goes ahead as long
     // as the user became the current one, so that damaged files can be removed.
-    bool switched = users_->SwitchUser(id);
-    if (action == "switch" || (!switched && users_->CurrentUserId() != id)) {
+    bool switched = users_->SwitchUser(*listed);
+    if (action == "switch" || (!switched && users_->CurrentUserId() != *listed)) {
         return switched ? kExitOk : kExitFailed;
     }
     return users_->DeleteCurrentUser() == UserStore::Outcome::Done ? kExitOk : kExitFailed;

@@ -289,6 +289,17 @@ ProgramUsage MakeCliUsage() {
              "Writes a consistent snapshot of the data folder into one archive FILE (a tar file "
              "with a manifest of SHA-256 checksums), also while the window runs."),
          {}},
+        {"check",
+         "[DIR]",
+         QT_TRANSLATE_NOOP(
+             "qa::Usage",
+             "Reads the data folder (or DIR) without changing it and reports file by file: "
+             "whether each "
+             "database is intact, which encoding the texts are in, columns and indexes a later "
+             "version adds, operators' files no listed operator owns, leftovers of interrupted "
+             "operations, and permissions that are not owner-only. Exits 1 when it found "
+             "something."),
+         {}},
         {"restore",
          "FILE",
          QT_TRANSLATE_NOOP(

@@ -127,13 +127,14 @@ ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
     label->setAlignment(Qt::AlignCenter);
     label->setMinimumSize(320, 60);
     label->SetFont("SYSTEM", 18, 0);
-    label->SetTextColor(program_colour::kNavyDark);
-    // White at the top to the pages' light teal at the bottom.
-    label->SetBkColor(Qt::white, program_colour::kTealLight, GradientLabel::GradientVertical);
+    label->SetTextColor(Qt::black);
+    // White at the top to medium slate blue at the bottom, as the program has always shown it.
+    label->SetBkColor(Qt::white, QColor(123, 104, 238), GradientLabel::GradientVertical);
     label_ = label;
     auto* close = new ShadeButton(this);
     close->setText(tr("Close."));
-    close->SetShade(6, 8, 10, 35, program_colour::kNavy);
+    // Shaded grey, not coloured; the focus ring is the button's own.
+    close->SetShade(6, 8, 10);
     close->SetIcon(ImagePath(171));
     close_ = close;
     records_ = new TextProgressCtrl(this);

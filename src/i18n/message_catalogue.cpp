@@ -188,7 +188,35 @@ const char* MessageSource(MessageId id) {
         return QT_TRANSLATE_NOOP("Message", "%1 must be lower than %2");
     case MessageId::SettingTooLong:
         return QT_TRANSLATE_NOOP("Message", "%1 is too long: at most %2 bytes (a Hangul "
-                                            "syllable takes 3), this one takes %3");
+                                            "syllable takes 2), this one takes %3");
+    case MessageId::CheckFine:
+        return QT_TRANSLATE_NOOP("Message", "%1: in order (%2)");
+    case MessageId::CheckDamaged:
+        return QT_TRANSLATE_NOOP("Message", "%1: damaged: %2");
+    case MessageId::CheckUndecodable:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1: holds text that is neither UTF-8 nor code page 949");
+    case MessageId::CheckMissingColumns:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1: lacks the columns %2 (added by the next writable open)");
+    case MessageId::CheckMissingIndexes:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1: lacks the indexes %2 (added by the next writable open)");
+    case MessageId::CheckNoTable:
+        return QT_TRANSLATE_NOOP("Message", "%1: holds no result table");
+    case MessageId::CheckOrphan:
+        return QT_TRANSLATE_NOOP("Message", "%1: belongs to no listed operator");
+    case MessageId::CheckLeftover:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1: left over from an operation that stopped half-way");
+    case MessageId::CheckJournal:
+        return QT_TRANSLATE_NOOP(
+            "Message",
+            "%1: the journal of an interrupted write, played back by the next writable open");
+    case MessageId::CheckPermissions:
+        return QT_TRANSLATE_NOOP("Message", "%1: open to others than its owner (mode %2)");
+    case MessageId::CheckUnreadable:
+        return QT_TRANSLATE_NOOP("Message", "%1: cannot be read: %2");
     case MessageId::SettingAckTimeout:
         return QT_TRANSLATE_NOOP("Message",
                                  "%1 takes a number of seconds from 1 to %2, not \"%3\"");

@@ -123,11 +123,21 @@ void ListReportJob::PrintDocument() {
     if (columnCount_ <= 1) {
         return;
     }
+    // Hidden columns after the last shown one would otherwise close a group of their own:
+    // pages with nothing but the number column.
+    int lastShown = 0;
+    for (int i = 1; i < columnCount_; ++i) {
+        if (source_->ColumnVisible(i)) {
+            lastShown = i;
+        }
+    }
+    // With nothing but the numbers shown, the numbers alone, as before.
+    const int end = lastShown > 0 ? lastShown : columnCount_ - 1;
     int sum = EffectiveWidth(*source_, 0) - 30;
     int groupStart = 1;
-    for (int i = 1; i < columnCount_; ++i) {
+    for (int i = 1; i <= end; ++i) {
         sum += EffectiveWidth(*source_, i) / 3;
-        if (static_cast<double>(sum) > limit || i == columnCount_ - 1) {
+        if (static_cast<double>(sum) > limit || i == end) {
             ListReportUnit unit(this, source_, groupStart, i);
             unit.Print();
             groupStart = i + 1;
@@ -497,8 +507,10 @@ void ListReportUnit::PrintFooter() {
 }
 
 int PrintListReport(const ReportSource& source, const SettingsStore& settings,
-                    PrintDialogService& dialogs, const std::optional<ReportContext>& context) {
+                    PrintDialogService& dialogs, const std::optional<ReportContext>& context,
+                    const std::string& dataFolder) {
     ListReportJob job(&dialogs);
+    job.SetDataFolder(dataFolder);
     if (context) {
         job.SetContext(*context);
     }

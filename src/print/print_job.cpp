@@ -2,6 +2,7 @@
 
 #include "print/page_sink.h"
 #include "print/pdf_page_sink.h"
+#include "store/output_target.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,15 +55,50 @@ int PrintJob::Print() {
     }
     ComputePageRects();
     FillDocInfo();
+    // A PDF file is checked as an export's target is, and written beside it under a
+    // temporary name that replaces it only once complete: a failure at any point leaves an
+    // earlier file of that name as it was.
+    QPrinter* printer = selection_ ? selection_->printer.get() : nullptr;
+    const QString target = printer && printer->outputFormat() == QPrinter::PdfFormat
+                               ? printer->outputFileName()
+                               : QString();
+    QString temp;
+    if (!target.isEmpty()) {
+        if (std::string refused = CheckOutputTarget(target.toStdString(), dataFolder_);
+            !refused.empty()) {
+            outputError_ = refused;
+            OnAfterPrint(true);
+            return kPrintNoPrinter;
+        }
+        temp = QString::fromStdString(TempPathBeside(target.toStdString()) + ".pdf");
+        printer->setOutputFileName(temp);
+    }
+    const auto settle = [&](bool failed) {
+        if (temp.isEmpty()) {
+            return failed;
+        }
+        std::string error;
+        if (failed) {
+            QFile::remove(temp);
+        } else if (!QFile::exists(temp)) {
+            // A job that printed no page wrote no file, and leaves the target as it was.
+        } else if (!MoveIntoPlace(temp.toStdString(), target.toStdString(), error)) {
+            outputError_ = error;
+            failed = true;
+        }
+        printer->setOutputFileName(target);
+        return failed;
+    };
     OnBeforeStartDoc();
     if (!StartDocument()) {
+        settle(true);
         return kPrintNoPrinter;
     }
     PrintDocument();
     // A document that could not be written is not reported as printed.
     bool failed = deviceFailed_;
     EndDocument(failed);
-    failed = failed || deviceFailed_;
+    failed = settle(failed || deviceFailed_);
     OnAfterPrint(failed);
     return failed ? kPrintNoPrinter : kPrintSpooled;
 }

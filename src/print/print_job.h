@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class QPainter;
 class QPaintDevice;
@@ -129,6 +130,12 @@ public:
     // when unset. A benchmark puts another library's output behind the same pages.
     void SetPdfSinkFactory(PdfSinkFactory factory) { pdfFactory_ = std::move(factory); }
 
+    // The data folder a PDF file may not be written into (see CheckOutputTarget).
+    void SetDataFolder(std::string folder) { dataFolder_ = std::move(folder); }
+    // Why the last PDF file was not written, when the target was refused or could not be
+    // replaced; empty otherwise.
+    const std::string& OutputError() const { return outputError_; }
+
     // Page operations on the printer, called by units.
     [[nodiscard]] bool StartDevicePage();
     void EndDevicePage();
@@ -171,6 +178,8 @@ private:
     bool deviceFailed_ = false;
     int devicePages_ = 0;
     QString outputFile_;
+    std::string dataFolder_;
+    std::string outputError_;
 };
 
 } // namespace qa

@@ -1,5 +1,7 @@
 #include "print/report_header.h"
 
+#include "print/page_sink.h"
+#include "print/print_job.h"
 #include "store/display_format.h"
 
 #include <QCoreApplication>
@@ -37,10 +39,65 @@ QString ReportPeriodText(const SettingsStore& settings, const std::string& fromD
            QStringLiteral(" - ") + QString::fromStdString(FormatDateText(settings, toDate, "0000"));
 }
 
+namespace {
+
+// The longest start of `text` that fits `width` with "…" after it (the text itself when it
+// fits whole): the header's fields share one line, and a long clinic name printed whole ran
+// over the subject beside it.
+QString Elide(PageSink& sink, const QString& text, int width) {
+    if (sink.TextWidth(text) <= width) {
+        return text;
+    }
+    const QString ellipsis(QChar(0x2026));
+    int low = 0;
+    int high = static_cast<int>(text.size());
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (sink.TextWidth(text.left(middle) + ellipsis) <= width) {
+            low = middle;
+        } else {
+            high = middle - 1;
+        }
+    }
+    // Never between the two halves of a surrogate pair.
+    if (low > 0 && text.at(low - 1).isHighSurrogate()) {
+        --low;
+    }
+    return text.left(low) + ellipsis;
+}
+
+} // namespace
+
 void PrintReportContextLine(PrintUnit& unit, const QString& text, int top, int lineHeight) {
     const DeviceRect& printable = unit.Job()->PrintableRect();
     TextBlock block;
     block.text = text;
+    const qsizetype unitMark = text.indexOf(kUnitSeparator);
+    const qsizetype recordMark = text.indexOf(kRecordSeparator);
+    PageSink* sink = unit.Job()->Sink();
+    if (sink != nullptr && unitMark >= 0 && recordMark > unitMark) {
+        // The subject is centred and takes at most a third of the line; the texts at the
+        // sides keep clear of it by a gap.
+        const int width = printable.Width();
+        const int gap = sink->TextWidth(QStringLiteral("    "));
+        const QString subject =
+            Elide(*sink, text.mid(unitMark + 1, recordMark - unitMark - 1), width / 3);
+        const int side = (width - sink->TextWidth(subject)) / 2 - gap;
+        if (side > 0) {
+            // The operator stays whole after a long clinic name: the clinic gives way.
+            QString left = text.left(unitMark);
+            const qsizetype operatorMark = left.lastIndexOf(QStringLiteral("   "));
+            if (sink->TextWidth(left) > side && operatorMark > 0) {
+                const QString tail = left.mid(operatorMark);
+                const int room = side - sink->TextWidth(tail);
+                if (room > 0) {
+                    left = Elide(*sink, left.left(operatorMark), room) + tail;
+                }
+            }
+            block.text = Elide(*sink, left, side) + kUnitSeparator + subject + kRecordSeparator +
+                         Elide(*sink, text.mid(recordMark + 1), side);
+        }
+    }
     block.left = printable.left;
     block.right = printable.right;
     block.top = top;

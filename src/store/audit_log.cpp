@@ -2,6 +2,7 @@
 
 #include "store/profile_file.h"
 #include "store/program_version.h"
+#include "store/safe_text.h"
 #include "store/sqlite_table.h"
 #include "store/system_error.h"
 #include "store/users.h"
@@ -505,8 +506,10 @@ bool ReadAudit(const std::string& dataFolder, const AuditQuery& query,
 }
 
 std::string AuditLine(const AuditEntry& e) {
-    return e.time + "\t" + e.operatorId + "\t" + e.account + "\t" + e.version + "\t" + e.action +
-           "\t" + e.patientId + "\t" + e.detail;
+    // A patient ID from a meter or a memo may hold tabs, line breaks and ESC sequences.
+    return TsvField(e.time) + "\t" + TsvField(e.operatorId) + "\t" + TsvField(e.account) + "\t" +
+           TsvField(e.version) + "\t" + TsvField(e.action) + "\t" + TsvField(e.patientId) + "\t" +
+           TsvField(e.detail);
 }
 
 std::string AuditChanges(const std::vector<std::string>& names,

@@ -47,6 +47,7 @@ inline constexpr const char* kPrint = "print";
 inline constexpr const char* kBackup = "backup";
 inline constexpr const char* kRestore = "restore";
 inline constexpr const char* kUndelete = "undelete"; // a deleted result put back
+inline constexpr const char* kUpgrade = "upgrade";
 } // namespace audit_action
 
 struct AuditEntry {

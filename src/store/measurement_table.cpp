@@ -93,6 +93,10 @@ std::string MeasurementTable::ModifyCondition(std::string_view dateText, std::st
            EscapeSqlLiteral(valueText) + "'";
 }
 
+bool MeasurementTable::HasIndex(const std::string& indexName) const {
+    return IndexExists(Handle(), indexName);
+}
+
 bool MeasurementTable::ResetView() {
     sort = StandardSort();
     bool ok = Requery();
@@ -101,15 +105,26 @@ bool MeasurementTable::ResetView() {
 }
 
 void MeasurementTable::OnSchemaSynced() {
+    if (IsReadOnly()) {
+        return; // a reader leaves a file without its indexes as it is
+    }
     std::string table = TableName();
+    const std::string key = table + "_" + ValueColumn() + "_key";
+    const std::string patient = table + "_PID";
+    const bool hadKey = HasIndex(key);
+    const bool hadPatient = HasIndex(patient);
     // Only speed depends on the index: a file that cannot take it still works.
-    (void)Execute(
-        FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s_key] ON [%s] ([DATE], [TIME], [%s], [PID])",
-                  table.c_str(), ValueColumn(), table.c_str(), ValueColumn()));
+    if (Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s] ON [%s] ([DATE], [TIME], [%s], [PID])",
+                          key.c_str(), table.c_str(), ValueColumn())) &&
+        !hadKey) {
+        NoteSchemaChange("index " + key);
+    }
     // A patient's history is looked up by ID alone, in the main tables; the download table
     // holds one download and is never searched by patient.
     if (table != kDownloadTableName) {
-        (void)EnsurePatientIndex(*this);
+        if (EnsurePatientIndex(*this) && !hadPatient) {
+            NoteSchemaChange("index " + patient);
+        }
         (void)EnsurePatientSearchIndex(*this);
     }
     // The IDs first: an index built over them afterwards is one sort, where one kept up to

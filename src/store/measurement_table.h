@@ -80,6 +80,7 @@ protected:
 private:
     // Gives an ID to every row without one: the rows of a file from before the column.
     void AssignMissingResultIds();
+    bool HasIndex(const std::string& indexName) const;
 
     ResultKind kind_;
     std::array<char, kNameArea> nameArea_{};

@@ -94,6 +94,18 @@ enum class MessageId : int {
     SkippedDeleted, // how many
     SkippedCorrected,
     TargetLowNotBelowHigh, // the low limit's key, the high limit's key
+    // The check of a data folder: the file first.
+    CheckFine,           // the file, the encoding of its texts
+    CheckDamaged,        // the file, SQLite's verdict
+    CheckUndecodable,    // the file
+    CheckMissingColumns, // the file and table, the columns
+    CheckMissingIndexes, // the file and table, the indexes
+    CheckNoTable,        // the file
+    CheckOrphan,         // the file
+    CheckLeftover,       // the file
+    CheckJournal,        // the journal
+    CheckPermissions,    // the file, its mode
+    CheckUnreadable,     // the file, the system's reason
 };
 
 struct Message {

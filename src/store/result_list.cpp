@@ -3,6 +3,7 @@
 #include "store/csv_export.h"
 #include "store/display_format.h"
 #include "store/patient_id_set.h"
+#include "store/safe_text.h"
 #include "store/text_encoding.h"
 
 #include <algorithm>
@@ -205,7 +206,9 @@ void ListCsvCells::Append(const MeasurementTable& table, int index, std::string&
     if (hba1c) {
         const std::size_t start = out.size();
         const std::string_view pid = table.pid.View();
-        if (IsUtf8Text(pid)) {
+        if (visibleControls_) {
+            out += VisibleControls(DecodeStoredText(pid));
+        } else if (IsUtf8Text(pid)) {
             out += pid;
         } else {
             out += DecodeStoredText(pid);

@@ -52,9 +52,13 @@ public:
 
     // The kind's own cells of the row `table` has loaded, numbered index + 1; no line feed.
     void Append(const MeasurementTable& table, int index, std::string& out);
+    // For a terminal: control characters in the patient ID written out as "\x1b" instead of
+    // sent raw (an export keeps the ID's exact bytes).
+    void SetVisibleControls(bool visible) { visibleControls_ = visible; }
 
 private:
     const SettingsStore& settings_;
+    bool visibleControls_ = false;
     // The cells of recently seen stored values, closed and ready to append.
     struct ValueCells {
         bool filled = false;
@@ -102,6 +106,8 @@ public:
     // The row's line of the export in UTF-8, exactly as AppendCsvLineUtf8(Cells()) writes
     // it, formatted straight into `out`.
     void AppendCsvLine(std::string& out) const;
+    // AppendCsvLine for a terminal: see ListCsvCells::SetVisibleControls.
+    void SetVisibleControls(bool visible) { csvCells_.SetVisibleControls(visible); }
 
 private:
     void Format() const;

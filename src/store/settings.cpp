@@ -4,6 +4,7 @@
 
 #include "store/profile_file.h"
 #include "store/text_encoding.h"
+#include "store/users.h"
 
 #include <algorithm>
 #include <cctype>
@@ -51,7 +52,7 @@ std::string IntText(std::int32_t value) {
 } // namespace
 
 bool SettingsTextFits(std::string_view utf8) {
-    return utf8.size() <= kSettingsTextMaxBytes && Cp949Length(utf8) <= kSettingsTextMaxBytes;
+    return Cp949Length(utf8) <= kSettingsTextMaxBytes;
 }
 
 std::int32_t LeadingInt(std::string_view text) {
@@ -112,7 +113,7 @@ std::string FixedText(double value, int decimals) {
 }
 
 std::string SettingsFilePath(const std::string& dataFolder, const std::string& userId) {
-    return dataFolder + "/" + userId + kSettingsFileSuffix;
+    return dataFolder + "/" + UserFileStem(dataFolder, userId) + kSettingsFileSuffix;
 }
 
 bool WriteDefaultSettings(const std::string& path, SettingsStore& store) {
@@ -184,7 +185,7 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
         if (!SettingsTextFits(line)) {
             problem = Message(MessageId::SettingTooLong,
                               {std::string(key), std::to_string(kSettingsTextMaxBytes),
-                               std::to_string(line.size())});
+                               std::to_string(Cp949Length(line))});
             return false;
         }
         field = std::move(line);
@@ -301,10 +302,17 @@ bool LoadSettings(const std::string& path, SettingsStore& store) {
     store.language = LeadingInt(text("lang"));
     // Files written by the Windows program hold these in code page 949; they are saved back
     // as UTF-8, which reads the same.
-    store.name = DecodeStoredText(text("Name"));
-    store.hospital = DecodeStoredText(text("Hospital"));
-    store.email = DecodeStoredText(text("Email"));
-    store.command = DecodeStoredText(text("Command"));
+    // The limit counts code page 949 bytes whichever encoding the file uses: a 40-syllable
+    // name is 80 bytes there and 120 in UTF-8, and cutting the UTF-8 bytes would shorten it
+    // after the first save.
+    auto userText = [&](const char* key) {
+        std::string stored = doc.Get(kSettingsSection, key).value_or(kProfileDefaultText);
+        return CutToCp949Length(DecodeStoredText(stored), kSettingsTextMaxBytes);
+    };
+    store.name = userText("Name");
+    store.hospital = userText("Hospital");
+    store.email = userText("Email");
+    store.command = userText("Command");
     return true;
 }
 

@@ -37,7 +37,8 @@ struct SettingsStore {
 std::string SettingsFilePath(const std::string& dataFolder, const std::string& userId);
 
 // Fills `store` from the file. A missing file is first written with the defaults. A key
-// that is missing loads as -1 (numbers) or "-1" (texts), texts are cut to 99 bytes. Returns
+// that is missing loads as -1 (numbers) or "-1" (texts), texts are cut to 99 bytes of code
+// page 949. Returns
 // false, with the defaults in `store` and the file untouched, when the file exists but
 // cannot be read, or when the missing file cannot be created.
 [[nodiscard]] bool LoadSettings(const std::string& path, SettingsStore& store);
@@ -70,9 +71,9 @@ bool CheckTargetRanges(const SettingsStore& store, Message& problem);
 bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value,
                         Message& problem);
 
-// The user-information texts (name, hospital, e-mail, memo) are kept whole only up to this
-// many bytes, both as stored here (UTF-8, cut at this length when read back) and in the
-// code page 949 the Windows program counted: a Hangul syllable takes three and two.
+// The user-information texts (name, hospital, e-mail, memo) are kept whole up to this many
+// bytes of code page 949, as the Windows program counted them (a Hangul syllable takes two
+// there, three in the UTF-8 this program stores), so what fitted there fits here.
 inline constexpr std::size_t kSettingsTextMaxBytes = 99;
 bool SettingsTextFits(std::string_view utf8);
 

@@ -11,6 +11,17 @@ void SqliteStatement::Reset(sqlite3_stmt* statement) {
     statement_ = statement;
 }
 
+bool IndexExists(sqlite3* db, const std::string& name) {
+    SqliteStatement statement =
+        PrepareStatement(db, "SELECT 1 FROM main.sqlite_master WHERE type = 'index' AND name = ?1");
+    if (!statement) {
+        return false;
+    }
+    sqlite3_bind_text(statement.Get(), 1, name.data(), static_cast<int>(name.size()),
+                      SQLITE_TRANSIENT);
+    return sqlite3_step(statement.Get()) == SQLITE_ROW;
+}
+
 SqliteStatement PrepareStatement(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* prepared = nullptr;
     if (db == nullptr) {

@@ -38,4 +38,7 @@ private:
 // Prepares `sql` on `db`; an empty statement when that fails (sqlite3_errmsg says why).
 SqliteStatement PrepareStatement(sqlite3* db, const std::string& sql);
 
+// Whether the file's own schema (not a temporary one) holds an index of that name.
+bool IndexExists(sqlite3* db, const std::string& name);
+
 } // namespace qa

@@ -214,6 +214,7 @@ void SqliteTable::Close() {
         db_ = nullptr;
         open_ = false;
         schemaSynced_ = false;
+        tableMade_ = false;
         listDeferred_ = false;
         path_.Clear();
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -159,6 +160,9 @@ public:
     // A read since the last requery failed (count, row list or row), so what was read is
     // not the whole table. Cleared by the next requery.
     bool ReadFailed() const { return readFailed_; }
+    // What the schema syncs of a writable open added to the file since the last call
+    // ("column P_MEMO", "index HospitalTlb_PID"), for the audit of the upgrade.
+    std::vector<std::string> TakeSchemaChanges() { return std::exchange(schemaChanges_, {}); }
 
 protected:
     void DefineField(int index, const char* name, FieldType type, void* member);
@@ -169,9 +173,17 @@ protected:
     // Derived classes call this when TableName() changes: statements prepared for the old
     // name must not run against the new one.
     void TableNameChanged() { DropCachedStatements(); }
+    // Not for a table this connection made: a new file gets its indexes, it is not upgraded.
+    void NoteSchemaChange(std::string change) {
+        if (!tableMade_) {
+            schemaChanges_.push_back(std::move(change));
+        }
+    }
 
 private:
     bool OpenWithFlags(const std::string& path, int flags);
+    // For a read-only table: the columns it lacks, read as empty without altering the file.
+    bool ShadowMissingColumns();
     bool Usable() const { return open_ && db_ != nullptr; }
     std::string ReadClauses(const char* head, bool withFilter, bool withSort) const;
     SqliteStatement Prepare(const std::string& statement);
@@ -223,6 +235,8 @@ private:
     bool readFailed_ = false;
     bool readOnly_ = false;
     bool singleThread_ = false;
+    std::vector<std::string> schemaChanges_;
+    bool tableMade_ = false; // CreateTable made the table on this connection
 
     // Statements the cursor and the inserts run for every row: prepared once per
     // connection and table name instead of once per call.

@@ -1,10 +1,18 @@
 #include "store/sqlite_table.h"
 
+#include <algorithm>
 #include <sqlite3.h>
 
 // The table and its columns: made, dropped, and brought up to the fields the program defines.
 
 namespace qa {
+
+namespace {
+
+// Date, time, value and patient, the first fields every version defines.
+constexpr std::size_t kFirstVersionKeyFields = 4;
+
+} // namespace
 
 bool SqliteTable::CreateTable() {
     if (!Usable() || fields_.empty() || FieldCount() == 0) {
@@ -31,7 +39,9 @@ bool SqliteTable::CreateTable() {
     sql += ")";
     // An existing table makes this fail, which is the normal case for an old file; any
     // other failure (a full disk, a damaged file) is one.
-    bool created = Execute(sql) || lastError_.find("already exists") != std::string::npos;
+    const bool made = Execute(sql);
+    tableMade_ = tableMade_ || made;
+    bool created = made || lastError_.find("already exists") != std::string::npos;
     DropCachedStatements();
     return created;
 }
@@ -52,8 +62,55 @@ bool SqliteTable::DropTable() {
     return dropped;
 }
 
+bool SqliteTable::ShadowMissingColumns() {
+    const std::string table = TableName();
+    std::vector<std::string> present;
+    {
+        SqliteStatement probe = Prepare(FormatSql("SELECT * FROM [%s]", table.c_str()));
+        if (!probe) {
+            return false;
+        }
+        for (int c = 0; c < sqlite3_column_count(probe.Get()); ++c) {
+            const char* name = sqlite3_column_name(probe.Get(), c);
+            present.emplace_back(name != nullptr ? name : "");
+        }
+    }
+    std::string extra;
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const FieldBinding& field = fields_[i];
+        if (std::find(present.begin(), present.end(), field.name) != present.end()) {
+            continue;
+        }
+        // Date, time, value and patient were there from the first version on: a table
+        // without them is not an older file but a broken one, and is not read as empty.
+        if (i < kFirstVersionKeyFields) {
+            NoteError(SQLITE_ERROR, "no such column: " + field.name);
+            return false;
+        }
+        const char* empty = field.type == FieldInt ? "0" : field.type == FieldDouble ? "0.0" : "''";
+        extra += FormatSql(", %s AS [%s]", empty, field.name.c_str());
+    }
+    if (extra.empty()) {
+        return true;
+    }
+    // A view in the connection's own temporary schema takes the table's name: every query
+    // of this connection, its conditions and orderings included, then reads the missing
+    // columns as empty, and nothing is written to the file. The row id is passed through by
+    // name, since a view has none of its own.
+    const bool made = Execute(FormatSql(
+        "CREATE TEMP VIEW IF NOT EXISTS [%s] AS SELECT *%s, rowid AS rowid FROM main.[%s]",
+        table.c_str(), extra.c_str(), table.c_str()));
+    DropCachedStatements();
+    return made;
+}
+
 bool SqliteTable::SyncSchema() {
     if (!Usable() || fields_.empty() || FieldCount() == 0) {
+        return false;
+    }
+    // A reader never upgrades a file: the columns a later version added read as empty, and
+    // the file is brought up to date by the next writable open.
+    if (readOnly_ && !ShadowMissingColumns()) {
         return false;
     }
     std::string table = TableName();
@@ -110,6 +167,9 @@ bool SqliteTable::SyncSchema() {
         case FieldBlob:
             added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] LongBinary", tname, cname));
             break;
+        }
+        if (added) {
+            NoteSchemaChange("column " + field.name);
         }
         altered = altered || added;
         complete = complete && added;

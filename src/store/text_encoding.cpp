@@ -63,22 +63,28 @@ namespace {
 
 // Calls `each` with every UTF-8 character of the text and its code page 949 bytes (nothing
 // when it has none there).
+// Width in bytes of the UTF-8 character at `i`: a broken sequence ends at the first byte that
+// cannot continue it. Taking the lead byte's width on trust swallowed the comma and line feed
+// after a stray byte, and an export row merged with the next.
+std::size_t CharacterWidth(std::string_view utf8, std::size_t i) {
+    unsigned char lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t width = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    for (std::size_t k = 1; k < width; ++k) {
+        if (i + k >= utf8.size() || (static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
+            return k;
+        }
+    }
+    return width;
+}
+
+// Calls `each` with every UTF-8 character of the text and its code page 949 bytes (nothing
+// when it has none there).
 template <typename Each> void ForEachCharacter(std::string_view utf8, Each each) {
     std::size_t i = 0;
     while (i < utf8.size()) {
-        unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t width = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        // A broken sequence ends at the first byte that cannot continue it: taking the lead
-        // byte's width on trust swallowed the comma and line feed after a stray byte, and
-        // an export row merged with the next.
-        for (std::size_t k = 1; k < width; ++k) {
-            if (i + k >= utf8.size() || (static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) {
-                width = k;
-                break;
-            }
-        }
+        const std::size_t width = CharacterWidth(utf8, i);
         std::string_view character = utf8.substr(i, width);
-        if (lead < 0x80) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
             each(std::optional<std::string>(std::string(character)));
         } else if (width == 1) {
             each(std::nullopt);
@@ -165,6 +171,28 @@ std::size_t Cp949Length(std::string_view utf8) {
         length += bytes ? bytes->size() : 2;
     });
     return length;
+}
+
+std::string CutToCp949Length(std::string_view utf8, std::size_t limit) {
+    std::size_t length = 0;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const std::size_t width = CharacterWidth(utf8, i);
+        std::size_t bytes = 2;
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            bytes = 1;
+        } else if (width > 1) {
+            if (auto converted = Utf8ToCp949(utf8.substr(i, width))) {
+                bytes = converted->size();
+            }
+        }
+        if (length + bytes > limit) {
+            break;
+        }
+        length += bytes;
+        i += width;
+    }
+    return std::string(utf8.substr(0, i));
 }
 
 } // namespace qa

@@ -29,5 +29,8 @@ std::string DecodeStoredText(std::string_view stored);
 // Length in code page 949 bytes; characters it cannot represent count as two bytes, the
 // widest a character takes there, so a limit is never exceeded by a later conversion.
 std::size_t Cp949Length(std::string_view utf8);
+// The longest leading part of a UTF-8 text whose Cp949Length is at most `limit`, never cut
+// inside a character: what the Windows program's fixed buffers kept of it.
+std::string CutToCp949Length(std::string_view utf8, std::size_t limit);
 
 } // namespace qa

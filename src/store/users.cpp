@@ -160,6 +160,15 @@ std::string NewestAside(const std::string& folder, const std::string& id) {
     return best;
 }
 
+// An ID as text: the Windows program stored them in code page 949. Bytes that are neither
+// that nor UTF-8 stay as they are, so the files they name are still found.
+std::string TextOfStoredId(const std::string& stored) {
+    if (IsUtf8Text(stored)) {
+        return stored;
+    }
+    return Cp949ToUtf8(stored).value_or(stored);
+}
+
 } // namespace
 
 std::optional<MessageId> CheckNewUserId(std::string_view id) {
@@ -209,6 +218,42 @@ UserStore::~UserStore() {
     CloseTables();
 }
 
+std::string UserFileStem(const std::string& dataFolder, const std::string& id) {
+    std::optional<std::string> cp949 = IsUtf8Text(id) ? Utf8ToCp949(id) : std::nullopt;
+    if (!cp949 || *cp949 == id) {
+        return id;
+    }
+    const auto has = [&](const std::string& stem) {
+        for (const char* suffix :
+             {"_active.info", "_HbA1c.sqlite", "_Glucose.sqlite", kSettingsFileSuffix, ".ini"}) {
+            if (Exists(dataFolder + "/" + stem + suffix)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    return has(id) || !has(*cp949) ? id : *cp949;
+}
+
+std::optional<std::string> UserStore::ListedId(std::string_view given) const {
+    for (const std::string& id : users_) {
+        if (id == given) {
+            return id;
+        }
+    }
+    for (const auto& [id, stored] : storedSpelling_) {
+        if (stored == given) {
+            return id;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string UserStore::StoredSpelling(const std::string& id) const {
+    auto found = storedSpelling_.find(id);
+    return found == storedSpelling_.end() ? id : found->second;
+}
+
 bool UserStore::IsListed(const std::string& id) const {
     return std::find(users_.begin(), users_.end(), id) != users_.end();
 }
@@ -241,11 +286,12 @@ std::string UserStore::UserInfoPath() const {
     return PathOf(kUserInfoFileName);
 }
 
-UserFiles UserStore::FilesOf(const std::string& id) const {
+UserFiles UserStore::FilesOf(const std::string& userId) const {
+    const std::string id = UserFileStem(folder_, userId);
     UserFiles files;
     files.activeInfo = PathOf(id + "_active.info");
     files.tableList = PathOf(id + ".ini");
-    files.settings = SettingsFilePath(folder_, id);
+    files.settings = PathOf(id + kSettingsFileSuffix);
     files.hba1cMain = PathOf(id + "_HbA1c.sqlite");
     files.hba1cDownload = PathOf(id + "_HbA1cDown.sqlite");
     files.glucoseMain = PathOf(id + "_Glucose.sqlite");
@@ -271,6 +317,7 @@ bool UserStore::WriteFirstStart() {
 
 bool UserStore::LoadUsers() {
     users_.clear();
+    storedSpelling_.clear();
     currentUserId_ = kNoUserId;
     std::string content;
     FileReadStatus status = ReadWholeFile(UserInfoPath(), content);
@@ -292,7 +339,10 @@ bool UserStore::LoadUsers() {
             if (count <= 0 && number != static_cast<long>(users_.size()) + 1) {
                 break;
             }
-            users_.push_back(id);
+            users_.push_back(TextOfStoredId(id));
+            if (users_.back() != id) {
+                storedSpelling_.emplace(users_.back(), id);
+            }
         }
     }
     if (users_.empty()) {
@@ -304,7 +354,7 @@ bool UserStore::LoadUsers() {
         doc = ProfileDocument::Parse(content);
         users_.push_back(kDefaultUserId);
     }
-    currentUserId_ = doc.Read(kCountSection, "current_user");
+    currentUserId_ = TextOfStoredId(doc.Read(kCountSection, "current_user"));
     loaded_ = true;
     if (currentUserId_ != kNoUserId && !IsListed(currentUserId_) &&
         reportedUnlisted_ != currentUserId_) {
@@ -377,7 +427,20 @@ bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
         }
         table.Close();
     }
-    const auto ready = [&] { return walkOnly_ ? table.SyncSchema() : table.ResetView(); };
+    const auto ready = [&] {
+        if (!(walkOnly_ ? table.SyncSchema() : table.ResetView())) {
+            return false;
+        }
+        // A file of an earlier version was brought up to date by this writable open.
+        std::string changes;
+        for (const std::string& change : table.TakeSchemaChanges()) {
+            changes += (changes.empty() ? "" : ", ") + change;
+        }
+        if (!changes.empty()) {
+            Audit(audit_action::kUpgrade, DecodeStoredText(path) + ": " + changes);
+        }
+        return true;
+    };
     if (table.Open(path) && ready()) {
         return true;
     }
@@ -524,20 +587,22 @@ bool UserStore::ReloadAndReport() {
     return false;
 }
 
-bool UserStore::SwitchUser(const std::string& id) {
+bool UserStore::SwitchUser(const std::string& given) {
     if (!EnsureLoaded()) {
         Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return false;
     }
-    if (std::find(users_.begin(), users_.end(), id) == users_.end()) {
+    const std::optional<std::string> listed = ListedId(given);
+    if (!listed) {
         Error(user_text::kUserNotListed);
         return false;
     }
+    const std::string& id = *listed;
     if (!IsUsableUserId(id)) {
         Error(user_text::kUserIdUnusable);
         return false;
     }
-    if (!WriteProfileString(UserInfoPath(), kCountSection, "current_user", id)) {
+    if (!WriteProfileString(UserInfoPath(), kCountSection, "current_user", StoredSpelling(id))) {
         Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return false;
     }
@@ -549,11 +614,13 @@ bool UserStore::SwitchUser(const std::string& id) {
 // never as key or section names. The case-insensitive matching of names therefore cannot
 // merge "abc" and "ABC", and values are compared byte for byte. This is the layout existing
 // user files already have, so they read unchanged.
-bool UserStore::OpenUser(const std::string& id) {
-    if (std::find(users_.begin(), users_.end(), id) == users_.end()) {
+bool UserStore::OpenUser(const std::string& given) {
+    const std::optional<std::string> listed = ListedId(given);
+    if (!listed) {
         Error(user_text::kUserNotListed);
         return false;
     }
+    const std::string& id = *listed;
     if (!IsUsableUserId(id)) {
         Error(user_text::kUserIdUnusable);
         return false;
@@ -568,9 +635,9 @@ std::string UserStore::UserFileContent(const std::string& current, const std::st
     std::map<long, std::string> entries = NumberedEntries(doc);
     long previous = entries.empty() ? 0 : entries.rbegin()->first;
     doc.Set(kCountSection, "cnt", std::to_string(users_.size()));
-    doc.Set(kCountSection, "current_user", current);
+    doc.Set(kCountSection, "current_user", StoredSpelling(current));
     for (std::size_t i = 0; i < users_.size(); ++i) {
-        doc.Set(kListSection, "no" + std::to_string(i + 1), users_[i]);
+        doc.Set(kListSection, "no" + std::to_string(i + 1), StoredSpelling(users_[i]));
     }
     // Entries past the new end would come back as users if the count were ever raised by
     // hand or by an older program reading past it.
@@ -607,7 +674,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return Outcome::Failed;
     }
-    if (std::find(users_.begin(), users_.end(), id) != users_.end()) {
+    if (ListedId(id)) {
         prompter_.Inform(user_text::kDuplicateUserId, kUserCaption, Prompter::Severity::Warning);
         return Outcome::Refused;
     }
@@ -838,6 +905,8 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
         return Outcome::Failed;
     }
 
+    // A copy of a Windows folder may name the files by the ID's code page 949 bytes.
+    const std::string stem = UserFileStem(folder_, id);
     CloseTables();
     const std::vector<std::string> before = users_;
     users_.erase(std::remove(users_.begin(), users_.end(), id), users_.end());
@@ -851,7 +920,7 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
         Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return Outcome::Failed;
     }
-    std::vector<std::string> kept = MoveUserFiles(folder_, aside, id);
+    std::vector<std::string> kept = MoveUserFiles(folder_, aside, stem);
     if (kept.empty()) {
         ::unlink(marker.c_str());
     }
@@ -917,12 +986,16 @@ UserStore::Outcome UserStore::RestoreUser(const std::string& id) {
         Error(Message(user_text::kFileNotWritten, {marker + ": " + SystemErrorText(errno)}));
         return Outcome::Failed;
     }
-    std::vector<std::string> kept = MoveUserFiles(aside, folder_, id);
+    // Files set aside from a copy of a Windows folder keep their code page 949 names.
+    const std::optional<std::string> cp949 = IsUtf8Text(id) ? Utf8ToCp949(id) : std::nullopt;
+    const std::string stem =
+        cp949 && *cp949 != id && Exists(aside + "/" + *cp949 + "_active.info") ? *cp949 : id;
+    std::vector<std::string> kept = MoveUserFiles(aside, folder_, stem);
     users_.push_back(id);
     const std::string current = currentUserId_;
     if (!kept.empty() || !ReplaceFileAtomically(UserInfoPath(), UserFileContent(current, base))) {
         users_.pop_back();
-        (void)MoveUserFiles(folder_, aside, id);
+        (void)MoveUserFiles(folder_, aside, stem);
         ::unlink(marker.c_str());
         intent.Abandon();
         Error(Message(user_text::kFileNotWritten, {kept.empty() ? UserInfoPath() : kept.front()}));

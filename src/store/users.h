@@ -7,6 +7,7 @@
 #include "store/settings.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,6 +69,10 @@ bool IsUsableUserId(std::string_view id);
 // of theirs holds a row; otherwise kept, and their marker's path returned. Nothing is done
 // when the user file cannot be read. Called at start while holding the folder's lock.
 std::vector<std::string> RemoveUnregisteredUserFiles(const std::string& dataFolder);
+// The name the files of the user with this ID have in the data folder: the ID, or the code
+// page 949 bytes a copy of a Windows folder may have named them with, whichever is there
+// (the ID when neither is, so new files get readable names).
+std::string UserFileStem(const std::string& dataFolder, const std::string& id);
 
 // The files of one user in the data folder.
 struct UserFiles {
@@ -98,8 +103,13 @@ public:
     UserStore& operator=(const UserStore&) = delete;
 
     const std::string& DataFolder() const { return folder_; }
-    // The user IDs in the order of the user file.
+    // The user IDs in the order of the user file, as text: an ID the Windows program stored in
+    // code page 949 comes as UTF-8 like every other text (the file keeps its own bytes).
     const std::vector<std::string>& UserList() const { return users_; }
+    // The listed ID given as text or as the bytes the user file holds; nothing when none is.
+    std::optional<std::string> ListedId(std::string_view given) const;
+    // The bytes the user file holds for a listed ID (the ID itself for a new one).
+    std::string StoredSpelling(const std::string& id) const;
     // As the user file has it; kNoUserId when it names none.
     const std::string& CurrentUserId() const { return currentUserId_; }
     // The user whose files are in use: the current user, or the default user when the user
@@ -198,6 +208,8 @@ private:
     std::string folder_;
     Prompter& prompter_;
     std::vector<std::string> users_;
+    // Listed IDs whose stored bytes differ from their text (code page 949), by text.
+    std::map<std::string, std::string> storedSpelling_;
     std::string currentUserId_ = kNoUserId;
     bool loaded_ = false;
     bool readOnly_ = false;

@@ -958,7 +958,8 @@ int AllDataPage::PrintList() {
             QStringLiteral(" (") +
             (patients == 1 ? tr("1 patient") : tr("%1 patients").arg(patients)) + QLatin1Char(')');
     }
-    const int result = PrintListReport(source, users_.Settings(), *print_, context);
+    const int result =
+        PrintListReport(source, users_.Settings(), *print_, context, users_.DataFolder());
     QApplication::restoreOverrideCursor();
     if (result == kPrintSpooled) {
         AuditOutput(users_, audit_action::kPrint, kind_, list_->RowCount(), "the printer");

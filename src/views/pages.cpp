@@ -337,7 +337,10 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     list_->setObjectName("downloadList");
     list_->SetControlId(1000);
     list_->setGeometry(kListPlace);
+    // The rows' 1 x 32 images set the header's height too, as in the all-data list.
+    list_->SetSmallIconWidth(1);
     list_->SetRowHeight(32);
+    list_->Header()->setMinimumHeight(32);
     list_->setFont(ListFont("고딕체", 14, QFont::Bold));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
 

@@ -1,14 +1,17 @@
 #include "views/settings_dialog.h"
 
 #include "i18n/language.h"
+#include "i18n/message_text.h"
 #include "store/audit_log.h"
 #include "store/backup.h"
+#include "store/folder_check.h"
 #include "store/program_version.h"
 #include "store/settings.h"
 #include "store/users.h"
 #include "views/audit_dialog.h"
 #include "views/ui_services.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFormLayout>
@@ -179,8 +182,11 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
     audit_->setObjectName("auditLog");
     backup_->hide();
     audit_->hide();
+    check_ = new QPushButton(tr("Check folder..."), this);
+    check_->setObjectName("checkFolder");
     buttons->addWidget(backup_);
     buttons->addWidget(audit_);
+    buttons->addWidget(check_);
     buttons->addStretch();
     buttons->addWidget(save_);
     buttons->addWidget(close_);
@@ -199,6 +205,7 @@ SettingsDialog::SettingsDialog(UserStore& users, Prompter& prompter, QWidget* pa
     connect(deleteUser_, &QPushButton::clicked, this, &SettingsDialog::DeleteUser);
     connect(backup_, &QPushButton::clicked, this, &SettingsDialog::Backup);
     connect(audit_, &QPushButton::clicked, this, &SettingsDialog::ShowAudit);
+    connect(check_, &QPushButton::clicked, this, &SettingsDialog::CheckFolder);
     connect(user_, &QComboBox::currentTextChanged, this, [this](const QString& id) {
         if (filling_ || id.isEmpty() || id.toStdString() == users_.ActiveUserId()) {
             return;
@@ -248,7 +255,7 @@ void SettingsDialog::Save() {
         if (!SettingsTextFits(edit->text().toStdString())) {
             prompter_.Inform(
                 Message::Verbatim(
-                    tr("%1: too long. At most %2 bytes are kept (a Hangul syllable takes 3).")
+                    tr("%1: too long. At most %2 bytes are kept (a Hangul syllable takes 2).")
                         .arg(label)
                         .arg(kSettingsTextMaxBytes)
                         .toStdString()),
@@ -350,6 +357,24 @@ void SettingsDialog::Backup() {
     }
     prompter_.Inform(Message::Verbatim(tr("The backup was written:\r\n%1").arg(path).toStdString()),
                      MessageId::CaptionProgram, Prompter::Severity::Information);
+}
+
+void SettingsDialog::CheckFolder() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::vector<FolderFinding> findings = CheckDataFolder(users_.DataFolder());
+    QApplication::restoreOverrideCursor();
+    // Problems first: the lines an operator has to act on should not hide among the fine ones.
+    std::string report;
+    for (const bool problems : {true, false}) {
+        for (const FolderFinding& finding : findings) {
+            if ((finding.kind != FolderFinding::Kind::Fine) == problems) {
+                report += MessageUtf8(finding.message) + "\n";
+            }
+        }
+    }
+    prompter_.Inform(Message::Verbatim(report), MessageId::CaptionProgram,
+                     FoundProblems(findings) ? Prompter::Severity::Warning
+                                             : Prompter::Severity::Information);
 }
 
 void SettingsDialog::ShowAudit() {

@@ -64,6 +64,9 @@ public:
     // Asks where, then writes a backup of the whole data folder there.
     void Backup();
     void ShowAudit();
+    // The data folder's check, as `quorina1c-cli check` reports it, shown in a message.
+    QPushButton* CheckButton() const { return check_; }
+    void CheckFolder();
 
 private:
     void Refresh();
@@ -90,6 +93,7 @@ private:
     QPushButton* deleteUser_;
     QPushButton* backup_ = nullptr;
     QPushButton* audit_ = nullptr;
+    QPushButton* check_ = nullptr;
     FileService* files_ = nullptr;
     bool filling_ = false;
     bool usersChanged_ = false;

@@ -399,13 +399,14 @@ TEST(Cli, SettingsRefuseOverLongTextsAndCodesOutsideTheirLists) {
     const std::string data = dir.File("data");
     ASSERT_EQ(Cli(data, {"settings", "set", "Name=Kim"}).code, 0);
 
-    // 33 Hangul syllables are 99 bytes as stored: they fit. One more does not, and nothing
-    // of it is stored, not even the first 33.
+    // 49 Hangul syllables and a letter are 99 bytes of code page 949, as the Windows program
+    // counted them: they fit. One syllable more does not, and nothing of it is stored, not
+    // even the first 49.
     std::string syllables;
-    for (int i = 0; i < 34; ++i) {
+    for (int i = 0; i < 50; ++i) {
         syllables += "한";
     }
-    const std::string fits = syllables.substr(0, 99);
+    const std::string fits = syllables.substr(0, 49 * 3) + "A";
     ASSERT_EQ(Cli(data, {"settings", "set", "Hospital=" + fits}).code, 0);
     for (const char* key : {"Name", "Hospital", "Email", "Command"}) {
         CliRun run = Cli(data, {"settings", "set", std::string(key) + "=" + syllables});

@@ -620,14 +620,14 @@ TEST_F(FrameTest, SettingsTextsAreLimitedInStoredBytes) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(dialog.NameEdit(), &press);
     }
-    EXPECT_EQ(dialog.NameEdit()->text().size(), 33) << "99 bytes as stored";
+    EXPECT_EQ(dialog.NameEdit()->text().size(), 49) << "99 bytes of code page 949";
     dialog.HospitalEdit()->setText(syllables);
     dialog.Save();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     ASSERT_FALSE(prompter.shown.empty());
     EXPECT_EQ(prompter.shown.back().text,
               Tr("qa::SettingsDialog",
-                 "%1: too long. At most %2 bytes are kept (a Hangul syllable takes 3).")
+                 "%1: too long. At most %2 bytes are kept (a Hangul syllable takes 2).")
                   .arg(QString::fromUtf8("병원"))
                   .arg(99)
                   .toStdString())
@@ -639,7 +639,7 @@ TEST_F(FrameTest, SettingsTextsAreLimitedInStoredBytes) {
     dialog.Save();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     ASSERT_TRUE(users.LoadSettings());
-    EXPECT_EQ(QString::fromStdString(users.Settings().name), syllables.left(33));
+    EXPECT_EQ(QString::fromStdString(users.Settings().name), syllables.left(49));
     EXPECT_EQ(users.Settings().hospital, "Seoul");
 }
 

@@ -313,6 +313,9 @@ TEST_F(WindowTest, EveryPageFitsAt1280x720And1920x1080AndTheListsGrow) {
             // The navigation row keeps its place on the band, right-aligned.
             ImageButton* settings = static_cast<FormPage*>(page)->NavButton(FrameCommand::Settings);
             EXPECT_EQ(settings->geometry(), QRect(page->width() - 60 - 110, 14, 110, 100));
+            if (auto* list = page->findChild<views::DataListView*>("downloadList")) {
+                EXPECT_EQ(list->Header()->height(), 32) << "the download list's header";
+            }
             Render(frame.get(), QStringLiteral("window_%1x%2_dpr%3_page%4")
                                     .arg(size.width())
                                     .arg(size.height())
@@ -455,6 +458,23 @@ TEST_F(WindowTest, DialogsAndQuestionsWearThePagesPalette) {
     Render(process, "process_window");
     const QImage shot = process->grab().toImage();
     EXPECT_EQ(shot.pixelColor(1, 1), ground);
+    // The label: white at the top to RGB(123, 104, 238) at the bottom, its text black.
+    QWidget* label = process->findChild<QWidget*>("progress");
+    ASSERT_NE(label, nullptr);
+    const QImage face = label->grab().toImage();
+    const QColor top = face.pixelColor(2, 0);
+    const QColor bottom = face.pixelColor(2, face.height() - 1);
+    EXPECT_GE(top.lightness(), 245) << top.name().toStdString();
+    EXPECT_NEAR(bottom.red(), 123, 8) << bottom.name().toStdString();
+    EXPECT_NEAR(bottom.green(), 104, 8);
+    EXPECT_NEAR(bottom.blue(), 238, 8);
+    bool black = false;
+    for (int y = 0; y < face.height() && !black; ++y) {
+        for (int x = 0; x < face.width() && !black; ++x) {
+            black = face.pixelColor(x, y) == QColor(Qt::black);
+        }
+    }
+    EXPECT_TRUE(black) << "the text is drawn in black";
 
     auto question = MakeQuestionBox(frame.get(), "Delete?", "QuorinA1c", true);
     EXPECT_EQ(question->palette().color(QPalette::Window), ground);

@@ -1,8 +1,11 @@
 // The data report printed to PDF files and read back with poppler's tools.
 #include "print/list_report.h"
+#include "print/pdf_page_sink.h"
 #include "print/print_dialog_service.h"
+#include "print/report_header.h"
 #include "print_test_support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QRegularExpression>
@@ -320,4 +323,104 @@ TEST_F(ListReportTest, PdfForTheCommandLine) {
     EXPECT_EQ(PdfPageCount(pdf), 2);
     EXPECT_FALSE(PrintReportToPdf(source, settings, dir.filePath("missing/report.pdf"), &error));
     EXPECT_TRUE(error.contains("missing/report.pdf"));
+}
+
+// Hidden columns after the last shown one, when the shown ones close a group of their own,
+// used to make pages that print nothing but the number column.
+TEST_F(ListReportTest, HiddenColumnsNeverFormAGroupOfTheirOwn) {
+    TableReportSource source = SevenColumns();
+    source.SetColumnVisible(5, false);
+    source.SetColumnVisible(6, false);
+    AddRows(source, 2);
+    ASSERT_EQ(Print(source), kPrintSpooled);
+    std::vector<QString> pages = PageTexts();
+    ASSERT_EQ(pages.size(), 1u) << "no page of the hidden columns";
+    EXPECT_TRUE(pages[0].contains("Zero Head1 Head2 Head3 Head4"));
+    EXPECT_TRUE(pages[0].contains("c4x2"));
+}
+
+namespace {
+
+// The program's own PDF output, failing when the second page starts.
+class FailingSink : public PdfPageSink {
+public:
+    using PdfPageSink::PdfPageSink;
+    bool BeginPage() override { return ++pages_ < 2 && PdfPageSink::BeginPage(); }
+
+private:
+    int pages_ = 0;
+};
+
+} // namespace
+
+// A report that fails, or whose target is refused, leaves an earlier file of that name as it
+// was; a finished one replaces it.
+TEST_F(ListReportTest, AFailedReportKeepsTheEarlierFile) {
+    TableReportSource source = SevenColumns();
+    AddRows(source, 2);
+    {
+        QFile earlier(pdf);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+    }
+    const auto read = [this] {
+        QFile file(pdf);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    {
+        ListReportJob job(&dialog);
+        job.SetList(&source, false);
+        job.SetSettings(settings);
+        job.SetPdfSinkFactory([](QPaintDevice* device, const PdfPageGeometry& geometry) {
+            return std::make_unique<FailingSink>(device, geometry);
+        });
+        EXPECT_EQ(job.Print(), kPrintNoPrinter);
+    }
+    EXPECT_EQ(read(), QByteArray("earlier"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1)
+        << "no temporary file left: "
+        << QDir(dir.path()).entryList(QDir::Hidden).join(' ').toStdString();
+    {
+        // A report into the data folder is refused before anything is written.
+        ListReportJob job(&dialog);
+        job.SetList(&source, false);
+        job.SetSettings(settings);
+        job.SetDataFolder(dir.path().toStdString());
+        EXPECT_EQ(job.Print(), kPrintNoPrinter);
+        EXPECT_NE(job.OutputError().find("data folder"), std::string::npos) << job.OutputError();
+    }
+    EXPECT_EQ(read(), QByteArray("earlier"));
+    ASSERT_EQ(Print(source), kPrintSpooled);
+    EXPECT_EQ(read().left(5), QByteArray("%PDF-"));
+}
+
+// A clinic name longer than its third of the line ends in "…" there instead of running into
+// the subject beside it.
+TEST_F(ListReportTest, LongHeaderTextsAreCutWithinTheirField) {
+    TableReportSource source = SevenColumns();
+    source.SetScreenDotsPerInch(192);
+    AddRows(source, 1);
+    ReportContext context;
+    context.clinic = QString(60, QChar(0xD55C)); // 한 ...
+    context.operatorId = QStringLiteral("op");
+    context.subject = QStringLiteral("SUBJECTWORD");
+    context.period = QStringLiteral("PERIODWORD");
+    ListReportJob job(&dialog);
+    job.SetList(&source, false);
+    job.SetSettings(settings);
+    job.SetContext(context);
+    ASSERT_EQ(job.Print(), kPrintSpooled);
+    double clinicEnd = 0;
+    double subjectStart = 0;
+    for (const PdfWord& word : PdfWords(pdf)) {
+        if (word.text.contains(QChar(0x2026))) {
+            clinicEnd = word.xMax;
+        }
+        if (word.text == "SUBJECTWORD") {
+            subjectStart = word.xMin;
+        }
+    }
+    ASSERT_GT(clinicEnd, 0) << "the clinic name ends in an ellipsis";
+    ASSERT_GT(subjectStart, 0);
+    EXPECT_LT(clinicEnd, subjectStart);
 }

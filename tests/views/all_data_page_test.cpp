@@ -172,10 +172,11 @@ protected:
 
     TempDir data;
     TempDir config;
+    TempDir reports; // a report is never written into the data folder
     ScriptedPrompter prompter;
     UserStore users{data.Path(), prompter};
     ScriptedFiles files;
-    WatchingPrintDialog print{QString::fromStdString(data.File("report.pdf"))};
+    WatchingPrintDialog print{QString::fromStdString(reports.File("report.pdf"))};
     std::vector<FrameCommand> commands;
     std::unique_ptr<AllDataPage> page;
 
@@ -828,7 +829,7 @@ TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
     EXPECT_EQ(print.shown, 1);
     EXPECT_TRUE(print.underWaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    QStringList pages = PdfPageTexts(QString::fromStdString(data.File("report.pdf")));
+    QStringList pages = PdfPageTexts(QString::fromStdString(reports.File("report.pdf")));
     ASSERT_FALSE(pages.isEmpty());
     EXPECT_TRUE(Normalized(pages.join(' ')).contains("6.5 %"));
     EXPECT_TRUE(prompter.shown.empty());
@@ -994,7 +995,7 @@ TEST_F(AllDataPageTest, PatientSearchCombinesWithPeriodsAndOpensThePatientPage) 
 
     page->PrintButton()->click();
     const QString printed =
-        Normalized(PdfPageTexts(QString::fromStdString(data.File("report.pdf"))).join(' '));
+        Normalized(PdfPageTexts(QString::fromStdString(reports.File("report.pdf"))).join(' '));
     for (const char* expected :
          {"Clinic: Seoul Clinic", "Operator: Basis", "HbA1c Search: O'K|^~\\&,1 (1 patient)",
           "Period: 2016-03-01 - 2016-03-31"}) {
@@ -1051,7 +1052,7 @@ TEST_F(AllDataPageTest, OptionalNameMemoAndDeliveryColumnsFollowTheExportAndRepo
               "1,2016-06-20,02:30 PM,6.5 %,140 mg/dL,P7,Kim,pending,\n");
     page->PrintList();
     const QString printed =
-        Normalized(PdfPageTexts(QString::fromStdString(data.File("report.pdf"))).join(' '));
+        Normalized(PdfPageTexts(QString::fromStdString(reports.File("report.pdf"))).join(' '));
     EXPECT_TRUE(printed.contains("Patient name")) << printed.toStdString();
     EXPECT_TRUE(printed.contains("Kim"));
     EXPECT_FALSE(printed.contains("fasting")) << "the memo column is hidden";
