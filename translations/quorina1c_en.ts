@@ -311,6 +311,14 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
         <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
         <translation>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</translation>
     </message>
+    <message>
+        <source>%1 takes a URI such as urn:oid:1.2.3 or https://host/ids, not &quot;%2&quot;</source>
+        <translation>%1 takes a URI such as urn:oid:1.2.3 or https://host/ids, not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes an OID or a name without | ^ ~ \ &amp;, not &quot;%2&quot;</source>
+        <translation>%1 takes an OID or a name without | ^ ~ \ &amp;, not &quot;%2&quot;</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -850,6 +858,14 @@ The record may have been deleted meanwhile.</translation>
         <source>held %1: the FHIR server refused it (%2)</source>
         <translation>held %1: the FHIR server refused it (%2)</translation>
     </message>
+    <message>
+        <source>sending: %1 of %2</source>
+        <translation>sending: %1 of %2</translation>
+    </message>
+    <message>
+        <source>held without a patient: %1 (given a patient, they go; Send_without_patient=1 sends them as they are)</source>
+        <translation>held without a patient: %1 (given a patient, they go; Send_without_patient=1 sends them as they are)</translation>
+    </message>
 </context>
 <context>
     <name>qa::CsvHeader</name>
@@ -899,6 +915,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>Pending: %1</source>
         <translation>Pending: %1</translation>
+    </message>
+    <message>
+        <source>Sending: %1 of %2</source>
+        <translation>Sending: %1 of %2</translation>
     </message>
     <message>
         <source> (held by the receiver: %1)</source>

@@ -311,6 +311,14 @@ The files of &quot;%2&quot; are used instead.</source>
         <source>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</source>
         <translation>%1에는 1부터 %2까지의 초를 적어 주세요(&quot;%3&quot; 아님)</translation>
     </message>
+    <message>
+        <source>%1 takes a URI such as urn:oid:1.2.3 or https://host/ids, not &quot;%2&quot;</source>
+        <translation>%1에는 urn:oid:1.2.3 또는 https://host/ids 같은 URI를 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes an OID or a name without | ^ ~ \ &amp;, not &quot;%2&quot;</source>
+        <translation>%1에는 OID 또는 | ^ ~ \ &amp; 가 없는 이름을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -850,6 +858,14 @@ The record may have been deleted meanwhile.</source>
         <source>held %1: the FHIR server refused it (%2)</source>
         <translation>보류 %1: FHIR 서버가 거부했습니다(%2)</translation>
     </message>
+    <message>
+        <source>sending: %1 of %2</source>
+        <translation>보내는 중: %2건 중 %1건</translation>
+    </message>
+    <message>
+        <source>held without a patient: %1 (given a patient, they go; Send_without_patient=1 sends them as they are)</source>
+        <translation>환자 없이 보류된 결과: %1건 (환자를 지정하면 보내지고, Send_without_patient=1이면 그대로 보냅니다)</translation>
+    </message>
 </context>
 <context>
     <name>qa::CsvHeader</name>
@@ -899,6 +915,10 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>Pending: %1</source>
         <translation>전송 대기: %1</translation>
+    </message>
+    <message>
+        <source>Sending: %1 of %2</source>
+        <translation>보내는 중: %2건 중 %1건</translation>
     </message>
     <message>
         <source> (held by the receiver: %1)</source>

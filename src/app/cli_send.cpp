@@ -4,6 +4,8 @@
 #include "interop/outbox.h"
 #include "interop/qt/fhir_sender.h"
 
+#include <algorithm>
+
 namespace qa::cli {
 
 // Queues every stored result the outbox does not know, then sends what is pending: to an
@@ -34,13 +36,17 @@ int Cli::Send() {
                                          "FHIR base URL http(s)://HOST/PATH, not %1"),
             {destination}));
     }
+    if (!NameEntries(context)) {
+        return kExitFailed;
+    }
     interop::Outbox outbox;
     std::string error;
     if (!outbox.Open(interop::Outbox::PathFor(folder_, users_->ActiveUserId()), error)) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Nothing was sent: %1"), {error}) << "\n";
         return kExitFailed;
     }
-    if (options_.flags.count("--retry-held") != 0 && outbox.ReleaseHeld() < 0) {
+    if (options_.flags.count("--retry-held") != 0 &&
+        outbox.ReleaseHeld(interop::kNoPatientReason) < 0) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
              << outbox.LastError() << "\n";
         return kExitFailed;
@@ -53,7 +59,7 @@ int Cli::Send() {
                  << table->LastError() << "\n";
             return kExitFailed;
         }
-        if (interop::QueueResults(outbox, results, context) < 0) {
+        if (interop::QueueResults(outbox, results, context, true) < 0) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
                  << outbox.LastError() << "\n";
             return kExitFailed;
@@ -61,6 +67,17 @@ int Cli::Send() {
     }
     const std::chrono::seconds timeout(context.link.ackTimeoutSeconds);
     interop::DeliverySummary summary;
+    interop::RunLimits limits;
+    limits.deadline = std::chrono::steady_clock::now() + interop::kRunTimeLimit;
+    // Progress on stderr, about every tenth of the way: stdout keeps its one summary line.
+    limits.progress = [this, shown = 0](int done, int total) mutable {
+        if (done == total || done * 10 / std::max(total, 1) > shown) {
+            shown = done * 10 / std::max(total, 1);
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "sending: %1 of %2"),
+                            {std::to_string(done), std::to_string(total)})
+                 << "\n";
+        }
+    };
     if (endpoint) {
         interop::MllpSender sender(*endpoint, timeout);
         summary = interop::SendPending(
@@ -72,14 +89,12 @@ int Cli::Send() {
                                     {entry.controlId, reply.ack.code, reply.ack.reason})
                          << "\n";
                 }
-            });
+            },
+            nullptr, limits);
     } else {
-        if (!NameEntries(context)) {
-            return kExitFailed;
-        }
         // The HTTP client waits for its answer in an event loop.
         const std::unique_ptr<QCoreApplication> app = EventLoopApplication();
-        interop::FhirSender sender(*fhirBase, timeout);
+        interop::FhirSender sender(*fhirBase, timeout, context.link);
         summary = interop::SendPendingFhir(
             outbox, sender, context,
             [this](const std::string& controlId, const std::string& reason) {
@@ -87,7 +102,17 @@ int Cli::Send() {
                                                   "held %1: the FHIR server refused it (%2)"),
                                 {controlId, reason})
                      << "\n";
-            });
+            },
+            nullptr, static_cast<std::size_t>(context.link.bundleSize), limits,
+            context.link.bundleSize != static_cast<int>(interop::kFhirBatchSize));
+    }
+    if (const int withoutPatient = outbox.CountHeldFor(interop::kNoPatientReason);
+        withoutPatient > 0) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "held without a patient: %1 (given a "
+                                                     "patient, they go; Send_without_patient=1 "
+                                                     "sends them as they are)"),
+                        {std::to_string(withoutPatient)})
+             << "\n";
     }
     if (!summary.problem.empty()) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Sending stopped: %1"), {summary.problem})

@@ -36,7 +36,7 @@ int Cli::Settings() {
         }
         InterfaceSettings link;
         LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), link);
-        for (const auto& [key, value] : InterfaceEntries(link)) {
+        for (const auto& [key, value] : ShownInterfaceEntries(link)) {
             out_ << key << "=" << value << "\n";
         }
         return kExitOk;

@@ -173,6 +173,13 @@ const char* MessageSource(MessageId id) {
     case MessageId::SettingAckTimeout:
         return QT_TRANSLATE_NOOP("Message",
                                  "%1 takes a number of seconds from 1 to %2, not \"%3\"");
+    case MessageId::SettingIdentifierSystem:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1 takes a URI such as urn:oid:1.2.3 or https://host/ids, "
+                                 "not \"%2\"");
+    case MessageId::SettingAssigningAuthority:
+        return QT_TRANSLATE_NOOP("Message", "%1 takes an OID or a name without | ^ ~ \\ &, "
+                                            "not \"%2\"");
     case MessageId::MemoTooLong:
         return QT_TRANSLATE_NOOP("Message",
                                  "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)");

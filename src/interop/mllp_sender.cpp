@@ -129,9 +129,42 @@ bool MllpSender::Connect(Clock::time_point deadline, std::string& problem) {
     return fd_ >= 0;
 }
 
+bool MllpSender::PeerClosed() const {
+    // Readable with nothing to read: the receiver closed its side (some close after every
+    // acknowledgement). Bytes waiting are a late answer, read with the next one.
+    pollfd entry{fd_, POLLIN, 0};
+    if (::poll(&entry, 1, 0) <= 0) {
+        return false;
+    }
+    if ((entry.revents & (POLLHUP | POLLERR)) != 0) {
+        return true;
+    }
+    char byte = 0;
+    const ssize_t count = ::recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
 MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view controlId) {
-    Reply reply;
     const Clock::time_point deadline = Clock::now() + timeout_;
+    if (fd_ >= 0 && PeerClosed()) {
+        Disconnect(); // a fresh connection for this message
+    }
+    const bool reused = fd_ >= 0;
+    bool closedUnanswered = false;
+    Reply reply = SendOn(message, controlId, deadline, closedUnanswered);
+    if (reused && closedUnanswered) {
+        // The receiver closed the kept connection as this message went (its close after the
+        // last acknowledgement arrived late): once more on a connection of its own. It may
+        // get the message twice; the control ID lets it drop the copy.
+        reply = SendOn(message, controlId, deadline, closedUnanswered);
+    }
+    return reply;
+}
+
+MllpSender::Reply MllpSender::SendOn(std::string_view message, std::string_view controlId,
+                                     Clock::time_point deadline, bool& closedUnanswered) {
+    Reply reply;
+    closedUnanswered = false;
     if (fd_ < 0 && !Connect(deadline, reply.problem)) {
         return reply;
     }
@@ -156,6 +189,7 @@ MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view co
             continue;
         }
         reply.problem = "the connection was lost while sending";
+        closedUnanswered = buffer_.empty();
         Disconnect();
         return reply;
     }
@@ -173,8 +207,11 @@ MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view co
             }
             buffer_.erase(0, consumed);
             reply.ack = ParseAcknowledgement(block);
-            if (reply.ack.type != "ACK") {
-                // Only an ACK message acknowledges: an MSA inside anything else is no answer.
+            if (reply.ack.type != "ACK" || reply.ack.headers != 1 ||
+                reply.ack.acknowledgements != 1) {
+                // Only an ACK message with one MSA acknowledges: an MSA inside anything else
+                // (our own message echoed back), or two that may say different things, is no
+                // answer.
                 reply.problem = "the answer is not an acknowledgement";
                 Disconnect();
                 return reply;
@@ -214,6 +251,7 @@ MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view co
             buffer_.append(chunk, static_cast<std::size_t>(count));
         } else if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
             reply.problem = "the receiver closed the connection without an acknowledgement";
+            closedUnanswered = buffer_.empty();
             Disconnect();
             return reply;
         }

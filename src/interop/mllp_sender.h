@@ -45,6 +45,9 @@ public:
 
 private:
     bool Connect(std::chrono::steady_clock::time_point deadline, std::string& problem);
+    bool PeerClosed() const;
+    Reply SendOn(std::string_view message, std::string_view controlId,
+                 std::chrono::steady_clock::time_point deadline, bool& closedUnanswered);
 
     MllpEndpoint endpoint_;
     std::chrono::milliseconds timeout_;

@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <cerrno>
@@ -99,7 +100,20 @@ interop::DeliveryJob DeliveryPanel::Job(bool send) const {
     job.glucoseFile = files.glucoseMain;
     job.context = Context();
     job.send = send && !job.context.link.destination.empty();
-    job.fhirPoster = interop::FhirSender::Factory();
+    job.fhirPoster = interop::FhirSender::Factory(job.context.link);
+    // The run goes on in its own thread; the window hears how far it is and never waits.
+    QPointer<DeliveryPanel> panel(const_cast<DeliveryPanel*>(this));
+    job.progress = [panel](int done, int total) {
+        QMetaObject::invokeMethod(
+            panel,
+            [panel, done, total] {
+                if (panel) {
+                    panel->pending_->setText(
+                        DeliveryPanel::tr("Sending: %1 of %2").arg(done).arg(total));
+                }
+            },
+            Qt::QueuedConnection);
+    };
     return job;
 }
 
@@ -210,8 +224,9 @@ bool DeliveryPanel::ExportSelection(const QString& format) {
     interop::MessageContext context = Context();
     // Like the list export: never a device, a link or a file of the data folder.
     std::string refused = CheckOutputTarget(path.toStdString(), users_.DataFolder());
-    if (refused.empty() && !hl7) {
-        // A FHIR file names its entries in the installation's namespace, made on first use.
+    if (refused.empty()) {
+        // Both files name patients and results in the installation's namespace, made on
+        // first use.
         (void)InstallationUuid(users_.DataFolder(), context.installation, refused);
     }
     if (!refused.empty() ||

@@ -76,9 +76,10 @@ public:
         // "Observation:<control ID>" or "Patient:<patient ID>" with the status its entry got
         std::vector<std::pair<std::string, int>> entries;
     };
-    // `tls`: https with the self-signed certificate of tests/interop/tls.
+    // `tls`: https with the self-signed certificate of tests/interop/tls. `extra`: further
+    // arguments of fhir_server.py (--tls CERT,KEY with another certificate, --token T).
     FhirServer(const std::string& folder, const std::string& mode, int lifetimeSeconds = 60,
-               bool tls = false);
+               bool tls = false, const std::vector<std::string>& extra = {});
     int port() const { return port_; }
     std::string url() const {
         return (tls_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) +
