@@ -847,12 +847,12 @@ The record may have been deleted meanwhile.</translation>
         <translation>the replaced data folder is kept as %1</translation>
     </message>
     <message>
-        <source>send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
-        <translation>send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</translation>
+        <source>send needs --to mllp(s)://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
+        <translation>send needs --to mllp(s)://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</translation>
     </message>
     <message>
-        <source>the destination is written mllp://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
-        <translation>the destination is written mllp://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</translation>
+        <source>the destination is written mllp(s)://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
+        <translation>the destination is written mllp(s)://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</translation>
     </message>
     <message>
         <source>held %1: the FHIR server refused it (%2)</source>
@@ -1848,6 +1848,34 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>seconds to wait for the receiver&apos;s answer to a message or Bundle.</source>
         <translation>seconds to wait for the receiver&apos;s answer to a message or Bundle.</translation>
+    </message>
+    <message>
+        <source>PID-3.4: an OID, or a namespace; empty for the installation&apos;s own OID.</source>
+        <translation>PID-3.4: an OID, or a namespace; empty for the installation&apos;s own OID.</translation>
+    </message>
+    <message>
+        <source>the FHIR identifier systems (URIs) of patients and results; empty for the installation&apos;s own.</source>
+        <translation>the FHIR identifier systems (URIs) of patients and results; empty for the installation&apos;s own.</translation>
+    </message>
+    <message>
+        <source>1 sends results without a patient; 0 holds them (the default).</source>
+        <translation>1 sends results without a patient; 0 holds them (the default).</translation>
+    </message>
+    <message>
+        <source>the unit sent, whatever is shown: 0 % or mg/dL, 1 mmol/mol or mmol/L.</source>
+        <translation>the unit sent, whatever is shown: 0 % or mg/dL, 1 mmol/mol or mmol/L.</translation>
+    </message>
+    <message>
+        <source>results per FHIR Bundle (1 to 1000, 100 by default).</source>
+        <translation>results per FHIR Bundle (1 to 1000, 100 by default).</translation>
+    </message>
+    <message>
+        <source>PEM files for https: the site&apos;s CA, the program&apos;s certificate and its key.</source>
+        <translation>PEM files for https: the site&apos;s CA, the program&apos;s certificate and its key.</translation>
+    </message>
+    <message>
+        <source>the FHIR server&apos;s access token; never shown.</source>
+        <translation>the FHIR server&apos;s access token; never shown.</translation>
     </message>
     <message>
         <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>

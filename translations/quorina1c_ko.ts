@@ -847,12 +847,12 @@ The record may have been deleted meanwhile.</source>
         <translation>바뀌기 전 데이터 폴더를 보관한 곳: %1</translation>
     </message>
     <message>
-        <source>send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
-        <translation>send에는 --to mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH, 아니면 Destination 설정이 필요합니다</translation>
+        <source>send needs --to mllp(s)://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
+        <translation>send에는 --to mllp(s)://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH, 아니면 Destination 설정이 필요합니다</translation>
     </message>
     <message>
-        <source>the destination is written mllp://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
-        <translation>보낼 곳은 mllp://HOST:PORT 형식이나 FHIR 기본 URL http(s)://HOST/PATH 형식으로 적어 주세요(%1 아님)</translation>
+        <source>the destination is written mllp(s)://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
+        <translation>보낼 곳은 mllp(s)://HOST:PORT 형식이나 FHIR 기본 URL http(s)://HOST/PATH 형식으로 적어 주세요(%1 아님)</translation>
     </message>
     <message>
         <source>held %1: the FHIR server refused it (%2)</source>
@@ -1848,6 +1848,34 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>seconds to wait for the receiver&apos;s answer to a message or Bundle.</source>
         <translation>받는 쪽이 메시지나 Bundle에 응답하기를 기다리는 시간(초).</translation>
+    </message>
+    <message>
+        <source>PID-3.4: an OID, or a namespace; empty for the installation&apos;s own OID.</source>
+        <translation>PID-3.4: OID 또는 네임스페이스. 비우면 설치본 고유 OID.</translation>
+    </message>
+    <message>
+        <source>the FHIR identifier systems (URIs) of patients and results; empty for the installation&apos;s own.</source>
+        <translation>환자와 결과의 FHIR 식별자 시스템(URI). 비우면 설치본 고유값.</translation>
+    </message>
+    <message>
+        <source>1 sends results without a patient; 0 holds them (the default).</source>
+        <translation>1이면 환자 없는 결과도 보내고, 0이면 보류합니다(기본값).</translation>
+    </message>
+    <message>
+        <source>the unit sent, whatever is shown: 0 % or mg/dL, 1 mmol/mol or mmol/L.</source>
+        <translation>화면 단위와 관계없이 보내는 단위: 0 % 또는 mg/dL, 1 mmol/mol 또는 mmol/L.</translation>
+    </message>
+    <message>
+        <source>results per FHIR Bundle (1 to 1000, 100 by default).</source>
+        <translation>FHIR Bundle 하나에 담는 결과 수(1~1000, 기본 100).</translation>
+    </message>
+    <message>
+        <source>PEM files for https: the site&apos;s CA, the program&apos;s certificate and its key.</source>
+        <translation>https용 PEM 파일: 기관 CA, 프로그램 인증서와 그 키.</translation>
+    </message>
+    <message>
+        <source>the FHIR server&apos;s access token; never shown.</source>
+        <translation>FHIR 서버 접근 토큰. 표시되지 않습니다.</translation>
     </message>
     <message>
         <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>

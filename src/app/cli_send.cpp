@@ -3,6 +3,7 @@
 #include "interop/delivery.h"
 #include "interop/outbox.h"
 #include "interop/qt/fhir_sender.h"
+#include "interop/qt/tls_mllp_sender.h"
 
 #include <algorithm>
 
@@ -25,14 +26,14 @@ int Cli::Send() {
     const std::string destination = Value(options_, "--to").value_or(context.link.destination);
     if (destination.empty()) {
         return Usage(CliText(
-            QT_TRANSLATE_NOOP("qa::Cli", "send needs --to mllp://HOST:PORT or a FHIR base URL "
+            QT_TRANSLATE_NOOP("qa::Cli", "send needs --to mllp(s)://HOST:PORT or a FHIR base URL "
                                          "http(s)://HOST/PATH, or the Destination setting")));
     }
     auto endpoint = interop::ParseMllpDestination(destination);
     auto fhirBase = endpoint ? std::nullopt : interop::ParseFhirBase(destination);
     if (!endpoint && !fhirBase) {
         return Usage(CliText(
-            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp://HOST:PORT or as a "
+            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp(s)://HOST:PORT or as a "
                                          "FHIR base URL http(s)://HOST/PATH, not %1"),
             {destination}));
     }
@@ -79,9 +80,13 @@ int Cli::Send() {
         }
     };
     if (endpoint) {
-        interop::MllpSender sender(*endpoint, timeout);
+        // TLS runs on Qt's sockets.
+        const std::unique_ptr<QCoreApplication> app =
+            endpoint->tls ? EventLoopApplication() : nullptr;
+        const std::unique_ptr<interop::MllpSender> sender =
+            interop::MakeMllpSender(*endpoint, timeout, context.link);
         summary = interop::SendPending(
-            outbox, sender,
+            outbox, *sender,
             [this](const interop::OutboxEntry& entry, const interop::MllpSender::Reply& reply) {
                 if (reply.outcome == interop::MllpSender::Outcome::Refused) {
                     err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",

@@ -309,8 +309,17 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
         limits.deadline = std::chrono::steady_clock::now() + kRunTimeLimit;
         limits.progress = job.progress;
         if (std::optional<MllpEndpoint> endpoint = ParseMllpDestination(destination)) {
-            MllpSender sender(*endpoint, timeout);
-            return SendPending(outbox, sender, {}, stop, limits);
+            std::unique_ptr<MllpSender> sender =
+                job.mllpSender ? job.mllpSender(*endpoint, timeout)
+                : endpoint->tls ? nullptr
+                                : std::make_unique<MllpSender>(*endpoint, timeout);
+            if (!sender) {
+                summary.problem = "No TLS client is at hand to send to " + destination;
+                summary.pending = outbox.Count(DeliveryState::Pending);
+                summary.heldTotal = outbox.Count(DeliveryState::Held);
+                return summary;
+            }
+            return SendPending(outbox, *sender, {}, stop, limits);
         }
         if (std::optional<std::string> base = ParseFhirBase(destination)) {
             const MessageContext& context = named.context;
@@ -323,8 +332,8 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
                 summary.problem = "No FHIR client is at hand to send to " + destination;
             }
         } else {
-            summary.problem = "The destination is neither mllp://host:port nor a FHIR base URL "
-                              "http(s)://host/path: " +
+            summary.problem = "The destination is neither mllp(s)://host:port nor a FHIR base "
+                              "URL http(s)://host/path: " +
                               destination;
         }
     }

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,10 @@ struct DeliveryJob {
     ResultKind downloadedKind = ResultKind::HbA1c;
     std::string downloadFile;
     FhirPosterFactory fhirPoster;
+    // Makes the MLLP sender on the job's thread: TLS for mllps:// (a Qt adapter); without
+    // one, plain MLLP only.
+    std::function<std::unique_ptr<MllpSender>(const MllpEndpoint&, std::chrono::milliseconds)>
+        mllpSender;
     std::function<void(int done, int total)> progress; // called on the job's thread
 };
 DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* stop = nullptr);

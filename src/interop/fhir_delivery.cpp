@@ -205,12 +205,11 @@ DeliverySummary SendPendingFhir(
             batchSize = std::min(batchSize, size);
         }
     }
+    // Spans are taken from the back: the halves of a refused Bundle go right after it, and
+    // the results are taken in their order. Past them, the next Bundle of `batchSize` starts
+    // at `next`.
     std::vector<Span> spans;
-    for (std::size_t start = 0; start < results.size(); start += batchSize) {
-        spans.push_back({start, std::min(results.size(), start + batchSize), false});
-    }
-    // Spans are taken from the back: the halves of a refused Bundle go right after it.
-    std::reverse(spans.begin(), spans.end());
+    std::size_t next = 0;
     // The server's Patient of each patient ID in this run, to find two of ours filed as one.
     std::unordered_map<std::string, std::string> serverPatients;
     std::unordered_map<std::string, std::string> patientOfServer;
@@ -218,8 +217,13 @@ DeliverySummary SendPendingFhir(
     int done = 0;
     bool kept = true;
     std::size_t takenAfterRefusal = 0;
+    const std::size_t startSize = batchSize;
     bool isolated = false;
-    while (!spans.empty() && kept) {
+    while (kept && (!spans.empty() || next < results.size())) {
+        if (spans.empty()) {
+            spans.push_back({next, std::min(results.size(), next + batchSize), false});
+            next = spans.back().end;
+        }
         if (stop != nullptr && stop->load()) {
             break;
         }
@@ -241,8 +245,10 @@ DeliverySummary SendPendingFhir(
                 spans.push_back({span.start, middle, true});
                 continue;
             }
-            // One result alone, refused: held with the server's reason.
+            // One result alone, refused: held with the server's reason. The refusals above it
+            // were for it, not for their size: the rest goes at the size the run began with.
             isolated = true;
+            batchSize = startSize;
             reply.answered = true;
             reply.results[ids[span.start]] = {
                 FhirVerdict::State::Refused,
@@ -252,8 +258,13 @@ DeliverySummary SendPendingFhir(
             summary.problem = reply.problem;
             break;
         }
-        if (span.fromRefused) {
-            takenAfterRefusal = std::max(takenAfterRefusal, span.end - span.start);
+        if (span.fromRefused && !isolated) {
+            // Taken at this size after a larger Bundle was refused, with no result refused on
+            // its own: the rest goes at this size rather than being refused again.
+            takenAfterRefusal = span.end - span.start;
+            batchSize = std::min(batchSize, takenAfterRefusal);
+            spans.clear();
+            next = span.end;
         }
         // Two of our patient IDs the server filed under one Patient: neither patient's
         // results are where they belong.
@@ -316,7 +327,7 @@ DeliverySummary SendPendingFhir(
             limits.progress(done, total);
         }
     }
-    if (!fixedSize && !isolated && takenAfterRefusal > 0 && takenAfterRefusal < batchSize) {
+    if (!fixedSize && !isolated && takenAfterRefusal > 0 && takenAfterRefusal < startSize) {
         // Refusals that no single result explains: the server limits a Bundle's size. (With
         // a result refused alone, the halves went through because that result was gone.)
         (void)outbox.SetSetting(sizeKey, std::to_string(takenAfterRefusal));

@@ -49,10 +49,12 @@ bool WaitFor(int fd, short events, Clock::time_point deadline) {
 
 std::optional<MllpEndpoint> ParseMllpDestination(std::string_view text) {
     constexpr std::string_view kScheme = "mllp://";
-    if (text.substr(0, kScheme.size()) != kScheme) {
+    constexpr std::string_view kTlsScheme = "mllps://";
+    const bool tls = text.substr(0, kTlsScheme.size()) == kTlsScheme;
+    if (!tls && text.substr(0, kScheme.size()) != kScheme) {
         return std::nullopt;
     }
-    std::string_view rest = text.substr(kScheme.size());
+    std::string_view rest = text.substr(tls ? kTlsScheme.size() : kScheme.size());
     while (!rest.empty() && rest.back() == '/') {
         rest.remove_suffix(1);
     }
@@ -71,7 +73,7 @@ std::optional<MllpEndpoint> ParseMllpDestination(std::string_view text) {
         number > 65535) {
         return std::nullopt;
     }
-    return MllpEndpoint{std::string(host), number};
+    return MllpEndpoint{std::string(host), number, tls};
 }
 
 MllpSender::MllpSender(MllpEndpoint endpoint, std::chrono::milliseconds timeout)
@@ -86,6 +88,10 @@ void MllpSender::Disconnect() {
         ::close(fd_);
         fd_ = -1;
     }
+    buffer_.clear();
+}
+
+void MllpSender::ClearBuffer() {
     buffer_.clear();
 }
 
@@ -146,10 +152,10 @@ bool MllpSender::PeerClosed() const {
 
 MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view controlId) {
     const Clock::time_point deadline = Clock::now() + timeout_;
-    if (fd_ >= 0 && PeerClosed()) {
+    if (Connected() && PeerClosed()) {
         Disconnect(); // a fresh connection for this message
     }
-    const bool reused = fd_ >= 0;
+    const bool reused = Connected();
     bool closedUnanswered = false;
     Reply reply = SendOn(message, controlId, deadline, closedUnanswered);
     if (reused && closedUnanswered) {
@@ -165,7 +171,7 @@ MllpSender::Reply MllpSender::SendOn(std::string_view message, std::string_view 
                                      Clock::time_point deadline, bool& closedUnanswered) {
     Reply reply;
     closedUnanswered = false;
-    if (fd_ < 0 && !Connect(deadline, reply.problem)) {
+    if (!Connected() && !Connect(deadline, reply.problem)) {
         return reply;
     }
     std::string frame;
@@ -174,20 +180,7 @@ MllpSender::Reply MllpSender::SendOn(std::string_view message, std::string_view 
     frame += message;
     frame += kEndBlock;
     frame += kCarriageReturn;
-    std::size_t written = 0;
-    while (written < frame.size()) {
-        ssize_t count = ::send(fd_, frame.data() + written, frame.size() - written, MSG_NOSIGNAL);
-        if (count > 0) {
-            written += static_cast<std::size_t>(count);
-            continue;
-        }
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            WaitFor(fd_, POLLOUT, deadline)) {
-            continue;
-        }
+    if (!WriteAll(frame, deadline)) {
         reply.problem = "the connection was lost while sending";
         closedUnanswered = buffer_.empty();
         Disconnect();
@@ -240,22 +233,59 @@ MllpSender::Reply MllpSender::SendOn(std::string_view message, std::string_view 
             Disconnect();
             return reply;
         }
-        if (!WaitFor(fd_, POLLIN, deadline)) {
+        const ReadResult read = ReadSome(buffer_, deadline);
+        if (read == ReadResult::TimedOut) {
             reply.problem = "no acknowledgement within the time-out";
             Disconnect();
             return reply;
         }
-        char chunk[4096];
-        ssize_t count = ::recv(fd_, chunk, sizeof chunk, 0);
-        if (count > 0) {
-            buffer_.append(chunk, static_cast<std::size_t>(count));
-        } else if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+        if (read == ReadResult::Closed) {
             reply.problem = "the receiver closed the connection without an acknowledgement";
             closedUnanswered = buffer_.empty();
             Disconnect();
             return reply;
         }
     }
+}
+
+bool MllpSender::Connected() const {
+    return fd_ >= 0;
+}
+
+bool MllpSender::WriteAll(std::string_view data, Clock::time_point deadline) {
+    std::size_t written = 0;
+    while (written < data.size()) {
+        ssize_t count = ::send(fd_, data.data() + written, data.size() - written, MSG_NOSIGNAL);
+        if (count > 0) {
+            written += static_cast<std::size_t>(count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+            WaitFor(fd_, POLLOUT, deadline)) {
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+MllpSender::ReadResult MllpSender::ReadSome(std::string& to, Clock::time_point deadline) {
+    if (!WaitFor(fd_, POLLIN, deadline)) {
+        return ReadResult::TimedOut;
+    }
+    char chunk[4096];
+    ssize_t count = ::recv(fd_, chunk, sizeof chunk, 0);
+    if (count > 0) {
+        to.append(chunk, static_cast<std::size_t>(count));
+        return ReadResult::Read;
+    }
+    if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+        return ReadResult::Closed;
+    }
+    return ReadResult::Read; // interrupted: nothing read, wait again
 }
 
 } // namespace qa::interop

@@ -3,6 +3,7 @@
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop/qt/fhir_sender.h"
+#include "interop/qt/tls_mllp_sender.h"
 #include "store/installation_id.h"
 #include "store/output_target.h"
 #include "store/profile_file.h"
@@ -101,6 +102,10 @@ interop::DeliveryJob DeliveryPanel::Job(bool send) const {
     job.context = Context();
     job.send = send && !job.context.link.destination.empty();
     job.fhirPoster = interop::FhirSender::Factory(job.context.link);
+    job.mllpSender = [security = job.context.link](const interop::MllpEndpoint& endpoint,
+                                                   std::chrono::milliseconds timeout) {
+        return interop::MakeMllpSender(endpoint, timeout, security);
+    };
     // The run goes on in its own thread; the window hears how far it is and never waits.
     QPointer<DeliveryPanel> panel(const_cast<DeliveryPanel*>(this));
     job.progress = [panel](int done, int total) {

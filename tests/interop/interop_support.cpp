@@ -69,8 +69,8 @@ std::string Quote(const std::string& text) {
 }
 
 std::vector<std::string> ListenerArgs(const std::string& folder, const std::string& mode,
-                                      int lifetime) {
-    return {"/usr/bin/python3",
+                                      int lifetime, const std::vector<std::string>& extra) {
+    std::vector<std::string> args = {"/usr/bin/python3",
             InteropTestDir() + "/mllp_listener.py",
             "--port-file",
             folder + "/port-" + mode,
@@ -80,6 +80,8 @@ std::vector<std::string> ListenerArgs(const std::string& folder, const std::stri
             mode,
             "--lifetime",
             std::to_string(lifetime)};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
 }
 
 std::vector<std::string> FhirServerArgs(const std::string& folder, const std::string& mode,
@@ -220,8 +222,9 @@ int ChildProcess::Wait(std::chrono::milliseconds timeout) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-MllpListener::MllpListener(const std::string& folder, const std::string& mode, int lifetime)
-    : log_(folder + "/received.jsonl"), process_(ListenerArgs(folder, mode, lifetime)) {
+MllpListener::MllpListener(const std::string& folder, const std::string& mode, int lifetime,
+                           const std::vector<std::string>& extra)
+    : log_(folder + "/received.jsonl"), process_(ListenerArgs(folder, mode, lifetime, extra)) {
     const std::string portFile = folder + "/port-" + mode;
     if (!WaitUntil([&] { return FileExists(portFile); }, std::chrono::seconds(15))) {
         throw std::runtime_error("the MLLP listener did not start");

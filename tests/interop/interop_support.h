@@ -50,7 +50,9 @@ private:
 // The python3-hl7 MLLP server of tests/interop, on a free loopback port.
 class MllpListener {
 public:
-    MllpListener(const std::string& folder, const std::string& mode, int lifetimeSeconds = 60);
+    // `extra`: further arguments of mllp_listener.py (--tls CERT,KEY).
+    MllpListener(const std::string& folder, const std::string& mode, int lifetimeSeconds = 60,
+                 const std::vector<std::string>& extra = {});
     int port() const { return port_; }
     std::string url() const { return "mllp://127.0.0.1:" + std::to_string(port_); }
     // Control IDs received, in order.

@@ -16,12 +16,14 @@ accepts connections. Every message is parsed by python3-hl7 and recorded as one 
   two-msa   one ACK holding two MSA segments: AE, then AA
   echo      the message itself sent back with an MSA AA of its control ID appended
   slow      acknowledge with AA a fifth of a second after each message
+With --tls CERT,KEY it speaks MLLP over TLS with that certificate (mllps://).
 The listener ends by itself after --lifetime seconds, so a failed test never leaves it behind.
 """
 import argparse
 import asyncio
 import json
 import os
+import ssl
 
 import hl7
 from hl7.mllp import start_hl7_server
@@ -60,6 +62,7 @@ async def main():
         required=True,
     )
     parser.add_argument("--lifetime", type=float, default=60.0)
+    parser.add_argument("--tls", help="serve MLLP over TLS with this certificate and key (PEM)")
     args = parser.parse_args()
 
     def answer(message, code, control_id=None, message_type=None):
@@ -113,7 +116,12 @@ async def main():
         finally:
             writer.close()
 
-    server = await start_hl7_server(serve, host="127.0.0.1", port=0, encoding="utf-8")
+    tls = None
+    if args.tls:
+        cert, key = args.tls.split(",")
+        tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        tls.load_cert_chain(cert, key)
+    server = await start_hl7_server(serve, host="127.0.0.1", port=0, encoding="utf-8", ssl=tls)
     port = server.sockets[0].getsockname()[1]
     temp = args.port_file + ".part"
     with open(temp, "w") as out:
