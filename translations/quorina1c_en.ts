@@ -319,6 +319,22 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
         <source>%1 takes an OID or a name without | ^ ~ \ &amp;, not &quot;%2&quot;</source>
         <translation>%1 takes an OID or a name without | ^ ~ \ &amp;, not &quot;%2&quot;</translation>
     </message>
+    <message>
+        <source>No result has the ID %1.</source>
+        <translation>No result has the ID %1.</translation>
+    </message>
+    <message>
+        <source>The result %1 is stored already.</source>
+        <translation>The result %1 is stored already.</translation>
+    </message>
+    <message>
+        <source>%1 skipped: deleted</source>
+        <translation>%1 skipped: deleted</translation>
+    </message>
+    <message>
+        <source>%1 skipped: corrected</source>
+        <translation>%1 skipped: corrected</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -865,6 +881,66 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>held without a patient: %1 (given a patient, they go; Send_without_patient=1 sends them as they are)</source>
         <translation>held without a patient: %1 (given a patient, they go; Send_without_patient=1 sends them as they are)</translation>
+    </message>
+    <message>
+        <source>--ids goes with list</source>
+        <translation>--ids goes with list</translation>
+    </message>
+    <message>
+        <source>Result ID</source>
+        <translation>Result ID</translation>
+    </message>
+    <message>
+        <source>audit undelete needs the ID of the deleted result</source>
+        <translation>audit undelete needs the ID of the deleted result</translation>
+    </message>
+    <message>
+        <source>modify needs ID KEY=VALUE...</source>
+        <translation>modify needs ID KEY=VALUE...</translation>
+    </message>
+    <message>
+        <source>modify takes PID=, Name=, Birthday=, Type= or Memo=, not %1</source>
+        <translation>modify takes PID=, Name=, Birthday=, Type= or Memo=, not %1</translation>
+    </message>
+    <message>
+        <source>A glucose result has no patient details to change.</source>
+        <translation>A glucose result has no patient details to change.</translation>
+    </message>
+    <message>
+        <source>Birthday is a date written YYYYMMDD, not %1</source>
+        <translation>Birthday is a date written YYYYMMDD, not %1</translation>
+    </message>
+    <message>
+        <source>Type is none, type1, type2, gestational, normal (0 to 4) or empty, not %1</source>
+        <translation>Type is none, type1, type2, gestational, normal (0 to 4) or empty, not %1</translation>
+    </message>
+    <message>
+        <source>The result was not changed: %1</source>
+        <translation>The result was not changed: %1</translation>
+    </message>
+    <message>
+        <source>modified %1</source>
+        <translation>modified %1</translation>
+    </message>
+    <message>
+        <source>delete needs the result&apos;s ID</source>
+        <translation>delete needs the result&apos;s ID</translation>
+    </message>
+    <message>
+        <source>The result was not deleted: %1</source>
+        <translation>The result was not deleted: %1</translation>
+    </message>
+    <message>
+        <source>deleted %1</source>
+        <translation>deleted %1</translation>
+    </message>
+    <message>
+        <source>put back %1</source>
+        <translation>put back %1</translation>
+    </message>
+    <message>
+        <source>No deleted result with the ID %1 is remembered.</source>
+        <translation>No deleted result with the ID %1 is remembered.</translation>
     </message>
 </context>
 <context>
@@ -1666,8 +1742,8 @@ The record may have been deleted meanwhile.</translation>
         <translation>the names the HL7 messages carry.</translation>
     </message>
     <message>
-        <source>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days.</source>
-        <translation>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days.</translation>
+        <source>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days. undelete ID puts back the deleted result whose ID its delete entry names, under the same ID, and records that too.</source>
+        <translation>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days. undelete ID puts back the deleted result whose ID its delete entry names, under the same ID, and records that too.</translation>
     </message>
     <message>
         <source>Writes a consistent snapshot of the data folder into one archive FILE (a tar file with a manifest of SHA-256 checksums), also while the window runs.</source>
@@ -1884,6 +1960,38 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</source>
         <translation>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</translation>
+    </message>
+    <message>
+        <source>Changes the patient details of the HbA1c result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
+        <translation>Changes the patient details of the HbA1c result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</translation>
+    </message>
+    <message>
+        <source>the patient ID, at most 15 bytes.</source>
+        <translation>the patient ID, at most 15 bytes.</translation>
+    </message>
+    <message>
+        <source>the patient&apos;s name, at most 15 bytes.</source>
+        <translation>the patient&apos;s name, at most 15 bytes.</translation>
+    </message>
+    <message>
+        <source>the birth date, YYYYMMDD.</source>
+        <translation>the birth date, YYYYMMDD.</translation>
+    </message>
+    <message>
+        <source>the diabetes type: none, type1, type2, gestational or normal (0 to 4), or empty for none chosen.</source>
+        <translation>the diabetes type: none, type1, type2, gestational or normal (0 to 4), or empty for none chosen.</translation>
+    </message>
+    <message>
+        <source>the remark, at most 99 bytes.</source>
+        <translation>the remark, at most 99 bytes.</translation>
+    </message>
+    <message>
+        <source>Deletes the result ID of either kind as the window&apos;s list does, and records it in the audit trail. The deletion is remembered: a later download skips the result while the meter still holds it, and audit undelete ID puts it back.</source>
+        <translation>Deletes the result ID of either kind as the window&apos;s list does, and records it in the audit trail. The deletion is remembered: a later download skips the result while the meter still holds it, and audit undelete ID puts it back.</translation>
+    </message>
+    <message>
+        <source>Let list put each result&apos;s ID first, as modify and delete take it.</source>
+        <translation>Let list put each result&apos;s ID first, as modify and delete take it.</translation>
     </message>
 </context>
 <context>

@@ -319,6 +319,22 @@ The files of &quot;%2&quot; are used instead.</source>
         <source>%1 takes an OID or a name without | ^ ~ \ &amp;, not &quot;%2&quot;</source>
         <translation>%1에는 OID 또는 | ^ ~ \ &amp; 가 없는 이름을 적어 주세요(&quot;%2&quot; 아님)</translation>
     </message>
+    <message>
+        <source>No result has the ID %1.</source>
+        <translation>ID가 %1인 결과가 없습니다.</translation>
+    </message>
+    <message>
+        <source>The result %1 is stored already.</source>
+        <translation>결과 %1은(는) 이미 저장되어 있습니다.</translation>
+    </message>
+    <message>
+        <source>%1 skipped: deleted</source>
+        <translation>%1건 건너뜀: 삭제된 결과</translation>
+    </message>
+    <message>
+        <source>%1 skipped: corrected</source>
+        <translation>%1건 건너뜀: 수정된 결과</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -865,6 +881,66 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>held without a patient: %1 (given a patient, they go; Send_without_patient=1 sends them as they are)</source>
         <translation>환자 없이 보류된 결과: %1건 (환자를 지정하면 보내지고, Send_without_patient=1이면 그대로 보냅니다)</translation>
+    </message>
+    <message>
+        <source>--ids goes with list</source>
+        <translation>--ids는 list와 함께 씁니다</translation>
+    </message>
+    <message>
+        <source>Result ID</source>
+        <translation>결과 ID</translation>
+    </message>
+    <message>
+        <source>audit undelete needs the ID of the deleted result</source>
+        <translation>audit undelete에는 삭제된 결과의 ID가 필요합니다</translation>
+    </message>
+    <message>
+        <source>modify needs ID KEY=VALUE...</source>
+        <translation>modify에는 ID와 KEY=VALUE...가 필요합니다</translation>
+    </message>
+    <message>
+        <source>modify takes PID=, Name=, Birthday=, Type= or Memo=, not %1</source>
+        <translation>modify에는 PID=, Name=, Birthday=, Type=, Memo=를 적어 주세요(%1 아님)</translation>
+    </message>
+    <message>
+        <source>A glucose result has no patient details to change.</source>
+        <translation>혈당 결과에는 바꿀 환자 정보가 없습니다.</translation>
+    </message>
+    <message>
+        <source>Birthday is a date written YYYYMMDD, not %1</source>
+        <translation>Birthday는 YYYYMMDD 형식의 날짜입니다(%1 아님)</translation>
+    </message>
+    <message>
+        <source>Type is none, type1, type2, gestational, normal (0 to 4) or empty, not %1</source>
+        <translation>Type은 none, type1, type2, gestational, normal(0부터 4) 또는 빈 값입니다(%1 아님)</translation>
+    </message>
+    <message>
+        <source>The result was not changed: %1</source>
+        <translation>결과를 바꾸지 못했습니다: %1</translation>
+    </message>
+    <message>
+        <source>modified %1</source>
+        <translation>%1 수정함</translation>
+    </message>
+    <message>
+        <source>delete needs the result&apos;s ID</source>
+        <translation>delete에는 결과의 ID가 필요합니다</translation>
+    </message>
+    <message>
+        <source>The result was not deleted: %1</source>
+        <translation>결과를 삭제하지 못했습니다: %1</translation>
+    </message>
+    <message>
+        <source>deleted %1</source>
+        <translation>%1 삭제함</translation>
+    </message>
+    <message>
+        <source>put back %1</source>
+        <translation>%1 되돌려 놓음</translation>
+    </message>
+    <message>
+        <source>No deleted result with the ID %1 is remembered.</source>
+        <translation>ID가 %1인 삭제된 결과의 기록이 없습니다.</translation>
     </message>
 </context>
 <context>
@@ -1666,8 +1742,8 @@ The record may have been deleted meanwhile.</source>
         <translation>HL7 메시지에 들어가는 이름.</translation>
     </message>
     <message>
-        <source>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days.</source>
-        <translation>데이터 폴더의 감사 기록을 오래된 순서로 보여 줍니다: 모든 수정, 삭제, 가져오기, 사용자 추가와 삭제, 설정 변경, 내보내기, 인쇄, 백업, 복원을 사용자, 시각, 프로그램 버전과 함께 보여 줍니다. --patient는 한 환자 ID의 기록만, --from과 --to는 기간 안의 기록만 남깁니다.</translation>
+        <source>Prints the data folder&apos;s audit trail, oldest first: every modify, delete, import, operator added or deleted, settings change, export, print, backup and restore, with the operator, the time and the program version. --patient keeps the entries of one patient ID, --from and --to those of a span of days. undelete ID puts back the deleted result whose ID its delete entry names, under the same ID, and records that too.</source>
+        <translation>데이터 폴더의 감사 기록을 오래된 순서로 보여 줍니다: 모든 수정, 삭제, 가져오기, 사용자 추가와 삭제, 설정 변경, 내보내기, 인쇄, 백업, 복원을 사용자, 시각, 프로그램 버전과 함께 보여 줍니다. --patient는 한 환자 ID의 기록만, --from과 --to는 기간 안의 기록만 남깁니다. undelete ID는 삭제 기록이 가리키는 ID의 삭제된 결과를 같은 ID로 되돌려 놓고, 그것도 기록합니다.</translation>
     </message>
     <message>
         <source>Writes a consistent snapshot of the data folder into one archive FILE (a tar file with a manifest of SHA-256 checksums), also while the window runs.</source>
@@ -1884,6 +1960,38 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</source>
         <translation>--from 검색의 마지막 날짜. send에서는 Destination 설정 대신 쓸 보낼 곳 mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH.</translation>
+    </message>
+    <message>
+        <source>Changes the patient details of the HbA1c result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
+        <translation>HbA1c 결과 ID(list --ids의 첫 열)의 환자 정보를 창의 데이터 수정 대화상자와 같이, 같은 검사를 거쳐 바꾸고 감사 기록에 남깁니다. 바뀐 환자 ID는 기억되어, 나중의 다운로드가 측정기의 원래 결과를 다시 저장하지 않습니다. 키(대소문자 무관):</translation>
+    </message>
+    <message>
+        <source>the patient ID, at most 15 bytes.</source>
+        <translation>환자 ID, 최대 15바이트.</translation>
+    </message>
+    <message>
+        <source>the patient&apos;s name, at most 15 bytes.</source>
+        <translation>환자 이름, 최대 15바이트.</translation>
+    </message>
+    <message>
+        <source>the birth date, YYYYMMDD.</source>
+        <translation>생년월일, YYYYMMDD.</translation>
+    </message>
+    <message>
+        <source>the diabetes type: none, type1, type2, gestational or normal (0 to 4), or empty for none chosen.</source>
+        <translation>당뇨 유형: none, type1, type2, gestational, normal(0부터 4), 또는 선택 없음을 뜻하는 빈 값.</translation>
+    </message>
+    <message>
+        <source>the remark, at most 99 bytes.</source>
+        <translation>비고, 최대 99바이트.</translation>
+    </message>
+    <message>
+        <source>Deletes the result ID of either kind as the window&apos;s list does, and records it in the audit trail. The deletion is remembered: a later download skips the result while the meter still holds it, and audit undelete ID puts it back.</source>
+        <translation>결과 ID(두 종류 모두)를 창의 목록과 같이 삭제하고 감사 기록에 남깁니다. 삭제는 기억되어, 측정기에 결과가 남아 있어도 나중의 다운로드가 건너뛰며, audit undelete ID로 되돌려 놓을 수 있습니다.</translation>
+    </message>
+    <message>
+        <source>Let list put each result&apos;s ID first, as modify and delete take it.</source>
+        <translation>list가 각 결과의 ID를 modify와 delete가 받는 형태로 첫 열에 넣습니다.</translation>
     </message>
 </context>
 <context>

@@ -134,6 +134,12 @@ int Cli::Run(const std::vector<std::string>& args) {
     if (c == "audit") {
         return Audit();
     }
+    if (c == "modify") {
+        return ModifyResult();
+    }
+    if (c == "delete") {
+        return DeleteResult();
+    }
     if (c == "backup") {
         return Backup();
     }

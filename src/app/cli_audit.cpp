@@ -6,6 +6,13 @@
 namespace qa::cli {
 
 int Cli::Audit() {
+    if (!options_.positional.empty() && options_.positional[0] == "undelete") {
+        if (options_.positional.size() != 2) {
+            return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "audit undelete needs the ID of "
+                                                              "the deleted result")));
+        }
+        return UndeleteResult(options_.positional[1]);
+    }
     if (!options_.positional.empty()) {
         return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "audit takes no argument %1"),
                              {options_.positional[0]}));

@@ -124,6 +124,13 @@ private:
     bool NameEntries(interop::MessageContext& context);
     int Send();
     int Audit();
+    // One result by its ID: modify ID KEY=VALUE..., delete ID, and audit undelete ID.
+    int ModifyResult();
+    int DeleteResult();
+    int UndeleteResult(const std::string& resultId);
+    // The stored result of the open operator with this ID, of either kind; an exit code, and
+    // kExitOk with `table` and `row` set when found.
+    int FindResult(const std::string& resultId, MeasurementTable*& table, ListRow& row);
     int Backup();
     int Restore();
     // Records an export or a print of the listed results in the audit log.

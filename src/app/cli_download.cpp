@@ -87,6 +87,17 @@ int Cli::Download() {
     }
     out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "imported %1"), {std::to_string(result.imported)})
          << "\n";
+    // What the meter still holds of the results the operator deleted or corrected.
+    if (result.skippedDeleted > 0) {
+        out_ << ConsoleText(MessageUtf8(
+                    Message(MessageId::SkippedDeleted, {std::to_string(result.skippedDeleted)})))
+             << "\n";
+    }
+    if (result.skippedCorrected > 0) {
+        out_ << ConsoleText(MessageUtf8(Message(MessageId::SkippedCorrected,
+                                                {std::to_string(result.skippedCorrected)})))
+             << "\n";
+    }
     return kExitOk;
 }
 

@@ -43,6 +43,10 @@ int Cli::ListOrExport(const std::string& command) {
     if (Value(options_, "--format") && command != "export") {
         return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "--format goes with export")));
     }
+    const bool withIds = options_.flags.count("--ids") != 0;
+    if (withIds && command != "list") {
+        return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "--ids goes with list")));
+    }
     if (format != "csv" && format != "hl7" && format != "fhir") {
         return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "--format is csv, hl7 or fhir")));
     }
@@ -89,6 +93,7 @@ int Cli::ListOrExport(const std::string& command) {
     // One query walks the list while the lines are written: a clinic's file of a million
     // results is never held in memory.
     ResultListStream stream(table, users_->Settings(), false);
+    stream.SetWithIds(withIds);
     if (fromDay) {
         FilterResult search = SearchFilter(*fromDay, *toDay);
         if (!search.ok) {
@@ -111,11 +116,19 @@ int Cli::ListOrExport(const std::string& command) {
         return ReadFailure(table);
     }
     if (!toFile) {
+        if (withIds) {
+            out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Result ID")) << ",";
+        }
         out_ << CsvOptionsForLanguage(*kind).header;
         // Lines go out in blocks: a stream insertion for each of a million lines costs more
         // than formatting them.
         std::string block;
         while (stream.Next()) {
+            if (withIds) {
+                // An ID is hex digits and hyphens: nothing in it to quote.
+                block += table.resultId.View();
+                block += ',';
+            }
             stream.AppendCsvLine(block);
             if (block.size() >= kListBlock) {
                 out_.write(block.data(), static_cast<std::streamsize>(block.size()));

@@ -153,11 +153,36 @@ ProgramUsage MakeCliUsage() {
              "1."),
          {}},
         {"list",
-         filters + " [--patient ID]",
+         filters + " [--patient ID] [--ids]",
          QT_TRANSLATE_NOOP(
              "qa::Usage",
              "Prints the stored results on standard output in UTF-8, newest first: the header and "
              "rows that export writes, formatted by the operator's settings."),
+         {}},
+        {"modify",
+         "ID KEY=VALUE... [--user ID]",
+         QT_TRANSLATE_NOOP(
+             "qa::Usage",
+             "Changes the patient details of the HbA1c result ID (the first column of list --ids) "
+             "as the window's Data Modify dialog does, with its checks, and records the change in "
+             "the audit trail. A changed patient ID is remembered, so a later download does not "
+             "store the meter's original again. The keys, in any case:"),
+         {
+             {"PID", QT_TRANSLATE_NOOP("qa::Usage", "the patient ID, at most 15 bytes.")},
+             {"Name", QT_TRANSLATE_NOOP("qa::Usage", "the patient's name, at most 15 bytes.")},
+             {"Birthday", QT_TRANSLATE_NOOP("qa::Usage", "the birth date, YYYYMMDD.")},
+             {"Type", QT_TRANSLATE_NOOP("qa::Usage", "the diabetes type: none, type1, type2, "
+                                                     "gestational or normal (0 to 4), or empty "
+                                                     "for none chosen.")},
+             {"Memo", QT_TRANSLATE_NOOP("qa::Usage", "the remark, at most 99 bytes.")},
+         }},
+        {"delete",
+         "ID [--user ID]",
+         QT_TRANSLATE_NOOP(
+             "qa::Usage",
+             "Deletes the result ID of either kind as the window's list does, and records it in "
+             "the audit trail. The deletion is remembered: a later download skips the result "
+             "while the meter still holds it, and audit undelete ID puts it back."),
          {}},
         {"export",
          "[--format FORMAT] --out FILE " + filters + " [--patient ID]",
@@ -264,13 +289,15 @@ ProgramUsage MakeCliUsage() {
              "--retry-held."),
          {}},
         {"audit",
-         "[--patient ID] [--from DATE --to DATE]",
+         "[--patient ID] [--from DATE --to DATE] | undelete ID",
          QT_TRANSLATE_NOOP(
              "qa::Usage",
              "Prints the data folder's audit trail, oldest first: every modify, delete, import, "
              "operator added or deleted, settings change, export, print, backup and restore, with "
              "the operator, the time and the program version. --patient keeps the entries of one "
-             "patient ID, --from and --to those of a span of days."),
+             "patient ID, --from and --to those of a span of days. undelete ID puts back the "
+             "deleted result whose ID its delete entry names, under the same ID, and records "
+             "that too."),
          {}},
         {"backup",
          "--out FILE",
@@ -323,6 +350,9 @@ ProgramUsage MakeCliUsage() {
              "qa::Usage",
              "Only the results of this patient ID, exactly as stored (list, export, report), or "
              "with audit only the entries of this patient ID.")},
+        {"--ids", "",
+         QT_TRANSLATE_NOOP("qa::Usage",
+                           "Let list put each result's ID first, as modify and delete take it.")},
         {"--erase", "",
          QT_TRANSLATE_NOOP("qa::Usage",
                            "Let download erase the meter's records once they are stored.")},

@@ -50,8 +50,9 @@ void WriteRawDump(const std::string& folder, const std::string& payload) {
 }
 
 // All records or none: the transaction rolls back when it goes out of scope uncommitted.
-Expected<int> StoreResults(const std::vector<MeterResult>& results, MeasurementTable& main,
-                           MeasurementTable& download, ImportHost& host) {
+Expected<ImportSummary> StoreResults(const std::vector<MeterResult>& results,
+                                     MeasurementTable& main, MeasurementTable& download,
+                                     ImportHost& host) {
     Expected<ResultImport> import = ResultImport::Begin(main, download);
     if (!import) {
         return import.error();
@@ -68,7 +69,11 @@ Expected<int> StoreResults(const std::vector<MeterResult>& results, MeasurementT
     if (Status committed = import->Commit(); !committed) {
         return committed.error();
     }
-    return import->Stored();
+    ImportSummary summary;
+    summary.stored = import->Stored();
+    summary.skippedDeleted = import->SkippedDeleted();
+    summary.skippedCorrected = import->SkippedCorrected();
+    return summary;
 }
 
 Expected<ImportSummary> ImportResults(const Transfer& transfer, ResultKind kind,
@@ -97,8 +102,8 @@ Expected<ImportSummary> ImportResults(const Transfer& transfer, ResultKind kind,
     ShowChecked(services.host, static_cast<std::int64_t>(transfer.recordCount) *
                                    static_cast<std::int64_t>(transfer.recordSize));
 
-    Expected<int> stored =
-        emptied ? StoreResults(results, main, download, services.host) : Expected<int>(emptied);
+    Expected<ImportSummary> stored = emptied ? StoreResults(results, main, download, services.host)
+                                             : Expected<ImportSummary>(emptied);
     // After a failure too: the objects' row lists must match the files again.
     ResetListsAfterImport(main, download);
     if (!stored) {
@@ -108,12 +113,21 @@ Expected<ImportSummary> ImportResults(const Transfer& transfer, ResultKind kind,
     AuditEntry entry;
     entry.action = audit_action::kImport;
     entry.detail = std::string(kind == ResultKind::HbA1c ? "HbA1c" : "glucose") + ": " +
-                   std::to_string(transfer.recordCount) + " received, " + std::to_string(*stored) +
-                   " new; meter with " + std::to_string(transfer.recordSize) +
-                   "-byte records; port " + (services.port.empty() ? "unknown" : services.port) +
+                   std::to_string(transfer.recordCount) + " received, " +
+                   std::to_string(stored->stored) + " new; " +
+                   (stored->skippedDeleted > 0
+                        ? std::to_string(stored->skippedDeleted) + " skipped as deleted; "
+                        : "") +
+                   (stored->skippedCorrected > 0
+                        ? std::to_string(stored->skippedCorrected) + " skipped as corrected; "
+                        : "") +
+                   "meter with " + std::to_string(transfer.recordSize) + "-byte records; port " +
+                   (services.port.empty() ? "unknown" : services.port) +
                    (transfer.eraseAfterDownload ? "; meter erased" : "");
     AppendAudit(main, std::move(entry));
-    return ImportSummary{transfer.recordCount, *stored};
+    ImportSummary summary = *stored;
+    summary.received = transfer.recordCount;
+    return summary;
 }
 
 } // namespace

@@ -29,6 +29,10 @@ struct ImportServices {
 struct ImportSummary {
     int received = 0; // records in the transfer
     int stored = 0;   // of them new, now in the main and the download table
+    // Of them not stored because the operator had deleted them, or corrected their patient
+    // ID: the meter still holds what the list no longer does.
+    int skippedDeleted = 0;
+    int skippedCorrected = 0;
 };
 
 // The failures of an import, by the message they carry:

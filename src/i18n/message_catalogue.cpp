@@ -180,6 +180,14 @@ const char* MessageSource(MessageId id) {
     case MessageId::SettingAssigningAuthority:
         return QT_TRANSLATE_NOOP("Message", "%1 takes an OID or a name without | ^ ~ \\ &, "
                                             "not \"%2\"");
+    case MessageId::ResultNotFound:
+        return QT_TRANSLATE_NOOP("Message", "No result has the ID %1.");
+    case MessageId::ResultExists:
+        return QT_TRANSLATE_NOOP("Message", "The result %1 is stored already.");
+    case MessageId::SkippedDeleted:
+        return QT_TRANSLATE_NOOP("Message", "%1 skipped: deleted");
+    case MessageId::SkippedCorrected:
+        return QT_TRANSLATE_NOOP("Message", "%1 skipped: corrected");
     case MessageId::MemoTooLong:
         return QT_TRANSLATE_NOOP("Message",
                                  "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)");

@@ -21,6 +21,7 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row) {
     result.patientId = DecodeStoredText(row.patientId);
     result.patientName = row.patientName;
     result.birthday = row.birthday;
+    result.resultId = row.resultId;
     return result;
 }
 
@@ -51,6 +52,7 @@ bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& resul
         if (result.patientId != storedId) {
             result.storedPatientId = std::move(storedId);
         }
+        result.resultId = table.resultId.Str();
         if (hba1c) {
             result.patientName = DecodeStoredText(table.name.Str());
             result.birthday = DecodeStoredText(table.dob.Str());
@@ -84,6 +86,9 @@ bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, Result
         if (hba1c && all) {
             decoded(result.patientName, table.name.View());
             decoded(result.birthday, table.dob.View());
+        }
+        if (all) {
+            result.resultId.assign(table.resultId.View());
         }
         return each(result);
     };
@@ -310,7 +315,7 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
         limits.progress = job.progress;
         if (std::optional<MllpEndpoint> endpoint = ParseMllpDestination(destination)) {
             std::unique_ptr<MllpSender> sender =
-                job.mllpSender ? job.mllpSender(*endpoint, timeout)
+                job.mllpSender  ? job.mllpSender(*endpoint, timeout)
                 : endpoint->tls ? nullptr
                                 : std::make_unique<MllpSender>(*endpoint, timeout);
             if (!sender) {

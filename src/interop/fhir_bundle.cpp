@@ -225,7 +225,8 @@ void WriteObservation(JsonWriter& json, const StoredResult& result, std::string_
     out += R"(","resource":{"resourceType":"Observation","identifier":[{"system":)"sv;
     AppendJsonString(out, parts.resultSystem);
     out += R"(,"value":)"sv;
-    AppendJsonString(out, controlId);
+    const std::string key = ResultKey(context.operatorId, result);
+    AppendJsonString(out, key);
     out += R"(}],"status":"final","category":[{"coding":[{"system":)"
            R"("http://terminology.hl7.org/CodeSystem/observation-category","code":"laboratory",)"
            R"("display":"Laboratory"}]}],)"sv;
@@ -257,7 +258,7 @@ void WriteObservation(JsonWriter& json, const StoredResult& result, std::string_
     out += result.kind == ResultKind::HbA1c ? R"("display":"HbA1c point-of-care meter"})"sv
                                             : R"("display":"Blood glucose point-of-care meter"})"sv;
     out += parts.observationRequest;
-    AppendSearchValue(out, controlId);
+    AppendSearchValue(out, key);
     out += "\"}}";
 }
 

@@ -122,17 +122,20 @@ std::optional<std::string> ParseFhirBase(std::string_view text) {
 }
 
 std::string EncodeStoredResult(const StoredResult& result) {
-    std::string out = "1;";
+    // Version 2 adds the result's ID; entries of version 1 are read as results without one.
+    std::string out = "2;";
     AppendField(out, result.kind == ResultKind::HbA1c ? "H" : "G");
-    for (const std::string* field : {&result.date, &result.time, &result.value, &result.patientId,
-                                     &result.patientName, &result.birthday, &result.deviceModel}) {
+    for (const std::string* field :
+         {&result.date, &result.time, &result.value, &result.patientId, &result.patientName,
+          &result.birthday, &result.deviceModel, &result.resultId}) {
         AppendField(out, *field);
     }
     return out;
 }
 
 std::optional<StoredResult> DecodeStoredResult(std::string_view text) {
-    if (text.substr(0, 2) != "1;") {
+    const bool withId = text.substr(0, 2) == "2;";
+    if (!withId && text.substr(0, 2) != "1;") {
         return std::nullopt;
     }
     text.remove_prefix(2);
@@ -147,6 +150,9 @@ std::optional<StoredResult> DecodeStoredResult(std::string_view text) {
         if (!ReadField(text, *field)) {
             return std::nullopt;
         }
+    }
+    if (withId && !ReadField(text, result.resultId)) {
+        return std::nullopt;
     }
     if (!text.empty()) {
         return std::nullopt;
@@ -250,7 +256,7 @@ DeliverySummary SendPendingFhir(
             isolated = true;
             batchSize = startSize;
             reply.answered = true;
-            reply.results[ids[span.start]] = {
+            reply.results[ResultKey(context.operatorId, results[span.start])] = {
                 FhirVerdict::State::Refused,
                 reply.reason.empty() ? "HTTP " + std::to_string(reply.httpStatus) : reply.reason};
         }
@@ -280,7 +286,7 @@ DeliverySummary SendPendingFhir(
             }
         }
         for (std::size_t i = span.start; i < span.end && kept; ++i) {
-            auto verdict = reply.results.find(ids[i]);
+            auto verdict = reply.results.find(ResultKey(context.operatorId, results[i]));
             if (verdict == reply.results.end() ||
                 verdict->second.state == FhirVerdict::State::Unanswered) {
                 continue; // stays pending, goes again with the next run

@@ -30,7 +30,7 @@ struct FhirReply {
     // A transaction-response Bundle with one entry per entry sent. Without one nothing is
     // known about any result of the Bundle: all of them stay pending.
     bool answered = false;
-    std::unordered_map<std::string, FhirVerdict> results; // by control ID
+    std::unordered_map<std::string, FhirVerdict> results; // by ResultKey
     std::string problem; // why there was no answer, or which entries it left open
     // The HTTP status of the answer; with a 4xx the server refused the Bundle as a whole and
     // `reason` says why (its OperationOutcome).

@@ -186,6 +186,8 @@ void OruComposer::Append(std::string& message, const StoredResult& result) {
     }
     escapedId_.clear();
     AppendHl7Escaped(escapedId_, controlId_);
+    filler_.clear();
+    AppendHl7Escaped(filler_, result.resultId.empty() ? controlId_ : result.resultId);
 
     message += msh_;
     message += escapedId_;
@@ -203,8 +205,8 @@ void OruComposer::Append(std::string& message, const StoredResult& result) {
         Segment(message, {"PID", "1", "", identifier_, "", name_, "", born_});
     }
     Segment(message,
-            {"OBR", "1", "", escapedId_, coded.code, "", "", observed_, "", "", "", "", "", "", "",
-             "",    "",  "", "",         "",         "", "", reported_, "", "", "F"});
+            {"OBR", "1", "", filler_, coded.code, "", "", observed_, "", "",        "", "", "",
+             "",    "",  "", "",      "",         "", "", "",        "", reported_, "", "", "F"});
     device_.clear();
     AppendHl7Escaped(device_, result.deviceModel);
     Segment(message,

@@ -54,7 +54,7 @@ private:
     std::string performer_;      // OBX-16
     std::vector<Coded> coded_;
     // Texts of the message being made, kept to reuse their storage.
-    std::string controlId_, escapedId_, observed_, identifier_, name_, born_, device_;
+    std::string controlId_, escapedId_, filler_, observed_, identifier_, name_, born_, device_;
 };
 
 // A file of messages: FHS, BHS, the messages, BTS with their count, FTS.

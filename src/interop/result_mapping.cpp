@@ -340,6 +340,10 @@ std::string ControlId(std::string_view operatorId, const StoredResult& result) {
     return id;
 }
 
+std::string ResultKey(std::string_view operatorId, const StoredResult& result) {
+    return result.resultId.empty() ? ControlId(operatorId, result) : result.resultId;
+}
+
 char* PutHex(char* to, std::uint64_t value, int digits) {
     static constexpr char kDigits[] = "0123456789abcdef";
     for (int i = digits - 1; i >= 0; --i) {

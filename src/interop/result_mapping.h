@@ -25,6 +25,7 @@ struct StoredResult {
     std::string patientName;
     std::string birthday;    // "YYYYMMDD"; the import's placeholder means not entered
     std::string deviceModel; // the meter's model code when known
+    std::string resultId;    // the stored result's own ID; empty when not read with it
     // The patient ID's stored bytes when they differ from `patientId` (code page 949): older
     // outboxes named such a result by a control ID made of these bytes.
     std::string storedPatientId;
@@ -60,6 +61,10 @@ std::optional<CalendarDateTime> EnteredBirthday(const StoredResult& result);
 // repeated send carries the same ID and the receiver can drop the copy; at most 20
 // characters as HL7 v2.5.1 allows.
 std::string ControlId(std::string_view operatorId, const StoredResult& result);
+// The identifier a result goes by at the receiver (OBR-3's filler number, the Observation's
+// identifier): its own result ID, the same in every export and send and whatever is edited;
+// the control ID for a result read without one.
+std::string ResultKey(std::string_view operatorId, const StoredResult& result);
 // `digits` lower-case hexadecimal digits of the value's low bits (at most 16).
 void AppendHex(std::string& out, std::uint64_t value, int digits);
 // The same written at `to` (room for `digits` characters); returns the end.

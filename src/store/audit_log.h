@@ -26,6 +26,7 @@ inline constexpr const char* kExport = "export";
 inline constexpr const char* kPrint = "print";
 inline constexpr const char* kBackup = "backup";
 inline constexpr const char* kRestore = "restore";
+inline constexpr const char* kUndelete = "undelete"; // a deleted result put back
 } // namespace audit_action
 
 struct AuditEntry {

@@ -2,7 +2,12 @@
 
 #include "store/patient_history.h"
 
+#include "store/name_uuid.h"
+
+#include <sqlite3.h>
+
 #include <cstring>
+#include <vector>
 
 namespace qa {
 
@@ -17,6 +22,11 @@ MeasurementTable::MeasurementTable(ResultKind kind) : kind_(kind) {
     DefineField(7, "p_DOB", FieldText, &dob);
     DefineField(8, "P_DIAGNOSE", FieldInt, &diagnose);
     DefineField(9, "P_MEMO", FieldText, &memo);
+    DefineField(kResultIdField, kResultIdColumn, FieldText, &resultId);
+}
+
+std::string MeasurementTable::ResultIdCondition(std::string_view resultId) {
+    return std::string("[") + kResultIdColumn + "]='" + EscapeSqlLiteral(resultId) + "'";
 }
 
 const char* MeasurementTable::ValueColumn() const {
@@ -100,6 +110,74 @@ void MeasurementTable::OnSchemaSynced() {
     if (table != kDownloadTableName) {
         (void)EnsurePatientIndex(*this);
     }
+    // A result is found by its ID from the command line and by later corrections.
+    (void)Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_%s] ON [%s] ([%s])", table.c_str(),
+                            kResultIdColumn, table.c_str(), kResultIdColumn));
+    AssignMissingResultIds();
+}
+
+void MeasurementTable::OnInsert() {
+    if (resultId.View().empty()) {
+        resultId = NewResultId();
+    }
+}
+
+void MeasurementTable::AssignMissingResultIds() {
+    if (Handle() == nullptr || sqlite3_db_readonly(Handle(), "main") != 0) {
+        return;
+    }
+    const std::string table = TableName();
+    std::vector<sqlite3_int64> rows;
+    {
+        SqliteStatement missing = PrepareStatement(
+            Handle(), FormatSql("SELECT ROWID FROM [%s] WHERE [%s] IS NULL OR [%s] = ''",
+                                table.c_str(), kResultIdColumn, kResultIdColumn));
+        if (!missing) {
+            return;
+        }
+        while (sqlite3_step(missing.Get()) == SQLITE_ROW) {
+            rows.push_back(sqlite3_column_int64(missing.Get(), 0));
+        }
+    }
+    if (rows.empty()) {
+        return;
+    }
+    // A savepoint, not a transaction: the caller may be inside one already. All or none, so
+    // an interrupted open leaves the rest to the next one.
+    if (!Execute("SAVEPOINT result_ids")) {
+        return;
+    }
+    SqliteStatement assign = PrepareStatement(
+        Handle(), FormatSql("UPDATE [%s] SET [%s] = ?1 WHERE ROWID = ?2 AND ([%s] IS NULL OR "
+                            "[%s] = '')",
+                            table.c_str(), kResultIdColumn, kResultIdColumn, kResultIdColumn));
+    bool ok = static_cast<bool>(assign);
+    for (std::size_t i = 0; ok && i < rows.size(); ++i) {
+        const std::optional<Uuid> uuid = RandomUuid();
+        if (!uuid) {
+            ok = false;
+            break;
+        }
+        const std::string text = UuidText(*uuid);
+        sqlite3_bind_text(assign.Get(), 1, text.data(), static_cast<int>(text.size()),
+                          SQLITE_TRANSIENT);
+        sqlite3_bind_int64(assign.Get(), 2, rows[i]);
+        ok = sqlite3_step(assign.Get()) == SQLITE_DONE;
+        sqlite3_reset(assign.Get());
+    }
+    assign.Reset();
+    if (ok) {
+        ok = Execute("RELEASE result_ids");
+    }
+    if (!ok) {
+        (void)Execute("ROLLBACK TO result_ids");
+        (void)Execute("RELEASE result_ids");
+    }
+}
+
+std::string NewResultId() {
+    const std::optional<Uuid> uuid = RandomUuid();
+    return uuid ? UuidText(*uuid) : std::string();
 }
 
 } // namespace qa

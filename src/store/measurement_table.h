@@ -20,7 +20,12 @@ inline constexpr const char* kDownloadTableName = "DownLoadData";
 class MeasurementTable : public SqliteTable {
 public:
     static constexpr std::size_t kNameArea = 28;
-    static constexpr int kFieldCount = 10;
+    static constexpr int kFieldCount = 11;
+    // The result's own ID (a random UUID in its text form): given when the row is stored, or
+    // when a file from before the column is first opened for writing, and never changed
+    // while the result exists. Empty only when read from such a file opened read-only.
+    static constexpr int kResultIdField = 10;
+    static constexpr const char* kResultIdColumn = "RESULT_ID";
 
     explicit MeasurementTable(ResultKind kind);
 
@@ -60,16 +65,29 @@ public:
     BufferString dob;
     std::int32_t diagnose = 0;
     BufferString memo;
+    BufferString resultId;
+
+    // The condition naming the one row with this result ID.
+    static std::string ResultIdCondition(std::string_view resultId);
 
 protected:
     // The duplicate test of every import and the standard sort both walk these columns;
     // without an index each test is a full scan of the file.
     void OnSchemaSynced() override;
+    // A row stored without an ID gets a new one.
+    void OnInsert() override;
 
 private:
+    // Gives an ID to every row without one: the rows of a file from before the column.
+    void AssignMissingResultIds();
+
     ResultKind kind_;
     std::array<char, kNameArea> nameArea_{};
 };
+
+// A new result ID: a random (version 4) UUID in its text form; empty when the system's random
+// source cannot be read.
+std::string NewResultId();
 
 class HbA1cTable : public MeasurementTable {
 public:

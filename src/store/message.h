@@ -79,9 +79,14 @@ enum class MessageId : int {
     SettingLanguageChoices,
     SettingInterfaceChoices,
     SettingNotANumber,
-    SettingTooLong,            // the key, the most bytes, the bytes given
-    SettingOutOfRange,         // the key, the lowest, the highest, the text given
-    SettingAckTimeout,         // the key, the most seconds, the value
+    SettingTooLong,    // the key, the most bytes, the bytes given
+    SettingOutOfRange, // the key, the lowest, the highest, the text given
+    SettingAckTimeout, // the key, the most seconds, the value
+    // Results by their ID, and the results a download skipped.
+    ResultNotFound, // the ID
+    ResultExists,   // the ID
+    SkippedDeleted, // how many
+    SkippedCorrected,
     SettingIdentifierSystem,   // the key, the value
     SettingAssigningAuthority, // the key, the value
 };

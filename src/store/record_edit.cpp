@@ -1,6 +1,7 @@
 #include "store/record_edit.h"
 
 #include "store/audit_log.h"
+#include "store/removed_results.h"
 #include "store/settings.h"
 #include "store/text_encoding.h"
 
@@ -81,10 +82,16 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
     if (storedRowId > 0) {
         condition = FormatSql("ROWID = %d and ", storedRowId) + condition;
     }
+    // The result's ID names it whatever was changed since the list was read, and a file
+    // rewritten by a vacuum keeps it where row ids may not.
+    if (!selected.resultId.empty()) {
+        condition = MeasurementTable::ResultIdCondition(selected.resultId);
+    }
     table.filter = condition;
     table.sort = "ROWID";
     bool written = false;
-    if (table.RequeryAny() && table.BeginEdit()) {
+    const bool inTransaction = table.BeginTransaction();
+    if (inTransaction && table.RequeryAny() && table.BeginEdit()) {
         // The members hold the stored row now, so the columns the dialog does not change
         // (the result kind among them) are written back as they are.
         const int rowId = table.CurrentRowId();
@@ -94,15 +101,27 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
         table.dob = StoredBirthday(changes.birthday);
         table.diagnose = changes.diagnosis;
         table.memo = changes.memo;
-        written = rowId > 0 && table.UpdateWhere(FormatSql("ROWID = %d", rowId));
+        const std::string row = FormatSql("ROWID = %d", rowId);
+        // A new patient ID makes the meter's original a result the list no longer holds:
+        // remembered with the change, so the next download does not store it again.
+        const bool keyChanged = before[1] != table.pid.Str();
+        written = rowId > 0 &&
+                  (!keyChanged || RememberRows(table, row, RemovedReason::Corrected)) &&
+                  table.UpdateWhere(row) && table.CommitTransaction();
         if (written) {
             AuditEntry entry;
             entry.action = audit_action::kModify;
             entry.patientId = before[1];
             entry.detail = "result " + selected.date + " " + selected.time + " " + selected.value +
                            ": " + AuditChanges(kAuditedFieldNames, before, AuditedFields(table));
+            if (!table.resultId.View().empty()) {
+                entry.detail += "; result ID " + table.resultId.Str();
+            }
             AppendAudit(table, std::move(entry));
         }
+    }
+    if (inTransaction && !written) {
+        (void)table.RollbackTransaction();
     }
     if (hadFilter) {
         table.filter = savedFilter;

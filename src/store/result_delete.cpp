@@ -1,6 +1,7 @@
 #include "store/result_delete.h"
 
 #include "store/audit_log.h"
+#include "store/removed_results.h"
 
 namespace qa {
 
@@ -8,9 +9,25 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
     if (!table.IsOpen()) {
         return false;
     }
-    table.filter =
-        table.RecordCondition(row.date, row.time, row.value, row.patientId, row.operatorId);
-    const bool deleted = table.DeleteWhere();
+    // The result by its ID, which no edit changes; its twins by their values, as before.
+    std::string condition =
+        "(" + table.RecordCondition(row.date, row.time, row.value, row.patientId, row.operatorId) +
+        ")";
+    if (!row.resultId.empty()) {
+        condition = MeasurementTable::ResultIdCondition(row.resultId) + " or " + condition;
+    }
+    table.filter = condition;
+    // The rows go and their memory comes together: a deletion never undone by the next
+    // download of a meter that still holds the result, and never remembered without
+    // having happened.
+    bool deleted = table.BeginTransaction();
+    if (deleted) {
+        deleted = RememberRows(table, condition, RemovedReason::Deleted) && table.DeleteWhere() &&
+                  table.CommitTransaction();
+        if (!deleted) {
+            (void)table.RollbackTransaction();
+        }
+    }
     if (deleted) {
         AuditEntry entry;
         entry.action = audit_action::kDelete;
@@ -21,6 +38,9 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
                        row.operatorId + "\", name \"" + row.patientName + "\", birthday \"" +
                        row.birthday + "\", diagnosis " + std::to_string(row.diagnosis) +
                        ", memo \"" + row.memo + "\"";
+        if (!row.resultId.empty()) {
+            entry.detail += ", result ID " + row.resultId;
+        }
         AppendAudit(table, std::move(entry));
     }
     // The delete decides the answer; the list is read again by the page that shows it.

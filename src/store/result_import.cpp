@@ -24,7 +24,8 @@ Status NotSavedBecause(const MeasurementTable& table) {
     return readIdsLater ? table.RequeryLater() : table.Requery();
 }
 
-void AssignRow(MeasurementTable& table, const MeterResult& result, bool mainTable) {
+void AssignRow(MeasurementTable& table, const MeterResult& result, bool mainTable,
+               const std::string& resultId) {
     const bool hba1c = table.Kind() == ResultKind::HbA1c;
     table.date = result.date;
     table.time = result.time;
@@ -37,6 +38,8 @@ void AssignRow(MeasurementTable& table, const MeterResult& result, bool mainTabl
     table.dob = hba1c && mainTable ? kPlaceholderBirthDate : "";
     table.diagnose = 0;
     table.memo = "";
+    // The download list's row is the same result as the main list's: it carries its ID.
+    table.resultId = resultId;
 }
 
 } // namespace
@@ -78,8 +81,10 @@ ResultImport::ResultImport(MeasurementTable& main, MeasurementTable& download)
 
 ResultImport::ResultImport(ResultImport&& other) noexcept
     : main_(other.main_), download_(other.download_), probe_(std::move(other.probe_)),
-      withPid_(other.withPid_), active_(std::exchange(other.active_, false)),
-      stored_(other.stored_), firstDownloadRowId_(other.firstDownloadRowId_) {}
+      removed_(std::move(other.removed_)), withPid_(other.withPid_),
+      active_(std::exchange(other.active_, false)), stored_(other.stored_),
+      skippedDeleted_(other.skippedDeleted_), skippedCorrected_(other.skippedCorrected_),
+      firstDownloadRowId_(other.firstDownloadRowId_) {}
 
 ResultImport::~ResultImport() {
     Abandon();
@@ -106,6 +111,9 @@ Expected<ResultImport> ResultImport::Begin(MeasurementTable& main, MeasurementTa
     import.probe_ = PrepareStatement(main.Handle(), sql);
     if (!import.probe_) {
         return NotSaved(main.Handle() ? sqlite3_errmsg(main.Handle()) : "the table is not open");
+    }
+    if (!import.removed_.Prepare(main)) {
+        return NotSavedBecause(main);
     }
     // The two files cannot commit together, so the order decides what a kill between the
     // commits leaves behind. The next import empties the download table and tests for
@@ -155,18 +163,31 @@ Expected<bool> ResultImport::Add(const MeterResult& result) {
     if (known > 0) {
         return false;
     }
+    bool failed = false;
+    if (std::optional<RemovedReason> removed =
+            removed_.Check(result.date, result.time, result.value, result.pid, failed)) {
+        ++(*removed == RemovedReason::Deleted ? skippedDeleted_ : skippedCorrected_);
+        return false;
+    }
+    if (failed) {
+        return NotSaved(sqlite3_errmsg(main_->Handle()));
+    }
+    const std::string resultId = NewResultId();
+    if (resultId.empty()) {
+        return NotSaved("no random numbers for the result's ID");
+    }
     // One table at a time: a table is never left in add mode by the other's failure.
     if (!main_->AddNew()) {
         return Failed(*main_);
     }
-    AssignRow(*main_, result, true);
+    AssignRow(*main_, result, true, resultId);
     if (!main_->Update()) {
         return Failed(*main_);
     }
     if (!download_->AddNew()) {
         return Failed(*download_);
     }
-    AssignRow(*download_, result, false);
+    AssignRow(*download_, result, false, resultId);
     if (!download_->Update()) {
         return Failed(*download_);
     }

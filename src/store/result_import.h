@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/measurement_table.h"
+#include "store/removed_results.h"
 #include "store/sqlite_statement.h"
 #include "store/status.h"
 
@@ -38,8 +39,9 @@ void ResetListsAfterImport(MeasurementTable& main, MeasurementTable& download);
 // leaves both tables as they were.
 //
 // A result is new unless the main table holds one with the same date, time and value (and,
-// for HbA1c, the same patient ID); the download table is not asked, so a result the operator
-// deleted from the main list is stored again.
+// for HbA1c, the same patient ID); the download table is not asked. A result the operator
+// deleted, or the meter's original of one whose patient ID was corrected, is remembered in the
+// main file and skipped (counted by why), never stored again.
 class ResultImport {
 public:
     // Both tables are of one kind, open, and not used by anyone else until the object is gone.
@@ -57,6 +59,9 @@ public:
     [[nodiscard]] Status Commit();
     // Results added as new so far.
     int Stored() const { return stored_; }
+    // Results skipped so far because the operator had deleted them, or corrected them.
+    int SkippedDeleted() const { return skippedDeleted_; }
+    int SkippedCorrected() const { return skippedCorrected_; }
 
 private:
     ResultImport(MeasurementTable& main, MeasurementTable& download);
@@ -68,9 +73,12 @@ private:
     MeasurementTable* main_;
     MeasurementTable* download_;
     SqliteStatement probe_;
+    RemovedProbe removed_;
     bool withPid_ = false;
     bool active_ = false;
     int stored_ = 0;
+    int skippedDeleted_ = 0;
+    int skippedCorrected_ = 0;
     int firstDownloadRowId_ = 0;
 };
 

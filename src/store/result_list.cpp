@@ -19,6 +19,7 @@ void ReadListValues(const MeasurementTable& table, int index, ListRow& row) {
     row.value = table.value.Str();
     row.patientId = table.pid.Str();
     row.operatorId = table.opid.Str();
+    row.resultId = table.resultId.Str();
     if (table.Kind() == ResultKind::HbA1c) {
         row.patientName = DecodeStoredText(table.name.View());
         row.birthday = DecodeStoredText(table.dob.View());
@@ -111,7 +112,9 @@ bool ResultListStream::Restart() {
     index_ = -1;
     // Only what the texts show: date, time, value and patient ID are all in the table's
     // index, so the walk reads the index alone and never looks a row up in the table.
-    started_ = table_.IsOpen() && table_.StartWalk({0, 1, 2, 3});
+    started_ = table_.IsOpen() &&
+               (withIds_ ? table_.StartWalk({0, 1, 2, 3, MeasurementTable::kResultIdField})
+                         : table_.StartWalk({0, 1, 2, 3}));
     return started_;
 }
 

@@ -27,6 +27,7 @@ struct ListRow {
     std::string birthday;
     int diagnosis = 0;
     std::string memo;
+    std::string resultId; // see MeasurementTable::resultId
 };
 
 struct ResultList {
@@ -88,6 +89,9 @@ public:
     // Starts again before the first row.
     bool Restart();
     bool Failed() const;
+    // The walks started from now on read each row's result ID too (ListRow::resultId and
+    // the table's member); the list's own columns alone come from the index.
+    void SetWithIds(bool withIds) { withIds_ = withIds; }
 
     // The row Next moved to, numbered from 0. Of its stored values only those the texts show
     // are read: row id, date, time, value and patient ID. Row and Cells are made when first
@@ -105,6 +109,7 @@ private:
     MeasurementTable& table_;
     const SettingsStore& settings_;
     bool started_ = false;
+    bool withIds_ = false;
     int index_ = -1;
     mutable bool formatted_ = false;
     mutable ListRow row_;

@@ -164,6 +164,8 @@ protected:
     void DefineField(int index, const char* name, FieldType type, void* member);
     // Runs once a connection's schema has been checked (columns added where missing).
     virtual void OnSchemaSynced() {}
+    // Runs before a new row is inserted, with the members holding its values.
+    virtual void OnInsert() {}
     // Derived classes call this when TableName() changes: statements prepared for the old
     // name must not run against the new one.
     void TableNameChanged() { DropCachedStatements(); }

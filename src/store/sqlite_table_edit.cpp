@@ -130,6 +130,9 @@ bool SqliteTable::InsertByColumnNames() {
 }
 
 bool SqliteTable::Update() {
+    if (adding_ && Usable()) {
+        OnInsert();
+    }
     if (FieldCount() < tableColumns_ && adding_ && Usable()) {
         return InsertByColumnNames();
     }

@@ -57,22 +57,34 @@ bool SqliteTable::SyncSchema() {
         return false;
     }
     std::string table = TableName();
-    SqliteStatement probe = Prepare(ReadClauses("SELECT * FROM [%s]", true, true));
-    if (!probe) {
-        return false;
-    }
-    tableColumns_ = sqlite3_column_count(probe.Get());
-    for (int c = 0; c < tableColumns_; ++c) {
-        const char* name = sqlite3_column_name(probe.Get(), c);
-        for (FieldBinding& field : fields_) {
-            if (field.column == -1 && name != nullptr && field.name == name) {
-                field.column = c;
-                break;
+    // Finds our fields among the table's columns; the probe holds the table's schema, so it
+    // is gone before the table is altered.
+    const auto mapColumns = [this] {
+        SqliteStatement probe = Prepare(ReadClauses("SELECT * FROM [%s]", true, true));
+        if (!probe) {
+            return false;
+        }
+        tableColumns_ = sqlite3_column_count(probe.Get());
+        for (int c = 0; c < tableColumns_; ++c) {
+            const char* name = sqlite3_column_name(probe.Get(), c);
+            for (FieldBinding& field : fields_) {
+                if (field.column == -1 && name != nullptr && field.name == name) {
+                    field.column = c;
+                    break;
+                }
             }
         }
+        return true;
+    };
+    if (!mapColumns()) {
+        return false;
     }
-    // The probe holds the table's schema; it must be gone before the table is altered.
-    probe.Reset();
+    if (sqlite3_db_readonly(db_, "main") == 1) {
+        // A read-only open never writes: a column the file lacks reads as empty, and the
+        // file is brought up to date by the next open that may write.
+        schemaSynced_ = true;
+        return true;
+    }
     bool altered = false;
     bool complete = true;
     for (const FieldBinding& field : fields_) {
@@ -104,6 +116,10 @@ bool SqliteTable::SyncSchema() {
     }
     if (altered) {
         DropCachedStatements();
+        // The added columns are read from now on, not only after the next open.
+        if (!mapColumns()) {
+            return false;
+        }
     }
     // A column that could not be added (a read-only or damaged file) leaves the schema
     // unsynced: rows read now would leave that field empty, and an insert would fail.

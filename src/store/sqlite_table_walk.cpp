@@ -26,12 +26,13 @@ bool SqliteTable::StartWalk(const std::vector<int>& fields) {
         head = "SELECT ROWID";
         for (int index : fields) {
             if (index < 0 || index >= static_cast<int>(fields_.size()) ||
-                fields_[static_cast<std::size_t>(index)].column < 0 ||
                 fields_[static_cast<std::size_t>(index)].member == nullptr) {
                 walkFailed_ = true;
                 return false;
             }
-            head += ", [" + fields_[static_cast<std::size_t>(index)].name + "]";
+            // A column the file lacks (read-only, not brought up to date) reads as empty.
+            const FieldBinding& field = fields_[static_cast<std::size_t>(index)];
+            head += field.column < 0 ? ", NULL" : ", [" + field.name + "]";
         }
     }
     if (fields.empty() && walkCacheRestore_ == 0) {

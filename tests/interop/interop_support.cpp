@@ -71,15 +71,15 @@ std::string Quote(const std::string& text) {
 std::vector<std::string> ListenerArgs(const std::string& folder, const std::string& mode,
                                       int lifetime, const std::vector<std::string>& extra) {
     std::vector<std::string> args = {"/usr/bin/python3",
-            InteropTestDir() + "/mllp_listener.py",
-            "--port-file",
-            folder + "/port-" + mode,
-            "--log",
-            folder + "/received.jsonl",
-            "--mode",
-            mode,
-            "--lifetime",
-            std::to_string(lifetime)};
+                                     InteropTestDir() + "/mllp_listener.py",
+                                     "--port-file",
+                                     folder + "/port-" + mode,
+                                     "--log",
+                                     folder + "/received.jsonl",
+                                     "--mode",
+                                     mode,
+                                     "--lifetime",
+                                     std::to_string(lifetime)};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
 }

@@ -113,11 +113,12 @@ TEST_F(SqliteTableTest, NewFileGetsTheTableStatementAsWritten) {
     ASSERT_TRUE(table.CreateTable());
     EXPECT_TRUE(log.Contains("CREATE TABLE [HospitalTlb] ( [DATE] TEXT,[TIME] TEXT,"
                              "[HbA1c_VALUE] TEXT,[PID] TEXT,[OPID] TEXT,[EQ_TYPE] TEXT,"
-                             "[p_NAME] TEXT,[p_DOB] TEXT,[P_DIAGNOSE] INT,[P_MEMO] TEXT)"));
+                             "[p_NAME] TEXT,[p_DOB] TEXT,[P_DIAGNOSE] INT,[P_MEMO] TEXT,"
+                             "[RESULT_ID] TEXT)"));
     EXPECT_TRUE(table.CreateTable()) << "an existing table is no failure";
 }
 
-TEST_F(SqliteTableTest, MissingColumnIsAddedFilledAndReadsEmptyUntilReopened) {
+TEST_F(SqliteTableTest, MissingColumnIsAddedFilledAndReadAtOnce) {
     RawExec(path, "CREATE TABLE [HospitalTlb] ([DATE] TEXT,[TIME] TEXT,[HbA1c_VALUE] TEXT,"
                   "[PID] TEXT,[OPID] TEXT,[EQ_TYPE] TEXT,[p_NAME] TEXT,[p_DOB] TEXT,"
                   "[P_DIAGNOSE] INT);"
@@ -128,13 +129,17 @@ TEST_F(SqliteTableTest, MissingColumnIsAddedFilledAndReadsEmptyUntilReopened) {
     ASSERT_TRUE(table.Requery());
     EXPECT_TRUE(log.Contains("ALTER TABLE [HospitalTlb] ADD COLUMN [P_MEMO] TEXT"));
     EXPECT_TRUE(log.Contains("UPDATE HospitalTlb SET [P_MEMO] = \"\""));
-    EXPECT_EQ(table.TableColumns(), 9) << "the count seen before the column was added";
+    EXPECT_EQ(table.TableColumns(), 11) << "the count after the columns were added";
     EXPECT_EQ(RawScalar(path, "SELECT P_MEMO FROM HospitalTlb"), "");
 
+    // The added columns are bound at once: an ID given to the rows of an old file is seen
+    // by the connection that gave it.
     RawExec(path, "UPDATE HospitalTlb SET P_MEMO = 'note'");
     ASSERT_TRUE(table.MoveFirst());
-    EXPECT_TRUE(table.memo == "") << "the added column stays unbound on this connection";
+    EXPECT_TRUE(table.memo == "note");
     EXPECT_EQ(table.diagnose, 3);
+    EXPECT_EQ(table.resultId.Str(), RawScalar(path, "SELECT RESULT_ID FROM HospitalTlb"));
+    EXPECT_EQ(table.resultId.Str().size(), 36U);
 
     table.Close();
     ASSERT_TRUE(table.Open(path));
@@ -154,7 +159,7 @@ TEST_F(SqliteTableTest, ColumnThatCannotBeAddedLeavesTheSchemaUnsynced) {
     ASSERT_TRUE(table.Execute("PRAGMA query_only=0"));
     EXPECT_TRUE(table.Requery()) << "the next requery adds the column";
     EXPECT_TRUE(table.IsSchemaSynced());
-    EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM pragma_table_info('HospitalTlb')"), "10");
+    EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM pragma_table_info('HospitalTlb')"), "11");
 }
 
 TEST_F(SqliteTableTest, ColumnsOfEveryKindAreAddedWithTheirFill) {
@@ -388,7 +393,7 @@ TEST_F(SqliteTableTest, WiderTableIsFilledByColumnNamesWithValuesUnchanged) {
                   "[PID] TEXT,[OPID] TEXT,[EQ_TYPE] TEXT,[p_NAME] TEXT,[p_DOB] TEXT,"
                   "[P_DIAGNOSE] INT,[P_MEMO] TEXT,[SITE] TEXT DEFAULT 'ward 3')");
     ASSERT_TRUE(table.Open(path));
-    EXPECT_EQ(table.TableColumns(), 11);
+    EXPECT_EQ(table.TableColumns(), 12) << "with the result ID added";
     ASSERT_TRUE(table.AddNew());
     table.date = "20160620";
     table.pid = "DATE"; // a column name: as a double-quoted literal it would read the column

@@ -68,6 +68,10 @@ void HeadlessDownload::ImportEnded(const Expected<ImportSummary>& outcome) {
         progress_) {
         progress_(Message::Verbatim(outcome.error().args[0]));
     }
+    if (outcome.ok()) {
+        skippedDeleted_ = outcome->skippedDeleted;
+        skippedCorrected_ = outcome->skippedCorrected;
+    }
     if (!finished_) {
         finished_ = outcome.ok() ? Outcome::Imported : Outcome::Failed;
     }
@@ -101,6 +105,8 @@ HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
     session = session_ = &realSession;
     finished_.reset();
     imported_ = 0;
+    skippedDeleted_ = 0;
+    skippedCorrected_ = 0;
     importStarted_ = false;
 
     Result result;
@@ -133,6 +139,8 @@ HeadlessDownload::Result HeadlessDownload::Run(const std::string& portText,
     session_ = nullptr;
     result.outcome = finished_.value_or(Outcome::Failed);
     result.imported = imported_;
+    result.skippedDeleted = skippedDeleted_;
+    result.skippedCorrected = skippedCorrected_;
     return result;
 }
 

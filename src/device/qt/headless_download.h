@@ -21,6 +21,8 @@ public:
     struct Result {
         Outcome outcome = Outcome::Failed;
         int imported = 0;
+        int skippedDeleted = 0; // see ImportSummary
+        int skippedCorrected = 0;
     };
 
     // `timers` may be null: Qt timers on this thread are used then.
@@ -64,6 +66,8 @@ private:
     std::optional<Outcome> finished_;
     const std::atomic<bool>* cancelRequest_ = nullptr;
     int imported_ = 0;
+    int skippedDeleted_ = 0;
+    int skippedCorrected_ = 0;
     bool importStarted_ = false;
     std::string port_; // for the audit log of the import
     Message last_[2];

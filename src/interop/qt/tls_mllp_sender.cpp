@@ -34,11 +34,11 @@ bool Configure(QSslSocket& socket, const InterfaceSettings& security, std::strin
     if (!security.clientCertificate.empty()) {
         const QList<QSslCertificate> own = QSslCertificate::fromPath(
             QString::fromStdString(security.clientCertificate), QSsl::Pem);
-        QFile keyFile(QString::fromStdString(
-            security.clientKey.empty() ? security.clientCertificate : security.clientKey));
+        QFile keyFile(QString::fromStdString(security.clientKey.empty() ? security.clientCertificate
+                                                                        : security.clientKey));
         if (own.isEmpty() || !keyFile.open(QIODevice::ReadOnly)) {
-            problem = "the client certificate or its key cannot be read: " +
-                      security.clientCertificate;
+            problem =
+                "the client certificate or its key cannot be read: " + security.clientCertificate;
             return false;
         }
         const QByteArray pem = keyFile.readAll();
@@ -96,7 +96,8 @@ bool TlsMllpSender::Connect(Clock::time_point deadline, std::string& problem) {
         if (why.isEmpty()) {
             why << socket->errorString();
         }
-        problem = "cannot open TLS to " + where + ": " + why.join(QStringLiteral("; ")).toStdString();
+        problem =
+            "cannot open TLS to " + where + ": " + why.join(QStringLiteral("; ")).toStdString();
         return false;
     }
     socket_ = std::move(socket);
