@@ -578,7 +578,7 @@ public:
     QJsonObject Store() {
         std::filesystem::remove(store_);
         process_.Kill(SIGUSR2);
-        if (!WaitUntil([&] { return std::filesystem::exists(store_); }, 30s)) {
+        if (!WaitUntil([&] { return std::filesystem::exists(store_); }, 120s)) {
             return {};
         }
         std::ifstream in(store_);
@@ -602,7 +602,11 @@ TEST(FhirDelivery, MedplumHoldsEveryResultOnceUnderItsPatient) {
     for (const std::string mode : {"transaction", "batch"}) {
         SCOPED_TRACE(mode);
         Fixture f;
-        std::vector<StoredResult> results = Results(150, "M");
+        // Batch mode takes the router about a minute per Bundle of ten on a busy machine
+        // (measured: 60 results in six minutes), so it gets fewer results than the 150 that
+        // transaction mode splits and sends.
+        const int count = mode == "transaction" ? 150 : 40;
+        std::vector<StoredResult> results = Results(count, "M");
         for (std::size_t i = 0; i < results.size(); ++i) {
             results[i].patientId = "M" + std::to_string(i % 7); // record numbers as sites use
         }
@@ -611,7 +615,7 @@ TEST(FhirDelivery, MedplumHoldsEveryResultOnceUnderItsPatient) {
         // The router reads the escaped '|' of this ID's search as the end of the value and
         // finds patient M0's record: the result must be held, never sent under M0.
         results[20].patientId = "M0|a";
-        ASSERT_EQ(QueueResults(f.outbox, results, f.context), 150);
+        ASSERT_EQ(QueueResults(f.outbox, results, f.context), count);
         MedplumServer server(f.dir.Path(), mode);
         std::vector<std::pair<std::string, std::string>> held;
         // Bundles of 10: the router checks every resource against its profile, which takes it
@@ -625,7 +629,7 @@ TEST(FhirDelivery, MedplumHoldsEveryResultOnceUnderItsPatient) {
             },
             nullptr, 10);
         EXPECT_EQ(summary.pending, 0) << summary.problem;
-        EXPECT_EQ(summary.sent + summary.held, 150);
+        EXPECT_EQ(summary.sent + summary.held, count);
 
         const QJsonObject store = server.Store();
         std::map<QString, QString> patientOf; // server Patient → our patient ID
@@ -661,7 +665,7 @@ TEST(FhirDelivery, MedplumHoldsEveryResultOnceUnderItsPatient) {
             }
         }
         EXPECT_EQ(underTheirPatient, summary.sent);
-        EXPECT_GE(summary.sent, 147) << "only the patients the server confuses may be held";
+        EXPECT_GE(summary.sent, count - 3) << "only the patients the server confuses may be held";
         for (const auto& [id, reason] : held) {
             EXPECT_TRUE(id == ControlId("nurse", results[10]) ||
                         id == ControlId("nurse", results[11]) ||
@@ -674,7 +678,7 @@ TEST(FhirDelivery, MedplumHoldsEveryResultOnceUnderItsPatient) {
         Outbox again;
         std::string error;
         ASSERT_TRUE(again.Open(f.dir.File("again_Outbox.sqlite"), error)) << error;
-        ASSERT_EQ(QueueResults(again, results, f.context), 150);
+        ASSERT_EQ(QueueResults(again, results, f.context), count);
         SendPendingFhir(again, sender, f.context, {}, nullptr, 10);
         EXPECT_EQ(server.Store().value("observations").toArray().size(), before);
     }

@@ -330,6 +330,7 @@ TEST(Hl7, MessagesAndBatchesReadBackByPythonHl7) {
     TempDir dir;
     MessageContext context = Context();
     StoredResult hostile = HbA1c("0650", kHostileId);
+    hostile.resultId = "4d3c2b1a-0000-4000-8000-00000000c0de";
     hostile.patientName = "Kim^Min|ho";
     hostile.birthday = "19800215";
     StoredResult high = HbA1c("1450", "P&1");
@@ -391,7 +392,9 @@ TEST(Hl7, MessagesAndBatchesReadBackByPythonHl7) {
     EXPECT_EQ(f["m0.obx_flags"], "N");
     EXPECT_EQ(f["m1.obx_flags"], ">");
     EXPECT_EQ(f["m0.obr_reported"], "20261208091530+0900");
-    EXPECT_EQ(f["m0.obr_filler"], f["m0.control_id"]);
+    // OBR-3: the result's own ID when it has one, else (read without it) its control ID.
+    EXPECT_EQ(f["m0.obr_filler"], "4d3c2b1a-0000-4000-8000-00000000c0de");
+    EXPECT_EQ(f["m1.obr_filler"], f["m1.control_id"]);
     EXPECT_NE(f["m1.control_id"], f["m0.control_id"]);
 
     // Glucose results carry no patient: no PID, rather than a made-up patient.
@@ -430,6 +433,7 @@ TEST(Fhir, BundleValidatesAndReadsBack) {
     TempDir dir;
     MessageContext context = Context(1, 1);
     StoredResult first = HbA1c("0650", kHostileId);
+    first.resultId = "0b7e5c2a-9d41-4f3a-8c6e-2a1f0e9d8c7b";
     first.patientName = "Kim \"Min\"\x01\xff";
     first.birthday = "19800215";
     StoredResult second = HbA1c("1450", kHostileId); // same patient: one Patient entry
@@ -469,7 +473,9 @@ TEST(Fhir, BundleValidatesAndReadsBack) {
     EXPECT_EQ(f[o + "subject.identifier.system"], system);
     EXPECT_EQ(f[o + "subject.reference"], f["entry.0.fullUrl"]);
     EXPECT_EQ(f[o + "performer.0.identifier.value"], "nurse~1");
-    EXPECT_EQ(f[o + "identifier.0.value"], ControlId("nurse~1", first));
+    EXPECT_EQ(f[o + "identifier.0.value"], first.resultId) << "the result's own ID";
+    EXPECT_EQ(f["entry.1.request.ifNoneExist"],
+              "identifier=urn%3Aoid%3A2.25.0.2|" + first.resultId);
     EXPECT_EQ(f["entry.1.request.url"], "Observation");
 
     const std::string high = "entry.2.resource.valueQuantity.";
