@@ -57,13 +57,12 @@ Sent MakeRequest() {
         if (type == QStringLiteral("Patient")) {
             patients[entry.value(QStringLiteral("fullUrl")).toString()] = i;
         } else if (type == QStringLiteral("Observation")) {
-            for (const QJsonValue& id : resource.value(QStringLiteral("identifier")).toArray()) {
-                if (id.toObject().value(QStringLiteral("system")).toString() ==
-                    QString::fromLatin1(kControlIdSystem)) {
-                    sent.observations[i] =
-                        id.toObject().value(QStringLiteral("value")).toString().toStdString();
-                    sent.controlIds.insert(sent.observations[i]);
-                }
+            // Our Observations carry one identifier: their control ID.
+            const QJsonArray ids = resource.value(QStringLiteral("identifier")).toArray();
+            if (!ids.isEmpty()) {
+                sent.observations[i] =
+                    ids.at(0).toObject().value(QStringLiteral("value")).toString().toStdString();
+                sent.controlIds.insert(sent.observations[i]);
             }
             const QString reference = resource.value(QStringLiteral("subject"))
                                           .toObject()

@@ -312,6 +312,14 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
         <translation>%1 takes a number of seconds from 1 to %2, not &quot;%3&quot;</translation>
     </message>
     <message>
+        <source>%1 takes a URI such as urn:oid:1.2.3 or https://host/ids, not &quot;%2&quot;</source>
+        <translation>%1 takes a URI such as urn:oid:1.2.3 or https://host/ids, not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 takes an OID or a name without | ^ ~ \ &amp;, not &quot;%2&quot;</source>
+        <translation>%1 takes an OID or a name without | ^ ~ \ &amp;, not &quot;%2&quot;</translation>
+    </message>
+    <message>
         <source>No result has the ID %1.</source>
         <translation>No result has the ID %1.</translation>
     </message>
@@ -963,16 +971,24 @@ The record may have been deleted meanwhile.</translation>
         <translation>the replaced data folder is kept as %1</translation>
     </message>
     <message>
-        <source>send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
-        <translation>send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</translation>
+        <source>send needs --to mllp(s)://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
+        <translation>send needs --to mllp(s)://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</translation>
     </message>
     <message>
-        <source>the destination is written mllp://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
-        <translation>the destination is written mllp://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</translation>
+        <source>the destination is written mllp(s)://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
+        <translation>the destination is written mllp(s)://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</translation>
     </message>
     <message>
         <source>held %1: the FHIR server refused it (%2)</source>
         <translation>held %1: the FHIR server refused it (%2)</translation>
+    </message>
+    <message>
+        <source>sending: %1 of %2</source>
+        <translation>sending: %1 of %2</translation>
+    </message>
+    <message>
+        <source>held without a patient: %1 (given a patient, they go; Send_without_patient=1 sends them as they are)</source>
+        <translation>held without a patient: %1 (given a patient, they go; Send_without_patient=1 sends them as they are)</translation>
     </message>
     <message>
         <source>--ids goes with list</source>
@@ -1099,6 +1115,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>Pending: %1</source>
         <translation>Pending: %1</translation>
+    </message>
+    <message>
+        <source>Sending: %1 of %2</source>
+        <translation>Sending: %1 of %2</translation>
     </message>
     <message>
         <source> (held by the receiver: %1)</source>
@@ -2111,6 +2131,34 @@ Use that copy as the data folder again?</translation>
     <message>
         <source>seconds to wait for the receiver&apos;s answer to a message or Bundle.</source>
         <translation>seconds to wait for the receiver&apos;s answer to a message or Bundle.</translation>
+    </message>
+    <message>
+        <source>PID-3.4: an OID, or a namespace; empty for the installation&apos;s own OID.</source>
+        <translation>PID-3.4: an OID, or a namespace; empty for the installation&apos;s own OID.</translation>
+    </message>
+    <message>
+        <source>the FHIR identifier systems (URIs) of patients and results; empty for the installation&apos;s own.</source>
+        <translation>the FHIR identifier systems (URIs) of patients and results; empty for the installation&apos;s own.</translation>
+    </message>
+    <message>
+        <source>1 sends results without a patient; 0 holds them (the default).</source>
+        <translation>1 sends results without a patient; 0 holds them (the default).</translation>
+    </message>
+    <message>
+        <source>the unit sent, whatever is shown: 0 % or mg/dL, 1 mmol/mol or mmol/L.</source>
+        <translation>the unit sent, whatever is shown: 0 % or mg/dL, 1 mmol/mol or mmol/L.</translation>
+    </message>
+    <message>
+        <source>results per FHIR Bundle (1 to 1000, 100 by default).</source>
+        <translation>results per FHIR Bundle (1 to 1000, 100 by default).</translation>
+    </message>
+    <message>
+        <source>PEM files for https: the site&apos;s CA, the program&apos;s certificate and its key.</source>
+        <translation>PEM files for https: the site&apos;s CA, the program&apos;s certificate and its key.</translation>
+    </message>
+    <message>
+        <source>the FHIR server&apos;s access token; never shown.</source>
+        <translation>the FHIR server&apos;s access token; never shown.</translation>
     </message>
     <message>
         <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>

@@ -312,6 +312,14 @@ The files of &quot;%2&quot; are used instead.</source>
         <translation>%1에는 1부터 %2까지의 초를 적어 주세요(&quot;%3&quot; 아님)</translation>
     </message>
     <message>
+        <source>%1 takes a URI such as urn:oid:1.2.3 or https://host/ids, not &quot;%2&quot;</source>
+        <translation>%1에는 urn:oid:1.2.3 또는 https://host/ids 같은 URI를 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
+        <source>%1 takes an OID or a name without | ^ ~ \ &amp;, not &quot;%2&quot;</source>
+        <translation>%1에는 OID 또는 | ^ ~ \ &amp; 가 없는 이름을 적어 주세요(&quot;%2&quot; 아님)</translation>
+    </message>
+    <message>
         <source>No result has the ID %1.</source>
         <translation>ID가 %1인 결과가 없습니다.</translation>
     </message>
@@ -963,16 +971,24 @@ The record may have been deleted meanwhile.</source>
         <translation>바뀌기 전 데이터 폴더를 보관한 곳: %1</translation>
     </message>
     <message>
-        <source>send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
-        <translation>send에는 --to mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH, 아니면 Destination 설정이 필요합니다</translation>
+        <source>send needs --to mllp(s)://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the Destination setting</source>
+        <translation>send에는 --to mllp(s)://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH, 아니면 Destination 설정이 필요합니다</translation>
     </message>
     <message>
-        <source>the destination is written mllp://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
-        <translation>보낼 곳은 mllp://HOST:PORT 형식이나 FHIR 기본 URL http(s)://HOST/PATH 형식으로 적어 주세요(%1 아님)</translation>
+        <source>the destination is written mllp(s)://HOST:PORT or as a FHIR base URL http(s)://HOST/PATH, not %1</source>
+        <translation>보낼 곳은 mllp(s)://HOST:PORT 형식이나 FHIR 기본 URL http(s)://HOST/PATH 형식으로 적어 주세요(%1 아님)</translation>
     </message>
     <message>
         <source>held %1: the FHIR server refused it (%2)</source>
         <translation>보류 %1: FHIR 서버가 거부했습니다(%2)</translation>
+    </message>
+    <message>
+        <source>sending: %1 of %2</source>
+        <translation>보내는 중: %2건 중 %1건</translation>
+    </message>
+    <message>
+        <source>held without a patient: %1 (given a patient, they go; Send_without_patient=1 sends them as they are)</source>
+        <translation>환자 없이 보류된 결과: %1건 (환자를 지정하면 보내지고, Send_without_patient=1이면 그대로 보냅니다)</translation>
     </message>
     <message>
         <source>--ids goes with list</source>
@@ -1099,6 +1115,10 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>Pending: %1</source>
         <translation>전송 대기: %1</translation>
+    </message>
+    <message>
+        <source>Sending: %1 of %2</source>
+        <translation>보내는 중: %2건 중 %1건</translation>
     </message>
     <message>
         <source> (held by the receiver: %1)</source>
@@ -2111,6 +2131,34 @@ Use that copy as the data folder again?</source>
     <message>
         <source>seconds to wait for the receiver&apos;s answer to a message or Bundle.</source>
         <translation>받는 쪽이 메시지나 Bundle에 응답하기를 기다리는 시간(초).</translation>
+    </message>
+    <message>
+        <source>PID-3.4: an OID, or a namespace; empty for the installation&apos;s own OID.</source>
+        <translation>PID-3.4: OID 또는 네임스페이스. 비우면 설치본 고유 OID.</translation>
+    </message>
+    <message>
+        <source>the FHIR identifier systems (URIs) of patients and results; empty for the installation&apos;s own.</source>
+        <translation>환자와 결과의 FHIR 식별자 시스템(URI). 비우면 설치본 고유값.</translation>
+    </message>
+    <message>
+        <source>1 sends results without a patient; 0 holds them (the default).</source>
+        <translation>1이면 환자 없는 결과도 보내고, 0이면 보류합니다(기본값).</translation>
+    </message>
+    <message>
+        <source>the unit sent, whatever is shown: 0 % or mg/dL, 1 mmol/mol or mmol/L.</source>
+        <translation>화면 단위와 관계없이 보내는 단위: 0 % 또는 mg/dL, 1 mmol/mol 또는 mmol/L.</translation>
+    </message>
+    <message>
+        <source>results per FHIR Bundle (1 to 1000, 100 by default).</source>
+        <translation>FHIR Bundle 하나에 담는 결과 수(1~1000, 기본 100).</translation>
+    </message>
+    <message>
+        <source>PEM files for https: the site&apos;s CA, the program&apos;s certificate and its key.</source>
+        <translation>https용 PEM 파일: 기관 CA, 프로그램 인증서와 그 키.</translation>
+    </message>
+    <message>
+        <source>the FHIR server&apos;s access token; never shown.</source>
+        <translation>FHIR 서버 접근 토큰. 표시되지 않습니다.</translation>
     </message>
     <message>
         <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>

@@ -213,7 +213,7 @@ int Cli::ListOrExport(const std::string& command) {
 int Cli::ExportMessages(const std::string& format, MeasurementTable& table, const std::string& path,
                         std::size_t& count) {
     interop::MessageContext context = MessageContextOfUser();
-    if (format == "fhir" && !NameEntries(context)) {
+    if (!NameEntries(context)) {
         return kExitFailed;
     }
     bool readFailed = false;

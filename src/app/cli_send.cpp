@@ -3,6 +3,9 @@
 #include "interop/delivery.h"
 #include "interop/outbox.h"
 #include "interop/qt/fhir_sender.h"
+#include "interop/qt/tls_mllp_sender.h"
+
+#include <algorithm>
 
 namespace qa::cli {
 
@@ -23,16 +26,19 @@ int Cli::Send() {
     const std::string destination = Value(options_, "--to").value_or(context.link.destination);
     if (destination.empty()) {
         return Usage(CliText(
-            QT_TRANSLATE_NOOP("qa::Cli", "send needs --to mllp://HOST:PORT or a FHIR base URL "
+            QT_TRANSLATE_NOOP("qa::Cli", "send needs --to mllp(s)://HOST:PORT or a FHIR base URL "
                                          "http(s)://HOST/PATH, or the Destination setting")));
     }
     auto endpoint = interop::ParseMllpDestination(destination);
     auto fhirBase = endpoint ? std::nullopt : interop::ParseFhirBase(destination);
     if (!endpoint && !fhirBase) {
         return Usage(CliText(
-            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp://HOST:PORT or as a "
+            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp(s)://HOST:PORT or as a "
                                          "FHIR base URL http(s)://HOST/PATH, not %1"),
             {destination}));
+    }
+    if (!NameEntries(context)) {
+        return kExitFailed;
     }
     interop::Outbox outbox;
     std::string error;
@@ -40,7 +46,8 @@ int Cli::Send() {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Nothing was sent: %1"), {error}) << "\n";
         return kExitFailed;
     }
-    if (options_.flags.count("--retry-held") != 0 && outbox.ReleaseHeld() < 0) {
+    if (options_.flags.count("--retry-held") != 0 &&
+        outbox.ReleaseHeld(interop::kNoPatientReason) < 0) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
              << outbox.LastError() << "\n";
         return kExitFailed;
@@ -53,7 +60,7 @@ int Cli::Send() {
                  << table->LastError() << "\n";
             return kExitFailed;
         }
-        if (interop::QueueResults(outbox, results, context) < 0) {
+        if (interop::QueueResults(outbox, results, context, true) < 0) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
                  << outbox.LastError() << "\n";
             return kExitFailed;
@@ -61,10 +68,25 @@ int Cli::Send() {
     }
     const std::chrono::seconds timeout(context.link.ackTimeoutSeconds);
     interop::DeliverySummary summary;
+    interop::RunLimits limits;
+    limits.deadline = std::chrono::steady_clock::now() + interop::kRunTimeLimit;
+    // Progress on stderr, about every tenth of the way: stdout keeps its one summary line.
+    limits.progress = [this, shown = 0](int done, int total) mutable {
+        if (done == total || done * 10 / std::max(total, 1) > shown) {
+            shown = done * 10 / std::max(total, 1);
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "sending: %1 of %2"),
+                            {std::to_string(done), std::to_string(total)})
+                 << "\n";
+        }
+    };
     if (endpoint) {
-        interop::MllpSender sender(*endpoint, timeout);
+        // TLS runs on Qt's sockets.
+        const std::unique_ptr<QCoreApplication> app =
+            endpoint->tls ? EventLoopApplication() : nullptr;
+        const std::unique_ptr<interop::MllpSender> sender =
+            interop::MakeMllpSender(*endpoint, timeout, context.link);
         summary = interop::SendPending(
-            outbox, sender,
+            outbox, *sender,
             [this](const interop::OutboxEntry& entry, const interop::MllpSender::Reply& reply) {
                 if (reply.outcome == interop::MllpSender::Outcome::Refused) {
                     err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
@@ -72,14 +94,12 @@ int Cli::Send() {
                                     {entry.controlId, reply.ack.code, reply.ack.reason})
                          << "\n";
                 }
-            });
+            },
+            nullptr, limits);
     } else {
-        if (!NameEntries(context)) {
-            return kExitFailed;
-        }
         // The HTTP client waits for its answer in an event loop.
         const std::unique_ptr<QCoreApplication> app = EventLoopApplication();
-        interop::FhirSender sender(*fhirBase, timeout);
+        interop::FhirSender sender(*fhirBase, timeout, context.link);
         summary = interop::SendPendingFhir(
             outbox, sender, context,
             [this](const std::string& controlId, const std::string& reason) {
@@ -87,7 +107,17 @@ int Cli::Send() {
                                                   "held %1: the FHIR server refused it (%2)"),
                                 {controlId, reason})
                      << "\n";
-            });
+            },
+            nullptr, static_cast<std::size_t>(context.link.bundleSize), limits,
+            context.link.bundleSize != static_cast<int>(interop::kFhirBatchSize));
+    }
+    if (const int withoutPatient = outbox.CountHeldFor(interop::kNoPatientReason);
+        withoutPatient > 0) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "held without a patient: %1 (given a "
+                                                     "patient, they go; Send_without_patient=1 "
+                                                     "sends them as they are)"),
+                        {std::to_string(withoutPatient)})
+             << "\n";
     }
     if (!summary.problem.empty()) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Sending stopped: %1"), {summary.problem})

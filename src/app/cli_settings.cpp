@@ -40,7 +40,7 @@ int Cli::Settings() {
         }
         InterfaceSettings link;
         LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), link);
-        for (const auto& [key, value] : InterfaceEntries(link)) {
+        for (const auto& [key, value] : ShownInterfaceEntries(link)) {
             out_ << key << "=" << VisibleControls(value) << "\n";
         }
         return kExitOk;

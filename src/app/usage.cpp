@@ -259,6 +259,26 @@ ProgramUsage MakeCliUsage() {
               QT_TRANSLATE_NOOP("qa::Usage",
                                 "seconds to wait for the receiver's answer to a message or "
                                 "Bundle.")},
+             {"Assigning_authority",
+              QT_TRANSLATE_NOOP("qa::Usage", "PID-3.4: an OID, or a namespace; empty for the "
+                                             "installation's own OID.")},
+             {"Patient_id_system, Result_id_system",
+              QT_TRANSLATE_NOOP("qa::Usage", "the FHIR identifier systems (URIs) of patients "
+                                             "and results; empty for the installation's own.")},
+             {"Send_without_patient",
+              QT_TRANSLATE_NOOP("qa::Usage", "1 sends results without a patient; 0 holds them "
+                                             "(the default).")},
+             {"Send_HbA1c_unit, Send_glucose_unit",
+              QT_TRANSLATE_NOOP("qa::Usage", "the unit sent, whatever is shown: 0 % or mg/dL, "
+                                             "1 mmol/mol or mmol/L.")},
+             {"Bundle_size",
+              QT_TRANSLATE_NOOP("qa::Usage", "results per FHIR Bundle (1 to 1000, 100 by "
+                                             "default).")},
+             {"Ca_file, Client_certificate, Client_key",
+              QT_TRANSLATE_NOOP("qa::Usage", "PEM files for https: the site's CA, the "
+                                             "program's certificate and its key.")},
+             {"Bearer_token",
+              QT_TRANSLATE_NOOP("qa::Usage", "the FHIR server's access token; never shown.")},
          }},
         {"send",
          "[--to mllp://HOST:PORT|http(s)://HOST/PATH] [--retry-held] [--user ID]",

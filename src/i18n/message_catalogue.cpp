@@ -220,6 +220,13 @@ const char* MessageSource(MessageId id) {
     case MessageId::SettingAckTimeout:
         return QT_TRANSLATE_NOOP("Message",
                                  "%1 takes a number of seconds from 1 to %2, not \"%3\"");
+    case MessageId::SettingIdentifierSystem:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1 takes a URI such as urn:oid:1.2.3 or https://host/ids, "
+                                 "not \"%2\"");
+    case MessageId::SettingAssigningAuthority:
+        return QT_TRANSLATE_NOOP("Message", "%1 takes an OID or a name without | ^ ~ \\ &, "
+                                            "not \"%2\"");
     case MessageId::ResultNotFound:
         return QT_TRANSLATE_NOOP("Message", "No result has the ID %1.");
     case MessageId::ResultExists:

@@ -21,6 +21,7 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row) {
     result.patientId = DecodeStoredText(row.patientId);
     result.patientName = row.patientName;
     result.birthday = row.birthday;
+    result.resultId = row.resultId;
     return result;
 }
 
@@ -44,11 +45,17 @@ bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& resul
         result.date = table.date.Str();
         result.time = table.time.Str();
         result.value = table.value.Str();
-        result.patientId = table.pid.Str();
+        // Messages are UTF-8: texts the Windows program stored in code page 949 go out
+        // decoded, exactly as the export writes them, so both give the row one control ID.
+        std::string storedId = table.pid.Str();
+        result.patientId = DecodeStoredText(storedId);
+        if (result.patientId != storedId) {
+            result.storedPatientId = std::move(storedId);
+        }
         result.resultId = table.resultId.Str();
         if (hba1c) {
-            result.patientName = table.name.Str();
-            result.birthday = table.dob.Str();
+            result.patientName = DecodeStoredText(table.name.Str());
+            result.birthday = DecodeStoredText(table.dob.Str());
         }
         results.push_back(std::move(result));
     }
@@ -80,6 +87,9 @@ bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, Result
             decoded(result.patientName, table.name.View());
             decoded(result.birthday, table.dob.View());
         }
+        if (all) {
+            result.resultId.assign(table.resultId.View());
+        }
         return each(result);
     };
     if (all) {
@@ -98,17 +108,28 @@ bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, Result
 }
 
 int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
-                 const MessageContext& context) {
+                 const MessageContext& context, bool wholeTable) {
     std::unordered_map<std::string, DeliveryState> known;
     std::unordered_set<std::string> withoutResult;
     if (!outbox.KnownIds(known) || !outbox.IdsWithoutResult(withoutResult)) {
         return -1;
     }
+    const bool holdWithoutPatient = !context.link.sendWithoutPatient;
+    if (!holdWithoutPatient && outbox.ReleaseHeldFor(kNoPatientReason) < 0) {
+        return -1;
+    }
     std::vector<OutboxEntry> entries;
     std::vector<OutboxEntry> fill;
+    std::unordered_set<std::string> current;
+    std::string prefix;
+    int replaced = 0;
     // Oldest first, so the receiver gets a patient's results in the order they were made.
     for (auto it = results.rbegin(); it != results.rend(); ++it) {
         std::string id = ControlId(context.operatorId, *it);
+        if (prefix.empty()) {
+            prefix = id.substr(0, 3); // the kind's own prefix: "QAH", "QAG"
+        }
+        current.insert(id);
         if (known.count(id) != 0) {
             if (withoutResult.erase(id) != 0) {
                 fill.push_back(
@@ -116,23 +137,64 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
             }
             continue;
         }
-        known.emplace(id, DeliveryState::Pending);
-        entries.push_back({std::move(id), ComposeOruR01(*it, context), DeliveryState::Pending, "",
-                           EncodeStoredResult(*it)});
+        OutboxEntry entry{id, ComposeOruR01(*it, context), DeliveryState::Pending, "",
+                          EncodeStoredResult(*it)};
+        if (holdWithoutPatient && !HasPatient(*it)) {
+            entry.state = DeliveryState::Held;
+            entry.reason = kNoPatientReason;
+        }
+        if (!it->storedPatientId.empty()) {
+            // Queued before the texts were decoded: its ID was made of the stored bytes.
+            StoredResult stored = *it;
+            stored.patientId = stored.storedPatientId;
+            const std::string old = ControlId(context.operatorId, stored);
+            if (auto before = known.find(old); before != known.end()) {
+                // Delivered: the receiver has it under that ID. Not yet: it goes decoded, under
+                // the ID the export gives it too.
+                if (before->second != DeliveryState::Sent) {
+                    if (!outbox.Replace(old, entry)) {
+                        return -1;
+                    }
+                    ++replaced;
+                }
+                known.emplace(std::move(id), entry.state);
+                continue;
+            }
+        }
+        known.emplace(std::move(id), entry.state);
+        entries.push_back(std::move(entry));
     }
     if (outbox.FillResults(fill) < 0) {
         return -1;
     }
-    return outbox.Enqueue(entries);
+    // A result edited or deleted since it was queued is no longer stored as its message
+    // says: a message that never left goes away rather than out stale (the result as it is
+    // now is queued anew). A result held for want of a patient that has been given one since
+    // is such a result too.
+    if (!prefix.empty() &&
+        outbox.DropUnsent(prefix, current,
+                          wholeTable ? std::nullopt
+                                     : std::optional<std::string>(kNoPatientReason)) < 0) {
+        return -1;
+    }
+    const int added = outbox.Enqueue(entries);
+    return added < 0 ? added : added + replaced;
 }
 
 DeliverySummary
 SendPending(Outbox& outbox, MllpSender& sender,
             const std::function<void(const OutboxEntry&, const MllpSender::Reply&)>& onReply,
-            const std::atomic<bool>* stop) {
+            const std::atomic<bool>* stop, const RunLimits& limits) {
     DeliverySummary summary;
-    for (const OutboxEntry& entry : outbox.Pending()) {
+    const std::vector<OutboxEntry> pending = outbox.Pending();
+    const int total = static_cast<int>(pending.size());
+    int done = 0;
+    for (const OutboxEntry& entry : pending) {
         if (stop != nullptr && stop->load()) {
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= limits.deadline) {
+            summary.problem = kRunTimeProblem;
             break;
         }
         MllpSender::Reply reply = sender.Send(entry.message, entry.controlId);
@@ -153,6 +215,9 @@ SendPending(Outbox& outbox, MllpSender& sender,
             break;
         }
         ++(reply.outcome == MllpSender::Outcome::Accepted ? summary.sent : summary.held);
+        if (limits.progress) {
+            limits.progress(++done, total);
+        }
     }
     sender.Disconnect();
     summary.pending = outbox.Count(DeliveryState::Pending);
@@ -210,7 +275,7 @@ bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path
             }
         }
     }
-    if (QueueResults(outbox, results, context) < 0) {
+    if (QueueResults(outbox, results, context, true) < 0) {
         problem = "The delivery file cannot be written: " + outbox.LastError();
         return false;
     }
@@ -225,36 +290,55 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
     if (!outbox.Open(Outbox::PathFor(job.dataFolder, job.context.operatorId), summary.problem)) {
         return summary;
     }
-    if (job.retryHeld && outbox.ReleaseHeld() < 0) {
+    if (job.retryHeld && outbox.ReleaseHeld(kNoPatientReason) < 0) {
         summary.problem = "The delivery file cannot be written: " + outbox.LastError();
+        return summary;
+    }
+    // Every message names the patients' assigning authority and the results in the
+    // installation's own namespace.
+    DeliveryJob named = job;
+    std::string error;
+    if (!InstallationUuid(job.dataFolder, named.context.installation, error)) {
+        summary.problem = "The installation's identifier cannot be read or made: " + error;
         return summary;
     }
     HbA1cTable hba1c;
     GlucoseTable glucose;
-    const std::unordered_set<std::string> downloaded = DownloadedIds(job);
-    bool queued = QueueTable(outbox, hba1c, job.hba1cFile, job, downloaded, summary.problem) &&
-                  QueueTable(outbox, glucose, job.glucoseFile, job, downloaded, summary.problem);
+    const std::unordered_set<std::string> downloaded = DownloadedIds(named);
+    bool queued = QueueTable(outbox, hba1c, job.hba1cFile, named, downloaded, summary.problem) &&
+                  QueueTable(outbox, glucose, job.glucoseFile, named, downloaded, summary.problem);
     if (queued && job.send) {
         const std::string& destination = job.context.link.destination;
         const std::chrono::seconds timeout(job.context.link.ackTimeoutSeconds);
+        RunLimits limits;
+        limits.deadline = std::chrono::steady_clock::now() + kRunTimeLimit;
+        limits.progress = job.progress;
         if (std::optional<MllpEndpoint> endpoint = ParseMllpDestination(destination)) {
-            MllpSender sender(*endpoint, timeout);
-            return SendPending(outbox, sender, {}, stop);
+            std::unique_ptr<MllpSender> sender =
+                job.mllpSender  ? job.mllpSender(*endpoint, timeout)
+                : endpoint->tls ? nullptr
+                                : std::make_unique<MllpSender>(*endpoint, timeout);
+            if (!sender) {
+                summary.problem = "No TLS client is at hand to send to " + destination;
+                summary.pending = outbox.Count(DeliveryState::Pending);
+                summary.heldTotal = outbox.Count(DeliveryState::Held);
+                return summary;
+            }
+            return SendPending(outbox, *sender, {}, stop, limits);
         }
         if (std::optional<std::string> base = ParseFhirBase(destination)) {
-            MessageContext context = job.context;
-            std::string error;
-            if (!InstallationUuid(job.dataFolder, context.installation, error)) {
-                summary.problem = "The installation's identifier cannot be read or made: " + error;
-            } else if (std::unique_ptr<FhirPoster> poster =
-                           job.fhirPoster ? job.fhirPoster(*base, timeout) : nullptr) {
-                return SendPendingFhir(outbox, *poster, context, {}, stop);
+            const MessageContext& context = named.context;
+            if (std::unique_ptr<FhirPoster> poster =
+                    job.fhirPoster ? job.fhirPoster(*base, timeout) : nullptr) {
+                return SendPendingFhir(outbox, *poster, context, {}, stop,
+                                       static_cast<std::size_t>(context.link.bundleSize), limits,
+                                       context.link.bundleSize != static_cast<int>(kFhirBatchSize));
             } else {
                 summary.problem = "No FHIR client is at hand to send to " + destination;
             }
         } else {
-            summary.problem = "The destination is neither mllp://host:port nor a FHIR base URL "
-                              "http(s)://host/path: " +
+            summary.problem = "The destination is neither mllp(s)://host:port nor a FHIR base "
+                              "URL http(s)://host/path: " +
                               destination;
         }
     }

@@ -7,7 +7,9 @@
 #include "store/result_list.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,11 +31,17 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row);
 std::string EncodeStoredResult(const StoredResult& result);
 std::optional<StoredResult> DecodeStoredResult(std::string_view text);
 
+// Why a result without a patient (none entered, or the meter's placeholder) is held rather
+// than sent, unless the site allows it (Send_without_patient).
+inline constexpr const char* kNoPatientReason = "no patient";
+
 // Queues the results the outbox does not know yet, each with its message made now; results
 // already queued keep their state and message (a repeated send carries the same bytes).
 // Returns the number added, -1 when the outbox could not be written.
+// With `wholeTable` the results are all of one kind's table: a message not sent yet for a
+// result no longer among them (edited or deleted since) is dropped, never sent stale.
 int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
-                 const MessageContext& context);
+                 const MessageContext& context, bool wholeTable = false);
 
 struct DeliverySummary {
     int sent = 0;        // acknowledged with AA in this run
@@ -43,13 +51,24 @@ struct DeliverySummary {
     std::string problem; // why sending stopped early
 };
 
+// The bounds of one run: a receiver that answers every message just inside its time-out
+// must not hold the operator's run for hours. What is left when the time is up stays pending
+// for the next run. `progress` hears (done, total) after every message or Bundle.
+struct RunLimits {
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    std::function<void(int done, int total)> progress;
+};
+// How long one run may take at most.
+inline constexpr std::chrono::minutes kRunTimeLimit{5};
+inline constexpr const char* kRunTimeProblem = "the run's time limit was reached";
+
 // Sends the pending messages one at a time, oldest first. An acceptance marks the entry
 // sent, a refusal holds it with the reason; a missing answer stops the run and leaves that
 // entry and the rest pending. `stop` ends the run between messages.
 DeliverySummary
 SendPending(Outbox& outbox, MllpSender& sender,
             const std::function<void(const OutboxEntry&, const MllpSender::Reply&)>& onReply = {},
-            const std::atomic<bool>* stop = nullptr);
+            const std::atomic<bool>* stop = nullptr, const RunLimits& limits = {});
 
 // Results per transaction Bundle: one answer covers them, and one lost answer costs no more
 // than these going again (their conditional creates make the copies harmless).
@@ -58,12 +77,17 @@ inline constexpr std::size_t kFhirBatchSize = 100;
 // Sends the pending results to a FHIR server as transaction Bundles of `batchSize` results,
 // oldest first, each composed from the stored result queued with its message. A result
 // whose Observation the answer reports created is marked sent, one refused is held with the
-// reason; a Bundle without a usable answer stops the run and leaves its results and the
-// rest pending. `onHeld` hears each refusal; `stop` ends the run between Bundles.
+// reason. A Bundle the server refuses as a whole (HTTP 4xx) is split in halves, again and
+// again, until the refused results stand alone and are held with the server's reason; a
+// Bundle without a usable answer stops the run and leaves its results and the rest pending.
+// The size of the Bundles taken after a refusal of a larger one is kept in the outbox, per
+// destination, and used by later runs unless `fixedSize`. `onHeld` hears each refusal; `stop`
+// ends the run between Bundles.
 DeliverySummary SendPendingFhir(
     Outbox& outbox, FhirPoster& poster, const MessageContext& context,
     const std::function<void(const std::string& controlId, const std::string& reason)>& onHeld = {},
-    const std::atomic<bool>* stop = nullptr, std::size_t batchSize = kFhirBatchSize);
+    const std::atomic<bool>* stop = nullptr, std::size_t batchSize = kFhirBatchSize,
+    const RunLimits& limits = {}, bool fixedSize = false);
 
 } // namespace qa::interop
 
@@ -86,6 +110,11 @@ struct DeliveryJob {
     ResultKind downloadedKind = ResultKind::HbA1c;
     std::string downloadFile;
     FhirPosterFactory fhirPoster;
+    // Makes the MLLP sender on the job's thread: TLS for mllps:// (a Qt adapter); without
+    // one, plain MLLP only.
+    std::function<std::unique_ptr<MllpSender>(const MllpEndpoint&, std::chrono::milliseconds)>
+        mllpSender;
+    std::function<void(int done, int total)> progress; // called on the job's thread
 };
 DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* stop = nullptr);
 

@@ -37,12 +37,6 @@ void AppendPercentEncoded(std::string& out, std::string_view text) {
     }
 }
 
-std::string PercentEncode(std::string_view text) {
-    std::string out;
-    AppendPercentEncoded(out, text);
-    return out;
-}
-
 // The value part of a conditional create's search: the value's own '|', ',', '$' and '\'
 // escaped as FHIR search wants, then percent-encoded.
 void AppendSearchValue(std::string& out, std::string_view value) {
@@ -72,8 +66,9 @@ constexpr std::string_view kObservationUuidPrefix = "Observation\x1f";
 struct BundleParts {
     explicit BundleParts(const MessageContext& context)
         : patientUuid(context.installation, kPatientUuidPrefix),
-          observationUuid(context.installation, kObservationUuidPrefix) {
-        const std::string system = PatientIdSystem(context.link);
+          observationUuid(context.installation, kObservationUuidPrefix),
+          resultSystem(ResultIdSystem(context)), units(InterfaceUnits(context)) {
+        const std::string system = PatientIdSystem(context);
         patientIdentifier = R"(,"resource":{"resourceType":"Patient","identifier":[{"system":)";
         AppendJsonString(patientIdentifier, system);
         patientIdentifier += R"(,"value":)"sv;
@@ -95,8 +90,11 @@ struct BundleParts {
         }
         observationRequest = R"(},"request":{"method":"POST","url":"Observation","ifNoneExist":")";
         observationRequest += "identifier=";
-        AppendPercentEncoded(observationRequest, kControlIdSystem);
+        AppendPercentEncoded(observationRequest, resultSystem);
         observationRequest += '|';
+        issued = R"(,"issued":")";
+        AppendFhirTime(issued, context.composed, context.utcOffset);
+        issued += '"';
     }
 
     NameUuid patientUuid;
@@ -106,6 +104,9 @@ struct BundleParts {
     std::string subjectIdentifier;
     std::string performer;
     std::string observationRequest;
+    std::string resultSystem;
+    SettingsStore units; // the display settings in the interface's units
+    std::string issued;  // ,"issued":"…"
     // The code and value of the last stored values met: a long list holds few of them.
     struct Coded {
         bool filled = false;
@@ -141,6 +142,16 @@ void WritePatient(JsonWriter& json, const StoredResult& result, std::string_view
     out += parts.patientRequest;
     AppendSearchValue(out, result.patientId);
     out += "\"}}";
+}
+
+void AppendQuantity(std::string& out, const std::string& number, const std::string& ucum) {
+    out += R"({"value":)"sv;
+    out += number;
+    out += R"(,"unit":)"sv;
+    AppendJsonString(out, ucum);
+    out += R"(,"system":"http://unitsofmeasure.org","code":)"sv;
+    AppendJsonString(out, ucum);
+    out += '}';
 }
 
 const BundleParts::Coded& CodedParts(BundleParts& parts, const StoredResult& result,
@@ -183,6 +194,23 @@ const BundleParts::Coded& CodedParts(BundleParts& parts, const StoredResult& res
     value += R"(,"system":"http://unitsofmeasure.org","code":)"sv;
     AppendJsonString(value, coded.ucum);
     value += '}';
+    if (!coded.flag.empty()) {
+        value += R"(,"interpretation":[{"coding":[{"system":)"
+                 R"("http://terminology.hl7.org/CodeSystem/v3-ObservationInterpretation",)"
+                 R"("code":)"sv;
+        AppendJsonString(value, coded.flag);
+        value += "}]}]";
+    }
+    if (!coded.low.empty()) {
+        // The operator's target range: a treatment range, not the laboratory's normal one.
+        value += R"(,"referenceRange":[{"low":)"sv;
+        AppendQuantity(value, coded.low, coded.ucum);
+        value += R"(,"high":)"sv;
+        AppendQuantity(value, coded.high, coded.ucum);
+        value += R"(,"type":{"coding":[{"system":)"
+                 R"("http://terminology.hl7.org/CodeSystem/referencerange-meaning",)"
+                 R"("code":"treatment"}]}}])"sv;
+    }
     return cached;
 }
 
@@ -190,14 +218,15 @@ const BundleParts::Coded& CodedParts(BundleParts& parts, const StoredResult& res
 void WriteObservation(JsonWriter& json, const StoredResult& result, std::string_view patientUuid,
                       const MessageContext& context, BundleParts& parts) {
     const std::string controlId = ControlId(context.operatorId, result);
-    const BundleParts::Coded& coded = CodedParts(parts, result, context.display);
+    const BundleParts::Coded& coded = CodedParts(parts, result, parts.units);
     std::string& out = json.RawValue();
     out += R"({"fullUrl":")"sv;
     parts.observationUuid.AppendUrn(out, controlId);
     out += R"(","resource":{"resourceType":"Observation","identifier":[{"system":)"sv;
-    AppendJsonString(out, kControlIdSystem);
+    AppendJsonString(out, parts.resultSystem);
     out += R"(,"value":)"sv;
-    AppendJsonString(out, controlId);
+    const std::string key = ResultKey(context.operatorId, result);
+    AppendJsonString(out, key);
     out += R"(}],"status":"final","category":[{"coding":[{"system":)"
            R"("http://terminology.hl7.org/CodeSystem/observation-category","code":"laboratory",)"
            R"("display":"Laboratory"}]}],)"sv;
@@ -215,6 +244,7 @@ void WriteObservation(JsonWriter& json, const StoredResult& result, std::string_
         AppendFhirTime(out, *measured, context.utcOffset);
         out += '"';
     }
+    out += parts.issued;
     out += parts.performer;
     out += coded.value;
     out += R"(,"device":{)"sv;
@@ -228,18 +258,11 @@ void WriteObservation(JsonWriter& json, const StoredResult& result, std::string_
     out += result.kind == ResultKind::HbA1c ? R"("display":"HbA1c point-of-care meter"})"sv
                                             : R"("display":"Blood glucose point-of-care meter"})"sv;
     out += parts.observationRequest;
-    AppendSearchValue(out, controlId);
+    AppendSearchValue(out, key);
     out += "\"}}";
 }
 
 } // namespace
-
-std::string PatientIdSystem(const InterfaceSettings& link) {
-    if (link.sendingFacility.empty()) {
-        return kPatientIdSystem;
-    }
-    return std::string(kPatientIdSystem) + ":" + PercentEncode(link.sendingFacility);
-}
 
 std::string IdentifierQuery(std::string_view system, std::string_view value) {
     std::string query = "identifier=";

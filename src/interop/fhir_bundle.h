@@ -8,8 +8,6 @@
 
 namespace qa::interop {
 
-inline constexpr const char* kPatientIdSystem = "urn:quorina1c:patient-id";
-inline constexpr const char* kControlIdSystem = "urn:quorina1c:result-id";
 inline constexpr const char* kOperatorIdSystem = "urn:quorina1c:operator-id";
 inline constexpr const char* kDeviceSystem = "urn:quorina1c:meter";
 
@@ -28,8 +26,5 @@ std::string ComposeFhirBundle(const std::vector<StoredResult>& results,
 // The search text of a conditional create: "identifier=" with the system and value, the
 // value's own '|', ',', '$' and '\' escaped as FHIR search wants, and the whole percent-encoded.
 std::string IdentifierQuery(std::string_view system, std::string_view value);
-
-// The patient identifier system of the operator's facility.
-std::string PatientIdSystem(const InterfaceSettings& link);
 
 } // namespace qa::interop

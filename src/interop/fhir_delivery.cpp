@@ -1,6 +1,7 @@
 #include "interop/delivery.h"
 #include "interop/fhir_bundle.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -121,17 +122,20 @@ std::optional<std::string> ParseFhirBase(std::string_view text) {
 }
 
 std::string EncodeStoredResult(const StoredResult& result) {
-    std::string out = "1;";
+    // Version 2 adds the result's ID; entries of version 1 are read as results without one.
+    std::string out = "2;";
     AppendField(out, result.kind == ResultKind::HbA1c ? "H" : "G");
-    for (const std::string* field : {&result.date, &result.time, &result.value, &result.patientId,
-                                     &result.patientName, &result.birthday, &result.deviceModel}) {
+    for (const std::string* field :
+         {&result.date, &result.time, &result.value, &result.patientId, &result.patientName,
+          &result.birthday, &result.deviceModel, &result.resultId}) {
         AppendField(out, *field);
     }
     return out;
 }
 
 std::optional<StoredResult> DecodeStoredResult(std::string_view text) {
-    if (text.substr(0, 2) != "1;") {
+    const bool withId = text.substr(0, 2) == "2;";
+    if (!withId && text.substr(0, 2) != "1;") {
         return std::nullopt;
     }
     text.remove_prefix(2);
@@ -147,16 +151,35 @@ std::optional<StoredResult> DecodeStoredResult(std::string_view text) {
             return std::nullopt;
         }
     }
+    if (withId && !ReadField(text, result.resultId)) {
+        return std::nullopt;
+    }
     if (!text.empty()) {
         return std::nullopt;
     }
     return result;
 }
 
+namespace {
+
+// One run's Bundles: a queue of spans of the pending results, the first Bundle-sized, a
+// refused one replaced by its halves.
+struct Span {
+    std::size_t start = 0;
+    std::size_t end = 0;
+    bool fromRefused = false; // a half of a Bundle the server refused as a whole
+};
+
+std::string KeptSizeKey(const std::string& destination) {
+    return "bundle_size " + destination;
+}
+
+} // namespace
+
 DeliverySummary SendPendingFhir(
     Outbox& outbox, FhirPoster& poster, const MessageContext& context,
     const std::function<void(const std::string& controlId, const std::string& reason)>& onHeld,
-    const std::atomic<bool>* stop, std::size_t batchSize) {
+    const std::atomic<bool>* stop, std::size_t batchSize, const RunLimits& limits, bool fixedSize) {
     DeliverySummary summary;
     std::vector<std::string> ids;
     std::vector<StoredResult> results;
@@ -177,25 +200,99 @@ DeliverySummary SendPendingFhir(
                           " results were queued without their stored result; they go once "
                           "they are queued again";
     }
+    const std::string sizeKey = KeptSizeKey(context.link.destination);
     batchSize = std::max<std::size_t>(batchSize, 1);
-    for (std::size_t start = 0; start < results.size(); start += batchSize) {
+    if (!fixedSize) {
+        // The size a server took after refusing a larger one: no run starts by being refused.
+        const std::string kept = outbox.Setting(sizeKey);
+        std::size_t size = 0;
+        auto [end, error] = std::from_chars(kept.data(), kept.data() + kept.size(), size);
+        if (error == std::errc() && end == kept.data() + kept.size() && size >= 1) {
+            batchSize = std::min(batchSize, size);
+        }
+    }
+    // Spans are taken from the back: the halves of a refused Bundle go right after it, and
+    // the results are taken in their order. Past them, the next Bundle of `batchSize` starts
+    // at `next`.
+    std::vector<Span> spans;
+    std::size_t next = 0;
+    // The server's Patient of each patient ID in this run, to find two of ours filed as one.
+    std::unordered_map<std::string, std::string> serverPatients;
+    std::unordered_map<std::string, std::string> patientOfServer;
+    const int total = static_cast<int>(results.size());
+    int done = 0;
+    bool kept = true;
+    std::size_t takenAfterRefusal = 0;
+    const std::size_t startSize = batchSize;
+    bool isolated = false;
+    while (kept && (!spans.empty() || next < results.size())) {
+        if (spans.empty()) {
+            spans.push_back({next, std::min(results.size(), next + batchSize), false});
+            next = spans.back().end;
+        }
         if (stop != nullptr && stop->load()) {
             break;
         }
-        const std::size_t end = std::min(results.size(), start + batchSize);
-        const std::vector<StoredResult> batch(results.begin() + static_cast<std::ptrdiff_t>(start),
-                                              results.begin() + static_cast<std::ptrdiff_t>(end));
+        if (std::chrono::steady_clock::now() >= limits.deadline) {
+            summary.problem = kRunTimeProblem;
+            break;
+        }
+        const Span span = spans.back();
+        spans.pop_back();
+        const std::vector<StoredResult> batch(
+            results.begin() + static_cast<std::ptrdiff_t>(span.start),
+            results.begin() + static_cast<std::ptrdiff_t>(span.end));
         FhirReply reply = poster.Post(ComposeFhirBundle(batch, context));
+        if (!reply.answered && RefusedForContent(reply.httpStatus)) {
+            if (span.end - span.start > 1) {
+                // Refused whole: one result may be what it refuses, or the Bundle too large.
+                const std::size_t middle = span.start + (span.end - span.start) / 2;
+                spans.push_back({middle, span.end, true});
+                spans.push_back({span.start, middle, true});
+                continue;
+            }
+            // One result alone, refused: held with the server's reason. The refusals above it
+            // were for it, not for their size: the rest goes at the size the run began with.
+            isolated = true;
+            batchSize = startSize;
+            reply.answered = true;
+            reply.results[ResultKey(context.operatorId, results[span.start])] = {
+                FhirVerdict::State::Refused,
+                reply.reason.empty() ? "HTTP " + std::to_string(reply.httpStatus) : reply.reason};
+        }
         if (!reply.answered) {
             summary.problem = reply.problem;
             break;
         }
-        bool kept = true;
-        for (std::size_t i = start; i < end && kept; ++i) {
-            auto verdict = reply.results.find(ids[i]);
+        if (span.fromRefused && !isolated) {
+            // Taken at this size after a larger Bundle was refused, with no result refused on
+            // its own: the rest goes at this size rather than being refused again.
+            takenAfterRefusal = span.end - span.start;
+            batchSize = std::min(batchSize, takenAfterRefusal);
+            spans.clear();
+            next = span.end;
+        }
+        // Two of our patient IDs the server filed under one Patient: neither patient's
+        // results are where they belong.
+        std::unordered_map<std::string, std::string> merged;
+        for (const auto& [patientId, server] : reply.patients) {
+            serverPatients[patientId] = server;
+            auto [other, added] = patientOfServer.emplace(server, patientId);
+            if (!added && other->second != patientId) {
+                const std::string reason = "the FHIR server filed the patients " + other->second +
+                                           " and " + patientId + " as one (" + server + ")";
+                merged[patientId] = reason;
+                merged[other->second] = reason;
+            }
+        }
+        for (std::size_t i = span.start; i < span.end && kept; ++i) {
+            auto verdict = reply.results.find(ResultKey(context.operatorId, results[i]));
             if (verdict == reply.results.end() ||
                 verdict->second.state == FhirVerdict::State::Unanswered) {
                 continue; // stays pending, goes again with the next run
+            }
+            if (auto wrong = merged.find(results[i].patientId); wrong != merged.end()) {
+                verdict->second = {FhirVerdict::State::Refused, wrong->second};
             }
             const bool created = verdict->second.state == FhirVerdict::State::Created;
             kept =
@@ -211,12 +308,35 @@ DeliverySummary SendPendingFhir(
                 onHeld(ids[i], verdict->second.reason);
             }
         }
-        if (!kept) {
-            break;
+        // Results of a patient found merged later in the run were marked sent with an
+        // earlier Bundle: they are held now, as they are not where they belong either.
+        for (const auto& [patientId, reason] : merged) {
+            for (std::size_t i = 0; i < span.start && kept; ++i) {
+                if (results[i].patientId == patientId) {
+                    std::optional<OutboxEntry> entry = outbox.Find(ids[i]);
+                    if (entry && entry->state == DeliveryState::Sent) {
+                        kept = outbox.MarkHeld(ids[i], reason);
+                        --summary.sent;
+                        ++summary.held;
+                        if (onHeld) {
+                            onHeld(ids[i], reason);
+                        }
+                    }
+                }
+            }
         }
         if (!reply.problem.empty()) {
             summary.problem = reply.problem;
         }
+        done += static_cast<int>(span.end - span.start);
+        if (limits.progress) {
+            limits.progress(done, total);
+        }
+    }
+    if (!fixedSize && !isolated && takenAfterRefusal > 0 && takenAfterRefusal < startSize) {
+        // Refusals that no single result explains: the server limits a Bundle's size. (With
+        // a result refused alone, the halves went through because that result was gone.)
+        (void)outbox.SetSetting(sizeKey, std::to_string(takenAfterRefusal));
     }
     summary.pending = outbox.Count(DeliveryState::Pending);
     summary.heldTotal = outbox.Count(DeliveryState::Held);

@@ -30,9 +30,22 @@ struct FhirReply {
     // A transaction-response Bundle with one entry per entry sent. Without one nothing is
     // known about any result of the Bundle: all of them stay pending.
     bool answered = false;
-    std::unordered_map<std::string, FhirVerdict> results; // by control ID
+    std::unordered_map<std::string, FhirVerdict> results; // by ResultKey
     std::string problem; // why there was no answer, or which entries it left open
+    // The HTTP status of the answer; with a 4xx the server refused the Bundle as a whole and
+    // `reason` says why (its OperationOutcome).
+    int httpStatus = 0;
+    std::string reason;
+    // The server's Patient ("Patient/<id>") each patient ID of the Bundle was filed under.
+    std::unordered_map<std::string, std::string> patients;
 };
+
+// Whether an HTTP status refuses a Bundle for what it holds (so a part of it may go), rather
+// than for who sent it or where.
+inline bool RefusedForContent(int httpStatus) {
+    return httpStatus == 400 || httpStatus == 409 || httpStatus == 412 || httpStatus == 413 ||
+           httpStatus == 422;
+}
 
 // Posts one transaction Bundle and reads the outcome of each result from the answer; the
 // wait for the answer is bounded by a time-out. The network part is a Qt adapter; the

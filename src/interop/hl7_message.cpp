@@ -142,12 +142,14 @@ void AppendOruR01(std::string& message, const StoredResult& result, const Messag
 }
 
 OruComposer::OruComposer(const MessageContext& context, std::size_t codedSlots)
-    : context_(context), coded_(std::max<std::size_t>(codedSlots, 1)) {
+    : context_(context), units_(InterfaceUnits(context)),
+      coded_(std::max<std::size_t>(codedSlots, 1)) {
     msh_ = Header("MSH", context);
     msh_ += "||ORU^R01^ORU_R01|";
-    identifierTail_ = "^^^";
-    AppendHl7Escaped(identifierTail_, context.link.sendingFacility);
-    identifierTail_ += "^PI";
+    // PID-3: the ID, its assigning authority (an OID or the site's namespace), a medical
+    // record number.
+    identifierTail_ = "^^^" + PatientAuthority(context) + "^MR";
+    reported_ = Hl7Time(context.composed, context.utcOffset);
     performer_ = Hl7Escape(context.operatorId);
 }
 
@@ -162,7 +164,7 @@ const OruComposer::Coded& OruComposer::CodedParts(const StoredResult& result) {
     if (cached.filled && cached.kind == result.kind && cached.stored == result.value) {
         return cached;
     }
-    const CodedValue coded = CodeValue(result.kind, result.value, context_.display);
+    const CodedValue coded = CodeValue(result.kind, result.value, units_);
     cached.filled = true;
     cached.kind = result.kind;
     cached.stored = result.value;
@@ -170,6 +172,8 @@ const OruComposer::Coded& OruComposer::CodedParts(const StoredResult& result) {
     cached.comparator = !coded.comparator.empty();
     cached.value = cached.comparator ? coded.comparator + "^" + coded.number : coded.number;
     cached.unit = Hl7Escape(coded.ucum) + "^" + Hl7Escape(coded.ucum) + "^UCUM";
+    cached.range = coded.low.empty() ? std::string() : coded.low + "-" + coded.high;
+    cached.flag = coded.flag;
     return cached;
 }
 
@@ -182,6 +186,8 @@ void OruComposer::Append(std::string& message, const StoredResult& result) {
     }
     escapedId_.clear();
     AppendHl7Escaped(escapedId_, controlId_);
+    filler_.clear();
+    AppendHl7Escaped(filler_, result.resultId.empty() ? controlId_ : result.resultId);
 
     message += msh_;
     message += escapedId_;
@@ -199,13 +205,13 @@ void OruComposer::Append(std::string& message, const StoredResult& result) {
         Segment(message, {"PID", "1", "", identifier_, "", name_, "", born_});
     }
     Segment(message,
-            {"OBR", "1", "", escapedId_, coded.code, "", "", observed_, "", "", "", "", "",
-             "",    "",  "", "",         "",         "", "", "",        "", "", "", "", "F"});
+            {"OBR", "1", "", filler_, coded.code, "", "", observed_, "", "",        "", "", "",
+             "",    "",  "", "",      "",         "", "", "",        "", reported_, "", "", "F"});
     device_.clear();
     AppendHl7Escaped(device_, result.deviceModel);
     Segment(message,
             {"OBX", "1", coded.comparator ? "SN" : "NM", coded.code, "", coded.value, coded.unit,
-             "", "", "", "", "F", "", "", observed_, "", performer_, "", device_});
+             coded.range, coded.flag, "", "", "F", "", "", observed_, "", performer_, "", device_});
 }
 
 std::string ComposeHl7Batch(const std::vector<std::string>& messages,
@@ -281,10 +287,15 @@ Acknowledgement ParseAcknowledgement(std::string_view message) {
             segment.remove_prefix(1);
         }
         std::vector<std::string_view> fields = SplitView(segment, field);
-        if (fields[0] == "MSH" && ack.type.empty() && fields.size() > 8) {
+        if (fields[0] == "MSH") {
             // MSH-1 is the separator itself, so MSH-9 is the eighth field after the name.
-            ack.type = text(SplitView(fields[8], component)[0]);
+            if (++ack.headers == 1 && fields.size() > 8) {
+                ack.type = text(SplitView(fields[8], component)[0]);
+            }
         } else if (fields[0] == "MSA") {
+            if (++ack.acknowledgements > 1) {
+                continue; // the first one is read; the answer as a whole is no acknowledgement
+            }
             if (fields.size() > 1) {
                 ack.code = text(fields[1]);
             }

@@ -41,16 +41,20 @@ private:
         bool comparator = false;
         std::string value; // as OBX-5 holds it
         std::string unit;  // as OBX-6 holds it
+        std::string range; // OBX-7
+        std::string flag;  // OBX-8
     };
     const Coded& CodedParts(const StoredResult& result);
 
     const MessageContext& context_;
+    SettingsStore units_;        // the display settings in the interface's units
+    std::string reported_;       // OBR-22
     std::string msh_;            // MSH up to the control ID
     std::string identifierTail_; // PID-3 after the patient ID
     std::string performer_;      // OBX-16
     std::vector<Coded> coded_;
     // Texts of the message being made, kept to reuse their storage.
-    std::string controlId_, escapedId_, observed_, identifier_, name_, born_, device_;
+    std::string controlId_, escapedId_, filler_, observed_, identifier_, name_, born_, device_;
 };
 
 // A file of messages: FHS, BHS, the messages, BTS with their count, FTS.
@@ -71,6 +75,9 @@ struct Acknowledgement {
     std::string code; // "AA", "AE", "AR", "CA", "CE", "CR"; empty when none could be read
     std::string controlId;
     std::string reason;
+    // How many MSH and MSA segments the answer holds: an acknowledgement has one of each.
+    int headers = 0;
+    int acknowledgements = 0;
 };
 Acknowledgement ParseAcknowledgement(std::string_view message);
 

@@ -49,10 +49,12 @@ bool WaitFor(int fd, short events, Clock::time_point deadline) {
 
 std::optional<MllpEndpoint> ParseMllpDestination(std::string_view text) {
     constexpr std::string_view kScheme = "mllp://";
-    if (text.substr(0, kScheme.size()) != kScheme) {
+    constexpr std::string_view kTlsScheme = "mllps://";
+    const bool tls = text.substr(0, kTlsScheme.size()) == kTlsScheme;
+    if (!tls && text.substr(0, kScheme.size()) != kScheme) {
         return std::nullopt;
     }
-    std::string_view rest = text.substr(kScheme.size());
+    std::string_view rest = text.substr(tls ? kTlsScheme.size() : kScheme.size());
     while (!rest.empty() && rest.back() == '/') {
         rest.remove_suffix(1);
     }
@@ -71,7 +73,7 @@ std::optional<MllpEndpoint> ParseMllpDestination(std::string_view text) {
         number > 65535) {
         return std::nullopt;
     }
-    return MllpEndpoint{std::string(host), number};
+    return MllpEndpoint{std::string(host), number, tls};
 }
 
 MllpSender::MllpSender(MllpEndpoint endpoint, std::chrono::milliseconds timeout)
@@ -86,6 +88,10 @@ void MllpSender::Disconnect() {
         ::close(fd_);
         fd_ = -1;
     }
+    buffer_.clear();
+}
+
+void MllpSender::ClearBuffer() {
     buffer_.clear();
 }
 
@@ -129,10 +135,43 @@ bool MllpSender::Connect(Clock::time_point deadline, std::string& problem) {
     return fd_ >= 0;
 }
 
+bool MllpSender::PeerClosed() const {
+    // Readable with nothing to read: the receiver closed its side (some close after every
+    // acknowledgement). Bytes waiting are a late answer, read with the next one.
+    pollfd entry{fd_, POLLIN, 0};
+    if (::poll(&entry, 1, 0) <= 0) {
+        return false;
+    }
+    if ((entry.revents & (POLLHUP | POLLERR)) != 0) {
+        return true;
+    }
+    char byte = 0;
+    const ssize_t count = ::recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
 MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view controlId) {
-    Reply reply;
     const Clock::time_point deadline = Clock::now() + timeout_;
-    if (fd_ < 0 && !Connect(deadline, reply.problem)) {
+    if (Connected() && PeerClosed()) {
+        Disconnect(); // a fresh connection for this message
+    }
+    const bool reused = Connected();
+    bool closedUnanswered = false;
+    Reply reply = SendOn(message, controlId, deadline, closedUnanswered);
+    if (reused && closedUnanswered) {
+        // The receiver closed the kept connection as this message went (its close after the
+        // last acknowledgement arrived late): once more on a connection of its own. It may
+        // get the message twice; the control ID lets it drop the copy.
+        reply = SendOn(message, controlId, deadline, closedUnanswered);
+    }
+    return reply;
+}
+
+MllpSender::Reply MllpSender::SendOn(std::string_view message, std::string_view controlId,
+                                     Clock::time_point deadline, bool& closedUnanswered) {
+    Reply reply;
+    closedUnanswered = false;
+    if (!Connected() && !Connect(deadline, reply.problem)) {
         return reply;
     }
     std::string frame;
@@ -141,21 +180,9 @@ MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view co
     frame += message;
     frame += kEndBlock;
     frame += kCarriageReturn;
-    std::size_t written = 0;
-    while (written < frame.size()) {
-        ssize_t count = ::send(fd_, frame.data() + written, frame.size() - written, MSG_NOSIGNAL);
-        if (count > 0) {
-            written += static_cast<std::size_t>(count);
-            continue;
-        }
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            WaitFor(fd_, POLLOUT, deadline)) {
-            continue;
-        }
+    if (!WriteAll(frame, deadline)) {
         reply.problem = "the connection was lost while sending";
+        closedUnanswered = buffer_.empty();
         Disconnect();
         return reply;
     }
@@ -173,8 +200,11 @@ MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view co
             }
             buffer_.erase(0, consumed);
             reply.ack = ParseAcknowledgement(block);
-            if (reply.ack.type != "ACK") {
-                // Only an ACK message acknowledges: an MSA inside anything else is no answer.
+            if (reply.ack.type != "ACK" || reply.ack.headers != 1 ||
+                reply.ack.acknowledgements != 1) {
+                // Only an ACK message with one MSA acknowledges: an MSA inside anything else
+                // (our own message echoed back), or two that may say different things, is no
+                // answer.
                 reply.problem = "the answer is not an acknowledgement";
                 Disconnect();
                 return reply;
@@ -203,21 +233,59 @@ MllpSender::Reply MllpSender::Send(std::string_view message, std::string_view co
             Disconnect();
             return reply;
         }
-        if (!WaitFor(fd_, POLLIN, deadline)) {
+        const ReadResult read = ReadSome(buffer_, deadline);
+        if (read == ReadResult::TimedOut) {
             reply.problem = "no acknowledgement within the time-out";
             Disconnect();
             return reply;
         }
-        char chunk[4096];
-        ssize_t count = ::recv(fd_, chunk, sizeof chunk, 0);
-        if (count > 0) {
-            buffer_.append(chunk, static_cast<std::size_t>(count));
-        } else if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+        if (read == ReadResult::Closed) {
             reply.problem = "the receiver closed the connection without an acknowledgement";
+            closedUnanswered = buffer_.empty();
             Disconnect();
             return reply;
         }
     }
+}
+
+bool MllpSender::Connected() const {
+    return fd_ >= 0;
+}
+
+bool MllpSender::WriteAll(std::string_view data, Clock::time_point deadline) {
+    std::size_t written = 0;
+    while (written < data.size()) {
+        ssize_t count = ::send(fd_, data.data() + written, data.size() - written, MSG_NOSIGNAL);
+        if (count > 0) {
+            written += static_cast<std::size_t>(count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+            WaitFor(fd_, POLLOUT, deadline)) {
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+MllpSender::ReadResult MllpSender::ReadSome(std::string& to, Clock::time_point deadline) {
+    if (!WaitFor(fd_, POLLIN, deadline)) {
+        return ReadResult::TimedOut;
+    }
+    char chunk[4096];
+    ssize_t count = ::recv(fd_, chunk, sizeof chunk, 0);
+    if (count > 0) {
+        to.append(chunk, static_cast<std::size_t>(count));
+        return ReadResult::Read;
+    }
+    if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+        return ReadResult::Closed;
+    }
+    return ReadResult::Read; // interrupted: nothing read, wait again
 }
 
 } // namespace qa::interop

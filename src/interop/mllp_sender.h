@@ -12,9 +12,11 @@ namespace qa::interop {
 struct MllpEndpoint {
     std::string host;
     int port = 0;
+    bool tls = false; // mllps://
 };
 
-// "mllp://host:port" (host may be a bracketed IPv6 address); nothing for anything else.
+// "mllp://host:port" or "mllps://host:port" (MLLP over TLS; host may be a bracketed IPv6
+// address); nothing for anything else.
 std::optional<MllpEndpoint> ParseMllpDestination(std::string_view text);
 
 // One connection to an MLLP receiver, one message at a time: the message framed as
@@ -35,16 +37,31 @@ public:
     };
 
     MllpSender(MllpEndpoint endpoint, std::chrono::milliseconds timeout);
-    ~MllpSender();
+    virtual ~MllpSender();
     MllpSender(const MllpSender&) = delete;
     MllpSender& operator=(const MllpSender&) = delete;
 
     // Sends and waits at most the time-out for the acknowledgement of `controlId`.
     Reply Send(std::string_view message, std::string_view controlId);
-    void Disconnect();
+    virtual void Disconnect();
+
+protected:
+    using Clock = std::chrono::steady_clock;
+    enum class ReadResult { Read, Closed, TimedOut };
+    // The connection itself, a plain TCP socket here; a TLS sender replaces these.
+    virtual bool Connect(Clock::time_point deadline, std::string& problem);
+    virtual bool Connected() const;
+    virtual bool PeerClosed() const;
+    virtual bool WriteAll(std::string_view data, Clock::time_point deadline);
+    // Appends what arrives to `to`, waiting until the deadline for something.
+    virtual ReadResult ReadSome(std::string& to, Clock::time_point deadline);
+    // Forgets bytes received after the last acknowledgement (with the connection closed).
+    void ClearBuffer();
+    const MllpEndpoint& Endpoint() const { return endpoint_; }
 
 private:
-    bool Connect(std::chrono::steady_clock::time_point deadline, std::string& problem);
+    Reply SendOn(std::string_view message, std::string_view controlId,
+                 std::chrono::steady_clock::time_point deadline, bool& closedUnanswered);
 
     MllpEndpoint endpoint_;
     std::chrono::milliseconds timeout_;

@@ -62,6 +62,10 @@ CREATE TABLE IF NOT EXISTS outbox (
     result     TEXT NOT NULL DEFAULT ''       -- the stored result the message was made from
 );
 CREATE INDEX IF NOT EXISTS outbox_state ON outbox(state, seq);
+CREATE TABLE IF NOT EXISTS kept (
+    key   TEXT PRIMARY KEY,
+    value TEXT NOT NULL
+);
 )";
 
 } // namespace
@@ -165,9 +169,10 @@ int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
     }
     int added = 0;
     {
-        Statement insert(
-            db_, "INSERT OR IGNORE INTO outbox(control_id, message, result) VALUES(?, ?, ?)",
-            error_);
+        Statement insert(db_,
+                         "INSERT OR IGNORE INTO outbox(control_id, message, result, state, reason) "
+                         "VALUES(?, ?, ?, ?, ?)",
+                         error_);
         if (!insert) {
             Exec("ROLLBACK");
             return -1;
@@ -176,6 +181,9 @@ int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
             insert.Bind(1, entry.controlId);
             insert.Bind(2, entry.message);
             insert.Bind(3, entry.result);
+            insert.Bind(4, CodeOf(entry.state == DeliveryState::Sent ? DeliveryState::Pending
+                                                                     : entry.state));
+            insert.Bind(5, entry.reason);
             if (sqlite3_step(insert.get()) != SQLITE_DONE) {
                 error_ = sqlite3_errmsg(db_);
                 sqlite3_reset(insert.get());
@@ -279,6 +287,15 @@ int Outbox::Count(DeliveryState state) const {
     return sqlite3_step(select.get()) == SQLITE_ROW ? sqlite3_column_int(select.get(), 0) : -1;
 }
 
+int Outbox::CountHeldFor(const std::string& reason) const {
+    Statement select(db_, "SELECT count(*) FROM outbox WHERE state = 2 AND reason = ?", error_);
+    if (!select) {
+        return -1;
+    }
+    select.Bind(1, reason);
+    return sqlite3_step(select.get()) == SQLITE_ROW ? sqlite3_column_int(select.get(), 0) : -1;
+}
+
 bool Outbox::SetState(const std::string& controlId, DeliveryState state,
                       const std::string& reason) {
     Statement update(db_,
@@ -306,12 +323,117 @@ bool Outbox::MarkHeld(const std::string& controlId, const std::string& reason) {
     return SetState(controlId, DeliveryState::Held, reason);
 }
 
-int Outbox::ReleaseHeld() {
-    if (!Exec("UPDATE outbox SET state = 0, changed_at = strftime('%Y-%m-%dT%H:%M:%SZ','now') "
-              "WHERE state = 2")) {
+bool Outbox::Replace(const std::string& controlId, const OutboxEntry& replacement) {
+    Statement update(db_,
+                     "UPDATE outbox SET control_id = ?, message = ?, result = ?, state = ?, "
+                     "reason = ?, changed_at = strftime('%Y-%m-%dT%H:%M:%SZ','now') "
+                     "WHERE control_id = ? AND state <> 1",
+                     error_);
+    if (!update) {
+        return false;
+    }
+    update.Bind(1, replacement.controlId);
+    update.Bind(2, replacement.message);
+    update.Bind(3, replacement.result);
+    update.Bind(4, CodeOf(replacement.state));
+    update.Bind(5, replacement.reason);
+    update.Bind(6, controlId);
+    if (sqlite3_step(update.get()) != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        return false;
+    }
+    return sqlite3_changes(db_) == 1;
+}
+
+std::string Outbox::Setting(const std::string& key) const {
+    Statement select(db_, "SELECT value FROM kept WHERE key = ?", error_);
+    if (!select) {
+        return {};
+    }
+    select.Bind(1, key);
+    return sqlite3_step(select.get()) == SQLITE_ROW ? select.Text(0) : std::string();
+}
+
+bool Outbox::SetSetting(const std::string& key, const std::string& value) {
+    Statement upsert(db_, "INSERT OR REPLACE INTO kept(key, value) VALUES(?, ?)", error_);
+    if (!upsert) {
+        return false;
+    }
+    upsert.Bind(1, key);
+    upsert.Bind(2, value);
+    if (sqlite3_step(upsert.get()) != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        return false;
+    }
+    return true;
+}
+
+int Outbox::ReleaseHeld(const std::string& keptReason) {
+    Statement update(db_,
+                     "UPDATE outbox SET state = 0, changed_at = strftime('%Y-%m-%dT%H:%M:%SZ',"
+                     "'now') WHERE state = 2 AND reason <> ?",
+                     error_);
+    if (!update) {
+        return -1;
+    }
+    update.Bind(1, keptReason.empty() ? std::string("\x01") : keptReason);
+    if (sqlite3_step(update.get()) != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
         return -1;
     }
     return sqlite3_changes(db_);
+}
+
+int Outbox::ReleaseHeldFor(const std::string& reason) {
+    Statement update(db_,
+                     "UPDATE outbox SET state = 0, reason = '', changed_at = "
+                     "strftime('%Y-%m-%dT%H:%M:%SZ','now') WHERE state = 2 AND reason = ?",
+                     error_);
+    if (!update) {
+        return -1;
+    }
+    update.Bind(1, reason);
+    if (sqlite3_step(update.get()) != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        return -1;
+    }
+    return sqlite3_changes(db_);
+}
+
+int Outbox::DropUnsent(const std::string& prefix, const std::unordered_set<std::string>& current,
+                       const std::optional<std::string>& reason) {
+    std::vector<std::string> gone;
+    {
+        Statement select(db_,
+                         reason ? "SELECT control_id FROM outbox WHERE state = 2 AND reason = ?"
+                                : "SELECT control_id FROM outbox WHERE state <> 1",
+                         error_);
+        if (!select) {
+            return -1;
+        }
+        if (reason) {
+            select.Bind(1, *reason);
+        }
+        while (sqlite3_step(select.get()) == SQLITE_ROW) {
+            std::string id = select.Text(0);
+            if (id.compare(0, prefix.size(), prefix) == 0 && current.count(id) == 0) {
+                gone.push_back(std::move(id));
+            }
+        }
+    }
+    Statement remove(db_, "DELETE FROM outbox WHERE control_id = ? AND state <> 1", error_);
+    if (!remove) {
+        return -1;
+    }
+    for (const std::string& id : gone) {
+        remove.Bind(1, id);
+        if (sqlite3_step(remove.get()) != SQLITE_DONE) {
+            error_ = sqlite3_errmsg(db_);
+            return -1;
+        }
+        sqlite3_reset(remove.get());
+    }
+    return static_cast<int>(gone.size());
 }
 
 } // namespace qa::interop

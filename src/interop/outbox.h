@@ -46,7 +46,8 @@ public:
 
     // The control IDs the outbox knows, whatever their state.
     bool KnownIds(std::unordered_map<std::string, DeliveryState>& states) const;
-    // Adds the entries not known yet, as pending, in one transaction; an entry already known
+    // Adds the entries not known yet, in the state each gives (pending, or held with its
+    // reason), in one transaction; an entry already known
     // keeps its state and message. Returns the number added, or -1 on failure.
     int Enqueue(const std::vector<OutboxEntry>& entries);
     // Gives entries queued without their stored result the one of `entries` with the same
@@ -58,10 +59,27 @@ public:
     std::vector<OutboxEntry> Pending() const;
     std::optional<OutboxEntry> Find(const std::string& controlId) const;
     int Count(DeliveryState state) const;
+    int CountHeldFor(const std::string& reason) const;
     bool MarkSent(const std::string& controlId);
     bool MarkHeld(const std::string& controlId, const std::string& reason);
-    // Puts every held entry back to pending (the operator asked for them to be sent again).
-    int ReleaseHeld();
+    // Gives an entry not sent yet a new control ID, message and stored result, keeping its
+    // place in the queue; false when there is no such entry or it could not be written.
+    bool Replace(const std::string& controlId, const OutboxEntry& replacement);
+    // Puts held entries back to pending (the operator asked for them to be sent again); those
+    // held for `keptReason` stay held, since what held them is in the result itself.
+    int ReleaseHeld(const std::string& keptReason = {});
+    // Puts the entries held for `reason` back to pending (the site now allows them).
+    int ReleaseHeldFor(const std::string& reason);
+    // Removes the entries not sent whose control ID starts with `prefix` and is not in
+    // `current`: messages that never left for results no longer stored as they were (edited
+    // or deleted since), which must not go stale. With `reason`, only those held for it.
+    int DropUnsent(const std::string& prefix, const std::unordered_set<std::string>& current,
+                   const std::optional<std::string>& reason = std::nullopt);
+
+    // A value the deliveries keep between runs (the Bundle size a server takes); empty when
+    // none is kept.
+    std::string Setting(const std::string& key) const;
+    bool SetSetting(const std::string& key, const std::string& value);
 
     const std::string& LastError() const { return error_; }
 

@@ -1,7 +1,10 @@
 #include "interop/result_mapping.h"
 
+#include "interop/hl7_message.h"
+
 #include "store/record_edit.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +23,13 @@ constexpr const char* kPlaceholderBirthday = "19000101";
 constexpr double kGlucoseHighMgPerDl = 600;
 constexpr double kGlucoseLowMgPerDl = 10;
 constexpr double kMgPerDlPerMmolPerL = 18.02;
+// The IFCC conversion the list uses.
+constexpr double kMmolPerMolSlope = 10.929;
+constexpr double kMmolPerMolOffset = 23.5;
+
+double RoundedMmolPerMol(double percent) {
+    return std::round(percent * kMmolPerMolSlope - kMmolPerMolOffset);
+}
 
 // Seconds from the epoch to a local date and time read as if it were UTC: arithmetic
 // alone (the civil-from-days count of the proleptic Gregorian calendar), no zone lookup.
@@ -94,12 +104,13 @@ void SetCode(CodedValue& coded, std::string_view unit) {
     coded.ucum = std::string(unit);
 }
 
-// "6.5 %", "> 14  %", "48 mmol/mol", "104 mg/dL": optional comparator, number, unit.
+// "6.5 %", "48 mmol/mol", "104 mg/dL": number and unit. A limit text ("> 14 %") stands for
+// a value at or beyond the limit: the comparator says so ("14.00 %" is ">= 14", never "> 14").
 CodedValue SplitShown(std::string_view shown) {
     CodedValue coded;
     shown = Trim(shown);
     if (!shown.empty() && (shown.front() == '>' || shown.front() == '<')) {
-        coded.comparator = std::string(1, shown.front());
+        coded.comparator = shown.front() == '>' ? ">=" : "<=";
         shown = Trim(shown.substr(1));
     }
     std::size_t blank = shown.find(' ');
@@ -165,27 +176,136 @@ void AppendStamp(std::string& out, const CalendarDateTime& t, char dateSep, char
     out.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
+// The operator's target range (kept in percent and mg/dL) in the coded unit, and the flag
+// of the value against it.
+void AddRange(CodedValue& coded, ResultKind kind, const SettingsStore& settings) {
+    double low = 0;
+    double high = 0;
+    int decimals = 0;
+    if (kind == ResultKind::HbA1c) {
+        low = settings.hba1cLow;
+        high = settings.hba1cHigh;
+        decimals = 1;
+        if (coded.ucum == "mmol/mol") {
+            low = low * kMmolPerMolSlope - kMmolPerMolOffset;
+            high = high * kMmolPerMolSlope - kMmolPerMolOffset;
+            decimals = 0;
+        }
+    } else {
+        low = settings.glucoseLow;
+        high = settings.glucoseHigh;
+        if (coded.ucum == "mmol/L") {
+            low /= kMgPerDlPerMmolPerL;
+            high /= kMgPerDlPerMmolPerL;
+            decimals = 1;
+        }
+    }
+    // A range the settings file holds no sense for (missing keys load as -1) is left out.
+    if (!(low >= 0 && high > low)) {
+        coded.flag = coded.comparator.empty() ? "" : coded.comparator == ">=" ? ">" : "<";
+        return;
+    }
+    coded.low = FixedText(low, decimals);
+    coded.high = FixedText(high, decimals);
+    if (!coded.comparator.empty()) {
+        coded.flag = coded.comparator == ">=" ? ">" : "<";
+        return;
+    }
+    // Compared as the texts show them, so a flag never contradicts the numbers beside it.
+    const double value = LeadingDouble(coded.number);
+    coded.flag = value > LeadingDouble(coded.high)  ? "H"
+                 : value < LeadingDouble(coded.low) ? "L"
+                                                    : "N";
+}
+
 } // namespace
 
 CodedValue CodeValue(ResultKind kind, std::string_view storedValue, const SettingsStore& settings) {
+    CodedValue coded;
     if (kind == ResultKind::HbA1c) {
-        return SplitShown(FormatHbA1cText(settings, storedValue, false));
+        coded = SplitShown(FormatHbA1cText(settings, storedValue, false));
+        if (settings.hba1cUnit != 0 && coded.ucum == "%") {
+            // The list shows the meter's limits in percent even in mmol/mol; the interface
+            // keeps one unit per assay.
+            const double limit = LeadingDouble(coded.number);
+            coded.number = FixedText(RoundedMmolPerMol(limit), 0);
+            SetCode(coded, "mmol/mol");
+        }
+    } else {
+        std::string shown = FormatGlucoseText(settings, storedValue);
+        const bool mmol = settings.glucoseUnit != 0;
+        if (shown == "Hi" || shown == "Lo" || shown == "Low") {
+            // The list's words stand for limits that are themselves possible readings.
+            const bool high = shown == "Hi";
+            const double limit = high ? kGlucoseHighMgPerDl : kGlucoseLowMgPerDl;
+            // Moved in whole: GCC 12 warns falsely (-Wmaybe-uninitialized) on a copy into it.
+            coded.comparator = std::string(high ? ">=" : "<=");
+            coded.number = mmol ? FixedText(static_cast<float>(limit / kMgPerDlPerMmolPerL), 1)
+                                : std::to_string(static_cast<int>(limit));
+            SetCode(coded, mmol ? "mmol/L" : "mg/dL");
+        } else {
+            coded = SplitShown(shown);
+        }
     }
-    std::string shown = FormatGlucoseText(settings, storedValue);
-    const bool mmol = settings.glucoseUnit != 0;
-    if (shown == "Hi" || shown == "Lo" || shown == "Low") {
-        // The list's words stand for limits that are themselves possible readings.
-        CodedValue coded;
-        const bool high = shown == "Hi";
-        const double limit = high ? kGlucoseHighMgPerDl : kGlucoseLowMgPerDl;
-        // Moved in whole: GCC 12 warns falsely (-Wmaybe-uninitialized) on a copy into it.
-        coded.comparator = std::string(high ? ">=" : "<=");
-        coded.number = mmol ? FixedText(static_cast<float>(limit / kMgPerDlPerMmolPerL), 1)
-                            : std::to_string(static_cast<int>(limit));
-        SetCode(coded, mmol ? "mmol/L" : "mg/dL");
-        return coded;
+    AddRange(coded, kind, settings);
+    return coded;
+}
+
+SettingsStore InterfaceUnits(const MessageContext& context) {
+    SettingsStore units = context.display;
+    units.hba1cUnit = context.link.sendHbA1cUnit;
+    units.glucoseUnit = context.link.sendGlucoseUnit;
+    return units;
+}
+
+std::string InstallationOid(const Uuid& installation) {
+    unsigned __int128 value = 0;
+    for (std::uint8_t byte : installation) {
+        value = (value << 8) | byte;
     }
-    return SplitShown(shown);
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(value % 10)));
+        value /= 10;
+    } while (value != 0);
+    return "2.25." + digits;
+}
+
+namespace {
+
+bool IsOid(std::string_view text) {
+    if (text.empty() || text.front() == '.' || text.back() == '.') {
+        return false;
+    }
+    return text.find("..") == std::string_view::npos &&
+           text.find_first_not_of("0123456789.") == std::string_view::npos;
+}
+
+} // namespace
+
+std::string PatientAuthority(const MessageContext& context) {
+    const InterfaceSettings& link = context.link;
+    if (!link.assigningAuthority.empty()) {
+        return IsOid(link.assigningAuthority) ? "&" + link.assigningAuthority + "&ISO"
+                                              : link.assigningAuthority;
+    }
+    std::string escaped;
+    AppendHl7Escaped(escaped, link.sendingFacility);
+    return escaped + "&" + InstallationOid(context.installation) + ".1&ISO";
+}
+
+std::string PatientIdSystem(const MessageContext& context) {
+    if (!context.link.patientIdSystem.empty()) {
+        return context.link.patientIdSystem;
+    }
+    return "urn:oid:" + InstallationOid(context.installation) + ".1";
+}
+
+std::string ResultIdSystem(const MessageContext& context) {
+    if (!context.link.resultIdSystem.empty()) {
+        return context.link.resultIdSystem;
+    }
+    return "urn:oid:" + InstallationOid(context.installation) + ".2";
 }
 
 bool HasPatient(const StoredResult& result) {
@@ -218,6 +338,10 @@ std::string ControlId(std::string_view operatorId, const StoredResult& result) {
     id += result.kind == ResultKind::HbA1c ? 'H' : 'G';
     AppendHex(id, hash, 16);
     return id;
+}
+
+std::string ResultKey(std::string_view operatorId, const StoredResult& result) {
+    return result.resultId.empty() ? ControlId(operatorId, result) : result.resultId;
 }
 
 char* PutHex(char* to, std::uint64_t value, int digits) {

@@ -26,6 +26,9 @@ struct StoredResult {
     std::string birthday;    // "YYYYMMDD"; the import's placeholder means not entered
     std::string deviceModel; // the meter's model code when known
     std::string resultId;    // the stored result's own ID; empty when not read with it
+    // The patient ID's stored bytes when they differ from `patientId` (code page 949): older
+    // outboxes named such a result by a control ID made of these bytes.
+    std::string storedPatientId;
 };
 
 // The coded result: what the list shows, split into comparator, number and unit.
@@ -33,13 +36,19 @@ struct CodedValue {
     std::string loinc;
     std::string loincName;
     std::string ucum;       // unit code and text
-    std::string comparator; // "", ">", "<", ">=", "<="
-    std::string number;     // decimal text exactly as the list shows it
+    std::string comparator; // "", ">=", "<="
+    std::string number;     // decimal text exactly as the list shows it in this unit
+    // The operator's target range in the same unit, as decimal texts.
+    std::string low;
+    std::string high;
+    // Where the value lies against it: "N", "H", "L", or ">" / "<" beyond what the meter
+    // measures (HL7 table 0078, FHIR ObservationInterpretation share these codes).
+    std::string flag;
 };
 
-// Codes the value as the all-data list shows it in the operator's units. A "> 14" or "Hi"
-// becomes a comparator with its limit, never a plain number; the limit texts of the mmol/mol
-// list are shown in percent and are coded in percent.
+// Codes the value in the units of `settings` (one code and unit per assay: the limits of
+// the meter are coded in that unit too). A "> 14" or "Hi" becomes a comparator true for the
+// value (">=", "<=") with its limit, never a plain number.
 CodedValue CodeValue(ResultKind kind, std::string_view storedValue, const SettingsStore& settings);
 
 // The meter's placeholder patient ID (glucose records carry no patient) counts as none: a
@@ -52,6 +61,10 @@ std::optional<CalendarDateTime> EnteredBirthday(const StoredResult& result);
 // repeated send carries the same ID and the receiver can drop the copy; at most 20
 // characters as HL7 v2.5.1 allows.
 std::string ControlId(std::string_view operatorId, const StoredResult& result);
+// The identifier a result goes by at the receiver (OBR-3's filler number, the Observation's
+// identifier): its own result ID, the same in every export and send and whatever is edited;
+// the control ID for a result read without one.
+std::string ResultKey(std::string_view operatorId, const StoredResult& result);
 // `digits` lower-case hexadecimal digits of the value's low bits (at most 16).
 void AppendHex(std::string& out, std::uint64_t value, int digits);
 // The same written at `to` (room for `digits` characters); returns the end.
@@ -82,6 +95,21 @@ void AppendHl7Time(std::string& out, const CalendarDateTime& local,
                    const UtcOffsetFunction& offset);
 void AppendFhirTime(std::string& out, const CalendarDateTime& local,
                     const UtcOffsetFunction& offset);
+
+// The display settings with the units the interface sends in (Send_HbA1c_unit,
+// Send_glucose_unit) in place of the operator's display units.
+SettingsStore InterfaceUnits(const MessageContext& context);
+
+// The installation's own OID, "2.25." and its UUID as a decimal number (ITU-T X.667).
+std::string InstallationOid(const Uuid& installation);
+// PID-3.4 as written into the message (sub-components already escaped): the setting, an OID
+// as "&OID&ISO" and a namespace as it is; by default the facility's name with the
+// installation's patient OID.
+std::string PatientAuthority(const MessageContext& context);
+// FHIR identifier systems: the settings, else "urn:oid:" with the installation's patient
+// or result OID.
+std::string PatientIdSystem(const MessageContext& context);
+std::string ResultIdSystem(const MessageContext& context);
 
 // Now in local time (the composed time of new messages).
 CalendarDateTime LocalNow();

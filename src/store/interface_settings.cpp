@@ -6,6 +6,8 @@
 #include <cctype>
 #include <charconv>
 
+#include <sys/stat.h>
+
 namespace qa {
 
 namespace {
@@ -18,7 +20,56 @@ constexpr const char* kReceivingApplicationKey = "Receiving_application";
 constexpr const char* kReceivingFacilityKey = "Receiving_facility";
 constexpr const char* kAckTimeoutKey = "Ack_timeout";
 
+constexpr const char* kAssigningAuthorityKey = "Assigning_authority";
+constexpr const char* kPatientIdSystemKey = "Patient_id_system";
+constexpr const char* kResultIdSystemKey = "Result_id_system";
+constexpr const char* kSendWithoutPatientKey = "Send_without_patient";
+constexpr const char* kSendHbA1cUnitKey = "Send_HbA1c_unit";
+constexpr const char* kSendGlucoseUnitKey = "Send_glucose_unit";
+constexpr const char* kBundleSizeKey = "Bundle_size";
+constexpr const char* kCaFileKey = "Ca_file";
+constexpr const char* kClientCertificateKey = "Client_certificate";
+constexpr const char* kClientKeyKey = "Client_key";
+constexpr const char* kBearerTokenKey = "Bearer_token";
+
 constexpr int kMaxAckTimeoutSeconds = 600;
+
+// An absolute URI as FHIR identifier systems are: a scheme, a colon, and no blank or
+// control character (urn:oid:…, urn:uuid:…, http(s)://…).
+bool IsUri(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon + 1 == text.size() ||
+        !std::isalpha(static_cast<unsigned char>(text[0]))) {
+        return false;
+    }
+    for (std::size_t i = 0; i < colon; ++i) {
+        const char c = text[i];
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= 0x20 || c == 0x7f || c == '|';
+    });
+}
+
+// An HD namespace or OID: printable, none of HL7's delimiters (it goes into a component).
+bool IsAuthority(std::string_view text) {
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '|' || c == '^' ||
+               c == '~' || c == '\\' || c == '&';
+    });
+}
+
+bool ApplyChoice(std::string_view key, std::string_view value, MessageId choices, int& to,
+                 Message& problem) {
+    if (value != "0" && value != "1") {
+        problem = Message(choices, {std::string(key), std::string(value)});
+        return false;
+    }
+    to = value == "1" ? 1 : 0;
+    return true;
+}
 
 bool SameKey(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -49,7 +100,28 @@ std::vector<std::pair<std::string, std::string>> InterfaceEntries(const Interfac
         {kReceivingApplicationKey, OneLine(s.receivingApplication)},
         {kReceivingFacilityKey, OneLine(s.receivingFacility)},
         {kAckTimeoutKey, std::to_string(s.ackTimeoutSeconds)},
+        {kAssigningAuthorityKey, OneLine(s.assigningAuthority)},
+        {kPatientIdSystemKey, OneLine(s.patientIdSystem)},
+        {kResultIdSystemKey, OneLine(s.resultIdSystem)},
+        {kSendWithoutPatientKey, s.sendWithoutPatient ? "1" : "0"},
+        {kSendHbA1cUnitKey, std::to_string(s.sendHbA1cUnit)},
+        {kSendGlucoseUnitKey, std::to_string(s.sendGlucoseUnit)},
+        {kBundleSizeKey, std::to_string(s.bundleSize)},
+        {kCaFileKey, OneLine(s.caFile)},
+        {kClientCertificateKey, OneLine(s.clientCertificate)},
+        {kClientKeyKey, OneLine(s.clientKey)},
+        {kBearerTokenKey, OneLine(s.bearerToken)},
     };
+}
+
+std::vector<std::pair<std::string, std::string>> ShownInterfaceEntries(const InterfaceSettings& s) {
+    auto entries = InterfaceEntries(s);
+    for (auto& [key, value] : entries) {
+        if (key == kBearerTokenKey && !value.empty()) {
+            value = "(set)";
+        }
+    }
+    return entries;
 }
 
 bool IsInterfaceKey(std::string_view key) {
@@ -85,11 +157,63 @@ bool ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key, std:
         settings.ackTimeoutSeconds = seconds;
         return true;
     }
+    if (SameKey(key, kSendWithoutPatientKey)) {
+        int on = 0;
+        if (!ApplyChoice(key, value, MessageId::SettingInterfaceChoices, on, problem)) {
+            return false;
+        }
+        settings.sendWithoutPatient = on != 0;
+        return true;
+    }
+    if (SameKey(key, kSendHbA1cUnitKey)) {
+        return ApplyChoice(key, value, MessageId::SettingHbA1cUnitChoices, settings.sendHbA1cUnit,
+                           problem);
+    }
+    if (SameKey(key, kSendGlucoseUnitKey)) {
+        return ApplyChoice(key, value, MessageId::SettingGlucoseUnitChoices,
+                           settings.sendGlucoseUnit, problem);
+    }
+    if (SameKey(key, kBundleSizeKey)) {
+        int size = 0;
+        auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), size);
+        if (error != std::errc() || end != value.data() + value.size() || size < 1 ||
+            size > kMaxBundleSize) {
+            problem = Message(
+                MessageId::SettingOutOfRange,
+                {std::string(key), "1", std::to_string(kMaxBundleSize), std::string(value)});
+            return false;
+        }
+        settings.bundleSize = size;
+        return true;
+    }
+    if (SameKey(key, kPatientIdSystemKey) || SameKey(key, kResultIdSystemKey)) {
+        if (!value.empty() && !IsUri(value)) {
+            problem =
+                Message(MessageId::SettingIdentifierSystem, {std::string(key), std::string(value)});
+            return false;
+        }
+        (SameKey(key, kPatientIdSystemKey) ? settings.patientIdSystem : settings.resultIdSystem) =
+            std::string(value);
+        return true;
+    }
+    if (SameKey(key, kAssigningAuthorityKey)) {
+        if (!IsAuthority(value)) {
+            problem = Message(MessageId::SettingAssigningAuthority,
+                              {std::string(key), std::string(value)});
+            return false;
+        }
+        settings.assigningAuthority = std::string(value);
+        return true;
+    }
     std::string* text = SameKey(key, kDestinationKey)            ? &settings.destination
                         : SameKey(key, kSendingApplicationKey)   ? &settings.sendingApplication
                         : SameKey(key, kSendingFacilityKey)      ? &settings.sendingFacility
                         : SameKey(key, kReceivingApplicationKey) ? &settings.receivingApplication
                         : SameKey(key, kReceivingFacilityKey)    ? &settings.receivingFacility
+                        : SameKey(key, kCaFileKey)               ? &settings.caFile
+                        : SameKey(key, kClientCertificateKey)    ? &settings.clientCertificate
+                        : SameKey(key, kClientKeyKey)            ? &settings.clientKey
+                        : SameKey(key, kBearerTokenKey)          ? &settings.bearerToken
                                                                  : nullptr;
     if (text == nullptr) {
         problem = Message(MessageId::SettingUnknown, {std::string(key)});
@@ -127,7 +251,11 @@ bool SaveInterfaceSettings(const std::string& path, const InterfaceSettings& set
     for (auto& [key, text] : InterfaceEntries(settings)) {
         changes.push_back({kInterfaceSection, key, std::move(text)});
     }
-    return WriteProfileStrings(path, changes);
+    if (!WriteProfileStrings(path, changes)) {
+        return false;
+    }
+    // The token opens the laboratory's server: the file that holds it is the owner's alone.
+    return settings.bearerToken.empty() || ::chmod(path.c_str(), 0600) == 0;
 }
 
 } // namespace qa

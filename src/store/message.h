@@ -106,6 +106,8 @@ enum class MessageId : int {
     CheckJournal,        // the journal
     CheckPermissions,    // the file, its mode
     CheckUnreadable,     // the file, the system's reason
+    SettingIdentifierSystem,   // the key, the value
+    SettingAssigningAuthority, // the key, the value
 };
 
 struct Message {

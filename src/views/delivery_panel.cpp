@@ -3,6 +3,7 @@
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop/qt/fhir_sender.h"
+#include "interop/qt/tls_mllp_sender.h"
 #include "store/installation_id.h"
 #include "store/output_target.h"
 #include "store/profile_file.h"
@@ -18,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <cerrno>
@@ -99,7 +101,24 @@ interop::DeliveryJob DeliveryPanel::Job(bool send) const {
     job.glucoseFile = files.glucoseMain;
     job.context = Context();
     job.send = send && !job.context.link.destination.empty();
-    job.fhirPoster = interop::FhirSender::Factory();
+    job.fhirPoster = interop::FhirSender::Factory(job.context.link);
+    job.mllpSender = [security = job.context.link](const interop::MllpEndpoint& endpoint,
+                                                   std::chrono::milliseconds timeout) {
+        return interop::MakeMllpSender(endpoint, timeout, security);
+    };
+    // The run goes on in its own thread; the window hears how far it is and never waits.
+    QPointer<DeliveryPanel> panel(const_cast<DeliveryPanel*>(this));
+    job.progress = [panel](int done, int total) {
+        QMetaObject::invokeMethod(
+            panel,
+            [panel, done, total] {
+                if (panel) {
+                    panel->pending_->setText(
+                        DeliveryPanel::tr("Sending: %1 of %2").arg(done).arg(total));
+                }
+            },
+            Qt::QueuedConnection);
+    };
     return job;
 }
 
@@ -210,8 +229,9 @@ bool DeliveryPanel::ExportSelection(const QString& format) {
     interop::MessageContext context = Context();
     // Like the list export: never a device, a link or a file of the data folder.
     std::string refused = CheckOutputTarget(path.toStdString(), users_.DataFolder());
-    if (refused.empty() && !hl7) {
-        // A FHIR file names its entries in the installation's namespace, made on first use.
+    if (refused.empty()) {
+        // Both files name patients and results in the installation's namespace, made on
+        // first use.
         (void)InstallationUuid(users_.DataFolder(), context.installation, refused);
     }
     if (!refused.empty() ||

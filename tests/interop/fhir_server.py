@@ -15,7 +15,15 @@ them); a conditional create of one that exists answers 200. Modes:
   garbage  stores the entries as created does, then answers 200 with a body that is no JSON
   short    stores the entries, then answers a transaction-response with one entry too few
   silent   reads the request and never answers
-With --tls it serves https://127.0.0.1:PORT/fhir with a certificate nobody vouches for.
+  whole    refuses a whole transaction holding an Observation of a patient whose ID starts
+           with "Q" (HTTP 400 with an OperationOutcome, nothing stored); takes the others
+  limit    refuses a whole transaction of more than 8 entries, as a server in strict
+           isolation does; takes the others
+  fold     finds Patients by identifier regardless of case, as a server whose search
+           folds case does: a conditional create of "p1" finds the Patient of "P1"
+With --tls it serves https://127.0.0.1:PORT/fhir with the certificate given (by default one
+nobody vouches for). With --token every request must carry "Authorization: Bearer TOKEN", or
+it is answered 401.
 The server ends by itself after --lifetime seconds, so a failed test never leaves it behind.
 """
 import argparse
@@ -27,15 +35,12 @@ import time
 from urllib.parse import quote
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-CONTROL_SYSTEM = "urn:quorina1c:result-id"
 OBSERVATION_REASON = "Observation code not accepted by this server"
 PATIENT_REASON = "Patient identifier not accepted by this server"
 
 
 def identifier_of(resource):
     identifiers = resource.get("identifier", [])
-    if resource.get("resourceType") == "Observation":
-        identifiers = [i for i in identifiers if i.get("system") == CONTROL_SYSTEM]
     return identifiers[0].get("value", "") if identifiers else ""
 
 
@@ -49,10 +54,12 @@ def main():
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--folder", required=True)
     parser.add_argument("--mode", required=True,
-                        choices=["created", "refuse", "error", "garbage", "short", "silent"])
+                        choices=["created", "refuse", "error", "garbage", "short", "silent",
+                                 "whole", "limit", "fold"])
     parser.add_argument("--lifetime", type=float, default=60.0)
     parser.add_argument("--tls", help="serve https with this certificate and key (PEM, one file "
                         "each: CERT,KEY)")
+    parser.add_argument("--token", help="the bearer token every request must carry")
     args = parser.parse_args()
     store_path = os.path.join(args.folder, "store.json")
     lock = threading.Lock()
@@ -88,6 +95,9 @@ def main():
             if args.mode == "silent":
                 time.sleep(args.lifetime)
                 return
+            if args.token and self.headers.get("Authorization", "") != "Bearer " + args.token:
+                self.answer(401, outcome("not authorised"))
+                return
             with lock:
                 posted = sorted(p for p in os.listdir(args.folder) if p.startswith("posted-"))
                 name = os.path.join(args.folder, "posted-%04d.json" % len(posted))
@@ -111,12 +121,24 @@ def main():
                 return 400, outcome("not a transaction Bundle"), []
             if args.mode == "error":
                 return 500, outcome("the database is down"), []
+            entries_sent = bundle.get("entry", [])
+            if args.mode == "limit" and len(entries_sent) > 8:
+                return 400, outcome("Transaction requires strict isolation but has too many "
+                                    "entries"), []
+            if args.mode == "whole":
+                for entry in entries_sent:
+                    resource = entry.get("resource", {})
+                    patient = resource.get("subject", {}).get("identifier", {}).get("value", "")
+                    if resource.get("resourceType") == "Observation" and patient.startswith("Q"):
+                        return 400, outcome(OBSERVATION_REASON), []
             store = load_store()
             answers, entries = [], []
             for entry in bundle.get("entry", []):
                 resource = entry.get("resource", {})
                 kind = resource.get("resourceType", "")
                 key = identifier_of(resource)
+                if args.mode == "fold" and kind == "Patient":
+                    key = key.lower()
                 patient = resource.get("subject", {}).get("identifier", {}).get("value", "")
                 refused = args.mode == "refuse" and (
                     (kind == "Observation" and patient.startswith("Q")) or

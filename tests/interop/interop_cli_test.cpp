@@ -1,4 +1,5 @@
 #include "app/cli.h"
+#include "interop/delivery.h"
 #include "interop/outbox.h"
 #include "interop/result_mapping.h"
 #include "interop_support.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
@@ -82,16 +84,34 @@ TEST(InteropCli, SettingsExportHl7AndFhirReadBackIndependently) {
     TempDir dir;
     const std::string data = dir.File("data");
     StoreResults(data, kRows);
-    CliRun set =
-        Cli(data, {"settings", "set", "Interface=1", "Destination=mllp://lis:2575",
-                   "Sending_facility=Ward|7", "receiving_application=LIS", "HbA1c_unit=1"});
+    // The interface sends mmol/mol while the window shows percent.
+    CliRun set = Cli(data, {"settings", "set", "Interface=1", "Destination=mllp://lis:2575",
+                            "Sending_facility=Ward|7", "receiving_application=LIS",
+                            "Send_HbA1c_unit=1", "Bearer_token=tok-123456", "Bundle_size=25"});
     ASSERT_EQ(set.code, 0) << set.err;
     CliRun show = Cli(data, {"settings", "show"});
-    EXPECT_NE(show.out.find("HbA1c_unit=1\n"), std::string::npos);
+    EXPECT_NE(show.out.find("HbA1c_unit=0\n"), std::string::npos);
+    EXPECT_NE(show.out.find("Send_HbA1c_unit=1\n"), std::string::npos);
     EXPECT_NE(show.out.find("Interface=1\nDestination=mllp://lis:2575\n"), std::string::npos);
     EXPECT_NE(show.out.find("Sending_facility=Ward|7\n"), std::string::npos);
-    EXPECT_EQ(Cli(data, {"settings", "set", "Interface=yes"}).code, 2);
-    EXPECT_EQ(Cli(data, {"settings", "set", "Ack_timeout=0"}).code, 2);
+    EXPECT_NE(show.out.find("Bundle_size=25\n"), std::string::npos);
+    // The token opens the laboratory's server: never printed, its file the owner's alone.
+    EXPECT_NE(show.out.find("Bearer_token=(set)\n"), std::string::npos);
+    EXPECT_EQ(show.out.find("tok-123456"), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(data + "/" + kDefaultUserId + "_set_info.ini").permissions() &
+                  (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none);
+    for (const char* bad : {"Interface=yes", "Ack_timeout=0", "Bundle_size=0", "Bundle_size=1001",
+                            "Send_glucose_unit=2", "Patient_id_system=not a uri",
+                            "Result_id_system=urn", "Assigning_authority=A^B"}) {
+        CliRun refused = Cli(data, {"settings", "set", bad});
+        EXPECT_EQ(refused.code, 2) << bad;
+        EXPECT_EQ(refused.err.find("tok-123456"), std::string::npos);
+    }
+    ASSERT_EQ(Cli(data, {"settings", "set", "Patient_id_system=urn:oid:1.2.410.1",
+                         "Assigning_authority=1.2.410.1"})
+                  .code,
+              0);
 
     ASSERT_EQ(Cli(data, {"export", "--format", "hl7", "--out", dir.File("r.hl7")}).code, 0);
     Readback hl7 = ReadHl7WithPython(dir.File("r.hl7"));
@@ -99,11 +119,18 @@ TEST(InteropCli, SettingsExportHl7AndFhirReadBackIndependently) {
     EXPECT_EQ(hl7.values["messages"], "3") << "the HbA1c list, as csv exports it";
     // Newest first, as the list shows them.
     EXPECT_EQ(hl7.values["m2.patient_id"], kHostileId);
-    EXPECT_EQ(hl7.values["m2.patient_id_authority"], "Ward|7");
+    EXPECT_EQ(hl7.values["m2.patient_id_authority"], "&1.2.410.1&ISO");
+    EXPECT_EQ(hl7.values["m2.patient_id_type"], "MR");
     EXPECT_EQ(hl7.values["m2.obx_code.1"], "59261-8");
     EXPECT_EQ(hl7.values["m2.obx_value.1"], "48");
-    EXPECT_EQ(hl7.values["m1.obx_value.1"], ">");
-    EXPECT_EQ(hl7.values["m1.obx_value.2"], "14");
+    EXPECT_EQ(hl7.values["m1.obx_code.1"], "59261-8") << "one code for the assay";
+    EXPECT_EQ(hl7.values["m1.obx_value.1"], ">=");
+    EXPECT_EQ(hl7.values["m1.obx_value.2"], "130");
+    EXPECT_EQ(hl7.values["m1.obx_flags"], ">");
+    EXPECT_EQ(hl7.values["m2.obx_range"], "26-50");
+    // OBR-3 is the result's own ID: a UUID, one per result.
+    EXPECT_EQ(hl7.values["m2.obr_filler"].size(), 36u) << hl7.values["m2.obr_filler"];
+    EXPECT_NE(hl7.values["m2.obr_filler"], hl7.values["m1.obr_filler"]);
     EXPECT_EQ(hl7.values["m0.sending_facility"], "Ward|7");
     EXPECT_EQ(hl7.values["m0.obx_observer"], kDefaultUserId);
 
@@ -176,8 +203,8 @@ TEST(InteropCli, FhirEntryNamesBelongToTheDataFolder) {
     EXPECT_EQ(damaged.code, 1);
     EXPECT_NE(damaged.err.find(kInstallationIdFileName), std::string::npos) << damaged.err;
     EXPECT_FALSE(FileExists(dir.File("d.json")));
-    EXPECT_EQ(Cli(other, {"export", "--format", "hl7", "--out", dir.File("d.hl7")}).code, 0)
-        << "HL7 names no entries";
+    EXPECT_EQ(Cli(other, {"export", "--format", "hl7", "--out", dir.File("d.hl7")}).code, 1)
+        << "HL7 names the patients' assigning authority by the installation too";
 }
 
 // The program itself, killed between sending a message and its acknowledgement: the result
@@ -209,7 +236,9 @@ TEST(InteropCli, SendThroughOutageRefusalAndAKilledSender) {
         Outbox outbox;
         std::string error;
         ASSERT_TRUE(outbox.Open(Outbox::PathFor(data, kDefaultUserId), error)) << error;
-        EXPECT_EQ(outbox.Count(DeliveryState::Pending), 4) << "nothing lost, nothing sent";
+        // The glucose result has the meter's placeholder for a patient: held, never sent.
+        EXPECT_EQ(outbox.Count(DeliveryState::Pending), 3) << "nothing lost, nothing sent";
+        EXPECT_EQ(outbox.CountHeldFor(kNoPatientReason), 1);
         EXPECT_EQ(outbox.Count(DeliveryState::Sent), 0);
     }
     {
@@ -229,19 +258,20 @@ TEST(InteropCli, SendThroughOutageRefusalAndAKilledSender) {
         // Sent again only when asked.
         MllpListener accepting(dir.Path(), "aa");
         CliRun run = Cli(data, {"send", "--to", accepting.url(), "--retry-held"});
-        EXPECT_EQ(run.code, 0) << run.err;
-        EXPECT_EQ(run.out, "보냄 4, 대기 0\n");
+        EXPECT_EQ(run.code, 1) << "the result without a patient stays held";
+        EXPECT_EQ(run.out, "보냄 3, 대기 1\n");
+        EXPECT_NE(run.err.find("환자 없이 보류된 결과: 1건"), std::string::npos) << run.err;
         CliRun again = Cli(data, {"send", "--to", accepting.url()});
-        EXPECT_EQ(again.code, 0);
-        EXPECT_EQ(again.out, "보냄 0, 대기 0\n");
+        EXPECT_EQ(again.code, 1);
+        EXPECT_EQ(again.out, "보냄 0, 대기 1\n");
         accepting.Stop();
         std::vector<std::string> all = accepting.Received();
-        // silent: 1, refusing: 4, accepting: 4 — the first message three times, same ID.
-        ASSERT_EQ(all.size(), 9u);
+        // silent: 1, refusing: 3, accepting: 3 — the first message three times, same ID.
+        ASSERT_EQ(all.size(), 7u);
         EXPECT_EQ(all[0], ids[0]);
         EXPECT_EQ(all[1], ids[0]) << "the killed send goes again first, with its control ID";
-        EXPECT_EQ(all[5], ids[0]);
-        std::vector<std::string> last(all.begin() + 5, all.end());
+        EXPECT_EQ(all[4], ids[0]);
+        std::vector<std::string> last(all.begin() + 4, all.end());
         std::sort(last.begin(), last.end());
         EXPECT_EQ(std::unique(last.begin(), last.end()), last.end()) << "each once when accepted";
     }
@@ -289,11 +319,12 @@ TEST(InteropCli, SendToAFhirServer) {
         ASSERT_EQ(Cli(data, {"settings", "set", "Destination=" + refusing.url()}).code, 0);
         CliRun run = Cli(data, {"send"});
         EXPECT_EQ(run.code, 1);
-        EXPECT_EQ(run.out, "보냄 4, 대기 1\n");
+        // The Q9 result refused, the glucose result held for want of a patient.
+        EXPECT_EQ(run.out, "보냄 3, 대기 2\n");
         EXPECT_NE(run.err.find("Observation code not accepted by this server"), std::string::npos)
             << run.err;
         CliRun again = Cli(data, {"send"});
-        EXPECT_EQ(again.out, "보냄 0, 대기 1\n") << "held until asked";
+        EXPECT_EQ(again.out, "보냄 0, 대기 2\n") << "held until asked";
         EXPECT_EQ(again.code, 1);
         refusing.Stop();
     }
@@ -301,8 +332,9 @@ TEST(InteropCli, SendToAFhirServer) {
         FhirServer accepting(dir.Path(), "created");
         ASSERT_EQ(Cli(data, {"settings", "set", "lang=1"}).code, 0);
         CliRun run = Cli(data, {"send", "--to", accepting.url(), "--retry-held"});
-        EXPECT_EQ(run.code, 0) << run.err;
-        EXPECT_EQ(run.out, "sent 1, pending 0\n");
+        EXPECT_EQ(run.code, 1) << run.err;
+        EXPECT_EQ(run.out, "sent 1, pending 1\n");
+        EXPECT_NE(run.err.find("held without a patient: 1"), std::string::npos) << run.err;
         accepting.Stop();
         std::vector<FhirServer::Post> posts = accepting.Posts();
         ASSERT_EQ(posts.size(), 3u) << "the failed one, the refusing one, the last";

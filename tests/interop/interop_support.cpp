@@ -1,7 +1,7 @@
 #include "interop_support.h"
-
 #include "temp_dir.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -69,21 +69,24 @@ std::string Quote(const std::string& text) {
 }
 
 std::vector<std::string> ListenerArgs(const std::string& folder, const std::string& mode,
-                                      int lifetime) {
-    return {"/usr/bin/python3",
-            InteropTestDir() + "/mllp_listener.py",
-            "--port-file",
-            folder + "/port-" + mode,
-            "--log",
-            folder + "/received.jsonl",
-            "--mode",
-            mode,
-            "--lifetime",
-            std::to_string(lifetime)};
+                                      int lifetime, const std::vector<std::string>& extra) {
+    std::vector<std::string> args = {"/usr/bin/python3",
+                                     InteropTestDir() + "/mllp_listener.py",
+                                     "--port-file",
+                                     folder + "/port-" + mode,
+                                     "--log",
+                                     folder + "/received.jsonl",
+                                     "--mode",
+                                     mode,
+                                     "--lifetime",
+                                     std::to_string(lifetime)};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
 }
 
 std::vector<std::string> FhirServerArgs(const std::string& folder, const std::string& mode,
-                                        int lifetime, bool tls) {
+                                        int lifetime, bool tls,
+                                        const std::vector<std::string>& extra) {
     std::vector<std::string> args = {"/usr/bin/python3", InteropTestDir() + "/fhir_server.py",
                                      "--port-file",      folder + "/fhir-port-" + mode,
                                      "--folder",         folder,
@@ -94,6 +97,7 @@ std::vector<std::string> FhirServerArgs(const std::string& folder, const std::st
         args.push_back("--tls");
         args.push_back(dir + "untrusted-test-cert.pem," + dir + "untrusted-test-key.pem");
     }
+    args.insert(args.end(), extra.begin(), extra.end());
     return args;
 }
 
@@ -218,8 +222,9 @@ int ChildProcess::Wait(std::chrono::milliseconds timeout) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-MllpListener::MllpListener(const std::string& folder, const std::string& mode, int lifetime)
-    : log_(folder + "/received.jsonl"), process_(ListenerArgs(folder, mode, lifetime)) {
+MllpListener::MllpListener(const std::string& folder, const std::string& mode, int lifetime,
+                           const std::vector<std::string>& extra)
+    : log_(folder + "/received.jsonl"), process_(ListenerArgs(folder, mode, lifetime, extra)) {
     const std::string portFile = folder + "/port-" + mode;
     if (!WaitUntil([&] { return FileExists(portFile); }, std::chrono::seconds(15))) {
         throw std::runtime_error("the MLLP listener did not start");
@@ -262,8 +267,10 @@ void MllpListener::Stop() {
 
 namespace qa::test {
 
-FhirServer::FhirServer(const std::string& folder, const std::string& mode, int lifetime, bool tls)
-    : folder_(folder), tls_(tls), process_(FhirServerArgs(folder, mode, lifetime, tls)) {
+FhirServer::FhirServer(const std::string& folder, const std::string& mode, int lifetime, bool tls,
+                       const std::vector<std::string>& extra)
+    : folder_(folder), tls_(tls || std::find(extra.begin(), extra.end(), "--tls") != extra.end()),
+      process_(FhirServerArgs(folder, mode, lifetime, tls, extra)) {
     const std::string portFile = folder + "/fhir-port-" + mode;
     if (!WaitUntil([&] { return FileExists(portFile); }, std::chrono::seconds(15))) {
         throw std::runtime_error("the FHIR server did not start");

@@ -50,7 +50,9 @@ private:
 // The python3-hl7 MLLP server of tests/interop, on a free loopback port.
 class MllpListener {
 public:
-    MllpListener(const std::string& folder, const std::string& mode, int lifetimeSeconds = 60);
+    // `extra`: further arguments of mllp_listener.py (--tls CERT,KEY).
+    MllpListener(const std::string& folder, const std::string& mode, int lifetimeSeconds = 60,
+                 const std::vector<std::string>& extra = {});
     int port() const { return port_; }
     std::string url() const { return "mllp://127.0.0.1:" + std::to_string(port_); }
     // Control IDs received, in order.
@@ -76,9 +78,10 @@ public:
         // "Observation:<control ID>" or "Patient:<patient ID>" with the status its entry got
         std::vector<std::pair<std::string, int>> entries;
     };
-    // `tls`: https with the self-signed certificate of tests/interop/tls.
+    // `tls`: https with the self-signed certificate of tests/interop/tls. `extra`: further
+    // arguments of fhir_server.py (--tls CERT,KEY with another certificate, --token T).
     FhirServer(const std::string& folder, const std::string& mode, int lifetimeSeconds = 60,
-               bool tls = false);
+               bool tls = false, const std::vector<std::string>& extra = {});
     int port() const { return port_; }
     std::string url() const {
         return (tls_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) +

@@ -19,10 +19,13 @@ namespace {
 // Every delimiter of HL7 v2 in one patient ID.
 const std::string kHostileId = "A|B^C~D\\E&F";
 
+// The units the interface sends in; the display shows the other ones, which must not matter.
 MessageContext Context(int hba1cUnit = 0, int glucoseUnit = 0) {
     MessageContext context;
-    context.display.hba1cUnit = hba1cUnit;
-    context.display.glucoseUnit = glucoseUnit;
+    context.link.sendHbA1cUnit = hba1cUnit;
+    context.link.sendGlucoseUnit = glucoseUnit;
+    context.display.hba1cUnit = 1 - hba1cUnit;
+    context.display.glucoseUnit = 1 - glucoseUnit;
     context.link.sendingApplication = "QuorinA1c";
     context.link.sendingFacility = "Ward 3&4";
     context.link.receivingApplication = "LIS^main";
@@ -92,10 +95,13 @@ TEST(ResultCoding, ValuesCodesAndUnitsFollowTheList) {
     const Case cases[] = {
         {ResultKind::HbA1c, 0, "0650", "4548-4", "", "6.5", "%"},
         {ResultKind::HbA1c, 0, "0655", "4548-4", "", "6.6", "%"}, // as the list rounds it
-        {ResultKind::HbA1c, 0, "1400", "4548-4", ">", "14", "%"},
-        {ResultKind::HbA1c, 0, "0400", "4548-4", "<", "4", "%"},
+        // 14.00 % is a reading of 14: the comparator holds for the value itself.
+        {ResultKind::HbA1c, 0, "1400", "4548-4", ">=", "14", "%"},
+        {ResultKind::HbA1c, 0, "0400", "4548-4", "<=", "4", "%"},
         {ResultKind::HbA1c, 1, "0650", "59261-8", "", "48", "mmol/mol"},
-        {ResultKind::HbA1c, 1, "1520", "4548-4", ">", "14", "%"}, // the list shows "> 14  %"
+        // The list shows "> 14  %" in mmol/mol; the interface keeps one unit for the assay.
+        {ResultKind::HbA1c, 1, "1520", "59261-8", ">=", "130", "mmol/mol"},
+        {ResultKind::HbA1c, 1, "0390", "59261-8", "<=", "20", "mmol/mol"},
         {ResultKind::Glucose, 0, "104", "41653-7", "", "104", "mg/dL"},
         {ResultKind::Glucose, 0, "600", "41653-7", ">=", "600", "mg/dL"},
         {ResultKind::Glucose, 0, "010", "41653-7", "<=", "10", "mg/dL"},
@@ -113,7 +119,7 @@ TEST(ResultCoding, ValuesCodesAndUnitsFollowTheList) {
         EXPECT_EQ(coded.comparator, c.comparator);
         EXPECT_EQ(coded.number, c.number);
         EXPECT_EQ(coded.ucum, c.ucum);
-        if (c.kind == ResultKind::HbA1c) {
+        if (c.kind == ResultKind::HbA1c && c.comparator[0] == '\0') {
             EXPECT_NE(FormatHbA1cText(settings, c.stored, false).find(c.number), std::string::npos);
         }
     }
@@ -296,7 +302,12 @@ TEST(Fhir, EntryUuidsAreNamedInTheInstallationsNamespace) {
     EXPECT_EQ(elsewhere.find(observation), std::string::npos);
     const std::regex uuid(
         "urn:uuid:[0-9a-f]{8}-[0-9a-f]{4}-5[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}");
-    EXPECT_EQ(std::regex_replace(elsewhere, uuid, "U"), std::regex_replace(bundle, uuid, "U"));
+    const std::regex oid("2\\.25\\.[0-9]+");
+    EXPECT_EQ(std::regex_replace(std::regex_replace(elsewhere, uuid, "U"), oid, "O"),
+              std::regex_replace(std::regex_replace(bundle, uuid, "U"), oid, "O"));
+    EXPECT_NE(elsewhere.find("urn:oid:" + InstallationOid(other.installation) + ".2"),
+              std::string::npos)
+        << "the results' identifier system is the installation's own";
 }
 
 TEST(Hl7, EscapingRoundTripsEveryDelimiterAndControlCharacter) {
@@ -319,6 +330,7 @@ TEST(Hl7, MessagesAndBatchesReadBackByPythonHl7) {
     TempDir dir;
     MessageContext context = Context();
     StoredResult hostile = HbA1c("0650", kHostileId);
+    hostile.resultId = "4d3c2b1a-0000-4000-8000-00000000c0de";
     hostile.patientName = "Kim^Min|ho";
     hostile.birthday = "19800215";
     StoredResult high = HbA1c("1450", "P&1");
@@ -353,8 +365,10 @@ TEST(Hl7, MessagesAndBatchesReadBackByPythonHl7) {
     EXPECT_EQ(f["m0.version"], "2.5.1");
     EXPECT_EQ(f["m0.control_id"], ControlId("nurse~1", hostile));
     EXPECT_EQ(f["m0.patient_id"], kHostileId);
-    EXPECT_EQ(f["m0.patient_id_authority"], "Ward 3&4");
-    EXPECT_EQ(f["m0.patient_id_type"], "PI");
+    // The facility's name with the installation's OID for its patients (this context's
+    // installation is the zero UUID).
+    EXPECT_EQ(f["m0.patient_id_authority"], "Ward 3&4&2.25.0.1&ISO");
+    EXPECT_EQ(f["m0.patient_id_type"], "MR");
     EXPECT_EQ(f["m0.birth_date"], "19800215");
     EXPECT_EQ(f["m0.obr_code.1"], "4548-4");
     EXPECT_EQ(f["m0.obr_time"], "20261207143000+0900");
@@ -371,8 +385,16 @@ TEST(Hl7, MessagesAndBatchesReadBackByPythonHl7) {
     EXPECT_EQ(f["m1.patient_id"], "P&1");
     EXPECT_EQ(f["m1.birth_date"], "") << "the import's placeholder is no birth date";
     EXPECT_EQ(f["m1.obx_type"], "SN");
-    EXPECT_EQ(f["m1.obx_value.1"], ">");
+    EXPECT_EQ(f["m1.obx_value.1"], ">=");
     EXPECT_EQ(f["m1.obx_value.2"], "14");
+    // Against the operator's target range (4.5 to 6.7 %): in range, and beyond the scale.
+    EXPECT_EQ(f["m0.obx_range"], "4.5-6.7");
+    EXPECT_EQ(f["m0.obx_flags"], "N");
+    EXPECT_EQ(f["m1.obx_flags"], ">");
+    EXPECT_EQ(f["m0.obr_reported"], "20261208091530+0900");
+    // OBR-3: the result's own ID when it has one, else (read without it) its control ID.
+    EXPECT_EQ(f["m0.obr_filler"], "4d3c2b1a-0000-4000-8000-00000000c0de");
+    EXPECT_EQ(f["m1.obr_filler"], f["m1.control_id"]);
     EXPECT_NE(f["m1.control_id"], f["m0.control_id"]);
 
     // Glucose results carry no patient: no PID, rather than a made-up patient.
@@ -411,6 +433,7 @@ TEST(Fhir, BundleValidatesAndReadsBack) {
     TempDir dir;
     MessageContext context = Context(1, 1);
     StoredResult first = HbA1c("0650", kHostileId);
+    first.resultId = "0b7e5c2a-9d41-4f3a-8c6e-2a1f0e9d8c7b";
     first.patientName = "Kim \"Min\"\x01\xff";
     first.birthday = "19800215";
     StoredResult second = HbA1c("1450", kHostileId); // same patient: one Patient entry
@@ -427,15 +450,14 @@ TEST(Fhir, BundleValidatesAndReadsBack) {
     EXPECT_EQ(EntryTypes(f),
               (std::vector<std::string>{"Patient", "Observation", "Observation", "Observation"}));
 
-    const std::string system = "urn:quorina1c:patient-id:Ward%203%264";
+    const std::string system = "urn:oid:2.25.0.1";
     EXPECT_EQ(f["entry.0.resource.identifier.0.system"], system);
     EXPECT_EQ(f["entry.0.resource.identifier.0.value"], kHostileId);
     EXPECT_EQ(f["entry.0.resource.name.0.text"], "Kim \"Min\"\x01\xef\xbf\xbd");
     EXPECT_EQ(f["entry.0.resource.birthDate"], "1980-02-15");
     EXPECT_EQ(f["entry.0.request.method"], "POST");
-    EXPECT_EQ(
-        f["entry.0.request.ifNoneExist"],
-        "identifier=urn%3Aquorina1c%3Apatient-id%3AWard%25203%25264|A%5C%7CB%5EC~D%5C%5CE%26F");
+    EXPECT_EQ(f["entry.0.request.ifNoneExist"],
+              "identifier=urn%3Aoid%3A2.25.0.1|A%5C%7CB%5EC~D%5C%5CE%26F");
 
     const std::string o = "entry.1.resource.";
     EXPECT_EQ(f[o + "status"], "final");
@@ -451,14 +473,24 @@ TEST(Fhir, BundleValidatesAndReadsBack) {
     EXPECT_EQ(f[o + "subject.identifier.system"], system);
     EXPECT_EQ(f[o + "subject.reference"], f["entry.0.fullUrl"]);
     EXPECT_EQ(f[o + "performer.0.identifier.value"], "nurse~1");
-    EXPECT_EQ(f[o + "identifier.0.value"], ControlId("nurse~1", first));
+    EXPECT_EQ(f[o + "identifier.0.value"], first.resultId) << "the result's own ID";
+    EXPECT_EQ(f["entry.1.request.ifNoneExist"],
+              "identifier=urn%3Aoid%3A2.25.0.2|" + first.resultId);
     EXPECT_EQ(f["entry.1.request.url"], "Observation");
 
     const std::string high = "entry.2.resource.valueQuantity.";
-    EXPECT_EQ(f[high + "comparator"], ">");
-    EXPECT_EQ(f[high + "value"], "14");
-    EXPECT_EQ(f[high + "code"], "%");
-    EXPECT_EQ(f["entry.2.resource.code.coding.0.code"], "4548-4");
+    EXPECT_EQ(f[high + "comparator"], ">=");
+    EXPECT_EQ(f[high + "value"], "130");
+    EXPECT_EQ(f[high + "code"], "mmol/mol");
+    EXPECT_EQ(f["entry.2.resource.code.coding.0.code"], "59261-8") << "one code per assay";
+    EXPECT_EQ(f["entry.2.resource.interpretation.0.coding.0.code"], ">");
+    // The operator's target range (4.5 to 6.7 %) in the unit sent, as a treatment range.
+    EXPECT_EQ(f[o + "referenceRange.0.low.value"], "26");
+    EXPECT_EQ(f[o + "referenceRange.0.high.value"], "50");
+    EXPECT_EQ(f[o + "referenceRange.0.high.code"], "mmol/mol");
+    EXPECT_EQ(f[o + "referenceRange.0.type.coding.0.code"], "treatment");
+    EXPECT_EQ(f[o + "interpretation.0.coding.0.code"], "N");
+    EXPECT_EQ(f[o + "issued"], "2026-12-08T09:15:30+09:00");
 
     const std::string g = "entry.3.resource.";
     EXPECT_EQ(f[g + "code.coding.0.code"], "14743-9");

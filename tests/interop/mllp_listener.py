@@ -11,12 +11,19 @@ accepts connections. Every message is parsed by python3-hl7 and recorded as one 
   late      first a late AA for another message's control ID, then the AA of this one
   unknown   acknowledge with a code that is none of HL7's acknowledgement codes
   not-ack   answer AA with this message's control ID inside a message that is no ACK
+  close     acknowledge with AA, then close the connection (a receiver that takes one message
+            per connection)
+  two-msa   one ACK holding two MSA segments: AE, then AA
+  echo      the message itself sent back with an MSA AA of its control ID appended
+  slow      acknowledge with AA a fifth of a second after each message
+With --tls CERT,KEY it speaks MLLP over TLS with that certificate (mllps://).
 The listener ends by itself after --lifetime seconds, so a failed test never leaves it behind.
 """
 import argparse
 import asyncio
 import json
 import os
+import ssl
 
 import hl7
 from hl7.mllp import start_hl7_server
@@ -32,13 +39,14 @@ def record(log_path, message):
     try:
         pid = message.segment("PID")
         entry["patient_id"] = message.unescape(str(pid(3)(1)(1)))
+        entry["patient_name"] = message.unescape(str(pid(5))) if len(pid) > 5 else ""
     except KeyError:
         entry["patient_id"] = None
     obx = message.segment("OBX")
     entry["value_type"] = str(obx(2))
     entry["value"] = str(obx(5))
     with open(log_path, "a", encoding="utf-8") as log:
-        log.write(json.dumps(entry) + "\n")
+        log.write(json.dumps(entry, ensure_ascii=False) + "\n")
         log.flush()
         os.fsync(log.fileno())
 
@@ -49,10 +57,12 @@ async def main():
     parser.add_argument("--log", required=True)
     parser.add_argument(
         "--mode",
-        choices=["aa", "ae", "silent", "other-id", "late", "unknown", "not-ack"],
+        choices=["aa", "ae", "silent", "other-id", "late", "unknown", "not-ack", "close",
+                 "two-msa", "echo", "slow"],
         required=True,
     )
     parser.add_argument("--lifetime", type=float, default=60.0)
+    parser.add_argument("--tls", help="serve MLLP over TLS with this certificate and key (PEM)")
     args = parser.parse_args()
 
     def answer(message, code, control_id=None, message_type=None):
@@ -77,8 +87,16 @@ async def main():
                 own = str(message.segment("MSH")(10))
                 if args.mode == "silent":
                     continue
-                if args.mode in ("aa", "ae"):
-                    texts = [answer(message, args.mode.upper())]
+                if args.mode in ("aa", "ae", "close"):
+                    texts = [answer(message, "AE" if args.mode == "ae" else "AA")]
+                elif args.mode == "slow":
+                    await asyncio.sleep(0.2)
+                    texts = [answer(message, "AA")]
+                elif args.mode == "two-msa":
+                    refused = answer(message, "AE")
+                    texts = [refused + "MSA|AA|" + own + "\r"]
+                elif args.mode == "echo":
+                    texts = [str(message).rstrip("\r") + "\rMSA|AA|" + own + "\r"]
                 elif args.mode == "other-id":
                     texts = [answer(message, "AA", control_id=previous)]
                 elif args.mode == "late":
@@ -91,12 +109,19 @@ async def main():
                 for text in texts:
                     writer.writemessage(text)
                 await writer.drain()
+                if args.mode == "close":
+                    break
         except asyncio.IncompleteReadError:
             pass
         finally:
             writer.close()
 
-    server = await start_hl7_server(serve, host="127.0.0.1", port=0, encoding="utf-8")
+    tls = None
+    if args.tls:
+        cert, key = args.tls.split(",")
+        tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        tls.load_cert_chain(cert, key)
+    server = await start_hl7_server(serve, host="127.0.0.1", port=0, encoding="utf-8", ssl=tls)
     port = server.sockets[0].getsockname()[1]
     temp = args.port_file + ".part"
     with open(temp, "w") as out:

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
 #include <QTimer>
 #include <QUrl>
 
@@ -104,16 +108,15 @@ FhirVerdict VerdictOf(int status, const QJsonObject& entry) {
     return {};
 }
 
-// The control ID an Observation of our Bundles carries.
+// The control ID an Observation of our Bundles carries: its one identifier, whatever
+// system the site gave the results.
 QString ControlIdOf(const QJsonObject& resource) {
-    for (const QJsonValue& identifier : resource.value(QStringLiteral("identifier")).toArray()) {
-        const QJsonObject object = identifier.toObject();
-        if (object.value(QStringLiteral("system")).toString() ==
-            QString::fromLatin1(kControlIdSystem)) {
-            return object.value(QStringLiteral("value")).toString();
-        }
-    }
-    return {};
+    return resource.value(QStringLiteral("identifier"))
+        .toArray()
+        .at(0)
+        .toObject()
+        .value(QStringLiteral("value"))
+        .toString();
 }
 
 // An identifier as "identifier|system|value"; empty without a value.
@@ -124,6 +127,39 @@ QString IdentifierKey(const QJsonObject& identifier) {
     }
     return QStringLiteral("identifier|") + identifier.value(QStringLiteral("system")).toString() +
            QLatin1Char('|') + value;
+}
+
+// "Patient/<id>" from an entry's response.location ("Patient/7/_history/1", or the same
+// after the server's base URL); empty when it names no resource of that type.
+QString ServerReference(const QJsonObject& responseEntry, const QString& type) {
+    const QString location = responseEntry.value(QStringLiteral("response"))
+                                 .toObject()
+                                 .value(QStringLiteral("location"))
+                                 .toString();
+    const QStringList parts = location.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (qsizetype i = parts.size() - 2; i >= 0; --i) {
+        if (parts.at(i) == type && parts.at(i + 1) != QStringLiteral("_history")) {
+            return type + QLatin1Char('/') + parts.at(i + 1);
+        }
+    }
+    return {};
+}
+
+// Whether a reference ("Patient/7", or the same after a base URL) names `server`.
+bool SameReference(const QString& reference, const QString& server) {
+    return reference == server || reference.endsWith(QLatin1Char('/') + server);
+}
+
+// Whether the resource carries the identifier exactly (system and value, case and all).
+bool HasIdentifier(const QJsonObject& resource, const QJsonObject& identifier) {
+    for (const QJsonValue& own : resource.value(QStringLiteral("identifier")).toArray()) {
+        const QJsonObject object = own.toObject();
+        if (object.value(QStringLiteral("system")) == identifier.value(QStringLiteral("system")) &&
+            object.value(QStringLiteral("value")) == identifier.value(QStringLiteral("value"))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 FhirReply NotAnswered(std::string problem) {
@@ -138,10 +174,14 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
     const QJsonDocument answer = ParseJson(body);
     if (httpStatus < 200 || httpStatus >= 300) {
         std::string problem = "the FHIR server answered HTTP " + std::to_string(httpStatus);
-        if (std::string why = OutcomeText(answer.object()); !why.empty()) {
+        std::string why = OutcomeText(answer.object());
+        if (!why.empty()) {
             problem += ": " + why;
         }
-        return NotAnswered(std::move(problem));
+        FhirReply reply = NotAnswered(std::move(problem));
+        reply.httpStatus = httpStatus;
+        reply.reason = std::move(why);
+        return reply;
     }
     const QJsonObject bundle = answer.object();
     const QString type = bundle.value(QStringLiteral("type")).toString();
@@ -160,6 +200,9 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
     // Patient was refused is held with that reason, since the server either refused it too
     // or filed it under no patient; one whose Patient has no outcome stays pending.
     QHash<QString, FhirVerdict> patients;
+    // The server's Patient ("Patient/<id>") of each Patient entry, by its fullUrl.
+    QHash<QString, QString> serverPatients;
+    FhirReply reply;
     for (qsizetype i = 0; i < sent.size(); ++i) {
         const QJsonObject entry = sent.at(i).toObject();
         const QJsonObject resource = entry.value(QStringLiteral("resource")).toObject();
@@ -169,6 +212,28 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
             FhirVerdict verdict = VerdictOf(EntryStatus(response), response);
             if (verdict.state == FhirVerdict::State::Refused) {
                 verdict.reason = "Patient: " + verdict.reason;
+            }
+            const QJsonObject ours =
+                resource.value(QStringLiteral("identifier")).toArray().at(0).toObject();
+            const QString server = ServerReference(response, QStringLiteral("Patient"));
+            if (verdict.state == FhirVerdict::State::Created) {
+                const QJsonObject found = response.value(QStringLiteral("resource")).toObject();
+                if (!found.isEmpty() && !HasIdentifier(found, ours)) {
+                    // Its search for our identifier found a Patient of another identifier
+                    // (one differing only in case): our results would go to someone else.
+                    verdict = {FhirVerdict::State::Refused,
+                               "the FHIR server filed patient " +
+                                   ours.value(QStringLiteral("value")).toString().toStdString() +
+                                   " under another patient's record (" + server.toStdString() +
+                                   ")"};
+                } else if (!server.isEmpty()) {
+                    reply.patients[ours.value(QStringLiteral("value")).toString().toStdString()] =
+                        server.toStdString();
+                }
+            }
+            if (const QString url = entry.value(QStringLiteral("fullUrl")).toString();
+                !url.isEmpty() && !server.isEmpty()) {
+                serverPatients[url] = server;
             }
             // Found again by the Observation's reference, or by its subject's identifier.
             const QString key = IdentifierKey(
@@ -182,7 +247,6 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
             }
         }
     }
-    FhirReply reply;
     reply.answered = true;
     int open = 0;
     for (qsizetype i = 0; i < sent.size(); ++i) {
@@ -214,6 +278,24 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
             patient->state != FhirVerdict::State::Created) {
             verdict = *patient;
         }
+        // Where the answer shows the Observation stored, it must name the Patient its
+        // patient's entry was filed as: a reference the server left unresolved (a batch
+        // resolves none between its entries) names no Patient at all.
+        const QJsonObject stored = response.value(QStringLiteral("resource")).toObject();
+        if (verdict.state == FhirVerdict::State::Created && !reference.isEmpty() &&
+            !stored.isEmpty()) {
+            const QString named = stored.value(QStringLiteral("subject"))
+                                      .toObject()
+                                      .value(QStringLiteral("reference"))
+                                      .toString();
+            const QString expected = serverPatients.value(reference);
+            if (named.isEmpty() || (!expected.isEmpty() && !SameReference(named, expected))) {
+                verdict = {FhirVerdict::State::Refused,
+                           "the FHIR server stored the result under " +
+                               (named.isEmpty() ? std::string("no patient") : named.toStdString()) +
+                               ", not its patient's record"};
+            }
+        }
         open += verdict.state == FhirVerdict::State::Unanswered ? 1 : 0;
         reply.results[id.toStdString()] = std::move(verdict);
     }
@@ -224,14 +306,63 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
     return reply;
 }
 
-FhirSender::FhirSender(std::string base, std::chrono::milliseconds timeout)
-    : base_(std::move(base)), timeout_(timeout) {}
+FhirSender::FhirSender(std::string base, std::chrono::milliseconds timeout,
+                       InterfaceSettings security)
+    : base_(std::move(base)), timeout_(timeout), security_(std::move(security)) {}
 
-FhirPosterFactory FhirSender::Factory() {
-    return [](const std::string& base, std::chrono::milliseconds timeout) {
-        return std::make_unique<FhirSender>(base, timeout);
+FhirPosterFactory FhirSender::Factory(const InterfaceSettings& security) {
+    return [security](const std::string& base, std::chrono::milliseconds timeout) {
+        return std::make_unique<FhirSender>(base, timeout, security);
     };
 }
+
+namespace {
+
+// The site's CA and our certificate for https; false with `problem` when a file set in the
+// settings cannot be used (then nothing is sent rather than sent without them).
+bool ApplyTls(QNetworkRequest& request, const InterfaceSettings& security, std::string& problem) {
+    if (security.caFile.empty() && security.clientCertificate.empty()) {
+        return true;
+    }
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    if (!security.caFile.empty()) {
+        const QList<QSslCertificate> authorities =
+            QSslCertificate::fromPath(QString::fromStdString(security.caFile), QSsl::Pem);
+        if (authorities.isEmpty()) {
+            problem = "the CA file holds no certificate: " + security.caFile;
+            return false;
+        }
+        QList<QSslCertificate> all = tls.caCertificates();
+        all += authorities;
+        tls.setCaCertificates(all);
+    }
+    if (!security.clientCertificate.empty()) {
+        const QList<QSslCertificate> own = QSslCertificate::fromPath(
+            QString::fromStdString(security.clientCertificate), QSsl::Pem);
+        QFile keyFile(QString::fromStdString(security.clientKey.empty() ? security.clientCertificate
+                                                                        : security.clientKey));
+        if (own.isEmpty() || !keyFile.open(QIODevice::ReadOnly)) {
+            problem =
+                "the client certificate or its key cannot be read: " + security.clientCertificate;
+            return false;
+        }
+        const QByteArray pem = keyFile.readAll();
+        QSslKey key(pem, QSsl::Rsa, QSsl::Pem);
+        if (key.isNull()) {
+            key = QSslKey(pem, QSsl::Ec, QSsl::Pem);
+        }
+        if (key.isNull()) {
+            problem = "the client key cannot be read: " + keyFile.fileName().toStdString();
+            return false;
+        }
+        tls.setLocalCertificate(own.first());
+        tls.setPrivateKey(key);
+    }
+    request.setSslConfiguration(tls);
+    return true;
+}
+
+} // namespace
 
 FhirReply FhirSender::Post(const std::string& bundle) {
     if (QCoreApplication::instance() == nullptr) {
@@ -248,6 +379,16 @@ FhirReply FhirSender::Post(const std::string& bundle) {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, kFhirJson);
     request.setRawHeader(QByteArrayLiteral("Accept"), kFhirJson);
+    // The stored resources come back with the answer: what the server filed each result
+    // under is checked, not assumed.
+    request.setRawHeader(QByteArrayLiteral("Prefer"), QByteArrayLiteral("return=representation"));
+    if (!security_.bearerToken.empty()) {
+        request.setRawHeader(QByteArrayLiteral("Authorization"),
+                             "Bearer " + QByteArray::fromStdString(security_.bearerToken));
+    }
+    if (std::string problem; !ApplyTls(request, security_, problem)) {
+        return NotAnswered(std::move(problem));
+    }
     // A redirected POST would arrive as a GET, or at a server nobody set up.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
