@@ -40,9 +40,11 @@ Sent MakeRequest() {
     context.composed = {2026, 12, 8, 12, 0, 0};
     context.utcOffset = [](const CalendarDateTime&) { return 540; };
     std::vector<StoredResult> results(3);
-    results[0] = {ResultKind::HbA1c, "20261201", "0930", "6.4", "P-1", "KIM", "19700101", "", ""};
-    results[1] = {ResultKind::Glucose, "20261201", "0931", "112", "", "", "", "", ""};
-    results[2] = {ResultKind::HbA1c, "20261202", "1015", "7.9", "P-2", "LEE", "19800202", "", ""};
+    results[0] = {ResultKind::HbA1c, "20261201", "0930", "6.4", "P-1", "KIM",
+                  "19700101",        "",         "",     ""};
+    results[1] = {ResultKind::Glucose, "20261201", "0931", "112", "", "", "", "", "", ""};
+    results[2] = {ResultKind::HbA1c, "20261202", "1015", "7.9", "P-2", "LEE",
+                  "19800202",        "",         "",     ""};
     Sent sent;
     sent.bundle = ComposeFhirBundle(results, context);
     sent.entries = QJsonDocument::fromJson(QByteArray::fromStdString(sent.bundle))

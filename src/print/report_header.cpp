@@ -102,32 +102,6 @@ void PrintReportContextLine(PrintUnit& unit, const QString& text, int top, int l
     block.right = printable.right;
     block.top = top;
     block.lineHeight = lineHeight;
-    // A subject too wide to stand centred between clinic and period (a search names a
-    // patient) would be printed over them: it then follows the clinic part instead, and the
-    // period keeps the right end.
-    const qsizetype centre = text.indexOf(kUnitSeparator);
-    const qsizetype right = text.indexOf(kRecordSeparator);
-    PageSink* sink = unit.Job()->Sink();
-    if (sink != nullptr && centre > 0 && right > centre) {
-        const QString left = text.left(centre);
-        const QString subject = text.mid(centre + 1, right - centre - 1);
-        const QString period = text.mid(right + 1);
-        const int gap = sink->TextWidth(QStringLiteral("   "));
-        const int side = std::max(sink->TextWidth(left), sink->TextWidth(period)) + gap;
-        if (sink->TextWidth(subject) > printable.Width() - 2 * side) {
-            block.text = left;
-            unit.PrintTextBlock(block);
-            block.text = subject;
-            block.left = printable.left + sink->TextWidth(left) + gap;
-            block.right = printable.right - sink->TextWidth(period) - gap;
-            unit.PrintTextBlock(block);
-            block.text = QString(kRecordSeparator) + period;
-            block.left = printable.left;
-            block.right = printable.right;
-            unit.PrintTextBlock(block);
-            return;
-        }
-    }
     unit.PrintTextBlock(block);
 }
 

@@ -95,17 +95,17 @@ enum class MessageId : int {
     SkippedCorrected,
     TargetLowNotBelowHigh, // the low limit's key, the high limit's key
     // The check of a data folder: the file first.
-    CheckFine,           // the file, the encoding of its texts
-    CheckDamaged,        // the file, SQLite's verdict
-    CheckUndecodable,    // the file
-    CheckMissingColumns, // the file and table, the columns
-    CheckMissingIndexes, // the file and table, the indexes
-    CheckNoTable,        // the file
-    CheckOrphan,         // the file
-    CheckLeftover,       // the file
-    CheckJournal,        // the journal
-    CheckPermissions,    // the file, its mode
-    CheckUnreadable,     // the file, the system's reason
+    CheckFine,                 // the file, the encoding of its texts
+    CheckDamaged,              // the file, SQLite's verdict
+    CheckUndecodable,          // the file
+    CheckMissingColumns,       // the file and table, the columns
+    CheckMissingIndexes,       // the file and table, the indexes
+    CheckNoTable,              // the file
+    CheckOrphan,               // the file
+    CheckLeftover,             // the file
+    CheckJournal,              // the journal
+    CheckPermissions,          // the file, its mode
+    CheckUnreadable,           // the file, the system's reason
     SettingIdentifierSystem,   // the key, the value
     SettingAssigningAuthority, // the key, the value
 };

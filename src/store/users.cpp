@@ -437,7 +437,8 @@ bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
             changes += (changes.empty() ? "" : ", ") + change;
         }
         if (!changes.empty()) {
-            Audit(audit_action::kUpgrade, DecodeStoredText(path) + ": " + changes);
+            (void)AppendAudit(
+                folder_, EntryOf(audit_action::kUpgrade, DecodeStoredText(path) + ": " + changes));
         }
         return true;
     };

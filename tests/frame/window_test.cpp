@@ -14,11 +14,11 @@
 #include "views/audit_dialog.h"
 #include "views/data_list_view.h"
 #include "views/delivery_panel.h"
-#include "views/ui_services.h"
 #include "views/patient_chooser.h"
 #include "views/patient_page.h"
 #include "views/record_dialogs.h"
 #include "views/settings_dialog.h"
+#include "views/ui_services.h"
 #include "widgets/image_button.h"
 #include "widgets/program_palette.h"
 
