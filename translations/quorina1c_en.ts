@@ -1889,16 +1889,8 @@ Use that copy as the data folder again?</translation>
         <translation>Prints the data report of the same list to FILE as PDF, through the print code of the window&apos;s print button. With --patient it prints the patient report instead: the patient&apos;s HbA1c and glucose results of the period with their summary and charts, as the patient page prints it. It needs no display.</translation>
     </message>
     <message>
-        <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</source>
-        <translation>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</translation>
-    </message>
-    <message>
         <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder&apos;s deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator&apos;s files back and lists them again; switch makes ID the current operator.</source>
         <translation>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder&apos;s deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator&apos;s files back and lists them again; switch makes ID the current operator.</translation>
-    </message>
-    <message>
-        <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>
-        <translation>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</translation>
     </message>
     <message>
         <source>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</source>

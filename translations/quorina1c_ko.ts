@@ -1889,16 +1889,8 @@ Use that copy as the data folder again?</source>
         <translation>같은 목록의 데이터 보고서를 창의 인쇄 단추와 같은 인쇄 코드로 FILE에 PDF로 인쇄합니다. --patient를 주면 대신 환자 보고서를 인쇄합니다: 환자 화면이 인쇄하는 것처럼 기간 안의 HbA1c와 혈당 결과를 요약, 차트와 함께 인쇄합니다. 화면이 없어도 됩니다.</translation>
     </message>
     <message>
-        <source>Prints one line per patient ID among the stored results of one kind, in the order of the IDs: the ID, the number of results, the date of the newest result and that result, formatted by the operator&apos;s settings, separated by tabs.</source>
-        <translation>한 종류의 저장 결과에 있는 환자 ID마다 한 줄씩 ID 순서로 보여 줍니다: ID, 결과 수, 가장 최근 결과의 날짜와 그 결과를 사용자 설정의 형식으로, 탭으로 나누어 보여 줍니다. 첫 줄은 머리글입니다.</translation>
-    </message>
-    <message>
         <source>list prints the operators, the current one marked with *; add creates an operator; delete takes an operator off the list and moves all of their files into the data folder&apos;s deleted_users folder, after which the first remaining operator is the current one (the last operator cannot be deleted); restore brings a deleted operator&apos;s files back and lists them again; switch makes ID the current operator.</source>
         <translation>list는 사용자 목록을 보여 주며 현재 사용자에 *를 붙입니다. add는 사용자를 만듭니다. delete는 사용자를 목록에서 빼고 그 파일을 모두 데이터 폴더의 deleted_users 폴더로 옮기며, 남은 첫 사용자가 현재 사용자가 됩니다(마지막 사용자는 지울 수 없습니다). restore는 삭제된 사용자의 파일을 되돌리고 다시 목록에 넣습니다. switch는 ID를 현재 사용자로 바꿉니다.</translation>
-    </message>
-    <message>
-        <source>list prints the operators, the current one marked with *; add creates an operator; delete removes an operator with all of their files, after which the first remaining operator is the current one (the last operator cannot be deleted); switch makes ID the current operator.</source>
-        <translation>list는 사용자 목록을 보여 주며 현재 사용자에 *를 붙입니다. add는 사용자를 만듭니다. delete는 사용자와 그 파일을 모두 지우고, 남은 첫 사용자가 현재 사용자가 됩니다(마지막 사용자는 지울 수 없습니다). switch는 ID를 현재 사용자로 바꿉니다.</translation>
     </message>
     <message>
         <source>show prints the current operator&apos;s settings as KEY=VALUE lines; set changes one or more of them (keys in any case) and writes the settings file once. The keys are those of the settings file:</source>

@@ -104,11 +104,13 @@ int Cli::Patients() {
              << FormatDateText(settings, p.lastDate, p.lastTime) << "\t"
              << (*kind == ResultKind::HbA1c ? FormatHbA1cText(settings, p.lastValue, false)
                                             : FormatGlucoseText(settings, p.lastValue))
-             << "\t" << variants(p.identity.names, [](const std::string& t) { return t; }) << "\t"
+             << "\t" << variants(p.identity.names, [](const std::string& t) { return TsvField(t); })
+             << "\t"
              << variants(p.identity.birthDates,
                          [&](const std::string& t) {
                              const std::string date = FormatDateText(settings, t, "0000");
-                             return date.empty() || date.starts_with(kInvalidDateMark) ? t : date;
+                             return date.empty() || date.starts_with(kInvalidDateMark) ? TsvField(t)
+                                                                                       : date;
                          })
              << "\t" << (p.identity.Disagrees() ? disagree : std::string()) << "\n";
     }

@@ -74,7 +74,7 @@ int Cli::Settings() {
         !interop::ParseMllpDestination(link.destination) &&
         !interop::ParseFhirBase(link.destination)) {
         return Usage(CliText(
-            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp://HOST:PORT or as a "
+            QT_TRANSLATE_NOOP("qa::Cli", "the destination is written mllp(s)://HOST:PORT or as a "
                                          "FHIR base URL http(s)://HOST/PATH, not %1"),
             {VisibleControls(link.destination)}));
     }

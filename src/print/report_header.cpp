@@ -72,36 +72,57 @@ void PrintReportContextLine(PrintUnit& unit, const QString& text, int top, int l
     const DeviceRect& printable = unit.Job()->PrintableRect();
     TextBlock block;
     block.text = text;
-    const qsizetype unitMark = text.indexOf(kUnitSeparator);
-    const qsizetype recordMark = text.indexOf(kRecordSeparator);
-    PageSink* sink = unit.Job()->Sink();
-    if (sink != nullptr && unitMark >= 0 && recordMark > unitMark) {
-        // The subject is centred and takes at most a third of the line; the texts at the
-        // sides keep clear of it by a gap.
-        const int width = printable.Width();
-        const int gap = sink->TextWidth(QStringLiteral("    "));
-        const QString subject =
-            Elide(*sink, text.mid(unitMark + 1, recordMark - unitMark - 1), width / 3);
-        const int side = (width - sink->TextWidth(subject)) / 2 - gap;
-        if (side > 0) {
-            // The operator stays whole after a long clinic name: the clinic gives way.
-            QString left = text.left(unitMark);
-            const qsizetype operatorMark = left.lastIndexOf(QStringLiteral("   "));
-            if (sink->TextWidth(left) > side && operatorMark > 0) {
-                const QString tail = left.mid(operatorMark);
-                const int room = side - sink->TextWidth(tail);
-                if (room > 0) {
-                    left = Elide(*sink, left.left(operatorMark), room) + tail;
-                }
-            }
-            block.text = Elide(*sink, left, side) + kUnitSeparator + subject + kRecordSeparator +
-                         Elide(*sink, text.mid(recordMark + 1), side);
-        }
-    }
     block.left = printable.left;
     block.right = printable.right;
     block.top = top;
     block.lineHeight = lineHeight;
+    const qsizetype unitMark = text.indexOf(kUnitSeparator);
+    const qsizetype recordMark = text.indexOf(kRecordSeparator);
+    PageSink* sink = unit.Job()->Sink();
+    if (sink == nullptr || unitMark < 0 || recordMark <= unitMark) {
+        unit.PrintTextBlock(block);
+        return;
+    }
+    const int width = printable.Width();
+    const int gap = sink->TextWidth(QStringLiteral("    "));
+    QString left = text.left(unitMark);
+    const QString period = text.mid(recordMark + 1);
+    QString subject = text.mid(unitMark + 1, recordMark - unitMark - 1);
+    const int leftWidth = sink->TextWidth(left);
+    const int periodWidth = sink->TextWidth(period);
+    const int subjectWidth = sink->TextWidth(subject);
+    if (leftWidth + subjectWidth + periodWidth + 2 * gap <= width &&
+        std::max(leftWidth, periodWidth) + gap <= (width - subjectWidth) / 2) {
+        unit.PrintTextBlock(block); // centred, as it fits
+        return;
+    }
+    // The subject (a search names a patient) follows the clinic part, and the period keeps the
+    // right end. What does not fit is cut with an ellipsis within its share, never printed over
+    // its neighbour: the period stays whole, then the subject, and the clinic gives way first,
+    // the operator after it.
+    const int narrowGap = sink->TextWidth(QStringLiteral("  "));
+    const QString periodShown = Elide(*sink, period, width / 3);
+    const int rest = width - sink->TextWidth(periodShown) - 2 * narrowGap;
+    subject = Elide(*sink, subject, rest - std::min(leftWidth, rest / 3));
+    const int leftRoom = rest - sink->TextWidth(subject);
+    const qsizetype operatorMark = left.lastIndexOf(QStringLiteral("   "));
+    if (leftWidth > leftRoom && operatorMark > 0) {
+        const QString tail = left.mid(operatorMark);
+        const int room = leftRoom - sink->TextWidth(tail);
+        if (room > 0) {
+            left = Elide(*sink, left.left(operatorMark), room) + tail;
+        }
+    }
+    left = Elide(*sink, left, leftRoom);
+    block.text = left;
+    unit.PrintTextBlock(block);
+    block.text = subject;
+    block.left = printable.left + sink->TextWidth(left) + narrowGap;
+    block.right = printable.right - sink->TextWidth(periodShown) - narrowGap;
+    unit.PrintTextBlock(block);
+    block.text = QString(kRecordSeparator) + periodShown;
+    block.left = printable.left;
+    block.right = printable.right;
     unit.PrintTextBlock(block);
 }
 

@@ -231,7 +231,7 @@ TEST(CliOutputs, HostileIdsAreShownSafely) {
     EXPECT_TRUE(Has(patients.out, "line\\nbreak\t1\t")) << patients.out;
     std::istringstream lines(patients.out);
     for (std::string line; std::getline(lines, line);) {
-        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 3) << line;
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 6) << line;
     }
 
     CliRun exported = Cli(data, {"export", "--out", dir.File("x.csv")});
