@@ -55,8 +55,8 @@ void SendFhir(benchmark::State& state, std::size_t batchSize) {
     context.composed = {2026, 12, 8, 9, 0, 0};
     std::vector<StoredResult> results;
     for (const ClinicRecord& record : NewClinicRecords(kFhirSendCount, 5)) {
-        results.push_back(
-            {ResultKind::HbA1c, record.date, record.time, record.value, record.pid, "", "", ""});
+        results.push_back({ResultKind::HbA1c, record.date, record.time, record.value, record.pid,
+                           "", "", "", "", ""});
     }
     int round = 0;
     for (auto _ : state) {

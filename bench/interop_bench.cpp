@@ -207,8 +207,8 @@ std::string AcknowledgeMessages(std::string& received) {
 std::vector<StoredResult> SendResults() {
     std::vector<StoredResult> results;
     for (const ClinicRecord& record : NewClinicRecords(kSendCount, 4)) {
-        results.push_back(
-            {ResultKind::HbA1c, record.date, record.time, record.value, record.pid, "", "", ""});
+        results.push_back({ResultKind::HbA1c, record.date, record.time, record.value, record.pid,
+                           "", "", "", "", ""});
     }
     return results;
 }
