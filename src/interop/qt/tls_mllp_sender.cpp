@@ -1,5 +1,7 @@
 #include "interop/qt/tls_mllp_sender.h"
 
+#include "interop/qt/site_trust.h"
+
 #include <QFile>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -22,36 +24,8 @@ int MsLeft(std::chrono::steady_clock::time_point deadline) {
 // `problem` when a file the settings name cannot be used.
 bool Configure(QSslSocket& socket, const InterfaceSettings& security, std::string& problem) {
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    if (!security.caFile.empty()) {
-        const QList<QSslCertificate> authorities =
-            QSslCertificate::fromPath(QString::fromStdString(security.caFile), QSsl::Pem);
-        if (authorities.isEmpty()) {
-            problem = "the CA file holds no certificate: " + security.caFile;
-            return false;
-        }
-        tls.setCaCertificates(tls.caCertificates() + authorities);
-    }
-    if (!security.clientCertificate.empty()) {
-        const QList<QSslCertificate> own = QSslCertificate::fromPath(
-            QString::fromStdString(security.clientCertificate), QSsl::Pem);
-        QFile keyFile(QString::fromStdString(security.clientKey.empty() ? security.clientCertificate
-                                                                        : security.clientKey));
-        if (own.isEmpty() || !keyFile.open(QIODevice::ReadOnly)) {
-            problem =
-                "the client certificate or its key cannot be read: " + security.clientCertificate;
-            return false;
-        }
-        const QByteArray pem = keyFile.readAll();
-        QSslKey key(pem, QSsl::Rsa, QSsl::Pem);
-        if (key.isNull()) {
-            key = QSslKey(pem, QSsl::Ec, QSsl::Pem);
-        }
-        if (key.isNull()) {
-            problem = "the client key cannot be read: " + keyFile.fileName().toStdString();
-            return false;
-        }
-        tls.setLocalCertificate(own.first());
-        tls.setPrivateKey(key);
+    if (!ApplySiteTrust(tls, security, problem)) {
+        return false;
     }
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
     socket.setSslConfiguration(tls);
