@@ -24,16 +24,12 @@ Please check the port connection again.<byte value="xd"/>
 %1</translation>
     </message>
     <message>
-        <source>%1 이 연결되었습니다.<byte value="xd"/>
-오르보에이원씨의 HbA1c 결과를 받겠습니까?</source>
-        <translation>%1 is connected.<byte value="xd"/>
-Receive the HbA1c results of the OrvoA1c?</translation>
+        <source>%1 포트로 오르보에이원씨의 HbA1c 결과를 받겠습니까?</source>
+        <translation>Receive the HbA1c results of the OrvoA1c through %1?</translation>
     </message>
     <message>
-        <source>%1 이 연결되었습니다.<byte value="xd"/>
-오르보에이원씨의 혈당 결과를 받겠습니까?</source>
-        <translation>%1 is connected.<byte value="xd"/>
-Receive the glucose results of the OrvoA1c?</translation>
+        <source>%1 포트로 오르보에이원씨의 혈당 결과를 받겠습니까?</source>
+        <translation>Receive the glucose results of the OrvoA1c through %1?</translation>
     </message>
     <message>
         <source>데이터가 없습니다.</source>
@@ -114,8 +110,10 @@ Please check the port connected to the OrvoA1c again.</translation>
         <translation>Error. the results could not be saved : %1. The meter&apos;s results were not erased.</translation>
     </message>
     <message>
-        <source>새로운 사용자를 추가하시겠습니까?</source>
-        <translation>Add a new user?</translation>
+        <source>새로운 사용자를 추가하시겠습니까?<byte value="xd"/>
+추가한 사용자가 현재 사용자가 됩니다.</source>
+        <translation>Add a new user?<byte value="xd"/>
+The new user becomes the current user.</translation>
     </message>
     <message>
         <source>The user ID is not entered. <byte value="xd"/>
@@ -412,6 +410,20 @@ Its files are kept in: %2</translation>
     <message>
         <source>%1: cannot be read: %2</source>
         <translation>%1: cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>%1 이 연결되었습니다.</source>
+        <translation>Connected to the OrvoA1c on %1.</translation>
+    </message>
+    <message>
+        <source>오르보에이원씨의 응답을 기다리는 중.</source>
+        <translation>Waiting for the OrvoA1c to answer.</translation>
+    </message>
+    <message>
+        <source>%1 포트에서 응답하는 오르보에이원씨가 없습니다.<byte value="xd"/>
+오르보에이원씨가 켜져 있고 이 포트에 연결되어 있는지 확인한 뒤 다시 시도를 누르십시오.</source>
+        <translation>No OrvoA1c answers on %1.<byte value="xd"/>
+Check that the meter is switched on and connected to this port, then press Retry.</translation>
     </message>
 </context>
 <context>

@@ -24,16 +24,12 @@
 %1</translation>
     </message>
     <message>
-        <source>%1 이 연결되었습니다.<byte value="xd"/>
-오르보에이원씨의 HbA1c 결과를 받겠습니까?</source>
-        <translation>%1 이 연결되었습니다.<byte value="xd"/>
-오르보에이원씨의 HbA1c 결과를 받겠습니까?</translation>
+        <source>%1 포트로 오르보에이원씨의 HbA1c 결과를 받겠습니까?</source>
+        <translation>%1 포트로 오르보에이원씨의 HbA1c 결과를 받겠습니까?</translation>
     </message>
     <message>
-        <source>%1 이 연결되었습니다.<byte value="xd"/>
-오르보에이원씨의 혈당 결과를 받겠습니까?</source>
-        <translation>%1 이 연결되었습니다.<byte value="xd"/>
-오르보에이원씨의 혈당 결과를 받겠습니까?</translation>
+        <source>%1 포트로 오르보에이원씨의 혈당 결과를 받겠습니까?</source>
+        <translation>%1 포트로 오르보에이원씨의 혈당 결과를 받겠습니까?</translation>
     </message>
     <message>
         <source>데이터가 없습니다.</source>
@@ -114,8 +110,10 @@
         <translation>오류. 결과를 저장할 수 없습니다 : %1. 측정기의 결과는 지우지 않았습니다.</translation>
     </message>
     <message>
-        <source>새로운 사용자를 추가하시겠습니까?</source>
-        <translation>새로운 사용자를 추가하시겠습니까?</translation>
+        <source>새로운 사용자를 추가하시겠습니까?<byte value="xd"/>
+추가한 사용자가 현재 사용자가 됩니다.</source>
+        <translation>새로운 사용자를 추가하시겠습니까?<byte value="xd"/>
+추가한 사용자가 현재 사용자가 됩니다.</translation>
     </message>
     <message>
         <source>The user ID is not entered. <byte value="xd"/>
@@ -412,6 +410,20 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
     <message>
         <source>%1: cannot be read: %2</source>
         <translation>%1: 읽을 수 없습니다: %2</translation>
+    </message>
+    <message>
+        <source>%1 이 연결되었습니다.</source>
+        <translation>%1 이 연결되었습니다.</translation>
+    </message>
+    <message>
+        <source>오르보에이원씨의 응답을 기다리는 중.</source>
+        <translation>오르보에이원씨의 응답을 기다리는 중.</translation>
+    </message>
+    <message>
+        <source>%1 포트에서 응답하는 오르보에이원씨가 없습니다.<byte value="xd"/>
+오르보에이원씨가 켜져 있고 이 포트에 연결되어 있는지 확인한 뒤 다시 시도를 누르십시오.</source>
+        <translation>%1 포트에서 응답하는 오르보에이원씨가 없습니다.<byte value="xd"/>
+오르보에이원씨가 켜져 있고 이 포트에 연결되어 있는지 확인한 뒤 다시 시도를 누르십시오.</translation>
     </message>
 </context>
 <context>

@@ -40,6 +40,7 @@ bool IsRunning(SessionState state) {
     case S::Declined:
     case S::NoData:
     case S::GivenUp:
+    case S::Unanswered:
         return false;
     default:
         return true;
@@ -61,6 +62,9 @@ constexpr Move kMoves[] = {
     {S::AwaitCommand, S::AskVersion},
     {S::AskVersion, S::AwaitVersion},
     {S::AwaitVersion, S::AwaitRecords},
+    {S::AwaitVersion, S::AwaitAnswer},
+    {S::AwaitAnswer, S::AwaitRecords},
+    {S::AwaitAnswer, S::Unanswered},
     {S::AwaitRecords, S::NoData},
     {S::NoData, S::Closed},
     {S::AwaitRecords, S::HandOver},
@@ -72,6 +76,7 @@ constexpr Move kMoves[] = {
     {S::Starting, S::GivenUp},
     {S::AwaitModeChange, S::GivenUp},
     {S::AwaitVersion, S::GivenUp},
+    {S::AwaitAnswer, S::GivenUp},
     {S::AwaitRecords, S::GivenUp},
     {S::HandOver, S::GivenUp},
     {S::NoData, S::GivenUp},
@@ -100,8 +105,8 @@ const char* StateName(SessionState state) {
     static constexpr std::array<const char*, kSessionStateCount> names = {
         "Closed",         "Settling",        "Declined",     "Starting",   "Announce",
         "SendModeChange", "AwaitModeChange", "AwaitCommand", "AskVersion", "AwaitVersion",
-        "AwaitRecords",   "NoData",          "HandOver",     "Importing",  "Finishing",
-        "Ending",         "GivenUp"};
+        "AwaitAnswer",    "AwaitRecords",    "NoData",       "HandOver",   "Importing",
+        "Finishing",      "Ending",          "GivenUp",      "Unanswered"};
     const auto index = static_cast<std::size_t>(state);
     return index < names.size() ? names[index] : "?";
 }
@@ -161,6 +166,8 @@ bool DownloadSession::Connect(const std::string& portText, const std::string& de
     KillTimer(kWatchTimerId);
     exchangeKind_ = ExchangeKind::None;
     chosenPort_ = portText;
+    device_ = device;
+    retrying_ = false;
     kind_ = kind;
     erase_ = eraseAfterDownload;
     std::string error;
@@ -203,6 +210,12 @@ void DownloadSession::StepDue() {
     case S::Settling: {
         if (!channel_.IsOpen()) {
             TransitionTo(S::Closed); // the adapter went away while settling
+            return;
+        }
+        if (retrying_) {
+            // Retry after no meter answered: the operator already said yes to this download.
+            retrying_ = false;
+            StartSequence();
             return;
         }
         Message question(kind_ == ResultKind::HbA1c ? MessageId::AskReceiveHbA1c
@@ -255,6 +268,7 @@ void DownloadSession::StartSequence() {
     lastReportedRecords_ = -1;
     lineFailed_ = false;
     importOutcome_.reset();
+    heard_ = false;
     TransitionTo(S::Starting);
     host_.SetProgressText(kWaitingText);
     Send(MeterCommand::End);
@@ -298,7 +312,8 @@ void DownloadSession::Send(MeterCommand command) {
             command == MeterCommand::HbA1cRecords ? ExchangeKind::HbA1c : ExchangeKind::Glucose;
         errorCount_ = 0;
         watchStarted_ = false;
-        host_.SetProgressText(MessageId::TransferStarts);
+        // Only a meter that has answered is said to be sending.
+        host_.SetProgressText(heard_ ? MessageId::TransferStarts : MessageId::AwaitingAnswer);
         break;
     case MeterCommand::Version:
         exchangeKind_ = ExchangeKind::Version;
@@ -460,8 +475,22 @@ void DownloadSession::ModeTick() {
 }
 
 void DownloadSession::RequestRecords() {
-    TransitionTo(S::AwaitRecords);
+    if (heard_) {
+        TransitionTo(S::AwaitRecords);
+    } else {
+        // Meters without a version reply answer H or G; nothing at all means no meter.
+        answerDeadline_ = clock_.NowMs() + kAnswerLimit.count();
+        TransitionTo(S::AwaitAnswer);
+    }
     Send(kind_ == ResultKind::HbA1c ? MeterCommand::HbA1cRecords : MeterCommand::GlucoseRecords);
+}
+
+void DownloadSession::MeterAnswered() {
+    if (heard_) {
+        return;
+    }
+    heard_ = true;
+    host_.SetProgressText(Message(MessageId::MeterAnswered, {chosenPort_}));
 }
 
 void DownloadSession::OnByte(int replyCode, char byte) {
@@ -470,8 +499,17 @@ void DownloadSession::OnByte(int replyCode, char byte) {
     // Bytes after a complete transfer count towards the receive limit until the import
     // starts; from then on the transfer is the importer's and the line is not listened to.
     if (!runFlag || replyCode == kReplyNone ||
-        (state_ != S::AwaitVersion && state_ != S::AwaitRecords && state_ != S::HandOver)) {
+        (state_ != S::AwaitVersion && state_ != S::AwaitAnswer && state_ != S::AwaitRecords &&
+         state_ != S::HandOver)) {
         return;
+    }
+    if (state_ == S::AwaitAnswer) {
+        // The first byte of all: the meter is there, and this is its records reply.
+        TransitionTo(S::AwaitRecords);
+        MeterAnswered();
+        host_.SetProgressText(MessageId::TransferStarts);
+    } else {
+        MeterAnswered();
     }
     received_.push_back(byte);
     if (received_.size() > kReceiveLimit) {
@@ -552,6 +590,12 @@ void DownloadSession::HandleRecordsByte() {
 }
 
 void DownloadSession::WatchTick() {
+    if (state_ == S::AwaitAnswer) {
+        if (clock_.NowMs() >= answerDeadline_) {
+            NoAnswer();
+        }
+        return;
+    }
     if (state_ != S::AwaitVersion && state_ != S::AwaitRecords) {
         return;
     }
@@ -611,6 +655,39 @@ void DownloadSession::GiveUp(bool hideProgress) {
                      kMeterCaption, Prompter::Severity::Error);
 }
 
+void DownloadSession::NoAnswer() {
+    TransitionTo(S::Unanswered);
+    host_.HideProgress();
+    KillTimer(kWatchTimerId);
+    KillTimer(kModeTimerId);
+    if (channel_.IsOpen()) {
+        channel_.Close();
+    }
+    exchangeKind_ = ExchangeKind::None;
+    received_.clear();
+    CheckInvariants();
+    const bool retry =
+        prompter_.AskRetry(Message(kNoMeterAnswersText, {chosenPort_}), kMeterCaption);
+    if (state_ != S::Unanswered || !runFlag) {
+        return; // something else ended or replaced this exchange while the box was open
+    }
+    if (!retry) {
+        TransitionTo(S::Closed);
+        return;
+    }
+    std::string error;
+    if (device_.empty() || !channel_.Open(device_, error)) {
+        TransitionTo(S::Closed);
+        prompter_.Inform(error.empty() ? Message(kConnectFailedText)
+                                       : Message(MessageId::ConnectFailedBecause, {error}),
+                         kMeterCaption, Prompter::Severity::Error);
+        return;
+    }
+    retrying_ = true;
+    TransitionTo(S::Settling);
+    ScheduleStep(kPortSettle);
+}
+
 std::string DownloadSession::BrokenInvariant() const {
     const SessionState state = state_;
     const ExchangeKind exchange = exchangeKind_.load();
@@ -620,7 +697,8 @@ std::string DownloadSession::BrokenInvariant() const {
         return std::string("the mode timer ") + (modeTimerOn_ ? "runs" : "is off") + " in " +
                StateName(state);
     }
-    const bool watched = state == S::AwaitVersion || state == S::AwaitRecords;
+    const bool watched =
+        state == S::AwaitVersion || state == S::AwaitAnswer || state == S::AwaitRecords;
     if (watchTimerOn_ != watched) {
         return std::string("the watch timer ") + (watchTimerOn_ ? "runs" : "is off") + " in " +
                StateName(state);
@@ -639,9 +717,10 @@ std::string DownloadSession::BrokenInvariant() const {
         }
         break;
     case S::GivenUp:
+    case S::Unanswered:
         exchangeOk = exchange == ExchangeKind::None;
         if (channel_.IsOpen()) {
-            return "the port is open in GivenUp";
+            return std::string("the port is open in ") + StateName(state);
         }
         break;
     case S::Settling:
@@ -671,6 +750,12 @@ std::string DownloadSession::BrokenInvariant() const {
         break;
     case S::AwaitVersion:
         exchangeOk = exchange == ExchangeKind::Version;
+        break;
+    case S::AwaitAnswer:
+        exchangeOk = recordsOfKind();
+        if (!received_.empty()) {
+            return "bytes are held in AwaitAnswer";
+        }
         break;
     case S::AwaitRecords:
         exchangeOk = recordsOfKind();

@@ -55,15 +55,17 @@ enum class SessionState {
     AwaitCommand,    //
     AskVersion,      //
     AwaitVersion,    // V sent
-    AwaitRecords,    // H or G sent
+    AwaitAnswer,     // H or G sent, and nothing at all has come from the port yet
+    AwaitRecords,    // H or G sent, the meter has answered
     NoData,          // count 0: E sent, waiting kAfterEnd to close
     HandOver,        // the transfer is complete, waiting kHandOverDelay
     Importing,       // the host imports the transfer
     Finishing,       // import over: D sent (when asked and stored) or not, pausing before E
     Ending,          // E sent after the import, pausing before the port closes
     GivenUp,         // the line went silent, stalled, flooded or refused a command
+    Unanswered,      // no byte came from the port: the operator chooses Retry or Cancel
 };
-inline constexpr int kSessionStateCount = static_cast<int>(SessionState::GivenUp) + 1;
+inline constexpr int kSessionStateCount = static_cast<int>(SessionState::Unanswered) + 1;
 
 const char* StateName(SessionState state);
 
@@ -84,6 +86,10 @@ inline constexpr std::chrono::milliseconds kBeforeEnd{300};        // import -> 
 inline constexpr std::chrono::milliseconds kStallWatchFrom{15000}; // stall counting starts
 inline constexpr std::chrono::milliseconds kSilentOnMetersPort{25000};
 inline constexpr std::chrono::milliseconds kSilentOnOtherPort{35000};
+// A meter answers V, or failing that H or G, within milliseconds; a port from which nothing
+// at all has come this long after the records request has no meter on it. The operator is
+// told at the second watch tick after the request: 8.3 s after E.
+inline constexpr std::chrono::milliseconds kAnswerLimit{2000};
 
 // Larger than any reply a meter can send (999 records of 30 bytes); more means the line
 // carries something else, and the exchange ends as if nothing arrived.
@@ -97,6 +103,7 @@ inline constexpr MessageId kNoDataText = MessageId::NoData;
 inline constexpr MessageId kNotArrivingText = MessageId::NotArriving;
 inline constexpr MessageId kNoNewDataText = MessageId::NoNewData;
 inline constexpr MessageId kWaitingText = MessageId::Waiting;
+inline constexpr MessageId kNoMeterAnswersText = MessageId::NoMeterAnswers;
 
 // What the window (or the command line) does for the session.
 class SessionHost {
@@ -148,12 +155,21 @@ public:
 //                                                      -> AskVersion (one step per 1 s tick)
 //                                                               |
 //                                                               v  V sent
-//            first watch tick / "SV.." reply (size chosen) <- AwaitVersion
-//                     |  H or G sent
-//                     v
-//              AwaitRecords --count 0--> NoData (E sent) --300 ms--> Closed, "no data"
-//                     |  --all records--> HandOver --50 ms--> Importing
-//                     |  --silent, stalled or flooded--> GivenUp ("not arriving")
+//        "SV.." reply, or first watch tick after    <- AwaitVersion --first watch tick,
+//        some byte (size chosen): H or G sent                        |  nothing heard: H or G
+//                     |                                             v
+//                     |  <--------first byte ("connected")---- AwaitAnswer
+//                     v                                             | kAnswerLimit, silent
+//              AwaitRecords --count 0--> NoData (E sent)            v
+//                     |          --300 ms--> Closed, "no data"   Unanswered: "no meter
+//                     |  --all records--> HandOver               answers on <port>"
+//                     |          --50 ms--> Importing            --Retry--> Settling (no
+//                     |  --silent, stalled or flooded-->         question) --Cancel--> Closed
+//                     |          GivenUp ("not arriving")
+//
+// Nothing says "connected" or "transfer starts" before a byte has come from the port: the
+// question only names the port, and a port without a meter ends in Unanswered instead of
+// the 25/35 s watch.
 //
 //   Importing --stored (or storing failed)--> Finishing (D when asked and stored)
 //             --500 ms after D, else 300 ms--> Ending (E sent) --300 ms--> Closed, end report
@@ -185,8 +201,18 @@ public:
 //                     |                 | Version, four-digit flag cleared), watch timer on
 //   AwaitVersion      | AwaitRecords    | 10th byte of a reply "SV....": models EG/CG send
 //                     |                 | four-digit values, record size 30/29 (HbA1c) or
-//                     |                 | 15; or a watch tick without it (the size chosen at
-//                     |                 | the question): H or G sent, error count 0
+//                     |                 | 15, MeterAnswered, TransferStarts; or a watch tick
+//                     |                 | without it after some other byte (the size chosen
+//                     |                 | at the question): H or G sent, error count 0
+//   AwaitVersion      | AwaitAnswer     | watch tick, nothing received since E: H or G sent
+//                     |                 | (AwaitingAnswer shown), answer deadline set
+//   AwaitAnswer       | AwaitRecords    | any byte: MeterAnswered, TransferStarts, then the
+//                     |                 | byte is taken as the first of the records reply
+//   AwaitAnswer       | Unanswered      | watch tick at kAnswerLimit after the request:
+//                     |                 | progress hidden, timers off, port closed, exchange
+//                     |                 | None; NoMeterAnswers (the port) with Retry/Cancel
+//   (Unanswered -> Settling is Retry: the same port, kind and erase choice, the question
+//   not asked again; Unanswered -> Closed is Cancel.)
 //   AwaitRecords      | NoData          | byte completing a header with count 0: progress
 //                     |                 | hidden, watch off, E sent
 //   NoData            | Closed          | kAfterEnd: port closed, NoData shown
@@ -204,6 +230,7 @@ public:
 //   Starting,         | GivenUp         | the command sent on entering (E, H, V, H or G,
 //   AwaitModeChange,  |                 | E) is not all written: ended at once instead of
 //   AwaitVersion,     |                 | after the silence limit
+//   AwaitAnswer,      |                 |
 //   AwaitRecords,     |                 |
 //   NoData            |                 |
 //   AwaitVersion,     | GivenUp         | a byte beyond kReceiveLimit (bytes after a
@@ -223,8 +250,8 @@ public:
 // from the first watch tick after the records request, i.e. 1 s after it. A command the
 // line does not take in Finishing or Ending closes the port and shows NotArriving, but the
 // results are stored: the end report still follows. Nothing is handled once runFlag is
-// cleared (the window closes); bytes are taken only in AwaitVersion, AwaitRecords and
-// HandOver.
+// cleared (the window closes); bytes are taken only in AwaitVersion, AwaitAnswer,
+// AwaitRecords and HandOver.
 //
 // So when the meter stops after 100 bytes of a records reply: the count in the header is not
 // met, so nothing is handed over. At watch time 15 s the length 100 is remembered; each of
@@ -234,8 +261,8 @@ public:
 // was stored. (The remembered length outlives an exchange: had the previous transfer also
 // stalled at exactly 100 bytes, counting would start one tick earlier.)
 //
-// Running() is true from Starting until the session is back in Closed (NoData and GivenUp
-// are no longer running).
+// Running() is true from Starting until the session is back in Closed (NoData, GivenUp and
+// Unanswered are no longer running).
 //
 // Invariants per state (BrokenInvariant() names the first that does not hold; debug builds
 // check it after every event, as the pager of SQLite checks its state):
@@ -247,6 +274,8 @@ public:
 //   Starting              | off        | off         | pending       | Idle
 //   Announce..AskVersion  | on         | off         | none          | Idle
 //   AwaitVersion          | off        | on          | none          | Version
+//   AwaitAnswer           | off        | on          | none          | records of Kind();
+//                         |            |             |               | nothing received
 //   AwaitRecords          | off        | on          | none          | records of Kind()
 //   NoData                | off        | off         | pending       | Idle
 //   HandOver, Importing   | off        | off         | pending/none  | records of Kind()
@@ -254,7 +283,7 @@ public:
 //                         |            |             |               | None once the line failed
 //   Ending                | off        | off         | pending       | Idle, or None once
 //                         |            |             |               | the line failed
-//   GivenUp               | off        | off         | none          | None; port closed
+//   GivenUp, Unanswered   | off        | off         | none          | None; port closed
 //   (* or the question is open)
 // and in every state: records are awaited with RecordSize() 29 or 30 (30 exactly for
 // four-digit meters) for HbA1c and 15 for glucose; the error count never exceeds
@@ -324,6 +353,8 @@ private:
     void ModeTick();
     void WatchTick();
     void GiveUp(bool hideProgress);
+    void NoAnswer();
+    void MeterAnswered();
     void HandleVersionByte();
     void HandleRecordsByte();
     void RequestRecords();
@@ -346,6 +377,10 @@ private:
     ResultKind kind_ = ResultKind::HbA1c;
     bool erase_ = false;
     std::string chosenPort_;
+    std::string device_;
+    bool retrying_ = false; // Settling after Retry: the operator's yes still holds
+    bool heard_ = false;    // a byte came from the port since E
+    std::int64_t answerDeadline_ = 0;
     std::atomic<ExchangeKind> exchangeKind_{ExchangeKind::None};
     int recordSize_ = 43;
     bool fourDigit_ = false;

@@ -22,12 +22,21 @@ const char* MessageSource(MessageId id) {
     case MessageId::ConnectFailedBecause:
         return QT_TRANSLATE_NOOP("Message",
                                  "통신 포트 연결 실패.\r\n포트 연결을 재 확인해 주세요.\r\n\r\n%1");
+    // The port is open, but nothing has answered yet: the question names the port and does
+    // not call it connected.
     case MessageId::AskReceiveHbA1c:
-        return QT_TRANSLATE_NOOP(
-            "Message", "%1 이 연결되었습니다.\r\n오르보에이원씨의 HbA1c 결과를 받겠습니까?");
+        return QT_TRANSLATE_NOOP("Message", "%1 포트로 오르보에이원씨의 HbA1c 결과를 받겠습니까?");
     case MessageId::AskReceiveGlucose:
-        return QT_TRANSLATE_NOOP(
-            "Message", "%1 이 연결되었습니다.\r\n오르보에이원씨의 혈당 결과를 받겠습니까?");
+        return QT_TRANSLATE_NOOP("Message", "%1 포트로 오르보에이원씨의 혈당 결과를 받겠습니까?");
+    case MessageId::MeterAnswered:
+        return QT_TRANSLATE_NOOP("Message", "%1 이 연결되었습니다.");
+    case MessageId::AwaitingAnswer:
+        return QT_TRANSLATE_NOOP("Message", "오르보에이원씨의 응답을 기다리는 중.");
+    case MessageId::NoMeterAnswers:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1 포트에서 응답하는 오르보에이원씨가 없습니다.\r\n"
+                                 "오르보에이원씨가 켜져 있고 이 포트에 연결되어 있는지 확인한 뒤 "
+                                 "다시 시도를 누르십시오.");
     case MessageId::NoData:
         return QT_TRANSLATE_NOOP("Message", "데이터가 없습니다.");
     case MessageId::NotArriving:
@@ -75,7 +84,9 @@ const char* MessageSource(MessageId id) {
         return QT_TRANSLATE_NOOP("Message", "Error. the results could not be saved : %1. "
                                             "The meter's results were not erased.");
     case MessageId::AskAddUser:
-        return QT_TRANSLATE_NOOP("Message", "새로운 사용자를 추가하시겠습니까?");
+        return QT_TRANSLATE_NOOP(
+            "Message",
+            "새로운 사용자를 추가하시겠습니까?\r\n추가한 사용자가 현재 사용자가 됩니다.");
     case MessageId::EmptyUserId:
         return QT_TRANSLATE_NOOP("Message",
                                  "The user ID is not entered. \r\nPlease enter the user ID.");

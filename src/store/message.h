@@ -108,6 +108,10 @@ enum class MessageId : int {
     CheckUnreadable,           // the file, the system's reason
     SettingIdentifierSystem,   // the key, the value
     SettingAssigningAuthority, // the key, the value
+    // The download session, once it knows whether a meter answers on the port.
+    MeterAnswered,  // the port
+    AwaitingAnswer, //
+    NoMeterAnswers, // the port
 };
 
 struct Message {

@@ -23,6 +23,12 @@ public:
     // A message with an OK button.
     virtual void Inform(const Message& text, const Message& caption,
                         Severity severity = Severity::Information) = 0;
+    // A failure the operator may try again (Retry and Cancel); true for Retry. Where nobody
+    // can answer (the command line), it is told as a failure and not retried.
+    virtual bool AskRetry(const Message& text, const Message& caption) {
+        Inform(text, caption, Severity::Warning);
+        return false;
+    }
 };
 
 } // namespace qa

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -94,8 +95,8 @@ TEST_F(SessionTest, ConfirmedDownloadSendsTheCommandsAtTheirTimes) {
     EXPECT_TRUE(prompter.shown.empty());
     timers.Advance(1);
     ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text,
-              "ttyACM0 이 연결되었습니다.\r\n오르보에이원씨의 HbA1c 결과를 받겠습니까?");
+    EXPECT_EQ(prompter.shown[0].text, "ttyACM0 포트로 오르보에이원씨의 HbA1c 결과를 받겠습니까?")
+        << "nothing has answered yet: the question does not call the port connected";
     EXPECT_EQ(session.RecordSize(), 29);
     ASSERT_EQ(channel.written.size(), 1u);
     EXPECT_EQ(channel.written[0], std::string("S E\n\r", 5));
@@ -120,8 +121,7 @@ TEST_F(SessionTest, NoOnTheQuestionLeavesThePortOpenAndSendsNothing) {
     prompter.answers = {false};
     ASSERT_TRUE(session.Connect("ttyUSB0", "/dev/ttyUSB0", ResultKind::Glucose, false));
     timers.Advance(10'000);
-    EXPECT_EQ(prompter.shown.at(0).text,
-              "ttyUSB0 이 연결되었습니다.\r\n오르보에이원씨의 혈당 결과를 받겠습니까?");
+    EXPECT_EQ(prompter.shown.at(0).text, "ttyUSB0 포트로 오르보에이원씨의 혈당 결과를 받겠습니까?");
     EXPECT_TRUE(channel.open);
     EXPECT_TRUE(channel.written.empty());
 }
@@ -167,7 +167,7 @@ TEST_F(SessionTest, VersionReplyChoosesTheRecordSize) {
     }
 }
 
-TEST_F(SessionTest, MeterWithoutVersionReplyIsAskedForRecordsOneTickLater) {
+TEST_F(SessionTest, MeterWithoutVersionReplyIsAskedForRecordsOneTickLaterAndStillDownloads) {
     RunUpToVersion(ResultKind::HbA1c);
     timers.Advance(999);
     EXPECT_EQ(channel.Letters(), "EHV");
@@ -175,6 +175,79 @@ TEST_F(SessionTest, MeterWithoutVersionReplyIsAskedForRecordsOneTickLater) {
     EXPECT_EQ(channel.Letters(), "EHVH");
     EXPECT_EQ(session.RecordSize(), 29) << "the size set at confirmation";
     EXPECT_EQ(session.Exchange(), ExchangeKind::HbA1c);
+    EXPECT_EQ(session.State(), SessionState::AwaitAnswer);
+    EXPECT_EQ(host.texts.back(), "오르보에이원씨의 응답을 기다리는 중.")
+        << "no transfer is said to start before the meter answers";
+    timers.Advance(1000); // one silent tick is not yet "no meter"
+    const std::string reply = "SH002\r\n" + Records(2, 29);
+    Receive(reply.substr(0, 1));
+    EXPECT_EQ(session.State(), SessionState::AwaitRecords);
+    const std::vector<std::string> answered(host.texts.end() - 3, host.texts.end());
+    EXPECT_EQ(answered, (std::vector<std::string>{"ttyACM0 이 연결되었습니다.",
+                                                  "데이터 전송이 시작됩니다.", "받는 중 ..*."}));
+    Receive(reply.substr(1));
+    timers.Advance(50);
+    ASSERT_EQ(host.imports.size(), 1u);
+    EXPECT_EQ(host.imports[0].recordCount, 2);
+    EXPECT_EQ(host.imports[0].recordSize, 29);
+    EXPECT_EQ(prompter.shown.size(), 1u) << "only the question";
+}
+
+// A port with nothing on it: the operator hears so at the second watch tick after the
+// records request, 8.3 s after E, and nothing before it claimed a connection.
+TEST_F(SessionTest, SilentPortIsToldWithinTenSecondsAndOffersRetryAndCancel) {
+    const std::vector<std::string> successTexts = {"데이터 전송이 시작됩니다.",
+                                                   "ttyS0 이 연결되었습니다."};
+    for (bool retry : {false, true}) {
+        SCOPED_TRACE(retry ? "retry" : "cancel");
+        channel.written.clear();
+        prompter.shown.clear();
+        host.texts.clear();
+        prompter.answers = {true, retry};
+        ASSERT_TRUE(session.Connect("ttyS0", "/dev/ttyS0", ResultKind::HbA1c, false));
+        timers.Advance(800);
+        ASSERT_EQ(channel.Letters(), "E");
+        const std::int64_t firstCommand = clock.NowMs();
+        while (!prompter.retryAsked && clock.NowMs() - firstCommand < 60'000) {
+            timers.Advance(100);
+        }
+        prompter.retryAsked = false;
+        EXPECT_LE(clock.NowMs() - firstCommand, 10'000) << "told within 10 s of E";
+        EXPECT_EQ(clock.NowMs() - firstCommand, 8'300);
+        ASSERT_EQ(prompter.shown.size(), 2u);
+        EXPECT_EQ(prompter.shown[1].text,
+                  "ttyS0 포트에서 응답하는 오르보에이원씨가 없습니다.\r\n오르보에이원씨가 켜져 "
+                  "있고 이 포트에 연결되어 있는지 확인한 뒤 다시 시도를 누르십시오.");
+        EXPECT_EQ(prompter.shown[1].caption, "오르보에이원씨");
+        for (const std::string& text : successTexts) {
+            EXPECT_EQ(std::count(host.texts.begin(), host.texts.end(), text), 0) << text;
+        }
+        EXPECT_EQ(prompter.shown[0].text.find("연결되었습니다"), std::string::npos);
+        EXPECT_FALSE(host.visible) << "the progress window does not go on waiting";
+        EXPECT_EQ(channel.Letters(), "EHVH");
+        if (!retry) {
+            EXPECT_EQ(session.State(), SessionState::Closed);
+            EXPECT_FALSE(channel.open);
+            EXPECT_FALSE(timers.Running(kWatchTimerId));
+            timers.Advance(60'000);
+            EXPECT_EQ(channel.Letters(), "EHVH") << "nothing more after Cancel";
+            EXPECT_EQ(prompter.shown.size(), 2u) << "and no time-out message later";
+            continue;
+        }
+        // Retry: the same port again after its settling pause, without asking again.
+        EXPECT_EQ(session.State(), SessionState::Settling);
+        EXPECT_TRUE(channel.open);
+        EXPECT_EQ(channel.opened.back(), "/dev/ttyS0");
+        timers.Advance(800 + 300 + 5 * 1000);
+        EXPECT_EQ(channel.Letters(), "EHVHEHV");
+        EXPECT_EQ(prompter.shown.size(), 2u) << "no second question";
+        Receive("SV1.09EG\r\n");
+        const std::vector<std::string> answered(host.texts.end() - 2, host.texts.end());
+        EXPECT_EQ(answered, (std::vector<std::string>{"ttyS0 이 연결되었습니다.",
+                                                      "데이터 전송이 시작됩니다."}));
+        EXPECT_EQ(session.State(), SessionState::AwaitRecords);
+        ASSERT_TRUE(session.Cancel());
+    }
 }
 
 TEST_F(SessionTest, CountZeroEndsTheDownloadWithNoData) {
@@ -200,7 +273,7 @@ TEST_F(SessionTest, CountZeroEndsTheDownloadWithNoData) {
     RunUpToVersion(ResultKind::Glucose);
     Receive("SV1.09EG\r\n");
     Receive("SG000\r");
-    EXPECT_EQ(prompter.shown.back().text.find("이 연결되었습니다") != std::string::npos, true);
+    EXPECT_NE(prompter.shown.back().text.find("받겠습니까"), std::string::npos) << "not yet";
     Receive("\n");
     timers.Advance(300);
     EXPECT_EQ(prompter.shown.back().text, "데이터가 없습니다.");
@@ -231,14 +304,14 @@ TEST_F(SessionTest, TransferIsHandedOverAtExactlyTheLastByte) {
     EXPECT_TRUE(channel.open);
 }
 
-TEST_F(SessionTest, NothingReceivedGivesUpAfter25sOnTheMetersPortAnd35sElsewhere) {
+TEST_F(SessionTest, NoRecordsAfterTheVersionGivesUpAfter25sOnTheMetersPortAnd35sElsewhere) {
     for (bool found : {true, false}) {
         SCOPED_TRACE(found ? "recognised port" : "unrecognised port");
         channel.written.clear();
         prompter.shown.clear();
         RunUpToVersion(ResultKind::HbA1c);
         session.foundFlag = found;
-        timers.Advance(1000); // first tick: records request
+        Receive("SV1.09EG\r\n"); // the meter is there, but its records never come
         ASSERT_EQ(channel.Letters(), "EHVH");
         timers.Advance(1000); // the watch starts counting at this tick
         int limit = found ? 25'000 : 35'000;
@@ -600,7 +673,7 @@ TEST_F(SessionEndTest, EveryDocumentedTransitionIsWalked) {
         ASSERT_TRUE(session.Connect("ttyACM0", "/dev/ttyACM0", ResultKind::HbA1c, true));
         for (int i = 0; i < 2000 && session.State() != target; ++i) {
             const S now = session.State();
-            if (now == S::AwaitVersion && target != S::GivenUp) {
+            if (now == S::AwaitVersion && target != S::AwaitAnswer && target != S::Unanswered) {
                 Receive("SV1.09EG\r\n");
             } else if (now == S::AwaitRecords && target == S::NoData) {
                 Receive("SH000");
@@ -616,8 +689,8 @@ TEST_F(SessionEndTest, EveryDocumentedTransitionIsWalked) {
     };
     const std::vector<S> interruptible = {
         S::Settling,        S::Declined,     S::Starting,   S::Announce,     S::SendModeChange,
-        S::AwaitModeChange, S::AwaitCommand, S::AskVersion, S::AwaitVersion, S::AwaitRecords,
-        S::NoData,          S::HandOver,     S::GivenUp};
+        S::AwaitModeChange, S::AwaitCommand, S::AskVersion, S::AwaitVersion, S::AwaitAnswer,
+        S::AwaitRecords,    S::NoData,       S::HandOver,   S::GivenUp};
     for (S state : interruptible) {
         SCOPED_TRACE(StateName(state));
         driveTo(state);
@@ -638,6 +711,17 @@ TEST_F(SessionEndTest, EveryDocumentedTransitionIsWalked) {
     timers.Advance(300);
     driveTo(S::Importing);
     session.ImportFinished(MessageId::FramingFailed);
+    // No meter on the port: Retry (back to settling, the question not asked again), then
+    // Cancel; and a meter that answers the records request without a version reply.
+    for (bool retry : {true, false}) {
+        driveTo(S::AwaitAnswer);
+        prompter.answers = {retry};
+        timers.Advance(2000);
+        EXPECT_EQ(session.State(), retry ? S::Settling : S::Closed);
+    }
+    driveTo(S::AwaitAnswer);
+    Receive("SH000");
+    EXPECT_EQ(session.State(), S::NoData);
     // A flood beyond the receive limit, before and after the records were complete.
     for (S flooded : {S::AwaitVersion, S::AwaitRecords, S::HandOver}) {
         driveTo(flooded);
@@ -645,12 +729,13 @@ TEST_F(SessionEndTest, EveryDocumentedTransitionIsWalked) {
         EXPECT_EQ(session.State(), S::GivenUp);
     }
     // A command the line does not take, at each state that sends one on entering.
-    for (S sender :
-         {S::Starting, S::AwaitModeChange, S::AwaitVersion, S::AwaitRecords, S::NoData}) {
+    for (S sender : {S::Starting, S::AwaitModeChange, S::AwaitVersion, S::AwaitAnswer,
+                     S::AwaitRecords, S::NoData}) {
         SCOPED_TRACE(StateName(sender));
         const S before = sender == S::Starting          ? S::Settling
                          : sender == S::AwaitModeChange ? S::SendModeChange
                          : sender == S::AwaitVersion    ? S::AskVersion
+                         : sender == S::AwaitAnswer     ? S::AwaitVersion
                          : sender == S::AwaitRecords    ? S::AwaitVersion
                                                         : S::AwaitRecords;
         driveTo(before);
@@ -683,7 +768,7 @@ TEST_F(SessionEndTest, EveryDocumentedTransitionIsWalked) {
         EXPECT_EQ(allowed.count({from, to}), 1u)
             << "walked but not allowed: " << StateName(from) << " -> " << StateName(to);
     }
-    EXPECT_EQ(allowed.size(), 48u) << "the table of the class comment";
+    EXPECT_EQ(allowed.size(), 56u) << "the table of the class comment";
 }
 
 TEST_F(SessionTest, ForbiddenTransitionIsCaught) {

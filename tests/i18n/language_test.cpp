@@ -364,7 +364,7 @@ TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
         EXPECT_EQ(MessageUtf8(id), SourceText(id)) << static_cast<int>(id);
     }
     EXPECT_EQ(MessageUtf8(Message(MessageId::AskReceiveGlucose, {"COM3"})),
-              "COM3 이 연결되었습니다.\r\n오르보에이원씨의 혈당 결과를 받겠습니까?");
+              "COM3 포트로 오르보에이원씨의 혈당 결과를 받겠습니까?");
     EXPECT_EQ(MessageUtf8(kNotArrivingText),
               "오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.\r\n오르보에이원씨와의 "
               "연결 포트를 다시 확인해 주세요.");

@@ -113,12 +113,13 @@ TEST_F(Users, AddingChecksTheIdThenAsksAndCaseMatters) {
     EXPECT_EQ(store.UserList(), (std::vector<std::string>{"Basis", "abc", "ABC"}));
     EXPECT_EQ(ReadFile(File("user_info.ini")), "[User Count]\ncurrent_user=ABC\ncnt=3\n\n"
                                                "[User Set]\nno1=Basis\nno2=abc\nno3=ABC\n");
-    EXPECT_EQ(prompter.Texts(),
-              (std::vector<std::string>{"새로운 사용자를 추가하시겠습니까?",
-                                        "The user ID is not entered. \r\nPlease enter the user ID.",
-                                        "새로운 사용자를 추가하시겠습니까?",
-                                        "같은 사용자ID가 ㅈ있습니다.다시 입력해 주세요.",
-                                        "새로운 사용자를 추가하시겠습니까?"}));
+    // The question says that the new user becomes the current one.
+    const std::string ask =
+        "새로운 사용자를 추가하시겠습니까?\r\n추가한 사용자가 현재 사용자가 됩니다.";
+    EXPECT_EQ(
+        prompter.Texts(),
+        (std::vector<std::string>{ask, "The user ID is not entered. \r\nPlease enter the user ID.",
+                                  ask, "같은 사용자ID가 ㅈ있습니다.다시 입력해 주세요.", ask}));
     // A fresh user has all its files, among them settings with the thirteen defaults.
     for (const char* name :
          {"ABC_active.info", "ABC.ini", "ABC_HbA1c.sqlite", "ABC_HbA1cDown.sqlite",

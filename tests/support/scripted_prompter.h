@@ -39,6 +39,19 @@ public:
     void Inform(const Message& text, const Message& caption, Severity) override {
         shown.push_back({SourceText(text), SourceText(caption), false, false, text});
     }
+    // Retry takes its answer from the same script; with the script run out it cancels, so
+    // a test that forgets to script it cannot retry for ever.
+    bool AskRetry(const Message& text, const Message& caption) override {
+        shown.push_back({SourceText(text), SourceText(caption), true, false, text});
+        retryAsked = true;
+        if (answers.empty()) {
+            return false;
+        }
+        bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    bool retryAsked = false;
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
