@@ -94,7 +94,7 @@ TEST(CliLanguage, EveryCommandSpeaksTheOperatorsLanguage) {
             for (const Step& step : std::vector<Step>{
                      {{"download", "--port", port},
                       0,
-                      "Receive the HbA1c results of the OrvoA1c? yes",
+                      "Receive the HbA1c results of the OrvoA1c through " + port + "? yes",
                       "오르보에이원씨의 HbA1c 결과를 받겠습니까? 예"},
                      {{"download", "--port", port}, 0, "imported 0", "새 결과 0건 저장"},
                      {{"download", "--port", port, "--kind", "glucose"},

@@ -153,3 +153,42 @@ TEST_F(DownloadE2E, MissingPortGivesTheConnectionMessage) {
                   "\r\n\r\n/dev/ttyQA9: there is no such port; check that the meter is plugged "
                   "in and switched on (error code - 2)");
 }
+
+// A port with no meter on it (the simulated meter hears every command and answers none):
+// the operator is told within 10 s of the first command, names the port, and nothing said
+// "connected" or "transfer starts" before.
+TEST_F(DownloadE2E, SilentPortIsToldWithinTenSecondsAndNothingClaimedAConnection) {
+    struct StampingPrompter : ScriptedPrompter {
+        const Clock* clock = nullptr;
+        std::int64_t askedAt = -1;
+        bool AskRetry(const Message& text, const Message& caption) override {
+            askedAt = clock->NowMs();
+            return ScriptedPrompter::AskRetry(text, caption); // unscripted: Cancel
+        }
+    } asker;
+    asker.clock = &clock;
+    std::vector<std::pair<std::int64_t, std::string>> said;
+    std::unique_ptr<HeadlessDownload> silent;
+    QtSessionTimers ticks([&](int id) { silent->Tick(id); });
+    ScaledTimers scaled(ticks, kSpeed);
+    silent = std::make_unique<HeadlessDownload>(
+        users, clock, asker,
+        [&](const Message& t) { said.emplace_back(clock.NowMs(), SourceText(t)); }, &scaled);
+
+    SimProcess sim({"--no-pace", "--silent"});
+    auto result = silent->Run("ttyQA0", sim.linkPath(), ResultKind::HbA1c, false, 20'000);
+    EXPECT_EQ(result.outcome, HeadlessDownload::Outcome::Failed);
+    ASSERT_EQ(asker.shown.size(), 2u);
+    EXPECT_EQ(asker.shown[0].text, "ttyQA0 포트로 오르보에이원씨의 HbA1c 결과를 받겠습니까?");
+    EXPECT_EQ(asker.shown[1].message, Message(MessageId::NoMeterAnswers, {"ttyQA0"}));
+    // "Waiting...." goes out with E, the first command.
+    ASSERT_FALSE(said.empty());
+    ASSERT_EQ(said.front().second, "Waiting....");
+    ASSERT_GE(asker.askedAt, 0);
+    EXPECT_LE(asker.askedAt - said.front().first, 10'000);
+    for (const auto& [at, text] : said) {
+        EXPECT_EQ(text.find("연결되었습니다"), std::string::npos) << text;
+        EXPECT_NE(text, "데이터 전송이 시작됩니다.");
+    }
+    EXPECT_EQ(Rows(users.HbA1cMain()), 0);
+}

@@ -184,6 +184,16 @@ TEST(MeterProtocol, ModelVersionAndStallOptions) {
     }
     {
         MeterConfig config;
+        config.silent = true;
+        MeterModel meter(config, meter_sim::generateHbA1cRecords(1, 3, 30), "");
+        wake(meter);
+        for (char letter : {'V', 'H', 'G', 'E'}) {
+            EXPECT_EQ(replyTo(meter, cmd(letter)), "") << letter;
+        }
+        EXPECT_EQ(meter.recordCount(meter_sim::RecordKind::HbA1c), 1) << "it still heard them";
+    }
+    {
+        MeterConfig config;
         config.stallAfter = 9;
         const std::string glucose = meter_sim::generateGlucoseRecords(2, 3);
         MeterModel meter(config, "", glucose);

@@ -48,6 +48,7 @@ constexpr const char* kUsage =
     "  --no-pace            send replies at once\n"
     "  --no-version         never answer the version request\n"
     "  --stall-after N      stop every records reply after N bytes\n"
+    "  --silent             answer nothing at all (a port without a meter)\n"
     "  --log FILE           write a transcript of the exchange to FILE\n"
     "  --help               show this text\n";
 
@@ -64,6 +65,7 @@ struct Options {
     std::uint64_t seed = 1;
     bool pace = true;
     bool answerVersion = true;
+    bool silent = false;
     std::optional<std::size_t> stallAfter;
     std::optional<std::string> logFile;
 };
@@ -138,6 +140,9 @@ std::optional<Options> parseArgs(int argc, char** argv) {
         } else if (arg == "--no-version") {
             flag();
             opts.answerVersion = false;
+        } else if (arg == "--silent") {
+            flag();
+            opts.silent = true;
         } else if (arg == "--stall-after") {
             opts.stallAfter = parseNumber<std::size_t>(arg, value(), SIZE_MAX);
         } else if (arg == "--log") {
@@ -421,6 +426,7 @@ int serve(const Options& opts) {
     config.model = opts.model;
     config.answerVersion = opts.answerVersion;
     config.stallAfter = opts.stallAfter;
+    config.silent = opts.silent;
     meter_sim::MeterModel meter(config, std::move(hba1c), std::move(glucose));
     Transcript log(opts.logFile);
 

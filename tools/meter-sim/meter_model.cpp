@@ -231,6 +231,10 @@ std::vector<MeterEvent> MeterModel::feed(std::string_view bytes) {
         if (pending_.size() == kCommandSize) {
             flushGarbage(events);
             events.push_back(handleCommand(pending_[2]));
+            if (config_.silent) {
+                events.back().reply.clear();
+                events.back().detail += " (silent: not answered)";
+            }
             pending_.clear();
         }
     }

@@ -37,6 +37,8 @@ struct MeterConfig {
     std::string model = "EG";     // two characters, echoed in the version reply
     std::string version = "1.09"; // four characters, echoed in the version reply
     bool answerVersion = true;
+    // Hears every command and answers none: a meter switched off, or a port with no meter.
+    bool silent = false;
     std::optional<std::size_t> stallAfter; // records replies are cut after this many bytes
 };
 

@@ -29,6 +29,13 @@ public:
                                              : HeadlessDownload::Outcome::Failed;
         }
     }
+    bool AskRetry(const Message& text, const Message& caption) override {
+        const bool retry = inner_.AskRetry(text, caption);
+        if (!retry && !outcome) {
+            outcome = HeadlessDownload::Outcome::Failed;
+        }
+        return retry;
+    }
     std::optional<HeadlessDownload::Outcome> outcome;
 
 private:
