@@ -1410,8 +1410,8 @@ The record may have been deleted meanwhile.</translation>
         <translation>The transfer was refused: nothing was stored, and the meter keeps its results.</translation>
     </message>
     <message>
-        <source>오르보에이원씨 관리 프로그램 v1.09</source>
-        <translation>OrvoA1c Data Manager v1.09</translation>
+        <source>QuorinA1c 관리 프로그램 v1.09</source>
+        <translation>QuorinA1c Data Manager v1.09</translation>
     </message>
     <message>
         <source>Delete: delete the selected result. %1: reload the list.</source>
@@ -2300,6 +2300,17 @@ Use that copy as the data folder again?</translation>
     <message>
         <source>데이터 변경하시겠습니까?</source>
         <translation>Change the data?</translation>
+    </message>
+</context>
+<context>
+    <name>qa::QtPrompter</name>
+    <message>
+        <source>다시 시도</source>
+        <translation>Retry</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

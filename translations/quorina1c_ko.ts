@@ -1410,8 +1410,8 @@ The record may have been deleted meanwhile.</source>
         <translation>전송을 거부했습니다: 아무것도 저장하지 않았으며 측정기에 결과가 남아 있습니다.</translation>
     </message>
     <message>
-        <source>오르보에이원씨 관리 프로그램 v1.09</source>
-        <translation>오르보에이원씨 관리 프로그램 v1.09</translation>
+        <source>QuorinA1c 관리 프로그램 v1.09</source>
+        <translation>QuorinA1c 관리 프로그램 v1.09</translation>
     </message>
     <message>
         <source>Delete: delete the selected result. %1: reload the list.</source>
@@ -2300,6 +2300,17 @@ Use that copy as the data folder again?</source>
     <message>
         <source>데이터 변경하시겠습니까?</source>
         <translation>데이터 변경하시겠습니까?</translation>
+    </message>
+</context>
+<context>
+    <name>qa::QtPrompter</name>
+    <message>
+        <source>다시 시도</source>
+        <translation>다시 시도</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>취소</translation>
     </message>
 </context>
 </TS>

@@ -356,6 +356,7 @@ void MainWindow::ShowGetDataDialog() {
     getData_ = &dialog;
     UserStore& users = services_.users;
     dialog.SetPorts(LastDiscovery());
+    dialog.SetLastPort(LoadLastPort());
     dialog.SetUsers(users.UserList(), users.ActiveUserId());
     connect(&dialog, &GetDataDialog::PortSearchRequested, this, [this] { SearchPortsNow(); });
     connect(&dialog, &GetDataDialog::UserChosen, this, [this, &dialog, &users](const QString& id) {
@@ -371,6 +372,7 @@ void MainWindow::ShowGetDataDialog() {
         return;
     }
     std::string port = dialog.PortText();
+    SaveLastPort(port);
     std::optional<std::string> device = PortDevicePath(port);
     importPort_ = device.value_or(port);
     // A port that cannot be opened has been reported to the operator by the session.

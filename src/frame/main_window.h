@@ -35,7 +35,7 @@ class UserStore;
 class MainWindow : public SkinnedFrame, public SessionHost {
     Q_OBJECT
 public:
-    static constexpr const char* kTitle = QT_TR_NOOP("오르보에이원씨 관리 프로그램 v1.09");
+    static constexpr const char* kTitle = QT_TR_NOOP("QuorinA1c 관리 프로그램 v1.09");
     enum View { kViewWaiting = 0, kViewHome = 1, kViewDownload = 2, kViewAllData = 3 };
 
     struct Services {

@@ -3,6 +3,7 @@
 #include "views/ui_services.h"
 #include "widgets/gradient_label.h"
 #include "widgets/program_palette.h"
+#include "widgets/registry_key.h"
 #include "widgets/shade_button.h"
 #include "widgets/text_progress_ctrl.h"
 
@@ -11,9 +12,13 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace qa {
 
@@ -77,15 +82,34 @@ GetDataDialog::GetDataDialog(QWidget* parent) : QDialog(parent) {
     });
 }
 
+void GetDataDialog::SetLastPort(const std::string& port) {
+    lastPort_ = port;
+    SetPorts(lastPorts_);
+}
+
 void GetDataDialog::SetPorts(const DiscoveryResult& ports) {
     lastPorts_ = ports;
     ports_->clear();
     int selected = 0;
+    int last = -1;
     for (const PortCandidate& c : ports.candidates) {
         ports_->addItem(QString::fromStdString(c.portName));
         if (ports.found && c.portName == ports.foundPort.portName && selected == 0) {
             selected = ports_->count() - 1;
         }
+        if (c.portName == lastPort_) {
+            last = ports_->count() - 1;
+        }
+    }
+    // A port typed last time is offered again, even when discovery does not list it; a
+    // recognised meter's port still comes first, as that is where the meter is now.
+    if (!lastPort_.empty() && last < 0) {
+        ports_->insertItem(0, QString::fromStdString(lastPort_));
+        last = 0;
+        selected += ports.found ? 1 : 0; // the recognised port moved down by one
+    }
+    if (!ports.found && last >= 0) {
+        selected = last;
     }
     if (ports_->count() > 0) {
         ports_->setCurrentIndex(selected);
@@ -116,6 +140,29 @@ std::string GetDataDialog::PortText() const {
 
 ResultKind GetDataDialog::Kind() const {
     return kinds_->currentIndex() == 1 ? ResultKind::Glucose : ResultKind::HbA1c;
+}
+
+namespace {
+
+std::unique_ptr<QSettings> PortProfile() {
+    auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                                QString::fromLatin1(RegistryKey::kOrganization),
+                                                QString::fromLatin1(RegistryKey::kApplication));
+    settings->beginGroup(QStringLiteral("GetData"));
+    return settings;
+}
+
+} // namespace
+
+std::string LoadLastPort() {
+    // A profile edited by hand may hold anything: only a plain port text is offered.
+    const QString port = PortProfile()->value(QStringLiteral("LastPort")).toString().trimmed();
+    return port.size() <= 255 && !port.contains(QLatin1Char('\n')) ? port.toStdString()
+                                                                   : std::string();
+}
+
+void SaveLastPort(const std::string& port) {
+    PortProfile()->setValue(QStringLiteral("LastPort"), QString::fromStdString(port));
 }
 
 ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
@@ -159,6 +206,11 @@ ProcessDialog::ProcessDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(records_);
     layout->addWidget(detail_);
     layout->addLayout(buttons);
+    // Enter reaches the window itself, which decides whether it may close now.
+    for (QPushButton* button : {cancel_, close_}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     connect(close_, &QPushButton::clicked, this, &QWidget::hide);
     connect(cancel_, &QPushButton::clicked, this, &ProcessDialog::CancelRequested);
 }
@@ -182,7 +234,7 @@ void ProcessDialog::SetDetail(LiveText text) {
     detailText_ = std::move(text);
     ShowDetail();
     if (isHidden()) {
-        show();
+        ShowWithFocus();
     }
 }
 
@@ -201,7 +253,30 @@ QString ProcessDialog::Detail() const {
 }
 
 void ProcessDialog::SetRunning(bool running) {
+    running_ = running;
     cancel_->setEnabled(running);
+}
+
+void ProcessDialog::ShowWithFocus() {
+    show();
+    raise();
+    activateWindow();
+    close_->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void ProcessDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!running_) {
+            hide();
+        }
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
 }
 
 void ProcessDialog::Reset() {
@@ -216,13 +291,14 @@ void ProcessDialog::Reset() {
     detail_->clear();
     detail_->hide();
     cancel_->setEnabled(false);
+    running_ = false;
 }
 
 void ProcessDialog::SetProgressText(LiveText text) {
     line_ = std::move(text);
     ShowLine();
     if (isHidden()) {
-        show();
+        ShowWithFocus();
     }
 }
 

@@ -25,8 +25,10 @@ public:
 
     explicit GetDataDialog(QWidget* parent = nullptr);
 
-    // Refills the port list from a discovery, selecting the recognised port.
+    // Refills the port list from a discovery, selecting the recognised port; with no port
+    // recognised, the last port used (SetLastPort) is selected, added to the list if needed.
     void SetPorts(const DiscoveryResult& ports);
+    void SetLastPort(const std::string& port);
     void SetUsers(const std::vector<std::string>& users, const std::string& current);
 
     // The port as the operator left it: typed or chosen; empty falls back to the
@@ -58,8 +60,16 @@ private:
     QPushButton* search_;
     QLabel* noMeter_;
     DiscoveryResult lastPorts_;
+    std::string lastPort_;
     bool filling_ = false;
 };
+
+// The port of the last download started from the dialog. It is kept in the program's profile
+// beside the window placement, not in an operator's settings: which port the meter's adapter
+// gets is a matter of this computer, the same for every operator, and the operators' files
+// move to other computers with a backup.
+std::string LoadLastPort();
+void SaveLastPort(const std::string& port);
 
 // "Process": the one progress window of a download. Setting a text also shows it. Below the
 // session's own texts: the records received of the count announced, a line saying how the
@@ -96,8 +106,13 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // Enter and Esc close the window once no download runs; while one runs they do nothing,
+    // so a key meant for another window neither hides the progress nor stops the download.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Shows the window and gives it the keyboard, on its Close button.
+    void ShowWithFocus();
     void ShowLine();
     void ShowRecords();
     void ShowDetail();
@@ -111,6 +126,7 @@ private:
     LiveText detailText_;
     int received_ = 0;
     int announced_ = -1; // no count yet
+    bool running_ = false;
 };
 
 // The About box: what the program is, with an OK button.

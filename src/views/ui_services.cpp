@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QHash>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 #include <cstdio>
@@ -105,6 +106,31 @@ void QtPrompter::Inform(const Message& text, const Message& caption, Severity se
     QMessageBox box(icon, c, t, QMessageBox::Ok, parent_);
     ApplyProgramPalette(&box);
     box.exec();
+}
+
+std::unique_ptr<QMessageBox> MakeRetryBox(QWidget* parent, const QString& text,
+                                          const QString& caption) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, caption, text,
+                                             QMessageBox::NoButton, parent);
+    // The program's own words, so the buttons follow the operator's language like the text.
+    QPushButton* retry = box->addButton(QCoreApplication::translate("qa::QtPrompter", "다시 시도"),
+                                        QMessageBox::AcceptRole);
+    QPushButton* cancel = box->addButton(QCoreApplication::translate("qa::QtPrompter", "취소"),
+                                         QMessageBox::RejectRole);
+    retry->setObjectName("retry");
+    cancel->setObjectName("cancel");
+    box->setDefaultButton(retry);
+    box->setEscapeButton(cancel);
+    ApplyProgramPalette(box.get());
+    return box;
+}
+
+bool QtPrompter::AskRetry(const Message& text, const Message& caption) {
+    Log(MessageUtf8(caption), MessageUtf8(text));
+    std::unique_ptr<QMessageBox> box =
+        MakeRetryBox(parent_, MessageText(text), MessageText(caption));
+    box->exec();
+    return box->clickedButton() == box->defaultButton();
 }
 
 QString DesktopFileService::AskSavePath(QWidget* parent) {

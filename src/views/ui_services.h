@@ -27,6 +27,10 @@ QIcon AppIcon();
 std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget* parent, const std::string& text,
                                              const std::string& caption, bool defaultNo);
 
+// The Retry/Cancel box of AskRetry: Retry is the default, Esc cancels.
+std::unique_ptr<QMessageBox> MakeRetryBox(QWidget* parent, const QString& text,
+                                          const QString& caption);
+
 class QtPrompter : public Prompter {
 public:
     explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
@@ -34,6 +38,7 @@ public:
     bool Confirm(const Message& text, const Message& caption) override;
     bool ConfirmDefaultNo(const Message& text, const Message& caption) override;
     void Inform(const Message& text, const Message& caption, Severity severity) override;
+    bool AskRetry(const Message& text, const Message& caption) override;
 
 private:
     QWidget* parent_;

@@ -146,7 +146,7 @@ TEST(FrameFonts, KoreanGlyphsHaveAFont) {
 TEST_F(FrameTest, StartsOnHomeAndIgnoresRequestsForTheActivePage) {
     Start();
     EXPECT_EQ(frame->ActiveView(), MainWindow::kViewHome);
-    EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("오르보에이원씨 관리 프로그램 v1.09"));
+    EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("QuorinA1c 관리 프로그램 v1.09"));
     EXPECT_FALSE(frame->windowIcon().isNull()) << "task bar and About box show the icon";
     EXPECT_GE(frame->windowIcon().availableSizes().size(), 4);
     Render(frame.get(), "frame_home");
@@ -718,4 +718,75 @@ TEST_F(FrameTest, ADamagedDatabaseIsNamedAtStartAndLeftAlone) {
     EXPECT_EQ(text.rfind(SourceText(user_text::kDamagedFile), 0), 0u) << text;
     EXPECT_NE(text.find(file + ": "), std::string::npos) << text;
     EXPECT_EQ(ReadFile(file), garbage);
+}
+
+// The port typed into "Get data" is offered the next time, although no discovery lists it.
+TEST_F(FrameTest, ThePortTypedLastIsOfferedNextTime) {
+    Start();
+    AnswerGetData([&](GetDataDialog& dialog) {
+        dialog.PortCombo()->setEditText("/dev/ttyQA-typed");
+        return true;
+    });
+    RequestDownload();
+    ASSERT_TRUE(PumpUntil([&] { return !prompter.shown.empty(); }, 10s)) << "cannot be opened";
+    QString offered;
+    AnswerGetData([&](GetDataDialog& dialog) {
+        offered = dialog.PortCombo()->currentText();
+        return false;
+    });
+    RequestDownload();
+    ASSERT_TRUE(PumpUntil([&] { return !offered.isEmpty(); }, 10s));
+    EXPECT_EQ(offered, "/dev/ttyQA-typed");
+    SaveLastPort(""); // the next tests start without it
+}
+
+// The progress window takes the keyboard when it appears; Enter and Esc close it once no
+// download runs, and do nothing while one does.
+TEST(ProcessWindow, TakesTheKeyboardAndClosesOnEnterOrEscOnlyOnceItMay) {
+    QWidget owner;
+    owner.show();
+    ProcessDialog process(&owner);
+    process.hide();
+    process.SetRunning(true);
+    process.SetProgressText(QStringLiteral("Waiting...."));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&process));
+    ASSERT_EQ(QApplication::focusWidget(), process.CloseButton());
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_TRUE(process.isVisible()) << "while the download runs, key " << key;
+    }
+    process.SetRunning(false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(process.isVisible());
+    process.SetProgressText(QStringLiteral("done"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&process));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(process.isVisible());
+}
+
+// Renders the "Get data" dialog when discovery recognised no meter, in both languages, for a
+// person to look at; runs only when QA_VIEWS_RENDER_DIR names a folder.
+TEST_F(FrameTest, RendersGetDataWithoutAMeterInBothLanguages) {
+    const QString dir = qEnvironmentVariable("QA_VIEWS_RENDER_DIR");
+    if (dir.isEmpty()) {
+        GTEST_SKIP() << "set QA_VIEWS_RENDER_DIR to render";
+    }
+    Start();
+    QDir().mkpath(dir);
+    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR").isEmpty() ? "" : "_150";
+    for (Language language : {Language::Korean, Language::English}) {
+        ApplyLanguage(language);
+        GetDataDialog dialog(frame.get());
+        dialog.SetPorts(DiscoveryResult{});
+        dialog.SetLastPort("ttyS0");
+        dialog.SetUsers({"Basis"}, "Basis");
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        EXPECT_TRUE(dialog.NoMeterNote()->isVisible());
+        EXPECT_EQ(dialog.PortCombo()->currentText(), "ttyS0");
+        EXPECT_TRUE(dialog.grab().save(dir + "/get_data_no_meter" +
+                                       (language == Language::Korean ? "_ko" : "_en") + scale +
+                                       ".png"));
+    }
+    ApplyLanguage(Language::Korean);
 }
