@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)FormatGlucoseText(settings, pieces[2]);
     (void)FormatHbA1cText(settings, pieces[2], true);
     (void)FormatRecordDateTimeText(settings, pieces[0], pieces[1]);
-    (void)FormatRecordHbA1cText(settings, pieces[2]);
+    (void)FormatHbA1cText(settings, pieces[2], false);
     if (auto dt = ParseStoredDateTime(pieces[0], pieces[1])) {
         (void)FormatCalendar(*dt, pieces[3]);
     }

@@ -300,13 +300,14 @@ void AppendHbA1cText(const SettingsStore& settings, std::string_view value, bool
                      std::string& out) {
     float percent = HbA1cPercent(value);
     bool mmolPerMol = !asEstimatedGlucose && settings.hba1cUnit != 0;
-    // In mmol/mol the limit texts keep a blank of their own before the appended " %".
+    // The meter's limits in the operator's unit: an mmol/mol list once showed them in
+    // percent, beside a record view that said "> 130 mmol/mol" for the same result.
     if (percent >= 14) {
-        out += mmolPerMol ? "> 14  %" : "> 14 %";
+        out += mmolPerMol ? "> 130 mmol/mol" : "> 14 %";
         return;
     }
     if (percent <= 4) {
-        out += mmolPerMol ? "< 4  %" : "< 4 %";
+        out += mmolPerMol ? "< 20 mmol/mol" : "< 4 %";
         return;
     }
     if (asEstimatedGlucose) {
@@ -339,26 +340,6 @@ std::string FormatRecordDateTimeText(const SettingsStore& settings, std::string_
     }
     datePattern += timePattern;
     return FormatStored(date, time, datePattern);
-}
-
-std::string FormatRecordHbA1cText(const SettingsStore& settings, std::string_view value) {
-    float percent = HbA1cPercent(value);
-    if (settings.hba1cUnit != 0) {
-        if (percent >= 14) {
-            return "> 130 mmol/mol";
-        }
-        if (percent <= 4) {
-            return "< 20 mmol/mol";
-        }
-        return FixedText(percent * kMmolPerMolSlope - kMmolPerMolOffset, 1) + " mmol/mol";
-    }
-    if (percent >= 14) {
-        return "> 14 %";
-    }
-    if (percent <= 4) {
-        return "< 4 %";
-    }
-    return FixedText(percent, 1) + " %";
 }
 
 std::string DatePickerPattern(std::int32_t dateFormat) {

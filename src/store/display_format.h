@@ -52,7 +52,9 @@ std::string FormatTimeText(const SettingsStore& settings, std::string_view date,
 std::string FormatGlucoseText(const SettingsStore& settings, std::string_view value);
 
 // The HbA1c in the user's unit, or with `asEstimatedGlucose` the estimated average glucose
-// in mg/dL; 14 % and above and 4 % and below show as limits.
+// in mg/dL; 14 % and above and 4 % and below show as limits (130 and 20 mmol/mol). The one
+// text of a result on every screen, export and page: mmol/mol in whole units, as IFCC
+// values are reported, percent with one decimal.
 std::string FormatHbA1cText(const SettingsStore& settings, std::string_view value,
                             bool asEstimatedGlucose);
 
@@ -66,10 +68,9 @@ void AppendGlucoseText(const SettingsStore& settings, std::string_view value, st
 void AppendHbA1cText(const SettingsStore& settings, std::string_view value, bool asEstimatedGlucose,
                      std::string& out);
 
-// Record dialogs: date and time in one text, and the HbA1c with one decimal in both units.
+// Record dialogs: date and time in one text. Their HbA1c is FormatHbA1cText's, as everywhere.
 std::string FormatRecordDateTimeText(const SettingsStore& settings, std::string_view date,
                                      std::string_view time);
-std::string FormatRecordHbA1cText(const SettingsStore& settings, std::string_view value);
 
 // Display pattern of the record dialogs' date pickers in the Windows picker notation
 // ("yyy" is the full year), and the same pattern in Qt's QDateTimeEdit notation for the

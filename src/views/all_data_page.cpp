@@ -52,8 +52,10 @@ namespace {
 
 constexpr MessageId kCaption = MessageId::CaptionProgram;
 constexpr const char* kAllDataItem = QT_TRANSLATE_NOOP("qa::AllDataPage", "ALL Data");
-constexpr int kPeriodItems = 13;  // "ALL", then 1 to 12 weeks
-constexpr int kPatientColumn = 5; // of the HbA1c list
+constexpr int kPeriodItems = 13;      // "ALL", then 1 to 12 weeks
+constexpr int kPatientColumn = 5;     // of the HbA1c list
+constexpr int kEagColumn = 4;         // of the HbA1c list
+constexpr int kPatientNameColumn = 6; // of the HbA1c list, the first optional one
 // From the bottom of the list card (in the page picture) to the bottom of the page, and
 // the card's inner margin.
 constexpr int kCardBottomSpace = 67 + 8;
@@ -389,6 +391,39 @@ void AllDataPage::InitialUpdate() {
             [this](int row, int column) { CaptureRecord(row, column); });
     // The Delete key does what a double-click does, on the selected row.
     list_->installEventFilter(this);
+    // A column shown or hidden is kept at once, as a width is when the page is left.
+    connect(list_->Header(), &views::DataListHeader::columnChoiceChanged, this,
+            [this](int column, bool visible) {
+                if (visible && kind_ == ResultKind::HbA1c && column == kPatientNameColumn) {
+                    PlaceNameBesideTheResult();
+                }
+                (void)list_->SaveColumnState();
+            });
+}
+
+void AllDataPage::PlaceNameBesideTheResult() {
+    // The name goes next to the patient ID. Where the two would end beyond the list's right
+    // edge (a 1024-pixel window at 150 % shows little more than the kind's own columns),
+    // they move in front of the eAG, so the result, the ID and the name are seen together
+    // without scrolling.
+    QHeaderView* header = list_->Header();
+    header->moveSection(header->visualIndex(kPatientNameColumn),
+                        header->visualIndex(kPatientColumn) + 1);
+    const int nameEnd =
+        header->sectionPosition(kPatientNameColumn) + header->sectionSize(kPatientNameColumn);
+    const int eag = header->visualIndex(kEagColumn);
+    if (nameEnd > list_->viewport()->width() && eag < header->visualIndex(kPatientColumn)) {
+        header->moveSection(header->visualIndex(kPatientColumn), eag);
+        header->moveSection(header->visualIndex(kPatientNameColumn), eag + 1);
+    }
+}
+
+void AllDataPage::hideEvent(QHideEvent* event) {
+    // Leaving the page keeps the layout the operator left it in.
+    if (list_ != nullptr && list_->ColumnCount() > 0) {
+        (void)list_->SaveColumnState();
+    }
+    FormPage::hideEvent(event);
 }
 
 void AllDataPage::ArrangeControls() {
@@ -439,10 +474,20 @@ void AllDataPage::ArrangeControls() {
     }
 }
 
+QString AllDataPage::ColumnLayoutScope() const {
+    // Per operator and per kind: the kinds have different columns.
+    return QString::fromLatin1(kind_ == ResultKind::HbA1c ? "HbA1c-" : "Glucose-") +
+           QString::fromStdString(users_.ActiveUserId());
+}
+
 void AllDataPage::BuildColumns() {
+    // The columns being replaced keep their layout: widths, order and the columns shown.
+    if (list_->ColumnCount() > 0) {
+        (void)list_->SaveColumnState();
+    }
     list_->DeleteAllRows();
     list_->DeleteAllColumns();
-    list_->RestoreColumnState();
+    list_->SetLayoutScope(ColumnLayoutScope());
     struct Column {
         const char* heading;
         int width;
@@ -472,7 +517,8 @@ void AllDataPage::BuildColumns() {
 }
 
 void AllDataPage::AddOptionalColumns(int first) {
-    // Hidden until the operator shows them from the header menu; a layout saved before they
+    // Hidden until the operator shows them from the header menu (the exports and the report
+    // print the columns shown, so their default stays as it was); a layout saved before they
     // existed has fewer columns and is not applied, so they start hidden there too.
     // Named by their catalogue keys, as the kind's own columns are, so the headings follow
     // the language.
@@ -567,6 +613,11 @@ void AllDataPage::Activate() {
 }
 
 void AllDataPage::LoadList() {
+    // Another operator (chosen here, in the settings or in the "Get data" dialog) has a
+    // column layout of their own.
+    if (list_->LayoutScope() != ColumnLayoutScope()) {
+        BuildColumns();
+    }
     // A capture names a row of the list being replaced: the next menu captures afresh.
     hasSelected_ = false;
     selected_ = ListRow{};

@@ -137,8 +137,13 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    // Whose column layout the list shows: the current operator's, for the current kind.
+    QString ColumnLayoutScope() const;
+    // Once the operator shows the patient's name: beside the patient ID, both within sight.
+    void PlaceNameBesideTheResult();
     // Item `item` of the period list: all, then 1 to 12 weeks.
     QString PeriodText(int item) const;
     void InitialUpdate();

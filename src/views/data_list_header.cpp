@@ -210,6 +210,7 @@ void DataListHeader::ApplyColumnMenuCommand(int command) {
     int column = command - 1;
     if (IsColumnHideable(column)) {
         SetColumnVisible(column, !IsColumnVisible(column));
+        emit columnChoiceChanged(column, IsColumnVisible(column));
     }
 }
 

@@ -54,6 +54,8 @@ public:
 
 signals:
     void dividerDoubleClicked(int column);
+    // The operator showed or hid a column from the menu.
+    void columnChoiceChanged(int column, bool visible);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;

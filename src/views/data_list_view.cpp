@@ -469,6 +469,22 @@ void DataListView::SetRowHeight(int height) {
     verticalHeader()->setDefaultSectionSize(height);
 }
 
+namespace {
+
+QString LayoutGroup(int controlId, const QString& scope) {
+    QString group = QString::number(controlId);
+    if (!scope.isEmpty()) {
+        // QSettings escapes what a key may not hold; a separator would open a deeper group.
+        QString safe = scope;
+        safe.replace(QLatin1Char('/'), QLatin1Char('_'))
+            .replace(QLatin1Char('\\'), QLatin1Char('_'));
+        group += QLatin1Char('/') + safe;
+    }
+    return group;
+}
+
+} // namespace
+
 bool DataListView::SaveColumnState(QSettings& profile) const {
     const int count = ColumnCount();
     std::vector<int> widths(static_cast<std::size_t>(count));
@@ -477,7 +493,7 @@ bool DataListView::SaveColumnState(QSettings& profile) const {
         widths[static_cast<std::size_t>(c)] = ColumnWidth(c);
         visible[static_cast<std::size_t>(c)] = IsColumnVisible(c) ? 1 : 0;
     }
-    profile.beginGroup(QString::number(controlId_));
+    profile.beginGroup(LayoutGroup(controlId_, layoutScope_));
     profile.setValue("ColumnCount", count);
     profile.setValue("ColumnOrder", PackInts(ColumnOrder()));
     profile.setValue("ColumnWidth", PackInts(widths));
@@ -494,7 +510,13 @@ bool DataListView::RestoreColumnState(QSettings& profile) {
     if (count == 0) {
         return false;
     }
-    profile.beginGroup(QString::number(controlId_));
+    // A scope without a layout of its own yet starts from the one kept before scopes
+    // existed, so an upgrade keeps the operator's widths.
+    QString group = LayoutGroup(controlId_, layoutScope_);
+    if (!layoutScope_.isEmpty() && !profile.contains(group + QStringLiteral("/ColumnCount"))) {
+        group = LayoutGroup(controlId_, QString());
+    }
+    profile.beginGroup(group);
     struct GroupEnd {
         QSettings& p;
         ~GroupEnd() { p.endGroup(); }
@@ -515,26 +537,35 @@ bool DataListView::RestoreColumnState(QSettings& profile) {
         }
         seen[static_cast<std::size_t>(column)] = true;
     }
-    header_->ApplyOrder(*order);
-
     std::optional<std::vector<int>> widths = UnpackInts(profile.value("ColumnWidth"), count);
     if (!widths || std::any_of(widths->begin(), widths->end(),
                                [](int w) { return w < 0 || w > kMaxSavedWidth; })) {
+        header_->ApplyOrder(*order); // as far as the layout reads
         return false;
     }
-    for (int c = 0; c < count; ++c) {
-        SetColumnWidth(c, (*widths)[static_cast<std::size_t>(c)]);
-    }
-
     std::optional<std::vector<int>> visible = UnpackInts(profile.value("ColumnVisible"), count);
     if (!visible) {
+        header_->ApplyOrder(*order);
+        for (int c = 0; c < count; ++c) {
+            SetColumnWidth(c, (*widths)[static_cast<std::size_t>(c)]);
+        }
         return false;
     }
+
+    // Shown first, then placed, then sized: a column that starts hidden would otherwise be
+    // put behind the visible ones and given its first width when the layout shows it.
     for (int c = 0; c < count; ++c) {
         // A column the operator may not hide is never hidden by a stored flag: nothing in
         // the header menu could show it again.
         bool show = (*visible)[static_cast<std::size_t>(c)] != 0 || !header_->IsColumnHideable(c);
         SetColumnVisible(c, show);
+    }
+    header_->ApplyOrder(*order);
+    for (int c = 0; c < count; ++c) {
+        // A hidden column was saved with no width; it keeps the one it had when shown.
+        if (IsColumnVisible(c)) {
+            SetColumnWidth(c, (*widths)[static_cast<std::size_t>(c)]);
+        }
     }
 
     std::optional<int> sortColumn = ReadInt(profile, "ColSortNum");

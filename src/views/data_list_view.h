@@ -43,6 +43,10 @@ public:
 
     // The section of the application profile that holds this list's layout.
     void SetControlId(int id) { controlId_ = id; }
+    // Within that section, whose layout it is (an operator and a set of columns): each keeps
+    // its own widths, order and shown columns. Empty: the section itself, as before scopes.
+    void SetLayoutScope(const QString& scope) { layoutScope_ = scope; }
+    const QString& LayoutScope() const { return layoutScope_; }
 
     // Columns.
     int InsertColumn(int column, const QString& heading, Qt::Alignment alignment, int width);
@@ -141,6 +145,7 @@ private:
     DataListModel* model_;
     DataListHeader* header_;
     int controlId_ = 0;
+    QString layoutScope_;
 
     int sortColumn_ = -1;
     bool sortAscending_ = false;

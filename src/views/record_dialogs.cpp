@@ -125,7 +125,7 @@ RecordDialog::RecordDialog(bool modify, const ListRow& record, const SettingsSto
 
     // Filling.
     dateTime_->setText(Utf8(FormatRecordDateTimeText(settings, record.date, record.time)));
-    result_->setText(Utf8(FormatRecordHbA1cText(settings, record.value)));
+    result_->setText(Utf8(FormatHbA1cText(settings, record.value, false)));
     // The IDs are kept as stored (a change is found by them); a text the Windows program
     // stored in code page 949 is shown, and saved back, as the same characters.
     operatorId_->setText(Utf8(DecodeStoredText(record.operatorId)));

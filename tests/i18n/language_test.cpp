@@ -334,7 +334,7 @@ TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
         EXPECT_FALSE(text.isEmpty()) << id;
     }
     EXPECT_EQ(MessageText(Message(MessageId::AskReceiveHbA1c, {"/dev/ttyACM0"})),
-              "/dev/ttyACM0 is connected.\r\nReceive the HbA1c results of the OrvoA1c?");
+              "Receive the HbA1c results of the OrvoA1c through /dev/ttyACM0?");
     // Qt's own buttons stay English.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
 }
@@ -344,7 +344,7 @@ TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
 TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
     Start(0);
     EXPECT_EQ(CurrentLanguage(), Language::Korean);
-    EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("오르보에이원씨 관리 프로그램 v1.09"));
+    EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("QuorinA1c 관리 프로그램 v1.09"));
     EXPECT_EQ(frame->Download()->NavButton(FrameCommand::Home)->ToolTipText(),
               QString::fromUtf8("홈"));
     EXPECT_EQ(frame->Download()->NavButton(FrameCommand::GetData)->ToolTipText(),
@@ -419,7 +419,7 @@ TEST_F(LanguageTest, SwitchingAppliesAtOnceAndBelongsToTheOperator) {
     QApplication::processEvents();
     ASSERT_TRUE(users.LoadSettings());
     EXPECT_EQ(users.Settings().language, 1) << "kept in the operator's settings file";
-    EXPECT_EQ(frame->windowTitle(), "OrvoA1c Data Manager v1.09");
+    EXPECT_EQ(frame->windowTitle(), "QuorinA1c Data Manager v1.09");
     EXPECT_EQ(frame->Download()->NavButton(FrameCommand::Home)->ToolTipText(), "Home");
     EXPECT_EQ(frame->AllData()->PeriodList()->itemText(2), "2 weeks");
     EXPECT_TRUE(HangulTexts(frame.get()).isEmpty())

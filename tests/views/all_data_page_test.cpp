@@ -1,5 +1,7 @@
 // The all-data page over real per-user SQLite files, with scripted prompts, save dialog,
 // print dialog, menu and record dialogs.
+#include "i18n/language.h"
+#include "i18n/message_text.h"
 #include "print_test_support.h"
 #include "scripted_prompter.h"
 #include "store/audit_log.h"
@@ -918,6 +920,56 @@ TEST_F(AllDataPageTest, RendersInEachUnitAndFormat) {
     }
 }
 
+// Renders, in both languages, the list with the patient's name shown, the record view of the
+// same result and the box that says no meter answers, for a person to look at; runs only
+// when QA_VIEWS_RENDER_DIR names a folder (at 150 % with QT_SCALE_FACTOR=1.5).
+TEST_F(AllDataPageTest, RendersTheNameColumnTheRecordViewAndTheSilentPortBox) {
+    const QString dir = qEnvironmentVariable("QA_VIEWS_RENDER_DIR");
+    if (dir.isEmpty()) {
+        GTEST_SKIP() << "set QA_VIEWS_RENDER_DIR to render";
+    }
+    QDir().mkpath(dir);
+    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR").isEmpty() ? "" : "_150";
+    const char* names[] = {"홍길동", "Kim Minji", "이서연", "Park"};
+    const char* values[] = {"0650", "0712", "0575", "1450"};
+    for (int i = 0; i < 12; ++i) {
+        char date[16];
+        std::snprintf(date, sizeof date, "201606%02d", 20 - i);
+        AddHbA1c({date, "0930", values[i % 4], "P" + std::to_string(1000 + i), "OP", names[i % 4]});
+    }
+    users.Settings().hba1cUnit = 1;
+    page->resize(1024, 700); // the window's default width, all that 150 % leaves room for
+    for (Language language : {Language::Korean, Language::English}) {
+        const QString suffix = (language == Language::Korean ? "_ko" : "_en") + scale;
+        ApplyLanguage(language);
+        page->Activate();
+        if (!List()->IsColumnVisible(6)) {
+            List()->Header()->ApplyColumnMenuCommand(7);
+        }
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(page->grab().save(dir + "/all_data_name_column" + suffix + ".png"));
+
+        ListRow row;
+        row.date = "20160620";
+        row.time = "0930";
+        row.value = "0650";
+        row.patientId = "P1000";
+        row.patientName = "홍길동";
+        views::RecordViewDialog view(row, users.Settings());
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        EXPECT_EQ(view.ResultEdit()->text(), List()->CellText(0, 3)) << "one figure, one text";
+        EXPECT_TRUE(view.grab().save(dir + "/record_view" + suffix + ".png"));
+
+        auto box = MakeRetryBox(nullptr, MessageText(Message(MessageId::NoMeterAnswers, {"ttyS0"})),
+                                MessageText(MessageId::CaptionMeter));
+        box->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+        EXPECT_TRUE(box->grab().save(dir + "/no_meter_answers" + suffix + ".png"));
+    }
+    ApplyLanguage(Language::Korean);
+}
+
 // The patient search lists one patient at a time: a whole ID (any case, blanks around it) at
 // once, quotes, HL7 delimiters and '%' taken as themselves; text that matches several
 // patients offers them to choose from. It combines with periods; Enter on the listed patient
@@ -1067,6 +1119,44 @@ TEST_F(AllDataPageTest, OptionalNameMemoAndDeliveryColumnsFollowTheExportAndRepo
     EXPECT_EQ(
         ReadFile(elsewhere.File("out.csv")),
         "No,Date,Time,Result,Patient ID,Delivery\n1,2016-06-20,07:00 AM,110 mg/dL,,pending,\n");
+}
+
+// The patient's name, once shown, is beside the result without scrolling on a 1014-pixel page
+// (what a 1920-pixel screen at 150 % gives the window), and the choice is the operator's:
+// kept at once, per operator, and there again when the page is made anew.
+TEST_F(AllDataPageTest, ShownNameComesIntoSightAndTheChoiceIsKeptPerOperator) {
+    AddHbA1c({"20160620", "1430", "0650", "P7", "OP", "Kim"});
+    page->Activate();
+    ASSERT_FALSE(List()->IsColumnVisible(6));
+    List()->Header()->ApplyColumnMenuCommand(7); // the header menu's "Patient name"
+    ASSERT_TRUE(List()->IsColumnVisible(6));
+    QHeaderView* header = List()->Header();
+    for (int column : {3, 5, 6}) {
+        EXPECT_LE(header->sectionPosition(column) + header->sectionSize(column),
+                  List()->viewport()->width())
+            << "column " << column << " is in sight";
+    }
+    EXPECT_EQ(header->visualIndex(6), header->visualIndex(5) + 1) << "beside the patient ID";
+    EXPECT_EQ(List()->CellText(0, 6), "Kim");
+    List()->SetColumnWidth(6, 123);
+
+    // Another operator has a layout of their own; the first one's comes back with them.
+    ASSERT_EQ(users.AddUser("Lee"), UserStore::Outcome::Done); // the new user is current
+    page->LoadList();
+    EXPECT_FALSE(List()->IsColumnVisible(6));
+    ASSERT_TRUE(users.SwitchUser("Basis"));
+    page->LoadList();
+    EXPECT_TRUE(List()->IsColumnVisible(6));
+    EXPECT_EQ(List()->ColumnWidth(6), 123);
+
+    // Leaving the page keeps it for the next start.
+    List()->SetColumnWidth(6, 140);
+    page->hide();
+    AllDataPage next(users, prompter, files, &print, [](FrameCommand) {});
+    next.Activate();
+    EXPECT_TRUE(next.List()->IsColumnVisible(6));
+    EXPECT_EQ(next.List()->ColumnWidth(6), 140);
+    EXPECT_EQ(next.List()->Header()->visualIndex(6), next.List()->Header()->visualIndex(5) + 1);
 }
 
 // The window's export and the command line's write the same lines for the same list: every

@@ -75,7 +75,8 @@ TEST(RecordDialogs, FollowTheUserSettings) {
     row.diagnosis = 2;
     RecordViewDialog view(row, settings);
     EXPECT_EQ(view.DateTimeEdit()->text(), QStringLiteral("06-20-2016 14:30"));
-    EXPECT_EQ(view.ResultEdit()->text(), QStringLiteral("47.5 mmol/mol"));
+    // The same text as the list's for the same result, not one decimal more.
+    EXPECT_EQ(view.ResultEdit()->text(), QStringLiteral("48 mmol/mol"));
     EXPECT_EQ(view.BirthdayPicker()->displayFormat(), QStringLiteral("MM/dd/yyyy"));
     EXPECT_EQ(view.BirthdayPicker()->date(), QDate(1975, 3, 14));
     EXPECT_EQ(view.TypeList()->currentText(), QStringLiteral("Type II"));

@@ -155,7 +155,7 @@ QImage window(const std::vector<Artwork>& all, const QImage& page, int pressedBu
         p.setFont(hangulFont(12, true));
         p.setPen(Qt::white);
         p.drawText(QRect(30, 0, w - 100, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                   "오르보에이원씨 관리 프로그램 v1.09");
+                   "QuorinA1c 관리 프로그램 v1.09");
 
         // Client area: the view (with its one-pixel border) above the status bar.
         const QRect client(6, 20, w - 13, h - 27);
