@@ -5,6 +5,7 @@
 #include "store/record_edit.h"
 #include "store/result_delete.h"
 #include "store/result_list.h"
+#include "store/system_error.h"
 #include "store/users.h"
 #include "temp_dir.h"
 #include "windows_folder.h"
@@ -262,6 +263,8 @@ TEST(FolderCheck, ReportsWhatCannotBeRead) {
     ASSERT_EQ(unreadable.size(), 1u);
     EXPECT_EQ(unreadable[0].path, huge);
     EXPECT_EQ(unreadable[0].message.id, MessageId::CheckUnreadable);
+    ASSERT_EQ(unreadable[0].message.args.size(), 2u);
+    EXPECT_EQ(unreadable[0].message.args[1], SystemErrorText(EFBIG)) << "no stale reason";
     EXPECT_TRUE(FoundProblems(findings));
 }
 
