@@ -119,11 +119,11 @@ bool Cli::TryLock() {
     return true;
 }
 
-int Cli::OpenUser(bool readOnly) {
+int Cli::OpenUser(bool readOnly, bool walkOnly) {
     users_ = std::make_unique<UserStore>(folder_, prompter_);
     users_->SetReadOnly(readOnly);
-    users_->SetSingleThread(true); // each command runs on the calling thread alone
-    users_->SetWalkOnly(readOnly); // the readers walk the tables, they never list them
+    users_->SetSingleThread(true);             // each command runs on the calling thread alone
+    users_->SetWalkOnly(readOnly || walkOnly); // readers walk the tables, never list them
     if (!users_->LoadUsers()) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
              << users_->UserInfoPath() << ": " << SystemErrorText(errno) << "\n";

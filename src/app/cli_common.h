@@ -93,7 +93,8 @@ private:
 
     // Loads the users and opens the files of --user (default: the current user).
     // Returns an exit code, kExitOk when the user's files are open.
-    int OpenUser(bool readOnly = false);
+    // walkOnly: the tables are only walked, also when opened writable.
+    int OpenUser(bool readOnly = false, bool walkOnly = false);
 
     // What the command prints from here on is in the language of the operator it works for.
     void FollowOperatorLanguage();

@@ -81,7 +81,7 @@ int Cli::ListOrExport(const std::string& command) {
     // a writable open gives them (audited): --ids makes that open where the folder can be
     // locked, and reads as every reader does where it cannot (read-only media, the window).
     const bool idsWritable = withIds && TryLock();
-    if (int code = OpenUser(!idsWritable); code != kExitOk) {
+    if (int code = OpenUser(!idsWritable, true); code != kExitOk) {
         return code;
     }
     std::optional<std::string> patient = Value(options_, "--patient");
