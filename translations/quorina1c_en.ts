@@ -635,6 +635,12 @@ Result: %3</translation>
         <translation>%1 weeks</translation>
     </message>
     <message>
+        <source>The data folder is on read-only media: %1<byte value="xd"/>
+Results can be viewed, printed and exported here, but not changed or deleted.</source>
+        <translation>The data folder is on read-only media: %1<byte value="xd"/>
+Results can be viewed, printed and exported here, but not changed or deleted.</translation>
+    </message>
+    <message>
         <source>Modifly Data</source>
         <translation>Modifly Data</translation>
     </message>
@@ -772,6 +778,12 @@ The record may have been deleted meanwhile.</translation>
 </context>
 <context>
     <name>qa::Cli</name>
+    <message>
+        <source>The data folder is on read-only media: %1
+Results can be listed, printed and exported from it, but not changed.</source>
+        <translation>The data folder is on read-only media: %1
+Results can be listed, printed and exported from it, but not changed.</translation>
+    </message>
     <message>
         <source>yes</source>
         <translation>yes</translation>

@@ -635,6 +635,12 @@ Result: %3</source>
         <translation>%1주</translation>
     </message>
     <message>
+        <source>The data folder is on read-only media: %1<byte value="xd"/>
+Results can be viewed, printed and exported here, but not changed or deleted.</source>
+        <translation>데이터 폴더가 읽기 전용 매체에 있습니다: %1<byte value="xd"/>
+여기서는 결과를 보고 인쇄하고 내보낼 수 있지만 수정하거나 삭제할 수는 없습니다.</translation>
+    </message>
+    <message>
         <source>Modifly Data</source>
         <translation>데이터 수정</translation>
     </message>
@@ -772,6 +778,12 @@ The record may have been deleted meanwhile.</source>
 </context>
 <context>
     <name>qa::Cli</name>
+    <message>
+        <source>The data folder is on read-only media: %1
+Results can be listed, printed and exported from it, but not changed.</source>
+        <translation>데이터 폴더가 읽기 전용 매체에 있습니다: %1
+여기서는 결과를 목록으로 보고 인쇄하고 내보낼 수 있지만 바꿀 수는 없습니다.</translation>
+    </message>
     <message>
         <source>yes</source>
         <translation>예</translation>

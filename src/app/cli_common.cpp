@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <unistd.h>
 
 namespace qa::cli {
 
@@ -73,6 +74,15 @@ int Cli::Usage(const std::string& problem) {
 }
 
 bool Cli::Lock() {
+    if (OnReadOnlyMedia(folder_)) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                          "The data folder is on read-only media: %1\nResults "
+                                          "can be listed, printed and exported from it, but "
+                                          "not changed."),
+                        {folder_})
+             << "\n";
+        return false;
+    }
     lock_ = std::make_unique<InstanceLock>(QString::fromStdString(folder_));
     switch (lock_->Acquire()) {
     case InstanceLock::Result::Acquired:
@@ -93,11 +103,27 @@ bool Cli::Lock() {
     return false;
 }
 
-int Cli::OpenUser(bool readOnly) {
+bool Cli::TryLock() {
+    if (::access(folder_.c_str(), W_OK) != 0) {
+        return false;
+    }
+    auto lock = std::make_unique<InstanceLock>(QString::fromStdString(folder_));
+    if (lock->Acquire() != InstanceLock::Result::Acquired) {
+        return false;
+    }
+    lock_ = std::move(lock);
+    RemoveStaleTempFiles(folder_);
+    for (const std::string& note : SettleInterruptedWork(folder_)) {
+        err_ << note << "\n";
+    }
+    return true;
+}
+
+int Cli::OpenUser(bool readOnly, bool walkOnly) {
     users_ = std::make_unique<UserStore>(folder_, prompter_);
     users_->SetReadOnly(readOnly);
-    users_->SetSingleThread(true); // each command runs on the calling thread alone
-    users_->SetWalkOnly(readOnly); // the readers walk the tables, they never list them
+    users_->SetSingleThread(true);             // each command runs on the calling thread alone
+    users_->SetWalkOnly(readOnly || walkOnly); // readers walk the tables, never list them
     if (!users_->LoadUsers()) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
              << users_->UserInfoPath() << ": " << SystemErrorText(errno) << "\n";

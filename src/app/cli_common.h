@@ -88,10 +88,13 @@ private:
     // Commands that change files hold the same lock as the window, so a download never runs
     // into the files of a window that is importing at the same time.
     bool Lock();
+    // Lock() where the lock can be had, silently false where it cannot.
+    bool TryLock();
 
     // Loads the users and opens the files of --user (default: the current user).
     // Returns an exit code, kExitOk when the user's files are open.
-    int OpenUser(bool readOnly = false);
+    // walkOnly: the tables are only walked, also when opened writable.
+    int OpenUser(bool readOnly = false, bool walkOnly = false);
 
     // What the command prints from here on is in the language of the operator it works for.
     void FollowOperatorLanguage();

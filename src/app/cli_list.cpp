@@ -77,7 +77,11 @@ int Cli::ListOrExport(const std::string& command) {
         }
         weekCount = std::stoi(*weeks);
     }
-    if (int code = OpenUser(true); code != kExitOk) {
+    // The IDs name results for modify and delete. A file of an earlier version has none until
+    // a writable open gives them (audited): --ids makes that open where the folder can be
+    // locked, and reads as every reader does where it cannot (read-only media, the window).
+    const bool idsWritable = withIds && TryLock();
+    if (int code = OpenUser(!idsWritable, true); code != kExitOk) {
         return code;
     }
     std::optional<std::string> patient = Value(options_, "--patient");

@@ -16,6 +16,7 @@
 #include <dirent.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -73,6 +74,11 @@ DataFolderInputs DataFolderInputsFromEnvironment() {
     inputs.xdgDataHome = Env("XDG_DATA_HOME");
     inputs.home = Env("HOME");
     return inputs;
+}
+
+bool OnReadOnlyMedia(const std::string& path) {
+    struct statvfs info {};
+    return ::statvfs(path.c_str(), &info) == 0 && (info.f_flag & ST_RDONLY) != 0;
 }
 
 bool EnsureFolder(const std::string& path) {

@@ -34,6 +34,10 @@ DataFolderInputs DataFolderInputsFromEnvironment();
 // cannot be made a folder.
 [[nodiscard]] bool EnsureFolder(const std::string& path);
 
+// Whether the folder lies on a file system mounted read-only (a CD, a write-protected stick,
+// a read-only share): the window then opens it to read, with no lock and no changes.
+bool OnReadOnlyMedia(const std::string& path);
+
 // Patients' results are for this account only: files the program creates are 0600 and the
 // data folder 0700. Sets the process's file mode mask accordingly.
 void UsePrivateFileModes();

@@ -95,20 +95,25 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (!qa::EnsureFolder(folder)) {
+    // Read-only media is read where it is: no lock, no private modes, no settling, no upgrade.
+    const bool readOnlyMedia = qa::OnReadOnlyMedia(folder);
+    if (!readOnlyMedia && !qa::EnsureFolder(folder)) {
         QMessageBox::critical(nullptr, "QuorinA1c",
                               startupText(qa::kInitFailedMessage) + "\n" +
                                   QString::fromStdString(folder));
         return 1;
     }
-    const std::string privacyNote = qa::MakeDataFolderPrivate(folder)
+    const std::string privacyNote = !readOnlyMedia && qa::MakeDataFolderPrivate(folder)
                                         ? startupText(qa::kPrivateFolderMessage)
                                               .arg(QString::fromStdString(folder))
                                               .toStdString()
                                         : std::string();
     qa::InstanceLock lock(QString::fromStdString(folder));
-    switch (lock.Acquire()) {
+    switch (readOnlyMedia ? qa::InstanceLock::Result::Acquired : lock.Acquire()) {
     case qa::InstanceLock::Result::Acquired:
+        if (readOnlyMedia) {
+            break;
+        }
         qa::RemoveStaleTempFiles(folder);
         for (const std::string& note : qa::SettleInterruptedWork(folder)) {
             QMessageBox::information(nullptr, "QuorinA1c", QString::fromStdString(note));
@@ -133,6 +138,7 @@ int main(int argc, char** argv) {
 
     qa::QtPrompter prompter;
     qa::UserStore users(folder, prompter);
+    users.SetReadOnly(readOnlyMedia);
     qa::DesktopFileService files;
     qa::QtPrintDialogService print;
     qa::MainWindow::Services services{users, prompter, files, &print, "/", ""};

@@ -209,9 +209,12 @@ private:
 
     std::string CheckProfile(const std::string& path) {
         std::string content;
+        errno = 0;
         if (ReadWholeFile(path, content) != FileReadStatus::Ok) {
+            // Without a system error the file was refused for its size, beyond any profile
+            // file this program or the Windows one writes.
             Add(FolderFinding::Kind::Unreadable, path,
-                {MessageId::CheckUnreadable, {path, SystemErrorText(errno)}});
+                {MessageId::CheckUnreadable, {path, SystemErrorText(errno != 0 ? errno : EFBIG)}});
             return {};
         }
         EncodingTally tally;

@@ -603,11 +603,24 @@ bool UserStore::SwitchUser(const std::string& given) {
         Error(user_text::kUserIdUnusable);
         return false;
     }
-    if (!WriteProfileString(UserInfoPath(), kCountSection, "current_user", StoredSpelling(id))) {
+    // A folder opened read-only (read-only media) is looked at operator by operator; which
+    // one was looked at last is not recorded there.
+    if (!readOnly_ &&
+        !WriteProfileString(UserInfoPath(), kCountSection, "current_user", StoredSpelling(id))) {
         Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
         return false;
     }
     currentUserId_ = id;
+    if (readOnly_) {
+        // Not Reload: reading the user file again would bring back the operator it records.
+        const bool opened = OpenUserDatabases();
+        if (LoadSettings() && opened) {
+            return true;
+        }
+        Error(Message(damagedFile_ ? user_text::kDamagedFile : user_text::kUserFilesNotOpened,
+                      {folder_}));
+        return false;
+    }
     return ReloadAndReport();
 }
 

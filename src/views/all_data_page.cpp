@@ -786,6 +786,9 @@ void AllDataPage::DeleteRow(int row, int column) {
         return;
     }
     const ListRow record = *clicked;
+    if (RefuseChange()) {
+        return;
+    }
     if (!prompter_.ConfirmDefaultNo(Message::Verbatim(DeleteQuestion(row)), kCaption)) {
         return;
     }
@@ -909,8 +912,21 @@ void AllDataPage::ShowSelectedRecord() {
     dialogRunner_ ? dialogRunner_(dialog) : dialog.exec();
 }
 
+bool AllDataPage::RefuseChange() {
+    if (!users_.HbA1cMain().IsReadOnly()) {
+        return false;
+    }
+    // Before the question or the dialog: nothing the operator types there could be kept.
+    prompter_.Inform(
+        Message::Verbatim(tr(kReadOnlyMediaText)
+                              .arg(QString::fromStdString(DecodeStoredText(users_.DataFolder())))
+                              .toStdString()),
+        kCaption, Prompter::Severity::Warning);
+    return true;
+}
+
 void AllDataPage::ModifySelectedRecord() {
-    if (!hasSelected_) {
+    if (!hasSelected_ || RefuseChange()) {
         return;
     }
     views::RecordModifyDialog dialog(selected_, users_.Settings(), prompter_, this);

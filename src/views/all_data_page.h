@@ -44,6 +44,9 @@ public:
     static constexpr const char* kDeleteQuestion = QT_TR_NOOP("선택한 데이터를 삭제하시겠습니까?");
     static constexpr const char* kDeleteFailedText =
         QT_TR_NOOP("The selected data could not be deleted.\r\nThe list is unchanged.");
+    static constexpr const char* kReadOnlyMediaText =
+        QT_TR_NOOP("The data folder is on read-only media: %1\r\nResults can be viewed, "
+                   "printed and exported here, but not changed or deleted.");
     static constexpr const char* kModifyFailedText = QT_TR_NOOP(
         "The change could not be written.\r\nThe record may have been deleted meanwhile.");
     static constexpr const char* kPrintFailedText =
@@ -144,6 +147,8 @@ private:
     QString ColumnLayoutScope() const;
     // Once the operator shows the patient's name: beside the patient ID, both within sight.
     void PlaceNameBesideTheResult();
+    // A folder opened read-only (read-only media) is not changed: says so, returns true.
+    bool RefuseChange();
     // Item `item` of the period list: all, then 1 to 12 weeks.
     QString PeriodText(int item) const;
     void InitialUpdate();

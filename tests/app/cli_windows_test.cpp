@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -270,4 +271,144 @@ TEST_F(WindowsFolderCli, ReportHeaderInTheOperatorsLanguage) {
     CliRun refused = Cli(data, {"report", "--out", inside});
     EXPECT_EQ(refused.code, 1);
     EXPECT_EQ(ReadFile(inside), "earlier");
+}
+
+namespace {
+
+// The result IDs `list --ids` shows, newest first; empty for a result that has none.
+std::vector<std::string> ListedIds(const std::string& listing) {
+    std::vector<std::string> ids;
+    std::istringstream lines(listing);
+    std::string line;
+    std::getline(lines, line); // the heading
+    while (std::getline(lines, line)) {
+        ids.push_back(line.substr(0, line.find(',')));
+    }
+    return ids;
+}
+
+// Runs the command line in a mount namespace of its own where `folder` is seen, read-only,
+// at `media`; nullopt where no such namespace can be made.
+std::optional<CliRun> OnReadOnlyMedia(const TempDir& dir, const std::string& folder,
+                                      const std::string& args) {
+    const std::string media = dir.File("media");
+    std::filesystem::create_directories(media);
+    const std::string mount = "mount --make-rprivate / && mount --bind " + folder + " " + media +
+                              " && mount -o remount,bind,ro " + media;
+    if (std::system(("unshare -m sh -c '" + mount + "' 2>/dev/null").c_str()) != 0) {
+        return std::nullopt;
+    }
+    const std::string command = "unshare -m sh -c '" + mount + " && " + QA_CLI_PATH +
+                                " --data-dir " + media + " " + args + " >" + dir.File("out.txt") +
+                                " 2>" + dir.File("err.txt") + "'";
+    const int status = std::system(command.c_str());
+    return CliRun{WEXITSTATUS(status), ReadFile(dir.File("out.txt")),
+                  ReadFile(dir.File("err.txt"))};
+}
+
+} // namespace
+
+// The patient report over the old files: the Hangul name the Windows program stored in code
+// page 949 is printed as text, and nothing is written into the folder.
+TEST_F(WindowsFolderCli, PatientReportPrintsTheHangulName) {
+    (void)Cli(data, {"users", "list"}); // the copy's modes are made owner-only first
+    const std::string before = OperatorFiles(data);
+    CliRun report =
+        Cli(data, {"report", "--patient", "HONG0000000002", "--out", dir.File("p.pdf")});
+    ASSERT_EQ(report.code, 0) << report.err;
+    ASSERT_EQ(
+        std::system(("pdftotext -layout " + dir.File("p.pdf") + " " + dir.File("p.txt")).c_str()),
+        0);
+    const std::string page = ReadFile(dir.File("p.txt"));
+    EXPECT_TRUE(Has(page, "HONG0000000002")) << page;
+    EXPECT_TRUE(Has(page, "환자2")) << page;
+    EXPECT_FALSE(Has(page, "HONG0000000001")) << "only that patient's results";
+    EXPECT_EQ(OperatorFiles(data), before);
+}
+
+// Modify and delete over a file of the first version: asking for the IDs is the writable
+// open that gives them (audited as an upgrade); a Hangul name and memo are stored whole and
+// read back; the delete removes that result alone. Each change is in the audit trail.
+TEST_F(WindowsFolderCli, ModifyAndDeleteOverTheOldFiles) {
+    CliRun listed = Cli(data, {"list", "--ids"});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    const std::vector<std::string> ids = ListedIds(listed.out);
+    ASSERT_EQ(ids.size(), 2u) << listed.out;
+    ASSERT_EQ(ids[0].size(), 36u) << "the old results got IDs: " << listed.out;
+    ASSERT_EQ(ids[1].size(), 36u);
+    EXPECT_EQ(ListedIds(Cli(data, {"list", "--ids"}).out), ids) << "the same IDs each time";
+    CliRun audit = Cli(data, {"audit"});
+    EXPECT_TRUE(Has(audit.out, "\tupgrade\t\t")) << audit.out;
+
+    const std::string name = Repeat("강", 7); // 14 bytes in code page 949, 21 in UTF-8
+    CliRun modify = Cli(data, {"modify", ids[0], "Name=" + name, "Memo=재검 필요"});
+    ASSERT_EQ(modify.code, 0) << modify.err;
+    CliRun list = Cli(data, {"list"});
+    ASSERT_EQ(list.code, 0) << list.err;
+    CliRun patients = Cli(data, {"patients"});
+    EXPECT_TRUE(Has(patients.out, "HONG0000000001\t1\t")) << patients.out;
+    EXPECT_TRUE(Has(patients.out, name)) << "stored whole: " << patients.out;
+    EXPECT_TRUE(Has(patients.out, "환자2")) << "the other result keeps its old name";
+    CliRun tooLong = Cli(data, {"modify", ids[0], "Name=" + Repeat("강", 8)});
+    EXPECT_EQ(tooLong.code, 1) << "16 bytes where Windows held 15";
+
+    CliRun removed = Cli(data, {"delete", ids[1]});
+    ASSERT_EQ(removed.code, 0) << removed.err;
+    list = Cli(data, {"list", "--ids"});
+    EXPECT_EQ(ListedIds(list.out), std::vector<std::string>{ids[0]}) << list.out;
+    audit = Cli(data, {"audit"});
+    EXPECT_TRUE(Has(audit.out, "\tmodify\t")) << audit.out;
+    EXPECT_TRUE(Has(audit.out, "\tdelete\t")) << audit.out;
+    EXPECT_TRUE(Has(audit.out, name)) << "the change is named in the trail";
+}
+
+// On read-only media the IDs are listed as far as the files have them (none, for the first
+// version), and modify and delete are refused before anything is looked up, saying why.
+TEST_F(WindowsFolderCli, ReadOnlyMediaRefusesChanges) {
+    const std::string before = FolderFingerprint(data);
+    std::optional<CliRun> listed = OnReadOnlyMedia(dir, data, "list --ids");
+    if (!listed) {
+        GTEST_SKIP() << "no mount namespace to make read-only media in";
+    }
+    ASSERT_EQ(listed->code, 0) << listed->err;
+    EXPECT_EQ(ListedIds(listed->out), (std::vector<std::string>{"", ""})) << listed->out;
+    const std::string id = "0b7c6a52-3f1e-4c2d-9a8b-1c2d3e4f5a6b";
+    for (const std::string& args : {"modify " + id + " Name=x", "delete " + id}) {
+        std::optional<CliRun> refused = OnReadOnlyMedia(dir, data, args);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->code, 1) << args;
+        // In the operator's language (Korean here), naming the folder and why.
+        EXPECT_TRUE(Has(refused->err, "읽기 전용 매체에 있습니다: " + dir.File("media")))
+            << args << ": " << refused->err;
+        EXPECT_FALSE(Has(refused->err, id)) << "refused before the result is looked up";
+    }
+    EXPECT_EQ(FolderFingerprint(data), before);
+}
+
+// An operator whose files carry code page 949 bytes in their names is deleted whole and
+// restored whole; a backup of the old folder restores to the same results.
+TEST_F(WindowsFolderCli, OperatorDeleteRestoreAndBackupRestore) {
+    CliRun backup = Cli(data, {"backup", "--out", dir.File("b.tar")});
+    ASSERT_EQ(backup.code, 0) << backup.err;
+
+    CliRun removed = Cli(data, {"users", "delete", "홍길동"});
+    ASSERT_EQ(removed.code, 0) << removed.err;
+    EXPECT_EQ(Cli(data, {"users", "list"}).out, "* 김철수\n  Basis\n");
+    for (const auto& entry : std::filesystem::directory_iterator(data)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_NE(name.rfind(Cp949("홍길동"), 0), 0u) << "left behind: " << name;
+        EXPECT_NE(name.rfind("홍길동", 0), 0u) << "made anew: " << name;
+    }
+    CliRun restored = Cli(data, {"users", "restore", "홍길동"});
+    ASSERT_EQ(restored.code, 0) << restored.err;
+    CliRun hong = Cli(data, {"list", "--user", "홍길동"});
+    ASSERT_EQ(hong.code, 0) << hong.err;
+    EXPECT_TRUE(Has(hong.out, "HONG0000000001")) << hong.out;
+    EXPECT_TRUE(Has(hong.out, "HONG0000000002"));
+
+    ASSERT_EQ(Cli(data, {"users", "delete", "김철수"}).code, 0);
+    CliRun back = Cli(data, {"restore", dir.File("b.tar")});
+    ASSERT_EQ(back.code, 0) << back.err;
+    EXPECT_EQ(Cli(data, {"users", "list"}).out, "* 홍길동\n  김철수\n  Basis\n");
+    EXPECT_TRUE(Has(Cli(data, {"list", "--user", "김철수"}).out, "KIM00000000001"));
 }

@@ -5,6 +5,7 @@
 #include "store/record_edit.h"
 #include "store/result_delete.h"
 #include "store/result_list.h"
+#include "store/system_error.h"
 #include "store/users.h"
 #include "temp_dir.h"
 #include "windows_folder.h"
@@ -16,6 +17,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace qa;
 using namespace qa::test;
@@ -234,4 +237,120 @@ TEST(WindowsFolderStore, ModifyAndDeleteOverOldFiles) {
     ASSERT_TRUE(table.Requery());
     EXPECT_EQ(table.RowCount(), 1);
     EXPECT_EQ(table.pid.Str(), "HONG0000000002");
+}
+
+// A folder or file that cannot be read at all is reported as such, not passed over: the
+// folder missing or not a folder, and a profile file beyond any the program writes.
+TEST(FolderCheck, ReportsWhatCannotBeRead) {
+    TempDir dir;
+    auto missing = CheckDataFolder(dir.File("nowhere"));
+    ASSERT_EQ(missing.size(), 1u);
+    EXPECT_EQ(missing[0].kind, FolderFinding::Kind::Unreadable);
+    EXPECT_EQ(missing[0].path, dir.File("nowhere"));
+    EXPECT_TRUE(FoundProblems(missing));
+
+    Write(dir.File("a-file"), "not a folder");
+    auto notFolder = CheckDataFolder(dir.File("a-file"));
+    ASSERT_EQ(notFolder.size(), 1u);
+    EXPECT_EQ(notFolder[0].kind, FolderFinding::Kind::Unreadable);
+
+    const std::string data = CleanFolder(dir);
+    // Sparse: the size alone refuses it, nothing is read.
+    const std::string huge = data + "/Basis.ini";
+    ASSERT_EQ(::truncate(huge.c_str(), 64 * 1024 * 1024), 0);
+    auto findings = CheckDataFolder(data);
+    auto unreadable = Of(findings, FolderFinding::Kind::Unreadable);
+    ASSERT_EQ(unreadable.size(), 1u);
+    EXPECT_EQ(unreadable[0].path, huge);
+    EXPECT_EQ(unreadable[0].message.id, MessageId::CheckUnreadable);
+    ASSERT_EQ(unreadable[0].message.args.size(), 2u);
+    EXPECT_EQ(unreadable[0].message.args[1], SystemErrorText(EFBIG)) << "no stale reason";
+    EXPECT_TRUE(FoundProblems(findings));
+}
+
+// A write that stopped half-way leaves a journal to be played back. The check names it and
+// leaves both files as they are: playing it back is a change only a writable open may make.
+TEST(FolderCheck, ReportsAJournalWithoutPlayingItBack) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    WindowsFolder folder;
+    folder.operators.push_back({"Basis", false, "-1", "-1", {"P1"}});
+    WriteWindowsFolder(data, folder);
+    const std::string db = data + "/Basis_HbA1c.sqlite";
+    const std::string journal = db + "-journal";
+    // A process that dies inside a transaction large enough to spill to the file.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        sqlite3* handle = nullptr;
+        if (sqlite3_open(db.c_str(), &handle) != SQLITE_OK) {
+            ::_exit(2);
+        }
+        sqlite3_exec(handle,
+                     "PRAGMA cache_size=10; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                     "SELECT i + 1 FROM n WHERE i < 3000) INSERT INTO HospitalTlb SELECT "
+                     "'20160620', '0930', '0650', printf('X%0200d', i), '', '1', '', '', 0 "
+                     "FROM n",
+                     nullptr, nullptr, nullptr);
+        ::_exit(std::filesystem::exists(journal) ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "no journal left behind";
+    ASSERT_GT(std::filesystem::file_size(journal), 0u);
+
+    const std::string before = FolderFingerprint(data);
+    auto findings = CheckDataFolder(data);
+    auto leftovers = Of(findings, FolderFinding::Kind::Leftover);
+    ASSERT_EQ(leftovers.size(), 1u);
+    EXPECT_EQ(leftovers[0].path, journal);
+    EXPECT_EQ(leftovers[0].message.id, MessageId::CheckJournal);
+    EXPECT_TRUE(FoundProblems(findings));
+    EXPECT_EQ(FolderFingerprint(data), before) << "the journal was not played back";
+    EXPECT_TRUE(std::filesystem::exists(journal));
+
+    // An empty journal (what a finished write of the journal mode may leave) is no problem.
+    std::filesystem::remove(journal);
+    Write(journal, "", 0644);
+    for (const FolderFinding& finding : CheckDataFolder(data)) {
+        EXPECT_NE(finding.kind, FolderFinding::Kind::Leftover) << finding.path;
+    }
+}
+
+// The database forms of two kinds: texts in no known encoding inside a result file, and an
+// operator's database holding no table at all.
+TEST(FolderCheck, DatabaseTextsAndMissingTables) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    WindowsFolder folder;
+    folder.operators.push_back({"Basis", false, "-1", "-1", {"P1"}});
+    WriteWindowsFolder(data, folder);
+    ::chmod(data.c_str(), 0700);
+    for (const auto& entry : std::filesystem::directory_iterator(data)) {
+        ::chmod(entry.path().c_str(), 0600);
+    }
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open((data + "/Basis_HbA1c.sqlite").c_str(), &handle), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(handle, "UPDATE HospitalTlb SET p_NAME = CAST(x'fffeff' AS TEXT)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(handle);
+    handle = nullptr;
+    ASSERT_EQ(sqlite3_open((data + "/Basis_GlucoseDown.sqlite").c_str(), &handle), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(handle, "DROP TABLE DownLoadData", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(handle);
+
+    auto findings = CheckDataFolder(data);
+    auto undecodable = Of(findings, FolderFinding::Kind::Undecodable);
+    ASSERT_EQ(undecodable.size(), 1u);
+    EXPECT_EQ(undecodable[0].path, data + "/Basis_HbA1c.sqlite");
+    bool noTable = false;
+    for (const FolderFinding& finding : Of(findings, FolderFinding::Kind::Schema)) {
+        if (finding.message.id == MessageId::CheckNoTable) {
+            EXPECT_EQ(finding.path, data + "/Basis_GlucoseDown.sqlite");
+            noTable = true;
+        }
+    }
+    EXPECT_TRUE(noTable);
 }
