@@ -687,6 +687,54 @@ The record may have been deleted meanwhile.</translation>
         <translation>pending</translation>
     </message>
     <message>
+        <source>sent (corrected)</source>
+        <translation>sent (corrected)</translation>
+    </message>
+    <message>
+        <source>correction held</source>
+        <translation>correction held</translation>
+    </message>
+    <message>
+        <source>correction pending</source>
+        <translation>correction pending</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice sent</source>
+        <translation>wrong-patient notice sent</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice held</source>
+        <translation>wrong-patient notice held</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice pending</source>
+        <translation>wrong-patient notice pending</translation>
+    </message>
+    <message>
+        <source>deletion sent</source>
+        <translation>deletion sent</translation>
+    </message>
+    <message>
+        <source>deletion held</source>
+        <translation>deletion held</translation>
+    </message>
+    <message>
+        <source>deletion pending</source>
+        <translation>deletion pending</translation>
+    </message>
+    <message>
+        <source>sent again</source>
+        <translation>sent again</translation>
+    </message>
+    <message>
+        <source>resend held</source>
+        <translation>resend held</translation>
+    </message>
+    <message>
+        <source>resend pending</source>
+        <translation>resend pending</translation>
+    </message>
+    <message>
         <source>Dates</source>
         <translation>Dates</translation>
     </message>
@@ -941,6 +989,22 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>sent %1, pending %2</source>
         <translation>sent %1, pending %2</translation>
+    </message>
+    <message>
+        <source>corrections: sent %1, pending %2</source>
+        <translation>corrections: sent %1, pending %2</translation>
+    </message>
+    <message>
+        <source>wrong-patient notices: sent %1, pending %2</source>
+        <translation>wrong-patient notices: sent %1, pending %2</translation>
+    </message>
+    <message>
+        <source>results sent again (new patient or put back): sent %1, pending %2</source>
+        <translation>results sent again (new patient or put back): sent %1, pending %2</translation>
+    </message>
+    <message>
+        <source>deletion notices: sent %1, pending %2</source>
+        <translation>deletion notices: sent %1, pending %2</translation>
     </message>
     <message>
         <source>audit takes no argument %1</source>

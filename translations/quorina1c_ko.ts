@@ -687,6 +687,54 @@ The record may have been deleted meanwhile.</source>
         <translation>대기</translation>
     </message>
     <message>
+        <source>sent (corrected)</source>
+        <translation>전송됨 (수정)</translation>
+    </message>
+    <message>
+        <source>correction held</source>
+        <translation>수정 보류</translation>
+    </message>
+    <message>
+        <source>correction pending</source>
+        <translation>수정 대기</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice sent</source>
+        <translation>환자 오류 통보 전송됨</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice held</source>
+        <translation>환자 오류 통보 보류</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice pending</source>
+        <translation>환자 오류 통보 대기</translation>
+    </message>
+    <message>
+        <source>deletion sent</source>
+        <translation>삭제 통보 전송됨</translation>
+    </message>
+    <message>
+        <source>deletion held</source>
+        <translation>삭제 통보 보류</translation>
+    </message>
+    <message>
+        <source>deletion pending</source>
+        <translation>삭제 통보 대기</translation>
+    </message>
+    <message>
+        <source>sent again</source>
+        <translation>다시 전송됨</translation>
+    </message>
+    <message>
+        <source>resend held</source>
+        <translation>재전송 보류</translation>
+    </message>
+    <message>
+        <source>resend pending</source>
+        <translation>재전송 대기</translation>
+    </message>
+    <message>
         <source>Dates</source>
         <translation>날짜 지정</translation>
     </message>
@@ -941,6 +989,22 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>sent %1, pending %2</source>
         <translation>보냄 %1, 대기 %2</translation>
+    </message>
+    <message>
+        <source>corrections: sent %1, pending %2</source>
+        <translation>수정: 보냄 %1, 대기 %2</translation>
+    </message>
+    <message>
+        <source>wrong-patient notices: sent %1, pending %2</source>
+        <translation>환자 오류 통보: 보냄 %1, 대기 %2</translation>
+    </message>
+    <message>
+        <source>results sent again (new patient or put back): sent %1, pending %2</source>
+        <translation>다시 보내는 결과(새 환자 또는 되살림): 보냄 %1, 대기 %2</translation>
+    </message>
+    <message>
+        <source>deletion notices: sent %1, pending %2</source>
+        <translation>삭제 통보: 보냄 %1, 대기 %2</translation>
     </message>
     <message>
         <source>audit takes no argument %1</source>
