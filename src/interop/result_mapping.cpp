@@ -399,7 +399,7 @@ std::string FollowUpControlId(std::string_view operatorId, const StoredResult& r
           std::string_view(result.patientId), std::string_view(result.patientName),
           std::string_view(result.birthday)}) {
         hash = Fnv1a(part, hash);
-        hash = Fnv1a(std::string_view("\x1f", 1), hash);
+        hash = Fnv1a(std::string_view{"\x1f"}, hash);
     }
     std::string id = "QA";
     id += result.kind == ResultKind::HbA1c ? 'H' : 'G';

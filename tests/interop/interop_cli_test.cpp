@@ -386,11 +386,14 @@ TEST(InteropCli, ModifyDeleteAndUndeleteReachTheLaboratorySystem) {
         std::string line;
         std::getline(lines, line);
         while (std::getline(lines, line)) {
+            while (!line.empty() && (line.back() == '\r' || line.back() == ',')) {
+                line.pop_back();
+            }
             const std::string pid = line.substr(line.rfind(',') + 1);
             idOf[pid == "P2" || pid == "P3" ? pid : "hostile"] = line.substr(0, line.find(','));
         }
     }
-    ASSERT_EQ(idOf.size(), 3u);
+    ASSERT_EQ(idOf.size(), 3u) << Cli(data, {"list", "--ids"}).out;
     const auto last = [&](std::size_t count) {
         std::vector<std::string> lines = lis.Lines();
         return std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(count),
