@@ -38,7 +38,7 @@ struct StoredResult {
     // What the message made of it says, and for any message but the result's first one
     // (which ControlId names from the result alone) that message's own control ID.
     ResultStatus status = ResultStatus::Final;
-    std::string followUpId;
+    std::string followUpId{};
 };
 
 // OBX-11 of a status (table 0085: F, C, W, D) and OBR-25 (table 0123, which has no W or D:
