@@ -153,6 +153,11 @@ DeletionCheck DeletionsOf(MeasurementTable& table) {
     DeletionCheck check;
     check.kind = table.Kind();
     check.deleted = [&table](const std::string& resultId, bool& deleted) {
+        // No file of this kind: nothing it remembers, and nothing to withdraw on its word.
+        deleted = false;
+        if (!table.IsOpen()) {
+            return true;
+        }
         std::vector<RemovedResult> found;
         if (!FindRemoved(table, resultId, RemovedReason::Deleted, found)) {
             return false;
@@ -227,8 +232,8 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
         }
         if (known.count(id) != 0) {
             if (withoutResult.erase(id) != 0) {
-                fill.push_back(
-                    {std::move(id), "", DeliveryState::Pending, "", EncodeStoredResult(*it)});
+                fill.push_back({std::move(id), "", DeliveryState::Pending, "",
+                                EncodeStoredResult(*it), it->resultId});
                 continue;
             }
             // Not sent yet, and the patient's name or birth date edited since it was queued

@@ -279,7 +279,9 @@ int Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
     }
     int filled = 0;
     {
-        Statement update(db_, "UPDATE outbox SET result = ? WHERE control_id = ? AND result = ''",
+        Statement update(db_,
+                         "UPDATE outbox SET result = ?, result_key = ? WHERE control_id = ? "
+                         "AND result = ''",
                          error_);
         if (!update) {
             Exec("ROLLBACK");
@@ -287,7 +289,8 @@ int Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
         }
         for (const OutboxEntry& entry : entries) {
             update.Bind(1, entry.result);
-            update.Bind(2, entry.controlId);
+            update.Bind(2, entry.resultKey);
+            update.Bind(3, entry.controlId);
             if (sqlite3_step(update.get()) != SQLITE_DONE) {
                 error_ = sqlite3_errmsg(db_);
                 sqlite3_reset(update.get());

@@ -76,7 +76,7 @@ public:
     // keeps its state and message. Returns the number added, or -1 on failure.
     int Enqueue(const std::vector<OutboxEntry>& entries);
     // Gives entries queued without their stored result the one of `entries` with the same
-    // control ID; returns the number filled, -1 on failure.
+    // control ID, and its result key; returns the number filled, -1 on failure.
     int FillResults(const std::vector<OutboxEntry>& entries);
     // The stored results of the entries not sent yet, by control ID.
     bool UnsentResults(std::unordered_map<std::string, std::string>& results) const;
