@@ -705,6 +705,54 @@ The record may have been deleted meanwhile.</translation>
         <translation>pending</translation>
     </message>
     <message>
+        <source>sent (corrected)</source>
+        <translation>sent (corrected)</translation>
+    </message>
+    <message>
+        <source>correction held</source>
+        <translation>correction held</translation>
+    </message>
+    <message>
+        <source>correction pending</source>
+        <translation>correction pending</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice sent</source>
+        <translation>wrong-patient notice sent</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice held</source>
+        <translation>wrong-patient notice held</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice pending</source>
+        <translation>wrong-patient notice pending</translation>
+    </message>
+    <message>
+        <source>deletion sent</source>
+        <translation>deletion sent</translation>
+    </message>
+    <message>
+        <source>deletion held</source>
+        <translation>deletion held</translation>
+    </message>
+    <message>
+        <source>deletion pending</source>
+        <translation>deletion pending</translation>
+    </message>
+    <message>
+        <source>sent again</source>
+        <translation>sent again</translation>
+    </message>
+    <message>
+        <source>resend held</source>
+        <translation>resend held</translation>
+    </message>
+    <message>
+        <source>resend pending</source>
+        <translation>resend pending</translation>
+    </message>
+    <message>
         <source>Dates</source>
         <translation>Dates</translation>
     </message>
@@ -965,6 +1013,22 @@ Results can be listed, printed and exported from it, but not changed.</translati
     <message>
         <source>sent %1, pending %2</source>
         <translation>sent %1, pending %2</translation>
+    </message>
+    <message>
+        <source>corrections: sent %1, pending %2</source>
+        <translation>corrections: sent %1, pending %2</translation>
+    </message>
+    <message>
+        <source>wrong-patient notices: sent %1, pending %2</source>
+        <translation>wrong-patient notices: sent %1, pending %2</translation>
+    </message>
+    <message>
+        <source>results sent again (new patient or put back): sent %1, pending %2</source>
+        <translation>results sent again (new patient or put back): sent %1, pending %2</translation>
+    </message>
+    <message>
+        <source>deletion notices: sent %1, pending %2</source>
+        <translation>deletion notices: sent %1, pending %2</translation>
     </message>
     <message>
         <source>audit takes no argument %1</source>
@@ -2177,8 +2241,8 @@ Use that copy as the data folder again?</translation>
         <translation>the FHIR server&apos;s access token; never shown.</translation>
     </message>
     <message>
-        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>
-        <translation>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</translation>
+        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered, and a line for each kind of correction when there are any. A sent result edited since goes again as a correction, under a new patient ID after a wrong-patient notice, and a deleted one as a deletion notice. Results the receiver refused stay held until --retry-held.</source>
+        <translation>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered, and a line for each kind of correction when there are any. A sent result edited since goes again as a correction, under a new patient ID after a wrong-patient notice, and a deleted one as a deletion notice. Results the receiver refused stay held until --retry-held.</translation>
     </message>
     <message>
         <source>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</source>

@@ -705,6 +705,54 @@ The record may have been deleted meanwhile.</source>
         <translation>대기</translation>
     </message>
     <message>
+        <source>sent (corrected)</source>
+        <translation>전송됨 (수정)</translation>
+    </message>
+    <message>
+        <source>correction held</source>
+        <translation>수정 보류</translation>
+    </message>
+    <message>
+        <source>correction pending</source>
+        <translation>수정 대기</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice sent</source>
+        <translation>환자 오류 통보 전송됨</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice held</source>
+        <translation>환자 오류 통보 보류</translation>
+    </message>
+    <message>
+        <source>wrong-patient notice pending</source>
+        <translation>환자 오류 통보 대기</translation>
+    </message>
+    <message>
+        <source>deletion sent</source>
+        <translation>삭제 통보 전송됨</translation>
+    </message>
+    <message>
+        <source>deletion held</source>
+        <translation>삭제 통보 보류</translation>
+    </message>
+    <message>
+        <source>deletion pending</source>
+        <translation>삭제 통보 대기</translation>
+    </message>
+    <message>
+        <source>sent again</source>
+        <translation>다시 전송됨</translation>
+    </message>
+    <message>
+        <source>resend held</source>
+        <translation>재전송 보류</translation>
+    </message>
+    <message>
+        <source>resend pending</source>
+        <translation>재전송 대기</translation>
+    </message>
+    <message>
         <source>Dates</source>
         <translation>날짜 지정</translation>
     </message>
@@ -965,6 +1013,22 @@ Results can be listed, printed and exported from it, but not changed.</source>
     <message>
         <source>sent %1, pending %2</source>
         <translation>보냄 %1, 대기 %2</translation>
+    </message>
+    <message>
+        <source>corrections: sent %1, pending %2</source>
+        <translation>수정: 보냄 %1, 대기 %2</translation>
+    </message>
+    <message>
+        <source>wrong-patient notices: sent %1, pending %2</source>
+        <translation>환자 오류 통보: 보냄 %1, 대기 %2</translation>
+    </message>
+    <message>
+        <source>results sent again (new patient or put back): sent %1, pending %2</source>
+        <translation>다시 보내는 결과(새 환자 또는 되살림): 보냄 %1, 대기 %2</translation>
+    </message>
+    <message>
+        <source>deletion notices: sent %1, pending %2</source>
+        <translation>삭제 통보: 보냄 %1, 대기 %2</translation>
     </message>
     <message>
         <source>audit takes no argument %1</source>
@@ -2177,8 +2241,8 @@ Use that copy as the data folder again?</source>
         <translation>FHIR 서버 접근 토큰. 표시되지 않습니다.</translation>
     </message>
     <message>
-        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered. Results the receiver refused stay held until --retry-held.</source>
-        <translation>아직 대기열에 없는 저장 결과를 모두 대기열에 넣고, 대기 중인 결과를 검사실 시스템에 보냅니다. MLLP로는 한 번에 메시지 하나씩, FHIR 서버의 기본 URL로는 결과를 최대 100건씩 묶은 transaction Bundle로 보냅니다. 받는 쪽이 확인 응답을 보낸 결과만 보낸 것으로 칩니다. &quot;보냄 N, 대기 M&quot;을 보여 주며, 전달되지 않은 결과가 남아 있으면 1로 끝납니다. 받는 쪽이 거부한 결과는 --retry-held를 줄 때까지 보류됩니다.</translation>
+        <source>Queues every stored result that has not been queued yet and sends the pending ones to the laboratory system: over MLLP one message at a time, or to a FHIR server&apos;s base URL as transaction Bundles of up to 100 results; a result counts as sent only once the receiver has acknowledged it. Prints &quot;sent N, pending M&quot; and exits 1 while anything is left undelivered, and a line for each kind of correction when there are any. A sent result edited since goes again as a correction, under a new patient ID after a wrong-patient notice, and a deleted one as a deletion notice. Results the receiver refused stay held until --retry-held.</source>
+        <translation>아직 대기열에 없는 저장 결과를 모두 대기열에 넣고, 대기 중인 결과를 검사실 시스템에 보냅니다. MLLP로는 한 번에 메시지 하나씩, FHIR 서버의 기본 URL로는 결과를 최대 100건씩 묶은 transaction Bundle로 보냅니다. 받는 쪽이 확인 응답을 보낸 결과만 보낸 것으로 칩니다. &quot;보냄 N, 대기 M&quot;을 보여 주며, 전달되지 않은 결과가 남아 있으면 1로 끝나며, 수정 메시지가 있으면 종류마다 한 줄씩 더 보여 줍니다. 보낸 뒤 수정된 결과는 수정으로, 환자ID가 바뀐 결과는 환자 오류 통보 뒤에 새 환자로, 삭제된 결과는 삭제 통보로 다시 보냅니다. 받는 쪽이 거부한 결과는 --retry-held를 줄 때까지 보류됩니다.</translation>
     </message>
     <message>
         <source>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</source>

@@ -60,7 +60,8 @@ int Cli::Send() {
                  << table->LastError() << "\n";
             return kExitFailed;
         }
-        if (interop::QueueResults(outbox, results, context, true) < 0) {
+        const interop::DeletionCheck deletions = interop::DeletionsOf(*table);
+        if (interop::QueueResults(outbox, results, context, true, &deletions) < 0) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
                  << outbox.LastError() << "\n";
             return kExitFailed;
@@ -127,6 +128,25 @@ int Cli::Send() {
     out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "sent %1, pending %2"),
                     {std::to_string(summary.sent), std::to_string(undelivered)})
          << "\n";
+    // The messages that change what the laboratory system holds, each kind on a line of its
+    // own, when there are any: of the totals above, these are not new results.
+    const auto followUps = [&](interop::MessageKind kind, const char* text) {
+        const auto index = static_cast<std::size_t>(kind);
+        if (summary.sentOf[index] > 0 || summary.waitingOf[index] > 0) {
+            out_ << CliText(text, {std::to_string(summary.sentOf[index]),
+                                   std::to_string(summary.waitingOf[index])})
+                 << "\n";
+        }
+    };
+    followUps(interop::MessageKind::Correction,
+              QT_TRANSLATE_NOOP("qa::Cli", "corrections: sent %1, pending %2"));
+    followUps(interop::MessageKind::WrongPatient,
+              QT_TRANSLATE_NOOP("qa::Cli", "wrong-patient notices: sent %1, pending %2"));
+    followUps(interop::MessageKind::Resend,
+              QT_TRANSLATE_NOOP("qa::Cli", "results sent again (new patient or put back): "
+                                           "sent %1, pending %2"));
+    followUps(interop::MessageKind::Deletion,
+              QT_TRANSLATE_NOOP("qa::Cli", "deletion notices: sent %1, pending %2"));
     return undelivered == 0 ? kExitOk : kExitFailed;
 }
 

@@ -288,8 +288,10 @@ ProgramUsage MakeCliUsage() {
              "to the laboratory system: over MLLP one message at a time, or to a FHIR server's "
              "base URL as transaction Bundles of up to 100 results; a result counts as sent only "
              "once the receiver has acknowledged it. Prints \"sent N, pending M\" and exits 1 "
-             "while anything is left undelivered. Results the receiver refused stay held until "
-             "--retry-held."),
+             "while anything is left undelivered, and a line for each kind of correction when "
+             "there are any. A sent result edited since goes again as a correction, under a "
+             "new patient ID after a wrong-patient notice, and a deleted one as a deletion "
+             "notice. Results the receiver refused stay held until --retry-held."),
          {}},
         {"audit",
          "[--patient ID] [--from DATE --to DATE] | undelete ID",

@@ -2,6 +2,7 @@
 
 #include "interop/hl7_message.h"
 #include "store/installation_id.h"
+#include "store/removed_results.h"
 #include "store/text_encoding.h"
 
 #include <memory>
@@ -107,11 +108,74 @@ bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, Result
     return read;
 }
 
+namespace {
+
+// The messages that follow what the receiver was given of a result (`before`, in the
+// delivered message `sent`) to bring it to the result as it is `now`; none when nothing the
+// receiver holds has changed.
+std::vector<OutboxEntry> FollowUps(const StoredResult& before, const DeliveredResult& sent,
+                                   const StoredResult& now, const MessageContext& context,
+                                   bool holdWithoutPatient) {
+    std::vector<OutboxEntry> entries;
+    const auto add = [&](StoredResult message, ResultStatus status, MessageKind kind,
+                         const std::string& previousId) {
+        message.status = status;
+        message.followUpId.clear();
+        message.followUpId = FollowUpControlId(context.operatorId, message, status, previousId);
+        OutboxEntry entry{message.followUpId,
+                          ComposeOruR01(message, context),
+                          DeliveryState::Pending,
+                          "",
+                          EncodeStoredResult(message),
+                          ResultKey(context.operatorId, now),
+                          kind};
+        // A posting as wrong-patient takes back what is there, patient or none.
+        if (holdWithoutPatient && status != ResultStatus::WrongPatient && !HasPatient(message)) {
+            entry.state = DeliveryState::Held;
+            entry.reason = kNoPatientReason;
+        }
+        entries.push_back(std::move(entry));
+    };
+    if (!sent.live) {
+        add(now, ResultStatus::Final, MessageKind::Resend, sent.controlId);
+    } else if (before.patientId != now.patientId) {
+        add(before, ResultStatus::WrongPatient, MessageKind::WrongPatient, sent.controlId);
+        add(now, ResultStatus::Final, MessageKind::Resend, entries.back().controlId);
+    } else if (DiffersForReceiver(before, now)) {
+        add(now, ResultStatus::Corrected, MessageKind::Correction, sent.controlId);
+    }
+    return entries;
+}
+
+} // namespace
+
+DeletionCheck DeletionsOf(MeasurementTable& table) {
+    DeletionCheck check;
+    check.kind = table.Kind();
+    check.deleted = [&table](const std::string& resultId, bool& deleted) {
+        // No file of this kind: nothing it remembers, and nothing to withdraw on its word.
+        deleted = false;
+        if (!table.IsOpen()) {
+            return true;
+        }
+        std::vector<RemovedResult> found;
+        if (!FindRemoved(table, resultId, RemovedReason::Deleted, found)) {
+            return false;
+        }
+        deleted = !found.empty();
+        return true;
+    };
+    return check;
+}
+
 int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
-                 const MessageContext& context, bool wholeTable) {
+                 const MessageContext& context, bool wholeTable, const DeletionCheck* deletions) {
     std::unordered_map<std::string, DeliveryState> known;
     std::unordered_set<std::string> withoutResult;
-    if (!outbox.KnownIds(known) || !outbox.IdsWithoutResult(withoutResult)) {
+    std::unordered_map<std::string, DeliveredResult> delivered;
+    std::unordered_map<std::string, std::string> unsent;
+    if (!outbox.KnownIds(known) || !outbox.IdsWithoutResult(withoutResult) ||
+        !outbox.Delivered(delivered) || !outbox.UnsentResults(unsent)) {
         return -1;
     }
     const bool holdWithoutPatient = !context.link.sendWithoutPatient;
@@ -121,27 +185,69 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
     std::vector<OutboxEntry> entries;
     std::vector<OutboxEntry> fill;
     std::unordered_set<std::string> current;
+    std::unordered_set<std::string> present; // result keys the receiver was given, still here
+    // The kind's own prefix of the control IDs: "QAH", "QAG".
     std::string prefix;
+    if (deletions != nullptr) {
+        prefix = deletions->kind == ResultKind::HbA1c ? "QAH" : "QAG";
+    }
     int replaced = 0;
+    const auto follow = [&](std::vector<OutboxEntry> planned) {
+        for (OutboxEntry& entry : planned) {
+            current.insert(entry.controlId);
+            if (known.emplace(entry.controlId, entry.state).second) {
+                entries.push_back(std::move(entry));
+            }
+        }
+    };
     // Oldest first, so the receiver gets a patient's results in the order they were made.
     for (auto it = results.rbegin(); it != results.rend(); ++it) {
+        if (!it->resultId.empty()) {
+            if (auto sent = delivered.find(it->resultId); sent != delivered.end()) {
+                if (std::optional<StoredResult> before = DecodeStoredResult(sent->second.result)) {
+                    present.insert(it->resultId);
+                    if (prefix.empty()) {
+                        prefix = ControlId(context.operatorId, *it).substr(0, 3);
+                    }
+                    follow(FollowUps(*before, sent->second, *it, context, holdWithoutPatient));
+                    continue;
+                }
+            }
+        }
         std::string id = ControlId(context.operatorId, *it);
         if (prefix.empty()) {
-            prefix = id.substr(0, 3); // the kind's own prefix: "QAH", "QAG"
+            prefix = id.substr(0, 3);
         }
         current.insert(id);
-        if (known.count(id) != 0) {
-            if (withoutResult.erase(id) != 0) {
-                fill.push_back(
-                    {std::move(id), "", DeliveryState::Pending, "", EncodeStoredResult(*it)});
-            }
-            continue;
-        }
-        OutboxEntry entry{id, ComposeOruR01(*it, context), DeliveryState::Pending, "",
-                          EncodeStoredResult(*it)};
+        OutboxEntry entry{id,
+                          ComposeOruR01(*it, context),
+                          DeliveryState::Pending,
+                          "",
+                          EncodeStoredResult(*it),
+                          it->resultId,
+                          MessageKind::Original};
         if (holdWithoutPatient && !HasPatient(*it)) {
             entry.state = DeliveryState::Held;
             entry.reason = kNoPatientReason;
+        }
+        if (known.count(id) != 0) {
+            if (withoutResult.erase(id) != 0) {
+                fill.push_back({std::move(id), "", DeliveryState::Pending, "",
+                                EncodeStoredResult(*it), it->resultId});
+                continue;
+            }
+            // Not sent yet, and the patient's name or birth date edited since it was queued
+            // (the control ID is made of the other fields): it goes as the result is now.
+            if (auto queued = unsent.find(id); queued != unsent.end()) {
+                std::optional<StoredResult> before = DecodeStoredResult(queued->second);
+                if (before && DiffersForReceiver(*before, *it)) {
+                    if (!outbox.Replace(id, entry)) {
+                        return -1;
+                    }
+                    ++replaced;
+                }
+            }
+            continue;
         }
         if (!it->storedPatientId.empty()) {
             // Queued before the texts were decoded: its ID was made of the stored bytes.
@@ -164,6 +270,33 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
         known.emplace(std::move(id), entry.state);
         entries.push_back(std::move(entry));
     }
+    if (wholeTable && deletions != nullptr) {
+        // Gone from the table: withdrawn only where the operator's file remembers the
+        // deletion, never for a result merely missing (a file put back from a backup).
+        for (const auto& [key, sent] : delivered) {
+            if (!sent.live || present.count(key) != 0) {
+                continue;
+            }
+            std::optional<StoredResult> before = DecodeStoredResult(sent.result);
+            if (!before || before->kind != deletions->kind) {
+                continue;
+            }
+            bool deleted = false;
+            if (!deletions->deleted(key, deleted)) {
+                return -1;
+            }
+            if (!deleted) {
+                continue;
+            }
+            StoredResult withdrawn = *before;
+            withdrawn.status = ResultStatus::Deleted;
+            withdrawn.followUpId = FollowUpControlId(context.operatorId, withdrawn,
+                                                     ResultStatus::Deleted, sent.controlId);
+            follow({OutboxEntry{withdrawn.followUpId, ComposeOruR01(withdrawn, context),
+                                DeliveryState::Pending, "", EncodeStoredResult(withdrawn), key,
+                                MessageKind::Deletion}});
+        }
+    }
     if (outbox.FillResults(fill) < 0) {
         return -1;
     }
@@ -179,6 +312,16 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
     }
     const int added = outbox.Enqueue(entries);
     return added < 0 ? added : added + replaced;
+}
+
+void CountWaiting(const Outbox& outbox, DeliverySummary& summary) {
+    summary.pending = outbox.Count(DeliveryState::Pending);
+    summary.heldTotal = outbox.Count(DeliveryState::Held);
+    for (std::size_t kind = 0; kind < summary.waitingOf.size(); ++kind) {
+        const auto of = static_cast<MessageKind>(kind);
+        summary.waitingOf[kind] = std::max(0, outbox.Count(DeliveryState::Pending, of)) +
+                                  std::max(0, outbox.Count(DeliveryState::Held, of));
+    }
 }
 
 DeliverySummary
@@ -214,14 +357,18 @@ SendPending(Outbox& outbox, MllpSender& sender,
             summary.problem = "The delivery state cannot be written: " + outbox.LastError();
             break;
         }
-        ++(reply.outcome == MllpSender::Outcome::Accepted ? summary.sent : summary.held);
+        if (reply.outcome == MllpSender::Outcome::Accepted) {
+            ++summary.sent;
+            ++summary.sentOf[static_cast<std::size_t>(entry.kind)];
+        } else {
+            ++summary.held;
+        }
         if (limits.progress) {
             limits.progress(++done, total);
         }
     }
     sender.Disconnect();
-    summary.pending = outbox.Count(DeliveryState::Pending);
-    summary.heldTotal = outbox.Count(DeliveryState::Held);
+    CountWaiting(outbox, summary);
     return summary;
 }
 
@@ -275,7 +422,8 @@ bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path
             }
         }
     }
-    if (QueueResults(outbox, results, context, true) < 0) {
+    const DeletionCheck deletions = DeletionsOf(table);
+    if (QueueResults(outbox, results, context, true, &deletions) < 0) {
         problem = "The delivery file cannot be written: " + outbox.LastError();
         return false;
     }
@@ -320,8 +468,7 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
                                 : std::make_unique<MllpSender>(*endpoint, timeout);
             if (!sender) {
                 summary.problem = "No TLS client is at hand to send to " + destination;
-                summary.pending = outbox.Count(DeliveryState::Pending);
-                summary.heldTotal = outbox.Count(DeliveryState::Held);
+                CountWaiting(outbox, summary);
                 return summary;
             }
             return SendPending(outbox, *sender, {}, stop, limits);
@@ -342,8 +489,7 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
                               destination;
         }
     }
-    summary.pending = outbox.Count(DeliveryState::Pending);
-    summary.heldTotal = outbox.Count(DeliveryState::Held);
+    CountWaiting(outbox, summary);
     return summary;
 }
 

@@ -6,6 +6,7 @@
 #include "interop/result_mapping.h"
 #include "store/result_list.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -40,8 +41,23 @@ inline constexpr const char* kNoPatientReason = "no patient";
 // Returns the number added, -1 when the outbox could not be written.
 // With `wholeTable` the results are all of one kind's table: a message not sent yet for a
 // result no longer among them (edited or deleted since) is dropped, never sent stale.
+//
+// A result the receiver was given is followed rather than queued anew: changed since in
+// what the receiver holds of it (DiffersForReceiver), it gets a correction; with another
+// patient ID, the version given is posted as wrong-patient under its patient and the result
+// goes as final under its new one; given again after such a posting or a withdrawal, it goes
+// as final. With `deletions` (a whole table's results), a result given to the receiver that
+// the table no longer holds and that the operator's file remembers deleted is withdrawn.
+struct DeletionCheck {
+    ResultKind kind = ResultKind::HbA1c; // the table's kind
+    // Whether the operator deleted the result of that ID; false when it cannot be read.
+    std::function<bool(const std::string& resultId, bool& deleted)> deleted;
+};
 int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
-                 const MessageContext& context, bool wholeTable = false);
+                 const MessageContext& context, bool wholeTable = false,
+                 const DeletionCheck* deletions = nullptr);
+// The check of the deletions `table` (a main table, open) remembers.
+DeletionCheck DeletionsOf(MeasurementTable& table);
 
 struct DeliverySummary {
     int sent = 0;        // acknowledged with AA in this run
@@ -49,7 +65,13 @@ struct DeliverySummary {
     int pending = 0;     // still pending afterwards
     int heldTotal = 0;   // held afterwards, from this run or before
     std::string problem; // why sending stopped early
+    // By MessageKind: the messages sent in this run, and those pending or held afterwards.
+    std::array<int, 5> sentOf{};
+    std::array<int, 5> waitingOf{};
 };
+
+// Pending, held and the waiting messages of each kind, from the outbox as it is now.
+void CountWaiting(const Outbox& outbox, DeliverySummary& summary);
 
 // The bounds of one run: a receiver that answers every message just inside its time-out
 // must not hold the operator's run for hours. What is left when the time is up stays pending

@@ -67,7 +67,8 @@ struct BundleParts {
     explicit BundleParts(const MessageContext& context)
         : patientUuid(context.installation, kPatientUuidPrefix),
           observationUuid(context.installation, kObservationUuidPrefix),
-          resultSystem(ResultIdSystem(context)), units(InterfaceUnits(context)) {
+          resultSystem(ResultIdSystem(context)), retiredSystem(RetiredResultIdSystem(context)),
+          units(InterfaceUnits(context)) {
         const std::string system = PatientIdSystem(context);
         patientIdentifier = R"(,"resource":{"resourceType":"Patient","identifier":[{"system":)";
         AppendJsonString(patientIdentifier, system);
@@ -92,6 +93,9 @@ struct BundleParts {
         observationRequest += "identifier=";
         AppendPercentEncoded(observationRequest, resultSystem);
         observationRequest += '|';
+        observationUpdate = R"(},"request":{"method":"PUT","url":"Observation?identifier=)";
+        AppendPercentEncoded(observationUpdate, resultSystem);
+        observationUpdate += "%7C";
         issued = R"(,"issued":")";
         AppendFhirTime(issued, context.composed, context.utcOffset);
         issued += '"';
@@ -104,7 +108,9 @@ struct BundleParts {
     std::string subjectIdentifier;
     std::string performer;
     std::string observationRequest;
+    std::string observationUpdate; // a conditional update on the result's identifier
     std::string resultSystem;
+    std::string retiredSystem;
     SettingsStore units; // the display settings in the interface's units
     std::string issued;  // ,"issued":"…"
     // The code and value of the last stored values met: a long list holds few of them.
@@ -222,12 +228,22 @@ void WriteObservation(JsonWriter& json, const StoredResult& result, std::string_
     std::string& out = json.RawValue();
     out += R"({"fullUrl":")"sv;
     parts.observationUuid.AppendUrn(out, controlId);
-    out += R"(","resource":{"resourceType":"Observation","identifier":[{"system":)"sv;
-    AppendJsonString(out, parts.resultSystem);
+    out += R"(","resource":{"resourceType":"Observation","identifier":[{)"sv;
+    const bool retired = result.status == ResultStatus::WrongPatient;
+    if (retired) {
+        // It gives the result's identifier up to the result under its right patient.
+        out += R"("use":"old","system":)"sv;
+        AppendJsonString(out, parts.retiredSystem);
+    } else {
+        out += R"("system":)"sv;
+        AppendJsonString(out, parts.resultSystem);
+    }
     out += R"(,"value":)"sv;
     const std::string key = ResultKey(context.operatorId, result);
     AppendJsonString(out, key);
-    out += R"(}],"status":"final","category":[{"coding":[{"system":)"
+    out += R"(}],"status":")"sv;
+    out += FhirObservationStatus(result.status);
+    out += R"(","category":[{"coding":[{"system":)"
            R"("http://terminology.hl7.org/CodeSystem/observation-category","code":"laboratory",)"
            R"("display":"Laboratory"}]}],)"sv;
     out += coded.code;
@@ -257,7 +273,10 @@ void WriteObservation(JsonWriter& json, const StoredResult& result, std::string_
     }
     out += result.kind == ResultKind::HbA1c ? R"("display":"HbA1c point-of-care meter"})"sv
                                             : R"("display":"Blood glucose point-of-care meter"})"sv;
-    out += parts.observationRequest;
+    // A result's first message creates its Observation unless one is there already (a
+    // retry); every later one updates the Observation the result's identifier finds, which
+    // a result posted as wrong-patient has just given up, so the result is created anew.
+    out += result.followUpId.empty() ? parts.observationRequest : parts.observationUpdate;
     AppendSearchValue(out, key);
     out += "\"}}";
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <unordered_set>
 
 namespace qa::interop {
 
@@ -122,22 +123,32 @@ std::optional<std::string> ParseFhirBase(std::string_view text) {
 }
 
 std::string EncodeStoredResult(const StoredResult& result) {
-    // Version 2 adds the result's ID; entries of version 1 are read as results without one.
-    std::string out = "2;";
+    // Version 2 adds the result's ID, version 3 what the message says of it and a
+    // follow-up's control ID; entries of version 1 are read as results without an ID, those
+    // of versions 1 and 2 as first messages.
+    const bool followUp = result.status != ResultStatus::Final || !result.followUpId.empty();
+    std::string out = followUp ? "3;" : "2;";
     AppendField(out, result.kind == ResultKind::HbA1c ? "H" : "G");
     for (const std::string* field :
          {&result.date, &result.time, &result.value, &result.patientId, &result.patientName,
           &result.birthday, &result.deviceModel, &result.resultId}) {
         AppendField(out, *field);
     }
+    if (followUp) {
+        const char status = ObservationStatusCode(result.status);
+        AppendField(out, std::string_view(&status, 1));
+        AppendField(out, result.followUpId);
+    }
     return out;
 }
 
 std::optional<StoredResult> DecodeStoredResult(std::string_view text) {
-    const bool withId = text.substr(0, 2) == "2;";
-    if (!withId && text.substr(0, 2) != "1;") {
+    const std::string_view version = text.substr(0, 2);
+    if (version != "1;" && version != "2;" && version != "3;") {
         return std::nullopt;
     }
+    const bool withId = version != "1;";
+    const bool followUp = version == "3;";
     text.remove_prefix(2);
     StoredResult result;
     std::string kind;
@@ -153,6 +164,21 @@ std::optional<StoredResult> DecodeStoredResult(std::string_view text) {
     }
     if (withId && !ReadField(text, result.resultId)) {
         return std::nullopt;
+    }
+    if (followUp) {
+        std::string status;
+        if (!ReadField(text, status) || !ReadField(text, result.followUpId)) {
+            return std::nullopt;
+        }
+        if (status == "C") {
+            result.status = ResultStatus::Corrected;
+        } else if (status == "W") {
+            result.status = ResultStatus::WrongPatient;
+        } else if (status == "D") {
+            result.status = ResultStatus::Deleted;
+        } else if (status != "F") {
+            return std::nullopt;
+        }
     }
     if (!text.empty()) {
         return std::nullopt;
@@ -182,6 +208,7 @@ DeliverySummary SendPendingFhir(
     const std::atomic<bool>* stop, std::size_t batchSize, const RunLimits& limits, bool fixedSize) {
     DeliverySummary summary;
     std::vector<std::string> ids;
+    std::vector<MessageKind> kinds;
     std::vector<StoredResult> results;
     int unknown = 0;
     for (OutboxEntry& entry : outbox.Pending()) {
@@ -193,6 +220,7 @@ DeliverySummary SendPendingFhir(
             continue;
         }
         ids.push_back(std::move(entry.controlId));
+        kinds.push_back(entry.kind);
         results.push_back(std::move(*result));
     }
     if (unknown > 0) {
@@ -227,8 +255,17 @@ DeliverySummary SendPendingFhir(
     bool isolated = false;
     while (kept && (!spans.empty() || next < results.size())) {
         if (spans.empty()) {
-            spans.push_back({next, std::min(results.size(), next + batchSize), false});
-            next = spans.back().end;
+            // A Bundle names each result once: a transaction carries out its updates after
+            // its creates whatever their order, so a result's wrong-patient posting and its
+            // message under the new patient go in Bundles of their own, one after the other.
+            std::size_t end = next;
+            std::unordered_set<std::string> keys;
+            while (end < results.size() && end - next < batchSize &&
+                   keys.insert(ResultKey(context.operatorId, results[end])).second) {
+                ++end;
+            }
+            spans.push_back({next, end, false});
+            next = end;
         }
         if (stop != nullptr && stop->load()) {
             break;
@@ -303,7 +340,12 @@ DeliverySummary SendPendingFhir(
                 summary.problem = "The delivery state cannot be written: " + outbox.LastError();
                 break;
             }
-            ++(created ? summary.sent : summary.held);
+            if (created) {
+                ++summary.sent;
+                ++summary.sentOf[static_cast<std::size_t>(kinds[i])];
+            } else {
+                ++summary.held;
+            }
             if (!created && onHeld) {
                 onHeld(ids[i], verdict->second.reason);
             }
@@ -317,6 +359,7 @@ DeliverySummary SendPendingFhir(
                     if (entry && entry->state == DeliveryState::Sent) {
                         kept = outbox.MarkHeld(ids[i], reason);
                         --summary.sent;
+                        --summary.sentOf[static_cast<std::size_t>(kinds[i])];
                         ++summary.held;
                         if (onHeld) {
                             onHeld(ids[i], reason);
@@ -338,8 +381,7 @@ DeliverySummary SendPendingFhir(
         // a result refused alone, the halves went through because that result was gone.)
         (void)outbox.SetSetting(sizeKey, std::to_string(takenAfterRefusal));
     }
-    summary.pending = outbox.Count(DeliveryState::Pending);
-    summary.heldTotal = outbox.Count(DeliveryState::Held);
+    CountWaiting(outbox, summary);
     return summary;
 }
 

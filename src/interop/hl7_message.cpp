@@ -204,14 +204,27 @@ void OruComposer::Append(std::string& message, const StoredResult& result) {
         }
         Segment(message, {"PID", "1", "", identifier_, "", name_, "", born_});
     }
-    Segment(message,
-            {"OBR", "1", "", filler_, coded.code, "", "", observed_, "", "",        "", "", "",
-             "",    "",  "", "",      "",         "", "", "",        "", reported_, "", "", "F"});
+    const char orderStatus = OrderStatusCode(result.status);
+    const char observationStatus = ObservationStatusCode(result.status);
+    Segment(message, {"OBR",      "1",
+                      "",         filler_,
+                      coded.code, "",
+                      "",         observed_,
+                      "",         "",
+                      "",         "",
+                      "",         "",
+                      "",         "",
+                      "",         "",
+                      "",         "",
+                      "",         "",
+                      reported_,  "",
+                      "",         std::string_view(&orderStatus, 1)});
     device_.clear();
     AppendHl7Escaped(device_, result.deviceModel);
     Segment(message,
             {"OBX", "1", coded.comparator ? "SN" : "NM", coded.code, "", coded.value, coded.unit,
-             coded.range, coded.flag, "", "", "F", "", "", observed_, "", performer_, "", device_});
+             coded.range, coded.flag, "", "", std::string_view(&observationStatus, 1), "", "",
+             observed_, "", performer_, "", device_});
 }
 
 std::string ComposeHl7Batch(const std::vector<std::string>& messages,

@@ -1,5 +1,7 @@
 #include "interop/outbox.h"
 
+#include "interop/delivery.h"
+
 #include <sqlite3.h>
 
 #include <fcntl.h>
@@ -62,6 +64,12 @@ CREATE TABLE IF NOT EXISTS outbox (
     result     TEXT NOT NULL DEFAULT ''       -- the stored result the message was made from
 );
 CREATE INDEX IF NOT EXISTS outbox_state ON outbox(state, seq);
+CREATE TABLE IF NOT EXISTS delivered (
+    result_key TEXT PRIMARY KEY,
+    control_id TEXT NOT NULL,
+    result     TEXT NOT NULL,
+    live       INTEGER NOT NULL
+);
 CREATE TABLE IF NOT EXISTS kept (
     key   TEXT PRIMARY KEY,
     value TEXT NOT NULL
@@ -130,7 +138,7 @@ bool Outbox::Open(const std::string& path, std::string& error) {
     // can drop the copy), a queued entry lost is queued again from the stored results.
     // Syncing every acknowledgement would cost a disk flush per message.
     if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;") || !Exec(kSchema) ||
-        !AddResultColumn()) {
+        !AddResultColumn() || !AddFollowUpColumns()) {
         error = "The delivery file cannot be used: " + path + " (" + error_ + ")";
         Close();
         return false;
@@ -146,6 +154,65 @@ bool Outbox::AddResultColumn() {
         return true;
     }
     return Exec("ALTER TABLE outbox ADD COLUMN result TEXT NOT NULL DEFAULT ''");
+}
+
+bool Outbox::AddFollowUpColumns() {
+    std::string ignored;
+    if (Statement probe(db_, "SELECT result_key, kind FROM outbox LIMIT 0", ignored); probe) {
+        return true;
+    }
+    // A file of a version that sent first messages only: every entry is one, and what was
+    // acknowledged is what the receiver holds of its result.
+    if (!Exec("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    if (!Exec("ALTER TABLE outbox ADD COLUMN result_key TEXT NOT NULL DEFAULT ''") ||
+        !Exec("ALTER TABLE outbox ADD COLUMN kind INTEGER NOT NULL DEFAULT 0")) {
+        Exec("ROLLBACK");
+        return false;
+    }
+    std::vector<std::pair<std::string, std::string>> keys; // control ID, result key
+    {
+        Statement select(db_, "SELECT control_id, result FROM outbox ORDER BY seq", error_);
+        if (!select) {
+            Exec("ROLLBACK");
+            return false;
+        }
+        while (sqlite3_step(select.get()) == SQLITE_ROW) {
+            std::optional<StoredResult> result = DecodeStoredResult(select.Text(1));
+            if (result && !result->resultId.empty()) {
+                keys.emplace_back(select.Text(0), result->resultId);
+            }
+        }
+    }
+    Statement update(db_, "UPDATE outbox SET result_key = ? WHERE control_id = ?", error_);
+    Statement remember(db_,
+                       "INSERT OR REPLACE INTO delivered(result_key, control_id, result, live) "
+                       "SELECT result_key, control_id, result, 1 FROM outbox "
+                       "WHERE control_id = ? AND state = 1",
+                       error_);
+    if (!update || !remember) {
+        Exec("ROLLBACK");
+        return false;
+    }
+    for (const auto& [controlId, key] : keys) {
+        update.Bind(1, key);
+        update.Bind(2, controlId);
+        remember.Bind(1, controlId);
+        if (sqlite3_step(update.get()) != SQLITE_DONE ||
+            sqlite3_step(remember.get()) != SQLITE_DONE) {
+            error_ = sqlite3_errmsg(db_);
+            Exec("ROLLBACK");
+            return false;
+        }
+        sqlite3_reset(update.get());
+        sqlite3_reset(remember.get());
+    }
+    if (!Exec("COMMIT")) {
+        Exec("ROLLBACK");
+        return false;
+    }
+    return true;
 }
 
 bool Outbox::KnownIds(std::unordered_map<std::string, DeliveryState>& states) const {
@@ -170,8 +237,8 @@ int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
     int added = 0;
     {
         Statement insert(db_,
-                         "INSERT OR IGNORE INTO outbox(control_id, message, result, state, reason) "
-                         "VALUES(?, ?, ?, ?, ?)",
+                         "INSERT OR IGNORE INTO outbox(control_id, message, result, state, "
+                         "reason, result_key, kind) VALUES(?, ?, ?, ?, ?, ?, ?)",
                          error_);
         if (!insert) {
             Exec("ROLLBACK");
@@ -184,6 +251,8 @@ int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
             insert.Bind(4, CodeOf(entry.state == DeliveryState::Sent ? DeliveryState::Pending
                                                                      : entry.state));
             insert.Bind(5, entry.reason);
+            insert.Bind(6, entry.resultKey);
+            insert.Bind(7, static_cast<int>(entry.kind));
             if (sqlite3_step(insert.get()) != SQLITE_DONE) {
                 error_ = sqlite3_errmsg(db_);
                 sqlite3_reset(insert.get());
@@ -210,7 +279,9 @@ int Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
     }
     int filled = 0;
     {
-        Statement update(db_, "UPDATE outbox SET result = ? WHERE control_id = ? AND result = ''",
+        Statement update(db_,
+                         "UPDATE outbox SET result = ?, result_key = ? WHERE control_id = ? "
+                         "AND result = ''",
                          error_);
         if (!update) {
             Exec("ROLLBACK");
@@ -218,7 +289,8 @@ int Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
         }
         for (const OutboxEntry& entry : entries) {
             update.Bind(1, entry.result);
-            update.Bind(2, entry.controlId);
+            update.Bind(2, entry.resultKey);
+            update.Bind(3, entry.controlId);
             if (sqlite3_step(update.get()) != SQLITE_DONE) {
                 error_ = sqlite3_errmsg(db_);
                 sqlite3_reset(update.get());
@@ -236,6 +308,18 @@ int Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
     return filled;
 }
 
+bool Outbox::UnsentResults(std::unordered_map<std::string, std::string>& results) const {
+    results.clear();
+    Statement select(db_, "SELECT control_id, result FROM outbox WHERE state <> 1", error_);
+    if (!select) {
+        return false;
+    }
+    while (sqlite3_step(select.get()) == SQLITE_ROW) {
+        results.emplace(select.Text(0), select.Text(1));
+    }
+    return true;
+}
+
 bool Outbox::IdsWithoutResult(std::unordered_set<std::string>& ids) const {
     ids.clear();
     Statement select(db_, "SELECT control_id FROM outbox WHERE state <> 1 AND result = ''", error_);
@@ -251,22 +335,25 @@ bool Outbox::IdsWithoutResult(std::unordered_set<std::string>& ids) const {
 std::vector<OutboxEntry> Outbox::Pending() const {
     std::vector<OutboxEntry> entries;
     Statement select(db_,
-                     "SELECT control_id, message, reason, result FROM outbox WHERE state = 0 "
-                     "ORDER BY seq",
+                     "SELECT control_id, message, reason, result, result_key, kind FROM outbox "
+                     "WHERE state = 0 ORDER BY seq",
                      error_);
     if (!select) {
         return entries;
     }
     while (sqlite3_step(select.get()) == SQLITE_ROW) {
         entries.push_back({select.Text(0), select.Text(1), DeliveryState::Pending, select.Text(2),
-                           select.Text(3)});
+                           select.Text(3), select.Text(4),
+                           static_cast<MessageKind>(sqlite3_column_int(select.get(), 5))});
     }
     return entries;
 }
 
 std::optional<OutboxEntry> Outbox::Find(const std::string& controlId) const {
-    Statement select(db_, "SELECT message, state, reason, result FROM outbox WHERE control_id = ?",
-                     error_);
+    Statement select(
+        db_,
+        "SELECT message, state, reason, result, result_key, kind FROM outbox WHERE control_id = ?",
+        error_);
     if (!select) {
         return std::nullopt;
     }
@@ -274,8 +361,13 @@ std::optional<OutboxEntry> Outbox::Find(const std::string& controlId) const {
     if (sqlite3_step(select.get()) != SQLITE_ROW) {
         return std::nullopt;
     }
-    return OutboxEntry{controlId, select.Text(0), StateOf(sqlite3_column_int(select.get(), 1)),
-                       select.Text(2), select.Text(3)};
+    return OutboxEntry{controlId,
+                       select.Text(0),
+                       StateOf(sqlite3_column_int(select.get(), 1)),
+                       select.Text(2),
+                       select.Text(3),
+                       select.Text(4),
+                       static_cast<MessageKind>(sqlite3_column_int(select.get(), 5))};
 }
 
 int Outbox::Count(DeliveryState state) const {
@@ -316,17 +408,125 @@ bool Outbox::SetState(const std::string& controlId, DeliveryState state,
 }
 
 bool Outbox::MarkSent(const std::string& controlId) {
-    return SetState(controlId, DeliveryState::Sent, "");
+    // The state and what the receiver holds change together: a crash between them would
+    // have the next run correct a result against a version the receiver never had.
+    if (!Exec("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    bool done = SetState(controlId, DeliveryState::Sent, "");
+    if (done) {
+        Statement remember(db_,
+                           "INSERT OR REPLACE INTO delivered(result_key, control_id, result, live) "
+                           "SELECT result_key, control_id, result, kind IN (0, 1, 4) FROM outbox "
+                           "WHERE control_id = ? AND result_key <> ''",
+                           error_);
+        done = static_cast<bool>(remember);
+        if (done) {
+            remember.Bind(1, controlId);
+            done = sqlite3_step(remember.get()) == SQLITE_DONE;
+            if (!done) {
+                error_ = sqlite3_errmsg(db_);
+            }
+        }
+    }
+    if (!done || !Exec("COMMIT")) {
+        Exec("ROLLBACK");
+        return false;
+    }
+    return true;
 }
 
 bool Outbox::MarkHeld(const std::string& controlId, const std::string& reason) {
-    return SetState(controlId, DeliveryState::Held, reason);
+    if (!SetState(controlId, DeliveryState::Held, reason)) {
+        return false;
+    }
+    Statement forget(db_, "DELETE FROM delivered WHERE control_id = ?", error_);
+    if (!forget) {
+        return false;
+    }
+    forget.Bind(1, controlId);
+    if (sqlite3_step(forget.get()) != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        return false;
+    }
+    return true;
+}
+
+bool Outbox::Delivered(std::unordered_map<std::string, DeliveredResult>& delivered) const {
+    delivered.clear();
+    Statement select(db_, "SELECT result_key, control_id, result, live FROM delivered", error_);
+    if (!select) {
+        return false;
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
+        delivered[select.Text(0)] = {select.Text(1), select.Text(2),
+                                     sqlite3_column_int(select.get(), 3) != 0};
+    }
+    if (rc != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        return false;
+    }
+    return true;
+}
+
+bool Outbox::ResultStates(std::unordered_map<std::string, ResultDelivery>& states) const {
+    states.clear();
+    std::unordered_map<std::string, std::string> lastSent; // result key, control ID
+    {
+        Statement select(db_, "SELECT result_key, control_id FROM delivered", error_);
+        if (!select) {
+            return false;
+        }
+        while (sqlite3_step(select.get()) == SQLITE_ROW) {
+            lastSent.emplace(select.Text(0), select.Text(1));
+        }
+    }
+    Statement select(db_, "SELECT control_id, result_key, kind, state FROM outbox ORDER BY seq",
+                     error_);
+    if (!select) {
+        return false;
+    }
+    std::unordered_set<std::string> unsent;
+    while (sqlite3_step(select.get()) == SQLITE_ROW) {
+        const std::string controlId = select.Text(0);
+        std::string key = select.Text(1);
+        const ResultDelivery delivery{
+            StateOf(sqlite3_column_int(select.get(), 3)),
+            static_cast<MessageKind>(sqlite3_column_int(select.get(), 2))};
+        if (key.empty()) {
+            states[controlId] = delivery;
+            continue;
+        }
+        if (delivery.state != DeliveryState::Sent) {
+            if (unsent.insert(key).second) {
+                states[key] = delivery;
+            }
+            continue;
+        }
+        auto last = lastSent.find(key);
+        if (unsent.count(key) == 0 && (last == lastSent.end() || last->second == controlId)) {
+            states[key] = delivery;
+        }
+    }
+    return true;
+}
+
+int Outbox::Count(DeliveryState state, MessageKind kind) const {
+    Statement select(db_, "SELECT count(*) FROM outbox WHERE state = ? AND kind = ?", error_);
+    if (!select) {
+        return -1;
+    }
+    select.Bind(1, CodeOf(state));
+    select.Bind(2, static_cast<int>(kind));
+    return sqlite3_step(select.get()) == SQLITE_ROW ? sqlite3_column_int(select.get(), 0) : -1;
 }
 
 bool Outbox::Replace(const std::string& controlId, const OutboxEntry& replacement) {
     Statement update(db_,
                      "UPDATE outbox SET control_id = ?, message = ?, result = ?, state = ?, "
-                     "reason = ?, changed_at = strftime('%Y-%m-%dT%H:%M:%SZ','now') "
+                     "reason = ?, result_key = ?, kind = ?, "
+                     "changed_at = strftime('%Y-%m-%dT%H:%M:%SZ','now') "
                      "WHERE control_id = ? AND state <> 1",
                      error_);
     if (!update) {
@@ -337,7 +537,9 @@ bool Outbox::Replace(const std::string& controlId, const OutboxEntry& replacemen
     update.Bind(3, replacement.result);
     update.Bind(4, CodeOf(replacement.state));
     update.Bind(5, replacement.reason);
-    update.Bind(6, controlId);
+    update.Bind(6, replacement.resultKey);
+    update.Bind(7, static_cast<int>(replacement.kind));
+    update.Bind(8, controlId);
     if (sqlite3_step(update.get()) != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
         return false;

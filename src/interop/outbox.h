@@ -15,6 +15,11 @@ inline constexpr const char* kOutboxFileSuffix = "_Outbox.sqlite";
 enum class DeliveryState { Pending, Sent, Held };
 const char* DeliveryStateText(DeliveryState state); // "pending", "sent", "held"
 
+// What a queued message is to its result: the first one, a correction of what was
+// delivered, the delivered version posted as wrong-patient, its withdrawal, or the result
+// sent again after a wrong-patient posting or a withdrawal.
+enum class MessageKind { Original = 0, Correction = 1, WrongPatient = 2, Deletion = 3, Resend = 4 };
+
 struct OutboxEntry {
     std::string controlId;
     std::string message;
@@ -24,6 +29,26 @@ struct OutboxEntry {
     // that takes another format composes it from the same result; empty in entries queued
     // before the outbox kept it.
     std::string result;
+    // The result's identifier at the receiver (ResultKey) and what the message is to it;
+    // empty in entries queued before the outbox kept them and read from their result since.
+    std::string resultKey{};
+    MessageKind kind = MessageKind::Original;
+};
+
+// What the receiver was last given of a result: the message it acknowledged last and the
+// stored result that message was made from; not `live` when that message posted the result
+// as wrong-patient or withdrew it.
+struct DeliveredResult {
+    std::string controlId;
+    std::string result;
+    bool live = true;
+};
+
+// A result's delivery as the list shows it: its first message not sent yet, if any, else
+// the last one sent.
+struct ResultDelivery {
+    DeliveryState state = DeliveryState::Pending;
+    MessageKind kind = MessageKind::Original;
 };
 
 // The delivery state of every result of one operator, in a SQLite file of its own beside
@@ -51,8 +76,10 @@ public:
     // keeps its state and message. Returns the number added, or -1 on failure.
     int Enqueue(const std::vector<OutboxEntry>& entries);
     // Gives entries queued without their stored result the one of `entries` with the same
-    // control ID; returns the number filled, -1 on failure.
+    // control ID, and its result key; returns the number filled, -1 on failure.
     int FillResults(const std::vector<OutboxEntry>& entries);
+    // The stored results of the entries not sent yet, by control ID.
+    bool UnsentResults(std::unordered_map<std::string, std::string>& results) const;
     // The control IDs of the entries not sent yet that lack their stored result.
     bool IdsWithoutResult(std::unordered_set<std::string>& ids) const;
     // Pending entries, oldest queued first.
@@ -60,8 +87,19 @@ public:
     std::optional<OutboxEntry> Find(const std::string& controlId) const;
     int Count(DeliveryState state) const;
     int CountHeldFor(const std::string& reason) const;
+    // Marks the entry sent and makes its result what the receiver was last given, in one
+    // transaction.
     bool MarkSent(const std::string& controlId);
+    // Holds the entry; one marked sent before (the server filed it wrongly after all) no
+    // longer counts as delivered.
     bool MarkHeld(const std::string& controlId, const std::string& reason);
+    // What the receiver was last given of each result, by result key.
+    bool Delivered(std::unordered_map<std::string, DeliveredResult>& delivered) const;
+    // The delivery of each result the outbox knows, by result key (by control ID for
+    // entries whose result is not known).
+    bool ResultStates(std::unordered_map<std::string, ResultDelivery>& states) const;
+    // The entries of one kind in one state.
+    int Count(DeliveryState state, MessageKind kind) const;
     // Gives an entry not sent yet a new control ID, message and stored result, keeping its
     // place in the queue; false when there is no such entry or it could not be written.
     bool Replace(const std::string& controlId, const OutboxEntry& replacement);
@@ -86,6 +124,7 @@ public:
 private:
     bool Exec(const char* sql);
     bool AddResultColumn();
+    bool AddFollowUpColumns();
     bool SetState(const std::string& controlId, DeliveryState state, const std::string& reason);
 
     sqlite3* db_ = nullptr;

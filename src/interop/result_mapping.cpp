@@ -308,6 +308,10 @@ std::string ResultIdSystem(const MessageContext& context) {
     return "urn:oid:" + InstallationOid(context.installation) + ".2";
 }
 
+std::string RetiredResultIdSystem(const MessageContext& context) {
+    return "urn:oid:" + InstallationOid(context.installation) + ".3";
+}
+
 bool HasPatient(const StoredResult& result) {
     return !result.patientId.empty() && result.patientId != kNoPatientId;
 }
@@ -324,6 +328,9 @@ std::optional<CalendarDateTime> EnteredBirthday(const StoredResult& result) {
 }
 
 std::string ControlId(std::string_view operatorId, const StoredResult& result) {
+    if (!result.followUpId.empty()) {
+        return result.followUpId;
+    }
     // The fields a stored result is told apart by (the import's duplicate test), with the
     // operator and kind, since each operator and kind has its own table.
     std::uint64_t hash = 0xcbf29ce484222325ULL;
@@ -336,6 +343,67 @@ std::string ControlId(std::string_view operatorId, const StoredResult& result) {
     }
     std::string id = "QA";
     id += result.kind == ResultKind::HbA1c ? 'H' : 'G';
+    AppendHex(id, hash, 16);
+    return id;
+}
+
+char ObservationStatusCode(ResultStatus status) {
+    switch (status) {
+    case ResultStatus::Corrected:
+        return 'C';
+    case ResultStatus::WrongPatient:
+        return 'W';
+    case ResultStatus::Deleted:
+        return 'D';
+    case ResultStatus::Final:
+        break;
+    }
+    return 'F';
+}
+
+char OrderStatusCode(ResultStatus status) {
+    return status == ResultStatus::Final ? 'F' : 'C';
+}
+
+const char* FhirObservationStatus(ResultStatus status) {
+    switch (status) {
+    case ResultStatus::Corrected:
+        return "corrected";
+    case ResultStatus::WrongPatient:
+    case ResultStatus::Deleted:
+        return "entered-in-error";
+    case ResultStatus::Final:
+        break;
+    }
+    return "final";
+}
+
+bool DiffersForReceiver(const StoredResult& sent, const StoredResult& now) {
+    // A birth date never entered is the same whether it is stored empty or as the
+    // import's placeholder.
+    const auto born = [](const StoredResult& result) {
+        return EnteredBirthday(result) ? result.birthday : std::string();
+    };
+    return born(sent) != born(now) || sent.kind != now.kind || sent.date != now.date ||
+           sent.time != now.time || sent.value != now.value || sent.patientId != now.patientId ||
+           sent.patientName != now.patientName;
+}
+
+std::string FollowUpControlId(std::string_view operatorId, const StoredResult& result,
+                              ResultStatus status, std::string_view previousId) {
+    const char letter = ObservationStatusCode(status);
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (std::string_view part :
+         {operatorId, previousId, std::string_view(&letter, 1), std::string_view(result.date),
+          std::string_view(result.time), std::string_view(result.value),
+          std::string_view(result.patientId), std::string_view(result.patientName),
+          std::string_view(result.birthday)}) {
+        hash = Fnv1a(part, hash);
+        hash = Fnv1a(std::string_view{"\x1f"}, hash);
+    }
+    std::string id = "QA";
+    id += result.kind == ResultKind::HbA1c ? 'H' : 'G';
+    id += letter;
     AppendHex(id, hash, 16);
     return id;
 }

@@ -15,6 +15,12 @@
 
 namespace qa::interop {
 
+// What a message says of its result. A result's first message and one sent again after it
+// was withdrawn are final; a later change of what the receiver holds is a correction; a
+// result whose patient changed is first posted as wrong under the patient it went to; a
+// deleted result is withdrawn.
+enum class ResultStatus { Final, Corrected, WrongPatient, Deleted };
+
 // One stored result, as the tables hold it.
 struct StoredResult {
     ResultKind kind = ResultKind::HbA1c;
@@ -29,7 +35,31 @@ struct StoredResult {
     // The patient ID's stored bytes when they differ from `patientId` (code page 949): older
     // outboxes named such a result by a control ID made of these bytes.
     std::string storedPatientId;
+    // What the message made of it says, and for any message but the result's first one
+    // (which ControlId names from the result alone) that message's own control ID.
+    ResultStatus status = ResultStatus::Final;
+    std::string followUpId{};
 };
+
+// OBX-11 of a status (table 0085: F, C, W, D) and OBR-25 (table 0123, which has no W or D:
+// a wrong-patient posting and a withdrawal are corrections of the order's results there).
+char ObservationStatusCode(ResultStatus status);
+char OrderStatusCode(ResultStatus status);
+// FHIR Observation.status: final, corrected, entered-in-error.
+const char* FhirObservationStatus(ResultStatus status);
+
+// Whether two versions of a result differ in what the receiver holds of it: the time it
+// was measured, the value, the patient ID, name and birth date. The meter's model is known
+// only right after a download, and the memo and diagnosis are never sent: neither counts.
+bool DiffersForReceiver(const StoredResult& sent, const StoredResult& now);
+
+// The control ID of a message that follows `previousId`, the last one delivered for the
+// result: the kind's prefix ("QAH", "QAG"), the status's OBX-11 letter and 16 hexadecimal
+// digits of the operator, the previous ID and the fields the receiver holds. The same
+// follow-up of the same delivered message always gets the same ID (a retry carries it
+// again), and it never equals an ID of ControlId, which has no letter after the prefix.
+std::string FollowUpControlId(std::string_view operatorId, const StoredResult& result,
+                              ResultStatus status, std::string_view previousId);
 
 // The coded result: what the list shows, split into comparator, number and unit.
 struct CodedValue {
@@ -59,7 +89,7 @@ std::optional<CalendarDateTime> EnteredBirthday(const StoredResult& result);
 
 // Message control ID of a result: stable for the same operator and stored result, so a
 // repeated send carries the same ID and the receiver can drop the copy; at most 20
-// characters as HL7 v2.5.1 allows.
+// characters as HL7 v2.5.1 allows. A follow-up message's own ID when the result has one.
 std::string ControlId(std::string_view operatorId, const StoredResult& result);
 // The identifier a result goes by at the receiver (OBR-3's filler number, the Observation's
 // identifier): its own result ID, the same in every export and send and whatever is edited;
@@ -110,6 +140,10 @@ std::string PatientAuthority(const MessageContext& context);
 // or result OID.
 std::string PatientIdSystem(const MessageContext& context);
 std::string ResultIdSystem(const MessageContext& context);
+// The identifier system of an Observation posted as wrong-patient: it gives up the result's
+// identifier, so the result under its right patient can take it, and keeps the result ID
+// under the installation's own arc for retired results.
+std::string RetiredResultIdSystem(const MessageContext& context);
 
 // Now in local time (the composed time of new messages).
 CalendarDateTime LocalNow();

@@ -253,22 +253,18 @@ public:
         if (!found_) {
             return {};
         }
-        auto state =
-            states_->find(interop::ControlId(operatorId_, interop::FromListRow(kind_, row_)));
-        return DeliveryPanel::StateColor(state == states_->end() ? interop::DeliveryState::Pending
-                                                                 : state->second);
+        return DeliveryPanel::StateColor(
+            AllDataPage::DeliveryOf(*states_, operatorId_, kind_, row_).state);
     }
     std::string DeliveryText(const ListRow& row) const {
         if (!states_) {
             return "";
         }
-        auto state =
-            states_->find(interop::ControlId(operatorId_, interop::FromListRow(kind_, row)));
         return AllDataPage::DeliveryStateName(
-                   state == states_->end() ? interop::DeliveryState::Pending : state->second)
+                   AllDataPage::DeliveryOf(*states_, operatorId_, kind_, row))
             .toStdString();
     }
-    void SetStates(std::optional<std::unordered_map<std::string, interop::DeliveryState>> states) {
+    void SetStates(std::optional<std::unordered_map<std::string, interop::ResultDelivery>> states) {
         states_ = std::move(states);
     }
     bool HasStates() const { return states_.has_value(); }
@@ -277,7 +273,7 @@ private:
     const ResultListIndex& index_;
     ResultKind kind_;
     std::string operatorId_;
-    std::optional<std::unordered_map<std::string, interop::DeliveryState>> states_;
+    std::optional<std::unordered_map<std::string, interop::ResultDelivery>> states_;
     int key_ = -1;
     bool found_ = false;
     ListRow row_;
@@ -1153,16 +1149,50 @@ void AllDataPage::AddDeliveryPanel() {
     connect(delivery_, &DeliveryPanel::runFinished, this, [this] { MarkDeliveryStates(); });
 }
 
-QString AllDataPage::DeliveryStateName(interop::DeliveryState state) {
+QString AllDataPage::DeliveryStateName(const interop::ResultDelivery& delivery) {
+    using interop::DeliveryState;
+    const DeliveryState state = delivery.state;
+    switch (delivery.kind) {
+    case interop::MessageKind::Correction:
+        return state == DeliveryState::Sent   ? tr("sent (corrected)")
+               : state == DeliveryState::Held ? tr("correction held")
+                                              : tr("correction pending");
+    case interop::MessageKind::WrongPatient:
+        return state == DeliveryState::Sent   ? tr("wrong-patient notice sent")
+               : state == DeliveryState::Held ? tr("wrong-patient notice held")
+                                              : tr("wrong-patient notice pending");
+    case interop::MessageKind::Deletion:
+        return state == DeliveryState::Sent   ? tr("deletion sent")
+               : state == DeliveryState::Held ? tr("deletion held")
+                                              : tr("deletion pending");
+    case interop::MessageKind::Resend:
+        return state == DeliveryState::Sent   ? tr("sent again")
+               : state == DeliveryState::Held ? tr("resend held")
+                                              : tr("resend pending");
+    case interop::MessageKind::Original:
+        break;
+    }
     switch (state) {
-    case interop::DeliveryState::Sent:
+    case DeliveryState::Sent:
         return tr("sent");
-    case interop::DeliveryState::Held:
+    case DeliveryState::Held:
         return tr("held");
-    case interop::DeliveryState::Pending:
+    case DeliveryState::Pending:
         break;
     }
     return tr("pending");
+}
+
+interop::ResultDelivery
+AllDataPage::DeliveryOf(const std::unordered_map<std::string, interop::ResultDelivery>& states,
+                        const std::string& operatorId, ResultKind kind, const ListRow& row) {
+    if (!row.resultId.empty()) {
+        if (auto found = states.find(row.resultId); found != states.end()) {
+            return found->second;
+        }
+    }
+    auto found = states.find(interop::ControlId(operatorId, interop::FromListRow(kind, row)));
+    return found == states.end() ? interop::ResultDelivery{} : found->second;
 }
 
 void AllDataPage::MarkDeliveryStates() {
@@ -1189,11 +1219,9 @@ void AllDataPage::MarkDeliveryStates() {
         if (stored == nullptr) {
             continue;
         }
-        auto found =
-            states->find(interop::ControlId(operatorId, interop::FromListRow(kind, *stored)));
-        const interop::DeliveryState state =
-            found == states->end() ? interop::DeliveryState::Pending : found->second;
-        list_->SetCellColors(row, 0, DeliveryPanel::StateColor(state), QColor());
+        list_->SetCellColors(
+            row, 0, DeliveryPanel::StateColor(DeliveryOf(*states, operatorId, kind, *stored).state),
+            QColor());
     }
 }
 

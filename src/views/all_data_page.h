@@ -121,7 +121,13 @@ public:
     // The stored ID the list is narrowed to; empty without a search.
     const std::string& SearchedPatient() const { return searchedPatient_; }
     // The delivery column's text for a state.
-    static QString DeliveryStateName(interop::DeliveryState state);
+    // What the delivery column says of a result: its state, and what its message is to it.
+    static QString DeliveryStateName(const interop::ResultDelivery& delivery);
+    // A row's delivery in `states` (from DeliveryPanel::States): its result's, else the one
+    // of its first message; pending when the outbox knows neither yet.
+    static interop::ResultDelivery
+    DeliveryOf(const std::unordered_map<std::string, interop::ResultDelivery>& states,
+               const std::string& operatorId, ResultKind kind, const ListRow& row);
     // Enter in the search field: the patient page of the one patient the list shows, or of
     // the patient whose ID is the text typed.
     void OpenSearchedPatient();

@@ -144,7 +144,7 @@ void DeliveryPanel::Start(const interop::DeliveryJob& job) {
     });
 }
 
-std::optional<std::unordered_map<std::string, interop::DeliveryState>>
+std::optional<std::unordered_map<std::string, interop::ResultDelivery>>
 DeliveryPanel::States() const {
     const InterfaceSettings link = LinkSettings();
     if (!link.enabled && link.destination.empty()) {
@@ -152,9 +152,9 @@ DeliveryPanel::States() const {
     }
     interop::Outbox outbox;
     std::string error;
-    std::unordered_map<std::string, interop::DeliveryState> states;
+    std::unordered_map<std::string, interop::ResultDelivery> states;
     if (!outbox.Open(interop::Outbox::PathFor(users_.DataFolder(), users_.ActiveUserId()), error) ||
-        !outbox.KnownIds(states)) {
+        !outbox.ResultStates(states)) {
         return std::nullopt;
     }
     return states;

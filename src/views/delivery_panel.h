@@ -57,7 +57,9 @@ public:
 
     // The delivery state of every queued result by control ID (a result not queued yet is
     // pending); nothing while no interface is set up.
-    std::optional<std::unordered_map<std::string, interop::DeliveryState>> States() const;
+    // Each result's delivery, by result key (by control ID for results the outbox knows by
+    // that alone); nothing when the interface is not set up or the outbox cannot be read.
+    std::optional<std::unordered_map<std::string, interop::ResultDelivery>> States() const;
     // Background of a row's number cell: pending amber, held red, sent green.
     static QColor StateColor(interop::DeliveryState state);
 

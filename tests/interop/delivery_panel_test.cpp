@@ -10,14 +10,19 @@
 #include "views/all_data_page.h"
 #include "views/data_list_view.h"
 #include "views/delivery_panel.h"
+#include "views/record_dialogs.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -157,6 +162,62 @@ TEST(DeliveryPanel, ResultsGoToAFhirServerInTheBackground) {
     EXPECT_EQ(panel->LastSummary().pending, 1);
     f.page->LoadList();
     EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending)) << "P4";
+}
+
+// The window's own modify of a sent result: the delivery column says a correction waits, the
+// laboratory system gets the result as a correction, and the column then says it was sent
+// corrected.
+TEST(DeliveryPanel, AWindowEditOfASentResultGoesAsACorrection) {
+    PageFixture f;
+    f.Add("0900", "0650", "P1");
+    MllpListener listener(f.dir.Path(), "aa");
+    InterfaceSettings link;
+    link.enabled = true;
+    link.destination = listener.url();
+    link.ackTimeoutSeconds = 5;
+    DeliveryPanel* panel = f.page->Delivery();
+    ASSERT_TRUE(panel->SaveLinkSettings(link));
+    f.page->resize(1014, 738);
+    f.page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.page.get()));
+    ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(ResultKind::HbA1c, ""); }));
+    ASSERT_EQ(panel->LastSummary().sent, 1);
+    f.page->LoadList();
+    auto* list = f.page->List();
+    const int delivery = list->ColumnCount() - 1;
+    EXPECT_EQ(list->CellText(0, delivery), "sent");
+
+    f.page->SetMenuRunner([](QMenu& menu, const QPoint&) -> QAction* {
+        for (QAction* action : menu.actions()) {
+            if (action->data().toInt() == AllDataPage::kMenuModify) {
+                return action;
+            }
+        }
+        return nullptr;
+    });
+    f.page->SetDialogRunner([](QDialog& dialog) {
+        auto& modify = dynamic_cast<views::RecordModifyDialog&>(dialog);
+        modify.PatientNameEdit()->setText(QStringLiteral("홍길동"));
+        modify.ConfirmChange();
+        return modify.result();
+    });
+    const QPoint cell = list->visualRect(list->Model()->index(0, 1)).center();
+    QContextMenuEvent request(QContextMenuEvent::Mouse, cell, QPoint(0, 0));
+    QApplication::sendEvent(list->viewport(), &request);
+
+    ASSERT_TRUE(f.Run(*panel, [&] { f.page->Activate(); }));
+    f.page->LoadList();
+    EXPECT_EQ(list->CellText(0, delivery), "correction pending");
+    EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending));
+    ASSERT_TRUE(f.Run(*panel, [&] { panel->SendButton()->click(); }));
+    EXPECT_EQ(panel->LastSummary().sent, 1);
+    f.page->LoadList();
+    EXPECT_EQ(list->CellText(0, delivery), "sent (corrected)");
+    listener.Stop();
+    const std::vector<std::string> lines = listener.Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("\"obx_status\": \"C\""), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find("홍길동"), std::string::npos) << lines[1];
 }
 
 namespace {

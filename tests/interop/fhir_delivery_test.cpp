@@ -22,8 +22,10 @@
 #include <map>
 #include <netinet/in.h>
 #include <regex>
+#include <set>
 #include <sys/socket.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 using namespace qa;
@@ -791,4 +793,87 @@ TEST(MllpOverTls, TheSitesCaOpensTheReceiverAndNothingElseDoes) {
     EXPECT_TRUE(trusted.problem.empty()) << trusted.problem;
     listener.Stop();
     EXPECT_EQ(listener.Received().size(), 3u);
+}
+
+// Medplum's router in transaction mode follows the corrections: after the results arrive, one
+// is corrected, one moved to another patient, one deleted; the server ends up holding each
+// result once under its identifier with the right status and patient, the one posted as
+// wrong-patient kept as entered-in-error under its old patient, and the deleted one
+// entered-in-error until it is put back.
+TEST(FhirDelivery, MedplumFollowsCorrectionsMovesAndDeletions) {
+    Fixture f;
+    std::vector<StoredResult> results = Results(5, "C");
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        results[i].kind = ResultKind::HbA1c;
+        results[i].value = "0650";
+        results[i].patientId = "C" + std::to_string(i);
+        results[i].resultId = "R" + std::to_string(i);
+    }
+    std::set<std::string> deleted;
+    const DeletionCheck check{ResultKind::HbA1c, [&](const std::string& id, bool& gone) {
+                                  gone = deleted.count(id) != 0;
+                                  return true;
+                              }};
+    const auto listed = [](std::vector<StoredResult> list) {
+        std::reverse(list.begin(), list.end());
+        return list;
+    };
+    ASSERT_EQ(QueueResults(f.outbox, listed(results), f.context, true, &check), 5);
+    MedplumServer server(f.dir.Path(), "transaction");
+    FhirSender sender(*ParseFhirBase(server.url()), 60s);
+    DeliverySummary first = SendPendingFhir(f.outbox, sender, f.context, {}, nullptr, 10);
+    ASSERT_EQ(first.sent, 5) << first.problem;
+
+    std::vector<StoredResult> now = results;
+    now[0].value = "0720";
+    now[1].patientId = "C9";
+    deleted.insert("R2");
+    now.erase(now.begin() + 2);
+    ASSERT_EQ(QueueResults(f.outbox, listed(now), f.context, true, &check), 4);
+    DeliverySummary second = SendPendingFhir(f.outbox, sender, f.context, {}, nullptr, 10);
+    EXPECT_EQ(second.sent, 4) << second.problem;
+    EXPECT_EQ(second.pending + second.heldTotal, 0) << second.problem;
+
+    const auto holdings = [&] {
+        // result ID → (status, our patient ID, value) of each Observation holding it, and
+        // the same for the ones posted as wrong-patient.
+        std::multimap<std::string, std::tuple<std::string, std::string, double>> live, retired;
+        const QJsonObject store = server.Store();
+        std::map<QString, QString> patientOf;
+        for (const QJsonValue& patient : store.value("patients").toArray()) {
+            const QJsonObject p = patient.toObject();
+            patientOf["Patient/" + p.value("id").toString()] =
+                p.value("identifier").toArray().at(0).toObject().value("value").toString();
+        }
+        for (const QJsonValue& observation : store.value("observations").toArray()) {
+            const QJsonObject o = observation.toObject();
+            const QJsonObject identifier = o.value("identifier").toArray().at(0).toObject();
+            const bool wrong = identifier.value("system").toString().toStdString() ==
+                               RetiredResultIdSystem(f.context);
+            (wrong ? retired : live)
+                .emplace(identifier.value("value").toString().toStdString(),
+                         std::make_tuple(o.value("status").toString().toStdString(),
+                                         patientOf[o.value("subject").toString()].toStdString(),
+                                         o.value("value").toObject().value("value").toDouble()));
+        }
+        return std::make_pair(live, retired);
+    };
+    auto [live, retired] = holdings();
+    ASSERT_EQ(live.size(), 5u);
+    EXPECT_EQ(live.find("R0")->second, std::make_tuple("corrected", "C0", 7.2));
+    EXPECT_EQ(live.find("R1")->second, std::make_tuple("final", "C9", 6.5));
+    EXPECT_EQ(live.find("R2")->second, std::make_tuple("entered-in-error", "C2", 6.5));
+    EXPECT_EQ(live.find("R3")->second, std::make_tuple("final", "C3", 6.5));
+    ASSERT_EQ(retired.size(), 1u);
+    EXPECT_EQ(retired.find("R1")->second, std::make_tuple("entered-in-error", "C1", 6.5));
+
+    // Put back: the same Observation final again, nothing new created.
+    deleted.clear();
+    now.insert(now.begin() + 2, results[2]);
+    ASSERT_EQ(QueueResults(f.outbox, listed(now), f.context, true, &check), 1);
+    DeliverySummary third = SendPendingFhir(f.outbox, sender, f.context, {}, nullptr, 10);
+    EXPECT_EQ(third.pending + third.heldTotal, 0) << third.problem;
+    std::tie(live, retired) = holdings();
+    EXPECT_EQ(live.size(), 5u);
+    EXPECT_EQ(live.find("R2")->second, std::make_tuple("final", "C2", 6.5));
 }

@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -362,4 +364,80 @@ TEST(InteropCli, SendToAFhirServer) {
         EXPECT_EQ(patients, (std::vector<std::string>{"P2", "P3", "Q9", kHostileId}))
             << "the hostile ID reads back intact";
     }
+}
+
+// What the laboratory system learns of the command line's modify, delete and put-back of a
+// sent result: a correction of the patient's name, a wrong-patient posting followed by the
+// result under its new patient, a withdrawal, the result again once put back; a memo is
+// nothing it holds. send says which of its messages were which.
+TEST(InteropCli, ModifyDeleteAndUndeleteReachTheLaboratorySystem) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    StoreResults(data, kRows);
+    ASSERT_EQ(Cli(data, {"settings", "set", "Ack_timeout=5"}).code, 0);
+    MllpListener lis(dir.Path(), "aa");
+    ASSERT_EQ(Cli(data, {"send", "--to", lis.url()}).out, "보냄 3, 대기 1\n");
+    // Result IDs by the patient ID ending each line of list --ids.
+    std::map<std::string, std::string> idOf;
+    {
+        CliRun listed = Cli(data, {"list", "--ids"});
+        ASSERT_EQ(listed.code, 0) << listed.err;
+        std::istringstream lines(listed.out);
+        std::string line;
+        std::getline(lines, line);
+        while (std::getline(lines, line)) {
+            while (!line.empty() && (line.back() == '\r' || line.back() == ',')) {
+                line.pop_back();
+            }
+            const std::string pid = line.substr(line.rfind(',') + 1);
+            idOf[pid == "P2" || pid == "P3" ? pid : "hostile"] = line.substr(0, line.find(','));
+        }
+    }
+    ASSERT_EQ(idOf.size(), 3u) << Cli(data, {"list", "--ids"}).out;
+    const auto last = [&](std::size_t count) {
+        std::vector<std::string> lines = lis.Lines();
+        return std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(count),
+                                        lines.end());
+    };
+
+    ASSERT_EQ(Cli(data, {"modify", idOf["P2"], "Name=홍길동"}).code, 0);
+    CliRun corrected = Cli(data, {"send", "--to", lis.url()});
+    EXPECT_EQ(corrected.out, "보냄 1, 대기 1\n수정: 보냄 1, 대기 0\n") << corrected.err;
+    EXPECT_NE(last(1)[0].find("\"patient_name\": \"홍길동\""), std::string::npos) << last(1)[0];
+    EXPECT_NE(last(1)[0].find("\"obx_status\": \"C\""), std::string::npos) << last(1)[0];
+
+    ASSERT_EQ(Cli(data, {"modify", idOf["P2"], "Memo=seen by Dr Lee"}).code, 0);
+    EXPECT_EQ(Cli(data, {"send", "--to", lis.url()}).out, "보냄 0, 대기 1\n");
+
+    ASSERT_EQ(Cli(data, {"modify", idOf["P3"], "PID=P9"}).code, 0);
+    CliRun moved = Cli(data, {"send", "--to", lis.url()});
+    EXPECT_EQ(moved.out, "보냄 2, 대기 1\n환자 오류 통보: 보냄 1, 대기 0\n다시 보내는 결과(새 환자 "
+                         "또는 되살림): 보냄 1, 대기 0\n")
+        << moved.err;
+    const std::vector<std::string> move = last(2);
+    EXPECT_NE(move[0].find("\"patient_id\": \"P3\""), std::string::npos) << move[0];
+    EXPECT_NE(move[0].find("\"obx_status\": \"W\""), std::string::npos) << move[0];
+    EXPECT_NE(move[1].find("\"patient_id\": \"P9\""), std::string::npos) << move[1];
+    EXPECT_NE(move[1].find("\"obx_status\": \"F\""), std::string::npos) << move[1];
+
+    ASSERT_EQ(Cli(data, {"delete", idOf["hostile"]}).code, 0);
+    CliRun withdrawn = Cli(data, {"send", "--to", lis.url()});
+    EXPECT_EQ(withdrawn.out, "보냄 1, 대기 1\n삭제 통보: 보냄 1, 대기 0\n") << withdrawn.err;
+    EXPECT_NE(last(1)[0].find("\"obx_status\": \"D\""), std::string::npos) << last(1)[0];
+    EXPECT_NE(last(1)[0].find("\"filler\": \"" + idOf["hostile"] + "\""), std::string::npos)
+        << last(1)[0];
+
+    ASSERT_EQ(Cli(data, {"audit", "undelete", idOf["hostile"]}).code, 0);
+    ASSERT_EQ(Cli(data, {"settings", "set", "lang=1"}).code, 0);
+    CliRun back = Cli(data, {"send", "--to", lis.url()});
+    EXPECT_EQ(back.out, "sent 1, pending 1\nresults sent again (new patient or put back): sent 1, "
+                        "pending 0\n")
+        << back.err;
+    EXPECT_NE(last(1)[0].find("\"obx_status\": \"F\""), std::string::npos) << last(1)[0];
+    lis.Stop();
+    std::set<std::string> ids;
+    for (const std::string& id : lis.Received()) {
+        EXPECT_TRUE(ids.insert(id).second) << "each message under its own control ID: " << id;
+    }
+    EXPECT_EQ(ids.size(), 8u);
 }

@@ -42,9 +42,13 @@ def record(log_path, message):
         entry["patient_name"] = message.unescape(str(pid(5))) if len(pid) > 5 else ""
     except KeyError:
         entry["patient_id"] = None
+    obr = message.segment("OBR")
+    entry["filler"] = message.unescape(str(obr(3))) if len(obr) > 3 else ""
+    entry["obr_status"] = str(obr(25)) if len(obr) > 25 else ""
     obx = message.segment("OBX")
     entry["value_type"] = str(obx(2))
     entry["value"] = str(obx(5))
+    entry["obx_status"] = str(obx(11)) if len(obx) > 11 else ""
     with open(log_path, "a", encoding="utf-8") as log:
         log.write(json.dumps(entry, ensure_ascii=False) + "\n")
         log.flush()
