@@ -702,6 +702,14 @@ The record may have been deleted meanwhile.</translation>
         <source>No patient with this ID</source>
         <translation>No patient with this ID</translation>
     </message>
+    <message>
+        <source>Patient of the glucose result</source>
+        <translation>Patient of the glucose result</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
 </context>
 <context>
     <name>qa::AuditDialog</name>
@@ -1011,8 +1019,8 @@ The record may have been deleted meanwhile.</translation>
         <translation>modify takes PID=, Name=, Birthday=, Type= or Memo=, not %1</translation>
     </message>
     <message>
-        <source>A glucose result has no patient details to change.</source>
-        <translation>A glucose result has no patient details to change.</translation>
+        <source>A glucose result has a patient ID alone to change (PID=).</source>
+        <translation>A glucose result has a patient ID alone to change (PID=).</translation>
     </message>
     <message>
         <source>Birthday is a date written YYYYMMDD, not %1</source>
@@ -1065,6 +1073,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>Nothing was changed: the audit log cannot be written: </source>
         <translation>Nothing was changed: the audit log cannot be written: </translation>
+    </message>
+    <message>
+        <source>released %1 held without a patient: a patient was given to them</source>
+        <translation>released %1 held without a patient: a patient was given to them</translation>
     </message>
 </context>
 <context>
@@ -1193,6 +1205,46 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>The destination is written mllp://host:port, or as a FHIR server&apos;s base URL http(s)://host/path.</source>
         <translation>The destination is written mllp://host:port, or as a FHIR server&apos;s base URL http(s)://host/path.</translation>
+    </message>
+    <message>
+        <source>Results that name no patient are not sent: open one to give it a patient</source>
+        <translation>Results that name no patient are not sent: open one to give it a patient</translation>
+    </message>
+    <message>
+        <source>No patient: %1</source>
+        <translation>No patient: %1</translation>
+    </message>
+    <message>
+        <source>Results without a patient</source>
+        <translation>Results without a patient</translation>
+    </message>
+    <message>
+        <source>These results name no patient and are not sent. Open one to give it its patient; it goes at the next send.</source>
+        <translation>These results name no patient and are not sent. Open one to give it its patient; it goes at the next send.</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>Glucose</source>
+        <translation>Glucose</translation>
+    </message>
+    <message>
+        <source>Give a patient...</source>
+        <translation>Give a patient...</translation>
     </message>
 </context>
 <context>

@@ -702,6 +702,14 @@ The record may have been deleted meanwhile.</source>
         <source>No patient with this ID</source>
         <translation>해당 ID의 환자가 없습니다</translation>
     </message>
+    <message>
+        <source>Patient of the glucose result</source>
+        <translation>혈당 결과의 환자</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>결과</translation>
+    </message>
 </context>
 <context>
     <name>qa::AuditDialog</name>
@@ -1011,8 +1019,8 @@ The record may have been deleted meanwhile.</source>
         <translation>modify에는 PID=, Name=, Birthday=, Type=, Memo=를 적어 주세요(%1 아님)</translation>
     </message>
     <message>
-        <source>A glucose result has no patient details to change.</source>
-        <translation>혈당 결과에는 바꿀 환자 정보가 없습니다.</translation>
+        <source>A glucose result has a patient ID alone to change (PID=).</source>
+        <translation>혈당 결과는 환자 ID(PID=)만 바꿀 수 있습니다.</translation>
     </message>
     <message>
         <source>Birthday is a date written YYYYMMDD, not %1</source>
@@ -1065,6 +1073,10 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>Nothing was changed: the audit log cannot be written: </source>
         <translation>감사 기록에 쓸 수 없어 아무것도 바꾸지 않았습니다: </translation>
+    </message>
+    <message>
+        <source>released %1 held without a patient: a patient was given to them</source>
+        <translation>환자를 지정해 보류에서 풀린 결과: %1건</translation>
     </message>
 </context>
 <context>
@@ -1193,6 +1205,46 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>The destination is written mllp://host:port, or as a FHIR server&apos;s base URL http(s)://host/path.</source>
         <translation>보낼 곳은 mllp://host:port 형식이나 FHIR 서버의 기본 URL http(s)://host/path 형식으로 씁니다.</translation>
+    </message>
+    <message>
+        <source>Results that name no patient are not sent: open one to give it a patient</source>
+        <translation>환자가 없는 결과는 보내지 않습니다. 결과를 열어 환자를 지정하십시오.</translation>
+    </message>
+    <message>
+        <source>No patient: %1</source>
+        <translation>환자 없음: %1</translation>
+    </message>
+    <message>
+        <source>Results without a patient</source>
+        <translation>환자가 없는 결과</translation>
+    </message>
+    <message>
+        <source>These results name no patient and are not sent. Open one to give it its patient; it goes at the next send.</source>
+        <translation>이 결과에는 환자가 없어 보내지 않습니다. 결과를 열어 환자를 지정하면 다음 전송 때 보냅니다.</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>종류</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>날짜</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>시간</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>결과</translation>
+    </message>
+    <message>
+        <source>Glucose</source>
+        <translation>혈당</translation>
+    </message>
+    <message>
+        <source>Give a patient...</source>
+        <translation>환자 지정...</translation>
     </message>
 </context>
 <context>

@@ -43,11 +43,21 @@ inline constexpr const char* kNoPatientReason = "no patient";
 int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
                  const MessageContext& context, bool wholeTable = false);
 
+// QueueResults over the whole table of one kind, writing to the audit log of `dataFolder`
+// each result held for want of a patient that has been given one since and now goes under
+// that patient (the held message is dropped and one naming the patient is queued). The log
+// is checked before anything is queued, so no result is released that it could not record.
+// Returns the number added and sets `released`.
+Expected<int> QueueResultsReleasing(Outbox& outbox, const std::vector<StoredResult>& results,
+                                    const MessageContext& context, const std::string& dataFolder,
+                                    int& released);
+
 struct DeliverySummary {
     int sent = 0;        // acknowledged with AA in this run
     int held = 0;        // refused in this run
     int pending = 0;     // still pending afterwards
     int heldTotal = 0;   // held afterwards, from this run or before
+    int released = 0;    // held for want of a patient, given one since and queued in this run
     std::string problem; // why sending stopped early
 };
 
