@@ -2213,8 +2213,8 @@ Use that copy as the data folder again?</translation>
         <translation>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</translation>
     </message>
     <message>
-        <source>Changes the patient details of the HbA1c result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
-        <translation>Changes the patient details of the HbA1c result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</translation>
+        <source>Changes the patient details of the result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail; a glucose result takes PID alone. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
+        <translation>Changes the patient details of the result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail; a glucose result takes PID alone. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</translation>
     </message>
     <message>
         <source>the patient ID, at most 15 bytes.</source>

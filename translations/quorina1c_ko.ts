@@ -2213,8 +2213,8 @@ Use that copy as the data folder again?</source>
         <translation>--from 검색의 마지막 날짜. send에서는 Destination 설정 대신 쓸 보낼 곳 mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH.</translation>
     </message>
     <message>
-        <source>Changes the patient details of the HbA1c result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
-        <translation>HbA1c 결과 ID(list --ids의 첫 열)의 환자 정보를 창의 데이터 수정 대화상자와 같이, 같은 검사를 거쳐 바꾸고 감사 기록에 남깁니다. 바뀐 환자 ID는 기억되어, 나중의 다운로드가 측정기의 원래 결과를 다시 저장하지 않습니다. 키(대소문자 무관):</translation>
+        <source>Changes the patient details of the result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail; a glucose result takes PID alone. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
+        <translation>결과 ID(list --ids의 첫 열)의 환자 정보를 창의 데이터 수정 대화상자와 같이, 같은 검사를 거쳐 바꾸고 감사 기록에 남깁니다. 혈당 결과는 PID만 바꿀 수 있습니다. 바뀐 환자 ID는 기억되어, 나중의 다운로드가 측정기의 원래 결과를 다시 저장하지 않습니다. 키(대소문자 무관):</translation>
     </message>
     <message>
         <source>the patient ID, at most 15 bytes.</source>
