@@ -768,6 +768,14 @@ The record may have been deleted meanwhile.</translation>
         <source>No patient with this ID</source>
         <translation>No patient with this ID</translation>
     </message>
+    <message>
+        <source>Patient of the glucose result</source>
+        <translation>Patient of the glucose result</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
 </context>
 <context>
     <name>qa::AuditDialog</name>
@@ -1099,8 +1107,8 @@ Results can be listed, printed and exported from it, but not changed.</translati
         <translation>modify takes PID=, Name=, Birthday=, Type= or Memo=, not %1</translation>
     </message>
     <message>
-        <source>A glucose result has no patient details to change.</source>
-        <translation>A glucose result has no patient details to change.</translation>
+        <source>A glucose result has a patient ID alone to change (PID=).</source>
+        <translation>A glucose result has a patient ID alone to change (PID=).</translation>
     </message>
     <message>
         <source>Birthday is a date written YYYYMMDD, not %1</source>
@@ -1153,6 +1161,10 @@ Results can be listed, printed and exported from it, but not changed.</translati
     <message>
         <source>Nothing was changed: the audit log cannot be written: </source>
         <translation>Nothing was changed: the audit log cannot be written: </translation>
+    </message>
+    <message>
+        <source>released %1 held without a patient: a patient was given to them</source>
+        <translation>released %1 held without a patient: a patient was given to them</translation>
     </message>
 </context>
 <context>
@@ -1281,6 +1293,46 @@ Results can be listed, printed and exported from it, but not changed.</translati
     <message>
         <source>The destination is written mllp://host:port, or as a FHIR server&apos;s base URL http(s)://host/path.</source>
         <translation>The destination is written mllp://host:port, or as a FHIR server&apos;s base URL http(s)://host/path.</translation>
+    </message>
+    <message>
+        <source>Results that name no patient are not sent: open one to give it a patient</source>
+        <translation>Results that name no patient are not sent: open one to give it a patient</translation>
+    </message>
+    <message>
+        <source>No patient: %1</source>
+        <translation>No patient: %1</translation>
+    </message>
+    <message>
+        <source>Results without a patient</source>
+        <translation>Results without a patient</translation>
+    </message>
+    <message>
+        <source>These results name no patient and are not sent. Open one to give it its patient; it goes at the next send.</source>
+        <translation>These results name no patient and are not sent. Open one to give it its patient; it goes at the next send.</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>Glucose</source>
+        <translation>Glucose</translation>
+    </message>
+    <message>
+        <source>Give a patient...</source>
+        <translation>Give a patient...</translation>
     </message>
 </context>
 <context>
@@ -2249,8 +2301,8 @@ Use that copy as the data folder again?</translation>
         <translation>The last date of a --from search. With send, the destination mllp://HOST:PORT or a FHIR base URL http(s)://HOST/PATH, instead of the Destination setting.</translation>
     </message>
     <message>
-        <source>Changes the patient details of the HbA1c result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
-        <translation>Changes the patient details of the HbA1c result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</translation>
+        <source>Changes the patient details of the result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail; a glucose result takes PID alone. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
+        <translation>Changes the patient details of the result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail; a glucose result takes PID alone. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</translation>
     </message>
     <message>
         <source>the patient ID, at most 15 bytes.</source>

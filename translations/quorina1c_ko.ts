@@ -768,6 +768,14 @@ The record may have been deleted meanwhile.</source>
         <source>No patient with this ID</source>
         <translation>해당 ID의 환자가 없습니다</translation>
     </message>
+    <message>
+        <source>Patient of the glucose result</source>
+        <translation>혈당 결과의 환자</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>결과</translation>
+    </message>
 </context>
 <context>
     <name>qa::AuditDialog</name>
@@ -1099,8 +1107,8 @@ Results can be listed, printed and exported from it, but not changed.</source>
         <translation>modify에는 PID=, Name=, Birthday=, Type=, Memo=를 적어 주세요(%1 아님)</translation>
     </message>
     <message>
-        <source>A glucose result has no patient details to change.</source>
-        <translation>혈당 결과에는 바꿀 환자 정보가 없습니다.</translation>
+        <source>A glucose result has a patient ID alone to change (PID=).</source>
+        <translation>혈당 결과는 환자 ID(PID=)만 바꿀 수 있습니다.</translation>
     </message>
     <message>
         <source>Birthday is a date written YYYYMMDD, not %1</source>
@@ -1153,6 +1161,10 @@ Results can be listed, printed and exported from it, but not changed.</source>
     <message>
         <source>Nothing was changed: the audit log cannot be written: </source>
         <translation>감사 기록에 쓸 수 없어 아무것도 바꾸지 않았습니다: </translation>
+    </message>
+    <message>
+        <source>released %1 held without a patient: a patient was given to them</source>
+        <translation>환자를 지정해 보류에서 풀린 결과: %1건</translation>
     </message>
 </context>
 <context>
@@ -1281,6 +1293,46 @@ Results can be listed, printed and exported from it, but not changed.</source>
     <message>
         <source>The destination is written mllp://host:port, or as a FHIR server&apos;s base URL http(s)://host/path.</source>
         <translation>보낼 곳은 mllp://host:port 형식이나 FHIR 서버의 기본 URL http(s)://host/path 형식으로 씁니다.</translation>
+    </message>
+    <message>
+        <source>Results that name no patient are not sent: open one to give it a patient</source>
+        <translation>환자가 없는 결과는 보내지 않습니다. 결과를 열어 환자를 지정하십시오.</translation>
+    </message>
+    <message>
+        <source>No patient: %1</source>
+        <translation>환자 없음: %1</translation>
+    </message>
+    <message>
+        <source>Results without a patient</source>
+        <translation>환자가 없는 결과</translation>
+    </message>
+    <message>
+        <source>These results name no patient and are not sent. Open one to give it its patient; it goes at the next send.</source>
+        <translation>이 결과에는 환자가 없어 보내지 않습니다. 결과를 열어 환자를 지정하면 다음 전송 때 보냅니다.</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>종류</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>날짜</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>시간</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>결과</translation>
+    </message>
+    <message>
+        <source>Glucose</source>
+        <translation>혈당</translation>
+    </message>
+    <message>
+        <source>Give a patient...</source>
+        <translation>환자 지정...</translation>
     </message>
 </context>
 <context>
@@ -2249,8 +2301,8 @@ Use that copy as the data folder again?</source>
         <translation>--from 검색의 마지막 날짜. send에서는 Destination 설정 대신 쓸 보낼 곳 mllp://HOST:PORT 또는 FHIR 기본 URL http(s)://HOST/PATH.</translation>
     </message>
     <message>
-        <source>Changes the patient details of the HbA1c result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
-        <translation>HbA1c 결과 ID(list --ids의 첫 열)의 환자 정보를 창의 데이터 수정 대화상자와 같이, 같은 검사를 거쳐 바꾸고 감사 기록에 남깁니다. 바뀐 환자 ID는 기억되어, 나중의 다운로드가 측정기의 원래 결과를 다시 저장하지 않습니다. 키(대소문자 무관):</translation>
+        <source>Changes the patient details of the result ID (the first column of list --ids) as the window&apos;s Data Modify dialog does, with its checks, and records the change in the audit trail; a glucose result takes PID alone. A changed patient ID is remembered, so a later download does not store the meter&apos;s original again. The keys, in any case:</source>
+        <translation>결과 ID(list --ids의 첫 열)의 환자 정보를 창의 데이터 수정 대화상자와 같이, 같은 검사를 거쳐 바꾸고 감사 기록에 남깁니다. 혈당 결과는 PID만 바꿀 수 있습니다. 바뀐 환자 ID는 기억되어, 나중의 다운로드가 측정기의 원래 결과를 다시 저장하지 않습니다. 키(대소문자 무관):</translation>
     </message>
     <message>
         <source>the patient ID, at most 15 bytes.</source>

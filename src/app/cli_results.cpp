@@ -90,9 +90,12 @@ int Cli::ModifyResult() {
     if (int code = FindResult(options_.positional[0], table, row); code != kExitOk) {
         return code;
     }
-    if (table->Kind() != ResultKind::HbA1c) {
+    if (table->Kind() != ResultKind::HbA1c &&
+        std::any_of(changes.begin(), changes.end(),
+                    [](const auto& change) { return change.first != "pid"; })) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
-                                          "A glucose result has no patient details to change."))
+                                          "A glucose result has a patient ID alone to change "
+                                          "(PID=)."))
              << "\n";
         return kExitFailed;
     }
@@ -140,9 +143,9 @@ int Cli::ModifyResult() {
         err_ << ConsoleText(MessageUtf8(Message(*refusal))) << "\n";
         return kExitFailed;
     }
-    if (!ModifyRecord(users_->HbA1cMain(), row, edit, row.rowId)) {
+    if (!ModifyRecord(*table, row, edit, row.rowId)) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The result was not changed: %1"),
-                        {users_->HbA1cMain().LastError()})
+                        {table->LastError()})
              << "\n";
         return kExitFailed;
     }

@@ -52,6 +52,7 @@ int Cli::Send() {
              << outbox.LastError() << "\n";
         return kExitFailed;
     }
+    int released = 0;
     for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
                                     static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
         std::vector<interop::StoredResult> results;
@@ -61,11 +62,21 @@ int Cli::Send() {
             return kExitFailed;
         }
         const interop::DeletionCheck deletions = interop::DeletionsOf(*table);
-        if (interop::QueueResults(outbox, results, context, true, &deletions) < 0) {
-            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
-                 << outbox.LastError() << "\n";
+        int given = 0;
+        Expected<int> queued =
+            interop::QueueResultsReleasing(outbox, results, context, folder_, given, &deletions);
+        released += given;
+        if (!queued) {
+            err_ << ConsoleText(MessageUtf8(queued.error())) << "\n";
             return kExitFailed;
         }
+    }
+    if (released > 0) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
+                                          "released %1 held without a patient: a patient was "
+                                          "given to them"),
+                        {std::to_string(released)})
+             << "\n";
     }
     const std::chrono::seconds timeout(context.link.ackTimeoutSeconds);
     interop::DeliverySummary summary;

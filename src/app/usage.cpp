@@ -163,10 +163,11 @@ ProgramUsage MakeCliUsage() {
          "ID KEY=VALUE... [--user ID]",
          QT_TRANSLATE_NOOP(
              "qa::Usage",
-             "Changes the patient details of the HbA1c result ID (the first column of list --ids) "
-             "as the window's Data Modify dialog does, with its checks, and records the change in "
-             "the audit trail. A changed patient ID is remembered, so a later download does not "
-             "store the meter's original again. The keys, in any case:"),
+             "Changes the patient details of the result ID (the first column of list --ids) as "
+             "the window's Data Modify dialog does, with its checks, and records the change in the "
+             "audit trail; a glucose result takes PID alone. A changed patient ID is remembered, "
+             "so a later download does not store the meter's original again. The keys, in any "
+             "case:"),
          {
              {"PID", QT_TRANSLATE_NOOP("qa::Usage", "the patient ID, at most 15 bytes.")},
              {"Name", QT_TRANSLATE_NOOP("qa::Usage", "the patient's name, at most 15 bytes.")},

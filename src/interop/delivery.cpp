@@ -1,6 +1,7 @@
 #include "interop/delivery.h"
 
 #include "interop/hl7_message.h"
+#include "store/audit_log.h"
 #include "store/installation_id.h"
 #include "store/removed_results.h"
 #include "store/text_encoding.h"
@@ -324,6 +325,66 @@ void CountWaiting(const Outbox& outbox, DeliverySummary& summary) {
     }
 }
 
+Expected<int> QueueResultsReleasing(Outbox& outbox, const std::vector<StoredResult>& results,
+                                    const MessageContext& context, const std::string& dataFolder,
+                                    int& released, const DeletionCheck* deletions) {
+    released = 0;
+    const auto outboxFailure = [&outbox] {
+        return Message::Verbatim("The delivery file cannot be written: " + outbox.LastError());
+    };
+    Expected<std::vector<OutboxEntry>> held = outbox.HeldFor(kNoPatientReason);
+    if (!held) {
+        return outboxFailure();
+    }
+    // The result ID stays with a result through every change, so the held message and the
+    // result as it is now are told to be one by it (their control IDs differ with the patient).
+    std::unordered_map<std::string, std::string> heldByResult;
+    for (const OutboxEntry& entry : *held) {
+        if (std::optional<StoredResult> result = DecodeStoredResult(entry.result);
+            result && !result->resultId.empty()) {
+            heldByResult.emplace(result->resultId, entry.controlId);
+        }
+    }
+    std::vector<const StoredResult*> given;
+    if (!heldByResult.empty()) {
+        for (const StoredResult& result : results) {
+            auto found = heldByResult.find(result.resultId);
+            if (found != heldByResult.end() && HasPatient(result) &&
+                ControlId(context.operatorId, result) != found->second) {
+                given.push_back(&result);
+            }
+        }
+    }
+    std::string error;
+    if (!given.empty() && !CheckAuditWritable(dataFolder, &error)) {
+        return Message(MessageId::AuditNotWritable, {error});
+    }
+    const int added = QueueResults(outbox, results, context, true, deletions);
+    if (added < 0) {
+        return outboxFailure();
+    }
+    for (const StoredResult* result : given) {
+        // Queued anew under its patient, unless something else holds it still.
+        std::optional<OutboxEntry> now = outbox.Find(ControlId(context.operatorId, *result));
+        if (!now || now->state == DeliveryState::Held) {
+            continue;
+        }
+        AuditEntry entry;
+        entry.operatorId = context.operatorId;
+        entry.action = audit_action::kRelease;
+        entry.patientId =
+            result->storedPatientId.empty() ? result->patientId : result->storedPatientId;
+        entry.detail = "result " + result->date + " " + result->time + " " + result->value +
+                       ": held for want of a patient, released to the laboratory under " +
+                       result->patientId + "; result ID " + result->resultId;
+        if (!AppendAudit(dataFolder, std::move(entry), &error)) {
+            return Message(MessageId::AuditNotWritable, {error});
+        }
+        ++released;
+    }
+    return added;
+}
+
 DeliverySummary
 SendPending(Outbox& outbox, MllpSender& sender,
             const std::function<void(const OutboxEntry&, const MllpSender::Reply&)>& onReply,
@@ -401,7 +462,7 @@ std::unordered_set<std::string> DownloadedIds(const DeliveryJob& job) {
 
 bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path,
                 const DeliveryJob& job, const std::unordered_set<std::string>& downloaded,
-                std::string& problem) {
+                std::string& problem, int& released) {
     const MessageContext& context = job.context;
     if (!table.SetTableName(kMainTableName)) {
         problem = "The result table cannot be opened: its name was refused.";
@@ -423,8 +484,16 @@ bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path
         }
     }
     const DeletionCheck deletions = DeletionsOf(table);
-    if (QueueResults(outbox, results, context, true, &deletions) < 0) {
-        problem = "The delivery file cannot be written: " + outbox.LastError();
+    int releasedHere = 0;
+    Expected<int> queued =
+        QueueResultsReleasing(outbox, results, context, job.dataFolder, releasedHere, &deletions);
+    released += releasedHere;
+    if (!queued) {
+        const Message& failure = queued.error();
+        const std::string reason = failure.args.empty() ? std::string() : failure.args.front();
+        problem = failure.id == MessageId::AuditNotWritable
+                      ? "The audit log cannot be written, nothing was queued: " + reason
+                      : reason;
         return false;
     }
     return true;
@@ -453,8 +522,11 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
     HbA1cTable hba1c;
     GlucoseTable glucose;
     const std::unordered_set<std::string> downloaded = DownloadedIds(named);
-    bool queued = QueueTable(outbox, hba1c, job.hba1cFile, named, downloaded, summary.problem) &&
-                  QueueTable(outbox, glucose, job.glucoseFile, named, downloaded, summary.problem);
+    int released = 0;
+    bool queued =
+        QueueTable(outbox, hba1c, job.hba1cFile, named, downloaded, summary.problem, released) &&
+        QueueTable(outbox, glucose, job.glucoseFile, named, downloaded, summary.problem, released);
+    summary.released = released;
     if (queued && job.send) {
         const std::string& destination = job.context.link.destination;
         const std::chrono::seconds timeout(job.context.link.ackTimeoutSeconds);
@@ -471,15 +543,20 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
                 CountWaiting(outbox, summary);
                 return summary;
             }
-            return SendPending(outbox, *sender, {}, stop, limits);
+            summary = SendPending(outbox, *sender, {}, stop, limits);
+            summary.released = released;
+            return summary;
         }
         if (std::optional<std::string> base = ParseFhirBase(destination)) {
             const MessageContext& context = named.context;
             if (std::unique_ptr<FhirPoster> poster =
                     job.fhirPoster ? job.fhirPoster(*base, timeout) : nullptr) {
-                return SendPendingFhir(outbox, *poster, context, {}, stop,
-                                       static_cast<std::size_t>(context.link.bundleSize), limits,
-                                       context.link.bundleSize != static_cast<int>(kFhirBatchSize));
+                summary =
+                    SendPendingFhir(outbox, *poster, context, {}, stop,
+                                    static_cast<std::size_t>(context.link.bundleSize), limits,
+                                    context.link.bundleSize != static_cast<int>(kFhirBatchSize));
+                summary.released = released;
+                return summary;
             } else {
                 summary.problem = "No FHIR client is at hand to send to " + destination;
             }

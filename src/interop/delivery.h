@@ -59,11 +59,21 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
 // The check of the deletions `table` (a main table, open) remembers.
 DeletionCheck DeletionsOf(MeasurementTable& table);
 
+// QueueResults over the whole table of one kind, writing to the audit log of `dataFolder`
+// each result held for want of a patient that has been given one since and now goes under
+// that patient (the held message is dropped and one naming the patient is queued). The log
+// is checked before anything is queued, so no result is released that it could not record.
+// Returns the number added and sets `released`.
+Expected<int> QueueResultsReleasing(Outbox& outbox, const std::vector<StoredResult>& results,
+                                    const MessageContext& context, const std::string& dataFolder,
+                                    int& released, const DeletionCheck* deletions = nullptr);
+
 struct DeliverySummary {
     int sent = 0;        // acknowledged with AA in this run
     int held = 0;        // refused in this run
     int pending = 0;     // still pending afterwards
     int heldTotal = 0;   // held afterwards, from this run or before
+    int released = 0;    // held for want of a patient, given one since and queued in this run
     std::string problem; // why sending stopped early
     // By MessageKind: the messages sent in this run, and those pending or held afterwards.
     std::array<int, 5> sentOf{};

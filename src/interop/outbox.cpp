@@ -349,6 +349,28 @@ std::vector<OutboxEntry> Outbox::Pending() const {
     return entries;
 }
 
+Expected<std::vector<OutboxEntry>> Outbox::HeldFor(const std::string& reason) const {
+    std::vector<OutboxEntry> entries;
+    Statement select(db_,
+                     "SELECT control_id, message, result FROM outbox WHERE state = 2 AND "
+                     "reason = ? ORDER BY seq",
+                     error_);
+    if (!select) {
+        return Message::Verbatim(error_);
+    }
+    select.Bind(1, reason);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(select.get())) == SQLITE_ROW) {
+        entries.push_back(
+            {select.Text(0), select.Text(1), DeliveryState::Held, reason, select.Text(2)});
+    }
+    if (step != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        return Message::Verbatim(error_);
+    }
+    return entries;
+}
+
 std::optional<OutboxEntry> Outbox::Find(const std::string& controlId) const {
     Statement select(
         db_,

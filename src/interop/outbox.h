@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/status.h"
+
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -84,6 +86,8 @@ public:
     bool IdsWithoutResult(std::unordered_set<std::string>& ids) const;
     // Pending entries, oldest queued first.
     std::vector<OutboxEntry> Pending() const;
+    // The entries held for `reason`, oldest queued first.
+    Expected<std::vector<OutboxEntry>> HeldFor(const std::string& reason) const;
     std::optional<OutboxEntry> Find(const std::string& controlId) const;
     int Count(DeliveryState state) const;
     int CountHeldFor(const std::string& reason) const;

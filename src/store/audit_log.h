@@ -48,6 +48,8 @@ inline constexpr const char* kBackup = "backup";
 inline constexpr const char* kRestore = "restore";
 inline constexpr const char* kUndelete = "undelete"; // a deleted result put back
 inline constexpr const char* kUpgrade = "upgrade";
+// A result held for want of a patient goes to the laboratory under the patient given since.
+inline constexpr const char* kRelease = "release";
 } // namespace audit_action
 
 struct AuditEntry {

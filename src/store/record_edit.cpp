@@ -29,7 +29,7 @@ int Piece(std::string_view text, std::size_t first, std::size_t count) {
 const std::vector<std::string> kAuditedFieldNames = {"name", "patient ID", "birthday", "diagnosis",
                                                      "memo"};
 
-std::vector<std::string> AuditedFields(const HbA1cTable& table) {
+std::vector<std::string> AuditedFields(const MeasurementTable& table) {
     return {table.name.Str(), table.pid.Str(), table.dob.Str(), std::to_string(table.diagnose),
             table.memo.Str()};
 }
@@ -65,7 +65,7 @@ std::optional<MessageId> RecordEditLimitMessage(const RecordEdit& edit) {
     return std::nullopt;
 }
 
-bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& changes,
+bool ModifyRecord(MeasurementTable& table, const ListRow& selected, const RecordEdit& changes,
                   int storedRowId) {
     if (!table.IsOpen()) {
         return false;
@@ -95,11 +95,14 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
         // (the result kind among them) are written back as they are.
         const int rowId = table.CurrentRowId();
         const std::vector<std::string> before = AuditedFields(table);
-        table.name = changes.patientName;
         table.pid = changes.patientId;
-        table.dob = StoredBirthday(changes.birthday);
-        table.diagnose = changes.diagnosis;
-        table.memo = changes.memo;
+        // A glucose result carries a patient ID alone: its other columns stay as stored.
+        if (table.Kind() == ResultKind::HbA1c) {
+            table.name = changes.patientName;
+            table.dob = StoredBirthday(changes.birthday);
+            table.diagnose = changes.diagnosis;
+            table.memo = changes.memo;
+        }
         const std::string row = FormatSql("ROWID = %d", rowId);
         // A new patient ID makes the meter's original a result the list no longer holds:
         // remembered with the change, so the next download does not store it again.

@@ -54,8 +54,8 @@ std::optional<MessageId> RecordEditLimitMessage(const RecordEdit& edit);
 // all five key fields (and by its row id too when `storedRowId` is not 0), and when several
 // rows share all five, only the first stored. Every other column keeps its stored value.
 // The table's filter and sort are as before afterwards, requeried. False when no row
-// matched or the write failed.
-bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& changes,
+// matched or the write failed. Of a glucose result only the patient ID changes.
+bool ModifyRecord(MeasurementTable& table, const ListRow& selected, const RecordEdit& changes,
                   int storedRowId = 0);
 
 } // namespace qa

@@ -10,6 +10,7 @@
 #include "store/patient_search.h"
 #include "store/record_edit.h"
 #include "store/result_delete.h"
+#include "store/result_lookup.h"
 #include "store/system_error.h"
 #include "store/text_encoding.h"
 #include "store/users.h"
@@ -28,7 +29,9 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDateEdit>
+#include <QDialogButtonBox>
 #include <QEvent>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -1147,6 +1150,74 @@ void AllDataPage::AddDeliveryPanel() {
         return results;
     });
     connect(delivery_, &DeliveryPanel::runFinished, this, [this] { MarkDeliveryStates(); });
+    delivery_->SetAssignPatient([this](ResultKind kind, const std::string& resultId) {
+        return AssignPatient(kind, resultId);
+    });
+}
+
+bool AllDataPage::AssignPatient(ResultKind kind, const std::string& resultId) {
+    MeasurementTable& table = kind == ResultKind::HbA1c
+                                  ? static_cast<MeasurementTable&>(users_.HbA1cMain())
+                                  : users_.GlucoseMain();
+    ListRow row;
+    if (FindResultById(table, resultId, row) != LookupOutcome::Found) {
+        // Deleted (or its file unreadable) since it was queued.
+        prompter_.Inform(Message(MessageId::ResultNotFound, {resultId}), kCaption,
+                         Prompter::Severity::Warning);
+        Refresh();
+        return false;
+    }
+    if (kind == ResultKind::HbA1c) {
+        // The record's own modify dialog, as from the list's menu.
+        selected_ = row;
+        hasSelected_ = true;
+        const std::string before = row.patientId;
+        ModifySelectedRecord();
+        return selected_.patientId != before;
+    }
+    // A glucose result carries a patient ID alone.
+    QDialog dialog(this);
+    dialog.setObjectName("glucosePatientDialog");
+    dialog.setWindowTitle(tr("Patient of the glucose result"));
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(tr("Result"),
+                 new QLabel(QString::fromStdString(
+                                FormatRecordDateTimeText(users_.Settings(), row.date, row.time) +
+                                "   " + FormatGlucoseText(users_.Settings(), row.value)),
+                            &dialog));
+    auto* patientId =
+        new QLineEdit(QString::fromStdString(DecodeStoredText(row.patientId)), &dialog);
+    patientId->setObjectName("glucosePatientId");
+    form->addRow(tr("Patient ID"), patientId);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    RecordEdit edit;
+    edit.patientName = row.patientName;
+    edit.memo = row.memo;
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        edit.patientId = patientId->text().trimmed().toStdString();
+        if (edit.patientId.empty()) {
+            patientId->setFocus();
+            return;
+        }
+        if (std::optional<MessageId> refusal = RecordEditLimitMessage(edit)) {
+            prompter_.Inform(*refusal, kCaption, Prompter::Severity::Warning);
+            return;
+        }
+        dialog.accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if ((dialogRunner_ ? dialogRunner_(dialog) : dialog.exec()) != QDialog::Accepted ||
+        edit.patientId == DecodeStoredText(row.patientId)) {
+        return false;
+    }
+    const bool written = ModifyRecord(users_.GlucoseMain(), row, edit, row.rowId);
+    if (!written) {
+        prompter_.Inform(Message::Verbatim(tr(kModifyFailedText).toStdString()), kCaption,
+                         Prompter::Severity::Warning);
+    }
+    Refresh();
+    return written;
 }
 
 QString AllDataPage::DeliveryStateName(const interop::ResultDelivery& delivery) {

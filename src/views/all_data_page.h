@@ -81,6 +81,9 @@ public:
     void ShowRecordMenu(const QPoint& globalPos);
     void ShowSelectedRecord();   // "Access the data"
     void ModifySelectedRecord(); // "Modifly Data"
+    // A result held for want of a patient, found by its ID, opened for the operator to give
+    // it one (HbA1c in the modify dialog, glucose its patient ID alone); true when given.
+    bool AssignPatient(ResultKind kind, const std::string& resultId);
     // The patient page of one stored patient ID ("Patient history", a double-click on the
     // patient column).
     void OpenPatientHistory(const std::string& patientId);

@@ -4,6 +4,7 @@
 #include "interop/hl7_message.h"
 #include "interop/qt/fhir_sender.h"
 #include "interop/qt/tls_mllp_sender.h"
+#include "store/display_format.h"
 #include "store/installation_id.h"
 #include "store/output_target.h"
 #include "store/profile_file.h"
@@ -17,13 +18,19 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <unistd.h>
 
 namespace qa {
 
@@ -50,8 +57,13 @@ DeliveryPanel::DeliveryPanel(UserStore& users, Prompter& prompter, QWidget* pare
     fhir_->setObjectName("deliveryFhir");
     setup_ = new QPushButton(tr("Interface..."), this);
     setup_->setObjectName("deliverySetup");
+    noPatient_ = new QPushButton(this);
+    noPatient_->setObjectName("deliveryNoPatient");
+    noPatient_->setToolTip(tr("Results that name no patient are not sent: open one to give it "
+                              "a patient"));
+    noPatient_->hide();
     row->addWidget(pending_, 1);
-    for (QPushButton* button : {send_, hl7_, fhir_, setup_}) {
+    for (QPushButton* button : {noPatient_, send_, hl7_, fhir_, setup_}) {
         row->addWidget(button);
     }
     connect(send_, &QPushButton::clicked, this, [this] { Refresh(true); });
@@ -59,6 +71,7 @@ DeliveryPanel::DeliveryPanel(UserStore& users, Prompter& prompter, QWidget* pare
     connect(fhir_, &QPushButton::clicked, this,
             [this] { ExportSelection(QStringLiteral("fhir")); });
     connect(setup_, &QPushButton::clicked, this, [this] { EditLinkSettings(); });
+    connect(noPatient_, &QPushButton::clicked, this, [this] { ShowWithoutPatient(); });
     savePath_ = [](QWidget* owner, const QString& filter) {
         return QFileDialog::getSaveFileName(owner, QString(), QString(), filter);
     };
@@ -203,9 +216,14 @@ void DeliveryPanel::Finished(interop::DeliverySummary summary, bool sent) {
     running_ = false;
     send_->setEnabled(true);
     summary_ = std::move(summary);
+    // Held for want of a patient is the operator's to mend, not the receiver's refusal.
+    Expected<std::vector<interop::StoredResult>> withoutPatient = HeldWithoutPatient();
+    const int noPatient = withoutPatient ? static_cast<int>(withoutPatient->size()) : 0;
+    noPatient_->setText(tr("No patient: %1").arg(noPatient));
+    noPatient_->setVisible(noPatient > 0);
     QString text = tr("Pending: %1").arg(summary_.pending + summary_.heldTotal);
-    if (summary_.heldTotal > 0) {
-        text += tr(" (held by the receiver: %1)").arg(summary_.heldTotal);
+    if (summary_.heldTotal > noPatient) {
+        text += tr(" (held by the receiver: %1)").arg(summary_.heldTotal - noPatient);
     }
     if (sent) {
         text += tr(" - sent %1").arg(summary_.sent);
@@ -216,6 +234,101 @@ void DeliveryPanel::Finished(interop::DeliverySummary summary, bool sent) {
     pending_->setText(text);
     pending_->setToolTip(tr("Row numbers: green sent, amber pending, red held by the receiver"));
     emit runFinished();
+}
+
+Expected<std::vector<interop::StoredResult>> DeliveryPanel::HeldWithoutPatient() const {
+    std::vector<interop::StoredResult> results;
+    const std::string path = interop::Outbox::PathFor(users_.DataFolder(), users_.ActiveUserId());
+    if (::access(path.c_str(), F_OK) != 0) {
+        return results; // nothing queued yet: the outbox is made by the first run
+    }
+    interop::Outbox outbox;
+    std::string error;
+    if (!outbox.Open(path, error)) {
+        return Message::Verbatim(error);
+    }
+    Expected<std::vector<interop::OutboxEntry>> held = outbox.HeldFor(interop::kNoPatientReason);
+    if (!held) {
+        return held.error();
+    }
+    for (const interop::OutboxEntry& entry : *held) {
+        // An entry queued before the outbox kept its result names no row to open.
+        if (std::optional<interop::StoredResult> result = interop::DecodeStoredResult(entry.result);
+            result && !result->resultId.empty()) {
+            results.push_back(std::move(*result));
+        }
+    }
+    return results;
+}
+
+void DeliveryPanel::ShowWithoutPatient() {
+    QDialog dialog(this);
+    dialog.setObjectName("withoutPatientDialog");
+    dialog.setWindowTitle(tr("Results without a patient"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* note = new QLabel(tr("These results name no patient and are not sent. Open one to "
+                               "give it its patient; it goes at the next send."),
+                            &dialog);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    auto* table = new QTableWidget(&dialog);
+    table->setObjectName("withoutPatientList");
+    table->setColumnCount(4);
+    table->setHorizontalHeaderLabels({tr("Kind"), tr("Date"), tr("Time"), tr("Result")});
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(table);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QPushButton* open = buttons->addButton(tr("Give a patient..."), QDialogButtonBox::ActionRole);
+    open->setObjectName("withoutPatientOpen");
+    layout->addWidget(buttons);
+    auto shown = std::make_shared<std::vector<interop::StoredResult>>();
+    const SettingsStore& settings = users_.Settings();
+    const auto fill = [this, table, open, shown, &settings] {
+        Expected<std::vector<interop::StoredResult>> held = HeldWithoutPatient();
+        *shown = held ? std::move(*held) : std::vector<interop::StoredResult>{};
+        // Newest first, as the list shows results.
+        std::reverse(shown->begin(), shown->end());
+        table->setRowCount(static_cast<int>(shown->size()));
+        for (int row = 0; row < table->rowCount(); ++row) {
+            const interop::StoredResult& result = (*shown)[static_cast<std::size_t>(row)];
+            const bool hba1c = result.kind == ResultKind::HbA1c;
+            const QString cells[] = {
+                hba1c ? QStringLiteral("HbA1c") : tr("Glucose"),
+                Utf8(FormatDateText(settings, result.date, result.time)),
+                Utf8(FormatTimeText(settings, result.date, result.time)),
+                Utf8(hba1c ? FormatHbA1cText(settings, result.value, false)
+                           : FormatGlucoseText(settings, result.value)),
+            };
+            for (int column = 0; column < 4; ++column) {
+                table->setItem(row, column, new QTableWidgetItem(cells[column]));
+            }
+        }
+        if (!shown->empty()) {
+            table->selectRow(0);
+        }
+        open->setEnabled(!shown->empty() && assign_);
+    };
+    fill();
+    const auto openSelected = [this, table, shown] {
+        const int row = table->currentRow();
+        if (row < 0 || row >= static_cast<int>(shown->size()) || !assign_) {
+            return;
+        }
+        const interop::StoredResult result = (*shown)[static_cast<std::size_t>(row)];
+        if (assign_(result.kind, result.resultId)) {
+            // Queued anew under its patient (and the release audited) by a run of its own.
+            Refresh(false);
+        }
+    };
+    connect(open, &QPushButton::clicked, &dialog, openSelected);
+    connect(table, &QTableWidget::cellDoubleClicked, &dialog, openSelected);
+    connect(this, &DeliveryPanel::runFinished, &dialog, fill);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    dialogRunner_ ? dialogRunner_(dialog) : dialog.exec();
 }
 
 bool DeliveryPanel::ExportSelection(const QString& format) {

@@ -14,8 +14,10 @@
 #include <unordered_map>
 #include <vector>
 
+class QDialog;
 class QLabel;
 class QPushButton;
+class QTableWidget;
 
 namespace qa {
 
@@ -35,11 +37,25 @@ public:
     // The results the operator selected (the list shown when none is).
     using SelectionFn = std::function<std::vector<interop::StoredResult>()>;
 
+    // Opens a result held for want of a patient, by its kind and result ID, for the operator
+    // to give it one; true when the patient was given.
+    using AssignPatientFn = std::function<bool(ResultKind kind, const std::string& resultId)>;
+    using DialogRunner = std::function<int(QDialog& dialog)>;
+
     DeliveryPanel(UserStore& users, Prompter& prompter, QWidget* parent = nullptr);
     ~DeliveryPanel() override;
 
     void SetSelection(SelectionFn selection) { selection_ = std::move(selection); }
     void SetSavePath(SavePathFn savePath) { savePath_ = std::move(savePath); }
+    void SetAssignPatient(AssignPatientFn assign) { assign_ = std::move(assign); }
+    // Test seam: runs the list of results held without a patient.
+    void SetDialogRunner(DialogRunner runner) { dialogRunner_ = std::move(runner); }
+
+    // The results held for want of a patient (none entered, or the meter's placeholder),
+    // oldest first, as they were queued.
+    Expected<std::vector<interop::StoredResult>> HeldWithoutPatient() const;
+    // Lists them; the operator opens one to give it a patient, and it goes at the next send.
+    void ShowWithoutPatient();
 
     // Queues new results and counts (and with `send`, sends) in the background; with the
     // interface off, a send only counts. Ignored while a run is on.
@@ -73,6 +89,8 @@ public:
     QPushButton* Hl7Button() const { return hl7_; }
     QPushButton* FhirButton() const { return fhir_; }
     QPushButton* SetupButton() const { return setup_; }
+    // "No patient: N", shown while results are held for want of a patient.
+    QPushButton* WithoutPatientButton() const { return noPatient_; }
 
 signals:
     void runFinished();
@@ -93,7 +111,10 @@ private:
     QPushButton* hl7_ = nullptr;
     QPushButton* fhir_ = nullptr;
     QPushButton* setup_ = nullptr;
+    QPushButton* noPatient_ = nullptr;
     SelectionFn selection_;
+    AssignPatientFn assign_;
+    DialogRunner dialogRunner_;
     SavePathFn savePath_;
     interop::DeliverySummary summary_;
     bool running_ = false;

@@ -26,6 +26,9 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include "store/audit_log.h"
+#include <QTableWidget>
+#include <set>
 
 using namespace qa;
 using namespace qa::test;
@@ -327,4 +330,100 @@ TEST(DeliveryPanel, TheListShownIsExportedAsFhirInTheFoldersNamespace) {
     EXPECT_FALSE(panel->ExportSelection("fhir"));
     ASSERT_FALSE(f.prompter.Texts().empty());
     EXPECT_NE(f.prompter.Texts().back().find(kInstallationIdFileName), std::string::npos);
+}
+
+// Results that name no patient are held and listed apart from the receiver's refusals; the
+// operator opens each from the list, gives it its patient (the modify dialog for HbA1c, the
+// patient ID alone for glucose), and it goes at the next send under that patient, its
+// release in the audit log.
+TEST(DeliveryPanel, ResultsWithoutAPatientAreListedAndGoOnceGivenOne) {
+    PageFixture f;
+    f.Add("0900", "0650", "00000000000000");
+    f.Add("0910", "0700", "P1");
+    GlucoseTable& glucose = f.users.GlucoseMain();
+    ASSERT_TRUE(glucose.AddNew());
+    glucose.date = "20261207";
+    glucose.time = "0920";
+    glucose.value = "104";
+    ASSERT_TRUE(glucose.Update());
+    MllpListener listener(f.dir.Path(), "aa");
+    InterfaceSettings link;
+    link.enabled = true;
+    link.destination = listener.url();
+    link.ackTimeoutSeconds = 5;
+    DeliveryPanel* panel = f.page->Delivery();
+    ASSERT_TRUE(panel->SaveLinkSettings(link));
+    ASSERT_TRUE(f.Run(*panel, [&] { f.page->Activate(); }));
+    EXPECT_FALSE(panel->WithoutPatientButton()->isHidden());
+    EXPECT_EQ(panel->WithoutPatientButton()->text(), "No patient: 2");
+    EXPECT_EQ(panel->PendingLabel()->text(), "Pending: 3") << "not the receiver's refusals";
+
+    f.page->SetDialogRunner([](QDialog& dialog) {
+        if (dialog.objectName() == "glucosePatientDialog") {
+            auto* id = dialog.findChild<QLineEdit*>("glucosePatientId");
+            auto* buttons = dialog.findChild<QDialogButtonBox*>();
+            if (id == nullptr || buttons == nullptr) {
+                ADD_FAILURE() << "the glucose dialog has no patient ID";
+                return int(QDialog::Rejected);
+            }
+            id->setText(QStringLiteral("G-42"));
+            buttons->button(QDialogButtonBox::Ok)->click();
+        } else if (auto* modify = qobject_cast<views::RecordModifyDialog*>(&dialog)) {
+            modify->PatientIdEdit()->setText(QStringLiteral("P-77"));
+            modify->ChangeButton()->click();
+        }
+        return dialog.result();
+    });
+    std::vector<int> listed;
+    panel->SetDialogRunner([&](QDialog& dialog) {
+        auto* table = dialog.findChild<QTableWidget*>("withoutPatientList");
+        auto* open = dialog.findChild<QPushButton*>("withoutPatientOpen");
+        if (table == nullptr || open == nullptr) {
+            ADD_FAILURE() << "no list";
+            return int(QDialog::Rejected);
+        }
+        listed.push_back(table->rowCount());
+        // Newest first: the glucose result, then the HbA1c one.
+        for (const char* kind : {"Glucose", "HbA1c"}) {
+            if (table->rowCount() == 0 || table->item(0, 0)->text() != kind) {
+                ADD_FAILURE() << kind << " is not first";
+                break;
+            }
+            table->setCurrentCell(0, 0);
+            QSignalSpy finished(panel, &DeliveryPanel::runFinished);
+            open->click();
+            EXPECT_TRUE(finished.wait(30000));
+            listed.push_back(table->rowCount());
+        }
+        return int(QDialog::Rejected);
+    });
+    panel->WithoutPatientButton()->click();
+    EXPECT_EQ(listed, (std::vector<int>{2, 1, 0})) << "each goes from the list once given";
+    EXPECT_TRUE(panel->WithoutPatientButton()->isHidden());
+    EXPECT_EQ(panel->PendingLabel()->text(), "Pending: 3");
+
+    ASSERT_TRUE(f.Run(*panel, [&] { panel->SendButton()->click(); }));
+    EXPECT_EQ(panel->LastSummary().sent, 3);
+    listener.Stop();
+    std::multiset<std::string> patients;
+    for (const std::string& line : listener.Lines()) {
+        const std::string key = "\"patient_id\": \"";
+        const std::size_t at = line.find(key);
+        if (at != std::string::npos) {
+            const std::size_t from = at + key.size();
+            patients.insert(line.substr(from, line.find('"', from) - from));
+        }
+    }
+    EXPECT_EQ(patients, (std::multiset<std::string>{"G-42", "P-77", "P1"}));
+
+    std::vector<AuditEntry> entries;
+    std::string error;
+    ASSERT_TRUE(ReadAudit(f.users.DataFolder(), {}, entries, error)) << error;
+    std::multiset<std::string> released;
+    for (const AuditEntry& entry : entries) {
+        if (entry.action == audit_action::kRelease) {
+            released.insert(entry.patientId);
+        }
+    }
+    EXPECT_EQ(released, (std::multiset<std::string>{"G-42", "P-77"}));
 }

@@ -2,6 +2,7 @@
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop_support.h"
+#include "store/audit_log.h"
 #include "store/text_encoding.h"
 #include "temp_dir.h"
 
@@ -469,6 +470,65 @@ TEST(Delivery, ResultsWithoutAPatientAreHeldUntilTheyHaveOne) {
     ASSERT_EQ(QueueResults(outbox, {results[1]}, context), 0);
     EXPECT_EQ(outbox.Find(ControlId("nurse", results[1]))->state, DeliveryState::Pending);
     EXPECT_EQ(outbox.Count(DeliveryState::Held), 0);
+}
+
+// A held result given a patient is released under it with an entry in the audit log; while
+// the log cannot be written nothing is released (nor queued), and a result that keeps the
+// meter's placeholder, or was queued before the outbox kept results, releases nothing.
+TEST(Delivery, ReleasingAResultGivenAPatientIsAudited) {
+    TempDir dir;
+    const std::string folder = dir.File("data");
+    std::filesystem::create_directory(folder);
+    Outbox outbox;
+    std::string error;
+    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    const MessageContext context = DeliveryContext();
+    std::vector<StoredResult> results = Results(3);
+    results[0].patientId = "00000000000000";
+    results[1].patientId = "";
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        results[i].resultId = "5e0c1d7a-0000-4000-8000-00000000000" + std::to_string(i);
+    }
+    int released = -1;
+    ASSERT_EQ(*QueueResultsReleasing(outbox, results, context, folder, released), 3);
+    EXPECT_EQ(released, 0);
+    EXPECT_EQ(outbox.CountHeldFor(kNoPatientReason), 2);
+
+    std::vector<StoredResult> given = results;
+    given[0].patientId = "P-77";
+    // The log's file is not one: refused before anything is queued.
+    std::filesystem::create_directory(folder + "/" + kAuditFileName);
+    Expected<int> refused = QueueResultsReleasing(outbox, given, context, folder, released);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().id, MessageId::AuditNotWritable);
+    EXPECT_EQ(released, 0);
+    EXPECT_EQ(outbox.Find(ControlId("nurse", results[0]))->state, DeliveryState::Held);
+    EXPECT_FALSE(outbox.Find(ControlId("nurse", given[0])));
+    std::filesystem::remove(folder + "/" + kAuditFileName);
+
+    ASSERT_EQ(*QueueResultsReleasing(outbox, given, context, folder, released), 1);
+    EXPECT_EQ(released, 1);
+    EXPECT_FALSE(outbox.Find(ControlId("nurse", results[0])));
+    EXPECT_EQ(outbox.Find(ControlId("nurse", given[0]))->state, DeliveryState::Pending);
+    EXPECT_EQ(outbox.CountHeldFor(kNoPatientReason), 1) << "the other still has none";
+    std::vector<AuditEntry> entries;
+    ASSERT_TRUE(ReadAudit(folder, {}, entries, error)) << error;
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].action, audit_action::kRelease);
+    EXPECT_EQ(entries[0].operatorId, "nurse");
+    EXPECT_EQ(entries[0].patientId, "P-77");
+    EXPECT_NE(entries[0].detail.find(results[0].resultId), std::string::npos) << entries[0].detail;
+
+    // The same results again: nothing more is released or written.
+    ASSERT_EQ(*QueueResultsReleasing(outbox, given, context, folder, released), 0);
+    EXPECT_EQ(released, 0);
+    // Given the placeholder instead of nobody: still no patient, still held, not audited.
+    given[1].patientId = "00000000000000";
+    ASSERT_EQ(*QueueResultsReleasing(outbox, given, context, folder, released), 1);
+    EXPECT_EQ(outbox.CountHeldFor(kNoPatientReason), 1);
+    EXPECT_EQ(released, 0);
+    ASSERT_TRUE(ReadAudit(folder, {}, entries, error)) << error;
+    EXPECT_EQ(entries.size(), 1u);
 }
 
 // A message queued for a result that is edited or deleted before it leaves is dropped, never

@@ -441,3 +441,43 @@ TEST(InteropCli, ModifyDeleteAndUndeleteReachTheLaboratorySystem) {
     }
     EXPECT_EQ(ids.size(), 8u);
 }
+
+// A glucose result with the meter's placeholder is held; given a patient by its ID, it goes
+// at the next send under that patient, and the release is in the audit log. Another field
+// than the patient ID of a glucose result is refused.
+TEST(InteropCli, AGlucoseResultGivenAPatientIsReleasedAndAudited) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    StoreResults(data, {kRows[1]});
+    MllpListener accepting(dir.Path(), "aa");
+    CliRun first = Cli(data, {"send", "--to", accepting.url()});
+    EXPECT_EQ(first.code, 1);
+    EXPECT_EQ(first.out, "보냄 1, 대기 1\n");
+
+    CliRun listed = Cli(data, {"list", "--ids", "--kind", "glucose"});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    std::istringstream lines(listed.out);
+    std::string line;
+    std::getline(lines, line); // the heading
+    ASSERT_TRUE(std::getline(lines, line)) << listed.out;
+    const std::string id = line.substr(0, line.find(','));
+    EXPECT_EQ(Cli(data, {"modify", id, "memo=x"}).code, 1);
+    ASSERT_EQ(Cli(data, {"modify", id, "PID=G-42"}).code, 0);
+
+    CliRun second = Cli(data, {"send", "--to", accepting.url()});
+    EXPECT_EQ(second.code, 0) << second.err;
+    EXPECT_EQ(second.out, "보냄 1, 대기 0\n");
+    EXPECT_NE(second.err.find("환자를 지정해 보류에서 풀린 결과: 1건"), std::string::npos)
+        << second.err;
+    EXPECT_EQ(Cli(data, {"send", "--to", accepting.url()}).out, "보냄 0, 대기 0\n")
+        << "released once";
+    accepting.Stop();
+    const std::vector<std::string> received = accepting.Lines();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_NE(received[1].find("\"patient_id\": \"G-42\""), std::string::npos) << received[1];
+    const std::string audit = Cli(data, {"audit"}).out;
+    const std::size_t release = audit.find("\trelease\tG-42\t");
+    ASSERT_NE(release, std::string::npos) << audit;
+    EXPECT_NE(audit.find("result ID " + id, release), std::string::npos) << audit;
+    EXPECT_EQ(audit.find("\trelease\t", release + 1), std::string::npos) << "one entry";
+}

