@@ -104,7 +104,7 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
         // A new patient ID makes the meter's original a result the list no longer holds:
         // remembered with the change, so the next download does not store it again.
         const bool keyChanged = before[1] != table.pid.Str();
-        written = rowId > 0 && AuditedChange(table, [&](AuditEntry& entry) {
+        written = rowId > 0 && ChangeKept(AuditedChange(table, [&](AuditEntry& entry) {
                       if ((keyChanged && !RememberRows(table, row, RemovedReason::Corrected)) ||
                           !table.UpdateWhere(row)) {
                           return false;
@@ -118,7 +118,7 @@ bool ModifyRecord(HbA1cTable& table, const ListRow& selected, const RecordEdit& 
                           entry.detail += "; result ID " + table.resultId.Str();
                       }
                       return true;
-                  });
+                  }));
     }
     if (hadFilter) {
         table.filter = savedFilter;

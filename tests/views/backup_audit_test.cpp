@@ -67,7 +67,7 @@ TEST(BackupAuditWindow, BackupButtonWritesACheckedArchiveAndTheDialogShowsTheLog
     other.action = "modify";
     other.patientId = "P9";
     other.time = "2020-05-05 10:00:00";
-    ASSERT_TRUE(AppendAudit(data.Path(), other));
+    ASSERT_TRUE(AppendAudit(data.Path(), other).ok());
 
     AuditDialog audit(data.Path());
     ASSERT_EQ(audit.Table()->rowCount(), 2);
