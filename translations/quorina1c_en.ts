@@ -482,31 +482,31 @@ Its files are kept in: %2</translation>
     </message>
     <message>
         <source>%1 HbA1c results to %2</source>
-        <translation>%1 HbA1c results to %2</translation>
+        <translation>%1 HbA1c result(s) to %2</translation>
     </message>
     <message>
         <source>%1 glucose results to %2</source>
-        <translation>%1 glucose results to %2</translation>
+        <translation>%1 glucose result(s) to %2</translation>
     </message>
     <message>
         <source>%1 HbA1c results to the printer %2</source>
-        <translation>%1 HbA1c results to the printer %2</translation>
+        <translation>%1 HbA1c result(s) to the printer %2</translation>
     </message>
     <message>
         <source>%1 glucose results to the printer %2</source>
-        <translation>%1 glucose results to the printer %2</translation>
+        <translation>%1 glucose result(s) to the printer %2</translation>
     </message>
     <message>
         <source>patient report of %1 HbA1c and %2 glucose results to %3</source>
-        <translation>Patient report of %1 HbA1c and %2 glucose results to %3</translation>
+        <translation>Patient report of %1 HbA1c and %2 glucose result(s) to %3</translation>
     </message>
     <message>
         <source>patient report of %1 HbA1c and %2 glucose results to the printer %3</source>
-        <translation>Patient report of %1 HbA1c and %2 glucose results to the printer %3</translation>
+        <translation>Patient report of %1 HbA1c and %2 glucose result(s) to the printer %3</translation>
     </message>
     <message>
         <source>%1 files to %2</source>
-        <translation>%1 files to %2</translation>
+        <translation>%1 file(s) to %2</translation>
     </message>
     <message>
         <source>from %1; the replaced folder is %2</source>
@@ -518,7 +518,7 @@ Its files are kept in: %2</translation>
     </message>
     <message>
         <source>user %1: %2 HbA1c and %3 glucose results; files kept in %4</source>
-        <translation>User %1: %2 HbA1c and %3 glucose results; files kept in %4</translation>
+        <translation>User %1: %2 HbA1c and %3 glucose result(s); files kept in %4</translation>
     </message>
     <message>
         <source>user %1: files brought back from %2</source>

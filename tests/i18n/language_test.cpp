@@ -390,19 +390,19 @@ protected:
     // system's names, which are in no language of the program. Longest first, so a path is
     // taken out whole before a part of it.
     QStringList Data(const TempDir& out) {
-        QStringList data{QString::fromStdString(out.Path()), "P-1", "Basis"};
+        QStringList own{QString::fromStdString(out.Path()), "P-1", "Basis"};
         const Expected<std::vector<AuditEntry>> entries = ReadAudit(users.DataFolder(), {});
         for (const AuditEntry& e : entries.ok() ? *entries : std::vector<AuditEntry>{}) {
-            data << QString::fromStdString(e.account) << QString::fromStdString(e.version);
+            own << QString::fromStdString(e.account) << QString::fromStdString(e.version);
             // A message's arguments are data (paths, counts, setting keys); its words are
             // the program's, and those are what the walk reads.
             for (const std::string& arg : e.message.args) {
-                data << QString::fromStdString(arg);
+                own << QString::fromStdString(arg);
             }
         }
-        std::sort(data.begin(), data.end(),
+        std::sort(own.begin(), own.end(),
                   [](const QString& a, const QString& b) { return a.size() > b.size(); });
-        return data;
+        return own;
     }
 
     QWidget* Page(int view) {
@@ -486,6 +486,13 @@ TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
         },
         "en");
     EXPECT_EQ(QCoreApplication::translate("qa::MainWindow", "CAP"), "CAP");
+    // The audit log names each print by where it went, in English.
+    AuditDialog audit(users.DataFolder(), frame.get());
+    const QStringList logged = VisibleTexts(&audit);
+    EXPECT_TRUE(logged.contains("Print")) << logged.join(" | ").toStdString();
+    EXPECT_TRUE(
+        logged.contains("1 HbA1c result(s) to " + QString::fromStdString(out.File("list.pdf"))))
+        << logged.join(" | ").toStdString();
     // The pictures with words are the English ones: nav and command strips, backgrounds.
     if (qApp->devicePixelRatio() == 1.0) { // matched by their pixels, as drawn at 100 %
         frame->resize(1280, 720);
@@ -540,14 +547,14 @@ TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
     // audit log listing the prints included), date picker or printed page.
     TempDir out;
     const QStringList printed = PrintedPages(out);
-    const QStringList data = Data(out);
-    EXPECT_TRUE(EnglishWords(printed, data).isEmpty())
-        << EnglishWords(printed, data).join(" | ").toStdString();
+    const QStringList own = Data(out);
+    EXPECT_TRUE(EnglishWords(printed, own).isEmpty())
+        << EnglishWords(printed, own).join(" | ").toStdString();
     EXPECT_TRUE(printed.join(' ').contains(QString::fromUtf8("페이지")) ||
                 printed.join(' ').contains(QString::fromUtf8("쪽")));
     EachScreen(
-        [&data](QWidget* screen, const QString& name) {
-            const QStringList found = EnglishWords(VisibleTexts(screen), data);
+        [&own](QWidget* screen, const QString& name) {
+            const QStringList found = EnglishWords(VisibleTexts(screen), own);
             EXPECT_TRUE(found.isEmpty())
                 << name.toStdString() << ": " << found.join(" | ").toStdString();
         },

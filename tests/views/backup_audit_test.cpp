@@ -71,7 +71,8 @@ TEST(BackupAuditWindow, BackupButtonWritesACheckedArchiveAndTheDialogShowsTheLog
 
     AuditDialog audit(data.Path());
     ASSERT_EQ(audit.Table()->rowCount(), 2);
-    EXPECT_EQ(audit.Table()->item(0, 4)->text(), "backup");
+    // The action as a word of the reader's language (here the source's), not its key.
+    EXPECT_EQ(audit.Table()->item(0, 4)->text(), "Backup");
     EXPECT_EQ(audit.Table()->item(0, 1)->text(), "Basis");
     audit.PatientEdit()->setText("P9");
     audit.Search();
