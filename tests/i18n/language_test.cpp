@@ -493,6 +493,11 @@ TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
     EXPECT_TRUE(
         logged.contains("1 HbA1c result(s) to " + QString::fromStdString(out.File("list.pdf"))))
         << logged.join(" | ").toStdString();
+    // The patient report's print too, with the patient it is about.
+    EXPECT_TRUE(logged.contains("Patient report of 1 HbA1c and 0 glucose result(s) to " +
+                                QString::fromStdString(out.File("patient.pdf"))))
+        << logged.join(" | ").toStdString();
+    EXPECT_TRUE(logged.contains("P-1"));
     // The pictures with words are the English ones: nav and command strips, backgrounds.
     if (qApp->devicePixelRatio() == 1.0) { // matched by their pixels, as drawn at 100 %
         frame->resize(1280, 720);
