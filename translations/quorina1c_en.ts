@@ -2,6 +2,61 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>AuditAction</name>
+    <message>
+        <source>Modify</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>Add user</source>
+        <translation>Add user</translation>
+    </message>
+    <message>
+        <source>Delete user</source>
+        <translation>Delete user</translation>
+    </message>
+    <message>
+        <source>Restore user</source>
+        <translation>Restore user</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Backup</source>
+        <translation>Backup</translation>
+    </message>
+    <message>
+        <source>Restore backup</source>
+        <translation>Restore backup</translation>
+    </message>
+    <message>
+        <source>Put back</source>
+        <translation>Put back</translation>
+    </message>
+    <message>
+        <source>File upgrade</source>
+        <translation>File upgrade</translation>
+    </message>
+</context>
+<context>
     <name>Message</name>
     <message>
         <source>오르보에이원씨</source>
@@ -47,7 +102,7 @@ Please check the port connected to the OrvoA1c again.</translation>
     </message>
     <message>
         <source>Waiting....</source>
-        <translation>Waiting....</translation>
+        <translation>Waiting...</translation>
     </message>
     <message>
         <source>모드 변경</source>
@@ -79,15 +134,15 @@ Please check the port connected to the OrvoA1c again.</translation>
     </message>
     <message>
         <source>Error count : %1</source>
-        <translation>Error count : %1</translation>
+        <translation>Errors: %1</translation>
     </message>
     <message>
         <source>Error. cyclic redundancy check : Fail.</source>
-        <translation>Error. cyclic redundancy check : Fail.</translation>
+        <translation>Error: the data failed its check (CRC).</translation>
     </message>
     <message>
         <source>Error. the received results are not of the selected kind.</source>
-        <translation>Error. the received results are not of the selected kind.</translation>
+        <translation>Error: the received results are not of the selected kind.</translation>
     </message>
     <message>
         <source>데이터 받는중 ...***.</source>
@@ -103,11 +158,11 @@ Please check the port connected to the OrvoA1c again.</translation>
     </message>
     <message>
         <source>Error. the results could not be saved : %1.</source>
-        <translation>Error. the results could not be saved : %1.</translation>
+        <translation>Error: the results could not be saved: %1.</translation>
     </message>
     <message>
         <source>Error. the results could not be saved : %1. The meter&apos;s results were not erased.</source>
-        <translation>Error. the results could not be saved : %1. The meter&apos;s results were not erased.</translation>
+        <translation>Error: the results could not be saved: %1. The meter&apos;s results were not erased.</translation>
     </message>
     <message>
         <source>새로운 사용자를 추가하시겠습니까?<byte value="xd"/>
@@ -319,11 +374,11 @@ Please check the port connected to the OrvoA1c again.<byte value="xd"/>
     </message>
     <message>
         <source>No result has the ID %1.</source>
-        <translation>No result has the ID %1.</translation>
+        <translation>There is no result with the ID %1.</translation>
     </message>
     <message>
         <source>The result %1 is stored already.</source>
-        <translation>The result %1 is stored already.</translation>
+        <translation>The result %1 is already stored.</translation>
     </message>
     <message>
         <source>%1 skipped: deleted</source>
@@ -349,7 +404,7 @@ Its files are kept in: %2</translation>
     </message>
     <message>
         <source>삭제된 사용자 &quot;%1&quot;의 보관된 파일이 없습니다.</source>
-        <translation>No kept files of a deleted user &quot;%1&quot;.</translation>
+        <translation>There are no kept files of a deleted user &quot;%1&quot;.</translation>
     </message>
     <message>
         <source>같은 이름의 파일이 있어 사용자를 되돌릴 수 없습니다: %1</source>
@@ -425,6 +480,62 @@ Its files are kept in: %2</translation>
         <translation>No OrvoA1c answers on %1.<byte value="xd"/>
 Check that the meter is switched on and connected to this port, then press Retry.</translation>
     </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: the file is read-only</source>
+        <translation>%1: the file is read-only</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1: cannot be written</translation>
+    </message>
+    <message>
+        <source>%1 HbA1c results to %2</source>
+        <translation>%1 HbA1c result(s) to %2</translation>
+    </message>
+    <message>
+        <source>%1 glucose results to %2</source>
+        <translation>%1 glucose result(s) to %2</translation>
+    </message>
+    <message>
+        <source>%1 HbA1c results to the printer %2</source>
+        <translation>%1 HbA1c result(s) to the printer %2</translation>
+    </message>
+    <message>
+        <source>%1 glucose results to the printer %2</source>
+        <translation>%1 glucose result(s) to the printer %2</translation>
+    </message>
+    <message>
+        <source>patient report of %1 HbA1c and %2 glucose results to %3</source>
+        <translation>Patient report of %1 HbA1c and %2 glucose result(s) to %3</translation>
+    </message>
+    <message>
+        <source>patient report of %1 HbA1c and %2 glucose results to the printer %3</source>
+        <translation>Patient report of %1 HbA1c and %2 glucose result(s) to the printer %3</translation>
+    </message>
+    <message>
+        <source>%1 files to %2</source>
+        <translation>%1 file(s) to %2</translation>
+    </message>
+    <message>
+        <source>from %1; the replaced folder is %2</source>
+        <translation>From %1; the replaced folder is kept as %2</translation>
+    </message>
+    <message>
+        <source>user %1</source>
+        <translation>User %1</translation>
+    </message>
+    <message>
+        <source>user %1: %2 HbA1c and %3 glucose results; files kept in %4</source>
+        <translation>User %1: %2 HbA1c and %3 glucose result(s); files kept in %4</translation>
+    </message>
+    <message>
+        <source>user %1: files brought back from %2</source>
+        <translation>User %1: files brought back from %2</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -466,7 +577,7 @@ Check that the meter is switched on and connected to this port, then press Retry
     </message>
     <message>
         <source>Patient Report.</source>
-        <translation>Patient Report.</translation>
+        <translation>Patient report</translation>
     </message>
     <message>
         <source>No results.</source>
@@ -598,7 +709,7 @@ Check that the meter is switched on and connected to this port, then press Retry
     </message>
     <message>
         <source>PID</source>
-        <translation>PID</translation>
+        <translation>Patient ID</translation>
     </message>
     <message>
         <source>Patient ID</source>
@@ -642,11 +753,11 @@ Results can be viewed, printed and exported here, but not changed or deleted.</t
     </message>
     <message>
         <source>Modifly Data</source>
-        <translation>Modifly Data</translation>
+        <translation>Modify Data</translation>
     </message>
     <message>
         <source>Access the data</source>
-        <translation>Access the data</translation>
+        <translation>View Data</translation>
     </message>
     <message>
         <source>선택한 데이터를 삭제하시겠습니까?</source>
@@ -830,6 +941,10 @@ The record may have been deleted meanwhile.</translation>
     <message>
         <source>%1 entries</source>
         <translation>Entries: %1</translation>
+    </message>
+    <message>
+        <source>1 entry</source>
+        <translation>1 entry</translation>
     </message>
 </context>
 <context>
@@ -1418,7 +1533,7 @@ Results can be listed, printed and exported from it, but not changed.</translati
     </message>
     <message>
         <source>Comm포트</source>
-        <translation>Comm port</translation>
+        <translation>Port</translation>
     </message>
     <message>
         <source>항목</source>
@@ -1500,7 +1615,7 @@ Results can be listed, printed and exported from it, but not changed.</translati
     </message>
     <message>
         <source>Data Report.</source>
-        <translation>Data Report.</translation>
+        <translation>Data report</translation>
     </message>
     <message>
         <source>QuorinA1c HbA1c and Glucose Data Manager</source>
@@ -1527,7 +1642,7 @@ Results can be listed, printed and exported from it, but not changed.</translati
     </message>
     <message>
         <source>Error. the results could not be saved.</source>
-        <translation>Error. the results could not be saved.</translation>
+        <translation>Error: the results could not be saved.</translation>
     </message>
     <message>
         <source>Nothing was stored; the meter keeps its results.</source>
@@ -1548,6 +1663,10 @@ Results can be listed, printed and exported from it, but not changed.</translati
     <message>
         <source>A patient ID or name; Enter lists that patient (%1)</source>
         <translation>A patient ID or name; Enter lists that patient (%1)</translation>
+    </message>
+    <message>
+        <source>1 new result stored.</source>
+        <translation>1 new result stored.</translation>
     </message>
 </context>
 <context>
@@ -1696,7 +1815,7 @@ Results can be listed, printed and exported from it, but not changed.</translati
     </message>
     <message>
         <source>Close.</source>
-        <translation>Close.</translation>
+        <translation>Close</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -2345,7 +2464,7 @@ Use that copy as the data folder again?</translation>
     <name>qa::WaitingPage</name>
     <message>
         <source>Waiting....................</source>
-        <translation>Waiting....................</translation>
+        <translation>Waiting...</translation>
     </message>
 </context>
 <context>
@@ -2372,31 +2491,31 @@ Use that copy as the data folder again?</translation>
     </message>
     <message>
         <source>OPID :</source>
-        <translation>OPID :</translation>
+        <translation>Operator ID:</translation>
     </message>
     <message>
         <source>Result :</source>
-        <translation>Result :</translation>
+        <translation>Result:</translation>
     </message>
     <message>
         <source>Patient Name :</source>
-        <translation>Patient Name :</translation>
+        <translation>Patient name:</translation>
     </message>
     <message>
         <source>PID :</source>
-        <translation>PID :</translation>
+        <translation>Patient ID:</translation>
     </message>
     <message>
         <source>Type :</source>
-        <translation>Type :</translation>
+        <translation>Type:</translation>
     </message>
     <message>
         <source>Birthday :</source>
-        <translation>Birthday :</translation>
+        <translation>Date of birth:</translation>
     </message>
     <message>
         <source>Remark :</source>
-        <translation>Remark :</translation>
+        <translation>Remark:</translation>
     </message>
     <message>
         <source>None</source>

@@ -2,6 +2,61 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ko_KR">
 <context>
+    <name>AuditAction</name>
+    <message>
+        <source>Modify</source>
+        <translation>수정</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>삭제</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>데이터 가져오기</translation>
+    </message>
+    <message>
+        <source>Add user</source>
+        <translation>사용자 추가</translation>
+    </message>
+    <message>
+        <source>Delete user</source>
+        <translation>사용자 삭제</translation>
+    </message>
+    <message>
+        <source>Restore user</source>
+        <translation>사용자 되돌리기</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>설정</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>내보내기</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>인쇄</translation>
+    </message>
+    <message>
+        <source>Backup</source>
+        <translation>백업</translation>
+    </message>
+    <message>
+        <source>Restore backup</source>
+        <translation>백업 복원</translation>
+    </message>
+    <message>
+        <source>Put back</source>
+        <translation>삭제 취소</translation>
+    </message>
+    <message>
+        <source>File upgrade</source>
+        <translation>파일 갱신</translation>
+    </message>
+</context>
+<context>
     <name>Message</name>
     <message>
         <source>오르보에이원씨</source>
@@ -241,19 +296,19 @@ The files of &quot;%2&quot; are used instead.</source>
         <source>환자ID 입력 범위를 초과하였습니다.
 다시 입력해 주세요.(Max 15)</source>
         <translation>환자ID 입력 범위를 초과하였습니다.
-다시 입력해 주세요.(Max 15)</translation>
+다시 입력해 주세요.(최대 15)</translation>
     </message>
     <message>
         <source>환자 이름 입력 범위를 초과하였습니다.
 다시 입력해 주세요.(Max 15)</source>
         <translation>환자 이름 입력 범위를 초과하였습니다.
-다시 입력해 주세요.(Max 15)</translation>
+다시 입력해 주세요.(최대 15)</translation>
     </message>
     <message>
         <source>입력 범위를 초과하였습니다.
 다시 입력해 주세요.(Max 100)</source>
         <translation>입력 범위를 초과하였습니다.
-다시 입력해 주세요.(Max 100)</translation>
+다시 입력해 주세요.(최대 100)</translation>
     </message>
     <message>
         <source>오르보에이원씨로부터 데이터가 전송이 되지 않고 있습니다.<byte value="xd"/>
@@ -425,6 +480,62 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
         <translation>%1 포트에서 응답하는 오르보에이원씨가 없습니다.<byte value="xd"/>
 오르보에이원씨가 켜져 있고 이 포트에 연결되어 있는지 확인한 뒤 다시 시도를 누르십시오.</translation>
     </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: the file is read-only</source>
+        <translation>%1: 읽기 전용 파일입니다</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written</source>
+        <translation>%1: 쓸 수 없습니다</translation>
+    </message>
+    <message>
+        <source>%1 HbA1c results to %2</source>
+        <translation>HbA1c 결과 %1건 → %2</translation>
+    </message>
+    <message>
+        <source>%1 glucose results to %2</source>
+        <translation>혈당 결과 %1건 → %2</translation>
+    </message>
+    <message>
+        <source>%1 HbA1c results to the printer %2</source>
+        <translation>HbA1c 결과 %1건 → 프린터 %2</translation>
+    </message>
+    <message>
+        <source>%1 glucose results to the printer %2</source>
+        <translation>혈당 결과 %1건 → 프린터 %2</translation>
+    </message>
+    <message>
+        <source>patient report of %1 HbA1c and %2 glucose results to %3</source>
+        <translation>환자 보고서(HbA1c 결과 %1건, 혈당 결과 %2건) → %3</translation>
+    </message>
+    <message>
+        <source>patient report of %1 HbA1c and %2 glucose results to the printer %3</source>
+        <translation>환자 보고서(HbA1c 결과 %1건, 혈당 결과 %2건) → 프린터 %3</translation>
+    </message>
+    <message>
+        <source>%1 files to %2</source>
+        <translation>파일 %1개 → %2</translation>
+    </message>
+    <message>
+        <source>from %1; the replaced folder is %2</source>
+        <translation>%1에서 복원, 바뀌기 전 폴더는 %2</translation>
+    </message>
+    <message>
+        <source>user %1</source>
+        <translation>사용자 %1</translation>
+    </message>
+    <message>
+        <source>user %1: %2 HbA1c and %3 glucose results; files kept in %4</source>
+        <translation>사용자 %1: HbA1c 결과 %2건, 혈당 결과 %3건, 파일은 %4에 보관</translation>
+    </message>
+    <message>
+        <source>user %1: files brought back from %2</source>
+        <translation>사용자 %1: %2에서 파일을 되돌림</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -540,7 +651,7 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
     <name>qa::AboutDialog</name>
     <message>
         <source>About QuorinA1c Self Comm</source>
-        <translation>QuorinA1c Self Comm 정보</translation>
+        <translation>QuorinA1c 정보</translation>
     </message>
     <message>
         <source>Windows Communication Program</source>
@@ -598,7 +709,7 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
     </message>
     <message>
         <source>PID</source>
-        <translation>PID</translation>
+        <translation>환자ID</translation>
     </message>
     <message>
         <source>Patient ID</source>
@@ -830,6 +941,10 @@ The record may have been deleted meanwhile.</source>
     <message>
         <source>%1 entries</source>
         <translation>%1건</translation>
+    </message>
+    <message>
+        <source>1 entry</source>
+        <translation>1건</translation>
     </message>
 </context>
 <context>
@@ -1418,7 +1533,7 @@ Results can be listed, printed and exported from it, but not changed.</source>
     </message>
     <message>
         <source>Comm포트</source>
-        <translation>Comm포트</translation>
+        <translation>통신 포트</translation>
     </message>
     <message>
         <source>항목</source>
@@ -1434,7 +1549,7 @@ Results can be listed, printed and exported from it, but not changed.</source>
     </message>
     <message>
         <source>No meter was recognised on any port. Connect the meter and press 포트 검색, or choose its port yourself.</source>
-        <translation>No meter was recognised on any port. Connect the meter and press 포트 검색, or choose its port yourself.</translation>
+        <translation>어느 포트에서도 측정기를 찾지 못했습니다. 측정기를 연결하고 포트 검색을 누르거나, 포트를 직접 선택해 주세요.</translation>
     </message>
 </context>
 <context>
@@ -1511,15 +1626,15 @@ Results can be listed, printed and exported from it, but not changed.</source>
     <name>qa::MainWindow</name>
     <message>
         <source>CAP</source>
-        <translation>CAP</translation>
+        <translation>대문자</translation>
     </message>
     <message>
         <source>NUM</source>
-        <translation>NUM</translation>
+        <translation>숫자</translation>
     </message>
     <message>
         <source>SCRL</source>
-        <translation>SCRL</translation>
+        <translation>스크롤</translation>
     </message>
     <message>
         <source>%1 new results stored.</source>
@@ -1548,6 +1663,10 @@ Results can be listed, printed and exported from it, but not changed.</source>
     <message>
         <source>A patient ID or name; Enter lists that patient (%1)</source>
         <translation>환자 ID 또는 이름: Enter를 누르면 그 환자의 결과를 봅니다 (%1)</translation>
+    </message>
+    <message>
+        <source>1 new result stored.</source>
+        <translation>새 결과 1건을 저장했습니다.</translation>
     </message>
 </context>
 <context>
@@ -1806,7 +1925,7 @@ Results can be listed, printed and exported from it, but not changed.</source>
     </message>
     <message>
         <source>E-mail</source>
-        <translation>E-mail</translation>
+        <translation>전자우편</translation>
     </message>
     <message>
         <source>메모</source>

@@ -40,14 +40,15 @@ int Cli::Audit() {
     }
     query.fromDay = from.value_or("");
     query.toDay = to.value_or("");
-    std::vector<AuditEntry> entries;
-    std::string error;
-    if (!ReadAudit(folder_, query, entries, error)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The audit log cannot be read: ")) << error
-             << "\n";
+    Expected<std::vector<AuditEntry>> entries = ReadAudit(folder_, query);
+    if (!entries) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The audit log cannot be read: "))
+             << MessageUtf8(entries.error()) << "\n";
         return kExitFailed;
     }
-    for (const auto& entry : entries) {
+    // The listing is what scripts read: action identifiers and the detail as stored, in
+    // the source language, whatever the operator's (the window shows them translated).
+    for (const AuditEntry& entry : *entries) {
         out_ << AuditLine(entry) << "\n";
     }
     return kExitOk;

@@ -256,16 +256,13 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
 
 void Cli::AuditOutput(const char* action, ResultKind kind, std::size_t rows,
                       const std::string& path) {
-    AuditEntry entry;
+    // Every output of the command line is a file.
+    AuditEntry entry = OutputEntry(action, kind, rows, OutputPlace::File(path));
     entry.operatorId = users_->ActiveUserId();
-    entry.action = action;
     entry.patientId = Value(options_, "--patient").value_or("");
-    entry.detail = std::to_string(rows) + (kind == ResultKind::HbA1c ? " HbA1c" : " glucose") +
-                   " results to " + path;
-    std::string error;
-    if (!AppendAudit(folder_, std::move(entry), &error)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The audit log cannot be written: ")) << error
-             << "\n";
+    if (Status appended = AppendAudit(folder_, std::move(entry)); !appended) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The audit log cannot be written: "))
+             << MessageUtf8(appended.error()) << "\n";
     }
 }
 

@@ -218,16 +218,12 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
              << "\n";
         return kExitFailed;
     }
-    AuditEntry entry;
+    AuditEntry entry = PatientReportEntry(patientId, data.hba1c.size(), data.glucose.size(),
+                                          OutputPlace::File(path));
     entry.operatorId = users_->ActiveUserId();
-    entry.action = audit_action::kPrint;
-    entry.patientId = patientId;
-    entry.detail = "patient report of " + std::to_string(data.hba1c.size()) + " HbA1c and " +
-                   std::to_string(data.glucose.size()) + " glucose results to " + path;
-    std::string auditError;
-    if (!AppendAudit(folder_, std::move(entry), &auditError)) {
+    if (Status appended = AppendAudit(folder_, std::move(entry)); !appended) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The audit log cannot be written: "))
-             << auditError << "\n";
+             << MessageUtf8(appended.error()) << "\n";
     }
     return kExitOk;
 }

@@ -1,5 +1,7 @@
 #include "device/importer.h"
 
+#include "i18n/message_catalogue.h"
+
 #include "store/audit_log.h"
 #include "store/profile_file.h"
 #include "store/result_import.h"
@@ -74,9 +76,8 @@ StoreResults(const std::vector<MeterResult>& results, MeasurementTable& main,
     summary.stored = import->Stored();
     summary.skippedDeleted = import->SkippedDeleted();
     summary.skippedCorrected = import->SkippedCorrected();
-    std::string auditError;
-    if (!StageAudit(main, entryOf(summary), &auditError)) {
-        return Message(MessageId::NotSaved, {auditError});
+    if (Status staged = StageAudit(main, entryOf(summary)); !staged) {
+        return Message(MessageId::NotSaved, {SourceText(staged.error())});
     }
     if (Status committed = import->Commit(); !committed) {
         return committed.error();
@@ -101,10 +102,10 @@ Expected<ImportSummary> ImportResults(const Transfer& transfer, ResultKind kind,
     {
         const std::string path = main.Path().Str();
         const auto slash = path.rfind('/');
-        std::string auditError;
-        if (!CheckAuditWritable(slash == std::string::npos ? "." : path.substr(0, slash),
-                                &auditError)) {
-            return Message(MessageId::NotSaved, {auditError});
+        if (Status writable =
+                CheckAuditWritable(slash == std::string::npos ? "." : path.substr(0, slash));
+            !writable) {
+            return Message(MessageId::NotSaved, {SourceText(writable.error())});
         }
     }
 

@@ -427,7 +427,8 @@ void MainWindow::ImportFinished(const Expected<ImportSummary>& outcome) {
 void MainWindow::ImportEnded(const Expected<ImportSummary>& outcome) {
     if (outcome.ok()) {
         process_->SetDetail([summary = *outcome] {
-            QString text = tr("%1 new results stored.").arg(summary.stored);
+            QString text = summary.stored == 1 ? tr("1 new result stored.")
+                                               : tr("%1 new results stored.").arg(summary.stored);
             // The meter still holds results the operator deleted or corrected: say why they
             // did not come back.
             if (summary.skippedDeleted > 0) {

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QHash>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QTranslator>
@@ -240,6 +241,20 @@ bool ApplyLanguage(Language language) {
         state.recorder.SetInner(state.loaded ? &state.catalogue : nullptr);
     }
     Install(state);
+    // Month and weekday names (date pickers, calendars, report dates) follow the language,
+    // not the system's locale: a Korean operator on an English desktop reads Korean names.
+    const QLocale locale = language == Language::English
+                               ? QLocale(QLocale::English, QLocale::UnitedStates)
+                               : QLocale(QLocale::Korean, QLocale::SouthKorea);
+    if (QLocale() != locale) {
+        QLocale::setDefault(locale);
+        if (app != nullptr) {
+            // The application hands the new default to every window that has no locale of
+            // its own; open pickers and calendars redraw their names.
+            QEvent changed(QEvent::LocaleChange);
+            QCoreApplication::sendEvent(app, &changed);
+        }
+    }
     return state.loaded;
 }
 

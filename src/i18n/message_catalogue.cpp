@@ -249,6 +249,40 @@ const char* MessageSource(MessageId id) {
     case MessageId::MemoTooLong:
         return QT_TRANSLATE_NOOP("Message",
                                  "입력 범위를 초과하였습니다.\n다시 입력해 주세요.(Max 100)");
+    case MessageId::AuditFileError:
+        return QT_TRANSLATE_NOOP("Message", "%1: %2");
+    case MessageId::AuditFileReadOnly:
+        return QT_TRANSLATE_NOOP("Message", "%1: the file is read-only");
+    case MessageId::AuditFileNotWritable:
+        return QT_TRANSLATE_NOOP("Message", "%1: cannot be written");
+    case MessageId::AuditOutputHbA1cToFile:
+        return QT_TRANSLATE_NOOP("Message", "%1 HbA1c results to %2");
+    case MessageId::AuditOutputGlucoseToFile:
+        return QT_TRANSLATE_NOOP("Message", "%1 glucose results to %2");
+    case MessageId::AuditOutputHbA1cToPrinter:
+        return QT_TRANSLATE_NOOP("Message", "%1 HbA1c results to the printer %2");
+    case MessageId::AuditOutputGlucoseToPrinter:
+        return QT_TRANSLATE_NOOP("Message", "%1 glucose results to the printer %2");
+    case MessageId::AuditPatientReportToFile:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "patient report of %1 HbA1c and %2 glucose results to %3");
+    case MessageId::AuditPatientReportToPrinter:
+        return QT_TRANSLATE_NOOP(
+            "Message", "patient report of %1 HbA1c and %2 glucose results to the printer %3");
+    case MessageId::AuditBackupFiles:
+        return QT_TRANSLATE_NOOP("Message", "%1 files to %2");
+    case MessageId::AuditRestoreFrom:
+        return QT_TRANSLATE_NOOP("Message", "from %1; the replaced folder is %2");
+    case MessageId::AuditSettingsChanged:
+    case MessageId::AuditFileUpgraded:
+        return QT_TRANSLATE_NOOP("Message", "%1: %2");
+    case MessageId::AuditUserAdded:
+        return QT_TRANSLATE_NOOP("Message", "user %1");
+    case MessageId::AuditUserDeleted:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "user %1: %2 HbA1c and %3 glucose results; files kept in %4");
+    case MessageId::AuditUserRestored:
+        return QT_TRANSLATE_NOOP("Message", "user %1: files brought back from %2");
     }
     return "%1";
 }

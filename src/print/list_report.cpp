@@ -468,14 +468,7 @@ bool ListReportUnit::PrintHeadings(unsigned format, int mode) {
 }
 
 QString ListReportUnit::HeaderText(const SettingsStore& settings, const QDateTime& now, int page) {
-    CalendarDateTime calendar;
-    calendar.year = now.date().year();
-    calendar.month = now.date().month();
-    calendar.day = now.date().day();
-    calendar.hour = now.time().hour();
-    calendar.minute = now.time().minute();
-    calendar.second = now.time().second();
-    QString text = QString::fromStdString(FormatReportDateTimeText(settings, calendar));
+    QString text = ReportDateTimeText(settings, now);
     text += kUnitSeparator;
     text += QCoreApplication::translate("qa::ListReport", kReportTitle);
     text += kRecordSeparator;
@@ -508,7 +501,7 @@ void ListReportUnit::PrintFooter() {
 
 int PrintListReport(const ReportSource& source, const SettingsStore& settings,
                     PrintDialogService& dialogs, const std::optional<ReportContext>& context,
-                    const std::string& dataFolder) {
+                    const std::string& dataFolder, PrintTarget* printedTo) {
     ListReportJob job(&dialogs);
     job.SetDataFolder(dataFolder);
     if (context) {
@@ -516,7 +509,11 @@ int PrintListReport(const ReportSource& source, const SettingsStore& settings,
     }
     job.SetList(&source, false);
     job.SetSettings(settings);
-    return job.Print();
+    const int result = job.Print();
+    if (printedTo != nullptr) {
+        *printedTo = job.Target();
+    }
+    return result;
 }
 
 bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,

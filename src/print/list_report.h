@@ -164,9 +164,10 @@ private:
 
 // The print button of the all-data page: the report through the print dialog. Returns a
 // PrintResult. A PDF file chosen in the dialog is refused inside `dataFolder`.
+// `printedTo`, when given, is where the pages went.
 int PrintListReport(const ReportSource& source, const SettingsStore& settings,
                     PrintDialogService& dialogs, const std::optional<ReportContext>& context = {},
-                    const std::string& dataFolder = {});
+                    const std::string& dataFolder = {}, PrintTarget* printedTo = nullptr);
 
 // The same report written to a PDF file, for the command line. Needs a QGuiApplication.
 // False with `error` set when nothing was written: a list with no column beside the first

@@ -316,13 +316,12 @@ void PatientReportUnit::PrintHeader() {
     const SettingsStore& settings = reportJob_->Settings();
     FontSelector header(Job()->Sink(), &headerFont_);
     const QDateTime now = reportJob_->Now();
-    CalendarDateTime calendar{now.date().year(), now.date().month(),  now.date().day(),
-                              now.time().hour(), now.time().minute(), now.time().second()};
-    QString first = Q(FormatReportDateTimeText(settings, calendar));
+    QString first = ReportDateTimeText(settings, now);
     first += kUnitSeparator;
     first += Tr(QT_TRANSLATE_NOOP("PatientReport", "QuorinA1c Patient Report"));
     first += kRecordSeparator;
-    first += QString::fromLatin1(kReportPagePattern).arg(Job()->Info()->currentPage);
+    first += QCoreApplication::translate("qa::ListReport", kReportPagePattern)
+                 .arg(Job()->Info()->currentPage);
     PrintHeaderText(first);
 
     ReportContext context;
@@ -342,7 +341,7 @@ void PatientReportUnit::PrintFooter() {
     FontSelector footer(Job()->Sink(), &footerFont_);
     QString text = QLatin1String(kReportFooterLeft);
     text += kUnitSeparator;
-    text += QLatin1String(kReportFooterCentre);
+    text += QCoreApplication::translate("qa::ListReport", kReportFooterCentre);
     text += kRecordSeparator;
     text += Tr(QT_TRANSLATE_NOOP("PatientReport", "Patient Report."));
     PrintFooterText(text);
@@ -482,11 +481,15 @@ bool PatientReportUnit::Print() {
 }
 
 int PrintPatientReport(const PatientReportData& data, const SettingsStore& settings,
-                       PrintDialogService& dialogs) {
+                       PrintDialogService& dialogs, PrintTarget* printedTo) {
     PatientReportJob job(&dialogs);
     job.SetData(&data);
     job.SetSettings(settings);
-    return job.Print();
+    const int result = job.Print();
+    if (printedTo != nullptr) {
+        *printedTo = job.Target();
+    }
+    return result;
 }
 
 bool PrintPatientReportToPdf(const PatientReportData& data, const SettingsStore& settings,

@@ -107,9 +107,9 @@ private:
     bool tableStarted_ = false;
 };
 
-// The print button of the patient page.
+// The print button of the patient page. `printedTo`, when given, is where the pages went.
 int PrintPatientReport(const PatientReportData& data, const SettingsStore& settings,
-                       PrintDialogService& dialogs);
+                       PrintDialogService& dialogs, PrintTarget* printedTo = nullptr);
 
 // The patient report written to a PDF file (the command line, tests). Needs a
 // QGuiApplication. False with `error` set when nothing was written.

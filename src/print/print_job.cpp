@@ -62,6 +62,8 @@ int PrintJob::Print() {
     const QString target = printer && printer->outputFormat() == QPrinter::PdfFormat
                                ? printer->outputFileName()
                                : QString();
+    target_ = target.isEmpty() ? PrintTarget{false, printer ? printer->printerName() : QString()}
+                               : PrintTarget{true, target};
     QString temp;
     if (!target.isEmpty()) {
         if (std::string refused = CheckOutputTarget(target.toStdString(), dataFolder_);

@@ -73,6 +73,12 @@ struct PrinterSelection {
     int toPage = 0xFFFF;
 };
 
+// Where a job's pages went: the PDF file it wrote, or the printer it spooled to.
+struct PrintTarget {
+    bool file = false;
+    QString name; // the file's path, or the printer's name
+};
+
 // The print dialog as a service: QPrintDialog in the window (QtPrintDialogService), a
 // scripted stand-in in tests.
 class PrintDialogService {
@@ -135,6 +141,8 @@ public:
     // Why the last PDF file was not written, when the target was refused or could not be
     // replaced; empty otherwise.
     const std::string& OutputError() const { return outputError_; }
+    // Where the last Print() sent its pages (set once the printer is known).
+    const PrintTarget& Target() const { return target_; }
 
     // Page operations on the printer, called by units.
     [[nodiscard]] bool StartDevicePage();
@@ -180,6 +188,7 @@ private:
     QString outputFile_;
     std::string dataFolder_;
     std::string outputError_;
+    PrintTarget target_;
 };
 
 } // namespace qa

@@ -5,6 +5,7 @@
 #include "store/display_format.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -17,6 +18,23 @@ QString Tr(const char* text) {
 }
 
 } // namespace
+
+QString ReportDateTimeText(const SettingsStore& settings, const QDateTime& now) {
+    const CalendarDateTime calendar{now.date().year(), now.date().month(),  now.date().day(),
+                                    now.time().hour(), now.time().minute(), now.time().second()};
+    QString text = QString::fromStdString(FormatReportDateTimeText(settings, calendar));
+    // The stored format names the weekday in English; the reader's is the language's own.
+    static const char* const kEnglishDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    const int day = now.date().dayOfWeek();
+    if (day >= 1 && day <= 7) {
+        const QString english = QLatin1Char(' ') + QLatin1String(kEnglishDays[day - 1]);
+        const qsizetype at = text.indexOf(english);
+        if (at >= 0) {
+            text.replace(at + 1, english.size() - 1, QLocale().dayName(day, QLocale::ShortFormat));
+        }
+    }
+    return text;
+}
 
 QString ReportContextText(const ReportContext& context) {
     QString left = Tr(QT_TRANSLATE_NOOP("ReportHeader", "Clinic: %1")).arg(context.clinic);

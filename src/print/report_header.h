@@ -3,6 +3,7 @@
 #include "print/print_unit.h"
 #include "store/settings.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <string>
@@ -20,6 +21,10 @@ struct ReportContext {
 // The header's second line: clinic and operator at the left, the subject centred, the period at
 // the right, with the print framework's segment separators.
 QString ReportContextText(const ReportContext& context);
+
+// The date and time a report's header prints: the operator's date and time formats, with the
+// weekday named in the program's language.
+QString ReportDateTimeText(const SettingsStore& settings, const QDateTime& now);
 
 // The period of a report as text: both ends by the operator's date format; "All results"
 // without a limit.

@@ -2,6 +2,8 @@
 
 #include "store/audit_log.h"
 
+#include "i18n/message_catalogue.h"
+
 #include "store/profile_file.h"
 #include "store/system_error.h"
 #include "store/users.h"
@@ -81,6 +83,13 @@ std::string Serialize(const AuditEntry& e, const AuditCheck& c) {
     field("action", e.action);
     field("patient", e.patientId);
     field("detail", e.detail);
+    // Added later: an intent without them (made by an older version) is settled as its detail.
+    if (const char* name = AuditMessageName(e.message.id)) {
+        field("message", name);
+        for (const std::string& arg : e.message.args) {
+            field("arg", arg);
+        }
+    }
     field("check", std::to_string(static_cast<int>(c.kind)));
     field("path", c.path);
     field("device", std::to_string(static_cast<unsigned long long>(c.device)));
@@ -110,6 +119,7 @@ bool Parse(const std::string& text, AuditEntry& e, AuditCheck& c, pid_t& owner, 
     std::string line;
     bool ended = false;
     std::map<std::string, std::string> fields;
+    std::vector<std::string> args;
     while (std::getline(in, line)) {
         if (line == "end") {
             ended = true;
@@ -132,6 +142,8 @@ bool Parse(const std::string& text, AuditEntry& e, AuditCheck& c, pid_t& owner, 
                 return false;
             }
             c.values.push_back(std::move(triple));
+        } else if (name == "arg") {
+            args.push_back(Unescape(rest));
         } else {
             fields[name] = Unescape(rest);
         }
@@ -147,6 +159,9 @@ bool Parse(const std::string& text, AuditEntry& e, AuditCheck& c, pid_t& owner, 
     e.action = fields["action"];
     e.patientId = fields["patient"];
     e.detail = fields["detail"];
+    if (MessageId id{}; AuditMessageOfName(fields["message"], id)) {
+        e.message = Message(id, std::move(args));
+    }
     int kind = std::atoi(fields["check"].c_str());
     if (kind < 0 || kind > static_cast<int>(AuditCheck::Kind::UserNotListed)) {
         return false;
@@ -239,10 +254,10 @@ struct SqliteCloser {
 
 } // namespace
 
-bool AuditIntent::Begin(const std::string& dataFolder, AuditEntry entry, AuditCheck check,
-                        AuditIntent& intent, std::string* error) {
-    if (!CheckAuditWritable(dataFolder, error)) {
-        return false;
+Status AuditIntent::Begin(const std::string& dataFolder, AuditEntry entry, AuditCheck check,
+                          AuditIntent& intent) {
+    if (Status writable = CheckAuditWritable(dataFolder); !writable) {
+        return writable;
     }
     // Completed once, so the entry appended later (by Confirm or by the next start) is the one
     // announced, with the same reference.
@@ -250,36 +265,35 @@ bool AuditIntent::Begin(const std::string& dataFolder, AuditEntry entry, AuditCh
     intent.folder_ = dataFolder;
     intent.entry_ = std::move(entry);
     intent.path_ = dataFolder + "/" + kAuditIntentPrefix + intent.entry_.ref;
-    return intent.Update(std::move(check), error);
+    return intent.Update(std::move(check));
 }
 
-bool AuditIntent::Update(AuditCheck check, std::string* error, const std::string* detail) {
+Status AuditIntent::Update(AuditCheck check, const Message* message) {
     check_ = std::move(check);
-    if (detail != nullptr) {
-        entry_.detail = *detail;
+    if (message != nullptr) {
+        entry_.SetMessage(*message);
     }
     if (!ReplaceFileAtomically(path_, Serialize(entry_, check_))) {
-        if (error) {
-            *error = path_ + ": " + SystemErrorText(errno);
-        }
+        Message failure(MessageId::AuditFileError, {path_, SystemErrorText(errno)});
         ::unlink(path_.c_str());
         path_.clear();
-        return false;
+        return failure;
     }
     SyncFolder(folder_);
-    return true;
+    return {};
 }
 
-bool AuditIntent::Confirm(std::string* error) {
+Status AuditIntent::Confirm() {
     if (path_.empty()) {
-        return false;
+        // Never begun, or its file could not be written: nothing announced to append.
+        return Message(MessageId::AuditFileNotWritable, {folder_ + "/" + kAuditIntentPrefix});
     }
-    if (!AppendAudit(folder_, entry_, error)) {
-        return false;
+    if (Status appended = AppendAudit(folder_, entry_); !appended) {
+        return appended;
     }
     ::unlink(path_.c_str());
     path_.clear();
-    return true;
+    return {};
 }
 
 void AuditIntent::Abandon() {
@@ -320,9 +334,8 @@ std::vector<std::string> ReconcileAudit(const std::string& dataFolder) {
             if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
                                 nullptr) == SQLITE_OK) {
                 sqlite3_busy_timeout(raw, 5000);
-                std::string error;
-                if (!FlushStagedAudit(raw, dataFolder, &error) && !error.empty()) {
-                    problems.push_back(error);
+                if (Status flushed = FlushStagedAudit(raw, dataFolder); !flushed) {
+                    problems.push_back(SourceText(flushed.error()));
                 }
             }
             std::unique_ptr<sqlite3, SqliteCloser> closer(raw);
@@ -353,9 +366,8 @@ std::vector<std::string> ReconcileAudit(const std::string& dataFolder) {
             continue;
         }
         if (Happened(dataFolder, one.check)) {
-            std::string error;
-            if (!AppendAudit(dataFolder, one.entry, &error)) {
-                problems.push_back(error);
+            if (Status appended = AppendAudit(dataFolder, one.entry); !appended) {
+                problems.push_back(SourceText(appended.error()));
                 continue; // kept for the next start
             }
         } else {
@@ -366,16 +378,15 @@ std::vector<std::string> ReconcileAudit(const std::string& dataFolder) {
     return problems;
 }
 
-bool CarryAuditInto(const std::string& fromFolder, const std::string& toFolder, AuditEntry entry,
-                    std::string& error) {
+Status CarryAuditInto(const std::string& fromFolder, const std::string& toFolder,
+                      AuditEntry entry) {
     const std::string from = fromFolder + "/" + kAuditFileName;
     const std::string to = toFolder + "/" + kAuditFileName;
     struct stat st {};
     if (::lstat(from.c_str(), &st) == 0) {
         for (const char* companion : {"", "-journal", "-wal", "-shm"}) {
             if (::unlink((to + companion).c_str()) != 0 && errno != ENOENT) {
-                error = to + companion + ": " + SystemErrorText(errno);
-                return false;
+                return Message(MessageId::AuditFileError, {to + companion, SystemErrorText(errno)});
             }
         }
         sqlite3* raw = nullptr;
@@ -388,25 +399,23 @@ bool CarryAuditInto(const std::string& fromFolder, const std::string& toFolder, 
                              : rc;
         std::unique_ptr<sqlite3, SqliteCloser> copy(raw);
         if (rc != SQLITE_OK) {
-            error = from + ": " + sqlite3_errstr(rc);
-            return false;
+            return Message(MessageId::AuditFileError, {from, sqlite3_errstr(rc)});
         }
         sqlite3_busy_timeout(source.get(), 5000);
         sqlite3_backup* backup = sqlite3_backup_init(copy.get(), "main", source.get(), "main");
         rc = backup ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
         sqlite3_backup_finish(backup);
         if (rc != SQLITE_DONE) {
-            error = from + ": " + sqlite3_errmsg(copy.get());
-            return false;
+            return Message(MessageId::AuditFileError, {from, sqlite3_errmsg(copy.get())});
         }
     }
     // Without a log of our own the archive's is kept; opened for the append, it gets its
     // append-only protection back whatever the archive held.
-    if (!AppendAudit(toFolder, std::move(entry), &error)) {
-        return false;
+    if (Status appended = AppendAudit(toFolder, std::move(entry)); !appended) {
+        return appended;
     }
     SyncFolder(toFolder);
-    return true;
+    return {};
 }
 
 } // namespace qa

@@ -1,5 +1,7 @@
 #include "store/audit_log.h"
 
+#include "i18n/message_catalogue.h"
+
 #include "store/profile_file.h"
 #include "store/program_version.h"
 #include "store/safe_text.h"
@@ -36,7 +38,7 @@ constexpr const char* kSchema =
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " time TEXT NOT NULL, day TEXT NOT NULL, operator TEXT NOT NULL, account TEXT NOT NULL,"
     " version TEXT NOT NULL, action TEXT NOT NULL, patient TEXT NOT NULL, detail TEXT NOT NULL,"
-    " ref TEXT);"
+    " ref TEXT, message TEXT, args TEXT);"
     "CREATE INDEX IF NOT EXISTS audit_day ON audit(day);"
     "CREATE INDEX IF NOT EXISTS audit_patient ON audit(patient);";
 
@@ -52,7 +54,86 @@ constexpr const char* kProtection =
 constexpr const char* kPendingSchema =
     "CREATE TABLE IF NOT EXISTS audit_pending(ref TEXT PRIMARY KEY, time TEXT NOT NULL,"
     " operator TEXT NOT NULL, account TEXT NOT NULL, version TEXT NOT NULL,"
-    " action TEXT NOT NULL, patient TEXT NOT NULL, detail TEXT NOT NULL)";
+    " action TEXT NOT NULL, patient TEXT NOT NULL, detail TEXT NOT NULL, message TEXT,"
+    " args TEXT)";
+
+// The stored names of the audit messages. A name, once written, keeps its meaning: logs
+// outlive versions of the program.
+struct NamedMessage {
+    MessageId id;
+    const char* name;
+};
+constexpr NamedMessage kAuditMessages[] = {
+    {MessageId::AuditOutputHbA1cToFile, "output-hba1c-file"},
+    {MessageId::AuditOutputGlucoseToFile, "output-glucose-file"},
+    {MessageId::AuditOutputHbA1cToPrinter, "output-hba1c-printer"},
+    {MessageId::AuditOutputGlucoseToPrinter, "output-glucose-printer"},
+    {MessageId::AuditPatientReportToFile, "patient-report-file"},
+    {MessageId::AuditPatientReportToPrinter, "patient-report-printer"},
+    {MessageId::AuditBackupFiles, "backup-files"},
+    {MessageId::AuditRestoreFrom, "restore-from"},
+    {MessageId::AuditSettingsChanged, "settings-changed"},
+    {MessageId::AuditFileUpgraded, "file-upgraded"},
+    {MessageId::AuditUserAdded, "user-added"},
+    {MessageId::AuditUserDeleted, "user-deleted"},
+    {MessageId::AuditUserRestored, "user-restored"},
+};
+
+// Arguments as one text: each followed by a line break, '%' and line breaks inside escaped,
+// so no argument and no count of arguments (an empty one included) is lost.
+std::string EncodeArgs(const std::vector<std::string>& args) {
+    std::string out;
+    for (const std::string& arg : args) {
+        for (char c : arg) {
+            if (c == '%') {
+                out += "%25";
+            } else if (c == '\n') {
+                out += "%0A";
+            } else {
+                out += c;
+            }
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::vector<std::string> DecodeArgs(const std::string& text) {
+    std::vector<std::string> args;
+    std::string arg;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            args.push_back(std::move(arg));
+            arg.clear();
+        } else if (text.compare(i, 3, "%25") == 0) {
+            arg += '%';
+            i += 2;
+        } else if (text.compare(i, 3, "%0A") == 0) {
+            arg += '\n';
+            i += 2;
+        } else {
+            arg += text[i];
+        }
+    }
+    return args;
+}
+
+// The entry's message from its stored columns; an unknown or missing name leaves the detail.
+void ReadMessage(AuditEntry& e, const std::string& name, const std::string& args) {
+    MessageId id{};
+    if (!name.empty() && AuditMessageOfName(name, id)) {
+        e.message = Message(id, DecodeArgs(args));
+    }
+}
+
+std::string MessageName(const AuditEntry& e) {
+    const char* name = AuditMessageName(e.message.id);
+    return name ? name : "";
+}
+
+Message FileError(const std::string& path, const std::string& reason) {
+    return Message(MessageId::AuditFileError, {path, reason});
+}
 
 struct SqliteCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -142,7 +223,7 @@ std::string NewRef() {
     return out;
 }
 
-Db OpenLog(const std::string& folder, bool create, std::string& error) {
+Db OpenLog(const std::string& folder, bool create, Message& error) {
     std::string path = LogPath(folder);
     sqlite3* raw = nullptr;
     int flags = create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
@@ -151,7 +232,7 @@ Db OpenLog(const std::string& folder, bool create, std::string& error) {
     int rc = sqlite3_open_v2(path.c_str(), &raw, flags | SQLITE_OPEN_NOFOLLOW, nullptr);
     Db db(raw);
     if (rc != SQLITE_OK) {
-        error = path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
+        error = FileError(path, raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
         return nullptr;
     }
     if (!existed) {
@@ -177,10 +258,19 @@ Db OpenLog(const std::string& folder, bool create, std::string& error) {
             sqlite3_exec(db.get(), "ALTER TABLE audit ADD COLUMN ref TEXT", nullptr, nullptr,
                          nullptr);
         }
+        // The message columns came later still; older entries keep them empty and read as
+        // their detail.
+        if (existed && HasTable(db.get(), "audit") && !HasColumn(db.get(), "audit", "message")) {
+            sqlite3_exec(db.get(),
+                         "ALTER TABLE audit ADD COLUMN message TEXT;"
+                         "ALTER TABLE audit ADD COLUMN args TEXT;",
+                         nullptr, nullptr, nullptr);
+        }
         char* message = nullptr;
         if (sqlite3_exec(db.get(), kSchema, nullptr, nullptr, &message) != SQLITE_OK ||
             sqlite3_exec(db.get(), kProtection, nullptr, nullptr, &message) != SQLITE_OK) {
-            error = path + ": " + (message ? message : "cannot be written");
+            error = message ? FileError(path, message)
+                            : Message(MessageId::AuditFileNotWritable, {path});
             sqlite3_free(message);
             return nullptr;
         }
@@ -194,35 +284,38 @@ std::string Column(sqlite3_stmt* s, int i) {
 }
 
 // Inserts into an open log; an entry whose reference the log holds already is not added twice.
-bool InsertEntry(sqlite3* db, const std::string& path, const AuditEntry& entry,
-                 std::string* error) {
-    const char* kInsert =
-        "INSERT OR IGNORE INTO audit(time, day, operator, account, version,"
-        " action, patient, detail, ref) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
+Status InsertEntry(sqlite3* db, const std::string& path, const AuditEntry& entry) {
+    const char* kInsert = "INSERT OR IGNORE INTO audit(time, day, operator, account, version,"
+                          " action, patient, detail, ref, message, args)"
+                          " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)";
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(db, kInsert, -1, &raw, nullptr);
     Statement insert(raw);
     if (!insert) {
-        if (error) {
-            *error = path + ": " + sqlite3_errmsg(db);
-        }
-        return false;
+        return FileError(path, sqlite3_errmsg(db));
     }
     const std::string day = DayOf(entry.time);
-    const std::string* values[] = {&entry.time,      &day,           &entry.operatorId,
-                                   &entry.account,   &entry.version, &entry.action,
-                                   &entry.patientId, &entry.detail,  &entry.ref};
-    for (int i = 0; i < 9; ++i) {
+    const std::string name = MessageName(entry);
+    const std::string args = name.empty() ? std::string() : EncodeArgs(entry.message.args);
+    const std::string* values[] = {&entry.time,
+                                   &day,
+                                   &entry.operatorId,
+                                   &entry.account,
+                                   &entry.version,
+                                   &entry.action,
+                                   &entry.patientId,
+                                   &entry.detail,
+                                   &entry.ref,
+                                   &name,
+                                   &args};
+    for (int i = 0; i < 11; ++i) {
         sqlite3_bind_text(insert.get(), i + 1, values[i]->c_str(),
                           static_cast<int>(values[i]->size()), SQLITE_TRANSIENT);
     }
     if (sqlite3_step(insert.get()) != SQLITE_DONE) {
-        if (error) {
-            *error = path + ": " + sqlite3_errmsg(db);
-        }
-        return false;
+        return FileError(path, sqlite3_errmsg(db));
     }
-    return true;
+    return {};
 }
 
 std::string FolderOfFile(const std::string& path) {
@@ -245,6 +338,30 @@ std::string OperatorOfFile(const std::string& path) {
 
 } // namespace
 
+void AuditEntry::SetMessage(Message what) {
+    message = std::move(what);
+    detail = SourceText(message);
+}
+
+const char* AuditMessageName(MessageId id) {
+    for (const NamedMessage& m : kAuditMessages) {
+        if (m.id == id) {
+            return m.name;
+        }
+    }
+    return nullptr;
+}
+
+bool AuditMessageOfName(const std::string& name, MessageId& id) {
+    for (const NamedMessage& m : kAuditMessages) {
+        if (name == m.name) {
+            id = m.id;
+            return true;
+        }
+    }
+    return false;
+}
+
 void CompleteAuditEntry(AuditEntry& entry) {
     if (entry.time.empty()) {
         entry.time = LocalTime();
@@ -260,108 +377,114 @@ void CompleteAuditEntry(AuditEntry& entry) {
     }
 }
 
-bool AppendAudit(const std::string& dataFolder, AuditEntry entry, std::string* error) {
-    std::string why;
+Status AppendAudit(const std::string& dataFolder, AuditEntry entry) {
+    Message why;
     Db db = OpenLog(dataFolder, true, why);
     if (!db) {
-        if (error) {
-            *error = why;
-        }
-        return false;
+        return why;
     }
     CompleteAuditEntry(entry);
-    return InsertEntry(db.get(), LogPath(dataFolder), entry, error);
+    return InsertEntry(db.get(), LogPath(dataFolder), entry);
 }
 
-bool CheckAuditWritable(const std::string& dataFolder, std::string* error) {
+Status CheckAuditWritable(const std::string& dataFolder) {
     // A log not yet made is not made by the check (a refused change leaves nothing): the
     // folder must take it.
     struct stat st {};
     if (::lstat(LogPath(dataFolder).c_str(), &st) != 0 && errno == ENOENT) {
         if (::access(dataFolder.c_str(), W_OK | X_OK) == 0) {
-            return true;
+            return {};
         }
-        if (error) {
-            *error = LogPath(dataFolder) + ": " + SystemErrorText(errno);
-        }
-        return false;
+        return FileError(LogPath(dataFolder), SystemErrorText(errno));
     }
-    std::string why;
+    Message why;
     Db db = OpenLog(dataFolder, true, why);
     if (db && sqlite3_db_readonly(db.get(), "main") == 1) {
-        why = LogPath(dataFolder) + ": the file is read-only";
+        why = Message(MessageId::AuditFileReadOnly, {LogPath(dataFolder)});
         db.reset();
     }
     if (db) {
         char* message = nullptr;
         if (sqlite3_exec(db.get(), "BEGIN IMMEDIATE; ROLLBACK;", nullptr, nullptr, &message) ==
             SQLITE_OK) {
-            return true;
+            return {};
         }
-        why = LogPath(dataFolder) + ": " + (message ? message : "cannot be written");
+        why = message ? FileError(LogPath(dataFolder), message)
+                      : Message(MessageId::AuditFileNotWritable, {LogPath(dataFolder)});
         sqlite3_free(message);
     }
-    if (error) {
-        *error = why;
-    }
-    return false;
+    return why;
 }
 
-bool StageAudit(sqlite3* db, const std::string& dataFolder, AuditEntry entry, std::string* error) {
+Status StageAudit(sqlite3* db, const std::string& dataFolder, AuditEntry entry) {
     (void)dataFolder;
     CompleteAuditEntry(entry);
-    auto fail = [&] {
-        if (error) {
-            *error = std::string(sqlite3_db_filename(db, "main")) + ": " + sqlite3_errmsg(db);
-        }
-        return false;
+    auto fail = [&]() -> Status {
+        return FileError(sqlite3_db_filename(db, "main"), sqlite3_errmsg(db));
     };
     if (sqlite3_exec(db, kPendingSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        return fail();
+    }
+    // A pending table staged by an older version lacks the message; added inside the
+    // change's transaction, so it comes and goes with the change.
+    if (!HasColumn(db, kAuditPendingTable, "message") &&
+        sqlite3_exec(db,
+                     "ALTER TABLE audit_pending ADD COLUMN message TEXT;"
+                     "ALTER TABLE audit_pending ADD COLUMN args TEXT;",
+                     nullptr, nullptr, nullptr) != SQLITE_OK) {
         return fail();
     }
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(db,
                        "INSERT INTO audit_pending(ref, time, operator, account, version, action,"
-                       " patient, detail) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+                       " patient, detail, message, args)"
+                       " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)",
                        -1, &raw, nullptr);
     Statement insert(raw);
     if (!insert) {
         return fail();
     }
+    const std::string name = MessageName(entry);
+    const std::string args = name.empty() ? std::string() : EncodeArgs(entry.message.args);
     const std::string* values[] = {&entry.ref,     &entry.time,   &entry.operatorId, &entry.account,
-                                   &entry.version, &entry.action, &entry.patientId,  &entry.detail};
-    for (int i = 0; i < 8; ++i) {
+                                   &entry.version, &entry.action, &entry.patientId,  &entry.detail,
+                                   &name,          &args};
+    for (int i = 0; i < 10; ++i) {
         sqlite3_bind_text(insert.get(), i + 1, values[i]->c_str(),
                           static_cast<int>(values[i]->size()), SQLITE_TRANSIENT);
     }
-    return sqlite3_step(insert.get()) == SQLITE_DONE || fail();
+    if (sqlite3_step(insert.get()) != SQLITE_DONE) {
+        return fail();
+    }
+    return {};
 }
 
-bool StageAudit(const SqliteTable& table, AuditEntry entry, std::string* error) {
+Status StageAudit(const SqliteTable& table, AuditEntry entry) {
     const std::string path = table.Path().Str();
     if (entry.operatorId.empty()) {
         entry.operatorId = OperatorOfFile(path);
     }
-    return StageAudit(table.Handle(), FolderOfFile(path), std::move(entry), error);
+    return StageAudit(table.Handle(), FolderOfFile(path), std::move(entry));
 }
 
-bool FlushStagedAudit(sqlite3* db, const std::string& dataFolder, std::string* error) {
+Status FlushStagedAudit(sqlite3* db, const std::string& dataFolder) {
     if (db == nullptr || !HasTable(db, kAuditPendingTable)) {
-        return true;
+        return {};
     }
     std::vector<AuditEntry> staged;
     {
+        const bool withMessage = HasColumn(db, kAuditPendingTable, "message");
         sqlite3_stmt* raw = nullptr;
         sqlite3_prepare_v2(db,
-                           "SELECT ref, time, operator, account, version, action, patient,"
-                           " detail FROM audit_pending ORDER BY rowid",
+                           withMessage
+                               ? "SELECT ref, time, operator, account, version, action, patient,"
+                                 " detail, message, args FROM audit_pending ORDER BY rowid"
+                               : "SELECT ref, time, operator, account, version, action, patient,"
+                                 " detail, '', '' FROM audit_pending ORDER BY rowid",
                            -1, &raw, nullptr);
         Statement select(raw);
         if (!select) {
-            if (error) {
-                *error = std::string(sqlite3_db_filename(db, "main")) + ": " + sqlite3_errmsg(db);
-            }
-            return false;
+            return FileError(sqlite3_db_filename(db, "main"), sqlite3_errmsg(db));
         }
         while (sqlite3_step(select.get()) == SQLITE_ROW) {
             AuditEntry e;
@@ -373,64 +496,71 @@ bool FlushStagedAudit(sqlite3* db, const std::string& dataFolder, std::string* e
             e.action = Column(select.get(), 5);
             e.patientId = Column(select.get(), 6);
             e.detail = Column(select.get(), 7);
+            ReadMessage(e, Column(select.get(), 8), Column(select.get(), 9));
             staged.push_back(std::move(e));
         }
     }
     if (staged.empty()) {
-        return true;
+        return {};
     }
-    std::string why;
+    Message why;
     Db log = OpenLog(dataFolder, true, why);
     if (!log) {
-        if (error) {
-            *error = why;
-        }
-        return false;
+        return why;
     }
     // All into the log in one transaction, then out of the database: a crash in between
     // leaves them in both, and the next copy adds nothing (the references are in the log).
     const std::string path = LogPath(dataFolder);
-    bool ok = sqlite3_exec(log.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    Status ok;
+    if (sqlite3_exec(log.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        ok = FileError(path, sqlite3_errmsg(log.get()));
+    }
     for (const AuditEntry& e : staged) {
-        ok = ok && InsertEntry(log.get(), path, e, error);
-    }
-    if (!ok || sqlite3_exec(log.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        if (error && error->empty()) {
-            *error = path + ": " + sqlite3_errmsg(log.get());
+        if (ok) {
+            ok = InsertEntry(log.get(), path, e);
         }
-        sqlite3_exec(log.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
     }
+    if (ok && sqlite3_exec(log.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        ok = FileError(path, sqlite3_errmsg(log.get()));
+    }
+    if (!ok) {
+        sqlite3_exec(log.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        return ok;
+    }
+    // Copied already: what cannot be dropped here the next flush finds in the log.
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(db, "DELETE FROM audit_pending WHERE ref = ?1", -1, &raw, nullptr);
     Statement remove(raw);
     if (!remove) {
-        return false;
+        return FileError(sqlite3_db_filename(db, "main"), sqlite3_errmsg(db));
     }
     for (const AuditEntry& e : staged) {
         sqlite3_reset(remove.get());
         sqlite3_bind_text(remove.get(), 1, e.ref.c_str(), -1, SQLITE_TRANSIENT);
         if (sqlite3_step(remove.get()) != SQLITE_DONE) {
-            return false; // copied already; the next flush finds them in the log
+            return FileError(sqlite3_db_filename(db, "main"), sqlite3_errmsg(db));
         }
     }
-    return true;
+    return {};
 }
 
-bool AuditedChange(SqliteTable& table, const std::function<bool(AuditEntry&)>& change,
-                   std::string* error) {
-    if (!CheckAuditWritable(FolderOfFile(table.Path().Str()), error)) {
-        return false;
+Expected<bool> AuditedChange(SqliteTable& table, const std::function<bool(AuditEntry&)>& change) {
+    if (Status writable = CheckAuditWritable(FolderOfFile(table.Path().Str())); !writable) {
+        return writable;
     }
     if (!table.BeginTransaction()) {
-        if (error) {
-            *error = table.Path().Str() + ": " + table.LastError();
-        }
         return false;
     }
     AuditEntry entry;
-    if (!change(entry) || !StageAudit(table, std::move(entry), error) ||
-        !table.CommitTransaction()) {
+    if (!change(entry)) {
+        (void)table.RollbackTransaction();
+        return false;
+    }
+    if (Status staged = StageAudit(table, std::move(entry)); !staged) {
+        (void)table.RollbackTransaction();
+        return staged;
+    }
+    if (!table.CommitTransaction()) {
         (void)table.RollbackTransaction();
         return false;
     }
@@ -438,48 +568,75 @@ bool AuditedChange(SqliteTable& table, const std::function<bool(AuditEntry&)>& c
     return true;
 }
 
-bool FlushStagedAudit(const SqliteTable& table, std::string* error) {
-    return FlushStagedAudit(table.Handle(), FolderOfFile(table.Path().Str()), error);
+Status FlushStagedAudit(const SqliteTable& table) {
+    return FlushStagedAudit(table.Handle(), FolderOfFile(table.Path().Str()));
 }
 
-bool AppendAudit(const SqliteTable& table, AuditEntry entry, std::string* error) {
+Status AppendAudit(const SqliteTable& table, AuditEntry entry) {
     const std::string path = table.Path().Str();
     if (entry.operatorId.empty()) {
         entry.operatorId = OperatorOfFile(path);
     }
-    return AppendAudit(FolderOfFile(path), std::move(entry), error);
+    return AppendAudit(FolderOfFile(path), std::move(entry));
 }
 
-bool AuditOutput(const UserStore& users, const char* action, ResultKind kind, std::size_t rows,
-                 const std::string& where) {
+AuditEntry OutputEntry(const char* action, ResultKind kind, std::size_t rows,
+                       const OutputPlace& where) {
+    const bool hba1c = kind == ResultKind::HbA1c;
+    const bool printer = where.kind == OutputPlace::Kind::Printer;
     AuditEntry entry;
-    entry.operatorId = users.ActiveUserId();
     entry.action = action;
-    entry.detail = std::to_string(rows) + (kind == ResultKind::HbA1c ? " HbA1c" : " glucose") +
-                   " results to " + where;
+    entry.SetMessage(Message(
+        printer ? (hba1c ? MessageId::AuditOutputHbA1cToPrinter
+                         : MessageId::AuditOutputGlucoseToPrinter)
+                : (hba1c ? MessageId::AuditOutputHbA1cToFile : MessageId::AuditOutputGlucoseToFile),
+        {std::to_string(rows), where.name}));
+    return entry;
+}
+
+AuditEntry PatientReportEntry(const std::string& patientId, std::size_t hba1c, std::size_t glucose,
+                              const OutputPlace& where) {
+    AuditEntry entry;
+    entry.action = audit_action::kPrint;
+    entry.patientId = patientId;
+    entry.SetMessage(Message(where.kind == OutputPlace::Kind::Printer
+                                 ? MessageId::AuditPatientReportToPrinter
+                                 : MessageId::AuditPatientReportToFile,
+                             {std::to_string(hba1c), std::to_string(glucose), where.name}));
+    return entry;
+}
+
+Status AuditOutput(const UserStore& users, const char* action, ResultKind kind, std::size_t rows,
+                   const OutputPlace& where) {
+    AuditEntry entry = OutputEntry(action, kind, rows, where);
+    entry.operatorId = users.ActiveUserId();
     return AppendAudit(users.DataFolder(), std::move(entry));
 }
 
-bool ReadAudit(const std::string& dataFolder, const AuditQuery& query,
-               std::vector<AuditEntry>& entries, std::string& error) {
-    entries.clear();
+Expected<std::vector<AuditEntry>> ReadAudit(const std::string& dataFolder,
+                                            const AuditQuery& query) {
+    std::vector<AuditEntry> entries;
     struct stat st {};
     if (::stat(LogPath(dataFolder).c_str(), &st) != 0) {
-        return true;
+        return entries;
     }
-    Db db = OpenLog(dataFolder, false, error);
+    Message why;
+    Db db = OpenLog(dataFolder, false, why);
     if (!db) {
-        return false;
+        return why;
     }
-    std::string sql = "SELECT id, time, operator, account, version, action, patient, detail"
+    // A log of an older version has no message columns: its entries are their details.
+    const bool withMessage = HasColumn(db.get(), "audit", "message");
+    std::string sql = std::string("SELECT id, time, operator, account, version, action, patient,"
+                                  " detail, ") +
+                      (withMessage ? "message, args" : "'', ''") +
                       " FROM audit WHERE (?1 = '' OR patient = ?1) AND (?2 = '' OR day >= ?2)"
                       " AND (?3 = '' OR day <= ?3) ORDER BY id";
     sqlite3_stmt* raw = nullptr;
     sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &raw, nullptr);
     Statement select(raw);
     if (!select) {
-        error = LogPath(dataFolder) + ": " + sqlite3_errmsg(db.get());
-        return false;
+        return FileError(LogPath(dataFolder), sqlite3_errmsg(db.get()));
     }
     sqlite3_bind_text(select.get(), 1, query.patientId.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(select.get(), 2, query.fromDay.c_str(), -1, SQLITE_TRANSIENT);
@@ -495,14 +652,13 @@ bool ReadAudit(const std::string& dataFolder, const AuditQuery& query,
         e.action = Column(select.get(), 5);
         e.patientId = Column(select.get(), 6);
         e.detail = Column(select.get(), 7);
+        ReadMessage(e, Column(select.get(), 8), Column(select.get(), 9));
         entries.push_back(std::move(e));
     }
     if (rc != SQLITE_DONE) {
-        error = LogPath(dataFolder) + ": " + sqlite3_errmsg(db.get());
-        entries.clear();
-        return false;
+        return FileError(LogPath(dataFolder), sqlite3_errmsg(db.get()));
     }
-    return true;
+    return entries;
 }
 
 std::string AuditLine(const AuditEntry& e) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "store/measurement_table.h"
+#include "store/message.h"
+#include "store/status.h"
 
 #include <functional>
 #include <string>
@@ -60,9 +62,24 @@ struct AuditEntry {
     std::string version;    // filled in when empty
     std::string action;     // one of audit_action
     std::string patientId;
+    // What happened, in the source language: what a reader without the catalogue shows, and
+    // all that entries written before `message` existed hold.
     std::string detail;
     std::string ref; // unique in the log; made when empty
+    // What happened as a message identifier with its arguments, so the log reads in the
+    // language of whoever reads it. Verbatim when the entry has only `detail`. Setting it
+    // through SetMessage keeps `detail` its source-language text.
+    Message message;
+
+    void SetMessage(Message what);
 };
+
+// The message of an entry as stored: a stable name (never the identifier's number, which
+// moves when the catalogue grows) and its arguments. Empty name: not an audit message.
+const char* AuditMessageName(MessageId id);
+// The identifier a stored name stands for; false for a name this version does not know
+// (written by a newer one): the entry's detail is shown then.
+bool AuditMessageOfName(const std::string& name, MessageId& id);
 
 struct AuditQuery {
     std::string patientId; // empty: every patient
@@ -70,43 +87,62 @@ struct AuditQuery {
     std::string toDay;     // YYYYMMDD, inclusive; empty: no bound
 };
 
-// Appends one entry to the log of `dataFolder`, creating the log when missing. False with
-// `error` naming the file and the reason.
-bool AppendAudit(const std::string& dataFolder, AuditEntry entry, std::string* error = nullptr);
+// Appends one entry to the log of `dataFolder`, creating the log when missing. A failure
+// names the file and the reason.
+Status AppendAudit(const std::string& dataFolder, AuditEntry entry);
 
 // Appends for an operation on `table`: the data folder and the operator are those whose
 // file the table is.
-bool AppendAudit(const SqliteTable& table, AuditEntry entry, std::string* error = nullptr);
+Status AppendAudit(const SqliteTable& table, AuditEntry entry);
+
+// Where an export or a print went: a file, or a printer by its name.
+struct OutputPlace {
+    enum class Kind { File, Printer };
+    Kind kind = Kind::File;
+    std::string name; // the file's path, or the printer's name
+    static OutputPlace File(std::string path) { return {Kind::File, std::move(path)}; }
+    static OutputPlace Printer(std::string printer) { return {Kind::Printer, std::move(printer)}; }
+};
+
+// The entry of an export or a print of `rows` results of `kind` to `where`.
+AuditEntry OutputEntry(const char* action, ResultKind kind, std::size_t rows,
+                       const OutputPlace& where);
+// The entry of a patient report of so many results printed to `where`.
+AuditEntry PatientReportEntry(const std::string& patientId, std::size_t hba1c, std::size_t glucose,
+                              const OutputPlace& where);
 
 // Records an export or a print of `rows` results of the kind to
 // `where`, in the name of the active user of `users`.
-bool AuditOutput(const UserStore& users, const char* action, ResultKind kind, std::size_t rows,
-                 const std::string& where);
+Status AuditOutput(const UserStore& users, const char* action, ResultKind kind, std::size_t rows,
+                   const OutputPlace& where);
 
 // Fills in what the caller left empty: time, account, version and a new reference.
 void CompleteAuditEntry(AuditEntry& entry);
 
 // Whether an entry can be appended now: the log opens for writing (made when missing, its
 // append-only triggers put back) and takes a write lock. A change is refused when not, so
-// nothing happens that the log could not record. False with `error` naming the file.
-bool CheckAuditWritable(const std::string& dataFolder, std::string* error);
+// nothing happens that the log could not record. A failure names the file.
+Status CheckAuditWritable(const std::string& dataFolder);
 
 // Stages `entry` in the pending table of `db`, which is inside the transaction of the change
 // the entry records. The entry is completed (time, account, version, reference) here.
-bool StageAudit(sqlite3* db, const std::string& dataFolder, AuditEntry entry,
-                std::string* error = nullptr);
+Status StageAudit(sqlite3* db, const std::string& dataFolder, AuditEntry entry);
 // StageAudit for a change to `table`, inside its open transaction.
-bool StageAudit(const SqliteTable& table, AuditEntry entry, std::string* error = nullptr);
-// Copies the entries staged in `db` into the log and then drops them from `db`. True when
+Status StageAudit(const SqliteTable& table, AuditEntry entry);
+// Copies the entries staged in `db` into the log and then drops them from `db`. Succeeds when
 // nothing is left staged (a file without a pending table has nothing staged).
-bool FlushStagedAudit(sqlite3* db, const std::string& dataFolder, std::string* error = nullptr);
-bool FlushStagedAudit(const SqliteTable& table, std::string* error = nullptr);
+Status FlushStagedAudit(sqlite3* db, const std::string& dataFolder);
+Status FlushStagedAudit(const SqliteTable& table);
 
 // Makes a change to `table` and its entry take effect together: refused before anything is
 // written when the log cannot be written; `change` runs inside one transaction of the table's
-// file and fills the entry in, and returns false to keep nothing. False when nothing changed.
-bool AuditedChange(SqliteTable& table, const std::function<bool(AuditEntry&)>& change,
-                   std::string* error = nullptr);
+// file and fills the entry in, and returns false to keep nothing. The value says whether the
+// change was kept; a failure is the log's (not writable, or the entry not staged).
+Expected<bool> AuditedChange(SqliteTable& table, const std::function<bool(AuditEntry&)>& change);
+// Whether an audited change took effect, whatever kept it from doing so.
+inline bool ChangeKept(const Expected<bool>& kept) {
+    return kept.ok() && *kept;
+}
 
 // How a later start tells whether the change of an intent took effect.
 struct AuditCheck {
@@ -134,15 +170,14 @@ public:
     AuditIntent() = default;
     AuditIntent(AuditIntent&&) = default;
     AuditIntent& operator=(AuditIntent&&) = default;
-    [[nodiscard]] static bool Begin(const std::string& dataFolder, AuditEntry entry,
-                                    AuditCheck check, AuditIntent& intent, std::string* error);
-    // Replaces the check (and the entry's detail, when given) before the change: a
+    static Status Begin(const std::string& dataFolder, AuditEntry entry, AuditCheck check,
+                        AuditIntent& intent);
+    // Replaces the check (and the entry's message, when given) before the change: a
     // temporary file made after Begin, a count known only once the work is done.
-    [[nodiscard]] bool Update(AuditCheck check, std::string* error,
-                              const std::string* detail = nullptr);
-    // Appends the entry; the intent goes once the log holds it. False when the log refused
-    // (the intent then stays, so the entry is appended at the next start).
-    bool Confirm(std::string* error = nullptr);
+    Status Update(AuditCheck check, const Message* message = nullptr);
+    // Appends the entry; the intent goes once the log holds it. A failure is the log's
+    // refusal (the intent then stays, so the entry is appended at the next start).
+    Status Confirm();
     void Abandon();
     const AuditEntry& Entry() const { return entry_; }
 
@@ -160,13 +195,11 @@ std::vector<std::string> ReconcileAudit(const std::string& dataFolder);
 
 // Copies the log of `fromFolder` (a consistent snapshot) to `toFolder`, replacing what is
 // there, and appends `entry` to the copy. Used by a restore: the restored folder keeps this
-// installation's trail, never the archive's. False with `error`.
-bool CarryAuditInto(const std::string& fromFolder, const std::string& toFolder, AuditEntry entry,
-                    std::string& error);
+// installation's trail, never the archive's.
+Status CarryAuditInto(const std::string& fromFolder, const std::string& toFolder, AuditEntry entry);
 
 // The matching entries, oldest first. A missing log is an empty one.
-bool ReadAudit(const std::string& dataFolder, const AuditQuery& query,
-               std::vector<AuditEntry>& entries, std::string& error);
+Expected<std::vector<AuditEntry>> ReadAudit(const std::string& dataFolder, const AuditQuery& query);
 
 // One line of the command line's listing: time, operator, account, version, action,
 // patient and detail, tab-separated.

@@ -1,5 +1,7 @@
 #include "store/backup.h"
 
+#include "i18n/message_catalogue.h"
+
 #include "store/installation_id.h"
 #include "store/sha256.h"
 #include "store/system_error.h"
@@ -577,8 +579,11 @@ bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
     check.kind = AuditCheck::Kind::FileIdentity;
     check.path = archivePath;
     check.temp = temp;
-    if (audit != nullptr && !AuditIntent::Begin(folder, *audit, check, intent, &error)) {
-        return false;
+    if (audit != nullptr) {
+        if (Status begun = AuditIntent::Begin(folder, *audit, check, intent); !begun) {
+            error = SourceText(begun.error());
+            return false;
+        }
     }
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
@@ -587,12 +592,17 @@ bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
         return false;
     }
     struct stat made {};
-    if (audit != nullptr &&
-        (::fstat(fd, &made) != 0 ||
-         !intent.Update((check.device = made.st_dev, check.inode = made.st_ino, check), &error))) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return false;
+    if (audit != nullptr) {
+        Status updated =
+            ::fstat(fd, &made) != 0
+                ? Status(Message(MessageId::AuditFileError, {temp, Reason()}))
+                : intent.Update((check.device = made.st_dev, check.inode = made.st_ino, check));
+        if (!updated) {
+            error = SourceText(updated.error());
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return false;
+        }
     }
     std::time_t now = std::time(nullptr);
     std::string manifest = std::string(kBackupFormatLine) + "\nversion " + programVersion +
@@ -631,8 +641,12 @@ bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
     }
     ok = ::close(fd) == 0 && ok;
     if (ok && audit != nullptr) {
-        const std::string detail = std::to_string(written.size()) + " files to " + archivePath;
-        ok = intent.Update(check, &error, &detail);
+        const Message detail(MessageId::AuditBackupFiles,
+                             {std::to_string(written.size()), archivePath});
+        if (Status updated = intent.Update(check, &detail); !updated) {
+            error = SourceText(updated.error());
+            ok = false;
+        }
     }
     if (ok && ::rename(temp.c_str(), archivePath.c_str()) != 0) {
         error = archivePath + ": " + Reason();
@@ -679,8 +693,11 @@ RestoreResult RestoreBackup(const std::string& archivePath, const std::string& d
     }
     struct stat st {};
     const bool hadFolder = ::lstat(folder.c_str(), &st) == 0;
-    if (audit != nullptr && hadFolder && !CheckAuditWritable(folder, &result.error)) {
-        return result;
+    if (audit != nullptr && hadFolder) {
+        if (Status writable = CheckAuditWritable(folder); !writable) {
+            result.error = SourceText(writable.error());
+            return result;
+        }
     }
     ScratchFolder incoming;
     if (!MakeScratch(folder, "restore", incoming, result.error)) {
@@ -710,8 +727,9 @@ RestoreResult RestoreBackup(const std::string& archivePath, const std::string& d
     }
     if (audit != nullptr) {
         AuditEntry entry = *audit;
-        entry.detail = "from " + archivePath + "; the replaced folder is " + aside;
-        if (!CarryAuditInto(folder, incoming.path, std::move(entry), result.error)) {
+        entry.SetMessage(Message(MessageId::AuditRestoreFrom, {archivePath, aside}));
+        if (Status carried = CarryAuditInto(folder, incoming.path, std::move(entry)); !carried) {
+            result.error = SourceText(carried.error());
             return result;
         }
     }

@@ -112,6 +112,23 @@ enum class MessageId : int {
     MeterAnswered,  // the port
     AwaitingAnswer, //
     NoMeterAnswers, // the port
+    // The audit log: its failures, and what its entries say (stored by name, see audit_log.h).
+    AuditFileError,              // the log's file, the reason
+    AuditFileReadOnly,           // the log's file
+    AuditFileNotWritable,        // the log's file
+    AuditOutputHbA1cToFile,      // how many, the file
+    AuditOutputGlucoseToFile,    // how many, the file
+    AuditOutputHbA1cToPrinter,   // how many, the printer
+    AuditOutputGlucoseToPrinter, // how many, the printer
+    AuditPatientReportToFile,    // HbA1c results, glucose results, the file
+    AuditPatientReportToPrinter, // HbA1c results, glucose results, the printer
+    AuditBackupFiles,            // how many files, the archive
+    AuditRestoreFrom,            // the archive, the folder set aside (may be empty)
+    AuditSettingsChanged,        // the settings file, the changes
+    AuditFileUpgraded,           // the file, what its upgrade added
+    AuditUserAdded,              // the user
+    AuditUserDeleted,            // the user, HbA1c results, glucose results, the kept files
+    AuditUserRestored,           // the user, where the files came back from
 };
 
 struct Message {

@@ -107,7 +107,7 @@ bool ModifyRecord(MeasurementTable& table, const ListRow& selected, const Record
         // A new patient ID makes the meter's original a result the list no longer holds:
         // remembered with the change, so the next download does not store it again.
         const bool keyChanged = before[1] != table.pid.Str();
-        written = rowId > 0 && AuditedChange(table, [&](AuditEntry& entry) {
+        written = rowId > 0 && ChangeKept(AuditedChange(table, [&](AuditEntry& entry) {
                       if ((keyChanged && !RememberRows(table, row, RemovedReason::Corrected)) ||
                           !table.UpdateWhere(row)) {
                           return false;
@@ -121,7 +121,7 @@ bool ModifyRecord(MeasurementTable& table, const ListRow& selected, const Record
                           entry.detail += "; result ID " + table.resultId.Str();
                       }
                       return true;
-                  });
+                  }));
     }
     if (hadFilter) {
         table.filter = savedFilter;

@@ -1,5 +1,7 @@
 #include "store/removed_results.h"
 
+#include "i18n/message_catalogue.h"
+
 #include "store/audit_log.h"
 
 #include <sqlite3.h>
@@ -192,46 +194,43 @@ Status RestoreDeleted(MeasurementTable& main, std::string_view resultId,
     // A result deleted, put back and deleted again is remembered twice: the latest is it.
     const RemovedResult& last = removed.back();
     // The result, the end of its remembered deletion and the audit entry commit together.
-    std::string auditError;
-    const bool restored = AuditedChange(
-        main,
-        [&](AuditEntry& entry) {
-            if (!main.AddNew()) {
-                return false;
-            }
-            main.date = last.row.date;
-            main.time = last.row.time;
-            main.value = last.row.value;
-            main.pid = last.row.patientId;
-            main.opid = last.row.operatorId;
-            main.eqType = last.eqType;
-            main.name = last.row.patientName;
-            main.dob = last.row.birthday;
-            main.diagnose = last.row.diagnosis;
-            main.memo = last.row.memo;
-            main.resultId = last.resultId;
-            if (!main.Update() ||
-                !main.Execute(FormatSql("DELETE FROM [%s] WHERE [RESULT_ID]='%s' AND "
-                                        "[REASON]='deleted'",
-                                        kRemovedTableName, EscapeSqlLiteral(resultId).c_str()))) {
-                return false;
-            }
-            entry.action = audit_action::kUndelete;
-            entry.patientId = last.row.patientId;
-            entry.detail = std::string(main.Kind() == ResultKind::HbA1c ? "HbA1c" : "glucose") +
-                           " result " + std::string(resultId) + " put back: date \"" +
-                           last.row.date + "\", time \"" + last.row.time + "\", value \"" +
-                           last.row.value + "\", patient ID \"" + last.row.patientId + "\"";
-            if (!auditNote.empty()) {
-                entry.detail += "; " + std::string(auditNote);
-            }
-            return true;
-        },
-        &auditError);
-    if (!restored) {
-        Status failure = auditError.empty()
-                             ? ReadFailed(main)
-                             : Status(Message(MessageId::AuditNotWritable, {auditError}));
+    const Expected<bool> restored = AuditedChange(main, [&](AuditEntry& entry) {
+        if (!main.AddNew()) {
+            return false;
+        }
+        main.date = last.row.date;
+        main.time = last.row.time;
+        main.value = last.row.value;
+        main.pid = last.row.patientId;
+        main.opid = last.row.operatorId;
+        main.eqType = last.eqType;
+        main.name = last.row.patientName;
+        main.dob = last.row.birthday;
+        main.diagnose = last.row.diagnosis;
+        main.memo = last.row.memo;
+        main.resultId = last.resultId;
+        if (!main.Update() ||
+            !main.Execute(FormatSql("DELETE FROM [%s] WHERE [RESULT_ID]='%s' AND "
+                                    "[REASON]='deleted'",
+                                    kRemovedTableName, EscapeSqlLiteral(resultId).c_str()))) {
+            return false;
+        }
+        entry.action = audit_action::kUndelete;
+        entry.patientId = last.row.patientId;
+        entry.detail = std::string(main.Kind() == ResultKind::HbA1c ? "HbA1c" : "glucose") +
+                       " result " + std::string(resultId) + " put back: date \"" + last.row.date +
+                       "\", time \"" + last.row.time + "\", value \"" + last.row.value +
+                       "\", patient ID \"" + last.row.patientId + "\"";
+        if (!auditNote.empty()) {
+            entry.detail += "; " + std::string(auditNote);
+        }
+        return true;
+    });
+    if (!restored.ok() || !*restored) {
+        Status failure =
+            restored.ok()
+                ? ReadFailed(main)
+                : Status(Message(MessageId::AuditNotWritable, {SourceText(restored.error())}));
         (void)main.ResetView();
         return failure;
     }

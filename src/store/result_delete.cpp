@@ -20,7 +20,7 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
     // The rows go, their memory and the audit entry come together: a deletion is never undone
     // by the next download of a meter that still holds the result, and never remembered or
     // logged without having happened.
-    const bool deleted = AuditedChange(table, [&](AuditEntry& entry) {
+    const bool deleted = ChangeKept(AuditedChange(table, [&](AuditEntry& entry) {
         if (!RememberRows(table, condition, RemovedReason::Deleted) || !table.DeleteWhere()) {
             return false;
         }
@@ -36,7 +36,7 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
             entry.detail += ", result ID " + row.resultId;
         }
         return true;
-    });
+    }));
     // The delete decides the answer; the list is read again by the page that shows it.
     (void)table.ResetView();
     return deleted;

@@ -1,5 +1,7 @@
 #include "store/users.h"
 
+#include "i18n/message_catalogue.h"
+
 #include "store/audit_log.h"
 #include "store/profile_file.h"
 #include "store/system_error.h"
@@ -437,8 +439,9 @@ bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
             changes += (changes.empty() ? "" : ", ") + change;
         }
         if (!changes.empty()) {
-            (void)AppendAudit(
-                folder_, EntryOf(audit_action::kUpgrade, DecodeStoredText(path) + ": " + changes));
+            (void)AppendAudit(folder_, EntryOf(audit_action::kUpgrade,
+                                               Message(MessageId::AuditFileUpgraded,
+                                                       {DecodeStoredText(path), changes})));
         }
         return true;
     };
@@ -539,8 +542,13 @@ bool UserStore::SaveSettings(const std::vector<ProfileChange>& extra,
                 check.values.push_back({change.section, *change.key, *change.value});
             }
         }
-        if (!AuditIntent::Begin(folder_, EntryOf(audit_action::kSettings, path + ": " + changes),
-                                std::move(check), intent, &auditError_)) {
+        if (Status begun = AuditIntent::Begin(
+                folder_,
+                EntryOf(audit_action::kSettings,
+                        Message(MessageId::AuditSettingsChanged, {path, changes})),
+                std::move(check), intent);
+            !begun) {
+            auditError_ = SourceText(begun.error());
             (void)LoadSettings();
             return false;
         }
@@ -556,11 +564,11 @@ bool UserStore::SaveSettings(const std::vector<ProfileChange>& extra,
     return LoadSettings() && saved;
 }
 
-AuditEntry UserStore::EntryOf(const char* action, const std::string& detail) const {
+AuditEntry UserStore::EntryOf(const char* action, const Message& what) const {
     AuditEntry entry;
     entry.operatorId = ActiveUserId();
     entry.action = action;
-    entry.detail = detail;
+    entry.SetMessage(what);
     return entry;
 }
 
@@ -710,10 +718,11 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         AuditCheck check;
         check.kind = AuditCheck::Kind::UserListed;
         check.user = id;
-        std::string error;
-        if (!AuditIntent::Begin(folder_, EntryOf(audit_action::kUserAdd, "user " + id),
-                                std::move(check), intent, &error)) {
-            AuditRefused(error);
+        if (Status begun = AuditIntent::Begin(
+                folder_, EntryOf(audit_action::kUserAdd, Message(MessageId::AuditUserAdded, {id})),
+                std::move(check), intent);
+            !begun) {
+            AuditRefused(SourceText(begun.error()));
             return Outcome::Failed;
         }
     }
@@ -894,14 +903,14 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
         AuditCheck check;
         check.kind = AuditCheck::Kind::UserNotListed;
         check.user = id;
-        std::string error;
-        if (!AuditIntent::Begin(
+        if (Status begun = AuditIntent::Begin(
                 folder_,
-                EntryOf(audit_action::kUserDelete, "user " + id + ": " + countText(hba1cCount) +
-                                                       " HbA1c and " + countText(glucoseCount) +
-                                                       " glucose results; files kept in " + aside),
-                std::move(check), intent, &error)) {
-            AuditRefused(error);
+                EntryOf(audit_action::kUserDelete,
+                        Message(MessageId::AuditUserDeleted,
+                                {id, countText(hba1cCount), countText(glucoseCount), aside})),
+                std::move(check), intent);
+            !begun) {
+            AuditRefused(SourceText(begun.error()));
             return Outcome::Failed;
         }
     }
@@ -985,12 +994,13 @@ UserStore::Outcome UserStore::RestoreUser(const std::string& id) {
         AuditCheck check;
         check.kind = AuditCheck::Kind::UserListed;
         check.user = id;
-        std::string error;
-        if (!AuditIntent::Begin(folder_,
-                                EntryOf(audit_action::kUserRestore,
-                                        "user " + id + ": files brought back from " + aside),
-                                std::move(check), intent, &error)) {
-            AuditRefused(error);
+        if (Status begun =
+                AuditIntent::Begin(folder_,
+                                   EntryOf(audit_action::kUserRestore,
+                                           Message(MessageId::AuditUserRestored, {id, aside})),
+                                   std::move(check), intent);
+            !begun) {
+            AuditRefused(SourceText(begun.error()));
             return Outcome::Failed;
         }
     }

@@ -201,7 +201,7 @@ private:
     [[nodiscard]] bool CreateUserFiles(const std::string& id, std::vector<std::string>& created,
                                        std::string& failure);
     // An audit entry in the name of the active user, for a change about to be made.
-    AuditEntry EntryOf(const char* action, const std::string& detail) const;
+    AuditEntry EntryOf(const char* action, const Message& what) const;
     // Tells the operator the change is refused because the log cannot be written.
     void AuditRefused(const std::string& error);
 

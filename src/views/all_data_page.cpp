@@ -1024,11 +1024,16 @@ int AllDataPage::PrintList() {
             QStringLiteral(" (") +
             (patients == 1 ? tr("1 patient") : tr("%1 patients").arg(patients)) + QLatin1Char(')');
     }
-    const int result =
-        PrintListReport(source, users_.Settings(), *print_, context, users_.DataFolder());
+    PrintTarget printedTo;
+    const int result = PrintListReport(source, users_.Settings(), *print_, context,
+                                       users_.DataFolder(), &printedTo);
     QApplication::restoreOverrideCursor();
     if (result == kPrintSpooled) {
-        AuditOutput(users_, audit_action::kPrint, kind_, list_->RowCount(), "the printer");
+        // A printer of the dialog may be "print to file": the file is where the list went.
+        (void)AuditOutput(users_, audit_action::kPrint, kind_,
+                          static_cast<std::size_t>(list_->RowCount()),
+                          printedTo.file ? OutputPlace::File(printedTo.name.toStdString())
+                                         : OutputPlace::Printer(printedTo.name.toStdString()));
     }
     if (result == kPrintNoPrinter) {
         // Otherwise the operator waits at the printer for a report that never comes.
@@ -1345,7 +1350,9 @@ void AllDataPage::ExportList() {
     QString path =
         qa::ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder(), rows);
     if (!path.isEmpty()) {
-        AuditOutput(users_, audit_action::kExport, kind_, list_->RowCount(), path.toStdString());
+        (void)AuditOutput(users_, audit_action::kExport, kind_,
+                          static_cast<std::size_t>(list_->RowCount()),
+                          OutputPlace::File(path.toStdString()));
     }
 }
 

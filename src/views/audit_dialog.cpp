@@ -1,5 +1,7 @@
 #include "views/audit_dialog.h"
 
+#include "i18n/audit_text.h"
+#include "i18n/message_text.h"
 #include "store/audit_log.h"
 
 #include <QCheckBox>
@@ -75,24 +77,30 @@ void AuditDialog::Search() {
         query.fromDay = from_->date().toString("yyyyMMdd").toStdString();
         query.toDay = to_->date().toString("yyyyMMdd").toStdString();
     }
-    std::vector<AuditEntry> entries;
-    std::string error;
     table_->setRowCount(0);
-    if (!ReadAudit(folder_, query, entries, error)) {
-        status_->setText(tr("The audit log cannot be read: %1").arg(QString::fromStdString(error)));
+    const Expected<std::vector<AuditEntry>> read = ReadAudit(folder_, query);
+    if (!read) {
+        status_->setText(tr("The audit log cannot be read: %1").arg(MessageText(read.error())));
         return;
     }
+    const std::vector<AuditEntry>& entries = *read;
     table_->setRowCount(static_cast<int>(entries.size()));
     for (int r = 0; r < static_cast<int>(entries.size()); ++r) {
         const AuditEntry& e = entries[static_cast<std::size_t>(r)];
-        const std::string* cells[] = {&e.time,   &e.operatorId, &e.account, &e.version,
-                                      &e.action, &e.patientId,  &e.detail};
+        // Action and detail in the reader's language; the rest is data.
+        const QString cells[] = {QString::fromStdString(e.time),
+                                 QString::fromStdString(e.operatorId),
+                                 QString::fromStdString(e.account),
+                                 QString::fromStdString(e.version),
+                                 AuditActionText(e.action),
+                                 QString::fromStdString(e.patientId),
+                                 AuditDetailText(e)};
         for (int c = 0; c < 7; ++c) {
-            table_->setItem(r, c, new QTableWidgetItem(QString::fromStdString(*cells[c])));
+            table_->setItem(r, c, new QTableWidgetItem(cells[c]));
         }
     }
     table_->resizeColumnsToContents();
-    status_->setText(tr("%1 entries").arg(entries.size()));
+    status_->setText(entries.size() == 1 ? tr("1 entry") : tr("%1 entries").arg(entries.size()));
 }
 
 } // namespace qa

@@ -328,8 +328,9 @@ DownloadPage::DownloadPage(UserStore& users, Prompter& prompter, FileService& fi
     connect(exportButton, &QPushButton::clicked, this, [this] {
         QString path = ExportList(this, *list_, kind_, prompter_, files_, users_.DataFolder());
         if (!path.isEmpty()) {
-            AuditOutput(users_, audit_action::kExport, kind_, list_->RowCount(),
-                        path.toStdString());
+            (void)AuditOutput(users_, audit_action::kExport, kind_,
+                              static_cast<std::size_t>(list_->RowCount()),
+                              OutputPlace::File(path.toStdString()));
         }
     });
 

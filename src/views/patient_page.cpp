@@ -1,6 +1,7 @@
 #include "views/patient_page.h"
 
 #include "print/print_job.h"
+#include "store/audit_log.h"
 #include "store/display_format.h"
 #include "store/list_filters.h"
 #include "store/text_encoding.h"
@@ -390,7 +391,16 @@ int PatientPage::PrintReport() {
     if (!print_) {
         return -1;
     }
-    const int result = PrintPatientReport(data_, users_.Settings(), *print_);
+    PrintTarget printedTo;
+    const int result = PrintPatientReport(data_, users_.Settings(), *print_, &printedTo);
+    if (result == kPrintSpooled) {
+        AuditEntry entry =
+            PatientReportEntry(data_.patientId, data_.hba1c.size(), data_.glucose.size(),
+                               printedTo.file ? OutputPlace::File(printedTo.name.toStdString())
+                                              : OutputPlace::Printer(printedTo.name.toStdString()));
+        entry.operatorId = users_.ActiveUserId();
+        (void)AppendAudit(users_.DataFolder(), std::move(entry)); // printed already
+    }
     if (result == kPrintNoPrinter) {
         prompter_.Inform(
             Message::Verbatim(tr("The patient report could not be printed: no printer is "

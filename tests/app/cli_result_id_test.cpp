@@ -180,7 +180,7 @@ TEST(CliResultIds, RefusalsExitOneAndChangeNothing) {
     refused({"modify", id, "birthday=20230230"}, "20230230");
     refused({"modify", id, "type=type3"}, "type3");
     refused({"modify", id, "name=가나다라마바사아"}, "입력 범위");
-    refused({"modify", id, "memo=" + std::string(100, 'm')}, "Max 100");
+    refused({"modify", id, "memo=" + std::string(100, 'm')}, "최대 100");
     EXPECT_EQ(Cli(data, {"modify", id, "colour=red"}).code, 2) << "an unknown key is bad usage";
     EXPECT_EQ(Cli(data, {"modify", id}).code, 2);
     EXPECT_EQ(Cli(data, {"delete"}).code, 2);

@@ -67,10 +67,10 @@ long MainRows(const std::string& path) {
 }
 
 std::vector<AuditEntry> Imports(const std::string& folder) {
-    std::vector<AuditEntry> entries, imports;
-    std::string error;
-    EXPECT_TRUE(ReadAudit(folder, {}, entries, error)) << error;
-    for (const auto& e : entries) {
+    std::vector<AuditEntry> imports;
+    const Expected<std::vector<AuditEntry>> entries = ReadAudit(folder, {});
+    EXPECT_TRUE(entries.ok());
+    for (const auto& e : entries.ok() ? *entries : std::vector<AuditEntry>{}) {
         if (e.action == audit_action::kImport) {
             imports.push_back(e);
         }

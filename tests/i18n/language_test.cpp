@@ -1,16 +1,21 @@
 #include "app/operator_language.h"
 #include "frame/main_window.h"
+#include "i18n/audit_text.h"
 #include "i18n/export_language.h"
 #include "i18n/language.h"
 #include "i18n/message_catalogue.h"
 #include "i18n/message_text.h"
+#include "print/print_job.h"
+#include "print_test_support.h"
 #include "scripted_prompter.h"
+#include "store/audit_log.h"
 #include "store/settings.h"
 #include "store/users.h"
 #include "temp_dir.h"
 #include "views/all_data_page.h"
 #include "views/audit_dialog.h"
 #include "views/pages.h"
+#include "views/patient_page.h"
 #include "views/record_dialogs.h"
 #include "views/settings_dialog.h"
 #include "widgets/image_button.h"
@@ -20,7 +25,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -28,12 +35,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QMenu>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -60,8 +72,28 @@ bool HasHangul(const QString& text) {
     return false;
 }
 
+// What a date picker's calendar shows: the month, the month menu and the weekday names.
+QStringList CalendarTexts(QCalendarWidget* calendar) {
+    QStringList texts;
+    if (auto* month = calendar->findChild<QToolButton*>("qt_calendar_monthbutton")) {
+        texts << month->text();
+        if (QMenu* menu = month->menu()) {
+            for (QAction* action : menu->actions()) {
+                texts << action->text();
+            }
+        }
+    }
+    if (auto* view = calendar->findChild<QTableView*>("qt_calendar_calendarview")) {
+        for (int c = 0; c < view->model()->columnCount(); ++c) {
+            texts << view->model()->data(view->model()->index(0, c)).toString();
+        }
+    }
+    return texts;
+}
+
 // Every text the operator can read on `root` and its visible children: titles, tool tips,
-// labels, buttons, group titles, list items, placeholders and list headings.
+// labels, buttons, group titles, list items, placeholders, list headings and date pickers
+// with their calendars.
 QStringList VisibleTexts(QWidget* root) {
     QStringList texts;
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
@@ -69,6 +101,9 @@ QStringList VisibleTexts(QWidget* root) {
     for (QWidget* w : widgets) {
         if (w != root && !w->isVisibleTo(root)) {
             continue;
+        }
+        if (auto* calendar = qobject_cast<QCalendarWidget*>(w)) {
+            texts << CalendarTexts(calendar);
         }
         texts << w->windowTitle() << w->toolTip();
         if (auto* tip = qobject_cast<ToolTipButton*>(w)) {
@@ -99,6 +134,19 @@ QStringList VisibleTexts(QWidget* root) {
                     texts << model->headerData(c, Qt::Horizontal).toString();
                 }
             }
+        } else if (auto* date = qobject_cast<QDateEdit*>(w)) {
+            texts << date->text();
+            if (date->calendarPopup()) {
+                texts << CalendarTexts(date->calendarWidget());
+            }
+        } else if (auto* table = qobject_cast<QTableWidget*>(w)) {
+            for (int r = 0; r < table->rowCount(); ++r) {
+                for (int c = 0; c < table->columnCount(); ++c) {
+                    if (const QTableWidgetItem* item = table->item(r, c)) {
+                        texts << item->text();
+                    }
+                }
+            }
         }
     }
     texts.removeAll(QString());
@@ -108,6 +156,55 @@ QStringList VisibleTexts(QWidget* root) {
 QStringList HangulTexts(QWidget* root) {
     QStringList found;
     for (const QString& text : VisibleTexts(root)) {
+        if (HasHangul(text)) {
+            found << text;
+        }
+    }
+    return found;
+}
+
+// Words of Latin letters a Korean screen or page may show: product and standard names,
+// units (AM and PM of the 12-hour clock, as every result time shows them; the letters of a
+// date format's notation), and the names on the keys of the keyboard.
+const QStringList kLatinAllowed = {
+    "QuorinA1c", "HbA1c", "A1c", "mmol", "mol",  "mg", "dL", "eAG",  "ID",    "CSV",    "PDF",
+    "HL",        "FHIR",  "AM",  "PM",   "yyyy", "MM", "dd", "Ctrl", "Enter", "Delete", "F5",
+};
+// Names of the program's editions, kept as they are in every language.
+const QStringList kProductNames = {"All for One"};
+
+// The Latin words of `texts` outside the allowed ones, after taking out `data` (paths, IDs,
+// names and numbers that are the operator's own, not the program's words).
+QStringList EnglishWords(const QStringList& texts, const QStringList& data = {}) {
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]([A-Za-z0-9]*[A-Za-z])?"));
+    static const QRegularExpression version(QStringLiteral("\\bv\\d+(\\.\\d+)*"));
+    QStringList found;
+    for (QString text : texts) {
+        const QString shown = text;
+        static const QRegularExpression number(QStringLiteral("^[0-9.]*$"));
+        for (const QString& d : data) {
+            // Numbers hold no word, and taken out they would split one ("HbA1c").
+            if (!number.match(d).hasMatch()) {
+                text.remove(d);
+            }
+        }
+        text.remove(version);
+        for (const QString& name : kProductNames) {
+            text.remove(name);
+        }
+        for (auto it = word.globalMatch(text); it.hasNext();) {
+            const QString w = it.next().captured();
+            if (w.size() >= 2 && !kLatinAllowed.contains(w)) {
+                found << w + " in \"" + shown + "\"";
+            }
+        }
+    }
+    return found;
+}
+
+QStringList HangulIn(const QStringList& texts) {
+    QStringList found;
+    for (const QString& text : texts) {
         if (HasHangul(text)) {
             found << text;
         }
@@ -257,6 +354,57 @@ protected:
         ApplyLanguage(Language::Korean);
         QApplication::processEvents();
     }
+    // Prints the list and a patient report of one stored result to PDF files (each print
+    // audited) and returns the text of every printed page.
+    QStringList PrintedPages(const TempDir& out) {
+        HbA1cTable& table = users.HbA1cMain();
+        EXPECT_TRUE(table.AddNew());
+        table.date = QDate::currentDate().toString("yyyyMMdd").toStdString();
+        table.time = "0930";
+        table.value = "0710";
+        table.pid = "P-1";
+        table.opid = "Basis";
+        table.eqType = "1";
+        EXPECT_TRUE(table.Update());
+        const QString listPdf = QString::fromStdString(out.File("list.pdf"));
+        const QString patientPdf = QString::fromStdString(out.File("patient.pdf"));
+        ScriptedPrintDialog listDialog(listPdf);
+        AllDataPage list(users, prompter, files, &listDialog, [](FrameCommand) {});
+        list.Activate();
+        EXPECT_EQ(list.PrintList(), kPrintSpooled);
+        ScriptedPrintDialog patientDialog(patientPdf);
+        PatientPage patient(users, prompter, &patientDialog, "P-1");
+        EXPECT_EQ(patient.PrintReport(), kPrintSpooled);
+        QStringList pages = PdfPageTexts(listPdf) + PdfPageTexts(patientPdf);
+        EXPECT_GE(pages.size(), 2);
+        // The first page of the patient report as a picture, to be looked at.
+        QDir().mkpath(QA_RENDER_DIR);
+        QProcess::execute(
+            "pdftoppm",
+            {"-r", "100", "-png", "-singlefile", "-f", "1", "-l", "1", patientPdf,
+             QStringLiteral("%1/patient_report_%2")
+                 .arg(QA_RENDER_DIR, CurrentLanguage() == Language::English ? "en" : "ko")});
+        return pages;
+    }
+    // What the walk takes out of the texts it reads: the operator's own data and the
+    // system's names, which are in no language of the program. Longest first, so a path is
+    // taken out whole before a part of it.
+    QStringList Data(const TempDir& out) {
+        QStringList own{QString::fromStdString(out.Path()), "P-1", "Basis"};
+        const Expected<std::vector<AuditEntry>> entries = ReadAudit(users.DataFolder(), {});
+        for (const AuditEntry& e : entries.ok() ? *entries : std::vector<AuditEntry>{}) {
+            own << QString::fromStdString(e.account) << QString::fromStdString(e.version);
+            // A message's arguments are data (paths, counts, setting keys); its words are
+            // the program's, and those are what the walk reads.
+            for (const std::string& arg : e.message.args) {
+                own << QString::fromStdString(arg);
+            }
+        }
+        std::sort(own.begin(), own.end(),
+                  [](const QString& a, const QString& b) { return a.size() > b.size(); });
+        return own;
+    }
+
     QWidget* Page(int view) {
         frame->findChild<QStackedWidget*>()->setCurrentIndex(view);
         QApplication::processEvents();
@@ -272,6 +420,15 @@ protected:
             check(frame.get(), QStringLiteral("page%1").arg(view));
             Render(frame.get(), QStringLiteral("page%1_%2").arg(view).arg(suffix));
             (void)page;
+        }
+        // A date picker's calendar, as its popup shows it.
+        {
+            QCalendarWidget calendar;
+            calendar.setSelectedDate(QDate(2026, 12, 9));
+            calendar.show();
+            QApplication::processEvents();
+            check(&calendar, "calendar");
+            Render(&calendar, "calendar_" + suffix);
         }
         auto dialog = [&](QWidget* d, const QString& name) {
             d->show();
@@ -313,6 +470,13 @@ protected:
 TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
     Start(1);
     EXPECT_EQ(CurrentLanguage(), Language::English);
+    // The printed pages, and the audit log that lists their printing.
+    TempDir out;
+    const QStringList printed = PrintedPages(out);
+    EXPECT_TRUE(HangulIn(printed).isEmpty()) << HangulIn(printed).join(" | ").toStdString();
+    EXPECT_TRUE(printed.join(' ').contains("Page 1"));
+    EXPECT_TRUE(printed.join(' ').contains(
+        QLocale(QLocale::English).dayName(QDate::currentDate().dayOfWeek(), QLocale::ShortFormat)));
     EachScreen(
         [](QWidget* screen, const QString& name) {
             const QStringList found = HangulTexts(screen);
@@ -321,6 +485,19 @@ TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
             EXPECT_FALSE(VisibleTexts(screen).isEmpty()) << name.toStdString();
         },
         "en");
+    EXPECT_EQ(QCoreApplication::translate("qa::MainWindow", "CAP"), "CAP");
+    // The audit log names each print by where it went, in English.
+    AuditDialog audit(users.DataFolder(), frame.get());
+    const QStringList logged = VisibleTexts(&audit);
+    EXPECT_TRUE(logged.contains("Print")) << logged.join(" | ").toStdString();
+    EXPECT_TRUE(
+        logged.contains("1 HbA1c result(s) to " + QString::fromStdString(out.File("list.pdf"))))
+        << logged.join(" | ").toStdString();
+    // The patient report's print too, with the patient it is about.
+    EXPECT_TRUE(logged.contains("Patient report of 1 HbA1c and 0 glucose result(s) to " +
+                                QString::fromStdString(out.File("patient.pdf"))))
+        << logged.join(" | ").toStdString();
+    EXPECT_TRUE(logged.contains("P-1"));
     // The pictures with words are the English ones: nav and command strips, backgrounds.
     if (qApp->devicePixelRatio() == 1.0) { // matched by their pixels, as drawn at 100 %
         frame->resize(1280, 720);
@@ -328,7 +505,7 @@ TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
     }
     // Every message of the store and the download logic, with its arguments filled in.
     for (int id = static_cast<int>(MessageId::CaptionProgram);
-         id <= static_cast<int>(MessageId::MemoTooLong); ++id) {
+         id <= static_cast<int>(MessageId::AuditUserRestored); ++id) {
         const QString text = MessageText(Message(static_cast<MessageId>(id), {"COM3", "x"}));
         EXPECT_FALSE(HasHangul(text)) << id << ": " << text.toStdString();
         EXPECT_FALSE(text.isEmpty()) << id;
@@ -359,7 +536,6 @@ TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
           MessageId::CheckingB,         MessageId::CheckDone,      MessageId::AskAddUser,
           MessageId::DuplicateUserId,   MessageId::AskDeleteUser,  MessageId::LastUserNotDeletable,
           MessageId::UserDeleted,       MessageId::BadRange,       MessageId::RangeTooLong,
-          MessageId::NameOrIdTooLong,   MessageId::NameTooLong,    MessageId::MemoTooLong,
           MessageId::CaptionMeter}) {
         EXPECT_EQ(MessageUtf8(id), SourceText(id)) << static_cast<int>(id);
     }
@@ -372,7 +548,29 @@ TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
     EXPECT_EQ(getData.windowTitle(), QString::fromUtf8("데이터 얻기"));
     EXPECT_EQ(getData.OkButton()->text(), QString::fromUtf8("데이터얻기"));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("취소"));
-    EachScreen([](QWidget*, const QString&) {}, "ko");
+    // No English word outside names, units and the operator's data, on any screen (the
+    // audit log listing the prints included), date picker or printed page.
+    TempDir out;
+    const QStringList printed = PrintedPages(out);
+    const QStringList own = Data(out);
+    EXPECT_TRUE(EnglishWords(printed, own).isEmpty())
+        << EnglishWords(printed, own).join(" | ").toStdString();
+    EXPECT_TRUE(printed.join(' ').contains(QString::fromUtf8("페이지")) ||
+                printed.join(' ').contains(QString::fromUtf8("쪽")));
+    EachScreen(
+        [&own](QWidget* screen, const QString& name) {
+            const QStringList found = EnglishWords(VisibleTexts(screen), own);
+            EXPECT_TRUE(found.isEmpty())
+                << name.toStdString() << ": " << found.join(" | ").toStdString();
+        },
+        "ko");
+    for (const char* key : {"CAP", "NUM", "SCRL"}) {
+        EXPECT_TRUE(HasHangul(QCoreApplication::translate("qa::MainWindow", key))) << key;
+    }
+    // The audit log reads in Korean: the two prints, action and detail.
+    AuditDialog audit(users.DataFolder(), frame.get());
+    const QStringList logged = VisibleTexts(&audit);
+    EXPECT_TRUE(logged.contains(QString::fromUtf8("인쇄")));
     if (qApp->devicePixelRatio() == 1.0) {
         EXPECT_EQ(ExpectPicturesFor(*frame, Language::Korean), 3 + 4 * 3 + 1 + 3);
     }
@@ -474,7 +672,7 @@ TEST_F(LanguageTest, ShownTextsAndPicturesChangeLanguageLive) {
 
     ApplyLanguage(Language::English);
     QApplication::processEvents();
-    EXPECT_EQ(process->ProgressText(), "Error count : 3");
+    EXPECT_EQ(process->ProgressText(), "Errors: 3");
     EXPECT_EQ(process->Records()->GetWindowText(), "3 / 12 records");
     EXPECT_EQ(process->Detail(), "4 new results stored.");
     EXPECT_TRUE(HangulTexts(process).isEmpty()) << HangulTexts(process).join(" | ").toStdString();

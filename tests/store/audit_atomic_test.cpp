@@ -24,10 +24,9 @@ using namespace qa::test;
 namespace {
 
 std::vector<AuditEntry> All(const std::string& folder) {
-    std::vector<AuditEntry> entries;
-    std::string error;
-    EXPECT_TRUE(ReadAudit(folder, {}, entries, error)) << error;
-    return entries;
+    Expected<std::vector<AuditEntry>> entries = ReadAudit(folder, {});
+    EXPECT_TRUE(entries.ok());
+    return entries.ok() ? *entries : std::vector<AuditEntry>{};
 }
 
 std::vector<std::string> Actions(const std::string& folder) {
@@ -102,9 +101,9 @@ TEST(AuditAtomic, AStagedEntryIsCopiedOnceAndOnlyWithItsChange) {
     AuditEntry dropped;
     dropped.action = audit_action::kImport;
     dropped.detail = "rolled back";
-    ASSERT_TRUE(StageAudit(db, dir.Path(), dropped));
+    ASSERT_TRUE(StageAudit(db, dir.Path(), dropped).ok());
     ASSERT_EQ(sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
-    ASSERT_TRUE(FlushStagedAudit(db, dir.Path()));
+    ASSERT_TRUE(FlushStagedAudit(db, dir.Path()).ok());
     EXPECT_EQ(All(dir.Path()).size(), before);
 
     ASSERT_EQ(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -112,12 +111,12 @@ TEST(AuditAtomic, AStagedEntryIsCopiedOnceAndOnlyWithItsChange) {
     kept.action = audit_action::kImport;
     kept.detail = "committed";
     kept.ref = "fixed-reference";
-    ASSERT_TRUE(StageAudit(db, dir.Path(), kept));
+    ASSERT_TRUE(StageAudit(db, dir.Path(), kept).ok());
     ASSERT_EQ(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
-    ASSERT_TRUE(FlushStagedAudit(db, dir.Path()));
+    ASSERT_TRUE(FlushStagedAudit(db, dir.Path()).ok());
     // As if the cleanup had not happened: the same entry staged again.
     ASSERT_EQ(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
-    ASSERT_TRUE(StageAudit(db, dir.Path(), kept));
+    ASSERT_TRUE(StageAudit(db, dir.Path(), kept).ok());
     ASSERT_EQ(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     EXPECT_TRUE(ReconcileAudit(dir.Path()).empty());
@@ -143,9 +142,7 @@ TEST(AuditAtomic, IntentsAreSettledByWhatTheFilesShow) {
         AuditEntry entry;
         entry.action = audit_action::kSettings;
         entry.detail = detail;
-        std::string error;
-        EXPECT_TRUE(AuditIntent::Begin(dir.Path(), entry, std::move(check), intent, &error))
-            << error;
+        EXPECT_TRUE(AuditIntent::Begin(dir.Path(), entry, std::move(check), intent).ok());
         // Dropped without Confirm or Abandon: what a kill leaves.
     };
     AuditCheck happened;

@@ -10,6 +10,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <fstream>
+
 using namespace qa;
 using namespace qa::test;
 
@@ -22,10 +25,9 @@ public:
 };
 
 std::vector<AuditEntry> All(const std::string& folder, AuditQuery query = {}) {
-    std::vector<AuditEntry> entries;
-    std::string error;
-    EXPECT_TRUE(ReadAudit(folder, query, entries, error)) << error;
-    return entries;
+    Expected<std::vector<AuditEntry>> entries = ReadAudit(folder, query);
+    EXPECT_TRUE(entries.ok());
+    return entries.ok() ? *entries : std::vector<AuditEntry>{};
 }
 
 } // namespace
@@ -106,8 +108,7 @@ TEST(AuditLog, FiltersByPatientAndDayAndRefusesEditsInPlace) {
         e.time = time;
         e.action = "modify";
         e.patientId = patient;
-        std::string error;
-        ASSERT_TRUE(AppendAudit(dir.Path(), e, &error)) << error;
+        ASSERT_TRUE(AppendAudit(dir.Path(), e).ok());
     }
     EXPECT_EQ(All(dir.Path()).size(), 4u);
     EXPECT_EQ(All(dir.Path(), {"A", "", ""}).size(), 2u);
@@ -123,4 +124,125 @@ TEST(AuditLog, FiltersByPatientAndDayAndRefusesEditsInPlace) {
     sqlite3_close(db);
     EXPECT_EQ(All(dir.Path(), {"A", "", ""}).size(), 2u);
     EXPECT_TRUE(All(dir.File("no-such-folder")).empty()) << "no log yet is an empty log";
+}
+
+namespace {
+
+void Exec(const std::string& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    char* message = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &message), SQLITE_OK)
+        << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+// An entry keeps what it says as a message and its arguments, so it reads in whoever's
+// language; entries of logs written before (plain text only) and names of a later version
+// read as their detail, and the older log takes new entries without losing one.
+TEST(AuditLog, EntriesKeepTheirMessageBesideTheTextOfOlderLogs) {
+    TempDir dir;
+    const std::string log = dir.File(kAuditFileName);
+    // A log as the version before messages wrote it.
+    Exec(log, "CREATE TABLE audit(id INTEGER PRIMARY KEY AUTOINCREMENT, time TEXT NOT NULL,"
+              " day TEXT NOT NULL, operator TEXT NOT NULL, account TEXT NOT NULL,"
+              " version TEXT NOT NULL, action TEXT NOT NULL, patient TEXT NOT NULL,"
+              " detail TEXT NOT NULL, ref TEXT);"
+              "INSERT INTO audit(time, day, operator, account, version, action, patient, detail,"
+              " ref) VALUES('2024-01-02 09:30:00', '20240102', 'Basis', 'nurse', '1.08',"
+              " 'print', '', '3 HbA1c results to the printer', 'old');");
+
+    AuditEntry entry;
+    entry.action = audit_action::kExport;
+    // Arguments with the separators of their stored form, and an empty last one.
+    const std::vector<std::string> args = {"2", "/tmp/a%25b\nc.pdf", ""};
+    entry.SetMessage(Message(MessageId::AuditOutputGlucoseToFile, args));
+    EXPECT_EQ(entry.detail, "2 glucose results to /tmp/a%25b\nc.pdf");
+    ASSERT_TRUE(AppendAudit(dir.Path(), entry).ok());
+    ASSERT_TRUE(AppendAudit(dir.Path(), OutputEntry(audit_action::kPrint, ResultKind::HbA1c, 1,
+                                                    OutputPlace::Printer("Ward 3")))
+                    .ok());
+    // A name this version does not know, as a later one may write.
+    Exec(log, "INSERT INTO audit(time, day, operator, account, version, action, patient, detail,"
+              " ref, message, args) VALUES('2030-01-01 00:00:00', '20300101', 'Basis', 'nurse',"
+              " '9.0', 'release', 'P1', 'released 2 results', 'later', 'released', '2\n');");
+
+    const std::vector<AuditEntry> entries = All(dir.Path());
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].detail, "3 HbA1c results to the printer");
+    EXPECT_EQ(entries[0].message, Message());
+    EXPECT_EQ(entries[1].message, Message(MessageId::AuditOutputGlucoseToFile, args));
+    EXPECT_EQ(entries[2].message, Message(MessageId::AuditOutputHbA1cToPrinter, {"1", "Ward 3"}));
+    EXPECT_EQ(entries[2].detail, "1 HbA1c results to the printer Ward 3");
+    EXPECT_EQ(entries[3].message, Message());
+    EXPECT_EQ(entries[3].detail, "released 2 results");
+
+    // Every audit message has a stored name of its own, and the name reads back.
+    std::vector<std::string> names;
+    for (int id = static_cast<int>(MessageId::AuditOutputHbA1cToFile);
+         id <= static_cast<int>(MessageId::AuditUserRestored); ++id) {
+        const char* name = AuditMessageName(static_cast<MessageId>(id));
+        ASSERT_NE(name, nullptr) << id;
+        MessageId back{};
+        ASSERT_TRUE(AuditMessageOfName(name, back));
+        EXPECT_EQ(static_cast<int>(back), id);
+        EXPECT_EQ(std::count(names.begin(), names.end(), name), 0) << name;
+        names.emplace_back(name);
+    }
+    EXPECT_EQ(AuditMessageName(MessageId::NoData), nullptr);
+}
+
+// Staged and announced entries carry their message through a crash, also in a file whose
+// pending table an older version made; a log that cannot be made says which file.
+TEST(AuditLog, StagedAndAnnouncedEntriesKeepTheirMessage) {
+    TempDir dir;
+    const std::string file = dir.File("Basis_HbA1c.sqlite");
+    Exec(file, "CREATE TABLE audit_pending(ref TEXT PRIMARY KEY, time TEXT NOT NULL,"
+               " operator TEXT NOT NULL, account TEXT NOT NULL, version TEXT NOT NULL,"
+               " action TEXT NOT NULL, patient TEXT NOT NULL, detail TEXT NOT NULL);"
+               "INSERT INTO audit_pending VALUES('old', '2024-01-02 09:30:00', 'Basis', 'nurse',"
+               " '1.08', 'delete', 'P1', 'HbA1c result: date \"20240102\"');");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    AuditEntry staged = PatientReportEntry("P1", 4, 0, OutputPlace::File("/r/p.pdf"));
+    ASSERT_TRUE(StageAudit(db, dir.Path(), staged).ok());
+    sqlite3_close(db);
+
+    // An intent left by a killed process: settled at the next start with its message.
+    const std::string settings = dir.File("settings.ini");
+    { std::ofstream(settings) << "[a]\nb=c\n"; }
+    AuditCheck check;
+    check.kind = AuditCheck::Kind::ProfileValues;
+    check.path = settings;
+    check.values = {{"a", "b", "c"}};
+    AuditEntry backup;
+    backup.action = audit_action::kBackup;
+    {
+        AuditIntent intent;
+        ASSERT_TRUE(AuditIntent::Begin(dir.Path(), backup, check, intent).ok());
+        const Message files(MessageId::AuditBackupFiles, {"7", "/b/x\ty.tar"});
+        ASSERT_TRUE(intent.Update(check, &files).ok());
+    }
+    EXPECT_TRUE(ReconcileAudit(dir.Path()).empty());
+
+    std::vector<AuditEntry> entries = All(dir.Path());
+    ASSERT_EQ(entries.size(), 3u);
+    std::sort(entries.begin(), entries.end(),
+              [](const AuditEntry& a, const AuditEntry& b) { return a.action < b.action; });
+    EXPECT_EQ(entries[0].action, audit_action::kBackup);
+    EXPECT_EQ(entries[0].message, Message(MessageId::AuditBackupFiles, {"7", "/b/x\ty.tar"}));
+    EXPECT_EQ(entries[1].action, audit_action::kDelete);
+    EXPECT_EQ(entries[1].message, Message());
+    EXPECT_EQ(entries[1].detail, "HbA1c result: date \"20240102\"");
+    EXPECT_EQ(entries[2].message,
+              Message(MessageId::AuditPatientReportToFile, {"4", "0", "/r/p.pdf"}));
+    EXPECT_EQ(entries[2].patientId, "P1");
+
+    const Status refused = AppendAudit(dir.File("no/such/folder"), AuditEntry{});
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().id, MessageId::AuditFileError);
+    EXPECT_EQ(refused.error().args.at(0), dir.File("no/such/folder/audit.sqlite"));
 }

@@ -712,9 +712,9 @@ TEST_F(AllDataPageTest, ExportWritesTheRowsShownAndOpensTheFile) {
     page->ExportList();
     EXPECT_EQ(files.asked, asked) << "declined: no save dialog";
 
-    std::vector<AuditEntry> log;
-    std::string error;
-    ASSERT_TRUE(ReadAudit(data.Path(), {}, log, error)) << error;
+    const Expected<std::vector<AuditEntry>> read = ReadAudit(data.Path(), {});
+    ASSERT_TRUE(read.ok());
+    const std::vector<AuditEntry>& log = *read;
     ASSERT_EQ(log.size(), 2u) << "each written export once, the declined one not";
     EXPECT_EQ(log[0].action, "export");
     EXPECT_EQ(log[0].detail, "0 HbA1c results to " + elsewhere.File("out.csv"));
@@ -851,12 +851,15 @@ TEST_F(AllDataPageTest, PrintRunsTheReportUnderAWaitCursorAndReportsFailure) {
             "be written."});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    std::vector<AuditEntry> log;
-    std::string error;
-    ASSERT_TRUE(ReadAudit(data.Path(), {}, log, error)) << error;
-    ASSERT_EQ(log.size(), 1u) << "only the report that went to the printer";
+    const Expected<std::vector<AuditEntry>> read = ReadAudit(data.Path(), {});
+    ASSERT_TRUE(read.ok());
+    const std::vector<AuditEntry>& log = *read;
+    ASSERT_EQ(log.size(), 1u) << "only the report that was written";
     EXPECT_EQ(log[0].action, "print");
-    EXPECT_EQ(log[0].detail, "1 HbA1c results to the printer");
+    // The dialog's printer wrote a PDF file: the entry names the file, not a printer.
+    EXPECT_EQ(log[0].detail, "1 HbA1c results to " + reports.File("report.pdf"));
+    EXPECT_EQ(log[0].message,
+              Message(MessageId::AuditOutputHbA1cToFile, {"1", reports.File("report.pdf")}));
 }
 
 TEST_F(AllDataPageTest, ChoosingAUserShowsTheirListAndKeepsTheLastNewestDate) {

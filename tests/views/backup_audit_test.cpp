@@ -67,11 +67,12 @@ TEST(BackupAuditWindow, BackupButtonWritesACheckedArchiveAndTheDialogShowsTheLog
     other.action = "modify";
     other.patientId = "P9";
     other.time = "2020-05-05 10:00:00";
-    ASSERT_TRUE(AppendAudit(data.Path(), other));
+    ASSERT_TRUE(AppendAudit(data.Path(), other).ok());
 
     AuditDialog audit(data.Path());
     ASSERT_EQ(audit.Table()->rowCount(), 2);
-    EXPECT_EQ(audit.Table()->item(0, 4)->text(), "backup");
+    // The action as a word of the reader's language (here the source's), not its key.
+    EXPECT_EQ(audit.Table()->item(0, 4)->text(), "Backup");
     EXPECT_EQ(audit.Table()->item(0, 1)->text(), "Basis");
     audit.PatientEdit()->setText("P9");
     audit.Search();

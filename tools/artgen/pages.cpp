@@ -47,11 +47,12 @@ void drawBand(QPainter& p, Words words) {
               Qt::AlignLeft | Qt::AlignVCenter, subtitle);
 }
 
-void drawFooter(QPainter& p) {
-    p.setFont(latinFont(12));
+void drawFooter(QPainter& p, Words words) {
+    p.setFont(words == Words::English ? latinFont(12) : hangulFont(12));
     p.setPen(colour::textMuted);
     p.drawText(QRectF(60, 682, 600, 20), Qt::AlignLeft | Qt::AlignVCenter,
-               "QuorinA1c  ·  HbA1c and glucose data manager");
+               say(words, "QuorinA1c  ·  HbA1c · 혈당 데이터 관리 프로그램",
+                   "QuorinA1c  ·  HbA1c and glucose data manager"));
     p.drawText(QRectF(754, 682, 200, 20), Qt::AlignRight | Qt::AlignVCenter, "v1.09");
 }
 
@@ -64,7 +65,7 @@ QImage listPageBackground(Words words) {
     // 14 pixels wider than the list on each side.
     drawCard(p, QRectF(46.5, 138.5, 921, 533), 10, colour::panel, colour::panelLine, 3);
     p.fillRect(QRect(60, 185, 894, 1), QColor(0xE3, 0xEA, 0xF1));
-    drawFooter(p);
+    drawFooter(p, words);
     return image;
 }
 
@@ -163,7 +164,7 @@ QImage homeBackground(Words words) {
     for (int i = 0; i < 3; ++i) {
         drawStep(p, QRectF(46.5 + i * 316, 432.5, 289, 190), steps[i]);
     }
-    drawFooter(p);
+    drawFooter(p, words);
     return image;
 }
 
