@@ -168,8 +168,9 @@ int Cli::ListOrExport(const std::string& command) {
         return code;
     }
     if (format != "csv") {
-        if (std::string refused = CheckOutputTarget(*out, folder_); !refused.empty()) {
-            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {refused})
+        if (const Status refused = CheckOutputTarget(*out, folder_); !refused) {
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                            {MessageUtf8(refused.error())})
                  << "\n";
             return kExitFailed;
         }
@@ -183,10 +184,10 @@ int Cli::ListOrExport(const std::string& command) {
         }
         return code;
     }
-    std::string error;
     CsvFileWriter writer(*out, CsvOptionsForLanguage(*kind), folder_);
-    if (!writer.Open(error)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {error})
+    if (const Status opened = writer.Open(); !opened) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                        {MessageUtf8(opened.error())})
              << "\n";
         return kExitFailed;
     }
@@ -201,8 +202,9 @@ int Cli::ListOrExport(const std::string& command) {
     if (stream.Failed()) {
         return ReadFailure(table); // the writer leaves the target as it was
     }
-    if (!writer.Finish(error)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {error})
+    if (const Status finished = writer.Finish(); !finished) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                        {MessageUtf8(finished.error())})
              << "\n";
         return kExitFailed;
     }

@@ -1,5 +1,6 @@
 #include "interop/delivery.h"
 
+#include "i18n/message_catalogue.h"
 #include "interop/hl7_message.h"
 #include "store/installation_id.h"
 #include "store/text_encoding.h"
@@ -297,11 +298,13 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
     // Every message names the patients' assigning authority and the results in the
     // installation's own namespace.
     DeliveryJob named = job;
-    std::string error;
-    if (!InstallationUuid(job.dataFolder, named.context.installation, error)) {
-        summary.problem = "The installation's identifier cannot be read or made: " + error;
+    const Expected<Uuid> installation = InstallationUuid(job.dataFolder);
+    if (!installation) {
+        summary.problem = "The installation's identifier cannot be read or made: " +
+                          SourceText(installation.error());
         return summary;
     }
+    named.context.installation = *installation;
     HbA1cTable hba1c;
     GlucoseTable glucose;
     const std::unordered_set<std::string> downloaded = DownloadedIds(named);

@@ -999,12 +999,12 @@ void AllDataPage::ApplySearch(const QString& text) {
     const QString typed = text.trimmed();
     std::string chosen;
     if (!typed.isEmpty()) {
-        const PatientSearch search = FindPatients(Table(), typed.toStdString());
-        if (!search.ok) {
-            prompter_.Inform(Message::Verbatim(search.error), kCaption,
-                             Prompter::Severity::Warning);
+        const Expected<PatientSearch> found = FindPatients(Table(), typed.toStdString());
+        if (!found) {
+            prompter_.Inform(found.error(), kCaption, Prompter::Severity::Warning);
             return;
         }
+        const PatientSearch& search = *found;
         if (search.candidates.size() == 1) {
             chosen = search.candidates.front().patientId;
         } else if (search.candidates.empty()) {

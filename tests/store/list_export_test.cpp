@@ -1,4 +1,5 @@
 #include "i18n/message_catalogue.h"
+#include "status_text.h"
 #include "store/csv_export.h"
 #include "store/list_filters.h"
 #include "store/text_encoding.h"
@@ -69,12 +70,13 @@ TEST(CsvExport, FileIsReplacedWholeOrNotAtAll) {
     qa::test::TempDir dir;
     std::string path = dir.File("out.csv");
     qa::test::WriteFile(path, "old content");
-    std::string error;
-    ASSERT_TRUE(WriteCsvFile(path, ResultKind::Glucose, {{"1", "a", "b", "c"}}, error)) << error;
+    const Status written = WriteCsvFile(path, ResultKind::Glucose, {{"1", "a", "b", "c"}});
+    ASSERT_TRUE(written) << test::Why(written);
     EXPECT_EQ(qa::test::ReadFile(path), "No,Date,Time,Result,Patient ID\n1,a,b,c,\n");
     EXPECT_FALSE(qa::test::FileExists(path + ".part"));
-    EXPECT_FALSE(WriteCsvFile(dir.File("missing/out.csv"), ResultKind::Glucose, {}, error));
-    EXPECT_NE(error.find("missing/out.csv"), std::string::npos);
+    const Status missing = WriteCsvFile(dir.File("missing/out.csv"), ResultKind::Glucose, {});
+    EXPECT_FALSE(missing);
+    EXPECT_NE(test::Why(missing).find("missing/out.csv"), std::string::npos);
 }
 
 TEST(ListFilters, SearchSpanRules) {
