@@ -88,7 +88,7 @@ void Lookup(benchmark::State& state, bool indexed) {
         }
         PatientSummary summary = SummarisePatient(ResultKind::HbA1c, *results, today);
         benchmark::DoNotOptimize(summary);
-        found += results.size();
+        found += results->size();
     }
     state.counters["results"] =
         benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
