@@ -223,7 +223,9 @@ TEST_F(SqliteTableTest, InvalidFilterFailsBeforeAndAfterTheSchemaSync) {
     table.filter = "[DATE] = = 'broken";
     EXPECT_FALSE(table.Requery()) << "a failed count is an error, not an empty list";
     EXPECT_TRUE(table.ReadFailed());
-    EXPECT_FALSE(table.CountRows());
+    const std::string uncounted = test::Why(table.CountRows());
+    EXPECT_EQ(uncounted.rfind(path + ": ", 0), 0u) << uncounted;
+    EXPECT_NE(uncounted.find("syntax error"), std::string::npos) << uncounted;
     EXPECT_NE(table.LastError().find("syntax error"), std::string::npos) << table.LastError();
     EXPECT_EQ(table.RowCount(), 0);
     EXPECT_TRUE(table.IsEOF());
@@ -480,11 +482,15 @@ TEST_F(SqliteTableTest, BadFilesAreRefusedAndNothingIsLeftOpen) {
     EXPECT_FALSE(table.IsOpen());
     EXPECT_FALSE(table.Requery());
     EXPECT_EQ(test::ValueOf(table.CountRows()), 0);
-    EXPECT_FALSE(table.Execute("SELECT 1"));
+    const Status closed = table.Execute("SELECT 1");
+    ASSERT_FALSE(closed);
+    EXPECT_EQ(closed.error().id, MessageId::TableNotOpen);
 
     std::string garbage = dir.File("garbage.sqlite");
     qa::test::WriteFile(garbage, std::string(4096, 'G'));
-    EXPECT_FALSE(table.Open(garbage));
+    // The refusal names the file, with SQLite's own words as they are.
+    const std::string refused = test::Why(table.Open(garbage));
+    EXPECT_EQ(refused, garbage + ": file is not a database");
     EXPECT_FALSE(table.IsOpen());
     EXPECT_FALSE(table.OpenOrCreate(garbage)) << "a file that is not a database is no table";
     EXPECT_FALSE(table.IsOpen());
