@@ -127,12 +127,12 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
     // Written beside the target and renamed, so a failed report never leaves half a file
     // under the name the operator gave, nor writes through a link planted there.
     std::string temp = TempPathBeside(path) + ".pdf"; // the printer picks PDF by the suffix
-    if (const Status printed =
+    if (const Status reported =
             PrintReportToPdf(source, users_->Settings(), QString::fromStdString(temp), context);
-        !printed) {
+        !reported) {
         ::unlink(temp.c_str());
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The report was not printed: %1"),
-                        {MessageUtf8(printed.error())})
+                        {MessageUtf8(reported.error())})
              << "\n";
         return kExitFailed;
     }
@@ -170,9 +170,10 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
     auto from = Value(options_, "--from");
     auto to = Value(options_, "--to");
     if (from) {
-        FilterResult search = SearchFilter(*ParseStoredDate(*from), *ParseStoredDate(*to));
-        if (!search.ok) {
-            err_ << ConsoleText(MessageUtf8(search.message)) << "\n";
+        const Expected<std::string> search =
+            SearchFilter(*ParseStoredDate(*from), *ParseStoredDate(*to));
+        if (!search) {
+            err_ << ConsoleText(MessageUtf8(search.error())) << "\n";
             return kExitFailed;
         }
         data.fromDate = *from;
