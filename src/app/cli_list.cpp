@@ -102,12 +102,12 @@ int Cli::ListOrExport(const std::string& command) {
     ResultListStream stream(table, users_->Settings(), false);
     stream.SetWithIds(withIds);
     if (fromDay) {
-        FilterResult search = SearchFilter(*fromDay, *toDay);
-        if (!search.ok) {
-            err_ << ConsoleText(MessageUtf8(search.message)) << "\n";
+        const Expected<std::string> search = SearchFilter(*fromDay, *toDay);
+        if (!search) {
+            err_ << ConsoleText(MessageUtf8(search.error())) << "\n";
             return kExitFailed;
         }
-        table.filter = JoinConditions(search.filter, patientCondition);
+        table.filter = JoinConditions(*search, patientCondition);
         periodFrom = *from;
         periodTo = *to;
     } else if (weekCount > 0 && stream.Next() && ParseStoredDate(stream.Row().date)) {

@@ -648,12 +648,13 @@ void AllDataPage::ResetDatePickers() {
 }
 
 void AllDataPage::Search() {
-    FilterResult search = SearchFilter(ToDays(startPicker_->date()), ToDays(endPicker_->date()));
-    if (!search.ok) {
-        prompter_.Inform(search.message, kCaption, Prompter::Severity::Warning);
+    const Expected<std::string> search =
+        SearchFilter(ToDays(startPicker_->date()), ToDays(endPicker_->date()));
+    if (!search) {
+        prompter_.Inform(search.error(), kCaption, Prompter::Severity::Warning);
         return;
     }
-    ApplyFilter(search.filter);
+    ApplyFilter(*search);
     periodFrom_ = StoredDateText(ToDays(startPicker_->date()));
     periodTo_ = StoredDateText(ToDays(endPicker_->date()));
     keepFilter_ = true;

@@ -82,12 +82,13 @@ TEST(CsvExport, FileIsReplacedWholeOrNotAtAll) {
 TEST(ListFilters, SearchSpanRules) {
     sys_days start = ParseStoredDate("20160101").value();
     auto search = [&](int days) { return SearchFilter(start, start + std::chrono::days{days}); };
-    EXPECT_EQ(search(0).filter, "DATE between '20160101' and '20160101'");
-    EXPECT_EQ(search(366).filter, "DATE between '20160101' and '20170101'") << "leap year 2016";
-    EXPECT_FALSE(search(367).ok);
-    EXPECT_EQ(SourceText(search(367).message),
+    EXPECT_EQ(test::ValueOf(search(0)), "DATE between '20160101' and '20160101'");
+    EXPECT_EQ(test::ValueOf(search(366)), "DATE between '20160101' and '20170101'")
+        << "leap year 2016";
+    EXPECT_FALSE(search(367));
+    EXPECT_EQ(test::Why(search(367)),
               "최대 365일 데이터를 검색할 수 있습니다. \r\n다시 날짜 설정해 주세요.");
-    EXPECT_EQ(SourceText(search(-1).message),
+    EXPECT_EQ(test::Why(search(-1)),
               "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.");
 }
 
