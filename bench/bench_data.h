@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/status.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -20,6 +22,9 @@ inline void Require(bool ok, const char* step) {
     if (!ok) {
         throw std::runtime_error(std::string("benchmark setup failed: ") + step);
     }
+}
+inline void Require(const Status& status, const char* step) {
+    Require(status.ok(), step);
 }
 
 } // namespace qa::bench

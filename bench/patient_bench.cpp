@@ -80,15 +80,15 @@ void Lookup(benchmark::State& state, bool indexed) {
     for (auto _ : state) {
         const std::string& pid = patients[next];
         next = (next + 37) % patients.size();
-        std::vector<PatientResult> results;
-        std::string error;
-        if (!ReadPatientResults(table, pid, results, error) || results.empty()) {
-            state.SkipWithError(error.empty() ? "a stored patient was not found" : error.c_str());
+        const Expected<std::vector<PatientResult>> results = ReadPatientResults(table, pid);
+        if (!results || results->empty()) {
+            state.SkipWithError(results ? "a stored patient was not found"
+                                        : "the patient's results could not be read");
             break;
         }
-        PatientSummary summary = SummarisePatient(ResultKind::HbA1c, results, today);
+        PatientSummary summary = SummarisePatient(ResultKind::HbA1c, *results, today);
         benchmark::DoNotOptimize(summary);
-        found += results.size();
+        found += results->size();
     }
     state.counters["results"] =
         benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
@@ -165,9 +165,8 @@ void PatientReportPdf(benchmark::State& state) {
     SettingsStore settings;
     settings.hospital = "Seoul Clinic";
     for (auto _ : state) {
-        QString error;
-        if (!PrintPatientReportToPdf(data, settings, path, &error)) {
-            state.SkipWithError(error.toStdString().c_str());
+        if (!PrintPatientReportToPdf(data, settings, path)) {
+            state.SkipWithError("the patient report was not written");
             break;
         }
     }
@@ -221,13 +220,13 @@ void Candidates(benchmark::State& state, bool part) {
         const std::string& id = ids[next];
         next = (next + 37) % ids.size();
         const std::string typed = part ? id.substr(0, id.size() - 1) : Lowered(id);
-        const PatientSearch search = FindPatients(table, typed);
-        if (!search.ok || search.candidates.empty()) {
-            state.SkipWithError(search.error.empty() ? "a stored patient was not offered"
-                                                     : search.error.c_str());
+        const Expected<PatientSearch> search = FindPatients(table, typed);
+        if (!search || search->candidates.empty()) {
+            state.SkipWithError(search ? "a stored patient was not offered"
+                                       : "the search could not read the table");
             break;
         }
-        offered += search.candidates.size();
+        offered += search->candidates.size();
     }
     state.counters["offered"] =
         benchmark::Counter(static_cast<double>(offered), benchmark::Counter::kAvgIterations);

@@ -44,22 +44,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteAll(archive, reinterpret_cast<const char*>(data), size);
     WriteAll(folder + "/kept.txt", kKept, sizeof kKept - 1);
 
-    std::string checkError;
     std::vector<BackupMember> members;
-    const bool checked = CheckBackup(archive, checkError, &members);
-    if (checked != checkError.empty()) {
-        Broken("the check's verdict and its error text disagree");
+    const Status checked = CheckBackup(archive, &members);
+    if (!checked && checked.error().args.empty()) {
+        Broken("a refused check names neither the archive nor a file");
     }
     if (fuzz::Entries(root) != std::set<std::string>{"backup.tar", "data"}) {
         Broken("the check left something beside the archive");
     }
-    const RestoreResult restored = RestoreBackup(archive, folder, "1");
-    if (restored.ok != checked) {
+    const Expected<RestoredFolder> restored = RestoreBackup(archive, folder, "1");
+    if (restored.ok() != checked.ok()) {
         Broken("the restore and the check disagree about the archive");
     }
-    if (!restored.ok) {
-        if (restored.error.empty() || !restored.asidePath.empty()) {
-            Broken("a refused restore gives no reason or moved the folder");
+    if (!restored) {
+        if (restored.error().args.empty()) {
+            Broken("a refused restore names neither the archive nor a file");
         }
         if (fuzz::Entries(folder) != std::set<std::string>{"kept.txt"} ||
             ReadAll(folder + "/kept.txt") != kKept) {
@@ -69,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Broken("a refused restore left something beside the data folder");
         }
     } else {
-        if (restored.asidePath != aside ||
+        if (restored->asidePath != aside ||
             fuzz::Entries(aside) != std::set<std::string>{"kept.txt"} ||
             ReadAll(aside + "/kept.txt") != kKept) {
             Broken("the replaced data folder is not kept whole aside");

@@ -481,6 +481,8 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
 오르보에이원씨가 켜져 있고 이 포트에 연결되어 있는지 확인한 뒤 다시 시도를 누르십시오.</translation>
     </message>
     <message>
+    </message>
+    <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
@@ -535,6 +537,126 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
     <message>
         <source>user %1: files brought back from %2</source>
         <translation>사용자 %1: %2에서 파일을 되돌림</translation>
+    </message>
+    <message>
+        <source>%1: not a file name</source>
+        <translation>%1: not a file name</translation>
+    </message>
+    <message>
+        <source>%1: exists and is not a regular file; nothing was written</source>
+        <translation>%1: exists and is not a regular file; nothing was written</translation>
+    </message>
+    <message>
+        <source>%1: is inside the data folder %2; choose another place</source>
+        <translation>%1: is inside the data folder %2; choose another place</translation>
+    </message>
+    <message>
+        <source>%1: holds no UUID</source>
+        <translation>%1: holds no UUID</translation>
+    </message>
+    <message>
+        <source>%1: the copy could not be read back</source>
+        <translation>%1: the copy could not be read back</translation>
+    </message>
+    <message>
+        <source>%1: the manifest does not start with &quot;%2&quot;</source>
+        <translation>%1: the manifest does not start with &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1: the manifest has a line it does not explain: %2</source>
+        <translation>%1: the manifest has a line it does not explain: %2</translation>
+    </message>
+    <message>
+        <source>%1: the manifest names a file that cannot be restored: %2</source>
+        <translation>%1: the manifest names a file that cannot be restored: %2</translation>
+    </message>
+    <message>
+        <source>%1: not a backup archive (no tar header)</source>
+        <translation>%1: not a backup archive (no tar header)</translation>
+    </message>
+    <message>
+        <source>%1: a member header is damaged</source>
+        <translation>%1: a member header is damaged</translation>
+    </message>
+    <message>
+        <source>%1: a member is not a plain file</source>
+        <translation>%1: a member is not a plain file</translation>
+    </message>
+    <message>
+        <source>%1: a member has a path, not a plain file name</source>
+        <translation>%1: a member has a path, not a plain file name</translation>
+    </message>
+    <message>
+        <source>%1: a member follows the manifest</source>
+        <translation>%1: a member follows the manifest</translation>
+    </message>
+    <message>
+        <source>%1: a member name cannot be restored: %2</source>
+        <translation>%1: a member name cannot be restored: %2</translation>
+    </message>
+    <message>
+        <source>%1: the manifest is too large</source>
+        <translation>%1: the manifest is too large</translation>
+    </message>
+    <message>
+        <source>%1: %2: %3</source>
+        <translation>%1: %2: %3</translation>
+    </message>
+    <message>
+        <source>%1: a member is cut short or cannot be unpacked: %2</source>
+        <translation>%1: a member is cut short or cannot be unpacked: %2</translation>
+    </message>
+    <message>
+        <source>%1: the archive is cut short</source>
+        <translation>%1: the archive is cut short</translation>
+    </message>
+    <message>
+        <source>%1: the archive has no manifest</source>
+        <translation>%1: the archive has no manifest</translation>
+    </message>
+    <message>
+        <source>%1: the archive lacks %2</source>
+        <translation>%1: the archive lacks %2</translation>
+    </message>
+    <message>
+        <source>%1: the checksum of %2 does not match</source>
+        <translation>%1: the checksum of %2 does not match</translation>
+    </message>
+    <message>
+        <source>%1: the database %2 is damaged</source>
+        <translation>%1: the database %2 is damaged</translation>
+    </message>
+    <message>
+        <source>%1: the database %2 is damaged (%3)</source>
+        <translation>%1: the database %2 is damaged (%3)</translation>
+    </message>
+    <message>
+        <source>%1: the manifest does not list %2</source>
+        <translation>%1: the manifest does not list %2</translation>
+    </message>
+    <message>
+        <source>%1: a backup cannot be written inside the data folder</source>
+        <translation>%1: a backup cannot be written inside the data folder</translation>
+    </message>
+    <message>
+        <source>%1: exists and is not a regular file</source>
+        <translation>%1: exists and is not a regular file</translation>
+    </message>
+    <message>
+        <source>%1: this file name cannot be stored in a backup</source>
+        <translation>%1: this file name cannot be stored in a backup</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>%1: cannot be moved aside: %2</source>
+        <translation>%1: cannot be moved aside: %2</translation>
+    </message>
+    <message>
+        <source>The table is not open.</source>
+        <translation>The table is not open.</translation>
     </message>
 </context>
 <context>

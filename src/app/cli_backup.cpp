@@ -18,13 +18,13 @@ int Cli::Backup() {
         return Usage(CliText(QT_TRANSLATE_NOOP("qa::Cli", "backup takes no argument %1"),
                              {options_.positional[0]}));
     }
-    std::string error;
     std::vector<BackupMember> members;
     AuditEntry entry;
     entry.action = audit_action::kBackup;
-    if (!WriteBackup(folder_, *out, kProgramVersion, error, &members, &entry)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The backup could not be written: ")) << error
-             << "\n";
+    if (const Status written = WriteBackup(folder_, *out, kProgramVersion, &members, &entry);
+        !written) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The backup could not be written: "))
+             << MessageUtf8(written.error()) << "\n";
         return kExitFailed;
     }
     out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "backed up %1 files to %2"),
@@ -50,23 +50,23 @@ int Cli::Restore() {
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%S", &tm);
     AuditEntry entry;
     entry.action = audit_action::kRestore;
-    RestoreResult result = RestoreBackup(archive, folder_, stamp, &entry);
-    if (!result.ok) {
+    const Expected<RestoredFolder> result = RestoreBackup(archive, folder_, stamp, &entry);
+    if (!result) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli",
                                           "The backup was not restored; nothing was changed: "))
-             << result.error << "\n";
+             << MessageUtf8(result.error()) << "\n";
         return kExitFailed;
     }
-    if (!result.asidePath.empty()) {
+    if (!result->asidePath.empty()) {
         // The lock moved aside with the old folder; it goes on guarding the restored one
         // until this command ends.
-        std::rename((result.asidePath + "/" + kLockFileName).c_str(),
+        std::rename((result->asidePath + "/" + kLockFileName).c_str(),
                     (folder_ + "/" + kLockFileName).c_str());
     }
     out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "restored %1"), {archive}) << "\n";
-    if (!result.asidePath.empty()) {
+    if (!result->asidePath.empty()) {
         out_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "the replaced data folder is kept as %1"),
-                        {result.asidePath})
+                        {result->asidePath})
              << "\n";
     }
     return kExitOk;

@@ -195,12 +195,13 @@ interop::MessageContext Cli::MessageContextOfUser() {
 }
 
 bool Cli::NameEntries(interop::MessageContext& context) {
-    std::string error;
-    if (!InstallationUuid(folder_, context.installation, error)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file cannot be written: ")) << error
-             << "\n";
+    const Expected<Uuid> installation = InstallationUuid(folder_);
+    if (!installation) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file cannot be written: "))
+             << MessageUtf8(installation.error()) << "\n";
         return false;
     }
+    context.installation = *installation;
     return true;
 }
 

@@ -106,12 +106,12 @@ int Cli::ListOrExport(const std::string& command) {
     ResultListStream stream(table, users_->Settings(), false);
     stream.SetWithIds(withIds);
     if (fromDay) {
-        FilterResult search = SearchFilter(*fromDay, *toDay);
-        if (!search.ok) {
-            err_ << ConsoleText(MessageUtf8(search.message)) << "\n";
+        const Expected<std::string> search = SearchFilter(*fromDay, *toDay);
+        if (!search) {
+            err_ << ConsoleText(MessageUtf8(search.error())) << "\n";
             return kExitFailed;
         }
-        table.filter = JoinConditions(search.filter, patientCondition);
+        table.filter = JoinConditions(*search, patientCondition);
         periodFrom = *from;
         periodTo = *to;
     } else if (weekCount > 0 && stream.Next() && ParseStoredDate(stream.Row().date)) {
@@ -172,8 +172,9 @@ int Cli::ListOrExport(const std::string& command) {
         return code;
     }
     if (format != "csv") {
-        if (std::string refused = CheckOutputTarget(*out, folder_); !refused.empty()) {
-            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {refused})
+        if (const Status refused = CheckOutputTarget(*out, folder_); !refused) {
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                            {MessageUtf8(refused.error())})
                  << "\n";
             return kExitFailed;
         }
@@ -187,10 +188,10 @@ int Cli::ListOrExport(const std::string& command) {
         }
         return code;
     }
-    std::string error;
     CsvFileWriter writer(*out, CsvOptionsForLanguage(*kind), folder_);
-    if (!writer.Open(error)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {error})
+    if (const Status opened = writer.Open(); !opened) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                        {MessageUtf8(opened.error())})
              << "\n";
         return kExitFailed;
     }
@@ -205,8 +206,9 @@ int Cli::ListOrExport(const std::string& command) {
     if (stream.Failed()) {
         return ReadFailure(table); // the writer leaves the target as it was
     }
-    if (!writer.Finish(error)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {error})
+    if (const Status finished = writer.Finish(); !finished) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                        {MessageUtf8(finished.error())})
              << "\n";
         return kExitFailed;
     }

@@ -17,14 +17,13 @@ int Cli::ResolvePatient(const std::string& typed, std::string& id) {
         if (!table->IsOpen()) {
             continue;
         }
-        std::vector<std::string> ids;
-        std::string error;
-        if (!FindWholePatientIds(*table, typed, ids, error)) {
+        Expected<std::vector<std::string>> ids = FindWholePatientIds(*table, typed);
+        if (!ids) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n")) << "  "
-                 << error << "\n";
+                 << MessageUtf8(ids.error()) << "\n";
             return kExitFailed;
         }
-        for (std::string& one : ids) {
+        for (std::string& one : *ids) {
             if (std::find(found.begin(), found.end(), one) == found.end()) {
                 found.push_back(std::move(one));
             }
@@ -75,13 +74,13 @@ int Cli::Patients() {
     MeasurementTable& table = *kind == ResultKind::HbA1c
                                   ? static_cast<MeasurementTable&>(users_->HbA1cMain())
                                   : users_->GlucoseMain();
-    std::vector<PatientOverview> patients;
-    std::string error;
-    if (!ReadPatientOverview(table, patients, error)) {
+    const Expected<std::vector<PatientOverview>> overview = ReadPatientOverview(table);
+    if (!overview) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n")) << "  "
-             << error << "\n";
+             << MessageUtf8(overview.error()) << "\n";
         return kExitFailed;
     }
+    const std::vector<PatientOverview>& patients = *overview;
     const SettingsStore& settings = users_->Settings();
     // Headed like the list: the columns in the operator's language, tab-separated.
     // The first four columns are those of earlier versions; who the records say the patient

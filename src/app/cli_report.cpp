@@ -112,26 +112,27 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
     MeasurementTable& table = kind == ResultKind::HbA1c
                                   ? static_cast<MeasurementTable&>(users_->HbA1cMain())
                                   : users_->GlucoseMain();
-    const int rows = table.CountRows();
-    if (rows < 0) {
+    const Expected<int> rows = table.CountRows();
+    if (!rows) {
         return ReadFailure(table);
     }
-    printed = static_cast<std::size_t>(rows);
-    StreamedReportSource source(stream, kind, rows);
-    if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {refused})
+    printed = static_cast<std::size_t>(*rows);
+    StreamedReportSource source(stream, kind, *rows);
+    if (const Status refused = CheckOutputTarget(path, folder_); !refused) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                        {MessageUtf8(refused.error())})
              << "\n";
         return kExitFailed;
     }
     // Written beside the target and renamed, so a failed report never leaves half a file
     // under the name the operator gave, nor writes through a link planted there.
     std::string temp = TempPathBeside(path) + ".pdf"; // the printer picks PDF by the suffix
-    QString error;
-    if (!PrintReportToPdf(source, users_->Settings(), QString::fromStdString(temp), &error,
-                          context)) {
+    if (const Status reported =
+            PrintReportToPdf(source, users_->Settings(), QString::fromStdString(temp), context);
+        !reported) {
         ::unlink(temp.c_str());
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The report was not printed: %1"),
-                        {error.toStdString()})
+                        {MessageUtf8(reported.error())})
              << "\n";
         return kExitFailed;
     }
@@ -139,9 +140,9 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
         ::unlink(temp.c_str());
         return ReadFailure(table);
     }
-    std::string moveError;
-    if (!MoveIntoPlace(temp, path, moveError)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {moveError})
+    if (const Status moved = MoveIntoPlace(temp, path); !moved) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                        {MessageUtf8(moved.error())})
              << "\n";
         return kExitFailed;
     }
@@ -155,23 +156,24 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
     data.today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
     for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
                                     static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
-        std::vector<PatientResult> results;
-        std::string error;
-        if (!ReadPatientResults(*table, patientId, results, error)) {
+        Expected<std::vector<PatientResult>> results = ReadPatientResults(*table, patientId);
+        if (!results) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n")) << "  "
-                 << error << "\n";
+                 << MessageUtf8(results.error()) << "\n";
             return kExitFailed;
         }
-        (table->Kind() == ResultKind::HbA1c ? data.hba1c : data.glucose) = std::move(results);
+        (table->Kind() == ResultKind::HbA1c ? data.hba1c : data.glucose) =
+            std::move(results).value();
     }
     // Over every record of the patient: a name outside the period still disagrees.
     IdentifyPatient(data);
     auto from = Value(options_, "--from");
     auto to = Value(options_, "--to");
     if (from) {
-        FilterResult search = SearchFilter(*ParseStoredDate(*from), *ParseStoredDate(*to));
-        if (!search.ok) {
-            err_ << ConsoleText(MessageUtf8(search.message)) << "\n";
+        const Expected<std::string> search =
+            SearchFilter(*ParseStoredDate(*from), *ParseStoredDate(*to));
+        if (!search) {
+            err_ << ConsoleText(MessageUtf8(search.error())) << "\n";
             return kExitFailed;
         }
         data.fromDate = *from;
@@ -197,24 +199,26 @@ int Cli::PatientReport(const std::string& patientId, const std::string& path) {
             });
         }
     }
-    if (std::string refused = CheckOutputTarget(path, folder_); !refused.empty()) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {refused})
+    if (const Status refused = CheckOutputTarget(path, folder_); !refused) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                        {MessageUtf8(refused.error())})
              << "\n";
         return kExitFailed;
     }
     std::unique_ptr<QGuiApplication> app = PrintingApplication();
     std::string temp = TempPathBeside(path) + ".pdf"; // the printer picks PDF by the suffix
-    QString error;
-    if (!PrintPatientReportToPdf(data, users_->Settings(), QString::fromStdString(temp), &error)) {
+    if (const Status printed =
+            PrintPatientReportToPdf(data, users_->Settings(), QString::fromStdString(temp));
+        !printed) {
         ::unlink(temp.c_str());
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The report was not printed: %1"),
-                        {error.toStdString()})
+                        {MessageUtf8(printed.error())})
              << "\n";
         return kExitFailed;
     }
-    std::string moveError;
-    if (!MoveIntoPlace(temp, path, moveError)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"), {moveError})
+    if (const Status moved = MoveIntoPlace(temp, path); !moved) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
+                        {MessageUtf8(moved.error())})
              << "\n";
         return kExitFailed;
     }

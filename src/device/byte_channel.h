@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/status.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -11,17 +13,17 @@ namespace qa {
 class ByteChannel {
 public:
     virtual ~ByteChannel() = default;
-    // Opens the device at 9600 8N1 without flow control and clears both buffers. On failure
-    // `error` holds the text for the operator ("error code - " with the system's code, plus
-    // how to get access when permission was refused).
-    [[nodiscard]] virtual bool Open(const std::string& device, std::string& error) = 0;
+    // Opens the device at 9600 8N1 without flow control and clears both buffers. A failure
+    // says why for the operator ("error code - " with the system's code, plus how to get
+    // access when permission was refused), or nothing beyond the id when there is no reason.
+    virtual Status Open(const std::string& device) = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     // Returns the number of bytes written, 0 when closed or on failure.
     [[nodiscard]] virtual std::size_t Write(const char* data, std::size_t size) = 0;
     // What went wrong with the open line (the meter unplugged mid-transfer), for the
-    // operator; empty when nothing did since the last Open.
-    virtual std::string LastError() const { return {}; }
+    // operator; success when nothing did since the last Open.
+    virtual Status LineStatus() const { return {}; }
 };
 
 // Timers and deferred steps of the session. The window and the command line run them on

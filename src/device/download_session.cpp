@@ -11,6 +11,16 @@ namespace qa {
 
 namespace {
 
+// The channel's reason for a failure: a text it has already put into the operator's language
+// (the port's system code and what to do), shown under the session's own message; empty when
+// it gave none.
+std::string ChannelReason(const Status& status) {
+    if (status || status.error().id != MessageId::Verbatim || status.error().args.empty()) {
+        return {};
+    }
+    return status.error().args.front();
+}
+
 using S = SessionState;
 
 int Ms(std::chrono::milliseconds duration) {
@@ -170,12 +180,13 @@ bool DownloadSession::Connect(const std::string& portText, const std::string& de
     retrying_ = false;
     kind_ = kind;
     erase_ = eraseAfterDownload;
-    std::string error;
-    if (device.empty() || !channel_.Open(device, error)) {
+    const Status opened = device.empty() ? Status(kConnectFailedText) : channel_.Open(device);
+    if (!opened) {
         TransitionTo(S::Closed);
         // One box: what failed, then the system's reason and what to do about it.
-        Message text = error.empty() ? Message(kConnectFailedText)
-                                     : Message(MessageId::ConnectFailedBecause, {error});
+        const std::string reason = ChannelReason(opened);
+        Message text = reason.empty() ? Message(kConnectFailedText)
+                                      : Message(MessageId::ConnectFailedBecause, {reason});
         prompter_.Inform(text, kMeterCaption, Prompter::Severity::Error);
         CheckInvariants();
         return false;
@@ -649,7 +660,7 @@ void DownloadSession::GiveUp(bool hideProgress) {
     }
     exchangeKind_ = ExchangeKind::None;
     // A port that reported why (the meter unplugged) says so under the usual message.
-    const std::string portError = channel_.LastError();
+    const std::string portError = ChannelReason(channel_.LineStatus());
     prompter_.Inform(portError.empty() ? Message(kNotArrivingText)
                                        : Message(MessageId::NotArrivingBecause, {portError}),
                      kMeterCaption, Prompter::Severity::Error);

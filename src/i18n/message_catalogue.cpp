@@ -283,6 +283,72 @@ const char* MessageSource(MessageId id) {
                                  "user %1: %2 HbA1c and %3 glucose results; files kept in %4");
     case MessageId::AuditUserRestored:
         return QT_TRANSLATE_NOOP("Message", "user %1: files brought back from %2");
+    case MessageId::FileReason:
+        return QT_TRANSLATE_NOOP("Message", "%1: %2");
+    case MessageId::OutputNotAFileName:
+        return QT_TRANSLATE_NOOP("Message", "%1: not a file name");
+    case MessageId::OutputNotRegular:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1: exists and is not a regular file; nothing was written");
+    case MessageId::OutputInsideDataFolder:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1: is inside the data folder %2; choose another place");
+    case MessageId::InstallationIdDamaged:
+        return QT_TRANSLATE_NOOP("Message", "%1: holds no UUID");
+    case MessageId::BackupCopyUnreadable:
+        return QT_TRANSLATE_NOOP("Message", "%1: the copy could not be read back");
+    case MessageId::BackupManifestStart:
+        return QT_TRANSLATE_NOOP("Message", "%1: the manifest does not start with \"%2\"");
+    case MessageId::BackupManifestLine:
+        return QT_TRANSLATE_NOOP("Message", "%1: the manifest has a line it does not explain: %2");
+    case MessageId::BackupManifestName:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1: the manifest names a file that cannot be restored: %2");
+    case MessageId::BackupNotTar:
+        return QT_TRANSLATE_NOOP("Message", "%1: not a backup archive (no tar header)");
+    case MessageId::BackupHeaderDamaged:
+        return QT_TRANSLATE_NOOP("Message", "%1: a member header is damaged");
+    case MessageId::BackupMemberNotPlain:
+        return QT_TRANSLATE_NOOP("Message", "%1: a member is not a plain file");
+    case MessageId::BackupMemberPath:
+        return QT_TRANSLATE_NOOP("Message", "%1: a member has a path, not a plain file name");
+    case MessageId::BackupAfterManifest:
+        return QT_TRANSLATE_NOOP("Message", "%1: a member follows the manifest");
+    case MessageId::BackupMemberName:
+        return QT_TRANSLATE_NOOP("Message", "%1: a member name cannot be restored: %2");
+    case MessageId::BackupManifestTooLarge:
+        return QT_TRANSLATE_NOOP("Message", "%1: the manifest is too large");
+    case MessageId::BackupUnpackFailed:
+        return QT_TRANSLATE_NOOP("Message", "%1: %2: %3");
+    case MessageId::BackupMemberCut:
+        return QT_TRANSLATE_NOOP("Message", "%1: a member is cut short or cannot be unpacked: %2");
+    case MessageId::BackupCutShort:
+        return QT_TRANSLATE_NOOP("Message", "%1: the archive is cut short");
+    case MessageId::BackupNoManifest:
+        return QT_TRANSLATE_NOOP("Message", "%1: the archive has no manifest");
+    case MessageId::BackupLacks:
+        return QT_TRANSLATE_NOOP("Message", "%1: the archive lacks %2");
+    case MessageId::BackupChecksum:
+        return QT_TRANSLATE_NOOP("Message", "%1: the checksum of %2 does not match");
+    case MessageId::BackupDatabaseDamaged:
+        return QT_TRANSLATE_NOOP("Message", "%1: the database %2 is damaged");
+    case MessageId::BackupDatabaseDamagedBecause:
+        return QT_TRANSLATE_NOOP("Message", "%1: the database %2 is damaged (%3)");
+    case MessageId::BackupUnlisted:
+        return QT_TRANSLATE_NOOP("Message", "%1: the manifest does not list %2");
+    case MessageId::BackupInsideDataFolder:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "%1: a backup cannot be written inside the data folder");
+    case MessageId::BackupNotRegular:
+        return QT_TRANSLATE_NOOP("Message", "%1: exists and is not a regular file");
+    case MessageId::BackupNameNotStorable:
+        return QT_TRANSLATE_NOOP("Message", "%1: this file name cannot be stored in a backup");
+    case MessageId::RestoreStopped:
+        return QT_TRANSLATE_NOOP("Message", "stopped");
+    case MessageId::RestoreNotMovedAside:
+        return QT_TRANSLATE_NOOP("Message", "%1: cannot be moved aside: %2");
+    case MessageId::TableNotOpen:
+        return QT_TRANSLATE_NOOP("Message", "The table is not open.");
     }
     return "%1";
 }

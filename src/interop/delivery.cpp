@@ -1,5 +1,6 @@
 #include "interop/delivery.h"
 
+#include "i18n/message_catalogue.h"
 #include "interop/hl7_message.h"
 #include "store/audit_log.h"
 #include "store/installation_id.h"
@@ -355,9 +356,10 @@ Expected<int> QueueResultsReleasing(Outbox& outbox, const std::vector<StoredResu
             }
         }
     }
-    std::string error;
-    if (!given.empty() && !CheckAuditWritable(dataFolder, &error)) {
-        return Message(MessageId::AuditNotWritable, {error});
+    if (!given.empty()) {
+        if (Status writable = CheckAuditWritable(dataFolder); !writable) {
+            return Message(MessageId::AuditNotWritable, {SourceText(writable.error())});
+        }
     }
     const int added = QueueResults(outbox, results, context, true, deletions);
     if (added < 0) {
@@ -377,8 +379,8 @@ Expected<int> QueueResultsReleasing(Outbox& outbox, const std::vector<StoredResu
         entry.detail = "result " + result->date + " " + result->time + " " + result->value +
                        ": held for want of a patient, released to the laboratory under " +
                        result->patientId + "; result ID " + result->resultId;
-        if (!AppendAudit(dataFolder, std::move(entry), &error)) {
-            return Message(MessageId::AuditNotWritable, {error});
+        if (Status written = AppendAudit(dataFolder, std::move(entry)); !written) {
+            return Message(MessageId::AuditNotWritable, {SourceText(written.error())});
         }
         ++released;
     }
@@ -514,11 +516,13 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
     // Every message names the patients' assigning authority and the results in the
     // installation's own namespace.
     DeliveryJob named = job;
-    std::string error;
-    if (!InstallationUuid(job.dataFolder, named.context.installation, error)) {
-        summary.problem = "The installation's identifier cannot be read or made: " + error;
+    const Expected<Uuid> installation = InstallationUuid(job.dataFolder);
+    if (!installation) {
+        summary.problem = "The installation's identifier cannot be read or made: " +
+                          SourceText(installation.error());
         return summary;
     }
+    named.context.installation = *installation;
     HbA1cTable hba1c;
     GlucoseTable glucose;
     const std::unordered_set<std::string> downloaded = DownloadedIds(named);

@@ -516,14 +516,11 @@ int PrintListReport(const ReportSource& source, const SettingsStore& settings,
     return result;
 }
 
-bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
-                      const QString& pdfPath, QString* error,
-                      const std::optional<ReportContext>& context) {
-    auto fail = [error](const QString& message) {
-        if (error) {
-            *error = message;
-        }
-        return false;
+Status PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
+                        const QString& pdfPath, const std::optional<ReportContext>& context) {
+    // The report's own texts, already in the operator's language.
+    auto fail = [](const QString& message) {
+        return Status(Message::Verbatim(message.toStdString()));
     };
     if (pdfPath.isEmpty()) {
         return fail(QCoreApplication::translate("qa::ListReport", "No output file was given."));
@@ -546,7 +543,7 @@ bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
                                                 "The list has no columns to print beside the "
                                                 "first one; no report was written."));
     }
-    return true;
+    return {};
 }
 
 } // namespace qa

@@ -4,6 +4,7 @@
 #include "print/report_header.h"
 #include "print/report_source.h"
 #include "store/settings.h"
+#include "store/status.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -170,10 +171,9 @@ int PrintListReport(const ReportSource& source, const SettingsStore& settings,
                     const std::string& dataFolder = {}, PrintTarget* printedTo = nullptr);
 
 // The same report written to a PDF file, for the command line. Needs a QGuiApplication.
-// False with `error` set when nothing was written: a list with no column beside the first
-// prints no page, and a file that cannot be written is refused.
-bool PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
-                      const QString& pdfPath, QString* error,
-                      const std::optional<ReportContext>& context = {});
+// Fails, in the operator's language, when nothing was written: a list with no column beside
+// the first prints no page, and a file that cannot be written is refused.
+Status PrintReportToPdf(const ReportSource& source, const SettingsStore& settings,
+                        const QString& pdfPath, const std::optional<ReportContext>& context = {});
 
 } // namespace qa

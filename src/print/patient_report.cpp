@@ -492,14 +492,10 @@ int PrintPatientReport(const PatientReportData& data, const SettingsStore& setti
     return result;
 }
 
-bool PrintPatientReportToPdf(const PatientReportData& data, const SettingsStore& settings,
-                             const QString& pdfPath, QString* error,
-                             std::function<QDateTime()> now) {
-    auto fail = [error](const QString& message) {
-        if (error) {
-            *error = message;
-        }
-        return false;
+Status PrintPatientReportToPdf(const PatientReportData& data, const SettingsStore& settings,
+                               const QString& pdfPath, std::function<QDateTime()> now) {
+    auto fail = [](const QString& message) {
+        return Status(Message::Verbatim(message.toStdString()));
     };
     if (pdfPath.isEmpty()) {
         return fail(QStringLiteral("No output file was given."));
@@ -512,7 +508,7 @@ bool PrintPatientReportToPdf(const PatientReportData& data, const SettingsStore&
     if (job.Print() != kPrintSpooled || job.DevicePages() == 0) {
         return fail(QStringLiteral("The report could not be written to %1.").arg(pdfPath));
     }
-    return true;
+    return {};
 }
 
 } // namespace qa

@@ -4,6 +4,7 @@
 #include "print/report_header.h"
 #include "store/patient_history.h"
 #include "store/settings.h"
+#include "store/status.h"
 
 #include <QDateTime>
 #include <QFont>
@@ -112,9 +113,8 @@ int PrintPatientReport(const PatientReportData& data, const SettingsStore& setti
                        PrintDialogService& dialogs, PrintTarget* printedTo = nullptr);
 
 // The patient report written to a PDF file (the command line, tests). Needs a
-// QGuiApplication. False with `error` set when nothing was written.
-bool PrintPatientReportToPdf(const PatientReportData& data, const SettingsStore& settings,
-                             const QString& pdfPath, QString* error,
-                             std::function<QDateTime()> now = {});
+// QGuiApplication. Fails when nothing was written.
+Status PrintPatientReportToPdf(const PatientReportData& data, const SettingsStore& settings,
+                               const QString& pdfPath, std::function<QDateTime()> now = {});
 
 } // namespace qa

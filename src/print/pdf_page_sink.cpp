@@ -748,9 +748,9 @@ bool PdfPageSink::Finish() {
         file_.remove();
         return false;
     }
-    std::string error;
     return MoveIntoPlace(QFile::encodeName(file_.fileName()).toStdString(),
-                         QFile::encodeName(path_).toStdString(), error);
+                         QFile::encodeName(path_).toStdString())
+        .ok();
 }
 
 void PdfPageSink::Abort() {

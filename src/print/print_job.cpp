@@ -66,9 +66,8 @@ int PrintJob::Print() {
                                : PrintTarget{true, target};
     QString temp;
     if (!target.isEmpty()) {
-        if (std::string refused = CheckOutputTarget(target.toStdString(), dataFolder_);
-            !refused.empty()) {
-            outputError_ = refused;
+        if (Status refused = CheckOutputTarget(target.toStdString(), dataFolder_); !refused) {
+            outputStatus_ = std::move(refused);
             OnAfterPrint(true);
             return kPrintNoPrinter;
         }
@@ -79,13 +78,12 @@ int PrintJob::Print() {
         if (temp.isEmpty()) {
             return failed;
         }
-        std::string error;
         if (failed) {
             QFile::remove(temp);
         } else if (!QFile::exists(temp)) {
             // A job that printed no page wrote no file, and leaves the target as it was.
-        } else if (!MoveIntoPlace(temp.toStdString(), target.toStdString(), error)) {
-            outputError_ = error;
+        } else if (Status moved = MoveIntoPlace(temp.toStdString(), target.toStdString()); !moved) {
+            outputStatus_ = std::move(moved);
             failed = true;
         }
         printer->setOutputFileName(target);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/status.h"
+
 #include <QPoint>
 #include <QString>
 
@@ -139,8 +141,8 @@ public:
     // The data folder a PDF file may not be written into (see CheckOutputTarget).
     void SetDataFolder(std::string folder) { dataFolder_ = std::move(folder); }
     // Why the last PDF file was not written, when the target was refused or could not be
-    // replaced; empty otherwise.
-    const std::string& OutputError() const { return outputError_; }
+    // replaced; success otherwise.
+    const Status& OutputStatus() const { return outputStatus_; }
     // Where the last Print() sent its pages (set once the printer is known).
     const PrintTarget& Target() const { return target_; }
 
@@ -187,7 +189,7 @@ private:
     int devicePages_ = 0;
     QString outputFile_;
     std::string dataFolder_;
-    std::string outputError_;
+    Status outputStatus_;
     PrintTarget target_;
 };
 

@@ -136,15 +136,15 @@ struct SqliteCloser {
 using Db = std::unique_ptr<sqlite3, SqliteCloser>;
 
 // A page-by-page copy of a live database into memory, taken under one read lock.
-bool SnapshotDatabase(const std::string& path, std::string& bytes, std::string& error) {
+Status SnapshotDatabase(const std::string& path, std::string& bytes) {
     sqlite3* raw = nullptr;
     // Read-write without create, so a journal left by a crashed writer is rolled back
     // as any reader would, instead of being copied as a half transaction.
     int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     Db source(raw);
     if (rc != SQLITE_OK) {
-        error = path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
-        return false;
+        return Message(MessageId::FileReason,
+                       {path, raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)});
     }
     sqlite3_busy_timeout(source.get(), kBusyMilliseconds);
     raw = nullptr;
@@ -152,8 +152,7 @@ bool SnapshotDatabase(const std::string& path, std::string& bytes, std::string& 
     Db copy(raw);
     sqlite3_backup* backup = sqlite3_backup_init(copy.get(), "main", source.get(), "main");
     if (backup == nullptr) {
-        error = path + ": " + sqlite3_errmsg(copy.get());
-        return false;
+        return Message(MessageId::FileReason, {path, sqlite3_errmsg(copy.get())});
     }
     int waited = 0;
     do {
@@ -168,14 +167,12 @@ bool SnapshotDatabase(const std::string& path, std::string& bytes, std::string& 
     } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
     sqlite3_backup_finish(backup);
     if (rc != SQLITE_DONE) {
-        error = path + ": " + sqlite3_errstr(rc);
-        return false;
+        return Message(MessageId::FileReason, {path, sqlite3_errstr(rc)});
     }
     sqlite3_int64 size = 0;
     unsigned char* data = sqlite3_serialize(copy.get(), "main", &size, 0);
     if (data == nullptr) {
-        error = path + ": the copy could not be read back";
-        return false;
+        return Message(MessageId::BackupCopyUnreadable, {path});
     }
     bytes.assign(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size));
     sqlite3_free(data);
@@ -185,14 +182,13 @@ bool SnapshotDatabase(const std::string& path, std::string& bytes, std::string& 
         bytes[18] = 1;
         bytes[19] = 1;
     }
-    return true;
+    return {};
 }
 
-bool ReadPlainFile(const std::string& path, std::string& bytes, std::string& error) {
+Status ReadPlainFile(const std::string& path, std::string& bytes) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
-        error = path + ": " + Reason();
-        return false;
+        return Message(MessageId::FileReason, {path, Reason()});
     }
     bytes.clear();
     char buffer[65536];
@@ -202,9 +198,9 @@ bool ReadPlainFile(const std::string& path, std::string& bytes, std::string& err
             continue;
         }
         if (got < 0) {
-            error = path + ": " + Reason();
+            Message failure(MessageId::FileReason, {path, Reason()});
             ::close(fd);
-            return false;
+            return failure;
         }
         if (got == 0) {
             break;
@@ -212,7 +208,7 @@ bool ReadPlainFile(const std::string& path, std::string& bytes, std::string& err
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(fd);
-    return true;
+    return {};
 }
 
 void PutOctal(char* field, std::size_t width, unsigned long long value) {
@@ -294,12 +290,13 @@ struct ParsedManifest {
     std::vector<BackupMember> members;
 };
 
-bool ParseManifest(const std::string& text, ParsedManifest& manifest, std::string& error) {
+// `archivePath` names the archive in the failure.
+Status ParseManifest(const std::string& archivePath, const std::string& text,
+                     ParsedManifest& manifest) {
     std::istringstream in(text);
     std::string line;
     if (!std::getline(in, line) || line != kBackupFormatLine) {
-        error = "the manifest does not start with \"" + std::string(kBackupFormatLine) + "\"";
-        return false;
+        return Message(MessageId::BackupManifestStart, {archivePath, kBackupFormatLine});
     }
     std::set<std::string> seen;
     while (std::getline(in, line)) {
@@ -311,18 +308,16 @@ bool ParseManifest(const std::string& text, ParsedManifest& manifest, std::strin
         unsigned long long size = 0;
         if (!(fields >> type >> hash >> size) || (type != "sqlite" && type != "file") ||
             hash.size() != 64 || fields.get() != ' ') {
-            error = "the manifest has a line it does not explain: " + line;
-            return false;
+            return Message(MessageId::BackupManifestLine, {archivePath, line});
         }
         std::string name;
         std::getline(fields, name);
         if (!IsPlainName(name) || name == kBackupManifestName || !seen.insert(name).second) {
-            error = "the manifest names a file that cannot be restored: " + name;
-            return false;
+            return Message(MessageId::BackupManifestName, {archivePath, name});
         }
         manifest.members.push_back({name, type == "sqlite", hash, size});
     }
-    return true;
+    return {};
 }
 
 bool QuickCheck(const std::string& path, std::string& error) {
@@ -368,12 +363,11 @@ bool QuickCheck(const std::string& path, std::string& error) {
 
 // Unpacks `archivePath` into the empty folder `into` and checks everything. On success
 // `into` holds exactly the manifest's files.
-bool UnpackAndCheck(const std::string& archivePath, const std::string& into,
-                    std::vector<BackupMember>& members, std::string& error) {
+Status UnpackAndCheck(const std::string& archivePath, const std::string& into,
+                      std::vector<BackupMember>& members) {
     int fd = ::open(archivePath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        error = archivePath + ": " + Reason();
-        return false;
+        return Message(MessageId::FileReason, {archivePath, Reason()});
     }
     struct Found {
         std::string sha256;
@@ -383,10 +377,10 @@ bool UnpackAndCheck(const std::string& archivePath, const std::string& into,
     std::string manifestText;
     bool manifestSeen = false;
     bool ended = false;
-    auto fail = [&](const std::string& why) {
-        error = archivePath + ": " + why;
+    auto fail = [&](MessageId why, std::vector<std::string> more = {}) {
+        more.insert(more.begin(), archivePath);
         ::close(fd);
-        return false;
+        return Status(Message(why, std::move(more)));
     };
     char header[kBlock];
     while (ReadExactly(fd, header, kBlock)) {
@@ -395,7 +389,7 @@ bool UnpackAndCheck(const std::string& archivePath, const std::string& into,
             break;
         }
         if (std::memcmp(header + 257, "ustar", 5) != 0) {
-            return fail("not a backup archive (no tar header)");
+            return fail(MessageId::BackupNotTar);
         }
         unsigned sum = 0;
         for (int i = 0; i < static_cast<int>(kBlock); ++i) {
@@ -404,13 +398,13 @@ bool UnpackAndCheck(const std::string& archivePath, const std::string& into,
         char sumField[9] = {};
         std::memcpy(sumField, header + 148, 8);
         if (std::strtoul(sumField, nullptr, 8) != sum) {
-            return fail("a member header is damaged");
+            return fail(MessageId::BackupHeaderDamaged);
         }
         if (header[156] != '0' && header[156] != '\0') {
-            return fail("a member is not a plain file");
+            return fail(MessageId::BackupMemberNotPlain);
         }
         if (header[345] != '\0') {
-            return fail("a member has a path, not a plain file name");
+            return fail(MessageId::BackupMemberPath);
         }
         std::string name(header, strnlen(header, 100));
         char sizeField[13] = {};
@@ -418,21 +412,21 @@ bool UnpackAndCheck(const std::string& archivePath, const std::string& into,
         char* end = nullptr;
         unsigned long long size = std::strtoull(sizeField, &end, 8);
         if (manifestSeen) {
-            return fail("a member follows the manifest");
+            return fail(MessageId::BackupAfterManifest);
         }
         bool isManifest = name == kBackupManifestName;
         if (!isManifest && (!IsPlainName(name) || found.count(name) != 0)) {
-            return fail("a member name cannot be restored: " + name);
+            return fail(MessageId::BackupMemberName, {name});
         }
         if (isManifest && size > 1'000'000) {
-            return fail("the manifest is too large");
+            return fail(MessageId::BackupManifestTooLarge);
         }
         int out = -1;
         if (!isManifest) {
             out = ::open((into + "/" + name).c_str(),
                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
             if (out < 0) {
-                return fail(into + "/" + name + ": " + Reason());
+                return fail(MessageId::BackupUnpackFailed, {into + "/" + name, Reason()});
             }
         }
         Sha256 hash;
@@ -458,11 +452,11 @@ bool UnpackAndCheck(const std::string& archivePath, const std::string& into,
             ok = ::close(out) == 0 && ok;
         }
         if (!ok) {
-            return fail("a member is cut short or cannot be unpacked: " + name);
+            return fail(MessageId::BackupMemberCut, {name});
         }
         std::size_t pad = (kBlock - size % kBlock) % kBlock;
         if (pad > 0 && !ReadExactly(fd, buffer, pad)) {
-            return fail("the archive is cut short");
+            return fail(MessageId::BackupCutShort);
         }
         if (isManifest) {
             manifestSeen = true;
@@ -472,86 +466,76 @@ bool UnpackAndCheck(const std::string& archivePath, const std::string& into,
     }
     ::close(fd);
     if (!ended || !manifestSeen) {
-        error = archivePath + ": " +
-                (manifestSeen ? "the archive is cut short" : "the archive has no manifest");
-        return false;
+        return Message(manifestSeen ? MessageId::BackupCutShort : MessageId::BackupNoManifest,
+                       {archivePath});
     }
     ParsedManifest manifest;
-    if (!ParseManifest(manifestText, manifest, error)) {
-        error = archivePath + ": " + error;
-        return false;
+    if (Status parsed = ParseManifest(archivePath, manifestText, manifest); !parsed) {
+        return parsed;
     }
     for (const auto& member : manifest.members) {
         auto it = found.find(member.name);
         if (it == found.end()) {
-            error = archivePath + ": the archive lacks " + member.name;
-            return false;
+            return Message(MessageId::BackupLacks, {archivePath, member.name});
         }
         if (it->second.size != member.size || it->second.sha256 != member.sha256) {
-            error = archivePath + ": the checksum of " + member.name + " does not match";
-            return false;
+            return Message(MessageId::BackupChecksum, {archivePath, member.name});
         }
         if (member.database) {
             std::string why;
             if (!LooksLikeDatabase(into + "/" + member.name) ||
                 !QuickCheck(into + "/" + member.name, why)) {
-                error = archivePath + ": the database " + member.name + " is damaged" +
-                        (why.empty() ? "" : " (" + why + ")");
-                return false;
+                if (why.empty()) {
+                    return Message(MessageId::BackupDatabaseDamaged, {archivePath, member.name});
+                }
+                return Message(MessageId::BackupDatabaseDamagedBecause,
+                               {archivePath, member.name, why});
             }
         }
         found.erase(it);
     }
     if (!found.empty()) {
-        error = archivePath + ": the manifest does not list " + found.begin()->first;
-        return false;
+        return Message(MessageId::BackupUnlisted, {archivePath, found.begin()->first});
     }
     members = manifest.members;
-    return true;
+    return {};
 }
 
-bool MakeScratch(const std::string& besides, const std::string& tag, ScratchFolder& scratch,
-                 std::string& error) {
+Status MakeScratch(const std::string& besides, const std::string& tag, ScratchFolder& scratch) {
     std::string pattern = FolderOf(besides) + "/." + BaseOf(besides) + "." + tag + "-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) == nullptr) {
-        error = FolderOf(besides) + ": " + Reason();
-        return false;
+        return Message(MessageId::FileReason, {FolderOf(besides), Reason()});
     }
     scratch.path = buffer.data();
-    return true;
+    return {};
 }
 
 } // namespace
 
-bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
-                 const std::string& programVersion, std::string& error,
-                 std::vector<BackupMember>* members, const AuditEntry* audit) {
+Status WriteBackup(const std::string& dataFolder, const std::string& archivePath,
+                   const std::string& programVersion, std::vector<BackupMember>* members,
+                   const AuditEntry* audit) {
     std::string folder = Canonical(dataFolder);
     if (folder.empty()) {
-        error = dataFolder + ": " + Reason();
-        return false;
+        return Message(MessageId::FileReason, {dataFolder, Reason()});
     }
     std::string targetFolder = Canonical(FolderOf(archivePath));
     if (targetFolder.empty()) {
-        error = FolderOf(archivePath) + ": " + Reason();
-        return false;
+        return Message(MessageId::FileReason, {FolderOf(archivePath), Reason()});
     }
     if (targetFolder == folder || targetFolder.rfind(folder + "/", 0) == 0) {
-        error = archivePath + ": a backup cannot be written inside the data folder";
-        return false;
+        return Message(MessageId::BackupInsideDataFolder, {archivePath});
     }
     struct stat st {};
     if (::lstat(archivePath.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        error = archivePath + ": exists and is not a regular file";
-        return false;
+        return Message(MessageId::BackupNotRegular, {archivePath});
     }
 
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
-        error = folder + ": " + Reason();
-        return false;
+        return Message(MessageId::FileReason, {folder, Reason()});
     }
     std::vector<std::string> names;
     while (dirent* entry = ::readdir(dir)) {
@@ -567,8 +551,7 @@ bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
     std::sort(names.begin(), names.end());
     for (const auto& name : names) {
         if (!IsPlainName(name)) {
-            error = folder + "/" + name + ": this file name cannot be stored in a backup";
-            return false;
+            return Message(MessageId::BackupNameNotStorable, {folder + "/" + name});
         }
     }
 
@@ -581,15 +564,14 @@ bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
     check.temp = temp;
     if (audit != nullptr) {
         if (Status begun = AuditIntent::Begin(folder, *audit, check, intent); !begun) {
-            error = SourceText(begun.error());
-            return false;
+            return begun;
         }
     }
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
-        error = temp + ": " + Reason();
+        Message failure(MessageId::FileReason, {temp, Reason()});
         intent.Abandon();
-        return false;
+        return failure;
     }
     struct stat made {};
     if (audit != nullptr) {
@@ -598,64 +580,62 @@ bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
                 ? Status(Message(MessageId::AuditFileError, {temp, Reason()}))
                 : intent.Update((check.device = made.st_dev, check.inode = made.st_ino, check));
         if (!updated) {
-            error = SourceText(updated.error());
             ::close(fd);
             ::unlink(temp.c_str());
-            return false;
+            return updated;
         }
     }
     std::time_t now = std::time(nullptr);
     std::string manifest = std::string(kBackupFormatLine) + "\nversion " + programVersion +
                            "\ncreated " + UtcText(now) + "\n";
     std::vector<BackupMember> written;
-    bool ok = true;
+    Status outcome;
     for (const auto& name : names) {
         std::string path = folder + "/" + name;
         std::string bytes;
         bool database = LooksLikeDatabase(path);
-        if (!(database ? SnapshotDatabase(path, bytes, error)
-                       : ReadPlainFile(path, bytes, error))) {
+        outcome = database ? SnapshotDatabase(path, bytes) : ReadPlainFile(path, bytes);
+        if (!outcome) {
             if (errno == ENOENT && !database) {
+                outcome = {};
                 continue; // removed since the listing (a user deleted meanwhile)
             }
-            ok = false;
             break;
         }
         BackupMember member{name, database, Sha256Hex(bytes), bytes.size()};
         if (!WriteMember(fd, name, bytes, now)) {
-            error = temp + ": " + Reason();
-            ok = false;
+            outcome = Message(MessageId::FileReason, {temp, Reason()});
             break;
         }
         manifest += std::string(database ? "sqlite " : "file ") + member.sha256 + " " +
                     std::to_string(member.size) + " " + name + "\n";
         written.push_back(std::move(member));
     }
-    if (ok) {
+    if (outcome) {
         static const char kEnd[2 * kBlock] = {};
-        ok = WriteMember(fd, kBackupManifestName, manifest, now) &&
-             WriteAll(fd, kEnd, sizeof kEnd) && ::fsync(fd) == 0;
-        if (!ok) {
-            error = temp + ": " + Reason();
+        if (!WriteMember(fd, kBackupManifestName, manifest, now) ||
+            !WriteAll(fd, kEnd, sizeof kEnd) || ::fsync(fd) != 0) {
+            outcome = Message(MessageId::FileReason, {temp, Reason()});
         }
     }
-    ok = ::close(fd) == 0 && ok;
-    if (ok && audit != nullptr) {
+    if (::close(fd) != 0 && outcome) {
+        // What was written may not have reached the disk: said, not passed as a success.
+        outcome = Message(MessageId::FileReason, {temp, Reason()});
+    }
+    if (outcome && audit != nullptr) {
         const Message detail(MessageId::AuditBackupFiles,
                              {std::to_string(written.size()), archivePath});
         if (Status updated = intent.Update(check, &detail); !updated) {
-            error = SourceText(updated.error());
-            ok = false;
+            outcome = updated;
         }
     }
-    if (ok && ::rename(temp.c_str(), archivePath.c_str()) != 0) {
-        error = archivePath + ": " + Reason();
-        ok = false;
+    if (outcome && ::rename(temp.c_str(), archivePath.c_str()) != 0) {
+        outcome = Message(MessageId::FileReason, {archivePath, Reason()});
     }
-    if (!ok) {
+    if (!outcome) {
         ::unlink(temp.c_str());
         intent.Abandon();
-        return false;
+        return outcome;
     }
     SyncFolder(FolderOf(archivePath));
     if (audit != nullptr) {
@@ -664,29 +644,28 @@ bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
     if (members != nullptr) {
         *members = std::move(written);
     }
-    return true;
+    return {};
 }
 
-bool CheckBackup(const std::string& archivePath, std::string& error,
-                 std::vector<BackupMember>* members) {
+Status CheckBackup(const std::string& archivePath, std::vector<BackupMember>* members) {
     ScratchFolder scratch;
-    if (!MakeScratch(archivePath, "check", scratch, error)) {
-        return false;
+    if (Status made = MakeScratch(archivePath, "check", scratch); !made) {
+        return made;
     }
     std::vector<BackupMember> list;
-    if (!UnpackAndCheck(archivePath, scratch.path, list, error)) {
-        return false;
+    if (Status checked = UnpackAndCheck(archivePath, scratch.path, list); !checked) {
+        return checked;
     }
     if (members != nullptr) {
         *members = std::move(list);
     }
-    return true;
+    return {};
 }
 
-RestoreResult RestoreBackup(const std::string& archivePath, const std::string& dataFolder,
-                            const std::string& stamp, const AuditEntry* audit,
-                            const RestoreHooks& hooks) {
-    RestoreResult result;
+Expected<RestoredFolder> RestoreBackup(const std::string& archivePath,
+                                       const std::string& dataFolder, const std::string& stamp,
+                                       const AuditEntry* audit, const RestoreHooks& hooks) {
+    RestoredFolder result;
     std::string folder = dataFolder;
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
@@ -695,28 +674,26 @@ RestoreResult RestoreBackup(const std::string& archivePath, const std::string& d
     const bool hadFolder = ::lstat(folder.c_str(), &st) == 0;
     if (audit != nullptr && hadFolder) {
         if (Status writable = CheckAuditWritable(folder); !writable) {
-            result.error = SourceText(writable.error());
-            return result;
+            return writable;
         }
     }
     ScratchFolder incoming;
-    if (!MakeScratch(folder, "restore", incoming, result.error)) {
-        return result;
+    if (Status made = MakeScratch(folder, "restore", incoming); !made) {
+        return made;
     }
     // Marks the copy as not (yet) the data folder, for a start after a crash.
     const std::string marker = incoming.path + "/" + kRestoreIncomingMarker;
     int made = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (made < 0) {
-        result.error = marker + ": " + Reason();
-        return result;
+        return Message(MessageId::FileReason, {marker, Reason()});
     }
     ::close(made);
     std::vector<BackupMember> members;
-    if (!UnpackAndCheck(archivePath, incoming.path, members, result.error)) {
-        return result;
+    if (Status checked = UnpackAndCheck(archivePath, incoming.path, members); !checked) {
+        return checked;
     }
-    if (!KeepInstallationUuid(folder, incoming.path, result.error)) {
-        return result;
+    if (Status kept = KeepInstallationUuid(folder, incoming.path); !kept) {
+        return kept;
     }
     std::string aside;
     if (hadFolder) {
@@ -729,26 +706,23 @@ RestoreResult RestoreBackup(const std::string& archivePath, const std::string& d
         AuditEntry entry = *audit;
         entry.SetMessage(Message(MessageId::AuditRestoreFrom, {archivePath, aside}));
         if (Status carried = CarryAuditInto(folder, incoming.path, std::move(entry)); !carried) {
-            result.error = SourceText(carried.error());
-            return result;
+            return carried;
         }
     }
     SyncFolder(incoming.path);
     auto stop = [&](RestoreStep step) {
         if (hooks.reached && !hooks.reached(step)) {
             incoming.keep = true; // as a crash would leave it
-            result.error = "stopped";
             return true;
         }
         return false;
     };
     if (stop(RestoreStep::Unpacked)) {
-        return result;
+        return MessageId::RestoreStopped;
     }
     if (!hadFolder) {
         if (::rename(incoming.path.c_str(), folder.c_str()) != 0) {
-            result.error = folder + ": " + Reason();
-            return result;
+            return Message(MessageId::FileReason, {folder, Reason()});
         }
     } else {
         bool exchanged = false;
@@ -757,8 +731,7 @@ RestoreResult RestoreBackup(const std::string& archivePath, const std::string& d
                             RENAME_EXCHANGE) == 0) {
                 exchanged = true;
             } else if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
-                result.error = folder + ": " + Reason();
-                return result;
+                return Message(MessageId::FileReason, {folder, Reason()});
             }
         }
         if (exchanged) {
@@ -766,36 +739,34 @@ RestoreResult RestoreBackup(const std::string& archivePath, const std::string& d
             // without the marker a start takes it for what it is.
             incoming.keep = true;
             if (stop(RestoreStep::Exchanged)) {
-                return result;
+                return MessageId::RestoreStopped;
             }
             if (::rename(incoming.path.c_str(), aside.c_str()) != 0) {
                 aside = incoming.path; // kept under the hidden name; named to the operator
             }
         } else {
             if (::rename(folder.c_str(), aside.c_str()) != 0) {
-                result.error = folder + ": cannot be moved aside: " + Reason();
-                return result;
+                return Message(MessageId::RestoreNotMovedAside, {folder, Reason()});
             }
             if (stop(RestoreStep::MovedAside)) {
-                return result;
+                return MessageId::RestoreStopped;
             }
             if (::rename(incoming.path.c_str(), folder.c_str()) != 0) {
-                result.error = folder + ": " + Reason();
+                Message failure(MessageId::FileReason, {folder, Reason()});
                 ::rename(aside.c_str(), folder.c_str());
-                return result;
+                return failure;
             }
             incoming.keep = true;
         }
         result.asidePath = aside;
         if (stop(RestoreStep::Renamed)) {
-            return result;
+            return MessageId::RestoreStopped;
         }
     }
     incoming.keep = true;
     ::unlink((folder + "/" + kRestoreIncomingMarker).c_str());
     ::chmod(folder.c_str(), 0700);
     SyncFolder(FolderOf(folder));
-    result.ok = true;
     return result;
 }
 

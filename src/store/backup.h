@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/audit_log.h"
+#include "store/status.h"
 
 #include <functional>
 #include <string>
@@ -33,27 +34,24 @@ struct BackupMember {
 // one read lock, so never half a transaction), every other file as it is. The lock file,
 // journals and hidden temporary files are left out. The archive is written through a
 // temporary file in its folder and renamed into place with mode 0600; a target inside the
-// data folder, or one that exists and is not a regular file, is refused. False with `error`
-// naming the file and the reason.
+// data folder, or one that exists and is not a regular file, is refused. A failure names the
+// file and the reason.
 //
 // With `audit`, the backup is recorded in the folder's log together with the archive's
 // appearing: refused before anything is written when the log cannot be written; an intent
 // names the temporary file, so a start after a crash appends the entry when the archive is in
 // place and removes the partial archive when it is not. The entry's detail is filled in.
-bool WriteBackup(const std::string& dataFolder, const std::string& archivePath,
-                 const std::string& programVersion, std::string& error,
-                 std::vector<BackupMember>* members = nullptr, const AuditEntry* audit = nullptr);
+Status WriteBackup(const std::string& dataFolder, const std::string& archivePath,
+                   const std::string& programVersion, std::vector<BackupMember>* members = nullptr,
+                   const AuditEntry* audit = nullptr);
 
 // Reads the whole archive and checks it: the manifest's format, every member listed once
 // with its size and checksum, nothing unlisted, only plain names, and every database
 // passing SQLite's quick check. Nothing outside a private scratch folder beside the archive
 // is written, and that folder is removed.
-bool CheckBackup(const std::string& archivePath, std::string& error,
-                 std::vector<BackupMember>* members = nullptr);
+Status CheckBackup(const std::string& archivePath, std::vector<BackupMember>* members = nullptr);
 
-struct RestoreResult {
-    bool ok = false;
-    std::string error;
+struct RestoredFolder {
     // Where the data folder that was replaced now lives; empty when there was none.
     std::string asidePath;
 };
@@ -88,9 +86,10 @@ struct RestoreHooks {
 // the swap: the entry takes effect with the restore. Only without a log of its own is the
 // archive's kept, and its append-only protection put back. Refused when the log cannot be
 // written.
-RestoreResult RestoreBackup(const std::string& archivePath, const std::string& dataFolder,
-                            const std::string& stamp, const AuditEntry* audit = nullptr,
-                            const RestoreHooks& hooks = {});
+Expected<RestoredFolder> RestoreBackup(const std::string& archivePath,
+                                       const std::string& dataFolder, const std::string& stamp,
+                                       const AuditEntry* audit = nullptr,
+                                       const RestoreHooks& hooks = {});
 
 // What an interrupted restore left beside `dataFolder`, settled at start under the lock:
 // unpacked copies that never became the data folder are removed; an old data folder left

@@ -141,24 +141,24 @@ std::string ComposeCsvUtf8(const std::string& header,
     return utf8;
 }
 
-bool WriteCsvFile(const std::string& path, ResultKind kind,
-                  const std::vector<std::vector<std::string>>& rows, std::string& error,
-                  const std::string& dataFolder, const std::vector<std::string>& extraHeadings) {
+Status WriteCsvFile(const std::string& path, ResultKind kind,
+                    const std::vector<std::vector<std::string>>& rows,
+                    const std::string& dataFolder, const std::vector<std::string>& extraHeadings) {
     return WriteCsvFile(path, CsvOptions{CsvHeader(kind, extraHeadings), CsvEncoding::Cp949}, rows,
-                        error, dataFolder);
+                        dataFolder);
 }
 
-bool WriteCsvFile(const std::string& path, const CsvOptions& options,
-                  const std::vector<std::vector<std::string>>& rows, std::string& error,
-                  const std::string& dataFolder) {
+Status WriteCsvFile(const std::string& path, const CsvOptions& options,
+                    const std::vector<std::vector<std::string>>& rows,
+                    const std::string& dataFolder) {
     CsvFileWriter writer(path, options, dataFolder);
-    if (!writer.Open(error)) {
-        return false;
+    if (Status opened = writer.Open(); !opened) {
+        return opened;
     }
     for (const auto& row : rows) {
         writer.WriteRow(row);
     }
-    return writer.Finish(error);
+    return writer.Finish();
 }
 
 namespace {
@@ -185,21 +185,19 @@ void CsvFileWriter::Append(std::string_view utf8) {
     }
 }
 
-bool CsvFileWriter::Open(std::string& error) {
-    error = CheckOutputTarget(path_, dataFolder_);
-    if (!error.empty()) {
-        return false;
+Status CsvFileWriter::Open() {
+    if (Status refused = CheckOutputTarget(path_, dataFolder_); !refused) {
+        return refused;
     }
     if (!file_.Open()) {
-        error = path_ + ": " + SystemErrorText(errno);
-        return false;
+        return Message(MessageId::FileReason, {path_, SystemErrorText(errno)});
     }
     open_ = true;
     if (options_.encoding == CsvEncoding::Utf8WithBom) {
         buffer_ = "\xEF\xBB\xBF";
     }
     Append(options_.header);
-    return true;
+    return {};
 }
 
 void CsvFileWriter::Flush() {
@@ -226,22 +224,19 @@ void CsvFileWriter::WriteLine(std::string_view utf8) {
     }
 }
 
-bool CsvFileWriter::Finish(std::string& error) {
+Status CsvFileWriter::Finish() {
     if (!open_) {
-        error = path_ + ": " + SystemErrorText(EBADF);
-        return false;
+        return Message(MessageId::FileReason, {path_, SystemErrorText(EBADF)});
     }
     Flush();
     open_ = false;
     if (failed_) {
-        error = path_ + ": " + SystemErrorText(failedErrno_);
-        return false;
+        return Message(MessageId::FileReason, {path_, SystemErrorText(failedErrno_)});
     }
     if (!file_.Commit()) {
-        error = path_ + ": " + SystemErrorText(errno);
-        return false;
+        return Message(MessageId::FileReason, {path_, SystemErrorText(errno)});
     }
-    return true;
+    return {};
 }
 
 } // namespace qa

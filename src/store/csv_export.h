@@ -3,6 +3,7 @@
 #include "store/cp949_encoder.h"
 #include "store/measurement_table.h"
 #include "store/profile_file.h"
+#include "store/status.h"
 
 #include <string>
 #include <string_view>
@@ -51,15 +52,15 @@ std::string ComposeCsvUtf8(const std::string& header,
                            const std::vector<std::vector<std::string>>& rows);
 
 // Writes the file through a temporary file and a rename, so an existing export is never
-// left half-written. Returns false with `error` set when the file cannot be written.
+// left half-written. Fails, naming the file, when it cannot be written.
 // A target that CheckOutputTarget refuses (given the data folder) is not touched.
-[[nodiscard]] bool WriteCsvFile(const std::string& path, ResultKind kind,
-                                const std::vector<std::vector<std::string>>& rows,
-                                std::string& error, const std::string& dataFolder = {},
-                                const std::vector<std::string>& extraHeadings = {});
-[[nodiscard]] bool WriteCsvFile(const std::string& path, const CsvOptions& options,
-                                const std::vector<std::vector<std::string>>& rows,
-                                std::string& error, const std::string& dataFolder = {});
+Status WriteCsvFile(const std::string& path, ResultKind kind,
+                    const std::vector<std::vector<std::string>>& rows,
+                    const std::string& dataFolder = {},
+                    const std::vector<std::string>& extraHeadings = {});
+Status WriteCsvFile(const std::string& path, const CsvOptions& options,
+                    const std::vector<std::vector<std::string>>& rows,
+                    const std::string& dataFolder = {});
 
 // One line of the export for a row of cells, in UTF-8: each cell as ComposeCsv writes it,
 // followed by a comma, then a line feed.
@@ -81,14 +82,14 @@ public:
     CsvFileWriter(std::string path, CsvOptions options, std::string dataFolder = {});
 
     // Checks the target as WriteCsvFile does, creates the temporary file and writes the
-    // header; false with `error` set when it cannot.
-    [[nodiscard]] bool Open(std::string& error);
+    // header; fails when it cannot.
+    Status Open();
     void WriteRow(const std::vector<std::string>& cells);
     // One whole line in UTF-8, line feed included, as AppendCsvLineUtf8 makes it.
     void WriteLine(std::string_view utf8);
-    // Writes what is left and puts the file in place; false with `error` set when any write
-    // failed, and then nothing is left behind.
-    [[nodiscard]] bool Finish(std::string& error);
+    // Writes what is left and puts the file in place; fails when any write failed, and then
+    // nothing is left behind.
+    Status Finish();
 
 private:
     void Flush();

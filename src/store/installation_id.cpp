@@ -56,16 +56,14 @@ bool CreateExclusively(const std::string& path, std::string_view content) {
 
 } // namespace
 
-bool ReadInstallationUuid(const std::string& dataFolder, Uuid& uuid, std::string& error) {
-    error.clear();
+Expected<std::optional<Uuid>> ReadInstallationUuid(const std::string& dataFolder) {
     const std::string path = dataFolder + "/" + kInstallationIdFileName;
     std::string content;
     switch (ReadWholeFile(path, content)) {
     case FileReadStatus::Missing:
-        return false;
+        return std::optional<Uuid>();
     case FileReadStatus::Unreadable:
-        error = path + ": " + SystemErrorText(errno);
-        return false;
+        return Message(MessageId::FileReason, {path, SystemErrorText(errno)});
     case FileReadStatus::Ok:
         break;
     }
@@ -74,56 +72,55 @@ bool ReadInstallationUuid(const std::string& dataFolder, Uuid& uuid, std::string
     }
     const std::optional<Uuid> parsed = ParseUuid(content);
     if (!parsed) {
-        error = path + ": " + "holds no UUID";
-        return false;
+        return Message(MessageId::InstallationIdDamaged, {path});
     }
-    uuid = *parsed;
-    return true;
+    return parsed;
 }
 
-bool InstallationUuid(const std::string& dataFolder, Uuid& uuid, std::string& error) {
-    if (ReadInstallationUuid(dataFolder, uuid, error) || !error.empty()) {
-        return error.empty();
+Expected<Uuid> InstallationUuid(const std::string& dataFolder) {
+    Expected<std::optional<Uuid>> existing = ReadInstallationUuid(dataFolder);
+    if (!existing) {
+        return existing.status();
+    }
+    if (existing->has_value()) {
+        return **existing;
     }
     const std::optional<Uuid> made = RandomUuid();
     if (!made) {
-        error = "getrandom: " + SystemErrorText(errno);
-        return false;
+        return Message(MessageId::FileReason, {"getrandom", SystemErrorText(errno)});
     }
     const std::string path = dataFolder + "/" + kInstallationIdFileName;
     if (CreateExclusively(path, UuidText(*made) + "\n")) {
-        uuid = *made;
-        return true;
+        return *made;
     }
     if (errno == EEXIST) {
         // Another process made it first: its UUID is the one.
-        if (ReadInstallationUuid(dataFolder, uuid, error)) {
-            return true;
+        Expected<std::optional<Uuid>> theirs = ReadInstallationUuid(dataFolder);
+        if (!theirs) {
+            return theirs.status();
         }
-        if (error.empty()) {
-            error = path + ": " + SystemErrorText(ENOENT);
+        if (theirs->has_value()) {
+            return **theirs;
         }
-        return false;
+        return Message(MessageId::FileReason, {path, SystemErrorText(ENOENT)});
     }
-    error = path + ": " + SystemErrorText(errno);
-    return false;
+    return Message(MessageId::FileReason, {path, SystemErrorText(errno)});
 }
 
-bool KeepInstallationUuid(const std::string& from, const std::string& into, std::string& error) {
-    Uuid uuid{};
-    if (ReadInstallationUuid(into, uuid, error) || !error.empty()) {
-        return error.empty(); // the archive brought its own
+Status KeepInstallationUuid(const std::string& from, const std::string& into) {
+    Expected<std::optional<Uuid>> own = ReadInstallationUuid(into);
+    if (!own || own->has_value()) {
+        return own.status(); // the archive brought its own
     }
-    if (!ReadInstallationUuid(from, uuid, error)) {
-        error.clear(); // nothing to keep; a damaged one is no reason to refuse a restore
-        return true;
+    Expected<std::optional<Uuid>> kept = ReadInstallationUuid(from);
+    if (!kept || !kept->has_value()) {
+        return {}; // nothing to keep; a damaged one is no reason to refuse a restore
     }
     const std::string path = into + "/" + kInstallationIdFileName;
-    if (!CreateExclusively(path, UuidText(uuid) + "\n")) {
-        error = path + ": " + SystemErrorText(errno);
-        return false;
+    if (!CreateExclusively(path, UuidText(**kept) + "\n")) {
+        return Message(MessageId::FileReason, {path, SystemErrorText(errno)});
     }
-    return true;
+    return {};
 }
 
 } // namespace qa

@@ -27,21 +27,16 @@ std::string StoredDateText(sys_days day) {
     return text;
 }
 
-FilterResult SearchFilter(sys_days start, sys_days end) {
-    FilterResult result;
+Expected<std::string> SearchFilter(sys_days start, sys_days end) {
     if (end < start) {
-        result.message = kBadRangeText;
-        return result;
+        return kBadRangeText;
     }
     int span = (end - start).count();
     if (span > kMaxSearchSpanDays) {
-        result.message = kRangeTooLongText;
-        return result;
+        return kRangeTooLongText;
     }
     sys_days from = end - days{span + 1} + days{1};
-    result.ok = true;
-    result.filter = "DATE between '" + StoredDateText(from) + "' and '" + StoredDateText(end) + "'";
-    return result;
+    return "DATE between '" + StoredDateText(from) + "' and '" + StoredDateText(end) + "'";
 }
 
 std::string PeriodFilter(sys_days newest, int weeks) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/message.h"
+#include "store/status.h"
 
 #include <chrono>
 #include <optional>
@@ -16,15 +17,10 @@ inline constexpr int kMaxSearchSpanDays = 366;
 std::optional<std::chrono::sys_days> ParseStoredDate(const std::string& date);
 std::string StoredDateText(std::chrono::sys_days day);
 
-struct FilterResult {
-    bool ok = false;
-    std::string filter; // the condition for the table, when ok
-    Message message;    // the operator's message, when not ok
-};
-
-// The search button: both ends count, the end may lie at most 366 days after the start,
-// and an end before the start is refused. Dates are whole days (midnight).
-FilterResult SearchFilter(std::chrono::sys_days start, std::chrono::sys_days end);
+// The search button's condition for the table: both ends count, the end may lie at most
+// 366 days after the start, and an end before the start is refused with the operator's
+// message. Dates are whole days (midnight).
+Expected<std::string> SearchFilter(std::chrono::sys_days start, std::chrono::sys_days end);
 
 // The period list: item k (0 = all) covers the k weeks up to the newest stored date, not
 // up to today, so a meter that has been away for a while still shows its last results.

@@ -49,12 +49,13 @@ std::string MeasurementTable::TableName() const {
     return std::string(nameArea_.data());
 }
 
-bool MeasurementTable::Open(const std::string& path) {
-    if (OpenExisting(path) && Requery()) {
-        return true;
+Status MeasurementTable::Open(const std::string& path) {
+    Status opened = OpenExisting(path);
+    if (opened && Requery()) {
+        return {};
     }
     Close();
-    return false;
+    return opened ? Status(Failure(path)) : opened;
 }
 
 std::string MeasurementTable::StandardSort() const {
@@ -201,7 +202,7 @@ void MeasurementTable::AssignMissingResultIds() {
     }
     assign.Reset();
     if (ok) {
-        ok = Execute("RELEASE result_ids");
+        ok = Execute("RELEASE result_ids").ok();
     }
     if (!ok) {
         (void)Execute("ROLLBACK TO result_ids");

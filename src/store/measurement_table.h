@@ -38,7 +38,7 @@ public:
     [[nodiscard]] bool SetTableName(std::string_view tableName);
     std::string TableName() const override;
     int FieldCount() const override { return kFieldCount; }
-    [[nodiscard]] bool Open(const std::string& path) override;
+    Status Open(const std::string& path) override;
 
     // The standard clauses, composed in one place. Values are escaped here, so callers
     // pass the texts as they are.

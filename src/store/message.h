@@ -129,6 +129,50 @@ enum class MessageId : int {
     AuditUserAdded,              // the user
     AuditUserDeleted,            // the user, HbA1c results, glucose results, the kept files
     AuditUserRestored,           // the user, where the files came back from
+    CheckFine,                    // the file, the encoding of its texts
+    CheckDamaged,                 // the file, SQLite's verdict
+    CheckUndecodable,             // the file
+    CheckMissingColumns,          // the file and table, the columns
+    CheckMissingIndexes,          // the file and table, the indexes
+    CheckNoTable,                 // the file
+    CheckOrphan,                  // the file
+    CheckLeftover,                // the file
+    CheckJournal,                 // the journal
+    CheckPermissions,             // the file, its mode
+    CheckUnreadable,              // the file, the system's reason
+    SettingIdentifierSystem,      // the key, the value
+    SettingAssigningAuthority,    // the key, the value
+    FileReason,                   // the file (or what failed), the system's or SQLite's reason
+    OutputNotAFileName,           // the path
+    OutputNotRegular,             // the path
+    OutputInsideDataFolder,       // the path, the data folder
+    InstallationIdDamaged,        // the file
+    BackupCopyUnreadable,         // the database
+    BackupManifestStart,          // the archive, the format line
+    BackupManifestLine,           // the archive, the line
+    BackupManifestName,           // the archive, the name
+    BackupNotTar,                 // the archive
+    BackupHeaderDamaged,          // the archive
+    BackupMemberNotPlain,         // the archive
+    BackupMemberPath,             // the archive
+    BackupAfterManifest,          // the archive
+    BackupMemberName,             // the archive, the name
+    BackupManifestTooLarge,       // the archive
+    BackupUnpackFailed,           // the archive, the file unpacked, the system's reason
+    BackupMemberCut,              // the archive, the name
+    BackupCutShort,               // the archive
+    BackupNoManifest,             // the archive
+    BackupLacks,                  // the archive, the name
+    BackupChecksum,               // the archive, the name
+    BackupDatabaseDamaged,        // the archive, the name
+    BackupDatabaseDamagedBecause, // the archive, the name, SQLite's verdict
+    BackupUnlisted,               // the archive, the name
+    BackupInsideDataFolder,       // the archive
+    BackupNotRegular,             // the archive
+    BackupNameNotStorable,        // the file
+    RestoreStopped,
+    RestoreNotMovedAside, // the data folder, the system's reason
+    TableNotOpen,
 };
 
 struct Message {

@@ -50,26 +50,26 @@ bool SameFileInFolder(const struct stat& target, const std::string& folder) {
 
 } // namespace
 
-std::string CheckOutputTarget(const std::string& path, const std::string& dataFolder) {
+Status CheckOutputTarget(const std::string& path, const std::string& dataFolder) {
     if (path.empty() || path.back() == '/') {
-        return path + ": not a file name";
+        return Message(MessageId::OutputNotAFileName, {path});
     }
     struct stat target {};
     bool exists = ::lstat(path.c_str(), &target) == 0;
     if (exists && !S_ISREG(target.st_mode)) {
-        return path + ": exists and is not a regular file; nothing was written";
+        return Message(MessageId::OutputNotRegular, {path});
     }
     if (!exists && errno != ENOENT) {
-        return path + ": " + SystemErrorText(errno);
+        return Message(MessageId::FileReason, {path, SystemErrorText(errno)});
     }
     std::string folder = RealPath(FolderOf(path));
     if (folder.empty()) {
-        return path + ": " + SystemErrorText(errno);
+        return Message(MessageId::FileReason, {path, SystemErrorText(errno)});
     }
     std::string data = dataFolder.empty() ? std::string() : RealPath(dataFolder);
     if (!data.empty() && (folder == data || folder.compare(0, data.size() + 1, data + "/") == 0 ||
                           (exists && SameFileInFolder(target, data)))) {
-        return path + ": is inside the data folder " + dataFolder + "; choose another place";
+        return Message(MessageId::OutputInsideDataFolder, {path, dataFolder});
     }
     return {};
 }
@@ -82,13 +82,13 @@ std::string TempPathBeside(const std::string& path) {
            std::to_string(counter.fetch_add(1));
 }
 
-bool MoveIntoPlace(const std::string& temp, const std::string& path, std::string& error) {
+Status MoveIntoPlace(const std::string& temp, const std::string& path) {
     if (::rename(temp.c_str(), path.c_str()) == 0) {
-        return true;
+        return {};
     }
-    error = path + ": " + SystemErrorText(errno);
+    Message failure(MessageId::FileReason, {path, SystemErrorText(errno)});
     ::unlink(temp.c_str());
-    return false;
+    return failure;
 }
 
 } // namespace qa

@@ -79,16 +79,17 @@ bool EnsurePatientIndex(MeasurementTable& table) {
         return false;
     }
     const std::string name = table.TableName();
-    return table.Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_PID] ON [%s] ([PID])",
-                                   name.c_str(), name.c_str()));
+    return table
+        .Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_PID] ON [%s] ([PID])", name.c_str(),
+                           name.c_str()))
+        .ok();
 }
 
-bool ReadPatientResults(MeasurementTable& table, std::string_view patientId,
-                        std::vector<PatientResult>& out, std::string& error) {
-    out.clear();
+Expected<std::vector<PatientResult>> ReadPatientResults(MeasurementTable& table,
+                                                        std::string_view patientId) {
+    std::vector<PatientResult> out;
     if (!table.IsOpen() || table.Handle() == nullptr) {
-        error = "The table is not open.";
-        return false;
+        return MessageId::TableNotOpen;
     }
     const std::string sql = "SELECT rowid, [DATE], [TIME], [" + std::string(table.ValueColumn()) +
                             "], [PID], " + ColumnOrEmpty(table, 6) + ", " +
@@ -97,8 +98,7 @@ bool ReadPatientResults(MeasurementTable& table, std::string_view patientId,
                             table.StandardSort();
     SqliteStatement statement = PrepareStatement(table.Handle(), sql);
     if (!statement) {
-        error = table.Path().Str() + ": " + sqlite3_errmsg(table.Handle());
-        return false;
+        return Message(MessageId::FileReason, {table.Path().Str(), sqlite3_errmsg(table.Handle())});
     }
     const std::string other = Cp949Spelling(patientId);
     sqlite3_bind_text(statement.Get(), 1, patientId.data(), static_cast<int>(patientId.size()),
@@ -120,11 +120,9 @@ bool ReadPatientResults(MeasurementTable& table, std::string_view patientId,
         out.push_back(std::move(result));
     }
     if (rc != SQLITE_DONE) {
-        error = table.Path().Str() + ": " + sqlite3_errmsg(table.Handle());
-        out.clear();
-        return false;
+        return Message(MessageId::FileReason, {table.Path().Str(), sqlite3_errmsg(table.Handle())});
     }
-    return true;
+    return out;
 }
 
 BoundedFigure StoredValueRange(ResultKind kind, std::string_view stored) {
@@ -264,12 +262,10 @@ std::string FormatFigure(const SettingsStore& settings, ResultKind kind,
     return text;
 }
 
-bool ReadPatientOverview(MeasurementTable& table, std::vector<PatientOverview>& out,
-                         std::string& error) {
-    out.clear();
+Expected<std::vector<PatientOverview>> ReadPatientOverview(MeasurementTable& table) {
+    std::vector<PatientOverview> out;
     if (!table.IsOpen() || table.Handle() == nullptr) {
-        error = "The table is not open.";
-        return false;
+        return MessageId::TableNotOpen;
     }
     const std::string sql = "SELECT [PID], [DATE], [TIME], [" + std::string(table.ValueColumn()) +
                             "], " + ColumnOrEmpty(table, 6) + ", " + ColumnOrEmpty(table, 7) +
@@ -277,8 +273,7 @@ bool ReadPatientOverview(MeasurementTable& table, std::vector<PatientOverview>& 
                             table.StandardSort();
     SqliteStatement statement = PrepareStatement(table.Handle(), sql);
     if (!statement) {
-        error = table.Path().Str() + ": " + sqlite3_errmsg(table.Handle());
-        return false;
+        return Message(MessageId::FileReason, {table.Path().Str(), sqlite3_errmsg(table.Handle())});
     }
     int rc;
     while ((rc = sqlite3_step(statement.Get())) == SQLITE_ROW) {
@@ -296,11 +291,9 @@ bool ReadPatientOverview(MeasurementTable& table, std::vector<PatientOverview>& 
                       ColumnText(statement.Get(), 5));
     }
     if (rc != SQLITE_DONE) {
-        error = table.Path().Str() + ": " + sqlite3_errmsg(table.Handle());
-        out.clear();
-        return false;
+        return Message(MessageId::FileReason, {table.Path().Str(), sqlite3_errmsg(table.Handle())});
     }
-    return true;
+    return out;
 }
 
 std::string PatientSearchCondition(std::string_view typed) {

@@ -3,6 +3,7 @@
 #include "store/measurement_table.h"
 #include "store/patient_search.h"
 #include "store/settings.h"
+#include "store/status.h"
 
 #include <chrono>
 #include <optional>
@@ -34,9 +35,9 @@ bool EnsurePatientIndex(MeasurementTable& table);
 // Every result of the table whose stored patient ID is `patientId`, newest first (the
 // standard sort). The ID is bound as a parameter, so any byte the meter sends is matched as
 // itself. An ID typed as UTF-8 also finds rows the Windows program stored in code page 949.
-// False with `error` set when the table could not be read; `out` then holds nothing.
-bool ReadPatientResults(MeasurementTable& table, std::string_view patientId,
-                        std::vector<PatientResult>& out, std::string& error);
+// Fails, naming the file and SQLite's reason, when the table could not be read.
+Expected<std::vector<PatientResult>> ReadPatientResults(MeasurementTable& table,
+                                                        std::string_view patientId);
 
 // A figure whose true value may be known only as a bound: results shown as "> 14 %" or
 // "Hi" say only that the value lies above the meter's range. `atLeast`/`atMost` hold the
@@ -96,8 +97,7 @@ struct PatientOverview {
 };
 
 // Every patient ID of the table with its count and newest result, in byte order of the ID.
-bool ReadPatientOverview(MeasurementTable& table, std::vector<PatientOverview>& out,
-                         std::string& error);
+Expected<std::vector<PatientOverview>> ReadPatientOverview(MeasurementTable& table);
 
 // The condition of the all-data page's search field: rows whose patient ID or patient name
 // contains `typed`, ignoring case (ASCII letters), every character taken literally (quotes,

@@ -37,9 +37,8 @@ std::string Cp949Spelling(const std::string& utf8) {
     return Utf8ToCp949(utf8).value_or(utf8);
 }
 
-bool Fail(MeasurementTable& table, std::string& error) {
-    error = table.Path().Str() + ": " + sqlite3_errmsg(table.Handle());
-    return false;
+Message Failure(MeasurementTable& table) {
+    return Message(MessageId::FileReason, {table.Path().Str(), sqlite3_errmsg(table.Handle())});
 }
 
 void Bind(sqlite3_stmt* statement, int index, const std::string& text) {
@@ -49,8 +48,8 @@ void Bind(sqlite3_stmt* statement, int index, const std::string& text) {
 
 // Distinct IDs from a query whose first column is the ID, stepping only until one more than
 // `limit` have turned up.
-bool ReadIds(MeasurementTable& table, SqliteStatement& statement, int limit,
-             std::vector<std::string>& ids, std::string& error) {
+Expected<std::vector<std::string>> ReadIds(MeasurementTable& table, SqliteStatement& statement,
+                                           int limit) {
     std::set<std::string> seen;
     int rc = SQLITE_DONE;
     while (static_cast<int>(seen.size()) <= limit &&
@@ -58,11 +57,9 @@ bool ReadIds(MeasurementTable& table, SqliteStatement& statement, int limit,
         seen.insert(ColumnText(statement.Get(), 0));
     }
     if (static_cast<int>(seen.size()) <= limit && rc != SQLITE_DONE) {
-        ids.clear();
-        return Fail(table, error);
+        return Failure(table);
     }
-    ids.assign(seen.begin(), seen.end());
-    return true;
+    return std::vector<std::string>(seen.begin(), seen.end());
 }
 
 void Rank(std::vector<PatientIdentity::Variant>& variants) {
@@ -90,22 +87,22 @@ bool EnsurePatientSearchIndex(MeasurementTable& table) {
         return false;
     }
     const std::string name = table.TableName();
-    return table.Execute(
-        FormatSql("CREATE INDEX IF NOT EXISTS [%s_PID_NOCASE] ON [%s] ([PID] COLLATE NOCASE, "
-                  "[p_NAME])",
-                  name.c_str(), name.c_str()));
+    return table
+        .Execute(
+            FormatSql("CREATE INDEX IF NOT EXISTS [%s_PID_NOCASE] ON [%s] ([PID] COLLATE NOCASE, "
+                      "[p_NAME])",
+                      name.c_str(), name.c_str()))
+        .ok();
 }
 
-bool FindWholePatientIds(MeasurementTable& table, std::string_view typed,
-                         std::vector<std::string>& ids, std::string& error) {
-    ids.clear();
+Expected<std::vector<std::string>> FindWholePatientIds(MeasurementTable& table,
+                                                       std::string_view typed) {
     const std::string text = Trimmed(typed);
     if (text.empty()) {
-        return true;
+        return std::vector<std::string>();
     }
     if (!table.IsOpen() || table.Handle() == nullptr) {
-        error = "The table is not open.";
-        return false;
+        return MessageId::TableNotOpen;
     }
     // Equality under NOCASE walks the index made for it: a handful of rows, not the file. (An
     // OR of two COLLATE NOCASE equalities is turned into an IN that compares as bytes.)
@@ -113,22 +110,22 @@ bool FindWholePatientIds(MeasurementTable& table, std::string_view typed,
         PrepareStatement(table.Handle(), "SELECT DISTINCT [PID] FROM [" + table.TableName() +
                                              "] WHERE [PID] COLLATE NOCASE IN (?1, ?2)");
     if (!statement) {
-        return Fail(table, error);
+        return Failure(table);
     }
     Bind(statement.Get(), 1, text);
     Bind(statement.Get(), 2, Cp949Spelling(text));
-    return ReadIds(table, statement, kMaxPatientCandidates, ids, error);
+    return ReadIds(table, statement, kMaxPatientCandidates);
 }
 
-bool ReadPatientCandidate(MeasurementTable& table, std::string_view patientId,
-                          PatientCandidate& out, std::string& error) {
-    out = PatientCandidate{};
+Expected<PatientCandidate> ReadPatientCandidate(MeasurementTable& table,
+                                                std::string_view patientId) {
+    PatientCandidate out;
     out.patientId = std::string(patientId);
     SqliteStatement statement = PrepareStatement(
         table.Handle(), "SELECT [p_NAME], [p_DOB], COUNT(*), MAX([DATE]) FROM [" +
                             table.TableName() + "] WHERE [PID] = ?1 GROUP BY 1, 2");
     if (!statement) {
-        return Fail(table, error);
+        return Failure(table);
     }
     Bind(statement.Get(), 1, out.patientId);
     PatientIdentity identity;
@@ -141,7 +138,7 @@ bool ReadPatientCandidate(MeasurementTable& table, std::string_view patientId,
         out.newestDate = std::max(out.newestDate, ColumnText(statement.Get(), 3));
     }
     if (rc != SQLITE_DONE) {
-        return Fail(table, error);
+        return Failure(table);
     }
     Rank(identity.names);
     Rank(identity.birthDates);
@@ -151,16 +148,16 @@ bool ReadPatientCandidate(MeasurementTable& table, std::string_view patientId,
     for (const auto& date : identity.birthDates) {
         out.birthDates.push_back(date.text);
     }
-    return true;
+    return out;
 }
 
-PatientSearch FindPatients(MeasurementTable& table, std::string_view typed, int limit) {
+Expected<PatientSearch> FindPatients(MeasurementTable& table, std::string_view typed, int limit) {
     PatientSearch search;
-    std::vector<std::string> ids;
-    if (!FindWholePatientIds(table, typed, ids, search.error)) {
-        search.ok = false;
-        return search;
+    Expected<std::vector<std::string>> whole = FindWholePatientIds(table, typed);
+    if (!whole) {
+        return whole.status();
     }
+    std::vector<std::string> ids = std::move(whole).value();
     search.wholeId = !ids.empty();
     if (ids.empty() && !Trimmed(typed).empty()) {
         // Part of an ID or a name: a walk of the search index (ID and name side by side),
@@ -171,26 +168,24 @@ PatientSearch FindPatients(MeasurementTable& table, std::string_view typed, int 
             PrepareStatement(table.Handle(), "SELECT [PID] FROM [" + table.TableName() +
                                                  "] WHERE " + PatientSearchCondition(typed));
         if (!statement) {
-            search.ok = Fail(table, search.error);
-            return search;
+            return Failure(table);
         }
-        if (!ReadIds(table, statement, limit, ids, search.error)) {
-            search.ok = false;
-            return search;
+        Expected<std::vector<std::string>> found = ReadIds(table, statement, limit);
+        if (!found) {
+            return found.status();
         }
+        ids = std::move(found).value();
     }
     if (static_cast<int>(ids.size()) > limit) {
         search.more = true;
         ids.resize(static_cast<std::size_t>(limit));
     }
     for (const std::string& id : ids) {
-        PatientCandidate candidate;
-        if (!ReadPatientCandidate(table, id, candidate, search.error)) {
-            search.ok = false;
-            search.candidates.clear();
-            return search;
+        Expected<PatientCandidate> candidate = ReadPatientCandidate(table, id);
+        if (!candidate) {
+            return candidate.status();
         }
-        search.candidates.push_back(std::move(candidate));
+        search.candidates.push_back(std::move(candidate).value());
     }
     return search;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/measurement_table.h"
+#include "store/status.h"
 
 #include <string>
 #include <string_view>
@@ -23,8 +24,6 @@ struct PatientCandidate {
 inline constexpr int kMaxPatientCandidates = 50;
 
 struct PatientSearch {
-    bool ok = true;
-    std::string error;
     // True when the text, trimmed, is a whole stored ID (ignoring ASCII case): the candidates
     // are then those IDs only, however many others contain the text.
     bool wholeId = false;
@@ -39,17 +38,17 @@ bool EnsurePatientSearchIndex(MeasurementTable& table);
 
 // The stored IDs equal to `typed` once its surrounding blanks are gone, ignoring ASCII case
 // (and the code page 949 spelling of a Hangul ID), in byte order. Empty for blank text.
-bool FindWholePatientIds(MeasurementTable& table, std::string_view typed,
-                         std::vector<std::string>& ids, std::string& error);
+Expected<std::vector<std::string>> FindWholePatientIds(MeasurementTable& table,
+                                                       std::string_view typed);
 
 // The patients `typed` may mean: a whole ID when it is one, otherwise every patient whose ID
 // or name contains it (ignoring ASCII case, every character literal), at most `limit`.
-PatientSearch FindPatients(MeasurementTable& table, std::string_view typed,
-                           int limit = kMaxPatientCandidates);
+Expected<PatientSearch> FindPatients(MeasurementTable& table, std::string_view typed,
+                                     int limit = kMaxPatientCandidates);
 
 // Names, birth dates, count and newest date of one stored ID.
-bool ReadPatientCandidate(MeasurementTable& table, std::string_view patientId,
-                          PatientCandidate& out, std::string& error);
+Expected<PatientCandidate> ReadPatientCandidate(MeasurementTable& table,
+                                                std::string_view patientId);
 
 // What a patient's records say about who they are, over both kinds.
 struct PatientIdentity {

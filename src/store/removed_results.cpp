@@ -65,14 +65,16 @@ bool RememberRows(MeasurementTable& table, const std::string& condition, Removed
     for (const char* column : kKeptColumns) {
         kept += std::string(", [") + column + "]";
     }
-    return table.Execute(FormatSql("INSERT INTO [%s] ([RESULT_ID], [REASON], [VALUE]%s, "
-                                   "[REMOVED_AT]) SELECT [%s], '%s', [%s]%s, "
-                                   "strftime('%%Y-%%m-%%d %%H:%%M:%%S', 'now', 'localtime') "
-                                   "FROM [%s] WHERE ",
-                                   kRemovedTableName, kept.c_str(),
-                                   MeasurementTable::kResultIdColumn, RemovedReasonText(reason),
-                                   table.ValueColumn(), kept.c_str(), table.TableName().c_str()) +
-                         condition);
+    return table
+        .Execute(FormatSql("INSERT INTO [%s] ([RESULT_ID], [REASON], [VALUE]%s, "
+                           "[REMOVED_AT]) SELECT [%s], '%s', [%s]%s, "
+                           "strftime('%%Y-%%m-%%d %%H:%%M:%%S', 'now', 'localtime') "
+                           "FROM [%s] WHERE ",
+                           kRemovedTableName, kept.c_str(), MeasurementTable::kResultIdColumn,
+                           RemovedReasonText(reason), table.ValueColumn(), kept.c_str(),
+                           table.TableName().c_str()) +
+                 condition)
+        .ok();
 }
 
 bool FindRemoved(MeasurementTable& table, std::string_view resultId, RemovedReason reason,

@@ -46,11 +46,11 @@ void AssignRow(MeasurementTable& table, const MeterResult& result, bool mainTabl
 
 Status EmptyDownloadList(MeasurementTable& download) {
     download.filter.Clear();
-    const int rows = download.CountRows();
-    if (rows == 0) {
+    const Expected<int> rows = download.CountRows();
+    if (rows && *rows == 0) {
         return {};
     }
-    if (rows < 0 || !download.BeginTransaction()) {
+    if (!rows || !download.BeginTransaction()) {
         return NotSavedBecause(download);
     }
     // Setting the name again drops the statements prepared for the old table.
@@ -58,7 +58,7 @@ Status EmptyDownloadList(MeasurementTable& download) {
                    download.SetTableName(kDownloadTableName) && download.CreateTable() &&
                    download.SyncSchema(); // the index went with the old table
     if (emptied) {
-        emptied = download.CommitTransaction();
+        emptied = download.CommitTransaction().ok();
     }
     if (!emptied) {
         Status failure = NotSavedBecause(download);

@@ -74,7 +74,7 @@ void SqliteTable::DefineField(int index, const char* name, FieldType type, void*
     field.column = -1;
 }
 
-bool SqliteTable::Open(const std::string& path) {
+Status SqliteTable::Open(const std::string& path) {
     return OpenExisting(path);
 }
 
@@ -178,23 +178,26 @@ bool SqliteTable::CheckOnOpen() {
     return true;
 }
 
-bool SqliteTable::OpenExisting(const std::string& path) {
+Status SqliteTable::OpenExisting(const std::string& path) {
     if (readOnly_) {
         if (OpenWithFlags(path, SQLITE_OPEN_READONLY)) {
-            return true;
+            return {};
         }
         // A writer that died left a journal to be played back first, which a read-only
         // connection cannot do: this one connection writes, and only that.
         if (lastCode_ != SQLITE_READONLY_ROLLBACK) {
-            return false;
+            return Failure(path);
         }
     }
-    return OpenWithFlags(path, SQLITE_OPEN_READWRITE);
+    if (!OpenWithFlags(path, SQLITE_OPEN_READWRITE)) {
+        return Failure(path);
+    }
+    return {};
 }
 
-bool SqliteTable::OpenOrCreate(const std::string& path) {
+Status SqliteTable::OpenOrCreate(const std::string& path) {
     if (!OpenWithFlags(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) {
-        return false;
+        return Failure(path);
     }
     // A file that is not a database opens fine and only fails on first use: report that
     // here instead of handing back a table that can do nothing.
@@ -202,9 +205,9 @@ bool SqliteTable::OpenOrCreate(const std::string& path) {
         std::string error = lastError_;
         Close();
         lastError_ = error;
-        return false;
+        return Failure(path);
     }
-    return true;
+    return {};
 }
 
 void SqliteTable::Close() {
@@ -233,13 +236,17 @@ void SqliteTable::NoteError(int code, const std::string& text) {
     damaged_ = damaged_ || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
+Message SqliteTable::Failure(const std::string& path) const {
+    return Message(MessageId::FileReason, {path, lastError_});
+}
+
 void SqliteTable::NoteReadError() {
     readFailed_ = true;
 }
 
-bool SqliteTable::Execute(const std::string& statement) {
+Status SqliteTable::Execute(const std::string& statement) {
     if (!Usable()) {
-        return false;
+        return MessageId::TableNotOpen;
     }
     EndStream();
     int rc = SQLITE_ERROR;
@@ -250,16 +257,19 @@ bool SqliteTable::Execute(const std::string& statement) {
             NoteError();
         }
     }
-    return rc == SQLITE_ROW || rc == SQLITE_DONE;
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+        return {};
+    }
+    return Failure();
 }
 
-bool SqliteTable::BeginTransaction() {
+Status SqliteTable::BeginTransaction() {
     return Execute("BEGIN IMMEDIATE");
 }
-bool SqliteTable::CommitTransaction() {
+Status SqliteTable::CommitTransaction() {
     return Execute("COMMIT");
 }
-bool SqliteTable::RollbackTransaction() {
+Status SqliteTable::RollbackTransaction() {
     return Execute("ROLLBACK");
 }
 

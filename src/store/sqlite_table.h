@@ -2,6 +2,7 @@
 
 #include "store/buffer_string.h"
 #include "store/sqlite_statement.h"
+#include "store/status.h"
 
 #include <cstdint>
 #include <functional>
@@ -53,10 +54,11 @@ public:
 
     virtual std::string TableName() const = 0;
     virtual int FieldCount() const = 0;
-    [[nodiscard]] virtual bool Open(const std::string& path);
+    // The opens fail naming the file and SQLite's reason (also in LastError).
+    virtual Status Open(const std::string& path);
 
-    [[nodiscard]] bool OpenExisting(const std::string& path);
-    [[nodiscard]] bool OpenOrCreate(const std::string& path);
+    Status OpenExisting(const std::string& path);
+    Status OpenOrCreate(const std::string& path);
     // Later opens of existing files are read-only: a command that only reads never takes a
     // write lock or journals, so it cannot get in the way of a download.
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
@@ -73,13 +75,15 @@ public:
     static constexpr long long kQuickCheckLimit = 16LL * 1024 * 1024;
     void Close();
 
-    [[nodiscard]] bool Execute(const std::string& statement);
+    // Fails naming the file and SQLite's reason, or that the table is not open.
+    Status Execute(const std::string& statement);
     [[nodiscard]] bool CreateTable();
     [[nodiscard]] bool DropTable();
     [[nodiscard]] bool SyncSchema();
 
-    // -1 when the count could not be read (LastError() says why), never 0 in its place.
-    int CountRows();
+    // Fails when the count could not be read (naming the file and SQLite's reason), never 0
+    // in its place; 0 for a table that is not open.
+    Expected<int> CountRows();
     [[nodiscard]] bool Requery();
     // Requery's count and first row now (a count, the first id, its row), and its row-id
     // list only when something reads the list (a move past the first row, RowIdAt): a table
@@ -128,9 +132,9 @@ public:
 
     // One transaction around many inserts turns an fsync per row into one per batch and
     // makes a batch all-or-nothing when the process dies half-way.
-    [[nodiscard]] bool BeginTransaction();
-    [[nodiscard]] bool CommitTransaction();
-    [[nodiscard]] bool RollbackTransaction();
+    Status BeginTransaction();
+    Status CommitTransaction();
+    Status RollbackTransaction();
 
     // Condition placed after " WHERE " and ordering placed after " ORDER BY "; callers
     // assign them before Requery, RequeryAny or DeleteWhere. Empty means none.
@@ -165,6 +169,9 @@ public:
     std::vector<std::string> TakeSchemaChanges() { return std::exchange(schemaChanges_, {}); }
 
 protected:
+    // The last failure noted, naming `path` (the table's own file by default).
+    Message Failure(const std::string& path) const;
+    Message Failure() const { return Failure(path_.Str()); }
     void DefineField(int index, const char* name, FieldType type, void* member);
     // Runs once a connection's schema has been checked (columns added where missing).
     virtual void OnSchemaSynced() {}

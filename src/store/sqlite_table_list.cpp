@@ -25,7 +25,7 @@ void SqliteTable::EndStream() {
     streamPosition_ = 0;
 }
 
-int SqliteTable::CountRows() {
+Expected<int> SqliteTable::CountRows() {
     if (!Usable()) {
         return 0;
     }
@@ -42,6 +42,7 @@ int SqliteTable::CountRows() {
     EndSharedStatement(statement);
     if (count < 0) {
         NoteReadError();
+        return Failure();
     }
     return count;
 }
@@ -70,7 +71,8 @@ bool SqliteTable::ReadList(bool moveFirst) {
     if (!StartListRead()) {
         return false;
     }
-    int counted = CountRows();
+    const Expected<int> count = CountRows();
+    const int counted = count ? *count : -1;
     rowCount_ = counted < 0 ? 0 : counted;
     position_ = 1;
     rowIds_.assign(static_cast<std::size_t>(rowCount_) + kRowIdGrowth, 0);
@@ -121,7 +123,8 @@ bool SqliteTable::RequeryLater() {
     }
     position_ = 1;
     rowCount_ = 0;
-    const int counted = CountRows();
+    const Expected<int> count = CountRows();
+    const int counted = count ? *count : -1;
     if (counted < 0) {
         rowIds_.assign(kRowIdGrowth, 0);
         return false;

@@ -39,7 +39,7 @@ bool SqliteTable::CreateTable() {
     sql += ")";
     // An existing table makes this fail, which is the normal case for an old file; any
     // other failure (a full disk, a damaged file) is one.
-    const bool made = Execute(sql);
+    const bool made = Execute(sql).ok();
     tableMade_ = tableMade_ || made;
     bool created = made || lastError_.find("already exists") != std::string::npos;
     DropCachedStatements();
@@ -55,7 +55,7 @@ bool SqliteTable::DropTable() {
     // Emptied first so the freed pages go back to the file; whether the table is gone is
     // what the caller needs to know.
     (void)Execute(FormatSql("DELETE FROM [%s]", table.c_str()));
-    const bool dropped = Execute(FormatSql("DROP TABLE  [%s]", table.c_str()));
+    const bool dropped = Execute(FormatSql("DROP TABLE  [%s]", table.c_str())).ok();
     if (dropped) {
         schemaSynced_ = false;
     }
@@ -97,9 +97,12 @@ bool SqliteTable::ShadowMissingColumns() {
     // of this connection, its conditions and orderings included, then reads the missing
     // columns as empty, and nothing is written to the file. The row id is passed through by
     // name, since a view has none of its own.
-    const bool made = Execute(FormatSql(
-        "CREATE TEMP VIEW IF NOT EXISTS [%s] AS SELECT *%s, rowid AS rowid FROM main.[%s]",
-        table.c_str(), extra.c_str(), table.c_str()));
+    const bool made =
+        Execute(
+            FormatSql(
+                "CREATE TEMP VIEW IF NOT EXISTS [%s] AS SELECT *%s, rowid AS rowid FROM main.[%s]",
+                table.c_str(), extra.c_str(), table.c_str()))
+            .ok();
     DropCachedStatements();
     return made;
 }
@@ -165,7 +168,8 @@ bool SqliteTable::SyncSchema() {
                     Execute(FormatSql("UPDATE %s SET [%s] = 0.0", tname, cname));
             break;
         case FieldBlob:
-            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] LongBinary", tname, cname));
+            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] LongBinary", tname, cname))
+                        .ok();
             break;
         }
         if (added) {

@@ -787,7 +787,7 @@ bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>&
         RemoveFile(temp + "-journal");
         MeasurementTable table(database.kind);
         (void)table.SetTableName(database.table); // both names are the fixed ones
-        bool made = table.OpenOrCreate(temp);
+        const bool made = table.OpenOrCreate(temp).ok();
         std::string error = table.LastError();
         table.Close();
         if (!made || ::rename(temp.c_str(), database.path.c_str()) != 0) {
@@ -880,8 +880,12 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
         prompter_.Inform(user_text::kUserFilesMissing, kUserCaption, Prompter::Severity::Warning);
         return Outcome::Refused;
     }
-    const int hba1cCount = hba1cMain_.IsOpen() ? hba1cMain_.CountRows() : -1;
-    const int glucoseCount = glucoseMain_.IsOpen() ? glucoseMain_.CountRows() : -1;
+    auto countOf = [](MeasurementTable& table) {
+        const Expected<int> count = table.IsOpen() ? table.CountRows() : Expected<int>(-1);
+        return count ? *count : -1;
+    };
+    const int hba1cCount = countOf(hba1cMain_);
+    const int glucoseCount = countOf(glucoseMain_);
     auto countText = [](int n) { return n < 0 ? std::string("?") : std::to_string(n); };
     if (!prompter_.ConfirmDefaultNo(Message(MessageId::AskDeleteUserNamed,
                                             {id, countText(hba1cCount), countText(glucoseCount)}),

@@ -698,12 +698,13 @@ void AllDataPage::ResetDatePickers() {
 }
 
 void AllDataPage::Search() {
-    FilterResult search = SearchFilter(ToDays(startPicker_->date()), ToDays(endPicker_->date()));
-    if (!search.ok) {
-        prompter_.Inform(search.message, kCaption, Prompter::Severity::Warning);
+    const Expected<std::string> search =
+        SearchFilter(ToDays(startPicker_->date()), ToDays(endPicker_->date()));
+    if (!search) {
+        prompter_.Inform(search.error(), kCaption, Prompter::Severity::Warning);
         return;
     }
-    ApplyFilter(search.filter);
+    ApplyFilter(*search);
     periodFrom_ = StoredDateText(ToDays(startPicker_->date()));
     periodTo_ = StoredDateText(ToDays(endPicker_->date()));
     keepFilter_ = true;
@@ -1070,12 +1071,12 @@ void AllDataPage::ApplySearch(const QString& text) {
     const QString typed = text.trimmed();
     std::string chosen;
     if (!typed.isEmpty()) {
-        const PatientSearch search = FindPatients(Table(), typed.toStdString());
-        if (!search.ok) {
-            prompter_.Inform(Message::Verbatim(search.error), kCaption,
-                             Prompter::Severity::Warning);
+        const Expected<PatientSearch> found = FindPatients(Table(), typed.toStdString());
+        if (!found) {
+            prompter_.Inform(found.error(), kCaption, Prompter::Severity::Warning);
             return;
         }
+        const PatientSearch& search = *found;
         if (search.candidates.size() == 1) {
             chosen = search.candidates.front().patientId;
         } else if (search.candidates.empty()) {

@@ -1,5 +1,6 @@
 #include "views/delivery_panel.h"
 
+#include "i18n/message_text.h"
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop/qt/fhir_sender.h"
@@ -341,11 +342,16 @@ bool DeliveryPanel::ExportSelection(const QString& format) {
         selection_ ? selection_() : std::vector<interop::StoredResult>{};
     interop::MessageContext context = Context();
     // Like the list export: never a device, a link or a file of the data folder.
-    std::string refused = CheckOutputTarget(path.toStdString(), users_.DataFolder());
+    const Status target = CheckOutputTarget(path.toStdString(), users_.DataFolder());
+    std::string refused = target ? std::string() : MessageUtf8(target.error());
     if (refused.empty()) {
         // Both files name patients and results in the installation's namespace, made on
         // first use.
-        (void)InstallationUuid(users_.DataFolder(), context.installation, refused);
+        if (const Expected<Uuid> installation = InstallationUuid(users_.DataFolder())) {
+            context.installation = *installation;
+        } else {
+            refused = MessageUtf8(installation.error());
+        }
     }
     if (!refused.empty() ||
         !ReplaceFileAtomically(path.toStdString(),

@@ -1,6 +1,7 @@
 #include "views/pages.h"
 
 #include "i18n/export_language.h"
+#include "i18n/message_text.h"
 #include "store/audit_log.h"
 
 #include "store/csv_export.h"
@@ -276,7 +277,11 @@ QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind 
     std::string error;
     CsvFileWriter writer(path.toStdString(), CsvOptionsForLanguage(kind, columns.extraHeadings),
                          dataFolder);
-    bool written = writer.Open(error);
+    const Status opened = writer.Open();
+    const bool written = opened.ok();
+    if (!written) {
+        error = MessageUtf8(opened.error());
+    }
     bool complete = written;
     if (complete && rows) {
         complete = rows(columns, writer, report, error);
@@ -300,7 +305,13 @@ QString ExportList(QWidget* parent, const views::DataListView& list, ResultKind 
     if (written && !complete && cancelled && error.empty()) {
         return {}; // the operator's choice; the writer leaves any earlier file as it was
     }
-    if (!complete || !writer.Finish(error)) {
+    if (complete) {
+        if (const Status finished = writer.Finish(); !finished) {
+            complete = false;
+            error = MessageUtf8(finished.error());
+        }
+    }
+    if (!complete) {
         // Saying nothing would leave the operator looking for a file that is not there.
         prompter.Inform(
             Message::Verbatim(

@@ -1,5 +1,6 @@
 #include "views/patient_page.h"
 
+#include "i18n/message_text.h"
 #include "print/print_job.h"
 #include "store/audit_log.h"
 #include "store/display_format.h"
@@ -186,19 +187,19 @@ bool PatientPage::Reload() {
         if (!table->IsOpen()) {
             continue;
         }
-        std::vector<PatientResult> results;
-        std::string error;
-        if (!ReadPatientResults(*table, data_.patientId, results, error)) {
+        Expected<std::vector<PatientResult>> results = ReadPatientResults(*table, data_.patientId);
+        if (!results) {
             // Half a history would read as a patient with fewer results: say so instead.
             prompter_.Inform(
                 Message::Verbatim(
                     tr("The results of this patient could not be read:").toStdString() + "\r\n" +
-                    error),
+                    MessageUtf8(results.error())),
                 kUserCaption, Prompter::Severity::Warning);
             ok = false;
             continue;
         }
-        (table->Kind() == ResultKind::HbA1c ? data_.hba1c : data_.glucose) = std::move(results);
+        (table->Kind() == ResultKind::HbA1c ? data_.hba1c : data_.glucose) =
+            std::move(results).value();
     }
     IdentifyPatient(data_);
     Fill();

@@ -342,15 +342,15 @@ void SettingsDialog::Backup() {
     if (path.isEmpty()) {
         return;
     }
-    std::string error;
     std::vector<BackupMember> members;
     AuditEntry entry;
     entry.operatorId = users_.ActiveUserId();
     entry.action = audit_action::kBackup;
-    if (!WriteBackup(users_.DataFolder(), path.toStdString(), kProgramVersion, error, &members,
-                     &entry)) {
+    if (const Status written =
+            WriteBackup(users_.DataFolder(), path.toStdString(), kProgramVersion, &members, &entry);
+        !written) {
         prompter_.Inform(Message::Verbatim(tr("The backup could not be written:\r\n%1")
-                                               .arg(QString::fromStdString(error))
+                                               .arg(MessageText(written.error()))
                                                .toStdString()),
                          MessageId::CaptionProgram, Prompter::Severity::Error);
         return;

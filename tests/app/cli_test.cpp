@@ -2,6 +2,7 @@
 #include "print/list_report.h"
 #include "scripted_prompter.h"
 #include "sim_process.h"
+#include "status_text.h"
 #include "store/result_list.h"
 #include "store/text_encoding.h"
 #include "store/users.h"
@@ -243,15 +244,14 @@ TEST(Cli, TheStreamedReportHasThePagesOfTheHeldList) {
         }
         source.AddRow(std::move(cells));
     }
-    QString error;
     // The command line's header names clinic, operator, kind and period.
     ReportContext context;
     context.operatorId = "Basis";
     context.subject = QCoreApplication::translate("ReportHeader", "Result kind: %1").arg("HbA1c");
     context.period = QCoreApplication::translate("ReportHeader", "All results");
-    ASSERT_TRUE(PrintReportToPdf(source, settings, QString::fromStdString(dir.File("held.pdf")),
-                                 &error, context))
-        << error.toStdString();
+    ASSERT_EQ(test::Why(PrintReportToPdf(source, settings,
+                                         QString::fromStdString(dir.File("held.pdf")), context)),
+              "");
     auto streamed = PdfPagesWithoutHeader(dir.File("streamed.pdf"));
     auto expected = PdfPagesWithoutHeader(dir.File("held.pdf"));
     ASSERT_GT(expected.size(), 3u) << "several pages";

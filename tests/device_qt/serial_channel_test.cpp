@@ -1,6 +1,7 @@
 #include "device/qt/serial_channel.h"
 #include "qt_wait.h"
 #include "sim_process.h"
+#include "status_text.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +37,7 @@ double CpuSeconds() {
 
 TEST(SerialChannel, MissingDeviceReportsTheSystemCode) {
     SerialChannel channel([] { return 0; }, [](int, char) {});
-    std::string error;
-    EXPECT_FALSE(channel.Open("/dev/ttyQA-no-such-port", error));
+    const std::string error = test::Why(channel.Open("/dev/ttyQA-no-such-port"));
     EXPECT_EQ(error, "/dev/ttyQA-no-such-port: there is no such port; check that the meter is "
                      "plugged in and switched on (error code - 2)");
     EXPECT_FALSE(channel.IsOpen());
@@ -46,8 +46,7 @@ TEST(SerialChannel, MissingDeviceReportsTheSystemCode) {
 
 TEST(SerialChannel, SomethingThatIsNoTerminalIsNoPort) {
     SerialChannel channel([] { return 0; }, [](int, char) {});
-    std::string error;
-    EXPECT_FALSE(channel.Open("/etc/hostname", error));
+    const std::string error = test::Why(channel.Open("/etc/hostname"));
     EXPECT_EQ(error, "/etc/hostname: not a serial port (error code - 25)");
 }
 
@@ -107,8 +106,7 @@ TEST(SerialChannel, BytesArriveInOrderOnlyWhileAReplyIsAwaited) {
                           [&](int code, char byte) {
                               delivered.push_back({code, byte});
                           });
-    std::string error;
-    ASSERT_TRUE(channel.Open(sim.linkPath(), error)) << error;
+    ASSERT_EQ(test::Why(channel.Open(sim.linkPath())), "");
     EXPECT_EQ(channel.Write("S E\n\r", 5), 5u);
     EXPECT_EQ(channel.Write("S H\n\r", 5), 5u);
 
@@ -127,7 +125,7 @@ TEST(SerialChannel, BytesArriveInOrderOnlyWhileAReplyIsAwaited) {
     EXPECT_EQ(bytes, "SG001\r\n1606201430 99\r\n");
 
     // Reopening while open starts over on a fresh port.
-    ASSERT_TRUE(channel.Open(sim.linkPath(), error));
+    ASSERT_EQ(test::Why(channel.Open(sim.linkPath())), "");
     EXPECT_TRUE(channel.IsOpen());
     channel.Close();
     EXPECT_FALSE(channel.IsOpen());
@@ -137,8 +135,7 @@ TEST(SerialChannel, UnpluggedMeterClosesThePortWithoutSpinning) {
     auto sim = std::make_unique<SimProcess>(std::vector<std::string>{"--pace", "--hba1c", "200"});
     std::size_t received = 0;
     SerialChannel channel([] { return 1000; }, [&](int, char) { ++received; });
-    std::string error;
-    ASSERT_TRUE(channel.Open(sim->linkPath(), error)) << error;
+    ASSERT_EQ(test::Why(channel.Open(sim->linkPath())), "");
     for (char letter : {'E', 'H', 'H'}) {
         std::string cmd = command(letter);
         ASSERT_EQ(channel.Write(cmd.data(), cmd.size()), cmd.size());
@@ -147,8 +144,8 @@ TEST(SerialChannel, UnpluggedMeterClosesThePortWithoutSpinning) {
     sim.reset(); // the meter goes away mid-transfer
     ASSERT_TRUE(PumpUntil([&] { return !channel.IsOpen(); }, 5s));
     // The operator learns why.
-    EXPECT_EQ(channel.LastError().rfind("The connection to the meter was lost", 0), 0u)
-        << channel.LastError();
+    EXPECT_EQ(test::Why(channel.LineStatus()).rfind("The connection to the meter was lost", 0), 0u)
+        << test::Why(channel.LineStatus());
 
     double before = CpuSeconds();
     PumpFor(1000ms);

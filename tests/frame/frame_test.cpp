@@ -5,6 +5,7 @@
 #include "qt_wait.h"
 #include "scripted_prompter.h"
 #include "sim_process.h"
+#include "status_text.h"
 #include "store/record_edit.h"
 #include "store/result_delete.h"
 #include "store/users.h"
@@ -119,7 +120,7 @@ protected:
         answered_ = nullptr;
         frame->Command(FrameCommand::GetData);
     }
-    int StoredHbA1c() { return users.HbA1cMain().CountRows(); }
+    int StoredHbA1c() { return test::ValueOf(users.HbA1cMain().CountRows()); }
     bool DownloadCommandEnabled() {
         for (FormPage* page : {static_cast<FormPage*>(frame->Download()),
                                static_cast<FormPage*>(frame->AllData())}) {

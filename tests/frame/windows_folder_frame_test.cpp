@@ -12,6 +12,7 @@
 #include "views/patient_page.h"
 #include "views/record_dialogs.h"
 #include "windows_folder.h"
+#include "status_text.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,7 @@ std::string OperatorFiles(const std::string& folder, const std::string& stem) {
 std::vector<AuditEntry> Audit(const std::string& folder) {
     std::vector<AuditEntry> entries;
     std::string error;
-    EXPECT_TRUE(ReadAudit(folder, {}, entries, error)) << error;
+    entries = test::ValueOf(ReadAudit(folder, {}));
     return entries;
 }
 

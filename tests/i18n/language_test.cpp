@@ -705,11 +705,9 @@ TEST_F(LanguageTest, CsvHeaderAndEncodingFollowTheLanguage) {
     ApplyLanguage(Language::English);
     CsvOptions english = CsvOptionsForLanguage(ResultKind::HbA1c);
     EXPECT_EQ(english.header, "No,Date,Time,Result,eAG,Patient ID\n");
-    std::string error;
     const std::string enPath = data.File("en.csv");
     ASSERT_TRUE(
-        WriteCsvFile(enPath, english, {{"1", "2024/01/02", "09:30", "7.1 %", "157", "김"}}, error))
-        << error;
+        WriteCsvFile(enPath, english, {{"1", "2024/01/02", "09:30", "7.1 %", "157", "김"}}));
     EXPECT_EQ(ReadFile(enPath), "\xEF\xBB\xBFNo,Date,Time,Result,eAG,Patient ID\n"
                                 "1,2024/01/02,09:30,7.1 %,157,김,\n");
 
@@ -717,7 +715,7 @@ TEST_F(LanguageTest, CsvHeaderAndEncodingFollowTheLanguage) {
     CsvOptions korean = CsvOptionsForLanguage(ResultKind::Glucose);
     EXPECT_EQ(korean.header, "번호,날짜,시간,결과,환자ID\n");
     const std::string koPath = data.File("ko.csv");
-    ASSERT_TRUE(WriteCsvFile(koPath, korean, {{"1", "d", "t", "110 mg/dL"}}, error)) << error;
+    ASSERT_TRUE(WriteCsvFile(koPath, korean, {{"1", "d", "t", "110 mg/dL"}}));
     // 번호 in code page 949.
     EXPECT_EQ(ReadFile(koPath).substr(0, 4), "\xB9\xF8\xC8\xA3");
 }

@@ -4,6 +4,7 @@
 #include "interop/outbox.h"
 #include "interop_support.h"
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/installation_id.h"
 #include "store/users.h"
 #include "temp_dir.h"
@@ -319,11 +320,10 @@ TEST(DeliveryPanel, TheListShownIsExportedAsFhirInTheFoldersNamespace) {
     const std::string path = f.dir.File("list.json");
     panel->SetSavePath([&](QWidget*, const QString&) { return QString::fromStdString(path); });
     ASSERT_TRUE(panel->ExportSelection("fhir"));
-    Uuid installation{};
-    std::string error;
-    ASSERT_TRUE(ReadInstallationUuid(f.dir.File("data"), installation, error)) << error;
+    const Expected<std::optional<Uuid>> installation = ReadInstallationUuid(f.dir.File("data"));
+    ASSERT_TRUE(installation && installation->has_value()) << test::Why(installation);
     std::string patient;
-    NameUuid(installation, "Patient\x1f").AppendUrn(patient, "P1");
+    NameUuid(**installation, "Patient\x1f").AppendUrn(patient, "P1");
     EXPECT_NE(ReadFile(path).find("\"fullUrl\":\"" + patient + "\""), std::string::npos);
 
     WriteFile(f.dir.File("data") + "/" + kInstallationIdFileName, "damaged\n");
@@ -418,7 +418,7 @@ TEST(DeliveryPanel, ResultsWithoutAPatientAreListedAndGoOnceGivenOne) {
 
     std::vector<AuditEntry> entries;
     std::string error;
-    ASSERT_TRUE(ReadAudit(f.users.DataFolder(), {}, entries, error)) << error;
+    entries = test::ValueOf(ReadAudit(f.users.DataFolder(), {}));
     std::multiset<std::string> released;
     for (const AuditEntry& entry : entries) {
         if (entry.action == audit_action::kRelease) {

@@ -5,6 +5,7 @@
 #include "store/audit_log.h"
 #include "store/text_encoding.h"
 #include "temp_dir.h"
+#include "status_text.h"
 
 #include <gtest/gtest.h>
 
@@ -512,7 +513,7 @@ TEST(Delivery, ReleasingAResultGivenAPatientIsAudited) {
     EXPECT_EQ(outbox.Find(ControlId("nurse", given[0]))->state, DeliveryState::Pending);
     EXPECT_EQ(outbox.CountHeldFor(kNoPatientReason), 1) << "the other still has none";
     std::vector<AuditEntry> entries;
-    ASSERT_TRUE(ReadAudit(folder, {}, entries, error)) << error;
+    entries = test::ValueOf(ReadAudit(folder, {}));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].action, audit_action::kRelease);
     EXPECT_EQ(entries[0].operatorId, "nurse");
@@ -527,7 +528,7 @@ TEST(Delivery, ReleasingAResultGivenAPatientIsAudited) {
     ASSERT_EQ(*QueueResultsReleasing(outbox, given, context, folder, released), 1);
     EXPECT_EQ(outbox.CountHeldFor(kNoPatientReason), 1);
     EXPECT_EQ(released, 0);
-    ASSERT_TRUE(ReadAudit(folder, {}, entries, error)) << error;
+    entries = test::ValueOf(ReadAudit(folder, {}));
     EXPECT_EQ(entries.size(), 1u);
 }
 

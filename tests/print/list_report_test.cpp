@@ -4,6 +4,7 @@
 #include "print/print_dialog_service.h"
 #include "print/report_header.h"
 #include "print_test_support.h"
+#include "status_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -210,9 +211,7 @@ TEST_F(ListReportTest, SingleColumnListPrintsNoPage) {
     EXPECT_EQ(Print(source), kPrintSpooled);
     EXPECT_FALSE(QFile::exists(pdf));
 
-    QString error;
-    EXPECT_FALSE(PrintReportToPdf(source, settings, pdf, &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(test::Why(PrintReportToPdf(source, settings, pdf)).empty());
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
@@ -318,11 +317,11 @@ TEST_F(ListReportTest, DialogCancelAndCancelledFileNameEndTheReportSilently) {
 TEST_F(ListReportTest, PdfForTheCommandLine) {
     TableReportSource source = SevenColumns();
     AddRows(source, 3);
-    QString error;
-    ASSERT_TRUE(PrintReportToPdf(source, settings, pdf, &error)) << error.toStdString();
+    ASSERT_EQ(test::Why(PrintReportToPdf(source, settings, pdf)), "");
     EXPECT_EQ(PdfPageCount(pdf), 2);
-    EXPECT_FALSE(PrintReportToPdf(source, settings, dir.filePath("missing/report.pdf"), &error));
-    EXPECT_TRUE(error.contains("missing/report.pdf"));
+    const std::string error =
+        test::Why(PrintReportToPdf(source, settings, dir.filePath("missing/report.pdf")));
+    EXPECT_NE(error.find("missing/report.pdf"), std::string::npos) << error;
 }
 
 // Hidden columns after the last shown one, when the shown ones close a group of their own,
@@ -387,7 +386,8 @@ TEST_F(ListReportTest, AFailedReportKeepsTheEarlierFile) {
         job.SetSettings(settings);
         job.SetDataFolder(dir.path().toStdString());
         EXPECT_EQ(job.Print(), kPrintNoPrinter);
-        EXPECT_NE(job.OutputError().find("data folder"), std::string::npos) << job.OutputError();
+        EXPECT_NE(test::Why(job.OutputStatus()).find("data folder"), std::string::npos)
+            << test::Why(job.OutputStatus());
     }
     EXPECT_EQ(read(), QByteArray("earlier"));
     ASSERT_EQ(Print(source), kPrintSpooled);

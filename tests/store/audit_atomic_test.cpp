@@ -3,6 +3,7 @@
 
 #include "i18n/message_catalogue.h"
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/audit_log.h"
 #include "store/backup.h"
 #include "store/record_edit.h"
@@ -185,7 +186,7 @@ TEST(AuditAtomic, AnUnwritableLogRefusesEveryChange) {
     ScriptedPrompter prompter;
     MakeFolder(data, prompter, 2, "before");
     std::string error;
-    ASSERT_TRUE(WriteBackup(data, dir.File("b.tar"), "1.09", error)) << error;
+    ASSERT_EQ(test::Why(WriteBackup(data, dir.File("b.tar"), "1.09")), "");
     // A folder in the log's place: no account, root included, can write it.
     const std::string log = data + "/" + kAuditFileName;
     for (const char* companion : {"", "-wal", "-shm"}) {
@@ -229,23 +230,24 @@ TEST(AuditAtomic, AnUnwritableLogRefusesEveryChange) {
     RecordEdit edit{1, "name", "P9", {1970, 2, 3}, 2, "memo"};
     EXPECT_FALSE(ModifyRecord(table, row, edit));
     EXPECT_FALSE(DeleteRecord(table, row));
-    EXPECT_EQ(table.CountRows(), 2);
+    EXPECT_EQ(test::ValueOf(table.CountRows()), 2);
     table.filter = "PID = 'P9'";
-    EXPECT_EQ(table.CountRows(), 0) << "the modify left nothing";
+    EXPECT_EQ(test::ValueOf(table.CountRows()), 0) << "the modify left nothing";
     users.CloseTables();
 
     AuditEntry backup;
     backup.action = audit_action::kBackup;
-    EXPECT_FALSE(WriteBackup(data, dir.File("c.tar"), "1.09", error, nullptr, &backup));
+    error = test::Why(WriteBackup(data, dir.File("c.tar"), "1.09", nullptr, &backup));
+    EXPECT_FALSE(error.empty());
     EXPECT_NE(error.find(log), std::string::npos) << error;
     EXPECT_FALSE(FileExists(dir.File("c.tar")));
     EXPECT_TRUE(Hidden(dir.Path()).empty());
 
     AuditEntry restore;
     restore.action = audit_action::kRestore;
-    RestoreResult restored = RestoreBackup(dir.File("b.tar"), data, "1", &restore);
-    EXPECT_FALSE(restored.ok);
-    EXPECT_NE(restored.error.find(log), std::string::npos) << restored.error;
+    Expected<RestoredFolder> restored = RestoreBackup(dir.File("b.tar"), data, "1", &restore);
+    EXPECT_FALSE(restored.ok());
+    EXPECT_NE(test::Why(restored).find(log), std::string::npos) << test::Why(restored);
     const auto filesAfter = names();
     EXPECT_EQ(filesAfter, filesBefore) << ::testing::PrintToString(filesAfter);
     EXPECT_TRUE(Hidden(dir.Path()).empty());
@@ -273,13 +275,13 @@ TEST(RestoreTrail, ADoctoredArchiveNeverRewritesTheTrail) {
                    "UPDATE audit SET detail = 'rewritten'; DELETE FROM audit WHERE id > 1"),
               SQLITE_OK);
     std::string error;
-    ASSERT_TRUE(WriteBackup(copy, dir.File("doctored.tar"), "1.09", error)) << error;
+    ASSERT_EQ(test::Why(WriteBackup(copy, dir.File("doctored.tar"), "1.09")), "");
 
     const auto trail = All(data);
     AuditEntry entry;
     entry.action = audit_action::kRestore;
-    RestoreResult result = RestoreBackup(dir.File("doctored.tar"), data, "1", &entry);
-    ASSERT_TRUE(result.ok) << result.error;
+    Expected<RestoredFolder> result = RestoreBackup(dir.File("doctored.tar"), data, "1", &entry);
+    ASSERT_TRUE(result.ok()) << test::Why(result);
     auto after = All(data);
     ASSERT_EQ(after.size(), trail.size() + 1);
     for (std::size_t i = 0; i < trail.size(); ++i) {
@@ -293,7 +295,7 @@ TEST(RestoreTrail, ADoctoredArchiveNeverRewritesTheTrail) {
     // A folder without a log of its own takes the archive's, made append-only again.
     const std::string fresh = dir.File("fresh");
     result = RestoreBackup(dir.File("doctored.tar"), fresh, "2", &entry);
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_TRUE(result.ok()) << test::Why(result);
     EXPECT_EQ(Actions(fresh).back(), audit_action::kRestore);
     EXPECT_NE(Exec(fresh + "/" + kAuditFileName, "DELETE FROM audit"), SQLITE_OK);
     EXPECT_NE(Exec(fresh + "/" + kAuditFileName, "UPDATE audit SET detail = 'x'"), SQLITE_OK);
@@ -321,7 +323,7 @@ TEST(RestoreTrail, ARestoreInterruptedAtEachStepLeavesOldOrNewWithItsTrail) {
         ScriptedPrompter prompter;
         MakeFolder(data, prompter, 1, "archived");
         std::string error;
-        ASSERT_TRUE(WriteBackup(data, dir.File("b.tar"), "1.09", error)) << error;
+        ASSERT_EQ(test::Why(WriteBackup(data, dir.File("b.tar"), "1.09")), "");
         {
             UserStore users(data, prompter);
             ASSERT_TRUE(users.Reload());
@@ -335,8 +337,9 @@ TEST(RestoreTrail, ARestoreInterruptedAtEachStepLeavesOldOrNewWithItsTrail) {
         hooks.reached = [&](RestoreStep step) { return step != c.step; };
         AuditEntry entry;
         entry.action = audit_action::kRestore;
-        RestoreResult result = RestoreBackup(dir.File("b.tar"), data, "1", &entry, hooks);
-        ASSERT_FALSE(result.ok) << context;
+        Expected<RestoredFolder> result =
+            RestoreBackup(dir.File("b.tar"), data, "1", &entry, hooks);
+        ASSERT_FALSE(result.ok()) << context;
 
         if (c.step == RestoreStep::MovedAside) {
             ASSERT_FALSE(FileExists(data)) << context;
@@ -407,7 +410,7 @@ TEST(OperatorDelete, IsNamedCountedReversibleAndAudited) {
     EXPECT_EQ(Actions(dir.Path()).back(), audit_action::kUserRestore);
     EXPECT_FALSE(FileExists(aside));
     ASSERT_TRUE(users.SwitchUser("Kim"));
-    EXPECT_EQ(users.HbA1cMain().CountRows(), 3);
+    EXPECT_EQ(test::ValueOf(users.HbA1cMain().CountRows()), 3);
     EXPECT_EQ(users.Settings().name, "Kim's settings");
     EXPECT_EQ(users.RestoreUser("Kim"), UserStore::Outcome::Refused) << "listed already";
 
@@ -419,7 +422,8 @@ TEST(OperatorDelete, IsNamedCountedReversibleAndAudited) {
     EXPECT_TRUE(FileExists(aside + "~2/Kim_HbA1c.sqlite"));
     EXPECT_EQ(users.RestoreUser("Kim"), UserStore::Outcome::Done);
     ASSERT_TRUE(users.SwitchUser("Kim"));
-    EXPECT_EQ(users.HbA1cMain().CountRows(), 0) << "the newest delete comes back first";
+    EXPECT_EQ(test::ValueOf(users.HbA1cMain().CountRows()), 0)
+        << "the newest delete comes back first";
 }
 
 // A delete or a restore stopped half-way is finished or undone at the next start, toward
@@ -474,5 +478,5 @@ TEST(OperatorDelete, InterruptedMovesAndUnregisteredFilesAreSettledAtStart) {
     ASSERT_TRUE(users.Reload());
     EXPECT_EQ(users.RestoreUser("Kim"), UserStore::Outcome::Done);
     ASSERT_TRUE(users.SwitchUser("Kim"));
-    EXPECT_EQ(users.HbA1cMain().CountRows(), 1);
+    EXPECT_EQ(test::ValueOf(users.HbA1cMain().CountRows()), 1);
 }

@@ -1,3 +1,4 @@
+#include "status_text.h"
 #include "store/backup.h"
 #include "store/sha256.h"
 #include "store/users.h"
@@ -160,7 +161,7 @@ TEST(Backup, RoundTripGivesBackEveryFileAndRow) {
 
     std::string error;
     std::vector<BackupMember> members;
-    ASSERT_TRUE(WriteBackup(data, dir.File("b.tar"), "1.09", error, &members)) << error;
+    ASSERT_EQ(test::Why(WriteBackup(data, dir.File("b.tar"), "1.09", &members)), "");
     struct stat st {};
     ASSERT_EQ(::stat(dir.File("b.tar").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -168,17 +169,17 @@ TEST(Backup, RoundTripGivesBackEveryFileAndRow) {
         EXPECT_NE(m.name, "QuorinA1c.lock");
         EXPECT_NE(m.name[0], '.');
     }
-    ASSERT_TRUE(CheckBackup(dir.File("b.tar"), error)) << error;
+    ASSERT_EQ(test::Why(CheckBackup(dir.File("b.tar"))), "");
     EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"OrvoA1c", "b.tar"}))
         << "the check leaves nothing behind";
 
     // The operator keeps working after the backup; the restore brings the backup's state.
     MakeDataFolder(dir.File("other"), 1);
     WriteFile(data + "/김철수_set_info.ini", "[x]\nchanged=1\n");
-    RestoreResult restored = RestoreBackup(dir.File("b.tar"), data, "20260101T120000");
-    ASSERT_TRUE(restored.ok) << restored.error;
-    EXPECT_EQ(restored.asidePath, data + ".before-restore-20260101T120000");
-    EXPECT_EQ(FolderContents(restored.asidePath).at("김철수_set_info.ini"), "[x]\nchanged=1\n");
+    Expected<RestoredFolder> restored = RestoreBackup(dir.File("b.tar"), data, "20260101T120000");
+    ASSERT_TRUE(restored.ok()) << test::Why(restored);
+    EXPECT_EQ(restored->asidePath, data + ".before-restore-20260101T120000");
+    EXPECT_EQ(FolderContents(restored->asidePath).at("김철수_set_info.ini"), "[x]\nchanged=1\n");
 
     auto after = FolderContents(data);
     std::vector<std::string> kept;
@@ -192,7 +193,7 @@ TEST(Backup, RoundTripGivesBackEveryFileAndRow) {
     for (const auto& [name, content] : after) {
         if (name.ends_with(".sqlite")) {
             EXPECT_EQ(Rows(data + "/" + name, "sqlite_master"),
-                      Rows(restored.asidePath + "/" + name, "sqlite_master"));
+                      Rows(restored->asidePath + "/" + name, "sqlite_master"));
         } else {
             EXPECT_EQ(content, before.at(name)) << name;
         }
@@ -201,7 +202,7 @@ TEST(Backup, RoundTripGivesBackEveryFileAndRow) {
     }
     EXPECT_EQ(Rows(data + "/김철수_HbA1c.sqlite", "HospitalTlb").size(), 40u);
     EXPECT_EQ(Rows(data + "/김철수_HbA1c.sqlite", "HospitalTlb"),
-              Rows(restored.asidePath + "/김철수_HbA1c.sqlite", "HospitalTlb"));
+              Rows(restored->asidePath + "/김철수_HbA1c.sqlite", "HospitalTlb"));
 }
 
 // A writer commits ten rows per transaction all through the backup: every snapshot holds
@@ -240,10 +241,10 @@ TEST(Backup, WhileAWriterWritesTheSnapshotHoldsWholeTransactions) {
         }
         std::string archive = dir.File("b" + std::to_string(round) + ".tar");
         std::string error;
-        ASSERT_TRUE(WriteBackup(data, archive, "1.09", error)) << error;
+        ASSERT_EQ(test::Why(WriteBackup(data, archive, "1.09")), "");
         std::string target = dir.File("r" + std::to_string(round));
-        RestoreResult r = RestoreBackup(archive, target, "x");
-        ASSERT_TRUE(r.ok) << r.error;
+        Expected<RestoredFolder> r = RestoreBackup(archive, target, "x");
+        ASSERT_TRUE(r.ok()) << test::Why(r);
         counts.push_back(Rows(target + "/김철수_HbA1c.sqlite", "HospitalTlb").size());
     }
     stop = true;
@@ -259,7 +260,7 @@ TEST(Backup, DamagedOrHostileArchivesAreRefusedAndNothingIsReplaced) {
     const std::string data = dir.File("OrvoA1c");
     MakeDataFolder(data, 5);
     std::string error;
-    ASSERT_TRUE(WriteBackup(data, dir.File("good.tar"), "1.09", error)) << error;
+    ASSERT_EQ(test::Why(WriteBackup(data, dir.File("good.tar"), "1.09")), "");
     const std::string good = ReadFile(dir.File("good.tar"));
     const auto before = FolderContents(data);
 
@@ -286,16 +287,17 @@ TEST(Backup, DamagedOrHostileArchivesAreRefusedAndNothingIsReplaced) {
     };
     for (const auto& [what, bytes] : archives) {
         WriteFile(dir.File("bad.tar"), bytes);
-        RestoreResult r = RestoreBackup(dir.File("bad.tar"), data, "x");
-        EXPECT_FALSE(r.ok) << what;
-        EXPECT_FALSE(r.error.empty()) << what;
-        EXPECT_FALSE(CheckBackup(dir.File("bad.tar"), error)) << what;
+        Expected<RestoredFolder> r = RestoreBackup(dir.File("bad.tar"), data, "x");
+        EXPECT_FALSE(r.ok()) << what;
+        EXPECT_FALSE(test::Why(r).empty()) << what;
+        error = test::Why(CheckBackup(dir.File("bad.tar")));
+        EXPECT_FALSE(error.empty()) << what;
         EXPECT_TRUE(FolderContents(data) == before) << what;
         EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"OrvoA1c", "bad.tar", "good.tar"}))
             << what << ": nothing left beside the data folder";
         EXPECT_FALSE(FileExists(dir.File("escaped"))) << what;
     }
-    EXPECT_TRUE(RestoreBackup(dir.File("good.tar"), data, "x").ok) << "the good one still works";
+    EXPECT_TRUE(RestoreBackup(dir.File("good.tar"), data, "x").ok()) << "the good one still works";
 }
 
 // One archive per guard of the restore, each refused by that guard alone: without it the
@@ -338,11 +340,12 @@ TEST(Backup, EachGuardOfTheRestoreRefusesItsOwnCase) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WriteFile(dir.File("bad.tar"), c.archive);
-        RestoreResult r = RestoreBackup(dir.File("bad.tar"), data, "x");
-        EXPECT_FALSE(r.ok);
-        EXPECT_NE(r.error.find(c.refusal), std::string::npos) << r.error;
+        Expected<RestoredFolder> r = RestoreBackup(dir.File("bad.tar"), data, "x");
+        EXPECT_FALSE(r.ok());
+        EXPECT_NE(test::Why(r).find(c.refusal), std::string::npos) << test::Why(r);
         std::string error;
-        EXPECT_FALSE(CheckBackup(dir.File("bad.tar"), error));
+        error = test::Why(CheckBackup(dir.File("bad.tar")));
+        EXPECT_FALSE(error.empty());
         EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
         EXPECT_TRUE(FolderContents(data) == before);
         EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"OrvoA1c", "bad.tar"}))
@@ -355,12 +358,16 @@ TEST(Backup, TargetsInsideTheDataFolderOrNotRegularFilesAreRefused) {
     const std::string data = dir.File("OrvoA1c");
     MakeDataFolder(data, 1);
     std::string error;
-    EXPECT_FALSE(WriteBackup(data, data + "/b.tar", "1.09", error));
+    error = test::Why(WriteBackup(data, data + "/b.tar", "1.09"));
+    EXPECT_FALSE(error.empty());
     EXPECT_NE(error.find("inside the data folder"), std::string::npos) << error;
     ::mkdir(dir.File("folder").c_str(), 0700);
-    EXPECT_FALSE(WriteBackup(data, dir.File("folder"), "1.09", error));
-    EXPECT_FALSE(WriteBackup(data, "/dev/null", "1.09", error));
-    EXPECT_FALSE(WriteBackup(data, dir.File("missing/b.tar"), "1.09", error));
+    error = test::Why(WriteBackup(data, dir.File("folder"), "1.09"));
+    EXPECT_FALSE(error.empty());
+    error = test::Why(WriteBackup(data, "/dev/null", "1.09"));
+    EXPECT_FALSE(error.empty());
+    error = test::Why(WriteBackup(data, dir.File("missing/b.tar"), "1.09"));
+    EXPECT_FALSE(error.empty());
     EXPECT_NE(error.find(dir.File("missing")), std::string::npos) << error;
     EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"OrvoA1c", "folder"}));
 }

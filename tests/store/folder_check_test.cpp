@@ -1,5 +1,6 @@
 #include "i18n/message_catalogue.h"
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/folder_check.h"
 #include "store/measurement_table.h"
 #include "store/record_edit.h"
@@ -209,7 +210,7 @@ TEST(WindowsFolderStore, ModifyAndDeleteOverOldFiles) {
     ASSERT_TRUE(users.Reload());
     ASSERT_EQ(users.ActiveUserId(), "홍길동");
     HbA1cTable& table = users.HbA1cMain();
-    ASSERT_EQ(table.CountRows(), 2);
+    ASSERT_EQ(test::ValueOf(table.CountRows()), 2);
     ListRow row;
     row.date = "20160620";
     row.time = "0930";

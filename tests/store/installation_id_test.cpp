@@ -1,3 +1,4 @@
+#include "status_text.h"
 #include "store/backup.h"
 #include "store/installation_id.h"
 #include "store/name_uuid.h"
@@ -57,22 +58,25 @@ TEST(NameUuid, RandomOnesCarryVersion4AndDiffer) {
 
 TEST(InstallationId, MadeOnceOwnerOnlyAndKeptAfterwards) {
     TempDir dir;
-    Uuid first{}, again{};
-    std::string error;
-    ASSERT_TRUE(ReadInstallationUuid(dir.Path(), first, error) == false && error.empty())
+    const Expected<std::optional<Uuid>> none = ReadInstallationUuid(dir.Path());
+    ASSERT_TRUE(none && !none->has_value())
         << "a folder without one is not an error when only reading";
-    ASSERT_TRUE(InstallationUuid(dir.Path(), first, error)) << error;
+    Expected<Uuid> made = InstallationUuid(dir.Path());
+    ASSERT_TRUE(made) << test::Why(made);
+    const Uuid first = *made;
     EXPECT_EQ(first[6] >> 4, 4);
     struct stat st {};
     ASSERT_EQ(::stat(dir.File(kInstallationIdFileName).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(ReadFile(dir.File(kInstallationIdFileName)), UuidText(first) + "\n");
-    ASSERT_TRUE(InstallationUuid(dir.Path(), again, error)) << error;
-    EXPECT_EQ(again, first);
+    Expected<Uuid> again = InstallationUuid(dir.Path());
+    ASSERT_TRUE(again) << test::Why(again);
+    EXPECT_EQ(*again, first);
 
     TempDir other;
-    ASSERT_TRUE(InstallationUuid(other.Path(), again, error)) << error;
-    EXPECT_NE(again, first) << "two installations, two namespaces";
+    again = InstallationUuid(other.Path());
+    ASSERT_TRUE(again) << test::Why(again);
+    EXPECT_NE(*again, first) << "two installations, two namespaces";
 }
 
 // Processes starting at once all end with the one UUID that landed first.
@@ -82,8 +86,11 @@ TEST(InstallationId, RacingMakersAgreeOnOne) {
     std::vector<std::thread> threads;
     for (Uuid& uuid : got) {
         threads.emplace_back([&dir, &uuid] {
-            std::string error;
-            EXPECT_TRUE(InstallationUuid(dir.Path(), uuid, error)) << error;
+            const Expected<Uuid> made = InstallationUuid(dir.Path());
+            EXPECT_TRUE(made) << test::Why(made);
+            if (made) {
+                uuid = *made;
+            }
         });
     }
     for (std::thread& t : threads) {
@@ -96,26 +103,24 @@ TEST(InstallationId, RacingMakersAgreeOnOne) {
 TEST(InstallationId, DamagedOrUnreachableFilesAreReportedNeverReplaced) {
     TempDir dir;
     WriteFile(dir.File(kInstallationIdFileName), "not a uuid\n");
-    Uuid uuid{};
-    std::string error;
-    EXPECT_FALSE(InstallationUuid(dir.Path(), uuid, error));
+    std::string error = test::Why(InstallationUuid(dir.Path()));
     EXPECT_NE(error.find(kInstallationIdFileName), std::string::npos) << error;
     EXPECT_EQ(ReadFile(dir.File(kInstallationIdFileName)), "not a uuid\n");
 
     // Written by hand on another system: upper case and CRLF are still the same UUID.
     WriteFile(dir.File(kInstallationIdFileName), "6BA7B810-9DAD-11D1-80B4-00C04FD430C8\r\n");
-    ASSERT_TRUE(InstallationUuid(dir.Path(), uuid, error)) << error;
-    EXPECT_EQ(uuid, kDnsNamespaceUuid);
+    const Expected<Uuid> uuid = InstallationUuid(dir.Path());
+    ASSERT_TRUE(uuid) << test::Why(uuid);
+    EXPECT_EQ(*uuid, kDnsNamespaceUuid);
 
     if (::geteuid() != 0) { // root writes anywhere
         TempDir locked;
         ASSERT_EQ(::chmod(locked.Path().c_str(), 0500), 0);
-        EXPECT_FALSE(InstallationUuid(locked.Path(), uuid, error));
+        error = test::Why(InstallationUuid(locked.Path()));
         EXPECT_NE(error.find(kInstallationIdFileName), std::string::npos) << error;
         ASSERT_EQ(::chmod(locked.Path().c_str(), 0700), 0);
     }
-    EXPECT_FALSE(InstallationUuid(dir.File("missing"), uuid, error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(test::Why(InstallationUuid(dir.File("missing"))).empty());
 }
 
 // A restored folder names its results as the folder it was taken from did.
@@ -123,15 +128,15 @@ TEST(InstallationId, TravelsWithBackupAndRestore) {
     TempDir dir;
     const std::string data = dir.File("OrvoA1c");
     ASSERT_EQ(::mkdir(data.c_str(), 0700), 0);
-    Uuid before{}, after{};
-    std::string error;
-    ASSERT_TRUE(InstallationUuid(data, before, error)) << error;
-    ASSERT_TRUE(WriteBackup(data, dir.File("b.tar"), "1.09", error)) << error;
+    const Expected<Uuid> before = InstallationUuid(data);
+    ASSERT_TRUE(before) << test::Why(before);
+    ASSERT_EQ(test::Why(WriteBackup(data, dir.File("b.tar"), "1.09")), "");
     const std::string target = dir.File("elsewhere");
-    RestoreResult restored = RestoreBackup(dir.File("b.tar"), target, "x");
-    ASSERT_TRUE(restored.ok) << restored.error;
-    ASSERT_TRUE(ReadInstallationUuid(target, after, error)) << error;
-    EXPECT_EQ(after, before);
+    Expected<RestoredFolder> restored = RestoreBackup(dir.File("b.tar"), target, "x");
+    ASSERT_TRUE(restored.ok()) << test::Why(restored);
+    const Expected<std::optional<Uuid>> after = ReadInstallationUuid(target);
+    ASSERT_TRUE(after && after->has_value()) << test::Why(after);
+    EXPECT_EQ(**after, *before);
 }
 
 // An archive from before the file existed: the folder it replaces keeps its namespace, so
@@ -141,16 +146,16 @@ TEST(InstallationId, ARestoreOfAnOlderArchiveKeepsTheFoldersOwn) {
     const std::string data = dir.File("OrvoA1c");
     ASSERT_EQ(::mkdir(data.c_str(), 0700), 0);
     WriteFile(data + "/user_info.ini", "[Count]\ncnt=1\n");
-    std::string error;
-    ASSERT_TRUE(WriteBackup(data, dir.File("old.tar"), "1.09", error)) << error;
-    Uuid own{}, restored{};
-    ASSERT_TRUE(InstallationUuid(data, own, error)) << error;
-    ASSERT_TRUE(WriteBackup(data, dir.File("new.tar"), "1.09", error)) << error;
+    ASSERT_EQ(test::Why(WriteBackup(data, dir.File("old.tar"), "1.09")), "");
+    const Expected<Uuid> own = InstallationUuid(data);
+    ASSERT_TRUE(own) << test::Why(own);
+    ASSERT_EQ(test::Why(WriteBackup(data, dir.File("new.tar"), "1.09")), "");
 
-    RestoreResult result = RestoreBackup(dir.File("old.tar"), data, "1");
-    ASSERT_TRUE(result.ok) << result.error;
-    ASSERT_TRUE(ReadInstallationUuid(data, restored, error)) << error;
-    EXPECT_EQ(restored, own);
+    Expected<RestoredFolder> result = RestoreBackup(dir.File("old.tar"), data, "1");
+    ASSERT_TRUE(result.ok()) << test::Why(result);
+    Expected<std::optional<Uuid>> restored = ReadInstallationUuid(data);
+    ASSERT_TRUE(restored && restored->has_value()) << test::Why(restored);
+    EXPECT_EQ(**restored, *own);
     struct stat st {};
     ASSERT_EQ(::stat((data + "/" + kInstallationIdFileName).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -158,14 +163,15 @@ TEST(InstallationId, ARestoreOfAnOlderArchiveKeepsTheFoldersOwn) {
     // Over a folder with another namespace, the archive's own wins.
     WriteFile(data + "/" + kInstallationIdFileName, UuidText(kDnsNamespaceUuid) + "\n");
     result = RestoreBackup(dir.File("new.tar"), data, "2");
-    ASSERT_TRUE(result.ok) << result.error;
-    ASSERT_TRUE(ReadInstallationUuid(data, restored, error)) << error;
-    EXPECT_EQ(restored, own);
+    ASSERT_TRUE(result.ok()) << test::Why(result);
+    restored = ReadInstallationUuid(data);
+    ASSERT_TRUE(restored && restored->has_value()) << test::Why(restored);
+    EXPECT_EQ(**restored, *own);
 
     // A damaged file in the folder replaced does not stop the restore.
     WriteFile(data + "/" + kInstallationIdFileName, "damaged\n");
     result = RestoreBackup(dir.File("old.tar"), data, "3");
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_FALSE(ReadInstallationUuid(data, restored, error));
-    EXPECT_TRUE(error.empty()) << "the restored folder simply has none yet";
+    ASSERT_TRUE(result.ok()) << test::Why(result);
+    restored = ReadInstallationUuid(data);
+    EXPECT_TRUE(restored && !restored->has_value()) << "the restored folder simply has none yet";
 }

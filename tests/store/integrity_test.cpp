@@ -2,6 +2,7 @@
 
 #include "i18n/message_catalogue.h"
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/csv_export.h"
 #include "store/measurement_table.h"
 #include "store/output_target.h"
@@ -227,10 +228,10 @@ TEST(StoreIntegrity, OutputsRefuseWhatIsNotARegularFileOutsideTheDataFolder) {
         data + "/new.csv",    data + "/../data/x.csv",
     };
     for (const std::string& target : refused) {
-        std::string error;
-        EXPECT_FALSE(WriteCsvFile(target, ResultKind::Glucose, {{"1", "a", "b", "c"}}, error, data))
-            << target;
-        EXPECT_EQ(error.rfind(target + ": ", 0), 0u) << error;
+        const Status written =
+            WriteCsvFile(target, ResultKind::Glucose, {{"1", "a", "b", "c"}}, data);
+        EXPECT_FALSE(written) << target;
+        EXPECT_EQ(test::Why(written).rfind(target + ": ", 0), 0u) << test::Why(written);
     }
     struct stat info {};
     ASSERT_EQ(::stat("/dev/null", &info), 0);
@@ -239,11 +240,10 @@ TEST(StoreIntegrity, OutputsRefuseWhatIsNotARegularFileOutsideTheDataFolder) {
     EXPECT_EQ(ReadFile(data + "/Basis_HbA1c.sqlite"), "the database");
     EXPECT_FALSE(FileExists(data + "/new.csv"));
 
-    std::string error;
     std::string target = dir.File("out.csv");
     WriteFile(target, "old");
-    ASSERT_TRUE(WriteCsvFile(target, ResultKind::Glucose, {{"1", "a", "b", "c"}}, error, data))
-        << error;
+    const Status written = WriteCsvFile(target, ResultKind::Glucose, {{"1", "a", "b", "c"}}, data);
+    ASSERT_TRUE(written) << test::Why(written);
     EXPECT_EQ(ReadFile(target), "No,Date,Time,Result,Patient ID\n1,a,b,c,\n");
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {

@@ -1,4 +1,5 @@
 #include "i18n/message_catalogue.h"
+#include "status_text.h"
 #include "store/csv_export.h"
 #include "store/list_filters.h"
 #include "store/text_encoding.h"
@@ -69,23 +70,25 @@ TEST(CsvExport, FileIsReplacedWholeOrNotAtAll) {
     qa::test::TempDir dir;
     std::string path = dir.File("out.csv");
     qa::test::WriteFile(path, "old content");
-    std::string error;
-    ASSERT_TRUE(WriteCsvFile(path, ResultKind::Glucose, {{"1", "a", "b", "c"}}, error)) << error;
+    const Status written = WriteCsvFile(path, ResultKind::Glucose, {{"1", "a", "b", "c"}});
+    ASSERT_TRUE(written) << test::Why(written);
     EXPECT_EQ(qa::test::ReadFile(path), "No,Date,Time,Result,Patient ID\n1,a,b,c,\n");
     EXPECT_FALSE(qa::test::FileExists(path + ".part"));
-    EXPECT_FALSE(WriteCsvFile(dir.File("missing/out.csv"), ResultKind::Glucose, {}, error));
-    EXPECT_NE(error.find("missing/out.csv"), std::string::npos);
+    const Status missing = WriteCsvFile(dir.File("missing/out.csv"), ResultKind::Glucose, {});
+    EXPECT_FALSE(missing);
+    EXPECT_NE(test::Why(missing).find("missing/out.csv"), std::string::npos);
 }
 
 TEST(ListFilters, SearchSpanRules) {
     sys_days start = ParseStoredDate("20160101").value();
     auto search = [&](int days) { return SearchFilter(start, start + std::chrono::days{days}); };
-    EXPECT_EQ(search(0).filter, "DATE between '20160101' and '20160101'");
-    EXPECT_EQ(search(366).filter, "DATE between '20160101' and '20170101'") << "leap year 2016";
-    EXPECT_FALSE(search(367).ok);
-    EXPECT_EQ(SourceText(search(367).message),
+    EXPECT_EQ(test::ValueOf(search(0)), "DATE between '20160101' and '20160101'");
+    EXPECT_EQ(test::ValueOf(search(366)), "DATE between '20160101' and '20170101'")
+        << "leap year 2016";
+    EXPECT_FALSE(search(367));
+    EXPECT_EQ(test::Why(search(367)),
               "최대 365일 데이터를 검색할 수 있습니다. \r\n다시 날짜 설정해 주세요.");
-    EXPECT_EQ(SourceText(search(-1).message),
+    EXPECT_EQ(test::Why(search(-1)),
               "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.");
 }
 

@@ -1,3 +1,4 @@
+#include "status_text.h"
 #include "store/patient_history.h"
 #include "store/sqlite_statement.h"
 #include "store/text_encoding.h"
@@ -69,17 +70,16 @@ TEST(PatientHistory, LookupMatchesAnyIdExactlyThroughTheIndex) {
                     {"20240211", "1000", "0810", "A_1"},
                     {"20240212", "1000", "0820", "AB1"}});
     std::vector<PatientResult> results;
-    std::string error;
-    ASSERT_TRUE(ReadPatientResults(table, hostile, results, error)) << error;
+    results = test::ValueOf(ReadPatientResults(table, hostile));
     EXPECT_EQ(Values(results), (std::vector<std::string>{"20240301 0700", "20240105 0650"}));
     EXPECT_EQ(results[1].patientName, "Kim");
     EXPECT_EQ(results[1].memo, "fasting");
     EXPECT_EQ(results[1].patientId, hostile);
-    ASSERT_TRUE(ReadPatientResults(table, "%", results, error));
+    results = test::ValueOf(ReadPatientResults(table, "%"));
     EXPECT_EQ(Values(results), (std::vector<std::string>{"20240210 0800"}));
-    ASSERT_TRUE(ReadPatientResults(table, "A_1", results, error));
+    results = test::ValueOf(ReadPatientResults(table, "A_1"));
     EXPECT_EQ(results.size(), 1u) << "'_' is no wildcard";
-    ASSERT_TRUE(ReadPatientResults(table, "nobody", results, error));
+    results = test::ValueOf(ReadPatientResults(table, "nobody"));
     EXPECT_TRUE(results.empty());
 
     SqliteStatement plan = PrepareStatement(
@@ -101,8 +101,7 @@ TEST(PatientHistory, Cp949StoredIdsAndNamesAreFoundAndDecoded) {
     const std::string stored = Utf8ToCp949("홍길동").value();
     AddRows(table, {{"20240105", "0900", "0650", stored, Utf8ToCp949("길동").value(), ""}});
     std::vector<PatientResult> results;
-    std::string error;
-    ASSERT_TRUE(ReadPatientResults(table, "홍길동", results, error)) << error;
+    results = test::ValueOf(ReadPatientResults(table, "홍길동"));
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].patientId, stored);
     EXPECT_EQ(results[0].patientName, "길동");
@@ -248,8 +247,7 @@ TEST(PatientHistory, OverviewCountsEachIdAndKeepsItsNewestResult) {
                     {"20240301", "0800", "130", "B"},
                     {"20230101", "0800", "090", "A,1"}});
     std::vector<PatientOverview> patients;
-    std::string error;
-    ASSERT_TRUE(ReadPatientOverview(table, patients, error)) << error;
+    patients = test::ValueOf(ReadPatientOverview(table));
     ASSERT_EQ(patients.size(), 2u);
     EXPECT_EQ(patients[0].patientId, "A,1");
     EXPECT_EQ(patients[0].count, 1);
@@ -281,8 +279,7 @@ TEST(PatientHistory, ReadOnlyFileWithoutIndexStillAnswers) {
     ASSERT_TRUE(table.Open(path));
     EXPECT_FALSE(EnsurePatientIndex(table));
     std::vector<PatientResult> results;
-    std::string error;
-    ASSERT_TRUE(ReadPatientResults(table, "P1", results, error)) << error;
+    results = test::ValueOf(ReadPatientResults(table, "P1"));
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].memo, "m");
 }

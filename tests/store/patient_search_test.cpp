@@ -1,5 +1,6 @@
 // The patient search over a real SQLite file: whole IDs first, candidates otherwise, and who
 // the records say the patient is.
+#include "status_text.h"
 #include "store/patient_history.h"
 #include "store/patient_search.h"
 #include "store/sqlite_statement.h"
@@ -72,12 +73,11 @@ protected:
 
 TEST_F(PatientSearchTest, AWholeIdIsOnePatientEvenWhenItIsThePrefixOfAnother) {
     for (const char* typed : {"P1001", "p1001", "  P1001\t"}) {
-        const PatientSearch search = FindPatients(table, typed);
-        ASSERT_TRUE(search.ok) << search.error;
+        const PatientSearch search = test::ValueOf(FindPatients(table, typed));
         EXPECT_TRUE(search.wholeId) << typed;
         EXPECT_EQ(Ids(search), std::vector<std::string>{"P1001"}) << typed;
     }
-    const PatientSearch longer = FindPatients(table, "P10010");
+    const PatientSearch longer = test::ValueOf(FindPatients(table, "P10010"));
     EXPECT_EQ(Ids(longer), std::vector<std::string>{"P10010"});
     ASSERT_EQ(longer.candidates.size(), 1u);
     EXPECT_EQ(longer.candidates[0].count, 3);
@@ -86,24 +86,23 @@ TEST_F(PatientSearchTest, AWholeIdIsOnePatientEvenWhenItIsThePrefixOfAnother) {
     EXPECT_EQ(longer.candidates[0].birthDates, std::vector<std::string>{"19751224"});
 
     // Two stored IDs equal but for case are both offered: neither is the other.
-    EXPECT_EQ(Ids(FindPatients(table, "Ab7")), (std::vector<std::string>{"AB7", "ab7"}));
+    EXPECT_EQ(Ids(test::ValueOf(FindPatients(table, "Ab7"))),
+              (std::vector<std::string>{"AB7", "ab7"}));
     std::vector<std::string> ids;
-    std::string error;
-    ASSERT_TRUE(FindWholePatientIds(table, " p10010 ", ids, error));
+    ids = test::ValueOf(FindWholePatientIds(table, " p10010 "));
     EXPECT_EQ(ids, std::vector<std::string>{"P10010"});
-    ASSERT_TRUE(FindWholePatientIds(table, "P100", ids, error));
+    ids = test::ValueOf(FindWholePatientIds(table, "P100"));
     EXPECT_TRUE(ids.empty()) << "part of an ID is no whole ID";
-    ASSERT_TRUE(FindWholePatientIds(table, "   ", ids, error));
+    ids = test::ValueOf(FindWholePatientIds(table, "   "));
     EXPECT_TRUE(ids.empty());
 }
 
 TEST_F(PatientSearchTest, PartOfAnIdOrANameOffersEveryPatientWithWhatTellsThemApart) {
-    const PatientSearch part = FindPatients(table, "p100");
-    ASSERT_TRUE(part.ok);
+    const PatientSearch part = test::ValueOf(FindPatients(table, "p100"));
     EXPECT_FALSE(part.wholeId);
     EXPECT_EQ(Ids(part), (std::vector<std::string>{"P1001", "P10010", "P1002", "P1005"}));
 
-    const PatientSearch name = FindPatients(table, "임하준");
+    const PatientSearch name = test::ValueOf(FindPatients(table, "임하준"));
     EXPECT_EQ(Ids(name), (std::vector<std::string>{"P1001", "P1002"}));
     ASSERT_EQ(name.candidates.size(), 2u);
     EXPECT_EQ(name.candidates[0].birthDates, std::vector<std::string>{"19800101"});
@@ -112,16 +111,17 @@ TEST_F(PatientSearchTest, PartOfAnIdOrANameOffersEveryPatientWithWhatTellsThemAp
     EXPECT_EQ(name.candidates[0].newestDate, "20160301");
 
     // Every name and birth date on a patient's records, the most frequent first.
-    const PatientSearch mixed = FindPatients(table, "이서윤");
+    const PatientSearch mixed = test::ValueOf(FindPatients(table, "이서윤"));
     ASSERT_EQ(Ids(mixed), std::vector<std::string>{"P1005"});
     EXPECT_EQ(mixed.candidates[0].names, (std::vector<std::string>{"최민준", "이서윤X"}));
     EXPECT_EQ(mixed.candidates[0].birthDates, (std::vector<std::string>{"19700505", "19700506"}));
 
-    EXPECT_TRUE(FindPatients(table, "nobody").candidates.empty());
-    EXPECT_TRUE(FindPatients(table, "%").candidates.empty()) << "'%' only matches itself";
-    EXPECT_TRUE(FindPatients(table, "").candidates.empty());
+    EXPECT_TRUE(test::ValueOf(FindPatients(table, "nobody")).candidates.empty());
+    EXPECT_TRUE(test::ValueOf(FindPatients(table, "%")).candidates.empty())
+        << "'%' only matches itself";
+    EXPECT_TRUE(test::ValueOf(FindPatients(table, "")).candidates.empty());
 
-    const PatientSearch few = FindPatients(table, "P", 2);
+    const PatientSearch few = test::ValueOf(FindPatients(table, "P", 2));
     EXPECT_EQ(few.candidates.size(), 2u);
     EXPECT_TRUE(few.more);
 }
@@ -155,8 +155,7 @@ TEST_F(PatientSearchTest, WholeIdLookupWalksTheCaseFreeIndex) {
 
 TEST_F(PatientSearchTest, TheRecordsOfOnePatientThatDisagreeAreCountedNotSettled) {
     std::vector<PatientResult> results;
-    std::string error;
-    ASSERT_TRUE(ReadPatientResults(table, "P1005", results, error));
+    results = test::ValueOf(ReadPatientResults(table, "P1005"));
     PatientIdentity identity;
     for (const PatientResult& r : results) {
         CountIdentity(identity, r.patientName, r.birthDate);
@@ -175,7 +174,7 @@ TEST_F(PatientSearchTest, TheRecordsOfOnePatientThatDisagreeAreCountedNotSettled
     EXPECT_FALSE(blank.Disagrees());
 
     std::vector<PatientOverview> overview;
-    ASSERT_TRUE(ReadPatientOverview(table, overview, error));
+    overview = test::ValueOf(ReadPatientOverview(table));
     auto find = [&](const std::string& id) {
         for (const auto& p : overview) {
             if (p.patientId == id) {

@@ -1,3 +1,4 @@
+#include "status_text.h"
 #include "store/name_uuid.h"
 #include "store/record_edit.h"
 #include "store/removed_results.h"
@@ -55,7 +56,7 @@ std::map<std::string, std::string> IdsByPatient(MeasurementTable& table) {
 
 int Count(MeasurementTable& table) {
     table.filter.Clear();
-    return table.CountRows();
+    return test::ValueOf(table.CountRows());
 }
 
 bool IsRandomUuid(const std::string& text) {

@@ -1,3 +1,4 @@
+#include "status_text.h"
 #include "store/csv_export.h"
 #include "store/result_list.h"
 #include "temp_dir.h"
@@ -187,14 +188,15 @@ TEST(CsvFileWriter, WritesTheBytesOfTheWholeFileCompositionLineByLine) {
     for (ResultKind kind : {ResultKind::HbA1c, ResultKind::Glucose}) {
         const std::string path = dir.File(kind == ResultKind::HbA1c ? "a.csv" : "g.csv");
         CsvFileWriter writer(path, kind);
-        std::string error;
-        ASSERT_TRUE(writer.Open(error)) << error;
+        const Status opened = writer.Open();
+        ASSERT_TRUE(opened) << test::Why(opened);
         for (int copy = 0; copy < 2000; ++copy) { // past the write block
             for (const auto& row : rows) {
                 writer.WriteRow(row);
             }
         }
-        ASSERT_TRUE(writer.Finish(error)) << error;
+        const Status finished = writer.Finish();
+        ASSERT_TRUE(finished) << test::Why(finished);
         std::vector<std::vector<std::string>> all;
         for (int copy = 0; copy < 2000; ++copy) {
             all.insert(all.end(), rows.begin(), rows.end());
@@ -208,8 +210,7 @@ TEST(CsvFileWriter, WritesTheBytesOfTheWholeFileCompositionLineByLine) {
     test::WriteFile(kept, "old");
     {
         CsvFileWriter writer(kept, ResultKind::HbA1c);
-        std::string error;
-        ASSERT_TRUE(writer.Open(error));
+        ASSERT_TRUE(writer.Open());
         writer.WriteRow(rows[0]);
     }
     EXPECT_EQ(test::ReadFile(kept), "old");
@@ -220,9 +221,10 @@ TEST(CsvFileWriter, WritesTheBytesOfTheWholeFileCompositionLineByLine) {
     const std::string database = data.File("HbA1c.db");
     test::WriteFile(database, "database");
     CsvFileWriter refused(database, ResultKind::HbA1c, data.Path());
-    std::string error;
-    EXPECT_FALSE(refused.Open(error));
-    EXPECT_FALSE(error.empty());
+    const Status opened = refused.Open();
+    EXPECT_FALSE(opened);
+    EXPECT_NE(test::Why(opened).find("inside the data folder"), std::string::npos)
+        << test::Why(opened);
     EXPECT_EQ(test::ReadFile(database), "database");
     EXPECT_EQ(NamesIn(data.Path()), (std::vector<std::string>{"HbA1c.db"}));
 }

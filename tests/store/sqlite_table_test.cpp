@@ -1,3 +1,4 @@
+#include "status_text.h"
 #include "store/measurement_table.h"
 #include "store/sqlite_statement.h"
 #include "store/sqlite_table.h"
@@ -222,7 +223,9 @@ TEST_F(SqliteTableTest, InvalidFilterFailsBeforeAndAfterTheSchemaSync) {
     table.filter = "[DATE] = = 'broken";
     EXPECT_FALSE(table.Requery()) << "a failed count is an error, not an empty list";
     EXPECT_TRUE(table.ReadFailed());
-    EXPECT_EQ(table.CountRows(), -1);
+    const std::string uncounted = test::Why(table.CountRows());
+    EXPECT_EQ(uncounted.rfind(path + ": ", 0), 0u) << uncounted;
+    EXPECT_NE(uncounted.find("syntax error"), std::string::npos) << uncounted;
     EXPECT_NE(table.LastError().find("syntax error"), std::string::npos) << table.LastError();
     EXPECT_EQ(table.RowCount(), 0);
     EXPECT_TRUE(table.IsEOF());
@@ -340,7 +343,7 @@ TEST_F(SqliteTableTest, ComposedConditionsShareAStatementWithTheirValuesBound) {
     };
     for (const auto& [condition, count] : asWritten) {
         table.filter = condition;
-        EXPECT_EQ(table.CountRows(), count) << condition;
+        EXPECT_EQ(test::ValueOf(table.CountRows()), count) << condition;
     }
 }
 
@@ -478,12 +481,16 @@ TEST_F(SqliteTableTest, BadFilesAreRefusedAndNothingIsLeftOpen) {
     EXPECT_FALSE(table.OpenOrCreate("")) << "not a temporary database whose rows vanish";
     EXPECT_FALSE(table.IsOpen());
     EXPECT_FALSE(table.Requery());
-    EXPECT_EQ(table.CountRows(), 0);
-    EXPECT_FALSE(table.Execute("SELECT 1"));
+    EXPECT_EQ(test::ValueOf(table.CountRows()), 0);
+    const Status closed = table.Execute("SELECT 1");
+    ASSERT_FALSE(closed);
+    EXPECT_EQ(closed.error().id, MessageId::TableNotOpen);
 
     std::string garbage = dir.File("garbage.sqlite");
     qa::test::WriteFile(garbage, std::string(4096, 'G'));
-    EXPECT_FALSE(table.Open(garbage));
+    // The refusal names the file, with SQLite's own words as they are.
+    const std::string refused = test::Why(table.Open(garbage));
+    EXPECT_EQ(refused, garbage + ": file is not a database");
     EXPECT_FALSE(table.IsOpen());
     EXPECT_FALSE(table.OpenOrCreate(garbage)) << "a file that is not a database is no table";
     EXPECT_FALSE(table.IsOpen());

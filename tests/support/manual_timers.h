@@ -86,14 +86,13 @@ private:
 // A channel that records what the session wrote and whether the port is open.
 class FakeChannel : public ByteChannel {
 public:
-    bool Open(const std::string& device, std::string& error) override {
+    Status Open(const std::string& device) override {
         opened.push_back(device);
         if (failOpen) {
-            error = "error code - 2";
-            return false;
+            return Message::Verbatim("error code - 2");
         }
         open = true;
-        return true;
+        return {};
     }
     void Close() override {
         open = false;

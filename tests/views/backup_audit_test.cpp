@@ -1,4 +1,5 @@
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/audit_log.h"
 #include "store/backup.h"
 #include "store/users.h"
@@ -56,7 +57,7 @@ TEST(BackupAuditWindow, BackupButtonWritesACheckedArchiveAndTheDialogShowsTheLog
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_NE(prompter.shown[0].text.find(out.File("b.tar")), std::string::npos);
     std::string error;
-    EXPECT_TRUE(CheckBackup(out.File("b.tar"), error)) << error;
+    EXPECT_EQ(test::Why(CheckBackup(out.File("b.tar"))), "");
 
     files.backupPath = QString::fromStdString(data.File("inside.tar"));
     dialog.BackupButton()->click();

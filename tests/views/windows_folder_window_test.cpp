@@ -1,4 +1,5 @@
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/users.h"
 #include "temp_dir.h"
 #include "views/settings_dialog.h"
@@ -56,10 +57,11 @@ TEST(WindowsFolderWindow, OperatorsAndLongTextsInTheSettings) {
     combo->setCurrentIndex(1);
     EXPECT_EQ(users.ActiveUserId(), "김철수");
     EXPECT_EQ(dialog.NameEdit()->text(), QString::fromUtf8("김철수"));
-    EXPECT_EQ(users.HbA1cMain().CountRows(), 1) << "김철수's result is found";
+    EXPECT_EQ(test::ValueOf(users.HbA1cMain().CountRows()), 1) << "김철수's result is found";
     combo->setCurrentIndex(0);
     EXPECT_EQ(users.ActiveUserId(), "홍길동");
-    EXPECT_EQ(users.HbA1cMain().CountRows(), 2) << "홍길동's files, named in code page 949";
+    EXPECT_EQ(test::ValueOf(users.HbA1cMain().CountRows()), 2)
+        << "홍길동's files, named in code page 949";
     for (const auto& shown : prompter.shown) {
         EXPECT_EQ(shown.text.find("not in the user list"), std::string::npos) << shown.text;
     }

@@ -143,7 +143,7 @@ SerialChannel::~SerialChannel() {
     Close();
 }
 
-bool SerialChannel::Open(const std::string& device, std::string& error) {
+Status SerialChannel::Open(const std::string& device) {
     Close();
     lastError_.clear();
     port_.setPortName(QString::fromStdString(device));
@@ -155,11 +155,11 @@ bool SerialChannel::Open(const std::string& device, std::string& error) {
     if (!port_.open(QIODevice::ReadWrite)) {
         int code =
             port_.error() == QSerialPort::DeviceNotFoundError ? ENOENT : SystemOpenError(device);
-        error = OpenFailureText(device, code);
-        return false;
+        // Already in the operator's language, from this channel's own texts.
+        return Message::Verbatim(OpenFailureText(device, code));
     }
     port_.clear(QSerialPort::AllDirections);
-    return true;
+    return {};
 }
 
 void SerialChannel::Close() {

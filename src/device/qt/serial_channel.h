@@ -23,14 +23,16 @@ public:
     SerialChannel(ReplyCodeFn replyCode, DeliverFn deliver, QObject* parent = nullptr);
     ~SerialChannel() override;
 
-    [[nodiscard]] bool Open(const std::string& device, std::string& error) override;
+    Status Open(const std::string& device) override;
     void Close() override;
     bool IsOpen() const override;
     [[nodiscard]] std::size_t Write(const char* data, std::size_t size) override;
 
     // The operator's sentence for the last port error (for example the device unplugged),
-    // with Qt's words in brackets; empty when none since the last Open.
-    std::string LastError() const override { return lastError_; }
+    // with Qt's words in brackets; success when none since the last Open.
+    Status LineStatus() const override {
+        return lastError_.empty() ? Status() : Status(Message::Verbatim(lastError_));
+    }
 
 private:
     void OnReadyRead();
