@@ -481,8 +481,6 @@ Its files are kept in: %2</translation>
 Check that the meter is switched on and connected to this port, then press Retry.</translation>
     </message>
     <message>
-    </message>
-    <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
@@ -1957,6 +1955,17 @@ Results can be listed, printed and exported from it, but not changed.</translati
     </message>
 </context>
 <context>
+    <name>qa::QtPrompter</name>
+    <message>
+        <source>다시 시도</source>
+        <translation>Retry</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>qa::SerialChannel</name>
     <message>
         <source>not a serial port</source>
@@ -2669,17 +2678,6 @@ Use that copy as the data folder again?</translation>
     <message>
         <source>데이터 변경하시겠습니까?</source>
         <translation>Change the data?</translation>
-    </message>
-</context>
-<context>
-    <name>qa::QtPrompter</name>
-    <message>
-        <source>다시 시도</source>
-        <translation>Retry</translation>
-    </message>
-    <message>
-        <source>취소</source>
-        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

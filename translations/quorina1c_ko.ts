@@ -481,8 +481,6 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
 오르보에이원씨가 켜져 있고 이 포트에 연결되어 있는지 확인한 뒤 다시 시도를 누르십시오.</translation>
     </message>
     <message>
-    </message>
-    <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
@@ -540,63 +538,63 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
     </message>
     <message>
         <source>%1: not a file name</source>
-        <translation>%1: not a file name</translation>
+        <translation>%1: 파일 이름이 아닙니다</translation>
     </message>
     <message>
         <source>%1: exists and is not a regular file; nothing was written</source>
-        <translation>%1: exists and is not a regular file; nothing was written</translation>
+        <translation>%1: 일반 파일이 아닌 것이 이미 있어 아무것도 쓰지 않았습니다</translation>
     </message>
     <message>
         <source>%1: is inside the data folder %2; choose another place</source>
-        <translation>%1: is inside the data folder %2; choose another place</translation>
+        <translation>%1: 데이터 폴더 %2 안에 있습니다. 다른 곳을 고르십시오</translation>
     </message>
     <message>
         <source>%1: holds no UUID</source>
-        <translation>%1: holds no UUID</translation>
+        <translation>%1: UUID가 들어 있지 않습니다</translation>
     </message>
     <message>
         <source>%1: the copy could not be read back</source>
-        <translation>%1: the copy could not be read back</translation>
+        <translation>%1: 복사본을 다시 읽을 수 없습니다</translation>
     </message>
     <message>
         <source>%1: the manifest does not start with &quot;%2&quot;</source>
-        <translation>%1: the manifest does not start with &quot;%2&quot;</translation>
+        <translation>%1: 목록이 &quot;%2&quot;(으)로 시작하지 않습니다</translation>
     </message>
     <message>
         <source>%1: the manifest has a line it does not explain: %2</source>
-        <translation>%1: the manifest has a line it does not explain: %2</translation>
+        <translation>%1: 목록에 알 수 없는 줄이 있습니다: %2</translation>
     </message>
     <message>
         <source>%1: the manifest names a file that cannot be restored: %2</source>
-        <translation>%1: the manifest names a file that cannot be restored: %2</translation>
+        <translation>%1: 목록에 복원할 수 없는 파일이 있습니다: %2</translation>
     </message>
     <message>
         <source>%1: not a backup archive (no tar header)</source>
-        <translation>%1: not a backup archive (no tar header)</translation>
+        <translation>%1: 백업 파일이 아닙니다(tar 머리글 없음)</translation>
     </message>
     <message>
         <source>%1: a member header is damaged</source>
-        <translation>%1: a member header is damaged</translation>
+        <translation>%1: 구성 파일의 머리글이 손상되었습니다</translation>
     </message>
     <message>
         <source>%1: a member is not a plain file</source>
-        <translation>%1: a member is not a plain file</translation>
+        <translation>%1: 일반 파일이 아닌 구성 파일이 있습니다</translation>
     </message>
     <message>
         <source>%1: a member has a path, not a plain file name</source>
-        <translation>%1: a member has a path, not a plain file name</translation>
+        <translation>%1: 파일 이름 대신 경로를 가진 구성 파일이 있습니다</translation>
     </message>
     <message>
         <source>%1: a member follows the manifest</source>
-        <translation>%1: a member follows the manifest</translation>
+        <translation>%1: 목록 뒤에 구성 파일이 있습니다</translation>
     </message>
     <message>
         <source>%1: a member name cannot be restored: %2</source>
-        <translation>%1: a member name cannot be restored: %2</translation>
+        <translation>%1: 복원할 수 없는 구성 파일 이름입니다: %2</translation>
     </message>
     <message>
         <source>%1: the manifest is too large</source>
-        <translation>%1: the manifest is too large</translation>
+        <translation>%1: 목록이 너무 큽니다</translation>
     </message>
     <message>
         <source>%1: %2: %3</source>
@@ -604,59 +602,59 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
     </message>
     <message>
         <source>%1: a member is cut short or cannot be unpacked: %2</source>
-        <translation>%1: a member is cut short or cannot be unpacked: %2</translation>
+        <translation>%1: 구성 파일이 잘렸거나 풀 수 없습니다: %2</translation>
     </message>
     <message>
         <source>%1: the archive is cut short</source>
-        <translation>%1: the archive is cut short</translation>
+        <translation>%1: 백업 파일이 잘렸습니다</translation>
     </message>
     <message>
         <source>%1: the archive has no manifest</source>
-        <translation>%1: the archive has no manifest</translation>
+        <translation>%1: 백업 파일에 목록이 없습니다</translation>
     </message>
     <message>
         <source>%1: the archive lacks %2</source>
-        <translation>%1: the archive lacks %2</translation>
+        <translation>%1: 백업 파일에 %2이(가) 없습니다</translation>
     </message>
     <message>
         <source>%1: the checksum of %2 does not match</source>
-        <translation>%1: the checksum of %2 does not match</translation>
+        <translation>%1: %2의 검사값이 맞지 않습니다</translation>
     </message>
     <message>
         <source>%1: the database %2 is damaged</source>
-        <translation>%1: the database %2 is damaged</translation>
+        <translation>%1: 데이터베이스 %2이(가) 손상되었습니다</translation>
     </message>
     <message>
         <source>%1: the database %2 is damaged (%3)</source>
-        <translation>%1: the database %2 is damaged (%3)</translation>
+        <translation>%1: 데이터베이스 %2이(가) 손상되었습니다(%3)</translation>
     </message>
     <message>
         <source>%1: the manifest does not list %2</source>
-        <translation>%1: the manifest does not list %2</translation>
+        <translation>%1: 목록에 %2이(가) 없습니다</translation>
     </message>
     <message>
         <source>%1: a backup cannot be written inside the data folder</source>
-        <translation>%1: a backup cannot be written inside the data folder</translation>
+        <translation>%1: 데이터 폴더 안에는 백업을 쓸 수 없습니다</translation>
     </message>
     <message>
         <source>%1: exists and is not a regular file</source>
-        <translation>%1: exists and is not a regular file</translation>
+        <translation>%1: 일반 파일이 아닌 것이 이미 있습니다</translation>
     </message>
     <message>
         <source>%1: this file name cannot be stored in a backup</source>
-        <translation>%1: this file name cannot be stored in a backup</translation>
+        <translation>%1: 이 파일 이름은 백업에 넣을 수 없습니다</translation>
     </message>
     <message>
         <source>stopped</source>
-        <translation>stopped</translation>
+        <translation>중지됨</translation>
     </message>
     <message>
         <source>%1: cannot be moved aside: %2</source>
-        <translation>%1: cannot be moved aside: %2</translation>
+        <translation>%1: 옆으로 옮길 수 없습니다: %2</translation>
     </message>
     <message>
         <source>The table is not open.</source>
-        <translation>The table is not open.</translation>
+        <translation>테이블이 열려 있지 않습니다.</translation>
     </message>
 </context>
 <context>
@@ -1957,6 +1955,17 @@ Results can be listed, printed and exported from it, but not changed.</source>
     </message>
 </context>
 <context>
+    <name>qa::QtPrompter</name>
+    <message>
+        <source>다시 시도</source>
+        <translation>다시 시도</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>취소</translation>
+    </message>
+</context>
+<context>
     <name>qa::SerialChannel</name>
     <message>
         <source>not a serial port</source>
@@ -2669,17 +2678,6 @@ Use that copy as the data folder again?</source>
     <message>
         <source>데이터 변경하시겠습니까?</source>
         <translation>데이터 변경하시겠습니까?</translation>
-    </message>
-</context>
-<context>
-    <name>qa::QtPrompter</name>
-    <message>
-        <source>다시 시도</source>
-        <translation>다시 시도</translation>
-    </message>
-    <message>
-        <source>취소</source>
-        <translation>취소</translation>
     </message>
 </context>
 </TS>

@@ -686,11 +686,12 @@ void DownloadSession::NoAnswer() {
         TransitionTo(S::Closed);
         return;
     }
-    std::string error;
-    if (device_.empty() || !channel_.Open(device_, error)) {
+    const Status opened = device_.empty() ? Status(kConnectFailedText) : channel_.Open(device_);
+    if (!opened) {
         TransitionTo(S::Closed);
-        prompter_.Inform(error.empty() ? Message(kConnectFailedText)
-                                       : Message(MessageId::ConnectFailedBecause, {error}),
+        const std::string reason = ChannelReason(opened);
+        prompter_.Inform(reason.empty() ? Message(kConnectFailedText)
+                                        : Message(MessageId::ConnectFailedBecause, {reason}),
                          kMeterCaption, Prompter::Severity::Error);
         return;
     }

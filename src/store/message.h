@@ -113,35 +113,22 @@ enum class MessageId : int {
     AwaitingAnswer, //
     NoMeterAnswers, // the port
     // The audit log: its failures, and what its entries say (stored by name, see audit_log.h).
-    AuditFileError,              // the log's file, the reason
-    AuditFileReadOnly,           // the log's file
-    AuditFileNotWritable,        // the log's file
-    AuditOutputHbA1cToFile,      // how many, the file
-    AuditOutputGlucoseToFile,    // how many, the file
-    AuditOutputHbA1cToPrinter,   // how many, the printer
-    AuditOutputGlucoseToPrinter, // how many, the printer
-    AuditPatientReportToFile,    // HbA1c results, glucose results, the file
-    AuditPatientReportToPrinter, // HbA1c results, glucose results, the printer
-    AuditBackupFiles,            // how many files, the archive
-    AuditRestoreFrom,            // the archive, the folder set aside (may be empty)
-    AuditSettingsChanged,        // the settings file, the changes
-    AuditFileUpgraded,           // the file, what its upgrade added
-    AuditUserAdded,              // the user
-    AuditUserDeleted,            // the user, HbA1c results, glucose results, the kept files
-    AuditUserRestored,           // the user, where the files came back from
-    CheckFine,                    // the file, the encoding of its texts
-    CheckDamaged,                 // the file, SQLite's verdict
-    CheckUndecodable,             // the file
-    CheckMissingColumns,          // the file and table, the columns
-    CheckMissingIndexes,          // the file and table, the indexes
-    CheckNoTable,                 // the file
-    CheckOrphan,                  // the file
-    CheckLeftover,                // the file
-    CheckJournal,                 // the journal
-    CheckPermissions,             // the file, its mode
-    CheckUnreadable,              // the file, the system's reason
-    SettingIdentifierSystem,      // the key, the value
-    SettingAssigningAuthority,    // the key, the value
+    AuditFileError,               // the log's file, the reason
+    AuditFileReadOnly,            // the log's file
+    AuditFileNotWritable,         // the log's file
+    AuditOutputHbA1cToFile,       // how many, the file
+    AuditOutputGlucoseToFile,     // how many, the file
+    AuditOutputHbA1cToPrinter,    // how many, the printer
+    AuditOutputGlucoseToPrinter,  // how many, the printer
+    AuditPatientReportToFile,     // HbA1c results, glucose results, the file
+    AuditPatientReportToPrinter,  // HbA1c results, glucose results, the printer
+    AuditBackupFiles,             // how many files, the archive
+    AuditRestoreFrom,             // the archive, the folder set aside (may be empty)
+    AuditSettingsChanged,         // the settings file, the changes
+    AuditFileUpgraded,            // the file, what its upgrade added
+    AuditUserAdded,               // the user
+    AuditUserDeleted,             // the user, HbA1c results, glucose results, the kept files
+    AuditUserRestored,            // the user, where the files came back from
     FileReason,                   // the file (or what failed), the system's or SQLite's reason
     OutputNotAFileName,           // the path
     OutputNotRegular,             // the path

@@ -4,6 +4,7 @@
 #include "app/data_folder.h"
 #include "frame/main_window.h"
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/audit_log.h"
 #include "store/users.h"
 #include "temp_dir.h"
@@ -12,7 +13,6 @@
 #include "views/patient_page.h"
 #include "views/record_dialogs.h"
 #include "windows_folder.h"
-#include "status_text.h"
 
 #include <gtest/gtest.h>
 

@@ -26,9 +26,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
 #include "store/audit_log.h"
 #include <QTableWidget>
+#include <gtest/gtest.h>
 #include <set>
 
 using namespace qa;

@@ -2,10 +2,10 @@
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop_support.h"
+#include "status_text.h"
 #include "store/audit_log.h"
 #include "store/text_encoding.h"
 #include "temp_dir.h"
-#include "status_text.h"
 
 #include <gtest/gtest.h>
 

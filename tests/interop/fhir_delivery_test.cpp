@@ -848,8 +848,8 @@ TEST(FhirDelivery, MedplumFollowsCorrectionsMovesAndDeletions) {
         return list;
     };
     ASSERT_EQ(QueueResults(f.outbox, listed(results), f.context, true, &check), 5);
-    MedplumServer server(f.dir.Path(), "transaction");
-    FhirSender sender(*ParseFhirBase(server.url()), 60s);
+    MedplumServer server(f.dir.Path());
+    FhirSender sender(*ParseFhirBase(server.url("transaction")), 60s);
     DeliverySummary first = SendPendingFhir(f.outbox, sender, f.context, {}, nullptr, 10);
     ASSERT_EQ(first.sent, 5) << first.problem;
 
@@ -867,7 +867,7 @@ TEST(FhirDelivery, MedplumFollowsCorrectionsMovesAndDeletions) {
         // result ID → (status, our patient ID, value) of each Observation holding it, and
         // the same for the ones posted as wrong-patient.
         std::multimap<std::string, std::tuple<std::string, std::string, double>> live, retired;
-        const QJsonObject store = server.Store();
+        const QJsonObject store = server.Store("transaction");
         std::map<QString, QString> patientOf;
         for (const QJsonValue& patient : store.value("patients").toArray()) {
             const QJsonObject p = patient.toObject();
