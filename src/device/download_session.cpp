@@ -180,14 +180,7 @@ bool DownloadSession::Connect(const std::string& portText, const std::string& de
     retrying_ = false;
     kind_ = kind;
     erase_ = eraseAfterDownload;
-    const Status opened = device.empty() ? Status(kConnectFailedText) : channel_.Open(device);
-    if (!opened) {
-        TransitionTo(S::Closed);
-        // One box: what failed, then the system's reason and what to do about it.
-        const std::string reason = ChannelReason(opened);
-        Message text = reason.empty() ? Message(kConnectFailedText)
-                                      : Message(MessageId::ConnectFailedBecause, {reason});
-        prompter_.Inform(text, kMeterCaption, Prompter::Severity::Error);
+    if (!OpenLine()) {
         CheckInvariants();
         return false;
     }
@@ -686,18 +679,26 @@ void DownloadSession::NoAnswer() {
         TransitionTo(S::Closed);
         return;
     }
-    const Status opened = device_.empty() ? Status(kConnectFailedText) : channel_.Open(device_);
-    if (!opened) {
-        TransitionTo(S::Closed);
-        const std::string reason = ChannelReason(opened);
-        prompter_.Inform(reason.empty() ? Message(kConnectFailedText)
-                                        : Message(MessageId::ConnectFailedBecause, {reason}),
-                         kMeterCaption, Prompter::Severity::Error);
+    if (!OpenLine()) {
         return;
     }
     retrying_ = true;
     TransitionTo(S::Settling);
     ScheduleStep(kPortSettle);
+}
+
+bool DownloadSession::OpenLine() {
+    const Status opened = device_.empty() ? Status(kConnectFailedText) : channel_.Open(device_);
+    if (opened) {
+        return true;
+    }
+    TransitionTo(S::Closed);
+    // One box: what failed, then the system's reason and what to do about it.
+    const std::string reason = ChannelReason(opened);
+    prompter_.Inform(reason.empty() ? Message(kConnectFailedText)
+                                    : Message(MessageId::ConnectFailedBecause, {reason}),
+                     kMeterCaption, Prompter::Severity::Error);
+    return false;
 }
 
 std::string DownloadSession::BrokenInvariant() const {

@@ -354,6 +354,8 @@ private:
     void WatchTick();
     void GiveUp(bool hideProgress);
     void NoAnswer();
+    // Opens the line to `device_`; on failure the session is closed and the operator told why.
+    bool OpenLine();
     void MeterAnswered();
     void HandleVersionByte();
     void HandleRecordsByte();
