@@ -165,7 +165,9 @@ void LiteralImportIntoStored(benchmark::State& state, const std::vector<ClinicRe
         for (const ClinicRecord& record : records) {
             main.filter =
                 main.DuplicateCondition(record.date, record.time, record.value, record.pid);
-            if (main.RequeryAny()) {
+            const Expected<bool> known = main.RequeryAny();
+            Require(known.ok(), "RequeryAny");
+            if (*known) {
                 continue;
             }
             InsertPreparedPerCall(main.Handle(), record.date.c_str(), record.time.c_str(),

@@ -126,7 +126,9 @@ void InsertAfterDuplicateTest(benchmark::State& state) {
         for (const ClinicRecord& record : NewRecords()) {
             table.filter =
                 table.DuplicateCondition(record.date, record.time, record.value, record.pid);
-            if (!table.RequeryAny()) {
+            const Expected<bool> known = table.RequeryAny();
+            Require(known.ok(), "RequeryAny");
+            if (!*known) {
                 Require(table.AddNew(), "AddNew");
                 table.date = record.date;
                 table.time = record.time;

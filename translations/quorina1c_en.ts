@@ -656,6 +656,26 @@ Check that the meter is switched on and connected to this port, then press Retry
         <source>The table is not open.</source>
         <translation>The table is not open.</translation>
     </message>
+    <message>
+        <source>%1: a new result is still being stored</source>
+        <translation>%1: a new result is still being stored</translation>
+    </message>
+    <message>
+        <source>%1: the table has no such field or row</source>
+        <translation>%1: the table has no such field or row</translation>
+    </message>
+    <message>
+        <source>Not a usable table name: %1</source>
+        <translation>Not a usable table name: %1</translation>
+    </message>
+    <message>
+        <source>%1: opened read-only, so it is not changed</source>
+        <translation>%1: opened read-only, so it is not changed</translation>
+    </message>
+    <message>
+        <source>The result of %1 %2 with the value %3 is no longer stored; it may have been changed or deleted meanwhile.</source>
+        <translation>The result of %1 %2 with the value %3 is no longer stored; it may have been changed or deleted meanwhile.</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>

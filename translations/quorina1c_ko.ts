@@ -656,6 +656,26 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
         <source>The table is not open.</source>
         <translation>테이블이 열려 있지 않습니다.</translation>
     </message>
+    <message>
+        <source>%1: a new result is still being stored</source>
+        <translation>%1: 새 결과를 아직 저장하는 중입니다</translation>
+    </message>
+    <message>
+        <source>%1: the table has no such field or row</source>
+        <translation>%1: 테이블에 그런 항목이나 행이 없습니다</translation>
+    </message>
+    <message>
+        <source>Not a usable table name: %1</source>
+        <translation>사용할 수 없는 테이블 이름입니다: %1</translation>
+    </message>
+    <message>
+        <source>%1: opened read-only, so it is not changed</source>
+        <translation>%1: 읽기 전용으로 열려 있어 변경하지 않습니다</translation>
+    </message>
+    <message>
+        <source>The result of %1 %2 with the value %3 is no longer stored; it may have been changed or deleted meanwhile.</source>
+        <translation>%1 %2의 결과값 %3이(가) 더 이상 저장되어 있지 않습니다. 그 사이에 변경되었거나 삭제되었을 수 있습니다.</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>

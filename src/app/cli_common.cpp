@@ -167,13 +167,15 @@ int Cli::OpenFailure() {
     return kExitFailed;
 }
 
-int Cli::ReadFailure(const MeasurementTable& table) {
+int Cli::ReadFailure(const MeasurementTable& table, const Status& failure) {
     if (table.IsDamaged()) {
         err_ << ConsoleText(MessageUtf8(Message(user_text::kDamagedFile, {}))) << "\n";
     } else {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The results cannot be read:\n"));
     }
-    err_ << "  " << table.Path().Str() << ": " << table.LastError() << "\n";
+    if (!failure) {
+        err_ << "  " << ConsoleText(MessageUtf8(failure.error())) << "\n";
+    }
     return kExitFailed;
 }
 

@@ -102,7 +102,8 @@ private:
     int OpenFailure();
 
     // A list that could not be read whole is an error, never an empty or short list.
-    int ReadFailure(const MeasurementTable& table);
+    // Tells why the results of `table` could not be read (`failure`, naming the file).
+    int ReadFailure(const MeasurementTable& table, const Status& failure);
 
     // Stray words after a command were once ignored, so a mistyped option ran the command
     // with other settings than the operator meant.

@@ -123,8 +123,13 @@ int Cli::ListOrExport(const std::string& command) {
     } else if (!patientCondition.empty()) {
         table.filter = patientCondition;
     }
-    if (!stream.Restart() || table.ReadFailed()) {
-        return ReadFailure(table);
+    // A failure of the first row's read (the weeks' newest date) is told too.
+    const Status walkedBefore = table.ReadStatus();
+    if (const Status started = stream.Restart(); !started) {
+        return ReadFailure(table, started);
+    }
+    if (!walkedBefore) {
+        return ReadFailure(table, walkedBefore);
     }
     if (!toFile) {
         if (withIds) {
@@ -149,7 +154,8 @@ int Cli::ListOrExport(const std::string& command) {
         }
         out_.write(block.data(), static_cast<std::streamsize>(block.size()));
         out_.flush();
-        return stream.Failed() ? ReadFailure(table) : kExitOk;
+        const Status walked = stream.WalkStatus();
+        return walked ? kExitOk : ReadFailure(table, walked);
     }
     if (command == "report") {
         // The header's texts are translated like the page's own: with the application that
@@ -203,8 +209,8 @@ int Cli::ListOrExport(const std::string& command) {
         writer.WriteLine(line);
         ++written;
     }
-    if (stream.Failed()) {
-        return ReadFailure(table); // the writer leaves the target as it was
+    if (const Status walked = stream.WalkStatus(); !walked) {
+        return ReadFailure(table, walked); // the writer leaves the target as it was
     }
     if (const Status finished = writer.Finish(); !finished) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),
@@ -246,7 +252,8 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
                                   : interop::WriteFhirBundle(walk, context, sink);
     }
     if (readFailed) {
-        return ReadFailure(table); // the temporary file goes with the writer
+        // The walk's reason stays with the table until its next requery.
+        return ReadFailure(table, table.ReadStatus()); // the temporary file goes with the writer
     }
     if (!written || !file.Commit()) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file cannot be written: ")) << path

@@ -50,7 +50,7 @@ public:
         }
         return cells_[static_cast<std::size_t>(column)];
     }
-    bool Failed() const { return stream_.Failed(); }
+    Status WalkStatus() const { return stream_.WalkStatus(); }
 
 private:
     void AddColumn(const char* heading, int width) {
@@ -114,7 +114,7 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
                                   : users_->GlucoseMain();
     const Expected<int> rows = table.CountRows();
     if (!rows) {
-        return ReadFailure(table);
+        return ReadFailure(table, rows.status());
     }
     printed = static_cast<std::size_t>(*rows);
     StreamedReportSource source(stream, kind, *rows);
@@ -136,9 +136,9 @@ int Cli::Report(ResultKind kind, ResultListStream& stream, const std::string& pa
              << "\n";
         return kExitFailed;
     }
-    if (source.Failed()) {
+    if (const Status walked = source.WalkStatus(); !walked) {
         ::unlink(temp.c_str());
-        return ReadFailure(table);
+        return ReadFailure(table, walked);
     }
     if (const Status moved = MoveIntoPlace(temp, path); !moved) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file was not written: %1"),

@@ -48,14 +48,14 @@ int Cli::FindResult(const std::string& resultId, MeasurementTable*& table, ListR
     }
     for (MeasurementTable* candidate : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
                                         static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
-        switch (FindResultById(*candidate, Lower(resultId), row)) {
-        case LookupOutcome::Found:
+        Expected<std::optional<ListRow>> found = FindResultById(*candidate, Lower(resultId));
+        if (!found) {
+            return ReadFailure(*candidate, found.status());
+        }
+        if (*found) {
+            row = std::move(**found);
             table = candidate;
             return kExitOk;
-        case LookupOutcome::Failed:
-            return ReadFailure(*candidate);
-        case LookupOutcome::NotFound:
-            break;
         }
     }
     err_ << ConsoleText(MessageUtf8(Message(MessageId::ResultNotFound, {resultId}))) << "\n";
@@ -143,9 +143,9 @@ int Cli::ModifyResult() {
         err_ << ConsoleText(MessageUtf8(Message(*refusal))) << "\n";
         return kExitFailed;
     }
-    if (!ModifyRecord(*table, row, edit, row.rowId)) {
+    if (const Status modified = ModifyRecord(*table, row, edit, row.rowId); !modified) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The result was not changed: %1"),
-                        {table->LastError()})
+                        {MessageUtf8(modified.error())})
              << "\n";
         return kExitFailed;
     }
@@ -171,9 +171,9 @@ int Cli::DeleteResult() {
     if (int code = FindResult(options_.positional[0], table, row); code != kExitOk) {
         return code;
     }
-    if (!DeleteRecord(*table, row)) {
+    if (const Status deleted = DeleteRecord(*table, row); !deleted) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The result was not deleted: %1"),
-                        {table->LastError()})
+                        {MessageUtf8(deleted.error())})
              << "\n";
         return kExitFailed;
     }

@@ -349,6 +349,18 @@ const char* MessageSource(MessageId id) {
         return QT_TRANSLATE_NOOP("Message", "%1: cannot be moved aside: %2");
     case MessageId::TableNotOpen:
         return QT_TRANSLATE_NOOP("Message", "The table is not open.");
+    case MessageId::TableBusy:
+        return QT_TRANSLATE_NOOP("Message", "%1: a new result is still being stored");
+    case MessageId::TableRequestRefused:
+        return QT_TRANSLATE_NOOP("Message", "%1: the table has no such field or row");
+    case MessageId::TableNameRefused:
+        return QT_TRANSLATE_NOOP("Message", "Not a usable table name: %1");
+    case MessageId::TableReadOnly:
+        return QT_TRANSLATE_NOOP("Message", "%1: opened read-only, so it is not changed");
+    case MessageId::ResultGone:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "The result of %1 %2 with the value %3 is no longer "
+                                 "stored; it may have been changed or deleted meanwhile.");
     }
     return "%1";
 }

@@ -96,7 +96,7 @@ bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, Result
         return each(result);
     };
     if (all) {
-        return table.ForEachRow(one);
+        return table.ForEachRow(one).ok();
     }
     // Date, time, value and patient ID: the fields the list's own walk reads.
     if (!table.StartWalk({0, 1, 2, 3})) {
@@ -105,7 +105,7 @@ bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, Result
     }
     while (table.WalkNext() && one()) {
     }
-    const bool read = !table.WalkFailed();
+    const bool read = table.WalkStatus().ok();
     table.EndWalk();
     return read;
 }
@@ -160,11 +160,12 @@ DeletionCheck DeletionsOf(MeasurementTable& table) {
         if (!table.IsOpen()) {
             return true;
         }
-        std::vector<RemovedResult> found;
-        if (!FindRemoved(table, resultId, RemovedReason::Deleted, found)) {
+        const Expected<std::vector<RemovedResult>> found =
+            FindRemoved(table, resultId, RemovedReason::Deleted);
+        if (!found) {
             return false;
         }
-        deleted = !found.empty();
+        deleted = !found->empty();
         return true;
     };
     return check;

@@ -544,28 +544,32 @@ Status FlushStagedAudit(sqlite3* db, const std::string& dataFolder) {
     return {};
 }
 
-Expected<bool> AuditedChange(SqliteTable& table, const std::function<bool(AuditEntry&)>& change) {
+Status AuditedChange(SqliteTable& table, const std::function<Status(AuditEntry&)>& change) {
+    // The operator is told that nothing changed because of the log, and what the log said.
+    const auto logFailure = [](const Status& failure) {
+        return Message(MessageId::AuditNotWritable, {SourceText(failure.error())});
+    };
     if (Status writable = CheckAuditWritable(FolderOfFile(table.Path().Str())); !writable) {
-        return writable;
+        return logFailure(writable);
     }
-    if (!table.BeginTransaction()) {
-        return false;
+    if (Status begun = table.BeginTransaction(); !begun) {
+        return begun;
     }
     AuditEntry entry;
-    if (!change(entry)) {
-        (void)table.RollbackTransaction();
-        return false;
+    if (Status changed = change(entry); !changed) {
+        (void)table.RollbackTransaction(); // the change's failure is the one told
+        return changed;
     }
     if (Status staged = StageAudit(table, std::move(entry)); !staged) {
         (void)table.RollbackTransaction();
-        return staged;
+        return logFailure(staged);
     }
-    if (!table.CommitTransaction()) {
+    if (Status committed = table.CommitTransaction(); !committed) {
         (void)table.RollbackTransaction();
-        return false;
+        return committed;
     }
     (void)FlushStagedAudit(table); // what stays staged is moved at the next start
-    return true;
+    return {};
 }
 
 Status FlushStagedAudit(const SqliteTable& table) {

@@ -135,14 +135,11 @@ Status FlushStagedAudit(sqlite3* db, const std::string& dataFolder);
 Status FlushStagedAudit(const SqliteTable& table);
 
 // Makes a change to `table` and its entry take effect together: refused before anything is
-// written when the log cannot be written; `change` runs inside one transaction of the table's
-// file and fills the entry in, and returns false to keep nothing. The value says whether the
-// change was kept; a failure is the log's (not writable, or the entry not staged).
-Expected<bool> AuditedChange(SqliteTable& table, const std::function<bool(AuditEntry&)>& change);
-// Whether an audited change took effect, whatever kept it from doing so.
-inline bool ChangeKept(const Expected<bool>& kept) {
-    return kept.ok() && *kept;
-}
+// written when the log cannot be written (AuditNotWritable, with the log's reason); `change`
+// runs inside one transaction of the table's file and fills the entry in, and fails to keep
+// nothing. Succeeds only when the change was kept; a failure is the change's own, the
+// transaction's, or the log's.
+Status AuditedChange(SqliteTable& table, const std::function<Status(AuditEntry&)>& change);
 
 // How a later start tells whether the change of an intent took effect.
 struct AuditCheck {

@@ -34,15 +34,15 @@ const char* MeasurementTable::ValueColumn() const {
     return kind_ == ResultKind::HbA1c ? "HbA1c_VALUE" : "Glucose_VALUE";
 }
 
-bool MeasurementTable::SetTableName(std::string_view tableName) {
+Status MeasurementTable::SetTableName(std::string_view tableName) {
     if (tableName.empty() || tableName.size() >= kNameArea ||
         tableName.find_first_of(std::string_view("[]\0", 3)) != std::string_view::npos) {
-        return false;
+        return Message(MessageId::TableNameRefused, {std::string(tableName)});
     }
     nameArea_.fill('\0');
     std::memcpy(nameArea_.data(), tableName.data(), tableName.size());
     TableNameChanged();
-    return true;
+    return {};
 }
 
 std::string MeasurementTable::TableName() const {
@@ -51,11 +51,13 @@ std::string MeasurementTable::TableName() const {
 
 Status MeasurementTable::Open(const std::string& path) {
     Status opened = OpenExisting(path);
-    if (opened && Requery()) {
-        return {};
+    if (opened) {
+        opened = Requery();
     }
-    Close();
-    return opened ? Status(Failure(path)) : opened;
+    if (!opened) {
+        Close();
+    }
+    return opened;
 }
 
 std::string MeasurementTable::StandardSort() const {
@@ -98,11 +100,12 @@ bool MeasurementTable::HasIndex(const std::string& indexName) const {
     return IndexExists(Handle(), indexName);
 }
 
-bool MeasurementTable::ResetView() {
+Status MeasurementTable::ResetView() {
     sort = StandardSort();
-    bool ok = Requery();
+    Status sorted = Requery();
     filter.Clear();
-    return Requery() && ok;
+    Status all = Requery();
+    return sorted ? all : sorted;
 }
 
 void MeasurementTable::OnSchemaSynced() {

@@ -33,9 +33,9 @@ public:
     const char* ValueColumn() const;
 
     // The name must fit the 28-byte area with its terminator; a longer name, an empty one
-    // or one that would break the bracketed name in SQL text is refused (false) and the
-    // previous name stays.
-    [[nodiscard]] bool SetTableName(std::string_view tableName);
+    // or one that would break the bracketed name in SQL text is refused (TableNameRefused)
+    // and the previous name stays.
+    Status SetTableName(std::string_view tableName);
     std::string TableName() const override;
     int FieldCount() const override { return kFieldCount; }
     Status Open(const std::string& path) override;
@@ -52,8 +52,8 @@ public:
                                 std::string_view valueText) const;
 
     // Standard sort, requery, then no filter and requery again: the state every user of
-    // the tables expects after opening or changing them.
-    [[nodiscard]] bool ResetView();
+    // the tables expects after opening or changing them. The first failure is the one told.
+    Status ResetView();
 
     BufferString date;
     BufferString time;

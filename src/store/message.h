@@ -160,6 +160,11 @@ enum class MessageId : int {
     RestoreStopped,
     RestoreNotMovedAside, // the data folder, the system's reason
     TableNotOpen,
+    TableBusy,           // the file: a row being added is not stored yet
+    TableRequestRefused, // the file: asked for a field, column or row it does not have
+    TableNameRefused,    // the name
+    TableReadOnly,       // the file
+    ResultGone,          // date, time, value: the stored result an edit names
 };
 
 struct Message {

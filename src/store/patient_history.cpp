@@ -74,15 +74,16 @@ std::string Number(double value, int decimals) {
 
 } // namespace
 
-bool EnsurePatientIndex(MeasurementTable& table) {
-    if (!table.IsOpen() || table.IsReadOnly()) {
-        return false;
+Status EnsurePatientIndex(MeasurementTable& table) {
+    if (!table.IsOpen()) {
+        return MessageId::TableNotOpen;
+    }
+    if (table.IsReadOnly()) {
+        return Message(MessageId::TableReadOnly, {table.Path().Str()});
     }
     const std::string name = table.TableName();
-    return table
-        .Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_PID] ON [%s] ([PID])", name.c_str(),
-                           name.c_str()))
-        .ok();
+    return table.Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_PID] ON [%s] ([PID])",
+                                   name.c_str(), name.c_str()));
 }
 
 Expected<std::vector<PatientResult>> ReadPatientResults(MeasurementTable& table,

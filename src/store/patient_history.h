@@ -29,8 +29,8 @@ struct PatientResult {
 
 // Lookups by patient ID walk this index; files of older versions get it the first time a
 // writable connection opens them (CREATE INDEX IF NOT EXISTS, which every SQLite accepts).
-// False when it could not be made (a read-only connection): lookups then scan the table.
-bool EnsurePatientIndex(MeasurementTable& table);
+// Fails when it could not be made (a read-only connection): lookups then scan the table.
+Status EnsurePatientIndex(MeasurementTable& table);
 
 // Every result of the table whose stored patient ID is `patientId`, newest first (the
 // standard sort). The ID is bound as a parameter, so any byte the meter sends is matched as

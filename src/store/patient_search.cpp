@@ -82,17 +82,18 @@ void Count(std::vector<PatientIdentity::Variant>& variants, const std::string& t
 
 } // namespace
 
-bool EnsurePatientSearchIndex(MeasurementTable& table) {
-    if (!table.IsOpen() || table.IsReadOnly()) {
-        return false;
+Status EnsurePatientSearchIndex(MeasurementTable& table) {
+    if (!table.IsOpen()) {
+        return MessageId::TableNotOpen;
+    }
+    if (table.IsReadOnly()) {
+        return Message(MessageId::TableReadOnly, {table.Path().Str()});
     }
     const std::string name = table.TableName();
-    return table
-        .Execute(
-            FormatSql("CREATE INDEX IF NOT EXISTS [%s_PID_NOCASE] ON [%s] ([PID] COLLATE NOCASE, "
-                      "[p_NAME])",
-                      name.c_str(), name.c_str()))
-        .ok();
+    return table.Execute(
+        FormatSql("CREATE INDEX IF NOT EXISTS [%s_PID_NOCASE] ON [%s] ([PID] COLLATE NOCASE, "
+                  "[p_NAME])",
+                  name.c_str(), name.c_str()));
 }
 
 Expected<std::vector<std::string>> FindWholePatientIds(MeasurementTable& table,

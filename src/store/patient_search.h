@@ -32,9 +32,9 @@ struct PatientSearch {
 };
 
 // The index the search walks: IDs ignoring case, with the name beside them so that a search
-// by part of an ID or a name reads the index and not the table. False when it could not be
+// by part of an ID or a name reads the index and not the table. Fails when it could not be
 // made (a read-only file): the search then reads the table.
-bool EnsurePatientSearchIndex(MeasurementTable& table);
+Status EnsurePatientSearchIndex(MeasurementTable& table);
 
 // The stored IDs equal to `typed` once its surrounding blanks are gone, ignoring ASCII case
 // (and the code page 949 spelling of a Hangul ID), in byte order. Empty for blank text.

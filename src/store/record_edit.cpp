@@ -65,10 +65,10 @@ std::optional<MessageId> RecordEditLimitMessage(const RecordEdit& edit) {
     return std::nullopt;
 }
 
-bool ModifyRecord(MeasurementTable& table, const ListRow& selected, const RecordEdit& changes,
-                  int storedRowId) {
+Status ModifyRecord(MeasurementTable& table, const ListRow& selected, const RecordEdit& changes,
+                    int storedRowId) {
     if (!table.IsOpen()) {
-        return false;
+        return MessageId::TableNotOpen;
     }
     const std::string savedFilter = table.filter.Str();
     const std::string savedSort = table.sort.Str();
@@ -89,8 +89,21 @@ bool ModifyRecord(MeasurementTable& table, const ListRow& selected, const Record
     }
     table.filter = condition;
     table.sort = "ROWID";
-    bool written = false;
-    if (table.RequeryAny() && table.BeginEdit()) {
+    Status written;
+    Expected<bool> found = table.RequeryAny();
+    // The row is read again on its own: the requery leaves the members empty, without failing,
+    // when its first row cannot be read, and an edit of empty members would write them back
+    // over the stored result.
+    if (found && *found) {
+        found = table.LoadRowById(table.CurrentRowId());
+    }
+    if (!found) {
+        written = found.status();
+    } else if (!*found || table.CurrentRowId() <= 0) {
+        written = Message(MessageId::ResultGone, {selected.date, selected.time, selected.value});
+    } else if (Status editing = table.BeginEdit(); !editing) {
+        written = editing;
+    } else {
         // The members hold the stored row now, so the columns the dialog does not change
         // (the result kind among them) are written back as they are.
         const int rowId = table.CurrentRowId();
@@ -107,21 +120,26 @@ bool ModifyRecord(MeasurementTable& table, const ListRow& selected, const Record
         // A new patient ID makes the meter's original a result the list no longer holds:
         // remembered with the change, so the next download does not store it again.
         const bool keyChanged = before[1] != table.pid.Str();
-        written = rowId > 0 && ChangeKept(AuditedChange(table, [&](AuditEntry& entry) {
-                      if ((keyChanged && !RememberRows(table, row, RemovedReason::Corrected)) ||
-                          !table.UpdateWhere(row)) {
-                          return false;
-                      }
-                      entry.action = audit_action::kModify;
-                      entry.patientId = before[1];
-                      entry.detail = "result " + selected.date + " " + selected.time + " " +
-                                     selected.value + ": " +
-                                     AuditChanges(kAuditedFieldNames, before, AuditedFields(table));
-                      if (!table.resultId.View().empty()) {
-                          entry.detail += "; result ID " + table.resultId.Str();
-                      }
-                      return true;
-                  }));
+        written = AuditedChange(table, [&](AuditEntry& entry) -> Status {
+            Status changed;
+            if (keyChanged) {
+                changed = RememberRows(table, row, RemovedReason::Corrected);
+            }
+            if (changed) {
+                changed = table.UpdateWhere(row);
+            }
+            if (!changed) {
+                return changed;
+            }
+            entry.action = audit_action::kModify;
+            entry.patientId = before[1];
+            entry.detail = "result " + selected.date + " " + selected.time + " " + selected.value +
+                           ": " + AuditChanges(kAuditedFieldNames, before, AuditedFields(table));
+            if (!table.resultId.View().empty()) {
+                entry.detail += "; result ID " + table.resultId.Str();
+            }
+            return {};
+        });
     }
     if (hadFilter) {
         table.filter = savedFilter;

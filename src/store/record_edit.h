@@ -3,6 +3,7 @@
 #include "store/measurement_table.h"
 #include "store/message.h"
 #include "store/result_list.h"
+#include "store/status.h"
 
 #include <cstddef>
 #include <optional>
@@ -53,9 +54,10 @@ std::optional<MessageId> RecordEditLimitMessage(const RecordEdit& edit);
 // Writes the changed patient details to the one stored row the operator selected: found by
 // all five key fields (and by its row id too when `storedRowId` is not 0), and when several
 // rows share all five, only the first stored. Every other column keeps its stored value.
-// The table's filter and sort are as before afterwards, requeried. False when no row
-// matched or the write failed. Of a glucose result only the patient ID changes.
-bool ModifyRecord(MeasurementTable& table, const ListRow& selected, const RecordEdit& changes,
-                  int storedRowId = 0);
+// The table's filter and sort are as before afterwards, requeried. Fails with ResultGone when
+// no row matched, else saying why the write failed. Of a glucose result only the patient ID
+// changes.
+Status ModifyRecord(MeasurementTable& table, const ListRow& selected, const RecordEdit& changes,
+                    int storedRowId = 0);
 
 } // namespace qa

@@ -14,26 +14,34 @@ namespace {
 constexpr const char* kKeptColumns[] = {"DATE",   "TIME",  "PID",        "OPID",  "EQ_TYPE",
                                         "p_NAME", "p_DOB", "P_DIAGNOSE", "P_MEMO"};
 
-bool TableExists(sqlite3* db, const char* name, bool& exists) {
-    SqliteStatement probe =
-        PrepareStatement(db, "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1");
+// What SQLite said of the last failure on the file of `table`.
+Message ReadFailed(const MeasurementTable& table) {
+    if (!table.IsOpen() || table.Handle() == nullptr) {
+        return MessageId::TableNotOpen;
+    }
+    return Message(MessageId::FileReason, {table.Path().Str(), sqlite3_errmsg(table.Handle())});
+}
+
+Expected<bool> TableExists(const MeasurementTable& table, const char* name) {
+    if (!table.IsOpen() || table.Handle() == nullptr) {
+        return MessageId::TableNotOpen;
+    }
+    SqliteStatement probe = PrepareStatement(
+        table.Handle(), "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1");
     if (!probe) {
-        return false;
+        return ReadFailed(table);
     }
     sqlite3_bind_text(probe.Get(), 1, name, -1, SQLITE_STATIC);
     const int rc = sqlite3_step(probe.Get());
-    exists = rc == SQLITE_ROW;
-    return rc == SQLITE_ROW || rc == SQLITE_DONE;
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        return ReadFailed(table);
+    }
+    return rc == SQLITE_ROW;
 }
 
 std::string ColumnText(sqlite3_stmt* statement, int column) {
     const unsigned char* text = sqlite3_column_text(statement, column);
     return text ? reinterpret_cast<const char*>(text) : "";
-}
-
-Message ReadFailed(const MeasurementTable& table) {
-    return Message(MessageId::NotSaved,
-                   {table.Handle() ? sqlite3_errmsg(table.Handle()) : "the table is not open"});
 }
 
 } // namespace
@@ -42,50 +50,53 @@ const char* RemovedReasonText(RemovedReason reason) {
     return reason == RemovedReason::Deleted ? "deleted" : "corrected";
 }
 
-bool EnsureRemovedTable(MeasurementTable& table) {
+Status EnsureRemovedTable(MeasurementTable& table) {
     // VALUE holds the kind's value column, whichever its name in the main table.
-    return table.Execute(FormatSql(
-               "CREATE TABLE IF NOT EXISTS [%s] ([RESULT_ID] TEXT, [REASON] TEXT, [DATE] TEXT, "
-               "[TIME] TEXT, [VALUE] TEXT, [PID] TEXT, [OPID] TEXT, [EQ_TYPE] TEXT, "
-               "[p_NAME] TEXT, [p_DOB] TEXT, [P_DIAGNOSE] INT, [P_MEMO] TEXT, "
-               "[REMOVED_AT] TEXT)",
-               kRemovedTableName)) &&
-           table.Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_key] ON [%s] ([DATE], [TIME], "
-                                   "[VALUE], [PID])",
-                                   kRemovedTableName, kRemovedTableName)) &&
-           table.Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_id] ON [%s] ([RESULT_ID])",
-                                   kRemovedTableName, kRemovedTableName));
+    Status made = table.Execute(
+        FormatSql("CREATE TABLE IF NOT EXISTS [%s] ([RESULT_ID] TEXT, [REASON] TEXT, [DATE] TEXT, "
+                  "[TIME] TEXT, [VALUE] TEXT, [PID] TEXT, [OPID] TEXT, [EQ_TYPE] TEXT, "
+                  "[p_NAME] TEXT, [p_DOB] TEXT, [P_DIAGNOSE] INT, [P_MEMO] TEXT, "
+                  "[REMOVED_AT] TEXT)",
+                  kRemovedTableName));
+    if (made) {
+        made = table.Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_key] ON [%s] ([DATE], "
+                                       "[TIME], [VALUE], [PID])",
+                                       kRemovedTableName, kRemovedTableName));
+    }
+    if (made) {
+        made = table.Execute(FormatSql("CREATE INDEX IF NOT EXISTS [%s_id] ON [%s] ([RESULT_ID])",
+                                       kRemovedTableName, kRemovedTableName));
+    }
+    return made;
 }
 
-bool RememberRows(MeasurementTable& table, const std::string& condition, RemovedReason reason) {
-    if (!EnsureRemovedTable(table)) {
-        return false;
+Status RememberRows(MeasurementTable& table, const std::string& condition, RemovedReason reason) {
+    if (Status made = EnsureRemovedTable(table); !made) {
+        return made;
     }
     std::string kept;
     for (const char* column : kKeptColumns) {
         kept += std::string(", [") + column + "]";
     }
-    return table
-        .Execute(FormatSql("INSERT INTO [%s] ([RESULT_ID], [REASON], [VALUE]%s, "
-                           "[REMOVED_AT]) SELECT [%s], '%s', [%s]%s, "
-                           "strftime('%%Y-%%m-%%d %%H:%%M:%%S', 'now', 'localtime') "
-                           "FROM [%s] WHERE ",
-                           kRemovedTableName, kept.c_str(), MeasurementTable::kResultIdColumn,
-                           RemovedReasonText(reason), table.ValueColumn(), kept.c_str(),
-                           table.TableName().c_str()) +
-                 condition)
-        .ok();
+    return table.Execute(FormatSql("INSERT INTO [%s] ([RESULT_ID], [REASON], [VALUE]%s, "
+                                   "[REMOVED_AT]) SELECT [%s], '%s', [%s]%s, "
+                                   "strftime('%%Y-%%m-%%d %%H:%%M:%%S', 'now', 'localtime') "
+                                   "FROM [%s] WHERE ",
+                                   kRemovedTableName, kept.c_str(),
+                                   MeasurementTable::kResultIdColumn, RemovedReasonText(reason),
+                                   table.ValueColumn(), kept.c_str(), table.TableName().c_str()) +
+                         condition);
 }
 
-bool FindRemoved(MeasurementTable& table, std::string_view resultId, RemovedReason reason,
-                 std::vector<RemovedResult>& found) {
-    found.clear();
-    bool exists = false;
-    if (!table.IsOpen() || !TableExists(table.Handle(), kRemovedTableName, exists)) {
-        return false;
-    }
+Expected<std::vector<RemovedResult>> FindRemoved(MeasurementTable& table, std::string_view resultId,
+                                                 RemovedReason reason) {
+    std::vector<RemovedResult> found;
+    const Expected<bool> exists = TableExists(table, kRemovedTableName);
     if (!exists) {
-        return true;
+        return exists.status();
+    }
+    if (!*exists) {
+        return found;
     }
     SqliteStatement query = PrepareStatement(
         table.Handle(),
@@ -94,7 +105,7 @@ bool FindRemoved(MeasurementTable& table, std::string_view resultId, RemovedReas
                   "WHERE [RESULT_ID]=?1 AND [REASON]=?2 ORDER BY ROWID",
                   kRemovedTableName));
     if (!query) {
-        return false;
+        return ReadFailed(table);
     }
     sqlite3_bind_text(query.Get(), 1, resultId.data(), static_cast<int>(resultId.size()),
                       SQLITE_TRANSIENT);
@@ -118,18 +129,22 @@ bool FindRemoved(MeasurementTable& table, std::string_view resultId, RemovedReas
         removed.eqType = ColumnText(s, 12);
         removed.row.resultId = removed.resultId;
     }
-    return rc == SQLITE_DONE;
+    if (rc != SQLITE_DONE) {
+        return ReadFailed(table);
+    }
+    return found;
 }
 
-bool RemovedProbe::Prepare(MeasurementTable& main) {
+Status RemovedProbe::Prepare(MeasurementTable& main) {
     statement_.Reset();
     withPid_ = main.Kind() == ResultKind::HbA1c;
-    bool exists = false;
-    if (!main.IsOpen() || !TableExists(main.Handle(), kRemovedTableName, exists)) {
-        return false;
-    }
+    path_ = main.Path().Str();
+    const Expected<bool> exists = TableExists(main, kRemovedTableName);
     if (!exists) {
-        return true;
+        return exists.status();
+    }
+    if (!*exists) {
+        return {};
     }
     // A deletion wins over a correction of the same key: the operator's last word on it.
     statement_ = PrepareStatement(
@@ -137,16 +152,19 @@ bool RemovedProbe::Prepare(MeasurementTable& main) {
         FormatSql("SELECT [REASON] FROM [%s] WHERE [DATE]=?1 AND [TIME]=?2 AND [VALUE]=?3%s "
                   "ORDER BY [REASON]='deleted' DESC LIMIT 1",
                   kRemovedTableName, withPid_ ? " AND [PID]=?4" : ""));
-    return static_cast<bool>(statement_);
+    if (!statement_) {
+        return ReadFailed(main);
+    }
+    return {};
 }
 
-std::optional<RemovedReason> RemovedProbe::Check(std::string_view date, std::string_view time,
-                                                 std::string_view value, std::string_view patientId,
-                                                 bool& failed) {
-    failed = false;
+Expected<std::optional<RemovedReason>> RemovedProbe::Check(std::string_view date,
+                                                           std::string_view time,
+                                                           std::string_view value,
+                                                           std::string_view patientId) {
     sqlite3_stmt* statement = statement_.Get();
     if (statement == nullptr) {
-        return std::nullopt;
+        return std::optional<RemovedReason>();
     }
     const auto bind = [statement](int index, std::string_view text) {
         sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()),
@@ -159,46 +177,49 @@ std::optional<RemovedReason> RemovedProbe::Check(std::string_view date, std::str
         bind(4, patientId);
     }
     std::optional<RemovedReason> reason;
+    std::optional<Message> failure;
     const int rc = sqlite3_step(statement);
     if (rc == SQLITE_ROW) {
         reason = ColumnText(statement, 0) == "deleted" ? RemovedReason::Deleted
                                                        : RemovedReason::Corrected;
     } else if (rc != SQLITE_DONE) {
-        failed = true;
+        failure =
+            Message(MessageId::FileReason, {path_, sqlite3_errmsg(sqlite3_db_handle(statement))});
     }
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
+    if (failure) {
+        return *failure;
+    }
     return reason;
 }
 
 Status RestoreDeleted(MeasurementTable& main, std::string_view resultId,
                       std::string_view auditNote) {
-    if (!main.IsOpen()) {
-        return ReadFailed(main);
+    const Expected<std::vector<RemovedResult>> found =
+        FindRemoved(main, resultId, RemovedReason::Deleted);
+    if (!found) {
+        return found.status();
     }
-    std::vector<RemovedResult> removed;
-    if (!FindRemoved(main, resultId, RemovedReason::Deleted, removed)) {
-        return ReadFailed(main);
-    }
+    const std::vector<RemovedResult>& removed = *found;
     if (removed.empty()) {
         return Message(MessageId::ResultNotFound, {std::string(resultId)});
     }
     main.filter = MeasurementTable::ResultIdCondition(resultId);
-    const bool present = main.RequeryAny();
-    const bool readFailed = main.ReadFailed();
+    const Expected<bool> present = main.RequeryAny();
     main.filter.Clear();
-    if (readFailed) {
-        return ReadFailed(main);
+    if (!present) {
+        return present.status();
     }
-    if (present) {
+    if (*present) {
         return Message(MessageId::ResultExists, {std::string(resultId)});
     }
     // A result deleted, put back and deleted again is remembered twice: the latest is it.
     const RemovedResult& last = removed.back();
     // The result, the end of its remembered deletion and the audit entry commit together.
-    const Expected<bool> restored = AuditedChange(main, [&](AuditEntry& entry) {
-        if (!main.AddNew()) {
-            return false;
+    Status restored = AuditedChange(main, [&](AuditEntry& entry) -> Status {
+        if (Status adding = main.AddNew(); !adding) {
+            return adding;
         }
         main.date = last.row.date;
         main.time = last.row.time;
@@ -211,11 +232,15 @@ Status RestoreDeleted(MeasurementTable& main, std::string_view resultId,
         main.diagnose = last.row.diagnosis;
         main.memo = last.row.memo;
         main.resultId = last.resultId;
-        if (!main.Update() ||
-            !main.Execute(FormatSql("DELETE FROM [%s] WHERE [RESULT_ID]='%s' AND "
-                                    "[REASON]='deleted'",
-                                    kRemovedTableName, EscapeSqlLiteral(resultId).c_str()))) {
-            return false;
+        Status written = main.Update();
+        if (written) {
+            written =
+                main.Execute(FormatSql("DELETE FROM [%s] WHERE [RESULT_ID]='%s' AND "
+                                       "[REASON]='deleted'",
+                                       kRemovedTableName, EscapeSqlLiteral(resultId).c_str()));
+        }
+        if (!written) {
+            return written;
         }
         entry.action = audit_action::kUndelete;
         entry.patientId = last.row.patientId;
@@ -226,18 +251,11 @@ Status RestoreDeleted(MeasurementTable& main, std::string_view resultId,
         if (!auditNote.empty()) {
             entry.detail += "; " + std::string(auditNote);
         }
-        return true;
+        return {};
     });
-    if (!restored.ok() || !*restored) {
-        Status failure =
-            restored.ok()
-                ? ReadFailed(main)
-                : Status(Message(MessageId::AuditNotWritable, {SourceText(restored.error())}));
-        (void)main.ResetView();
-        return failure;
-    }
+    // The put-back decides the answer; the list is read again by the page that shows it.
     (void)main.ResetView();
-    return {};
+    return restored;
 }
 
 } // namespace qa

@@ -24,13 +24,12 @@ enum class RemovedReason { Deleted, Corrected };
 const char* RemovedReasonText(RemovedReason reason);
 
 // Creates the table (and its key index) in the file of `table` when missing.
-[[nodiscard]] bool EnsureRemovedTable(MeasurementTable& table);
+Status EnsureRemovedTable(MeasurementTable& table);
 
 // Remembers the rows of `table` that `condition` selects (a WHERE clause over the main
 // table), whole, under `reason`. Runs inside the caller's transaction, so the memory and the
 // change it records commit together.
-[[nodiscard]] bool RememberRows(MeasurementTable& table, const std::string& condition,
-                                RemovedReason reason);
+Status RememberRows(MeasurementTable& table, const std::string& condition, RemovedReason reason);
 
 // One remembered deletion, as the put-back finds it.
 struct RemovedResult {
@@ -42,25 +41,26 @@ struct RemovedResult {
 };
 
 // The remembered deletions of this result ID (a deleted result, and its twins deleted with
-// it, share nothing but their values; each keeps its own ID). False when the file could not
-// be read; a file that never remembered anything has none.
-[[nodiscard]] bool FindRemoved(MeasurementTable& table, std::string_view resultId,
-                               RemovedReason reason, std::vector<RemovedResult>& found);
+// it, share nothing but their values; each keeps its own ID), oldest first. Fails when the
+// file could not be read; a file that never remembered anything has none.
+Expected<std::vector<RemovedResult>> FindRemoved(MeasurementTable& table, std::string_view resultId,
+                                                 RemovedReason reason);
 
 // Whether an incoming result is one the operator removed: asked by the import for each
 // result the main list does not hold. Prepared once per import.
 class RemovedProbe {
 public:
-    // For the file of `main`; a file without the table remembers nothing. False when the
+    // For the file of `main`; a file without the table remembers nothing. Fails when the
     // table exists but cannot be read.
-    [[nodiscard]] bool Prepare(MeasurementTable& main);
-    // Nothing when the result was never removed, else why; -1 (as `failed`) on a failed read.
-    std::optional<RemovedReason> Check(std::string_view date, std::string_view time,
-                                       std::string_view value, std::string_view patientId,
-                                       bool& failed);
+    Status Prepare(MeasurementTable& main);
+    // Nothing when the result was never removed, else why.
+    Expected<std::optional<RemovedReason>> Check(std::string_view date, std::string_view time,
+                                                 std::string_view value,
+                                                 std::string_view patientId);
 
 private:
     SqliteStatement statement_;
+    std::string path_;
     bool withPid_ = false;
 };
 

@@ -5,9 +5,9 @@
 
 namespace qa {
 
-bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
+Status DeleteRecord(MeasurementTable& table, const ListRow& row) {
     if (!table.IsOpen()) {
-        return false;
+        return MessageId::TableNotOpen;
     }
     // The result by its ID, which no edit changes; its twins by their values, as before.
     std::string condition =
@@ -20,9 +20,13 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
     // The rows go, their memory and the audit entry come together: a deletion is never undone
     // by the next download of a meter that still holds the result, and never remembered or
     // logged without having happened.
-    const bool deleted = ChangeKept(AuditedChange(table, [&](AuditEntry& entry) {
-        if (!RememberRows(table, condition, RemovedReason::Deleted) || !table.DeleteWhere()) {
-            return false;
+    Status deleted = AuditedChange(table, [&](AuditEntry& entry) -> Status {
+        Status removed = RememberRows(table, condition, RemovedReason::Deleted);
+        if (removed) {
+            removed = table.DeleteWhere();
+        }
+        if (!removed) {
+            return removed;
         }
         entry.action = audit_action::kDelete;
         entry.patientId = row.patientId;
@@ -35,8 +39,8 @@ bool DeleteRecord(MeasurementTable& table, const ListRow& row) {
         if (!row.resultId.empty()) {
             entry.detail += ", result ID " + row.resultId;
         }
-        return true;
-    }));
+        return {};
+    });
     // The delete decides the answer; the list is read again by the page that shows it.
     (void)table.ResetView();
     return deleted;

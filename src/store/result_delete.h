@@ -9,7 +9,8 @@ namespace qa {
 // operator ID of `row`: results the meter sent twice are one result to the operator, so they
 // go together. Afterwards the table has the standard sort and no filter, requeried, whether
 // or not the delete went through, so a failed delete never leaves its condition behind to
-// narrow a later read. False when the table is closed or the delete failed.
-[[nodiscard]] bool DeleteRecord(MeasurementTable& table, const ListRow& row);
+// narrow a later read. Fails, saying why, when the table is closed, the log cannot be written
+// or the delete failed; nothing is then deleted.
+Status DeleteRecord(MeasurementTable& table, const ListRow& row);
 
 } // namespace qa

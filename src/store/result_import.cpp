@@ -1,5 +1,7 @@
 #include "store/result_import.h"
 
+#include "i18n/message_catalogue.h"
+
 #include <sqlite3.h>
 
 #include <utility>
@@ -14,11 +16,12 @@ Message NotSaved(std::string reason) {
     return Message(MessageId::NotSaved, {std::move(reason)});
 }
 
-Status NotSavedBecause(const MeasurementTable& table) {
-    return NotSaved(table.Handle() ? table.LastError() : "the table is not open");
+// The import's own failure, saying what failed (the file and SQLite's reason) as its argument.
+Status NotSaved(const Status& failure) {
+    return NotSaved(SourceText(failure.error()));
 }
 
-[[nodiscard]] bool ResetList(MeasurementTable& table, bool readIdsLater) {
+Status ResetList(MeasurementTable& table, bool readIdsLater) {
     table.filter.Clear();
     table.sort = table.StandardSort();
     return readIdsLater ? table.RequeryLater() : table.Requery();
@@ -50,23 +53,35 @@ Status EmptyDownloadList(MeasurementTable& download) {
     if (rows && *rows == 0) {
         return {};
     }
-    if (!rows || !download.BeginTransaction()) {
-        return NotSavedBecause(download);
+    if (!rows) {
+        return NotSaved(rows.status());
+    }
+    if (Status begun = download.BeginTransaction(); !begun) {
+        return NotSaved(begun);
     }
     // Setting the name again drops the statements prepared for the old table.
-    bool emptied = download.SetTableName(kDownloadTableName) && download.DropTable() &&
-                   download.SetTableName(kDownloadTableName) && download.CreateTable() &&
-                   download.SyncSchema(); // the index went with the old table
+    Status emptied = download.SetTableName(kDownloadTableName);
     if (emptied) {
-        emptied = download.CommitTransaction().ok();
+        emptied = download.DropTable();
+    }
+    if (emptied) {
+        emptied = download.SetTableName(kDownloadTableName);
+    }
+    if (emptied) {
+        emptied = download.CreateTable();
+    }
+    if (emptied) {
+        emptied = download.SyncSchema(); // the index went with the old table
+    }
+    if (emptied) {
+        emptied = download.CommitTransaction();
     }
     if (!emptied) {
-        Status failure = NotSavedBecause(download);
         (void)download.RollbackTransaction(); // the first failure is the one reported
-        return failure;
+        return NotSaved(emptied);
     }
-    if (!ResetList(download, false)) {
-        return NotSavedBecause(download);
+    if (Status reset = ResetList(download, false); !reset) {
+        return NotSaved(reset);
     }
     return {};
 }
@@ -90,17 +105,15 @@ ResultImport::~ResultImport() {
     Abandon();
 }
 
-Status ResultImport::Failed(const MeasurementTable& table) const {
-    return NotSavedBecause(table);
-}
-
 Expected<ResultImport> ResultImport::Begin(MeasurementTable& main, MeasurementTable& download) {
     if (main.Kind() != download.Kind()) {
         return MessageId::WrongKind;
     }
     ResultImport import(main, download);
-    if (!main.IsSchemaSynced() && !main.SyncSchema()) {
-        return NotSavedBecause(main);
+    if (!main.IsSchemaSynced()) {
+        if (Status synced = main.SyncSchema(); !synced) {
+            return NotSaved(synced);
+        }
     }
     // The duplicate test as one cached statement with bound values: a composed condition
     // would cost a prepare per record, and the values go in as they came from the meter,
@@ -110,10 +123,11 @@ Expected<ResultImport> ResultImport::Begin(MeasurementTable& main, MeasurementTa
         main.TableName().c_str(), main.ValueColumn(), import.withPid_ ? " AND [PID]=?4" : "");
     import.probe_ = PrepareStatement(main.Handle(), sql);
     if (!import.probe_) {
-        return NotSaved(main.Handle() ? sqlite3_errmsg(main.Handle()) : "the table is not open");
+        return NotSaved(Status(
+            Message(MessageId::FileReason, {main.Path().Str(), sqlite3_errmsg(main.Handle())})));
     }
-    if (!import.removed_.Prepare(main)) {
-        return NotSavedBecause(main);
+    if (Status prepared = import.removed_.Prepare(main); !prepared) {
+        return NotSaved(prepared);
     }
     // The two files cannot commit together, so the order decides what a kill between the
     // commits leaves behind. The next import empties the download table and tests for
@@ -122,13 +136,12 @@ Expected<ResultImport> ResultImport::Begin(MeasurementTable& main, MeasurementTa
     // Download committed first and main lost leaves rows the next import drops anyway, and
     // that import stores the records in both files again. So download begins and commits
     // first.
-    if (!download.BeginTransaction()) {
-        return NotSavedBecause(download);
+    if (Status begun = download.BeginTransaction(); !begun) {
+        return NotSaved(begun);
     }
-    if (!main.BeginTransaction()) {
-        Status failure = NotSavedBecause(main);
+    if (Status begun = main.BeginTransaction(); !begun) {
         (void)download.RollbackTransaction(); // nothing written yet: nothing to lose
-        return failure;
+        return NotSaved(begun);
     }
     import.active_ = true;
     return import;
@@ -158,38 +171,39 @@ Expected<bool> ResultImport::Add(const MeterResult& result) {
     }
     const int known = Known(result);
     if (known < 0) {
-        return NotSaved(sqlite3_errmsg(main_->Handle()));
+        return NotSaved(Status(Message(MessageId::FileReason,
+                                       {main_->Path().Str(), sqlite3_errmsg(main_->Handle())})));
     }
     if (known > 0) {
         return false;
     }
-    bool failed = false;
-    if (std::optional<RemovedReason> removed =
-            removed_.Check(result.date, result.time, result.value, result.pid, failed)) {
-        ++(*removed == RemovedReason::Deleted ? skippedDeleted_ : skippedCorrected_);
-        return false;
+    const Expected<std::optional<RemovedReason>> removed =
+        removed_.Check(result.date, result.time, result.value, result.pid);
+    if (!removed) {
+        return NotSaved(removed.status());
     }
-    if (failed) {
-        return NotSaved(sqlite3_errmsg(main_->Handle()));
+    if (*removed) {
+        ++(**removed == RemovedReason::Deleted ? skippedDeleted_ : skippedCorrected_);
+        return false;
     }
     const std::string resultId = NewResultId();
     if (resultId.empty()) {
         return NotSaved("no random numbers for the result's ID");
     }
     // One table at a time: a table is never left in add mode by the other's failure.
-    if (!main_->AddNew()) {
-        return Failed(*main_);
+    if (Status adding = main_->AddNew(); !adding) {
+        return NotSaved(adding);
     }
     AssignRow(*main_, result, true, resultId);
-    if (!main_->Update()) {
-        return Failed(*main_);
+    if (Status stored = main_->Update(); !stored) {
+        return NotSaved(stored);
     }
-    if (!download_->AddNew()) {
-        return Failed(*download_);
+    if (Status adding = download_->AddNew(); !adding) {
+        return NotSaved(adding);
     }
     AssignRow(*download_, result, false, resultId);
-    if (!download_->Update()) {
-        return Failed(*download_);
+    if (Status stored = download_->Update(); !stored) {
+        return NotSaved(stored);
     }
     if (firstDownloadRowId_ == 0) {
         firstDownloadRowId_ = download_->RowIdAt(download_->RowCount());
@@ -202,13 +216,12 @@ Status ResultImport::Commit() {
     if (!active_) {
         return NotSaved("the import is over");
     }
-    if (!download_->CommitTransaction()) {
-        Status failure = Failed(*download_);
+    if (Status committed = download_->CommitTransaction(); !committed) {
         Abandon();
-        return failure;
+        return NotSaved(committed);
     }
-    if (!main_->CommitTransaction()) {
-        Status failure = Failed(*main_);
+    if (Status committed = main_->CommitTransaction(); !committed) {
+        Status failure = NotSaved(committed);
         active_ = false;
         (void)main_->RollbackTransaction();
         // Download is already committed: take its new rows back out so that both files say

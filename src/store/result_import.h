@@ -65,7 +65,6 @@ public:
 
 private:
     ResultImport(MeasurementTable& main, MeasurementTable& download);
-    [[nodiscard]] Status Failed(const MeasurementTable& table) const;
     // 1 the main table holds the result, 0 it does not, -1 the query failed.
     int Known(const MeterResult& result);
     void Abandon();

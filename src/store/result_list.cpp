@@ -69,8 +69,9 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
     }
     // One query in list order. A requery first would read the whole list's row ids only to
     // step through them again; the table's last count is a fair guess of the length.
-    if (!table.StartWalk()) {
-        list.read = false;
+    if (Status started = table.StartWalk(); !started) {
+        list.status = started;
+        table.EndWalk();
         return list;
     }
     const std::size_t expected = static_cast<std::size_t>(std::max(table.RowCount(), 0));
@@ -87,7 +88,7 @@ ResultList LoadResultList(MeasurementTable& table, const SettingsStore& settings
             patients.Add(row.patientId);
         }
     }
-    list.read = !table.WalkFailed();
+    list.status = table.WalkStatus();
     table.EndWalk();
     if (!list.rows.empty()) {
         list.newestDate = list.rows.front().date;
@@ -109,19 +110,27 @@ ResultListStream::~ResultListStream() {
     table_.EndWalk();
 }
 
-bool ResultListStream::Restart() {
+Status ResultListStream::Restart() {
     index_ = -1;
+    started_ = false;
+    if (!table_.IsOpen()) {
+        table_.EndWalk();
+        return {}; // a closed table is an empty list
+    }
     // Only what the texts show: date, time, value and patient ID are all in the table's
     // index, so the walk reads the index alone and never looks a row up in the table.
-    started_ = table_.IsOpen() &&
-               (withIds_ ? table_.StartWalk({0, 1, 2, 3, MeasurementTable::kResultIdField})
-                         : table_.StartWalk({0, 1, 2, 3}));
-    return started_;
+    Status started = withIds_ ? table_.StartWalk({0, 1, 2, 3, MeasurementTable::kResultIdField})
+                              : table_.StartWalk({0, 1, 2, 3});
+    started_ = started.ok();
+    return started;
 }
 
 bool ResultListStream::Next() {
-    if (!started_ && !Restart()) {
-        return false;
+    if (!started_) {
+        (void)Restart(); // a failure stays in WalkStatus
+        if (!started_) {
+            return false;
+        }
     }
     if (!table_.WalkNext()) {
         return false;
@@ -217,8 +226,8 @@ void ListCsvCells::Append(const MeasurementTable& table, int index, std::string&
     }
 }
 
-bool ResultListStream::Failed() const {
-    return table_.WalkFailed();
+Status ResultListStream::WalkStatus() const {
+    return table_.WalkStatus();
 }
 
 void ResultListIndex::Clear() {
@@ -232,30 +241,35 @@ void ResultListIndex::Clear() {
     patientIds_.clear();
 }
 
-bool ResultListIndex::Load(MeasurementTable& table, const SettingsStore& settings,
-                           bool keepFilter) {
+Status ResultListIndex::Load(MeasurementTable& table, const SettingsStore& settings,
+                             bool keepFilter) {
     Clear();
     if (!table.IsOpen()) {
-        return false;
+        return MessageId::TableNotOpen;
     }
     if (!keepFilter) {
         table.sort = table.StandardSort();
         table.filter.Clear();
     }
-    const bool ok =
+    Status listed =
         table.ForEachRowId({}, [&](int rowId, std::string_view) { rowIds_.push_back(rowId); });
-    if (!ok) {
+    if (!listed) {
         rowIds_.clear();
-        return false;
+        return listed;
     }
     table_ = &table;
     settings_ = settings;
     filter_ = table.filter.Str();
     sort_ = table.sort.Str();
-    if (!rowIds_.empty() && table.LoadRowById(rowIds_.front())) {
-        newestDate_ = table.date.Str();
+    if (!rowIds_.empty()) {
+        // The newest date only guides the period box: a first row that cannot be read
+        // leaves it as it was, and the list itself says so when it shows the row.
+        const Expected<bool> first = table.LoadRowById(rowIds_.front());
+        if (first && *first) {
+            newestDate_ = table.date.Str();
+        }
     }
-    return true;
+    return {};
 }
 
 const std::vector<std::string>& ResultListIndex::PatientIds() const {
@@ -272,7 +286,7 @@ const std::vector<std::string>& ResultListIndex::PatientIds() const {
     table_->filter = filter_;
     table_->sort = sort_;
     PatientIdSet patients;
-    const bool ok =
+    const Status ok =
         table_->ForEachRowId("PID", [&](int, std::string_view pid) { patients.Add(pid); });
     table_->filter = filter;
     table_->sort = sort;
@@ -286,27 +300,31 @@ int ResultListIndex::RowId(int index) const {
     return index >= 0 && index < Count() ? rowIds_[static_cast<std::size_t>(index)] : 0;
 }
 
-bool ResultListIndex::Read(int index, ListRow& row, std::vector<std::string>& cells) const {
+Expected<bool> ResultListIndex::Read(int index, ListRow& row,
+                                     std::vector<std::string>& cells) const {
     if (table_ == nullptr || index < 0 || index >= Count()) {
         row = ListRow{};
         cells.clear();
         return false;
     }
-    const bool found = table_->LoadRowById(rowIds_[static_cast<std::size_t>(index)]);
+    const Expected<bool> found = table_->LoadRowById(rowIds_[static_cast<std::size_t>(index)]);
     ReadListRow(*table_, settings_, index, row, cells);
-    if (!found) {
+    if (!found || !*found) {
         cells.resize(1);
     }
     return found;
 }
 
-bool ResultListIndex::ForEachCsvLine(const std::vector<int>& keys, const ExtraCells& extra,
-                                     const std::function<bool(std::string_view)>& line) const {
+Status ResultListIndex::ForEachCsvLine(const std::vector<int>& keys, const ExtraCells& extra,
+                                       const std::function<bool(std::string_view)>& line) const {
     if (table_ == nullptr) {
-        return keys.empty();
+        // Nothing was loaded: only an export of no rows has what it asks for.
+        if (keys.empty()) {
+            return {};
+        }
+        return MessageId::TableNotOpen;
     }
     MeasurementTable& table = *table_;
-    const bool readFailedBefore = table.ReadFailed();
     ListCsvCells cells(settings_);
     const int emptyCells = table.Kind() == ResultKind::HbA1c ? 5 : 3;
     std::string out;
@@ -344,38 +362,44 @@ bool ResultListIndex::ForEachCsvLine(const std::vector<int>& keys, const ExtraCe
         table.filter = filter_;
         table.sort = sort_;
         // The cells alone come from the table's index; other columns need whole rows.
-        const bool started = extra ? table.StartWalk() : table.StartWalk({0, 1, 2, 3});
+        Status started = extra ? table.StartWalk() : table.StartWalk({0, 1, 2, 3});
         table.filter = filter;
         table.sort = sort;
         if (!started) {
             table.EndWalk();
-            return false;
+            return started;
         }
         while (next < keys.size() && table.WalkNext() && table.CurrentRowId() == rowIds_[next]) {
             if (!write(static_cast<int>(next), true)) {
                 table.EndWalk();
-                return false;
+                return {};
             }
             ++next;
         }
-        const bool walked = !table.WalkFailed();
+        Status walked = table.WalkStatus();
         table.EndWalk();
         if (!walked) {
-            return false;
+            return walked;
         }
     }
     for (; next < keys.size(); ++next) {
         const int key = keys[next];
         const bool known = key >= 0 && key < Count();
-        const bool found = known && table.LoadRowById(rowIds_[static_cast<std::size_t>(key)]);
-        if (!found && !readFailedBefore && table.ReadFailed()) {
-            return false; // not a row deleted meanwhile: the file could not be read
+        bool found = false;
+        if (known) {
+            // A row deleted meanwhile is written as the list shows it; one that could not be
+            // read ends the export.
+            const Expected<bool> loaded = table.LoadRowById(rowIds_[static_cast<std::size_t>(key)]);
+            if (!loaded) {
+                return loaded.status();
+            }
+            found = *loaded;
         }
         if (!write(key, found)) {
-            return false;
+            return {};
         }
     }
-    return true;
+    return {};
 }
 
 } // namespace qa

@@ -37,9 +37,9 @@ struct ResultList {
     std::vector<std::vector<std::string>> cells;
     std::string newestDate;              // DATE of the first row; empty when no row
     std::vector<std::string> patientIds; // distinct PIDs, first seen first (HbA1c)
-    // False when the table could not be read: the rows are then those read before the
-    // failure, if any.
-    bool read = true;
+    // Why the table could not be read: the rows are then those read before the failure, if
+    // any.
+    Status status;
 };
 
 // The cells of a list row's export line, formatted straight from the row a table has loaded
@@ -88,11 +88,12 @@ public:
     ResultListStream& operator=(const ResultListStream&) = delete;
 
     // Moves to the next row (the first, after construction or Restart); false at the end or
-    // when the query failed (Failed tells them apart; a closed table is an empty list).
+    // when the query failed (WalkStatus tells them apart; a closed table is an empty list).
     bool Next();
     // Starts again before the first row.
-    bool Restart();
-    bool Failed() const;
+    Status Restart();
+    // Why the last start or step failed; ok while none has.
+    Status WalkStatus() const;
     // The walks started from now on read each row's result ID too (ListRow::resultId and
     // the table's member); the list's own columns alone come from the index.
     void SetWithIds(bool withIds) { withIds_ = withIds; }
@@ -129,17 +130,17 @@ private:
 class ResultListIndex {
 public:
     // Reads the ids in list order (unless `keepFilter`, the standard sort and no filter, set
-    // on the table without a requery). False when the table is closed or the query failed;
+    // on the table without a requery). Fails when the table is closed or the query failed;
     // the index is then empty.
-    bool Load(MeasurementTable& table, const SettingsStore& settings, bool keepFilter);
+    Status Load(MeasurementTable& table, const SettingsStore& settings, bool keepFilter);
     void Clear();
 
     int Count() const { return static_cast<int>(rowIds_.size()); }
     int RowId(int index) const;
     // The row numbered index + 1: its stored values and displayed texts, read from the table
     // now, with the settings of the load. False when it is no longer stored (its texts then
-    // hold only the number).
-    bool Read(int index, ListRow& row, std::vector<std::string>& cells) const;
+    // hold only the number); a failure when it could not be read (the same texts).
+    Expected<bool> Read(int index, ListRow& row, std::vector<std::string>& cells) const;
 
     const std::string& NewestDate() const { return newestDate_; }
     // The distinct patient IDs of the loaded list (HbA1c), first seen first, read by a walk
@@ -154,11 +155,11 @@ public:
     // then, when `extra` is set, whatever it appends for the row's stored values (null for a
     // row no longer stored, whose line holds only its number and empty cells, as the list
     // shows it); then the line feed. `line` gets each line in UTF-8 and returns false to
-    // stop. Rows in load order come from one walk under the load's filter and sort, the rest
-    // by id. False when the table could not be read or `line` stopped.
+    // stop, which is no failure. Rows in load order come from one walk under the load's
+    // filter and sort, the rest by id. Fails when the table could not be read.
     using ExtraCells = std::function<void(const ListRow* row, std::string& out)>;
-    [[nodiscard]] bool ForEachCsvLine(const std::vector<int>& keys, const ExtraCells& extra,
-                                      const std::function<bool(std::string_view)>& line) const;
+    Status ForEachCsvLine(const std::vector<int>& keys, const ExtraCells& extra,
+                          const std::function<bool(std::string_view)>& line) const;
 
 private:
     MeasurementTable* table_ = nullptr;

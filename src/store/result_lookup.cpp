@@ -2,28 +2,33 @@
 
 namespace qa {
 
-LookupOutcome FindResultById(MeasurementTable& table, std::string_view resultId, ListRow& row) {
-    row = ListRow{};
+Expected<std::optional<ListRow>> FindResultById(MeasurementTable& table,
+                                                std::string_view resultId) {
     if (!table.IsOpen()) {
-        return LookupOutcome::Failed;
+        return MessageId::TableNotOpen;
     }
     // An empty ID is no result's: a file read before it had its IDs reads them empty.
     if (resultId.empty()) {
-        return LookupOutcome::NotFound;
+        return std::optional<ListRow>();
     }
     table.filter = MeasurementTable::ResultIdCondition(resultId);
     table.sort = "ROWID";
-    const bool found = table.RequeryAny();
-    const bool failed = table.ReadFailed();
-    if (found) {
-        ReadListValues(table, 0, row);
+    Expected<bool> found = table.RequeryAny();
+    // Its row read on its own, so a row that could not be read is a failure, not a result
+    // of empty values.
+    if (found && *found) {
+        found = table.LoadRowById(table.CurrentRowId());
+    }
+    std::optional<ListRow> row;
+    if (found && *found) {
+        ReadListValues(table, 0, row.emplace());
     }
     table.filter.Clear();
     table.sort = table.StandardSort();
-    if (failed) {
-        return LookupOutcome::Failed;
+    if (!found) {
+        return found.status();
     }
-    return found ? LookupOutcome::Found : LookupOutcome::NotFound;
+    return row;
 }
 
 } // namespace qa

@@ -83,7 +83,7 @@ bool SqliteTable::OpenWithFlags(const std::string& path, int flags) {
         return false;
     }
     damaged_ = false;
-    readFailed_ = false;
+    readFailure_.reset();
     if (path.empty()) {
         // SQLite would open a private temporary database: results stored there vanish.
         NoteError(SQLITE_CANTOPEN, "no file name");
@@ -240,8 +240,24 @@ Message SqliteTable::Failure(const std::string& path) const {
     return Message(MessageId::FileReason, {path, lastError_});
 }
 
+Message SqliteTable::NotReady() const {
+    if (!Usable()) {
+        return MessageId::TableNotOpen;
+    }
+    return Message(MessageId::TableBusy, {path_.Str()});
+}
+
 void SqliteTable::NoteReadError() {
-    readFailed_ = true;
+    if (!readFailure_) {
+        readFailure_ = Failure();
+    }
+}
+
+Status SqliteTable::ReadStatus() const {
+    if (readFailure_) {
+        return *readFailure_;
+    }
+    return {};
 }
 
 Status SqliteTable::Execute(const std::string& statement) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -54,7 +55,9 @@ public:
 
     virtual std::string TableName() const = 0;
     virtual int FieldCount() const = 0;
-    // The opens fail naming the file and SQLite's reason (also in LastError).
+    // Every operation that can fail says why in its Status: the file and SQLite's reason, or
+    // that the table is not open, busy adding a row, or asked for what it does not hold.
+    // The opens fail naming the file and SQLite's reason.
     virtual Status Open(const std::string& path);
 
     Status OpenExisting(const std::string& path);
@@ -77,55 +80,59 @@ public:
 
     // Fails naming the file and SQLite's reason, or that the table is not open.
     Status Execute(const std::string& statement);
-    [[nodiscard]] bool CreateTable();
-    [[nodiscard]] bool DropTable();
-    [[nodiscard]] bool SyncSchema();
+    // Succeeds also when the table exists already (an old file's normal case).
+    Status CreateTable();
+    Status DropTable();
+    Status SyncSchema();
 
     // Fails when the count could not be read (naming the file and SQLite's reason), never 0
     // in its place; 0 for a table that is not open.
     Expected<int> CountRows();
-    [[nodiscard]] bool Requery();
+    Status Requery();
     // Requery's count and first row now (a count, the first id, its row), and its row-id
     // list only when something reads the list (a move past the first row, RowIdAt): a table
     // whose next reader requeries or walks by itself, or that is asked only whether a row
     // matches, never pays for reading the ids of a long list. Rows added meanwhile through
     // this object are counted; the list read later is the file's at that time, under the
     // filter and sort of this call.
-    [[nodiscard]] bool RequeryLater();
-    // RequeryLater, true only when a row matched.
-    [[nodiscard]] bool RequeryAny();
-    [[nodiscard]] bool DeleteWhere();
+    Status RequeryLater();
+    // RequeryLater, true when a row matched and false when none did.
+    Expected<bool> RequeryAny();
+    Status DeleteWhere();
 
     // A walk: the rows of the filter and sort read in order through one query, each loaded
     // into the bound members (and CurrentRowId) by WalkNext, which is false at the end or on a
-    // failure (WalkFailed tells them apart). Neither the row-id list nor the position changes,
+    // failure (WalkStatus tells them apart). Neither the row-id list nor the position changes,
     // so a list larger than memory wants to hold is read with none of it kept. Closing or
     // renaming the table ends the walk.
-    [[nodiscard]] bool StartWalk();
+    Status StartWalk();
     // A walk that reads only the fields named by index (the others stay empty): when they
     // are all in an index the rows come from the index alone, not the table.
-    [[nodiscard]] bool StartWalk(const std::vector<int>& fields);
+    Status StartWalk(const std::vector<int>& fields);
     bool WalkNext();
-    bool WalkFailed() const { return walkFailed_; }
+    // Why the walk (its start or a step) failed; ok while it has not. Cleared by EndWalk.
+    Status WalkStatus() const;
     void EndWalk();
-    // A whole walk; `each` returns false to stop early. False when the query failed.
-    [[nodiscard]] bool ForEachRow(const std::function<bool()>& each);
+    // A whole walk; `each` returns false to stop early, which is no failure.
+    Status ForEachRow(const std::function<bool()>& each);
     // The same order with only the row id and one column's text (none for an empty column
     // name): what a long list keeps of each row before any of it is shown.
-    [[nodiscard]] bool
-    ForEachRowId(const std::string& column,
-                 const std::function<void(int rowId, std::string_view text)>& each);
+    Status ForEachRowId(const std::string& column,
+                        const std::function<void(int rowId, std::string_view text)>& each);
     // Loads the row with this id into the bound members (and CurrentRowId), leaving the
     // position and the row-id list alone; false, with the members emptied, when no such row
     // is stored any more.
-    [[nodiscard]] bool LoadRowById(int rowId);
+    Expected<bool> LoadRowById(int rowId);
 
-    [[nodiscard]] bool AddNew();
-    [[nodiscard]] bool Update();
-    [[nodiscard]] bool BeginEdit();
-    [[nodiscard]] bool UpdateWhere(const std::string& condition);
+    Status AddNew();
+    Status Update();
+    Status BeginEdit();
+    // No matching row is success; a statement that failed is not.
+    Status UpdateWhere(const std::string& condition);
 
-    [[nodiscard]] bool MoveTo(int position);
+    // A row that cannot be read leaves the members empty and is reported by ReadFailed: the
+    // move itself fails only on a position the list cannot have or a list that was not read.
+    Status MoveTo(int position);
     bool MoveFirst();
     bool MoveNext();
     bool IsEOF() const;
@@ -155,7 +162,8 @@ public:
     int CurrentRowId() const { return currentRowId_; }
     const std::vector<FieldBinding>& Fields() const { return fields_; }
     sqlite3* Handle() const { return db_; }
-    // SQLite's text for the last failed statement, for diagnostics.
+    // SQLite's text for the last failed statement, for diagnostics: the Status of each
+    // operation carries it with the file's name.
     const std::string& LastError() const { return lastError_; }
     // SQLite's extended result code of the last failure.
     int LastErrorCode() const { return lastCode_; }
@@ -163,7 +171,9 @@ public:
     bool IsDamaged() const { return damaged_; }
     // A read since the last requery failed (count, row list or row), so what was read is
     // not the whole table. Cleared by the next requery.
-    bool ReadFailed() const { return readFailed_; }
+    bool ReadFailed() const { return readFailure_.has_value(); }
+    // The first such failure, naming the file and SQLite's reason; ok when none.
+    Status ReadStatus() const;
     // What the schema syncs of a writable open added to the file since the last call
     // ("column P_MEMO", "index HospitalTlb_PID"), for the audit of the upgrade.
     std::vector<std::string> TakeSchemaChanges() { return std::exchange(schemaChanges_, {}); }
@@ -172,6 +182,8 @@ protected:
     // The last failure noted, naming `path` (the table's own file by default).
     Message Failure(const std::string& path) const;
     Message Failure() const { return Failure(path_.Str()); }
+    // Why the table cannot serve a request now: not open, or a row being added.
+    Message NotReady() const;
     void DefineField(int index, const char* name, FieldType type, void* member);
     // Runs once a connection's schema has been checked (columns added where missing).
     virtual void OnSchemaSynced() {}
@@ -205,7 +217,7 @@ private:
     bool LoadFromStream(int position);
     void EndStream();
     int BindFields(sqlite3_stmt* statement, bool onlyNamedInsert);
-    bool InsertByColumnNames();
+    Status InsertByColumnNames();
     void AppendRowId(int rowId);
     // A statement for `sql`, ready to step: one kept for statements of the same text but
     // their single-quoted values, which are bound, or else one of its own. Ended by
@@ -213,12 +225,12 @@ private:
     sqlite3_stmt* SharedStatement(const std::string& sql);
     void EndSharedStatement(sqlite3_stmt* statement);
     // What every read of the row list starts with: the old list, stream and read error
-    // dropped and the schema brought up to date; false when the table cannot be read.
-    bool StartListRead();
+    // dropped and the schema brought up to date; fails when the table cannot be read.
+    Status StartListRead();
     // Requery, leaving the cursor on no row when `moveFirst` is false.
-    bool ReadList(bool moveFirst);
-    // Reads the row-id list that RequeryLater left for later; false when that read failed.
-    bool ReadDeferredList();
+    Status ReadList(bool moveFirst);
+    // Reads the row-id list that RequeryLater left for later.
+    Status ReadDeferredList();
 
     sqlite3* db_ = nullptr;
     std::vector<FieldBinding> fields_;
@@ -239,7 +251,7 @@ private:
     std::string lastError_;
     int lastCode_ = 0;
     bool damaged_ = false;
-    bool readFailed_ = false;
+    std::optional<Message> readFailure_;
     bool readOnly_ = false;
     bool singleThread_ = false;
     std::vector<std::string> schemaChanges_;
@@ -268,7 +280,7 @@ private:
     int streamPosition_ = 0; // list position of the row the stream stands on
 
     SqliteStatement walk_;
-    bool walkFailed_ = false;
+    std::optional<Message> walkFailure_;
     std::vector<int> walkFields_; // of a narrow walk; empty for all fields
     // The page cache of a walk of whole rows, in SQLite's notation (negative: KiB), and the
     // connection's own setting to go back to when the walk ends (0 while none is kept).

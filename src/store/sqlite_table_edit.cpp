@@ -6,9 +6,9 @@
 
 namespace qa {
 
-bool SqliteTable::DeleteWhere() {
+Status SqliteTable::DeleteWhere() {
     if (!Usable()) {
-        return false;
+        return NotReady();
     }
     // A delete needs no added column: it goes ahead on a table whose schema could not be
     // brought up to date.
@@ -25,25 +25,34 @@ bool SqliteTable::DeleteWhere() {
         }
     }
     position_ = 1;
-    return rc == SQLITE_DONE;
+    if (rc != SQLITE_DONE) {
+        return Failure();
+    }
+    return {};
 }
 
-bool SqliteTable::AddNew() {
-    if (!Usable() || fields_.empty() || pendingRowId_ != 0 || adding_) {
-        return false;
+Status SqliteTable::AddNew() {
+    if (!Usable() || pendingRowId_ != 0 || adding_) {
+        return NotReady();
+    }
+    if (fields_.empty()) {
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
     }
     EndStream();
     ClearMembers();
     adding_ = true;
-    return true;
+    return {};
 }
 
-bool SqliteTable::BeginEdit() {
-    if (!Usable() || fields_.empty() || pendingRowId_ != 0) {
-        return false;
+Status SqliteTable::BeginEdit() {
+    if (!Usable() || pendingRowId_ != 0) {
+        return NotReady();
+    }
+    if (fields_.empty()) {
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
     }
     adding_ = false;
-    return true;
+    return {};
 }
 
 int SqliteTable::BindFields(sqlite3_stmt* statement, bool onlyNamedInsert) {
@@ -93,7 +102,7 @@ void SqliteTable::AppendRowId(int rowId) {
     ++rowCount_;
 }
 
-bool SqliteTable::InsertByColumnNames() {
+Status SqliteTable::InsertByColumnNames() {
     // The table is wider than our fields (a newer file): name our columns and let the
     // rest take their defaults. Values are bound, so any text is stored unchanged.
     std::string columns;
@@ -126,18 +135,25 @@ bool SqliteTable::InsertByColumnNames() {
     }
     pendingRowId_ = 0;
     adding_ = false;
-    return inserted;
+    if (!inserted) {
+        return Failure();
+    }
+    return {};
 }
 
-bool SqliteTable::Update() {
+Status SqliteTable::Update() {
     if (adding_ && Usable()) {
         OnInsert();
     }
     if (FieldCount() < tableColumns_ && adding_ && Usable()) {
         return InsertByColumnNames();
     }
-    if (!Usable() || fields_.empty() || !adding_) {
-        return false;
+    if (!Usable()) {
+        return NotReady();
+    }
+    if (fields_.empty() || !adding_) {
+        // Rows are changed through UpdateWhere; an update without AddNew stores nothing.
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
     }
     if (!insertStatement_) {
         std::string sql = FormatSql("INSERT INTO [%s] VALUES(", TableName().c_str());
@@ -167,12 +183,18 @@ bool SqliteTable::Update() {
     }
     pendingRowId_ = 0;
     adding_ = false;
-    return inserted;
+    if (!inserted) {
+        return Failure();
+    }
+    return {};
 }
 
-bool SqliteTable::UpdateWhere(const std::string& condition) {
-    if (!Usable() || fields_.empty() || adding_) {
-        return false;
+Status SqliteTable::UpdateWhere(const std::string& condition) {
+    if (!Usable() || adding_) {
+        return NotReady();
+    }
+    if (fields_.empty()) {
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
     }
     EndStream();
     std::string sql = FormatSql("UPDATE [%s] SET ", TableName().c_str());
@@ -191,7 +213,10 @@ bool SqliteTable::UpdateWhere(const std::string& condition) {
     }
     // No matching row is still success; a statement that failed (read-only file, bad
     // condition) is not, so an edit is never reported as saved when it was not.
-    return updated;
+    if (!updated) {
+        return Failure();
+    }
+    return {};
 }
 
 } // namespace qa

@@ -47,37 +47,38 @@ Expected<int> SqliteTable::CountRows() {
     return count;
 }
 
-bool SqliteTable::Requery() {
+Status SqliteTable::Requery() {
     return ReadList(true);
 }
 
-bool SqliteTable::StartListRead() {
+Status SqliteTable::StartListRead() {
     if (!Usable()) {
-        return false;
+        return NotReady();
     }
     loadedRowIds_ = 0;
     listDeferred_ = false;
-    readFailed_ = false;
+    readFailure_.reset();
     EndStream();
     streamQuery_.clear();
-    if (!schemaSynced_ && !SyncSchema()) {
-        readFailed_ = true;
-        return false;
+    if (!schemaSynced_) {
+        if (Status synced = SyncSchema(); !synced) {
+            readFailure_ = synced.error();
+            return synced;
+        }
     }
-    return true;
+    return {};
 }
 
-bool SqliteTable::ReadList(bool moveFirst) {
-    if (!StartListRead()) {
-        return false;
+Status SqliteTable::ReadList(bool moveFirst) {
+    if (Status started = StartListRead(); !started) {
+        return started;
     }
     const Expected<int> count = CountRows();
-    const int counted = count ? *count : -1;
-    rowCount_ = counted < 0 ? 0 : counted;
+    rowCount_ = count ? *count : 0;
     position_ = 1;
     rowIds_.assign(static_cast<std::size_t>(rowCount_) + kRowIdGrowth, 0);
-    if (counted < 0) {
-        return false;
+    if (!count) {
+        return count.status();
     }
     if (rowCount_ > 0) {
         SqliteStatement statement = Prepare(ReadClauses("SELECT ROWID FROM [%s]", true, true));
@@ -98,7 +99,7 @@ bool SqliteTable::ReadList(bool moveFirst) {
             rowCount_ = 0;
             loadedRowIds_ = 0;
             NoteReadError();
-            return false;
+            return Failure();
         }
         // Rows deleted by another connection between the count and the list are not
         // listed as empty rows.
@@ -110,25 +111,28 @@ bool SqliteTable::ReadList(bool moveFirst) {
             (void)MoveTo(1);
         }
     }
-    return true;
+    return {};
 }
 
-bool SqliteTable::RequeryAny() {
-    return RequeryLater() && rowCount_ > 0;
+Expected<bool> SqliteTable::RequeryAny() {
+    if (Status read = RequeryLater(); !read) {
+        return read;
+    }
+    return rowCount_ > 0;
 }
 
-bool SqliteTable::RequeryLater() {
-    if (!StartListRead()) {
-        return false;
+Status SqliteTable::RequeryLater() {
+    if (Status started = StartListRead(); !started) {
+        return started;
     }
     position_ = 1;
     rowCount_ = 0;
     const Expected<int> count = CountRows();
-    const int counted = count ? *count : -1;
-    if (counted < 0) {
+    if (!count) {
         rowIds_.assign(kRowIdGrowth, 0);
-        return false;
+        return count.status();
     }
+    const int counted = *count;
     if (counted > 0) {
         // The first row's id in list order, then the row by the lookup the cursor uses.
         sqlite3_stmt* first =
@@ -142,10 +146,12 @@ bool SqliteTable::RequeryLater() {
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
             rowIds_.assign(kRowIdGrowth, 0);
             NoteReadError();
-            return false;
+            return Failure();
         }
         if (rc == SQLITE_ROW) {
             rowCount_ = counted;
+            // A first row that cannot be read leaves the members empty and ReadFailed set;
+            // the count stands.
             (void)LoadRowById(rowId);
         }
     }
@@ -157,12 +163,12 @@ bool SqliteTable::RequeryLater() {
     } else {
         rowIds_.assign(kRowIdGrowth, 0); // as Requery leaves an empty list
     }
-    return true;
+    return {};
 }
 
-bool SqliteTable::ReadDeferredList() {
+Status SqliteTable::ReadDeferredList() {
     if (!listDeferred_) {
-        return true;
+        return {};
     }
     // Under the clauses of RequeryLater, which the caller may have changed since; the cursor
     // and the members stay where they are.
@@ -171,7 +177,7 @@ bool SqliteTable::ReadDeferredList() {
     filter = deferredFilter_;
     sort = deferredSort_;
     const int position = position_;
-    const bool read = ReadList(false);
+    Status read = ReadList(false);
     filter = filterNow;
     sort = sortNow;
     position_ = position;
@@ -260,15 +266,22 @@ void SqliteTable::LoadRow(sqlite3_stmt* statement, int firstColumn) {
     adding_ = false;
 }
 
-bool SqliteTable::MoveTo(int position) {
-    if (!Usable() || pendingRowId_ != 0 || adding_ || position <= 0) {
-        return false;
+Status SqliteTable::MoveTo(int position) {
+    if (!Usable() || pendingRowId_ != 0 || adding_) {
+        return NotReady();
     }
-    if (!ReadDeferredList() || rowIds_.empty()) {
-        return false;
+    if (position <= 0) {
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
+    }
+    if (Status read = ReadDeferredList(); !read) {
+        return read;
+    }
+    if (rowIds_.empty()) {
+        // No list was read (a failed requery left none).
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
     }
     if (rowCount_ == 0) {
-        return true;
+        return {};
     }
     if (rowCount_ >= position && LoadFromStream(position)) {
         currentRowId_ = rowIds_[static_cast<std::size_t>(position - 1)];
@@ -303,7 +316,7 @@ bool SqliteTable::MoveTo(int position) {
         EndStream(); // walked off the end: let go of the read lock
     }
     position_ = position;
-    return true;
+    return {};
 }
 
 bool SqliteTable::LoadFromStream(int position) {
@@ -338,18 +351,21 @@ bool SqliteTable::LoadFromStream(int position) {
     return true;
 }
 
-bool SqliteTable::LoadRowById(int rowId) {
+Expected<bool> SqliteTable::LoadRowById(int rowId) {
     if (!Usable() || pendingRowId_ != 0 || adding_) {
-        return false;
+        return NotReady();
     }
-    if (!schemaSynced_ && !SyncSchema()) {
-        return false;
+    if (!schemaSynced_) {
+        if (Status synced = SyncSchema(); !synced) {
+            return synced;
+        }
     }
     if (!rowStatement_) {
         rowStatement_ =
             Prepare(FormatSql("SELECT * FROM [%s] WHERE ROWID = ?", TableName().c_str()));
     }
     bool found = false;
+    bool failed = false;
     if (sqlite3_stmt* statement = rowStatement_.Get()) {
         sqlite3_bind_int(statement, 1, rowId);
         int rc = sqlite3_step(statement);
@@ -359,21 +375,26 @@ bool SqliteTable::LoadRowById(int rowId) {
         } else if (rc != SQLITE_DONE) {
             NoteError();
             NoteReadError();
+            failed = true;
         }
         sqlite3_reset(statement);
         sqlite3_clear_bindings(statement);
     } else {
         NoteReadError();
+        failed = true;
     }
     if (!found) {
         ClearMembers();
     }
     currentRowId_ = rowId;
+    if (failed) {
+        return Failure();
+    }
     return found;
 }
 
 bool SqliteTable::MoveFirst() {
-    return open_ && MoveTo(1);
+    return open_ && MoveTo(1).ok();
 }
 
 bool SqliteTable::MoveNext() {
@@ -381,7 +402,7 @@ bool SqliteTable::MoveNext() {
         return false;
     }
     ++position_;
-    return MoveTo(position_);
+    return MoveTo(position_).ok();
 }
 
 bool SqliteTable::IsEOF() const {

@@ -14,9 +14,12 @@ constexpr std::size_t kFirstVersionKeyFields = 4;
 
 } // namespace
 
-bool SqliteTable::CreateTable() {
-    if (!Usable() || fields_.empty() || FieldCount() == 0) {
-        return false;
+Status SqliteTable::CreateTable() {
+    if (!Usable()) {
+        return NotReady();
+    }
+    if (fields_.empty() || FieldCount() == 0) {
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
     }
     std::string sql = FormatSql("CREATE TABLE [%s] (", TableName().c_str());
     for (std::size_t i = 0; i < fields_.size(); ++i) {
@@ -39,23 +42,29 @@ bool SqliteTable::CreateTable() {
     sql += ")";
     // An existing table makes this fail, which is the normal case for an old file; any
     // other failure (a full disk, a damaged file) is one.
-    const bool made = Execute(sql).ok();
-    tableMade_ = tableMade_ || made;
-    bool created = made || lastError_.find("already exists") != std::string::npos;
+    const Status made = Execute(sql);
+    tableMade_ = tableMade_ || made.ok();
+    const bool created = made.ok() || lastError_.find("already exists") != std::string::npos;
     DropCachedStatements();
-    return created;
+    if (created) {
+        return {};
+    }
+    return made;
 }
 
-bool SqliteTable::DropTable() {
-    if (!Usable() || fields_.empty()) {
-        return false;
+Status SqliteTable::DropTable() {
+    if (!Usable()) {
+        return NotReady();
+    }
+    if (fields_.empty()) {
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
     }
     std::string table = TableName();
     DropCachedStatements();
     // Emptied first so the freed pages go back to the file; whether the table is gone is
     // what the caller needs to know.
     (void)Execute(FormatSql("DELETE FROM [%s]", table.c_str()));
-    const bool dropped = Execute(FormatSql("DROP TABLE  [%s]", table.c_str())).ok();
+    Status dropped = Execute(FormatSql("DROP TABLE  [%s]", table.c_str()));
     if (dropped) {
         schemaSynced_ = false;
     }
@@ -107,14 +116,17 @@ bool SqliteTable::ShadowMissingColumns() {
     return made;
 }
 
-bool SqliteTable::SyncSchema() {
-    if (!Usable() || fields_.empty() || FieldCount() == 0) {
-        return false;
+Status SqliteTable::SyncSchema() {
+    if (!Usable()) {
+        return NotReady();
+    }
+    if (fields_.empty() || FieldCount() == 0) {
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
     }
     // A reader never upgrades a file: the columns a later version added read as empty, and
     // the file is brought up to date by the next writable open.
     if (readOnly_ && !ShadowMissingColumns()) {
-        return false;
+        return Failure();
     }
     std::string table = TableName();
     // Finds our fields among the table's columns; the probe holds the table's schema, so it
@@ -137,62 +149,67 @@ bool SqliteTable::SyncSchema() {
         return true;
     };
     if (!mapColumns()) {
-        return false;
+        return Failure();
     }
     if (sqlite3_db_readonly(db_, "main") == 1) {
         // A read-only open never writes: a column the file lacks reads as empty, and the
         // file is brought up to date by the next open that may write.
         schemaSynced_ = true;
-        return true;
+        return {};
     }
     bool altered = false;
-    bool complete = true;
+    Status complete; // the first column that could not be added
     for (const FieldBinding& field : fields_) {
         if (field.column != -1) {
             continue;
         }
         const char* tname = table.c_str();
         const char* cname = field.name.c_str();
-        bool added = false;
+        const char* type = "LongBinary";
+        const char* empty = nullptr; // a blob column stays NULL
         switch (field.type) {
         case FieldText:
-            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] TEXT", tname, cname)) &&
-                    Execute(FormatSql("UPDATE %s SET [%s] = \"\"", tname, cname));
+            type = "TEXT";
+            empty = "\"\"";
             break;
         case FieldInt:
-            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] Integer", tname, cname)) &&
-                    Execute(FormatSql("UPDATE %s SET [%s] = 0", tname, cname));
+            type = "Integer";
+            empty = "0";
             break;
         case FieldDouble:
-            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] Double", tname, cname)) &&
-                    Execute(FormatSql("UPDATE %s SET [%s] = 0.0", tname, cname));
+            type = "Double";
+            empty = "0.0";
             break;
         case FieldBlob:
-            added = Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] LongBinary", tname, cname))
-                        .ok();
             break;
+        }
+        Status added =
+            Execute(FormatSql("ALTER TABLE [%s] ADD COLUMN [%s] %s", tname, cname, type));
+        if (added && empty != nullptr) {
+            added = Execute(FormatSql("UPDATE %s SET [%s] = %s", tname, cname, empty));
         }
         if (added) {
             NoteSchemaChange("column " + field.name);
+            altered = true;
+        } else if (complete) {
+            complete = added;
         }
-        altered = altered || added;
-        complete = complete && added;
     }
     if (altered) {
         DropCachedStatements();
         // The added columns are read from now on, not only after the next open.
         if (!mapColumns()) {
-            return false;
+            return Failure();
         }
     }
     // A column that could not be added (a read-only or damaged file) leaves the schema
     // unsynced: rows read now would leave that field empty, and an insert would fail.
     if (!complete) {
-        return false;
+        return complete;
     }
     schemaSynced_ = true;
     OnSchemaSynced();
-    return true;
+    return {};
 }
 
 } // namespace qa

@@ -6,20 +6,29 @@
 
 namespace qa {
 
-bool SqliteTable::StartWalk() {
+Status SqliteTable::StartWalk() {
     return StartWalk({});
 }
 
-bool SqliteTable::StartWalk(const std::vector<int>& fields) {
+Status SqliteTable::WalkStatus() const {
+    if (walkFailure_) {
+        return *walkFailure_;
+    }
+    return {};
+}
+
+Status SqliteTable::StartWalk(const std::vector<int>& fields) {
     EndWalk();
     if (!Usable() || pendingRowId_ != 0 || adding_) {
-        walkFailed_ = true;
-        return false;
+        walkFailure_ = NotReady();
+        return *walkFailure_;
     }
     EndStream();
-    if (!schemaSynced_ && !SyncSchema()) {
-        walkFailed_ = true;
-        return false;
+    if (!schemaSynced_) {
+        if (Status synced = SyncSchema(); !synced) {
+            walkFailure_ = synced.error();
+            return synced;
+        }
     }
     std::string head = "SELECT ROWID, *";
     if (!fields.empty()) {
@@ -27,8 +36,8 @@ bool SqliteTable::StartWalk(const std::vector<int>& fields) {
         for (int index : fields) {
             if (index < 0 || index >= static_cast<int>(fields_.size()) ||
                 fields_[static_cast<std::size_t>(index)].member == nullptr) {
-                walkFailed_ = true;
-                return false;
+                walkFailure_ = Message(MessageId::TableRequestRefused, {path_.Str()});
+                return *walkFailure_;
             }
             // A column the file lacks (read-only, not brought up to date) reads as empty.
             const FieldBinding& field = fields_[static_cast<std::size_t>(index)];
@@ -51,11 +60,12 @@ bool SqliteTable::StartWalk(const std::vector<int>& fields) {
     }
     walk_ = Prepare(ReadClauses((head + " FROM [%s]").c_str(), true, true));
     walkFields_ = fields;
-    walkFailed_ = !walk_;
-    if (walkFailed_) {
+    if (!walk_) {
         NoteReadError();
+        walkFailure_ = Failure();
+        return *walkFailure_;
     }
-    return !walkFailed_;
+    return {};
 }
 
 bool SqliteTable::WalkNext() {
@@ -81,7 +91,7 @@ bool SqliteTable::WalkNext() {
     if (rc != SQLITE_DONE) {
         NoteError();
         NoteReadError();
-        walkFailed_ = true;
+        walkFailure_ = Failure();
     }
     // Done: let go of the read lock at once.
     walk_.Reset();
@@ -90,7 +100,7 @@ bool SqliteTable::WalkNext() {
 
 void SqliteTable::EndWalk() {
     walk_.Reset();
-    walkFailed_ = false;
+    walkFailure_.reset();
     if (walkCacheRestore_ != 0) {
         const int restore = walkCacheRestore_;
         walkCacheRestore_ = 0;
@@ -98,27 +108,34 @@ void SqliteTable::EndWalk() {
     }
 }
 
-bool SqliteTable::ForEachRow(const std::function<bool()>& each) {
-    if (!StartWalk()) {
-        return false;
+Status SqliteTable::ForEachRow(const std::function<bool()>& each) {
+    if (Status started = StartWalk(); !started) {
+        EndWalk();
+        return started;
     }
     while (WalkNext()) {
         if (!each()) {
             break;
         }
     }
-    const bool ok = !walkFailed_;
+    Status walked = WalkStatus();
     EndWalk();
-    return ok;
+    return walked;
 }
 
-bool SqliteTable::ForEachRowId(const std::string& column,
-                               const std::function<void(int rowId, std::string_view text)>& each) {
-    if (!Usable() || column.find_first_of("[]") != std::string::npos) {
-        return false;
+Status
+SqliteTable::ForEachRowId(const std::string& column,
+                          const std::function<void(int rowId, std::string_view text)>& each) {
+    if (!Usable()) {
+        return NotReady();
     }
-    if (!schemaSynced_ && !SyncSchema()) {
-        return false;
+    if (column.find_first_of("[]") != std::string::npos) {
+        return Message(MessageId::TableRequestRefused, {path_.Str()});
+    }
+    if (!schemaSynced_) {
+        if (Status synced = SyncSchema(); !synced) {
+            return synced;
+        }
     }
     std::string head = column.empty() ? "SELECT ROWID, NULL FROM [%s]"
                                       : "SELECT ROWID, [" + column + "] FROM [%s]";
@@ -126,7 +143,7 @@ bool SqliteTable::ForEachRowId(const std::string& column,
     sqlite3_stmt* statement = prepared.Get();
     if (statement == nullptr) {
         NoteReadError();
-        return false;
+        return Failure();
     }
     int rc = sqlite3_step(statement);
     while (rc == SQLITE_ROW) {
@@ -138,8 +155,9 @@ bool SqliteTable::ForEachRowId(const std::string& column,
     if (rc != SQLITE_DONE) {
         NoteError();
         NoteReadError();
+        return Failure();
     }
-    return rc == SQLITE_DONE;
+    return {};
 }
 
 } // namespace qa

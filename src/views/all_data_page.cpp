@@ -1,5 +1,6 @@
 #include "views/all_data_page.h"
 
+#include "i18n/message_text.h"
 #include "print/list_report.h"
 #include "print/report_header.h"
 #include "store/audit_log.h"
@@ -226,7 +227,9 @@ public:
 
     std::vector<std::string> RowCells(int key) override {
         std::vector<std::string> cells;
-        found_ = index_.Read(key, row_, cells);
+        // A row that cannot be read shows its number alone, as one deleted meanwhile.
+        const Expected<bool> read = index_.Read(key, row_, cells);
+        found_ = read && *read;
         key_ = key;
         AppendOptionalCells(found_ ? &row_ : nullptr, cells);
         return cells;
@@ -250,7 +253,8 @@ public:
         }
         if (key != key_) {
             std::vector<std::string> cells;
-            found_ = index_.Read(key, row_, cells);
+            const Expected<bool> read = index_.Read(key, row_, cells);
+            found_ = read && *read;
             key_ = key;
         }
         if (!found_) {
@@ -582,7 +586,12 @@ const ListRow* AllDataPage::RowAt(int listRow) const {
         return nullptr;
     }
     std::vector<std::string> cells;
-    index_.Read(number - 1, fetched_, cells);
+    // A row no longer stored (or unreadable) names nothing to delete or change: its empty
+    // values would match other rows.
+    const Expected<bool> read = index_.Read(number - 1, fetched_, cells);
+    if (!read || !*read) {
+        return nullptr;
+    }
     return &fetched_;
 }
 
@@ -590,7 +599,8 @@ std::vector<ListRow> AllDataPage::Rows() const {
     std::vector<ListRow> rows(static_cast<std::size_t>(index_.Count()));
     std::vector<std::string> cells;
     for (int i = 0; i < index_.Count(); ++i) {
-        index_.Read(i, rows[static_cast<std::size_t>(i)], cells);
+        // A row not read keeps only its number, as the list shows it.
+        (void)index_.Read(i, rows[static_cast<std::size_t>(i)], cells);
     }
     return rows;
 }
@@ -645,7 +655,10 @@ void AllDataPage::LoadList() {
         return;
     }
     // Only the row ids are read now; the list reads a row's texts when it shows the row.
-    index_.Load(table, users_.Settings(), keepFilter_);
+    if (const Status loaded = index_.Load(table, users_.Settings(), keepFilter_); !loaded) {
+        // An empty list would read as a file without results.
+        prompter_.Inform(loaded.error(), kCaption, Prompter::Severity::Warning);
+    }
     if (!index_.NewestDate().empty()) {
         newestDate_ = index_.NewestDate();
     }
@@ -792,9 +805,10 @@ void AllDataPage::DeleteRow(int row, int column) {
     if (!prompter_.ConfirmDefaultNo(Message::Verbatim(DeleteQuestion(row)), kCaption)) {
         return;
     }
-    if (!DeleteRecord(Table(), record)) {
-        prompter_.Inform(Message::Verbatim(tr(kDeleteFailedText).toStdString()), kCaption,
-                         Prompter::Severity::Error);
+    if (const Status deleted = DeleteRecord(Table(), record); !deleted) {
+        prompter_.Inform(Message::Verbatim(tr(kDeleteFailedText).toStdString() + "\r\n" +
+                                           MessageUtf8(deleted.error())),
+                         kCaption, Prompter::Severity::Error);
         return;
     }
     // The neighbour of the deleted row takes its place, under the same period and search.
@@ -940,7 +954,9 @@ void AllDataPage::ModifySelectedRecord() {
     // With nothing captured the dialog showed an empty record, which names no stored row.
     if (hasSelected_) {
         const RecordEdit& edit = dialog.Edit();
-        if (ModifyRecord(users_.HbA1cMain(), selected_, edit, selected_.rowId)) {
+        if (const Status modified =
+                ModifyRecord(users_.HbA1cMain(), selected_, edit, selected_.rowId);
+            modified) {
             // The record now holds the new details; a second change from the menu must still
             // find it.
             selected_.patientId = edit.patientId;
@@ -949,8 +965,9 @@ void AllDataPage::ModifySelectedRecord() {
             selected_.diagnosis = edit.diagnosis;
             selected_.memo = edit.memo;
         } else {
-            prompter_.Inform(Message::Verbatim(tr(kModifyFailedText).toStdString()), kCaption,
-                             Prompter::Severity::Warning);
+            prompter_.Inform(Message::Verbatim(tr(kModifyFailedText).toStdString() + "\r\n" +
+                                               MessageUtf8(modified.error())),
+                             kCaption, Prompter::Severity::Warning);
         }
     }
     // The list the operator was working in, not the whole file: the period box and the search
@@ -1165,14 +1182,15 @@ bool AllDataPage::AssignPatient(ResultKind kind, const std::string& resultId) {
     MeasurementTable& table = kind == ResultKind::HbA1c
                                   ? static_cast<MeasurementTable&>(users_.HbA1cMain())
                                   : users_.GlucoseMain();
-    ListRow row;
-    if (FindResultById(table, resultId, row) != LookupOutcome::Found) {
-        // Deleted (or its file unreadable) since it was queued.
-        prompter_.Inform(Message(MessageId::ResultNotFound, {resultId}), kCaption,
-                         Prompter::Severity::Warning);
+    Expected<std::optional<ListRow>> found = FindResultById(table, resultId);
+    if (!found || !*found) {
+        // Deleted since it was queued, or its file unreadable: the reason, when there is one.
+        prompter_.Inform(found ? Message(MessageId::ResultNotFound, {resultId}) : found.error(),
+                         kCaption, Prompter::Severity::Warning);
         Refresh();
         return false;
     }
+    const ListRow row = std::move(**found);
     if (kind == ResultKind::HbA1c) {
         // The record's own modify dialog, as from the list's menu.
         selected_ = row;
@@ -1217,13 +1235,14 @@ bool AllDataPage::AssignPatient(ResultKind kind, const std::string& resultId) {
         edit.patientId == DecodeStoredText(row.patientId)) {
         return false;
     }
-    const bool written = ModifyRecord(users_.GlucoseMain(), row, edit, row.rowId);
+    const Status written = ModifyRecord(users_.GlucoseMain(), row, edit, row.rowId);
     if (!written) {
-        prompter_.Inform(Message::Verbatim(tr(kModifyFailedText).toStdString()), kCaption,
-                         Prompter::Severity::Warning);
+        prompter_.Inform(Message::Verbatim(tr(kModifyFailedText).toStdString() + "\r\n" +
+                                           MessageUtf8(written.error())),
+                         kCaption, Prompter::Severity::Warning);
     }
     Refresh();
-    return written;
+    return written.ok();
 }
 
 QString AllDataPage::DeliveryStateName(const interop::ResultDelivery& delivery) {
@@ -1334,18 +1353,15 @@ void AllDataPage::ExportList() {
             }
             int done = 0;
             bool cancelled = false;
-            const bool read = index.ForEachCsvLine(keys, extra, [&](std::string_view line) {
+            const Status read = index.ForEachCsvLine(keys, extra, [&](std::string_view line) {
                 writer.WriteLine(line);
                 cancelled = !progress(++done);
                 return !cancelled;
             });
-            if (!read && !cancelled) {
-                error = Table().LastError();
-                if (error.empty()) {
-                    error = SystemErrorText(EIO);
-                }
+            if (!read) {
+                error = MessageUtf8(read.error());
             }
-            return read;
+            return read.ok() && !cancelled;
         };
     }
     QString path =

@@ -326,7 +326,8 @@ TEST_F(ImportTest, StoreFailureRollsBackBothFilesAndKeepsTheMeterData) {
         "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
     Expected<ImportSummary> result = ImportHbA1c(payload, 3, 29, false, true);
     ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error(), Message(MessageId::NotSaved, {"disk full"}));
+    EXPECT_EQ(result.error(),
+              Message(MessageId::NotSaved, {hba1c.main.Path().Str() + ": disk full"}));
     EXPECT_TRUE(IsStoreFailure(result.error())) << "the exchange ends, without erasing";
     EXPECT_EQ(hba1c.MainCount(), 0u);
     EXPECT_EQ(hba1c.DownloadCount(), 0u);

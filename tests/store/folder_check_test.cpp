@@ -174,11 +174,14 @@ TEST(ReadOnlyOpen, MissingColumnsReadEmptyWithoutWriting) {
         HbA1cTable table;
         table.SetReadOnly(true);
         ASSERT_TRUE(table.SetTableName("HospitalTlb"));
-        ASSERT_TRUE(table.Open(path)) << table.LastError();
-        ASSERT_TRUE(table.SyncSchema()) << table.LastError();
+        const Status opened = table.Open(path);
+        ASSERT_TRUE(opened) << test::Why(opened);
+        const Status synced = table.SyncSchema();
+        ASSERT_TRUE(synced) << test::Why(synced);
         table.filter = "[P_MEMO] = '' AND [PID] = 'P2'";
         table.sort = "[P_MEMO], [DATE]";
-        ASSERT_TRUE(table.Requery()) << table.LastError();
+        const Status read = table.Requery();
+        ASSERT_TRUE(read) << test::Why(read);
         EXPECT_EQ(table.RowCount(), 1);
         EXPECT_EQ(table.pid.Str(), "P2");
         EXPECT_EQ(table.memo.Str(), "");
@@ -188,7 +191,8 @@ TEST(ReadOnlyOpen, MissingColumnsReadEmptyWithoutWriting) {
     {
         HbA1cTable table;
         ASSERT_TRUE(table.SetTableName("HospitalTlb"));
-        ASSERT_TRUE(table.Open(path)) << table.LastError();
+        const Status opened = table.Open(path);
+        ASSERT_TRUE(opened) << test::Why(opened);
         ASSERT_TRUE(table.SyncSchema());
         const auto changes = table.TakeSchemaChanges();
         // The columns later versions added, then the indexes.
@@ -223,7 +227,8 @@ TEST(WindowsFolderStore, ModifyAndDeleteOverOldFiles) {
         name += "가";
     }
     RecordEdit edit{1, name, "HONG0000000001", {1970, 2, 3}, 1, "memo"};
-    ASSERT_TRUE(ModifyRecord(table, row, edit)) << table.LastError();
+    const Status modified = ModifyRecord(table, row, edit);
+    ASSERT_TRUE(modified) << test::Why(modified);
     // The connection that added the memo column reads it only once opened again.
     ASSERT_TRUE(users.Reload());
     table.filter = "[PID] = 'HONG0000000001'";
@@ -233,7 +238,8 @@ TEST(WindowsFolderStore, ModifyAndDeleteOverOldFiles) {
     EXPECT_EQ(table.memo.Str(), "memo") << "the memo column the upgrade added";
     row.patientName = name;
     row.memo = "memo";
-    ASSERT_TRUE(DeleteRecord(table, row)) << table.LastError();
+    const Status deleted = DeleteRecord(table, row);
+    ASSERT_TRUE(deleted) << test::Why(deleted);
     table.filter.Clear();
     ASSERT_TRUE(table.Requery());
     EXPECT_EQ(table.RowCount(), 1);

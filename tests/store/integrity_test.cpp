@@ -101,7 +101,8 @@ TEST(StoreIntegrity, ReadersOpenReadOnlyAndOnlyNewFilesGetTheVacuumSetting) {
     HbA1cTable reader;
     ASSERT_TRUE(reader.SetTableName(kMainTableName));
     reader.SetReadOnly(true);
-    ASSERT_TRUE(reader.Open(foreign)) << reader.LastError();
+    const Status opened = reader.Open(foreign);
+    ASSERT_TRUE(opened) << test::Why(opened);
     EXPECT_EQ(sqlite3_db_readonly(reader.Handle(), "main"), 1);
     EXPECT_EQ(reader.RowCount(), 3);
     StatementLog log;
@@ -140,9 +141,10 @@ TEST(StoreIntegrity, DamagedFilesAreNamedAndLeftAsTheyAre) {
 
     HbA1cTable table;
     ASSERT_TRUE(table.SetTableName(kMainTableName));
-    EXPECT_FALSE(table.Open(path));
-    EXPECT_TRUE(table.IsDamaged()) << table.LastError();
-    EXPECT_NE(table.LastError().find("malformed"), std::string::npos) << table.LastError();
+    const std::string refused = test::Why(table.Open(path));
+    EXPECT_TRUE(table.IsDamaged()) << refused;
+    EXPECT_EQ(refused.rfind(path + ": ", 0), 0u) << refused;
+    EXPECT_NE(refused.find("malformed"), std::string::npos) << refused;
     EXPECT_FALSE(table.OpenOrCreate(path));
     EXPECT_EQ(ReadFile(path), content) << "never overwritten";
 

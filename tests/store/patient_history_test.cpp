@@ -124,7 +124,8 @@ TEST(PatientHistory, SearchConditionFiltersByIdOrNameWithPeriods) {
                     {"20240304", "0900", "0700", "Q", "o'neil & co"}});
     auto count = [&](const std::string& filter) {
         table.filter = filter;
-        EXPECT_TRUE(table.Requery()) << table.LastError() << " for " << filter;
+        const Status read = table.Requery();
+        EXPECT_TRUE(read) << test::Why(read) << " for " << filter;
         return table.RowCount();
     };
     EXPECT_EQ(count(PatientSearchCondition("t'01|A^")), 2) << "case-insensitive, quotes bound";

@@ -123,7 +123,10 @@ TEST_F(RecordEditTest, IdenticalKeysChangeOneRowAndStaleSelectionsChangeNone) {
     // The row was deleted or changed meanwhile: nothing matches, nothing is written.
     Stored gone = twin;
     gone.opid = "OPX";
-    EXPECT_FALSE(ModifyRecord(table, Selected(gone), Change("B", "8")));
+    const Status stale = ModifyRecord(table, Selected(gone), Change("B", "8"));
+    ASSERT_FALSE(stale);
+    EXPECT_EQ(stale.error(), Message(MessageId::ResultGone, {"20160620", "1430", "0650"}))
+        << "the operator learns the result is gone, not a database fault";
     // A row id that is not the keyed row's own.
     EXPECT_FALSE(ModifyRecord(table, Selected(twin), Change("C", "7"), 1));
     EXPECT_TRUE(ModifyRecord(table, Selected(twin), Change("C", "7"), 2));

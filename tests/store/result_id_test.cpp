@@ -98,9 +98,9 @@ template <class Table> struct Files {
         return outcome;
     }
     ListRow Find(const std::string& id) {
-        ListRow row;
-        EXPECT_EQ(FindResultById(main, id, row), LookupOutcome::Found) << id;
-        return row;
+        const std::optional<ListRow> row = test::ValueOf(FindResultById(main, id));
+        EXPECT_TRUE(row.has_value()) << id;
+        return row.value_or(ListRow{});
     }
     std::string IdOf(const std::string& pid) { return IdsByPatient(main)[pid]; }
     Table main;
@@ -192,7 +192,7 @@ TEST(ResultIdOldFile, AReadOnlyOpenReadsIdsEmptyAndWritesNothingAWritableOneGive
             EXPECT_EQ(reader.resultId.Str(), "");
             ++walked;
         }
-        EXPECT_FALSE(reader.WalkFailed());
+        EXPECT_TRUE(reader.WalkStatus()) << test::Why(reader.WalkStatus());
         EXPECT_EQ(walked, 3);
         reader.EndWalk();
     }
@@ -245,8 +245,7 @@ TEST_F(ResultIdTest, ADeletedResultIsSkippedByTheNextDownloadAndCounted) {
     EXPECT_EQ(outcome.stored, 0);
     EXPECT_EQ(outcome.deleted, 1);
     EXPECT_EQ(outcome.corrected, 0);
-    ListRow row;
-    EXPECT_EQ(FindResultById(hba1c.main, id, row), LookupOutcome::NotFound);
+    EXPECT_FALSE(test::ValueOf(FindResultById(hba1c.main, id)).has_value());
     EXPECT_EQ(IdsByPatient(hba1c.main).count("P0000000001003"), 0U);
     // A new result of the same patient is not the deleted one.
     MeterResult later = kMeter[2];
@@ -273,9 +272,8 @@ TEST_F(ResultIdTest, TheMetersOriginalOfACorrectedPatientIdDoesNotComeBack) {
     RecordEdit rename = EditOf(other);
     rename.patientName = "Lee";
     ASSERT_TRUE(ModifyRecord(hba1c.main, other, rename, other.rowId));
-    std::vector<RemovedResult> remembered;
-    ASSERT_TRUE(FindRemoved(hba1c.main, other.resultId, RemovedReason::Corrected, remembered));
-    EXPECT_TRUE(remembered.empty());
+    EXPECT_TRUE(
+        test::ValueOf(FindRemoved(hba1c.main, other.resultId, RemovedReason::Corrected)).empty());
 }
 
 TEST_F(ResultIdTest, ADeleteWhoseMemoryCannotBeWrittenDeletesNothing) {
@@ -284,7 +282,9 @@ TEST_F(ResultIdTest, ADeleteWhoseMemoryCannotBeWrittenDeletesNothing) {
     ASSERT_TRUE(EnsureRemovedTable(hba1c.main));
     Sql(dir.File("u_HbA1c.sqlite"), "CREATE TRIGGER refuse BEFORE INSERT ON RemovedResults "
                                     "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
-    EXPECT_FALSE(DeleteRecord(hba1c.main, hba1c.Find(id)));
+    // The refusal names the file and what SQLite said.
+    const std::string path = dir.File("u_HbA1c.sqlite");
+    EXPECT_EQ(test::Why(DeleteRecord(hba1c.main, hba1c.Find(id))), path + ": refused");
     hba1c.Find(id); // still stored
     Sql(dir.File("u_HbA1c.sqlite"), "DROP TRIGGER refuse");
     ListRow row = hba1c.Find(id);
@@ -292,7 +292,7 @@ TEST_F(ResultIdTest, ADeleteWhoseMemoryCannotBeWrittenDeletesNothing) {
                                     "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     RecordEdit edit = EditOf(row);
     edit.patientId = "P0000000001002";
-    EXPECT_FALSE(ModifyRecord(hba1c.main, row, edit, row.rowId));
+    EXPECT_EQ(test::Why(ModifyRecord(hba1c.main, row, edit, row.rowId)), path + ": refused");
     EXPECT_EQ(hba1c.Find(id).patientId, "P0000000001003") << "changed without its memory";
 }
 
@@ -306,12 +306,15 @@ TEST_F(ResultIdTest, AReadOnlyFileRefusesTheEditAndTheDeleteAndRemembersNothing)
     reader.SetReadOnly(true);
     ASSERT_TRUE(reader.SetTableName(kMainTableName));
     ASSERT_TRUE(reader.Open(path));
-    ListRow row;
-    ASSERT_EQ(FindResultById(reader, id, row), LookupOutcome::Found);
+    const std::optional<ListRow> found = test::ValueOf(FindResultById(reader, id));
+    ASSERT_TRUE(found.has_value());
+    const ListRow row = *found;
     RecordEdit edit = EditOf(row);
     edit.patientId = "P0000000001002";
-    EXPECT_FALSE(ModifyRecord(reader, row, edit, row.rowId));
-    EXPECT_FALSE(DeleteRecord(reader, row));
+    // Each refusal names the file and SQLite's reason.
+    const std::string readOnly = path + ": attempt to write a readonly database";
+    EXPECT_EQ(test::Why(ModifyRecord(reader, row, edit, row.rowId)), readOnly);
+    EXPECT_EQ(test::Why(DeleteRecord(reader, row)), readOnly);
     EXPECT_FALSE(RestoreDeleted(reader, id, "").ok());
     reader.Close();
     EXPECT_EQ(test::ReadFile(path), before);
@@ -339,9 +342,7 @@ TEST_F(ResultIdTest, APutBackBringsTheSameResultAndIdAndForgetsTheDeletion) {
     EXPECT_EQ(back.patientName, "Park");
     EXPECT_EQ(back.memo, "kept");
     EXPECT_EQ(back.diagnosis, 2);
-    std::vector<RemovedResult> remembered;
-    ASSERT_TRUE(FindRemoved(hba1c.main, id, RemovedReason::Deleted, remembered));
-    EXPECT_TRUE(remembered.empty());
+    EXPECT_TRUE(test::ValueOf(FindRemoved(hba1c.main, id, RemovedReason::Deleted)).empty());
     // Put back once: a second put-back has nothing to bring.
     EXPECT_EQ(RestoreDeleted(hba1c.main, id, "").error().id, MessageId::ResultNotFound);
     // Stored again, it is simply known to the next download.

@@ -153,7 +153,9 @@ TEST_F(ResultImportTest, StoringIsAllOrNothingAcrossBothFiles) {
         "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
     Expected<int> failed = hba1c.Import(batch);
     ASSERT_FALSE(failed.ok());
-    EXPECT_EQ(failed.error(), Message(MessageId::NotSaved, {"disk full"}));
+    // The refusal names the file that refused and what it said.
+    EXPECT_EQ(failed.error(),
+              Message(MessageId::NotSaved, {hba1c.download.Path().Str() + ": disk full"}));
     expectUnchanged("an insert failed in the middle");
     ASSERT_TRUE(hba1c.download.Execute("DROP TRIGGER refuse"));
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -59,7 +61,7 @@ protected:
                 rows->push_back(stream.Row());
             }
         }
-        EXPECT_FALSE(stream.Failed());
+        EXPECT_TRUE(stream.WalkStatus()) << test::Why(stream.WalkStatus());
         return cells;
     }
 
@@ -118,7 +120,52 @@ TEST_F(ResultListStreamTest, StartsOverAndReportsAFailedQuery) {
     hba1c.filter = "NO_SUCH_COLUMN = 1";
     ResultListStream broken(hba1c, settings, true);
     EXPECT_FALSE(broken.Next());
-    EXPECT_TRUE(broken.Failed()) << "a failed query is not an empty list";
+    // A failed query is not an empty list: it says which file and why.
+    const std::string why = test::Why(broken.WalkStatus());
+    EXPECT_EQ(why.rfind(hba1c.Path().Str() + ": ", 0), 0u) << why;
+    EXPECT_NE(why.find("NO_SUCH_COLUMN"), std::string::npos) << why;
+}
+
+// The window's index reads rows by id: a row removed by another program reads as no longer
+// stored, while a table that cannot be read at all fails with the file and SQLite's reason,
+// never as a shorter list.
+TEST_F(ResultListStreamTest, IndexTellsARemovedRowFromAnUnreadableTable) {
+    Fill(hba1c);
+    ResultListIndex index;
+    ASSERT_TRUE(index.Load(hba1c, settings, false));
+    ASSERT_EQ(index.Count(), 6);
+    EXPECT_EQ(index.NewestDate(), "20170505");
+    const std::string path = hba1c.Path().Str();
+    const auto other = [&](const char* sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+        sqlite3_close(db);
+    };
+    other("DELETE FROM HospitalTlb WHERE PID = ''"); // the second row of the list
+    ListRow row;
+    std::vector<std::string> cells;
+    EXPECT_TRUE(test::ValueOf(index.Read(0, row, cells)));
+    EXPECT_FALSE(test::ValueOf(index.Read(1, row, cells)));
+    EXPECT_EQ(cells, std::vector<std::string>{"2"}) << "the number alone";
+    std::vector<std::string> lines;
+    const auto keep = [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    };
+    ASSERT_TRUE(index.ForEachCsvLine({1, 0}, nullptr, keep));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "2,,,,,,\n");
+
+    other("DROP TABLE HospitalTlb");
+    const std::string gone = path + ": no such table: HospitalTlb";
+    EXPECT_EQ(test::Why(index.Read(0, row, cells)), gone);
+    EXPECT_EQ(test::Why(index.ForEachCsvLine({0, 1}, nullptr, keep)), gone) << "by id";
+    EXPECT_EQ(test::Why(index.ForEachCsvLine({0, 1, 2, 3, 4, 5}, nullptr, keep)), gone)
+        << "in the load's order";
+    EXPECT_EQ(test::Why(index.Load(hba1c, settings, false)), gone);
+    EXPECT_EQ(index.Count(), 0);
+    EXPECT_EQ(test::Why(LoadResultList(hba1c, settings, false).status), gone);
 }
 
 // The line written straight from the stream is the line of its cells, for stored texts that
@@ -158,7 +205,7 @@ TEST_F(ResultListStreamTest, LineFormattedInPlaceIsTheLineOfItsCells) {
                 AppendCsvLineUtf8(stream.Cells(), ofCells);
                 ++rows;
             }
-            EXPECT_FALSE(stream.Failed());
+            EXPECT_TRUE(stream.WalkStatus()) << test::Why(stream.WalkStatus());
             EXPECT_EQ(rows, 1208);
             EXPECT_EQ(direct, ofCells) << "format " << format;
         }

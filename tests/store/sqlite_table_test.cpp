@@ -221,12 +221,14 @@ TEST_F(SqliteTableTest, InvalidFilterFailsBeforeAndAfterTheSchemaSync) {
     ASSERT_TRUE(table.Requery());
     EXPECT_FALSE(table.ReadFailed());
     table.filter = "[DATE] = = 'broken";
-    EXPECT_FALSE(table.Requery()) << "a failed count is an error, not an empty list";
+    const std::string unread = test::Why(table.Requery());
+    EXPECT_FALSE(unread.empty()) << "a failed count is an error, not an empty list";
+    EXPECT_EQ(unread.rfind(path + ": ", 0), 0u) << unread;
+    EXPECT_NE(unread.find("syntax error"), std::string::npos) << unread;
     EXPECT_TRUE(table.ReadFailed());
+    EXPECT_EQ(test::Why(table.ReadStatus()), unread);
     const std::string uncounted = test::Why(table.CountRows());
-    EXPECT_EQ(uncounted.rfind(path + ": ", 0), 0u) << uncounted;
-    EXPECT_NE(uncounted.find("syntax error"), std::string::npos) << uncounted;
-    EXPECT_NE(table.LastError().find("syntax error"), std::string::npos) << table.LastError();
+    EXPECT_EQ(uncounted, unread);
     EXPECT_EQ(table.RowCount(), 0);
     EXPECT_TRUE(table.IsEOF());
     table.filter.Clear();
@@ -253,10 +255,10 @@ TEST_F(SqliteTableTest, CursorWalksToTheEndAndStops) {
     EXPECT_FALSE(table.MoveTo(0));
 
     table.filter = table.DuplicateCondition("20991231", "0000", "0100", "none");
-    EXPECT_FALSE(table.RequeryAny());
+    EXPECT_FALSE(test::ValueOf(table.RequeryAny()));
     EXPECT_TRUE(table.IsEOF());
     table.filter = table.DuplicateCondition("20160620", "1430", "0650", "P1");
-    EXPECT_TRUE(table.RequeryAny());
+    EXPECT_TRUE(test::ValueOf(table.RequeryAny()));
     EXPECT_EQ(table.RowCount(), 1);
 }
 
@@ -301,10 +303,13 @@ TEST_F(SqliteTableTest, DeferredListIsTheFilesListWhenFirstRead) {
 
     // Nothing matched: an empty list, as Requery leaves it.
     table.filter = "[PID]='nobody'";
-    EXPECT_FALSE(table.RequeryAny());
+    EXPECT_FALSE(test::ValueOf(table.RequeryAny()));
     EXPECT_TRUE(table.IsEOF());
     EXPECT_EQ(table.RowCount(), 0);
     table.filter = "not sql";
+    const Expected<bool> unread = table.RequeryAny();
+    EXPECT_FALSE(unread) << "a failed read is not an empty list";
+    EXPECT_EQ(test::Why(unread).rfind(path + ": ", 0), 0u) << test::Why(unread);
     EXPECT_FALSE(table.RequeryLater());
     EXPECT_TRUE(table.ReadFailed());
 }
@@ -322,11 +327,11 @@ TEST_F(SqliteTableTest, ComposedConditionsShareAStatementWithTheirValuesBound) {
     log.Attach(table.Handle());
     for (const std::string& id : ids) {
         table.filter = table.DuplicateCondition("20160620", "1430", "0650", id);
-        ASSERT_TRUE(table.RequeryAny()) << id;
+        ASSERT_TRUE(test::ValueOf(table.RequeryAny())) << id;
         EXPECT_TRUE(table.pid == id);
         EXPECT_EQ(table.RowCount(), 1);
         table.filter = table.DuplicateCondition("20160620", "1430", "0651", id);
-        EXPECT_FALSE(table.RequeryAny()) << id;
+        EXPECT_FALSE(test::ValueOf(table.RequeryAny())) << id;
     }
     for (const std::string& statement : log.statements) {
         EXPECT_EQ(statement.find("0650"), std::string::npos) << statement;
@@ -363,11 +368,15 @@ TEST_F(SqliteTableTest, RowIdListFollowsInsertsAndGrowsInSteps) {
               std::stoi(RawScalar(path, "SELECT MAX(ROWID) FROM HospitalTlb")));
 
     ASSERT_TRUE(table.AddNew());
-    EXPECT_FALSE(table.AddNew()) << "already adding";
+    const Status again = table.AddNew();
+    ASSERT_FALSE(again) << "already adding";
+    EXPECT_EQ(again.error(), Message(MessageId::TableBusy, {path}));
     EXPECT_FALSE(table.MoveTo(1)) << "the cursor stays put while a row is being added";
     EXPECT_FALSE(table.UpdateWhere("1=1"));
     ASSERT_TRUE(table.BeginEdit());
-    EXPECT_FALSE(table.Update()) << "BeginEdit left add mode";
+    const Status notAdding = table.Update();
+    ASSERT_FALSE(notAdding) << "BeginEdit left add mode";
+    EXPECT_EQ(notAdding.error(), Message(MessageId::TableRequestRefused, {path}));
     ASSERT_TRUE(table.Requery());
     EXPECT_EQ(table.RowIdCapacity(), SqliteTable::kRowIdGrowth * 2);
 }
@@ -377,7 +386,7 @@ TEST_F(SqliteTableTest, QuotesSurviveInsertUpdateAndFilter) {
     ASSERT_TRUE(table.OpenOrCreate(path));
     AddRow(table, "20160620", "1430", "0650", tricky.c_str());
     table.filter = "[PID]='" + EscapeSqlLiteral(tricky) + "'";
-    ASSERT_TRUE(table.RequeryAny());
+    ASSERT_TRUE(test::ValueOf(table.RequeryAny()));
     EXPECT_TRUE(table.pid == tricky);
 
     ASSERT_TRUE(table.BeginEdit());
@@ -385,7 +394,7 @@ TEST_F(SqliteTableTest, QuotesSurviveInsertUpdateAndFilter) {
     table.memo = "said \"hello\"";
     ASSERT_TRUE(table.UpdateWhere(table.RecordCondition("20160620", "1430", "0650", tricky, "")));
     table.filter = "[p_NAME]='" + EscapeSqlLiteral("D'Arcy") + "'";
-    ASSERT_TRUE(table.RequeryAny());
+    ASSERT_TRUE(test::ValueOf(table.RequeryAny()));
     EXPECT_TRUE(table.memo == "said \"hello\"");
     EXPECT_TRUE(table.pid == tricky);
     EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM HospitalTlb"), "1");
@@ -420,13 +429,14 @@ TEST_F(SqliteTableTest, FailedInsertAppendsNothingAndLeavesAddMode) {
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     ASSERT_TRUE(table.AddNew());
     table.date = "20160621";
-    EXPECT_FALSE(table.Update());
+    // The failure names the file and SQLite's reason.
+    EXPECT_EQ(test::Why(table.Update()), path + ": database is locked");
     EXPECT_EQ(table.RowCount(), 1);
     EXPECT_EQ(table.Position(), 1);
     EXPECT_FALSE(table.IsAdding());
-    EXPECT_FALSE(table.LastError().empty());
     ASSERT_TRUE(table.BeginEdit());
-    EXPECT_FALSE(table.UpdateWhere("[DATE]='20160620'")) << "a blocked change is no success";
+    EXPECT_EQ(test::Why(table.UpdateWhere("[DATE]='20160620'")), path + ": database is locked")
+        << "a blocked change is no success";
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
 
@@ -471,6 +481,38 @@ TEST_F(SqliteTableTest, DeleteByConditionAndDropTable) {
     EXPECT_EQ(table.RowCount(), 0);
     AddRow(table, "20170101", "0000", "0500");
     EXPECT_EQ(RawScalar(path, "SELECT COUNT(*) FROM HospitalTlb"), "1");
+}
+
+// Another program drops the table under an open connection: every operation fails naming the
+// file and SQLite's reason, the cached statements included, and a walk keeps its reason for
+// the caller that steps it.
+TEST_F(SqliteTableTest, ATableDroppedUnderTheProgramIsNamedInEveryFailure) {
+    ASSERT_TRUE(table.OpenOrCreate(path));
+    AddRow(table, "20160620", "1430", "0650");
+    ASSERT_TRUE(table.Requery());
+    RawExec(path, "DROP TABLE HospitalTlb");
+    const std::string gone = path + ": no such table: HospitalTlb";
+    EXPECT_EQ(test::Why(table.Requery()), gone);
+    EXPECT_EQ(test::Why(table.RequeryAny()), gone);
+    EXPECT_EQ(test::Why(table.StartWalk({0, 1})), gone);
+    EXPECT_FALSE(table.WalkNext());
+    EXPECT_EQ(test::Why(table.WalkStatus()), gone);
+    table.EndWalk();
+    EXPECT_TRUE(table.WalkStatus()) << "a walk's failure ends with it";
+    EXPECT_EQ(test::Why(table.ForEachRow([] { return true; })), gone);
+    EXPECT_EQ(test::Why(table.ForEachRowId("PID", [](int, std::string_view) {})), gone);
+    EXPECT_EQ(test::Why(table.LoadRowById(1)), gone);
+    EXPECT_EQ(test::Why(table.DeleteWhere()), gone);
+    ASSERT_TRUE(table.AddNew());
+    EXPECT_EQ(test::Why(table.Update()), gone);
+    ASSERT_TRUE(table.BeginEdit());
+    EXPECT_EQ(test::Why(table.UpdateWhere("1=1")), gone);
+    EXPECT_EQ(test::Why(table.DropTable()), gone);
+    // Made again, the table serves as before.
+    ASSERT_TRUE(table.CreateTable());
+    EXPECT_TRUE(table.Requery()) << test::Why(table.Requery());
+    table.Close();
+    EXPECT_EQ(table.Requery().error(), Message(MessageId::TableNotOpen));
 }
 
 TEST_F(SqliteTableTest, BadFilesAreRefusedAndNothingIsLeftOpen) {

@@ -4,6 +4,7 @@
 #include "i18n/message_text.h"
 #include "print_test_support.h"
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/audit_log.h"
 #include "store/csv_export.h"
 #include "store/interface_settings.h"
@@ -516,8 +517,8 @@ TEST_F(AllDataPageTest, ModifyAndDeleteFindTheRecordByItsId) {
     prompter.answers = {true};
     page->DeleteRow(row, 0);
     EXPECT_EQ(StoredHbA1c(), std::vector<std::string>{"20160620 1430 0650 222 OP Lee "});
-    std::vector<RemovedResult> remembered;
-    ASSERT_TRUE(FindRemoved(users.HbA1cMain(), id, RemovedReason::Deleted, remembered));
+    const std::vector<RemovedResult> remembered =
+        test::ValueOf(FindRemoved(users.HbA1cMain(), id, RemovedReason::Deleted));
     ASSERT_EQ(remembered.size(), 1U);
     EXPECT_EQ(remembered[0].row.memo, "by id");
     EXPECT_EQ(remembered[0].row.operatorId, "MOVED");
