@@ -432,6 +432,12 @@ void DownloadPage::LoadDownloadList(ResultKind kind) {
                                   : static_cast<MeasurementTable&>(users_.GlucoseDownload());
     if (table.IsOpen()) {
         ResultList rows = LoadResultList(table, users_.Settings(), false);
+        if (!rows.status) {
+            // The rows read before the failure are shown, and the operator told they are not
+            // the whole download.
+            prompter_.Inform(rows.status.error(), MessageId::CaptionProgram,
+                             Prompter::Severity::Warning);
+        }
         list_->SetRows(std::move(rows.cells));
         if (list_->RowCount() > 0) {
             list_->SelectRow(0);

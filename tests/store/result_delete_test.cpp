@@ -1,3 +1,4 @@
+#include "status_text.h"
 #include "store/result_delete.h"
 #include "temp_dir.h"
 
@@ -76,13 +77,16 @@ TYPED_TEST(ResultDeleteTest, AFailedDeleteLeavesNoConditionBehind) {
     Key row{"20160620", "1430", "0650", "P1", "OP"};
     this->Add(row);
     TypeParam unopened;
-    EXPECT_FALSE(DeleteRecord(unopened, RowOf(row)));
+    const Status closed = DeleteRecord(unopened, RowOf(row));
+    ASSERT_FALSE(closed);
+    EXPECT_EQ(closed.error().id, MessageId::TableNotOpen);
 
     // Another connection holds the write lock: the delete fails and says so.
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(this->dir.File("u.sqlite").c_str(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    EXPECT_FALSE(DeleteRecord(this->table, RowOf(row)));
+    EXPECT_EQ(test::Why(DeleteRecord(this->table, RowOf(row))),
+              this->dir.File("u.sqlite") + ": database is locked");
     EXPECT_TRUE(this->table.filter.IsEmpty());
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
