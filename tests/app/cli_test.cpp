@@ -321,6 +321,46 @@ TEST(Cli, AUserWhoseFilesCannotBeOpenedIsNamed) {
     EXPECT_EQ(Lines(run.err).at(0), "사용자 Dr Kim의 파일을 열 수 없습니다:") << run.err;
 }
 
+// A change the file refuses (here a rule of another program on the table) is told with the
+// file and the reason, and changes nothing.
+TEST(Cli, ARefusedDeleteOrModifyNamesTheFileAndTheReason) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    ASSERT_EQ(Cli(data, {"list"}).code, 0);
+    std::string id;
+    std::string path;
+    {
+        ScriptedPrompter prompter;
+        UserStore users(data, prompter);
+        ASSERT_TRUE(users.Reload());
+        HbA1cTable& table = users.HbA1cMain();
+        ASSERT_TRUE(table.AddNew());
+        table.date = "20160620";
+        table.time = "1430";
+        table.value = "0650";
+        table.pid = "P1";
+        ASSERT_TRUE(table.Update());
+        id = table.resultId.Str();
+        path = table.Path().Str();
+        for (const char* when : {"DELETE", "UPDATE"}) {
+            ASSERT_TRUE(table.Execute(std::string("CREATE TRIGGER refuse_") + when + " BEFORE " +
+                                      when +
+                                      " ON HospitalTlb BEGIN SELECT RAISE(ABORT, 'refused by "
+                                      "the site'); END"));
+        }
+    }
+    const std::string why = path + ": refused by the site";
+    const CliRun deleted = Cli(data, {"delete", id});
+    EXPECT_EQ(deleted.code, 1);
+    EXPECT_NE(deleted.err.find(why), std::string::npos) << deleted.err;
+    const CliRun modified = Cli(data, {"modify", id, "name=Kim"});
+    EXPECT_EQ(modified.code, 1);
+    EXPECT_NE(modified.err.find(why), std::string::npos) << modified.err;
+    const CliRun listed = Cli(data, {"list"});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    EXPECT_EQ(Lines(listed.out).size(), 2u) << "the result is still there";
+}
+
 TEST(Cli, DownloadFromAMissingPortFails) {
     TempDir dir;
     CliRun run = Cli(dir.File("data"), {"download", "--port", "ttyQA-none"});
