@@ -552,6 +552,9 @@ TEST_F(FrameTest, DownloadListColumnLayoutIsKept) {
     list = frame->Download()->List();
     EXPECT_EQ(list->ColumnWidth(3), 233);
     EXPECT_FALSE(list->IsColumnVisible(4));
+    // Closed while the test's profile is in use: the layout it saves on closing stays there.
+    frame->close();
+    frame.reset();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, defaultConfig);
 }
 
@@ -605,6 +608,8 @@ TEST_F(FrameTest, DownloadListColumnLayoutIsEachOperatorsOwn) {
     EXPECT_FALSE(list->IsColumnVisible(2));
     EXPECT_TRUE(list->IsColumnVisible(4));
     EXPECT_NE(list->ColumnWidth(3), 233);
+    frame->close();
+    frame.reset();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, defaultConfig);
 }
 
