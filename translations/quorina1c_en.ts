@@ -55,6 +55,10 @@
         <source>File upgrade</source>
         <translation>File upgrade</translation>
     </message>
+    <message>
+        <source>Release to laboratory</source>
+        <translation>Release to laboratory</translation>
+    </message>
 </context>
 <context>
     <name>Message</name>
@@ -675,6 +679,126 @@ Check that the meter is switched on and connected to this port, then press Retry
     <message>
         <source>The result of %1 %2 with the value %3 is no longer stored; it may have been changed or deleted meanwhile.</source>
         <translation>The result of %1 %2 with the value %3 is no longer stored; it may have been changed or deleted meanwhile.</translation>
+    </message>
+    <message>
+        <source>result %1 %2 %3: %4</source>
+        <translation>result %1 %2 %3: %4</translation>
+    </message>
+    <message>
+        <source>HbA1c result: %1</source>
+        <translation>HbA1c result: %1</translation>
+    </message>
+    <message>
+        <source>glucose result: %1</source>
+        <translation>glucose result: %1</translation>
+    </message>
+    <message>
+        <source>HbA1c: %1</source>
+        <translation>HbA1c: %1</translation>
+    </message>
+    <message>
+        <source>glucose: %1</source>
+        <translation>glucose: %1</translation>
+    </message>
+    <message>
+        <source>HbA1c result %1 put back: date &quot;%2&quot;, time &quot;%3&quot;, value &quot;%4&quot;, patient ID &quot;%5&quot;%6</source>
+        <translation>HbA1c result %1 put back: date &quot;%2&quot;, time &quot;%3&quot;, value &quot;%4&quot;, patient ID &quot;%5&quot;%6</translation>
+    </message>
+    <message>
+        <source>glucose result %1 put back: date &quot;%2&quot;, time &quot;%3&quot;, value &quot;%4&quot;, patient ID &quot;%5&quot;%6</source>
+        <translation>glucose result %1 put back: date &quot;%2&quot;, time &quot;%3&quot;, value &quot;%4&quot;, patient ID &quot;%5&quot;%6</translation>
+    </message>
+    <message>
+        <source>result %1 %2 %3: held for want of a patient, released to the laboratory under %4; result ID %5</source>
+        <translation>result %1 %2 %3: held for want of a patient, released to the laboratory under %4; result ID %5</translation>
+    </message>
+    <message>
+        <source>date &quot;%1&quot;</source>
+        <translation>date &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>time &quot;%1&quot;</source>
+        <translation>time &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>value &quot;%1&quot;</source>
+        <translation>value &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>patient ID &quot;%1&quot;</source>
+        <translation>patient ID &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>operator ID &quot;%1&quot;</source>
+        <translation>operator ID &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>name &quot;%1&quot;</source>
+        <translation>name &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>birthday &quot;%1&quot;</source>
+        <translation>birthday &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>diagnosis %1</source>
+        <translation>diagnosis %1</translation>
+    </message>
+    <message>
+        <source>memo &quot;%1&quot;</source>
+        <translation>memo &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>result ID %1</source>
+        <translation>result ID %1</translation>
+    </message>
+    <message>
+        <source>name: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>name: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>patient ID: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>patient ID: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>birthday: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>birthday: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>diagnosis: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>diagnosis: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>memo: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>memo: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 received, %2 new</source>
+        <translation>%1 received, %2 new</translation>
+    </message>
+    <message>
+        <source>%1 skipped as deleted</source>
+        <translation>%1 skipped as deleted</translation>
+    </message>
+    <message>
+        <source>%1 skipped as corrected</source>
+        <translation>%1 skipped as corrected</translation>
+    </message>
+    <message>
+        <source>meter with %1-byte records</source>
+        <translation>meter with %1-byte records</translation>
+    </message>
+    <message>
+        <source>port %1</source>
+        <translation>port %1</translation>
+    </message>
+    <message>
+        <source>port unknown</source>
+        <translation>port unknown</translation>
+    </message>
+    <message>
+        <source>meter erased</source>
+        <translation>meter erased</translation>
     </message>
 </context>
 <context>

@@ -55,6 +55,10 @@
         <source>File upgrade</source>
         <translation>파일 갱신</translation>
     </message>
+    <message>
+        <source>Release to laboratory</source>
+        <translation>검사실로 전송</translation>
+    </message>
 </context>
 <context>
     <name>Message</name>
@@ -675,6 +679,126 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
     <message>
         <source>The result of %1 %2 with the value %3 is no longer stored; it may have been changed or deleted meanwhile.</source>
         <translation>%1 %2의 결과값 %3이(가) 더 이상 저장되어 있지 않습니다. 그 사이에 변경되었거나 삭제되었을 수 있습니다.</translation>
+    </message>
+    <message>
+        <source>result %1 %2 %3: %4</source>
+        <translation>결과 %1 %2 %3: %4</translation>
+    </message>
+    <message>
+        <source>HbA1c result: %1</source>
+        <translation>HbA1c 결과: %1</translation>
+    </message>
+    <message>
+        <source>glucose result: %1</source>
+        <translation>혈당 결과: %1</translation>
+    </message>
+    <message>
+        <source>HbA1c: %1</source>
+        <translation>HbA1c 결과 받기: %1</translation>
+    </message>
+    <message>
+        <source>glucose: %1</source>
+        <translation>혈당 결과 받기: %1</translation>
+    </message>
+    <message>
+        <source>HbA1c result %1 put back: date &quot;%2&quot;, time &quot;%3&quot;, value &quot;%4&quot;, patient ID &quot;%5&quot;%6</source>
+        <translation>HbA1c 결과 %1 삭제 취소: 날짜 &quot;%2&quot;, 시간 &quot;%3&quot;, 결과 &quot;%4&quot;, 환자 ID &quot;%5&quot;%6</translation>
+    </message>
+    <message>
+        <source>glucose result %1 put back: date &quot;%2&quot;, time &quot;%3&quot;, value &quot;%4&quot;, patient ID &quot;%5&quot;%6</source>
+        <translation>혈당 결과 %1 삭제 취소: 날짜 &quot;%2&quot;, 시간 &quot;%3&quot;, 결과 &quot;%4&quot;, 환자 ID &quot;%5&quot;%6</translation>
+    </message>
+    <message>
+        <source>result %1 %2 %3: held for want of a patient, released to the laboratory under %4; result ID %5</source>
+        <translation>결과 %1 %2 %3: 환자가 없어 보류했다가 환자 ID %4(으)로 검사실에 전송; 결과 ID %5</translation>
+    </message>
+    <message>
+        <source>date &quot;%1&quot;</source>
+        <translation>날짜 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>time &quot;%1&quot;</source>
+        <translation>시간 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>value &quot;%1&quot;</source>
+        <translation>결과 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>patient ID &quot;%1&quot;</source>
+        <translation>환자 ID &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>operator ID &quot;%1&quot;</source>
+        <translation>사용자 ID &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>name &quot;%1&quot;</source>
+        <translation>이름 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>birthday &quot;%1&quot;</source>
+        <translation>생년월일 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>diagnosis %1</source>
+        <translation>당뇨 유형 %1</translation>
+    </message>
+    <message>
+        <source>memo &quot;%1&quot;</source>
+        <translation>메모 &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>result ID %1</source>
+        <translation>결과 ID %1</translation>
+    </message>
+    <message>
+        <source>name: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>이름: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>patient ID: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>환자 ID: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>birthday: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>생년월일: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>diagnosis: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>당뇨 유형: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>memo: &quot;%1&quot; -&gt; &quot;%2&quot;</source>
+        <translation>메모: &quot;%1&quot; -&gt; &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 received, %2 new</source>
+        <translation>%1건 수신, %2건 새 결과</translation>
+    </message>
+    <message>
+        <source>%1 skipped as deleted</source>
+        <translation>%1건 건너뜀: 삭제된 결과</translation>
+    </message>
+    <message>
+        <source>%1 skipped as corrected</source>
+        <translation>%1건 건너뜀: 수정된 결과</translation>
+    </message>
+    <message>
+        <source>meter with %1-byte records</source>
+        <translation>측정기 레코드 %1바이트</translation>
+    </message>
+    <message>
+        <source>port %1</source>
+        <translation>포트 %1</translation>
+    </message>
+    <message>
+        <source>port unknown</source>
+        <translation>포트 알 수 없음</translation>
+    </message>
+    <message>
+        <source>meter erased</source>
+        <translation>측정기 데이터 삭제</translation>
     </message>
 </context>
 <context>

@@ -127,19 +127,29 @@ Expected<ImportSummary> ImportResults(const Transfer& transfer, ResultKind kind,
     auto entryOf = [&](const ImportSummary& stored) {
         AuditEntry entry;
         entry.action = audit_action::kImport;
-        entry.detail = std::string(kind == ResultKind::HbA1c ? "HbA1c" : "glucose") + ": " +
-                       std::to_string(transfer.recordCount) + " received, " +
-                       std::to_string(stored.stored) + " new; " +
-                       (stored.skippedDeleted > 0
-                            ? std::to_string(stored.skippedDeleted) + " skipped as deleted; "
-                            : "") +
-                       (stored.skippedCorrected > 0
-                            ? std::to_string(stored.skippedCorrected) + " skipped as corrected; "
-                            : "") +
-                       "meter with " + std::to_string(transfer.recordSize) +
-                       "-byte records; port " +
-                       (services.port.empty() ? "unknown" : services.port) +
-                       (transfer.eraseAfterDownload ? "; meter erased" : "");
+        std::vector<std::string> items;
+        AppendItem(items, MessageId::AuditItemReceived,
+                   {std::to_string(transfer.recordCount), std::to_string(stored.stored)});
+        if (stored.skippedDeleted > 0) {
+            AppendItem(items, MessageId::AuditItemSkippedDeleted,
+                       {std::to_string(stored.skippedDeleted)});
+        }
+        if (stored.skippedCorrected > 0) {
+            AppendItem(items, MessageId::AuditItemSkippedCorrected,
+                       {std::to_string(stored.skippedCorrected)});
+        }
+        AppendItem(items, MessageId::AuditItemRecordSize, {std::to_string(transfer.recordSize)});
+        if (services.port.empty()) {
+            AppendItem(items, MessageId::AuditItemPortUnknown);
+        } else {
+            AppendItem(items, MessageId::AuditItemPort, {services.port});
+        }
+        if (transfer.eraseAfterDownload) {
+            AppendItem(items, MessageId::AuditItemMeterErased);
+        }
+        entry.SetMessage(Message(kind == ResultKind::HbA1c ? MessageId::AuditHbA1cImported
+                                                           : MessageId::AuditGlucoseImported,
+                                 std::move(items)));
         return entry;
     };
     Expected<ImportSummary> stored =

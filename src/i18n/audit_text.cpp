@@ -39,6 +39,7 @@ QString AuditActionText(const std::string& action) {
         {audit_action::kRestore, QT_TRANSLATE_NOOP("AuditAction", "Restore backup")},
         {audit_action::kUndelete, QT_TRANSLATE_NOOP("AuditAction", "Put back")},
         {audit_action::kUpgrade, QT_TRANSLATE_NOOP("AuditAction", "File upgrade")},
+        {audit_action::kRelease, QT_TRANSLATE_NOOP("AuditAction", "Release to laboratory")},
     };
     for (const Label& label : kLabels) {
         if (action == label.action) {

@@ -1,5 +1,8 @@
 #include "i18n/message_catalogue.h"
 
+#include <algorithm>
+#include <cstddef>
+
 // Marks a text for the catalogue without Qt: the extraction tool reads the mark, and the
 // text itself is the key the translators look up at run time.
 #ifndef QT_TRANSLATE_NOOP
@@ -283,6 +286,73 @@ const char* MessageSource(MessageId id) {
                                  "user %1: %2 HbA1c and %3 glucose results; files kept in %4");
     case MessageId::AuditUserRestored:
         return QT_TRANSLATE_NOOP("Message", "user %1: files brought back from %2");
+    case MessageId::AuditResultModified:
+        return QT_TRANSLATE_NOOP("Message", "result %1 %2 %3: %4");
+    case MessageId::AuditHbA1cDeleted:
+        return QT_TRANSLATE_NOOP("Message", "HbA1c result: %1");
+    case MessageId::AuditGlucoseDeleted:
+        return QT_TRANSLATE_NOOP("Message", "glucose result: %1");
+    case MessageId::AuditHbA1cImported:
+        return QT_TRANSLATE_NOOP("Message", "HbA1c: %1");
+    case MessageId::AuditGlucoseImported:
+        return QT_TRANSLATE_NOOP("Message", "glucose: %1");
+    case MessageId::AuditHbA1cPutBack:
+        return QT_TRANSLATE_NOOP(
+            "Message", "HbA1c result %1 put back: date \"%2\", time \"%3\", value \"%4\", "
+                       "patient ID \"%5\"%6");
+    case MessageId::AuditGlucosePutBack:
+        return QT_TRANSLATE_NOOP(
+            "Message", "glucose result %1 put back: date \"%2\", time \"%3\", value \"%4\", "
+                       "patient ID \"%5\"%6");
+    case MessageId::AuditResultReleased:
+        return QT_TRANSLATE_NOOP("Message", "result %1 %2 %3: held for want of a patient, released "
+                                            "to the laboratory under %4; result ID %5");
+    case MessageId::AuditItemDate:
+        return QT_TRANSLATE_NOOP("Message", "date \"%1\"");
+    case MessageId::AuditItemTime:
+        return QT_TRANSLATE_NOOP("Message", "time \"%1\"");
+    case MessageId::AuditItemValue:
+        return QT_TRANSLATE_NOOP("Message", "value \"%1\"");
+    case MessageId::AuditItemPatientId:
+        return QT_TRANSLATE_NOOP("Message", "patient ID \"%1\"");
+    case MessageId::AuditItemOperatorId:
+        return QT_TRANSLATE_NOOP("Message", "operator ID \"%1\"");
+    case MessageId::AuditItemName:
+        return QT_TRANSLATE_NOOP("Message", "name \"%1\"");
+    case MessageId::AuditItemBirthday:
+        return QT_TRANSLATE_NOOP("Message", "birthday \"%1\"");
+    case MessageId::AuditItemDiagnosis:
+        return QT_TRANSLATE_NOOP("Message", "diagnosis %1");
+    case MessageId::AuditItemMemo:
+        return QT_TRANSLATE_NOOP("Message", "memo \"%1\"");
+    case MessageId::AuditItemResultId:
+        return QT_TRANSLATE_NOOP("Message", "result ID %1");
+    case MessageId::AuditItemNameChanged:
+        return QT_TRANSLATE_NOOP("Message", "name: \"%1\" -> \"%2\"");
+    case MessageId::AuditItemPatientIdChanged:
+        return QT_TRANSLATE_NOOP("Message", "patient ID: \"%1\" -> \"%2\"");
+    case MessageId::AuditItemBirthdayChanged:
+        return QT_TRANSLATE_NOOP("Message", "birthday: \"%1\" -> \"%2\"");
+    case MessageId::AuditItemDiagnosisChanged:
+        return QT_TRANSLATE_NOOP("Message", "diagnosis: \"%1\" -> \"%2\"");
+    case MessageId::AuditItemMemoChanged:
+        return QT_TRANSLATE_NOOP("Message", "memo: \"%1\" -> \"%2\"");
+    case MessageId::AuditItemReceived:
+        return QT_TRANSLATE_NOOP("Message", "%1 received, %2 new");
+    case MessageId::AuditItemSkippedDeleted:
+        return QT_TRANSLATE_NOOP("Message", "%1 skipped as deleted");
+    case MessageId::AuditItemSkippedCorrected:
+        return QT_TRANSLATE_NOOP("Message", "%1 skipped as corrected");
+    case MessageId::AuditItemRecordSize:
+        return QT_TRANSLATE_NOOP("Message", "meter with %1-byte records");
+    case MessageId::AuditItemPort:
+        return QT_TRANSLATE_NOOP("Message", "port %1");
+    case MessageId::AuditItemPortUnknown:
+        return QT_TRANSLATE_NOOP("Message", "port unknown");
+    case MessageId::AuditItemMeterErased:
+        return QT_TRANSLATE_NOOP("Message", "meter erased");
+    case MessageId::AuditItemNote:
+        return "%1";
     case MessageId::FileReason:
         return QT_TRANSLATE_NOOP("Message", "%1: %2");
     case MessageId::OutputNotAFileName:
@@ -382,8 +452,162 @@ std::string FillArguments(const std::string& text, const std::vector<std::string
     return out;
 }
 
+namespace {
+
+// The stored keys of the items. A key, once written, keeps its meaning: logs outlive
+// versions of the program, so a key is never renamed or reused.
+struct Item {
+    const char* key;
+    MessageId id;
+};
+constexpr Item kItems[] = {
+    {"date", MessageId::AuditItemDate},
+    {"time", MessageId::AuditItemTime},
+    {"value", MessageId::AuditItemValue},
+    {"patient-id", MessageId::AuditItemPatientId},
+    {"operator-id", MessageId::AuditItemOperatorId},
+    {"name", MessageId::AuditItemName},
+    {"birthday", MessageId::AuditItemBirthday},
+    {"diagnosis", MessageId::AuditItemDiagnosis},
+    {"memo", MessageId::AuditItemMemo},
+    {"result-id", MessageId::AuditItemResultId},
+    {"name-changed", MessageId::AuditItemNameChanged},
+    {"patient-id-changed", MessageId::AuditItemPatientIdChanged},
+    {"birthday-changed", MessageId::AuditItemBirthdayChanged},
+    {"diagnosis-changed", MessageId::AuditItemDiagnosisChanged},
+    {"memo-changed", MessageId::AuditItemMemoChanged},
+    {"received", MessageId::AuditItemReceived},
+    {"skipped-deleted", MessageId::AuditItemSkippedDeleted},
+    {"skipped-corrected", MessageId::AuditItemSkippedCorrected},
+    {"record-size", MessageId::AuditItemRecordSize},
+    {"port", MessageId::AuditItemPort},
+    {"port-unknown", MessageId::AuditItemPortUnknown},
+    {"meter-erased", MessageId::AuditItemMeterErased},
+    {"note", MessageId::AuditItemNote},
+};
+
+// A message whose arguments after the first `fixed` are items: each shown through its own
+// message, the first after `lead`, the others after `separator`, all in place of the
+// argument after the fixed ones.
+struct ItemList {
+    MessageId id;
+    std::size_t fixed;
+    const char* lead;
+    const char* separator;
+};
+constexpr ItemList kItemLists[] = {
+    {MessageId::AuditResultModified, 3, "", "; "},   {MessageId::AuditHbA1cDeleted, 0, "", ", "},
+    {MessageId::AuditGlucoseDeleted, 0, "", ", "},   {MessageId::AuditHbA1cImported, 0, "", "; "},
+    {MessageId::AuditGlucoseImported, 0, "", "; "},  {MessageId::AuditHbA1cPutBack, 5, "; ", "; "},
+    {MessageId::AuditGlucosePutBack, 5, "; ", "; "},
+};
+
+const Item* ItemOf(MessageId id) {
+    for (const Item& item : kItems) {
+        if (item.id == id) {
+            return &item;
+        }
+    }
+    return nullptr;
+}
+
+const Item* ItemOfKey(const std::string& key) {
+    for (const Item& item : kItems) {
+        if (key == item.key) {
+            return &item;
+        }
+    }
+    return nullptr;
+}
+
+// How many values an item takes: the highest %N of its source text, which no translation
+// changes.
+std::size_t Arity(const char* text) {
+    std::size_t most = 0;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (c[0] == '%' && c[1] >= '1' && c[1] <= '9') {
+            most = std::max(most, static_cast<std::size_t>(c[1] - '0'));
+        }
+    }
+    return most;
+}
+
+} // namespace
+
+void AppendItem(std::vector<std::string>& args, MessageId item,
+                std::initializer_list<std::string> values) {
+    const Item* known = ItemOf(item);
+    args.emplace_back(known ? known->key : "");
+    args.insert(args.end(), values.begin(), values.end());
+}
+
+std::string ComposeMessage(const Message& message, const MessageTranslator& translate) {
+    const char* source = MessageSource(message.id);
+    const ItemList* list = nullptr;
+    for (const ItemList& l : kItemLists) {
+        if (l.id == message.id) {
+            list = &l;
+        }
+    }
+    if (!list || message.args.size() <= list->fixed) {
+        return FillArguments(translate(source), message.args);
+    }
+    std::vector<std::string> args(message.args.begin(),
+                                  message.args.begin() + static_cast<std::ptrdiff_t>(list->fixed));
+    std::string items;
+    for (std::size_t i = list->fixed; i < message.args.size();) {
+        items += items.empty() ? list->lead : list->separator;
+        const Item* item = ItemOfKey(message.args[i]);
+        if (!item) {
+            // A key of a newer version: what follows is shown as it was stored.
+            for (std::size_t j = i; j < message.args.size(); ++j) {
+                items += (j > i ? " " : "") + message.args[j];
+            }
+            break;
+        }
+        const char* itemSource = MessageSource(item->id);
+        const std::size_t first = i + 1;
+        const std::size_t end = std::min(message.args.size(), first + Arity(itemSource));
+        items += FillArguments(
+            translate(itemSource),
+            std::vector<std::string>(message.args.begin() + static_cast<std::ptrdiff_t>(first),
+                                     message.args.begin() + static_cast<std::ptrdiff_t>(end)));
+        i = end;
+    }
+    args.push_back(std::move(items));
+    return FillArguments(translate(source), args);
+}
+
+std::vector<std::string> MessageData(const Message& message) {
+    std::size_t fixed = message.args.size();
+    for (const ItemList& l : kItemLists) {
+        if (l.id == message.id) {
+            fixed = l.fixed;
+        }
+    }
+    std::vector<std::string> data;
+    for (std::size_t i = 0; i < message.args.size(); ++i) {
+        if (i < fixed) {
+            data.push_back(message.args[i]);
+            continue;
+        }
+        const Item* item = ItemOfKey(message.args[i]);
+        if (!item) {
+            data.insert(data.end(), message.args.begin() + static_cast<std::ptrdiff_t>(i),
+                        message.args.end());
+            break;
+        }
+        const std::size_t end =
+            std::min(message.args.size(), i + 1 + Arity(MessageSource(item->id)));
+        data.insert(data.end(), message.args.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                    message.args.begin() + static_cast<std::ptrdiff_t>(end));
+        i = end - 1;
+    }
+    return data;
+}
+
 std::string SourceText(const Message& message) {
-    return FillArguments(MessageSource(message.id), message.args);
+    return ComposeMessage(message, [](const char* source) { return std::string(source); });
 }
 
 } // namespace qa

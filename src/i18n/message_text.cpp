@@ -13,8 +13,9 @@ std::string MessageUtf8(const Message& message) {
     if (message.id == MessageId::Verbatim) {
         return message.args.empty() ? std::string() : message.args.front();
     }
-    const QString text = Translate(kMessageContext, MessageSource(message.id));
-    return FillArguments(text.toStdString(), message.args);
+    return ComposeMessage(message, [](const char* source) {
+        return Translate(kMessageContext, source).toStdString();
+    });
 }
 
 } // namespace qa

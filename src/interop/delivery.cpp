@@ -377,9 +377,9 @@ Expected<int> QueueResultsReleasing(Outbox& outbox, const std::vector<StoredResu
         entry.action = audit_action::kRelease;
         entry.patientId =
             result->storedPatientId.empty() ? result->patientId : result->storedPatientId;
-        entry.detail = "result " + result->date + " " + result->time + " " + result->value +
-                       ": held for want of a patient, released to the laboratory under " +
-                       result->patientId + "; result ID " + result->resultId;
+        entry.SetMessage(
+            Message(MessageId::AuditResultReleased, {result->date, result->time, result->value,
+                                                     result->patientId, result->resultId}));
         if (Status written = AppendAudit(dataFolder, std::move(entry)); !written) {
             return Message(MessageId::AuditNotWritable, {SourceText(written.error())});
         }

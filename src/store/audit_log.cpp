@@ -77,6 +77,14 @@ constexpr NamedMessage kAuditMessages[] = {
     {MessageId::AuditUserAdded, "user-added"},
     {MessageId::AuditUserDeleted, "user-deleted"},
     {MessageId::AuditUserRestored, "user-restored"},
+    {MessageId::AuditResultModified, "result-modified"},
+    {MessageId::AuditHbA1cDeleted, "hba1c-deleted"},
+    {MessageId::AuditGlucoseDeleted, "glucose-deleted"},
+    {MessageId::AuditHbA1cImported, "hba1c-imported"},
+    {MessageId::AuditGlucoseImported, "glucose-imported"},
+    {MessageId::AuditHbA1cPutBack, "hba1c-put-back"},
+    {MessageId::AuditGlucosePutBack, "glucose-put-back"},
+    {MessageId::AuditResultReleased, "result-released"},
 };
 
 // Arguments as one text: each followed by a line break, '%' and line breaks inside escaped,

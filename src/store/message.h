@@ -129,6 +129,37 @@ enum class MessageId : int {
     AuditUserAdded,               // the user
     AuditUserDeleted,             // the user, HbA1c results, glucose results, the kept files
     AuditUserRestored,            // the user, where the files came back from
+    AuditResultModified,          // date, time, value; items (see AppendItem): changes, result ID
+    AuditHbA1cDeleted,            // items: the result's fields
+    AuditGlucoseDeleted,          // items: the result's fields
+    AuditHbA1cImported,           // items: the counts, the meter, the port
+    AuditGlucoseImported,         // items: the counts, the meter, the port
+    AuditHbA1cPutBack,            // result ID, date, time, value, patient ID; items: note
+    AuditGlucosePutBack,          // result ID, date, time, value, patient ID; items: note
+    AuditResultReleased,          // date, time, value, the patient given, result ID
+    AuditItemDate,                // item: the date
+    AuditItemTime,                // item: the time
+    AuditItemValue,               // item: the value
+    AuditItemPatientId,           // item: the patient ID
+    AuditItemOperatorId,          // item: the operator ID
+    AuditItemName,                // item: the name
+    AuditItemBirthday,            // item: the birthday
+    AuditItemDiagnosis,           // item: the diagnosis
+    AuditItemMemo,                // item: the memo
+    AuditItemResultId,            // item: the result's ID
+    AuditItemNameChanged,         // item: before, after
+    AuditItemPatientIdChanged,    // item: before, after
+    AuditItemBirthdayChanged,     // item: before, after
+    AuditItemDiagnosisChanged,    // item: before, after
+    AuditItemMemoChanged,         // item: before, after
+    AuditItemReceived,            // item: received, new
+    AuditItemSkippedDeleted,      // item: how many
+    AuditItemSkippedCorrected,    // item: how many
+    AuditItemRecordSize,          // item: bytes per record
+    AuditItemPort,                // item: the port
+    AuditItemPortUnknown,         // item
+    AuditItemMeterErased,         // item
+    AuditItemNote,                // item: the operator's note, verbatim
     FileReason,                   // the file (or what failed), the system's or SQLite's reason
     OutputNotAFileName,           // the path
     OutputNotRegular,             // the path

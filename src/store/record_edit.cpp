@@ -1,11 +1,13 @@
 #include "store/record_edit.h"
 
+#include "i18n/message_catalogue.h"
 #include "store/audit_log.h"
 #include "store/removed_results.h"
 #include "store/settings.h"
 #include "store/text_encoding.h"
 
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 namespace qa {
@@ -25,13 +27,31 @@ int Piece(std::string_view text, std::size_t first, std::size_t count) {
     return first < text.size() ? LeadingInt(text.substr(first, count)) : 0;
 }
 
-// The columns the modify dialog changes, as the audit log names them.
-const std::vector<std::string> kAuditedFieldNames = {"name", "patient ID", "birthday", "diagnosis",
-                                                     "memo"};
+// The columns the modify dialog changes, as the audit log's items of a change name them.
+constexpr MessageId kAuditedFieldChanges[] = {
+    MessageId::AuditItemNameChanged, MessageId::AuditItemPatientIdChanged,
+    MessageId::AuditItemBirthdayChanged, MessageId::AuditItemDiagnosisChanged,
+    MessageId::AuditItemMemoChanged};
 
 std::vector<std::string> AuditedFields(const MeasurementTable& table) {
     return {table.name.Str(), table.pid.Str(), table.dob.Str(), std::to_string(table.diagnose),
             table.memo.Str()};
+}
+
+// The audit entry of an edit: the result as listed, then each field that changed, in the
+// reader's language.
+Message ChangeMessage(const ListRow& selected, const std::vector<std::string>& before,
+                      const std::vector<std::string>& after, const std::string& resultId) {
+    std::vector<std::string> args = {selected.date, selected.time, selected.value};
+    for (std::size_t i = 0; i < std::size(kAuditedFieldChanges); ++i) {
+        if (before[i] != after[i]) {
+            AppendItem(args, kAuditedFieldChanges[i], {before[i], after[i]});
+        }
+    }
+    if (!resultId.empty()) {
+        AppendItem(args, MessageId::AuditItemResultId, {resultId});
+    }
+    return Message(MessageId::AuditResultModified, std::move(args));
 }
 
 } // namespace
@@ -133,11 +153,8 @@ Status ModifyRecord(MeasurementTable& table, const ListRow& selected, const Reco
             }
             entry.action = audit_action::kModify;
             entry.patientId = before[1];
-            entry.detail = "result " + selected.date + " " + selected.time + " " + selected.value +
-                           ": " + AuditChanges(kAuditedFieldNames, before, AuditedFields(table));
-            if (!table.resultId.View().empty()) {
-                entry.detail += "; result ID " + table.resultId.Str();
-            }
+            entry.SetMessage(
+                ChangeMessage(selected, before, AuditedFields(table), table.resultId.Str()));
             return {};
         });
     }

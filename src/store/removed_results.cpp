@@ -244,13 +244,15 @@ Status RestoreDeleted(MeasurementTable& main, std::string_view resultId,
         }
         entry.action = audit_action::kUndelete;
         entry.patientId = last.row.patientId;
-        entry.detail = std::string(main.Kind() == ResultKind::HbA1c ? "HbA1c" : "glucose") +
-                       " result " + std::string(resultId) + " put back: date \"" + last.row.date +
-                       "\", time \"" + last.row.time + "\", value \"" + last.row.value +
-                       "\", patient ID \"" + last.row.patientId + "\"";
+        std::vector<std::string> args = {std::string(resultId), last.row.date, last.row.time,
+                                         last.row.value, last.row.patientId};
+        // The note is the caller's own text, shown as given in every language.
         if (!auditNote.empty()) {
-            entry.detail += "; " + std::string(auditNote);
+            AppendItem(args, MessageId::AuditItemNote, {std::string(auditNote)});
         }
+        entry.SetMessage(Message(main.Kind() == ResultKind::HbA1c ? MessageId::AuditHbA1cPutBack
+                                                                  : MessageId::AuditGlucosePutBack,
+                                 std::move(args)));
         return {};
     });
     // The put-back decides the answer; the list is read again by the page that shows it.

@@ -1,5 +1,6 @@
 #include "store/result_delete.h"
 
+#include "i18n/message_catalogue.h"
 #include "store/audit_log.h"
 #include "store/removed_results.h"
 
@@ -30,15 +31,23 @@ Status DeleteRecord(MeasurementTable& table, const ListRow& row) {
         }
         entry.action = audit_action::kDelete;
         entry.patientId = row.patientId;
-        entry.detail = std::string(table.Kind() == ResultKind::HbA1c ? "HbA1c" : "glucose") +
-                       " result: date \"" + row.date + "\", time \"" + row.time + "\", value \"" +
-                       row.value + "\", patient ID \"" + row.patientId + "\", operator ID \"" +
-                       row.operatorId + "\", name \"" + row.patientName + "\", birthday \"" +
-                       row.birthday + "\", diagnosis " + std::to_string(row.diagnosis) +
-                       ", memo \"" + row.memo + "\"";
+        // Every field as it was, so the log alone tells what was lost.
+        std::vector<std::string> fields;
+        AppendItem(fields, MessageId::AuditItemDate, {row.date});
+        AppendItem(fields, MessageId::AuditItemTime, {row.time});
+        AppendItem(fields, MessageId::AuditItemValue, {row.value});
+        AppendItem(fields, MessageId::AuditItemPatientId, {row.patientId});
+        AppendItem(fields, MessageId::AuditItemOperatorId, {row.operatorId});
+        AppendItem(fields, MessageId::AuditItemName, {row.patientName});
+        AppendItem(fields, MessageId::AuditItemBirthday, {row.birthday});
+        AppendItem(fields, MessageId::AuditItemDiagnosis, {std::to_string(row.diagnosis)});
+        AppendItem(fields, MessageId::AuditItemMemo, {row.memo});
         if (!row.resultId.empty()) {
-            entry.detail += ", result ID " + row.resultId;
+            AppendItem(fields, MessageId::AuditItemResultId, {row.resultId});
         }
+        entry.SetMessage(Message(table.Kind() == ResultKind::HbA1c ? MessageId::AuditHbA1cDeleted
+                                                                   : MessageId::AuditGlucoseDeleted,
+                                 std::move(fields)));
         return {};
     });
     // The delete decides the answer; the list is read again by the page that shows it.

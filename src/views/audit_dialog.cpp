@@ -12,15 +12,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace qa {
 
+namespace {
+constexpr int kDetailsColumn = 6;
+} // namespace
+
 AuditDialog::AuditDialog(std::string dataFolder, QWidget* parent)
     : QDialog(parent), folder_(std::move(dataFolder)) {
     setWindowTitle(tr("Audit log"));
-    resize(900, 500);
+    resize(sizeHint());
     patient_ = new QLineEdit(this);
     patient_->setObjectName("auditPatient");
     period_ = new QCheckBox(tr("Period"), this);
@@ -46,7 +51,15 @@ AuditDialog::AuditDialog(std::string dataFolder, QWidget* parent)
     table_ = new QTableWidget(0, 7, this);
     table_->setHorizontalHeaderLabels({tr("Time"), tr("Operator"), tr("Account"), tr("Version"),
                                        tr("Action"), tr("Patient ID"), tr("Details")});
-    table_->horizontalHeader()->setStretchLastSection(true);
+    // The details take the width the other columns leave and wrap within it, each row as
+    // tall as its text: a long entry (a deletion names every field) reads whole without
+    // scrolling sideways, in either language and at any scale.
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(kDetailsColumn, QHeaderView::Stretch);
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->setWordWrap(true);
+    table_->setTextElideMode(Qt::ElideNone);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
@@ -68,6 +81,14 @@ AuditDialog::AuditDialog(std::string dataFolder, QWidget* parent)
     connect(patient_, &QLineEdit::returnPressed, this, &AuditDialog::Search);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     Search();
+}
+
+QSize AuditDialog::sizeHint() const {
+    QSize wanted(1100, 600);
+    if (const QScreen* shown = screen()) {
+        wanted = wanted.boundedTo(shown->availableGeometry().size() * 9 / 10);
+    }
+    return wanted.expandedTo(QDialog::sizeHint());
 }
 
 void AuditDialog::Search() {
@@ -96,10 +117,13 @@ void AuditDialog::Search() {
                                  QString::fromStdString(e.patientId),
                                  AuditDetailText(e)};
         for (int c = 0; c < 7; ++c) {
-            table_->setItem(r, c, new QTableWidgetItem(cells[c]));
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c == kDetailsColumn) {
+                item->setToolTip(cells[c]);
+            }
+            table_->setItem(r, c, item);
         }
     }
-    table_->resizeColumnsToContents();
     status_->setText(entries.size() == 1 ? tr("1 entry") : tr("%1 entries").arg(entries.size()));
 }
 

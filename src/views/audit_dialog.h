@@ -19,6 +19,8 @@ class AuditDialog : public QDialog {
     Q_OBJECT
 public:
     AuditDialog(std::string dataFolder, QWidget* parent = nullptr);
+    // Wide enough for the entries to read in a few lines, within the screen.
+    QSize sizeHint() const override;
 
     QLineEdit* PatientEdit() const { return patient_; }
     QCheckBox* PeriodCheck() const { return period_; }

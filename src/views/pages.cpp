@@ -394,15 +394,31 @@ void DownloadPage::SetEraseAfterDownload(bool erase) {
 void DownloadPage::Activate() {
     eraseBox_->setChecked(false);
     erase_ = false;
+    // Another operator since the list was built: their own layout, and none of the rows of
+    // the previous operator's download, which an export would log in this operator's name.
+    if (list_->LayoutScope() != ColumnLayoutScope(kind_)) {
+        BuildDownloadColumns(kind_);
+    }
     if (startDiscovery_) {
         startDiscovery_();
     }
 }
 
+QString DownloadPage::ColumnLayoutScope(ResultKind kind) const {
+    return QString::fromLatin1(kind == ResultKind::HbA1c ? "HbA1c-" : "Glucose-") +
+           QString::fromStdString(users_.ActiveUserId());
+}
+
 void DownloadPage::BuildDownloadColumns(ResultKind kind) {
+    // The columns being replaced keep their layout, under the operator and kind they were
+    // built for.
+    if (list_->ColumnCount() > 0) {
+        (void)list_->SaveColumnState();
+    }
     list_->DeleteAllRows();
     list_->DeleteAllColumns();
-    list_->RestoreColumnState();
+    kind_ = kind;
+    list_->SetLayoutScope(ColumnLayoutScope(kind));
     struct Column {
         const char* heading;
         int width;

@@ -142,6 +142,8 @@ public:
 
 private:
     void ArrangeControls();
+    // Whose column layout the list shows: per operator and per kind, as on the all-data page.
+    QString ColumnLayoutScope(ResultKind kind) const;
 
     UserStore& users_;
     Prompter& prompter_;

@@ -143,6 +143,8 @@ TEST(ImportAudit, KilledAtAnyPointResultsAndEntryComeTogether) {
         if (rows == kOld + kNew) {
             EXPECT_NE(imports.back().detail.find(std::to_string(kNew) + " new"), std::string::npos)
                 << imports.back().detail;
+            // Staged with the import, the entry keeps its message: it reads translated.
+            EXPECT_EQ(imports.back().message.id, MessageId::AuditHbA1cImported);
             ++stored;
         } else {
             ++notStored;

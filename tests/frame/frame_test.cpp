@@ -115,6 +115,8 @@ protected:
         });
         answer_->start(20);
     }
+    // The next "Get data" dialog is answered too, should the window show the same one again.
+    void AnswerAgain() { answered_ = nullptr; }
     // Runs one download through the window, from the get-data command to the dialog's OK.
     void RequestDownload() {
         answered_ = nullptr;
@@ -546,9 +548,68 @@ TEST_F(FrameTest, DownloadListColumnLayoutIsKept) {
     frame->close();
     frame.reset();
     Start();
+    AnswerGetData([](GetDataDialog&) { return false; });
     list = frame->Download()->List();
     EXPECT_EQ(list->ColumnWidth(3), 233);
     EXPECT_FALSE(list->IsColumnVisible(4));
+    // Closed while the test's profile is in use: the layout it saves on closing stays there.
+    frame->close();
+    frame.reset();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, defaultConfig);
+}
+
+// Each operator keeps a download list layout of their own (widths, columns shown), the way
+// the all-data list is kept: after another operator's, across a change of page and a restart.
+TEST_F(FrameTest, DownloadListColumnLayoutIsEachOperatorsOwn) {
+    TempDir config;
+    const QString defaultConfig =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QString::fromStdString(config.Path()));
+    Start();
+    // The page asks for a port each time it is shown: no download here.
+    AnswerGetData([](GetDataDialog&) { return false; });
+    ASSERT_EQ(users.AddUser("Nurse"), UserStore::Outcome::Done);
+    ASSERT_TRUE(users.SwitchUser("Basis"));
+    auto showDownloadPageAs = [&](const char* user) {
+        frame->SwitchView(MainWindow::kViewDownload, MainWindow::kViewHome);
+        ASSERT_TRUE(users.SwitchUser(user));
+        const int asked = getDataDialogs;
+        AnswerAgain();
+        frame->SwitchView(MainWindow::kViewHome, MainWindow::kViewDownload);
+        ASSERT_TRUE(PumpUntil([&] { return getDataDialogs > asked; }, 10s));
+    };
+    showDownloadPageAs("Basis");
+    views::DataListView* list = frame->Download()->List();
+    const int firstWidth = list->ColumnWidth(5);
+    list->SetColumnWidth(3, 233);
+    list->SetColumnVisible(4, false);
+
+    showDownloadPageAs("Nurse");
+    EXPECT_NE(list->ColumnWidth(3), 233) << "Basis's widths are Basis's";
+    EXPECT_TRUE(list->IsColumnVisible(4));
+    list->SetColumnWidth(5, 211);
+    list->SetColumnVisible(2, false);
+
+    showDownloadPageAs("Basis");
+    EXPECT_EQ(list->ColumnWidth(3), 233);
+    EXPECT_FALSE(list->IsColumnVisible(4));
+    EXPECT_TRUE(list->IsColumnVisible(2));
+    EXPECT_EQ(list->ColumnWidth(5), firstWidth);
+
+    frame->close();
+    frame.reset();
+    Start();
+    list = frame->Download()->List();
+    EXPECT_EQ(list->ColumnWidth(3), 233);
+    EXPECT_FALSE(list->IsColumnVisible(4));
+    showDownloadPageAs("Nurse");
+    EXPECT_EQ(list->ColumnWidth(5), 211);
+    EXPECT_FALSE(list->IsColumnVisible(2));
+    EXPECT_TRUE(list->IsColumnVisible(4));
+    EXPECT_NE(list->ColumnWidth(3), 233);
+    frame->close();
+    frame.reset();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, defaultConfig);
 }
 

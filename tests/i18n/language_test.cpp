@@ -1,4 +1,5 @@
 #include "app/operator_language.h"
+#include "device/importer.h"
 #include "frame/main_window.h"
 #include "i18n/audit_text.h"
 #include "i18n/export_language.h"
@@ -8,7 +9,12 @@
 #include "print/print_job.h"
 #include "print_test_support.h"
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/audit_log.h"
+#include "store/record_edit.h"
+#include "store/removed_results.h"
+#include "store/result_delete.h"
+#include "store/result_list.h"
 #include "store/settings.h"
 #include "store/users.h"
 #include "temp_dir.h"
@@ -327,6 +333,11 @@ public:
     QString savePath;
 };
 
+class SilentHost : public ImportHost {
+public:
+    void SetProgressText(const Message&) override {}
+};
+
 class LanguageTest : public ::testing::Test {
 protected:
     TempDir data;
@@ -386,6 +397,45 @@ protected:
                  .arg(QA_RENDER_DIR, CurrentLanguage() == Language::English ? "en" : "ko")});
         return pages;
     }
+    // One entry of each change to stored results, made by the code that makes it: two
+    // downloads (the second skips what was deleted and corrected since), an edit, a
+    // deletion and a put-back; and a release to the laboratory as its delivery writes it.
+    // The name, memo and note are what the operator typed: data, in any language.
+    void LogResultChanges(const std::string& name = "홍길동", const std::string& memo = "메모",
+                          const std::string& note = "확인 후 되돌림") {
+        const std::string payload = "2601050930065"
+                                    "10000000000001\r\n"
+                                    "2601051015071"
+                                    "10000000000002\r\n";
+        const Transfer transfer{payload, 2, 29, false, ResultKind::HbA1c, true, ""};
+        SilentHost host;
+        const ImportServices services{users.DataFolder(), host, "/dev/ttyUSB0"};
+        HbA1cTable& table = users.HbA1cMain();
+        ASSERT_TRUE(ImportHbA1cResults(transfer, table, users.HbA1cDownload(), services).ok());
+        std::vector<ListRow> rows;
+        table.filter.Clear();
+        table.sort = "ROWID";
+        ASSERT_TRUE(table.ForEachRow([&] {
+            ReadListValues(table, static_cast<int>(rows.size()), rows.emplace_back());
+            return true;
+        }));
+        // The two downloaded are the newest rows.
+        ASSERT_GE(rows.size(), 2U);
+        const ListRow first = rows[rows.size() - 2];
+        const ListRow second = rows.back();
+        RecordEdit edit{first.rowIndex, name, "10000000000009", {1970, 2, 3}, 2, memo};
+        ASSERT_TRUE(ModifyRecord(table, first, edit, first.rowId));
+        ASSERT_TRUE(DeleteRecord(table, second));
+        ASSERT_TRUE(ImportHbA1cResults(transfer, table, users.HbA1cDownload(), services).ok());
+        ASSERT_TRUE(RestoreDeleted(table, second.resultId, note).ok());
+        AuditEntry release;
+        release.operatorId = "Basis";
+        release.action = audit_action::kRelease;
+        release.patientId = "10000000000002";
+        release.SetMessage(Message(MessageId::AuditResultReleased,
+                                   {"20260105", "1015", "7.1", "10000000000002", second.resultId}));
+        ASSERT_TRUE(AppendAudit(users.DataFolder(), release).ok());
+    }
     // What the walk takes out of the texts it reads: the operator's own data and the
     // system's names, which are in no language of the program. Longest first, so a path is
     // taken out whole before a part of it.
@@ -396,7 +446,7 @@ protected:
             own << QString::fromStdString(e.account) << QString::fromStdString(e.version);
             // A message's arguments are data (paths, counts, setting keys); its words are
             // the program's, and those are what the walk reads.
-            for (const std::string& arg : e.message.args) {
+            for (const std::string& arg : MessageData(e.message)) {
                 own << QString::fromStdString(arg);
             }
         }
@@ -470,9 +520,11 @@ protected:
 TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
     Start(1);
     EXPECT_EQ(CurrentLanguage(), Language::English);
-    // The printed pages, and the audit log that lists their printing.
+    // The printed pages, and the audit log that lists their printing and every change to
+    // the results.
     TempDir out;
     const QStringList printed = PrintedPages(out);
+    LogResultChanges("Hong Gildong", "fasting", "checked first");
     EXPECT_TRUE(HangulIn(printed).isEmpty()) << HangulIn(printed).join(" | ").toStdString();
     EXPECT_TRUE(printed.join(' ').contains("Page 1"));
     EXPECT_TRUE(printed.join(' ').contains(
@@ -490,6 +542,11 @@ TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
     AuditDialog audit(users.DataFolder(), frame.get());
     const QStringList logged = VisibleTexts(&audit);
     EXPECT_TRUE(logged.contains("Print")) << logged.join(" | ").toStdString();
+    // The changes to results were walked too, each kind in its words.
+    for (const char* action :
+         {"Download", "Modify", "Delete", "Put back", "Release to laboratory"}) {
+        EXPECT_TRUE(logged.contains(action)) << action;
+    }
     EXPECT_TRUE(
         logged.contains("1 HbA1c result(s) to " + QString::fromStdString(out.File("list.pdf"))))
         << logged.join(" | ").toStdString();
@@ -553,6 +610,7 @@ TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
     // audit log listing the prints included), date picker or printed page.
     TempDir out;
     const QStringList printed = PrintedPages(out);
+    LogResultChanges();
     const QStringList own = Data(out);
     EXPECT_TRUE(EnglishWords(printed, own).isEmpty())
         << EnglishWords(printed, own).join(" | ").toStdString();
@@ -572,9 +630,84 @@ TEST_F(LanguageTest, KoreanKeepsTheTextsAndTranslatesTheCaptions) {
     AuditDialog audit(users.DataFolder(), frame.get());
     const QStringList logged = VisibleTexts(&audit);
     EXPECT_TRUE(logged.contains(QString::fromUtf8("인쇄")));
+    for (const char* action : {"데이터 가져오기", "수정", "삭제", "삭제 취소", "검사실로 전송"}) {
+        EXPECT_TRUE(logged.contains(QString::fromUtf8(action))) << action;
+    }
     if (qApp->devicePixelRatio() == 1.0) {
         EXPECT_EQ(ExpectPicturesFor(*frame, Language::Korean), 3 + 4 * 3 + 1 + 3);
     }
+}
+
+// The log's entries about results (downloads, edits, deletions, put-backs, releases) read in
+// the language of whoever reads them, with every value they hold; an entry written before
+// entries were messages shows what it says, in either language.
+TEST_F(LanguageTest, AuditEntriesOfResultsReadInTheReadersLanguage) {
+    ASSERT_TRUE(users.Reload());
+    LogResultChanges();
+    AuditEntry old;
+    old.action = audit_action::kDelete;
+    old.detail = "HbA1c result: date \"20150101\", memo \"older\"";
+    ASSERT_TRUE(AppendAudit(users.DataFolder(), old).ok());
+    const std::vector<AuditEntry> entries = ValueOf(ReadAudit(users.DataFolder(), {}));
+    ASSERT_EQ(entries.size(), 7U);
+    const std::string kept = entries[1].message.args.back();     // the edited result's ID
+    const std::string putBack = entries[4].message.args.front(); // the deleted one's
+    ASSERT_FALSE(kept.empty());
+    ASSERT_FALSE(putBack.empty());
+
+    ASSERT_TRUE(ApplyLanguage(Language::Korean));
+    const auto korean = [&](std::size_t i) { return AuditDetailUtf8(entries[i]); };
+    EXPECT_EQ(korean(0), "HbA1c 결과 받기: 2건 수신, 2건 새 결과; 측정기 레코드 29바이트; "
+                         "포트 /dev/ttyUSB0; 측정기 데이터 삭제");
+    EXPECT_EQ(korean(1).rfind("결과 20260105 0930 ", 0), 0) << korean(1);
+    for (const char* part :
+         {"이름: \"\" -> \"홍길동\"", "환자 ID: \"10000000000001\" -> \"10000000000009\"",
+          "생년월일: \"19000101\" -> \"19700203\"", "메모: \"\" -> \"메모\""}) {
+        EXPECT_NE(korean(1).find(part), std::string::npos) << part << " in " << korean(1);
+    }
+    EXPECT_TRUE(korean(1).ends_with("; 결과 ID " + kept)) << korean(1);
+    EXPECT_EQ(korean(2).rfind("HbA1c 결과: 날짜 \"20260105\", 시간 \"1015\", ", 0), 0) << korean(2);
+    EXPECT_NE(korean(2).find("환자 ID \"10000000000002\""), std::string::npos) << korean(2);
+    EXPECT_TRUE(korean(2).ends_with(", 결과 ID " + putBack)) << korean(2);
+    EXPECT_EQ(korean(3), "HbA1c 결과 받기: 2건 수신, 0건 새 결과; 1건 건너뜀: 삭제된 결과; "
+                         "1건 건너뜀: 수정된 결과; 측정기 레코드 29바이트; 포트 /dev/ttyUSB0; "
+                         "측정기 데이터 삭제");
+    EXPECT_EQ(korean(4).rfind("HbA1c 결과 " + putBack + " 삭제 취소: 날짜 \"20260105\"", 0), 0)
+        << korean(4);
+    EXPECT_TRUE(korean(4).ends_with("환자 ID \"10000000000002\"; 확인 후 되돌림")) << korean(4);
+    EXPECT_EQ(korean(5), "결과 20260105 1015 7.1: 환자가 없어 보류했다가 환자 ID "
+                         "10000000000002(으)로 검사실에 전송; 결과 ID " +
+                             putBack);
+    for (std::size_t i = 0; i < 6; ++i) {
+        QStringList values;
+        for (const std::string& value : MessageData(entries[i].message)) {
+            values << QString::fromStdString(value);
+        }
+        const QStringList shown = {QString::fromStdString(korean(i)),
+                                   AuditActionText(entries[i].action)};
+        EXPECT_TRUE(EnglishWords(shown, values).isEmpty())
+            << i << ": " << EnglishWords(shown, values).join(" | ").toStdString();
+        EXPECT_TRUE(HasHangul(shown[1])) << entries[i].action;
+    }
+    EXPECT_EQ(korean(6), old.detail);
+
+    ASSERT_TRUE(ApplyLanguage(Language::English));
+    // In English the entries read as the log stores them, which the command line lists.
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(AuditDetailUtf8(entries[i]), entries[i].detail) << i;
+        EXPECT_FALSE(HasHangul(AuditActionText(entries[i].action))) << entries[i].action;
+    }
+    EXPECT_EQ(entries[3].detail, "HbA1c: 2 received, 0 new; 1 skipped as deleted; 1 skipped as "
+                                 "corrected; meter with 29-byte records; port /dev/ttyUSB0; "
+                                 "meter erased");
+    EXPECT_NE(entries[1].detail.find("patient ID: \"10000000000001\" -> \"10000000000009\""),
+              std::string::npos)
+        << entries[1].detail;
+    EXPECT_TRUE(entries[4].detail.ends_with("patient ID \"10000000000002\"; 확인 후 되돌림"))
+        << entries[4].detail;
+    EXPECT_EQ(entries[5].detail, "result 20260105 1015 7.1: held for want of a patient, released "
+                                 "to the laboratory under 10000000000002; result ID " +
+                                     putBack);
 }
 
 // The settings dialog offers both languages; saving English turns the whole open window

@@ -1,3 +1,4 @@
+#include "i18n/message_catalogue.h"
 #include "interop/delivery.h"
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
@@ -519,6 +520,11 @@ TEST(Delivery, ReleasingAResultGivenAPatientIsAudited) {
     EXPECT_EQ(entries[0].operatorId, "nurse");
     EXPECT_EQ(entries[0].patientId, "P-77");
     EXPECT_NE(entries[0].detail.find(results[0].resultId), std::string::npos) << entries[0].detail;
+    // A message, read in the reader's language, whose source text the command line lists.
+    EXPECT_EQ(entries[0].message,
+              Message(MessageId::AuditResultReleased,
+                      {given[0].date, given[0].time, given[0].value, "P-77", given[0].resultId}));
+    EXPECT_EQ(entries[0].detail, SourceText(entries[0].message));
 
     // The same results again: nothing more is released or written.
     ASSERT_EQ(*QueueResultsReleasing(outbox, given, context, folder, released), 0);

@@ -1,3 +1,4 @@
+#include "i18n/message_catalogue.h"
 #include "store/audit_log.h"
 #include "store/record_edit.h"
 #include "store/result_delete.h"
@@ -78,9 +79,18 @@ TEST(AuditLog, StoreOperationsAreRecordedWithOperatorAndChanges) {
     EXPECT_NE(entries[1].detail.find("memo: \"old memo\" -> \"new memo\""), std::string::npos);
     EXPECT_EQ(entries[1].detail.find("name:"), std::string::npos)
         << "unchanged fields are left out";
+    // Stored as a message, so the window reads it in its operator's language; the text the
+    // command line lists is the message's source text, as before messages.
+    EXPECT_EQ(entries[1].message.id, MessageId::AuditResultModified);
+    EXPECT_EQ(entries[1].detail, SourceText(entries[1].message));
+    EXPECT_EQ(entries[1].detail.rfind("result 20260105 0930 0650: birthday: \"", 0), 0)
+        << entries[1].detail;
     EXPECT_EQ(entries[2].action, "delete");
-    EXPECT_NE(entries[2].detail.find("value \"0650\""), std::string::npos);
-    EXPECT_NE(entries[2].detail.find("홍길동"), std::string::npos);
+    EXPECT_EQ(entries[2].message.id, MessageId::AuditHbA1cDeleted);
+    EXPECT_EQ(entries[2].detail,
+              "HbA1c result: date \"20260105\", time \"0930\", value \"0650\", patient ID "
+              "\"P1\", operator ID \"OP\", name \"홍길동\", birthday \"\", diagnosis 0, memo "
+              "\"new memo\"");
     EXPECT_EQ(entries[3].action, "settings");
     EXPECT_NE(entries[3].detail.find("Date: \"0\" -> \"2\""), std::string::npos)
         << entries[3].detail;
@@ -95,6 +105,45 @@ TEST(AuditLog, StoreOperationsAreRecordedWithOperatorAndChanges) {
     struct stat info {};
     ASSERT_EQ(::stat(dir.File(kAuditFileName).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// An entry about a result is a message of items: each field or count is a phrase of its own
+// that goes through the catalogue whole, so no word of the entry stays in the source
+// language, and the values stay data.
+TEST(AuditLog, EntriesOfResultsAreItemsEachReadThroughTheCatalogue) {
+    std::vector<std::string> args = {"20260105", "0930", "0650"};
+    AppendItem(args, MessageId::AuditItemMemoChanged, {"a", "%2"});
+    AppendItem(args, MessageId::AuditItemResultId, {"R-1"});
+    const Message modify(MessageId::AuditResultModified, args);
+    EXPECT_EQ(SourceText(modify),
+              "result 20260105 0930 0650: memo: \"a\" -> \"%2\"; result ID R-1");
+    std::vector<std::string> asked;
+    const auto marked = [&](const char* source) {
+        asked.emplace_back(source);
+        return "[" + std::string(source) + "]";
+    };
+    EXPECT_EQ(ComposeMessage(modify, marked),
+              "[result 20260105 0930 0650: [memo: \"a\" -> \"%2\"]; [result ID R-1]]");
+    EXPECT_EQ(asked.size(), 3u);
+
+    // The operator's note is their own text, after the fixed part; none, nothing added.
+    Message putBack(MessageId::AuditGlucosePutBack, {"R-2", "20260106", "1000", "120", "P2"});
+    EXPECT_EQ(SourceText(putBack), "glucose result R-2 put back: date \"20260106\", time "
+                                   "\"1000\", value \"120\", patient ID \"P2\"");
+    AppendItem(putBack.args, MessageId::AuditItemNote, {"memo \"x\"; 100%"});
+    const std::string noted = ComposeMessage(putBack, marked);
+    EXPECT_TRUE(noted.ends_with("patient ID \"P2\"; [memo \"x\"; 100%]]")) << noted;
+
+    // Items without values, and a key of a newer version: what follows it is shown as stored.
+    std::vector<std::string> items;
+    AppendItem(items, MessageId::AuditItemReceived, {"5", "3"});
+    AppendItem(items, MessageId::AuditItemPortUnknown);
+    items.insert(items.end(), {"flux", "7"});
+    EXPECT_EQ(SourceText(Message(MessageId::AuditGlucoseImported, items)),
+              "glucose: 5 received, 3 new; port unknown; flux 7");
+    // Cut short (a hand-edited log): the item shows what there is.
+    EXPECT_EQ(SourceText(Message(MessageId::AuditHbA1cDeleted, {"date"})),
+              "HbA1c result: date \"\"");
 }
 
 TEST(AuditLog, FiltersByPatientAndDayAndRefusesEditsInPlace) {
@@ -183,7 +232,7 @@ TEST(AuditLog, EntriesKeepTheirMessageBesideTheTextOfOlderLogs) {
     // Every audit message has a stored name of its own, and the name reads back.
     std::vector<std::string> names;
     for (int id = static_cast<int>(MessageId::AuditOutputHbA1cToFile);
-         id <= static_cast<int>(MessageId::AuditUserRestored); ++id) {
+         id <= static_cast<int>(MessageId::AuditResultReleased); ++id) {
         const char* name = AuditMessageName(static_cast<MessageId>(id));
         ASSERT_NE(name, nullptr) << id;
         MessageId back{};
