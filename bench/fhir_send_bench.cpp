@@ -3,6 +3,7 @@
 #include "bench_data.h"
 #include "budget.h"
 #include "clinic_data.h"
+#include "i18n/message_catalogue.h"
 #include "interop/delivery.h"
 #include "interop/qt/fhir_sender.h"
 
@@ -62,11 +63,12 @@ void SendFhir(benchmark::State& state, std::size_t batchSize) {
     for (auto _ : state) {
         // Only the sending is timed: the queue is filled before the clock starts.
         Outbox outbox;
-        std::string error;
-        outbox.Open(ScratchFolder() + "/fhir_send_" + std::to_string(batchSize) + "_" +
-                        std::to_string(round++) + kOutboxFileSuffix,
-                    error);
-        QueueResults(outbox, results, context);
+        if (!outbox.Open(ScratchFolder() + "/fhir_send_" + std::to_string(batchSize) + "_" +
+                         std::to_string(round++) + kOutboxFileSuffix) ||
+            !QueueResults(outbox, results, context)) {
+            state.SkipWithError("the outbox cannot be filled");
+            break;
+        }
         auto start = std::chrono::steady_clock::now();
         FhirSender sender(url, std::chrono::seconds(5));
         DeliverySummary summary = SendPendingFhir(outbox, sender, context, {}, nullptr, batchSize);
@@ -74,7 +76,9 @@ void SendFhir(benchmark::State& state, std::size_t batchSize) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (summary.sent != kFhirSendCount) {
             state.SkipWithError(
-                ("sent " + std::to_string(summary.sent) + ": " + summary.problem).c_str());
+                ("sent " + std::to_string(summary.sent) + ": " +
+                 (summary.status ? std::string() : SourceText(summary.status.error())))
+                    .c_str());
             break;
         }
     }

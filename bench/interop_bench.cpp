@@ -8,6 +8,7 @@
 #include "bench_data.h"
 #include "budget.h"
 #include "clinic_data.h"
+#include "i18n/message_catalogue.h"
 #include "interop/delivery.h"
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
@@ -76,12 +77,13 @@ bool StreamExport(HbA1cTable& table, const MessageContext& context, const std::s
     const ResultWalk walk = [&](const ResultEach& each, ResultParts parts) {
         count = 0;
         return ForEachListedResult(
-            table,
-            [&](const StoredResult& result) {
-                ++count;
-                return each(result);
-            },
-            parts);
+                   table,
+                   [&](const StoredResult& result) {
+                       ++count;
+                       return each(result);
+                   },
+                   parts)
+            .ok();
     };
     AtomicFileWriter file(path);
     const TextSink sink = [&file](std::string_view block) { return file.Write(block); };
@@ -89,7 +91,7 @@ bool StreamExport(HbA1cTable& table, const MessageContext& context, const std::s
         return false;
     }
     file.WriteInBackground();
-    return (hl7 ? WriteHl7Batch(walk, context, sink) : WriteFhirBundle(walk, context, sink)) &&
+    return (hl7 ? WriteHl7Batch(walk, context, sink) : WriteFhirBundle(walk, context, sink)).ok() &&
            file.Commit() && count == kExportRows;
 }
 
@@ -221,10 +223,12 @@ void SendPending1000(benchmark::State& state) {
     for (auto _ : state) {
         // Only the sending is timed: the queue is filled before the clock starts.
         Outbox outbox;
-        std::string error;
-        outbox.Open(ScratchFolder() + "/send_" + std::to_string(round++) + kOutboxFileSuffix,
-                    error);
-        QueueResults(outbox, results, context);
+        if (!outbox.Open(ScratchFolder() + "/send_" + std::to_string(round++) +
+                         kOutboxFileSuffix) ||
+            !QueueResults(outbox, results, context)) {
+            state.SkipWithError("the outbox cannot be filled");
+            break;
+        }
         auto start = std::chrono::steady_clock::now();
         MllpSender sender({"127.0.0.1", server.port()}, std::chrono::seconds(5));
         DeliverySummary summary = SendPending(outbox, sender);
@@ -232,7 +236,9 @@ void SendPending1000(benchmark::State& state) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (summary.sent != kSendCount) {
             state.SkipWithError(
-                ("sent " + std::to_string(summary.sent) + ": " + summary.problem).c_str());
+                ("sent " + std::to_string(summary.sent) + ": " +
+                 (summary.status ? std::string() : SourceText(summary.status.error())))
+                    .c_str());
             break;
         }
     }

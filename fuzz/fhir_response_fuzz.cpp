@@ -2,7 +2,7 @@
 // result without a patient): no crash, and the outcome read agrees with the answer. Only a
 // 2xx answer with one entry per entry sent is an answer; then every result has exactly one
 // verdict, a refusal says why, a result whose Patient entry was refused is not taken as
-// created, and the reply names a problem exactly when some result stays pending.
+// created, and the reply names a failure exactly when some result stays pending.
 #include "fuzz_common.h"
 #include "interop/fhir_bundle.h"
 #include "interop/qt/fhir_sender.h"
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FhirReply reply = ReadTransactionResponse(sent.bundle, httpStatus, body);
 
     if (!reply.answered) {
-        if (!reply.results.empty() || reply.problem.empty()) {
+        if (!reply.results.empty() || reply.status.ok()) {
             Broken("an answer that is none gave verdicts or no reason");
         }
         return 0;
@@ -164,8 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    if (pending == reply.problem.empty()) {
-        Broken("the problem text does not match the pending results");
+    if (pending == reply.status.ok()) {
+        Broken("the failure reported does not match the pending results");
     }
     return 0;
 }

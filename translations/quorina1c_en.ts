@@ -800,6 +800,146 @@ Check that the meter is switched on and connected to this port, then press Retry
         <source>meter erased</source>
         <translation>meter erased</translation>
     </message>
+    <message>
+        <source>The delivery file %1 cannot be used: %2</source>
+        <translation>The delivery file %1 cannot be used: %2</translation>
+    </message>
+    <message>
+        <source>The delivery file %1 cannot be written: %2</source>
+        <translation>The delivery file %1 cannot be written: %2</translation>
+    </message>
+    <message>
+        <source>The delivery file %1 has no unsent entry %2.</source>
+        <translation>The delivery file %1 has no unsent entry %2.</translation>
+    </message>
+    <message>
+        <source>The receiver&apos;s host %1 cannot be found: %2</source>
+        <translation>The receiver's host %1 cannot be found: %2</translation>
+    </message>
+    <message>
+        <source>The receiver %1 cannot be reached: %2</source>
+        <translation>The receiver %1 cannot be reached: %2</translation>
+    </message>
+    <message>
+        <source>The receiver %1 did not take the connection within the time-out.</source>
+        <translation>The receiver %1 did not take the connection within the time-out.</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was lost while sending.</source>
+        <translation>The connection to %1 was lost while sending.</translation>
+    </message>
+    <message>
+        <source>No TLS library is at hand for %1.</source>
+        <translation>No TLS library is at hand for %1.</translation>
+    </message>
+    <message>
+        <source>A TLS connection to %1 cannot be made: %2</source>
+        <translation>A TLS connection to %1 cannot be made: %2</translation>
+    </message>
+    <message>
+        <source>The answer of %1 is not an acknowledgement.</source>
+        <translation>The answer of %1 is not an acknowledgement.</translation>
+    </message>
+    <message>
+        <source>The acknowledgement of %1 has an unknown code: %2</source>
+        <translation>The acknowledgement of %1 has an unknown code: %2</translation>
+    </message>
+    <message>
+        <source>No acknowledgement came from %1 within the time-out.</source>
+        <translation>No acknowledgement came from %1 within the time-out.</translation>
+    </message>
+    <message>
+        <source>%1 closed the connection without an acknowledgement.</source>
+        <translation>%1 closed the connection without an acknowledgement.</translation>
+    </message>
+    <message>
+        <source>The CA file holds no certificate: %1</source>
+        <translation>The CA file holds no certificate: %1</translation>
+    </message>
+    <message>
+        <source>The client certificate or its key cannot be read: %1</source>
+        <translation>The client certificate or its key cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>The client key cannot be read: %1</source>
+        <translation>The client key cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>Nothing runs the network for %1.</source>
+        <translation>Nothing runs the network for %1.</translation>
+    </message>
+    <message>
+        <source>The FHIR base URL cannot be used: %1</source>
+        <translation>The FHIR base URL cannot be used: %1</translation>
+    </message>
+    <message>
+        <source>The FHIR server %1 cannot be reached: %2</source>
+        <translation>The FHIR server %1 cannot be reached: %2</translation>
+    </message>
+    <message>
+        <source>No answer came from the FHIR server %1 within the time-out.</source>
+        <translation>No answer came from the FHIR server %1 within the time-out.</translation>
+    </message>
+    <message>
+        <source>The FHIR server answered HTTP %1.</source>
+        <translation>The FHIR server answered HTTP %1.</translation>
+    </message>
+    <message>
+        <source>The FHIR server answered HTTP %1: %2</source>
+        <translation>The FHIR server answered HTTP %1: %2</translation>
+    </message>
+    <message>
+        <source>The FHIR server&apos;s answer is not a transaction-response Bundle.</source>
+        <translation>The FHIR server's answer is not a transaction-response Bundle.</translation>
+    </message>
+    <message>
+        <source>The FHIR server&apos;s answer holds %1 entries for the %2 sent.</source>
+        <translation>The FHIR server's answer holds %1 entries for the %2 sent.</translation>
+    </message>
+    <message>
+        <source>The FHIR server&apos;s answer left %1 results without an outcome; they stay pending.</source>
+        <translation>The FHIR server's answer left %1 results without an outcome; they stay pending.</translation>
+    </message>
+    <message>
+        <source>The run&apos;s time limit was reached; the rest goes with the next run.</source>
+        <translation>The run's time limit was reached; the rest goes with the next run.</translation>
+    </message>
+    <message>
+        <source>%1 results were queued without their stored result; they go once they are queued again.</source>
+        <translation>%1 results were queued without their stored result; they go once they are queued again.</translation>
+    </message>
+    <message>
+        <source>The results of %1 cannot be opened: the table&apos;s name was refused.</source>
+        <translation>The results of %1 cannot be opened: the table's name was refused.</translation>
+    </message>
+    <message>
+        <source>The results of %1 cannot be read: %2</source>
+        <translation>The results of %1 cannot be read: %2</translation>
+    </message>
+    <message>
+        <source>Whether result %1 was deleted cannot be read; nothing was queued.</source>
+        <translation>Whether result %1 was deleted cannot be read; nothing was queued.</translation>
+    </message>
+    <message>
+        <source>No TLS client is at hand to send to %1.</source>
+        <translation>No TLS client is at hand to send to %1.</translation>
+    </message>
+    <message>
+        <source>No FHIR client is at hand to send to %1.</source>
+        <translation>No FHIR client is at hand to send to %1.</translation>
+    </message>
+    <message>
+        <source>The destination is neither mllp(s)://host:port nor a FHIR base URL http(s)://host/path: %1</source>
+        <translation>The destination is neither mllp(s)://host:port nor a FHIR base URL http(s)://host/path: %1</translation>
+    </message>
+    <message>
+        <source>The results for the message file cannot be read.</source>
+        <translation>The results for the message file cannot be read.</translation>
+    </message>
+    <message>
+        <source>The message file cannot be written.</source>
+        <translation>The message file cannot be written.</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -1260,14 +1400,6 @@ Results can be listed, printed and exported from it, but not changed.</translati
     <message>
         <source>The file cannot be written: </source>
         <translation>The file cannot be written: </translation>
-    </message>
-    <message>
-        <source>The delivery file cannot be written: </source>
-        <translation>The delivery file cannot be written: </translation>
-    </message>
-    <message>
-        <source>The stored results cannot be read: </source>
-        <translation>The stored results cannot be read: </translation>
     </message>
     <message>
         <source>The audit log cannot be written: </source>

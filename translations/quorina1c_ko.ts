@@ -800,6 +800,146 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
         <source>meter erased</source>
         <translation>측정기 데이터 삭제</translation>
     </message>
+    <message>
+        <source>The delivery file %1 cannot be used: %2</source>
+        <translation>전송 기록 파일을 사용할 수 없습니다: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>The delivery file %1 cannot be written: %2</source>
+        <translation>전송 기록 파일에 쓸 수 없습니다: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>The delivery file %1 has no unsent entry %2.</source>
+        <translation>전송 기록 파일에 보내지 않은 항목 %2 이(가) 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>The receiver&apos;s host %1 cannot be found: %2</source>
+        <translation>수신 시스템의 호스트를 찾을 수 없습니다: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>The receiver %1 cannot be reached: %2</source>
+        <translation>수신 시스템에 연결할 수 없습니다: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>The receiver %1 did not take the connection within the time-out.</source>
+        <translation>수신 시스템이 제한 시간 안에 연결을 받지 않았습니다: %1</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was lost while sending.</source>
+        <translation>보내는 중에 연결이 끊어졌습니다: %1</translation>
+    </message>
+    <message>
+        <source>No TLS library is at hand for %1.</source>
+        <translation>TLS 라이브러리가 없어 연결할 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>A TLS connection to %1 cannot be made: %2</source>
+        <translation>TLS 연결을 만들 수 없습니다: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>The answer of %1 is not an acknowledgement.</source>
+        <translation>수신 시스템의 응답이 수신 확인이 아닙니다: %1</translation>
+    </message>
+    <message>
+        <source>The acknowledgement of %1 has an unknown code: %2</source>
+        <translation>수신 확인의 코드를 알 수 없습니다: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>No acknowledgement came from %1 within the time-out.</source>
+        <translation>제한 시간 안에 수신 확인이 오지 않았습니다: %1</translation>
+    </message>
+    <message>
+        <source>%1 closed the connection without an acknowledgement.</source>
+        <translation>수신 시스템이 수신 확인 없이 연결을 닫았습니다: %1</translation>
+    </message>
+    <message>
+        <source>The CA file holds no certificate: %1</source>
+        <translation>CA 파일에 인증서가 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>The client certificate or its key cannot be read: %1</source>
+        <translation>클라이언트 인증서나 그 키를 읽을 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>The client key cannot be read: %1</source>
+        <translation>클라이언트 키를 읽을 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>Nothing runs the network for %1.</source>
+        <translation>네트워크를 처리할 프로그램 부분이 없어 보낼 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>The FHIR base URL cannot be used: %1</source>
+        <translation>FHIR 기본 주소를 사용할 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>The FHIR server %1 cannot be reached: %2</source>
+        <translation>FHIR 서버에 연결할 수 없습니다: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>No answer came from the FHIR server %1 within the time-out.</source>
+        <translation>제한 시간 안에 FHIR 서버의 응답이 없었습니다: %1</translation>
+    </message>
+    <message>
+        <source>The FHIR server answered HTTP %1.</source>
+        <translation>FHIR 서버가 결과를 받지 않았습니다: HTTP %1</translation>
+    </message>
+    <message>
+        <source>The FHIR server answered HTTP %1: %2</source>
+        <translation>FHIR 서버가 결과를 받지 않았습니다: HTTP %1 (%2)</translation>
+    </message>
+    <message>
+        <source>The FHIR server&apos;s answer is not a transaction-response Bundle.</source>
+        <translation>FHIR 서버의 응답이 트랜잭션 응답 번들이 아닙니다.</translation>
+    </message>
+    <message>
+        <source>The FHIR server&apos;s answer holds %1 entries for the %2 sent.</source>
+        <translation>FHIR 서버의 응답에 항목이 %1개 있습니다. 보낸 항목은 %2개입니다.</translation>
+    </message>
+    <message>
+        <source>The FHIR server&apos;s answer left %1 results without an outcome; they stay pending.</source>
+        <translation>FHIR 서버의 응답에 결과 %1개의 처리 결과가 없습니다. 이 결과는 대기 상태로 남습니다.</translation>
+    </message>
+    <message>
+        <source>The run&apos;s time limit was reached; the rest goes with the next run.</source>
+        <translation>한 번 전송의 제한 시간이 지났습니다. 나머지는 다음 전송 때 보냅니다.</translation>
+    </message>
+    <message>
+        <source>%1 results were queued without their stored result; they go once they are queued again.</source>
+        <translation>결과 %1개가 저장된 결과 없이 대기열에 있습니다. 다시 대기열에 넣으면 보냅니다.</translation>
+    </message>
+    <message>
+        <source>The results of %1 cannot be opened: the table&apos;s name was refused.</source>
+        <translation>결과를 열 수 없습니다. 테이블 이름이 거부되었습니다: %1</translation>
+    </message>
+    <message>
+        <source>The results of %1 cannot be read: %2</source>
+        <translation>결과를 읽을 수 없습니다: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Whether result %1 was deleted cannot be read; nothing was queued.</source>
+        <translation>결과 %1 의 삭제 여부를 읽을 수 없어 아무것도 대기열에 넣지 않았습니다.</translation>
+    </message>
+    <message>
+        <source>No TLS client is at hand to send to %1.</source>
+        <translation>TLS 클라이언트가 없어 보낼 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>No FHIR client is at hand to send to %1.</source>
+        <translation>FHIR 클라이언트가 없어 보낼 수 없습니다: %1</translation>
+    </message>
+    <message>
+        <source>The destination is neither mllp(s)://host:port nor a FHIR base URL http(s)://host/path: %1</source>
+        <translation>전송 대상은 mllp(s)://호스트:포트 또는 FHIR 기본 주소 http(s)://호스트/경로 형식이어야 합니다: %1</translation>
+    </message>
+    <message>
+        <source>The results for the message file cannot be read.</source>
+        <translation>메시지 파일에 넣을 결과를 읽을 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>The message file cannot be written.</source>
+        <translation>메시지 파일을 쓸 수 없습니다.</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -1260,14 +1400,6 @@ Results can be listed, printed and exported from it, but not changed.</source>
     <message>
         <source>The file cannot be written: </source>
         <translation>파일을 쓸 수 없습니다: </translation>
-    </message>
-    <message>
-        <source>The delivery file cannot be written: </source>
-        <translation>전송 파일을 쓸 수 없습니다: </translation>
-    </message>
-    <message>
-        <source>The stored results cannot be read: </source>
-        <translation>저장된 결과를 읽을 수 없습니다: </translation>
     </message>
     <message>
         <source>The audit log cannot be written: </source>

@@ -233,7 +233,7 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
     const interop::ResultWalk walk = [&](const interop::ResultEach& each,
                                          interop::ResultParts parts) {
         count = 0;
-        const bool read = interop::ForEachListedResult(
+        const Status read = interop::ForEachListedResult(
             table,
             [&](const interop::StoredResult& r) {
                 ++count;
@@ -241,15 +241,16 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
             },
             parts);
         readFailed = readFailed || !read;
-        return read;
+        return read.ok();
     };
     AtomicFileWriter file(path);
     bool written = file.Open();
     file.WriteInBackground(); // a message file of a whole table runs to a hundred MB and more
     const interop::TextSink sink = [&file](std::string_view block) { return file.Write(block); };
     if (written) {
-        written = format == "hl7" ? interop::WriteHl7Batch(walk, context, sink)
-                                  : interop::WriteFhirBundle(walk, context, sink);
+        written = (format == "hl7" ? interop::WriteHl7Batch(walk, context, sink)
+                                   : interop::WriteFhirBundle(walk, context, sink))
+                      .ok();
     }
     if (readFailed) {
         // The walk's reason stays with the table until its next requery.

@@ -41,24 +41,25 @@ int Cli::Send() {
         return kExitFailed;
     }
     interop::Outbox outbox;
-    std::string error;
-    if (!outbox.Open(interop::Outbox::PathFor(folder_, users_->ActiveUserId()), error)) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Nothing was sent: %1"), {error}) << "\n";
+    if (Status opened = outbox.Open(interop::Outbox::PathFor(folder_, users_->ActiveUserId()));
+        !opened) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Nothing was sent: %1"),
+                        {MessageUtf8(opened.error())})
+             << "\n";
         return kExitFailed;
     }
-    if (options_.flags.count("--retry-held") != 0 &&
-        outbox.ReleaseHeld(interop::kNoPatientReason) < 0) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The delivery file cannot be written: "))
-             << outbox.LastError() << "\n";
-        return kExitFailed;
+    if (options_.flags.count("--retry-held") != 0) {
+        if (Expected<int> put = outbox.ReleaseHeld(interop::kNoPatientReason); !put) {
+            err_ << ConsoleText(MessageUtf8(put.error())) << "\n";
+            return kExitFailed;
+        }
     }
     int released = 0;
     for (MeasurementTable* table : {static_cast<MeasurementTable*>(&users_->HbA1cMain()),
                                     static_cast<MeasurementTable*>(&users_->GlucoseMain())}) {
         std::vector<interop::StoredResult> results;
-        if (!interop::ReadStoredResults(*table, results)) {
-            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The stored results cannot be read: "))
-                 << table->LastError() << "\n";
+        if (Status read = interop::ReadStoredResults(*table, results); !read) {
+            err_ << ConsoleText(MessageUtf8(read.error())) << "\n";
             return kExitFailed;
         }
         const interop::DeletionCheck deletions = interop::DeletionsOf(*table);
@@ -131,8 +132,9 @@ int Cli::Send() {
                         {std::to_string(withoutPatient)})
              << "\n";
     }
-    if (!summary.problem.empty()) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Sending stopped: %1"), {summary.problem})
+    if (!summary.status) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "Sending stopped: %1"),
+                        {MessageUtf8(summary.status.error())})
              << "\n";
     }
     const int undelivered = summary.pending + summary.heldTotal;

@@ -431,6 +431,87 @@ const char* MessageSource(MessageId id) {
         return QT_TRANSLATE_NOOP("Message",
                                  "The result of %1 %2 with the value %3 is no longer "
                                  "stored; it may have been changed or deleted meanwhile.");
+    case MessageId::OutboxUnusable:
+        return QT_TRANSLATE_NOOP("Message", "The delivery file %1 cannot be used: %2");
+    case MessageId::OutboxNotWritten:
+        return QT_TRANSLATE_NOOP("Message", "The delivery file %1 cannot be written: %2");
+    case MessageId::OutboxNoEntry:
+        return QT_TRANSLATE_NOOP("Message", "The delivery file %1 has no unsent entry %2.");
+    case MessageId::LinkHostUnknown:
+        return QT_TRANSLATE_NOOP("Message", "The receiver's host %1 cannot be found: %2");
+    case MessageId::LinkRefused:
+        return QT_TRANSLATE_NOOP("Message", "The receiver %1 cannot be reached: %2");
+    case MessageId::LinkTimedOut:
+        return QT_TRANSLATE_NOOP(
+            "Message", "The receiver %1 did not take the connection within the time-out.");
+    case MessageId::LinkLostSending:
+        return QT_TRANSLATE_NOOP("Message", "The connection to %1 was lost while sending.");
+    case MessageId::LinkNoTls:
+        return QT_TRANSLATE_NOOP("Message", "No TLS library is at hand for %1.");
+    case MessageId::LinkTlsFailed:
+        return QT_TRANSLATE_NOOP("Message", "A TLS connection to %1 cannot be made: %2");
+    case MessageId::AckNotAcknowledgement:
+        return QT_TRANSLATE_NOOP("Message", "The answer of %1 is not an acknowledgement.");
+    case MessageId::AckUnknownCode:
+        return QT_TRANSLATE_NOOP("Message", "The acknowledgement of %1 has an unknown code: %2");
+    case MessageId::AckTimedOut:
+        return QT_TRANSLATE_NOOP("Message", "No acknowledgement came from %1 within the time-out.");
+    case MessageId::AckClosed:
+        return QT_TRANSLATE_NOOP("Message", "%1 closed the connection without an acknowledgement.");
+    case MessageId::TrustNoCaCertificate:
+        return QT_TRANSLATE_NOOP("Message", "The CA file holds no certificate: %1");
+    case MessageId::TrustClientUnreadable:
+        return QT_TRANSLATE_NOOP("Message", "The client certificate or its key cannot be read: %1");
+    case MessageId::TrustKeyUnreadable:
+        return QT_TRANSLATE_NOOP("Message", "The client key cannot be read: %1");
+    case MessageId::FhirNoEventLoop:
+        return QT_TRANSLATE_NOOP("Message", "Nothing runs the network for %1.");
+    case MessageId::FhirBaseUnusable:
+        return QT_TRANSLATE_NOOP("Message", "The FHIR base URL cannot be used: %1");
+    case MessageId::FhirUnreachable:
+        return QT_TRANSLATE_NOOP("Message", "The FHIR server %1 cannot be reached: %2");
+    case MessageId::FhirTimedOut:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "No answer came from the FHIR server %1 within the time-out.");
+    case MessageId::FhirHttpStatus:
+        return QT_TRANSLATE_NOOP("Message", "The FHIR server answered HTTP %1.");
+    case MessageId::FhirHttpStatusBecause:
+        return QT_TRANSLATE_NOOP("Message", "The FHIR server answered HTTP %1: %2");
+    case MessageId::FhirNotTransactionResponse:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "The FHIR server's answer is not a transaction-response Bundle.");
+    case MessageId::FhirEntryCount:
+        return QT_TRANSLATE_NOOP("Message",
+                                 "The FHIR server's answer holds %1 entries for the %2 sent.");
+    case MessageId::FhirLeftOpen:
+        return QT_TRANSLATE_NOOP(
+            "Message",
+            "The FHIR server's answer left %1 results without an outcome; they stay pending.");
+    case MessageId::DeliveryTimeLimit:
+        return QT_TRANSLATE_NOOP(
+            "Message", "The run's time limit was reached; the rest goes with the next run.");
+    case MessageId::DeliveryWithoutResult:
+        return QT_TRANSLATE_NOOP("Message", "%1 results were queued without their stored result; "
+                                            "they go once they are queued again.");
+    case MessageId::DeliveryTableName:
+        return QT_TRANSLATE_NOOP(
+            "Message", "The results of %1 cannot be opened: the table's name was refused.");
+    case MessageId::DeliveryResultsUnreadable:
+        return QT_TRANSLATE_NOOP("Message", "The results of %1 cannot be read: %2");
+    case MessageId::DeliveryDeletionsUnreadable:
+        return QT_TRANSLATE_NOOP(
+            "Message", "Whether result %1 was deleted cannot be read; nothing was queued.");
+    case MessageId::DeliveryNoTlsClient:
+        return QT_TRANSLATE_NOOP("Message", "No TLS client is at hand to send to %1.");
+    case MessageId::DeliveryNoFhirClient:
+        return QT_TRANSLATE_NOOP("Message", "No FHIR client is at hand to send to %1.");
+    case MessageId::DeliveryDestination:
+        return QT_TRANSLATE_NOOP("Message", "The destination is neither mllp(s)://host:port nor a "
+                                            "FHIR base URL http(s)://host/path: %1");
+    case MessageId::MessagesNotRead:
+        return QT_TRANSLATE_NOOP("Message", "The results for the message file cannot be read.");
+    case MessageId::MessagesNotWritten:
+        return QT_TRANSLATE_NOOP("Message", "The message file cannot be written.");
     }
     return "%1";
 }

@@ -28,16 +28,25 @@ StoredResult FromListRow(ResultKind kind, const ListRow& row) {
     return result;
 }
 
-bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& results) {
+namespace {
+
+// A table's read failing: the file, and SQLite's reason.
+Message Unreadable(const MeasurementTable& table) {
+    return Message(MessageId::DeliveryResultsUnreadable, {table.Path().Str(), table.LastError()});
+}
+
+} // namespace
+
+Status ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& results) {
     // A walk of its own rather than the list's loader: the messages need the stored texts
     // only, not the formatted cells or the list's patient-ID choices.
     results.clear();
     if (!table.IsOpen()) {
-        return true;
+        return {};
     }
     table.MoveFirst();
     if (!table.ResetView()) {
-        return false;
+        return Unreadable(table);
     }
     const bool hba1c = table.Kind() == ResultKind::HbA1c;
     const int count = table.RowCount();
@@ -62,12 +71,12 @@ bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& resul
         }
         results.push_back(std::move(result));
     }
-    return true;
+    return {};
 }
 
-bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, ResultParts parts) {
+Status ForEachListedResult(MeasurementTable& table, const ResultEach& each, ResultParts parts) {
     if (!table.IsOpen()) {
-        return true;
+        return {};
     }
     const bool hba1c = table.Kind() == ResultKind::HbA1c;
     StoredResult result;
@@ -96,18 +105,25 @@ bool ForEachListedResult(MeasurementTable& table, const ResultEach& each, Result
         return each(result);
     };
     if (all) {
-        return table.ForEachRow(one).ok();
+        if (!table.ForEachRow(one)) {
+            return Unreadable(table);
+        }
+        return {};
     }
     // Date, time, value and patient ID: the fields the list's own walk reads.
     if (!table.StartWalk({0, 1, 2, 3})) {
         table.EndWalk();
-        return false;
+        return Unreadable(table);
     }
     while (table.WalkNext() && one()) {
     }
-    const bool read = table.WalkStatus().ok();
+    if (!table.WalkStatus()) {
+        Message failure = Unreadable(table);
+        table.EndWalk();
+        return failure;
+    }
     table.EndWalk();
-    return read;
+    return {};
 }
 
 namespace {
@@ -171,19 +187,24 @@ DeletionCheck DeletionsOf(MeasurementTable& table) {
     return check;
 }
 
-int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
-                 const MessageContext& context, bool wholeTable, const DeletionCheck* deletions) {
+Expected<int> QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
+                           const MessageContext& context, bool wholeTable,
+                           const DeletionCheck* deletions) {
     std::unordered_map<std::string, DeliveryState> known;
     std::unordered_set<std::string> withoutResult;
     std::unordered_map<std::string, DeliveredResult> delivered;
     std::unordered_map<std::string, std::string> unsent;
-    if (!outbox.KnownIds(known) || !outbox.IdsWithoutResult(withoutResult) ||
-        !outbox.Delivered(delivered) || !outbox.UnsentResults(unsent)) {
-        return -1;
+    for (Status read : {outbox.KnownIds(known), outbox.IdsWithoutResult(withoutResult),
+                        outbox.Delivered(delivered), outbox.UnsentResults(unsent)}) {
+        if (!read) {
+            return read;
+        }
     }
     const bool holdWithoutPatient = !context.link.sendWithoutPatient;
-    if (!holdWithoutPatient && outbox.ReleaseHeldFor(kNoPatientReason) < 0) {
-        return -1;
+    if (!holdWithoutPatient) {
+        if (Expected<int> released = outbox.ReleaseHeldFor(kNoPatientReason); !released) {
+            return released.status();
+        }
     }
     std::vector<OutboxEntry> entries;
     std::vector<OutboxEntry> fill;
@@ -244,8 +265,8 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
             if (auto queued = unsent.find(id); queued != unsent.end()) {
                 std::optional<StoredResult> before = DecodeStoredResult(queued->second);
                 if (before && DiffersForReceiver(*before, *it)) {
-                    if (!outbox.Replace(id, entry)) {
-                        return -1;
+                    if (Status replacedHere = outbox.Replace(id, entry); !replacedHere) {
+                        return replacedHere;
                     }
                     ++replaced;
                 }
@@ -261,8 +282,8 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
                 // Delivered: the receiver has it under that ID. Not yet: it goes decoded, under
                 // the ID the export gives it too.
                 if (before->second != DeliveryState::Sent) {
-                    if (!outbox.Replace(old, entry)) {
-                        return -1;
+                    if (Status replacedHere = outbox.Replace(old, entry); !replacedHere) {
+                        return replacedHere;
                     }
                     ++replaced;
                 }
@@ -286,7 +307,7 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
             }
             bool deleted = false;
             if (!deletions->deleted(key, deleted)) {
-                return -1;
+                return Message(MessageId::DeliveryDeletionsUnreadable, {key});
             }
             if (!deleted) {
                 continue;
@@ -300,21 +321,26 @@ int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
                                 MessageKind::Deletion}});
         }
     }
-    if (outbox.FillResults(fill) < 0) {
-        return -1;
+    if (Expected<int> filled = outbox.FillResults(fill); !filled) {
+        return filled.status();
     }
     // A result edited or deleted since it was queued is no longer stored as its message
     // says: a message that never left goes away rather than out stale (the result as it is
     // now is queued anew). A result held for want of a patient that has been given one since
     // is such a result too.
-    if (!prefix.empty() &&
-        outbox.DropUnsent(prefix, current,
-                          wholeTable ? std::nullopt
-                                     : std::optional<std::string>(kNoPatientReason)) < 0) {
-        return -1;
+    if (!prefix.empty()) {
+        Expected<int> dropped = outbox.DropUnsent(
+            prefix, current,
+            wholeTable ? std::nullopt : std::optional<std::string>(kNoPatientReason));
+        if (!dropped) {
+            return dropped.status();
+        }
     }
-    const int added = outbox.Enqueue(entries);
-    return added < 0 ? added : added + replaced;
+    Expected<int> added = outbox.Enqueue(entries);
+    if (!added) {
+        return added;
+    }
+    return *added + replaced;
 }
 
 void CountWaiting(const Outbox& outbox, DeliverySummary& summary) {
@@ -331,12 +357,9 @@ Expected<int> QueueResultsReleasing(Outbox& outbox, const std::vector<StoredResu
                                     const MessageContext& context, const std::string& dataFolder,
                                     int& released, const DeletionCheck* deletions) {
     released = 0;
-    const auto outboxFailure = [&outbox] {
-        return Message::Verbatim("The delivery file cannot be written: " + outbox.LastError());
-    };
     Expected<std::vector<OutboxEntry>> held = outbox.HeldFor(kNoPatientReason);
     if (!held) {
-        return outboxFailure();
+        return held.error();
     }
     // The result ID stays with a result through every change, so the held message and the
     // result as it is now are told to be one by it (their control IDs differ with the patient).
@@ -362,9 +385,9 @@ Expected<int> QueueResultsReleasing(Outbox& outbox, const std::vector<StoredResu
             return Message(MessageId::AuditNotWritable, {SourceText(writable.error())});
         }
     }
-    const int added = QueueResults(outbox, results, context, true, deletions);
-    if (added < 0) {
-        return outboxFailure();
+    Expected<int> added = QueueResults(outbox, results, context, true, deletions);
+    if (!added) {
+        return added;
     }
     for (const StoredResult* result : given) {
         // Queued anew under its patient, unless something else holds it still.
@@ -401,7 +424,7 @@ SendPending(Outbox& outbox, MllpSender& sender,
             break;
         }
         if (std::chrono::steady_clock::now() >= limits.deadline) {
-            summary.problem = kRunTimeProblem;
+            summary.status = MessageId::DeliveryTimeLimit;
             break;
         }
         MllpSender::Reply reply = sender.Send(entry.message, entry.controlId);
@@ -409,16 +432,16 @@ SendPending(Outbox& outbox, MllpSender& sender,
             onReply(entry, reply);
         }
         if (reply.outcome == MllpSender::Outcome::NoAnswer) {
-            summary.problem = reply.problem;
+            summary.status = reply.status;
             break;
         }
-        bool stored = reply.outcome == MllpSender::Outcome::Accepted
-                          ? outbox.MarkSent(entry.controlId)
-                          : outbox.MarkHeld(entry.controlId, reply.ack.reason);
+        Status stored = reply.outcome == MllpSender::Outcome::Accepted
+                            ? outbox.MarkSent(entry.controlId)
+                            : outbox.MarkHeld(entry.controlId, reply.ack.reason);
         if (!stored) {
             // The receiver has it but the state could not be kept: stop before the file
             // disagrees with the receiver about more than this one message.
-            summary.problem = "The delivery state cannot be written: " + outbox.LastError();
+            summary.status = stored;
             break;
         }
         if (reply.outcome == MllpSender::Outcome::Accepted) {
@@ -455,7 +478,7 @@ std::unordered_set<std::string> DownloadedIds(const DeliveryJob& job) {
         job.downloadedKind == ResultKind::HbA1c ? static_cast<MeasurementTable&>(hba1c) : glucose;
     std::vector<StoredResult> results;
     if (table.SetTableName(kDownloadTableName) && table.OpenExisting(job.downloadFile) &&
-        ReadStoredResults(table, results)) {
+        ReadStoredResults(table, results).ok()) {
         for (const StoredResult& result : results) {
             ids.insert(ControlId(job.context.operatorId, result));
         }
@@ -463,21 +486,19 @@ std::unordered_set<std::string> DownloadedIds(const DeliveryJob& job) {
     return ids;
 }
 
-bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path,
-                const DeliveryJob& job, const std::unordered_set<std::string>& downloaded,
-                std::string& problem, int& released) {
+Status QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path,
+                  const DeliveryJob& job, const std::unordered_set<std::string>& downloaded,
+                  int& released) {
     const MessageContext& context = job.context;
     if (!table.SetTableName(kMainTableName)) {
-        problem = "The result table cannot be opened: its name was refused.";
-        return false;
+        return Message(MessageId::DeliveryTableName, {path});
     }
     if (!table.OpenExisting(path)) {
-        return true; // a user without results of this kind yet
+        return {}; // a user without results of this kind yet
     }
     std::vector<StoredResult> results;
-    if (!ReadStoredResults(table, results)) {
-        problem = "The results of " + path + " cannot be read: " + table.LastError();
-        return false;
+    if (Status read = ReadStoredResults(table, results); !read) {
+        return read;
     }
     if (!downloaded.empty()) {
         for (StoredResult& result : results) {
@@ -491,15 +512,7 @@ bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path
     Expected<int> queued =
         QueueResultsReleasing(outbox, results, context, job.dataFolder, releasedHere, &deletions);
     released += releasedHere;
-    if (!queued) {
-        const Message& failure = queued.error();
-        const std::string reason = failure.args.empty() ? std::string() : failure.args.front();
-        problem = failure.id == MessageId::AuditNotWritable
-                      ? "The audit log cannot be written, nothing was queued: " + reason
-                      : reason;
-        return false;
-    }
-    return true;
+    return queued.status();
 }
 
 } // namespace
@@ -507,20 +520,22 @@ bool QueueTable(Outbox& outbox, MeasurementTable& table, const std::string& path
 DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* stop) {
     DeliverySummary summary;
     Outbox outbox;
-    if (!outbox.Open(Outbox::PathFor(job.dataFolder, job.context.operatorId), summary.problem)) {
+    summary.status = outbox.Open(Outbox::PathFor(job.dataFolder, job.context.operatorId));
+    if (!summary.status) {
         return summary;
     }
-    if (job.retryHeld && outbox.ReleaseHeld(kNoPatientReason) < 0) {
-        summary.problem = "The delivery file cannot be written: " + outbox.LastError();
-        return summary;
+    if (job.retryHeld) {
+        if (Expected<int> put = outbox.ReleaseHeld(kNoPatientReason); !put) {
+            summary.status = put.status();
+            return summary;
+        }
     }
     // Every message names the patients' assigning authority and the results in the
     // installation's own namespace.
     DeliveryJob named = job;
     const Expected<Uuid> installation = InstallationUuid(job.dataFolder);
     if (!installation) {
-        summary.problem = "The installation's identifier cannot be read or made: " +
-                          SourceText(installation.error());
+        summary.status = installation.status();
         return summary;
     }
     named.context.installation = *installation;
@@ -528,9 +543,11 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
     GlucoseTable glucose;
     const std::unordered_set<std::string> downloaded = DownloadedIds(named);
     int released = 0;
-    bool queued =
-        QueueTable(outbox, hba1c, job.hba1cFile, named, downloaded, summary.problem, released) &&
-        QueueTable(outbox, glucose, job.glucoseFile, named, downloaded, summary.problem, released);
+    summary.status = QueueTable(outbox, hba1c, job.hba1cFile, named, downloaded, released);
+    if (summary.status) {
+        summary.status = QueueTable(outbox, glucose, job.glucoseFile, named, downloaded, released);
+    }
+    const bool queued = summary.status.ok();
     summary.released = released;
     if (queued && job.send) {
         const std::string& destination = job.context.link.destination;
@@ -544,7 +561,7 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
                 : endpoint->tls ? nullptr
                                 : std::make_unique<MllpSender>(*endpoint, timeout);
             if (!sender) {
-                summary.problem = "No TLS client is at hand to send to " + destination;
+                summary.status = Message(MessageId::DeliveryNoTlsClient, {destination});
                 CountWaiting(outbox, summary);
                 return summary;
             }
@@ -563,12 +580,10 @@ DeliverySummary RunDelivery(const DeliveryJob& job, const std::atomic<bool>* sto
                 summary.released = released;
                 return summary;
             } else {
-                summary.problem = "No FHIR client is at hand to send to " + destination;
+                summary.status = Message(MessageId::DeliveryNoFhirClient, {destination});
             }
         } else {
-            summary.problem = "The destination is neither mllp(s)://host:port nor a FHIR base "
-                              "URL http(s)://host/path: " +
-                              destination;
+            summary.status = Message(MessageId::DeliveryDestination, {destination});
         }
     }
     CountWaiting(outbox, summary);

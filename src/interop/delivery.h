@@ -17,15 +17,15 @@
 namespace qa::interop {
 
 StoredResult FromListRow(ResultKind kind, const ListRow& row);
-// Every stored result of a table, in the list's order; false when the table could not be read
-// (nothing must then be queued as if the table were empty).
-[[nodiscard]] bool ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& results);
+// Every stored result of a table, in the list's order; a failure when the table could not be
+// read (nothing must then be queued as if the table were empty).
+Status ReadStoredResults(MeasurementTable& table, std::vector<StoredResult>& results);
 // The results of the table's filter and sort, in that order, each as FromListRow gives it
 // for the list's row; read by one walk of the table, none of them held. `each` returns false
-// to stop. False when the query failed. With ResultParts::Listed the name and birth date
+// to stop. A failure when the query failed. With ResultParts::Listed the name and birth date
 // stay empty and the walk reads the table's index alone.
-[[nodiscard]] bool ForEachListedResult(MeasurementTable& table, const ResultEach& each,
-                                       ResultParts parts = ResultParts::All);
+Status ForEachListedResult(MeasurementTable& table, const ResultEach& each,
+                           ResultParts parts = ResultParts::All);
 
 // A stored result as one text, kept with its queued message so a FHIR destination composes
 // its Bundle entry from the result itself; nothing when the text is not one.
@@ -38,7 +38,7 @@ inline constexpr const char* kNoPatientReason = "no patient";
 
 // Queues the results the outbox does not know yet, each with its message made now; results
 // already queued keep their state and message (a repeated send carries the same bytes).
-// Returns the number added, -1 when the outbox could not be written.
+// Returns the number added; a failure when the outbox could not be written.
 // With `wholeTable` the results are all of one kind's table: a message not sent yet for a
 // result no longer among them (edited or deleted since) is dropped, never sent stale.
 //
@@ -53,9 +53,9 @@ struct DeletionCheck {
     // Whether the operator deleted the result of that ID; false when it cannot be read.
     std::function<bool(const std::string& resultId, bool& deleted)> deleted;
 };
-int QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
-                 const MessageContext& context, bool wholeTable = false,
-                 const DeletionCheck* deletions = nullptr);
+Expected<int> QueueResults(Outbox& outbox, const std::vector<StoredResult>& results,
+                           const MessageContext& context, bool wholeTable = false,
+                           const DeletionCheck* deletions = nullptr);
 // The check of the deletions `table` (a main table, open) remembers.
 DeletionCheck DeletionsOf(MeasurementTable& table);
 
@@ -69,12 +69,12 @@ Expected<int> QueueResultsReleasing(Outbox& outbox, const std::vector<StoredResu
                                     int& released, const DeletionCheck* deletions = nullptr);
 
 struct DeliverySummary {
-    int sent = 0;        // acknowledged with AA in this run
-    int held = 0;        // refused in this run
-    int pending = 0;     // still pending afterwards
-    int heldTotal = 0;   // held afterwards, from this run or before
-    int released = 0;    // held for want of a patient, given one since and queued in this run
-    std::string problem; // why sending stopped early
+    int sent = 0;      // acknowledged with AA in this run
+    int held = 0;      // refused in this run
+    int pending = 0;   // still pending afterwards
+    int heldTotal = 0; // held afterwards, from this run or before
+    int released = 0;  // held for want of a patient, given one since and queued in this run
+    Status status;     // why sending stopped early, or what it left for the next run
     // By MessageKind: the messages sent in this run, and those pending or held afterwards.
     std::array<int, 5> sentOf{};
     std::array<int, 5> waitingOf{};
@@ -92,7 +92,6 @@ struct RunLimits {
 };
 // How long one run may take at most.
 inline constexpr std::chrono::minutes kRunTimeLimit{5};
-inline constexpr const char* kRunTimeProblem = "the run's time limit was reached";
 
 // Sends the pending messages one at a time, oldest first. An acceptance marks the entry
 // sent, a refusal holds it with the reason; a missing answer stops the run and leaves that

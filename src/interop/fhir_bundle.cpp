@@ -302,7 +302,8 @@ std::string ComposeFhirBundle(const std::vector<StoredResult>& results,
     return out;
 }
 
-bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context, const TextSink& sink) {
+Status WriteFhirBundle(const ResultWalk& walk, const MessageContext& context,
+                       const TextSink& sink) {
     constexpr std::size_t kBlock = 1 << 16;
     BundleParts parts(context);
     std::string block;
@@ -347,7 +348,17 @@ bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context, cons
     }
     json.EndObject();
     block += '\n';
-    return read && written && sink(block);
+    // A sink that failed stops the walk too: it is the one to name.
+    if (!written) {
+        return MessageId::MessagesNotWritten;
+    }
+    if (!read) {
+        return MessageId::MessagesNotRead;
+    }
+    if (!sink(block)) {
+        return MessageId::MessagesNotWritten;
+    }
+    return {};
 }
 
 } // namespace qa::interop

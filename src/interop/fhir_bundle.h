@@ -1,6 +1,7 @@
 #pragma once
 
 #include "interop/result_mapping.h"
+#include "store/status.h"
 
 #include <string>
 #include <string_view>
@@ -18,10 +19,9 @@ inline constexpr const char* kDeviceSystem = "urn:quorina1c:meter";
 std::string ComposeFhirBundle(const std::vector<StoredResult>& results,
                               const MessageContext& context);
 // The same bundle handed to `sink` in blocks while the walk runs once; each Patient entry
-// comes just before the first Observation of that patient, and only the patient IDs are held. False
-// when a walk or the sink failed; what the sink got is then no whole file.
-[[nodiscard]] bool WriteFhirBundle(const ResultWalk& walk, const MessageContext& context,
-                                   const TextSink& sink);
+// comes just before the first Observation of that patient, and only the patient IDs are held. A
+// failure when a walk or the sink failed; what the sink got is then no whole file.
+Status WriteFhirBundle(const ResultWalk& walk, const MessageContext& context, const TextSink& sink);
 
 // The search text of a conditional create: "identifier=" with the system and value, the
 // value's own '|', ',', '$' and '\' escaped as FHIR search wants, and the whole percent-encoded.

@@ -224,9 +224,7 @@ DeliverySummary SendPendingFhir(
         results.push_back(std::move(*result));
     }
     if (unknown > 0) {
-        summary.problem = std::to_string(unknown) +
-                          " results were queued without their stored result; they go once "
-                          "they are queued again";
+        summary.status = Message(MessageId::DeliveryWithoutResult, {std::to_string(unknown)});
     }
     const std::string sizeKey = KeptSizeKey(context.link.destination);
     batchSize = std::max<std::size_t>(batchSize, 1);
@@ -271,7 +269,7 @@ DeliverySummary SendPendingFhir(
             break;
         }
         if (std::chrono::steady_clock::now() >= limits.deadline) {
-            summary.problem = kRunTimeProblem;
+            summary.status = MessageId::DeliveryTimeLimit;
             break;
         }
         const Span span = spans.back();
@@ -298,7 +296,7 @@ DeliverySummary SendPendingFhir(
                 reply.reason.empty() ? "HTTP " + std::to_string(reply.httpStatus) : reply.reason};
         }
         if (!reply.answered) {
-            summary.problem = reply.problem;
+            summary.status = reply.status;
             break;
         }
         if (span.fromRefused && !isolated) {
@@ -332,12 +330,13 @@ DeliverySummary SendPendingFhir(
                 verdict->second = {FhirVerdict::State::Refused, wrong->second};
             }
             const bool created = verdict->second.state == FhirVerdict::State::Created;
-            kept =
+            Status stored =
                 created ? outbox.MarkSent(ids[i]) : outbox.MarkHeld(ids[i], verdict->second.reason);
+            kept = stored.ok();
             if (!kept) {
                 // The server has it but the state could not be kept: stop before the file
                 // disagrees with the server about more than this Bundle.
-                summary.problem = "The delivery state cannot be written: " + outbox.LastError();
+                summary.status = stored;
                 break;
             }
             if (created) {
@@ -357,7 +356,12 @@ DeliverySummary SendPendingFhir(
                 if (results[i].patientId == patientId) {
                     std::optional<OutboxEntry> entry = outbox.Find(ids[i]);
                     if (entry && entry->state == DeliveryState::Sent) {
-                        kept = outbox.MarkHeld(ids[i], reason);
+                        Status stored = outbox.MarkHeld(ids[i], reason);
+                        kept = stored.ok();
+                        if (!kept) {
+                            summary.status = stored;
+                            break;
+                        }
                         --summary.sent;
                         --summary.sentOf[static_cast<std::size_t>(kinds[i])];
                         ++summary.held;
@@ -368,8 +372,8 @@ DeliverySummary SendPendingFhir(
                 }
             }
         }
-        if (!reply.problem.empty()) {
-            summary.problem = reply.problem;
+        if (!reply.status) {
+            summary.status = reply.status;
         }
         done += static_cast<int>(span.end - span.start);
         if (limits.progress) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/status.h"
+
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -31,7 +33,7 @@ struct FhirReply {
     // known about any result of the Bundle: all of them stay pending.
     bool answered = false;
     std::unordered_map<std::string, FhirVerdict> results; // by ResultKey
-    std::string problem; // why there was no answer, or which entries it left open
+    Status status; // why there was no answer, or which entries it left open
     // The HTTP status of the answer; with a 4xx the server refused the Bundle as a whole and
     // `reason` says why (its OperationOutcome).
     int httpStatus = 0;

@@ -256,7 +256,7 @@ std::string ComposeHl7Batch(const std::vector<StoredResult>& results,
     return out;
 }
 
-bool WriteHl7Batch(const ResultWalk& walk, const MessageContext& context, const TextSink& sink) {
+Status WriteHl7Batch(const ResultWalk& walk, const MessageContext& context, const TextSink& sink) {
     constexpr std::size_t kBlock = 1 << 16;
     std::string block;
     block.reserve(kBlock + 4096);
@@ -278,7 +278,17 @@ bool WriteHl7Batch(const ResultWalk& walk, const MessageContext& context, const 
         ResultParts::All);
     block += "BTS|" + std::to_string(count) + "\r";
     block += "FTS|1\r";
-    return read && written && sink(block);
+    // A sink that failed stops the walk too: it is the one to name.
+    if (!written) {
+        return MessageId::MessagesNotWritten;
+    }
+    if (!read) {
+        return MessageId::MessagesNotRead;
+    }
+    if (!sink(block)) {
+        return MessageId::MessagesNotWritten;
+    }
+    return {};
 }
 
 Acknowledgement ParseAcknowledgement(std::string_view message) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "interop/result_mapping.h"
+#include "store/status.h"
 
 #include <string>
 #include <string_view>
@@ -63,10 +64,9 @@ std::string ComposeHl7Batch(const std::vector<std::string>& messages,
 // The same file made straight from the results (no message copies on the way).
 std::string ComposeHl7Batch(const std::vector<StoredResult>& results,
                             const MessageContext& context);
-// The same file again, handed to `sink` in blocks while the walk runs. False when the walk
-// or the sink failed; what the sink got is then no whole file.
-[[nodiscard]] bool WriteHl7Batch(const ResultWalk& walk, const MessageContext& context,
-                                 const TextSink& sink);
+// The same file again, handed to `sink` in blocks while the walk runs. A failure when the
+// walk or the sink failed; what the sink got is then no whole file.
+Status WriteHl7Batch(const ResultWalk& walk, const MessageContext& context, const TextSink& sink);
 
 // What an acknowledgement says: its message type (MSH-9), MSA-1, MSA-2, and a reason from
 // MSA-3 or ERR.

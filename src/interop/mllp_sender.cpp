@@ -95,7 +95,14 @@ void MllpSender::ClearBuffer() {
     buffer_.clear();
 }
 
-bool MllpSender::Connect(Clock::time_point deadline, std::string& problem) {
+std::string MllpSender::Where() const {
+    // A bracketed IPv6 address keeps its brackets, so the port stays apart from it.
+    const bool v6 = endpoint_.host.find(':') != std::string::npos;
+    return (v6 ? "[" + endpoint_.host + "]" : endpoint_.host) + ":" +
+           std::to_string(endpoint_.port);
+}
+
+Status MllpSender::Connect(Clock::time_point deadline) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -103,14 +110,14 @@ bool MllpSender::Connect(Clock::time_point deadline, std::string& problem) {
     const std::string port = std::to_string(endpoint_.port);
     int status = ::getaddrinfo(endpoint_.host.c_str(), port.c_str(), &hints, &found);
     if (status != 0) {
-        problem = "cannot find " + endpoint_.host + ": " + ::gai_strerror(status);
-        return false;
+        return Message(MessageId::LinkHostUnknown, {endpoint_.host, ::gai_strerror(status)});
     }
-    problem = "cannot connect to " + endpoint_.host + ":" + port;
+    Message failure(MessageId::LinkRefused, {Where(), SystemErrorText(EADDRNOTAVAIL)});
     for (addrinfo* address = found; address != nullptr; address = address->ai_next) {
         int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                           address->ai_protocol);
         if (fd < 0) {
+            failure = Message(MessageId::LinkRefused, {Where(), SystemErrorText(errno)});
             continue;
         }
         int result = ::connect(fd, address->ai_addr, address->ai_addrlen);
@@ -127,12 +134,16 @@ bool MllpSender::Connect(Clock::time_point deadline, std::string& problem) {
             fd_ = fd;
             break;
         }
-        problem = "cannot connect to " + endpoint_.host + ":" + port + ": " +
-                  (RemainingMs(deadline) == 0 ? "timed out" : SystemErrorText(errno));
+        failure = RemainingMs(deadline) == 0
+                      ? Message(MessageId::LinkTimedOut, {Where()})
+                      : Message(MessageId::LinkRefused, {Where(), SystemErrorText(errno)});
         ::close(fd);
     }
     ::freeaddrinfo(found);
-    return fd_ >= 0;
+    if (fd_ < 0) {
+        return failure;
+    }
+    return {};
 }
 
 bool MllpSender::PeerClosed() const {
@@ -171,8 +182,11 @@ MllpSender::Reply MllpSender::SendOn(std::string_view message, std::string_view 
                                      Clock::time_point deadline, bool& closedUnanswered) {
     Reply reply;
     closedUnanswered = false;
-    if (!Connected() && !Connect(deadline, reply.problem)) {
-        return reply;
+    if (!Connected()) {
+        if (Status connected = Connect(deadline); !connected) {
+            reply.status = connected;
+            return reply;
+        }
     }
     std::string frame;
     frame.reserve(message.size() + 3);
@@ -180,8 +194,8 @@ MllpSender::Reply MllpSender::SendOn(std::string_view message, std::string_view 
     frame += message;
     frame += kEndBlock;
     frame += kCarriageReturn;
-    if (!WriteAll(frame, deadline)) {
-        reply.problem = "the connection was lost while sending";
+    if (Status written = WriteAll(frame, deadline); !written) {
+        reply.status = written;
         closedUnanswered = buffer_.empty();
         Disconnect();
         return reply;
@@ -205,7 +219,7 @@ MllpSender::Reply MllpSender::SendOn(std::string_view message, std::string_view 
                 // Only an ACK message with one MSA acknowledges: an MSA inside anything else
                 // (our own message echoed back), or two that may say different things, is no
                 // answer.
-                reply.problem = "the answer is not an acknowledgement";
+                reply.status = Message(MessageId::AckNotAcknowledgement, {Where()});
                 Disconnect();
                 return reply;
             }
@@ -223,24 +237,24 @@ MllpSender::Reply MllpSender::SendOn(std::string_view message, std::string_view 
                     reply.ack.reason = code;
                 }
             } else {
-                reply.problem = "an acknowledgement without a known code";
+                reply.status = Message(MessageId::AckUnknownCode, {Where(), code});
                 Disconnect();
             }
             return reply;
         }
         if (buffer_.size() > kMaxReplyBytes) {
-            reply.problem = "the answer is not an acknowledgement";
+            reply.status = Message(MessageId::AckNotAcknowledgement, {Where()});
             Disconnect();
             return reply;
         }
         const ReadResult read = ReadSome(buffer_, deadline);
         if (read == ReadResult::TimedOut) {
-            reply.problem = "no acknowledgement within the time-out";
+            reply.status = Message(MessageId::AckTimedOut, {Where()});
             Disconnect();
             return reply;
         }
         if (read == ReadResult::Closed) {
-            reply.problem = "the receiver closed the connection without an acknowledgement";
+            reply.status = Message(MessageId::AckClosed, {Where()});
             closedUnanswered = buffer_.empty();
             Disconnect();
             return reply;
@@ -252,7 +266,7 @@ bool MllpSender::Connected() const {
     return fd_ >= 0;
 }
 
-bool MllpSender::WriteAll(std::string_view data, Clock::time_point deadline) {
+Status MllpSender::WriteAll(std::string_view data, Clock::time_point deadline) {
     std::size_t written = 0;
     while (written < data.size()) {
         ssize_t count = ::send(fd_, data.data() + written, data.size() - written, MSG_NOSIGNAL);
@@ -267,9 +281,9 @@ bool MllpSender::WriteAll(std::string_view data, Clock::time_point deadline) {
             WaitFor(fd_, POLLOUT, deadline)) {
             continue;
         }
-        return false;
+        return Message(MessageId::LinkLostSending, {Where()});
     }
-    return true;
+    return {};
 }
 
 MllpSender::ReadResult MllpSender::ReadSome(std::string& to, Clock::time_point deadline) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "interop/hl7_message.h"
+#include "store/status.h"
 
 #include <chrono>
 #include <optional>
@@ -33,7 +34,7 @@ public:
     struct Reply {
         Outcome outcome = Outcome::NoAnswer;
         Acknowledgement ack;
-        std::string problem; // why there was no answer
+        Status status; // with NoAnswer, why there was none
     };
 
     MllpSender(MllpEndpoint endpoint, std::chrono::milliseconds timeout);
@@ -49,15 +50,17 @@ protected:
     using Clock = std::chrono::steady_clock;
     enum class ReadResult { Read, Closed, TimedOut };
     // The connection itself, a plain TCP socket here; a TLS sender replaces these.
-    virtual bool Connect(Clock::time_point deadline, std::string& problem);
+    virtual Status Connect(Clock::time_point deadline);
     virtual bool Connected() const;
     virtual bool PeerClosed() const;
-    virtual bool WriteAll(std::string_view data, Clock::time_point deadline);
+    virtual Status WriteAll(std::string_view data, Clock::time_point deadline);
     // Appends what arrives to `to`, waiting until the deadline for something.
     virtual ReadResult ReadSome(std::string& to, Clock::time_point deadline);
     // Forgets bytes received after the last acknowledgement (with the connection closed).
     void ClearBuffer();
     const MllpEndpoint& Endpoint() const { return endpoint_; }
+    // "host:port", as the messages name the receiver.
+    std::string Where() const;
 
 private:
     Reply SendOn(std::string_view message, std::string_view controlId,

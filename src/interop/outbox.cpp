@@ -1,6 +1,7 @@
 #include "interop/outbox.h"
 
 #include "interop/delivery.h"
+#include "store/system_error.h"
 
 #include <sqlite3.h>
 
@@ -105,31 +106,39 @@ void Outbox::Close() {
     }
 }
 
-bool Outbox::Exec(const char* sql) {
+Message Outbox::Failure() const {
+    return Message(MessageId::OutboxNotWritten, {path_, error_});
+}
+
+Status Outbox::Exec(const char* sql) {
     char* message = nullptr;
     if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
         error_ = message ? message : sqlite3_errmsg(db_);
         sqlite3_free(message);
-        return false;
+        return Failure();
     }
-    return true;
+    return {};
 }
 
-bool Outbox::Open(const std::string& path, std::string& error) {
+void Outbox::Rollback() {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+Status Outbox::Open(const std::string& path) {
     Close();
+    path_ = path;
     // Created owner-only before SQLite opens it: the file holds patients' IDs and names.
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
-        error = "The delivery file cannot be opened: " + path;
-        return false;
+        return Message(MessageId::OutboxUnusable, {path, SystemErrorText(errno)});
     }
     ::close(fd);
     if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
                         nullptr) != SQLITE_OK) {
-        error = "The delivery file cannot be opened: " + path + " (" +
-                (db_ ? sqlite3_errmsg(db_) : "out of memory") + ")";
+        Message failure(MessageId::OutboxUnusable,
+                        {path, db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(SQLITE_NOMEM)});
         Close();
-        return false;
+        return failure;
     }
     sqlite3_busy_timeout(db_, 5000);
     // WAL with NORMAL sync: a state change survives the program being killed at any point;
@@ -139,44 +148,44 @@ bool Outbox::Open(const std::string& path, std::string& error) {
     // Syncing every acknowledgement would cost a disk flush per message.
     if (!Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;") || !Exec(kSchema) ||
         !AddResultColumn() || !AddFollowUpColumns()) {
-        error = "The delivery file cannot be used: " + path + " (" + error_ + ")";
+        Message failure(MessageId::OutboxUnusable, {path, error_});
         Close();
-        return false;
+        return failure;
     }
-    return true;
+    return {};
 }
 
-bool Outbox::AddResultColumn() {
+Status Outbox::AddResultColumn() {
     // Files made before the outbox kept the stored result get the column; their entries
     // are given their results when the results are queued again.
     std::string ignored;
     if (Statement probe(db_, "SELECT result FROM outbox LIMIT 0", ignored); probe) {
-        return true;
+        return {};
     }
     return Exec("ALTER TABLE outbox ADD COLUMN result TEXT NOT NULL DEFAULT ''");
 }
 
-bool Outbox::AddFollowUpColumns() {
+Status Outbox::AddFollowUpColumns() {
     std::string ignored;
     if (Statement probe(db_, "SELECT result_key, kind FROM outbox LIMIT 0", ignored); probe) {
-        return true;
+        return {};
     }
     // A file of a version that sent first messages only: every entry is one, and what was
     // acknowledged is what the receiver holds of its result.
     if (!Exec("BEGIN IMMEDIATE")) {
-        return false;
+        return Failure();
     }
     if (!Exec("ALTER TABLE outbox ADD COLUMN result_key TEXT NOT NULL DEFAULT ''") ||
         !Exec("ALTER TABLE outbox ADD COLUMN kind INTEGER NOT NULL DEFAULT 0")) {
-        Exec("ROLLBACK");
-        return false;
+        Rollback();
+        return Failure();
     }
     std::vector<std::pair<std::string, std::string>> keys; // control ID, result key
     {
         Statement select(db_, "SELECT control_id, result FROM outbox ORDER BY seq", error_);
         if (!select) {
-            Exec("ROLLBACK");
-            return false;
+            Rollback();
+            return Failure();
         }
         while (sqlite3_step(select.get()) == SQLITE_ROW) {
             std::optional<StoredResult> result = DecodeStoredResult(select.Text(1));
@@ -192,8 +201,8 @@ bool Outbox::AddFollowUpColumns() {
                        "WHERE control_id = ? AND state = 1",
                        error_);
     if (!update || !remember) {
-        Exec("ROLLBACK");
-        return false;
+        Rollback();
+        return Failure();
     }
     for (const auto& [controlId, key] : keys) {
         update.Bind(1, key);
@@ -202,37 +211,37 @@ bool Outbox::AddFollowUpColumns() {
         if (sqlite3_step(update.get()) != SQLITE_DONE ||
             sqlite3_step(remember.get()) != SQLITE_DONE) {
             error_ = sqlite3_errmsg(db_);
-            Exec("ROLLBACK");
-            return false;
+            Rollback();
+            return Failure();
         }
         sqlite3_reset(update.get());
         sqlite3_reset(remember.get());
     }
     if (!Exec("COMMIT")) {
-        Exec("ROLLBACK");
-        return false;
+        Rollback();
+        return Failure();
     }
-    return true;
+    return {};
 }
 
-bool Outbox::KnownIds(std::unordered_map<std::string, DeliveryState>& states) const {
+Status Outbox::KnownIds(std::unordered_map<std::string, DeliveryState>& states) const {
     states.clear();
     Statement select(db_, "SELECT control_id, state FROM outbox", error_);
     if (!select) {
-        return false;
+        return Failure();
     }
     while (sqlite3_step(select.get()) == SQLITE_ROW) {
         states.emplace(select.Text(0), StateOf(sqlite3_column_int(select.get(), 1)));
     }
-    return true;
+    return {};
 }
 
-int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
+Expected<int> Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
     if (entries.empty()) {
         return 0;
     }
     if (!Exec("BEGIN IMMEDIATE")) {
-        return -1;
+        return Failure();
     }
     int added = 0;
     {
@@ -241,8 +250,8 @@ int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
                          "reason, result_key, kind) VALUES(?, ?, ?, ?, ?, ?, ?)",
                          error_);
         if (!insert) {
-            Exec("ROLLBACK");
-            return -1;
+            Rollback();
+            return Failure();
         }
         for (const OutboxEntry& entry : entries) {
             insert.Bind(1, entry.controlId);
@@ -256,26 +265,26 @@ int Outbox::Enqueue(const std::vector<OutboxEntry>& entries) {
             if (sqlite3_step(insert.get()) != SQLITE_DONE) {
                 error_ = sqlite3_errmsg(db_);
                 sqlite3_reset(insert.get());
-                Exec("ROLLBACK");
-                return -1;
+                Rollback();
+                return Failure();
             }
             added += sqlite3_changes(db_);
             sqlite3_reset(insert.get());
         }
     }
     if (!Exec("COMMIT")) {
-        Exec("ROLLBACK");
-        return -1;
+        Rollback();
+        return Failure();
     }
     return added;
 }
 
-int Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
+Expected<int> Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
     if (entries.empty()) {
         return 0;
     }
     if (!Exec("BEGIN IMMEDIATE")) {
-        return -1;
+        return Failure();
     }
     int filled = 0;
     {
@@ -284,8 +293,8 @@ int Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
                          "AND result = ''",
                          error_);
         if (!update) {
-            Exec("ROLLBACK");
-            return -1;
+            Rollback();
+            return Failure();
         }
         for (const OutboxEntry& entry : entries) {
             update.Bind(1, entry.result);
@@ -294,42 +303,42 @@ int Outbox::FillResults(const std::vector<OutboxEntry>& entries) {
             if (sqlite3_step(update.get()) != SQLITE_DONE) {
                 error_ = sqlite3_errmsg(db_);
                 sqlite3_reset(update.get());
-                Exec("ROLLBACK");
-                return -1;
+                Rollback();
+                return Failure();
             }
             filled += sqlite3_changes(db_);
             sqlite3_reset(update.get());
         }
     }
     if (!Exec("COMMIT")) {
-        Exec("ROLLBACK");
-        return -1;
+        Rollback();
+        return Failure();
     }
     return filled;
 }
 
-bool Outbox::UnsentResults(std::unordered_map<std::string, std::string>& results) const {
+Status Outbox::UnsentResults(std::unordered_map<std::string, std::string>& results) const {
     results.clear();
     Statement select(db_, "SELECT control_id, result FROM outbox WHERE state <> 1", error_);
     if (!select) {
-        return false;
+        return Failure();
     }
     while (sqlite3_step(select.get()) == SQLITE_ROW) {
         results.emplace(select.Text(0), select.Text(1));
     }
-    return true;
+    return {};
 }
 
-bool Outbox::IdsWithoutResult(std::unordered_set<std::string>& ids) const {
+Status Outbox::IdsWithoutResult(std::unordered_set<std::string>& ids) const {
     ids.clear();
     Statement select(db_, "SELECT control_id FROM outbox WHERE state <> 1 AND result = ''", error_);
     if (!select) {
-        return false;
+        return Failure();
     }
     while (sqlite3_step(select.get()) == SQLITE_ROW) {
         ids.insert(select.Text(0));
     }
-    return true;
+    return {};
 }
 
 std::vector<OutboxEntry> Outbox::Pending() const {
@@ -356,7 +365,7 @@ Expected<std::vector<OutboxEntry>> Outbox::HeldFor(const std::string& reason) co
                      "reason = ? ORDER BY seq",
                      error_);
     if (!select) {
-        return Message::Verbatim(error_);
+        return Failure();
     }
     select.Bind(1, reason);
     int step = SQLITE_ROW;
@@ -366,7 +375,7 @@ Expected<std::vector<OutboxEntry>> Outbox::HeldFor(const std::string& reason) co
     }
     if (step != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
-        return Message::Verbatim(error_);
+        return Failure();
     }
     return entries;
 }
@@ -410,75 +419,81 @@ int Outbox::CountHeldFor(const std::string& reason) const {
     return sqlite3_step(select.get()) == SQLITE_ROW ? sqlite3_column_int(select.get(), 0) : -1;
 }
 
-bool Outbox::SetState(const std::string& controlId, DeliveryState state,
-                      const std::string& reason) {
+Status Outbox::SetState(const std::string& controlId, DeliveryState state,
+                        const std::string& reason) {
     Statement update(db_,
                      "UPDATE outbox SET state = ?, reason = ?, "
                      "changed_at = strftime('%Y-%m-%dT%H:%M:%SZ','now') WHERE control_id = ?",
                      error_);
     if (!update) {
-        return false;
+        return Failure();
     }
     update.Bind(1, CodeOf(state));
     update.Bind(2, reason);
     update.Bind(3, controlId);
     if (sqlite3_step(update.get()) != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
-        return false;
+        return Failure();
     }
-    return sqlite3_changes(db_) == 1;
+    if (sqlite3_changes(db_) != 1) {
+        return Message(MessageId::OutboxNoEntry, {path_, controlId});
+    }
+    return {};
 }
 
-bool Outbox::MarkSent(const std::string& controlId) {
+Status Outbox::MarkSent(const std::string& controlId) {
     // The state and what the receiver holds change together: a crash between them would
     // have the next run correct a result against a version the receiver never had.
     if (!Exec("BEGIN IMMEDIATE")) {
-        return false;
+        return Failure();
     }
-    bool done = SetState(controlId, DeliveryState::Sent, "");
-    if (done) {
-        Statement remember(db_,
-                           "INSERT OR REPLACE INTO delivered(result_key, control_id, result, live) "
-                           "SELECT result_key, control_id, result, kind IN (0, 1, 4) FROM outbox "
-                           "WHERE control_id = ? AND result_key <> ''",
-                           error_);
-        done = static_cast<bool>(remember);
-        if (done) {
-            remember.Bind(1, controlId);
-            done = sqlite3_step(remember.get()) == SQLITE_DONE;
-            if (!done) {
-                error_ = sqlite3_errmsg(db_);
-            }
-        }
+    if (Status set = SetState(controlId, DeliveryState::Sent, ""); !set) {
+        Rollback();
+        return set;
     }
-    if (!done || !Exec("COMMIT")) {
-        Exec("ROLLBACK");
-        return false;
+    Statement remember(db_,
+                       "INSERT OR REPLACE INTO delivered(result_key, control_id, result, live) "
+                       "SELECT result_key, control_id, result, kind IN (0, 1, 4) FROM outbox "
+                       "WHERE control_id = ? AND result_key <> ''",
+                       error_);
+    if (!remember) {
+        Rollback();
+        return Failure();
     }
-    return true;
+    remember.Bind(1, controlId);
+    if (sqlite3_step(remember.get()) != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        Rollback();
+        return Failure();
+    }
+    if (Status committed = Exec("COMMIT"); !committed) {
+        Rollback();
+        return committed;
+    }
+    return {};
 }
 
-bool Outbox::MarkHeld(const std::string& controlId, const std::string& reason) {
-    if (!SetState(controlId, DeliveryState::Held, reason)) {
-        return false;
+Status Outbox::MarkHeld(const std::string& controlId, const std::string& reason) {
+    if (Status set = SetState(controlId, DeliveryState::Held, reason); !set) {
+        return set;
     }
     Statement forget(db_, "DELETE FROM delivered WHERE control_id = ?", error_);
     if (!forget) {
-        return false;
+        return Failure();
     }
     forget.Bind(1, controlId);
     if (sqlite3_step(forget.get()) != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
-        return false;
+        return Failure();
     }
-    return true;
+    return {};
 }
 
-bool Outbox::Delivered(std::unordered_map<std::string, DeliveredResult>& delivered) const {
+Status Outbox::Delivered(std::unordered_map<std::string, DeliveredResult>& delivered) const {
     delivered.clear();
     Statement select(db_, "SELECT result_key, control_id, result, live FROM delivered", error_);
     if (!select) {
-        return false;
+        return Failure();
     }
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
@@ -487,18 +502,18 @@ bool Outbox::Delivered(std::unordered_map<std::string, DeliveredResult>& deliver
     }
     if (rc != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
-        return false;
+        return Failure();
     }
-    return true;
+    return {};
 }
 
-bool Outbox::ResultStates(std::unordered_map<std::string, ResultDelivery>& states) const {
+Status Outbox::ResultStates(std::unordered_map<std::string, ResultDelivery>& states) const {
     states.clear();
     std::unordered_map<std::string, std::string> lastSent; // result key, control ID
     {
         Statement select(db_, "SELECT result_key, control_id FROM delivered", error_);
         if (!select) {
-            return false;
+            return Failure();
         }
         while (sqlite3_step(select.get()) == SQLITE_ROW) {
             lastSent.emplace(select.Text(0), select.Text(1));
@@ -507,7 +522,7 @@ bool Outbox::ResultStates(std::unordered_map<std::string, ResultDelivery>& state
     Statement select(db_, "SELECT control_id, result_key, kind, state FROM outbox ORDER BY seq",
                      error_);
     if (!select) {
-        return false;
+        return Failure();
     }
     std::unordered_set<std::string> unsent;
     while (sqlite3_step(select.get()) == SQLITE_ROW) {
@@ -531,7 +546,7 @@ bool Outbox::ResultStates(std::unordered_map<std::string, ResultDelivery>& state
             states[key] = delivery;
         }
     }
-    return true;
+    return {};
 }
 
 int Outbox::Count(DeliveryState state, MessageKind kind) const {
@@ -544,7 +559,7 @@ int Outbox::Count(DeliveryState state, MessageKind kind) const {
     return sqlite3_step(select.get()) == SQLITE_ROW ? sqlite3_column_int(select.get(), 0) : -1;
 }
 
-bool Outbox::Replace(const std::string& controlId, const OutboxEntry& replacement) {
+Status Outbox::Replace(const std::string& controlId, const OutboxEntry& replacement) {
     Statement update(db_,
                      "UPDATE outbox SET control_id = ?, message = ?, result = ?, state = ?, "
                      "reason = ?, result_key = ?, kind = ?, "
@@ -552,7 +567,7 @@ bool Outbox::Replace(const std::string& controlId, const OutboxEntry& replacemen
                      "WHERE control_id = ? AND state <> 1",
                      error_);
     if (!update) {
-        return false;
+        return Failure();
     }
     update.Bind(1, replacement.controlId);
     update.Bind(2, replacement.message);
@@ -564,9 +579,12 @@ bool Outbox::Replace(const std::string& controlId, const OutboxEntry& replacemen
     update.Bind(8, controlId);
     if (sqlite3_step(update.get()) != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
-        return false;
+        return Failure();
     }
-    return sqlite3_changes(db_) == 1;
+    if (sqlite3_changes(db_) != 1) {
+        return Message(MessageId::OutboxNoEntry, {path_, controlId});
+    }
+    return {};
 }
 
 std::string Outbox::Setting(const std::string& key) const {
@@ -578,54 +596,55 @@ std::string Outbox::Setting(const std::string& key) const {
     return sqlite3_step(select.get()) == SQLITE_ROW ? select.Text(0) : std::string();
 }
 
-bool Outbox::SetSetting(const std::string& key, const std::string& value) {
+Status Outbox::SetSetting(const std::string& key, const std::string& value) {
     Statement upsert(db_, "INSERT OR REPLACE INTO kept(key, value) VALUES(?, ?)", error_);
     if (!upsert) {
-        return false;
+        return Failure();
     }
     upsert.Bind(1, key);
     upsert.Bind(2, value);
     if (sqlite3_step(upsert.get()) != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
-        return false;
+        return Failure();
     }
-    return true;
+    return {};
 }
 
-int Outbox::ReleaseHeld(const std::string& keptReason) {
+Expected<int> Outbox::ReleaseHeld(const std::string& keptReason) {
     Statement update(db_,
                      "UPDATE outbox SET state = 0, changed_at = strftime('%Y-%m-%dT%H:%M:%SZ',"
                      "'now') WHERE state = 2 AND reason <> ?",
                      error_);
     if (!update) {
-        return -1;
+        return Failure();
     }
     update.Bind(1, keptReason.empty() ? std::string("\x01") : keptReason);
     if (sqlite3_step(update.get()) != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
-        return -1;
+        return Failure();
     }
     return sqlite3_changes(db_);
 }
 
-int Outbox::ReleaseHeldFor(const std::string& reason) {
+Expected<int> Outbox::ReleaseHeldFor(const std::string& reason) {
     Statement update(db_,
                      "UPDATE outbox SET state = 0, reason = '', changed_at = "
                      "strftime('%Y-%m-%dT%H:%M:%SZ','now') WHERE state = 2 AND reason = ?",
                      error_);
     if (!update) {
-        return -1;
+        return Failure();
     }
     update.Bind(1, reason);
     if (sqlite3_step(update.get()) != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
-        return -1;
+        return Failure();
     }
     return sqlite3_changes(db_);
 }
 
-int Outbox::DropUnsent(const std::string& prefix, const std::unordered_set<std::string>& current,
-                       const std::optional<std::string>& reason) {
+Expected<int> Outbox::DropUnsent(const std::string& prefix,
+                                 const std::unordered_set<std::string>& current,
+                                 const std::optional<std::string>& reason) {
     std::vector<std::string> gone;
     {
         Statement select(db_,
@@ -633,7 +652,7 @@ int Outbox::DropUnsent(const std::string& prefix, const std::unordered_set<std::
                                 : "SELECT control_id FROM outbox WHERE state <> 1",
                          error_);
         if (!select) {
-            return -1;
+            return Failure();
         }
         if (reason) {
             select.Bind(1, *reason);
@@ -647,13 +666,13 @@ int Outbox::DropUnsent(const std::string& prefix, const std::unordered_set<std::
     }
     Statement remove(db_, "DELETE FROM outbox WHERE control_id = ? AND state <> 1", error_);
     if (!remove) {
-        return -1;
+        return Failure();
     }
     for (const std::string& id : gone) {
         remove.Bind(1, id);
         if (sqlite3_step(remove.get()) != SQLITE_DONE) {
             error_ = sqlite3_errmsg(db_);
-            return -1;
+            return Failure();
         }
         sqlite3_reset(remove.get());
     }

@@ -66,24 +66,24 @@ public:
 
     static std::string PathFor(const std::string& dataFolder, const std::string& operatorId);
 
-    // Opens or creates the file (owner-only). False with `error` when it cannot be used.
-    bool Open(const std::string& path, std::string& error);
+    // Opens or creates the file (owner-only); the failure names the file and why.
+    Status Open(const std::string& path);
     bool IsOpen() const { return db_ != nullptr; }
     void Close();
 
     // The control IDs the outbox knows, whatever their state.
-    bool KnownIds(std::unordered_map<std::string, DeliveryState>& states) const;
+    Status KnownIds(std::unordered_map<std::string, DeliveryState>& states) const;
     // Adds the entries not known yet, in the state each gives (pending, or held with its
     // reason), in one transaction; an entry already known
-    // keeps its state and message. Returns the number added, or -1 on failure.
-    int Enqueue(const std::vector<OutboxEntry>& entries);
+    // keeps its state and message. Returns the number added.
+    Expected<int> Enqueue(const std::vector<OutboxEntry>& entries);
     // Gives entries queued without their stored result the one of `entries` with the same
-    // control ID, and its result key; returns the number filled, -1 on failure.
-    int FillResults(const std::vector<OutboxEntry>& entries);
+    // control ID, and its result key; returns the number filled.
+    Expected<int> FillResults(const std::vector<OutboxEntry>& entries);
     // The stored results of the entries not sent yet, by control ID.
-    bool UnsentResults(std::unordered_map<std::string, std::string>& results) const;
+    Status UnsentResults(std::unordered_map<std::string, std::string>& results) const;
     // The control IDs of the entries not sent yet that lack their stored result.
-    bool IdsWithoutResult(std::unordered_set<std::string>& ids) const;
+    Status IdsWithoutResult(std::unordered_set<std::string>& ids) const;
     // Pending entries, oldest queued first.
     std::vector<OutboxEntry> Pending() const;
     // The entries held for `reason`, oldest queued first.
@@ -92,47 +92,51 @@ public:
     int Count(DeliveryState state) const;
     int CountHeldFor(const std::string& reason) const;
     // Marks the entry sent and makes its result what the receiver was last given, in one
-    // transaction.
-    bool MarkSent(const std::string& controlId);
+    // transaction; a failure when there is no such entry.
+    Status MarkSent(const std::string& controlId);
     // Holds the entry; one marked sent before (the server filed it wrongly after all) no
     // longer counts as delivered.
-    bool MarkHeld(const std::string& controlId, const std::string& reason);
+    Status MarkHeld(const std::string& controlId, const std::string& reason);
     // What the receiver was last given of each result, by result key.
-    bool Delivered(std::unordered_map<std::string, DeliveredResult>& delivered) const;
+    Status Delivered(std::unordered_map<std::string, DeliveredResult>& delivered) const;
     // The delivery of each result the outbox knows, by result key (by control ID for
     // entries whose result is not known).
-    bool ResultStates(std::unordered_map<std::string, ResultDelivery>& states) const;
+    Status ResultStates(std::unordered_map<std::string, ResultDelivery>& states) const;
     // The entries of one kind in one state.
     int Count(DeliveryState state, MessageKind kind) const;
     // Gives an entry not sent yet a new control ID, message and stored result, keeping its
-    // place in the queue; false when there is no such entry or it could not be written.
-    bool Replace(const std::string& controlId, const OutboxEntry& replacement);
+    // place in the queue; a failure when there is no such entry or it could not be written.
+    Status Replace(const std::string& controlId, const OutboxEntry& replacement);
     // Puts held entries back to pending (the operator asked for them to be sent again); those
     // held for `keptReason` stay held, since what held them is in the result itself.
-    int ReleaseHeld(const std::string& keptReason = {});
+    Expected<int> ReleaseHeld(const std::string& keptReason = {});
     // Puts the entries held for `reason` back to pending (the site now allows them).
-    int ReleaseHeldFor(const std::string& reason);
+    Expected<int> ReleaseHeldFor(const std::string& reason);
     // Removes the entries not sent whose control ID starts with `prefix` and is not in
     // `current`: messages that never left for results no longer stored as they were (edited
     // or deleted since), which must not go stale. With `reason`, only those held for it.
-    int DropUnsent(const std::string& prefix, const std::unordered_set<std::string>& current,
-                   const std::optional<std::string>& reason = std::nullopt);
+    Expected<int> DropUnsent(const std::string& prefix,
+                             const std::unordered_set<std::string>& current,
+                             const std::optional<std::string>& reason = std::nullopt);
 
     // A value the deliveries keep between runs (the Bundle size a server takes); empty when
     // none is kept.
     std::string Setting(const std::string& key) const;
-    bool SetSetting(const std::string& key, const std::string& value);
-
-    const std::string& LastError() const { return error_; }
+    Status SetSetting(const std::string& key, const std::string& value);
 
 private:
-    bool Exec(const char* sql);
-    bool AddResultColumn();
-    bool AddFollowUpColumns();
-    bool SetState(const std::string& controlId, DeliveryState state, const std::string& reason);
+    Status Exec(const char* sql);
+    // Undoes the open transaction after a failure, which is what the caller reports.
+    void Rollback();
+    // The failure of the last statement: the file, and SQLite's reason.
+    Message Failure() const;
+    Status AddResultColumn();
+    Status AddFollowUpColumns();
+    Status SetState(const std::string& controlId, DeliveryState state, const std::string& reason);
 
     sqlite3* db_ = nullptr;
-    mutable std::string error_;
+    std::string path_;
+    mutable std::string error_; // SQLite's reason for the last failure
 };
 
 } // namespace qa::interop

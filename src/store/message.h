@@ -196,6 +196,42 @@ enum class MessageId : int {
     TableNameRefused,    // the name
     TableReadOnly,       // the file
     ResultGone,          // date, time, value: the stored result an edit names
+    // The laboratory interface: its delivery file, the links to the receiver, the runs.
+    OutboxUnusable,        // the delivery file, SQLite's or the system's reason
+    OutboxNotWritten,      // the delivery file, SQLite's reason
+    OutboxNoEntry,         // the delivery file, the control ID
+    LinkHostUnknown,       // the host, the resolver's reason
+    LinkRefused,           // host:port, the system's reason
+    LinkTimedOut,          // host:port
+    LinkLostSending,       // host:port
+    LinkNoTls,             // host:port
+    LinkTlsFailed,         // host:port, the TLS library's reasons
+    AckNotAcknowledgement, // host:port
+    AckUnknownCode,        // host:port, the code
+    AckTimedOut,           // host:port
+    AckClosed,             // host:port
+    TrustNoCaCertificate,  // the CA file
+    TrustClientUnreadable, // the client certificate
+    TrustKeyUnreadable,    // the key file
+    FhirNoEventLoop,       // the base URL
+    FhirBaseUnusable,      // the base URL
+    FhirUnreachable,       // the base URL, Qt's reason
+    FhirTimedOut,          // the base URL
+    FhirHttpStatus,        // the HTTP status
+    FhirHttpStatusBecause, // the HTTP status, the server's reason
+    FhirNotTransactionResponse,
+    FhirEntryCount, // entries answered, entries sent
+    FhirLeftOpen,   // how many results
+    DeliveryTimeLimit,
+    DeliveryWithoutResult,       // how many results
+    DeliveryTableName,           // the file
+    DeliveryResultsUnreadable,   // the file, SQLite's reason
+    DeliveryDeletionsUnreadable, // the result ID
+    DeliveryNoTlsClient,         // the destination
+    DeliveryNoFhirClient,        // the destination
+    DeliveryDestination,         // the destination
+    MessagesNotRead,
+    MessagesNotWritten,
 };
 
 struct Message {

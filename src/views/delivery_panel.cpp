@@ -165,9 +165,8 @@ DeliveryPanel::States() const {
         return std::nullopt;
     }
     interop::Outbox outbox;
-    std::string error;
     std::unordered_map<std::string, interop::ResultDelivery> states;
-    if (!outbox.Open(interop::Outbox::PathFor(users_.DataFolder(), users_.ActiveUserId()), error) ||
+    if (!outbox.Open(interop::Outbox::PathFor(users_.DataFolder(), users_.ActiveUserId())) ||
         !outbox.ResultStates(states)) {
         return std::nullopt;
     }
@@ -229,8 +228,8 @@ void DeliveryPanel::Finished(interop::DeliverySummary summary, bool sent) {
     if (sent) {
         text += tr(" - sent %1").arg(summary_.sent);
     }
-    if (!summary_.problem.empty()) {
-        text += QStringLiteral(" - ") + Utf8(summary_.problem);
+    if (!summary_.status) {
+        text += QStringLiteral(" - ") + MessageText(summary_.status.error());
     }
     pending_->setText(text);
     pending_->setToolTip(tr("Row numbers: green sent, amber pending, red held by the receiver"));
@@ -244,9 +243,8 @@ Expected<std::vector<interop::StoredResult>> DeliveryPanel::HeldWithoutPatient()
         return results; // nothing queued yet: the outbox is made by the first run
     }
     interop::Outbox outbox;
-    std::string error;
-    if (!outbox.Open(path, error)) {
-        return Message::Verbatim(error);
+    if (Status opened = outbox.Open(path); !opened) {
+        return opened;
     }
     Expected<std::vector<interop::OutboxEntry>> held = outbox.HeldFor(interop::kNoPatientReason);
     if (!held) {

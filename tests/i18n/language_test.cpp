@@ -563,7 +563,7 @@ TEST_F(LanguageTest, EnglishShowsNoHangulAnywhere) {
     // Every message of the store and the download logic, with its arguments filled in.
     // Through the last identifier there is.
     for (int id = static_cast<int>(MessageId::CaptionProgram);
-         id <= static_cast<int>(MessageId::ResultGone); ++id) {
+         id <= static_cast<int>(MessageId::MessagesNotWritten); ++id) {
         const QString text = MessageText(Message(static_cast<MessageId>(id), {"COM3", "x"}));
         EXPECT_FALSE(HasHangul(text)) << id << ": " << text.toStdString();
         EXPECT_FALSE(text.isEmpty()) << id;

@@ -2,6 +2,7 @@
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop_support.h"
+#include "status_text.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -83,8 +84,7 @@ struct Deletions {
 TEST(Corrections, TheLaboratorySystemLearnsEveryChangeOfWhatItWasGiven) {
     TempDir dir;
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     const MessageContext context = DeliveryContext();
     Deletions deletions;
     const DeletionCheck check = deletions.Check();
@@ -93,7 +93,7 @@ TEST(Corrections, TheLaboratorySystemLearnsEveryChangeOfWhatItWasGiven) {
         results.push_back(Result(i, "P" + std::to_string(i)));
     }
     results[1].patientName = "김철수";
-    ASSERT_EQ(QueueResults(outbox, Listed(results), context, true, &check), 5);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Listed(results), context, true, &check)), 5);
     MllpListener listener(dir.Path(), "aa");
     MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
     ASSERT_EQ(SendPending(outbox, sender).sent, 5);
@@ -107,10 +107,10 @@ TEST(Corrections, TheLaboratorySystemLearnsEveryChangeOfWhatItWasGiven) {
     now.erase(now.begin() + 3);           // (R3)
     StoredResult fresh = Result(5, "P5"); // never sent, edited before it went
     now.push_back(fresh);
-    ASSERT_EQ(QueueResults(outbox, Listed(now), context, true, &check), 6);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Listed(now), context, true, &check)), 6);
     now.back().patientId = "P6";
-    ASSERT_EQ(QueueResults(outbox, Listed(now), context, true, &check), 1);
-    EXPECT_EQ(QueueResults(outbox, Listed(now), context, true, &check), 0)
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Listed(now), context, true, &check)), 1);
+    EXPECT_EQ(ValueOf(QueueResults(outbox, Listed(now), context, true, &check)), 0)
         << "the same follow-ups under the same control IDs";
     const std::vector<OutboxEntry> queued = outbox.Pending();
     ASSERT_EQ(queued.size(), 6u);
@@ -119,7 +119,7 @@ TEST(Corrections, TheLaboratorySystemLearnsEveryChangeOfWhatItWasGiven) {
         MllpSender down(*ParseMllpDestination("mllp://127.0.0.1:" + std::to_string(FreePort())),
                         1s);
         EXPECT_EQ(SendPending(outbox, down).sent, 0);
-        ASSERT_EQ(QueueResults(outbox, Listed(now), context, true, &check), 0);
+        ASSERT_EQ(ValueOf(QueueResults(outbox, Listed(now), context, true, &check)), 0);
         std::vector<std::string> before, after;
         for (const OutboxEntry& entry : queued) {
             before.push_back(entry.controlId);
@@ -176,17 +176,17 @@ TEST(Corrections, TheLaboratorySystemLearnsEveryChangeOfWhatItWasGiven) {
     // back after it went sends the result again as final.
     std::vector<StoredResult> missing = now;
     missing.erase(missing.begin() + 3); // R4
-    EXPECT_EQ(QueueResults(outbox, Listed(missing), context, true, &check), 0);
+    EXPECT_EQ(ValueOf(QueueResults(outbox, Listed(missing), context, true, &check)), 0);
     deletions.deleted.insert("R0");
     std::vector<StoredResult> without0(now.begin() + 1, now.end());
-    ASSERT_EQ(QueueResults(outbox, Listed(without0), context, true, &check), 1);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Listed(without0), context, true, &check)), 1);
     EXPECT_EQ(outbox.Pending().at(0).kind, MessageKind::Deletion);
     deletions.deleted.erase("R0");
-    EXPECT_EQ(QueueResults(outbox, Listed(now), context, true, &check), 0);
+    EXPECT_EQ(ValueOf(QueueResults(outbox, Listed(now), context, true, &check)), 0);
     EXPECT_TRUE(outbox.Pending().empty()) << "the withdrawal that never left is dropped";
     deletions.deleted.erase("R3");
     now.push_back(results[3]);
-    ASSERT_EQ(QueueResults(outbox, Listed(now), context, true, &check), 1);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Listed(now), context, true, &check)), 1);
     summary = SendPending(outbox, sender);
     EXPECT_EQ(summary.sentOf[static_cast<int>(MessageKind::Resend)], 1);
     listener.Stop();
@@ -216,16 +216,15 @@ TEST(Corrections, TheLaboratorySystemLearnsEveryChangeOfWhatItWasGiven) {
 TEST(Corrections, EachResultsDeliveryNamesItsCorrections) {
     TempDir dir;
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     const MessageContext context = DeliveryContext();
     std::vector<StoredResult> results = {Result(0, "P0"), Result(1, "P1")};
-    ASSERT_EQ(QueueResults(outbox, results, context, true), 2);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, results, context, true)), 2);
     ASSERT_TRUE(outbox.MarkSent(ControlId("nurse", results[0])));
     ASSERT_TRUE(outbox.MarkSent(ControlId("nurse", results[1])));
     results[0].patientName = "Lee";
     results[1].patientId = "P7";
-    ASSERT_EQ(QueueResults(outbox, results, context, true), 3);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, results, context, true)), 3);
     std::unordered_map<std::string, ResultDelivery> states;
     ASSERT_TRUE(outbox.ResultStates(states));
     EXPECT_EQ(states["R0"].kind, MessageKind::Correction);
@@ -268,8 +267,7 @@ TEST(Corrections, AnOutboxOfTheFirstVersionOpensAndKnowsWhatWasSent) {
         sqlite3_close(db);
     }
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(path, error)) << error;
+    ASSERT_EQ(Why(outbox.Open(path)), "");
     std::unordered_map<std::string, DeliveredResult> delivered;
     ASSERT_TRUE(outbox.Delivered(delivered));
     ASSERT_EQ(delivered.size(), 1u);
@@ -277,7 +275,7 @@ TEST(Corrections, AnOutboxOfTheFirstVersionOpensAndKnowsWhatWasSent) {
     EXPECT_TRUE(delivered["R0"].live);
     sent.birthday = "19800216";
     waiting.birthday = "19800216";
-    ASSERT_EQ(QueueResults(outbox, {waiting, sent}, context, true), 2);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, {waiting, sent}, context, true)), 2);
     const std::vector<OutboxEntry> pending = outbox.Pending();
     ASSERT_EQ(pending.size(), 2u);
     // The entry never sent keeps its place and ID and goes as the result is now.
@@ -288,7 +286,7 @@ TEST(Corrections, AnOutboxOfTheFirstVersionOpensAndKnowsWhatWasSent) {
     EXPECT_EQ(pending[1].resultKey, "R0");
     EXPECT_NE(pending[1].message.find("|19800216"), std::string::npos) << pending[1].message;
     outbox.Close();
-    ASSERT_TRUE(outbox.Open(path, error)) << "and opens again: " << error;
+    ASSERT_EQ(Why(outbox.Open(path)), "") << "and opens again: ";
 }
 
 // Bundles of corrections, wrong-patient postings, withdrawals and results sent again are

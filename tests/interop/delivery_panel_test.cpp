@@ -1,6 +1,7 @@
 // The delivery strip of the all-data page over real files, against python3-hl7's MLLP
 // server and an HTTP FHIR server: pending count, sending after a download in the background,
 // export of the list.
+#include "i18n/language.h"
 #include "interop/outbox.h"
 #include "interop_support.h"
 #include "scripted_prompter.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -95,8 +97,10 @@ TEST(DeliveryPanel, NewResultsGoOutAfterADownloadAndTheCountFollows) {
     f.Add("0900", "0650", "P1|x");
     f.Add("0910", "1450", "P2^y");
     interop::DeliverySummary summary;
+    QString receiver; // host:port
     {
         MllpListener listener(f.dir.Path(), "aa");
+        receiver = QString::fromStdString(listener.url()).mid(7);
         InterfaceSettings link;
         link.enabled = true;
         link.destination = listener.url();
@@ -124,8 +128,21 @@ TEST(DeliveryPanel, NewResultsGoOutAfterADownloadAndTheCountFollows) {
     f.Add("0930", "0700", "P4");
     DeliveryPanel* panel = f.page->Delivery();
     ASSERT_TRUE(f.Run(*panel, [&] { panel->AfterDownload(ResultKind::HbA1c, ""); }));
-    EXPECT_TRUE(panel->PendingLabel()->text().startsWith("Pending: 1 - sent 0 - cannot connect"))
+    EXPECT_TRUE(panel->PendingLabel()->text().startsWith("Pending: 1 - sent 0 - The receiver " +
+                                                         receiver + " cannot be reached: "))
         << panel->PendingLabel()->text().toStdString();
+    // In Korean the strip says it in Korean: only the receiver's address and the system's
+    // reason (after the last colon) are not.
+    ASSERT_TRUE(ApplyLanguage(Language::Korean));
+    ASSERT_TRUE(f.Run(*panel, [&] { panel->SendButton()->click(); }));
+    QString korean = panel->PendingLabel()->text();
+    ApplyLanguage(Language::English);
+    EXPECT_TRUE(korean.contains(receiver)) << korean.toStdString();
+    korean.remove(receiver);
+    korean.truncate(korean.lastIndexOf(':'));
+    EXPECT_FALSE(korean.contains(QRegularExpression("[A-Za-z]"))) << korean.toStdString();
+    EXPECT_TRUE(korean.contains(QString::fromUtf8("수신 시스템에 연결할 수 없습니다")))
+        << korean.toStdString();
     f.page->LoadList();
     EXPECT_EQ(f.Marked(0), DeliveryPanel::StateColor(interop::DeliveryState::Pending)) << "P4";
     EXPECT_EQ(f.Marked(1), DeliveryPanel::StateColor(interop::DeliveryState::Sent));
@@ -138,8 +155,10 @@ TEST(DeliveryPanel, ResultsGoToAFhirServerInTheBackground) {
     f.Add("0900", "0650", "P1|x");
     f.Add("0910", "1450", "Q2");
     DeliveryPanel* panel = f.page->Delivery();
+    std::string base;
     {
         FhirServer server(f.dir.Path(), "refuse");
+        base = server.url();
         InterfaceSettings link;
         link.enabled = true;
         link.destination = server.url();
@@ -161,7 +180,8 @@ TEST(DeliveryPanel, ResultsGoToAFhirServerInTheBackground) {
     }
     f.Add("0930", "0700", "P4");
     ASSERT_TRUE(f.Run(*panel, [&] { panel->SendButton()->click(); }));
-    EXPECT_TRUE(panel->PendingLabel()->text().contains(" - sent 0 - cannot reach"))
+    EXPECT_TRUE(panel->PendingLabel()->text().contains(
+        " - sent 0 - The FHIR server " + QString::fromStdString(base) + " cannot be reached"))
         << panel->PendingLabel()->text().toStdString();
     EXPECT_EQ(panel->LastSummary().pending, 1);
     f.page->LoadList();

@@ -3,6 +3,7 @@
 #include "interop/fhir_bundle.h"
 #include "interop/hl7_message.h"
 #include "interop_support.h"
+#include "message_languages.h"
 #include "status_text.h"
 #include "store/audit_log.h"
 #include "store/text_encoding.h"
@@ -58,11 +59,10 @@ TEST(MllpDestination, OnlyMllpUrlsWithAPortAreTaken) {
 TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
     TempDir dir;
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     const MessageContext context = DeliveryContext();
     std::vector<StoredResult> first = Results(3);
-    ASSERT_EQ(QueueResults(outbox, first, context), 3);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, first, context)), 3);
 
     std::vector<std::string> ids;
     for (auto it = first.rbegin(); it != first.rend(); ++it) {
@@ -74,11 +74,11 @@ TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
         DeliverySummary summary = SendPending(outbox, sender);
         EXPECT_EQ(summary.sent, 3);
         EXPECT_EQ(summary.pending, 0);
-        EXPECT_TRUE(summary.problem.empty()) << summary.problem;
+        EXPECT_TRUE(summary.status.ok()) << Why(summary.status);
         // Nothing pending: a second run sends nothing again.
         EXPECT_EQ(SendPending(outbox, sender).sent, 0);
         // Queueing the same results again does not bring them back.
-        EXPECT_EQ(QueueResults(outbox, first, context), 0);
+        EXPECT_EQ(ValueOf(QueueResults(outbox, first, context)), 0);
         listener.Stop();
         EXPECT_EQ(listener.Received(), ids) << "each exactly once, oldest first";
         auto lines = listener.Lines();
@@ -86,7 +86,7 @@ TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
         EXPECT_NE(lines[0].find(R"("patient_id": "P2|^~\\&")"), std::string::npos) << lines[0];
     }
 
-    ASSERT_EQ(QueueResults(outbox, Results(1, "Q"), context), 1);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Results(1, "Q"), context)), 1);
     {
         MllpListener listener(dir.Path(), "ae");
         MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
@@ -101,13 +101,18 @@ TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
     EXPECT_EQ(outbox.Find(heldId)->reason, "Patient not registered");
 
     // Outage: nobody listens, then a receiver that never answers.
-    ASSERT_EQ(QueueResults(outbox, Results(2, "R"), context), 2);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Results(2, "R"), context)), 2);
     {
-        MllpSender sender(MllpEndpoint{"127.0.0.1", FreePort()}, 2s);
+        const int port = FreePort();
+        MllpSender sender(MllpEndpoint{"127.0.0.1", port}, 2s);
         DeliverySummary summary = SendPending(outbox, sender);
         EXPECT_EQ(summary.sent, 0);
         EXPECT_EQ(summary.pending, 2);
-        EXPECT_NE(summary.problem.find("cannot connect"), std::string::npos) << summary.problem;
+        EXPECT_NE(
+            Why(summary.status).find("127.0.0.1:" + std::to_string(port) + " cannot be reached"),
+            std::string::npos)
+            << Why(summary.status);
+        ExpectBothLanguages(summary.status);
     }
     {
         MllpListener listener(dir.Path(), "silent");
@@ -116,7 +121,7 @@ TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
         DeliverySummary summary = SendPending(outbox, sender);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << "one time-out, not one each";
         EXPECT_EQ(summary.pending, 2);
-        EXPECT_NE(summary.problem.find("time-out"), std::string::npos) << summary.problem;
+        EXPECT_NE(Why(summary.status).find("time-out"), std::string::npos) << Why(summary.status);
         listener.Stop();
     }
     {
@@ -136,10 +141,9 @@ TEST(Delivery, AcceptedRefusedAndOutageAgainstPythonHl7Server) {
 TEST(Delivery, AnswersThatAcknowledgeNothingOfThisMessageLeaveItPending) {
     TempDir dir;
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     const MessageContext context = DeliveryContext();
-    ASSERT_EQ(QueueResults(outbox, Results(2), context), 2);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Results(2), context)), 2);
     struct Case {
         const char* mode;
         const char* problem;
@@ -147,7 +151,7 @@ TEST(Delivery, AnswersThatAcknowledgeNothingOfThisMessageLeaveItPending) {
     // Two MSA segments (AE, then AA) may say either; our own message echoed back with an MSA
     // appended acknowledges nothing.
     for (const Case& c :
-         {Case{"other-id", "time-out"}, Case{"unknown", "without a known code"},
+         {Case{"other-id", "time-out"}, Case{"unknown", "unknown code"},
           Case{"not-ack", "not an acknowledgement"}, Case{"two-msa", "not an acknowledgement"},
           Case{"echo", "not an acknowledgement"}}) {
         SCOPED_TRACE(c.mode);
@@ -160,7 +164,7 @@ TEST(Delivery, AnswersThatAcknowledgeNothingOfThisMessageLeaveItPending) {
         EXPECT_EQ(summary.sent, 0);
         EXPECT_EQ(summary.held, 0);
         EXPECT_EQ(summary.pending, 2);
-        EXPECT_NE(summary.problem.find(c.problem), std::string::npos) << summary.problem;
+        EXPECT_NE(Why(summary.status).find(c.problem), std::string::npos) << Why(summary.status);
         listener.Stop();
         EXPECT_EQ(listener.Received().size(), 1u) << "the run stops at the first such answer";
     }
@@ -173,7 +177,7 @@ TEST(Delivery, AnswersThatAcknowledgeNothingOfThisMessageLeaveItPending) {
     MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
     DeliverySummary summary = SendPending(outbox, sender);
     EXPECT_EQ(summary.sent, 2);
-    EXPECT_TRUE(summary.problem.empty()) << summary.problem;
+    EXPECT_TRUE(summary.status.ok()) << Why(summary.status);
     listener.Stop();
     EXPECT_EQ(listener.Received().size(), 2u) << "each once";
     EXPECT_EQ(outbox.Count(DeliveryState::Sent), 2);
@@ -215,12 +219,11 @@ TEST(Delivery, OnlyTheResultsOfTheDownloadNameTheMeter) {
     job.downloadedKind = ResultKind::HbA1c;
     job.downloadFile = down;
     DeliverySummary summary = RunDelivery(job);
-    ASSERT_TRUE(summary.problem.empty()) << summary.problem;
+    ASSERT_TRUE(summary.status.ok()) << Why(summary.status);
     EXPECT_EQ(summary.pending, 2);
 
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(Outbox::PathFor(dir.Path(), "nurse"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(Outbox::PathFor(dir.Path(), "nurse"))), "");
     int checked = 0;
     for (const OutboxEntry& entry : outbox.Pending()) {
         const std::string path = dir.File(entry.controlId + ".hl7");
@@ -272,7 +275,7 @@ TEST(ResultExport, StreamedFilesHoldTheFilteredListInItsOrder) {
     }
 
     const ResultWalk walk = [&](const ResultEach& each, ResultParts parts) {
-        return ForEachListedResult(table, each, parts);
+        return ForEachListedResult(table, each, parts).ok();
     };
     const MessageContext context = DeliveryContext();
     for (bool hl7 : {true, false}) {
@@ -315,10 +318,9 @@ TEST(ResultExport, StreamedFilesHoldTheFilteredListInItsOrder) {
 TEST(Delivery, ReceiversThatCloseOrCrawlGetWhatTheRunAllows) {
     TempDir dir;
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     const MessageContext context = DeliveryContext();
-    ASSERT_EQ(QueueResults(outbox, Results(4), context), 4);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Results(4), context)), 4);
     {
         ASSERT_TRUE(std::filesystem::create_directory(dir.File("close")));
         MllpListener listener(dir.File("close"), "close");
@@ -326,11 +328,11 @@ TEST(Delivery, ReceiversThatCloseOrCrawlGetWhatTheRunAllows) {
         DeliverySummary summary = SendPending(outbox, sender);
         EXPECT_EQ(summary.sent, 4);
         EXPECT_EQ(summary.pending, 0);
-        EXPECT_TRUE(summary.problem.empty()) << summary.problem;
+        EXPECT_TRUE(summary.status.ok()) << Why(summary.status);
         listener.Stop();
         EXPECT_EQ(listener.Received().size(), 4u);
     }
-    ASSERT_EQ(QueueResults(outbox, Results(20, "S"), context), 20);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Results(20, "S"), context)), 20);
     ASSERT_TRUE(std::filesystem::create_directory(dir.File("slow")));
     MllpListener listener(dir.File("slow"), "slow");
     MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
@@ -342,7 +344,7 @@ TEST(Delivery, ReceiversThatCloseOrCrawlGetWhatTheRunAllows) {
     EXPECT_GT(summary.sent, 0);
     EXPECT_LT(summary.sent, 20);
     EXPECT_EQ(summary.pending, 20 - summary.sent);
-    EXPECT_EQ(summary.problem, kRunTimeProblem);
+    EXPECT_EQ(summary.status.error().id, MessageId::DeliveryTimeLimit);
     ASSERT_EQ(progress.size(), static_cast<std::size_t>(summary.sent));
     EXPECT_EQ(progress.back(), std::make_pair(summary.sent, 20));
     listener.Stop();
@@ -389,8 +391,7 @@ TEST(Delivery, CodePage949RowsGoOutAsHangulUnderTheExportsControlId) {
     EXPECT_EQ(sent, exported);
 
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     const MessageContext context = DeliveryContext();
     // One of them queued by an older version: ID and message made of the stored bytes.
     const StoredResult& hong = results[0].patientName == "홍길동" ? results[0] : results[1];
@@ -399,10 +400,10 @@ TEST(Delivery, CodePage949RowsGoOutAsHangulUnderTheExportsControlId) {
     raw.storedPatientId.clear();
     const std::string oldId = ControlId("nurse", raw);
     ASSERT_NE(oldId, ControlId("nurse", hong));
-    ASSERT_EQ(outbox.Enqueue({{oldId, ComposeOruR01(raw, context), DeliveryState::Pending, "",
-                               EncodeStoredResult(raw)}}),
+    ASSERT_EQ(ValueOf(outbox.Enqueue({{oldId, ComposeOruR01(raw, context), DeliveryState::Pending,
+                                       "", EncodeStoredResult(raw)}})),
               1);
-    ASSERT_EQ(QueueResults(outbox, results, context), 2);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, results, context)), 2);
     EXPECT_FALSE(outbox.Find(oldId)) << "replaced, not sent as it was";
     ASSERT_EQ(outbox.Pending().size(), 2u);
 
@@ -423,10 +424,10 @@ TEST(Delivery, CodePage949RowsGoOutAsHangulUnderTheExportsControlId) {
 
     // The older entry delivered already: the receiver has the result, nothing goes again.
     Outbox second;
-    ASSERT_TRUE(second.Open(dir.File("other_Outbox.sqlite"), error)) << error;
-    ASSERT_EQ(second.Enqueue({{oldId, "MSH|old", DeliveryState::Pending, "", ""}}), 1);
+    ASSERT_EQ(Why(second.Open(dir.File("other_Outbox.sqlite"))), "");
+    ASSERT_EQ(ValueOf(second.Enqueue({{oldId, "MSH|old", DeliveryState::Pending, "", ""}})), 1);
     ASSERT_TRUE(second.MarkSent(oldId));
-    EXPECT_EQ(QueueResults(second, results, context), 1) << "only the other result";
+    EXPECT_EQ(ValueOf(QueueResults(second, results, context)), 1) << "only the other result";
 }
 
 // Results without a patient (none entered, or the meter's placeholder) are held, not sent,
@@ -435,18 +436,17 @@ TEST(Delivery, CodePage949RowsGoOutAsHangulUnderTheExportsControlId) {
 TEST(Delivery, ResultsWithoutAPatientAreHeldUntilTheyHaveOne) {
     TempDir dir;
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     MessageContext context = DeliveryContext();
     std::vector<StoredResult> results = Results(3);
     results[0].patientId = "00000000000000";
     results[1].patientId = "";
     results[1].kind = ResultKind::Glucose;
     results[1].value = "104";
-    ASSERT_EQ(QueueResults(outbox, results, context), 3);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, results, context)), 3);
     EXPECT_EQ(outbox.Count(DeliveryState::Held), 2);
     EXPECT_EQ(outbox.Find(ControlId("nurse", results[0]))->reason, kNoPatientReason);
-    EXPECT_EQ(outbox.ReleaseHeld(kNoPatientReason), 0);
+    EXPECT_EQ(ValueOf(outbox.ReleaseHeld(kNoPatientReason)), 0);
     {
         MllpListener listener(dir.Path(), "aa");
         MllpSender sender(*ParseMllpDestination(listener.url()), 5s);
@@ -461,7 +461,7 @@ TEST(Delivery, ResultsWithoutAPatientAreHeldUntilTheyHaveOne) {
     std::vector<StoredResult> edited = results;
     edited[0].patientId = "P-77";
     edited.erase(edited.begin() + 1); // the glucose table is queued on its own
-    ASSERT_EQ(QueueResults(outbox, edited, context), 1);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, edited, context)), 1);
     EXPECT_FALSE(outbox.Find(ControlId("nurse", results[0])));
     EXPECT_EQ(outbox.Find(ControlId("nurse", edited[0]))->state, DeliveryState::Pending);
     EXPECT_EQ(outbox.Find(ControlId("nurse", results[1]))->state, DeliveryState::Held)
@@ -469,7 +469,7 @@ TEST(Delivery, ResultsWithoutAPatientAreHeldUntilTheyHaveOne) {
 
     // The site allows results without a patient: the held glucose result is released.
     context.link.sendWithoutPatient = true;
-    ASSERT_EQ(QueueResults(outbox, {results[1]}, context), 0);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, {results[1]}, context)), 0);
     EXPECT_EQ(outbox.Find(ControlId("nurse", results[1]))->state, DeliveryState::Pending);
     EXPECT_EQ(outbox.Count(DeliveryState::Held), 0);
 }
@@ -482,8 +482,7 @@ TEST(Delivery, ReleasingAResultGivenAPatientIsAudited) {
     const std::string folder = dir.File("data");
     std::filesystem::create_directory(folder);
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     const MessageContext context = DeliveryContext();
     std::vector<StoredResult> results = Results(3);
     results[0].patientId = "00000000000000";
@@ -543,16 +542,15 @@ TEST(Delivery, ReleasingAResultGivenAPatientIsAudited) {
 TEST(Delivery, QueuedMessagesOfResultsChangedSinceAreNeverSentStale) {
     TempDir dir;
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     const MessageContext context = DeliveryContext();
     std::vector<StoredResult> results = Results(3);
-    ASSERT_EQ(QueueResults(outbox, results, context, true), 3);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, results, context, true)), 3);
     ASSERT_TRUE(outbox.MarkSent(ControlId("nurse", results[0])));
     std::vector<StoredResult> now = results;
     now[1].value = "0710";      // edited
     now.erase(now.begin() + 2); // deleted
-    ASSERT_EQ(QueueResults(outbox, now, context, true), 1);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, now, context, true)), 1);
     EXPECT_FALSE(outbox.Find(ControlId("nurse", results[1])));
     EXPECT_FALSE(outbox.Find(ControlId("nurse", results[2])));
     EXPECT_EQ(outbox.Find(ControlId("nurse", results[0]))->state, DeliveryState::Sent);

@@ -6,6 +6,8 @@
 #include "interop/qt/fhir_sender.h"
 #include "interop/qt/tls_mllp_sender.h"
 #include "interop_support.h"
+#include "message_languages.h"
+#include "status_text.h"
 #include "temp_dir.h"
 
 #include <QJsonArray>
@@ -79,10 +81,7 @@ struct Fixture {
     TempDir dir;
     Outbox outbox;
     MessageContext context = DeliveryContext();
-    Fixture() {
-        std::string error;
-        EXPECT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
-    }
+    Fixture() { EXPECT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), ""); }
     DeliverySummary Send(const std::string& base, std::chrono::milliseconds timeout = 5s,
                          std::vector<std::pair<std::string, std::string>>* held = nullptr) {
         FhirSender sender(*ParseFhirBase(base), timeout);
@@ -140,12 +139,11 @@ TEST(FhirDelivery, TheStoredResultTravelsWithItsMessage) {
         sqlite3_close(db);
     }
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(path, error)) << error;
+    ASSERT_EQ(Why(outbox.Open(path)), "");
     ASSERT_EQ(outbox.Pending().size(), 1u);
     EXPECT_EQ(outbox.Pending()[0].result, "");
     std::vector<StoredResult> results = {hostile, Results(2, "N", 30)[1]};
-    ASSERT_EQ(QueueResults(outbox, results, DeliveryContext()), 1);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, results, DeliveryContext())), 1);
     std::vector<OutboxEntry> pending = outbox.Pending();
     ASSERT_EQ(pending.size(), 2u);
     EXPECT_EQ(pending[0].message, "MSH|old") << "the queued message stays as it was";
@@ -194,7 +192,7 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
     for (const std::string& id : ids) {
         EXPECT_EQ(all.results[id].state, FhirVerdict::State::Created) << id;
     }
-    EXPECT_TRUE(all.problem.empty());
+    EXPECT_TRUE(all.status.ok());
 
     FhirReply one = ReadTransactionResponse(request, 200, answer({{obs(1), refused}}));
     EXPECT_EQ(one.results[ids[1]].state, FhirVerdict::State::Refused);
@@ -224,7 +222,7 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
     EXPECT_EQ(open.results[ids[0]].state, FhirVerdict::State::Unanswered);
     EXPECT_EQ(open.results[ids[1]].state, FhirVerdict::State::Unanswered);
     EXPECT_EQ(open.results[ids[2]].state, FhirVerdict::State::Unanswered);
-    EXPECT_NE(open.problem.find("3 results"), std::string::npos) << open.problem;
+    EXPECT_NE(Why(open.status).find("3 results"), std::string::npos) << Why(open.status);
 
     const std::string four = answer({}).replace(answer({}).find(ok + ","), ok.size() + 1, "");
     const std::string six = answer({}).insert(answer({}).find(ok), ok + ",");
@@ -252,7 +250,7 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
         FhirReply reply = ReadTransactionResponse(request, b.http, b.body);
         EXPECT_FALSE(reply.answered) << b.body;
         EXPECT_TRUE(reply.results.empty());
-        EXPECT_NE(reply.problem.find(b.why), std::string::npos) << reply.problem;
+        EXPECT_NE(Why(reply.status).find(b.why), std::string::npos) << Why(reply.status);
     }
     // Where the answer shows what the server stored: a Patient found for our identifier must
     // carry it exactly, and an Observation must name its patient's Patient.
@@ -299,13 +297,13 @@ TEST(FhirDelivery, OnlyAWellFormedTransactionResponseDecides) {
 TEST(FhirDelivery, OutcomesAgainstAnHttpServer) {
     Fixture f;
     const std::vector<StoredResult> first = Results(230, "P");
-    ASSERT_EQ(QueueResults(f.outbox, first, f.context), 230);
+    ASSERT_EQ(ValueOf(QueueResults(f.outbox, first, f.context)), 230);
     {
         FhirServer server(f.dir.Path(), "created");
         DeliverySummary summary = f.Send(server.url() + "/");
         EXPECT_EQ(summary.sent, 230);
         EXPECT_EQ(summary.pending, 0);
-        EXPECT_TRUE(summary.problem.empty()) << summary.problem;
+        EXPECT_TRUE(summary.status.ok()) << Why(summary.status);
         EXPECT_EQ(f.Send(server.url()).sent, 0) << "nothing pending, nothing posted";
         server.Stop();
         std::vector<FhirServer::Post> posts = server.Posts();
@@ -342,7 +340,7 @@ TEST(FhirDelivery, OutcomesAgainstAnHttpServer) {
     const std::vector<StoredResult> zed = Results(2, "Z", 400);
     const std::vector<StoredResult> fine = Results(2, "R", 500);
     for (const auto* batch : {&refused, &zed, &fine}) {
-        ASSERT_GT(QueueResults(f.outbox, *batch, f.context), 0);
+        ASSERT_GT(ValueOf(QueueResults(f.outbox, *batch, f.context)), 0);
     }
     {
         FhirServer server(f.dir.Path(), "refuse");
@@ -369,7 +367,7 @@ TEST(FhirDelivery, OutcomesAgainstAnHttpServer) {
 
     // Nothing marked sent without an answer saying so.
     const std::vector<StoredResult> later = Results(5, "S", 600);
-    ASSERT_EQ(QueueResults(f.outbox, later, f.context), 5);
+    ASSERT_EQ(ValueOf(QueueResults(f.outbox, later, f.context)), 5);
     for (const auto& [mode, why] : std::vector<std::pair<std::string, std::string>>{
              {"error", "HTTP 500: the database is down"},
              {"garbage", "not a transaction-response"},
@@ -378,14 +376,16 @@ TEST(FhirDelivery, OutcomesAgainstAnHttpServer) {
         DeliverySummary summary = f.Send(server.url());
         EXPECT_EQ(summary.sent, 0) << mode;
         EXPECT_EQ(summary.pending, 5) << mode;
-        EXPECT_NE(summary.problem.find(why), std::string::npos) << mode << ": " << summary.problem;
+        EXPECT_NE(Why(summary.status).find(why), std::string::npos)
+            << mode << ": " << Why(summary.status);
         server.Stop();
     }
     {
         DeliverySummary summary =
             f.Send("http://127.0.0.1:" + std::to_string(FreePort()) + "/fhir", 2s);
         EXPECT_EQ(summary.pending, 5);
-        EXPECT_NE(summary.problem.find("cannot reach"), std::string::npos) << summary.problem;
+        EXPECT_NE(Why(summary.status).find("cannot be reached"), std::string::npos)
+            << Why(summary.status);
     }
     {
         // An https server whose certificate nobody vouches for is told nothing.
@@ -393,8 +393,8 @@ TEST(FhirDelivery, OutcomesAgainstAnHttpServer) {
         const std::size_t before = server.Posts().size();
         DeliverySummary summary = f.Send(server.url(), 5s);
         EXPECT_EQ(summary.pending, 5);
-        EXPECT_NE(summary.problem.find("cannot reach https://127.0.0.1:"), std::string::npos)
-            << summary.problem;
+        EXPECT_NE(Why(summary.status).find("The FHIR server https://127.0.0.1:"), std::string::npos)
+            << Why(summary.status);
         server.Stop();
         EXPECT_EQ(server.Posts().size(), before) << "no Bundle went over the untrusted link";
     }
@@ -406,7 +406,7 @@ TEST(FhirDelivery, OutcomesAgainstAnHttpServer) {
         EXPECT_GE(took, 450ms);
         EXPECT_LT(took, 3s) << "one time-out, then the run ends";
         EXPECT_EQ(summary.pending, 5);
-        EXPECT_NE(summary.problem.find("time-out"), std::string::npos) << summary.problem;
+        EXPECT_NE(Why(summary.status).find("time-out"), std::string::npos) << Why(summary.status);
         server.Stop();
     }
     {
@@ -456,14 +456,14 @@ TEST(FhirDelivery, TheDeliveryJobSendsToAFhirBase) {
     job.send = true;
     FhirServer server(dir.Path(), "created");
     job.context.link.destination = server.url();
-    EXPECT_NE(RunDelivery(job).problem.find("No FHIR client"), std::string::npos);
+    EXPECT_NE(Why(RunDelivery(job).status).find("No FHIR client"), std::string::npos);
     job.fhirPoster = FhirSender::Factory();
     DeliverySummary summary;
     std::thread worker([&] { summary = RunDelivery(job); });
     worker.join();
     EXPECT_EQ(summary.sent, 2);
     EXPECT_EQ(summary.pending, 0);
-    EXPECT_TRUE(summary.problem.empty()) << summary.problem;
+    EXPECT_TRUE(summary.status.ok()) << Why(summary.status);
     ASSERT_EQ(server.Posts().size(), 1u);
     Readback back = ValidateFhir(server.Posts()[0].file);
     ASSERT_EQ(back.exitCode, 0) << back.errors;
@@ -478,7 +478,7 @@ TEST(FhirDelivery, RefusedBundlesAreSplitUntilTheRefusalIsIsolated) {
     Fixture f;
     std::vector<StoredResult> results = Results(150, "P");
     results[77].patientId = "Q-bad";
-    ASSERT_EQ(QueueResults(f.outbox, results, f.context), 150);
+    ASSERT_EQ(ValueOf(QueueResults(f.outbox, results, f.context)), 150);
     {
         FhirServer server(f.dir.Path(), "whole");
         std::vector<std::pair<std::string, std::string>> held;
@@ -500,7 +500,7 @@ TEST(FhirDelivery, RefusedBundlesAreSplitUntilTheRefusalIsIsolated) {
         << "a bad result is no reason to send smaller Bundles";
 
     Fixture limited;
-    ASSERT_EQ(QueueResults(limited.outbox, Results(40, "P"), limited.context), 40);
+    ASSERT_EQ(ValueOf(QueueResults(limited.outbox, Results(40, "P"), limited.context)), 40);
     FhirServer server(limited.dir.Path(), "limit");
     DeliverySummary summary = limited.Send(server.url());
     EXPECT_EQ(summary.sent, 40);
@@ -508,7 +508,7 @@ TEST(FhirDelivery, RefusedBundlesAreSplitUntilTheRefusalIsIsolated) {
     const std::string kept = limited.outbox.Setting("bundle_size ");
     ASSERT_FALSE(kept.empty());
     const std::size_t refusedBefore = server.Posts().size();
-    ASSERT_EQ(QueueResults(limited.outbox, Results(12, "R", 600), limited.context), 12);
+    ASSERT_EQ(ValueOf(QueueResults(limited.outbox, Results(12, "R", 600), limited.context)), 12);
     summary = limited.Send(server.url());
     EXPECT_EQ(summary.sent, 12);
     server.Stop();
@@ -536,7 +536,7 @@ TEST(FhirDelivery, PatientsTheServerFoldsIntoOneAreHeld) {
         results[i].patientId = i < 2 ? "patient000000a" : i < 4 ? "PATIENT000000A" : "other";
         results[i].patientName = "홍길동";
     }
-    ASSERT_EQ(QueueResults(f.outbox, results, f.context), 6);
+    ASSERT_EQ(ValueOf(QueueResults(f.outbox, results, f.context)), 6);
     FhirServer server(f.dir.Path(), "fold");
     std::vector<std::pair<std::string, std::string>> held;
     DeliverySummary summary = f.Send(server.url(), 5s, &held);
@@ -631,7 +631,7 @@ TEST(FhirDelivery, MedplumHoldsEveryResultOnceUnderItsPatient) {
         // The router reads the escaped '|' of this ID's search as the end of the value and
         // finds patient M0's record: the result must be held, never sent under M0.
         results[20].patientId = "M0|a";
-        ASSERT_EQ(QueueResults(f.outbox, results, f.context), count);
+        ASSERT_EQ(ValueOf(QueueResults(f.outbox, results, f.context)), count);
         std::vector<std::pair<std::string, std::string>> held;
         // Bundles of 10: the router checks every resource against its profile, which takes it
         // seconds for a Bundle of 100 on a busy machine. In transaction mode it refuses even
@@ -643,7 +643,7 @@ TEST(FhirDelivery, MedplumHoldsEveryResultOnceUnderItsPatient) {
                 held.emplace_back(id, reason);
             },
             nullptr, 10);
-        EXPECT_EQ(summary.pending, 0) << summary.problem;
+        EXPECT_EQ(summary.pending, 0) << Why(summary.status);
         EXPECT_EQ(summary.sent + summary.held, count);
 
         const QJsonObject store = server.Store(mode);
@@ -705,9 +705,8 @@ TEST(FhirDelivery, MedplumHoldsEveryResultOnceUnderItsPatient) {
             }
         }
         Outbox again;
-        std::string error;
-        ASSERT_TRUE(again.Open(f.dir.File("again_Outbox.sqlite"), error)) << error;
-        ASSERT_EQ(QueueResults(again, resent, f.context), static_cast<int>(resent.size()));
+        ASSERT_EQ(Why(again.Open(f.dir.File("again_Outbox.sqlite"))), "");
+        ASSERT_EQ(ValueOf(QueueResults(again, resent, f.context)), static_cast<int>(resent.size()));
         SendPendingFhir(again, sender, f.context, {}, nullptr, 10);
         const QJsonObject after = server.Store(mode);
         EXPECT_EQ(after.value("observations").toArray().size(), before);
@@ -753,7 +752,7 @@ TEST(FhirDelivery, TheSitesCaAndBearerTokenOpenTheServer) {
     Fixture f;
     const TestCa tls(f.dir.Path());
     const std::string token = "s3cret-token-value";
-    ASSERT_EQ(QueueResults(f.outbox, Results(3, "T"), f.context), 3);
+    ASSERT_EQ(ValueOf(QueueResults(f.outbox, Results(3, "T"), f.context)), 3);
     FhirServer server(f.dir.Path(), "created", 60, false,
                       {"--tls", tls.cert + "," + tls.key, "--token", token});
     const auto send = [&](const InterfaceSettings& security) {
@@ -765,7 +764,8 @@ TEST(FhirDelivery, TheSitesCaAndBearerTokenOpenTheServer) {
     DeliverySummary unknownCa = send(security);
     EXPECT_EQ(unknownCa.sent, 0);
     EXPECT_EQ(unknownCa.pending, 3);
-    EXPECT_NE(unknownCa.problem.find("cannot reach"), std::string::npos) << unknownCa.problem;
+    EXPECT_NE(Why(unknownCa.status).find("cannot be reached"), std::string::npos)
+        << Why(unknownCa.status);
     EXPECT_TRUE(server.Posts().empty()) << "nothing reaches a server nobody vouches for";
 
     security.caFile = tls.ca;
@@ -773,20 +773,24 @@ TEST(FhirDelivery, TheSitesCaAndBearerTokenOpenTheServer) {
     DeliverySummary wrongToken = send(security);
     EXPECT_EQ(wrongToken.sent, 0);
     EXPECT_EQ(wrongToken.pending, 3);
-    EXPECT_NE(wrongToken.problem.find("401"), std::string::npos) << wrongToken.problem;
-    EXPECT_EQ(wrongToken.problem.find("wrong-token"), std::string::npos);
+    EXPECT_NE(Why(wrongToken.status).find("HTTP 401"), std::string::npos) << Why(wrongToken.status);
+    EXPECT_EQ(Why(wrongToken.status).find("wrong-token"), std::string::npos);
+    ExpectBothLanguages(wrongToken.status);
 
     security.bearerToken = token;
     DeliverySummary opened = send(security);
     EXPECT_EQ(opened.sent, 3);
     EXPECT_EQ(opened.pending, 0);
-    EXPECT_EQ(opened.problem.find(token), std::string::npos);
+    EXPECT_EQ(Why(opened.status).find(token), std::string::npos);
 
     security.caFile = f.dir.File("missing-ca.pem");
-    ASSERT_EQ(QueueResults(f.outbox, Results(1, "U", 100), f.context), 1);
+    ASSERT_EQ(ValueOf(QueueResults(f.outbox, Results(1, "U", 100), f.context)), 1);
     DeliverySummary noCa = send(security);
     EXPECT_EQ(noCa.pending, 1);
-    EXPECT_NE(noCa.problem.find("CA file"), std::string::npos) << noCa.problem;
+    EXPECT_NE(Why(noCa.status).find("CA file holds no certificate: " + security.caFile),
+              std::string::npos)
+        << Why(noCa.status);
+    ExpectBothLanguages(noCa.status);
     server.Stop();
 }
 
@@ -797,10 +801,9 @@ TEST(MllpOverTls, TheSitesCaOpensTheReceiverAndNothingElseDoes) {
     TempDir dir;
     const TestCa tls(dir.Path());
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(dir.File("nurse_Outbox.sqlite"), error)) << error;
+    ASSERT_EQ(Why(outbox.Open(dir.File("nurse_Outbox.sqlite"))), "");
     const MessageContext context = DeliveryContext();
-    ASSERT_EQ(QueueResults(outbox, Results(3, "T"), context), 3);
+    ASSERT_EQ(ValueOf(QueueResults(outbox, Results(3, "T"), context)), 3);
     const std::vector<std::string> serve = {"--tls", tls.cert + "," + tls.key};
     MllpListener listener(dir.Path(), "close", 60, serve);
     std::string url = listener.url();
@@ -812,14 +815,16 @@ TEST(MllpOverTls, TheSitesCaOpensTheReceiverAndNothingElseDoes) {
     DeliverySummary unknown = SendPending(outbox, *MakeMllpSender(*endpoint, 5s, security));
     EXPECT_EQ(unknown.sent, 0);
     EXPECT_EQ(unknown.pending, 3);
-    EXPECT_NE(unknown.problem.find("cannot open TLS"), std::string::npos) << unknown.problem;
+    EXPECT_NE(Why(unknown.status).find("A TLS connection to " + url.substr(8)), std::string::npos)
+        << Why(unknown.status);
+    ExpectBothLanguages(unknown.status);
     EXPECT_TRUE(listener.Received().empty());
 
     security.caFile = tls.ca;
     DeliverySummary trusted = SendPending(outbox, *MakeMllpSender(*endpoint, 5s, security));
     EXPECT_EQ(trusted.sent, 3);
     EXPECT_EQ(trusted.pending, 0);
-    EXPECT_TRUE(trusted.problem.empty()) << trusted.problem;
+    EXPECT_TRUE(trusted.status.ok()) << Why(trusted.status);
     listener.Stop();
     EXPECT_EQ(listener.Received().size(), 3u);
 }
@@ -847,21 +852,21 @@ TEST(FhirDelivery, MedplumFollowsCorrectionsMovesAndDeletions) {
         std::reverse(list.begin(), list.end());
         return list;
     };
-    ASSERT_EQ(QueueResults(f.outbox, listed(results), f.context, true, &check), 5);
+    ASSERT_EQ(ValueOf(QueueResults(f.outbox, listed(results), f.context, true, &check)), 5);
     MedplumServer server(f.dir.Path());
     FhirSender sender(*ParseFhirBase(server.url("transaction")), 60s);
     DeliverySummary first = SendPendingFhir(f.outbox, sender, f.context, {}, nullptr, 10);
-    ASSERT_EQ(first.sent, 5) << first.problem;
+    ASSERT_EQ(first.sent, 5) << Why(first.status);
 
     std::vector<StoredResult> now = results;
     now[0].value = "0720";
     now[1].patientId = "C9";
     deleted.insert("R2");
     now.erase(now.begin() + 2);
-    ASSERT_EQ(QueueResults(f.outbox, listed(now), f.context, true, &check), 4);
+    ASSERT_EQ(ValueOf(QueueResults(f.outbox, listed(now), f.context, true, &check)), 4);
     DeliverySummary second = SendPendingFhir(f.outbox, sender, f.context, {}, nullptr, 10);
-    EXPECT_EQ(second.sent, 4) << second.problem;
-    EXPECT_EQ(second.pending + second.heldTotal, 0) << second.problem;
+    EXPECT_EQ(second.sent, 4) << Why(second.status);
+    EXPECT_EQ(second.pending + second.heldTotal, 0) << Why(second.status);
 
     const auto holdings = [&] {
         // result ID → (status, our patient ID, value) of each Observation holding it, and
@@ -899,9 +904,9 @@ TEST(FhirDelivery, MedplumFollowsCorrectionsMovesAndDeletions) {
     // Put back: the same Observation final again, nothing new created.
     deleted.clear();
     now.insert(now.begin() + 2, results[2]);
-    ASSERT_EQ(QueueResults(f.outbox, listed(now), f.context, true, &check), 1);
+    ASSERT_EQ(ValueOf(QueueResults(f.outbox, listed(now), f.context, true, &check)), 1);
     DeliverySummary third = SendPendingFhir(f.outbox, sender, f.context, {}, nullptr, 10);
-    EXPECT_EQ(third.pending + third.heldTotal, 0) << third.problem;
+    EXPECT_EQ(third.pending + third.heldTotal, 0) << Why(third.status);
     std::tie(live, retired) = holdings();
     EXPECT_EQ(live.size(), 5u);
     EXPECT_EQ(live.find("R2")->second, std::make_tuple("final", "C2", 6.5));

@@ -4,6 +4,7 @@
 #include "interop/result_mapping.h"
 #include "interop_support.h"
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/installation_id.h"
 #include "store/users.h"
 #include "temp_dir.h"
@@ -236,8 +237,7 @@ TEST(InteropCli, SendThroughOutageRefusalAndAKilledSender) {
     ASSERT_EQ(Cli(data, {"settings", "set", "Ack_timeout=1"}).code, 0);
     {
         Outbox outbox;
-        std::string error;
-        ASSERT_TRUE(outbox.Open(Outbox::PathFor(data, kDefaultUserId), error)) << error;
+        ASSERT_EQ(Why(outbox.Open(Outbox::PathFor(data, kDefaultUserId))), "");
         // The glucose result has the meter's placeholder for a patient: held, never sent.
         EXPECT_EQ(outbox.Count(DeliveryState::Pending), 3) << "nothing lost, nothing sent";
         EXPECT_EQ(outbox.CountHeldFor(kNoPatientReason), 1);
@@ -299,7 +299,9 @@ TEST(InteropCli, SendToAFhirServer) {
         CliRun run = Cli(data, {"send", "--to", failing.url()});
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.out, "보냄 0, 대기 5\n");
-        EXPECT_NE(run.err.find("HTTP 500: the database is down"), std::string::npos) << run.err;
+        // In the operator's language (Korean here), with the server's own words as they came.
+        EXPECT_NE(run.err.find("HTTP 500 (the database is down)"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("FHIR 서버가 결과를 받지 않았습니다"), std::string::npos) << run.err;
         failing.Stop();
     }
     {
@@ -311,7 +313,9 @@ TEST(InteropCli, SendToAFhirServer) {
         EXPECT_EQ(sender.Wait(10s), 1);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
         EXPECT_EQ(ReadFile(dir.File("out1")), "보냄 0, 대기 5\n");
-        EXPECT_NE(ReadFile(dir.File("err1")).find("time-out"), std::string::npos)
+        EXPECT_NE(ReadFile(dir.File("err1"))
+                      .find("제한 시간 안에 FHIR 서버의 응답이 없었습니다: " + silent.url()),
+                  std::string::npos)
             << ReadFile(dir.File("err1"));
         silent.Stop();
     }

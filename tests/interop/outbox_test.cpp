@@ -1,10 +1,13 @@
 #include "interop/outbox.h"
+#include "message_languages.h"
+#include "status_text.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+using namespace qa;
 using namespace qa::interop;
 using namespace qa::test;
 
@@ -15,11 +18,10 @@ TEST(Outbox, StatesSurviveReopeningAndQueueingTwiceChangesNothing) {
     EXPECT_EQ(path, dir.File("nurse_Outbox.sqlite"));
     {
         Outbox outbox;
-        std::string error;
-        ASSERT_TRUE(outbox.Open(path, error)) << error;
-        ASSERT_EQ(outbox.Enqueue({{"A", "msg A", DeliveryState::Pending, "", ""},
-                                  {"B", "msg B", DeliveryState::Pending, "", ""},
-                                  {"C", "msg C", DeliveryState::Pending, "", ""}}),
+        ASSERT_EQ(Why(outbox.Open(path)), "");
+        ASSERT_EQ(ValueOf(outbox.Enqueue({{"A", "msg A", DeliveryState::Pending, "", ""},
+                                          {"B", "msg B", DeliveryState::Pending, "", ""},
+                                          {"C", "msg C", DeliveryState::Pending, "", ""}})),
                   3);
         EXPECT_TRUE(outbox.MarkSent("A"));
         EXPECT_TRUE(outbox.MarkHeld("B", "Patient not registered"));
@@ -30,11 +32,10 @@ TEST(Outbox, StatesSurviveReopeningAndQueueingTwiceChangesNothing) {
     EXPECT_EQ(info.st_mode & 0777, 0600u) << "patients' data is private";
 
     Outbox outbox;
-    std::string error;
-    ASSERT_TRUE(outbox.Open(path, error)) << error;
+    ASSERT_EQ(Why(outbox.Open(path)), "");
     // A second queueing of the same results (with new bytes) keeps states and messages.
-    EXPECT_EQ(outbox.Enqueue({{"A", "new A", DeliveryState::Pending, "", ""},
-                              {"D", "msg D", DeliveryState::Pending, "", ""}}),
+    EXPECT_EQ(ValueOf(outbox.Enqueue({{"A", "new A", DeliveryState::Pending, "", ""},
+                                      {"D", "msg D", DeliveryState::Pending, "", ""}})),
               1);
     EXPECT_EQ(outbox.Find("A")->state, DeliveryState::Sent);
     EXPECT_EQ(outbox.Find("A")->message, "msg A");
@@ -48,7 +49,7 @@ TEST(Outbox, StatesSurviveReopeningAndQueueingTwiceChangesNothing) {
     EXPECT_EQ(outbox.Count(DeliveryState::Held), 1);
 
     // Held results go again only when asked.
-    EXPECT_EQ(outbox.ReleaseHeld(), 1);
+    EXPECT_EQ(ValueOf(outbox.ReleaseHeld()), 1);
     EXPECT_EQ(outbox.Count(DeliveryState::Pending), 3);
     EXPECT_EQ(outbox.Count(DeliveryState::Held), 0);
 }
@@ -58,10 +59,11 @@ TEST(Outbox, AFileThatIsNotADatabaseIsRefusedAndLeftAlone) {
     const std::string path = dir.File("x_Outbox.sqlite");
     WriteFile(path, std::string(4096, 'x'));
     Outbox outbox;
-    std::string error;
-    EXPECT_FALSE(outbox.Open(path, error));
-    EXPECT_NE(error.find(path), std::string::npos);
+    const Status opened = outbox.Open(path);
+    EXPECT_NE(Why(opened).find(path), std::string::npos) << Why(opened);
+    ExpectBothLanguages(opened);
     EXPECT_FALSE(outbox.IsOpen());
     EXPECT_EQ(ReadFile(path), std::string(4096, 'x'));
-    EXPECT_FALSE(outbox.Open(dir.File("missing/folder/o.sqlite"), error));
+    const std::string missing = dir.File("missing/folder/o.sqlite");
+    EXPECT_NE(Why(outbox.Open(missing)).find(missing), std::string::npos);
 }

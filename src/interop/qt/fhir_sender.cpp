@@ -163,9 +163,9 @@ bool HasIdentifier(const QJsonObject& resource, const QJsonObject& identifier) {
     return false;
 }
 
-FhirReply NotAnswered(std::string problem) {
+FhirReply NotAnswered(Message why) {
     FhirReply reply;
-    reply.problem = std::move(problem);
+    reply.status = std::move(why);
     return reply;
 }
 
@@ -174,12 +174,11 @@ FhirReply NotAnswered(std::string problem) {
 FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std::string_view body) {
     const QJsonDocument answer = ParseJson(body);
     if (httpStatus < 200 || httpStatus >= 300) {
-        std::string problem = "the FHIR server answered HTTP " + std::to_string(httpStatus);
         std::string why = OutcomeText(answer.object());
-        if (!why.empty()) {
-            problem += ": " + why;
-        }
-        FhirReply reply = NotAnswered(std::move(problem));
+        const std::string code = std::to_string(httpStatus);
+        FhirReply reply =
+            NotAnswered(why.empty() ? Message(MessageId::FhirHttpStatus, {code})
+                                    : Message(MessageId::FhirHttpStatusBecause, {code, why}));
         reply.httpStatus = httpStatus;
         reply.reason = std::move(why);
         return reply;
@@ -189,13 +188,13 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
     if (bundle.value(QStringLiteral("resourceType")).toString() != QStringLiteral("Bundle") ||
         (type != QStringLiteral("transaction-response") &&
          type != QStringLiteral("batch-response"))) {
-        return NotAnswered("the FHIR server's answer is not a transaction-response Bundle");
+        return NotAnswered(MessageId::FhirNotTransactionResponse);
     }
     const QJsonArray sent = ParseJson(request).object().value(QStringLiteral("entry")).toArray();
     const QJsonArray answered = bundle.value(QStringLiteral("entry")).toArray();
     if (answered.size() != sent.size()) {
-        return NotAnswered("the FHIR server's answer holds " + std::to_string(answered.size()) +
-                           " entries for the " + std::to_string(sent.size()) + " sent");
+        return NotAnswered(Message(MessageId::FhirEntryCount,
+                                   {std::to_string(answered.size()), std::to_string(sent.size())}));
     }
     // The answer's entries follow the request's. Patients first: an Observation whose
     // Patient was refused is held with that reason, since the server either refused it too
@@ -301,8 +300,7 @@ FhirReply ReadTransactionResponse(std::string_view request, int httpStatus, std:
         reply.results[id.toStdString()] = std::move(verdict);
     }
     if (open > 0) {
-        reply.problem = "the FHIR server's answer left " + std::to_string(open) +
-                        " results without an outcome; they stay pending";
+        reply.status = Message(MessageId::FhirLeftOpen, {std::to_string(open)});
     }
     return reply;
 }
@@ -319,29 +317,29 @@ FhirPosterFactory FhirSender::Factory(const InterfaceSettings& security) {
 
 namespace {
 
-// The site's CA and our certificate for https; false with `problem` when a file set in the
-// settings cannot be used (then nothing is sent rather than sent without them).
-bool ApplyTls(QNetworkRequest& request, const InterfaceSettings& security, std::string& problem) {
+// The site's CA and our certificate for https; a failure when a file set in the settings
+// cannot be used (then nothing is sent rather than sent without them).
+Status ApplyTls(QNetworkRequest& request, const InterfaceSettings& security) {
     if (security.caFile.empty() && security.clientCertificate.empty()) {
-        return true;
+        return {};
     }
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    if (!ApplySiteTrust(tls, security, problem)) {
-        return false;
+    if (Status trusted = ApplySiteTrust(tls, security); !trusted) {
+        return trusted;
     }
     request.setSslConfiguration(tls);
-    return true;
+    return {};
 }
 
 } // namespace
 
 FhirReply FhirSender::Post(const std::string& bundle) {
     if (QCoreApplication::instance() == nullptr) {
-        return NotAnswered("no application runs the network");
+        return NotAnswered(Message(MessageId::FhirNoEventLoop, {base_}));
     }
     QUrl url(QString::fromStdString(base_), QUrl::StrictMode);
     if (!url.isValid()) {
-        return NotAnswered("the FHIR base URL cannot be used: " + base_);
+        return NotAnswered(Message(MessageId::FhirBaseUnusable, {base_}));
     }
     if (url.path().isEmpty()) {
         url.setPath(QStringLiteral("/"));
@@ -357,8 +355,8 @@ FhirReply FhirSender::Post(const std::string& bundle) {
         request.setRawHeader(QByteArrayLiteral("Authorization"),
                              "Bearer " + QByteArray::fromStdString(security_.bearerToken));
     }
-    if (std::string problem; !ApplyTls(request, security_, problem)) {
-        return NotAnswered(std::move(problem));
+    if (Status trusted = ApplyTls(request, security_); !trusted) {
+        return NotAnswered(trusted.error());
     }
     // A redirected POST would arrive as a GET, or at a server nobody set up.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -387,14 +385,15 @@ FhirReply FhirSender::Post(const std::string& bundle) {
     }
     timer.stop();
     if (timedOut) {
-        return NotAnswered("no answer from the FHIR server within the time-out");
+        return NotAnswered(Message(MessageId::FhirTimedOut, {base_}));
     }
     if (tooLong) {
-        return NotAnswered("the FHIR server's answer is not a transaction-response Bundle");
+        return NotAnswered(MessageId::FhirNotTransactionResponse);
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status == 0) {
-        return NotAnswered("cannot reach " + base_ + ": " + reply->errorString().toStdString());
+        return NotAnswered(
+            Message(MessageId::FhirUnreachable, {base_, reply->errorString().toStdString()}));
     }
     const QByteArray body = reply->readAll();
     return ReadTransactionResponse(bundle, status, std::string_view(body.constData(), body.size()));

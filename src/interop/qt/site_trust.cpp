@@ -6,14 +6,12 @@
 
 namespace qa::interop {
 
-bool ApplySiteTrust(QSslConfiguration& tls, const InterfaceSettings& security,
-                    std::string& problem) {
+Status ApplySiteTrust(QSslConfiguration& tls, const InterfaceSettings& security) {
     if (!security.caFile.empty()) {
         const QList<QSslCertificate> authorities =
             QSslCertificate::fromPath(QString::fromStdString(security.caFile), QSsl::Pem);
         if (authorities.isEmpty()) {
-            problem = "the CA file holds no certificate: " + security.caFile;
-            return false;
+            return Message(MessageId::TrustNoCaCertificate, {security.caFile});
         }
         QList<QSslCertificate> all = tls.caCertificates();
         all += authorities;
@@ -25,9 +23,7 @@ bool ApplySiteTrust(QSslConfiguration& tls, const InterfaceSettings& security,
         QFile keyFile(QString::fromStdString(security.clientKey.empty() ? security.clientCertificate
                                                                         : security.clientKey));
         if (own.isEmpty() || !keyFile.open(QIODevice::ReadOnly)) {
-            problem =
-                "the client certificate or its key cannot be read: " + security.clientCertificate;
-            return false;
+            return Message(MessageId::TrustClientUnreadable, {security.clientCertificate});
         }
         const QByteArray pem = keyFile.readAll();
         QSslKey key(pem, QSsl::Rsa, QSsl::Pem);
@@ -35,13 +31,12 @@ bool ApplySiteTrust(QSslConfiguration& tls, const InterfaceSettings& security,
             key = QSslKey(pem, QSsl::Ec, QSsl::Pem);
         }
         if (key.isNull()) {
-            problem = "the client key cannot be read: " + keyFile.fileName().toStdString();
-            return false;
+            return Message(MessageId::TrustKeyUnreadable, {keyFile.fileName().toStdString()});
         }
         tls.setLocalCertificate(own.first());
         tls.setPrivateKey(key);
     }
-    return true;
+    return {};
 }
 
 } // namespace qa::interop

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/interface_settings.h"
+#include "store/status.h"
 
 #include <QSslConfiguration>
 
@@ -9,9 +10,8 @@
 namespace qa::interop {
 
 // Adds the site's CA (besides the system's) and our client certificate and key, when the
-// settings name them, to `tls`; false with `problem` when a file they name cannot be used, so
-// that nothing is sent rather than sent without them. MLLP over TLS and https share it.
-bool ApplySiteTrust(QSslConfiguration& tls, const InterfaceSettings& security,
-                    std::string& problem);
+// settings name them, to `tls`; a failure naming the file when one they name cannot be used,
+// so that nothing is sent rather than sent without them. MLLP over TLS and https share it.
+Status ApplySiteTrust(QSslConfiguration& tls, const InterfaceSettings& security);
 
 } // namespace qa::interop

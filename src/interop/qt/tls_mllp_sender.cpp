@@ -21,15 +21,15 @@ int MsLeft(std::chrono::steady_clock::time_point deadline) {
 }
 
 // The site's CA besides the system's, and our certificate when one is set; false with
-// `problem` when a file the settings name cannot be used.
-bool Configure(QSslSocket& socket, const InterfaceSettings& security, std::string& problem) {
+// a failure when a file the settings name cannot be used.
+Status Configure(QSslSocket& socket, const InterfaceSettings& security) {
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    if (!ApplySiteTrust(tls, security, problem)) {
-        return false;
+    if (Status trusted = ApplySiteTrust(tls, security); !trusted) {
+        return trusted;
     }
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
     socket.setSslConfiguration(tls);
-    return true;
+    return {};
 }
 
 } // namespace
@@ -50,15 +50,13 @@ void TlsMllpSender::Disconnect() {
     ClearBuffer();
 }
 
-bool TlsMllpSender::Connect(Clock::time_point deadline, std::string& problem) {
-    const std::string where = Endpoint().host + ":" + std::to_string(Endpoint().port);
+Status TlsMllpSender::Connect(Clock::time_point deadline) {
     if (!QSslSocket::supportsSsl()) {
-        problem = "no TLS library is at hand for " + where;
-        return false;
+        return Message(MessageId::LinkNoTls, {Where()});
     }
     auto socket = std::make_unique<QSslSocket>();
-    if (!Configure(*socket, security_, problem)) {
-        return false;
+    if (Status configured = Configure(*socket, security_); !configured) {
+        return configured;
     }
     socket->connectToHostEncrypted(QString::fromStdString(Endpoint().host),
                                    static_cast<quint16>(Endpoint().port));
@@ -70,12 +68,11 @@ bool TlsMllpSender::Connect(Clock::time_point deadline, std::string& problem) {
         if (why.isEmpty()) {
             why << socket->errorString();
         }
-        problem =
-            "cannot open TLS to " + where + ": " + why.join(QStringLiteral("; ")).toStdString();
-        return false;
+        return Message(MessageId::LinkTlsFailed,
+                       {Where(), why.join(QStringLiteral("; ")).toStdString()});
     }
     socket_ = std::move(socket);
-    return true;
+    return {};
 }
 
 bool TlsMllpSender::Connected() const {
@@ -88,17 +85,17 @@ bool TlsMllpSender::PeerClosed() const {
     return socket_->state() != QAbstractSocket::ConnectedState && socket_->bytesAvailable() == 0;
 }
 
-bool TlsMllpSender::WriteAll(std::string_view data, Clock::time_point deadline) {
+Status TlsMllpSender::WriteAll(std::string_view data, Clock::time_point deadline) {
     if (socket_->write(data.data(), static_cast<qint64>(data.size())) !=
         static_cast<qint64>(data.size())) {
-        return false;
+        return Message(MessageId::LinkLostSending, {Where()});
     }
     while (socket_->encryptedBytesToWrite() > 0 || socket_->bytesToWrite() > 0) {
         if (!socket_->waitForBytesWritten(MsLeft(deadline))) {
-            return false;
+            return Message(MessageId::LinkLostSending, {Where()});
         }
     }
-    return true;
+    return {};
 }
 
 MllpSender::ReadResult TlsMllpSender::ReadSome(std::string& to, Clock::time_point deadline) {

@@ -22,10 +22,10 @@ public:
     void Disconnect() override;
 
 protected:
-    bool Connect(Clock::time_point deadline, std::string& problem) override;
+    Status Connect(Clock::time_point deadline) override;
     bool Connected() const override;
     bool PeerClosed() const override;
-    bool WriteAll(std::string_view data, Clock::time_point deadline) override;
+    Status WriteAll(std::string_view data, Clock::time_point deadline) override;
     ReadResult ReadSome(std::string& to, Clock::time_point deadline) override;
 
 private:
