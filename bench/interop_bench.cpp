@@ -86,7 +86,7 @@ bool StreamExport(HbA1cTable& table, const MessageContext& context, const std::s
             .ok();
     };
     AtomicFileWriter file(path);
-    const TextSink sink = [&file](std::string_view block) { return file.Write(block); };
+    const TextSink sink = [&file](std::string_view block) { return file.Write(block).ok(); };
     if (!file.Open()) {
         return false;
     }

@@ -940,6 +940,10 @@ Check that the meter is switched on and connected to this port, then press Retry
         <source>The message file cannot be written.</source>
         <translation>The message file cannot be written.</translation>
     </message>
+    <message>
+        <source>%1: %2 holds a line break or a character that would break the file; nothing was written</source>
+        <translation>%1: %2 holds a line break or a character that would break the file; nothing was written</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -2371,10 +2375,6 @@ Results can be listed, printed and exported from it, but not changed.</translati
         <translation>%1: too long. At most %2 bytes are kept (a Hangul syllable takes 2).</translation>
     </message>
     <message>
-        <source>The settings could not be saved.</source>
-        <translation>The settings could not be saved.</translation>
-    </message>
-    <message>
         <source>The backup could not be written:<byte value="xd"/>
 %1</source>
         <translation>The backup could not be written:<byte value="xd"/>
@@ -2393,6 +2393,12 @@ Results can be listed, printed and exported from it, but not changed.</translati
     <message>
         <source>Check folder...</source>
         <translation>Check folder...</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved.<byte value="xd"/>
+%1</source>
+        <translation>The settings could not be saved.<byte value="xd"/>
+%1</translation>
     </message>
 </context>
 <context>

@@ -940,6 +940,10 @@ HbA1c 결과 %2개와 혈당 결과 %3개, 설정이 목록에서 사라집니�
         <source>The message file cannot be written.</source>
         <translation>메시지 파일을 쓸 수 없습니다.</translation>
     </message>
+    <message>
+        <source>%1: %2 holds a line break or a character that would break the file; nothing was written</source>
+        <translation>%1: %2에 줄 바꿈이나 파일을 깨뜨릴 문자가 있어 아무것도 쓰지 않았습니다</translation>
+    </message>
 </context>
 <context>
     <name>PatientReport</name>
@@ -2371,10 +2375,6 @@ Results can be listed, printed and exported from it, but not changed.</source>
         <translation>%1: 너무 깁니다. 최대 %2바이트까지 저장합니다 (한글 한 글자는 2바이트).</translation>
     </message>
     <message>
-        <source>The settings could not be saved.</source>
-        <translation>설정을 저장할 수 없습니다.</translation>
-    </message>
-    <message>
         <source>The backup could not be written:<byte value="xd"/>
 %1</source>
         <translation>백업을 쓸 수 없습니다:<byte value="xd"/>
@@ -2393,6 +2393,12 @@ Results can be listed, printed and exported from it, but not changed.</source>
     <message>
         <source>Check folder...</source>
         <translation>폴더 검사...</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved.<byte value="xd"/>
+%1</source>
+        <translation>설정을 저장할 수 없습니다.<byte value="xd"/>
+%1</translation>
     </message>
 </context>
 <context>

@@ -8,7 +8,6 @@
 #include "store/interface_settings.h"
 #include "store/safe_text.h"
 #include "store/settings.h"
-#include "store/system_error.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -124,9 +123,9 @@ int Cli::OpenUser(bool readOnly, bool walkOnly) {
     users_->SetReadOnly(readOnly);
     users_->SetSingleThread(true);             // each command runs on the calling thread alone
     users_->SetWalkOnly(readOnly || walkOnly); // readers walk the tables, never list them
-    if (!users_->LoadUsers()) {
+    if (Status loaded = users_->LoadUsers(); !loaded) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
-             << users_->UserInfoPath() << ": " << SystemErrorText(errno) << "\n";
+             << MessageUtf8(loaded.error()) << "\n";
         return kExitFailed;
     }
     if (auto id = Value(options_, "--user")) {
@@ -141,8 +140,11 @@ int Cli::OpenUser(bool readOnly, bool walkOnly) {
         FollowOperatorLanguage();
         return kExitOk;
     }
-    if (!users_->OpenUserDatabases() || !users_->LoadSettings()) {
+    if (!users_->OpenUserDatabases()) {
         return OpenFailure();
+    }
+    if (Status settings = users_->LoadSettings(); !settings) {
+        return OpenFailure(settings);
     }
     FollowOperatorLanguage();
     return kExitOk;
@@ -152,7 +154,7 @@ void Cli::FollowOperatorLanguage() {
     ApplyLanguage(LanguageFromSetting(users_->Settings().language));
 }
 
-int Cli::OpenFailure() {
+int Cli::OpenFailure(const Status& settings) {
     err_ << (users_->HasDamagedFile()
                  ? ConsoleText(MessageUtf8(Message(user_text::kDamagedFile, {})))
                  : CliText(QT_TRANSLATE_NOOP("qa::Cli", "The files of user %1 cannot be opened:"),
@@ -161,7 +163,9 @@ int Cli::OpenFailure() {
     for (const std::string& problem : users_->OpenProblems()) {
         err_ << "  " << problem << "\n";
     }
-    if (users_->OpenProblems().empty()) {
+    if (!settings) {
+        err_ << "  " << MessageUtf8(settings.error()) << "\n";
+    } else if (users_->OpenProblems().empty()) {
         err_ << "  " << SettingsFilePath(folder_, users_->ActiveUserId()) << "\n";
     }
     return kExitFailed;
@@ -190,7 +194,8 @@ int Cli::Extra(std::size_t allowed) {
 interop::MessageContext Cli::MessageContextOfUser() {
     interop::MessageContext context;
     context.display = users_->Settings();
-    LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), context.link);
+    // An unreadable file leaves the defaults, which send nothing: the link is off.
+    (void)LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), context.link);
     context.operatorId = users_->ActiveUserId();
     context.composed = interop::LocalNow();
     return context;

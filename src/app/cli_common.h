@@ -99,7 +99,8 @@ private:
     // What the command prints from here on is in the language of the operator it works for.
     void FollowOperatorLanguage();
 
-    int OpenFailure();
+    // `settings` is the settings file's failure when that is what could not be opened.
+    int OpenFailure(const Status& settings = Status());
 
     // A list that could not be read whole is an error, never an empty or short list.
     // Tells why the results of `table` could not be read (`failure`, naming the file).

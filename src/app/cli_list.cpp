@@ -244,21 +244,28 @@ int Cli::ExportMessages(const std::string& format, MeasurementTable& table, cons
         return read.ok();
     };
     AtomicFileWriter file(path);
-    bool written = file.Open();
+    Status written = file.Open();
     file.WriteInBackground(); // a message file of a whole table runs to a hundred MB and more
-    const interop::TextSink sink = [&file](std::string_view block) { return file.Write(block); };
-    if (written) {
-        written = (format == "hl7" ? interop::WriteHl7Batch(walk, context, sink)
-                                   : interop::WriteFhirBundle(walk, context, sink))
-                      .ok();
-    }
+    const interop::TextSink sink = [&file, &written](std::string_view block) {
+        written = file.Write(block);
+        return written.ok();
+    };
+    const bool composed =
+        written && (format == "hl7" ? interop::WriteHl7Batch(walk, context, sink)
+                                    : interop::WriteFhirBundle(walk, context, sink));
     if (readFailed) {
         // The walk's reason stays with the table until its next requery.
         return ReadFailure(table, table.ReadStatus()); // the temporary file goes with the writer
     }
-    if (!written || !file.Commit()) {
-        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file cannot be written: ")) << path
-             << ": " << SystemErrorText(errno) << "\n";
+    if (written && !composed) {
+        written = FileFailure(path);
+    }
+    if (written) {
+        written = file.Commit();
+    }
+    if (!written) {
+        err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The file cannot be written: "))
+             << MessageUtf8(written.error()) << "\n";
         return kExitFailed;
     }
     return kExitOk;

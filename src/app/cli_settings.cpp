@@ -6,7 +6,6 @@
 #include "store/interface_settings.h"
 #include "store/safe_text.h"
 #include "store/settings.h"
-#include "store/system_error.h"
 
 #include <cerrno>
 
@@ -39,7 +38,13 @@ int Cli::Settings() {
             out_ << key << "=" << VisibleControls(value) << "\n";
         }
         InterfaceSettings link;
-        LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), link);
+        if (Status loaded =
+                LoadInterfaceSettings(SettingsFilePath(folder_, users_->ActiveUserId()), link);
+            !loaded) {
+            err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The settings file cannot be read: "))
+                 << MessageUtf8(loaded.error()) << "\n";
+            return kExitFailed;
+        }
         for (const auto& [key, value] : ShownInterfaceEntries(link)) {
             out_ << key << "=" << VisibleControls(value) << "\n";
         }
@@ -47,9 +52,9 @@ int Cli::Settings() {
     }
     const std::string settingsPath = SettingsFilePath(folder_, users_->ActiveUserId());
     InterfaceSettings link;
-    if (!LoadInterfaceSettings(settingsPath, link)) {
+    if (Status loaded = LoadInterfaceSettings(settingsPath, link); !loaded) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The settings file cannot be read: "))
-             << settingsPath << "\n";
+             << MessageUtf8(loaded.error()) << "\n";
         return kExitFailed;
     }
     const InterfaceSettings linkBefore = link;
@@ -61,11 +66,12 @@ int Cli::Settings() {
             return Usage(CliText(
                 QT_TRANSLATE_NOOP("qa::Cli", "settings set takes KEY=VALUE, not %1"), {pair}));
         }
-        Message problem;
         const std::string key = pair.substr(0, eq);
-        if (IsInterfaceKey(key) ? !ApplyInterfaceEntry(link, key, pair.substr(eq + 1), problem)
-                                : !ApplySettingsEntry(changed, key, pair.substr(eq + 1), problem)) {
-            return Usage(ConsoleText(MessageUtf8(problem)));
+        const Status applied = IsInterfaceKey(key)
+                                   ? ApplyInterfaceEntry(link, key, pair.substr(eq + 1))
+                                   : ApplySettingsEntry(changed, key, pair.substr(eq + 1));
+        if (!applied) {
+            return Usage(ConsoleText(MessageUtf8(applied.error())));
         }
     }
     // Stored only in a form send takes: a destination it refuses would be found out at the
@@ -95,16 +101,16 @@ int Cli::Settings() {
         linkChanges = AuditChanges(names, was, now);
     }
     s = changed;
-    if (!users_->SaveSettings(extra, linkChanges)) {
-        if (!users_->LastAuditError().empty()) {
+    if (Status saved = users_->SaveSettings(extra, linkChanges); !saved) {
+        const Message& why = saved.error();
+        if (why.id == MessageId::AuditNotWritable) {
             err_ << CliText(QT_TRANSLATE_NOOP(
                         "qa::Cli", "Nothing was changed: the audit log cannot be written: "))
-                 << users_->LastAuditError() << "\n";
+                 << why.args.front() << "\n";
             return kExitFailed;
         }
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The settings file cannot be written: "))
-             << SettingsFilePath(folder_, users_->ActiveUserId()) << ": " << SystemErrorText(errno)
-             << "\n";
+             << MessageUtf8(why) << "\n";
         return kExitFailed;
     }
     return kExitOk;

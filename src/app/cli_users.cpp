@@ -1,7 +1,6 @@
 #include "app/cli_common.h"
 
 #include "store/safe_text.h"
-#include "store/system_error.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,9 +18,9 @@ int Cli::Users() {
             return code;
         }
         users_ = std::make_unique<UserStore>(folder_, prompter_);
-        if (!users_->LoadUsers()) {
+        if (Status loaded = users_->LoadUsers(); !loaded) {
             err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
-                 << users_->UserInfoPath() << ": " << SystemErrorText(errno) << "\n";
+                 << MessageUtf8(loaded.error()) << "\n";
             return kExitFailed;
         }
         for (const auto& id : users_->UserList()) {
@@ -41,9 +40,9 @@ int Cli::Users() {
     users_ = std::make_unique<UserStore>(folder_, prompter_);
     // Only the user file: a user whose database cannot be opened can still be switched away
     // from, deleted, or have another user added beside it.
-    if (!users_->LoadUsers()) {
+    if (Status loaded = users_->LoadUsers(); !loaded) {
         err_ << CliText(QT_TRANSLATE_NOOP("qa::Cli", "The user file cannot be read: "))
-             << users_->UserInfoPath() << ": " << SystemErrorText(errno) << "\n";
+             << MessageUtf8(loaded.error()) << "\n";
         return kExitFailed;
     }
     if (action == "add") {
@@ -60,7 +59,7 @@ int Cli::Users() {
     }
     // A switch whose files cannot be opened has said so; a delete still goes ahead as long
     // as the user became the current one, so that damaged files can be removed.
-    bool switched = users_->SwitchUser(*listed);
+    const bool switched = users_->SwitchUser(*listed).ok();
     if (action == "switch" || (!switched && users_->CurrentUserId() != *listed)) {
         return switched ? kExitOk : kExitFailed;
     }

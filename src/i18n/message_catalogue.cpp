@@ -167,6 +167,9 @@ const char* MessageSource(MessageId id) {
         return QT_TRANSLATE_NOOP("Message", "사용자 \"%1\"을(를) 되돌렸습니다.");
     case MessageId::AuditNotWritable:
         return QT_TRANSLATE_NOOP("Message", "감사 기록에 쓸 수 없어 변경하지 않았습니다: %1");
+    case MessageId::ProfileEntryRefused:
+        return QT_TRANSLATE_NOOP("Message", "%1: %2 holds a line break or a character that "
+                                            "would break the file; nothing was written");
     case MessageId::BadRange:
         return QT_TRANSLATE_NOOP("Message",
                                  "검색기간 설정이 잘못되었습니다. \r\n다시 날짜 설정해 주세요.");

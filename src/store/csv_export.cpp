@@ -189,8 +189,8 @@ Status CsvFileWriter::Open() {
     if (Status refused = CheckOutputTarget(path_, dataFolder_); !refused) {
         return refused;
     }
-    if (!file_.Open()) {
-        return Message(MessageId::FileReason, {path_, SystemErrorText(errno)});
+    if (Status opened = file_.Open(); !opened) {
+        return opened;
     }
     open_ = true;
     if (options_.encoding == CsvEncoding::Utf8WithBom) {
@@ -201,9 +201,8 @@ Status CsvFileWriter::Open() {
 }
 
 void CsvFileWriter::Flush() {
-    if (open_ && !failed_ && !buffer_.empty() && !file_.Write(buffer_)) {
-        failed_ = true;
-        failedErrno_ = errno;
+    if (open_ && failure_.ok() && !buffer_.empty()) {
+        failure_ = file_.Write(buffer_);
     }
     buffer_.clear();
 }
@@ -230,13 +229,10 @@ Status CsvFileWriter::Finish() {
     }
     Flush();
     open_ = false;
-    if (failed_) {
-        return Message(MessageId::FileReason, {path_, SystemErrorText(failedErrno_)});
+    if (!failure_) {
+        return failure_;
     }
-    if (!file_.Commit()) {
-        return Message(MessageId::FileReason, {path_, SystemErrorText(errno)});
-    }
-    return {};
+    return file_.Commit();
 }
 
 } // namespace qa

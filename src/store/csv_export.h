@@ -100,8 +100,7 @@ private:
     std::string dataFolder_;
     AtomicFileWriter file_;
     bool open_ = false;
-    bool failed_ = false;
-    int failedErrno_ = 0;
+    Status failure_; // of the first write that failed; the rest is not written
     Cp949Encoder encoder_;
     std::string line_;
     std::string buffer_;

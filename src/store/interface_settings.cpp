@@ -61,14 +61,12 @@ bool IsAuthority(std::string_view text) {
     });
 }
 
-bool ApplyChoice(std::string_view key, std::string_view value, MessageId choices, int& to,
-                 Message& problem) {
+Status ApplyChoice(std::string_view key, std::string_view value, MessageId choices, int& to) {
     if (value != "0" && value != "1") {
-        problem = Message(choices, {std::string(key), std::string(value)});
-        return false;
+        return Message(choices, {std::string(key), std::string(value)});
     }
     to = value == "1" ? 1 : 0;
-    return true;
+    return {};
 }
 
 bool SameKey(std::string_view a, std::string_view b) {
@@ -133,77 +131,72 @@ bool IsInterfaceKey(std::string_view key) {
     return false;
 }
 
-bool ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key, std::string_view value,
-                         Message& problem) {
+Status ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key,
+                           std::string_view value) {
     if (SameKey(key, kEnabledKey)) {
         if (value != "0" && value != "1") {
-            problem =
-                Message(MessageId::SettingInterfaceChoices, {std::string(key), std::string(value)});
-            return false;
+            return Message(MessageId::SettingInterfaceChoices,
+                           {std::string(key), std::string(value)});
         }
         settings.enabled = value == "1";
-        return true;
+        return {};
     }
     if (SameKey(key, kAckTimeoutKey)) {
         int seconds = 0;
         auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
         if (error != std::errc() || end != value.data() + value.size() || seconds < 1 ||
             seconds > kMaxAckTimeoutSeconds) {
-            problem = Message(
+            return Message(
                 MessageId::SettingAckTimeout,
                 {std::string(key), std::to_string(kMaxAckTimeoutSeconds), std::string(value)});
-            return false;
         }
         settings.ackTimeoutSeconds = seconds;
-        return true;
+        return {};
     }
     if (SameKey(key, kSendWithoutPatientKey)) {
         int on = 0;
-        if (!ApplyChoice(key, value, MessageId::SettingInterfaceChoices, on, problem)) {
-            return false;
+        if (Status chosen = ApplyChoice(key, value, MessageId::SettingInterfaceChoices, on);
+            !chosen) {
+            return chosen;
         }
         settings.sendWithoutPatient = on != 0;
-        return true;
+        return {};
     }
     if (SameKey(key, kSendHbA1cUnitKey)) {
-        return ApplyChoice(key, value, MessageId::SettingHbA1cUnitChoices, settings.sendHbA1cUnit,
-                           problem);
+        return ApplyChoice(key, value, MessageId::SettingHbA1cUnitChoices, settings.sendHbA1cUnit);
     }
     if (SameKey(key, kSendGlucoseUnitKey)) {
         return ApplyChoice(key, value, MessageId::SettingGlucoseUnitChoices,
-                           settings.sendGlucoseUnit, problem);
+                           settings.sendGlucoseUnit);
     }
     if (SameKey(key, kBundleSizeKey)) {
         int size = 0;
         auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), size);
         if (error != std::errc() || end != value.data() + value.size() || size < 1 ||
             size > kMaxBundleSize) {
-            problem = Message(
+            return Message(
                 MessageId::SettingOutOfRange,
                 {std::string(key), "1", std::to_string(kMaxBundleSize), std::string(value)});
-            return false;
         }
         settings.bundleSize = size;
-        return true;
+        return {};
     }
     if (SameKey(key, kPatientIdSystemKey) || SameKey(key, kResultIdSystemKey)) {
         if (!value.empty() && !IsUri(value)) {
-            problem =
-                Message(MessageId::SettingIdentifierSystem, {std::string(key), std::string(value)});
-            return false;
+            return Message(MessageId::SettingIdentifierSystem,
+                           {std::string(key), std::string(value)});
         }
         (SameKey(key, kPatientIdSystemKey) ? settings.patientIdSystem : settings.resultIdSystem) =
             std::string(value);
-        return true;
+        return {};
     }
     if (SameKey(key, kAssigningAuthorityKey)) {
         if (!IsAuthority(value)) {
-            problem = Message(MessageId::SettingAssigningAuthority,
-                              {std::string(key), std::string(value)});
-            return false;
+            return Message(MessageId::SettingAssigningAuthority,
+                           {std::string(key), std::string(value)});
         }
         settings.assigningAuthority = std::string(value);
-        return true;
+        return {};
     }
     std::string* text = SameKey(key, kDestinationKey)            ? &settings.destination
                         : SameKey(key, kSendingApplicationKey)   ? &settings.sendingApplication
@@ -216,46 +209,47 @@ bool ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key, std:
                         : SameKey(key, kBearerTokenKey)          ? &settings.bearerToken
                                                                  : nullptr;
     if (text == nullptr) {
-        problem = Message(MessageId::SettingUnknown, {std::string(key)});
-        return false;
+        return Message(MessageId::SettingUnknown, {std::string(key)});
     }
     *text = OneLine(value);
-    return true;
+    return {};
 }
 
-bool LoadInterfaceSettings(const std::string& path, InterfaceSettings& settings) {
+Status LoadInterfaceSettings(const std::string& path, InterfaceSettings& settings) {
     settings = InterfaceSettings{};
     std::string content;
     FileReadStatus status = ReadWholeFile(path, content);
     if (status == FileReadStatus::Missing) {
-        return true;
+        return {};
     }
     if (status != FileReadStatus::Ok) {
-        return false;
+        return FileFailure(path);
     }
     ProfileDocument doc = ProfileDocument::Parse(content);
     for (const auto& [key, defaultText] : InterfaceEntries(InterfaceSettings{})) {
         std::optional<std::string> stored = doc.Get(kInterfaceSection, key);
-        Message problem;
         // A value that no longer fits keeps the default rather than switching the link on or
-        // pointing it somewhere half-read.
-        if (stored && !ApplyInterfaceEntry(settings, key, *stored, problem)) {
-            ApplyInterfaceEntry(settings, key, defaultText, problem);
+        // pointing it somewhere half-read; the defaults themselves always fit.
+        if (stored && !ApplyInterfaceEntry(settings, key, *stored)) {
+            (void)ApplyInterfaceEntry(settings, key, defaultText);
         }
     }
-    return true;
+    return {};
 }
 
-bool SaveInterfaceSettings(const std::string& path, const InterfaceSettings& settings) {
+Status SaveInterfaceSettings(const std::string& path, const InterfaceSettings& settings) {
     std::vector<ProfileChange> changes;
     for (auto& [key, text] : InterfaceEntries(settings)) {
         changes.push_back({kInterfaceSection, key, std::move(text)});
     }
-    if (!WriteProfileStrings(path, changes)) {
-        return false;
+    if (Status written = WriteProfileStrings(path, changes); !written) {
+        return written;
     }
     // The token opens the laboratory's server: the file that holds it is the owner's alone.
-    return settings.bearerToken.empty() || ::chmod(path.c_str(), 0600) == 0;
+    if (!settings.bearerToken.empty() && ::chmod(path.c_str(), 0600) != 0) {
+        return FileFailure(path);
+    }
+    return {};
 }
 
 } // namespace qa

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/message.h"
+#include "store/status.h"
 
 #include <string>
 #include <string_view>
@@ -41,9 +41,11 @@ struct InterfaceSettings {
     bool operator==(const InterfaceSettings&) const = default;
 };
 
-// A missing key keeps its default (the section is new, older files do not have it).
-bool LoadInterfaceSettings(const std::string& path, InterfaceSettings& settings);
-bool SaveInterfaceSettings(const std::string& path, const InterfaceSettings& settings);
+// A missing key, or a missing file, keeps its default (the section is new, older files do
+// not have it). A file that cannot be read fails, naming it and the reason, with the defaults
+// in `settings`.
+Status LoadInterfaceSettings(const std::string& path, InterfaceSettings& settings);
+Status SaveInterfaceSettings(const std::string& path, const InterfaceSettings& settings);
 
 std::vector<std::pair<std::string, std::string>> InterfaceEntries(const InterfaceSettings& s);
 // The same for showing: a secret's value is replaced by a mark that it is set.
@@ -51,9 +53,9 @@ std::vector<std::pair<std::string, std::string>> ShownInterfaceEntries(const Int
 inline constexpr int kMaxBundleSize = 1000;
 // Whether `key` names an interface setting (any case).
 bool IsInterfaceKey(std::string_view key);
-// Sets one setting from its key and a text; false with `problem` for an unknown key or a
-// value that does not fit.
-bool ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key, std::string_view value,
-                         Message& problem);
+// Sets one setting from its key and a text; fails, leaving `settings` as they were, for an
+// unknown key or a value that does not fit.
+Status ApplyInterfaceEntry(InterfaceSettings& settings, std::string_view key,
+                           std::string_view value);
 
 } // namespace qa

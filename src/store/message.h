@@ -70,6 +70,9 @@ enum class MessageId : int {
     UserRestoreBlocked, // the file in the way
     UserRestored,       // the user
     AuditNotWritable,   // the log's file and the reason
+    // A profile file's change that would break the file: the file, the section or
+    // section/key.
+    ProfileEntryRefused,
     // The list's search and the record dialogs.
     BadRange,
     RangeTooLong,

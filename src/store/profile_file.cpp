@@ -1,5 +1,7 @@
 #include "store/profile_file.h"
 
+#include "store/system_error.h"
+
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -326,8 +328,17 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string& content) {
         return errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Unreadable;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxProfileFileSize) {
+    int refused = 0;
+    if (::fstat(fd, &info) != 0) {
+        refused = errno;
+    } else if (!S_ISREG(info.st_mode)) {
+        refused = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    } else if (info.st_size > kMaxProfileFileSize) {
+        refused = EFBIG;
+    }
+    if (refused != 0) {
         ::close(fd);
+        errno = refused;
         return FileReadStatus::Unreadable;
     }
     char buffer[8192];
@@ -337,8 +348,10 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string& content) {
             if (errno == EINTR) {
                 continue;
             }
+            const int reason = errno;
             ::close(fd);
             content.clear();
+            errno = reason;
             return FileReadStatus::Unreadable;
         }
         if (got == 0) {
@@ -348,6 +361,7 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string& content) {
         if (content.size() > static_cast<std::size_t>(kMaxProfileFileSize)) {
             ::close(fd);
             content.clear();
+            errno = EFBIG;
             return FileReadStatus::Unreadable;
         }
     }
@@ -355,9 +369,19 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string& content) {
     return FileReadStatus::Ok;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+Message FileFailure(const std::string& path) {
+    return Message(MessageId::FileReason, {path, SystemErrorText(errno)});
+}
+
+Status ReplaceFileAtomically(const std::string& path, std::string_view content) {
     AtomicFileWriter writer(path);
-    return writer.Open() && writer.Write(content) && writer.Commit();
+    if (Status opened = writer.Open(); !opened) {
+        return opened;
+    }
+    if (Status written = writer.Write(content); !written) {
+        return written;
+    }
+    return writer.Commit();
 }
 
 struct AtomicFileWriter::Background {
@@ -449,20 +473,20 @@ void AtomicFileWriter::Abandon() {
     }
 }
 
-bool AtomicFileWriter::Open() {
+Status AtomicFileWriter::Open() {
     static std::atomic<unsigned> counter{0};
     Abandon();
     std::size_t slash = path_.rfind('/');
     std::string base = path_.substr(slash == std::string::npos ? 0 : slash + 1);
     if (base.empty()) {
         errno = EISDIR;
-        return false;
+        return FileFailure(path_);
     }
     struct stat old {};
     hadFile_ = ::stat(path_.c_str(), &old) == 0;
     if (hadFile_ && !S_ISREG(old.st_mode)) {
         errno = EISDIR;
-        return false;
+        return FileFailure(path_);
     }
     mode_ = old.st_mode & 07777;
     written_ = 0;
@@ -474,16 +498,19 @@ bool AtomicFileWriter::Open() {
         // exclusively, so a link planted under the temporary name is never followed.
         fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
-            return false;
+            return FileFailure(path_);
         }
     }
-    return fd_ >= 0;
+    if (fd_ < 0) {
+        return FileFailure(path_);
+    }
+    return {};
 }
 
-bool AtomicFileWriter::Write(std::string_view content) {
+Status AtomicFileWriter::Write(std::string_view content) {
     if (fd_ < 0) {
         errno = EBADF;
-        return false;
+        return FileFailure(path_);
     }
     if (background_) {
         Background& b = *background_;
@@ -494,19 +521,19 @@ bool AtomicFileWriter::Write(std::string_view content) {
             lock.unlock();
             Abandon();
             errno = error;
-            return false;
+            return FileFailure(path_);
         }
         b.blocks.emplace_back(content);
         b.queued += content.size();
         lock.unlock();
         b.changed.notify_all();
-        return true;
+        return {};
     }
     if (!WriteNow(content)) {
         Abandon();
-        return false;
+        return FileFailure(path_);
     }
-    return true;
+    return {};
 }
 
 bool AtomicFileWriter::WriteNow(std::string_view content) {
@@ -528,14 +555,14 @@ bool AtomicFileWriter::WriteNow(std::string_view content) {
     return true;
 }
 
-bool AtomicFileWriter::Commit() {
+Status AtomicFileWriter::Commit() {
     if (fd_ < 0) {
         errno = EBADF;
-        return false;
+        return FileFailure(path_);
     }
     if (!StopBackground()) {
         Abandon();
-        return false;
+        return FileFailure(path_);
     }
     bool ok = !hadFile_ || ::fchmod(fd_, mode_) == 0;
     ok = ok && ::fsync(fd_) == 0;
@@ -547,7 +574,7 @@ bool AtomicFileWriter::Commit() {
         saved = errno != 0 ? errno : saved;
         ::unlink(temp_.c_str());
         errno = saved;
-        return false;
+        return FileFailure(path_);
     }
     // The rename itself must reach the disk too, or a crash can bring back the old name.
     int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -555,7 +582,7 @@ bool AtomicFileWriter::Commit() {
         ::fsync(dir);
         ::close(dir);
     }
-    return true;
+    return {};
 }
 
 std::string ReadProfileString(const std::string& path, std::string_view section,
@@ -568,16 +595,17 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
     return ProfileDocument::Parse(content).Read(section, key, defaultText, bufferSize);
 }
 
-bool WriteProfileStrings(const std::string& path, const std::vector<ProfileChange>& changes) {
+Status WriteProfileStrings(const std::string& path, const std::vector<ProfileChange>& changes) {
     for (const ProfileChange& change : changes) {
         if (!ValidChange(change)) {
-            return false;
+            return Message(MessageId::ProfileEntryRefused,
+                           {path, change.section + (change.key ? "/" + *change.key : "")});
         }
     }
     std::string content;
     FileReadStatus status = ReadWholeFile(path, content);
     if (status == FileReadStatus::Unreadable) {
-        return false;
+        return FileFailure(path);
     }
     if (status == FileReadStatus::Missing) {
         bool onlyDeletions = true;
@@ -585,7 +613,7 @@ bool WriteProfileStrings(const std::string& path, const std::vector<ProfileChang
             onlyDeletions = onlyDeletions && (!change.key || !change.value);
         }
         if (onlyDeletions) {
-            return true; // nothing to delete from, and no reason to create an empty file
+            return {}; // nothing to delete from, and no reason to create an empty file
         }
     }
     ProfileDocument doc = ProfileDocument::Parse(content);
@@ -601,9 +629,9 @@ bool WriteProfileStrings(const std::string& path, const std::vector<ProfileChang
     return ReplaceFileAtomically(path, doc.Serialize());
 }
 
-bool WriteProfileString(const std::string& path, std::string_view section,
-                        std::optional<std::string_view> key,
-                        std::optional<std::string_view> value) {
+Status WriteProfileString(const std::string& path, std::string_view section,
+                          std::optional<std::string_view> key,
+                          std::optional<std::string_view> value) {
     ProfileChange change;
     change.section = std::string(section);
     if (key) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/status.h"
+
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -84,32 +86,36 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::size_t bufferSize = kProfileBufferSize);
 
 // Writes one key (or deletes it, or its section) and replaces the file in one step.
-// Returns false and leaves the file as it was when a name or value would break the file
-// (line breaks, a NUL, ']' in a section, '=' in a key, a key that reads as a comment or a
-// header), when an existing file cannot be read (rewriting it would lose its content), or
-// when the new file cannot be written.
-bool WriteProfileString(const std::string& path, std::string_view section,
-                        std::optional<std::string_view> key, std::optional<std::string_view> value);
+// Fails, leaving the file as it was, when a name or value would break the file (line breaks,
+// a NUL, ']' in a section, '=' in a key, a key that reads as a comment or a header), when an
+// existing file cannot be read (rewriting it would lose its content), or when the new file
+// cannot be written; the failure names the file and the system's reason.
+Status WriteProfileString(const std::string& path, std::string_view section,
+                          std::optional<std::string_view> key,
+                          std::optional<std::string_view> value);
 
 // Several changes applied together and written with one replacement, so a reader never sees
 // half of them (a count without its list entries, for example). All or nothing: one bad
 // change refuses the whole batch.
-[[nodiscard]] bool WriteProfileStrings(const std::string& path,
-                                       const std::vector<ProfileChange>& changes);
+Status WriteProfileStrings(const std::string& path, const std::vector<ProfileChange>& changes);
 
 // Whole-file helpers used by the profile functions and by anything else that must not leave
 // a half-written file behind.
+// Unreadable leaves errno telling why (EISDIR for something that is not a plain file, EFBIG
+// for one far larger than any profile file).
 enum class FileReadStatus { Ok, Missing, Unreadable };
 FileReadStatus ReadWholeFile(const std::string& path, std::string& content);
+// The failure of a read or write of `path`, with the reason errno gives now.
+Message FileFailure(const std::string& path);
 // Writes a temporary file next to `path`, flushes it to the disk and renames it over `path`:
 // after a crash the file holds either the old or the new content, never a mixture. An
-// existing file's permission bits are kept.
-[[nodiscard]] bool ReplaceFileAtomically(const std::string& path, std::string_view content);
+// existing file's permission bits are kept. A failure names `path` and the system's reason.
+Status ReplaceFileAtomically(const std::string& path, std::string_view content);
 
 // ReplaceFileAtomically for content written piece by piece (an export too long to hold):
 // the temporary file is created by Open, filled by Write and put in place by Commit. Dropped
 // before Commit, or after any failure, the temporary file goes and `path` stays as it was.
-// errno tells why a call failed.
+// A failure names `path` and the system's reason.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(std::string path);
@@ -117,14 +123,14 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    [[nodiscard]] bool Open();
+    Status Open();
     // For a long file, after Open: the blocks are written by a thread of the writer's own
     // while the next ones are made, so making the file and the system's copying it to the
     // disk overlap. Write then copies a block and returns at once unless several wait; a
     // write that failed is reported by the next Write or by Commit.
     void WriteInBackground();
-    [[nodiscard]] bool Write(std::string_view content);
-    [[nodiscard]] bool Commit();
+    Status Write(std::string_view content);
+    Status Commit();
 
 private:
     struct Background;

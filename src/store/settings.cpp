@@ -116,7 +116,7 @@ std::string SettingsFilePath(const std::string& dataFolder, const std::string& u
     return dataFolder + "/" + UserFileStem(dataFolder, userId) + kSettingsFileSuffix;
 }
 
-bool WriteDefaultSettings(const std::string& path, SettingsStore& store) {
+Status WriteDefaultSettings(const std::string& path, SettingsStore& store) {
     store = SettingsStore{};
     std::vector<ProfileChange> changes;
     auto set = [&](const char* key, std::string value) {
@@ -157,8 +157,8 @@ std::vector<std::pair<std::string, std::string>> SettingsEntries(const SettingsS
     };
 }
 
-bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value,
-                        Message& problem) {
+Status ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value) {
+    Message problem;
     auto is = [&](std::string_view name) {
         return key.size() == name.size() &&
                std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) {
@@ -207,37 +207,37 @@ bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_
         field = static_cast<float>(parsed);
         return true;
     };
+    const auto result = [&](bool applied) { return applied ? Status() : Status(problem); };
     if (is("HbA1c_unit"))
-        return code(store.hba1cUnit, 1, MessageId::SettingHbA1cUnitChoices);
+        return result(code(store.hba1cUnit, 1, MessageId::SettingHbA1cUnitChoices));
     if (is("Glucose_unit"))
-        return code(store.glucoseUnit, 1, MessageId::SettingGlucoseUnitChoices);
+        return result(code(store.glucoseUnit, 1, MessageId::SettingGlucoseUnitChoices));
     if (is("Date"))
-        return code(store.dateFormat, 2, MessageId::SettingDateChoices);
+        return result(code(store.dateFormat, 2, MessageId::SettingDateChoices));
     if (is("time"))
-        return code(store.timeFormat, 1, MessageId::SettingTimeChoices);
+        return result(code(store.timeFormat, 1, MessageId::SettingTimeChoices));
     if (is("lang"))
-        return code(store.language, 1, MessageId::SettingLanguageChoices);
+        return result(code(store.language, 1, MessageId::SettingLanguageChoices));
     if (is("HbA1c_high"))
-        return real(store.hba1cHigh, kHbA1cLimitHighest);
+        return result(real(store.hba1cHigh, kHbA1cLimitHighest));
     if (is("HbA1c_low"))
-        return real(store.hba1cLow, kHbA1cLimitHighest);
+        return result(real(store.hba1cLow, kHbA1cLimitHighest));
     if (is("Glucose_high"))
-        return real(store.glucoseHigh, kGlucoseLimitHighest);
+        return result(real(store.glucoseHigh, kGlucoseLimitHighest));
     if (is("Glucose_low"))
-        return real(store.glucoseLow, kGlucoseLimitHighest);
+        return result(real(store.glucoseLow, kGlucoseLimitHighest));
     if (is("Name"))
-        return text(store.name);
+        return result(text(store.name));
     if (is("Hospital"))
-        return text(store.hospital);
+        return result(text(store.hospital));
     if (is("Email"))
-        return text(store.email);
+        return result(text(store.email));
     if (is("Command"))
-        return text(store.command);
-    problem = Message(MessageId::SettingUnknown, {std::string(key)});
-    return false;
+        return result(text(store.command));
+    return Message(MessageId::SettingUnknown, {std::string(key)});
 }
 
-bool CheckTargetRanges(const SettingsStore& store, Message& problem) {
+Status CheckTargetRanges(const SettingsStore& store) {
     struct Limit {
         const char* key;
         float value;
@@ -250,22 +250,20 @@ bool CheckTargetRanges(const SettingsStore& store, Message& problem) {
     for (const Limit& limit : limits) {
         // A limit of 0 draws its line on the axis, where no result can lie.
         if (!(limit.value > 0.0f) || limit.value > limit.highest) {
-            problem =
-                Message(MessageId::SettingOutOfRange,
-                        {limit.key, "0", FixedText(limit.highest, 1), FixedText(limit.value, 1)});
-            return false;
+            return Message(
+                MessageId::SettingOutOfRange,
+                {limit.key, "0", FixedText(limit.highest, 1), FixedText(limit.value, 1)});
         }
     }
     for (std::size_t i = 0; i < 4; i += 2) {
         if (!(limits[i].value < limits[i + 1].value)) {
-            problem = Message(MessageId::TargetLowNotBelowHigh, {limits[i].key, limits[i + 1].key});
-            return false;
+            return Message(MessageId::TargetLowNotBelowHigh, {limits[i].key, limits[i + 1].key});
         }
     }
-    return true;
+    return {};
 }
 
-bool SaveSettings(const std::string& path, const SettingsStore& store) {
+Status SaveSettings(const std::string& path, const SettingsStore& store) {
     std::vector<ProfileChange> changes;
     for (auto& [key, text] : SettingsEntries(store)) {
         changes.push_back({kSettingsSection, key, std::move(text)});
@@ -273,20 +271,21 @@ bool SaveSettings(const std::string& path, const SettingsStore& store) {
     return WriteProfileStrings(path, changes);
 }
 
-bool LoadSettings(const std::string& path, SettingsStore& store) {
+Status LoadSettings(const std::string& path, SettingsStore& store) {
     std::string content;
     FileReadStatus status = ReadWholeFile(path, content);
     if (status == FileReadStatus::Missing) {
-        if (!WriteDefaultSettings(path, store)) {
-            return false;
+        if (Status written = WriteDefaultSettings(path, store); !written) {
+            return written;
         }
         status = ReadWholeFile(path, content);
     }
     if (status != FileReadStatus::Ok) {
         // Rewriting a file that exists but cannot be read would throw its content away, and
         // loading every key as -1 would switch all units; the defaults are the safer view.
+        const Message failure = FileFailure(path);
         store = SettingsStore{};
-        return false;
+        return failure;
     }
     ProfileDocument doc = ProfileDocument::Parse(content);
     auto text = [&](const char* key) { return doc.Read(kSettingsSection, key); };
@@ -313,7 +312,7 @@ bool LoadSettings(const std::string& path, SettingsStore& store) {
     store.hospital = userText("Hospital");
     store.email = userText("Email");
     store.command = userText("Command");
-    return true;
+    return {};
 }
 
 } // namespace qa

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/message.h"
+#include "store/status.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,18 +38,18 @@ std::string SettingsFilePath(const std::string& dataFolder, const std::string& u
 
 // Fills `store` from the file. A missing file is first written with the defaults. A key
 // that is missing loads as -1 (numbers) or "-1" (texts), texts are cut to 99 bytes of code
-// page 949. Returns
-// false, with the defaults in `store` and the file untouched, when the file exists but
-// cannot be read, or when the missing file cannot be created.
-[[nodiscard]] bool LoadSettings(const std::string& path, SettingsStore& store);
+// page 949. Fails, with the defaults in `store` and the file untouched, when the file exists
+// but cannot be read, or when the missing file cannot be created; the failure names the file
+// and the system's reason.
+Status LoadSettings(const std::string& path, SettingsStore& store);
 
 // Writes all thirteen keys in one replacement of the file; other content of the file stays.
 // Line breaks in the texts become blanks, since they would end the entry and let the rest
 // of a memo be read as keys of the file.
-[[nodiscard]] bool SaveSettings(const std::string& path, const SettingsStore& store);
+Status SaveSettings(const std::string& path, const SettingsStore& store);
 
 // Resets `store` to the defaults and writes all thirteen keys.
-[[nodiscard]] bool WriteDefaultSettings(const std::string& path, SettingsStore& store);
+Status WriteDefaultSettings(const std::string& path, SettingsStore& store);
 
 // The number parsing of the settings file, also used for stored result texts: the leading
 // part of the text as a number (leading blanks and a sign allowed), 0 when there is none.
@@ -63,13 +63,12 @@ inline constexpr double kHbA1cLimitHighest = 20.0;
 inline constexpr double kGlucoseLimitHighest = 1000.0;
 
 // The target ranges the charts draw: each limit above 0 and at most the highest above, and
-// each low limit below its high one. False with `problem` naming the first that is not.
-bool CheckTargetRanges(const SettingsStore& store, Message& problem);
+// each low limit below its high one. The failure names the first that is not.
+Status CheckTargetRanges(const SettingsStore& store);
 
-// Sets one setting from its file key (any case) and a text; false with `problem` set for an
-// unknown key or a value that does not fit it.
-bool ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value,
-                        Message& problem);
+// Sets one setting from its file key (any case) and a text; fails, leaving `store` as it
+// was, for an unknown key or a value that does not fit it.
+Status ApplySettingsEntry(SettingsStore& store, std::string_view key, std::string_view value);
 
 // The user-information texts (name, hospital, e-mail, memo) are kept whole up to this many
 // bytes of code page 949, as the Windows program counted them (a Hangul syllable takes two

@@ -305,31 +305,33 @@ void UserStore::Error(const Message& text) {
     prompter_.Inform(text, kUserCaption, Prompter::Severity::Error);
 }
 
-bool UserStore::WriteFirstStart() {
-    bool ok =
+Status UserStore::WriteFirstStart() {
+    const Status listed =
         WriteProfileStrings(UserInfoPath(), {
                                                 {kCountSection, "current_user", kDefaultUserId},
                                                 {kCountSection, "cnt", "1"},
                                                 {kListSection, "no1", kDefaultUserId},
                                             });
-    ok =
-        WriteProfileString(FilesOf(kDefaultUserId).activeInfo, kMarkerSection, "Access", "1") && ok;
-    return ok;
+    const Status marked =
+        WriteProfileString(FilesOf(kDefaultUserId).activeInfo, kMarkerSection, "Access", "1");
+    return !listed ? listed : marked;
 }
 
-bool UserStore::LoadUsers() {
+Status UserStore::LoadUsers() {
     users_.clear();
     storedSpelling_.clear();
     currentUserId_ = kNoUserId;
     std::string content;
     FileReadStatus status = ReadWholeFile(UserInfoPath(), content);
     if (status == FileReadStatus::Missing) {
-        // A first start that could not be written shows up as the read failing below.
-        (void)WriteFirstStart();
+        // The write's own reason is the useful one: the read after it only finds no file.
+        if (Status written = WriteFirstStart(); !written) {
+            return written;
+        }
         status = ReadWholeFile(UserInfoPath(), content);
     }
     if (status != FileReadStatus::Ok) {
-        return false;
+        return FileFailure(UserInfoPath());
     }
     ProfileDocument doc = ProfileDocument::Parse(content);
     long count = LeadingInt(doc.Read(kCountSection, "cnt"));
@@ -350,8 +352,11 @@ bool UserStore::LoadUsers() {
     if (users_.empty()) {
         // A user file that lists nobody leaves nothing to select and nothing to delete;
         // start over with the default user, keeping whatever else the file holds.
-        if (!WriteFirstStart() || ReadWholeFile(UserInfoPath(), content) != FileReadStatus::Ok) {
-            return false;
+        if (Status written = WriteFirstStart(); !written) {
+            return written;
+        }
+        if (ReadWholeFile(UserInfoPath(), content) != FileReadStatus::Ok) {
+            return FileFailure(UserInfoPath());
         }
         doc = ProfileDocument::Parse(content);
         users_.push_back(kDefaultUserId);
@@ -364,11 +369,11 @@ bool UserStore::LoadUsers() {
         prompter_.Inform(Message(MessageId::CurrentUserNotListed, {currentUserId_, ActiveUserId()}),
                          kUserCaption, Prompter::Severity::Warning);
     }
-    return true;
+    return {};
 }
 
-bool UserStore::EnsureLoaded() {
-    return loaded_ || LoadUsers();
+Status UserStore::EnsureLoaded() {
+    return loaded_ ? Status() : LoadUsers();
 }
 
 void UserStore::CloseTables() {
@@ -378,7 +383,7 @@ void UserStore::CloseTables() {
     glucoseDownload_.Close();
 }
 
-bool UserStore::OpenTableList(const UserFiles& files, bool newFiles, std::string& mainTableName) {
+Status UserStore::OpenTableList(const UserFiles& files, bool newFiles, std::string& mainTableName) {
     mainTableName = kMainTableName;
     std::string content;
     FileReadStatus status = ReadWholeFile(files.tableList, content);
@@ -391,7 +396,7 @@ bool UserStore::OpenTableList(const UserFiles& files, bool newFiles, std::string
                                    });
     }
     if (status != FileReadStatus::Ok) {
-        return false;
+        return FileFailure(files.tableList);
     }
     ProfileDocument doc = ProfileDocument::Parse(content);
     if (newFiles) {
@@ -404,7 +409,7 @@ bool UserStore::OpenTableList(const UserFiles& files, bool newFiles, std::string
                                            {kTableListSection, "no1", kMainTableName},
                                        });
         }
-        return true;
+        return {};
     }
     // A list without a usable current table (missing key, a name the table name area
     // refuses) opens the default table instead of keeping the previous user's name.
@@ -413,7 +418,7 @@ bool UserStore::OpenTableList(const UserFiles& files, bool newFiles, std::string
     if (current != kProfileDefaultText && probe.SetTableName(current)) {
         mainTableName = current;
     }
-    return true;
+    return {};
 }
 
 bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
@@ -422,8 +427,8 @@ bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
     // A missing file is created, also when its siblings exist: a delete that stopped
     // half-way must not leave a user whose glucose results can never be stored again.
     if (!Exists(path)) {
-        if (!table.OpenOrCreate(path)) {
-            openProblems_.push_back(path + ": " + table.LastError());
+        if (Status created = table.OpenOrCreate(path); !created) {
+            openProblems_.push_back(SourceText(created.error()));
             damagedFile_ = damagedFile_ || table.IsDamaged();
             return false;
         }
@@ -467,16 +472,17 @@ bool UserStore::OpenTable(MeasurementTable& table, const std::string& path) {
     return false;
 }
 
-bool UserStore::OpenUserDatabases() {
+Status UserStore::OpenUserDatabases() {
     CloseTables();
     openProblems_.clear();
     damagedFile_ = false;
     UserFiles files = FilesOf(ActiveUserId());
     bool newFiles = !Exists(files.hba1cMain);
     std::string mainTableName;
-    bool ok = OpenTableList(files, newFiles, mainTableName);
-    if (!ok) {
-        openProblems_.push_back(files.tableList + ": " + SystemErrorText(errno));
+    const Status listed = OpenTableList(files, newFiles, mainTableName);
+    bool ok = listed.ok();
+    if (!listed) {
+        openProblems_.push_back(SourceText(listed.error()));
     }
 
     struct Slot {
@@ -501,19 +507,28 @@ bool UserStore::OpenUserDatabases() {
             ok = false;
         }
     }
-    return ok;
+    return ok ? Status() : Status(FilesNotOpened());
 }
 
-bool UserStore::LoadSettings() {
+Message UserStore::FilesNotOpened() const {
+    // A damaged file is named alone: the folder would only hide which file to restore.
+    std::string where = damagedFile_ ? std::string() : folder_;
+    for (const std::string& problem : openProblems_) {
+        where += (where.empty() ? "" : "\r\n") + problem;
+    }
+    return Message(damagedFile_ ? user_text::kDamagedFile : user_text::kUserFilesNotOpened,
+                   {where});
+}
+
+Status UserStore::LoadSettings() {
     return qa::LoadSettings(SettingsFilePath(folder_, ActiveUserId()), settings_);
 }
 
-bool UserStore::SaveSettings(const std::vector<ProfileChange>& extra,
-                             const std::string& extraChanges) {
-    auditError_.clear();
+Status UserStore::SaveSettings(const std::vector<ProfileChange>& extra,
+                               const std::string& extraChanges) {
     const std::string path = SettingsFilePath(folder_, ActiveUserId());
     SettingsStore before;
-    const bool hadBefore = qa::LoadSettings(path, before);
+    const bool hadBefore = qa::LoadSettings(path, before).ok();
     // Field by field, in the file's own keys, so the log reads like the settings file.
     std::vector<std::string> names, was, now;
     std::vector<ProfileChange> all;
@@ -548,12 +563,11 @@ bool UserStore::SaveSettings(const std::vector<ProfileChange>& extra,
                         Message(MessageId::AuditSettingsChanged, {path, changes})),
                 std::move(check), intent);
             !begun) {
-            auditError_ = SourceText(begun.error());
             (void)LoadSettings();
-            return false;
+            return Message(MessageId::AuditNotWritable, {SourceText(begun.error())});
         }
     }
-    const bool saved = WriteProfileStrings(path, all);
+    const Status saved = WriteProfileStrings(path, all);
     if (!changes.empty()) {
         if (saved) {
             (void)intent.Confirm();
@@ -561,7 +575,8 @@ bool UserStore::SaveSettings(const std::vector<ProfileChange>& extra,
             intent.Abandon();
         }
     }
-    return LoadSettings() && saved;
+    const Status loaded = LoadSettings();
+    return !saved ? saved : loaded;
 }
 
 AuditEntry UserStore::EntryOf(const char* action, const Message& what) const {
@@ -572,62 +587,71 @@ AuditEntry UserStore::EntryOf(const char* action, const Message& what) const {
     return entry;
 }
 
-void UserStore::AuditRefused(const std::string& error) {
-    auditError_ = error;
-    Error(Message(MessageId::AuditNotWritable, {error}));
+void UserStore::AuditRefused(const Message& error) {
+    Error(Message(MessageId::AuditNotWritable, {SourceText(error)}));
 }
 
-bool UserStore::Reload() {
-    bool ok = LoadUsers();
-    ok = OpenUserDatabases() && ok;
-    return LoadSettings() && ok;
-}
-
-bool UserStore::ReloadAndReport() {
-    if (Reload()) {
-        return true;
+Status UserStore::Reload() {
+    const Status users = LoadUsers();
+    const Status opened = OpenUserDatabases(); // starts the list of problems afresh
+    const Status settings = LoadSettings();
+    if (users && opened && settings) {
+        return {};
     }
-    std::string where = damagedFile_ ? std::string() : folder_;
-    for (const std::string& problem : openProblems_) {
-        where += (where.empty() ? "" : "\r\n") + problem;
+    if (!users) {
+        openProblems_.insert(openProblems_.begin(), SourceText(users.error()));
     }
-    Error(
-        Message(damagedFile_ ? user_text::kDamagedFile : user_text::kUserFilesNotOpened, {where}));
-    return false;
+    if (!settings) {
+        openProblems_.push_back(SourceText(settings.error()));
+    }
+    return FilesNotOpened();
 }
 
-bool UserStore::SwitchUser(const std::string& given) {
-    if (!EnsureLoaded()) {
-        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
-        return false;
+Status UserStore::ReloadAndReport() {
+    Status reloaded = Reload();
+    if (!reloaded) {
+        Error(reloaded.error());
+    }
+    return reloaded;
+}
+
+Status UserStore::SwitchUser(const std::string& given) {
+    const auto refuse = [this](Message message) {
+        Error(message);
+        return Status(std::move(message));
+    };
+    if (Status loaded = EnsureLoaded(); !loaded) {
+        return refuse(Message(user_text::kFileNotWritten, {SourceText(loaded.error())}));
     }
     const std::optional<std::string> listed = ListedId(given);
     if (!listed) {
-        Error(user_text::kUserNotListed);
-        return false;
+        return refuse(user_text::kUserNotListed);
     }
     const std::string& id = *listed;
     if (!IsUsableUserId(id)) {
-        Error(user_text::kUserIdUnusable);
-        return false;
+        return refuse(user_text::kUserIdUnusable);
     }
     // A folder opened read-only (read-only media) is looked at operator by operator; which
     // one was looked at last is not recorded there.
-    if (!readOnly_ &&
-        !WriteProfileString(UserInfoPath(), kCountSection, "current_user", StoredSpelling(id))) {
-        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
-        return false;
+    if (!readOnly_) {
+        if (Status written = WriteProfileString(UserInfoPath(), kCountSection, "current_user",
+                                                StoredSpelling(id));
+            !written) {
+            return refuse(Message(user_text::kFileNotWritten, {SourceText(written.error())}));
+        }
     }
     currentUserId_ = id;
     if (readOnly_) {
         // Not Reload: reading the user file again would bring back the operator it records.
-        const bool opened = OpenUserDatabases();
-        if (LoadSettings() && opened) {
-            return true;
+        const Status opened = OpenUserDatabases();
+        const Status settings = LoadSettings();
+        if (opened && settings) {
+            return {};
         }
-        Error(Message(damagedFile_ ? user_text::kDamagedFile : user_text::kUserFilesNotOpened,
-                      {folder_}));
-        return false;
+        if (!settings) {
+            openProblems_.push_back(SourceText(settings.error()));
+        }
+        return refuse(FilesNotOpened());
     }
     return ReloadAndReport();
 }
@@ -636,20 +660,27 @@ bool UserStore::SwitchUser(const std::string& given) {
 // never as key or section names. The case-insensitive matching of names therefore cannot
 // merge "abc" and "ABC", and values are compared byte for byte. This is the layout existing
 // user files already have, so they read unchanged.
-bool UserStore::OpenUser(const std::string& given) {
+Status UserStore::OpenUser(const std::string& given) {
     const std::optional<std::string> listed = ListedId(given);
     if (!listed) {
         Error(user_text::kUserNotListed);
-        return false;
+        return user_text::kUserNotListed;
     }
     const std::string& id = *listed;
     if (!IsUsableUserId(id)) {
         Error(user_text::kUserIdUnusable);
-        return false;
+        return user_text::kUserIdUnusable;
     }
     currentUserId_ = id;
-    bool ok = OpenUserDatabases();
-    return LoadSettings() && ok;
+    const Status opened = OpenUserDatabases();
+    const Status settings = LoadSettings();
+    if (opened && settings) {
+        return {};
+    }
+    if (!settings) {
+        openProblems_.push_back(SourceText(settings.error()));
+    }
+    return FilesNotOpened();
 }
 
 std::string UserStore::UserFileContent(const std::string& current, const std::string& base) const {
@@ -692,8 +723,8 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
         prompter_.Inform(*problem, kUserCaption, Prompter::Severity::Warning);
         return Outcome::Refused;
     }
-    if (!EnsureLoaded()) {
-        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
+    if (Status loaded = EnsureLoaded(); !loaded) {
+        Error(Message(user_text::kFileNotWritten, {SourceText(loaded.error())}));
         return Outcome::Failed;
     }
     if (ListedId(id)) {
@@ -710,7 +741,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
     }
     std::string base;
     if (ReadWholeFile(UserInfoPath(), base) == FileReadStatus::Unreadable) {
-        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
+        Error(Message(user_text::kFileNotWritten, {SourceText(FileFailure(UserInfoPath()))}));
         return Outcome::Failed;
     }
     AuditIntent intent;
@@ -722,7 +753,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
                 folder_, EntryOf(audit_action::kUserAdd, Message(MessageId::AuditUserAdded, {id})),
                 std::move(check), intent);
             !begun) {
-            AuditRefused(SourceText(begun.error()));
+            AuditRefused(begun.error());
             return Outcome::Failed;
         }
     }
@@ -730,26 +761,25 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
     // a full disk before that leaves at most unlisted files, which a later add of the same ID
     // takes over, never a listed user whose files cannot be opened.
     std::vector<std::string> created;
-    std::string failure;
-    if (!CreateUserFiles(id, created, failure)) {
+    if (Status made = CreateUserFiles(id, created); !made) {
         for (const std::string& path : created) {
             RemoveFile(path);
         }
         intent.Abandon();
-        Error(Message(user_text::kUserNotAdded, {failure}));
+        Error(Message(user_text::kUserNotAdded, {SourceText(made.error())}));
         return Outcome::Failed;
     }
     // Count, list entry and current user go in one replacement: a count that promises a
     // user the list does not hold would read back as a user named "-1".
     users_.push_back(id);
-    if (!ReplaceFileAtomically(UserInfoPath(), UserFileContent(id, base))) {
-        std::string reason = SystemErrorText(errno);
+    if (Status written = ReplaceFileAtomically(UserInfoPath(), UserFileContent(id, base));
+        !written) {
         users_.pop_back();
         for (const std::string& path : created) {
             RemoveFile(path);
         }
         intent.Abandon();
-        Error(Message(user_text::kUserNotAdded, {UserInfoPath() + ": " + reason}));
+        Error(Message(user_text::kUserNotAdded, {SourceText(written.error())}));
         return Outcome::Failed;
     }
     (void)intent.Confirm(); // else the next start appends it: the user is listed
@@ -758,8 +788,7 @@ UserStore::Outcome UserStore::AddUser(const std::string& id) {
     return Outcome::Done;
 }
 
-bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>& created,
-                                std::string& failure) {
+Status UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>& created) {
     UserFiles files = FilesOf(id);
     struct Database {
         const std::string& path;
@@ -776,8 +805,7 @@ bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>&
         struct stat info {};
         if (::lstat(database.path.c_str(), &info) == 0) {
             if (!S_ISREG(info.st_mode)) {
-                failure = database.path + ": exists and is not a regular file";
-                return false;
+                return Message(MessageId::OutputNotRegular, {database.path});
             }
             continue; // left by an add that stopped; opening gives it a missing table
         }
@@ -787,38 +815,40 @@ bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>&
         RemoveFile(temp + "-journal");
         MeasurementTable table(database.kind);
         (void)table.SetTableName(database.table); // both names are the fixed ones
-        const bool made = table.OpenOrCreate(temp).ok();
-        std::string error = table.LastError();
+        const Status made = table.OpenOrCreate(temp);
         table.Close();
         if (!made || ::rename(temp.c_str(), database.path.c_str()) != 0) {
-            failure = database.path + ": " + (made ? SystemErrorText(errno) : error);
+            // SQLite's reason names the temporary file; the operator knows the final name.
+            const Message failure =
+                made ? FileFailure(database.path)
+                     : Message(MessageId::FileReason,
+                               {database.path,
+                                made.error().args.size() > 1 ? made.error().args[1] : ""});
             RemoveFile(temp);
             RemoveFile(temp + "-journal");
-            return false;
+            return failure;
         }
         created.push_back(database.path);
     }
     bool hadTableList = Exists(files.tableList);
     std::string mainTableName;
-    if (!OpenTableList(files, false, mainTableName)) {
-        failure = files.tableList + ": " + SystemErrorText(errno);
-        return false;
+    if (Status listed = OpenTableList(files, false, mainTableName); !listed) {
+        return listed;
     }
     if (!hadTableList) {
         created.push_back(files.tableList);
     }
     bool hadSettings = Exists(files.settings);
     SettingsStore defaults;
-    if (!qa::LoadSettings(files.settings, defaults)) {
-        failure = files.settings + ": " + SystemErrorText(errno);
-        return false;
+    if (Status loaded = qa::LoadSettings(files.settings, defaults); !loaded) {
+        return loaded;
     }
     if (!hadSettings) {
         created.push_back(files.settings);
     }
-    if (!WriteProfileString(files.activeInfo, kMarkerSection, "Access", "1")) {
-        failure = files.activeInfo + ": " + SystemErrorText(errno);
-        return false;
+    if (Status marked = WriteProfileString(files.activeInfo, kMarkerSection, "Access", "1");
+        !marked) {
+        return marked;
     }
     created.push_back(files.activeInfo);
     // The renames must be on the disk before the user file that relies on them.
@@ -827,17 +857,20 @@ bool UserStore::CreateUserFiles(const std::string& id, std::vector<std::string>&
         ::fsync(dir);
         ::close(dir);
     }
-    return true;
+    return {};
 }
 
-bool UserStore::RenameFile(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0;
+Status UserStore::RenameFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return FileFailure(to);
+    }
+    return {};
 }
 
-bool UserStore::RewriteUserFileThroughTemp(const std::string& current) {
+Status UserStore::RewriteUserFileThroughTemp(const std::string& current) {
     std::string base;
     if (ReadWholeFile(UserInfoPath(), base) == FileReadStatus::Unreadable) {
-        return false;
+        return FileFailure(UserInfoPath());
     }
     std::string content = UserFileContent(current, base);
     std::string temp = PathOf(kUserInfoTempFileName);
@@ -846,19 +879,19 @@ bool UserStore::RewriteUserFileThroughTemp(const std::string& current) {
     if (ReplaceFileAtomically(temp, content)) {
         for (int attempt = 0; attempt < 3; ++attempt) {
             if (RenameFile(temp, UserInfoPath())) {
-                return true;
+                return {};
             }
         }
     }
-    bool written = ReplaceFileAtomically(UserInfoPath(), content);
+    Status written = ReplaceFileAtomically(UserInfoPath(), content);
     RemoveFile(temp);
     return written;
 }
 
 UserStore::Outcome UserStore::DeleteCurrentUser() {
     // Checked before the question: a yes must not be asked for a delete that cannot happen.
-    if (!EnsureLoaded()) {
-        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
+    if (Status loaded = EnsureLoaded(); !loaded) {
+        Error(Message(user_text::kFileNotWritten, {SourceText(loaded.error())}));
         return Outcome::Failed;
     }
     if (users_.empty()) {
@@ -914,7 +947,7 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
                                 {id, countText(hba1cCount), countText(glucoseCount), aside})),
                 std::move(check), intent);
             !begun) {
-            AuditRefused(SourceText(begun.error()));
+            AuditRefused(begun.error());
             return Outcome::Failed;
         }
     }
@@ -925,8 +958,13 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
         return Outcome::Failed;
     }
     ::chmod(root.c_str(), 0700);
-    if (::mkdir(aside.c_str(), 0700) != 0 || !ReplaceFileAtomically(marker, id)) {
+    if (::mkdir(aside.c_str(), 0700) != 0) {
         Error(Message(user_text::kFileNotWritten, {aside + ": " + SystemErrorText(errno)}));
+        intent.Abandon();
+        return Outcome::Failed;
+    }
+    if (Status marked = ReplaceFileAtomically(marker, id); !marked) {
+        Error(Message(user_text::kFileNotWritten, {SourceText(marked.error())}));
         ::rmdir(aside.c_str());
         intent.Abandon();
         return Outcome::Failed;
@@ -938,13 +976,13 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
     const std::vector<std::string> before = users_;
     users_.erase(std::remove(users_.begin(), users_.end(), id), users_.end());
     std::string next = users_.front();
-    if (!RewriteUserFileThroughTemp(next)) {
+    if (Status rewritten = RewriteUserFileThroughTemp(next); !rewritten) {
         users_ = before;
         ::unlink(marker.c_str());
         ::rmdir(aside.c_str());
         intent.Abandon();
         (void)ReloadAndReport();
-        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
+        Error(Message(user_text::kFileNotWritten, {SourceText(rewritten.error())}));
         return Outcome::Failed;
     }
     std::vector<std::string> kept = MoveUserFiles(folder_, aside, stem);
@@ -967,8 +1005,8 @@ UserStore::Outcome UserStore::DeleteCurrentUser() {
 }
 
 UserStore::Outcome UserStore::RestoreUser(const std::string& id) {
-    if (!EnsureLoaded()) {
-        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
+    if (Status loaded = EnsureLoaded(); !loaded) {
+        Error(Message(user_text::kFileNotWritten, {SourceText(loaded.error())}));
         return Outcome::Failed;
     }
     if (IsListed(id)) {
@@ -990,7 +1028,7 @@ UserStore::Outcome UserStore::RestoreUser(const std::string& id) {
     }
     std::string base;
     if (ReadWholeFile(UserInfoPath(), base) == FileReadStatus::Unreadable) {
-        Error(Message(user_text::kFileNotWritten, {UserInfoPath()}));
+        Error(Message(user_text::kFileNotWritten, {SourceText(FileFailure(UserInfoPath()))}));
         return Outcome::Failed;
     }
     AuditIntent intent;
@@ -1004,14 +1042,14 @@ UserStore::Outcome UserStore::RestoreUser(const std::string& id) {
                                            Message(MessageId::AuditUserRestored, {id, aside})),
                                    std::move(check), intent);
             !begun) {
-            AuditRefused(SourceText(begun.error()));
+            AuditRefused(begun.error());
             return Outcome::Failed;
         }
     }
     const std::string marker = aside + "/" + kRestoringMarker;
-    if (!ReplaceFileAtomically(marker, id)) {
+    if (Status marked = ReplaceFileAtomically(marker, id); !marked) {
         intent.Abandon();
-        Error(Message(user_text::kFileNotWritten, {marker + ": " + SystemErrorText(errno)}));
+        Error(Message(user_text::kFileNotWritten, {SourceText(marked.error())}));
         return Outcome::Failed;
     }
     // Files set aside from a copy of a Windows folder keep their code page 949 names.
@@ -1021,12 +1059,16 @@ UserStore::Outcome UserStore::RestoreUser(const std::string& id) {
     std::vector<std::string> kept = MoveUserFiles(aside, folder_, stem);
     users_.push_back(id);
     const std::string current = currentUserId_;
-    if (!kept.empty() || !ReplaceFileAtomically(UserInfoPath(), UserFileContent(current, base))) {
+    // A file that stayed behind is named as it is: the move does not keep its reason.
+    const Status listed =
+        kept.empty() ? ReplaceFileAtomically(UserInfoPath(), UserFileContent(current, base))
+                     : Status(Message::Verbatim(kept.front()));
+    if (!listed) {
         users_.pop_back();
         (void)MoveUserFiles(folder_, aside, stem);
         ::unlink(marker.c_str());
         intent.Abandon();
-        Error(Message(user_text::kFileNotWritten, {kept.empty() ? UserInfoPath() : kept.front()}));
+        Error(Message(user_text::kFileNotWritten, {SourceText(listed.error())}));
         return Outcome::Failed;
     }
     ::unlink(marker.c_str());

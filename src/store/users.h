@@ -139,32 +139,37 @@ public:
     std::string UserInfoPath() const;
     UserFiles FilesOf(const std::string& id) const;
 
-    // Reads the user file; the first start writes the default user. False when the user file
-    // cannot be read or created.
-    [[nodiscard]] bool LoadUsers();
+    // Reads the user file; the first start writes the default user. Fails when the user file
+    // cannot be read or created, naming it and the system's reason.
+    Status LoadUsers();
     // Opens the four tables for the active user, creating missing files; every open table
-    // gets the standard sort and no filter. False unless all four are open.
-    [[nodiscard]] bool OpenUserDatabases();
-    // Loads the active user's settings file, writing the defaults when it is missing.
-    [[nodiscard]] bool LoadSettings();
+    // gets the standard sort and no filter. Fails unless all four are open, with the message
+    // the operator is shown: the damaged file, or the folder and each file with its reason
+    // (also in OpenProblems()).
+    Status OpenUserDatabases();
+    // Loads the active user's settings file, writing the defaults when it is missing; a
+    // failure names the file and the reason.
+    Status LoadSettings();
     // Writes Settings() to the active user's file, with `extra` (other keys of the same
     // file) in the same single replacement, then loads it back. Refused, with nothing
-    // written, when the audit log cannot be written (LastAuditError() names the file).
-    // `extraChanges` describes `extra` for the log.
-    [[nodiscard]] bool SaveSettings(const std::vector<ProfileChange>& extra = {},
-                                    const std::string& extraChanges = {});
-    // Why the last change was refused for the audit log's sake; empty when it was not.
-    const std::string& LastAuditError() const { return auditError_; }
-    // LoadUsers, OpenUserDatabases and LoadSettings, as after every change of user.
-    [[nodiscard]] bool Reload();
+    // written, when the audit log cannot be written (AuditNotWritable, naming the log and
+    // why); otherwise a failure names the settings file and the reason. `extraChanges`
+    // describes `extra` for the log.
+    Status SaveSettings(const std::vector<ProfileChange>& extra = {},
+                        const std::string& extraChanges = {});
+    // LoadUsers, OpenUserDatabases and LoadSettings, as after every change of user. A
+    // failure is the message OpenUserDatabases gives, with the user file's or the settings
+    // file's reason among the problems when those failed.
+    Status Reload();
     void CloseTables();
 
-    // Makes a listed user current (byte-wise comparison) and reloads.
-    [[nodiscard]] bool SwitchUser(const std::string& id);
+    // Makes a listed user current (byte-wise comparison) and reloads. A failure has been
+    // shown through the prompter; the Status is that same message.
+    Status SwitchUser(const std::string& id);
     // Opens a listed user's files and settings for this run only, leaving "current_user" in
-    // the user file as it is (the command line's --user). False, with a message, when the
-    // user is not listed or its files cannot be opened.
-    [[nodiscard]] bool OpenUser(const std::string& id);
+    // the user file as it is (the command line's --user). Fails when the user is not listed
+    // (said through the prompter) or its files cannot be opened (left to the caller to show).
+    Status OpenUser(const std::string& id);
     // Asks, checks the ID, writes the new user's marker and the user file (with the new user
     // as current) and reloads, which creates the new user's files. On anything but Done the
     // add dialog stays open.
@@ -179,31 +184,32 @@ public:
     // while holding the folder's lock. Returns the folders it could not settle.
     static std::vector<std::string> SettleUserMoves(const std::string& dataFolder);
     // Reload; says so when the user's files cannot be used, instead of leaving empty lists
-    // that look like a user without results.
-    [[nodiscard]] bool ReloadAndReport();
+    // that look like a user without results. The Status is the message shown.
+    Status ReloadAndReport();
 
 protected:
-    // The last step of the user-file rewrite; tests make it fail.
-    [[nodiscard]] virtual bool RenameFile(const std::string& from, const std::string& to);
+    // The last step of the user-file rewrite; tests make it fail. A failure names `to` and
+    // the system's reason.
+    virtual Status RenameFile(const std::string& from, const std::string& to);
 
 private:
     std::string PathOf(const std::string& name) const { return folder_ + "/" + name; }
-    [[nodiscard]] bool EnsureLoaded();
-    [[nodiscard]] bool WriteFirstStart();
-    [[nodiscard]] bool RewriteUserFileThroughTemp(const std::string& current);
+    Status EnsureLoaded();
+    Status WriteFirstStart();
+    Status RewriteUserFileThroughTemp(const std::string& current);
     std::string UserFileContent(const std::string& current, const std::string& base) const;
     bool SharesFilesWithListedUser(const std::string& id) const;
-    [[nodiscard]] bool OpenTableList(const UserFiles& files, bool newFiles,
-                                     std::string& mainTableName);
+    Status OpenTableList(const UserFiles& files, bool newFiles, std::string& mainTableName);
     void Error(const Message& text);
     bool IsListed(const std::string& id) const;
     [[nodiscard]] bool OpenTable(MeasurementTable& table, const std::string& path);
-    [[nodiscard]] bool CreateUserFiles(const std::string& id, std::vector<std::string>& created,
-                                       std::string& failure);
+    Status CreateUserFiles(const std::string& id, std::vector<std::string>& created);
+    // The operator's message for the files in openProblems_.
+    Message FilesNotOpened() const;
     // An audit entry in the name of the active user, for a change about to be made.
     AuditEntry EntryOf(const char* action, const Message& what) const;
     // Tells the operator the change is refused because the log cannot be written.
-    void AuditRefused(const std::string& error);
+    void AuditRefused(const Message& error);
 
     std::string folder_;
     Prompter& prompter_;
@@ -218,7 +224,6 @@ private:
     bool damagedFile_ = false;
     std::vector<std::string> openProblems_;
     std::string reportedUnlisted_;
-    std::string auditError_;
     SettingsStore settings_;
     HbA1cTable hba1cMain_;
     HbA1cTable hba1cDownload_;

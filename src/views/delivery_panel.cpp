@@ -89,13 +89,15 @@ DeliveryPanel::~DeliveryPanel() {
 
 InterfaceSettings DeliveryPanel::LinkSettings() const {
     InterfaceSettings link;
-    LoadInterfaceSettings(SettingsFilePath(users_.DataFolder(), users_.ActiveUserId()), link);
+    // An unreadable file leaves the defaults: the link is off.
+    (void)LoadInterfaceSettings(SettingsFilePath(users_.DataFolder(), users_.ActiveUserId()), link);
     return link;
 }
 
 bool DeliveryPanel::SaveLinkSettings(const InterfaceSettings& settings) {
     return SaveInterfaceSettings(SettingsFilePath(users_.DataFolder(), users_.ActiveUserId()),
-                                 settings);
+                                 settings)
+        .ok();
 }
 
 interop::MessageContext DeliveryPanel::Context() const {

@@ -268,16 +268,18 @@ void SettingsDialog::Save() {
     // kept until all four are sound.
     SettingsStore limits = users_.Settings();
     for (QLineEdit* edit : {hba1cLow_, hba1cHigh_, glucoseLow_, glucoseHigh_}) {
-        Message problem;
-        if (!ApplySettingsEntry(limits, edit->objectName().toStdString(),
-                                edit->text().trimmed().toStdString(), problem)) {
-            prompter_.Inform(problem, MessageId::CaptionProgram, Prompter::Severity::Warning);
+        if (Status applied = ApplySettingsEntry(limits, edit->objectName().toStdString(),
+                                                edit->text().trimmed().toStdString());
+            !applied) {
+            prompter_.Inform(applied.error(), MessageId::CaptionProgram,
+                             Prompter::Severity::Warning);
             edit->setFocus();
             edit->selectAll();
             return;
         }
     }
-    if (Message problem; !CheckTargetRanges(limits, problem)) {
+    if (Status checked = CheckTargetRanges(limits); !checked) {
+        const Message& problem = checked.error();
         prompter_.Inform(problem, MessageId::CaptionProgram, Prompter::Severity::Warning);
         for (QLineEdit* edit : {hba1cLow_, hba1cHigh_, glucoseLow_, glucoseHigh_}) {
             if (!problem.args.empty() && edit->objectName().toStdString() == problem.args[0]) {
@@ -301,11 +303,15 @@ void SettingsDialog::Save() {
     s.hospital = hospital_->text().toStdString();
     s.command = memo_->text().toStdString();
     s.language = language_->currentIndex() == 1 ? 1 : 0;
-    if (!users_.SaveSettings()) {
+    if (Status saved = users_.SaveSettings(); !saved) {
+        // The audit log's refusal says itself that nothing was changed; a file that could not
+        // be written is named with the system's reason under the dialog's own sentence.
         prompter_.Inform(
-            users_.LastAuditError().empty()
-                ? Message::Verbatim(tr("The settings could not be saved.").toStdString())
-                : Message(MessageId::AuditNotWritable, {users_.LastAuditError()}),
+            saved.error().id == MessageId::AuditNotWritable
+                ? saved.error()
+                : Message::Verbatim(tr("The settings could not be saved.\r\n%1")
+                                        .arg(QString::fromStdString(MessageUtf8(saved.error())))
+                                        .toStdString()),
             MessageId::CaptionProgram, Prompter::Severity::Error);
         Refresh();
         return;

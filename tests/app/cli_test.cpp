@@ -319,6 +319,15 @@ TEST(Cli, AUserWhoseFilesCannotBeOpenedIsNamed) {
     CliRun run = Cli(data, {"list", "--user", "Dr Kim"});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(Lines(run.err).at(0), "사용자 Dr Kim의 파일을 열 수 없습니다:") << run.err;
+
+    // The settings file is named with the reason, as the databases are.
+    std::filesystem::remove(data + "/Dr Kim_set_info.ini");
+    std::filesystem::create_directory(data + "/Dr Kim_set_info.ini");
+    run = Cli(data, {"settings", "show", "--user", "Dr Kim"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("  " + data + "/Dr Kim_set_info.ini: Is a directory\n"),
+              std::string::npos)
+        << run.err;
 }
 
 // A change the file refuses (here a rule of another program on the table) is told with the

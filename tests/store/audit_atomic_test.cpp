@@ -207,8 +207,10 @@ TEST(AuditAtomic, AnUnwritableLogRefusesEveryChange) {
     ASSERT_TRUE(users.Reload());
     ASSERT_EQ(users.ActiveUserId(), "Kim");
     users.Settings().name = "after";
-    EXPECT_FALSE(users.SaveSettings());
-    EXPECT_NE(users.LastAuditError().find(log), std::string::npos) << users.LastAuditError();
+    const Status saved = users.SaveSettings();
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.error().id, MessageId::AuditNotWritable);
+    EXPECT_NE(test::Why(saved).find(log), std::string::npos) << test::Why(saved);
     EXPECT_EQ(NameIn(data), "before");
 
     prompter.shown.clear();

@@ -1,4 +1,7 @@
+#include "file_size_limit.h"
+#include "status_text.h"
 #include "store/profile_file.h"
+#include "store/system_error.h"
 #include "temp_dir.h"
 
 #include <csignal>
@@ -144,14 +147,52 @@ TEST(ProfileFile, RefusesWhatWouldBreakTheFileAndChangesNothing) {
     EXPECT_FALSE(WriteProfileString(path, "S", "[head", "v"));
     EXPECT_FALSE(WriteProfileString(path, "S", "", "v"));
     EXPECT_FALSE(WriteProfileString(path, "S]x", "k", "v"));
-    EXPECT_FALSE(WriteProfileStrings(path, {{"S", "k", "fine"}, {"S", "bad=key", "v"}}))
-        << "one bad change refuses the batch";
+    const Status batch = WriteProfileStrings(path, {{"S", "k", "fine"}, {"S", "bad=key", "v"}});
+    EXPECT_FALSE(batch) << "one bad change refuses the batch";
+    EXPECT_EQ(test::Why(batch).rfind(path + ": S/bad=key ", 0), 0u) << test::Why(batch);
     EXPECT_EQ(ReadFile(path), "[S]\nk=v\n");
 
     std::filesystem::create_directory(dir.File("folder.ini"));
-    EXPECT_FALSE(WriteProfileString(dir.File("folder.ini"), "S", "k", "v"))
+    EXPECT_EQ(test::Why(WriteProfileString(dir.File("folder.ini"), "S", "k", "v")),
+              dir.File("folder.ini") + ": Is a directory")
         << "what cannot be read is not overwritten";
     EXPECT_EQ(ReadProfileString(dir.File("folder.ini"), "S", "k"), "-1");
+}
+
+// Each failure names the file and the system's reason, and the file as it was stays whole.
+TEST(ProfileFile, AFailedWriteNamesTheFileAndWhyAndKeepsTheEarlierFile) {
+    TempDir dir;
+    const std::string gone = dir.File("gone/u.ini");
+    EXPECT_EQ(test::Why(WriteProfileString(gone, "S", "k", "v")),
+              gone + ": No such file or directory");
+
+    const std::string path = dir.File("u.ini");
+    WriteFile(path, "[S]\nk=old\n");
+    if (::geteuid() != 0) { // root writes anywhere
+        ASSERT_EQ(::chmod(dir.Path().c_str(), 0500), 0);
+        const Status refused = WriteProfileString(path, "S", "k", "new");
+        ASSERT_EQ(::chmod(dir.Path().c_str(), 0700), 0);
+        EXPECT_EQ(test::Why(refused), path + ": Permission denied");
+    }
+    Status full;
+    {
+        test::FileSizeLimit limit(4); // a disk that fills up half-way
+        full = WriteProfileString(path, "S", "k", "new");
+    }
+    EXPECT_EQ(test::Why(full), path + ": File too large");
+    EXPECT_EQ(ReadFile(path), "[S]\nk=old\n");
+
+    // The last step refused: something that is no file took the name meanwhile.
+    AtomicFileWriter file(path);
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(file.Write("[S]\nk=new\n"));
+    std::filesystem::rename(path, dir.File("moved.ini"));
+    std::filesystem::create_directory(path);
+    WriteFile(path + "/inside", "x");
+    EXPECT_EQ(test::Why(file.Commit()), path + ": Is a directory");
+    EXPECT_EQ(ReadFile(path + "/inside"), "x");
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"moved.ini", "u.ini"}))
+        << "no temporary file is left behind";
 }
 
 TEST(ProfileFile, WritesReplaceTheFileInsteadOfRewritingIt) {
@@ -198,8 +239,7 @@ TEST(AtomicFileWriter, BackgroundWritesKeepTheOrderAndReportAFailure) {
     rlimit limit = old;
     limit.rlim_cur = 1 << 20;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    bool written = true;
-    int error = 0;
+    Status written;
     {
         AtomicFileWriter file(path);
         ASSERT_TRUE(file.Open());
@@ -207,13 +247,14 @@ TEST(AtomicFileWriter, BackgroundWritesKeepTheOrderAndReportAFailure) {
         for (int i = 0; i < 3000 && written; ++i) {
             written = file.Write(std::string(4000, 'z'));
         }
-        written = written && file.Commit();
-        error = errno;
+        if (written) {
+            written = file.Commit();
+        }
     }
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(error, EFBIG);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error(), Message(MessageId::FileReason, {path, SystemErrorText(EFBIG)}));
     EXPECT_EQ(ReadFile(path), expected) << "the old file stands";
     EXPECT_EQ(FolderEntries(dir.File("")), std::vector<std::string>{"export.txt"});
 }

@@ -1,3 +1,4 @@
+#include "status_text.h"
 #include "store/settings.h"
 #include "temp_dir.h"
 
@@ -105,6 +106,7 @@ TEST(Settings, LongTextsAreCutTo99BytesOnLoading) {
     EXPECT_EQ(store.name, std::string(99, 'n'));
 }
 
+// The failure names the file and the system's reason; what is there is never replaced.
 TEST(Settings, AFileThatCannotBeReadKeepsItsContentAndLoadsDefaults) {
     TempDir dir;
     std::string path = dir.File("u_set_info.ini");
@@ -112,9 +114,22 @@ TEST(Settings, AFileThatCannotBeReadKeepsItsContentAndLoadsDefaults) {
     WriteFile(path + "/inside", "x");
     SettingsStore store;
     store.hba1cUnit = 1;
-    EXPECT_FALSE(LoadSettings(path, store));
+    EXPECT_EQ(test::Why(LoadSettings(path, store)), path + ": Is a directory");
     EXPECT_EQ(store, SettingsStore{});
     EXPECT_EQ(ReadFile(path + "/inside"), "x");
+
+    // Far larger than any settings file: something else under its name.
+    const std::string broken = dir.File("v_set_info.ini");
+    WriteFile(broken, "[SETTING VALUE]\nHbA1c_unit=1\n");
+    std::filesystem::resize_file(broken, 17u << 20);
+    store.hba1cUnit = 1;
+    EXPECT_EQ(test::Why(LoadSettings(broken, store)), broken + ": File too large");
+    EXPECT_EQ(store, SettingsStore{});
+    EXPECT_EQ(test::Why(SaveSettings(broken, store)), broken + ": File too large");
+    EXPECT_EQ(std::filesystem::file_size(broken), 17u << 20);
+
+    const std::string gone = dir.File("gone/w_set_info.ini");
+    EXPECT_EQ(test::Why(LoadSettings(gone, store)), gone + ": No such file or directory");
 }
 
 TEST(Settings, LeadingNumberParsing) {
@@ -162,18 +177,19 @@ TEST(Settings, TargetLimitsAreNumbersWithinReachOfTheMeter) {
     SettingsStore store;
     store.hba1cHigh = 6.7F;
     store.glucoseHigh = 160.0F;
-    Message problem;
-    EXPECT_FALSE(ApplySettingsEntry(store, "Glucose_high", "99999999999999999999999", problem));
-    EXPECT_EQ(problem.id, MessageId::SettingOutOfRange);
-    EXPECT_EQ(problem.args,
+    const Status huge = ApplySettingsEntry(store, "Glucose_high", "99999999999999999999999");
+    ASSERT_FALSE(huge);
+    EXPECT_EQ(huge.error().id, MessageId::SettingOutOfRange);
+    EXPECT_EQ(huge.error().args,
               (std::vector<std::string>{"Glucose_high", "0", "1000.0", "99999999999999999999999"}));
-    EXPECT_FALSE(ApplySettingsEntry(store, "hba1c_high", "20.1", problem));
+    EXPECT_FALSE(ApplySettingsEntry(store, "hba1c_high", "20.1"));
     EXPECT_EQ(store.hba1cHigh, 6.7F) << "a refused value leaves the setting as it was";
     EXPECT_EQ(store.glucoseHigh, 160.0F);
-    EXPECT_FALSE(ApplySettingsEntry(store, "HbA1c_low", "-1", problem));
-    EXPECT_EQ(problem.id, MessageId::SettingNotANumber);
-    ASSERT_TRUE(ApplySettingsEntry(store, "HbA1c_high", "20", problem));
-    ASSERT_TRUE(ApplySettingsEntry(store, "Glucose_low", "1000.0", problem));
+    const Status negative = ApplySettingsEntry(store, "HbA1c_low", "-1");
+    ASSERT_FALSE(negative);
+    EXPECT_EQ(negative.error().id, MessageId::SettingNotANumber);
+    ASSERT_TRUE(ApplySettingsEntry(store, "HbA1c_high", "20"));
+    ASSERT_TRUE(ApplySettingsEntry(store, "Glucose_low", "1000.0"));
     EXPECT_EQ(store.hba1cHigh, 20.0F);
     EXPECT_EQ(store.glucoseLow, 1000.0F);
 }

@@ -1,5 +1,7 @@
+#include "file_size_limit.h"
 #include "i18n/message_catalogue.h"
 #include "scripted_prompter.h"
+#include "status_text.h"
 #include "store/profile_file.h"
 #include "store/users.h"
 #include "temp_dir.h"
@@ -34,11 +36,12 @@ public:
     int attempts = 0;
 
 protected:
-    bool RenameFile(const std::string& from, const std::string& to) override {
+    Status RenameFile(const std::string& from, const std::string& to) override {
         ++attempts;
         if (failuresLeft > 0) {
             --failuresLeft;
-            return false;
+            errno = EBUSY;
+            return FileFailure(to);
         }
         return UserStore::RenameFile(from, to);
     }
@@ -327,6 +330,47 @@ TEST_F(Users, TheUserFileRewriteRetriesTheRenameThenWritesDirectly) {
                   "[User Count]\ncurrent_user=Basis\ncnt=1\n\n[User Set]\nno1=Basis\n");
         EXPECT_EQ(store.UserList(), std::vector<std::string>{"Basis"});
     }
+}
+
+// What the operator is shown, and what the caller gets, names the file and the reason.
+TEST_F(Users, AUserThatCannotBeOpenedOrSwitchedToIsNamedWithTheFileAndWhy) {
+    UserStore store(folder, prompter);
+    ASSERT_TRUE(store.Reload());
+    Add(store, "abc");
+    std::filesystem::remove(File("abc_set_info.ini"));
+    std::filesystem::create_directory(File("abc_set_info.ini"));
+    WriteFile(File("abc_set_info.ini/inside"), "x");
+    prompter.shown.clear();
+    const Status reloaded = store.ReloadAndReport();
+    EXPECT_NE(test::Why(reloaded).find(File("abc_set_info.ini") + ": Is a directory"),
+              std::string::npos)
+        << test::Why(reloaded);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, test::Why(reloaded));
+    EXPECT_EQ(ReadFile(File("abc_set_info.ini/inside")), "x");
+
+    // A user file that cannot be replaced (a full disk) changes no user.
+    const std::string before = ReadFile(File("user_info.ini"));
+    prompter.shown.clear();
+    Status switched;
+    {
+        test::FileSizeLimit limit(16);
+        switched = store.SwitchUser("Basis");
+    }
+    EXPECT_NE(test::Why(switched).find(File("user_info.ini") + ": File too large"),
+              std::string::npos)
+        << test::Why(switched);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, test::Why(switched));
+    EXPECT_EQ(ReadFile(File("user_info.ini")), before);
+    EXPECT_EQ(store.CurrentUserId(), "abc");
+
+    std::filesystem::remove_all(folder);
+    UserStore gone(folder, prompter);
+    EXPECT_EQ(test::Why(gone.LoadUsers()), File("user_info.ini") + ": No such file or directory");
+    EXPECT_EQ(test::Why(gone.SwitchUser("abc")),
+              SourceText(Message(MessageId::FileNotWritten,
+                                 {File("user_info.ini") + ": No such file or directory"})));
 }
 
 TEST_F(Users, FilesThatCannotBeDeletedAreReportedNotHidden) {
