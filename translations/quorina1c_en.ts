@@ -814,7 +814,7 @@ Check that the meter is switched on and connected to this port, then press Retry
     </message>
     <message>
         <source>The receiver&apos;s host %1 cannot be found: %2</source>
-        <translation>The receiver's host %1 cannot be found: %2</translation>
+        <translation>The receiver&apos;s host %1 cannot be found: %2</translation>
     </message>
     <message>
         <source>The receiver %1 cannot be reached: %2</source>
@@ -890,19 +890,19 @@ Check that the meter is switched on and connected to this port, then press Retry
     </message>
     <message>
         <source>The FHIR server&apos;s answer is not a transaction-response Bundle.</source>
-        <translation>The FHIR server's answer is not a transaction-response Bundle.</translation>
+        <translation>The FHIR server&apos;s answer is not a transaction-response Bundle.</translation>
     </message>
     <message>
         <source>The FHIR server&apos;s answer holds %1 entries for the %2 sent.</source>
-        <translation>The FHIR server's answer holds %1 entries for the %2 sent.</translation>
+        <translation>The FHIR server&apos;s answer holds %1 entries for the %2 sent.</translation>
     </message>
     <message>
         <source>The FHIR server&apos;s answer left %1 results without an outcome; they stay pending.</source>
-        <translation>The FHIR server's answer left %1 results without an outcome; they stay pending.</translation>
+        <translation>The FHIR server&apos;s answer left %1 results without an outcome; they stay pending.</translation>
     </message>
     <message>
         <source>The run&apos;s time limit was reached; the rest goes with the next run.</source>
-        <translation>The run's time limit was reached; the rest goes with the next run.</translation>
+        <translation>The run&apos;s time limit was reached; the rest goes with the next run.</translation>
     </message>
     <message>
         <source>%1 results were queued without their stored result; they go once they are queued again.</source>
@@ -910,7 +910,7 @@ Check that the meter is switched on and connected to this port, then press Retry
     </message>
     <message>
         <source>The results of %1 cannot be opened: the table&apos;s name was refused.</source>
-        <translation>The results of %1 cannot be opened: the table's name was refused.</translation>
+        <translation>The results of %1 cannot be opened: the table&apos;s name was refused.</translation>
     </message>
     <message>
         <source>The results of %1 cannot be read: %2</source>

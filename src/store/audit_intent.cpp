@@ -273,8 +273,8 @@ Status AuditIntent::Update(AuditCheck check, const Message* message) {
     if (message != nullptr) {
         entry_.SetMessage(*message);
     }
-    if (!ReplaceFileAtomically(path_, Serialize(entry_, check_))) {
-        Message failure(MessageId::AuditFileError, {path_, SystemErrorText(errno)});
+    if (Status written = ReplaceFileAtomically(path_, Serialize(entry_, check_)); !written) {
+        Message failure = written.error();
         ::unlink(path_.c_str());
         path_.clear();
         return failure;

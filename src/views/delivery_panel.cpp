@@ -9,7 +9,6 @@
 #include "store/installation_id.h"
 #include "store/output_target.h"
 #include "store/profile_file.h"
-#include "store/system_error.h"
 #include "store/users.h"
 
 #include <QCheckBox>
@@ -353,14 +352,15 @@ bool DeliveryPanel::ExportSelection(const QString& format) {
             refused = MessageUtf8(installation.error());
         }
     }
-    if (!refused.empty() ||
-        !ReplaceFileAtomically(path.toStdString(),
-                               hl7 ? interop::ComposeHl7Batch(results, context)
-                                   : interop::ComposeFhirBundle(results, context))) {
-        std::string reason =
-            refused.empty() ? path.toStdString() + ": " + SystemErrorText(errno) : refused;
+    if (refused.empty()) {
+        const Status written = ReplaceFileAtomically(
+            path.toStdString(), hl7 ? interop::ComposeHl7Batch(results, context)
+                                    : interop::ComposeFhirBundle(results, context));
+        refused = written ? std::string() : MessageUtf8(written.error());
+    }
+    if (!refused.empty()) {
         prompter_.Inform(Message::Verbatim(tr("The file could not be written:\r\n%1")
-                                               .arg(QString::fromStdString(reason))
+                                               .arg(QString::fromStdString(refused))
                                                .toStdString()),
                          MessageId::CaptionProgram, Prompter::Severity::Warning);
         return false;
