@@ -13,8 +13,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace qa {
 
@@ -53,10 +56,11 @@ AuditDialog::AuditDialog(std::string dataFolder, QWidget* parent)
                                        tr("Action"), tr("Patient ID"), tr("Details")});
     // The details take the width the other columns leave and wrap within it, each row as
     // tall as its text: a long entry (a deletion names every field) reads whole without
-    // scrolling sideways, in either language and at any scale.
+    // scrolling sideways, in either language and at any scale. Rows are fitted where they
+    // are seen, not all at once: measuring every row of a log grown to tens of thousands of
+    // entries takes seconds, again at each resize.
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setSectionResizeMode(kDetailsColumn, QHeaderView::Stretch);
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->setWordWrap(true);
     table_->setTextElideMode(Qt::ElideNone);
     table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -80,7 +84,26 @@ AuditDialog::AuditDialog(std::string dataFolder, QWidget* parent)
     connect(search_, &QPushButton::clicked, this, &AuditDialog::Search);
     connect(patient_, &QLineEdit::returnPressed, this, &AuditDialog::Search);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(table_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &AuditDialog::FitVisibleRows);
+    connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column == kDetailsColumn) {
+            FitVisibleRows();
+        }
+    });
     Search();
+}
+
+void AuditDialog::FitVisibleRows() {
+    const int rows = table_->rowCount();
+    const int height = table_->viewport()->height();
+    // Fitting a row moves the ones under it: go on until the fitted rows fill the view.
+    for (int r = std::max(table_->rowAt(0), 0); r < rows; ++r) {
+        table_->resizeRowToContents(r);
+        if (table_->rowViewportPosition(r) + table_->rowHeight(r) >= height) {
+            break;
+        }
+    }
 }
 
 QSize AuditDialog::sizeHint() const {
@@ -124,6 +147,7 @@ void AuditDialog::Search() {
             table_->setItem(r, c, item);
         }
     }
+    FitVisibleRows();
     status_->setText(entries.size() == 1 ? tr("1 entry") : tr("%1 entries").arg(entries.size()));
 }
 

@@ -33,6 +33,9 @@ public:
     void Search();
 
 private:
+    // Each row the view shows as tall as its text.
+    void FitVisibleRows();
+
     std::string folder_;
     QLineEdit* patient_;
     QCheckBox* period_;
