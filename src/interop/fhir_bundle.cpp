@@ -348,17 +348,7 @@ Status WriteFhirBundle(const ResultWalk& walk, const MessageContext& context,
     }
     json.EndObject();
     block += '\n';
-    // A sink that failed stops the walk too: it is the one to name.
-    if (!written) {
-        return MessageId::MessagesNotWritten;
-    }
-    if (!read) {
-        return MessageId::MessagesNotRead;
-    }
-    if (!sink(block)) {
-        return MessageId::MessagesNotWritten;
-    }
-    return {};
+    return FinishWalkedFile(written, read, sink, block);
 }
 
 } // namespace qa::interop

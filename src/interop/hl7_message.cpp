@@ -278,17 +278,7 @@ Status WriteHl7Batch(const ResultWalk& walk, const MessageContext& context, cons
         ResultParts::All);
     block += "BTS|" + std::to_string(count) + "\r";
     block += "FTS|1\r";
-    // A sink that failed stops the walk too: it is the one to name.
-    if (!written) {
-        return MessageId::MessagesNotWritten;
-    }
-    if (!read) {
-        return MessageId::MessagesNotRead;
-    }
-    if (!sink(block)) {
-        return MessageId::MessagesNotWritten;
-    }
-    return {};
+    return FinishWalkedFile(written, read, sink, block);
 }
 
 Acknowledgement ParseAcknowledgement(std::string_view message) {

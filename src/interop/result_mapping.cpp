@@ -533,4 +533,17 @@ ResultWalk WalkOf(const std::vector<StoredResult>& results) {
     };
 }
 
+Status FinishWalkedFile(bool written, bool read, const TextSink& sink, std::string_view last) {
+    if (!written) {
+        return MessageId::MessagesNotWritten;
+    }
+    if (!read) {
+        return MessageId::MessagesNotRead;
+    }
+    if (!sink(last)) {
+        return MessageId::MessagesNotWritten;
+    }
+    return {};
+}
+
 } // namespace qa::interop

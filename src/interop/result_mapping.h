@@ -5,6 +5,7 @@
 #include "store/measurement_table.h"
 #include "store/name_uuid.h"
 #include "store/settings.h"
+#include "store/status.h"
 
 #include <cstdint>
 #include <functional>
@@ -161,5 +162,8 @@ using ResultWalk = std::function<bool(const ResultEach& each, ResultParts parts)
 using TextSink = std::function<bool(std::string_view)>;
 // A walk over results already held.
 ResultWalk WalkOf(const std::vector<StoredResult>& results);
+// The end of a file written from a walk: its last block goes to the sink when the walk
+// wrote and read everything. A sink that failed stops the walk too: it is the one named.
+Status FinishWalkedFile(bool written, bool read, const TextSink& sink, std::string_view last);
 
 } // namespace qa::interop
