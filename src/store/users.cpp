@@ -643,15 +643,10 @@ Status UserStore::SwitchUser(const std::string& given) {
     currentUserId_ = id;
     if (readOnly_) {
         // Not Reload: reading the user file again would bring back the operator it records.
-        const Status opened = OpenUserDatabases();
-        const Status settings = LoadSettings();
-        if (opened && settings) {
-            return {};
+        if (Status opened = OpenUser(id); !opened) {
+            return refuse(opened.error());
         }
-        if (!settings) {
-            openProblems_.push_back(SourceText(settings.error()));
-        }
-        return refuse(FilesNotOpened());
+        return {};
     }
     return ReloadAndReport();
 }
